@@ -1,0 +1,134 @@
+#include "framework/Document.h"
+
+#include "framework/Archive.h"
+#include "framework/File.h"
+#include "framework/MemFile.h"
+#include "framework/UserInterface.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <new>
+
+void AfxThrowUserException()
+{
+    throw CUserException();
+}
+
+void CDocument::SetPathName(const std::string& path)
+{
+    m_strPathName = path;
+    m_strTitle = std::filesystem::path(path).filename().string();
+}
+
+void CDocument::AddView(IDocumentView* pView)
+{
+    if (std::find(m_views.begin(), m_views.end(), pView) == m_views.end())
+        m_views.push_back(pView);
+}
+
+void CDocument::RemoveView(IDocumentView* pView)
+{
+    m_views.erase(std::remove(m_views.begin(), m_views.end(), pView), m_views.end());
+}
+
+void CDocument::UpdateAllViews(IDocumentView* pSender, CObject* pHint)
+{
+    // A view may unregister itself while being told; walk a copy.
+    const std::vector<IDocumentView*> views = m_views;
+    for (IDocumentView* pView : views)
+        if (pView != pSender)
+            pView->OnUpdate(pSender, pHint);
+}
+
+bool CDocument::OnNewDocument()
+{
+    DeleteContents();
+    m_strPathName.clear();
+    SetModifiedFlag(false);
+    return true;
+}
+
+std::string CDocument::SaveToBytes()
+{
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        Serialize(ar);
+        ar.Close();
+    }
+    return file.Detach();
+}
+
+bool CDocument::LoadFromBytes(const std::string& bytes)
+{
+    CMemFile file(bytes.data(), bytes.size());
+    DeleteContents();
+    SetModifiedFlag(true); // dirty while loading, as a half-loaded document must not look saved
+    try
+    {
+        CArchive ar(&file, CArchive::load);
+        Serialize(ar);
+    }
+    catch (const CUserException&)
+    {
+        DeleteContents();
+        return false;
+    }
+    catch (const CArchiveException& e)
+    {
+        DeleteContents();
+        AfxMessageBox(e.m_strMessage.empty() ? "Unexpected file format." : e.m_strMessage,
+                      MB_ICONEXCLAMATION);
+        return false;
+    }
+    catch (const std::bad_alloc&)
+    {
+        DeleteContents();
+        AfxMessageBox("Not enough memory to load the document.", MB_ICONEXCLAMATION);
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::OnOpenDocument(const std::string& path)
+{
+    // Documents larger than this are not sound documents; refusing keeps memory bounded.
+    constexpr std::uint64_t kMaxDocumentBytes = 512ull * 1024 * 1024;
+    std::string bytes;
+    try
+    {
+        bytes = ReadWholeFile(path, kMaxDocumentBytes);
+    }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return false;
+    }
+    return LoadFromBytes(bytes);
+}
+
+bool CDocument::OnSaveDocument(const std::string& path)
+{
+    try
+    {
+        const std::string bytes = SaveToBytes();
+        WriteFileAtomically(path, bytes.data(), bytes.size());
+    }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return false;
+    }
+    catch (const CUserException&)
+    {
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+void CDocument::OnCloseDocument()
+{
+    DeleteContents();
+}

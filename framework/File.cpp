@@ -1,0 +1,155 @@
+#include "framework/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+std::string Reason(int err)
+{
+    return std::strerror(err);
+}
+} // namespace
+
+CDiskFile::CDiskFile(const std::string& path, OpenMode mode) : m_strPath(path)
+{
+    struct stat st
+    {
+    };
+    if (mode == modeRead)
+    {
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            throw CFileException("Cannot open " + path + ":\nit is a folder, not a file.");
+    }
+    m_fp = std::fopen(path.c_str(), mode == modeRead ? "rb" : "wb");
+    if (m_fp == nullptr)
+        throw CFileException("Cannot open " + path + ":\n" + Reason(errno) + ".");
+    if (mode == modeRead && ::fstat(::fileno(m_fp), &st) == 0)
+        m_nSize = static_cast<std::uint64_t>(st.st_size);
+}
+
+CDiskFile::~CDiskFile()
+{
+    if (m_fp != nullptr)
+        std::fclose(m_fp);
+}
+
+std::size_t CDiskFile::Read(void* pBuf, std::size_t nCount)
+{
+    const std::size_t n = std::fread(pBuf, 1, nCount, m_fp);
+    if (n < nCount && std::ferror(m_fp))
+        throw CFileException("Cannot read " + m_strPath + ":\n" + Reason(errno) + ".");
+    m_nPos += n;
+    return n;
+}
+
+void CDiskFile::Write(const void* pBuf, std::size_t nCount)
+{
+    if (std::fwrite(pBuf, 1, nCount, m_fp) != nCount)
+        throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(errno) + ".");
+}
+
+std::uint64_t CDiskFile::GetRemaining() const
+{
+    return m_nSize > m_nPos ? m_nSize - m_nPos : 0;
+}
+
+void CDiskFile::Flush()
+{
+    if (std::fflush(m_fp) != 0)
+        throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(errno) + ".");
+}
+
+void CDiskFile::Close()
+{
+    if (m_fp == nullptr)
+        return;
+    std::FILE* fp = m_fp;
+    m_fp = nullptr;
+    const bool bOk = std::fflush(fp) == 0 && ::fsync(::fileno(fp)) == 0;
+    const int err = errno;
+    if (std::fclose(fp) != 0 || !bOk)
+        throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(bOk ? errno : err) + ".");
+}
+
+std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes)
+{
+    CDiskFile file(path, CDiskFile::modeRead);
+    if (file.GetRemaining() > nMaxBytes)
+        throw CFileException("Cannot open " + path + ":\nthe file is too large.");
+    std::string data;
+    char chunk[65536];
+    for (;;)
+    {
+        const std::size_t n = file.Read(chunk, sizeof chunk);
+        if (n == 0)
+            break;
+        data.append(chunk, n);
+        if (data.size() > nMaxBytes)
+            throw CFileException("Cannot open " + path + ":\nthe file is too large.");
+    }
+    return data;
+}
+
+void WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (dir.empty())
+        dir = ".";
+    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        throw CFileException("Cannot save " + path + ":\n" + Reason(errno) + ".");
+    auto fail = [&](int err)
+    {
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
+    };
+    const char* p = static_cast<const char*>(pData);
+    std::size_t nLeft = nCount;
+    while (nLeft > 0)
+    {
+        const ssize_t n = ::write(fd, p, nLeft);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        p += n;
+        nLeft -= static_cast<std::size_t>(n);
+    }
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    struct stat st
+    {
+    };
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+        fail(errno);
+    if (::close(fd) != 0)
+    {
+        const int err = errno;
+        ::unlink(tmpl.c_str());
+        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0)
+    {
+        const int err = errno;
+        ::unlink(tmpl.c_str());
+        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
+    }
+}

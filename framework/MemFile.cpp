@@ -1,0 +1,38 @@
+#include "framework/MemFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+CMemFile::CMemFile(std::size_t nGrowBytes) : m_nGrowBytes(nGrowBytes == 0 ? 1024 : nGrowBytes) {}
+
+CMemFile::CMemFile(const void* pData, std::size_t nCount)
+    : m_data(static_cast<const char*>(pData), nCount), m_nGrowBytes(1024)
+{
+}
+
+std::size_t CMemFile::Read(void* pBuf, std::size_t nCount)
+{
+    const std::size_t n = std::min(nCount, m_data.size() - m_nPos);
+    std::memcpy(pBuf, m_data.data() + m_nPos, n);
+    m_nPos += n;
+    return n;
+}
+
+void CMemFile::Write(const void* pBuf, std::size_t nCount)
+{
+    const std::size_t nEnd = m_nPos + nCount;
+    if (nEnd > m_data.capacity())
+        m_data.reserve(std::max({nEnd, m_data.capacity() + m_nGrowBytes, m_data.capacity() * 2}));
+    if (nEnd > m_data.size())
+        m_data.resize(nEnd);
+    std::memcpy(m_data.data() + m_nPos, pBuf, nCount);
+    m_nPos = nEnd;
+}
+
+std::string CMemFile::Detach()
+{
+    std::string data = std::move(m_data);
+    m_data.clear();
+    m_nPos = 0;
+    return data;
+}

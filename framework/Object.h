@@ -1,0 +1,8 @@
+#pragma once
+
+// Root of the objects that travel as update hints between a document and its views.
+class CObject
+{
+public:
+    virtual ~CObject() = default;
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+
+// How the core talks to a person. The editor answers with dialogs, the converter prints,
+// tests record what was asked.
+
+// Button and icon flags, and answers, of a message box.
+enum : unsigned
+{
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
+    MB_YESNO = 0x04,
+    MB_TYPEMASK = 0x0F,
+    MB_ICONSTOP = 0x10,
+    MB_ICONERROR = MB_ICONSTOP,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONMASK = 0xF0,
+};
+enum : int
+{
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDYES = 6,
+    IDNO = 7,
+};
+
+class IMessageSink
+{
+public:
+    virtual ~IMessageSink() = default;
+    // Shows text with the given MB_ flags and returns the answer (IDOK, IDYES ...).
+    // An empty caption means the application's title.
+    virtual int ShowMessage(const std::string& text, unsigned nType, const std::string& caption) = 0;
+};
+
+// What a file chooser is asked. Filters use the "Name (*.ext)|*.ext||" form.
+struct FileDialogRequest
+{
+    bool bOpen = true;
+    std::string strDefaultExt;
+    std::string strFileName;
+    std::string strFilter;
+    bool bOverwritePrompt = false;
+    bool bFileMustExist = false;
+    bool bPathMustExist = false;
+};
+
+class IFileNameSource
+{
+public:
+    virtual ~IFileNameSource() = default;
+    // Returns true and the chosen path, or false when the person cancelled.
+    virtual bool AskFileName(const FileDialogRequest& request, std::string& path) = 0;
+};
+
+// The process-wide sinks; null restores the defaults (messages to stderr, no file chosen).
+void SetMessageSink(IMessageSink* pSink);
+void SetFileNameSource(IFileNameSource* pSource);
+IFileNameSource& GetFileNameSource();
+
+int AfxMessageBox(const std::string& text, unsigned nType = MB_OK, const std::string& caption = {});

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "framework/Document.h"
+#include "sound/SoundPattern.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+constexpr int kChannelCount = 4;
+constexpr int kNoiseChannel = 3;
+// "Voice0", "Voice1", "Voice2", "Noise".
+extern const char* const g_channelNames[kChannelCount];
+
+// Position in the sequence editor: a channel and a step of m_nStepSize rows.
+struct SequencePos
+{
+    std::int32_t channel = 0;
+    std::int32_t step = 0;
+    bool operator==(const SequencePos&) const = default;
+};
+
+class CSoundDoc;
+
+// Told before a sound document closes, so that playback of it stops first. The owner of
+// the play thread installs one; it returns once the play thread no longer uses the document.
+class IDocumentCloseListener
+{
+public:
+    virtual ~IDocumentCloseListener() = default;
+    virtual void OnDocumentClosing(CSoundDoc* pDoc) = 0;
+};
+
+struct PatternCursor
+{
+    std::int32_t field = 0; // 0 note/frequency, 1 noise type, 2-3 attenuation digits
+    std::int32_t row = 0;
+};
+
+// The document of one sound: settings, four channels of patterns and sequences, play range,
+// transport state and the editors' shared cursors.
+//
+// The play thread reads the document while the user edits it: every change and every read
+// from another thread happens under Guard(). Document operations take it themselves; code
+// that changes members or cells directly takes it around the change.
+class CSoundDoc : public CDocument
+{
+public:
+    using PatternList = std::vector<std::unique_ptr<CSoundPattern>>;
+    using Sequence = std::map<std::int32_t, CSoundPattern*>;
+
+    // Name of the pattern block on the clipboard and in drag and drop.
+    static constexpr const char* kPatternFormatName = "Tarvok Sound Pattern";
+    static constexpr const char* kPatternMimeType = "application/x-tarvok-sound-pattern";
+
+    CSoundDoc();
+    ~CSoundDoc() override;
+
+    std::recursive_mutex& Guard() const { return m_guard; }
+    static void SetCloseListener(IDocumentCloseListener* pListener);
+
+    // Framework steps.
+    void DeleteContents() override;
+    bool OnNewDocument() override;
+    void OnCloseDocument() override;
+    void Serialize(CArchive& ar) override;
+
+    // Patterns and sequences.
+    CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);
+    CSoundPattern* CopyPattern(int channel, const CSoundPattern* pSource);
+    void DeletePattern(CSoundPattern* pPattern);
+    int FindPatternChannel(const CSoundPattern* pPattern) const;
+    CSoundPattern* GetPatternAt(const SequencePos& pos) const;
+    void SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern);
+    bool DeleteSequenceStep(int channel, std::int32_t pos);
+    bool InsertSequenceStep(int channel, std::int32_t pos);
+    // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
+    std::int32_t StepToSongPos(std::int32_t step) const;
+
+    // The pattern's binary block, as put on the clipboard.
+    static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
+    // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
+    static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
+
+    // AGI sound resource and MIDI converters.
+    virtual bool ExportAGI();
+    virtual bool ImportAGIFile(const std::string& path);
+    virtual bool BuildAGIResource();
+    virtual bool ParseAGIResource();
+    bool ExportMIDI();
+
+    // MIDI byte writers (appending to a byte string).
+    static void WriteByte(std::string& file, std::int32_t value);
+    static void WriteBE16(std::string& file, std::int32_t value);
+    static void WriteBE32(std::string& file, std::int32_t value);
+    static void WriteVarLen(std::string& file, std::int32_t value);
+
+    // The AGI resource bytes last imported or built.
+    std::vector<std::uint8_t> m_rawData;
+
+    bool m_bPlayNotes = true;
+    std::int32_t m_nCurrentPos = 0;
+    bool m_bSongPlaying = false;
+    bool m_bSongPaused = false;
+    std::int32_t m_nRangeStart = 0;
+    std::int32_t m_nRangeEnd = 16;
+    std::int32_t m_nStepSize = 16;
+    std::int32_t m_nBeatsPerMinute = 125;
+    std::int32_t m_nTracksPerBeat = 4;
+    std::array<std::int32_t, kChannelCount> m_nNextPattern{};
+    CSoundPattern* m_pCurrentPattern = nullptr;
+    PatternCursor m_patternCursor;
+    SequencePos m_sequenceCursor;
+    std::array<PatternList, kChannelCount> m_patterns;
+    std::array<Sequence, kChannelCount> m_sequence;
+
+private:
+    mutable std::recursive_mutex m_guard;
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "framework/Object.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CArchive;
+class CXMLElement;
+
+// Cell byte values.
+enum : std::uint8_t
+{
+    NOTE_OFF = 118,    // rest: silence from this row
+    NOTE_EMPTY = 255,  // no new note in this row
+    FREQ_OFF = 240,    // noise off
+    FREQ_EMPTY = 255,  // no new noise setting
+    ATTEN_EMPTY = 255, // keep the previous attenuation
+    NOISE_PERIODIC = 0,
+    NOISE_WHITE = 1,
+};
+constexpr int kMaxNote = 117;
+
+// One row of one channel: note, noise frequency, noise type, attenuation.
+struct SoundCell
+{
+    std::uint8_t note = 0;
+    std::uint8_t freq = 0;
+    std::uint8_t noiseType = 0;
+    std::uint8_t atten = 0;
+
+    static constexpr SoundCell Empty() { return {NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, ATTEN_EMPTY}; }
+    bool operator==(const SoundCell&) const = default;
+};
+
+// "C-", "C#", ... "B-".
+extern const char* const g_noteNames[12];
+// "C-5" for 60; the caller handles 118 ("off") and 255.
+std::string NoteText(int note);
+
+// A named column of rows of one channel.
+class CSoundPattern : public CObject
+{
+public:
+    // Rows start as all-zero cells; CSoundDoc::CreatePattern fills them with empty cells.
+    explicit CSoundPattern(std::int32_t nRows = 16);
+
+    std::int32_t GetRows() const { return m_nRows; }
+    const std::string& GetName() const { return m_strName; }
+    void SetName(const std::string& name) { m_strName = name; }
+
+    bool IsRowInside(std::int32_t row) const { return row >= 0 && row < m_nRows; }
+    // A row outside the pattern reads as an all-zero cell.
+    SoundCell GetCell(std::int32_t row) const;
+    // Writes outside the pattern are ignored.
+    void SetCell(std::int32_t row, const SoundCell& cell);
+    // Grows with empty cells, shrinks by dropping the last rows.
+    void SetRows(std::int32_t n);
+
+    // Binary form: rows, counted name, then per row note, attenuation, frequency, noise type.
+    // Loading validates sizes and throws CArchiveException for a block that is not a pattern.
+    void Serialize(CArchive& ar);
+    void ReadXML(const CXMLElement& element);
+    void WriteXML(CXMLElement& element) const;
+
+    // Largest row count a loaded pattern may have.
+    static constexpr std::int32_t kMaxRows = 65536;
+
+private:
+    std::int32_t m_nRows;
+    std::vector<SoundCell> m_cells; // one per row
+    std::string m_strName;
+};
