@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Set-up, build, run and test on a Debian machine.
+#   ./tarvok.sh run [ARGS...]   install what is missing, build, start the editor (a new sound)
+#   ./tarvok.sh test            install what is missing, build, run every test
+#   ./tarvok.sh test --quick    the default build's tests only (no sanitizer builds)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    portaudio19-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev
+    xvfb xdotool x11-apps imagemagick
+    pulseaudio pulseaudio-utils libasound2-plugins
+    fonts-urw-base35 python3 python3-mido
+    shared-mime-info desktop-file-utils
+)
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+}
+
+jobs() { nproc 2>/dev/null || echo 2; }
+
+configure_and_build() { # dir, extra cmake args...
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$(jobs)"
+}
+
+run_editor() {
+    configure_and_build build
+    local editor=build/app/tarvok
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        exec "$editor" "$@"
+    fi
+    echo "No display is available: starting the editor under Xvfb for a few seconds."
+    local display=:97 shot
+    shot="$(pwd)/build/tarvok-screenshot.png"
+    Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    local xvfb=$!
+    sleep 1
+    DISPLAY=$display "$editor" --no-sound "$@" &
+    local app=$!
+    sleep 4
+    DISPLAY=$display import -window root "$shot"
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    kill "$xvfb" 2>/dev/null || true
+    echo "Screenshot of the editor's window: $shot"
+}
+
+run_tests() {
+    configure_and_build build
+    (cd build && ctest --output-on-failure -j "$(jobs)")
+    [ "${1:-}" = "--quick" ] && return 0
+    echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
+    configure_and_build build-asan -DTARVOK_SANITIZE=ON -DTARVOK_GUI=OFF -DTARVOK_BENCH=OFF
+    (cd build-asan && ctest --output-on-failure -j "$(jobs)")
+    echo "== ThreadSanitizer build (playback) =="
+    configure_and_build build-tsan -DTARVOK_TSAN=ON -DTARVOK_GUI=OFF -DTARVOK_BENCH=OFF
+    (cd build-tsan && TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure -j "$(jobs)" -R 'play|Play|thread|Thread|stress|Stress')
+}
+
+cmd="${1:-}"
+[ $# -gt 0 ] && shift
+case "$cmd" in
+run) install_packages && run_editor "$@" ;;
+test) install_packages && run_tests "$@" ;;
+*)
+    echo "usage: $0 run [FILE] | test [--quick]" >&2
+    exit 2
+    ;;
+esac
