@@ -1,0 +1,89 @@
+#pragma once
+
+#include "framework/Object.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CArchive;
+
+// Where a walk over an element's children stands. A default (null) position means "no child";
+// test it with `if (pos)` or compare it with nullptr.
+class POSITION
+{
+public:
+    constexpr POSITION() = default;
+    constexpr POSITION(std::nullptr_t) {}
+    constexpr explicit operator bool() const { return m_nIndexPlusOne != 0; }
+    friend constexpr bool operator==(POSITION, POSITION) = default;
+
+private:
+    friend class CXMLElement;
+    constexpr explicit POSITION(std::size_t nIndex) : m_nIndexPlusOne(nIndex + 1) {}
+    std::size_t m_nIndexPlusOne = 0;
+};
+
+// A named element with ordered attributes and owned, ordered children: the in-memory form of
+// a document file. Names and values are UTF-8 byte strings; a NUL byte ends them, as it
+// would a C string.
+class CXMLElement : public CObject
+{
+public:
+    // A null name gives "root".
+    explicit CXMLElement(const char* pszName = nullptr);
+    explicit CXMLElement(std::string_view name);
+    ~CXMLElement() override;
+    CXMLElement(const CXMLElement&) = delete;
+    CXMLElement& operator=(const CXMLElement&) = delete;
+
+    // Appends a new child (a null name gives "root") and returns it; this element owns it.
+    CXMLElement* AddChild(const char* pszName);
+    CXMLElement* AddChild(std::string_view name);
+
+    // Appends an attribute record; an earlier record of the same name stays as it is.
+    // A null name or value counts as empty.
+    void AddAttribute(const char* pszName, const char* pszValue);
+    void AddAttribute(std::string_view name, std::string_view value);
+    void AddAttribute(const char* pszName, int nValue);
+
+    // The value of the first attribute of that name. Without one, returns false and leaves
+    // the output as it was, so a preset default survives.
+    bool GetAttribute(const char* pszName, std::string& strValue) const;
+    // As atoi would read the value (leading white space, optional sign, digits up to the first
+    // non-digit, 0 without digits; out-of-range values saturate); true also for non-numbers.
+    bool GetAttribute(const char* pszName, int& nValue) const;
+
+    const std::string& GetName() const { return m_strName; }
+
+    // Null when there are no children.
+    POSITION GetFirstChildPosition() const;
+    // With a name: the next child of that name from the position on, the position moving past
+    // it (null after the last child, and null when nothing matched). Without a name: the child
+    // at the position, which then moves on; a null or foreign position gives null.
+    CXMLElement* GetNextChild(POSITION& pos, const char* pszName = nullptr);
+    const CXMLElement* GetNextChild(POSITION& pos, const char* pszName = nullptr) const;
+
+    // Pre-order search of the subtree that starts with this element itself.
+    CXMLElement* FindElement(const char* pszName);
+    const CXMLElement* FindElement(const char* pszName) const;
+
+    // Storing writes this element and its subtree as XML text. Loading appends the top-level
+    // elements of the text as children (after any already there); throws CXMLException.
+    virtual void Serialize(CArchive& ar);
+
+    std::size_t GetChildCount() const { return m_children.size(); }
+    CXMLElement* GetParent() const { return m_pParent; }
+
+private:
+    friend class CXMLWriter;
+    friend class CXMLReader;
+
+    // Attribute records packed as "name\0value\0" pairs: one allocation per element instead
+    // of two strings per attribute, which matters for trees of a quarter million rows.
+    std::string m_attributes;
+    std::vector<CXMLElement*> m_children;
+    std::string m_strName;
+    CXMLElement* m_pParent = nullptr;
+};

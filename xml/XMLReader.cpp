@@ -1,0 +1,345 @@
+#include "xml/XMLReader.h"
+
+#include "framework/Archive.h"
+#include "xml/XMLElement.h"
+#include "xml/XMLException.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+// The reader is line based: each line is trimmed of blanks and CRs and appended to a pending
+// text. A start tag is matched with the first occurrence of its end tag in that text (not by
+// counting nesting), and the content between them is then read the same way as one line.
+//
+// All searches run forward only: text before a '<' that holds none is dropped at once, a
+// search that needs more input resumes where it stopped, and nested content is read in place
+// from an explicit stack rather than copied into a new reader per level.
+
+namespace
+{
+constexpr std::size_t npos = std::string_view::npos;
+
+std::string_view Trim(std::string_view text, std::string_view chars)
+{
+    const std::size_t nFirst = text.find_first_not_of(chars);
+    if (nFirst == npos)
+        return {};
+    return text.substr(nFirst, text.find_last_not_of(chars) - nFirst + 1);
+}
+
+std::string_view UpToNul(std::string_view text)
+{
+    return text.substr(0, text.find('\0'));
+}
+
+std::size_t FindChar(std::string_view text, char c, std::size_t nFrom, std::size_t nEnd)
+{
+    if (nFrom >= nEnd)
+        return npos;
+    const void* p = std::memchr(text.data() + nFrom, c, nEnd - nFrom);
+    return p == nullptr ? npos : static_cast<const char*>(p) - text.data();
+}
+
+std::size_t FindText(std::string_view text, std::string_view what, std::size_t nFrom,
+                     std::size_t nEnd)
+{
+    if (nFrom >= nEnd)
+        return npos;
+    const std::size_t nFound = text.substr(nFrom, nEnd - nFrom).find(what);
+    return nFound == npos ? npos : nFrom + nFound;
+}
+
+void AppendUtf8(std::string& out, unsigned long cp)
+{
+    if (cp < 0x80)
+        out += static_cast<char>(cp);
+    else if (cp < 0x800)
+    {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    else if (cp < 0x10000)
+    {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    else
+    {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Appends what the reference between '&' and ';' stands for; false when it is none we know.
+bool AppendReference(std::string& out, std::string_view ref)
+{
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    for (const auto& [name, c] : kNamed)
+    {
+        if (ref == name)
+        {
+            out += c;
+            return true;
+        }
+    }
+    if (ref.size() < 2 || ref[0] != '#')
+        return false;
+    const bool bHex = ref[1] == 'x' || ref[1] == 'X';
+    const std::string_view digits = ref.substr(bHex ? 2 : 1);
+    if (digits.empty())
+        return false;
+    unsigned long cp = 0;
+    for (const char c : digits)
+    {
+        int nDigit;
+        if (c >= '0' && c <= '9')
+            nDigit = c - '0';
+        else if (bHex && c >= 'a' && c <= 'f')
+            nDigit = c - 'a' + 10;
+        else if (bHex && c >= 'A' && c <= 'F')
+            nDigit = c - 'A' + 10;
+        else
+            return false;
+        cp = cp * (bHex ? 16 : 10) + nDigit;
+        if (cp > 0x10FFFF)
+            return false;
+    }
+    // NUL would cut the string short; surrogates are not characters.
+    if (cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF))
+        return false;
+    AppendUtf8(out, cp);
+    return true;
+}
+
+// The text with references decoded; the text itself (no copy) when it holds no '&'.
+std::string_view Decode(std::string_view text, std::string& scratch)
+{
+    std::size_t nAmp = text.find('&');
+    if (nAmp == npos)
+        return text;
+    scratch.clear();
+    std::size_t nDone = 0;
+    while (nAmp != npos)
+    {
+        // The longest reference we know is "&#x10FFFF;" or a decimal one with leading zeros;
+        // a bounded look-ahead keeps a text full of '&' linear.
+        const std::size_t nSemi = text.substr(nAmp + 1, 16).find(';');
+        if (nSemi != npos)
+        {
+            std::string_view ref = text.substr(nAmp + 1, nSemi);
+            scratch.append(text.substr(nDone, nAmp - nDone));
+            if (AppendReference(scratch, ref))
+            {
+                nDone = nAmp + nSemi + 2;
+                nAmp = text.find('&', nDone);
+                continue;
+            }
+            scratch += '&';
+            nDone = nAmp + 1;
+        }
+        nAmp = text.find('&', nAmp + 1);
+    }
+    scratch.append(text.substr(nDone));
+    return scratch;
+}
+
+struct Tag
+{
+    CXMLElement* pChild;
+    bool bSelfClosing;
+    std::string_view rawName; // as written, for matching the end tag
+};
+
+// Creates the child for the tag between text[nLt] == '<' and text[nGt] == '>'.
+Tag ReadTag(CXMLElement& parent, std::string_view text, std::size_t nLt, std::size_t nGt,
+            std::string& scratch)
+{
+    const bool bSelfClosing = text[nGt - 1] == '/';
+    const std::size_t nTagEnd = bSelfClosing ? nGt - 1 : nGt;
+    const std::string_view tag = Trim(text.substr(nLt + 1, nTagEnd - nLt - 1), " \t\r\n\v\f");
+
+    const std::size_t nBlank = tag.find(' ');
+    const std::string_view rawName = UpToNul(tag.substr(0, nBlank));
+    CXMLElement* pChild = parent.AddChild(Decode(rawName, scratch));
+    if (nBlank == npos)
+        return {pChild, bSelfClosing, rawName};
+
+    // Tokens are cut at blanks, except inside a value that opens with a quote right after the
+    // token's first '='; such a value ends at a quote followed by a blank or the tag's end.
+    const std::string_view rest = tag.substr(nBlank + 1);
+    std::string valueScratch;
+    std::size_t i = 0;
+    while (i < rest.size())
+    {
+        if (rest[i] == ' ')
+        {
+            ++i;
+            continue;
+        }
+        const std::size_t nStart = i;
+        std::size_t nEq = npos;
+        bool bQuoted = false;
+        for (; i < rest.size(); ++i)
+        {
+            const char c = rest[i];
+            if (bQuoted)
+            {
+                if (c == '"' && (i + 1 == rest.size() || rest[i + 1] == ' '))
+                    bQuoted = false;
+                continue;
+            }
+            if (c == ' ')
+                break;
+            if (c == '=' && nEq == npos)
+            {
+                nEq = i;
+                if (i + 1 < rest.size() && rest[i + 1] == '"')
+                {
+                    bQuoted = true;
+                    ++i;
+                }
+            }
+        }
+        if (nEq == npos)
+            continue;
+        const std::string_view name = rest.substr(nStart, nEq - nStart);
+        std::string_view value = rest.substr(nEq + 1, i - nEq - 1);
+        while (!value.empty() && value.front() == '"')
+            value.remove_prefix(1);
+        while (!value.empty() && value.back() == '"')
+            value.remove_suffix(1);
+        const std::string_view decodedName = Decode(name, scratch);
+        pChild->AddAttribute(decodedName, Decode(value, valueScratch));
+    }
+    return {pChild, bSelfClosing, rawName};
+}
+
+struct Frame
+{
+    CXMLElement* pElement;
+    std::size_t nPos; // next unread byte of the element's content
+    std::size_t nEnd;
+};
+
+// Reads text[nBegin, nEnd) into pElement; the text is complete, so whatever the reader would
+// wait for in more input is an error at once.
+void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin, std::size_t nEnd,
+                 std::string& scratch)
+{
+    std::vector<Frame> frames{{&element, nBegin, nEnd}};
+    std::string endTag;
+    while (!frames.empty())
+    {
+        Frame& frame = frames.back();
+        const std::size_t nLt = FindChar(text, '<', frame.nPos, frame.nEnd);
+        if (nLt == npos)
+        {
+            frames.pop_back();
+            continue;
+        }
+        const std::size_t nGt = FindChar(text, '>', nLt + 1, frame.nEnd);
+        if (nGt == npos)
+            throw CXMLException(CXMLReader::kUnmatchedLt);
+        if (text[nLt + 1] == '/')
+            throw CXMLException(CXMLReader::kEndTagWithoutStart);
+        const Tag tag = ReadTag(*frame.pElement, text, nLt, nGt, scratch);
+        if (tag.bSelfClosing)
+        {
+            frame.nPos = nGt + 1;
+            continue;
+        }
+        endTag.assign("</").append(tag.rawName).append(">");
+        const std::size_t nEndTag = FindText(text, endTag, nLt + 1, frame.nEnd);
+        if (nEndTag == npos)
+            throw CXMLException(CXMLReader::kNoEndTag);
+        frame.nPos = nEndTag + endTag.size();
+        std::size_t nContent = nGt + 1;
+        std::size_t nContentEnd = std::max(nEndTag, nContent);
+        // The content is read as a line of its own, which is trimmed like every line.
+        while (nContent < nContentEnd && (text[nContent] == ' ' || text[nContent] == '\r'))
+            ++nContent;
+        while (nContentEnd > nContent &&
+               (text[nContentEnd - 1] == ' ' || text[nContentEnd - 1] == '\r'))
+            --nContentEnd;
+        if (nContent < nContentEnd)
+            frames.push_back({tag.pChild, nContent, nContentEnd}); // invalidates frame
+    }
+}
+} // namespace
+
+std::string CXMLReader::Unescape(std::string_view text)
+{
+    std::string scratch;
+    return std::string(Decode(text, scratch));
+}
+
+void CXMLReader::Read(CXMLElement& element, CArchive& ar)
+{
+    std::string pending; // the pending text; bytes before nStart are consumed
+    std::size_t nStart = 0;
+    std::string line;
+    std::string scratch;
+    std::string endTag;
+    auto appendLine = [&]
+    {
+        if (!ar.ReadString(line))
+            return false;
+        pending.append(Trim(line, " \r"));
+        return true;
+    };
+
+    for (;;)
+    {
+        const std::size_t nLt = pending.find('<', nStart);
+        if (nLt == npos)
+        {
+            // Nothing before a '<' is ever looked at again.
+            pending.clear();
+            nStart = 0;
+            if (!appendLine())
+                return;
+            continue;
+        }
+        std::size_t nGt = pending.find('>', nLt + 1);
+        while (nGt == npos)
+        {
+            const std::size_t nFrom = pending.size();
+            if (!appendLine())
+                throw CXMLException(kUnmatchedLt);
+            nGt = pending.find('>', nFrom);
+        }
+        if (pending[nLt + 1] == '/')
+            throw CXMLException(kEndTagWithoutStart);
+        const Tag tag = ReadTag(element, pending, nLt, nGt, scratch);
+        if (tag.bSelfClosing)
+            nStart = nGt + 1;
+        else
+        {
+            // Copied: appending lines below may move the pending text.
+            endTag.assign("</").append(tag.rawName).append(">");
+            std::size_t nEndTag = pending.find(endTag, nLt + 1);
+            while (nEndTag == npos)
+            {
+                // Only the tail that could begin a match is searched again.
+                const std::size_t nFrom =
+                    std::max(nLt + 1, pending.size() - std::min(pending.size(), endTag.size() - 1));
+                if (!appendLine())
+                    throw CXMLException(kNoEndTag);
+                nEndTag = pending.find(endTag, nFrom);
+            }
+            ReadContent(*tag.pChild, pending, nGt + 1, std::max(nEndTag, nGt + 1), scratch);
+            nStart = nEndTag + endTag.size();
+        }
+        // Drop consumed text once it is the larger part, so the copying stays linear.
+        if (nStart * 2 >= pending.size())
+        {
+            pending.erase(0, nStart);
+            nStart = 0;
+        }
+    }
+}

@@ -1,0 +1,117 @@
+#include "xml/XMLWriter.h"
+
+#include "framework/Archive.h"
+#include "xml/XMLElement.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace
+{
+constexpr std::size_t kFlushBytes = 64 * 1024;
+
+bool NeedsEscape(unsigned char c)
+{
+    return c == '&' || c == '<' || c == '>' || c == '"' || c < 0x20 || c == 0x7F;
+}
+} // namespace
+
+void CXMLWriter::AppendEscaped(std::string& out, std::string_view text)
+{
+    std::size_t nDone = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+    {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!NeedsEscape(c))
+            continue;
+        out.append(text.substr(nDone, i - nDone));
+        nDone = i + 1;
+        switch (c)
+        {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += "&#";
+            out += std::to_string(c);
+            out += ';';
+            break;
+        }
+    }
+    out.append(text.substr(nDone));
+}
+
+void CXMLWriter::Write(const CXMLElement& element, CArchive& ar)
+{
+    std::string out;
+    out.reserve(kFlushBytes + 1024);
+    auto flushIfFull = [&]
+    {
+        if (out.size() >= kFlushBytes)
+        {
+            ar.WriteString(out);
+            out.clear();
+        }
+    };
+
+    // Each entry is an element whose start tag is written and the index of its next child;
+    // a loop instead of recursion so that no nesting depth can exhaust the stack.
+    std::vector<std::pair<const CXMLElement*, std::size_t>> open;
+    const CXMLElement* pNext = &element;
+    for (;;)
+    {
+        if (pNext != nullptr)
+        {
+            out += '<';
+            AppendEscaped(out, pNext->m_strName);
+            const char* p = pNext->m_attributes.data();
+            const char* const pEnd = p + pNext->m_attributes.size();
+            while (p < pEnd)
+            {
+                const std::size_t nNameLen = std::strlen(p);
+                const char* pValue = p + nNameLen + 1;
+                const std::size_t nValueLen = std::strlen(pValue);
+                out += ' ';
+                AppendEscaped(out, std::string_view(p, nNameLen));
+                out += "=\"";
+                AppendEscaped(out, std::string_view(pValue, nValueLen));
+                out += '"';
+                p = pValue + nValueLen + 1;
+            }
+            if (pNext->m_children.empty())
+                out += " />\r\n";
+            else
+            {
+                out += ">\r\n";
+                open.emplace_back(pNext, 0);
+            }
+            flushIfFull();
+            pNext = nullptr;
+        }
+        if (open.empty())
+            break;
+        auto& [pOpen, nIndex] = open.back();
+        if (nIndex < pOpen->m_children.size())
+        {
+            pNext = pOpen->m_children[nIndex++];
+            continue;
+        }
+        out += "</";
+        AppendEscaped(out, pOpen->m_strName);
+        out += ">\r\n";
+        flushIfFull();
+        open.pop_back();
+    }
+    if (!out.empty())
+        ar.WriteString(out);
+}
