@@ -72,9 +72,14 @@ public:
     // Patterns and sequences.
     CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);
     CSoundPattern* CopyPattern(int channel, const CSoundPattern* pSource);
+    // Appends a pattern made elsewhere (a pasted or dropped block) to the channel's list as
+    // it is: its name stays and the channel's next pattern number does not advance.
+    CSoundPattern* AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
     void DeletePattern(CSoundPattern* pPattern);
     int FindPatternChannel(const CSoundPattern* pPattern) const;
+    bool HoldsPattern(int channel, const CSoundPattern* pPattern) const;
     CSoundPattern* GetPatternAt(const SequencePos& pos) const;
+    // Refuses a pattern that is not in the channel's own list.
     void SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern);
     bool DeleteSequenceStep(int channel, std::int32_t pos);
     bool InsertSequenceStep(int channel, std::int32_t pos);
@@ -119,5 +124,8 @@ public:
     std::array<Sequence, kChannelCount> m_sequence;
 
 private:
+    void StoreXML(CArchive& ar) const;
+    void LoadXML(CArchive& ar);
+
     mutable std::recursive_mutex m_guard;
 };

@@ -30,7 +30,10 @@ struct SoundCell
     std::uint8_t noiseType = 0;
     std::uint8_t atten = 0;
 
-    static constexpr SoundCell Empty() { return {NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, ATTEN_EMPTY}; }
+    static constexpr SoundCell Empty()
+    {
+        return {NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, ATTEN_EMPTY};
+    }
     bool operator==(const SoundCell&) const = default;
 };
 
@@ -61,6 +64,7 @@ public:
     // Binary form: rows, counted name, then per row note, attenuation, frequency, noise type.
     // Loading validates sizes and throws CArchiveException for a block that is not a pattern.
     void Serialize(CArchive& ar);
+    void Store(CArchive& ar) const;
     void ReadXML(const CXMLElement& element);
     void WriteXML(CXMLElement& element) const;
 

@@ -1,0 +1,70 @@
+#include "sound/ChannelWalk.h"
+
+void CChannelWalk::Step::MergeInto(SoundCell& working) const
+{
+    switch (kind)
+    {
+    case Kind::NoPattern:
+        working.note = NOTE_EMPTY;
+        working.freq = FREQ_EMPTY;
+        break;
+    case Kind::PatternEnded:
+        working.note = NOTE_OFF;
+        working.freq = FREQ_OFF;
+        break;
+    case Kind::PatternRow:
+        working = cell;
+        break;
+    }
+}
+
+CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel)
+    : CChannelWalk(doc, channel, doc.m_nRangeStart, doc.m_nRangeEnd)
+{
+}
+
+CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel, std::int32_t first, std::int32_t last)
+    : m_pSequence(channel >= 0 && channel < kChannelCount ? &doc.m_sequence[channel] : nullptr),
+      m_nNext(first), m_nLast(last)
+{
+}
+
+bool CChannelWalk::Next(Step& step)
+{
+    if (m_nNext > m_nLast)
+        return false;
+    step = At(static_cast<std::int32_t>(m_nNext++));
+    return true;
+}
+
+CChannelWalk::Step CChannelWalk::At(std::int32_t pos)
+{
+    Step step;
+    step.pos = pos;
+    if (m_pSequence != nullptr)
+    {
+        const auto it = m_pSequence->find(pos);
+        if (it != m_pSequence->end())
+        {
+            m_pPattern = it->second;
+            m_nPatternStart = pos;
+        }
+    }
+    if (m_pPattern == nullptr)
+        return step;
+    // Unsigned, so a position before the start and a pattern of 0 rows both count as ended.
+    const auto offset =
+        static_cast<std::uint32_t>(pos) - static_cast<std::uint32_t>(m_nPatternStart);
+    const auto rows = m_pPattern->GetRows();
+    if (rows <= 0 || offset > static_cast<std::uint32_t>(rows - 1))
+    {
+        m_pPattern = nullptr;
+        step.kind = Kind::PatternEnded;
+        return step;
+    }
+    step.kind = Kind::PatternRow;
+    step.pPattern = m_pPattern;
+    step.row = static_cast<std::int32_t>(offset);
+    step.cell = m_pPattern->GetCell(step.row);
+    return step;
+}

@@ -1,0 +1,313 @@
+#include "sound/SoundDoc.h"
+
+#include "framework/Archive.h"
+#include "framework/MemFile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <limits>
+
+const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2", "Noise"};
+
+namespace
+{
+std::atomic<IDocumentCloseListener*> g_pCloseListener{nullptr};
+
+bool IsChannel(int channel)
+{
+    return channel >= 0 && channel < kChannelCount;
+}
+
+std::string FormatNumber(std::int32_t n)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%03d", static_cast<int>(n));
+    return buf;
+}
+
+// Floor division for a positive divisor.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b)
+{
+    const std::int64_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+// Largest key above 0 that is a multiple of s, or 0.
+std::int64_t LastStepKey(const CSoundDoc::Sequence& seq, std::int32_t s)
+{
+    for (auto it = seq.rbegin(); it != seq.rend() && it->first > 0; ++it)
+        if (it->first % s == 0)
+            return it->first;
+    return 0;
+}
+} // namespace
+
+CSoundDoc::CSoundDoc()
+{
+    DeleteContents();
+}
+
+CSoundDoc::~CSoundDoc() = default;
+
+void CSoundDoc::SetCloseListener(IDocumentCloseListener* pListener)
+{
+    g_pCloseListener.store(pListener);
+}
+
+void CSoundDoc::DeleteContents()
+{
+    std::lock_guard lock(m_guard);
+    m_bPlayNotes = true;
+    m_nCurrentPos = 0;
+    m_bSongPlaying = false;
+    m_bSongPaused = false;
+    m_nRangeStart = 0;
+    m_nStepSize = 16;
+    m_nRangeEnd = m_nStepSize;
+    m_nBeatsPerMinute = 125;
+    m_nTracksPerBeat = 4;
+    m_nNextPattern.fill(0);
+    m_pCurrentPattern = nullptr;
+    m_patternCursor = {};
+    m_sequenceCursor = {};
+    // The maps refer into the lists: empty them first.
+    for (Sequence& seq : m_sequence)
+        seq.clear();
+    for (PatternList& list : m_patterns)
+        list.clear();
+}
+
+bool CSoundDoc::OnNewDocument()
+{
+    if (!CDocument::OnNewDocument())
+        return false;
+    CSoundPattern* pPattern = nullptr;
+    {
+        std::lock_guard lock(m_guard);
+        DeleteContents();
+        pPattern = CreatePattern(0, 16);
+        const SequencePos start{0, 0};
+        SetPatternAt(&start, pPattern);
+    }
+    SetModifiedFlag(false);
+    UpdateAllViews(nullptr, pPattern);
+    return true;
+}
+
+void CSoundDoc::OnCloseDocument()
+{
+    // Not under the guard: the play thread may need it to finish the row it is rendering.
+    if (IDocumentCloseListener* pListener = g_pCloseListener.load())
+        pListener->OnDocumentClosing(this);
+    CDocument::OnCloseDocument();
+}
+
+CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const char* pszName)
+{
+    if (!IsChannel(channel))
+        return nullptr;
+    std::lock_guard lock(m_guard);
+    auto pPattern = std::make_unique<CSoundPattern>(rows);
+    for (std::int32_t row = 0; row < rows; ++row)
+        pPattern->SetCell(row, SoundCell::Empty());
+    pPattern->SetName(pszName != nullptr ? std::string(pszName)
+                                         : FormatNumber(m_nNextPattern[channel]));
+    m_nNextPattern[channel] =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(m_nNextPattern[channel]) +
+                                  1u); // a file may set it to the maximum
+    CSoundPattern* pResult = pPattern.get();
+    m_patterns[channel].push_back(std::move(pPattern));
+    SetModifiedFlag();
+    return pResult;
+}
+
+CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
+{
+    if (!IsChannel(channel) || pPattern == nullptr)
+        return nullptr;
+    std::lock_guard lock(m_guard);
+    CSoundPattern* pResult = pPattern.get();
+    m_patterns[channel].push_back(std::move(pPattern));
+    SetModifiedFlag();
+    return pResult;
+}
+
+CSoundPattern* CSoundDoc::CopyPattern(int channel, const CSoundPattern* pSource)
+{
+    if (pSource == nullptr || !IsChannel(channel))
+        return nullptr;
+    std::lock_guard lock(m_guard);
+    const std::string name =
+        FormatNumber(m_nNextPattern[channel]) + " (" + pSource->GetName() + ")";
+    CSoundPattern* pCopy = CreatePattern(channel, pSource->GetRows(), name.c_str());
+    for (std::int32_t row = 0; row < pSource->GetRows(); ++row)
+        pCopy->SetCell(row, pSource->GetCell(row));
+    return pCopy;
+}
+
+void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
+{
+    {
+        std::lock_guard lock(m_guard);
+        const int channel = FindPatternChannel(pPattern);
+        if (channel < 0)
+            return;
+        std::erase_if(m_sequence[channel],
+                      [&](const auto& entry) { return entry.second == pPattern; });
+        if (m_pCurrentPattern == pPattern)
+            m_pCurrentPattern = nullptr;
+        std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
+    }
+    UpdateAllViews(nullptr, nullptr);
+    SetModifiedFlag();
+}
+
+int CSoundDoc::FindPatternChannel(const CSoundPattern* pPattern) const
+{
+    if (pPattern == nullptr)
+        return -1;
+    std::lock_guard lock(m_guard);
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        if (HoldsPattern(channel, pPattern))
+            return channel;
+    return -1;
+}
+
+bool CSoundDoc::HoldsPattern(int channel, const CSoundPattern* pPattern) const
+{
+    if (!IsChannel(channel) || pPattern == nullptr)
+        return false;
+    std::lock_guard lock(m_guard);
+    const PatternList& list = m_patterns[channel];
+    return std::any_of(list.begin(), list.end(),
+                       [&](const auto& p) { return p.get() == pPattern; });
+}
+
+std::int32_t CSoundDoc::StepToSongPos(std::int32_t step) const
+{
+    std::lock_guard lock(m_guard);
+    const auto step16 = static_cast<std::int16_t>(static_cast<std::uint16_t>(step & 0xFFFF));
+    // Wraps like the 32-bit product would, without overflowing.
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::int64_t>(step16) * m_nStepSize));
+}
+
+CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos) const
+{
+    if (!IsChannel(pos.channel))
+        return nullptr;
+    std::lock_guard lock(m_guard);
+    const Sequence& seq = m_sequence[pos.channel];
+    const auto it = seq.find(StepToSongPos(pos.step));
+    return it != seq.end() ? it->second : nullptr;
+}
+
+void CSoundDoc::SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern)
+{
+    if (pPos == nullptr || !IsChannel(pPos->channel))
+        return;
+    std::lock_guard lock(m_guard);
+    // A placement must refer to a pattern of its own channel: deleting the pattern removes
+    // only that channel's placements, so any other would be left dangling.
+    if (pPattern != nullptr && !HoldsPattern(pPos->channel, pPattern))
+        return;
+    Sequence& seq = m_sequence[pPos->channel];
+    const std::int32_t songPos = StepToSongPos(pPos->step);
+    if (pPattern != nullptr)
+        seq[songPos] = pPattern;
+    else
+        seq.erase(songPos);
+    SetModifiedFlag();
+}
+
+// Moving the placements one by one over every step up to the last placement would take
+// time in proportion to the song position of that placement, which a file can make huge.
+// Both step operations therefore touch only the placements that exist on the moved grid.
+bool CSoundDoc::DeleteSequenceStep(int channel, std::int32_t pos)
+{
+    if (!IsChannel(channel))
+        return false;
+    std::lock_guard lock(m_guard);
+    Sequence& seq = m_sequence[channel];
+    const std::int32_t s = m_nStepSize;
+    if (seq.empty() || s <= 0)
+        return false;
+    const std::int64_t limit = LastStepKey(seq, s) + s;
+    const std::int64_t p = pos;
+    // The first step on p's grid at or beyond the limit: emptied; the steps from p up to it
+    // take the pattern of the step after them.
+    const std::int64_t last = p >= limit ? p : p + (limit - p + s - 1) / s * s;
+    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    for (auto it = seq.lower_bound(pos); it != seq.end() && it->first <= last;)
+    {
+        if ((it->first - p) % s != 0)
+        {
+            ++it;
+            continue;
+        }
+        if (it->first != p)
+            moved.emplace_back(it->first - s, it->second);
+        it = seq.erase(it);
+    }
+    for (const auto& [key, pPattern] : moved)
+        seq[static_cast<std::int32_t>(key)] = pPattern;
+    SetModifiedFlag();
+    return true;
+}
+
+bool CSoundDoc::InsertSequenceStep(int channel, std::int32_t pos)
+{
+    if (!IsChannel(channel))
+        return false;
+    std::lock_guard lock(m_guard);
+    Sequence& seq = m_sequence[channel];
+    const std::int32_t s = m_nStepSize;
+    if (seq.empty() || s <= 0)
+        return false;
+    const std::int64_t top = LastStepKey(seq, s) + s;
+    // The last placement has no step after it to move to.
+    if (top > std::numeric_limits<std::int32_t>::max())
+        return false;
+    // The steps are multiples of s from top down to the first one at or below pos, which is
+    // emptied; every step above it takes the pattern of the step before it.
+    const std::int64_t first = top <= pos ? top : FloorDiv(pos, s) * s;
+    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    const auto from = static_cast<std::int32_t>(
+        std::max<std::int64_t>(first, std::numeric_limits<std::int32_t>::min()));
+    for (auto it = seq.lower_bound(from); it != seq.end() && it->first <= top;)
+    {
+        if (it->first % s != 0)
+        {
+            ++it;
+            continue;
+        }
+        if (it->first != top)
+            moved.emplace_back(it->first + s, it->second);
+        it = seq.erase(it);
+    }
+    for (const auto& [key, pPattern] : moved)
+        seq[static_cast<std::int32_t>(key)] = pPattern;
+    SetModifiedFlag();
+    return true;
+}
+
+std::string CSoundDoc::CopyPatternToGlobal(const CSoundPattern* pPattern)
+{
+    if (pPattern == nullptr)
+        return {};
+    CMemFile file(1024);
+    CArchive ar(&file, CArchive::store, 4096);
+    pPattern->Store(ar);
+    ar.Close();
+    return file.Detach();
+}
+
+std::unique_ptr<CSoundPattern> CSoundDoc::PatternFromGlobal(const std::string& block)
+{
+    CMemFile file(block.data(), block.size());
+    CArchive ar(&file, CArchive::load, 4096);
+    auto pPattern = std::make_unique<CSoundPattern>(16);
+    pPattern->Serialize(ar);
+    return pPattern;
+}

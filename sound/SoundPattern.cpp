@@ -1,0 +1,84 @@
+#include "sound/SoundPattern.h"
+
+#include "framework/Archive.h"
+
+#include <algorithm>
+
+const char* const g_noteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
+                                     "F#", "G-", "G#", "A-", "A#", "B-"};
+
+std::string NoteText(int note)
+{
+    if (note < 0)
+        return {};
+    return std::string(g_noteNames[note % 12]) + std::to_string(note / 12);
+}
+
+CSoundPattern::CSoundPattern(std::int32_t nRows)
+    : m_nRows(nRows), m_cells(static_cast<std::size_t>(std::max<std::int32_t>(nRows, 0)))
+{
+}
+
+SoundCell CSoundPattern::GetCell(std::int32_t row) const
+{
+    if (!IsRowInside(row))
+        return {};
+    return m_cells[static_cast<std::size_t>(row)];
+}
+
+void CSoundPattern::SetCell(std::int32_t row, const SoundCell& cell)
+{
+    if (IsRowInside(row))
+        m_cells[static_cast<std::size_t>(row)] = cell;
+}
+
+void CSoundPattern::SetRows(std::int32_t n)
+{
+    m_cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(n, 0)), SoundCell::Empty());
+    m_nRows = n;
+}
+
+void CSoundPattern::Store(CArchive& ar) const
+{
+    ar << m_nRows;
+    ar.WriteCountedString(m_strName);
+    for (const SoundCell& cell : m_cells)
+    {
+        const std::uint8_t bytes[4] = {cell.note, cell.atten, cell.freq,
+                                       static_cast<std::uint8_t>(cell.noiseType != 0 ? 1 : 0)};
+        ar.Write(bytes, sizeof bytes);
+    }
+}
+
+void CSoundPattern::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring())
+    {
+        Store(ar);
+        return;
+    }
+
+    // The block may come from another program: check every size before trusting it, and
+    // change nothing until the whole block has been read.
+    std::int32_t nRows = 0;
+    ar >> nRows;
+    if (nRows < 0 || nRows > kMaxRows)
+        throw CArchiveException(CArchiveException::badLength,
+                                "The pattern's row count is not valid.");
+    std::string name = ar.ReadCountedString();
+    const std::size_t nBytes = static_cast<std::size_t>(nRows) * 4;
+    if (nBytes > ar.RemainingBytes())
+        throw CArchiveException(CArchiveException::endOfFile, "The pattern data ends early.");
+    std::string raw(nBytes, '\0');
+    ar.ReadExact(raw.data(), raw.size());
+
+    std::vector<SoundCell> cells(static_cast<std::size_t>(nRows));
+    for (std::size_t i = 0; i < cells.size(); ++i)
+    {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(raw.data()) + 4 * i;
+        cells[i] = {p[0], p[2], static_cast<std::uint8_t>(p[3] != 0 ? 1 : 0), p[1]};
+    }
+    m_nRows = nRows;
+    m_strName = std::move(name);
+    m_cells = std::move(cells);
+}
