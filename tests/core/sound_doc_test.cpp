@@ -1,0 +1,367 @@
+#include "sound/SoundDoc.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace
+{
+class CCountingView : public IDocumentView
+{
+public:
+    void OnUpdate(IDocumentView* pSender, CObject* pHint) override
+    {
+        m_senders.push_back(pSender);
+        m_hints.push_back(pHint);
+    }
+    std::vector<IDocumentView*> m_senders;
+    std::vector<CObject*> m_hints;
+};
+
+std::vector<std::int32_t> Keys(const CSoundDoc& doc, int channel)
+{
+    std::vector<std::int32_t> keys;
+    for (const auto& entry : doc.m_sequence[channel])
+        keys.push_back(entry.first);
+    return keys;
+}
+
+void Place(CSoundDoc& doc, int channel, std::int32_t songPos, CSoundPattern* p)
+{
+    doc.m_sequence[channel][songPos] = p;
+}
+
+// The step operations as first described: one step at a time up to the last placement.
+// The document's versions must move placements exactly like these.
+using Seq = std::map<std::int32_t, int>;
+std::int64_t LastKey(const Seq& seq, std::int32_t s)
+{
+    std::int64_t m = 0;
+    for (const auto& [k, v] : seq)
+        if (k > 0 && k % s == 0)
+            m = k;
+    return m;
+}
+void Move(Seq& seq, std::int64_t to, std::int64_t from)
+{
+    const auto it = seq.find(static_cast<std::int32_t>(from));
+    if (it != seq.end())
+        seq[static_cast<std::int32_t>(to)] = it->second;
+    else
+        seq.erase(static_cast<std::int32_t>(to));
+}
+void ReferenceDelete(Seq& seq, std::int32_t s, std::int64_t p)
+{
+    const std::int64_t limit = LastKey(seq, s) + s;
+    std::int64_t k = p;
+    for (; k < limit; k += s)
+        Move(seq, k, k + s);
+    seq.erase(static_cast<std::int32_t>(k));
+}
+void ReferenceInsert(Seq& seq, std::int32_t s, std::int64_t p)
+{
+    std::int64_t k = LastKey(seq, s) + s;
+    for (; k > p; k -= s)
+        Move(seq, k, k - s);
+    seq.erase(static_cast<std::int32_t>(k));
+}
+} // namespace
+
+TEST(SoundDocNew, HasOneSixteenRowPatternOnVoice0)
+{
+    CSoundDoc doc;
+    CCountingView view;
+    doc.AddView(&view);
+    ASSERT_TRUE(doc.OnNewDocument());
+
+    ASSERT_EQ(doc.m_patterns[0].size(), 1u);
+    const CSoundPattern* p = doc.m_patterns[0][0].get();
+    EXPECT_EQ(p->GetName(), "000");
+    EXPECT_EQ(p->GetRows(), 16);
+    for (int r = 0; r < 16; ++r)
+        EXPECT_EQ(p->GetCell(r), SoundCell::Empty());
+    EXPECT_EQ(doc.m_sequence[0], (CSoundDoc::Sequence{{0, doc.m_patterns[0][0].get()}}));
+    for (int c = 1; c < kChannelCount; ++c)
+    {
+        EXPECT_TRUE(doc.m_patterns[c].empty());
+        EXPECT_TRUE(doc.m_sequence[c].empty());
+    }
+    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{1, 0, 0, 0}));
+    EXPECT_EQ(doc.m_nRangeStart, 0);
+    EXPECT_EQ(doc.m_nRangeEnd, 16);
+    EXPECT_EQ(doc.m_nStepSize, 16);
+    EXPECT_EQ(doc.m_nBeatsPerMinute, 125);
+    EXPECT_EQ(doc.m_nTracksPerBeat, 4);
+    EXPECT_TRUE(doc.m_bPlayNotes);
+    EXPECT_EQ(doc.m_pCurrentPattern, nullptr);
+    EXPECT_FALSE(doc.IsModified());
+    ASSERT_EQ(view.m_hints.size(), 1u);
+    EXPECT_EQ(view.m_hints[0], p);
+    EXPECT_EQ(view.m_senders[0], nullptr);
+}
+
+TEST(SoundDocNew, DeleteContentsResetsEverythingButTheRawData)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    doc.m_rawData = {1, 2, 3};
+    doc.m_nStepSize = 32;
+    doc.m_nRangeStart = 5;
+    doc.m_nRangeEnd = 99;
+    doc.m_bPlayNotes = false;
+    doc.m_nCurrentPos = 7;
+    doc.m_bSongPlaying = doc.m_bSongPaused = true;
+    doc.m_pCurrentPattern = doc.m_patterns[0][0].get();
+    doc.m_sequenceCursor = {2, 9};
+    doc.m_patternCursor = {3, 4};
+    doc.DeleteContents();
+    EXPECT_EQ(doc.m_rawData, (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(doc.m_nStepSize, 16);
+    EXPECT_EQ(doc.m_nRangeStart, 0);
+    EXPECT_EQ(doc.m_nRangeEnd, 16);
+    EXPECT_TRUE(doc.m_bPlayNotes);
+    EXPECT_EQ(doc.m_nCurrentPos, 0);
+    EXPECT_FALSE(doc.m_bSongPlaying || doc.m_bSongPaused);
+    EXPECT_EQ(doc.m_pCurrentPattern, nullptr);
+    EXPECT_EQ(doc.m_sequenceCursor, SequencePos{});
+    EXPECT_EQ(doc.m_patternCursor.field + doc.m_patternCursor.row, 0);
+    EXPECT_TRUE(doc.m_patterns[0].empty());
+    EXPECT_TRUE(doc.m_sequence[0].empty());
+    EXPECT_EQ(doc.m_nNextPattern[0], 0);
+}
+
+TEST(SoundDocPatterns, CreateNamesAndNumbers)
+{
+    CSoundDoc doc;
+    CSoundPattern* a = doc.CreatePattern(2, 8);
+    CSoundPattern* b = doc.CreatePattern(2, 4, "Intro bass");
+    CSoundPattern* c = doc.CreatePattern(2, 0);
+    EXPECT_EQ(a->GetName(), "000");
+    EXPECT_EQ(b->GetName(), "Intro bass");
+    EXPECT_EQ(c->GetName(), "002"); // a given name still uses up a number
+    EXPECT_EQ(c->GetRows(), 0);
+    EXPECT_EQ(doc.m_nNextPattern[2], 3);
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(doc.m_patterns[2].size(), 3u);
+    EXPECT_EQ(doc.m_patterns[2][1].get(), b);
+
+    doc.m_nNextPattern[1] = 1000;
+    EXPECT_EQ(doc.CreatePattern(1, 1)->GetName(), "1000");
+    EXPECT_EQ(doc.CreatePattern(4, 1), nullptr);
+    EXPECT_EQ(doc.CreatePattern(-1, 1), nullptr);
+}
+
+TEST(SoundDocPatterns, CopyTakesTheNextNumberAndTheCells)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    CSoundPattern* src = doc.m_patterns[0][0].get();
+    src->SetCell(3, {61, 255, 0, 2});
+    CSoundPattern* copy = doc.CopyPattern(0, src);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetName(), "001 (000)");
+    EXPECT_EQ(copy->GetRows(), 16);
+    for (int r = 0; r < 16; ++r)
+        EXPECT_EQ(copy->GetCell(r), src->GetCell(r));
+    EXPECT_EQ(doc.m_nNextPattern[0], 2);
+    EXPECT_EQ(doc.CopyPattern(0, nullptr), nullptr);
+    EXPECT_EQ(doc.m_nNextPattern[0], 2);
+}
+
+TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
+{
+    CSoundDoc doc;
+    CCountingView view;
+    doc.AddView(&view);
+    CSoundPattern* keep = doc.CreatePattern(1, 16);
+    CSoundPattern* gone = doc.CreatePattern(1, 16);
+    for (std::int32_t pos : {0, 32, 80})
+        Place(doc, 1, pos, gone);
+    Place(doc, 1, 16, keep);
+    doc.m_pCurrentPattern = gone;
+    doc.SetModifiedFlag(false);
+
+    doc.DeletePattern(gone);
+    EXPECT_EQ(Keys(doc, 1), (std::vector<std::int32_t>{16}));
+    EXPECT_EQ(doc.m_pCurrentPattern, nullptr);
+    ASSERT_EQ(doc.m_patterns[1].size(), 1u);
+    EXPECT_EQ(doc.m_patterns[1][0].get(), keep);
+    EXPECT_EQ(doc.FindPatternChannel(keep), 1);
+    EXPECT_EQ(doc.FindPatternChannel(gone), -1);
+    EXPECT_TRUE(doc.IsModified());
+    ASSERT_EQ(view.m_hints.size(), 1u);
+    EXPECT_EQ(view.m_hints[0], nullptr);
+
+    // A pattern that no channel holds changes nothing.
+    doc.SetModifiedFlag(false);
+    CSoundPattern stranger(4);
+    doc.DeletePattern(&stranger);
+    doc.DeletePattern(nullptr);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(view.m_hints.size(), 1u);
+}
+
+TEST(SoundDocSequence, GetAndSetUseTheStepSizeAndTheLow16BitsOfTheStep)
+{
+    CSoundDoc doc;
+    CSoundPattern* p = doc.CreatePattern(3, 16);
+    doc.SetModifiedFlag(false);
+    const SequencePos pos{3, 2};
+    doc.SetPatternAt(&pos, p);
+    EXPECT_EQ(Keys(doc, 3), (std::vector<std::int32_t>{32}));
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetPatternAt({3, 2}), p);
+    EXPECT_EQ(doc.GetPatternAt({3, 0x10002}), p);
+    EXPECT_EQ(doc.GetPatternAt({3, 1}), nullptr);
+    EXPECT_EQ(doc.StepToSongPos(0xFFFF), -16);
+    EXPECT_EQ(doc.StepToSongPos(32767), 32767 * 16);
+
+    doc.m_nStepSize = 8; // existing keys stay where they are
+    EXPECT_EQ(doc.GetPatternAt({3, 4}), p);
+    const SequencePos at4{3, 4};
+    doc.SetPatternAt(&at4, nullptr);
+    EXPECT_TRUE(doc.m_sequence[3].empty());
+}
+
+TEST(SoundDocSequence, SetRefusesWhatWouldBreakTheDocument)
+{
+    CSoundDoc doc;
+    CSoundPattern* voice = doc.CreatePattern(0, 16);
+    doc.SetModifiedFlag(false);
+    doc.SetPatternAt(nullptr, voice);
+    const SequencePos outside{4, 0};
+    doc.SetPatternAt(&outside, voice);
+    EXPECT_EQ(doc.GetPatternAt(outside), nullptr);
+    // A pattern of another channel (or of no channel) would dangle once deleted.
+    const SequencePos noise{3, 0};
+    doc.SetPatternAt(&noise, voice);
+    CSoundPattern stranger(4);
+    doc.SetPatternAt(&noise, &stranger);
+    EXPECT_TRUE(doc.m_sequence[3].empty());
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(SoundDocSequence, DeleteAndInsertStep)
+{
+    CSoundDoc doc;
+    CSoundPattern* a = doc.CreatePattern(0, 16);
+    CSoundPattern* b = doc.CreatePattern(0, 16);
+    CSoundPattern* c = doc.CreatePattern(0, 16);
+    auto arrange = [&]
+    {
+        doc.m_sequence[0] = {{0, a}, {16, b}, {48, c}};
+        doc.SetModifiedFlag(false);
+    };
+
+    arrange();
+    EXPECT_TRUE(doc.DeleteSequenceStep(0, 16));
+    EXPECT_EQ(doc.m_sequence[0], (CSoundDoc::Sequence{{0, a}, {32, c}}));
+    EXPECT_TRUE(doc.IsModified());
+
+    arrange();
+    EXPECT_TRUE(doc.InsertSequenceStep(0, 0));
+    EXPECT_EQ(doc.m_sequence[0], (CSoundDoc::Sequence{{16, a}, {32, b}, {64, c}}));
+
+    // Off-grid keys stay unless a step lands on them.
+    doc.m_sequence[0] = {{0, a}, {16, b}, {20, c}};
+    EXPECT_TRUE(doc.InsertSequenceStep(0, 16));
+    EXPECT_EQ(doc.m_sequence[0], (CSoundDoc::Sequence{{0, a}, {20, c}, {32, b}}));
+
+    doc.m_sequence[1].clear();
+    doc.SetModifiedFlag(false);
+    EXPECT_FALSE(doc.DeleteSequenceStep(1, 0));
+    EXPECT_FALSE(doc.InsertSequenceStep(1, 0));
+    EXPECT_FALSE(doc.IsModified());
+}
+
+TEST(SoundDocSequence, StepOperationsMatchTheStepByStepRule)
+{
+    std::mt19937 rng(20261206);
+    CSoundDoc doc;
+    std::vector<CSoundPattern*> patterns;
+    for (int i = 0; i < 5; ++i)
+        patterns.push_back(doc.CreatePattern(2, 4));
+    for (int round = 0; round < 4000; ++round)
+    {
+        const std::int32_t s = std::uniform_int_distribution<int>(1, 8)(rng);
+        doc.m_nStepSize = s;
+        Seq ref;
+        doc.m_sequence[2].clear();
+        const int n = std::uniform_int_distribution<int>(1, 6)(rng);
+        for (int i = 0; i < n; ++i)
+        {
+            const std::int32_t key = std::uniform_int_distribution<int>(-20, 60)(rng);
+            const int which = std::uniform_int_distribution<int>(0, 4)(rng);
+            ref[key] = which;
+            doc.m_sequence[2][key] = patterns[static_cast<std::size_t>(which)];
+        }
+        const std::int32_t p = std::uniform_int_distribution<int>(-24, 70)(rng);
+        const bool insert = rng() % 2 == 0;
+        if (insert)
+        {
+            ReferenceInsert(ref, s, p);
+            doc.InsertSequenceStep(2, p);
+        }
+        else
+        {
+            ReferenceDelete(ref, s, p);
+            doc.DeleteSequenceStep(2, p);
+        }
+        Seq got;
+        for (const auto& [k, pat] : doc.m_sequence[2])
+            got[k] = static_cast<int>(std::find(patterns.begin(), patterns.end(), pat) -
+                                      patterns.begin());
+        ASSERT_EQ(got, ref) << (insert ? "insert" : "delete") << " at " << p << " step " << s
+                            << " round " << round;
+    }
+}
+
+TEST(SoundDocSequence, FarPlacementsDoNotStallTheStepOperations)
+{
+    CSoundDoc doc;
+    CSoundPattern* a = doc.CreatePattern(0, 16);
+    doc.m_nStepSize = 1;
+    doc.m_sequence[0] = {{-2000000000, a}, {0, a}, {2000000000, a}};
+    EXPECT_TRUE(doc.DeleteSequenceStep(0, -2147483647 - 1));
+    EXPECT_EQ(Keys(doc, 0), (std::vector<std::int32_t>{-2000000001, -1, 1999999999}));
+    EXPECT_TRUE(doc.InsertSequenceStep(0, -2147483647 - 1));
+    EXPECT_EQ(Keys(doc, 0), (std::vector<std::int32_t>{-2000000000, 0, 2000000000}));
+
+    // The last placement cannot move past the largest song position: nothing moves.
+    doc.m_sequence[0] = {{0, a}, {2147483647, a}};
+    EXPECT_FALSE(doc.InsertSequenceStep(0, 0));
+    EXPECT_EQ(Keys(doc, 0), (std::vector<std::int32_t>{0, 2147483647}));
+
+    doc.m_nStepSize = 0; // not a usable grid
+    EXPECT_FALSE(doc.DeleteSequenceStep(0, 0));
+    EXPECT_FALSE(doc.InsertSequenceStep(0, 0));
+}
+
+namespace
+{
+class CCloseRecorder : public IDocumentCloseListener
+{
+public:
+    void OnDocumentClosing(CSoundDoc* pDoc) override
+    {
+        m_pDoc = pDoc;
+        m_nPatternsSeen = pDoc->m_patterns[0].size();
+    }
+    CSoundDoc* m_pDoc = nullptr;
+    std::size_t m_nPatternsSeen = 0;
+};
+} // namespace
+
+TEST(SoundDocClose, TellsTheListenerBeforeThePatternsGo)
+{
+    CCloseRecorder recorder;
+    CSoundDoc::SetCloseListener(&recorder);
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    doc.OnCloseDocument();
+    CSoundDoc::SetCloseListener(nullptr);
+    EXPECT_EQ(recorder.m_pDoc, &doc);
+    EXPECT_EQ(recorder.m_nPatternsSeen, 1u);
+    EXPECT_TRUE(doc.m_patterns[0].empty());
+}
