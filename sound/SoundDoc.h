@@ -91,12 +91,15 @@ public:
     // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
     static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
 
-    // AGI sound resource and MIDI converters.
+    // AGI sound resource and MIDI converters. The import throws CFileException when the file
+    // cannot be read; the others report their failures themselves.
     virtual bool ExportAGI();
     virtual bool ImportAGIFile(const std::string& path);
     virtual bool BuildAGIResource();
     virtual bool ParseAGIResource();
     bool ExportMIDI();
+    // The MIDI file of the play range with a General MIDI program (0-127) per tone voice.
+    std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
 
     // MIDI byte writers (appending to a byte string).
     static void WriteByte(std::string& file, std::int32_t value);

@@ -1,20 +1,56 @@
-// Placeholder until the AGI and MIDI converters land; replaced by that work.
+// The converter's AGI sound resource and MIDI handlers.
 #include "tools/ConvertFormats.h"
 
+#include "framework/File.h"
 #include "framework/UserInterface.h"
+#include "sound/SoundDoc.h"
 
-bool ImportAgiInput(CSoundDoc&, const std::string&)
+#include <mutex>
+
+namespace
 {
-    AfxMessageBox("AGI input is not available in this build.");
-    return false;
+bool WriteOutput(const std::string& path, const void* pData, std::size_t nCount)
+{
+    try
+    {
+        WriteFileAtomically(path, pData, nCount);
+        return true;
+    }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return false;
+    }
 }
-bool WriteAgiOutput(CSoundDoc&, const std::string&)
+} // namespace
+
+bool ImportAgiInput(CSoundDoc& doc, const std::string& path)
 {
-    AfxMessageBox("AGI output is not available in this build.");
-    return false;
+    try
+    {
+        return doc.ImportAGIFile(path);
+    }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return false;
+    }
 }
-bool WriteMidiOutput(CSoundDoc&, const std::array<int, 3>&, const std::string&)
+
+bool WriteAgiOutput(CSoundDoc& doc, const std::string& path)
 {
-    AfxMessageBox("MIDI output is not available in this build.");
-    return false;
+    std::vector<std::uint8_t> bytes;
+    {
+        std::lock_guard lock(doc.Guard());
+        if (!doc.BuildAGIResource())
+            return false;
+        bytes = doc.m_rawData;
+    }
+    return WriteOutput(path, bytes.data(), bytes.size());
+}
+
+bool WriteMidiOutput(CSoundDoc& doc, const std::array<int, 3>& programs, const std::string& path)
+{
+    const std::string bytes = doc.BuildMIDIFile(programs);
+    return WriteOutput(path, bytes.data(), bytes.size());
 }

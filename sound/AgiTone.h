@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// Pitch and time conversions between the engine's tone generator and the tracker.
+//
+// A tone channel plays 111860 / d Hz for a 10-bit divisor d; a resource counts time in
+// ticks, and the tracker in rows of a length set by its tempo.
+
+constexpr int kAgiMinToneDivisor = 16;  // 15 and below are not a pitch
+constexpr int kAgiMaxToneDivisor = 1023; // the lowest pitch the channel can play
+
+// The note just below the divisor's pitch, or the next one up when the pitch lies within
+// 0.04 of a semitone under it. The divisor must be at least kAgiMinToneDivisor.
+int AgiNoteFromDivisor(int divisor);
+
+// The divisor of note 0-117: 427 for 60, 254 for 69, 15 for 117. Notes below 45 lie under
+// the generator's range and get kAgiMaxToneDivisor, its lowest pitch, rather than a wrapped
+// 10-bit value that would sound at an unrelated pitch.
+int AgiDivisorOfNote(int note);
+
+// Resource ticks in one row at the given tempo: 7 for 4 rows per beat at 125 beats per
+// minute, 1 for 24 at 140. A tempo of 0 (or a negative one, from a hand-made file) has no
+// meaningful row length and gives 0.
+std::int64_t AgiTicksPerRow(std::int32_t tracksPerBeat, std::int32_t beatsPerMinute);
