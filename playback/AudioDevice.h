@@ -1,0 +1,136 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The audio layer under the play thread: a looping stream buffer with position
+// notifications and a preview buffer that plays once, mixed into one output by CAudioMixer.
+// Backends differ only in who pulls the output: the PortAudio callback, or a test clock.
+
+// Told each time the play cursor passes a notification position. Called from the audio
+// callback: it must neither block nor allocate.
+class IAudioNotify
+{
+public:
+    virtual ~IAudioNotify() = default;
+    virtual void OnAudioNotify() noexcept = 0;
+};
+
+class CAudioMixer;
+
+// A looping ring of samples. Positions and sizes are in bytes and must be whole samples.
+// The play thread writes rows into it while the output reads elsewhere in it; samples are
+// relaxed atomics so that even a reader that has caught up with the writer is well defined.
+class CAudioStreamBuffer
+{
+public:
+    ~CAudioStreamBuffer();
+    CAudioStreamBuffer(const CAudioStreamBuffer&) = delete;
+    CAudioStreamBuffer& operator=(const CAudioStreamBuffer&) = delete;
+
+    unsigned GetSize() const { return m_nSamples * 2; }
+    // Fires pNotify when the sample at each position has been played. Only while stopped.
+    bool SetNotificationPositions(const std::vector<unsigned>& positions, IAudioNotify* pNotify);
+    // Copies nBytes of samples to offset; the range must lie inside the buffer.
+    bool Write(unsigned offset, const std::int16_t* pSamples, unsigned nBytes);
+    void Clear();
+    // Only while stopped.
+    bool SetCurrentPosition(unsigned offset);
+    unsigned GetCurrentPosition() const;
+    // Plays looping until Stop.
+    bool Play();
+    // Returns once the output no longer reads the buffer or fires its notifications.
+    void Stop();
+    bool IsPlaying() const { return m_bPlaying; }
+
+private:
+    friend class CAudioDevice;
+    friend class CAudioMixer;
+    CAudioStreamBuffer(CAudioMixer& mixer, unsigned nSamples);
+
+    CAudioMixer& m_mixer;
+    unsigned m_nSamples;
+    std::unique_ptr<std::atomic<std::int16_t>[]> m_samples;
+    std::vector<unsigned> m_notifySamples; // sample index of each position, ascending
+    IAudioNotify* m_pNotify = nullptr;
+    std::atomic<unsigned> m_cursor{0};
+    unsigned m_nNextNotify = 0; // the output's while playing
+    bool m_bPlaying = false;
+};
+
+// A static buffer played once from its start. Writes go to a spare copy; Play hands that
+// copy to the output in one atomic exchange, so the output never reads a buffer that is
+// being rewritten, and a new Play cuts off the one before.
+class CAudioPreviewBuffer
+{
+public:
+    ~CAudioPreviewBuffer();
+    CAudioPreviewBuffer(const CAudioPreviewBuffer&) = delete;
+    CAudioPreviewBuffer& operator=(const CAudioPreviewBuffer&) = delete;
+
+    unsigned GetSize() const { return m_nSamples * 2; }
+    bool Write(unsigned offset, const std::int16_t* pSamples, unsigned nBytes);
+    void Clear();
+    // Plays what was written since the last Play, from its start.
+    bool Play();
+
+private:
+    friend class CAudioDevice;
+    friend class CAudioMixer;
+    CAudioPreviewBuffer(CAudioMixer& mixer, unsigned nSamples);
+
+    static constexpr unsigned kFresh = 4;
+    CAudioMixer& m_mixer;
+    unsigned m_nSamples;
+    std::vector<std::int16_t> m_copies[3];
+    unsigned m_nBack = 0;               // the writer's copy
+    std::atomic<unsigned> m_nMiddle{1}; // handed over; kFresh when not yet played
+    unsigned m_nFront = 2;              // the output's copy
+    unsigned m_nFrontPos = 0;           // the output's position in it
+    bool m_bFrontPlaying = false;       // the output's
+};
+
+// Produces the device's output: the playing stream buffer at its cursor plus the preview,
+// saturated to 16 bits. Render takes no lock, allocates nothing and does no I/O.
+class CAudioMixer
+{
+public:
+    void Render(std::int16_t* pOut, unsigned nFrames) noexcept;
+
+private:
+    friend class CAudioStreamBuffer;
+    friend class CAudioPreviewBuffer;
+    void AttachStream(CAudioStreamBuffer* pStream);
+    void AttachPreview(CAudioPreviewBuffer* pPreview);
+    // Waits until no Render that may have seen the detached buffer is still running.
+    void DetachStream(CAudioStreamBuffer* pStream);
+    void DetachPreview(CAudioPreviewBuffer* pPreview);
+    void WaitForRenderToLeave();
+
+    std::atomic<CAudioStreamBuffer*> m_pStream{nullptr};
+    std::atomic<CAudioPreviewBuffer*> m_pPreview{nullptr};
+    // Odd while a Render runs.
+    std::atomic<unsigned> m_nRenderSeq{0};
+};
+
+// A sound output device. Buffers it creates must be destroyed before it.
+class CAudioDevice
+{
+public:
+    virtual ~CAudioDevice() = default;
+    CAudioDevice(const CAudioDevice&) = delete;
+    CAudioDevice& operator=(const CAudioDevice&) = delete;
+
+    // Silent, stopped; null when the size is not a positive whole number of samples.
+    std::unique_ptr<CAudioStreamBuffer> CreateStreamBuffer(unsigned nBytes);
+    std::unique_ptr<CAudioPreviewBuffer> CreatePreviewBuffer(unsigned nBytes);
+    // What the About box shows: the backend and its output latency.
+    virtual std::string Describe() const = 0;
+
+protected:
+    CAudioDevice() = default;
+    CAudioMixer m_mixer;
+};

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "playback/AudioDevice.h"
+#include "playback/AudioFormat.h"
+#include "playback/ThreadMessageQueue.h"
+#include "playback/ToneSynth.h"
+#include "sound/SoundDoc.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+enum : unsigned
+{
+    WM_SOUND_PLAY = WM_APP + 1,      // wParam CSoundDoc*, lParam ISoundRowSink*
+    WM_SOUND_STOP = WM_APP + 2,      // 0, 0
+    WM_SOUND_PREVIEW = WM_APP + 3,   // wParam CSoundDoc* (unused), lParam note
+    WM_SOUND_ROWPLAYED = WM_APP + 1, // to the view: one more row heard
+};
+
+// The view that started playback: told once per row heard. Called on the play thread; it
+// must only queue the report for its own thread (never block on it).
+class ISoundRowSink
+{
+public:
+    virtual ~ISoundRowSink() = default;
+    // Hand nGeneration back to CSoundPlayThread::AcceptRowPlayed when handling the report.
+    virtual void PostRowPlayed(std::uint32_t nGeneration) = 0;
+};
+
+// Opens the output device on the play thread; null when no device can be used.
+using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
+
+// Owns all audio output: streams a document through a looping buffer that wakes it once
+// per row, plays note previews, and reports each row heard to the view that started it.
+class CSoundPlayThread : public IDocumentCloseListener, private IAudioNotify
+{
+public:
+    static constexpr const char* kDeviceErrorText =
+        "Could not use the sound device!\n\nSound will be disabled for this session!";
+
+    // The default device; no factory at all means sound is off, without a message.
+    explicit CSoundPlayThread(AudioDeviceFactory openDevice = OpenDefaultDevice);
+    // Quits and joins the thread if it still runs.
+    ~CSoundPlayThread() override;
+    CSoundPlayThread(const CSoundPlayThread&) = delete;
+    CSoundPlayThread& operator=(const CSoundPlayThread&) = delete;
+
+    static std::unique_ptr<CAudioDevice> OpenDefaultDevice();
+
+    // Starts the thread; the device is opened on it. False if it was started already.
+    bool CreateThread();
+    // False when the thread does not take messages (not started, sound off, or ended).
+    bool PostThreadMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
+    bool PostStop();
+    bool PostPreview(CSoundDoc* pDoc, int note);
+    // Blocks until every message posted before has been handled; false when the thread
+    // does not take messages.
+    bool WaitUntilHandled();
+    // Posts the quit message and joins the thread; returns its exit code.
+    int QuitAndWait();
+
+    // For the view's report handler: on a report of the playback still current, advances
+    // the document's current position by one row, wrapping from the play range end to its
+    // start, and returns true. A report posted before a later stop or play changes nothing.
+    bool AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const;
+
+    // The output device in use ("" while starting or with sound off), for the About box.
+    std::string GetDeviceDescription() const;
+
+    // Stops playback and returns once the play thread has handled the stop. Must be called
+    // without holding the document's guard.
+    void OnDocumentClosing(CSoundDoc* pDoc) override;
+
+protected:
+    bool InitInstance();
+    int Run();
+    int ExitInstance();
+
+    void OnThreadPlay(WPARAM wParam, LPARAM lParam);
+    void OnThreadStop(WPARAM wParam, LPARAM lParam);
+    void OnThreadPreview(WPARAM wParam, LPARAM lParam);
+
+    bool CreateStreamBuffer();
+    void ReleaseStreamBuffer();
+    void StepRow(bool bReport);
+    void RenderRow();
+    void RenderChannel(int channel);
+    void WriteMixedRow();
+
+    // Tone synthesizer state: note table, channel patterns, queues, oscillators, row
+    // buffers, m_nBlocks and m_renderPos.
+    CToneSynth m_synth;
+    WaveFormat m_format;
+    std::unique_ptr<CAudioStreamBuffer> m_pStream;
+    std::unique_ptr<CAudioDevice> m_pDevice;
+    std::unique_ptr<CAudioPreviewBuffer> m_pPreview;
+    std::vector<std::int16_t> m_mixBuf;
+    std::vector<std::int16_t> m_previewBuf;
+    std::int32_t m_heardPos = 0;
+    CSoundDoc* m_pDoc = nullptr;
+    ISoundRowSink* m_pNotify = nullptr;
+    bool m_bPlaying = false;
+    unsigned m_previewBytes = 0;
+    int m_reportDelay = 0;
+    unsigned m_rowBytes = 0;
+    unsigned m_bufferBytes = 0;
+    unsigned m_writeCursor = 0;
+    // The thread's message queue and its event (signalled at every notification position).
+    CThreadMessageQueue m_queue;
+
+private:
+    void OnAudioNotify() noexcept override;
+    void ThreadMain();
+
+    AudioDeviceFactory m_openDevice;
+    std::thread m_thread;
+    std::atomic<int> m_nExitCode{0};
+    // Raised by every stop of a playback, under the stopped document's guard.
+    std::atomic<std::uint32_t> m_nGeneration{1};
+    mutable std::mutex m_infoMutex;
+    std::string m_strDevice;
+};

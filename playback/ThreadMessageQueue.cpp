@@ -1,0 +1,94 @@
+#include "playback/ThreadMessageQueue.h"
+
+#include <cerrno>
+
+CThreadMessageQueue::CThreadMessageQueue()
+{
+    ::sem_init(&m_wake, 0, 0);
+}
+
+CThreadMessageQueue::~CThreadMessageQueue()
+{
+    ::sem_destroy(&m_wake);
+}
+
+bool CThreadMessageQueue::Post(unsigned message, WPARAM wParam, LPARAM lParam,
+                               std::uint64_t* pSerial)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_bClosed)
+            return false;
+        m_messages.push_back({message, wParam, lParam, ++m_nLastSerial});
+        if (pSerial != nullptr)
+            *pSerial = m_nLastSerial;
+    }
+    ::sem_post(&m_wake);
+    return true;
+}
+
+void CThreadMessageQueue::SignalEvent() noexcept
+{
+    m_nSignals.fetch_add(1, std::memory_order_release);
+    ::sem_post(&m_wake);
+}
+
+void CThreadMessageQueue::ResetEvent() noexcept
+{
+    m_nSignals.store(0, std::memory_order_release);
+}
+
+bool CThreadMessageQueue::GetNext(ThreadMessage& msg)
+{
+    for (;;)
+    {
+        unsigned n = m_nSignals.load(std::memory_order_acquire);
+        while (n > 0)
+        {
+            if (m_nSignals.compare_exchange_weak(n, n - 1, std::memory_order_acq_rel))
+                return false;
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_messages.empty())
+            {
+                msg = m_messages.front();
+                m_messages.pop_front();
+                return true;
+            }
+        }
+        // Every signal and post raises the semaphore after making its item visible, so
+        // nothing slips between the checks above and this wait; surplus counts only cost
+        // another pass.
+        while (::sem_wait(&m_wake) != 0 && errno == EINTR)
+        {
+        }
+    }
+}
+
+void CThreadMessageQueue::MarkHandled(std::uint64_t nSerial)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (nSerial > m_nHandled)
+            m_nHandled = nSerial;
+    }
+    m_handledChanged.notify_all();
+}
+
+bool CThreadMessageQueue::WaitHandled(std::uint64_t nSerial)
+{
+    std::unique_lock lock(m_mutex);
+    m_handledChanged.wait(lock, [&] { return m_nHandled >= nSerial || m_bClosed; });
+    return m_nHandled >= nSerial;
+}
+
+void CThreadMessageQueue::Close()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_bClosed = true;
+        m_messages.clear();
+    }
+    m_handledChanged.notify_all();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+#include <semaphore.h>
+
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+
+enum : unsigned
+{
+    WM_NULL = 0x0000,
+    WM_QUIT = 0x0012,
+    WM_APP = 0x8000,
+};
+
+struct ThreadMessage
+{
+    unsigned message = WM_NULL;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    std::uint64_t nSerial = 0;
+};
+
+// A thread's message queue together with its event: the owner waits on both at once.
+// The event may be signalled from an audio callback, which must not take the queue's
+// mutex, so the single thing waited on is a semaphore that posts and signals both raise.
+// Signals are counted rather than merged, so a thread that falls behind catches up.
+class CThreadMessageQueue
+{
+public:
+    CThreadMessageQueue();
+    ~CThreadMessageQueue();
+    CThreadMessageQueue(const CThreadMessageQueue&) = delete;
+    CThreadMessageQueue& operator=(const CThreadMessageQueue&) = delete;
+
+    // False when the queue no longer takes messages (its thread has ended or is ending).
+    bool Post(unsigned message, WPARAM wParam, LPARAM lParam, std::uint64_t* pSerial = nullptr);
+    // Lock-free and allocation-free.
+    void SignalEvent() noexcept;
+    // Forgets signals not yet taken.
+    void ResetEvent() noexcept;
+
+    // Blocks until the event is signalled (returns false) or a message is waiting (returns
+    // true with it). The event goes first.
+    bool GetNext(ThreadMessage& msg);
+    // The owner has finished with the message of that serial.
+    void MarkHandled(std::uint64_t nSerial);
+    // Blocks until the message of that serial has been handled or the queue has closed;
+    // true when it was handled.
+    bool WaitHandled(std::uint64_t nSerial);
+    // Refuses further posts, drops what is waiting and releases every waiter.
+    void Close();
+
+private:
+    sem_t m_wake;
+    std::atomic<unsigned> m_nSignals{0};
+    std::mutex m_mutex;
+    std::condition_variable m_handledChanged;
+    std::deque<ThreadMessage> m_messages;
+    std::uint64_t m_nLastSerial = 0;
+    std::uint64_t m_nHandled = 0;
+    bool m_bClosed = false;
+};

@@ -1,0 +1,261 @@
+#include "playback/ToneSynth.h"
+
+#include "playback/AudioFormat.h"
+#include "sound/SoundDoc.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+constexpr double kTwoPi = 6.283185307179586;
+
+// Cell notes above the table, and the rest, sound as silence; 255 is no event at all.
+bool IsSilentNote(int note)
+{
+    return note >= NOTE_OFF && note != NOTE_EMPTY;
+}
+
+bool IsLivePattern(const CSoundDoc& doc, const CSoundPattern* pPattern)
+{
+    for (const auto& list : doc.m_patterns)
+        for (const auto& p : list)
+            if (p.get() == pPattern)
+                return true;
+    return false;
+}
+} // namespace
+
+void CRowQueue::Reset(unsigned nCapacity)
+{
+    m_entries.assign(nCapacity, RowEntry{});
+    m_nHead = 0;
+    m_nCount = 0;
+}
+
+void CRowQueue::Append(RowEntry entry)
+{
+    const unsigned capacity = static_cast<unsigned>(m_entries.size());
+    if (capacity == 0)
+        return;
+    if (m_nCount == capacity)
+    {
+        m_entries[m_nHead] = entry;
+        m_nHead = (m_nHead + 1) % capacity;
+        return;
+    }
+    m_entries[(m_nHead + m_nCount) % capacity] = entry;
+    ++m_nCount;
+}
+
+CToneSynth::CToneSynth()
+{
+    const double twelfth = 1.0 / 12.0;
+    for (int n = 0; n < kNoteCount; ++n)
+        m_freq[n] = std::pow(2.0, (n - 9.0) * twelfth) * 13.75;
+}
+
+unsigned CToneSynth::RowBytes(int beatsPerMinute, int tracksPerBeat)
+{
+    const double rowsPerSecond = static_cast<double>(beatsPerMinute * tracksPerBeat) * (1.0 / 60);
+    auto bytes = static_cast<unsigned>(kBytesPerSecond / rowsPerSecond);
+    bytes += bytes % kBytesPerSample;
+    return bytes;
+}
+
+unsigned CToneSynth::BlocksForRowBytes(unsigned rowBytes)
+{
+    const unsigned n = kBytesPerSecond / rowBytes;
+    return n + n % 2 + 2;
+}
+
+double CToneSynth::Amplitude(int attenuation)
+{
+    if (attenuation < 0 || attenuation >= 15)
+        return 0.0;
+    return 1.0 - 0.5 * std::pow(attenuation * 0.1, 2.0);
+}
+
+double CToneSynth::RampFactor(int j, int rampLength)
+{
+    // 9 / 288 is exactly 0.03125; a shortened ramp keeps the curve's full rise.
+    return std::log10(1.0 + j * (9.0 / rampLength));
+}
+
+void CToneSynth::Start(unsigned rowBytes, unsigned nBlocks)
+{
+    Release();
+    m_nSamples = rowBytes / kBytesPerSample;
+    m_nBlocks = nBlocks;
+    for (int c = 0; c < 4; ++c)
+    {
+        m_channelBuf[c].assign(m_nSamples, 0);
+        m_osc[c] = {0.0, 0.0, 0.0};
+        m_queue[c].Reset(QueueLength());
+    }
+    // Rows shorter than a ramp keep both ramps inside the row, half of it each at most.
+    const int rampLength = m_nSamples >= static_cast<unsigned>(kRampSamples)
+                               ? kRampSamples
+                               : static_cast<int>(m_nSamples / 2);
+    m_ramp.resize(rampLength);
+    for (int j = 0; j < rampLength; ++j)
+        m_ramp[j] = RampFactor(j, rampLength);
+}
+
+void CToneSynth::Release()
+{
+    for (int c = 0; c < 4; ++c)
+    {
+        m_channelBuf[c].clear();
+        m_channelBuf[c].shrink_to_fit();
+        m_queue[c].Clear();
+        m_pattern[c] = nullptr;
+        m_patternStart[c] = 0;
+    }
+}
+
+void CToneSynth::SequenceRow(const CSoundDoc& doc)
+{
+    const std::int32_t pos = m_renderPos;
+    for (int c = 0; c < 4; ++c)
+    {
+        if (m_queue[c].IsEmpty())
+        {
+            m_attenuation[c] = 0;
+            m_queue[c].Append({NOTE_OFF, 0});
+        }
+        const auto& sequence = doc.m_sequence[c];
+        if (auto it = sequence.find(pos); it != sequence.end() && it->second != nullptr)
+        {
+            m_pattern[c] = it->second;
+            m_patternStart[c] = pos;
+        }
+        // A pattern deleted since the last row has ended.
+        if (m_pattern[c] != nullptr && !IsLivePattern(doc, m_pattern[c]))
+            m_pattern[c] = nullptr;
+
+        std::uint8_t note = NOTE_OFF;
+        if (m_pattern[c] != nullptr)
+        {
+            const std::int64_t offset = static_cast<std::int64_t>(pos) - m_patternStart[c];
+            if (offset < 0 || offset >= m_pattern[c]->GetRows())
+            {
+                m_pattern[c] = nullptr;
+            }
+            else
+            {
+                const SoundCell cell = m_pattern[c]->GetCell(static_cast<std::int32_t>(offset));
+                note = cell.note;
+                if (cell.atten < 16)
+                    m_attenuation[c] = cell.atten;
+            }
+        }
+        m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
+    }
+
+    ++m_renderPos;
+    if (m_renderPos > doc.m_nRangeEnd)
+        m_renderPos = doc.m_nRangeStart;
+}
+
+void CToneSynth::RenderChannel(int channel)
+{
+    const CRowQueue& queue = m_queue[channel];
+    std::int16_t* pSamples = m_channelBuf[channel].data();
+    const unsigned n = m_nSamples;
+    if (queue.GetCount() < 3 || n == 0)
+    {
+        std::fill_n(pSamples, n, std::int16_t{0});
+        return;
+    }
+
+    const bool bContinuing = queue[1].note == NOTE_EMPTY;
+    const RowEntry& effective = bContinuing ? queue[0] : queue[1];
+    const bool bFadeIn = !bContinuing;
+    const bool bFadeOut = queue[2].note != NOTE_EMPTY;
+    const bool bSilent = IsSilentNote(effective.note) || effective.attenuation >= 15;
+
+    auto& osc = m_osc[channel];
+    double k = 0.0, y2 = 0.0, y1 = 0.0;
+    if (bContinuing)
+    {
+        k = osc[0];
+        y2 = osc[1];
+        y1 = osc[2];
+    }
+    else if (!bSilent)
+    {
+        const double omega = kTwoPi * m_freq[effective.note] / kSampleRate;
+        k = 2.0 * std::cos(omega);
+        y2 = std::sin(-2.0 * omega);
+        y1 = std::sin(-omega);
+    }
+
+    if (bSilent)
+    {
+        std::fill_n(pSamples, n, std::int16_t{0});
+    }
+    else
+    {
+        const double a = Amplitude(effective.attenuation);
+        for (unsigned i = 0; i < n; ++i)
+        {
+            const double y = k * y1 - y2;
+            y2 = y1;
+            y1 = y;
+            pSamples[i] = static_cast<std::int16_t>(y * a * kPeak);
+        }
+        ApplyRamps(pSamples, n, bFadeIn, bFadeOut);
+    }
+    osc = {k, y2, y1};
+}
+
+void CToneSynth::ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const
+{
+    const unsigned length = std::min<unsigned>(static_cast<unsigned>(m_ramp.size()), n);
+    if (bFadeOut)
+        for (unsigned j = 0; j < length; ++j)
+            pSamples[n - 1 - j] = static_cast<std::int16_t>(pSamples[n - 1 - j] * m_ramp[j]);
+    if (bFadeIn)
+        for (unsigned i = 0; i < length; ++i)
+            pSamples[i] = static_cast<std::int16_t>(pSamples[i] * m_ramp[i]);
+}
+
+void CToneSynth::MixRow(std::int16_t* pOut) const
+{
+    const std::int16_t* p0 = m_channelBuf[0].data();
+    const std::int16_t* p1 = m_channelBuf[1].data();
+    const std::int16_t* p2 = m_channelBuf[2].data();
+    for (unsigned i = 0; i < m_nSamples; ++i)
+        pOut[i] = static_cast<std::int16_t>(p0[i] + p1[i] + p2[i]);
+}
+
+bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
+{
+    if (note < 0 || note >= kNoteCount)
+        return false;
+    constexpr unsigned total = kPreviewBytes / kBytesPerSample;
+    constexpr unsigned lead = kPreviewLeadBytes / kBytesPerSample;
+    constexpr unsigned tone = (kPreviewBytes - 2 * kPreviewLeadBytes) / kBytesPerSample;
+    std::fill_n(pOut, total, std::int16_t{0});
+
+    const double omega = kTwoPi * m_freq[note] / kSampleRate;
+    const double k = 2.0 * std::cos(omega);
+    double y2 = std::sin(-2.0 * omega);
+    double y1 = std::sin(-omega);
+    std::int16_t* pTone = pOut + lead;
+    for (unsigned i = 0; i < tone; ++i)
+    {
+        const double y = k * y1 - y2;
+        y2 = y1;
+        y1 = y;
+        pTone[i] = static_cast<std::int16_t>(y * 1.0 * kPeak);
+    }
+    for (int j = 0; j < kRampSamples; ++j)
+    {
+        const double f = RampFactor(j, kRampSamples);
+        pTone[tone - 1 - j] = static_cast<std::int16_t>(pTone[tone - 1 - j] * f);
+        pTone[j] = static_cast<std::int16_t>(pTone[j] * f);
+    }
+    return true;
+}
