@@ -186,7 +186,8 @@ void CSoundDoc::LoadXML(CArchive& ar)
         if (!pMachine->GetAttribute("channel", channel) || channel < 0 || channel >= kChannelCount)
             continue;
         int nNext = 0;
-        if (pMachine->GetAttribute("nextpattern", nNext))
+        const bool bHasNext = pMachine->GetAttribute("nextpattern", nNext);
+        if (bHasNext)
             m_nNextPattern[channel] = nNext;
 
         std::map<int, CSoundPattern*> byIndex;
@@ -206,6 +207,11 @@ void CSoundDoc::LoadXML(CArchive& ar)
             if (pElement->GetAttribute("index", index))
                 byIndex[index] = pPattern;
         }
+
+        // Creating the patterns advanced the number; the stored one is what the file means,
+        // so that opening and saving a document does not change it.
+        if (bHasNext)
+            m_nNextPattern[channel] = nNext;
 
         const CXMLElement* pSequence = pMachine->FindElement("sequence");
         if (pSequence == nullptr)

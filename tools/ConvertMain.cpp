@@ -1,8 +1,226 @@
-#include <cstdio>
+// tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
+// without the editor. Failures print the editor's own message on stderr and exit with 1;
+// a bad command line prints the usage and exits with 2.
+#include "framework/File.h"
+#include "framework/UserInterface.h"
+#include "sound/SoundDoc.h"
+#include "tools/ConvertFormats.h"
 
-int main()
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace
 {
-    std::fprintf(stderr, "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] "
-                         "[--instruments P0,P1,P2] (INPUT | --new) OUTPUT\n");
-    return 1;
+const char kUsage[] =
+    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
+    "(INPUT | --new) OUTPUT\n"
+    "\n"
+    "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
+    "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
+    "                         else an AGI sound resource)\n"
+    "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
+    "  --new                  start from a new document instead of INPUT\n";
+
+enum class Format
+{
+    tks,
+    agi,
+    mid,
+    wav,
+};
+
+struct Options
+{
+    std::optional<Format> from;
+    std::optional<Format> to;
+    std::array<int, 3> programs{0, 0, 0};
+    bool bNew = false;
+    std::string input;
+    std::string output;
+};
+
+struct UsageError
+{
+    std::string message;
+};
+
+bool EndsWith(const std::string& text, const std::string& suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(),
+                      [](char a, char b)
+                      { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+Format ParseFormat(const std::string& option, const std::string& value, bool bOutput)
+{
+    if (value == "tks")
+        return Format::tks;
+    if (value == "agi")
+        return Format::agi;
+    if (bOutput && value == "mid")
+        return Format::mid;
+    if (bOutput && value == "wav")
+        return Format::wav;
+    throw UsageError{"unknown format for " + option + ": '" + value + "'"};
+}
+
+std::array<int, 3> ParsePrograms(const std::string& value)
+{
+    std::vector<std::string> items(1);
+    for (char c : value)
+        if (c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    auto isProgram = [](const std::string& item)
+    {
+        return !item.empty() && item.size() <= 3 &&
+               std::all_of(item.begin(), item.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+               std::stoi(item) <= 127;
+    };
+    if (items.size() != 3 || !std::all_of(items.begin(), items.end(), isProgram))
+        throw UsageError{"--instruments needs three programs from 0 to 127, as in 0,33,81: '" +
+                         value + "'"};
+    return {std::stoi(items[0]), std::stoi(items[1]), std::stoi(items[2])};
+}
+
+Options ParseArguments(const std::vector<std::string>& args)
+{
+    Options options;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i)
+    {
+        std::string arg = args[i];
+        std::string value;
+        bool bHasValue = false;
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos)
+        {
+            value = arg.substr(arg.find('=') + 1);
+            arg = arg.substr(0, arg.find('='));
+            bHasValue = true;
+        }
+        auto takeValue = [&]() -> std::string
+        {
+            if (bHasValue)
+                return value;
+            if (i + 1 >= args.size())
+                throw UsageError{arg + " needs a value"};
+            return args[++i];
+        };
+
+        if (arg == "--from")
+            options.from = ParseFormat(arg, takeValue(), false);
+        else if (arg == "--to")
+            options.to = ParseFormat(arg, takeValue(), true);
+        else if (arg == "--instruments")
+            options.programs = ParsePrograms(takeValue());
+        else if (arg == "--new" && !bHasValue)
+            options.bNew = true;
+        else if (arg == "--")
+        {
+            // Everything after "--" is a file name, even when it begins with '-'.
+            positional.insert(positional.end(), args.begin() + static_cast<long>(i) + 1,
+                              args.end());
+            break;
+        }
+        else if (arg.size() > 1 && arg[0] == '-')
+            throw UsageError{"unknown option '" + args[i] + "'"};
+        else
+            positional.push_back(arg);
+    }
+
+    const std::size_t nExpected = options.bNew ? 1 : 2;
+    if (positional.size() != nExpected)
+        throw UsageError{options.bNew ? "with --new give only the OUTPUT file"
+                                      : "give an INPUT and an OUTPUT file (or --new and OUTPUT)"};
+    if (options.bNew && options.from)
+        throw UsageError{"--from does not go with --new"};
+    if (!options.bNew)
+        options.input = positional[0];
+    options.output = positional.back();
+    return options;
+}
+
+Format OutputFormat(const Options& options)
+{
+    if (options.to)
+        return *options.to;
+    if (EndsWith(options.output, ".tks"))
+        return Format::tks;
+    if (EndsWith(options.output, ".mid"))
+        return Format::mid;
+    if (EndsWith(options.output, ".wav"))
+        return Format::wav;
+    return Format::agi;
+}
+
+bool ReadInput(CSoundDoc& doc, const Options& options)
+{
+    if (options.bNew)
+        return doc.OnNewDocument();
+    const Format from = options.from
+                            ? *options.from
+                            : (EndsWith(options.input, ".tks") ? Format::tks : Format::agi);
+    if (from == Format::tks)
+        return doc.OnOpenDocument(options.input);
+    // An import fills a document that File New made, as the editor's Import does.
+    return doc.OnNewDocument() && ImportAgiInput(doc, options.input);
+}
+
+bool WriteOutput(CSoundDoc& doc, const Options& options)
+{
+    switch (OutputFormat(options))
+    {
+    case Format::tks:
+        return doc.OnSaveDocument(options.output);
+    case Format::agi:
+        return WriteAgiOutput(doc, options.output);
+    case Format::mid:
+        return WriteMidiOutput(doc, options.programs, options.output);
+    case Format::wav:
+        return WriteWavOutput(doc, options.output);
+    }
+    return false;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::any_of(args.begin(), args.end(),
+                    [](const std::string& a) { return a == "--help" || a == "-h"; }))
+    {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    Options options;
+    try
+    {
+        options = ParseArguments(args);
+    }
+    catch (const UsageError& e)
+    {
+        std::fprintf(stderr, "tarvok-convert: %s\n\n%s", e.message.c_str(), kUsage);
+        return 2;
+    }
+
+    try
+    {
+        CSoundDoc doc;
+        if (!ReadInput(doc, options) || !WriteOutput(doc, options))
+            return 1;
+    }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return 1;
+    }
+    return 0;
 }

@@ -202,11 +202,12 @@ TEST(DocFileLoad, NextPatternNumbersAndRepeatedLoads)
     const std::string text = doc.SaveToBytes();
     ASSERT_TRUE(doc.LoadFromBytes(text));
     const std::string first = Describe(doc);
-    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{2, 0, 4, 0}));
+    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{1, 0, 2, 0}));
     ASSERT_TRUE(doc.LoadFromBytes(text));
     EXPECT_EQ(Describe(doc), first);
-    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{2, 0, 4, 0}));
+    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{1, 0, 2, 0}));
     EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.SaveToBytes(), text);
 }
 
 TEST(DocFileLoad, FoundAtAnyDepthAndMissingPartsTakeDefaults)
@@ -370,6 +371,8 @@ TEST(DocFileRoundTrip, RandomDocuments)
         CSoundDoc back;
         ASSERT_TRUE(back.LoadFromBytes(text)) << "seed " << seed;
         EXPECT_EQ(Describe(back), Describe(doc)) << "seed " << seed;
+        EXPECT_EQ(back.m_nNextPattern, doc.m_nNextPattern) << "seed " << seed;
+        EXPECT_EQ(back.SaveToBytes(), text) << "seed " << seed;
     }
 }
 

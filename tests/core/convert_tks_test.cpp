@@ -1,0 +1,147 @@
+// tarvok-convert run as a separate program: its command line, .tks input and output.
+#include "sound/SoundDoc.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/wait.h>
+
+namespace
+{
+struct RunResult
+{
+    int exitCode = -1;
+    std::string out; // stdout and stderr together
+};
+
+std::string Quote(const std::string& arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+RunResult Convert(const std::vector<std::string>& args)
+{
+    std::string command = Quote(TARVOK_CONVERT_EXE);
+    for (const auto& arg : args)
+        command += " " + Quote(arg);
+    command += " 2>&1";
+    RunResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return result;
+    char buf[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        result.out.append(buf, n);
+    const int status = ::pclose(pipe);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string NewDocumentText()
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    return doc.SaveToBytes();
+}
+} // namespace
+
+TEST(ConvertTks, NewWritesTheNewDocument)
+{
+    const std::string dir = MakeTempDir();
+    const RunResult r = Convert({"--new", dir + "/new.tks"});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), NewDocumentText());
+    // Same with the format named and an extension that says nothing.
+    EXPECT_EQ(Convert({"--to", "tks", "--new", dir + "/plain"}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "/plain"), NewDocumentText());
+}
+
+TEST(ConvertTks, DocumentRoundTrips)
+{
+    const std::string dir = MakeTempDir();
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    CSoundPattern* p = doc.CreatePattern(3, 8, "Intro bass & <noise>");
+    p->SetCell(2, {255, 1, 1, 6});
+    const SequencePos at{3, 2};
+    doc.SetPatternAt(&at, p);
+    doc.m_nStepSize = 8;
+    doc.m_nRangeEnd = 40;
+    const std::string text = doc.SaveToBytes();
+    WriteFileBytes(dir + "/in.tks", text);
+
+    const RunResult r = Convert({dir + "/in.tks", dir + "/out.tks"});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(ReadFileBytes(dir + "/out.tks"), text);
+    // --from tks reads a document whatever its name.
+    std::filesystem::copy_file(dir + "/in.tks", dir + "/in.doc");
+    EXPECT_EQ(Convert({"--from=tks", dir + "/in.doc", "--to=tks", dir + "/out2"}).exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "/out2"), text);
+}
+
+TEST(ConvertTks, LoadFailuresPrintTheMessageAndWriteNothing)
+{
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/bad.tks", "<sound type=\"tracker\">\r\n<settings>\r\n");
+    RunResult r = Convert({dir + "/bad.tks", dir + "/out.tks"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "Could not load resource. XML loader reported;\n\nNo end tag found!\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
+
+    WriteFileBytes(dir + "/other.tks", "<song />\r\n");
+    r = Convert({dir + "/other.tks", dir + "/out.tks"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "The resource you are trying to load\nis not a valid sound resource.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
+
+    r = Convert({dir + "/missing.tks", dir + "/out.tks"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("missing.tks"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
+
+    // An output that cannot be written.
+    r = Convert({"--new", dir + "/no/such/folder/out.tks"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.out.empty());
+}
+
+TEST(ConvertTks, BadCommandLinesPrintTheUsage)
+{
+    const std::string dir = MakeTempDir();
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {dir + "/only-one.tks"},
+        {"a.tks", "b.tks", "c.tks"},
+        {"--new"},
+        {"--new", "a.tks", "b.tks"},
+        {"--from", "tks", "--new", dir + "/x.tks"},
+        {"--from", "mid", "a", "b"},
+        {"--to", "mp3", "--new", dir + "/x.mp3"},
+        {"--to"},
+        {"--instruments", "1,2", "--new", dir + "/x.mid"},
+        {"--instruments", "0,0,128", "--new", dir + "/x.mid"},
+        {"--instruments", "0,-1,3", "--new", dir + "/x.mid"},
+        {"--verbose", "--new", dir + "/x.tks"},
+    };
+    for (const auto& args : bad)
+    {
+        const RunResult r = Convert(args);
+        std::string shown;
+        for (const auto& a : args)
+            shown += a + " ";
+        EXPECT_EQ(r.exitCode, 2) << shown;
+        EXPECT_NE(r.out.find("usage: tarvok-convert"), std::string::npos) << shown;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+
+    const RunResult help = Convert({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
+}
