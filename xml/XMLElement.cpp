@@ -4,9 +4,11 @@
 #include "xml/XMLReader.h"
 #include "xml/XMLWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -61,41 +63,54 @@ CXMLElement::~CXMLElement()
 
 CXMLElement* CXMLElement::AddChild(const char* pszName)
 {
-    m_children.reserve(m_children.size() + 1);
-    auto* pChild = new CXMLElement(pszName);
-    pChild->m_pParent = this;
-    m_children.push_back(pChild);
-    return pChild;
+    return AppendChild(pszName == nullptr ? std::string_view("root") : std::string_view(pszName));
 }
 
 CXMLElement* CXMLElement::AddChild(std::string_view name)
 {
-    m_children.reserve(m_children.size() + 1);
-    auto* pChild = new CXMLElement(name);
+    return AppendChild(UpToNul(name));
+}
+
+CXMLElement* CXMLElement::AppendChild(std::string_view name)
+{
+    auto pChild = std::make_unique<CXMLElement>();
+    pChild->m_strName.assign(name);
     pChild->m_pParent = this;
-    m_children.push_back(pChild);
-    return pChild;
+    m_children.push_back(pChild.get());
+    return pChild.release();
 }
 
 void CXMLElement::AddAttribute(const char* pszName, const char* pszValue)
 {
-    AddAttribute(OrEmpty(pszName), OrEmpty(pszValue));
+    AppendAttribute(OrEmpty(pszName), OrEmpty(pszValue));
 }
 
 void CXMLElement::AddAttribute(std::string_view name, std::string_view value)
 {
-    name = UpToNul(name);
-    value = UpToNul(value);
-    m_attributes.reserve(m_attributes.size() + name.size() + value.size() + 2);
-    m_attributes.append(name).push_back('\0');
-    m_attributes.append(value).push_back('\0');
+    AppendAttribute(UpToNul(name), UpToNul(value));
+}
+
+void CXMLElement::AppendAttribute(std::string_view name, std::string_view value)
+{
+    // Most elements carry a few short attributes: one block for all of them.
+    const std::size_t nNeeded = m_attributes.size() + name.size() + value.size() + 2;
+    if (nNeeded > m_attributes.capacity())
+        m_attributes.reserve(std::max({nNeeded, 2 * m_attributes.capacity(), std::size_t{64}}));
+    const std::size_t nOld = m_attributes.size();
+    m_attributes.resize(nNeeded);
+    char* p = m_attributes.data() + nOld;
+    std::memcpy(p, name.data(), name.size());
+    p[name.size()] = '\0';
+    p += name.size() + 1;
+    std::memcpy(p, value.data(), value.size());
+    p[value.size()] = '\0';
 }
 
 void CXMLElement::AddAttribute(const char* pszName, int nValue)
 {
     char text[16];
     const auto result = std::to_chars(text, text + sizeof text, nValue);
-    AddAttribute(OrEmpty(pszName), std::string_view(text, result.ptr - text));
+    AppendAttribute(OrEmpty(pszName), std::string_view(text, result.ptr - text));
 }
 
 bool CXMLElement::GetAttribute(const char* pszName, std::string& strValue) const
@@ -105,15 +120,14 @@ bool CXMLElement::GetAttribute(const char* pszName, std::string& strValue) const
     const char* const pEnd = p + m_attributes.size();
     while (p < pEnd)
     {
-        const std::size_t nNameLen = std::strlen(p);
-        const char* pValue = p + nNameLen + 1;
-        const std::size_t nValueLen = std::strlen(pValue);
-        if (std::string_view(p, nNameLen) == name)
+        const std::string_view recordName(p);
+        const std::string_view value(p + recordName.size() + 1);
+        if (recordName == name)
         {
-            strValue.assign(pValue, nValueLen);
+            strValue.assign(value);
             return true;
         }
-        p = pValue + nValueLen + 1;
+        p = value.data() + value.size() + 1;
     }
     return false;
 }

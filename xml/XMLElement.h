@@ -74,11 +74,29 @@ public:
     virtual void Serialize(CArchive& ar);
 
     std::size_t GetChildCount() const { return m_children.size(); }
+
+    // Calls f(name, value) for every attribute record in order (both std::string_view).
+    template <class F> void ForEachAttribute(F&& f) const
+    {
+        const char* p = m_attributes.data();
+        const char* const pEnd = p + m_attributes.size();
+        while (p < pEnd)
+        {
+            const std::string_view name(p);
+            const std::string_view value(p + name.size() + 1);
+            f(name, value);
+            p = value.data() + value.size() + 1;
+        }
+    }
     CXMLElement* GetParent() const { return m_pParent; }
 
 private:
     friend class CXMLWriter;
-    friend class CXMLReader;
+    friend struct XMLReaderAccess;
+
+    // The same without cutting at a NUL, for text known to hold none.
+    CXMLElement* AppendChild(std::string_view name);
+    void AppendAttribute(std::string_view name, std::string_view value);
 
     // Attribute records packed as "name\0value\0" pairs: one allocation per element instead
     // of two strings per attribute, which matters for trees of a quarter million rows.

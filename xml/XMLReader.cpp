@@ -5,6 +5,7 @@
 #include "xml/XMLException.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -16,16 +17,42 @@
 // search that needs more input resumes where it stopped, and nested content is read in place
 // from an explicit stack rather than copied into a new reader per level.
 
+// The element's unchecked appends, for names and values already known to hold no NUL.
+struct XMLReaderAccess
+{
+    static CXMLElement* AppendChild(CXMLElement& parent, std::string_view name)
+    {
+        return parent.AppendChild(name);
+    }
+    static void AppendAttribute(CXMLElement& element, std::string_view name, std::string_view value)
+    {
+        element.AppendAttribute(name, value);
+    }
+};
+
 namespace
 {
 constexpr std::size_t npos = std::string_view::npos;
 
-std::string_view Trim(std::string_view text, std::string_view chars)
+std::string_view Trim(std::string_view text, bool (*isTrimmed)(char))
 {
-    const std::size_t nFirst = text.find_first_not_of(chars);
-    if (nFirst == npos)
-        return {};
-    return text.substr(nFirst, text.find_last_not_of(chars) - nFirst + 1);
+    std::size_t nFirst = 0;
+    std::size_t nEnd = text.size();
+    while (nFirst < nEnd && isTrimmed(text[nFirst]))
+        ++nFirst;
+    while (nEnd > nFirst && isTrimmed(text[nEnd - 1]))
+        --nEnd;
+    return text.substr(nFirst, nEnd - nFirst);
+}
+
+bool IsTagSpace(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool IsLineSpace(char c)
+{
+    return c == ' ' || c == '\r';
 }
 
 std::string_view UpToNul(std::string_view text)
@@ -161,11 +188,15 @@ Tag ReadTag(CXMLElement& parent, std::string_view text, std::size_t nLt, std::si
 {
     const bool bSelfClosing = text[nGt - 1] == '/';
     const std::size_t nTagEnd = bSelfClosing ? nGt - 1 : nGt;
-    const std::string_view tag = Trim(text.substr(nLt + 1, nTagEnd - nLt - 1), " \t\r\n\v\f");
+    const std::string_view tag = Trim(text.substr(nLt + 1, nTagEnd - nLt - 1), IsTagSpace);
 
+    // One look at the whole tag spares the common tag a search per name and value.
+    const bool bPlain = tag.find('&') == npos && tag.find('\0') == npos;
     const std::size_t nBlank = tag.find(' ');
-    const std::string_view rawName = UpToNul(tag.substr(0, nBlank));
-    CXMLElement* pChild = parent.AddChild(Decode(rawName, scratch));
+    const std::string_view rawName =
+        bPlain ? tag.substr(0, nBlank) : UpToNul(tag.substr(0, nBlank));
+    CXMLElement* pChild = bPlain ? XMLReaderAccess::AppendChild(parent, rawName)
+                                 : parent.AddChild(Decode(rawName, scratch));
     if (nBlank == npos)
         return {pChild, bSelfClosing, rawName};
 
@@ -213,8 +244,10 @@ Tag ReadTag(CXMLElement& parent, std::string_view text, std::size_t nLt, std::si
             value.remove_prefix(1);
         while (!value.empty() && value.back() == '"')
             value.remove_suffix(1);
-        const std::string_view decodedName = Decode(name, scratch);
-        pChild->AddAttribute(decodedName, Decode(value, valueScratch));
+        if (bPlain)
+            XMLReaderAccess::AppendAttribute(*pChild, name, value);
+        else
+            pChild->AddAttribute(Decode(name, scratch), Decode(value, valueScratch));
     }
     return {pChild, bSelfClosing, rawName};
 }
@@ -261,15 +294,64 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
         std::size_t nContent = nGt + 1;
         std::size_t nContentEnd = std::max(nEndTag, nContent);
         // The content is read as a line of its own, which is trimmed like every line.
-        while (nContent < nContentEnd && (text[nContent] == ' ' || text[nContent] == '\r'))
+        while (nContent < nContentEnd && IsLineSpace(text[nContent]))
             ++nContent;
-        while (nContentEnd > nContent &&
-               (text[nContentEnd - 1] == ' ' || text[nContentEnd - 1] == '\r'))
+        while (nContentEnd > nContent && IsLineSpace(text[nContentEnd - 1]))
             --nContentEnd;
         if (nContent < nContentEnd)
             frames.push_back({tag.pChild, nContent, nContentEnd}); // invalidates frame
     }
 }
+// Lines of a loading archive, read in large blocks. A line ends at LF (a CR before it goes
+// with the cleaning), and the text after the last LF is a line if it is not empty.
+class CLineSource
+{
+public:
+    explicit CLineSource(CArchive& ar) : m_ar(ar) {}
+
+    // Appends the next line, without blanks and CRs at its ends, to text; false at the end.
+    bool AppendCleanLine(std::string& text)
+    {
+        const std::size_t nLineStart = text.size();
+        bool bAny = false;
+        for (;;)
+        {
+            if (m_nPos == m_block.size())
+            {
+                m_block.resize(kBlockBytes);
+                m_block.resize(m_ar.Read(m_block.data(), kBlockBytes));
+                m_nPos = 0;
+                if (m_block.empty())
+                {
+                    if (!bAny)
+                        return false;
+                    break;
+                }
+            }
+            bAny = true;
+            const std::size_t nLf = FindChar(m_block, '\n', m_nPos, m_block.size());
+            const std::size_t nEnd = nLf == npos ? m_block.size() : nLf;
+            // Leading blanks of a line are skipped before they are ever copied.
+            std::size_t nFrom = m_nPos;
+            if (text.size() == nLineStart)
+                while (nFrom < nEnd && IsLineSpace(m_block[nFrom]))
+                    ++nFrom;
+            text.append(m_block, nFrom, nEnd - nFrom);
+            m_nPos = nLf == npos ? m_block.size() : nLf + 1;
+            if (nLf != npos)
+                break;
+        }
+        while (text.size() > nLineStart && IsLineSpace(text.back()))
+            text.pop_back();
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+    CArchive& m_ar;
+    std::string m_block;
+    std::size_t m_nPos = 0;
+};
 } // namespace
 
 std::string CXMLReader::Unescape(std::string_view text)
@@ -282,16 +364,14 @@ void CXMLReader::Read(CXMLElement& element, CArchive& ar)
 {
     std::string pending; // the pending text; bytes before nStart are consumed
     std::size_t nStart = 0;
-    std::string line;
     std::string scratch;
     std::string endTag;
-    auto appendLine = [&]
-    {
-        if (!ar.ReadString(line))
-            return false;
-        pending.append(Trim(line, " \r"));
-        return true;
-    };
+    CLineSource lines(ar);
+    // Most files become one top-level element, so the pending text grows to nearly the whole
+    // file: taking the room at once saves copying it over and over.
+    pending.reserve(
+        static_cast<std::size_t>(std::min<std::uint64_t>(ar.RemainingBytes(), 1u << 28)));
+    auto appendLine = [&] { return lines.AppendCleanLine(pending); };
 
     for (;;)
     {

@@ -3,7 +3,6 @@
 #include "framework/Archive.h"
 #include "xml/XMLElement.h"
 
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -74,20 +73,15 @@ void CXMLWriter::Write(const CXMLElement& element, CArchive& ar)
         {
             out += '<';
             AppendEscaped(out, pNext->m_strName);
-            const char* p = pNext->m_attributes.data();
-            const char* const pEnd = p + pNext->m_attributes.size();
-            while (p < pEnd)
-            {
-                const std::size_t nNameLen = std::strlen(p);
-                const char* pValue = p + nNameLen + 1;
-                const std::size_t nValueLen = std::strlen(pValue);
-                out += ' ';
-                AppendEscaped(out, std::string_view(p, nNameLen));
-                out += "=\"";
-                AppendEscaped(out, std::string_view(pValue, nValueLen));
-                out += '"';
-                p = pValue + nValueLen + 1;
-            }
+            pNext->ForEachAttribute(
+                [&](std::string_view name, std::string_view value)
+                {
+                    out += ' ';
+                    AppendEscaped(out, name);
+                    out += "=\"";
+                    AppendEscaped(out, value);
+                    out += '"';
+                });
             if (pNext->m_children.empty())
                 out += " />\r\n";
             else
