@@ -1,0 +1,77 @@
+#pragma once
+
+// Recording stand-ins for what the editors talk to: the application's services, the play
+// thread, the dialogs and the message box.
+
+#include "framework/UserInterface.h"
+#include "views/SoundBase.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+class CRecordingHost : public ISoundViewHost
+{
+public:
+    void SetIdleMessage(unsigned nStringId) override { prompts.push_back(nStringId); }
+    void ShowToolbar(unsigned, bool bShow) override { bToolbarVisible = bShow; }
+    bool IsToolbarVisible(unsigned) const override { return bToolbarVisible; }
+    unsigned LastPrompt() const { return prompts.empty() ? 0 : prompts.back(); }
+
+    std::vector<unsigned> prompts;
+    bool bToolbarVisible = false;
+};
+
+class CRecordingTransport : public ISoundTransport
+{
+public:
+    void PostPlay(CSoundDoc*, CSoundBase* pView) override { plays.push_back(pView); }
+    void PostStop() override { ++nStops; }
+    void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
+
+    std::vector<CSoundBase*> plays;
+    int nStops = 0;
+    std::vector<int> previews;
+};
+
+// Answers the dialogs from a queue; an empty queue cancels.
+class CScriptedDialogs : public ISoundDialogs
+{
+public:
+    struct PatternAnswer
+    {
+        int nRows;
+        std::string name;
+    };
+
+    bool PatternDialog(QWidget*, const std::string& title, int& nRows, std::string& name) override
+    {
+        titles.push_back(title);
+        offeredRows.push_back(nRows);
+        offeredNames.push_back(name);
+        if (patternAnswers.empty())
+            return false;
+        nRows = patternAnswers.front().nRows;
+        name = patternAnswers.front().name;
+        patternAnswers.pop_front();
+        return true;
+    }
+    bool PropertiesDialog(QWidget*, int&, int&, int&) override { return false; }
+    void ManagePatternsDialog(QWidget*, CSoundDoc*) override {}
+
+    std::deque<PatternAnswer> patternAnswers;
+    std::vector<std::string> titles;
+    std::vector<int> offeredRows;
+    std::vector<std::string> offeredNames;
+};
+
+class CRecordingMessages : public IMessageSink
+{
+public:
+    int ShowMessage(const std::string& text, unsigned, const std::string&) override
+    {
+        texts.push_back(text);
+        return IDOK;
+    }
+    std::vector<std::string> texts;
+};

@@ -1,0 +1,519 @@
+#include "SoundViewFakes.h"
+
+#include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
+#include "views/SoundPatternView.h"
+
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+constexpr int kPage = 10;
+constexpr int kViewHeight = (kPage + 2) * CSoundBase::kRowHeight;
+
+// Collects the areas the viewport repaints.
+class CPaintSpy : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent*>(pEvent)->region();
+        return false;
+    }
+    QRegion region;
+};
+} // namespace
+
+class PatternViewTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_pWindow;
+    std::unique_ptr<CSoundDoc> m_pDoc;
+    CSoundPatternView* m_pView = nullptr;
+    QLineEdit* m_pOther = nullptr;
+    CRecordingHost m_host;
+    CRecordingTransport m_transport;
+
+    CSoundPattern* Pattern() const { return m_pDoc->m_pCurrentPattern; }
+    SoundCell Cell(int row) const { return Pattern()->GetCell(row); }
+    PatternCursor& Cursor() const { return m_pDoc->m_patternCursor; }
+    void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(m_pView, static_cast<Qt::Key>(key), mods);
+    }
+    void SetCell(int row, std::uint8_t note, std::uint8_t atten)
+    {
+        SoundCell cell = SoundCell::Empty();
+        cell.note = note;
+        cell.atten = atten;
+        Pattern()->SetCell(row, cell);
+    }
+    // The current pattern is a new one on the channel, with the given rows.
+    CSoundPattern* UsePattern(int channel, int rows)
+    {
+        CSoundPattern* pPattern = m_pDoc->CreatePattern(channel, rows);
+        m_pDoc->m_pCurrentPattern = pPattern;
+        m_pDoc->UpdateAllViews(nullptr);
+        return pPattern;
+    }
+    QColor Pixel(int x, int y) const { return m_pView->grab().toImage().pixelColor(x, y); }
+    int RowY(int row) const { return 20 + 14 * (row - m_pView->verticalScrollBar()->value()); }
+
+private slots:
+    void init()
+    {
+        CSoundBase::SetHost(&m_host);
+        CSoundBase::SetTransport(&m_transport);
+        m_host = CRecordingHost();
+        m_transport = CRecordingTransport();
+        m_pDoc = std::make_unique<CSoundDoc>();
+        QVERIFY(m_pDoc->OnNewDocument());
+        m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
+        m_pWindow = std::make_unique<QWidget>();
+        auto* pLayout = new QVBoxLayout(m_pWindow.get());
+        m_pView = new CSoundPatternView(m_pDoc.get());
+        m_pView->setFixedSize(360, kViewHeight);
+        m_pOther = new QLineEdit;
+        pLayout->addWidget(m_pView);
+        pLayout->addWidget(m_pOther);
+        m_pWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+        m_pView->setFocus();
+        QVERIFY(m_pView->hasFocus());
+        m_pDoc->UpdateAllViews(nullptr);
+        QCOMPARE(m_pView->GetPage(), kPage);
+    }
+
+    void cleanup()
+    {
+        m_pWindow.reset();
+        m_pDoc.reset();
+        CSoundBase::SetHost(nullptr);
+        CSoundBase::SetTransport(nullptr);
+    }
+
+    void noteEntryWritesMovesAndPreviews()
+    {
+        Key(Qt::Key_Q);
+        QCOMPARE(Cell(0).note, 60);
+        QCOMPARE(Cursor().row, 1);
+        QVERIFY(m_pDoc->IsModified());
+        QCOMPARE(m_transport.previews, std::vector<int>{60});
+        QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_NOTE));
+
+        Key(Qt::Key_Z);
+        Key(Qt::Key_P);
+        QCOMPARE(Cell(1).note, 48);
+        QCOMPARE(Cell(2).note, 76);
+
+        // Rest and empty are written without a preview.
+        Key(Qt::Key_1);
+        Key(Qt::Key_Comma);
+        Key(Qt::Key_Period);
+        QCOMPARE(Cell(3).note, NOTE_OFF);
+        QCOMPARE(Cell(4).note, NOTE_OFF);
+        QCOMPARE(Cell(5).note, NOTE_EMPTY);
+        QCOMPARE(Cursor().row, 6);
+        QCOMPARE(m_transport.previews, (std::vector<int>{60, 48, 76}));
+
+        // With play-notes off nothing is previewed.
+        m_pView->OnCommand(ID_SOUND_PLAYNOTES);
+        Key(Qt::Key_Q);
+        QCOMPARE(Cell(6).note, 60);
+        QCOMPARE(m_transport.previews.size(), std::size_t(3));
+    }
+
+    void notesAboveTheRangeAreRefused()
+    {
+        m_pView->SetOctave(8);
+        Key(Qt::Key_J);
+        QCOMPARE(Cell(0).note, 106);
+        Key(Qt::Key_P); // 124
+        Key(Qt::Key_Q); // 108: still a note
+        QCOMPARE(Cell(1).note, 108);
+        QCOMPARE(Cursor().row, 2);
+        Key(Qt::Key_P);
+        QCOMPARE(Cell(2).note, NOTE_EMPTY);
+        QCOMPARE(Cursor().row, 2);
+    }
+
+    void octaveDigits()
+    {
+        SetCell(0, 49, ATTEN_EMPTY); // C#4
+        Cursor().field = 1;
+        Key(Qt::Key_6);
+        QCOMPARE(Cell(0).note, 73);
+        QCOMPARE(Cursor().row, 1);
+        QCOMPARE(m_pView->GetOctave(), 6);
+        QCOMPARE(m_transport.previews, std::vector<int>{73});
+        QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_OCTAVE));
+
+        // Without a note only the octave changes.
+        Key(Qt::Key_2);
+        QCOMPARE(Cell(1).note, NOTE_EMPTY);
+        QCOMPARE(Cursor().row, 1);
+        QCOMPARE(m_pView->GetOctave(), 2);
+
+        // Octave 9 of A# would be the rest value, of B a value no key makes: refused.
+        SetCell(1, 58, 3);
+        SetCell(2, 57, 3);
+        Key(Qt::Key_9);
+        QCOMPARE(Cell(1).note, 58);
+        QCOMPARE(Cursor().row, 1);
+        Cursor().row = 2;
+        Key(Qt::Key_9);
+        QCOMPARE(Cell(2).note, 117);
+        QCOMPARE(Cursor().row, 3);
+    }
+
+    void attenuationDigits_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("after");
+        QTest::newRow("1 over empty") << 2 << 255 << int(Qt::Key_1) << 10;
+        QTest::newRow("3 over 07") << 2 << 7 << int(Qt::Key_3) << 15;
+        QTest::newRow("0 over 12") << 2 << 12 << int(Qt::Key_0) << 2;
+        QTest::newRow("units 5 over 10") << 3 << 10 << int(Qt::Key_5) << 15;
+        QTest::newRow("units 9 over 12") << 3 << 12 << int(Qt::Key_9) << 15;
+        QTest::newRow("units 4 over empty") << 3 << 255 << int(Qt::Key_4) << 4;
+        QTest::newRow("period clears tens") << 2 << 12 << int(Qt::Key_Period) << 255;
+        QTest::newRow("period clears units") << 3 << 7 << int(Qt::Key_Period) << 255;
+    }
+
+    void attenuationDigits()
+    {
+        QFETCH(int, field);
+        QFETCH(int, before);
+        QFETCH(int, key);
+        QFETCH(int, after);
+        SetCell(0, 60, static_cast<std::uint8_t>(before));
+        Cursor().field = field;
+        Key(key);
+        QCOMPARE(int(Cell(0).atten), after);
+        QCOMPARE(Cell(0).note, 60);
+        QCOMPARE(Cursor().row, 1);
+        QCOMPARE(m_transport.previews.size(), std::size_t(0));
+    }
+
+    void noiseChannelKeys()
+    {
+        UsePattern(kNoiseChannel, 8);
+        Key(Qt::Key_4);
+        QCOMPARE(Cell(0), SoundCell::Empty());
+        QCOMPARE(Cursor().row, 0);
+        QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_NOISEFREQ));
+        Key(Qt::Key_2);
+        Key(Qt::Key_Comma);
+        Key(Qt::Key_Period);
+        QCOMPARE(Cell(0).freq, 2);
+        QCOMPARE(Cell(1).freq, FREQ_OFF);
+        QCOMPARE(Cell(2).freq, FREQ_EMPTY);
+        QCOMPARE(Cursor().row, 3);
+        QVERIFY(m_transport.previews.empty());
+
+        // A noise type needs a frequency; "off" counts as one.
+        Cursor().field = 1;
+        Key(Qt::Key_1);
+        QCOMPARE(Cell(3).noiseType, NOISE_PERIODIC);
+        QCOMPARE(Cursor().row, 3);
+        QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_NOISETYPE));
+        Cursor().row = 1;
+        Key(Qt::Key_1);
+        QCOMPARE(Cell(1).noiseType, NOISE_WHITE);
+        QCOMPARE(Cursor().row, 2);
+
+        // The octave keys do nothing here.
+        Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        Key(Qt::Key_Slash, Qt::KeypadModifier);
+        QCOMPARE(m_pView->GetOctave(), 4);
+    }
+
+    void keypadOctaveLimits()
+    {
+        m_pView->SetOctave(6);
+        Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        QCOMPARE(m_pView->GetOctave(), 7);
+        m_pView->SetOctave(1);
+        Key(Qt::Key_Slash, Qt::KeypadModifier);
+        Key(Qt::Key_Slash, Qt::KeypadModifier);
+        QCOMPARE(m_pView->GetOctave(), 0);
+        QCOMPARE(Cell(0), SoundCell::Empty());
+    }
+
+    void navigationNeverWraps()
+    {
+        Key(Qt::Key_Up);
+        Key(Qt::Key_Left);
+        QCOMPARE(Cursor().row, 0);
+        QCOMPARE(Cursor().field, 0);
+        for (int i = 0; i < 5; ++i)
+            Key(Qt::Key_Right);
+        QCOMPARE(Cursor().field, 3);
+        Cursor().row = 15;
+        Key(Qt::Key_Down);
+        QCOMPARE(Cursor().row, 15);
+
+        // On the last row an entry is written and the cursor stays.
+        Cursor().field = 0;
+        Key(Qt::Key_Q);
+        QCOMPARE(Cell(15).note, 60);
+        QCOMPARE(Cursor().row, 15);
+        QVERIFY(m_pDoc->IsModified());
+    }
+
+    void pageKeysStopAtTheEnds()
+    {
+        Cursor().row = 3;
+        Key(Qt::Key_PageUp);
+        QCOMPARE(Cursor().row, 0);
+        Key(Qt::Key_PageDown);
+        QCOMPARE(Cursor().row, kPage - 1);
+        Key(Qt::Key_PageDown);
+        QCOMPARE(Cursor().row, 15);
+        QCOMPARE(m_pView->verticalScrollBar()->value(), 15 - kPage + 1);
+        Key(Qt::Key_PageUp);
+        QCOMPARE(Cursor().row, 15 - kPage + 1);
+
+        // A pattern shorter than a page: Page Down lands on its last row.
+        UsePattern(0, 4);
+        Key(Qt::Key_PageDown);
+        QCOMPARE(Cursor().row, 3);
+    }
+
+    void insertAndDeleteRows()
+    {
+        for (int r = 0; r < 16; ++r)
+            SetCell(r, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r % 16));
+        Cursor().row = 14;
+        Key(Qt::Key_Insert);
+        QCOMPARE(Cell(14), SoundCell::Empty());
+        QCOMPARE(Cell(15).note, 14);
+        Key(Qt::Key_Delete);
+        QCOMPARE(Cell(14).note, 14);
+        QCOMPARE(Cell(15), SoundCell::Empty());
+
+        Cursor().row = 15;
+        SetCell(15, 40, 1);
+        Key(Qt::Key_Insert);
+        QCOMPARE(Cell(15), SoundCell::Empty());
+        SetCell(15, 40, 1);
+        Key(Qt::Key_Delete);
+        QCOMPARE(Cell(15), SoundCell::Empty());
+        QCOMPARE(Cell(14).note, 14);
+
+        UsePattern(0, 1);
+        SetCell(0, 30, 2);
+        Key(Qt::Key_Insert);
+        QCOMPARE(Cell(0), SoundCell::Empty());
+        SetCell(0, 30, 2);
+        Key(Qt::Key_Delete);
+        QCOMPARE(Cell(0), SoundCell::Empty());
+        QCOMPARE(Pattern()->GetRows(), 1);
+    }
+
+    void cursorStaysInsideThePattern()
+    {
+        // Another, shorter pattern becomes current.
+        Cursor().row = 12;
+        Cursor().field = 3;
+        CSoundPattern* pShort = UsePattern(1, 5);
+        QCOMPARE(Cursor().row, 4);
+        Key(Qt::Key_7);
+        QCOMPARE(pShort->GetCell(4).atten, 7);
+
+        // The current pattern shrinks under the cursor.
+        pShort->SetRows(2);
+        m_pDoc->UpdateAllViews(nullptr);
+        QCOMPARE(Cursor().row, 1);
+
+        // A pattern of no rows takes no entry and no structural change.
+        CSoundPattern* pEmpty = UsePattern(1, 0);
+        Cursor().field = 0;
+        m_pDoc->SetModifiedFlag(false);
+        for (int key : {int(Qt::Key_Q), int(Qt::Key_Insert), int(Qt::Key_Delete), int(Qt::Key_Down),
+                        int(Qt::Key_PageDown)})
+            Key(key);
+        QCOMPARE(pEmpty->GetRows(), 0);
+        QCOMPARE(Cursor().row, 0);
+        QVERIFY(!m_pDoc->IsModified());
+        QVERIFY(m_transport.previews.empty());
+    }
+
+    void clicksMoveTheCursorToFields()
+    {
+        const int y = RowY(3) + 5;
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, y));
+        QCOMPARE(Cursor().row, 3);
+        QCOMPARE(Cursor().field, 0);
+        QTest::mouseClick(m_pView->viewport(), Qt::RightButton, {}, QPoint(82, RowY(4) + 5));
+        QCOMPARE(Cursor().field, 1);
+        QCOMPARE(Cursor().row, 4);
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(113, y));
+        QCOMPARE(Cursor().field, 3);
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(106, y));
+        QCOMPARE(Cursor().field, 2);
+
+        // Blanks between fields and the row numbers move nothing.
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(92, RowY(6) + 5));
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(20, RowY(6) + 5));
+        QCOMPARE(Cursor().row, 3);
+        QCOMPARE(Cursor().field, 2);
+
+        // Below the last row of a short pattern there is nothing to land on.
+        UsePattern(0, 4);
+        Cursor().row = 1;
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, RowY(7) + 5));
+        QCOMPARE(Cursor().row, 1);
+    }
+
+    void scrollingDragsTheCursorAlong()
+    {
+        QScrollBar* pBar = m_pView->verticalScrollBar();
+        QCOMPARE(pBar->maximum(), 16 - kPage);
+        QWheelEvent wheel(QPointF(100, 60), m_pView->viewport()->mapToGlobal(QPointF(100, 60)),
+                          QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_pView->viewport(), &wheel);
+        QCOMPARE(pBar->value(), 6);
+        QCOMPARE(Cursor().row, 6);
+
+        Cursor().row = 15;
+        pBar->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCOMPARE(pBar->value(), 0);
+        QCOMPARE(Cursor().row, kPage - 1);
+        Cursor().row = 0;
+        pBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        QCOMPARE(pBar->value(), 6);
+        QCOMPARE(Cursor().row, 6);
+        pBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QCOMPARE(pBar->value(), 6);
+    }
+
+    void barBeatAndCursorColours()
+    {
+        m_pDoc->m_nTracksPerBeat = 2;
+        Cursor().row = 5;
+        Cursor().field = 2;
+        m_pDoc->UpdateAllViews(nullptr);
+        const QImage image = m_pView->grab().toImage();
+        auto rowColour = [&](int row) { return image.pixelColor(1, RowY(row) + 1); };
+        QCOMPARE(rowColour(0), m_pView->m_crBarRow);
+        QCOMPARE(rowColour(8), m_pView->m_crBarRow);
+        QCOMPARE(rowColour(2), m_pView->m_crBeatRow);
+        QCOMPARE(rowColour(4), m_pView->m_crBeatRow);
+        QCOMPARE(rowColour(6), m_pView->m_crBeatRow);
+        QCOMPARE(rowColour(1), m_pView->m_crBack);
+        QCOMPARE(rowColour(7), m_pView->m_crBack);
+        // The highlight covers the text only, not the whole line.
+        QCOMPARE(image.pixelColor(200, RowY(0) + 1), m_pView->m_crBack);
+
+        // The cursor character: focus colour, then the other one once the focus has gone.
+        QCOMPARE(image.pixelColor(104, RowY(5)), m_pView->m_crCursorFocus);
+        QCOMPARE(image.pixelColor(112, RowY(5)), m_pView->m_crBack);
+        m_pOther->setFocus();
+        QTRY_VERIFY(!m_pView->hasFocus());
+        QCOMPARE(Pixel(104, RowY(5)), m_pView->m_crCursor);
+        QCOMPARE(m_host.LastPrompt(), unsigned(AFX_IDS_IDLEMESSAGE));
+        QVERIFY(!m_host.bToolbarVisible);
+        m_pView->setFocus();
+        QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_ATTENUATION));
+        QVERIFY(m_host.bToolbarVisible);
+    }
+
+    void noPatternShowsTheHintAndIgnoresKeys()
+    {
+        m_pDoc->m_pCurrentPattern = nullptr;
+        m_pDoc->UpdateAllViews(nullptr);
+        m_pDoc->SetModifiedFlag(false);
+        m_host.prompts.clear();
+        Key(Qt::Key_Q);
+        Key(Qt::Key_Delete);
+        QVERIFY(!m_pDoc->IsModified());
+        QVERIFY(m_host.prompts.empty());
+        CCmdUI ui(ID_EDIT_DELETE);
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui));
+        QVERIFY(!ui.m_bEnabled);
+        QCOMPARE(m_pView->verticalScrollBar()->maximum(), 0);
+        // Some text was drawn where the hint goes, none where the rows would be.
+        const QImage image = m_pView->grab().toImage();
+        int nText = 0;
+        for (int x = 40; x < 40 + 8 * 20; ++x)
+            for (int y = 40; y < 53; ++y)
+                nText += image.pixelColor(x, y) != m_pView->m_crBack;
+        QVERIFY(nText > 100);
+        QCOMPARE(image.pixelColor(1, 21), m_pView->m_crBack);
+    }
+
+    void playMarkerRepaintsOnlyTwoLines()
+    {
+        m_pDoc->m_nRangeEnd = 15;
+        m_pView->OnCommand(ID_SOUND_PLAY);
+        QCOMPARE(m_transport.plays, std::vector<CSoundBase*>{m_pView});
+        m_pView->viewport()->repaint();
+        QCOMPARE(m_pView->GetPlayLineY(), RowY(0));
+
+        CPaintSpy spy;
+        m_pView->viewport()->installEventFilter(&spy);
+        m_pView->OnRowPlayed();
+        QCOMPARE(m_pDoc->m_nCurrentPos, 1);
+        QCOMPARE(m_pView->GetPlayLineY(), RowY(1));
+        QTRY_VERIFY(!spy.region.isEmpty());
+        const QRegion expected = QRegion(0, RowY(0) - 1, m_pView->viewport()->width(), 2) +
+                                 QRegion(0, RowY(1) - 1, m_pView->viewport()->width(), 2);
+        QCOMPARE(spy.region, expected);
+
+        // The marker inverts what lies under it.
+        const QColor under = Pixel(300, RowY(1) + 3);
+        const QColor marker = Pixel(300, RowY(1));
+        QCOMPARE(marker.red(), 255 - (150 ^ under.red()));
+        QCOMPARE(marker.blue(), 255 - (250 ^ under.blue()));
+
+        // Past the range end the position wraps to its start.
+        m_pDoc->m_nCurrentPos = 15;
+        m_pView->OnRowPlayed();
+        QCOMPARE(m_pDoc->m_nCurrentPos, 0);
+        m_pView->OnCommand(ID_SOUND_STOP);
+        m_pView->viewport()->repaint();
+        QCOMPARE(m_pView->GetPlayLineY(), -1);
+    }
+
+    void transportCommandState()
+    {
+        auto enabled = [&](UINT nID)
+        {
+            CCmdUI ui(nID);
+            m_pView->OnCmdMsg(nID, &ui);
+            return ui.m_bEnabled;
+        };
+        QVERIFY(enabled(ID_SOUND_PLAY) && !enabled(ID_SOUND_PAUSE) && !enabled(ID_SOUND_STOP));
+        m_pDoc->m_nRangeStart = 4;
+        m_pDoc->m_nCurrentPos = 9;
+        m_pView->OnCommand(ID_SOUND_PLAY);
+        QCOMPARE(m_pDoc->m_nCurrentPos, 4);
+        QVERIFY(!enabled(ID_SOUND_PLAY) && enabled(ID_SOUND_PAUSE) && enabled(ID_SOUND_STOP));
+        m_pView->OnCommand(ID_SOUND_PAUSE);
+        QVERIFY(enabled(ID_SOUND_PLAY) && !enabled(ID_SOUND_PAUSE) && enabled(ID_SOUND_STOP));
+        m_pDoc->m_nCurrentPos = 7; // stored by the play thread
+        m_pView->OnCommand(ID_SOUND_PLAY);
+        QCOMPARE(m_pDoc->m_nCurrentPos, 7);
+        m_pView->OnCommand(ID_SOUND_STOP);
+        QVERIFY(!m_pDoc->m_bSongPlaying && !m_pDoc->m_bSongPaused);
+        QCOMPARE(m_transport.nStops, 2);
+        QVERIFY(!enabled(ID_VIEW_PATTERN_EDITOR) && enabled(ID_VIEW_SEQUENCE_EDITOR));
+    }
+};
+
+QTEST_MAIN(PatternViewTest)
+#include "pattern_view_test.moc"

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+#include "framework/Document.h"
+#include "resources/Resource.h"
+
+#include <QAbstractScrollArea>
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPen>
+
+#include <string>
+#include <string_view>
+
+class CSoundDoc;
+class CSoundPattern;
+class QKeyEvent;
+class QPainter;
+
+// Commands of the sequence editor's context menu.
+constexpr UINT ID_PATTERN_EDIT = 153;
+constexpr UINT ID_SETPATTERN_NONE = 156;
+// "Set pattern" entries: the first plus the pattern's index in the channel's list.
+constexpr UINT ID_SETPATTERN_FIRST = 500;
+constexpr UINT ID_SETPATTERN_END = 600;
+// Context menu resource of the sequence editor.
+constexpr UINT IDR_SEQUENCE_MENU = 152;
+
+// Services of the application around the editors: the status bar's idle prompt and the
+// sound toolbar. The shell installs its own; without one the calls do nothing.
+class ISoundViewHost
+{
+public:
+    virtual ~ISoundViewHost() = default;
+    virtual void SetIdleMessage(unsigned nStringId) = 0;
+    virtual void ShowToolbar(unsigned nToolbarId, bool bShow) = 0;
+    virtual bool IsToolbarVisible(unsigned nToolbarId) const = 0;
+};
+
+// The play thread as the editors see it: posted requests only. pView receives the row
+// reports through OnRowPlayed on the user-interface thread.
+class CSoundBase;
+class ISoundTransport
+{
+public:
+    virtual ~ISoundTransport() = default;
+    virtual void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) = 0;
+    virtual void PostStop() = 0;
+    virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
+};
+
+// The modal dialogs the editors run. Each returns true on OK with the fields updated.
+class ISoundDialogs
+{
+public:
+    virtual ~ISoundDialogs() = default;
+    virtual bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
+                               std::string& name) = 0;
+    virtual bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
+                                  int& nTracksPerBeat) = 0;
+    virtual void ManagePatternsDialog(QWidget* pParent, CSoundDoc* pDoc) = 0;
+};
+
+// Common base of the sequence and pattern editors: transport and document commands,
+// colours, font, the note keyboard and the pattern shortcut keys.
+class CSoundBase : public QAbstractScrollArea, public IDocumentView, public ICommandTarget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kRowHeight = 14;
+    static constexpr int kHeaderHeight = 20;
+    static constexpr int kCharWidth = 8;
+    static constexpr int kCharHeight = 13;
+
+    explicit CSoundBase(CSoundDoc* pDoc, QWidget* pParent = nullptr);
+    ~CSoundBase() override;
+
+    CSoundDoc* GetDocument() const { return m_pDocument; }
+
+    static void SetHost(ISoundViewHost* pHost);
+    static void SetTransport(ISoundTransport* pTransport);
+    static void SetDialogs(ISoundDialogs* pDialogs);
+    static ISoundViewHost* GetHost();
+    static ISoundTransport* GetTransport();
+    static ISoundDialogs* GetDialogs();
+
+    void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
+
+    // Draws the whole view (the parts inside rcClip at least) onto dc.
+    virtual void OnDraw(QPainter& dc, const QRect& rcClip) = 0;
+    virtual void DrawPlayPosition() {}
+    virtual void UpdateScrollBars();
+    virtual void EnsureCursorVisible() {}
+
+    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
+    // Carries out a command; false when this view does not handle it.
+    virtual bool OnCommand(UINT nID);
+    // Fills the command's state; false when this view does not handle it.
+    virtual bool OnUpdateCommand(UINT nID, CCmdUI& ui) const;
+
+    // The play thread heard one more row.
+    void OnRowPlayed();
+
+    bool KeyToNote(unsigned nKey, int* pNote) const;
+    bool KeyToPattern(unsigned nKey, bool bShift, int nChannel, CSoundPattern** ppPattern) const;
+    int GetLastPosition() const;
+    int GetPatternOffset(int nPosition, const CSoundPattern* pPattern) const;
+    CSoundPattern* NewPatternDialog(int nChannel);
+
+    // Rows the scroll bar counts as visible.
+    int GetPage() const;
+    int GetOctave() const { return m_nOctave; }
+    void SetOctave(int nOctave) { m_nOctave = nOctave; }
+    int GetPlayLineY() const { return m_nPlayLineY; }
+
+    // Windows virtual-key code of a key event (0 for keys the editors never use).
+    static unsigned VirtualKeyOf(const QKeyEvent* pEvent);
+
+    QColor m_crText{255, 255, 255};
+    QColor m_crCursorFocus{0, 20, 50};
+    QColor m_crCursor{60, 80, 110};
+    QColor m_crBarRow{0, 60, 150};
+    QColor m_crBeatRow{0, 80, 180};
+    QColor m_crBack{0, 100, 200};
+    QPen m_penPlay;
+    QPen m_penWhite;
+    QBrush m_brBack;
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
+    bool focusNextPrevChild(bool bNext) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+    void SetIdleMessage(unsigned nStringId) const;
+    // Gives the keyboard focus to the other pane of the splitter holding this view.
+    void ActivateNext();
+    // Makes the scroll bar show MFC-style range 0..nMax with the given page.
+    void SetScrollRange(int nMax, int nPage);
+    // The largest first row the scroll bar allows.
+    int GetScrollLimit() const;
+    int GetScrollPos() const;
+    void SetScrollPos(int nPos);
+
+    // Text of single-byte or UTF-8 characters, each at its own 8-pixel cell, on an opaque
+    // background one character cell high.
+    void TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack) const;
+    // Moves the play marker from m_nPlayLineY to y, repainting only the two lines.
+    void MovePlayLine(int y);
+    // y of the play marker for the document's current position, -1 when it is off screen.
+    virtual int PlayLineY() const { return -1; }
+    // Ends a repaint: the marker belongs to every picture while the document plays.
+    void PaintPlayLine(QPainter& dc);
+
+    int m_nOctave = 4;
+    QFont m_font;
+    int m_nScrollMax = 0;
+    int m_nPlayLineY = -1;
+
+private:
+    void BuildGlyphs();
+    void OnPlay();
+    void OnPause();
+    void OnStop();
+    void OnProperties();
+
+    CSoundDoc* m_pDocument;
+    QImage m_glyphs; // printable ASCII in text colour on transparent, one 8-pixel cell each
+    int m_nAscent = 10;
+};

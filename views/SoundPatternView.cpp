@@ -1,0 +1,585 @@
+#include "views/SoundPatternView.h"
+
+#include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+
+namespace
+{
+// "C#4", "off", "..." for a tone cell; "2 1", "off", ". ." for a noise cell.
+void NoteField(const SoundCell& cell, bool bNoise, char* psz, std::size_t n)
+{
+    if (bNoise)
+    {
+        if (cell.freq == FREQ_EMPTY)
+            std::snprintf(psz, n, ". .");
+        else if (cell.freq == FREQ_OFF)
+            std::snprintf(psz, n, "off");
+        else
+            std::snprintf(psz, n, "%01d %01d", cell.freq % 10, cell.noiseType % 10);
+        return;
+    }
+    if (cell.note == NOTE_EMPTY)
+        std::snprintf(psz, n, "...");
+    else if (cell.note == NOTE_OFF)
+        std::snprintf(psz, n, "off");
+    else
+        std::snprintf(psz, n, "%s%01d", g_noteNames[cell.note % 12], (cell.note / 12) % 10);
+}
+
+void AttenuationField(const SoundCell& cell, char* psz, std::size_t n)
+{
+    if (cell.atten == ATTEN_EMPTY)
+        std::snprintf(psz, n, "..");
+    else
+        std::snprintf(psz, n, "%02d", cell.atten % 100);
+}
+} // namespace
+
+CSoundPatternView::CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent) : CSoundBase(pDoc, pParent)
+{
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &CSoundPatternView::OnScrollAction);
+}
+
+bool CSoundPatternView::ClampCursor()
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    PatternCursor& cursor = pDoc->m_patternCursor;
+    cursor.field = std::clamp(cursor.field, 0, 3);
+    const int nRows = pPattern != nullptr ? pPattern->GetRows() : 0;
+    cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
+    return nRows > 0;
+}
+
+void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
+{
+    ClampCursor();
+    CSoundBase::OnUpdate(pSender, pHint);
+}
+
+QRect CSoundPatternView::GetClickRect() const
+{
+    return QRect(QPoint(56, kHeaderHeight),
+                 QPoint(311, kHeaderHeight + kRowHeight * GetPage() - 1));
+}
+
+void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
+{
+    CSoundDoc* pDoc = GetDocument();
+    const QRect rcClient = viewport()->rect();
+    dc.fillRect(rcClip, m_crBack);
+
+    std::unique_lock lock(pDoc->Guard());
+    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    if (pPattern == nullptr)
+    {
+        TextOut(dc, 40, 40, "Please select a pattern from the sequencer.", m_crBack);
+    }
+    else
+    {
+        const int nRows = pPattern->GetRows();
+        const int nPage = GetPage();
+        if (GetScrollLimit() != std::max(nRows - 1 - std::max(nPage, 1) + 1, 0))
+        {
+            lock.unlock();
+            UpdateScrollBars();
+            lock.lock();
+        }
+        const int nChannel = pDoc->FindPatternChannel(pPattern);
+        const bool bNoise = nChannel == kNoiseChannel;
+        const int nFirst = GetScrollPos();
+        const int nTpb = std::max(pDoc->m_nTracksPerBeat, 1);
+        const PatternCursor cursor = pDoc->m_patternCursor;
+
+        if (rcClip.top() < kHeaderHeight)
+        {
+            TextOut(dc, 0, 4, nChannel >= 0 ? g_channelNames[nChannel] : "", m_crBack);
+            TextOut(dc, 60, 4, pPattern->GetName(), m_crBack);
+        }
+        // Only the rows that intersect the area to repaint are formatted.
+        const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
+        const int nTo = std::min(
+            {nFirst + nPage, nRows, nFirst + (rcClip.bottom() - kHeaderHeight) / kRowHeight + 1});
+        for (int r = nFrom; r < nTo; ++r)
+        {
+            const int y = kHeaderHeight + kRowHeight * (r - nFirst);
+            const QColor& crBack = r % (4 * nTpb) == 0 ? m_crBarRow
+                                   : r % nTpb == 0     ? m_crBeatRow
+                                                       : m_crBack;
+            const SoundCell cell = pPattern->GetCell(r);
+            char szNote[8], szAtten[8], szFields[24], szLine[48];
+            NoteField(cell, bNoise, szNote, sizeof szNote);
+            AttenuationField(cell, szAtten, sizeof szAtten);
+            std::snprintf(szFields, sizeof szFields, "  %s  %s", szNote, szAtten);
+            std::snprintf(szLine, sizeof szLine, "%6d%s", r, szFields);
+            TextOut(dc, 0, y, szLine, crBack);
+            if (r == cursor.row)
+            {
+                const int nField = std::clamp(cursor.field, 0, 3);
+                TextOut(dc, kFieldX[nField], y, std::string_view(szLine + kFieldChar[nField], 1),
+                        hasFocus() ? m_crCursorFocus : m_crCursor);
+            }
+        }
+    }
+    lock.unlock();
+
+    dc.setPen(QPen(Qt::black, 0));
+    dc.drawLine(0, kHeaderHeight, rcClient.right(), kHeaderHeight);
+    dc.drawLine(52, 0, 52, rcClient.bottom());
+
+    PaintPlayLine(dc);
+}
+
+void CSoundPatternView::DrawPlayPosition()
+{
+    MovePlayLine(PlayLineY());
+}
+
+int CSoundPatternView::PlayLineY() const
+{
+    CSoundDoc* pDoc = GetDocument();
+    int nPos;
+    const CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        nPos = pDoc->m_nCurrentPos;
+        pPattern = pDoc->m_pCurrentPattern;
+    }
+    const int r = GetPatternOffset(nPos, pPattern);
+    const int nFirst = GetScrollPos();
+    int y = -1;
+    if (r >= 0 && nFirst <= r && r <= nFirst + GetPage())
+        y = kHeaderHeight + kRowHeight * (r - nFirst);
+    return y;
+}
+
+void CSoundPatternView::UpdateScrollBars()
+{
+    CSoundDoc* pDoc = GetDocument();
+    int nMax = 0;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (pDoc->m_pCurrentPattern != nullptr)
+            nMax = std::max(pDoc->m_pCurrentPattern->GetRows() - 1, 0);
+    }
+    SetScrollRange(nMax, GetPage());
+}
+
+void CSoundPatternView::EnsureCursorVisible()
+{
+    CSoundDoc* pDoc = GetDocument();
+    int nRow;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        nRow = pDoc->m_patternCursor.row;
+    }
+    const int p = GetScrollPos();
+    const int nPage = std::max(GetPage(), 1);
+    if (nRow < p)
+        SetScrollPos(nRow);
+    else if (nRow > p + nPage - 1)
+        SetScrollPos(nRow - nPage + 1);
+    viewport()->update();
+}
+
+void CSoundPatternView::KeepCursorInPage(int nFirst)
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    int& row = pDoc->m_patternCursor.row;
+    // With no whole row visible, the first row shown is the only one to stay on.
+    const int nLast = nFirst + std::max(GetPage(), 1) - 1;
+    if (row < nFirst)
+        row = nFirst;
+    else if (row > nLast)
+        row = nLast;
+    const int nRows = pDoc->m_pCurrentPattern != nullptr ? pDoc->m_pCurrentPattern->GetRows() : 0;
+    row = std::clamp(row, 0, std::max(nRows - 1, 0));
+}
+
+void CSoundPatternView::OnScrollAction(int nAction)
+{
+    QScrollBar* pBar = verticalScrollBar();
+    const int p = pBar->value();
+    const int nLimit = pBar->maximum();
+    const int nPage = GetPage();
+    int nNew = p;
+    switch (nAction)
+    {
+    case QAbstractSlider::SliderSingleStepSub:
+        nNew = p >= 1 ? p - 1 : p;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        nNew = p < nLimit ? p + 1 : p;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        nNew = p >= 1 ? std::max(p - nPage + 1, 0) : p;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        nNew = p < nLimit ? std::min(p + nPage - 1, nLimit) : p;
+        break;
+    case QAbstractSlider::SliderMove:
+        nNew = pBar->sliderPosition();
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        nNew = 0;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        nNew = nLimit;
+        break;
+    default:
+        break;
+    }
+    nNew = std::clamp(nNew, 0, nLimit);
+    pBar->setSliderPosition(nNew);
+    KeepCursorInPage(nNew);
+    viewport()->update();
+}
+
+void CSoundPatternView::wheelEvent(QWheelEvent* pEvent)
+{
+    const int nLines = -pEvent->angleDelta().y() / 20;
+    const int nNew = std::clamp(GetScrollPos() + nLines, 0, GetScrollLimit());
+    SetScrollPos(nNew);
+    KeepCursorInPage(nNew);
+    viewport()->update();
+    pEvent->accept();
+}
+
+void CSoundPatternView::SetCursorFromPoint(const QPoint& point)
+{
+    const int k = (point.x() - 48) / kCharWidth;
+    int nField;
+    switch (k)
+    {
+    case 2:
+    case 3:
+        nField = 0;
+        break;
+    case 4:
+        nField = 1;
+        break;
+    case 7:
+        nField = 2;
+        break;
+    case 8:
+        nField = 3;
+        break;
+    default:
+        return;
+    }
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    const int nRow = (point.y() - kHeaderHeight) / kRowHeight + GetScrollPos();
+    // A click below the last row of a short pattern has no row to land on.
+    if (pDoc->m_pCurrentPattern == nullptr || !pDoc->m_pCurrentPattern->IsRowInside(nRow))
+        return;
+    pDoc->m_patternCursor.row = nRow;
+    pDoc->m_patternCursor.field = nField;
+}
+
+void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
+    {
+        const QPoint point = pEvent->position().toPoint();
+        if (GetClickRect().contains(point))
+        {
+            SetCursorFromPoint(point);
+            viewport()->update();
+        }
+    }
+    CSoundBase::mousePressEvent(pEvent);
+}
+
+void CSoundPatternView::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    pEvent->accept();
+}
+
+void CSoundPatternView::focusInEvent(QFocusEvent* pEvent)
+{
+    CSoundBase::focusInEvent(pEvent);
+    ShowFieldPrompt();
+}
+
+void CSoundPatternView::ShowFieldPrompt()
+{
+    CSoundDoc* pDoc = GetDocument();
+    int nField;
+    bool bNoise;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (pDoc->m_pCurrentPattern == nullptr)
+            return;
+        nField = pDoc->m_patternCursor.field;
+        bNoise = pDoc->FindPatternChannel(pDoc->m_pCurrentPattern) == kNoiseChannel;
+    }
+    if (nField == 0)
+        SetIdleMessage(bNoise ? IDS_PROMPT_NOISEFREQ : IDS_PROMPT_NOTE);
+    else if (nField == 1)
+        SetIdleMessage(bNoise ? IDS_PROMPT_NOISETYPE : IDS_PROMPT_OCTAVE);
+    else
+        SetIdleMessage(IDS_PROMPT_ATTENUATION);
+}
+
+void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
+{
+    // Delete is the Delete command, whether or not an accelerator got to it first.
+    if (pEvent->key() == Qt::Key_Delete && pEvent->modifiers() == Qt::NoModifier)
+    {
+        OnEditDelete();
+        return;
+    }
+    const unsigned nKey = VirtualKeyOf(pEvent);
+    bool bHasPattern;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        bHasPattern = GetDocument()->m_pCurrentPattern != nullptr;
+    }
+    if (!bHasPattern)
+        return;
+    if (nKey != 0)
+        OnKeyDown(nKey);
+    CSoundBase::keyPressEvent(pEvent);
+}
+
+void CSoundPatternView::OnKeyDown(unsigned nKey)
+{
+    CSoundDoc* pDoc = GetDocument();
+    const bool bHasRows = ClampCursor();
+    const int nPage = GetPage();
+    int nPreview = -1;
+    {
+        std::unique_lock lock(pDoc->Guard());
+        CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+        PatternCursor& cursor = pDoc->m_patternCursor;
+        const int nRows = pPattern->GetRows();
+        const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+
+        switch (nKey)
+        {
+        case 0x09:
+        case 0x0D:
+            lock.unlock();
+            OnSequenceEditor();
+            return;
+        case 0x21:
+            cursor.row = cursor.row >= nPage - 1 ? cursor.row - nPage + 1 : 0;
+            break;
+        case 0x22:
+            cursor.row = cursor.row <= nRows - nPage ? cursor.row + nPage - 1 : nRows - 1;
+            break;
+        case 0x25:
+            cursor.field = std::max(cursor.field - 1, 0);
+            break;
+        case 0x26:
+            cursor.row = std::max(cursor.row - 1, 0);
+            break;
+        case 0x27:
+            cursor.field = std::min(cursor.field + 1, 3);
+            break;
+        case 0x28:
+            cursor.row = std::min(cursor.row + 1, nRows - 1);
+            break;
+        case 0x2D:
+            if (bHasRows)
+            {
+                for (int i = nRows - 1; i > cursor.row; --i)
+                    pPattern->SetCell(i, pPattern->GetCell(i - 1));
+                pPattern->SetCell(cursor.row, SoundCell::Empty());
+                pDoc->SetModifiedFlag();
+            }
+            break;
+        case 0x6A:
+            if (!bNoise)
+                m_nOctave = std::min(m_nOctave + 1, 7);
+            break;
+        case 0x6F:
+            if (!bNoise)
+                m_nOctave = std::max(m_nOctave - 1, 0);
+            break;
+        default:
+            break;
+        }
+        // Page Down on a pattern shorter than a page, or a page of 0 rows, must not leave it.
+        cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
+
+        const bool bDigit = nKey >= '0' && nKey <= '9';
+        const int nDigit = bDigit ? static_cast<int>(nKey - '0') : 0;
+        SoundCell cell = pPattern->GetCell(cursor.row);
+        bool bAdvance = false;
+        unsigned nPrompt = 0;
+        if (!bNoise && cursor.field == 0)
+        {
+            nPrompt = IDS_PROMPT_NOTE;
+            int nNote;
+            if (KeyToNote(nKey, &nNote))
+            {
+                cell.note = static_cast<std::uint8_t>(nNote);
+                if (pDoc->m_bPlayNotes && nNote < NOTE_OFF)
+                    nPreview = nNote;
+                bAdvance = true;
+            }
+        }
+        else if (!bNoise && cursor.field == 1)
+        {
+            nPrompt = IDS_PROMPT_OCTAVE;
+            if (bDigit)
+            {
+                m_nOctave = nDigit;
+                const int nNote = nDigit * 12 + cell.note % 12;
+                // A note beyond B-9's neighbours would read as a rest or an unknown value.
+                if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
+                {
+                    cell.note = static_cast<std::uint8_t>(nNote);
+                    if (pDoc->m_bPlayNotes)
+                        nPreview = nNote;
+                    bAdvance = true;
+                }
+            }
+        }
+        else if (bNoise && cursor.field == 0)
+        {
+            nPrompt = IDS_PROMPT_NOISEFREQ;
+            if (nKey == 0xBC)
+            {
+                cell.freq = FREQ_OFF;
+                bAdvance = true;
+            }
+            else if (nKey == 0xBE)
+            {
+                cell.freq = FREQ_EMPTY;
+                bAdvance = true;
+            }
+            else if (bDigit && nDigit <= 3)
+            {
+                cell.freq = static_cast<std::uint8_t>(nDigit);
+                bAdvance = true;
+            }
+        }
+        else if (bNoise && cursor.field == 1)
+        {
+            nPrompt = IDS_PROMPT_NOISETYPE;
+            if (cell.freq != FREQ_EMPTY && (nKey == '0' || nKey == '1'))
+            {
+                cell.noiseType = nKey == '1' ? NOISE_WHITE : NOISE_PERIODIC;
+                bAdvance = true;
+            }
+        }
+        if (cursor.field == 2 || cursor.field == 3)
+        {
+            if (cursor.field == 2)
+                nPrompt = IDS_PROMPT_ATTENUATION;
+            if (nKey == 0xBE)
+            {
+                cell.atten = ATTEN_EMPTY;
+                bAdvance = true;
+            }
+            else if (bDigit)
+            {
+                const int nOld = cell.atten == ATTEN_EMPTY ? 0 : cell.atten;
+                const int nNew =
+                    cursor.field == 2 ? nDigit * 10 + nOld % 10 : (nOld / 10) * 10 + nDigit;
+                cell.atten = static_cast<std::uint8_t>(std::min(nNew, 15));
+                bAdvance = true;
+            }
+        }
+        if (!bHasRows)
+        {
+            // A pattern of no rows has no cell to write.
+            bAdvance = false;
+            nPreview = -1;
+        }
+        if (bAdvance)
+        {
+            pPattern->SetCell(cursor.row, cell);
+            if (cursor.row < nRows - 1)
+                ++cursor.row;
+            pDoc->SetModifiedFlag();
+        }
+        lock.unlock();
+        if (nPrompt != 0)
+            SetIdleMessage(nPrompt);
+    }
+    if (nPreview >= 0 && GetTransport() != nullptr)
+        GetTransport()->PostPreview(pDoc, nPreview);
+    EnsureCursorVisible();
+}
+
+void CSoundPatternView::OnEditDelete()
+{
+    CSoundDoc* pDoc = GetDocument();
+    if (!ClampCursor())
+        return;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+        const int nRows = pPattern->GetRows();
+        for (int i = pDoc->m_patternCursor.row; i < nRows - 1; ++i)
+            pPattern->SetCell(i, pPattern->GetCell(i + 1));
+        pPattern->SetCell(nRows - 1, SoundCell::Empty());
+        pDoc->SetModifiedFlag();
+    }
+    viewport()->update();
+}
+
+void CSoundPatternView::OnSequenceEditor()
+{
+    CSoundDoc* pDoc = GetDocument();
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        pPattern = pDoc->m_pCurrentPattern;
+    }
+    pDoc->UpdateAllViews(this, pPattern);
+    ActivateNext();
+}
+
+bool CSoundPatternView::OnCommand(UINT nID)
+{
+    switch (nID)
+    {
+    case ID_VIEW_SEQUENCE_EDITOR:
+        OnSequenceEditor();
+        return true;
+    case ID_EDIT_DELETE:
+        OnEditDelete();
+        return true;
+    default:
+        return CSoundBase::OnCommand(nID);
+    }
+}
+
+bool CSoundPatternView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
+{
+    switch (nID)
+    {
+    case ID_VIEW_SEQUENCE_EDITOR:
+        ui.Enable(true);
+        return true;
+    case ID_VIEW_PATTERN_EDITOR:
+        ui.Enable(false);
+        return true;
+    case ID_EDIT_DELETE:
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        ui.Enable(GetDocument()->m_pCurrentPattern != nullptr);
+        return true;
+    }
+    default:
+        return CSoundBase::OnUpdateCommand(nID, ui);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "views/SoundBase.h"
+
+// The editor of the document's current pattern: one row per line, the cells of its channel.
+class CSoundPatternView : public CSoundBase
+{
+    Q_OBJECT
+
+public:
+    explicit CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
+
+    void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
+    void OnDraw(QPainter& dc, const QRect& rcClip) override;
+    void DrawPlayPosition() override;
+    int PlayLineY() const override;
+    void UpdateScrollBars() override;
+    void EnsureCursorVisible() override;
+    bool OnCommand(UINT nID) override;
+    bool OnUpdateCommand(UINT nID, CCmdUI& ui) const override;
+
+    void OnEditDelete();
+    void OnSequenceEditor();
+
+    // Character index in the row text, and its x, of each cursor field.
+    static constexpr int kFieldChar[4] = {8, 10, 13, 14};
+    static constexpr int kFieldX[4] = {64, 80, 104, 112};
+
+protected:
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void wheelEvent(QWheelEvent* pEvent) override;
+    void focusInEvent(QFocusEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+
+private:
+    void OnKeyDown(unsigned nKey);
+    void OnScrollAction(int nAction);
+    void SetCursorFromPoint(const QPoint& point);
+    void KeepCursorInPage(int nFirst);
+    // Keeps the cursor on a row of the current pattern; false when there is no row to edit.
+    bool ClampCursor();
+    void ShowFieldPrompt();
+    QRect GetClickRect() const;
+};

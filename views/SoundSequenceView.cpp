@@ -1,0 +1,674 @@
+#include "views/SoundSequenceView.h"
+
+#include "framework/TextCodec.h"
+#include "framework/UserInterface.h"
+#include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+
+namespace
+{
+// Byte length of the first nChars characters of valid UTF-8 text.
+std::size_t Utf8Prefix(const std::string& text, std::size_t nChars)
+{
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < nChars && i < text.size(); ++n)
+    {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
+} // namespace
+
+CSoundSequenceView::CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent)
+    : CSoundBase(pDoc, pParent)
+{
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            &CSoundSequenceView::OnScrollAction);
+}
+
+int CSoundSequenceView::StepSize() const
+{
+    std::lock_guard lock(GetDocument()->Guard());
+    return std::max(GetDocument()->m_nStepSize, 1);
+}
+
+std::string CSoundSequenceView::CellText(const CSoundPattern* pPattern)
+{
+    if (pPattern == nullptr)
+        return "  ...  ";
+    const std::string name = ToDisplayUtf8(pPattern->GetName());
+    const std::size_t nChars = CharacterCount(name);
+    if (nChars <= 6)
+        return name + std::string(7 - nChars, ' ');
+    return name.substr(0, Utf8Prefix(name, 6)) + ">";
+}
+
+QRect CSoundSequenceView::GetCellRect(int nChannel, int nStep) const
+{
+    const int y = kHeaderHeight + kRowHeight * (nStep - GetScrollPos());
+    return QRect(QPoint(56 + 64 * nChannel, y), QPoint(111 + 64 * nChannel, y + kRowHeight - 1));
+}
+
+QRect CSoundSequenceView::GetGridRect() const
+{
+    return QRect(QPoint(56, kHeaderHeight),
+                 QPoint(311, kHeaderHeight + kRowHeight * GetPage() - 1));
+}
+
+SequencePos CSoundSequenceView::HitTest(const QPoint& point) const
+{
+    SequencePos pos;
+    pos.channel = (point.x() - 56) / 64;
+    pos.step = std::min((point.y() - kHeaderHeight) / kRowHeight + GetScrollPos(), kMaxStep);
+    return pos;
+}
+
+CSoundPattern* CSoundSequenceView::GetCursorPattern() const
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    return pDoc->GetPatternAt(pDoc->m_sequenceCursor);
+}
+
+void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
+{
+    CSoundDoc* pDoc = GetDocument();
+    const QRect rcClient = viewport()->rect();
+    dc.fillRect(rcClip, m_crBack);
+
+    const int nPage = GetPage();
+    if (GetScrollLimit() != std::max(m_nScrollMax - std::max(nPage, 1) + 1, 0))
+        UpdateScrollBars();
+    const int nFirst = GetScrollPos();
+
+    if (rcClip.top() < kHeaderHeight)
+        TextOut(dc, 60, 4, "Voice0  Voice1  Voice2  Noise", m_crBack);
+
+    int nRangeStart, nRangeEnd, s;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        s = std::max(pDoc->m_nStepSize, 1);
+        nRangeStart = pDoc->m_nRangeStart;
+        nRangeEnd = pDoc->m_nRangeEnd;
+        const SequencePos cursor = pDoc->m_sequenceCursor;
+        // Only the lines that intersect the area to repaint are formatted.
+        const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
+        const int nTo = std::min({nFirst + nPage, kMaxStep + 1,
+                                  nFirst + (rcClip.bottom() - kHeaderHeight) / kRowHeight + 1});
+        for (int nStep = nFrom; nStep < nTo; ++nStep)
+        {
+            const int p = nStep * s;
+            const QColor& crBack = nStep % 16 == 0  ? m_crBarRow
+                                   : nStep % 4 == 0 ? m_crBeatRow
+                                                    : m_crBack;
+            std::string cells[kChannelCount];
+            char szLine[16];
+            std::snprintf(szLine, sizeof szLine, "%6d", p);
+            std::string line = szLine;
+            for (int c = 0; c < kChannelCount; ++c)
+            {
+                const auto& seq = pDoc->m_sequence[c];
+                const auto it = seq.find(p);
+                cells[c] = CellText(it != seq.end() ? it->second : nullptr);
+                line += ' ';
+                line += cells[c];
+            }
+            const int y = kHeaderHeight + kRowHeight * (nStep - nFirst);
+            TextOut(dc, 0, y, line, crBack);
+            if (nStep == cursor.step && cursor.channel >= 0 && cursor.channel < kChannelCount)
+                TextOut(dc, 56 + 64 * cursor.channel, y, cells[cursor.channel],
+                        hasFocus() ? m_crCursorFocus : m_crCursor);
+        }
+    }
+
+    dc.setPen(QPen(Qt::black, 0));
+    dc.drawLine(0, kHeaderHeight, rcClient.right(), kHeaderHeight);
+    for (int x : {52, 116, 180, 244})
+        dc.drawLine(x, 0, x, rcClient.bottom());
+
+    dc.setPen(m_penWhite);
+    const double dFirst = static_cast<double>(nFirst) * s;
+    for (int v : {nRangeStart, nRangeEnd})
+    {
+        if (dFirst <= v && v <= static_cast<double>(nFirst + nPage) * s)
+        {
+            const int y = static_cast<int>((v - dFirst) / s * 14.0 + 20.0);
+            dc.drawLine(0, y, rcClient.right(), y);
+        }
+    }
+    PaintPlayLine(dc);
+}
+
+int CSoundSequenceView::PlayLineY() const
+{
+    CSoundDoc* pDoc = GetDocument();
+    int v, s;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        v = pDoc->m_nCurrentPos;
+        s = std::max(pDoc->m_nStepSize, 1);
+    }
+    const double dFirst = static_cast<double>(GetScrollPos()) * s;
+    if (dFirst <= v && v <= static_cast<double>(GetScrollPos() + GetPage()) * s)
+        return static_cast<int>((v - dFirst) / s * 14.0 + 20.0);
+    return -1;
+}
+
+void CSoundSequenceView::DrawPlayPosition()
+{
+    MovePlayLine(PlayLineY());
+}
+
+void CSoundSequenceView::UpdateScrollBars()
+{
+    const int nPage = GetPage();
+    const int n = std::max(GetLastPosition() / StepSize(), nPage);
+    if (n >= 1 && n > m_nScrollMax)
+        m_nScrollMax = std::min(n, kMaxStep);
+    SetScrollRange(m_nScrollMax, nPage);
+}
+
+void CSoundSequenceView::EnsureCursorVisible()
+{
+    int nStep;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        nStep = GetDocument()->m_sequenceCursor.step;
+    }
+    const int p = GetScrollPos();
+    const int nPage = std::max(GetPage(), 1);
+    if (nStep < p)
+        SetScrollPos(nStep);
+    else if (nStep > p + nPage - 1)
+        SetScrollPos(nStep - nPage + 1);
+    viewport()->update();
+}
+
+void CSoundSequenceView::KeepCursorInPage(int nFirst)
+{
+    std::lock_guard lock(GetDocument()->Guard());
+    int& step = GetDocument()->m_sequenceCursor.step;
+    // With no whole line visible, the first line shown is the one to stay on.
+    const int nLast = nFirst + std::max(GetPage(), 1) - 1;
+    step = std::clamp(step, nFirst, nLast);
+    step = std::clamp(step, 0, kMaxStep);
+}
+
+void CSoundSequenceView::OnScrollAction(int nAction)
+{
+    QScrollBar* pBar = verticalScrollBar();
+    const int p = pBar->value();
+    const int nPage = GetPage();
+    const int m = m_nScrollMax;
+    int nNew = p;
+    switch (nAction)
+    {
+    case QAbstractSlider::SliderSingleStepSub:
+        nNew = p >= 1 ? p - 1 : p;
+        break;
+    case QAbstractSlider::SliderSingleStepAdd:
+        nNew = p + 1;
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        nNew = p >= 1 ? std::max(p - nPage + 1, 0) : p;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        nNew = p < m ? std::min(p + nPage - 1, m) : p;
+        break;
+    case QAbstractSlider::SliderMove:
+        nNew = pBar->sliderPosition();
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        nNew = 0;
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        nNew = m;
+        break;
+    default:
+        break;
+    }
+    // Scrolling down past the end lengthens the grid one step at a time.
+    if (nNew > GetScrollLimit() && m < kMaxStep)
+    {
+        m_nScrollMax = m + 1;
+        SetScrollRange(m_nScrollMax, nPage);
+    }
+    nNew = std::clamp(nNew, 0, GetScrollLimit());
+    pBar->setSliderPosition(nNew);
+    KeepCursorInPage(nNew);
+    viewport()->update();
+}
+
+void CSoundSequenceView::wheelEvent(QWheelEvent* pEvent)
+{
+    const int nLines = -pEvent->angleDelta().y() / 20;
+    const int nNew = std::clamp(GetScrollPos() + nLines, 0, GetScrollLimit());
+    SetScrollPos(nNew);
+    KeepCursorInPage(nNew);
+    viewport()->update();
+    pEvent->accept();
+}
+
+void CSoundSequenceView::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
+    {
+        const QPoint point = pEvent->position().toPoint();
+        if (GetGridRect().contains(point))
+        {
+            const SequencePos pos = HitTest(point);
+            {
+                std::lock_guard lock(GetDocument()->Guard());
+                GetDocument()->m_sequenceCursor = pos;
+            }
+            viewport()->update();
+        }
+    }
+    CSoundBase::mousePressEvent(pEvent);
+}
+
+void CSoundSequenceView::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    const QPoint point = pEvent->position().toPoint();
+    if (pEvent->button() == Qt::LeftButton && GetGridRect().contains(point))
+    {
+        const SequencePos pos = HitTest(point);
+        {
+            std::lock_guard lock(GetDocument()->Guard());
+            GetDocument()->m_sequenceCursor = pos;
+        }
+        viewport()->update();
+        if (CSoundPattern* pPattern = GetCursorPattern())
+            OpenPattern(pPattern);
+    }
+    CSoundBase::mouseDoubleClickEvent(pEvent);
+}
+
+void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
+{
+    // Delete is the Delete command, whether or not an accelerator got to it first.
+    if (pEvent->key() == Qt::Key_Delete && pEvent->modifiers() == Qt::NoModifier)
+    {
+        OnEditDelete();
+        return;
+    }
+    if (const unsigned nKey = VirtualKeyOf(pEvent))
+        OnKeyDown(nKey, (pEvent->modifiers() & Qt::ShiftModifier) != 0);
+    CSoundBase::keyPressEvent(pEvent);
+}
+
+void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
+{
+    CSoundDoc* pDoc = GetDocument();
+    const int nPage = GetPage();
+    const int s = StepSize();
+    SequencePos cursor;
+    CSoundPattern* pCurrent;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        cursor = pDoc->m_sequenceCursor;
+        pCurrent = pDoc->m_pCurrentPattern;
+    }
+    switch (nKey)
+    {
+    case 0x09:
+        if (pCurrent != nullptr)
+        {
+            OpenPattern(pCurrent);
+            return;
+        }
+        break;
+    case 0x0D:
+        if (CSoundPattern* pPattern = GetCursorPattern())
+        {
+            OpenPattern(pPattern);
+            return;
+        }
+        if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
+        {
+            pDoc->SetPatternAt(&cursor, pPattern);
+            OpenPattern(pPattern);
+            return;
+        }
+        break;
+    case 0x21:
+        cursor.step = cursor.step >= nPage - 1 ? cursor.step - nPage + 1 : 0;
+        break;
+    case 0x22:
+        cursor.step += nPage - 1;
+        break;
+    case 0x25:
+        cursor.channel = std::max(cursor.channel - 1, 0);
+        break;
+    case 0x26:
+        cursor.step = std::max(cursor.step - 1, 0);
+        break;
+    case 0x27:
+        cursor.channel = std::min(cursor.channel + 1, kChannelCount - 1);
+        break;
+    case 0x28:
+        ++cursor.step;
+        break;
+    case 0x2D:
+        pDoc->InsertSequenceStep(cursor.channel, cursor.step * s);
+        break;
+    case 0xBE:
+        pDoc->SetPatternAt(&cursor, nullptr);
+        ++cursor.step;
+        pDoc->SetModifiedFlag();
+        break;
+    default:
+        break;
+    }
+    CSoundPattern* pPattern = nullptr;
+    if (KeyToPattern(nKey, bShift, cursor.channel, &pPattern))
+    {
+        pDoc->SetPatternAt(&cursor, pPattern);
+        ++cursor.step;
+        pDoc->SetModifiedFlag();
+    }
+    cursor.step = std::clamp(cursor.step, 0, kMaxStep);
+    {
+        std::lock_guard lock(pDoc->Guard());
+        pDoc->m_sequenceCursor = cursor;
+    }
+    if (cursor.step > m_nScrollMax)
+    {
+        m_nScrollMax = cursor.step;
+        UpdateScrollBars();
+    }
+    EnsureCursorVisible();
+}
+
+void CSoundSequenceView::BuildContextMenu(QMenu& menu)
+{
+    const bool bHasPattern = GetCursorPattern() != nullptr;
+    auto add = [this](QMenu& target, const QString& text, unsigned nID)
+    {
+        QAction* pAction = target.addAction(text);
+        connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
+        return pAction;
+    };
+    QAction* pEdit = add(menu, "Edit", ID_PATTERN_EDIT);
+    menu.addSeparator();
+    QAction* pCut = add(menu, "Cut", ID_EDIT_CUT);
+    QAction* pCopy = add(menu, "Copy", ID_EDIT_COPY);
+    add(menu, "Paste", ID_EDIT_PASTE);
+    QAction* pDelete = add(menu, "Delete", ID_EDIT_DELETE);
+    menu.addSeparator();
+    QAction* pNew = add(menu, "New pattern...", ID_PATTERN_NEW);
+    QMenu* pSetPattern = menu.addMenu("Set pattern");
+    add(*pSetPattern, "None", ID_SETPATTERN_NONE);
+    {
+        CSoundDoc* pDoc = GetDocument();
+        std::lock_guard lock(pDoc->Guard());
+        const int nChannel = pDoc->m_sequenceCursor.channel;
+        if (nChannel >= 0 && nChannel < kChannelCount)
+        {
+            const auto& patterns = pDoc->m_patterns[nChannel];
+            for (std::size_t i = 0; i < patterns.size(); ++i)
+            {
+                const char cKey = i <= 9    ? static_cast<char>('0' + i)
+                                  : i <= 35 ? static_cast<char>('a' + (i - 10))
+                                  : i <= 61 ? static_cast<char>('A' + (i - 36))
+                                            : '?';
+                const QString text =
+                    QString("%1. %2")
+                        .arg(QChar(cKey))
+                        .arg(QString::fromStdString(ToDisplayUtf8(patterns[i]->GetName())));
+                // Entries beyond the command range have nothing to act on them.
+                add(*pSetPattern, text, ID_SETPATTERN_FIRST + static_cast<unsigned>(i));
+            }
+        }
+    }
+    menu.addSeparator();
+    QMenu* pRange = menu.addMenu("Play range");
+    add(*pRange, "Set start position", ID_RANGE_START);
+    add(*pRange, "Set end position", ID_RANGE_END);
+    menu.addSeparator();
+    add(menu, "Properties...", ID_PATTERN_PROPERTIES);
+
+    if (bHasPattern)
+    {
+        menu.setDefaultAction(pEdit);
+    }
+    else
+    {
+        menu.setDefaultAction(pNew);
+        pCut->setEnabled(false);
+        pCopy->setEnabled(false);
+        pDelete->setEnabled(false);
+    }
+}
+
+void CSoundSequenceView::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    QPoint global = pEvent->globalPos();
+    if (pEvent->reason() == QContextMenuEvent::Keyboard)
+    {
+        SequencePos cursor;
+        {
+            std::lock_guard lock(GetDocument()->Guard());
+            cursor = GetDocument()->m_sequenceCursor;
+        }
+        global = viewport()->mapToGlobal(GetCellRect(cursor.channel, cursor.step).bottomLeft());
+    }
+    QMenu menu(this);
+    BuildContextMenu(menu);
+    menu.exec(global);
+    pEvent->accept();
+}
+
+void CSoundSequenceView::OpenPattern(CSoundPattern* pPattern)
+{
+    CSoundDoc* pDoc = GetDocument();
+    {
+        std::lock_guard lock(pDoc->Guard());
+        pDoc->m_pCurrentPattern = pPattern;
+    }
+    pDoc->UpdateAllViews(this, pPattern);
+    ActivateNext();
+}
+
+void CSoundSequenceView::OnPatternEditor()
+{
+    if (CSoundPattern* pPattern = GetCursorPattern())
+        OpenPattern(pPattern);
+    else
+        AfxMessageBox("You do not have any pattern to view!\n\nHere, it would be wise to help "
+                      "the user add one..",
+                      MB_OK);
+}
+
+void CSoundSequenceView::OnEditPattern()
+{
+    if (CSoundPattern* pPattern = GetCursorPattern())
+        OpenPattern(pPattern);
+}
+
+void CSoundSequenceView::OnNewPattern()
+{
+    SequencePos cursor;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        cursor = GetDocument()->m_sequenceCursor;
+    }
+    if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
+    {
+        GetDocument()->SetPatternAt(&cursor, pPattern);
+        viewport()->update();
+    }
+}
+
+void CSoundSequenceView::OnEditDelete()
+{
+    CSoundDoc* pDoc = GetDocument();
+    SequencePos cursor;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        cursor = pDoc->m_sequenceCursor;
+    }
+    pDoc->DeleteSequenceStep(cursor.channel, cursor.step * StepSize());
+    pDoc->UpdateAllViews(nullptr);
+}
+
+void CSoundSequenceView::OnPatternProperties()
+{
+    CSoundDoc* pDoc = GetDocument();
+    CSoundPattern* pPattern = GetCursorPattern();
+    if (pPattern != nullptr && GetDialogs() != nullptr)
+    {
+        int nRows;
+        std::string name;
+        {
+            std::lock_guard lock(pDoc->Guard());
+            nRows = pPattern->GetRows();
+            name = pPattern->GetName();
+        }
+        if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
+        {
+            {
+                std::lock_guard lock(pDoc->Guard());
+                pPattern->SetRows(std::clamp(nRows, 0, CSoundPattern::kMaxRows));
+                pPattern->SetName(name);
+            }
+            pDoc->SetModifiedFlag();
+        }
+    }
+    pDoc->UpdateAllViews(nullptr);
+}
+
+void CSoundSequenceView::OnSetStartPosition()
+{
+    CSoundDoc* pDoc = GetDocument();
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const int s = std::max(pDoc->m_nStepSize, 1);
+        const int nStart = pDoc->m_sequenceCursor.step * s;
+        pDoc->m_nRangeStart = nStart;
+        if (nStart >= pDoc->m_nRangeEnd)
+            pDoc->m_nRangeEnd = nStart + s;
+    }
+    pDoc->SetModifiedFlag();
+    viewport()->update();
+}
+
+void CSoundSequenceView::OnSetEndPosition()
+{
+    CSoundDoc* pDoc = GetDocument();
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const int s = std::max(pDoc->m_nStepSize, 1);
+        int nEnd = pDoc->m_sequenceCursor.step * s;
+        if (nEnd == 0)
+            nEnd = s;
+        pDoc->m_nRangeEnd = nEnd;
+        if (nEnd <= pDoc->m_nRangeStart)
+            pDoc->m_nRangeStart = nEnd - s;
+        if (pDoc->m_nCurrentPos < pDoc->m_nRangeStart || pDoc->m_nCurrentPos > nEnd)
+            pDoc->m_nCurrentPos = nEnd - 1;
+    }
+    pDoc->SetModifiedFlag();
+    viewport()->update();
+}
+
+bool CSoundSequenceView::OnCommand(UINT nID)
+{
+    if (nID >= ID_SETPATTERN_FIRST && nID < ID_SETPATTERN_END)
+    {
+        CSoundDoc* pDoc = GetDocument();
+        SequencePos cursor;
+        CSoundPattern* pPattern = nullptr;
+        {
+            std::lock_guard lock(pDoc->Guard());
+            cursor = pDoc->m_sequenceCursor;
+            const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
+            if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
+                nIndex < pDoc->m_patterns[cursor.channel].size())
+                pPattern = pDoc->m_patterns[cursor.channel][nIndex].get();
+        }
+        if (pPattern != nullptr)
+        {
+            pDoc->SetPatternAt(&cursor, pPattern);
+            pDoc->SetModifiedFlag();
+            pDoc->UpdateAllViews(nullptr);
+        }
+        return true;
+    }
+    switch (nID)
+    {
+    case ID_SETPATTERN_NONE:
+    {
+        SequencePos cursor;
+        {
+            std::lock_guard lock(GetDocument()->Guard());
+            cursor = GetDocument()->m_sequenceCursor;
+        }
+        GetDocument()->SetPatternAt(&cursor, nullptr);
+        GetDocument()->SetModifiedFlag();
+        GetDocument()->UpdateAllViews(nullptr);
+        return true;
+    }
+    case ID_VIEW_PATTERN_EDITOR:
+        OnPatternEditor();
+        return true;
+    case ID_PATTERN_EDIT:
+        OnEditPattern();
+        return true;
+    case ID_PATTERN_NEW:
+        OnNewPattern();
+        return true;
+    case ID_EDIT_DELETE:
+        OnEditDelete();
+        return true;
+    case ID_PATTERN_PROPERTIES:
+        OnPatternProperties();
+        return true;
+    case ID_RANGE_START:
+        OnSetStartPosition();
+        return true;
+    case ID_RANGE_END:
+        OnSetEndPosition();
+        return true;
+    default:
+        return CSoundBase::OnCommand(nID);
+    }
+}
+
+bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
+{
+    switch (nID)
+    {
+    case ID_VIEW_PATTERN_EDITOR:
+    case ID_PATTERN_EDIT:
+    case ID_PATTERN_NEW:
+    case ID_RANGE_START:
+    case ID_RANGE_END:
+        ui.Enable(true);
+        return true;
+    case ID_VIEW_SEQUENCE_EDITOR:
+        ui.Enable(false);
+        return true;
+    case ID_EDIT_DELETE:
+    case ID_PATTERN_PROPERTIES:
+        ui.Enable(GetCursorPattern() != nullptr);
+        return true;
+    default:
+        return CSoundBase::OnUpdateCommand(nID, ui);
+    }
+}
