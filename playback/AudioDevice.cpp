@@ -180,6 +180,25 @@ void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
     m_nRenderSeq.fetch_add(1);
 }
 
+CAudioMixer::StreamSnapshot CAudioMixer::SnapshotStream()
+{
+    StreamSnapshot snapshot;
+    m_nRenderSeq.fetch_add(1);
+    if (CAudioStreamBuffer* pStream = m_pStream.load())
+    {
+        snapshot.bPlaying = true;
+        snapshot.nBytes = pStream->m_nSamples * 2;
+        snapshot.nCursor = pStream->m_cursor.load(std::memory_order_relaxed) * 2;
+        for (unsigned sample : pStream->m_notifySamples)
+            snapshot.positions.push_back(sample * 2);
+        snapshot.samples.resize(pStream->m_nSamples);
+        for (unsigned i = 0; i < pStream->m_nSamples; ++i)
+            snapshot.samples[i] = pStream->m_samples[i].load(std::memory_order_relaxed);
+    }
+    m_nRenderSeq.fetch_add(1);
+    return snapshot;
+}
+
 void CAudioMixer::AttachStream(CAudioStreamBuffer* pStream)
 {
     m_pStream.store(pStream);

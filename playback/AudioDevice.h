@@ -100,6 +100,18 @@ class CAudioMixer
 public:
     void Render(std::int16_t* pOut, unsigned nFrames) noexcept;
 
+    // The playing stream buffer as the output sees it, for inspection. Not for the
+    // real-time path (it allocates), and never concurrently with Render.
+    struct StreamSnapshot
+    {
+        bool bPlaying = false;
+        unsigned nBytes = 0;
+        unsigned nCursor = 0;            // bytes
+        std::vector<unsigned> positions; // notification positions, bytes
+        std::vector<std::int16_t> samples;
+    };
+    StreamSnapshot SnapshotStream();
+
 private:
     friend class CAudioStreamBuffer;
     friend class CAudioPreviewBuffer;

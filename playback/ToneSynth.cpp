@@ -57,7 +57,10 @@ CToneSynth::CToneSynth()
 
 unsigned CToneSynth::RowBytes(int beatsPerMinute, int tracksPerBeat)
 {
-    const double rowsPerSecond = static_cast<double>(beatsPerMinute * tracksPerBeat) * (1.0 / 60);
+    const long long product = static_cast<long long>(beatsPerMinute) * tracksPerBeat;
+    if (product <= 0)
+        return 0;
+    const double rowsPerSecond = static_cast<double>(product) * (1.0 / 60);
     auto bytes = static_cast<unsigned>(kBytesPerSecond / rowsPerSecond);
     bytes += bytes % kBytesPerSample;
     return bytes;

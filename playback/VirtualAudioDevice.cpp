@@ -22,3 +22,9 @@ std::vector<std::int16_t> CVirtualAudioDevice::TakeOutput()
     std::lock_guard lock(m_mutex);
     return std::exchange(m_output, {});
 }
+
+CAudioMixer::StreamSnapshot CVirtualAudioDevice::SnapshotStream()
+{
+    std::lock_guard lock(m_mutex);
+    return m_mixer.SnapshotStream();
+}

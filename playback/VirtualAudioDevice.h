@@ -19,6 +19,8 @@ public:
     void SetRecording(bool bRecord);
     // Everything played while recording.
     std::vector<std::int16_t> TakeOutput();
+    // The playing stream buffer: size, cursor, notification positions and contents.
+    CAudioMixer::StreamSnapshot SnapshotStream();
     std::string Describe() const override { return "virtual device"; }
 
 private:
