@@ -1,0 +1,502 @@
+#include "app/EditorApp.h"
+
+#include "app/AboutDlg.h"
+#include "app/HelpWindow.h"
+#include "app/MainFrame.h"
+#include "framework/TextCodec.h"
+#include "framework/UserInterface.h"
+#include "resources/Icons.h"
+#include "resources/ResourceTables.h"
+#include "views/SoundFrame.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace
+{
+CEditorApp* g_pApp = nullptr;
+
+const char* const kRegistryKey = "Zantiva Software";
+const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
+const char* const kImportFilter = "AGI Sound Resources (*.*)|*.*||";
+const char* const kDocumentExtension = ".tks";
+const char* const kDocumentBaseName = "Sound";
+const char* const kNoSoundOption = "--no-sound";
+constexpr QSize kDefaultFrameSize(720, 480);
+constexpr QSize kDefaultMainSize(1024, 720);
+
+QString PathToQString(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string QStringToPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+bool IsSameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    const bool bSame = std::filesystem::equivalent(a, b, error);
+    return error ? a == b : bSame;
+}
+} // namespace
+
+CEditorApp* AfxGetEditorApp()
+{
+    return g_pApp;
+}
+
+CEditorApp::CEditorApp()
+    : m_recentFiles(QStringLiteral("Recent File List"), QStringLiteral("File%1"), kRecentFileCount)
+{
+    g_pApp = this;
+}
+
+CEditorApp::~CEditorApp()
+{
+    if (m_pMainWnd != nullptr || m_pPlayThread != nullptr)
+        ExitInstance();
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+bool CEditorApp::InitInstance(const QStringList& arguments)
+{
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kRegistryKey));
+    QCoreApplication::setApplicationName(QString::fromUtf8(LoadResourceString(AFX_IDS_APP_TITLE)));
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    QString strFile;
+    for (const QString& argument : arguments)
+    {
+        if (argument == QLatin1String(kNoSoundOption))
+            m_bNoSound = true;
+        else if (argument.startsWith(QLatin1String("--")) || !strFile.isEmpty())
+        {
+            std::fprintf(stderr, "usage: tarvok [%s] [FILE]\n", kNoSoundOption);
+            return false;
+        }
+        else
+            strFile = argument;
+    }
+
+    {
+        QSettings settings;
+        m_recentFiles.ReadList(settings);
+    }
+
+    m_pMainWnd = new CMainFrame(this);
+    if (!m_pMainWnd->OnCreate())
+    {
+        delete m_pMainWnd;
+        m_pMainWnd = nullptr;
+        return false;
+    }
+    m_pMainWnd->resize(kDefaultMainSize);
+    CSoundDoc::SetCloseListener(this);
+
+    RegisterShellFileTypes();
+
+    if (!strFile.isEmpty())
+    {
+        if (OpenDocumentFile(QStringToPath(strFile)) == nullptr)
+            return false;
+    }
+    else if (OpenDocumentFile({}) == nullptr)
+        return false;
+
+    m_pMainWnd->show();
+    StartPlayThread();
+    return true;
+}
+
+int CEditorApp::ExitInstance()
+{
+    // Normally the main window has closed every document; after a failed start some may remain.
+    CloseAllDocuments();
+    StopPlayThread();
+    CSoundDoc::SetCloseListener(nullptr);
+    delete m_pHelpWindow;
+    delete m_pMainWnd;
+    m_pMainWnd = nullptr;
+    return 0;
+}
+
+void CEditorApp::RegisterShellFileTypes()
+{
+    // The document type for the desktop, registered for this user; any failure is harmless.
+    QFile resource(QStringLiteral(":/mime/tarvok-sound.xml"));
+    if (!resource.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray definition = resource.readAll();
+    const QString mimeDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/mime");
+    if (mimeDir.startsWith(QLatin1Char('/')) == false)
+        return;
+    const QString target = mimeDir + QStringLiteral("/packages/tarvok-sound.xml");
+    {
+        QFile existing(target);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == definition)
+            return;
+    }
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
+        return;
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(definition) != definition.size() ||
+        !file.commit())
+        return;
+    const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    if (!updater.isEmpty())
+        QProcess::startDetached(updater, {mimeDir});
+}
+
+CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
+{
+    std::unique_ptr<CSoundDoc> pDoc;
+    if (strPath.empty())
+    {
+        pDoc = std::make_unique<CSoundDoc>();
+        pDoc->SetTitle(kDocumentBaseName + std::to_string(m_nUntitledCount + 1));
+        if (!pDoc->OnNewDocument())
+            return nullptr;
+        ++m_nUntitledCount;
+    }
+    else
+    {
+        std::error_code error;
+        std::filesystem::path absolute = std::filesystem::absolute(strPath, error);
+        const std::string path = error ? strPath : absolute.lexically_normal().string();
+        for (const auto& pOpen : m_documents)
+        {
+            if (!pOpen->GetPathName().empty() && IsSameFile(pOpen->GetPathName(), path))
+            {
+                const std::vector<CSoundFrame*> frames = GetFrames(pOpen.get());
+                if (!frames.empty())
+                    m_pMainWnd->GetMdiArea()->setActiveSubWindow(frames.front());
+                return pOpen.get();
+            }
+        }
+        pDoc = std::make_unique<CSoundDoc>();
+        if (!pDoc->OnOpenDocument(path))
+            return nullptr;
+        pDoc->SetPathName(path);
+        AddToRecentFileList(path);
+    }
+
+    CSoundDoc* pResult = pDoc.get();
+    m_documents.push_back(std::move(pDoc));
+    if (CreateNewFrame(pResult) == nullptr)
+    {
+        CloseDocument(pResult);
+        return nullptr;
+    }
+    return pResult;
+}
+
+std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
+{
+    std::vector<CSoundFrame*> frames;
+    if (m_pMainWnd == nullptr)
+        return frames;
+    for (QMdiSubWindow* pWindow : m_pMainWnd->GetMdiArea()->subWindowList())
+    {
+        auto* pFrame = qobject_cast<CSoundFrame*>(pWindow);
+        if (pFrame != nullptr && pFrame->GetDocument() == pDoc && !pFrame->IsClosing())
+            frames.push_back(pFrame);
+    }
+    return frames;
+}
+
+CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
+{
+    auto* pFrame = new CSoundFrame(pDoc);
+    pFrame->setWindowIcon(ApplicationIcon());
+    if (!pFrame->OnCreateClient())
+    {
+        delete pFrame;
+        return nullptr;
+    }
+    m_pMainWnd->AddSoundFrame(pFrame);
+    pFrame->resize(kDefaultFrameSize);
+    UpdateFrameTitles(pDoc);
+    pFrame->show();
+    m_pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
+    pFrame->SetActivePane(0);
+    return pFrame;
+}
+
+CSoundDoc* CEditorApp::GetActiveDocument() const
+{
+    const CSoundFrame* pFrame = m_pMainWnd != nullptr ? m_pMainWnd->GetActiveSoundFrame() : nullptr;
+    return pFrame != nullptr ? pFrame->GetDocument() : nullptr;
+}
+
+void CEditorApp::UpdateFrameTitles(const CSoundDoc* pDoc) const
+{
+    const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
+    const QString title = QString::fromStdString(ToDisplayUtf8(pDoc->GetTitle()));
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        frames[i]->setWindowTitle(frames.size() == 1 ? title
+                                                     : QStringLiteral("%1:%2").arg(title).arg(i + 1));
+}
+
+bool CEditorApp::SaveModified(CSoundDoc* pDoc)
+{
+    if (!pDoc->IsModified())
+        return true;
+    const std::string& name = pDoc->GetPathName().empty() ? pDoc->GetTitle() : pDoc->GetPathName();
+    switch (AfxMessageBox("Save changes to " + ToDisplayUtf8(name) + "?",
+                          MB_YESNOCANCEL | MB_ICONEXCLAMATION))
+    {
+    case IDCANCEL:
+        return false;
+    case IDYES:
+        return DoFileSave(pDoc);
+    default:
+        return true;
+    }
+}
+
+bool CEditorApp::SaveAllModified()
+{
+    for (const auto& pDoc : m_documents)
+        if (!SaveModified(pDoc.get()))
+            return false;
+    return true;
+}
+
+bool CEditorApp::DoFileSave(CSoundDoc* pDoc)
+{
+    const std::string& path = pDoc->GetPathName();
+    const QFileInfo info(PathToQString(path));
+    // A read-only file is not overwritten: ask for another name, as for a new document.
+    return DoSave(pDoc, path.empty() || (info.exists() && !info.isWritable()));
+}
+
+bool CEditorApp::DoSave(CSoundDoc* pDoc, bool bReplace)
+{
+    std::string path = pDoc->GetPathName();
+    if (bReplace || path.empty())
+    {
+        FileDialogRequest request;
+        request.bOpen = false;
+        request.strDefaultExt = kDocumentExtension + 1;
+        request.strFilter = kDocumentFilter;
+        request.bOverwritePrompt = true;
+        request.bPathMustExist = true;
+        request.strFileName = path.empty() ? pDoc->GetTitle() : path;
+        if (path.empty() && request.strFileName.find('.') == std::string::npos)
+            request.strFileName += kDocumentExtension;
+        if (!GetFileNameSource().AskFileName(request, path))
+            return false;
+    }
+    if (!pDoc->OnSaveDocument(path))
+        return false;
+    pDoc->SetPathName(path);
+    AddToRecentFileList(path);
+    UpdateFrameTitles(pDoc);
+    return true;
+}
+
+void CEditorApp::CloseDocument(CSoundDoc* pDoc)
+{
+    for (CSoundFrame* pFrame : GetFrames(pDoc))
+        pFrame->DestroyFrame();
+    pDoc->OnCloseDocument();
+    std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
+}
+
+void CEditorApp::CloseAllDocuments()
+{
+    while (!m_documents.empty())
+        CloseDocument(m_documents.front().get());
+}
+
+bool CEditorApp::OnCloseFrame(CSoundFrame* pFrame)
+{
+    CSoundDoc* pDoc = pFrame->GetDocument();
+    const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
+    const bool bLastFrame = frames.size() == 1 && frames.front() == pFrame;
+    if (!bLastFrame)
+    {
+        pFrame->SetClosing(true);
+        UpdateFrameTitles(pDoc);
+        return true;
+    }
+    if (!SaveModified(pDoc))
+        return false;
+    pFrame->SetClosing(true);
+    pFrame->DestroyViews();
+    pDoc->OnCloseDocument();
+    std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
+    return true;
+}
+
+void CEditorApp::AddToRecentFileList(const std::string& strPath)
+{
+    m_recentFiles.Add(PathToQString(strPath));
+    QSettings settings;
+    m_recentFiles.WriteList(settings);
+}
+
+void CEditorApp::OpenRecentFile(int nIndex)
+{
+    const QStringList& entries = m_recentFiles.GetEntries();
+    if (nIndex < 0 || nIndex >= entries.size())
+        return;
+    if (OpenDocumentFile(QStringToPath(entries[nIndex])) == nullptr)
+    {
+        m_recentFiles.Remove(nIndex);
+        QSettings settings;
+        m_recentFiles.WriteList(settings);
+    }
+}
+
+void CEditorApp::OnFileNew()
+{
+    OpenDocumentFile({});
+}
+
+void CEditorApp::OnFileOpen()
+{
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.strFilter = kDocumentFilter;
+    request.bFileMustExist = true;
+    request.bPathMustExist = true;
+    std::string path;
+    if (GetFileNameSource().AskFileName(request, path))
+        OpenDocumentFile(path);
+}
+
+void CEditorApp::OnFileImport()
+{
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.strFilter = kImportFilter;
+    request.bFileMustExist = true;
+    std::string path;
+    if (!GetFileNameSource().AskFileName(request, path))
+        return;
+    // The import reports its own failures; a failed one leaves the new document as it was.
+    if (CSoundDoc* pDoc = OpenDocumentFile({}))
+        pDoc->ImportAGIFile(path);
+}
+
+void CEditorApp::OnAppAbout()
+{
+    CAboutDlg dialog(m_pMainWnd);
+    dialog.exec();
+}
+
+void CEditorApp::ShowHelp()
+{
+    if (m_pHelpWindow == nullptr)
+        m_pHelpWindow = new CHelpWindow(m_pMainWnd);
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
+}
+
+void CEditorApp::SetIdleMessage(UINT nID)
+{
+    m_nIdleMessageID = nID;
+    if (m_pMainWnd != nullptr)
+        m_pMainWnd->OnSetMessageString(nID);
+}
+
+void CEditorApp::ShowToolbar(UINT nID, bool bShow)
+{
+    if (nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr)
+        m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
+}
+
+bool CEditorApp::IsToolbarVisible(UINT nID) const
+{
+    return nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr &&
+           m_pMainWnd->IsControlBarVisible(m_pMainWnd->GetSoundBar());
+}
+
+bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
+{
+    if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
+    {
+        const int index = static_cast<int>(nID - ID_FILE_MRU_FILE1);
+        if (pCmdUI != nullptr)
+            pCmdUI->Enable(index < m_recentFiles.GetEntries().size());
+        else
+            OpenRecentFile(index);
+        return true;
+    }
+    switch (nID)
+    {
+    case ID_FILE_NEW:
+        if (pCmdUI == nullptr)
+            OnFileNew();
+        return true;
+    case ID_FILE_OPEN:
+        if (pCmdUI == nullptr)
+            OnFileOpen();
+        return true;
+    case ID_FILE_IMPORT:
+        if (pCmdUI == nullptr)
+            OnFileImport();
+        return true;
+    case ID_APP_ABOUT:
+        if (pCmdUI == nullptr)
+            OnAppAbout();
+        return true;
+    case ID_APP_EXIT:
+        if (pCmdUI == nullptr && m_pMainWnd != nullptr)
+            m_pMainWnd->close();
+        return true;
+    case ID_FILE_CLOSE:
+    case ID_FILE_SAVE:
+    case ID_FILE_SAVE_AS:
+    {
+        // Commands of the active document: with none open nobody handles them.
+        CSoundDoc* pDoc = GetActiveDocument();
+        if (pDoc == nullptr)
+            return false;
+        if (pCmdUI != nullptr)
+            return true;
+        if (nID == ID_FILE_CLOSE)
+        {
+            if (SaveModified(pDoc))
+                CloseDocument(pDoc);
+        }
+        else if (nID == ID_FILE_SAVE)
+            DoFileSave(pDoc);
+        else
+            DoSave(pDoc, true);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CEditorApp::OnDocumentClosing(CSoundDoc*)
+{
+}
+
+void CEditorApp::StartPlayThread()
+{
+}
+
+void CEditorApp::StopPlayThread()
+{
+}

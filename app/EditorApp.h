@@ -1,0 +1,90 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+#include "app/RecentFileList.h"
+#include "resources/Resource.h"
+#include "sound/SoundDoc.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMainFrame;
+class CSoundFrame;
+class CSoundPlayThread;
+
+// The application: start-up and shutdown, the sound document template (New, Open, Save,
+// Close, the recent-file list), Import and About, and the services the editors use (the
+// status bar's idle prompt, the sound toolbar, the play thread).
+class CEditorApp : public QObject, public ICommandTarget, public IDocumentCloseListener
+{
+    Q_OBJECT
+public:
+    CEditorApp();
+    ~CEditorApp() override;
+
+    // Start-up with the command line (without the program name); false ends the program.
+    bool InitInstance(const QStringList& arguments);
+    int ExitInstance();
+
+    CMainFrame* GetMainFrame() const { return m_pMainWnd; }
+
+    void OnAppAbout();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileImport();
+
+    void SetIdleMessage(UINT nID);
+    void ShowToolbar(UINT nID, bool bShow);
+    bool IsToolbarVisible(UINT nID) const;
+
+    // Document template. An empty path makes a new document. An already open document is
+    // activated instead of being opened twice. Null when the document could not be made.
+    CSoundDoc* OpenDocumentFile(const std::string& strPath);
+    const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
+    std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;
+    CSoundFrame* CreateNewFrame(CSoundDoc* pDoc);
+    CSoundDoc* GetActiveDocument() const;
+
+    // The save prompt for a modified document; false when the person cancelled or saving failed.
+    bool SaveModified(CSoundDoc* pDoc);
+    bool SaveAllModified();
+    // bReplace: save under a new name (Save As) rather than to the document's own file.
+    bool DoSave(CSoundDoc* pDoc, bool bReplace);
+    bool DoFileSave(CSoundDoc* pDoc);
+    void CloseDocument(CSoundDoc* pDoc);
+    void CloseAllDocuments();
+    // A sound window is closing; false keeps it open.
+    bool OnCloseFrame(CSoundFrame* pFrame);
+    void UpdateFrameTitles(const CSoundDoc* pDoc) const;
+
+    CRecentFileList& GetRecentFileList() { return m_recentFiles; }
+    void AddToRecentFileList(const std::string& strPath);
+    void OpenRecentFile(int nIndex);
+    void ShowHelp();
+
+    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
+    void OnDocumentClosing(CSoundDoc* pDoc) override;
+
+    CSoundPlayThread* m_pPlayThread = nullptr;
+    UINT m_nIdleMessageID = AFX_IDS_IDLEMESSAGE;
+
+private:
+    void StartPlayThread();
+    void StopPlayThread();
+    void RegisterShellFileTypes();
+
+    CMainFrame* m_pMainWnd = nullptr;
+    std::vector<std::unique_ptr<CSoundDoc>> m_documents;
+    int m_nUntitledCount = 0;
+    CRecentFileList m_recentFiles;
+    bool m_bNoSound = false;
+    QPointer<QWidget> m_pHelpWindow;
+};
+
+// The running application, or null before it is made and after it is gone.
+CEditorApp* AfxGetEditorApp();

@@ -1,0 +1,580 @@
+#include "app/MainFrame.h"
+
+#include "app/EditorApp.h"
+#include "resources/Icons.h"
+#include "resources/ResourceTables.h"
+#include "views/SoundFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QWhatsThis>
+
+#include <map>
+
+namespace
+{
+// How often toolbar buttons are brought up to date while the program is idle.
+constexpr int kIdleUpdateMs = 100;
+
+const char* const kCommandProperty = "tarvokCommand";
+const char* const kDynamicProperty = "tarvokDynamic";
+
+QString FromResource(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString BarStateKey()
+{
+    return QStringLiteral("Toolbars/State");
+}
+
+QString StatusBarKey()
+{
+    return QStringLiteral("Toolbars/StatusBar");
+}
+} // namespace
+
+CMainFrame::CMainFrame(CEditorApp* pApp) : m_pApp(pApp)
+{
+    setObjectName(QStringLiteral("MainFrame"));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+bool CMainFrame::OnCreate()
+{
+    setWindowTitle(FromResource(LoadResourceString(IDR_MAINFRAME)));
+    setWindowIcon(ApplicationIcon());
+
+    m_pMdiArea = new QMdiArea(this);
+    m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_pMdiArea);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
+
+    m_pToolBar = CreateToolBar(IDR_MAINFRAME, QStringLiteral("Toolbar"));
+    m_pSoundBar = CreateToolBar(IDR_SOUNDTYPE, QStringLiteral("Sound Bar"));
+    if (m_pToolBar == nullptr || m_pSoundBar == nullptr)
+        return false;
+    // Both on the top row, the sound toolbar right of the main one.
+    addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    addToolBar(Qt::TopToolBarArea, m_pSoundBar);
+    m_pSoundBar->hide();
+
+    QStatusBar* pStatusBar = statusBar();
+    m_pMessagePane = new QLabel(pStatusBar);
+    m_pMessagePane->setObjectName(QStringLiteral("MessagePane"));
+    pStatusBar->addWidget(m_pMessagePane, 1);
+    // The lock-key indicators: the toolkit has no portable way to read the lock states, so
+    // the panes only keep their places.
+    for (const char* indicator : {"CAP", "NUM", "SCRL"})
+    {
+        auto* pPane = new QLabel(pStatusBar);
+        pPane->setObjectName(QString::fromLatin1(indicator));
+        pPane->setMinimumWidth(pPane->fontMetrics().horizontalAdvance(QString::fromLatin1(indicator)) + 8);
+        pStatusBar->addPermanentWidget(pPane);
+    }
+
+    for (const UINT nID : {IDR_MAINFRAME, IDR_SOUNDTYPE})
+    {
+        m_menus[nID] = BuildMenu(nID);
+        CreateAccelerators(nID);
+    }
+    SwitchMenu(IDR_MAINFRAME);
+
+    setAcceptDrops(true);
+    LoadBarState();
+    OnSetMessageString(AFX_IDS_IDLEMESSAGE);
+
+    m_pIdleTimer = new QTimer(this);
+    m_pIdleTimer->setInterval(kIdleUpdateMs);
+    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    m_pIdleTimer->start();
+    return true;
+}
+
+QAction* CMainFrame::CreateCommandAction(UINT nID, const QString& strText, QObject* pParent)
+{
+    auto* pAction = new QAction(strText, pParent);
+    pAction->setProperty(kCommandProperty, nID);
+    pAction->setStatusTip(FromResource(GetPromptText(nID)));
+    const QString tooltip = FromResource(GetTooltipText(nID));
+    if (!tooltip.isEmpty())
+        pAction->setToolTip(tooltip);
+    connect(pAction, &QAction::triggered, this, [this, nID] { ExecuteCommand(nID); });
+    m_commandActions.insert(nID, pAction);
+    return pAction;
+}
+
+QToolBar* CMainFrame::CreateToolBar(UINT nResourceID, const QString& strTitle)
+{
+    const ToolbarResource* pResource = GetToolbarResource(nResourceID);
+    if (pResource == nullptr)
+        return nullptr;
+    auto* pBar = new QToolBar(strTitle, this);
+    pBar->setObjectName(QString::fromLatin1(pResource->pszName));
+    pBar->setIconSize(QSize(16, 15));
+    pBar->setAllowedAreas(Qt::AllToolBarAreas);
+    pBar->setFloatable(true);
+    pBar->setMovable(true);
+    for (const UINT nID : pResource->buttons)
+    {
+        if (nID == 0)
+        {
+            pBar->addSeparator();
+            continue;
+        }
+        QAction* pAction = CreateCommandAction(nID, FromResource(GetTooltipText(nID)), pBar);
+        pAction->setIcon(CommandIcon(nID));
+        pBar->addAction(pAction);
+    }
+    return pBar;
+}
+
+std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
+{
+    std::vector<QMenu*> popups;
+    std::map<int, QMenu*> open; // the popup being filled at each level
+    for (const MenuEntry& entry : GetMenuResource(nID))
+    {
+        const QString text = entry.pszText != nullptr ? QString::fromUtf8(entry.pszText) : QString();
+        if (entry.nLevel == 0)
+        {
+            auto* pMenu = new QMenu(text, this);
+            popups.push_back(pMenu);
+            open[0] = pMenu;
+            connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] { UpdateMenu(pMenu); });
+            continue;
+        }
+        QMenu* pParent = open[entry.nLevel - 1];
+        if (entry.pszText == nullptr)
+            pParent->addSeparator();
+        else if (entry.nID == 0)
+        {
+            QMenu* pSubMenu = pParent->addMenu(text);
+            open[entry.nLevel] = pSubMenu;
+            connect(pSubMenu, &QMenu::aboutToShow, this, [this, pSubMenu] { UpdateMenu(pSubMenu); });
+        }
+        else
+            pParent->addAction(CreateCommandAction(entry.nID, text, pParent));
+    }
+    return popups;
+}
+
+void CMainFrame::CreateAccelerators(UINT nID)
+{
+    // Keys of one command go on one action so that the toolkit sees no ambiguity.
+    std::map<UINT, QList<QKeySequence>> keysByCommand;
+    for (const AccelEntry& entry : GetAcceleratorResource(nID))
+        keysByCommand[entry.nID].append(QKeySequence(QString::fromLatin1(entry.pszKeys)));
+    for (const auto& [nCommand, keys] : keysByCommand)
+    {
+        auto* pAction = new QAction(this);
+        pAction->setShortcuts(keys);
+        pAction->setShortcutContext(Qt::WindowShortcut);
+        pAction->setProperty(kCommandProperty, nCommand);
+        connect(pAction, &QAction::triggered, this, [this, nCommand] { ExecuteCommand(nCommand); });
+        addAction(pAction);
+        m_accelerators[nID].push_back(pAction);
+    }
+}
+
+CSoundFrame* CMainFrame::GetActiveSoundFrame() const
+{
+    return m_pMdiArea != nullptr ? qobject_cast<CSoundFrame*>(m_pMdiArea->currentSubWindow())
+                                 : nullptr;
+}
+
+void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
+{
+    m_pMdiArea->addSubWindow(pFrame);
+    connect(pFrame, &QMdiSubWindow::windowTitleChanged, this, &CMainFrame::UpdateFrameTitle);
+    connect(pFrame, &QObject::destroyed, this,
+            [this] { OnSubWindowActivated(m_pMdiArea->currentSubWindow()); });
+}
+
+void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
+{
+    // The toolkit reports "nothing active" also when the whole program loses the focus; the
+    // window that will be active again is what decides the menu.
+    SwitchMenu(GetActiveSoundFrame() != nullptr ? IDR_SOUNDTYPE : IDR_MAINFRAME);
+    UpdateFrameTitle();
+    UpdateCommandUI();
+}
+
+void CMainFrame::SwitchMenu(UINT nID)
+{
+    if (m_nCurrentMenu == nID)
+        return;
+    m_nCurrentMenu = nID;
+    QMenuBar* pMenuBar = menuBar();
+    pMenuBar->clear();
+    for (QMenu* pMenu : m_menus[nID])
+        pMenuBar->addMenu(pMenu);
+    // A sound window brings its own accelerators on top of the main window's.
+    for (QAction* pAction : m_accelerators[IDR_SOUNDTYPE])
+        pAction->setEnabled(nID == IDR_SOUNDTYPE);
+}
+
+QMenu* CMainFrame::FindPopup(const QString& strTitle) const
+{
+    for (QAction* pAction : menuBar()->actions())
+        if (pAction->menu() != nullptr && pAction->text() == strTitle)
+            return pAction->menu();
+    return nullptr;
+}
+
+void CMainFrame::UpdateFrameTitle()
+{
+    const QString appTitle = FromResource(LoadResourceString(IDR_MAINFRAME));
+    const CSoundFrame* pFrame = GetActiveSoundFrame();
+    setWindowTitle(pFrame != nullptr ? appTitle + QStringLiteral(" - ") + pFrame->windowTitle()
+                                     : appTitle);
+}
+
+CCmdUI CMainFrame::QueryCommandState(UINT nID)
+{
+    CCmdUI state(nID);
+    bool bHandled = false;
+    if (CSoundFrame* pFrame = GetActiveSoundFrame())
+        bHandled = pFrame->OnCmdMsg(nID, &state);
+    if (!bHandled)
+        bHandled = OnCmdMsg(nID, &state);
+    if (!bHandled)
+        bHandled = m_pApp->OnCmdMsg(nID, &state);
+    if (!bHandled)
+        state.m_bEnabled = false;
+    return state;
+}
+
+bool CMainFrame::ExecuteCommand(UINT nID)
+{
+    // A key or a stale button must not run what the update handlers disable.
+    if (!QueryCommandState(nID).m_bEnabled)
+        return false;
+    if (CSoundFrame* pFrame = GetActiveSoundFrame())
+        if (pFrame->OnCmdMsg(nID, nullptr))
+            return true;
+    if (OnCmdMsg(nID, nullptr))
+        return true;
+    return m_pApp->OnCmdMsg(nID, nullptr);
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    QHash<UINT, CCmdUI> states;
+    for (QToolBar* pBar : {m_pToolBar, m_pSoundBar})
+    {
+        if (pBar == nullptr || pBar->isHidden())
+            continue;
+        for (QAction* pAction : pBar->actions())
+        {
+            const QVariant id = pAction->property(kCommandProperty);
+            if (!id.isValid())
+                continue;
+            const UINT nID = id.toUInt();
+            if (!states.contains(nID))
+                states.insert(nID, QueryCommandState(nID));
+            const CCmdUI& state = states[nID];
+            pAction->setEnabled(state.m_bEnabled);
+            pAction->setCheckable(state.m_bCheckable);
+            if (state.m_bCheckable)
+                pAction->setChecked(state.m_bChecked);
+        }
+    }
+}
+
+void CMainFrame::UpdateMenu(QMenu* pMenu)
+{
+    UpdateRecentFileMenu(pMenu);
+    UpdateWindowMenu(pMenu);
+    for (QAction* pAction : pMenu->actions())
+    {
+        const QVariant id = pAction->property(kCommandProperty);
+        if (!id.isValid())
+            continue;
+        const CCmdUI state = QueryCommandState(id.toUInt());
+        pAction->setEnabled(state.m_bEnabled);
+        pAction->setCheckable(state.m_bCheckable);
+        if (state.m_bCheckable)
+            pAction->setChecked(state.m_bChecked);
+    }
+}
+
+void CMainFrame::UpdateRecentFileMenu(QMenu* pMenu)
+{
+    QAction* pPlaceholder = nullptr;
+    for (QAction* pAction : pMenu->actions())
+    {
+        if (pAction->property(kDynamicProperty).toUInt() == ID_FILE_MRU_FILE1)
+        {
+            pMenu->removeAction(pAction);
+            m_commandActions.remove(pAction->property(kCommandProperty).toUInt(), pAction);
+            pAction->deleteLater();
+        }
+        else if (pAction->property(kCommandProperty).toUInt() == ID_FILE_MRU_FILE1)
+            pPlaceholder = pAction;
+    }
+    if (pPlaceholder == nullptr)
+        return;
+    const CRecentFileList& list = m_pApp->GetRecentFileList();
+    const int count = static_cast<int>(list.GetEntries().size());
+    // With no recent files the placeholder stays, disabled, as the list's place.
+    pPlaceholder->setVisible(count == 0);
+    for (int i = 0; i < count; ++i)
+    {
+        QAction* pAction = CreateCommandAction(ID_FILE_MRU_FILE1 + i, list.GetDisplayName(i), pMenu);
+        pAction->setProperty(kDynamicProperty, ID_FILE_MRU_FILE1);
+        pMenu->insertAction(pPlaceholder, pAction);
+    }
+}
+
+void CMainFrame::UpdateWindowMenu(QMenu* pMenu)
+{
+    bool bWindowMenu = false;
+    for (QAction* pAction : pMenu->actions())
+    {
+        if (pAction->property(kDynamicProperty).toUInt() == AFX_IDM_FIRST_MDICHILD)
+        {
+            pMenu->removeAction(pAction);
+            pAction->deleteLater();
+        }
+        else if (pAction->property(kCommandProperty).toUInt() == ID_WINDOW_NEW)
+            bWindowMenu = true;
+    }
+    if (!bWindowMenu)
+        return;
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+    if (windows.isEmpty())
+        return;
+    QAction* pSeparator = pMenu->addSeparator();
+    pSeparator->setProperty(kDynamicProperty, AFX_IDM_FIRST_MDICHILD);
+    for (int i = 0; i < windows.size(); ++i)
+    {
+        QMdiSubWindow* pWindow = windows[i];
+        QString title = pWindow->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        auto* pAction = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), pMenu);
+        pAction->setProperty(kDynamicProperty, AFX_IDM_FIRST_MDICHILD);
+        pAction->setStatusTip(FromResource(GetPromptText(AFX_IDM_FIRST_MDICHILD + 1 + i)));
+        pAction->setCheckable(true);
+        pAction->setChecked(pWindow == m_pMdiArea->currentSubWindow());
+        QPointer<QMdiSubWindow> pTarget = pWindow;
+        connect(pAction, &QAction::triggered, this,
+                [this, pTarget]
+                {
+                    if (pTarget != nullptr)
+                        m_pMdiArea->setActiveSubWindow(pTarget);
+                });
+        pMenu->addAction(pAction);
+    }
+}
+
+bool CMainFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
+{
+    switch (nID)
+    {
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
+    {
+        QWidget* pBar = nID == ID_VIEW_TOOLBAR ? static_cast<QWidget*>(m_pToolBar) : statusBar();
+        if (pCmdUI != nullptr)
+            pCmdUI->SetCheck(!pBar->isHidden());
+        else
+            pBar->setVisible(pBar->isHidden());
+        return true;
+    }
+    case ID_HELP_FINDER:
+    case ID_HELP:
+    case ID_DEFAULT_HELP:
+        if (pCmdUI == nullptr)
+            m_pApp->ShowHelp();
+        return true;
+    case ID_CONTEXT_HELP:
+        if (pCmdUI == nullptr)
+            QWhatsThis::enterWhatsThisMode();
+        return true;
+    case ID_WINDOW_NEW:
+    case ID_WINDOW_ARRANGE:
+    case ID_WINDOW_CASCADE:
+    case ID_WINDOW_TILE_HORZ:
+    {
+        CSoundFrame* pFrame = GetActiveSoundFrame();
+        if (pCmdUI != nullptr)
+            pCmdUI->Enable(pFrame != nullptr);
+        else if (nID == ID_WINDOW_NEW && pFrame != nullptr)
+            m_pApp->CreateNewFrame(pFrame->GetDocument());
+        else if (nID == ID_WINDOW_CASCADE)
+            m_pMdiArea->cascadeSubWindows();
+        else if (nID == ID_WINDOW_TILE_HORZ)
+            m_pMdiArea->tileSubWindows();
+        else if (nID == ID_WINDOW_ARRANGE)
+            OnWindowArrange();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnWindowArrange()
+{
+    // Minimized windows in a row along the bottom edge, in window order.
+    const QRect area = m_pMdiArea->viewport()->rect();
+    int x = 0;
+    int y = -1;
+    for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList())
+    {
+        if (!pWindow->isMinimized())
+            continue;
+        const QSize size = pWindow->size();
+        if (y < 0)
+            y = area.bottom() + 1 - size.height();
+        if (x > 0 && x + size.width() > area.width())
+        {
+            x = 0;
+            y -= size.height();
+        }
+        pWindow->move(x, y);
+        x += size.width();
+    }
+}
+
+void CMainFrame::OnSetMessageString(UINT nID, const QString* pText)
+{
+    if (nID == AFX_IDS_IDLEMESSAGE)
+        nID = m_pApp->m_nIdleMessageID;
+    if (m_pMessagePane == nullptr)
+        return;
+    if (nID != 0)
+        m_pMessagePane->setText(FromResource(GetPromptText(nID)));
+    else
+        m_pMessagePane->setText(pText != nullptr ? *pText : QString());
+}
+
+QString CMainFrame::GetMessageText() const
+{
+    return m_pMessagePane != nullptr ? m_pMessagePane->text() : QString();
+}
+
+void CMainFrame::ShowControlBar(QToolBar* pBar, bool bShow, bool bDelay)
+{
+    if (pBar == nullptr)
+        return;
+    if (!bDelay)
+    {
+        m_pendingShow.remove(pBar);
+        pBar->setVisible(bShow);
+        return;
+    }
+    const bool bWasPending = m_pendingShow.contains(pBar);
+    m_pendingShow[pBar] = bShow;
+    if (bWasPending)
+        return;
+    QPointer<QToolBar> pTarget = pBar;
+    QTimer::singleShot(0, this,
+                       [this, pTarget]
+                       {
+                           if (pTarget == nullptr || !m_pendingShow.contains(pTarget))
+                               return;
+                           const bool bVisible = m_pendingShow.take(pTarget);
+                           if (pTarget->isHidden() == bVisible)
+                               pTarget->setVisible(bVisible);
+                       });
+}
+
+bool CMainFrame::IsControlBarVisible(const QToolBar* pBar) const
+{
+    if (pBar == nullptr)
+        return false;
+    const auto it = m_pendingShow.constFind(pBar);
+    return it != m_pendingShow.constEnd() ? *it : !pBar->isHidden();
+}
+
+void CMainFrame::SaveBarState() const
+{
+    QSettings settings;
+    settings.setValue(BarStateKey(), saveState());
+    settings.setValue(StatusBarKey(), !statusBar()->isHidden());
+}
+
+void CMainFrame::LoadBarState()
+{
+    QSettings settings;
+    const QByteArray state = settings.value(BarStateKey()).toByteArray();
+    if (!state.isEmpty())
+        restoreState(state);
+    statusBar()->setVisible(settings.value(StatusBarKey(), true).toBool());
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() == QEvent::StatusTip)
+    {
+        // An empty tip means the fly-by prompt is over: back to the idle prompt.
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty())
+            OnSetMessageString(AFX_IDS_IDLEMESSAGE);
+        else
+            OnSetMessageString(0, &tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // Stored even when the person then cancels the closing.
+    SaveBarState();
+    if (!m_pApp->SaveAllModified())
+    {
+        event->ignore();
+        return;
+    }
+    m_pApp->CloseAllDocuments();
+    m_pIdleTimer->stop();
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!event->mimeData()->hasUrls())
+        return;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+        {
+            event->acceptProposedAction();
+            return;
+        }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QString& path : paths)
+        m_pApp->OpenDocumentFile(QFile::encodeName(path).toStdString());
+}

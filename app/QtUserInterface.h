@@ -1,0 +1,23 @@
+#pragma once
+
+#include "framework/UserInterface.h"
+
+#include <QStringList>
+
+// Message boxes and file choosers for the core, shown as the desktop's dialogs.
+
+class CQtMessageSink : public IMessageSink
+{
+public:
+    int ShowMessage(const std::string& text, unsigned nType, const std::string& caption) override;
+};
+
+class CQtFileNameSource : public IFileNameSource
+{
+public:
+    bool AskFileName(const FileDialogRequest& request, std::string& path) override;
+};
+
+// "Name (*.a;*.b)|*.a;*.b|...||" as name filters of a file chooser. "*.*" means every file
+// there, so it becomes "*" here (a name without a dot is a file too).
+QStringList TranslateFileFilter(const std::string& strFilter);

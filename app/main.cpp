@@ -1,0 +1,26 @@
+#include "app/EditorApp.h"
+#include "app/QtUserInterface.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    CQtMessageSink messages;
+    CQtFileNameSource fileNames;
+    SetMessageSink(&messages);
+    SetFileNameSource(&fileNames);
+
+    int result = 1;
+    {
+        CEditorApp app;
+        if (app.InitInstance(QApplication::arguments().mid(1)))
+            result = QApplication::exec();
+        const int exitCode = app.ExitInstance();
+        if (result == 0)
+            result = exitCode;
+    }
+    SetMessageSink(nullptr);
+    SetFileNameSource(nullptr);
+    return result;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "resources/Resource.h"
+
+#include <QIcon>
+
+// The toolbar button images and the program icon, drawn rather than shipped as bitmaps so
+// that they stay sharp at any scale.
+QIcon CommandIcon(UINT nID);
+QIcon ApplicationIcon();

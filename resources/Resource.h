@@ -1,0 +1,79 @@
+#pragma once
+
+// Resource and command identifiers. The numbers are the program's own and stay stable: the
+// settings and the string table are keyed by them.
+
+using UINT = unsigned int;
+
+// Resources.
+constexpr UINT IDD_ABOUTBOX = 100;
+constexpr UINT IDR_MAINFRAME = 128;
+constexpr UINT IDR_SOUNDTYPE = 129;
+constexpr UINT IDW_SOUNDBAR = 178;
+
+// Sound commands.
+constexpr UINT ID_SOUND_PLAY = 134;
+constexpr UINT ID_SOUND_STOP = 135;
+constexpr UINT ID_VIEW_SEQUENCE_EDITOR = 136;
+constexpr UINT ID_VIEW_PATTERN_EDITOR = 137;
+constexpr UINT ID_SOUND_PLAYNOTES = 140;
+constexpr UINT ID_SOUND_PAUSE = 141;
+constexpr UINT ID_PATTERN_NEW = 143;
+constexpr UINT ID_EDIT_DELETE = 145;
+constexpr UINT ID_PATTERN_PROPERTIES = 148;
+constexpr UINT ID_FILE_IMPORT = 149;
+constexpr UINT ID_EXPORT_AGI = 151;
+constexpr UINT ID_SOUND_MANAGEPATTERNS = 158;
+constexpr UINT ID_SOUND_PROPERTIES = 161;
+constexpr UINT ID_EXPORT_MIDI = 165;
+constexpr UINT ID_RANGE_START = 174;
+constexpr UINT ID_RANGE_END = 175;
+constexpr UINT ID_VIEW_SOUNDBAR = 177;
+
+// Status prompts of the pattern editor's fields.
+constexpr UINT IDS_PROMPT_NOTE = 179;
+constexpr UINT IDS_PROMPT_OCTAVE = 180;
+constexpr UINT IDS_PROMPT_ATTENUATION = 181;
+constexpr UINT IDS_PROMPT_NOISEFREQ = 182;
+constexpr UINT IDS_PROMPT_NOISETYPE = 183;
+
+// Standard strings.
+constexpr UINT AFX_IDS_APP_TITLE = 57344;
+constexpr UINT AFX_IDS_IDLEMESSAGE = 57345;
+
+// Standard commands.
+constexpr UINT ID_FILE_NEW = 57600;
+constexpr UINT ID_FILE_OPEN = 57601;
+constexpr UINT ID_FILE_CLOSE = 57602;
+constexpr UINT ID_FILE_SAVE = 57603;
+constexpr UINT ID_FILE_SAVE_AS = 57604;
+constexpr UINT ID_FILE_PRINT = 57607;
+constexpr UINT ID_FILE_MRU_FILE1 = 57616;
+constexpr UINT ID_FILE_MRU_LAST = 57631;
+constexpr UINT ID_EDIT_COPY = 57634;
+constexpr UINT ID_EDIT_CUT = 57635;
+constexpr UINT ID_EDIT_PASTE = 57637;
+constexpr UINT ID_EDIT_UNDO = 57643;
+constexpr UINT ID_WINDOW_NEW = 57648;
+constexpr UINT ID_WINDOW_ARRANGE = 57649;
+constexpr UINT ID_WINDOW_CASCADE = 57650;
+constexpr UINT ID_WINDOW_TILE_HORZ = 57651;
+constexpr UINT ID_APP_ABOUT = 57664;
+constexpr UINT ID_APP_EXIT = 57665;
+constexpr UINT ID_HELP_FINDER = 57667;
+constexpr UINT ID_CONTEXT_HELP = 57669;
+constexpr UINT ID_HELP = 57670;
+constexpr UINT ID_DEFAULT_HELP = 57671;
+constexpr UINT ID_NEXT_PANE = 57680;
+constexpr UINT ID_PREV_PANE = 57681;
+constexpr UINT ID_VIEW_TOOLBAR = 59392;
+constexpr UINT ID_VIEW_STATUS_BAR = 59393;
+
+// Window identifiers of the main frame's bars.
+constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
+constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
+
+// Window menu entries listing the open windows.
+constexpr UINT AFX_IDM_FIRST_MDICHILD = 0xFF00;
+
+constexpr int kRecentFileCount = 4;

@@ -1,0 +1,248 @@
+#include "resources/ResourceTables.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace
+{
+// clang-format off
+constexpr MenuEntry kMainMenu[] = {
+    {0, 0, "&File"},
+    {1, ID_FILE_NEW, "&New\tCtrl+N"},
+    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {1, 0, nullptr},
+    {1, ID_FILE_IMPORT, "Import..."},
+    {1, 0, nullptr},
+    {1, ID_FILE_MRU_FILE1, "Recent File"},
+    {1, 0, nullptr},
+    {1, ID_FILE_CLOSE, "&Close"},
+    {1, ID_APP_EXIT, "E&xit"},
+    {0, 0, "&View"},
+    {1, ID_VIEW_TOOLBAR, "&Toolbar"},
+    {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {0, 0, "&Help"},
+    {1, ID_HELP_FINDER, "&Help Topics\tF1"},
+    {1, 0, nullptr},
+    {1, ID_APP_ABOUT, "&About Tarvok Sound Editor..."},
+};
+
+constexpr MenuEntry kSoundMenu[] = {
+    {0, 0, "&File"},
+    {1, ID_FILE_NEW, "&New\tCtrl+N"},
+    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {1, ID_FILE_CLOSE, "&Close"},
+    {1, ID_FILE_SAVE, "&Save\tCtrl+S"},
+    {1, ID_FILE_SAVE_AS, "Save &As..."},
+    {1, 0, nullptr},
+    {1, ID_FILE_IMPORT, "Import..."},
+    {1, 0, "Export"},
+    {2, ID_EXPORT_AGI, "AGI Resource"},
+    {2, ID_EXPORT_MIDI, "MIDI"},
+    {1, 0, nullptr},
+    {1, ID_FILE_MRU_FILE1, "Recent File"},
+    {1, 0, nullptr},
+    {1, ID_APP_EXIT, "E&xit"},
+    {0, 0, "&Edit"},
+    {1, ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
+    {1, 0, nullptr},
+    {1, ID_EDIT_CUT, "Cu&t\tCtrl+X"},
+    {1, ID_EDIT_COPY, "&Copy\tCtrl+C"},
+    {1, ID_EDIT_PASTE, "&Paste\tCtrl+V"},
+    {1, ID_EDIT_DELETE, "Delete\tDel"},
+    {0, 0, "&View"},
+    {1, ID_VIEW_SEQUENCE_EDITOR, "Sequence Editor"},
+    {1, ID_VIEW_PATTERN_EDITOR, "Pattern Editor"},
+    {1, 0, nullptr},
+    {1, ID_VIEW_TOOLBAR, "&Toolbar"},
+    {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
+    {1, ID_VIEW_SOUNDBAR, "Sound Bar"},
+    {0, 0, "Sound &Resource"},
+    {1, 0, "Pattern"},
+    {2, ID_PATTERN_NEW, "New..."},
+    {2, ID_PATTERN_PROPERTIES, "Properties..."},
+    {1, ID_SOUND_MANAGEPATTERNS, "Manage patterns..."},
+    {1, 0, nullptr},
+    {1, 0, "Play range"},
+    {2, ID_RANGE_START, "Set start position\tCtrl+B"},
+    {2, ID_RANGE_END, "Set end position\tCtrl+E"},
+    {1, 0, nullptr},
+    {1, 0, "Control"},
+    {2, ID_SOUND_PLAY, "Play\tF3"},
+    {2, ID_SOUND_PAUSE, "Pause\tShift+F3"},
+    {2, ID_SOUND_STOP, "Stop\tF4"},
+    {2, 0, nullptr},
+    {2, ID_SOUND_PLAYNOTES, "Play Notes"},
+    {1, 0, nullptr},
+    {1, ID_SOUND_PROPERTIES, "Properties..."},
+    {0, 0, "&Window"},
+    {1, ID_WINDOW_NEW, "&New Window"},
+    {1, ID_WINDOW_CASCADE, "&Cascade"},
+    {1, ID_WINDOW_TILE_HORZ, "&Tile"},
+    {1, ID_WINDOW_ARRANGE, "&Arrange Icons"},
+    {0, 0, "&Help"},
+    {1, ID_HELP_FINDER, "&Help Topics\tF1"},
+    {1, 0, nullptr},
+    {1, ID_APP_ABOUT, "&About Tarvok..."},
+};
+
+constexpr AccelEntry kMainAccel[] = {
+    {"Ctrl+N", ID_FILE_NEW},
+    {"Ctrl+O", ID_FILE_OPEN},
+    {"Ctrl+S", ID_FILE_SAVE},
+    {"Ctrl+C", ID_EDIT_COPY},
+    {"Ctrl+Ins", ID_EDIT_COPY},
+    {"Ctrl+X", ID_EDIT_CUT},
+    {"Shift+Del", ID_EDIT_CUT},
+    {"Ctrl+V", ID_EDIT_PASTE},
+    {"Shift+Ins", ID_EDIT_PASTE},
+    {"Ctrl+Z", ID_EDIT_UNDO},
+    {"Alt+Backspace", ID_EDIT_UNDO},
+    {"F1", ID_HELP},
+    {"Shift+F1", ID_CONTEXT_HELP},
+    {"F6", ID_NEXT_PANE},
+    {"Shift+F6", ID_PREV_PANE},
+};
+
+constexpr AccelEntry kSoundAccel[] = {
+    {"F3", ID_SOUND_PLAY},
+    {"Shift+F3", ID_SOUND_PAUSE},
+    {"F4", ID_SOUND_STOP},
+    {"Ctrl+B", ID_RANGE_START},
+    {"Ctrl+E", ID_RANGE_END},
+    {"Del", ID_EDIT_DELETE},
+};
+
+constexpr UINT kMainToolbarButtons[] = {
+    ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0,
+    ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
+    ID_FILE_PRINT, ID_APP_ABOUT, ID_CONTEXT_HELP,
+};
+
+constexpr UINT kSoundToolbarButtons[] = {
+    ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
+    ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR,
+};
+
+const ToolbarResource kToolbars[] = {
+    {IDR_MAINFRAME, "ToolBar", kMainToolbarButtons},
+    {IDR_SOUNDTYPE, "SoundBar", kSoundToolbarButtons},
+};
+
+constexpr std::pair<UINT, const char*> kStringTable[] = {
+    {IDR_MAINFRAME, "Tarvok"},
+    {IDR_SOUNDTYPE, "\nSound\nSound Resource\nTarvok Sound Files (*.tks)\n.tks\nTarvokSoundResource\nTarvok Sound Resource"},
+    {ID_SOUND_PLAY, "Plays the song\nPlay"},
+    {ID_SOUND_STOP, "Stops playing\nStop"},
+    {ID_VIEW_SEQUENCE_EDITOR, "Switch to the sequence editor\nSequence Editor"},
+    {ID_VIEW_PATTERN_EDITOR, "Edit the pattern under the sequence cursor\nPattern Editor"},
+    {ID_SOUND_PLAYNOTES, "Determines if notes are played during editing"},
+    {ID_SOUND_PAUSE, "Pauses the play\nPause"},
+    {ID_PATTERN_NEW, "Create a new pattern"},
+    {ID_EDIT_DELETE, "Delete the selection\nDelete"},
+    {ID_PATTERN_PROPERTIES, "Change the name and length of the current pattern"},
+    {ID_FILE_IMPORT, "Imports a resource as a new document"},
+    {ID_EXPORT_AGI, "Exports the current resource to AGI format"},
+    {ID_SOUND_MANAGEPATTERNS, "Create, copy and delete patterns"},
+    {ID_SOUND_PROPERTIES, "Change properties of the resource"},
+    {ID_EXPORT_MIDI, "Exports the current resource to MIDI format"},
+    {ID_RANGE_START, "Start the play range at the cursor"},
+    {ID_RANGE_END, "End the play range at the cursor"},
+    {ID_VIEW_SOUNDBAR, "Show or hide the sound toolbar"},
+    {IDS_PROMPT_NOTE, "Insert a note (range C-0 to B-9)"},
+    {IDS_PROMPT_OCTAVE, "Change octave (range 0-9)"},
+    {IDS_PROMPT_ATTENUATION, "Change attenuation (0=loud to 15=silent)"},
+    {IDS_PROMPT_NOISEFREQ, "Set noise frequency type (0-3)"},
+    {IDS_PROMPT_NOISETYPE, "Set noise type (0=periodic, 1=whitenoise)"},
+    {AFX_IDS_APP_TITLE, "Tarvok"},
+    {AFX_IDS_IDLEMESSAGE, "For Help, press F1"},
+    {ID_FILE_NEW, "Create a new document\nNew"},
+    {ID_FILE_OPEN, "Open an existing document\nOpen"},
+    {ID_FILE_CLOSE, "Close the active document\nClose"},
+    {ID_FILE_SAVE, "Save the active document\nSave"},
+    {ID_FILE_SAVE_AS, "Save the active document with a new name\nSave As"},
+    {ID_FILE_PRINT, "Print the active document\nPrint"},
+    {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard\nCopy"},
+    {ID_EDIT_CUT, "Cut the selection and put it on the Clipboard\nCut"},
+    {ID_EDIT_PASTE, "Insert Clipboard contents\nPaste"},
+    {ID_EDIT_UNDO, "Undo the last action\nUndo"},
+    {ID_WINDOW_NEW, "Open another window for the active document\nNew Window"},
+    {ID_WINDOW_ARRANGE, "Arrange icons at the bottom of the window\nArrange Icons"},
+    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows"},
+    {ID_WINDOW_TILE_HORZ, "Arrange windows as non-overlapping tiles\nTile Windows"},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
+    {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit"},
+    {ID_HELP_FINDER, "List Help topics\nHelp Topics"},
+    {ID_CONTEXT_HELP, "Display help for clicked on buttons, menus and windows\nHelp"},
+    {ID_HELP, "Display help for current task or command\nHelp"},
+    {ID_NEXT_PANE, "Switch to the next window pane\nNext Pane"},
+    {ID_PREV_PANE, "Switch back to the previous window pane\nPrevious Pane"},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar\nToggle ToolBar"},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar"},
+    {AFX_IDM_FIRST_MDICHILD, "Activate this window"},
+};
+// clang-format on
+
+constexpr const char* kRecentFilePrompt = "Open this document";
+} // namespace
+
+const char* const g_pszAboutTitle = "About Tarvok";
+const char* const g_pszAboutVersionLine = "Tarvok BETA version";
+
+std::span<const MenuEntry> GetMenuResource(UINT nID)
+{
+    switch (nID)
+    {
+    case IDR_MAINFRAME:
+        return kMainMenu;
+    case IDR_SOUNDTYPE:
+        return kSoundMenu;
+    default:
+        return {};
+    }
+}
+
+std::span<const AccelEntry> GetAcceleratorResource(UINT nID)
+{
+    switch (nID)
+    {
+    case IDR_MAINFRAME:
+        return kMainAccel;
+    case IDR_SOUNDTYPE:
+        return kSoundAccel;
+    default:
+        return {};
+    }
+}
+
+const ToolbarResource* GetToolbarResource(UINT nID)
+{
+    for (const ToolbarResource& toolbar : kToolbars)
+        if (toolbar.nID == nID)
+            return &toolbar;
+    return nullptr;
+}
+
+std::string LoadResourceString(UINT nID)
+{
+    if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
+        return kRecentFilePrompt;
+    if (nID > AFX_IDM_FIRST_MDICHILD && nID < AFX_IDM_FIRST_MDICHILD + 0x100)
+        nID = AFX_IDM_FIRST_MDICHILD;
+    const auto* it = std::find_if(std::begin(kStringTable), std::end(kStringTable),
+                                  [nID](const auto& entry) { return entry.first == nID; });
+    return it != std::end(kStringTable) ? it->second : std::string();
+}
+
+std::string GetPromptText(UINT nID)
+{
+    const std::string text = LoadResourceString(nID);
+    return text.substr(0, text.find('\n'));
+}
+
+std::string GetTooltipText(UINT nID)
+{
+    const std::string text = LoadResourceString(nID);
+    const auto pos = text.find('\n');
+    return pos == std::string::npos ? std::string() : text.substr(pos + 1);
+}

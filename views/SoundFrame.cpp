@@ -1,0 +1,126 @@
+#include "views/SoundFrame.h"
+
+#include "app/EditorApp.h"
+#include "views/SoundViewFactory.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QSplitter>
+
+CSoundFrame::CSoundFrame(CSoundDoc* pDoc) : m_pDoc(pDoc)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(qApp, &QApplication::focusChanged, this, &CSoundFrame::OnFocusChanged);
+}
+
+CSoundFrame::~CSoundFrame()
+{
+    // The editors unregister from the document as they go; make that happen now, while the
+    // document is certainly alive.
+    delete m_pSplitter;
+}
+
+bool CSoundFrame::OnCreateClient()
+{
+    auto* pSplitter = new QSplitter(Qt::Horizontal, this);
+    pSplitter->setChildrenCollapsible(false);
+    QWidget* pSequence = CreateSoundView(SoundPane::Sequence, m_pDoc, pSplitter);
+    QWidget* pPattern = CreateSoundView(SoundPane::Pattern, m_pDoc, pSplitter);
+    if (pSequence == nullptr || pPattern == nullptr)
+    {
+        delete pSplitter;
+        return false;
+    }
+    pSplitter->addWidget(pSequence);
+    pSplitter->addWidget(pPattern);
+    pSequence->setMinimumWidth(kMinimumPaneWidth);
+    pPattern->setMinimumWidth(kMinimumPaneWidth);
+    // The sequence editor keeps its width as the window grows; the pattern editor takes the rest.
+    pSplitter->setStretchFactor(0, 0);
+    pSplitter->setStretchFactor(1, 1);
+    pSplitter->setSizes({kSequenceIdealWidth, kPatternIdealWidth});
+    m_pSplitter = pSplitter;
+    setWidget(pSplitter);
+    pSequence->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+QWidget* CSoundFrame::GetPane(int nColumn) const
+{
+    if (m_pSplitter == nullptr || nColumn < 0 || nColumn >= m_pSplitter->count())
+        return nullptr;
+    return m_pSplitter->widget(nColumn);
+}
+
+QWidget* CSoundFrame::GetActivePane() const
+{
+    return GetPane(m_nActivePane);
+}
+
+void CSoundFrame::SetActivePane(int nColumn)
+{
+    if (QWidget* pPane = GetPane(nColumn))
+    {
+        m_nActivePane = nColumn;
+        pPane->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void CSoundFrame::OnFocusChanged(QWidget*, QWidget* pNow)
+{
+    for (int column = 0; column < 2; ++column)
+    {
+        const QWidget* pPane = GetPane(column);
+        if (pPane != nullptr && pNow != nullptr && (pNow == pPane || pPane->isAncestorOf(pNow)))
+            m_nActivePane = column;
+    }
+}
+
+bool CSoundFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
+{
+    if (auto* pTarget = dynamic_cast<ICommandTarget*>(GetActivePane()))
+        if (pTarget->OnCmdMsg(nID, pCmdUI))
+            return true;
+    switch (nID)
+    {
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        if (pCmdUI != nullptr)
+            pCmdUI->Enable(m_pSplitter != nullptr && m_pSplitter->count() > 1);
+        else if (m_pSplitter != nullptr && m_pSplitter->count() > 0)
+        {
+            const int count = m_pSplitter->count();
+            const int step = nID == ID_NEXT_PANE ? 1 : count - 1;
+            SetActivePane((m_nActivePane + step) % count);
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CSoundFrame::DestroyViews()
+{
+    delete m_pSplitter;
+}
+
+void CSoundFrame::DestroyFrame()
+{
+    m_bDestroying = true;
+    DestroyViews();
+    close();
+}
+
+void CSoundFrame::closeEvent(QCloseEvent* event)
+{
+    if (!m_bDestroying)
+    {
+        CEditorApp* pApp = AfxGetEditorApp();
+        if (pApp != nullptr && !pApp->OnCloseFrame(this))
+        {
+            event->ignore();
+            return;
+        }
+    }
+    QMdiSubWindow::closeEvent(event);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/CommandTarget.h"
+
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSplitter>
+
+class CSoundDoc;
+
+
+// The window of one sound document: a splitter with the sequence editor on the left and the
+// pattern editor on the right. A document may have several of these (Window, New Window).
+class CSoundFrame : public QMdiSubWindow, public ICommandTarget
+{
+    Q_OBJECT
+public:
+    static constexpr int kSequenceIdealWidth = 340;
+    static constexpr int kPatternIdealWidth = 200;
+    static constexpr int kMinimumPaneWidth = 40;
+
+    explicit CSoundFrame(CSoundDoc* pDoc);
+    ~CSoundFrame() override;
+
+    // Fills the client area with the two editors; false when they cannot be made.
+    bool OnCreateClient();
+
+    CSoundDoc* GetDocument() const { return m_pDoc; }
+    QSplitter* GetSplitter() const { return m_pSplitter; }
+    QWidget* GetPane(int nColumn) const;
+    // The pane that has the keyboard focus, or else the one that had it last.
+    QWidget* GetActivePane() const;
+    void SetActivePane(int nColumn);
+
+    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
+
+    // A closing window no longer counts among its document's windows.
+    bool IsClosing() const { return m_bClosing || m_bDestroying; }
+    void SetClosing(bool bClosing) { m_bClosing = bClosing; }
+
+    // Removes the editors (they unregister from the document as they go).
+    void DestroyViews();
+    // Takes the editors down and closes the window without asking anything: the document is
+    // closing and its views must be gone before it is.
+    void DestroyFrame();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnFocusChanged(QWidget* pOld, QWidget* pNow);
+
+    CSoundDoc* m_pDoc;
+    QPointer<QSplitter> m_pSplitter;
+    int m_nActivePane = 0;
+    bool m_bDestroying = false;
+    bool m_bClosing = false;
+};

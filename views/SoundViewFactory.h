@@ -1,0 +1,15 @@
+#pragma once
+
+class CSoundDoc;
+class QWidget;
+
+// The two editors of a sound window. The frame asks for them by role so that the editors can
+// change without the frame knowing their classes.
+enum class SoundPane
+{
+    Sequence,
+    Pattern,
+};
+
+// A new editor attached to pDoc, as a child of pParent.
+QWidget* CreateSoundView(SoundPane pane, CSoundDoc* pDoc, QWidget* pParent);
