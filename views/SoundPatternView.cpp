@@ -353,7 +353,7 @@ void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
         return;
     if (nKey != 0)
         OnKeyDown(nKey);
-    CSoundBase::keyPressEvent(pEvent);
+    pEvent->accept();
 }
 
 void CSoundPatternView::OnKeyDown(unsigned nKey)

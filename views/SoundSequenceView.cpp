@@ -309,7 +309,7 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
     }
     if (const unsigned nKey = VirtualKeyOf(pEvent))
         OnKeyDown(nKey, (pEvent->modifiers() & Qt::ShiftModifier) != 0);
-    CSoundBase::keyPressEvent(pEvent);
+    pEvent->accept();
 }
 
 void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
