@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 // The reader is line based: each line is trimmed of blanks and CRs and appended to a pending
@@ -66,15 +68,6 @@ std::size_t FindChar(std::string_view text, char c, std::size_t nFrom, std::size
         return npos;
     const void* p = std::memchr(text.data() + nFrom, c, nEnd - nFrom);
     return p == nullptr ? npos : static_cast<const char*>(p) - text.data();
-}
-
-std::size_t FindText(std::string_view text, std::string_view what, std::size_t nFrom,
-                     std::size_t nEnd)
-{
-    if (nFrom >= nEnd)
-        return npos;
-    const std::size_t nFound = text.substr(nFrom, nEnd - nFrom).find(what);
-    return nFound == npos ? npos : nFrom + nFound;
 }
 
 void AppendUtf8(std::string& out, unsigned long cp)
@@ -252,6 +245,46 @@ Tag ReadTag(CXMLElement& parent, std::string_view text, std::size_t nLt, std::si
     return {pChild, bSelfClosing, rawName};
 }
 
+// Where each end tag stands in a complete text. An element's end tag is the first occurrence
+// of its text after the start tag; searching the content of every level for it would cost
+// time in proportion to depth times size, which a deeply nested file turns into a hang.
+class CEndTagIndex
+{
+public:
+    CEndTagIndex(std::string_view text, std::size_t nBegin, std::size_t nEnd)
+    {
+        std::size_t nGt = 0; // the first '>' at or after the name of the current "</"
+        for (std::size_t nLt = FindChar(text, '<', nBegin, nEnd); nLt != npos;
+             nLt = FindChar(text, '<', nLt + 1, nEnd))
+        {
+            if (nLt + 1 == nEnd || text[nLt + 1] != '/')
+                continue;
+            // A name holds no '>', so "</" starts an end tag of exactly one name: the text up
+            // to the next '>'. That '>' serves every "</" before it, which keeps this linear.
+            if (nGt < nLt + 2)
+                nGt = FindChar(text, '>', nLt + 2, nEnd);
+            if (nGt == npos)
+                break;
+            m_positions[text.substr(nLt + 2, nGt - nLt - 2)].push_back(nLt);
+        }
+    }
+
+    // Position of the first "</name>" that starts at or after nFrom and ends by nEnd.
+    std::size_t Find(std::string_view name, std::size_t nFrom, std::size_t nEnd) const
+    {
+        const auto found = m_positions.find(name);
+        if (found == m_positions.end())
+            return npos;
+        const auto it = std::lower_bound(found->second.begin(), found->second.end(), nFrom);
+        if (it == found->second.end() || *it + name.size() + 3 > nEnd)
+            return npos;
+        return *it;
+    }
+
+private:
+    std::unordered_map<std::string_view, std::vector<std::size_t>> m_positions;
+};
+
 struct Frame
 {
     CXMLElement* pElement;
@@ -265,7 +298,7 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
                  std::string& scratch)
 {
     std::vector<Frame> frames{{&element, nBegin, nEnd}};
-    std::string endTag;
+    std::optional<CEndTagIndex> endTags; // built when the first element with content comes
     while (!frames.empty())
     {
         Frame& frame = frames.back();
@@ -286,11 +319,12 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
             frame.nPos = nGt + 1;
             continue;
         }
-        endTag.assign("</").append(tag.rawName).append(">");
-        const std::size_t nEndTag = FindText(text, endTag, nLt + 1, frame.nEnd);
+        if (!endTags)
+            endTags.emplace(text, nBegin, nEnd);
+        const std::size_t nEndTag = endTags->Find(tag.rawName, nLt + 1, frame.nEnd);
         if (nEndTag == npos)
             throw CXMLException(CXMLReader::kNoEndTag);
-        frame.nPos = nEndTag + endTag.size();
+        frame.nPos = nEndTag + tag.rawName.size() + 3;
         std::size_t nContent = nGt + 1;
         std::size_t nContentEnd = std::max(nEndTag, nContent);
         // The content is read as a line of its own, which is trimmed like every line.
@@ -302,6 +336,7 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
             frames.push_back({tag.pChild, nContent, nContentEnd}); // invalidates frame
     }
 }
+
 // Lines of a loading archive, read in large blocks. A line ends at LF (a CR before it goes
 // with the cleaning), and the text after the last LF is a line if it is not empty.
 class CLineSource

@@ -259,6 +259,26 @@ TEST(XMLRoundTrip, TreeAndTextAreStable)
     EXPECT_EQ(nRows, 3000);
 }
 
+TEST(XMLRoundTrip, DeepNestingReadsInLinearTime)
+{
+    // Each level's end tag lies at the far end of the text: searching every level's content
+    // for it would take minutes here, and recursion would run out of stack.
+    CXMLElement top("top");
+    CXMLElement* pLeaf = &top;
+    for (int i = 0; i < 200000; ++i)
+        pLeaf = pLeaf->AddChild(("e" + std::to_string(i)).c_str());
+    pLeaf->AddAttribute("last", "yes");
+    const std::string text = ToText(top);
+    CXMLElement root;
+    ReadInto(root, text);
+    const CXMLElement* pFound = root.FindElement("e199999");
+    ASSERT_NE(pFound, nullptr);
+    std::string strValue;
+    EXPECT_TRUE(pFound->GetAttribute("last", strValue));
+    EXPECT_EQ(pFound->GetParent()->GetName(), "e199998");
+    EXPECT_EQ(Dump(root), text);
+}
+
 TEST(XMLRoundTrip, SameNamedDescendantIsTheOneShapeThatCannotBeRead)
 {
     CXMLElement outer("group");
