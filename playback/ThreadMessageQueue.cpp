@@ -19,7 +19,8 @@ bool CThreadMessageQueue::Post(unsigned message, WPARAM wParam, LPARAM lParam,
         std::lock_guard lock(m_mutex);
         if (m_bClosed)
             return false;
-        m_messages.push_back({message, wParam, lParam, ++m_nLastSerial});
+        m_messages.push_back(
+            {message, wParam, lParam, ++m_nLastSerial, m_nSignals.load(std::memory_order_acquire)});
         if (pSerial != nullptr)
             *pSerial = m_nLastSerial;
     }
@@ -35,27 +36,28 @@ void CThreadMessageQueue::SignalEvent() noexcept
 
 void CThreadMessageQueue::ResetEvent() noexcept
 {
-    m_nSignals.store(0, std::memory_order_release);
+    m_nTaken = m_nSignals.load(std::memory_order_acquire);
 }
 
 bool CThreadMessageQueue::GetNext(ThreadMessage& msg)
 {
     for (;;)
     {
-        unsigned n = m_nSignals.load(std::memory_order_acquire);
-        while (n > 0)
-        {
-            if (m_nSignals.compare_exchange_weak(n, n - 1, std::memory_order_acq_rel))
-                return false;
-        }
+        const std::uint64_t nSignals = m_nSignals.load(std::memory_order_acquire);
         {
             std::lock_guard lock(m_mutex);
-            if (!m_messages.empty())
+            if (!m_messages.empty() &&
+                (m_messages.front().nSignalsBefore <= m_nTaken || nSignals == m_nTaken))
             {
                 msg = m_messages.front();
                 m_messages.pop_front();
                 return true;
             }
+        }
+        if (nSignals > m_nTaken)
+        {
+            ++m_nTaken;
+            return false;
         }
         // Every signal and post raises the semaphore after making its item visible, so
         // nothing slips between the checks above and this wait; surplus counts only cost

@@ -24,12 +24,14 @@ struct ThreadMessage
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     std::uint64_t nSerial = 0;
+    std::uint64_t nSignalsBefore = 0; // event signals counted when it was posted
 };
 
 // A thread's message queue together with its event: the owner waits on both at once.
 // The event may be signalled from an audio callback, which must not take the queue's
 // mutex, so the single thing waited on is a semaphore that posts and signals both raise.
-// Signals are counted rather than merged, so a thread that falls behind catches up.
+// Signals are counted rather than merged, so a thread that falls behind catches up, and
+// signals and messages are taken in the order they came, so neither can starve the other.
 class CThreadMessageQueue
 {
 public:
@@ -46,7 +48,7 @@ public:
     void ResetEvent() noexcept;
 
     // Blocks until the event is signalled (returns false) or a message is waiting (returns
-    // true with it). The event goes first.
+    // true with it), whichever came first.
     bool GetNext(ThreadMessage& msg);
     // The owner has finished with the message of that serial.
     void MarkHandled(std::uint64_t nSerial);
@@ -58,7 +60,8 @@ public:
 
 private:
     sem_t m_wake;
-    std::atomic<unsigned> m_nSignals{0};
+    std::atomic<std::uint64_t> m_nSignals{0}; // ever signalled
+    std::uint64_t m_nTaken = 0;               // signals taken or reset; the owner's
     std::mutex m_mutex;
     std::condition_variable m_handledChanged;
     std::deque<ThreadMessage> m_messages;

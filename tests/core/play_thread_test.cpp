@@ -275,6 +275,7 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     synth.RenderPreview(76, b.data());
 
     m_thread->PostPlay(&m_doc, &m_view);
+    m_thread->WaitUntilHandled();
     Advance(kBlocks / 2);
     m_pDevice->TakeOutput();
     m_thread->PostPreview(&m_doc, 69);

@@ -1,0 +1,151 @@
+#include "playback/SoundPlayThread.h"
+#include "playback/VirtualAudioDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <thread>
+
+namespace
+{
+class CCountingView : public ISoundRowSink
+{
+public:
+    void PostRowPlayed(std::uint32_t) override { m_nReports.fetch_add(1); }
+    std::atomic<int> m_nReports{0};
+};
+} // namespace
+
+// The play thread plays on a clock that runs far faster than real time while another
+// thread edits the document as hard as it can. Run under ThreadSanitizer this must report
+// no race; anywhere it must neither crash nor touch a deleted pattern.
+TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
+{
+    CSoundDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    {
+        std::lock_guard lock(doc.Guard());
+        doc.m_nBeatsPerMinute = 256;
+        doc.m_nTracksPerBeat = 16; // short rows: many notifications per clock step
+        doc.m_nRangeEnd = 63;
+    }
+
+    CVirtualAudioDevice* pDevice = nullptr;
+    CSoundPlayThread thread(
+        [&]
+        {
+            auto p = std::make_unique<CVirtualAudioDevice>();
+            pDevice = p.get();
+            return p;
+        });
+    ASSERT_TRUE(thread.CreateThread());
+    ASSERT_TRUE(thread.WaitUntilHandled());
+    CCountingView view;
+
+    std::atomic<bool> bDone{false};
+    std::thread clock(
+        [&]
+        {
+            std::mt19937 random(1);
+            while (!bDone.load())
+                pDevice->Advance(64 + random() % 4000);
+        });
+    std::thread editor(
+        [&]
+        {
+            std::mt19937 random(2);
+            while (!bDone.load())
+            {
+                const int channel = static_cast<int>(random() % 4);
+                switch (random() % 6)
+                {
+                case 0:
+                {
+                    CSoundPattern* p = doc.CreatePattern(channel, 1 + random() % 32);
+                    std::lock_guard lock(doc.Guard());
+                    for (int row = 0; row < p->GetRows(); ++row)
+                        p->SetCell(row, {static_cast<std::uint8_t>(random() % 256), 255, 0,
+                                         static_cast<std::uint8_t>(random() % 16)});
+                    break;
+                }
+                case 1:
+                {
+                    CSoundPattern* p = nullptr;
+                    {
+                        std::lock_guard lock(doc.Guard());
+                        if (!doc.m_patterns[channel].empty())
+                            p = doc.m_patterns[channel][random() % doc.m_patterns[channel].size()]
+                                    .get();
+                    }
+                    doc.DeletePattern(p);
+                    break;
+                }
+                case 2:
+                case 3:
+                {
+                    std::lock_guard lock(doc.Guard());
+                    if (doc.m_patterns[channel].empty())
+                        break;
+                    CSoundPattern* p =
+                        doc.m_patterns[channel][random() % doc.m_patterns[channel].size()].get();
+                    const SequencePos pos{channel, static_cast<std::int32_t>(random() % 4)};
+                    doc.SetPatternAt(&pos, p);
+                    break;
+                }
+                case 4:
+                {
+                    std::lock_guard lock(doc.Guard());
+                    if (!doc.m_patterns[channel].empty())
+                        doc.m_patterns[channel][random() % doc.m_patterns[channel].size()]->SetRows(
+                            1 + random() % 64);
+                    break;
+                }
+                default:
+                {
+                    std::lock_guard lock(doc.Guard());
+                    doc.m_nRangeStart = static_cast<std::int32_t>(random() % 16);
+                    doc.m_nRangeEnd = doc.m_nRangeStart + static_cast<std::int32_t>(random() % 64);
+                    break;
+                }
+                }
+            }
+        });
+
+    // The user interface: play, pause, preview, and apply the reports.
+    std::mt19937 random(3);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    int nCommands = 0;
+    while (std::chrono::steady_clock::now() < end)
+    {
+        switch (random() % 4)
+        {
+        case 0:
+            thread.PostPlay(&doc, &view);
+            break;
+        case 1:
+            thread.PostStop();
+            break;
+        case 2:
+            thread.PostPreview(&doc, static_cast<int>(random() % 130));
+            break;
+        default:
+            thread.AcceptRowPlayed(&doc, 0);
+            break;
+        }
+        ++nCommands;
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
+    }
+    thread.PostPlay(&doc, &view);
+    thread.WaitUntilHandled();
+    doc.OnCloseDocument();
+    bDone.store(true);
+    editor.join();
+    clock.join();
+    thread.QuitAndWait();
+
+    EXPECT_GT(nCommands, 50);
+    EXPECT_GT(view.m_nReports.load(), 100);
+}
