@@ -1,10 +1,11 @@
 #include "views/SoundViewFactory.h"
 
-#include "views/PlaceholderView.h"
+#include "views/SoundPatternView.h"
+#include "views/SoundSequenceView.h"
 
 QWidget* CreateSoundView(SoundPane pane, CSoundDoc* pDoc, QWidget* pParent)
 {
-    const QString role = pane == SoundPane::Sequence ? QStringLiteral("Sequence editor")
-                                                     : QStringLiteral("Pattern editor");
-    return new CPlaceholderView(role, pDoc, pParent);
+    if (pane == SoundPane::Sequence)
+        return new CSoundSequenceView(pDoc, pParent);
+    return new CSoundPatternView(pDoc, pParent);
 }
