@@ -23,9 +23,14 @@ void CMemFile::Write(const void* pBuf, std::size_t nCount)
     const std::size_t nEnd = m_nPos + nCount;
     if (nEnd > m_data.capacity())
         m_data.reserve(std::max({nEnd, m_data.capacity() + m_nGrowBytes, m_data.capacity() * 2}));
-    if (nEnd > m_data.size())
-        m_data.resize(nEnd);
-    std::memcpy(m_data.data() + m_nPos, pBuf, nCount);
+    if (m_nPos == m_data.size())
+        m_data.append(static_cast<const char*>(pBuf), nCount); // no zero fill before the copy
+    else
+    {
+        if (nEnd > m_data.size())
+            m_data.resize(nEnd);
+        std::memcpy(m_data.data() + m_nPos, pBuf, nCount);
+    }
     m_nPos = nEnd;
 }
 
