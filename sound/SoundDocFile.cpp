@@ -92,8 +92,10 @@ void CSoundPattern::ReadXML(const CXMLElement& element)
             cell.atten = static_cast<std::uint8_t>(nValue);
         if (pRow->GetAttribute("frequency", text))
         {
-            pRow->GetAttribute("frequency", nValue);
-            cell.freq = text == "off" ? std::uint8_t{FREQ_OFF} : static_cast<std::uint8_t>(nValue);
+            if (text == "off")
+                cell.freq = FREQ_OFF;
+            else if (pRow->GetAttribute("frequency", nValue))
+                cell.freq = static_cast<std::uint8_t>(nValue);
         }
         if (pRow->GetAttribute("noisetype", text))
             cell.noiseType = (text == "white" || text == "whitenoise") ? 1 : 0;
