@@ -1,0 +1,129 @@
+// Repaint cost of the two editors: one full picture of the visible rows, drawn into an
+// image as a repaint after a key press would draw it.
+
+#include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
+#include "views/SoundPatternView.h"
+#include "views/SoundSequenceView.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace
+{
+constexpr int kWidth = 400;
+constexpr int kHeight = 700; // 48 rows
+
+SoundCell BusyCell(int row)
+{
+    SoundCell cell = SoundCell::Empty();
+    cell.note = static_cast<std::uint8_t>(36 + row % 60);
+    cell.atten = static_cast<std::uint8_t>(row % 16);
+    return cell;
+}
+
+// Paints the view's picture into an image the size of its client area.
+void PaintLoop(benchmark::State& state, CSoundBase& view)
+{
+    QImage image(view.viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state)
+    {
+        QPainter dc(&image);
+        view.OnDraw(dc, image.rect());
+        dc.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_PatternViewPaint(benchmark::State& state)
+{
+    const int nRows = static_cast<int>(state.range(0));
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    CSoundPattern* pPattern = doc.CreatePattern(1, nRows, "Lengthy");
+    for (int r = 0; r < nRows; ++r)
+        pPattern->SetCell(r, BusyCell(r));
+    doc.m_pCurrentPattern = pPattern;
+    doc.m_patternCursor = {2, nRows / 2};
+
+    CSoundPatternView view(&doc);
+    view.resize(kWidth, kHeight);
+    view.show();
+    QApplication::processEvents();
+    view.EnsureCursorVisible();
+    PaintLoop(state, view);
+    state.SetLabel(std::to_string(view.GetPage()) + " rows visible");
+}
+BENCHMARK(BM_PatternViewPaint)->Arg(16)->Arg(1024)->Arg(65536)->Unit(benchmark::kMicrosecond);
+
+void BM_SequenceViewPaint(benchmark::State& state)
+{
+    const int nPlacements = static_cast<int>(state.range(0));
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    for (int c = 0; c < kChannelCount; ++c)
+    {
+        for (int i = 0; i < 8; ++i)
+            doc.CreatePattern(c, 16, ("Pattern" + std::to_string(i)).c_str());
+        for (int s = 0; s < nPlacements; ++s)
+        {
+            const SequencePos pos{c, s};
+            doc.SetPatternAt(&pos, doc.m_patterns[c][(s + c) % 8].get());
+        }
+    }
+    doc.m_sequenceCursor = {2, nPlacements / 2};
+    doc.m_nRangeStart = 16 * (nPlacements / 2 - 4);
+    doc.m_nRangeEnd = 16 * (nPlacements / 2 + 4);
+
+    CSoundSequenceView view(&doc);
+    view.resize(kWidth, kHeight);
+    view.show();
+    QApplication::processEvents();
+    view.UpdateScrollBars();
+    view.EnsureCursorVisible();
+    PaintLoop(state, view);
+    state.SetLabel(std::to_string(view.GetPage()) + " lines visible");
+}
+BENCHMARK(BM_SequenceViewPaint)->Arg(500)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
+// The same picture through the widget's own repaint path.
+void BM_PatternViewRender(benchmark::State& state)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    CSoundPattern* pPattern = doc.CreatePattern(0, 1024);
+    for (int r = 0; r < 1024; ++r)
+        pPattern->SetCell(r, BusyCell(r));
+    doc.m_pCurrentPattern = pPattern;
+    CSoundPatternView view(&doc);
+    view.resize(kWidth, kHeight);
+    view.show();
+    QApplication::processEvents();
+    QImage image(view.viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state)
+    {
+        view.viewport()->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PatternViewRender)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
