@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstring>
 #include <memory>
 
 namespace
@@ -99,10 +98,10 @@ void CXMLElement::AppendAttribute(std::string_view name, std::string_view value)
     const std::size_t nOld = m_attributes.size();
     m_attributes.resize(nNeeded);
     char* p = m_attributes.data() + nOld;
-    std::memcpy(p, name.data(), name.size());
+    name.copy(p, name.size());
     p[name.size()] = '\0';
     p += name.size() + 1;
-    std::memcpy(p, value.data(), value.size());
+    value.copy(p, value.size());
     p[value.size()] = '\0';
 }
 
