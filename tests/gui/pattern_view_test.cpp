@@ -1,5 +1,8 @@
 #include "SoundViewFakes.h"
 
+#include "playback/SoundPlayThread.h"
+#include "playback/ToneSynth.h"
+#include "playback/VirtualAudioDevice.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
@@ -30,6 +33,19 @@ public:
     QRegion region;
 };
 } // namespace
+
+// The editors' requests handed to a real play thread, as the application hands them.
+class CThreadTransport : public ISoundTransport
+{
+public:
+    explicit CThreadTransport(CSoundPlayThread& thread) : m_thread(thread) {}
+    void PostPlay(CSoundDoc* pDoc, CSoundBase*) override { m_thread.PostPlay(pDoc, nullptr); }
+    void PostStop() override { m_thread.PostStop(); }
+    void PostPreview(CSoundDoc* pDoc, int nNote) override { m_thread.PostPreview(pDoc, nNote); }
+
+private:
+    CSoundPlayThread& m_thread;
+};
 
 class PatternViewTest : public QObject
 {
@@ -130,6 +146,41 @@ private slots:
         Key(Qt::Key_Q);
         QCOMPARE(Cell(6).note, 60);
         QCOMPARE(m_transport.previews.size(), std::size_t(3));
+    }
+
+    void previewReachesThePlayThread()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CSoundPlayThread thread(
+            [&pDevice]
+            {
+                auto pNew = std::make_unique<CVirtualAudioDevice>();
+                pDevice = pNew.get();
+                return pNew;
+            });
+        QVERIFY(thread.CreateThread());
+        QVERIFY(thread.WaitUntilHandled());
+        QVERIFY(pDevice != nullptr);
+        pDevice->SetRecording(true);
+        CThreadTransport transport(thread);
+        CSoundBase::SetTransport(&transport);
+
+        constexpr unsigned kSamples = CToneSynth::kPreviewBytes / 2;
+        std::vector<std::int16_t> expected(kSamples);
+        QVERIFY(CToneSynth().RenderPreview(60, expected.data()));
+        Key(Qt::Key_Q);
+        QVERIFY(thread.WaitUntilHandled());
+        pDevice->Advance(kSamples);
+        QCOMPARE(pDevice->TakeOutput(), expected);
+
+        // A rest is written without a sound.
+        Key(Qt::Key_1);
+        QVERIFY(thread.WaitUntilHandled());
+        pDevice->Advance(kSamples);
+        QCOMPARE(pDevice->TakeOutput(), std::vector<std::int16_t>(kSamples, 0));
+        QCOMPARE(Cell(1).note, NOTE_OFF);
+        CSoundBase::SetTransport(&m_transport);
+        thread.QuitAndWait();
     }
 
     void notesAboveTheRangeAreRefused()
