@@ -1,0 +1,150 @@
+#include "playback/OfflineRenderer.h"
+#include "playback/SoundPlayThread.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+// Needs a PulseAudio server with a null sink; tests/scripts/real_audio_check.sh starts one
+// and runs this with TARVOK_REAL_AUDIO_DIR set to a scratch folder.
+
+namespace
+{
+class CCountingView : public ISoundRowSink
+{
+public:
+    void PostRowPlayed(std::uint32_t) override
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_nReports;
+        m_changed.notify_all();
+    }
+    bool WaitFor(int nReports, std::chrono::seconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return m_nReports >= nReports; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_nReports = 0;
+};
+
+std::vector<std::int16_t> ToSamples(const std::string& bytes)
+{
+    std::vector<std::int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+}
+
+// Where the whole of needle lies in haystack sample for sample, or -1. Also reports the
+// longest stretch that matched, to tell a dropout from a wrong render.
+long FindRun(const std::vector<std::int16_t>& haystack, const std::vector<std::int16_t>& needle,
+             std::size_t& longest)
+{
+    longest = 0;
+    std::size_t first = 0;
+    while (first < needle.size() && needle[first] == 0)
+        ++first;
+    if (first == needle.size() || haystack.size() < needle.size())
+        return -1;
+    for (std::size_t j = first; j + (needle.size() - first) <= haystack.size(); ++j)
+    {
+        if (haystack[j] != needle[first])
+            continue;
+        const std::size_t start = j - first;
+        std::size_t n = 0;
+        while (n < needle.size() && haystack[start + n] == needle[n])
+            ++n;
+        longest = std::max(longest, n);
+        if (n == needle.size())
+            return static_cast<long>(start);
+    }
+    return -1;
+}
+} // namespace
+
+TEST(RealAudio, PlayedSongIsCapturedSampleExact)
+{
+    const char* pszDir = std::getenv("TARVOK_REAL_AUDIO_DIR");
+    if (pszDir == nullptr)
+        GTEST_SKIP() << "run by tests/scripts/real_audio_check.sh";
+    const std::string dir = pszDir;
+    const std::string source = SampleSoundPath("countryoforigin-sound012.agi");
+    const std::string wav = dir + "/song.wav";
+    const std::string capture = dir + "/capture.raw";
+
+    const std::string command = std::string(TARVOK_CONVERT_EXE) + " '" + source + "' '" + wav + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const auto render = ToSamples(ReadFileBytes(wav).substr(44));
+
+    CSoundDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    ASSERT_TRUE(doc.ImportAGIFile(source));
+    std::vector<std::int16_t> offline;
+    ASSERT_TRUE(RenderPlayRange(doc, offline, 1u << 28));
+    ASSERT_EQ(offline, render);
+    const int nRows = doc.m_nRangeEnd - doc.m_nRangeStart + 1;
+    const unsigned rowBytes = CToneSynth::RowBytes(doc.m_nBeatsPerMinute, doc.m_nTracksPerBeat);
+    const int nPreRoll = static_cast<int>(CToneSynth::BlocksForRowBytes(rowBytes) / 2);
+
+    // Record the sink's monitor from before the first sample until after the last.
+    const char* argv[] = {"parec",        "-d",           "null.monitor", "--format=s16le",
+                          "--rate=44100", "--channels=1", "--raw",        capture.c_str(),
+                          nullptr};
+    pid_t parec = 0;
+    ASSERT_EQ(posix_spawnp(&parec, "parec", nullptr, nullptr, const_cast<char**>(argv), environ),
+              0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!std::filesystem::exists(capture) || std::filesystem::file_size(capture) < 8820)
+    {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "parec records nothing";
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+
+    {
+        CRecordingMessages messages;
+        CSoundPlayThread thread;
+        ASSERT_TRUE(thread.CreateThread());
+        ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
+        std::printf("device: %s\n", thread.GetDeviceDescription().c_str());
+        CCountingView view;
+        thread.PostPlay(&doc, &view);
+        // One pass has been heard once the report after its last row has come.
+        const int seconds = static_cast<int>(nRows * rowBytes / 88200) + 10;
+        EXPECT_TRUE(view.WaitFor(nRows + 1, std::chrono::seconds(seconds)));
+        thread.PostStop();
+        thread.QuitAndWait();
+        EXPECT_TRUE(messages.m_texts.empty());
+    }
+    // Let the end of the output reach the recording.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(parec, SIGINT);
+    int status = 0;
+    ::waitpid(parec, &status, 0);
+
+    const auto recorded = ToSamples(ReadFileBytes(capture));
+    std::size_t longest = 0;
+    const long at = FindRun(recorded, render, longest);
+    EXPECT_GE(at, 0) << "the render (" << render.size() << " samples) is not in the recording ("
+                     << recorded.size() << " samples); longest matching run " << longest
+                     << " samples";
+    if (at >= 0)
+        std::printf("render found at sample %ld of the recording (%zu samples, pre-roll %d "
+                    "rows)\n",
+                    at, recorded.size(), nPreRoll);
+}
