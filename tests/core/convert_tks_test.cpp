@@ -145,3 +145,24 @@ TEST(ConvertTks, BadCommandLinesPrintTheUsage)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
 }
+
+// A sample imported, kept as a document and exported gives what a direct export gives.
+TEST(ConvertTks, SampleSoundsSurviveADocumentInBetween)
+{
+    const std::string dir = MakeTempDir();
+    int nSamples = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TARVOK_SOUNDS_DIR))
+    {
+        if (entry.path().extension() != ".agi")
+            continue;
+        ++nSamples;
+        const std::string agi = entry.path().string();
+        ASSERT_EQ(Convert({agi, dir + "/direct.agi"}).exitCode, 0) << agi;
+        ASSERT_EQ(Convert({agi, dir + "/a.tks"}).exitCode, 0) << agi;
+        ASSERT_EQ(Convert({dir + "/a.tks", dir + "/b.tks"}).exitCode, 0) << agi;
+        ASSERT_EQ(Convert({"--to", "agi", dir + "/b.tks", dir + "/via.res"}).exitCode, 0) << agi;
+        EXPECT_EQ(ReadFileBytes(dir + "/b.tks"), ReadFileBytes(dir + "/a.tks")) << agi;
+        EXPECT_EQ(ReadFileBytes(dir + "/via.res"), ReadFileBytes(dir + "/direct.agi")) << agi;
+    }
+    EXPECT_GT(nSamples, 0);
+}
