@@ -32,8 +32,7 @@ bool RenderPlayRange(const CSoundDoc& doc, std::vector<std::int16_t>& samples,
     std::int16_t* pOut = samples.data();
     for (std::int64_t row = 0; row < nRows; ++row)
     {
-        for (int c = 0; c < 4; ++c)
-            synth.RenderChannel(c);
+        synth.RenderChannels();
         synth.MixRow(pOut);
         pOut += nSamplesPerRow;
         synth.SequenceRow(doc);

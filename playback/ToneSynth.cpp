@@ -161,56 +161,132 @@ void CToneSynth::SequenceRow(const CSoundDoc& doc)
         m_renderPos = doc.m_nRangeStart;
 }
 
-void CToneSynth::RenderChannel(int channel)
+CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel)
 {
+    VoiceRow voice;
     const CRowQueue& queue = m_queue[channel];
     std::int16_t* pSamples = m_channelBuf[channel].data();
-    const unsigned n = m_nSamples;
-    if (queue.GetCount() < 3 || n == 0)
+    if (queue.GetCount() < 3)
     {
-        std::fill_n(pSamples, n, std::int16_t{0});
-        return;
+        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
+        const auto& osc = m_osc[channel];
+        voice.k = osc[0];
+        voice.y2 = osc[1];
+        voice.y1 = osc[2];
+        return voice;
     }
 
     const bool bContinuing = queue[1].note == NOTE_EMPTY;
     const RowEntry& effective = bContinuing ? queue[0] : queue[1];
-    const bool bFadeIn = !bContinuing;
-    const bool bFadeOut = queue[2].note != NOTE_EMPTY;
-    const bool bSilent = IsSilentNote(effective.note) || effective.attenuation >= 15;
+    voice.bFadeIn = !bContinuing;
+    voice.bFadeOut = queue[2].note != NOTE_EMPTY;
+    voice.bSound = !IsSilentNote(effective.note) && effective.attenuation < 15;
 
-    auto& osc = m_osc[channel];
-    double k = 0.0, y2 = 0.0, y1 = 0.0;
     if (bContinuing)
     {
-        k = osc[0];
-        y2 = osc[1];
-        y1 = osc[2];
+        const auto& osc = m_osc[channel];
+        voice.k = osc[0];
+        voice.y2 = osc[1];
+        voice.y1 = osc[2];
     }
-    else if (!bSilent)
+    else if (voice.bSound)
     {
         const double omega = kTwoPi * m_freq[effective.note] / kSampleRate;
-        k = 2.0 * std::cos(omega);
-        y2 = std::sin(-2.0 * omega);
-        y1 = std::sin(-omega);
+        voice.k = 2.0 * std::cos(omega);
+        voice.y2 = std::sin(-2.0 * omega);
+        voice.y1 = std::sin(-omega);
     }
-
-    if (bSilent)
-    {
-        std::fill_n(pSamples, n, std::int16_t{0});
-    }
+    if (voice.bSound)
+        voice.amplitude = Amplitude(effective.attenuation);
     else
+        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
+    return voice;
+}
+
+void CToneSynth::EndChannel(int channel, const VoiceRow& voice)
+{
+    if (voice.bSound)
+        ApplyRamps(m_channelBuf[channel].data(), m_nSamples, voice.bFadeIn, voice.bFadeOut);
+    m_osc[channel] = {voice.k, voice.y2, voice.y1};
+}
+
+// Each voice's recurrence is one long dependency chain; running several voices in one loop
+// lets them overlap. The arithmetic per voice is exactly that of a voice on its own.
+template <int N>
+void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const
+{
+    double k[N], y2[N], y1[N], a[N];
+    for (int v = 0; v < N; ++v)
     {
-        const double a = Amplitude(effective.attenuation);
-        for (unsigned i = 0; i < n; ++i)
-        {
-            const double y = k * y1 - y2;
-            y2 = y1;
-            y1 = y;
-            pSamples[i] = static_cast<std::int16_t>(y * a * kPeak);
-        }
-        ApplyRamps(pSamples, n, bFadeIn, bFadeOut);
+        k[v] = ppVoices[v]->k;
+        y2[v] = ppVoices[v]->y2;
+        y1[v] = ppVoices[v]->y1;
+        a[v] = ppVoices[v]->amplitude;
     }
-    osc = {k, y2, y1};
+    for (unsigned i = 0; i < m_nSamples; ++i)
+    {
+        for (int v = 0; v < N; ++v)
+        {
+            const double y = k[v] * y1[v] - y2[v];
+            y2[v] = y1[v];
+            y1[v] = y;
+            ppOut[v][i] = static_cast<std::int16_t>(y * a[v] * kPeak);
+        }
+    }
+    for (int v = 0; v < N; ++v)
+    {
+        ppVoices[v]->y2 = y2[v];
+        ppVoices[v]->y1 = y1[v];
+    }
+}
+
+void CToneSynth::RenderChannel(int channel)
+{
+    VoiceRow voice = BeginChannel(channel);
+    if (voice.bSound)
+    {
+        VoiceRow* pVoice = &voice;
+        std::int16_t* pOut = m_channelBuf[channel].data();
+        Oscillate<1>(&pVoice, &pOut);
+    }
+    EndChannel(channel, voice);
+}
+
+void CToneSynth::RenderChannels()
+{
+    VoiceRow voices[4];
+    VoiceRow* pSounding[4];
+    std::int16_t* pOut[4];
+    int n = 0;
+    for (int c = 0; c < 4; ++c)
+    {
+        voices[c] = BeginChannel(c);
+        if (voices[c].bSound)
+        {
+            pSounding[n] = &voices[c];
+            pOut[n] = m_channelBuf[c].data();
+            ++n;
+        }
+    }
+    switch (n)
+    {
+    case 1:
+        Oscillate<1>(pSounding, pOut);
+        break;
+    case 2:
+        Oscillate<2>(pSounding, pOut);
+        break;
+    case 3:
+        Oscillate<3>(pSounding, pOut);
+        break;
+    case 4:
+        Oscillate<4>(pSounding, pOut);
+        break;
+    default:
+        break;
+    }
+    for (int c = 0; c < 4; ++c)
+        EndChannel(c, voices[c]);
 }
 
 void CToneSynth::ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const

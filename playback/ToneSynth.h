@@ -74,6 +74,8 @@ public:
     void SequenceRow(const CSoundDoc& doc);
     // Renders the current row (queue entry 1) of one channel into m_channelBuf[channel].
     void RenderChannel(int channel);
+    // RenderChannel for channels 0 to 3, with the voices' oscillators run side by side.
+    void RenderChannels();
     // out[i] = voice 0 + voice 1 + voice 2 for the row just rendered.
     void MixRow(std::int16_t* pOut) const;
 
@@ -92,6 +94,18 @@ public:
     std::int32_t m_renderPos = 0;
 
 private:
+    // One channel's row between its set-up and its ramps.
+    struct VoiceRow
+    {
+        double k = 0.0, y2 = 0.0, y1 = 0.0;
+        double amplitude = 0.0;
+        bool bSound = false;
+        bool bFadeIn = false;
+        bool bFadeOut = false;
+    };
+    VoiceRow BeginChannel(int channel);
+    void EndChannel(int channel, const VoiceRow& voice);
+    template <int N> void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const;
     void ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const;
 
     unsigned m_nSamples = 0;
