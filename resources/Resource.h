@@ -30,6 +30,14 @@ constexpr UINT ID_RANGE_START = 174;
 constexpr UINT ID_RANGE_END = 175;
 constexpr UINT ID_VIEW_SOUNDBAR = 177;
 
+// The sequence editor's context menu and its own commands. "Set pattern" entries carry the
+// first identifier plus the pattern's index in the channel's list.
+constexpr UINT IDR_SEQUENCE_MENU = 152;
+constexpr UINT ID_PATTERN_EDIT = 153;
+constexpr UINT ID_SETPATTERN_NONE = 156;
+constexpr UINT ID_SETPATTERN_FIRST = 500;
+constexpr UINT ID_SETPATTERN_END = 600;
+
 // Status prompts of the pattern editor's fields.
 constexpr UINT IDS_PROMPT_NOTE = 179;
 constexpr UINT IDS_PROMPT_OCTAVE = 180;

@@ -183,6 +183,27 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
 };
 // clang-format on
 
+// The sequence editor's context menu: its first popup is shown.
+constexpr MenuEntry kSequenceMenu[] = {
+    {0, 0, "Sequence"},
+    {1, ID_PATTERN_EDIT, "Edit"},
+    {1, 0, nullptr},
+    {1, ID_EDIT_CUT, "Cut"},
+    {1, ID_EDIT_COPY, "Copy"},
+    {1, ID_EDIT_PASTE, "Paste"},
+    {1, ID_EDIT_DELETE, "Delete"},
+    {1, 0, nullptr},
+    {1, ID_PATTERN_NEW, "New pattern..."},
+    {1, 0, "Set pattern"},
+    {2, ID_SETPATTERN_NONE, "None"},
+    {1, 0, nullptr},
+    {1, 0, "Play range"},
+    {2, ID_RANGE_START, "Set start position"},
+    {2, ID_RANGE_END, "Set end position"},
+    {1, 0, nullptr},
+    {1, ID_PATTERN_PROPERTIES, "Properties..."},
+};
+
 constexpr const char* kRecentFilePrompt = "Open this document";
 } // namespace
 
@@ -197,6 +218,8 @@ std::span<const MenuEntry> GetMenuResource(UINT nID)
         return kMainMenu;
     case IDR_SOUNDTYPE:
         return kSoundMenu;
+    case IDR_SEQUENCE_MENU:
+        return kSequenceMenu;
     default:
         return {};
     }

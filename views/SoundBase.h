@@ -19,15 +19,6 @@ class CSoundPattern;
 class QKeyEvent;
 class QPainter;
 
-// Commands of the sequence editor's context menu.
-constexpr UINT ID_PATTERN_EDIT = 153;
-constexpr UINT ID_SETPATTERN_NONE = 156;
-// "Set pattern" entries: the first plus the pattern's index in the channel's list.
-constexpr UINT ID_SETPATTERN_FIRST = 500;
-constexpr UINT ID_SETPATTERN_END = 600;
-// Context menu resource of the sequence editor.
-constexpr UINT IDR_SEQUENCE_MENU = 152;
-
 // Services of the application around the editors: the status bar's idle prompt and the
 // sound toolbar. The shell installs its own; without one the calls do nothing.
 class ISoundViewHost

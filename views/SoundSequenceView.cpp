@@ -2,6 +2,7 @@
 
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
+#include "resources/ResourceTables.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 
@@ -16,7 +17,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <mutex>
+#include <vector>
 
 namespace
 {
@@ -397,24 +400,53 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
 
 void CSoundSequenceView::BuildContextMenu(QMenu& menu)
 {
-    const bool bHasPattern = GetCursorPattern() != nullptr;
-    auto add = [this](QMenu& target, const QString& text, unsigned nID)
+    // The first popup of the menu resource, its commands sent to this view.
+    std::vector<QMenu*> levels{&menu};
+    QMenu* pSetPattern = nullptr;
+    std::map<UINT, QAction*> actions;
+    bool bInFirstPopup = false;
+    for (const MenuEntry& entry : GetMenuResource(IDR_SEQUENCE_MENU))
     {
-        QAction* pAction = target.addAction(text);
-        connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
-        return pAction;
+        if (entry.nLevel == 0)
+        {
+            if (bInFirstPopup)
+                break;
+            bInFirstPopup = true;
+            continue;
+        }
+        levels.resize(static_cast<std::size_t>(entry.nLevel));
+        QMenu* pParent = levels.back();
+        if (entry.pszText == nullptr)
+        {
+            pParent->addSeparator();
+        }
+        else if (entry.nID == 0)
+        {
+            levels.push_back(pParent->addMenu(QString::fromUtf8(entry.pszText)));
+        }
+        else
+        {
+            QAction* pAction = pParent->addAction(QString::fromUtf8(entry.pszText));
+            const UINT nID = entry.nID;
+            connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
+            actions[nID] = pAction;
+            if (nID == ID_SETPATTERN_NONE)
+                pSetPattern = pParent;
+        }
+    }
+    auto action = [&actions](UINT nID) -> QAction*
+    {
+        const auto it = actions.find(nID);
+        return it != actions.end() ? it->second : nullptr;
     };
-    QAction* pEdit = add(menu, "Edit", ID_PATTERN_EDIT);
-    menu.addSeparator();
-    QAction* pCut = add(menu, "Cut", ID_EDIT_CUT);
-    QAction* pCopy = add(menu, "Copy", ID_EDIT_COPY);
-    add(menu, "Paste", ID_EDIT_PASTE);
-    QAction* pDelete = add(menu, "Delete", ID_EDIT_DELETE);
-    menu.addSeparator();
-    QAction* pNew = add(menu, "New pattern...", ID_PATTERN_NEW);
-    QMenu* pSetPattern = menu.addMenu("Set pattern");
-    add(*pSetPattern, "None", ID_SETPATTERN_NONE);
+
+    if (pSetPattern != nullptr)
     {
+        // Everything after "None" is rebuilt from the cursor channel's pattern list.
+        const QList<QAction*> entries = pSetPattern->actions();
+        for (QAction* pEntry : entries)
+            if (pEntry != action(ID_SETPATTERN_NONE))
+                pSetPattern->removeAction(pEntry);
         CSoundDoc* pDoc = GetDocument();
         std::lock_guard lock(pDoc->Guard());
         const int nChannel = pDoc->m_sequenceCursor.channel;
@@ -431,29 +463,20 @@ void CSoundSequenceView::BuildContextMenu(QMenu& menu)
                     QString("%1. %2")
                         .arg(QChar(cKey))
                         .arg(QString::fromStdString(ToDisplayUtf8(patterns[i]->GetName())));
+                QAction* pEntry = pSetPattern->addAction(text);
                 // Entries beyond the command range have nothing to act on them.
-                add(*pSetPattern, text, ID_SETPATTERN_FIRST + static_cast<unsigned>(i));
+                const UINT nID = ID_SETPATTERN_FIRST + static_cast<UINT>(i);
+                connect(pEntry, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
             }
         }
     }
-    menu.addSeparator();
-    QMenu* pRange = menu.addMenu("Play range");
-    add(*pRange, "Set start position", ID_RANGE_START);
-    add(*pRange, "Set end position", ID_RANGE_END);
-    menu.addSeparator();
-    add(menu, "Properties...", ID_PATTERN_PROPERTIES);
 
-    if (bHasPattern)
-    {
-        menu.setDefaultAction(pEdit);
-    }
-    else
-    {
-        menu.setDefaultAction(pNew);
-        pCut->setEnabled(false);
-        pCopy->setEnabled(false);
-        pDelete->setEnabled(false);
-    }
+    const bool bHasPattern = GetCursorPattern() != nullptr;
+    if (QAction* pDefault = action(bHasPattern ? ID_PATTERN_EDIT : ID_PATTERN_NEW))
+        menu.setDefaultAction(pDefault);
+    for (UINT nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE})
+        if (QAction* pAction = action(nID))
+            pAction->setEnabled(bHasPattern);
 }
 
 void CSoundSequenceView::contextMenuEvent(QContextMenuEvent* pEvent)
