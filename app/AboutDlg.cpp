@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
+CAboutDlg::CAboutDlg(const QString& strDevice, QWidget* pParent) : QDialog(pParent)
 {
     setWindowTitle(QString::fromUtf8(g_pszAboutTitle));
     setObjectName(QStringLiteral("AboutDlg"));
@@ -23,8 +23,14 @@ CAboutDlg::CAboutDlg(QWidget* pParent) : QDialog(pParent)
     pVersion->setObjectName(QStringLiteral("VersionLine"));
     pText->addWidget(pVersion);
     pText->addWidget(new QLabel(QStringLiteral("Sound editor for AGI sound resources"), this));
-    pText->addWidget(new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(TARVOK_VERSION)), this));
+    pText->addWidget(
+        new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(TARVOK_VERSION)), this));
     pText->addWidget(new QLabel(QStringLiteral("Copyright \u00A9 Zantiva Software"), this));
+    auto* pDevice = new QLabel(QStringLiteral("Sound output: %1")
+                                   .arg(strDevice.isEmpty() ? QStringLiteral("off") : strDevice),
+                               this);
+    pDevice->setObjectName(QStringLiteral("DeviceLine"));
+    pText->addWidget(pDevice);
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -7,5 +7,6 @@ class CAboutDlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget* pParent = nullptr);
+    // strDevice names the sound output in use; empty when sound is off.
+    explicit CAboutDlg(const QString& strDevice, QWidget* pParent = nullptr);
 };

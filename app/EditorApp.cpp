@@ -54,6 +54,40 @@ bool IsSameFile(const std::string& a, const std::string& b)
 }
 } // namespace
 
+// Hands the play thread's row reports to the view's thread. A report is counted only if the
+// view still exists (so its document does too) and its playback is still the current one.
+class CViewRowSink : public ISoundRowSink
+{
+public:
+    CViewRowSink(CSoundPlayThread* pThread, CSoundBase* pView) : m_pThread(pThread), m_pView(pView)
+    {
+    }
+
+    bool IsFor(const CSoundBase* pView) const { return m_pView == pView; }
+
+    void PostRowPlayed(std::uint32_t nGeneration) override
+    {
+        QMetaObject::invokeMethod(
+            m_pView.data() != nullptr ? static_cast<QObject*>(m_pView.data()) : qApp,
+            [pThread = m_pThread, pView = m_pView, nGeneration]
+            {
+                if (pView == nullptr)
+                    return;
+                CSoundDoc* pDoc = pView->GetDocument();
+                if (!pThread->AcceptRowPlayed(pDoc, nGeneration))
+                    return;
+                for (IDocumentView* pDocView : pDoc->GetViews())
+                    if (auto* pSoundView = dynamic_cast<CSoundBase*>(pDocView))
+                        pSoundView->DrawPlayPosition();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    CSoundPlayThread* m_pThread;
+    QPointer<CSoundBase> m_pView;
+};
+
 CEditorApp* AfxGetEditorApp()
 {
     return g_pApp;
@@ -107,6 +141,8 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     }
     m_pMainWnd->resize(kDefaultMainSize);
     CSoundDoc::SetCloseListener(this);
+    CSoundBase::SetHost(this);
+    CSoundBase::SetTransport(this);
 
     RegisterShellFileTypes();
 
@@ -129,6 +165,10 @@ int CEditorApp::ExitInstance()
     CloseAllDocuments();
     StopPlayThread();
     CSoundDoc::SetCloseListener(nullptr);
+    if (CSoundBase::GetHost() == this)
+        CSoundBase::SetHost(nullptr);
+    if (CSoundBase::GetTransport() == this)
+        CSoundBase::SetTransport(nullptr);
     delete m_pHelpWindow;
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
@@ -142,8 +182,8 @@ void CEditorApp::RegisterShellFileTypes()
     if (!resource.open(QIODevice::ReadOnly))
         return;
     const QByteArray definition = resource.readAll();
-    const QString mimeDir =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/mime");
+    const QString mimeDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                            QStringLiteral("/mime");
     if (mimeDir.startsWith(QLatin1Char('/')) == false)
         return;
     const QString target = mimeDir + QStringLiteral("/packages/tarvok-sound.xml");
@@ -249,8 +289,8 @@ void CEditorApp::UpdateFrameTitles(const CSoundDoc* pDoc) const
     const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
     const QString title = QString::fromStdString(ToDisplayUtf8(pDoc->GetTitle()));
     for (std::size_t i = 0; i < frames.size(); ++i)
-        frames[i]->setWindowTitle(frames.size() == 1 ? title
-                                                     : QStringLiteral("%1:%2").arg(title).arg(i + 1));
+        frames[i]->setWindowTitle(
+            frames.size() == 1 ? title : QStringLiteral("%1:%2").arg(title).arg(i + 1));
 }
 
 bool CEditorApp::SaveModified(CSoundDoc* pDoc)
@@ -398,7 +438,9 @@ void CEditorApp::OnFileImport()
 
 void CEditorApp::OnAppAbout()
 {
-    CAboutDlg dialog(m_pMainWnd);
+    const std::string device =
+        m_pPlayThread != nullptr ? m_pPlayThread->GetDeviceDescription() : std::string();
+    CAboutDlg dialog(QString::fromStdString(device), m_pMainWnd);
     dialog.exec();
 }
 
@@ -489,14 +531,57 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     }
 }
 
-void CEditorApp::OnDocumentClosing(CSoundDoc*)
+void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
 {
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->OnDocumentClosing(pDoc);
+}
+
+void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundBase* pView)
+{
+    if (m_pPlayThread == nullptr)
+        return;
+    ISoundRowSink* pSink = nullptr;
+    if (pView != nullptr)
+    {
+        auto& pEntry = m_rowSinks[pView];
+        // A view made at the address of one that is gone gets its own receiver; the old one
+        // stays, as the thread may still be reporting to it.
+        if (pEntry != nullptr && !pEntry->IsFor(pView))
+            m_retiredRowSinks.push_back(std::move(pEntry));
+        if (pEntry == nullptr)
+            pEntry = std::make_unique<CViewRowSink>(m_pPlayThread, pView);
+        pSink = pEntry.get();
+    }
+    m_pPlayThread->PostPlay(pDoc, pSink);
+}
+
+void CEditorApp::PostStop()
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostStop();
+}
+
+void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPreview(pDoc, nNote);
 }
 
 void CEditorApp::StartPlayThread()
 {
+    // With sound off the thread still runs, so the editors' requests go somewhere.
+    m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
+    m_pPlayThread->CreateThread();
 }
 
 void CEditorApp::StopPlayThread()
 {
+    if (m_pPlayThread == nullptr)
+        return;
+    m_pPlayThread->QuitAndWait();
+    delete m_pPlayThread;
+    m_pPlayThread = nullptr;
+    m_retiredRowSinks.clear();
+    m_rowSinks.clear();
 }

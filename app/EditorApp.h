@@ -2,25 +2,32 @@
 
 #include "app/CommandTarget.h"
 #include "app/RecentFileList.h"
+#include "playback/SoundPlayThread.h"
 #include "resources/Resource.h"
 #include "sound/SoundDoc.h"
+#include "views/SoundBase.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 class CMainFrame;
 class CSoundFrame;
-class CSoundPlayThread;
+class CViewRowSink;
 
 // The application: start-up and shutdown, the sound document template (New, Open, Save,
 // Close, the recent-file list), Import and About, and the services the editors use (the
 // status bar's idle prompt, the sound toolbar, the play thread).
-class CEditorApp : public QObject, public ICommandTarget, public IDocumentCloseListener
+class CEditorApp : public QObject,
+                   public ICommandTarget,
+                   public IDocumentCloseListener,
+                   public ISoundViewHost,
+                   public ISoundTransport
 {
     Q_OBJECT
 public:
@@ -38,9 +45,16 @@ public:
     void OnFileOpen();
     void OnFileImport();
 
-    void SetIdleMessage(UINT nID);
-    void ShowToolbar(UINT nID, bool bShow);
-    bool IsToolbarVisible(UINT nID) const;
+    void SetIdleMessage(UINT nID) override;
+    void ShowToolbar(UINT nID, bool bShow) override;
+    bool IsToolbarVisible(UINT nID) const override;
+
+    // The sound device the play thread opens; the default one unless replaced before start.
+    void SetAudioDeviceFactory(AudioDeviceFactory openDevice)
+    {
+        m_openDevice = std::move(openDevice);
+    }
+    bool IsSoundDisabled() const { return m_bNoSound; }
 
     // Document template. An empty path makes a new document. An already open document is
     // activated instead of being opened twice. Null when the document could not be made.
@@ -70,6 +84,10 @@ public:
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
     void OnDocumentClosing(CSoundDoc* pDoc) override;
 
+    void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) override;
+    void PostStop() override;
+    void PostPreview(CSoundDoc* pDoc, int nNote) override;
+
     CSoundPlayThread* m_pPlayThread = nullptr;
     UINT m_nIdleMessageID = AFX_IDS_IDLEMESSAGE;
 
@@ -83,6 +101,11 @@ private:
     int m_nUntitledCount = 0;
     CRecentFileList m_recentFiles;
     bool m_bNoSound = false;
+    AudioDeviceFactory m_openDevice = CSoundPlayThread::OpenDefaultDevice;
+    // Row-report receivers handed to the play thread, one per view that started playback.
+    // They stay until the thread has ended, as it may still hold one.
+    std::map<const CSoundBase*, std::unique_ptr<CViewRowSink>> m_rowSinks;
+    std::vector<std::unique_ptr<CViewRowSink>> m_retiredRowSinks;
     QPointer<QWidget> m_pHelpWindow;
 };
 

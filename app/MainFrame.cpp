@@ -56,7 +56,11 @@ CMainFrame::CMainFrame(CEditorApp* pApp) : m_pApp(pApp)
     setObjectName(QStringLiteral("MainFrame"));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // Sound windows still open go with the base class; nothing may be updated for them then.
+    m_bDestroying = true;
+}
 
 bool CMainFrame::OnCreate()
 {
@@ -88,7 +92,8 @@ bool CMainFrame::OnCreate()
     {
         auto* pPane = new QLabel(pStatusBar);
         pPane->setObjectName(QString::fromLatin1(indicator));
-        pPane->setMinimumWidth(pPane->fontMetrics().horizontalAdvance(QString::fromLatin1(indicator)) + 8);
+        pPane->setMinimumWidth(
+            pPane->fontMetrics().horizontalAdvance(QString::fromLatin1(indicator)) + 8);
         pStatusBar->addPermanentWidget(pPane);
     }
 
@@ -154,7 +159,8 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
     std::map<int, QMenu*> open; // the popup being filled at each level
     for (const MenuEntry& entry : GetMenuResource(nID))
     {
-        const QString text = entry.pszText != nullptr ? QString::fromUtf8(entry.pszText) : QString();
+        const QString text =
+            entry.pszText != nullptr ? QString::fromUtf8(entry.pszText) : QString();
         if (entry.nLevel == 0)
         {
             auto* pMenu = new QMenu(text, this);
@@ -170,7 +176,8 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
         {
             QMenu* pSubMenu = pParent->addMenu(text);
             open[entry.nLevel] = pSubMenu;
-            connect(pSubMenu, &QMenu::aboutToShow, this, [this, pSubMenu] { UpdateMenu(pSubMenu); });
+            connect(pSubMenu, &QMenu::aboutToShow, this,
+                    [this, pSubMenu] { UpdateMenu(pSubMenu); });
         }
         else
             pParent->addAction(CreateCommandAction(entry.nID, text, pParent));
@@ -212,6 +219,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
 {
+    if (m_bDestroying)
+        return;
     // The toolkit reports "nothing active" also when the whole program loses the focus; the
     // window that will be active again is what decides the menu.
     SwitchMenu(GetActiveSoundFrame() != nullptr ? IDR_SOUNDTYPE : IDR_MAINFRAME);
@@ -340,7 +349,8 @@ void CMainFrame::UpdateRecentFileMenu(QMenu* pMenu)
     pPlaceholder->setVisible(count == 0);
     for (int i = 0; i < count; ++i)
     {
-        QAction* pAction = CreateCommandAction(ID_FILE_MRU_FILE1 + i, list.GetDisplayName(i), pMenu);
+        QAction* pAction =
+            CreateCommandAction(ID_FILE_MRU_FILE1 + i, list.GetDisplayName(i), pMenu);
         pAction->setProperty(kDynamicProperty, ID_FILE_MRU_FILE1);
         pMenu->insertAction(pPlaceholder, pAction);
     }

@@ -93,4 +93,5 @@ private:
     // Bars whose visibility changes when pending events are done.
     QHash<const QToolBar*, bool> m_pendingShow;
     class QTimer* m_pIdleTimer = nullptr;
+    bool m_bDestroying = false;
 };

@@ -91,8 +91,8 @@ int RunMessageBox(const QString& text, unsigned nType, const QString& caption)
 int CQtMessageSink::ShowMessage(const std::string& text, unsigned nType, const std::string& caption)
 {
     const QString strText = QString::fromStdString(text);
-    const QString strCaption = QString::fromStdString(
-        caption.empty() ? LoadResourceString(AFX_IDS_APP_TITLE) : caption);
+    const QString strCaption =
+        QString::fromStdString(caption.empty() ? LoadResourceString(AFX_IDS_APP_TITLE) : caption);
     if (QThread::currentThread() != qApp->thread())
     {
         // Another thread (the play thread reporting its device) must not wait for the person:
@@ -131,7 +131,7 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
     QFileDialog dialog(DialogParent());
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
-                                                              : QFileDialog::AnyFile);
+                                                               : QFileDialog::AnyFile);
     const QStringList filters = TranslateFileFilter(request.strFilter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);

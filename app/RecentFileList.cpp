@@ -57,8 +57,9 @@ QString CRecentFileList::GetDisplayName(int nIndex) const
     if (nIndex < 0 || nIndex >= m_entries.size())
         return {};
     const QFileInfo info(m_entries[nIndex]);
-    QString name = info.absolutePath() == QDir::currentPath() ? info.fileName()
-                                                              : QDir::toNativeSeparators(info.filePath());
+    QString name = info.absolutePath() == QDir::currentPath()
+                       ? info.fileName()
+                       : QDir::toNativeSeparators(info.filePath());
     name.replace(QLatin1Char('&'), QStringLiteral("&&"));
     return QStringLiteral("&%1 %2").arg(nIndex + 1).arg(name);
 }

@@ -65,8 +65,8 @@ QIcon CommandIcon(UINT nID)
                 p.setBrush(QColor(230, 200, 80));
                 p.drawRect(QRectF(1.5, 4.5, 12, 8));
                 p.setBrush(QColor(250, 225, 120));
-                p.drawPolygon(QPolygonF(
-                    {QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 12.5), QPointF(1.5, 12.5)}));
+                p.drawPolygon(QPolygonF({QPointF(3.5, 7.5), QPointF(15.5, 7.5), QPointF(13.5, 12.5),
+                                         QPointF(1.5, 12.5)}));
                 p.drawLine(QPointF(9.5, 1.5), QPointF(13.5, 1.5));
                 p.drawLine(QPointF(13.5, 1.5), QPointF(13.5, 4.5));
             });
@@ -128,10 +128,9 @@ QIcon CommandIcon(UINT nID)
                 if (nID == ID_CONTEXT_HELP)
                 {
                     p.setBrush(Qt::white);
-                    p.drawPolygon(QPolygonF({QPointF(0.5, 0.5), QPointF(0.5, 10.5),
-                                             QPointF(3, 8), QPointF(5.5, 12.5),
-                                             QPointF(6.5, 11.5), QPointF(4.5, 7.5),
-                                             QPointF(7.5, 7.5)}));
+                    p.drawPolygon(QPolygonF({QPointF(0.5, 0.5), QPointF(0.5, 10.5), QPointF(3, 8),
+                                             QPointF(5.5, 12.5), QPointF(6.5, 11.5),
+                                             QPointF(4.5, 7.5), QPointF(7.5, 7.5)}));
                 }
                 QFont font = p.font();
                 font.setPixelSize(12);

@@ -8,7 +8,6 @@
 
 class CSoundDoc;
 
-
 // The window of one sound document: a splitter with the sequence editor on the left and the
 // pattern editor on the right. A document may have several of these (Window, New Window).
 class CSoundFrame : public QMdiSubWindow, public ICommandTarget

@@ -1,0 +1,133 @@
+#pragma once
+
+// What the shell tests share: the message and file interfaces answered from a script, an
+// application started with them, and a main() that keeps settings in a folder of its own.
+
+#include "app/EditorApp.h"
+#include "app/MainFrame.h"
+#include "framework/UserInterface.h"
+#include "views/SoundFrame.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Records each message; answers from a queue, then "No" to questions and OK to the rest.
+class CScriptedMessages : public IMessageSink
+{
+public:
+    CScriptedMessages() { SetMessageSink(this); }
+    ~CScriptedMessages() override { SetMessageSink(nullptr); }
+
+    int ShowMessage(const std::string& text, unsigned nType, const std::string&) override
+    {
+        texts.push_back(text);
+        types.push_back(nType);
+        if (!answers.empty())
+        {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        const unsigned buttons = nType & MB_TYPEMASK;
+        return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDNO : IDOK;
+    }
+
+    std::vector<std::string> texts;
+    std::vector<unsigned> types;
+    std::deque<int> answers;
+};
+
+// Answers file choosers from a queue of paths; an empty queue cancels.
+class CScriptedFileNames : public IFileNameSource
+{
+public:
+    CScriptedFileNames() { SetFileNameSource(this); }
+    ~CScriptedFileNames() override { SetFileNameSource(nullptr); }
+
+    bool AskFileName(const FileDialogRequest& request, std::string& path) override
+    {
+        requests.push_back(request);
+        if (answers.empty())
+            return false;
+        path = answers.front();
+        answers.pop_front();
+        return true;
+    }
+
+    std::vector<FileDialogRequest> requests;
+    std::deque<std::string> answers;
+};
+
+// One run of the program, from start-up to exit.
+class CShell
+{
+public:
+    CShell() = default;
+    ~CShell() { Quit(); }
+
+    bool Start(const QStringList& arguments = {QStringLiteral("--no-sound")},
+               AudioDeviceFactory openDevice = {})
+    {
+        app = std::make_unique<CEditorApp>();
+        if (openDevice)
+            app->SetAudioDeviceFactory(std::move(openDevice));
+        return app->InitInstance(arguments);
+    }
+
+    // Closes the main window as the person would (questions answered "No"), then exits.
+    void Quit()
+    {
+        if (app == nullptr)
+            return;
+        if (Frame() != nullptr && Frame()->isVisible())
+            Frame()->close();
+        app->ExitInstance();
+        app.reset();
+    }
+
+    CMainFrame* Frame() const { return app->GetMainFrame(); }
+    QList<QMdiSubWindow*> Windows() const { return Frame()->GetMdiArea()->subWindowList(); }
+    CSoundFrame* ActiveFrame() const { return Frame()->GetActiveSoundFrame(); }
+    CSoundDoc* ActiveDoc() const { return app->GetActiveDocument(); }
+    // Lets deferred deletions and delayed bar changes happen.
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+        {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        }
+    }
+
+    CScriptedMessages messages;
+    CScriptedFileNames files;
+    std::unique_ptr<CEditorApp> app;
+};
+
+inline QString SoundsDir()
+{
+    return QStringLiteral(TARVOK_SOUNDS_DIR);
+}
+
+// Settings and shared data go to a temporary folder for the whole run.
+#define TARVOK_SHELL_TEST_MAIN(TestClass)                                                          \
+    int main(int argc, char* argv[])                                                               \
+    {                                                                                              \
+        QTemporaryDir home;                                                                        \
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));    \
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));        \
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                                         \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication application(argc, argv);                                                      \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

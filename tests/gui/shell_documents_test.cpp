@@ -1,0 +1,356 @@
+// The application's document commands: start-up, New, Open, Import, Save, Close, the
+// recent-file list, dropped files, several windows on one document, and exit with the
+// play thread running.
+
+#include "ShellTestSupport.h"
+
+#include "playback/VirtualAudioDevice.h"
+#include "sound/SoundPattern.h"
+
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
+
+namespace
+{
+std::string MakeDocumentFile(const QTemporaryDir& dir, const QString& name)
+{
+    const std::string path = QFile::encodeName(dir.filePath(name)).toStdString();
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    doc.CreatePattern(1, 8, "marker");
+    if (!doc.OnSaveDocument(path))
+        return {};
+    return path;
+}
+
+QStringList WindowTitles(const CShell& shell)
+{
+    QStringList titles;
+    for (QMdiSubWindow* pWindow : shell.Windows())
+        titles.append(pWindow->windowTitle());
+    return titles;
+}
+
+// A new document: pattern "000" of 16 rows placed at 0 on Voice0 and nothing else.
+bool HoldsNewDocumentContents(CSoundDoc* pDoc)
+{
+    std::lock_guard lock(pDoc->Guard());
+    if (pDoc->m_patterns[0].size() != 1 || pDoc->m_sequence[0].size() != 1)
+        return false;
+    for (int channel = 1; channel < kChannelCount; ++channel)
+        if (!pDoc->m_patterns[channel].empty() || !pDoc->m_sequence[channel].empty())
+            return false;
+    const CSoundPattern* pPattern = pDoc->m_patterns[0].front().get();
+    return pPattern->GetName() == "000" && pPattern->GetRows() == 16 &&
+           pDoc->m_sequence[0].begin()->first == 0;
+}
+} // namespace
+
+class ShellDocumentsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QSettings().clear();
+        QSettings().sync();
+    }
+
+    void startsWithSound1AndNewGivesSound2()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("Sound1")});
+        QCOMPARE(shell.Frame()->windowTitle(), QStringLiteral("Tarvok - Sound1"));
+        QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()));
+        QVERIFY(!shell.ActiveDoc()->IsModified());
+
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        QCOMPARE(WindowTitles(shell),
+                 (QStringList{QStringLiteral("Sound1"), QStringLiteral("Sound2")}));
+        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound2"));
+        QVERIFY(shell.messages.texts.empty());
+    }
+
+    void commandLine()
+    {
+        QTemporaryDir dir;
+        const std::string path = MakeDocumentFile(dir, QStringLiteral("tune.tks"));
+        QVERIFY(!path.empty());
+        {
+            CShell shell;
+            QVERIFY(shell.Start({QStringLiteral("--no-sound"), QString::fromStdString(path)}));
+            QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("tune.tks")});
+            QCOMPARE(shell.ActiveDoc()->m_patterns[1].front()->GetName(), std::string("marker"));
+            QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
+                     QStringList{QString::fromStdString(path)});
+        }
+        QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
+                 QString::fromStdString(path));
+
+        // A document that cannot be opened ends the start, after its message.
+        CShell missing;
+        QVERIFY(!missing.Start(
+            {QStringLiteral("--no-sound"), dir.filePath(QStringLiteral("absent.tks"))}));
+        QCOMPARE(missing.messages.texts.size(), std::size_t(1));
+        CShell unknown;
+        QVERIFY(!unknown.Start({QStringLiteral("--loud")}));
+    }
+
+    void openingAnOpenDocumentActivatesIt()
+    {
+        QTemporaryDir dir;
+        const std::string path = MakeDocumentFile(dir, QStringLiteral("once.tks"));
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {path, path};
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(3));
+        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("once.tks"));
+        QVERIFY(shell.files.requests.front().bOpen);
+        QCOMPARE(shell.files.requests.front().strFilter,
+                 std::string("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"));
+    }
+
+    void cancelledChoosersChangeNothing()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QCOMPARE(shell.files.requests.size(), std::size_t(2));
+        QCOMPARE(shell.files.requests.front().strFilter,
+                 std::string("AGI Sound Resources (*.*)|*.*||"));
+        QVERIFY(shell.files.requests.front().bFileMustExist);
+        QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("Sound1")});
+        QVERIFY(shell.messages.texts.empty());
+    }
+
+    void importOpensANewWindow_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("sound resource")
+            << SoundsDir() + QStringLiteral("/countryoforigin-sound001.agi") << true;
+        QTest::newRow("damaged") << QStringLiteral("damaged") << false;
+    }
+
+    void importOpensANewWindow()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, valid);
+        QTemporaryDir dir;
+        if (!valid)
+        {
+            file = dir.filePath(file);
+            QFile damaged(file);
+            QVERIFY(damaged.open(QIODevice::WriteOnly));
+            damaged.write("\x08\x00\x7f", 3);
+        }
+        QVERIFY(QFile::exists(file));
+
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {QFile::encodeName(file).toStdString()};
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
+        QCOMPARE(WindowTitles(shell),
+                 (QStringList{QStringLiteral("Sound1"), QStringLiteral("Sound2")}));
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound2"));
+        if (valid)
+        {
+            QVERIFY(shell.messages.texts.empty());
+            QVERIFY(!HoldsNewDocumentContents(pDoc));
+            QVERIFY(!pDoc->m_rawData.empty());
+            QVERIFY(pDoc->IsModified());
+        }
+        else
+        {
+            QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+            QVERIFY(HoldsNewDocumentContents(pDoc));
+        }
+    }
+
+    void closingAModifiedDocumentAsks()
+    {
+        QTemporaryDir dir;
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.ActiveDoc()->SetModifiedFlag();
+
+        shell.messages.answers = {IDCANCEL};
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound1?"});
+        QCOMPARE(shell.messages.types.front(), unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(1));
+
+        // Closing the window itself asks the same; "Yes" saves under the chosen name.
+        const std::string path =
+            QFile::encodeName(dir.filePath(QStringLiteral("kept.tks"))).toStdString();
+        shell.messages.answers = {IDYES};
+        shell.files.answers = {path};
+        QVERIFY(shell.ActiveFrame()->close());
+        shell.Settle();
+        QVERIFY(shell.app->GetDocuments().empty());
+        QVERIFY(shell.Windows().isEmpty());
+        QCOMPARE(shell.files.requests.back().strFileName, std::string("Sound1.tks"));
+        QVERIFY(shell.files.requests.back().bOverwritePrompt);
+        CSoundDoc reloaded;
+        QVERIFY(reloaded.OnOpenDocument(path));
+
+        // "No" closes without saving; a document without changes closes without a question.
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        shell.ActiveDoc()->SetModifiedFlag();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        shell.messages.texts.clear();
+        shell.messages.answers = {IDNO};
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        shell.Settle();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        shell.Settle();
+        QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound2?"});
+        QVERIFY(shell.app->GetDocuments().empty());
+    }
+
+    void quittingCanBeCancelled()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.ActiveDoc()->SetModifiedFlag();
+        shell.messages.answers = {IDCANCEL};
+        QVERIFY(!shell.Frame()->close());
+        QVERIFY(shell.Frame()->isVisible());
+        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(1));
+    }
+
+    void saveAsRenamesAndRemembers()
+    {
+        QTemporaryDir dir;
+        CShell shell;
+        QVERIFY(shell.Start());
+        QStringList expected;
+        for (int i = 1; i <= 5; ++i)
+        {
+            const QString path = dir.filePath(QStringLiteral("song%1.tks").arg(i));
+            shell.files.answers = {QFile::encodeName(path).toStdString()};
+            QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS));
+            expected.prepend(path);
+        }
+        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("song5.tks"));
+        QCOMPARE(shell.Frame()->windowTitle(), QStringLiteral("Tarvok - song5.tks"));
+        expected.removeLast();
+        QCOMPARE(shell.app->GetRecentFileList().GetEntries(), expected);
+        QSettings settings;
+        for (int i = 1; i <= 4; ++i)
+            QCOMPARE(settings.value(QStringLiteral("Recent File List/File%1").arg(i)).toString(),
+                     expected[i - 1]);
+        QVERIFY(!settings.contains(QStringLiteral("Recent File List/File5")));
+
+        // Save writes to the document's own file without asking.
+        shell.ActiveDoc()->SetModifiedFlag();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(!shell.ActiveDoc()->IsModified());
+        QCOMPARE(shell.files.requests.size(), std::size_t(5));
+    }
+
+    void recentFilesOpenAndMissingOnesAreForgotten()
+    {
+        QTemporaryDir dir;
+        const std::string kept = MakeDocumentFile(dir, QStringLiteral("kept.tks"));
+        const std::string gone = MakeDocumentFile(dir, QStringLiteral("gone.tks"));
+        {
+            QSettings settings;
+            settings.setValue(QStringLiteral("Recent File List/File1"),
+                              QString::fromStdString(gone));
+            settings.setValue(QStringLiteral("Recent File List/File2"),
+                              QString::fromStdString(kept));
+        }
+        QVERIFY(QFile::remove(QString::fromStdString(gone)));
+        CShell shell;
+        QVERIFY(shell.Start());
+        QVERIFY(shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 1).m_bEnabled);
+        QVERIFY(!shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 2).m_bEnabled);
+
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("kept.tks"));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+        QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+        QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
+                 QStringList{QString::fromStdString(kept)});
+    }
+
+    void droppedFilesOpen()
+    {
+        QTemporaryDir dir;
+        const std::string path = MakeDocumentFile(dir, QStringLiteral("dropped.tks"));
+        CShell shell;
+        QVERIFY(shell.Start());
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        const QPoint centre = shell.Frame()->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shell.Frame(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(shell.Frame(), &drop);
+        QCOMPARE(WindowTitles(shell),
+                 (QStringList{QStringLiteral("Sound1"), QStringLiteral("dropped.tks")}));
+    }
+
+    void severalWindowsOnOneDocument()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->SetModifiedFlag();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
+        QCOMPARE(WindowTitles(shell),
+                 (QStringList{QStringLiteral("Sound1:1"), QStringLiteral("Sound1:2")}));
+        QCOMPARE(shell.ActiveDoc(), pDoc);
+
+        // Only the last window of a document asks to save.
+        QVERIFY(shell.ActiveFrame()->close());
+        shell.Settle();
+        QVERIFY(shell.messages.texts.empty());
+        QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("Sound1")});
+        shell.messages.answers = {IDCANCEL};
+        QVERIFY(!shell.Windows().front()->close());
+        QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(1));
+    }
+
+    void quittingWhilePlayingEndsThePlayThreadFirst()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        QVERIFY(shell.Start({},
+                            [&pDevice]
+                            {
+                                auto device = std::make_unique<CVirtualAudioDevice>();
+                                pDevice = device.get();
+                                return device;
+                            }));
+        CSoundPlayThread* pThread = shell.app->m_pPlayThread;
+        QVERIFY(pThread != nullptr);
+        QVERIFY(pThread->WaitUntilHandled());
+        QVERIFY(pDevice != nullptr);
+
+        shell.app->PostPlay(shell.ActiveDoc(), nullptr);
+        QVERIFY(pThread->WaitUntilHandled());
+        QVERIFY(pDevice->SnapshotStream().bPlaying);
+
+        // Closing the window stops the sound before its document goes; exit then joins.
+        QVERIFY(shell.Frame()->close());
+        QVERIFY(shell.app->GetDocuments().empty());
+        QVERIFY(!pDevice->SnapshotStream().bPlaying);
+        shell.app->ExitInstance();
+        QVERIFY(shell.app->m_pPlayThread == nullptr);
+    }
+};
+
+TARVOK_SHELL_TEST_MAIN(ShellDocumentsTest)
+#include "shell_documents_test.moc"
