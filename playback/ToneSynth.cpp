@@ -69,6 +69,10 @@ unsigned CToneSynth::RowBytes(int beatsPerMinute, int tracksPerBeat)
 unsigned CToneSynth::BlocksForRowBytes(unsigned rowBytes)
 {
     const unsigned n = kBytesPerSecond / rowBytes;
+    // With rows of a second or more, two rows would put the row being written into the slot
+    // that starts playing at that moment; four keep a whole row between writer and cursor.
+    if (n == 0)
+        return 4;
     return n + n % 2 + 2;
 }
 

@@ -52,7 +52,7 @@ public:
 
     // Bytes per row for a tempo: a whole number of samples.
     static unsigned RowBytes(int beatsPerMinute, int tracksPerBeat);
-    // Rows in the stream buffer for a row length: even and at least 2.
+    // Rows in the stream buffer for a row length: even and at least 4.
     static unsigned BlocksForRowBytes(unsigned rowBytes);
     // 1 at attenuation 0 down to 0.02 at 14; 0 at 15 and above.
     static double Amplitude(int attenuation);
@@ -64,8 +64,8 @@ public:
     // Forgets the channel pattern state and the queues and frees the row buffers.
     void Release();
 
-    // Entries a queue holds while playing. The renderer looks one row ahead, so the queue
-    // never holds fewer than three even when the stream buffer has only two rows.
+    // Entries a queue holds while playing. The renderer reads three (previous, current and
+    // next row), so the queue never holds fewer than three whatever the buffer's rows.
     unsigned QueueLength() const { return m_nBlocks < 3 ? 3 : m_nBlocks; }
     unsigned GetSamplesPerRow() const { return m_nSamples; }
 

@@ -140,9 +140,12 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
     }
     thread.PostPlay(&doc, &view);
     thread.WaitUntilHandled();
-    doc.OnCloseDocument();
+    // The editor stands for the user interface thread, which also closes the document.
     bDone.store(true);
     editor.join();
+    CSoundDoc::SetCloseListener(&thread);
+    doc.OnCloseDocument();
+    CSoundDoc::SetCloseListener(nullptr);
     clock.join();
     thread.QuitAndWait();
 

@@ -301,6 +301,37 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     }
 }
 
+TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
+{
+    // 30 x 1: two seconds a row. Two slots would have the first row written into the slot
+    // that starts playing at that very notification.
+    m_doc.m_nBeatsPerMinute = 30;
+    m_doc.m_nTracksPerBeat = 1;
+    m_doc.m_nRangeEnd = 2;
+    const unsigned row = 88200;
+    m_thread->PostPlay(&m_doc, &m_view);
+    m_thread->WaitUntilHandled();
+    auto snapshot = m_pDevice->SnapshotStream();
+    EXPECT_EQ(snapshot.nBytes, 4 * row * 2);
+    EXPECT_EQ(snapshot.positions, (std::vector<unsigned>{176398, 352798, 529198, 705598}));
+
+    m_pDevice->Advance(row);
+    m_thread->WaitUntilHandled();
+    snapshot = m_pDevice->SnapshotStream();
+    EXPECT_EQ(snapshot.nCursor, row * 2);
+    const auto expected = Offline(0, 2);
+    EXPECT_TRUE(
+        std::equal(expected.begin(), expected.begin() + row, snapshot.samples.begin() + 2 * row));
+    EXPECT_TRUE(std::all_of(snapshot.samples.begin() + row, snapshot.samples.begin() + 2 * row,
+                            [](std::int16_t s) { return s == 0; }));
+    m_pDevice->Advance(row);
+    m_thread->WaitUntilHandled();
+    EXPECT_TRUE(m_view.Take().empty());
+    m_pDevice->Advance(row);
+    m_thread->WaitUntilHandled();
+    EXPECT_EQ(m_view.Take().size(), 1u);
+}
+
 TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndRefusesMessages)
 {
     CRecordingMessages messages;

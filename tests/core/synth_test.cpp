@@ -85,7 +85,8 @@ TEST(ToneSynth, RowLengthAndBufferRowsFollowTheTempo)
 
     EXPECT_EQ(CToneSynth::BlocksForRowBytes(11026), 10u);
     EXPECT_EQ(CToneSynth::BlocksForRowBytes(88200), 4u);
-    EXPECT_EQ(CToneSynth::BlocksForRowBytes(88202), 2u);
+    EXPECT_EQ(CToneSynth::BlocksForRowBytes(88202), 4u);
+    EXPECT_EQ(CToneSynth::BlocksForRowBytes(5292000), 4u);
 
     CSoundDoc doc;
     ResetDoc(doc, 100, 4, 0, 2);
@@ -275,7 +276,7 @@ TEST(ToneSynth, RowsShorterThanARampKeepBothRampsInside)
 TEST(ToneSynth, TemposBelowOneRowPerSecondStillSeeTheNextRow)
 {
     CSoundDoc doc;
-    // 30 x 1: 88200 samples a row, a stream buffer of only two rows.
+    // 30 x 1: 88200 samples a row.
     ResetDoc(doc, 30, 1, 0, 2);
     Place(doc, 0, 0, {69, 255, NOTE_OFF});
     const auto samples = Render(doc);
