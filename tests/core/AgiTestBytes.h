@@ -1,10 +1,9 @@
 #pragma once
-// Building blocks of AGI sound resources and documents for the converter tests.
+// AGI sound resources and documents for the converter tests.
 
 #include "sound/SoundDoc.h"
 
 #include <array>
-#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -16,60 +15,70 @@ inline std::string Bytes(std::initializer_list<int> values)
     return out;
 }
 
-inline const std::string kChannelEnd = Bytes({0xFF, 0xFF});
-
-inline std::string Record(int duration, int byte2, int byte3, int byte4)
+inline std::string Record(int ticks, int byte2, int byte3, int byte4)
 {
-    return Bytes({duration & 0xFF, (duration >> 8) & 0xFF, byte2, byte3, byte4});
+    return Bytes({ticks & 0xFF, (ticks >> 8) & 0xFF, byte2, byte3, byte4});
 }
 
-inline std::string ToneRecord(int channel, int duration, int divisor, int atten)
+inline std::string Tone(int channel, int ticks, int divisor, int atten)
 {
-    return Record(duration, (divisor >> 4) & 0x3F, 0x80 + 32 * channel + (divisor & 0x0F),
+    return Record(ticks, (divisor >> 4) & 0x3F, 0x80 + 32 * channel + (divisor & 0x0F),
                   0x90 + 32 * channel + atten);
 }
 
-inline std::string NoiseRecord(int duration, int freq, bool bWhite, int atten)
+inline std::string Noise(int ticks, int freq, bool bWhite, int atten)
 {
-    return Record(duration, 0, 0xE0 + (bWhite ? 4 : 0) + freq, 0xF0 + atten);
+    return Record(ticks, 0, 0xE0 + (bWhite ? 4 : 0) + freq, 0xF0 + atten);
 }
 
-// A resource whose channels hold the given bytes (records and terminators), one after
-// the other behind the offsets table.
-inline std::string Resource(const std::array<std::string, 4>& channels)
+// The offsets table, then each channel's records and its terminator.
+inline std::string Resource(const std::array<std::string, 4>& records)
 {
-    std::string out;
-    std::size_t offset = 8;
-    for (const auto& data : channels)
+    std::string head, body;
+    for (const auto& data : records)
     {
-        out += Bytes({static_cast<int>(offset & 0xFF), static_cast<int>(offset >> 8)});
-        offset += data.size();
+        head += Bytes({static_cast<int>((8 + body.size()) & 0xFF), static_cast<int>((8 + body.size()) >> 8)});
+        body += data + Bytes({0xFF, 0xFF});
     }
-    for (const auto& data : channels)
-        out += data;
-    return out;
+    return head + body;
 }
 
-inline std::string RawData(const CSoundDoc& doc)
-{
-    return std::string(doc.m_rawData.begin(), doc.m_rawData.end());
-}
-
-inline void SetRawData(CSoundDoc& doc, const std::string& bytes)
-{
-    doc.m_rawData.assign(bytes.begin(), bytes.end());
-}
+inline std::string Raw(const CSoundDoc& doc) { return {doc.m_rawData.begin(), doc.m_rawData.end()}; }
+inline void SetRaw(CSoundDoc& doc, const std::string& bytes) { doc.m_rawData.assign(bytes.begin(), bytes.end()); }
 
 inline SoundCell ToneCell(int note, int atten)
 {
-    return {static_cast<std::uint8_t>(note), FREQ_EMPTY, NOISE_PERIODIC,
-            static_cast<std::uint8_t>(atten)};
+    return {static_cast<std::uint8_t>(note), FREQ_EMPTY, NOISE_PERIODIC, static_cast<std::uint8_t>(atten)};
 }
 
 inline SoundCell NoiseCell(int freq, int noiseType, int atten)
 {
     return {NOTE_EMPTY, static_cast<std::uint8_t>(freq), static_cast<std::uint8_t>(noiseType),
             static_cast<std::uint8_t>(atten)};
+}
+
+// What a channel's placements hold, one "position:cell" per non-empty row: a tone cell as
+// note/attenuation, a noise cell as frequency, p or w, /attenuation; "off" and "-" for
+// the off and empty values. With bHeard, silent noise reads "silent" however it is made.
+inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false)
+{
+    auto num = [](int v, int off) { return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v); };
+    std::string out;
+    for (const auto& [pos, pPattern] : doc.m_sequence[channel])
+        for (std::int32_t r = 0; r < pPattern->GetRows(); ++r)
+        {
+            const SoundCell c = pPattern->GetCell(r);
+            if (c == SoundCell::Empty())
+                continue;
+            std::string text = channel != kNoiseChannel ? num(c.note, NOTE_OFF)
+                               : c.freq == FREQ_OFF     ? "off"
+                                                        : num(c.freq, -1) + (c.noiseType ? "w" : "p");
+            text += "/" + num(c.atten, -1);
+            if (bHeard && channel == kNoiseChannel && (c.freq == FREQ_OFF || (c.atten & 15) == 15))
+                text = "silent";
+            out += (out.empty() ? "" : " ") + std::to_string(pos + r) + ":" + text;
+        }
+    return out;
 }
 
 // A new document, as File New makes it.
@@ -79,7 +88,6 @@ struct NewDoc
     CSoundDoc doc;
 };
 
-// Places a fresh pattern of the given rows on the channel at the song position.
 inline CSoundPattern* Place(CSoundDoc& doc, int channel, std::int32_t pos, std::int32_t rows)
 {
     CSoundPattern* pPattern = doc.CreatePattern(channel, rows);

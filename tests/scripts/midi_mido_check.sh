@@ -23,14 +23,14 @@ trap 'rm -rf "$tmp"' EXIT
 
 "$python" "$check" make-long "$tmp/long.agi"
 "$convert" --from agi --to mid "$tmp/long.agi" "$tmp/long.mid"
-"$python" "$check" agi "$tmp/long.agi" "$tmp/long.mid"
+"$python" "$check" agi "$tmp/long.mid" "$tmp/long.agi"
 
 count=0
 for agi in "$sounds"/*.agi; do
     [ -e "$agi" ] || continue
     out="$tmp/$(basename "$agi" .agi).mid"
     "$convert" --from agi "$agi" "$out"
-    "$python" "$check" agi "$agi" "$out"
+    "$python" "$check" agi "$out" "$agi"
     count=$((count + 1))
 done
 if [ "$count" -lt 20 ]; then
