@@ -39,15 +39,16 @@ std::vector<std::uint8_t> MakeResource(int ticksPerChannel, const std::array<int
             const int atten = next(0, 15);
             if (c < 3)
                 channels[c].insert(channels[c].end(),
-                                   {static_cast<std::uint8_t>(ticks), static_cast<std::uint8_t>(ticks >> 8),
+                                   {static_cast<std::uint8_t>(ticks),
+                                    static_cast<std::uint8_t>(ticks >> 8),
                                     static_cast<std::uint8_t>(divisor >> 4),
                                     static_cast<std::uint8_t>(0x80 + 32 * c + (divisor & 15)),
                                     static_cast<std::uint8_t>(0x90 + 32 * c + atten)});
             else
-                channels[c].insert(channels[c].end(),
-                                   {static_cast<std::uint8_t>(ticks), static_cast<std::uint8_t>(ticks >> 8), 0,
-                                    static_cast<std::uint8_t>(0xE0 + next(0, 7)),
-                                    static_cast<std::uint8_t>(0xF0 + atten)});
+                channels[c].insert(channels[c].end(), {static_cast<std::uint8_t>(ticks),
+                                                       static_cast<std::uint8_t>(ticks >> 8), 0,
+                                                       static_cast<std::uint8_t>(0xE0 + next(0, 7)),
+                                                       static_cast<std::uint8_t>(0xF0 + atten)});
         }
         channels[c].insert(channels[c].end(), {0xFF, 0xFF});
     }
@@ -113,16 +114,35 @@ void ExportMidi(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
     state.counters["bytes"] = static_cast<double>(size);
 }
 
-void BM_ImportFourMinutes(benchmark::State& state) { Import(state, FourMinutes()); }
-void BM_ExportFourMinutes(benchmark::State& state) { Export(state, FourMinutes()); }
-void BM_ExportMidiFourMinutes(benchmark::State& state) { ExportMidi(state, FourMinutes()); }
-void BM_ImportLargest(benchmark::State& state) { Import(state, Largest()); }
-void BM_ExportLargest(benchmark::State& state) { Export(state, Largest()); }
-void BM_ExportMidiLargest(benchmark::State& state) { ExportMidi(state, Largest()); }
+void BM_ImportFourMinutes(benchmark::State& state)
+{
+    Import(state, FourMinutes());
+}
+void BM_ExportFourMinutes(benchmark::State& state)
+{
+    Export(state, FourMinutes());
+}
+void BM_ExportMidiFourMinutes(benchmark::State& state)
+{
+    ExportMidi(state, FourMinutes());
+}
+void BM_ImportLargest(benchmark::State& state)
+{
+    Import(state, Largest());
+}
+void BM_ExportLargest(benchmark::State& state)
+{
+    Export(state, Largest());
+}
+void BM_ExportMidiLargest(benchmark::State& state)
+{
+    ExportMidi(state, Largest());
+}
 
 void BM_ImportLargestSample(benchmark::State& state)
 {
-    const std::string file = ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20);
+    const std::string file =
+        ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20);
     Import(state, std::vector<std::uint8_t>(file.begin(), file.end()));
 }
 } // namespace

@@ -7,7 +7,7 @@
 // A tone channel plays 111860 / d Hz for a 10-bit divisor d; a resource counts time in
 // ticks, and the tracker in rows of a length set by its tempo.
 
-constexpr int kAgiMinToneDivisor = 16;  // 15 and below are not a pitch
+constexpr int kAgiMinToneDivisor = 16;   // 15 and below are not a pitch
 constexpr int kAgiMaxToneDivisor = 1023; // the lowest pitch the channel can play
 
 // The note just below the divisor's pitch, or the next one up when the pitch lies within

@@ -97,15 +97,17 @@ void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell&
     do
     {
         const std::int64_t part = std::min(ticks, kMaxRecordTicks);
-        out.insert(out.end(), {static_cast<std::uint8_t>(part & 0xFF),
-                               static_cast<std::uint8_t>((part >> 8) & 0xFF), tone, control, atten});
+        out.insert(out.end(),
+                   {static_cast<std::uint8_t>(part & 0xFF),
+                    static_cast<std::uint8_t>((part >> 8) & 0xFF), tone, control, atten});
         ticks -= part;
     } while (ticks > 0);
 }
 
 std::size_t RecordBytesFor(std::int64_t ticks)
 {
-    const std::int64_t records = std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
+    const std::int64_t records =
+        std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
     return static_cast<std::size_t>(records) * kRecordBytes;
 }
 
@@ -313,7 +315,8 @@ bool CSoundDoc::BuildAGIResource()
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
-        if (!AppendChannel(*this, channel, ticksPerRow, kMaxResourceBytes - total, channels[channel]))
+        if (!AppendChannel(*this, channel, ticksPerRow, kMaxResourceBytes - total,
+                           channels[channel]))
         {
             AfxMessageBox("Error: Sound too long for an AGI resource! ( more than " +
                           std::to_string(kMaxResourceBytes) + " bytes )");

@@ -37,18 +37,26 @@ inline std::string Resource(const std::array<std::string, 4>& records)
     std::string head, body;
     for (const auto& data : records)
     {
-        head += Bytes({static_cast<int>((8 + body.size()) & 0xFF), static_cast<int>((8 + body.size()) >> 8)});
+        head += Bytes(
+            {static_cast<int>((8 + body.size()) & 0xFF), static_cast<int>((8 + body.size()) >> 8)});
         body += data + Bytes({0xFF, 0xFF});
     }
     return head + body;
 }
 
-inline std::string Raw(const CSoundDoc& doc) { return {doc.m_rawData.begin(), doc.m_rawData.end()}; }
-inline void SetRaw(CSoundDoc& doc, const std::string& bytes) { doc.m_rawData.assign(bytes.begin(), bytes.end()); }
+inline std::string Raw(const CSoundDoc& doc)
+{
+    return {doc.m_rawData.begin(), doc.m_rawData.end()};
+}
+inline void SetRaw(CSoundDoc& doc, const std::string& bytes)
+{
+    doc.m_rawData.assign(bytes.begin(), bytes.end());
+}
 
 inline SoundCell ToneCell(int note, int atten)
 {
-    return {static_cast<std::uint8_t>(note), FREQ_EMPTY, NOISE_PERIODIC, static_cast<std::uint8_t>(atten)};
+    return {static_cast<std::uint8_t>(note), FREQ_EMPTY, NOISE_PERIODIC,
+            static_cast<std::uint8_t>(atten)};
 }
 
 inline SoundCell NoiseCell(int freq, int noiseType, int atten)
@@ -62,7 +70,9 @@ inline SoundCell NoiseCell(int freq, int noiseType, int atten)
 // the off and empty values. With bHeard, silent noise reads "silent" however it is made.
 inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false)
 {
-    auto num = [](int v, int off) { return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v); };
+    auto num = [](int v, int off) {
+        return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v);
+    };
     std::string out;
     for (const auto& [pos, pPattern] : doc.m_sequence[channel])
         for (std::int32_t r = 0; r < pPattern->GetRows(); ++r)
@@ -72,7 +82,7 @@ inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false
                 continue;
             std::string text = channel != kNoiseChannel ? num(c.note, NOTE_OFF)
                                : c.freq == FREQ_OFF     ? "off"
-                                                        : num(c.freq, -1) + (c.noiseType ? "w" : "p");
+                                                    : num(c.freq, -1) + (c.noiseType ? "w" : "p");
             text += "/" + num(c.atten, -1);
             if (bHeard && channel == kNoiseChannel && (c.freq == FREQ_OFF || (c.atten & 15) == 15))
                 text = "silent";

@@ -37,7 +37,8 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
     using Setup = std::function<void(CSoundDoc&, CSoundPattern&)>;
     const std::pair<Setup, std::string> cases[] = {
         // The pattern's end at 16 closes a silent record of 16 × 7 ticks.
-        {[](CSoundDoc&, CSoundPattern&) {}, "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF"},
+        {[](CSoundDoc&, CSoundPattern&) {},
+         "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF"},
         {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nBeatsPerMinute = 0; },
          Hex(Resource({Record(0, 0, 0x8F, 0x9F)}))},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
@@ -51,7 +52,8 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
              p.SetCell(8, ToneCell(69, ATTEN_EMPTY));
              p.SetCell(12, ToneCell(NOTE_OFF, 3));
          },
-         Hex(Resource({Tone(0, 28, 427, 0) + Tone(0, 28, 427, 5) + Tone(0, 28, 254, 5) + Tone(0, 28, 15, 15)}))},
+         Hex(Resource({Tone(0, 28, 427, 0) + Tone(0, 28, 427, 5) + Tone(0, 28, 254, 5) +
+                       Tone(0, 28, 15, 15)}))},
         // After a pattern's end, silence until the next placement; the range end closes all.
         {[](CSoundDoc& doc, CSoundPattern& p)
          {
@@ -71,9 +73,10 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
              p->SetCell(1, NoiseCell(FREQ_EMPTY, NOISE_PERIODIC, 9));
              p->SetCell(2, NoiseCell(1, NOISE_PERIODIC, ATTEN_EMPTY));
          },
-         Hex(Resource({"", "", "",
-                       Bytes({7, 0, 0, 0xE3, 0xFF, 7, 0, 0, 0xE6, 0xF4, 7, 0, 0, 0xE6, 0xF9, 7, 0, 0, 0xE1, 0xF9})}))},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeEnd = 0; }, "08 00 0A 00 0C 00 0E 00 FF FF FF FF FF FF FF FF"},
+         Hex(Resource({"", "", "", Bytes({7, 0, 0, 0xE3, 0xFF, 7, 0, 0, 0xE6, 0xF4,
+                                          7, 0, 0, 0xE6, 0xF9, 7, 0, 0, 0xE1, 0xF9})}))},
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeEnd = 0; },
+         "08 00 0A 00 0C 00 0E 00 FF FF FF FF FF FF FF FF"},
         {[](CSoundDoc& doc, CSoundPattern&)
          {
              doc.m_nRangeStart = 10;
@@ -96,7 +99,8 @@ TEST(AgiExport, LongSoundsAreSplitWithoutLosingTime)
     d.doc.m_patterns[0][0]->SetRows(10000);
     d.doc.m_patterns[0][0]->SetCell(0, ToneCell(60, 0));
     d.doc.m_nRangeEnd = 10000;
-    EXPECT_EQ(Build(d.doc), Hex(Resource({Bytes({0xFE, 0xFF, 0x1A, 0x8B, 0x90, 0x72, 0x11, 0x1A, 0x8B, 0x90})})));
+    EXPECT_EQ(Build(d.doc),
+              Hex(Resource({Bytes({0xFE, 0xFF, 0x1A, 0x8B, 0x90, 0x72, 0x11, 0x1A, 0x8B, 0x90})})));
     CSoundDoc imported;
     imported.m_rawData = d.doc.m_rawData;
     ASSERT_TRUE(imported.ParseAGIResource());
@@ -126,9 +130,11 @@ TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
         const bool bFits = rows == 13103;
         EXPECT_EQ(d.doc.BuildAGIResource(), bFits);
         EXPECT_EQ(d.doc.m_rawData.size(), bFits ? 65531u : 3u);
-        EXPECT_EQ(messages.m_texts, bFits ? std::vector<std::string>{}
-                                          : std::vector<std::string>{
-                                                "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
+        EXPECT_EQ(
+            messages.m_texts,
+            bFits ? std::vector<std::string>{}
+                  : std::vector<std::string>{
+                        "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
     }
 }
 
@@ -150,7 +156,8 @@ TEST(AgiExport, ExportAGIAsksForAFileAndWritesIt)
     names.m_strAnswer = dir + "/sound";
     WriteFileBytes(names.m_strAnswer, std::string(100, 'x'));
     EXPECT_TRUE(d.doc.ExportAGI());
-    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)), "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF");
+    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)),
+              "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF");
 
     names.m_strAnswer = dir + "/missing-folder/sound";
     EXPECT_FALSE(d.doc.ExportAGI());

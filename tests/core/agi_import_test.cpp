@@ -58,11 +58,13 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 32},
         // Ending on a pattern's last row or on its boundary: no off.
         {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0", "0:69/0", "", ""}, 32},
-        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0)}, {"0:69/7 100:45/0 103:off/-", "", "", ""}, 128},
+        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0)},
+         {"0:69/7 100:45/0 103:off/-", "", "", ""},
+         128},
         // Divisors up to 15 are silence; a control byte of 0 skips the record and its
         // time; a record without time is replaced by the next.
-        {{Record(5, 0, 0x80, 0x92) + Record(7, 0x1A, 0, 0x90) + Tone(0, 0, 254, 3) + Tone(0, 4, 427, 1) +
-          Tone(0, 2, 15, 4)},
+        {{Record(5, 0, 0x80, 0x92) + Record(7, 0x1A, 0, 0x90) + Tone(0, 0, 254, 3) +
+          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4)},
          {"0:off/- 5:60/1 9:off/- 11:off/-", "", "", ""},
          32},
         // Only frequency, type and attenuation bits are read.
@@ -93,7 +95,8 @@ TEST(AgiImport, RecordsAreReadOnlyInsideTheirChannelAndTheData)
     // Voice2 starts inside it, where AB B5 FF FF 04 reads as 0xB5AB ticks of divisor 1023.
     // The Noise record would run past the end: not read.
     NewDoc d;
-    ASSERT_TRUE(Parse(d.doc, Bytes({14, 0, 8, 0, 11, 0, 16, 0}) + Tone(1, 6, 427, 5) + Bytes({0xFF, 0xFF, 4, 0, 0})));
+    ASSERT_TRUE(Parse(d.doc, Bytes({14, 0, 8, 0, 11, 0, 16, 0}) + Tone(1, 6, 427, 5) +
+                                 Bytes({0xFF, 0xFF, 4, 0, 0})));
     EXPECT_EQ(Played(d.doc, 0), "");
     EXPECT_EQ(Played(d.doc, 1), "0:60/5 6:off/-");
     EXPECT_EQ(Played(d.doc, 2), "0:44/4 46507:off/-");
@@ -116,11 +119,14 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
     const std::pair<std::string, std::string> cases[] = {
         {Bytes({8, 0, 8, 0, 8, 0, 8}), "Error: Raw data too short! ( 7 bytes )"},
         {"", "Error: Raw data too short! ( 0 bytes )"},
-        {Bytes({8, 0, 8, 0, 8, 0, 9, 0}), "Error: Offset 9 for machine 3 is out of bounds! ( total size 8 )"},
+        {Bytes({8, 0, 8, 0, 8, 0, 9, 0}),
+         "Error: Offset 9 for machine 3 is out of bounds! ( total size 8 )"},
         {Bytes({17, 0, 40, 0, 8, 0, 8, 0}) + std::string(8, '\xFF'),
          "Error: Offset 17 for machine 0 is out of bounds! ( total size 16 )"},
-        {Resource({"", "", "", std::string(1048576 - 13 - 2, '\0')}), "Error: Raw data too long! ( 1048577 bytes )"},
-        {Resource({"", "", tooManyRows, ""}), "Error: Sound too long on machine 2! ( more than 1048576 rows )"},
+        {Resource({"", "", "", std::string(1048576 - 13 - 2, '\0')}),
+         "Error: Raw data too long! ( 1048577 bytes )"},
+        {Resource({"", "", tooManyRows, ""}),
+         "Error: Sound too long on machine 2! ( more than 1048576 rows )"},
     };
     for (const auto& [bytes, message] : cases)
     {
@@ -180,8 +186,9 @@ TEST(AgiImport, ImportAGIFile)
     // One too large to be a sound is not read.
     EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/large"));
     EXPECT_EQ(Raw(d.doc), "\x08");
-    EXPECT_EQ(messages.m_texts, (std::vector<std::string>{"Error: Raw data too short! ( 1 bytes )",
-                                                          "Error: Raw data too long! ( 2097152 bytes )"}));
+    EXPECT_EQ(messages.m_texts,
+              (std::vector<std::string>{"Error: Raw data too short! ( 1 bytes )",
+                                        "Error: Raw data too long! ( 2097152 bytes )"}));
     EXPECT_THROW(d.doc.ImportAGIFile(dir + "/missing"), CFileException);
     d.doc.RemoveView(&view);
 }

@@ -38,7 +38,8 @@ void MakeRandomDocument(CSoundDoc& doc, std::uint32_t seed, bool bWholeBars)
 {
     std::mt19937 gen(seed);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); };
-    const int tempos[][2] = {{4, 125}, {24, 140}, {4, 120}, {8, 100}, {2, 60}, {6, 90}, {3, 200}, {12, 140}};
+    const int tempos[][2] = {{4, 125}, {24, 140}, {4, 120}, {8, 100},
+                             {2, 60},  {6, 90},   {3, 200}, {12, 140}};
     const auto& tempo = tempos[pick(0, 7)];
     doc.DeleteContents();
     doc.m_nTracksPerBeat = tempo[0];
@@ -54,11 +55,17 @@ void MakeRandomDocument(CSoundDoc& doc, std::uint32_t seed, bool bWholeBars)
             {
                 const int atten = pick(0, 4) == 0 ? ATTEN_EMPTY : pick(0, 15);
                 const int freqs[] = {0, 1, 2, 3, FREQ_OFF, FREQ_EMPTY, 7, 100};
-                const int notes[] = {pick(44, 116), pick(44, 116), pick(0, 43), NOTE_OFF, NOTE_EMPTY,
-                                     pick(119, 254), bWholeBars ? 60 : kMaxNote};
+                const int notes[] = {pick(44, 116),
+                                     pick(44, 116),
+                                     pick(0, 43),
+                                     NOTE_OFF,
+                                     NOTE_EMPTY,
+                                     pick(119, 254),
+                                     bWholeBars ? 60 : kMaxNote};
                 if (pick(0, 2) > 0)
-                    p->SetCell(r, c == kNoiseChannel ? NoiseCell(freqs[pick(0, 7)], pick(0, 1), atten)
-                                                     : ToneCell(notes[pick(0, 6)], atten));
+                    p->SetCell(r, c == kNoiseChannel
+                                      ? NoiseCell(freqs[pick(0, 7)], pick(0, 1), atten)
+                                      : ToneCell(notes[pick(0, 6)], atten));
             }
             for (int k = pick(1, 3); k > 0; --k)
                 doc.m_sequence[c][pick(0, doc.m_nRangeEnd)] = p;
@@ -91,8 +98,9 @@ TEST(AgiRoundTrip, RandomDocuments)
 TEST(AgiRoundTrip, SampleSounds)
 {
     // The longest channel's ticks, rounded up to whole patterns.
-    const std::map<std::string, std::int32_t> rangeEnds = {
-        {"buddhies-sound000.agi", 11712}, {"countryoforigin-sound000.agi", 25152}, {"countryoforigin-sound013.agi", 32}};
+    const std::map<std::string, std::int32_t> rangeEnds = {{"buddhies-sound000.agi", 11712},
+                                                           {"countryoforigin-sound000.agi", 25152},
+                                                           {"countryoforigin-sound013.agi", 32}};
     int nFiles = 0;
     for (const auto& entry : std::filesystem::directory_iterator(TARVOK_SOUNDS_DIR))
     {
@@ -125,9 +133,11 @@ TEST(AgiRoundTrip, WhatComesBackChanged)
     // Note 117's divisor is 15, which is no pitch: it comes back as silence.
     EXPECT_EQ(exportOfImport(Resource({Tone(0, 32, 15, 0)})), Hex(Resource({Tone(0, 32, 15, 15)})));
     // The import rounds a song up to whole patterns of 32 ticks with silence.
-    EXPECT_EQ(exportOfImport(Resource({Tone(0, 20, 427, 0)})), Hex(Resource({Tone(0, 20, 427, 0) + Tone(0, 12, 15, 15)})));
+    EXPECT_EQ(exportOfImport(Resource({Tone(0, 20, 427, 0)})),
+              Hex(Resource({Tone(0, 20, 427, 0) + Tone(0, 12, 15, 15)})));
     // A note ending on a pattern's last row is not closed there and sounds a tick longer.
-    EXPECT_EQ(exportOfImport(Resource({Tone(0, 31, 427, 0)})), Hex(Resource({Tone(0, 32, 427, 0)})));
+    EXPECT_EQ(exportOfImport(Resource({Tone(0, 31, 427, 0)})),
+              Hex(Resource({Tone(0, 32, 427, 0)})));
     // Notes below the generator's range come back as its lowest note, with the same bytes.
     NewDoc d;
     d.doc.m_patterns[0][0]->SetCell(0, ToneCell(20, 0));

@@ -35,20 +35,12 @@ std::string VarLen(std::int32_t value)
 }
 } // namespace
 
-TEST(MidiWriters, NumbersAndVariableLengthQuantities)
+TEST(MidiWriters, VariableLengthQuantities)
 {
-    const std::pair<std::int32_t, const char*> quantities[] = {
-        {0, "00"},         {0x7F, "7F"},          {0x80, "81 00"},       {200, "81 48"},
-        {0x3FFF, "FF 7F"}, {0x4000, "81 80 00"}, {0x200000, "81 80 80 00"}, {0x0FFFFFFF, "FF FF FF 7F"},
-        {-1, "7F"}};
-    for (const auto& [value, hex] : quantities)
-        EXPECT_EQ(VarLen(value), hex) << value;
-    std::string out;
-    CSoundDoc::WriteByte(out, 0x1C5);
-    CSoundDoc::WriteBE16(out, 0x12345);
-    CSoundDoc::WriteBE32(out, 0x01020304);
-    CSoundDoc::WriteBE32(out, -2);
-    EXPECT_EQ(Hex(out), "C5 23 45 01 02 03 04 FF FF FF FE");
+    // Each shift is written only when it is needed; a negative value keeps its low 7 bits.
+    EXPECT_EQ(VarLen(0x80) + " | " + VarLen(0x200000) + " | " + VarLen(0x0FFFFFFF) + " | " +
+                  VarLen(-1),
+              "81 00 | 81 80 80 00 | FF FF FF 7F | 7F");
 }
 
 TEST(MidiExport, Tracks)
@@ -69,7 +61,9 @@ TEST(MidiExport, Tracks)
     const std::string end = "00 FF 2F 00";
     const Case cases[] = {
         // A rest of 16 × 7 ticks.
-        {[](CSoundDoc&, CSoundPattern&) {}, {0, 0, 0}, {"00 C0 00 00 90 00 40 70 80 00 40 " + end, "00 C1 00 " + end, "00 C2 00 " + end}},
+        {[](CSoundDoc&, CSoundPattern&) {},
+         {0, 0, 0},
+         {"00 C0 00 00 90 00 40 70 80 00 40 " + end, "00 C1 00 " + end, "00 C2 00 " + end}},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          {0, 40, 127},
          {"00 C0 00 00 90 3C 64 70 80 3C 40 " + end, "00 C1 28 " + end, "00 C2 7F " + end}},
@@ -85,8 +79,10 @@ TEST(MidiExport, Tracks)
              p.SetCell(10, ToneCell(117, 1));
          },
          {0, 0, 0},
-         {"00 C0 00 00 90 3C 64 0E 80 3C 40 00 90 3C 10 0E 80 3C 40 00 90 45 10 0E 80 45 40 00 90 00 40 0E 80 "
-          "00 40 00 90 00 40 0E 80 00 40 00 90 75 5E 2A 80 75 40 " + end,
+         {"00 C0 00 00 90 3C 64 0E 80 3C 40 00 90 3C 10 0E 80 3C 40 00 90 45 10 0E 80 45 40 00 90 "
+          "00 40 0E 80 "
+          "00 40 00 90 00 40 0E 80 00 40 00 90 75 5E 2A 80 75 40 " +
+              end,
           "00 C1 00 " + end, "00 C2 00 " + end}},
         // Voice1's pattern ends after one row; the noise channel is not exported; a program
         // byte never reads as a status byte.
@@ -98,8 +94,8 @@ TEST(MidiExport, Tracks)
              Place(doc, 3, 0, 1)->SetCell(0, NoiseCell(1, NOISE_WHITE, 0));
          },
          {0, 0, 200},
-         {"00 C0 00 00 90 3C 64 81 48 80 3C 40 " + end, "00 C1 00 00 91 48 58 01 81 48 40 00 91 00 40 81 47 81 00 40 " + end,
-          "00 C2 48 " + end}},
+         {"00 C0 00 00 90 3C 64 81 48 80 3C 40 " + end,
+          "00 C1 00 00 91 48 58 01 81 48 40 00 91 00 40 81 47 81 00 40 " + end, "00 C2 48 " + end}},
         // Long durations are written whole; beyond one delta an empty text event carries
         // the first 0x0FFFFFFF ticks of 600 rows of 470400.
         {[&](CSoundDoc& doc, CSoundPattern& p)
@@ -110,7 +106,8 @@ TEST(MidiExport, Tracks)
          },
          {0, 0, 0},
          {"00 C0 00 00 90 3C 64 82 B8 40 80 3C 40 " + end,
-          "00 C1 00 00 91 3C 64 84 58 81 3C 40 00 91 00 40 82 B3 68 81 00 40 " + end, "00 C2 00 " + end}},
+          "00 C1 00 00 91 3C 64 84 58 81 3C 40 00 91 00 40 82 B3 68 81 00 40 " + end,
+          "00 C2 00 " + end}},
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
              doc.m_nTracksPerBeat = doc.m_nBeatsPerMinute = 1;
@@ -119,7 +116,8 @@ TEST(MidiExport, Tracks)
              doc.m_nRangeEnd = 600;
          },
          {0, 0, 0},
-         {"00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 " + VarLen(600 * 470400 - 0x0FFFFFFF) + " 80 3C 40 " + end,
+         {"00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 " + VarLen(600 * 470400 - 0x0FFFFFFF) +
+              " 80 3C 40 " + end,
           "00 C1 00 " + end, "00 C2 00 " + end}},
     };
     for (const Case& c : cases)
