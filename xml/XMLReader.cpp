@@ -389,12 +389,6 @@ private:
 };
 } // namespace
 
-std::string CXMLReader::Unescape(std::string_view text)
-{
-    std::string scratch;
-    return std::string(Decode(text, scratch));
-}
-
 void CXMLReader::Read(CXMLElement& element, CArchive& ar)
 {
     std::string pending; // the pending text; bytes before nStart are consumed

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <string>
-#include <string_view>
-
 class CArchive;
 class CXMLElement;
 
@@ -11,10 +8,9 @@ class CXMLReader
 {
 public:
     static void Read(CXMLElement& element, CArchive& ar);
-    // Replaces &amp; &lt; &gt; &quot; &apos; &#N; and &#xH; by what they stand for; anything
-    // else, including a reference to NUL or to no character, stays as written.
-    static std::string Unescape(std::string_view text);
 
+    // Known references (&amp; &lt; &gt; &quot; &apos; &#N; &#xH;) in names and values are
+    // decoded; any other '&' text, and references to NUL or to no character, stay as written.
     static constexpr const char* kUnmatchedLt = "Unmatched '<' in file!";
     static constexpr const char* kEndTagWithoutStart = "End tag found without matching start tag!";
     static constexpr const char* kNoEndTag = "No end tag found!";
