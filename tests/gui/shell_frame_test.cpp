@@ -15,6 +15,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QWhatsThis>
 
 #include <future>
 #include <thread>
@@ -219,6 +220,19 @@ private slots:
         QCOMPARE(pFrame->GetActivePane(), pFrame->GetPane(1));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
         QCOMPARE(pFrame->GetActivePane(), pFrame->GetPane(0));
+
+        // The transport keys reach the focused editor.
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QVERIFY(pDoc->m_bSongPlaying && !pDoc->m_bSongPaused);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
+        QVERIFY(pDoc->m_bSongPlaying && pDoc->m_bSongPaused);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+        QVERIFY(!pDoc->m_bSongPlaying && !pDoc->m_bSongPaused);
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(QWhatsThis::inWhatsThisMode());
+        QWhatsThis::leaveWhatsThisMode();
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         auto* pHelp = shell.Frame()->findChild<CHelpWindow*>();
