@@ -71,9 +71,9 @@ void FillCellFromRecord(SoundCell& cell, const std::uint8_t* pRecord, int channe
 // Appends the five bytes of the held sound lasting the given ticks: as several records
 // when it is longer than one record can say, so the song keeps its length.
 void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell& held,
-                   std::uint8_t heldAtten, std::int64_t ticks)
+                   std::int64_t ticks)
 {
-    std::uint8_t atten = heldAtten & 0x0F;
+    std::uint8_t atten = held.atten & 0x0F;
     std::uint8_t tone = 0;
     std::uint8_t control = 0;
     if (channel == kNoiseChannel)
@@ -120,7 +120,6 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
     // Before the first placement nothing sounds; the channel starts loud and periodic.
     SoundCell working{NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, 0};
     SoundCell held = working;
-    std::uint8_t heldAtten = 0;
     std::int64_t nRows = 0;
 
     CChannelWalk walk(doc, channel);
@@ -130,9 +129,9 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
         step.MergeInto(working);
         if (step.kind == CChannelWalk::Kind::PatternRow)
         {
-            // An attenuation without a new note re-sounds the held one at that level.
+            // Empty bytes keep the held sound; an attenuation alone re-sounds it at that level.
             if (working.atten == ATTEN_EMPTY)
-                working.atten = heldAtten;
+                working.atten = held.atten;
             else if (bNoise && working.freq == FREQ_EMPTY)
             {
                 working.freq = held.freq;
@@ -149,7 +148,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
                 working.freq = FREQ_OFF;
         }
 
-        const bool bEvent = (bNoise ? working.freq : working.note) != 0xFF;
+        const bool bEvent = bNoise ? working.freq != FREQ_EMPTY : working.note != NOTE_EMPTY;
         if (!bEvent)
             ++nRows;
         if (step.pos == doc.m_nRangeStart || bEvent)
@@ -159,10 +158,9 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
                 const std::int64_t ticks = nRows * ticksPerRow;
                 if (out.size() + RecordBytesFor(ticks) > nRoom)
                     return false;
-                AppendRecords(out, channel, held, heldAtten, ticks);
+                AppendRecords(out, channel, held, ticks);
             }
             held = working;
-            heldAtten = held.atten;
             nRows = 1;
         }
     }

@@ -74,6 +74,7 @@ void WriteVoiceNotes(std::string& file, const CSoundDoc& doc, int voice, std::in
         step.MergeInto(working);
         if (step.kind == CChannelWalk::Kind::PatternRow)
         {
+            // Empty bytes keep the held note; an attenuation alone re-sounds it at that level.
             if (working.atten == ATTEN_EMPTY)
                 working.atten = held.atten;
             else if (working.note == NOTE_EMPTY)
