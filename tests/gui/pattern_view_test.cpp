@@ -452,6 +452,26 @@ private slots:
         QCOMPARE(pBar->value(), 6);
     }
 
+    void viewTooSmallForARow()
+    {
+        m_pView->setFixedSize(360, 30);
+        QTRY_COMPARE(m_pView->GetPage(), 0);
+        Cursor().row = 0;
+        Key(Qt::Key_PageDown);
+        QCOMPARE(Cursor().row, 0);
+        Cursor().row = 15;
+        Key(Qt::Key_PageUp);
+        QCOMPARE(Cursor().row, 15);
+        QScrollBar* pBar = m_pView->verticalScrollBar();
+        pBar->triggerAction(QAbstractSlider::SliderToMaximum);
+        QVERIFY(pBar->value() <= 15);
+        QVERIFY(m_pDoc->m_pCurrentPattern->IsRowInside(Cursor().row));
+        pBar->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCOMPARE(Cursor().row, 0);
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, 25));
+        QCOMPARE(Cursor().row, 0);
+    }
+
     void barBeatAndCursorColours()
     {
         m_pDoc->m_nTracksPerBeat = 2;

@@ -267,6 +267,17 @@ private slots:
         QCOMPARE(pBar->value(), CSoundSequenceView::kMaxStep - kPage + 1);
     }
 
+    void viewTooSmallForALine()
+    {
+        m_pView->parentWidget()->setFixedHeight(30);
+        QTRY_COMPARE(m_pView->GetPage(), 0);
+        Key(Qt::Key_PageDown);
+        QCOMPARE(Cursor().step, 0);
+        m_pView->verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        m_pView->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QCOMPARE(Cursor().step, 0);
+    }
+
     void clicksAndDoubleClicks()
     {
         CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
