@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -217,7 +218,7 @@ int main(int argc, char** argv)
         if (!ReadInput(doc, options) || !WriteOutput(doc, options))
             return 1;
     }
-    catch (const CFileException& e)
+    catch (const std::exception& e) // a file that cannot be read, or no memory left
     {
         AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
         return 1;

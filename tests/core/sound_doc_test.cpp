@@ -22,7 +22,7 @@ std::vector<std::int32_t> Keys(const CSoundDoc& doc, int channel)
     return keys;
 }
 
-// The step operations as first described: one step at a time up to the last placement.
+// The step operations written the plain way: one step at a time up to the last placement.
 // The document's versions must move placements exactly like these.
 using Seq = std::map<std::int32_t, int>;
 std::int64_t LastKey(const Seq& seq, std::int32_t s)
@@ -93,7 +93,13 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
               CSoundDoc::CopyPatternToGlobal(src).substr(8)); // same rows and cells
     EXPECT_EQ(doc.m_nNextPattern[0], 4);
     EXPECT_EQ(doc.CopyPattern(0, nullptr), nullptr);
-    EXPECT_EQ(doc.m_patterns[0].size(), 4u);
+
+    // A pasted block keeps its name and leaves the numbers alone.
+    CSoundPattern* pasted =
+        doc.AddPattern(2, CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(named)));
+    EXPECT_EQ(pasted->GetName(), "Intro bass");
+    EXPECT_EQ(doc.FindPatternChannel(pasted), 2);
+    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{4, 0, 0, 0}));
 }
 
 TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
