@@ -1,5 +1,6 @@
 // Any bytes as an AGI sound resource. Beyond not crashing: what the import accepts gives a
-// document whose export, imported and exported again, comes out the same.
+// document that exports to MIDI, and whose AGI export, imported and exported again, comes
+// out the same.
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
 
@@ -47,7 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(next <= doc.m_nRangeEnd);
     }
 
-    if (doc.m_nRangeEnd > kMaxCheckedRows || !doc.BuildAGIResource())
+    if (doc.m_nRangeEnd > kMaxCheckedRows)
+        return 0;
+    Check(doc.BuildMIDIFile({0, 0, 0}).compare(0, 4, "MThd") == 0);
+    if (!doc.BuildAGIResource())
         return 0;
     const std::vector<std::uint8_t> once = doc.m_rawData;
     CSoundDoc again;
