@@ -56,13 +56,35 @@ public:
         patternAnswers.pop_front();
         return true;
     }
-    bool PropertiesDialog(QWidget*, int&, int&, int&) override { return false; }
+    bool PropertiesDialog(QWidget*, int& nBpm, int& nStep, int& nTpb) override
+    {
+        offeredProperties = {nBpm, nStep, nTpb};
+        if (propertiesAnswer.empty())
+            return false;
+        nBpm = propertiesAnswer[0];
+        nStep = propertiesAnswer[1];
+        nTpb = propertiesAnswer[2];
+        return true;
+    }
     void ManagePatternsDialog(QWidget*, CSoundDoc*) override {}
 
     std::deque<PatternAnswer> patternAnswers;
+    std::vector<int> propertiesAnswer; // beats per minute, step size, tracks per beat
+    std::vector<int> offeredProperties;
     std::vector<std::string> titles;
     std::vector<int> offeredRows;
     std::vector<std::string> offeredNames;
+};
+
+class CFixedFileName : public IFileNameSource
+{
+public:
+    bool AskFileName(const FileDialogRequest&, std::string& path) override
+    {
+        path = strPath;
+        return !strPath.empty();
+    }
+    std::string strPath;
 };
 
 class CRecordingMessages : public IMessageSink

@@ -413,6 +413,31 @@ private slots:
         QCOMPARE(m_pDoc->m_patternCursor.row, 3);
     }
 
+    void documentCommands()
+    {
+        m_dialogs.propertiesAnswer = {140, 8, 3};
+        m_pDoc->SetModifiedFlag(false);
+        m_pView->OnCommand(ID_SOUND_PROPERTIES);
+        QCOMPARE(m_dialogs.offeredProperties, (std::vector<int>{125, 16, 4}));
+        QCOMPARE(m_pDoc->m_nBeatsPerMinute, 140);
+        QCOMPARE(m_pDoc->m_nStepSize, 8);
+        QCOMPARE(m_pDoc->m_nTracksPerBeat, 3);
+        QVERIFY(m_pDoc->IsModified());
+
+        QTemporaryDir dir;
+        CFixedFileName files;
+        files.strPath = dir.filePath("sound").toStdString();
+        SetFileNameSource(&files);
+        m_pView->OnCommand(ID_EXPORT_AGI);
+        files.strPath = dir.filePath("sound.mid").toStdString();
+        m_pPatternView->OnCommand(ID_EXPORT_MIDI);
+        SetFileNameSource(nullptr);
+        QVERIFY(QFileInfo(dir.filePath("sound")).size() > 0);
+        QFile midi(dir.filePath("sound.mid"));
+        QVERIFY(midi.open(QIODevice::ReadOnly));
+        QCOMPARE(midi.read(4), QByteArray("MThd"));
+    }
+
     void rowReportsMoveBothMarkers()
     {
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
