@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
+#include <thread>
 
 namespace
 {
@@ -279,4 +281,43 @@ TEST(SoundDocClose, TellsTheListenerBeforeThePatternsGo)
     EXPECT_EQ(recorder.m_pDoc, &doc);
     EXPECT_EQ(recorder.m_nPatternsSeen, 1u);
     EXPECT_TRUE(doc.m_patterns[0].empty());
+}
+
+// Another thread reading under the guard never meets a pattern being deleted (run it under
+// a sanitizer to see the difference).
+TEST(SoundDocGuard, EditsAndAGuardedReaderDoNotOverlap)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    std::atomic<bool> stop{false};
+    std::atomic<long> passes{0};
+    std::thread reader(
+        [&]
+        {
+            while (!stop)
+            {
+                std::lock_guard lock(doc.Guard());
+                for (int c = 0; c < kChannelCount; ++c)
+                    for (const auto& [pos, p] : doc.m_sequence[c])
+                        for (std::int32_t r = 0; r < p->GetRows(); ++r)
+                            (void)p->GetCell(r);
+                ++passes;
+            }
+        });
+    while (passes == 0)
+        std::this_thread::yield();
+    for (int i = 0; i < 20000 || passes < 1000; ++i)
+    {
+        const int c = i % kChannelCount;
+        CSoundPattern* p = doc.CreatePattern(c, 16);
+        const SequencePos pos{c, i % 7};
+        doc.SetPatternAt(&pos, p);
+        doc.InsertSequenceStep(c, 0);
+        if (i % 2 == 0)
+            doc.DeletePattern(p);
+        if (i % 1000 == 999)
+            doc.DeleteContents();
+    }
+    stop = true;
+    reader.join();
 }
