@@ -67,8 +67,10 @@ public:
 
     void PostRowPlayed(std::uint32_t nGeneration) override
     {
+        // Queued on the application object: the view may be destroyed on its own thread at
+        // any moment, so it is looked at only there.
         QMetaObject::invokeMethod(
-            m_pView.data() != nullptr ? static_cast<QObject*>(m_pView.data()) : qApp,
+            qApp,
             [pThread = m_pThread, pView = m_pView, nGeneration]
             {
                 if (pView == nullptr)
