@@ -184,10 +184,10 @@ void CEditorApp::RegisterShellFileTypes()
     if (!resource.open(QIODevice::ReadOnly))
         return;
     const QByteArray definition = resource.readAll();
-    const QString mimeDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                            QStringLiteral("/mime");
-    if (mimeDir.startsWith(QLatin1Char('/')) == false)
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataDir.isEmpty())
         return;
+    const QString mimeDir = dataDir + QStringLiteral("/mime");
     const QString target = mimeDir + QStringLiteral("/packages/tarvok-sound.xml");
     {
         QFile existing(target);

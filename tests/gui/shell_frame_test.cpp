@@ -101,6 +101,50 @@ private slots:
         QCOMPARE(MenuTitles(pFrame).size(), 6);
     }
 
+    void menusListRecentFilesAndWindows()
+    {
+        QTemporaryDir dir;
+        CShell shell;
+        QVERIFY(shell.Start());
+        CMainFrame* pFrame = shell.Frame();
+        QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
+        const auto recentItems = [pFile]
+        {
+            QStringList texts;
+            for (QAction* pAction : pFile->actions())
+            {
+                const UINT nID = pAction->property("tarvokCommand").toUInt();
+                if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST && pAction->isVisible())
+                    texts.append(pAction->text());
+            }
+            return texts;
+        };
+        emit pFile->aboutToShow();
+        QCOMPARE(recentItems(), QStringList{QStringLiteral("Recent File")});
+        QVERIFY(!MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
+
+        const QString path = dir.filePath(QStringLiteral("a&b.tks"));
+        shell.files.answers = {QFile::encodeName(path).toStdString()};
+        QVERIFY(pFrame->ExecuteCommand(ID_FILE_SAVE_AS));
+        QVERIFY(pFrame->ExecuteCommand(ID_WINDOW_NEW));
+        for (int i = 0; i < 2; ++i)
+        {
+            emit pFile->aboutToShow();
+            QCOMPARE(recentItems(),
+                     QStringList{QStringLiteral("&1 ") + QString(path).replace("&", "&&")});
+        }
+
+        QMenu* pWindow = pFrame->FindPopup(QStringLiteral("&Window"));
+        for (int i = 0; i < 2; ++i)
+            emit pWindow->aboutToShow();
+        QStringList windows;
+        for (QAction* pAction : pWindow->actions())
+            if (pAction->isCheckable())
+                windows.append(pAction->text() +
+                               (pAction->isChecked() ? QStringLiteral(" *") : QString()));
+        QCOMPARE(windows, (QStringList{"&1 a&&b.tks:1", "&2 a&&b.tks:2 *"}));
+    }
+
     void idlePromptSurvivesAMenu_data()
     {
         QTest::addColumn<UINT>("prompt");
