@@ -1,5 +1,8 @@
+#include "ShellTestSupport.h"
 #include "SoundViewFakes.h"
 
+#include "playback/SoundPlayThread.h"
+#include "playback/VirtualAudioDevice.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
@@ -438,6 +441,56 @@ private slots:
         QCOMPARE(midi.read(4), QByteArray("MThd"));
     }
 
+    // Two windows on one document; the one that started playback closes while it plays.
+    void rowReportsOutliveTheWindowThatStartedThem()
+    {
+        cleanup();
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        QVERIFY(shell.Start({},
+                            [&pDevice]
+                            {
+                                auto pNew = std::make_unique<CVirtualAudioDevice>();
+                                pDevice = pNew.get();
+                                return pNew;
+                            }));
+        CSoundPlayThread* pThread = shell.app->m_pPlayThread;
+        QVERIFY(pThread->WaitUntilHandled());
+        CSoundFrame* pFirst = shell.ActiveFrame();
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
+        QCOMPARE(shell.app->GetFrames(pDoc).size(), std::size_t(2));
+        auto* pStarter = qobject_cast<CSoundSequenceView*>(pFirst->GetPane(0));
+        QVERIFY(pStarter != nullptr);
+        pDoc->m_nRangeEnd = 1000;
+        pStarter->OnCommand(ID_SOUND_PLAY);
+        QVERIFY(pThread->WaitUntilHandled());
+
+        auto play = [&]
+        {
+            for (int i = 0; i < 4; ++i)
+            {
+                pDevice->Advance(22050);
+                QVERIFY(pThread->WaitUntilHandled());
+            }
+            CShell::Settle();
+        };
+        play();
+        const int nHeard = pDoc->m_nCurrentPos;
+        QVERIFY(nHeard > 0);
+
+        QVERIFY(pFirst->close());
+        CShell::Settle();
+        QCOMPARE(shell.app->GetFrames(pDoc).size(), std::size_t(1));
+        play();
+        // The reports had nobody to go to; the remaining window still shows the document.
+        QCOMPARE(pDoc->m_nCurrentPos, nHeard);
+        QVERIFY(pDevice->SnapshotStream().bPlaying);
+        QVERIFY(shell.ActiveFrame()->GetPane(0)->grab().width() > 0);
+        shell.Quit();
+        init();
+    }
+
     void rowReportsMoveBothMarkers()
     {
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
@@ -455,5 +508,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SequenceViewTest)
+TARVOK_SHELL_TEST_MAIN(SequenceViewTest)
 #include "sequence_view_test.moc"
