@@ -15,6 +15,8 @@ namespace
 {
 const char kNotValidMessage[] =
     "The resource you are trying to load\nis not a valid sound resource.";
+// 64 MB of cells, days of music: far beyond any real sound.
+constexpr std::int64_t kMaxDocumentRows = std::int64_t{1} << 24;
 
 [[noreturn]] void AbandonLoad(const std::string& message)
 {
@@ -181,6 +183,7 @@ void CSoundDoc::LoadXML(CArchive& ar)
     if (pSound == nullptr)
         AbandonLoad(kNotValidMessage);
 
+    std::int64_t nTotalRows = 0;
     POSITION machinePos = pSound->GetFirstChildPosition();
     while (const CXMLElement* pMachine = pSound->GetNextChild(machinePos, "machine"))
     {
@@ -200,8 +203,10 @@ void CSoundDoc::LoadXML(CArchive& ar)
             std::string name;
             if (!pElement->GetAttribute("rows", rows) || !pElement->GetAttribute("name", name))
                 continue;
-            // The row count sizes an allocation: a file must not choose it freely.
-            if (rows < 0 || rows > CSoundPattern::kMaxRows)
+            // Row counts size allocations: a file of a few bytes per pattern must not claim
+            // gigabytes, neither with one pattern nor with many.
+            nTotalRows += rows;
+            if (rows < 0 || rows > CSoundPattern::kMaxRows || nTotalRows > kMaxDocumentRows)
                 AbandonLoad(kNotValidMessage);
             CSoundPattern* pPattern = CreatePattern(channel, rows, name.c_str());
             pPattern->ReadXML(*pElement);

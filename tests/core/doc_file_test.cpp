@@ -278,6 +278,14 @@ TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
     EXPECT_EQ(doc.m_patterns[3][0]->GetRows(), 65536);
     EXPECT_EQ(doc.m_patterns[3][0]->GetCell(8).freq, 1);
     EXPECT_TRUE(messages.m_texts.empty());
+
+    // Many large patterns from a few bytes each: refused before they are made.
+    std::string many;
+    for (int i = 0; i < 257; ++i)
+        many += "<pattern name=\"\" rows=\"65536\" />\r\n";
+    EXPECT_FALSE(
+        doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n")));
+    EXPECT_EQ(messages.m_texts, (std::vector<std::string>{kNotValid}));
 }
 
 TEST(DocFileRoundTrip, AwkwardNamesSurvive)
