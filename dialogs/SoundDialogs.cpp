@@ -1,0 +1,60 @@
+#include "dialogs/SoundDialogs.h"
+
+#include "dialogs/SoundMIDIExportDialog.h"
+#include "dialogs/SoundManageDialog.h"
+#include "dialogs/SoundPatternDialog.h"
+#include "dialogs/SoundPropertiesDialog.h"
+
+#include <QApplication>
+
+bool CSoundDialogs::PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
+                                  std::string& name)
+{
+    CSoundPatternDialog dialog(pParent);
+    dialog.m_strTitle = title;
+    dialog.m_strName = name;
+    dialog.m_nRows = nRows;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    name = dialog.m_strName;
+    nRows = dialog.m_nRows;
+    return true;
+}
+
+bool CSoundDialogs::PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
+                                     int& nTracksPerBeat)
+{
+    CSoundPropertiesDialog dialog(pParent);
+    dialog.m_nBeatsPerMinute = nBeatsPerMinute;
+    dialog.m_nStepSize = nStepSize;
+    dialog.m_nTracksPerBeat = nTracksPerBeat;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    nBeatsPerMinute = dialog.m_nBeatsPerMinute;
+    nStepSize = dialog.m_nStepSize;
+    nTracksPerBeat = dialog.m_nTracksPerBeat;
+    return true;
+}
+
+void CSoundDialogs::ManagePatternsDialog(QWidget* pParent, CSoundDoc* pDoc)
+{
+    CSoundManageDialog dialog(pParent);
+    dialog.m_pDoc = pDoc;
+    dialog.exec();
+}
+
+bool CSoundDialogs::ChooseInstruments(std::array<int, 3>& programs)
+{
+    // The export is started from a window's command, so that window owns the dialog.
+    QWidget* pParent = QApplication::activeModalWidget();
+    if (pParent == nullptr)
+        pParent = QApplication::activeWindow();
+    CSoundMIDIExportDialog dialog(pParent);
+    for (std::size_t voice = 0; voice < programs.size(); ++voice)
+        dialog.m_nInstrument[voice] = programs[voice];
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    for (std::size_t voice = 0; voice < programs.size(); ++voice)
+        programs[voice] = dialog.m_nInstrument[voice];
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+
+#include <array>
+#include <cstdint>
+
+// A General MIDI instrument for each tone voice, chosen before a MIDI export.
+class CSoundMIDIExportDialog : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSoundMIDIExportDialog(QWidget* pParent = nullptr);
+
+    // Program numbers 0-127 of Voice 0, Voice 1 and Voice 2.
+    std::array<std::int32_t, 3> m_nInstrument{};
+
+protected:
+    void OnInitDialog() override;
+    bool SaveData() override;
+};

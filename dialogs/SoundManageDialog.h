@@ -1,0 +1,57 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+
+#include <string>
+
+class CSoundDoc;
+class CSoundPattern;
+class CUpDownSpinBox;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The patterns of one channel at a time: create, copy, delete, rename and resize them.
+class CSoundManageDialog : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSoundManageDialog(QWidget* pParent = nullptr);
+
+    // The pattern of the selected list item, null when none is selected.
+    CSoundPattern* GetSelectedPattern() const;
+
+    void OnSelChangeChannel();
+    void OnPatternChanged();
+    void OnNew();
+    void OnCreateCopy();
+    void OnDelete();
+    void OnChange();
+
+    CSoundDoc* m_pDoc = nullptr;
+
+protected:
+    void OnInitDialog() override;
+
+private:
+    // Shows m_strName and m_nRows without counting as an edit.
+    void ShowFields();
+    void FillList(int nChannel);
+    void AppendAndSelect(CSoundPattern* pPattern);
+    void OnFieldEdited();
+    void EnablePatternControls(bool bEnable);
+
+    QComboBox* m_pChannel;
+    QListWidget* m_pList;
+    QLineEdit* m_pNameEdit;
+    CUpDownSpinBox* m_pRowsEdit;
+    QPushButton* m_pChange;
+    QPushButton* m_pDelete;
+    QPushButton* m_pCreateCopy;
+
+    std::string m_strName;
+    int m_nRows = 0;
+    bool m_bShowingFields = false;
+};

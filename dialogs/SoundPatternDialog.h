@@ -1,0 +1,25 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+
+#include <string>
+
+// Name and number of rows of a pattern, under a title the caller chooses.
+class CSoundPatternDialog : public CDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxNameLength = 50;
+
+    explicit CSoundPatternDialog(QWidget* pParent = nullptr);
+
+    std::string m_strName;
+    int m_nRows = 0;
+    std::string m_strTitle;
+
+protected:
+    CUpDownSpinBox* CreateSpinBox(UINT nUpDownID) override;
+    void OnInitDialog() override;
+    bool SaveData() override;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "dialogs/Dialog.h"
+
+// The tempo and the editing step size of a sound.
+class CSoundPropertiesDialog : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CSoundPropertiesDialog(QWidget* pParent = nullptr);
+
+    int m_nBeatsPerMinute = 0;
+    int m_nStepSize = 0;
+    int m_nTracksPerBeat = 0;
+
+protected:
+    CUpDownSpinBox* CreateSpinBox(UINT nUpDownID) override;
+    void OnInitDialog() override;
+    bool SaveData() override;
+};

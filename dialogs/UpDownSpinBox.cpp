@@ -1,0 +1,43 @@
+#include "dialogs/UpDownSpinBox.h"
+
+#include <algorithm>
+#include <limits>
+
+CUpDownSpinBox::CUpDownSpinBox(QWidget* pParent) : QSpinBox(pParent)
+{
+    setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    setGroupSeparatorShown(false);
+    setValue(0);
+}
+
+void CUpDownSpinBox::SetStepRange(int nLower, int nUpper)
+{
+    m_nLower = std::min(nLower, nUpper);
+    m_nUpper = std::max(nLower, nUpper);
+}
+
+qint64 CUpDownSpinBox::StepTarget(int nPos, int nSteps) const
+{
+    return qint64{nPos} + nSteps;
+}
+
+void CUpDownSpinBox::stepBy(int nSteps)
+{
+    if (nSteps == 0)
+        return;
+    interpretText();
+    setValue(static_cast<int>(std::clamp<qint64>(StepTarget(value(), nSteps), m_nLower, m_nUpper)));
+    selectAll();
+}
+
+QAbstractSpinBox::StepEnabled CUpDownSpinBox::stepEnabled() const
+{
+    if (isReadOnly())
+        return StepNone;
+    StepEnabled steps = StepNone;
+    if (value() < m_nUpper)
+        steps |= StepUpEnabled;
+    if (value() > m_nLower)
+        steps |= StepDownEnabled;
+    return steps;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QSpinBox>
+
+// A number field with arrows, as an edit with an attached up-down control behaves: any integer
+// may be typed (the dialog's checks refuse what is out of range), while the arrows, the arrow
+// keys and the wheel move the number within the control's own range.
+class CUpDownSpinBox : public QSpinBox
+{
+    Q_OBJECT
+
+public:
+    explicit CUpDownSpinBox(QWidget* pParent = nullptr);
+
+    void SetStepRange(int nLower, int nUpper);
+    int GetLower() const { return m_nLower; }
+    int GetUpper() const { return m_nUpper; }
+
+    void stepBy(int nSteps) override;
+
+protected:
+    // Where one press leads from nPos; the result is then held within the range.
+    virtual qint64 StepTarget(int nPos, int nSteps) const;
+    StepEnabled stepEnabled() const override;
+
+private:
+    int m_nLower = 0;
+    int m_nUpper = 100;
+};
