@@ -74,6 +74,9 @@ int UnansweredResult(unsigned nType)
 int RunMessageBox(const QString& text, unsigned nType, const QString& caption)
 {
     QMessageBox box(BoxIcon(nType), caption, text, BoxButtons(nType), DialogParent());
+    if ((nType & MB_DEFMASK) == MB_DEFBUTTON2)
+        box.setDefaultButton((nType & MB_TYPEMASK) == MB_OKCANCEL ? QMessageBox::Cancel
+                                                                  : QMessageBox::No);
     switch (box.exec())
     {
     case QMessageBox::Ok:

@@ -1,5 +1,6 @@
 #include "app/EditorApp.h"
 #include "app/QtUserInterface.h"
+#include "dialogs/SoundDialogs.h"
 
 #include <QApplication>
 
@@ -10,6 +11,9 @@ int main(int argc, char* argv[])
     CQtFileNameSource fileNames;
     SetMessageSink(&messages);
     SetFileNameSource(&fileNames);
+    CSoundDialogs dialogs;
+    CSoundBase::SetDialogs(&dialogs);
+    SetMidiInstrumentSource(&dialogs);
 
     int result = 1;
     {
@@ -22,5 +26,7 @@ int main(int argc, char* argv[])
     }
     SetMessageSink(nullptr);
     SetFileNameSource(nullptr);
+    CSoundBase::SetDialogs(nullptr);
+    SetMidiInstrumentSource(nullptr);
     return result;
 }

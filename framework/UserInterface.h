@@ -19,6 +19,9 @@ enum : unsigned
     MB_ICONEXCLAMATION = 0x30,
     MB_ICONINFORMATION = 0x40,
     MB_ICONMASK = 0xF0,
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100,
+    MB_DEFMASK = 0xF00,
 };
 enum : int
 {
