@@ -7,9 +7,7 @@
 #include "xml/XMLException.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <map>
-#include <memory>
 
 namespace
 {
