@@ -4,6 +4,7 @@
 
 #include "ShellTestSupport.h"
 
+#include "playback/ToneSynth.h"
 #include "playback/VirtualAudioDevice.h"
 #include "sound/SoundPattern.h"
 
@@ -321,6 +322,55 @@ private slots:
         QVERIFY(!shell.Windows().front()->close());
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
         QCOMPARE(shell.app->GetDocuments().size(), std::size_t(1));
+    }
+
+    void rowReportsMoveThePlayPosition()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        QVERIFY(shell.Start({},
+                            [&pDevice]
+                            {
+                                auto device = std::make_unique<CVirtualAudioDevice>();
+                                pDevice = device.get();
+                                return device;
+                            }));
+        CSoundPlayThread* pThread = shell.app->m_pPlayThread;
+        QVERIFY(pThread->WaitUntilHandled());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        auto* pView = qobject_cast<CSoundBase*>(shell.ActiveFrame()->GetPane(0));
+        QVERIFY(pView != nullptr);
+        const unsigned frames =
+            CToneSynth::RowBytes(pDoc->m_nBeatsPerMinute, pDoc->m_nTracksPerBeat) / 2;
+        const auto playRows = [&](int nRows)
+        {
+            for (int i = 0; i < nRows; ++i)
+            {
+                pDevice->Advance(frames);
+                pThread->WaitUntilHandled();
+            }
+        };
+
+        shell.app->PostPlay(pDoc, pView);
+        QVERIFY(pThread->WaitUntilHandled());
+        // Reports start once the first row has been heard, half a buffer after the start.
+        for (int i = 0; i < 100 && pDoc->m_nCurrentPos == 0; ++i)
+        {
+            playRows(1);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(pDoc->m_nCurrentPos, 1);
+        playRows(2);
+        QCoreApplication::processEvents();
+        QCOMPARE(pDoc->m_nCurrentPos, 3);
+
+        // Reports still queued when the playback stops are not counted twice.
+        playRows(2);
+        shell.app->PostStop();
+        QVERIFY(pThread->WaitUntilHandled());
+        QCOMPARE(pDoc->m_nCurrentPos, 5);
+        QCoreApplication::processEvents();
+        QCOMPARE(pDoc->m_nCurrentPos, 5);
     }
 
     void quittingWhilePlayingEndsThePlayThreadFirst()
