@@ -59,7 +59,6 @@ CDialog::CDialog(UINT nIDTemplate, QWidget* pParent)
     : QDialog(pParent), m_pTemplate(GetDialogTemplate(nIDTemplate))
 {
     setModal(true);
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 }
 
 void CDialog::CreateControls()
