@@ -7,7 +7,6 @@ CUpDownSpinBox::CUpDownSpinBox(QWidget* pParent) : QSpinBox(pParent)
 {
     setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     setGroupSeparatorShown(false);
-    setValue(0);
 }
 
 void CUpDownSpinBox::SetStepRange(int nLower, int nUpper)
