@@ -456,7 +456,10 @@ void CSoundBase::OnStop()
         m_pDocument->m_bSongPlaying = false;
         m_pDocument->m_bSongPaused = false;
     }
-    viewport()->update();
+    // Every editor of the document shows the marker, so every one loses it.
+    for (IDocumentView* pView : m_pDocument->GetViews())
+        if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
+            pSoundView->viewport()->update();
 }
 
 void CSoundBase::OnRowPlayed()

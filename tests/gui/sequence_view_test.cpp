@@ -496,7 +496,10 @@ private slots:
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
         m_pDoc->m_nRangeEnd = 31;
         m_pView->OnCommand(ID_SOUND_PLAY);
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 5; ++i)
+            m_pView->OnRowPlayed();
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
+        for (int i = 0; i < 15; ++i)
             m_pView->OnRowPlayed();
         QCOMPARE(m_pDoc->m_nCurrentPos, 20);
         // 20 rows at 16 rows per line: a fraction of the way into line 1.
@@ -505,6 +508,15 @@ private slots:
         QCOMPARE(m_pPatternView->GetPlayLineY(), -1);
         QCOMPARE(m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern), 20);
         QCOMPARE(m_pView->GetPatternOffset(5, nullptr), -1);
+
+        // Stop takes the marker away in both editors.
+        m_pDoc->m_nCurrentPos = 3;
+        m_pPatternView->DrawPlayPosition();
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 3);
+        QTest::qWait(50); // the marker is drawn
+        m_pView->OnCommand(ID_SOUND_STOP);
+        QTRY_COMPARE(m_pView->GetPlayLineY(), -1);
+        QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
     }
 };
 
