@@ -1,5 +1,6 @@
 #include "views/SoundPatternView.h"
 
+#include "framework/TextCodec.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 
@@ -106,7 +107,7 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
         if (rcClip.top() < kHeaderHeight)
         {
             TextOut(dc, 0, 4, nChannel >= 0 ? g_channelNames[nChannel] : "", m_crBack);
-            TextOut(dc, 60, 4, pPattern->GetName(), m_crBack);
+            TextOut(dc, 60, 4, ToDisplayUtf8(pPattern->GetName()), m_crBack);
         }
         // Only the rows that intersect the area to repaint are formatted.
         const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
