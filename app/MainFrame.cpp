@@ -60,6 +60,13 @@ CMainFrame::~CMainFrame()
 {
     // Sound windows still open go with the base class; nothing may be updated for them then.
     m_bDestroying = true;
+    if (m_pMdiArea != nullptr)
+    {
+        disconnect(m_pMdiArea, nullptr, this, nullptr);
+        // Closed windows not yet deleted are not in the area's list, but still children.
+        for (QMdiSubWindow* pWindow : m_pMdiArea->findChildren<QMdiSubWindow*>())
+            disconnect(pWindow, nullptr, this, nullptr);
+    }
 }
 
 bool CMainFrame::OnCreate()

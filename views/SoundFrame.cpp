@@ -17,7 +17,7 @@ CSoundFrame::~CSoundFrame()
 {
     // The editors unregister from the document as they go; make that happen now, while the
     // document is certainly alive.
-    delete m_pSplitter;
+    DestroyViews();
 }
 
 bool CSoundFrame::OnCreateClient()
@@ -101,7 +101,11 @@ bool CSoundFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 
 void CSoundFrame::DestroyViews()
 {
-    delete m_pSplitter;
+    // Focus moves while the editors go; nothing may reach them through the splitter then.
+    disconnect(qApp, &QApplication::focusChanged, this, &CSoundFrame::OnFocusChanged);
+    QSplitter* pSplitter = m_pSplitter;
+    m_pSplitter = nullptr;
+    delete pSplitter;
 }
 
 void CSoundFrame::DestroyFrame()
