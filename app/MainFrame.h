@@ -33,7 +33,7 @@ public:
     CSoundFrame* GetActiveSoundFrame() const;
     void AddSoundFrame(CSoundFrame* pFrame);
 
-    // Shows a string resource (nID) or a text in the message pane. The framework's idle
+    // Shows a string resource (nID) or a text in the message pane. The standard idle
     // prompt is replaced by the application's current one.
     void OnSetMessageString(UINT nID, const QString* pText = nullptr);
     QString GetMessageText() const;
