@@ -131,7 +131,7 @@ protected:
     void SetIdleMessage(unsigned nStringId) const;
     // Gives the keyboard focus to the other pane of the splitter holding this view.
     void ActivateNext();
-    // Makes the scroll bar show MFC-style range 0..nMax with the given page.
+    // Makes the scroll bar show the inclusive range 0..nMax with the given page.
     void SetScrollRange(int nMax, int nPage);
     // The largest first row the scroll bar allows.
     int GetScrollLimit() const;
