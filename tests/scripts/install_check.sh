@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch DESTDIR: the programs, the desktop entry, the document type,
+# the icon and the converter's manual page are where the desktop looks for them, and valid.
+#   install_check.sh <tarvok-convert> <source folder>
+set -u
+convert="$1"
+build_dir="$(cd "$(dirname "$convert")/.." && pwd)"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+DESTDIR="$work/root" cmake --install "$build_dir" --prefix /usr > "$work/install.log" 2>&1 ||
+    fail "cmake --install: $(cat "$work/install.log")"
+root="$work/root/usr"
+
+expected=(bin/tarvok-convert share/man/man1/tarvok-convert.1)
+gui=0
+if grep -q "^TARVOK_GUI:BOOL=ON" "$build_dir/CMakeCache.txt"; then
+    gui=1
+    expected+=(bin/tarvok share/applications/tarvok.desktop
+        share/mime/packages/tarvok-sound.xml share/icons/hicolor/scalable/apps/tarvok.svg)
+fi
+for f in "${expected[@]}"; do
+    [ -s "$root/$f" ] || fail "$f was not installed"
+done
+if [ "$gui" = 1 ]; then
+    ls "$root"/share/doc/*/manual.html > /dev/null 2>&1 || fail "the editor's manual was not installed"
+fi
+for f in bin/tarvok-convert bin/tarvok; do
+    [ -e "$root/$f" ] && { [ -x "$root/$f" ] || fail "$f is not executable"; }
+done
+
+# The installed converter runs on its own.
+"$root/bin/tarvok-convert" --new "$work/new.tks" || fail "the installed converter does not run"
+grep -q '<sound type="tracker">' "$work/new.tks" || fail "the installed converter wrote no document"
+
+# The manual page formats without warnings and names what it documents.
+if command -v groff > /dev/null 2>&1; then
+    warnings="$(groff -man -Tutf8 -ww -z "$root/share/man/man1/tarvok-convert.1" 2>&1)"
+    [ -z "$warnings" ] || fail "the manual page: $warnings"
+    groff -man -Tascii -P -cbou "$root/share/man/man1/tarvok-convert.1" 2> /dev/null | grep -q -- "--instruments" ||
+        fail "the manual page does not describe --instruments"
+fi
+
+[ "$gui" = 1 ] || {
+    echo "PASS (converter only: the editor is not built)"
+    exit 0
+}
+
+grep -q '^Exec=tarvok ' "$root/share/applications/tarvok.desktop" || fail "the desktop entry does not start tarvok"
+grep -q '^Icon=tarvok$' "$root/share/applications/tarvok.desktop" || fail "the desktop entry names another icon"
+if command -v desktop-file-validate > /dev/null 2>&1; then
+    desktop-file-validate "$root/share/applications/tarvok.desktop" || fail "the desktop entry is not valid"
+fi
+# The document type: the database built from the installed definition maps *.tks to it.
+if command -v update-mime-database > /dev/null 2>&1; then
+    update-mime-database "$root/share/mime" > /dev/null 2>&1 || fail "update-mime-database refuses the type"
+    grep -q 'application/x-tarvok-sound:\*\.tks' "$root/share/mime/globs" ||
+        fail "the document type does not claim *.tks"
+fi
+echo "PASS"
