@@ -12,24 +12,23 @@ std::string Build(CSoundDoc& doc)
     EXPECT_TRUE(doc.BuildAGIResource());
     return Hex(Raw(doc));
 }
+
+const std::string kNewDocResource =
+    "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF";
+const std::string kEmptyResource = "08 00 0A 00 0C 00 0E 00 FF FF FF FF FF FF FF FF";
 } // namespace
 
 TEST(AgiTone, DivisorsAndTicksPerRow)
 {
-    EXPECT_EQ(AgiDivisorOfNote(60), 427);
-    EXPECT_EQ(AgiDivisorOfNote(69), 254);
-    EXPECT_EQ(AgiDivisorOfNote(45), 1016);
-    EXPECT_EQ(AgiDivisorOfNote(117), 15);
-    // Below the generator's range: its lowest pitch, not a wrapped divisor.
-    EXPECT_EQ(AgiDivisorOfNote(44), 1023);
-    EXPECT_EQ(AgiDivisorOfNote(0), 1023);
-
-    EXPECT_EQ(AgiTicksPerRow(4, 125), 7);
-    EXPECT_EQ(AgiTicksPerRow(24, 140), 1);
-    EXPECT_EQ(AgiTicksPerRow(1, 1), 470400);
-    EXPECT_EQ(AgiTicksPerRow(0, 125), 0);
-    EXPECT_EQ(AgiTicksPerRow(4, 0), 0);
-    EXPECT_EQ(AgiTicksPerRow(-4, 125), 0);
+    std::string divisors, ticks;
+    // Below the generator's range (44, 0): its lowest pitch, not a wrapped divisor.
+    for (const int note : {60, 69, 45, 117, 44, 0})
+        divisors += std::to_string(AgiDivisorOfNote(note)) + " ";
+    EXPECT_EQ(divisors, "427 254 1016 15 1023 1023 ");
+    for (const auto& [tpb, bpm] :
+         {std::pair{4, 125}, {24, 140}, {1, 1}, {0, 125}, {4, 0}, {-4, 125}})
+        ticks += std::to_string(AgiTicksPerRow(tpb, bpm)) + " ";
+    EXPECT_EQ(ticks, "7 1 470400 0 0 0 ");
 }
 
 TEST(AgiExport, RecordsOfTheHeldSounds)
@@ -37,8 +36,7 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
     using Setup = std::function<void(CSoundDoc&, CSoundPattern&)>;
     const std::pair<Setup, std::string> cases[] = {
         // The pattern's end at 16 closes a silent record of 16 × 7 ticks.
-        {[](CSoundDoc&, CSoundPattern&) {},
-         "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF"},
+        {[](CSoundDoc&, CSoundPattern&) {}, kNewDocResource},
         {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nBeatsPerMinute = 0; },
          Hex(Resource({Record(0, 0, 0x8F, 0x9F)}))},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
@@ -75,14 +73,25 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
          },
          Hex(Resource({"", "", "", Bytes({7, 0, 0, 0xE3, 0xFF, 7, 0, 0, 0xE6, 0xF4,
                                           7, 0, 0, 0xE6, 0xF9, 7, 0, 0, 0xE1, 0xF9})}))},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeEnd = 0; },
-         "08 00 0A 00 0C 00 0E 00 FF FF FF FF FF FF FF FF"},
-        {[](CSoundDoc& doc, CSoundPattern&)
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeEnd = 0; }, kEmptyResource},
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeStart = 10, doc.m_nRangeEnd = 9; },
+         kEmptyResource},
+        // 70000 ticks need two records, the first as long as a record can be (never FF FF);
+        // an exact multiple of that length gets no empty record after it.
+        {[](CSoundDoc& doc, CSoundPattern& p)
          {
-             doc.m_nRangeStart = 10;
-             doc.m_nRangeEnd = 9;
+             p.SetRows(doc.m_nRangeEnd = 10000);
+             p.SetCell(0, ToneCell(60, 0));
          },
-         "08 00 0A 00 0C 00 0E 00 FF FF FF FF FF FF FF FF"},
+         Hex(Resource({Bytes({0xFE, 0xFF, 0x1A, 0x8B, 0x90, 0x72, 0x11, 0x1A, 0x8B, 0x90})}))},
+        {[](CSoundDoc& doc, CSoundPattern& p)
+         {
+             doc.m_nTracksPerBeat = 24;
+             doc.m_nBeatsPerMinute = 140;
+             p.SetRows(doc.m_nRangeEnd = 2 * 65534);
+             p.SetCell(0, ToneCell(60, 0));
+         },
+         Hex(Resource({Tone(0, 65534, 427, 0) + Tone(0, 65534, 427, 0)}))},
     };
     for (const auto& [setup, expected] : cases)
     {
@@ -90,28 +99,6 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
         setup(d.doc, *d.doc.m_patterns[0][0]);
         EXPECT_EQ(Build(d.doc), expected);
     }
-}
-
-TEST(AgiExport, LongSoundsAreSplitWithoutLosingTime)
-{
-    // 10000 rows of 7 ticks: 70000 ticks need two records.
-    NewDoc d;
-    d.doc.m_patterns[0][0]->SetRows(10000);
-    d.doc.m_patterns[0][0]->SetCell(0, ToneCell(60, 0));
-    d.doc.m_nRangeEnd = 10000;
-    EXPECT_EQ(Build(d.doc),
-              Hex(Resource({Bytes({0xFE, 0xFF, 0x1A, 0x8B, 0x90, 0x72, 0x11, 0x1A, 0x8B, 0x90})})));
-    CSoundDoc imported;
-    imported.m_rawData = d.doc.m_rawData;
-    ASSERT_TRUE(imported.ParseAGIResource());
-    EXPECT_EQ(Played(imported, 0), "0:60/0 65534:60/0 70000:off/-");
-
-    // An exact multiple of the longest record gets no empty record after it.
-    d.doc.m_nTracksPerBeat = 24;
-    d.doc.m_nBeatsPerMinute = 140;
-    d.doc.m_patterns[0][0]->SetRows(2 * 65534);
-    d.doc.m_nRangeEnd = 2 * 65534;
-    EXPECT_EQ(Build(d.doc), Hex(Resource({Tone(0, 65534, 427, 0) + Tone(0, 65534, 427, 0)})));
 }
 
 TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
@@ -122,19 +109,17 @@ TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
         CRecordingMessages messages;
         NewDoc d;
         CSoundPattern& p = *d.doc.m_patterns[0][0];
-        p.SetRows(rows);
+        p.SetRows(d.doc.m_nRangeEnd = rows);
         for (std::int32_t r = 0; r < rows; ++r)
             p.SetCell(r, ToneCell(50 + r % 20, 0));
-        d.doc.m_nRangeEnd = rows;
         SetRaw(d.doc, "old");
         const bool bFits = rows == 13103;
         EXPECT_EQ(d.doc.BuildAGIResource(), bFits);
         EXPECT_EQ(d.doc.m_rawData.size(), bFits ? 65531u : 3u);
         EXPECT_EQ(
             messages.m_texts,
-            bFits ? std::vector<std::string>{}
-                  : std::vector<std::string>{
-                        "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
+            std::vector<std::string>(
+                !bFits, "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"));
     }
 }
 
@@ -146,19 +131,15 @@ TEST(AgiExport, ExportAGIAsksForAFileAndWritesIt)
     NewDoc d;
     EXPECT_FALSE(d.doc.ExportAGI());
     ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& request = names.m_requests[0];
-    EXPECT_FALSE(request.bOpen);
-    EXPECT_EQ(request.strFileName, "sound");
-    EXPECT_EQ(request.strDefaultExt, "");
-    EXPECT_EQ(request.strFilter, "Resource Files (*.*)|*.*||");
-    EXPECT_TRUE(request.bOverwritePrompt && request.bPathMustExist);
+    const FileDialogRequest& rq = names.m_requests[0];
+    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
+              "sound||Resource Files (*.*)|*.*||");
+    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
 
     names.m_strAnswer = dir + "/sound";
     WriteFileBytes(names.m_strAnswer, std::string(100, 'x'));
     EXPECT_TRUE(d.doc.ExportAGI());
-    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)),
-              "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF");
-
+    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)), kNewDocResource);
     names.m_strAnswer = dir + "/missing-folder/sound";
     EXPECT_FALSE(d.doc.ExportAGI());
     EXPECT_EQ(messages.m_texts.size(), 1u);

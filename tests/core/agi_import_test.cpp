@@ -13,34 +13,36 @@ bool Parse(CSoundDoc& doc, const std::string& bytes)
     return doc.ParseAGIResource();
 }
 
-// Every channel: patterns "000", "001", ... of 32 rows placed at 0, 32, 64, ...
+// The import's layout: on every channel patterns "000", "001", ... of 32 rows placed at 0,
+// 32, 64, ...; 24 rows a beat at 140 beats a minute; a step of 32; the range from 0.
 void ExpectImportLayout(const CSoundDoc& doc)
 {
     for (int c = 0; c < kChannelCount; ++c)
     {
         ASSERT_EQ(doc.m_sequence[c].size(), doc.m_patterns[c].size());
         std::int32_t i = 0;
+        char name[16];
         for (const auto& [pos, p] : doc.m_sequence[c])
         {
-            EXPECT_EQ(pos, 32 * i);
-            EXPECT_EQ(p, doc.m_patterns[c][i].get());
-            EXPECT_EQ(p->GetRows(), 32);
-            EXPECT_EQ(p->GetName(), (i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i));
+            std::snprintf(name, sizeof name, "%03d", i);
+            EXPECT_TRUE(pos == 32 * i && p == doc.m_patterns[c][i].get() && p->GetRows() == 32 &&
+                        p->GetName() == name)
+                << "channel " << c << " pattern " << i;
             ++i;
         }
     }
-    EXPECT_EQ(doc.m_nTracksPerBeat, 24);
-    EXPECT_EQ(doc.m_nBeatsPerMinute, 140);
-    EXPECT_EQ(doc.m_nStepSize, 32);
+    EXPECT_EQ(std::to_string(doc.m_nTracksPerBeat) + " " + std::to_string(doc.m_nBeatsPerMinute) +
+                  " " + std::to_string(doc.m_nStepSize) + " " + std::to_string(doc.m_nRangeStart),
+              "24 140 32 0");
 }
 } // namespace
 
 TEST(AgiImport, NotesFromDivisors)
 {
-    EXPECT_EQ(AgiNoteFromDivisor(427), 60);
-    EXPECT_EQ(AgiNoteFromDivisor(254), 69);
-    EXPECT_EQ(AgiNoteFromDivisor(16), 116);
-    EXPECT_EQ(AgiNoteFromDivisor(1023), 44);
+    std::string notes;
+    for (const int d : {427, 254, 16, 1023})
+        notes += std::to_string(AgiNoteFromDivisor(d)) + " ";
+    EXPECT_EQ(notes, "60 69 116 44 ");
     for (int d = kAgiMinToneDivisor + 1; d <= kAgiMaxToneDivisor; ++d)
         EXPECT_LE(AgiNoteFromDivisor(d), AgiNoteFromDivisor(d - 1)) << d;
 }
@@ -54,15 +56,15 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         std::int32_t rangeEnd;
     };
     const Case cases[] = {
-        {{}, {"", "", "", ""}, 16},
+        {{}, {"", "", "", ""}, 16}, // the 8-byte empty resource
         {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 32},
         // Ending on a pattern's last row or on its boundary: no off.
         {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0", "0:69/0", "", ""}, 32},
         {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0)},
          {"0:69/7 100:45/0 103:off/-", "", "", ""},
          128},
-        // Divisors up to 15 are silence; a control byte of 0 skips the record and its
-        // time; a record without time is replaced by the next.
+        // Divisors up to 15 (here 0) are silence; a control byte of 0 skips the record and
+        // its time; a record without time is replaced by the next.
         {{Record(5, 0, 0x80, 0x92) + Record(7, 0x1A, 0, 0x90) + Tone(0, 0, 254, 3) +
           Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4)},
          {"0:off/- 5:60/1 9:off/- 11:off/-", "", "", ""},
@@ -79,7 +81,6 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         ExpectImportLayout(d.doc);
         for (int ch = 0; ch < kChannelCount; ++ch)
             EXPECT_EQ(Played(d.doc, ch), c.played[ch]) << c.played[0];
-        EXPECT_EQ(d.doc.m_nRangeStart, 0);
         EXPECT_EQ(d.doc.m_nRangeEnd, c.rangeEnd);
         EXPECT_TRUE(d.doc.IsModified());
     }
@@ -97,10 +98,9 @@ TEST(AgiImport, RecordsAreReadOnlyInsideTheirChannelAndTheData)
     NewDoc d;
     ASSERT_TRUE(Parse(d.doc, Bytes({14, 0, 8, 0, 11, 0, 16, 0}) + Tone(1, 6, 427, 5) +
                                  Bytes({0xFF, 0xFF, 4, 0, 0})));
-    EXPECT_EQ(Played(d.doc, 0), "");
-    EXPECT_EQ(Played(d.doc, 1), "0:60/5 6:off/-");
-    EXPECT_EQ(Played(d.doc, 2), "0:44/4 46507:off/-");
-    EXPECT_EQ(Played(d.doc, 3), "");
+    EXPECT_EQ(Played(d.doc, 0) + "|" + Played(d.doc, 1) + "|" + Played(d.doc, 2) + "|" +
+                  Played(d.doc, 3),
+              "|0:60/5 6:off/-|0:44/4 46507:off/-|");
 
     // The Noise data runs to the end even beyond 64 KiB.
     std::string noise;
@@ -109,6 +109,16 @@ TEST(AgiImport, RecordsAreReadOnlyInsideTheirChannelAndTheData)
     ASSERT_TRUE(Parse(d.doc, Resource({"", "", "", noise})));
     EXPECT_EQ(d.doc.m_nRangeEnd, 14016);
     EXPECT_EQ(d.doc.m_sequence[3].rbegin()->second->GetCell(14000 % 32).freq, FREQ_OFF);
+
+    // The longest channel fills every sequence step: 16 × 65534 + 32 rows make 32768
+    // patterns, the last at step 32767.
+    std::string voice;
+    for (int i = 0; i < 16; ++i)
+        voice += Tone(0, 65534, 427, 0);
+    ASSERT_TRUE(Parse(d.doc, Resource({voice + Tone(0, 32, 254, 0)})));
+    EXPECT_EQ(d.doc.m_patterns[0].size(), 32768u);
+    EXPECT_EQ(d.doc.m_sequence[0].rbegin()->first, 32767 * 32);
+    EXPECT_EQ(d.doc.m_nRangeEnd, 1048576);
 }
 
 TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
@@ -132,27 +142,13 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
     {
         CRecordingMessages messages;
         NewDoc d;
+        const std::string before = d.doc.SaveToBytes();
         EXPECT_FALSE(Parse(d.doc, bytes)) << message;
         EXPECT_EQ(messages.m_texts, std::vector<std::string>{message});
         EXPECT_EQ(messages.m_types, std::vector<unsigned>{MB_OK});
-        EXPECT_EQ(d.doc.m_patterns[0].size(), 1u);
-        EXPECT_EQ(d.doc.m_sequence[0].size(), 1u);
-        EXPECT_EQ(d.doc.m_nTracksPerBeat, 4);
+        EXPECT_EQ(d.doc.SaveToBytes(), before);
         EXPECT_FALSE(d.doc.IsModified());
     }
-}
-
-TEST(AgiImport, LongestChannelFillsEverySequenceStep)
-{
-    // 16 × 65534 + 32 rows: 32768 patterns, the last at step 32767.
-    std::string voice;
-    for (int i = 0; i < 16; ++i)
-        voice += Tone(0, 65534, 427, 0);
-    NewDoc d;
-    ASSERT_TRUE(Parse(d.doc, Resource({voice + Tone(0, 32, 254, 0)})));
-    EXPECT_EQ(d.doc.m_patterns[0].size(), 32768u);
-    EXPECT_EQ(d.doc.m_sequence[0].rbegin()->first, 32767 * 32);
-    EXPECT_EQ(d.doc.m_nRangeEnd, 1048576);
 }
 
 TEST(AgiImport, ImportAGIFile)
@@ -177,15 +173,13 @@ TEST(AgiImport, ImportAGIFile)
     EXPECT_EQ(Played(d.doc, 0), "0:60/2 10:off/-");
     const int nUpdates = view.m_nUpdates;
     EXPECT_GE(nUpdates, 1);
-
-    // A damaged file's bytes are kept; the contents stay and the views are not told.
+    // A damaged file's bytes are kept; the contents stay and the views are not told. One
+    // too large to be a sound is not read.
     EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
+    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/large"));
     EXPECT_EQ(Raw(d.doc), "\x08");
     EXPECT_EQ(Played(d.doc, 0), "0:60/2 10:off/-");
     EXPECT_EQ(view.m_nUpdates, nUpdates);
-    // One too large to be a sound is not read.
-    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/large"));
-    EXPECT_EQ(Raw(d.doc), "\x08");
     EXPECT_EQ(messages.m_texts,
               (std::vector<std::string>{"Error: Raw data too short! ( 1 bytes )",
                                         "Error: Raw data too long! ( 2097152 bytes )"}));

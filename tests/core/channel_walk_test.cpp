@@ -8,104 +8,75 @@ namespace
 {
 using Kind = CChannelWalk::Kind;
 
-std::vector<CChannelWalk::Step> WalkAll(CChannelWalk walk)
+// One word per position: the note of a pattern row, "end" for the ended step, "-" for none.
+std::string Text(const CChannelWalk::Step& step)
 {
-    std::vector<CChannelWalk::Step> steps;
-    CChannelWalk::Step step;
-    while (walk.Next(step))
-        steps.push_back(step);
-    return steps;
+    return step.kind == Kind::PatternRow     ? std::to_string(step.cell.note)
+           : step.kind == Kind::PatternEnded ? "end"
+                                             : "-";
 }
 
-CSoundPattern* Pattern(CSoundDoc& doc, int channel, std::int32_t rows, std::uint8_t firstNote)
+std::string WalkAll(CChannelWalk walk, std::int32_t first)
+{
+    std::string out;
+    CChannelWalk::Step step;
+    for (std::int64_t pos = first; walk.Next(step); ++pos)
+        out += (out.empty() ? "" : " ") + Text(step) + (step.pos == pos ? "" : "@wrong pos");
+    return out;
+}
+
+// A pattern of rows notes firstNote, firstNote + 1, ... placed at pos.
+CSoundPattern* Place(CSoundDoc& doc, int channel, std::int32_t pos, std::int32_t rows,
+                     int firstNote)
 {
     CSoundPattern* p = doc.CreatePattern(channel, rows);
     for (std::int32_t r = 0; r < rows; ++r)
         p->SetCell(r, {static_cast<std::uint8_t>(firstNote + r), 255, 0, 255});
+    doc.m_sequence[channel][pos] = p;
     return p;
 }
 } // namespace
 
-TEST(ChannelWalk, PatternEndsWithOneOffThenNothingUntilTheNextPlacement)
+TEST(ChannelWalk, PatternsPlayFromTheirPlacementAndEndWithOneOffRow)
 {
     CSoundDoc doc;
-    CSoundPattern* a = Pattern(doc, 1, 4, 40);
-    CSoundPattern* b = Pattern(doc, 1, 2, 70);
-    doc.m_sequence[1] = {{0, a}, {16, b}};
-    doc.m_nRangeStart = 0;
+    Place(doc, 1, 0, 4, 40);
+    Place(doc, 1, 16, 2, 70);
     doc.m_nRangeEnd = 17;
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 1), 0), "40 41 42 43 end - - - - - - - - - - - 70 71");
 
-    const auto steps = WalkAll(CChannelWalk(doc, 1));
-    ASSERT_EQ(steps.size(), 18u);
-    for (int r = 0; r < 4; ++r)
-    {
-        EXPECT_EQ(steps[r].kind, Kind::PatternRow);
-        EXPECT_EQ(steps[r].pPattern, a);
-        EXPECT_EQ(steps[r].row, r);
-        EXPECT_EQ(steps[r].cell.note, 40 + r);
-    }
-    EXPECT_EQ(steps[4].kind, Kind::PatternEnded);
-    for (int r = 5; r < 16; ++r)
-        EXPECT_EQ(steps[r].kind, Kind::NoPattern) << r;
-    EXPECT_EQ(steps[16].kind, Kind::PatternRow);
-    EXPECT_EQ(steps[17].cell.note, 71);
-    for (int r = 0; r < 18; ++r)
-        EXPECT_EQ(steps[r].pos, r);
-}
-
-TEST(ChannelWalk, PlacementCutsOffAndOnlyPlacementsStartPatterns)
-{
-    CSoundDoc doc;
-    CSoundPattern* a = Pattern(doc, 0, 8, 10);
-    CSoundPattern* b = Pattern(doc, 0, 8, 50);
-    CSoundPattern* empty = doc.CreatePattern(0, 0);
-    doc.m_sequence[0] = {{0, a}, {3, b}, {20, empty}};
-
-    // Starting inside a placed pattern plays nothing until the next placement.
-    auto steps = WalkAll(CChannelWalk(doc, 0, 1, 4));
-    ASSERT_EQ(steps.size(), 4u);
-    EXPECT_EQ(steps[0].kind, Kind::NoPattern);
-    EXPECT_EQ(steps[1].kind, Kind::NoPattern);
-    EXPECT_EQ(steps[2].pPattern, b);
-    EXPECT_EQ(steps[2].row, 0);
-    EXPECT_EQ(steps[3].cell.note, 51);
-
-    // A pattern of no rows ends where it is placed.
-    steps = WalkAll(CChannelWalk(doc, 0, 20, 21));
-    EXPECT_EQ(steps[0].kind, Kind::PatternEnded);
-    EXPECT_EQ(steps[1].kind, Kind::NoPattern);
-
-    // A start beyond the end visits nothing; so does a channel that does not exist.
-    EXPECT_TRUE(WalkAll(CChannelWalk(doc, 0, 5, 4)).empty());
-    const auto none = WalkAll(CChannelWalk(doc, 7, 0, 2));
-    ASSERT_EQ(none.size(), 3u);
-    EXPECT_EQ(none[0].kind, Kind::NoPattern);
-}
-
-TEST(ChannelWalk, RangeAtTheEndOfTheSongPositionsTerminates)
-{
-    CSoundDoc doc;
-    CSoundPattern* a = Pattern(doc, 2, 4, 0);
-    doc.m_sequence[2] = {{INT_MAX - 1, a}};
-    const auto steps = WalkAll(CChannelWalk(doc, 2, INT_MAX - 2, INT_MAX));
-    ASSERT_EQ(steps.size(), 3u);
-    EXPECT_EQ(steps[2].pos, INT_MAX);
-    EXPECT_EQ(steps[2].row, 1);
+    // A placement cuts off what plays; starting inside a placed pattern plays nothing until
+    // the next placement; a pattern of no rows ends where it is placed.
+    Place(doc, 0, 0, 8, 10);
+    Place(doc, 0, 3, 8, 50);
+    Place(doc, 0, 20, 0, 0);
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 0, 0, 4), 0), "10 11 12 50 51");
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 0, 1, 4), 1), "- - 50 51");
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 0, 20, 21), 20), "end -");
+    // A start beyond the end visits nothing; a channel that does not exist plays nothing.
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 0, 5, 4), 5), "");
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 7, 0, 2), 0), "- - -");
+    // A range at the end of the song positions terminates.
+    Place(doc, 2, INT_MAX - 1, 4, 0);
+    EXPECT_EQ(WalkAll(CChannelWalk(doc, 2, INT_MAX - 2, INT_MAX), INT_MAX - 2), "- 0 1");
 }
 
 TEST(ChannelWalk, AtKeepsStateAcrossAWrap)
 {
     CSoundDoc doc;
-    CSoundPattern* a = Pattern(doc, 0, 2, 30);
-    doc.m_sequence[0] = {{4, a}};
+    const CSoundPattern* a = Place(doc, 0, 4, 2, 30);
     CChannelWalk walk(doc, 0, 0, 0);
-    EXPECT_EQ(walk.At(4).kind, Kind::PatternRow);
+    const auto step = walk.At(5);
+    EXPECT_EQ(Text(step), "-");
+    EXPECT_EQ(Text(walk.At(4)), "30");
     // Back before the pattern's start: a negative offset counts as ended.
-    EXPECT_EQ(walk.At(0).kind, Kind::PatternEnded);
-    EXPECT_EQ(walk.At(4).row, 0);
-    EXPECT_EQ(walk.At(5).row, 1);
+    EXPECT_EQ(Text(walk.At(0)), "end");
+    EXPECT_EQ(Text(walk.At(4)), "30");
+    const auto row = walk.At(5);
+    EXPECT_EQ(row.pPattern, a);
+    EXPECT_EQ(row.row, 1);
     walk.Reset();
-    EXPECT_EQ(walk.At(5).kind, Kind::NoPattern);
+    EXPECT_EQ(Text(walk.At(5)), "-");
 }
 
 TEST(ChannelWalk, MergeIntoReplacesOnlyWhatTheStepDecides)

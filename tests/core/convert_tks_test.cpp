@@ -16,75 +16,57 @@ struct RunResult
     std::string out; // stdout and stderr together
 };
 
-std::string Quote(const std::string& arg)
-{
-    std::string q = "'";
-    for (char c : arg)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 RunResult Convert(const std::vector<std::string>& args)
 {
-    std::string command = Quote(TARVOK_CONVERT_EXE);
+    auto quote = [](const std::string& arg)
+    {
+        std::string q = "'";
+        for (char c : arg)
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    std::string command = quote(TARVOK_CONVERT_EXE);
     for (const auto& arg : args)
-        command += " " + Quote(arg);
-    command += " 2>&1";
+        command += " " + quote(arg);
     RunResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr)
         return result;
     char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
         result.out.append(buf, n);
     const int status = ::pclose(pipe);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }
-
-std::string NewDocumentText()
-{
-    CSoundDoc doc;
-    doc.OnNewDocument();
-    return doc.SaveToBytes();
-}
 } // namespace
 
-TEST(ConvertTks, NewWritesTheNewDocument)
+TEST(ConvertTks, NewDocumentAndDocumentRoundTrip)
 {
     const std::string dir = MakeTempDir();
+    CSoundDoc doc;
+    doc.OnNewDocument();
     const RunResult r = Convert({"--new", dir + "/new.tks"});
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), NewDocumentText());
+    EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), doc.SaveToBytes());
     // Same with the format named and an extension that says nothing.
     EXPECT_EQ(Convert({"--to", "tks", "--new", dir + "/plain"}).exitCode, 0);
-    EXPECT_EQ(ReadFileBytes(dir + "/plain"), NewDocumentText());
-}
+    EXPECT_EQ(ReadFileBytes(dir + "/plain"), doc.SaveToBytes());
 
-TEST(ConvertTks, DocumentRoundTrips)
-{
-    const std::string dir = MakeTempDir();
-    CSoundDoc doc;
-    doc.OnNewDocument();
     CSoundPattern* p = doc.CreatePattern(3, 8, "Intro bass & <noise>");
     p->SetCell(2, {255, 1, 1, 6});
-    const SequencePos at{3, 2};
-    doc.SetPatternAt(&at, p);
+    doc.m_sequence[3][16] = p;
     doc.m_nStepSize = 8;
     doc.m_nRangeEnd = 40;
     const std::string text = doc.SaveToBytes();
     WriteFileBytes(dir + "/in.tks", text);
-
     // Loading advances each channel's next pattern number by its loaded patterns (one each).
     std::string expected = text;
     for (std::size_t at = 0; (at = expected.find("nextpattern=\"1\"", at)) != std::string::npos;)
         expected.replace(at, 15, "nextpattern=\"2\"");
     ASSERT_NE(expected, text);
-
-    const RunResult r = Convert({dir + "/in.tks", dir + "/out.tks"});
-    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(Convert({dir + "/in.tks", dir + "/out.tks"}).exitCode, 0);
     EXPECT_EQ(ReadFileBytes(dir + "/out.tks"), expected);
     // --from tks reads a document whatever its name.
     std::filesystem::copy_file(dir + "/in.tks", dir + "/in.doc");
@@ -92,28 +74,27 @@ TEST(ConvertTks, DocumentRoundTrips)
     EXPECT_EQ(ReadFileBytes(dir + "/out2"), expected);
 }
 
-TEST(ConvertTks, LoadFailuresPrintTheMessageAndWriteNothing)
+TEST(ConvertTks, FailuresPrintTheMessageAndWriteNothing)
 {
     const std::string dir = MakeTempDir();
     WriteFileBytes(dir + "/bad.tks", "<sound type=\"tracker\">\r\n<settings>\r\n");
-    RunResult r = Convert({dir + "/bad.tks", dir + "/out.tks"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "Could not load resource. XML loader reported;\n\nNo end tag found!\n");
-    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
-
     WriteFileBytes(dir + "/other.tks", "<song />\r\n");
-    r = Convert({dir + "/other.tks", dir + "/out.tks"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "The resource you are trying to load\nis not a valid sound resource.\n");
-    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
-
-    r = Convert({dir + "/missing.tks", dir + "/out.tks"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("missing.tks"), std::string::npos) << r.out;
-    EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
-
-    // An output that cannot be written.
-    r = Convert({"--new", dir + "/no/such/folder/out.tks"});
+    const std::pair<std::string, std::string> cases[] = {
+        {"bad.tks", "Could not load resource. XML loader reported;\n\nNo end tag found!\n"},
+        {"other.tks", "The resource you are trying to load\nis not a valid sound resource.\n"},
+        {"missing.tks", ""},
+    };
+    for (const auto& [name, message] : cases)
+    {
+        const RunResult r = Convert({dir + "/" + name, dir + "/out.tks"});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        if (message.empty())
+            EXPECT_NE(r.out.find(name), std::string::npos) << r.out;
+        else
+            EXPECT_EQ(r.out, message);
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks"));
+    }
+    const RunResult r = Convert({"--new", dir + "/no/such/folder/out.tks"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.out.empty());
 }
@@ -139,14 +120,10 @@ TEST(ConvertTks, BadCommandLinesPrintTheUsage)
     for (const auto& args : bad)
     {
         const RunResult r = Convert(args);
-        std::string shown;
-        for (const auto& a : args)
-            shown += a + " ";
-        EXPECT_EQ(r.exitCode, 2) << shown;
-        EXPECT_NE(r.out.find("usage: tarvok-convert"), std::string::npos) << shown;
+        EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_NE(r.out.find("usage: tarvok-convert"), std::string::npos);
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir));
-
     const RunResult help = Convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
@@ -159,14 +136,16 @@ TEST(ConvertTks, SampleSoundsSurviveADocumentInBetween)
     int nSamples = 0;
     for (const auto& entry : std::filesystem::directory_iterator(TARVOK_SOUNDS_DIR))
     {
+        const std::string agi = entry.path().string();
         if (entry.path().extension() != ".agi")
             continue;
         ++nSamples;
-        const std::string agi = entry.path().string();
-        ASSERT_EQ(Convert({agi, dir + "/direct.agi"}).exitCode, 0) << agi;
-        ASSERT_EQ(Convert({agi, dir + "/a.tks"}).exitCode, 0) << agi;
-        ASSERT_EQ(Convert({dir + "/a.tks", dir + "/b.tks"}).exitCode, 0) << agi;
-        ASSERT_EQ(Convert({"--to", "agi", dir + "/b.tks", dir + "/via.res"}).exitCode, 0) << agi;
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{agi, dir + "/direct.agi"},
+              {agi, dir + "/a.tks"},
+              {dir + "/a.tks", dir + "/b.tks"},
+              {"--to", "agi", dir + "/b.tks", dir + "/via.res"}})
+            ASSERT_EQ(Convert(args).exitCode, 0) << testing::PrintToString(args);
         EXPECT_EQ(ReadFileBytes(dir + "/via.res"), ReadFileBytes(dir + "/direct.agi")) << agi;
     }
     EXPECT_GT(nSamples, 0);

@@ -154,17 +154,13 @@ TEST(MidiExport, ExportMIDIAsksForInstrumentsThenAFile)
     EXPECT_FALSE(d.doc.ExportMIDI());
     EXPECT_TRUE(names.m_requests.empty());
     EXPECT_EQ(instruments.m_offered, (std::vector<std::array<int, 3>>{{0, 0, 0}}));
-
     instruments.m_bCancel = false;
     EXPECT_FALSE(d.doc.ExportMIDI());
     ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& request = names.m_requests[0];
-    EXPECT_FALSE(request.bOpen);
-    EXPECT_EQ(request.strDefaultExt, ".mid");
-    EXPECT_EQ(request.strFileName, ".mid");
-    EXPECT_EQ(request.strFilter, "MIDI Files (*.mid)|*.mid||");
-    EXPECT_TRUE(request.bOverwritePrompt && request.bPathMustExist);
-
+    const FileDialogRequest& rq = names.m_requests[0];
+    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
+              ".mid|.mid|MIDI Files (*.mid)|*.mid||");
+    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
     names.m_strAnswer = dir + "/song.mid";
     EXPECT_TRUE(d.doc.ExportMIDI());
     EXPECT_EQ(Hex(Tracks(ReadFileBytes(names.m_strAnswer))[1]), "00 C1 28 00 FF 2F 00");

@@ -35,15 +35,8 @@ std::string Dump(CXMLElement& root)
     return text;
 }
 
-std::string ReadDump(const std::string& text)
-{
-    CXMLElement root;
-    ReadInto(root, text);
-    return Dump(root);
-}
-
-// The reader's message for the text, or "no error".
-std::string ReadError(const std::string& text)
+// What the reader made of the text, or its message.
+std::string Read(const std::string& text)
 {
     CXMLElement root;
     try
@@ -54,37 +47,16 @@ std::string ReadError(const std::string& text)
     {
         return e.m_strMessage;
     }
-    return "no error";
+    return Dump(root);
 }
 
-std::string ValueAfterRoundTrip(const std::string& value)
-{
-    CXMLElement pattern("pattern");
-    pattern.AddAttribute("name", value.c_str());
-    pattern.AddChild("row");
-    CXMLElement root;
-    ReadInto(root, ToText(pattern));
-    std::string result = "<missing>";
-    const CXMLElement* pPattern = root.FindElement("pattern");
-    if (pPattern != nullptr && pPattern->GetChildCount() == 1)
-        pPattern->GetAttribute("name", result);
-    return result;
-}
-
-const char* const kUnmatched = "Unmatched '<' in file!";
-const char* const kEndTag = "End tag found without matching start tag!";
-const char* const kNoEndTag = "No end tag found!";
+const std::string kUnmatched = "Unmatched '<' in file!";
+const std::string kEndTag = "End tag found without matching start tag!";
+const std::string kNoEndTag = "No end tag found!";
 } // namespace
 
-TEST(XMLWriter, OneLinePerElementWithoutIndentation)
+TEST(XMLWriter, OneLinePerElementEscapingSpecialAndControlCharactersOnly)
 {
-    CXMLElement item("item");
-    item.AddAttribute("a", 1);
-    item.AddAttribute("b", "x");
-    EXPECT_EQ(ToText(item), "<item a=\"1\" b=\"x\" />\r\n");
-    item.AddChild("sub");
-    EXPECT_EQ(ToText(item), "<item a=\"1\" b=\"x\">\r\n<sub />\r\n</item>\r\n");
-
     CXMLElement sound("sound");
     CXMLElement* pMachine = sound.AddChild("machine");
     pMachine->AddAttribute("index", 0);
@@ -93,123 +65,100 @@ TEST(XMLWriter, OneLinePerElementWithoutIndentation)
     pRow->AddAttribute("note", "");
     pRow->AddAttribute("vol", -1);
     pMachine->AddChild("row");
-    sound.AddChild("empty");
+    sound.AddChild("a&b")->AddAttribute("k<", "x&y <\"z\"> \tq\r\n\x7f caf\xc3\xa9 = /");
     EXPECT_EQ(ToText(sound), "<sound>\r\n"
                              "<machine index=\"0\" index=\"1\">\r\n"
                              "<row note=\"\" vol=\"-1\" />\r\n"
                              "<row />\r\n"
                              "</machine>\r\n"
-                             "<empty />\r\n"
+                             "<a&amp;b k&lt;=\"x&amp;y &lt;&quot;z&quot;&gt; &#9;q&#13;&#10;&#127; "
+                             "caf\xc3\xa9 = /\" />\r\n"
                              "</sound>\r\n");
 }
 
-TEST(XMLWriter, EscapesSpecialAndControlCharactersOnly)
+TEST(XMLReader, ErrorMessages)
 {
-    CXMLElement element("a&b");
-    element.AddAttribute("k<", "x&y <\"z\"> \tq\r\n\x7f caf\xc3\xa9 = /");
-    EXPECT_EQ(ToText(element),
-              "<a&amp;b k&lt;=\"x&amp;y &lt;&quot;z&quot;&gt; &#9;q&#13;&#10;&#127; "
-              "caf\xc3\xa9 = /\" />\r\n");
-}
+    const std::pair<const char*, std::string> cases[] = {
+        {"<a>\r\n", kNoEndTag},
+        {"<a />\r\n<b x=\"1\"\r\n", kUnmatched},
+        {"<a", kUnmatched},
+        {"</a", kUnmatched}, // '>' is looked for before the '/' after '<' is judged
+        {"</a>\r\n", kEndTag},
+        {"<a />\r\n</a>\r\n", kEndTag},
+        {"<?xml version=\"1.0\"?>\r\n<sound />\r\n", kNoEndTag},
+        {"<!-- saved -->\r\n<sound />\r\n", kNoEndTag},
+        {"<a>\r\n</A>\r\n", kNoEndTag},
+        {"<a>\r\n</a >\r\n", kNoEndTag},
+        // A start tag broken over two lines runs together into one name.
+        {"<pattern\r\nname=\"x\">\r\n<row />\r\n</pattern>\r\n", kNoEndTag},
+        // The first "</a>" closes the outer element, leaving the inner one open: a same-named
+        // descendant is the one shape the writer makes that cannot be read.
+        {"<a>\r\n<a>\r\n</a>\r\n</a>\r\n", kNoEndTag},
+        {"<a>\r\n<b>\r\n</a>\r\n", kNoEndTag},
+        {"<a>\r\n</b>\r\n</a>\r\n", kEndTag},
+        {"<a>\r\n<b\r\n</a>\r\n", kUnmatched},
+        {"<s>\r\n<m>\r\n<p>\r\n<r x=1 />\r\n<r\r\n</p>\r\n</m>\r\n</s>\r\n", kUnmatched},
+    };
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(Read(text), message) << text;
 
-TEST(XMLReaderErrors, MessagesAsGiven)
-{
-    EXPECT_EQ(ReadError("<a>\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<a />\r\n<b x=\"1\"\r\n"), kUnmatched);
-    EXPECT_EQ(ReadError("<a"), kUnmatched);
-    // '>' is looked for before the '/' after '<' is judged.
-    EXPECT_EQ(ReadError("</a"), kUnmatched);
-    EXPECT_EQ(ReadError("</a>\r\n"), kEndTag);
-    EXPECT_EQ(ReadError("<a />\r\n</a>\r\n"), kEndTag);
-    EXPECT_EQ(ReadError("<?xml version=\"1.0\"?>\r\n<sound />\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<!-- saved -->\r\n<sound />\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<a>\r\n</A>\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<a>\r\n</a >\r\n"), kNoEndTag);
-    // A start tag broken over two lines runs together into one name.
-    EXPECT_EQ(ReadError("<pattern\r\nname=\"x\">\r\n<row />\r\n</pattern>\r\n"), kNoEndTag);
-}
-
-TEST(XMLReaderErrors, NestedContentFailsWithTheSameMessages)
-{
-    // The first "</a>" closes the outer element, leaving the inner one open.
-    EXPECT_EQ(ReadError("<a>\r\n<a>\r\n</a>\r\n</a>\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<a>\r\n<b>\r\n</a>\r\n"), kNoEndTag);
-    EXPECT_EQ(ReadError("<a>\r\n</b>\r\n</a>\r\n"), kEndTag);
-    EXPECT_EQ(ReadError("<a>\r\n<b\r\n</a>\r\n"), kUnmatched);
-    EXPECT_EQ(ReadError("<s>\r\n<m>\r\n<p>\r\n<r x=1 />\r\n<r\r\n</p>\r\n</m>\r\n</s>\r\n"),
-              kUnmatched);
-}
-
-TEST(XMLReaderErrors, WhatWasReadBeforeTheErrorStays)
-{
+    // What was read before the error stays.
     CXMLElement root;
     EXPECT_THROW(ReadInto(root, "<a />\r\n<b x=\"1\">\r\n<c y=\"2\" />\r\n</d>\r\n</b>\r\n"),
                  CXMLException);
     EXPECT_EQ(Dump(root), "<a />\r\n<b x=\"1\">\r\n<c y=\"2\" />\r\n</b>\r\n");
 }
 
-TEST(XMLReaderLeniency, NothingToReadIsNoError)
-{
-    EXPECT_EQ(ReadDump(""), "");
-    EXPECT_EQ(ReadDump("\r\n\r\n"), "");
-    EXPECT_EQ(ReadDump("just text\r\n> and a bracket\r\n"), "");
-}
-
-TEST(XMLReaderLeniency, IndentationAndLineEndsDoNotMatter)
+TEST(XMLReader, Leniencies)
 {
     const std::string canonical = "<sound version=\"1\">\r\n<machine index=\"0\">\r\n"
                                   "<row note=\"60\" vol=\"3\" />\r\n<row />\r\n</machine>\r\n"
                                   "</sound>\r\n<next />\r\n";
-    EXPECT_EQ(ReadDump(canonical), canonical);
-    EXPECT_EQ(ReadDump("<sound version=\"1\">\n  <machine index=\"0\">\n\t\t<row note=\"60\" "
-                       "vol=\"3\"/>\n\t\t<row/>   \r\n  </machine>\n</sound>\n   <next />"),
-              canonical);
-    // Everything on one line, and an end tag split over two.
-    EXPECT_EQ(ReadDump("<sound version=\"1\"><machine index=\"0\"><row note=\"60\" vol=\"3\" />"
-                       "<row /></machine></sou\r\nnd><next />"),
-              canonical);
-}
+    const std::pair<const char*, std::string> cases[] = {
+        {"", ""},
+        {"\r\n\r\n", ""},
+        {"just text\r\n> and a bracket\r\n", ""},
+        {canonical.c_str(), canonical},
+        // Indentation, LF or CR LF line ends, everything on one line, an end tag split.
+        {"<sound version=\"1\">\n  <machine index=\"0\">\n\t\t<row note=\"60\" vol=\"3\"/>\n"
+         "\t\t<row/>   \r\n  </machine>\n</sound>\n   <next />",
+         canonical},
+        {"<sound version=\"1\"><machine index=\"0\"><row note=\"60\" vol=\"3\" /><row />"
+         "</machine></sou\r\nnd><next />",
+         canonical},
+        {"<a/>", "<a />\r\n"},
+        {"<>\r\n</>\r\n", "< />\r\n"},
+        {"<row note=60 vol=\"3\"/>", "<row note=\"60\" vol=\"3\" />\r\n"},
+        {"<row  a=\"1\"   flag =x b=\"\" c=\"\"\"/>", "<row a=\"1\" =\"x\" b=\"\" c=\"\" />\r\n"},
+        // A tab is not a separator: it stays part of the token.
+        {"<row a=\"1\"\tb=\"2\" />", "<row a=\"1&quot;&#9;b=&quot;2\" />\r\n"},
+        // Old files kept a quote inside a value as it was; only the outer quotes go.
+        {"<a v=\"say\"hi\" w=\"x\"\" />", "<a v=\"say&quot;hi\" w=\"x\" />\r\n"},
+        {"junk <a />more\r\n<b>text<c />text</b>tail\r\n", "<a />\r\n<b>\r\n<c />\r\n</b>\r\n"},
+    };
+    for (const auto& [text, dump] : cases)
+        EXPECT_EQ(Read(text), dump) << text;
 
-TEST(XMLReaderLeniency, TagAndAttributeForms)
-{
-    EXPECT_EQ(ReadDump("<a/>"), "<a />\r\n");
-    EXPECT_EQ(ReadDump("<>\r\n</>\r\n"), "< />\r\n");
-    EXPECT_EQ(ReadDump("<row note=60 vol=\"3\"/>"), "<row note=\"60\" vol=\"3\" />\r\n");
-    EXPECT_EQ(ReadDump("<row  a=\"1\"   flag =x b=\"\" c=\"\"\"/>"),
-              "<row a=\"1\" =\"x\" b=\"\" c=\"\" />\r\n");
-    // A tab is not a separator: it stays part of the token.
-    EXPECT_EQ(ReadDump("<row a=\"1\"\tb=\"2\" />"), "<row a=\"1&quot;&#9;b=&quot;2\" />\r\n");
-    // Old files kept a quote inside a value as it was; only the outer quotes go.
-    EXPECT_EQ(ReadDump("<a v=\"say\"hi\" w=\"x\"\" />"), "<a v=\"say&quot;hi\" w=\"x\" />\r\n");
-}
-
-TEST(XMLReaderLeniency, TextOutsideTagsIsDropped)
-{
-    EXPECT_EQ(ReadDump("junk <a />more\r\n<b>text<c />text</b>tail\r\n"),
-              "<a />\r\n<b>\r\n<c />\r\n</b>\r\n");
-}
-
-TEST(XMLReaderLeniency, AppendsAfterExistingChildren)
-{
+    // Reading appends after the children already there.
     CXMLElement root;
     root.AddChild("first");
-    ReadInto(root, "<second />\r\n<third />\r\n");
-    ReadInto(root, "<fourth />\r\n");
-    EXPECT_EQ(Dump(root), "<first />\r\n<second />\r\n<third />\r\n<fourth />\r\n");
+    ReadInto(root, "<second />\r\n");
+    ReadInto(root, "<third />\r\n");
+    EXPECT_EQ(Dump(root), "<first />\r\n<second />\r\n<third />\r\n");
 }
 
-TEST(XMLReaderReferences, KnownOnesDecodedOthersKept)
+TEST(XMLReader, KnownReferencesDecodedOthersKept)
 {
     CXMLElement root;
     ReadInto(root, "<a&amp;b v=\"&lt;&gt;&amp;&quot;&apos;&#233;&#xE9;&#X266A;&#9;\" "
                    "w=\"&unknown; & &#0; &#xD800; &#x110000; &#; &#x; &#12a; &amp\" />");
     const CXMLElement* pElement = root.FindElement("a&b");
     ASSERT_NE(pElement, nullptr);
-    std::string strValue;
-    pElement->GetAttribute("v", strValue);
-    EXPECT_EQ(strValue, "<>&\"'\xc3\xa9\xc3\xa9\xe2\x99\xaa\t");
-    pElement->GetAttribute("w", strValue);
-    EXPECT_EQ(strValue, "&unknown; & &#0; &#xD800; &#x110000; &#; &#x; &#12a; &amp");
+    std::string v, w;
+    pElement->GetAttribute("v", v);
+    pElement->GetAttribute("w", w);
+    EXPECT_EQ(v, "<>&\"'\xc3\xa9\xc3\xa9\xe2\x99\xaa\t");
+    EXPECT_EQ(w, "&unknown; & &#0; &#xD800; &#x110000; &#; &#x; &#12a; &amp");
 }
 
 TEST(XMLRoundTrip, ValuesComeBackWhole)
@@ -218,10 +167,21 @@ TEST(XMLRoundTrip, ValuesComeBackWhole)
          {"Intro bass", " lead ", "  ", "\"quoted\"", "\"", "a<b>c", "</pattern>", "x&y", "&amp;",
           "tab\there", "line\r\nbreak", "caf\xc3\xa9 \xe2\x99\xaa", "/", "x/", "=", "a=b c=d",
           "say\" w=\"x", ""})
-        EXPECT_EQ(ValueAfterRoundTrip(value), value);
+    {
+        CXMLElement pattern("pattern");
+        pattern.AddAttribute("name", value.c_str());
+        pattern.AddChild("row");
+        CXMLElement root;
+        ReadInto(root, ToText(pattern));
+        std::string result = "<missing>";
+        const CXMLElement* pPattern = root.FindElement("pattern");
+        if (pPattern != nullptr && pPattern->GetChildCount() == 1)
+            pPattern->GetAttribute("name", result);
+        EXPECT_EQ(result, value);
+    }
 }
 
-TEST(XMLRoundTrip, TreeAndTextAreStable)
+TEST(XMLRoundTrip, LargeTreeIsStable)
 {
     CXMLElement sound("sound");
     CXMLElement* pSettings = sound.AddChild("settings");
@@ -230,33 +190,18 @@ TEST(XMLRoundTrip, TreeAndTextAreStable)
     pSettings->AddAttribute("name", "second");
     for (int nMachine = 0; nMachine < 4; ++nMachine)
     {
-        CXMLElement* pMachine = sound.AddChild("machine");
-        pMachine->AddAttribute("index", nMachine);
-        CXMLElement* pPattern = pMachine->AddChild("pattern");
+        CXMLElement* pPattern = sound.AddChild("machine")->AddChild("pattern");
         pPattern->AddAttribute("name", "P & Q \"x\"");
         for (int nRow = 0; nRow < 3000; ++nRow)
         {
             CXMLElement* pRow = pPattern->AddChild("row");
             pRow->AddAttribute("index", nRow);
             pRow->AddAttribute("note", nRow % 119);
-            pRow->AddAttribute("atten", nRow % 16);
         }
-        pMachine->AddChild("sequence")->AddChild("entry")->AddAttribute("pattern", "P & Q");
+        pPattern->GetParent()->AddChild("sequence")->AddChild("entry");
     }
     const std::string text = ToText(sound);
-    CXMLElement root;
-    ReadInto(root, text);
-    ASSERT_EQ(root.GetChildCount(), 1u);
-    EXPECT_EQ(Dump(root), text);
-
-    std::string strName;
-    root.FindElement("settings")->GetAttribute("name", strName);
-    EXPECT_EQ(strName, "Intro bass");
-    int nRows = 0;
-    POSITION pos = root.FindElement("pattern")->GetFirstChildPosition();
-    while (root.FindElement("pattern")->GetNextChild(pos, "row"))
-        ++nRows;
-    EXPECT_EQ(nRows, 3000);
+    EXPECT_EQ(Read(text), text);
 }
 
 TEST(XMLRoundTrip, DeepNestingReadsInLinearTime)
@@ -269,19 +214,5 @@ TEST(XMLRoundTrip, DeepNestingReadsInLinearTime)
         pLeaf = pLeaf->AddChild(("e" + std::to_string(i)).c_str());
     pLeaf->AddAttribute("last", "yes");
     const std::string text = ToText(top);
-    CXMLElement root;
-    ReadInto(root, text);
-    const CXMLElement* pFound = root.FindElement("e199999");
-    ASSERT_NE(pFound, nullptr);
-    std::string strValue;
-    EXPECT_TRUE(pFound->GetAttribute("last", strValue));
-    EXPECT_EQ(pFound->GetParent()->GetName(), "e199998");
-    EXPECT_EQ(Dump(root), text);
-}
-
-TEST(XMLRoundTrip, SameNamedDescendantIsTheOneShapeThatCannotBeRead)
-{
-    CXMLElement outer("group");
-    outer.AddChild("group")->AddChild("leaf");
-    EXPECT_EQ(ReadError(ToText(outer)), kNoEndTag);
+    EXPECT_EQ(Read(text), text);
 }

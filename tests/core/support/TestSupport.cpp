@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 std::string ReadFileBytes(const std::string& path)
@@ -12,9 +12,7 @@ std::string ReadFileBytes(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes)
@@ -32,14 +30,11 @@ struct TempDirs
     std::vector<std::string> paths;
     ~TempDirs()
     {
+        std::error_code ec;
         for (const auto& p : paths)
-        {
-            std::error_code ec;
             std::filesystem::remove_all(p, ec);
-        }
     }
-};
-TempDirs g_tempDirs;
+} g_tempDirs;
 } // namespace
 
 std::string MakeTempDir()
@@ -60,12 +55,16 @@ std::string Hex(const std::string& bytes)
 {
     std::string out;
     char buf[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i)
+    for (const unsigned char c : bytes)
     {
-        std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned char>(bytes[i]));
-        if (i > 0)
-            out += ' ';
+        std::snprintf(buf, sizeof buf, out.empty() ? "%02X" : " %02X", c);
         out += buf;
     }
     return out;
+}
+
+std::string Le32(std::uint32_t value)
+{
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
 }

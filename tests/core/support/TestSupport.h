@@ -2,6 +2,7 @@
 
 #include "framework/UserInterface.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -48,3 +49,4 @@ std::string MakeTempDir();
 std::string SampleSoundPath(const std::string& name);
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
+std::string Le32(std::uint32_t value);
