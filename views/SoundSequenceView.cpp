@@ -1,17 +1,30 @@
 #include "views/SoundSequenceView.h"
 
+#include "framework/Archive.h"
+#include "framework/MemFile.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
 #include "resources/ResourceTables.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/DragScroller.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -35,6 +48,41 @@ std::size_t Utf8Prefix(const std::string& text, std::size_t nChars)
     }
     return i;
 }
+
+const char* const kInvalidPatternMessage = "The data on the clipboard is not a valid pattern.";
+
+QString PatternMimeType()
+{
+    return QString::fromLatin1(CSoundDoc::kPatternMimeType);
+}
+
+std::unique_ptr<QMimeData> NewPatternData(const std::string& block)
+{
+    auto pData = std::make_unique<QMimeData>();
+    pData->setData(PatternMimeType(),
+                   QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+    return pData;
+}
+
+// The pattern in a block, or null when the block is not exactly one pattern: data may
+// come from any program, and one that is cut short or runs on is not a block we wrote.
+std::unique_ptr<CSoundPattern> ReadPatternBlock(const QByteArray& bytes)
+{
+    CMemFile file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    CArchive ar(&file, CArchive::load, 4096);
+    auto pPattern = std::make_unique<CSoundPattern>(16);
+    try
+    {
+        pPattern->Serialize(ar);
+    }
+    catch (const CArchiveException&)
+    {
+        return nullptr;
+    }
+    if (ar.RemainingBytes() != 0)
+        return nullptr;
+    return pPattern;
+}
 } // namespace
 
 CSoundSequenceView::CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent)
@@ -42,6 +90,9 @@ CSoundSequenceView::CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent)
 {
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             &CSoundSequenceView::OnScrollAction);
+    m_pDragScroller = new CDragScroller(
+        [this](int nRequest, bool bDoScroll) { return OnScroll(nRequest, bDoScroll); }, this);
+    viewport()->setAcceptDrops(true);
 }
 
 int CSoundSequenceView::StepSize() const
@@ -154,7 +205,32 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
             dc.drawLine(0, y, rcClient.right(), y);
         }
     }
+    if (m_nDragFocus != 0)
+        DrawFocusRect(dc, m_rcDragFocus);
     PaintPlayLine(dc);
+}
+
+void CSoundSequenceView::DrawFocusRect(QPainter& dc, const QRect& rc) const
+{
+    // A dotted outline that inverts what it covers, so it shows on any line colour.
+    dc.save();
+    dc.setCompositionMode(QPainter::RasterOp_NotDestination);
+    auto dot = [&dc](int x, int y)
+    {
+        if ((x + y) % 2 == 0)
+            dc.fillRect(x, y, 1, 1, Qt::black);
+    };
+    for (int x = rc.left(); x <= rc.right(); ++x)
+    {
+        dot(x, rc.top());
+        dot(x, rc.bottom());
+    }
+    for (int y = rc.top() + 1; y < rc.bottom(); ++y)
+    {
+        dot(rc.left(), y);
+        dot(rc.right(), y);
+    }
+    dc.restore();
 }
 
 int CSoundSequenceView::PlayLineY() const
@@ -269,6 +345,7 @@ void CSoundSequenceView::wheelEvent(QWheelEvent* pEvent)
 
 void CSoundSequenceView::mousePressEvent(QMouseEvent* pEvent)
 {
+    m_bDragArmed = false;
     if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
     {
         const QPoint point = pEvent->position().toPoint();
@@ -280,9 +357,35 @@ void CSoundSequenceView::mousePressEvent(QMouseEvent* pEvent)
                 GetDocument()->m_sequenceCursor = pos;
             }
             viewport()->update();
+            if (pEvent->button() == Qt::LeftButton && GetCursorPattern() != nullptr)
+            {
+                m_bDragArmed = true;
+                m_dragSource = pos;
+                m_rcDragStart = GetCellRect(pos.channel, pos.step);
+            }
         }
     }
     CSoundBase::mousePressEvent(pEvent);
+}
+
+void CSoundSequenceView::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    // A plain click selects; only leaving the cell with the button held starts a drag.
+    if (m_bDragArmed && (pEvent->buttons() & Qt::LeftButton) != 0 &&
+        !m_rcDragStart.contains(pEvent->position().toPoint()))
+    {
+        m_bDragArmed = false;
+        pEvent->accept();
+        StartDrag(m_dragSource);
+        return;
+    }
+    CSoundBase::mouseMoveEvent(pEvent);
+}
+
+void CSoundSequenceView::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    m_bDragArmed = false;
+    CSoundBase::mouseReleaseEvent(pEvent);
 }
 
 void CSoundSequenceView::mouseDoubleClickEvent(QMouseEvent* pEvent)
@@ -668,6 +771,15 @@ bool CSoundSequenceView::OnCommand(UINT nID)
     case ID_RANGE_END:
         OnSetEndPosition();
         return true;
+    case ID_EDIT_COPY:
+        OnEditCopy();
+        return true;
+    case ID_EDIT_CUT:
+        OnEditCut();
+        return true;
+    case ID_EDIT_PASTE:
+        OnEditPaste();
+        return true;
     default:
         return CSoundBase::OnCommand(nID);
     }
@@ -682,6 +794,9 @@ bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
     case ID_PATTERN_NEW:
     case ID_RANGE_START:
     case ID_RANGE_END:
+    case ID_EDIT_COPY:
+    case ID_EDIT_CUT:
+    case ID_EDIT_PASTE:
         ui.Enable(true);
         return true;
     case ID_VIEW_SEQUENCE_EDITOR:
@@ -693,5 +808,274 @@ bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         return true;
     default:
         return CSoundBase::OnUpdateCommand(nID, ui);
+    }
+}
+
+void CSoundSequenceView::OnEditCopy()
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::string block;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const CSoundPattern* pPattern = pDoc->GetPatternAt(pDoc->m_sequenceCursor);
+        if (pPattern == nullptr)
+            return;
+        block = CSoundDoc::CopyPatternToGlobal(pPattern);
+    }
+    QGuiApplication::clipboard()->setMimeData(NewPatternData(block).release());
+}
+
+void CSoundSequenceView::OnEditCut()
+{
+    OnEditCopy();
+    CSoundDoc* pDoc = GetDocument();
+    SequencePos cursor;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        cursor = pDoc->m_sequenceCursor;
+    }
+    pDoc->SetPatternAt(&cursor, nullptr);
+    pDoc->SetModifiedFlag();
+    viewport()->update();
+}
+
+void CSoundSequenceView::OnEditPaste()
+{
+    SequencePos cursor;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        cursor = GetDocument()->m_sequenceCursor;
+    }
+    DropPattern(nullptr, cursor);
+}
+
+CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const SequencePos& cell)
+{
+    if (cell.channel < 0 || cell.channel >= kChannelCount)
+        return nullptr;
+    const bool bDrop = pData != nullptr;
+    if (!bDrop)
+        pData = QGuiApplication::clipboard()->mimeData();
+    if (pData == nullptr || !pData->hasFormat(PatternMimeType()))
+        return nullptr;
+
+    std::unique_ptr<CSoundPattern> pNew = ReadPatternBlock(pData->data(PatternMimeType()));
+    if (pNew == nullptr)
+    {
+        // A drop is answered only after it has finished: the dragging program waits for
+        // the answer, and a message box would hold it up.
+        if (bDrop)
+            QTimer::singleShot(0, this,
+                               [] { AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION); });
+        else
+            AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+
+    CSoundDoc* pDoc = GetDocument();
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        pPattern = pDoc->AddPattern(cell.channel, std::move(pNew));
+        pDoc->SetPatternAt(&cell, pPattern);
+        pDoc->m_sequenceCursor = cell;
+    }
+    pDoc->SetModifiedFlag();
+    viewport()->repaint();
+    return pPattern;
+}
+
+std::unique_ptr<QMimeData> CSoundSequenceView::BeginDrag(const SequencePos& source)
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::string block;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const CSoundPattern* pPattern = pDoc->GetPatternAt(source);
+        if (pPattern == nullptr)
+            return nullptr;
+        block = CSoundDoc::CopyPatternToGlobal(pPattern);
+    }
+    m_dragSource = source;
+    m_bDragFromHere = true;
+    return NewPatternData(block);
+}
+
+void CSoundSequenceView::EndDrag(Qt::DropAction result)
+{
+    m_bDragArmed = false;
+    // Already clear: the drop was a move inside this view, and it has been carried out.
+    if (!m_bDragFromHere)
+        return;
+    m_bDragFromHere = false;
+    // Moved elsewhere as a copy: the placement here goes.
+    if (result == Qt::MoveAction)
+    {
+        GetDocument()->SetPatternAt(&m_dragSource, nullptr);
+        viewport()->update();
+    }
+}
+
+void CSoundSequenceView::StartDrag(const SequencePos& source)
+{
+    std::unique_ptr<QMimeData> pData = BeginDrag(source);
+    if (pData == nullptr)
+        return;
+    viewport()->repaint();
+    QPointer<CSoundSequenceView> pSelf(this);
+    // The drag owns its data and is deleted by Qt once the loop is over.
+    auto* pDrag = new QDrag(this);
+    pDrag->setMimeData(pData.release());
+    const Qt::DropAction result = pDrag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    // The loop runs events: the window may have closed meanwhile.
+    if (pSelf != nullptr)
+        EndDrag(result);
+}
+
+Qt::DropAction CSoundSequenceView::DropEffect(const QMimeData* pData, Qt::KeyboardModifiers keys,
+                                              const QPoint& point, Qt::DropActions allowed) const
+{
+    if (pData == nullptr || !pData->hasFormat(PatternMimeType()) || !GetGridRect().contains(point))
+        return Qt::IgnoreAction;
+    Qt::DropAction effect;
+    if ((keys & Qt::ShiftModifier) != 0)
+        effect = Qt::MoveAction;
+    else if ((keys & Qt::ControlModifier) != 0)
+        effect = Qt::CopyAction;
+    else if (m_bDragFromHere && HitTest(point).channel == m_dragSource.channel)
+        effect = Qt::MoveAction;
+    else
+        effect = Qt::CopyAction;
+    return (allowed & effect) != 0 ? effect : Qt::IgnoreAction;
+}
+
+Qt::DropAction CSoundSequenceView::OnDragOver(const QMimeData* pData, Qt::KeyboardModifiers keys,
+                                              const QPoint& point, Qt::DropActions allowed)
+{
+    const Qt::DropAction effect = DropEffect(pData, keys, point, allowed);
+    const SequencePos hit = HitTest(point);
+    const QRect rc = GetCellRect(hit.channel, hit.step);
+    // Whether an outline is shown counts too: the pointer may come back to the cell it
+    // left, or leave the grid sideways without leaving the cell's rectangle.
+    if (rc == m_rcDragFocus && (m_nDragFocus != 0) == (effect != Qt::IgnoreAction))
+        return effect;
+    if (m_nDragFocus != 0)
+        viewport()->update(m_rcDragFocus);
+    m_nDragFocus = effect;
+    if (effect != Qt::IgnoreAction)
+    {
+        m_rcDragFocus = rc;
+        viewport()->update(m_rcDragFocus);
+    }
+    return effect;
+}
+
+void CSoundSequenceView::OnDragLeave()
+{
+    if (m_nDragFocus != 0)
+    {
+        viewport()->update(m_rcDragFocus);
+        m_nDragFocus = 0;
+    }
+}
+
+bool CSoundSequenceView::OnDrop(const QMimeData* pData, Qt::DropAction effect, const QPoint& point)
+{
+    OnDragLeave();
+    if (!GetGridRect().contains(point))
+        return false;
+    const SequencePos target = HitTest(point);
+    if (effect == Qt::MoveAction && m_bDragFromHere && target.channel == m_dragSource.channel)
+    {
+        // Within a channel a move keeps the very same pattern object.
+        m_bDragFromHere = false;
+        if (!(target == m_dragSource))
+        {
+            CSoundDoc* pDoc = GetDocument();
+            {
+                std::lock_guard lock(pDoc->Guard());
+                if (CSoundPattern* pPattern = pDoc->GetPatternAt(m_dragSource))
+                {
+                    pDoc->SetPatternAt(&m_dragSource, nullptr);
+                    pDoc->SetPatternAt(&target, pPattern);
+                    pDoc->m_sequenceCursor = target;
+                }
+            }
+            viewport()->update();
+        }
+        return false;
+    }
+    return DropPattern(pData, target) != nullptr;
+}
+
+bool CSoundSequenceView::OnScroll(int nRequest, bool bDoScroll)
+{
+    const int p = GetScrollPos();
+    int nNew;
+    if (nRequest == CDragScroller::kLineUp && p >= 1)
+        nNew = p - 1;
+    else if (nRequest == CDragScroller::kLineDown && p < GetScrollLimit())
+        nNew = p + 1;
+    else
+        return false;
+    if (bDoScroll)
+    {
+        SetScrollPos(nNew);
+        viewport()->update();
+    }
+    return true;
+}
+
+void CSoundSequenceView::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    dragMoveEvent(pEvent);
+    // Taken wherever the block is offered, so that the moves over the header and the
+    // margins still arrive and are refused one by one.
+    if (pEvent->mimeData() != nullptr && pEvent->mimeData()->hasFormat(PatternMimeType()))
+        pEvent->accept();
+}
+
+void CSoundSequenceView::dragMoveEvent(QDragMoveEvent* pEvent)
+{
+    const QPoint point = pEvent->position().toPoint();
+    const Qt::DropAction effect =
+        OnDragOver(pEvent->mimeData(), pEvent->modifiers(), point, pEvent->possibleActions());
+    m_pDragScroller->Track(point, viewport()->rect());
+    if (effect == Qt::IgnoreAction)
+    {
+        pEvent->ignore();
+        return;
+    }
+    pEvent->setDropAction(effect);
+    pEvent->accept();
+}
+
+void CSoundSequenceView::dragLeaveEvent(QDragLeaveEvent* pEvent)
+{
+    m_pDragScroller->Stop();
+    OnDragLeave();
+    pEvent->accept();
+}
+
+void CSoundSequenceView::dropEvent(QDropEvent* pEvent)
+{
+    m_pDragScroller->Stop();
+    const QPoint point = pEvent->position().toPoint();
+    const Qt::DropAction effect =
+        DropEffect(pEvent->mimeData(), pEvent->modifiers(), point, pEvent->possibleActions());
+    if (effect == Qt::IgnoreAction)
+    {
+        OnDragLeave();
+        pEvent->ignore();
+        return;
+    }
+    if (OnDrop(pEvent->mimeData(), effect, point))
+    {
+        pEvent->setDropAction(effect);
+        pEvent->accept();
+    }
+    else
+    {
+        pEvent->ignore();
     }
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "sound/SoundDoc.h"
 #include "views/SoundBase.h"
 
 #include <QRect>
 
+#include <memory>
+
 #include <string>
 
-struct SequencePos;
+class CDragScroller;
 class QMenu;
+class QMimeData;
 
 // The song arranger: one line per sequence step, one cell per channel naming the pattern
 // that starts there.
@@ -47,10 +51,43 @@ public:
     void OnSetStartPosition();
     void OnSetEndPosition();
 
+    // Clipboard and drag and drop: what travels is the pattern's block, so a transfer
+    // works between cells, channels, documents and programs alike.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    // Reads the block offered by pData (the clipboard when null) into a new pattern of the
+    // cell's channel and places it there. Null when nothing was placed.
+    CSoundPattern* DropPattern(const QMimeData* pData, const SequencePos& cell);
+
+    // A drag of the pattern at source: BeginDrag, the platform's modal drag loop, then
+    // EndDrag with the loop's result. The loop cannot run unattended, so the steps around
+    // it are reachable on their own. BeginDrag returns null when the cell is empty.
+    void StartDrag(const SequencePos& source);
+    std::unique_ptr<QMimeData> BeginDrag(const SequencePos& source);
+    void EndDrag(Qt::DropAction result);
+
+    // The drop target. OnDragOver decides the effect and moves the outline; OnDrop returns
+    // whether the source should see the effect.
+    Qt::DropAction DropEffect(const QMimeData* pData, Qt::KeyboardModifiers keys,
+                              const QPoint& point, Qt::DropActions allowed) const;
+    Qt::DropAction OnDragOver(const QMimeData* pData, Qt::KeyboardModifiers keys,
+                              const QPoint& point, Qt::DropActions allowed);
+    void OnDragLeave();
+    bool OnDrop(const QMimeData* pData, Qt::DropAction effect, const QPoint& point);
+    // A line up (0) or down (1) while dragging; the cursor stays where it is.
+    bool OnScroll(int nRequest, bool bDoScroll);
+
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
+    void mouseReleaseEvent(QMouseEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dragMoveEvent(QDragMoveEvent* pEvent) override;
+    void dragLeaveEvent(QDragLeaveEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
@@ -60,4 +97,14 @@ private:
     void KeepCursorInPage(int nFirst);
     CSoundPattern* GetCursorPattern() const;
     int StepSize() const;
+    void DrawFocusRect(QPainter& dc, const QRect& rc) const;
+
+    QRect m_rcDragFocus;
+    int m_nDragFocus = 0; // the effect the outline shows, 0 when none is drawn
+    bool m_bDragFromHere = false;
+    SequencePos m_dragSource;
+    // A press on a pattern arms a drag; it starts once the pointer leaves that cell.
+    bool m_bDragArmed = false;
+    QRect m_rcDragStart;
+    CDragScroller* m_pDragScroller;
 };
