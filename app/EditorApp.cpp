@@ -3,6 +3,7 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
+#include "framework/File.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
 #include "resources/Icons.h"
@@ -434,8 +435,18 @@ void CEditorApp::OnFileImport()
     if (!GetFileNameSource().AskFileName(request, path))
         return;
     // The import reports its own failures; a failed one leaves the new document as it was.
+    // A file that cannot be read (gone since it was chosen, a folder) throws instead.
     if (CSoundDoc* pDoc = OpenDocumentFile({}))
-        pDoc->ImportAGIFile(path);
+    {
+        try
+        {
+            pDoc->ImportAGIFile(path);
+        }
+        catch (const CFileException& e)
+        {
+            AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        }
+    }
 }
 
 void CEditorApp::OnAppAbout()
