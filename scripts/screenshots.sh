@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The README's pictures, taken from the real editor under Xvfb:
+#   docs/screenshot.png  the main window as it starts, with Sound1 open
+#   docs/editors.png     both editors on an imported sample sound, the window tiled
+# Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build; needs Xvfb, xdotool, ImageMagick)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+editor="$build/app/tarvok"
+convert="$build/tools/tarvok-convert"
+sample="../shared/agi-sounds/countryoforigin-sound012.agi"
+for tool in Xvfb xdotool import; do
+    command -v "$tool" > /dev/null || {
+        echo "$tool is missing" >&2
+        exit 1
+    }
+done
+[ -x "$editor" ] && [ -x "$convert" ] || {
+    echo "build the editor first: $editor" >&2
+    exit 1
+}
+
+work="$(mktemp -d)"
+xvfb="" app=""
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2> /dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null
+    wait 2> /dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# Fresh settings, so the pictures show the default layout.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_RUNTIME_DIR="$work/xdg" QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> /dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+start() { # title pattern, editor arguments...
+    local title="$1"
+    shift
+    "$editor" --no-sound "$@" > "$work/editor.log" 2>&1 &
+    app=$!
+    wid=""
+    for _ in $(seq 200); do
+        wid="$(xdotool search --onlyvisible --name "$title" 2> /dev/null | head -n 1 || true)"
+        [ -n "$wid" ] && break
+        sleep 0.1
+    done
+    [ -n "$wid" ] || {
+        echo "no window named $title" >&2
+        cat "$work/editor.log" >&2
+        exit 1
+    }
+    xdotool windowfocus --sync "$wid"
+    sleep 1
+}
+stop() {
+    kill "$app"
+    wait "$app" 2> /dev/null || true
+    app=""
+}
+
+start '^Tarvok - Sound1'
+import -window "$wid" docs/screenshot.png
+stop
+
+"$convert" "$sample" "$work/theme.tks"
+start '^Tarvok - theme\.tks' "$work/theme.tks"
+# Window, Tile: the sound's window fills the main window.
+xdotool key --window "$wid" --delay 150 alt+w t
+sleep 0.5
+# Enter opens the pattern under the sequence editor's cursor in the pattern editor.
+xdotool key --window "$wid" --delay 150 Return
+sleep 1
+import -window "$wid" docs/editors.png
+stop
+echo "docs/screenshot.png docs/editors.png"
