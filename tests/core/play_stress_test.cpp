@@ -20,18 +20,16 @@ public:
 } // namespace
 
 // The play thread plays on a clock that runs far faster than real time while another
-// thread edits the document as hard as it can. Run under ThreadSanitizer this must report
-// no race; anywhere it must neither crash nor touch a deleted pattern.
+// thread edits the document as hard as it can, through document operations and direct
+// changes under the guard. Run under ThreadSanitizer this must report no race; anywhere it
+// must neither crash nor touch a deleted pattern.
 TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
 {
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    {
-        std::lock_guard lock(doc.Guard());
-        doc.m_nBeatsPerMinute = 256;
-        doc.m_nTracksPerBeat = 16; // short rows: many notifications per clock step
-        doc.m_nRangeEnd = 63;
-    }
+    doc.m_nBeatsPerMinute = 256;
+    doc.m_nTracksPerBeat = 16;
+    doc.m_nRangeEnd = 63;
 
     CVirtualAudioDevice* pDevice = nullptr;
     CSoundPlayThread thread(
@@ -57,10 +55,25 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
         [&]
         {
             std::mt19937 random(2);
-            while (!bDone.load())
+            auto tempo = [&]
+            {
+                std::lock_guard lock(doc.Guard());
+                doc.m_nBeatsPerMinute = 256;
+                doc.m_nTracksPerBeat = 16; // short rows: many notifications per clock step
+                doc.m_nRangeStart = static_cast<std::int32_t>(random() % 16);
+                doc.m_nRangeEnd = doc.m_nRangeStart + static_cast<std::int32_t>(random() % 64);
+            };
+            for (unsigned i = 0; !bDone.load(); ++i)
             {
                 const int channel = static_cast<int>(random() % 4);
-                switch (random() % 6)
+                // Under the guard: any pattern of the channel, or null.
+                auto any = [&]() -> CSoundPattern*
+                {
+                    const auto& list = doc.m_patterns[channel];
+                    return list.empty() ? nullptr : list[random() % list.size()].get();
+                };
+                // Document operations take the guard themselves; direct changes take it here.
+                switch (random() % 8)
                 {
                 case 0:
                 {
@@ -73,43 +86,40 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
                 }
                 case 1:
                 {
-                    CSoundPattern* p = nullptr;
-                    {
-                        std::lock_guard lock(doc.Guard());
-                        if (!doc.m_patterns[channel].empty())
-                            p = doc.m_patterns[channel][random() % doc.m_patterns[channel].size()]
-                                    .get();
-                    }
+                    std::unique_lock lock(doc.Guard());
+                    CSoundPattern* p = any();
+                    lock.unlock();
                     doc.DeletePattern(p);
                     break;
                 }
                 case 2:
+                {
+                    std::lock_guard lock(doc.Guard());
+                    const SequencePos pos{channel, static_cast<std::int32_t>(random() % 4)};
+                    doc.SetPatternAt(&pos, any());
+                    break;
+                }
                 case 3:
                 {
                     std::lock_guard lock(doc.Guard());
-                    if (doc.m_patterns[channel].empty())
-                        break;
-                    CSoundPattern* p =
-                        doc.m_patterns[channel][random() % doc.m_patterns[channel].size()].get();
-                    const SequencePos pos{channel, static_cast<std::int32_t>(random() % 4)};
-                    doc.SetPatternAt(&pos, p);
+                    if (CSoundPattern* p = any())
+                        p->SetRows(1 + random() % 64);
                     break;
                 }
                 case 4:
-                {
-                    std::lock_guard lock(doc.Guard());
-                    if (!doc.m_patterns[channel].empty())
-                        doc.m_patterns[channel][random() % doc.m_patterns[channel].size()]->SetRows(
-                            1 + random() % 64);
+                    doc.InsertSequenceStep(channel, static_cast<std::int32_t>(random() % 64));
                     break;
-                }
+                case 5:
+                    doc.DeleteSequenceStep(channel, static_cast<std::int32_t>(random() % 64));
+                    break;
+                case 6:
+                    if (i % 64 == 0)
+                        doc.DeleteContents();
+                    tempo();
+                    break;
                 default:
-                {
-                    std::lock_guard lock(doc.Guard());
-                    doc.m_nRangeStart = static_cast<std::int32_t>(random() % 16);
-                    doc.m_nRangeEnd = doc.m_nRangeStart + static_cast<std::int32_t>(random() % 64);
+                    tempo();
                     break;
-                }
                 }
             }
         });

@@ -11,11 +11,13 @@
 
 namespace
 {
+using Samples = std::vector<std::int16_t>;
 constexpr unsigned kRowBytes = 11026; // 120 beats per minute, 4 tracks per beat
 constexpr unsigned kRow = kRowBytes / 2;
 constexpr unsigned kBlocks = 10;
+const Samples kSilentRow(kRow, 0);
 
-// The view: applies each report to the document as the editor's report handler does.
+// The view: keeps the reports for the test to apply as the editor's report handler does.
 class CRecordingView : public ISoundRowSink
 {
 public:
@@ -40,22 +42,14 @@ class PlayThreadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_doc.DeleteContents();
         m_doc.m_nBeatsPerMinute = 120;
-        m_doc.m_nTracksPerBeat = 4;
-        m_doc.m_nRangeStart = 0;
         m_doc.m_nRangeEnd = 7;
         // A different note on every row of voice 0, a held chord on voices 1 and 2.
-        CSoundPattern* p0 = m_doc.CreatePattern(0, 8);
+        CSoundPattern* p0 = m_doc.m_sequence[0][0] = m_doc.CreatePattern(0, 8);
         for (int row = 0; row < 8; ++row)
             p0->SetCell(row, {static_cast<std::uint8_t>(60 + row), 255, 0, 0});
-        m_doc.m_sequence[0][0] = p0;
-        CSoundPattern* p1 = m_doc.CreatePattern(1, 8);
-        p1->SetCell(0, {48, 255, 0, 4});
-        m_doc.m_sequence[1][0] = p1;
-        CSoundPattern* p2 = m_doc.CreatePattern(2, 4);
-        p2->SetCell(0, {55, 255, 0, 8});
-        m_doc.m_sequence[2][2] = p2;
+        (m_doc.m_sequence[1][0] = m_doc.CreatePattern(1, 8))->SetCell(0, {48, 255, 0, 4});
+        (m_doc.m_sequence[2][2] = m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
 
         m_thread = std::make_unique<CSoundPlayThread>(
             [this]
@@ -66,11 +60,16 @@ protected:
             });
         ASSERT_TRUE(m_thread->CreateThread());
         ASSERT_TRUE(m_thread->WaitUntilHandled());
-        ASSERT_NE(m_pDevice, nullptr);
         m_pDevice->SetRecording(true);
     }
 
     void TearDown() override { m_thread->QuitAndWait(); }
+
+    void Play(CSoundDoc* pDoc)
+    {
+        m_thread->PostPlay(pDoc, &m_view);
+        m_thread->WaitUntilHandled();
+    }
 
     // Plays whole row slots, lets the thread handle what they signalled and applies the
     // reports to the document; returns the number of reports.
@@ -90,21 +89,20 @@ protected:
         return nReports;
     }
 
-    std::vector<std::int16_t> Offline(int rangeStart, int rangeEnd)
+    Samples Offline(int rangeStart, int rangeEnd)
     {
-        const int start = m_doc.m_nRangeStart, end = m_doc.m_nRangeEnd;
-        m_doc.m_nRangeStart = rangeStart;
-        m_doc.m_nRangeEnd = rangeEnd;
-        std::vector<std::int16_t> samples;
+        const int start = std::exchange(m_doc.m_nRangeStart, rangeStart);
+        const int end = std::exchange(m_doc.m_nRangeEnd, rangeEnd);
+        Samples samples;
         EXPECT_TRUE(RenderPlayRange(m_doc, samples, 1u << 28));
         m_doc.m_nRangeStart = start;
         m_doc.m_nRangeEnd = end;
         return samples;
     }
 
-    static std::vector<std::int16_t> Slot(const std::vector<std::int16_t>& samples, unsigned slot)
+    static Samples Slot(const Samples& samples, unsigned slot, unsigned n = kRow)
     {
-        return {samples.begin() + slot * kRow, samples.begin() + (slot + 1) * kRow};
+        return {samples.begin() + slot * n, samples.begin() + (slot + 1) * n};
     }
 
     CSoundDoc m_doc;
@@ -116,31 +114,24 @@ protected:
 
 TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowHalfABufferAhead)
 {
-    m_thread->PostPlay(&m_doc, &m_view);
-    ASSERT_TRUE(m_thread->WaitUntilHandled());
+    Play(&m_doc);
     auto snapshot = m_pDevice->SnapshotStream();
     ASSERT_TRUE(snapshot.bPlaying);
     EXPECT_EQ(snapshot.nBytes, 110260u);
     EXPECT_EQ(snapshot.nCursor, 0u);
-    ASSERT_EQ(snapshot.positions.size(), kBlocks);
-    for (unsigned i = 0; i < kBlocks; ++i)
-        EXPECT_EQ(snapshot.positions[i], kRowBytes * (i + 1) - 2);
-    EXPECT_EQ(snapshot.positions.front(), 11024u);
-    EXPECT_EQ(snapshot.positions.back(), 110258u);
-    EXPECT_TRUE(std::all_of(snapshot.samples.begin(), snapshot.samples.end(),
-                            [](std::int16_t s) { return s == 0; }));
+    // Notifications at the last sample of each row slot: 11024, 22050, ... 110258.
+    std::vector<unsigned> positions;
+    for (unsigned i = 1; i <= kBlocks; ++i)
+        positions.push_back(kRowBytes * i - 2);
+    EXPECT_EQ(snapshot.positions, positions);
+    EXPECT_EQ(snapshot.samples, Samples(kBlocks * kRow, 0));
 
     // The first notification renders the start row into slot B/2 and nothing else.
     EXPECT_EQ(Advance(1), 0);
-    snapshot = m_pDevice->SnapshotStream();
-    const auto expected = Offline(0, 7);
-    for (unsigned slot = 0; slot < kBlocks; ++slot)
-    {
-        if (slot == kBlocks / 2)
-            EXPECT_EQ(Slot(snapshot.samples, slot), Slot(expected, 0));
-        else
-            EXPECT_EQ(Slot(snapshot.samples, slot), std::vector<std::int16_t>(kRow, 0)) << slot;
-    }
+    Samples expected(kBlocks * kRow, 0);
+    const Samples first = Slot(Offline(0, 7), 0);
+    std::copy(first.begin(), first.end(), expected.begin() + kBlocks / 2 * kRow);
+    EXPECT_EQ(m_pDevice->SnapshotStream().samples, expected);
 
     // Reports begin at notification B/2 + 1, one per row from then on.
     EXPECT_EQ(Advance(kBlocks / 2 - 1), 0);
@@ -151,41 +142,34 @@ TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowHalfABufferAhead)
     EXPECT_EQ(m_doc.m_nCurrentPos, 4);
 }
 
-TEST_F(PlayThreadTest, OutputIsSilenceThenTheOfflineRenderLooping)
+TEST_F(PlayThreadTest, OutputIsSilenceThenTheOfflineRenderWrappingToTheRangeStart)
 {
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(&m_doc);
     // Half a buffer of silence, then two passes of the range and two more rows.
     const unsigned nRows = kBlocks / 2 + 18;
     EXPECT_EQ(Advance(nRows), 18);
     const auto output = m_pDevice->TakeOutput();
-    ASSERT_EQ(output.size(), nRows * kRow);
-
     const auto pass = Offline(0, 7);
-    std::vector<std::int16_t> expected(kBlocks / 2 * kRow, 0);
+    Samples expected(kBlocks / 2 * kRow, 0);
     for (int i = 0; i < 3; ++i)
         expected.insert(expected.end(), pass.begin(), pass.end());
-    expected.resize(output.size());
-    for (unsigned slot = 0; slot < nRows; ++slot)
-        EXPECT_EQ(Slot(output, slot), Slot(expected, slot)) << "slot " << slot;
+    expected.resize(nRows * kRow);
+    EXPECT_TRUE(output == expected);
     EXPECT_EQ(m_doc.m_nCurrentPos, 18 % 8);
 }
 
 TEST_F(PlayThreadTest, OneRowRangeRepeatsThatRow)
 {
-    m_doc.m_nRangeStart = m_doc.m_nRangeEnd = 3;
-    m_doc.m_nCurrentPos = 3;
+    m_doc.m_nRangeStart = m_doc.m_nRangeEnd = m_doc.m_nCurrentPos = 3;
     m_doc.m_sequence[0][3] = m_doc.m_sequence[0][0];
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(&m_doc);
     EXPECT_EQ(Advance(kBlocks / 2 + 6), 6);
     EXPECT_EQ(m_doc.m_nCurrentPos, 3);
     const auto output = m_pDevice->TakeOutput();
     const auto row = Slot(output, kBlocks / 2);
-    EXPECT_NE(row, std::vector<std::int16_t>(kRow, 0));
+    EXPECT_NE(row, kSilentRow);
     for (unsigned slot = kBlocks / 2 + 1; slot < kBlocks / 2 + 6; ++slot)
         EXPECT_EQ(Slot(output, slot), row) << slot;
-
     m_thread->PostStop();
     m_thread->WaitUntilHandled();
     EXPECT_EQ(m_doc.m_nCurrentPos, 3);
@@ -193,10 +177,9 @@ TEST_F(PlayThreadTest, OneRowRangeRepeatsThatRow)
 
 TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
 {
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
-    EXPECT_EQ(Advance(kBlocks / 2 + 1 + 12), 13);
+    Play(&m_doc);
     // 13 rows heard in a range of 8: the row heard now is 5.
+    EXPECT_EQ(Advance(kBlocks / 2 + 1 + 12), 13);
     EXPECT_EQ(m_doc.m_nCurrentPos, 5);
 
     // Reports still on their way when the stop is handled do not count.
@@ -210,15 +193,12 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_EQ(m_doc.m_nCurrentPos, 6);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
-    m_pDevice->TakeOutput();
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
-    EXPECT_EQ(Advance(kBlocks / 2), 0);
-    const auto output = m_pDevice->TakeOutput();
     // Row 6 first, with the channel state cleared: as a pass that starts at 6.
-    EXPECT_EQ(Slot(output, kBlocks / 2 - 1), std::vector<std::int16_t>(kRow, 0));
-    const auto snapshot = m_pDevice->SnapshotStream();
-    EXPECT_EQ(Slot(snapshot.samples, kBlocks / 2), Slot(Offline(6, 7), 0));
+    m_pDevice->TakeOutput();
+    Play(&m_doc);
+    EXPECT_EQ(Advance(kBlocks / 2), 0);
+    EXPECT_EQ(Slot(m_pDevice->TakeOutput(), kBlocks / 2 - 1), kSilentRow);
+    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(Offline(6, 7), 0));
     EXPECT_EQ(Advance(1), 1);
     EXPECT_EQ(m_doc.m_nCurrentPos, 7);
 }
@@ -232,19 +212,16 @@ TEST_F(PlayThreadTest, StopWhenIdleAndPlayWithoutADocument)
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
     m_doc.m_nCurrentPos = 2;
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(&m_doc);
     EXPECT_EQ(Advance(kBlocks / 2 + 2), 2);
     EXPECT_EQ(m_doc.m_nCurrentPos, 4);
     // A play message without a document is a stop: the heard row is stored, nothing plays.
-    m_thread->PostPlay(nullptr, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(nullptr);
     EXPECT_EQ(m_doc.m_nCurrentPos, 4);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
     m_pDevice->TakeOutput();
     EXPECT_EQ(Advance(kBlocks), 0);
-    const auto output = m_pDevice->TakeOutput();
-    EXPECT_TRUE(std::all_of(output.begin(), output.end(), [](std::int16_t s) { return s == 0; }));
+    EXPECT_EQ(m_pDevice->TakeOutput(), Samples(kBlocks * kRow, 0));
 }
 
 TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
@@ -252,8 +229,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
     auto pDoc = std::make_unique<CSoundDoc>();
     ASSERT_TRUE(pDoc->OnNewDocument());
     CSoundDoc::SetCloseListener(m_thread.get());
-    m_thread->PostPlay(pDoc.get(), &m_view);
-    m_thread->WaitUntilHandled();
+    Play(pDoc.get());
     m_pDevice->Advance(kRow * (kBlocks / 2 + 3));
     pDoc->OnCloseDocument();
     // Returned only after the stop was handled.
@@ -270,12 +246,10 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
 {
     CToneSynth synth;
-    std::vector<std::int16_t> a(11025), b(11025);
+    Samples a(11025), b(11025);
     synth.RenderPreview(69, a.data());
     synth.RenderPreview(76, b.data());
-
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(&m_doc);
     Advance(kBlocks / 2);
     m_pDevice->TakeOutput();
     m_thread->PostPreview(&m_doc, 69);
@@ -291,12 +265,8 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     const auto song = Offline(0, 7);
     for (std::size_t i = 0; i < output.size(); ++i)
     {
-        int expected = i < song.size() ? song[i] : 0;
-        if (i < 3000)
-            expected += a[i];
-        else if (i - 3000 < b.size())
-            expected += b[i - 3000];
-        expected = std::clamp(expected, -32768, 32767);
+        const int preview = i < 3000 ? a[i] : i - 3000 < b.size() ? b[i - 3000] : 0;
+        const int expected = std::clamp((i < song.size() ? song[i] : 0) + preview, -32768, 32767);
         ASSERT_EQ(output[i], expected) << "sample " << i;
     }
 }
@@ -309,8 +279,7 @@ TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
     m_doc.m_nTracksPerBeat = 1;
     m_doc.m_nRangeEnd = 2;
     const unsigned row = 88200;
-    m_thread->PostPlay(&m_doc, &m_view);
-    m_thread->WaitUntilHandled();
+    Play(&m_doc);
     auto snapshot = m_pDevice->SnapshotStream();
     EXPECT_EQ(snapshot.nBytes, 4 * row * 2);
     EXPECT_EQ(snapshot.positions, (std::vector<unsigned>{176398, 352798, 529198, 705598}));
@@ -319,11 +288,8 @@ TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
     m_thread->WaitUntilHandled();
     snapshot = m_pDevice->SnapshotStream();
     EXPECT_EQ(snapshot.nCursor, row * 2);
-    const auto expected = Offline(0, 2);
-    EXPECT_TRUE(
-        std::equal(expected.begin(), expected.begin() + row, snapshot.samples.begin() + 2 * row));
-    EXPECT_TRUE(std::all_of(snapshot.samples.begin() + row, snapshot.samples.begin() + 2 * row,
-                            [](std::int16_t s) { return s == 0; }));
+    EXPECT_EQ(Slot(snapshot.samples, 1, row), Samples(row, 0));
+    EXPECT_EQ(Slot(snapshot.samples, 2, row), Slot(Offline(0, 2), 0, row));
     m_pDevice->Advance(row);
     m_thread->WaitUntilHandled();
     EXPECT_TRUE(m_view.Take().empty());
@@ -332,30 +298,27 @@ TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
     EXPECT_EQ(m_view.Take().size(), 1u);
 }
 
-TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndRefusesMessages)
+TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)
 {
     CRecordingMessages messages;
-    CSoundPlayThread thread([] { return std::unique_ptr<CAudioDevice>(); });
-    ASSERT_TRUE(thread.CreateThread());
-    thread.QuitAndWait();
-    ASSERT_EQ(messages.m_texts.size(), 1u);
-    EXPECT_EQ(messages.m_texts[0],
-              "Could not use the sound device!\n\nSound will be disabled for this session!");
-    EXPECT_EQ(messages.m_types[0] & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
     CSoundDoc doc;
-    EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
-    EXPECT_FALSE(thread.WaitUntilHandled());
-    // Closing a document does not wait for a thread that has ended.
-    thread.OnDocumentClosing(&doc);
-}
+    {
+        CSoundPlayThread thread([] { return std::unique_ptr<CAudioDevice>(); });
+        ASSERT_TRUE(thread.CreateThread());
+        thread.QuitAndWait();
+        EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
+        EXPECT_FALSE(thread.WaitUntilHandled());
+        thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
+    }
+    EXPECT_EQ(messages.m_texts,
+              std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
+                                       "for this session!"});
+    EXPECT_EQ(messages.m_types[0] & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
 
-TEST(PlayThreadDevice, NoSoundSelectedIsQuiet)
-{
-    CRecordingMessages messages;
-    CSoundPlayThread thread(nullptr);
-    ASSERT_TRUE(thread.CreateThread());
-    EXPECT_FALSE(thread.WaitUntilHandled());
-    thread.QuitAndWait();
-    EXPECT_TRUE(messages.m_texts.empty());
-    EXPECT_EQ(thread.GetDeviceDescription(), "");
+    CSoundPlayThread quiet(nullptr);
+    ASSERT_TRUE(quiet.CreateThread());
+    EXPECT_FALSE(quiet.WaitUntilHandled());
+    quiet.QuitAndWait();
+    EXPECT_EQ(messages.m_texts.size(), 1u);
+    EXPECT_EQ(quiet.GetDeviceDescription(), "");
 }
