@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <sys/wait.h>
 
 namespace
@@ -102,26 +103,20 @@ TEST(ConvertTks, FailuresPrintTheMessageAndWriteNothing)
 TEST(ConvertTks, BadCommandLinesPrintTheUsage)
 {
     const std::string dir = MakeTempDir();
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {dir + "/only-one.tks"},
-        {"a.tks", "b.tks", "c.tks"},
-        {"--new"},
-        {"--new", "a.tks", "b.tks"},
-        {"--from", "tks", "--new", dir + "/x.tks"},
-        {"--from", "mid", "a", "b"},
-        {"--to", "mp3", "--new", dir + "/x.mp3"},
-        {"--to"},
-        {"--instruments", "1,2", "--new", dir + "/x.mid"},
-        {"--instruments", "0,0,128", "--new", dir + "/x.mid"},
-        {"--instruments", "0,-1,3", "--new", dir + "/x.mid"},
-        {"--verbose", "--new", dir + "/x.tks"},
-    };
-    for (const auto& args : bad)
+    // Command lines with "D/" standing for the scratch folder.
+    for (const char* pszLine :
+         {"", "D/only-one.tks", "a.tks b.tks c.tks", "--new", "--new a.tks b.tks",
+          "--from tks --new D/x.tks", "--from mid a b", "--to mp3 --new D/x.mp3", "--to",
+          "--instruments 1,2 --new D/x.mid", "--instruments 0,0,128 --new D/x.mid",
+          "--instruments 0,-1,3 --new D/x.mid", "--verbose --new D/x.tks"})
     {
+        std::vector<std::string> args;
+        std::istringstream words(pszLine);
+        for (std::string word; words >> word;)
+            args.push_back(word.starts_with("D/") ? dir + word.substr(1) : word);
         const RunResult r = Convert(args);
-        EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
-        EXPECT_NE(r.out.find("usage: tarvok-convert"), std::string::npos);
+        EXPECT_EQ(r.exitCode, 2) << pszLine;
+        EXPECT_NE(r.out.find("usage: tarvok-convert"), std::string::npos) << pszLine;
     }
     EXPECT_TRUE(std::filesystem::is_empty(dir));
     const RunResult help = Convert({"--help"});

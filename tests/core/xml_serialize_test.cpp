@@ -181,29 +181,6 @@ TEST(XMLRoundTrip, ValuesComeBackWhole)
     }
 }
 
-TEST(XMLRoundTrip, LargeTreeIsStable)
-{
-    CXMLElement sound("sound");
-    CXMLElement* pSettings = sound.AddChild("settings");
-    pSettings->AddAttribute("a<b", "1");
-    pSettings->AddAttribute("name", "Intro bass");
-    pSettings->AddAttribute("name", "second");
-    for (int nMachine = 0; nMachine < 4; ++nMachine)
-    {
-        CXMLElement* pPattern = sound.AddChild("machine")->AddChild("pattern");
-        pPattern->AddAttribute("name", "P & Q \"x\"");
-        for (int nRow = 0; nRow < 3000; ++nRow)
-        {
-            CXMLElement* pRow = pPattern->AddChild("row");
-            pRow->AddAttribute("index", nRow);
-            pRow->AddAttribute("note", nRow % 119);
-        }
-        pPattern->GetParent()->AddChild("sequence")->AddChild("entry");
-    }
-    const std::string text = ToText(sound);
-    EXPECT_EQ(Read(text), text);
-}
-
 TEST(XMLRoundTrip, DeepNestingReadsInLinearTime)
 {
     // Each level's end tag lies at the far end of the text: searching every level's content
