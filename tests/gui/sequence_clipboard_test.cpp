@@ -1,0 +1,379 @@
+#include "SoundViewFakes.h"
+
+#include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
+#include "views/SoundPatternView.h"
+#include "views/SoundSequenceView.h"
+
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+constexpr int kViewHeight = 12 * CSoundBase::kRowHeight;
+const std::string kInvalid = "The data on the clipboard is not a valid pattern.";
+
+QMimeData* BlockData(const std::string& block)
+{
+    auto* pData = new QMimeData;
+    pData->setData(CSoundDoc::kPatternMimeType,
+                   QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+    return pData;
+}
+
+std::string Le32(std::uint32_t v)
+{
+    return {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+            static_cast<char>(v >> 24)};
+}
+} // namespace
+
+class SequenceClipboardTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_pWindow;
+    std::unique_ptr<CSoundDoc> m_pDoc;
+    std::unique_ptr<CSoundDoc> m_pOtherDoc;
+    CSoundSequenceView* m_pView = nullptr;
+    CSoundSequenceView* m_pOtherView = nullptr;
+    CSoundPattern* m_pMelody = nullptr;
+    CRecordingMessages m_messages;
+
+    static CSoundPattern* At(CSoundDoc& doc, int channel, int step)
+    {
+        return doc.GetPatternAt(SequencePos{channel, step});
+    }
+    CSoundPattern* At(int channel, int step) const { return At(*m_pDoc, channel, step); }
+    static void Place(CSoundDoc& doc, int channel, int step, CSoundPattern* pPattern)
+    {
+        const SequencePos pos{channel, step};
+        doc.SetPatternAt(&pos, pPattern);
+    }
+    std::size_t Count(int channel) const { return m_pDoc->m_patterns[channel].size(); }
+    static QPoint CellCentre(const CSoundSequenceView* pView, int channel, int step)
+    {
+        return pView->GetCellRect(channel, step).center();
+    }
+
+    // Later move and drop events go where the enter event was taken.
+    void Enter(const QMimeData* pData, const QPoint& point)
+    {
+        QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, pData, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(m_pView->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+    }
+
+    // Sends the events of a drag over pTarget ending in a drop at point; returns whether
+    // the drag was taken while moving and the action the drop reported.
+    static std::pair<bool, Qt::DropAction> DragOver(CSoundSequenceView* pTarget,
+                                                    const QMimeData* pData, const QPoint& point,
+                                                    Qt::KeyboardModifiers keys)
+    {
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(point, actions, pData, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(pTarget->viewport(), &enter);
+        QDragMoveEvent move(point, actions, pData, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(pTarget->viewport(), &move);
+        QDropEvent drop(point, actions, pData, Qt::LeftButton, keys);
+        QCoreApplication::sendEvent(pTarget->viewport(), &drop);
+        return {move.isAccepted() && move.dropAction() != Qt::IgnoreAction,
+                drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction};
+    }
+
+    // A drag of a cell of this view onto a cell of pTarget, the platform's loop replaced by
+    // the events it would deliver. Returns the action the source saw.
+    Qt::DropAction Drag(SequencePos from, SequencePos to, Qt::KeyboardModifiers keys = {},
+                        CSoundSequenceView* pTarget = nullptr)
+    {
+        pTarget = pTarget != nullptr ? pTarget : m_pView;
+        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag(from);
+        if (pData == nullptr)
+            return Qt::IgnoreAction;
+        const auto [bTaken, result] =
+            DragOver(pTarget, pData.get(), CellCentre(pTarget, to.channel, to.step), keys);
+        m_pView->EndDrag(result);
+        return result;
+    }
+
+private slots:
+    void init()
+    {
+        SetMessageSink(&m_messages);
+        m_messages = CRecordingMessages();
+        m_pDoc = std::make_unique<CSoundDoc>();
+        m_pOtherDoc = std::make_unique<CSoundDoc>();
+        QVERIFY(m_pDoc->OnNewDocument());
+        QVERIFY(m_pOtherDoc->OnNewDocument());
+        m_pMelody = m_pDoc->CreatePattern(0, 20, "Melody");
+        m_pMelody->SetCell(0, SoundCell{60, 255, 0, 3});
+        m_pMelody->SetCell(19, SoundCell{118, 255, 0, 255});
+        Place(*m_pDoc, 0, 1, m_pMelody);
+        m_pDoc->SetModifiedFlag(false);
+
+        m_pWindow = std::make_unique<QWidget>();
+        auto* pLayout = new QHBoxLayout(m_pWindow.get());
+        m_pView = new CSoundSequenceView(m_pDoc.get());
+        m_pOtherView = new CSoundSequenceView(m_pOtherDoc.get());
+        for (CSoundSequenceView* pView : {m_pView, m_pOtherView})
+        {
+            pView->setFixedSize(340, kViewHeight);
+            pLayout->addWidget(pView);
+        }
+        m_pWindow->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_pWindow.get()));
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void cleanup()
+    {
+        m_pWindow.reset();
+        m_pDoc.reset();
+        m_pOtherDoc.reset();
+        SetMessageSink(nullptr);
+    }
+
+    void dragWithinAChannel()
+    {
+        // A plain drag moves the very placement; the source sees no effect to act on.
+        QCOMPARE(Drag({0, 1}, {0, 4}), Qt::IgnoreAction);
+        QCOMPARE(At(0, 4), m_pMelody);
+        QCOMPARE(At(0, 1), nullptr);
+        QCOMPARE(Count(0), std::size_t(2));
+        QCOMPARE(m_pDoc->m_sequenceCursor, (SequencePos{0, 4}));
+        QVERIFY(m_pDoc->IsModified());
+
+        // With Ctrl it copies: a new pattern of the same name and cells, the source stays.
+        QCOMPARE(Drag({0, 4}, {0, 6}, Qt::ControlModifier), Qt::CopyAction);
+        QCOMPARE(At(0, 4), m_pMelody);
+        CSoundPattern* pCopy = At(0, 6);
+        QVERIFY(pCopy != nullptr && pCopy != m_pMelody);
+        QCOMPARE(Count(0), std::size_t(3));
+        QCOMPARE(pCopy->GetName(), std::string("Melody"));
+        QCOMPARE(pCopy->GetRows(), 20);
+        QCOMPARE(pCopy->GetCell(19), m_pMelody->GetCell(19));
+
+        // Onto itself: nothing changes.
+        m_pDoc->SetModifiedFlag(false);
+        QCOMPARE(Drag({0, 4}, {0, 4}), Qt::IgnoreAction);
+        QCOMPARE(At(0, 4), m_pMelody);
+        QCOMPARE(Count(0), std::size_t(3));
+        QVERIFY(!m_pDoc->IsModified());
+
+        // An empty cell starts no drag.
+        QVERIFY(m_pView->BeginDrag({1, 1}) == nullptr);
+    }
+
+    void dragToAnotherChannelOrDocument()
+    {
+        // Another channel gets a pattern of its own; without keys the source stays.
+        QCOMPARE(Drag({0, 1}, {2, 3}), Qt::CopyAction);
+        CSoundPattern* pCopy = At(2, 3);
+        QVERIFY(pCopy != nullptr && pCopy != m_pMelody);
+        QCOMPARE(m_pDoc->FindPatternChannel(pCopy), 2);
+        QCOMPARE(pCopy->GetCell(0), m_pMelody->GetCell(0));
+        QCOMPARE(At(0, 1), m_pMelody);
+
+        // With Shift the copy is placed and the source cell cleared; the pattern stays listed.
+        QCOMPARE(Drag({0, 1}, {1, 0}, Qt::ShiftModifier), Qt::MoveAction);
+        QVERIFY(At(1, 0) != nullptr);
+        QCOMPARE(At(0, 1), nullptr);
+        QVERIFY(m_pDoc->HoldsPattern(0, m_pMelody));
+
+        // Into another document: a copy there, moved away here with Shift.
+        Place(*m_pDoc, 0, 1, m_pMelody);
+        QCOMPARE(Drag({0, 1}, {3, 2}, {}, m_pOtherView), Qt::CopyAction);
+        QCOMPARE(At(0, 1), m_pMelody);
+        QCOMPARE(Drag({0, 1}, {3, 5}, Qt::ShiftModifier, m_pOtherView), Qt::MoveAction);
+        QCOMPARE(At(0, 1), nullptr);
+        QCOMPARE(m_pOtherDoc->m_patterns[3].size(), std::size_t(2));
+        QCOMPARE(At(*m_pOtherDoc, 3, 5)->GetName(), std::string("Melody"));
+    }
+
+    void dropTargetFeedback()
+    {
+        QVERIFY(m_pView->viewport()->acceptDrops());
+        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag({0, 1});
+        const QRect cell = m_pView->GetCellRect(0, 2);
+        const QPoint corner = cell.topLeft() + QPoint(cell.top() % 2 == 0 ? 0 : 1, 0);
+        auto pixel = [this, corner] { return m_pView->viewport()->grab().toImage().pixel(corner); };
+        const QRgb plain = pixel();
+        auto move = [this, &pData](const QPoint& point)
+        {
+            QDragMoveEvent event(point, Qt::CopyAction | Qt::MoveAction, pData.get(),
+                                 Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_pView->viewport(), &event);
+            return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+        };
+
+        // Over a cell the drop is taken and the cell outlined; the outline follows the pointer.
+        Enter(pData.get(), cell.center());
+        QCOMPARE(move(cell.center()), Qt::MoveAction);
+        QVERIFY(pixel() != plain);
+        QCOMPARE(move(CellCentre(m_pView, 2, 3)), Qt::CopyAction);
+        QCOMPARE(pixel(), plain);
+        QCOMPARE(move(cell.center()), Qt::MoveAction);
+        QVERIFY(pixel() != plain);
+        // Left of the grid on the same line, and over the header: refused, no outline.
+        QCOMPARE(move(QPoint(20, cell.center().y())), Qt::IgnoreAction);
+        QCOMPARE(pixel(), plain);
+        QCOMPARE(move(QPoint(cell.center().x(), 5)), Qt::IgnoreAction);
+        // Back onto the cell outlined last.
+        QCOMPARE(move(cell.center()), Qt::MoveAction);
+        QVERIFY(pixel() != plain);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(m_pView->viewport(), &leave);
+        QCOMPARE(pixel(), plain);
+        m_pView->EndDrag(Qt::IgnoreAction);
+
+        // Data of another kind is refused and not dropped.
+        QMimeData text;
+        text.setText("Melody");
+        const auto [bTaken, result] = DragOver(m_pView, &text, cell.center(), {});
+        QVERIFY(!bTaken);
+        QCOMPARE(result, Qt::IgnoreAction);
+        QCOMPARE(At(0, 2), nullptr);
+        QVERIFY(m_messages.texts.empty());
+    }
+
+    void dragNearTheBottomScrolls()
+    {
+        Place(*m_pDoc, 1, 40, m_pDoc->CreatePattern(1, 16, "Far"));
+        m_pView->UpdateScrollBars();
+        QScrollBar* pBar = m_pView->verticalScrollBar();
+        QCOMPARE(pBar->value(), 0);
+        m_pDoc->m_sequenceCursor = SequencePos{1, 2};
+        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag({1, 40});
+        auto move = [this, &pData](int y)
+        {
+            QDragMoveEvent event(QPoint(150, y), Qt::CopyAction | Qt::MoveAction, pData.get(),
+                                 Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(m_pView->viewport(), &event);
+        };
+        // At the top nothing is above; near the bottom the view scrolls while the pointer rests.
+        Enter(pData.get(), QPoint(150, 3));
+        move(3);
+        QTest::qWait(200);
+        QCOMPARE(pBar->value(), 0);
+        move(m_pView->viewport()->height() - 3);
+        QTRY_VERIFY(pBar->value() >= 3);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(m_pView->viewport(), &leave);
+        const int nStopped = pBar->value();
+        QTest::qWait(200);
+        QCOMPARE(pBar->value(), nStopped);
+        QCOMPARE(m_pDoc->m_sequenceCursor, (SequencePos{1, 2}));
+        m_pView->EndDrag(Qt::IgnoreAction);
+    }
+
+    void copyCutAndPaste()
+    {
+        // Always enabled in the sequence editor, also on an empty cell.
+        m_pDoc->m_sequenceCursor = SequencePos{2, 0};
+        for (UINT nID : {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE})
+        {
+            CCmdUI ui(nID);
+            ui.Enable(false);
+            QVERIFY(m_pView->OnCmdMsg(nID, &ui));
+            QVERIFY(ui.m_bEnabled);
+        }
+
+        // Copy on an empty cell leaves the clipboard alone; Cut there only marks modified.
+        QGuiApplication::clipboard()->setText("keep");
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr));
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
+        QVERIFY(m_pDoc->IsModified());
+        QCOMPARE(At(0, 1), m_pMelody);
+
+        // Paste of something that is not a pattern does nothing, silently.
+        m_pView->OnEditPaste();
+        QCOMPARE(At(2, 0), nullptr);
+
+        // Paste over a placement replaces it; the replaced pattern stays in its list.
+        CSoundPattern* pBass = m_pDoc->CreatePattern(1, 8, "Bass");
+        Place(*m_pDoc, 1, 3, pBass);
+        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
+        m_pView->OnEditCopy();
+        m_pDoc->m_sequenceCursor = SequencePos{1, 3};
+        m_pView->OnEditPaste();
+        CSoundPattern* pPasted = At(1, 3);
+        QVERIFY(pPasted != nullptr && pPasted != pBass);
+        QVERIFY(m_pDoc->HoldsPattern(1, pBass));
+        QCOMPARE(pPasted->GetName(), std::string("Melody"));
+        QCOMPARE(pPasted->GetCell(0), m_pMelody->GetCell(0));
+        QCOMPARE(m_pDoc->m_nNextPattern[1], 1);
+
+        // Cut takes the placement away and leaves the pattern on the clipboard.
+        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
+        m_pView->OnEditCut();
+        QCOMPARE(At(0, 1), nullptr);
+        m_pDoc->m_sequenceCursor = SequencePos{2, 7};
+        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr);
+        QCOMPARE(At(2, 7)->GetRows(), 20);
+        QVERIFY(m_messages.texts.empty());
+    }
+
+    void copyInOneDocumentPasteInAnother()
+    {
+        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
+        m_pView->OnEditCopy();
+        m_pOtherDoc->m_sequenceCursor = SequencePos{3, 4};
+        m_pOtherDoc->SetModifiedFlag(false);
+        QVERIFY(m_pOtherView->OnCmdMsg(ID_EDIT_PASTE, nullptr));
+        CSoundPattern* pPasted = At(*m_pOtherDoc, 3, 4);
+        QVERIFY(pPasted != nullptr);
+        QVERIFY(m_pOtherDoc->HoldsPattern(3, pPasted));
+        QCOMPARE(pPasted->GetName(), std::string("Melody"));
+        QCOMPARE(pPasted->GetCell(19), m_pMelody->GetCell(19));
+        QVERIFY(m_pOtherDoc->IsModified());
+        QCOMPARE(Count(3), std::size_t(0));
+    }
+
+    void invalidBlocksPlaceNothing()
+    {
+        const std::string good = CSoundDoc::CopyPatternToGlobal(m_pMelody);
+        const std::string bad[] = {
+            good.substr(0, good.size() - 1),                                 // cut short
+            good + '\0',                                                     // runs on
+            Le32(CSoundPattern::kMaxRows + 1) + '\0' + std::string(8, '\0'), // too many rows
+        };
+        m_pDoc->m_sequenceCursor = SequencePos{1, 2};
+        for (const std::string& block : bad)
+        {
+            QGuiApplication::clipboard()->setMimeData(BlockData(block));
+            m_pView->OnEditPaste();
+            QCOMPARE(m_messages.texts, std::vector<std::string>{kInvalid});
+            m_messages.texts.clear();
+
+            // A drop is answered once it is over.
+            std::unique_ptr<QMimeData> pData(BlockData(block));
+            QCOMPARE(DragOver(m_pView, pData.get(), CellCentre(m_pView, 2, 2), {}).second,
+                     Qt::IgnoreAction);
+            QTRY_COMPARE(m_messages.texts, std::vector<std::string>{kInvalid});
+            m_messages.texts.clear();
+        }
+        QCOMPARE(At(1, 2), nullptr);
+        QCOMPARE(At(2, 2), nullptr);
+        QCOMPARE(Count(1) + Count(2), std::size_t(0));
+        QVERIFY(!m_pDoc->IsModified());
+
+        // The largest valid block is still taken.
+        const std::string largest =
+            Le32(CSoundPattern::kMaxRows) + '\0' + std::string(4 * CSoundPattern::kMaxRows, '\x01');
+        QGuiApplication::clipboard()->setMimeData(BlockData(largest));
+        m_pView->OnEditPaste();
+        QVERIFY(m_messages.texts.empty());
+        QCOMPARE(At(1, 2)->GetRows(), CSoundPattern::kMaxRows);
+    }
+};
+
+QTEST_MAIN(SequenceClipboardTest)
+#include "sequence_clipboard_test.moc"
