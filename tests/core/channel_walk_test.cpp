@@ -83,14 +83,14 @@ TEST(ChannelWalk, MergeIntoReplacesOnlyWhatTheStepDecides)
 {
     SoundCell working{12, 2, 1, 7};
     CChannelWalk::Step step;
-    step.kind = Kind::NoPattern;
-    step.MergeInto(working);
-    EXPECT_EQ(working, (SoundCell{255, 255, 1, 7}));
-    step.kind = Kind::PatternEnded;
-    step.MergeInto(working);
-    EXPECT_EQ(working, (SoundCell{118, 240, 1, 7}));
-    step.kind = Kind::PatternRow;
-    step.cell = {255, 255, 0, 255};
-    step.MergeInto(working);
-    EXPECT_EQ(working, SoundCell::Empty());
+    std::vector<SoundCell> merged;
+    for (const Kind kind : {Kind::NoPattern, Kind::PatternEnded, Kind::PatternRow})
+    {
+        step.kind = kind;
+        step.cell = {255, 255, 0, 255};
+        step.MergeInto(working);
+        merged.push_back(working);
+    }
+    EXPECT_EQ(merged,
+              (std::vector<SoundCell>{{255, 255, 1, 7}, {118, 240, 1, 7}, SoundCell::Empty()}));
 }

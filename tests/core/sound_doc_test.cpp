@@ -57,20 +57,6 @@ public:
 };
 } // namespace
 
-// Its settings and its one pattern are checked through the saved text in doc_file_test.
-TEST(SoundDocNew, HasOnePatternPlacedOnVoice0)
-{
-    CSoundDoc doc;
-    CHintRecorder view;
-    doc.AddView(&view);
-    ASSERT_TRUE(doc.OnNewDocument());
-    CSoundPattern* p = doc.m_patterns[0].at(0).get();
-    EXPECT_EQ(doc.m_sequence[0], (CSoundDoc::Sequence{{0, p}}));
-    EXPECT_TRUE(doc.m_bPlayNotes);
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(view.m_hints, (std::vector<CObject*>{p}));
-}
-
 TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
 {
     CSoundDoc doc;
@@ -101,6 +87,10 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     CSoundDoc doc;
     CHintRecorder view;
     doc.AddView(&view);
+    // A new document tells the views of its one pattern and is not modified.
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_FALSE(doc.IsModified());
+    CObject* pFirst = doc.m_patterns[0].at(0).get();
     CSoundPattern* keep = doc.CreatePattern(1, 16);
     CSoundPattern* gone = doc.CreatePattern(1, 16);
     doc.m_sequence[1] = {{0, gone}, {16, keep}, {32, gone}, {80, gone}};
@@ -114,7 +104,7 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     EXPECT_EQ(doc.FindPatternChannel(keep), 1);
     EXPECT_EQ(doc.FindPatternChannel(gone), -1);
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(view.m_hints, (std::vector<CObject*>{nullptr}));
+    EXPECT_EQ(view.m_hints, (std::vector<CObject*>{pFirst, nullptr}));
 
     // A pattern that no channel holds changes nothing.
     doc.SetModifiedFlag(false);
@@ -122,7 +112,7 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     doc.DeletePattern(&stranger);
     doc.DeletePattern(nullptr);
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(view.m_hints.size(), 1u);
+    EXPECT_EQ(view.m_hints.size(), 2u);
 }
 
 TEST(SoundDocSequence, SetPlacesOnlyPatternsOfTheChannel)

@@ -88,14 +88,3 @@ TEST(XMLElement, WalksSkipOthersAndEndOnANullPosition)
     EXPECT_FALSE(pos);
     EXPECT_EQ(small.GetNextChild(pos, "only"), nullptr); // a finished walk stays finished
 }
-
-TEST(XMLElement, DeepTreesAreFreedWithoutRecursion)
-{
-    // Depth far beyond what a recursive destructor or search could take on the stack.
-    auto pRoot = std::make_unique<CXMLElement>("top");
-    CXMLElement* pLeaf = pRoot.get();
-    for (int i = 0; i < 1000000; ++i)
-        pLeaf = pLeaf->AddChild("n");
-    pLeaf->AddChild("bottom");
-    EXPECT_EQ(pRoot->FindElement("bottom")->GetParent(), pLeaf);
-}

@@ -184,12 +184,14 @@ TEST(XMLRoundTrip, ValuesComeBackWhole)
 TEST(XMLRoundTrip, DeepNestingReadsInLinearTime)
 {
     // Each level's end tag lies at the far end of the text: searching every level's content
-    // for it would take minutes here, and recursion would run out of stack.
+    // for it would take minutes here, and recursion (reading, searching or freeing the tree)
+    // would run out of stack.
     CXMLElement top("top");
     CXMLElement* pLeaf = &top;
     for (int i = 0; i < 200000; ++i)
         pLeaf = pLeaf->AddChild(("e" + std::to_string(i)).c_str());
     pLeaf->AddAttribute("last", "yes");
+    EXPECT_EQ(top.FindElement("e199999"), pLeaf);
     const std::string text = ToText(top);
     EXPECT_EQ(Read(text), text);
 }
