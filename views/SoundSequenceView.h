@@ -6,7 +6,6 @@
 #include <QRect>
 
 #include <memory>
-
 #include <string>
 
 class CDragScroller;
