@@ -69,11 +69,12 @@ std::string Describe(const CSoundDoc& doc)
     return out;
 }
 
-// Names with blanks, XML's special characters, tabs and non-ASCII text.
-const std::vector<std::string> kAwkwardNames = {
-    "Intro bass",      "say \"hi\"", "a<b>c", "Tom & Jerry",
-    "tab\there",       "  padded  ", "'",     "Gr\u00FC\u00DFe \u65E5\u672C",
-    "&lt;literal&gt;", "</pattern>", "=",     ""};
+// Names with blanks, XML's special characters, line breaks, tabs and non-ASCII text, and
+// ones that look like the end of a value or of a tag.
+const std::vector<std::string>
+    kAwkwardNames({"Intro bass", "say \"hi\"", "\"", "a<b>c", "Tom & Jerry", "tab\there",
+                   "line\r\nbreak", "  padded  ", "'", "Gr\u00FC\u00DFe \u65E5\u672C",
+                   "&lt;literal&gt;", "</pattern>", "=", "a=b c=d", "say\" w=\"x", "x/", ""});
 
 // A random document as the editors can make it, names taken in turn from kAwkwardNames.
 void MakeRandomDocument(CSoundDoc& doc, unsigned seed, std::size_t& nameIndex)
