@@ -62,7 +62,11 @@ if [ "$ready" != 1 ]; then
     exit 1
 fi
 
-TARVOK_REAL_AUDIO_DIR="$work/run" "$player" --gtest_filter='RealAudio.*' > "$work/player.log" 2>&1
+# ALSA's plugins, loaded and unloaded by the audio library, keep small allocations that a
+# leak-checking build would report against an unknown module; our own code is leak-checked
+# by every other test.
+ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
+    TARVOK_REAL_AUDIO_DIR="$work/run" "$player" --gtest_filter='RealAudio.*' > "$work/player.log" 2>&1
 status=$?
 grep -E '^(device:|render found|\[  |.*Failure|.*longest)' "$work/player.log"
 if [ "$status" != 0 ] || ! grep -q '^\[  PASSED  \] 1 test' "$work/player.log"; then
