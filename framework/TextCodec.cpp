@@ -2,8 +2,6 @@
 
 #include <cstdint>
 
-namespace
-{
 void AppendUtf8(std::string& out, std::uint32_t cp)
 {
     if (cp < 0x80)
@@ -28,6 +26,8 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
+namespace
+{
 // Length of the valid UTF-8 sequence at text[i], or 0.
 std::size_t Utf8SequenceLength(const std::string& text, std::size_t i)
 {

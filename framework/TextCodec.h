@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Names are held as UTF-8. Text from elsewhere is converted at the edges.
 
+// Appends one code point (below 0x110000) as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t cp);
 // Little-endian UTF-16 bytes to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16LeToUtf8(const std::string& utf16le);
 bool IsValidUtf8(const std::string& text);

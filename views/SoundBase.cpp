@@ -582,3 +582,26 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         return false;
     }
 }
+
+int CSoundBase::ScrollTarget(int nAction, int p, int nPage, int nMax, bool bOpenEnded) const
+{
+    switch (nAction)
+    {
+    case QAbstractSlider::SliderSingleStepSub:
+        return p >= 1 ? p - 1 : p;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return (bOpenEnded || p < nMax) ? p + 1 : p;
+    case QAbstractSlider::SliderPageStepSub:
+        return p >= 1 ? std::max(p - nPage + 1, 0) : p;
+    case QAbstractSlider::SliderPageStepAdd:
+        return p < nMax ? std::min(p + nPage - 1, nMax) : p;
+    case QAbstractSlider::SliderMove:
+        return verticalScrollBar()->sliderPosition();
+    case QAbstractSlider::SliderToMinimum:
+        return 0;
+    case QAbstractSlider::SliderToMaximum:
+        return nMax;
+    default:
+        return p;
+    }
+}

@@ -135,6 +135,9 @@ protected:
     void SetScrollRange(int nMax, int nPage);
     // The largest first row the scroll bar allows.
     int GetScrollLimit() const;
+    // The first line a scroll bar action moves to from p, with page moves and the jump to
+    // the end bounded by nMax; an open-ended view lets a single step go past nMax.
+    int ScrollTarget(int nAction, int p, int nPage, int nMax, bool bOpenEnded) const;
     int GetScrollPos() const;
     void SetScrollPos(int nPos);
 

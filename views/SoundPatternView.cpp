@@ -216,33 +216,7 @@ void CSoundPatternView::OnScrollAction(int nAction)
     const int p = pBar->value();
     const int nLimit = pBar->maximum();
     const int nPage = GetPage();
-    int nNew = p;
-    switch (nAction)
-    {
-    case QAbstractSlider::SliderSingleStepSub:
-        nNew = p >= 1 ? p - 1 : p;
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        nNew = p < nLimit ? p + 1 : p;
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        nNew = p >= 1 ? std::max(p - nPage + 1, 0) : p;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        nNew = p < nLimit ? std::min(p + nPage - 1, nLimit) : p;
-        break;
-    case QAbstractSlider::SliderMove:
-        nNew = pBar->sliderPosition();
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        nNew = 0;
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        nNew = nLimit;
-        break;
-    default:
-        break;
-    }
+    int nNew = ScrollTarget(nAction, p, nPage, nLimit, false);
     nNew = std::clamp(nNew, 0, nLimit);
     pBar->setSliderPosition(nNew);
     KeepCursorInPage(nNew);

@@ -294,33 +294,7 @@ void CSoundSequenceView::OnScrollAction(int nAction)
     const int p = pBar->value();
     const int nPage = GetPage();
     const int m = m_nScrollMax;
-    int nNew = p;
-    switch (nAction)
-    {
-    case QAbstractSlider::SliderSingleStepSub:
-        nNew = p >= 1 ? p - 1 : p;
-        break;
-    case QAbstractSlider::SliderSingleStepAdd:
-        nNew = p + 1;
-        break;
-    case QAbstractSlider::SliderPageStepSub:
-        nNew = p >= 1 ? std::max(p - nPage + 1, 0) : p;
-        break;
-    case QAbstractSlider::SliderPageStepAdd:
-        nNew = p < m ? std::min(p + nPage - 1, m) : p;
-        break;
-    case QAbstractSlider::SliderMove:
-        nNew = pBar->sliderPosition();
-        break;
-    case QAbstractSlider::SliderToMinimum:
-        nNew = 0;
-        break;
-    case QAbstractSlider::SliderToMaximum:
-        nNew = m;
-        break;
-    default:
-        break;
-    }
+    int nNew = ScrollTarget(nAction, p, nPage, m, true);
     // Scrolling down past the end lengthens the grid one step at a time.
     if (nNew > GetScrollLimit() && m < kMaxStep)
     {

@@ -1,6 +1,7 @@
 #include "xml/XMLReader.h"
 
 #include "framework/Archive.h"
+#include "framework/TextCodec.h"
 #include "xml/XMLElement.h"
 #include "xml/XMLException.h"
 
@@ -70,30 +71,6 @@ std::size_t FindChar(std::string_view text, char c, std::size_t nFrom, std::size
     return p == nullptr ? npos : static_cast<const char*>(p) - text.data();
 }
 
-void AppendUtf8(std::string& out, unsigned long cp)
-{
-    if (cp < 0x80)
-        out += static_cast<char>(cp);
-    else if (cp < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else if (cp < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Appends what the reference between '&' and ';' stands for; false when it is none we know.
 bool AppendReference(std::string& out, std::string_view ref)
 {
@@ -132,7 +109,7 @@ bool AppendReference(std::string& out, std::string_view ref)
     // NUL would cut the string short; surrogates are not characters.
     if (cp == 0 || (cp >= 0xD800 && cp <= 0xDFFF))
         return false;
-    AppendUtf8(out, cp);
+    AppendUtf8(out, static_cast<std::uint32_t>(cp));
     return true;
 }
 
