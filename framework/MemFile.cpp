@@ -2,24 +2,30 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 CMemFile::CMemFile(std::size_t nGrowBytes) : m_nGrowBytes(nGrowBytes == 0 ? 1024 : nGrowBytes) {}
 
 CMemFile::CMemFile(const void* pData, std::size_t nCount)
-    : m_data(static_cast<const char*>(pData), nCount), m_nGrowBytes(1024)
+    : m_nGrowBytes(1024), m_pView(nCount > 0 ? static_cast<const char*>(pData) : ""),
+      m_nViewSize(nCount)
 {
 }
 
 std::size_t CMemFile::Read(void* pBuf, std::size_t nCount)
 {
-    const std::size_t n = std::min(nCount, m_data.size() - m_nPos);
-    std::memcpy(pBuf, m_data.data() + m_nPos, n);
+    const std::string_view bytes = Bytes();
+    const std::size_t n = std::min(nCount, bytes.size() - m_nPos);
+    if (n > 0)
+        std::memcpy(pBuf, bytes.data() + m_nPos, n);
     m_nPos += n;
     return n;
 }
 
 void CMemFile::Write(const void* pBuf, std::size_t nCount)
 {
+    if (m_pView != nullptr)
+        throw std::logic_error("a memory file over borrowed bytes cannot be written");
     const std::size_t nEnd = m_nPos + nCount;
     if (nEnd > m_data.capacity())
         m_data.reserve(std::max({nEnd, m_data.capacity() + m_nGrowBytes, m_data.capacity() * 2}));

@@ -3,26 +3,35 @@
 #include "framework/File.h"
 
 #include <string>
+#include <string_view>
 
 // A growable file in memory.
 class CMemFile : public CFile
 {
 public:
     explicit CMemFile(std::size_t nGrowBytes = 1024);
-    // A file reading from (or appending to) a copy of the given bytes.
+    // A read-only file over the given bytes, read in place: they must outlive the file.
+    // Loading a large document must not copy its text first.
     CMemFile(const void* pData, std::size_t nCount);
 
     std::size_t Read(void* pBuf, std::size_t nCount) override;
     void Write(const void* pBuf, std::size_t nCount) override;
-    std::uint64_t GetRemaining() const override { return m_data.size() - m_nPos; }
+    std::uint64_t GetRemaining() const override { return Bytes().size() - m_nPos; }
 
-    std::size_t GetLength() const { return m_data.size(); }
+    std::size_t GetLength() const { return Bytes().size(); }
     const std::string& GetData() const { return m_data; }
     std::string Detach();
     void SeekToBegin() { m_nPos = 0; }
 
 private:
+    std::string_view Bytes() const
+    {
+        return m_pView != nullptr ? std::string_view(m_pView, m_nViewSize) : m_data;
+    }
+
     std::string m_data;
+    const char* m_pView = nullptr; // bytes read in place, or null when the file owns m_data
+    std::size_t m_nViewSize = 0;
     std::size_t m_nGrowBytes;
     std::size_t m_nPos = 0;
 };
