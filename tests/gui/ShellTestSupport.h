@@ -6,6 +6,7 @@
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "framework/UserInterface.h"
+#include "playback/VirtualAudioDevice.h"
 #include "views/SoundFrame.h"
 
 #include <QApplication>
@@ -81,6 +82,17 @@ public:
         if (openDevice)
             app->SetAudioDeviceFactory(std::move(openDevice));
         return app->InitInstance(arguments);
+    }
+    // Starts with sound going to a virtual device, which pDevice is then pointed at.
+    bool StartWithDevice(CVirtualAudioDevice*& pDevice)
+    {
+        return Start({},
+                     [&pDevice]
+                     {
+                         auto pNew = std::make_unique<CVirtualAudioDevice>();
+                         pDevice = pNew.get();
+                         return pNew;
+                     });
     }
 
     // Closes the main window as the person would (questions answered "No"), then exits.

@@ -76,17 +76,6 @@ public:
     std::vector<std::string> offeredNames;
 };
 
-class CFixedFileName : public IFileNameSource
-{
-public:
-    bool AskFileName(const FileDialogRequest&, std::string& path) override
-    {
-        path = strPath;
-        return !strPath.empty();
-    }
-    std::string strPath;
-};
-
 class CRecordingMessages : public IMessageSink
 {
 public:
