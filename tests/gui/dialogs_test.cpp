@@ -1,3 +1,5 @@
+#include "ShellTestSupport.h"
+
 #include "dialogs/PowerOfTwoSpinBox.h"
 #include "dialogs/SoundDialogs.h"
 #include "dialogs/SoundMIDIExportDialog.h"
@@ -8,54 +10,19 @@
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include <deque>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <memory>
 
 namespace
 {
-class CMessages : public IMessageSink
-{
-public:
-    int ShowMessage(const std::string& text, unsigned nType, const std::string&) override
-    {
-        texts.push_back(text);
-        types.push_back(nType);
-        if (answers.empty())
-            return IDOK;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<std::string> texts;
-    std::vector<unsigned> types;
-    std::deque<int> answers;
-};
-
-class CFileNames : public IFileNameSource
-{
-public:
-    bool AskFileName(const FileDialogRequest&, std::string& path) override
-    {
-        ++nAsked;
-        path = answer;
-        return !answer.empty();
-    }
-    std::string answer;
-    int nAsked = 0;
-};
-
 // Answers the next modal dialog from inside its event loop; whatever the answer leaves open
 // is cancelled so that a failing check cannot hang the test.
 void AnswerNextDialog(std::function<void(CDialog*)> answer)
@@ -104,7 +71,7 @@ class DialogsTest : public QObject
     Q_OBJECT
 
 private:
-    CMessages m_messages;
+    std::optional<CScriptedMessages> m_messages;
     std::unique_ptr<CSoundDoc> m_pDoc;
 
     void ShowAndActivate(QDialog& dialog)
@@ -112,12 +79,16 @@ private:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
     }
+    void ShowManage(CSoundManageDialog& dialog)
+    {
+        dialog.m_pDoc = m_pDoc.get();
+        ShowAndActivate(dialog);
+    }
 
 private slots:
     void init()
     {
-        m_messages = CMessages();
-        SetMessageSink(&m_messages);
+        m_messages.emplace();
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
     }
@@ -125,38 +96,23 @@ private slots:
     void cleanup()
     {
         m_pDoc.reset();
-        SetMessageSink(nullptr);
-    }
-
-    void powerOfTwoStepping_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("up");
-        QTest::addColumn<int>("down");
-        QTest::newRow("1") << 1 << 2 << 1;
-        QTest::newRow("3") << 3 << 4 << 2;
-        QTest::newRow("16") << 16 << 32 << 8;
-        QTest::newRow("20") << 20 << 32 << 16;
-        QTest::newRow("24") << 24 << 32 << 16;
-        QTest::newRow("1000") << 1000 << 1024 << 512;
-        QTest::newRow("1024") << 1024 << 1024 << 512;
-        QTest::newRow("typed 2000") << 2000 << 1024 << 1024;
-        QTest::newRow("typed 0") << 0 << 1 << 1;
+        m_messages.reset();
     }
 
     void powerOfTwoStepping()
     {
-        QFETCH(int, from);
-        QFETCH(int, up);
-        QFETCH(int, down);
+        // From, one step up, one step down; 2000 and 0 were typed past the limits.
+        const int steps[][3] = {{1, 2, 1},       {3, 4, 2},          {16, 32, 8},       {20, 32, 16},
+                                {1000, 1024, 512}, {1024, 1024, 512}, {2000, 1024, 1024}, {0, 1, 1}};
         CPowerOfTwoSpinBox spin;
         spin.SetStepRange(1, 1024);
-        spin.setValue(from);
-        spin.stepBy(1);
-        QCOMPARE(spin.value(), up);
-        spin.setValue(from);
-        spin.stepBy(-1);
-        QCOMPARE(spin.value(), down);
+        for (const auto& [from, up, down] : steps)
+            for (const int direction : {1, -1})
+            {
+                spin.setValue(from);
+                spin.stepBy(direction);
+                QCOMPARE(spin.value(), direction > 0 ? up : down);
+            }
     }
 
     void propertiesRefuseTempoOutOfRange_data()
@@ -170,9 +126,7 @@ private slots:
     {
         QFETCH(QString, typed);
         CSoundPropertiesDialog dialog;
-        dialog.m_nBeatsPerMinute = 125;
-        dialog.m_nStepSize = 16;
-        dialog.m_nTracksPerBeat = 4;
+        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) = std::tuple(125, 16, 4);
         ShowAndActivate(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Resource properties"));
         auto* pBpm = dialog.GetItem<QSpinBox>(IDC_BEATSPERMINUTE);
@@ -181,20 +135,17 @@ private slots:
         QCOMPARE(pBpm->value(), 126);
         Type(pBpm, typed);
         Click(&dialog, IDOK);
-        QCOMPARE(m_messages.texts,
+        QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Please enter an integer between 1 and 256."});
-        QVERIFY(dialog.isVisible());
-        QVERIFY(pBpm->hasFocus());
+        QVERIFY(dialog.isVisible() && pBpm->hasFocus());
         QCOMPARE(dialog.m_nBeatsPerMinute, 125);
 
         Type(pBpm, QStringLiteral("140"));
         QTest::keyClick(dialog.GetItem<QSpinBox>(IDC_STEPSIZE), Qt::Key_Up);
         Click(&dialog, IDOK);
-        QVERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.m_nBeatsPerMinute, 140);
-        QCOMPARE(dialog.m_nStepSize, 32);
-        QCOMPARE(dialog.m_nTracksPerBeat, 4);
+        QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
+        QCOMPARE(std::tuple(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat),
+                 std::tuple(140, 32, 4));
     }
 
     void patternDialogChecksNameAndRows()
@@ -206,24 +157,23 @@ private slots:
         ShowAndActivate(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Create new pattern"));
         Click(&dialog, IDOK);
-        QCOMPARE(m_messages.texts,
+        QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Please enter no more than 50 characters."});
-        QVERIFY(dialog.isVisible());
-        QVERIFY(dialog.GetDlgItem(IDC_PATTERN_NAME)->hasFocus());
+        QVERIFY(dialog.isVisible() && dialog.GetDlgItem(IDC_PATTERN_NAME)->hasFocus());
 
         // 50 characters of two bytes each are within the limit.
         dialog.GetItem<QLineEdit>(IDC_PATTERN_NAME)->setText(QString(50, QChar(0xE9)));
         Type(dialog.GetDlgItem(IDC_PATTERN_ROWS), QStringLiteral("0"));
         Click(&dialog, IDOK);
-        QCOMPARE(m_messages.texts.back(),
+        QCOMPARE(m_messages->texts.back(),
                  std::string("Please enter an integer between 1 and 1024."));
         QVERIFY(dialog.isVisible());
 
         Type(dialog.GetDlgItem(IDC_PATTERN_ROWS), QStringLiteral("1024"));
         Click(&dialog, IDOK);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(dialog.m_nRows, 1024);
-        QCOMPARE(QString::fromStdString(dialog.m_strName), QString(50, QChar(0xE9)));
+        QVERIFY(dialog.result() == QDialog::Accepted);
+        QCOMPARE(std::pair(dialog.m_nRows, QString::fromStdString(dialog.m_strName)),
+                 std::pair(1024, QString(50, QChar(0xE9))));
     }
 
     void patternDialogKeepsAnUneditedNameAsItWas()
@@ -241,27 +191,21 @@ private slots:
     {
         m_pDoc->m_nStepSize = 32;
         CSoundManageDialog dialog;
-        dialog.m_pDoc = m_pDoc.get();
-        ShowAndActivate(dialog);
+        ShowManage(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Manage Patterns"));
         auto* pChannel = dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL);
         auto* pList = dialog.GetItem<QListWidget>(IDC_MANAGE_LIST);
         auto* pName = dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME);
         auto* pRows = dialog.GetItem<QSpinBox>(IDC_MANAGE_ROWS);
-        QCOMPARE(pChannel->count(), 4);
-        QCOMPARE(pChannel->itemText(3), QStringLiteral("Noise"));
-        QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});
+        QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
         QCOMPARE(dialog.GetSelectedPattern(), m_pDoc->m_patterns[0][0].get());
-        QCOMPARE(pName->text(), QStringLiteral("000"));
-        QCOMPARE(pRows->value(), 16);
+        QCOMPARE(std::pair(pName->text(), pRows->value()), std::pair(QStringLiteral("000"), 16));
         for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
 
         pChannel->setCurrentIndex(2);
-        QCOMPARE(pList->count(), 0);
-        QCOMPARE(dialog.GetSelectedPattern(), nullptr);
-        QCOMPARE(pName->text(), QString());
-        QCOMPARE(pRows->value(), 32);
+        QVERIFY(pList->count() == 0 && dialog.GetSelectedPattern() == nullptr);
+        QCOMPARE(std::pair(pName->text(), pRows->value()), std::pair(QString(), 32));
         for (const UINT nID :
              {IDC_MANAGE_COPY, IDC_MANAGE_DELETE, IDC_MANAGE_NAME, IDC_MANAGE_ROWS})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
@@ -269,12 +213,10 @@ private slots:
         // Nothing to copy or delete: the handlers do nothing.
         dialog.OnCreateCopy();
         dialog.OnDelete();
-        QCOMPARE(m_pDoc->m_patterns[2].size(), std::size_t(0));
-        QVERIFY(m_messages.texts.empty());
+        QVERIFY(m_pDoc->m_patterns[2].empty() && m_messages->texts.empty());
 
         pChannel->setCurrentIndex(0);
-        QCOMPARE(pName->text(), QStringLiteral("000"));
-        QVERIFY(dialog.GetDlgItem(IDC_MANAGE_DELETE)->isEnabled());
+        QVERIFY(pName->text() == "000" && dialog.GetDlgItem(IDC_MANAGE_DELETE)->isEnabled());
     }
 
     void manageNewAndCreateCopy()
@@ -282,16 +224,13 @@ private slots:
         m_pDoc->m_nNextPattern[1] = 7;
         m_pDoc->m_nStepSize = 8;
         CSoundManageDialog dialog;
-        dialog.m_pDoc = m_pDoc.get();
-        ShowAndActivate(dialog);
+        ShowManage(dialog);
         dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL)->setCurrentIndex(1);
         Click(&dialog, IDC_MANAGE_NEW);
         QCOMPARE(m_pDoc->m_patterns[1].size(), std::size_t(1));
         CSoundPattern* pNew = m_pDoc->m_patterns[1][0].get();
-        QCOMPARE(pNew->GetName(), std::string("007"));
-        QCOMPARE(pNew->GetRows(), 8);
-        QCOMPARE(dialog.GetSelectedPattern(), pNew);
-        QVERIFY(dialog.GetDlgItem(IDC_MANAGE_NAME)->hasFocus());
+        QCOMPARE(std::pair(pNew->GetName(), pNew->GetRows()), std::pair(std::string("007"), 8));
+        QVERIFY(dialog.GetSelectedPattern() == pNew && dialog.GetDlgItem(IDC_MANAGE_NAME)->hasFocus());
 
         SoundCell cell = SoundCell::Empty();
         cell.note = 60;
@@ -303,10 +242,8 @@ private slots:
         QCOMPARE(ListTexts(pList),
                  QStringList({QStringLiteral("007"), QStringLiteral("005 (003)")}));
         CSoundPattern* pCopy = m_pDoc->m_patterns[1][1].get();
-        QCOMPARE(dialog.GetSelectedPattern(), pCopy);
-        QCOMPARE(pCopy->GetRows(), 8);
-        QCOMPARE(pCopy->GetCell(3).note, std::uint8_t(60));
-        QCOMPARE(dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME)->text(), QStringLiteral("005 (003)"));
+        QVERIFY(dialog.GetSelectedPattern() == pCopy && dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME)->text() == "005 (003)");
+        QCOMPARE(std::pair(pCopy->GetRows(), int(pCopy->GetCell(3).note)), std::pair(8, 60));
     }
 
     void manageDeleteAsksFirst()
@@ -316,109 +253,91 @@ private slots:
         const SequencePos at{0, 2};
         m_pDoc->SetPatternAt(&at, pSecond);
         CSoundManageDialog dialog;
-        dialog.m_pDoc = m_pDoc.get();
-        ShowAndActivate(dialog);
+        ShowManage(dialog);
         auto* pList = dialog.GetItem<QListWidget>(IDC_MANAGE_LIST);
         pList->setCurrentRow(1);
 
-        m_messages.answers = {IDNO, IDYES};
+        m_messages->answers = {IDNO, IDYES};
         Click(&dialog, IDC_MANAGE_DELETE);
-        QCOMPARE(m_messages.texts,
+        QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Are you sure you want to delete this pattern?"});
-        QCOMPARE(m_messages.types.back(), unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
-        QCOMPARE(pList->count(), 2);
-        QCOMPARE(m_pDoc->GetPatternAt(at), pSecond);
+        QCOMPARE(m_messages->types.back(), unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
+        QVERIFY(pList->count() == 2 && m_pDoc->GetPatternAt(at) == pSecond);
 
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});
-        QCOMPARE(m_pDoc->m_patterns[0].size(), std::size_t(1));
-        QCOMPARE(m_pDoc->GetPatternAt(at), nullptr);
-        QCOMPARE(dialog.GetSelectedPattern(), pFirst);
+        QVERIFY(m_pDoc->m_patterns[0].size() == 1 && m_pDoc->GetPatternAt(at) == nullptr &&
+                dialog.GetSelectedPattern() == pFirst);
     }
 
     void manageChangeRenamesAndResizes()
     {
         CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
         CSoundManageDialog dialog;
-        dialog.m_pDoc = m_pDoc.get();
-        ShowAndActivate(dialog);
+        ShowManage(dialog);
         auto* pChange = dialog.GetItem<QPushButton>(IDC_MANAGE_CHANGE);
         auto* pRows = dialog.GetItem<QSpinBox>(IDC_MANAGE_ROWS);
         QVERIFY(!pChange->isEnabled());
 
         // The rows arrows count one by one.
         QTest::keyClick(pRows, Qt::Key_Up);
-        QCOMPARE(pRows->value(), 17);
-        QVERIFY(pChange->isEnabled());
+        QVERIFY(pRows->value() == 17 && pChange->isEnabled());
         Type(dialog.GetDlgItem(IDC_MANAGE_NAME), QStringLiteral("Chorus"));
         Type(pRows, QStringLiteral("0"));
         Click(&dialog, IDC_MANAGE_CHANGE);
-        QCOMPARE(m_messages.texts,
+        QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Please enter an integer between 1 and 1024."});
-        QCOMPARE(pPattern->GetRows(), 16);
-        QCOMPARE(pPattern->GetName(), std::string("000"));
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("000"), 16));
 
         m_pDoc->SetModifiedFlag(false);
         Type(pRows, QStringLiteral("20"));
         Click(&dialog, IDC_MANAGE_CHANGE);
-        QCOMPARE(pPattern->GetRows(), 20);
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Chorus"), 20));
         QCOMPARE(pPattern->GetCell(19), SoundCell::Empty());
-        QCOMPARE(pPattern->GetName(), std::string("Chorus"));
-        QVERIFY(m_pDoc->IsModified());
-        QCOMPARE(ListTexts(dialog.GetItem<QListWidget>(IDC_MANAGE_LIST)),
-                 QStringList{QStringLiteral("Chorus")});
-        QVERIFY(!pChange->isEnabled());
+        QVERIFY(m_pDoc->IsModified() && !pChange->isEnabled());
+        QCOMPARE(ListTexts(dialog.GetItem<QListWidget>(IDC_MANAGE_LIST)), QStringList{"Chorus"});
     }
 
     void midiDialogChoiceReachesTheExport()
     {
         CSoundDialogs dialogs;
         SetMidiInstrumentSource(&dialogs);
-        CFileNames fileNames;
-        SetFileNameSource(&fileNames);
+        CScriptedFileNames fileNames;
         QTemporaryDir dir;
-        fileNames.answer = dir.filePath(QStringLiteral("song.mid")).toStdString();
+        const std::string path = dir.filePath(QStringLiteral("song.mid")).toStdString();
+        fileNames.answers = {path};
 
         AnswerNextDialog(
             [](CDialog* pDialog)
             {
                 QCOMPARE(pDialog->windowTitle(), QStringLiteral("MIDI Export"));
                 auto* pVoice1 = pDialog->GetItem<QComboBox>(IDC_INSTRUMENT1);
-                QCOMPARE(pVoice1->count(), 128);
-                QCOMPARE(pVoice1->itemText(40), QStringLiteral("Violin"));
-                QCOMPARE(pVoice1->itemText(127), QStringLiteral("Gunshot"));
+                QVERIFY(pVoice1->count() == 128 && pVoice1->itemText(40) == "Violin" &&
+                        pVoice1->itemText(127) == "Gunshot");
                 pDialog->GetItem<QComboBox>(IDC_INSTRUMENT0)->setCurrentIndex(73);
                 pVoice1->setCurrentIndex(40);
                 pDialog->GetItem<QComboBox>(IDC_INSTRUMENT2)->setCurrentIndex(127);
                 pDialog->accept();
             });
         const bool bExported = m_pDoc->ExportMIDI();
+        // Cancelled: no file is asked for.
+        AnswerNextDialog([](CDialog* pDialog) { pDialog->reject(); });
+        const bool bCancelledExported = m_pDoc->ExportMIDI();
         SetMidiInstrumentSource(nullptr);
-        SetFileNameSource(nullptr);
-        QVERIFY(bExported);
+        QVERIFY(bExported && !bCancelledExported && fileNames.requests.size() == 1);
 
-        std::ifstream file(fileNames.answer, std::ios::binary);
+        std::ifstream file(path, std::ios::binary);
         const std::string bytes{std::istreambuf_iterator<char>(file), {}};
         QVERIFY(bytes.size() > 14);
         std::vector<std::string> programChanges;
         for (std::size_t at = 14; at + 11 <= bytes.size();)
         {
             QCOMPARE(bytes.substr(at, 4), std::string("MTrk"));
-            programChanges.push_back(bytes.substr(at + 8, 3));
+            QCOMPARE(bytes[at + 8], '\0'); // at time 0
+            programChanges.push_back(bytes.substr(at + 9, 2));
             at += 8 + ((std::uint8_t(bytes[at + 6]) << 8) | std::uint8_t(bytes[at + 7]));
         }
-        QCOMPARE(programChanges, (std::vector<std::string>{std::string("\x00\xC0\x49", 3),
-                                                           std::string("\x00\xC1\x28", 3),
-                                                           std::string("\x00\xC2\x7F", 3)}));
-
-        // Cancelled: no file is asked for.
-        SetMidiInstrumentSource(&dialogs);
-        SetFileNameSource(&fileNames);
-        AnswerNextDialog([](CDialog* pDialog) { pDialog->reject(); });
-        QVERIFY(!m_pDoc->ExportMIDI());
-        SetMidiInstrumentSource(nullptr);
-        SetFileNameSource(nullptr);
-        QCOMPARE(fileNames.nAsked, 1);
+        QCOMPARE(programChanges, (std::vector<std::string>{"\xC0\x49", "\xC1\x28", "\xC2\x7F"}));
     }
 
     void editorsRunTheRealDialogs()
@@ -437,8 +356,7 @@ private slots:
                 Click(pDialog, IDOK);
             });
         pView->OnCommand(ID_SOUND_PROPERTIES);
-        QCOMPARE(m_pDoc->m_nBeatsPerMinute, 90);
-        QCOMPARE(m_pDoc->m_nStepSize, 8);
+        QCOMPARE(std::pair(m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nStepSize), std::pair(90, 8));
 
         AnswerNextDialog(
             [](CDialog* pDialog)
@@ -450,8 +368,7 @@ private slots:
             });
         CSoundPattern* pPattern = pView->NewPatternDialog(1);
         QVERIFY(pPattern != nullptr);
-        QCOMPARE(pPattern->GetName(), std::string("Bass"));
-        QCOMPARE(pPattern->GetRows(), 32);
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Bass"), 32));
 
         AnswerNextDialog(
             [](CDialog* pDialog)
@@ -460,8 +377,7 @@ private slots:
                 Click(pDialog, IDOK);
             });
         pView->OnCommand(ID_SOUND_MANAGEPATTERNS);
-        QCOMPARE(m_pDoc->m_patterns[0].size(), std::size_t(2));
-        QCOMPARE(m_pDoc->m_patterns[0][1]->GetRows(), 8);
+        QVERIFY(m_pDoc->m_patterns[0].size() == 2 && m_pDoc->m_patterns[0][1]->GetRows() == 8);
         CSoundBase::SetDialogs(nullptr);
     }
 };

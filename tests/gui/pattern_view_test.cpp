@@ -130,14 +130,12 @@ private slots:
         const int written[] = {60, 48, 76, NOTE_OFF, NOTE_OFF, NOTE_EMPTY};
         for (int row = 0; row < 6; ++row)
             QCOMPARE(int(Cell(row).note), written[row]);
-        QCOMPARE(Cursor().row, 6);
-        QCOMPARE(m_transport.previews, (std::vector<int>{60, 48, 76}));
+        QVERIFY(Cursor().row == 6 && m_transport.previews == (std::vector<int>{60, 48, 76}));
 
         // With play-notes off nothing is previewed.
         m_pView->OnCommand(ID_SOUND_PLAYNOTES);
         Key(Qt::Key_Q);
-        QCOMPARE(Cell(6).note, 60);
-        QCOMPARE(m_transport.previews.size(), std::size_t(3));
+        QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
     }
 
     void previewReachesThePlayThread()
@@ -150,9 +148,7 @@ private slots:
                 pDevice = pNew.get();
                 return pNew;
             });
-        QVERIFY(thread.CreateThread());
-        QVERIFY(thread.WaitUntilHandled());
-        QVERIFY(pDevice != nullptr);
+        QVERIFY(thread.CreateThread() && thread.WaitUntilHandled() && pDevice != nullptr);
         pDevice->SetRecording(true);
         CThreadTransport transport(thread);
         CSoundBase::SetTransport(&transport);
@@ -229,9 +225,7 @@ private slots:
         Cursor().field = field;
         Key(key);
         QCOMPARE(int(Cell(0).atten), after);
-        QCOMPARE(Cell(0).note, 60);
-        QCOMPARE(Cursor().row, 1);
-        QCOMPARE(m_transport.previews.size(), std::size_t(0));
+        QVERIFY(Cell(0).note == 60 && Cursor().row == 1 && m_transport.previews.empty());
     }
 
     void noiseChannelKeys()
@@ -268,10 +262,9 @@ private slots:
         QVERIFY(Cursor().row == 0 && Cursor().field == 0);
         for (int i = 0; i < 5; ++i)
             Key(Qt::Key_Right);
-        QCOMPARE(Cursor().field, 3);
         Cursor().row = 15;
         Key(Qt::Key_Down);
-        QCOMPARE(Cursor().row, 15);
+        QVERIFY(Cursor().field == 3 && Cursor().row == 15);
 
         // On the last row an entry is written and the cursor stays.
         Cursor().field = 0;
@@ -280,8 +273,8 @@ private slots:
 
         // The keypad's octave keys stop at 7 and 0.
         m_pView->SetOctave(6);
-        Key(Qt::Key_Asterisk, Qt::KeypadModifier);
-        Key(Qt::Key_Asterisk, Qt::KeypadModifier);
+        for (int i = 0; i < 2; ++i)
+            Key(Qt::Key_Asterisk, Qt::KeypadModifier);
         QCOMPARE(m_pView->GetOctave(), 7);
         m_pView->SetOctave(0);
         Key(Qt::Key_Slash, Qt::KeypadModifier);
@@ -291,15 +284,14 @@ private slots:
     void pageKeysStopAtTheEnds()
     {
         Cursor().row = 3;
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor().row, 0);
-        Key(Qt::Key_PageDown);
-        QCOMPARE(Cursor().row, kPage - 1);
-        Key(Qt::Key_PageDown);
-        QCOMPARE(Cursor().row, 15);
+        // Each key, then the row it leaves the cursor on.
+        for (auto [key, row] : {std::pair(Qt::Key_PageUp, 0), std::pair(Qt::Key_PageDown, kPage - 1),
+                                std::pair(Qt::Key_PageDown, 15), std::pair(Qt::Key_PageUp, 15 - kPage + 1)})
+        {
+            Key(key);
+            QCOMPARE(Cursor().row, row);
+        }
         QCOMPARE(m_pView->verticalScrollBar()->value(), 15 - kPage + 1);
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor().row, 15 - kPage + 1);
 
         // A pattern shorter than a page: Page Down lands on its last row.
         UsePattern(0, 4);
@@ -415,8 +407,7 @@ private slots:
         Key(Qt::Key_Delete);
         QVERIFY(!m_pDoc->IsModified() && m_host.prompts.empty());
         CCmdUI ui(ID_EDIT_DELETE);
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui));
-        QVERIFY(!ui.m_bEnabled);
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui) && !ui.m_bEnabled);
     }
 
     void playMarkerRepaintsOnlyTwoLines()
@@ -430,8 +421,7 @@ private slots:
         CPaintSpy spy;
         m_pView->viewport()->installEventFilter(&spy);
         m_pView->OnRowPlayed();
-        QCOMPARE(m_pDoc->m_nCurrentPos, 1);
-        QCOMPARE(m_pView->GetPlayLineY(), RowY(1));
+        QVERIFY(m_pDoc->m_nCurrentPos == 1 && m_pView->GetPlayLineY() == RowY(1));
         QTRY_VERIFY(!spy.region.isEmpty());
         const QRegion expected = QRegion(0, RowY(0) - 1, m_pView->viewport()->width(), 2) +
                                  QRegion(0, RowY(1) - 1, m_pView->viewport()->width(), 2);
@@ -474,8 +464,7 @@ private slots:
         m_pView->OnCommand(ID_SOUND_PLAY);
         QCOMPARE(m_pDoc->m_nCurrentPos, 7);
         m_pView->OnCommand(ID_SOUND_STOP);
-        QVERIFY(!m_pDoc->m_bSongPlaying && !m_pDoc->m_bSongPaused);
-        QCOMPARE(m_transport.nStops, 2);
+        QVERIFY(!m_pDoc->m_bSongPlaying && !m_pDoc->m_bSongPaused && m_transport.nStops == 2);
         QVERIFY(!enabled(ID_VIEW_PATTERN_EDITOR) && enabled(ID_VIEW_SEQUENCE_EDITOR));
     }
 };

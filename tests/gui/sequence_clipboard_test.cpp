@@ -95,8 +95,7 @@ private slots:
         m_messages = CRecordingMessages();
         m_pDoc = std::make_unique<CSoundDoc>();
         m_pOtherDoc = std::make_unique<CSoundDoc>();
-        QVERIFY(m_pDoc->OnNewDocument());
-        QVERIFY(m_pOtherDoc->OnNewDocument());
+        QVERIFY(m_pDoc->OnNewDocument() && m_pOtherDoc->OnNewDocument());
         m_pMelody = m_pDoc->CreatePattern(0, 20, "Melody");
         m_pMelody->SetCell(0, SoundCell{60, 255, 0, 3});
         m_pMelody->SetCell(19, SoundCell{118, 255, 0, 255});
@@ -129,28 +128,20 @@ private slots:
     {
         // A plain drag moves the very placement; the source sees no effect to act on.
         QCOMPARE(Drag({0, 1}, {0, 4}), Qt::IgnoreAction);
-        QCOMPARE(At(0, 4), m_pMelody);
-        QCOMPARE(At(0, 1), nullptr);
-        QCOMPARE(Count(0), std::size_t(2));
-        QCOMPARE(m_pDoc->m_sequenceCursor, (SequencePos{0, 4}));
-        QVERIFY(m_pDoc->IsModified());
+        QVERIFY(At(0, 4) == m_pMelody && At(0, 1) == nullptr && Count(0) == 2);
+        QVERIFY(m_pDoc->m_sequenceCursor == (SequencePos{0, 4}) && m_pDoc->IsModified());
 
         // With Ctrl it copies: a new pattern of the same name and cells, the source stays.
         QCOMPARE(Drag({0, 4}, {0, 6}, Qt::ControlModifier), Qt::CopyAction);
-        QCOMPARE(At(0, 4), m_pMelody);
         CSoundPattern* pCopy = At(0, 6);
-        QVERIFY(pCopy != nullptr && pCopy != m_pMelody);
-        QCOMPARE(Count(0), std::size_t(3));
-        QCOMPARE(pCopy->GetName(), std::string("Melody"));
-        QCOMPARE(pCopy->GetRows(), 20);
+        QVERIFY(At(0, 4) == m_pMelody && pCopy != nullptr && pCopy != m_pMelody);
+        QVERIFY(Count(0) == 3 && pCopy->GetName() == "Melody" && pCopy->GetRows() == 20);
         QCOMPARE(pCopy->GetCell(19), m_pMelody->GetCell(19));
 
         // Onto itself: nothing changes.
         m_pDoc->SetModifiedFlag(false);
         QCOMPARE(Drag({0, 4}, {0, 4}), Qt::IgnoreAction);
-        QCOMPARE(At(0, 4), m_pMelody);
-        QCOMPARE(Count(0), std::size_t(3));
-        QVERIFY(!m_pDoc->IsModified());
+        QVERIFY(At(0, 4) == m_pMelody && Count(0) == 3 && !m_pDoc->IsModified());
 
         // An empty cell starts no drag.
         QVERIFY(m_pView->BeginDrag({1, 1}) == nullptr);
@@ -162,21 +153,17 @@ private slots:
         QCOMPARE(Drag({0, 1}, {2, 3}), Qt::CopyAction);
         CSoundPattern* pCopy = At(2, 3);
         QVERIFY(pCopy != nullptr && pCopy != m_pMelody);
-        QCOMPARE(m_pDoc->FindPatternChannel(pCopy), 2);
+        QVERIFY(m_pDoc->FindPatternChannel(pCopy) == 2 && At(0, 1) == m_pMelody);
         QCOMPARE(pCopy->GetCell(0), m_pMelody->GetCell(0));
-        QCOMPARE(At(0, 1), m_pMelody);
 
         // With Shift the copy is placed and the source cell cleared; the pattern stays listed.
         QCOMPARE(Drag({0, 1}, {1, 0}, Qt::ShiftModifier), Qt::MoveAction);
-        QVERIFY(At(1, 0) != nullptr);
-        QCOMPARE(At(0, 1), nullptr);
-        QVERIFY(m_pDoc->HoldsPattern(0, m_pMelody));
+        QVERIFY(At(1, 0) != nullptr && At(0, 1) == nullptr && m_pDoc->HoldsPattern(0, m_pMelody));
 
         // Into another document with Shift: a copy there, cleared here.
         Place(*m_pDoc, 0, 1, m_pMelody);
         QCOMPARE(Drag({0, 1}, {3, 5}, Qt::ShiftModifier, m_pOtherView), Qt::MoveAction);
-        QCOMPARE(At(0, 1), nullptr);
-        QCOMPARE(At(*m_pOtherDoc, 3, 5)->GetName(), std::string("Melody"));
+        QVERIFY(At(0, 1) == nullptr && At(*m_pOtherDoc, 3, 5)->GetName() == "Melody");
         QCOMPARE(m_pOtherDoc->FindPatternChannel(At(*m_pOtherDoc, 3, 5)), 3);
     }
 
@@ -192,18 +179,18 @@ private slots:
         { return Send<QDragMoveEvent>(m_pView, pData.get(), point); };
 
         // Over a cell the drop is taken and the cell outlined; the outline follows the pointer.
+        // Left of the grid on the same line, and over the header: refused, no outline.
         QCOMPARE(Send<QDragEnterEvent>(m_pView, pData.get(), cell.center()), Qt::MoveAction);
         QVERIFY(outlined());
-        QCOMPARE(move(m_pView->GetCellRect(2, 3).center()), Qt::CopyAction);
-        QVERIFY(!outlined());
-        QCOMPARE(move(cell.center()), Qt::MoveAction);
-        QVERIFY(outlined());
-        // Left of the grid on the same line, and over the header: refused, no outline.
-        QCOMPARE(move(QPoint(20, cell.center().y())), Qt::IgnoreAction);
-        QVERIFY(!outlined());
-        QCOMPARE(move(QPoint(cell.center().x(), 5)), Qt::IgnoreAction);
-        QCOMPARE(move(cell.center()), Qt::MoveAction);
-        QVERIFY(outlined());
+        const std::pair<QPoint, Qt::DropAction> moves[] = {
+            {m_pView->GetCellRect(2, 3).center(), Qt::CopyAction}, {cell.center(), Qt::MoveAction},
+            {QPoint(20, cell.center().y()), Qt::IgnoreAction},   {QPoint(cell.center().x(), 5), Qt::IgnoreAction},
+            {cell.center(), Qt::MoveAction}};
+        for (const auto& [point, action] : moves)
+        {
+            QCOMPARE(move(point), action);
+            QCOMPARE(outlined(), point == cell.center());
+        }
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(m_pView->viewport(), &leave);
         QVERIFY(!outlined());
@@ -213,8 +200,7 @@ private slots:
         QMimeData text;
         text.setText("Melody");
         QCOMPARE(Send<QDragEnterEvent>(m_pView, &text, cell.center()), Qt::IgnoreAction);
-        QCOMPARE(DropOn(m_pView, &text, cell.center()), Qt::IgnoreAction);
-        QCOMPARE(At(0, 2), nullptr);
+        QVERIFY(DropOn(m_pView, &text, cell.center()) == Qt::IgnoreAction && At(0, 2) == nullptr);
     }
 
     void dragNearTheBottomScrolls()
@@ -234,8 +220,7 @@ private slots:
         QCoreApplication::sendEvent(m_pView->viewport(), &leave);
         const int nStopped = pBar->value();
         QTest::qWait(200);
-        QCOMPARE(pBar->value(), nStopped);
-        QCOMPARE(m_pDoc->m_sequenceCursor, (SequencePos{1, 2}));
+        QVERIFY(pBar->value() == nStopped && m_pDoc->m_sequenceCursor == (SequencePos{1, 2}));
         m_pView->EndDrag(Qt::IgnoreAction);
     }
 
@@ -255,8 +240,7 @@ private slots:
         QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr));
         QVERIFY(m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
-        QVERIFY(m_pDoc->IsModified());
-        QCOMPARE(At(0, 1), m_pMelody);
+        QVERIFY(m_pDoc->IsModified() && At(0, 1) == m_pMelody);
 
         // Paste of something that is not a pattern does nothing, silently.
         m_pView->OnEditPaste();
@@ -270,11 +254,9 @@ private slots:
         m_pDoc->m_sequenceCursor = SequencePos{1, 3};
         m_pView->OnEditPaste();
         CSoundPattern* pPasted = At(1, 3);
-        QVERIFY(pPasted != nullptr && pPasted != pBass);
-        QVERIFY(m_pDoc->HoldsPattern(1, pBass));
-        QCOMPARE(pPasted->GetName(), std::string("Melody"));
+        QVERIFY(pPasted != nullptr && pPasted != pBass && m_pDoc->HoldsPattern(1, pBass));
+        QVERIFY(pPasted->GetName() == "Melody" && m_pDoc->m_nNextPattern[1] == 1);
         QCOMPARE(pPasted->GetCell(0), m_pMelody->GetCell(0));
-        QCOMPARE(m_pDoc->m_nNextPattern[1], 1);
 
         // Cut takes the placement away and leaves the pattern on the clipboard.
         m_pDoc->m_sequenceCursor = SequencePos{0, 1};
@@ -282,8 +264,7 @@ private slots:
         QCOMPARE(At(0, 1), nullptr);
         m_pDoc->m_sequenceCursor = SequencePos{2, 7};
         QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr);
-        QCOMPARE(At(2, 7)->GetRows(), 20);
-        QVERIFY(m_messages.texts.empty());
+        QVERIFY(At(2, 7)->GetRows() == 20 && m_messages.texts.empty());
     }
 
     void copyInOneDocumentPasteInAnother()
@@ -294,12 +275,9 @@ private slots:
         m_pOtherDoc->SetModifiedFlag(false);
         QVERIFY(m_pOtherView->OnCmdMsg(ID_EDIT_PASTE, nullptr));
         CSoundPattern* pPasted = At(*m_pOtherDoc, 3, 4);
-        QVERIFY(pPasted != nullptr);
-        QVERIFY(m_pOtherDoc->HoldsPattern(3, pPasted));
-        QCOMPARE(pPasted->GetName(), std::string("Melody"));
+        QVERIFY(pPasted != nullptr && m_pOtherDoc->HoldsPattern(3, pPasted) && pPasted->GetName() == "Melody");
         QCOMPARE(pPasted->GetCell(19), m_pMelody->GetCell(19));
-        QVERIFY(m_pOtherDoc->IsModified());
-        QCOMPARE(Count(3), std::size_t(0));
+        QVERIFY(m_pOtherDoc->IsModified() && Count(3) == 0);
     }
 
     void invalidBlocksPlaceNothing()
@@ -325,10 +303,7 @@ private slots:
             QTRY_COMPARE(m_messages.texts, std::vector<std::string>{kInvalid});
             m_messages.texts.clear();
         }
-        QCOMPARE(At(1, 2), nullptr);
-        QCOMPARE(At(2, 2), nullptr);
-        QCOMPARE(Count(1) + Count(2), std::size_t(0));
-        QVERIFY(!m_pDoc->IsModified());
+        QVERIFY(At(1, 2) == nullptr && At(2, 2) == nullptr && Count(1) + Count(2) == 0 && !m_pDoc->IsModified());
     }
 };
 

@@ -195,23 +195,19 @@ private slots:
     {
         Key(Qt::Key_Tab); // no current pattern: nothing to open
         QVERIFY(m_pView->hasFocus());
-        Key(Qt::Key_Up);
-        Key(Qt::Key_Left);
-        Key(Qt::Key_PageUp);
+        for (int key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_PageUp})
+            Key(key);
         QCOMPARE(Cursor(), (SequencePos{0, 0}));
         for (int i = 0; i < 5; ++i)
             Key(Qt::Key_Right);
-        QCOMPARE(Cursor().channel, 3);
         Cursor().step = 4;
         Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor().step, 0);
+        QCOMPARE(Cursor(), (SequencePos{3, 0}));
 
         // Down and Page Down go beyond the last placement; the scroll range follows.
-        for (int i = 0; i < 3; ++i)
-            Key(Qt::Key_PageDown);
-        QCOMPARE(Cursor().step, 3 * (kPage - 1));
-        Key(Qt::Key_Down);
-        QCOMPARE(Cursor().step, 28);
+        for (int key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Down})
+            Key(key);
+        QCOMPARE(Cursor().step, 3 * (kPage - 1) + 1);
         QScrollBar* pBar = m_pView->verticalScrollBar();
         QVERIFY(pBar->value() == 28 - kPage + 1 && pBar->maximum() == 28 - kPage + 1);
         Key(Qt::Key_PageUp);
@@ -234,7 +230,6 @@ private slots:
         CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {},
                           QPoint(56 + 64 * 2 + 5, LineY(4) + 3));
-        QCOMPARE(Cursor(), (SequencePos{2, 4}));
         // Outside the grid: nothing.
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(20, LineY(1) + 3));
         QCOMPARE(Cursor(), (SequencePos{2, 4}));
@@ -410,12 +405,10 @@ private slots:
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
         for (int i = 0; i < 15; ++i)
             m_pView->OnRowPlayed();
-        QCOMPARE(m_pDoc->m_nCurrentPos, 20);
-        // 20 rows at 16 rows per line: a fraction of the way into line 1.
-        QCOMPARE(m_pView->GetPlayLineY(), int(20 / 16.0 * 14.0 + 20.0));
-        // Row 20 is past the 16-row pattern placed at 0, still counted from its placement.
-        QCOMPARE(m_pPatternView->GetPlayLineY(), -1);
-        QCOMPARE(m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern), 20);
+        // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
+        // 16-row pattern placed at 0, still counted from its placement.
+        QVERIFY(m_pDoc->m_nCurrentPos == 20 && m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
+        QVERIFY(m_pPatternView->GetPlayLineY() == -1 && m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern) == 20);
 
         // Stop takes the marker away in both editors.
         m_pDoc->m_nCurrentPos = 3;

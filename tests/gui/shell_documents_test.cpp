@@ -67,8 +67,7 @@ private slots:
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
         QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound2"));
-        QVERIFY(shell.messages.texts.empty());
+        QVERIFY(shell.ActiveFrame()->windowTitle() == "Sound2" && shell.messages.texts.empty());
     }
 
     void commandLine()
@@ -103,11 +102,9 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {path, path};
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
-        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(3));
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("once.tks"));
+        for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
+            QVERIFY(shell.Frame()->ExecuteCommand(nID));
+        QVERIFY(shell.app->GetDocuments().size() == 3 && shell.ActiveFrame()->windowTitle() == "once.tks");
         QVERIFY(shell.files.requests.front().bOpen);
         QCOMPARE(shell.files.requests.front().strFilter,
                  std::string("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"));
@@ -117,13 +114,11 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT) && shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
         QCOMPARE(shell.files.requests.size(), std::size_t(2));
         QCOMPARE(shell.files.requests.front().strFilter, std::string("AGI Sound Resources (*.*)|*.*||"));
         QVERIFY(shell.files.requests.front().bFileMustExist);
-        QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("Sound1")});
-        QVERIFY(shell.messages.texts.empty());
+        QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
     }
 
     void importOpensANewWindow_data()
@@ -184,8 +179,7 @@ private slots:
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
         QVERIFY(shell.app->GetDocuments().empty() && shell.Windows().isEmpty());
-        QCOMPARE(shell.files.requests.back().strFileName, std::string("Sound1.tks"));
-        QVERIFY(shell.files.requests.back().bOverwritePrompt);
+        QVERIFY(shell.files.requests.back().strFileName == "Sound1.tks" && shell.files.requests.back().bOverwritePrompt);
         CSoundDoc reloaded;
         QVERIFY(reloaded.OnOpenDocument(path));
 
@@ -199,8 +193,7 @@ private slots:
         shell.Settle();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
         shell.Settle();
-        QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound2?"});
-        QVERIFY(shell.app->GetDocuments().empty());
+        QVERIFY(shell.messages.texts == std::vector<std::string>{"Save changes to Sound2?"} && shell.app->GetDocuments().empty());
     }
 
     void quittingCanBeCancelled()
@@ -291,14 +284,12 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         pDoc->SetModifiedFlag();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
-        QCOMPARE(WindowTitles(shell), (QStringList{"Sound1:1", "Sound1:2"}));
-        QCOMPARE(shell.ActiveDoc(), pDoc);
+        QVERIFY(WindowTitles(shell) == (QStringList{"Sound1:1", "Sound1:2"}) && shell.ActiveDoc() == pDoc);
 
         // Only the last window of a document asks to save.
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
-        QVERIFY(shell.messages.texts.empty());
-        QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("Sound1")});
+        QVERIFY(shell.messages.texts.empty() && WindowTitles(shell) == QStringList{"Sound1"});
         shell.messages.answers = {IDCANCEL};
         QVERIFY(!shell.Windows().front()->close());
         QVERIFY(shell.messages.texts.size() == 1 && shell.app->GetDocuments().size() == 1);
@@ -313,8 +304,7 @@ private slots:
         QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
 
         shell.app->PostPlay(shell.ActiveDoc(), nullptr);
-        QVERIFY(pThread->WaitUntilHandled());
-        QVERIFY(pDevice->SnapshotStream().bPlaying);
+        QVERIFY(pThread->WaitUntilHandled() && pDevice->SnapshotStream().bPlaying);
 
         // Closing the window stops the sound before its document goes; exit then joins.
         QVERIFY(shell.Frame()->close());
