@@ -207,9 +207,8 @@ private slots:
         QVERIFY(pList->count() == 0 && dialog.GetSelectedPattern() == nullptr);
         QCOMPARE(std::pair(pName->text(), pRows->value()), std::pair(QString(), 32));
         for (const UINT nID :
-             {IDC_MANAGE_COPY, IDC_MANAGE_DELETE, IDC_MANAGE_NAME, IDC_MANAGE_ROWS})
-            QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
-        QVERIFY(dialog.GetDlgItem(IDC_MANAGE_NEW)->isEnabled());
+             {IDC_MANAGE_COPY, IDC_MANAGE_DELETE, IDC_MANAGE_NAME, IDC_MANAGE_ROWS, IDC_MANAGE_NEW})
+            QCOMPARE(dialog.GetDlgItem(nID)->isEnabled(), nID == IDC_MANAGE_NEW);
         // Nothing to copy or delete: the handlers do nothing.
         dialog.OnCreateCopy();
         dialog.OnDelete();
@@ -293,8 +292,7 @@ private slots:
         Type(pRows, QStringLiteral("20"));
         Click(&dialog, IDC_MANAGE_CHANGE);
         QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Chorus"), 20));
-        QCOMPARE(pPattern->GetCell(19), SoundCell::Empty());
-        QVERIFY(m_pDoc->IsModified() && !pChange->isEnabled());
+        QVERIFY(pPattern->GetCell(19) == SoundCell::Empty() && m_pDoc->IsModified() && !pChange->isEnabled());
         QCOMPARE(ListTexts(dialog.GetItem<QListWidget>(IDC_MANAGE_LIST)), QStringList{"Chorus"});
     }
 
@@ -367,8 +365,7 @@ private slots:
                 Click(pDialog, IDOK);
             });
         CSoundPattern* pPattern = pView->NewPatternDialog(1);
-        QVERIFY(pPattern != nullptr);
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Bass"), 32));
+        QVERIFY(pPattern != nullptr && pPattern->GetName() == "Bass" && pPattern->GetRows() == 32);
 
         AnswerNextDialog(
             [](CDialog* pDialog)

@@ -163,8 +163,8 @@ private slots:
         // Into another document with Shift: a copy there, cleared here.
         Place(*m_pDoc, 0, 1, m_pMelody);
         QCOMPARE(Drag({0, 1}, {3, 5}, Qt::ShiftModifier, m_pOtherView), Qt::MoveAction);
-        QVERIFY(At(0, 1) == nullptr && At(*m_pOtherDoc, 3, 5)->GetName() == "Melody");
-        QCOMPARE(m_pOtherDoc->FindPatternChannel(At(*m_pOtherDoc, 3, 5)), 3);
+        QVERIFY(At(0, 1) == nullptr && At(*m_pOtherDoc, 3, 5)->GetName() == "Melody" &&
+                m_pOtherDoc->FindPatternChannel(At(*m_pOtherDoc, 3, 5)) == 3);
     }
 
     void dropTargetFeedback()
@@ -237,8 +237,7 @@ private slots:
 
         // Copy on an empty cell leaves the clipboard alone; Cut there only marks modified.
         QGuiApplication::clipboard()->setText("keep");
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr));
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr) && m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
         QVERIFY(m_pDoc->IsModified() && At(0, 1) == m_pMelody);
 
@@ -263,8 +262,8 @@ private slots:
         m_pView->OnEditCut();
         QCOMPARE(At(0, 1), nullptr);
         m_pDoc->m_sequenceCursor = SequencePos{2, 7};
-        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr);
-        QVERIFY(At(2, 7)->GetRows() == 20 && m_messages.texts.empty());
+        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr && At(2, 7)->GetRows() == 20);
+        QVERIFY(m_messages.texts.empty());
     }
 
     void copyInOneDocumentPasteInAnother()
