@@ -198,8 +198,8 @@ private slots:
         auto* pName = dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME);
         auto* pRows = dialog.GetItem<QSpinBox>(IDC_MANAGE_ROWS);
         QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
-        QCOMPARE(dialog.GetSelectedPattern(), m_pDoc->m_patterns[0][0].get());
-        QCOMPARE(std::pair(pName->text(), pRows->value()), std::pair(QStringLiteral("000"), 16));
+        QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() && pName->text() == "000" &&
+                pRows->value() == 16);
         for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
 
@@ -260,8 +260,8 @@ private slots:
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Are you sure you want to delete this pattern?"});
-        QCOMPARE(m_messages->types.back(), unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2));
-        QVERIFY(pList->count() == 2 && m_pDoc->GetPatternAt(at) == pSecond);
+        QVERIFY(m_messages->types.back() == unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) &&
+                pList->count() == 2 && m_pDoc->GetPatternAt(at) == pSecond);
 
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});

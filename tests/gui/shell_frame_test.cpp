@@ -106,8 +106,7 @@ private slots:
             return texts;
         };
         emit pFile->aboutToShow();
-        QCOMPARE(recentItems(), QStringList{QStringLiteral("Recent File")});
-        QVERIFY(!MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
+        QVERIFY(recentItems() == QStringList{"Recent File"} && !MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
 
         const QString path = dir.filePath(QStringLiteral("a&b.tks"));
         shell.files.answers = {QFile::encodeName(path).toStdString()};
@@ -171,9 +170,7 @@ private slots:
         shell.app->ShowToolbar(IDR_SOUNDTYPE, false);
         QVERIFY(!shell.app->IsToolbarVisible(IDR_SOUNDTYPE) && !pSoundBar->isHidden());
         shell.Settle();
-        QVERIFY(pSoundBar->isHidden());
-
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_VIEW_TOOLBAR));
+        QVERIFY(pSoundBar->isHidden() && shell.Frame()->ExecuteCommand(ID_VIEW_TOOLBAR));
         QVERIFY(shell.Frame()->GetToolBar()->isHidden() &&
                 !shell.Frame()->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
     }
@@ -203,9 +200,9 @@ private slots:
         }
         CShell shell;
         QVERIFY(shell.Start());
-        QCOMPARE(shell.Frame()->toolBarArea(shell.Frame()->GetToolBar()), Qt::LeftToolBarArea);
-        QCOMPARE(shell.Frame()->toolBarArea(shell.Frame()->GetSoundBar()), Qt::BottomToolBarArea);
-        QVERIFY(shell.Frame()->statusBar()->isHidden());
+        QVERIFY(shell.Frame()->toolBarArea(shell.Frame()->GetToolBar()) == Qt::LeftToolBarArea &&
+                shell.Frame()->toolBarArea(shell.Frame()->GetSoundBar()) == Qt::BottomToolBarArea &&
+                shell.Frame()->statusBar()->isHidden());
     }
 
     void soundWindowSplitter()
@@ -257,10 +254,9 @@ private slots:
     {
         QCOMPARE(TranslateFileFilter("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"),
                  (QStringList{"Tarvok Sound Files (*.tks)", "All Files (*)"}));
-        QCOMPARE(TranslateFileFilter("AGI Sound Resources (*.*)|*.*||"),
-                 QStringList{"AGI Sound Resources (*)"});
-        QCOMPARE(TranslateFileFilter("Pictures|*.a;*.b||"), QStringList{"Pictures (*.a *.b)"});
-        QVERIFY(TranslateFileFilter("").isEmpty());
+        QCOMPARE(TranslateFileFilter("AGI Sound Resources (*.*)|*.*||"), QStringList{"AGI Sound Resources (*)"});
+        QVERIFY(TranslateFileFilter("Pictures|*.a;*.b||") == QStringList{"Pictures (*.a *.b)"} &&
+                TranslateFileFilter("").isEmpty());
     }
 
     void messagesFromAnotherThreadDoNotWait()
@@ -269,8 +265,7 @@ private slots:
         auto answer =
             std::async(std::launch::async, [&sink]
                        { return sink.ShowMessage("device gone", MB_OK | MB_ICONSTOP, {}); });
-        QCOMPARE(answer.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-        QCOMPARE(answer.get(), int(IDOK));
+        QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready && answer.get() == IDOK);
 
         // The box itself comes up on this thread.
         QString shown;
