@@ -102,8 +102,9 @@ private slots:
     void powerOfTwoStepping()
     {
         // From, one step up, one step down; 2000 and 0 were typed past the limits.
-        const int steps[][3] = {{1, 2, 1},       {3, 4, 2},          {16, 32, 8},       {20, 32, 16},
-                                {1000, 1024, 512}, {1024, 1024, 512}, {2000, 1024, 1024}, {0, 1, 1}};
+        const int steps[][3] = {{1, 2, 1},          {3, 4, 2},         {16, 32, 8},
+                                {20, 32, 16},       {1000, 1024, 512}, {1024, 1024, 512},
+                                {2000, 1024, 1024}, {0, 1, 1}};
         CPowerOfTwoSpinBox spin;
         spin.SetStepRange(1, 1024);
         for (const auto& [from, up, down] : steps)
@@ -126,7 +127,8 @@ private slots:
     {
         QFETCH(QString, typed);
         CSoundPropertiesDialog dialog;
-        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) = std::tuple(125, 16, 4);
+        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) =
+            std::tuple(125, 16, 4);
         ShowAndActivate(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Resource properties"));
         auto* pBpm = dialog.GetItem<QSpinBox>(IDC_BEATSPERMINUTE);
@@ -198,8 +200,8 @@ private slots:
         auto* pName = dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME);
         auto* pRows = dialog.GetItem<QSpinBox>(IDC_MANAGE_ROWS);
         QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
-        QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() && pName->text() == "000" &&
-                pRows->value() == 16);
+        QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() &&
+                pName->text() == "000" && pRows->value() == 16);
         for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
 
@@ -229,7 +231,8 @@ private slots:
         QCOMPARE(m_pDoc->m_patterns[1].size(), std::size_t(1));
         CSoundPattern* pNew = m_pDoc->m_patterns[1][0].get();
         QCOMPARE(std::pair(pNew->GetName(), pNew->GetRows()), std::pair(std::string("007"), 8));
-        QVERIFY(dialog.GetSelectedPattern() == pNew && dialog.GetDlgItem(IDC_MANAGE_NAME)->hasFocus());
+        QVERIFY(dialog.GetSelectedPattern() == pNew &&
+                dialog.GetDlgItem(IDC_MANAGE_NAME)->hasFocus());
 
         SoundCell cell = SoundCell::Empty();
         cell.note = 60;
@@ -241,7 +244,8 @@ private slots:
         QCOMPARE(ListTexts(pList),
                  QStringList({QStringLiteral("007"), QStringLiteral("005 (003)")}));
         CSoundPattern* pCopy = m_pDoc->m_patterns[1][1].get();
-        QVERIFY(dialog.GetSelectedPattern() == pCopy && dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME)->text() == "005 (003)");
+        QVERIFY(dialog.GetSelectedPattern() == pCopy &&
+                dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME)->text() == "005 (003)");
         QCOMPARE(std::pair(pCopy->GetRows(), int(pCopy->GetCell(3).note)), std::pair(8, 60));
     }
 
@@ -260,7 +264,8 @@ private slots:
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Are you sure you want to delete this pattern?"});
-        QVERIFY(m_messages->types.back() == unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) &&
+        QVERIFY(m_messages->types.back() ==
+                    unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) &&
                 pList->count() == 2 && m_pDoc->GetPatternAt(at) == pSecond);
 
         Click(&dialog, IDC_MANAGE_DELETE);
@@ -286,13 +291,16 @@ private slots:
         Click(&dialog, IDC_MANAGE_CHANGE);
         QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Please enter an integer between 1 and 1024."});
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("000"), 16));
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()),
+                 std::pair(std::string("000"), 16));
 
         m_pDoc->SetModifiedFlag(false);
         Type(pRows, QStringLiteral("20"));
         Click(&dialog, IDC_MANAGE_CHANGE);
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Chorus"), 20));
-        QVERIFY(pPattern->GetCell(19) == SoundCell::Empty() && m_pDoc->IsModified() && !pChange->isEnabled());
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()),
+                 std::pair(std::string("Chorus"), 20));
+        QVERIFY(pPattern->GetCell(19) == SoundCell::Empty() && m_pDoc->IsModified() &&
+                !pChange->isEnabled());
         QCOMPARE(ListTexts(dialog.GetItem<QListWidget>(IDC_MANAGE_LIST)), QStringList{"Chorus"});
     }
 

@@ -121,7 +121,8 @@ private slots:
     {
         Key(Qt::Key_Q);
         QVERIFY(Cursor().row == 1 && m_pDoc->IsModified());
-        QVERIFY(m_transport.previews == std::vector<int>{60} && m_host.LastPrompt() == unsigned(IDS_PROMPT_NOTE));
+        QVERIFY(m_transport.previews == std::vector<int>{60} &&
+                m_host.LastPrompt() == unsigned(IDS_PROMPT_NOTE));
 
         // Rest and empty are written without a preview.
         for (int key : {Qt::Key_Z, Qt::Key_P, Qt::Key_1, Qt::Key_Comma, Qt::Key_Period})
@@ -181,7 +182,8 @@ private slots:
         Cursor().field = 1;
         Key(Qt::Key_6);
         QVERIFY(Cell(0).note == 73 && Cursor().row == 1 && m_pView->GetOctave() == 6);
-        QVERIFY(m_transport.previews == std::vector<int>{73} && m_host.LastPrompt() == unsigned(IDS_PROMPT_OCTAVE));
+        QVERIFY(m_transport.previews == std::vector<int>{73} &&
+                m_host.LastPrompt() == unsigned(IDS_PROMPT_OCTAVE));
 
         // Without a note only the octave changes.
         Key(Qt::Key_2);
@@ -283,8 +285,9 @@ private slots:
     {
         Cursor().row = 3;
         // Each key, then the row it leaves the cursor on.
-        for (auto [key, row] : {std::pair(Qt::Key_PageUp, 0), std::pair(Qt::Key_PageDown, kPage - 1),
-                                std::pair(Qt::Key_PageDown, 15), std::pair(Qt::Key_PageUp, 15 - kPage + 1)})
+        for (auto [key, row] :
+             {std::pair(Qt::Key_PageUp, 0), std::pair(Qt::Key_PageDown, kPage - 1),
+              std::pair(Qt::Key_PageDown, 15), std::pair(Qt::Key_PageUp, 15 - kPage + 1)})
         {
             Key(key);
             QCOMPARE(Cursor().row, row);
@@ -353,10 +356,12 @@ private slots:
     void clicksMoveTheCursorToFields()
     {
         // x, row, expected field; -1: blanks and row numbers move nothing.
-        const int clicks[][3] = {{70, 3, 0}, {82, 4, 1}, {113, 3, 3}, {106, 3, 2}, {92, 6, -1}, {20, 6, -1}};
+        const int clicks[][3] = {{70, 3, 0},  {82, 4, 1},  {113, 3, 3},
+                                 {106, 3, 2}, {92, 6, -1}, {20, 6, -1}};
         for (const auto& c : clicks)
         {
-            QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(c[0], RowY(c[1]) + 5));
+            QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {},
+                              QPoint(c[0], RowY(c[1]) + 5));
             if (c[2] >= 0)
                 QCOMPARE((std::pair(Cursor().row, Cursor().field)), (std::pair(c[1], c[2])));
         }
@@ -428,7 +433,8 @@ private slots:
         // The marker inverts what lies under it.
         const QColor under = Pixel(300, RowY(1) + 3);
         const QColor marker = Pixel(300, RowY(1));
-        QVERIFY(marker.red() == 255 - (150 ^ under.red()) && marker.blue() == 255 - (250 ^ under.blue()));
+        QVERIFY(marker.red() == 255 - (150 ^ under.red()) &&
+                marker.blue() == 255 - (250 ^ under.blue()));
 
         // Past the range end the position wraps to its start.
         m_pDoc->m_nCurrentPos = 15;
@@ -447,8 +453,10 @@ private slots:
             m_pView->OnCmdMsg(nID, &ui);
             return ui.m_bEnabled;
         };
-        auto states = [&]
-        { return std::tuple(enabled(ID_SOUND_PLAY), enabled(ID_SOUND_PAUSE), enabled(ID_SOUND_STOP)); };
+        auto states = [&] {
+            return std::tuple(enabled(ID_SOUND_PLAY), enabled(ID_SOUND_PAUSE),
+                              enabled(ID_SOUND_STOP));
+        };
         QCOMPARE(states(), std::tuple(true, false, false));
         m_pDoc->m_nRangeStart = 4;
         m_pDoc->m_nCurrentPos = 9;

@@ -183,8 +183,10 @@ private slots:
         QCOMPARE(Send<QDragEnterEvent>(m_pView, pData.get(), cell.center()), Qt::MoveAction);
         QVERIFY(outlined());
         const std::pair<QPoint, Qt::DropAction> moves[] = {
-            {m_pView->GetCellRect(2, 3).center(), Qt::CopyAction}, {cell.center(), Qt::MoveAction},
-            {QPoint(20, cell.center().y()), Qt::IgnoreAction},   {QPoint(cell.center().x(), 5), Qt::IgnoreAction},
+            {m_pView->GetCellRect(2, 3).center(), Qt::CopyAction},
+            {cell.center(), Qt::MoveAction},
+            {QPoint(20, cell.center().y()), Qt::IgnoreAction},
+            {QPoint(cell.center().x(), 5), Qt::IgnoreAction},
             {cell.center(), Qt::MoveAction}};
         for (const auto& [point, action] : moves)
         {
@@ -237,7 +239,8 @@ private slots:
 
         // Copy on an empty cell leaves the clipboard alone; Cut there only marks modified.
         QGuiApplication::clipboard()->setText("keep");
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr) && m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
+        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr) &&
+                m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
         QVERIFY(m_pDoc->IsModified() && At(0, 1) == m_pMelody);
 
@@ -262,7 +265,8 @@ private slots:
         m_pView->OnEditCut();
         QCOMPARE(At(0, 1), nullptr);
         m_pDoc->m_sequenceCursor = SequencePos{2, 7};
-        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr && At(2, 7)->GetRows() == 20);
+        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr &&
+                At(2, 7)->GetRows() == 20);
         QVERIFY(m_messages.texts.empty());
     }
 
@@ -274,7 +278,8 @@ private slots:
         m_pOtherDoc->SetModifiedFlag(false);
         QVERIFY(m_pOtherView->OnCmdMsg(ID_EDIT_PASTE, nullptr));
         CSoundPattern* pPasted = At(*m_pOtherDoc, 3, 4);
-        QVERIFY(pPasted != nullptr && m_pOtherDoc->HoldsPattern(3, pPasted) && pPasted->GetName() == "Melody");
+        QVERIFY(pPasted != nullptr && m_pOtherDoc->HoldsPattern(3, pPasted) &&
+                pPasted->GetName() == "Melody");
         QCOMPARE(pPasted->GetCell(19), m_pMelody->GetCell(19));
         QVERIFY(m_pOtherDoc->IsModified() && Count(3) == 0);
     }
@@ -302,7 +307,8 @@ private slots:
             QTRY_COMPARE(m_messages.texts, std::vector<std::string>{kInvalid});
             m_messages.texts.clear();
         }
-        QVERIFY(At(1, 2) == nullptr && At(2, 2) == nullptr && Count(1) + Count(2) == 0 && !m_pDoc->IsModified());
+        QVERIFY(At(1, 2) == nullptr && At(2, 2) == nullptr && Count(1) + Count(2) == 0 &&
+                !m_pDoc->IsModified());
     }
 };
 

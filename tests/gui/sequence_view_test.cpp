@@ -111,10 +111,13 @@ private slots:
     void cellTexts()
     {
         QCOMPARE(CSoundSequenceView::CellText(nullptr), std::string("  ...  "));
-        const char* cases[][2] = {
-            {"Melody", "Melody "}, {"Melodie", "Melodi>"}, {"ab", "ab     "}, {"Ünïcödé", "Ünïcöd>"}};
+        const char* cases[][2] = {{"Melody", "Melody "},
+                                  {"Melodie", "Melodi>"},
+                                  {"ab", "ab     "},
+                                  {"Ünïcödé", "Ünïcöd>"}};
         for (const auto& c : cases)
-            QCOMPARE(CSoundSequenceView::CellText(m_pDoc->CreatePattern(0, 4, c[0])), std::string(c[1]));
+            QCOMPARE(CSoundSequenceView::CellText(m_pDoc->CreatePattern(0, 4, c[0])),
+                     std::string(c[1]));
     }
 
     void enterOnAnEmptyCellCreatesPlacesAndOpens()
@@ -123,10 +126,12 @@ private slots:
         m_dialogs.patternAnswers.push_back({24, "Bass"});
         Key(Qt::Key_Return);
         QVERIFY(m_dialogs.titles == std::vector<std::string>{"Create new pattern"} &&
-                m_dialogs.offeredRows == std::vector<int>{16} && m_dialogs.offeredNames == std::vector<std::string>{"000"});
+                m_dialogs.offeredRows == std::vector<int>{16} &&
+                m_dialogs.offeredNames == std::vector<std::string>{"000"});
         CSoundPattern* pNew = At(2, 3);
         QVERIFY(pNew != nullptr && pNew->GetName() == "Bass" && pNew->GetRows() == 24);
-        QVERIFY(m_pDoc->m_pCurrentPattern == pNew && m_pDoc->m_nNextPattern[2] == 1 && m_pPatternView->hasFocus());
+        QVERIFY(m_pDoc->m_pCurrentPattern == pNew && m_pDoc->m_nNextPattern[2] == 1 &&
+                m_pPatternView->hasFocus());
 
         // Enter in the pattern editor comes back; Tab goes there again.
         QTest::keyClick(m_pPatternView, Qt::Key_Return);
@@ -219,7 +224,8 @@ private slots:
         QCOMPARE(Cursor().step, CSoundSequenceView::kMaxStep);
         Key(Qt::Key_PageDown);
         Key(Qt::Key_Period);
-        QVERIFY(Cursor().step == CSoundSequenceView::kMaxStep && pBar->value() == CSoundSequenceView::kMaxStep - kPage + 1);
+        QVERIFY(Cursor().step == CSoundSequenceView::kMaxStep &&
+                pBar->value() == CSoundSequenceView::kMaxStep - kPage + 1);
         pBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         QCOMPARE(pBar->value(), CSoundSequenceView::kMaxStep - kPage + 1);
     }
@@ -243,14 +249,16 @@ private slots:
         QVERIFY(Enabled(ID_VIEW_PATTERN_EDITOR) && !Enabled(ID_VIEW_SEQUENCE_EDITOR));
         QVERIFY(!Enabled(ID_EDIT_DELETE) && !Enabled(ID_PATTERN_PROPERTIES));
         m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QCOMPARE(m_messages.texts, std::vector<std::string>{"You do not have any pattern to view!\n\nHere, it "
-                                                            "would be wise to help the user add one.."});
+        QCOMPARE(m_messages.texts,
+                 std::vector<std::string>{"You do not have any pattern to view!\n\nHere, it "
+                                          "would be wise to help the user add one.."});
         QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == nullptr);
 
         Cursor() = SequencePos{0, 0};
         QVERIFY(Enabled(ID_EDIT_DELETE) && Enabled(ID_PATTERN_PROPERTIES));
         m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->m_patterns[0][0].get() && m_pPatternView->hasFocus());
+        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->m_patterns[0][0].get() &&
+                m_pPatternView->hasFocus());
     }
 
     void playRangeCommands()
@@ -275,7 +283,8 @@ private slots:
         // The range lines are drawn in white at the lines of the boundaries.
         const QImage image = m_pView->grab().toImage();
         for (int step = 1; step <= 3; ++step)
-            QCOMPARE(image.pixelColor(300, LineY(step)), step < 3 ? QColor(Qt::white) : m_pView->m_crBack);
+            QCOMPARE(image.pixelColor(300, LineY(step)),
+                     step < 3 ? QColor(Qt::white) : m_pView->m_crBack);
     }
 
     void barBeatAndCursorColours()
@@ -315,7 +324,8 @@ private slots:
             QCOMPARE(FindAction(menu, text)->isEnabled(), text[0] == 'P');
         QMenu* pSet = FindAction(menu, "Set pattern")->menu();
         QCOMPARE(pSet->actions().size(), 13);
-        QCOMPARE((QStringList{pSet->actions()[0]->text(), pSet->actions()[1]->text(), pSet->actions()[11]->text()}),
+        QCOMPARE((QStringList{pSet->actions()[0]->text(), pSet->actions()[1]->text(),
+                              pSet->actions()[11]->text()}),
                  (QStringList{"None", "0. 000", "a. 010"}));
 
         pSet->actions()[11]->trigger();
@@ -335,8 +345,10 @@ private slots:
         m_pDoc->SetModifiedFlag(false);
         m_dialogs.patternAnswers.push_back({4, "Intro"});
         m_pView->OnCommand(ID_PATTERN_PROPERTIES);
-        QVERIFY(m_dialogs.titles == std::vector<std::string>{"Pattern properties"} && m_dialogs.offeredRows == std::vector<int>{16});
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()), std::pair(std::string("Intro"), 4));
+        QVERIFY(m_dialogs.titles == std::vector<std::string>{"Pattern properties"} &&
+                m_dialogs.offeredRows == std::vector<int>{16});
+        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()),
+                 std::pair(std::string("Intro"), 4));
         // The pattern editor's cursor follows the pattern in.
         QVERIFY(m_pDoc->IsModified() && m_pDoc->m_patternCursor.row == 3);
     }
@@ -347,7 +359,8 @@ private slots:
         m_pDoc->SetModifiedFlag(false);
         m_pView->OnCommand(ID_SOUND_PROPERTIES);
         QCOMPARE(m_dialogs.offeredProperties, (std::vector<int>{125, 16, 4}));
-        QCOMPARE((std::vector<int>{m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nStepSize, m_pDoc->m_nTracksPerBeat}),
+        QCOMPARE((std::vector<int>{m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nStepSize,
+                                   m_pDoc->m_nTracksPerBeat}),
                  (std::vector<int>{140, 8, 3}));
         QVERIFY(m_pDoc->IsModified());
     }
@@ -389,7 +402,8 @@ private slots:
         play();
         // The reports had nobody to go to; the remaining window still shows the document.
         QCOMPARE(pDoc->m_nCurrentPos, nHeard);
-        QVERIFY(pDevice->SnapshotStream().bPlaying && shell.ActiveFrame()->GetPane(0)->grab().width() > 0);
+        QVERIFY(pDevice->SnapshotStream().bPlaying &&
+                shell.ActiveFrame()->GetPane(0)->grab().width() > 0);
         shell.Quit();
         init();
     }
@@ -406,8 +420,10 @@ private slots:
             m_pView->OnRowPlayed();
         // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
         // 16-row pattern placed at 0, still counted from its placement.
-        QVERIFY(m_pDoc->m_nCurrentPos == 20 && m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
-        QVERIFY(m_pPatternView->GetPlayLineY() == -1 && m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern) == 20);
+        QVERIFY(m_pDoc->m_nCurrentPos == 20 &&
+                m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
+        QVERIFY(m_pPatternView->GetPlayLineY() == -1 &&
+                m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern) == 20);
 
         // Stop takes the marker away in both editors.
         m_pDoc->m_nCurrentPos = 3;

@@ -61,7 +61,8 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} && shell.Frame()->windowTitle() == "Tarvok - Sound1");
+        QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} &&
+                shell.Frame()->windowTitle() == "Tarvok - Sound1");
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()) && !shell.ActiveDoc()->IsModified());
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
@@ -103,7 +104,8 @@ private slots:
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
             QVERIFY(shell.Frame()->ExecuteCommand(nID));
-        QVERIFY(shell.app->GetDocuments().size() == 3 && shell.ActiveFrame()->windowTitle() == "once.tks");
+        QVERIFY(shell.app->GetDocuments().size() == 3 &&
+                shell.ActiveFrame()->windowTitle() == "once.tks");
         QVERIFY(shell.files.requests.front().bOpen);
         QCOMPARE(shell.files.requests.front().strFilter,
                  std::string("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"));
@@ -113,9 +115,11 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT) && shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT) &&
+                shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
         QCOMPARE(shell.files.requests.size(), std::size_t(2));
-        QCOMPARE(shell.files.requests.front().strFilter, std::string("AGI Sound Resources (*.*)|*.*||"));
+        QCOMPARE(shell.files.requests.front().strFilter,
+                 std::string("AGI Sound Resources (*.*)|*.*||"));
         QVERIFY(shell.files.requests.front().bFileMustExist);
         QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
     }
@@ -178,7 +182,8 @@ private slots:
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
         QVERIFY(shell.app->GetDocuments().empty() && shell.Windows().isEmpty());
-        QVERIFY(shell.files.requests.back().strFileName == "Sound1.tks" && shell.files.requests.back().bOverwritePrompt);
+        QVERIFY(shell.files.requests.back().strFileName == "Sound1.tks" &&
+                shell.files.requests.back().bOverwritePrompt);
         CSoundDoc reloaded;
         QVERIFY(reloaded.OnOpenDocument(path));
 
@@ -192,7 +197,8 @@ private slots:
         shell.Settle();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
         shell.Settle();
-        QVERIFY(shell.messages.texts == std::vector<std::string>{"Save changes to Sound2?"} && shell.app->GetDocuments().empty());
+        QVERIFY(shell.messages.texts == std::vector<std::string>{"Save changes to Sound2?"} &&
+                shell.app->GetDocuments().empty());
     }
 
     void quittingCanBeCancelled()
@@ -218,7 +224,8 @@ private slots:
             QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS));
             expected.prepend(path);
         }
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "song5.tks" && shell.Frame()->windowTitle() == "Tarvok - song5.tks");
+        QVERIFY(shell.ActiveFrame()->windowTitle() == "song5.tks" &&
+                shell.Frame()->windowTitle() == "Tarvok - song5.tks");
         expected.removeLast();
         QCOMPARE(shell.app->GetRecentFileList().GetEntries(), expected);
         QSettings settings;
@@ -251,7 +258,8 @@ private slots:
                 !shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 2).m_bEnabled);
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "kept.tks" && shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+        QVERIFY(shell.ActiveFrame()->windowTitle() == "kept.tks" &&
+                shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
         QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
                  QStringList{QString::fromStdString(kept)});
@@ -281,7 +289,8 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         pDoc->SetModifiedFlag();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
-        QVERIFY(WindowTitles(shell) == (QStringList{"Sound1:1", "Sound1:2"}) && shell.ActiveDoc() == pDoc);
+        QVERIFY(WindowTitles(shell) == (QStringList{"Sound1:1", "Sound1:2"}) &&
+                shell.ActiveDoc() == pDoc);
 
         // Only the last window of a document asks to save.
         QVERIFY(shell.ActiveFrame()->close());

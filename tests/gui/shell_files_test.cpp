@@ -125,7 +125,8 @@ private slots:
                      shell.messages.texts.front().c_str());
         // Import keeps the new sound it made for the file; Open adds nothing.
         const int nWindows = command == ID_FILE_IMPORT ? 2 : 1;
-        QVERIFY(int(shell.app->GetDocuments().size()) == nWindows && shell.Windows().size() == nWindows);
+        QVERIFY(int(shell.app->GetDocuments().size()) == nWindows &&
+                shell.Windows().size() == nWindows);
         QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound%1").arg(nWindows));
         QVERIFY(!QSettings().contains(QStringLiteral("Recent File List/File1")));
     }

@@ -66,9 +66,11 @@ private slots:
 
         QVERIFY(pFrame->ExecuteCommand(ID_FILE_CLOSE));
         shell.Settle();
-        QVERIFY(MenuTitles(pFrame) == (QStringList{"&File", "&View", "&Help"}) && pFrame->windowTitle() == "Tarvok");
-        for (const UINT nID : {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_UNDO,
-                               ID_SOUND_PLAY, ID_WINDOW_NEW, ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_IMPORT})
+        QVERIFY(MenuTitles(pFrame) == (QStringList{"&File", "&View", "&Help"}) &&
+                pFrame->windowTitle() == "Tarvok");
+        for (const UINT nID :
+             {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_UNDO,
+              ID_SOUND_PLAY, ID_WINDOW_NEW, ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_IMPORT})
             QVERIFY2(pFrame->QueryCommandState(nID).m_bEnabled ==
                          (nID == ID_FILE_NEW || nID == ID_FILE_OPEN || nID == ID_FILE_IMPORT),
                      qPrintable(QString::number(nID)));
@@ -78,7 +80,8 @@ private slots:
         QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
         QVERIFY(pFile != nullptr);
         pFile->popup(QPoint(0, 0));
-        QVERIFY(!MenuAction(pFile, ID_FILE_CLOSE)->isEnabled() && MenuAction(pFile, ID_FILE_NEW)->isEnabled());
+        QVERIFY(!MenuAction(pFile, ID_FILE_CLOSE)->isEnabled() &&
+                MenuAction(pFile, ID_FILE_NEW)->isEnabled());
         pFile->close();
         pFrame->UpdateCommandUI();
         for (const UINT nID : {ID_FILE_SAVE, ID_FILE_PRINT, ID_FILE_NEW})
@@ -106,7 +109,8 @@ private slots:
             return texts;
         };
         emit pFile->aboutToShow();
-        QVERIFY(recentItems() == QStringList{"Recent File"} && !MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
+        QVERIFY(recentItems() == QStringList{"Recent File"} &&
+                !MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
 
         const QString path = dir.filePath(QStringLiteral("a&b.tks"));
         shell.files.answers = {QFile::encodeName(path).toStdString()};
@@ -210,7 +214,8 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
-        QVERIFY(pSplitter->count() == 2 && pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
+        QVERIFY(pSplitter->count() == 2 &&
+                pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
         QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kSequenceIdealWidth);
 
         pSplitter->setSizes({0, 10000});
@@ -234,11 +239,14 @@ private slots:
         // The transport keys reach the focused editor.
         CSoundDoc* pDoc = shell.ActiveDoc();
         const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool, bool> transport[] = {
-            {Qt::Key_F3, {}, true, false}, {Qt::Key_F3, Qt::ShiftModifier, true, true}, {Qt::Key_F4, {}, false, false}};
+            {Qt::Key_F3, {}, true, false},
+            {Qt::Key_F3, Qt::ShiftModifier, true, true},
+            {Qt::Key_F4, {}, false, false}};
         for (const auto& [key, mods, bPlaying, bPaused] : transport)
         {
             QTest::keyClick(QApplication::focusWidget(), key, mods);
-            QCOMPARE(std::pair(pDoc->m_bSongPlaying, pDoc->m_bSongPaused), std::pair(bPlaying, bPaused));
+            QCOMPARE(std::pair(pDoc->m_bSongPlaying, pDoc->m_bSongPaused),
+                     std::pair(bPlaying, bPaused));
         }
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
@@ -247,14 +255,16 @@ private slots:
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
         auto* pHelp = shell.Frame()->findChild<CHelpWindow*>();
-        QVERIFY(pHelp != nullptr && pHelp->isVisible() && pHelp->GetBrowser()->toPlainText().contains("Keyboard"));
+        QVERIFY(pHelp != nullptr && pHelp->isVisible() &&
+                pHelp->GetBrowser()->toPlainText().contains("Keyboard"));
     }
 
     void fileFilters()
     {
         QCOMPARE(TranslateFileFilter("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"),
                  (QStringList{"Tarvok Sound Files (*.tks)", "All Files (*)"}));
-        QCOMPARE(TranslateFileFilter("AGI Sound Resources (*.*)|*.*||"), QStringList{"AGI Sound Resources (*)"});
+        QCOMPARE(TranslateFileFilter("AGI Sound Resources (*.*)|*.*||"),
+                 QStringList{"AGI Sound Resources (*)"});
         QVERIFY(TranslateFileFilter("Pictures|*.a;*.b||") == QStringList{"Pictures (*.a *.b)"} &&
                 TranslateFileFilter("").isEmpty());
     }
@@ -265,7 +275,8 @@ private slots:
         auto answer =
             std::async(std::launch::async, [&sink]
                        { return sink.ShowMessage("device gone", MB_OK | MB_ICONSTOP, {}); });
-        QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready && answer.get() == IDOK);
+        QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready &&
+                answer.get() == IDOK);
 
         // The box itself comes up on this thread.
         QString shown;
