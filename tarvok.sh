@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Set-up, build, run and test on a Debian machine.
 #   ./tarvok.sh run [ARGS...]   install what is missing, build, start the editor (a new sound)
 #   ./tarvok.sh test            install what is missing, build, run every test (also under

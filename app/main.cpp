@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/EditorApp.h"
 #include "app/QtUserInterface.h"
 #include "dialogs/SoundDialogs.h"

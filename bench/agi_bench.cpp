@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Import and export of AGI sound resources, and the MIDI export, on long songs.
 #include "framework/File.h"
 #include "sound/AgiTone.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Repaint cost of the two editors: one full picture of the visible rows, drawn into an
 // image as a repaint after a key press would draw it.
 

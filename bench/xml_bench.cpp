@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A document-sized tree: 4 channels x 64 patterns x 1024 rows, every row an element with four
 // attributes (about 16 MB of text), written to text and read back.
 #include "framework/Archive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as an AGI sound resource. Beyond not crashing: what the import accepts gives a
 // document that exports to MIDI, and whose AGI export, imported and exported again, comes
 // out the same.

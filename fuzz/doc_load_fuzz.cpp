@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a sound document. A document that loads must save and load again
 // to the same text (loading advances the next pattern numbers, which are set aside).
 #include "framework/UserInterface.h"

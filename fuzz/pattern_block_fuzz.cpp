@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads arbitrary bytes as a pattern block, as a paste or a drop would. A block that loads
 // must copy and read back to the same pattern.
 #include "framework/Archive.h"

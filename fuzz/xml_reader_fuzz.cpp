@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the XML reader. Beyond not crashing, whatever it reads and the
 // writer can express must survive being written and read again unchanged.
 #include "framework/Archive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/PortAudioDevice.h"
 
 #include "playback/AudioFormat.h"

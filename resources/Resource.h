@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Resource and command identifiers. The numbers are the program's own and stay stable: the

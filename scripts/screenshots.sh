@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The README's pictures, taken from the real editor under Xvfb:
 #   docs/screenshot.png  the main window as it starts, with Sound1 open
 #   docs/editors.png     both editors on an imported sample sound, the window tiled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The engine's sound resource: import into a document and export of the play range.
 #include "sound/SoundDoc.h"
 

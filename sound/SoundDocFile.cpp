@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's XML file: the element tree of a sound and the pattern's part of it.
 #include "sound/SoundDoc.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Standard MIDI file of the three tone voices of the play range.
 #include "sound/SoundDoc.h"
 

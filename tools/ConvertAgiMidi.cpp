@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The converter's AGI sound resource and MIDI handlers.
 #include "tools/ConvertFormats.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
 // without the editor. Failures print the editor's own message on stderr and exit with 1;
 // a bad command line prints the usage and exits with 2.

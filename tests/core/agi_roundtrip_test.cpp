@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Export and import against each other: what survives a trip through the resource format.
 #include "AgiTestBytes.h"
 #include "sound/AgiTone.h"

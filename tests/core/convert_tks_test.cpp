@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tarvok-convert run as a separate program: its command line, .tks input and output.
 #include "sound/SoundDoc.h"
 #include "support/TestSupport.h"

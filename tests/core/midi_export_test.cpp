@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
 #include "sound/MidiInstrumentSource.h"
 #include "support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/OfflineRenderer.h"
 #include "playback/ToneSynth.h"
 #include "sound/SoundDoc.h"

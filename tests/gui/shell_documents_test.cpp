@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application's document commands: start-up, New, Open, Import, Save, Close, the
 // recent-file list, dropped files, several windows on one document, and exit with the
 // play thread running.

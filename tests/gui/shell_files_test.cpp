@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files that cannot be opened or saved, through the shell's own commands, and how long the
 // window is held by the largest documents and resources the program accepts.
 

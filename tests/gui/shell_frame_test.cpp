@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the two menu sets, command state, the status bar's idle prompt, the
 // toolbars and their stored arrangement, the sound window's splitter, help and About.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The converter on a full disk (a file size limit stands in for it): every output format
 # fails with the system's message and exit status 1, and the file it would replace is kept.
 #   convert_full_disk.sh <tarvok-convert> <source folder>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real editor under Xvfb, driven by key presses as a person would: a melody typed into the
 # pattern editor, the pattern placed twice in the sequence editor, the play range set, Ctrl+S,
 # then F3 / F4 while a PulseAudio null sink records. The saved file must hold the melody and

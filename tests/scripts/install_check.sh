@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a scratch DESTDIR: the programs, the desktop entry, the document type,
 # the icon and the converter's manual page are where the desktop looks for them, and valid.
 #   install_check.sh <tarvok-convert> <source folder>

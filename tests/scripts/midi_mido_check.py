@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads exported MIDI files strictly with mido and checks them against what they were made
 from: a new document, or an AGI sound resource read here on its own."""
 import math

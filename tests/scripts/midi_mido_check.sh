@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Exported MIDI files read back by an independent reader: mido with strict parsing, run by
 # the system's python3 (python3-mido).
 #   midi_mido_check.sh <tarvok-convert> <source folder>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays a song through PortAudio into a PulseAudio null sink, records the sink's monitor and
 # checks that the recording holds the converter's .wav render as one sample-exact run.
 # Usage: real_audio_check.sh TARVOK_CONVERT SOURCE_DIR

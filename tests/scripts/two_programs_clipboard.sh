@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Two running editors on one X display: a pattern copied in the first is pasted into the
 # second, which saves it; the saved file must hold the pattern with its name and cells.
 # Usage: two_programs_clipboard.sh TARVOK_CONVERT SOURCE_DIR
