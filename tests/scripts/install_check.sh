@@ -22,14 +22,12 @@ gui=0
 if grep -q "^TARVOK_GUI:BOOL=ON" "$build_dir/CMakeCache.txt"; then
     gui=1
     expected+=(bin/tarvok share/applications/tarvok.desktop
-        share/mime/packages/tarvok-sound.xml share/icons/hicolor/scalable/apps/tarvok.svg)
+        share/mime/packages/tarvok-sound.xml share/icons/hicolor/scalable/apps/tarvok.svg
+        share/man/man1/tarvok.1 share/doc/tarvok/manual.html)
 fi
 for f in "${expected[@]}"; do
     [ -s "$root/$f" ] || fail "$f was not installed"
 done
-if [ "$gui" = 1 ]; then
-    ls "$root"/share/doc/*/manual.html > /dev/null 2>&1 || fail "the editor's manual was not installed"
-fi
 for f in bin/tarvok-convert bin/tarvok; do
     [ -e "$root/$f" ] && { [ -x "$root/$f" ] || fail "$f is not executable"; }
 done
@@ -40,11 +38,36 @@ grep -q '<sound type="tracker">' "$work/new.tks" || fail "the installed converte
 
 # The manual page formats without warnings and names what it documents.
 if command -v groff > /dev/null 2>&1; then
-    warnings="$(groff -man -Tutf8 -ww -z "$root/share/man/man1/tarvok-convert.1" 2>&1)"
-    [ -z "$warnings" ] || fail "the manual page: $warnings"
+    for page in "$root"/share/man/man1/*.1; do
+        warnings="$(groff -man -Tutf8 -ww -z "$page" 2>&1)"
+        [ -z "$warnings" ] || fail "the manual page $(basename "$page"): $warnings"
+    done
     groff -man -Tascii -P -cbou "$root/share/man/man1/tarvok-convert.1" 2> /dev/null | grep -q -- "--instruments" ||
         fail "the manual page does not describe --instruments"
 fi
+
+# The Debian package holds the same files under /usr, and depends on the libraries the
+# programs link (worked out by dpkg-shlibdeps, so a missing library shows as a missing name).
+check_package() {
+    command -v dpkg-deb > /dev/null 2>&1 && command -v dpkg-shlibdeps > /dev/null 2>&1 || return 0
+    (cd "$work" && cpack -G DEB -B "$work/pkg" --config "$build_dir/CPackConfig.cmake" > "$work/cpack.log" 2>&1) ||
+        fail "cpack -G DEB: $(cat "$work/cpack.log")"
+    local deb
+    deb="$(ls "$work"/pkg/tarvok_*_*.deb 2> /dev/null)" || fail "cpack made no tarvok_<version>_<arch>.deb"
+    local listing
+    listing="$(dpkg-deb -c "$deb" | awk '{print $6}')"
+    for f in "${expected[@]}" share/doc/tarvok/copyright; do
+        grep -qx "./usr/$f" <<< "$listing" || fail "the package lacks /usr/$f"
+    done
+    local depends
+    depends="$(dpkg-deb -f "$deb" Depends)"
+    local libs=(libstdc++6)
+    [ "$gui" = 1 ] && libs+=(libqt6widgets6 libportaudio2)
+    for lib in "${libs[@]}"; do
+        grep -q "$lib" <<< "$depends" || fail "the package does not depend on $lib: $depends"
+    done
+}
+check_package
 
 [ "$gui" = 1 ] || {
     echo "PASS (converter only: the editor is not built)"
