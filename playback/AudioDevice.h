@@ -142,6 +142,8 @@ public:
     std::unique_ptr<CAudioPreviewBuffer> CreatePreviewBuffer(unsigned nBytes);
     // What the About box shows: the backend and its output latency.
     virtual std::string Describe() const = 0;
+    // Times the device ran out of samples to play.
+    virtual unsigned GetUnderflowCount() const { return 0; }
 
 protected:
     CAudioDevice() = default;

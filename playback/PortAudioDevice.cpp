@@ -6,21 +6,80 @@
 #include <portaudio.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
-int StreamCallback(const void*, void* pOutput, unsigned long nFrames,
-                   const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* pUserData)
+// PortAudio probes every host API it was built with; ALSA and JACK print dozens of lines
+// about devices that do not exist. Nothing they say there is ours to show.
+class CQuietStandardError
 {
-    static_cast<CAudioMixer*>(pUserData)->Render(static_cast<std::int16_t*>(pOutput),
-                                                 static_cast<unsigned>(nFrames));
+public:
+    CQuietStandardError()
+    {
+        std::fflush(stderr);
+        m_nSaved = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_nSaved >= 0 && null >= 0)
+            dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            close(null);
+    }
+    ~CQuietStandardError()
+    {
+        if (m_nSaved < 0)
+            return;
+        dup2(m_nSaved, STDERR_FILENO);
+        close(m_nSaved);
+    }
+    CQuietStandardError(const CQuietStandardError&) = delete;
+    CQuietStandardError& operator=(const CQuietStandardError&) = delete;
+
+private:
+    int m_nSaved = -1;
+};
+} // namespace
+
+int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long nFrames,
+                                     const PaStreamCallbackTimeInfo*, unsigned long statusFlags,
+                                     void* pUserData)
+{
+    auto* pDevice = static_cast<CPortAudioDevice*>(pUserData);
+    if ((statusFlags & paOutputUnderflow) != 0)
+        pDevice->m_nUnderflows.fetch_add(1, std::memory_order_relaxed);
+    pDevice->m_mixer.Render(static_cast<std::int16_t*>(pOutput), static_cast<unsigned>(nFrames));
     return paContinue;
 }
-} // namespace
+
+bool CPortAudioDevice::OpenStream(int device, double latency)
+{
+    PaStreamParameters output{};
+    output.device = device;
+    output.channelCount = kChannels;
+    output.sampleFormat = paInt16;
+    output.suggestedLatency = latency;
+    PaStream* pStream = nullptr;
+    if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
+                      paClipOff | paDitherOff, &CPortAudioDevice::StreamCallback,
+                      this) != paNoError)
+        return false;
+    if (Pa_StartStream(pStream) != paNoError)
+    {
+        Pa_CloseStream(pStream);
+        return false;
+    }
+    m_pStream = pStream;
+    return true;
+}
 
 std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
 {
     std::unique_ptr<CPortAudioDevice> pDevice(new CPortAudioDevice);
+    // A JACK server is never started just to probe it.
+    setenv("JACK_NO_START_SERVER", "1", 0);
+    CQuietStandardError quiet;
     if (Pa_Initialize() != paNoError)
         return nullptr;
     pDevice->m_bInitialized = true;
@@ -33,19 +92,14 @@ std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
         return nullptr;
     pDevice->m_strDeviceName = pInfo->name != nullptr ? pInfo->name : "";
 
-    PaStreamParameters output{};
-    output.device = device;
-    output.channelCount = kChannels;
-    output.sampleFormat = paInt16;
-    output.suggestedLatency = kSuggestedLatency;
-    PaStream* pStream = nullptr;
-    if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, StreamCallback, &pDevice->m_mixer) != paNoError)
+    bool bOpen = false;
+    for (const double latency : kLatencies)
+        if ((bOpen = pDevice->OpenStream(device, latency)))
+            break;
+    if (!bOpen)
         return nullptr;
-    pDevice->m_pStream = pStream;
-    if (Pa_StartStream(pStream) != paNoError)
-        return nullptr;
-    if (const PaStreamInfo* pStreamInfo = Pa_GetStreamInfo(pStream))
+    if (const PaStreamInfo* pStreamInfo =
+            Pa_GetStreamInfo(static_cast<PaStream*>(pDevice->m_pStream)))
         pDevice->m_latency = pStreamInfo->outputLatency;
     return pDevice;
 }
