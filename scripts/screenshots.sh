@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build}"
 editor="$build/app/tarvok"
 convert="$build/tools/tarvok-convert"
-sample="../shared/agi-sounds/countryoforigin-sound012.agi"
+sample="tests/data/countryoforigin-sound000.agi"
 for tool in Xvfb xdotool import; do
     command -v "$tool" > /dev/null || {
         echo "$tool is missing" >&2

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <random>
 #include <string>
 
 inline std::string Bytes(std::initializer_list<int> values)
@@ -43,6 +44,27 @@ inline std::string Resource(const std::array<std::string, 4>& records)
         body += data + Bytes({0xFF, 0xFF});
     }
     return head + body;
+}
+
+// Random records on every voice: any divisor (the silent ones up to 15 too), attenuation and
+// noise setting, records without time or with a control byte of 0, durations up to maxTicks.
+inline std::string RandomResource(std::uint32_t seed, int nMaxRecords, int maxTicks)
+{
+    std::mt19937 gen(seed);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); };
+    std::array<std::string, 4> voices;
+    for (int c = 0; c < kChannelCount; ++c)
+        for (int i = pick(0, nMaxRecords); i > 0; --i)
+        {
+            const int ticks = pick(0, 7) == 0 ? pick(0, 2) : pick(1, maxTicks);
+            if (pick(0, 15) == 0)
+                voices[c] += Record(ticks, pick(0, 255), 0, pick(0, 255));
+            else if (c == kNoiseChannel)
+                voices[c] += Noise(ticks, pick(0, 3), pick(0, 1) == 1, pick(0, 15));
+            else
+                voices[c] += Tone(c, ticks, pick(0, 1023), pick(0, 15));
+        }
+    return Resource(voices);
 }
 
 inline std::string Raw(const CSoundDoc& doc)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tarvok-convert run as a separate program: its command line, .tks input and output.
-#include "sound/SoundDoc.h"
+#include "AgiTestBytes.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -125,11 +125,12 @@ TEST(ConvertTks, BadCommandLinesPrintTheUsage)
     EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
 }
 
-// A sample imported, kept as a document and exported gives what a direct export gives.
+// A resource imported, kept as a document and exported gives what a direct export gives.
 TEST(ConvertTks, SampleSoundSurvivesADocumentInBetween)
 {
     const std::string dir = MakeTempDir();
-    const std::string agi = SampleSoundPath("countryoforigin-sound004.agi");
+    const std::string agi = dir + "/song.agi";
+    WriteFileBytes(agi, RandomResource(7, 60, 100));
     for (const std::vector<std::string>& args : {std::vector<std::string>{agi, dir + "/direct.agi"},
                                                  {agi, dir + "/a.tks"},
                                                  {dir + "/a.tks", dir + "/b.tks"},

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
 #include "support/TestSupport.h"
@@ -85,7 +86,14 @@ TEST(RealAudio, PlayedSongIsCapturedSampleExact)
     if (pszDir == nullptr)
         GTEST_SKIP() << "run by tests/scripts/real_audio_check.sh";
     const std::string dir = pszDir;
-    const std::string source = SampleSoundPath("countryoforigin-sound012.agi");
+    const std::string source = dir + "/song.agi";
+    // Tones and both noises, silent at the end, where the next pass follows without a fade.
+    WriteFileBytes(
+        source,
+        Resource({Tone(0, 40, 427, 0) + Tone(0, 30, 254, 3) + Tone(0, 20, 15, 15),
+                  Tone(1, 50, 339, 6) + Tone(1, 40, 15, 15),
+                  Tone(2, 25, 1016, 2) + Tone(2, 65, 15, 15),
+                  Noise(30, 1, true, 2) + Noise(30, 3, false, 5) + Noise(30, 0, false, 15)}));
     const std::string wav = dir + "/song.wav";
     const std::string capture = dir + "/capture.raw";
 

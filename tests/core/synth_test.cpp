@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/ToneSynth.h"
 #include "sound/SoundDoc.h"
@@ -259,8 +260,9 @@ TEST(ToneSynth, PreviewIsARampedQuarterSecondTone)
 
 TEST(WavOutput, ConverterWritesHeaderAndTheOfflineRender)
 {
-    const std::string source = SampleSoundPath("countryoforigin-sound004.agi");
-    const std::string wav = MakeTempDir() + "/out.wav";
+    const std::string dir = MakeTempDir();
+    const std::string source = dir + "/song.agi", wav = dir + "/out.wav";
+    WriteFileBytes(source, RandomResource(4, 30, 40));
     ASSERT_EQ(
         std::system((std::string(TARVOK_CONVERT_EXE) + " '" + source + "' '" + wav + "'").c_str()),
         0);

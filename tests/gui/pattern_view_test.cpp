@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
-#include "playback/SoundPlayThread.h"
-#include "playback/ToneSynth.h"
-#include "playback/VirtualAudioDevice.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
@@ -34,19 +31,6 @@ public:
     QRegion region;
 };
 } // namespace
-
-// The editors' requests handed to a real play thread, as the application hands them.
-class CThreadTransport : public ISoundTransport
-{
-public:
-    explicit CThreadTransport(CSoundPlayThread& thread) : m_thread(thread) {}
-    void PostPlay(CSoundDoc* pDoc, CSoundBase*) override { m_thread.PostPlay(pDoc, nullptr); }
-    void PostStop() override { m_thread.PostStop(); }
-    void PostPreview(CSoundDoc* pDoc, int nNote) override { m_thread.PostPreview(pDoc, nNote); }
-
-private:
-    CSoundPlayThread& m_thread;
-};
 
 class PatternViewTest : public QObject
 {
@@ -137,32 +121,6 @@ private slots:
         m_pView->OnCommand(ID_SOUND_PLAYNOTES);
         Key(Qt::Key_Q);
         QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
-    }
-
-    void previewReachesThePlayThread()
-    {
-        CVirtualAudioDevice* pDevice = nullptr;
-        CSoundPlayThread thread(
-            [&pDevice]
-            {
-                auto pNew = std::make_unique<CVirtualAudioDevice>();
-                pDevice = pNew.get();
-                return pNew;
-            });
-        QVERIFY(thread.CreateThread() && thread.WaitUntilHandled() && pDevice != nullptr);
-        pDevice->SetRecording(true);
-        CThreadTransport transport(thread);
-        CSoundBase::SetTransport(&transport);
-
-        constexpr unsigned kSamples = CToneSynth::kPreviewBytes / 2;
-        std::vector<std::int16_t> expected(kSamples);
-        QVERIFY(CToneSynth().RenderPreview(60, expected.data()));
-        Key(Qt::Key_Q);
-        QVERIFY(thread.WaitUntilHandled());
-        pDevice->Advance(kSamples);
-        QCOMPARE(pDevice->TakeOutput(), expected);
-        CSoundBase::SetTransport(&m_transport);
-        thread.QuitAndWait();
     }
 
     void notesAboveTheRangeAreRefused()

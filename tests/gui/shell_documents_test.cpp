@@ -130,7 +130,7 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("valid");
         QTest::newRow("sound resource")
-            << SoundsDir() + QStringLiteral("/countryoforigin-sound001.agi") << true;
+            << SoundsDir() + QStringLiteral("/buddhies-sound001.agi") << true;
         QTest::newRow("damaged") << QStringLiteral("damaged") << false;
     }
 

@@ -5,7 +5,7 @@
 #   convert_full_disk.sh <tarvok-convert> <source folder>
 set -u
 convert="$1"
-sample="$2/../shared/agi-sounds/buddhies-sound001.agi"
+sample="$2/tests/data/buddhies-sound001.agi"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() {

@@ -47,11 +47,6 @@ std::string MakeTempDir()
     return tmpl;
 }
 
-std::string SampleSoundPath(const std::string& name)
-{
-    return std::string(TARVOK_SOUNDS_DIR) + "/" + name;
-}
-
 std::string Hex(const std::string& bytes)
 {
     std::string out;

@@ -46,8 +46,6 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fresh empty folder under the system's temporary folder, removed at exit.
 std::string MakeTempDir();
-// Path of a sound resource in the shared sample folder.
-std::string SampleSoundPath(const std::string& name);
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
 std::string Le32(std::uint32_t value);

@@ -1,0 +1,113 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Sourced by the script tests that run the real programs: a scratch folder holding the
+# settings, an X display and a PulseAudio server of their own, all ended on exit.
+#   source session.sh <tarvok-convert>
+
+convert="$1"
+build_dir="$(cd "$(dirname "$convert")/.." && pwd)"
+editor="$build_dir/app/tarvok"
+python=/usr/bin/python3
+work="$(mktemp -d)"
+pids=()
+# Settings, recent files and the registered document type stay in the scratch folder.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_RUNTIME_DIR="$work/xdg" QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+stop_pid() { # pid: TERM, then KILL if it lingers
+    [ -n "$1" ] || return 0
+    kill "$1" 2> /dev/null || return 0
+    for _ in $(seq 50); do
+        kill -0 "$1" 2> /dev/null || return 0
+        sleep 0.1
+    done
+    kill -9 "$1" 2> /dev/null
+}
+cleanup() {
+    for pid in "${pids[@]}"; do
+        stop_pid "$pid"
+    done
+    [ -f "$work/pulse/pid" ] && stop_pid "$(cat "$work/pulse/pid")"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && sed "s/^/$(basename "$log" .log): /" "$log" | tail -n 20
+    done
+    exit 1
+}
+skip_without() { # tools...
+    for tool in "$@"; do
+        if ! command -v "$tool" > /dev/null 2>&1; then
+            echo "skipped: $tool is not installed"
+            exit 0
+        fi
+    done
+}
+skip_without_editor() {
+    if [ ! -x "$editor" ]; then
+        echo "skipped: the editor was not built ($editor)"
+        exit 0
+    fi
+}
+wait_for() { # command...: true once it succeeds, within ten seconds
+    for _ in $(seq 100); do
+        "$@" > /dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_xvfb() { # A free display, chosen by the server itself.
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+    pids+=($!)
+    wait_for test -s "$work/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+start_pulseaudio() { # A private server with a null sink; as root it warns, and runs.
+    for tool in parec pactl; do
+        command -v "$tool" > /dev/null 2>&1 || fail "pulseaudio is installed but $tool is not"
+    done
+    export PULSE_RUNTIME_PATH="$work/pulse" PULSE_STATE_PATH="$work/state"
+    export PULSE_SERVER="unix:$work/pulse/native"
+    unset PULSE_SINK PULSE_SOURCE
+    mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
+    pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+        --load="module-null-sink sink_name=null rate=44100 channels=1 format=s16le" \
+        --load=module-native-protocol-unix > "$work/pulseaudio.log" 2>&1
+    wait_for pactl info || fail "the PulseAudio server did not start"
+}
+
+start_editor() { # log name, title pattern, editor arguments...: sets wid
+    local log="$1" title="$2"
+    shift 2
+    "$editor" "$@" > "$work/$log.log" 2>&1 &
+    pids+=($!)
+    wid=""
+    for _ in $(seq 200); do
+        wid="$(xdotool search --onlyvisible --name "$title" 2> /dev/null | head -n 1)"
+        if [ -n "$wid" ]; then
+            sleep 1
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "no window named $title"
+}
+
+# Xvfb runs no window manager, so no window is ever activated by itself, and Qt matches menu
+# shortcuts only in the active window. Giving a window the X input focus makes Qt activate
+# it; a pause lets that happen before the keys arrive.
+send_keys() { # window, keys...
+    local target="$1"
+    shift
+    xdotool windowfocus --sync "$target" || return 1
+    sleep 0.5
+    xdotool key --window "$target" --delay 80 "$@"
+    sleep 0.3
+}
