@@ -67,7 +67,9 @@ std::string WriteTemp(const std::string& path, const std::vector<std::uint8_t>& 
         p += n;
         nLeft -= static_cast<std::size_t>(n);
     }
-    struct stat st{};
+    struct stat st
+    {
+    };
     mode_t mode = 0;
     if (::stat(path.c_str(), &st) == 0)
         mode = st.st_mode & 07777;
@@ -155,8 +157,7 @@ std::string CFileReplacement::MakeBackup()
             return "cannot make the backup folder " + folder.string() + ": " + Reason(errno);
     }
     for (const File& file : m_files)
-        if (file.bExists &&
-            !fs::copy_file(Path(file.name), fs::path(m_backupPath) / file.name, ec))
+        if (file.bExists && !fs::copy_file(Path(file.name), fs::path(m_backupPath) / file.name, ec))
             return "cannot back up " + file.name + ": " + ec.message();
     return {};
 }

@@ -180,8 +180,7 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource)
     CFileReplacement replacement(m_dir);
     const AgiDirEntry old = ReadDirEntry(dir, n);
     GameBytes oldResource;
-    if (!old.bEmpty && ReadEntry(old, oldResource).empty() &&
-        resource.size() <= oldResource.size())
+    if (!old.bEmpty && ReadEntry(old, oldResource).empty() && resource.size() <= oldResource.size())
     {
         GameBytes vol;
         ReadVol(old.volume, vol);

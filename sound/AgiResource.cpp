@@ -313,4 +313,3 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
         result.bytes.insert(result.bytes.end(), channel.begin(), channel.end());
     return result;
 }
-
