@@ -2,6 +2,7 @@
 // Game folders on generated games, and the converter's game commands run as a program.
 #include "AgiTestBytes.h"
 #include "game/GameFolder.h"
+#include "sound/AgiResource.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,9 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <sys/wait.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -288,7 +291,7 @@ TEST(ConvertGame, CommandsRunAsAProgram)
     EXPECT_EQ(Convert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
     EXPECT_EQ(ReadFileBytes(out + "/s2"), kSound2);
 
-    // Into the game from a document: the whole song, not the stored range 0 to 16.
+    // Into the game from a document: the whole song.
     ASSERT_EQ(Convert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
     ASSERT_EQ(Convert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
     ASSERT_EQ(Convert("--whole " + out + "/s2.tks " + out + "/whole.agi").exitCode, 0);
@@ -309,4 +312,64 @@ TEST(ConvertGame, CommandsRunAsAProgram)
                               "--game D --sound 256 o", "a --into-game D", "--list"})
         EXPECT_EQ(Convert(usage).exitCode, 2) << usage;
     EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(WholeSong, EndsAfterTheLastPlacedRowAndIsWhatTheExportsSee)
+{
+    NewDoc d;
+    EXPECT_EQ(d.doc.GetWholeSongEnd(), 16);
+    Place(d.doc, 3, 40, 8)->SetCell(0, NoiseCell(1, 1, 0));
+    Place(d.doc, 1, 20, 32)->SetCell(3, ToneCell(60, 2));
+    EXPECT_EQ(d.doc.GetWholeSongEnd(), 52);
+    d.doc.m_nRangeStart = 4;
+    d.doc.m_nRangeEnd = 10;
+    const std::string dir = MakeTempDir();
+    ASSERT_TRUE(d.doc.OnSaveDocument(dir + "/in.tks"));
+
+    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/out.agi").exitCode, 0);
+    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/whole.tks").exitCode, 0);
+    ASSERT_EQ(Convert(dir + "/in.tks " + dir + "/plain.tks").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "/whole.tks"), ReadFileBytes(dir + "/plain.tks"));
+    d.doc.m_nRangeStart = 0;
+    d.doc.m_nRangeEnd = 52;
+    const AgiResourceBuild whole = BuildAgiResource(d.doc);
+    EXPECT_EQ(ReadFileBytes(dir + "/out.agi"), std::string(whole.bytes.begin(), whole.bytes.end()));
+}
+
+TEST(WholeSong, NoMessageIsShownUnderTheGuard)
+{
+    // Answers each message only after checking, from another thread, that the guard is free.
+    class CGuardCheckingMessages : public CRecordingMessages
+    {
+    public:
+        explicit CGuardCheckingMessages(const CSoundDoc& doc) : m_doc(doc) {}
+        int ShowMessage(const std::string& text, unsigned nType, const std::string& c) override
+        {
+            std::thread(
+                [&]
+                {
+                    std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
+                    m_bFree = m_bFree && lock.owns_lock();
+                })
+                .join();
+            return CRecordingMessages::ShowMessage(text, nType, c);
+        }
+        const CSoundDoc& m_doc;
+        bool m_bFree = true;
+    };
+    NewDoc d;
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/short", "\x08");
+    CScriptedFileNames names;
+    names.m_strAnswer = dir + "/out";
+    d.doc.m_patterns[0][0]->SetRows(d.doc.m_nRangeEnd = 14000);
+    for (std::int32_t r = 0; r < 14000; ++r)
+        d.doc.m_patterns[0][0]->SetCell(r, ToneCell(50 + r % 20, 0));
+    CGuardCheckingMessages messages(d.doc);
+    EXPECT_FALSE(d.doc.ExportAGI());
+    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
+    SetRaw(d.doc, "x");
+    EXPECT_FALSE(d.doc.ParseAGIResource());
+    EXPECT_EQ(messages.m_texts.size(), 3u);
+    EXPECT_TRUE(messages.m_bFree);
 }
