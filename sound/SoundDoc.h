@@ -84,6 +84,9 @@ public:
     void SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern);
     bool DeleteSequenceStep(int channel, std::int32_t pos);
     bool InsertSequenceStep(int channel, std::int32_t pos);
+    // The row after the last one of the whole song: the largest placement position plus its
+    // pattern's rows over all channels (0 for an empty song).
+    std::int32_t GetWholeSongEnd() const;
     // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
     std::int32_t StepToSongPos(std::int32_t step) const;
 
@@ -93,7 +96,8 @@ public:
     static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
 
     // AGI sound resource and MIDI converters. The import throws CFileException when the file
-    // cannot be read; the others report their failures themselves.
+    // cannot be read; the others report their failures themselves, never under the guard.
+    // The resource reader and writer proper are in sound/AgiResource.h.
     virtual bool ExportAGI();
     virtual bool ImportAGIFile(const std::string& path);
     virtual bool BuildAGIResource();

@@ -4,6 +4,7 @@
 
 #include "framework/File.h"
 #include "framework/UserInterface.h"
+#include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
 
 #include <mutex>
@@ -40,14 +41,17 @@ bool ImportAgiInput(CSoundDoc& doc, const std::string& path)
 
 bool WriteAgiOutput(CSoundDoc& doc, const std::string& path)
 {
-    std::vector<std::uint8_t> bytes;
+    AgiResourceBuild build;
     {
         std::lock_guard lock(doc.Guard());
-        if (!doc.BuildAGIResource())
-            return false;
-        bytes = doc.m_rawData;
+        build = BuildAgiResource(doc);
     }
-    return WriteOutput(path, bytes.data(), bytes.size());
+    if (!build.Ok())
+    {
+        AfxMessageBox(build.error);
+        return false;
+    }
+    return WriteOutput(path, build.bytes.data(), build.bytes.size());
 }
 
 bool WriteMidiOutput(CSoundDoc& doc, const std::array<int, 3>& programs, const std::string& path)

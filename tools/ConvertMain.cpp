@@ -4,8 +4,11 @@
 // a bad command line prints the usage and exits with 2.
 #include "framework/File.h"
 #include "framework/UserInterface.h"
+#include "game/WholeSongRange.h"
+#include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
 #include "tools/ConvertFormats.h"
+#include "tools/ConvertGame.h"
 
 #include <algorithm>
 #include <array>
@@ -20,13 +23,21 @@ namespace
 {
 const char kUsage[] =
     "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
-    "(INPUT | --new) OUTPUT\n"
+    "[--whole] (INPUT | --new) OUTPUT\n"
+    "       tarvok-convert --game DIR --list\n"
+    "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--whole] OUTPUT\n"
+    "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
     "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
     "                         else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
-    "  --new                  start from a new document instead of INPUT\n";
+    "  --new                  start from a new document instead of INPUT\n"
+    "  --whole                export the whole song, whatever the play range (not for tks)\n"
+    "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
+    "  --list                 print the game's sounds: number, bytes and ticks\n"
+    "  --sound N              the game's sound number N (0-255)\n"
+    "  --into-game DIR        write the whole song into the game folder as sound N\n";
 
 enum class Format
 {
@@ -42,6 +53,12 @@ struct Options
     std::optional<Format> to;
     std::array<int, 3> programs{0, 0, 0};
     bool bNew = false;
+    bool bWhole = false;
+    bool bList = false;
+    std::optional<std::string> game;
+    std::optional<std::string> intoGame;
+    std::optional<int> sound;
+    // The sound chip options will join here.
     std::string input;
     std::string output;
 };
@@ -93,6 +110,59 @@ std::array<int, 3> ParsePrograms(const std::string& value)
     return {std::stoi(items[0]), std::stoi(items[1]), std::stoi(items[2])};
 }
 
+int ParseSoundNumber(const std::string& value)
+{
+    if (value.empty() || value.size() > 3 ||
+        !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoi(value) > 255)
+        throw UsageError{"--sound needs a number from 0 to 255: '" + value + "'"};
+    return std::stoi(value);
+}
+
+// The positional arguments each way of calling takes, and the options it refuses.
+void CheckCombination(Options& options, const std::vector<std::string>& positional)
+{
+    if (options.game && options.intoGame)
+        throw UsageError{"--game and --into-game do not go together"};
+    if (options.game && options.bList)
+    {
+        if (options.sound || !positional.empty() || options.bNew || options.from || options.to)
+            throw UsageError{"--game DIR --list takes nothing else"};
+        return;
+    }
+    if (options.bList)
+        throw UsageError{"--list needs --game DIR"};
+    if ((options.game || options.intoGame) != options.sound.has_value())
+        throw UsageError{options.sound ? "--sound needs --game or --into-game"
+                                       : "give the sound number with --sound N"};
+    if (options.game)
+    {
+        if (positional.size() != 1 || options.bNew || options.from)
+            throw UsageError{"with --game DIR --sound N give only the OUTPUT file"};
+        options.output = positional[0];
+        return;
+    }
+    if (options.intoGame)
+    {
+        if (positional.size() != (options.bNew ? 0u : 1u) || options.to)
+            throw UsageError{"with --into-game DIR --sound N give only the INPUT file (or --new)"};
+        if (options.bNew && options.from)
+            throw UsageError{"--from does not go with --new"};
+        if (!options.bNew)
+            options.input = positional[0];
+        return;
+    }
+    const std::size_t nExpected = options.bNew ? 1 : 2;
+    if (positional.size() != nExpected)
+        throw UsageError{options.bNew ? "with --new give only the OUTPUT file"
+                                      : "give an INPUT and an OUTPUT file (or --new and OUTPUT)"};
+    if (options.bNew && options.from)
+        throw UsageError{"--from does not go with --new"};
+    if (!options.bNew)
+        options.input = positional[0];
+    options.output = positional.back();
+}
+
 Options ParseArguments(const std::vector<std::string>& args)
 {
     Options options;
@@ -125,6 +195,16 @@ Options ParseArguments(const std::vector<std::string>& args)
             options.programs = ParsePrograms(takeValue());
         else if (arg == "--new" && !bHasValue)
             options.bNew = true;
+        else if (arg == "--whole" && !bHasValue)
+            options.bWhole = true;
+        else if (arg == "--list" && !bHasValue)
+            options.bList = true;
+        else if (arg == "--game")
+            options.game = takeValue();
+        else if (arg == "--into-game")
+            options.intoGame = takeValue();
+        else if (arg == "--sound")
+            options.sound = ParseSoundNumber(takeValue());
         else if (arg == "--")
         {
             // Everything after "--" is a file name, even when it begins with '-'.
@@ -138,15 +218,7 @@ Options ParseArguments(const std::vector<std::string>& args)
             positional.push_back(arg);
     }
 
-    const std::size_t nExpected = options.bNew ? 1 : 2;
-    if (positional.size() != nExpected)
-        throw UsageError{options.bNew ? "with --new give only the OUTPUT file"
-                                      : "give an INPUT and an OUTPUT file (or --new and OUTPUT)"};
-    if (options.bNew && options.from)
-        throw UsageError{"--from does not go with --new"};
-    if (!options.bNew)
-        options.input = positional[0];
-    options.output = positional.back();
+    CheckCombination(options, positional);
     return options;
 }
 
@@ -163,14 +235,18 @@ Format OutputFormat(const Options& options)
     return Format::agi;
 }
 
+Format InputFormat(const Options& options)
+{
+    if (options.from)
+        return *options.from;
+    return EndsWith(options.input, ".tks") ? Format::tks : Format::agi;
+}
+
 bool ReadInput(CSoundDoc& doc, const Options& options)
 {
     if (options.bNew)
         return doc.OnNewDocument();
-    const Format from = options.from
-                            ? *options.from
-                            : (EndsWith(options.input, ".tks") ? Format::tks : Format::agi);
-    if (from == Format::tks)
+    if (InputFormat(options) == Format::tks)
         return doc.OnOpenDocument(options.input);
     // An import fills a document that File New made, as the editor's Import does.
     return doc.OnNewDocument() && ImportAgiInput(doc, options.input);
@@ -178,7 +254,12 @@ bool ReadInput(CSoundDoc& doc, const Options& options)
 
 bool WriteOutput(CSoundDoc& doc, const Options& options)
 {
-    switch (OutputFormat(options))
+    const Format to = OutputFormat(options);
+    // A document keeps its stored range; the exports see the whole song.
+    std::optional<CWholeSongRange> whole;
+    if (options.bWhole && to != Format::tks)
+        whole.emplace(doc);
+    switch (to)
     {
     case Format::tks:
         return doc.OnSaveDocument(options.output);
@@ -190,6 +271,59 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
         return WriteWavOutput(doc, options.output);
     }
     return false;
+}
+
+bool ConvertGameSound(const Options& options)
+{
+    std::vector<std::uint8_t> resource;
+    if (!ReadGameSound(*options.game, *options.sound, resource))
+        return false;
+    if (OutputFormat(options) == Format::agi)
+    {
+        WriteFileAtomically(options.output, resource.data(), resource.size());
+        return true;
+    }
+    CSoundDoc doc;
+    if (!doc.OnNewDocument())
+        return false;
+    doc.m_rawData = std::move(resource);
+    return doc.ParseAGIResource() && WriteOutput(doc, options);
+}
+
+bool ConvertIntoGame(const Options& options)
+{
+    std::vector<std::uint8_t> resource;
+    if (!options.bNew && InputFormat(options) == Format::agi)
+    {
+        const std::string bytes = ReadWholeFile(options.input, kMaxAgiFileBytes);
+        resource.assign(bytes.begin(), bytes.end());
+    }
+    else
+    {
+        CSoundDoc doc;
+        if (!ReadInput(doc, options))
+            return false;
+        AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
+        if (!build.Ok())
+        {
+            AfxMessageBox(build.error);
+            return false;
+        }
+        resource = std::move(build.bytes);
+    }
+    return WriteGameSound(*options.intoGame, *options.sound, resource);
+}
+
+bool Run(const Options& options)
+{
+    if (options.game && options.bList)
+        return ListGameSounds(*options.game);
+    if (options.game)
+        return ConvertGameSound(options);
+    if (options.intoGame)
+        return ConvertIntoGame(options);
+    CSoundDoc doc;
+    return ReadInput(doc, options) && WriteOutput(doc, options);
 }
 } // namespace
 
@@ -215,8 +349,7 @@ int main(int argc, char** argv)
 
     try
     {
-        CSoundDoc doc;
-        if (!ReadInput(doc, options) || !WriteOutput(doc, options))
+        if (!Run(options))
             return 1;
     }
     catch (const std::exception& e) // a file that cannot be read, or no memory left

@@ -1,0 +1,220 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/GameFolder.h"
+
+#include "framework/File.h"
+#include "game/FileReplacement.h"
+#include "sound/AgiResource.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// Far beyond any real game; keeps a hostile folder from costing memory.
+constexpr std::uint64_t kMaxDirBytes = 1024 * 1024;
+constexpr std::uint64_t kMaxVolFileBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxSoundBytes = 0xFFFF;
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The number of a "vol.N" name (N from 0 to 15), or -1.
+int VolNumber(const std::string& lowerName)
+{
+    if (lowerName.rfind("vol.", 0) != 0 || lowerName.size() < 5 || lowerName.size() > 6)
+        return -1;
+    const std::string digits = lowerName.substr(4);
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        (digits.size() > 1 && digits[0] == '0'))
+        return -1;
+    const int n = std::stoi(digits);
+    return n <= kMaxVolNumber ? n : -1;
+}
+
+std::string ReadBytes(const std::string& path, std::uint64_t nMax, GameBytes& bytes)
+{
+    try
+    {
+        const std::string data = ReadWholeFile(path, nMax);
+        bytes.assign(data.begin(), data.end());
+        return {};
+    }
+    catch (const CFileException& e)
+    {
+        return e.what();
+    }
+}
+
+std::string WithoutErrorPrefix(const std::string& message)
+{
+    const std::string prefix = "Error: ";
+    return message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
+}
+} // namespace
+
+std::string CGameFolder::Open(const std::string& dir)
+{
+    m_dir = dir;
+    m_sndDirName.clear();
+    m_volPrefix.clear();
+    m_volNames.clear();
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        return "No such game folder: " + dir;
+    fs::directory_iterator it(dir, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+    {
+        if (!it->is_regular_file(ec))
+            continue;
+        const std::string name = it->path().filename().string();
+        const std::string lower = Lower(name);
+        if (lower == "snddir" && m_sndDirName.empty())
+            m_sndDirName = name;
+        else if (const int n = VolNumber(lower); n >= 0 && !m_volNames.count(n))
+            m_volNames[n] = name;
+    }
+    if (ec)
+        return "Cannot read the game folder " + dir + ": " + ec.message();
+    if (m_sndDirName.empty())
+        return "The game folder " + dir + " has no SNDDIR";
+    // A new VOL file is named like the others, or in the case of SNDDIR.
+    if (!m_volNames.empty())
+        m_volPrefix = m_volNames.rbegin()->second.substr(0, 4);
+    else
+        m_volPrefix = m_sndDirName[0] == 'S' ? "VOL." : "vol.";
+    return {};
+}
+
+std::string CGameFolder::ReadDir(GameBytes& dir) const
+{
+    if (std::string error = ReadBytes((fs::path(m_dir) / m_sndDirName).string(), kMaxDirBytes, dir);
+        !error.empty())
+        return "Cannot read " + m_sndDirName + " of the game folder " + m_dir + ": " + error;
+    return {};
+}
+
+std::string CGameFolder::VolName(int volume) const
+{
+    const auto it = m_volNames.find(volume);
+    return it != m_volNames.end() ? it->second : m_volPrefix + std::to_string(volume);
+}
+
+std::string CGameFolder::ReadVol(int volume, GameBytes& vol) const
+{
+    if (!m_volNames.count(volume))
+        return VolName(volume) + " is missing";
+    return ReadBytes((fs::path(m_dir) / VolName(volume)).string(), kMaxVolFileBytes, vol);
+}
+
+std::string CGameFolder::ReadEntry(const AgiDirEntry& entry, GameBytes& resource) const
+{
+    GameBytes vol;
+    if (std::string error = ReadVol(entry.volume, vol); !error.empty())
+        return error;
+    return ReadVolResource(vol, VolName(entry.volume), entry, resource);
+}
+
+std::string CGameFolder::SoundError(int n, const std::string& text) const
+{
+    return "sound " + std::to_string(n) + " of the game folder " + m_dir + " " + text;
+}
+
+std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds) const
+{
+    sounds.clear();
+    GameBytes dir;
+    if (std::string error = ReadDir(dir); !error.empty())
+        return error;
+    for (int n = 0; n < DirEntryCount(dir); ++n)
+    {
+        const AgiDirEntry entry = ReadDirEntry(dir, n);
+        if (entry.bEmpty)
+            continue;
+        GameSoundInfo info;
+        info.number = n;
+        GameBytes resource;
+        info.damaged = ReadEntry(entry, resource);
+        if (info.damaged.empty())
+        {
+            info.bytes = resource.size();
+            info.damaged = WithoutErrorPrefix(MeasureAgiResource(resource, info.ticks));
+        }
+        sounds.push_back(info);
+    }
+    return {};
+}
+
+std::string CGameFolder::ReadSound(int n, GameBytes& resource) const
+{
+    GameBytes dir;
+    if (std::string error = ReadDir(dir); !error.empty())
+        return error;
+    const AgiDirEntry entry = ReadDirEntry(dir, n);
+    if (entry.bEmpty)
+        return SoundError(n, "does not exist: its slot in " + m_sndDirName + " is empty");
+    if (std::string error = ReadEntry(entry, resource); !error.empty())
+        return SoundError(n, "is damaged: " + error);
+    return {};
+}
+
+std::string CGameFolder::WriteSound(int n, const GameBytes& resource)
+{
+    m_backupPath.clear();
+    if (n < 0 || n > kMaxResourceNumber)
+        return SoundError(n, "cannot be written: sound numbers go from 0 to " +
+                                 std::to_string(kMaxResourceNumber));
+    if (resource.size() > kMaxSoundBytes)
+        return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
+                                 " bytes is more than a game resource can hold (65535)");
+    GameBytes dir;
+    if (std::string error = ReadDir(dir); !error.empty())
+        return error;
+
+    CFileReplacement replacement(m_dir);
+    const AgiDirEntry old = ReadDirEntry(dir, n);
+    GameBytes oldResource;
+    if (!old.bEmpty && ReadEntry(old, oldResource).empty() && resource.size() <= oldResource.size())
+    {
+        GameBytes vol;
+        ReadVol(old.volume, vol);
+        const GameBytes record = MakeVolRecord(old.volume, resource);
+        std::copy(record.begin(), record.end(), vol.begin() + old.offset);
+        replacement.Add(VolName(old.volume), std::move(vol));
+    }
+    else
+    {
+        int volume = m_volNames.empty() ? 0 : m_volNames.rbegin()->first;
+        GameBytes vol;
+        if (m_volNames.count(volume))
+        {
+            if (std::string error = ReadVol(volume, vol); !error.empty())
+                return SoundError(n, "cannot be written: " + error);
+            if (vol.size() + kVolHeaderBytes + resource.size() > kMaxVolBytes)
+            {
+                vol.clear();
+                ++volume;
+            }
+        }
+        if (volume > kMaxVolNumber)
+            return SoundError(n, "cannot be written: " + VolName(kMaxVolNumber) +
+                                     " is full and there is no VOL file after it");
+        const AgiDirEntry entry{false, volume, static_cast<std::uint32_t>(vol.size())};
+        const GameBytes record = MakeVolRecord(volume, resource);
+        vol.insert(vol.end(), record.begin(), record.end());
+        SetDirEntry(dir, n, entry);
+        replacement.Add(VolName(volume), std::move(vol));
+        replacement.Add(m_sndDirName, std::move(dir));
+    }
+    if (std::string error = replacement.Commit(); !error.empty())
+        return SoundError(n, "cannot be written: " + error);
+    m_backupPath = replacement.GetBackupPath();
+    // A new VOL file is known from now on.
+    return Open(m_dir);
+}

@@ -1,0 +1,375 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Game folders on generated games, and the converter's game commands run as a program.
+#include "AgiTestBytes.h"
+#include "game/GameFolder.h"
+#include "sound/AgiResource.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <sys/wait.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+const std::string kSound0 = Resource({Tone(0, 10, 427, 2), "", "", Noise(25, 1, true, 3)});
+const std::string kSound2 = Resource({Tone(0, 40, 254, 0), Tone(1, 7, 300, 1), "", ""});
+
+std::string Entry(int volume, int offset)
+{
+    return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
+}
+
+std::string VolRecord(int volume, const std::string& data)
+{
+    return Bytes({0x12, 0x34, volume, static_cast<int>(data.size() & 0xFF),
+                  static_cast<int>(data.size() >> 8)}) +
+           data;
+}
+
+// LOGDIR with one logic in VOL.0; SNDDIR: sound 0 in VOL.0, slot 1 empty, sound 2 in VOL.1.
+std::string MakeGame(bool bUpper)
+{
+    const std::string dir = MakeTempDir();
+    auto name = [&](std::string n)
+    {
+        for (char& c : n)
+            c = static_cast<char>(bUpper ? std::toupper(c) : std::tolower(c));
+        return dir + "/" + n;
+    };
+    const std::string logic = VolRecord(0, "logic bytes");
+    WriteFileBytes(name("LOGDIR"), Entry(0, 0));
+    WriteFileBytes(name("VOL.0"), logic + VolRecord(0, kSound0));
+    WriteFileBytes(name("VOL.1"), "pad" + VolRecord(1, kSound2));
+    WriteFileBytes(name("SNDDIR"), Entry(0, static_cast<int>(logic.size())) +
+                                       Bytes({0xFF, 0xFF, 0xFF}) + Entry(1, 3));
+    return dir;
+}
+
+// Every file under the folder and its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file())
+            files[fs::relative(e.path(), dir).string()] = ReadFileBytes(e.path().string());
+    return files;
+}
+
+GameBytes ToBytes(const std::string& s)
+{
+    return {s.begin(), s.end()};
+}
+
+std::string ListText(const std::string& dir)
+{
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    std::string out = game.Open(dir);
+    out += game.ListSounds(sounds);
+    for (const auto& s : sounds)
+        out += std::to_string(s.number) + ":" + std::to_string(s.bytes) + "/" +
+               std::to_string(s.ticks) + (s.damaged.empty() ? "" : "(" + s.damaged + ")") + " ";
+    return out;
+}
+
+struct RunResult
+{
+    int exitCode = -1;
+    std::string out;
+};
+
+RunResult Convert(const std::string& args)
+{
+    RunResult result;
+    FILE* pipe =
+        ::popen((std::string("'") + TARVOK_CONVERT_EXE + "' " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        result.out.append(buf, n);
+    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+} // namespace
+
+TEST(GameFolder, ListsAndReadsWhateverTheCase)
+{
+    for (const bool bUpper : {false, true})
+    {
+        const std::string dir = MakeGame(bUpper);
+        EXPECT_EQ(ListText(dir), "0:" + std::to_string(kSound0.size()) +
+                                     "/25 2:" + std::to_string(kSound2.size()) + "/40 ");
+        CGameFolder game;
+        GameBytes bytes;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.ReadSound(2, bytes), "");
+        EXPECT_EQ(bytes, ToBytes(kSound2));
+    }
+}
+
+TEST(GameFolder, DamagedEntriesAreListedAndRefused)
+{
+    const std::string dir = MakeGame(true);
+    const std::string vol0 = ReadFileBytes(dir + "/VOL.0");
+    const int end = static_cast<int>(vol0.size());
+    // Sounds 3-6 appended to SNDDIR: past the end, no signature, running past the end, a VOL
+    // file that is missing; 7: readable bytes that are no sound.
+    WriteFileBytes(dir + "/VOL.0",
+                   vol0 + VolRecord(0, "xyz") + "zz" + Bytes({0x12, 0x34, 0, 0xFF, 0}));
+    WriteFileBytes(dir + "/SNDDIR", ReadFileBytes(dir + "/SNDDIR") + Entry(0, end + 99) +
+                                        Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
+                                        Entry(0, end));
+    const std::string list = ListText(dir);
+    EXPECT_NE(list.find("3:0/0(its entry points past the end of VOL.0)"), std::string::npos);
+    EXPECT_NE(list.find("4:0/0(no resource signature at offset " + std::to_string(end + 8)),
+              std::string::npos);
+    EXPECT_NE(list.find("5:0/0(it runs past the end of VOL.0)"), std::string::npos);
+    EXPECT_NE(list.find("6:0/0(VOL.4 is missing)"), std::string::npos);
+    EXPECT_NE(list.find("7:3/0(Raw data too short! ( 3 bytes ))"), std::string::npos);
+
+    CGameFolder game;
+    GameBytes bytes;
+    ASSERT_EQ(game.Open(dir), "");
+    for (const int n : {1, 3, 4, 5, 6, 99})
+        EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) + " "),
+                  std::string::npos);
+    EXPECT_EQ(game.ReadSound(7, bytes), "");
+}
+
+TEST(GameFolder, FolderRefusalsNameTheFolder)
+{
+    const std::string noSndDir = MakeTempDir();
+    WriteFileBytes(noSndDir + "/VOL.0", "");
+    for (const std::string& dir : {noSndDir + "/missing", noSndDir})
+    {
+        CGameFolder game;
+        EXPECT_NE(game.Open(dir).find(dir), std::string::npos);
+    }
+}
+
+TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
+{
+    const std::string big(40, 'B');
+    struct Case
+    {
+        const char* name;
+        int n;
+        std::string resource;
+        std::size_t vol1Size; // VOL.1 padded to this size first (0: as made)
+        AgiDirEntry entry;
+        std::vector<std::string> backedUp;
+    };
+    const std::size_t vol1 = 3 + 5 + kSound2.size();
+    const std::vector<Case> cases = {
+        {"in place", 2, "short", 0, {false, 1, 3}, {"VOL.1"}},
+        {"longer: appended",
+         0,
+         big,
+         0,
+         {false, 1, static_cast<std::uint32_t>(vol1)},
+         {"SNDDIR", "VOL.1"}},
+        {"new number grows SNDDIR",
+         9,
+         "x",
+         0,
+         {false, 1, static_cast<std::uint32_t>(vol1)},
+         {"SNDDIR", "VOL.1"}},
+        {"fills VOL.1 exactly",
+         1,
+         big,
+         1048576 - 45,
+         {false, 1, 1048576 - 45},
+         {"SNDDIR", "VOL.1"}},
+        {"one byte more: VOL.2", 1, big, 1048576 - 44, {false, 2, 0}, {"SNDDIR"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string dir = MakeGame(true);
+        if (c.vol1Size != 0)
+            WriteFileBytes(dir + "/VOL.1",
+                           ReadFileBytes(dir + "/VOL.1") + std::string(c.vol1Size - vol1, '\0'));
+        auto before = Snapshot(dir);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
+
+        GameBytes dirBytes = ToBytes(ReadFileBytes(dir + "/SNDDIR"));
+        EXPECT_EQ(ReadDirEntry(dirBytes, c.n), c.entry);
+        EXPECT_EQ(DirEntryCount(dirBytes), std::max(3, c.n + 1));
+        for (int n = 3; n < c.n; ++n)
+            EXPECT_TRUE(ReadDirEntry(dirBytes, n).bEmpty);
+        GameBytes bytes;
+        EXPECT_EQ(game.ReadSound(c.n, bytes), "");
+        EXPECT_EQ(bytes, ToBytes(c.resource));
+        for (const int other : {0, 2})
+        {
+            if (other == c.n)
+                continue;
+            EXPECT_EQ(game.ReadSound(other, bytes), "");
+            EXPECT_EQ(bytes, ToBytes(other == 0 ? kSound0 : kSound2));
+        }
+        EXPECT_EQ(ReadFileBytes(dir + "/LOGDIR"), before["LOGDIR"]);
+
+        std::vector<std::string> backedUp;
+        for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
+        {
+            backedUp.push_back(name);
+            EXPECT_EQ(data, before[name]);
+        }
+        EXPECT_EQ(backedUp, c.backedUp);
+    }
+}
+
+TEST(GameFolder, RefusedWritesChangeNothing)
+{
+    const std::function<void(const std::string&)> volume15Full = [](const std::string& dir)
+    {
+        fs::rename(dir + "/VOL.1", dir + "/VOL.15");
+        WriteFileBytes(dir + "/VOL.15", std::string(1048570, '\0'));
+    };
+    const std::function<void(const std::string&)> newVolumeIsAFolder = [](const std::string& dir)
+    {
+        WriteFileBytes(dir + "/VOL.1", std::string(1048570, '\0'));
+        fs::create_directory(dir + "/VOL.2");
+    };
+    const std::function<void(const std::string&)> asMade = [](const std::string&) {};
+    const struct
+    {
+        std::function<void(const std::string&)> setup;
+        int n;
+        std::size_t bytes;
+    } cases[] = {
+        {volume15Full, 4, 10}, {newVolumeIsAFolder, 4, 10}, {asMade, 4, 65536}, {asMade, 256, 10}};
+    for (const auto& c : cases)
+    {
+        const std::string dir = MakeGame(true);
+        c.setup(dir);
+        const auto before = Snapshot(dir);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
+        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
+        EXPECT_EQ(Snapshot(dir), before) << error;
+        EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
+    }
+}
+
+TEST(GameFolder, EachWriteGetsItsOwnBackupFolder)
+{
+    const std::string dir = MakeGame(false);
+    CGameFolder game;
+    ASSERT_EQ(game.Open(dir), "");
+    std::vector<std::string> folders;
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(game.WriteSound(0, ToBytes(std::string(80 + i, 'A'))), "");
+        folders.push_back(game.GetBackupPath());
+    }
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(std::unique(folders.begin(), folders.end()), folders.end());
+    // The appended resources went into vol.1 as found, not into a VOL.1 beside it.
+    EXPECT_FALSE(fs::exists(dir + "/VOL.1"));
+}
+
+TEST(ConvertGame, CommandsRunAsAProgram)
+{
+    const std::string dir = MakeGame(false);
+    const std::string out = MakeTempDir();
+    const RunResult list = Convert("--game " + dir + " --list");
+    EXPECT_EQ(list.out, "sound 0: " + std::to_string(kSound0.size()) +
+                            " bytes, 25 ticks\nsound 2: " + std::to_string(kSound2.size()) +
+                            " bytes, 40 ticks\n");
+    EXPECT_EQ(Convert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(out + "/s2"), kSound2);
+
+    // Into the game from a document: the whole song.
+    ASSERT_EQ(Convert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
+    ASSERT_EQ(Convert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
+    ASSERT_EQ(Convert("--whole " + out + "/s2.tks " + out + "/whole.agi").exitCode, 0);
+    CGameFolder game;
+    GameBytes bytes;
+    ASSERT_EQ(game.Open(dir), "");
+    ASSERT_EQ(game.ReadSound(5, bytes), "");
+    EXPECT_EQ(bytes, ToBytes(ReadFileBytes(out + "/whole.agi")));
+    EXPECT_NE(Convert("--list --game " + dir)
+                  .out.find("sound 5: " + std::to_string(bytes.size()) + " bytes, 64 ticks"),
+              std::string::npos);
+
+    const auto before = Snapshot(dir);
+    const RunResult refused = Convert("--game " + dir + " --sound 1 " + out + "/s1");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("sound 1 "), std::string::npos);
+    for (const char* usage : {"--game D --sound 1", "--game D --list X", "--sound 3 a b",
+                              "--game D --sound 256 o", "a --into-game D", "--list"})
+        EXPECT_EQ(Convert(usage).exitCode, 2) << usage;
+    EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(WholeSong, EndsAfterTheLastPlacedRowAndIsWhatTheExportsSee)
+{
+    NewDoc d;
+    EXPECT_EQ(d.doc.GetWholeSongEnd(), 16);
+    Place(d.doc, 3, 40, 8)->SetCell(0, NoiseCell(1, 1, 0));
+    Place(d.doc, 1, 20, 32)->SetCell(3, ToneCell(60, 2));
+    EXPECT_EQ(d.doc.GetWholeSongEnd(), 52);
+    d.doc.m_nRangeStart = 4;
+    d.doc.m_nRangeEnd = 10;
+    const std::string dir = MakeTempDir();
+    ASSERT_TRUE(d.doc.OnSaveDocument(dir + "/in.tks"));
+
+    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/out.agi").exitCode, 0);
+    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/whole.tks").exitCode, 0);
+    ASSERT_EQ(Convert(dir + "/in.tks " + dir + "/plain.tks").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "/whole.tks"), ReadFileBytes(dir + "/plain.tks"));
+    d.doc.m_nRangeStart = 0;
+    d.doc.m_nRangeEnd = 52;
+    const AgiResourceBuild whole = BuildAgiResource(d.doc);
+    EXPECT_EQ(ReadFileBytes(dir + "/out.agi"), std::string(whole.bytes.begin(), whole.bytes.end()));
+}
+
+TEST(WholeSong, NoMessageIsShownUnderTheGuard)
+{
+    // Answers each message only after checking, from another thread, that the guard is free.
+    class CGuardCheckingMessages : public CRecordingMessages
+    {
+    public:
+        explicit CGuardCheckingMessages(const CSoundDoc& doc) : m_doc(doc) {}
+        int ShowMessage(const std::string& text, unsigned nType, const std::string& c) override
+        {
+            std::thread(
+                [&]
+                {
+                    std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
+                    m_bFree = m_bFree && lock.owns_lock();
+                })
+                .join();
+            return CRecordingMessages::ShowMessage(text, nType, c);
+        }
+        const CSoundDoc& m_doc;
+        bool m_bFree = true;
+    };
+    NewDoc d;
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/short", "\x08");
+    CScriptedFileNames names;
+    names.m_strAnswer = dir + "/out";
+    d.doc.m_patterns[0][0]->SetRows(d.doc.m_nRangeEnd = 14000);
+    for (std::int32_t r = 0; r < 14000; ++r)
+        d.doc.m_patterns[0][0]->SetCell(r, ToneCell(50 + r % 20, 0));
+    CGuardCheckingMessages messages(d.doc);
+    EXPECT_FALSE(d.doc.ExportAGI());
+    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
+    SetRaw(d.doc, "x");
+    EXPECT_FALSE(d.doc.ParseAGIResource());
+    EXPECT_EQ(messages.m_texts.size(), 3u);
+    EXPECT_TRUE(messages.m_bFree);
+}

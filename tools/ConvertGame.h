@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The converter's game folder commands. Each prints its failure on stderr and returns false.
+bool ListGameSounds(const std::string& dir);
+bool ReadGameSound(const std::string& dir, int n, std::vector<std::uint8_t>& resource);
+bool WriteGameSound(const std::string& dir, int n, const std::vector<std::uint8_t>& resource);
