@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -40,6 +41,18 @@ public:
 private:
     int m_nSaved = -1;
 };
+
+// ALSA reports every underrun it recovers from on stderr; the About box counts them instead.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsaErrors()
+{
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    // Looked up rather than linked: PortAudio brings ALSA in where it was built with it.
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")))
+        set(&IgnoreAlsaError);
+}
 } // namespace
 
 int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long nFrames,
@@ -79,6 +92,7 @@ std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
     std::unique_ptr<CPortAudioDevice> pDevice(new CPortAudioDevice);
     // A JACK server is never started just to probe it.
     setenv("JACK_NO_START_SERVER", "1", 0);
+    QuietAlsaErrors();
     CQuietStandardError quiet;
     if (Pa_Initialize() != paNoError)
         return nullptr;
