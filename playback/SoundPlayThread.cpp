@@ -57,7 +57,10 @@ bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink)
 
 bool CSoundPlayThread::PostStop()
 {
-    return PostThreadMessage(WM_SOUND_STOP, 0, 0);
+    std::uint64_t nSerial = 0;
+    if (!m_queue.Post(WM_SOUND_STOP, 0, 0, &nSerial))
+        return false;
+    return m_queue.WaitHandled(nSerial);
 }
 
 bool CSoundPlayThread::PostPreview(CSoundDoc* pDoc, int note)
@@ -90,8 +93,7 @@ bool CSoundPlayThread::AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneratio
     std::lock_guard lock(pDoc->Guard());
     if (nGeneration != m_nGeneration.load())
         return false;
-    if (++pDoc->m_nCurrentPos > pDoc->m_nRangeEnd)
-        pDoc->m_nCurrentPos = pDoc->m_nRangeStart;
+    pDoc->m_nCurrentPos = pDoc->NextPlayPos(pDoc->m_nCurrentPos);
     return true;
 }
 
@@ -103,9 +105,7 @@ std::string CSoundPlayThread::GetDeviceDescription() const
 
 void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
 {
-    std::uint64_t nSerial = 0;
-    if (m_queue.Post(WM_SOUND_STOP, 0, 0, &nSerial))
-        m_queue.WaitHandled(nSerial);
+    PostStop();
 }
 
 void CSoundPlayThread::OnAudioNotify() noexcept
@@ -290,8 +290,7 @@ void CSoundPlayThread::StepRow(bool bReport)
         m_synth.SequenceRow(*m_pDoc);
         if (bReport)
         {
-            if (++m_heardPos > m_pDoc->m_nRangeEnd)
-                m_heardPos = m_pDoc->m_nRangeStart;
+            m_heardPos = m_pDoc->NextPlayPos(m_heardPos);
             nGeneration = m_nGeneration.load();
         }
     }

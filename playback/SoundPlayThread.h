@@ -18,10 +18,9 @@
 
 enum : unsigned
 {
-    WM_SOUND_PLAY = WM_APP + 1,      // wParam CSoundDoc*, lParam ISoundRowSink*
-    WM_SOUND_STOP = WM_APP + 2,      // 0, 0
-    WM_SOUND_PREVIEW = WM_APP + 3,   // wParam CSoundDoc* (unused), lParam note
-    WM_SOUND_ROWPLAYED = WM_APP + 1, // to the view: one more row heard
+    WM_SOUND_PLAY = WM_APP + 1,    // wParam CSoundDoc*, lParam ISoundRowSink*
+    WM_SOUND_STOP = WM_APP + 2,    // 0, 0
+    WM_SOUND_PREVIEW = WM_APP + 3, // wParam CSoundDoc* (unused), lParam note
 };
 
 // The view that started playback: told once per row heard. Called on the play thread; it
@@ -59,6 +58,9 @@ public:
     // False when the thread does not take messages (not started, sound off, or ended).
     bool PostThreadMessage(unsigned message, WPARAM wParam, LPARAM lParam);
     bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
+    // Returns once the thread has handled the stop, so the position it stores lands before
+    // anything the caller does next (such as rewinding for a new Play). Must be called
+    // without holding a document's guard.
     bool PostStop();
     bool PostPreview(CSoundDoc* pDoc, int note);
     // Blocks until every message posted before has been handled; false when the thread
@@ -71,6 +73,8 @@ public:
     // the document's current position by one row, wrapping from the play range end to its
     // start, and returns true. A report posted before a later stop or play changes nothing.
     bool AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const;
+    // The generation the reports of the current playback carry.
+    std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;

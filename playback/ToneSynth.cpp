@@ -161,9 +161,7 @@ void CToneSynth::SequenceRow(const CSoundDoc& doc)
         m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
     }
 
-    ++m_renderPos;
-    if (m_renderPos > doc.m_nRangeEnd)
-        m_renderPos = doc.m_nRangeStart;
+    m_renderPos = doc.NextPlayPos(m_renderPos);
 }
 
 CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/ChannelWalk.h"
 
+#include <algorithm>
+
 void CChannelWalk::Step::MergeInto(SoundCell& working) const
 {
     switch (kind)
@@ -26,7 +28,7 @@ CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel)
 
 CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel, std::int32_t first, std::int32_t last)
     : m_pSequence(channel >= 0 && channel < kChannelCount ? &doc.m_sequence[channel] : nullptr),
-      m_nNext(first), m_nLast(last)
+      m_nFirst(first), m_nNext(first), m_nLast(last)
 {
 }
 
@@ -35,6 +37,25 @@ bool CChannelWalk::Next(Step& step)
     if (m_nNext > m_nLast)
         return false;
     step = At(static_cast<std::int32_t>(m_nNext++));
+    return true;
+}
+
+bool CChannelWalk::NextRun(Step& step)
+{
+    if (!Next(step))
+        return false;
+    if (step.kind != Kind::NoPattern || step.pos == m_nFirst)
+        return true;
+    // Nothing plays until the next placement starts a pattern.
+    std::int64_t end = m_nLast;
+    if (m_pSequence != nullptr)
+        if (const auto it = m_pSequence->upper_bound(step.pos); it != m_pSequence->end())
+            end = std::min<std::int64_t>(end, it->first);
+    if (end > m_nNext)
+    {
+        step.nCount = end - step.pos;
+        m_nNext = end;
+    }
     return true;
 }
 

@@ -32,6 +32,9 @@ public:
     struct Step
     {
         std::int32_t pos = 0;
+        // The positions this step stands for, pos onwards: more than 1 only for a stretch
+        // of NoPattern steps from NextRun.
+        std::int64_t nCount = 1;
         Kind kind = Kind::NoPattern;
         // PatternRow: the playing pattern, its row at this position and that row's cell.
         const CSoundPattern* pPattern = nullptr;
@@ -53,6 +56,10 @@ public:
 
     // The next position of the range; false once the range is done.
     bool Next(Step& step);
+    // As Next, but a NoPattern step stands for every position up to the next placement, so
+    // a long empty range costs one step. The walk's first and last positions are always
+    // steps of their own, for callers that treat the range ends specially.
+    bool NextRun(Step& step);
     // Sequences any position, keeping the state: for a caller that moves on its own
     // (playback wraps from the range end to its start without forgetting what plays).
     Step At(std::int32_t pos);
@@ -63,6 +70,7 @@ private:
     const CSoundDoc::Sequence* m_pSequence = nullptr; // null for a channel outside 0-3
     const CSoundPattern* m_pPattern = nullptr;
     std::int32_t m_nPatternStart = 0;
+    std::int64_t m_nFirst;
     std::int64_t m_nNext;
     std::int64_t m_nLast;
 };

@@ -5,6 +5,7 @@
 #include "sound/SoundPattern.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -89,6 +90,13 @@ public:
     std::int32_t GetWholeSongEnd() const;
     // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
     std::int32_t StepToSongPos(std::int32_t step) const;
+    // The song position after pos in playback: the next one, or the play range start after
+    // the range end (or after a position beyond it). Never overflows, even at the top of the
+    // integer range. The caller holds Guard().
+    std::int32_t NextPlayPos(std::int32_t pos) const
+    {
+        return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
+    }
 
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
@@ -103,8 +111,12 @@ public:
     virtual bool BuildAGIResource();
     virtual bool ParseAGIResource();
     bool ExportMIDI();
-    // The MIDI file of the play range with a General MIDI program (0-127) per tone voice.
+    // The MIDI file of the play range with a General MIDI program (0-127) per tone voice;
+    // empty, with nothing built, when it would be larger than kMaxMidiBytes.
     std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
+    static constexpr std::size_t kMaxMidiBytes = std::size_t{64} << 20;
+    static constexpr const char* kMidiTooLargeText =
+        "Error: The MIDI file would be too large! ( more than 64 MiB )";
 
     // MIDI byte writers (appending to a byte string).
     static void WriteByte(std::string& file, std::int32_t value);

@@ -27,21 +27,54 @@ public:
 CKeepPreselection g_keepPreselection;
 std::atomic<IMidiInstrumentSource*> g_pInstrumentSource{&g_keepPreselection};
 
+// Stands in for the file while sizing it: counts what would be written.
+class CByteCount
+{
+public:
+    void push_back(char) { ++m_nSize; }
+    std::uint64_t size() const { return m_nSize; }
+
+private:
+    std::uint64_t m_nSize = 0;
+};
+
+template <class Out> void PutByte(Out& out, std::int32_t value)
+{
+    out.push_back(static_cast<char>(value & 0xFF));
+}
+
+template <class Out> void PutBE32(Out& out, std::int32_t value)
+{
+    PutByte(out, value >> 24);
+    PutByte(out, value >> 16);
+    PutByte(out, value >> 8);
+    PutByte(out, value);
+}
+
+template <class Out> void PutVarLen(Out& out, std::int32_t value)
+{
+    for (const int shift : {21, 14, 7})
+        if ((value >> shift) > 0)
+            PutByte(out, ((value >> shift) & 0x7F) | 0x80);
+    PutByte(out, value & 0x7F);
+}
+
 // A wait longer than one delta time can hold is reached through empty text events.
-void WriteDelta(std::string& file, std::int64_t ticks)
+template <class Out> void PutDelta(Out& out, std::int64_t ticks)
 {
     for (; ticks > kMaxDelta; ticks -= kMaxDelta)
     {
-        CSoundDoc::WriteVarLen(file, static_cast<std::int32_t>(kMaxDelta));
-        CSoundDoc::WriteByte(file, 0xFF);
-        CSoundDoc::WriteByte(file, 0x01);
-        CSoundDoc::WriteByte(file, 0x00);
+        PutVarLen(out, static_cast<std::int32_t>(kMaxDelta));
+        PutByte(out, 0xFF);
+        PutByte(out, 0x01);
+        PutByte(out, 0x00);
     }
-    CSoundDoc::WriteVarLen(file, static_cast<std::int32_t>(ticks));
+    PutVarLen(out, static_cast<std::int32_t>(ticks));
 }
 
 // One note-on/note-off pair for the held cell; silence is key 0 at velocity 64.
-void WriteNotePair(std::string& file, int voice, const SoundCell& held, std::int64_t ticks)
+template <class Out>
+void PutNotePair(Out& out, int voice, const SoundCell& held, std::int64_t ticks)
 {
     const int atten = held.note >= NOTE_OFF ? 15 : held.atten & 0x0F;
     int key = 0;
@@ -51,17 +84,19 @@ void WriteNotePair(std::string& file, int voice, const SoundCell& held, std::int
         key = held.note;
         velocity = 100 - 6 * atten;
     }
-    CSoundDoc::WriteByte(file, 0);
-    CSoundDoc::WriteByte(file, 0x90 + voice);
-    CSoundDoc::WriteByte(file, key);
-    CSoundDoc::WriteByte(file, velocity);
-    WriteDelta(file, ticks);
-    CSoundDoc::WriteByte(file, 0x80 + voice);
-    CSoundDoc::WriteByte(file, key);
-    CSoundDoc::WriteByte(file, 0x40);
+    PutByte(out, 0);
+    PutByte(out, 0x90 + voice);
+    PutByte(out, key);
+    PutByte(out, velocity);
+    PutDelta(out, ticks);
+    PutByte(out, 0x80 + voice);
+    PutByte(out, key);
+    PutByte(out, 0x40);
 }
 
-void WriteVoiceNotes(std::string& file, const CSoundDoc& doc, int voice, std::int64_t ticksPerRow)
+// Stops early once the output is past the size limit: the result is refused then anyway.
+template <class Out>
+void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticksPerRow)
 {
     // Before the first placement nothing sounds, at attenuation 0.
     SoundCell working{NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, 0};
@@ -70,7 +105,7 @@ void WriteVoiceNotes(std::string& file, const CSoundDoc& doc, int voice, std::in
 
     CChannelWalk walk(doc, voice);
     CChannelWalk::Step step;
-    while (walk.Next(step))
+    while (walk.NextRun(step) && out.size() <= CSoundDoc::kMaxMidiBytes)
     {
         step.MergeInto(working);
         if (step.kind == CChannelWalk::Kind::PatternRow)
@@ -86,15 +121,31 @@ void WriteVoiceNotes(std::string& file, const CSoundDoc& doc, int voice, std::in
 
         const bool bEvent = working.note != NOTE_EMPTY;
         if (!bEvent)
-            ++nRows;
+            nRows += step.nCount;
         if (step.pos == doc.m_nRangeStart || bEvent)
         {
             if (step.pos != doc.m_nRangeStart)
-                WriteNotePair(file, voice, held, nRows * ticksPerRow);
+                PutNotePair(out, voice, held, nRows * ticksPerRow);
             held = working;
             nRows = 1;
         }
     }
+}
+
+// The events of one track, without its header.
+template <class Out>
+void PutTrackEvents(Out& out, const CSoundDoc& doc, int voice, int program,
+                    std::int64_t ticksPerRow)
+{
+    PutByte(out, 0);
+    PutByte(out, 0xC0 + voice);
+    // A program byte with its top bit set would read as a status byte.
+    PutByte(out, program & 0x7F);
+    PutVoiceNotes(out, doc, voice, ticksPerRow);
+    PutByte(out, 0);
+    PutByte(out, 0xFF);
+    PutByte(out, 0x2F);
+    PutByte(out, 0x00);
 }
 } // namespace
 
@@ -110,36 +161,47 @@ IMidiInstrumentSource& GetMidiInstrumentSource()
 
 void CSoundDoc::WriteByte(std::string& file, std::int32_t value)
 {
-    file.push_back(static_cast<char>(value & 0xFF));
+    PutByte(file, value);
 }
 
 void CSoundDoc::WriteBE16(std::string& file, std::int32_t value)
 {
-    WriteByte(file, value >> 8);
-    WriteByte(file, value);
+    PutByte(file, value >> 8);
+    PutByte(file, value);
 }
 
 void CSoundDoc::WriteBE32(std::string& file, std::int32_t value)
 {
-    WriteByte(file, value >> 24);
-    WriteByte(file, value >> 16);
-    WriteByte(file, value >> 8);
-    WriteByte(file, value);
+    PutBE32(file, value);
 }
 
 void CSoundDoc::WriteVarLen(std::string& file, std::int32_t value)
 {
-    for (const int shift : {21, 14, 7})
-        if ((value >> shift) > 0)
-            WriteByte(file, ((value >> shift) & 0x7F) | 0x80);
-    WriteByte(file, value & 0x7F);
+    PutVarLen(file, value);
 }
 
 std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
 {
     std::lock_guard lock(m_guard);
     const std::int64_t ticksPerRow = AgiTicksPerRow(m_nTracksPerBeat, m_nBeatsPerMinute);
-    std::string file = "MThd";
+    // Sized first, so a file past the limit never takes its memory.
+    constexpr std::uint64_t kHeaderBytes = 14;
+    constexpr std::uint64_t kTrackHeaderBytes = 8;
+    std::array<std::uint64_t, kMidiVoices> trackBytes{};
+    std::uint64_t total = kHeaderBytes;
+    for (int voice = 0; voice < kMidiVoices && total <= kMaxMidiBytes; ++voice)
+    {
+        CByteCount count;
+        PutTrackEvents(count, *this, voice, programs[voice], ticksPerRow);
+        trackBytes[voice] = count.size();
+        total += kTrackHeaderBytes + count.size();
+    }
+    if (total > kMaxMidiBytes)
+        return {};
+
+    std::string file;
+    file.reserve(static_cast<std::size_t>(total));
+    file = "MThd";
     WriteBE32(file, 6);
     WriteBE16(file, 1);
     WriteBE16(file, kMidiVoices);
@@ -147,21 +209,8 @@ std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
     for (int voice = 0; voice < kMidiVoices; ++voice)
     {
         file += "MTrk";
-        const std::size_t lengthPos = file.size();
-        WriteBE32(file, 0);
-        WriteByte(file, 0);
-        WriteByte(file, 0xC0 + voice);
-        // A program byte with its top bit set would read as a status byte.
-        WriteByte(file, programs[voice] & 0x7F);
-        WriteVoiceNotes(file, *this, voice, ticksPerRow);
-        WriteByte(file, 0);
-        WriteByte(file, 0xFF);
-        WriteByte(file, 0x2F);
-        WriteByte(file, 0x00);
-
-        std::string length;
-        WriteBE32(length, static_cast<std::int32_t>(file.size() - lengthPos - 4));
-        file.replace(lengthPos, 4, length);
+        WriteBE32(file, static_cast<std::int32_t>(trackBytes[voice]));
+        PutTrackEvents(file, *this, voice, programs[voice], ticksPerRow);
     }
     return file;
 }
@@ -183,7 +232,13 @@ bool CSoundDoc::ExportMIDI()
     if (!GetFileNameSource().AskFileName(request, path))
         return false;
 
+    // Built under the guard, reported after it is released.
     const std::string bytes = BuildMIDIFile(programs);
+    if (bytes.empty())
+    {
+        AfxMessageBox(kMidiTooLargeText, MB_ICONEXCLAMATION);
+        return false;
+    }
     try
     {
         WriteFileAtomically(path, bytes.data(), bytes.size());

@@ -57,5 +57,10 @@ bool WriteAgiOutput(CSoundDoc& doc, const std::string& path)
 bool WriteMidiOutput(CSoundDoc& doc, const std::array<int, 3>& programs, const std::string& path)
 {
     const std::string bytes = doc.BuildMIDIFile(programs);
+    if (bytes.empty())
+    {
+        AfxMessageBox(CSoundDoc::kMidiTooLargeText, MB_ICONEXCLAMATION);
+        return false;
+    }
     return WriteOutput(path, bytes.data(), bytes.size());
 }

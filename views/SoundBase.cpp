@@ -463,18 +463,6 @@ void CSoundBase::OnStop()
             pSoundView->viewport()->update();
 }
 
-void CSoundBase::OnRowPlayed()
-{
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        if (++m_pDocument->m_nCurrentPos > m_pDocument->m_nRangeEnd)
-            m_pDocument->m_nCurrentPos = m_pDocument->m_nRangeStart;
-    }
-    for (IDocumentView* pView : m_pDocument->GetViews())
-        if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
-            pSoundView->DrawPlayPosition();
-}
-
 void CSoundBase::OnProperties()
 {
     if (g_pDialogs == nullptr)

@@ -31,8 +31,8 @@ public:
     virtual bool IsToolbarVisible(unsigned nToolbarId) const = 0;
 };
 
-// The play thread as the editors see it: posted requests only. pView receives the row
-// reports through OnRowPlayed on the user-interface thread.
+// The play thread as the editors see it: posted requests only. pView's editors redraw their
+// markers for the row reports of its playback, on the user-interface thread.
 class CSoundBase;
 class ISoundTransport
 {
@@ -92,9 +92,6 @@ public:
     virtual bool OnCommand(UINT nID);
     // Fills the command's state; false when this view does not handle it.
     virtual bool OnUpdateCommand(UINT nID, CCmdUI& ui) const;
-
-    // The play thread heard one more row.
-    void OnRowPlayed();
 
     bool KeyToNote(unsigned nKey, int* pNote) const;
     bool KeyToPattern(unsigned nKey, bool bShift, int nChannel, CSoundPattern** ppPattern) const;

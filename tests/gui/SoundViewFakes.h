@@ -5,6 +5,7 @@
 // thread, the dialogs and the message box.
 
 #include "framework/UserInterface.h"
+#include "playback/SoundPlayThread.h"
 #include "views/SoundBase.h"
 
 #include <deque>
@@ -34,6 +35,16 @@ public:
     int nStops = 0;
     std::vector<int> previews;
 };
+
+// One row report of the current playback, applied as the application applies it.
+inline void ApplyRowReport(CSoundDoc* pDoc)
+{
+    const CSoundPlayThread reports(nullptr);
+    if (reports.AcceptRowPlayed(pDoc, reports.GetGeneration()))
+        for (IDocumentView* pView : pDoc->GetViews())
+            if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
+                pSoundView->DrawPlayPosition();
+}
 
 // Answers the dialogs from a queue; an empty queue cancels.
 class CScriptedDialogs : public ISoundDialogs

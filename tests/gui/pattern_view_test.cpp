@@ -382,7 +382,7 @@ private slots:
 
         CPaintSpy spy;
         m_pView->viewport()->installEventFilter(&spy);
-        m_pView->OnRowPlayed();
+        ApplyRowReport(m_pDoc.get());
         QVERIFY(m_pDoc->m_nCurrentPos == 1 && m_pView->GetPlayLineY() == RowY(1));
         QTRY_VERIFY(!spy.region.isEmpty());
         const QRegion expected = QRegion(0, RowY(0) - 1, m_pView->viewport()->width(), 2) +
@@ -397,7 +397,7 @@ private slots:
 
         // Past the range end the position wraps to its start.
         m_pDoc->m_nCurrentPos = 15;
-        m_pView->OnRowPlayed();
+        ApplyRowReport(m_pDoc.get());
         QCOMPARE(m_pDoc->m_nCurrentPos, 0);
         m_pView->OnCommand(ID_SOUND_STOP);
         m_pView->viewport()->repaint();

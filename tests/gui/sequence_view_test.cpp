@@ -415,10 +415,10 @@ private slots:
         m_pDoc->m_nRangeEnd = 31;
         m_pView->OnCommand(ID_SOUND_PLAY);
         for (int i = 0; i < 5; ++i)
-            m_pView->OnRowPlayed();
+            ApplyRowReport(m_pDoc.get());
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
         for (int i = 0; i < 15; ++i)
-            m_pView->OnRowPlayed();
+            ApplyRowReport(m_pDoc.get());
         // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
         // 16-row pattern placed at 0, still counted from its placement.
         QVERIFY(m_pDoc->m_nCurrentPos == 20 &&

@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Documents at the limits: positions at the top of the integer range, play ranges far
+// larger than their content, exports too large to write, and transport requests in a hurry.
+#include "playback/OfflineRenderer.h"
+#include "playback/SoundPlayThread.h"
+#include "playback/VirtualAudioDevice.h"
+#include "sound/ChannelWalk.h"
+#include "sound/MidiInstrumentSource.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <future>
+#include <mutex>
+
+namespace
+{
+using Samples = std::vector<std::int16_t>;
+constexpr unsigned kRow = 11026 / 2; // 120 beats per minute, 4 tracks per beat
+constexpr unsigned kLead = 5;        // rows of silence before the first row is heard
+
+// A 16-row song at pos: a melody on voice 0 and a chord note on voice 1 that starts later.
+void PlaceSong(CSoundDoc& doc, std::int32_t pos)
+{
+    doc.m_nBeatsPerMinute = 120;
+    CSoundPattern* pMelody = doc.m_sequence[0][pos] = doc.CreatePattern(0, 16);
+    for (int row = 0; row < 16; row += 2)
+        pMelody->SetCell(row, {static_cast<std::uint8_t>(50 + row), 255, 0, 2});
+    (doc.m_sequence[1][pos + 4] = doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
+    doc.m_nRangeStart = doc.m_nCurrentPos = pos;
+    doc.m_nRangeEnd = pos + 15;
+}
+
+// Reports kept for the test to apply as the editor does.
+class CReportQueue : public ISoundRowSink
+{
+public:
+    void PostRowPlayed(std::uint32_t nGeneration) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_generations.push_back(nGeneration);
+    }
+    std::vector<std::uint32_t> Take()
+    {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_generations, {});
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::uint32_t> m_generations;
+};
+
+// A play thread on a virtual device, recording what is heard.
+class CVirtualPlayer
+{
+public:
+    CVirtualPlayer()
+        : m_thread(
+              [this]
+              {
+                  auto pDevice = std::make_unique<CVirtualAudioDevice>();
+                  m_pDevice = pDevice.get();
+                  return pDevice;
+              })
+    {
+        EXPECT_TRUE(m_thread.CreateThread() && m_thread.WaitUntilHandled());
+        m_pDevice->SetRecording(true);
+    }
+    void Play(CSoundDoc& doc)
+    {
+        m_thread.PostPlay(&doc, &m_reports);
+        m_thread.WaitUntilHandled();
+    }
+    // Plays whole rows and applies their reports to doc.
+    void Advance(CSoundDoc& doc, unsigned nRows)
+    {
+        for (unsigned i = 0; i < nRows; ++i)
+        {
+            m_pDevice->Advance(kRow);
+            m_thread.WaitUntilHandled();
+            for (std::uint32_t generation : m_reports.Take())
+                m_thread.AcceptRowPlayed(&doc, generation);
+        }
+    }
+
+    CVirtualAudioDevice* m_pDevice = nullptr;
+    CReportQueue m_reports;
+    CSoundPlayThread m_thread;
+};
+
+} // namespace
+
+TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
+{
+    CSoundDoc atZero, atTop;
+    PlaceSong(atZero, 0);
+    PlaceSong(atTop, INT_MAX - 15);
+
+    Samples zero, top;
+    ASSERT_TRUE(RenderPlayRange(atZero, zero, 1u << 28));
+    ASSERT_TRUE(RenderPlayRange(atTop, top, 1u << 28));
+    EXPECT_EQ(zero.size(), 16u * kRow);
+    EXPECT_NE(zero, Samples(zero.size(), 0));
+    EXPECT_TRUE(zero == top);
+
+    // Two and a half passes: the play thread and the reports wrap at the integer limit.
+    Samples heard[2];
+    CSoundDoc* docs[2] = {&atZero, &atTop};
+    for (int i = 0; i < 2; ++i)
+    {
+        CVirtualPlayer player;
+        player.Play(*docs[i]);
+        player.Advance(*docs[i], kLead + 40);
+        heard[i] = player.m_pDevice->TakeOutput();
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+        player.m_thread.PostStop();
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+    }
+    EXPECT_EQ(heard[0].size(), (kLead + 40) * kRow);
+    EXPECT_TRUE(heard[0] == heard[1]);
+    EXPECT_TRUE(Samples(heard[0].begin() + kLead * kRow, heard[0].begin() + (kLead + 16) * kRow) ==
+                zero);
+}
+
+TEST(ChannelWalkRuns, StandForTheSameStepsAsWalkingEveryPosition)
+{
+    CSoundDoc doc;
+    for (auto [pos, rows] : {std::pair{3, 2}, {10, 0}, {12, 4}, {14, 1}, {40, 3}})
+    {
+        CSoundPattern* p = doc.m_sequence[0][pos] = doc.CreatePattern(0, rows);
+        for (int r = 0; r < rows; ++r)
+            p->SetCell(r, {static_cast<std::uint8_t>(pos + r), 255, 0, 1});
+    }
+    doc.m_sequence[0][30] = nullptr;
+    // Ranges starting inside, before and on placements, ending on, in and after them.
+    for (auto [first, last] : {std::pair{0, 50}, {4, 40}, {12, 13}, {20, 20}, {-5, 2}, {41, 39}})
+    {
+        CChannelWalk one(doc, 0, first, last), runs(doc, 0, first, last);
+        CChannelWalk::Step expected, step;
+        std::int64_t nSteps = 0;
+        while (runs.NextRun(step))
+        {
+            ++nSteps;
+            EXPECT_TRUE(step.nCount == 1 || (step.pos != first && step.pos + step.nCount <= last))
+                << first << ".." << last << " at " << step.pos;
+            for (std::int64_t i = 0; i < step.nCount; ++i)
+            {
+                ASSERT_TRUE(one.Next(expected));
+                EXPECT_TRUE(expected.pos == step.pos + i && expected.kind == step.kind &&
+                            expected.cell == step.cell)
+                    << first << ".." << last << " at " << expected.pos;
+            }
+        }
+        EXPECT_FALSE(one.Next(expected)) << first << ".." << last;
+        if (first == 0)
+            EXPECT_LT(nSteps, 30);
+    }
+}
+
+TEST(HugeRange, MidiExportedAndWavRefused)
+{
+    CRecordingMessages messages;
+    CSoundDoc doc;
+    PlaceSong(doc, 0);
+    doc.m_nRangeEnd = 2000000000;
+
+    const std::string midi = doc.BuildMIDIFile({0, 0, 0});
+    EXPECT_TRUE(midi.size() > 14 && midi.size() < 1000);
+
+    // A stretch walked as one step writes what walking it position by position writes: empty
+    // placements at every position after the song break the stretch into single steps.
+    doc.m_nRangeEnd = 5000;
+    const std::string skipped = doc.BuildMIDIFile({0, 0, 0});
+    for (int voice = 0; voice < 3; ++voice)
+        for (std::int32_t pos = 17; pos < 5000; ++pos)
+            doc.m_sequence[voice].emplace(pos, nullptr);
+    EXPECT_EQ(Hex(doc.BuildMIDIFile({0, 0, 0})), Hex(skipped));
+    doc.m_nRangeEnd = 2000000000;
+
+    // A .wav file holds at most 4 GiB.
+    Samples samples;
+    EXPECT_FALSE(RenderPlayRange(doc, samples, 0xFFFFFFFFu / 2));
+    EXPECT_TRUE(samples.empty());
+
+    EXPECT_TRUE(messages.m_texts.empty());
+}
+
+TEST(HugeRange, AgiExportRefused)
+{
+    CRecordingMessages messages;
+    CSoundDoc doc;
+    PlaceSong(doc, 0);
+    doc.m_nRangeEnd = 2000000000;
+    EXPECT_FALSE(doc.BuildAGIResource());
+    EXPECT_EQ(messages.m_texts,
+              std::vector<std::string>{
+                  "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
+}
+
+TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
+{
+    // Three voices of 48 x 65536 rows with a new note on every row: past 64 MiB.
+    CSoundDoc doc;
+    for (int voice = 0; voice < 3; ++voice)
+    {
+        CSoundPattern* p = doc.CreatePattern(voice, CSoundPattern::kMaxRows);
+        for (int row = 0; row < CSoundPattern::kMaxRows; ++row)
+            p->SetCell(row, {static_cast<std::uint8_t>(40 + row % 2), 255, 0, 0});
+        for (std::int32_t pos = 0; pos < 48 * CSoundPattern::kMaxRows; pos += p->GetRows())
+            doc.m_sequence[voice][pos] = p;
+    }
+    doc.m_nRangeEnd = 48 * CSoundPattern::kMaxRows;
+    EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
+
+    class CGuardWatch : public CRecordingMessages
+    {
+    public:
+        explicit CGuardWatch(CSoundDoc& doc) : m_doc(doc) {}
+        int ShowMessage(const std::string& text, unsigned nType, const std::string& s) override
+        {
+            bGuardFree = std::async(std::launch::async,
+                                    [this]
+                                    {
+                                        std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
+                                        return lock.owns_lock();
+                                    })
+                             .get();
+            return CRecordingMessages::ShowMessage(text, nType, s);
+        }
+        CSoundDoc& m_doc;
+        bool bGuardFree = false;
+    } messages(doc);
+    CScriptedFileNames names;
+    names.m_strAnswer = MakeTempDir() + "/big.mid";
+    EXPECT_FALSE(doc.ExportMIDI());
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{CSoundDoc::kMidiTooLargeText});
+    EXPECT_TRUE(messages.bGuardFree);
+    EXPECT_FALSE(std::filesystem::exists(names.m_strAnswer));
+}
+
+TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
+{
+    CSoundDoc doc;
+    PlaceSong(doc, 0);
+    doc.m_nRangeStart = doc.m_nCurrentPos = 2;
+    Samples firstRow;
+    ASSERT_TRUE(RenderPlayRange(doc, firstRow, 1u << 28));
+    firstRow.resize(kRow);
+
+    CVirtualPlayer player;
+    for (int round = 0; round < 20; ++round)
+    {
+        player.Play(doc);
+        player.Advance(doc, kLead + 3);
+        ASSERT_EQ(doc.m_nCurrentPos, 5) << round;
+        // Stop, then Play from stopped as the editor does it: rewind, then post.
+        player.m_thread.PostStop();
+        {
+            std::lock_guard lock(doc.Guard());
+            doc.m_nCurrentPos = doc.m_nRangeStart;
+        }
+        player.m_pDevice->TakeOutput();
+        player.Play(doc);
+        player.Advance(doc, kLead + 1);
+        const Samples heard = player.m_pDevice->TakeOutput();
+        ASSERT_TRUE(Samples(heard.begin() + kLead * kRow, heard.end()) == firstRow) << round;
+        player.m_thread.PostStop();
+        doc.m_nCurrentPos = doc.m_nRangeStart;
+    }
+}
