@@ -156,10 +156,11 @@ void CBandLimitedSteps::AddStep(std::size_t offset, std::uint32_t frac, std::int
 {
     const Kernel& kernel = GetKernel();
     const std::uint32_t phase = frac >> kInterpBits;
-    const std::int64_t interp = frac & ((1u << kInterpBits) - 1);
-    // Splitting delta between two neighbouring rows keeps the total exact.
-    const std::int64_t later = (delta * interp) >> kInterpBits;
-    const std::int64_t earlier = delta - later;
+    const auto interp = static_cast<std::int32_t>(frac & ((1u << kInterpBits) - 1));
+    // Splitting delta between two neighbouring rows keeps the total exact; a tap's share
+    // stays below kUnit * 32768, so 32-bit products do.
+    const std::int32_t later = (delta * interp) >> kInterpBits;
+    const std::int32_t earlier = delta - later;
     const KernelRow& a = kernel[phase];
     const KernelRow& b = kernel[phase + 1];
     std::int64_t* pOut = m_deltas.data() + offset;

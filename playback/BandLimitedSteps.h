@@ -23,7 +23,7 @@ public:
     // Forgets pending edges and returns the level to 0.
     void Clear();
     // Adds a step of `delta` at sample `offset` of the current block plus frac / 2^16 of a
-    // sample; offset must be below the block size given to ReadSamples.
+    // sample; offset must be below the block size given to ReadSamples, |delta| <= 32767.
     void AddStep(std::size_t offset, std::uint32_t frac, std::int32_t delta);
     // Writes the block's first n samples (n <= maxBlock) and moves on by n samples.
     void ReadSamples(std::int16_t* pOut, std::size_t n);
