@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-// Amplitude spectrum of a stretch of 44.1 kHz samples under a 4-term Blackman-Harris window
-// (side lobes 92 dB down), for measuring pitches, harmonics and aliases.
+// Amplitude spectrum of 44.1 kHz samples under a 4-term Blackman-Harris window (side lobes
+// 92 dB down); levels in dB relative to a full-scale sine.
 class CSpectrum
 {
 public:
@@ -14,19 +14,17 @@ public:
     CSpectrum(const std::int16_t* pSamples, std::size_t n);
 
     double BinHz() const { return m_binHz; }
-    // Largest level in [loHz, hiHz], in dB relative to a full-scale sine.
+    // Largest bin level in [loHz, hiHz].
     double MaxDb(double loHz, double hiHz) const;
-    // Level of a sine at hz: the power of its main lobe, so it reads the same between bins.
+    // Level of a sine at hz from the power of its main lobe, so it reads the same between bins.
     double Db(double hz) const;
     // Frequency of the strongest component in [loHz, hiHz], interpolated between bins.
     double PeakHz(double loHz, double hiHz) const;
-    // Mean power in [loHz, hiHz] as a level in dB.
-    double MeanDb(double loHz, double hiHz) const;
 
 private:
     std::size_t Bin(double hz) const;
     std::vector<double> m_amplitude;
     double m_binHz;
-    // Noise bandwidth of the window in bins: a sine's main lobe holds its power times this.
+    // The window's noise bandwidth in bins: a sine's main lobe holds its power times this.
     double m_noiseBins = 1.0;
 };
