@@ -55,22 +55,3 @@ TEST(AudioDevice, StreamLoopsFromItsPositionAndNotifiesAtEachPosition)
               (Samples{0, 0, 0, 0, 7, 8, 9, 10, 1, 2, 3, 4, 5}));
     EXPECT_EQ(Samples(output.end() - 2, output.end()), Samples(2, 0));
 }
-
-TEST(AudioDevice, PreviewPlaysOnceOnTopOfTheStreamAndSaturates)
-{
-    CVirtualAudioDevice device;
-    device.SetRecording(true);
-    auto pStream = device.CreateStreamBuffer(8);
-    const Samples loud{30000, -30000, 100, 0};
-    pStream->Write(0, loud.data(), 8);
-    pStream->Play();
-    auto pPreview = device.CreatePreviewBuffer(6);
-    ASSERT_NE(pPreview, nullptr);
-    const Samples tone{5000, -5000, 7};
-    pPreview->Write(0, tone.data(), 6);
-    device.Advance(4); // written but not played: not heard
-    pPreview->Play();
-    device.Advance(8);
-    EXPECT_EQ(device.TakeOutput(),
-              (Samples{30000, -30000, 100, 0, 32767, -32768, 107, 0, 30000, -30000, 100, 0}));
-}

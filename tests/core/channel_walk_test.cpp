@@ -61,37 +61,3 @@ TEST(ChannelWalk, PatternsPlayFromTheirPlacementAndEndWithOneOffRow)
     Place(doc, 2, INT_MAX - 1, 4, 0);
     EXPECT_EQ(WalkAll(CChannelWalk(doc, 2, INT_MAX - 2, INT_MAX), INT_MAX - 2), "- 0 1");
 }
-
-TEST(ChannelWalk, AtKeepsStateAcrossAWrap)
-{
-    CSoundDoc doc;
-    const CSoundPattern* a = Place(doc, 0, 4, 2, 30);
-    CChannelWalk walk(doc, 0, 0, 0);
-    const auto step = walk.At(5);
-    EXPECT_EQ(Text(step), "-");
-    EXPECT_EQ(Text(walk.At(4)), "30");
-    // Back before the pattern's start: a negative offset counts as ended.
-    EXPECT_EQ(Text(walk.At(0)), "end");
-    EXPECT_EQ(Text(walk.At(4)), "30");
-    const auto row = walk.At(5);
-    EXPECT_EQ(row.pPattern, a);
-    EXPECT_EQ(row.row, 1);
-    walk.Reset();
-    EXPECT_EQ(Text(walk.At(5)), "-");
-}
-
-TEST(ChannelWalk, MergeIntoReplacesOnlyWhatTheStepDecides)
-{
-    SoundCell working{12, 2, 1, 7};
-    CChannelWalk::Step step;
-    std::vector<SoundCell> merged;
-    for (const Kind kind : {Kind::NoPattern, Kind::PatternEnded, Kind::PatternRow})
-    {
-        step.kind = kind;
-        step.cell = {255, 255, 0, 255};
-        step.MergeInto(working);
-        merged.push_back(working);
-    }
-    EXPECT_EQ(merged,
-              (std::vector<SoundCell>{{255, 255, 1, 7}, {118, 240, 1, 7}, SoundCell::Empty()}));
-}

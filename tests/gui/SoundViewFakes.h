@@ -2,13 +2,19 @@
 #pragma once
 
 // Recording stand-ins for what the editors talk to: the application's services, the play
-// thread, the dialogs and the message box.
+// thread, the dialogs and the message box; and the editor tests' common set-up.
 
 #include "framework/UserInterface.h"
 #include "playback/SoundPlayThread.h"
+#include "sound/SoundDoc.h"
 #include "views/SoundBase.h"
 
+#include <QBoxLayout>
+#include <QtTest>
+
 #include <deque>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,4 +103,65 @@ public:
         return IDOK;
     }
     std::vector<std::string> texts;
+};
+
+// A new document, the stand-ins installed, and a window for the editors under test.
+class CSoundViewTest : public QObject
+{
+protected:
+    bool StartDocument()
+    {
+        CSoundBase::SetHost(&m_host);
+        CSoundBase::SetTransport(&m_transport);
+        CSoundBase::SetDialogs(&m_dialogs);
+        SetMessageSink(&m_messages);
+        m_host = CRecordingHost();
+        m_transport = CRecordingTransport();
+        m_dialogs = CScriptedDialogs();
+        m_messages = CRecordingMessages();
+        m_pDoc = std::make_unique<CSoundDoc>();
+        return m_pDoc->OnNewDocument();
+    }
+    bool ShowWindow(QBoxLayout::Direction direction, std::initializer_list<QWidget*> widgets,
+                    QSize size = {})
+    {
+        m_pWindow = std::make_unique<QWidget>();
+        auto* pLayout = new QBoxLayout(direction, m_pWindow.get());
+        for (QWidget* pWidget : widgets)
+            pLayout->addWidget(pWidget);
+        if (size.isValid())
+            m_pWindow->resize(size);
+        m_pWindow->show();
+        return QTest::qWaitForWindowActive(m_pWindow.get());
+    }
+    void EndDocument()
+    {
+        m_pWindow.reset();
+        m_pDoc.reset();
+        CSoundBase::SetHost(nullptr);
+        CSoundBase::SetTransport(nullptr);
+        CSoundBase::SetDialogs(nullptr);
+        SetMessageSink(nullptr);
+    }
+
+    static void Key(QWidget* pTarget, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::keyClick(pTarget, static_cast<Qt::Key>(key), mods);
+    }
+    static CSoundPattern* At(const CSoundDoc& doc, int channel, int step)
+    {
+        return doc.GetPatternAt(SequencePos{channel, step});
+    }
+    static void Place(CSoundDoc& doc, int channel, int step, CSoundPattern* pPattern)
+    {
+        const SequencePos pos{channel, step};
+        doc.SetPatternAt(&pos, pPattern);
+    }
+
+    std::unique_ptr<QWidget> m_pWindow;
+    std::unique_ptr<CSoundDoc> m_pDoc;
+    CRecordingHost m_host;
+    CRecordingTransport m_transport;
+    CScriptedDialogs m_dialogs;
+    CRecordingMessages m_messages;
 };

@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
-#include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
 
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QScrollBar>
-#include <QVBoxLayout>
 #include <QtTest>
-
-#include <memory>
 
 namespace
 {
@@ -32,24 +28,20 @@ public:
 };
 } // namespace
 
-class PatternViewTest : public QObject
+class PatternViewTest : public CSoundViewTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_pWindow;
-    std::unique_ptr<CSoundDoc> m_pDoc;
     CSoundPatternView* m_pView = nullptr;
     QLineEdit* m_pOther = nullptr;
-    CRecordingHost m_host;
-    CRecordingTransport m_transport;
 
     CSoundPattern* Pattern() const { return m_pDoc->m_pCurrentPattern; }
     SoundCell Cell(int row) const { return Pattern()->GetCell(row); }
     PatternCursor& Cursor() const { return m_pDoc->m_patternCursor; }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        QTest::keyClick(m_pView, static_cast<Qt::Key>(key), mods);
+        CSoundViewTest::Key(m_pView, key, mods);
     }
     void SetCell(int row, std::uint8_t note, std::uint8_t atten)
     {
@@ -72,35 +64,19 @@ private:
 private slots:
     void init()
     {
-        CSoundBase::SetHost(&m_host);
-        CSoundBase::SetTransport(&m_transport);
-        m_host = CRecordingHost();
-        m_transport = CRecordingTransport();
-        m_pDoc = std::make_unique<CSoundDoc>();
-        QVERIFY(m_pDoc->OnNewDocument());
+        QVERIFY(StartDocument());
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
-        m_pWindow = std::make_unique<QWidget>();
-        auto* pLayout = new QVBoxLayout(m_pWindow.get());
         m_pView = new CSoundPatternView(m_pDoc.get());
         m_pView->setFixedSize(360, kViewHeight);
         m_pOther = new QLineEdit;
-        pLayout->addWidget(m_pView);
-        pLayout->addWidget(m_pOther);
-        m_pWindow->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+        QVERIFY(ShowWindow(QBoxLayout::TopToBottom, {m_pView, m_pOther}));
         m_pView->setFocus();
         QVERIFY(m_pView->hasFocus());
         m_pDoc->UpdateAllViews(nullptr);
         QCOMPARE(m_pView->GetPage(), kPage);
     }
 
-    void cleanup()
-    {
-        m_pWindow.reset();
-        m_pDoc.reset();
-        CSoundBase::SetHost(nullptr);
-        CSoundBase::SetTransport(nullptr);
-    }
+    void cleanup() { EndDocument(); }
 
     void noteEntryWritesMovesAndPreviews()
     {

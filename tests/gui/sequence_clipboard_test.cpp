@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
-#include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundSequenceView.h"
 
 #include <QClipboard>
-#include <QHBoxLayout>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QtTest>
@@ -33,29 +31,18 @@ std::string Le32(std::uint32_t v)
 }
 } // namespace
 
-class SequenceClipboardTest : public QObject
+class SequenceClipboardTest : public CSoundViewTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_pWindow;
-    std::unique_ptr<CSoundDoc> m_pDoc;
     std::unique_ptr<CSoundDoc> m_pOtherDoc;
     CSoundSequenceView* m_pView = nullptr;
     CSoundSequenceView* m_pOtherView = nullptr;
     CSoundPattern* m_pMelody = nullptr;
-    CRecordingMessages m_messages;
 
-    static CSoundPattern* At(CSoundDoc& doc, int channel, int step)
-    {
-        return doc.GetPatternAt(SequencePos{channel, step});
-    }
+    using CSoundViewTest::At;
     CSoundPattern* At(int channel, int step) const { return At(*m_pDoc, channel, step); }
-    static void Place(CSoundDoc& doc, int channel, int step, CSoundPattern* pPattern)
-    {
-        const SequencePos pos{channel, step};
-        doc.SetPatternAt(&pos, pPattern);
-    }
     std::size_t Count(int channel) const { return m_pDoc->m_patterns[channel].size(); }
 
     // One drag event at point; returns the action it was taken with. Move and drop events
@@ -92,37 +79,26 @@ private:
 private slots:
     void init()
     {
-        SetMessageSink(&m_messages);
-        m_messages = CRecordingMessages();
-        m_pDoc = std::make_unique<CSoundDoc>();
+        QVERIFY(StartDocument());
         m_pOtherDoc = std::make_unique<CSoundDoc>();
-        QVERIFY(m_pDoc->OnNewDocument() && m_pOtherDoc->OnNewDocument());
+        QVERIFY(m_pOtherDoc->OnNewDocument());
         m_pMelody = m_pDoc->CreatePattern(0, 20, "Melody");
         m_pMelody->SetCell(0, SoundCell{60, 255, 0, 3});
         m_pMelody->SetCell(19, SoundCell{118, 255, 0, 255});
         Place(*m_pDoc, 0, 1, m_pMelody);
         m_pDoc->SetModifiedFlag(false);
-
-        m_pWindow = std::make_unique<QWidget>();
-        auto* pLayout = new QHBoxLayout(m_pWindow.get());
         m_pView = new CSoundSequenceView(m_pDoc.get());
         m_pOtherView = new CSoundSequenceView(m_pOtherDoc.get());
         for (CSoundSequenceView* pView : {m_pView, m_pOtherView})
-        {
             pView->setFixedSize(340, kViewHeight);
-            pLayout->addWidget(pView);
-        }
-        m_pWindow->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_pWindow.get()));
+        QVERIFY(ShowWindow(QBoxLayout::LeftToRight, {m_pView, m_pOtherView}));
         QGuiApplication::clipboard()->clear();
     }
 
     void cleanup()
     {
-        m_pWindow.reset();
-        m_pDoc.reset();
+        EndDocument();
         m_pOtherDoc.reset();
-        SetMessageSink(nullptr);
     }
 
     void dragWithinAChannel()
@@ -269,20 +245,6 @@ private slots:
         QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr &&
                 At(2, 7)->GetRows() == 20);
         QVERIFY(m_messages.texts.empty());
-    }
-
-    void copyInOneDocumentPasteInAnother()
-    {
-        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
-        m_pView->OnEditCopy();
-        m_pOtherDoc->m_sequenceCursor = SequencePos{3, 4};
-        m_pOtherDoc->SetModifiedFlag(false);
-        QVERIFY(m_pOtherView->OnCmdMsg(ID_EDIT_PASTE, nullptr));
-        CSoundPattern* pPasted = At(*m_pOtherDoc, 3, 4);
-        QVERIFY(pPasted != nullptr && m_pOtherDoc->HoldsPattern(3, pPasted) &&
-                pPasted->GetName() == "Melody");
-        QCOMPARE(pPasted->GetCell(19), m_pMelody->GetCell(19));
-        QVERIFY(m_pOtherDoc->IsModified() && Count(3) == 0);
     }
 
     void invalidBlocksPlaceNothing()

@@ -3,7 +3,6 @@
 #include "SoundViewFakes.h"
 
 #include "playback/SoundPlayThread.h"
-#include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
@@ -12,10 +11,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QVBoxLayout>
 #include <QtTest>
-
-#include <memory>
 
 namespace
 {
@@ -31,34 +27,27 @@ QAction* FindAction(const QMenu& menu, const QString& text)
 }
 } // namespace
 
-class SequenceViewTest : public QObject
+class SequenceViewTest : public CSoundViewTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_pWindow;
-    std::unique_ptr<CSoundDoc> m_pDoc;
     CSoundSequenceView* m_pView = nullptr;
     CSoundPatternView* m_pPatternView = nullptr;
     QLineEdit* m_pOther = nullptr;
-    CRecordingHost m_host;
-    CRecordingTransport m_transport;
-    CScriptedDialogs m_dialogs;
-    CRecordingMessages m_messages;
 
     SequencePos& Cursor() const { return m_pDoc->m_sequenceCursor; }
     CSoundPattern* At(int channel, int step) const
     {
-        return m_pDoc->GetPatternAt(SequencePos{channel, step});
+        return CSoundViewTest::At(*m_pDoc, channel, step);
     }
     void Place(int channel, int step, CSoundPattern* pPattern)
     {
-        const SequencePos pos{channel, step};
-        m_pDoc->SetPatternAt(&pos, pPattern);
+        CSoundViewTest::Place(*m_pDoc, channel, step, pPattern);
     }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        QTest::keyClick(m_pView, static_cast<Qt::Key>(key), mods);
+        CSoundViewTest::Key(m_pView, key, mods);
     }
     int LineY(int step) const { return 20 + 14 * (step - m_pView->verticalScrollBar()->value()); }
     bool Enabled(UINT nID) const
@@ -71,16 +60,7 @@ private:
 private slots:
     void init()
     {
-        CSoundBase::SetHost(&m_host);
-        CSoundBase::SetTransport(&m_transport);
-        CSoundBase::SetDialogs(&m_dialogs);
-        SetMessageSink(&m_messages);
-        m_dialogs = CScriptedDialogs();
-        m_messages = CRecordingMessages();
-        m_pDoc = std::make_unique<CSoundDoc>();
-        QVERIFY(m_pDoc->OnNewDocument());
-        m_pWindow = std::make_unique<QWidget>();
-        auto* pLayout = new QVBoxLayout(m_pWindow.get());
+        QVERIFY(StartDocument());
         auto* pSplitter = new QSplitter;
         m_pView = new CSoundSequenceView(m_pDoc.get());
         m_pPatternView = new CSoundPatternView(m_pDoc.get());
@@ -89,25 +69,13 @@ private slots:
         pSplitter->setFixedHeight(kViewHeight);
         pSplitter->setSizes({340, 200});
         m_pOther = new QLineEdit;
-        pLayout->setContentsMargins(0, 0, 0, 0);
-        pLayout->addWidget(pSplitter);
-        pLayout->addWidget(m_pOther);
-        m_pWindow->resize(560, kViewHeight + 40);
-        m_pWindow->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+        QVERIFY(ShowWindow(QBoxLayout::TopToBottom, {pSplitter, m_pOther},
+                           QSize(560, kViewHeight + 40)));
         m_pView->setFocus();
         QVERIFY(m_pView->hasFocus() && m_pView->GetPage() == kPage);
     }
 
-    void cleanup()
-    {
-        m_pWindow.reset();
-        m_pDoc.reset();
-        CSoundBase::SetHost(nullptr);
-        CSoundBase::SetTransport(nullptr);
-        CSoundBase::SetDialogs(nullptr);
-        SetMessageSink(nullptr);
-    }
+    void cleanup() { EndDocument(); }
 
     void cellTexts()
     {
@@ -352,18 +320,6 @@ private slots:
                  std::pair(std::string("Intro"), 4));
         // The pattern editor's cursor follows the pattern in.
         QVERIFY(m_pDoc->IsModified() && m_pDoc->m_patternCursor.row == 3);
-    }
-
-    void documentCommands()
-    {
-        m_dialogs.propertiesAnswer = {140, 8, 3};
-        m_pDoc->SetModifiedFlag(false);
-        m_pView->OnCommand(ID_SOUND_PROPERTIES);
-        QCOMPARE(m_dialogs.offeredProperties, (std::vector<int>{125, 16, 4}));
-        QCOMPARE((std::vector<int>{m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nStepSize,
-                                   m_pDoc->m_nTracksPerBeat}),
-                 (std::vector<int>{140, 8, 3}));
-        QVERIFY(m_pDoc->IsModified());
     }
 
     // Two windows on one document; the one that started playback closes while it plays.

@@ -1,17 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Files that cannot be opened or saved, through the shell's own commands, and how long the
-// window is held by the largest documents and resources the program accepts.
-
 #include "ShellTestSupport.h"
 
-#include "sound/SoundPattern.h"
-
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 
 #include <csignal>
-#include <ctime>
 #include <sys/resource.h>
 
 namespace
@@ -58,31 +51,6 @@ private:
     bool m_bSet = false;
 };
 
-qint64 ThreadCpuMs()
-{
-    timespec ts{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
-}
-
-struct HoldTime
-{
-    qint64 nCpuMs;  // what the window's thread spent: the part that is ours
-    qint64 nWallMs; // what a person waits, which other load on the machine stretches
-};
-
-// How long a command holds the window, repaint of what it opened included.
-HoldTime TimeCommand(CShell& shell, UINT nID)
-{
-    QElapsedTimer timer;
-    timer.start();
-    const qint64 nCpuStart = ThreadCpuMs();
-    shell.Frame()->ExecuteCommand(nID);
-    CShell::Settle();
-    if (shell.ActiveFrame() != nullptr)
-        shell.ActiveFrame()->grab();
-    return {ThreadCpuMs() - nCpuStart, timer.elapsed()};
-}
 } // namespace
 
 class ShellFilesTest : public QObject
@@ -166,73 +134,6 @@ private slots:
         // Nothing half-written is left beside it.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("song.tks")});
-    }
-
-    void largestFilesOpenWithoutHoldingTheWindow()
-    {
-        QTemporaryDir dir;
-        // A document of about 20 MB: every row of seven full-length patterns holds a cell.
-        const std::string big = Path(dir, QStringLiteral("big.tks"));
-        {
-            CSoundDoc doc;
-            doc.OnNewDocument();
-            for (int i = 0; i < 7; ++i)
-            {
-                CSoundPattern* pPattern = doc.CreatePattern(i % 3, CSoundPattern::kMaxRows);
-                for (int row = 0; row < CSoundPattern::kMaxRows; ++row)
-                    pPattern->SetCell(row, {static_cast<std::uint8_t>(36 + row % 48), FREQ_EMPTY,
-                                            NOISE_PERIODIC, static_cast<std::uint8_t>(row % 16)});
-                SequencePos pos{i % 3, i / 3 + 1};
-                doc.SetPatternAt(&pos, pPattern);
-            }
-            QVERIFY(doc.OnSaveDocument(big));
-        }
-        QVERIFY(QFileInfo(QString::fromStdString(big)).size() >= 20'000'000);
-
-        // An AGI resource of 1 MiB, the most the import takes, each channel at its row limit.
-        const std::string agi = Path(dir, QStringLiteral("big.agi"));
-        {
-            QByteArray bytes(8, '\0');
-            const int nVoiceBytes = 21'002; // records end exactly at each terminator
-            for (int channel = 0; channel < 4; ++channel)
-            {
-                const int offset = 8 + channel * nVoiceBytes;
-                bytes[2 * channel] = char(offset & 0xFF);
-                bytes[2 * channel + 1] = char(offset >> 8);
-                const int nEnd = channel < 3 ? offset + nVoiceBytes - 2 : (1 << 20) - 2;
-                const int nRecords = (nEnd - offset) / 5;
-                const int nTicks = 1'000'000 / nRecords;
-                for (int i = 0; i < nRecords; ++i)
-                {
-                    const char record[5] = {char(nTicks & 0xFF), char(nTicks >> 8),
-                                            char(1 + i % 60), char(1 + (i % 7)), char(i % 15)};
-                    bytes.append(record, 5);
-                }
-                bytes.append(QByteArray(nEnd - offset - nRecords * 5, '\0'));
-                bytes.append("\xFF\xFF", 2);
-            }
-            QCOMPARE(bytes.size(), 1 << 20);
-            QVERIFY(WriteAll(agi, bytes));
-        }
-
-        CShell shell;
-        QVERIFY(shell.Start());
-        shell.files.answers = {big, agi};
-        const HoldTime open = TimeCommand(shell, ID_FILE_OPEN);
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("big.tks"));
-        const HoldTime import = TimeCommand(shell, ID_FILE_IMPORT);
-        QCOMPARE(shell.app->GetDocuments().size(), std::size_t(3));
-        QVERIFY(shell.messages.texts.empty());
-        std::int64_t nImportedRows = 0;
-        for (const auto& patterns : shell.ActiveDoc()->m_patterns)
-            for (const auto& pPattern : patterns)
-                nImportedRows += pPattern->GetRows();
-        QVERIFY2(nImportedRows > 3'900'000, qPrintable(QString::number(nImportedRows)));
-        // A figure for the README, not a pass mark: timings belong to measurements, and
-        // sanitizer builds run several times slower.
-        qInfo("window held by the open of a 20 MB document: %lld ms (%lld ms CPU); by the "
-              "import of a 1 MiB AGI resource: %lld ms (%lld ms CPU)",
-              open.nWallMs, open.nCpuMs, import.nWallMs, import.nCpuMs);
     }
 };
 

@@ -1,7 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: the two menu sets, command state, the status bar's idle prompt, the
-// toolbars and their stored arrangement, the sound window's splitter, help and About.
-
 #include "ShellTestSupport.h"
 
 #include "app/HelpWindow.h"
@@ -157,41 +154,37 @@ private slots:
         QCOMPARE(pFrame->GetMessageText(), text);
     }
 
-    void onlyTheSoundToolbarCanBeSwitched()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        QToolBar* pSoundBar = shell.Frame()->GetSoundBar();
-        shell.app->ShowToolbar(IDR_SOUNDTYPE, true);
-        shell.Settle();
-        QVERIFY(!pSoundBar->isHidden());
-
-        shell.app->ShowToolbar(130, false);
-        shell.Settle();
-        QVERIFY(!pSoundBar->isHidden() && !shell.Frame()->GetToolBar()->isHidden() &&
-                !shell.app->IsToolbarVisible(130));
-
-        // The change waits for the event loop, but the answer does not.
-        shell.app->ShowToolbar(IDR_SOUNDTYPE, false);
-        QVERIFY(!shell.app->IsToolbarVisible(IDR_SOUNDTYPE) && !pSoundBar->isHidden());
-        shell.Settle();
-        QVERIFY(pSoundBar->isHidden() && shell.Frame()->ExecuteCommand(ID_VIEW_TOOLBAR));
-        QVERIFY(shell.Frame()->GetToolBar()->isHidden() &&
-                !shell.Frame()->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
-    }
-
-    void firstStartPutsBothToolbarsOnTheTopRow()
+    void toolbarsAndSplitterOfAFirstStart()
     {
         CShell shell;
         QVERIFY(shell.Start());
         ActivateMainWindow(shell);
         shell.ActiveFrame()->SetActivePane(0);
         shell.Settle();
-        QToolBar* pMain = shell.Frame()->GetToolBar();
-        QToolBar* pSound = shell.Frame()->GetSoundBar();
-        QVERIFY(shell.Frame()->toolBarArea(pMain) == Qt::TopToolBarArea &&
-                shell.Frame()->toolBarArea(pSound) == Qt::TopToolBarArea && !pSound->isHidden());
+        CMainFrame* pFrame = shell.Frame();
+        QToolBar* pMain = pFrame->GetToolBar();
+        QToolBar* pSound = pFrame->GetSoundBar();
+        QVERIFY(pFrame->toolBarArea(pMain) == Qt::TopToolBarArea &&
+                pFrame->toolBarArea(pSound) == Qt::TopToolBarArea && !pSound->isHidden());
         QVERIFY(pSound->y() == pMain->y() && pSound->x() > pMain->x());
+
+        // Only the sound toolbar can be switched; the answer comes before the change.
+        shell.app->ShowToolbar(130, false);
+        shell.app->ShowToolbar(IDR_SOUNDTYPE, false);
+        QVERIFY(!shell.app->IsToolbarVisible(IDR_SOUNDTYPE) && !pSound->isHidden());
+        shell.Settle();
+        QVERIFY(pSound->isHidden() && !pMain->isHidden() && !shell.app->IsToolbarVisible(130));
+        QVERIFY(pFrame->ExecuteCommand(ID_VIEW_TOOLBAR) && pMain->isHidden() &&
+                !pFrame->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
+
+        QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
+        QVERIFY(pSplitter->count() == 2 &&
+                pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
+        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kSequenceIdealWidth);
+        pSplitter->setSizes({0, 10000});
+        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kMinimumPaneWidth);
+        pSplitter->setSizes({10000, 0});
+        QCOMPARE(pSplitter->sizes().back(), CSoundFrame::kMinimumPaneWidth);
     }
 
     void barArrangementSurvivesARestart()
@@ -208,21 +201,6 @@ private slots:
         QVERIFY(shell.Frame()->toolBarArea(shell.Frame()->GetToolBar()) == Qt::LeftToolBarArea &&
                 shell.Frame()->toolBarArea(shell.Frame()->GetSoundBar()) == Qt::BottomToolBarArea &&
                 shell.Frame()->statusBar()->isHidden());
-    }
-
-    void soundWindowSplitter()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
-        QVERIFY(pSplitter->count() == 2 &&
-                pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kSequenceIdealWidth);
-
-        pSplitter->setSizes({0, 10000});
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kMinimumPaneWidth);
-        pSplitter->setSizes({10000, 0});
-        QCOMPARE(pSplitter->sizes().back(), CSoundFrame::kMinimumPaneWidth);
     }
 
     void keysReachTheirCommands()
@@ -262,12 +240,13 @@ private slots:
 
     void fileFilters()
     {
-        QCOMPARE(TranslateFileFilter("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"),
-                 (QStringList{"Tarvok Sound Files (*.tks)", "All Files (*)"}));
-        QCOMPARE(TranslateFileFilter("AGI Sound Resources (*.*)|*.*||"),
-                 QStringList{"AGI Sound Resources (*)"});
-        QVERIFY(TranslateFileFilter("Pictures|*.a;*.b||") == QStringList{"Pictures (*.a *.b)"} &&
-                TranslateFileFilter("").isEmpty());
+        const std::pair<const char*, QStringList> cases[] = {
+            {"Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||",
+             {"Tarvok Sound Files (*.tks)", "All Files (*)"}},
+            {"Pictures|*.a;*.b||", {"Pictures (*.a *.b)"}},
+            {"", {}}};
+        for (const auto& [filter, expected] : cases)
+            QCOMPARE(TranslateFileFilter(filter), expected);
     }
 
     void messagesFromAnotherThreadDoNotWait()

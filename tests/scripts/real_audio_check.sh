@@ -17,8 +17,6 @@ mkdir -p "$work/run"
 ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
     TARVOK_REAL_AUDIO_DIR="$work/run" "$player" --gtest_filter='RealAudio.*' > "$work/player.log" 2>&1
 status=$?
-grep -E '^(device:|render found|\[  |.*Failure|.*longest)' "$work/player.log"
-if [ "$status" != 0 ] || ! grep -q '^\[  PASSED  \] 1 test' "$work/player.log"; then
+grep -q '^\[  PASSED  \] 1 test' "$work/player.log" && [ "$status" = 0 ] ||
     fail "the recording does not hold the render"
-fi
 echo "PASS"
