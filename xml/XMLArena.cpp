@@ -32,10 +32,10 @@ void CXMLArena::NewChunk(Chunk& chunk, std::size_t& nNextSize, std::size_t nAtLe
     chunk.pEnd = chunk.pTop + nSize;
 }
 
-void* CXMLArena::AllocateObject(std::size_t nBytes)
+void* CXMLArena::AllocateObject(std::size_t nBytes, std::size_t nAlign)
 {
-    constexpr std::size_t kAlign = alignof(std::max_align_t);
-    nBytes = (nBytes + kAlign - 1) / kAlign * kAlign;
+    // Chunks start at the strictest alignment new gives; sizes are rounded to nAlign.
+    nBytes = (nBytes + nAlign - 1) / nAlign * nAlign;
     if (std::byte* p = Take(m_objects, nBytes))
         return p;
     NewChunk(m_objects, m_nNextObjectChunk, nBytes);

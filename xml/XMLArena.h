@@ -19,8 +19,9 @@ public:
     CXMLArena(const CXMLArena&) = delete;
     CXMLArena& operator=(const CXMLArena&) = delete;
 
-    // Room for one object of nBytes (a multiple of the alignment of std::max_align_t or less).
-    void* AllocateObject(std::size_t nBytes);
+    // Room for one object; every object of the arena must share one alignment, nAlign, no
+    // stricter than that of std::max_align_t.
+    void* AllocateObject(std::size_t nBytes, std::size_t nAlign);
     // The one copy of a name shared by every element that bears it.
     const std::string* Intern(std::string_view name);
     // Extends the text block [pBlock, pBlock + nOld) by nMore bytes, in place when it is the

@@ -81,8 +81,8 @@ CXMLElement* CXMLElement::AddChild(std::string_view name)
 CXMLElement* CXMLElement::AppendChild(std::string_view name)
 {
     const std::string* pName = m_pArena->Intern(name);
-    auto* pChild =
-        new (m_pArena->AllocateObject(sizeof(CXMLElement))) CXMLElement(m_pArena, this, pName);
+    auto* pChild = new (m_pArena->AllocateObject(sizeof(CXMLElement), alignof(CXMLElement)))
+        CXMLElement(m_pArena, this, pName);
     if (m_pLastChild == nullptr)
         m_pFirstChild = pChild;
     else
