@@ -59,6 +59,15 @@ std::size_t CArchive::Read(void* pData, std::size_t nCount)
     std::size_t nDone = 0;
     while (nDone < nCount)
     {
+        // Large reads skip the buffer once it is empty: one copy instead of two.
+        if (m_nPos == m_buffer.size() && nCount - nDone >= m_nBufSize)
+        {
+            const std::size_t nRead = m_pFile->Read(pOut + nDone, nCount - nDone);
+            nDone += nRead;
+            if (nRead == 0)
+                break;
+            continue;
+        }
         if (m_nPos == m_buffer.size() && !FillBuffer())
             break;
         const std::size_t nTake = std::min(nCount - nDone, m_buffer.size() - m_nPos);
@@ -153,7 +162,8 @@ std::string CArchive::ReadCountedString()
     const std::uint64_t nLen = readLength();
     const std::uint64_t nBytes = bWide ? nLen * 2 : nLen;
     if (nBytes > RemainingBytes())
-        throw CArchiveException(CArchiveException::badLength, "A stored name is longer than the data.");
+        throw CArchiveException(CArchiveException::badLength,
+                                "A stored name is longer than the data.");
     std::string raw(static_cast<std::size_t>(nBytes), '\0');
     ReadExact(raw.data(), raw.size());
     return bWide ? Utf16LeToUtf8(raw) : raw;

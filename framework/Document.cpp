@@ -2,6 +2,7 @@
 #include "framework/Document.h"
 
 #include "framework/Archive.h"
+#include "framework/AtomicFile.h"
 #include "framework/File.h"
 #include "framework/MemFile.h"
 #include "framework/UserInterface.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <optional>
 
 void AfxThrowUserException()
 {
@@ -63,6 +65,11 @@ std::string CDocument::SaveToBytes()
 bool CDocument::LoadFromBytes(const std::string& bytes)
 {
     CMemFile file(bytes.data(), bytes.size());
+    return LoadFromFile(file);
+}
+
+bool CDocument::LoadFromFile(CFile& file)
+{
     DeleteContents();
     SetModifiedFlag(true); // dirty while loading, as a half-loaded document must not look saved
     try
@@ -82,6 +89,12 @@ bool CDocument::LoadFromBytes(const std::string& bytes)
                       MB_ICONEXCLAMATION);
         return false;
     }
+    catch (const CFileException& e)
+    {
+        DeleteContents();
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        return false;
+    }
     catch (const std::bad_alloc&)
     {
         DeleteContents();
@@ -96,25 +109,32 @@ bool CDocument::OnOpenDocument(const std::string& path)
 {
     // Documents larger than this are not sound documents; refusing keeps memory bounded.
     constexpr std::uint64_t kMaxDocumentBytes = 512ull * 1024 * 1024;
-    std::string bytes;
+    // Read straight from the disk: a copy of a large file in memory would double the peak.
+    std::optional<CDiskFile> file;
     try
     {
-        bytes = ReadWholeFile(path, kMaxDocumentBytes);
+        file.emplace(path, CDiskFile::modeRead, kMaxDocumentBytes);
     }
     catch (const CFileException& e)
     {
         AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
         return false;
     }
-    return LoadFromBytes(bytes);
+    return LoadFromFile(*file);
 }
 
 bool CDocument::OnSaveDocument(const std::string& path)
 {
     try
     {
-        const std::string bytes = SaveToBytes();
-        WriteFileAtomically(path, bytes.data(), bytes.size());
+        // Written as it is made, so the whole text never sits in memory.
+        CAtomicFile file(path);
+        {
+            CArchive ar(&file, CArchive::store);
+            Serialize(ar);
+            ar.Close();
+        }
+        file.Commit();
     }
     catch (const CFileException& e)
     {

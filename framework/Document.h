@@ -7,6 +7,7 @@
 #include <vector>
 
 class CArchive;
+class CFile;
 class CDocument;
 
 // A view of a document: told about changes through OnUpdate.
@@ -57,6 +58,8 @@ public:
     std::string SaveToBytes();
     // Loads from bytes as OnOpenDocument would; returns false after reporting a failure.
     bool LoadFromBytes(const std::string& bytes);
+    // The same from a file read in place.
+    bool LoadFromFile(CFile& file);
 
 private:
     std::string m_strTitle;

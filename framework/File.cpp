@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework/File.h"
 
+#include "framework/AtomicFile.h"
+
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,14 @@ CDiskFile::CDiskFile(const std::string& path, OpenMode mode) : m_strPath(path)
         m_nSize = static_cast<std::uint64_t>(st.st_size);
 }
 
+CDiskFile::CDiskFile(const std::string& path, OpenMode mode, std::uint64_t nMaxBytes)
+    : CDiskFile(path, mode)
+{
+    m_nReadLimit = nMaxBytes;
+    if (m_nSize > nMaxBytes)
+        throw CFileException("Cannot open " + path + ":\nthe file is too large.");
+}
+
 CDiskFile::~CDiskFile()
 {
     if (m_fp != nullptr)
@@ -44,6 +53,8 @@ std::size_t CDiskFile::Read(void* pBuf, std::size_t nCount)
     if (n < nCount && std::ferror(m_fp))
         throw CFileException("Cannot read " + m_strPath + ":\n" + Reason(errno) + ".");
     m_nPos += n;
+    if (m_nPos > m_nReadLimit)
+        throw CFileException("Cannot open " + m_strPath + ":\nthe file is too large.");
     return n;
 }
 
@@ -78,10 +89,10 @@ void CDiskFile::Close()
 
 std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes)
 {
-    CDiskFile file(path, CDiskFile::modeRead);
-    if (file.GetRemaining() > nMaxBytes)
-        throw CFileException("Cannot open " + path + ":\nthe file is too large.");
+    CDiskFile file(path, CDiskFile::modeRead, nMaxBytes);
     std::string data;
+    // Room for the size the file has now: no regrowing copies on the way.
+    data.reserve(static_cast<std::size_t>(file.GetRemaining()));
     char chunk[65536];
     for (;;)
     {
@@ -89,68 +100,13 @@ std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes)
         if (n == 0)
             break;
         data.append(chunk, n);
-        if (data.size() > nMaxBytes)
-            throw CFileException("Cannot open " + path + ":\nthe file is too large.");
     }
     return data;
 }
 
 void WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount)
 {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path dir = target.parent_path();
-    if (dir.empty())
-        dir = ".";
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0)
-        throw CFileException("Cannot save " + path + ":\n" + Reason(errno) + ".");
-    auto fail = [&](int err)
-    {
-        ::close(fd);
-        ::unlink(tmpl.c_str());
-        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
-    };
-    const char* p = static_cast<const char*>(pData);
-    std::size_t nLeft = nCount;
-    while (nLeft > 0)
-    {
-        const ssize_t n = ::write(fd, p, nLeft);
-        if (n < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        p += n;
-        nLeft -= static_cast<std::size_t>(n);
-    }
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
-    struct stat st
-    {
-    };
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0)
-    {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
-    }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0)
-    {
-        const int err = errno;
-        ::unlink(tmpl.c_str());
-        throw CFileException("Cannot save " + path + ":\n" + Reason(err) + ".");
-    }
+    CAtomicFile file(path);
+    file.Write(pData, nCount);
+    file.Commit();
 }

@@ -45,6 +45,9 @@ public:
     void Write(const void* pBuf, std::size_t nCount) override;
     std::uint64_t GetRemaining() const override;
     void Flush() override;
+    // Also refuses, then or later, a file read past nMaxBytes: one that grows while it is
+    // read, or a device without an end, must not fill the memory.
+    CDiskFile(const std::string& path, OpenMode mode, std::uint64_t nMaxBytes);
     // Flushes to the disk and closes; throws CFileException when that fails.
     void Close();
 
@@ -53,6 +56,7 @@ private:
     std::string m_strPath;
     std::uint64_t m_nSize = 0;
     std::uint64_t m_nPos = 0;
+    std::uint64_t m_nReadLimit = UINT64_MAX;
 };
 
 // Reads a whole file; throws CFileException. Refuses files larger than nMaxBytes.

@@ -8,8 +8,8 @@
 CMemFile::CMemFile(std::size_t nGrowBytes) : m_nGrowBytes(nGrowBytes == 0 ? 1024 : nGrowBytes) {}
 
 CMemFile::CMemFile(const void* pData, std::size_t nCount)
-    : m_nGrowBytes(1024), m_pView(nCount > 0 ? static_cast<const char*>(pData) : ""),
-      m_nViewSize(nCount)
+    : m_pView(nCount > 0 ? static_cast<const char*>(pData) : ""), m_nViewSize(nCount),
+      m_nGrowBytes(1024)
 {
 }
 

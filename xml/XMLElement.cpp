@@ -2,13 +2,16 @@
 #include "xml/XMLElement.h"
 
 #include "framework/Archive.h"
+#include "xml/XMLArena.h"
 #include "xml/XMLReader.h"
 #include "xml/XMLWriter.h"
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <memory>
+#include <cstring>
+#include <new>
+#include <stdexcept>
 
 namespace
 {
@@ -43,22 +46,26 @@ int AtoiSaturating(const char* p)
 }
 } // namespace
 
-CXMLElement::CXMLElement(const char* pszName) : m_strName(pszName == nullptr ? "root" : pszName) {}
+CXMLElement::CXMLElement(const char* pszName)
+    : m_pArena(new CXMLArena), m_pName(m_pArena->Intern(pszName == nullptr ? "root" : pszName))
+{
+}
 
-CXMLElement::CXMLElement(std::string_view name) : m_strName(UpToNul(name)) {}
+CXMLElement::CXMLElement(std::string_view name)
+    : m_pArena(new CXMLArena), m_pName(m_pArena->Intern(UpToNul(name)))
+{
+}
+
+CXMLElement::CXMLElement(CXMLArena* pArena, CXMLElement* pParent, const std::string* pName)
+    : m_pArena(pArena), m_pName(pName), m_pParent(pParent)
+{
+}
 
 CXMLElement::~CXMLElement()
 {
-    // Unlinks the subtree level by level, so a deeply nested file cannot exhaust the stack.
-    std::vector<CXMLElement*> pending = std::move(m_children);
-    while (!pending.empty())
-    {
-        CXMLElement* pElement = pending.back();
-        pending.pop_back();
-        pending.insert(pending.end(), pElement->m_children.begin(), pElement->m_children.end());
-        pElement->m_children.clear();
-        delete pElement;
-    }
+    // Only the element the caller made owns the arena; the others live and die with it.
+    if (m_pParent == nullptr)
+        delete m_pArena;
 }
 
 CXMLElement* CXMLElement::AddChild(const char* pszName)
@@ -73,11 +80,16 @@ CXMLElement* CXMLElement::AddChild(std::string_view name)
 
 CXMLElement* CXMLElement::AppendChild(std::string_view name)
 {
-    auto pChild = std::make_unique<CXMLElement>();
-    pChild->m_strName.assign(name);
-    pChild->m_pParent = this;
-    m_children.push_back(pChild.get());
-    return pChild.release();
+    const std::string* pName = m_pArena->Intern(name);
+    auto* pChild = new (m_pArena->AllocateObject(sizeof(CXMLElement), alignof(CXMLElement)))
+        CXMLElement(m_pArena, this, pName);
+    if (m_pLastChild == nullptr)
+        m_pFirstChild = pChild;
+    else
+        m_pLastChild->m_pNextSibling = pChild;
+    m_pLastChild = pChild;
+    ++m_nChildCount;
+    return pChild;
 }
 
 void CXMLElement::AddAttribute(const char* pszName, const char* pszValue)
@@ -92,18 +104,18 @@ void CXMLElement::AddAttribute(std::string_view name, std::string_view value)
 
 void CXMLElement::AppendAttribute(std::string_view name, std::string_view value)
 {
-    // Most elements carry a few short attributes: one block for all of them.
-    const std::size_t nNeeded = m_attributes.size() + name.size() + value.size() + 2;
-    if (nNeeded > m_attributes.capacity())
-        m_attributes.reserve(std::max({nNeeded, 2 * m_attributes.capacity(), std::size_t{64}}));
-    const std::size_t nOld = m_attributes.size();
-    m_attributes.resize(nNeeded);
-    char* p = m_attributes.data() + nOld;
+    const std::size_t nRecord = name.size() + value.size() + 2;
+    if (nRecord > UINT32_MAX - m_nAttributeBytes)
+        throw std::length_error("attributes of one element exceed 4 GiB");
+    char* pBlock = m_pArena->GrowText(const_cast<char*>(m_pAttributes), m_nAttributeBytes, nRecord);
+    char* p = pBlock + m_nAttributeBytes;
     name.copy(p, name.size());
     p[name.size()] = '\0';
     p += name.size() + 1;
     value.copy(p, value.size());
     p[value.size()] = '\0';
+    m_pAttributes = pBlock;
+    m_nAttributeBytes += static_cast<std::uint32_t>(nRecord);
 }
 
 void CXMLElement::AddAttribute(const char* pszName, int nValue)
@@ -113,62 +125,61 @@ void CXMLElement::AddAttribute(const char* pszName, int nValue)
     AppendAttribute(OrEmpty(pszName), std::string_view(text, result.ptr - text));
 }
 
-bool CXMLElement::GetAttribute(const char* pszName, std::string& strValue) const
+const char* CXMLElement::FindValue(const char* pszName) const
 {
     const std::string_view name = OrEmpty(pszName);
-    const char* p = m_attributes.data();
-    const char* const pEnd = p + m_attributes.size();
+    const char* p = m_pAttributes;
+    const char* const pEnd = p + m_nAttributeBytes;
     while (p < pEnd)
     {
         const std::string_view recordName(p);
-        const std::string_view value(p + recordName.size() + 1);
+        const char* pValue = p + recordName.size() + 1;
         if (recordName == name)
-        {
-            strValue.assign(value);
-            return true;
-        }
-        p = value.data() + value.size() + 1;
+            return pValue;
+        p = pValue + std::strlen(pValue) + 1;
     }
-    return false;
+    return nullptr;
+}
+
+bool CXMLElement::GetAttribute(const char* pszName, std::string& strValue) const
+{
+    const char* pValue = FindValue(pszName);
+    if (pValue == nullptr)
+        return false;
+    strValue.assign(pValue);
+    return true;
 }
 
 bool CXMLElement::GetAttribute(const char* pszName, int& nValue) const
 {
-    std::string strValue;
-    if (!GetAttribute(pszName, strValue))
+    const char* pValue = FindValue(pszName);
+    if (pValue == nullptr)
         return false;
-    nValue = AtoiSaturating(strValue.c_str());
+    nValue = AtoiSaturating(pValue);
     return true;
 }
 
 POSITION CXMLElement::GetFirstChildPosition() const
 {
-    return m_children.empty() ? POSITION() : POSITION(std::size_t{0});
+    return POSITION(m_pFirstChild);
 }
 
 CXMLElement* CXMLElement::GetNextChild(POSITION& pos, const char* pszName)
 {
-    if (!pos || pos.m_nIndexPlusOne > m_children.size())
+    auto* pChild = const_cast<CXMLElement*>(pos.m_pNext);
+    if (pChild == nullptr || pChild->m_pParent != this)
     {
         pos = nullptr;
         return nullptr;
     }
-    std::size_t nIndex = pos.m_nIndexPlusOne - 1;
-    if (pszName == nullptr)
+    if (pszName != nullptr)
     {
-        pos = nIndex + 1 < m_children.size() ? POSITION(nIndex + 1) : POSITION();
-        return m_children[nIndex];
+        const std::string_view name(pszName);
+        while (pChild != nullptr && *pChild->m_pName != name)
+            pChild = pChild->m_pNextSibling;
     }
-    for (; nIndex < m_children.size(); ++nIndex)
-    {
-        if (m_children[nIndex]->m_strName == pszName)
-        {
-            pos = nIndex + 1 < m_children.size() ? POSITION(nIndex + 1) : POSITION();
-            return m_children[nIndex];
-        }
-    }
-    pos = nullptr;
-    return nullptr;
+    pos = POSITION(pChild == nullptr ? nullptr : pChild->m_pNextSibling);
+    return pChild;
 }
 
 const CXMLElement* CXMLElement::GetNextChild(POSITION& pos, const char* pszName) const
@@ -179,15 +190,21 @@ const CXMLElement* CXMLElement::GetNextChild(POSITION& pos, const char* pszName)
 CXMLElement* CXMLElement::FindElement(const char* pszName)
 {
     const std::string_view name = OrEmpty(pszName);
-    // An explicit stack: pushing children last to first pops them in list order (pre-order).
-    std::vector<CXMLElement*> pending{this};
-    while (!pending.empty())
+    // Pre-order along the links, without a stack: down to the first child, else on to the
+    // next sibling of the nearest element (this one excluded) that has one.
+    CXMLElement* pElement = this;
+    while (pElement != nullptr)
     {
-        CXMLElement* pElement = pending.back();
-        pending.pop_back();
-        if (pElement->m_strName == name)
+        if (*pElement->m_pName == name)
             return pElement;
-        pending.insert(pending.end(), pElement->m_children.rbegin(), pElement->m_children.rend());
+        if (pElement->m_pFirstChild != nullptr)
+        {
+            pElement = pElement->m_pFirstChild;
+            continue;
+        }
+        while (pElement != this && pElement->m_pNextSibling == nullptr)
+            pElement = pElement->m_pParent;
+        pElement = pElement == this ? nullptr : pElement->m_pNextSibling;
     }
     return nullptr;
 }

@@ -4,11 +4,13 @@
 #include "framework/Object.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class CArchive;
+class CXMLArena;
+class CXMLElement;
 
 // Where a walk over an element's children stands. A default (null) position means "no child";
 // test it with `if (pos)` or compare it with nullptr.
@@ -17,13 +19,13 @@ class POSITION
 public:
     constexpr POSITION() = default;
     constexpr POSITION(std::nullptr_t) {}
-    constexpr explicit operator bool() const { return m_nIndexPlusOne != 0; }
+    constexpr explicit operator bool() const { return m_pNext != nullptr; }
     friend constexpr bool operator==(POSITION, POSITION) = default;
 
 private:
     friend class CXMLElement;
-    constexpr explicit POSITION(std::size_t nIndex) : m_nIndexPlusOne(nIndex + 1) {}
-    std::size_t m_nIndexPlusOne = 0;
+    constexpr explicit POSITION(const CXMLElement* pNext) : m_pNext(pNext) {}
+    const CXMLElement* m_pNext = nullptr;
 };
 
 // A named element with ordered attributes and owned, ordered children: the in-memory form of
@@ -56,7 +58,7 @@ public:
     // non-digit, 0 without digits; out-of-range values saturate); true also for non-numbers.
     bool GetAttribute(const char* pszName, int& nValue) const;
 
-    const std::string& GetName() const { return m_strName; }
+    const std::string& GetName() const { return *m_pName; }
 
     // Null when there are no children.
     POSITION GetFirstChildPosition() const;
@@ -74,13 +76,13 @@ public:
     // elements of the text as children (after any already there); throws CXMLException.
     virtual void Serialize(CArchive& ar);
 
-    std::size_t GetChildCount() const { return m_children.size(); }
+    std::size_t GetChildCount() const { return m_nChildCount; }
 
     // Calls f(name, value) for every attribute record in order (both std::string_view).
     template <class F> void ForEachAttribute(F&& f) const
     {
-        const char* p = m_attributes.data();
-        const char* const pEnd = p + m_attributes.size();
+        const char* p = m_pAttributes;
+        const char* const pEnd = p + m_nAttributeBytes;
         while (p < pEnd)
         {
             const std::string_view name(p);
@@ -94,15 +96,24 @@ public:
 private:
     friend class CXMLWriter;
     friend struct XMLReaderAccess;
+    CXMLElement(CXMLArena* pArena, CXMLElement* pParent, const std::string* pName);
+    // The first value of that name, NUL-terminated in place; null without one.
+    const char* FindValue(const char* pszName) const;
 
     // The same without cutting at a NUL, for text known to hold none.
     CXMLElement* AppendChild(std::string_view name);
     void AppendAttribute(std::string_view name, std::string_view value);
 
-    // Attribute records packed as "name\0value\0" pairs: one allocation per element instead
-    // of two strings per attribute, which matters for trees of a quarter million rows.
-    std::string m_attributes;
-    std::vector<CXMLElement*> m_children;
-    std::string m_strName;
+    // A tree of a quarter million rows lives in one arena, owned by the element the caller
+    // constructed (the one without a parent): elements in blocks, names interned, and the
+    // attribute records of each element packed as "name\0value\0" pairs in a text block.
+    CXMLArena* m_pArena;
+    const std::string* m_pName;
+    const char* m_pAttributes = nullptr;
+    std::uint32_t m_nAttributeBytes = 0;
+    std::uint32_t m_nChildCount = 0;
+    CXMLElement* m_pFirstChild = nullptr;
+    CXMLElement* m_pLastChild = nullptr;
+    CXMLElement* m_pNextSibling = nullptr;
     CXMLElement* m_pParent = nullptr;
 };

@@ -64,16 +64,16 @@ void CXMLWriter::Write(const CXMLElement& element, CArchive& ar)
         }
     };
 
-    // Each entry is an element whose start tag is written and the index of its next child;
-    // a loop instead of recursion so that no nesting depth can exhaust the stack.
-    std::vector<std::pair<const CXMLElement*, std::size_t>> open;
+    // Each entry is an element whose start tag is written and its next child to write; a loop
+    // instead of recursion so that no nesting depth can exhaust the stack.
+    std::vector<std::pair<const CXMLElement*, const CXMLElement*>> open;
     const CXMLElement* pNext = &element;
     for (;;)
     {
         if (pNext != nullptr)
         {
             out += '<';
-            AppendEscaped(out, pNext->m_strName);
+            AppendEscaped(out, *pNext->m_pName);
             pNext->ForEachAttribute(
                 [&](std::string_view name, std::string_view value)
                 {
@@ -83,26 +83,27 @@ void CXMLWriter::Write(const CXMLElement& element, CArchive& ar)
                     AppendEscaped(out, value);
                     out += '"';
                 });
-            if (pNext->m_children.empty())
+            if (pNext->m_pFirstChild == nullptr)
                 out += " />\r\n";
             else
             {
                 out += ">\r\n";
-                open.emplace_back(pNext, 0);
+                open.emplace_back(pNext, pNext->m_pFirstChild);
             }
             flushIfFull();
             pNext = nullptr;
         }
         if (open.empty())
             break;
-        auto& [pOpen, nIndex] = open.back();
-        if (nIndex < pOpen->m_children.size())
+        auto& [pOpen, pChild] = open.back();
+        if (pChild != nullptr)
         {
-            pNext = pOpen->m_children[nIndex++];
+            pNext = pChild;
+            pChild = pChild->m_pNextSibling;
             continue;
         }
         out += "</";
-        AppendEscaped(out, pOpen->m_strName);
+        AppendEscaped(out, *pOpen->m_pName);
         out += ">\r\n";
         flushIfFull();
         open.pop_back();

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "framework/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+CAtomicFile::CAtomicFile(const std::string& path) : m_strPath(path)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    fs::path dir = target.parent_path();
+    if (dir.empty())
+        dir = ".";
+    m_strTempPath = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    m_fd = ::mkstemp(m_strTempPath.data());
+    if (m_fd < 0)
+        throw CFileException("Cannot save " + path + ":\n" + std::strerror(errno) + ".");
+}
+
+CAtomicFile::~CAtomicFile()
+{
+    Discard();
+}
+
+void CAtomicFile::Discard()
+{
+    if (m_fd < 0)
+        return;
+    ::close(m_fd);
+    ::unlink(m_strTempPath.c_str());
+    m_fd = -1;
+}
+
+void CAtomicFile::Fail(int err)
+{
+    Discard();
+    throw CFileException("Cannot save " + m_strPath + ":\n" + std::strerror(err) + ".");
+}
+
+std::size_t CAtomicFile::Read(void*, std::size_t)
+{
+    throw std::logic_error("a file being saved cannot be read");
+}
+
+void CAtomicFile::Write(const void* pBuf, std::size_t nCount)
+{
+    if (m_fd < 0)
+        throw std::logic_error("the file is no longer open for writing");
+    const char* p = static_cast<const char*>(pBuf);
+    while (nCount > 0)
+    {
+        const ssize_t n = ::write(m_fd, p, nCount);
+        if (n < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+        }
+        p += n;
+        nCount -= static_cast<std::size_t>(n);
+    }
+}
+
+void CAtomicFile::Commit()
+{
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
+    struct stat st
+    {
+    };
+    mode_t mode = 0;
+    if (::stat(m_strPath.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+    else
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
+        Fail(errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 || ::rename(m_strTempPath.c_str(), m_strPath.c_str()) != 0)
+    {
+        const int err = errno;
+        ::unlink(m_strTempPath.c_str());
+        throw CFileException("Cannot save " + m_strPath + ":\n" + std::strerror(err) + ".");
+    }
+}

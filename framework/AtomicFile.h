@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "framework/File.h"
+
+#include <string>
+
+// A file written beside its destination under a temporary name and renamed over it by Commit,
+// so a failure at any step leaves the old file whole. Every failure throws CFileException
+// ("Cannot save PATH:\nREASON."); an uncommitted file is removed when it is destroyed.
+class CAtomicFile : public CFile
+{
+public:
+    explicit CAtomicFile(const std::string& path);
+    ~CAtomicFile() override;
+    CAtomicFile(const CAtomicFile&) = delete;
+    CAtomicFile& operator=(const CAtomicFile&) = delete;
+
+    std::size_t Read(void* pBuf, std::size_t nCount) override;
+    void Write(const void* pBuf, std::size_t nCount) override;
+    std::uint64_t GetRemaining() const override { return 0; }
+    // Gives the file the permissions of the one it replaces, syncs it to the disk and renames it.
+    void Commit();
+
+private:
+    [[noreturn]] void Fail(int err);
+    void Discard();
+
+    std::string m_strPath;
+    std::string m_strTempPath;
+    int m_fd = -1;
+};
