@@ -121,7 +121,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
 
     CChannelWalk walk(doc, channel);
     CChannelWalk::Step step;
-    while (walk.Next(step))
+    while (walk.NextRun(step))
     {
         step.MergeInto(working);
         if (step.kind == CChannelWalk::Kind::PatternRow)
@@ -147,7 +147,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
 
         const bool bEvent = bNoise ? working.freq != FREQ_EMPTY : working.note != NOTE_EMPTY;
         if (!bEvent)
-            ++nRows;
+            nRows += step.nCount;
         if (step.pos == doc.m_nRangeStart || bEvent)
         {
             if (step.pos != doc.m_nRangeStart)

@@ -125,7 +125,9 @@ TEST(AgiRoundTrip, ResourcesComeBackStable)
         CSoundDoc raw, first, second;
         Import(raw, bytes);
         if (rangeEnds.count(name))
+        {
             EXPECT_EQ(raw.m_nRangeEnd, rangeEnds.at(name));
+        }
         Import(first, Export(raw));
         const std::string exported = Export(first);
         Import(second, exported);

@@ -156,7 +156,9 @@ TEST(ChannelWalkRuns, StandForTheSameStepsAsWalkingEveryPosition)
         }
         EXPECT_FALSE(one.Next(expected)) << first << ".." << last;
         if (first == 0)
+        {
             EXPECT_LT(nSteps, 30);
+        }
     }
 }
 
