@@ -430,6 +430,7 @@ void CEditorApp::OnFileImport()
 {
     FileDialogRequest request;
     request.bOpen = true;
+    request.strTitle = "Import AGI Sound";
     request.strFilter = kImportFilter;
     request.bFileMustExist = true;
     std::string path;

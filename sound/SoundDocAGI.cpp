@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <mutex>
 
 namespace
@@ -343,7 +344,8 @@ bool CSoundDoc::ExportAGI()
 {
     FileDialogRequest request;
     request.bOpen = false;
-    request.strFileName = "sound";
+    request.strTitle = "Export AGI Sound";
+    request.strFileName = std::filesystem::path(GetTitle()).stem().string();
     request.strFilter = "Resource Files (*.*)|*.*||";
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;

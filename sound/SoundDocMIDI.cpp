@@ -9,6 +9,7 @@
 #include "sound/MidiInstrumentSource.h"
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 
 namespace
@@ -174,8 +175,9 @@ bool CSoundDoc::ExportMIDI()
 
     FileDialogRequest request;
     request.bOpen = false;
+    request.strTitle = "Export MIDI";
     request.strDefaultExt = ".mid";
-    request.strFileName = ".mid";
+    request.strFileName = std::filesystem::path(GetTitle()).stem().string() + ".mid";
     request.strFilter = "MIDI Files (*.mid)|*.mid||";
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;
