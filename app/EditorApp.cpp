@@ -48,6 +48,28 @@ std::string QStringToPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
+// A sound resource starts with the offsets of its four channels' data, which begins right after
+// them and runs in channel order; a document starts with text, which never reads that way.
+bool IsAgiResource(const std::string& path)
+{
+    QFile file(PathToQString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(8);
+    if (header.size() < 8)
+        return false;
+    qint64 nPrevious = 8;
+    for (int channel = 0; channel < 4; ++channel)
+    {
+        const qint64 nOffset = static_cast<std::uint8_t>(header[2 * channel]) |
+                               static_cast<std::uint8_t>(header[2 * channel + 1]) << 8;
+        if (nOffset < nPrevious || nOffset > file.size())
+            return false;
+        nPrevious = nOffset;
+    }
+    return true;
+}
+
 bool IsSameFile(const std::string& a, const std::string& b)
 {
     std::error_code error;
@@ -218,6 +240,8 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
+    else if (IsAgiResource(strPath))
+        return ImportAGI(strPath);
     else
     {
         std::error_code error;
@@ -434,21 +458,26 @@ void CEditorApp::OnFileImport()
     request.strFilter = kImportFilter;
     request.bFileMustExist = true;
     std::string path;
-    if (!GetFileNameSource().AskFileName(request, path))
-        return;
+    if (GetFileNameSource().AskFileName(request, path))
+        ImportAGI(path);
+}
+
+CSoundDoc* CEditorApp::ImportAGI(const std::string& strPath)
+{
     // The import reports its own failures; a failed one leaves the new document as it was.
     // A file that cannot be read (gone since it was chosen, a folder) throws instead.
-    if (CSoundDoc* pDoc = OpenDocumentFile({}))
+    CSoundDoc* pDoc = OpenDocumentFile({});
+    if (pDoc == nullptr)
+        return nullptr;
+    try
     {
-        try
-        {
-            pDoc->ImportAGIFile(path);
-        }
-        catch (const CFileException& e)
-        {
-            AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        }
+        pDoc->ImportAGIFile(strPath);
     }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+    }
+    return pDoc;
 }
 
 void CEditorApp::OnAppAbout()
