@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
@@ -36,7 +37,6 @@ const char* const kDocumentExtension = ".tks";
 const char* const kDocumentBaseName = "Sound";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
-constexpr QSize kDefaultMainSize(1024, 720);
 
 QString PathToQString(const std::string& path)
 {
@@ -68,6 +68,22 @@ bool IsAgiResource(const std::string& path)
         nPrevious = nOffset;
     }
     return true;
+}
+
+// A window opens with the pattern under the sequence cursor in its pattern editor, rather than
+// an empty editor until the person picks that pattern.
+void ChooseCurrentPattern(CSoundDoc* pDoc)
+{
+    SequencePos cursor;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (pDoc->m_pCurrentPattern != nullptr)
+            return;
+        cursor = pDoc->m_sequenceCursor;
+    }
+    CSoundPattern* pPattern = pDoc->GetPatternAt(cursor);
+    std::lock_guard lock(pDoc->Guard());
+    pDoc->m_pCurrentPattern = pPattern;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b)
@@ -165,7 +181,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         m_pMainWnd = nullptr;
         return false;
     }
-    m_pMainWnd->resize(kDefaultMainSize);
+    m_pMainWnd->RestoreGeometry();
     CSoundDoc::SetCloseListener(this);
     CSoundBase::SetHost(this);
     CSoundBase::SetTransport(this);
@@ -290,6 +306,7 @@ std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 
 CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
 {
+    ChooseCurrentPattern(pDoc);
     auto* pFrame = new CSoundFrame(pDoc);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
@@ -297,8 +314,10 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
         delete pFrame;
         return nullptr;
     }
+    // Sized before it joins the area, so that a maximized neighbour's state carries over to it
+    // rather than being overridden.
+    pFrame->resize(m_pMainWnd->FitToWorkArea(kDefaultFrameSize));
     m_pMainWnd->AddSoundFrame(pFrame);
-    pFrame->resize(kDefaultFrameSize);
     UpdateFrameTitles(pDoc);
     pFrame->show();
     m_pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
@@ -506,6 +525,10 @@ void CEditorApp::SetIdleMessage(UINT nID)
 
 void CEditorApp::ShowToolbar(UINT nID, bool bShow)
 {
+    // A menu taking the keyboard leaves the editor in charge: the bar must not jump under it.
+    if (!bShow && (QApplication::activePopupWidget() != nullptr ||
+                   qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr))
+        return;
     if (nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr)
         m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
 }

@@ -214,6 +214,7 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
+        shell.ActiveFrame()->resize(720, 480); // wider than the small test screen lets it open
         QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
         QVERIFY(pSplitter->count() == 2 &&
                 pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);

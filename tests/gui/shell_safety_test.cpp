@@ -4,8 +4,11 @@
 #include "sound/SoundDoc.h"
 
 #include <QDropEvent>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 namespace
 {
@@ -83,6 +86,61 @@ private slots:
         QVERIFY(shell.files.requests.size() == nAsked + 1 && !shell.files.requests.back().bOpen);
         QFile resource(SampleResource());
         QVERIFY(resource.open(QIODevice::ReadOnly) && resource.readAll() == original);
+    }
+
+    void titleNamesTheDocumentFirstAndMarksChanges()
+    {
+        QTemporaryDir dir;
+        CShell shell;
+        QVERIFY(shell.Start());
+        QWindow* pWindow = shell.Frame()->windowHandle();
+        QCOMPARE(pWindow->title(), QStringLiteral("Sound1 – Tarvok"));
+        shell.ActiveDoc()->SetModifiedFlag();
+        shell.Frame()->UpdateCommandUI();
+        QCOMPARE(pWindow->title(), QStringLiteral("Sound1* – Tarvok"));
+        shell.files.answers = {dir.filePath(QStringLiteral("work.tks")).toStdString()};
+        QVERIFY(shell.app->DoFileSave(shell.ActiveDoc()));
+        shell.Frame()->UpdateCommandUI();
+        QCOMPARE(pWindow->title(), QStringLiteral("work.tks – Tarvok"));
+    }
+
+    void mainWindowStartsCentredThenWhereItWasLeft()
+    {
+        QSettings().remove(QStringLiteral("MainFrame"));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect moved(40, 30, 500, 360);
+        {
+            CShell shell;
+            QVERIFY(shell.Start());
+            const QRect first = shell.Frame()->geometry();
+            QVERIFY(std::abs(first.width() - available.width() * 4 / 5) <= 1 &&
+                    std::abs(first.center().x() - available.center().x()) <= 1);
+            shell.Frame()->setGeometry(moved);
+        }
+        CShell shell;
+        QVERIFY(shell.Start());
+        QCOMPARE(shell.Frame()->geometry(), moved);
+        // The sound window fits the smaller area at once.
+        const QRect area = shell.Frame()->GetMdiArea()->viewport()->rect();
+        QVERIFY(area.contains(shell.ActiveFrame()->geometry()));
+        QVERIFY(shell.ActiveFrame()->widget()->width() >= shell.ActiveFrame()->width() - 20);
+    }
+
+    void windowOpensOnTheCursorPatternAndKeepsItsBarForTheMenu()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QVERIFY(pDoc->m_pCurrentPattern == pDoc->m_patterns[0][0].get());
+
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        shell.ActiveFrame()->SetActivePane(0);
+        CShell::Settle();
+        QVERIFY(shell.app->IsToolbarVisible(IDR_SOUNDTYPE));
+        shell.Frame()->menuBar()->setFocus(Qt::MenuBarFocusReason);
+        CShell::Settle();
+        QVERIFY(shell.app->IsToolbarVisible(IDR_SOUNDTYPE));
     }
 };
 
