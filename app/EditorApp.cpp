@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
@@ -36,7 +37,6 @@ const char* const kDocumentExtension = ".tks";
 const char* const kDocumentBaseName = "Sound";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
-constexpr QSize kDefaultMainSize(1024, 720);
 
 QString PathToQString(const std::string& path)
 {
@@ -46,6 +46,44 @@ QString PathToQString(const std::string& path)
 std::string QStringToPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+// A sound resource starts with the offsets of its four channels' data, which begins right after
+// them and runs in channel order; a document starts with text, which never reads that way.
+bool IsAgiResource(const std::string& path)
+{
+    QFile file(PathToQString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(8);
+    if (header.size() < 8)
+        return false;
+    qint64 nPrevious = 8;
+    for (int channel = 0; channel < 4; ++channel)
+    {
+        const qint64 nOffset = static_cast<std::uint8_t>(header[2 * channel]) |
+                               static_cast<std::uint8_t>(header[2 * channel + 1]) << 8;
+        if (nOffset < nPrevious || nOffset > file.size())
+            return false;
+        nPrevious = nOffset;
+    }
+    return true;
+}
+
+// A window opens with the pattern under the sequence cursor in its pattern editor, rather than
+// an empty editor until the person picks that pattern.
+void ChooseCurrentPattern(CSoundDoc* pDoc)
+{
+    SequencePos cursor;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (pDoc->m_pCurrentPattern != nullptr)
+            return;
+        cursor = pDoc->m_sequenceCursor;
+    }
+    CSoundPattern* pPattern = pDoc->GetPatternAt(cursor);
+    std::lock_guard lock(pDoc->Guard());
+    pDoc->m_pCurrentPattern = pPattern;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b)
@@ -143,7 +181,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         m_pMainWnd = nullptr;
         return false;
     }
-    m_pMainWnd->resize(kDefaultMainSize);
+    m_pMainWnd->RestoreGeometry();
     CSoundDoc::SetCloseListener(this);
     CSoundBase::SetHost(this);
     CSoundBase::SetTransport(this);
@@ -218,6 +256,8 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
+    else if (IsAgiResource(strPath))
+        return ImportAGI(strPath);
     else
     {
         std::error_code error;
@@ -266,6 +306,7 @@ std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 
 CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
 {
+    ChooseCurrentPattern(pDoc);
     auto* pFrame = new CSoundFrame(pDoc);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
@@ -273,8 +314,10 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
         delete pFrame;
         return nullptr;
     }
+    // Sized before it joins the area, so that a maximized neighbour's state carries over to it
+    // rather than being overridden.
+    pFrame->resize(m_pMainWnd->FitToWorkArea(kDefaultFrameSize));
     m_pMainWnd->AddSoundFrame(pFrame);
-    pFrame->resize(kDefaultFrameSize);
     UpdateFrameTitles(pDoc);
     pFrame->show();
     m_pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
@@ -430,24 +473,30 @@ void CEditorApp::OnFileImport()
 {
     FileDialogRequest request;
     request.bOpen = true;
+    request.strTitle = "Import AGI Sound";
     request.strFilter = kImportFilter;
     request.bFileMustExist = true;
     std::string path;
-    if (!GetFileNameSource().AskFileName(request, path))
-        return;
+    if (GetFileNameSource().AskFileName(request, path))
+        ImportAGI(path);
+}
+
+CSoundDoc* CEditorApp::ImportAGI(const std::string& strPath)
+{
     // The import reports its own failures; a failed one leaves the new document as it was.
     // A file that cannot be read (gone since it was chosen, a folder) throws instead.
-    if (CSoundDoc* pDoc = OpenDocumentFile({}))
+    CSoundDoc* pDoc = OpenDocumentFile({});
+    if (pDoc == nullptr)
+        return nullptr;
+    try
     {
-        try
-        {
-            pDoc->ImportAGIFile(path);
-        }
-        catch (const CFileException& e)
-        {
-            AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        }
+        pDoc->ImportAGIFile(strPath);
     }
+    catch (const CFileException& e)
+    {
+        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+    }
+    return pDoc;
 }
 
 void CEditorApp::OnAppAbout()
@@ -476,6 +525,10 @@ void CEditorApp::SetIdleMessage(UINT nID)
 
 void CEditorApp::ShowToolbar(UINT nID, bool bShow)
 {
+    // A menu taking the keyboard leaves the editor in charge: the bar must not jump under it.
+    if (!bShow && (QApplication::activePopupWidget() != nullptr ||
+                   qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr))
+        return;
     if (nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr)
         m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
 }

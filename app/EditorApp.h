@@ -45,6 +45,8 @@ public:
     void OnFileNew();
     void OnFileOpen();
     void OnFileImport();
+    // A new untitled document holding the sound resource at strPath.
+    CSoundDoc* ImportAGI(const std::string& strPath);
 
     void SetIdleMessage(UINT nID) override;
     void ShowToolbar(UINT nID, bool bShow) override;
@@ -57,8 +59,9 @@ public:
     }
     bool IsSoundDisabled() const { return m_bNoSound; }
 
-    // Document template. An empty path makes a new document. An already open document is
-    // activated instead of being opened twice. Null when the document could not be made.
+    // Document template. An empty path makes a new document; a sound resource is imported
+    // into one, as Import does. An already open document is activated instead of being
+    // opened twice. Null when the document could not be made.
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
     const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
     std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;

@@ -13,14 +13,17 @@
 #include <QFile>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -45,6 +48,14 @@ QString BarStateKey()
 {
     return QStringLiteral("Toolbars/State");
 }
+
+QString GeometryKey()
+{
+    return QStringLiteral("MainFrame/Geometry");
+}
+
+// The first start's size, of the screen's free area, centred on it.
+constexpr double kDefaultScreenShare = 0.8;
 
 QString StatusBarKey()
 {
@@ -262,8 +273,41 @@ void CMainFrame::UpdateFrameTitle()
 {
     const QString appTitle = FromResource(LoadResourceString(IDR_MAINFRAME));
     const CSoundFrame* pFrame = GetActiveSoundFrame();
-    setWindowTitle(pFrame != nullptr ? appTitle + QStringLiteral(" - ") + pFrame->windowTitle()
-                                     : appTitle);
+    // "[*]" is where the toolkit shows the modified marker; a literal one is written doubled.
+    QString name = pFrame != nullptr ? pFrame->windowTitle() : QString();
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(pFrame != nullptr ? name + QStringLiteral("[*] \u2013 ") + appTitle : appTitle);
+    UpdateModifiedMarker();
+}
+
+void CMainFrame::UpdateModifiedMarker()
+{
+    const CSoundFrame* pFrame = GetActiveSoundFrame();
+    setWindowModified(pFrame != nullptr && pFrame->GetDocument()->IsModified());
+}
+
+void CMainFrame::RestoreGeometry()
+{
+    QSettings settings;
+    if (restoreGeometry(settings.value(GeometryKey()).toByteArray()))
+        return;
+    const QScreen* pScreen = screen();
+    if (pScreen == nullptr)
+        return;
+    const QRect available = pScreen->availableGeometry();
+    const QSize size = available.size() * kDefaultScreenShare;
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+}
+
+QSize CMainFrame::FitToWorkArea(QSize size)
+{
+    // Before the first show the area has no size yet; lay the window out to learn it.
+    if (!isVisible())
+    {
+        layout()->activate();
+    }
+    const QSize area = m_pMdiArea->viewport()->size();
+    return area.isEmpty() ? size : size.boundedTo(area);
 }
 
 CCmdUI CMainFrame::QueryCommandState(UINT nID)
@@ -297,6 +341,7 @@ bool CMainFrame::ExecuteCommand(UINT nID)
 void CMainFrame::UpdateCommandUI()
 {
     QHash<UINT, CCmdUI> states;
+    UpdateModifiedMarker();
     for (QToolBar* pBar : {m_pToolBar, m_pSoundBar})
     {
         if (pBar == nullptr || pBar->isHidden())
@@ -529,6 +574,7 @@ bool CMainFrame::IsControlBarVisible(const QToolBar* pBar) const
 void CMainFrame::SaveBarState() const
 {
     QSettings settings;
+    settings.setValue(GeometryKey(), saveGeometry());
     settings.setValue(BarStateKey(), saveState());
     settings.setValue(StatusBarKey(), !statusBar()->isHidden());
 }

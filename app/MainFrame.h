@@ -59,8 +59,13 @@ public:
 
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
 
+    // Bars, status bar and the window's geometry (maximized or not).
     void SaveBarState() const;
     void LoadBarState();
+    // The stored geometry, or on a first start most of the screen, centred.
+    void RestoreGeometry();
+    // size made small enough for the area the sound windows live in.
+    QSize FitToWorkArea(QSize size);
 
 protected:
     bool event(QEvent* event) override;
@@ -80,6 +85,7 @@ private:
     void UpdateWindowMenu(QMenu* pMenu);
     void OnWindowArrange();
     void UpdateFrameTitle();
+    void UpdateModifiedMarker();
 
     CEditorApp* m_pApp;
     QMdiArea* m_pMdiArea = nullptr;

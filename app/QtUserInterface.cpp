@@ -133,6 +133,8 @@ QStringList TranslateFileFilter(const std::string& strFilter)
 bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::string& path)
 {
     QFileDialog dialog(DialogParent());
+    if (!request.strTitle.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/Dialog.h"
 
+#include "dialogs/TemplateGrid.h"
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
@@ -30,17 +31,24 @@ public:
         m_nBaseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
         m_nBaseY = metrics.height();
     }
-    int X(int n) const { return n * m_nBaseX / 4; }
     int Y(int n) const { return n * m_nBaseY / 8; }
-    QRect Rect(const DialogItem& item) const
-    {
-        return {X(item.x), Y(item.y), X(item.cx), Y(item.cy)};
-    }
+    int BaseX() const { return m_nBaseX; }
+    int BaseY() const { return m_nBaseY; }
 
 private:
     int m_nBaseX;
     int m_nBaseY;
 };
+
+// Typing then replaces the field's text.
+void FocusAndSelect(QWidget* pField)
+{
+    pField->setFocus(Qt::OtherFocusReason);
+    if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
+        pSpin->selectAll();
+    else if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
+        pEdit->selectAll();
+}
 
 std::string Substitute(std::string text, const std::string& first, const std::string& second = {})
 {
@@ -69,73 +77,70 @@ void CDialog::CreateControls()
     setWindowTitle(QString::fromUtf8(m_pTemplate->pszTitle));
     const CDialogUnits units(font());
     const auto items = m_pTemplate->items;
+    std::vector<QWidget*> widgets(items.size(), nullptr);
     for (std::size_t i = 0; i < items.size(); ++i)
     {
         const DialogItem& item = items[i];
-        QRect rect = units.Rect(item);
-        QWidget* pWidget = nullptr;
-        switch (item.kind)
-        {
-        case DialogItemKind::PushButton:
-        case DialogItemKind::DefPushButton:
-        {
-            auto* pButton = new QPushButton(QString::fromUtf8(item.pszText), this);
-            pButton->setDefault(item.kind == DialogItemKind::DefPushButton);
-            if (item.nID == IDOK)
-                connect(pButton, &QPushButton::clicked, this, &CDialog::accept);
-            else if (item.nID == IDCANCEL)
-                connect(pButton, &QPushButton::clicked, this, &CDialog::reject);
-            pWidget = pButton;
-            break;
-        }
-        case DialogItemKind::GroupBox:
-            pWidget = new QGroupBox(QString::fromUtf8(item.pszText), this);
-            break;
-        case DialogItemKind::Static:
-            pWidget = new QLabel(QString::fromUtf8(item.pszText), this);
-            break;
-        case DialogItemKind::Edit:
-            if (i + 1 < items.size() && items[i + 1].kind == DialogItemKind::UpDown)
-            {
-                // The arrows sit inside the edit's right edge.
-                CUpDownSpinBox* pSpin = CreateSpinBox(items[i + 1].nID);
-                pSpin->setParent(this);
-                m_items[items[i + 1].nID] = pSpin;
-                pWidget = pSpin;
-            }
-            else
-                pWidget = new QLineEdit(this);
-            break;
-        case DialogItemKind::UpDown:
+        if (item.kind == DialogItemKind::UpDown)
             continue; // made with its edit
-        case DialogItemKind::DropDownList:
-        {
-            auto* pCombo = new QComboBox(this);
-            const int nHeight = pCombo->sizeHint().height();
-            pCombo->setMaxVisibleItems(std::max(1, (rect.height() - nHeight) / nHeight));
-            rect.setHeight(nHeight);
-            pWidget = pCombo;
-            break;
-        }
-        case DialogItemKind::ListView:
-        {
-            auto* pList = new QListWidget(this);
-            pList->setSelectionMode(QAbstractItemView::SingleSelection);
-            pWidget = pList;
-            break;
-        }
-        case DialogItemKind::RadioButton:
-            pWidget = new QRadioButton(QString::fromUtf8(item.pszText), this);
-            break;
-        }
-        if (item.cx == 0 && item.cy == 0)
-            rect.setSize(pWidget->sizeHint());
-        pWidget->setGeometry(rect);
+        const bool bHasArrows = i + 1 < items.size() && items[i + 1].kind == DialogItemKind::UpDown;
+        QWidget* pWidget = CreateControl(item, bHasArrows ? items[i + 1].nID : 0, units.Y(item.cy));
         pWidget->setEnabled(!item.bDisabled);
         if (item.nID != 0)
             m_items[item.nID] = pWidget;
+        widgets[i] = pWidget;
     }
-    setFixedSize(units.X(m_pTemplate->cx), units.Y(m_pTemplate->cy));
+    CTemplateGrid::Apply(this, items, widgets, units.BaseX(), units.BaseY());
+}
+
+QWidget* CDialog::CreateControl(const DialogItem& item, UINT nUpDownID, int nListHeight)
+{
+    const QString text = QString::fromUtf8(item.pszText);
+    switch (item.kind)
+    {
+    case DialogItemKind::PushButton:
+    case DialogItemKind::DefPushButton:
+    {
+        auto* pButton = new QPushButton(text, this);
+        pButton->setDefault(item.kind == DialogItemKind::DefPushButton);
+        if (item.nID == IDOK)
+            connect(pButton, &QPushButton::clicked, this, &CDialog::accept);
+        else if (item.nID == IDCANCEL)
+            connect(pButton, &QPushButton::clicked, this, &CDialog::reject);
+        return pButton;
+    }
+    case DialogItemKind::GroupBox:
+        return new QGroupBox(text, this);
+    case DialogItemKind::Static:
+        return new QLabel(text, this);
+    case DialogItemKind::Edit:
+        if (nUpDownID != 0)
+        {
+            CUpDownSpinBox* pSpin = CreateSpinBox(nUpDownID);
+            pSpin->setParent(this);
+            m_items[nUpDownID] = pSpin;
+            return pSpin;
+        }
+        return new QLineEdit(this);
+    case DialogItemKind::DropDownList:
+    {
+        auto* pCombo = new QComboBox(this);
+        const int nHeight = pCombo->sizeHint().height();
+        pCombo->setMaxVisibleItems(std::max(1, (nListHeight - nHeight) / nHeight));
+        return pCombo;
+    }
+    case DialogItemKind::ListView:
+    {
+        auto* pList = new QListWidget(this);
+        pList->setSelectionMode(QAbstractItemView::SingleSelection);
+        return pList;
+    }
+    case DialogItemKind::RadioButton:
+        return new QRadioButton(text, this);
+    case DialogItemKind::UpDown:
+        break; // made with its edit
+    }
+    return nullptr;
 }
 
 CUpDownSpinBox* CDialog::CreateSpinBox(UINT)
@@ -156,8 +161,32 @@ void CDialog::showEvent(QShowEvent* pEvent)
         m_bInitialized = true;
         CreateControls();
         OnInitDialog();
+        FocusFirstField();
     }
     QDialog::showEvent(pEvent);
+}
+
+void CDialog::FocusFirstField()
+{
+    if (m_pTemplate == nullptr)
+        return;
+    QWidget* pFirstList = nullptr;
+    for (const DialogItem& item : m_pTemplate->items)
+    {
+        QWidget* pItem = GetDlgItem(item.nID);
+        if (pItem == nullptr || !pItem->isEnabled())
+            continue;
+        if (item.kind == DialogItemKind::Edit)
+        {
+            FocusAndSelect(pItem);
+            return;
+        }
+        if (pFirstList == nullptr &&
+            (item.kind == DialogItemKind::DropDownList || item.kind == DialogItemKind::ListView))
+            pFirstList = pItem;
+    }
+    if (pFirstList != nullptr)
+        pFirstList->setFocus(Qt::OtherFocusReason);
 }
 
 void CDialog::accept()
@@ -199,13 +228,8 @@ void CDialog::Refuse(UINT nID, const std::string& message)
 {
     AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
     QWidget* pItem = GetDlgItem(nID);
-    if (pItem == nullptr)
-        return;
-    pItem->setFocus(Qt::OtherFocusReason);
-    if (auto* pSpin = qobject_cast<QSpinBox*>(pItem))
-        pSpin->selectAll();
-    else if (auto* pEdit = qobject_cast<QLineEdit*>(pItem))
-        pEdit->selectAll();
+    if (pItem != nullptr)
+        FocusAndSelect(pItem);
 }
 
 bool CDialog::GetDlgItemInt(UINT nID, int nMin, int nMax, int& nValue)

@@ -53,6 +53,10 @@ protected:
     void showEvent(QShowEvent* pEvent) override;
 
 private:
+    QWidget* CreateControl(const DialogItem& item, UINT nUpDownID, int nListHeight);
+    // The first field that takes typing, or else the first list, gets the focus, its text
+    // selected so that typing replaces it.
+    void FocusFirstField();
     QString FieldText(UINT nID) const;
 
     const DialogTemplate* m_pTemplate;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/UpDownSpinBox.h"
 
+#include <QKeyEvent>
+
 #include <algorithm>
 #include <limits>
 
@@ -40,4 +42,26 @@ QAbstractSpinBox::StepEnabled CUpDownSpinBox::stepEnabled() const
     if (value() > m_nLower)
         steps |= StepDownEnabled;
     return steps;
+}
+
+void CUpDownSpinBox::keyPressEvent(QKeyEvent* pEvent)
+{
+    // The dialog's default button then reads the field as it is.
+    const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
+    if (bEnter && !hasAcceptableInput())
+    {
+        pEvent->ignore();
+        return;
+    }
+    QSpinBox::keyPressEvent(pEvent);
+}
+
+void CUpDownSpinBox::focusOutEvent(QFocusEvent* pEvent)
+{
+    if (!hasAcceptableInput())
+    {
+        QWidget::focusOutEvent(pEvent);
+        return;
+    }
+    QSpinBox::focusOutEvent(pEvent);
 }

@@ -5,7 +5,9 @@
 
 // A number field with arrows, as an edit with an attached up-down control behaves: any integer
 // may be typed (the dialog's checks refuse what is out of range), while the arrows, the arrow
-// keys and the wheel move the number within the control's own range.
+// keys and the wheel move the number within the control's own range. A field left empty (or
+// holding only a sign) stays so until the dialog refuses it, rather than quietly getting its
+// old number back.
 class CUpDownSpinBox : public QSpinBox
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ protected:
     // Where one press leads from nPos; the result is then held within the range.
     virtual qint64 StepTarget(int nPos, int nSteps) const;
     StepEnabled stepEnabled() const override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
 
 private:
     int m_nLower = 0;

@@ -11,9 +11,9 @@ namespace
 constexpr MenuEntry kMainMenu[] = {
     {0, 0, "&File"},
     {1, ID_FILE_NEW, "&New\tCtrl+N"},
-    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {1, ID_FILE_OPEN, "&Open…\tCtrl+O"},
     {1, 0, nullptr},
-    {1, ID_FILE_IMPORT, "Import..."},
+    {1, ID_FILE_IMPORT, "Import…"},
     {1, 0, nullptr},
     {1, ID_FILE_MRU_FILE1, "Recent File"},
     {1, 0, nullptr},
@@ -25,21 +25,21 @@ constexpr MenuEntry kMainMenu[] = {
     {0, 0, "&Help"},
     {1, ID_HELP_FINDER, "&Help Topics\tF1"},
     {1, 0, nullptr},
-    {1, ID_APP_ABOUT, "&About Tarvok Sound Editor..."},
+    {1, ID_APP_ABOUT, "&About Tarvok Sound Editor…"},
 };
 
 constexpr MenuEntry kSoundMenu[] = {
     {0, 0, "&File"},
     {1, ID_FILE_NEW, "&New\tCtrl+N"},
-    {1, ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {1, ID_FILE_OPEN, "&Open…\tCtrl+O"},
     {1, ID_FILE_CLOSE, "&Close"},
     {1, ID_FILE_SAVE, "&Save\tCtrl+S"},
-    {1, ID_FILE_SAVE_AS, "Save &As..."},
+    {1, ID_FILE_SAVE_AS, "Save &As…"},
     {1, 0, nullptr},
-    {1, ID_FILE_IMPORT, "Import..."},
+    {1, ID_FILE_IMPORT, "Import…"},
     {1, 0, "Export"},
-    {2, ID_EXPORT_AGI, "AGI Resource"},
-    {2, ID_EXPORT_MIDI, "MIDI"},
+    {2, ID_EXPORT_AGI, "AGI Resource…"},
+    {2, ID_EXPORT_MIDI, "MIDI…"},
     {1, 0, nullptr},
     {1, ID_FILE_MRU_FILE1, "Recent File"},
     {1, 0, nullptr},
@@ -60,9 +60,9 @@ constexpr MenuEntry kSoundMenu[] = {
     {1, ID_VIEW_SOUNDBAR, "Sound Bar"},
     {0, 0, "Sound &Resource"},
     {1, 0, "Pattern"},
-    {2, ID_PATTERN_NEW, "New..."},
-    {2, ID_PATTERN_PROPERTIES, "Properties..."},
-    {1, ID_SOUND_MANAGEPATTERNS, "Manage patterns..."},
+    {2, ID_PATTERN_NEW, "New…"},
+    {2, ID_PATTERN_PROPERTIES, "Properties…"},
+    {1, ID_SOUND_MANAGEPATTERNS, "Manage patterns…"},
     {1, 0, nullptr},
     {1, 0, "Play range"},
     {2, ID_RANGE_START, "Set start position\tCtrl+B"},
@@ -75,7 +75,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {2, 0, nullptr},
     {2, ID_SOUND_PLAYNOTES, "Play Notes"},
     {1, 0, nullptr},
-    {1, ID_SOUND_PROPERTIES, "Properties..."},
+    {1, ID_SOUND_PROPERTIES, "Properties…"},
     {0, 0, "&Window"},
     {1, ID_WINDOW_NEW, "&New Window"},
     {1, ID_WINDOW_CASCADE, "&Cascade"},
@@ -84,7 +84,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {0, 0, "&Help"},
     {1, ID_HELP_FINDER, "&Help Topics\tF1"},
     {1, 0, nullptr},
-    {1, ID_APP_ABOUT, "&About Tarvok..."},
+    {1, ID_APP_ABOUT, "&About Tarvok…"},
 };
 
 constexpr AccelEntry kMainAccel[] = {
@@ -194,7 +194,7 @@ constexpr MenuEntry kSequenceMenu[] = {
     {1, ID_EDIT_PASTE, "Paste"},
     {1, ID_EDIT_DELETE, "Delete"},
     {1, 0, nullptr},
-    {1, ID_PATTERN_NEW, "New pattern..."},
+    {1, ID_PATTERN_NEW, "New pattern…"},
     {1, 0, "Set pattern"},
     {2, ID_SETPATTERN_NONE, "None"},
     {1, 0, nullptr},
@@ -202,7 +202,7 @@ constexpr MenuEntry kSequenceMenu[] = {
     {2, ID_RANGE_START, "Set start position"},
     {2, ID_RANGE_END, "Set end position"},
     {1, 0, nullptr},
-    {1, ID_PATTERN_PROPERTIES, "Properties..."},
+    {1, ID_PATTERN_PROPERTIES, "Properties…"},
 };
 
 constexpr const char* kRecentFilePrompt = "Open this document";

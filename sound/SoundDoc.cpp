@@ -5,6 +5,7 @@
 #include "framework/MemFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <atomic>
 #include <cstdio>
 #include <limits>
@@ -311,4 +312,10 @@ std::unique_ptr<CSoundPattern> CSoundDoc::PatternFromGlobal(const std::string& b
     auto pPattern = std::make_unique<CSoundPattern>(16);
     pPattern->Serialize(ar);
     return pPattern;
+}
+
+std::string CSoundDoc::GetExportFileStem() const
+{
+    const std::string stem = std::filesystem::path(GetTitle()).stem().string();
+    return stem.empty() ? "sound" : stem;
 }

@@ -88,6 +88,9 @@ public:
     // The row after the last one of the whole song: the largest placement position plus its
     // pattern's rows over all channels (0 for an empty song).
     std::int32_t GetWholeSongEnd() const;
+    // The name the export choosers offer: the document's name without its extension, or
+    // "sound" for a document without a name (a bare ".mid" would be a hidden file).
+    std::string GetExportFileStem() const;
     // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
     std::int32_t StepToSongPos(std::int32_t step) const;
     // The song position after pos in playback: the next one, or the play range start after

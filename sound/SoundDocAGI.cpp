@@ -75,7 +75,8 @@ bool CSoundDoc::ExportAGI()
 {
     FileDialogRequest request;
     request.bOpen = false;
-    request.strFileName = "sound";
+    request.strTitle = "Export AGI Sound";
+    request.strFileName = GetExportFileStem();
     request.strFilter = "Resource Files (*.*)|*.*||";
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;

@@ -223,8 +223,9 @@ bool CSoundDoc::ExportMIDI()
 
     FileDialogRequest request;
     request.bOpen = false;
+    request.strTitle = "Export MIDI";
     request.strDefaultExt = ".mid";
-    request.strFileName = ".mid";
+    request.strFileName = GetExportFileStem() + ".mid";
     request.strFilter = "MIDI Files (*.mid)|*.mid||";
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;

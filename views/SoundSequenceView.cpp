@@ -423,6 +423,7 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
         if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
         {
             pDoc->SetPatternAt(&cursor, pPattern);
+            viewport()->update();
             OpenPattern(pPattern);
             return;
         }

@@ -160,7 +160,7 @@ TEST(MidiExport, ExportMIDIAsksForInstrumentsThenAFile)
     ASSERT_EQ(names.m_requests.size(), 1u);
     const FileDialogRequest& rq = names.m_requests[0];
     EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
-              ".mid|.mid|MIDI Files (*.mid)|*.mid||");
+              "sound.mid|.mid|MIDI Files (*.mid)|*.mid||");
     EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
     names.m_strAnswer = dir + "/song.mid";
     EXPECT_TRUE(d.doc.ExportMIDI());

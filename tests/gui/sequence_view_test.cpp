@@ -288,8 +288,8 @@ private slots:
         Cursor() = SequencePos{0, 1};
         QMenu menu;
         m_pView->BuildContextMenu(menu);
-        QCOMPARE(menu.defaultAction()->text(), QString("New pattern..."));
-        for (const char* text : {"Cut", "Copy", "Delete", "Paste", "Properties..."})
+        QCOMPARE(menu.defaultAction()->text(), QString("New pattern…"));
+        for (const char* text : {"Cut", "Copy", "Delete", "Paste", "Properties…"})
             QCOMPARE(FindAction(menu, text)->isEnabled(), text[0] == 'P');
         QMenu* pSet = FindAction(menu, "Set pattern")->menu();
         QCOMPARE(pSet->actions().size(), 13);

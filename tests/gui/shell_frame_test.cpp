@@ -177,6 +177,7 @@ private slots:
         QVERIFY(pFrame->ExecuteCommand(ID_VIEW_TOOLBAR) && pMain->isHidden() &&
                 !pFrame->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
 
+        shell.ActiveFrame()->resize(720, 480); // wider than the small test screen lets it open
         QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
         QVERIFY(pSplitter->count() == 2 &&
                 pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
