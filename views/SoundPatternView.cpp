@@ -4,6 +4,7 @@
 #include "framework/TextCodec.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/SoundUndoCommands.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -372,12 +373,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
             break;
         case 0x2D:
             if (bHasRows)
-            {
-                for (int i = nRows - 1; i > cursor.row; --i)
-                    pPattern->SetCell(i, pPattern->GetCell(i - 1));
-                pPattern->SetCell(cursor.row, SoundCell::Empty());
-                pDoc->SetModifiedFlag();
-            }
+                SoundEdits::InsertRow(pDoc, CurrentPosition(), pPattern->GetId(), cursor.row);
             break;
         case 0x6A:
             if (!bNoise)
@@ -481,10 +477,14 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
         }
         if (bAdvance)
         {
-            pPattern->SetCell(cursor.row, cell);
-            if (cursor.row < nRows - 1)
-                ++cursor.row;
-            pDoc->SetModifiedFlag();
+            const PatternId id = pPattern->GetId();
+            const int nRow = cursor.row;
+            lock.unlock();
+            SoundEdits::SetCells(pDoc, CurrentPosition(), tr("Typing"), id, nRow, {cell});
+            lock.lock();
+            // The edit may have been undone and redone elsewhere meanwhile: the cursor is ours.
+            if (nRow < nRows - 1)
+                pDoc->m_patternCursor.row = nRow + 1;
         }
         lock.unlock();
         if (nPrompt != 0)
@@ -500,15 +500,14 @@ void CSoundPatternView::OnEditDelete()
     CSoundDoc* pDoc = GetDocument();
     if (!ClampCursor())
         return;
+    PatternId id;
+    int nRow;
     {
         std::lock_guard lock(pDoc->Guard());
-        CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
-        const int nRows = pPattern->GetRows();
-        for (int i = pDoc->m_patternCursor.row; i < nRows - 1; ++i)
-            pPattern->SetCell(i, pPattern->GetCell(i + 1));
-        pPattern->SetCell(nRows - 1, SoundCell::Empty());
-        pDoc->SetModifiedFlag();
+        id = pDoc->m_pCurrentPattern->GetId();
+        nRow = pDoc->m_patternCursor.row;
     }
+    SoundEdits::DeleteRow(pDoc, CurrentPosition(), id, nRow);
     viewport()->update();
 }
 

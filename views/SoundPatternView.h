@@ -11,6 +11,7 @@ class CSoundPatternView : public CSoundBase
 public:
     explicit CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
 
+    EditorKind Kind() const override { return EditorKind::Pattern; }
     void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
     void OnDraw(QPainter& dc, const QRect& rcClip) override;
     void DrawPlayPosition() override;

@@ -9,6 +9,7 @@
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"
+#include "views/SoundUndoCommands.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -397,7 +398,6 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
 {
     CSoundDoc* pDoc = GetDocument();
     const int nPage = GetPage();
-    const int s = StepSize();
     SequencePos cursor;
     CSoundPattern* pCurrent;
     {
@@ -420,9 +420,8 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
             OpenPattern(pPattern);
             return;
         }
-        if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
+        if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel, &cursor))
         {
-            pDoc->SetPatternAt(&cursor, pPattern);
             OpenPattern(pPattern);
             return;
         }
@@ -446,12 +445,11 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
         ++cursor.step;
         break;
     case 0x2D:
-        pDoc->InsertSequenceStep(cursor.channel, cursor.step * s);
+        SoundEdits::InsertStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
         break;
     case 0xBE:
-        pDoc->SetPatternAt(&cursor, nullptr);
+        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Clear Step"), cursor, 0);
         ++cursor.step;
-        pDoc->SetModifiedFlag();
         break;
     default:
         break;
@@ -459,9 +457,9 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     CSoundPattern* pPattern = nullptr;
     if (KeyToPattern(nKey, bShift, cursor.channel, &pPattern))
     {
-        pDoc->SetPatternAt(&cursor, pPattern);
+        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
+                                 pPattern->GetId());
         ++cursor.step;
-        pDoc->SetModifiedFlag();
     }
     cursor.step = std::clamp(cursor.step, 0, kMaxStep);
     {
@@ -609,11 +607,8 @@ void CSoundSequenceView::OnNewPattern()
         std::lock_guard lock(GetDocument()->Guard());
         cursor = GetDocument()->m_sequenceCursor;
     }
-    if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
-    {
-        GetDocument()->SetPatternAt(&cursor, pPattern);
+    if (NewPatternDialog(cursor.channel, &cursor) != nullptr)
         viewport()->update();
-    }
 }
 
 void CSoundSequenceView::OnEditDelete()
@@ -624,7 +619,7 @@ void CSoundSequenceView::OnEditDelete()
         std::lock_guard lock(pDoc->Guard());
         cursor = pDoc->m_sequenceCursor;
     }
-    pDoc->DeleteSequenceStep(cursor.channel, cursor.step * StepSize());
+    SoundEdits::DeleteStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
     pDoc->UpdateAllViews(nullptr);
 }
 
@@ -642,14 +637,7 @@ void CSoundSequenceView::OnPatternProperties()
             name = pPattern->GetName();
         }
         if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
-        {
-            {
-                std::lock_guard lock(pDoc->Guard());
-                pPattern->SetRows(std::clamp(nRows, 0, CSoundPattern::kMaxRows));
-                pPattern->SetName(name);
-            }
-            pDoc->SetModifiedFlag();
-        }
+            SoundEdits::ChangePattern(pDoc, CurrentPosition(), pPattern->GetId(), name, nRows);
     }
     pDoc->UpdateAllViews(nullptr);
 }
@@ -657,34 +645,30 @@ void CSoundSequenceView::OnPatternProperties()
 void CSoundSequenceView::OnSetStartPosition()
 {
     CSoundDoc* pDoc = GetDocument();
+    PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
         const int s = std::max(pDoc->m_nStepSize, 1);
-        const int nStart = pDoc->m_sequenceCursor.step * s;
-        pDoc->m_nRangeStart = nStart;
-        if (nStart >= pDoc->m_nRangeEnd)
-            pDoc->m_nRangeEnd = nStart + s;
+        range.start = pDoc->m_sequenceCursor.step * s;
+        if (range.start >= range.end)
+            range.end = range.start + s;
     }
-    pDoc->SetModifiedFlag();
+    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
     viewport()->update();
 }
 
 void CSoundSequenceView::OnSetEndPosition()
 {
     CSoundDoc* pDoc = GetDocument();
+    PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
         const int s = std::max(pDoc->m_nStepSize, 1);
-        int nEnd = pDoc->m_sequenceCursor.step * s;
-        if (nEnd == 0)
-            nEnd = s;
-        pDoc->m_nRangeEnd = nEnd;
-        if (nEnd <= pDoc->m_nRangeStart)
-            pDoc->m_nRangeStart = nEnd - s;
-        if (pDoc->m_nCurrentPos < pDoc->m_nRangeStart || pDoc->m_nCurrentPos > nEnd)
-            pDoc->m_nCurrentPos = nEnd - 1;
+        range.end = std::max(pDoc->m_sequenceCursor.step * s, s);
+        if (range.end <= range.start)
+            range.start = range.end - s;
     }
-    pDoc->SetModifiedFlag();
+    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
     viewport()->update();
 }
 
@@ -704,11 +688,8 @@ bool CSoundSequenceView::OnCommand(UINT nID)
                 pPattern = pDoc->m_patterns[cursor.channel][nIndex].get();
         }
         if (pPattern != nullptr)
-        {
-            pDoc->SetPatternAt(&cursor, pPattern);
-            pDoc->SetModifiedFlag();
-            pDoc->UpdateAllViews(nullptr);
-        }
+            SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
+                                     pPattern->GetId());
         return true;
     }
     switch (nID)
@@ -720,9 +701,7 @@ bool CSoundSequenceView::OnCommand(UINT nID)
             std::lock_guard lock(GetDocument()->Guard());
             cursor = GetDocument()->m_sequenceCursor;
         }
-        GetDocument()->SetPatternAt(&cursor, nullptr);
-        GetDocument()->SetModifiedFlag();
-        GetDocument()->UpdateAllViews(nullptr);
+        SoundEdits::SetPlacement(GetDocument(), CurrentPosition(), tr("Clear Step"), cursor, 0);
         return true;
     }
     case ID_VIEW_PATTERN_EDITOR:
@@ -809,8 +788,7 @@ void CSoundSequenceView::OnEditCut()
         std::lock_guard lock(pDoc->Guard());
         cursor = pDoc->m_sequenceCursor;
     }
-    pDoc->SetPatternAt(&cursor, nullptr);
-    pDoc->SetModifiedFlag();
+    SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Cut"), cursor, 0);
     viewport()->update();
 }
 
@@ -848,16 +826,14 @@ CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const Seq
     }
 
     CSoundDoc* pDoc = GetDocument();
-    CSoundPattern* pPattern;
+    const PatternId id = SoundEdits::PastePattern(
+        pDoc, CurrentPosition(), bDrop ? tr("Drop Pattern") : tr("Paste"), std::move(pNew), cell);
     {
         std::lock_guard lock(pDoc->Guard());
-        pPattern = pDoc->AddPattern(cell.channel, std::move(pNew));
-        pDoc->SetPatternAt(&cell, pPattern);
         pDoc->m_sequenceCursor = cell;
     }
-    pDoc->SetModifiedFlag();
     viewport()->repaint();
-    return pPattern;
+    return pDoc->FindPattern(id);
 }
 
 std::unique_ptr<QMimeData> CSoundSequenceView::BeginDrag(const SequencePos& source)
@@ -886,7 +862,8 @@ void CSoundSequenceView::EndDrag(Qt::DropAction result)
     // Moved elsewhere as a copy: the placement here goes.
     if (result == Qt::MoveAction)
     {
-        GetDocument()->SetPatternAt(&m_dragSource, nullptr);
+        SoundEdits::SetPlacement(GetDocument(), CurrentPosition(), tr("Move Pattern"), m_dragSource,
+                                 0);
         viewport()->update();
     }
 }
@@ -967,14 +944,11 @@ bool CSoundSequenceView::OnDrop(const QMimeData* pData, Qt::DropAction effect, c
         if (!(target == m_dragSource))
         {
             CSoundDoc* pDoc = GetDocument();
+            if (pDoc->GetPlacement(m_dragSource) != 0)
             {
+                SoundEdits::MovePlacement(pDoc, CurrentPosition(), m_dragSource, target);
                 std::lock_guard lock(pDoc->Guard());
-                if (CSoundPattern* pPattern = pDoc->GetPatternAt(m_dragSource))
-                {
-                    pDoc->SetPatternAt(&m_dragSource, nullptr);
-                    pDoc->SetPatternAt(&target, pPattern);
-                    pDoc->m_sequenceCursor = target;
-                }
+                pDoc->m_sequenceCursor = target;
             }
             viewport()->update();
         }
