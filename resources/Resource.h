@@ -31,8 +31,6 @@ constexpr UINT ID_RANGE_START = 174;
 constexpr UINT ID_RANGE_END = 175;
 constexpr UINT ID_VIEW_SOUNDBAR = 177;
 constexpr UINT ID_EDIT_HISTORY = 190;
-constexpr UINT ID_SOUND_PLAYCURSOR = 191;
-constexpr UINT IDC_SOUND_OCTAVE = 192;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.
