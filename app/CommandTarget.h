@@ -3,6 +3,8 @@
 
 #include "resources/Resource.h"
 
+#include <string>
+
 // The state a command's update handler gives a menu item or toolbar button.
 class CCmdUI
 {
@@ -16,10 +18,14 @@ public:
         m_bChecked = bChecked;
     }
 
+    // A menu item's text, when it depends on the state (Undo "what"); UTF-8, tab before the key.
+    void SetText(const std::string& text) { m_strText = text; }
+
     UINT m_nID;
     bool m_bEnabled = true;
     bool m_bCheckable = false;
     bool m_bChecked = false;
+    std::string m_strText;
 };
 
 // Something that handles commands: the active view, its frame, the main frame and the

@@ -374,6 +374,14 @@ void CMainFrame::UpdateMenu(QMenu* pMenu)
             continue;
         const CCmdUI state = QueryCommandState(id.toUInt());
         pAction->setEnabled(state.m_bEnabled);
+        // Items whose text follows the state go back to their own text when nobody sets it.
+        const char* pszOwnText = "tarvokOwnText";
+        if (!state.m_strText.empty() && !pAction->property(pszOwnText).isValid())
+            pAction->setProperty(pszOwnText, pAction->text());
+        if (!state.m_strText.empty())
+            pAction->setText(QString::fromStdString(state.m_strText));
+        else if (pAction->property(pszOwnText).isValid())
+            pAction->setText(pAction->property(pszOwnText).toString());
         pAction->setCheckable(state.m_bCheckable);
         if (state.m_bCheckable)
             pAction->setChecked(state.m_bChecked);

@@ -4,6 +4,7 @@
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
+#include "views/SoundUndoCommands.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -62,10 +63,9 @@ CSoundPattern* CSoundManageDialog::GetSelectedPattern() const
     const QList<QListWidgetItem*> selected = m_pList->selectedItems();
     if (selected.isEmpty())
         return nullptr;
-    auto* pPattern =
-        static_cast<CSoundPattern*>(selected.front()->data(kPatternRole).value<void*>());
     // Only a pattern the document still holds is handed out.
-    return m_pDoc != nullptr && m_pDoc->FindPatternChannel(pPattern) >= 0 ? pPattern : nullptr;
+    return m_pDoc != nullptr ? m_pDoc->FindPattern(selected.front()->data(kPatternRole).toUInt())
+                             : nullptr;
 }
 
 void CSoundManageDialog::ShowFields()
@@ -94,7 +94,7 @@ void CSoundManageDialog::FillList(int nChannel)
         for (const auto& pPattern : m_pDoc->m_patterns[nChannel])
         {
             auto* pItem = new QListWidgetItem(DisplayName(pPattern->GetName()));
-            pItem->setData(kPatternRole, QVariant::fromValue<void*>(pPattern.get()));
+            pItem->setData(kPatternRole, pPattern->GetId());
             m_pList->addItem(pItem);
         }
     }
@@ -141,7 +141,7 @@ void CSoundManageDialog::OnFieldEdited()
 void CSoundManageDialog::AppendAndSelect(CSoundPattern* pPattern)
 {
     auto* pItem = new QListWidgetItem(DisplayName(pPattern->GetName()));
-    pItem->setData(kPatternRole, QVariant::fromValue<void*>(pPattern));
+    pItem->setData(kPatternRole, pPattern->GetId());
     m_pList->addItem(pItem);
     m_pList->setCurrentItem(pItem);
     m_pNameEdit->setFocus(Qt::OtherFocusReason);
@@ -160,7 +160,8 @@ void CSoundManageDialog::OnNew()
         std::snprintf(szName, sizeof szName, "%03d", m_pDoc->m_nNextPattern[nChannel]);
         nRows = m_pDoc->m_nStepSize;
     }
-    CSoundPattern* pPattern = m_pDoc->CreatePattern(nChannel, nRows, szName);
+    CSoundPattern* pPattern =
+        m_pDoc->FindPattern(SoundEdits::NewPattern(m_pDoc, {}, nChannel, nRows, szName));
     if (pPattern == nullptr)
     {
         AfxMessageBox(g_pszMsgCouldNotCreatePattern);
@@ -175,7 +176,8 @@ void CSoundManageDialog::OnCreateCopy()
     CSoundPattern* pSource = GetSelectedPattern();
     if (nChannel < 0 || pSource == nullptr)
         return;
-    CSoundPattern* pCopy = m_pDoc->CopyPattern(nChannel, pSource);
+    CSoundPattern* pCopy =
+        m_pDoc->FindPattern(SoundEdits::CopyPattern(m_pDoc, {}, pSource->GetId()));
     if (pCopy == nullptr)
     {
         AfxMessageBox(g_pszMsgCouldNotCreatePattern);
@@ -192,7 +194,7 @@ void CSoundManageDialog::OnDelete()
     if (AfxMessageBox(g_pszMsgDeletePattern, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
         IDYES)
         return;
-    m_pDoc->DeletePattern(pPattern);
+    SoundEdits::DeletePattern(m_pDoc, {}, pPattern->GetId());
     OnSelChangeChannel();
 }
 
@@ -206,14 +208,9 @@ void CSoundManageDialog::OnChange()
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
         return;
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        pPattern->SetRows(nRows);
-        pPattern->SetName(name);
-    }
+    SoundEdits::ChangePattern(m_pDoc, {}, pPattern->GetId(), name, nRows);
     m_strName = name;
     m_nRows = nRows;
-    m_pDoc->SetModifiedFlag();
     m_pList->selectedItems().front()->setText(DisplayName(name));
     m_pChange->setEnabled(false);
     // The editors show the pattern's name and rows: let them redraw and rescale.

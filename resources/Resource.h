@@ -30,6 +30,7 @@ constexpr UINT ID_EXPORT_MIDI = 165;
 constexpr UINT ID_RANGE_START = 174;
 constexpr UINT ID_RANGE_END = 175;
 constexpr UINT ID_VIEW_SOUNDBAR = 177;
+constexpr UINT ID_EDIT_HISTORY = 190;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.
@@ -63,6 +64,7 @@ constexpr UINT ID_EDIT_COPY = 57634;
 constexpr UINT ID_EDIT_CUT = 57635;
 constexpr UINT ID_EDIT_PASTE = 57637;
 constexpr UINT ID_EDIT_UNDO = 57643;
+constexpr UINT ID_EDIT_REDO = 57644;
 constexpr UINT ID_WINDOW_NEW = 57648;
 constexpr UINT ID_WINDOW_ARRANGE = 57649;
 constexpr UINT ID_WINDOW_CASCADE = 57650;

@@ -119,9 +119,15 @@ CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const ch
         static_cast<std::int32_t>(static_cast<std::uint32_t>(m_nNextPattern[channel]) +
                                   1u); // a file may set it to the maximum
     CSoundPattern* pResult = pPattern.get();
+    AssignId(pResult);
     m_patterns[channel].push_back(std::move(pPattern));
     SetModifiedFlag();
     return pResult;
+}
+
+void CSoundDoc::AssignId(CSoundPattern* pPattern)
+{
+    pPattern->SetId(++m_nLastPatternId);
 }
 
 CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
@@ -130,6 +136,7 @@ CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern>
         return nullptr;
     std::lock_guard lock(m_guard);
     CSoundPattern* pResult = pPattern.get();
+    AssignId(pResult);
     m_patterns[channel].push_back(std::move(pPattern));
     SetModifiedFlag();
     return pResult;

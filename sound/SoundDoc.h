@@ -28,6 +28,34 @@ struct SequencePos
 
 class CSoundDoc;
 
+// A pattern's identity within its document (CSoundPattern::GetId); 0 means none.
+using PatternId = std::uint32_t;
+
+struct SoundProperties
+{
+    std::int32_t beatsPerMinute = 125;
+    std::int32_t stepSize = 16;
+    std::int32_t tracksPerBeat = 4;
+    bool operator==(const SoundProperties&) const = default;
+};
+
+struct PlayRange
+{
+    std::int32_t start = 0;
+    std::int32_t end = 16;
+    bool operator==(const PlayRange&) const = default;
+};
+
+// A pattern taken out of its document with everything needed to put it back as it was.
+struct RemovedPattern
+{
+    int channel = -1;
+    std::size_t index = 0;
+    std::unique_ptr<CSoundPattern> pattern;
+    std::vector<std::int32_t> placements; // song positions
+    bool wasCurrent = false;
+};
+
 // Told before a sound document closes, so that playback of it stops first. The owner of
 // the play thread installs one; it returns once the play thread no longer uses the document.
 class IDocumentCloseListener
@@ -101,6 +129,39 @@ public:
         return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
     }
 
+    // Edits. Each one takes the guard, marks the document modified and tells the views; the
+    // editors and their undo steps change the document through these only.
+    CSoundPattern* FindPattern(PatternId id) const;
+    std::vector<SoundCell> GetCells(PatternId id, std::int32_t row, std::int32_t count) const;
+    // Writes are clipped at the pattern's end.
+    bool SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells);
+    // Rows pushed past the end are lost; rows pulled up leave empty cells at the end.
+    bool InsertRows(PatternId id, std::int32_t row, std::int32_t count);
+    bool DeleteRows(PatternId id, std::int32_t row, std::int32_t count);
+    PatternId NewPattern(int channel, std::int32_t rows, const std::string& name);
+    PatternId DuplicatePattern(PatternId source);
+    PatternId InsertPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
+    RemovedPattern RemovePattern(PatternId id);
+    // Puts back what RemovePattern took, the pattern included.
+    void RestorePattern(RemovedPattern& removed);
+    bool RenamePattern(PatternId id, const std::string& name);
+    bool ResizePattern(PatternId id, std::int32_t rows);
+    std::int32_t GetNextPatternNumber(int channel) const;
+    void SetNextPatternNumber(int channel, std::int32_t number);
+    PatternId GetPlacement(const SequencePos& pos) const;
+    // Id 0 clears the step; a pattern of another channel is refused.
+    bool SetPlacement(const SequencePos& pos, PatternId id);
+    bool InsertStep(int channel, std::int32_t step);
+    bool DeleteStep(int channel, std::int32_t step);
+    using Placements = std::map<std::int32_t, PatternId>;
+    Placements GetPlacements(int channel) const;
+    void SetPlacements(int channel, const Placements& placements);
+    SoundProperties GetProperties() const;
+    void SetProperties(const SoundProperties& props);
+    PlayRange GetPlayRange() const;
+    // Keeps the play position inside the new range.
+    void SetPlayRange(const PlayRange& range);
+
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
     // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
@@ -147,8 +208,11 @@ public:
     std::array<Sequence, kChannelCount> m_sequence;
 
 private:
+    void NotifyEdit(CObject* pHint = nullptr);
+    void AssignId(CSoundPattern* pPattern);
     void StoreXML(CArchive& ar) const;
     void LoadXML(CArchive& ar);
 
     mutable std::recursive_mutex m_guard;
+    PatternId m_nLastPatternId = 0;
 };

@@ -53,6 +53,9 @@ public:
     std::int32_t GetRows() const { return m_nRows; }
     const std::string& GetName() const { return m_strName; }
     void SetName(const std::string& name) { m_strName = name; }
+    // Identity within its document, stable for the document's lifetime; 0 until it joins one.
+    std::uint32_t GetId() const { return m_nId; }
+    void SetId(std::uint32_t nId) { m_nId = nId; }
 
     bool IsRowInside(std::int32_t row) const { return row >= 0 && row < m_nRows; }
     // A row outside the pattern reads as an all-zero cell.
@@ -76,4 +79,5 @@ private:
     std::int32_t m_nRows;
     std::vector<SoundCell> m_cells; // one per row
     std::string m_strName;
+    std::uint32_t m_nId = 0;
 };

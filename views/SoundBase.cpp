@@ -4,6 +4,8 @@
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/SoundUndo.h"
+#include "views/SoundUndoCommands.h"
 
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -61,13 +63,40 @@ CSoundBase::CSoundBase(CSoundDoc* pDoc, QWidget* pParent)
     verticalScrollBar()->setRange(0, 0);
     horizontalScrollBar()->setRange(0, 0);
     if (m_pDocument != nullptr)
+    {
         m_pDocument->AddView(this);
+        CSoundUndo::Attach(m_pDocument);
+    }
 }
 
 CSoundBase::~CSoundBase()
 {
     if (m_pDocument != nullptr)
+    {
         m_pDocument->RemoveView(this);
+        CSoundUndo::Detach(m_pDocument);
+    }
+}
+
+EditorPosition CSoundBase::CurrentPosition() const
+{
+    EditorPosition position;
+    position.editor = Kind();
+    position.scroll = GetScrollPos();
+    std::lock_guard lock(m_pDocument->Guard());
+    if (m_pDocument->m_pCurrentPattern != nullptr)
+        position.pattern = m_pDocument->m_pCurrentPattern->GetId();
+    position.patternCursor = m_pDocument->m_patternCursor;
+    position.sequenceCursor = m_pDocument->m_sequenceCursor;
+    return position;
+}
+
+void CSoundBase::ShowPosition(const EditorPosition& position)
+{
+    UpdateScrollBars();
+    SetScrollPos(position.scroll);
+    EnsureCursorVisible();
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CSoundBase::SetHost(ISoundViewHost* pHost)
@@ -410,7 +439,7 @@ int CSoundBase::GetPatternOffset(int nPosition, const CSoundPattern* pPattern) c
     return -1;
 }
 
-CSoundPattern* CSoundBase::NewPatternDialog(int nChannel)
+CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPlace)
 {
     if (g_pDialogs == nullptr || nChannel < 0 || nChannel >= kChannelCount)
         return nullptr;
@@ -423,7 +452,8 @@ CSoundPattern* CSoundBase::NewPatternDialog(int nChannel)
     std::string name = szName;
     if (!g_pDialogs->PatternDialog(this, "Create new pattern", nRows, name))
         return nullptr;
-    return m_pDocument->CreatePattern(nChannel, nRows, name.c_str());
+    return m_pDocument->FindPattern(
+        SoundEdits::NewPattern(m_pDocument, CurrentPosition(), nChannel, nRows, name, pPlace));
 }
 
 void CSoundBase::OnPlay()
@@ -476,19 +506,50 @@ void CSoundBase::OnProperties()
     }
     if (!g_pDialogs->PropertiesDialog(this, nBpm, nStep, nTpb))
         return;
-    bool bStepChanged;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        m_pDocument->m_nBeatsPerMinute = nBpm;
-        m_pDocument->m_nTracksPerBeat = nTpb;
-        bStepChanged = nStep != m_pDocument->m_nStepSize;
-        if (bStepChanged)
-            m_pDocument->m_nStepSize = nStep;
-    }
-    if (bStepChanged)
-        UpdateScrollBars();
-    m_pDocument->SetModifiedFlag();
+    SoundEdits::SetProperties(m_pDocument, CurrentPosition(), {nBpm, nStep, nTpb});
+    // Unchanged properties make no undo step; the views are refreshed all the same.
     m_pDocument->UpdateAllViews(nullptr);
+}
+
+bool CSoundBase::OnHistoryCommand(UINT nID)
+{
+    CSoundUndo* pUndo = CSoundUndo::For(m_pDocument);
+    if (pUndo == nullptr)
+        return false;
+    if (nID == ID_EDIT_UNDO)
+        pUndo->Undo();
+    else if (nID == ID_EDIT_REDO)
+        pUndo->Redo();
+    else if (nID == ID_EDIT_HISTORY)
+        pUndo->ShowHistory(window());
+    else
+        return false;
+    return true;
+}
+
+bool CSoundBase::OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const
+{
+    CSoundUndo* pUndo = CSoundUndo::For(m_pDocument);
+    if (pUndo == nullptr || (nID != ID_EDIT_UNDO && nID != ID_EDIT_REDO && nID != ID_EDIT_HISTORY))
+        return false;
+    const QUndoStack& stack = pUndo->Stack();
+    if (nID == ID_EDIT_UNDO)
+    {
+        ui.Enable(stack.canUndo());
+        ui.SetText((stack.canUndo() ? "&Undo " + stack.undoText().toStdString() : "&Undo") +
+                   "\tCtrl+Z");
+    }
+    else if (nID == ID_EDIT_REDO)
+    {
+        ui.Enable(stack.canRedo());
+        ui.SetText((stack.canRedo() ? "&Redo " + stack.redoText().toStdString() : "&Redo") +
+                   "\tCtrl+Y");
+    }
+    else
+    {
+        ui.Enable(true);
+    }
+    return true;
 }
 
 bool CSoundBase::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
@@ -498,6 +559,8 @@ bool CSoundBase::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 
 bool CSoundBase::OnCommand(UINT nID)
 {
+    if (OnHistoryCommand(nID))
+        return true;
     switch (nID)
     {
     case ID_SOUND_PLAY:
@@ -539,6 +602,8 @@ bool CSoundBase::OnCommand(UINT nID)
 
 bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
 {
+    if (OnUpdateHistoryCommand(nID, ui))
+        return true;
     std::lock_guard lock(m_pDocument->Guard());
     const bool bPlaying = m_pDocument->m_bSongPlaying;
     const bool bPaused = m_pDocument->m_bSongPaused;

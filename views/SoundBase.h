@@ -4,6 +4,7 @@
 #include "app/CommandTarget.h"
 #include "framework/Document.h"
 #include "resources/Resource.h"
+#include "views/SoundEditCommand.h"
 
 #include <QAbstractScrollArea>
 #include <QBrush>
@@ -97,7 +98,14 @@ public:
     bool KeyToPattern(unsigned nKey, bool bShift, int nChannel, CSoundPattern** ppPattern) const;
     int GetLastPosition() const;
     int GetPatternOffset(int nPosition, const CSoundPattern* pPattern) const;
-    CSoundPattern* NewPatternDialog(int nChannel);
+    // Asks for a new pattern of the channel and makes it, placed at *pPlace when given.
+    CSoundPattern* NewPatternDialog(int nChannel, const SequencePos* pPlace = nullptr);
+
+    virtual EditorKind Kind() const { return EditorKind::None; }
+    // The cursors, current pattern and scroll position, as an edit made now records them.
+    EditorPosition CurrentPosition() const;
+    // Scrolls to a recorded position and takes the focus.
+    void ShowPosition(const EditorPosition& position);
 
     // Rows the scroll bar counts as visible.
     int GetPage() const;
@@ -160,6 +168,8 @@ private:
     void OnPause();
     void OnStop();
     void OnProperties();
+    bool OnHistoryCommand(UINT nID);
+    bool OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const;
 
     CSoundDoc* m_pDocument;
     QImage m_glyphs; // printable ASCII in text colour on transparent, one 8-pixel cell each

@@ -2,8 +2,15 @@
 #include "views/SoundPatternView.h"
 
 #include "framework/TextCodec.h"
+#include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/PatternRows.h"
+#include "views/SoundUndoCommands.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,38 +21,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
-
-namespace
-{
-// "C#4", "off", "..." for a tone cell; "2 1", "off", ". ." for a noise cell.
-void NoteField(const SoundCell& cell, bool bNoise, char* psz, std::size_t n)
-{
-    if (bNoise)
-    {
-        if (cell.freq == FREQ_EMPTY)
-            std::snprintf(psz, n, ". .");
-        else if (cell.freq == FREQ_OFF)
-            std::snprintf(psz, n, "off");
-        else
-            std::snprintf(psz, n, "%01d %01d", cell.freq % 10, cell.noiseType % 10);
-        return;
-    }
-    if (cell.note == NOTE_EMPTY)
-        std::snprintf(psz, n, "...");
-    else if (cell.note == NOTE_OFF)
-        std::snprintf(psz, n, "off");
-    else
-        std::snprintf(psz, n, "%s%01d", g_noteNames[cell.note % 12], (cell.note / 12) % 10);
-}
-
-void AttenuationField(const SoundCell& cell, char* psz, std::size_t n)
-{
-    if (cell.atten == ATTEN_EMPTY)
-        std::snprintf(psz, n, "..");
-    else
-        std::snprintf(psz, n, "%02d", cell.atten % 100);
-}
-} // namespace
 
 CSoundPatternView::CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent) : CSoundBase(pDoc, pParent)
 {
@@ -67,6 +42,20 @@ bool CSoundPatternView::ClampCursor()
 
 void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
 {
+    {
+        CSoundDoc* pDoc = GetDocument();
+        std::lock_guard lock(pDoc->Guard());
+        const PatternId shown =
+            pDoc->m_pCurrentPattern != nullptr ? pDoc->m_pCurrentPattern->GetId() : 0;
+        // Another editor opened a different pattern: start at its top.
+        if (shown != m_nShownPattern && pSender != nullptr)
+        {
+            pDoc->m_patternCursor = {};
+            m_nAnchor = -1;
+            SetScrollPos(0);
+        }
+        m_nShownPattern = shown;
+    }
     ClampCursor();
     CSoundBase::OnUpdate(pSender, pHint);
 }
@@ -104,6 +93,8 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
         const int nFirst = GetScrollPos();
         const int nTpb = std::max(pDoc->m_nTracksPerBeat, 1);
         const PatternCursor cursor = pDoc->m_patternCursor;
+        int nSelFirst = 0, nSelLast = -1;
+        const bool bSelection = GetSelection(nSelFirst, nSelLast);
 
         if (rcClip.top() < kHeaderHeight)
         {
@@ -120,18 +111,21 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
             const QColor& crBack = r % (4 * nTpb) == 0 ? m_crBarRow
                                    : r % nTpb == 0     ? m_crBeatRow
                                                        : m_crBack;
-            const SoundCell cell = pPattern->GetCell(r);
-            char szNote[8], szAtten[8], szFields[24], szLine[48];
-            NoteField(cell, bNoise, szNote, sizeof szNote);
-            AttenuationField(cell, szAtten, sizeof szAtten);
-            std::snprintf(szFields, sizeof szFields, "  %s  %s", szNote, szAtten);
-            std::snprintf(szLine, sizeof szLine, "%6d%s", r, szFields);
-            TextOut(dc, 0, y, szLine, crBack);
+            const std::string line = PatternRows::RowText(r, pPattern->GetCell(r), bNoise);
+            TextOut(dc, 0, y, line, crBack);
             if (r == cursor.row)
             {
                 const int nField = std::clamp(cursor.field, 0, 3);
-                TextOut(dc, kFieldX[nField], y, std::string_view(szLine + kFieldChar[nField], 1),
+                TextOut(dc, kFieldX[nField], y,
+                        std::string_view(line).substr(kFieldChar[nField], 1),
                         hasFocus() ? m_crCursorFocus : m_crCursor);
+            }
+            if (bSelection && r >= nSelFirst && r <= nSelLast)
+            {
+                dc.save();
+                dc.setCompositionMode(QPainter::RasterOp_NotDestination);
+                dc.fillRect(QRect(0, y, rcClient.width(), kRowHeight), Qt::black);
+                dc.restore();
             }
         }
     }
@@ -268,12 +262,19 @@ void CSoundPatternView::SetCursorFromPoint(const QPoint& point)
 
 void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
 {
+    m_nDragRow = -1;
     if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
     {
         const QPoint point = pEvent->position().toPoint();
         if (GetClickRect().contains(point))
         {
+            ClearSelection();
             SetCursorFromPoint(point);
+            if (pEvent->button() == Qt::LeftButton)
+            {
+                std::lock_guard lock(GetDocument()->Guard());
+                m_nDragRow = GetDocument()->m_patternCursor.row;
+            }
             viewport()->update();
         }
     }
@@ -313,6 +314,24 @@ void CSoundPatternView::ShowFieldPrompt()
 
 void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
 {
+    if (OnBlockKey(pEvent))
+    {
+        pEvent->accept();
+        return;
+    }
+    switch (pEvent->key())
+    {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        ClearSelection();
+        break;
+    default:
+        break;
+    }
     // Delete is the Delete command, whether or not an accelerator got to it first.
     if (pEvent->key() == Qt::Key_Delete && pEvent->modifiers() == Qt::NoModifier)
     {
@@ -372,12 +391,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
             break;
         case 0x2D:
             if (bHasRows)
-            {
-                for (int i = nRows - 1; i > cursor.row; --i)
-                    pPattern->SetCell(i, pPattern->GetCell(i - 1));
-                pPattern->SetCell(cursor.row, SoundCell::Empty());
-                pDoc->SetModifiedFlag();
-            }
+                SoundEdits::InsertRow(pDoc, CurrentPosition(), pPattern->GetId(), cursor.row);
             break;
         case 0x6A:
             if (!bNoise)
@@ -481,10 +495,14 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
         }
         if (bAdvance)
         {
-            pPattern->SetCell(cursor.row, cell);
-            if (cursor.row < nRows - 1)
-                ++cursor.row;
-            pDoc->SetModifiedFlag();
+            const PatternId id = pPattern->GetId();
+            const int nRow = cursor.row;
+            lock.unlock();
+            SoundEdits::SetCells(pDoc, CurrentPosition(), tr("Typing"), id, nRow, {cell});
+            lock.lock();
+            // The edit may have been undone and redone elsewhere meanwhile: the cursor is ours.
+            if (nRow < nRows - 1)
+                pDoc->m_patternCursor.row = nRow + 1;
         }
         lock.unlock();
         if (nPrompt != 0)
@@ -500,15 +518,24 @@ void CSoundPatternView::OnEditDelete()
     CSoundDoc* pDoc = GetDocument();
     if (!ClampCursor())
         return;
+    int nFirst, nLast;
+    if (GetSelection(nFirst, nLast))
+    {
+        ReplaceBlock(
+            tr("Clear"),
+            [](std::vector<SoundCell> cells, bool)
+            { return std::vector<SoundCell>(cells.size(), SoundCell::Empty()); },
+            false);
+        return;
+    }
+    PatternId id;
+    int nRow;
     {
         std::lock_guard lock(pDoc->Guard());
-        CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
-        const int nRows = pPattern->GetRows();
-        for (int i = pDoc->m_patternCursor.row; i < nRows - 1; ++i)
-            pPattern->SetCell(i, pPattern->GetCell(i + 1));
-        pPattern->SetCell(nRows - 1, SoundCell::Empty());
-        pDoc->SetModifiedFlag();
+        id = pDoc->m_pCurrentPattern->GetId();
+        nRow = pDoc->m_patternCursor.row;
     }
+    SoundEdits::DeleteRow(pDoc, CurrentPosition(), id, nRow);
     viewport()->update();
 }
 
@@ -534,6 +561,15 @@ bool CSoundPatternView::OnCommand(UINT nID)
     case ID_EDIT_DELETE:
         OnEditDelete();
         return true;
+    case ID_EDIT_COPY:
+        OnEditCopy();
+        return true;
+    case ID_EDIT_CUT:
+        OnEditCut();
+        return true;
+    case ID_EDIT_PASTE:
+        OnEditPaste();
+        return true;
     default:
         return CSoundBase::OnCommand(nID);
     }
@@ -549,6 +585,9 @@ bool CSoundPatternView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
     case ID_VIEW_PATTERN_EDITOR:
         ui.Enable(false);
         return true;
+    case ID_EDIT_COPY:
+    case ID_EDIT_CUT:
+    case ID_EDIT_PASTE:
     case ID_EDIT_DELETE:
     {
         std::lock_guard lock(GetDocument()->Guard());
@@ -558,4 +597,178 @@ bool CSoundPatternView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
     default:
         return CSoundBase::OnUpdateCommand(nID, ui);
     }
+}
+
+void CSoundPatternView::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    if (m_nDragRow < 0 || (pEvent->buttons() & Qt::LeftButton) == 0)
+        return;
+    CSoundDoc* pDoc = GetDocument();
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (pDoc->m_pCurrentPattern == nullptr)
+            return;
+        const int nRow = (static_cast<int>(pEvent->position().y()) - kHeaderHeight) / kRowHeight +
+                         GetScrollPos();
+        pDoc->m_patternCursor.row =
+            std::clamp(nRow, 0, std::max(pDoc->m_pCurrentPattern->GetRows() - 1, 0));
+        if (pDoc->m_patternCursor.row != m_nDragRow)
+            m_nAnchor = m_nDragRow;
+    }
+    EnsureCursorVisible();
+}
+
+bool CSoundPatternView::GetSelection(int& nFirst, int& nLast) const
+{
+    if (m_nAnchor < 0)
+        return false;
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    if (pDoc->m_pCurrentPattern == nullptr)
+        return false;
+    const int nRows = pDoc->m_pCurrentPattern->GetRows();
+    nFirst = std::min(m_nAnchor, pDoc->m_patternCursor.row);
+    nLast = std::min(std::max(m_nAnchor, pDoc->m_patternCursor.row), nRows - 1);
+    return nFirst <= nLast;
+}
+
+void CSoundPatternView::ClearSelection()
+{
+    if (m_nAnchor >= 0)
+        viewport()->update();
+    m_nAnchor = -1;
+}
+
+bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
+{
+    const Qt::KeyboardModifiers mods = pEvent->modifiers() & ~Qt::KeypadModifier;
+    const int key = pEvent->key();
+    const bool bVertical = key == Qt::Key_Up || key == Qt::Key_Down;
+    if (key == Qt::Key_Escape)
+    {
+        ClearSelection();
+        return true;
+    }
+    if (mods == Qt::ControlModifier || mods == (Qt::ControlModifier | Qt::ShiftModifier))
+    {
+        const bool bOctave = (mods & Qt::ShiftModifier) != 0;
+        if (bVertical)
+            Transpose((key == Qt::Key_Up ? 1 : -1) * (bOctave ? 12 : 1));
+        else if (key == Qt::Key_C && !bOctave)
+            OnEditCopy();
+        else if (key == Qt::Key_X && !bOctave)
+            OnEditCut();
+        else if (key == Qt::Key_V && !bOctave)
+            OnEditPaste();
+        else
+            return false;
+        return true;
+    }
+    // Alt belongs to the menus' mnemonics: with any key but Up and Down it never edits.
+    if ((mods & Qt::AltModifier) != 0)
+    {
+        if (bVertical && mods == Qt::AltModifier)
+            NudgeAttenuation(key == Qt::Key_Up ? -1 : 1);
+        return true;
+    }
+    const bool bMove = bVertical || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    if (mods != Qt::ShiftModifier || !bMove)
+        return false;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        if (GetDocument()->m_pCurrentPattern == nullptr)
+            return true;
+        if (m_nAnchor < 0)
+            m_nAnchor = GetDocument()->m_patternCursor.row;
+    }
+    OnKeyDown(VirtualKeyOf(pEvent));
+    viewport()->update();
+    return true;
+}
+
+bool CSoundPatternView::GetBlock(PatternId& id, int& nFirst, int& nLast, bool& bNoise) const
+{
+    CSoundDoc* pDoc = GetDocument();
+    std::lock_guard lock(pDoc->Guard());
+    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    if (pPattern == nullptr || pPattern->GetRows() == 0)
+        return false;
+    id = pPattern->GetId();
+    bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+    if (!GetSelection(nFirst, nLast))
+        nFirst = nLast = std::clamp(pDoc->m_patternCursor.row, 0, pPattern->GetRows() - 1);
+    return true;
+}
+
+void CSoundPatternView::ReplaceBlock(const QString& text, const BlockTransform& transform,
+                                     bool bMerge)
+{
+    PatternId id;
+    int nFirst, nLast;
+    bool bNoise;
+    if (!GetBlock(id, nFirst, nLast, bNoise))
+        return;
+    CSoundDoc* pDoc = GetDocument();
+    const std::vector<SoundCell> cells =
+        transform(pDoc->GetCells(id, nFirst, nLast - nFirst + 1), bNoise);
+    SoundEdits::SetCells(pDoc, CurrentPosition(), text, id, nFirst, cells,
+                         bMerge ? SoundEdits::kMergeAttenuation : SoundEdits::kMergeNone);
+}
+
+void CSoundPatternView::Transpose(int nSemitones)
+{
+    ReplaceBlock(
+        tr("Transpose"),
+        [nSemitones](std::vector<SoundCell> cells, bool bNoise)
+        { return TransposeCells(std::move(cells), nSemitones, bNoise); },
+        false);
+}
+
+void CSoundPatternView::NudgeAttenuation(int nDelta)
+{
+    ReplaceBlock(
+        tr("Attenuation"),
+        [nDelta](std::vector<SoundCell> cells, bool)
+        { return ::NudgeAttenuation(std::move(cells), nDelta); },
+        true);
+}
+
+void CSoundPatternView::OnEditCopy()
+{
+    PatternId id;
+    int nFirst, nLast;
+    bool bNoise;
+    if (!GetBlock(id, nFirst, nLast, bNoise))
+        return;
+    const std::vector<SoundCell> cells = GetDocument()->GetCells(id, nFirst, nLast - nFirst + 1);
+    QGuiApplication::clipboard()->setMimeData(
+        PatternRows::ToMimeData(cells, nFirst, bNoise).release());
+}
+
+void CSoundPatternView::OnEditCut()
+{
+    OnEditCopy();
+    ReplaceBlock(
+        tr("Cut"),
+        [](std::vector<SoundCell> cells, bool)
+        { return std::vector<SoundCell>(cells.size(), SoundCell::Empty()); },
+        false);
+}
+
+void CSoundPatternView::OnEditPaste()
+{
+    PatternId id;
+    int nFirst, nLast;
+    bool bNoise;
+    if (!GetBlock(id, nFirst, nLast, bNoise))
+        return;
+    const std::vector<SoundCell> cells =
+        PatternRows::FromMimeData(QGuiApplication::clipboard()->mimeData(), bNoise);
+    int nRow;
+    {
+        std::lock_guard lock(GetDocument()->Guard());
+        nRow = GetDocument()->m_patternCursor.row;
+    }
+    if (!cells.empty())
+        SoundEdits::SetCells(GetDocument(), CurrentPosition(), tr("Paste"), id, nRow, cells);
 }

@@ -3,6 +3,9 @@
 
 #include "views/SoundBase.h"
 
+#include <functional>
+#include <vector>
+
 // The editor of the document's current pattern: one row per line, the cells of its channel.
 class CSoundPatternView : public CSoundBase
 {
@@ -11,6 +14,7 @@ class CSoundPatternView : public CSoundBase
 public:
     explicit CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
 
+    EditorKind Kind() const override { return EditorKind::Pattern; }
     void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
     void OnDraw(QPainter& dc, const QRect& rcClip) override;
     void DrawPlayPosition() override;
@@ -22,6 +26,17 @@ public:
 
     void OnEditDelete();
     void OnSequenceEditor();
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    // Moves the notes of the selection (or the cursor row) by semitones.
+    void Transpose(int nSemitones);
+    // One step louder (-1) or quieter (+1) for the selection or the cursor row.
+    void NudgeAttenuation(int nDelta);
+
+    // The selected rows, first and last; false when nothing is selected.
+    bool GetSelection(int& nFirst, int& nLast) const;
+    void ClearSelection();
 
     // Character index in the row text, and its x, of each cursor field.
     static constexpr int kFieldChar[4] = {8, 10, 13, 14};
@@ -30,6 +45,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
+    void mouseMoveEvent(QMouseEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
@@ -43,4 +59,14 @@ private:
     bool ClampCursor();
     void ShowFieldPrompt();
     QRect GetClickRect() const;
+    // Keys with Ctrl, Alt or Shift that act on rows; true when the key was one of them.
+    bool OnBlockKey(const QKeyEvent* pEvent);
+    // The rows a block command acts on: the selection, else the cursor row.
+    bool GetBlock(PatternId& id, int& nFirst, int& nLast, bool& bNoise) const;
+    using BlockTransform = std::function<std::vector<SoundCell>(std::vector<SoundCell>, bool)>;
+    void ReplaceBlock(const QString& text, const BlockTransform& transform, bool bMerge);
+
+    int m_nAnchor = -1; // the row where the selection began, -1 when none
+    int m_nDragRow = -1;
+    PatternId m_nShownPattern = 0;
 };

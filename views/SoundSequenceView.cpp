@@ -1,31 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundSequenceView.h"
 
-#include "framework/Archive.h"
-#include "framework/MemFile.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
 #include "resources/ResourceTables.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"
+#include "views/SoundUndoCommands.h"
 
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDrag>
-#include <QDragEnterEvent>
-#include <QDragLeaveEvent>
-#include <QDragMoveEvent>
-#include <QDropEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScrollBar>
-#include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -48,41 +37,6 @@ std::size_t Utf8Prefix(const std::string& text, std::size_t nChars)
             ++i;
     }
     return i;
-}
-
-const char* const kInvalidPatternMessage = "The data on the clipboard is not a valid pattern.";
-
-QString PatternMimeType()
-{
-    return QString::fromLatin1(CSoundDoc::kPatternMimeType);
-}
-
-std::unique_ptr<QMimeData> NewPatternData(const std::string& block)
-{
-    auto pData = std::make_unique<QMimeData>();
-    pData->setData(PatternMimeType(),
-                   QByteArray(block.data(), static_cast<qsizetype>(block.size())));
-    return pData;
-}
-
-// The pattern in a block, or null when the block is not exactly one pattern: data may
-// come from any program, and one that is cut short or runs on is not a block we wrote.
-std::unique_ptr<CSoundPattern> ReadPatternBlock(const QByteArray& bytes)
-{
-    CMemFile file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    CArchive ar(&file, CArchive::load, 4096);
-    auto pPattern = std::make_unique<CSoundPattern>(16);
-    try
-    {
-        pPattern->Serialize(ar);
-    }
-    catch (const CArchiveException&)
-    {
-        return nullptr;
-    }
-    if (ar.RemainingBytes() != 0)
-        return nullptr;
-    return pPattern;
 }
 } // namespace
 
@@ -397,7 +351,6 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
 {
     CSoundDoc* pDoc = GetDocument();
     const int nPage = GetPage();
-    const int s = StepSize();
     SequencePos cursor;
     CSoundPattern* pCurrent;
     {
@@ -420,9 +373,8 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
             OpenPattern(pPattern);
             return;
         }
-        if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
+        if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel, &cursor))
         {
-            pDoc->SetPatternAt(&cursor, pPattern);
             viewport()->update();
             OpenPattern(pPattern);
             return;
@@ -447,12 +399,11 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
         ++cursor.step;
         break;
     case 0x2D:
-        pDoc->InsertSequenceStep(cursor.channel, cursor.step * s);
+        SoundEdits::InsertStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
         break;
     case 0xBE:
-        pDoc->SetPatternAt(&cursor, nullptr);
+        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Clear Step"), cursor, 0);
         ++cursor.step;
-        pDoc->SetModifiedFlag();
         break;
     default:
         break;
@@ -460,9 +411,9 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     CSoundPattern* pPattern = nullptr;
     if (KeyToPattern(nKey, bShift, cursor.channel, &pPattern))
     {
-        pDoc->SetPatternAt(&cursor, pPattern);
+        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
+                                 pPattern->GetId());
         ++cursor.step;
-        pDoc->SetModifiedFlag();
     }
     cursor.step = std::clamp(cursor.step, 0, kMaxStep);
     {
@@ -610,11 +561,8 @@ void CSoundSequenceView::OnNewPattern()
         std::lock_guard lock(GetDocument()->Guard());
         cursor = GetDocument()->m_sequenceCursor;
     }
-    if (CSoundPattern* pPattern = NewPatternDialog(cursor.channel))
-    {
-        GetDocument()->SetPatternAt(&cursor, pPattern);
+    if (NewPatternDialog(cursor.channel, &cursor) != nullptr)
         viewport()->update();
-    }
 }
 
 void CSoundSequenceView::OnEditDelete()
@@ -625,7 +573,7 @@ void CSoundSequenceView::OnEditDelete()
         std::lock_guard lock(pDoc->Guard());
         cursor = pDoc->m_sequenceCursor;
     }
-    pDoc->DeleteSequenceStep(cursor.channel, cursor.step * StepSize());
+    SoundEdits::DeleteStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
     pDoc->UpdateAllViews(nullptr);
 }
 
@@ -643,14 +591,7 @@ void CSoundSequenceView::OnPatternProperties()
             name = pPattern->GetName();
         }
         if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
-        {
-            {
-                std::lock_guard lock(pDoc->Guard());
-                pPattern->SetRows(std::clamp(nRows, 0, CSoundPattern::kMaxRows));
-                pPattern->SetName(name);
-            }
-            pDoc->SetModifiedFlag();
-        }
+            SoundEdits::ChangePattern(pDoc, CurrentPosition(), pPattern->GetId(), name, nRows);
     }
     pDoc->UpdateAllViews(nullptr);
 }
@@ -658,34 +599,30 @@ void CSoundSequenceView::OnPatternProperties()
 void CSoundSequenceView::OnSetStartPosition()
 {
     CSoundDoc* pDoc = GetDocument();
+    PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
         const int s = std::max(pDoc->m_nStepSize, 1);
-        const int nStart = pDoc->m_sequenceCursor.step * s;
-        pDoc->m_nRangeStart = nStart;
-        if (nStart >= pDoc->m_nRangeEnd)
-            pDoc->m_nRangeEnd = nStart + s;
+        range.start = pDoc->m_sequenceCursor.step * s;
+        if (range.start >= range.end)
+            range.end = range.start + s;
     }
-    pDoc->SetModifiedFlag();
+    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
     viewport()->update();
 }
 
 void CSoundSequenceView::OnSetEndPosition()
 {
     CSoundDoc* pDoc = GetDocument();
+    PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
         const int s = std::max(pDoc->m_nStepSize, 1);
-        int nEnd = pDoc->m_sequenceCursor.step * s;
-        if (nEnd == 0)
-            nEnd = s;
-        pDoc->m_nRangeEnd = nEnd;
-        if (nEnd <= pDoc->m_nRangeStart)
-            pDoc->m_nRangeStart = nEnd - s;
-        if (pDoc->m_nCurrentPos < pDoc->m_nRangeStart || pDoc->m_nCurrentPos > nEnd)
-            pDoc->m_nCurrentPos = nEnd - 1;
+        range.end = std::max(pDoc->m_sequenceCursor.step * s, s);
+        if (range.end <= range.start)
+            range.start = range.end - s;
     }
-    pDoc->SetModifiedFlag();
+    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
     viewport()->update();
 }
 
@@ -705,11 +642,8 @@ bool CSoundSequenceView::OnCommand(UINT nID)
                 pPattern = pDoc->m_patterns[cursor.channel][nIndex].get();
         }
         if (pPattern != nullptr)
-        {
-            pDoc->SetPatternAt(&cursor, pPattern);
-            pDoc->SetModifiedFlag();
-            pDoc->UpdateAllViews(nullptr);
-        }
+            SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
+                                     pPattern->GetId());
         return true;
     }
     switch (nID)
@@ -721,9 +655,7 @@ bool CSoundSequenceView::OnCommand(UINT nID)
             std::lock_guard lock(GetDocument()->Guard());
             cursor = GetDocument()->m_sequenceCursor;
         }
-        GetDocument()->SetPatternAt(&cursor, nullptr);
-        GetDocument()->SetModifiedFlag();
-        GetDocument()->UpdateAllViews(nullptr);
+        SoundEdits::SetPlacement(GetDocument(), CurrentPosition(), tr("Clear Step"), cursor, 0);
         return true;
     }
     case ID_VIEW_PATTERN_EDITOR:
@@ -784,274 +716,5 @@ bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         return true;
     default:
         return CSoundBase::OnUpdateCommand(nID, ui);
-    }
-}
-
-void CSoundSequenceView::OnEditCopy()
-{
-    CSoundDoc* pDoc = GetDocument();
-    std::string block;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->GetPatternAt(pDoc->m_sequenceCursor);
-        if (pPattern == nullptr)
-            return;
-        block = CSoundDoc::CopyPatternToGlobal(pPattern);
-    }
-    QGuiApplication::clipboard()->setMimeData(NewPatternData(block).release());
-}
-
-void CSoundSequenceView::OnEditCut()
-{
-    OnEditCopy();
-    CSoundDoc* pDoc = GetDocument();
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        cursor = pDoc->m_sequenceCursor;
-    }
-    pDoc->SetPatternAt(&cursor, nullptr);
-    pDoc->SetModifiedFlag();
-    viewport()->update();
-}
-
-void CSoundSequenceView::OnEditPaste()
-{
-    SequencePos cursor;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        cursor = GetDocument()->m_sequenceCursor;
-    }
-    DropPattern(nullptr, cursor);
-}
-
-CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const SequencePos& cell)
-{
-    if (cell.channel < 0 || cell.channel >= kChannelCount)
-        return nullptr;
-    const bool bDrop = pData != nullptr;
-    if (!bDrop)
-        pData = QGuiApplication::clipboard()->mimeData();
-    if (pData == nullptr || !pData->hasFormat(PatternMimeType()))
-        return nullptr;
-
-    std::unique_ptr<CSoundPattern> pNew = ReadPatternBlock(pData->data(PatternMimeType()));
-    if (pNew == nullptr)
-    {
-        // A drop is answered only after it has finished: the dragging program waits for
-        // the answer, and a message box would hold it up.
-        if (bDrop)
-            QTimer::singleShot(0, this,
-                               [] { AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION); });
-        else
-            AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION);
-        return nullptr;
-    }
-
-    CSoundDoc* pDoc = GetDocument();
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pPattern = pDoc->AddPattern(cell.channel, std::move(pNew));
-        pDoc->SetPatternAt(&cell, pPattern);
-        pDoc->m_sequenceCursor = cell;
-    }
-    pDoc->SetModifiedFlag();
-    viewport()->repaint();
-    return pPattern;
-}
-
-std::unique_ptr<QMimeData> CSoundSequenceView::BeginDrag(const SequencePos& source)
-{
-    CSoundDoc* pDoc = GetDocument();
-    std::string block;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->GetPatternAt(source);
-        if (pPattern == nullptr)
-            return nullptr;
-        block = CSoundDoc::CopyPatternToGlobal(pPattern);
-    }
-    m_dragSource = source;
-    m_bDragFromHere = true;
-    return NewPatternData(block);
-}
-
-void CSoundSequenceView::EndDrag(Qt::DropAction result)
-{
-    m_bDragArmed = false;
-    // Already clear: the drop was a move inside this view, and it has been carried out.
-    if (!m_bDragFromHere)
-        return;
-    m_bDragFromHere = false;
-    // Moved elsewhere as a copy: the placement here goes.
-    if (result == Qt::MoveAction)
-    {
-        GetDocument()->SetPatternAt(&m_dragSource, nullptr);
-        viewport()->update();
-    }
-}
-
-void CSoundSequenceView::StartDrag(const SequencePos& source)
-{
-    std::unique_ptr<QMimeData> pData = BeginDrag(source);
-    if (pData == nullptr)
-        return;
-    viewport()->repaint();
-    QPointer<CSoundSequenceView> pSelf(this);
-    // The drag owns its data and is deleted by Qt once the loop is over.
-    auto* pDrag = new QDrag(this);
-    pDrag->setMimeData(pData.release());
-    const Qt::DropAction result = pDrag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
-    // The loop runs events: the window may have closed meanwhile.
-    if (pSelf != nullptr)
-        EndDrag(result);
-}
-
-Qt::DropAction CSoundSequenceView::DropEffect(const QMimeData* pData, Qt::KeyboardModifiers keys,
-                                              const QPoint& point, Qt::DropActions allowed) const
-{
-    if (pData == nullptr || !pData->hasFormat(PatternMimeType()) || !GetGridRect().contains(point))
-        return Qt::IgnoreAction;
-    Qt::DropAction effect;
-    if ((keys & Qt::ShiftModifier) != 0)
-        effect = Qt::MoveAction;
-    else if ((keys & Qt::ControlModifier) != 0)
-        effect = Qt::CopyAction;
-    else if (m_bDragFromHere && HitTest(point).channel == m_dragSource.channel)
-        effect = Qt::MoveAction;
-    else
-        effect = Qt::CopyAction;
-    return (allowed & effect) != 0 ? effect : Qt::IgnoreAction;
-}
-
-Qt::DropAction CSoundSequenceView::OnDragOver(const QMimeData* pData, Qt::KeyboardModifiers keys,
-                                              const QPoint& point, Qt::DropActions allowed)
-{
-    const Qt::DropAction effect = DropEffect(pData, keys, point, allowed);
-    const SequencePos hit = HitTest(point);
-    const QRect rc = GetCellRect(hit.channel, hit.step);
-    // Whether an outline is shown counts too: the pointer may come back to the cell it
-    // left, or leave the grid sideways without leaving the cell's rectangle.
-    if (rc == m_rcDragFocus && (m_nDragFocus != 0) == (effect != Qt::IgnoreAction))
-        return effect;
-    if (m_nDragFocus != 0)
-        viewport()->update(m_rcDragFocus);
-    m_nDragFocus = effect;
-    if (effect != Qt::IgnoreAction)
-    {
-        m_rcDragFocus = rc;
-        viewport()->update(m_rcDragFocus);
-    }
-    return effect;
-}
-
-void CSoundSequenceView::OnDragLeave()
-{
-    if (m_nDragFocus != 0)
-    {
-        viewport()->update(m_rcDragFocus);
-        m_nDragFocus = 0;
-    }
-}
-
-bool CSoundSequenceView::OnDrop(const QMimeData* pData, Qt::DropAction effect, const QPoint& point)
-{
-    OnDragLeave();
-    if (!GetGridRect().contains(point))
-        return false;
-    const SequencePos target = HitTest(point);
-    if (effect == Qt::MoveAction && m_bDragFromHere && target.channel == m_dragSource.channel)
-    {
-        // Within a channel a move keeps the very same pattern object.
-        m_bDragFromHere = false;
-        if (!(target == m_dragSource))
-        {
-            CSoundDoc* pDoc = GetDocument();
-            {
-                std::lock_guard lock(pDoc->Guard());
-                if (CSoundPattern* pPattern = pDoc->GetPatternAt(m_dragSource))
-                {
-                    pDoc->SetPatternAt(&m_dragSource, nullptr);
-                    pDoc->SetPatternAt(&target, pPattern);
-                    pDoc->m_sequenceCursor = target;
-                }
-            }
-            viewport()->update();
-        }
-        return false;
-    }
-    return DropPattern(pData, target) != nullptr;
-}
-
-bool CSoundSequenceView::OnScroll(int nRequest, bool bDoScroll)
-{
-    const int p = GetScrollPos();
-    int nNew;
-    if (nRequest == CDragScroller::kLineUp && p >= 1)
-        nNew = p - 1;
-    else if (nRequest == CDragScroller::kLineDown && p < GetScrollLimit())
-        nNew = p + 1;
-    else
-        return false;
-    if (bDoScroll)
-    {
-        SetScrollPos(nNew);
-        viewport()->update();
-    }
-    return true;
-}
-
-void CSoundSequenceView::dragEnterEvent(QDragEnterEvent* pEvent)
-{
-    dragMoveEvent(pEvent);
-    // Taken wherever the block is offered, so that the moves over the header and the
-    // margins still arrive and are refused one by one.
-    if (pEvent->mimeData() != nullptr && pEvent->mimeData()->hasFormat(PatternMimeType()))
-        pEvent->accept();
-}
-
-void CSoundSequenceView::dragMoveEvent(QDragMoveEvent* pEvent)
-{
-    const QPoint point = pEvent->position().toPoint();
-    const Qt::DropAction effect =
-        OnDragOver(pEvent->mimeData(), pEvent->modifiers(), point, pEvent->possibleActions());
-    m_pDragScroller->Track(point, viewport()->rect());
-    if (effect == Qt::IgnoreAction)
-    {
-        pEvent->ignore();
-        return;
-    }
-    pEvent->setDropAction(effect);
-    pEvent->accept();
-}
-
-void CSoundSequenceView::dragLeaveEvent(QDragLeaveEvent* pEvent)
-{
-    m_pDragScroller->Stop();
-    OnDragLeave();
-    pEvent->accept();
-}
-
-void CSoundSequenceView::dropEvent(QDropEvent* pEvent)
-{
-    m_pDragScroller->Stop();
-    const QPoint point = pEvent->position().toPoint();
-    const Qt::DropAction effect =
-        DropEffect(pEvent->mimeData(), pEvent->modifiers(), point, pEvent->possibleActions());
-    if (effect == Qt::IgnoreAction)
-    {
-        OnDragLeave();
-        pEvent->ignore();
-        return;
-    }
-    if (OnDrop(pEvent->mimeData(), effect, point))
-    {
-        pEvent->setDropAction(effect);
-        pEvent->accept();
-    }
-    else
-    {
-        pEvent->ignore();
     }
 }

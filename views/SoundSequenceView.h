@@ -25,6 +25,7 @@ public:
 
     explicit CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
 
+    EditorKind Kind() const override { return EditorKind::Sequence; }
     void OnDraw(QPainter& dc, const QRect& rcClip) override;
     void DrawPlayPosition() override;
     int PlayLineY() const override;

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/CellTransforms.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr int kLoudest = 0;
+constexpr int kQuietest = 14;
+constexpr int kSilent = 15;
+} // namespace
+
+SoundCell TransposeCell(SoundCell cell, int nSemitones, bool bNoise)
+{
+    if (!bNoise && cell.note <= kMaxNote)
+        cell.note = static_cast<std::uint8_t>(std::clamp(cell.note + nSemitones, 0, kMaxNote));
+    return cell;
+}
+
+SoundCell NudgeAttenuation(SoundCell cell, int nDelta)
+{
+    if (cell.atten < kSilent)
+        cell.atten =
+            static_cast<std::uint8_t>(std::clamp(cell.atten + nDelta, kLoudest, kQuietest));
+    return cell;
+}
+
+std::vector<SoundCell> TransposeCells(std::vector<SoundCell> cells, int nSemitones, bool bNoise)
+{
+    for (SoundCell& cell : cells)
+        cell = TransposeCell(cell, nSemitones, bNoise);
+    return cells;
+}
+
+std::vector<SoundCell> NudgeAttenuation(std::vector<SoundCell> cells, int nDelta)
+{
+    for (SoundCell& cell : cells)
+        cell = NudgeAttenuation(cell, nDelta);
+    return cells;
+}

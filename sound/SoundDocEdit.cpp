@@ -1,0 +1,322 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/SoundDoc.h"
+
+#include <algorithm>
+
+namespace
+{
+bool IsChannel(int channel)
+{
+    return channel >= 0 && channel < kChannelCount;
+}
+} // namespace
+
+void CSoundDoc::NotifyEdit(CObject* pHint)
+{
+    SetModifiedFlag();
+    UpdateAllViews(nullptr, pHint);
+}
+
+CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
+{
+    if (id == 0)
+        return nullptr;
+    std::lock_guard lock(m_guard);
+    for (const PatternList& list : m_patterns)
+        for (const auto& pPattern : list)
+            if (pPattern->GetId() == id)
+                return pPattern.get();
+    return nullptr;
+}
+
+std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::int32_t count) const
+{
+    std::lock_guard lock(m_guard);
+    std::vector<SoundCell> cells;
+    const CSoundPattern* pPattern = FindPattern(id);
+    if (pPattern == nullptr)
+        return cells;
+    const std::int32_t first = std::max(row, 0);
+    const std::int32_t last =
+        std::min<std::int64_t>(std::int64_t{row} + count, pPattern->GetRows());
+    for (std::int32_t r = first; r < last; ++r)
+        cells.push_back(pPattern->GetCell(r));
+    return cells;
+}
+
+bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr || !pPattern->IsRowInside(row))
+            return false;
+        const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(cells.size()),
+                                                          std::int64_t{pPattern->GetRows()} - row);
+        for (std::int64_t i = 0; i < count; ++i)
+            pPattern->SetCell(row + static_cast<std::int32_t>(i),
+                              cells[static_cast<std::size_t>(i)]);
+    }
+    NotifyEdit(pPattern);
+    return true;
+}
+
+bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr || !pPattern->IsRowInside(row) || count <= 0)
+            return false;
+        for (std::int32_t r = pPattern->GetRows() - 1; r >= row; --r)
+            pPattern->SetCell(r,
+                              r - count >= row ? pPattern->GetCell(r - count) : SoundCell::Empty());
+    }
+    NotifyEdit(pPattern);
+    return true;
+}
+
+bool CSoundDoc::DeleteRows(PatternId id, std::int32_t row, std::int32_t count)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr || !pPattern->IsRowInside(row) || count <= 0)
+            return false;
+        const std::int32_t rows = pPattern->GetRows();
+        for (std::int32_t r = row; r < rows; ++r)
+            pPattern->SetCell(r, std::int64_t{r} + count < rows ? pPattern->GetCell(r + count)
+                                                                : SoundCell::Empty());
+    }
+    NotifyEdit(pPattern);
+    return true;
+}
+
+PatternId CSoundDoc::NewPattern(int channel, std::int32_t rows, const std::string& name)
+{
+    const CSoundPattern* pPattern =
+        CreatePattern(channel, std::clamp(rows, 0, CSoundPattern::kMaxRows), name.c_str());
+    if (pPattern == nullptr)
+        return 0;
+    NotifyEdit();
+    return pPattern->GetId();
+}
+
+PatternId CSoundDoc::DuplicatePattern(PatternId source)
+{
+    const CSoundPattern* pCopy;
+    {
+        std::lock_guard lock(m_guard);
+        const CSoundPattern* pSource = FindPattern(source);
+        pCopy = CopyPattern(FindPatternChannel(pSource), pSource);
+    }
+    if (pCopy == nullptr)
+        return 0;
+    NotifyEdit();
+    return pCopy->GetId();
+}
+
+PatternId CSoundDoc::InsertPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
+{
+    const CSoundPattern* pAdded = AddPattern(channel, std::move(pPattern));
+    if (pAdded == nullptr)
+        return 0;
+    NotifyEdit();
+    return pAdded->GetId();
+}
+
+RemovedPattern CSoundDoc::RemovePattern(PatternId id)
+{
+    RemovedPattern removed;
+    {
+        std::lock_guard lock(m_guard);
+        CSoundPattern* pPattern = FindPattern(id);
+        if (pPattern == nullptr)
+            return removed;
+        removed.channel = FindPatternChannel(pPattern);
+        PatternList& list = m_patterns[removed.channel];
+        const auto it = std::find_if(list.begin(), list.end(),
+                                     [&](const auto& p) { return p.get() == pPattern; });
+        removed.index = static_cast<std::size_t>(it - list.begin());
+        Sequence& seq = m_sequence[removed.channel];
+        for (auto entry = seq.begin(); entry != seq.end();)
+        {
+            if (entry->second == pPattern)
+            {
+                removed.placements.push_back(entry->first);
+                entry = seq.erase(entry);
+            }
+            else
+            {
+                ++entry;
+            }
+        }
+        removed.wasCurrent = m_pCurrentPattern == pPattern;
+        if (removed.wasCurrent)
+            m_pCurrentPattern = nullptr;
+        removed.pattern = std::move(*it);
+        list.erase(it);
+    }
+    NotifyEdit();
+    return removed;
+}
+
+void CSoundDoc::RestorePattern(RemovedPattern& removed)
+{
+    if (removed.pattern == nullptr || !IsChannel(removed.channel))
+        return;
+    {
+        std::lock_guard lock(m_guard);
+        PatternList& list = m_patterns[removed.channel];
+        CSoundPattern* pPattern = removed.pattern.get();
+        const std::size_t index = std::min(removed.index, list.size());
+        list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(removed.pattern));
+        for (const std::int32_t songPos : removed.placements)
+            m_sequence[removed.channel][songPos] = pPattern;
+        if (removed.wasCurrent)
+            m_pCurrentPattern = pPattern;
+    }
+    NotifyEdit();
+}
+
+bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr)
+            return false;
+        pPattern->SetName(name);
+    }
+    NotifyEdit();
+    return true;
+}
+
+bool CSoundDoc::ResizePattern(PatternId id, std::int32_t rows)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr)
+            return false;
+        pPattern->SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));
+    }
+    NotifyEdit();
+    return true;
+}
+
+std::int32_t CSoundDoc::GetNextPatternNumber(int channel) const
+{
+    std::lock_guard lock(m_guard);
+    return IsChannel(channel) ? m_nNextPattern[channel] : 0;
+}
+
+void CSoundDoc::SetNextPatternNumber(int channel, std::int32_t number)
+{
+    if (!IsChannel(channel))
+        return;
+    std::lock_guard lock(m_guard);
+    m_nNextPattern[channel] = number;
+}
+
+PatternId CSoundDoc::GetPlacement(const SequencePos& pos) const
+{
+    std::lock_guard lock(m_guard);
+    const CSoundPattern* pPattern = GetPatternAt(pos);
+    return pPattern != nullptr ? pPattern->GetId() : 0;
+}
+
+bool CSoundDoc::SetPlacement(const SequencePos& pos, PatternId id)
+{
+    {
+        std::lock_guard lock(m_guard);
+        CSoundPattern* pPattern = FindPattern(id);
+        if (!IsChannel(pos.channel) || (id != 0 && !HoldsPattern(pos.channel, pPattern)))
+            return false;
+        SetPatternAt(&pos, pPattern);
+    }
+    NotifyEdit();
+    return true;
+}
+
+bool CSoundDoc::InsertStep(int channel, std::int32_t step)
+{
+    if (!InsertSequenceStep(channel, StepToSongPos(step)))
+        return false;
+    NotifyEdit();
+    return true;
+}
+
+bool CSoundDoc::DeleteStep(int channel, std::int32_t step)
+{
+    if (!DeleteSequenceStep(channel, StepToSongPos(step)))
+        return false;
+    NotifyEdit();
+    return true;
+}
+
+CSoundDoc::Placements CSoundDoc::GetPlacements(int channel) const
+{
+    Placements placements;
+    if (!IsChannel(channel))
+        return placements;
+    std::lock_guard lock(m_guard);
+    for (const auto& [songPos, pPattern] : m_sequence[channel])
+        placements.emplace(songPos, pPattern->GetId());
+    return placements;
+}
+
+void CSoundDoc::SetPlacements(int channel, const Placements& placements)
+{
+    if (!IsChannel(channel))
+        return;
+    {
+        std::lock_guard lock(m_guard);
+        Sequence seq;
+        for (const auto& [songPos, id] : placements)
+            if (CSoundPattern* pPattern = FindPattern(id); HoldsPattern(channel, pPattern))
+                seq.emplace(songPos, pPattern);
+        m_sequence[channel] = std::move(seq);
+    }
+    NotifyEdit();
+}
+
+SoundProperties CSoundDoc::GetProperties() const
+{
+    std::lock_guard lock(m_guard);
+    return {m_nBeatsPerMinute, m_nStepSize, m_nTracksPerBeat};
+}
+
+void CSoundDoc::SetProperties(const SoundProperties& props)
+{
+    {
+        std::lock_guard lock(m_guard);
+        m_nBeatsPerMinute = props.beatsPerMinute;
+        m_nStepSize = props.stepSize;
+        m_nTracksPerBeat = props.tracksPerBeat;
+    }
+    NotifyEdit();
+}
+
+PlayRange CSoundDoc::GetPlayRange() const
+{
+    std::lock_guard lock(m_guard);
+    return {m_nRangeStart, m_nRangeEnd};
+}
+
+void CSoundDoc::SetPlayRange(const PlayRange& range)
+{
+    {
+        std::lock_guard lock(m_guard);
+        m_nRangeStart = range.start;
+        m_nRangeEnd = range.end;
+        if (m_nCurrentPos < range.start || m_nCurrentPos > range.end)
+            m_nCurrentPos = std::max(range.end - 1, range.start);
+    }
+    NotifyEdit();
+}

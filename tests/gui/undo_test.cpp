@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "SoundViewFakes.h"
+
+#include "sound/SoundDoc.h"
+#include "views/SoundPatternView.h"
+#include "views/SoundSequenceView.h"
+#include "views/SoundUndo.h"
+
+#include <QSplitter>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+class UndoTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CSoundDoc> m_pDoc;
+    std::unique_ptr<QSplitter> m_pWindow;
+    CSoundSequenceView* m_pSequence = nullptr;
+    CSoundPatternView* m_pPattern = nullptr;
+    CScriptedDialogs m_dialogs;
+
+    void Open(bool bStartModified = false)
+    {
+        m_pDoc = std::make_unique<CSoundDoc>();
+        QVERIFY(m_pDoc->OnNewDocument());
+        m_pDoc->CreatePattern(0, 8, "second");
+        m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
+        m_pDoc->SetModifiedFlag(bStartModified);
+        m_pWindow = std::make_unique<QSplitter>();
+        m_pSequence = new CSoundSequenceView(m_pDoc.get(), m_pWindow.get());
+        m_pPattern = new CSoundPatternView(m_pDoc.get(), m_pWindow.get());
+        m_pWindow->resize(600, 300);
+        m_pWindow->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+    }
+    void Key(QWidget* pView, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        pView->setFocus();
+        QTest::keyClick(pView, static_cast<Qt::Key>(key), mods);
+    }
+    QUndoStack& Stack() { return CSoundUndo::For(m_pDoc.get())->Stack(); }
+    bool Command(UINT nID) { return m_pPattern->OnCmdMsg(nID, nullptr); }
+    std::string UndoText()
+    {
+        CCmdUI ui(ID_EDIT_UNDO);
+        m_pPattern->OnCmdMsg(ID_EDIT_UNDO, &ui);
+        return ui.m_bEnabled ? ui.m_strText : "disabled";
+    }
+
+private slots:
+    void init()
+    {
+        CSoundBase::SetDialogs(&m_dialogs);
+        m_dialogs = CScriptedDialogs();
+    }
+    void cleanup()
+    {
+        m_pWindow.reset();
+        m_pDoc.reset();
+        CSoundUndo::SetBudget(CSoundUndo::kDefaultBudget);
+        CSoundBase::SetDialogs(nullptr);
+    }
+
+    // Each kind of edit made with the editors' own keys and commands: undo restores the
+    // document and returns to the editor and cursor that made it; redo makes it again.
+    void eachEditUndoesAndRedoes_data()
+    {
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<QString>("text");
+        const char* names[] = {"Typing",     "Insert Row",  "Delete Row",        "Set Pattern",
+                               "Clear Step", "Insert Step", "Delete Step",       "Play Range",
+                               "Properties", "New Pattern", "Pattern Properties"};
+        for (int i = 0; i < 11; ++i)
+            QTest::newRow(names[i]) << i << QString(names[i]);
+    }
+    void eachEditUndoesAndRedoes()
+    {
+        QFETCH(int, edit);
+        QFETCH(QString, text);
+        Open();
+        m_pDoc->m_patternCursor = {0, 3};
+        m_pDoc->m_sequenceCursor = {0, edit == 7 ? 3 : edit == 9 ? 2 : 0};
+        m_pDoc->m_pCurrentPattern->SetCell(15, {40, 255, 0, 3});
+        const std::function<void()> edits[] = {
+            [&] { Key(m_pPattern, Qt::Key_Q); },
+            [&] { Key(m_pPattern, Qt::Key_Insert); },
+            [&] { Key(m_pPattern, Qt::Key_Delete); },
+            [&] { Key(m_pSequence, Qt::Key_1); },
+            [&] { Key(m_pSequence, Qt::Key_Period); },
+            [&] { Key(m_pSequence, Qt::Key_Insert); },
+            [&] { Key(m_pSequence, Qt::Key_Delete); },
+            [&] { m_pSequence->OnCommand(ID_RANGE_END); },
+            [&]
+            {
+                m_dialogs.propertiesAnswer = {100, 8, 2};
+                m_pSequence->OnCommand(ID_SOUND_PROPERTIES);
+            },
+            [&]
+            {
+                m_dialogs.patternAnswers.push_back({4, "new"});
+                m_pSequence->OnCommand(ID_PATTERN_NEW);
+            },
+            [&]
+            {
+                m_dialogs.patternAnswers.push_back({4, "short"});
+                m_pSequence->OnCommand(ID_PATTERN_PROPERTIES);
+            },
+        };
+        const bool bPatternEditor = edit < 3;
+        QWidget* pEditor = bPatternEditor ? static_cast<QWidget*>(m_pPattern) : m_pSequence;
+        pEditor->setFocus();
+        const std::string before = m_pDoc->SaveToBytes();
+        const PatternCursor cursor = m_pDoc->m_patternCursor;
+        const SequencePos step = m_pDoc->m_sequenceCursor;
+
+        edits[edit]();
+        const std::string after = m_pDoc->SaveToBytes();
+        QVERIFY(after != before && m_pDoc->IsModified());
+        QCOMPARE(QString::fromStdString(UndoText()), "&Undo " + text + "\tCtrl+Z");
+
+        // Somewhere else entirely, then undo.
+        m_pDoc->m_patternCursor = {2, 0};
+        m_pDoc->m_sequenceCursor = {3, 9};
+        m_pWindow->setFocus();
+        QVERIFY(Command(ID_EDIT_UNDO));
+        QVERIFY(m_pDoc->SaveToBytes() == before && !m_pDoc->IsModified());
+        QVERIFY(pEditor->hasFocus());
+        if (bPatternEditor)
+            QVERIFY(m_pDoc->m_patternCursor.row == cursor.row &&
+                    m_pDoc->m_patternCursor.field == cursor.field);
+        else
+            QVERIFY(m_pDoc->m_sequenceCursor == step);
+        QCOMPARE(UndoText(), std::string("disabled"));
+
+        QVERIFY(Command(ID_EDIT_REDO));
+        QVERIFY(m_pDoc->SaveToBytes() == after && m_pDoc->IsModified());
+    }
+
+    void modifiedFlagFollowsTheSavedState()
+    {
+        Open();
+        Key(m_pPattern, Qt::Key_Q);
+        Key(m_pPattern, Qt::Key_W);
+        m_pDoc->SetModifiedFlag(false); // saved here
+        QVERIFY(Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
+        QVERIFY(Command(ID_EDIT_REDO) && !m_pDoc->IsModified());
+        QVERIFY(Command(ID_EDIT_UNDO) && Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
+
+        // An imported document was never saved: undoing everything leaves it modified.
+        Open(true);
+        Key(m_pPattern, Qt::Key_Q);
+        QVERIFY(Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
+    }
+
+    void oldestStepsGoPastTheBudget()
+    {
+        Open();
+        // Room for a few steps only: the oldest go, the newest still undo.
+        CSoundUndo::SetBudget(3 * (sizeof(CSoundEditCommand) + 300));
+        for (int i = 0; i < 8; ++i)
+            Key(m_pPattern, Qt::Key_Q);
+        QVERIFY(Stack().count() >= 2 && Stack().count() <= 3);
+        while (Stack().canUndo())
+            Command(ID_EDIT_UNDO);
+        QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(7).note, NOTE_EMPTY);
+        QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(0).note, 60); // older than the history
+        QVERIFY(m_pDoc->IsModified());
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "undo_test.moc"

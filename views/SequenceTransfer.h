@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class CSoundPattern;
+class QMimeData;
+
+// The pattern block as it travels on the clipboard and in drag and drop. The sequence
+// editor's clipboard and drag handlers live beside these, in SequenceTransfer.cpp.
+namespace SequenceTransfer
+{
+extern const char* const kInvalidPatternMessage;
+QString PatternMimeType();
+std::unique_ptr<QMimeData> NewPatternData(const std::string& block);
+// The pattern in a block, or null when the block is not exactly one pattern: data may
+// come from any program, and one that is cut short or runs on is not a block we wrote.
+std::unique_ptr<CSoundPattern> ReadPatternBlock(const QByteArray& bytes);
+} // namespace SequenceTransfer

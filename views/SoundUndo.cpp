@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "views/SoundUndo.h"
+
+#include "sound/SoundDoc.h"
+#include "views/SoundBase.h"
+
+#include <QUndoView>
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace
+{
+std::map<const CSoundDoc*, CSoundUndo*> g_histories;
+std::size_t g_nBudget = CSoundUndo::kDefaultBudget;
+} // namespace
+
+void CSoundUndo::Attach(CSoundDoc* pDoc)
+{
+    CSoundUndo*& pUndo = g_histories[pDoc];
+    if (pUndo == nullptr)
+        pUndo = new CSoundUndo(pDoc);
+    ++pUndo->m_nEditors;
+}
+
+void CSoundUndo::Detach(CSoundDoc* pDoc)
+{
+    const auto it = g_histories.find(pDoc);
+    if (it == g_histories.end() || --it->second->m_nEditors > 0)
+        return;
+    delete it->second;
+    g_histories.erase(it);
+}
+
+CSoundUndo* CSoundUndo::For(const CSoundDoc* pDoc)
+{
+    const auto it = g_histories.find(pDoc);
+    return it != g_histories.end() ? it->second : nullptr;
+}
+
+void CSoundUndo::SetBudget(std::size_t nBytes)
+{
+    g_nBudget = nBytes;
+}
+
+CSoundUndo::CSoundUndo(CSoundDoc* pDoc) : m_pDoc(pDoc)
+{
+    // An imported or recovered document has no saved state for undo to return to.
+    if (pDoc->IsModified())
+        m_stack.resetClean();
+    connect(&m_stack, &QUndoStack::cleanChanged, this, &CSoundUndo::OnCleanChanged);
+}
+
+CSoundUndo::~CSoundUndo()
+{
+    delete m_pHistory;
+}
+
+void CSoundUndo::SyncClean()
+{
+    if (!m_pDoc->IsModified() && !m_stack.isClean())
+        m_stack.setClean();
+    else if (m_pDoc->IsModified() && m_stack.isClean())
+        m_stack.resetClean();
+}
+
+void CSoundUndo::OnCleanChanged(bool bClean)
+{
+    if (!m_bReplaying)
+        m_pDoc->SetModifiedFlag(!bClean);
+}
+
+void CSoundUndo::Push(CSoundEditCommand* pCommand)
+{
+    SyncClean();
+    m_stack.push(pCommand);
+    DropOldest();
+}
+
+void CSoundUndo::Undo()
+{
+    SyncClean();
+    m_stack.undo();
+}
+
+void CSoundUndo::Redo()
+{
+    SyncClean();
+    m_stack.redo();
+}
+
+std::size_t CSoundUndo::HistoryCost() const
+{
+    std::size_t nTotal = 0;
+    for (int i = 0; i < m_stack.count(); ++i)
+        if (const auto* pCommand = dynamic_cast<const CSoundEditCommand*>(m_stack.command(i)))
+            nTotal += pCommand->Cost();
+    return nTotal;
+}
+
+// QUndoStack cannot drop its oldest steps: the newest ones are cloned into an emptied stack
+// without being carried out again.
+void CSoundUndo::DropOldest()
+{
+    std::size_t nTotal = HistoryCost();
+    const int n = m_stack.count();
+    int nDrop = 0;
+    while (nTotal > g_nBudget && nDrop < n - 1)
+        nTotal -= static_cast<const CSoundEditCommand*>(m_stack.command(nDrop++))->Cost();
+    if (nDrop == 0 || m_stack.index() != n)
+        return;
+    std::vector<CSoundEditCommand*> kept;
+    for (int i = nDrop; i < n; ++i)
+        kept.push_back(static_cast<const CSoundEditCommand*>(m_stack.command(i))->Clone());
+    const int nClean = m_stack.cleanIndex() - nDrop;
+    m_bReplaying = true;
+    m_stack.clear();
+    for (std::size_t i = 0; i < kept.size(); ++i)
+    {
+        if (nClean == static_cast<int>(i))
+            m_stack.setClean();
+        m_stack.push(kept[i]);
+    }
+    if (nClean == static_cast<int>(kept.size()))
+        m_stack.setClean();
+    else if (nClean < 0)
+        m_stack.resetClean();
+    m_bReplaying = false;
+}
+
+void CSoundUndo::ReturnTo(const EditorPosition& position)
+{
+    if (position.editor == EditorKind::None)
+        return;
+    {
+        std::lock_guard lock(m_pDoc->Guard());
+        m_pDoc->m_sequenceCursor = position.sequenceCursor;
+        if (CSoundPattern* pPattern = m_pDoc->FindPattern(position.pattern))
+        {
+            m_pDoc->m_pCurrentPattern = pPattern;
+            m_pDoc->m_patternCursor = position.patternCursor;
+        }
+    }
+    CSoundBase* pTarget = nullptr;
+    for (IDocumentView* pView : m_pDoc->GetViews())
+    {
+        auto* pEditor = dynamic_cast<CSoundBase*>(pView);
+        if (pEditor == nullptr)
+            continue;
+        pEditor->OnUpdate(nullptr, nullptr);
+        if (pEditor->Kind() == position.editor && (pTarget == nullptr || pEditor->isActiveWindow()))
+            pTarget = pEditor;
+    }
+    if (pTarget != nullptr)
+        pTarget->ShowPosition(position);
+}
+
+void CSoundUndo::ShowHistory(QWidget* pParent)
+{
+    if (m_pHistory == nullptr)
+    {
+        auto* pView = new QUndoView(&m_stack, pParent);
+        pView->setWindowFlags(Qt::Tool);
+        pView->setAttribute(Qt::WA_DeleteOnClose);
+        pView->setEmptyLabel(tr("<original>"));
+        pView->setWindowTitle(QString::fromStdString(m_pDoc->GetTitle()) + tr(" - History"));
+        pView->resize(260, 320);
+        m_pHistory = pView;
+    }
+    m_pHistory->show();
+    m_pHistory->raise();
+}

@@ -1,0 +1,317 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "views/SoundUndoCommands.h"
+
+#include "sound/SoundDoc.h"
+#include "views/SoundUndo.h"
+
+#include <mutex>
+
+namespace
+{
+using Action = CSoundEditCommand::Action;
+
+constexpr std::size_t kStepCost = sizeof(CSoundEditCommand) + 256;
+
+void Run(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, Action redo, Action undo,
+         std::size_t nExtra = 0, SoundEdits::MergeKind merge = SoundEdits::kMergeNone,
+         std::uint64_t nMergeKey = 0)
+{
+    CSoundUndo* pUndo = CSoundUndo::For(pDoc);
+    if (pUndo == nullptr)
+    {
+        redo(*pDoc);
+        return;
+    }
+    auto* pCommand = new CSoundEditCommand(pUndo, text, at, std::move(redo), std::move(undo),
+                                           kStepCost + nExtra);
+    pCommand->SetMergeKey(merge, nMergeKey);
+    pUndo->Push(pCommand);
+}
+
+std::size_t CellBytes(std::size_t nCells)
+{
+    return nCells * sizeof(SoundCell);
+}
+
+// A new pattern's state across undo and redo: made once, then moved out and back.
+struct PatternBirth
+{
+    PatternId id = 0;
+    int channel = -1;
+    std::int32_t numberBefore = 0;
+    std::int32_t numberAfter = 0;
+    RemovedPattern removed;
+};
+
+Action Unborn(const std::shared_ptr<PatternBirth>& pBirth)
+{
+    return [pBirth](CSoundDoc& doc)
+    {
+        pBirth->removed = doc.RemovePattern(pBirth->id);
+        doc.SetNextPatternNumber(pBirth->channel, pBirth->numberBefore);
+    };
+}
+
+void Reborn(CSoundDoc& doc, PatternBirth& birth)
+{
+    doc.RestorePattern(birth.removed);
+    doc.SetNextPatternNumber(birth.channel, birth.numberAfter);
+}
+} // namespace
+
+namespace SoundEdits
+{
+void SetCells(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, PatternId id,
+              std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge)
+{
+    const std::vector<SoundCell> before =
+        pDoc->GetCells(id, row, static_cast<std::int32_t>(cells.size()));
+    if (before.empty() || std::equal(before.begin(), before.end(), cells.begin()))
+        return;
+    const std::uint64_t nKey =
+        (std::uint64_t{id} << 40) ^ (std::uint64_t(row) << 20) ^ cells.size();
+    Run(
+        pDoc, at, text, [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
+        [id, row, before](CSoundDoc& doc) { doc.SetCells(id, row, before); },
+        CellBytes(cells.size() + before.size()), merge, nKey);
+}
+
+void InsertRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int32_t row)
+{
+    const CSoundPattern* pPattern = pDoc->FindPattern(id);
+    if (pPattern == nullptr || !pPattern->IsRowInside(row))
+        return;
+    const std::int32_t last = pPattern->GetRows() - 1;
+    const std::vector<SoundCell> lost = pDoc->GetCells(id, last, 1);
+    Run(
+        pDoc, at, QObject::tr("Insert Row"),
+        [id, row](CSoundDoc& doc) { doc.InsertRows(id, row, 1); },
+        [id, row, last, lost](CSoundDoc& doc)
+        {
+            doc.DeleteRows(id, row, 1);
+            doc.SetCells(id, last, lost);
+        });
+}
+
+void DeleteRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int32_t row)
+{
+    const std::vector<SoundCell> gone = pDoc->GetCells(id, row, 1);
+    const CSoundPattern* pPattern = pDoc->FindPattern(id);
+    if (gone.empty() || pPattern == nullptr)
+        return;
+    const std::int32_t last = pPattern->GetRows() - 1;
+    const std::vector<SoundCell> lastCell = pDoc->GetCells(id, last, 1);
+    Run(
+        pDoc, at, QObject::tr("Delete Row"),
+        [id, row](CSoundDoc& doc) { doc.DeleteRows(id, row, 1); },
+        [id, row, gone, last, lastCell](CSoundDoc& doc)
+        {
+            doc.InsertRows(id, row, 1);
+            doc.SetCells(id, row, gone);
+            doc.SetCells(id, last, lastCell);
+        });
+}
+
+void SetPlacement(CSoundDoc* pDoc, const EditorPosition& at, const QString& text,
+                  const SequencePos& pos, PatternId id)
+{
+    // Even a step that changes nothing counts as an edit here, as it always marked the
+    // document modified.
+    const PatternId before = pDoc->GetPlacement(pos);
+    Run(
+        pDoc, at, text, [pos, id](CSoundDoc& doc) { doc.SetPlacement(pos, id); },
+        [pos, before](CSoundDoc& doc) { doc.SetPlacement(pos, before); });
+}
+
+void MovePlacement(CSoundDoc* pDoc, const EditorPosition& at, const SequencePos& from,
+                   const SequencePos& to)
+{
+    const PatternId id = pDoc->GetPlacement(from);
+    const PatternId covered = pDoc->GetPlacement(to);
+    if (id == 0 || from == to)
+        return;
+    Run(
+        pDoc, at, QObject::tr("Move Pattern"),
+        [from, to, id](CSoundDoc& doc)
+        {
+            doc.SetPlacement(from, 0);
+            doc.SetPlacement(to, id);
+        },
+        [from, to, id, covered](CSoundDoc& doc)
+        {
+            doc.SetPlacement(to, covered);
+            doc.SetPlacement(from, id);
+        });
+}
+
+namespace
+{
+void StepEdit(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, int channel,
+              std::int32_t step, bool bInsert)
+{
+    const CSoundDoc::Placements before = pDoc->GetPlacements(channel);
+    if (before.empty())
+        return;
+    Run(
+        pDoc, at, text,
+        [channel, step, bInsert](CSoundDoc& doc)
+        { bInsert ? doc.InsertStep(channel, step) : doc.DeleteStep(channel, step); },
+        [channel, before](CSoundDoc& doc) { doc.SetPlacements(channel, before); },
+        before.size() * 48);
+}
+} // namespace
+
+void InsertStep(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t step)
+{
+    StepEdit(pDoc, at, QObject::tr("Insert Step"), channel, step, true);
+}
+
+void DeleteStep(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t step)
+{
+    StepEdit(pDoc, at, QObject::tr("Delete Step"), channel, step, false);
+}
+
+namespace
+{
+// Makes a pattern on the first redo, moves it out and back after, and places it.
+PatternId Birth(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, int channel,
+                std::function<PatternId(CSoundDoc&)> make, const SequencePos* pPlace,
+                std::size_t nCost)
+{
+    auto pBirth = std::make_shared<PatternBirth>();
+    pBirth->channel = channel;
+    pBirth->numberBefore = pDoc->GetNextPatternNumber(channel);
+    const bool bPlace = pPlace != nullptr;
+    const SequencePos place = bPlace ? *pPlace : SequencePos{};
+    const PatternId covered = bPlace ? pDoc->GetPlacement(place) : 0;
+    Run(
+        pDoc, at, text,
+        [pBirth, make, bPlace, place](CSoundDoc& doc)
+        {
+            if (pBirth->id == 0)
+            {
+                pBirth->id = make(doc);
+                pBirth->numberAfter = doc.GetNextPatternNumber(pBirth->channel);
+            }
+            else
+            {
+                Reborn(doc, *pBirth);
+            }
+            if (bPlace)
+                doc.SetPlacement(place, pBirth->id);
+        },
+        [pBirth, bPlace, place, covered](CSoundDoc& doc)
+        {
+            Unborn(pBirth)(doc);
+            if (bPlace)
+                doc.SetPlacement(place, covered);
+        },
+        nCost);
+    return pBirth->id;
+}
+} // namespace
+
+PatternId NewPattern(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t rows,
+                     const std::string& name, const SequencePos* pPlace)
+{
+    if (channel < 0 || channel >= kChannelCount)
+        return 0;
+    return Birth(
+        pDoc, at, QObject::tr("New Pattern"), channel,
+        [channel, rows, name](CSoundDoc& doc) { return doc.NewPattern(channel, rows, name); },
+        pPlace, CellBytes(static_cast<std::size_t>(std::max(rows, 0))));
+}
+
+PatternId CopyPattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId source)
+{
+    const CSoundPattern* pSource = pDoc->FindPattern(source);
+    if (pSource == nullptr)
+        return 0;
+    return Birth(
+        pDoc, at, QObject::tr("Copy Pattern"), pDoc->FindPatternChannel(pSource),
+        [source](CSoundDoc& doc) { return doc.DuplicatePattern(source); }, nullptr,
+        CellBytes(static_cast<std::size_t>(pSource->GetRows())));
+}
+
+PatternId PastePattern(CSoundDoc* pDoc, const EditorPosition& at, const QString& text,
+                       std::unique_ptr<CSoundPattern> pPattern, const SequencePos& place)
+{
+    if (pPattern == nullptr || place.channel < 0 || place.channel >= kChannelCount)
+        return 0;
+    const auto nCost = CellBytes(static_cast<std::size_t>(pPattern->GetRows()));
+    auto pBlock = std::make_shared<std::unique_ptr<CSoundPattern>>(std::move(pPattern));
+    const int channel = place.channel;
+    return Birth(
+        pDoc, at, text, channel,
+        [pBlock, channel](CSoundDoc& doc)
+        { return doc.InsertPattern(channel, std::move(*pBlock)); },
+        &place, nCost);
+}
+
+void DeletePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id)
+{
+    const CSoundPattern* pPattern = pDoc->FindPattern(id);
+    if (pPattern == nullptr)
+        return;
+    auto pRemoved = std::make_shared<RemovedPattern>();
+    Run(
+        pDoc, at, QObject::tr("Delete Pattern"),
+        [id, pRemoved](CSoundDoc& doc) { *pRemoved = doc.RemovePattern(id); },
+        [pRemoved](CSoundDoc& doc) { doc.RestorePattern(*pRemoved); },
+        CellBytes(static_cast<std::size_t>(pPattern->GetRows())));
+}
+
+void ChangePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, const std::string& name,
+                   std::int32_t rows)
+{
+    std::string oldName;
+    std::int32_t oldRows;
+    std::vector<SoundCell> cells;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const CSoundPattern* pPattern = pDoc->FindPattern(id);
+        if (pPattern == nullptr)
+            return;
+        oldName = pPattern->GetName();
+        oldRows = pPattern->GetRows();
+        cells = pDoc->GetCells(id, 0, oldRows);
+    }
+    rows = std::clamp(rows, 0, CSoundPattern::kMaxRows);
+    if (name == oldName && rows == oldRows)
+        return;
+    Run(
+        pDoc, at, QObject::tr("Pattern Properties"),
+        [id, name, rows](CSoundDoc& doc)
+        {
+            doc.RenamePattern(id, name);
+            doc.ResizePattern(id, rows);
+        },
+        [id, oldName, oldRows, cells](CSoundDoc& doc)
+        {
+            doc.RenamePattern(id, oldName);
+            doc.ResizePattern(id, oldRows);
+            doc.SetCells(id, 0, cells);
+        },
+        CellBytes(cells.size()));
+}
+
+void SetProperties(CSoundDoc* pDoc, const EditorPosition& at, const SoundProperties& props)
+{
+    const SoundProperties before = pDoc->GetProperties();
+    if (before == props)
+        return;
+    Run(
+        pDoc, at, QObject::tr("Properties"), [props](CSoundDoc& doc) { doc.SetProperties(props); },
+        [before](CSoundDoc& doc) { doc.SetProperties(before); });
+}
+
+void SetPlayRange(CSoundDoc* pDoc, const EditorPosition& at, const PlayRange& range)
+{
+    const PlayRange before = pDoc->GetPlayRange();
+    if (before == range)
+        return;
+    Run(
+        pDoc, at, QObject::tr("Play Range"), [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
+        [before](CSoundDoc& doc) { doc.SetPlayRange(before); });
+}
+} // namespace SoundEdits
