@@ -58,8 +58,8 @@ std::string WavHeader(std::uint32_t nDataBytes)
 }
 
 // Writes nSamples from the source, padding with silence should it end early.
-std::string WriteStream(const std::string& path, std::uint64_t nSamples,
-                        const SampleSource& source, const WavProgress& progress)
+std::string WriteStream(const std::string& path, std::uint64_t nSamples, const SampleSource& source,
+                        const WavProgress& progress)
 {
     if (nSamples > kMaxSamples)
         return kWavTooLongText;
@@ -73,8 +73,8 @@ std::string WriteStream(const std::string& path, std::uint64_t nSamples,
         std::string bytes;
         for (std::uint64_t done = 0; done < nSamples;)
         {
-            const auto n = static_cast<std::size_t>(
-                std::min<std::uint64_t>(block.size(), nSamples - done));
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), nSamples - done));
             const std::size_t got = source(block.data(), n);
             std::fill(block.begin() + static_cast<std::ptrdiff_t>(got),
                       block.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
@@ -129,8 +129,7 @@ private:
     std::size_t m_nUsed = m_slot.size();
 };
 
-std::string WriteSineWav(const CSoundDoc& doc, const std::string& path,
-                         const WavProgress& progress)
+std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const WavProgress& progress)
 {
     CSineRenderer renderer;
     std::uint64_t nSamples = 0;

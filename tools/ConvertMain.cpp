@@ -25,7 +25,8 @@ const char kUsage[] =
     "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
     "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
-    "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] [--whole]"
+    "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
+    "[--whole]"
     " OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
@@ -295,8 +296,7 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
 // A chip plays a resource's own records, not the document its import would make.
 bool PlaysRecords(const Options& options)
 {
-    return OutputFormat(options) == Format::wav && options.chip &&
-           *options.chip != SynthKind::Sine;
+    return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
 }
 
 bool ConvertGameSound(const Options& options)

@@ -33,9 +33,9 @@ TEST(WavWriter, ChipRenderOfADocumentIsThatOfItsAgiExport)
     ASSERT_EQ(Convert(dir + "/song.tks " + dir + "/export.agi"), 0);
     for (const char* chip : {"pcjr", "tandy"})
     {
-        ASSERT_EQ(Convert("--chip " + std::string(chip) + " " + dir + "/song.tks " + dir +
-                          "/tks.wav"),
-                  0);
+        ASSERT_EQ(
+            Convert("--chip " + std::string(chip) + " " + dir + "/song.tks " + dir + "/tks.wav"),
+            0);
         ASSERT_EQ(Convert("--from agi --to wav --chip=" + std::string(chip) + " " + dir +
                           "/export.agi " + dir + "/agi"),
                   0);
