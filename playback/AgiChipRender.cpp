@@ -66,6 +66,28 @@ std::size_t CAgiChipRender::Read(std::int16_t* pOut, std::size_t n)
     return done;
 }
 
+void CAgiChipRender::SeekTick(std::uint64_t tick)
+{
+    for (int voice = 0; voice < CChipSynth::kVoices; ++voice)
+    {
+        Voice& v = m_voices[voice];
+        // Records that start at the tick itself are left for Read.
+        while (!v.bEnded && v.nextTick < tick)
+        {
+            if (!HasRecord(v.pos))
+            {
+                m_chip.SetAttenuation(voice, CChipSynth::kSilent);
+                v.bEnded = true;
+                break;
+            }
+            ApplyRecord(voice, &m_data[v.pos]);
+            v.nextTick += Duration(v.pos);
+            v.pos += kRecordBytes;
+        }
+    }
+    m_position = std::min(m_totalSamples, tick * CChipSynth::kSamplesPerTick);
+}
+
 void CAgiChipRender::StartRecords(int voice)
 {
     Voice& v = m_voices[voice];

@@ -27,6 +27,9 @@ public:
     // The longest voice's summed durations times 735.
     std::uint64_t GetTotalSamples() const { return m_totalSamples; }
     std::uint64_t GetPosition() const { return m_position; }
+    // Moves to the start of a tick without rendering what lies before it: the chip's
+    // registers are set as the records up to there leave them. Only before the first Read.
+    void SeekTick(std::uint64_t tick);
     // Renders up to n of the next samples; returns how many, 0 once the sound has ended.
     std::size_t Read(std::int16_t* pOut, std::size_t n);
 

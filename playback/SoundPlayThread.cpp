@@ -2,6 +2,7 @@
 #include "playback/SoundPlayThread.h"
 
 #include "framework/UserInterface.h"
+#include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
 
 #include <sys/resource.h>
@@ -93,8 +94,16 @@ bool CSoundPlayThread::AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneratio
     std::lock_guard lock(pDoc->Guard());
     if (nGeneration != m_nGeneration.load())
         return false;
-    pDoc->m_nCurrentPos = pDoc->NextPlayPos(pDoc->m_nCurrentPos);
+    pDoc->m_nCurrentPos = m_bWrapBeforeEnd.load()
+                              ? CChipRenderer::NextPassRow(*pDoc, pDoc->m_nCurrentPos)
+                              : pDoc->NextPlayPos(pDoc->m_nCurrentPos);
     return true;
+}
+
+unsigned CSoundPlayThread::GetUnderflowCount() const
+{
+    std::lock_guard lock(m_infoMutex);
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetUnderflowCount() : 0;
 }
 
 std::string CSoundPlayThread::GetDeviceDescription() const
@@ -136,6 +145,7 @@ bool CSoundPlayThread::InitInstance()
     m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
     std::lock_guard lock(m_infoMutex);
     m_strDevice = m_pDevice->Describe();
+    m_pDeviceInfo = m_pDevice.get();
     return true;
 }
 
@@ -147,12 +157,7 @@ int CSoundPlayThread::Run()
         if (!m_queue.GetNext(msg))
         {
             if (m_bPlaying)
-            {
-                RenderRow();
-                StepRow(m_reportDelay <= 0);
-                if (m_reportDelay > 0)
-                    --m_reportDelay;
-            }
+                OnSlotPlayed();
             continue;
         }
         switch (msg.message)
@@ -183,11 +188,12 @@ int CSoundPlayThread::ExitInstance()
 {
     OnThreadStop(0, 0);
     m_pPreview.reset();
-    m_pDevice.reset();
     {
         std::lock_guard lock(m_infoMutex);
         m_strDevice.clear();
+        m_pDeviceInfo = nullptr;
     }
+    m_pDevice.reset();
     return 0;
 }
 
@@ -198,21 +204,33 @@ void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam)
     if (m_pDoc == nullptr)
         return;
     m_pNotify = reinterpret_cast<ISoundRowSink*>(lParam);
+    const SynthKind kind = m_kind.load();
+    m_pRenderer = MakeSoundRenderer(kind);
+    std::string error;
+    bool bReady = false;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        if (!CreateStreamBuffer())
+        bReady = m_pRenderer->Begin(*m_pDoc, m_pDoc->m_nCurrentPos, error) && CreateStreamBuffer();
+        if (bReady)
         {
-            ReleaseStreamBuffer();
-            m_pDoc = nullptr;
-            m_pNotify = nullptr;
-            return;
+            m_bWrapBeforeEnd.store(kind != SynthKind::Sine);
+            m_heardPos = m_pDoc->m_nCurrentPos = m_pRenderer->GetStartRow();
+            // The first half of the ring is what the device plays next: fill it now, so the
+            // song starts at once.
+            for (unsigned i = 0; i < m_nSlots / 2; ++i)
+                RenderSlot();
         }
-        m_writeCursor = m_bufferBytes / 2;
-        m_reportDelay = static_cast<int>((m_bufferBytes / 2) / m_rowBytes);
-        m_synth.m_renderPos = m_heardPos = m_pDoc->m_nCurrentPos;
-        for (unsigned i = 0; i + 1 < m_synth.QueueLength(); ++i)
-            StepRow(false);
     }
+    if (!bReady)
+    {
+        ReleaseStreamBuffer();
+        m_pDoc = nullptr;
+        m_pNotify = nullptr;
+        if (!error.empty())
+            AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+        return;
+    }
+    m_playedSlot = 0;
     if (m_pStream->SetCurrentPosition(0) && m_pStream->Play())
         m_bPlaying = true;
 }
@@ -238,8 +256,9 @@ void CSoundPlayThread::OnThreadPreview(WPARAM, LPARAM lParam)
 {
     if (m_pPreview == nullptr || lParam < 0 || lParam >= CToneSynth::kNoteCount)
         return;
-    m_synth.RenderPreview(static_cast<int>(lParam), m_previewBuf.data());
-    if (m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
+    const auto pRenderer = MakeSoundRenderer(m_kind.load());
+    if (pRenderer->RenderPreview(static_cast<int>(lParam), m_previewBuf.data()) &&
+        m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
         m_pPreview->Play();
 }
 
@@ -249,26 +268,25 @@ bool CSoundPlayThread::CreateStreamBuffer()
         ReleaseStreamBuffer();
     if (m_pDevice == nullptr || m_pDoc == nullptr)
         return false;
-    m_rowBytes = CToneSynth::RowBytes(m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nTracksPerBeat);
-    if (m_rowBytes == 0)
+    m_slotBytes = m_pRenderer->GetSlotSamples() * kBytesPerSample;
+    if (m_slotBytes == 0)
         return false;
-    const unsigned nBlocks = CToneSynth::BlocksForRowBytes(m_rowBytes);
-    if (nBlocks > 0xFFFFFFFFu / m_rowBytes)
+    m_nSlots = CToneSynth::BlocksForRowBytes(m_slotBytes);
+    if (m_nSlots > 0xFFFFFFFFu / m_slotBytes)
         return false;
-    m_synth.m_nBlocks = nBlocks;
-    m_bufferBytes = m_rowBytes * nBlocks;
+    m_bufferBytes = m_slotBytes * m_nSlots;
 
     m_pStream = m_pDevice->CreateStreamBuffer(m_bufferBytes);
     if (m_pStream == nullptr)
         return false;
     m_pStream->Clear();
+    m_mixBuf.assign(m_slotBytes / kBytesPerSample, 0);
+    m_rowEnds.assign(m_nSlots, false);
+    m_writeCursor = 0;
 
-    m_synth.Start(m_rowBytes, nBlocks);
-    m_mixBuf.assign(m_rowBytes / kBytesPerSample, 0);
-
-    std::vector<unsigned> positions(nBlocks);
-    for (unsigned i = 0; i < nBlocks; ++i)
-        positions[i] = m_rowBytes * (i + 1) - 2;
+    std::vector<unsigned> positions(m_nSlots);
+    for (unsigned i = 0; i < m_nSlots; ++i)
+        positions[i] = m_slotBytes * (i + 1) - 2;
     return m_pStream->SetNotificationPositions(positions, this);
 }
 
@@ -277,44 +295,40 @@ void CSoundPlayThread::ReleaseStreamBuffer()
     m_pStream.reset();
     // The released buffer can no longer signal; what it signalled before is stale.
     m_queue.ResetEvent();
-    m_synth.Release();
+    if (m_pRenderer != nullptr)
+        m_pRenderer->End();
+    m_pRenderer.reset();
     m_mixBuf.clear();
     m_mixBuf.shrink_to_fit();
 }
 
-void CSoundPlayThread::StepRow(bool bReport)
+void CSoundPlayThread::RenderSlot()
 {
+    const bool bRowEnd = m_pRenderer->RenderSlot(m_mixBuf.data());
+    {
+        std::lock_guard lock(m_pDoc->Guard());
+        m_pRenderer->Advance(*m_pDoc);
+    }
+    // A write that fails skips the slot and leaves the cursor where it is.
+    if (!m_pStream->Write(m_writeCursor, m_mixBuf.data(), m_slotBytes))
+        return;
+    m_rowEnds[m_writeCursor / m_slotBytes] = bRowEnd;
+    m_writeCursor = (m_writeCursor + m_slotBytes) % m_bufferBytes;
+}
+
+void CSoundPlayThread::OnSlotPlayed()
+{
+    const bool bRowEnd = m_rowEnds[m_playedSlot];
+    m_playedSlot = (m_playedSlot + 1) % m_nSlots;
+    RenderSlot();
+    if (!bRowEnd)
+        return;
     std::uint32_t nGeneration = 0;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_synth.SequenceRow(*m_pDoc);
-        if (bReport)
-        {
-            m_heardPos = m_pDoc->NextPlayPos(m_heardPos);
-            nGeneration = m_nGeneration.load();
-        }
+        m_heardPos = m_pRenderer->NextRow(*m_pDoc, m_heardPos);
+        nGeneration = m_nGeneration.load();
     }
-    if (bReport && m_pNotify != nullptr)
+    if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(nGeneration);
-}
-
-void CSoundPlayThread::RenderRow()
-{
-    for (int c = 0; c < kChannelCount; ++c)
-        RenderChannel(c);
-    WriteMixedRow();
-}
-
-void CSoundPlayThread::RenderChannel(int channel)
-{
-    m_synth.RenderChannel(channel);
-}
-
-void CSoundPlayThread::WriteMixedRow()
-{
-    m_synth.MixRow(m_mixBuf.data());
-    // A write that fails skips the row and leaves the cursor where it is.
-    if (!m_pStream->Write(m_writeCursor, m_mixBuf.data(), m_rowBytes))
-        return;
-    m_writeCursor = (m_writeCursor + m_rowBytes) % m_bufferBytes;
 }

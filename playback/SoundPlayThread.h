@@ -3,8 +3,9 @@
 
 #include "playback/AudioDevice.h"
 #include "playback/AudioFormat.h"
+#include "playback/SoundRenderer.h"
+#include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
-#include "playback/ToneSynth.h"
 #include "sound/SoundDoc.h"
 
 #include <atomic>
@@ -36,8 +37,8 @@ public:
 // Opens the output device on the play thread; null when no device can be used.
 using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
 
-// Owns all audio output: streams a document through a looping buffer that wakes it once
-// per row, plays note previews, and reports each row heard to the view that started it.
+// Owns all audio output: streams a document through a looping buffer of slots that wakes it
+// once per slot, plays note previews, and reports each row heard to the view that started it.
 class CSoundPlayThread : public IDocumentCloseListener, private IAudioNotify
 {
 public:
@@ -70,11 +71,18 @@ public:
     int QuitAndWait();
 
     // For the view's report handler: on a report of the playback still current, advances
-    // the document's current position by one row, wrapping from the play range end to its
-    // start, and returns true. A report posted before a later stop or play changes nothing.
+    // the document's current position by one row, wrapping to the play range start as that
+    // playback does (after the range end; with a chip, after the row before it), and
+    // returns true. A report posted before a later stop or play changes nothing.
     bool AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const;
     // The generation the reports of the current playback carry.
     std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
+
+    // Which synthesizer plays; applies from the next Play or preview. Any thread.
+    void SetSynthKind(SynthKind kind) { m_kind.store(kind); }
+    SynthKind GetSynthKind() const { return m_kind.load(); }
+    // Times the device ran out of samples (0 without a device). Any thread.
+    unsigned GetUnderflowCount() const;
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;
@@ -94,29 +102,30 @@ protected:
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();
-    void StepRow(bool bReport);
-    void RenderRow();
-    void RenderChannel(int channel);
-    void WriteMixedRow();
+    // Renders the next slot into the ring at the write cursor and sequences on.
+    void RenderSlot();
+    // The slot that ended at the last notification has been heard.
+    void OnSlotPlayed();
 
-    // Tone synthesizer state: note table, channel patterns, queues, oscillators, row
-    // buffers, m_nBlocks and m_renderPos.
-    CToneSynth m_synth;
+    std::unique_ptr<ISoundRenderer> m_pRenderer;
     WaveFormat m_format;
     std::unique_ptr<CAudioStreamBuffer> m_pStream;
     std::unique_ptr<CAudioDevice> m_pDevice;
     std::unique_ptr<CAudioPreviewBuffer> m_pPreview;
     std::vector<std::int16_t> m_mixBuf;
     std::vector<std::int16_t> m_previewBuf;
+    // Per ring slot: the slot written there ends a row.
+    std::vector<bool> m_rowEnds;
     std::int32_t m_heardPos = 0;
     CSoundDoc* m_pDoc = nullptr;
     ISoundRowSink* m_pNotify = nullptr;
     bool m_bPlaying = false;
     unsigned m_previewBytes = 0;
-    int m_reportDelay = 0;
-    unsigned m_rowBytes = 0;
+    unsigned m_slotBytes = 0;
+    unsigned m_nSlots = 0;
     unsigned m_bufferBytes = 0;
     unsigned m_writeCursor = 0;
+    unsigned m_playedSlot = 0;
     // The thread's message queue and its event (signalled at every notification position).
     CThreadMessageQueue m_queue;
 
@@ -129,6 +138,10 @@ private:
     std::atomic<int> m_nExitCode{0};
     // Raised by every stop of a playback, under the stopped document's guard.
     std::atomic<std::uint32_t> m_nGeneration{1};
+    std::atomic<SynthKind> m_kind{SynthKind::Sine};
+    // The current playback wraps before the range end (the chip's passes).
+    std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;
     std::string m_strDevice;
+    const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
 };

@@ -17,37 +17,7 @@ bool IsSilentNote(int note)
     return note >= NOTE_OFF && note != NOTE_EMPTY;
 }
 
-bool IsLivePattern(const CSoundDoc& doc, const CSoundPattern* pPattern)
-{
-    for (const auto& list : doc.m_patterns)
-        for (const auto& p : list)
-            if (p.get() == pPattern)
-                return true;
-    return false;
-}
 } // namespace
-
-void CRowQueue::Reset(unsigned nCapacity)
-{
-    m_entries.assign(nCapacity, RowEntry{});
-    m_nHead = 0;
-    m_nCount = 0;
-}
-
-void CRowQueue::Append(RowEntry entry)
-{
-    const unsigned capacity = static_cast<unsigned>(m_entries.size());
-    if (capacity == 0)
-        return;
-    if (m_nCount == capacity)
-    {
-        m_entries[m_nHead] = entry;
-        m_nHead = (m_nHead + 1) % capacity;
-        return;
-    }
-    m_entries[(m_nHead + m_nCount) % capacity] = entry;
-    ++m_nCount;
-}
 
 CToneSynth::CToneSynth()
 {
@@ -90,16 +60,14 @@ double CToneSynth::RampFactor(int j, int rampLength)
     return std::log10(1.0 + j * (9.0 / rampLength));
 }
 
-void CToneSynth::Start(unsigned rowBytes, unsigned nBlocks)
+void CToneSynth::Start(unsigned rowBytes)
 {
     Release();
     m_nSamples = rowBytes / kBytesPerSample;
-    m_nBlocks = nBlocks;
     for (int c = 0; c < 4; ++c)
     {
         m_channelBuf[c].assign(m_nSamples, 0);
         m_osc[c] = {0.0, 0.0, 0.0};
-        m_queue[c].Reset(QueueLength());
     }
     // Rows shorter than a ramp keep both ramps inside the row, half of it each at most.
     const int rampLength = m_nSamples >= static_cast<unsigned>(kRampSamples)
@@ -112,62 +80,16 @@ void CToneSynth::Start(unsigned rowBytes, unsigned nBlocks)
 
 void CToneSynth::Release()
 {
-    for (int c = 0; c < 4; ++c)
+    for (auto& buffer : m_channelBuf)
     {
-        m_channelBuf[c].clear();
-        m_channelBuf[c].shrink_to_fit();
-        m_queue[c].Clear();
-        m_pattern[c] = nullptr;
-        m_patternStart[c] = 0;
+        buffer.clear();
+        buffer.shrink_to_fit();
     }
 }
 
-void CToneSynth::SequenceRow(const CSoundDoc& doc)
-{
-    const std::int32_t pos = m_renderPos;
-    for (int c = 0; c < 4; ++c)
-    {
-        if (m_queue[c].IsEmpty())
-        {
-            m_attenuation[c] = 0;
-            m_queue[c].Append({NOTE_OFF, 0});
-        }
-        const auto& sequence = doc.m_sequence[c];
-        if (auto it = sequence.find(pos); it != sequence.end() && it->second != nullptr)
-        {
-            m_pattern[c] = it->second;
-            m_patternStart[c] = pos;
-        }
-        // A pattern deleted since the last row has ended.
-        if (m_pattern[c] != nullptr && !IsLivePattern(doc, m_pattern[c]))
-            m_pattern[c] = nullptr;
-
-        std::uint8_t note = NOTE_OFF;
-        if (m_pattern[c] != nullptr)
-        {
-            const std::int64_t offset = static_cast<std::int64_t>(pos) - m_patternStart[c];
-            if (offset < 0 || offset >= m_pattern[c]->GetRows())
-            {
-                m_pattern[c] = nullptr;
-            }
-            else
-            {
-                const SoundCell cell = m_pattern[c]->GetCell(static_cast<std::int32_t>(offset));
-                note = cell.note;
-                if (cell.atten < 16)
-                    m_attenuation[c] = cell.atten;
-            }
-        }
-        m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
-    }
-
-    m_renderPos = doc.NextPlayPos(m_renderPos);
-}
-
-CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel)
+CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queue)
 {
     VoiceRow voice;
-    const CRowQueue& queue = m_queue[channel];
     std::int16_t* pSamples = m_channelBuf[channel].data();
     if (queue.GetCount() < 3)
     {
@@ -243,19 +165,7 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
     }
 }
 
-void CToneSynth::RenderChannel(int channel)
-{
-    VoiceRow voice = BeginChannel(channel);
-    if (voice.bSound)
-    {
-        VoiceRow* pVoice = &voice;
-        std::int16_t* pOut = m_channelBuf[channel].data();
-        Oscillate<1>(&pVoice, &pOut);
-    }
-    EndChannel(channel, voice);
-}
-
-void CToneSynth::RenderChannels()
+void CToneSynth::RenderChannels(const RowQueues& queues)
 {
     VoiceRow voices[4];
     VoiceRow* pSounding[4];
@@ -263,7 +173,7 @@ void CToneSynth::RenderChannels()
     int n = 0;
     for (int c = 0; c < 4; ++c)
     {
-        voices[c] = BeginChannel(c);
+        voices[c] = BeginChannel(c, queues[c]);
         if (voices[c].bSound)
         {
             pSounding[n] = &voices[c];
@@ -317,15 +227,14 @@ bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
     if (note < 0 || note >= kNoteCount)
         return false;
     constexpr unsigned total = kPreviewBytes / kBytesPerSample;
-    constexpr unsigned lead = kPreviewLeadBytes / kBytesPerSample;
-    constexpr unsigned tone = (kPreviewBytes - 2 * kPreviewLeadBytes) / kBytesPerSample;
+    constexpr unsigned tone = kPreviewToneSamples;
     std::fill_n(pOut, total, std::int16_t{0});
 
     const double omega = kTwoPi * m_freq[note] / kSampleRate;
     const double k = 2.0 * std::cos(omega);
     double y2 = std::sin(-2.0 * omega);
     double y1 = std::sin(-omega);
-    std::int16_t* pTone = pOut + lead;
+    std::int16_t* pTone = pOut;
     for (unsigned i = 0; i < tone; ++i)
     {
         const double y = k * y1 - y2;

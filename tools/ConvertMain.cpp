@@ -23,15 +23,19 @@ namespace
 {
 const char kUsage[] =
     "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
-    "[--whole] (INPUT | --new) OUTPUT\n"
+    "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
-    "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--whole] OUTPUT\n"
+    "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
+    "[--whole]"
+    " OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
     "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
     "                         else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
+    "  --chip sine|pcjr|tandy what plays a .wav output: the sine voices (default), or the\n"
+    "                         IBM PCjr or Tandy 1000 sound chip as the game plays it\n"
     "  --new                  start from a new document instead of INPUT\n"
     "  --whole                export the whole song, whatever the play range (not for tks)\n"
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
@@ -58,7 +62,7 @@ struct Options
     std::optional<std::string> game;
     std::optional<std::string> intoGame;
     std::optional<int> sound;
-    // The sound chip options will join here.
+    std::optional<SynthKind> chip;
     std::string input;
     std::string output;
 };
@@ -126,7 +130,8 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
         throw UsageError{"--game and --into-game do not go together"};
     if (options.game && options.bList)
     {
-        if (options.sound || !positional.empty() || options.bNew || options.from || options.to)
+        if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
+            options.chip)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }
@@ -199,6 +204,13 @@ Options ParseArguments(const std::vector<std::string>& args)
             options.bWhole = true;
         else if (arg == "--list" && !bHasValue)
             options.bList = true;
+        else if (arg == "--chip")
+        {
+            const std::string name = takeValue();
+            options.chip = SynthKindFromName(name);
+            if (!options.chip)
+                throw UsageError{"unknown sound chip for --chip: '" + name + "'"};
+        }
         else if (arg == "--game")
             options.game = takeValue();
         else if (arg == "--into-game")
@@ -220,6 +232,14 @@ Options ParseArguments(const std::vector<std::string>& args)
 
     CheckCombination(options, positional);
     return options;
+}
+
+Format OutputFormat(const Options& options);
+
+void CheckChip(const Options& options)
+{
+    if (options.chip && (options.intoGame || OutputFormat(options) != Format::wav))
+        throw UsageError{"--chip goes only with a .wav output"};
 }
 
 Format OutputFormat(const Options& options)
@@ -268,9 +288,15 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     case Format::mid:
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, options.output);
+        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine), options.output);
     }
     return false;
+}
+
+// A chip plays a resource's own records, not the document its import would make.
+bool PlaysRecords(const Options& options)
+{
+    return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
 }
 
 bool ConvertGameSound(const Options& options)
@@ -283,6 +309,8 @@ bool ConvertGameSound(const Options& options)
         WriteFileAtomically(options.output, resource.data(), resource.size());
         return true;
     }
+    if (PlaysRecords(options))
+        return WriteAgiWavOutput(resource, *options.chip, options.output);
     CSoundDoc doc;
     if (!doc.OnNewDocument())
         return false;
@@ -322,6 +350,8 @@ bool Run(const Options& options)
         return ConvertGameSound(options);
     if (options.intoGame)
         return ConvertIntoGame(options);
+    if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
+        return WriteAgiFileWavOutput(options.input, *options.chip, options.output);
     CSoundDoc doc;
     return ReadInput(doc, options) && WriteOutput(doc, options);
 }
@@ -340,6 +370,7 @@ int main(int argc, char** argv)
     try
     {
         options = ParseArguments(args);
+        CheckChip(options);
     }
     catch (const UsageError& e)
     {

@@ -3,72 +3,35 @@
 
 #include "framework/File.h"
 #include "framework/UserInterface.h"
-#include "playback/AudioFormat.h"
-#include "playback/OfflineRenderer.h"
-#include "sound/SoundDoc.h"
+#include "playback/WavWriter.h"
+#include "sound/AgiResource.h"
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace
 {
-constexpr std::uint32_t kHeaderBytes = 44;
-
-void PutLE16(std::string& out, std::uint32_t value)
+bool Report(const std::string& error)
 {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void PutLE32(std::string& out, std::uint32_t value)
-{
-    PutLE16(out, value & 0xFFFF);
-    PutLE16(out, value >> 16);
+    if (error.empty())
+        return true;
+    AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+    return false;
 }
 } // namespace
 
-bool WriteWavOutput(CSoundDoc& doc, const std::string& path)
+bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, const std::string& path)
 {
-    // RIFF sizes are 32-bit.
-    const std::uint64_t nMaxSamples = (0xFFFFFFFFull - kHeaderBytes) / kBytesPerSample;
-    std::vector<std::int16_t> samples;
-    if (!RenderPlayRange(doc, samples, nMaxSamples))
-    {
-        AfxMessageBox("The sound cannot be rendered: its play range is too long for a .wav file "
-                      "or its tempo is invalid.",
-                      MB_OK | MB_ICONSTOP);
-        return false;
-    }
+    return Report(WriteWavFile(doc, kind, path));
+}
 
-    const WaveFormat format;
-    const auto nDataBytes = static_cast<std::uint32_t>(samples.size() * kBytesPerSample);
-    std::string bytes;
-    bytes.reserve(kHeaderBytes + nDataBytes);
-    bytes += "RIFF";
-    PutLE32(bytes, 36 + nDataBytes);
-    bytes += "WAVE";
-    bytes += "fmt ";
-    PutLE32(bytes, sizeof(WaveFormat));
-    PutLE16(bytes, format.wFormatTag);
-    PutLE16(bytes, format.nChannels);
-    PutLE32(bytes, format.nSamplesPerSec);
-    PutLE32(bytes, format.nAvgBytesPerSec);
-    PutLE16(bytes, format.nBlockAlign);
-    PutLE16(bytes, format.wBitsPerSample);
-    bytes += "data";
-    PutLE32(bytes, nDataBytes);
-    for (std::int16_t sample : samples)
-        PutLE16(bytes, static_cast<std::uint16_t>(sample));
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
+                       const std::string& path)
+{
+    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, path));
+}
 
-    try
-    {
-        WriteFileAtomically(path, bytes.data(), bytes.size());
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    return true;
+bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path)
+{
+    const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
+    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, path);
 }

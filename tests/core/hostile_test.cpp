@@ -19,7 +19,7 @@ namespace
 {
 using Samples = std::vector<std::int16_t>;
 constexpr unsigned kRow = 11026 / 2; // 120 beats per minute, 4 tracks per beat
-constexpr unsigned kLead = 5;        // rows of silence before the first row is heard
+constexpr unsigned kLead = 0;        // rows of silence before the first row is heard
 
 // A 16-row song at pos: a melody on voice 0 and a chord note on voice 1 that starts later.
 void PlaceSong(CSoundDoc& doc, std::int32_t pos)

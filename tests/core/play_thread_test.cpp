@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/AgiChipRender.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
 #include "playback/VirtualAudioDevice.h"
+#include "sound/AgiResource.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -113,7 +115,7 @@ protected:
 };
 } // namespace
 
-TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowHalfABufferAhead)
+TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowsAtOnce)
 {
     Play(&m_doc);
     auto snapshot = m_pDevice->SnapshotStream();
@@ -125,33 +127,29 @@ TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowHalfABufferAhead)
     for (unsigned i = 1; i <= kBlocks; ++i)
         positions.push_back(kRowBytes * i - 2);
     EXPECT_EQ(snapshot.positions, positions);
-    EXPECT_EQ(snapshot.samples, Samples(kBlocks * kRow, 0));
+    // The first half of the ring, played next, holds the first rows already.
+    const Samples pass = Offline(0, 7);
+    Samples expected(pass.begin(), pass.begin() + kBlocks / 2 * kRow);
+    expected.resize(kBlocks * kRow);
+    EXPECT_EQ(snapshot.samples, expected);
 
-    // The first notification renders the start row into slot B/2 and nothing else.
-    EXPECT_EQ(Advance(1), 0);
-    Samples expected(kBlocks * kRow, 0);
-    const Samples first = Slot(Offline(0, 7), 0);
-    std::copy(first.begin(), first.end(), expected.begin() + kBlocks / 2 * kRow);
-    EXPECT_EQ(m_pDevice->SnapshotStream().samples, expected);
-
-    // Reports begin at notification B/2 + 1, one per row from then on.
-    EXPECT_EQ(Advance(kBlocks / 2 - 1), 0);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 0);
+    // Each notification renders one row half a ring ahead and reports the next row heard.
     EXPECT_EQ(Advance(1), 1);
     EXPECT_EQ(m_doc.m_nCurrentPos, 1);
+    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(pass, kBlocks / 2));
     EXPECT_EQ(Advance(3), 3);
     EXPECT_EQ(m_doc.m_nCurrentPos, 4);
 }
 
-TEST_F(PlayThreadTest, OutputIsSilenceThenTheOfflineRenderWrappingToTheRangeStart)
+TEST_F(PlayThreadTest, OutputIsTheOfflineRenderWrappingToTheRangeStart)
 {
     Play(&m_doc);
-    // Half a buffer of silence, then two passes of the range and two more rows.
-    const unsigned nRows = kBlocks / 2 + 18;
+    // Two passes of the range and two more rows, from the first sample.
+    const unsigned nRows = 18;
     EXPECT_EQ(Advance(nRows), 18);
     const auto output = m_pDevice->TakeOutput();
     const auto pass = Offline(0, 7);
-    Samples expected(kBlocks / 2 * kRow, 0);
+    Samples expected;
     for (int i = 0; i < 3; ++i)
         expected.insert(expected.end(), pass.begin(), pass.end());
     expected.resize(nRows * kRow);
@@ -164,12 +162,12 @@ TEST_F(PlayThreadTest, OneRowRangeRepeatsThatRow)
     m_doc.m_nRangeStart = m_doc.m_nRangeEnd = m_doc.m_nCurrentPos = 3;
     m_doc.m_sequence[0][3] = m_doc.m_sequence[0][0];
     Play(&m_doc);
-    EXPECT_EQ(Advance(kBlocks / 2 + 6), 6);
+    EXPECT_EQ(Advance(6), 6);
     EXPECT_EQ(m_doc.m_nCurrentPos, 3);
     const auto output = m_pDevice->TakeOutput();
-    const auto row = Slot(output, kBlocks / 2);
+    const auto row = Slot(output, 0);
     EXPECT_NE(row, kSilentRow);
-    for (unsigned slot = kBlocks / 2 + 1; slot < kBlocks / 2 + 6; ++slot)
+    for (unsigned slot = 1; slot < 6; ++slot)
         EXPECT_EQ(Slot(output, slot), row) << slot;
     m_thread->PostStop();
     m_thread->WaitUntilHandled();
@@ -180,7 +178,7 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
 {
     Play(&m_doc);
     // 13 rows heard in a range of 8: the row heard now is 5.
-    EXPECT_EQ(Advance(kBlocks / 2 + 1 + 12), 13);
+    EXPECT_EQ(Advance(13), 13);
     EXPECT_EQ(m_doc.m_nCurrentPos, 5);
 
     // Reports still on their way when the stop is handled do not count.
@@ -195,11 +193,8 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
     // Row 6 first, with the channel state cleared: as a pass that starts at 6.
-    m_pDevice->TakeOutput();
     Play(&m_doc);
-    EXPECT_EQ(Advance(kBlocks / 2), 0);
-    EXPECT_EQ(Slot(m_pDevice->TakeOutput(), kBlocks / 2 - 1), kSilentRow);
-    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(Offline(6, 7), 0));
+    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, 0), Slot(Offline(6, 7), 0));
     EXPECT_EQ(Advance(1), 1);
     EXPECT_EQ(m_doc.m_nCurrentPos, 7);
 }
@@ -214,7 +209,7 @@ TEST_F(PlayThreadTest, StopWhenIdleAndPlayWithoutADocument)
 
     m_doc.m_nCurrentPos = 2;
     Play(&m_doc);
-    EXPECT_EQ(Advance(kBlocks / 2 + 2), 2);
+    EXPECT_EQ(Advance(2), 2);
     EXPECT_EQ(m_doc.m_nCurrentPos, 4);
     // A play message without a document is a stop: the heard row is stored, nothing plays.
     Play(nullptr);
@@ -231,7 +226,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
     ASSERT_TRUE(pDoc->OnNewDocument());
     CSoundDoc::SetCloseListener(m_thread.get());
     Play(pDoc.get());
-    m_pDevice->Advance(kRow * (kBlocks / 2 + 3));
+    m_pDevice->Advance(kRow * 3);
     pDoc->OnCloseDocument();
     // Returned only after the stop was handled.
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
@@ -247,7 +242,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
 {
     CToneSynth synth;
-    Samples a(11025), b(11025);
+    Samples a(10025), b(10025);
     synth.RenderPreview(69, a.data());
     synth.RenderPreview(76, b.data());
     Play(&m_doc);
@@ -263,11 +258,13 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     m_thread->WaitUntilHandled();
     const auto output = m_pDevice->TakeOutput();
 
-    const auto song = Offline(0, 7);
+    auto song = Offline(0, 7);
+    song.insert(song.end(), song.begin(), song.end());
+    const std::size_t heard = kBlocks / 2 * kRow;
     for (std::size_t i = 0; i < output.size(); ++i)
     {
         const int preview = i < 3000 ? a[i] : i - 3000 < b.size() ? b[i - 3000] : 0;
-        const int expected = std::clamp((i < song.size() ? song[i] : 0) + preview, -32768, 32767);
+        const int expected = std::clamp(song[heard + i] + preview, -32768, 32767);
         ASSERT_EQ(output[i], expected) << "sample " << i;
     }
 }
@@ -289,14 +286,52 @@ TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
     m_thread->WaitUntilHandled();
     snapshot = m_pDevice->SnapshotStream();
     EXPECT_EQ(snapshot.nCursor, row * 2);
-    EXPECT_EQ(Slot(snapshot.samples, 1, row), Samples(row, 0));
-    EXPECT_EQ(Slot(snapshot.samples, 2, row), Slot(Offline(0, 2), 0, row));
-    m_pDevice->Advance(row);
-    m_thread->WaitUntilHandled();
-    EXPECT_TRUE(m_view.Take().empty());
-    m_pDevice->Advance(row);
-    m_thread->WaitUntilHandled();
+    EXPECT_EQ(Slot(snapshot.samples, 2, row), Slot(Offline(0, 2), 2, row));
+    EXPECT_EQ(Slot(snapshot.samples, 3, row), Samples(row, 0));
     EXPECT_EQ(m_view.Take().size(), 1u);
+}
+
+TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEnd)
+{
+    // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
+    constexpr unsigned kChipRow = 8 * 735;
+    Samples pass;
+    CAgiChipRender::RenderAll(BuildAgiResource(m_doc).bytes.data(),
+                              BuildAgiResource(m_doc).bytes.size(), ChipVariant::Tandy1000,
+                              [&](const std::int16_t* p, std::size_t n)
+                              { pass.insert(pass.end(), p, p + n); });
+    ASSERT_EQ(pass.size(), 7u * kChipRow);
+
+    m_thread->SetSynthKind(SynthKind::Tandy);
+    Play(&m_doc);
+    std::vector<int> positions;
+    for (int row = 0; row < 9; ++row)
+    {
+        m_pDevice->Advance(kChipRow - 1);
+        m_thread->WaitUntilHandled();
+        EXPECT_TRUE(m_view.Take().empty()) << row;
+        m_pDevice->Advance(1);
+        m_thread->WaitUntilHandled();
+        for (std::uint32_t generation : m_view.Take())
+            m_thread->AcceptRowPlayed(&m_doc, generation);
+        positions.push_back(m_doc.m_nCurrentPos);
+    }
+    EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 0, 1, 2}));
+    const auto output = m_pDevice->TakeOutput();
+    EXPECT_TRUE(Samples(output.begin(), output.begin() + pass.size()) == pass);
+    EXPECT_TRUE(Samples(output.begin() + pass.size(), output.end()) ==
+                Samples(pass.begin(), pass.begin() + 2 * kChipRow));
+}
+
+TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
+{
+    CRecordingMessages messages;
+    m_doc.m_nBeatsPerMinute = 250;
+    m_doc.m_nTracksPerBeat = 24;
+    m_thread->SetSynthKind(SynthKind::PCjr);
+    Play(&m_doc);
+    EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{kTempoTooFastText});
 }
 
 TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)

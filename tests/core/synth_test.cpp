@@ -245,13 +245,13 @@ TEST(ToneSynth, RowEdgesAtTheRangeEndAndAtExtremeTempos)
 TEST(ToneSynth, PreviewIsARampedQuarterSecondTone)
 {
     CToneSynth synth;
-    Samples preview(11025, 1);
+    Samples preview(10025, 1);
     ASSERT_TRUE(synth.RenderPreview(69, preview.data()));
-    // 1000 samples of silence, 9025 of tone, 1000 of silence.
-    for (int i = 0; i < 11025; ++i)
+    // The tone from the first sample for 9025 samples, then 1000 of silence.
+    for (int i = 0; i < 10025; ++i)
     {
-        const bool bTone = i >= 1000 && i < 10025;
-        ASSERT_NEAR(preview[i], bTone ? Faded(440.0, i - 1000, 9025) : 0, bTone ? 1.0 : 0) << i;
+        const bool bTone = i < 9025;
+        ASSERT_NEAR(preview[i], bTone ? Faded(440.0, i, 9025) : 0, bTone ? 1.0 : 0) << i;
     }
     EXPECT_GE(Peak(preview), 9990);
     EXPECT_FALSE(synth.RenderPreview(120, preview.data()));

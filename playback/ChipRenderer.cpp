@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/ChipRenderer.h"
+
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+#include "sound/SoundDoc.h"
+
+#include <algorithm>
+
+namespace
+{
+std::int64_t PassRows(const CSoundDoc& doc)
+{
+    return std::max<std::int64_t>(1, std::int64_t{doc.m_nRangeEnd} - doc.m_nRangeStart);
+}
+} // namespace
+
+std::int32_t CChipRenderer::NextPassRow(const CSoundDoc& doc, std::int32_t pos)
+{
+    return pos >= doc.m_nRangeEnd - 1 || pos < doc.m_nRangeStart ? doc.m_nRangeStart : pos + 1;
+}
+
+std::int32_t CChipRenderer::NextRow(const CSoundDoc& doc, std::int32_t pos) const
+{
+    return NextPassRow(doc, pos);
+}
+
+CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* pError) const
+{
+    Pass pass;
+    pass.nTicksPerRow = AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute);
+    if (pass.nTicksPerRow == 0)
+    {
+        if (pError != nullptr)
+            *pError = kTempoTooFastText;
+        return pass;
+    }
+    pass.nTicks = PassRows(doc) * pass.nTicksPerRow;
+    AgiResourceBuild build = BuildAgiResource(doc);
+    if (!build.Ok())
+    {
+        if (pError != nullptr)
+            *pError = build.error;
+        return pass;
+    }
+    pass.pRender =
+        std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_variant);
+    return pass;
+}
+
+bool CChipRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+{
+    error.clear();
+    m_pass = BuildPass(doc, &error);
+    if (!error.empty())
+        return false;
+    m_bNextReady = false;
+    const bool bInPass = pos >= doc.m_nRangeStart && pos < doc.m_nRangeEnd;
+    m_startRow = bInPass ? pos : doc.m_nRangeStart;
+    m_tick = (std::int64_t{m_startRow} - doc.m_nRangeStart) * m_pass.nTicksPerRow;
+    m_pass.pRender->SeekTick(static_cast<std::uint64_t>(m_tick));
+    return true;
+}
+
+bool CChipRenderer::RenderSlot(std::int16_t* pOut)
+{
+    if (m_tick >= m_pass.nTicks && m_bNextReady)
+    {
+        m_pass = std::move(m_next);
+        m_bNextReady = false;
+        m_tick = 0;
+    }
+    std::size_t n = 0;
+    if (m_pass.pRender != nullptr)
+        n = m_pass.pRender->Read(pOut, CChipSynth::kSamplesPerTick);
+    std::fill(pOut + n, pOut + CChipSynth::kSamplesPerTick, std::int16_t{0});
+    ++m_tick;
+    return m_tick % m_pass.nTicksPerRow == 0;
+}
+
+void CChipRenderer::Advance(const CSoundDoc& doc)
+{
+    if (m_tick < m_pass.nTicks || m_bNextReady)
+        return;
+    m_next = BuildPass(doc, nullptr);
+    // A tempo the engine cannot play keeps the old row length and plays a pass of silence.
+    if (m_next.nTicksPerRow == 0)
+    {
+        m_next.nTicksPerRow = m_pass.nTicksPerRow;
+        m_next.nTicks = PassRows(doc) * m_next.nTicksPerRow;
+    }
+    m_bNextReady = true;
+}
+
+void CChipRenderer::End()
+{
+    m_pass = {};
+    m_next = {};
+    m_bNextReady = false;
+}
+
+bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)
+{
+    if (note < 0 || note >= NOTE_OFF)
+        return false;
+    CChipSynth chip(m_variant);
+    chip.SetDivisor(0, static_cast<unsigned>(AgiDivisorOfNote(note)));
+    chip.SetAttenuation(0, 0);
+    chip.Render(pOut, kPreviewToneSamples);
+    chip.SetAttenuation(0, CChipSynth::kSilent);
+    chip.Render(pOut + kPreviewToneSamples, kPreviewSamples - kPreviewToneSamples);
+    return true;
+}

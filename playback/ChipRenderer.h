@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playback/AgiChipRender.h"
+#include "playback/SoundRenderer.h"
+
+#include <cstdint>
+#include <memory>
+
+// The engine's sound: the chip plays the records of the play range's AGI export as the game
+// would, a slot per tick. A pass covers the range start to the row before its end; the
+// export is built again for every pass, so edits are heard from the next one.
+class CChipRenderer : public ISoundRenderer
+{
+public:
+    explicit CChipRenderer(ChipVariant variant) : m_variant(variant) {}
+
+    bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
+    std::int32_t GetStartRow() const override { return m_startRow; }
+    unsigned GetSlotSamples() const override { return CChipSynth::kSamplesPerTick; }
+    bool RenderSlot(std::int16_t* pOut) override;
+    void Advance(const CSoundDoc& doc) override;
+    std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const override;
+    void End() override;
+    bool RenderPreview(int note, std::int16_t* pOut) override;
+
+    // The row after pos in a pass: the range start follows the row before the range end.
+    static std::int32_t NextPassRow(const CSoundDoc& doc, std::int32_t pos);
+
+private:
+    struct Pass
+    {
+        std::unique_ptr<CAgiChipRender> pRender; // null: a pass of silence
+        std::int64_t nTicks = 0;
+        std::int64_t nTicksPerRow = 0;
+    };
+    // The next pass from the document; a pass that can no longer be built is silent.
+    Pass BuildPass(const CSoundDoc& doc, std::string* pError) const;
+
+    ChipVariant m_variant;
+    Pass m_pass;
+    Pass m_next;
+    bool m_bNextReady = false;
+    std::int64_t m_tick = 0;
+    std::int32_t m_startRow = 0;
+};

@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/RowSequencer.h"
+
+namespace
+{
+bool IsLivePattern(const CSoundDoc& doc, const CSoundPattern* pPattern)
+{
+    for (const auto& list : doc.m_patterns)
+        for (const auto& p : list)
+            if (p.get() == pPattern)
+                return true;
+    return false;
+}
+} // namespace
+
+void CRowQueue::Reset(unsigned nCapacity)
+{
+    m_entries.assign(nCapacity, RowEntry{});
+    m_nHead = 0;
+    m_nCount = 0;
+}
+
+void CRowQueue::Append(RowEntry entry)
+{
+    const unsigned capacity = static_cast<unsigned>(m_entries.size());
+    if (capacity == 0)
+        return;
+    if (m_nCount == capacity)
+    {
+        m_entries[m_nHead] = entry;
+        m_nHead = (m_nHead + 1) % capacity;
+        return;
+    }
+    m_entries[(m_nHead + m_nCount) % capacity] = entry;
+    ++m_nCount;
+}
+
+void CRowSequencer::Start(std::int32_t pos)
+{
+    for (int c = 0; c < kChannelCount; ++c)
+    {
+        m_queue[c].Reset(kQueueLength);
+        m_pattern[c] = nullptr;
+        m_patternStart[c] = 0;
+        m_attenuation[c] = 0;
+    }
+    m_pos = pos;
+}
+
+void CRowSequencer::Prime(const CSoundDoc& doc)
+{
+    for (unsigned i = 0; i + 1 < kQueueLength; ++i)
+        SequenceRow(doc);
+}
+
+void CRowSequencer::SequenceRow(const CSoundDoc& doc)
+{
+    const std::int32_t pos = m_pos;
+    for (int c = 0; c < kChannelCount; ++c)
+    {
+        if (m_queue[c].IsEmpty())
+        {
+            m_attenuation[c] = 0;
+            m_queue[c].Append({NOTE_OFF, 0});
+        }
+        const auto& sequence = doc.m_sequence[c];
+        if (auto it = sequence.find(pos); it != sequence.end() && it->second != nullptr)
+        {
+            m_pattern[c] = it->second;
+            m_patternStart[c] = pos;
+        }
+        // A pattern deleted since the last row has ended.
+        if (m_pattern[c] != nullptr && !IsLivePattern(doc, m_pattern[c]))
+            m_pattern[c] = nullptr;
+
+        std::uint8_t note = NOTE_OFF;
+        if (m_pattern[c] != nullptr)
+        {
+            const std::int64_t offset = static_cast<std::int64_t>(pos) - m_patternStart[c];
+            if (offset < 0 || offset >= m_pattern[c]->GetRows())
+            {
+                m_pattern[c] = nullptr;
+            }
+            else
+            {
+                const SoundCell cell = m_pattern[c]->GetCell(static_cast<std::int32_t>(offset));
+                note = cell.note;
+                if (cell.atten < 16)
+                    m_attenuation[c] = cell.atten;
+            }
+        }
+        m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
+    }
+
+    m_pos = doc.NextPlayPos(m_pos);
+}

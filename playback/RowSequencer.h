@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/SoundDoc.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// What the sequencer records for one channel and one row.
+struct RowEntry
+{
+    std::uint8_t note = 0;
+    std::uint8_t attenuation = 0;
+    bool operator==(const RowEntry&) const = default;
+};
+
+// Fixed-capacity list of row entries, oldest first; never allocates once sized.
+class CRowQueue
+{
+public:
+    void Reset(unsigned nCapacity);
+    void Clear() { m_nCount = 0; }
+    bool IsEmpty() const { return m_nCount == 0; }
+    unsigned GetCount() const { return m_nCount; }
+    // Appends, dropping the oldest entry when the queue is full.
+    void Append(RowEntry entry);
+    const RowEntry& operator[](unsigned i) const
+    {
+        return m_entries[(m_nHead + i) % m_entries.size()];
+    }
+
+private:
+    std::vector<RowEntry> m_entries;
+    unsigned m_nHead = 0;
+    unsigned m_nCount = 0;
+};
+
+using RowQueues = std::array<CRowQueue, kChannelCount>;
+
+// Walks a document row by row through its play range and turns each row into one event per
+// channel: the note it starts (or 255 to keep the last) and the attenuation in force. The
+// queues hold the previous row, the row to render and the rows sequenced ahead of it.
+class CRowSequencer
+{
+public:
+    // Entries a queue holds: the renderer reads three (previous, current and next row).
+    static constexpr unsigned kQueueLength = 3;
+
+    // Forgets every channel's pattern and queue; the next row sequenced is pos.
+    void Start(std::int32_t pos);
+    // Sequences the row at GetPos() on all four channels, then moves on through the play
+    // range. The caller holds the document's guard.
+    void SequenceRow(const CSoundDoc& doc);
+    // Sequences the rows the renderer needs before the first row can be rendered.
+    void Prime(const CSoundDoc& doc);
+
+    std::int32_t GetPos() const { return m_pos; }
+    const RowQueues& GetQueues() const { return m_queue; }
+
+private:
+    std::array<std::int32_t, kChannelCount> m_patternStart{};
+    std::array<const CSoundPattern*, kChannelCount> m_pattern{};
+    std::array<std::int32_t, kChannelCount> m_attenuation{};
+    RowQueues m_queue;
+    std::int32_t m_pos = 0;
+};

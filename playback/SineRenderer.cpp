@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/SineRenderer.h"
+
+#include "sound/SoundDoc.h"
+
+bool CSineRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+{
+    error.clear();
+    const unsigned rowBytes = CToneSynth::RowBytes(doc.m_nBeatsPerMinute, doc.m_nTracksPerBeat);
+    if (rowBytes == 0)
+        return false;
+    m_synth.Start(rowBytes);
+    m_sequencer.Start(pos);
+    m_sequencer.Prime(doc);
+    m_startRow = pos;
+    return true;
+}
+
+bool CSineRenderer::RenderSlot(std::int16_t* pOut)
+{
+    m_synth.RenderChannels(m_sequencer.GetQueues());
+    m_synth.MixRow(pOut);
+    return true;
+}

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playback/SynthKind.h"
+#include "playback/ToneSynth.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class CSoundDoc;
+
+// Plays a document as a stream of slots, each a fixed number of samples: a sequencer reads
+// the document into events and a synthesizer turns them into sound. The play thread and the
+// .wav writer drive the same renderer, so the file holds what is heard.
+class ISoundRenderer
+{
+public:
+    static constexpr unsigned kPreviewSamples = CToneSynth::kPreviewBytes / 2;
+    static constexpr unsigned kPreviewToneSamples = CToneSynth::kPreviewToneSamples;
+
+    virtual ~ISoundRenderer() = default;
+
+    // Prepares a playback that wants to start at row pos. False when the document cannot be
+    // played, with the message for the person in error ("" when none is due). The caller
+    // holds the document's guard.
+    virtual bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) = 0;
+    // The row playback starts at: pos, or the range start where pos cannot start a pass.
+    virtual std::int32_t GetStartRow() const = 0;
+    // Samples in every slot, from Begin on.
+    virtual unsigned GetSlotSamples() const = 0;
+    // Renders the next slot; true when the slot ends a row. Without the guard.
+    virtual bool RenderSlot(std::int16_t* pOut) = 0;
+    // Called after each RenderSlot under the document's guard: reads what the coming slots
+    // need from the document.
+    virtual void Advance(const CSoundDoc& doc) = 0;
+    // The row heard after pos. The caller holds the guard.
+    virtual std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const = 0;
+    // Frees what a playback holds.
+    virtual void End() = 0;
+
+    // Fills kPreviewSamples: the note from the first sample for kPreviewToneSamples, then
+    // silence. False for a note that has no sound.
+    virtual bool RenderPreview(int note, std::int16_t* pOut) = 0;
+};
+
+std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind);
+
+// Shown when the chip is asked to play a tempo the engine cannot.
+constexpr const char* kTempoTooFastText =
+    "Error: The tempo is too fast for the game! ( less than one tick per row )";

@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/WavWriter.h"
+
+#include "framework/AtomicFile.h"
+#include "playback/AgiChipRender.h"
+#include "playback/AudioFormat.h"
+#include "playback/OfflineRenderer.h"
+#include "playback/SineRenderer.h"
+#include "playback/SoundRenderer.h"
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+#include "sound/SoundDoc.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace
+{
+constexpr std::uint32_t kHeaderBytes = 44;
+constexpr std::size_t kBlockSamples = kSampleRate;
+// RIFF sizes are 32-bit.
+constexpr std::uint64_t kMaxSamples = (0xFFFFFFFFull - kHeaderBytes) / kBytesPerSample;
+
+// Fills up to n samples; returns how many, 0 at the end.
+using SampleSource = std::function<std::size_t(std::int16_t* pOut, std::size_t n)>;
+
+void PutLE16(std::string& out, std::uint32_t value)
+{
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void PutLE32(std::string& out, std::uint32_t value)
+{
+    PutLE16(out, value & 0xFFFF);
+    PutLE16(out, value >> 16);
+}
+
+std::string WavHeader(std::uint32_t nDataBytes)
+{
+    const WaveFormat format;
+    std::string bytes;
+    bytes += "RIFF";
+    PutLE32(bytes, 36 + nDataBytes);
+    bytes += "WAVE";
+    bytes += "fmt ";
+    PutLE32(bytes, sizeof(WaveFormat));
+    PutLE16(bytes, format.wFormatTag);
+    PutLE16(bytes, format.nChannels);
+    PutLE32(bytes, format.nSamplesPerSec);
+    PutLE32(bytes, format.nAvgBytesPerSec);
+    PutLE16(bytes, format.nBlockAlign);
+    PutLE16(bytes, format.wBitsPerSample);
+    bytes += "data";
+    PutLE32(bytes, nDataBytes);
+    return bytes;
+}
+
+// Writes nSamples from the source, padding with silence should it end early.
+std::string WriteStream(const std::string& path, std::uint64_t nSamples, const SampleSource& source,
+                        const WavProgress& progress)
+{
+    if (nSamples > kMaxSamples)
+        return kWavTooLongText;
+    try
+    {
+        CAtomicFile file(path);
+        const std::string header = WavHeader(static_cast<std::uint32_t>(nSamples * 2));
+        file.Write(header.data(), header.size());
+        std::vector<std::int16_t> block(static_cast<std::size_t>(
+            std::min<std::uint64_t>(std::max<std::uint64_t>(nSamples, 1), kBlockSamples)));
+        std::string bytes;
+        for (std::uint64_t done = 0; done < nSamples;)
+        {
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), nSamples - done));
+            const std::size_t got = source(block.data(), n);
+            std::fill(block.begin() + static_cast<std::ptrdiff_t>(got),
+                      block.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
+            bytes.clear();
+            for (std::size_t i = 0; i < n; ++i)
+                PutLE16(bytes, static_cast<std::uint16_t>(block[i]));
+            file.Write(bytes.data(), bytes.size());
+            done += n;
+            if (progress && !progress(static_cast<double>(done) / static_cast<double>(nSamples)))
+                return {};
+        }
+        file.Commit();
+    }
+    catch (const CFileException& e)
+    {
+        return e.what();
+    }
+    return {};
+}
+
+// Hands out a renderer's slots in pieces of any size; sequences under the guard.
+class CSlotSource
+{
+public:
+    CSlotSource(ISoundRenderer& renderer, const CSoundDoc& doc)
+        : m_renderer(renderer), m_doc(doc), m_slot(renderer.GetSlotSamples())
+    {
+    }
+    std::size_t operator()(std::int16_t* pOut, std::size_t n)
+    {
+        for (std::size_t done = 0; done < n;)
+        {
+            if (m_nUsed == m_slot.size())
+            {
+                m_renderer.RenderSlot(m_slot.data());
+                std::lock_guard lock(m_doc.Guard());
+                m_renderer.Advance(m_doc);
+                m_nUsed = 0;
+            }
+            const std::size_t count = std::min(n - done, m_slot.size() - m_nUsed);
+            std::copy_n(m_slot.data() + m_nUsed, count, pOut + done);
+            m_nUsed += count;
+            done += count;
+        }
+        return n;
+    }
+
+private:
+    ISoundRenderer& m_renderer;
+    const CSoundDoc& m_doc;
+    std::vector<std::int16_t> m_slot;
+    std::size_t m_nUsed = m_slot.size();
+};
+
+std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const WavProgress& progress)
+{
+    CSineRenderer renderer;
+    std::uint64_t nSamples = 0;
+    {
+        std::lock_guard lock(doc.Guard());
+        std::string error;
+        if (!renderer.Begin(doc, doc.m_nRangeStart, error))
+            return kWavTooLongText;
+        const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
+        if (nRows > kMaxSamples / renderer.GetSlotSamples())
+            return kWavTooLongText;
+        nSamples = nRows * renderer.GetSlotSamples();
+    }
+    CSlotSource source(renderer, doc);
+    return WriteStream(path, nSamples, std::ref(source), progress);
+}
+
+ChipVariant VariantOf(SynthKind kind)
+{
+    return kind == SynthKind::Tandy ? ChipVariant::Tandy1000 : ChipVariant::PCjr;
+}
+} // namespace
+
+std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
+                         const WavProgress& progress)
+{
+    if (kind == SynthKind::Sine)
+        return WriteSineWav(doc, path, progress);
+    AgiResourceBuild build;
+    {
+        std::lock_guard lock(doc.Guard());
+        if (AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute) == 0)
+            return kTempoTooFastText;
+        build = BuildAgiResource(doc);
+    }
+    if (!build.Ok())
+        return build.error;
+    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, path, progress);
+}
+
+std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
+                            const std::string& path, const WavProgress& progress)
+{
+    if (kind == SynthKind::Sine)
+    {
+        CSoundDoc doc;
+        doc.OnNewDocument();
+        std::lock_guard lock(doc.Guard());
+        if (std::string error = ParseAgiResource(doc, {pData, pData + size}); !error.empty())
+            return error;
+        return WriteSineWav(doc, path, progress);
+    }
+    CAgiChipRender render(pData, size, VariantOf(kind));
+    return WriteStream(
+        path, render.GetTotalSamples(),
+        [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); }, progress);
+}

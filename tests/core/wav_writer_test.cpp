@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AgiTestBytes.h"
+#include "playback/WavWriter.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sys/resource.h>
+
+namespace
+{
+int Convert(const std::string& args)
+{
+    const int status = std::system((std::string(TARVOK_CONVERT_EXE) + " " + args).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+long PeakKilobytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+} // namespace
+
+TEST(WavWriter, ChipRenderOfADocumentIsThatOfItsAgiExport)
+{
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/song.agi", RandomResource(7, 25, 30));
+    ASSERT_EQ(Convert(dir + "/song.agi " + dir + "/song.tks"), 0);
+    ASSERT_EQ(Convert(dir + "/song.tks " + dir + "/export.agi"), 0);
+    for (const char* chip : {"pcjr", "tandy"})
+    {
+        ASSERT_EQ(
+            Convert("--chip " + std::string(chip) + " " + dir + "/song.tks " + dir + "/tks.wav"),
+            0);
+        ASSERT_EQ(Convert("--from agi --to wav --chip=" + std::string(chip) + " " + dir +
+                          "/export.agi " + dir + "/agi"),
+                  0);
+        const std::string wav = ReadFileBytes(dir + "/tks.wav");
+        EXPECT_GT(wav.size(), 44000u) << chip;
+        EXPECT_TRUE(wav == ReadFileBytes(dir + "/agi")) << chip;
+    }
+    EXPECT_EQ(Convert("--chip pcjr " + dir + "/song.tks " + dir + "/x.mid 2>/dev/null"), 2);
+    EXPECT_EQ(Convert("--chip sid " + dir + "/song.tks " + dir + "/x.wav 2>/dev/null"), 2);
+}
+
+TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
+{
+    // One record of 65534 ticks: 18 minutes, 96 MB of samples.
+    const std::string agi = Resource({Tone(0, 0xFFFE, 254, 0), "", "", ""});
+    const auto* pData = reinterpret_cast<const std::uint8_t*>(agi.data());
+    const std::string dir = MakeTempDir();
+    const long before = PeakKilobytes();
+    int nCalls = 0;
+    EXPECT_EQ(WriteAgiWavFile(pData, agi.size(), SynthKind::PCjr, dir + "/long.wav",
+                              [&](double) { return ++nCalls > 0; }),
+              "");
+    EXPECT_LT(PeakKilobytes() - before, 64 * 1024);
+    EXPECT_EQ(std::filesystem::file_size(dir + "/long.wav"), 44u + 2u * 0xFFFE * 735);
+    EXPECT_EQ(nCalls, (0xFFFE * 735 + 44099) / 44100);
+
+    EXPECT_EQ(WriteAgiWavFile(pData, agi.size(), SynthKind::Tandy, dir + "/cut.wav",
+                              [](double fraction) { return fraction < 0.01; }),
+              "");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+}
