@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
+#include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
@@ -12,6 +13,7 @@
 #include "views/SoundFrame.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +22,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QToolBar>
 
 #include <cstdio>
 #include <filesystem>
@@ -46,6 +49,14 @@ QString PathToQString(const std::string& path)
 std::string QStringToPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+bool IsPopupOf(const QWidget* pOwner)
+{
+    for (const QObject* p = QApplication::activePopupWidget(); p != nullptr; p = p->parent())
+        if (p == pOwner)
+            return true;
+    return false;
 }
 
 bool IsSameFile(const std::string& a, const std::string& b)
@@ -135,6 +146,13 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         QSettings settings;
         m_recentFiles.ReadList(settings);
     }
+    m_chipChoice.Load();
+    connect(&m_chipChoice, &CChipChoice::Changed, this,
+            [this](SynthKind kind)
+            {
+                if (m_pPlayThread != nullptr)
+                    m_pPlayThread->SetSynthKind(kind);
+            });
 
     m_pMainWnd = new CMainFrame(this);
     if (!m_pMainWnd->OnCreate())
@@ -454,7 +472,8 @@ void CEditorApp::OnAppAbout()
 {
     const std::string device =
         m_pPlayThread != nullptr ? m_pPlayThread->GetDeviceDescription() : std::string();
-    CAboutDlg dialog(QString::fromStdString(device), m_pMainWnd);
+    const unsigned nUnderflows = m_pPlayThread != nullptr ? m_pPlayThread->GetUnderflowCount() : 0;
+    CAboutDlg dialog(QString::fromStdString(device), nUnderflows, m_pMainWnd);
     dialog.exec();
 }
 
@@ -476,8 +495,14 @@ void CEditorApp::SetIdleMessage(UINT nID)
 
 void CEditorApp::ShowToolbar(UINT nID, bool bShow)
 {
-    if (nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr)
-        m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
+    if (nID != IDR_SOUNDTYPE || m_pMainWnd == nullptr)
+        return;
+    QToolBar* pBar = m_pMainWnd->GetSoundBar();
+    // A control's own popup (the chip list) takes the focus from the editor while the person
+    // is using the bar: that must not take the bar away from under the pointer.
+    if (!bShow && IsPopupOf(pBar))
+        return;
+    m_pMainWnd->ShowControlBar(pBar, bShow, true);
 }
 
 bool CEditorApp::IsToolbarVisible(UINT nID) const
@@ -486,8 +511,15 @@ bool CEditorApp::IsToolbarVisible(UINT nID) const
            m_pMainWnd->IsControlBarVisible(m_pMainWnd->GetSoundBar());
 }
 
+QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
+{
+    return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
+}
+
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
+    if (m_chipChoice.OnCmdMsg(nID, pCmdUI))
+        return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {
         const int index = static_cast<int>(nID - ID_FILE_MRU_FILE1);
@@ -519,6 +551,15 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         if (pCmdUI == nullptr && m_pMainWnd != nullptr)
             m_pMainWnd->close();
         return true;
+    case ID_EXPORT_WAV:
+    {
+        const CSoundDoc* pDoc = GetActiveDocument();
+        if (pDoc == nullptr)
+            return false;
+        if (pCmdUI == nullptr)
+            ExportWav(*pDoc, m_chipChoice.Get(), m_pMainWnd);
+        return true;
+    }
     case ID_FILE_CLOSE:
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
@@ -586,6 +627,7 @@ void CEditorApp::StartPlayThread()
 {
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
+    m_pPlayThread->SetSynthKind(m_chipChoice.Get());
     m_pPlayThread->CreateThread();
 }
 

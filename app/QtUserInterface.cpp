@@ -134,6 +134,8 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
 {
     QFileDialog dialog(DialogParent());
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    if (!request.strTitle.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
     const QStringList filters = TranslateFileFilter(request.strFilter);

@@ -38,13 +38,16 @@ public:
     virtual ~IMessageSink() = default;
     // Shows text with the given MB_ flags and returns the answer (IDOK, IDYES ...).
     // An empty caption means the application's title.
-    virtual int ShowMessage(const std::string& text, unsigned nType, const std::string& caption) = 0;
+    virtual int ShowMessage(const std::string& text, unsigned nType,
+                            const std::string& caption) = 0;
 };
 
 // What a file chooser is asked. Filters use the "Name (*.ext)|*.ext||" form.
 struct FileDialogRequest
 {
     bool bOpen = true;
+    // The chooser's caption; empty for the toolkit's own.
+    std::string strTitle;
     std::string strDefaultExt;
     std::string strFileName;
     std::string strFilter;

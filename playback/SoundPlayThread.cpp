@@ -103,6 +103,12 @@ std::string CSoundPlayThread::GetDeviceDescription() const
     return m_strDevice;
 }
 
+unsigned CSoundPlayThread::GetUnderflowCount() const
+{
+    std::lock_guard lock(m_infoMutex);
+    return m_pInfoDevice != nullptr ? m_pInfoDevice->GetUnderflowCount() : 0;
+}
+
 void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
 {
     PostStop();
@@ -136,6 +142,7 @@ bool CSoundPlayThread::InitInstance()
     m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
     std::lock_guard lock(m_infoMutex);
     m_strDevice = m_pDevice->Describe();
+    m_pInfoDevice = m_pDevice.get();
     return true;
 }
 
@@ -182,12 +189,13 @@ int CSoundPlayThread::Run()
 int CSoundPlayThread::ExitInstance()
 {
     OnThreadStop(0, 0);
-    m_pPreview.reset();
-    m_pDevice.reset();
     {
         std::lock_guard lock(m_infoMutex);
         m_strDevice.clear();
+        m_pInfoDevice = nullptr;
     }
+    m_pPreview.reset();
+    m_pDevice.reset();
     return 0;
 }
 

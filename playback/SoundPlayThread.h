@@ -3,6 +3,7 @@
 
 #include "playback/AudioDevice.h"
 #include "playback/AudioFormat.h"
+#include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
 #include "playback/ToneSynth.h"
 #include "sound/SoundDoc.h"
@@ -78,6 +79,12 @@ public:
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;
+    // Times the device ran out of samples; 0 without a device.
+    unsigned GetUnderflowCount() const;
+
+    // The synthesizer of the next Play or preview; callable from any thread.
+    void SetSynthKind(SynthKind kind) { m_synthKind.store(kind); }
+    SynthKind GetSynthKind() const { return m_synthKind.load(); }
 
     // Stops playback and returns once the play thread has handled the stop. Must be called
     // without holding the document's guard.
@@ -129,6 +136,9 @@ private:
     std::atomic<int> m_nExitCode{0};
     // Raised by every stop of a playback, under the stopped document's guard.
     std::atomic<std::uint32_t> m_nGeneration{1};
+    std::atomic<SynthKind> m_synthKind{SynthKind::Sine};
     mutable std::mutex m_infoMutex;
     std::string m_strDevice;
+    // The device as other threads may query it: set and cleared under m_infoMutex.
+    const CAudioDevice* m_pInfoDevice = nullptr;
 };
