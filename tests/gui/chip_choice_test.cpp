@@ -17,23 +17,13 @@ QComboBox* ChipCombo(const CShell& shell)
     return shell.Frame()->GetSoundBar()->findChild<QComboBox*>(QStringLiteral("SoundChip"));
 }
 
-// The command whose radio item is checked, or 0 unless exactly one is.
-UINT CheckedChip(CMainFrame* pFrame)
+// Bit i set for each checked chip item i.
+int CheckedChips(CMainFrame* pFrame)
 {
-    UINT nChecked = 0;
-    int count = 0;
-    for (const UINT nID : {ID_CHIP_SINE, ID_CHIP_PCJR, ID_CHIP_TANDY})
-        if (pFrame->QueryCommandState(nID).m_bChecked)
-        {
-            nChecked = nID;
-            ++count;
-        }
-    return count == 1 ? nChecked : 0;
-}
-
-bool Convert(const QStringList& arguments)
-{
-    return QProcess::execute(QStringLiteral(TARVOK_CONVERT_EXE), arguments) == 0;
+    int mask = 0;
+    for (int i = 0; i < 3; ++i)
+        mask |= pFrame->QueryCommandState(ID_CHIP_SINE + i).m_bChecked ? 1 << i : 0;
+    return mask;
 }
 
 QByteArray ReadAll(const QString& path)
@@ -48,60 +38,41 @@ class ChipChoiceTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QSettings().clear();
-        QSettings().sync();
-    }
+    void init() { QSettings().clear(); }
 
     void menuAndComboFollowEachOtherAndPersist()
     {
+        // A menu command (or 0: the combo box), the item it selects, what is stored.
+        const std::tuple<UINT, int, const char*> steps[] = {
+            {ID_CHIP_PCJR, 1, "pcjr"}, {0, 2, "tandy"}, {ID_CHIP_SINE, 0, "sine"}, {0, 1, "pcjr"}};
         {
             CShell shell;
             QVERIFY(shell.Start());
             QComboBox* pCombo = ChipCombo(shell);
-            QVERIFY(pCombo != nullptr && pCombo->currentIndex() == 0);
-            QCOMPARE(CheckedChip(shell.Frame()), ID_CHIP_SINE);
-            for (QAction* pAction : shell.Frame()->GetCommandActions(ID_CHIP_PCJR))
-                if (pAction->actionGroup() != nullptr)
-                    QVERIFY(pAction->actionGroup()->isExclusive());
-
-            struct Step
+            QVERIFY(pCombo->currentIndex() == 0 && CheckedChips(shell.Frame()) == 1);
+            QVERIFY(
+                shell.Frame()->GetCommandActions(ID_CHIP_PCJR)[0]->actionGroup()->isExclusive());
+            for (const auto& [nCommand, index, pszStored] : steps)
             {
-                UINT nCommand; // 0: choose the combo box's item instead
-                int nComboIndex;
-                SynthKind kind;
-                const char* pszStored;
-            };
-            const Step steps[] = {
-                {ID_CHIP_PCJR, 1, SynthKind::PCjr, "pcjr"},
-                {0, 2, SynthKind::Tandy, "tandy"},
-                {ID_CHIP_SINE, 0, SynthKind::Sine, "sine"},
-                {0, 1, SynthKind::PCjr, "pcjr"},
-            };
-            for (const Step& step : steps)
-            {
-                if (step.nCommand != 0)
-                    QVERIFY(shell.Frame()->ExecuteCommand(step.nCommand));
+                if (nCommand != 0)
+                    QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
                 else
-                    pCombo->setCurrentIndex(step.nComboIndex);
-                QCOMPARE(pCombo->currentIndex(), step.nComboIndex);
-                QCOMPARE(CheckedChip(shell.Frame()), ID_CHIP_SINE + UINT(step.nComboIndex));
-                QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == step.kind);
-                QCOMPARE(QSettings().value(QStringLiteral("Playback/Chip")).toString(),
-                         QString::fromLatin1(step.pszStored));
+                    pCombo->setCurrentIndex(index);
+                QVERIFY(pCombo->currentIndex() == index &&
+                        CheckedChips(shell.Frame()) == 1 << index);
+                QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == SynthKind(index));
+                QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
             }
         }
+        for (const char* pszStored : {"pcjr", "fm"})
         {
+            QSettings().setValue("Playback/Chip", pszStored);
             CShell shell;
             QVERIFY(shell.Start());
-            QCOMPARE(ChipCombo(shell)->currentIndex(), 1);
-            QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == SynthKind::PCjr);
+            const int expected = pszStored == std::string("pcjr") ? 1 : 0;
+            QVERIFY(ChipCombo(shell)->currentIndex() == expected &&
+                    shell.app->m_pPlayThread->GetSynthKind() == SynthKind(expected));
         }
-        QSettings().setValue(QStringLiteral("Playback/Chip"), QStringLiteral("fm"));
-        CShell shell;
-        QVERIFY(shell.Start());
-        QCOMPARE(CheckedChip(shell.Frame()), ID_CHIP_SINE);
     }
 
     void comboLeavesTheFocusAndTheSoundBarAlone()
@@ -114,10 +85,8 @@ private slots:
         shell.Settle();
         QWidget* pEditor = QApplication::focusWidget();
         QToolBar* pBar = shell.Frame()->GetSoundBar();
-        QVERIFY(pEditor != nullptr && !pBar->isHidden());
-
         QComboBox* pCombo = ChipCombo(shell);
-        QCOMPARE(pCombo->focusPolicy(), Qt::NoFocus);
+        QVERIFY(pEditor != nullptr && !pBar->isHidden() && pCombo->focusPolicy() == Qt::NoFocus);
         QTest::mouseClick(pCombo, Qt::LeftButton);
         shell.Settle();
         QVERIFY(!pBar->isHidden());
@@ -126,59 +95,33 @@ private slots:
         shell.Frame()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
         shell.Settle();
-        QCOMPARE(QApplication::focusWidget(), pEditor);
-        QVERIFY(!pBar->isHidden());
+        QVERIFY(QApplication::focusWidget() == pEditor && !pBar->isHidden());
     }
 
-    void exportWavWritesTheConvertersRender()
+    void exportWritesTheConvertersRenderOrNothing()
     {
         QTemporaryDir dir;
-        const QString song = dir.filePath(QStringLiteral("song.tks"));
-        const QString reference = dir.filePath(QStringLiteral("reference.wav"));
-        QVERIFY(Convert({SoundsDir() + QStringLiteral("/buddhies-sound001.agi"), song}));
-        QVERIFY(Convert({song, reference}));
-
-        CShell shell;
-        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
-        const QString exported = dir.filePath(QStringLiteral("exported.wav"));
-        shell.files.answers.push_back(QFile::encodeName(exported).toStdString());
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
-        QCOMPARE(shell.files.requests.back().strTitle, std::string("Export WAV"));
-        QCOMPARE(shell.files.requests.back().strFileName,
-                 QFile::encodeName(dir.filePath(QStringLiteral("song.wav"))).toStdString());
-        const QByteArray expected = ReadAll(reference);
-        QVERIFY(expected.size() > 44 * 1000);
-        QVERIFY(ReadAll(exported) == expected);
-        QVERIFY(shell.messages.texts.empty());
-    }
-
-    void cancelOrFailureLeavesNoFile()
-    {
-        QTemporaryDir dir;
-        const QString song = dir.filePath(QStringLiteral("song.tks"));
-        QVERIFY(Convert({SoundsDir() + QStringLiteral("/buddhies-sound000.agi"), song}));
+        const QString song = dir.filePath("song.tks"), reference = dir.filePath("reference.wav");
+        const QString convert = QStringLiteral(TARVOK_CONVERT_EXE);
+        QVERIFY(QProcess::execute(convert, {SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        QVERIFY(QProcess::execute(convert, {song, reference}) == 0);
+        QVERIFY(QDir(dir.path()).mkdir("out"));
         CShell shell;
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
 
-        struct Case
+        // Where to, whether to cancel, whether the file is written.
+        const std::tuple<const char*, bool, bool> cases[] = {{"out/song.wav", false, true},
+                                                             {"out/cancelled.wav", true, false},
+                                                             {"missing/failed.wav", false, false}};
+        for (const auto& [pszTarget, bCancel, bWritten] : cases)
         {
-            const char* pszTarget;
-            bool bCancel;
-            bool bMessage;
-        };
-        const Case cases[] = {
-            {"out/cancelled.wav", true, false},
-            {"missing/failed.wav", false, true},
-        };
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
-        for (const Case& c : cases)
-        {
-            const QString target = dir.filePath(QString::fromLatin1(c.pszTarget));
+            const QString target = dir.filePath(pszTarget);
             shell.files.answers.push_back(QFile::encodeName(target).toStdString());
             shell.messages.texts.clear();
             bool bCancelled = false;
-            if (c.bCancel)
-                // Runs once the dialog is up and lets events through.
+            if (bCancel)
+            {
+                // Fires once the dialog, shown at once, lets events through.
                 QTimer::singleShot(0, shell.Frame(),
                                    [&]
                                    {
@@ -188,11 +131,21 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-            QVERIFY(!ExportWav(*shell.ActiveDoc(), SynthKind::Sine, shell.Frame(), 0));
-            QCOMPARE(bCancelled, c.bCancel);
-            QCOMPARE(!shell.messages.texts.empty(), c.bMessage);
-            QVERIFY(QDir(QFileInfo(target).absolutePath()).isEmpty());
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), SynthKind::Sine, shell.Frame(), 0));
+            }
+            else
+                QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
+            QCOMPARE(bCancelled, bCancel);
+            QCOMPARE(shell.messages.texts.empty(), bWritten || bCancel);
+            QVERIFY(ReadAll(target) == (bWritten ? ReadAll(reference) : QByteArray()));
+            // Nothing left behind, not even a temporary file.
+            QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files).size(),
+                     bWritten ? 1 : 0);
+            QFile::remove(target);
         }
+        QCOMPARE(shell.files.requests.back().strTitle, std::string("Export WAV"));
+        QCOMPARE(shell.files.requests.back().strFileName,
+                 QFile::encodeName(dir.filePath("song.wav")).toStdString());
     }
 };
 
