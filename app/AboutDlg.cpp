@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(const QString& strDevice, QWidget* pParent) : QDialog(pParent)
+CAboutDlg::CAboutDlg(const QString& strDevice, unsigned nUnderflows, QWidget* pParent)
+    : QDialog(pParent)
 {
     setWindowTitle(QString::fromUtf8(g_pszAboutTitle));
     setObjectName(QStringLiteral("AboutDlg"));
@@ -32,6 +33,9 @@ CAboutDlg::CAboutDlg(const QString& strDevice, QWidget* pParent) : QDialog(pPare
                                this);
     pDevice->setObjectName(QStringLiteral("DeviceLine"));
     pText->addWidget(pDevice);
+    auto* pUnderflows = new QLabel(QStringLiteral("Sound dropouts: %1").arg(nUnderflows), this);
+    pUnderflows->setObjectName(QStringLiteral("UnderflowLine"));
+    pText->addWidget(pUnderflows);
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);

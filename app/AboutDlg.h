@@ -8,6 +8,8 @@ class CAboutDlg : public QDialog
 {
     Q_OBJECT
 public:
-    // strDevice names the sound output in use; empty when sound is off.
-    explicit CAboutDlg(const QString& strDevice, QWidget* pParent = nullptr);
+    // strDevice names the sound output in use; empty when sound is off. nUnderflows counts
+    // the times it ran dry.
+    explicit CAboutDlg(const QString& strDevice, unsigned nUnderflows = 0,
+                       QWidget* pParent = nullptr);
 };

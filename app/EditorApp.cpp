@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
+#include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
@@ -12,6 +13,7 @@
 #include "views/SoundFrame.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +23,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QToolBar>
 
 #include <cstdio>
 #include <filesystem>
@@ -173,6 +176,13 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         QSettings settings;
         m_recentFiles.ReadList(settings);
     }
+    m_chipChoice.Load();
+    connect(&m_chipChoice, &CChipChoice::Changed, this,
+            [this](SynthKind kind)
+            {
+                if (m_pPlayThread != nullptr)
+                    m_pPlayThread->SetSynthKind(kind);
+            });
 
     m_pMainWnd = new CMainFrame(this);
     if (!m_pMainWnd->OnCreate())
@@ -503,7 +513,8 @@ void CEditorApp::OnAppAbout()
 {
     const std::string device =
         m_pPlayThread != nullptr ? m_pPlayThread->GetDeviceDescription() : std::string();
-    CAboutDlg dialog(QString::fromStdString(device), m_pMainWnd);
+    const unsigned nUnderflows = m_pPlayThread != nullptr ? m_pPlayThread->GetUnderflowCount() : 0;
+    CAboutDlg dialog(QString::fromStdString(device), nUnderflows, m_pMainWnd);
     dialog.exec();
 }
 
@@ -525,12 +536,14 @@ void CEditorApp::SetIdleMessage(UINT nID)
 
 void CEditorApp::ShowToolbar(UINT nID, bool bShow)
 {
-    // A menu taking the keyboard leaves the editor in charge: the bar must not jump under it.
+    if (nID != IDR_SOUNDTYPE || m_pMainWnd == nullptr)
+        return;
+    // A menu or a control's own popup (the chip list) taking the keyboard leaves the editor
+    // in charge: the bar must not jump under it.
     if (!bShow && (QApplication::activePopupWidget() != nullptr ||
                    qobject_cast<QMenuBar*>(QApplication::focusWidget()) != nullptr))
         return;
-    if (nID == IDR_SOUNDTYPE && m_pMainWnd != nullptr)
-        m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
+    m_pMainWnd->ShowControlBar(m_pMainWnd->GetSoundBar(), bShow, true);
 }
 
 bool CEditorApp::IsToolbarVisible(UINT nID) const
@@ -539,8 +552,15 @@ bool CEditorApp::IsToolbarVisible(UINT nID) const
            m_pMainWnd->IsControlBarVisible(m_pMainWnd->GetSoundBar());
 }
 
+QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
+{
+    return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
+}
+
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
+    if (m_chipChoice.OnCmdMsg(nID, pCmdUI))
+        return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {
         const int index = static_cast<int>(nID - ID_FILE_MRU_FILE1);
@@ -572,6 +592,15 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         if (pCmdUI == nullptr && m_pMainWnd != nullptr)
             m_pMainWnd->close();
         return true;
+    case ID_EXPORT_WAV:
+    {
+        const CSoundDoc* pDoc = GetActiveDocument();
+        if (pDoc == nullptr)
+            return false;
+        if (pCmdUI == nullptr)
+            ExportWav(*pDoc, m_chipChoice.Get(), m_pMainWnd);
+        return true;
+    }
     case ID_FILE_CLOSE:
     case ID_FILE_SAVE:
     case ID_FILE_SAVE_AS:
@@ -639,6 +668,7 @@ void CEditorApp::StartPlayThread()
 {
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
+    m_pPlayThread->SetSynthKind(m_chipChoice.Get());
     m_pPlayThread->CreateThread();
 }
 

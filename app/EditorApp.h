@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/ChipChoice.h"
 #include "app/CommandTarget.h"
 #include "app/RecentFileList.h"
 #include "playback/SoundPlayThread.h"
@@ -80,6 +81,10 @@ public:
     bool OnCloseFrame(CSoundFrame* pFrame);
     void UpdateFrameTitles(const CSoundDoc* pDoc) const;
 
+    CChipChoice& GetChipChoice() { return m_chipChoice; }
+    // A control the main frame puts on a toolbar in place of nID; null for a button.
+    QWidget* CreateToolbarControl(UINT nID, QWidget* pParent);
+
     CRecentFileList& GetRecentFileList() { return m_recentFiles; }
     void AddToRecentFileList(const std::string& strPath);
     void OpenRecentFile(int nIndex);
@@ -104,6 +109,7 @@ private:
     std::vector<std::unique_ptr<CSoundDoc>> m_documents;
     int m_nUntitledCount = 0;
     CRecentFileList m_recentFiles;
+    CChipChoice m_chipChoice;
     bool m_bNoSound = false;
     AudioDeviceFactory m_openDevice = CSoundPlayThread::OpenDefaultDevice;
     // Row-report receivers handed to the play thread, one per view that started playback.

@@ -7,6 +7,7 @@
 #include "views/SoundFrame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -165,6 +166,11 @@ QToolBar* CMainFrame::CreateToolBar(UINT nResourceID, const QString& strTitle)
             pBar->addSeparator();
             continue;
         }
+        if (QWidget* pControl = m_pApp->CreateToolbarControl(nID, pBar))
+        {
+            pBar->addWidget(pControl);
+            continue;
+        }
         QAction* pAction = CreateCommandAction(nID, FromResource(GetTooltipText(nID)), pBar);
         pAction->setIcon(CommandIcon(nID));
         pBar->addAction(pAction);
@@ -176,6 +182,7 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
 {
     std::vector<QMenu*> popups;
     std::map<int, QMenu*> open; // the popup being filled at each level
+    QActionGroup* pRadioGroup = nullptr;
     for (const MenuEntry& entry : GetMenuResource(nID))
     {
         const QString text =
@@ -189,6 +196,18 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
             continue;
         }
         QMenu* pParent = open[entry.nLevel - 1];
+        if (entry.bRadio)
+        {
+            // An exclusive group is what makes the menu draw radio marks.
+            if (pRadioGroup == nullptr)
+                pRadioGroup = new QActionGroup(pParent);
+            QAction* pAction = CreateCommandAction(entry.nID, text, pParent);
+            pAction->setCheckable(true);
+            pRadioGroup->addAction(pAction);
+            pParent->addAction(pAction);
+            continue;
+        }
+        pRadioGroup = nullptr;
         if (entry.pszText == nullptr)
             pParent->addSeparator();
         else if (entry.nID == 0)

@@ -136,6 +136,8 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
     if (!request.strTitle.empty())
         dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    if (!request.strTitle.empty())
+        dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
     const QStringList filters = TranslateFileFilter(request.strFilter);

@@ -31,6 +31,13 @@ constexpr UINT ID_RANGE_START = 174;
 constexpr UINT ID_RANGE_END = 175;
 constexpr UINT ID_VIEW_SOUNDBAR = 177;
 constexpr UINT ID_EDIT_HISTORY = 190;
+constexpr UINT ID_EXPORT_WAV = 240;
+// The sound chip choice: one radio item each, in the order of SynthKind.
+constexpr UINT ID_CHIP_SINE = 241;
+constexpr UINT ID_CHIP_PCJR = 242;
+constexpr UINT ID_CHIP_TANDY = 243;
+// The sound toolbar's chip combo box; a control, not a command.
+constexpr UINT IDC_SOUND_CHIP = 244;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

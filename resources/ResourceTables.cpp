@@ -40,6 +40,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {1, 0, "Export"},
     {2, ID_EXPORT_AGI, "AGI Resource…"},
     {2, ID_EXPORT_MIDI, "MIDI…"},
+    {2, ID_EXPORT_WAV, "WAV…"},
     {1, 0, nullptr},
     {1, ID_FILE_MRU_FILE1, "Recent File"},
     {1, 0, nullptr},
@@ -76,6 +77,11 @@ constexpr MenuEntry kSoundMenu[] = {
     {2, ID_SOUND_STOP, "Stop\tF4"},
     {2, 0, nullptr},
     {2, ID_SOUND_PLAYNOTES, "Play Notes"},
+    {2, 0, nullptr},
+    {2, 0, "Sound chip"},
+    {3, ID_CHIP_SINE, "Sine", true},
+    {3, ID_CHIP_PCJR, "IBM PCjr", true},
+    {3, ID_CHIP_TANDY, "Tandy 1000", true},
     {1, 0, nullptr},
     {1, ID_SOUND_PROPERTIES, "Properties…"},
     {0, 0, "&Window"},
@@ -126,7 +132,8 @@ constexpr UINT kMainToolbarButtons[] = {
 
 constexpr UINT kSoundToolbarButtons[] = {
     ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
-    ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR,
+    ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, 0,
+    IDC_SOUND_CHIP,
 };
 
 const ToolbarResource kToolbars[] = {
@@ -151,6 +158,11 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_SOUND_MANAGEPATTERNS, "Create, copy and delete patterns"},
     {ID_SOUND_PROPERTIES, "Change properties of the resource"},
     {ID_EXPORT_MIDI, "Exports the current resource to MIDI format"},
+    {ID_EXPORT_WAV, "Exports one pass of the play range as a WAV file"},
+    {ID_CHIP_SINE, "Plays with sine waves\nSine"},
+    {ID_CHIP_PCJR, "Plays as the IBM PCjr's sound chip does\nIBM PCjr"},
+    {ID_CHIP_TANDY, "Plays as the Tandy 1000's sound chip does\nTandy 1000"},
+    {IDC_SOUND_CHIP, "The sound chip that plays, previews and exports\nSound chip"},
     {ID_RANGE_START, "Start the play range at the cursor"},
     {ID_RANGE_END, "End the play range at the cursor"},
     {ID_VIEW_SOUNDBAR, "Show or hide the sound toolbar"},

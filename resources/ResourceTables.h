@@ -11,11 +11,13 @@
 // One line of a menu. Level 0 lines are the popups of the menu bar; a line with a higher
 // level belongs to the nearest line above it with a lower level. A line without a command
 // and without text is a separator; a line with text but no command opens a submenu.
+// Adjacent radio lines form one group of which exactly one is checked.
 struct MenuEntry
 {
     int nLevel;
     UINT nID;
     const char* pszText;
+    bool bRadio = false;
 };
 
 // One accelerator: keys in the portable key-sequence form ("Ctrl+N", "Shift+Del").
@@ -25,7 +27,8 @@ struct AccelEntry
     UINT nID;
 };
 
-// The buttons of a toolbar in order; 0 is a separator.
+// The buttons of a toolbar in order; 0 is a separator. IDC_ identifiers are controls the
+// application makes, not buttons.
 struct ToolbarResource
 {
     UINT nID;

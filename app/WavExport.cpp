@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/WavExport.h"
+
+#include "framework/UserInterface.h"
+#include "playback/WavWriter.h"
+#include "sound/SoundDoc.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+
+#include <cctype>
+#include <cmath>
+
+namespace
+{
+constexpr int kProgressSteps = 1000;
+const char* const kDocumentExtension = ".tks";
+const char* const kWavExtension = ".wav";
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix)
+{
+    if (text.size() < suffix.size())
+        return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - suffix.size() + i])) !=
+            std::tolower(static_cast<unsigned char>(suffix[i])))
+            return false;
+    return true;
+}
+} // namespace
+
+std::string WavFileNameFor(const CSoundDoc& doc)
+{
+    std::string name = doc.GetPathName().empty() ? doc.GetTitle() : doc.GetPathName();
+    if (EndsWithNoCase(name, kDocumentExtension))
+        name.resize(name.size() - std::char_traits<char>::length(kDocumentExtension));
+    return name + kWavExtension;
+}
+
+bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProgressDelayMs)
+{
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.strTitle = "Export WAV";
+    request.strDefaultExt = kWavExtension + 1;
+    request.strFilter = "WAV Files (*.wav)|*.wav|All Files (*.*)|*.*||";
+    request.strFileName = WavFileNameFor(doc);
+    request.bOverwritePrompt = true;
+    request.bPathMustExist = true;
+    std::string path;
+    if (!GetFileNameSource().AskFileName(request, path))
+        return false;
+
+    // Application-modal: while it is up nothing may change or close the document.
+    const QString fileName =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName),
+                             QStringLiteral("Cancel"), 0, kProgressSteps, pParent);
+    progress.setObjectName(QStringLiteral("WavProgress"));
+    progress.setWindowTitle(QString::fromStdString(request.strTitle));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(nProgressDelayMs);
+    progress.setValue(0);
+    const std::string error = WriteWavFile(
+        doc, kind, path,
+        [&progress](double fraction)
+        {
+            progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+            return !progress.wasCanceled();
+        });
+    const bool bCancelled = progress.wasCanceled();
+    progress.reset();
+    if (bCancelled)
+        return false;
+    if (!error.empty())
+    {
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}

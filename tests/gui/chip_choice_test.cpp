@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ShellTestSupport.h"
+
+#include "app/WavExport.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QToolBar>
+
+namespace
+{
+QComboBox* ChipCombo(const CShell& shell)
+{
+    return shell.Frame()->GetSoundBar()->findChild<QComboBox*>(QStringLiteral("SoundChip"));
+}
+
+// Bit i set for each checked chip item i.
+int CheckedChips(CMainFrame* pFrame)
+{
+    int mask = 0;
+    for (int i = 0; i < 3; ++i)
+        mask |= pFrame->QueryCommandState(ID_CHIP_SINE + i).m_bChecked ? 1 << i : 0;
+    return mask;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class ChipChoiceTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QSettings().clear(); }
+
+    void menuAndComboFollowEachOtherAndPersist()
+    {
+        // A menu command (or 0: the combo box), the item it selects, what is stored.
+        const std::tuple<UINT, int, const char*> steps[] = {
+            {ID_CHIP_PCJR, 1, "pcjr"}, {0, 2, "tandy"}, {ID_CHIP_SINE, 0, "sine"}, {0, 1, "pcjr"}};
+        {
+            CShell shell;
+            QVERIFY(shell.Start());
+            QComboBox* pCombo = ChipCombo(shell);
+            QVERIFY(pCombo->currentIndex() == 0 && CheckedChips(shell.Frame()) == 1);
+            QVERIFY(
+                shell.Frame()->GetCommandActions(ID_CHIP_PCJR)[0]->actionGroup()->isExclusive());
+            for (const auto& [nCommand, index, pszStored] : steps)
+            {
+                if (nCommand != 0)
+                    QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+                else
+                    pCombo->setCurrentIndex(index);
+                QVERIFY(pCombo->currentIndex() == index &&
+                        CheckedChips(shell.Frame()) == 1 << index);
+                QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == SynthKind(index));
+                QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
+            }
+        }
+        for (const char* pszStored : {"pcjr", "fm"})
+        {
+            QSettings().setValue("Playback/Chip", pszStored);
+            CShell shell;
+            QVERIFY(shell.Start());
+            const int expected = pszStored == std::string("pcjr") ? 1 : 0;
+            QVERIFY(ChipCombo(shell)->currentIndex() == expected &&
+                    shell.app->m_pPlayThread->GetSynthKind() == SynthKind(expected));
+        }
+    }
+
+    void comboLeavesTheFocusAndTheSoundBarAlone()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        shell.ActiveFrame()->SetActivePane(0);
+        shell.Settle();
+        QWidget* pEditor = QApplication::focusWidget();
+        QToolBar* pBar = shell.Frame()->GetSoundBar();
+        QComboBox* pCombo = ChipCombo(shell);
+        QVERIFY(pEditor != nullptr && !pBar->isHidden() && pCombo->focusPolicy() == Qt::NoFocus);
+        QTest::mouseClick(pCombo, Qt::LeftButton);
+        shell.Settle();
+        QVERIFY(!pBar->isHidden());
+        pCombo->hidePopup();
+        // Without a window manager nothing gives the window back its activation.
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        shell.Settle();
+        QVERIFY(QApplication::focusWidget() == pEditor && !pBar->isHidden());
+    }
+
+    void exportWritesTheConvertersRenderOrNothing()
+    {
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.tks"), reference = dir.filePath("reference.wav");
+        const QString convert = QStringLiteral(TARVOK_CONVERT_EXE);
+        QVERIFY(QProcess::execute(convert, {SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        QVERIFY(QProcess::execute(convert, {song, reference}) == 0);
+        QVERIFY(QDir(dir.path()).mkdir("out"));
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+
+        // Where to, whether to cancel, whether the file is written.
+        const std::tuple<const char*, bool, bool> cases[] = {{"out/song.wav", false, true},
+                                                             {"out/cancelled.wav", true, false},
+                                                             {"missing/failed.wav", false, false}};
+        for (const auto& [pszTarget, bCancel, bWritten] : cases)
+        {
+            const QString target = dir.filePath(pszTarget);
+            shell.files.answers.push_back(QFile::encodeName(target).toStdString());
+            shell.messages.texts.clear();
+            bool bCancelled = false;
+            if (bCancel)
+            {
+                // Fires once the dialog, shown at once, lets events through.
+                QTimer::singleShot(0, shell.Frame(),
+                                   [&]
+                                   {
+                                       if (auto* p = shell.Frame()->findChild<QProgressDialog*>())
+                                       {
+                                           p->cancel();
+                                           bCancelled = true;
+                                       }
+                                   });
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), SynthKind::Sine, shell.Frame(), 0));
+            }
+            else
+                QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
+            QCOMPARE(bCancelled, bCancel);
+            QCOMPARE(shell.messages.texts.empty(), bWritten || bCancel);
+            QVERIFY(ReadAll(target) == (bWritten ? ReadAll(reference) : QByteArray()));
+            // Nothing left behind, not even a temporary file.
+            QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files).size(),
+                     bWritten ? 1 : 0);
+            QFile::remove(target);
+        }
+        QCOMPARE(shell.files.requests.back().strTitle, std::string("Export WAV"));
+        QCOMPARE(shell.files.requests.back().strFileName,
+                 QFile::encodeName(dir.filePath("song.wav")).toStdString());
+    }
+};
+
+TARVOK_SHELL_TEST_MAIN(ChipChoiceTest)
+#include "chip_choice_test.moc"

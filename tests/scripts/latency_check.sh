@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Key-to-sound time of the real editor through a PulseAudio null sink: a typed note's preview
+# and Play (F3). Prints the figures; it measures, it does not judge, so it fails only when the
+# set-up does. TARVOK_LATENCY_CHIP=sine|pcjr|tandy picks the sound chip (default sine).
+#   latency_check.sh <tarvok-convert> <source folder>
+set -u
+source "$(dirname "$0")/support/session.sh" "$1"
+skip_without Xvfb xdotool pulseaudio
+skip_without_editor
+chip="${TARVOK_LATENCY_CHIP:-sine}"
+start_xvfb
+start_pulseaudio
+
+mkdir -p "$XDG_CONFIG_HOME/Zantiva Software"
+printf '[Playback]\nChip=%s\n' "$chip" > "$XDG_CONFIG_HOME/Zantiva Software/Tarvok.conf"
+song="$work/song.tks"
+"$convert" --new "$song" || fail "tarvok-convert --new"
+start_editor editor '^Tarvok - song\.tks' "$song"
+# Into the pattern editor of the first step, so that letters are notes.
+send_keys "$wid" Return || fail "the window cannot take the keyboard"
+
+cat > "$work/measure.py" << 'PY'
+import array, statistics, subprocess, sys, threading, time
+
+RATE = 44100
+THRESHOLD = 8  # silence through the null sink is exact zeros
+window = sys.argv[1]
+parec = subprocess.Popen(["parec", "-d", "null.monitor", "--raw", "--format=s16le",
+                          f"--rate={RATE}", "--channels=1", "--latency-msec=5"],
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+recorded = bytearray()
+# The sink runs on the clock and data only ever arrives late, so the earliest
+# (read time - samples read / rate) is the best estimate of when sample 0 was played.
+start = [float("inf")]
+lock = threading.Lock()
+
+def record():
+    while chunk := parec.stdout.read1(4096):
+        now = time.monotonic()
+        with lock:
+            recorded.extend(chunk)
+            start[0] = min(start[0], now - len(recorded) // 2 / RATE)
+
+def samples():
+    with lock:
+        a = array.array("h", bytes(recorded[:len(recorded) // 2 * 2]))
+        return a, start[0]
+
+def first_loud(a, i):
+    return next((j for j in range(i, len(a)) if abs(a[j]) >= THRESHOLD), None)
+
+def wait_for_quiet(seconds=0.15, limit=3.0):
+    # A late tail of the previous sound must not pass for the next one.
+    deadline = time.monotonic() + limit
+    while time.monotonic() < deadline:
+        a, _ = samples()
+        if len(a) > seconds * RATE and first_loud(a, len(a) - int(seconds * RATE)) is None:
+            return
+        time.sleep(0.05)
+
+def onset_ms(name, wait):
+    wait_for_quiet()
+    t_key = time.monotonic()
+    subprocess.run(["xdotool", "key", "--window", window, name], check=True)
+    time.sleep(wait)
+    a, t0 = samples()
+    if not a:
+        return None
+    j = first_loud(a, max(0, int((t_key - t0) * RATE)))
+    return None if j is None else (t0 + j / RATE - t_key) * 1000
+
+def report(label, figures):
+    found = [f for f in figures if f is not None]
+    print(f"{label}: median {statistics.median(found):.0f} ms (min {min(found):.0f}, "
+          f"max {max(found):.0f}; {len(found)} of {len(figures)} keys)" if found
+          else f"{label}: no sound after any of {len(figures)} keys")
+    return bool(found)
+
+threading.Thread(target=record, daemon=True).start()
+time.sleep(0.5)
+preview = [onset_ms(note, 0.6) for note in "qwert"]
+play = []
+for _ in range(5):
+    # Long enough for a slow start to be measured rather than cut off by the stop.
+    play.append(onset_ms("F3", 1.2))
+    subprocess.run(["xdotool", "key", "--window", window, "F4"], check=True)
+parec.terminate()
+ok = report("key-to-sound, typed note's preview", preview)
+sys.exit(0 if report("key-to-sound, Play (F3)", play) and ok else 1)
+PY
+echo "sound chip: $chip"
+"$python" "$work/measure.py" "$wid" || fail "no sound reached the sink"
+kill -0 "${pids[-1]}" 2> /dev/null || fail "the editor ended while measuring"
