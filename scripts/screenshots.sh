@@ -70,12 +70,12 @@ stop() {
     app=""
 }
 
-start '^Tarvok - Sound1'
+start '^Sound1.* Tarvok'
 import -window "$wid" docs/screenshot.png
 stop
 
 "$convert" "$sample" "$work/theme.tks"
-start '^Tarvok - theme\.tks' "$work/theme.tks"
+start '^theme\.tks.* Tarvok' "$work/theme.tks"
 # Window, Tile: the sound's window fills the main window.
 xdotool key --window "$wid" --delay 150 alt+w t
 sleep 0.5

@@ -16,7 +16,7 @@ start_pulseaudio
 # A path that does not exist yet ends the start with a message, so begin from a saved new sound.
 song="$work/song.tks"
 "$convert" --new "$song" || fail "tarvok-convert --new"
-start_editor editor '^Tarvok - song\.tks' "$song"
+start_editor editor '^song\.tks.* Tarvok' "$song"
 keys() { send_keys "$wid" "$@" || fail "the window cannot take the keyboard"; }
 
 # Sequence editor, step 0 of Voice0 holds pattern 000: Enter opens it in the pattern editor.

@@ -16,7 +16,7 @@ mkdir -p "$XDG_CONFIG_HOME/Zantiva Software"
 printf '[Playback]\nChip=%s\n' "$chip" > "$XDG_CONFIG_HOME/Zantiva Software/Tarvok.conf"
 song="$work/song.tks"
 "$convert" --new "$song" || fail "tarvok-convert --new"
-start_editor editor '^Tarvok - song\.tks' "$song"
+start_editor editor '^song\.tks.* Tarvok' "$song"
 # Into the pattern editor of the first step, so that letters are notes.
 send_keys "$wid" Return || fail "the window cannot take the keyboard"
 

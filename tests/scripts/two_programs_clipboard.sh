@@ -33,9 +33,9 @@ $pattern
 TKS
 "$convert" --new "$work/target.tks" || fail "tarvok-convert could not make a new sound"
 
-start_editor source '^Tarvok - source\.tks$' --no-sound "$work/source.tks"
+start_editor source '^source\.tks.* Tarvok$' --no-sound "$work/source.tks"
 source_wid="$wid"
-start_editor target '^Tarvok - target\.tks$' --no-sound "$work/target.tks"
+start_editor target '^target\.tks.* Tarvok$' --no-sound "$work/target.tks"
 
 # Both open with the sequence editor focused and the cursor on Voice0, step 0. Paste into
 # Voice1, so the pattern arrives in another channel than the one it left.
