@@ -57,23 +57,24 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         std::int32_t rangeEnd;
     };
     const Case cases[] = {
-        {{}, {"", "", "", ""}, 16}, // the 8-byte empty resource
-        {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 32},
-        // Ending on a pattern's last row or on its boundary: no off.
-        {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0", "0:69/0", "", ""}, 32},
-        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0)},
-         {"0:69/7 100:45/0 103:off/-", "", "", ""},
-         128},
-        // Divisors up to 15 (here 0) are silence; a control byte of 0 skips the record and
-        // its time; a record without time is replaced by the next.
-        {{Record(5, 0, 0x80, 0x92) + Record(7, 0x1A, 0, 0x90) + Tone(0, 0, 254, 3) +
-          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4)},
-         {"0:off/- 5:60/1 9:off/- 11:off/-", "", "", ""},
-         32},
+        {{}, {"", "", "", ""}, 0}, // the 8-byte empty resource
+        {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 10},
+        // A channel ends with an off even on a pattern's last row; not on its boundary.
+        {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0 31:off/-", "0:69/0", "", ""}, 32},
+        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1)},
+         {"0:69/7 100:45/0 103:61@400/1 105:off/-", "", "", ""},
+         105},
+        // Divisors up to 15 sound when audible (0 as 1024), and a rest keeps one other than
+        // 15; a control byte of 0 keeps the pitch, even of a record without time, which the
+        // next record replaces.
+        {{Record(5, 0, 0x80, 0x92) + Tone(0, 0, 254, 3) + Record(7, 0x1A, 0, 0x90) +
+          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4) + Tone(0, 3, 5, 15) + Record(1, 0, 0, 0x9F)},
+         {"0:44@0/2 5:69/0 12:60/1 16:117/4 18:off@5/- 21:off@5/- 22:off/-", "", "", ""},
+         22},
         // Only frequency, type and attenuation bits are read.
         {{"", "", "", Noise(3, 2, true, 4) + Record(2, 0x3F, 0xE1, 0xFF) + Noise(1, 3, false, 0)},
          {"", "", "", "0:2w/4 3:1p/15 5:3p/0 6:off/-"},
-         32},
+         6},
     };
     for (const Case& c : cases)
     {
@@ -108,7 +109,7 @@ TEST(AgiImport, RecordsAreReadOnlyInsideTheirChannelAndTheData)
     for (int i = 0; i < 14000; ++i)
         noise += Noise(1, 2, true, 3);
     ASSERT_TRUE(Parse(d.doc, Resource({"", "", "", noise})));
-    EXPECT_EQ(d.doc.m_nRangeEnd, 14016);
+    EXPECT_EQ(d.doc.m_nRangeEnd, 14000);
     EXPECT_EQ(d.doc.m_sequence[3].rbegin()->second->GetCell(14000 % 32).freq, FREQ_OFF);
 
     // The longest channel fills every sequence step: 16 × 65534 + 32 rows make 32768
