@@ -74,11 +74,6 @@ SoundCell CellFromRecord(ChannelState& state, const std::uint8_t* pRecord, int c
         if (bSetting)
             state.noiseControl = pRecord[3] & 0x07;
         SoundCell cell = SoundCell::Empty();
-        if (!bSetting && atten == 15)
-        {
-            cell.freq = FREQ_OFF;
-            return cell;
-        }
         cell.freq = state.noiseControl & 0x03;
         cell.noiseType = (state.noiseControl & 0x04) != 0 ? NOISE_WHITE : NOISE_PERIODIC;
         cell.atten = atten;
@@ -86,8 +81,8 @@ SoundCell CellFromRecord(ChannelState& state, const std::uint8_t* pRecord, int c
     }
     if (bSetting)
         state.divisor = (pRecord[3] & 0x0F) + (pRecord[2] & 0x3F) * 16;
-    // A silent record of no pitch is a rest; any other keeps its divisor, even one the
-    // editor's notes cannot name.
+    // A silent record without a pitch of its own, or with one below the notes, is a rest; any
+    // other keeps its divisor, even one the editor's notes cannot name.
     const bool bRest = atten == 15 && (!bSetting || state.divisor < kAgiMinToneDivisor);
     return ToneCellFor(state.divisor, atten, bRest);
 }

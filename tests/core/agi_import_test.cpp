@@ -61,9 +61,10 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 10},
         // A channel ends with an off even on a pattern's last row; not on its boundary.
         {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0 31:off/-", "0:69/0", "", ""}, 32},
-        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1)},
-         {"0:69/7 100:45/0 103:61@400/1 105:off/-", "", "", ""},
-         105},
+        // The lowest note's divisor is 1023, not exact; 400 lies between notes.
+        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1) + Tone(0, 1, 1023, 0)},
+         {"0:69/7 100:45/0 103:61@400/1 105:44/0 106:off/-", "", "", ""},
+         106},
         // Divisors up to 15 sound when audible (0 as 1024), and a rest keeps one other than
         // 15; a control byte of 0 keeps the pitch, even of a record without time, which the
         // next record replaces.

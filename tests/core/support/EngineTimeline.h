@@ -3,9 +3,9 @@
 
 #include <string>
 
-// What the engine plays from an AGI sound resource, one line per channel: each change of
-// (divisor or noise setting, attenuation) as "tick:setting/attenuation", "silent" for
-// attenuation 15 whatever the setting, then "to" the tick its last sound ends; a channel's
-// silence after that is left out. The last line is the tick the whole sound ends. Two
-// resources the engine plays identically give the same text.
+// What the engine plays from an AGI sound resource, a line per channel: each change of
+// (divisor or noise setting, attenuation) as "tick:setting/attenuation", "silent" at
+// attenuation 15 whatever the setting, then "to" where the last sound ends (the silence
+// after it left out); last, the tick the whole sound ends. The same text means the engine
+// plays both alike.
 std::string EngineTimeline(const std::string& resource);
