@@ -253,19 +253,13 @@ void FillChannel(CSoundDoc& doc, const std::vector<std::uint8_t>& data,
                           row -= kImportRows;
                       }
                   });
+    // The pattern's end closes the channel's last sound, and the whole song ends with the
+    // longest channel, as the play range does. An empty pattern goes: the channel had no
+    // notes, or its last one ended on a pattern boundary.
     if (row == 0)
-    {
-        // Empty: the channel had no notes, or its last one ended on a pattern boundary.
         doc.DeletePattern(pPattern);
-        return;
-    }
-    // The channel ends here, even on the pattern's last row, so its last note keeps its length.
-    SoundCell cell = SoundCell::Empty();
-    if (channel == kNoiseChannel)
-        cell.freq = FREQ_OFF;
     else
-        cell.note = NOTE_OFF;
-    pPattern->SetCell(static_cast<std::int32_t>(row), cell);
+        pPattern->SetRows(static_cast<std::int32_t>(row));
 }
 } // namespace
 

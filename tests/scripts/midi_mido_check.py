@@ -71,8 +71,8 @@ def expected_voices(data):
     for pairs, length in zip(voices[:3], lengths):
         if not pairs:
             continue
-        pattern_end = min(32 * math.ceil(length / 32), song_end)
-        pairs += [REST + (t,) for t in (pattern_end - length, song_end - pattern_end) if t > 0]
+        if length < song_end:
+            pairs.append(REST + (song_end - length,))
     return voices[:3]
 
 
