@@ -36,18 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!doc.ParseAGIResource())
         return 0;
 
-    // Each channel is a run of 32-row patterns placed every 32 rows from 0.
+    // Each channel is a run of 32-row patterns placed every 32 rows from 0, the last one
+    // ending with the channel; the longest channel ends the song.
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::int32_t next = 0;
         for (const auto& [pos, pPattern] : doc.m_sequence[c])
         {
-            Check(pos == next && pPattern->GetRows() == 32);
-            next += 32;
+            Check(pos == next && pPattern->GetRows() > 0 && pPattern->GetRows() <= 32);
+            next = pos + pPattern->GetRows();
         }
         Check(doc.m_patterns[c].size() == doc.m_sequence[c].size());
         Check(next <= doc.m_nRangeEnd);
     }
+    Check(doc.GetWholeSongEnd() == doc.m_nRangeEnd);
 
     if (doc.m_nRangeEnd > kMaxCheckedRows)
         return 0;

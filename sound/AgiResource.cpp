@@ -19,6 +19,8 @@ constexpr std::int64_t kMaxImportRows = 1048576;
 constexpr std::int32_t kImportRows = 32;
 // The offsets table is 16 bits wide.
 constexpr std::size_t kMaxResourceBytes = 0xFFFF;
+// The divisor of a silent record, when the rest does not name its own.
+constexpr int kRestDivisor = 15;
 // A duration of FF FF would end the channel.
 constexpr std::int64_t kMaxRecordTicks = 0xFFFE;
 
@@ -27,9 +29,8 @@ unsigned ReadLE16(const std::uint8_t* p)
     return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8;
 }
 
-// Calls fn for each record of the channel data from pos up to end that the import reads: it
-// stops at the terminator and before a record that would run past the end of the data, and
-// passes over records whose control byte is 0.
+// Calls fn for each record of the channel data from pos up to end that the engine plays: it
+// stops at the terminator and before a record that would run past the end of the data.
 template <typename Fn>
 void ForEachRecord(const std::vector<std::uint8_t>& data, std::size_t pos, std::size_t end, Fn fn)
 {
@@ -38,31 +39,52 @@ void ForEachRecord(const std::vector<std::uint8_t>& data, std::size_t pos, std::
         const std::uint8_t* pRecord = &data[pos];
         if (pRecord[0] == 0xFF && pRecord[1] == 0xFF)
             break;
-        if (pRecord[3] != 0)
-            fn(pRecord);
+        fn(pRecord);
     }
 }
 
-void FillCellFromRecord(SoundCell& cell, const std::uint8_t* pRecord, int channel)
+// What a channel of the generator holds between records: a record whose control byte is 0
+// changes only the attenuation, so the pitch or noise of an earlier one (even one without
+// time) goes on. The generator starts with divisor 0 and periodic noise at rate 0.
+struct ChannelState
 {
-    std::uint8_t atten = pRecord[4] & 0x0F;
+    int divisor = 0;
+    std::uint8_t noiseControl = 0;
+};
+
+// The divisor a rest leaves in the generator still matters to noise that follows Voice2's
+// pitch, and games write rests with other divisors than the export's 15: a rest keeps it too.
+SoundCell ToneCellFor(int divisor, std::uint8_t atten, bool bRest)
+{
+    SoundCell cell = SoundCell::Empty();
+    cell.note = static_cast<std::uint8_t>(bRest ? int{NOTE_OFF} : AgiNoteOfAnyDivisor(divisor));
+    if (divisor != (bRest ? kRestDivisor : AgiDivisorOfNote(cell.note)))
+        cell.divisor = static_cast<std::uint16_t>(divisor);
+    if (!bRest)
+        cell.atten = atten;
+    return cell;
+}
+
+SoundCell CellFromRecord(ChannelState& state, const std::uint8_t* pRecord, int channel)
+{
+    const bool bSetting = pRecord[3] != 0;
+    const std::uint8_t atten = pRecord[4] & 0x0F;
     if (channel == kNoiseChannel)
     {
-        cell.freq = pRecord[3] & 0x03;
-        cell.noiseType = (pRecord[3] & 0x04) != 0 ? NOISE_WHITE : NOISE_PERIODIC;
+        if (bSetting)
+            state.noiseControl = pRecord[3] & 0x07;
+        SoundCell cell = SoundCell::Empty();
+        cell.freq = state.noiseControl & 0x03;
+        cell.noiseType = (state.noiseControl & 0x04) != 0 ? NOISE_WHITE : NOISE_PERIODIC;
+        cell.atten = atten;
+        return cell;
     }
-    else
-    {
-        const int divisor = (pRecord[3] & 0x0F) + (pRecord[2] & 0x3F) * 16;
-        if (divisor < kAgiMinToneDivisor)
-        {
-            cell.note = NOTE_OFF;
-            atten = ATTEN_EMPTY;
-        }
-        else
-            cell.note = static_cast<std::uint8_t>(AgiNoteFromDivisor(divisor));
-    }
-    cell.atten = atten;
+    if (bSetting)
+        state.divisor = (pRecord[3] & 0x0F) + (pRecord[2] & 0x3F) * 16;
+    // A silent record without a pitch of its own, or with one below the notes, is a rest; any
+    // other keeps its divisor, even one the editor's notes cannot name.
+    const bool bRest = atten == 15 && (!bSetting || state.divisor < kAgiMinToneDivisor);
+    return ToneCellFor(state.divisor, atten, bRest);
 }
 
 // Appends the five bytes of the held sound lasting the given ticks: as several records
@@ -82,10 +104,12 @@ void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell&
     }
     else
     {
-        int divisor = 15;
-        if (held.note < NOTE_OFF)
+        int divisor = kRestDivisor;
+        if (held.HasDivisor())
+            divisor = held.divisor;
+        else if (held.note < NOTE_OFF)
             divisor = AgiDivisorOfNote(held.note);
-        else
+        if (held.note >= NOTE_OFF)
             atten = 15;
         tone = static_cast<std::uint8_t>((divisor >> 4) & 0x3F);
         control = static_cast<std::uint8_t>(0x80 + 32 * channel + (divisor & 0x0F));
@@ -135,7 +159,10 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
                 working.noiseType = held.noiseType;
             }
             else if (!bNoise && working.note == NOTE_EMPTY)
+            {
                 working.note = held.note;
+                working.divisor = held.divisor;
+            }
         }
         if (step.pos == doc.m_nRangeEnd)
         {
@@ -210,12 +237,12 @@ void FillChannel(CSoundDoc& doc, const std::vector<std::uint8_t>& data,
     doc.m_sequence[channel][0] = pPattern;
     std::int32_t next = kImportRows;
     std::int64_t row = 0;
+    ChannelState state;
     ForEachRecord(data, offsets[channel], offsets[channel + 1],
                   [&](const std::uint8_t* pRecord)
                   {
-                      SoundCell cell = pPattern->GetCell(static_cast<std::int32_t>(row));
-                      FillCellFromRecord(cell, pRecord, channel);
-                      pPattern->SetCell(static_cast<std::int32_t>(row), cell);
+                      pPattern->SetCell(static_cast<std::int32_t>(row),
+                                        CellFromRecord(state, pRecord, channel));
                       // A duration of 0 advances nothing: the next record replaces this one.
                       row += ReadLE16(pRecord);
                       while (row >= kImportRows)
@@ -226,23 +253,13 @@ void FillChannel(CSoundDoc& doc, const std::vector<std::uint8_t>& data,
                           row -= kImportRows;
                       }
                   });
+    // The pattern's end closes the channel's last sound, and the whole song ends with the
+    // longest channel, as the play range does. An empty pattern goes: the channel had no
+    // notes, or its last one ended on a pattern boundary.
     if (row == 0)
-    {
-        // Empty: the channel had no notes, or its last one ended on a pattern boundary.
         doc.DeletePattern(pPattern);
-        next -= kImportRows;
-    }
-    else if (row < kImportRows - 1)
-    {
-        SoundCell cell = pPattern->GetCell(static_cast<std::int32_t>(row));
-        if (channel == kNoiseChannel)
-            cell.freq = FREQ_OFF;
-        else
-            cell.note = NOTE_OFF;
-        cell.atten = ATTEN_EMPTY;
-        pPattern->SetCell(static_cast<std::int32_t>(row), cell);
-    }
-    doc.m_nRangeEnd = std::max(doc.m_nRangeEnd, next);
+    else
+        pPattern->SetRows(static_cast<std::int32_t>(row));
 }
 } // namespace
 
@@ -257,10 +274,15 @@ std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& da
     if (std::string error = ReadChannelOffsets(data, offsets); !error.empty())
         return error;
     // Refuse before anything changes, so a refused file leaves the document as it was.
+    std::int64_t ticks = 0;
     for (int channel = 0; channel < kChannelCount; ++channel)
-        if (ChannelTicks(data, offsets, channel) > kMaxImportRows)
+    {
+        const std::int64_t channelTicks = ChannelTicks(data, offsets, channel);
+        if (channelTicks > kMaxImportRows)
             return "Error: Sound too long on machine " + std::to_string(channel) +
                    "! ( more than " + std::to_string(kMaxImportRows) + " rows )";
+        ticks = std::max(ticks, channelTicks);
+    }
 
     doc.DeleteContents();
     // One row per tick of the resource.
@@ -269,6 +291,8 @@ std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& da
     doc.m_nStepSize = 32;
     for (int channel = 0; channel < kChannelCount; ++channel)
         FillChannel(doc, data, offsets, channel);
+    // The song ends where the engine's sound does, so the export lasts as long.
+    doc.m_nRangeEnd = static_cast<std::int32_t>(ticks);
     return {};
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Pitch and time conversions between the engine's tone generator and the tracker.
 //
@@ -15,6 +16,10 @@ constexpr int kAgiMaxToneDivisor = 1023; // the lowest pitch the channel can pla
 // 0.04 of a semitone under it. The divisor must be at least kAgiMinToneDivisor.
 int AgiNoteFromDivisor(int divisor);
 
+// The note of any 10-bit divisor: as AgiNoteFromDivisor, where 0 sounds as 1024 and the
+// pitches above note 117 (divisors 1-15) go to 117.
+int AgiNoteOfAnyDivisor(int divisor);
+
 // The divisor of note 0-117: 427 for 60, 254 for 69, 15 for 117. Notes below 45 lie under
 // the generator's range and get kAgiMaxToneDivisor, its lowest pitch, rather than a wrapped
 // 10-bit value that would sound at an unrelated pitch.
@@ -24,3 +29,12 @@ int AgiDivisorOfNote(int note);
 // minute, 1 for 24 at 140. A tempo of 0 (or a negative one, from a hand-made file) has no
 // meaningful row length and gives 0.
 std::int64_t AgiTicksPerRow(std::int32_t tracksPerBeat, std::int32_t beatsPerMinute);
+
+// The status text of a cell's exact divisor and how far it lies from the cell's note:
+// "Divisor 288: F#5 +84 cents" (288 sounds at 388.4 Hz). Just "Divisor 288" without a note.
+std::string AgiDivisorText(int divisor, int note);
+
+// A cell's exact divisor after moving its note by the given semitones to newNote: scaled by
+// 2^(-semitones/12), rounded and kept within 1-1023. kNoDivisor when the result is newNote's
+// own divisor, so a transpose never adds an exact divisor the note does not need.
+int AgiTransposeDivisor(int divisor, int semitones, int newNote);

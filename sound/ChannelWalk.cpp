@@ -10,10 +10,12 @@ void CChannelWalk::Step::MergeInto(SoundCell& working) const
     case Kind::NoPattern:
         working.note = NOTE_EMPTY;
         working.freq = FREQ_EMPTY;
+        working.divisor = kNoDivisor;
         break;
     case Kind::PatternEnded:
         working.note = NOTE_OFF;
         working.freq = FREQ_OFF;
+        working.divisor = kNoDivisor;
         break;
     case Kind::PatternRow:
         working = cell;

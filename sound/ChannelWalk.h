@@ -43,8 +43,8 @@ public:
 
         // The base rule for a working cell that keeps its value from position to position:
         // NoPattern empties note and frequency (255), PatternEnded writes an off (note 118,
-        // frequency 240), PatternRow replaces all four bytes with the pattern's cell. The
-        // caller applies its own carry rules afterwards.
+        // frequency 240), both dropping any exact divisor; PatternRow replaces the whole
+        // cell with the pattern's. The caller applies its own carry rules afterwards.
         void MergeInto(SoundCell& working) const;
     };
 

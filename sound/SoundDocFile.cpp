@@ -7,6 +7,7 @@
 #include "xml/XMLElement.h"
 #include "xml/XMLException.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <map>
 
@@ -38,6 +39,17 @@ std::uint8_t NoteFromText(const std::string& text)
     return static_cast<std::uint8_t>(octave * 12 + index);
 }
 
+// A divisor attribute that is not a whole number from 0 to 1023 leaves the note as it is.
+std::uint16_t DivisorFromText(const std::string& text)
+{
+    int value = -1;
+    const char* pEnd = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), pEnd, value);
+    if (ec != std::errc() || ptr != pEnd || value < 0 || value > kMaxExactDivisor)
+        return kNoDivisor;
+    return static_cast<std::uint16_t>(value);
+}
+
 // Reads a setting that the editor's own dialogs keep within [nMin, nMax]; anything else
 // (0 would divide by zero in the views, the exporters and playback) leaves the default.
 void ReadSetting(const CXMLElement& element, const char* pszName, int nMin, int nMax,
@@ -56,7 +68,8 @@ void CSoundPattern::WriteXML(CXMLElement& element) const
     for (std::int32_t row = 0; row < static_cast<std::int32_t>(m_cells.size()); ++row)
     {
         const SoundCell& cell = m_cells[static_cast<std::size_t>(row)];
-        if (cell.note == NOTE_EMPTY && cell.freq == FREQ_EMPTY && cell.atten == ATTEN_EMPTY)
+        if (cell.note == NOTE_EMPTY && cell.freq == FREQ_EMPTY && cell.atten == ATTEN_EMPTY &&
+            !cell.HasDivisor())
             continue;
         CXMLElement* pRow = element.AddChild("row");
         pRow->AddAttribute("index", row);
@@ -64,9 +77,11 @@ void CSoundPattern::WriteXML(CXMLElement& element) const
             pRow->AddAttribute("note", NoteText(cell.note).c_str());
         else if (cell.note != NOTE_EMPTY)
             pRow->AddAttribute("note", "off"); // every note from 118 up is silence
-        else if (cell.freq == FREQ_OFF)
+        if (cell.HasDivisor())
+            pRow->AddAttribute("divisor", cell.divisor);
+        if (cell.note == NOTE_EMPTY && cell.freq == FREQ_OFF)
             pRow->AddAttribute("frequency", "off");
-        else if (cell.freq != FREQ_EMPTY)
+        else if (cell.note == NOTE_EMPTY && cell.freq != FREQ_EMPTY)
         {
             pRow->AddAttribute("frequency", cell.freq);
             pRow->AddAttribute("noisetype", cell.noiseType != 0 ? "white" : "periodic");
@@ -89,6 +104,8 @@ void CSoundPattern::ReadXML(const CXMLElement& element)
         SoundCell& cell = m_cells[static_cast<std::size_t>(row)];
         if (pRow->GetAttribute("note", text))
             cell.note = NoteFromText(text);
+        if (pRow->GetAttribute("divisor", text))
+            cell.divisor = DivisorFromText(text);
         if (pRow->GetAttribute("attenuation", nValue))
             cell.atten = static_cast<std::uint8_t>(nValue);
         if (pRow->GetAttribute("frequency", text))

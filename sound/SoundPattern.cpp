@@ -4,6 +4,7 @@
 #include "framework/Archive.h"
 
 #include <algorithm>
+#include <cstring>
 
 const char* const g_noteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
                                      "F#", "G-", "G#", "A-", "A#", "B-"};
@@ -49,6 +50,39 @@ void CSoundPattern::Store(CArchive& ar) const
                                        static_cast<std::uint8_t>(cell.noiseType != 0 ? 1 : 0)};
         ar.Write(bytes, sizeof bytes);
     }
+    if (!HasDivisors())
+        return;
+    ar.Write(kDivisorTag, sizeof kDivisorTag);
+    for (const SoundCell& cell : m_cells)
+        ar << (cell.HasDivisor() ? cell.divisor : kNoDivisor);
+}
+
+bool CSoundPattern::HasDivisors() const
+{
+    return std::any_of(m_cells.begin(), m_cells.end(),
+                       [](const SoundCell& cell) { return cell.HasDivisor(); });
+}
+
+void CSoundPattern::ReadDivisors(CArchive& ar, std::vector<SoundCell>& cells)
+{
+    char tag[sizeof kDivisorTag] = {};
+    if (ar.RemainingBytes() < sizeof tag)
+        return;
+    ar.ReadExact(tag, sizeof tag);
+    // Anything else behind the cells is not ours; older versions ignored it too.
+    if (std::memcmp(tag, kDivisorTag, sizeof tag) != 0)
+        return;
+    if (cells.size() * 2 > ar.RemainingBytes())
+        throw CArchiveException(CArchiveException::endOfFile, "The pattern data ends early.");
+    for (SoundCell& cell : cells)
+    {
+        std::uint16_t divisor = 0;
+        ar >> divisor;
+        if (divisor > kMaxExactDivisor && divisor != kNoDivisor)
+            throw CArchiveException(CArchiveException::badLength,
+                                    "The pattern's divisor is not valid.");
+        cell.divisor = divisor;
+    }
 }
 
 void CSoundPattern::Serialize(CArchive& ar)
@@ -79,6 +113,7 @@ void CSoundPattern::Serialize(CArchive& ar)
         const auto* p = reinterpret_cast<const std::uint8_t*>(raw.data()) + 4 * i;
         cells[i] = {p[0], p[2], static_cast<std::uint8_t>(p[3] != 0 ? 1 : 0), p[1]};
     }
+    ReadDivisors(ar, cells);
     m_nRows = nRows;
     m_strName = std::move(name);
     m_cells = std::move(cells);

@@ -22,18 +22,31 @@ enum : std::uint8_t
     NOISE_WHITE = 1,
 };
 constexpr int kMaxNote = 117;
+// A tone cell's divisor when the note alone says how it sounds.
+constexpr std::uint16_t kNoDivisor = 0xFFFF;
+constexpr int kMaxExactDivisor = 1023;
 
-// One row of one channel: note, noise frequency, noise type, attenuation.
+// One row of one channel: note, noise frequency, noise type, attenuation, and the exact
+// divisor of a note taken from a game's sound that lies between two semitones.
 struct SoundCell
 {
     std::uint8_t note = 0;
     std::uint8_t freq = 0;
     std::uint8_t noiseType = 0;
     std::uint8_t atten = 0;
+    std::uint16_t divisor = kNoDivisor;
 
     static constexpr SoundCell Empty()
     {
         return {NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, ATTEN_EMPTY};
+    }
+    bool HasDivisor() const { return divisor <= kMaxExactDivisor; }
+    // A note entered by hand is exact by definition, so it drops the old divisor; an
+    // attenuation alone is set on the member and keeps it.
+    void SetNote(std::uint8_t newNote)
+    {
+        note = newNote;
+        divisor = kNoDivisor;
     }
     bool operator==(const SoundCell&) const = default;
 };
@@ -66,7 +79,10 @@ public:
     void SetRows(std::int32_t n);
 
     // Binary form: rows, counted name, then per row note, attenuation, frequency, noise type.
-    // Loading validates sizes and throws CArchiveException for a block that is not a pattern.
+    // When a cell has an exact divisor, a section follows: kDivisorTag, then per row the
+    // divisor (16-bit, kNoDivisor for none). Older readers stop before it; a block without
+    // it reads as having no divisors. Loading validates sizes and throws CArchiveException
+    // for a block that is not a pattern.
     void Serialize(CArchive& ar);
     void Store(CArchive& ar) const;
     void ReadXML(const CXMLElement& element);
@@ -74,8 +90,13 @@ public:
 
     // Largest row count a loaded pattern may have.
     static constexpr std::int32_t kMaxRows = 65536;
+    static constexpr char kDivisorTag[4] = {'T', 'k', 'D', 'v'};
 
 private:
+    bool HasDivisors() const;
+    // Reads the optional divisor section into cells; leaves them as they are without one.
+    static void ReadDivisors(CArchive& ar, std::vector<SoundCell>& cells);
+
     std::int32_t m_nRows;
     std::vector<SoundCell> m_cells; // one per row
     std::string m_strName;

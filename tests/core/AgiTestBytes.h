@@ -89,8 +89,9 @@ inline SoundCell NoiseCell(int freq, int noiseType, int atten)
 }
 
 // What a channel's placements hold, one "position:cell" per non-empty row: a tone cell as
-// note/attenuation, a noise cell as frequency, p or w, /attenuation; "off" and "-" for
-// the off and empty values. With bHeard, silent noise reads "silent" however it is made.
+// note/attenuation (note@divisor with an exact divisor), a noise cell as frequency, p or w,
+// /attenuation; "off" and "-" for the off and empty values. With bHeard, silent noise reads
+// "silent" however it is made.
 inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false)
 {
     auto num = [](int v, int off) {
@@ -106,6 +107,8 @@ inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false
             std::string text = channel != kNoiseChannel ? num(c.note, NOTE_OFF)
                                : c.freq == FREQ_OFF     ? "off"
                                                     : num(c.freq, -1) + (c.noiseType ? "w" : "p");
+            if (c.HasDivisor())
+                text += "@" + std::to_string(c.divisor);
             text += "/" + num(c.atten, -1);
             if (bHeard && channel == kNoiseChannel && (c.freq == FREQ_OFF || (c.atten & 15) == 15))
                 text = "silent";

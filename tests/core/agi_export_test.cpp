@@ -32,6 +32,22 @@ TEST(AgiTone, DivisorsAndTicksPerRow)
     EXPECT_EQ(ticks, "7 1 470400 0 0 0 ");
 }
 
+TEST(AgiTone, ExactDivisorsTextAndTranspose)
+{
+    EXPECT_EQ(AgiDivisorText(288, 66), "Divisor 288: F#5 +84 cents");
+    EXPECT_EQ(AgiDivisorText(0, 44), "Divisor 0: G#3 +88 cents"); // 0 sounds as 1024
+    EXPECT_EQ(AgiDivisorText(5, NOTE_OFF), "Divisor 5");
+    // {divisor, semitones, new note, result}: scaled and rounded; kept within 1-1023;
+    // dropped where the new note's own divisor says the same.
+    const int transposes[][4] = {{288, 12, 78, 144},
+                                 {300, 1, 68, 283},
+                                 {1, 24, 117, 1},
+                                 {0, -12, 32, kNoDivisor},
+                                 {269, 1, 69, kNoDivisor}};
+    for (const auto& t : transposes)
+        EXPECT_EQ(AgiTransposeDivisor(t[0], t[1], t[2]), t[3]) << t[0] << " " << t[1];
+}
+
 TEST(AgiExport, RecordsOfTheHeldSounds)
 {
     using Setup = std::function<void(CSoundDoc&, CSoundPattern&)>;
@@ -53,6 +69,14 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
          },
          Hex(Resource({Tone(0, 28, 427, 0) + Tone(0, 28, 427, 5) + Tone(0, 28, 254, 5) +
                        Tone(0, 28, 15, 15)}))},
+        // An exact divisor is written and carried by an attenuation alone; a rest's too.
+        {[](CSoundDoc&, CSoundPattern& p)
+         {
+             p.SetCell(0, {66, FREQ_EMPTY, 0, 0, 288});
+             p.SetCell(4, ToneCell(NOTE_EMPTY, 5));
+             p.SetCell(8, {NOTE_OFF, FREQ_EMPTY, 0, ATTEN_EMPTY, 0});
+         },
+         Hex(Resource({Tone(0, 28, 288, 0) + Tone(0, 28, 288, 5) + Tone(0, 56, 0, 15)}))},
         // After a pattern's end, silence until the next placement; the range end closes all.
         {[](CSoundDoc& doc, CSoundPattern& p)
          {

@@ -14,8 +14,18 @@ bool Parse(CSoundDoc& doc, const std::string& bytes)
     return doc.ParseAGIResource();
 }
 
-// The import's layout: on every channel patterns "000", "001", ... of 32 rows placed at 0,
-// 32, 64, ...; 24 rows a beat at 140 beats a minute; a step of 32; the range from 0.
+// The channel's cells and where its last pattern ends.
+std::string Imported(const CSoundDoc& doc, int channel)
+{
+    const auto last = doc.m_sequence[channel].rbegin();
+    if (last == doc.m_sequence[channel].rend())
+        return "";
+    return Played(doc, channel) + " end " + std::to_string(last->first + last->second->GetRows());
+}
+
+// The import's layout: on every channel patterns "000", "001", ... of 32 rows (the last up
+// to the channel's end) placed at 0, 32, 64, ...; 24 rows a beat at 140 beats a minute; a
+// step of 32; the range from 0 to the whole song's end.
 void ExpectImportLayout(const CSoundDoc& doc)
 {
     for (int c = 0; c < kChannelCount; ++c)
@@ -26,7 +36,9 @@ void ExpectImportLayout(const CSoundDoc& doc)
         for (const auto& [pos, p] : doc.m_sequence[c])
         {
             std::snprintf(name, sizeof name, "%03d", i);
-            EXPECT_TRUE(pos == 32 * i && p == doc.m_patterns[c][i].get() && p->GetRows() == 32 &&
+            const bool bLast = i + 1 == static_cast<std::int32_t>(doc.m_patterns[c].size());
+            EXPECT_TRUE(pos == 32 * i && p == doc.m_patterns[c][i].get() &&
+                        (p->GetRows() == 32 || (bLast && p->GetRows() > 0 && p->GetRows() < 32)) &&
                         p->GetName() == name)
                 << "channel " << c << " pattern " << i;
             ++i;
@@ -35,6 +47,7 @@ void ExpectImportLayout(const CSoundDoc& doc)
     EXPECT_EQ(std::to_string(doc.m_nTracksPerBeat) + " " + std::to_string(doc.m_nBeatsPerMinute) +
                   " " + std::to_string(doc.m_nStepSize) + " " + std::to_string(doc.m_nRangeStart),
               "24 140 32 0");
+    EXPECT_EQ(doc.GetWholeSongEnd(), doc.m_nRangeEnd);
 }
 } // namespace
 
@@ -57,23 +70,27 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         std::int32_t rangeEnd;
     };
     const Case cases[] = {
-        {{}, {"", "", "", ""}, 16}, // the 8-byte empty resource
-        {{Tone(0, 10, 427, 2)}, {"0:60/2 10:off/-", "", "", ""}, 32},
-        // Ending on a pattern's last row or on its boundary: no off.
-        {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)}, {"0:60/0", "0:69/0", "", ""}, 32},
-        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0)},
-         {"0:69/7 100:45/0 103:off/-", "", "", ""},
-         128},
-        // Divisors up to 15 (here 0) are silence; a control byte of 0 skips the record and
-        // its time; a record without time is replaced by the next.
-        {{Record(5, 0, 0x80, 0x92) + Record(7, 0x1A, 0, 0x90) + Tone(0, 0, 254, 3) +
-          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4)},
-         {"0:off/- 5:60/1 9:off/- 11:off/-", "", "", ""},
+        {{}, {"", "", "", ""}, 0}, // the 8-byte empty resource
+        {{Tone(0, 10, 427, 2)}, {"0:60/2 end 10", "", "", ""}, 10},
+        // A channel's last pattern ends with it.
+        {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)},
+         {"0:60/0 end 31", "0:69/0 end 32", "", ""},
          32},
+        // The lowest note's divisor is 1023, not exact; 400 lies between notes.
+        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1) + Tone(0, 1, 1023, 0)},
+         {"0:69/7 100:45/0 103:61@400/1 105:44/0 end 106", "", "", ""},
+         106},
+        // Divisors up to 15 sound when audible (0 as 1024), and a rest keeps one other than
+        // 15; a control byte of 0 keeps the pitch, even of a record without time, which the
+        // next record replaces.
+        {{Record(5, 0, 0x80, 0x92) + Tone(0, 0, 254, 3) + Record(7, 0x1A, 0, 0x90) +
+          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4) + Tone(0, 3, 5, 15) + Record(1, 0, 0, 0x9F)},
+         {"0:44@0/2 5:69/0 12:60/1 16:117/4 18:off@5/- 21:off@5/- end 22", "", "", ""},
+         22},
         // Only frequency, type and attenuation bits are read.
         {{"", "", "", Noise(3, 2, true, 4) + Record(2, 0x3F, 0xE1, 0xFF) + Noise(1, 3, false, 0)},
-         {"", "", "", "0:2w/4 3:1p/15 5:3p/0 6:off/-"},
-         32},
+         {"", "", "", "0:2w/4 3:1p/15 5:3p/0 end 6"},
+         6},
     };
     for (const Case& c : cases)
     {
@@ -81,7 +98,7 @@ TEST(AgiImport, RecordsBecomeOneRowPerTick)
         ASSERT_TRUE(Parse(d.doc, Resource(c.records)));
         ExpectImportLayout(d.doc);
         for (int ch = 0; ch < kChannelCount; ++ch)
-            EXPECT_EQ(Played(d.doc, ch), c.played[ch]) << c.played[0];
+            EXPECT_EQ(Imported(d.doc, ch), c.played[ch]) << c.played[0];
         EXPECT_EQ(d.doc.m_nRangeEnd, c.rangeEnd);
         EXPECT_TRUE(d.doc.IsModified());
     }
@@ -99,17 +116,17 @@ TEST(AgiImport, RecordsAreReadOnlyInsideTheirChannelAndTheData)
     NewDoc d;
     ASSERT_TRUE(Parse(d.doc, Bytes({14, 0, 8, 0, 11, 0, 16, 0}) + Tone(1, 6, 427, 5) +
                                  Bytes({0xFF, 0xFF, 4, 0, 0})));
-    EXPECT_EQ(Played(d.doc, 0) + "|" + Played(d.doc, 1) + "|" + Played(d.doc, 2) + "|" +
-                  Played(d.doc, 3),
-              "|0:60/5 6:off/-|0:44/4 46507:off/-|");
+    EXPECT_EQ(Imported(d.doc, 0) + "|" + Imported(d.doc, 1) + "|" + Imported(d.doc, 2) + "|" +
+                  Imported(d.doc, 3),
+              "|0:60/5 end 6|0:44/4 end 46507|");
 
     // The Noise data runs to the end even beyond 64 KiB.
     std::string noise;
     for (int i = 0; i < 14000; ++i)
         noise += Noise(1, 2, true, 3);
     ASSERT_TRUE(Parse(d.doc, Resource({"", "", "", noise})));
-    EXPECT_EQ(d.doc.m_nRangeEnd, 14016);
-    EXPECT_EQ(d.doc.m_sequence[3].rbegin()->second->GetCell(14000 % 32).freq, FREQ_OFF);
+    EXPECT_EQ(d.doc.m_nRangeEnd, 14000);
+    EXPECT_EQ(d.doc.GetWholeSongEnd(), 14000);
 
     // The longest channel fills every sequence step: 16 × 65534 + 32 rows make 32768
     // patterns, the last at step 32767.
@@ -171,7 +188,7 @@ TEST(AgiImport, ImportAGIFile)
 
     EXPECT_TRUE(d.doc.ImportAGIFile(dir + "/good"));
     EXPECT_EQ(Raw(d.doc), bytes);
-    EXPECT_EQ(Played(d.doc, 0), "0:60/2 10:off/-");
+    EXPECT_EQ(Imported(d.doc, 0), "0:60/2 end 10");
     const int nUpdates = view.m_nUpdates;
     EXPECT_GE(nUpdates, 1);
     // A damaged file's bytes are kept; the contents stay and the views are not told. One
@@ -179,7 +196,7 @@ TEST(AgiImport, ImportAGIFile)
     EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
     EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/large"));
     EXPECT_EQ(Raw(d.doc), "\x08");
-    EXPECT_EQ(Played(d.doc, 0), "0:60/2 10:off/-");
+    EXPECT_EQ(Imported(d.doc, 0), "0:60/2 end 10");
     EXPECT_EQ(view.m_nUpdates, nUpdates);
     EXPECT_EQ(messages.m_texts,
               (std::vector<std::string>{"Error: Raw data too short! ( 1 bytes )",

@@ -191,6 +191,27 @@ TEST(DocFileLoad, NoteTextsDepthAndDefaults)
     EXPECT_EQ(doc.m_nNextPattern[0], 2);
 }
 
+TEST(DocFileRoundTrip, ExactDivisors)
+{
+    CSoundDoc doc;
+    CSoundPattern* p = doc.CreatePattern(0, 2);
+    p->SetCell(0, {66, 255, 0, 2, 288});
+    p->SetCell(1, {NOTE_OFF, 255, 0, 255, 0});
+    const std::string text = doc.SaveToBytes();
+    EXPECT_NE(text.find("<row index=\"0\" note=\"F#5\" divisor=\"288\" attenuation=\"2\" />\r\n"
+                        "<row index=\"1\" note=\"off\" divisor=\"0\" />"),
+              std::string::npos);
+    CSoundDoc back;
+    ASSERT_TRUE(back.LoadFromBytes(text));
+    EXPECT_EQ(Describe(back), Describe(doc));
+    for (const std::string value : {"1024", "-1", "abc", "12x", ""})
+    {
+        ASSERT_TRUE(
+            back.LoadFromBytes(PatternFile("<row index=\"0\" divisor=\"" + value + "\" />")));
+        EXPECT_FALSE(back.m_patterns[3][0]->GetCell(0).HasDivisor()) << value;
+    }
+}
+
 TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
 {
     const std::string xml = "Could not load resource. XML loader reported;\n\n";

@@ -84,6 +84,23 @@ TEST(PatternBlock, UntrustedBlocksAreRefused)
     EXPECT_FALSE(Refused(block));
 }
 
+TEST(PatternBlock, ExactDivisorsFollowTheCells)
+{
+    CSoundPattern p(2);
+    p.SetCell(0, {66, 255, 0, 2, 288});
+    const std::string block = CSoundDoc::CopyPatternToGlobal(&p);
+    EXPECT_EQ(Hex(block), "02 00 00 00 00 42 02 FF 00 00 00 00 00 54 6B 44 76 20 01 FF FF");
+    EXPECT_EQ(CSoundDoc::PatternFromGlobal(block)->GetCell(0), p.GetCell(0));
+    // Older versions stop before the section; a block without it, or with other bytes
+    // there, has no divisors. A section cut short or with a divisor beyond 1023 is refused.
+    for (const std::string& tail : {std::string(), std::string("TkDx0123")})
+        EXPECT_FALSE(
+            CSoundDoc::PatternFromGlobal(block.substr(0, 13) + tail)->GetCell(0).HasDivisor());
+    for (const std::string& bad :
+         {block.substr(0, 20), block.substr(0, 17) + Bytes({0, 4, 255, 255})})
+        EXPECT_TRUE(Refused(bad)) << Hex(bad);
+}
+
 TEST(PatternRows, ResizeKeepsRowsAndFillsNewOnesEmpty)
 {
     CSoundPattern p(32);

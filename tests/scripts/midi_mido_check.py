@@ -45,37 +45,34 @@ def notes(track, voice):
 
 
 def note_of_divisor(divisor):
+    divisor = divisor or 1024  # 0 sounds as 1024
     n = math.log(3579520.0 / (divisor * 440.0)) * (12.0 / math.log(2.0)) + 9.0 - 0.46
-    return math.floor(n) + (1 if n - math.floor(n) > 0.5 else 0)
+    return min(117, math.floor(n) + (1 if n - math.floor(n) > 0.5 else 0))
 
 
 def expected_voices(data):
-    """One pair per record at one tick per row; the song rounded up to 32-tick patterns."""
+    """One pair per record at one tick per row; the song lasts as long as its longest voice."""
     offsets = [data[2 * c] | data[2 * c + 1] << 8 for c in range(4)] + [len(data)]
     voices = []
     for c in range(4):
-        pairs, pos = [], offsets[c]
+        pairs, pos, divisor = [], offsets[c], 0
         while pos < offsets[c + 1] and pos + 5 <= len(data) and data[pos:pos + 2] != b'\xff\xff':
             rec = data[pos:pos + 5]
             pos += 5
-            if rec[3] == 0:
-                continue
             ticks = rec[0] | rec[1] << 8
             assert ticks > 0, 'records without time are not covered here'
-            divisor, atten = (rec[3] & 0x0F) + (rec[2] & 0x3F) * 16, rec[4] & 0x0F
-            audible = divisor > 15 and atten < 15
-            pairs.append((note_of_divisor(divisor), 100 - 6 * atten, ticks) if audible else REST + (ticks,))
+            if rec[3] != 0:  # a control byte of 0 keeps the pitch
+                divisor = (rec[3] & 0x0F) + (rec[2] & 0x3F) * 16
+            atten = rec[4] & 0x0F
+            pairs.append((note_of_divisor(divisor), 100 - 6 * atten, ticks) if atten < 15 else REST + (ticks,))
         voices.append(pairs)
     lengths = [sum(p[2] for p in pairs) for pairs in voices]
-    song_end = max([16] + [32 * math.ceil(t / 32) for t in lengths])
+    song_end = max(lengths)
     for pairs, length in zip(voices[:3], lengths):
         if not pairs:
             continue
-        if length % 32 == 31:  # not closed on a pattern's last row: runs on to its end
-            pairs[-1] = pairs[-1][:2] + (pairs[-1][2] + 1,)
-            length += 1
-        pattern_end = 32 * math.ceil(length / 32)
-        pairs += [REST + (t,) for t in (pattern_end - length, song_end - pattern_end) if t > 0]
+        if length < song_end:
+            pairs.append(REST + (song_end - length,))
     return voices[:3]
 
 
