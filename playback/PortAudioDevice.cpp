@@ -3,6 +3,7 @@
 
 #include "playback/AudioFormat.h"
 
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 #include <cstdio>
@@ -78,6 +79,12 @@ bool CPortAudioDevice::OpenStream(int device, double latency)
                       paClipOff | paDitherOff, &CPortAudioDevice::StreamCallback,
                       this) != paNoError)
         return false;
+    // A buffer this short only holds when the callback is not kept waiting behind other
+    // programs' work; where the system allows it, ALSA's callback thread runs in real time.
+    const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(device);
+    const PaHostApiInfo* pHost = pInfo != nullptr ? Pa_GetHostApiInfo(pInfo->hostApi) : nullptr;
+    if (pHost != nullptr && pHost->type == paALSA)
+        PaAlsa_EnableRealtimeScheduling(pStream, 1);
     if (Pa_StartStream(pStream) != paNoError)
     {
         Pa_CloseStream(pStream);

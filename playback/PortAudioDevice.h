@@ -12,10 +12,11 @@ struct PaStreamCallbackTimeInfo;
 class CPortAudioDevice : public CAudioDevice
 {
 public:
-    // Short, so that a previewed note follows the key at once; the play thread renders
-    // ahead into the ring, so the callback only copies. Devices that refuse it get the
-    // next longer one.
-    static constexpr double kLatencies[] = {0.010, 0.025, 0.050, 0.080};
+    // Short, so that a typed note and Play are heard at once (the play thread renders ahead
+    // into the ring, so the callback only copies); 25 ms is the shortest that played a minute
+    // through the desktop's sound server without a dropout while every core was busy. Devices
+    // that refuse it get the next longer one.
+    static constexpr double kLatencies[] = {0.025, 0.050, 0.080};
 
     // Null when no output device can be opened and started.
     static std::unique_ptr<CPortAudioDevice> Open();

@@ -77,7 +77,8 @@ start_pulseaudio() { # A private server with a null sink; as root it warns, and 
     export PULSE_SERVER="unix:$work/pulse/native"
     unset PULSE_SINK PULSE_SOURCE
     mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
-    pulseaudio -n --daemonize=yes --exit-idle-time=-1 \
+    # Real time, as a desktop session's sound server runs, so a busy machine does not starve it.
+    pulseaudio -n --daemonize=yes --exit-idle-time=-1 --realtime=yes --high-priority=yes \
         --load="module-null-sink sink_name=null rate=44100 channels=1 format=s16le" \
         --load=module-native-protocol-unix > "$work/pulseaudio.log" 2>&1
     wait_for pactl info || fail "the PulseAudio server did not start"
