@@ -7,13 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <mutex>
-#include <sys/wait.h>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -80,40 +76,7 @@ std::string ListText(const std::string& dir)
     return out;
 }
 
-struct RunResult
-{
-    int exitCode = -1;
-    std::string out;
-};
-
-RunResult Convert(const std::string& args)
-{
-    RunResult result;
-    FILE* pipe =
-        ::popen((std::string("'") + TARVOK_CONVERT_EXE + "' " + args + " 2>&1").c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-        result.out.append(buf, n);
-    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
 } // namespace
-
-TEST(GameFolder, ListsAndReadsWhateverTheCase)
-{
-    for (const bool bUpper : {false, true})
-    {
-        const std::string dir = MakeGame(bUpper);
-        EXPECT_EQ(ListText(dir), "0:" + std::to_string(kSound0.size()) +
-                                     "/25 2:" + std::to_string(kSound2.size()) + "/40 ");
-        CGameFolder game;
-        GameBytes bytes;
-        ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.ReadSound(2, bytes), "");
-        EXPECT_EQ(bytes, ToBytes(kSound2));
-    }
-}
 
 TEST(GameFolder, DamagedEntriesAreListedAndRefused)
 {
@@ -142,17 +105,6 @@ TEST(GameFolder, DamagedEntriesAreListedAndRefused)
         EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) + " "),
                   std::string::npos);
     EXPECT_EQ(game.ReadSound(7, bytes), "");
-}
-
-TEST(GameFolder, FolderRefusalsNameTheFolder)
-{
-    const std::string noSndDir = MakeTempDir();
-    WriteFileBytes(noSndDir + "/VOL.0", "");
-    for (const std::string& dir : {noSndDir + "/missing", noSndDir})
-    {
-        CGameFolder game;
-        EXPECT_NE(game.Open(dir).find(dir), std::string::npos);
-    }
 }
 
 TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
@@ -284,33 +236,33 @@ TEST(ConvertGame, CommandsRunAsAProgram)
 {
     const std::string dir = MakeGame(false);
     const std::string out = MakeTempDir();
-    const RunResult list = Convert("--game " + dir + " --list");
+    const ConvertResult list = RunConvert("--game " + dir + " --list");
     EXPECT_EQ(list.out, "sound 0: " + std::to_string(kSound0.size()) +
                             " bytes, 25 ticks\nsound 2: " + std::to_string(kSound2.size()) +
                             " bytes, 40 ticks\n");
-    EXPECT_EQ(Convert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
+    EXPECT_EQ(RunConvert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
     EXPECT_EQ(ReadFileBytes(out + "/s2"), kSound2);
 
     // Into the game from a document: the whole song.
-    ASSERT_EQ(Convert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
-    ASSERT_EQ(Convert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
-    ASSERT_EQ(Convert("--whole " + out + "/s2.tks " + out + "/whole.agi").exitCode, 0);
+    ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
+    ASSERT_EQ(RunConvert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
+    ASSERT_EQ(RunConvert("--whole " + out + "/s2.tks " + out + "/whole.agi").exitCode, 0);
     CGameFolder game;
     GameBytes bytes;
     ASSERT_EQ(game.Open(dir), "");
     ASSERT_EQ(game.ReadSound(5, bytes), "");
     EXPECT_EQ(bytes, ToBytes(ReadFileBytes(out + "/whole.agi")));
-    EXPECT_NE(Convert("--list --game " + dir)
+    EXPECT_NE(RunConvert("--list --game " + dir)
                   .out.find("sound 5: " + std::to_string(bytes.size()) + " bytes, 40 ticks"),
               std::string::npos);
 
     const auto before = Snapshot(dir);
-    const RunResult refused = Convert("--game " + dir + " --sound 1 " + out + "/s1");
+    const ConvertResult refused = RunConvert("--game " + dir + " --sound 1 " + out + "/s1");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("sound 1 "), std::string::npos);
     for (const char* usage : {"--game D --sound 1", "--game D --list X", "--sound 3 a b",
                               "--game D --sound 256 o", "a --into-game D", "--list"})
-        EXPECT_EQ(Convert(usage).exitCode, 2) << usage;
+        EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;
     EXPECT_EQ(Snapshot(dir), before);
 }
 
@@ -326,50 +278,9 @@ TEST(WholeSong, EndsAfterTheLastPlacedRowAndIsWhatTheExportsSee)
     const std::string dir = MakeTempDir();
     ASSERT_TRUE(d.doc.OnSaveDocument(dir + "/in.tks"));
 
-    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/out.agi").exitCode, 0);
-    ASSERT_EQ(Convert("--whole " + dir + "/in.tks " + dir + "/whole.tks").exitCode, 0);
-    ASSERT_EQ(Convert(dir + "/in.tks " + dir + "/plain.tks").exitCode, 0);
-    EXPECT_EQ(ReadFileBytes(dir + "/whole.tks"), ReadFileBytes(dir + "/plain.tks"));
+    ASSERT_EQ(RunConvert("--whole " + dir + "/in.tks " + dir + "/out.agi").exitCode, 0);
     d.doc.m_nRangeStart = 0;
     d.doc.m_nRangeEnd = 52;
     const AgiResourceBuild whole = BuildAgiResource(d.doc);
     EXPECT_EQ(ReadFileBytes(dir + "/out.agi"), std::string(whole.bytes.begin(), whole.bytes.end()));
-}
-
-TEST(WholeSong, NoMessageIsShownUnderTheGuard)
-{
-    // Answers each message only after checking, from another thread, that the guard is free.
-    class CGuardCheckingMessages : public CRecordingMessages
-    {
-    public:
-        explicit CGuardCheckingMessages(const CSoundDoc& doc) : m_doc(doc) {}
-        int ShowMessage(const std::string& text, unsigned nType, const std::string& c) override
-        {
-            std::thread(
-                [&]
-                {
-                    std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
-                    m_bFree = m_bFree && lock.owns_lock();
-                })
-                .join();
-            return CRecordingMessages::ShowMessage(text, nType, c);
-        }
-        const CSoundDoc& m_doc;
-        bool m_bFree = true;
-    };
-    NewDoc d;
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/short", "\x08");
-    CScriptedFileNames names;
-    names.m_strAnswer = dir + "/out";
-    d.doc.m_patterns[0][0]->SetRows(d.doc.m_nRangeEnd = 14000);
-    for (std::int32_t r = 0; r < 14000; ++r)
-        d.doc.m_patterns[0][0]->SetCell(r, ToneCell(50 + r % 20, 0));
-    CGuardCheckingMessages messages(d.doc);
-    EXPECT_FALSE(d.doc.ExportAGI());
-    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
-    SetRaw(d.doc, "x");
-    EXPECT_FALSE(d.doc.ParseAGIResource());
-    EXPECT_EQ(messages.m_texts.size(), 3u);
-    EXPECT_TRUE(messages.m_bFree);
 }

@@ -199,27 +199,6 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_EQ(m_doc.m_nCurrentPos, 7);
 }
 
-TEST_F(PlayThreadTest, StopWhenIdleAndPlayWithoutADocument)
-{
-    m_doc.m_nCurrentPos = 7;
-    m_thread->PostStop();
-    m_thread->WaitUntilHandled();
-    EXPECT_EQ(m_doc.m_nCurrentPos, 7);
-    EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-
-    m_doc.m_nCurrentPos = 2;
-    Play(&m_doc);
-    EXPECT_EQ(Advance(2), 2);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 4);
-    // A play message without a document is a stop: the heard row is stored, nothing plays.
-    Play(nullptr);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 4);
-    EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    m_pDevice->TakeOutput();
-    EXPECT_EQ(Advance(kBlocks), 0);
-    EXPECT_EQ(m_pDevice->TakeOutput(), Samples(kBlocks * kRow, 0));
-}
-
 TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 {
     auto pDoc = std::make_unique<CSoundDoc>();

@@ -5,7 +5,6 @@
 #include "views/SoundPatternView.h"
 
 #include <QLineEdit>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -13,19 +12,6 @@ namespace
 {
 constexpr int kPage = 10;
 constexpr int kViewHeight = (kPage + 2) * CSoundBase::kRowHeight;
-
-// Collects the areas the viewport repaints.
-class CPaintSpy : public QObject
-{
-public:
-    bool eventFilter(QObject*, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Paint)
-            region += static_cast<QPaintEvent*>(pEvent)->region();
-        return false;
-    }
-    QRegion region;
-};
 } // namespace
 
 class PatternViewTest : public CSoundViewTest
@@ -58,7 +44,6 @@ private:
         m_pDoc->UpdateAllViews(nullptr);
         return pPattern;
     }
-    QColor Pixel(int x, int y) const { return m_pView->grab().toImage().pixelColor(x, y); }
     int RowY(int row) const { return 20 + 14 * (row - m_pView->verticalScrollBar()->value()); }
 
 private slots:
@@ -309,32 +294,6 @@ private slots:
         QCOMPARE(Cursor().row, 1);
     }
 
-    void barBeatAndCursorColours()
-    {
-        m_pDoc->m_nTracksPerBeat = 2;
-        Cursor().row = 5;
-        Cursor().field = 2;
-        m_pDoc->UpdateAllViews(nullptr);
-        const QImage image = m_pView->grab().toImage();
-        auto rowColour = [&](int row) { return image.pixelColor(1, RowY(row) + 1); };
-        for (int row = 0; row < 9; ++row)
-            QCOMPARE(rowColour(row), row % 8 == 0   ? m_pView->m_crBarRow
-                                     : row % 2 == 0 ? m_pView->m_crBeatRow
-                                                    : m_pView->m_crBack);
-        // The highlight covers the text only, not the whole line.
-        QCOMPARE(image.pixelColor(200, RowY(0) + 1), m_pView->m_crBack);
-
-        // The cursor character: focus colour, then the other one once the focus has gone.
-        QVERIFY(image.pixelColor(104, RowY(5)) == m_pView->m_crCursorFocus &&
-                image.pixelColor(112, RowY(5)) == m_pView->m_crBack);
-        m_pOther->setFocus();
-        QTRY_VERIFY(!m_pView->hasFocus());
-        QCOMPARE(Pixel(104, RowY(5)), m_pView->m_crCursor);
-        QVERIFY(m_host.LastPrompt() == unsigned(AFX_IDS_IDLEMESSAGE) && !m_host.bToolbarVisible);
-        m_pView->setFocus();
-        QVERIFY(m_host.LastPrompt() == unsigned(IDS_PROMPT_ATTENUATION) && m_host.bToolbarVisible);
-    }
-
     void noPatternShowsTheHintAndIgnoresKeys()
     {
         m_pDoc->m_pCurrentPattern = nullptr;
@@ -348,28 +307,15 @@ private slots:
         QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui) && !ui.m_bEnabled);
     }
 
-    void playMarkerRepaintsOnlyTwoLines()
+    void playMarkerFollowsTheReportsAndWraps()
     {
         m_pDoc->m_nRangeEnd = 15;
         m_pView->OnCommand(ID_SOUND_PLAY);
         QCOMPARE(m_transport.plays, std::vector<CSoundBase*>{m_pView});
         m_pView->viewport()->repaint();
         QCOMPARE(m_pView->GetPlayLineY(), RowY(0));
-
-        CPaintSpy spy;
-        m_pView->viewport()->installEventFilter(&spy);
         ApplyRowReport(m_pDoc.get());
         QVERIFY(m_pDoc->m_nCurrentPos == 1 && m_pView->GetPlayLineY() == RowY(1));
-        QTRY_VERIFY(!spy.region.isEmpty());
-        const QRegion expected = QRegion(0, RowY(0) - 1, m_pView->viewport()->width(), 2) +
-                                 QRegion(0, RowY(1) - 1, m_pView->viewport()->width(), 2);
-        QCOMPARE(spy.region, expected);
-
-        // The marker inverts what lies under it.
-        const QColor under = Pixel(300, RowY(1) + 3);
-        const QColor marker = Pixel(300, RowY(1));
-        QVERIFY(marker.red() == 255 - (150 ^ under.red()) &&
-                marker.blue() == 255 - (250 ^ under.blue()));
 
         // Past the range end the position wraps to its start.
         m_pDoc->m_nCurrentPos = 15;

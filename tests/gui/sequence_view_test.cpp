@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ShellTestSupport.h"
 #include "SoundViewFakes.h"
 
-#include "playback/SoundPlayThread.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
@@ -248,37 +246,6 @@ private slots:
         m_pView->OnCommand(ID_RANGE_END);
         QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(16, 32));
         QVERIFY(m_pDoc->m_nCurrentPos == 31 && m_pDoc->IsModified());
-
-        // The range lines are drawn in white at the lines of the boundaries.
-        const QImage image = m_pView->grab().toImage();
-        for (int step = 1; step <= 3; ++step)
-            QCOMPARE(image.pixelColor(300, LineY(step)),
-                     step < 3 ? QColor(Qt::white) : m_pView->m_crBack);
-    }
-
-    void barBeatAndCursorColours()
-    {
-        m_pView->verticalScrollBar()->setValue(0);
-        Cursor() = SequencePos{1, 5};
-        m_pView->viewport()->update();
-        QImage image = m_pView->grab().toImage();
-        auto lineColour = [&](int step) { return image.pixelColor(1, LineY(step) + 1); };
-        for (int step = 0; step < 10; ++step)
-            QCOMPARE(lineColour(step), step == 0       ? m_pView->m_crBarRow
-                                       : step % 4 == 0 ? m_pView->m_crBeatRow
-                                                       : m_pView->m_crBack);
-        QCOMPARE(image.pixelColor(1 + 64 * 1 + 56, LineY(5)), m_pView->m_crCursorFocus);
-
-        // Line 16 (song position 256) is a bar line again.
-        Cursor().step = 15;
-        Key(Qt::Key_Down);
-        image = m_pView->grab().toImage();
-        QVERIFY(lineColour(16) == m_pView->m_crBarRow && lineColour(12) == m_pView->m_crBeatRow);
-
-        m_pOther->setFocus();
-        QTRY_VERIFY(!m_pView->hasFocus());
-        image = m_pView->grab().toImage();
-        QCOMPARE(image.pixelColor(1 + 64 * 1 + 56, LineY(16)), m_pView->m_crCursor);
     }
 
     void contextMenuOfTheCursorCell()
@@ -322,49 +289,6 @@ private slots:
         QVERIFY(m_pDoc->IsModified() && m_pDoc->m_patternCursor.row == 3);
     }
 
-    // Two windows on one document; the one that started playback closes while it plays.
-    void rowReportsOutliveTheWindowThatStartedThem()
-    {
-        cleanup();
-        CVirtualAudioDevice* pDevice = nullptr;
-        CShell shell;
-        QVERIFY(shell.StartWithDevice(pDevice));
-        CSoundPlayThread* pThread = shell.app->m_pPlayThread;
-        QVERIFY(pThread->WaitUntilHandled());
-        CSoundFrame* pFirst = shell.ActiveFrame();
-        CSoundDoc* pDoc = shell.ActiveDoc();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
-        auto* pStarter = qobject_cast<CSoundSequenceView*>(pFirst->GetPane(0));
-        QVERIFY(pStarter != nullptr && shell.app->GetFrames(pDoc).size() == 2);
-        pDoc->m_nRangeEnd = 1000;
-        pStarter->OnCommand(ID_SOUND_PLAY);
-        QVERIFY(pThread->WaitUntilHandled());
-
-        auto play = [&]
-        {
-            for (int i = 0; i < 4; ++i)
-            {
-                pDevice->Advance(22050);
-                QVERIFY(pThread->WaitUntilHandled());
-            }
-            CShell::Settle();
-        };
-        play();
-        const int nHeard = pDoc->m_nCurrentPos;
-        QVERIFY(nHeard > 0);
-
-        QVERIFY(pFirst->close());
-        CShell::Settle();
-        QCOMPARE(shell.app->GetFrames(pDoc).size(), std::size_t(1));
-        play();
-        // The reports had nobody to go to; the remaining window still shows the document.
-        QCOMPARE(pDoc->m_nCurrentPos, nHeard);
-        QVERIFY(pDevice->SnapshotStream().bPlaying &&
-                shell.ActiveFrame()->GetPane(0)->grab().width() > 0);
-        shell.Quit();
-        init();
-    }
-
     void rowReportsMoveBothMarkers()
     {
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
@@ -393,5 +317,5 @@ private slots:
     }
 };
 
-TARVOK_SHELL_TEST_MAIN(SequenceViewTest)
+QTEST_MAIN(SequenceViewTest)
 #include "sequence_view_test.moc"

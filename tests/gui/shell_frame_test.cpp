@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -186,22 +185,6 @@ private slots:
         QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kMinimumPaneWidth);
         pSplitter->setSizes({10000, 0});
         QCOMPARE(pSplitter->sizes().back(), CSoundFrame::kMinimumPaneWidth);
-    }
-
-    void barArrangementSurvivesARestart()
-    {
-        {
-            CShell shell;
-            QVERIFY(shell.Start());
-            shell.Frame()->addToolBar(Qt::LeftToolBarArea, shell.Frame()->GetToolBar());
-            shell.Frame()->addToolBar(Qt::BottomToolBarArea, shell.Frame()->GetSoundBar());
-            QVERIFY(shell.Frame()->ExecuteCommand(ID_VIEW_STATUS_BAR));
-        }
-        CShell shell;
-        QVERIFY(shell.Start());
-        QVERIFY(shell.Frame()->toolBarArea(shell.Frame()->GetToolBar()) == Qt::LeftToolBarArea &&
-                shell.Frame()->toolBarArea(shell.Frame()->GetSoundBar()) == Qt::BottomToolBarArea &&
-                shell.Frame()->statusBar()->isHidden());
     }
 
     void keysReachTheirCommands()

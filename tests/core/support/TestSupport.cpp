@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/wait.h>
 
 std::string ReadFileBytes(const std::string& path)
 {
@@ -63,4 +64,16 @@ std::string Le32(std::uint32_t value)
 {
     return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
             static_cast<char>(value >> 24)};
+}
+
+ConvertResult RunConvert(const std::string& args)
+{
+    ConvertResult result;
+    FILE* pipe = ::popen((std::string(TARVOK_CONVERT_EXE) + " " + args + " 2>&1").c_str(), "r");
+    char buf[4096];
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        result.out.append(buf, n);
+    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
 }

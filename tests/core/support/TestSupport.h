@@ -49,3 +49,11 @@ std::string MakeTempDir();
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
 std::string Le32(std::uint32_t value);
+
+struct ConvertResult
+{
+    int exitCode = -1;
+    std::string out; // stdout and stderr together
+};
+// Runs tarvok-convert with a command line the shell splits at blanks.
+ConvertResult RunConvert(const std::string& args);
