@@ -25,6 +25,7 @@ private:
 
     void Open(bool bStartModified = false)
     {
+        m_pWindow.reset(); // the views refer to the document
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
         m_pDoc->CreatePattern(0, 8, "second");
