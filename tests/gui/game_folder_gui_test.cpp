@@ -5,6 +5,7 @@
 #include "dialogs/GameSoundListDialog.h"
 #include "game/WholeSongRange.h"
 #include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
 #include <QMessageBox>
@@ -109,6 +110,12 @@ private slots:
         const SoundCell exact = pPattern->GetCell(row);
         pDoc->m_pCurrentPattern = pPattern;
         pDoc->m_patternCursor = {0, row};
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        pView->setFocus();
+        pView->EnsureCursorVisible();
+        QCOMPARE(shell.Frame()->GetMessageText().toStdString(),
+                 AgiDivisorText(exact.divisor, exact.note));
         pView->SetOctave(exact.note / 12);
         QTest::keyClick(pView, static_cast<Qt::Key>("ZSXDCVGBHNJM"[exact.note % 12]));
         QCOMPARE(pPattern->GetCell(row).note, exact.note);
