@@ -8,7 +8,6 @@
 #include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -22,11 +21,6 @@ namespace
 const std::string kSound = Resource(
     {Tone(0, 6, 288, 2) + Tone(0, 6, 427, 4) + Tone(0, 6, 300, 6), "", "", Noise(9, 1, true, 3)});
 
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -36,8 +30,10 @@ std::string ReadFile(const std::string& path)
 // Sound 0 in VOL.0; sound 3's entry points past the end of VOL.0.
 void MakeGame(const std::string& dir)
 {
-    WriteFile(dir + "/VOL.0", Bytes({0x12, 0x34, 0, static_cast<int>(kSound.size()), 0}) + kSound);
-    WriteFile(dir + "/SNDDIR", Bytes({0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0}));
+    std::ofstream(dir + "/VOL.0", std::ios::binary)
+        << Bytes({0x12, 0x34, 0, static_cast<int>(kSound.size()), 0}) + kSound;
+    std::ofstream(dir + "/SNDDIR", std::ios::binary)
+        << Bytes({0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
 }
 
 // Runs answer on the modal window the next call opens.
@@ -46,18 +42,6 @@ void WhenModal(std::function<void(QWidget*)> answer)
     QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
 }
 
-std::vector<std::uint8_t> WholeSong(CSoundDoc& doc)
-{
-    return CWholeSongRange::BuildResource(doc).bytes;
-}
-
-int BackupCount(const std::string& dir)
-{
-    const auto backups = std::filesystem::path(dir) / ".tarvok-backup";
-    return std::filesystem::exists(backups)
-               ? static_cast<int>(std::distance(std::filesystem::directory_iterator(backups), {}))
-               : 0;
-}
 } // namespace
 
 class GameFolderGuiTest : public QObject
@@ -99,7 +83,7 @@ private slots:
         QCOMPARE(pDoc->m_strGameFolder, dir);
         QCOMPARE(pDoc->m_nGameSound, 0);
         QVERIFY(!pDoc->IsModified());
-        const std::vector<std::uint8_t> before = WholeSong(*pDoc);
+        const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
 
         // Typing the exact pitch's own note makes it the semitone: only its divisor changes.
         auto* pView = shell.ActiveFrame()->findChild<CSoundPatternView*>();
@@ -120,7 +104,7 @@ private slots:
         QTest::keyClick(pView, static_cast<Qt::Key>("ZSXDCVGBHNJM"[exact.note % 12]));
         QCOMPARE(pPattern->GetCell(row).note, exact.note);
         QVERIFY(!pPattern->GetCell(row).HasDivisor());
-        const std::vector<std::uint8_t> after = WholeSong(*pDoc);
+        const std::vector<std::uint8_t> after = CWholeSongRange::BuildResource(*pDoc).bytes;
         QCOMPARE(after.size(), before.size());
         // Bytes 2 and 3 of the sound's first record hold its divisor.
         QVERIFY(after != before);
@@ -140,12 +124,12 @@ private slots:
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1});
         QVERIFY(!pDoc->IsModified());
-        const std::vector<std::uint8_t> saved = WholeSong(*pDoc);
         CGameFolder game;
         GameBytes written;
         QVERIFY(game.Open(dir).empty() && game.ReadSound(0, written).empty());
-        QCOMPARE(written, saved);
-        QCOMPARE(BackupCount(dir), 1);
+        QCOMPARE(written, CWholeSongRange::BuildResource(*pDoc).bytes);
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(dir + "/.tarvok-backup"), {}),
+                 1);
     }
 
     void wholeSongQuestionChoosesTheLength()
@@ -167,7 +151,7 @@ private slots:
         } cases[] = {{"Cancel", false, 0}, {"Play Range", true, 28}, {"Whole Song", true, 112}};
         for (const auto& c : cases)
         {
-            const std::string path = Path(tmp, c.button);
+            const std::string path = tmp.filePath(QLatin1String(c.button)).toStdString();
             shell.files.answers = {path};
             WhenModal(
                 [&c](QWidget* pWidget)
@@ -185,12 +169,6 @@ private slots:
             QCOMPARE(ticks, c.ticks);
         }
         QCOMPARE(pDoc->GetPlayRange(), (PlayRange{0, 4}));
-    }
-
-private:
-    static std::string Path(const QTemporaryDir& dir, const char* name)
-    {
-        return QFile::encodeName(dir.filePath(QString::fromLatin1(name))).toStdString();
     }
 };
 
