@@ -2,6 +2,7 @@
 #include "app/EditorApp.h"
 
 #include "app/AboutDlg.h"
+#include "app/ExportScope.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/WavExport.h"
@@ -300,6 +301,18 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
     return pResult;
 }
 
+CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc)
+{
+    CSoundDoc* pResult = pDoc.get();
+    m_documents.push_back(std::move(pDoc));
+    if (CreateNewFrame(pResult) == nullptr)
+    {
+        CloseDocument(pResult);
+        return nullptr;
+    }
+    return pResult;
+}
+
 std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 {
     std::vector<CSoundFrame*> frames;
@@ -377,6 +390,9 @@ bool CEditorApp::SaveAllModified()
 
 bool CEditorApp::DoFileSave(CSoundDoc* pDoc)
 {
+    // A sound opened from a game goes back into it until it is saved as a file of its own.
+    if (pDoc->m_nGameSound >= 0 && pDoc->GetPathName().empty())
+        return m_gameFolders.SaveIntoGame(pDoc);
     const std::string& path = pDoc->GetPathName();
     const QFileInfo info(PathToQString(path));
     // A read-only file is not overwritten: ask for another name, as for a new document.
@@ -534,6 +550,14 @@ void CEditorApp::SetIdleMessage(UINT nID)
         m_pMainWnd->OnSetMessageString(nID);
 }
 
+void CEditorApp::SetIdleText(const std::string& text)
+{
+    m_nIdleMessageID = 0;
+    m_strIdleText = QString::fromStdString(text);
+    if (m_pMainWnd != nullptr)
+        m_pMainWnd->OnSetMessageString(0, &m_strIdleText);
+}
+
 void CEditorApp::ShowToolbar(UINT nID, bool bShow)
 {
     if (nID != IDR_SOUNDTYPE || m_pMainWnd == nullptr)
@@ -559,7 +583,7 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
-    if (m_chipChoice.OnCmdMsg(nID, pCmdUI))
+    if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {
@@ -594,11 +618,13 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         return true;
     case ID_EXPORT_WAV:
     {
-        const CSoundDoc* pDoc = GetActiveDocument();
+        CSoundDoc* pDoc = GetActiveDocument();
         if (pDoc == nullptr)
             return false;
         if (pCmdUI == nullptr)
-            ExportWav(*pDoc, m_chipChoice.Get(), m_pMainWnd);
+            ExportInScope(*pDoc, m_pMainWnd,
+                          [this](CSoundDoc& doc)
+                          { return ExportWav(doc, m_chipChoice.Get(), m_pMainWnd); });
         return true;
     }
     case ID_FILE_CLOSE:
@@ -629,6 +655,7 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 
 void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
 {
+    m_gameFolders.Forget(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }

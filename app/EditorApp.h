@@ -3,6 +3,7 @@
 
 #include "app/ChipChoice.h"
 #include "app/CommandTarget.h"
+#include "app/GameFolderCommands.h"
 #include "app/RecentFileList.h"
 #include "playback/SoundPlayThread.h"
 #include "resources/Resource.h"
@@ -50,6 +51,7 @@ public:
     CSoundDoc* ImportAGI(const std::string& strPath);
 
     void SetIdleMessage(UINT nID) override;
+    void SetIdleText(const std::string& text) override;
     void ShowToolbar(UINT nID, bool bShow) override;
     bool IsToolbarVisible(UINT nID) const override;
 
@@ -64,6 +66,9 @@ public:
     // into one, as Import does. An already open document is activated instead of being
     // opened twice. Null when the document could not be made.
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
+    // Takes in a document made elsewhere and opens a window on it; null when that failed.
+    CSoundDoc* AddDocument(std::unique_ptr<CSoundDoc> pDoc);
+    CGameFolderCommands& GetGameFolders() { return m_gameFolders; }
     const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
     std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;
     CSoundFrame* CreateNewFrame(CSoundDoc* pDoc);
@@ -99,6 +104,8 @@ public:
 
     CSoundPlayThread* m_pPlayThread = nullptr;
     UINT m_nIdleMessageID = AFX_IDS_IDLEMESSAGE;
+    // The idle text while m_nIdleMessageID is 0.
+    QString m_strIdleText;
 
 private:
     void StartPlayThread();
@@ -110,6 +117,7 @@ private:
     int m_nUntitledCount = 0;
     CRecentFileList m_recentFiles;
     CChipChoice m_chipChoice;
+    CGameFolderCommands m_gameFolders{*this};
     bool m_bNoSound = false;
     AudioDeviceFactory m_openDevice = CSoundPlayThread::OpenDefaultDevice;
     // Row-report receivers handed to the play thread, one per view that started playback.

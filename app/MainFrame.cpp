@@ -550,7 +550,11 @@ void CMainFrame::OnWindowArrange()
 void CMainFrame::OnSetMessageString(UINT nID, const QString* pText)
 {
     if (nID == AFX_IDS_IDLEMESSAGE)
+    {
         nID = m_pApp->m_nIdleMessageID;
+        if (nID == 0)
+            pText = &m_pApp->m_strIdleText;
+    }
     if (m_pMessagePane == nullptr)
         return;
     if (nID != 0)

@@ -140,6 +140,11 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
         dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
+    if (request.bFolder)
+    {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    }
     const QStringList filters = TranslateFileFilter(request.strFilter);
     if (!filters.isEmpty())
         dialog.setNameFilters(filters);

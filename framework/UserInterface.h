@@ -54,6 +54,8 @@ struct FileDialogRequest
     bool bOverwritePrompt = false;
     bool bFileMustExist = false;
     bool bPathMustExist = false;
+    // Choose a folder rather than a file.
+    bool bFolder = false;
 };
 
 class IFileNameSource

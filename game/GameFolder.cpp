@@ -126,6 +126,28 @@ std::string CGameFolder::SoundError(int n, const std::string& text) const
     return "sound " + std::to_string(n) + " of the game folder " + m_dir + " " + text;
 }
 
+// The write is done: a failure here only leaves this write's own backup folder standing.
+void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
+{
+    std::error_code ec;
+    if (earlierBackup.empty() || m_backupPath.empty() || !fs::is_directory(earlierBackup, ec))
+        return;
+    std::vector<fs::path> copies;
+    for (fs::directory_iterator it(m_backupPath, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        copies.push_back(it->path());
+    for (const fs::path& copy : copies)
+    {
+        const fs::path target = fs::path(earlierBackup) / copy.filename();
+        if (!fs::exists(target, ec))
+            fs::rename(copy, target, ec);
+        if (ec)
+            return;
+    }
+    fs::remove_all(m_backupPath, ec);
+    m_backupPath = earlierBackup;
+}
+
 std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds) const
 {
     sounds.clear();
@@ -164,7 +186,8 @@ std::string CGameFolder::ReadSound(int n, GameBytes& resource) const
     return {};
 }
 
-std::string CGameFolder::WriteSound(int n, const GameBytes& resource)
+std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
+                                    const std::string& earlierBackup)
 {
     m_backupPath.clear();
     if (n < 0 || n > kMaxResourceNumber)
@@ -215,6 +238,7 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource)
     if (std::string error = replacement.Commit(); !error.empty())
         return SoundError(n, "cannot be written: " + error);
     m_backupPath = replacement.GetBackupPath();
+    FoldBackupInto(earlierBackup);
     // A new VOL file is known from now on.
     return Open(m_dir);
 }

@@ -33,8 +33,10 @@ public:
     std::string ReadSound(int n, GameBytes& resource) const;
     // Stores the resource as sound n: in place when it fits in the one it replaces, else at
     // the end of the last VOL file or in a new one. The files that change are backed up
-    // first; nothing changes on a refusal.
-    std::string WriteSound(int n, const GameBytes& resource);
+    // first; nothing changes on a refusal. With the backup folder of an earlier write,
+    // the copies go there instead (a file it holds already keeps its older copy), so a run
+    // of writes keeps one backup of the game as it was before them.
+    std::string WriteSound(int n, const GameBytes& resource, const std::string& earlierBackup = {});
     // The backup folder of the last WriteSound.
     const std::string& GetBackupPath() const { return m_backupPath; }
 
@@ -45,6 +47,7 @@ private:
     // The bytes of sound n, or the reason it is damaged.
     std::string ReadEntry(const AgiDirEntry& entry, GameBytes& resource) const;
     std::string SoundError(int n, const std::string& text) const;
+    void FoldBackupInto(const std::string& earlierBackup);
 
     std::string m_dir;
     std::string m_sndDirName;

@@ -38,6 +38,9 @@ constexpr UINT ID_CHIP_PCJR = 242;
 constexpr UINT ID_CHIP_TANDY = 243;
 // The sound toolbar's chip combo box; a control, not a command.
 constexpr UINT IDC_SOUND_CHIP = 244;
+// Game folders.
+constexpr UINT ID_FILE_OPEN_GAME = 250;
+constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/CellTransforms.h"
 
+#include "sound/AgiTone.h"
+
 #include <algorithm>
 
 namespace
@@ -12,8 +14,13 @@ constexpr int kSilent = 15;
 
 SoundCell TransposeCell(SoundCell cell, int nSemitones, bool bNoise)
 {
-    if (!bNoise && cell.note <= kMaxNote)
-        cell.note = static_cast<std::uint8_t>(std::clamp(cell.note + nSemitones, 0, kMaxNote));
+    if (bNoise || cell.note > kMaxNote)
+        return cell;
+    const int nNote = std::clamp(cell.note + nSemitones, 0, kMaxNote);
+    if (cell.HasDivisor() && nNote != cell.note)
+        cell.divisor =
+            static_cast<std::uint16_t>(AgiTransposeDivisor(cell.divisor, nNote - cell.note, nNote));
+    cell.note = static_cast<std::uint8_t>(nNote);
     return cell;
 }
 

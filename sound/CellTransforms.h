@@ -7,8 +7,8 @@
 
 // Whole-block edits of cells, as the pattern editor applies them to its selection.
 
-// Notes move by the semitones and stop at C-0 and A-9 rather than wrap; rests, empty
-// cells and noise cells stay.
+// Notes move by the semitones and stop at C-0 and A-9 rather than wrap, an exact divisor
+// with them; rests, empty cells and noise cells stay.
 SoundCell TransposeCell(SoundCell cell, int nSemitones, bool bNoise);
 // One step louder (-1) or quieter (+1) within 0-14; silent and empty cells stay.
 SoundCell NudgeAttenuation(SoundCell cell, int nDelta);

@@ -190,6 +190,10 @@ public:
 
     // The AGI resource bytes last imported or built.
     std::vector<std::uint8_t> m_rawData;
+    // Where a sound opened from a game folder came from: the folder and the sound's number
+    // (-1 for a document of its own).
+    std::string m_strGameFolder;
+    int m_nGameSound = -1;
 
     bool m_bPlayNotes = true;
     std::int32_t m_nCurrentPos = 0;

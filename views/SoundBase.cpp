@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
+#include "app/ExportScope.h"
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -145,6 +146,25 @@ void CSoundBase::BuildGlyphs()
 void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text,
                          const QColor& crBack) const
 {
+    TextOut(dc, x, y, text, crBack, m_crText);
+}
+
+void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack,
+                         const QColor& crText) const
+{
+    const QImage* pGlyphs = &m_glyphs;
+    if (crText != m_crText)
+    {
+        QImage& tinted = m_tintedGlyphs[crText.rgba()];
+        if (tinted.isNull())
+        {
+            tinted = m_glyphs;
+            QPainter painter(&tinted);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+            painter.fillRect(tinted.rect(), crText);
+        }
+        pGlyphs = &tinted;
+    }
     int nChars = 0;
     for (std::size_t i = 0; i < text.size(); i += Utf8Length(text, i))
         ++nChars;
@@ -157,7 +177,7 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text,
         if (n == 1 && c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount)
         {
             if (c != ' ')
-                dc.drawImage(QPoint(cx, y), m_glyphs,
+                dc.drawImage(QPoint(cx, y), *pGlyphs,
                              QRect((c - kFirstGlyph) * kCharWidth, 0, kCharWidth, kCharHeight));
         }
         else
@@ -168,7 +188,7 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text,
             dc.save();
             dc.setClipRect(QRect(cx, y, kCharWidth, kCharHeight), Qt::IntersectClip);
             dc.setFont(m_font);
-            dc.setPen(m_crText);
+            dc.setPen(crText);
             dc.drawText(cx, y + m_nAscent, str);
             dc.restore();
         }
@@ -241,6 +261,12 @@ void CSoundBase::SetIdleMessage(unsigned nStringId) const
 {
     if (g_pHost != nullptr)
         g_pHost->SetIdleMessage(nStringId);
+}
+
+void CSoundBase::SetIdleText(const std::string& text) const
+{
+    if (g_pHost != nullptr)
+        g_pHost->SetIdleText(text);
 }
 
 void CSoundBase::paintEvent(QPaintEvent* pEvent)
@@ -579,10 +605,10 @@ bool CSoundBase::OnCommand(UINT nID)
         return true;
     }
     case ID_EXPORT_AGI:
-        m_pDocument->ExportAGI();
+        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportAGI(); });
         return true;
     case ID_EXPORT_MIDI:
-        m_pDocument->ExportMIDI();
+        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportMIDI(); });
         return true;
     case ID_SOUND_PROPERTIES:
         OnProperties();

@@ -10,6 +10,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QPen>
 
@@ -30,6 +31,8 @@ public:
     virtual void SetIdleMessage(unsigned nStringId) = 0;
     virtual void ShowToolbar(unsigned nToolbarId, bool bShow) = 0;
     virtual bool IsToolbarVisible(unsigned nToolbarId) const = 0;
+    // A text of the moment in place of the idle prompt, until the next SetIdleMessage.
+    virtual void SetIdleText(const std::string& /*text*/) {}
 };
 
 // The play thread as the editors see it: posted requests only. pView's editors redraw their
@@ -135,6 +138,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
     void SetIdleMessage(unsigned nStringId) const;
+    void SetIdleText(const std::string& text) const;
     // Gives the keyboard focus to the other pane of the splitter holding this view.
     void ActivateNext();
     // Makes the scroll bar show the inclusive range 0..nMax with the given page.
@@ -150,6 +154,8 @@ protected:
     // Text of single-byte or UTF-8 characters, each at its own 8-pixel cell, on an opaque
     // background one character cell high.
     void TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack) const;
+    void TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack,
+                 const QColor& crText) const;
     // Moves the play marker from m_nPlayLineY to y, repainting only the two lines.
     void MovePlayLine(int y);
     // y of the play marker for the document's current position, -1 when it is off screen.
@@ -173,5 +179,6 @@ private:
 
     CSoundDoc* m_pDocument;
     QImage m_glyphs; // printable ASCII in text colour on transparent, one 8-pixel cell each
+    mutable QHash<QRgb, QImage> m_tintedGlyphs; // the same in other colours, made when first used
     int m_nAscent = 10;
 };

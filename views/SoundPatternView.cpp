@@ -2,6 +2,7 @@
 #include "views/SoundPatternView.h"
 
 #include "framework/TextCodec.h"
+#include "sound/AgiTone.h"
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -111,14 +112,20 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
             const QColor& crBack = r % (4 * nTpb) == 0 ? m_crBarRow
                                    : r % nTpb == 0     ? m_crBeatRow
                                                        : m_crBack;
-            const std::string line = PatternRows::RowText(r, pPattern->GetCell(r), bNoise);
+            const SoundCell cell = pPattern->GetCell(r);
+            const std::string line = PatternRows::RowText(r, cell, bNoise);
+            const bool bExact = !bNoise && cell.HasDivisor() && cell.note <= kMaxNote;
             TextOut(dc, 0, y, line, crBack);
+            if (bExact)
+                TextOut(dc, kFieldX[0], y, std::string_view(line).substr(kFieldChar[0], 3), crBack,
+                        m_crExactNote);
             if (r == cursor.row)
             {
                 const int nField = std::clamp(cursor.field, 0, 3);
                 TextOut(dc, kFieldX[nField], y,
                         std::string_view(line).substr(kFieldChar[nField], 1),
-                        hasFocus() ? m_crCursorFocus : m_crCursor);
+                        hasFocus() ? m_crCursorFocus : m_crCursor,
+                        bExact && nField < 2 ? m_crExactNote : m_crText);
             }
             if (bSelection && r >= nSelFirst && r <= nSelLast)
             {
@@ -188,6 +195,30 @@ void CSoundPatternView::EnsureCursorVisible()
     else if (nRow > p + nPage - 1)
         SetScrollPos(nRow - nPage + 1);
     viewport()->update();
+    ShowDivisorStatus();
+}
+
+void CSoundPatternView::ShowDivisorStatus()
+{
+    if (!hasFocus())
+        return;
+    std::string text;
+    {
+        CSoundDoc* pDoc = GetDocument();
+        std::lock_guard lock(pDoc->Guard());
+        const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+        if (pPattern != nullptr && pDoc->FindPatternChannel(pPattern) != kNoiseChannel)
+        {
+            const SoundCell cell = pPattern->GetCell(pDoc->m_patternCursor.row);
+            if (cell.HasDivisor() && cell.note <= kMaxNote)
+                text = AgiDivisorText(cell.divisor, cell.note);
+        }
+    }
+    if (!text.empty())
+        SetIdleText(text);
+    else if (m_bDivisorShown)
+        ShowFieldPrompt();
+    m_bDivisorShown = !text.empty();
 }
 
 void CSoundPatternView::KeepCursorInPage(int nFirst)
@@ -270,6 +301,7 @@ void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
         {
             ClearSelection();
             SetCursorFromPoint(point);
+            ShowDivisorStatus();
             if (pEvent->button() == Qt::LeftButton)
             {
                 std::lock_guard lock(GetDocument()->Guard());
@@ -290,6 +322,8 @@ void CSoundPatternView::focusInEvent(QFocusEvent* pEvent)
 {
     CSoundBase::focusInEvent(pEvent);
     ShowFieldPrompt();
+    m_bDivisorShown = false;
+    ShowDivisorStatus();
 }
 
 void CSoundPatternView::ShowFieldPrompt()
@@ -418,7 +452,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
             int nNote;
             if (KeyToNote(nKey, &nNote))
             {
-                cell.note = static_cast<std::uint8_t>(nNote);
+                cell.SetNote(static_cast<std::uint8_t>(nNote));
                 if (pDoc->m_bPlayNotes && nNote < NOTE_OFF)
                     nPreview = nNote;
                 bAdvance = true;
@@ -434,7 +468,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
                 // A note beyond B-9's neighbours would read as a rest or an unknown value.
                 if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
                 {
-                    cell.note = static_cast<std::uint8_t>(nNote);
+                    cell.SetNote(static_cast<std::uint8_t>(nNote));
                     if (pDoc->m_bPlayNotes)
                         nPreview = nNote;
                     bAdvance = true;

@@ -38,6 +38,9 @@ public:
     bool GetSelection(int& nFirst, int& nLast) const;
     void ClearSelection();
 
+    // Notes with an exact divisor, which lie between two semitones.
+    QColor m_crExactNote{255, 215, 90};
+
     // Character index in the row text, and its x, of each cursor field.
     static constexpr int kFieldChar[4] = {8, 10, 13, 14};
     static constexpr int kFieldX[4] = {64, 80, 104, 112};
@@ -58,6 +61,8 @@ private:
     // Keeps the cursor on a row of the current pattern; false when there is no row to edit.
     bool ClampCursor();
     void ShowFieldPrompt();
+    // The exact divisor of the cell under the cursor, when it has one, else the field prompt.
+    void ShowDivisorStatus();
     QRect GetClickRect() const;
     // Keys with Ctrl, Alt or Shift that act on rows; true when the key was one of them.
     bool OnBlockKey(const QKeyEvent* pEvent);
@@ -68,5 +73,6 @@ private:
 
     int m_nAnchor = -1; // the row where the selection began, -1 when none
     int m_nDragRow = -1;
+    bool m_bDivisorShown = false;
     PatternId m_nShownPattern = 0;
 };

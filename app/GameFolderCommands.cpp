@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/GameFolderCommands.h"
+
+#include "app/EditorApp.h"
+#include "app/MainFrame.h"
+#include "dialogs/GameSoundListDialog.h"
+#include "framework/TextCodec.h"
+#include "framework/UserInterface.h"
+#include "game/WholeSongRange.h"
+#include "views/SoundFrame.h"
+
+#include <QMdiArea>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+std::string AbsoluteFolder(const std::string& dir)
+{
+    std::error_code ec;
+    fs::path path = fs::absolute(dir, ec).lexically_normal();
+    if (ec)
+        path = fs::path(dir).lexically_normal();
+    // "GAME/" names the folder GAME, not an empty last part.
+    if (path.filename().empty() && path.has_parent_path())
+        path = path.parent_path();
+    return path.string();
+}
+
+std::string GameSoundTitle(const std::string& dir, int n)
+{
+    return fs::path(dir).filename().string() + " sound " + std::to_string(n);
+}
+} // namespace
+
+bool CGameFolderCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
+{
+    switch (nID)
+    {
+    case ID_FILE_OPEN_GAME:
+        if (pCmdUI == nullptr)
+            OnOpenGameFolder();
+        return true;
+    case ID_FILE_SAVE_INTO_GAME:
+    {
+        CSoundDoc* pDoc = m_app.GetActiveDocument();
+        if (pDoc == nullptr)
+            return false;
+        if (pCmdUI != nullptr)
+            pCmdUI->Enable(pDoc->m_nGameSound >= 0);
+        else if (pDoc->m_nGameSound >= 0)
+            SaveIntoGame(pDoc);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CGameFolderCommands::OnOpenGameFolder()
+{
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.bFolder = true;
+    request.strTitle = "Open Game Folder";
+    request.bPathMustExist = true;
+    std::string dir;
+    if (!GetFileNameSource().AskFileName(request, dir))
+        return;
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    std::string error = game.Open(AbsoluteFolder(dir));
+    if (error.empty())
+        error = game.ListSounds(sounds);
+    if (error.empty() && sounds.empty())
+        error = "The game folder " + game.GetPath() + " has no sounds";
+    if (!error.empty())
+    {
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        return;
+    }
+    CGameSoundListDialog dialog(game, std::move(sounds), CSoundBase::GetTransport(),
+                                m_app.GetMainFrame());
+    if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
+        OpenGameSound(game.GetPath(), dialog.GetChosenSound());
+}
+
+CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
+{
+    const std::string folder = AbsoluteFolder(dir);
+    for (const auto& pOpen : m_app.GetDocuments())
+    {
+        if (pOpen->m_nGameSound != n || pOpen->m_strGameFolder != folder)
+            continue;
+        const std::vector<CSoundFrame*> frames = m_app.GetFrames(pOpen.get());
+        if (!frames.empty())
+            m_app.GetMainFrame()->GetMdiArea()->setActiveSubWindow(frames.front());
+        return pOpen.get();
+    }
+    CGameFolder game;
+    if (const std::string error = game.Open(folder); !error.empty())
+    {
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    std::unique_ptr<CSoundDoc> pDoc = LoadGameSound(game, n);
+    if (pDoc == nullptr)
+        return nullptr;
+    pDoc->SetTitle(GameSoundTitle(folder, n));
+    pDoc->m_strGameFolder = folder;
+    pDoc->m_nGameSound = n;
+    return m_app.AddDocument(std::move(pDoc));
+}
+
+bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
+{
+    const std::string folder = pDoc->m_strGameFolder;
+    const int n = pDoc->m_nGameSound;
+    WriteState& state = m_writes[pDoc];
+    if (!state.bConfirmed)
+    {
+        const std::string question =
+            "Write the whole song into the game folder " + ToDisplayUtf8(folder) + " as sound " +
+            std::to_string(n) + "?\n\nThe game's files that change are copied to " +
+            ToDisplayUtf8((fs::path(folder) / ".tarvok-backup").string()) + " first.";
+        if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return false;
+        state.bConfirmed = true;
+    }
+    const AgiResourceBuild build = CWholeSongRange::BuildResource(*pDoc);
+    std::string error = build.error;
+    CGameFolder game;
+    if (error.empty())
+        error = game.Open(folder);
+    if (error.empty())
+        error = game.WriteSound(n, build.bytes, state.backupPath);
+    if (!error.empty())
+    {
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        return false;
+    }
+    state.backupPath = game.GetBackupPath();
+    pDoc->SetModifiedFlag(false);
+    return true;
+}

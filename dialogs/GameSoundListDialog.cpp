@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "dialogs/GameSoundListDialog.h"
+
+#include "framework/UserInterface.h"
+#include "sound/AgiResource.h"
+#include "sound/SoundDoc.h"
+#include "views/SoundBase.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <mutex>
+
+namespace
+{
+constexpr double kTicksPerSecond = 60.0;
+// The play thread stops a little after the sound's end, so its last note is heard out.
+constexpr int kPreviewTailMs = 150;
+const char* const kPlayText = "Play";
+const char* const kStopText = "Stop";
+} // namespace
+
+std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n)
+{
+    GameBytes bytes;
+    std::string error = game.ReadSound(n, bytes);
+    auto pDoc = std::make_unique<CSoundDoc>();
+    if (error.empty() && pDoc->OnNewDocument())
+    {
+        std::lock_guard lock(pDoc->Guard());
+        pDoc->m_rawData = bytes;
+        error = ParseAgiResource(*pDoc, bytes);
+    }
+    if (!error.empty())
+    {
+        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        return nullptr;
+    }
+    pDoc->SetModifiedFlag(false);
+    return pDoc;
+}
+
+CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
+                                           std::vector<GameSoundInfo> sounds,
+                                           ISoundTransport* pTransport, QWidget* pParent)
+    : QDialog(pParent), m_game(game), m_sounds(std::move(sounds)), m_pTransport(pTransport)
+{
+    setObjectName(QStringLiteral("GameSoundList"));
+    setWindowTitle(QStringLiteral("Sounds of %1").arg(QString::fromStdString(game.GetPath())));
+    m_pTable = new QTableWidget(static_cast<int>(m_sounds.size()), 4, this);
+    m_pTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Sound"), QStringLiteral("Size"), QStringLiteral("Length"), QString()});
+    m_pTable->verticalHeader()->hide();
+    m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (int row = 0; row < static_cast<int>(m_sounds.size()); ++row)
+        AddRow(row, m_sounds[static_cast<std::size_t>(row)]);
+    m_pTable->resizeColumnsToContents();
+    m_pTable->horizontalHeader()->setStretchLastSection(true);
+
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    m_pOpen = pButtons->addButton(QStringLiteral("Open"), QDialogButtonBox::AcceptRole);
+    m_pOpen->setEnabled(false);
+    connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_pTable, &QTableWidget::itemSelectionChanged, this,
+            [this] { m_pOpen->setEnabled(IsOpenable(m_pTable->currentRow())); });
+    connect(m_pTable, &QTableWidget::cellDoubleClicked, this,
+            [this](int row)
+            {
+                if (IsOpenable(row))
+                    accept();
+            });
+
+    m_previewEnd.setSingleShot(true);
+    connect(&m_previewEnd, &QTimer::timeout, this, &CGameSoundListDialog::StopPreview);
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pTable);
+    pLayout->addWidget(pButtons);
+    resize(460, 360);
+}
+
+CGameSoundListDialog::~CGameSoundListDialog()
+{
+    StopPreview();
+}
+
+void CGameSoundListDialog::AddRow(int row, const GameSoundInfo& info)
+{
+    auto* pNumber = new QTableWidgetItem(QString::number(info.number));
+    pNumber->setData(Qt::TextAlignmentRole, int(Qt::AlignRight | Qt::AlignVCenter));
+    m_pTable->setItem(row, kNumberColumn, pNumber);
+    m_pTable->setItem(row, kSizeColumn,
+                      new QTableWidgetItem(
+                          info.bytes > 0 ? QStringLiteral("%1 bytes").arg(info.bytes) : QString()));
+    if (!info.damaged.empty())
+    {
+        auto* pDamaged = new QTableWidgetItem(
+            QStringLiteral("damaged: %1").arg(QString::fromStdString(info.damaged)));
+        pDamaged->setToolTip(pDamaged->text());
+        m_pTable->setItem(row, kLengthColumn, pDamaged);
+        return;
+    }
+    m_pTable->setItem(row, kLengthColumn,
+                      new QTableWidgetItem(QStringLiteral("%1 s").arg(
+                          static_cast<double>(info.ticks) / kTicksPerSecond, 0, 'f', 1)));
+    auto* pPlay = new QPushButton(QString::fromLatin1(kPlayText), m_pTable);
+    pPlay->setFocusPolicy(Qt::NoFocus);
+    connect(pPlay, &QPushButton::clicked, this, [this, row] { TogglePreview(row); });
+    m_pTable->setCellWidget(row, kPlayColumn, pPlay);
+}
+
+bool CGameSoundListDialog::IsOpenable(int row) const
+{
+    return row >= 0 && row < static_cast<int>(m_sounds.size()) &&
+           m_sounds[static_cast<std::size_t>(row)].damaged.empty();
+}
+
+void CGameSoundListDialog::TogglePreview(int row)
+{
+    const bool bWasPlaying = row == m_nPreviewRow;
+    StopPreview();
+    if (!bWasPlaying && IsOpenable(row))
+        StartPreview(row);
+}
+
+void CGameSoundListDialog::StartPreview(int row)
+{
+    const GameSoundInfo& info = m_sounds[static_cast<std::size_t>(row)];
+    m_pPreview = LoadGameSound(m_game, info.number);
+    if (m_pPreview == nullptr)
+        return;
+    {
+        std::lock_guard lock(m_pPreview->Guard());
+        m_pPreview->m_nCurrentPos = m_pPreview->m_nRangeStart;
+        m_pPreview->m_bSongPlaying = true;
+    }
+    m_nPreviewRow = row;
+    if (auto* pButton = qobject_cast<QPushButton*>(m_pTable->cellWidget(row, kPlayColumn)))
+        pButton->setText(QString::fromLatin1(kStopText));
+    if (m_pTransport != nullptr)
+        m_pTransport->PostPlay(m_pPreview.get(), nullptr);
+    m_previewEnd.start(
+        static_cast<int>(static_cast<double>(info.ticks) * 1000.0 / kTicksPerSecond) +
+        kPreviewTailMs);
+}
+
+void CGameSoundListDialog::StopPreview()
+{
+    m_previewEnd.stop();
+    if (m_pPreview == nullptr)
+        return;
+    // Closing tells the play thread, which lets go of the document before it goes.
+    m_pPreview->OnCloseDocument();
+    m_pPreview.reset();
+    if (auto* pButton =
+            qobject_cast<QPushButton*>(m_pTable->cellWidget(m_nPreviewRow, kPlayColumn)))
+        pButton->setText(QString::fromLatin1(kPlayText));
+    m_nPreviewRow = -1;
+}
+
+void CGameSoundListDialog::done(int result)
+{
+    StopPreview();
+    const int row = m_pTable->currentRow();
+    m_nChosen = result == QDialog::Accepted && IsOpenable(row)
+                    ? m_sounds[static_cast<std::size_t>(row)].number
+                    : -1;
+    QDialog::done(result);
+}

@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "game/GameFolder.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class CSoundDoc;
+class ISoundTransport;
+class QPushButton;
+class QTableWidget;
+
+// A new document holding sound n of the game, its play range the whole sound; null after
+// telling the person why it cannot be read.
+std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n);
+
+// The sounds of a game folder with their size and length, each with a Play button that
+// previews it through the transport; damaged ones are listed and marked, and cannot be opened.
+class CGameSoundListDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        kNumberColumn,
+        kSizeColumn,
+        kLengthColumn,
+        kPlayColumn,
+    };
+
+    CGameSoundListDialog(const CGameFolder& game, std::vector<GameSoundInfo> sounds,
+                         ISoundTransport* pTransport, QWidget* pParent = nullptr);
+    ~CGameSoundListDialog() override;
+
+    // The number of the sound chosen with Open, -1 when none.
+    int GetChosenSound() const { return m_nChosen; }
+    QTableWidget* GetTable() const { return m_pTable; }
+    // Starts the preview of the list's row, or stops it when that row is playing.
+    void TogglePreview(int row);
+
+    void done(int result) override;
+
+private:
+    void AddRow(int row, const GameSoundInfo& info);
+    bool IsOpenable(int row) const;
+    void StartPreview(int row);
+    void StopPreview();
+
+    const CGameFolder& m_game;
+    std::vector<GameSoundInfo> m_sounds;
+    ISoundTransport* m_pTransport;
+    QTableWidget* m_pTable = nullptr;
+    QPushButton* m_pOpen = nullptr;
+    std::unique_ptr<CSoundDoc> m_pPreview;
+    int m_nPreviewRow = -1;
+    QTimer m_previewEnd;
+    int m_nChosen = -1;
+};

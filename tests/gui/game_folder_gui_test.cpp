@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "../core/AgiTestBytes.h"
+#include "ShellTestSupport.h"
+
+#include "dialogs/GameSoundListDialog.h"
+#include "game/WholeSongRange.h"
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+#include "views/SoundPatternView.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace
+{
+// Divisors 288 and 300 lie between semitones; 427 is C-5's own.
+const std::string kSound = Resource(
+    {Tone(0, 6, 288, 2) + Tone(0, 6, 427, 4) + Tone(0, 6, 300, 6), "", "", Noise(9, 1, true, 3)});
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Sound 0 in VOL.0; sound 3's entry points past the end of VOL.0.
+void MakeGame(const std::string& dir)
+{
+    std::ofstream(dir + "/VOL.0", std::ios::binary)
+        << Bytes({0x12, 0x34, 0, static_cast<int>(kSound.size()), 0}) + kSound;
+    std::ofstream(dir + "/SNDDIR", std::ios::binary)
+        << Bytes({0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
+}
+
+// Runs answer on the modal window the next call opens.
+void WhenModal(std::function<void(QWidget*)> answer)
+{
+    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+}
+
+} // namespace
+
+class GameFolderGuiTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openEditAndSaveIntoGame()
+    {
+        QTemporaryDir tmp;
+        const std::string dir = QFile::encodeName(tmp.path()).toStdString();
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {dir};
+        WhenModal(
+            [](QWidget* pWidget)
+            {
+                auto* pList = qobject_cast<CGameSoundListDialog*>(pWidget);
+                QVERIFY(pList != nullptr);
+                QTableWidget* pTable = pList->GetTable();
+                QCOMPARE(pTable->rowCount(), 2);
+                QVERIFY(pTable->item(1, CGameSoundListDialog::kLengthColumn)
+                            ->text()
+                            .startsWith(QStringLiteral("damaged")));
+                QCOMPARE(pTable->item(0, CGameSoundListDialog::kLengthColumn)->text(),
+                         QStringLiteral("0.3 s"));
+                pList->TogglePreview(0);
+                auto* pPlay = qobject_cast<QPushButton*>(
+                    pTable->cellWidget(0, CGameSoundListDialog::kPlayColumn));
+                QCOMPARE(pPlay->text(), QStringLiteral("Stop"));
+                pTable->selectRow(0);
+                pList->accept();
+            });
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN_GAME));
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QVERIFY(pDoc != nullptr);
+        QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 0");
+        QCOMPARE(pDoc->m_strGameFolder, dir);
+        QCOMPARE(pDoc->m_nGameSound, 0);
+        QVERIFY(!pDoc->IsModified());
+        const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
+
+        // Typing the exact pitch's own note makes it the semitone: only its divisor changes.
+        auto* pView = shell.ActiveFrame()->findChild<CSoundPatternView*>();
+        CSoundPattern* pPattern = pDoc->GetPatternAt({0, 0});
+        int row = 0;
+        while (!pPattern->GetCell(row).HasDivisor())
+            ++row;
+        const SoundCell exact = pPattern->GetCell(row);
+        pDoc->m_pCurrentPattern = pPattern;
+        pDoc->m_patternCursor = {0, row};
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        pView->setFocus();
+        pView->EnsureCursorVisible();
+        QCOMPARE(shell.Frame()->GetMessageText().toStdString(),
+                 AgiDivisorText(exact.divisor, exact.note));
+        pView->SetOctave(exact.note / 12);
+        QTest::keyClick(pView, static_cast<Qt::Key>("ZSXDCVGBHNJM"[exact.note % 12]));
+        QCOMPARE(pPattern->GetCell(row).note, exact.note);
+        QVERIFY(!pPattern->GetCell(row).HasDivisor());
+        const std::vector<std::uint8_t> after = CWholeSongRange::BuildResource(*pDoc).bytes;
+        QCOMPARE(after.size(), before.size());
+        // Bytes 2 and 3 of the sound's first record hold its divisor.
+        QVERIFY(after != before);
+        for (std::size_t i = 0; i < after.size(); ++i)
+            QVERIFY(after[i] == before[i] || i == 10 || i == 11);
+
+        // Transpose carries the other exact pitch along: 300 an octave up is 150.
+        pDoc->m_patternCursor.row = row + 1;
+        while (!pPattern->GetCell(pDoc->m_patternCursor.row).HasDivisor())
+            ++pDoc->m_patternCursor.row;
+        pView->Transpose(12);
+        QCOMPARE(pPattern->GetCell(pDoc->m_patternCursor.row).divisor, 150);
+
+        // Ctrl+S asks once and backs up once per document.
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        pView->Transpose(-12);
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QCOMPARE(shell.messages.texts.size(), std::size_t{1});
+        QVERIFY(!pDoc->IsModified());
+        CGameFolder game;
+        GameBytes written;
+        QVERIFY(game.Open(dir).empty() && game.ReadSound(0, written).empty());
+        QCOMPARE(written, CWholeSongRange::BuildResource(*pDoc).bytes);
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(dir + "/.tarvok-backup"), {}),
+                 1);
+    }
+
+    void wholeSongQuestionChoosesTheLength()
+    {
+        QTemporaryDir tmp;
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        SoundCell note = SoundCell::Empty();
+        note.SetNote(60);
+        note.atten = 0;
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 0, {note});
+        pDoc->SetPlayRange({0, 4});
+        const struct
+        {
+            const char* button;
+            bool bWritten;
+            std::int64_t ticks;
+        } cases[] = {{"Cancel", false, 0}, {"Play Range", true, 28}, {"Whole Song", true, 112}};
+        for (const auto& c : cases)
+        {
+            const std::string path = tmp.filePath(QLatin1String(c.button)).toStdString();
+            shell.files.answers = {path};
+            WhenModal(
+                [&c](QWidget* pWidget)
+                {
+                    QVERIFY(pWidget->objectName() == QStringLiteral("ExportScopeQuestion"));
+                    for (QAbstractButton* pButton : pWidget->findChildren<QAbstractButton*>())
+                        if (pButton->text().remove(QLatin1Char('&')) == QLatin1String(c.button))
+                            pButton->click();
+                });
+            QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_AGI));
+            QCOMPARE(std::filesystem::exists(path), c.bWritten);
+            const std::string bytes = ReadFile(path);
+            std::int64_t ticks = 0;
+            MeasureAgiResource({bytes.begin(), bytes.end()}, ticks);
+            QCOMPARE(ticks, c.ticks);
+        }
+        QCOMPARE(pDoc->GetPlayRange(), (PlayRange{0, 4}));
+    }
+};
+
+TARVOK_SHELL_TEST_MAIN(GameFolderGuiTest)
+#include "game_folder_gui_test.moc"
