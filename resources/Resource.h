@@ -38,6 +38,10 @@ constexpr UINT ID_CHIP_PCJR = 242;
 constexpr UINT ID_CHIP_TANDY = 243;
 // The sound toolbar's chip combo box; a control, not a command.
 constexpr UINT IDC_SOUND_CHIP = 244;
+// Playback from the editor's cursor, the note keys read by place, the toolbar's octave box.
+constexpr UINT ID_SOUND_PLAYFROM = 270;
+constexpr UINT ID_NOTEKEYS_POSITION = 271;
+constexpr UINT IDC_SOUND_OCTAVE = 272;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

@@ -7,6 +7,7 @@
 #include "framework/UserInterface.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/SoundDoc.h"
+#include "views/NoteKeyboard.h"
 #include "views/SoundBase.h"
 
 #include <QBoxLayout>
@@ -34,10 +35,15 @@ class CRecordingTransport : public ISoundTransport
 {
 public:
     void PostPlay(CSoundDoc*, CSoundBase* pView) override { plays.push_back(pView); }
+    void PostPlayFrom(CSoundDoc* pDoc, CSoundBase*) override
+    {
+        playFroms.push_back(pDoc->m_nCurrentPos);
+    }
     void PostStop() override { ++nStops; }
     void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
 
     std::vector<CSoundBase*> plays;
+    std::vector<int> playFroms; // the position each starts at
     int nStops = 0;
     std::vector<int> previews;
 };
@@ -119,6 +125,7 @@ protected:
         m_transport = CRecordingTransport();
         m_dialogs = CScriptedDialogs();
         m_messages = CRecordingMessages();
+        CNoteKeyboard::Instance().SetOctave(4);
         m_pDoc = std::make_unique<CSoundDoc>();
         return m_pDoc->OnNewDocument();
     }
