@@ -35,15 +35,10 @@ class CRecordingTransport : public ISoundTransport
 {
 public:
     void PostPlay(CSoundDoc*, CSoundBase* pView) override { plays.push_back(pView); }
-    void PostPlayFrom(CSoundDoc* pDoc, CSoundBase*) override
-    {
-        playFroms.push_back(pDoc->m_nCurrentPos);
-    }
     void PostStop() override { ++nStops; }
     void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
 
     std::vector<CSoundBase*> plays;
-    std::vector<int> playFroms; // the position each starts at
     int nStops = 0;
     std::vector<int> previews;
 };
