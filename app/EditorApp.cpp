@@ -11,6 +11,7 @@
 #include "framework/UserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QProcess>
 #include <QSaveFile>
 #include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QToolBar>
 
@@ -178,6 +180,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         m_recentFiles.ReadList(settings);
     }
     m_chipChoice.Load();
+    CNoteKeyboard::Instance().Load();
     connect(&m_chipChoice, &CChipChoice::Changed, this,
             [this](SynthKind kind)
             {
@@ -578,12 +581,15 @@ bool CEditorApp::IsToolbarVisible(UINT nID) const
 
 QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 {
+    if (nID == IDC_SOUND_OCTAVE)
+        return CNoteKeyboard::Instance().CreateSpinBox(pParent);
     return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
 }
 
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
-    if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI))
+    if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
+        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {
@@ -660,23 +666,30 @@ void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }
 
+ISoundRowSink* CEditorApp::RowSinkFor(CSoundBase* pView)
+{
+    if (pView == nullptr)
+        return nullptr;
+    auto& pEntry = m_rowSinks[pView];
+    // A view made at the address of one that is gone gets its own receiver; the old one
+    // stays, as the thread may still be reporting to it.
+    if (pEntry != nullptr && !pEntry->IsFor(pView))
+        m_retiredRowSinks.push_back(std::move(pEntry));
+    if (pEntry == nullptr)
+        pEntry = std::make_unique<CViewRowSink>(m_pPlayThread, pView);
+    return pEntry.get();
+}
+
 void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundBase* pView)
 {
-    if (m_pPlayThread == nullptr)
-        return;
-    ISoundRowSink* pSink = nullptr;
-    if (pView != nullptr)
-    {
-        auto& pEntry = m_rowSinks[pView];
-        // A view made at the address of one that is gone gets its own receiver; the old one
-        // stays, as the thread may still be reporting to it.
-        if (pEntry != nullptr && !pEntry->IsFor(pView))
-            m_retiredRowSinks.push_back(std::move(pEntry));
-        if (pEntry == nullptr)
-            pEntry = std::make_unique<CViewRowSink>(m_pPlayThread, pView);
-        pSink = pEntry.get();
-    }
-    m_pPlayThread->PostPlay(pDoc, pSink);
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pView));
+}
+
+void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pView));
 }
 
 void CEditorApp::PostStop()

@@ -99,6 +99,7 @@ public:
     void OnDocumentClosing(CSoundDoc* pDoc) override;
 
     void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) override;
+    void PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView) override;
     void PostStop() override;
     void PostPreview(CSoundDoc* pDoc, int nNote) override;
 
@@ -109,6 +110,7 @@ public:
 
 private:
     void StartPlayThread();
+    ISoundRowSink* RowSinkFor(CSoundBase* pView);
     void StopPlayThread();
     void RegisterShellFileTypes();
 

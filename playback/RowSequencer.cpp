@@ -45,6 +45,26 @@ void CRowSequencer::Start(std::int32_t pos)
         m_attenuation[c] = 0;
     }
     m_pos = pos;
+    m_bCarryIn = false;
+}
+
+void CRowSequencer::StartFrom(const CSoundDoc& doc, std::int32_t pos)
+{
+    const bool bInRange = pos > doc.m_nRangeStart && pos <= doc.m_nRangeEnd;
+    Start(bInRange ? doc.m_nRangeStart : pos);
+    m_heldNote.fill(NOTE_OFF);
+    // The rows before pos are sequenced but never rendered.
+    while (m_pos != pos)
+    {
+        SequenceRow(doc);
+        for (int c = 0; c < kChannelCount; ++c)
+        {
+            const std::uint8_t note = m_queue[c][m_queue[c].GetCount() - 1].note;
+            if (note != NOTE_EMPTY)
+                m_heldNote[c] = note;
+        }
+    }
+    m_bCarryIn = bInRange;
 }
 
 void CRowSequencer::Prime(const CSoundDoc& doc)
@@ -89,8 +109,12 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc)
                     m_attenuation[c] = cell.atten;
             }
         }
+        // A synth cannot continue a note it never started: the held one starts here.
+        if (m_bCarryIn && note == NOTE_EMPTY)
+            note = m_heldNote[c];
         m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
     }
+    m_bCarryIn = false;
 
     m_pos = doc.NextPlayPos(m_pos);
 }

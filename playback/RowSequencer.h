@@ -49,6 +49,9 @@ public:
 
     // Forgets every channel's pattern and queue; the next row sequenced is pos.
     void Start(std::int32_t pos);
+    // Starts at pos with every channel as it would be had playback run from the range start:
+    // the pattern, attenuation and held note in force there. The caller holds the guard.
+    void StartFrom(const CSoundDoc& doc, std::int32_t pos);
     // Sequences the row at GetPos() on all four channels, then moves on through the play
     // range. The caller holds the document's guard.
     void SequenceRow(const CSoundDoc& doc);
@@ -63,5 +66,8 @@ private:
     std::array<const CSoundPattern*, kChannelCount> m_pattern{};
     std::array<std::int32_t, kChannelCount> m_attenuation{};
     RowQueues m_queue;
+    // The note each channel holds at a carried-in start, sounded afresh on its first row.
+    std::array<std::uint8_t, kChannelCount> m_heldNote{};
+    bool m_bCarryIn = false;
     std::int32_t m_pos = 0;
 };

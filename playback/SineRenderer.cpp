@@ -3,14 +3,31 @@
 
 #include "sound/SoundDoc.h"
 
-bool CSineRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+bool CSineRenderer::StartSynth(const CSoundDoc& doc, std::string& error)
 {
     error.clear();
     const unsigned rowBytes = CToneSynth::RowBytes(doc.m_nBeatsPerMinute, doc.m_nTracksPerBeat);
     if (rowBytes == 0)
         return false;
     m_synth.Start(rowBytes);
+    return true;
+}
+
+bool CSineRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+{
+    if (!StartSynth(doc, error))
+        return false;
     m_sequencer.Start(pos);
+    m_sequencer.Prime(doc);
+    m_startRow = pos;
+    return true;
+}
+
+bool CSineRenderer::BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+{
+    if (!StartSynth(doc, error))
+        return false;
+    m_sequencer.StartFrom(doc, pos);
     m_sequencer.Prime(doc);
     m_startRow = pos;
     return true;

@@ -10,6 +10,7 @@ class CSineRenderer : public ISoundRenderer
 {
 public:
     bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
+    bool BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
     std::int32_t GetStartRow() const override { return m_startRow; }
     unsigned GetSlotSamples() const override { return m_synth.GetSamplesPerRow(); }
     bool RenderSlot(std::int16_t* pOut) override;
@@ -25,6 +26,8 @@ public:
     }
 
 private:
+    bool StartSynth(const CSoundDoc& doc, std::string& error);
+
     CRowSequencer m_sequencer;
     CToneSynth m_synth;
     std::int32_t m_startRow = 0;

@@ -64,6 +64,12 @@ bool CSoundPlayThread::PostStop()
     return m_queue.WaitHandled(nSerial);
 }
 
+bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink)
+{
+    return PostThreadMessage(WM_SOUND_PLAYFROM, reinterpret_cast<WPARAM>(pDoc),
+                             reinterpret_cast<LPARAM>(pSink));
+}
+
 bool CSoundPlayThread::PostPreview(CSoundDoc* pDoc, int note)
 {
     return PostThreadMessage(WM_SOUND_PREVIEW, reinterpret_cast<WPARAM>(pDoc), note);
@@ -171,6 +177,9 @@ int CSoundPlayThread::Run()
         case WM_SOUND_PLAY:
             OnThreadPlay(msg.wParam, msg.lParam);
             break;
+        case WM_SOUND_PLAYFROM:
+            OnThreadPlay(msg.wParam, msg.lParam, true);
+            break;
         case WM_SOUND_STOP:
             OnThreadStop(msg.wParam, msg.lParam);
             break;
@@ -197,7 +206,7 @@ int CSoundPlayThread::ExitInstance()
     return 0;
 }
 
-void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam)
+void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam, bool bCarryIn)
 {
     OnThreadStop(0, 0);
     m_pDoc = reinterpret_cast<CSoundDoc*>(wParam);
@@ -210,7 +219,10 @@ void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam)
     bool bReady = false;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        bReady = m_pRenderer->Begin(*m_pDoc, m_pDoc->m_nCurrentPos, error) && CreateStreamBuffer();
+        const std::int32_t pos = m_pDoc->m_nCurrentPos;
+        bReady = (bCarryIn ? m_pRenderer->BeginFrom(*m_pDoc, pos, error)
+                           : m_pRenderer->Begin(*m_pDoc, pos, error)) &&
+                 CreateStreamBuffer();
         if (bReady)
         {
             m_bWrapBeforeEnd.store(kind != SynthKind::Sine);

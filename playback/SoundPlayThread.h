@@ -19,9 +19,10 @@
 
 enum : unsigned
 {
-    WM_SOUND_PLAY = WM_APP + 1,    // wParam CSoundDoc*, lParam ISoundRowSink*
-    WM_SOUND_STOP = WM_APP + 2,    // 0, 0
-    WM_SOUND_PREVIEW = WM_APP + 3, // wParam CSoundDoc* (unused), lParam note
+    WM_SOUND_PLAY = WM_APP + 1,     // wParam CSoundDoc*, lParam ISoundRowSink*
+    WM_SOUND_STOP = WM_APP + 2,     // 0, 0
+    WM_SOUND_PREVIEW = WM_APP + 3,  // wParam CSoundDoc* (unused), lParam note
+    WM_SOUND_PLAYFROM = WM_APP + 4, // as WM_SOUND_PLAY, channels carried in from the range start
 };
 
 // The view that started playback: told once per row heard. Called on the play thread; it
@@ -59,6 +60,9 @@ public:
     // False when the thread does not take messages (not started, sound off, or ended).
     bool PostThreadMessage(unsigned message, WPARAM wParam, LPARAM lParam);
     bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
+    // Plays from the document's current position with every channel sounding as if playback
+    // had run from the range start.
+    bool PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink);
     // Returns once the thread has handled the stop, so the position it stores lands before
     // anything the caller does next (such as rewinding for a new Play). Must be called
     // without holding a document's guard.
@@ -96,7 +100,7 @@ protected:
     int Run();
     int ExitInstance();
 
-    void OnThreadPlay(WPARAM wParam, LPARAM lParam);
+    void OnThreadPlay(WPARAM wParam, LPARAM lParam, bool bCarryIn = false);
     void OnThreadStop(WPARAM wParam, LPARAM lParam);
     void OnThreadPreview(WPARAM wParam, LPARAM lParam);
 

@@ -25,6 +25,12 @@ public:
     // played, with the message for the person in error ("" when none is due). The caller
     // holds the document's guard.
     virtual bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) = 0;
+    // As Begin, with every channel sounding at pos as if playback had run from the range
+    // start (a resumed playback starts with the channels cleared instead).
+    virtual bool BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+    {
+        return Begin(doc, pos, error);
+    }
     // The row playback starts at: pos, or the range start where pos cannot start a pass.
     virtual std::int32_t GetStartRow() const = 0;
     // Samples in every slot, from Begin on.

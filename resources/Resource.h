@@ -41,6 +41,10 @@ constexpr UINT IDC_SOUND_CHIP = 244;
 // Game folders.
 constexpr UINT ID_FILE_OPEN_GAME = 250;
 constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
+// Playback from the editor's cursor, the note keys read by place, the toolbar's octave box.
+constexpr UINT ID_SOUND_PLAYFROM = 270;
+constexpr UINT ID_NOTEKEYS_POSITION = 271;
+constexpr UINT IDC_SOUND_OCTAVE = 272;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

@@ -76,10 +76,12 @@ constexpr MenuEntry kSoundMenu[] = {
     {1, 0, nullptr},
     {1, 0, "Control"},
     {2, ID_SOUND_PLAY, "Play\tF3"},
+    {2, ID_SOUND_PLAYFROM, "Play from Cursor\tCtrl+F3"},
     {2, ID_SOUND_PAUSE, "Pause\tShift+F3"},
     {2, ID_SOUND_STOP, "Stop\tF4"},
     {2, 0, nullptr},
     {2, ID_SOUND_PLAYNOTES, "Play Notes"},
+    {2, ID_NOTEKEYS_POSITION, "Note Keys by Position"},
     {2, 0, nullptr},
     {2, 0, "Sound chip"},
     {3, ID_CHIP_SINE, "Sine", true},
@@ -120,6 +122,7 @@ constexpr AccelEntry kMainAccel[] = {
 
 constexpr AccelEntry kSoundAccel[] = {
     {"F3", ID_SOUND_PLAY},
+    {"Ctrl+F3", ID_SOUND_PLAYFROM},
     {"Shift+F3", ID_SOUND_PAUSE},
     {"F4", ID_SOUND_STOP},
     {"Ctrl+B", ID_RANGE_START},
@@ -136,7 +139,7 @@ constexpr UINT kMainToolbarButtons[] = {
 constexpr UINT kSoundToolbarButtons[] = {
     ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
     ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, 0,
-    IDC_SOUND_CHIP,
+    IDC_SOUND_CHIP, IDC_SOUND_OCTAVE,
 };
 
 const ToolbarResource kToolbars[] = {
@@ -168,6 +171,9 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_CHIP_PCJR, "Plays as the IBM PCjr's sound chip does\nIBM PCjr"},
     {ID_CHIP_TANDY, "Plays as the Tandy 1000's sound chip does\nTandy 1000"},
     {IDC_SOUND_CHIP, "The sound chip that plays, previews and exports\nSound chip"},
+    {ID_SOUND_PLAYFROM, "Plays from the cursor, every channel as if played from the range start\nPlay from Cursor"},
+    {ID_NOTEKEYS_POSITION, "Takes the note keys by their place on the keyboard, not by their letters"},
+    {IDC_SOUND_OCTAVE, "The octave the note keys write (Ctrl+Page Up/Down, keypad * and /)\nOctave"},
     {ID_RANGE_START, "Start the play range at the cursor"},
     {ID_RANGE_END, "End the play range at the cursor"},
     {ID_VIEW_SOUNDBAR, "Show or hide the sound toolbar"},

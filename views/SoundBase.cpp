@@ -5,6 +5,7 @@
 #include "framework/UserInterface.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/NoteKeyboard.h"
 #include "views/SoundUndo.h"
 #include "views/SoundUndoCommands.h"
 
@@ -411,7 +412,7 @@ bool CSoundBase::KeyToNote(unsigned nKey, int* pNote) const
     const std::size_t nIndex = kKeys.find(static_cast<char>(nKey));
     if (nIndex == std::string_view::npos)
         return false;
-    *pNote = static_cast<int>(nIndex) + 12 * m_nOctave;
+    *pNote = static_cast<int>(nIndex) + 12 * GetOctave();
     return *pNote < NOTE_OFF;
 }
 
@@ -465,6 +466,32 @@ int CSoundBase::GetPatternOffset(int nPosition, const CSoundPattern* pPattern) c
     return -1;
 }
 
+std::optional<int> CSoundBase::PatternCursorPosition() const
+{
+    CSoundDoc* pDoc = m_pDocument;
+    std::lock_guard lock(pDoc->Guard());
+    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    const int nChannel = pDoc->FindPatternChannel(pPattern);
+    if (nChannel < 0)
+        return std::nullopt;
+    // The placement under or before the sequence cursor, else the first one after it.
+    const int nNear = pDoc->m_sequenceCursor.step * std::max(pDoc->m_nStepSize, 1);
+    std::optional<int> placed;
+    for (const auto& [nPos, pPlaced] : pDoc->m_sequence[nChannel])
+    {
+        if (pPlaced != pPattern)
+            continue;
+        if (nPos > nNear && placed)
+            break;
+        placed = nPos;
+        if (nPos > nNear)
+            break;
+    }
+    if (!placed)
+        return std::nullopt;
+    return *placed + pDoc->m_patternCursor.row;
+}
+
 CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPlace)
 {
     if (g_pDialogs == nullptr || nChannel < 0 || nChannel >= kChannelCount)
@@ -494,6 +521,40 @@ void CSoundBase::OnPlay()
     std::lock_guard lock(m_pDocument->Guard());
     m_pDocument->m_bSongPlaying = true;
     m_pDocument->m_bSongPaused = false;
+}
+
+void CSoundBase::OnPlayFrom()
+{
+    const std::optional<int> from = PlayFromPosition();
+    bool bPlaying;
+    {
+        std::lock_guard lock(m_pDocument->Guard());
+        bPlaying = m_pDocument->m_bSongPlaying && !m_pDocument->m_bSongPaused;
+    }
+    // The stop stores the row it heard: the start row must be set after it.
+    if (bPlaying && g_pTransport != nullptr)
+        g_pTransport->PostStop();
+    {
+        std::lock_guard lock(m_pDocument->Guard());
+        const int nStart = m_pDocument->m_nRangeStart;
+        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->m_nRangeEnd;
+        m_pDocument->m_nCurrentPos = bInRange ? *from : nStart;
+    }
+    if (g_pTransport != nullptr)
+        g_pTransport->PostPlayFrom(m_pDocument, this);
+    std::lock_guard lock(m_pDocument->Guard());
+    m_pDocument->m_bSongPlaying = true;
+    m_pDocument->m_bSongPaused = false;
+}
+
+int CSoundBase::GetOctave() const
+{
+    return CNoteKeyboard::Instance().GetOctave();
+}
+
+void CSoundBase::SetOctave(int nOctave)
+{
+    CNoteKeyboard::Instance().SetOctave(nOctave);
 }
 
 void CSoundBase::OnPause()
@@ -595,6 +656,9 @@ bool CSoundBase::OnCommand(UINT nID)
     case ID_SOUND_STOP:
         OnStop();
         return true;
+    case ID_SOUND_PLAYFROM:
+        OnPlayFrom();
+        return true;
     case ID_SOUND_PAUSE:
         OnPause();
         return true;
@@ -652,6 +716,7 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         ui.Enable(true);
         ui.SetCheck(g_pHost != nullptr && g_pHost->IsToolbarVisible(IDR_SOUNDTYPE));
         return true;
+    case ID_SOUND_PLAYFROM:
     case ID_EXPORT_AGI:
     case ID_EXPORT_MIDI:
     case ID_SOUND_PROPERTIES:

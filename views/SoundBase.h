@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QPen>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,9 @@ class ISoundTransport
 public:
     virtual ~ISoundTransport() = default;
     virtual void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) = 0;
+    // Plays from the document's current position with every channel carried in from the
+    // play range start.
+    virtual void PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView) { PostPlay(pDoc, pView); }
     virtual void PostStop() = 0;
     virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
 };
@@ -101,6 +105,9 @@ public:
     bool KeyToPattern(unsigned nKey, bool bShift, int nChannel, CSoundPattern** ppPattern) const;
     int GetLastPosition() const;
     int GetPatternOffset(int nPosition, const CSoundPattern* pPattern) const;
+    // The song position of the pattern cursor's row in the current pattern's placement under
+    // or before the sequence cursor (else the first after it); none when it is not placed.
+    std::optional<int> PatternCursorPosition() const;
     // Asks for a new pattern of the channel and makes it, placed at *pPlace when given.
     CSoundPattern* NewPatternDialog(int nChannel, const SequencePos* pPlace = nullptr);
 
@@ -112,8 +119,9 @@ public:
 
     // Rows the scroll bar counts as visible.
     int GetPage() const;
-    int GetOctave() const { return m_nOctave; }
-    void SetOctave(int nOctave) { m_nOctave = nOctave; }
+    // The octave every editor's note keys write (CNoteKeyboard's).
+    int GetOctave() const;
+    void SetOctave(int nOctave);
     int GetPlayLineY() const { return m_nPlayLineY; }
 
     // Windows virtual-key code of a key event (0 for keys the editors never use).
@@ -163,7 +171,9 @@ protected:
     // Ends a repaint: the marker belongs to every picture while the document plays.
     void PaintPlayLine(QPainter& dc);
 
-    int m_nOctave = 4;
+    // The song position Play from Cursor starts at; none to start at the play range start.
+    virtual std::optional<int> PlayFromPosition() const { return std::nullopt; }
+
     QFont m_font;
     int m_nScrollMax = 0;
     int m_nPlayLineY = -1;
@@ -171,6 +181,7 @@ protected:
 private:
     void BuildGlyphs();
     void OnPlay();
+    void OnPlayFrom();
     void OnPause();
     void OnStop();
     void OnProperties();

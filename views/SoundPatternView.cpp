@@ -6,6 +6,7 @@
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
 #include "views/SoundUndoCommands.h"
 
@@ -372,7 +373,7 @@ void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
         OnEditDelete();
         return;
     }
-    const unsigned nKey = VirtualKeyOf(pEvent);
+    const unsigned nKey = CNoteKeyboard::Instance().KeyOf(pEvent);
     bool bHasPattern;
     {
         std::lock_guard lock(GetDocument()->Guard());
@@ -427,13 +428,16 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
             if (bHasRows)
                 SoundEdits::InsertRow(pDoc, CurrentPosition(), pPattern->GetId(), cursor.row);
             break;
-        case 0x6A:
-            if (!bNoise)
-                m_nOctave = std::min(m_nOctave + 1, 7);
+        case 0x23:
+            cursor.row = nRows - 1;
             break;
+        case 0x24:
+            cursor.row = 0;
+            break;
+        case 0x6A:
         case 0x6F:
             if (!bNoise)
-                m_nOctave = std::max(m_nOctave - 1, 0);
+                SetOctave(GetOctave() + (nKey == 0x6A ? 1 : -1));
             break;
         default:
             break;
@@ -463,7 +467,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
             nPrompt = IDS_PROMPT_OCTAVE;
             if (bDigit)
             {
-                m_nOctave = nDigit;
+                SetOctave(nDigit);
                 const int nNote = nDigit * 12 + cell.note % 12;
                 // A note beyond B-9's neighbours would read as a rest or an unknown value.
                 if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
@@ -585,6 +589,11 @@ void CSoundPatternView::OnSequenceEditor()
     ActivateNext();
 }
 
+std::optional<int> CSoundPatternView::PlayFromPosition() const
+{
+    return PatternCursorPosition();
+}
+
 bool CSoundPatternView::OnCommand(UINT nID)
 {
     switch (nID)
@@ -694,6 +703,8 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
             OnEditCut();
         else if (key == Qt::Key_V && !bOctave)
             OnEditPaste();
+        else if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && !bOctave)
+            OnKeyDown(key == Qt::Key_PageUp ? 0x6A : 0x6F); // the octave, as keypad * and /
         else
             return false;
         return true;
@@ -705,7 +716,8 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
             NudgeAttenuation(key == Qt::Key_Up ? -1 : 1);
         return true;
     }
-    const bool bMove = bVertical || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    const bool bMove = bVertical || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+                       key == Qt::Key_Home || key == Qt::Key_End;
     if (mods != Qt::ShiftModifier || !bMove)
         return false;
     {

@@ -46,6 +46,7 @@ public:
     static constexpr int kFieldX[4] = {64, 80, 104, 112};
 
 protected:
+    std::optional<int> PlayFromPosition() const override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;

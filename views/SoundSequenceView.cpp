@@ -7,6 +7,7 @@
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"
+#include "views/NoteKeyboard.h"
 #include "views/SoundUndoCommands.h"
 
 #include <QContextMenuEvent>
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace
@@ -342,9 +344,63 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
         OnEditDelete();
         return;
     }
-    if (const unsigned nKey = VirtualKeyOf(pEvent))
+    if (OnJumpKey(pEvent))
+    {
+        pEvent->accept();
+        return;
+    }
+    unsigned nKey = VirtualKeyOf(pEvent);
+    // Digits and the clear key by their place; pattern letters stay those the menu shows.
+    const unsigned nPlace = CNoteKeyboard::Instance().KeyOf(pEvent);
+    if ((nPlace >= '0' && nPlace <= '9') || nPlace == 0xBE)
+        nKey = nPlace;
+    if (nKey != 0)
         OnKeyDown(nKey, (pEvent->modifiers() & Qt::ShiftModifier) != 0);
     pEvent->accept();
+}
+
+bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
+{
+    const int key = pEvent->key();
+    if (key != Qt::Key_Home && key != Qt::Key_End)
+        return false;
+    // With Ctrl the whole sequence, else the cursor's channel; Ctrl+Home is always step 0.
+    const bool bWhole = (pEvent->modifiers() & Qt::ControlModifier) != 0;
+    CSoundDoc* pDoc = GetDocument();
+    int nStep = 0;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        const int nChannel = pDoc->m_sequenceCursor.channel;
+        std::optional<int> first, last;
+        for (int c = 0; c < kChannelCount; ++c)
+        {
+            if (!bWhole && c != nChannel)
+                continue;
+            for (const auto& [nPos, pPattern] : pDoc->m_sequence[c])
+            {
+                if (pPattern == nullptr)
+                    continue;
+                first = std::min(first.value_or(nPos), nPos);
+                last = std::max(last.value_or(nPos), nPos);
+            }
+        }
+        const std::optional<int> target = key == Qt::Key_End ? last : bWhole ? 0 : first;
+        nStep = std::clamp(target.value_or(0) / std::max(pDoc->m_nStepSize, 1), 0, kMaxStep);
+        pDoc->m_sequenceCursor.step = nStep;
+    }
+    if (nStep > m_nScrollMax)
+    {
+        m_nScrollMax = nStep;
+        UpdateScrollBars();
+    }
+    EnsureCursorVisible();
+    return true;
+}
+
+std::optional<int> CSoundSequenceView::PlayFromPosition() const
+{
+    std::lock_guard lock(GetDocument()->Guard());
+    return GetDocument()->m_sequenceCursor.step * std::max(GetDocument()->m_nStepSize, 1);
 }
 
 void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)

@@ -80,6 +80,7 @@ public:
     bool OnScroll(int nRequest, bool bDoScroll);
 
 protected:
+    std::optional<int> PlayFromPosition() const override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void mousePressEvent(QMouseEvent* pEvent) override;
     void mouseMoveEvent(QMouseEvent* pEvent) override;
@@ -94,6 +95,9 @@ protected:
 
 private:
     void OnKeyDown(unsigned nKey, bool bShift);
+    // Home and End: the first and last placed step of the cursor's channel; with Ctrl, the
+    // first step and the last placed step of the whole sequence.
+    bool OnJumpKey(const QKeyEvent* pEvent);
     void OnScrollAction(int nAction);
     void KeepCursorInPage(int nFirst);
     CSoundPattern* GetCursorPattern() const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/AgiChipRender.h"
 #include "playback/OfflineRenderer.h"
+#include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
 #include "playback/VirtualAudioDevice.h"
 #include "sound/AgiResource.h"
@@ -197,6 +198,17 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, 0), Slot(Offline(6, 7), 0));
     EXPECT_EQ(Advance(1), 1);
     EXPECT_EQ(m_doc.m_nCurrentPos, 7);
+}
+
+TEST_F(PlayThreadTest, PlayFromCarriesEveryChannelInFromTheRangeStart)
+{
+    // From row 6: voice 0's own note, voice 1's held note and attenuation, voice 2 ended.
+    CRowSequencer sequencer;
+    sequencer.StartFrom(m_doc, 6);
+    sequencer.Prime(m_doc);
+    const RowEntry heard[] = {{66, 0}, {48, 4}, {NOTE_OFF, 8}};
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(sequencer.GetQueues()[c][1], heard[c]) << c;
 }
 
 TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)

@@ -7,6 +7,7 @@
 #include "framework/UserInterface.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/SoundDoc.h"
+#include "views/NoteKeyboard.h"
 #include "views/SoundBase.h"
 
 #include <QBoxLayout>
@@ -119,6 +120,7 @@ protected:
         m_transport = CRecordingTransport();
         m_dialogs = CScriptedDialogs();
         m_messages = CRecordingMessages();
+        CNoteKeyboard::Instance().SetOctave(4);
         m_pDoc = std::make_unique<CSoundDoc>();
         return m_pDoc->OnNewDocument();
     }

@@ -191,11 +191,11 @@ private slots:
         Key(Qt::Key_Q);
         QVERIFY(Cell(15).note == 60 && Cursor().row == 15);
 
-        // The keypad's octave keys stop at 7 and 0.
-        m_pView->SetOctave(6);
+        // The keypad's octave keys stop at 9 and 0.
+        m_pView->SetOctave(8);
         for (int i = 0; i < 2; ++i)
             Key(Qt::Key_Asterisk, Qt::KeypadModifier);
-        QCOMPARE(m_pView->GetOctave(), 7);
+        QCOMPARE(m_pView->GetOctave(), 9);
         m_pView->SetOctave(0);
         Key(Qt::Key_Slash, Qt::KeypadModifier);
         QCOMPARE(m_pView->GetOctave(), 0);
