@@ -191,6 +191,10 @@ public:
     // The AGI resource bytes last imported or built.
     std::vector<std::uint8_t> m_rawData;
 
+    // The game folder and sound number the document came from; -1 when not from a game.
+    std::string m_strGameFolder;
+    int m_nGameSound = -1;
+
     bool m_bPlayNotes = true;
     std::int32_t m_nCurrentPos = 0;
     bool m_bSongPlaying = false;
