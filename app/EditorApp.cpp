@@ -265,9 +265,9 @@ int CEditorApp::ExitInstance()
 void CEditorApp::StartAutosave()
 {
     QSettings settings;
-    const int nSeconds = std::max(
-        settings.value(QLatin1String(kAutosaveKey), kDefaultAutosaveSeconds).toInt(),
-        kMinAutosaveSeconds);
+    const int nSeconds =
+        std::max(settings.value(QLatin1String(kAutosaveKey), kDefaultAutosaveSeconds).toInt(),
+                 kMinAutosaveSeconds);
     m_autosaveTimer.setInterval(nSeconds * 1000);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &CEditorApp::AutosaveNow,
             Qt::UniqueConnection);

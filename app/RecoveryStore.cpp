@@ -128,8 +128,8 @@ bool CRecoveryStore::Write(CSoundDoc* pDoc)
         return false;
     }
     const QByteArray info = InfoOf(*pDoc);
-    const std::size_t hash = qHash(QByteArrayView(data.data(), qsizetype(data.size()))) ^
-                             (qHash(info) << 1);
+    const std::size_t hash =
+        qHash(QByteArrayView(data.data(), qsizetype(data.size()))) ^ (qHash(info) << 1);
     Copy& copy = m_copies[pDoc];
     if (copy.stem.isEmpty())
         copy.stem = SessionFolder() + QLatin1Char('/') + QString::number(m_nNextStem++);
@@ -162,7 +162,8 @@ std::vector<RecoveredSound> CRecoveryStore::ReadFolder(const QString& folder)
 {
     const QDir dir(folder);
     QStringList infos = dir.entryList({QStringLiteral("*.json")}, QDir::Files);
-    std::sort(infos.begin(), infos.end(), [](const QString& a, const QString& b)
+    std::sort(infos.begin(), infos.end(),
+              [](const QString& a, const QString& b)
               { return QStringView(a).chopped(5).toInt() < QStringView(b).chopped(5).toInt(); });
     std::vector<RecoveredSound> sounds;
     for (const QString& name : infos)

@@ -25,7 +25,8 @@ QStringList CopiesOnDisk()
 
 int Folders()
 {
-    return int(QDir(CRecoveryStore::DefaultRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    return int(
+        QDir(CRecoveryStore::DefaultRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
 }
 
 // Answers the recovery dialog whenever one is showing.
