@@ -202,7 +202,7 @@ private slots:
         QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
         QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() &&
                 pName->text() == "000" && pRows->value() == 16);
-        for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
+        for (const UINT nID : {IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
 
         pChannel->setCurrentIndex(2);
