@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -272,6 +273,58 @@ private slots:
         QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});
         QVERIFY(m_pDoc->m_patterns[0].size() == 1 && m_pDoc->GetPatternAt(at) == nullptr &&
                 dialog.GetSelectedPattern() == pFirst);
+    }
+
+    void manageAsksBeforeClosingOverAnEdit()
+    {
+        // Typed name, answer, still open after Enter, the name then.
+        const std::tuple<const char*, int, bool, const char*> cases[] = {
+            {"", IDYES, false, "000"},
+            {"000", IDCANCEL, false, "000"},
+            {"lead", IDYES, false, "lead"},
+            {"lead", IDNO, false, "000"},
+            {"lead", IDCANCEL, true, "000"}};
+        for (const auto& [typed, answer, bOpen, name] : cases)
+        {
+            m_pDoc->m_patterns[0][0]->SetName("000");
+            m_messages.emplace();
+            m_messages->answers = {answer};
+            CSoundManageDialog dialog;
+            ShowManage(dialog);
+            if (*typed != 0)
+                Type(dialog.GetDlgItem(IDC_MANAGE_NAME), QString::fromLatin1(typed));
+            QTest::keyClick(dialog.GetDlgItem(IDC_MANAGE_NAME), Qt::Key_Return);
+            QCOMPARE(m_messages->texts.size(), std::size_t(typed == std::string("lead")));
+            QVERIFY(m_messages->texts.empty() ||
+                    m_messages->texts[0] == "Apply the changes to pattern 000?");
+            QCOMPARE(dialog.isVisible(), bOpen);
+            QCOMPARE(m_pDoc->m_patterns[0][0]->GetName(), std::string(name));
+        }
+    }
+
+    void manageOpensOnCursorChannelAndTransposes()
+    {
+        CSoundPattern* pPattern = m_pDoc->CreatePattern(1, 2);
+        for (const int row : {0, 1})
+            pPattern->SetCell(row, {std::uint8_t(row == 0 ? 60 : 110), 0, 0});
+        m_pDoc->m_sequenceCursor = {1, 0};
+        CSoundManageDialog dialog;
+        ShowManage(dialog);
+        QVERIFY(dialog.GetSelectedPattern() == pPattern);
+        // Amount, octaves, the two notes after; the top note stops at A-9.
+        const std::tuple<const char*, bool, int, int> steps[] = {
+            {"-1", true, 48, 98}, {"2", false, 50, 100}, {"2", true, 74, 117}};
+        for (const auto& [amount, bOctaves, first, second] : steps)
+        {
+            dialog.GetItem<QRadioButton>(bOctaves ? IDC_MANAGE_OCTAVES : IDC_MANAGE_SEMITONES)
+                ->setChecked(true);
+            dialog.GetItem<QLineEdit>(IDC_MANAGE_TRANSPOSE_AMOUNT)->setText(amount);
+            Click(&dialog, IDC_MANAGE_TRANSPOSE);
+            QCOMPARE(std::pair(int(pPattern->GetCell(0).note), int(pPattern->GetCell(1).note)),
+                     std::pair(first, second));
+        }
+        dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL)->setCurrentIndex(kNoiseChannel);
+        QVERIFY(!dialog.GetDlgItem(IDC_MANAGE_TRANSPOSE)->isEnabled());
     }
 
     void manageChangeRenamesAndResizes()

@@ -9,33 +9,28 @@
 
 namespace
 {
-// Editor text alone, at the editors' own 8 x 13 cells.
+// Editor text alone, in its 8 x 13 cells from (8, 13).
 class CTextView : public CSoundBase
 {
 public:
     using CSoundBase::CSoundBase;
-    static constexpr const char* kText = "C#4 0F Am 123 WXYZ";
     void OnDraw(QPainter& dc, const QRect&) override
     {
         dc.fillRect(viewport()->rect(), Qt::black);
-        TextOut(dc, kCharWidth, kCharHeight, kText, Qt::black);
+        TextOut(dc, kCharWidth, kCharHeight, "C#4 0F Am 123 WXYZ", Qt::black);
     }
 };
 
-// Aligned 2 x 2 device-pixel blocks whose pixels differ: none when a picture made at half the
-// resolution was doubled.
-int DetailedBlocks(const QImage& image, const QRect& area)
+// Aligned 2 x 2 blocks of differing pixels: none in a picture doubled from half the resolution.
+int DetailedBlocks(const QImage& image)
 {
-    int nDetailed = 0;
-    for (int y = area.top() & ~1; y + 1 <= area.bottom(); y += 2)
-        for (int x = area.left() & ~1; x + 1 <= area.right(); x += 2)
-        {
-            const QRgb p = image.pixel(x, y);
-            if (image.pixel(x + 1, y) != p || image.pixel(x, y + 1) != p ||
-                image.pixel(x + 1, y + 1) != p)
-                ++nDetailed;
-        }
-    return nDetailed;
+    int n = 0;
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2)
+            n += image.pixel(x + 1, y) != image.pixel(x, y) ||
+                 image.pixel(x, y + 1) != image.pixel(x, y) ||
+                 image.pixel(x + 1, y + 1) != image.pixel(x, y);
+    return n;
 }
 } // namespace
 
@@ -44,35 +39,26 @@ class HiDpiTest : public QObject
     Q_OBJECT
 
 private slots:
-    void editorTextIsDrawnAtTheDeviceResolution()
+    void textAndIconsAreDrawnAtTheDeviceResolution()
     {
         CSoundDoc doc;
         QVERIFY(doc.OnNewDocument());
         CTextView view(&doc);
-        view.resize(300, 60);
+        view.resize(200, 40);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const QImage image = view.viewport()->grab().toImage();
-        QCOMPARE(image.devicePixelRatio(), 2.0);
-        const int nChars = int(std::strlen(CTextView::kText));
-        const QRect text(16, 26, nChars * 16, 26);
-        QVERIFY2(DetailedBlocks(image, text) > nChars, "glyphs are pixel-doubled");
-        // The grid stays 8 x 13: nothing is drawn outside the text's cells.
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (!text.contains(x, y))
-                    QCOMPARE(image.pixel(x, y), QColor(Qt::black).rgb());
-    }
+        QCOMPARE(image.size(), QSize(400, 80));
+        QVERIFY(DetailedBlocks(image) > 18);
+        // The grid stays 8 x 13: the 18 characters end at x = 152.
+        QImage blank(96, 80, image.format());
+        blank.fill(Qt::black);
+        blank.setDevicePixelRatio(2);
+        QCOMPARE(image.copy(304, 0, 96, 80), blank);
 
-    void toolbarIconsAreDrawnForTheRatio()
-    {
-        for (const qreal ratio : {1.5, 2.0})
-        {
-            const QPixmap pixmap = CommandIcon(ID_FILE_OPEN).pixmap(QSize(16, 15), ratio);
-            QCOMPARE(pixmap.size(), QSize(16, 15) * ratio);
-            if (ratio == 2.0)
-                QVERIFY(DetailedBlocks(pixmap.toImage(), QRect(0, 0, 32, 30)) > 0);
-        }
+        const QPixmap icon = CommandIcon(ID_FILE_OPEN).pixmap(QSize(16, 15), 1.5);
+        QCOMPARE(icon.size(), QSize(24, 23));
+        QVERIFY(DetailedBlocks(CommandIcon(ID_FILE_OPEN).pixmap(QSize(16, 15), 2).toImage()) > 0);
     }
 };
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellTestSupport.h"
+#include "SoundViewFakes.h"
 
 #include "sound/SoundDoc.h"
+#include "views/SoundSequenceView.h"
 
 #include <QDropEvent>
 #include <QMenuBar>
@@ -141,6 +143,35 @@ private slots:
         shell.Frame()->menuBar()->setFocus(Qt::MenuBarFocusReason);
         CShell::Settle();
         QVERIFY(shell.app->IsToolbarVisible(IDR_SOUNDTYPE));
+    }
+
+    void patternMadeWithEnterIsOnScreenAtOnce()
+    {
+        CScriptedDialogs dialogs;
+        CSoundBase::SetDialogs(&dialogs);
+        dialogs.patternAnswers = {{16, "new"}};
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.Frame()->resize(1000, 800);
+        shell.ActiveFrame()->showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(shell.Frame()));
+        auto* pView = shell.ActiveFrame()->findChild<CSoundSequenceView*>();
+        shell.ActiveDoc()->m_sequenceCursor = {1, 0};
+        CShell::Settle();
+        QTest::keyClick(pView, Qt::Key_Return);
+        QVERIFY(shell.ActiveDoc()->GetPatternAt({1, 0}) != nullptr);
+        QCoreApplication::processEvents();
+        // What the window system holds now, against a fresh rendering.
+        QWidget* pViewport = pView->viewport();
+        const QRect rect(pViewport->mapTo(shell.Frame(), QPoint()), pViewport->size());
+        const QImage shown = shell.Frame()
+                                 ->screen()
+                                 ->grabWindow(shell.Frame()->winId(), rect.x(), rect.y(),
+                                              rect.width(), rect.height())
+                                 .toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 pViewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
+        CSoundBase::SetDialogs(nullptr);
     }
 };
 
