@@ -275,11 +275,10 @@ private slots:
                 dialog.GetSelectedPattern() == pFirst);
     }
 
-    void manageAsksBeforeClosingOverAnEdit()
+    void manageAsksBeforeClosingOverAnEditAndTransposes()
     {
         // Typed name, answer, still open after Enter, the name then.
         const std::tuple<const char*, int, bool, const char*> cases[] = {
-            {"", IDYES, false, "000"},
             {"000", IDCANCEL, false, "000"},
             {"lead", IDYES, false, "lead"},
             {"lead", IDNO, false, "000"},
@@ -287,44 +286,33 @@ private slots:
         for (const auto& [typed, answer, bOpen, name] : cases)
         {
             m_pDoc->m_patterns[0][0]->SetName("000");
-            m_messages.emplace();
+            m_messages->texts.clear();
             m_messages->answers = {answer};
             CSoundManageDialog dialog;
             ShowManage(dialog);
-            if (*typed != 0)
-                Type(dialog.GetDlgItem(IDC_MANAGE_NAME), QString::fromLatin1(typed));
+            Type(dialog.GetDlgItem(IDC_MANAGE_NAME), QString::fromLatin1(typed));
             QTest::keyClick(dialog.GetDlgItem(IDC_MANAGE_NAME), Qt::Key_Return);
-            QCOMPARE(m_messages->texts.size(), std::size_t(typed == std::string("lead")));
-            QVERIFY(m_messages->texts.empty() ||
-                    m_messages->texts[0] == "Apply the changes to pattern 000?");
-            QCOMPARE(dialog.isVisible(), bOpen);
-            QCOMPARE(m_pDoc->m_patterns[0][0]->GetName(), std::string(name));
+            QCOMPARE(m_messages->texts,
+                     std::vector<std::string>(*typed == 'l', "Apply the changes to pattern 000?"));
+            QVERIFY(dialog.isVisible() == bOpen && m_pDoc->m_patterns[0][0]->GetName() == name);
         }
-    }
 
-    void manageOpensOnCursorChannelAndTransposes()
-    {
         CSoundPattern* pPattern = m_pDoc->CreatePattern(1, 2);
-        for (const int row : {0, 1})
-            pPattern->SetCell(row, {std::uint8_t(row == 0 ? 60 : 110), 0, 0});
+        pPattern->SetCell(0, {60, 0, 0});
+        pPattern->SetCell(1, {110, 0, 0});
         m_pDoc->m_sequenceCursor = {1, 0};
         CSoundManageDialog dialog;
         ShowManage(dialog);
         QVERIFY(dialog.GetSelectedPattern() == pPattern);
-        // Amount, octaves, the two notes after; the top note stops at A-9.
-        const std::tuple<const char*, bool, int, int> steps[] = {
-            {"-1", true, 48, 98}, {"2", false, 50, 100}, {"2", true, 74, 117}};
-        for (const auto& [amount, bOctaves, first, second] : steps)
+        // Octaves, down then up; the top note stops at A-9.
+        for (const auto& [amount, first, second] : {std::tuple("-1", 48, 98), {"2", 72, 117}})
         {
-            dialog.GetItem<QRadioButton>(bOctaves ? IDC_MANAGE_OCTAVES : IDC_MANAGE_SEMITONES)
-                ->setChecked(true);
+            dialog.GetItem<QRadioButton>(IDC_MANAGE_OCTAVES)->setChecked(true);
             dialog.GetItem<QLineEdit>(IDC_MANAGE_TRANSPOSE_AMOUNT)->setText(amount);
             Click(&dialog, IDC_MANAGE_TRANSPOSE);
             QCOMPARE(std::pair(int(pPattern->GetCell(0).note), int(pPattern->GetCell(1).note)),
                      std::pair(first, second));
         }
-        dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL)->setCurrentIndex(kNoiseChannel);
-        QVERIFY(!dialog.GetDlgItem(IDC_MANAGE_TRANSPOSE)->isEnabled());
     }
 
     void manageChangeRenamesAndResizes()

@@ -19,24 +19,6 @@ int CopiesOnDisk()
         ++n;
     return n;
 }
-
-// Starts a program whose recovery dialog is answered with Enter (its default button).
-bool StartRecovering(CShell& shell, int& nOffered)
-{
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout,
-                     [&nOffered]
-                     {
-                         auto* pDialog =
-                             qobject_cast<CRecoveryDialog*>(QApplication::activeModalWidget());
-                         if (pDialog == nullptr)
-                             return;
-                         nOffered += pDialog->windowTitle() == "Recover unsaved sounds" ? 1 : 100;
-                         QTest::keyClick(pDialog, Qt::Key_Return);
-                     });
-    answer.start(10);
-    return shell.Start();
-}
 } // namespace
 
 class RecoveryTest : public QObject
@@ -44,39 +26,20 @@ class RecoveryTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
+    void unsavedSoundsOfEndedProgramsAreRecovered()
     {
         QCoreApplication::setOrganizationName(QStringLiteral("Zantiva Software"));
         QCoreApplication::setApplicationName(QStringLiteral("Tarvok"));
-    }
-
-    void killedProgramsSoundIsRecovered()
-    {
         QSettings().setValue(QStringLiteral("Recovery/IntervalSeconds"), 1); // taken as 5
         QSettings().sync();
-        QProcess program;
+        QProcess killed;
         // An imported resource starts modified: its copy comes without any typing.
-        program.start(QStringLiteral(TARVOK_EXE),
-                      {QStringLiteral("--no-sound"), SoundsDir() + "/buddhies-sound000.agi"});
+        killed.start(QStringLiteral(TARVOK_EXE),
+                     {QStringLiteral("--no-sound"), SoundsDir() + "/buddhies-sound000.agi"});
         QTRY_VERIFY_WITH_TIMEOUT(CopiesOnDisk() == 1, 30000);
-        program.kill();
-        program.waitForFinished();
+        killed.kill();
+        killed.waitForFinished();
 
-        int nOffered = 0;
-        CShell shell;
-        QVERIFY(StartRecovering(shell, nOffered));
-        QVERIFY(nOffered == 1 && shell.Windows().size() == 1); // no empty Sound1 besides
-        CSoundDoc* pDoc = shell.ActiveDoc();
-        QVERIFY(pDoc->GetTitle() == "Sound1" && pDoc->m_patterns[0].size() > 1);
-        QVERIFY(pDoc->IsModified() && !CSoundUndo::For(pDoc)->Stack().isClean());
-        QCOMPARE(CopiesOnDisk(), 1); // now this program's
-        shell.Quit();
-        QCOMPARE(QDir(CRecoveryStore::DefaultRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 QStringList());
-    }
-
-    void runningProgramKeepsItsCopiesAndSavedOnesGoBack()
-    {
         QTemporaryDir dir;
         const std::string path = dir.filePath(QStringLiteral("work.tks")).toStdString();
         CSoundDoc running, saved, game;
@@ -94,32 +57,49 @@ private slots:
             game.m_nGameSound = 12;
             QVERIFY(runningStore.Write(&running) && crashed.Write(&saved) && crashed.Write(&game));
         }
+
         int nOffered = 0;
+        QTimer answer; // Enter: the default button
+        connect(&answer, &QTimer::timeout,
+                [&nOffered]
+                {
+                    if (auto* pDialog =
+                            qobject_cast<CRecoveryDialog*>(QApplication::activeModalWidget()))
+                    {
+                        nOffered += pDialog->windowTitle() == "Recover unsaved sounds" ? 1 : 100;
+                        QTest::keyClick(pDialog, Qt::Key_Return);
+                    }
+                });
+        answer.start(10);
         CShell shell;
-        QVERIFY(StartRecovering(shell, nOffered));
-        QVERIFY(nOffered == 1 && shell.Windows().size() == 2);
-        CSoundDoc* pGame = shell.ActiveDoc();
-        QVERIFY(pGame->GetTitle() == "Sound4" && pGame->GetPathName().empty());
-        QVERIFY(pGame->m_strGameFolder == "/games/kq" && pGame->m_nGameSound == 12);
-        CSoundDoc* pSaved = shell.app->GetDocuments().front().get();
-        QVERIFY(pSaved->GetPathName() == path && pSaved->IsModified());
-        QVERIFY(shell.app->DoFileSave(pSaved) && shell.files.requests.empty());
+        QVERIFY(shell.Start());
+        // The running program's sound is not offered, and no empty Sound1 opens.
+        QVERIFY(nOffered == 1 && shell.Windows().size() == 3);
+        const auto& docs = shell.app->GetDocuments();
+        CSoundDoc* pKilled = docs[0].get();
+        QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->m_patterns[0].size() > 1);
+        QVERIFY(pKilled->IsModified() && !CSoundUndo::For(pKilled)->Stack().isClean());
+        QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());
+        QVERIFY(docs[2]->m_strGameFolder == "/games/kq" && docs[2]->m_nGameSound == 12);
+        QVERIFY(docs[1]->GetPathName() == path && docs[1]->IsModified());
+        QVERIFY(shell.app->DoFileSave(docs[1].get()) && shell.files.requests.empty());
         CSoundDoc reread;
         QVERIFY(reread.OnOpenDocument(path) && reread.GetProperties().beatsPerMinute == 77);
-        QCOMPARE(CopiesOnDisk(), 2); // the running program's and the game sound's
+        QCOMPARE(CopiesOnDisk(), 3); // this program's two and the running one's
         shell.app->OnFileNew();
         QVERIFY(shell.ActiveDoc()->GetTitle() == "Sound5");
         shell.Quit();
-        QCOMPARE(CopiesOnDisk(), 1);
         runningStore.Close();
+        QCOMPARE(QDir(CRecoveryStore::DefaultRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void logoutAsksToSaveAsExitDoes()
     {
         struct CStubLogout : ILogoutRequest
         {
-            bool bInteraction = true;
-            bool bCancelled = false;
+            explicit CStubLogout(bool b) : bInteraction(b) {}
+            bool bInteraction, bCancelled = false;
             bool AllowsInteraction() override { return bInteraction; }
             void Cancel() override { bCancelled = true; }
         };
@@ -132,8 +112,7 @@ private slots:
             QVERIFY(shell.Start());
             shell.ActiveDoc()->SetModifiedFlag();
             shell.messages.answers = {answer};
-            CStubLogout request;
-            request.bInteraction = bInteraction;
+            CStubLogout request(bInteraction);
             shell.app->OnLogoutRequest(request);
             QVERIFY(request.bCancelled == bCancelled && shell.messages.texts.size() == nAsked);
             QCOMPARE(CopiesOnDisk(), 1); // on the disk should the session end the program
