@@ -5,6 +5,7 @@
 #include "app/ExportScope.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
+#include "app/RecoveryDialog.h"
 #include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
@@ -23,11 +24,13 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QSaveFile>
+#include <QSessionManager>
 #include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QToolBar>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -43,6 +46,9 @@ const char* const kDocumentExtension = ".tks";
 const char* const kDocumentBaseName = "Sound";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
+const char* const kAutosaveKey = "Recovery/IntervalSeconds";
+constexpr int kDefaultAutosaveSeconds = 60;
+constexpr int kMinAutosaveSeconds = 5;
 
 QString PathToQString(const std::string& path)
 {
@@ -91,6 +97,31 @@ void ChooseCurrentPattern(CSoundDoc* pDoc)
     std::lock_guard lock(pDoc->Guard());
     pDoc->m_pCurrentPattern = pPattern;
 }
+
+// "Sound3" for the third untitled document; 0 for any other title.
+int UntitledNumber(const std::string& title)
+{
+    const std::string base = kDocumentBaseName;
+    if (title.size() <= base.size() || title.compare(0, base.size(), base) != 0)
+        return 0;
+    const std::string digits = title.substr(base.size());
+    if (digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoi(digits);
+}
+
+#ifndef QT_NO_SESSIONMANAGER
+class CSessionLogout : public ILogoutRequest
+{
+public:
+    explicit CSessionLogout(QSessionManager& manager) : m_manager(manager) {}
+    bool AllowsInteraction() override { return m_manager.allowsInteraction(); }
+    void Cancel() override { m_manager.cancel(); }
+
+private:
+    QSessionManager& m_manager;
+};
+#endif
 
 bool IsSameFile(const std::string& a, const std::string& b)
 {
@@ -201,14 +232,16 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     CSoundBase::SetTransport(this);
 
     RegisterShellFileTypes();
+    ConnectSessionManager();
 
-    if (!strFile.isEmpty())
-    {
-        if (OpenDocumentFile(QStringToPath(strFile)) == nullptr)
-            return false;
-    }
-    else if (OpenDocumentFile({}) == nullptr)
+    // The file asked for opens first: should it fail, the program ends before any earlier
+    // program's copies are touched.
+    if (!strFile.isEmpty() && OpenDocumentFile(QStringToPath(strFile)) == nullptr)
         return false;
+    m_recovery.Open();
+    if (RecoverUnsaved() == 0 && strFile.isEmpty() && OpenDocumentFile({}) == nullptr)
+        return false;
+    StartAutosave();
 
     m_pMainWnd->show();
     StartPlayThread();
@@ -219,6 +252,8 @@ int CEditorApp::ExitInstance()
 {
     // Normally the main window has closed every document; after a failed start some may remain.
     CloseAllDocuments();
+    m_autosaveTimer.stop();
+    m_recovery.Close();
     StopPlayThread();
     CSoundDoc::SetCloseListener(nullptr);
     if (CSoundBase::GetHost() == this)
@@ -229,6 +264,113 @@ int CEditorApp::ExitInstance()
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
     return 0;
+}
+
+void CEditorApp::StartAutosave()
+{
+    QSettings settings;
+    const int nSeconds =
+        std::max(settings.value(QLatin1String(kAutosaveKey), kDefaultAutosaveSeconds).toInt(),
+                 kMinAutosaveSeconds);
+    m_autosaveTimer.setInterval(nSeconds * 1000);
+    connect(&m_autosaveTimer, &QTimer::timeout, this, &CEditorApp::AutosaveNow,
+            Qt::UniqueConnection);
+    m_autosaveTimer.start();
+}
+
+void CEditorApp::AutosaveNow()
+{
+    for (const auto& pDoc : m_documents)
+    {
+        if (pDoc->IsModified())
+            m_recovery.Write(pDoc.get());
+        else
+            m_recovery.Forget(pDoc.get());
+    }
+}
+
+int CEditorApp::RecoverUnsaved()
+{
+    const std::vector<RecoveredSound> sounds = m_recovery.ClaimOrphans();
+    if (sounds.empty())
+    {
+        // Folders of programs that ended with nothing unsaved.
+        m_recovery.ReleaseOrphans(true);
+        return 0;
+    }
+    QStringList names;
+    for (const RecoveredSound& sound : sounds)
+    {
+        QString name = QString::fromStdString(ToDisplayUtf8(sound.title));
+        if (!sound.path.empty())
+            name += QStringLiteral(" (%1)").arg(PathToQString(sound.path));
+        names.append(name);
+    }
+    CRecoveryDialog dialog(names, m_pMainWnd);
+    dialog.exec();
+    if (dialog.GetChoice() != CRecoveryDialog::Recover)
+    {
+        m_recovery.ReleaseOrphans(dialog.GetChoice() == CRecoveryDialog::Discard);
+        return 0;
+    }
+    std::vector<CSoundDoc*> recovered;
+    for (const RecoveredSound& sound : sounds)
+        if (CSoundDoc* pDoc = OpenRecovered(sound))
+            recovered.push_back(pDoc);
+    // The old copies go only once this program holds its own.
+    AutosaveNow();
+    m_recovery.ReleaseOrphans(std::all_of(recovered.begin(), recovered.end(),
+                                          [this](const CSoundDoc* pDoc)
+                                          { return m_recovery.HasCopy(pDoc); }));
+    return static_cast<int>(recovered.size());
+}
+
+CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
+{
+    auto pDoc = std::make_unique<CSoundDoc>();
+    if (!pDoc->LoadFromBytes(CRecoveryStore::ReadData(sound)))
+        return nullptr;
+    if (!sound.path.empty())
+        pDoc->SetPathName(sound.path);
+    else
+        m_nUntitledCount = std::max(m_nUntitledCount, UntitledNumber(sound.title));
+    if (!sound.title.empty())
+        pDoc->SetTitle(sound.title);
+    pDoc->m_strGameFolder = sound.gameFolder;
+    pDoc->m_nGameSound = sound.gameSound;
+    // Before its editors exist, so that its history has no saved state to return to.
+    pDoc->SetModifiedFlag(true);
+    CSoundDoc* pResult = pDoc.get();
+    m_documents.push_back(std::move(pDoc));
+    if (CreateNewFrame(pResult) == nullptr)
+    {
+        CloseDocument(pResult);
+        return nullptr;
+    }
+    return pResult;
+}
+
+void CEditorApp::ConnectSessionManager()
+{
+#ifndef QT_NO_SESSIONMANAGER
+    auto* pApplication = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (pApplication == nullptr)
+        return;
+    connect(pApplication, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager& manager)
+            {
+                CSessionLogout request(manager);
+                OnLogoutRequest(request);
+            });
+#endif
+}
+
+void CEditorApp::OnLogoutRequest(ILogoutRequest& request)
+{
+    // Whatever happens next, the unsaved work is on the disk.
+    AutosaveNow();
+    if (request.AllowsInteraction() && !SaveAllModified())
+        request.Cancel();
 }
 
 void CEditorApp::RegisterShellFileTypes()
@@ -395,7 +537,12 @@ bool CEditorApp::DoFileSave(CSoundDoc* pDoc)
 {
     // A sound opened from a game goes back into it until it is saved as a file of its own.
     if (pDoc->m_nGameSound >= 0 && pDoc->GetPathName().empty())
-        return m_gameFolders.SaveIntoGame(pDoc);
+    {
+        if (!m_gameFolders.SaveIntoGame(pDoc))
+            return false;
+        m_recovery.Forget(pDoc);
+        return true;
+    }
     const std::string& path = pDoc->GetPathName();
     const QFileInfo info(PathToQString(path));
     // A read-only file is not overwritten: ask for another name, as for a new document.
@@ -421,6 +568,7 @@ bool CEditorApp::DoSave(CSoundDoc* pDoc, bool bReplace)
     }
     if (!pDoc->OnSaveDocument(path))
         return false;
+    m_recovery.Forget(pDoc);
     pDoc->SetPathName(path);
     AddToRecentFileList(path);
     UpdateFrameTitles(pDoc);
@@ -431,6 +579,7 @@ void CEditorApp::CloseDocument(CSoundDoc* pDoc)
 {
     for (CSoundFrame* pFrame : GetFrames(pDoc))
         pFrame->DestroyFrame();
+    m_recovery.Forget(pDoc);
     pDoc->OnCloseDocument();
     std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
 }
@@ -456,6 +605,7 @@ bool CEditorApp::OnCloseFrame(CSoundFrame* pFrame)
         return false;
     pFrame->SetClosing(true);
     pFrame->DestroyViews();
+    m_recovery.Forget(pDoc);
     pDoc->OnCloseDocument();
     std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
     return true;

@@ -5,6 +5,7 @@
 #include "app/CommandTarget.h"
 #include "app/GameFolderCommands.h"
 #include "app/RecentFileList.h"
+#include "app/RecoveryStore.h"
 #include "playback/SoundPlayThread.h"
 #include "resources/Resource.h"
 #include "sound/SoundDoc.h"
@@ -13,6 +14,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <map>
 #include <memory>
@@ -22,6 +24,16 @@
 class CMainFrame;
 class CSoundFrame;
 class CViewRowSink;
+
+// The desktop session's question before a logout, as the save prompts need it.
+class ILogoutRequest
+{
+public:
+    virtual ~ILogoutRequest() = default;
+    virtual bool AllowsInteraction() = 0;
+    // Stops the logout.
+    virtual void Cancel() = 0;
+};
 
 // The application: start-up and shutdown, the sound document template (New, Open, Save,
 // Close, the recent-file list), Import and About, and the services the editors use (the
@@ -95,6 +107,13 @@ public:
     void OpenRecentFile(int nIndex);
     void ShowHelp();
 
+    // Writes the recovery copy of every modified document now (the timer does it every
+    // Recovery/IntervalSeconds seconds).
+    void AutosaveNow();
+    int GetAutosaveSeconds() const { return m_autosaveTimer.interval() / 1000; }
+    // Offers to save modified documents, as Exit does; a cancel cancels the logout.
+    void OnLogoutRequest(ILogoutRequest& request);
+
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
     void OnDocumentClosing(CSoundDoc* pDoc) override;
 
@@ -113,6 +132,11 @@ private:
     ISoundRowSink* RowSinkFor(CSoundBase* pView);
     void StopPlayThread();
     void RegisterShellFileTypes();
+    void StartAutosave();
+    void ConnectSessionManager();
+    // Offers the copies earlier programs left; returns how many documents were recovered.
+    int RecoverUnsaved();
+    CSoundDoc* OpenRecovered(const RecoveredSound& sound);
 
     CMainFrame* m_pMainWnd = nullptr;
     std::vector<std::unique_ptr<CSoundDoc>> m_documents;
@@ -127,6 +151,8 @@ private:
     std::map<const CSoundBase*, std::unique_ptr<CViewRowSink>> m_rowSinks;
     std::vector<std::unique_ptr<CViewRowSink>> m_retiredRowSinks;
     QPointer<QWidget> m_pHelpWindow;
+    CRecoveryStore m_recovery;
+    QTimer m_autosaveTimer;
 };
 
 // The running application, or null before it is made and after it is gone.

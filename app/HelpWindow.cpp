@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/HelpWindow.h"
 
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -18,4 +20,7 @@ CHelpWindow::CHelpWindow(QWidget* pParent) : QWidget(pParent, Qt::Window)
     pLayout->setContentsMargins(0, 0, 0, 0);
     pLayout->addWidget(m_pBrowser);
     resize(640, 560);
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 }

@@ -2,7 +2,9 @@
 #include "dialogs/SoundManageDialog.h"
 
 #include "dialogs/UpDownSpinBox.h"
+#include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
+#include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundUndoCommands.h"
 
@@ -10,7 +12,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <mutex>
@@ -18,7 +22,8 @@
 namespace
 {
 constexpr int kPatternRole = Qt::UserRole;
-}
+constexpr int kOctave = 12;
+} // namespace
 
 CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(IDD_SOUND_MANAGE, pParent)
 {
@@ -31,6 +36,12 @@ CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(IDD_SOUND_MAN
     m_pChange = GetItem<QPushButton>(IDC_MANAGE_CHANGE);
     m_pDelete = GetItem<QPushButton>(IDC_MANAGE_DELETE);
     m_pCreateCopy = GetItem<QPushButton>(IDC_MANAGE_COPY);
+    m_pTranspose = GetItem<QPushButton>(IDC_MANAGE_TRANSPOSE);
+    m_pOctaves = GetItem<QRadioButton>(IDC_MANAGE_OCTAVES);
+    GetItem<QRadioButton>(IDC_MANAGE_SEMITONES)->setChecked(true);
+    SetDlgItemInt(IDC_MANAGE_TRANSPOSE_AMOUNT, 1);
+    GetDlgItem(IDC_MANAGE_TRANSPOSE_AMOUNT)
+        ->setToolTip(tr("A positive amount transposes up, a negative one down"));
     m_pRowsEdit->SetStepRange(1, 1024);
 
     connect(m_pChannel, &QComboBox::currentIndexChanged, this,
@@ -42,6 +53,7 @@ CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(IDD_SOUND_MAN
     connect(m_pCreateCopy, &QPushButton::clicked, this, &CSoundManageDialog::OnCreateCopy);
     connect(m_pDelete, &QPushButton::clicked, this, &CSoundManageDialog::OnDelete);
     connect(m_pChange, &QPushButton::clicked, this, &CSoundManageDialog::OnChange);
+    connect(m_pTranspose, &QPushButton::clicked, this, &CSoundManageDialog::OnTranspose);
     connect(m_pNameEdit, &QLineEdit::textChanged, this, &CSoundManageDialog::OnFieldEdited);
     connect(m_pRowsEdit, &QSpinBox::textChanged, this, &CSoundManageDialog::OnFieldEdited);
 }
@@ -49,13 +61,44 @@ CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(IDD_SOUND_MAN
 void CSoundManageDialog::OnInitDialog()
 {
     ShowFields();
+    EnablePatternControls(false);
+    int nChannel = 0;
+    if (m_pDoc != nullptr)
+    {
+        std::lock_guard lock(m_pDoc->Guard());
+        nChannel = std::clamp(m_pDoc->m_sequenceCursor.channel, 0, kChannelCount - 1);
+    }
     {
         const QSignalBlocker blocker(m_pChannel);
         for (const char* pszChannel : g_channelNames)
             m_pChannel->addItem(QString::fromUtf8(pszChannel));
-        m_pChannel->setCurrentIndex(0);
+        m_pChannel->setCurrentIndex(nChannel);
     }
-    FillList(0);
+    FillList(nChannel);
+}
+
+bool CSoundManageDialog::HasUnappliedChange() const
+{
+    if (GetSelectedPattern() == nullptr || !m_pChange->isEnabled())
+        return false;
+    const QString rows = m_pRowsEdit->text().trimmed();
+    return m_pNameEdit->text() != DisplayName(m_strName) || rows != QString::number(m_nRows);
+}
+
+bool CSoundManageDialog::SaveData()
+{
+    if (!HasUnappliedChange())
+        return true;
+    const std::string question = "Apply the changes to pattern " + ToDisplayUtf8(m_strName) + "?";
+    switch (AfxMessageBox(question, MB_YESNOCANCEL | MB_ICONQUESTION))
+    {
+    case IDYES:
+        return ApplyChange();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 CSoundPattern* CSoundManageDialog::GetSelectedPattern() const
@@ -83,6 +126,11 @@ void CSoundManageDialog::EnablePatternControls(bool bEnable)
     m_pDelete->setEnabled(bEnable);
     m_pNameEdit->setEnabled(bEnable);
     m_pRowsEdit->setEnabled(bEnable);
+    // Noise cells have no pitch to move.
+    const bool bTranspose = bEnable && m_pChannel->currentIndex() != kNoiseChannel;
+    for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_TRANSPOSE_AMOUNT, IDC_MANAGE_SEMITONES,
+                           IDC_MANAGE_OCTAVES})
+        GetDlgItem(nID)->setEnabled(bTranspose);
 }
 
 void CSoundManageDialog::FillList(int nChannel)
@@ -200,14 +248,19 @@ void CSoundManageDialog::OnDelete()
 
 void CSoundManageDialog::OnChange()
 {
+    ApplyChange();
+}
+
+bool CSoundManageDialog::ApplyChange()
+{
     int nRows = 0;
     std::string name;
     if (!GetDlgItemText(IDC_MANAGE_NAME, INT_MAX, name) ||
         !GetDlgItemInt(IDC_MANAGE_ROWS, 1, 1024, nRows))
-        return;
+        return false;
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
-        return;
+        return false;
     SoundEdits::ChangePattern(m_pDoc, {}, pPattern->GetId(), name, nRows);
     m_strName = name;
     m_nRows = nRows;
@@ -215,4 +268,27 @@ void CSoundManageDialog::OnChange()
     m_pChange->setEnabled(false);
     // The editors show the pattern's name and rows: let them redraw and rescale.
     m_pDoc->UpdateAllViews(nullptr);
+    return true;
+}
+
+void CSoundManageDialog::OnTranspose()
+{
+    const bool bOctaves = m_pOctaves->isChecked();
+    const int nLimit = bOctaves ? kMaxNote / kOctave : kMaxNote;
+    int nAmount = 0;
+    CSoundPattern* pPattern = GetSelectedPattern();
+    if (pPattern == nullptr ||
+        !GetDlgItemInt(IDC_MANAGE_TRANSPOSE_AMOUNT, -nLimit, nLimit, nAmount) || nAmount == 0)
+        return;
+    const PatternId id = pPattern->GetId();
+    int nRows;
+    bool bNoise;
+    {
+        std::lock_guard lock(m_pDoc->Guard());
+        nRows = pPattern->GetRows();
+        bNoise = m_pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+    }
+    SoundEdits::SetCells(
+        m_pDoc, {}, tr("Transpose"), id, 0,
+        TransposeCells(m_pDoc->GetCells(id, 0, nRows), nAmount * (bOctaves ? kOctave : 1), bNoise));
 }

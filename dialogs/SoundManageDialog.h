@@ -12,8 +12,10 @@ class QComboBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
 
-// The patterns of one channel at a time: create, copy, delete, rename and resize them.
+// The patterns of one channel at a time: create, copy, delete, rename, resize and transpose
+// them.
 class CSoundManageDialog : public CDialog
 {
     Q_OBJECT
@@ -30,11 +32,15 @@ public:
     void OnCreateCopy();
     void OnDelete();
     void OnChange();
+    // Moves every note of the selected pattern by the amount, in semitones or octaves.
+    void OnTranspose();
 
     CSoundDoc* m_pDoc = nullptr;
 
 protected:
     void OnInitDialog() override;
+    // Closing with an edited name or row count asks whether to apply it first.
+    bool SaveData() override;
 
 private:
     // Shows m_strName and m_nRows without counting as an edit.
@@ -43,6 +49,8 @@ private:
     void AppendAndSelect(CSoundPattern* pPattern);
     void OnFieldEdited();
     void EnablePatternControls(bool bEnable);
+    bool HasUnappliedChange() const;
+    bool ApplyChange();
 
     QComboBox* m_pChannel;
     QListWidget* m_pList;
@@ -51,6 +59,8 @@ private:
     QPushButton* m_pChange;
     QPushButton* m_pDelete;
     QPushButton* m_pCreateCopy;
+    QPushButton* m_pTranspose;
+    QRadioButton* m_pOctaves;
 
     std::string m_strName;
     int m_nRows = 0;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/Icons.h"
 
+#include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -9,26 +11,67 @@
 
 namespace
 {
-// Toolbar buttons are 16 x 15; drawing happens in that grid at a larger scale.
+// Toolbar buttons are 16 x 15; pictures are drawn in that grid, scaled to the size asked for.
 constexpr int kButtonWidth = 16;
 constexpr int kButtonHeight = 15;
 
+// Draws the picture at whatever size and pixel ratio a button asks for, instead of scaling a
+// bitmap made for another.
+class CDrawnIconEngine : public QIconEngine
+{
+public:
+    explicit CDrawnIconEngine(std::function<void(QPainter&)> draw) : m_draw(std::move(draw)) {}
+
+    void paint(QPainter* pPainter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio =
+            pPainter->device() != nullptr ? pPainter->device()->devicePixelRatio() : 1;
+        QPixmap picture = pixmap(rect.size() * ratio, mode, state);
+        picture.setDevicePixelRatio(ratio);
+        pPainter->drawPixmap(rect, picture);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.scale(qreal(size.width()) / kButtonWidth, qreal(size.height()) / kButtonHeight);
+            painter.setPen(QPen(Qt::black, 1.0));
+            m_draw(painter);
+        }
+        if (mode == QIcon::Disabled)
+            Grey(image);
+        return QPixmap::fromImage(std::move(image));
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new CDrawnIconEngine(m_draw); }
+
+private:
+    // A disabled button's picture: grey and faint.
+    static void Grey(QImage& image)
+    {
+        for (int y = 0; y < image.height(); ++y)
+        {
+            auto* pLine = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+            {
+                const int alpha = qAlpha(pLine[x]) / 2;
+                const int grey = qGray(pLine[x]) / 2;
+                pLine[x] = qRgba(grey, grey, grey, alpha);
+            }
+        }
+    }
+
+    std::function<void(QPainter&)> m_draw;
+};
+
 QIcon DrawIcon(const std::function<void(QPainter&)>& draw)
 {
-    QIcon icon;
-    for (const int scale : {1, 2, 3})
-    {
-        QPixmap pixmap(kButtonWidth * scale, kButtonHeight * scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(scale, scale);
-        painter.setPen(QPen(Qt::black, 1.0));
-        draw(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
+    return QIcon(new CDrawnIconEngine(draw));
 }
 
 void Page(QPainter& p, double x, double y)

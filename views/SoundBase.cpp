@@ -18,6 +18,7 @@
 #include <QSplitter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <mutex>
 
@@ -53,7 +54,7 @@ CSoundBase::CSoundBase(CSoundDoc* pDoc, QWidget* pParent)
     m_font = QFont("Courier", 10);
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
-    BuildGlyphs();
+    BuildGlyphs(devicePixelRatio());
 
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -126,21 +127,26 @@ ISoundDialogs* CSoundBase::GetDialogs()
     return g_pDialogs;
 }
 
-void CSoundBase::BuildGlyphs()
+void CSoundBase::BuildGlyphs(qreal ratio) const
 {
     const QFontMetrics fm(m_font);
     // Keep the baseline inside the cell whatever the font's leading.
     m_nAscent = std::min(fm.ascent(), kCharHeight - std::min(fm.descent(), 3));
-    m_glyphs = QImage(kCharWidth * kGlyphCount, kCharHeight, QImage::Format_ARGB32_Premultiplied);
+    m_glyphRatio = ratio;
+    m_tintedGlyphs.clear();
+    const int nCellWidth = static_cast<int>(std::ceil(kCharWidth * ratio));
+    m_glyphs = QImage(nCellWidth * kGlyphCount, static_cast<int>(std::ceil(kCharHeight * ratio)),
+                      QImage::Format_ARGB32_Premultiplied);
+    m_glyphs.setDevicePixelRatio(ratio);
     m_glyphs.fill(Qt::transparent);
     QPainter dc(&m_glyphs);
     dc.setFont(m_font);
     dc.setPen(m_crText);
     for (int i = 0; i < kGlyphCount; ++i)
     {
-        const QRect cell(i * kCharWidth, 0, kCharWidth, kCharHeight);
+        const QRectF cell(i * nCellWidth / ratio, 0, kCharWidth, kCharHeight);
         dc.setClipRect(cell);
-        dc.drawText(cell.x(), m_nAscent, QString(QChar(kFirstGlyph + i)));
+        dc.drawText(QPointF(cell.x(), m_nAscent), QString(QChar(kFirstGlyph + i)));
     }
 }
 
@@ -153,6 +159,9 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text,
 void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack,
                          const QColor& crText) const
 {
+    const qreal ratio = dc.device() != nullptr ? dc.device()->devicePixelRatio() : 1.0;
+    if (ratio != m_glyphRatio)
+        BuildGlyphs(ratio);
     const QImage* pGlyphs = &m_glyphs;
     if (crText != m_crText)
     {
@@ -169,6 +178,7 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text, cons
     int nChars = 0;
     for (std::size_t i = 0; i < text.size(); i += Utf8Length(text, i))
         ++nChars;
+    const qreal cellWidth = std::ceil(kCharWidth * ratio);
     dc.fillRect(x, y, nChars * kCharWidth, kCharHeight, crBack);
     int cx = x;
     for (std::size_t i = 0; i < text.size();)
@@ -178,8 +188,9 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text, cons
         if (n == 1 && c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount)
         {
             if (c != ' ')
-                dc.drawImage(QPoint(cx, y), *pGlyphs,
-                             QRect((c - kFirstGlyph) * kCharWidth, 0, kCharWidth, kCharHeight));
+                dc.drawImage(QRectF(cx, y, kCharWidth, kCharHeight), *pGlyphs,
+                             QRectF((c - kFirstGlyph) * cellWidth, 0, kCharWidth * ratio,
+                                    kCharHeight * ratio));
         }
         else
         {

@@ -179,7 +179,8 @@ protected:
     int m_nPlayLineY = -1;
 
 private:
-    void BuildGlyphs();
+    // The cache for a device of the given pixel ratio, so text is as sharp as the device allows.
+    void BuildGlyphs(qreal ratio) const;
     void OnPlay();
     void OnPlayFrom();
     void OnPause();
@@ -189,7 +190,11 @@ private:
     bool OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const;
 
     CSoundDoc* m_pDocument;
-    QImage m_glyphs; // printable ASCII in text colour on transparent, one 8-pixel cell each
-    mutable QHash<QRgb, QImage> m_tintedGlyphs; // the same in other colours, made when first used
-    int m_nAscent = 10;
+    // Printable ASCII in text colour on transparent, one cell of m_glyphRatio times 8 x 13
+    // pixels each; made again when painting moves to a device of another ratio.
+    mutable QImage m_glyphs;
+    mutable qreal m_glyphRatio = 0;
+    mutable int m_nAscent = 10;
+    // The same in other colours, made when first used.
+    mutable QHash<QRgb, QImage> m_tintedGlyphs;
 };

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
@@ -202,7 +203,7 @@ private slots:
         QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
         QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() &&
                 pName->text() == "000" && pRows->value() == 16);
-        for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
+        for (const UINT nID : {IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
             QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
 
         pChannel->setCurrentIndex(2);
@@ -272,6 +273,46 @@ private slots:
         QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});
         QVERIFY(m_pDoc->m_patterns[0].size() == 1 && m_pDoc->GetPatternAt(at) == nullptr &&
                 dialog.GetSelectedPattern() == pFirst);
+    }
+
+    void manageAsksBeforeClosingOverAnEditAndTransposes()
+    {
+        // Typed name, answer, still open after Enter, the name then.
+        const std::tuple<const char*, int, bool, const char*> cases[] = {
+            {"000", IDCANCEL, false, "000"},
+            {"lead", IDYES, false, "lead"},
+            {"lead", IDNO, false, "000"},
+            {"lead", IDCANCEL, true, "000"}};
+        for (const auto& [typed, answer, bOpen, name] : cases)
+        {
+            m_pDoc->m_patterns[0][0]->SetName("000");
+            m_messages->texts.clear();
+            m_messages->answers = {answer};
+            CSoundManageDialog dialog;
+            ShowManage(dialog);
+            Type(dialog.GetDlgItem(IDC_MANAGE_NAME), QString::fromLatin1(typed));
+            QTest::keyClick(dialog.GetDlgItem(IDC_MANAGE_NAME), Qt::Key_Return);
+            QCOMPARE(m_messages->texts,
+                     std::vector<std::string>(*typed == 'l', "Apply the changes to pattern 000?"));
+            QVERIFY(dialog.isVisible() == bOpen && m_pDoc->m_patterns[0][0]->GetName() == name);
+        }
+
+        CSoundPattern* pPattern = m_pDoc->CreatePattern(1, 2);
+        pPattern->SetCell(0, {60, 0, 0});
+        pPattern->SetCell(1, {110, 0, 0});
+        m_pDoc->m_sequenceCursor = {1, 0};
+        CSoundManageDialog dialog;
+        ShowManage(dialog);
+        QVERIFY(dialog.GetSelectedPattern() == pPattern);
+        // Octaves, down then up; the top note stops at A-9.
+        for (const auto& [amount, first, second] : {std::tuple("-1", 48, 98), {"2", 72, 117}})
+        {
+            dialog.GetItem<QRadioButton>(IDC_MANAGE_OCTAVES)->setChecked(true);
+            dialog.GetItem<QLineEdit>(IDC_MANAGE_TRANSPOSE_AMOUNT)->setText(amount);
+            Click(&dialog, IDC_MANAGE_TRANSPOSE);
+            QCOMPARE(std::pair(int(pPattern->GetCell(0).note), int(pPattern->GetCell(1).note)),
+                     std::pair(first, second));
+        }
     }
 
     void manageChangeRenamesAndResizes()
