@@ -3,23 +3,21 @@
 // larger than their content, exports too large to write, and transport requests in a hurry.
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
-#include "playback/VirtualAudioDevice.h"
 #include "sound/ChannelWalk.h"
 #include "sound/MidiInstrumentSource.h"
 #include "support/TestSupport.h"
+#include "support/VirtualPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <filesystem>
 #include <future>
-#include <mutex>
 
 namespace
 {
 using Samples = std::vector<std::int16_t>;
-constexpr unsigned kRow = 11026 / 2; // 120 beats per minute, 4 tracks per beat
-constexpr unsigned kLead = 0;        // rows of silence before the first row is heard
+constexpr unsigned kRow = CVirtualPlayer::kRow;
 
 // A 16-row song at pos: a melody on voice 0 and a chord note on voice 1 that starts later.
 void PlaceSong(CSoundDoc& doc, std::int32_t pos)
@@ -32,65 +30,6 @@ void PlaceSong(CSoundDoc& doc, std::int32_t pos)
     doc.m_nRangeStart = doc.m_nCurrentPos = pos;
     doc.m_nRangeEnd = pos + 15;
 }
-
-// Reports kept for the test to apply as the editor does.
-class CReportQueue : public ISoundRowSink
-{
-public:
-    void PostRowPlayed(std::uint32_t nGeneration) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_generations.push_back(nGeneration);
-    }
-    std::vector<std::uint32_t> Take()
-    {
-        std::lock_guard lock(m_mutex);
-        return std::exchange(m_generations, {});
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::uint32_t> m_generations;
-};
-
-// A play thread on a virtual device, recording what is heard.
-class CVirtualPlayer
-{
-public:
-    CVirtualPlayer()
-        : m_thread(
-              [this]
-              {
-                  auto pDevice = std::make_unique<CVirtualAudioDevice>();
-                  m_pDevice = pDevice.get();
-                  return pDevice;
-              })
-    {
-        EXPECT_TRUE(m_thread.CreateThread() && m_thread.WaitUntilHandled());
-        m_pDevice->SetRecording(true);
-    }
-    void Play(CSoundDoc& doc)
-    {
-        m_thread.PostPlay(&doc, &m_reports);
-        m_thread.WaitUntilHandled();
-    }
-    // Plays whole rows and applies their reports to doc.
-    void Advance(CSoundDoc& doc, unsigned nRows)
-    {
-        for (unsigned i = 0; i < nRows; ++i)
-        {
-            m_pDevice->Advance(kRow);
-            m_thread.WaitUntilHandled();
-            for (std::uint32_t generation : m_reports.Take())
-                m_thread.AcceptRowPlayed(&doc, generation);
-        }
-    }
-
-    CVirtualAudioDevice* m_pDevice = nullptr;
-    CReportQueue m_reports;
-    CSoundPlayThread m_thread;
-};
-
 } // namespace
 
 TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
@@ -113,16 +52,15 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
     {
         CVirtualPlayer player;
         player.Play(*docs[i]);
-        player.Advance(*docs[i], kLead + 40);
+        player.AdvanceRows(*docs[i], 40);
         heard[i] = player.m_pDevice->TakeOutput();
         EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
         player.m_thread.PostStop();
         EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
     }
-    EXPECT_EQ(heard[0].size(), (kLead + 40) * kRow);
+    EXPECT_EQ(heard[0].size(), 40 * kRow);
     EXPECT_TRUE(heard[0] == heard[1]);
-    EXPECT_TRUE(Samples(heard[0].begin() + kLead * kRow, heard[0].begin() + (kLead + 16) * kRow) ==
-                zero);
+    EXPECT_TRUE(Samples(heard[0].begin(), heard[0].begin() + 16 * kRow) == zero);
 }
 
 TEST(ChannelWalkRuns, StandForTheSameStepsAsWalkingEveryPosition)
@@ -243,7 +181,7 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
     for (int round = 0; round < 20; ++round)
     {
         player.Play(doc);
-        player.Advance(doc, kLead + 3);
+        player.AdvanceRows(doc, 3);
         ASSERT_EQ(doc.m_nCurrentPos, 5) << round;
         // Stop, then Play from stopped as the editor does it: rewind, then post.
         player.m_thread.PostStop();
@@ -253,9 +191,9 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
         }
         player.m_pDevice->TakeOutput();
         player.Play(doc);
-        player.Advance(doc, kLead + 1);
+        player.AdvanceRows(doc, 1);
         const Samples heard = player.m_pDevice->TakeOutput();
-        ASSERT_TRUE(Samples(heard.begin() + kLead * kRow, heard.end()) == firstRow) << round;
+        ASSERT_TRUE(heard == firstRow) << round;
         player.m_thread.PostStop();
         doc.m_nCurrentPos = doc.m_nRangeStart;
     }
