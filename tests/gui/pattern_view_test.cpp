@@ -201,25 +201,6 @@ private slots:
         QCOMPARE(m_pView->GetOctave(), 0);
     }
 
-    void pageKeysStopAtTheEnds()
-    {
-        Cursor().row = 3;
-        // Each key, then the row it leaves the cursor on.
-        for (auto [key, row] :
-             {std::pair(Qt::Key_PageUp, 0), std::pair(Qt::Key_PageDown, kPage - 1),
-              std::pair(Qt::Key_PageDown, 15), std::pair(Qt::Key_PageUp, 15 - kPage + 1)})
-        {
-            Key(key);
-            QCOMPARE(Cursor().row, row);
-        }
-        QCOMPARE(m_pView->verticalScrollBar()->value(), 15 - kPage + 1);
-
-        // A pattern shorter than a page: Page Down lands on its last row.
-        UsePattern(0, 4);
-        Key(Qt::Key_PageDown);
-        QCOMPARE(Cursor().row, 3);
-    }
-
     void insertAndDeleteRows()
     {
         for (int r = 0; r < 16; ++r)
@@ -292,38 +273,6 @@ private slots:
         Cursor().row = 1;
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, RowY(7) + 5));
         QCOMPARE(Cursor().row, 1);
-    }
-
-    void noPatternShowsTheHintAndIgnoresKeys()
-    {
-        m_pDoc->m_pCurrentPattern = nullptr;
-        m_pDoc->UpdateAllViews(nullptr);
-        m_pDoc->SetModifiedFlag(false);
-        m_host.prompts.clear();
-        Key(Qt::Key_Q);
-        Key(Qt::Key_Delete);
-        QVERIFY(!m_pDoc->IsModified() && m_host.prompts.empty());
-        CCmdUI ui(ID_EDIT_DELETE);
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui) && !ui.m_bEnabled);
-    }
-
-    void playMarkerFollowsTheReportsAndWraps()
-    {
-        m_pDoc->m_nRangeEnd = 15;
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QCOMPARE(m_transport.plays, std::vector<CSoundBase*>{m_pView});
-        m_pView->viewport()->repaint();
-        QCOMPARE(m_pView->GetPlayLineY(), RowY(0));
-        ApplyRowReport(m_pDoc.get());
-        QVERIFY(m_pDoc->m_nCurrentPos == 1 && m_pView->GetPlayLineY() == RowY(1));
-
-        // Past the range end the position wraps to its start.
-        m_pDoc->m_nCurrentPos = 15;
-        ApplyRowReport(m_pDoc.get());
-        QCOMPARE(m_pDoc->m_nCurrentPos, 0);
-        m_pView->OnCommand(ID_SOUND_STOP);
-        m_pView->viewport()->repaint();
-        QCOMPARE(m_pView->GetPlayLineY(), -1);
     }
 
     void transportCommandState()

@@ -182,27 +182,6 @@ private slots:
         QVERIFY(DropOn(m_pView, &text, cell.center()) == Qt::IgnoreAction && At(0, 2) == nullptr);
     }
 
-    void dragNearTheBottomScrolls()
-    {
-        Place(*m_pDoc, 1, 40, m_pDoc->CreatePattern(1, 16, "Far"));
-        m_pView->UpdateScrollBars();
-        QScrollBar* pBar = m_pView->verticalScrollBar();
-        m_pDoc->m_sequenceCursor = SequencePos{1, 2};
-        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag({1, 40});
-        // Nothing is above the top; near the bottom the view scrolls while the pointer rests.
-        Send<QDragEnterEvent>(m_pView, pData.get(), QPoint(150, 3));
-        QTest::qWait(200);
-        QCOMPARE(pBar->value(), 0);
-        Send<QDragMoveEvent>(m_pView, pData.get(), QPoint(150, m_pView->viewport()->height() - 3));
-        QTRY_VERIFY(pBar->value() >= 3);
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(m_pView->viewport(), &leave);
-        const int nStopped = pBar->value();
-        QTest::qWait(200);
-        QVERIFY(pBar->value() == nStopped && m_pDoc->m_sequenceCursor == (SequencePos{1, 2}));
-        m_pView->EndDrag(Qt::IgnoreAction);
-    }
-
     void copyCutAndPaste()
     {
         // Always enabled in the sequence editor, also on an empty cell.

@@ -115,27 +115,6 @@ private slots:
         QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == pNew);
     }
 
-    void insertAndDeleteSteps()
-    {
-        CSoundPattern* p[3];
-        for (int i = 0; int step : {0, 2, 5})
-            Place(1, step, p[i++] = m_pDoc->CreatePattern(1, 16));
-        Cursor() = SequencePos{1, 2};
-        Key(Qt::Key_Insert);
-        QVERIFY(At(1, 0) == p[0] && At(1, 2) == nullptr && At(1, 3) == p[1] && At(1, 6) == p[2] &&
-                m_pDoc->m_sequence[1].size() == 3);
-
-        Key(Qt::Key_Delete); // the empty step goes again
-        Key(Qt::Key_Delete);
-        QVERIFY(At(1, 0) == p[0] && At(1, 4) == p[2] && m_pDoc->m_sequence[1].size() == 2);
-
-        // A channel with nothing placed is left alone.
-        Cursor() = SequencePos{2, 0};
-        m_pDoc->SetModifiedFlag(false);
-        Key(Qt::Key_Insert);
-        QVERIFY(m_pDoc->m_sequence[2].empty() && !m_pDoc->IsModified());
-    }
-
     void patternKeysAndPeriod()
     {
         for (int i = 0; i < 40; ++i)
@@ -271,22 +250,6 @@ private slots:
         QVERIFY(menu2.defaultAction()->text() == "Edit" && FindAction(menu2, "Cut")->isEnabled());
         FindAction(menu2, "Set pattern")->menu()->actions()[0]->trigger();
         QVERIFY(At(0, 1) == nullptr);
-    }
-
-    void patternPropertiesResizeAndRename()
-    {
-        CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
-        m_pDoc->m_pCurrentPattern = pPattern;
-        m_pDoc->m_patternCursor.row = 12;
-        m_pDoc->SetModifiedFlag(false);
-        m_dialogs.patternAnswers.push_back({4, "Intro"});
-        m_pView->OnCommand(ID_PATTERN_PROPERTIES);
-        QVERIFY(m_dialogs.titles == std::vector<std::string>{"Pattern properties"} &&
-                m_dialogs.offeredRows == std::vector<int>{16});
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()),
-                 std::pair(std::string("Intro"), 4));
-        // The pattern editor's cursor follows the pattern in.
-        QVERIFY(m_pDoc->IsModified() && m_pDoc->m_patternCursor.row == 3);
     }
 
     void rowReportsMoveBothMarkers()

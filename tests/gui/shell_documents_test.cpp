@@ -248,23 +248,6 @@ private slots:
                  QStringList{QString::fromStdString(kept)});
     }
 
-    void droppedFilesOpen()
-    {
-        QTemporaryDir dir;
-        const std::string path = MakeDocumentFile(dir, QStringLiteral("dropped.tks"));
-        CShell shell;
-        QVERIFY(shell.Start());
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-        const QPoint centre = shell.Frame()->rect().center();
-        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(shell.Frame(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(shell.Frame(), &drop);
-        QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "dropped.tks"}));
-    }
-
     void severalWindowsOnOneDocument()
     {
         CShell shell;

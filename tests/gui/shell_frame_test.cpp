@@ -87,72 +87,6 @@ private slots:
         QVERIFY(pFrame->ExecuteCommand(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
     }
 
-    void menusListRecentFilesAndWindows()
-    {
-        QTemporaryDir dir;
-        CShell shell;
-        QVERIFY(shell.Start());
-        CMainFrame* pFrame = shell.Frame();
-        QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
-        const auto recentItems = [pFile]
-        {
-            QStringList texts;
-            for (QAction* pAction : pFile->actions())
-            {
-                const UINT nID = pAction->property("tarvokCommand").toUInt();
-                if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST && pAction->isVisible())
-                    texts.append(pAction->text());
-            }
-            return texts;
-        };
-        emit pFile->aboutToShow();
-        QVERIFY(recentItems() == QStringList{"Recent File"} &&
-                !MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
-
-        const QString path = dir.filePath(QStringLiteral("a&b.tks"));
-        shell.files.answers = {QFile::encodeName(path).toStdString()};
-        QVERIFY(pFrame->ExecuteCommand(ID_FILE_SAVE_AS) && pFrame->ExecuteCommand(ID_WINDOW_NEW));
-        for (int i = 0; i < 2; ++i)
-        {
-            emit pFile->aboutToShow();
-            QCOMPARE(recentItems(),
-                     QStringList{QStringLiteral("&1 ") + QString(path).replace("&", "&&")});
-        }
-
-        QMenu* pWindow = pFrame->FindPopup(QStringLiteral("&Window"));
-        for (int i = 0; i < 2; ++i)
-            emit pWindow->aboutToShow();
-        QStringList windows;
-        for (QAction* pAction : pWindow->actions())
-            if (pAction->isCheckable())
-                windows.append(pAction->text() +
-                               (pAction->isChecked() ? QStringLiteral(" *") : QString()));
-        QCOMPARE(windows, (QStringList{"&1 a&&b.tks:1", "&2 a&&b.tks:2 *"}));
-    }
-
-    void idlePromptSurvivesAMenu()
-    {
-        const UINT prompt = IDS_PROMPT_NOTE;
-        const QString text = QStringLiteral("Insert a note (range C-0 to B-9)");
-        CShell shell;
-        QVERIFY(shell.Start());
-        ActivateMainWindow(shell);
-        CMainFrame* pFrame = shell.Frame();
-        shell.app->SetIdleMessage(prompt);
-        QCOMPARE(pFrame->GetMessageText(), text);
-
-        QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
-        QMenuBar* pMenuBar = pFrame->menuBar();
-        QTest::mouseClick(pMenuBar, Qt::LeftButton, {},
-                          pMenuBar->actionGeometry(pFile->menuAction()).center());
-        QVERIFY(QTest::qWaitForWindowExposed(pFile));
-        pFile->setActiveAction(MenuAction(pFile, ID_FILE_NEW));
-        QCOMPARE(pFrame->GetMessageText(), QStringLiteral("Create a new document"));
-        pFile->close();
-        shell.Settle();
-        QCOMPARE(pFrame->GetMessageText(), text);
-    }
-
     void toolbarsAndSplitterOfAFirstStart()
     {
         CShell shell;
@@ -220,17 +154,6 @@ private slots:
         auto* pHelp = shell.Frame()->findChild<CHelpWindow*>();
         QVERIFY(pHelp != nullptr && pHelp->isVisible() &&
                 pHelp->GetBrowser()->toPlainText().contains("Keyboard"));
-    }
-
-    void fileFilters()
-    {
-        const std::pair<const char*, QStringList> cases[] = {
-            {"Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||",
-             {"Tarvok Sound Files (*.tks)", "All Files (*)"}},
-            {"Pictures|*.a;*.b||", {"Pictures (*.a *.b)"}},
-            {"", {}}};
-        for (const auto& [filter, expected] : cases)
-            QCOMPARE(TranslateFileFilter(filter), expected);
     }
 
     void messagesFromAnotherThreadDoNotWait()

@@ -125,23 +125,6 @@ private slots:
         QVERIFY(area.contains(shell.ActiveFrame()->geometry()));
         QVERIFY(shell.ActiveFrame()->widget()->width() >= shell.ActiveFrame()->width() - 20);
     }
-
-    void windowOpensOnTheCursorPatternAndKeepsItsBarForTheMenu()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        CSoundDoc* pDoc = shell.ActiveDoc();
-        QVERIFY(pDoc->m_pCurrentPattern == pDoc->m_patterns[0][0].get());
-
-        shell.Frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
-        shell.ActiveFrame()->SetActivePane(0);
-        CShell::Settle();
-        QVERIFY(shell.app->IsToolbarVisible(IDR_SOUNDTYPE));
-        shell.Frame()->menuBar()->setFocus(Qt::MenuBarFocusReason);
-        CShell::Settle();
-        QVERIFY(shell.app->IsToolbarVisible(IDR_SOUNDTYPE));
-    }
 };
 
 TARVOK_SHELL_TEST_MAIN(ShellSafetyTest)
