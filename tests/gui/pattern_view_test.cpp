@@ -84,18 +84,6 @@ private slots:
         QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
     }
 
-    void notesAboveTheRangeAreRefused()
-    {
-        m_pView->SetOctave(8);
-        Key(Qt::Key_J);
-        QCOMPARE(Cell(0).note, 106);
-        Key(Qt::Key_P); // 124
-        Key(Qt::Key_Q); // 108: still a note
-        QVERIFY(Cell(1).note == 108 && Cursor().row == 2);
-        Key(Qt::Key_P);
-        QVERIFY(Cell(2).note == NOTE_EMPTY && Cursor().row == 2);
-    }
-
     void octaveDigits()
     {
         SetCell(0, 49, ATTEN_EMPTY); // C#4
@@ -226,32 +214,6 @@ private slots:
             QCOMPARE(Pattern()->GetRows(), rows);
         }
         QCOMPARE(m_pDoc->m_patterns[0][0]->GetCell(14).note, 14);
-    }
-
-    void cursorStaysInsideThePattern()
-    {
-        // Another, shorter pattern becomes current.
-        Cursor().row = 12;
-        Cursor().field = 3;
-        CSoundPattern* pShort = UsePattern(1, 5);
-        QCOMPARE(Cursor().row, 4);
-        Key(Qt::Key_7);
-        QCOMPARE(pShort->GetCell(4).atten, 7);
-
-        // The current pattern shrinks under the cursor.
-        pShort->SetRows(2);
-        m_pDoc->UpdateAllViews(nullptr);
-        QCOMPARE(Cursor().row, 1);
-
-        // A pattern of no rows takes no entry and no structural change.
-        CSoundPattern* pEmpty = UsePattern(1, 0);
-        Cursor().field = 0;
-        m_pDoc->SetModifiedFlag(false);
-        for (int key : {int(Qt::Key_Q), int(Qt::Key_Insert), int(Qt::Key_Delete), int(Qt::Key_Down),
-                        int(Qt::Key_PageDown)})
-            Key(key);
-        QVERIFY(pEmpty->GetRows() == 0 && Cursor().row == 0);
-        QVERIFY(!m_pDoc->IsModified() && m_transport.previews.empty());
     }
 
     void clicksMoveTheCursorToFields()

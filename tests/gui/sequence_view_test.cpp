@@ -6,7 +6,6 @@
 #include "views/SoundSequenceView.h"
 
 #include <QLineEdit>
-#include <QMenu>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QtTest>
@@ -15,14 +14,6 @@ namespace
 {
 constexpr int kPage = 10;
 constexpr int kViewHeight = (kPage + 2) * CSoundBase::kRowHeight;
-
-QAction* FindAction(const QMenu& menu, const QString& text)
-{
-    for (QAction* pAction : menu.actions())
-        if (pAction->text() == text)
-            return pAction;
-    return nullptr;
-}
 } // namespace
 
 class SequenceViewTest : public CSoundViewTest
@@ -74,18 +65,6 @@ private slots:
     }
 
     void cleanup() { EndDocument(); }
-
-    void cellTexts()
-    {
-        QCOMPARE(CSoundSequenceView::CellText(nullptr), std::string("  ...  "));
-        const char* cases[][2] = {{"Melody", "Melody "},
-                                  {"Melodie", "Melodi>"},
-                                  {"ab", "ab     "},
-                                  {"Ünïcödé", "Ünïcöd>"}};
-        for (const auto& c : cases)
-            QCOMPARE(CSoundSequenceView::CellText(m_pDoc->CreatePattern(0, 4, c[0])),
-                     std::string(c[1]));
-    }
 
     void enterOnAnEmptyCellCreatesPlacesAndOpens()
     {
@@ -225,31 +204,6 @@ private slots:
         m_pView->OnCommand(ID_RANGE_END);
         QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(16, 32));
         QVERIFY(m_pDoc->m_nCurrentPos == 31 && m_pDoc->IsModified());
-    }
-
-    void contextMenuOfTheCursorCell()
-    {
-        for (int i = 0; i < 11; ++i)
-            m_pDoc->CreatePattern(0, 8);
-        Cursor() = SequencePos{0, 1};
-        QMenu menu;
-        m_pView->BuildContextMenu(menu);
-        QCOMPARE(menu.defaultAction()->text(), QString("New pattern…"));
-        for (const char* text : {"Cut", "Copy", "Delete", "Paste", "Properties…"})
-            QCOMPARE(FindAction(menu, text)->isEnabled(), text[0] == 'P');
-        QMenu* pSet = FindAction(menu, "Set pattern")->menu();
-        QCOMPARE(pSet->actions().size(), 13);
-        QCOMPARE((QStringList{pSet->actions()[0]->text(), pSet->actions()[1]->text(),
-                              pSet->actions()[11]->text()}),
-                 (QStringList{"None", "0. 000", "a. 010"}));
-
-        pSet->actions()[11]->trigger();
-        QVERIFY(At(0, 1) == m_pDoc->m_patterns[0][10].get() && Cursor().step == 1);
-        QMenu menu2;
-        m_pView->BuildContextMenu(menu2);
-        QVERIFY(menu2.defaultAction()->text() == "Edit" && FindAction(menu2, "Cut")->isEnabled());
-        FindAction(menu2, "Set pattern")->menu()->actions()[0]->trigger();
-        QVERIFY(At(0, 1) == nullptr);
     }
 
     void rowReportsMoveBothMarkers()

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -85,40 +84,6 @@ private slots:
             QCOMPARE(MenuAction(pFrame->GetToolBar(), nID)->isEnabled(), nID == ID_FILE_NEW);
 
         QVERIFY(pFrame->ExecuteCommand(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
-    }
-
-    void toolbarsAndSplitterOfAFirstStart()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        ActivateMainWindow(shell);
-        shell.ActiveFrame()->SetActivePane(0);
-        shell.Settle();
-        CMainFrame* pFrame = shell.Frame();
-        QToolBar* pMain = pFrame->GetToolBar();
-        QToolBar* pSound = pFrame->GetSoundBar();
-        QVERIFY(pFrame->toolBarArea(pMain) == Qt::TopToolBarArea &&
-                pFrame->toolBarArea(pSound) == Qt::TopToolBarArea && !pSound->isHidden());
-        QVERIFY(pSound->y() == pMain->y() && pSound->x() > pMain->x());
-
-        // Only the sound toolbar can be switched; the answer comes before the change.
-        shell.app->ShowToolbar(130, false);
-        shell.app->ShowToolbar(IDR_SOUNDTYPE, false);
-        QVERIFY(!shell.app->IsToolbarVisible(IDR_SOUNDTYPE) && !pSound->isHidden());
-        shell.Settle();
-        QVERIFY(pSound->isHidden() && !pMain->isHidden() && !shell.app->IsToolbarVisible(130));
-        QVERIFY(pFrame->ExecuteCommand(ID_VIEW_TOOLBAR) && pMain->isHidden() &&
-                !pFrame->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
-
-        shell.ActiveFrame()->resize(720, 480); // wider than the small test screen lets it open
-        QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
-        QVERIFY(pSplitter->count() == 2 &&
-                pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kSequenceIdealWidth);
-        pSplitter->setSizes({0, 10000});
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kMinimumPaneWidth);
-        pSplitter->setSizes({10000, 0});
-        QCOMPARE(pSplitter->sizes().back(), CSoundFrame::kMinimumPaneWidth);
     }
 
     void keysReachTheirCommands()
