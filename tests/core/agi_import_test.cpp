@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
-#include "sound/AgiTone.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -49,16 +48,6 @@ void ExpectImportLayout(const CSoundDoc& doc)
     EXPECT_EQ(doc.GetWholeSongEnd(), doc.m_nRangeEnd);
 }
 } // namespace
-
-TEST(AgiImport, NotesFromDivisors)
-{
-    std::string notes;
-    for (const int d : {427, 254, 16, 1023})
-        notes += std::to_string(AgiNoteFromDivisor(d)) + " ";
-    EXPECT_EQ(notes, "60 69 116 44 ");
-    for (int d = kAgiMinToneDivisor + 1; d <= kAgiMaxToneDivisor; ++d)
-        EXPECT_LE(AgiNoteFromDivisor(d), AgiNoteFromDivisor(d - 1)) << d;
-}
 
 TEST(AgiImport, RecordsBecomeOneRowPerTick)
 {

@@ -3,7 +3,6 @@
 // larger than their content, exports too large to write, and transport requests in a hurry.
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
-#include "sound/ChannelWalk.h"
 #include "sound/MidiInstrumentSource.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
@@ -61,43 +60,6 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
     EXPECT_EQ(heard[0].size(), 40 * kRow);
     EXPECT_TRUE(heard[0] == heard[1]);
     EXPECT_TRUE(Samples(heard[0].begin(), heard[0].begin() + 16 * kRow) == zero);
-}
-
-TEST(ChannelWalkRuns, StandForTheSameStepsAsWalkingEveryPosition)
-{
-    CSoundDoc doc;
-    for (auto [pos, rows] : {std::pair{3, 2}, {10, 0}, {12, 4}, {14, 1}, {40, 3}})
-    {
-        CSoundPattern* p = doc.m_sequence[0][pos] = doc.CreatePattern(0, rows);
-        for (int r = 0; r < rows; ++r)
-            p->SetCell(r, {static_cast<std::uint8_t>(pos + r), 255, 0, 1});
-    }
-    doc.m_sequence[0][30] = nullptr;
-    // Ranges starting inside, before and on placements, ending on, in and after them.
-    for (auto [first, last] : {std::pair{0, 50}, {4, 40}, {12, 13}, {20, 20}, {-5, 2}, {41, 39}})
-    {
-        CChannelWalk one(doc, 0, first, last), runs(doc, 0, first, last);
-        CChannelWalk::Step expected, step;
-        std::int64_t nSteps = 0;
-        while (runs.NextRun(step))
-        {
-            ++nSteps;
-            EXPECT_TRUE(step.nCount == 1 || (step.pos != first && step.pos + step.nCount <= last))
-                << first << ".." << last << " at " << step.pos;
-            for (std::int64_t i = 0; i < step.nCount; ++i)
-            {
-                ASSERT_TRUE(one.Next(expected));
-                EXPECT_TRUE(expected.pos == step.pos + i && expected.kind == step.kind &&
-                            expected.cell == step.cell)
-                    << first << ".." << last << " at " << expected.pos;
-            }
-        }
-        EXPECT_FALSE(one.Next(expected)) << first << ".." << last;
-        if (first == 0)
-        {
-            EXPECT_LT(nSteps, 30);
-        }
-    }
 }
 
 // Records whether the document's guard was free while a message was up: a message shown
@@ -166,35 +128,4 @@ TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
     EXPECT_EQ(messages.m_texts, std::vector<std::string>{CSoundDoc::kMidiTooLargeText});
     EXPECT_TRUE(messages.bGuardFree);
     EXPECT_FALSE(std::filesystem::exists(names.m_strAnswer));
-}
-
-TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
-{
-    CSoundDoc doc;
-    PlaceSong(doc, 0);
-    doc.m_nRangeStart = doc.m_nCurrentPos = 2;
-    Samples firstRow;
-    ASSERT_TRUE(RenderPlayRange(doc, firstRow, 1u << 28));
-    firstRow.resize(kRow);
-
-    CVirtualPlayer player;
-    for (int round = 0; round < 20; ++round)
-    {
-        player.Play(doc);
-        player.AdvanceRows(doc, 3);
-        ASSERT_EQ(doc.m_nCurrentPos, 5) << round;
-        // Stop, then Play from stopped as the editor does it: rewind, then post.
-        player.m_thread.PostStop();
-        {
-            std::lock_guard lock(doc.Guard());
-            doc.m_nCurrentPos = doc.m_nRangeStart;
-        }
-        player.m_pDevice->TakeOutput();
-        player.Play(doc);
-        player.AdvanceRows(doc, 1);
-        const Samples heard = player.m_pDevice->TakeOutput();
-        ASSERT_TRUE(heard == firstRow) << round;
-        player.m_thread.PostStop();
-        doc.m_nCurrentPos = doc.m_nRangeStart;
-    }
 }

@@ -176,28 +176,6 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     }
 }
 
-TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
-{
-    // 30 x 1: two seconds a row. Two slots would have the first row written into the slot
-    // that starts playing at that very notification.
-    m_doc.m_nBeatsPerMinute = 30;
-    m_doc.m_nTracksPerBeat = 1;
-    m_doc.m_nRangeEnd = 2;
-    const unsigned row = 88200;
-    Play(&m_doc);
-    auto snapshot = m_pDevice->SnapshotStream();
-    EXPECT_EQ(snapshot.nBytes, 4 * row * 2);
-    EXPECT_EQ(snapshot.positions, (std::vector<unsigned>{176398, 352798, 529198, 705598}));
-
-    m_pDevice->Advance(row);
-    m_thread->WaitUntilHandled();
-    snapshot = m_pDevice->SnapshotStream();
-    EXPECT_EQ(snapshot.nCursor, row * 2);
-    EXPECT_EQ(Slot(snapshot.samples, 2, row), Slot(Offline(0, 2), 2, row));
-    EXPECT_EQ(Slot(snapshot.samples, 3, row), Samples(row, 0));
-    EXPECT_EQ(m_player.TakeReports().size(), 1u);
-}
-
 TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEnd)
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.

@@ -244,17 +244,6 @@ private slots:
                  std::pair(1024, QString(50, QChar(0xE9))));
     }
 
-    void patternDialogKeepsAnUneditedNameAsItWas()
-    {
-        CSoundPatternDialog dialog;
-        dialog.m_strName = "Caf\xE9"; // Windows-1252, from a file made elsewhere
-        dialog.m_nRows = 8;
-        ShowAndActivate(dialog);
-        QCOMPARE(dialog.GetItem<QLineEdit>(IDC_PATTERN_NAME)->text(), QStringLiteral("Café"));
-        Click(&dialog, IDOK);
-        QCOMPARE(dialog.m_strName, std::string("Caf\xE9"));
-    }
-
     void manageDeleteAsksFirst()
     {
         CSoundPattern* pFirst = m_pDoc->m_patterns[0][0].get();

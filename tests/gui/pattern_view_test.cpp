@@ -178,15 +178,6 @@ private slots:
         Cursor().field = 0;
         Key(Qt::Key_Q);
         QVERIFY(Cell(15).note == 60 && Cursor().row == 15);
-
-        // The keypad's octave keys stop at 7 and 0.
-        m_pView->SetOctave(6);
-        for (int i = 0; i < 2; ++i)
-            Key(Qt::Key_Asterisk, Qt::KeypadModifier);
-        QCOMPARE(m_pView->GetOctave(), 7);
-        m_pView->SetOctave(0);
-        Key(Qt::Key_Slash, Qt::KeypadModifier);
-        QCOMPARE(m_pView->GetOctave(), 0);
     }
 
     void insertAndDeleteRows()
@@ -235,33 +226,6 @@ private slots:
         Cursor().row = 1;
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, RowY(7) + 5));
         QCOMPARE(Cursor().row, 1);
-    }
-
-    void transportCommandState()
-    {
-        auto enabled = [&](UINT nID)
-        {
-            CCmdUI ui(nID);
-            m_pView->OnCmdMsg(nID, &ui);
-            return ui.m_bEnabled;
-        };
-        auto states = [&] {
-            return std::tuple(enabled(ID_SOUND_PLAY), enabled(ID_SOUND_PAUSE),
-                              enabled(ID_SOUND_STOP));
-        };
-        QCOMPARE(states(), std::tuple(true, false, false));
-        m_pDoc->m_nRangeStart = 4;
-        m_pDoc->m_nCurrentPos = 9;
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QVERIFY(m_pDoc->m_nCurrentPos == 4 && states() == std::tuple(false, true, true));
-        m_pView->OnCommand(ID_SOUND_PAUSE);
-        QCOMPARE(states(), std::tuple(true, false, true));
-        m_pDoc->m_nCurrentPos = 7; // stored by the play thread
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QCOMPARE(m_pDoc->m_nCurrentPos, 7);
-        m_pView->OnCommand(ID_SOUND_STOP);
-        QVERIFY(!m_pDoc->m_bSongPlaying && !m_pDoc->m_bSongPaused && m_transport.nStops == 2);
-        QVERIFY(!enabled(ID_VIEW_PATTERN_EDITOR) && enabled(ID_VIEW_SEQUENCE_EDITOR));
     }
 };
 

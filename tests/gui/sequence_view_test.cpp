@@ -120,41 +120,6 @@ private slots:
         QVERIFY(Cursor().step == 11 && m_pDoc->IsModified());
     }
 
-    void cursorMovesWithoutWrapping()
-    {
-        Key(Qt::Key_Tab); // no current pattern: nothing to open
-        QVERIFY(m_pView->hasFocus());
-        for (int key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_PageUp})
-            Key(key);
-        QCOMPARE(Cursor(), (SequencePos{0, 0}));
-        for (int i = 0; i < 5; ++i)
-            Key(Qt::Key_Right);
-        Cursor().step = 4;
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor(), (SequencePos{3, 0}));
-
-        // Down and Page Down go beyond the last placement; the scroll range follows.
-        for (int key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Down})
-            Key(key);
-        QCOMPARE(Cursor().step, 3 * (kPage - 1) + 1);
-        QScrollBar* pBar = m_pView->verticalScrollBar();
-        QVERIFY(pBar->value() == 28 - kPage + 1 && pBar->maximum() == 28 - kPage + 1);
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor().step, 28 - kPage + 1);
-
-        // The cursor stops at the last step a song position can hold.
-        Cursor().step = CSoundSequenceView::kMaxStep - 2;
-        for (int i = 0; i < 4; ++i)
-            Key(Qt::Key_Down);
-        QCOMPARE(Cursor().step, CSoundSequenceView::kMaxStep);
-        Key(Qt::Key_PageDown);
-        Key(Qt::Key_Period);
-        QVERIFY(Cursor().step == CSoundSequenceView::kMaxStep &&
-                pBar->value() == CSoundSequenceView::kMaxStep - kPage + 1);
-        pBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(pBar->value(), CSoundSequenceView::kMaxStep - kPage + 1);
-    }
-
     void clicksAndDoubleClicks()
     {
         CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();

@@ -144,41 +144,21 @@ private slots:
                 shell.ActiveFrame()->windowTitle() == "once.tks");
     }
 
-    void importOpensANewWindow_data()
+    void importOfADamagedResourceGivesAMessageAndANewSound()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("sound resource")
-            << SoundsDir() + QStringLiteral("/buddhies-sound001.agi") << true;
-        QTest::newRow("damaged") << QStringLiteral("damaged") << false;
-    }
-
-    void importOpensANewWindow()
-    {
-        QFETCH(QString, file);
-        QFETCH(bool, valid);
         QTemporaryDir dir;
-        if (!valid)
-        {
-            file = dir.filePath(file);
-            QFile damaged(file);
-            QVERIFY(damaged.open(QIODevice::WriteOnly));
-            damaged.write("\x08\x00\x7f", 3);
-        }
-        QVERIFY(QFile::exists(file));
+        const QString file = dir.filePath(QStringLiteral("damaged"));
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x08\x00\x7f", 3) == 3);
+        damaged.close();
 
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {QFile::encodeName(file).toStdString()};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
         QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        CSoundDoc* pDoc = shell.ActiveDoc();
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound2"));
-        // A damaged resource gets a message and a new document's contents.
-        QCOMPARE(shell.messages.texts.size(), std::size_t(valid ? 0 : 1));
-        QCOMPARE(HoldsNewDocumentContents(pDoc), !valid);
-        if (valid)
-            QVERIFY(!pDoc->m_rawData.empty() && pDoc->IsModified());
+        QVERIFY(shell.ActiveFrame()->windowTitle() == "Sound2" && shell.messages.texts.size() == 1);
+        QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()));
     }
 
     void closingAModifiedDocumentAsks()
