@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
-#include "framework/File.h"
-#include "sound/AgiTone.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -50,16 +48,6 @@ void ExpectImportLayout(const CSoundDoc& doc)
     EXPECT_EQ(doc.GetWholeSongEnd(), doc.m_nRangeEnd);
 }
 } // namespace
-
-TEST(AgiImport, NotesFromDivisors)
-{
-    std::string notes;
-    for (const int d : {427, 254, 16, 1023})
-        notes += std::to_string(AgiNoteFromDivisor(d)) + " ";
-    EXPECT_EQ(notes, "60 69 116 44 ");
-    for (int d = kAgiMinToneDivisor + 1; d <= kAgiMaxToneDivisor; ++d)
-        EXPECT_LE(AgiNoteFromDivisor(d), AgiNoteFromDivisor(d - 1)) << d;
-}
 
 TEST(AgiImport, RecordsBecomeOneRowPerTick)
 {
@@ -167,40 +155,4 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
         EXPECT_EQ(d.doc.SaveToBytes(), before);
         EXPECT_FALSE(d.doc.IsModified());
     }
-}
-
-TEST(AgiImport, ImportAGIFile)
-{
-    class CCountingView : public IDocumentView
-    {
-    public:
-        void OnUpdate(IDocumentView*, CObject*) override { ++m_nUpdates; }
-        int m_nUpdates = 0;
-    } view;
-    const std::string dir = MakeTempDir();
-    const std::string bytes = Resource({Tone(0, 10, 427, 2)});
-    WriteFileBytes(dir + "/good", bytes);
-    WriteFileBytes(dir + "/short", "\x08");
-    WriteFileBytes(dir + "/large", std::string(2 << 20, '\x08'));
-    CRecordingMessages messages;
-    NewDoc d;
-    d.doc.AddView(&view);
-
-    EXPECT_TRUE(d.doc.ImportAGIFile(dir + "/good"));
-    EXPECT_EQ(Raw(d.doc), bytes);
-    EXPECT_EQ(Imported(d.doc, 0), "0:60/2 end 10");
-    const int nUpdates = view.m_nUpdates;
-    EXPECT_GE(nUpdates, 1);
-    // A damaged file's bytes are kept; the contents stay and the views are not told. One
-    // too large to be a sound is not read.
-    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/short"));
-    EXPECT_FALSE(d.doc.ImportAGIFile(dir + "/large"));
-    EXPECT_EQ(Raw(d.doc), "\x08");
-    EXPECT_EQ(Imported(d.doc, 0), "0:60/2 end 10");
-    EXPECT_EQ(view.m_nUpdates, nUpdates);
-    EXPECT_EQ(messages.m_texts,
-              (std::vector<std::string>{"Error: Raw data too short! ( 1 bytes )",
-                                        "Error: Raw data too long! ( 2097152 bytes )"}));
-    EXPECT_THROW(d.doc.ImportAGIFile(dir + "/missing"), CFileException);
-    d.doc.RemoveView(&view);
 }

@@ -68,16 +68,3 @@ TEST(ConvertTks, BadCommandLinesPrintTheUsage)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
 }
-
-// A resource imported, kept as a document and exported gives what a direct export gives.
-TEST(ConvertTks, SampleSoundSurvivesADocumentInBetween)
-{
-    const std::string dir = MakeTempDir();
-    const std::string agi = dir + "/song.agi";
-    WriteFileBytes(agi, RandomResource(7, 60, 100));
-    for (const std::string& args :
-         {agi + " " + dir + "/direct.agi", agi + " " + dir + "/a.tks",
-          dir + "/a.tks " + dir + "/b.tks", "--to agi " + dir + "/b.tks " + dir + "/via.res"})
-        ASSERT_EQ(RunConvert(args).exitCode, 0) << args;
-    EXPECT_EQ(ReadFileBytes(dir + "/via.res"), ReadFileBytes(dir + "/direct.agi"));
-}

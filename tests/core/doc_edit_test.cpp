@@ -137,24 +137,3 @@ TEST(DocEdits, RemovedPatternComesBackAsTheSameObject)
     EXPECT_EQ(f.doc.m_pCurrentPattern, pB);
     EXPECT_EQ(f.doc.GetPlacement({0, 1}), f.b);
 }
-
-TEST(DocEdits, RowsAndPlacementsStayInBounds)
-{
-    Fixture f;
-    EXPECT_TRUE(f.doc.SetCells(f.a, 15, {Note(7), Note(8)})); // clipped at the end
-    EXPECT_EQ(f.doc.GetCells(f.a, 14, 5).size(), 2u);
-    EXPECT_FALSE(f.doc.SetCells(f.a, 16, {Note(7)}));
-    EXPECT_TRUE(f.doc.DeleteRows(f.a, 0, 3));
-    EXPECT_EQ(f.doc.GetCells(f.a, 0, 1)[0], Note(4));
-    EXPECT_EQ(f.doc.GetCells(f.a, 13, 1)[0], SoundCell::Empty());
-
-    const PatternId noise = f.doc.NewPattern(kNoiseChannel, 4, "n");
-    EXPECT_FALSE(f.doc.SetPlacement({0, 5}, noise)); // a pattern of another channel
-    EXPECT_EQ(f.doc.GetPlacement({0, 5}), 0u);
-    EXPECT_NE(noise, f.a);
-    EXPECT_EQ(f.doc.DuplicatePattern(noise) != 0, true);
-
-    f.doc.m_nCurrentPos = 5;
-    f.doc.SetPlayRange({32, 48});
-    EXPECT_EQ(f.doc.m_nCurrentPos, 47);
-}

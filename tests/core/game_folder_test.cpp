@@ -215,23 +215,6 @@ TEST(GameFolder, RefusedWritesChangeNothing)
     }
 }
 
-TEST(GameFolder, EachWriteGetsItsOwnBackupFolder)
-{
-    const std::string dir = MakeGame(false);
-    CGameFolder game;
-    ASSERT_EQ(game.Open(dir), "");
-    std::vector<std::string> folders;
-    for (int i = 0; i < 3; ++i)
-    {
-        ASSERT_EQ(game.WriteSound(0, ToBytes(std::string(80 + i, 'A'))), "");
-        folders.push_back(game.GetBackupPath());
-    }
-    std::sort(folders.begin(), folders.end());
-    EXPECT_EQ(std::unique(folders.begin(), folders.end()), folders.end());
-    // The appended resources went into vol.1 as found, not into a VOL.1 beside it.
-    EXPECT_FALSE(fs::exists(dir + "/VOL.1"));
-}
-
 TEST(ConvertGame, CommandsRunAsAProgram)
 {
     const std::string dir = MakeGame(false);
@@ -264,23 +247,4 @@ TEST(ConvertGame, CommandsRunAsAProgram)
                               "--game D --sound 256 o", "a --into-game D", "--list"})
         EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;
     EXPECT_EQ(Snapshot(dir), before);
-}
-
-TEST(WholeSong, EndsAfterTheLastPlacedRowAndIsWhatTheExportsSee)
-{
-    NewDoc d;
-    EXPECT_EQ(d.doc.GetWholeSongEnd(), 16);
-    Place(d.doc, 3, 40, 8)->SetCell(0, NoiseCell(1, 1, 0));
-    Place(d.doc, 1, 20, 32)->SetCell(3, ToneCell(60, 2));
-    EXPECT_EQ(d.doc.GetWholeSongEnd(), 52);
-    d.doc.m_nRangeStart = 4;
-    d.doc.m_nRangeEnd = 10;
-    const std::string dir = MakeTempDir();
-    ASSERT_TRUE(d.doc.OnSaveDocument(dir + "/in.tks"));
-
-    ASSERT_EQ(RunConvert("--whole " + dir + "/in.tks " + dir + "/out.agi").exitCode, 0);
-    d.doc.m_nRangeStart = 0;
-    d.doc.m_nRangeEnd = 52;
-    const AgiResourceBuild whole = BuildAgiResource(d.doc);
-    EXPECT_EQ(ReadFileBytes(dir + "/out.agi"), std::string(whole.bytes.begin(), whole.bytes.end()));
 }

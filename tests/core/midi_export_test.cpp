@@ -36,14 +36,6 @@ std::string VarLen(std::int32_t value)
 }
 } // namespace
 
-TEST(MidiWriters, VariableLengthQuantities)
-{
-    // Each shift is written only when it is needed; a negative value keeps its low 7 bits.
-    EXPECT_EQ(VarLen(0x80) + " | " + VarLen(0x200000) + " | " + VarLen(0x0FFFFFFF) + " | " +
-                  VarLen(-1),
-              "81 00 | 81 80 80 00 | FF FF FF 7F | 7F");
-}
-
 TEST(MidiExport, Tracks)
 {
     auto oneRowPerTick = [](CSoundDoc& doc, std::int32_t rows)

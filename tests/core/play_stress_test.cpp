@@ -1,24 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playback/SoundPlayThread.h"
-#include "playback/VirtualAudioDevice.h"
+#include "support/VirtualPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <random>
 #include <thread>
-
-namespace
-{
-class CCountingView : public ISoundRowSink
-{
-public:
-    void PostRowPlayed(std::uint32_t) override { m_nReports.fetch_add(1); }
-    std::atomic<int> m_nReports{0};
-};
-} // namespace
 
 // The play thread plays on a clock that runs far faster than real time while another
 // thread edits the document as hard as it can, through document operations and direct
@@ -32,17 +20,10 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
     doc.m_nTracksPerBeat = 16;
     doc.m_nRangeEnd = 63;
 
-    CVirtualAudioDevice* pDevice = nullptr;
-    CSoundPlayThread thread(
-        [&]
-        {
-            auto p = std::make_unique<CVirtualAudioDevice>();
-            pDevice = p.get();
-            return p;
-        });
-    ASSERT_TRUE(thread.CreateThread());
-    ASSERT_TRUE(thread.WaitUntilHandled());
-    CCountingView view;
+    CVirtualPlayer player;
+    CSoundPlayThread& thread = player.m_thread;
+    CVirtualAudioDevice* pDevice = player.m_pDevice;
+    pDevice->SetRecording(false);
 
     std::atomic<bool> bDone{false};
     std::thread clock(
@@ -130,7 +111,7 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
     {
         const unsigned command = random() % 4;
         if (command == 0)
-            thread.PostPlay(&doc, &view);
+            thread.PostPlay(&doc, &player);
         else if (command == 1)
             thread.PostStop();
         else if (command == 2)
@@ -140,7 +121,7 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
         ++nCommands;
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
     }
-    thread.PostPlay(&doc, &view);
+    thread.PostPlay(&doc, &player);
     thread.WaitUntilHandled();
     // The editor stands for the user interface thread, which also closes the document.
     bDone.store(true);
@@ -152,5 +133,5 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
     thread.QuitAndWait();
 
     EXPECT_GT(nCommands, 50);
-    EXPECT_GT(view.m_nReports.load(), 100);
+    EXPECT_GT(player.TakeReports().size(), 100u);
 }

@@ -3,43 +3,22 @@
 #include "playback/OfflineRenderer.h"
 #include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
-#include "playback/VirtualAudioDevice.h"
 #include "sound/AgiResource.h"
 #include "support/TestSupport.h"
+#include "support/VirtualPlayer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <mutex>
 #include <vector>
 
 namespace
 {
 using Samples = std::vector<std::int16_t>;
-constexpr unsigned kRowBytes = 11026; // 120 beats per minute, 4 tracks per beat
-constexpr unsigned kRow = kRowBytes / 2;
+constexpr unsigned kRow = CVirtualPlayer::kRow;
+constexpr unsigned kRowBytes = 2 * kRow;
 constexpr unsigned kBlocks = 10;
 const Samples kSilentRow(kRow, 0);
-
-// The view: keeps the reports for the test to apply as the editor's report handler does.
-class CRecordingView : public ISoundRowSink
-{
-public:
-    void PostRowPlayed(std::uint32_t nGeneration) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_generations.push_back(nGeneration);
-    }
-    std::vector<std::uint32_t> Take()
-    {
-        std::lock_guard lock(m_mutex);
-        return std::exchange(m_generations, {});
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::uint32_t> m_generations;
-};
 
 class PlayThreadTest : public ::testing::Test
 {
@@ -54,44 +33,10 @@ protected:
             p0->SetCell(row, {static_cast<std::uint8_t>(60 + row), 255, 0, 0});
         (m_doc.m_sequence[1][0] = m_doc.CreatePattern(1, 8))->SetCell(0, {48, 255, 0, 4});
         (m_doc.m_sequence[2][2] = m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
-
-        m_thread = std::make_unique<CSoundPlayThread>(
-            [this]
-            {
-                auto pDevice = std::make_unique<CVirtualAudioDevice>();
-                m_pDevice = pDevice.get();
-                return pDevice;
-            });
-        ASSERT_TRUE(m_thread->CreateThread());
-        ASSERT_TRUE(m_thread->WaitUntilHandled());
-        m_pDevice->SetRecording(true);
     }
 
-    void TearDown() override { m_thread->QuitAndWait(); }
-
-    void Play(CSoundDoc* pDoc)
-    {
-        m_thread->PostPlay(pDoc, &m_view);
-        m_thread->WaitUntilHandled();
-    }
-
-    // Plays whole row slots, lets the thread handle what they signalled and applies the
-    // reports to the document; returns the number of reports.
-    int Advance(unsigned nRows)
-    {
-        int nReports = 0;
-        for (unsigned i = 0; i < nRows; ++i)
-        {
-            m_pDevice->Advance(kRow);
-            m_thread->WaitUntilHandled();
-            for (std::uint32_t generation : m_view.Take())
-            {
-                m_thread->AcceptRowPlayed(&m_doc, generation);
-                ++nReports;
-            }
-        }
-        return nReports;
-    }
+    void Play(CSoundDoc* pDoc) { m_player.Play(*pDoc); }
+    int Advance(unsigned nRows) { return m_player.AdvanceRows(m_doc, nRows); }
 
     Samples Offline(int rangeStart, int rangeEnd)
     {
@@ -110,9 +55,9 @@ protected:
     }
 
     CSoundDoc m_doc;
-    CRecordingView m_view;
-    CVirtualAudioDevice* m_pDevice = nullptr;
-    std::unique_ptr<CSoundPlayThread> m_thread;
+    CVirtualPlayer m_player;
+    CVirtualAudioDevice* const m_pDevice = m_player.m_pDevice;
+    CSoundPlayThread* const m_thread = &m_player.m_thread;
 };
 } // namespace
 
@@ -158,23 +103,6 @@ TEST_F(PlayThreadTest, OutputIsTheOfflineRenderWrappingToTheRangeStart)
     EXPECT_EQ(m_doc.m_nCurrentPos, 18 % 8);
 }
 
-TEST_F(PlayThreadTest, OneRowRangeRepeatsThatRow)
-{
-    m_doc.m_nRangeStart = m_doc.m_nRangeEnd = m_doc.m_nCurrentPos = 3;
-    m_doc.m_sequence[0][3] = m_doc.m_sequence[0][0];
-    Play(&m_doc);
-    EXPECT_EQ(Advance(6), 6);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 3);
-    const auto output = m_pDevice->TakeOutput();
-    const auto row = Slot(output, 0);
-    EXPECT_NE(row, kSilentRow);
-    for (unsigned slot = 1; slot < 6; ++slot)
-        EXPECT_EQ(Slot(output, slot), row) << slot;
-    m_thread->PostStop();
-    m_thread->WaitUntilHandled();
-    EXPECT_EQ(m_doc.m_nCurrentPos, 3);
-}
-
 TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
 {
     Play(&m_doc);
@@ -187,7 +115,7 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     m_thread->PostStop();
     m_thread->WaitUntilHandled();
     EXPECT_EQ(m_doc.m_nCurrentPos, 6);
-    const auto late = m_view.Take();
+    const auto late = m_player.TakeReports();
     ASSERT_EQ(late.size(), 1u);
     EXPECT_FALSE(m_thread->AcceptRowPlayed(&m_doc, late[0]));
     EXPECT_EQ(m_doc.m_nCurrentPos, 6);
@@ -215,7 +143,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 {
     auto pDoc = std::make_unique<CSoundDoc>();
     ASSERT_TRUE(pDoc->OnNewDocument());
-    CSoundDoc::SetCloseListener(m_thread.get());
+    CSoundDoc::SetCloseListener(m_thread);
     Play(pDoc.get());
     m_pDevice->Advance(kRow * 3);
     pDoc->OnCloseDocument();
@@ -223,11 +151,11 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
     CSoundDoc::SetCloseListener(nullptr);
     pDoc.reset();
-    EXPECT_EQ(m_view.Take().size(), 3u);
+    EXPECT_EQ(m_player.TakeReports().size(), 3u);
     // The thread no longer knows the document: playing on reports and reads nothing.
     m_pDevice->Advance(kRow * kBlocks);
     m_thread->WaitUntilHandled();
-    EXPECT_TRUE(m_view.Take().empty());
+    EXPECT_TRUE(m_player.TakeReports().empty());
 }
 
 TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
@@ -260,28 +188,6 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     }
 }
 
-TEST_F(PlayThreadTest, SlowTempoKeepsAWholeRowBetweenWriterAndCursor)
-{
-    // 30 x 1: two seconds a row. Two slots would have the first row written into the slot
-    // that starts playing at that very notification.
-    m_doc.m_nBeatsPerMinute = 30;
-    m_doc.m_nTracksPerBeat = 1;
-    m_doc.m_nRangeEnd = 2;
-    const unsigned row = 88200;
-    Play(&m_doc);
-    auto snapshot = m_pDevice->SnapshotStream();
-    EXPECT_EQ(snapshot.nBytes, 4 * row * 2);
-    EXPECT_EQ(snapshot.positions, (std::vector<unsigned>{176398, 352798, 529198, 705598}));
-
-    m_pDevice->Advance(row);
-    m_thread->WaitUntilHandled();
-    snapshot = m_pDevice->SnapshotStream();
-    EXPECT_EQ(snapshot.nCursor, row * 2);
-    EXPECT_EQ(Slot(snapshot.samples, 2, row), Slot(Offline(0, 2), 2, row));
-    EXPECT_EQ(Slot(snapshot.samples, 3, row), Samples(row, 0));
-    EXPECT_EQ(m_view.Take().size(), 1u);
-}
-
 TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEnd)
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
@@ -300,10 +206,10 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
     {
         m_pDevice->Advance(kChipRow - 1);
         m_thread->WaitUntilHandled();
-        EXPECT_TRUE(m_view.Take().empty()) << row;
+        EXPECT_TRUE(m_player.TakeReports().empty()) << row;
         m_pDevice->Advance(1);
         m_thread->WaitUntilHandled();
-        for (std::uint32_t generation : m_view.Take())
+        for (std::uint32_t generation : m_player.TakeReports())
             m_thread->AcceptRowPlayed(&m_doc, generation);
         positions.push_back(m_doc.m_nCurrentPos);
     }

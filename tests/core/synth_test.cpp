@@ -99,11 +99,6 @@ TEST(ToneSynth, RowLengthsAndAmplitudes)
     for (const unsigned rowBytes : {11026u, 88200u, 88202u, 5292000u})
         blocks += std::to_string(CToneSynth::BlocksForRowBytes(rowBytes)) + " ";
     EXPECT_EQ(blocks, "10 4 4 4 ");
-    CSoundDoc doc;
-    MakeSong(doc, 100, 4, 0, 2, {});
-    EXPECT_EQ(Render(doc).size(), 3u * 6615);
-    MakeSong(doc, 120, 4, 0, 0, {});
-    EXPECT_EQ(Render(doc).size(), 5513u);
 
     CToneSynth synth;
     EXPECT_DOUBLE_EQ(synth.m_freq[69], 440.0);

@@ -77,7 +77,6 @@ public:
     }
     bool PropertiesDialog(QWidget*, int& nBpm, int& nStep, int& nTpb) override
     {
-        offeredProperties = {nBpm, nStep, nTpb};
         if (propertiesAnswer.empty())
             return false;
         nBpm = propertiesAnswer[0];
@@ -89,7 +88,6 @@ public:
 
     std::deque<PatternAnswer> patternAnswers;
     std::vector<int> propertiesAnswer; // beats per minute, step size, tracks per beat
-    std::vector<int> offeredProperties;
     std::vector<std::string> titles;
     std::vector<int> offeredRows;
     std::vector<std::string> offeredNames;

@@ -75,29 +75,6 @@ private slots:
         }
     }
 
-    void comboLeavesTheFocusAndTheSoundBarAlone()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        shell.Frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
-        shell.ActiveFrame()->SetActivePane(0);
-        shell.Settle();
-        QWidget* pEditor = QApplication::focusWidget();
-        QToolBar* pBar = shell.Frame()->GetSoundBar();
-        QComboBox* pCombo = ChipCombo(shell);
-        QVERIFY(pEditor != nullptr && !pBar->isHidden() && pCombo->focusPolicy() == Qt::NoFocus);
-        QTest::mouseClick(pCombo, Qt::LeftButton);
-        shell.Settle();
-        QVERIFY(!pBar->isHidden());
-        pCombo->hidePopup();
-        // Without a window manager nothing gives the window back its activation.
-        shell.Frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
-        shell.Settle();
-        QVERIFY(QApplication::focusWidget() == pEditor && !pBar->isHidden());
-    }
-
     void exportWritesTheConvertersRenderOrNothing()
     {
         QTemporaryDir dir;

@@ -11,7 +11,10 @@
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -58,6 +61,21 @@ void Click(CDialog* pDialog, UINT nID)
     QTest::mouseClick(pDialog->GetItem<QPushButton>(nID), Qt::LeftButton);
 }
 
+QString SelectedText(QWidget* pField)
+{
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
+        return pEdit->selectedText();
+    if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
+        return pSpin->findChild<QLineEdit*>()->selectedText();
+    return {};
+}
+
+QString FieldText(QWidget* pField)
+{
+    if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
+        return pSpin->cleanText();
+    return qobject_cast<QLineEdit*>(pField)->text();
+}
 QStringList ListTexts(const QListWidget* pList)
 {
     QStringList texts;
@@ -84,6 +102,40 @@ private:
     {
         dialog.m_pDoc = m_pDoc.get();
         ShowAndActivate(dialog);
+    }
+
+    // A new dialog of each kind, filled as the editors fill it, and its first field.
+    std::unique_ptr<CDialog> MakeDialog(int nKind, UINT& nFirstField)
+    {
+        switch (nKind)
+        {
+        case 0:
+        {
+            auto pDialog = std::make_unique<CSoundPatternDialog>();
+            pDialog->m_strName = "001";
+            pDialog->m_nRows = 16;
+            nFirstField = IDC_PATTERN_NAME;
+            return pDialog;
+        }
+        case 1:
+        {
+            auto pDialog = std::make_unique<CSoundPropertiesDialog>();
+            std::tie(pDialog->m_nBeatsPerMinute, pDialog->m_nStepSize, pDialog->m_nTracksPerBeat) =
+                std::tuple(125, 16, 4);
+            nFirstField = IDC_TRACKSPERBEAT;
+            return pDialog;
+        }
+        case 2:
+            nFirstField = IDC_INSTRUMENT0;
+            return std::make_unique<CSoundMIDIExportDialog>();
+        default:
+        {
+            auto pDialog = std::make_unique<CSoundManageDialog>();
+            pDialog->m_pDoc = m_pDoc.get();
+            nFirstField = IDC_MANAGE_NAME;
+            return pDialog;
+        }
+        }
     }
 
 private slots:
@@ -117,16 +169,25 @@ private slots:
             }
     }
 
-    void propertiesRefuseTempoOutOfRange_data()
+    void propertiesRefuseBadTempos_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::newRow("0") << QStringLiteral("0");
-        QTest::newRow("300") << QStringLiteral("300");
+        QTest::addColumn<bool>("byEnter");
+        QTest::addColumn<QString>("message");
+        const QString range = QStringLiteral("Please enter an integer between 1 and 256.");
+        const QString integer = QStringLiteral("Please enter an integer.");
+        QTest::newRow("0") << QStringLiteral("0") << false << range;
+        QTest::newRow("300, Enter") << QStringLiteral("300") << true << range;
+        // Refused as they are, not restored to the last good value.
+        QTest::newRow("empty, Enter") << QString() << true << integer;
+        QTest::newRow("sign") << QStringLiteral("-") << false << integer;
     }
 
-    void propertiesRefuseTempoOutOfRange()
+    void propertiesRefuseBadTempos()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, byEnter);
+        QFETCH(QString, message);
         CSoundPropertiesDialog dialog;
         std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) =
             std::tuple(125, 16, 4);
@@ -136,11 +197,16 @@ private slots:
         // Tempo arrows count one by one.
         QTest::keyClick(pBpm, Qt::Key_Up);
         QCOMPARE(pBpm->value(), 126);
-        Type(pBpm, typed);
-        Click(&dialog, IDOK);
-        QCOMPARE(m_messages->texts,
-                 std::vector<std::string>{"Please enter an integer between 1 and 256."});
-        QVERIFY(dialog.isVisible() && pBpm->hasFocus());
+        pBpm->setFocus();
+        pBpm->selectAll();
+        QTest::keyClick(pBpm, Qt::Key_Delete);
+        QTest::keyClicks(pBpm, typed);
+        if (byEnter)
+            QTest::keyClick(pBpm, Qt::Key_Return);
+        else
+            Click(&dialog, IDOK);
+        QCOMPARE(m_messages->texts, std::vector<std::string>{message.toStdString()});
+        QVERIFY(dialog.isVisible() && pBpm->hasFocus() && pBpm->cleanText() == typed);
         QCOMPARE(dialog.m_nBeatsPerMinute, 125);
 
         Type(pBpm, QStringLiteral("140"));
@@ -177,77 +243,6 @@ private slots:
         QVERIFY(dialog.result() == QDialog::Accepted);
         QCOMPARE(std::pair(dialog.m_nRows, QString::fromStdString(dialog.m_strName)),
                  std::pair(1024, QString(50, QChar(0xE9))));
-    }
-
-    void patternDialogKeepsAnUneditedNameAsItWas()
-    {
-        CSoundPatternDialog dialog;
-        dialog.m_strName = "Caf\xE9"; // Windows-1252, from a file made elsewhere
-        dialog.m_nRows = 8;
-        ShowAndActivate(dialog);
-        QCOMPARE(dialog.GetItem<QLineEdit>(IDC_PATTERN_NAME)->text(), QStringLiteral("Café"));
-        Click(&dialog, IDOK);
-        QCOMPARE(dialog.m_strName, std::string("Caf\xE9"));
-    }
-
-    void manageListsChannelsAndEmptyChannels()
-    {
-        m_pDoc->m_nStepSize = 32;
-        CSoundManageDialog dialog;
-        ShowManage(dialog);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Manage Patterns"));
-        auto* pChannel = dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL);
-        auto* pList = dialog.GetItem<QListWidget>(IDC_MANAGE_LIST);
-        auto* pName = dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME);
-        auto* pRows = dialog.GetItem<QSpinBox>(IDC_MANAGE_ROWS);
-        QVERIFY(pChannel->itemText(3) == "Noise" && ListTexts(pList) == QStringList{"000"});
-        QVERIFY(dialog.GetSelectedPattern() == m_pDoc->m_patterns[0][0].get() &&
-                pName->text() == "000" && pRows->value() == 16);
-        for (const UINT nID : {IDC_MANAGE_HARMONIZE, IDC_MANAGE_CHANGE})
-            QVERIFY(!dialog.GetDlgItem(nID)->isEnabled());
-
-        pChannel->setCurrentIndex(2);
-        QVERIFY(pList->count() == 0 && dialog.GetSelectedPattern() == nullptr);
-        QCOMPARE(std::pair(pName->text(), pRows->value()), std::pair(QString(), 32));
-        for (const UINT nID :
-             {IDC_MANAGE_COPY, IDC_MANAGE_DELETE, IDC_MANAGE_NAME, IDC_MANAGE_ROWS, IDC_MANAGE_NEW})
-            QCOMPARE(dialog.GetDlgItem(nID)->isEnabled(), nID == IDC_MANAGE_NEW);
-        // Nothing to copy or delete: the handlers do nothing.
-        dialog.OnCreateCopy();
-        dialog.OnDelete();
-        QVERIFY(m_pDoc->m_patterns[2].empty() && m_messages->texts.empty());
-
-        pChannel->setCurrentIndex(0);
-        QVERIFY(pName->text() == "000" && dialog.GetDlgItem(IDC_MANAGE_DELETE)->isEnabled());
-    }
-
-    void manageNewAndCreateCopy()
-    {
-        m_pDoc->m_nNextPattern[1] = 7;
-        m_pDoc->m_nStepSize = 8;
-        CSoundManageDialog dialog;
-        ShowManage(dialog);
-        dialog.GetItem<QComboBox>(IDC_MANAGE_CHANNEL)->setCurrentIndex(1);
-        Click(&dialog, IDC_MANAGE_NEW);
-        QCOMPARE(m_pDoc->m_patterns[1].size(), std::size_t(1));
-        CSoundPattern* pNew = m_pDoc->m_patterns[1][0].get();
-        QCOMPARE(std::pair(pNew->GetName(), pNew->GetRows()), std::pair(std::string("007"), 8));
-        QVERIFY(dialog.GetSelectedPattern() == pNew &&
-                dialog.GetDlgItem(IDC_MANAGE_NAME)->hasFocus());
-
-        SoundCell cell = SoundCell::Empty();
-        cell.note = 60;
-        pNew->SetCell(3, cell);
-        pNew->SetName("003");
-        m_pDoc->m_nNextPattern[1] = 5;
-        Click(&dialog, IDC_MANAGE_COPY);
-        auto* pList = dialog.GetItem<QListWidget>(IDC_MANAGE_LIST);
-        QCOMPARE(ListTexts(pList),
-                 QStringList({QStringLiteral("007"), QStringLiteral("005 (003)")}));
-        CSoundPattern* pCopy = m_pDoc->m_patterns[1][1].get();
-        QVERIFY(dialog.GetSelectedPattern() == pCopy &&
-                dialog.GetItem<QLineEdit>(IDC_MANAGE_NAME)->text() == "005 (003)");
-        QCOMPARE(std::pair(pCopy->GetRows(), int(pCopy->GetCell(3).note)), std::pair(8, 60));
     }
 
     void manageDeleteAsksFirst()
@@ -405,6 +400,60 @@ private slots:
         pView->OnCommand(ID_SOUND_MANAGEPATTERNS);
         QVERIFY(m_pDoc->m_patterns[0].size() == 2 && m_pDoc->m_patterns[0][1]->GetRows() == 8);
         CSoundBase::SetDialogs(nullptr);
+    }
+
+    void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts_data()
+    {
+        QTest::addColumn<int>("kind");
+        for (const auto& [name, kind] : {std::pair("pattern", 0), std::pair("properties", 1),
+                                         std::pair("midi", 2), std::pair("manage", 3)})
+            QTest::newRow(name) << kind;
+    }
+
+    void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts()
+    {
+        QFETCH(int, kind);
+        UINT nFirstField = 0;
+        std::unique_ptr<CDialog> pDialog = MakeDialog(kind, nFirstField);
+        pDialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(pDialog.get()));
+        QWidget* pFirst = pDialog->GetDlgItem(nFirstField);
+        QCOMPARE(QApplication::focusWidget() == pFirst ||
+                     QApplication::focusWidget()->parentWidget() == pFirst,
+                 true);
+        if (!qobject_cast<QComboBox*>(pFirst))
+            QVERIFY(!SelectedText(pFirst).isEmpty() && SelectedText(pFirst) == FieldText(pFirst));
+
+        // Nothing clipped or outside its box, and the fields of a group start at one x.
+        for (QWidget* pWidget : pDialog->findChildren<QWidget*>())
+        {
+            if (!qobject_cast<QLabel*>(pWidget) && !qobject_cast<QAbstractButton*>(pWidget))
+                continue;
+            QVERIFY2(pWidget->width() >= pWidget->sizeHint().width(),
+                     qPrintable(pWidget->objectName() + pWidget->property("text").toString()));
+            QVERIFY(pWidget->parentWidget()->rect().contains(pWidget->geometry()));
+        }
+        for (QGroupBox* pGroup : pDialog->findChildren<QGroupBox*>())
+        {
+            QSet<int> fieldXs;
+            for (QWidget* pField : pGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (qobject_cast<QSpinBox*>(pField) || qobject_cast<QComboBox*>(pField))
+                    fieldXs.insert(pField->x());
+            QVERIFY(fieldXs.size() <= 1);
+        }
+    }
+
+    void typedNameWithSpacesStaysInTheField()
+    {
+        CSoundPatternDialog dialog;
+        dialog.m_strName = "001";
+        dialog.m_nRows = 16;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Low bass line"));
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(dialog.result() == QDialog::Accepted && dialog.m_strName == "Low bass line");
     }
 };
 

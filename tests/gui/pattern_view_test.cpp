@@ -84,18 +84,6 @@ private slots:
         QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
     }
 
-    void notesAboveTheRangeAreRefused()
-    {
-        m_pView->SetOctave(8);
-        Key(Qt::Key_J);
-        QCOMPARE(Cell(0).note, 106);
-        Key(Qt::Key_P); // 124
-        Key(Qt::Key_Q); // 108: still a note
-        QVERIFY(Cell(1).note == 108 && Cursor().row == 2);
-        Key(Qt::Key_P);
-        QVERIFY(Cell(2).note == NOTE_EMPTY && Cursor().row == 2);
-    }
-
     void octaveDigits()
     {
         SetCell(0, 49, ATTEN_EMPTY); // C#4
@@ -190,34 +178,6 @@ private slots:
         Cursor().field = 0;
         Key(Qt::Key_Q);
         QVERIFY(Cell(15).note == 60 && Cursor().row == 15);
-
-        // The keypad's octave keys stop at 9 and 0.
-        m_pView->SetOctave(8);
-        for (int i = 0; i < 2; ++i)
-            Key(Qt::Key_Asterisk, Qt::KeypadModifier);
-        QCOMPARE(m_pView->GetOctave(), 9);
-        m_pView->SetOctave(0);
-        Key(Qt::Key_Slash, Qt::KeypadModifier);
-        QCOMPARE(m_pView->GetOctave(), 0);
-    }
-
-    void pageKeysStopAtTheEnds()
-    {
-        Cursor().row = 3;
-        // Each key, then the row it leaves the cursor on.
-        for (auto [key, row] :
-             {std::pair(Qt::Key_PageUp, 0), std::pair(Qt::Key_PageDown, kPage - 1),
-              std::pair(Qt::Key_PageDown, 15), std::pair(Qt::Key_PageUp, 15 - kPage + 1)})
-        {
-            Key(key);
-            QCOMPARE(Cursor().row, row);
-        }
-        QCOMPARE(m_pView->verticalScrollBar()->value(), 15 - kPage + 1);
-
-        // A pattern shorter than a page: Page Down lands on its last row.
-        UsePattern(0, 4);
-        Key(Qt::Key_PageDown);
-        QCOMPARE(Cursor().row, 3);
     }
 
     void insertAndDeleteRows()
@@ -247,32 +207,6 @@ private slots:
         QCOMPARE(m_pDoc->m_patterns[0][0]->GetCell(14).note, 14);
     }
 
-    void cursorStaysInsideThePattern()
-    {
-        // Another, shorter pattern becomes current.
-        Cursor().row = 12;
-        Cursor().field = 3;
-        CSoundPattern* pShort = UsePattern(1, 5);
-        QCOMPARE(Cursor().row, 4);
-        Key(Qt::Key_7);
-        QCOMPARE(pShort->GetCell(4).atten, 7);
-
-        // The current pattern shrinks under the cursor.
-        pShort->SetRows(2);
-        m_pDoc->UpdateAllViews(nullptr);
-        QCOMPARE(Cursor().row, 1);
-
-        // A pattern of no rows takes no entry and no structural change.
-        CSoundPattern* pEmpty = UsePattern(1, 0);
-        Cursor().field = 0;
-        m_pDoc->SetModifiedFlag(false);
-        for (int key : {int(Qt::Key_Q), int(Qt::Key_Insert), int(Qt::Key_Delete), int(Qt::Key_Down),
-                        int(Qt::Key_PageDown)})
-            Key(key);
-        QVERIFY(pEmpty->GetRows() == 0 && Cursor().row == 0);
-        QVERIFY(!m_pDoc->IsModified() && m_transport.previews.empty());
-    }
-
     void clicksMoveTheCursorToFields()
     {
         // x, row, expected field; -1: blanks and row numbers move nothing.
@@ -292,65 +226,6 @@ private slots:
         Cursor().row = 1;
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, RowY(7) + 5));
         QCOMPARE(Cursor().row, 1);
-    }
-
-    void noPatternShowsTheHintAndIgnoresKeys()
-    {
-        m_pDoc->m_pCurrentPattern = nullptr;
-        m_pDoc->UpdateAllViews(nullptr);
-        m_pDoc->SetModifiedFlag(false);
-        m_host.prompts.clear();
-        Key(Qt::Key_Q);
-        Key(Qt::Key_Delete);
-        QVERIFY(!m_pDoc->IsModified() && m_host.prompts.empty());
-        CCmdUI ui(ID_EDIT_DELETE);
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_DELETE, &ui) && !ui.m_bEnabled);
-    }
-
-    void playMarkerFollowsTheReportsAndWraps()
-    {
-        m_pDoc->m_nRangeEnd = 15;
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QCOMPARE(m_transport.plays, std::vector<CSoundBase*>{m_pView});
-        m_pView->viewport()->repaint();
-        QCOMPARE(m_pView->GetPlayLineY(), RowY(0));
-        ApplyRowReport(m_pDoc.get());
-        QVERIFY(m_pDoc->m_nCurrentPos == 1 && m_pView->GetPlayLineY() == RowY(1));
-
-        // Past the range end the position wraps to its start.
-        m_pDoc->m_nCurrentPos = 15;
-        ApplyRowReport(m_pDoc.get());
-        QCOMPARE(m_pDoc->m_nCurrentPos, 0);
-        m_pView->OnCommand(ID_SOUND_STOP);
-        m_pView->viewport()->repaint();
-        QCOMPARE(m_pView->GetPlayLineY(), -1);
-    }
-
-    void transportCommandState()
-    {
-        auto enabled = [&](UINT nID)
-        {
-            CCmdUI ui(nID);
-            m_pView->OnCmdMsg(nID, &ui);
-            return ui.m_bEnabled;
-        };
-        auto states = [&] {
-            return std::tuple(enabled(ID_SOUND_PLAY), enabled(ID_SOUND_PAUSE),
-                              enabled(ID_SOUND_STOP));
-        };
-        QCOMPARE(states(), std::tuple(true, false, false));
-        m_pDoc->m_nRangeStart = 4;
-        m_pDoc->m_nCurrentPos = 9;
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QVERIFY(m_pDoc->m_nCurrentPos == 4 && states() == std::tuple(false, true, true));
-        m_pView->OnCommand(ID_SOUND_PAUSE);
-        QCOMPARE(states(), std::tuple(true, false, true));
-        m_pDoc->m_nCurrentPos = 7; // stored by the play thread
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        QCOMPARE(m_pDoc->m_nCurrentPos, 7);
-        m_pView->OnCommand(ID_SOUND_STOP);
-        QVERIFY(!m_pDoc->m_bSongPlaying && !m_pDoc->m_bSongPaused && m_transport.nStops == 2);
-        QVERIFY(!enabled(ID_VIEW_PATTERN_EDITOR) && enabled(ID_VIEW_SEQUENCE_EDITOR));
     }
 };
 

@@ -52,23 +52,6 @@ class RowBlockTest : public QObject
     Q_OBJECT
 
 private slots:
-    void shiftMovesSelectWholeRows()
-    {
-        Editor e;
-        e.Key(Qt::Key_Down, Qt::ShiftModifier);
-        e.Key(Qt::Key_Down, Qt::ShiftModifier);
-        int first = -1, last = -1;
-        QVERIFY(e.pView->GetSelection(first, last) && first == 0 && last == 2);
-        QCOMPARE(e.pDoc->m_patternCursor.row, 2);
-        e.Key(Qt::Key_Up, Qt::ShiftModifier);
-        QVERIFY(e.pView->GetSelection(first, last) && last == 1);
-        e.Key(Qt::Key_Escape);
-        QVERIFY(!e.pView->GetSelection(first, last));
-        e.Key(Qt::Key_Down, Qt::ShiftModifier);
-        e.Key(Qt::Key_Down); // a move without Shift ends it
-        QVERIFY(!e.pView->GetSelection(first, last));
-    }
-
     void copyCutPasteAndDelete()
     {
         Editor a, b(kNoiseChannel);

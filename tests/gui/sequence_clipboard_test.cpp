@@ -144,65 +144,6 @@ private slots:
                 m_pOtherDoc->FindPatternChannel(At(*m_pOtherDoc, 3, 5)) == 3);
     }
 
-    void dropTargetFeedback()
-    {
-        QVERIFY(m_pView->viewport()->acceptDrops());
-        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag({0, 1});
-        const QRect cell = m_pView->GetCellRect(0, 2);
-        const QPoint corner = cell.topLeft() + QPoint(cell.top() % 2, 0); // a dot of the outline
-        auto outlined = [this, corner, plain = m_pView->viewport()->grab().toImage().pixel(corner)]
-        { return m_pView->viewport()->grab().toImage().pixel(corner) != plain; };
-        auto move = [this, &pData](const QPoint& point)
-        { return Send<QDragMoveEvent>(m_pView, pData.get(), point); };
-
-        // Over a cell the drop is taken and the cell outlined; the outline follows the pointer.
-        // Left of the grid on the same line, and over the header: refused, no outline.
-        QCOMPARE(Send<QDragEnterEvent>(m_pView, pData.get(), cell.center()), Qt::MoveAction);
-        QVERIFY(outlined());
-        const std::pair<QPoint, Qt::DropAction> moves[] = {
-            {m_pView->GetCellRect(2, 3).center(), Qt::CopyAction},
-            {cell.center(), Qt::MoveAction},
-            {QPoint(20, cell.center().y()), Qt::IgnoreAction},
-            {QPoint(cell.center().x(), 5), Qt::IgnoreAction},
-            {cell.center(), Qt::MoveAction}};
-        for (const auto& [point, action] : moves)
-        {
-            QCOMPARE(move(point), action);
-            QCOMPARE(outlined(), point == cell.center());
-        }
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(m_pView->viewport(), &leave);
-        QVERIFY(!outlined());
-        m_pView->EndDrag(Qt::IgnoreAction);
-
-        // Data of another kind is neither taken nor dropped.
-        QMimeData text;
-        text.setText("Melody");
-        QCOMPARE(Send<QDragEnterEvent>(m_pView, &text, cell.center()), Qt::IgnoreAction);
-        QVERIFY(DropOn(m_pView, &text, cell.center()) == Qt::IgnoreAction && At(0, 2) == nullptr);
-    }
-
-    void dragNearTheBottomScrolls()
-    {
-        Place(*m_pDoc, 1, 40, m_pDoc->CreatePattern(1, 16, "Far"));
-        m_pView->UpdateScrollBars();
-        QScrollBar* pBar = m_pView->verticalScrollBar();
-        m_pDoc->m_sequenceCursor = SequencePos{1, 2};
-        std::unique_ptr<QMimeData> pData = m_pView->BeginDrag({1, 40});
-        // Nothing is above the top; near the bottom the view scrolls while the pointer rests.
-        Send<QDragEnterEvent>(m_pView, pData.get(), QPoint(150, 3));
-        QTest::qWait(200);
-        QCOMPARE(pBar->value(), 0);
-        Send<QDragMoveEvent>(m_pView, pData.get(), QPoint(150, m_pView->viewport()->height() - 3));
-        QTRY_VERIFY(pBar->value() >= 3);
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(m_pView->viewport(), &leave);
-        const int nStopped = pBar->value();
-        QTest::qWait(200);
-        QVERIFY(pBar->value() == nStopped && m_pDoc->m_sequenceCursor == (SequencePos{1, 2}));
-        m_pView->EndDrag(Qt::IgnoreAction);
-    }
-
     void copyCutAndPaste()
     {
         // Always enabled in the sequence editor, also on an empty cell.

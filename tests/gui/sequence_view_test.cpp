@@ -6,7 +6,6 @@
 #include "views/SoundSequenceView.h"
 
 #include <QLineEdit>
-#include <QMenu>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QtTest>
@@ -15,14 +14,6 @@ namespace
 {
 constexpr int kPage = 10;
 constexpr int kViewHeight = (kPage + 2) * CSoundBase::kRowHeight;
-
-QAction* FindAction(const QMenu& menu, const QString& text)
-{
-    for (QAction* pAction : menu.actions())
-        if (pAction->text() == text)
-            return pAction;
-    return nullptr;
-}
 } // namespace
 
 class SequenceViewTest : public CSoundViewTest
@@ -75,18 +66,6 @@ private slots:
 
     void cleanup() { EndDocument(); }
 
-    void cellTexts()
-    {
-        QCOMPARE(CSoundSequenceView::CellText(nullptr), std::string("  ...  "));
-        const char* cases[][2] = {{"Melody", "Melody "},
-                                  {"Melodie", "Melodi>"},
-                                  {"ab", "ab     "},
-                                  {"Ünïcödé", "Ünïcöd>"}};
-        for (const auto& c : cases)
-            QCOMPARE(CSoundSequenceView::CellText(m_pDoc->CreatePattern(0, 4, c[0])),
-                     std::string(c[1]));
-    }
-
     void enterOnAnEmptyCellCreatesPlacesAndOpens()
     {
         Cursor() = SequencePos{2, 3};
@@ -115,27 +94,6 @@ private slots:
         QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == pNew);
     }
 
-    void insertAndDeleteSteps()
-    {
-        CSoundPattern* p[3];
-        for (int i = 0; int step : {0, 2, 5})
-            Place(1, step, p[i++] = m_pDoc->CreatePattern(1, 16));
-        Cursor() = SequencePos{1, 2};
-        Key(Qt::Key_Insert);
-        QVERIFY(At(1, 0) == p[0] && At(1, 2) == nullptr && At(1, 3) == p[1] && At(1, 6) == p[2] &&
-                m_pDoc->m_sequence[1].size() == 3);
-
-        Key(Qt::Key_Delete); // the empty step goes again
-        Key(Qt::Key_Delete);
-        QVERIFY(At(1, 0) == p[0] && At(1, 4) == p[2] && m_pDoc->m_sequence[1].size() == 2);
-
-        // A channel with nothing placed is left alone.
-        Cursor() = SequencePos{2, 0};
-        m_pDoc->SetModifiedFlag(false);
-        Key(Qt::Key_Insert);
-        QVERIFY(m_pDoc->m_sequence[2].empty() && !m_pDoc->IsModified());
-    }
-
     void patternKeysAndPeriod()
     {
         for (int i = 0; i < 40; ++i)
@@ -160,41 +118,6 @@ private slots:
         m_pDoc->SetModifiedFlag(false);
         Key(Qt::Key_Period);
         QVERIFY(Cursor().step == 11 && m_pDoc->IsModified());
-    }
-
-    void cursorMovesWithoutWrapping()
-    {
-        Key(Qt::Key_Tab); // no current pattern: nothing to open
-        QVERIFY(m_pView->hasFocus());
-        for (int key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_PageUp})
-            Key(key);
-        QCOMPARE(Cursor(), (SequencePos{0, 0}));
-        for (int i = 0; i < 5; ++i)
-            Key(Qt::Key_Right);
-        Cursor().step = 4;
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor(), (SequencePos{3, 0}));
-
-        // Down and Page Down go beyond the last placement; the scroll range follows.
-        for (int key : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_Down})
-            Key(key);
-        QCOMPARE(Cursor().step, 3 * (kPage - 1) + 1);
-        QScrollBar* pBar = m_pView->verticalScrollBar();
-        QVERIFY(pBar->value() == 28 - kPage + 1 && pBar->maximum() == 28 - kPage + 1);
-        Key(Qt::Key_PageUp);
-        QCOMPARE(Cursor().step, 28 - kPage + 1);
-
-        // The cursor stops at the last step a song position can hold.
-        Cursor().step = CSoundSequenceView::kMaxStep - 2;
-        for (int i = 0; i < 4; ++i)
-            Key(Qt::Key_Down);
-        QCOMPARE(Cursor().step, CSoundSequenceView::kMaxStep);
-        Key(Qt::Key_PageDown);
-        Key(Qt::Key_Period);
-        QVERIFY(Cursor().step == CSoundSequenceView::kMaxStep &&
-                pBar->value() == CSoundSequenceView::kMaxStep - kPage + 1);
-        pBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(pBar->value(), CSoundSequenceView::kMaxStep - kPage + 1);
     }
 
     void clicksAndDoubleClicks()
@@ -246,47 +169,6 @@ private slots:
         m_pView->OnCommand(ID_RANGE_END);
         QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(16, 32));
         QVERIFY(m_pDoc->m_nCurrentPos == 31 && m_pDoc->IsModified());
-    }
-
-    void contextMenuOfTheCursorCell()
-    {
-        for (int i = 0; i < 11; ++i)
-            m_pDoc->CreatePattern(0, 8);
-        Cursor() = SequencePos{0, 1};
-        QMenu menu;
-        m_pView->BuildContextMenu(menu);
-        QCOMPARE(menu.defaultAction()->text(), QString("New pattern…"));
-        for (const char* text : {"Cut", "Copy", "Delete", "Paste", "Properties…"})
-            QCOMPARE(FindAction(menu, text)->isEnabled(), text[0] == 'P');
-        QMenu* pSet = FindAction(menu, "Set pattern")->menu();
-        QCOMPARE(pSet->actions().size(), 13);
-        QCOMPARE((QStringList{pSet->actions()[0]->text(), pSet->actions()[1]->text(),
-                              pSet->actions()[11]->text()}),
-                 (QStringList{"None", "0. 000", "a. 010"}));
-
-        pSet->actions()[11]->trigger();
-        QVERIFY(At(0, 1) == m_pDoc->m_patterns[0][10].get() && Cursor().step == 1);
-        QMenu menu2;
-        m_pView->BuildContextMenu(menu2);
-        QVERIFY(menu2.defaultAction()->text() == "Edit" && FindAction(menu2, "Cut")->isEnabled());
-        FindAction(menu2, "Set pattern")->menu()->actions()[0]->trigger();
-        QVERIFY(At(0, 1) == nullptr);
-    }
-
-    void patternPropertiesResizeAndRename()
-    {
-        CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
-        m_pDoc->m_pCurrentPattern = pPattern;
-        m_pDoc->m_patternCursor.row = 12;
-        m_pDoc->SetModifiedFlag(false);
-        m_dialogs.patternAnswers.push_back({4, "Intro"});
-        m_pView->OnCommand(ID_PATTERN_PROPERTIES);
-        QVERIFY(m_dialogs.titles == std::vector<std::string>{"Pattern properties"} &&
-                m_dialogs.offeredRows == std::vector<int>{16});
-        QCOMPARE(std::pair(pPattern->GetName(), pPattern->GetRows()),
-                 std::pair(std::string("Intro"), 4));
-        // The pattern editor's cursor follows the pattern in.
-        QVERIFY(m_pDoc->IsModified() && m_pDoc->m_patternCursor.row == 3);
     }
 
     void rowReportsMoveBothMarkers()

@@ -3,9 +3,12 @@
 
 #include "sound/SoundPattern.h"
 
+#include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 namespace
 {
@@ -41,6 +44,29 @@ bool HoldsNewDocumentContents(CSoundDoc* pDoc)
     return pPattern->GetName() == "000" && pPattern->GetRows() == 16 &&
            pDoc->m_sequence[0].begin()->first == 0;
 }
+QString SampleResource()
+{
+    return SoundsDir() + QStringLiteral("/buddhies-sound001.agi");
+}
+
+std::size_t PatternCount(CSoundDoc* pDoc)
+{
+    std::lock_guard lock(pDoc->Guard());
+    std::size_t count = 0;
+    for (const auto& patterns : pDoc->m_patterns)
+        count += patterns.size();
+    return count;
+}
+
+void Drop(QWidget* pTarget, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pTarget, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pTarget, &drop);
+}
 } // namespace
 
 class ShellDocumentsTest : public QObject
@@ -61,6 +87,9 @@ private slots:
         QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} &&
                 shell.Frame()->windowHandle()->title() == "Sound1 – Tarvok");
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()) && !shell.ActiveDoc()->IsModified());
+        shell.ActiveDoc()->SetModifiedFlag();
+        shell.Frame()->UpdateCommandUI();
+        QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
         QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
@@ -115,41 +144,21 @@ private slots:
                 shell.ActiveFrame()->windowTitle() == "once.tks");
     }
 
-    void importOpensANewWindow_data()
+    void importOfADamagedResourceGivesAMessageAndANewSound()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("sound resource")
-            << SoundsDir() + QStringLiteral("/buddhies-sound001.agi") << true;
-        QTest::newRow("damaged") << QStringLiteral("damaged") << false;
-    }
-
-    void importOpensANewWindow()
-    {
-        QFETCH(QString, file);
-        QFETCH(bool, valid);
         QTemporaryDir dir;
-        if (!valid)
-        {
-            file = dir.filePath(file);
-            QFile damaged(file);
-            QVERIFY(damaged.open(QIODevice::WriteOnly));
-            damaged.write("\x08\x00\x7f", 3);
-        }
-        QVERIFY(QFile::exists(file));
+        const QString file = dir.filePath(QStringLiteral("damaged"));
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x08\x00\x7f", 3) == 3);
+        damaged.close();
 
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {QFile::encodeName(file).toStdString()};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
         QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        CSoundDoc* pDoc = shell.ActiveDoc();
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound2"));
-        // A damaged resource gets a message and a new document's contents.
-        QCOMPARE(shell.messages.texts.size(), std::size_t(valid ? 0 : 1));
-        QCOMPARE(HoldsNewDocumentContents(pDoc), !valid);
-        if (valid)
-            QVERIFY(!pDoc->m_rawData.empty() && pDoc->IsModified());
+        QVERIFY(shell.ActiveFrame()->windowTitle() == "Sound2" && shell.messages.texts.size() == 1);
+        QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()));
     }
 
     void closingAModifiedDocumentAsks()
@@ -248,23 +257,6 @@ private slots:
                  QStringList{QString::fromStdString(kept)});
     }
 
-    void droppedFilesOpen()
-    {
-        QTemporaryDir dir;
-        const std::string path = MakeDocumentFile(dir, QStringLiteral("dropped.tks"));
-        CShell shell;
-        QVERIFY(shell.Start());
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-        const QPoint centre = shell.Frame()->rect().center();
-        QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(shell.Frame(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(shell.Frame(), &drop);
-        QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "dropped.tks"}));
-    }
-
     void severalWindowsOnOneDocument()
     {
         CShell shell;
@@ -300,6 +292,74 @@ private slots:
         QVERIFY(shell.app->GetDocuments().empty() && !pDevice->SnapshotStream().bPlaying);
         shell.app->ExitInstance();
         QVERIFY(shell.app->m_pPlayThread == nullptr);
+    }
+
+    void soundResourceOpenedAnyWayIsImportedUntitled_data()
+    {
+        QTest::addColumn<QString>("route");
+        for (const char* route : {"open", "recent", "command line", "drop"})
+            QTest::newRow(route) << QString::fromLatin1(route);
+    }
+
+    void soundResourceOpenedAnyWayIsImportedUntitled()
+    {
+        QFETCH(QString, route);
+        const std::string path = QFile::encodeName(SampleResource()).toStdString();
+        const QByteArray original = []
+        {
+            QFile file(SampleResource());
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        }();
+        CShell shell;
+        QVERIFY(shell.Start(route == "command line"
+                                ? QStringList{QStringLiteral("--no-sound"), SampleResource()}
+                                : QStringList{QStringLiteral("--no-sound")}));
+        if (route == "open")
+        {
+            shell.files.answers = {path};
+            QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        }
+        else if (route == "recent")
+        {
+            shell.app->AddToRecentFileList(path);
+            shell.app->OpenRecentFile(0);
+        }
+        else if (route == "drop")
+            Drop(shell.Frame(), SampleResource());
+
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QVERIFY(pDoc != nullptr && shell.messages.texts.empty());
+        QCOMPARE(QString::fromStdString(pDoc->GetTitle()),
+                 route == "command line" ? QStringLiteral("Sound1") : QStringLiteral("Sound2"));
+        QVERIFY(pDoc->GetPathName().empty() && PatternCount(pDoc) > 1);
+        // Saving asks for a document name; the resource itself is never written.
+        const std::size_t nAsked = shell.files.requests.size();
+        QVERIFY(!shell.app->DoFileSave(pDoc));
+        QVERIFY(shell.files.requests.size() == nAsked + 1 && !shell.files.requests.back().bOpen);
+        QFile resource(SampleResource());
+        QVERIFY(resource.open(QIODevice::ReadOnly) && resource.readAll() == original);
+    }
+
+    void mainWindowStartsCentredThenWhereItWasLeft()
+    {
+        QSettings().remove(QStringLiteral("MainFrame"));
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect moved(40, 30, 500, 360);
+        {
+            CShell shell;
+            QVERIFY(shell.Start());
+            const QRect first = shell.Frame()->geometry();
+            QVERIFY(std::abs(first.width() - available.width() * 4 / 5) <= 1 &&
+                    std::abs(first.center().x() - available.center().x()) <= 1);
+            shell.Frame()->setGeometry(moved);
+        }
+        CShell shell;
+        QVERIFY(shell.Start());
+        QCOMPARE(shell.Frame()->geometry(), moved);
+        // The sound window fits the smaller area at once.
+        const QRect area = shell.Frame()->GetMdiArea()->viewport()->rect();
+        QVERIFY(area.contains(shell.ActiveFrame()->geometry()));
+        QVERIFY(shell.ActiveFrame()->widget()->width() >= shell.ActiveFrame()->width() - 20);
     }
 };
 

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QWhatsThis>
@@ -87,106 +86,6 @@ private slots:
         QVERIFY(pFrame->ExecuteCommand(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
     }
 
-    void menusListRecentFilesAndWindows()
-    {
-        QTemporaryDir dir;
-        CShell shell;
-        QVERIFY(shell.Start());
-        CMainFrame* pFrame = shell.Frame();
-        QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
-        const auto recentItems = [pFile]
-        {
-            QStringList texts;
-            for (QAction* pAction : pFile->actions())
-            {
-                const UINT nID = pAction->property("tarvokCommand").toUInt();
-                if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST && pAction->isVisible())
-                    texts.append(pAction->text());
-            }
-            return texts;
-        };
-        emit pFile->aboutToShow();
-        QVERIFY(recentItems() == QStringList{"Recent File"} &&
-                !MenuAction(pFile, ID_FILE_MRU_FILE1)->isEnabled());
-
-        const QString path = dir.filePath(QStringLiteral("a&b.tks"));
-        shell.files.answers = {QFile::encodeName(path).toStdString()};
-        QVERIFY(pFrame->ExecuteCommand(ID_FILE_SAVE_AS) && pFrame->ExecuteCommand(ID_WINDOW_NEW));
-        for (int i = 0; i < 2; ++i)
-        {
-            emit pFile->aboutToShow();
-            QCOMPARE(recentItems(),
-                     QStringList{QStringLiteral("&1 ") + QString(path).replace("&", "&&")});
-        }
-
-        QMenu* pWindow = pFrame->FindPopup(QStringLiteral("&Window"));
-        for (int i = 0; i < 2; ++i)
-            emit pWindow->aboutToShow();
-        QStringList windows;
-        for (QAction* pAction : pWindow->actions())
-            if (pAction->isCheckable())
-                windows.append(pAction->text() +
-                               (pAction->isChecked() ? QStringLiteral(" *") : QString()));
-        QCOMPARE(windows, (QStringList{"&1 a&&b.tks:1", "&2 a&&b.tks:2 *"}));
-    }
-
-    void idlePromptSurvivesAMenu()
-    {
-        const UINT prompt = IDS_PROMPT_NOTE;
-        const QString text = QStringLiteral("Insert a note (range C-0 to B-9)");
-        CShell shell;
-        QVERIFY(shell.Start());
-        ActivateMainWindow(shell);
-        CMainFrame* pFrame = shell.Frame();
-        shell.app->SetIdleMessage(prompt);
-        QCOMPARE(pFrame->GetMessageText(), text);
-
-        QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
-        QMenuBar* pMenuBar = pFrame->menuBar();
-        QTest::mouseClick(pMenuBar, Qt::LeftButton, {},
-                          pMenuBar->actionGeometry(pFile->menuAction()).center());
-        QVERIFY(QTest::qWaitForWindowExposed(pFile));
-        pFile->setActiveAction(MenuAction(pFile, ID_FILE_NEW));
-        QCOMPARE(pFrame->GetMessageText(), QStringLiteral("Create a new document"));
-        pFile->close();
-        shell.Settle();
-        QCOMPARE(pFrame->GetMessageText(), text);
-    }
-
-    void toolbarsAndSplitterOfAFirstStart()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
-        ActivateMainWindow(shell);
-        shell.ActiveFrame()->SetActivePane(0);
-        shell.Settle();
-        CMainFrame* pFrame = shell.Frame();
-        QToolBar* pMain = pFrame->GetToolBar();
-        QToolBar* pSound = pFrame->GetSoundBar();
-        QVERIFY(pFrame->toolBarArea(pMain) == Qt::TopToolBarArea &&
-                pFrame->toolBarArea(pSound) == Qt::TopToolBarArea && !pSound->isHidden());
-        QVERIFY(pSound->y() == pMain->y() && pSound->x() > pMain->x());
-
-        // Only the sound toolbar can be switched; the answer comes before the change.
-        shell.app->ShowToolbar(130, false);
-        shell.app->ShowToolbar(IDR_SOUNDTYPE, false);
-        QVERIFY(!shell.app->IsToolbarVisible(IDR_SOUNDTYPE) && !pSound->isHidden());
-        shell.Settle();
-        QVERIFY(pSound->isHidden() && !pMain->isHidden() && !shell.app->IsToolbarVisible(130));
-        QVERIFY(pFrame->ExecuteCommand(ID_VIEW_TOOLBAR) && pMain->isHidden() &&
-                !pFrame->QueryCommandState(ID_VIEW_TOOLBAR).m_bChecked);
-
-        shell.ActiveFrame()->resize(720, 480); // wider than the small test screen lets it open
-        QSplitter* pSplitter = shell.ActiveFrame()->GetSplitter();
-        QVERIFY(pSplitter->count() == 2 &&
-                pSplitter->sizes().back() > CSoundFrame::kPatternIdealWidth);
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kSequenceIdealWidth);
-        pSplitter->setSizes({0, 10000});
-        QCOMPARE(pSplitter->sizes().front(), CSoundFrame::kMinimumPaneWidth);
-        pSplitter->setSizes({10000, 0});
-        QCOMPARE(pSplitter->sizes().back(), CSoundFrame::kMinimumPaneWidth);
-    }
-
     void keysReachTheirCommands()
     {
         CShell shell;
@@ -220,17 +119,6 @@ private slots:
         auto* pHelp = shell.Frame()->findChild<CHelpWindow*>();
         QVERIFY(pHelp != nullptr && pHelp->isVisible() &&
                 pHelp->GetBrowser()->toPlainText().contains("Keyboard"));
-    }
-
-    void fileFilters()
-    {
-        const std::pair<const char*, QStringList> cases[] = {
-            {"Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||",
-             {"Tarvok Sound Files (*.tks)", "All Files (*)"}},
-            {"Pictures|*.a;*.b||", {"Pictures (*.a *.b)"}},
-            {"", {}}};
-        for (const auto& [filter, expected] : cases)
-            QCOMPARE(TranslateFileFilter(filter), expected);
     }
 
     void messagesFromAnotherThreadDoNotWait()
