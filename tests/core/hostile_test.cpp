@@ -129,3 +129,24 @@ TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
     EXPECT_TRUE(messages.bGuardFree);
     EXPECT_FALSE(std::filesystem::exists(names.m_strAnswer));
 }
+
+TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
+{
+    CSoundDoc doc;
+    PlaceSong(doc, 0);
+    CVirtualPlayer player;
+    for (int round = 0; round < 20; ++round)
+    {
+        player.Play(doc);
+        player.AdvanceRows(doc, 3);
+        // As the editor does: stop, rewind, play, with no wait of its own in between.
+        player.m_thread.PostStop();
+        {
+            std::lock_guard lock(doc.Guard());
+            doc.m_nCurrentPos = doc.m_nRangeStart;
+        }
+        player.Play(doc);
+        ASSERT_EQ(doc.m_nCurrentPos, doc.m_nRangeStart) << "round " << round;
+        player.m_thread.PostStop();
+    }
+}
