@@ -349,6 +349,12 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
         pEvent->accept();
         return;
     }
+    // Alt belongs to the menus' mnemonics: it never places or clears a pattern.
+    if ((pEvent->modifiers() & Qt::AltModifier) != 0)
+    {
+        pEvent->ignore();
+        return;
+    }
     unsigned nKey = VirtualKeyOf(pEvent);
     // Digits and the clear key by their place; pattern letters stay those the menu shows.
     const unsigned nPlace = CNoteKeyboard::Instance().KeyOf(pEvent);

@@ -106,8 +106,10 @@ private slots:
             QCOMPARE(At(3, step++), m_pDoc->m_patterns[3][index].get());
         QCOMPARE(Cursor().step, 3);
 
-        // An index beyond the list changes nothing.
+        // An index beyond the list, or a key with Alt (the menus'), changes nothing.
         Key(Qt::Key_Z, Qt::ShiftModifier);
+        Key(Qt::Key_B, Qt::AltModifier);
+        Key(Qt::Key_7, Qt::AltModifier);
         QVERIFY(At(3, 3) == nullptr && Cursor().step == 3);
 
         // "." clears and moves down, also over an empty cell.
