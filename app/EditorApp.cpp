@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/EditorApp.h"
 
+#include "app/DesktopFiles.h"
+
 #include "app/AboutDlg.h"
 #include "app/ExportScope.h"
 #include "app/HelpWindow.h"
@@ -17,17 +19,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QProcess>
-#include <QSaveFile>
 #include <QSessionManager>
 #include <QSettings>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QToolBar>
 
 #include <algorithm>
@@ -58,28 +56,6 @@ QString PathToQString(const std::string& path)
 std::string QStringToPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// A sound resource starts with the offsets of its four channels' data, which begins right after
-// them and runs in channel order; a document starts with text, which never reads that way.
-bool IsAgiResource(const std::string& path)
-{
-    QFile file(PathToQString(path));
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray header = file.read(8);
-    if (header.size() < 8)
-        return false;
-    qint64 nPrevious = 8;
-    for (int channel = 0; channel < 4; ++channel)
-    {
-        const qint64 nOffset = static_cast<std::uint8_t>(header[2 * channel]) |
-                               static_cast<std::uint8_t>(header[2 * channel + 1]) << 8;
-        if (nOffset < nPrevious || nOffset > file.size())
-            return false;
-        nPrevious = nOffset;
-    }
-    return true;
 }
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
@@ -340,14 +316,7 @@ CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
     pDoc->m_nGameSound = sound.gameSound;
     // Before its editors exist, so that its history has no saved state to return to.
     pDoc->SetModifiedFlag(true);
-    CSoundDoc* pResult = pDoc.get();
-    m_documents.push_back(std::move(pDoc));
-    if (CreateNewFrame(pResult) == nullptr)
-    {
-        CloseDocument(pResult);
-        return nullptr;
-    }
-    return pResult;
+    return AddDocument(std::move(pDoc));
 }
 
 void CEditorApp::ConnectSessionManager()
@@ -375,30 +344,7 @@ void CEditorApp::OnLogoutRequest(ILogoutRequest& request)
 
 void CEditorApp::RegisterShellFileTypes()
 {
-    // The document type for the desktop, registered for this user; any failure is harmless.
-    QFile resource(QStringLiteral(":/mime/tarvok-sound.xml"));
-    if (!resource.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray definition = resource.readAll();
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataDir.isEmpty())
-        return;
-    const QString mimeDir = dataDir + QStringLiteral("/mime");
-    const QString target = mimeDir + QStringLiteral("/packages/tarvok-sound.xml");
-    {
-        QFile existing(target);
-        if (existing.open(QIODevice::ReadOnly) && existing.readAll() == definition)
-            return;
-    }
-    if (!QDir().mkpath(QFileInfo(target).absolutePath()))
-        return;
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly) || file.write(definition) != definition.size() ||
-        !file.commit())
-        return;
-    const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-    if (!updater.isEmpty())
-        QProcess::startDetached(updater, {mimeDir});
+    RegisterDocumentType();
 }
 
 CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
@@ -436,14 +382,7 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
         AddToRecentFileList(path);
     }
 
-    CSoundDoc* pResult = pDoc.get();
-    m_documents.push_back(std::move(pDoc));
-    if (CreateNewFrame(pResult) == nullptr)
-    {
-        CloseDocument(pResult);
-        return nullptr;
-    }
-    return pResult;
+    return AddDocument(std::move(pDoc));
 }
 
 CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc)
