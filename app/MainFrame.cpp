@@ -318,15 +318,22 @@ void CMainFrame::RestoreGeometry()
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
 }
 
-QSize CMainFrame::FitToWorkArea(QSize size)
+QSize CMainFrame::FitToWorkArea(QSize size) const
 {
-    // Before the first show the area has no size yet; lay the window out to learn it.
-    if (!isVisible())
-    {
-        layout()->activate();
-    }
+    // Before the first show the area has no size of its own yet.
     const QSize area = m_pMdiArea->viewport()->size();
-    return area.isEmpty() ? size : size.boundedTo(area);
+    return !isVisible() || area.isEmpty() ? size : size.boundedTo(area);
+}
+
+void CMainFrame::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_bFittedAtFirstShow)
+        return;
+    m_bFittedAtFirstShow = true;
+    for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList())
+        if (!pWindow->isMaximized() && !pWindow->isMinimized())
+            pWindow->resize(FitToWorkArea(pWindow->size()));
 }
 
 CCmdUI CMainFrame::QueryCommandState(UINT nID)

@@ -64,16 +64,19 @@ public:
     void LoadBarState();
     // The stored geometry, or on a first start most of the screen, centred.
     void RestoreGeometry();
-    // size made small enough for the area the sound windows live in.
-    QSize FitToWorkArea(QSize size);
+    // size made small enough for the area the sound windows live in (as it is once shown).
+    QSize FitToWorkArea(QSize size) const;
 
 protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Sound windows made before the window was first shown are fitted to the area then.
+    bool m_bFittedAtFirstShow = false;
     QAction* CreateCommandAction(UINT nID, const QString& strText, QObject* pParent);
     std::vector<QMenu*> BuildMenu(UINT nID);
     QToolBar* CreateToolBar(UINT nResourceID, const QString& strTitle);

@@ -87,6 +87,9 @@ private slots:
         QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} &&
                 shell.Frame()->windowHandle()->title() == "Sound1 – Tarvok");
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()) && !shell.ActiveDoc()->IsModified());
+        // Made before the main window showed, yet laid out at its size, inside the area.
+        const QSize area = shell.Frame()->GetMdiArea()->viewport()->size();
+        QCOMPARE(shell.ActiveFrame()->size(), QSize(720, 480).boundedTo(area));
         shell.ActiveDoc()->SetModifiedFlag();
         shell.Frame()->UpdateCommandUI();
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
