@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainFrame.h"
 
+#include <algorithm>
+
 #include "app/EditorApp.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
@@ -331,9 +333,17 @@ void CMainFrame::showEvent(QShowEvent* event)
     if (m_bFittedAtFirstShow)
         return;
     m_bFittedAtFirstShow = true;
+    const QSize area = m_pMdiArea->viewport()->size();
     for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList())
-        if (!pWindow->isMaximized() && !pWindow->isMinimized())
-            pWindow->resize(FitToWorkArea(pWindow->size()));
+    {
+        if (pWindow->isMaximized() || pWindow->isMinimized())
+            continue;
+        QRect geometry(pWindow->pos(), FitToWorkArea(pWindow->size()));
+        geometry.moveTo(
+            std::clamp(geometry.x(), 0, std::max(0, area.width() - geometry.width())),
+            std::clamp(geometry.y(), 0, std::max(0, area.height() - geometry.height())));
+        pWindow->setGeometry(geometry);
+    }
 }
 
 CCmdUI CMainFrame::QueryCommandState(UINT nID)
