@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainFrame.h"
 
-#include <algorithm>
-
 #include "app/EditorApp.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
@@ -33,6 +31,8 @@
 #include <QWhatsThis>
 
 #include <map>
+
+#include <algorithm>
 
 namespace
 {
