@@ -30,9 +30,8 @@
 #include <QUrl>
 #include <QWhatsThis>
 
-#include <map>
-
 #include <algorithm>
+#include <map>
 
 namespace
 {
