@@ -76,7 +76,7 @@ run_tests() {
     # audio libraries they load are not built for ThreadSanitizer, which then reports their
     # own threads. Qt is not either; tests/tsan.supp sets aside what it does on its threads.
     configure_and_build build-tsan -DTARVOK_TSAN=ON -DTARVOK_BENCH=OFF
-    (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$(pwd)/../tests/tsan.supp" \
+    (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(pwd)/../tests/tsan.supp" \
         ctest --output-on-failure -j "$(jobs)" -E 'real_audio|e2e_editor|two_programs|latency_check')
 }
 
