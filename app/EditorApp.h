@@ -46,6 +46,9 @@ class CEditorApp : public QObject,
 {
     Q_OBJECT
 public:
+    // Untitled documents are named this and a number: "Sound1", "Sound2" …
+    static constexpr const char* kUntitledBaseName = "Sound";
+
     CEditorApp();
     ~CEditorApp() override;
 
