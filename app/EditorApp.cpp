@@ -387,7 +387,6 @@ void CEditorApp::CloseDocument(CSoundDoc* pDoc)
 {
     for (CSoundFrame* pFrame : GetFrames(pDoc))
         pFrame->DestroyFrame();
-    m_recovery.Forget(pDoc);
     pDoc->OnCloseDocument();
     std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
 }
@@ -413,7 +412,6 @@ bool CEditorApp::OnCloseFrame(CSoundFrame* pFrame)
         return false;
     pFrame->SetClosing(true);
     pFrame->DestroyViews();
-    m_recovery.Forget(pDoc);
     pDoc->OnCloseDocument();
     std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
     return true;
@@ -620,6 +618,7 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
 {
     m_gameFolders.Forget(pDoc);
+    m_recovery.Forget(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }

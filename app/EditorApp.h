@@ -83,7 +83,6 @@ public:
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
     // Takes in a document made elsewhere and opens a window on it; null when that failed.
     CSoundDoc* AddDocument(std::unique_ptr<CSoundDoc> pDoc);
-    CGameFolderCommands& GetGameFolders() { return m_gameFolders; }
     const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
     std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;
     CSoundFrame* CreateNewFrame(CSoundDoc* pDoc);
@@ -101,7 +100,6 @@ public:
     bool OnCloseFrame(CSoundFrame* pFrame);
     void UpdateFrameTitles(const CSoundDoc* pDoc) const;
 
-    CChipChoice& GetChipChoice() { return m_chipChoice; }
     // A control the main frame puts on a toolbar in place of nID; null for a button.
     QWidget* CreateToolbarControl(UINT nID, QWidget* pParent);
 
@@ -113,7 +111,6 @@ public:
     // Writes the recovery copy of every modified document now (the timer does it every
     // Recovery/IntervalSeconds seconds).
     void AutosaveNow();
-    int GetAutosaveSeconds() const { return m_autosaveTimer.interval() / 1000; }
     // Offers to save modified documents, as Exit does; a cancel cancels the logout.
     void OnLogoutRequest(ILogoutRequest& request);
 

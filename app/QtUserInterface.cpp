@@ -136,8 +136,6 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
     if (!request.strTitle.empty())
         dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    if (!request.strTitle.empty())
-        dialog.setWindowTitle(QString::fromStdString(request.strTitle));
     dialog.setFileMode(request.bOpen && request.bFileMustExist ? QFileDialog::ExistingFile
                                                                : QFileDialog::AnyFile);
     if (request.bFolder)

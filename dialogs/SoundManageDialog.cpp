@@ -266,8 +266,6 @@ bool CSoundManageDialog::ApplyChange()
     m_nRows = nRows;
     m_pList->selectedItems().front()->setText(DisplayName(name));
     m_pChange->setEnabled(false);
-    // The editors show the pattern's name and rows: let them redraw and rescale.
-    m_pDoc->UpdateAllViews(nullptr);
     return true;
 }
 

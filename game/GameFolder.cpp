@@ -202,11 +202,11 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
 
     CFileReplacement replacement(m_dir);
     const AgiDirEntry old = ReadDirEntry(dir, n);
-    GameBytes oldResource;
-    if (!old.bEmpty && ReadEntry(old, oldResource).empty() && resource.size() <= oldResource.size())
+    GameBytes vol, oldResource;
+    if (!old.bEmpty && ReadVol(old.volume, vol).empty() &&
+        ReadVolResource(vol, VolName(old.volume), old, oldResource).empty() &&
+        resource.size() <= oldResource.size())
     {
-        GameBytes vol;
-        ReadVol(old.volume, vol);
         const GameBytes record = MakeVolRecord(old.volume, resource);
         std::copy(record.begin(), record.end(), vol.begin() + old.offset);
         replacement.Add(VolName(old.volume), std::move(vol));
@@ -214,7 +214,7 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
     else
     {
         int volume = m_volNames.empty() ? 0 : m_volNames.rbegin()->first;
-        GameBytes vol;
+        vol.clear();
         if (m_volNames.count(volume))
         {
             if (std::string error = ReadVol(volume, vol); !error.empty())

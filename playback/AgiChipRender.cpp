@@ -73,37 +73,31 @@ void CAgiChipRender::SeekTick(std::uint64_t tick)
         Voice& v = m_voices[voice];
         // Records that start at the tick itself are left for Read.
         while (!v.bEnded && v.nextTick < tick)
-        {
-            if (!HasRecord(v.pos))
-            {
-                m_chip.SetAttenuation(voice, CChipSynth::kSilent);
-                v.bEnded = true;
-                break;
-            }
-            ApplyRecord(voice, &m_data[v.pos]);
-            v.nextTick += Duration(v.pos);
-            v.pos += kRecordBytes;
-        }
+            StepRecord(voice);
     }
     m_position = std::min(m_totalSamples, tick * CChipSynth::kSamplesPerTick);
 }
 
 void CAgiChipRender::StartRecords(int voice)
 {
-    Voice& v = m_voices[voice];
+    const Voice& v = m_voices[voice];
     while (!v.bEnded && v.nextTick * CChipSynth::kSamplesPerTick == m_position)
+        StepRecord(voice);
+}
+
+void CAgiChipRender::StepRecord(int voice)
+{
+    Voice& v = m_voices[voice];
+    if (!HasRecord(v.pos))
     {
-        if (!HasRecord(v.pos))
-        {
-            // A finished voice falls silent but keeps its divisor for noise that follows it.
-            m_chip.SetAttenuation(voice, CChipSynth::kSilent);
-            v.bEnded = true;
-            return;
-        }
-        ApplyRecord(voice, &m_data[v.pos]);
-        v.nextTick += Duration(v.pos);
-        v.pos += kRecordBytes;
+        // A finished voice falls silent but keeps its divisor for noise that follows it.
+        m_chip.SetAttenuation(voice, CChipSynth::kSilent);
+        v.bEnded = true;
+        return;
     }
+    ApplyRecord(voice, &m_data[v.pos]);
+    v.nextTick += Duration(v.pos);
+    v.pos += kRecordBytes;
 }
 
 void CAgiChipRender::ApplyRecord(int voice, const std::uint8_t* pRecord)

@@ -54,6 +54,8 @@ private:
     std::uint64_t VoiceTicks(int voice) const;
     // Applies every record of the voice that starts at the current tick.
     void StartRecords(int voice);
+    // Applies the voice's next record, or silences a voice that has none left.
+    void StepRecord(int voice);
     void ApplyRecord(int voice, const std::uint8_t* pRecord);
     // Sample where the next record of any voice starts, capped at the end of the sound.
     std::uint64_t NextRecordSample() const;

@@ -140,8 +140,7 @@ const Kernel& GetKernel()
 }
 } // namespace
 
-CBandLimitedSteps::CBandLimitedSteps(std::size_t maxBlock)
-    : m_deltas(maxBlock + kTaps, 0), m_maxBlock(maxBlock)
+CBandLimitedSteps::CBandLimitedSteps(std::size_t maxBlock) : m_deltas(maxBlock + kTaps, 0)
 {
     GetKernel();
 }

@@ -35,5 +35,4 @@ public:
 private:
     std::vector<std::int64_t> m_deltas;
     std::int64_t m_sum = 0;
-    std::size_t m_maxBlock;
 };

@@ -111,3 +111,8 @@ bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)
     chip.Render(pOut + kPreviewToneSamples, kPreviewSamples - kPreviewToneSamples);
     return true;
 }
+
+ChipVariant ChipVariantOf(SynthKind kind)
+{
+    return kind == SynthKind::Tandy ? ChipVariant::Tandy1000 : ChipVariant::PCjr;
+}

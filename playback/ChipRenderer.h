@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <memory>
 
+// The chip variant a synthesizer choice plays (the sine plays as the PCjr wherever a chip
+// must be chosen).
+ChipVariant ChipVariantOf(SynthKind kind);
+
 // The engine's sound: the chip plays the records of the play range's AGI export as the game
 // would, a slot per tick. A pass covers the range start to the row before its end; the
 // export is built again for every pass, so edits are heard from the next one.

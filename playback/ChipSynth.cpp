@@ -57,7 +57,6 @@ void CChipSynth::Reset()
     m_noiseControl = 0;
     ReloadNoise();
     m_sample = 0;
-    m_blockSample = 0;
 }
 
 void CChipSynth::SetDivisor(int voice, unsigned divisor)
@@ -94,7 +93,6 @@ void CChipSynth::Render(std::int16_t* pOut, std::size_t nSamples)
 
 void CChipSynth::RenderBlock(std::int16_t* pOut, std::size_t n)
 {
-    m_blockSample = m_sample;
     const std::int64_t endTick =
         CeilDiv((m_sample + static_cast<std::int64_t>(n)) * kTicksPerCycle, kSamplesPerCycle);
     for (;;)
@@ -185,7 +183,7 @@ void CChipSynth::UpdateLevelAt(int voice, std::int64_t tick)
     const std::int64_t remainder = position % kTicksPerCycle;
     const auto frac =
         static_cast<std::uint32_t>((remainder << CBandLimitedSteps::kFracBits) / kTicksPerCycle);
-    m_steps.AddStep(static_cast<std::size_t>(sample - m_blockSample), frac, level - m_level[voice]);
+    m_steps.AddStep(static_cast<std::size_t>(sample - m_sample), frac, level - m_level[voice]);
     m_level[voice] = level;
 }
 

@@ -85,5 +85,4 @@ private:
     unsigned m_noiseControl = 0;
     // Samples rendered since the last time base shift; ticks count from the same origin.
     std::int64_t m_sample = 0;
-    std::int64_t m_blockSample = 0;
 };

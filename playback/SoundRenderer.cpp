@@ -6,14 +6,7 @@
 
 std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind)
 {
-    switch (kind)
-    {
-    case SynthKind::PCjr:
-        return std::make_unique<CChipRenderer>(ChipVariant::PCjr);
-    case SynthKind::Tandy:
-        return std::make_unique<CChipRenderer>(ChipVariant::Tandy1000);
-    case SynthKind::Sine:
-        break;
-    }
-    return std::make_unique<CSineRenderer>();
+    if (kind == SynthKind::Sine)
+        return std::make_unique<CSineRenderer>();
+    return std::make_unique<CChipRenderer>(ChipVariantOf(kind));
 }

@@ -4,6 +4,7 @@
 #include "framework/AtomicFile.h"
 #include "playback/AgiChipRender.h"
 #include "playback/AudioFormat.h"
+#include "playback/ChipRenderer.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SineRenderer.h"
 #include "playback/SoundRenderer.h"
@@ -146,11 +147,6 @@ std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const Wa
     CSlotSource source(renderer, doc);
     return WriteStream(path, nSamples, std::ref(source), progress);
 }
-
-ChipVariant VariantOf(SynthKind kind)
-{
-    return kind == SynthKind::Tandy ? ChipVariant::Tandy1000 : ChipVariant::PCjr;
-}
 } // namespace
 
 std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
@@ -182,7 +178,7 @@ std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKi
             return error;
         return WriteSineWav(doc, path, progress);
     }
-    CAgiChipRender render(pData, size, VariantOf(kind));
+    CAgiChipRender render(pData, size, ChipVariantOf(kind));
     return WriteStream(
         path, render.GetTotalSamples(),
         [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); }, progress);

@@ -636,7 +636,6 @@ void CSoundSequenceView::OnEditDelete()
         cursor = pDoc->m_sequenceCursor;
     }
     SoundEdits::DeleteStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
-    pDoc->UpdateAllViews(nullptr);
 }
 
 void CSoundSequenceView::OnPatternProperties()
