@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DesktopFiles.h"
 
+#include "app/QtUserInterface.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -42,7 +44,7 @@ void RegisterDocumentType()
 // them and runs in channel order; a document starts with text, which never reads that way.
 bool IsAgiResource(const std::string& path)
 {
-    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    QFile file(PathToQString(path));
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray header = file.read(8);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/EditorApp.h"
 
-#include "app/DesktopFiles.h"
-
 #include "app/AboutDlg.h"
+#include "app/DesktopFiles.h"
 #include "app/ExportScope.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
+#include "app/QtUserInterface.h"
 #include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -41,16 +40,6 @@ const char* const kImportFilter = "AGI Sound Resources (*.*)|*.*||";
 const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
-
-QString PathToQString(const std::string& path)
-{
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string QStringToPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
 // an empty editor until the person picks that pattern.
@@ -238,9 +227,7 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
         {
             if (!pOpen->GetPathName().empty() && IsSameFile(pOpen->GetPathName(), path))
             {
-                const std::vector<CSoundFrame*> frames = GetFrames(pOpen.get());
-                if (!frames.empty())
-                    m_pMainWnd->GetMdiArea()->setActiveSubWindow(frames.front());
+                ActivateDocument(pOpen.get());
                 return pOpen.get();
             }
         }
@@ -252,6 +239,13 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
     }
 
     return AddDocument(std::move(pDoc));
+}
+
+void CEditorApp::ActivateDocument(CSoundDoc* pDoc)
+{
+    const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
+    if (!frames.empty())
+        m_pMainWnd->GetMdiArea()->setActiveSubWindow(frames.front());
 }
 
 CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc)

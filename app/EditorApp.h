@@ -83,6 +83,8 @@ public:
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
     // Takes in a document made elsewhere and opens a window on it; null when that failed.
     CSoundDoc* AddDocument(std::unique_ptr<CSoundDoc> pDoc);
+    // Brings the first window of an open document to the front.
+    void ActivateDocument(CSoundDoc* pDoc);
     const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
     std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;
     CSoundFrame* CreateNewFrame(CSoundDoc* pDoc);

@@ -3,6 +3,7 @@
 #include "app/EditorApp.h"
 
 #include "app/MainFrame.h"
+#include "app/QtUserInterface.h"
 #include "app/RecoveryDialog.h"
 #include "framework/TextCodec.h"
 
@@ -85,7 +86,7 @@ int CEditorApp::RecoverUnsaved()
         QString name = QString::fromStdString(ToDisplayUtf8(sound.title));
         if (!sound.path.empty())
             name += QStringLiteral(" (%1)").arg(
-                QFile::decodeName(QByteArray::fromStdString(sound.path)));
+                PathToQString(sound.path));
         names.append(name);
     }
     CRecoveryDialog dialog(names, m_pMainWnd);

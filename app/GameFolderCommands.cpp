@@ -94,9 +94,7 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     {
         if (pOpen->m_nGameSound != n || pOpen->m_strGameFolder != folder)
             continue;
-        const std::vector<CSoundFrame*> frames = m_app.GetFrames(pOpen.get());
-        if (!frames.empty())
-            m_app.GetMainFrame()->GetMdiArea()->setActiveSubWindow(frames.front());
+        m_app.ActivateDocument(pOpen.get());
         return pOpen.get();
     }
     CGameFolder game;

@@ -154,7 +154,7 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.bOverwritePrompt);
     if (!request.strFileName.empty())
     {
-        const QFileInfo initial(QFile::decodeName(QByteArray::fromStdString(request.strFileName)));
+        const QFileInfo initial(PathToQString(request.strFileName));
         if (initial.isAbsolute())
             dialog.setDirectory(initial.absolutePath());
         dialog.selectFile(initial.fileName());
@@ -163,4 +163,14 @@ bool CQtFileNameSource::AskFileName(const FileDialogRequest& request, std::strin
         return false;
     path = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
     return !path.empty();
+}
+
+QString PathToQString(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string QStringToPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
 }

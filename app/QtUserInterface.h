@@ -22,3 +22,7 @@ public:
 // "Name (*.a;*.b)|*.a;*.b|...||" as name filters of a file chooser. "*.*" means every file
 // there, so it becomes "*" here (a name without a dot is a file too).
 QStringList TranslateFileFilter(const std::string& strFilter);
+
+// Paths are the file system's bytes in the core and QStrings in Qt.
+QString PathToQString(const std::string& path);
+std::string QStringToPath(const QString& path);

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WavExport.h"
 
+#include "app/QtUserInterface.h"
 #include "framework/UserInterface.h"
 #include "playback/WavWriter.h"
 #include "sound/SoundDoc.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
 
@@ -54,7 +54,7 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
 
     // Application-modal: while it is up nothing may change or close the document.
     const QString fileName =
-        QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+        QFileInfo(PathToQString(path)).fileName();
     QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName),
                              QStringLiteral("Cancel"), 0, kProgressSteps, pParent);
     progress.setObjectName(QStringLiteral("WavProgress"));

@@ -16,7 +16,6 @@ namespace
 // Far beyond any real game; keeps a hostile folder from costing memory.
 constexpr std::uint64_t kMaxDirBytes = 1024 * 1024;
 constexpr std::uint64_t kMaxVolFileBytes = 16 * 1024 * 1024;
-constexpr std::size_t kMaxSoundBytes = 0xFFFF;
 
 std::string Lower(std::string text)
 {
@@ -193,7 +192,7 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
     if (n < 0 || n > kMaxResourceNumber)
         return SoundError(n, "cannot be written: sound numbers go from 0 to " +
                                  std::to_string(kMaxResourceNumber));
-    if (resource.size() > kMaxSoundBytes)
+    if (resource.size() > kMaxAgiResourceBytes)
         return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
                                  " bytes is more than a game resource can hold (65535)");
     GameBytes dir;

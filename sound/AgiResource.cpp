@@ -17,8 +17,6 @@ constexpr std::size_t kRecordBytes = 5;
 // address (32768 steps of 32 rows).
 constexpr std::int64_t kMaxImportRows = 1048576;
 constexpr std::int32_t kImportRows = 32;
-// The offsets table is 16 bits wide.
-constexpr std::size_t kMaxResourceBytes = 0xFFFF;
 // The divisor of a silent record, when the rest does not name its own.
 constexpr int kRestDivisor = 15;
 // A duration of FF FF would end the channel.
@@ -316,10 +314,10 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
-        if (!AppendChannel(doc, channel, ticksPerRow, kMaxResourceBytes - total, channels[channel]))
+        if (!AppendChannel(doc, channel, ticksPerRow, kMaxAgiResourceBytes - total, channels[channel]))
         {
             result.error = "Error: Sound too long for an AGI resource! ( more than " +
-                           std::to_string(kMaxResourceBytes) + " bytes )";
+                           std::to_string(kMaxAgiResourceBytes) + " bytes )";
             return result;
         }
         total += channels[channel].size();

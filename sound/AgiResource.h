@@ -13,6 +13,8 @@ class CSoundDoc;
 
 // Larger files are not sounds; refusing them keeps a hostile file from costing memory.
 constexpr std::size_t kMaxAgiFileBytes = 1024 * 1024;
+// The offsets table is 16 bits wide, and so is a game's resource length.
+constexpr std::size_t kMaxAgiResourceBytes = 0xFFFF;
 std::string AgiTooLongMessage(std::uint64_t size);
 
 // A built resource, or the message saying why there is none.

@@ -213,6 +213,9 @@ public:
 
 private:
     void NotifyEdit(CObject* pHint = nullptr);
+    // Changes pattern id under the guard (edit returns false for no change), then tells the
+    // views, the pattern as the hint when bHintPattern.
+    template <typename Edit> bool EditPattern(PatternId id, bool bHintPattern, Edit edit);
     void AssignId(CSoundPattern* pPattern);
     void StoreXML(CArchive& ar) const;
     void LoadXML(CArchive& ar);

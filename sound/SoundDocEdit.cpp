@@ -17,6 +17,19 @@ void CSoundDoc::NotifyEdit(CObject* pHint)
     UpdateAllViews(nullptr, pHint);
 }
 
+template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPattern, Edit edit)
+{
+    CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(m_guard);
+        pPattern = FindPattern(id);
+        if (pPattern == nullptr || !edit(*pPattern))
+            return false;
+    }
+    NotifyEdit(bHintPattern ? pPattern : nullptr);
+    return true;
+}
+
 CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
 {
     if (id == 0)
@@ -46,53 +59,49 @@ std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::
 
 bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells)
 {
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(m_guard);
-        pPattern = FindPattern(id);
-        if (pPattern == nullptr || !pPattern->IsRowInside(row))
-            return false;
-        const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(cells.size()),
-                                                          std::int64_t{pPattern->GetRows()} - row);
-        for (std::int64_t i = 0; i < count; ++i)
-            pPattern->SetCell(row + static_cast<std::int32_t>(i),
-                              cells[static_cast<std::size_t>(i)]);
-    }
-    NotifyEdit(pPattern);
-    return true;
+    return EditPattern(id, true,
+                       [&](CSoundPattern& pattern)
+                       {
+                           if (!pattern.IsRowInside(row))
+                               return false;
+                           const std::int64_t count =
+                               std::min<std::int64_t>(static_cast<std::int64_t>(cells.size()),
+                                                      std::int64_t{pattern.GetRows()} - row);
+                           for (std::int64_t i = 0; i < count; ++i)
+                               pattern.SetCell(row + static_cast<std::int32_t>(i),
+                                               cells[static_cast<std::size_t>(i)]);
+                           return true;
+                       });
 }
 
 bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(m_guard);
-        pPattern = FindPattern(id);
-        if (pPattern == nullptr || !pPattern->IsRowInside(row) || count <= 0)
-            return false;
-        for (std::int32_t r = pPattern->GetRows() - 1; r >= row; --r)
-            pPattern->SetCell(r,
-                              r - count >= row ? pPattern->GetCell(r - count) : SoundCell::Empty());
-    }
-    NotifyEdit(pPattern);
-    return true;
+    return EditPattern(id, true,
+                       [&](CSoundPattern& pattern)
+                       {
+                           if (!pattern.IsRowInside(row) || count <= 0)
+                               return false;
+                           for (std::int32_t r = pattern.GetRows() - 1; r >= row; --r)
+                               pattern.SetCell(r, r - count >= row ? pattern.GetCell(r - count)
+                                                                   : SoundCell::Empty());
+                           return true;
+                       });
 }
 
 bool CSoundDoc::DeleteRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(m_guard);
-        pPattern = FindPattern(id);
-        if (pPattern == nullptr || !pPattern->IsRowInside(row) || count <= 0)
-            return false;
-        const std::int32_t rows = pPattern->GetRows();
-        for (std::int32_t r = row; r < rows; ++r)
-            pPattern->SetCell(r, std::int64_t{r} + count < rows ? pPattern->GetCell(r + count)
-                                                                : SoundCell::Empty());
-    }
-    NotifyEdit(pPattern);
-    return true;
+    return EditPattern(id, true,
+                       [&](CSoundPattern& pattern)
+                       {
+                           if (!pattern.IsRowInside(row) || count <= 0)
+                               return false;
+                           const std::int32_t rows = pattern.GetRows();
+                           for (std::int32_t r = row; r < rows; ++r)
+                               pattern.SetCell(r, std::int64_t{r} + count < rows
+                                                      ? pattern.GetCell(r + count)
+                                                      : SoundCell::Empty());
+                           return true;
+                       });
 }
 
 PatternId CSoundDoc::NewPattern(int channel, std::int32_t rows, const std::string& name)
@@ -184,30 +193,22 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
 
 bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 {
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(m_guard);
-        pPattern = FindPattern(id);
-        if (pPattern == nullptr)
-            return false;
-        pPattern->SetName(name);
-    }
-    NotifyEdit();
-    return true;
+    return EditPattern(id, false,
+                       [&](CSoundPattern& pattern)
+                       {
+                           pattern.SetName(name);
+                           return true;
+                       });
 }
 
 bool CSoundDoc::ResizePattern(PatternId id, std::int32_t rows)
 {
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(m_guard);
-        pPattern = FindPattern(id);
-        if (pPattern == nullptr)
-            return false;
-        pPattern->SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));
-    }
-    NotifyEdit();
-    return true;
+    return EditPattern(id, false,
+                       [&](CSoundPattern& pattern)
+                       {
+                           pattern.SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));
+                           return true;
+                       });
 }
 
 std::int32_t CSoundDoc::GetNextPatternNumber(int channel) const

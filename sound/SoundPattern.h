@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Object.h"
+#include "sound/AgiTone.h"
 
 #include <cstdint>
 #include <string>
@@ -24,7 +25,7 @@ enum : std::uint8_t
 constexpr int kMaxNote = 117;
 // A tone cell's divisor when the note alone says how it sounds.
 constexpr std::uint16_t kNoDivisor = 0xFFFF;
-constexpr int kMaxExactDivisor = 1023;
+constexpr int kMaxExactDivisor = kAgiMaxToneDivisor;
 
 // One row of one channel: note, noise frequency, noise type, attenuation, and the exact
 // divisor of a note taken from a game's sound that lies between two semitones.
