@@ -661,6 +661,18 @@ bool CSoundBase::OnCommand(UINT nID)
         return true;
     switch (nID)
     {
+    case ID_EDIT_DELETE:
+        OnEditDelete();
+        return true;
+    case ID_EDIT_COPY:
+        OnEditCopy();
+        return true;
+    case ID_EDIT_CUT:
+        OnEditCut();
+        return true;
+    case ID_EDIT_PASTE:
+        OnEditPaste();
+        return true;
     case ID_SOUND_PLAY:
         OnPlay();
         return true;

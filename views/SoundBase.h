@@ -98,6 +98,11 @@ public:
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
     // Carries out a command; false when this view does not handle it.
     virtual bool OnCommand(UINT nID);
+    // Edit ▸ Delete, Copy, Cut and Paste, each editor in its own terms.
+    virtual void OnEditDelete() {}
+    virtual void OnEditCopy() {}
+    virtual void OnEditCut() {}
+    virtual void OnEditPaste() {}
     // Fills the command's state; false when this view does not handle it.
     virtual bool OnUpdateCommand(UINT nID, CCmdUI& ui) const;
 

@@ -596,18 +596,6 @@ bool CSoundPatternView::OnCommand(UINT nID)
     case ID_VIEW_SEQUENCE_EDITOR:
         OnSequenceEditor();
         return true;
-    case ID_EDIT_DELETE:
-        OnEditDelete();
-        return true;
-    case ID_EDIT_COPY:
-        OnEditCopy();
-        return true;
-    case ID_EDIT_CUT:
-        OnEditCut();
-        return true;
-    case ID_EDIT_PASTE:
-        OnEditPaste();
-        return true;
     default:
         return CSoundBase::OnCommand(nID);
     }

@@ -24,11 +24,11 @@ public:
     bool OnCommand(UINT nID) override;
     bool OnUpdateCommand(UINT nID, CCmdUI& ui) const override;
 
-    void OnEditDelete();
+    void OnEditDelete() override;
     void OnSequenceEditor();
-    void OnEditCopy();
-    void OnEditCut();
-    void OnEditPaste();
+    void OnEditCopy() override;
+    void OnEditCut() override;
+    void OnEditPaste() override;
     // Moves the notes of the selection (or the cursor row) by semitones.
     void Transpose(int nSemitones);
     // One step louder (-1) or quieter (+1) for the selection or the cursor row.

@@ -728,9 +728,6 @@ bool CSoundSequenceView::OnCommand(UINT nID)
     case ID_PATTERN_NEW:
         OnNewPattern();
         return true;
-    case ID_EDIT_DELETE:
-        OnEditDelete();
-        return true;
     case ID_PATTERN_PROPERTIES:
         OnPatternProperties();
         return true;
@@ -739,15 +736,6 @@ bool CSoundSequenceView::OnCommand(UINT nID)
         return true;
     case ID_RANGE_END:
         OnSetEndPosition();
-        return true;
-    case ID_EDIT_COPY:
-        OnEditCopy();
-        return true;
-    case ID_EDIT_CUT:
-        OnEditCut();
-        return true;
-    case ID_EDIT_PASTE:
-        OnEditPaste();
         return true;
     default:
         return CSoundBase::OnCommand(nID);

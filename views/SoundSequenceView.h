@@ -47,16 +47,16 @@ public:
     void OnPatternEditor();
     void OnEditPattern();
     void OnNewPattern();
-    void OnEditDelete();
+    void OnEditDelete() override;
     void OnPatternProperties();
     void OnSetStartPosition();
     void OnSetEndPosition();
 
     // Clipboard and drag and drop: what travels is the pattern's block, so a transfer
     // works between cells, channels, documents and programs alike.
-    void OnEditCopy();
-    void OnEditCut();
-    void OnEditPaste();
+    void OnEditCopy() override;
+    void OnEditCut() override;
+    void OnEditPaste() override;
     // Reads the block offered by pData (the clipboard when null) into a new pattern of the
     // cell's channel and places it there. Null when nothing was placed.
     CSoundPattern* DropPattern(const QMimeData* pData, const SequencePos& cell);
