@@ -42,6 +42,8 @@ struct SoundCell
         return {NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, ATTEN_EMPTY};
     }
     bool HasDivisor() const { return divisor <= kMaxExactDivisor; }
+    // A note that sounds at its exact divisor rather than at its own.
+    bool HasExactNote() const { return HasDivisor() && note <= kMaxNote; }
     // A note entered by hand is exact by definition, so it drops the old divisor; an
     // attenuation alone is set on the member and keeps it.
     void SetNote(std::uint8_t newNote)

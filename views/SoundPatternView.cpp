@@ -110,7 +110,7 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
                                                        : m_crBack;
             const SoundCell cell = pPattern->GetCell(r);
             const std::string line = PatternRows::RowText(r, cell, bNoise);
-            const bool bExact = !bNoise && cell.HasDivisor() && cell.note <= kMaxNote;
+            const bool bExact = !bNoise && cell.HasExactNote();
             TextOut(dc, 0, y, line, crBack);
             if (bExact)
                 TextOut(dc, kFieldX[0], y, std::string_view(line).substr(kFieldChar[0], 3), crBack,
@@ -123,13 +123,17 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
                         hasFocus() ? m_crCursorFocus : m_crCursor,
                         bExact && nField < 2 ? m_crExactNote : m_crText);
             }
-            if (bSelection && r >= nSelFirst && r <= nSelLast)
-            {
-                dc.save();
-                dc.setCompositionMode(QPainter::RasterOp_NotDestination);
-                dc.fillRect(QRect(0, y, rcClient.width(), kRowHeight), Qt::black);
-                dc.restore();
-            }
+        }
+        // The selection: one inverted band over the rows painted.
+        const int nBandFirst = std::max(nSelFirst, nFrom), nBandLast = std::min(nSelLast, nTo - 1);
+        if (bSelection && nBandFirst <= nBandLast)
+        {
+            dc.save();
+            dc.setCompositionMode(QPainter::RasterOp_NotDestination);
+            dc.fillRect(QRect(0, kHeaderHeight + kRowHeight * (nBandFirst - nFirst),
+                              rcClient.width(), kRowHeight * (nBandLast - nBandFirst + 1)),
+                        Qt::black);
+            dc.restore();
         }
     }
     lock.unlock();
@@ -206,7 +210,7 @@ void CSoundPatternView::ShowDivisorStatus()
         if (pPattern != nullptr && pDoc->FindPatternChannel(pPattern) != kNoiseChannel)
         {
             const SoundCell cell = pPattern->GetCell(pDoc->m_patternCursor.row);
-            if (cell.HasDivisor() && cell.note <= kMaxNote)
+            if (cell.HasExactNote())
                 text = AgiDivisorText(cell.divisor, cell.note);
         }
     }
