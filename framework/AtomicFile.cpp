@@ -8,6 +8,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+unsigned ReplacementMode(const std::string& path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) == 0)
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+bool WriteAll(int fd, const void* pBuf, std::size_t nCount)
+{
+    const char* p = static_cast<const char*>(pBuf);
+    while (nCount > 0)
+    {
+        const ssize_t n = ::write(fd, p, nCount);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        p += n;
+        nCount -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 CAtomicFile::CAtomicFile(const std::string& path) : m_strPath(path)
 {
     namespace fs = std::filesystem;
@@ -50,37 +78,13 @@ void CAtomicFile::Write(const void* pBuf, std::size_t nCount)
 {
     if (m_fd < 0)
         throw std::logic_error("the file is no longer open for writing");
-    const char* p = static_cast<const char*>(pBuf);
-    while (nCount > 0)
-    {
-        const ssize_t n = ::write(m_fd, p, nCount);
-        if (n < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-        }
-        p += n;
-        nCount -= static_cast<std::size_t>(n);
-    }
+    if (!WriteAll(m_fd, pBuf, nCount))
+        Fail(errno);
 }
 
 void CAtomicFile::Commit()
 {
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask.
-    struct stat st
-    {
-    };
-    mode_t mode = 0;
-    if (::stat(m_strPath.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0)
+    if (::fchmod(m_fd, ReplacementMode(m_strPath)) != 0 || ::fsync(m_fd) != 0)
         Fail(errno);
     const int fd = m_fd;
     m_fd = -1;

@@ -5,6 +5,13 @@
 
 #include <string>
 
+// The permissions a file that replaces path gets: path's own, or the usual 0666 & ~umask
+// for a new file.
+unsigned ReplacementMode(const std::string& path);
+// Writes the whole buffer to the descriptor, resuming after interruptions; false (errno set)
+// on failure.
+bool WriteAll(int fd, const void* pBuf, std::size_t nCount);
+
 // A file written beside its destination under a temporary name and renamed over it by Commit,
 // so a failure at any step leaves the old file whole. Every failure throws CFileException
 // ("Cannot save PATH:\nREASON."); an uncommitted file is removed when it is destroyed.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/FileReplacement.h"
 
+#include "framework/AtomicFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -51,35 +53,8 @@ std::string WriteTemp(const std::string& path, const std::vector<std::uint8_t>& 
     if (fd < 0)
         return Reason(errno);
     tempPath = tmpl;
-    const std::uint8_t* p = bytes.data();
-    std::size_t nLeft = bytes.size();
-    while (nLeft > 0)
-    {
-        const ssize_t n = ::write(fd, p, nLeft);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-        {
-            const int err = errno;
-            ::close(fd);
-            return Reason(err);
-        }
-        p += n;
-        nLeft -= static_cast<std::size_t>(n);
-    }
-    struct stat st
-    {
-    };
-    mode_t mode = 0;
-    if (::stat(path.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-    else
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)
+    if (!WriteAll(fd, bytes.data(), bytes.size()) || ::fchmod(fd, ReplacementMode(path)) != 0 ||
+        ::fsync(fd) != 0)
     {
         const int err = errno;
         ::close(fd);
