@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/AgiVolume.h"
 
+#include "sound/AgiResource.h"
+
 #include <algorithm>
 
 namespace
@@ -56,7 +58,7 @@ std::string ReadVolResource(const GameBytes& vol, const std::string& volName,
     const std::uint8_t* p = &vol[start];
     if (p[0] != kSignature0 || p[1] != kSignature1)
         return "no resource signature at offset " + std::to_string(start) + " of " + volName;
-    const std::size_t length = static_cast<std::size_t>(p[3]) | static_cast<std::size_t>(p[4]) << 8;
+    const std::size_t length = ReadLE16(p + 3);
     if (start + kVolHeaderBytes + length > vol.size())
         return "it runs past the end of " + volName;
     resource.assign(vol.begin() + static_cast<long>(start + kVolHeaderBytes),

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/AgiChipRender.h"
 
+#include "sound/AgiResource.h"
+
 #include <algorithm>
 
 namespace
@@ -26,7 +28,7 @@ std::size_t CAgiChipRender::VoiceOffset(int voice) const
     if (m_data.size() < kHeaderBytes)
         return m_data.size();
     const std::size_t at = static_cast<std::size_t>(voice) * 2;
-    return m_data[at] | static_cast<std::size_t>(m_data[at + 1]) << 8;
+    return ReadLE16(&m_data[at]);
 }
 
 bool CAgiChipRender::HasRecord(std::size_t pos) const
@@ -38,7 +40,7 @@ bool CAgiChipRender::HasRecord(std::size_t pos) const
 
 unsigned CAgiChipRender::Duration(std::size_t pos) const
 {
-    return m_data[pos] | static_cast<unsigned>(m_data[pos + 1]) << 8;
+    return ReadLE16(&m_data[pos]);
 }
 
 std::uint64_t CAgiChipRender::VoiceTicks(int voice) const

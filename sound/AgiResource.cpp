@@ -22,11 +22,6 @@ constexpr int kRestDivisor = 15;
 // A duration of FF FF would end the channel.
 constexpr std::int64_t kMaxRecordTicks = 0xFFFE;
 
-unsigned ReadLE16(const std::uint8_t* p)
-{
-    return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8;
-}
-
 // Calls fn for each record of the channel data from pos up to end that the engine plays: it
 // stops at the terminator and before a record that would run past the end of the data.
 template <typename Fn>

@@ -11,6 +11,12 @@ class CSoundDoc;
 // The AGI sound resource reader and writer. A failure comes back as the message for the
 // person; the caller decides how and when to show it, so none is shown under the guard.
 
+// The 16-bit little-endian numbers of the format: offsets, durations, lengths.
+inline unsigned ReadLE16(const std::uint8_t* p)
+{
+    return static_cast<unsigned>(p[0]) | static_cast<unsigned>(p[1]) << 8;
+}
+
 // Larger files are not sounds; refusing them keeps a hostile file from costing memory.
 constexpr std::size_t kMaxAgiFileBytes = 1024 * 1024;
 // The offsets table is 16 bits wide, and so is a game's resource length.
