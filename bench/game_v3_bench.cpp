@@ -72,7 +72,8 @@ void WriteFile(const fs::path& path, const GameBytes& bytes)
 // KQ4DIR with 100 sounds spread over two volume files, and an AGIDATA.OVL.
 fs::path MakeGame()
 {
-    const fs::path dir = fs::temp_directory_path() / ("tarvok-v3-bench-" + std::to_string(getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("tarvok-v3-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
     GameBytes vols[2], soundSection;
     for (int n = 0; n < kSounds; ++n)

@@ -138,11 +138,11 @@ std::string DecodeAgiLzw(std::span<const std::uint8_t> packed, std::size_t unpac
         }
         if (code > table->nextFree || (bAfterReset && code >= 256))
             return PastTheTable(code, table->nextFree);
-        if (out.size() + (code == table->nextFree ? table->length[prev] + 1u
-                                                  : table->length[code]) >
+        if (out.size() +
+                (code == table->nextFree ? table->length[prev] + 1u : table->length[code]) >
             unpackedSize)
-            return "its compressed data decodes to more than the " +
-                   std::to_string(unpackedSize) + " bytes its header says";
+            return "its compressed data decodes to more than the " + std::to_string(unpackedSize) +
+                   " bytes its header says";
         // A full table (only a damaged stream gets there) is used as it stands.
         if (!bAfterReset && table->nextFree < kTableSize)
             table->Add(prev, code == table->nextFree ? table->first[prev] : table->first[code]);
@@ -152,8 +152,8 @@ std::string DecodeAgiLzw(std::span<const std::uint8_t> packed, std::size_t unpac
         bAfterReset = false;
     }
     if (out.size() != unpackedSize)
-        return "its compressed data decodes to " + std::to_string(out.size()) +
-               " bytes, not the " + std::to_string(unpackedSize) + " its header says";
+        return "its compressed data decodes to " + std::to_string(out.size()) + " bytes, not the " +
+               std::to_string(unpackedSize) + " its header says";
     return {};
 }
 

@@ -64,8 +64,8 @@ int V3EntryCount(const AgiV3Sections& sections, EAgiSection section)
     return static_cast<int>((sections.end[k] - sections.start[k]) / kDirEntryBytes);
 }
 
-AgiDirEntry ReadV3DirEntry(const GameBytes& dir, const AgiV3Sections& sections,
-                           EAgiSection section, int n)
+AgiDirEntry ReadV3DirEntry(const GameBytes& dir, const AgiV3Sections& sections, EAgiSection section,
+                           int n)
 {
     if (n < 0 || n >= V3EntryCount(sections, section))
         return {};
@@ -75,8 +75,8 @@ AgiDirEntry ReadV3DirEntry(const GameBytes& dir, const AgiV3Sections& sections,
     return ReadDirEntry(entry, 0);
 }
 
-std::string SetV3DirEntry(GameBytes& dir, const std::string& dirName, EAgiSection section,
-                          int n, const AgiDirEntry& entry)
+std::string SetV3DirEntry(GameBytes& dir, const std::string& dirName, EAgiSection section, int n,
+                          const AgiDirEntry& entry)
 {
     AgiV3Sections sections;
     if (std::string error = ReadV3Sections(dir, dirName, sections); !error.empty())

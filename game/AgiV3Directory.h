@@ -34,12 +34,12 @@ std::string ReadV3Sections(const GameBytes& dir, const std::string& dirName,
 
 int V3EntryCount(const AgiV3Sections& sections, EAgiSection section);
 // Entry n of a section; one beyond its end is empty.
-AgiDirEntry ReadV3DirEntry(const GameBytes& dir, const AgiV3Sections& sections,
-                           EAgiSection section, int n);
+AgiDirEntry ReadV3DirEntry(const GameBytes& dir, const AgiV3Sections& sections, EAgiSection section,
+                           int n);
 
 // Sets entry n of a section. When n is beyond the section's end, the section grows by empty
 // entries (any bytes short of a whole entry at its end become part of them), the sections
 // after it move and their offsets change; every other byte stays. Returns "" or why not:
 // the directory cannot be read, or its offsets would pass 16 bits. dir is unchanged then.
-std::string SetV3DirEntry(GameBytes& dir, const std::string& dirName, EAgiSection section,
-                          int n, const AgiDirEntry& entry);
+std::string SetV3DirEntry(GameBytes& dir, const std::string& dirName, EAgiSection section, int n,
+                          const AgiDirEntry& entry);

@@ -44,8 +44,8 @@ std::string ReadV3Resource(std::span<const std::uint8_t> vol, const std::string&
     if (vol.size() - start - kV3VolHeaderBytes < header.storedSize)
         return "its " + std::to_string(header.storedSize) + " stored bytes run past the end of " +
                volName;
-    const std::span<const std::uint8_t> stored = vol.subspan(start + kV3VolHeaderBytes,
-                                                             header.storedSize);
+    const std::span<const std::uint8_t> stored =
+        vol.subspan(start + kV3VolHeaderBytes, header.storedSize);
     if (!header.IsCompressed())
     {
         resource.bytes.assign(stored.begin(), stored.end());
@@ -79,7 +79,8 @@ std::string MakeV3SoundRecord(int volume, const GameBytes& sound, GameBytes& rec
     candidate.insert(candidate.end(), stored.begin(), stored.end());
 
     GameBytes readBack;
-    const std::string error = ReadV3Sound(candidate, "the new record", {false, volume, 0}, readBack);
+    const std::string error =
+        ReadV3Sound(candidate, "the new record", {false, volume, 0}, readBack);
     if (!error.empty() || readBack != sound)
         return "its compressed form does not read back as the sound" +
                (error.empty() ? std::string() : " (" + error + ")");

@@ -45,8 +45,7 @@ std::string_view VersionAt(std::string_view text)
 }
 } // namespace
 
-InterpreterVersion FindInterpreterVersion(std::span<const std::uint8_t> agidata,
-                                          int layoutVersion)
+InterpreterVersion FindInterpreterVersion(std::span<const std::uint8_t> agidata, int layoutVersion)
 {
     const std::string_view text(reinterpret_cast<const char*>(agidata.data()), agidata.size());
     for (std::size_t i = 0; i < text.size(); ++i)

@@ -20,8 +20,7 @@ struct InterpreterVersion
 // The version named in agidata (the bytes of AGIDATA.OVL, empty when the game has none): the
 // first "2" with four characters forming a known release, or "3" with ".ddd.ddd". Without
 // one, 2.917 for a version 2 game and 3.002.149 for a version 3 game, assumed.
-InterpreterVersion FindInterpreterVersion(std::span<const std::uint8_t> agidata,
-                                          int layoutVersion);
+InterpreterVersion FindInterpreterVersion(std::span<const std::uint8_t> agidata, int layoutVersion);
 
 // "3.002.086", or "2.917 (assumed)".
 std::string DescribeInterpreterVersion(const InterpreterVersion& version);

@@ -51,9 +51,9 @@ std::string Packed(const std::string& data)
     return {packed.begin(), packed.end()};
 }
 
-const std::string kSound = Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) +
-                                         Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2),
-                                     "", "", Noise(25, 1, true, 3)});
+const std::string kSound =
+    Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2),
+              "", "", Noise(25, 1, true, 3)});
 } // namespace
 
 TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
@@ -74,7 +74,11 @@ TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
          "0:KQ4VOL.0 1:KQ4VOL.1",
          false,
          ""},
-        {{"grdir", "GrVol.0", "grvol.15", "words.tok"}, 3, "grdir", "0:GrVol.0 15:grvol.15", false,
+        {{"grdir", "GrVol.0", "grvol.15", "words.tok"},
+         3,
+         "grdir",
+         "0:GrVol.0 15:grvol.15",
+         false,
          ""},
         {{"MHDIR", "MHVOL.0", "snddir", "vol.0"}, 2, "snddir", "0:vol.0", true, ""},
         {{"KQ4DIR", "VOL.0", "LOGDIR"}, 0, "", "", false, "neither"},
@@ -142,8 +146,8 @@ TEST(GameV3Directory, SettingAnEntryMovesOnlyTheSectionsAfterIt)
         int n;
         std::size_t growth;
     } cases[] = {
-        {EAgiSection::Sound, 1, 0},   {EAgiSection::Sound, 2, 2},  {EAgiSection::Sound, 4, 8},
-        {EAgiSection::View, 3, 6},    {EAgiSection::Picture, 0, 3}, {EAgiSection::Logic, 0, 0},
+        {EAgiSection::Sound, 1, 0}, {EAgiSection::Sound, 2, 2},   {EAgiSection::Sound, 4, 8},
+        {EAgiSection::View, 3, 6},  {EAgiSection::Picture, 0, 3}, {EAgiSection::Logic, 0, 0},
     };
     const AgiDirEntry written{false, 3, 0x54321};
     for (const auto& c : cases)
@@ -235,8 +239,8 @@ TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
         std::string error;
     } cases[] = {
         {"entry past the end", good, static_cast<std::uint32_t>(good.size()), "points past"},
-        {"header cut", good + Bytes({0x12, 0x34, 0, 1, 0, 1}), static_cast<std::uint32_t>(good.size()),
-         "header runs past"},
+        {"header cut", good + Bytes({0x12, 0x34, 0, 1, 0, 1}),
+         static_cast<std::uint32_t>(good.size()), "header runs past"},
         {"no signature", "xx" + good, 1, "no resource signature at offset 1"},
         {"stored bytes past the end", good.substr(0, good.size() - 1), 0,
          std::to_string(packed.size()) + " stored bytes run past the end of VOL.0"},
@@ -245,7 +249,8 @@ TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
         // Reset, 'a', 300, end at 9 bits.
         {"code past the table", V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08})), 0,
          "code 300, past the table"},
-        {"no end code", V3Record(0, kSound.size(), packed.substr(0, packed.size() / 2)), 0, "without an end"},
+        {"no end code", V3Record(0, kSound.size(), packed.substr(0, packed.size() / 2)), 0,
+         "without an end"},
         {"a packed picture", V3Record(0x80, kSound.size(), packed), 0, "packed picture"},
     };
     for (const auto& c : cases)
@@ -267,9 +272,9 @@ TEST(GameV3Game, AWrittenSoundLeavesEveryOtherResource)
 {
     // One volume: a compressed logic, a packed picture, a view as is, sound 0 compressed.
     const std::string logic = std::string(300, 'L');
-    const std::vector<std::string> records = {
-        V3Record(0, logic.size(), Packed(logic)), V3Record(0x80, 50, "picture"),
-        V3Record(0, 4, "view"), V3Record(0, kSound.size(), Packed(kSound))};
+    const std::vector<std::string> records = {V3Record(0, logic.size(), Packed(logic)),
+                                              V3Record(0x80, 50, "picture"), V3Record(0, 4, "view"),
+                                              V3Record(0, kSound.size(), Packed(kSound))};
     std::string vol;
     std::array<std::string, 4> sections;
     for (std::size_t k = 0; k < records.size(); ++k)
