@@ -92,6 +92,7 @@ AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames)
     {
         layout.version = 2;
         layout.bBothLayouts = !ids.empty();
+        layout.id = ids.size() == 1 ? ids[0] : std::string();
         layout.dirName = sndDir;
         layout.volNames = VolFiles(fileNames, "");
     }

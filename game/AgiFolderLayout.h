@@ -15,7 +15,8 @@ struct AgiFolderLayout
     std::string error;
     // Both layouts are there; version 2 is the one read.
     bool bBothLayouts = false;
-    // The version 3 game's id as its directory file spells it ("KQ4"); "" for version 2.
+    // The version 3 game's id as its directory file spells it ("KQ4"), also when version 2
+    // is the one read; "" when there is none.
     std::string id;
     // SNDDIR, or the version 3 directory file.
     std::string dirName;

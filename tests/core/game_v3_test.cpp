@@ -102,6 +102,7 @@ TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
     EXPECT_EQ(kq4.id, "KQ4");
     EXPECT_EQ(kq4.volPrefix, "KQ4VOL.");
     EXPECT_EQ(kq4.agidataName, "AGIDATA.OVL");
+    EXPECT_EQ(FindAgiFolderLayout(cases[3].names).id, "MH");
 }
 
 TEST(GameV3Directory, DamagedHeadersAreRefused)
