@@ -1,0 +1,343 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Version 3 game folders built here byte by byte: finding the layout, the combined directory,
+// volume records stored or compressed, damaged ones, and the interpreter's version.
+#include "AgiTestBytes.h"
+#include "game/AgiFolderLayout.h"
+#include "game/AgiLzw.h"
+#include "game/AgiV3Directory.h"
+#include "game/AgiV3Volume.h"
+#include "game/InterpreterVersion.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace
+{
+GameBytes G(const std::string& s)
+{
+    return {s.begin(), s.end()};
+}
+
+std::string Le16(std::size_t v)
+{
+    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
+}
+
+std::string Entry(int volume, int offset)
+{
+    return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
+}
+
+std::string V3Dir(const std::array<std::string, 4>& sections)
+{
+    std::string head, body;
+    for (const auto& s : sections)
+    {
+        head += Le16(8 + body.size());
+        body += s;
+    }
+    return head + body;
+}
+
+std::string V3Record(int volByte, std::size_t unpacked, const std::string& stored)
+{
+    return Bytes({0x12, 0x34, volByte}) + Le16(unpacked) + Le16(stored.size()) + stored;
+}
+
+std::string Packed(const std::string& data)
+{
+    const GameBytes packed = EncodeAgiLzw(G(data));
+    return {packed.begin(), packed.end()};
+}
+
+const std::string kSound =
+    Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2),
+              "", "", Noise(25, 1, true, 3)});
+} // namespace
+
+TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
+{
+    const struct
+    {
+        std::vector<std::string> names;
+        int version;
+        std::string dir;
+        std::string vols; // "n:name ..."
+        bool bBoth;
+        std::string error;
+    } cases[] = {
+        {{"SNDDIR", "VOL.0", "VOL.1", "LOGDIR"}, 2, "SNDDIR", "0:VOL.0 1:VOL.1", false, ""},
+        {{"KQ4VOL.1", "KQ4DIR", "KQ4VOL.0", "KQ4VOL.16", "AGIDATA.OVL"},
+         3,
+         "KQ4DIR",
+         "0:KQ4VOL.0 1:KQ4VOL.1",
+         false,
+         ""},
+        {{"grdir", "GrVol.0", "grvol.15", "words.tok"},
+         3,
+         "grdir",
+         "0:GrVol.0 15:grvol.15",
+         false,
+         ""},
+        {{"MHDIR", "MHVOL.0", "snddir", "vol.0"}, 2, "snddir", "0:vol.0", true, ""},
+        {{"KQ4DIR", "VOL.0", "LOGDIR"}, 0, "", "", false, "neither"},
+        {{"GRDIR", "GRVOL.0", "BCDIR", "BCVOL.0"}, 0, "", "", false, "more than one"},
+        {{"DIR", "VOL.0"}, 0, "", "", false, "neither"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.names[0]);
+        const AgiFolderLayout layout = FindAgiFolderLayout(c.names);
+        EXPECT_EQ(layout.version, c.version);
+        EXPECT_EQ(layout.dirName, c.dir);
+        std::string vols;
+        for (const auto& [n, name] : layout.volNames)
+            vols += (vols.empty() ? "" : " ") + std::to_string(n) + ":" + name;
+        EXPECT_EQ(vols, c.vols);
+        EXPECT_EQ(layout.bBothLayouts, c.bBoth);
+        EXPECT_NE(layout.error.find(c.error), std::string::npos) << layout.error;
+    }
+    const AgiFolderLayout kq4 = FindAgiFolderLayout(cases[1].names);
+    EXPECT_EQ(kq4.id, "KQ4");
+    EXPECT_EQ(kq4.volPrefix, "KQ4VOL.");
+    EXPECT_EQ(kq4.agidataName, "AGIDATA.OVL");
+    EXPECT_EQ(FindAgiFolderLayout(cases[3].names).id, "MH");
+}
+
+TEST(GameV3Directory, DamagedHeadersAreRefused)
+{
+    const std::string entries = Entry(0, 0) + Entry(0, 7);
+    const struct
+    {
+        std::string dir;
+        std::string error;
+    } cases[] = {
+        {Le16(8) + Le16(8) + Le16(8), "shorter than its 8-byte header (6 bytes)"},
+        {Le16(8) + Le16(14) + Le16(11) + Le16(14) + entries, "out of order (8, 14, 11, 14)"},
+        {Le16(6) + Le16(8) + Le16(8) + Le16(8) + entries, "starts inside its header"},
+        {Le16(8) + Le16(8) + Le16(8) + Le16(15) + entries,
+         "sound section of KQ4DIR starts past its end (offset 15 of 14 bytes)"},
+    };
+    for (const auto& c : cases)
+    {
+        AgiV3Sections sections;
+        const std::string error = ReadV3Sections(G(c.dir), "KQ4DIR", sections);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        GameBytes dir = G(c.dir);
+        EXPECT_NE(SetV3DirEntry(dir, "KQ4DIR", EAgiSection::Sound, 0, {false, 1, 5}), "");
+        EXPECT_EQ(dir, G(c.dir));
+    }
+    // A section may be empty, the sound one at the very end too.
+    AgiV3Sections sections;
+    EXPECT_EQ(ReadV3Sections(G(Le16(8) + Le16(8) + Le16(14) + Le16(14) + entries), "D", sections),
+              "");
+    EXPECT_EQ(V3EntryCount(sections, EAgiSection::Picture), 2);
+    EXPECT_EQ(V3EntryCount(sections, EAgiSection::Sound), 0);
+}
+
+TEST(GameV3Directory, SettingAnEntryMovesOnlyTheSectionsAfterIt)
+{
+    // Logic 0; no pictures; views 0-1; sounds 0-1 and a stray byte short of an entry.
+    const std::string original =
+        V3Dir({Entry(0, 0), "", Entry(0, 7) + Entry(1, 9), Entry(1, 20) + Entry(2, 0) + "\x5a"});
+    const struct
+    {
+        EAgiSection section;
+        int n;
+        std::size_t growth;
+    } cases[] = {
+        {EAgiSection::Sound, 1, 0}, {EAgiSection::Sound, 2, 2},   {EAgiSection::Sound, 4, 8},
+        {EAgiSection::View, 3, 6},  {EAgiSection::Picture, 0, 3}, {EAgiSection::Logic, 0, 0},
+    };
+    const AgiDirEntry written{false, 3, 0x54321};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(static_cast<int>(c.section) * 100 + c.n);
+        GameBytes dir = G(original);
+        ASSERT_EQ(SetV3DirEntry(dir, "D", c.section, c.n, written), "");
+        EXPECT_EQ(dir.size(), original.size() + c.growth);
+        AgiV3Sections before, after;
+        ASSERT_EQ(ReadV3Sections(G(original), "D", before), "");
+        ASSERT_EQ(ReadV3Sections(dir, "D", after), "");
+        for (int k = 0; k < kAgiSections; ++k)
+        {
+            const auto section = static_cast<EAgiSection>(k);
+            EXPECT_EQ(after.start[k], before.start[k] + (section > c.section ? c.growth : 0));
+            for (int n = 0; n < std::max(V3EntryCount(after, section), 2); ++n)
+                EXPECT_EQ(ReadV3DirEntry(dir, after, section, n),
+                          section == c.section && n == c.n
+                              ? written
+                              : ReadV3DirEntry(G(original), before, section, n))
+                    << k << " " << n;
+        }
+        // Bytes after the changed section are the old ones, moved.
+        const std::size_t k = static_cast<std::size_t>(c.section);
+        if (k + 1 < kAgiSections)
+        {
+            EXPECT_TRUE(std::equal(original.begin() + before.start[k + 1], original.end(),
+                                   dir.begin() + after.start[k + 1], dir.end()));
+        }
+    }
+
+    // Offsets are 16 bits: the sound section would start past them.
+    const std::string huge = V3Dir({"", "", std::string(0xFFFF - 8, '\xFF'), ""});
+    GameBytes dir = G(huge);
+    EXPECT_NE(SetV3DirEntry(dir, "D", EAgiSection::Picture, 0, written).find("would pass 65535"),
+              std::string::npos);
+    EXPECT_EQ(dir, G(huge));
+}
+
+TEST(GameV3Volume, SoundsRoundTripCompressedOrStored)
+{
+    std::mt19937 gen(3);
+    std::string noise(3000, '\0');
+    for (char& b : noise)
+        b = static_cast<char>(gen());
+    const struct
+    {
+        const char* name;
+        std::string sound;
+        bool bCompressed;
+    } cases[] = {
+        {"a sound with repeats", kSound, true},
+        {"a long random sound", RandomResource(11, 2000, 300), true},
+        {"bytes that do not compress", noise, false},
+        {"nothing", "", false},
+        {"the largest", std::string(65535, '\x10'), true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        GameBytes record;
+        ASSERT_EQ(MakeV3SoundRecord(5, G(c.sound), record), "");
+        AgiV3Resource read;
+        ASSERT_EQ(ReadV3Resource(record, "VOL.5", {false, 5, 0}, read), "");
+        EXPECT_EQ(read.bytes, G(c.sound));
+        EXPECT_EQ(read.header.volume, 5);
+        EXPECT_EQ(read.header.unpackedSize, c.sound.size());
+        EXPECT_EQ(read.header.IsCompressed(), c.bCompressed);
+        EXPECT_EQ(record.size(), kV3VolHeaderBytes + read.header.storedSize);
+        if (c.bCompressed)
+        {
+            EXPECT_LT(read.header.storedSize, c.sound.size());
+        }
+    }
+    GameBytes record;
+    EXPECT_NE(MakeV3SoundRecord(0, GameBytes(65536, 1), record), "");
+    EXPECT_TRUE(record.empty());
+}
+
+TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
+{
+    const std::string packed = Packed(kSound);
+    const std::string good = V3Record(0, kSound.size(), packed);
+    const struct
+    {
+        const char* name;
+        std::string vol;
+        std::uint32_t offset;
+        std::string error;
+    } cases[] = {
+        {"entry past the end", good, static_cast<std::uint32_t>(good.size()), "points past"},
+        {"header cut", good + Bytes({0x12, 0x34, 0, 1, 0, 1}),
+         static_cast<std::uint32_t>(good.size()), "header runs past"},
+        {"no signature", "xx" + good, 1, "no resource signature at offset 1"},
+        {"stored bytes past the end", good.substr(0, good.size() - 1), 0,
+         std::to_string(packed.size()) + " stored bytes run past the end of VOL.0"},
+        {"size not what it decodes to", V3Record(0, kSound.size() + 1, packed), 0,
+         "decodes to " + std::to_string(kSound.size()) + " bytes"},
+        // Reset, 'a', 300, end at 9 bits.
+        {"code past the table", V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08})), 0,
+         "code 300, past the table"},
+        {"no end code", V3Record(0, kSound.size(), packed.substr(0, packed.size() / 2)), 0,
+         "without an end"},
+        {"a packed picture", V3Record(0x80, kSound.size(), packed), 0, "packed picture"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        GameBytes sound;
+        const std::string error = ReadV3Sound(G(c.vol), "VOL.0", {false, 0, c.offset}, sound);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+    // A packed picture comes back as stored, whatever its sizes say.
+    AgiV3Resource picture;
+    ASSERT_EQ(ReadV3Resource(G(V3Record(0x83, 100, "pic")), "VOL.3", {false, 3, 0}, picture), "");
+    EXPECT_TRUE(picture.header.bPackedPicture);
+    EXPECT_EQ(picture.header.volume, 3);
+    EXPECT_EQ(picture.bytes, G("pic"));
+}
+
+TEST(GameV3Game, AWrittenSoundLeavesEveryOtherResource)
+{
+    // One volume: a compressed logic, a packed picture, a view as is, sound 0 compressed.
+    const std::string logic = std::string(300, 'L');
+    const std::vector<std::string> records = {V3Record(0, logic.size(), Packed(logic)),
+                                              V3Record(0x80, 50, "picture"), V3Record(0, 4, "view"),
+                                              V3Record(0, kSound.size(), Packed(kSound))};
+    std::string vol;
+    std::array<std::string, 4> sections;
+    for (std::size_t k = 0; k < records.size(); ++k)
+    {
+        sections[k] = Entry(0, static_cast<int>(vol.size()));
+        vol += records[k];
+    }
+    GameBytes dir = G(V3Dir(sections));
+    GameBytes volBytes = G(vol);
+    const GameBytes oldDir = dir;
+
+    // Sound 2 appended, as a game writer would.
+    const std::string sound2 = RandomResource(5, 50, 20);
+    GameBytes record;
+    ASSERT_EQ(MakeV3SoundRecord(0, G(sound2), record), "");
+    const AgiDirEntry entry{false, 0, static_cast<std::uint32_t>(volBytes.size())};
+    volBytes.insert(volBytes.end(), record.begin(), record.end());
+    ASSERT_EQ(SetV3DirEntry(dir, "D", EAgiSection::Sound, 2, entry), "");
+
+    EXPECT_TRUE(std::equal(oldDir.begin(), oldDir.end(), dir.begin()));
+    AgiV3Sections s;
+    ASSERT_EQ(ReadV3Sections(dir, "D", s), "");
+    const std::vector<std::string> expected = {logic, "picture", "view", kSound};
+    for (int k = 0; k < kAgiSections; ++k)
+    {
+        AgiV3Resource r;
+        EXPECT_EQ(ReadV3Resource(volBytes, "VOL.0",
+                                 ReadV3DirEntry(dir, s, static_cast<EAgiSection>(k), 0), r),
+                  "");
+        EXPECT_EQ(r.bytes, G(expected[k])) << k;
+    }
+    EXPECT_TRUE(ReadV3DirEntry(dir, s, EAgiSection::Sound, 1).bEmpty);
+    GameBytes read;
+    ASSERT_EQ(ReadV3Sound(volBytes, "VOL.0", ReadV3DirEntry(dir, s, EAgiSection::Sound, 2), read),
+              "");
+    EXPECT_EQ(read, G(sound2));
+}
+
+TEST(InterpreterVersion, FoundOrAssumedAndItsFade)
+{
+    const struct
+    {
+        std::string agidata;
+        int layout;
+        std::string shown;
+        const char* fade;
+    } cases[] = {
+        {"", 2, "2.917 (assumed)", "2.9"},
+        {"", 3, "3.002.149 (assumed)", "3"},
+        {std::string("\0\x02Version 2.440\0", 15), 2, "2.440", "none"},
+        {"v2.936 and 3.002.086", 2, "2.936", "2.9"},
+        {"ver 3.002.086", 2, "3.002.086", "3"},
+        {"2.089", 2, "2.089", "none"},
+        // Unknown releases, a cut version, a version 3 with letters.
+        {"2.999 2.91", 3, "3.002.149 (assumed)", "3"},
+        {"3.002.08x 3.02.086", 2, "2.917 (assumed)", "2.9"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.agidata);
+        const InterpreterVersion version = FindInterpreterVersion(G(c.agidata), c.layout);
+        EXPECT_EQ(DescribeInterpreterVersion(version), c.shown);
+        EXPECT_STREQ(FadeName(FadeOfInterpreter(version.text)), c.fade);
+    }
+}
