@@ -142,7 +142,8 @@ void CFileReplacement::RemoveLeftovers() const
          it.increment(ec))
     {
         const std::string target = TempTarget(it->path().filename().string());
-        if (!target.empty() && m_isReplaceable(target) && it->is_regular_file(ec))
+        if (!target.empty() && m_isReplaceable && m_isReplaceable(target) &&
+            it->is_regular_file(ec))
             temps.push_back(it->path());
     }
     for (const fs::path& temp : temps)
