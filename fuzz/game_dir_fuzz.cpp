@@ -55,8 +55,7 @@ const std::string& FolderPath()
 {
     static const std::string path = []
     {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string();
+        std::string tmpl = (std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string();
         Check(::mkdtemp(tmpl.data()) != nullptr);
         return tmpl;
     }();
