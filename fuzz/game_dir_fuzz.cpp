@@ -51,15 +51,29 @@ void WriteFile(const std::string& path, const GameBytes& bytes)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
+// One folder for every input, removed when the run ends.
+class CFuzzFolder
+{
+public:
+    CFuzzFolder() : m_path((std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string())
+    {
+        Check(::mkdtemp(m_path.data()) != nullptr);
+    }
+    ~CFuzzFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
 const std::string& FolderPath()
 {
-    static const std::string path = []
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string();
-        Check(::mkdtemp(tmpl.data()) != nullptr);
-        return tmpl;
-    }();
-    return path;
+    static const CFuzzFolder folder;
+    return folder.Path();
 }
 
 // Every start of a record in vol, as the entries of a LOGDIR (at most 256).
