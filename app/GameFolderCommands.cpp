@@ -10,6 +10,7 @@
 #include "views/SoundFrame.h"
 
 #include <QMdiArea>
+#include <QSettings>
 
 #include <filesystem>
 
@@ -132,6 +133,10 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
     CGameFolder game;
     if (error.empty())
         error = game.Open(folder);
+    game.SetBackupsKept(
+        QSettings()
+            .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
+            .toInt());
     if (error.empty())
         error = game.WriteSound(n, build.bytes, state.backupPath);
     if (!error.empty())

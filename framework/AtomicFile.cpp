@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -34,6 +35,45 @@ bool WriteAll(int fd, const void* pBuf, std::size_t nCount)
         nCount -= static_cast<std::size_t>(n);
     }
     return true;
+}
+
+namespace
+{
+bool CopyOpenFile(int in, int out)
+{
+    char buf[65536];
+    for (;;)
+    {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return ::fsync(out) == 0;
+        if (!WriteAll(out, buf, static_cast<std::size_t>(n)))
+            return false;
+    }
+}
+} // namespace
+
+bool CopyFileBytes(const std::string& from, const std::string& to)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out =
+        ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, ReplacementMode(from));
+    bool bOk = out >= 0 && CopyOpenFile(in, out);
+    int err = errno;
+    if (out >= 0 && ::close(out) != 0 && bOk)
+    {
+        bOk = false;
+        err = errno;
+    }
+    ::close(in);
+    errno = err;
+    return bOk;
 }
 
 CAtomicFile::CAtomicFile(const std::string& path) : m_strPath(path)

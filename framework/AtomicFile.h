@@ -11,6 +11,10 @@ unsigned ReplacementMode(const std::string& path);
 // Writes the whole buffer to the descriptor, resuming after interruptions; false (errno set)
 // on failure.
 bool WriteAll(int fd, const void* pBuf, std::size_t nCount);
+// Copies the bytes of from over to (created with from's permissions) through WriteAll and
+// syncs them to the disk; false (errno set) on failure. A full disk reports ENOSPC, which a
+// library copy can turn into EIO.
+bool CopyFileBytes(const std::string& from, const std::string& to);
 
 // A file written beside its destination under a temporary name and renamed over it by Commit,
 // so a failure at any step leaves the old file whole. Every failure throws CFileException

@@ -2,13 +2,20 @@
 // Any bytes as a game's sound directory and volume file: the first byte gives the directory's
 // entry count, the next 3 bytes per entry are the directory, the rest is the volume file
 // every entry points into. Beyond not crashing: what reads back is what the bytes hold, and
-// a written entry or volume record reads back as itself.
+// a written entry or volume record reads back as itself. The same bytes are then listed as
+// a game folder whose LOGDIR points at every resource signature in the volume file: no sound
+// listed as sound runs into another resource or past the file's end.
 #include "game/AgiVolume.h"
+#include "game/GameFolder.h"
 #include "sound/AgiResource.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
 
 namespace
 {
@@ -38,6 +45,83 @@ void CheckEntry(const GameBytes& dir, const GameBytes& vol, int n)
     if (MeasureAgiResource(resource, ticks).empty())
         Check(ticks >= 0 && ticks <= 0xFFFFll * static_cast<std::int64_t>(resource.size()));
 }
+void WriteFile(const std::string& path, const GameBytes& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+// One folder for every input, removed when the run ends.
+class CFuzzFolder
+{
+public:
+    CFuzzFolder() : m_path((std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string())
+    {
+        Check(::mkdtemp(m_path.data()) != nullptr);
+    }
+    ~CFuzzFolder()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+const std::string& FolderPath()
+{
+    static const CFuzzFolder folder;
+    return folder.Path();
+}
+
+// Every start of a record in vol, as the entries of a LOGDIR (at most 256).
+GameBytes SignatureDirectory(const GameBytes& vol, std::set<std::uint32_t>& starts)
+{
+    GameBytes dir;
+    for (std::size_t i = 0; i + 1 < std::min<std::size_t>(vol.size(), kMaxVolBytes); ++i)
+        if (vol[i] == 0x12 && vol[i + 1] == 0x34 && starts.size() <= kMaxResourceNumber)
+        {
+            SetDirEntry(dir, DirEntryCount(dir), {false, 0, static_cast<std::uint32_t>(i)});
+            starts.insert(static_cast<std::uint32_t>(i));
+        }
+    return dir;
+}
+
+void CheckListing(const GameBytes& dir, const GameBytes& vol)
+{
+    std::set<std::uint32_t> starts;
+    const std::string path = FolderPath();
+    WriteFile(path + "/SNDDIR", dir);
+    WriteFile(path + "/VOL.0", vol);
+    WriteFile(path + "/LOGDIR", SignatureDirectory(vol, starts));
+    for (int n = 0; n < std::min(DirEntryCount(dir), kMaxResourceNumber + 1); ++n)
+        if (const AgiDirEntry entry = ReadDirEntry(dir, n); !entry.bEmpty && entry.volume == 0)
+            starts.insert(entry.offset);
+
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    Check(game.Open(path).empty() && game.ListSounds(sounds).empty());
+    Check(sounds.size() <= kMaxResourceNumber + 1);
+    for (const GameSoundInfo& sound : sounds)
+    {
+        GameBytes resource;
+        const bool bReadable = game.ReadSound(sound.number, resource).empty();
+        // The listing and a read agree on what is damaged.
+        if (!bReadable)
+        {
+            Check(!sound.damaged.empty() && sound.bytes == 0);
+            continue;
+        }
+        Check(resource.size() == sound.bytes);
+        const AgiDirEntry entry = ReadDirEntry(dir, sound.number);
+        const std::uint64_t end = entry.offset + kVolHeaderBytes + resource.size();
+        Check(end <= vol.size());
+        const auto next = starts.upper_bound(entry.offset);
+        Check(next == starts.end() || *next >= end);
+    }
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -50,5 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One past the end too: an entry beyond the directory reads as empty.
     for (int n = 0; n <= DirEntryCount(dir); ++n)
         CheckEntry(dir, vol, n);
+    CheckListing(dir, vol);
     return 0;
 }

@@ -2,10 +2,10 @@
 #include "game/FileReplacement.h"
 
 #include "framework/AtomicFile.h"
+#include "game/BackupFolders.h"
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -17,21 +17,28 @@ namespace fs = std::filesystem;
 
 namespace
 {
-constexpr const char* kBackupFolder = ".tarvok-backup";
+constexpr std::size_t kTempSuffixChars = 7; // ".XXXXXX" of mkstemp
 
 std::string Reason(int err)
 {
     return std::strerror(err);
 }
 
-std::string TimeStamp()
+// The name a temporary file made by WriteTemp stands in for, or "".
+std::string TempTarget(const std::string& name)
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
-    return buf;
+    if (name.size() < kTempSuffixChars + 2 || name[0] != '.' ||
+        name[name.size() - kTempSuffixChars] != '.')
+        return {};
+    return name.substr(1, name.size() - kTempSuffixChars - 1);
+}
+
+bool HasWriteBit(const fs::path& path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
 }
 
 bool ReadBack(const std::string& path, std::vector<std::uint8_t>& bytes)
@@ -81,7 +88,10 @@ std::string CFileReplacement::Commit()
     m_backupPath.clear();
     std::string error = CheckWritable();
     if (error.empty())
+    {
+        RemoveLeftovers();
         error = MakeBackup();
+    }
     if (error.empty())
         error = WriteTemps();
     if (!error.empty())
@@ -92,11 +102,18 @@ std::string CFileReplacement::Commit()
     }
     if (error = RenameAll(); !error.empty())
         return error;
-    return VerifyAll();
+    if (error = VerifyAll(); !error.empty())
+        return error;
+    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
+    return {};
 }
 
+// Checks the mode bits as well as access(2): root may write anything, but a file or folder
+// without write permission is the person's way of saying "keep this game as it is".
 std::string CFileReplacement::CheckWritable()
 {
+    if (!HasWriteBit(m_dir))
+        return "the folder " + m_dir + " is read-only";
     if (::access(m_dir.c_str(), W_OK) != 0)
         return m_dir + " cannot be written: " + Reason(errno);
     for (File& file : m_files)
@@ -104,37 +121,42 @@ std::string CFileReplacement::CheckWritable()
         std::error_code ec;
         const fs::file_status status = fs::symlink_status(Path(file.name), ec);
         file.bExists = fs::exists(status);
-        if (file.bExists && !fs::is_regular_file(status))
+        if (!file.bExists)
+            continue;
+        if (!fs::is_regular_file(status))
             return file.name + " is not a regular file";
-        if (file.bExists && ::access(Path(file.name).c_str(), W_OK) != 0)
+        if (!HasWriteBit(Path(file.name)))
+            return file.name + " is read-only";
+        if (::access(Path(file.name).c_str(), W_OK) != 0)
             return file.name + " cannot be written: " + Reason(errno);
     }
     return {};
 }
 
+void CFileReplacement::RemoveLeftovers() const
+{
+    CBackupFolders(m_dir).RemoveUnfinished();
+    std::error_code ec;
+    std::vector<fs::path> temps;
+    for (fs::directory_iterator it(m_dir, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+    {
+        const std::string target = TempTarget(it->path().filename().string());
+        if (!target.empty() && m_isReplaceable && m_isReplaceable(target) &&
+            it->is_regular_file(ec))
+            temps.push_back(it->path());
+    }
+    for (const fs::path& temp : temps)
+        fs::remove(temp, ec);
+}
+
 std::string CFileReplacement::MakeBackup()
 {
-    const fs::path root = fs::path(m_dir) / kBackupFolder;
-    std::error_code ec;
-    fs::create_directory(root, ec);
-    if (ec)
-        return "cannot make the backup folder " + root.string() + ": " + ec.message();
-    const std::string stamp = TimeStamp();
-    for (int k = 0;; ++k)
-    {
-        const fs::path folder = root / (k == 0 ? stamp : stamp + "-" + std::to_string(k));
-        if (::mkdir(folder.c_str(), 0777) == 0)
-        {
-            m_backupPath = folder.string();
-            break;
-        }
-        if (errno != EEXIST)
-            return "cannot make the backup folder " + folder.string() + ": " + Reason(errno);
-    }
+    std::vector<std::string> names;
     for (const File& file : m_files)
-        if (file.bExists && !fs::copy_file(Path(file.name), fs::path(m_backupPath) / file.name, ec))
-            return "cannot back up " + file.name + ": " + ec.message();
-    return {};
+        if (file.bExists)
+            names.push_back(file.name);
+    return CBackupFolders(m_dir).Make(names, m_backupPath);
 }
 
 std::string CFileReplacement::WriteTemps()
@@ -161,8 +183,8 @@ std::string CFileReplacement::RenameAll()
         for (std::size_t j = 0; j < i; ++j)
         {
             if (m_files[j].bExists)
-                fs::copy_file(fs::path(m_backupPath) / m_files[j].name, Path(m_files[j].name),
-                              fs::copy_options::overwrite_existing, ec);
+                CopyFileBytes((fs::path(m_backupPath) / m_files[j].name).string(),
+                              Path(m_files[j].name));
             else
                 fs::remove(Path(m_files[j].name), ec);
         }
@@ -197,10 +219,7 @@ void CFileReplacement::RemoveTemps()
 
 void CFileReplacement::RemoveBackup()
 {
-    std::error_code ec;
     if (!m_backupPath.empty())
-        fs::remove_all(m_backupPath, ec);
-    // Only removes the backups folder when this write was its first.
-    fs::remove(fs::path(m_dir) / kBackupFolder, ec);
+        CBackupFolders(m_dir).Remove(m_backupPath);
     m_backupPath.clear();
 }

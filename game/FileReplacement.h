@@ -2,20 +2,29 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 // Replaces several files of one folder as one change. Copies of the files that exist go to a
-// new folder .tarvok-backup/<YYYYMMDD-HHMMSS>[-k]/ first; the new contents are written beside
-// the old files and renamed over them, then read back and compared.
+// new backup folder first (see CBackupFolders); the new contents are written beside the old
+// files and renamed over them, then read back and compared.
 class CFileReplacement
 {
 public:
-    explicit CFileReplacement(std::string dir) : m_dir(std::move(dir)) {}
+    // isReplaceable tells the names of the folder's files that replacements write, so the
+    // temporary files of an interrupted one are known (and removed) whatever it wrote.
+    CFileReplacement(std::string dir, std::function<bool(const std::string&)> isReplaceable)
+        : m_dir(std::move(dir)), m_isReplaceable(std::move(isReplaceable))
+    {
+    }
 
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
+    // The newest backups kept after a commit; 0 keeps all.
+    void SetBackupsKept(int nKeep) { m_nBackupsKept = nKeep; }
     // Returns "" or the reason. A failure before the renames leaves every file as it was
     // (and no backup folder); one during them puts the renamed files back from the backup.
+    // First removes what an interrupted commit left behind.
     std::string Commit();
     // The backup folder of the last commit.
     const std::string& GetBackupPath() const { return m_backupPath; }
@@ -31,6 +40,7 @@ private:
 
     std::string Path(const std::string& name) const;
     std::string CheckWritable();
+    void RemoveLeftovers() const;
     std::string MakeBackup();
     std::string WriteTemps();
     std::string RenameAll();
@@ -39,6 +49,8 @@ private:
     void RemoveBackup();
 
     std::string m_dir;
+    std::function<bool(const std::string&)> m_isReplaceable;
     std::vector<File> m_files;
     std::string m_backupPath;
+    int m_nBackupsKept = 0;
 };

@@ -51,6 +51,23 @@ std::string ReadBytes(const std::string& path, std::uint64_t nMax, GameBytes& by
     }
 }
 
+// The name of a file a write replaces, in any case: SNDDIR or a VOL file.
+bool IsReplaceable(const std::string& name)
+{
+    const std::string lower = Lower(name);
+    return lower == "snddir" || VolNumber(lower) >= 0;
+}
+
+// The directories besides SNDDIR whose resources share the VOL files.
+const std::map<std::string, GameResourceKind>& OtherDirs()
+{
+    static const std::map<std::string, GameResourceKind> dirs = {
+        {"logdir", GameResourceKind::Logic},
+        {"picdir", GameResourceKind::Picture},
+        {"viewdir", GameResourceKind::View}};
+    return dirs;
+}
+
 std::string WithoutErrorPrefix(const std::string& message)
 {
     const std::string prefix = "Error: ";
@@ -62,6 +79,7 @@ std::string CGameFolder::Open(const std::string& dir)
 {
     m_dir = dir;
     m_sndDirName.clear();
+    m_otherDirNames.clear();
     m_volPrefix.clear();
     m_volNames.clear();
     std::error_code ec;
@@ -76,6 +94,8 @@ std::string CGameFolder::Open(const std::string& dir)
         const std::string lower = Lower(name);
         if (lower == "snddir" && m_sndDirName.empty())
             m_sndDirName = name;
+        else if (const auto other = OtherDirs().find(lower); other != OtherDirs().end())
+            m_otherDirNames.emplace(other->second, name);
         else if (const int n = VolNumber(lower); n >= 0 && !m_volNames.count(n))
             m_volNames[n] = name;
     }
@@ -91,12 +111,27 @@ std::string CGameFolder::Open(const std::string& dir)
     return {};
 }
 
-std::string CGameFolder::ReadDir(GameBytes& dir) const
+std::string CGameFolder::ReadDir(const std::string& name, GameBytes& dir) const
 {
-    if (std::string error = ReadBytes((fs::path(m_dir) / m_sndDirName).string(), kMaxDirBytes, dir);
+    if (std::string error = ReadBytes((fs::path(m_dir) / name).string(), kMaxDirBytes, dir);
         !error.empty())
-        return "Cannot read " + m_sndDirName + " of the game folder " + m_dir + ": " + error;
+        return "Cannot read " + name + " of the game folder " + m_dir + ": " + error;
     return {};
+}
+
+std::string CGameFolder::ReadLayout(const GameBytes& sndDir, CVolumeLayout& layout) const
+{
+    layout.AddDirectory(GameResourceKind::Sound, sndDir);
+    std::string error;
+    for (const auto& [kind, name] : m_otherDirNames)
+    {
+        GameBytes dir;
+        if (std::string dirError = ReadDir(name, dir); !dirError.empty())
+            error = dirError;
+        else
+            layout.AddDirectory(kind, dir);
+    }
+    return error;
 }
 
 std::string CGameFolder::VolName(int volume) const
@@ -112,12 +147,13 @@ std::string CGameFolder::ReadVol(int volume, GameBytes& vol) const
     return ReadBytes((fs::path(m_dir) / VolName(volume)).string(), kMaxVolFileBytes, vol);
 }
 
-std::string CGameFolder::ReadEntry(const AgiDirEntry& entry, GameBytes& resource) const
+std::string CGameFolder::ReadEntry(const AgiDirEntry& entry, const GameBytes& vol,
+                                   const CVolumeLayout& layout, GameBytes& resource) const
 {
-    GameBytes vol;
-    if (std::string error = ReadVol(entry.volume, vol); !error.empty())
+    if (std::string error = ReadVolResource(vol, VolName(entry.volume), entry, resource);
+        !error.empty())
         return error;
-    return ReadVolResource(vol, VolName(entry.volume), entry, resource);
+    return layout.CheckLength(entry, resource.size());
 }
 
 std::string CGameFolder::SoundError(int n, const std::string& text) const
@@ -147,40 +183,82 @@ void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
     m_backupPath = earlierBackup;
 }
 
-std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds) const
+void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices,
+                             const std::vector<AgiDirEntry>& entries, const CVolumeLayout& layout,
+                             std::vector<GameSoundInfo>& sounds) const
 {
-    sounds.clear();
-    GameBytes dir;
-    if (std::string error = ReadDir(dir); !error.empty())
-        return error;
-    for (int n = 0; n < DirEntryCount(dir); ++n)
+    GameBytes vol;
+    const std::string volError = ReadVol(volume, vol);
+    for (const std::size_t i : indices)
     {
-        const AgiDirEntry entry = ReadDirEntry(dir, n);
-        if (entry.bEmpty)
+        GameSoundInfo& info = sounds[i];
+        if (!volError.empty())
+        {
+            info.damaged = volError;
             continue;
-        GameSoundInfo info;
-        info.number = n;
+        }
         GameBytes resource;
-        info.damaged = ReadEntry(entry, resource);
+        info.damaged = ReadEntry(entries[i], vol, layout, resource);
         if (info.damaged.empty())
         {
             info.bytes = resource.size();
             info.damaged = WithoutErrorPrefix(MeasureAgiResource(resource, info.ticks));
         }
-        sounds.push_back(info);
     }
+}
+
+std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
+                                    std::vector<std::string>* pWarnings) const
+{
+    sounds.clear();
+    std::vector<std::string> warnings;
+    GameBytes dir;
+    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
+        return error;
+    CVolumeLayout layout;
+    if (std::string error = ReadLayout(dir, layout); !error.empty())
+        warnings.push_back(error);
+    int count = DirEntryCount(dir);
+    if (count > kMaxResourceNumber + 1)
+    {
+        warnings.push_back(m_sndDirName + " of the game folder " + m_dir + " has " +
+                           std::to_string(count) + " entries; those past sound " +
+                           std::to_string(kMaxResourceNumber) + " are ignored");
+        count = kMaxResourceNumber + 1;
+    }
+    // Grouped by VOL file, so that each is read once.
+    std::vector<AgiDirEntry> entries;
+    std::map<int, std::vector<std::size_t>> byVolume;
+    for (int n = 0; n < count; ++n)
+    {
+        const AgiDirEntry entry = ReadDirEntry(dir, n);
+        if (entry.bEmpty)
+            continue;
+        byVolume[entry.volume].push_back(sounds.size());
+        entries.push_back(entry);
+        sounds.push_back({n, 0, 0, {}});
+    }
+    for (const auto& [volume, indices] : byVolume)
+        ListVolume(volume, indices, entries, layout, sounds);
+    if (pWarnings != nullptr)
+        *pWarnings = std::move(warnings);
     return {};
 }
 
 std::string CGameFolder::ReadSound(int n, GameBytes& resource) const
 {
-    GameBytes dir;
-    if (std::string error = ReadDir(dir); !error.empty())
+    GameBytes dir, vol;
+    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
         return error;
     const AgiDirEntry entry = ReadDirEntry(dir, n);
     if (entry.bEmpty)
         return SoundError(n, "does not exist: its slot in " + m_sndDirName + " is empty");
-    if (std::string error = ReadEntry(entry, resource); !error.empty())
+    CVolumeLayout layout;
+    ReadLayout(dir, layout);
+    std::string error = ReadVol(entry.volume, vol);
+    if (error.empty())
+        error = ReadEntry(entry, vol, layout, resource);
+    if (!error.empty())
         return SoundError(n, "is damaged: " + error);
     return {};
 }
@@ -196,15 +274,18 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
         return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
                                  " bytes is more than a game resource can hold (65535)");
     GameBytes dir;
-    if (std::string error = ReadDir(dir); !error.empty())
+    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
         return error;
 
-    CFileReplacement replacement(m_dir);
+    CFileReplacement replacement(m_dir, IsReplaceable);
+    replacement.SetBackupsKept(m_nBackupsKept);
     const AgiDirEntry old = ReadDirEntry(dir, n);
+    // In place only where every directory shows the record is this sound's alone.
+    CVolumeLayout layout;
+    const bool bLayoutKnown = ReadLayout(dir, layout).empty();
     GameBytes vol, oldResource;
-    if (!old.bEmpty && ReadVol(old.volume, vol).empty() &&
-        ReadVolResource(vol, VolName(old.volume), old, oldResource).empty() &&
-        resource.size() <= oldResource.size())
+    if (!old.bEmpty && bLayoutKnown && !layout.IsShared(old) && ReadVol(old.volume, vol).empty() &&
+        ReadEntry(old, vol, layout, oldResource).empty() && resource.size() <= oldResource.size())
     {
         const GameBytes record = MakeVolRecord(old.volume, resource);
         std::copy(record.begin(), record.end(), vol.begin() + old.offset);

@@ -130,24 +130,56 @@ private:
     std::size_t m_nUsed = m_slot.size();
 };
 
+// Begins the renderer at the play range; the caller holds the document's guard.
+std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64_t& nSamples)
+{
+    std::string error;
+    if (!renderer.Begin(doc, doc.m_nRangeStart, error))
+        return kWavTooLongText;
+    const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
+    if (nRows > kMaxSamples / renderer.GetSlotSamples())
+        return kWavTooLongText;
+    nSamples = nRows * renderer.GetSlotSamples();
+    return {};
+}
+
 std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const WavProgress& progress)
 {
     CSineRenderer renderer;
     std::uint64_t nSamples = 0;
     {
         std::lock_guard lock(doc.Guard());
-        std::string error;
-        if (!renderer.Begin(doc, doc.m_nRangeStart, error))
-            return kWavTooLongText;
-        const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
-        if (nRows > kMaxSamples / renderer.GetSlotSamples())
-            return kWavTooLongText;
-        nSamples = nRows * renderer.GetSlotSamples();
+        if (std::string error = BeginSine(doc, renderer, nSamples); !error.empty())
+            return error;
     }
     CSlotSource source(renderer, doc);
     return WriteStream(path, nSamples, std::ref(source), progress);
 }
+
+// The play range's AGI export, as the chips play it.
+std::string BuildForChip(const CSoundDoc& doc, AgiResourceBuild& build)
+{
+    std::lock_guard lock(doc.Guard());
+    if (AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute) == 0)
+        return kTempoTooFastText;
+    build = BuildAgiResource(doc);
+    return build.error;
+}
+
+std::string ToLength(std::uint64_t nSamples, WavLength& length)
+{
+    if (nSamples > kMaxSamples)
+        return kWavTooLongText;
+    length.samples = nSamples;
+    length.bytes = kHeaderBytes + nSamples * kBytesPerSample;
+    return {};
+}
 } // namespace
+
+double WavLength::Seconds() const
+{
+    return static_cast<double>(samples) / kSampleRate;
+}
 
 std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
                          const WavProgress& progress)
@@ -155,15 +187,41 @@ std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string
     if (kind == SynthKind::Sine)
         return WriteSineWav(doc, path, progress);
     AgiResourceBuild build;
-    {
-        std::lock_guard lock(doc.Guard());
-        if (AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute) == 0)
-            return kTempoTooFastText;
-        build = BuildAgiResource(doc);
-    }
-    if (!build.Ok())
-        return build.error;
+    if (std::string error = BuildForChip(doc, build); !error.empty())
+        return error;
     return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, path, progress);
+}
+
+std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length)
+{
+    if (kind == SynthKind::Sine)
+    {
+        CSineRenderer renderer;
+        std::uint64_t nSamples = 0;
+        std::lock_guard lock(doc.Guard());
+        if (std::string error = BeginSine(doc, renderer, nSamples); !error.empty())
+            return error;
+        return ToLength(nSamples, length);
+    }
+    AgiResourceBuild build;
+    if (std::string error = BuildForChip(doc, build); !error.empty())
+        return error;
+    return MeasureAgiWavFile(build.bytes.data(), build.bytes.size(), kind, length);
+}
+
+std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
+                              WavLength& length)
+{
+    if (kind == SynthKind::Sine)
+    {
+        CSoundDoc doc;
+        doc.OnNewDocument();
+        std::lock_guard lock(doc.Guard());
+        if (std::string error = ParseAgiResource(doc, {pData, pData + size}); !error.empty())
+            return error;
+        return MeasureWavFile(doc, kind, length);
+    }
+    return ToLength(CAgiChipRender(pData, size, ChipVariantOf(kind)).GetTotalSamples(), length);
 }
 
 std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,

@@ -18,6 +18,15 @@ constexpr const char* kWavTooLongText =
     "The sound cannot be rendered: its play range is too long for a .wav file or its tempo is "
     "invalid.";
 
+// What a render would write, known before rendering.
+struct WavLength
+{
+    std::uint64_t samples = 0;
+    // The whole file's: header and samples.
+    std::uint64_t bytes = 0;
+    double Seconds() const;
+};
+
 // Writes one pass of the play range as a 16-bit mono 44100 Hz .wav: with the sine, the rows
 // start to end as playback plays them; with a chip, the play range's AGI export as the
 // engine plays it. The samples go out in blocks of at most a second, so memory stays bounded
@@ -31,3 +40,9 @@ std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string
 // the longest ends; the sine plays the document its import makes.
 std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
                             const std::string& path, const WavProgress& progress = {});
+
+// The length WriteWavFile or WriteAgiWavFile would give, without rendering: "" or the message
+// either would return before writing (too long for a .wav file, an invalid tempo or resource).
+std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length);
+std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
+                              WavLength& length);

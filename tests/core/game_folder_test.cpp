@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Game folders on generated games, and the converter's game commands run as a program.
 #include "AgiTestBytes.h"
+#include "GameTestFolders.h"
 #include "game/GameFolder.h"
 #include "sound/AgiResource.h"
 #include "support/TestSupport.h"
@@ -9,61 +10,11 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 
 namespace fs = std::filesystem;
 
 namespace
 {
-const std::string kSound0 = Resource({Tone(0, 10, 427, 2), "", "", Noise(25, 1, true, 3)});
-const std::string kSound2 = Resource({Tone(0, 40, 254, 0), Tone(1, 7, 300, 1), "", ""});
-
-std::string Entry(int volume, int offset)
-{
-    return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
-}
-
-std::string VolRecord(int volume, const std::string& data)
-{
-    return Bytes({0x12, 0x34, volume, static_cast<int>(data.size() & 0xFF),
-                  static_cast<int>(data.size() >> 8)}) +
-           data;
-}
-
-// LOGDIR with one logic in VOL.0; SNDDIR: sound 0 in VOL.0, slot 1 empty, sound 2 in VOL.1.
-std::string MakeGame(bool bUpper)
-{
-    const std::string dir = MakeTempDir();
-    auto name = [&](std::string n)
-    {
-        for (char& c : n)
-            c = static_cast<char>(bUpper ? std::toupper(c) : std::tolower(c));
-        return dir + "/" + n;
-    };
-    const std::string logic = VolRecord(0, "logic bytes");
-    WriteFileBytes(name("LOGDIR"), Entry(0, 0));
-    WriteFileBytes(name("VOL.0"), logic + VolRecord(0, kSound0));
-    WriteFileBytes(name("VOL.1"), "pad" + VolRecord(1, kSound2));
-    WriteFileBytes(name("SNDDIR"), Entry(0, static_cast<int>(logic.size())) +
-                                       Bytes({0xFF, 0xFF, 0xFF}) + Entry(1, 3));
-    return dir;
-}
-
-// Every file under the folder and its bytes.
-std::map<std::string, std::string> Snapshot(const std::string& dir)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.is_regular_file())
-            files[fs::relative(e.path(), dir).string()] = ReadFileBytes(e.path().string());
-    return files;
-}
-
-GameBytes ToBytes(const std::string& s)
-{
-    return {s.begin(), s.end()};
-}
-
 std::string ListText(const std::string& dir)
 {
     CGameFolder game;

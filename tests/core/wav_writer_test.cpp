@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
+#include "playback/SynthKind.h"
 #include "playback/WavWriter.h"
 #include "support/TestSupport.h"
 
@@ -66,4 +67,43 @@ TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
                               [](double fraction) { return fraction < 0.01; }),
               "");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+}
+
+TEST(WavWriter, TheLengthIsKnownBeforeRendering)
+{
+    const std::string dir = MakeTempDir();
+    const std::string song = RandomResource(7, 25, 30);
+    for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy})
+    {
+        SCOPED_TRACE(SynthKindName(kind));
+        const auto* pData = reinterpret_cast<const std::uint8_t*>(song.data());
+        WavLength length;
+        ASSERT_EQ(MeasureAgiWavFile(pData, song.size(), kind, length), "");
+        ASSERT_EQ(WriteAgiWavFile(pData, song.size(), kind, dir + "/song.wav"), "");
+        EXPECT_EQ(std::filesystem::file_size(dir + "/song.wav"), length.bytes);
+        EXPECT_EQ(length.bytes, 44 + 2 * length.samples);
+    }
+
+    // A few hundred bytes of the longest records: ten hours, or more than a .wav file holds.
+    const struct
+    {
+        int records;
+        const char* error;
+    } cases[] = {{33, ""}, {50, kWavTooLongText}};
+    for (const auto& c : cases)
+    {
+        std::string voice;
+        for (int i = 0; i < c.records; ++i)
+            voice += Tone(0, 0xFFFE, 254, 0);
+        const std::string agi = Resource({voice, "", "", ""});
+        WavLength length;
+        EXPECT_EQ(MeasureAgiWavFile(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(),
+                                    SynthKind::PCjr, length),
+                  c.error);
+        if (*c.error == '\0')
+        {
+            EXPECT_EQ(length.samples, 33u * 0xFFFE * 735);
+            EXPECT_GT(length.Seconds(), 10 * 3600);
+        }
+    }
 }

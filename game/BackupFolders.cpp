@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/BackupFolders.h"
+
+#include "framework/AtomicFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <sys/stat.h>
+#include <tuple>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+constexpr const char* kBackupFolder = ".tarvok-backup";
+constexpr const char* kUnfinished = "-unfinished";
+constexpr std::size_t kStampChars = 15; // YYYYMMDD-HHMMSS
+
+std::string TimeStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buf[32];
+    std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &local);
+    return buf;
+}
+
+bool AllDigits(const std::string& text)
+{
+    return !text.empty() && text.size() < 9 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The order of a backup's name ("20261207-013000-2" → stamp, 2), or false for any other name,
+// which is never removed.
+bool BackupOrder(const std::string& name, std::pair<std::string, int>& order)
+{
+    if (name.size() < kStampChars || name[8] != '-' || !AllDigits(name.substr(0, 8)) ||
+        !AllDigits(name.substr(9, 6)))
+        return false;
+    order = {name.substr(0, kStampChars), 0};
+    if (name.size() == kStampChars)
+        return true;
+    const std::string k = name.substr(kStampChars + 1);
+    if (name[kStampChars] != '-' || !AllDigits(k))
+        return false;
+    order.second = std::stoi(k);
+    return true;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+} // namespace
+
+std::string CBackupFolders::Root() const
+{
+    return (fs::path(m_dir) / kBackupFolder).string();
+}
+
+void CBackupFolders::RemoveUnfinished() const
+{
+    std::error_code ec;
+    std::vector<fs::path> unfinished;
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        if (EndsWith(it->path().filename().string(), kUnfinished) && it->is_directory(ec))
+            unfinished.push_back(it->path());
+    for (const fs::path& path : unfinished)
+        fs::remove_all(path, ec);
+}
+
+std::string CBackupFolders::MakeUnfinished(std::string& finalPath) const
+{
+    std::error_code ec;
+    fs::create_directory(Root(), ec);
+    if (ec)
+        return "cannot make the backup folder " + Root() + ": " + ec.message();
+    const std::string stamp = TimeStamp();
+    for (int k = 0;; ++k)
+    {
+        const fs::path folder =
+            fs::path(Root()) / (k == 0 ? stamp : stamp + "-" + std::to_string(k));
+        if (fs::exists(folder, ec))
+            continue;
+        const std::string unfinished = folder.string() + kUnfinished;
+        if (::mkdir(unfinished.c_str(), 0777) == 0)
+        {
+            finalPath = folder.string();
+            return {};
+        }
+        if (errno != EEXIST)
+            return "cannot make the backup folder " + unfinished + ": " + std::strerror(errno);
+    }
+}
+
+std::string CBackupFolders::Make(const std::vector<std::string>& names, std::string& path) const
+{
+    path.clear();
+    std::string finalPath;
+    if (std::string error = MakeUnfinished(finalPath); !error.empty())
+        return error;
+    const std::string unfinished = finalPath + kUnfinished;
+    for (const std::string& name : names)
+        if (!CopyFileBytes((fs::path(m_dir) / name).string(),
+                           (fs::path(unfinished) / name).string()))
+        {
+            const std::string error = "cannot back up " + name + ": " + std::strerror(errno);
+            Remove(unfinished);
+            return error;
+        }
+    if (::rename(unfinished.c_str(), finalPath.c_str()) != 0)
+    {
+        const std::string error =
+            "cannot finish the backup folder " + finalPath + ": " + std::strerror(errno);
+        Remove(unfinished);
+        return error;
+    }
+    path = finalPath;
+    return {};
+}
+
+void CBackupFolders::Remove(const std::string& path) const
+{
+    std::error_code ec;
+    fs::remove_all(path, ec);
+    // Fails, as it should, while other backups are in it.
+    fs::remove(Root(), ec);
+}
+
+void CBackupFolders::Prune(int nKeep, const std::string& keepPath) const
+{
+    if (nKeep <= 0)
+        return;
+    std::vector<std::tuple<std::string, int, fs::path>> backups;
+    std::error_code ec;
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+    {
+        std::pair<std::string, int> order;
+        if (BackupOrder(it->path().filename().string(), order) && it->is_directory(ec))
+            backups.emplace_back(order.first, order.second, it->path());
+    }
+    if (backups.size() <= static_cast<std::size_t>(nKeep))
+        return;
+    std::sort(backups.begin(), backups.end());
+    backups.resize(backups.size() - static_cast<std::size_t>(nKeep));
+    for (const auto& backup : backups)
+        if (!fs::equivalent(std::get<2>(backup), keepPath, ec))
+            fs::remove_all(std::get<2>(backup), ec);
+}

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The backups of one folder's files: .tarvok-backup/<YYYYMMDD-HHMMSS>[-k]/. A backup is
+// made under a name ending in "-unfinished" and renamed once every copy is on the disk, so
+// the name itself is the finished marker: a write killed while copying leaves a folder that
+// is known to be incomplete (and the files it copied untouched).
+class CBackupFolders
+{
+public:
+    explicit CBackupFolders(std::string dir) : m_dir(std::move(dir)) {}
+
+    // Removes the folders a killed write left unfinished.
+    void RemoveUnfinished() const;
+    // Makes a finished backup holding copies of the named files. Returns "" or the reason.
+    std::string Make(const std::vector<std::string>& names, std::string& path) const;
+    // Removes a backup folder, and the backups root too when nothing else is in it.
+    void Remove(const std::string& path) const;
+    // Removes all but the newest nKeep backups (0 keeps all); never the one at keepPath.
+    void Prune(int nKeep, const std::string& keepPath) const;
+
+private:
+    std::string Root() const;
+    std::string MakeUnfinished(std::string& finalPath) const;
+
+    std::string m_dir;
+};
