@@ -233,12 +233,13 @@ std::uint16_t RescaledDivisor(std::uint16_t divisor, std::uint32_t clock)
 class CRecordTrack
 {
 public:
-    void Change(std::int64_t tick, std::uint16_t setting, std::uint8_t atten, bool bRestart)
+    // bHeld: the channel holds something beyond its power-on state even when silent (a
+    // divisor that may drive the noise, or a noise setting just written).
+    void Change(std::int64_t tick, std::uint16_t setting, std::uint8_t atten, bool bHeld, bool bRestart)
     {
         if (m_bOpen && !bRestart && setting == m_open.setting && atten == m_open.atten)
             return;
-        // Until the first write the channel is silent and holds no record.
-        if (!m_bOpen && !bRestart && atten == kSilent)
+        if (!m_bOpen && atten == kSilent && !bHeld)
             return;
         Close(tick);
         m_open = {tick, 0, setting, atten};
@@ -280,9 +281,11 @@ ImportedSong SongOfLog(const VgmLog& log)
              ++i)
             chip.Write(log.writes[i].value);
         for (int voice = 0; voice < 3; ++voice)
-            tracks[voice].Change(tick, RescaledDivisor(chip.divisors[voice], log.clock), chip.attens[voice], false);
+            tracks[voice].Change(tick, RescaledDivisor(chip.divisors[voice], log.clock), chip.attens[voice],
+                                 chip.divisors[voice] != 0, false);
         // The register reloads at every write of the noise control, so a repeat is a new note.
-        tracks[kNoiseChannel].Change(tick, chip.noise, chip.attens[kNoiseChannel], chip.bNoiseWritten);
+        tracks[kNoiseChannel].Change(tick, chip.noise, chip.attens[kNoiseChannel], chip.bNoiseWritten,
+                                     chip.bNoiseWritten);
     }
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
