@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -87,17 +88,10 @@ bool IsOtherChip(std::uint8_t command)
            command == 0x68 || command >= 0x80;
 }
 
-struct ChipWrite
-{
-    std::uint64_t sample = 0;
-    std::uint8_t value = 0;
-};
-
 struct VgmLog
 {
     std::uint32_t clock = kPcjrClock;
     std::uint64_t totalSamples = 0;
-    std::vector<ChipWrite> writes;
     bool bOtherChips = false;
 };
 
@@ -106,80 +100,6 @@ std::string HexByte(std::uint8_t value)
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", value);
     return text;
-}
-
-std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos, std::size_t end,
-                         std::uint32_t version, VgmLog& log)
-{
-    std::uint64_t sample = 0;
-    while (pos < end)
-    {
-        const std::uint8_t command = bytes[pos++];
-        if (command == 0x66)
-            break;
-        if (command == 0x67)
-        {
-            // 0x67 0x66 type size32, then the block.
-            if (end - pos < 6 || bytes[pos] != 0x66)
-                return "VGM data block " + std::string(end - pos < 6 ? "runs past the end of the file" : "is damaged");
-            const std::uint32_t size = ReadLE32(bytes, pos + 2);
-            if (size > end - pos - 6)
-                return "VGM data block runs past the end of the file";
-            pos += 6 + size;
-            log.bOtherChips = true;
-            continue;
-        }
-        const int operands = OperandBytes(command, version);
-        if (operands < 0)
-            return "VGM command " + HexByte(command) + " is not defined";
-        if (end - pos < static_cast<std::size_t>(operands))
-            return "VGM data ends inside a command";
-        if (command == 0x50)
-            log.writes.push_back({sample, bytes[pos]});
-        else if (command == 0x61)
-            sample += bytes[pos] | bytes[pos + 1] << 8;
-        else if (command == 0x62)
-            sample += 735;
-        else if (command == 0x63)
-            sample += 882;
-        else if (command >= 0x70 && command <= 0x7F)
-            sample += (command & 0x0F) + 1;
-        else if (command >= 0x80 && command <= 0x8F)
-            sample += command & 0x0F;
-        log.bOtherChips = log.bOtherChips || IsOtherChip(command);
-        pos += static_cast<std::size_t>(operands);
-    }
-    if (log.totalSamples == 0)
-        log.totalSamples = sample;
-    return {};
-}
-
-std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log)
-{
-    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
-        return "not a VGM file";
-    const std::uint32_t version = ReadLE32(bytes, 0x08);
-    if (version < 0x100 || version > 0x171)
-    {
-        char text[64];
-        std::snprintf(text, sizeof text, "VGM version %X.%02X is not supported", version >> 8, version & 0xFF);
-        return text;
-    }
-    // Bit 30 marks a second chip, which is left out; bit 31 another variant of the same chip.
-    log.clock = ReadLE32(bytes, 0x0C) & 0x3FFFFFFF;
-    if (log.clock == 0)
-        return "no SN76489 in this VGM";
-    log.totalSamples = ReadLE32(bytes, 0x18);
-    std::size_t start = kHeaderBytes;
-    if (version >= 0x150 && ReadLE32(bytes, 0x34) != 0)
-        start = 0x34 + std::size_t{ReadLE32(bytes, 0x34)};
-    if (start > bytes.size())
-        return "VGM data offset past the end of the file";
-    std::size_t end = bytes.size();
-    const std::size_t eof = 4 + std::size_t{ReadLE32(bytes, 0x04)};
-    if (eof > start && eof < end)
-        end = eof;
-    return ReadCommands(bytes, start, end, version, log);
 }
 
 // The chip's registers as the engine's records need them.
@@ -262,38 +182,146 @@ private:
     std::vector<SongRecord> m_records;
 };
 
-ImportedSong SongOfLog(const VgmLog& log)
+std::int64_t TickOf(std::uint64_t sample)
 {
-    ImportedSong song;
-    song.lengthTicks = static_cast<std::int64_t>((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick);
-    ChipState chip;
-    std::array<CRecordTrack, kChannelCount> tracks;
-    for (std::size_t i = 0; i < log.writes.size();)
-    {
-        // A write lands on the first tick that starts at or after it.
-        const std::int64_t tick =
-            static_cast<std::int64_t>((log.writes[i].sample + kSamplesPerTick - 1) / kSamplesPerTick);
-        if (tick >= song.lengthTicks)
-            break;
-        chip.bNoiseWritten = false;
-        for (; i < log.writes.size() &&
-               static_cast<std::int64_t>((log.writes[i].sample + kSamplesPerTick - 1) / kSamplesPerTick) == tick;
-             ++i)
-            chip.Write(log.writes[i].value);
-        for (int voice = 0; voice < 3; ++voice)
-            tracks[voice].Change(tick, RescaledDivisor(chip.divisors[voice], log.clock), chip.attens[voice],
-                                 chip.divisors[voice] != 0, false);
-        // The register reloads at every write of the noise control, so a repeat is a new note.
-        tracks[kNoiseChannel].Change(tick, chip.noise, chip.attens[kNoiseChannel], chip.bNoiseWritten,
-                                     chip.bNoiseWritten);
-    }
-    for (int channel = 0; channel < kChannelCount; ++channel)
-    {
-        tracks[channel].Close(song.lengthTicks);
-        song.channels[channel] = std::move(tracks[channel].Records());
-    }
-    return song;
+    // A write lands on the first tick that starts at or after it.
+    const std::uint64_t tick = (sample + kSamplesPerTick - 1) / kSamplesPerTick;
+    return static_cast<std::int64_t>(std::min<std::uint64_t>(tick, kMaxImportedTicks + 1));
 }
+
+// The chip's writes, in the log's order, as the records the engine plays: the registers
+// after all writes of a tick are that tick's state.
+class CChipSong
+{
+public:
+    explicit CChipSong(std::uint32_t clock) : m_clock(clock) {}
+
+    void Write(std::uint64_t sample, std::uint8_t value)
+    {
+        const std::int64_t tick = TickOf(sample);
+        if (tick > kMaxImportedTicks)
+            return;
+        if (m_bPending && tick != m_tick)
+            Flush();
+        m_tick = tick;
+        m_bPending = true;
+        m_chip.Write(value);
+    }
+
+    // Writes at or after the end play nothing.
+    ImportedSong Finish(std::int64_t lengthTicks)
+    {
+        if (m_bPending && m_tick < lengthTicks)
+            Flush();
+        ImportedSong song;
+        song.lengthTicks = lengthTicks;
+        for (int channel = 0; channel < kChannelCount; ++channel)
+        {
+            m_tracks[channel].Close(lengthTicks);
+            std::vector<SongRecord>& records = m_tracks[channel].Records();
+            std::erase_if(records, [&](const SongRecord& r) { return r.start >= lengthTicks; });
+            if (!records.empty() && records.back().End() > lengthTicks)
+                records.back().ticks = lengthTicks - records.back().start;
+            song.channels[channel] = std::move(records);
+        }
+        return song;
+    }
+
+private:
+    void Flush()
+    {
+        for (int voice = 0; voice < 3; ++voice)
+            m_tracks[voice].Change(m_tick, RescaledDivisor(m_chip.divisors[voice], m_clock), m_chip.attens[voice],
+                                   m_chip.divisors[voice] != 0, false);
+        // The register reloads at every write of the noise control, so a repeat is a new note.
+        m_tracks[kNoiseChannel].Change(m_tick, m_chip.noise, m_chip.attens[kNoiseChannel], m_chip.bNoiseWritten,
+                                       m_chip.bNoiseWritten);
+        m_chip.bNoiseWritten = false;
+        m_bPending = false;
+    }
+
+    std::uint32_t m_clock;
+    ChipState m_chip;
+    std::array<CRecordTrack, kChannelCount> m_tracks;
+    std::int64_t m_tick = 0;
+    bool m_bPending = false;
+};
+
+std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos, std::size_t end,
+                         std::uint32_t version, VgmLog& log, CChipSong& chip)
+{
+    std::uint64_t sample = 0;
+    while (pos < end)
+    {
+        const std::uint8_t command = bytes[pos++];
+        if (command == 0x66)
+            break;
+        if (command == 0x67)
+        {
+            // 0x67 0x66 type size32, then the block.
+            if (end - pos < 6 || bytes[pos] != 0x66)
+                return "VGM data block " + std::string(end - pos < 6 ? "runs past the end of the file" : "is damaged");
+            const std::uint32_t size = ReadLE32(bytes, pos + 2);
+            if (size > end - pos - 6)
+                return "VGM data block runs past the end of the file";
+            pos += 6 + size;
+            log.bOtherChips = true;
+            continue;
+        }
+        const int operands = OperandBytes(command, version);
+        if (operands < 0)
+            return "VGM command " + HexByte(command) + " is not defined";
+        if (end - pos < static_cast<std::size_t>(operands))
+            return "VGM data ends inside a command";
+        if (command == 0x50)
+            chip.Write(sample, bytes[pos]);
+        else if (command == 0x61)
+            sample += bytes[pos] | bytes[pos + 1] << 8;
+        else if (command == 0x62)
+            sample += 735;
+        else if (command == 0x63)
+            sample += 882;
+        else if (command >= 0x70 && command <= 0x7F)
+            sample += (command & 0x0F) + 1;
+        else if (command >= 0x80 && command <= 0x8F)
+            sample += command & 0x0F;
+        log.bOtherChips = log.bOtherChips || IsOtherChip(command);
+        pos += static_cast<std::size_t>(operands);
+    }
+    if (log.totalSamples == 0)
+        log.totalSamples = sample;
+    return {};
+}
+
+std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log, std::unique_ptr<CChipSong>& pChip)
+{
+    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
+        return "not a VGM file";
+    const std::uint32_t version = ReadLE32(bytes, 0x08);
+    if (version < 0x100 || version > 0x171)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "VGM version %X.%02X is not supported", version >> 8, version & 0xFF);
+        return text;
+    }
+    // Bit 30 marks a second chip, which is left out; bit 31 another variant of the same chip.
+    log.clock = ReadLE32(bytes, 0x0C) & 0x3FFFFFFF;
+    if (log.clock == 0)
+        return "no SN76489 in this VGM";
+    log.totalSamples = ReadLE32(bytes, 0x18);
+    std::size_t start = kHeaderBytes;
+    if (version >= 0x150 && ReadLE32(bytes, 0x34) != 0)
+        start = 0x34 + std::size_t{ReadLE32(bytes, 0x34)};
+    if (start > bytes.size())
+        return "VGM data offset past the end of the file";
+    std::size_t end = bytes.size();
+    const std::size_t eof = 4 + std::size_t{ReadLE32(bytes, 0x04)};
+    if (eof > start && eof < end)
+        end = eof;
+    pChip = std::make_unique<CChipSong>(log.clock);
+    return ReadCommands(bytes, start, end, version, log, *pChip);
+}
+
 } // namespace
 
 std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& song,
@@ -307,13 +335,14 @@ std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& so
             return error;
     }
     VgmLog log;
-    if (std::string error = ReadLog(bPacked ? inflated : bytes, log); !error.empty())
+    std::unique_ptr<CChipSong> pChip;
+    if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
         return error;
     if ((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick > static_cast<std::uint64_t>(kMaxImportedTicks))
         return SongTooLongMessage();
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    song = SongOfLog(log);
+    song = pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick));
     return {};
 }
 
