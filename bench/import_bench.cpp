@@ -55,7 +55,8 @@ std::vector<std::uint8_t> MakeSong()
         {
             const std::uint32_t start = static_cast<std::uint32_t>(i) * period + random(period / 4);
             const std::uint32_t length = period / 4 + random(period / 2);
-            const auto key = static_cast<std::uint8_t>(channel == 9 ? 35 + random(20) : 30 + random(60));
+            const auto key =
+                static_cast<std::uint8_t>(channel == 9 ? 35 + random(20) : 30 + random(60));
             AppendVarLen(track, start - now);
             track.insert(track.end(), {static_cast<std::uint8_t>(0x90 | channel), key,
                                        static_cast<std::uint8_t>(40 + random(87))});
@@ -78,8 +79,9 @@ void BM_ImportMidiAndSave(benchmark::State& state)
 {
     const std::vector<std::uint8_t> song = MakeSong();
     if (const char* pszOut = std::getenv("TARVOK_IMPORT_BENCH_MIDI"))
-        std::ofstream(pszOut, std::ios::binary).write(reinterpret_cast<const char*>(song.data()),
-                                                      static_cast<std::streamsize>(song.size()));
+        std::ofstream(pszOut, std::ios::binary)
+            .write(reinterpret_cast<const char*>(song.data()),
+                   static_cast<std::streamsize>(song.size()));
     for (auto _ : state)
     {
         CSoundDoc doc;

@@ -63,7 +63,8 @@ std::int64_t EventTicksDivisor(const ImportedSong& song)
 
 std::size_t RecordBytesFor(std::int64_t ticks)
 {
-    const std::int64_t records = std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
+    const std::int64_t records =
+        std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
     return static_cast<std::size_t>(records) * kRecordBytes;
 }
 

@@ -109,8 +109,8 @@ public:
                     return "an event runs past the end of its track";
                 if (type == kMetaTempo && length >= 3)
                 {
-                    event.tempo = std::uint32_t{m_p[m_pos]} << 16 | std::uint32_t{m_p[m_pos + 1]} << 8 |
-                                  m_p[m_pos + 2];
+                    event.tempo = std::uint32_t{m_p[m_pos]} << 16 |
+                                  std::uint32_t{m_p[m_pos + 1]} << 8 | m_p[m_pos + 2];
                     if (event.tempo == 0)
                         return "tempo 0";
                     out.push_back(event);
@@ -230,8 +230,11 @@ MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
         pos += length;
     }
 
-    std::stable_sort(events.begin(), events.end(), [](const TrackEvent& a, const TrackEvent& b)
-                     { return a.midiTick != b.midiTick ? a.midiTick < b.midiTick : a.track < b.track; });
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TrackEvent& a, const TrackEvent& b) {
+                         return a.midiTick != b.midiTick ? a.midiTick < b.midiTick
+                                                         : a.track < b.track;
+                     });
 
     // The tempo map, walked once: each event's time is the sum so far plus its own stretch.
     Exact sum = 0;

@@ -9,7 +9,7 @@
 
 struct MidiEvent
 {
-    std::int64_t tick = 0; // resource tick: floor(60 t + 1/2), t in seconds
+    std::int64_t tick = 0;   // resource tick: floor(60 t + 1/2), t in seconds
     std::uint8_t status = 0; // 0x80-0xEF
     std::uint8_t data1 = 0;
     std::uint8_t data2 = 0;

@@ -50,7 +50,8 @@ struct ChannelControls
     std::vector<ControlPoint>::const_iterator At(std::int64_t tick) const
     {
         return std::prev(std::upper_bound(points.begin(), points.end(), tick,
-                                          [](std::int64_t t, const ControlPoint& p) { return t < p.tick; }));
+                                          [](std::int64_t t, const ControlPoint& p)
+                                          { return t < p.tick; }));
     }
 };
 
@@ -122,8 +123,8 @@ SongNotes ExtractNotes(const MidiSong& song)
         if (bOn)
         {
             sounding[channel][event.data1] = static_cast<std::int64_t>(result.notes.size());
-            result.notes.push_back({channel, event.data1, event.data1, event.data2, event.tick, song.lastTick,
-                                    static_cast<std::uint32_t>(i)});
+            result.notes.push_back({channel, event.data1, event.data1, event.data2, event.tick,
+                                    song.lastTick, static_cast<std::uint32_t>(i)});
         }
         else if (event.Kind() == 0xB0)
             ApplyController(controls, event);
@@ -150,14 +151,15 @@ std::uint8_t AttenuationOf(int velocity, const ControlPoint& controls)
 {
     if (velocity == 0 || controls.volume == 0 || controls.expression == 0)
         return 15;
-    const double level = velocity / 127.0 * (controls.volume / 127.0) * (controls.expression / 127.0);
+    const double level =
+        velocity / 127.0 * (controls.volume / 127.0) * (controls.expression / 127.0);
     return static_cast<std::uint8_t>(std::clamp(std::lround(-20.0 * std::log10(level)), 0L, 14L));
 }
 
 // Records of one stretch of a note: a new one wherever the channel's controllers change
 // what it plays.
-void AppendStretch(std::vector<SongRecord>& out, const MidiNote& note, const ChannelControls& controls,
-                   std::int64_t start, std::int64_t end)
+void AppendStretch(std::vector<SongRecord>& out, const MidiNote& note,
+                   const ChannelControls& controls, std::int64_t start, std::int64_t end)
 {
     auto recordAt = [&](std::int64_t tick, const ControlPoint& point)
     {
@@ -189,9 +191,11 @@ std::uint16_t DrumRate(int key)
 // The noise channel plays, at each tick, the latest hit that still lasts.
 std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits)
 {
-    std::sort(hits.begin(), hits.end(), [&](std::size_t a, std::size_t b)
+    std::sort(hits.begin(), hits.end(),
+              [&](std::size_t a, std::size_t b)
               { return notes.notes[a].order < notes.notes[b].order; });
-    std::stable_sort(hits.begin(), hits.end(), [&](std::size_t a, std::size_t b)
+    std::stable_sort(hits.begin(), hits.end(),
+                     [&](std::size_t a, std::size_t b)
                      { return notes.notes[a].start < notes.notes[b].start; });
     auto hitEnd = [&](std::size_t hit)
     { return std::min(notes.notes[hit].end, notes.notes[hit].start + kLongestHit); };
@@ -203,8 +207,8 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
     {
         lasting.push_back(hits[i]);
         const std::int64_t start = notes.notes[hits[i]].start;
-        const std::int64_t next =
-            i + 1 < hits.size() ? notes.notes[hits[i + 1]].start : std::numeric_limits<std::int64_t>::max();
+        const std::int64_t next = i + 1 < hits.size() ? notes.notes[hits[i + 1]].start
+                                                      : std::numeric_limits<std::int64_t>::max();
         if (next == start)
             continue;
         for (std::int64_t tick = start; tick < next && tick < start + kLongestHit; ++tick)
@@ -214,10 +218,12 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
             if (owner == lasting.rend())
                 break;
             const MidiNote& note = notes.notes[*owner];
-            const SongRecord record{tick, 1, static_cast<std::uint16_t>(kWhiteNoise | DrumRate(note.key)),
-                                    AttenuationOf(note.velocity, *notes.controls[note.channel].At(tick))};
+            const SongRecord record{
+                tick, 1, static_cast<std::uint16_t>(kWhiteNoise | DrumRate(note.key)),
+                AttenuationOf(note.velocity, *notes.controls[note.channel].At(tick))};
             // The same hit at the same level goes on; another hit restarts the noise.
-            const bool bSameHit = !records.empty() && *owner == lastOwner && records.back().End() == tick &&
+            const bool bSameHit = !records.empty() && *owner == lastOwner &&
+                                  records.back().End() == tick &&
                                   records.back().atten == record.atten;
             if (bSameHit)
                 ++records.back().ticks;
@@ -254,11 +260,13 @@ MidiImportOptions MidiImportOptions::Mapped(const std::array<int, 3>& map, int d
             use = MidiChannelUse::LeaveOut;
     for (int voice = 0; voice < 3; ++voice)
         if (map[voice] >= 1 && map[voice] <= kMidiChannels)
-            options.channels[map[voice] - 1] = static_cast<MidiChannelUse>(static_cast<int>(MidiChannelUse::Voice0) + voice);
+            options.channels[map[voice] - 1] =
+                static_cast<MidiChannelUse>(static_cast<int>(MidiChannelUse::Voice0) + voice);
     return options;
 }
 
-ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options, MidiImportCounts& counts)
+ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
+                         MidiImportCounts& counts)
 {
     counts = {};
     SongNotes notes = ExtractNotes(song);
@@ -268,7 +276,8 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
     std::vector<int> freeVoices{0, 1, 2};
     for (MidiChannelUse use : options.channels)
         if (use >= MidiChannelUse::Voice0 && use <= MidiChannelUse::Voice2)
-            std::erase(freeVoices, static_cast<int>(use) - static_cast<int>(MidiChannelUse::Voice0));
+            std::erase(freeVoices,
+                       static_cast<int>(use) - static_cast<int>(MidiChannelUse::Voice0));
 
     for (std::size_t i = 0; i < notes.notes.size(); ++i)
     {
@@ -299,8 +308,8 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
         for (const VoicedNote& stretch : allocation.stretches)
         {
             const MidiNote& note = notes.notes[stretch.note];
-            AppendStretch(result.channels[stretch.voice], note, notes.controls[note.channel], stretch.start,
-                          stretch.end);
+            AppendStretch(result.channels[stretch.voice], note, notes.controls[note.channel],
+                          stretch.start, stretch.end);
         }
     };
     place(AllocateVoices(notes.notes, automatic, freeVoices));
@@ -347,7 +356,8 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
         MidiChannelInfo info;
         info.number = channel + 1;
         const int program = std::max(notes.controls[channel].program, 0);
-        info.instrument = channel + 1 == kDefaultDrumChannel ? "Percussion" : g_generalMidiNames[program];
+        info.instrument =
+            channel + 1 == kDefaultDrumChannel ? "Percussion" : g_generalMidiNames[program];
         int level = 0;
         for (const auto& [tick, step] : list)
         {
@@ -360,8 +370,8 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
     return result;
 }
 
-MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes, const MidiImportOptions& options,
-                            CSoundDoc& doc)
+MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes,
+                            const MidiImportOptions& options, CSoundDoc& doc)
 {
     MidiImportResult result;
     MidiReadResult read = ReadMidiFile(bytes);

@@ -64,8 +64,8 @@ struct MidiChannelInfo
 
 // Reads the file and replaces the document's contents with its song; a refused file leaves
 // the document as it was.
-MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes, const MidiImportOptions& options,
-                            CSoundDoc& doc);
+MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes,
+                            const MidiImportOptions& options, CSoundDoc& doc);
 
 // For a dialog: the channels that hold notes, and the counts for a choice of channel uses,
 // without building anything.
@@ -73,4 +73,5 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song);
 MidiImportCounts CountMidiImport(const MidiSong& song, const MidiImportOptions& options);
 
 // The records the engine plays for the song.
-ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options, MidiImportCounts& counts);
+ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
+                         MidiImportCounts& counts);

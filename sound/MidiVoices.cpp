@@ -42,8 +42,8 @@ struct Sounding
 
 // The notes that keep sounding when only `count` can: the highest, the lowest, then the
 // highest of the rest.
-std::vector<std::size_t> Survivors(const std::vector<MidiNote>& notes, std::vector<std::size_t> candidates,
-                                   std::size_t count)
+std::vector<std::size_t> Survivors(const std::vector<MidiNote>& notes,
+                                   std::vector<std::size_t> candidates, std::size_t count)
 {
     std::vector<std::size_t> kept;
     auto takeFirst = [&](auto less)
@@ -80,16 +80,21 @@ int FreeVoice(const std::vector<int>& voices, const std::vector<Sounding>& sound
 } // namespace
 
 VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
-                               const std::vector<std::size_t>& which, const std::vector<int>& voices)
+                               const std::vector<std::size_t>& which,
+                               const std::vector<int>& voices)
 {
     VoiceAllocation result;
     std::vector<std::size_t> byStart = which;
-    std::sort(byStart.begin(), byStart.end(), [&](std::size_t a, std::size_t b)
-              { return std::tie(notes[a].start, notes[a].order) < std::tie(notes[b].start, notes[b].order); });
+    std::sort(byStart.begin(), byStart.end(),
+              [&](std::size_t a, std::size_t b) {
+                  return std::tie(notes[a].start, notes[a].order) <
+                         std::tie(notes[b].start, notes[b].order);
+              });
 
     std::vector<Sounding> sounding;
-    auto finish = [&](const Sounding& s, std::int64_t end)
-    { result.stretches.push_back({s.note, s.voice, s.start, end}); };
+    auto finish = [&](const Sounding& s, std::int64_t end) {
+        result.stretches.push_back({s.note, s.voice, s.start, end});
+    };
 
     for (std::size_t i = 0; i < byStart.size();)
     {
@@ -125,12 +130,13 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
         if (sounding.empty())
             continue;
 
-        const std::size_t melody =
-            std::min_element(sounding.begin(), sounding.end(), [&](const Sounding& a, const Sounding& b)
-                             { return HigherFirst{&notes}(a.note, b.note); })
-                ->note;
+        const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
+                                                    [&](const Sounding& a, const Sounding& b)
+                                                    { return HigherFirst{&notes}(a.note, b.note); })
+                                       ->note;
         // The melody chooses first, then the new notes from the highest down.
-        std::sort(sounding.begin(), sounding.end(), [&](const Sounding& a, const Sounding& b)
+        std::sort(sounding.begin(), sounding.end(),
+                  [&](const Sounding& a, const Sounding& b)
                   { return HigherFirst{&notes}(a.note, b.note); });
         for (Sounding& s : sounding)
             if (s.voice < 0)
@@ -141,8 +147,8 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     return result;
 }
 
-VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes, const std::vector<std::size_t>& which,
-                            int voice)
+VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
+                            const std::vector<std::size_t>& which, int voice)
 {
     VoiceAllocation result;
     // (tick, 0 for an end or 1 for a start, note): ends first, so a note ending where another

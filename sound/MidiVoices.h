@@ -14,7 +14,7 @@ struct MidiNote
     int pitch = 0;   // raised by octaves into the voices' range
     int velocity = 0;
     std::int64_t start = 0;
-    std::int64_t end = 0; // after start
+    std::int64_t end = 0;    // after start
     std::uint32_t order = 0; // place of its note-on in the file
 };
 
@@ -38,8 +38,9 @@ struct VoiceAllocation
 // at that tick for good; each note keeps one voice, and the highest note at its start takes
 // voice 0 when it is free.
 VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
-                               const std::vector<std::size_t>& which, const std::vector<int>& voices);
+                               const std::vector<std::size_t>& which,
+                               const std::vector<int>& voices);
 
 // One voice playing, at each tick, the highest of the given notes that sound then.
-VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes, const std::vector<std::size_t>& which,
-                            int voice);
+VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
+                            const std::vector<std::size_t>& which, int voice);

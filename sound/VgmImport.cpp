@@ -23,8 +23,8 @@ constexpr std::uint8_t kSilent = 15;
 
 std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, std::size_t pos)
 {
-    return std::uint32_t{bytes[pos]} | std::uint32_t{bytes[pos + 1]} << 8 | std::uint32_t{bytes[pos + 2]} << 16 |
-           std::uint32_t{bytes[pos + 3]} << 24;
+    return std::uint32_t{bytes[pos]} | std::uint32_t{bytes[pos + 1]} << 8 |
+           std::uint32_t{bytes[pos + 2]} << 16 | std::uint32_t{bytes[pos + 3]} << 24;
 }
 
 std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::uint8_t>& out)
@@ -66,7 +66,8 @@ int OperandBytes(std::uint8_t command, std::uint32_t version)
         return 2;
     if (command == 0x61)
         return 2;
-    if (command == 0x62 || command == 0x63 || command == 0x66 || (command >= 0x70 && command <= 0x8F))
+    if (command == 0x62 || command == 0x63 || command == 0x66 ||
+        (command >= 0x70 && command <= 0x8F))
         return 0;
     if (command == 0x68)
         return 11;
@@ -84,8 +85,8 @@ int OperandBytes(std::uint8_t command, std::uint32_t version)
 
 bool IsOtherChip(std::uint8_t command)
 {
-    return (command >= 0x40 && command <= 0x4E) || (command >= 0x51 && command <= 0x5F) || command == 0x67 ||
-           command == 0x68 || command >= 0x80;
+    return (command >= 0x40 && command <= 0x4E) || (command >= 0x51 && command <= 0x5F) ||
+           command == 0x67 || command == 0x68 || command >= 0x80;
 }
 
 struct VgmLog
@@ -155,7 +156,8 @@ class CRecordTrack
 public:
     // bHeld: the channel holds something beyond its power-on state even when silent (a
     // divisor that may drive the noise, or a noise setting just written).
-    void Change(std::int64_t tick, std::uint16_t setting, std::uint8_t atten, bool bHeld, bool bRestart)
+    void Change(std::int64_t tick, std::uint16_t setting, std::uint8_t atten, bool bHeld,
+                bool bRestart)
     {
         if (m_bOpen && !bRestart && setting == m_open.setting && atten == m_open.atten)
             return;
@@ -231,11 +233,11 @@ private:
     void Flush()
     {
         for (int voice = 0; voice < 3; ++voice)
-            m_tracks[voice].Change(m_tick, RescaledDivisor(m_chip.divisors[voice], m_clock), m_chip.attens[voice],
-                                   m_chip.divisors[voice] != 0, false);
+            m_tracks[voice].Change(m_tick, RescaledDivisor(m_chip.divisors[voice], m_clock),
+                                   m_chip.attens[voice], m_chip.divisors[voice] != 0, false);
         // The register reloads at every write of the noise control, so a repeat is a new note.
-        m_tracks[kNoiseChannel].Change(m_tick, m_chip.noise, m_chip.attens[kNoiseChannel], m_chip.bNoiseWritten,
-                                       m_chip.bNoiseWritten);
+        m_tracks[kNoiseChannel].Change(m_tick, m_chip.noise, m_chip.attens[kNoiseChannel],
+                                       m_chip.bNoiseWritten, m_chip.bNoiseWritten);
         m_chip.bNoiseWritten = false;
         m_bPending = false;
     }
@@ -260,7 +262,8 @@ std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos
         {
             // 0x67 0x66 type size32, then the block.
             if (end - pos < 6 || bytes[pos] != 0x66)
-                return "VGM data block " + std::string(end - pos < 6 ? "runs past the end of the file" : "is damaged");
+                return "VGM data block " +
+                       std::string(end - pos < 6 ? "runs past the end of the file" : "is damaged");
             const std::uint32_t size = ReadLE32(bytes, pos + 2);
             if (size > end - pos - 6)
                 return "VGM data block runs past the end of the file";
@@ -293,7 +296,8 @@ std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos
     return {};
 }
 
-std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log, std::unique_ptr<CChipSong>& pChip)
+std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
+                    std::unique_ptr<CChipSong>& pChip)
 {
     if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
         return "not a VGM file";
@@ -301,7 +305,8 @@ std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log, std::un
     if (version < 0x100 || version > 0x171)
     {
         char text[64];
-        std::snprintf(text, sizeof text, "VGM version %X.%02X is not supported", version >> 8, version & 0xFF);
+        std::snprintf(text, sizeof text, "VGM version %X.%02X is not supported", version >> 8,
+                      version & 0xFF);
         return text;
     }
     // Bit 30 marks a second chip, which is left out; bit 31 another variant of the same chip.
@@ -338,11 +343,13 @@ std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& so
     std::unique_ptr<CChipSong> pChip;
     if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
         return error;
-    if ((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick > static_cast<std::uint64_t>(kMaxImportedTicks))
+    if ((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick >
+        static_cast<std::uint64_t>(kMaxImportedTicks))
         return SongTooLongMessage();
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    song = pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick));
+    song = pChip->Finish(
+        static_cast<std::int64_t>((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick));
     return {};
 }
 

@@ -49,7 +49,8 @@ TEST(ImportedSongLayout, RowsAreTheCoarsestGridThatKeepsEveryTickAndTheTempoGive
         CSoundDoc doc;
         BuildImportedDocument(song, doc);
         EXPECT_EQ(DocRowTicks(doc), c.rowTicks);
-        EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, static_cast<std::int32_t>(c.length / c.rowTicks)}));
+        EXPECT_EQ(doc.GetPlayRange(),
+                  (PlayRange{0, static_cast<std::int32_t>(c.length / c.rowTicks)}));
         std::lock_guard lock(doc.Guard());
         const AgiResourceBuild build = BuildAgiResource(doc);
         EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));

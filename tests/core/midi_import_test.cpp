@@ -44,7 +44,7 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
     EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
-                                                     doc.GetProperties().beatsPerMinute),
+                                                      doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
     return song;
 }
@@ -64,7 +64,8 @@ CMidiTrack OneNote(int key, int velocity = 127, int length = kQuarter)
 
 int Divisor(int key, double semitones)
 {
-    return static_cast<int>(std::trunc(111860.0 / (440.0 * std::pow(2.0, (key - 69 + semitones) / 12.0))));
+    return static_cast<int>(
+        std::trunc(111860.0 / (440.0 * std::pow(2.0, (key - 69 + semitones) / 12.0))));
 }
 } // namespace
 
@@ -74,8 +75,15 @@ TEST(MidiImportTime, EventsLandOnTheRoundedTickOfTheTempoMap)
 {
     // 100 BPM for a quarter, then 0.7 s per quarter: onsets at fractions of a tick.
     CMidiTrack track;
-    track.Tempo(0, 600000).On(0, 0, 60).Off(100, 0, 60).Tempo(380, 700000).On(0, 0, 62).Off(kQuarter, 0, 62)
-        .On(7, 0, 64).Off(1, 0, 64).End();
+    track.Tempo(0, 600000)
+        .On(0, 0, 60)
+        .Off(100, 0, 60)
+        .Tempo(380, 700000)
+        .On(0, 0, 62)
+        .Off(kQuarter, 0, 62)
+        .On(7, 0, 64)
+        .Off(1, 0, 64)
+        .End();
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
     const double q1 = 0.6, q2 = 0.7;
     const Records& voice = song.channels[0];
@@ -161,11 +169,17 @@ TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
 TEST(MidiImportPitch, UnbentNoteIsTheEditorsOwnNoteAndABentOneKeepsItsDivisor)
 {
     CMidiTrack track;
-    track.On(0, 0, 60).Off(kQuarter, 0, 60).Bend(0, 0, 2048).On(0, 0, 60).Off(kQuarter, 0, 60).End();
+    track.On(0, 0, 60)
+        .Off(kQuarter, 0, 60)
+        .Bend(0, 0, 2048)
+        .On(0, 0, 60)
+        .Off(kQuarter, 0, 60)
+        .End();
     CSoundDoc doc;
     ASSERT_TRUE(ImportMidi(MidiFile({track}), {}, doc).Ok());
     const PatternId id = doc.GetPlacement({0, 0});
-    const std::int64_t rowTicks = AgiTicksPerRow(doc.GetProperties().tracksPerBeat, doc.GetProperties().beatsPerMinute);
+    const std::int64_t rowTicks =
+        AgiTicksPerRow(doc.GetProperties().tracksPerBeat, doc.GetProperties().beatsPerMinute);
     const SoundCell plain = doc.GetCells(id, 0, 1)[0];
     const SoundCell bent = doc.GetCells(id, static_cast<std::int32_t>(30 / rowTicks), 1)[0];
     EXPECT_EQ(plain.note, 60);
@@ -213,18 +227,26 @@ TEST(MidiImportLoudness, VelocityVolumeAndExpression)
                                            {127, 0, 127, 15}})
     {
         CMidiTrack track;
-        track.Control(0, 0, 7, c.volume).Control(0, 0, 11, c.expression).On(0, 0, 60, c.velocity)
-            .Off(kQuarter, 0, 60).End();
+        track.Control(0, 0, 7, c.volume)
+            .Control(0, 0, 11, c.expression)
+            .On(0, 0, 60, c.velocity)
+            .Off(kQuarter, 0, 60)
+            .End();
         const ImportedSong song = Convert(MidiFile({track}));
         ASSERT_EQ(song.channels[0].size(), 1u);
-        EXPECT_EQ(song.channels[0][0].atten, c.atten) << c.velocity << " " << c.volume << " " << c.expression;
+        EXPECT_EQ(song.channels[0][0].atten, c.atten)
+            << c.velocity << " " << c.volume << " " << c.expression;
     }
 }
 
 TEST(MidiImportLoudness, VolumeChangeInsideANoteAppliesFromItsTick)
 {
     CMidiTrack track;
-    track.On(0, 0, 60).Control(kQuarter / 2, 0, 7, 64).Control(kQuarter / 2, 0, 7, 64).Off(kQuarter, 0, 60).End();
+    track.On(0, 0, 60)
+        .Control(kQuarter / 2, 0, 7, 64)
+        .Control(kQuarter / 2, 0, 7, 64)
+        .Off(kQuarter, 0, 60)
+        .End();
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
     const Records expected{{0, 15, 427, 0}, {15, 45, 427, 6}};
     EXPECT_EQ(song.channels[0], expected);
@@ -235,8 +257,15 @@ TEST(MidiImportLoudness, VolumeChangeInsideANoteAppliesFromItsTick)
 TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
 {
     CMidiTrack track;
-    track.On(0, 0, 60).On(0, 1, 64).On(0, 0, 67).On(0, 1, 72).Off(kQuarter, 0, 60).Off(0, 1, 64)
-        .Off(0, 0, 67).Off(0, 1, 72).End();
+    track.On(0, 0, 60)
+        .On(0, 1, 64)
+        .On(0, 0, 67)
+        .On(0, 1, 72)
+        .Off(kQuarter, 0, 60)
+        .Off(0, 1, 64)
+        .Off(0, 0, 67)
+        .Off(0, 1, 72)
+        .End();
     MidiImportCounts counts;
     const ImportedSong song = Convert(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
@@ -252,8 +281,15 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
     // Two equal lows (the second a tick later) and a middle note sound; a higher note comes
     // in: the later low gives way for good, although it is the lowest as much as the first.
     CMidiTrack track;
-    track.On(0, 0, 50).On(10, 1, 50).On(0, 0, 60).On(kQuarter, 0, 70).Off(kQuarter, 0, 50).Off(0, 1, 50)
-        .Off(0, 0, 60).Off(0, 0, 70).End();
+    track.On(0, 0, 50)
+        .On(10, 1, 50)
+        .On(0, 0, 60)
+        .On(kQuarter, 0, 70)
+        .Off(kQuarter, 0, 50)
+        .Off(0, 1, 50)
+        .Off(0, 0, 60)
+        .Off(0, 0, 70)
+        .End();
     MidiImportCounts counts;
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
     Convert(MidiFile({track}), {}, &counts);
@@ -263,7 +299,8 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
         for (const SongRecord& r : song.channels[v])
             if (r.setting == AgiDivisorOfNote(50))
                 lows.push_back(r);
-    std::sort(lows.begin(), lows.end(), [](const SongRecord& a, const SongRecord& b) { return a.start < b.start; });
+    std::sort(lows.begin(), lows.end(),
+              [](const SongRecord& a, const SongRecord& b) { return a.start < b.start; });
     ASSERT_EQ(lows.size(), 2u);
     EXPECT_EQ(lows[0].End(), 61);
     EXPECT_EQ(lows[1].start, 1);
@@ -273,8 +310,15 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
 TEST(MidiImportVoices, SamePitchTwiceIsTwoRecordsAndASustainedBassKeepsItsVoice)
 {
     CMidiTrack track;
-    track.On(0, 0, 48).On(0, 0, 72).Off(kQuarter, 0, 72).On(0, 0, 72).Off(kQuarter, 0, 72).On(0, 0, 76)
-        .Off(kQuarter, 0, 76).Off(0, 0, 48).End();
+    track.On(0, 0, 48)
+        .On(0, 0, 72)
+        .Off(kQuarter, 0, 72)
+        .On(0, 0, 72)
+        .Off(kQuarter, 0, 72)
+        .On(0, 0, 76)
+        .Off(kQuarter, 0, 76)
+        .Off(0, 0, 48)
+        .End();
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
     const int melody = AgiDivisorOfNote(72);
     const Records expected{{0, 30, static_cast<std::uint16_t>(melody), 0},
@@ -282,19 +326,26 @@ TEST(MidiImportVoices, SamePitchTwiceIsTwoRecordsAndASustainedBassKeepsItsVoice)
                            {60, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(76)), 0}};
     EXPECT_EQ(song.channels[0], expected);
     ASSERT_EQ(song.channels[1].size(), 1u);
-    EXPECT_EQ(song.channels[1][0], (SongRecord{0, 90, static_cast<std::uint16_t>(AgiDivisorOfNote(48)), 0}));
+    EXPECT_EQ(song.channels[1][0],
+              (SongRecord{0, 90, static_cast<std::uint16_t>(AgiDivisorOfNote(48)), 0}));
 }
 
 TEST(MidiImportVoices, MappedChannelPlaysItsHighestNoteAndOthersAreLeftOut)
 {
     CMidiTrack track;
-    track.On(0, 1, 60).On(kQuarter, 1, 67).Off(kQuarter, 1, 67).Off(kQuarter, 1, 60).On(0, 2, 80)
-        .Off(kQuarter, 2, 80).End();
+    track.On(0, 1, 60)
+        .On(kQuarter, 1, 67)
+        .Off(kQuarter, 1, 67)
+        .Off(kQuarter, 1, 60)
+        .On(0, 2, 80)
+        .Off(kQuarter, 2, 80)
+        .End();
     MidiImportCounts counts;
     const MidiImportOptions options = MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel);
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options);
     Convert(MidiFile({track}), options, &counts);
-    const Records expected{{0, 30, 427, 0}, {30, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(67)), 0},
+    const Records expected{{0, 30, 427, 0},
+                           {30, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(67)), 0},
                            {60, 30, 427, 0}};
     EXPECT_EQ(song.channels[1], expected);
     EXPECT_TRUE(song.channels[0].empty());
@@ -307,12 +358,20 @@ TEST(MidiImportVoices, MappedChannelPlaysItsHighestNoteAndOthersAreLeftOut)
 TEST(MidiImportDrums, KeysRatesLengthAndTheLatestHit)
 {
     CMidiTrack track;
-    track.On(0, kDrums, 36).On(kQuarter, kDrums, 38).Off(kQuarter, kDrums, 36).Off(0, kDrums, 38)
-        .On(0, kDrums, 42).On(16, kDrums, 49).Off(16, kDrums, 49).Off(kQuarter, kDrums, 42).End();
+    track.On(0, kDrums, 36)
+        .On(kQuarter, kDrums, 38)
+        .Off(kQuarter, kDrums, 36)
+        .Off(0, kDrums, 38)
+        .On(0, kDrums, 42)
+        .On(16, kDrums, 49)
+        .Off(16, kDrums, 49)
+        .Off(kQuarter, kDrums, 42)
+        .End();
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
     // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
     // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back after it.
-    const Records expected{{0, 6, 6, 0}, {30, 6, 5, 0}, {60, 1, 4, 0}, {61, 1, 4, 0}, {62, 4, 4, 0}};
+    const Records expected{
+        {0, 6, 6, 0}, {30, 6, 5, 0}, {60, 1, 4, 0}, {61, 1, 4, 0}, {62, 4, 4, 0}};
     EXPECT_EQ(song.channels[3], expected);
     for (int v = 0; v < 3; ++v)
         EXPECT_TRUE(song.channels[v].empty());
@@ -320,7 +379,8 @@ TEST(MidiImportDrums, KeysRatesLengthAndTheLatestHit)
 
 TEST(MidiImportDrums, NoDrumChannelMakesChannel10ATone)
 {
-    const CMidiTrack track = [] {
+    const CMidiTrack track = []
+    {
         CMidiTrack t;
         t.On(0, kDrums, 60).Off(kQuarter, kDrums, 60).End();
         return t;
@@ -350,8 +410,18 @@ TEST(MidiImportLimits, ASongTooLongForOneResourceIsSaidAndStillImports)
 TEST(MidiImportListing, ChannelsWithInstrumentNotesAndPolyphony)
 {
     CMidiTrack track;
-    track.Event(0, {0xC2, 40}).On(0, 2, 60).On(0, 2, 64).On(0, 2, 67).Off(kQuarter, 2, 60).Off(0, 2, 64)
-        .Off(0, 2, 67).On(0, 2, 72).Off(kQuarter, 2, 72).On(0, kDrums, 36).Off(10, kDrums, 36).End();
+    track.Event(0, {0xC2, 40})
+        .On(0, 2, 60)
+        .On(0, 2, 64)
+        .On(0, 2, 67)
+        .Off(kQuarter, 2, 60)
+        .Off(0, 2, 64)
+        .Off(0, 2, 67)
+        .On(0, 2, 72)
+        .Off(kQuarter, 2, 72)
+        .On(0, kDrums, 36)
+        .Off(10, kDrums, 36)
+        .End();
     const MidiReadResult read = ReadMidiFile(MidiFile({track}));
     ASSERT_TRUE(read.Ok());
     const std::vector<MidiChannelInfo> channels = ListMidiChannels(read.song);

@@ -46,7 +46,8 @@ TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
     // Tone at sample 0, louder one sample later (tick 1), a new pitch exactly at tick 2's
     // first sample, silence inside tick 3 (heard from tick 4).
     const Bytes commands = VgmTone(0, 254) + VgmAtten(0, 4) + VgmWait(1) + VgmAtten(0, 2) +
-                           VgmWait(2 * kTick - 1) + VgmTone(0, 427) + VgmWait(kTick + 5) + VgmAtten(0, 15);
+                           VgmWait(2 * kTick - 1) + VgmTone(0, 427) + VgmWait(kTick + 5) +
+                           VgmAtten(0, 15);
     const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 10 * kTick + 1));
     const Records expected{{0, 1, 254, 4}, {1, 1, 254, 2}, {2, 2, 427, 2}, {4, 7, 427, 15}};
     EXPECT_EQ(song.channels[0], expected);
@@ -55,8 +56,8 @@ TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
 
 TEST(VgmImportTime, WritesInsideOneTickFoldIntoOneState)
 {
-    const Bytes commands =
-        VgmTone(1, 300) + VgmAtten(1, 0) + VgmWait(100) + VgmTone(1, 200) + VgmWait(100) + VgmTone(1, 500);
+    const Bytes commands = VgmTone(1, 300) + VgmAtten(1, 0) + VgmWait(100) + VgmTone(1, 200) +
+                           VgmWait(100) + VgmTone(1, 500);
     const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 3 * kTick));
     const Records expected{{0, 1, 300, 0}, {1, 2, 500, 0}};
     EXPECT_EQ(song.channels[1], expected);
@@ -71,12 +72,13 @@ TEST(VgmImportPitch, DivisorsKeptAtThePcjrClockAndRescaledAtAnother)
     };
     for (const Case& c : std::vector<Case>{{3579545, 0, 0},
                                            {3579545, 1023, 1023},
-                                           {4000000, 100, 89},    // 89.49
-                                           {4000000, 0, 916},     // 0 counts as 1024
-                                           {1000000, 500, 1023},  // below the range: the lowest
-                                           {3579545 * 4, 2, 1}})  // above it: the highest
+                                           {4000000, 100, 89},   // 89.49
+                                           {4000000, 0, 916},    // 0 counts as 1024
+                                           {1000000, 500, 1023}, // below the range: the lowest
+                                           {3579545 * 4, 2, 1}}) // above it: the highest
     {
-        const ImportedSong song = Read(VgmFile(VgmTone(2, c.written) + VgmAtten(2, 0), kTick, c.clock));
+        const ImportedSong song =
+            Read(VgmFile(VgmTone(2, c.written) + VgmAtten(2, 0), kTick, c.clock));
         ASSERT_EQ(song.channels[2].size(), 1u);
         EXPECT_EQ(song.channels[2][0].setting, c.expected) << c.clock << " " << c.written;
     }
@@ -85,8 +87,8 @@ TEST(VgmImportPitch, DivisorsKeptAtThePcjrClockAndRescaledAtAnother)
 TEST(VgmImportNoise, EveryControlWriteIsANewNoteEvenWhenItRepeats)
 {
     const Bytes noise{0x50, 0xE5}; // white, rate 1
-    const Bytes commands = VgmAtten(3, 3) + noise + VgmWait(kTick) + noise + VgmWait(kTick) + VgmWait(kTick) +
-                           Bytes{0x50, 0xE3} + VgmTone(2, 600) + VgmAtten(2, 15);
+    const Bytes commands = VgmAtten(3, 3) + noise + VgmWait(kTick) + noise + VgmWait(kTick) +
+                           VgmWait(kTick) + Bytes{0x50, 0xE3} + VgmTone(2, 600) + VgmAtten(2, 15);
     const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 5 * kTick));
     const Records expected{{0, 1, 5, 3}, {1, 2, 5, 3}, {3, 2, 3, 3}};
     EXPECT_EQ(song.channels[3], expected);

@@ -28,31 +28,36 @@ CMidiTrack& CMidiTrack::On(std::uint32_t delta, int channel, int key, int veloci
 
 CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
+    return Event(delta,
+                 {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
 }
 
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
-    return Event(delta, {0xFF, 0x51, 3, static_cast<std::uint8_t>(micros >> 16),
-                         static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
+    return Event(delta,
+                 {0xFF, 0x51, 3, static_cast<std::uint8_t>(micros >> 16),
+                  static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
 }
 
 CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0xB0 | channel), static_cast<std::uint8_t>(controller),
-                         static_cast<std::uint8_t>(value)});
+    return Event(delta, {static_cast<std::uint8_t>(0xB0 | channel),
+                         static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value)});
 }
 
 CMidiTrack& CMidiTrack::Bend(std::uint32_t delta, int channel, int value)
 {
     const int raw = value + 8192;
-    return Event(delta, {static_cast<std::uint8_t>(0xE0 | channel), static_cast<std::uint8_t>(raw & 0x7F),
-                         static_cast<std::uint8_t>(raw >> 7)});
+    return Event(delta,
+                 {static_cast<std::uint8_t>(0xE0 | channel), static_cast<std::uint8_t>(raw & 0x7F),
+                  static_cast<std::uint8_t>(raw >> 7)});
 }
 
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
 {
-    return Control(delta, channel, 101, 0).Control(0, channel, 100, 0).Control(0, channel, 6, semitones)
+    return Control(delta, channel, 101, 0)
+        .Control(0, channel, 100, 0)
+        .Control(0, channel, 6, semitones)
         .Control(0, channel, 38, 0);
 }
 
@@ -119,7 +124,8 @@ Bytes VgmAtten(int voice, int atten)
 
 Bytes VgmWait(std::uint16_t samples)
 {
-    return {0x61, static_cast<std::uint8_t>(samples & 0xFF), static_cast<std::uint8_t>(samples >> 8)};
+    return {0x61, static_cast<std::uint8_t>(samples & 0xFF),
+            static_cast<std::uint8_t>(samples >> 8)};
 }
 
 Bytes operator+(Bytes a, const Bytes& b)
@@ -131,7 +137,8 @@ Bytes operator+(Bytes a, const Bytes& b)
 Bytes Gzip(const Bytes& bytes)
 {
     z_stream stream{};
-    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8,
+                     Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2");
     Bytes out(deflateBound(&stream, static_cast<uLong>(bytes.size())) + 64);
     stream.next_in = const_cast<Bytef*>(bytes.data());
