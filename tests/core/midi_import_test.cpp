@@ -7,10 +7,14 @@
 #include "sound/SoundDoc.h"
 #include "support/ImportBytes.h"
 #include "support/Spectrum.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <set>
+#include <sstream>
 
 namespace
 {
@@ -129,6 +133,44 @@ TEST(MidiImportTime, NoteEndsByRestrikeVelocityZeroAndTheFilesLastEvent)
     const std::vector<std::pair<std::int64_t, std::int64_t>> expected{{0, 30}, {30, 60}, {60, 120}};
     EXPECT_EQ(spans, expected);
     EXPECT_EQ(song.lengthTicks, 120);
+}
+
+TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
+{
+    if (std::system("/usr/bin/python3 -c 'import mido' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-mido is not installed";
+    const std::string dir = MakeTempDir();
+    for (int seed : {1, 2, 3})
+    {
+        const std::string command =
+            "/usr/bin/python3 " TARVOK_SOURCE_DIR "/tests/scripts/midi_import_times.py " + dir +
+            "/song.mid " + std::to_string(seed) + " > " + dir + "/times.txt";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::istringstream times(ReadFileBytes(dir + "/times.txt"));
+        const std::string file = ReadFileBytes(dir + "/song.mid");
+        const ImportedSong song =
+            Convert(Bytes(file.begin(), file.end()), MidiImportOptions::Mapped({1, 2, 0}, 0));
+        std::set<std::pair<int, std::int64_t>> expected, actual;
+        int channel = 0, key = 0;
+        double seconds = 0.0;
+        int nearHalf = 0;
+        while (times >> channel >> key >> seconds)
+        {
+            // mido's float clock cannot settle a time within a hair of half a tick.
+            const double ticks = 60.0 * seconds;
+            if (std::abs(ticks - std::floor(ticks) - 0.5) < 1e-6)
+                ++nearHalf;
+            else
+                expected.emplace(channel, TickAt(seconds));
+        }
+        for (int voice = 0; voice < 2; ++voice)
+            for (const SongRecord& record : song.channels[voice])
+                actual.emplace(voice, record.start);
+        ASSERT_GT(expected.size() + nearHalf, 500u);
+        // Two notes of a channel that land on one tick sound as one record.
+        for (const auto& note : expected)
+            EXPECT_EQ(actual.count(note), 1u) << note.first << " " << note.second;
+    }
 }
 
 // --- pitch ---
