@@ -89,7 +89,7 @@ static void BM_AgiSampleSounds(benchmark::State& state)
         for (const std::string& bytes : sounds)
             samples += CAgiChipRender::RenderAll(
                 reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                ChipVariant::PCjr,
+                SynthKind::PCjr, FadeKind::None,
                 [](const std::int16_t* p, std::size_t) { benchmark::DoNotOptimize(p); });
     }
     CountRealTime(state, static_cast<double>(samples) / 44100.0);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/SynthKind.h"
+#include "sound/InterpreterFade.h"
 #include "playback/ToneSynth.h"
 
 #include <cstdint>
@@ -50,7 +51,8 @@ public:
     virtual bool RenderPreview(int note, std::int16_t* pOut) = 0;
 };
 
-std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind);
+// The fade applies to the two chips; the sine and the speaker play without it.
+std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind, FadeKind fade = FadeKind::None);
 
 // Shown when the chip is asked to play a tempo the engine cannot.
 constexpr const char* kTempoTooFastText =

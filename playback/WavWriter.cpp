@@ -4,7 +4,6 @@
 #include "framework/AtomicFile.h"
 #include "playback/AgiChipRender.h"
 #include "playback/AudioFormat.h"
-#include "playback/ChipRenderer.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SineRenderer.h"
 #include "playback/SoundRenderer.h"
@@ -149,8 +148,8 @@ std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const Wa
 }
 } // namespace
 
-std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
-                         const WavProgress& progress)
+std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
+                         const std::string& path, const WavProgress& progress)
 {
     if (kind == SynthKind::Sine)
         return WriteSineWav(doc, path, progress);
@@ -163,11 +162,11 @@ std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string
     }
     if (!build.Ok())
         return build.error;
-    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, path, progress);
+    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, fade, path, progress);
 }
 
 std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                            const std::string& path, const WavProgress& progress)
+                            FadeKind fade, const std::string& path, const WavProgress& progress)
 {
     if (kind == SynthKind::Sine)
     {
@@ -178,7 +177,7 @@ std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKi
             return error;
         return WriteSineWav(doc, path, progress);
     }
-    CAgiChipRender render(pData, size, ChipVariantOf(kind));
+    CAgiChipRender render(pData, size, kind, fade);
     return WriteStream(
         path, render.GetTotalSamples(),
         [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); }, progress);

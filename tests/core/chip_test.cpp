@@ -175,7 +175,7 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
          Tone(2, 1, 20, 15), Noise(0, 0, true, 0) + Noise(10, 3, false, 2)});
     std::vector<std::int16_t> rendered;
     const std::uint64_t total = CAgiChipRender::RenderAll(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), ChipVariant::PCjr,
+        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), SynthKind::PCjr, FadeKind::None,
         [&](const std::int16_t* p, std::size_t n)
         {
             EXPECT_LE(n, CAgiChipRender::kMaxBlock);

@@ -194,7 +194,7 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
     constexpr unsigned kChipRow = 8 * 735;
     Samples pass;
     CAgiChipRender::RenderAll(BuildAgiResource(m_doc).bytes.data(),
-                              BuildAgiResource(m_doc).bytes.size(), ChipVariant::Tandy1000,
+                              BuildAgiResource(m_doc).bytes.size(), SynthKind::Tandy, FadeKind::None,
                               [&](const std::int16_t* p, std::size_t n)
                               { pass.insert(pass.end(), p, p + n); });
     ASSERT_EQ(pass.size(), 7u * kChipRow);
