@@ -4,6 +4,7 @@
 #include "playback/SynthKind.h"
 #include "sound/InterpreterFade.h"
 #include "playback/ToneSynth.h"
+#include "sound/AgiTone.h"
 
 #include <cstdint>
 #include <memory>
@@ -53,7 +54,3 @@ public:
 
 // The fade applies to the two chips; the sine and the speaker play without it.
 std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind, FadeKind fade = FadeKind::None);
-
-// Shown when the chip is asked to play a tempo the engine cannot.
-constexpr const char* kTempoTooFastText =
-    "Error: The tempo is too fast for the game! ( less than one tick per row )";
