@@ -18,8 +18,8 @@ std::size_t CAgiChipRender::Read(std::int16_t* pOut, std::size_t n)
     {
         if (m_position % kSamplesPerTick == 0 && m_engine.GetTick() * kSamplesPerTick == m_position)
             m_engine.StartTick(*m_pChip);
-        const std::uint64_t end = std::min({m_engine.NextWriteTick() * kSamplesPerTick, m_totalSamples,
-                                            m_position + (n - done)});
+        const std::uint64_t end = std::min(
+            {m_engine.NextWriteTick() * kSamplesPerTick, m_totalSamples, m_position + (n - done)});
         const auto count = static_cast<std::size_t>(end - m_position);
         m_pChip->Render(pOut + done, count);
         done += count;

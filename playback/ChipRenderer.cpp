@@ -111,7 +111,8 @@ bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)
     for (unsigned tick = 0, done = 0; done < kPreviewToneSamples; ++tick)
     {
         pChip->SetAttenuation(0, FadedAttenuation(fade, 0, tick));
-        const unsigned n = std::min<unsigned>(CChipSynth::kSamplesPerTick, kPreviewToneSamples - done);
+        const unsigned n =
+            std::min<unsigned>(CChipSynth::kSamplesPerTick, kPreviewToneSamples - done);
         pChip->Render(pOut + done, n);
         done += n;
     }

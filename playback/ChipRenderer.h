@@ -8,8 +8,8 @@
 #include <memory>
 
 // The engine's sound: a chip plays the records of the play range's AGI export as the game
-// would, with the interpreter's fade, a slot per tick. A pass covers the range start to the row before its end; the
-// export is built again for every pass, so edits are heard from the next one.
+// would, with the interpreter's fade, a slot per tick. A pass covers the range start to the row
+// before its end; the export is built again for every pass, so edits are heard from the next one.
 class CChipRenderer : public ISoundRenderer
 {
 public:

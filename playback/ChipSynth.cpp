@@ -153,8 +153,7 @@ std::uint32_t CChipSynth::ShiftNoise(std::uint32_t reg) const
     if (m_variant == ChipVariant::Tandy1000)
     {
         // Bit 0 is the output stage below a 15-bit loop, so periodic noise is 15 shifts long.
-        const std::uint32_t feedback =
-            bWhite ? ~((reg >> 1) ^ (reg >> 5)) & 1 : (reg >> 1) & 1;
+        const std::uint32_t feedback = bWhite ? ~((reg >> 1) ^ (reg >> 5)) & 1 : (reg >> 1) & 1;
         return (reg >> 1) | (feedback << 15);
     }
     const std::uint32_t feedback = bWhite ? (reg ^ (reg >> 1)) & 1 : reg & 1;

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "playback/SynthKind.h"
-#include "sound/InterpreterFade.h"
 #include "playback/ToneSynth.h"
 #include "sound/AgiTone.h"
+#include "sound/InterpreterFade.h"
 
 #include <cstdint>
 #include <memory>

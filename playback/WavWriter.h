@@ -21,10 +21,11 @@ constexpr const char* kWavTooLongText =
 
 // Writes one pass of the play range as a 16-bit mono 44100 Hz .wav: with the sine, the rows
 // start to end as playback plays them; with a chip, the play range's AGI export as the
-// engine plays it, with the fade (which the sine and the speaker do not take). The samples go out in blocks of at most a second, so memory stays bounded
-// whatever the length. Returns "" or the message for the person; a cancel also returns "".
-// The file is written beside the path and renamed over it once complete, so a cancel or a
-// failure leaves no partial file. Takes the document's guard only for short moments.
+// engine plays it, with the fade (which the sine and the speaker do not take). The samples go out
+// in blocks of at most a second, so memory stays bounded whatever the length. Returns "" or the
+// message for the person; a cancel also returns "". The file is written beside the path and renamed
+// over it once complete, so a cancel or a failure leaves no partial file. Takes the document's
+// guard only for short moments.
 std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
                          const std::string& path, const WavProgress& progress = {});
 inline std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,

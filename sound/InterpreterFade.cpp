@@ -22,12 +22,12 @@ template <std::size_t N, std::size_t R> constexpr std::array<int, N> Expand(cons
     return table;
 }
 
-constexpr Run kV2Runs[] = {{-2, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 2},  {1, 4},   {2, 8},
-                           {3, 7},  {4, 4},  {5, 4},  {6, 5},  {7, 4},  {8, 4},   {9, 4},
-                           {10, 4}, {11, 6}, {12, 6}, {13, 1}};
-constexpr Run kV3Runs[] = {{-2, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 5},  {1, 6},   {2, 10},
-                           {3, 8},  {4, 5},  {5, 5},  {6, 5},  {7, 4},  {8, 4},   {9, 4},
-                           {10, 4}, {11, 6}, {12, 6}, {13, 1}};
+constexpr Run kV2Runs[] = {{-2, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 2},  {1, 4},
+                           {2, 8},  {3, 7},  {4, 4},  {5, 4},  {6, 5},  {7, 4},
+                           {8, 4},  {9, 4},  {10, 4}, {11, 6}, {12, 6}, {13, 1}};
+constexpr Run kV3Runs[] = {{-2, 1}, {-3, 1}, {-2, 1}, {-1, 1}, {0, 5},  {1, 6},
+                           {2, 10}, {3, 8},  {4, 5},  {5, 5},  {6, 5},  {7, 4},
+                           {8, 4},  {9, 4},  {10, 4}, {11, 6}, {12, 6}, {13, 1}};
 constexpr auto kV2 = Expand<67>(kV2Runs);
 constexpr auto kV3 = Expand<77>(kV3Runs);
 static_assert(kV2.back() == 13 && kV3.back() == 13, "a table ends at its last run");
@@ -55,15 +55,6 @@ std::optional<FadeKind> FadeKindFromName(std::string_view name)
         if (name == FadeKindName(kind))
             return kind;
     return std::nullopt;
-}
-
-FadeKind FadeKindOfInterpreter(std::string_view version)
-{
-    if (version.starts_with("3."))
-        return FadeKind::V3;
-    if (version.starts_with("2.9"))
-        return FadeKind::V2;
-    return FadeKind::None;
 }
 
 unsigned FadeTicks(FadeKind kind)

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 // The interpreter's note fade: from version 2.9 on the game does not hold a tone at its
@@ -20,8 +19,6 @@ enum class FadeKind
 const char* FadeKindName(FadeKind kind);
 // The kind of a stored name; nothing for a name that is none of them.
 std::optional<FadeKind> FadeKindFromName(std::string_view name);
-// The fade of an interpreter version such as "2.917" or "3.002.149".
-FadeKind FadeKindOfInterpreter(std::string_view version);
 
 // Ticks the table runs; after them the level holds.
 unsigned FadeTicks(FadeKind kind);

@@ -20,8 +20,8 @@ struct VgmOptions
     // Loops the whole sound.
     bool bLoop = false;
     // The tag's track title and game ("" for none).
-    std::string title;
-    std::string game;
+    std::string title{};
+    std::string game{};
     // A .vgz file: the same bytes gzip-compressed.
     bool bGzip = false;
 };

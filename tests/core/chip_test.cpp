@@ -173,7 +173,8 @@ std::vector<int> NoiseBits(ChipVariant variant, unsigned control, std::size_t nB
             Append(chip, samples, static_cast<std::size_t>(k * bitSamples) - samples.size());
             chip.StartNoise(control | 3);
         }
-        const auto at = static_cast<std::size_t>((k + 0.5) * bitSamples) + CChipSynth::kDelaySamples;
+        const auto at =
+            static_cast<std::size_t>((k + 0.5) * bitSamples) + CChipSynth::kDelaySamples;
         Append(chip, samples, at + 1 - samples.size());
         bits.push_back(samples[at] > 0 ? 1 : 0);
     }
@@ -264,13 +265,14 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
         {Tone(0, 3, 427, 15) + Tone(0, 2, 254, 0) + Record(4, 0, 0, 6), Tone(1, 120, 100, 3),
          Tone(2, 1, 20, 15), Noise(0, 0, true, 0) + Noise(10, 3, false, 2)});
     std::vector<std::int16_t> rendered;
-    const std::uint64_t total = CAgiChipRender::RenderAll(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), SynthKind::PCjr, FadeKind::None,
-        [&](const std::int16_t* p, std::size_t n)
-        {
-            EXPECT_LE(n, CAgiChipRender::kMaxBlock);
-            rendered.insert(rendered.end(), p, p + n);
-        });
+    const std::uint64_t total =
+        CAgiChipRender::RenderAll(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                  SynthKind::PCjr, FadeKind::None,
+                                  [&](const std::int16_t* p, std::size_t n)
+                                  {
+                                      EXPECT_LE(n, CAgiChipRender::kMaxBlock);
+                                      rendered.insert(rendered.end(), p, p + n);
+                                  });
     EXPECT_EQ(total, rendered.size());
 
     // The same events by hand, each at the first sample of its tick.

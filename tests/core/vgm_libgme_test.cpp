@@ -42,12 +42,13 @@ std::vector<std::int16_t> PlayWithLibgme(const std::vector<std::uint8_t>& vgm, s
 TEST(VgmLibgme, PlaysAtTheEnginesPitchesAndTicks)
 {
     // Two tones for 60 ticks, 30 silent, a third tone for 60 ticks, then the end.
-    const std::string agi = Resource({Tone(0, 60, 254, 0) + Tone(0, 30, 254, 15) + Tone(0, 60, 127, 0),
-                                      Tone(1, 60, 1016, 4), "", ""});
+    const std::string agi =
+        Resource({Tone(0, 60, 254, 0) + Tone(0, 30, 254, 15) + Tone(0, 60, 127, 0),
+                  Tone(1, 60, 1016, 4), "", ""});
     for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
     {
         const VgmBuild vgm =
-            BuildVgm(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), {chip});
+            BuildVgm(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), {.chip = chip});
         ASSERT_TRUE(vgm.Ok());
         const std::vector<std::int16_t> s = PlayWithLibgme(vgm.bytes, 170 * kTick);
         ASSERT_EQ(s.size(), 170 * kTick);
@@ -67,7 +68,8 @@ TEST(VgmLibgme, PlaysAtTheEnginesPitchesAndTicks)
         ASSERT_GT(peak, 1000);
         const auto quiet = [&](std::size_t from, std::size_t to)
         {
-            return std::all_of(s.begin() + static_cast<long>(from), s.begin() + static_cast<long>(to),
+            return std::all_of(s.begin() + static_cast<long>(from),
+                               s.begin() + static_cast<long>(to),
                                [&](std::int16_t v) { return std::abs(int{v}) <= peak / 20; });
         };
         std::vector<std::size_t> edges;

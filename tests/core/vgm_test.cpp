@@ -14,11 +14,10 @@ namespace
 {
 constexpr std::uint32_t kTick = 735;
 
-const std::vector<int> kTable29 = {-2, -3, -2, -1, 0,  0,  1,  1,  1,  1,  2,  2,  2,  2,
-                                   2,  2,  2,  2,  3,  3,  3,  3,  3,  3,  3,  4,  4,  4,
-                                   4,  5,  5,  5,  5,  6,  6,  6,  6,  6,  7,  7,  7,  7,
-                                   8,  8,  8,  8,  9,  9,  9,  9,  10, 10, 10, 10, 11, 11,
-                                   11, 11, 11, 11, 12, 12, 12, 12, 12, 12, 13};
+const std::vector<int> kTable29 = {
+    -2, -3, -2, -1, 0,  0,  1,  1,  1,  1,  2,  2,  2,  2,  2,  2,  2,  2,  3,  3,  3, 3, 3,
+    3,  3,  4,  4,  4,  4,  5,  5,  5,  5,  6,  6,  6,  6,  6,  7,  7,  7,  7,  8,  8, 8, 8,
+    9,  9,  9,  9,  10, 10, 10, 10, 11, 11, 11, 11, 11, 11, 12, 12, 12, 12, 12, 12, 13};
 
 std::uint32_t LE32(const std::vector<std::uint8_t>& b, std::size_t at)
 {
@@ -136,9 +135,9 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTick)
     const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V2, kTable29}};
     std::vector<std::string> sounds = {
         // A voice ending early, a volume-only record, records of no time, noise on voice 2.
-        Resource({Tone(0, 3, 427, 2) + Record(5, 0, 0, 0x94) + Tone(0, 0, 100, 0) +
-                      Tone(0, 90, 254, 1),
-                  Tone(1, 20, 0, 0), Tone(2, 200, 1023, 15), Noise(30, 3, true, 0)}),
+        Resource(
+            {Tone(0, 3, 427, 2) + Record(5, 0, 0, 0x94) + Tone(0, 0, 100, 0) + Tone(0, 90, 254, 1),
+             Tone(1, 20, 0, 0), Tone(2, 200, 1023, 15), Noise(30, 3, true, 0)}),
         Resource({"", "", "", ""})};
     for (std::uint32_t seed = 1; seed <= 6; ++seed)
         sounds.push_back(RandomResource(seed, 20, 200));
@@ -146,7 +145,7 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTick)
         for (const Fade& fade : fades)
             for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
             {
-                const DecodedVgm vgm = Decode(Vgm(agi, {chip, fade.kind}));
+                const DecodedVgm vgm = Decode(Vgm(agi, {.chip = chip, .fade = fade.kind}));
                 EXPECT_EQ(vgm.problems, "");
                 EXPECT_TRUE(vgm.bEndsSilent);
                 EXPECT_EQ(TimelineOfTicks(vgm.ticks), EngineTimeline(agi, fade.table))
@@ -170,8 +169,10 @@ TEST(VgmExport, HeaderTagAndLoopForEachChip)
     for (const Case& c : cases)
         for (const bool bLoop : {false, true})
         {
-            const std::vector<std::uint8_t> b =
-                Vgm(agi, {c.chip, FadeKind::None, bLoop, "Zw\xc3\xb6lf \xf0\x9f\x8e\xb5", "Quest"});
+            const std::vector<std::uint8_t> b = Vgm(agi, {.chip = c.chip,
+                                                          .bLoop = bLoop,
+                                                          .title = "Zw\xc3\xb6lf \xf0\x9f\x8e\xb5",
+                                                          .game = "Quest"});
             ASSERT_GT(b.size(), 0x40u);
             EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "Vgm ");
             EXPECT_EQ(LE32(b, 0x04), b.size() - 4);
@@ -187,24 +188,22 @@ TEST(VgmExport, HeaderTagAndLoopForEachChip)
                                                 c.system, "", "", "", "", "Tarvok", ""}));
         }
     // Nothing to loop in a sound without time.
-    EXPECT_EQ(LE32(Vgm(Resource({"", "", "", ""}), {SynthKind::PCjr, FadeKind::None, true}), 0x1C),
-              0u);
+    EXPECT_EQ(LE32(Vgm(Resource({"", "", "", ""}), {.bLoop = true}), 0x1C), 0u);
 }
 
 TEST(VgmExport, WaitsAndTheNoiseLatch)
 {
     // One tick is 0x62; a long wait is split into 0x61 runs; noise gets its latch alone.
-    const std::vector<std::uint8_t> b =
-        Vgm(Resource({Tone(0, 1, 254, 0) + Tone(0, 100, 254, 1), "", "", Noise(1, 2, true, 0)}),
-            {});
+    const std::vector<std::uint8_t> b = Vgm(
+        Resource({Tone(0, 1, 254, 0) + Tone(0, 100, 254, 1), "", "", Noise(1, 2, true, 0)}), {});
     const std::vector<std::uint8_t> data(b.begin() + 0x40, b.begin() + 0x14 + LE32(b, 0x14));
     const std::vector<std::uint8_t> expected = {
         0x50, 0x90, 0x50, 0x8E, 0x50, 0x0F, // voice 0: attenuation, then frequency
         0x50, 0xBF, 0x50, 0xDF,             // voices 1 and 2 have ended
         0x50, 0xF0, 0x50, 0xE6,             // noise: attenuation, control latch only
         0x62,                               // one tick
-        0x50, 0x91, 0x50, 0x8E, 0x50, 0x0F, 0x50, 0xFF,
-        0x61, 0xFF, 0xFF, 0x61, 0x1D, 0x1F, // 100 ticks: 65535 + 7965 samples
+        0x50, 0x91, 0x50, 0x8E, 0x50, 0x0F, 0x50, 0xFF, 0x61,
+        0xFF, 0xFF, 0x61, 0x1D, 0x1F, // 100 ticks: 65535 + 7965 samples
         0x50, 0x9F, 0x50, 0xBF, 0x50, 0xDF, 0x50, 0xFF, 0x66};
     EXPECT_EQ(data, expected);
 }
@@ -216,7 +215,8 @@ TEST(VgmExport, GzipDocumentRouteAndRefusals)
     std::lock_guard lock(doc.Guard());
     const std::string agi = RandomResource(5, 10, 50);
     ASSERT_EQ(ParseAgiResource(doc, {agi.begin(), agi.end()}), "");
-    const VgmOptions options{SynthKind::Tandy, FadeKind::V3, true, "Song"};
+    const VgmOptions options{
+        .chip = SynthKind::Tandy, .fade = FadeKind::V3, .bLoop = true, .title = "Song"};
     const VgmBuild fromDoc = BuildDocumentVgm(doc, options);
     const std::vector<std::uint8_t> exported = BuildAgiResource(doc).bytes;
     ASSERT_TRUE(fromDoc.Ok());
@@ -251,5 +251,6 @@ TEST(VgmExport, GzipDocumentRouteAndRefusals)
     for (int i = 0; i < 90000; ++i)
         records += Tone(0, 0xFFFE, 254, 0);
     const std::string huge = Bytes({8, 0, 8, 0, 8, 0, 8, 0}) + records;
-    EXPECT_FALSE(BuildVgm(reinterpret_cast<const std::uint8_t*>(huge.data()), huge.size(), {}).Ok());
+    EXPECT_FALSE(
+        BuildVgm(reinterpret_cast<const std::uint8_t*>(huge.data()), huge.size(), {}).Ok());
 }

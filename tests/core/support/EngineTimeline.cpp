@@ -52,7 +52,8 @@ std::string EngineTimeline(const std::string& data, const std::vector<int>& fade
             unsigned k = 0;
             for (; bFades && k < ticks; ++k)
             {
-                const int moved = static_cast<int>(atten) + fade[std::min<std::size_t>(k, fade.size() - 1)];
+                const int moved =
+                    static_cast<int>(atten) + fade[std::min<std::size_t>(k, fade.size() - 1)];
                 text.Sound(tick + k, 1, setting, static_cast<unsigned>(std::clamp(moved, 0, 15)));
             }
             if (k < ticks)
