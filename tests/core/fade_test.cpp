@@ -4,6 +4,7 @@
 #include "playback/SoundRenderer.h"
 #include "playback/WavWriter.h"
 #include "sound/AgiResource.h"
+#include "support/FadeTables.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,6 @@ namespace
 {
 using Samples = std::vector<std::int16_t>;
 constexpr std::size_t kTick = 735;
-
-// The interpreters' tables, a value per tick.
-const std::vector<int> kTable29 = {
-    -2, -3, -2, -1, 0,  0,  1,  1,  1,  1,  2,  2,  2,  2,  2,  2,  2,  2,  3,  3,  3, 3, 3,
-    3,  3,  4,  4,  4,  4,  5,  5,  5,  5,  6,  6,  6,  6,  6,  7,  7,  7,  7,  8,  8, 8, 8,
-    9,  9,  9,  9,  10, 10, 10, 10, 11, 11, 11, 11, 11, 11, 12, 12, 12, 12, 12, 12, 13};
-const std::vector<int> kTable3 = {-2, -3, -2, -1, 0,  0,  0,  0,  0,  1,  1,  1,  1,  1,  1,  2,
-                                  2,  2,  2,  2,  2,  2,  2,  2,  2,  3,  3,  3,  3,  3,  3,  3,
-                                  3,  4,  4,  4,  4,  4,  5,  5,  5,  5,  5,  6,  6,  6,  6,  6,
-                                  7,  7,  7,  7,  8,  8,  8,  8,  9,  9,  9,  9,  10, 10, 10, 10,
-                                  11, 11, 11, 11, 11, 11, 12, 12, 12, 12, 12, 12, 13};
 
 Samples RenderResource(const std::string& bytes, SynthKind kind, FadeKind fade)
 {
@@ -120,13 +110,6 @@ TEST(InterpreterFade, NoiseAndTheSpeakerDoNotFade)
               RenderResource(tone, SynthKind::Speaker, FadeKind::None));
     EXPECT_NE(RenderResource(tone, SynthKind::PCjr, FadeKind::V2),
               RenderResource(tone, SynthKind::PCjr, FadeKind::None));
-}
-
-TEST(InterpreterFade, StoredNames)
-{
-    for (const FadeKind kind : {FadeKind::None, FadeKind::V2, FadeKind::V3})
-        EXPECT_EQ(FadeKindFromName(FadeKindName(kind)), kind);
-    EXPECT_EQ(FadeKindFromName("2.936"), std::nullopt);
 }
 
 // Playback, the preview and the .wav writer reach the fade and the speaker as the AGI

@@ -4,6 +4,7 @@
 #include "sound/AgiResource.h"
 #include "sound/VgmWriter.h"
 #include "support/EngineTimeline.h"
+#include "support/FadeTables.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,6 @@
 namespace
 {
 constexpr std::uint32_t kTick = 735;
-
-const std::vector<int> kTable29 = {
-    -2, -3, -2, -1, 0,  0,  1,  1,  1,  1,  2,  2,  2,  2,  2,  2,  2,  2,  3,  3,  3, 3, 3,
-    3,  3,  4,  4,  4,  4,  5,  5,  5,  5,  6,  6,  6,  6,  6,  7,  7,  7,  7,  8,  8, 8, 8,
-    9,  9,  9,  9,  10, 10, 10, 10, 11, 11, 11, 11, 11, 11, 12, 12, 12, 12, 12, 12, 13};
 
 std::uint32_t LE32(const std::vector<std::uint8_t>& b, std::size_t at)
 {
