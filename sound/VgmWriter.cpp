@@ -98,8 +98,8 @@ struct ChipHeader
 
 ChipHeader HeaderOf(SynthKind chip)
 {
-    // Flags: divisor 0 is 0x400, stereo off, plus for the NCR chip a negated output, no
-    // clock divider and XNOR noise.
+    // Flags: divisor 0 is 0x400, stereo off, plus for the NCR chip a negated output and
+    // XNOR noise.
     if (chip == SynthKind::Tandy)
         return {0x0022, 16, 0x17, "Tandy 1000"};
     return {0x0003, 15, 0x05, "IBM PCjr"};
