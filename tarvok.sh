@@ -16,7 +16,7 @@ PACKAGES=(
     clang libclang-rt-14-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils libasound2-plugins
-    fonts-urw-base35 python3 python3-mido
+    fonts-urw-base35 python3 python3-mido libgme-dev
     shared-mime-info desktop-file-utils
 )
 
