@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
-#include "app/ExportScope.h"
-#include "framework/UserInterface.h"
 #include "session/SoundSession.h"
-#include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
-#include "views/NoteKeyboard.h"
 #include "views/VirtualKeys.h"
 
 #include <QFocusEvent>
@@ -18,7 +14,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QUndoView>
 
 #include <algorithm>
 #include <cmath>

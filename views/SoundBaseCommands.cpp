@@ -3,27 +3,14 @@
 #include "views/SoundBase.h"
 
 #include "app/ExportScope.h"
-#include "framework/UserInterface.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
-#include "sound/SoundPattern.h"
 #include "views/NoteKeyboard.h"
-#include "views/VirtualKeys.h"
 
-#include <QFocusEvent>
-#include <QFontMetrics>
-#include <QKeyEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QSplitter>
 #include <QUndoView>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <mutex>
 
 void CSoundBase::OnPlay()

@@ -12,10 +12,6 @@
 #include "views/VirtualKeys.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdio>

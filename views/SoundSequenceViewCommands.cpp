@@ -8,24 +8,13 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
-#include "views/DragScroller.h"
-#include "views/NoteKeyboard.h"
-#include "views/VirtualKeys.h"
 
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QScrollBar>
-#include <QWheelEvent>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 void CSoundSequenceView::BuildContextMenu(QMenu& menu)
