@@ -85,7 +85,8 @@ public:
         sched_param param{};
         param.sched_priority = std::min(3, sched_get_priority_max(SCHED_FIFO));
         for (const long id : ThreadsOfThisProcess())
-            if (m_before.count(id) == 0 && sched_getscheduler(static_cast<pid_t>(id)) == SCHED_OTHER)
+            if (m_before.count(id) == 0 &&
+                sched_getscheduler(static_cast<pid_t>(id)) == SCHED_OTHER)
                 sched_setscheduler(static_cast<pid_t>(id), SCHED_FIFO, &param);
     }
     CRealtimeThreadsStarted(const CRealtimeThreadsStarted&) = delete;
@@ -207,7 +208,6 @@ std::string CPortAudioDevice::Describe() const
     const int n = std::snprintf(text, sizeof text, "PortAudio, %s, %.0f ms output latency",
                                 m_strDeviceName.c_str(), GetOutputLatency() * 1000.0);
     if (m_nStep.load() > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof text)
-        std::snprintf(text + n, sizeof text - n, " (raised after %u dropouts)",
-                      m_nRaisedAt.load());
+        std::snprintf(text + n, sizeof text - n, " (raised after %u dropouts)", m_nRaisedAt.load());
     return text;
 }

@@ -99,8 +99,7 @@ std::vector<std::string> Dropouts(const std::vector<std::int16_t>& recorded,
     {
         if (i == recorded.size())
         {
-            std::snprintf(text, sizeof text, "the recording ends %.3f s into the song",
-                          j / kRate);
+            std::snprintf(text, sizeof text, "the recording ends %.3f s into the song", j / kRate);
             found.push_back(text);
             break;
         }
@@ -246,9 +245,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     std::string list;
     for (const std::string& dropout : dropouts)
         list += "\n  " + dropout;
-    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %u; %s\n",
-                nPasses, passes.size() / kRate, dropouts.size(), nDropoutsCounted,
-                device.c_str());
+    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %u; %s\n", nPasses,
+                passes.size() / kRate, dropouts.size(), nDropoutsCounted, device.c_str());
     EXPECT_TRUE(dropouts.empty()) << "heard:" << list;
     EXPECT_EQ(nDropoutsCounted, 0u) << "the player counted dropouts";
 }
