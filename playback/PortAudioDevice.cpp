@@ -139,12 +139,15 @@ bool CPortAudioDevice::OpenStream(double latency)
     return true;
 }
 
-void CPortAudioDevice::CloseStream()
+void CPortAudioDevice::CloseStream(bool bPlayOut)
 {
     if (m_pStream == nullptr)
         return;
     auto* pStream = static_cast<PaStream*>(m_pStream);
-    Pa_AbortStream(pStream);
+    if (bPlayOut)
+        Pa_StopStream(pStream);
+    else
+        Pa_AbortStream(pStream);
     Pa_CloseStream(pStream);
     m_pStream = nullptr;
 }
@@ -189,7 +192,8 @@ bool CPortAudioDevice::RaiseLatency()
     if (step >= std::size(kLatencies))
         return false;
     CQuietStandardError quiet;
-    CloseStream();
+    // What the device holds is played first, so the song pauses rather than skips.
+    CloseStream(true);
     m_nRaisedAt.store(GetUnderflowCount());
     // The stream the device had is gone; the one it refused again is retried.
     return OpenFromStep(step) || OpenFromStep(step - 1);
@@ -197,7 +201,7 @@ bool CPortAudioDevice::RaiseLatency()
 
 CPortAudioDevice::~CPortAudioDevice()
 {
-    CloseStream();
+    CloseStream(false);
     if (m_bInitialized)
         Pa_Terminate();
 }

@@ -35,7 +35,7 @@ private:
     // Tries the latencies from step on; false when none opens.
     bool OpenFromStep(unsigned step);
     bool OpenStream(double latency);
-    void CloseStream();
+    void CloseStream(bool bPlayOut);
     static int StreamCallback(const void*, void* pOutput, unsigned long nFrames,
                               const PaStreamCallbackTimeInfo*, unsigned long statusFlags,
                               void* pUserData);

@@ -83,8 +83,9 @@ std::size_t Resume(const std::vector<std::int16_t>& recorded, std::size_t i,
 }
 
 // Walks the recording against every expected sample and names each place the listener heard
-// something else: a dropout (silence, after which the song goes on, perhaps further along) with
-// its position in the song and its length, or where the recording stops following the song.
+// something else: a dropout (silence, or a jump, after which the song goes on, perhaps further
+// along) with its position in the song and its length, or where the recording stops following
+// the song.
 std::vector<std::string> Dropouts(const std::vector<std::int16_t>& recorded,
                                   const std::vector<std::int16_t>& expected)
 {
@@ -108,8 +109,9 @@ std::vector<std::string> Dropouts(const std::vector<std::int16_t>& recorded,
             ++i, ++j;
             continue;
         }
+        // Silence, a jump ahead in the song, or both.
         const std::size_t resumedAt = FirstSound(recorded, i);
-        const std::size_t k = recorded[i] == 0 && resumedAt < recorded.size()
+        const std::size_t k = resumedAt < recorded.size()
                                   ? Resume(recorded, resumedAt, expected, j)
                                   : expected.size();
         if (k == expected.size())
