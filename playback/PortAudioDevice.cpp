@@ -192,7 +192,7 @@ bool CPortAudioDevice::RaiseLatency()
     if (step >= std::size(kLatencies))
         return false;
     CQuietStandardError quiet;
-    // What the device holds is played first, so the song pauses rather than skips.
+    // The device plays what it holds rather than dropping it.
     CloseStream(true);
     m_nRaisedAt.store(GetUnderflowCount());
     // The stream the device had is gone; the one it refused again is retried.
