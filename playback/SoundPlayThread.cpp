@@ -113,7 +113,7 @@ unsigned CSoundPlayThread::GetUnderflowCount() const
 std::string CSoundPlayThread::GetDeviceDescription() const
 {
     std::lock_guard lock(m_infoMutex);
-    return m_strDevice;
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->Describe() : std::string();
 }
 
 void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
@@ -148,7 +148,6 @@ bool CSoundPlayThread::InitInstance()
     m_previewBytes = CToneSynth::kPreviewBytes;
     m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
     std::lock_guard lock(m_infoMutex);
-    m_strDevice = m_pDevice->Describe();
     m_pDeviceInfo = m_pDevice.get();
     return true;
 }
@@ -193,7 +192,6 @@ int CSoundPlayThread::ExitInstance()
     m_pPreview.reset();
     {
         std::lock_guard lock(m_infoMutex);
-        m_strDevice.clear();
         m_pDeviceInfo = nullptr;
     }
     m_pDevice.reset();
@@ -287,6 +285,8 @@ bool CSoundPlayThread::CreateStreamBuffer()
     if (m_pStream == nullptr)
         return false;
     m_pStream->Clear();
+    if (!m_pStream->TrackFill())
+        return false;
     m_mixBuf.assign(m_slotBytes / kBytesPerSample, 0);
     m_rowEnds.assign(m_nSlots, false);
     m_writeCursor = 0;
@@ -319,12 +319,26 @@ void CSoundPlayThread::RenderSlot()
     // A write that fails skips the slot and leaves the cursor where it is.
     if (!m_pStream->Write(m_writeCursor, m_mixBuf.data(), m_slotBytes))
         return;
+    m_pStream->Commit(m_slotBytes);
     m_rowEnds[m_writeCursor / m_slotBytes] = bRowEnd;
     m_writeCursor = (m_writeCursor + m_slotBytes) % m_bufferBytes;
 }
 
+void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
+{
+    const unsigned nDropouts = m_pDevice->GetUnderflowCount();
+    if (nDropouts == m_nDropoutsSeen)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_nDropoutsSeen != 0 && now - m_lastDropout < kDropoutsRepeatWithin)
+        m_pDevice->RaiseLatency();
+    m_nDropoutsSeen = nDropouts;
+    m_lastDropout = now;
+}
+
 void CSoundPlayThread::OnSlotPlayed()
 {
+    RaiseLatencyWhenDropoutsRepeat();
     const bool bRowEnd = m_rowEnds[m_playedSlot];
     m_playedSlot = (m_playedSlot + 1) % m_nSlots;
     RenderSlot();

@@ -9,6 +9,7 @@
 #include "sound/SoundDoc.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -104,6 +105,10 @@ protected:
     void RenderSlot();
     // The slot that ended at the last notification has been heard.
     void OnSlotPlayed();
+    // A second dropout soon after another means the device's latency is too short for the
+    // machine's load: better a little more delay than a stream of gaps.
+    void RaiseLatencyWhenDropoutsRepeat();
+    static constexpr std::chrono::seconds kDropoutsRepeatWithin{10};
 
     std::unique_ptr<ISoundRenderer> m_pRenderer;
     WaveFormat m_format;
@@ -124,6 +129,8 @@ protected:
     unsigned m_bufferBytes = 0;
     unsigned m_writeCursor = 0;
     unsigned m_playedSlot = 0;
+    unsigned m_nDropoutsSeen = 0;
+    std::chrono::steady_clock::time_point m_lastDropout;
     // The thread's message queue and its event (signalled at every notification position).
     CThreadMessageQueue m_queue;
 
@@ -140,6 +147,5 @@ private:
     // The current playback wraps before the range end (the chip's passes).
     std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;
-    std::string m_strDevice;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
 };

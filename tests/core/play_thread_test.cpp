@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 namespace
@@ -254,4 +255,69 @@ TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)
     quiet.QuitAndWait();
     EXPECT_EQ(messages.m_texts.size(), 1u);
     EXPECT_EQ(quiet.GetDeviceDescription(), "");
+}
+
+TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOnWhereItStopped)
+{
+    Play(&m_doc);
+    // Past everything rendered ahead in one go, before the thread can render more.
+    const unsigned nAhead = kBlocks / 2 * kRow;
+    m_pDevice->Advance(nAhead + 100);
+    m_thread->WaitUntilHandled();
+    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+    m_pDevice->Advance(2 * kRow);
+    m_thread->WaitUntilHandled();
+    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+
+    const auto pass = Offline(0, 7);
+    Samples expected(pass.begin(), pass.begin() + nAhead);
+    expected.resize(nAhead + 100);
+    expected.insert(expected.end(), pass.begin() + nAhead, pass.begin() + nAhead + 2 * kRow);
+    EXPECT_TRUE(m_pDevice->TakeOutput() == expected);
+}
+
+namespace
+{
+// A device whose dropouts the test sets, and which records each request for more latency.
+class CDroppingDevice : public CVirtualAudioDevice
+{
+public:
+    unsigned GetUnderflowCount() const override { return m_nDropouts.load(); }
+    bool RaiseLatency() override
+    {
+        ++m_nRaised;
+        return true;
+    }
+    std::atomic<unsigned> m_nDropouts{0};
+    std::atomic<int> m_nRaised{0};
+};
+} // namespace
+
+TEST(PlayThreadDevice, RepeatedDropoutsRaiseTheLatencyAndASingleOneDoesNot)
+{
+    CDroppingDevice* pDevice = nullptr;
+    CSoundPlayThread thread(
+        [&pDevice]
+        {
+            auto p = std::make_unique<CDroppingDevice>();
+            pDevice = p.get();
+            return p;
+        });
+    ASSERT_TRUE(thread.CreateThread() && thread.WaitUntilHandled());
+    CSoundDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    thread.PostPlay(&doc, nullptr);
+    thread.WaitUntilHandled();
+
+    // Dropouts counted before each row is played, and the raises asked for after it.
+    const std::pair<unsigned, int> rows[] = {{0, 0}, {1, 0}, {1, 0}, {3, 1}, {4, 2}};
+    for (const auto& [nDropouts, nRaised] : rows)
+    {
+        pDevice->m_nDropouts = nDropouts;
+        pDevice->Advance(CVirtualPlayer::kRow);
+        thread.WaitUntilHandled();
+        EXPECT_EQ(pDevice->m_nRaised.load(), nRaised) << nDropouts;
+    }
+    thread.PostStop();
+    thread.QuitAndWait();
 }
