@@ -10,9 +10,10 @@
 #include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
+#include "sound/AgiFile.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -232,8 +233,11 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             }
         }
         pDoc = std::make_unique<CSoundDoc>();
-        if (!pDoc->OnOpenDocument(path))
+        if (const Status opened = pDoc->OnOpenDocument(path); !opened.Ok())
+        {
+            ShowFailure(opened.GetFailure());
             return nullptr;
+        }
         pDoc->SetPathName(path);
         AddToRecentFileList(path);
     }
@@ -368,8 +372,11 @@ bool CEditorApp::DoSave(CSoundDoc* pDoc, bool bReplace)
         if (!GetFileNameSource().AskFileName(request, path))
             return false;
     }
-    if (!pDoc->OnSaveDocument(path))
+    if (const Status saved = pDoc->OnSaveDocument(path); !saved.Ok())
+    {
+        ShowFailure(saved.GetFailure());
         return false;
+    }
     m_recovery.Forget(pDoc);
     pDoc->SetPathName(path);
     AddToRecentFileList(path);
@@ -462,19 +469,13 @@ void CEditorApp::OnFileImport()
 
 CSoundDoc* CEditorApp::ImportAGI(const std::string& strPath)
 {
-    // The import reports its own failures; a failed one leaves the new document as it was.
-    // A file that cannot be read (gone since it was chosen, a folder) throws instead.
+    // A failed import leaves the new document as it was. A refused resource is told
+    // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
     CSoundDoc* pDoc = OpenDocumentFile({});
     if (pDoc == nullptr)
         return nullptr;
-    try
-    {
-        pDoc->ImportAGIFile(strPath);
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-    }
+    if (const Status imported = ImportAgiFile(*pDoc, strPath); !imported.Ok())
+        ShowFailure(imported.GetFailure(), MB_OK);
     return pDoc;
 }
 
@@ -660,6 +661,14 @@ void CEditorApp::StartPlayThread()
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
     m_pPlayThread->SetSynthKind(m_chipChoice.Get());
+    // Shown on this thread; the play thread goes on at once.
+    m_pPlayThread->SetErrorReport(
+        [this](const std::string& message)
+        {
+            QMetaObject::invokeMethod(
+                this, [message] { AfxMessageBox(message, MB_OK | MB_ICONSTOP); },
+                Qt::QueuedConnection);
+        });
     m_pPlayThread->CreateThread();
 }
 

@@ -5,7 +5,7 @@
 #include "app/MainFrame.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "game/WholeSongRange.h"
 #include "views/SoundFrame.h"
 

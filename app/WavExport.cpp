@@ -2,7 +2,8 @@
 #include "app/WavExport.h"
 
 #include "app/QtUserInterface.h"
-#include "framework/UserInterface.h"
+#include "framework/AtomicFile.h"
+#include "session/Prompts.h"
 #include "playback/WavWriter.h"
 #include "sound/SoundDoc.h"
 
@@ -62,21 +63,20 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(nProgressDelayMs);
     progress.setValue(0);
-    const std::string error = WriteWavFile(
-        doc, kind, path,
-        [&progress](double fraction)
-        {
-            progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
-            return !progress.wasCanceled();
-        });
+    WavOptions options;
+    options.kind = kind;
+    options.progress = [&progress](double fraction)
+    {
+        progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+        return !progress.wasCanceled();
+    };
+    const Status written =
+        WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
     const bool bCancelled = progress.wasCanceled();
     progress.reset();
     if (bCancelled)
         return false;
-    if (!error.empty())
-    {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
 }

@@ -14,7 +14,6 @@ int main(int argc, char* argv[])
     SetFileNameSource(&fileNames);
     CSoundDialogs dialogs;
     CSoundBase::SetDialogs(&dialogs);
-    SetMidiInstrumentSource(&dialogs);
 
     int result = 1;
     {
@@ -28,6 +27,5 @@ int main(int argc, char* argv[])
     SetMessageSink(nullptr);
     SetFileNameSource(nullptr);
     CSoundBase::SetDialogs(nullptr);
-    SetMidiInstrumentSource(nullptr);
     return result;
 }

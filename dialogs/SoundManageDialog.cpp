@@ -3,7 +3,7 @@
 
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundUndoCommands.h"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
+#include "app/ExportCommands.h"
 #include "app/ExportScope.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/NoteKeyboard.h"
@@ -692,10 +693,11 @@ bool CSoundBase::OnCommand(UINT nID)
         return true;
     }
     case ID_EXPORT_AGI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportAGI(); });
+        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return ExportAgiCommand(doc); });
         return true;
     case ID_EXPORT_MIDI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportMIDI(); });
+        ExportInScope(*m_pDocument, this,
+                      [this](CSoundDoc& doc) { return ExportMidiCommand(doc, this); });
         return true;
     case ID_SOUND_PROPERTIES:
         OnProperties();

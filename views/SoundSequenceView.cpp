@@ -2,7 +2,7 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "resources/ResourceTables.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"

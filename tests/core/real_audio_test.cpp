@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/AgiFile.h"
 #include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
@@ -120,7 +121,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
 
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    ASSERT_TRUE(doc.ImportAGIFile(source));
+    ASSERT_TRUE(ImportAgiFile(doc, source));
     if (param.kind == SynthKind::Sine)
     {
         std::vector<std::int16_t> offline;
@@ -147,8 +148,9 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     }
 
     {
-        CRecordingMessages messages;
+        CRecordedErrors errors;
         CSoundPlayThread thread;
+        thread.SetErrorReport(errors.Report());
         thread.SetSynthKind(param.kind);
         ASSERT_TRUE(thread.CreateThread());
         ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
@@ -177,7 +179,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
             EXPECT_EQ(nUnderflows, 0u) << "the device ran dry";
         thread.PostStop();
         thread.QuitAndWait();
-        EXPECT_TRUE(messages.m_texts.empty());
+        EXPECT_TRUE(errors.Texts().empty());
     }
     // Let the end of the output reach the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));

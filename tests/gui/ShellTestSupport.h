@@ -6,7 +6,7 @@
 
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "playback/VirtualAudioDevice.h"
 #include "views/SoundFrame.h"
 
