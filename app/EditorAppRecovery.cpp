@@ -86,8 +86,7 @@ int CEditorApp::RecoverUnsaved()
     {
         QString name = QString::fromStdString(ToDisplayUtf8(sound.title));
         if (!sound.path.empty())
-            name += QStringLiteral(" (%1)").arg(
-                PathToQString(sound.path));
+            name += QStringLiteral(" (%1)").arg(PathToQString(sound.path));
         names.append(name);
     }
     CRecoveryDialog dialog(names, m_pMainWnd);

@@ -51,8 +51,8 @@ std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
 
 bool ExportAgiCommand(const CSoundDoc& doc)
 {
-    const auto path =
-        AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {}, "Resource Files (*.*)|*.*||");
+    const auto path = AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {},
+                                    "Resource Files (*.*)|*.*||");
     if (!path)
         return false;
     const Status written =
@@ -72,8 +72,8 @@ bool ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent)
                                     "MIDI Files (*.mid)|*.mid||");
     if (!path)
         return false;
-    const Status written = WriteAtomically(
-        *path, [&](CFile& out) { return ExportMidi(doc, *programs, out); });
+    const Status written =
+        WriteAtomically(*path, [&](CFile& out) { return ExportMidi(doc, *programs, out); });
     if (!written.Ok())
         ShowFailure(written.GetFailure());
     return written.Ok();

@@ -3,8 +3,8 @@
 
 #include "app/QtUserInterface.h"
 #include "framework/AtomicFile.h"
-#include "session/Prompts.h"
 #include "playback/WavWriter.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 
 #include <QFileInfo>
@@ -54,10 +54,9 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
         return false;
 
     // Application-modal: while it is up nothing may change or close the document.
-    const QString fileName =
-        QFileInfo(PathToQString(path)).fileName();
-    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName),
-                             QStringLiteral("Cancel"), 0, kProgressSteps, pParent);
+    const QString fileName = QFileInfo(PathToQString(path)).fileName();
+    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName), QStringLiteral("Cancel"),
+                             0, kProgressSteps, pParent);
     progress.setObjectName(QStringLiteral("WavProgress"));
     progress.setWindowTitle(QString::fromStdString(request.strTitle));
     progress.setWindowModality(Qt::ApplicationModal);

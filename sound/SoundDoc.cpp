@@ -5,9 +5,9 @@
 #include "framework/MemFile.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2", "Noise"};

@@ -98,9 +98,11 @@ struct OptionRule
 };
 
 const OptionRule kOptions[] = {
-    {"--from", true, [](Options& o, const std::string& v) { o.from = ParseFormat("--from", v, false); }},
+    {"--from", true,
+     [](Options& o, const std::string& v) { o.from = ParseFormat("--from", v, false); }},
     {"--to", true, [](Options& o, const std::string& v) { o.to = ParseFormat("--to", v, true); }},
-    {"--instruments", true, [](Options& o, const std::string& v) { o.programs = ParsePrograms(v); }},
+    {"--instruments", true,
+     [](Options& o, const std::string& v) { o.programs = ParsePrograms(v); }},
     {"--new", false, [](Options& o, const std::string&) { o.bNew = true; }},
     {"--whole", false, [](Options& o, const std::string&) { o.bWhole = true; }},
     {"--list", false, [](Options& o, const std::string&) { o.bList = true; }},
@@ -188,9 +190,10 @@ Options ParseArguments(const std::vector<std::string>& args)
                               args.end());
             break;
         }
-        const auto option = std::find_if(std::begin(kOptions), std::end(kOptions),
-                                         [&](const OptionRule& rule)
-                                         { return arg == rule.name && (rule.bTakesValue || !bHasValue); });
+        const auto option =
+            std::find_if(std::begin(kOptions), std::end(kOptions),
+                         [&](const OptionRule& rule)
+                         { return arg == rule.name && (rule.bTakesValue || !bHasValue); });
         if (option != std::end(kOptions))
             option->apply(options, option->bTakesValue ? takeValue() : std::string());
         else if (arg.size() > 1 && arg[0] == '-')
@@ -233,4 +236,3 @@ bool PlaysRecords(const Options& options)
 {
     return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
 }
-

@@ -2,8 +2,8 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "session/Prompts.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"

@@ -140,6 +140,7 @@ TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
         EXPECT_EQ(built.Ok(), bFits);
         EXPECT_EQ(bFits ? built.Value().size() : 0u, bFits ? 65531u : 0u);
         EXPECT_EQ(built.Error(),
-                  bFits ? "" : "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
+                  bFits ? ""
+                        : "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
     }
 }

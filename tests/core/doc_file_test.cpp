@@ -222,7 +222,7 @@ TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
     };
     for (const auto& [text, message] : cases)
     {
-            CSoundDoc doc;
+        CSoundDoc doc;
         doc.OnNewDocument();
         EXPECT_EQ(doc.LoadFromBytes(text).Error(), message) << text;
         EXPECT_EQ(Describe(doc), "0 16 4 125 16 ");

@@ -43,10 +43,12 @@ struct Case
 TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
 {
     const auto agi = [](const CSoundDoc& doc, CFile& out) { return ExportAgi(doc, out); };
-    const auto midi = [](const CSoundDoc& doc, CFile& out)
-    { return ExportMidi(doc, {0, 0, 0}, out); };
-    const auto chipWav = [](const CSoundDoc& doc, CFile& out)
-    { return ExportWav(doc, {SynthKind::PCjr, {}}, out); };
+    const auto midi = [](const CSoundDoc& doc, CFile& out) {
+        return ExportMidi(doc, {0, 0, 0}, out);
+    };
+    const auto chipWav = [](const CSoundDoc& doc, CFile& out) {
+        return ExportWav(doc, {SynthKind::PCjr, {}}, out);
+    };
     const auto noSetup = [](CSoundDoc&) {};
     const auto tooFast = [](CSoundDoc& doc)
     {
@@ -55,15 +57,18 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
     };
     const Case cases[] = {
         {"agi", noSetup, agi, false, true, "", Failure::Cause::Refused},
-        {"agi too long", MakeTooLongForAgi, agi, false, false, kTooLongForAgi, Failure::Cause::Refused},
+        {"agi too long", MakeTooLongForAgi, agi, false, false, kTooLongForAgi,
+         Failure::Cause::Refused},
         {"agi no folder", noSetup, agi, true, false, "Cannot save ", Failure::Cause::File},
         {"midi no folder", noSetup, midi, true, false, "Cannot save ", Failure::Cause::File},
         {"chip wav too long", MakeTooLongForAgi, chipWav, false, false, kTooLongForAgi,
          Failure::Cause::Refused},
-        {"chip wav too fast", tooFast, chipWav, false, false, kTempoTooFastText, Failure::Cause::Refused},
+        {"chip wav too fast", tooFast, chipWav, false, false, kTempoTooFastText,
+         Failure::Cause::Refused},
         {"sine wav cancelled", noSetup,
-         [](const CSoundDoc& doc, CFile& out)
-         { return ExportWav(doc, {SynthKind::Sine, [](double) { return false; }}, out); },
+         [](const CSoundDoc& doc, CFile& out) {
+             return ExportWav(doc, {SynthKind::Sine, [](double) { return false; }}, out);
+         },
          false, false, "", Failure::Cause::Refused},
     };
     for (const Case& c : cases)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Documents at the limits: positions at the top of the integer range, play ranges far
 // larger than their content, exports too large to write, and transport requests in a hurry.
+#include "framework/AtomicFile.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
-#include "framework/AtomicFile.h"
 #include "sound/AgiFile.h"
 #include "sound/MidiExport.h"
 #include "support/TestSupport.h"
@@ -98,8 +98,10 @@ TEST(HugeMidi, RefusedBeforeWriting)
     EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
 
     const std::string path = MakeTempDir() + "/big.mid";
-    const Status written =
-        WriteAtomically(path, [&doc](CFile& out) { return ExportMidi(doc, {0, 0, 0}, out); });
+    const Status written = WriteAtomically(path,
+                                           [&doc](CFile& out) {
+                                               return ExportMidi(doc, {0, 0, 0}, out);
+                                           });
     EXPECT_EQ(written.Error(), CSoundDoc::kMidiTooLargeText);
     EXPECT_FALSE(std::filesystem::exists(path));
 }

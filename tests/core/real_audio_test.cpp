@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sound/AgiFile.h"
 #include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
+#include "sound/AgiFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -114,8 +114,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     // The converter renders the document, as saved, with the chosen synthesizer.
     const std::string convert = std::string(TARVOK_CONVERT_EXE);
     const std::string command = convert + " '" + source + "' '" + name + ".tks' && " + convert +
-                                " --chip " + SynthKindName(param.kind) + " '" + name +
-                                ".tks' '" + wav + "'";
+                                " --chip " + SynthKindName(param.kind) + " '" + name + ".tks' '" +
+                                wav + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto render = ToSamples(ReadFileBytes(wav).substr(44));
 
@@ -155,11 +155,13 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         ASSERT_TRUE(thread.CreateThread());
         ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
         std::atomic<bool> bBusy{param.minimumSeconds > 0};
-        std::thread other([&bBusy] {
-            volatile unsigned spin = 0;
-            while (bBusy.load(std::memory_order_relaxed))
-                spin = spin + 1;
-        });
+        std::thread other(
+            [&bBusy]
+            {
+                volatile unsigned spin = 0;
+                while (bBusy.load(std::memory_order_relaxed))
+                    spin = spin + 1;
+            });
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();

@@ -57,8 +57,8 @@ TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
     auto writeWav = [&](const std::string& name, SynthKind kind, WavProgress progress)
     {
         const WavOptions options{kind, std::move(progress)};
-        return WriteAtomically(dir + "/" + name, [&](CFile& out)
-                               { return ExportAgiWav(resource, options, out); });
+        return WriteAtomically(dir + "/" + name,
+                               [&](CFile& out) { return ExportAgiWav(resource, options, out); });
     };
     const long before = PeakKilobytes();
     int nCalls = 0;
