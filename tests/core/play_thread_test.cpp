@@ -223,37 +223,37 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
 
 TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
 {
-    CRecordingMessages messages;
     m_doc.m_nBeatsPerMinute = 250;
     m_doc.m_nTracksPerBeat = 24;
     m_thread->SetSynthKind(SynthKind::PCjr);
     Play(&m_doc);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{kTempoTooFastText});
+    EXPECT_EQ(m_player.m_errors.Texts(), std::vector<std::string>{kTempoTooFastText});
 }
 
-TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)
+TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
 {
-    CRecordingMessages messages;
+    CRecordedErrors errors;
     CSoundDoc doc;
     {
         CSoundPlayThread thread([] { return std::unique_ptr<CAudioDevice>(); });
+        thread.SetErrorReport(errors.Report());
         ASSERT_TRUE(thread.CreateThread());
         thread.QuitAndWait();
         EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
-    EXPECT_EQ(messages.m_texts,
+    EXPECT_EQ(errors.Texts(),
               std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
                                        "for this session!"});
-    EXPECT_EQ(messages.m_types[0] & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
 
     CSoundPlayThread quiet(nullptr);
+    quiet.SetErrorReport(errors.Report());
     ASSERT_TRUE(quiet.CreateThread());
     EXPECT_FALSE(quiet.WaitUntilHandled());
     quiet.QuitAndWait();
-    EXPECT_EQ(messages.m_texts.size(), 1u);
+    EXPECT_EQ(errors.Texts().size(), 1u);
     EXPECT_EQ(quiet.GetDeviceDescription(), "");
 }
 

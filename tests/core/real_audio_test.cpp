@@ -2,6 +2,7 @@
 #include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
+#include "sound/AgiFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -167,14 +168,14 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     // The converter renders the document, as saved, with the chosen synthesizer.
     const std::string convert = std::string(TARVOK_CONVERT_EXE);
     const std::string command = convert + " '" + source + "' '" + name + ".tks' && " + convert +
-                                " --chip " + SynthKindName(param.kind) + " '" + name +
-                                ".tks' '" + wav + "'";
+                                " --chip " + SynthKindName(param.kind) + " '" + name + ".tks' '" +
+                                wav + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto render = ToSamples(ReadFileBytes(wav).substr(44));
 
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    ASSERT_TRUE(doc.ImportAGIFile(source));
+    ASSERT_TRUE(ImportAgiFile(doc, source));
     if (param.kind == SynthKind::Sine)
     {
         std::vector<std::int16_t> offline;
@@ -206,17 +207,20 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     unsigned nDropoutsCounted = 0;
     std::string device;
     {
-        CRecordingMessages messages;
+        CRecordedErrors errors;
         CSoundPlayThread thread;
+        thread.SetErrorReport(errors.Report());
         thread.SetSynthKind(param.kind);
         ASSERT_TRUE(thread.CreateThread());
         ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
         std::atomic<bool> bBusy{param.minimumSeconds > 0};
-        std::thread other([&bBusy] {
-            volatile unsigned spin = 0;
-            while (bBusy.load(std::memory_order_relaxed))
-                spin = spin + 1;
-        });
+        std::thread other(
+            [&bBusy]
+            {
+                volatile unsigned spin = 0;
+                while (bBusy.load(std::memory_order_relaxed))
+                    spin = spin + 1;
+            });
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
@@ -231,7 +235,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         device = thread.GetDeviceDescription();
         thread.PostStop();
         thread.QuitAndWait();
-        EXPECT_TRUE(messages.m_texts.empty());
+        EXPECT_TRUE(errors.Texts().empty());
     }
     // Let the end of the output reach the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
