@@ -113,8 +113,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     // The converter renders the document, as saved, with the chosen synthesizer.
     const std::string convert = std::string(TARVOK_CONVERT_EXE);
     const std::string command = convert + " '" + source + "' '" + name + ".tks' && " + convert +
-                                " --chip " + SynthKindName(param.kind) + " '" + name +
-                                ".tks' '" + wav + "'";
+                                " --chip " + SynthKindName(param.kind) + " '" + name + ".tks' '" +
+                                wav + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto render = ToSamples(ReadFileBytes(wav).substr(44));
 
@@ -130,7 +130,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     const double passSeconds = render.size() / 44100.0;
     const int nPasses = std::max(1, static_cast<int>(param.minimumSeconds / passSeconds) + 1);
     // Rows reported in one pass: the chip's pass stops before the range end.
-    const int nRows = doc.m_nRangeEnd - doc.m_nRangeStart + (param.kind == SynthKind::Sine);
+    const int nRows =
+        doc.GetPlayRange().end - doc.GetPlayRange().start + (param.kind == SynthKind::Sine);
 
     // Record the sink's monitor from before the first sample until after the last.
     const char* argv[] = {"parec",        "-d",           "null.monitor", "--format=s16le",
@@ -153,11 +154,13 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         ASSERT_TRUE(thread.CreateThread());
         ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
         std::atomic<bool> bBusy{param.minimumSeconds > 0};
-        std::thread other([&bBusy] {
-            volatile unsigned spin = 0;
-            while (bBusy.load(std::memory_order_relaxed))
-                spin = spin + 1;
-        });
+        std::thread other(
+            [&bBusy]
+            {
+                volatile unsigned spin = 0;
+                while (bBusy.load(std::memory_order_relaxed))
+                    spin = spin + 1;
+            });
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
