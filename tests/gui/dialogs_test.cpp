@@ -123,8 +123,8 @@ private:
         case 1:
         {
             auto pDialog = std::make_unique<CSoundPropertiesDialog>();
-            std::tie(pDialog->GetBeatsPerMinute(), pDialog->GetStepSize(),
-                     pDialog->GetTracksPerBeat()) = std::tuple(125, 16, 4);
+            std::tie(pDialog->m_nBeatsPerMinute, pDialog->m_nStepSize, pDialog->m_nTracksPerBeat) =
+                std::tuple(125, 16, 4);
             nFirstField = IDC_TRACKSPERBEAT;
             return pDialog;
         }
@@ -195,7 +195,7 @@ private slots:
         QFETCH(bool, byEnter);
         QFETCH(QString, message);
         CSoundPropertiesDialog dialog;
-        std::tie(dialog.GetBeatsPerMinute(), dialog.GetStepSize(), dialog.GetTracksPerBeat()) =
+        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) =
             std::tuple(125, 16, 4);
         ShowAndActivate(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Resource properties"));
@@ -213,15 +213,14 @@ private slots:
             Click(&dialog, IDOK);
         QCOMPARE(m_messages->texts, std::vector<std::string>{message.toStdString()});
         QVERIFY(dialog.isVisible() && pBpm->hasFocus() && pBpm->cleanText() == typed);
-        QCOMPARE(dialog.GetBeatsPerMinute(), 125);
+        QCOMPARE(dialog.m_nBeatsPerMinute, 125);
 
         Type(pBpm, QStringLiteral("140"));
         QTest::keyClick(dialog.GetItem<QSpinBox>(IDC_STEPSIZE), Qt::Key_Up);
         Click(&dialog, IDOK);
         QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
-        QCOMPARE(
-            std::tuple(dialog.GetBeatsPerMinute(), dialog.GetStepSize(), dialog.GetTracksPerBeat()),
-            std::tuple(140, 32, 4));
+        QCOMPARE(std::tuple(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat),
+                 std::tuple(140, 32, 4));
     }
 
     void patternDialogChecksNameAndRows()
