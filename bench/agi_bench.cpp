@@ -90,7 +90,7 @@ void Import(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
             state.SkipWithError("the resource does not import");
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
-    state.counters["rows"] = doc.m_nRangeEnd;
+    state.counters["rows"] = doc.GetPlayRange().end;
 }
 
 void Export(benchmark::State& state, const std::vector<std::uint8_t>& bytes)

@@ -136,7 +136,7 @@ void CGameSoundListDialog::StartPreview(int row)
         return;
     {
         std::lock_guard lock(m_pPreview->Guard());
-        m_pPreview->m_nCurrentPos = m_pPreview->m_nRangeStart;
+        m_pPreview->m_nCurrentPos = m_pPreview->GetPlayRange().start;
         m_pPreview->m_bSongPlaying = true;
     }
     m_nPreviewRow = row;

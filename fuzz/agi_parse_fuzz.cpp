@@ -31,17 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::int32_t next = 0;
-        for (const auto& [pos, pPattern] : doc.m_sequence[c])
+        for (const auto& [pos, pPattern] : doc.GetSequence(c))
         {
             Check(pos == next && pPattern->GetRows() > 0 && pPattern->GetRows() <= 32);
             next = pos + pPattern->GetRows();
         }
-        Check(doc.m_patterns[c].size() == doc.m_sequence[c].size());
-        Check(next <= doc.m_nRangeEnd);
+        Check(doc.GetPatterns(c).size() == doc.GetSequence(c).size());
+        Check(next <= doc.GetPlayRange().end);
     }
-    Check(doc.GetWholeSongEnd() == doc.m_nRangeEnd);
+    Check(doc.GetWholeSongEnd() == doc.GetPlayRange().end);
 
-    if (doc.m_nRangeEnd > kMaxCheckedRows)
+    if (doc.GetPlayRange().end > kMaxCheckedRows)
         return 0;
     Check(doc.BuildMIDIFile({0, 0, 0}).compare(0, 4, "MThd") == 0);
     const auto once = BuildAgiBytes(doc);

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CSoundDoc again;
     if (!again.LoadFromBytes(text))
         std::abort();
-    again.m_nNextPattern = doc.m_nNextPattern;
+    for (int c = 0; c < kChannelCount; ++c)
+        again.SetNextPatternNumber(c, doc.GetNextPatternNumber(c));
     if (again.SaveToBytes() != text)
         std::abort();
     return 0;

@@ -124,7 +124,7 @@ private:
 std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64_t& nSamples)
 {
     std::string error;
-    if (!renderer.Begin(doc, doc.m_nRangeStart, error))
+    if (!renderer.Begin(doc, doc.GetPlayRange().start, error))
         return kWavTooLongText;
     const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
     if (nRows > kMaxSamples / renderer.GetSlotSamples())
@@ -150,7 +150,7 @@ Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progres
 std::string BuildForChip(const CSoundDoc& doc, AgiResourceBuild& build)
 {
     std::lock_guard lock(doc.Guard());
-    if (AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute) == 0)
+    if (AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute()) == 0)
         return kTempoTooFastText;
     build = BuildAgiResource(doc);
     return build.error;

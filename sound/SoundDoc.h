@@ -129,6 +129,21 @@ public:
         return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
     }
 
+    // Reads. The editor's thread is the only writer and reads without the guard; any other
+    // thread holds Guard() while it reads.
+    const PatternList& GetPatterns(int channel) const { return m_patterns[channel]; }
+    const Sequence& GetSequence(int channel) const { return m_sequence[channel]; }
+    std::int32_t GetStepSize() const { return m_nStepSize; }
+    std::int32_t GetBeatsPerMinute() const { return m_nBeatsPerMinute; }
+    std::int32_t GetTracksPerBeat() const { return m_nTracksPerBeat; }
+
+    // Building steps for importers and for a range borrowed for a while: they take the guard
+    // but neither mark the document modified nor tell the views.
+    // Returns the pattern placed, or nullptr for one that is not in the channel's own list.
+    CSoundPattern* PlacePattern(int channel, std::int32_t songPos, CSoundPattern* pPattern);
+    void AssignProperties(const SoundProperties& props);
+    void AssignPlayRange(const PlayRange& range);
+
     // Edits. Each one takes the guard, marks the document modified and tells the views; the
     // editors and their undo steps change the document through these only.
     CSoundPattern* FindPattern(PatternId id) const;
@@ -189,17 +204,9 @@ public:
     std::int32_t m_nCurrentPos = 0;
     bool m_bSongPlaying = false;
     bool m_bSongPaused = false;
-    std::int32_t m_nRangeStart = 0;
-    std::int32_t m_nRangeEnd = 16;
-    std::int32_t m_nStepSize = 16;
-    std::int32_t m_nBeatsPerMinute = 125;
-    std::int32_t m_nTracksPerBeat = 4;
-    std::array<std::int32_t, kChannelCount> m_nNextPattern{};
     CSoundPattern* m_pCurrentPattern = nullptr;
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;
-    std::array<PatternList, kChannelCount> m_patterns;
-    std::array<Sequence, kChannelCount> m_sequence;
 
 private:
     void NotifyEdit(CObject* pHint = nullptr);
@@ -210,6 +217,14 @@ private:
     void StoreXML(CArchive& ar) const;
     void LoadXML(CArchive& ar);
 
+    std::int32_t m_nRangeStart = 0;
+    std::int32_t m_nRangeEnd = 16;
+    std::int32_t m_nStepSize = 16;
+    std::int32_t m_nBeatsPerMinute = 125;
+    std::int32_t m_nTracksPerBeat = 4;
+    std::array<std::int32_t, kChannelCount> m_nNextPattern{};
+    std::array<PatternList, kChannelCount> m_patterns;
+    std::array<Sequence, kChannelCount> m_sequence;
     mutable std::recursive_mutex m_guard;
     PatternId m_nLastPatternId = 0;
 };

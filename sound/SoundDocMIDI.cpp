@@ -103,15 +103,15 @@ void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticks
             else if (working.note == NOTE_EMPTY)
                 working.note = held.note;
         }
-        if (step.pos == doc.m_nRangeEnd && held.note != NOTE_EMPTY)
+        if (step.pos == doc.GetPlayRange().end && held.note != NOTE_EMPTY)
             working.note = NOTE_OFF;
 
         const bool bEvent = working.note != NOTE_EMPTY;
         if (!bEvent)
             nRows += step.nCount;
-        if (step.pos == doc.m_nRangeStart || bEvent)
+        if (step.pos == doc.GetPlayRange().start || bEvent)
         {
-            if (step.pos != doc.m_nRangeStart)
+            if (step.pos != doc.GetPlayRange().start)
                 PutNotePair(out, voice, held, nRows * ticksPerRow);
             held = working;
             nRows = 1;

@@ -17,7 +17,7 @@ void CSoundBase::OnPlay()
     {
         std::lock_guard lock(m_pDocument->Guard());
         if (!m_pDocument->m_bSongPlaying)
-            m_pDocument->m_nCurrentPos = m_pDocument->m_nRangeStart;
+            m_pDocument->m_nCurrentPos = m_pDocument->GetPlayRange().start;
     }
     if (GetTransport() != nullptr)
         GetTransport()->PostPlay(m_pDocument, m_pSession);
@@ -39,8 +39,8 @@ void CSoundBase::OnPlayFrom()
         GetTransport()->PostStop();
     {
         std::lock_guard lock(m_pDocument->Guard());
-        const int nStart = m_pDocument->m_nRangeStart;
-        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->m_nRangeEnd;
+        const int nStart = m_pDocument->GetPlayRange().start;
+        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->GetPlayRange().end;
         m_pDocument->m_nCurrentPos = bInRange ? *from : nStart;
     }
     if (GetTransport() != nullptr)
@@ -90,9 +90,9 @@ void CSoundBase::OnProperties()
     int nBpm, nStep, nTpb;
     {
         std::lock_guard lock(m_pDocument->Guard());
-        nBpm = m_pDocument->m_nBeatsPerMinute;
-        nStep = m_pDocument->m_nStepSize;
-        nTpb = m_pDocument->m_nTracksPerBeat;
+        nBpm = m_pDocument->GetBeatsPerMinute();
+        nStep = m_pDocument->GetStepSize();
+        nTpb = m_pDocument->GetTracksPerBeat();
     }
     if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb))
         return;

@@ -103,7 +103,7 @@ inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false
         return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v);
     };
     std::string out;
-    for (const auto& [pos, pPattern] : doc.m_sequence[channel])
+    for (const auto& [pos, pPattern] : doc.GetSequence(channel))
         for (std::int32_t r = 0; r < pPattern->GetRows(); ++r)
         {
             const SoundCell c = pPattern->GetCell(r);
@@ -132,6 +132,6 @@ struct NewDoc
 inline CSoundPattern* Place(CSoundDoc& doc, int channel, std::int32_t pos, std::int32_t rows)
 {
     CSoundPattern* pPattern = doc.CreatePattern(channel, rows);
-    doc.m_sequence[channel][pos] = pPattern;
+    doc.PlacePattern(channel, pos, pPattern);
     return pPattern;
 }

@@ -22,8 +22,9 @@ const char kTooLongForAgi[] =
 // A document whose AGI export is past the 16-bit offsets: a new note on each of 13104 rows.
 void MakeTooLongForAgi(CSoundDoc& doc)
 {
-    CSoundPattern& p = *doc.m_patterns[0][0];
-    p.SetRows(doc.m_nRangeEnd = 13104);
+    CSoundPattern& p = *doc.GetPatterns(0)[0];
+    p.SetRows(13104);
+    doc.AssignPlayRange({doc.GetPlayRange().start, 13104});
     for (std::int32_t r = 0; r < 13104; ++r)
         p.SetCell(r, ToneCell(50 + r % 20, 0));
 }
@@ -52,8 +53,7 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
     const auto noSetup = [](CSoundDoc&) {};
     const auto tooFast = [](CSoundDoc& doc)
     {
-        doc.m_nBeatsPerMinute = 250;
-        doc.m_nTracksPerBeat = 24;
+        doc.AssignProperties({250, doc.GetStepSize(), 24});
     };
     const Case cases[] = {
         {"agi", noSetup, agi, false, true, "", Failure::Cause::Refused},

@@ -23,13 +23,13 @@ constexpr unsigned kRow = CVirtualPlayer::kRow;
 // A 16-row song at pos: a melody on voice 0 and a chord note on voice 1 that starts later.
 void PlaceSong(CSoundDoc& doc, std::int32_t pos)
 {
-    doc.m_nBeatsPerMinute = 120;
-    CSoundPattern* pMelody = doc.m_sequence[0][pos] = doc.CreatePattern(0, 16);
+    doc.AssignProperties({120, doc.GetStepSize(), doc.GetTracksPerBeat()});
+    CSoundPattern* pMelody = doc.PlacePattern(0, pos, doc.CreatePattern(0, 16));
     for (int row = 0; row < 16; row += 2)
         pMelody->SetCell(row, {static_cast<std::uint8_t>(50 + row), 255, 0, 2});
-    (doc.m_sequence[1][pos + 4] = doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
-    doc.m_nRangeStart = doc.m_nCurrentPos = pos;
-    doc.m_nRangeEnd = pos + 15;
+    doc.PlacePattern(1, pos + 4, doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
+    doc.m_nCurrentPos = pos;
+    doc.AssignPlayRange({pos, pos + 15});
 }
 } // namespace
 
@@ -55,9 +55,9 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
         player.Play(*docs[i]);
         player.AdvanceRows(*docs[i], 40);
         heard[i] = player.m_pDevice->TakeOutput();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
         player.m_thread.PostStop();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
     }
     EXPECT_EQ(heard[0].size(), 40 * kRow);
     EXPECT_TRUE(heard[0] == heard[1]);
@@ -68,7 +68,7 @@ TEST(HugeRange, MidiExportedQuicklyWavAndAgiRefused)
 {
     CSoundDoc doc;
     PlaceSong(doc, 0);
-    doc.m_nRangeEnd = 2000000000;
+    doc.AssignPlayRange({doc.GetPlayRange().start, 2000000000});
 
     const std::string midi = doc.BuildMIDIFile({0, 0, 0});
     EXPECT_TRUE(midi.size() > 14 && midi.size() < 1000);
@@ -92,9 +92,9 @@ TEST(HugeMidi, RefusedBeforeWriting)
         for (int row = 0; row < CSoundPattern::kMaxRows; ++row)
             p->SetCell(row, {static_cast<std::uint8_t>(40 + row % 2), 255, 0, 0});
         for (std::int32_t pos = 0; pos < 48 * CSoundPattern::kMaxRows; pos += p->GetRows())
-            doc.m_sequence[voice][pos] = p;
+            doc.PlacePattern(voice, pos, p);
     }
-    doc.m_nRangeEnd = 48 * CSoundPattern::kMaxRows;
+    doc.AssignPlayRange({doc.GetPlayRange().start, 48 * CSoundPattern::kMaxRows});
     EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
 
     const std::string path = MakeTempDir() + "/big.mid";
@@ -119,10 +119,10 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
         player.m_thread.PostStop();
         {
             std::lock_guard lock(doc.Guard());
-            doc.m_nCurrentPos = doc.m_nRangeStart;
+            doc.m_nCurrentPos = doc.GetPlayRange().start;
         }
         player.Play(doc);
-        ASSERT_EQ(doc.m_nCurrentPos, doc.m_nRangeStart) << "round " << round;
+        ASSERT_EQ(doc.m_nCurrentPos, doc.GetPlayRange().start) << "round " << round;
         player.m_thread.PostStop();
     }
 }

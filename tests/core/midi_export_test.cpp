@@ -39,10 +39,9 @@ TEST(MidiExport, Tracks)
 {
     auto oneRowPerTick = [](CSoundDoc& doc, std::int32_t rows)
     {
-        doc.m_nTracksPerBeat = 24;
-        doc.m_nBeatsPerMinute = 140;
-        doc.m_patterns[0][0]->SetRows(rows);
-        doc.m_nRangeEnd = rows;
+        doc.AssignProperties({140, doc.GetStepSize(), 24});
+        doc.GetPatterns(0)[0]->SetRows(rows);
+        doc.AssignPlayRange({doc.GetPlayRange().start, rows});
     };
     struct Case
     {
@@ -102,10 +101,10 @@ TEST(MidiExport, Tracks)
           "00 C2 00 " + end}},
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
-             doc.m_nTracksPerBeat = doc.m_nBeatsPerMinute = 1;
+             doc.AssignProperties({1, doc.GetStepSize(), 1});
              p.SetRows(600);
              p.SetCell(0, ToneCell(60, 0));
-             doc.m_nRangeEnd = 600;
+             doc.AssignPlayRange({doc.GetPlayRange().start, 600});
          },
          {0, 0, 0},
          {"00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 " + VarLen(600 * 470400 - 0x0FFFFFFF) +
@@ -115,7 +114,7 @@ TEST(MidiExport, Tracks)
     for (const Case& c : cases)
     {
         NewDoc d;
-        c.setup(d.doc, *d.doc.m_patterns[0][0]);
+        c.setup(d.doc, *d.doc.GetPatterns(0)[0]);
         const auto tracks = Tracks(d.doc.BuildMIDIFile(c.programs));
         for (std::size_t i = 0; i < tracks.size(); ++i)
             EXPECT_EQ(Hex(tracks[i]), c.tracks[i]) << i;

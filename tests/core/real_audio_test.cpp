@@ -185,7 +185,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     const double passSeconds = render.size() / 44100.0;
     const int nPasses = std::max(1, static_cast<int>(param.minimumSeconds / passSeconds) + 1);
     // Rows reported in one pass: the chip's pass stops before the range end.
-    const int nRows = doc.m_nRangeEnd - doc.m_nRangeStart + (param.kind == SynthKind::Sine);
+    const int nRows =
+        doc.GetPlayRange().end - doc.GetPlayRange().start + (param.kind == SynthKind::Sine);
 
     // Record the sink's monitor from before the first sample until after the last. Asked for
     // a short latency, the null sink renders in short blocks, as a sound card's sink does;

@@ -29,10 +29,8 @@ void MakeSong(CSoundDoc& doc, int bpm, int tpb, int rangeStart, int rangeEnd,
               const std::vector<Placement>& placements)
 {
     doc.DeleteContents();
-    doc.m_nBeatsPerMinute = bpm;
-    doc.m_nTracksPerBeat = tpb;
-    doc.m_nRangeStart = rangeStart;
-    doc.m_nRangeEnd = rangeEnd;
+    doc.AssignProperties({bpm, doc.GetStepSize(), tpb});
+    doc.AssignPlayRange({rangeStart, rangeEnd});
     for (const auto& [channel, pos, notes, attens] : placements)
     {
         CSoundPattern* p = doc.CreatePattern(channel, static_cast<int>(notes.size()));
@@ -41,7 +39,7 @@ void MakeSong(CSoundDoc& doc, int bpm, int tpb, int rangeStart, int rangeEnd,
                                              static_cast<std::uint8_t>(r < attens.size() ? attens[r]
                                                                        : r == 0          ? 0
                                                                                          : 255)});
-        doc.m_sequence[channel][pos] = p;
+        doc.PlacePattern(channel, pos, p);
     }
 }
 
