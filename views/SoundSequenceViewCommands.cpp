@@ -3,7 +3,7 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "resources/ResourceTables.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
