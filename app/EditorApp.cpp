@@ -7,6 +7,7 @@
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
+#include "app/VgmExport.h"
 #include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
@@ -144,12 +145,11 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     }
     m_chipChoice.Load();
     CNoteKeyboard::Instance().Load();
+    m_chipChoice.SetActiveSessionSource([this] { return GetSession(GetActiveDocument()); });
     connect(&m_chipChoice, &CChipChoice::Changed, this,
-            [this](SynthKind kind)
-            {
-                if (m_pPlayThread != nullptr)
-                    m_pPlayThread->SetSynthKind(kind);
-            });
+            [this] { UseVoiceOf(GetActiveDocument()); });
+    connect(&m_chipChoice, &CChipChoice::FadeChanged, this,
+            [this] { UseVoiceOf(GetActiveDocument()); });
 
     m_pMainWnd = new CMainFrame(this);
     if (!m_pMainWnd->OnCreate())
@@ -584,8 +584,19 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this](CSoundDoc& doc)
-                          { return ExportWav(doc, m_chipChoice.Get(), m_pMainWnd); });
+                          [this, pDoc](CSoundDoc& doc)
+                          { return ExportWav(doc, VoiceOf(pDoc), m_pMainWnd); });
+        return true;
+    }
+    case ID_EXPORT_VGM:
+    {
+        CSoundDoc* pDoc = GetActiveDocument();
+        if (pDoc == nullptr)
+            return false;
+        if (pCmdUI == nullptr)
+            ExportInScope(*pDoc, m_pMainWnd,
+                          [this, pDoc](CSoundDoc& doc)
+                          { return ExportVgm(doc, VoiceOf(pDoc), m_pMainWnd); });
         return true;
     }
     case ID_FILE_CLOSE:
@@ -638,12 +649,14 @@ ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
 
 void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
 }
 
 void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
 }
@@ -656,6 +669,7 @@ void CEditorApp::PostStop()
 
 void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPreview(pDoc, nNote);
 }
@@ -664,8 +678,19 @@ void CEditorApp::StartPlayThread()
 {
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
-    m_pPlayThread->SetSynthKind(m_chipChoice.Get());
+    m_pPlayThread->SetVoice(VoiceOf(GetActiveDocument()));
     m_pPlayThread->CreateThread();
+}
+
+PlayVoice CEditorApp::VoiceOf(const CSoundDoc* pDoc) const
+{
+    return m_chipChoice.VoiceFor(GetSession(pDoc));
+}
+
+void CEditorApp::UseVoiceOf(const CSoundDoc* pDoc)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->SetVoice(VoiceOf(pDoc));
 }
 
 void CEditorApp::StopPlayThread()

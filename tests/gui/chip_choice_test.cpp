@@ -108,7 +108,7 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-                QVERIFY(!ExportWav(*shell.ActiveDoc(), SynthKind::Sine, shell.Frame(), 0));
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, shell.Frame(), 0));
             }
             else
                 QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
