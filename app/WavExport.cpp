@@ -58,10 +58,9 @@ bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nPro
         return false;
 
     // Application-modal: while it is up nothing may change or close the document.
-    const QString fileName =
-        QFileInfo(PathToQString(path)).fileName();
-    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName),
-                             QStringLiteral("Cancel"), 0, kProgressSteps, pParent);
+    const QString fileName = QFileInfo(PathToQString(path)).fileName();
+    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName), QStringLiteral("Cancel"),
+                             0, kProgressSteps, pParent);
     progress.setObjectName(QStringLiteral("WavProgress"));
     progress.setWindowTitle(QString::fromStdString(request.strTitle));
     progress.setWindowModality(Qt::ApplicationModal);

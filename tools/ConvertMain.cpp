@@ -22,8 +22,9 @@
 namespace
 {
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
+    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] (INPUT | --new) "
+    "OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
@@ -31,11 +32,16 @@ const char kUsage[] =
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
-    "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
-    "                         else an AGI sound resource)\n"
+    "  --to tks|agi|mid|wav|vgm  format of OUTPUT (default: by its extension .tks, .mid, .wav,\n"
+    "                         .vgm or .vgz (compressed VGM), else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
-    "  --chip sine|pcjr|tandy what plays a .wav output: the sine voices (default), or the\n"
-    "                         IBM PCjr or Tandy 1000 sound chip as the game plays it\n"
+    "  --chip sine|pcjr|tandy|speaker  what plays a .wav output: the sine voices (default),\n"
+    "                         the IBM PCjr or Tandy 1000 sound chip as the game plays it, or\n"
+    "                         the PC speaker (voice 0 alone); the chip of a .vgm output\n"
+    "                         (PCjr unless tandy)\n"
+    "  --fade none|2.9|3      the interpreter's note fade for a .wav or .vgm output (default "
+    "none)\n"
+    "  --loop                 a .vgm output loops the whole sound\n"
     "  --new                  start from a new document instead of INPUT\n"
     "  --whole                export the whole song, whatever the play range (not for tks)\n"
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
@@ -49,6 +55,7 @@ enum class Format
     agi,
     mid,
     wav,
+    vgm,
 };
 
 struct Options
@@ -63,6 +70,8 @@ struct Options
     std::optional<std::string> intoGame;
     std::optional<int> sound;
     std::optional<SynthKind> chip;
+    std::optional<FadeKind> fade;
+    bool bLoop = false;
     std::string input;
     std::string output;
 };
@@ -91,6 +100,8 @@ Format ParseFormat(const std::string& option, const std::string& value, bool bOu
         return Format::mid;
     if (bOutput && value == "wav")
         return Format::wav;
+    if (bOutput && value == "vgm")
+        return Format::vgm;
     throw UsageError{"unknown format for " + option + ": '" + value + "'"};
 }
 
@@ -131,7 +142,7 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     if (options.game && options.bList)
     {
         if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
-            options.chip)
+            options.chip || options.fade || options.bLoop)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }
@@ -204,6 +215,15 @@ Options ParseArguments(const std::vector<std::string>& args)
             options.bWhole = true;
         else if (arg == "--list" && !bHasValue)
             options.bList = true;
+        else if (arg == "--loop" && !bHasValue)
+            options.bLoop = true;
+        else if (arg == "--fade")
+        {
+            const std::string name = takeValue();
+            options.fade = FadeKindFromName(name);
+            if (!options.fade)
+                throw UsageError{"unknown fade for --fade: '" + name + "'"};
+        }
         else if (arg == "--chip")
         {
             const std::string name = takeValue();
@@ -238,8 +258,12 @@ Format OutputFormat(const Options& options);
 
 void CheckChip(const Options& options)
 {
-    if (options.chip && (options.intoGame || OutputFormat(options) != Format::wav))
-        throw UsageError{"--chip goes only with a .wav output"};
+    const bool bRendered = !options.intoGame && (OutputFormat(options) == Format::wav ||
+                                                 OutputFormat(options) == Format::vgm);
+    if ((options.chip || options.fade) && !bRendered)
+        throw UsageError{"--chip and --fade go only with a .wav or .vgm output"};
+    if (options.bLoop && (options.intoGame || OutputFormat(options) != Format::vgm))
+        throw UsageError{"--loop goes only with a .vgm output"};
 }
 
 Format OutputFormat(const Options& options)
@@ -252,6 +276,8 @@ Format OutputFormat(const Options& options)
         return Format::mid;
     if (EndsWith(options.output, ".wav"))
         return Format::wav;
+    if (EndsWith(options.output, ".vgm") || EndsWith(options.output, ".vgz"))
+        return Format::vgm;
     return Format::agi;
 }
 
@@ -260,6 +286,24 @@ Format InputFormat(const Options& options)
     if (options.from)
         return *options.from;
     return EndsWith(options.input, ".tks") ? Format::tks : Format::agi;
+}
+
+VgmOptions VgmOptionsOf(const Options& options)
+{
+    VgmOptions vgm;
+    vgm.chip = options.chip.value_or(SynthKind::PCjr);
+    vgm.fade = options.fade.value_or(FadeKind::None);
+    vgm.bLoop = options.bLoop;
+    if (options.game)
+    {
+        vgm.game = VgmGameOfFolder(*options.game);
+        // As the editor names a game's sound.
+        vgm.title = vgm.game + " sound " + std::to_string(*options.sound);
+    }
+    else if (!options.bNew)
+        vgm.title = VgmTitleOfFile(options.input);
+    vgm.bGzip = EndsWith(options.output, ".vgz");
+    return vgm;
 }
 
 bool ReadInput(CSoundDoc& doc, const Options& options)
@@ -288,15 +332,30 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     case Format::mid:
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine), options.output);
+        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine),
+                              options.fade.value_or(FadeKind::None), options.output);
+    case Format::vgm:
+        return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
     }
     return false;
 }
 
-// A chip plays a resource's own records, not the document its import would make.
+// A chip plays a resource's own records, not the document its import would make; a VGM
+// file always holds the records.
 bool PlaysRecords(const Options& options)
 {
+    if (OutputFormat(options) == Format::vgm)
+        return true;
     return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
+}
+
+// A raw resource written as the chip plays it.
+bool WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
+{
+    if (OutputFormat(options) == Format::vgm)
+        return WriteAgiVgmOutput(resource, VgmOptionsOf(options), options.output);
+    return WriteAgiWavOutput(resource, *options.chip, options.fade.value_or(FadeKind::None),
+                             options.output);
 }
 
 bool ConvertGameSound(const Options& options)
@@ -310,7 +369,7 @@ bool ConvertGameSound(const Options& options)
         return true;
     }
     if (PlaysRecords(options))
-        return WriteAgiWavOutput(resource, *options.chip, options.output);
+        return WriteRecordsOutput(resource, options);
     CSoundDoc doc;
     if (!doc.OnNewDocument())
         return false;
@@ -351,7 +410,10 @@ bool Run(const Options& options)
     if (options.intoGame)
         return ConvertIntoGame(options);
     if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
-        return WriteAgiFileWavOutput(options.input, *options.chip, options.output);
+        return OutputFormat(options) == Format::vgm
+                   ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
+                   : WriteAgiFileWavOutput(options.input, *options.chip,
+                                           options.fade.value_or(FadeKind::None), options.output);
     CSoundDoc doc;
     return ReadInput(doc, options) && WriteOutput(doc, options);
 }

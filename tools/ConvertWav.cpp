@@ -19,19 +19,20 @@ bool Report(const std::string& error)
 }
 } // namespace
 
-bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, const std::string& path)
+bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path)
 {
-    return Report(WriteWavFile(doc, kind, path));
+    return Report(WriteWavFile(doc, kind, fade, path));
 }
 
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
                        const std::string& path)
 {
-    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, path));
+    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, fade, path));
 }
 
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path)
+bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
+                           const std::string& path)
 {
     const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, path);
+    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, fade, path);
 }
