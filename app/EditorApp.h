@@ -138,6 +138,8 @@ public:
     QString m_strIdleText;
 
 private:
+    // The export command nID of the document (AGI, MIDI or WAV); false when nothing was written.
+    bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
     void StartPlayThread();
     // The play thread plays the next Play or preview as the document is voiced.
     void UseVoiceOf(const CSoundDoc* pDoc);

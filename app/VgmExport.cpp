@@ -3,8 +3,8 @@
 
 #include "app/QtUserInterface.h"
 #include "app/WavExport.h"
-#include "framework/File.h"
-#include "framework/UserInterface.h"
+#include "framework/AtomicFile.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmWriter.h"
 
@@ -90,20 +90,17 @@ bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
     options.title = VgmTitleFor(doc);
     options.game = VgmGameFor(doc);
     options.bGzip = HasSuffixNoCase(path, ".vgz");
-    const VgmBuild build = BuildDocumentVgm(doc, options);
-    if (!build.Ok())
-    {
-        AfxMessageBox(build.error, MB_ICONEXCLAMATION);
-        return false;
-    }
-    try
-    {
-        WriteFileAtomically(path, build.bytes.data(), build.bytes.size());
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    const Status written = WriteAtomically(path,
+                                           [&](CFile& out) -> Status
+                                           {
+                                               const VgmBuild build =
+                                                   BuildDocumentVgm(doc, options);
+                                               if (!build.Ok())
+                                                   return Failure{build.error};
+                                               out.Write(build.bytes.data(), build.bytes.size());
+                                               return Success();
+                                           });
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
 }

@@ -2,8 +2,9 @@
 #include "app/WavExport.h"
 
 #include "app/QtUserInterface.h"
-#include "framework/UserInterface.h"
+#include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 
 #include <QFileInfo>
@@ -66,21 +67,21 @@ bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nPro
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(nProgressDelayMs);
     progress.setValue(0);
-    const std::string error = WriteWavFile(
-        doc, voice.chip, voice.fade, path,
-        [&progress](double fraction)
-        {
-            progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
-            return !progress.wasCanceled();
-        });
+    WavOptions options;
+    options.kind = voice.chip;
+    options.fade = voice.fade;
+    options.progress = [&progress](double fraction)
+    {
+        progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+        return !progress.wasCanceled();
+    };
+    const Status written =
+        WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
     const bool bCancelled = progress.wasCanceled();
     progress.reset();
     if (bCancelled)
         return false;
-    if (!error.empty())
-    {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertFormats.h"
 
+#include "framework/AtomicFile.h"
 #include "framework/File.h"
-#include "framework/UserInterface.h"
 #include "sound/AgiResource.h"
 
 #include <filesystem>
@@ -13,12 +13,13 @@ namespace
 bool WriteBuild(const VgmBuild& build, const std::string& path)
 {
     if (!build.Ok())
-    {
-        AfxMessageBox(build.error, MB_OK | MB_ICONSTOP);
-        return false;
-    }
-    WriteFileAtomically(path, build.bytes.data(), build.bytes.size());
-    return true;
+        return Report(Failure{build.error});
+    return Report(WriteAtomically(path,
+                                  [&build](CFile& out)
+                                  {
+                                      out.Write(build.bytes.data(), build.bytes.size());
+                                      return Success();
+                                  }));
 }
 } // namespace
 

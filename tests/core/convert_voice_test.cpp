@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
+#include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
 #include "sound/VgmWriter.h"
 #include "support/TestSupport.h"
@@ -58,8 +59,10 @@ TEST_F(ConvertVoiceTest, WavTakesTheFadeAndSpeakerAsTheRenderDoes)
             SCOPED_TRACE(voice);
             ASSERT_EQ(Convert(voice + " " + dir + "/song.agi " + dir + "/agi.wav"), 0);
             ASSERT_EQ(Convert(voice + " " + dir + "/song.tks " + dir + "/tks.wav"), 0);
-            const auto* pData = reinterpret_cast<const std::uint8_t*>(resource.data());
-            ASSERT_EQ(WriteAgiWavFile(pData, resource.size(), chip, fade, dir + "/core.wav"), "");
+            const std::vector<std::uint8_t> bytes(resource.begin(), resource.end());
+            const WavOptions options{chip, {}, fade};
+            ASSERT_TRUE(WriteAtomically(dir + "/core.wav", [&](CFile& out)
+                                        { return ExportAgiWav(bytes, options, out); }));
             const std::string wav = ReadFileBytes(dir + "/agi.wav");
             EXPECT_TRUE(wav == ReadFileBytes(dir + "/core.wav"));
             EXPECT_TRUE(wav == ReadFileBytes(dir + "/tks.wav"));
