@@ -3,10 +3,12 @@
 
 #include "resources/Resource.h"
 #include "resources/ResourceTables.h"
+#include "session/SoundSession.h"
 
 #include <QComboBox>
 #include <QSettings>
 
+#include <algorithm>
 #include <array>
 
 namespace
@@ -17,15 +19,32 @@ struct ChipCommand
     UINT nID;
 };
 // In the order the combo box lists them.
-constexpr std::array<ChipCommand, 3> kChips = {{
+constexpr std::array<ChipCommand, 4> kChips = {{
     {SynthKind::Sine, ID_CHIP_SINE},
     {SynthKind::PCjr, ID_CHIP_PCJR},
     {SynthKind::Tandy, ID_CHIP_TANDY},
+    {SynthKind::Speaker, ID_CHIP_SPEAKER},
+}};
+
+struct FadeCommand
+{
+    FadeKind kind;
+    UINT nID;
+};
+constexpr std::array<FadeCommand, 3> kFades = {{
+    {FadeKind::None, ID_FADE_NONE},
+    {FadeKind::V2, ID_FADE_V2},
+    {FadeKind::V3, ID_FADE_V3},
 }};
 
 QString SettingsKey()
 {
     return QStringLiteral("Playback/Chip");
+}
+
+QString FadeSettingsKey()
+{
+    return QStringLiteral("Playback/Fade");
 }
 
 int IndexOf(SynthKind kind)
@@ -41,6 +60,24 @@ void CChipChoice::Load()
 {
     const QString name = QSettings().value(SettingsKey()).toString();
     m_kind = SynthKindFromName(name.toStdString()).value_or(SynthKind::Sine);
+    const QString fade = QSettings().value(FadeSettingsKey()).toString();
+    m_fade = FadeKindFromName(fade.toStdString()).value_or(FadeKind::None);
+}
+
+void CChipChoice::SetFade(FadeKind fade)
+{
+    if (fade == m_fade)
+        return;
+    m_fade = fade;
+    QSettings().setValue(FadeSettingsKey(), QString::fromLatin1(FadeKindName(fade)));
+    emit FadeChanged();
+}
+
+PlayVoice CChipChoice::VoiceFor(const CSoundSession* pSession) const
+{
+    const std::optional<FadeKind> own =
+        pSession != nullptr ? pSession->GetInterpreterFade() : std::nullopt;
+    return {m_kind, own.value_or(m_fade)};
 }
 
 void CChipChoice::Set(SynthKind kind)
@@ -75,6 +112,8 @@ QComboBox* CChipChoice::CreateComboBox(QWidget* pParent)
 
 bool CChipChoice::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
+    if (OnFadeCmdMsg(nID, pCmdUI))
+        return true;
     for (const ChipCommand& chip : kChips)
     {
         if (chip.nID != nID)
@@ -86,4 +125,24 @@ bool CChipChoice::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         return true;
     }
     return false;
+}
+
+bool CChipChoice::OnFadeCmdMsg(UINT nID, CCmdUI* pCmdUI)
+{
+    const auto it = std::find_if(kFades.begin(), kFades.end(),
+                                 [nID](const FadeCommand& fade) { return fade.nID == nID; });
+    if (it == kFades.end())
+        return false;
+    CSoundSession* pSession = m_activeSession ? m_activeSession() : nullptr;
+    if (pCmdUI != nullptr)
+        pCmdUI->SetCheck(VoiceFor(pSession).fade == it->kind);
+    else if (pSession != nullptr && pSession->GetInterpreterFade().has_value())
+    {
+        // The sound's own interpreter stays its own: the choice holds for this session only.
+        pSession->SetInterpreterFade(it->kind);
+        emit FadeChanged();
+    }
+    else
+        SetFade(it->kind);
+    return true;
 }

@@ -8,6 +8,7 @@
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
+#include "app/VgmExport.h"
 #include "app/WavExport.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
@@ -146,12 +147,11 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     }
     m_chipChoice.Load();
     CNoteKeyboard::Instance().Load();
+    m_chipChoice.SetActiveSessionSource([this] { return GetSession(GetActiveDocument()); });
     connect(&m_chipChoice, &CChipChoice::Changed, this,
-            [this](SynthKind kind)
-            {
-                if (m_pPlayThread != nullptr)
-                    m_pPlayThread->SetSynthKind(kind);
-            });
+            [this] { UseVoiceOf(GetActiveDocument()); });
+    connect(&m_chipChoice, &CChipChoice::FadeChanged, this,
+            [this] { UseVoiceOf(GetActiveDocument()); });
 
     m_pMainWnd = new CMainFrame(this);
     if (!m_pMainWnd->OnCreate())
@@ -543,7 +543,7 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
     return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
 }
 
-bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc)
+bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
 {
     switch (nID)
     {
@@ -551,8 +551,10 @@ bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc)
         return ExportAgiCommand(doc);
     case ID_EXPORT_MIDI:
         return ExportMidiCommand(doc, m_pMainWnd);
+    case ID_EXPORT_VGM:
+        return ExportVgm(doc, voice, m_pMainWnd);
     default:
-        return ExportWav(doc, m_chipChoice.Get(), m_pMainWnd);
+        return ExportWav(doc, voice, m_pMainWnd);
     }
 }
 
@@ -595,13 +597,15 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     case ID_EXPORT_AGI:
     case ID_EXPORT_MIDI:
     case ID_EXPORT_WAV:
+    case ID_EXPORT_VGM:
     {
         CSoundDoc* pDoc = GetActiveDocument();
         if (pDoc == nullptr)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this, nID](CSoundDoc& doc) { return RunExport(nID, doc); });
+                          [this, nID, voice = VoiceOf(pDoc)](CSoundDoc& doc)
+                          { return RunExport(nID, doc, voice); });
         return true;
     }
     case ID_FILE_CLOSE:
@@ -654,12 +658,14 @@ ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
 
 void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
 }
 
 void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
 }
@@ -672,6 +678,7 @@ void CEditorApp::PostStop()
 
 void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
 {
+    UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPreview(pDoc, nNote);
 }
@@ -680,7 +687,7 @@ void CEditorApp::StartPlayThread()
 {
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
-    m_pPlayThread->SetSynthKind(m_chipChoice.Get());
+    m_pPlayThread->SetVoice(VoiceOf(GetActiveDocument()));
     // Shown on this thread; the play thread goes on at once.
     m_pPlayThread->SetErrorReport(
         [this](const std::string& message)
@@ -690,6 +697,17 @@ void CEditorApp::StartPlayThread()
                 Qt::QueuedConnection);
         });
     m_pPlayThread->CreateThread();
+}
+
+PlayVoice CEditorApp::VoiceOf(const CSoundDoc* pDoc) const
+{
+    return m_chipChoice.VoiceFor(GetSession(pDoc));
+}
+
+void CEditorApp::UseVoiceOf(const CSoundDoc* pDoc)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->SetVoice(VoiceOf(pDoc));
 }
 
 void CEditorApp::StopPlayThread()

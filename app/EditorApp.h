@@ -95,6 +95,8 @@ public:
     std::vector<CSoundFrame*> GetFrames(const CSoundDoc* pDoc) const;
     CSoundFrame* CreateNewFrame(CSoundDoc* pDoc);
     CSoundDoc* GetActiveDocument() const;
+    // What plays the document: the chosen chip, with its session's fade or the chosen one.
+    PlayVoice VoiceOf(const CSoundDoc* pDoc) const;
 
     // The save prompt for a modified document; false when the person cancelled or saving failed.
     bool SaveModified(CSoundDoc* pDoc);
@@ -137,8 +139,10 @@ public:
 
 private:
     // The export command nID of the document (AGI, MIDI or WAV); false when nothing was written.
-    bool RunExport(UINT nID, CSoundDoc& doc);
+    bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
     void StartPlayThread();
+    // The play thread plays the next Play or preview as the document is voiced.
+    void UseVoiceOf(const CSoundDoc* pDoc);
     ISoundRowSink* RowSinkFor(CSoundSession* pSession);
     // Stops playback of the document and closes it; its windows are gone.
     void ForgetDocument(CSoundDoc* pDoc);

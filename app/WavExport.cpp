@@ -31,15 +31,20 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix)
 }
 } // namespace
 
-std::string WavFileNameFor(const CSoundDoc& doc)
+std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension)
 {
     std::string name = doc.GetPathName().empty() ? doc.GetTitle() : doc.GetPathName();
     if (EndsWithNoCase(name, kDocumentExtension))
         name.resize(name.size() - std::char_traits<char>::length(kDocumentExtension));
-    return name + kWavExtension;
+    return name + extension;
 }
 
-bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProgressDelayMs)
+std::string WavFileNameFor(const CSoundDoc& doc)
+{
+    return ExportFileNameFor(doc, kWavExtension);
+}
+
+bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nProgressDelayMs)
 {
     FileDialogRequest request;
     request.bOpen = false;
@@ -63,7 +68,8 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
     progress.setMinimumDuration(nProgressDelayMs);
     progress.setValue(0);
     WavOptions options;
-    options.kind = kind;
+    options.kind = voice.chip;
+    options.fade = voice.fade;
     options.progress = [&progress](double fraction)
     {
         progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "playback/SynthKind.h"
+#include "sound/PlayVoice.h"
 
 #include <string>
 
@@ -11,10 +11,13 @@ class QWidget;
 // How long a render runs before its progress dialog appears.
 constexpr int kWavProgressDelayMs = 500;
 
-// The .wav name offered for the document: its file or title with ".wav" for ".tks".
+// The name an export offers for the document: its file or title with extension (".wav", say)
+// for ".tks".
+std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension);
+// The .wav name offered for the document.
 std::string WavFileNameFor(const CSoundDoc& doc);
 
-// Asks for a file name and writes one pass of the play range voiced by kind, behind a
+// Asks for a file name and writes one pass of the play range as voice plays it, behind a
 // progress dialog with Cancel. Failures are shown; false when nothing was written.
-bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent,
+bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
                int nProgressDelayMs = kWavProgressDelayMs);

@@ -210,8 +210,9 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
         return;
     m_pNotify = play.pSink;
     const bool bCarryIn = play.bCarryIn;
-    const SynthKind kind = m_kind.load();
-    m_pRenderer = MakeSoundRenderer(kind);
+    const PlayVoice voice = m_voice.load();
+    const SynthKind kind = voice.chip;
+    m_pRenderer = MakeSoundRenderer(kind, voice.fade);
     std::string error;
     bool bReady = false;
     {
@@ -265,7 +266,8 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
 {
     if (m_pPreview == nullptr || preview.note < 0 || preview.note >= CToneSynth::kNoteCount)
         return;
-    const auto pRenderer = MakeSoundRenderer(m_kind.load());
+    const PlayVoice voice = m_voice.load();
+    const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
     if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
         m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
         m_pPreview->Play();

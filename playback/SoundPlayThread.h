@@ -6,6 +6,7 @@
 #include "playback/SoundRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
+#include "sound/PlayVoice.h"
 #include "sound/SoundDoc.h"
 
 #include <atomic>
@@ -82,9 +83,12 @@ public:
     // The generation the reports of the current playback carry.
     std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
 
-    // Which synthesizer plays; applies from the next Play or preview. Any thread.
-    void SetSynthKind(SynthKind kind) { m_kind.store(kind); }
-    SynthKind GetSynthKind() const { return m_kind.load(); }
+    // Which synthesizer plays, with which fade; applies from the next Play or preview. Set
+    // from one thread only; read from any.
+    void SetVoice(PlayVoice voice) { m_voice.store(voice); }
+    PlayVoice GetVoice() const { return m_voice.load(); }
+    void SetSynthKind(SynthKind kind) { SetVoice({kind, GetVoice().fade}); }
+    SynthKind GetSynthKind() const { return GetVoice().chip; }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
 
@@ -153,7 +157,7 @@ private:
     std::atomic<int> m_nExitCode{0};
     // Raised by every stop of a playback, under the stopped document's guard.
     std::atomic<std::uint32_t> m_nGeneration{1};
-    std::atomic<SynthKind> m_kind{SynthKind::Sine};
+    std::atomic<PlayVoice> m_voice{PlayVoice{}};
     // The current playback wraps before the range end (the chip's passes).
     std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;

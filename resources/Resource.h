@@ -45,6 +45,13 @@ constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
 constexpr UINT ID_SOUND_PLAYFROM = 270;
 constexpr UINT ID_NOTEKEYS_POSITION = 271;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
+// The fourth sound chip, the interpreter's note fade (radio items, in the order of FadeKind)
+// and the VGM export.
+constexpr UINT ID_CHIP_SPEAKER = 310;
+constexpr UINT ID_FADE_NONE = 311;
+constexpr UINT ID_FADE_V2 = 312;
+constexpr UINT ID_FADE_V3 = 313;
+constexpr UINT ID_EXPORT_VGM = 314;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

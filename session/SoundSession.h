@@ -3,8 +3,11 @@
 
 #include "session/SoundServices.h"
 #include "session/SoundUndo.h"
+#include "sound/InterpreterFade.h"
 
 #include <QObject>
+
+#include <optional>
 
 class CSoundDoc;
 
@@ -29,6 +32,11 @@ public:
     // their markers.
     void OnRowPlayed() { emit PlayPositionMoved(); }
 
+    // The fade of the interpreter this document's sound is played by (a game folder's, say),
+    // in force for it instead of the one the settings name. Nothing when it has none.
+    void SetInterpreterFade(std::optional<FadeKind> fade) { m_interpreterFade = fade; }
+    std::optional<FadeKind> GetInterpreterFade() const { return m_interpreterFade; }
+
 signals:
     void PlayPositionMoved();
 
@@ -36,4 +44,5 @@ private:
     CSoundDoc* m_pDoc;
     SoundViewServices m_services;
     CSoundUndo m_undo;
+    std::optional<FadeKind> m_interpreterFade;
 };

@@ -9,6 +9,7 @@
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace
 {
@@ -189,6 +190,7 @@ VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions&
 
 VgmBuild BuildDocumentVgm(const CSoundDoc& doc, const VgmOptions& options)
 {
+    std::lock_guard lock(doc.Guard());
     const SoundProperties props = doc.GetProperties();
     if (AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute) == 0)
         return {{}, kTempoTooFastText};

@@ -40,5 +40,5 @@ struct VgmBuild
 // game and system.
 VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions& options);
 
-// The same for the play range's AGI export. The caller holds the document's guard.
+// The same for the play range's AGI export. Takes the document's guard.
 VgmBuild BuildDocumentVgm(const CSoundDoc& doc, const VgmOptions& options);

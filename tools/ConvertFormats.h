@@ -3,7 +3,9 @@
 
 #include "framework/Result.h"
 #include "playback/SynthKind.h"
+#include "sound/InterpreterFade.h"
 #include "sound/MidiExport.h"
+#include "sound/VgmWriter.h"
 
 #include <cstdint>
 #include <string>
@@ -20,8 +22,19 @@ bool Report(const Status& status);
 bool ImportAgiInput(CSoundDoc& doc, const std::string& path);
 bool WriteAgiOutput(const CSoundDoc& doc, const std::string& path);
 bool WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path);
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, const std::string& path);
+bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path);
 // A raw resource played by a chip record by record (the sine imports it first).
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
                        const std::string& path);
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path);
+bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
+                           const std::string& path);
+
+// VGM files: the play range's chip writes, or a raw resource's records directly.
+bool WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path);
+bool WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
+                       const std::string& path);
+bool WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
+                           const std::string& path);
+// The tag's title for an input file (its name without extension) and game for a folder.
+std::string VgmTitleOfFile(const std::string& path);
+std::string VgmGameOfFolder(const std::string& dir);

@@ -20,6 +20,33 @@
 
 namespace
 {
+VgmOptions VgmOptionsOf(const Options& options)
+{
+    VgmOptions vgm;
+    vgm.chip = options.chip.value_or(SynthKind::PCjr);
+    vgm.fade = options.fade.value_or(FadeKind::None);
+    vgm.bLoop = options.bLoop;
+    if (options.game)
+    {
+        vgm.game = VgmGameOfFolder(*options.game);
+        // As the editor names a game's sound.
+        vgm.title = vgm.game + " sound " + std::to_string(*options.sound);
+    }
+    else if (!options.bNew)
+        vgm.title = VgmTitleOfFile(options.input);
+    vgm.bGzip = CompressesOutput(options);
+    return vgm;
+}
+
+// A raw resource written as the chip plays it.
+bool WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
+{
+    if (OutputFormat(options) == Format::vgm)
+        return WriteAgiVgmOutput(resource, VgmOptionsOf(options), options.output);
+    return WriteAgiWavOutput(resource, *options.chip, options.fade.value_or(FadeKind::None),
+                             options.output);
+}
+
 bool ReadInput(CSoundDoc& doc, const Options& options)
 {
     if (options.bNew)
@@ -46,7 +73,10 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     case Format::mid:
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine), options.output);
+        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine),
+                              options.fade.value_or(FadeKind::None), options.output);
+    case Format::vgm:
+        return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
     }
     return false;
 }
@@ -62,7 +92,7 @@ bool ConvertGameSound(const Options& options)
         return true;
     }
     if (PlaysRecords(options))
-        return WriteAgiWavOutput(resource, *options.chip, options.output);
+        return WriteRecordsOutput(resource, options);
     CSoundDoc doc;
     if (!doc.OnNewDocument())
         return false;
@@ -99,7 +129,10 @@ bool Run(const Options& options)
     if (options.intoGame)
         return ConvertIntoGame(options);
     if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
-        return WriteAgiFileWavOutput(options.input, *options.chip, options.output);
+        return OutputFormat(options) == Format::vgm
+                   ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
+                   : WriteAgiFileWavOutput(options.input, *options.chip,
+                                           options.fade.value_or(FadeKind::None), options.output);
     CSoundDoc doc;
     return ReadInput(doc, options) && WriteOutput(doc, options);
 }

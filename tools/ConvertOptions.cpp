@@ -7,8 +7,9 @@
 
 extern const char kUsage[];
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
+    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] (INPUT | --new) "
+    "OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
@@ -16,11 +17,16 @@ const char kUsage[] =
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
-    "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
-    "                         else an AGI sound resource)\n"
+    "  --to tks|agi|mid|wav|vgm  format of OUTPUT (default: by its extension .tks, .mid, .wav,\n"
+    "                         .vgm or .vgz (compressed VGM), else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
-    "  --chip sine|pcjr|tandy what plays a .wav output: the sine voices (default), or the\n"
-    "                         IBM PCjr or Tandy 1000 sound chip as the game plays it\n"
+    "  --chip sine|pcjr|tandy|speaker  what plays a .wav output: the sine voices (default),\n"
+    "                         the IBM PCjr or Tandy 1000 sound chip as the game plays it, or\n"
+    "                         the PC speaker (voice 0 alone); the chip of a .vgm output\n"
+    "                         (PCjr unless tandy)\n"
+    "  --fade none|2.9|3      the interpreter's note fade for a .wav or .vgm output (default\n"
+    "                         none)\n"
+    "  --loop                 a .vgm output loops the whole sound\n"
     "  --new                  start from a new document instead of INPUT\n"
     "  --whole                export the whole song, whatever the play range (not for tks)\n"
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
@@ -49,6 +55,8 @@ Format ParseFormat(const std::string& option, const std::string& value, bool bOu
         return Format::mid;
     if (bOutput && value == "wav")
         return Format::wav;
+    if (bOutput && value == "vgm")
+        return Format::vgm;
     throw UsageError{"unknown format for " + option + ": '" + value + "'"};
 }
 
@@ -89,6 +97,14 @@ SynthKind ParseChip(const std::string& name)
     return *chip;
 }
 
+FadeKind ParseFade(const std::string& name)
+{
+    const std::optional<FadeKind> fade = FadeKindFromName(name);
+    if (!fade)
+        throw UsageError{"unknown fade for --fade: '" + name + "'"};
+    return *fade;
+}
+
 // One line per option: a new one is a line here and a field in Options.
 struct OptionRule
 {
@@ -107,6 +123,8 @@ const OptionRule kOptions[] = {
     {"--whole", false, [](Options& o, const std::string&) { o.bWhole = true; }},
     {"--list", false, [](Options& o, const std::string&) { o.bList = true; }},
     {"--chip", true, [](Options& o, const std::string& v) { o.chip = ParseChip(v); }},
+    {"--fade", true, [](Options& o, const std::string& v) { o.fade = ParseFade(v); }},
+    {"--loop", false, [](Options& o, const std::string&) { o.bLoop = true; }},
     {"--game", true, [](Options& o, const std::string& v) { o.game = v; }},
     {"--into-game", true, [](Options& o, const std::string& v) { o.intoGame = v; }},
     {"--sound", true, [](Options& o, const std::string& v) { o.sound = ParseSoundNumber(v); }},
@@ -120,7 +138,7 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     if (options.game && options.bList)
     {
         if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
-            options.chip)
+            options.chip || options.fade || options.bLoop)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }
@@ -208,8 +226,12 @@ Options ParseArguments(const std::vector<std::string>& args)
 
 void CheckChip(const Options& options)
 {
-    if (options.chip && (options.intoGame || OutputFormat(options) != Format::wav))
-        throw UsageError{"--chip goes only with a .wav output"};
+    const bool bRendered = !options.intoGame && (OutputFormat(options) == Format::wav ||
+                                                 OutputFormat(options) == Format::vgm);
+    if ((options.chip || options.fade) && !bRendered)
+        throw UsageError{"--chip and --fade go only with a .wav or .vgm output"};
+    if (options.bLoop && (options.intoGame || OutputFormat(options) != Format::vgm))
+        throw UsageError{"--loop goes only with a .vgm output"};
 }
 
 Format OutputFormat(const Options& options)
@@ -222,7 +244,14 @@ Format OutputFormat(const Options& options)
         return Format::mid;
     if (EndsWith(options.output, ".wav"))
         return Format::wav;
+    if (EndsWith(options.output, ".vgm") || EndsWith(options.output, ".vgz"))
+        return Format::vgm;
     return Format::agi;
+}
+
+bool CompressesOutput(const Options& options)
+{
+    return OutputFormat(options) == Format::vgm && EndsWith(options.output, ".vgz");
 }
 
 Format InputFormat(const Options& options)
@@ -234,5 +263,7 @@ Format InputFormat(const Options& options)
 
 bool PlaysRecords(const Options& options)
 {
+    if (OutputFormat(options) == Format::vgm)
+        return true;
     return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
 }

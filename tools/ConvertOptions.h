@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/SynthKind.h"
+#include "sound/InterpreterFade.h"
 
 #include <array>
 #include <optional>
@@ -18,6 +19,7 @@ enum class Format
     agi,
     mid,
     wav,
+    vgm,
 };
 
 struct Options
@@ -32,6 +34,8 @@ struct Options
     std::optional<std::string> intoGame;
     std::optional<int> sound;
     std::optional<SynthKind> chip;
+    std::optional<FadeKind> fade;
+    bool bLoop = false;
     std::string input;
     std::string output;
 };
@@ -43,11 +47,15 @@ struct UsageError
 
 // Parses the arguments after the program's name; throws UsageError.
 Options ParseArguments(const std::vector<std::string>& args);
-// Refuses --chip where nothing is played; throws UsageError.
+// Refuses --chip and --fade where nothing is played, --loop but for a VGM file; throws
+// UsageError.
 void CheckChip(const Options& options);
 // The output's format: --to, else by the output's extension, else an AGI resource.
 Format OutputFormat(const Options& options);
+// A .vgz output: the VGM file gzip-compressed.
+bool CompressesOutput(const Options& options);
 // The input's format: --from, else by the input's extension.
 Format InputFormat(const Options& options);
-// A chip plays a resource's own records, not the document its import would make.
+// A chip plays a resource's own records, not the document its import would make; a VGM file
+// always holds the records.
 bool PlaysRecords(const Options& options);

@@ -8,22 +8,23 @@
 
 #include <string>
 
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, const std::string& path)
+bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path)
 {
-    const WavOptions options{kind, {}};
+    const WavOptions options{kind, {}, fade};
     return Report(WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); }));
 }
 
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
                        const std::string& path)
 {
-    const WavOptions options{kind, {}};
+    const WavOptions options{kind, {}, fade};
     return Report(
         WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); }));
 }
 
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path)
+bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
+                           const std::string& path)
 {
     const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, path);
+    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, fade, path);
 }

@@ -20,9 +20,10 @@ QComboBox* ChipCombo(const CShell& shell)
 // Bit i set for each checked chip item i.
 int CheckedChips(CMainFrame* pFrame)
 {
+    const UINT items[] = {ID_CHIP_SINE, ID_CHIP_PCJR, ID_CHIP_TANDY, ID_CHIP_SPEAKER};
     int mask = 0;
-    for (int i = 0; i < 3; ++i)
-        mask |= pFrame->QueryCommandState(ID_CHIP_SINE + i).m_bChecked ? 1 << i : 0;
+    for (int i = 0; i < 4; ++i)
+        mask |= pFrame->QueryCommandState(items[i]).m_bChecked ? 1 << i : 0;
     return mask;
 }
 
@@ -43,13 +44,20 @@ private slots:
     void menuAndComboFollowEachOtherAndPersist()
     {
         // A menu command (or 0: the combo box), the item it selects, what is stored.
-        const std::tuple<UINT, int, const char*> steps[] = {
-            {ID_CHIP_PCJR, 1, "pcjr"}, {0, 2, "tandy"}, {ID_CHIP_SINE, 0, "sine"}, {0, 1, "pcjr"}};
+        const std::tuple<UINT, int, const char*> steps[] = {{ID_CHIP_PCJR, 1, "pcjr"},
+                                                            {0, 2, "tandy"},
+                                                            {ID_CHIP_SINE, 0, "sine"},
+                                                            {0, 1, "pcjr"},
+                                                            {0, 3, "speaker"},
+                                                            {ID_CHIP_TANDY, 2, "tandy"},
+                                                            {ID_CHIP_SPEAKER, 3, "speaker"}};
         {
             CShell shell;
             QVERIFY(shell.Start());
             QComboBox* pCombo = ChipCombo(shell);
             QVERIFY(pCombo->currentIndex() == 0 && CheckedChips(shell.Frame()) == 1);
+            QCOMPARE(pCombo->count(), 4);
+            QCOMPARE(pCombo->itemText(3), QStringLiteral("PC speaker"));
             QVERIFY(
                 shell.Frame()->GetCommandActions(ID_CHIP_PCJR)[0]->actionGroup()->isExclusive());
             for (const auto& [nCommand, index, pszStored] : steps)
@@ -64,12 +72,12 @@ private slots:
                 QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
             }
         }
-        for (const char* pszStored : {"pcjr", "fm"})
+        const std::pair<const char*, int> stored[] = {{"pcjr", 1}, {"speaker", 3}, {"fm", 0}};
+        for (const auto& [pszStored, expected] : stored)
         {
             QSettings().setValue("Playback/Chip", pszStored);
             CShell shell;
             QVERIFY(shell.Start());
-            const int expected = pszStored == std::string("pcjr") ? 1 : 0;
             QVERIFY(ChipCombo(shell)->currentIndex() == expected &&
                     shell.app->m_pPlayThread->GetSynthKind() == SynthKind(expected));
         }
@@ -108,7 +116,7 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-                QVERIFY(!ExportWav(*shell.ActiveDoc(), SynthKind::Sine, shell.Frame(), 0));
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, shell.Frame(), 0));
             }
             else
                 QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));

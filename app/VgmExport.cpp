@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/VgmExport.h"
+
+#include "app/QtUserInterface.h"
+#include "app/WavExport.h"
+#include "framework/AtomicFile.h"
+#include "session/Prompts.h"
+#include "sound/SoundDoc.h"
+#include "sound/VgmWriter.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+
+namespace
+{
+const char* const kVgmExtension = ".vgm";
+const char* const kDocumentExtension = ".tks";
+
+QString LoopSettingsKey()
+{
+    return QStringLiteral("Export/VgmLoop");
+}
+
+bool HasSuffixNoCase(const std::string& text, const char* suffix)
+{
+    return QString::fromStdString(text).endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+}
+
+// Cancelled: nothing. Otherwise whether the file loops.
+std::optional<bool> AskLoop(QWidget* pParent)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Export VGM"),
+                    QStringLiteral("Write the sound as a VGM file for chip-music players."),
+                    QMessageBox::Ok | QMessageBox::Cancel, pParent);
+    box.setObjectName(QStringLiteral("VgmOptions"));
+    auto* pLoop = new QCheckBox(QStringLiteral("Loop the whole sound"), &box);
+    pLoop->setChecked(QSettings().value(LoopSettingsKey(), false).toBool());
+    box.setCheckBox(pLoop);
+    box.setDefaultButton(QMessageBox::Ok);
+    if (box.exec() != QMessageBox::Ok)
+        return std::nullopt;
+    QSettings().setValue(LoopSettingsKey(), pLoop->isChecked());
+    return pLoop->isChecked();
+}
+} // namespace
+
+std::string VgmTitleFor(const CSoundDoc& doc)
+{
+    std::string title = doc.GetTitle();
+    if (HasSuffixNoCase(title, kDocumentExtension))
+        title.resize(title.size() - std::char_traits<char>::length(kDocumentExtension));
+    return title;
+}
+
+std::string VgmGameFor(const CSoundDoc& doc)
+{
+    // The game origin is read here alone, so it moves with the document's state in one place.
+    if (doc.m_nGameSound < 0 || doc.m_strGameFolder.empty())
+        return {};
+    const QString dir = QDir::cleanPath(PathToQString(doc.m_strGameFolder));
+    return QFileInfo(dir).fileName().toStdString();
+}
+
+bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
+{
+    const std::optional<bool> bLoop = AskLoop(pParent);
+    if (!bLoop.has_value())
+        return false;
+
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.strTitle = "Export VGM";
+    request.strDefaultExt = kVgmExtension + 1;
+    request.strFilter = "VGM Files (*.vgm)|*.vgm|Compressed VGM Files (*.vgz)|*.vgz|"
+                        "All Files (*.*)|*.*||";
+    request.strFileName = ExportFileNameFor(doc, kVgmExtension);
+    request.bOverwritePrompt = true;
+    request.bPathMustExist = true;
+    std::string path;
+    if (!GetFileNameSource().AskFileName(request, path))
+        return false;
+
+    VgmOptions options;
+    options.chip = voice.chip;
+    options.fade = voice.fade;
+    options.bLoop = *bLoop;
+    options.title = VgmTitleFor(doc);
+    options.game = VgmGameFor(doc);
+    options.bGzip = HasSuffixNoCase(path, ".vgz");
+    const Status written = WriteAtomically(path,
+                                           [&](CFile& out) -> Status
+                                           {
+                                               const VgmBuild build =
+                                                   BuildDocumentVgm(doc, options);
+                                               if (!build.Ok())
+                                                   return Failure{build.error};
+                                               out.Write(build.bytes.data(), build.bytes.size());
+                                               return Success();
+                                           });
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
+}

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/PlayVoice.h"
+
+#include <string>
+
+class CSoundDoc;
+class QWidget;
+
+// The tag's title and game for the document: its title without ".tks", and the name of the
+// game folder it came from ("" for a sound of its own).
+std::string VgmTitleFor(const CSoundDoc& doc);
+std::string VgmGameFor(const CSoundDoc& doc);
+
+// Asks whether the file loops (remembered for next time) and for a file name, then writes the
+// play range as the chip plays it with voice's fade; a name ending in ".vgz" gets the
+// compressed file. Failures are shown; false when nothing was written.
+bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent);

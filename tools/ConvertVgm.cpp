@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/ConvertFormats.h"
+
+#include "framework/AtomicFile.h"
+#include "framework/File.h"
+#include "sound/AgiResource.h"
+
+#include <filesystem>
+#include <string>
+
+namespace
+{
+bool WriteBuild(const VgmBuild& build, const std::string& path)
+{
+    if (!build.Ok())
+        return Report(Failure{build.error});
+    return Report(WriteAtomically(path,
+                                  [&build](CFile& out)
+                                  {
+                                      out.Write(build.bytes.data(), build.bytes.size());
+                                      return Success();
+                                  }));
+}
+} // namespace
+
+std::string VgmTitleOfFile(const std::string& path)
+{
+    return std::filesystem::path(path).stem().string();
+}
+
+std::string VgmGameOfFolder(const std::string& dir)
+{
+    // "games/quest/" names the folder "quest", as "games/quest" does.
+    std::filesystem::path folder = std::filesystem::path(dir).lexically_normal();
+    if (folder.filename().empty())
+        folder = folder.parent_path();
+    return folder.filename().string();
+}
+
+bool WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path)
+{
+    return WriteBuild(BuildDocumentVgm(doc, options), path);
+}
+
+bool WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
+                       const std::string& path)
+{
+    return WriteBuild(BuildVgm(resource.data(), resource.size(), options), path);
+}
+
+bool WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
+                           const std::string& path)
+{
+    const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
+    return WriteAgiVgmOutput({bytes.begin(), bytes.end()}, options, path);
+}
