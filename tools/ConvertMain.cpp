@@ -9,6 +9,8 @@
 #include "sound/SoundDoc.h"
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
+#include "tools/ConvertImport.h"
+#include "sound/SongFiles.h"
 
 #include <algorithm>
 #include <array>
@@ -22,15 +24,17 @@
 namespace
 {
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav] "
+    "[--instruments P0,P1,P2] [--chip sine|pcjr|tandy] [--whole] [--map C0,C1,C2] "
+    "[--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
     " OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
-    "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
+    "  --from tks|agi|mid|vgm format of INPUT (default: by its extension .tks, .mid, .midi,\n"
+    "                         .vgm or .vgz, else agi)\n"
     "  --to tks|agi|mid|wav   format of OUTPUT (default: by its extension .tks, .mid or .wav,\n"
     "                         else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
@@ -41,7 +45,11 @@ const char kUsage[] =
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
     "  --list                 print the game's sounds: number, bytes and ticks\n"
     "  --sound N              the game's sound number N (0-255)\n"
-    "  --into-game DIR        write the whole song into the game folder as sound N\n";
+    "  --into-game DIR        write the whole song into the game folder as sound N\n"
+    "  --map C0,C1,C2         MIDI input: channel C0 (1-16, 0 for none) alone on voice 0, C1 on\n"
+    "                         voice 1, C2 on voice 2, other tone channels left out (default:\n"
+    "                         every channel shared among the three voices)\n"
+    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n";
 
 enum class Format
 {
@@ -49,6 +57,7 @@ enum class Format
     agi,
     mid,
     wav,
+    vgm,
 };
 
 struct Options
@@ -63,6 +72,8 @@ struct Options
     std::optional<std::string> intoGame;
     std::optional<int> sound;
     std::optional<SynthKind> chip;
+    std::optional<std::array<int, 3>> midiMap;
+    std::optional<int> drumChannel;
     std::string input;
     std::string output;
 };
@@ -87,8 +98,10 @@ Format ParseFormat(const std::string& option, const std::string& value, bool bOu
         return Format::tks;
     if (value == "agi")
         return Format::agi;
-    if (bOutput && value == "mid")
+    if (value == "mid")
         return Format::mid;
+    if (!bOutput && value == "vgm")
+        return Format::vgm;
     if (bOutput && value == "wav")
         return Format::wav;
     throw UsageError{"unknown format for " + option + ": '" + value + "'"};
@@ -121,6 +134,17 @@ int ParseSoundNumber(const std::string& value)
         std::stoi(value) > 255)
         throw UsageError{"--sound needs a number from 0 to 255: '" + value + "'"};
     return std::stoi(value);
+}
+
+void ParseMidiOption(Options& options, const std::string& option, const std::string& value)
+{
+    std::string error;
+    if (option == "--map")
+        error = ParseMidiMap(value, options.midiMap.emplace());
+    else
+        error = ParseDrumChannel(value, options.drumChannel.emplace());
+    if (!error.empty())
+        throw UsageError{error};
 }
 
 // The positional arguments each way of calling takes, and the options it refuses.
@@ -211,6 +235,8 @@ Options ParseArguments(const std::vector<std::string>& args)
             if (!options.chip)
                 throw UsageError{"unknown sound chip for --chip: '" + name + "'"};
         }
+        else if (arg == "--map" || arg == "--drums")
+            ParseMidiOption(options, arg, takeValue());
         else if (arg == "--game")
             options.game = takeValue();
         else if (arg == "--into-game")
@@ -259,7 +285,28 @@ Format InputFormat(const Options& options)
 {
     if (options.from)
         return *options.from;
+    switch (SongFileKindOf(options.input))
+    {
+    case SongFileKind::Midi:
+        return Format::mid;
+    case SongFileKind::Vgm:
+        return Format::vgm;
+    case SongFileKind::None:
+        break;
+    }
     return EndsWith(options.input, ".tks") ? Format::tks : Format::agi;
+}
+
+void CheckMidiOptions(const Options& options)
+{
+    if (!options.midiMap && !options.drumChannel)
+        return;
+    if (options.bNew || options.game || InputFormat(options) != Format::mid)
+        throw UsageError{"--map and --drums go only with a MIDI input"};
+    if (options.midiMap && options.drumChannel.value_or(0) != 0 &&
+        std::find(options.midiMap->begin(), options.midiMap->end(), *options.drumChannel) !=
+            options.midiMap->end())
+        throw UsageError{"--drums names a channel --map gives to a voice"};
 }
 
 bool ReadInput(CSoundDoc& doc, const Options& options)
@@ -268,6 +315,12 @@ bool ReadInput(CSoundDoc& doc, const Options& options)
         return doc.OnNewDocument();
     if (InputFormat(options) == Format::tks)
         return doc.OnOpenDocument(options.input);
+    if (InputFormat(options) == Format::mid)
+        return doc.OnNewDocument() &&
+               ImportMidiInput(doc, options.input,
+                               MidiOptionsFor(options.midiMap, options.drumChannel));
+    if (InputFormat(options) == Format::vgm)
+        return doc.OnNewDocument() && ImportVgmInput(doc, options.input);
     // An import fills a document that File New made, as the editor's Import does.
     return doc.OnNewDocument() && ImportAgiInput(doc, options.input);
 }
@@ -289,6 +342,8 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
         return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine), options.output);
+    case Format::vgm:
+        break;
     }
     return false;
 }
@@ -371,6 +426,7 @@ int main(int argc, char** argv)
     {
         options = ParseArguments(args);
         CheckChip(options);
+        CheckMidiOptions(options);
     }
     catch (const UsageError& e)
     {
