@@ -13,6 +13,7 @@
 #include "framework/UserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "sound/SongFiles.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -206,6 +207,8 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
+    else if (SongFileKindOf(strPath) != SongFileKind::None)
+        return m_songImports.ImportSong(strPath, false);
     else if (IsAgiResource(strPath))
         return ImportAGI(strPath);
     else
@@ -544,6 +547,7 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
+        m_songImports.OnCmdMsg(nID, pCmdUI) ||
         CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)

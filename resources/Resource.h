@@ -45,6 +45,9 @@ constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
 constexpr UINT ID_SOUND_PLAYFROM = 270;
 constexpr UINT ID_NOTEKEYS_POSITION = 271;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
+// File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
+constexpr UINT ID_IMPORT_MIDI = 300;
+constexpr UINT ID_IMPORT_VGM = 301;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

@@ -12,8 +12,9 @@ std::string Notes(int count)
 
 std::string TooLongLine(std::size_t agiBytes)
 {
-    return "the song needs " + std::to_string(agiBytes) + " bytes as an AGI resource, more than the " +
-           std::to_string(kMaxAgiResourceBytes) + " one can hold: the AGI export will refuse it";
+    return "the song needs " + std::to_string(agiBytes) +
+           " bytes as an AGI resource, more than the " + std::to_string(kMaxAgiResourceBytes) +
+           " one can hold: the AGI export will refuse it";
 }
 } // namespace
 

@@ -60,7 +60,8 @@ std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map)
         else
             items.back() += c;
     const std::string error = "--map needs three MIDI channels from 1 to 16 (0 for a silent "
-                              "voice), as in 1,2,3: '" + value + "'";
+                              "voice), as in 1,2,3: '" +
+                              value + "'";
     if (items.size() != 3)
         return error;
     for (int voice = 0; voice < 3; ++voice)

@@ -6,11 +6,11 @@
 #include "framework/UserInterface.h"
 #include "game/WholeSongRange.h"
 #include "sound/AgiResource.h"
+#include "sound/SongFiles.h"
 #include "sound/SoundDoc.h"
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
-#include "sound/SongFiles.h"
 
 #include <algorithm>
 #include <array>

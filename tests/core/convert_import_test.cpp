@@ -72,14 +72,17 @@ TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
     };
     for (const auto& c : cases)
     {
-        const ConvertResult r = RunConvert(std::string(c.options) + " " + in + " " + dir + "/o.agi");
+        const ConvertResult r =
+            RunConvert(std::string(c.options) + " " + in + " " + dir + "/o.agi");
         ASSERT_EQ(r.exitCode, 0) << c.options << "\n" << r.out;
         EXPECT_EQ(RecordsOf(dir + "/o.agi"), RecordsImported(song, c.expected)) << c.options;
         EXPECT_EQ(Contains(r.out, c.cut ? c.cut : "cut for polyphony"), c.cut != nullptr)
-            << c.options << "\n" << r.out;
+            << c.options << "\n"
+            << r.out;
         EXPECT_EQ(Contains(r.out, "raised by octaves into range"),
                   c.expected.channels[0] != MidiChannelUse::LeaveOut)
-            << c.options << "\n" << r.out;
+            << c.options << "\n"
+            << r.out;
     }
     EXPECT_TRUE(RecordsOf(dir + "/o.agi")[3].empty()); // --drums none
 }
@@ -88,11 +91,12 @@ TEST(ConvertImport, EveryOutputFormatAndInputByExtensionOrFrom)
 {
     const std::string dir = MakeTempDir();
     const Bytes vgm = VgmFile(VgmTone(0, 200) + VgmAtten(0, 2) + VgmWait(735 * 30), 735 * 30);
-    const std::string inputs[] = {
-        Write(dir, "a.mid", CrowdedSong()), Write(dir, "b.midi", CrowdedSong()),
-        Write(dir, "c.vgm", vgm), Write(dir, "d.VGZ", Gzip(vgm)),
-        "--from mid " + Write(dir, "e.song", CrowdedSong()),
-        "--from vgm " + Write(dir, "f.bin", vgm)};
+    const std::string inputs[] = {Write(dir, "a.mid", CrowdedSong()),
+                                  Write(dir, "b.midi", CrowdedSong()),
+                                  Write(dir, "c.vgm", vgm),
+                                  Write(dir, "d.VGZ", Gzip(vgm)),
+                                  "--from mid " + Write(dir, "e.song", CrowdedSong()),
+                                  "--from vgm " + Write(dir, "f.bin", vgm)};
     for (const std::string& input : inputs)
         for (const char* output : {"out.tks", "out.agi", "out.mid", "out.wav"})
         {
