@@ -16,6 +16,7 @@
 #include "resources/ResourceTables.h"
 #include "session/Prompts.h"
 #include "sound/AgiFile.h"
+#include "sound/SongFiles.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -208,6 +209,8 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
+    else if (SongFileKindOf(strPath) != SongFileKind::None)
+        return m_songImports.ImportSong(strPath, false);
     else if (IsAgiResource(strPath))
         return ImportAGI(strPath);
     else
@@ -561,6 +564,7 @@ bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
+        m_songImports.OnCmdMsg(nID, pCmdUI) ||
         CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)

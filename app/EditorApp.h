@@ -5,6 +5,7 @@
 #include "app/GameFolderCommands.h"
 #include "app/RecentFileList.h"
 #include "app/RecoveryStore.h"
+#include "app/SongImportCommands.h"
 #include "playback/SoundPlayThread.h"
 #include "resources/Resource.h"
 #include "session/SoundServices.h"
@@ -83,8 +84,8 @@ public:
     }
     bool IsSoundDisabled() const { return m_bNoSound; }
 
-    // Document template. An empty path makes a new document; a sound resource is imported
-    // into one, as Import does. An already open document is activated instead of being
+    // Document template. An empty path makes a new document; a sound resource, MIDI or VGM
+    // file is imported into one, as Import does. An already open document is activated instead of being
     // opened twice. Null when the document could not be made.
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
     // Takes in a document made elsewhere and opens a window on it; null when that failed.
@@ -163,6 +164,7 @@ private:
     CRecentFileList m_recentFiles;
     CChipChoice m_chipChoice;
     CGameFolderCommands m_gameFolders{*this};
+    CSongImportCommands m_songImports{*this};
     bool m_bNoSound = false;
     AudioDeviceFactory m_openDevice = CSoundPlayThread::OpenDefaultDevice;
     // Row-report receivers handed to the play thread, one per session that started playback.

@@ -52,6 +52,9 @@ constexpr UINT ID_FADE_NONE = 311;
 constexpr UINT ID_FADE_V2 = 312;
 constexpr UINT ID_FADE_V3 = 313;
 constexpr UINT ID_EXPORT_VGM = 314;
+// File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
+constexpr UINT ID_IMPORT_MIDI = 300;
+constexpr UINT ID_IMPORT_VGM = 301;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

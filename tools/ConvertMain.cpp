@@ -6,9 +6,11 @@
 #include "game/WholeSongRange.h"
 #include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
+#include "sound/SongFiles.h"
 #include "sound/SoundDoc.h"
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
+#include "tools/ConvertImport.h"
 #include "tools/ConvertOptions.h"
 
 #include <algorithm>
@@ -53,6 +55,12 @@ bool ReadInput(CSoundDoc& doc, const Options& options)
         return doc.OnNewDocument();
     if (InputFormat(options) == Format::tks)
         return Report(doc.OnOpenDocument(options.input));
+    if (InputFormat(options) == Format::mid)
+        return doc.OnNewDocument() &&
+               ImportMidiInput(doc, options.input,
+                               MidiOptionsFor(options.midiMap, options.drumChannel));
+    if (InputFormat(options) == Format::vgm)
+        return doc.OnNewDocument() && ImportVgmInput(doc, options.input);
     // An import fills a document that File New made, as the editor's Import does.
     return doc.OnNewDocument() && ImportAgiInput(doc, options.input);
 }
@@ -152,6 +160,7 @@ int main(int argc, char** argv)
     {
         options = ParseArguments(args);
         CheckChip(options);
+        CheckMidiOptions(options);
     }
     catch (const UsageError& e)
     {

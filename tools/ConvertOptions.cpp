@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertOptions.h"
 
+#include "sound/SongFiles.h"
+#include "tools/ConvertImport.h"
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
 
 extern const char kUsage[];
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] (INPUT | --new) "
-    "OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
+    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] [--map C0,C1,C2] "
+    "[--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
     " OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
-    "  --from tks|agi         format of INPUT (default: tks for a name ending in .tks, else agi)\n"
+    "  --from tks|agi|mid|vgm format of INPUT (default: by its extension .tks, .mid, .midi,\n"
+    "                         .vgm or .vgz, else agi)\n"
     "  --to tks|agi|mid|wav|vgm  format of OUTPUT (default: by its extension .tks, .mid, .wav,\n"
     "                         .vgm or .vgz (compressed VGM), else an AGI sound resource)\n"
     "  --instruments P0,P1,P2 MIDI programs (0-127) of the three tone voices (default 0,0,0)\n"
@@ -32,7 +36,11 @@ const char kUsage[] =
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
     "  --list                 print the game's sounds: number, bytes and ticks\n"
     "  --sound N              the game's sound number N (0-255)\n"
-    "  --into-game DIR        write the whole song into the game folder as sound N\n";
+    "  --into-game DIR        write the whole song into the game folder as sound N\n"
+    "  --map C0,C1,C2         MIDI input: channel C0 (1-16, 0 for none) alone on voice 0, C1 on\n"
+    "                         voice 1, C2 on voice 2, other tone channels left out (default:\n"
+    "                         every channel shared among the three voices)\n"
+    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n";
 
 namespace
 {
@@ -51,13 +59,19 @@ Format ParseFormat(const std::string& option, const std::string& value, bool bOu
         return Format::tks;
     if (value == "agi")
         return Format::agi;
-    if (bOutput && value == "mid")
+    if (value == "mid")
         return Format::mid;
     if (bOutput && value == "wav")
         return Format::wav;
-    if (bOutput && value == "vgm")
+    if (value == "vgm")
         return Format::vgm;
     throw UsageError{"unknown format for " + option + ": '" + value + "'"};
+}
+
+void ThrowIfBad(const std::string& error)
+{
+    if (!error.empty())
+        throw UsageError{error};
 }
 
 std::array<int, 3> ParsePrograms(const std::string& value)
@@ -128,6 +142,11 @@ const OptionRule kOptions[] = {
     {"--game", true, [](Options& o, const std::string& v) { o.game = v; }},
     {"--into-game", true, [](Options& o, const std::string& v) { o.intoGame = v; }},
     {"--sound", true, [](Options& o, const std::string& v) { o.sound = ParseSoundNumber(v); }},
+    {"--map", true,
+     [](Options& o, const std::string& v) { ThrowIfBad(ParseMidiMap(v, o.midiMap.emplace())); }},
+    {"--drums", true,
+     [](Options& o, const std::string& v)
+     { ThrowIfBad(ParseDrumChannel(v, o.drumChannel.emplace())); }},
 };
 
 // The positional arguments each way of calling takes, and the options it refuses.
@@ -254,10 +273,31 @@ bool CompressesOutput(const Options& options)
     return OutputFormat(options) == Format::vgm && EndsWith(options.output, ".vgz");
 }
 
+void CheckMidiOptions(const Options& options)
+{
+    if (!options.midiMap && !options.drumChannel)
+        return;
+    if (options.bNew || options.game || InputFormat(options) != Format::mid)
+        throw UsageError{"--map and --drums go only with a MIDI input"};
+    if (options.midiMap && options.drumChannel.value_or(0) != 0 &&
+        std::find(options.midiMap->begin(), options.midiMap->end(), *options.drumChannel) !=
+            options.midiMap->end())
+        throw UsageError{"--drums names a channel --map gives to a voice"};
+}
+
 Format InputFormat(const Options& options)
 {
     if (options.from)
         return *options.from;
+    switch (SongFileKindOf(options.input))
+    {
+    case SongFileKind::Midi:
+        return Format::mid;
+    case SongFileKind::Vgm:
+        return Format::vgm;
+    case SongFileKind::None:
+        break;
+    }
     return EndsWith(options.input, ".tks") ? Format::tks : Format::agi;
 }
 

@@ -36,6 +36,8 @@ struct Options
     std::optional<SynthKind> chip;
     std::optional<FadeKind> fade;
     bool bLoop = false;
+    std::optional<std::array<int, 3>> midiMap;
+    std::optional<int> drumChannel;
     std::string input;
     std::string output;
 };
@@ -50,6 +52,9 @@ Options ParseArguments(const std::vector<std::string>& args);
 // Refuses --chip and --fade where nothing is played, --loop but for a VGM file; throws
 // UsageError.
 void CheckChip(const Options& options);
+// Refuses --map and --drums but for a MIDI input, and a drum channel the map gives a voice;
+// throws UsageError.
+void CheckMidiOptions(const Options& options);
 // The output's format: --to, else by the output's extension, else an AGI resource.
 Format OutputFormat(const Options& options);
 // A .vgz output: the VGM file gzip-compressed.

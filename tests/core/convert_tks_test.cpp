@@ -52,7 +52,7 @@ TEST(ConvertTks, BadCommandLinesPrintTheUsage)
     // Command lines with "D/" standing for the scratch folder.
     for (const char* pszLine :
          {"", "D/only-one.tks", "a.tks b.tks c.tks", "--new", "--new a.tks b.tks",
-          "--from tks --new D/x.tks", "--from mid a b", "--to mp3 --new D/x.mp3", "--to",
+          "--from tks --new D/x.tks", "--from wav a b", "--to mp3 --new D/x.mp3", "--to",
           "--instruments 1,2 --new D/x.mid", "--instruments 0,0,128 --new D/x.mid",
           "--instruments 0,-1,3 --new D/x.mid", "--verbose --new D/x.tks"})
     {

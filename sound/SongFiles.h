@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Song files that are imported into a new sound rather than opened, known by their extension.
+enum class SongFileKind
+{
+    None,
+    Midi, // .mid, .midi
+    Vgm,  // .vgm, .vgz
+};
+
+SongFileKind SongFileKindOf(const std::string& path);
+
+// Far above any real song; keeps a stray large file from being read whole.
+constexpr std::uint64_t kMaxSongFileBytes = std::uint64_t{64} << 20;

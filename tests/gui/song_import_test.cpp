@@ -1,0 +1,263 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// MIDI and VGM files brought into the editor: the channel dialog, File > Import, and the
+// other ways of opening a file.
+#include "ShellTestSupport.h"
+
+#include "dialogs/MidiImportDialog.h"
+#include "sound/AgiResource.h"
+#include "sound/MidiImport.h"
+#include "sound/SoundDoc.h"
+#include "support/ImportBytes.h"
+
+#include <QComboBox>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+namespace
+{
+constexpr int kQuarter = 480;
+using Channels = std::array<std::vector<SongRecord>, 4>;
+
+// Five notes at once on channel 1 (one too low for the voices), then a note on channel 2 and
+// a drum hit on channel 10.
+Bytes CrowdedSong()
+{
+    CMidiTrack track;
+    for (int key : {30, 60, 64, 67, 72})
+        track.On(0, 0, key);
+    for (int key : {30, 60, 64, 67, 72})
+        track.Off(key == 30 ? kQuarter : 0, 0, key);
+    track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
+    return MidiFile({track});
+}
+
+Bytes OneToneVgm()
+{
+    return VgmFile(VgmTone(0, 200) + VgmAtten(0, 2) + VgmWait(735 * 30), 735 * 30);
+}
+
+std::string WriteTemp(const QTemporaryDir& dir, const QString& name, const Bytes& bytes)
+{
+    QFile file(dir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return QFile::encodeName(file.fileName()).toStdString();
+}
+
+Channels Played(CSoundDoc& doc)
+{
+    std::lock_guard lock(doc.Guard());
+    return ResourceRecords(BuildAgiResource(doc).bytes);
+}
+
+Channels MidiImported(const Bytes& file, const MidiImportOptions& options)
+{
+    CSoundDoc doc;
+    ImportMidi(file, options, doc);
+    return Played(doc);
+}
+
+// Runs answer inside the next modal MIDI dialog; whatever it leaves open is cancelled.
+void AnswerMidiDialog(std::function<void(CMidiImportDialog*)> answer)
+{
+    QTimer::singleShot(0,
+                       [answer]
+                       {
+                           auto* pDialog =
+                               qobject_cast<CMidiImportDialog*>(QApplication::activeModalWidget());
+                           if (pDialog == nullptr)
+                           {
+                               AnswerMidiDialog(answer);
+                               return;
+                           }
+                           answer(pDialog);
+                           if (pDialog->isVisible())
+                               pDialog->reject();
+                       });
+}
+
+int CountAfter(const QString& text, const QString& label)
+{
+    const qsizetype at = text.indexOf(label);
+    return at < 0 ? -1 : text.mid(at + label.size()).section(QLatin1Char(' '), 1, 1).toInt();
+}
+} // namespace
+
+class SongImportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void channelChoicesChangeTheCounts()
+    {
+        const Bytes song = CrowdedSong();
+        const MidiReadResult read = ReadMidiFile(song);
+        QVERIFY(read.Ok());
+        CMidiImportDialog dialog(
+            QStringLiteral("song.mid"), ListMidiChannels(read.song),
+            [&](const MidiImportOptions& options) { return CountMidiImport(read.song, options); },
+            MidiImportOptions{});
+        QVERIFY(dialog.UseList(1) && dialog.UseList(2) && dialog.UseList(10));
+        QVERIFY(dialog.UseList(3) == nullptr);
+        const struct
+        {
+            int channel;
+            MidiChannelUse use;
+            int cut;
+            int raised;
+        } steps[] = {
+            {1, MidiChannelUse::Automatic, 2, 1},
+            {1, MidiChannelUse::Voice0, 4, 1}, // one voice holds one of the five
+            {10, MidiChannelUse::Automatic, 4, 2},
+            {1, MidiChannelUse::LeaveOut, 0, 1},
+        };
+        for (const auto& step : steps)
+        {
+            dialog.UseList(step.channel)->setCurrentIndex(static_cast<int>(step.use));
+            const QString text = dialog.CountsText();
+            QCOMPARE(CountAfter(text, QStringLiteral("Cut for polyphony:")), step.cut);
+            QCOMPARE(CountAfter(text, QStringLiteral("Raised into range:")), step.raised);
+            QCOMPARE(dialog.Options().channels[step.channel - 1], step.use);
+        }
+    }
+
+    void importMenuAsksTheChannelsAndEscapeMakesNothing()
+    {
+        QTemporaryDir dir;
+        const Bytes song = CrowdedSong();
+        const std::string path = WriteTemp(dir, QStringLiteral("song.mid"), song);
+        CShell shell;
+        QVERIFY(shell.Start());
+        const std::size_t nBefore = shell.app->GetDocuments().size();
+
+        shell.files.answers = {path};
+        AnswerMidiDialog([](CMidiImportDialog* pDialog)
+                         { QTest::keyClick(pDialog, Qt::Key_Escape); });
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_IMPORT_MIDI));
+        QCOMPARE(shell.app->GetDocuments().size(), nBefore);
+
+        shell.files.answers = {path};
+        AnswerMidiDialog(
+            [](CMidiImportDialog* pDialog)
+            {
+                pDialog->UseList(1)->setCurrentIndex(static_cast<int>(MidiChannelUse::LeaveOut));
+                pDialog->UseList(2)->setCurrentIndex(static_cast<int>(MidiChannelUse::Voice2));
+                pDialog->accept();
+            });
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_IMPORT_MIDI));
+        QCOMPARE(shell.app->GetDocuments().size(), nBefore + 1);
+        MidiImportOptions expected;
+        expected.channels[0] = MidiChannelUse::LeaveOut;
+        expected.channels[1] = MidiChannelUse::Voice2;
+        const Channels played = Played(*shell.ActiveDoc());
+        QVERIFY(played == MidiImported(song, expected));
+        QVERIFY(played[0].empty() && played[2].size() == 1);
+        QVERIFY(shell.messages.texts.empty());
+    }
+
+    void openingASongMakesANewSound_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("route");
+        for (const char* name : {"song.MIDI", "log.vgz"})
+            for (const char* route : {"open", "recent", "command line", "drop", "import"})
+                QTest::addRow("%s %s", name, route)
+                    << QString::fromLatin1(name) << QString::fromLatin1(route);
+    }
+
+    void openingASongMakesANewSound()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, route);
+        QTemporaryDir dir;
+        const bool bMidi = name.endsWith(QStringLiteral(".MIDI"));
+        const Bytes bytes = bMidi ? CrowdedSong() : Gzip(OneToneVgm());
+        const std::string path = WriteTemp(dir, name, bytes);
+        CShell shell;
+        const QString qPath = dir.filePath(name);
+        QVERIFY(shell.Start(route == "command line"
+                                ? QStringList{QStringLiteral("--no-sound"), qPath}
+                                : QStringList{QStringLiteral("--no-sound")}));
+        if (route == "open" || (route == "import" && !bMidi))
+        {
+            shell.files.answers = {path};
+            QVERIFY(shell.Frame()->ExecuteCommand(route == "open" ? ID_FILE_OPEN : ID_IMPORT_VGM));
+        }
+        else if (route == "import")
+        {
+            shell.files.answers = {path};
+            AnswerMidiDialog([](CMidiImportDialog* pDialog) { pDialog->accept(); });
+            QVERIFY(shell.Frame()->ExecuteCommand(ID_IMPORT_MIDI));
+        }
+        else if (route == "recent")
+        {
+            shell.app->AddToRecentFileList(path);
+            shell.app->OpenRecentFile(0);
+        }
+        else if (route == "drop")
+        {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(qPath)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                                  Qt::NoModifier);
+            QCoreApplication::sendEvent(shell.Frame(), &enter);
+            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(shell.Frame(), &drop);
+        }
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
+        QVERIFY(shell.messages.texts.empty());
+        const Channels played = Played(*pDoc);
+        if (bMidi)
+            QVERIFY(played == MidiImported(bytes, MidiImportOptions{}));
+        else
+            QVERIFY(played[0] == (std::vector<SongRecord>{{0, 30, 200, 2}}));
+    }
+
+    void badSongsAreNamedAndMakeNoDocument_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("text") << "notes.mid" << QByteArray("hello") << "not a MIDI file";
+        QTest::newRow("no chip") << "chip.vgm"
+                                 << []
+        {
+            const Bytes b = VgmFile(VgmWait(735), 735, 0);
+            return QByteArray(reinterpret_cast<const char*>(b.data()),
+                              static_cast<qsizetype>(b.size()));
+        }() << "no SN76489";
+    }
+
+    void badSongsAreNamedAndMakeNoDocument()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        QTemporaryDir dir;
+        const std::string path = WriteTemp(dir, name, Bytes(bytes.begin(), bytes.end()));
+        CShell shell;
+        QVERIFY(shell.Start());
+        const std::size_t nBefore = shell.app->GetDocuments().size();
+        for (UINT nID :
+             {ID_FILE_OPEN, name.endsWith(QStringLiteral(".mid")) ? ID_IMPORT_MIDI : ID_IMPORT_VGM})
+        {
+            shell.messages.texts.clear();
+            shell.files.answers = {path};
+            QVERIFY(shell.Frame()->ExecuteCommand(nID));
+            QCOMPARE(shell.app->GetDocuments().size(), nBefore);
+            QCOMPARE(shell.messages.texts.size(), std::size_t{1});
+            const QString text = QString::fromStdString(shell.messages.texts.front());
+            QVERIFY2(text.contains(QString::fromStdString(path)) && text.contains(error),
+                     qPrintable(text));
+        }
+    }
+};
+
+TARVOK_SHELL_TEST_MAIN(SongImportTest)
+#include "song_import_test.moc"

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/ConvertImport.h"
+
+#include "framework/File.h"
+#include "sound/ImportReport.h"
+#include "sound/SongFiles.h"
+#include "sound/SoundDoc.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+// 0-16 as a number, or -1.
+int ParseChannel(const std::string& text)
+{
+    if (text.empty() || text.size() > 2 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    const int channel = std::stoi(text);
+    return channel <= kMidiChannels ? channel : -1;
+}
+
+bool ReadSongFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+{
+    try
+    {
+        const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
+        bytes.assign(data.begin(), data.end());
+        return true;
+    }
+    catch (const CFileException& e)
+    {
+        std::fprintf(stderr, "%s\n", e.what());
+        return false;
+    }
+}
+
+bool Refuse(const std::string& path, const std::string& error)
+{
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+void PrintReport(const std::string& path, const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), line.c_str());
+}
+} // namespace
+
+std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map)
+{
+    std::vector<std::string> items(1);
+    for (char c : value)
+        if (c == ',')
+            items.emplace_back();
+        else
+            items.back() += c;
+    const std::string error = "--map needs three MIDI channels from 1 to 16 (0 for a silent "
+                              "voice), as in 1,2,3: '" +
+                              value + "'";
+    if (items.size() != 3)
+        return error;
+    for (int voice = 0; voice < 3; ++voice)
+    {
+        map[voice] = ParseChannel(items[voice]);
+        if (map[voice] < 0)
+            return error;
+        for (int other = 0; other < voice; ++other)
+            if (map[voice] != 0 && map[voice] == map[other])
+                return "--map gives channel " + items[voice] + " to two voices";
+    }
+    return {};
+}
+
+std::string ParseDrumChannel(const std::string& value, int& channel)
+{
+    channel = value == "none" ? 0 : ParseChannel(value);
+    if (channel <= 0 && value != "none")
+        return "--drums needs a MIDI channel from 1 to 16, or none: '" + value + "'";
+    return {};
+}
+
+MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
+                                 std::optional<int> drumChannel)
+{
+    const int drums = drumChannel.value_or(kDefaultDrumChannel);
+    return map ? MidiImportOptions::Mapped(*map, drums) : MidiImportOptions::WithDrums(drums);
+}
+
+bool ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadSongFile(path, bytes))
+        return false;
+    const MidiImportResult result = ImportMidi(bytes, options, doc);
+    if (!result.Ok())
+        return Refuse(path, result.error);
+    PrintReport(path, MidiImportReport(result.counts));
+    return true;
+}
+
+bool ImportVgmInput(CSoundDoc& doc, const std::string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadSongFile(path, bytes))
+        return false;
+    const VgmImportResult result = ImportVgm(bytes, doc);
+    if (!result.Ok())
+        return Refuse(path, result.error);
+    PrintReport(path, VgmImportReport(result));
+    return true;
+}

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/MidiImport.h"
+
+#include <array>
+#include <optional>
+#include <string>
+
+class CSoundDoc;
+
+// The converter's MIDI and VGM input.
+
+// The values of --map and --drums; "" when the value is good, else what is wrong with it.
+std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map);
+std::string ParseDrumChannel(const std::string& value, int& channel);
+// The channel uses the options give: automatic voices unless a map is given; drums on
+// channel 10 unless drumChannel says otherwise (0: none).
+MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
+                                 std::optional<int> drumChannel);
+
+// Import the file into the document, printing what was lost on stderr; a bad file is
+// reported with its name and returns false.
+bool ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options);
+bool ImportVgmInput(CSoundDoc& doc, const std::string& path);
