@@ -60,9 +60,8 @@ std::string CGameFolder::Open(const std::string& dir)
     if (found.version == 0)
         return "The game folder " + dir + " " + found.error;
     if (!found.volPastLast.empty())
-        return "The game folder " + dir + " has " + found.volPastLast +
-               ", a volume number past " + std::to_string(kMaxVolNumber) +
-               " that no directory entry can reach";
+        return "The game folder " + dir + " has " + found.volPastLast + ", a volume number past " +
+               std::to_string(kMaxVolNumber) + " that no directory entry can reach";
     m_pLayout = MakeGameLayout(dir, found, names);
     m_interpreter = ReadInterpreterVersion(dir, found);
     m_found = std::move(found);
@@ -180,10 +179,10 @@ std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
         return error;
     std::vector<std::string> warnings = std::move(directory.warnings);
     if (directory.soundCount > kMaxResourceNumber + 1)
-        warnings.push_back(
-            (m_found.version == 3 ? "the sound section of " : "") + m_found.dirName +
-            " of the game folder " + m_dir + " has " + std::to_string(directory.soundCount) +
-            " entries; those past sound " + std::to_string(kMaxResourceNumber) + " are ignored");
+        warnings.push_back((m_found.version == 3 ? "the sound section of " : "") + m_found.dirName +
+                           " of the game folder " + m_dir + " has " +
+                           std::to_string(directory.soundCount) + " entries; those past sound " +
+                           std::to_string(kMaxResourceNumber) + " are ignored");
     // Grouped by VOL file, so that each is read once.
     std::vector<AgiDirEntry> entries;
     std::map<int, std::vector<std::size_t>> byVolume;
@@ -290,8 +289,8 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
         return error;
     directory.sounds.resize(kMaxResourceNumber + 1);
 
-    CFileReplacement replacement(m_dir, [this](const std::string& name)
-                                 { return IsReplaceable(name); });
+    CFileReplacement replacement(m_dir,
+                                 [this](const std::string& name) { return IsReplaceable(name); });
     replacement.SetBackupsKept(m_nBackupsKept);
     if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
         return SoundError(n, "cannot be written: " + error);

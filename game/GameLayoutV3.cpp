@@ -26,10 +26,9 @@ std::string CGameLayoutV3::ReadDirectory(GameDirectory& directory) const
     if (std::string error = ReadV3Sections(dir, m_dirName, sections); !error.empty())
         return FolderError(error);
     for (int k = 0; k < kAgiSections; ++k)
-        directory.volumes.AddDirectory(
-            static_cast<GameResourceKind>(k),
-            GameBytes(dir.begin() + static_cast<long>(sections.start[k]),
-                      dir.begin() + static_cast<long>(sections.end[k])));
+        directory.volumes.AddDirectory(static_cast<GameResourceKind>(k),
+                                       GameBytes(dir.begin() + static_cast<long>(sections.start[k]),
+                                                 dir.begin() + static_cast<long>(sections.end[k])));
     directory.soundCount = V3EntryCount(sections, EAgiSection::Sound);
     const int reachable = std::min(directory.soundCount, kMaxResourceNumber + 1);
     for (int n = 0; n < reachable; ++n)
