@@ -257,7 +257,9 @@ TEST(GameFolderV3, WritesCompressedOrStoredInPlaceAppendedOrInANewVolume)
         for (const auto& [name, data] : before)
         {
             if (name != dirName && name != volName)
+            {
                 EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
+            }
         }
 
         GameBytes bytes;
