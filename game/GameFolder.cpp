@@ -146,8 +146,8 @@ void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
 
 void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices,
                              const std::vector<AgiDirEntry>& entries,
-                             const GameDirectory& directory,
-                             std::vector<GameSoundInfo>& sounds) const
+                             const GameDirectory& directory, std::vector<GameSoundInfo>& sounds,
+                             std::vector<GameBytes>* pResources) const
 {
     GameBytes vol;
     const std::string volError = ReadVol(volume, vol);
@@ -166,6 +166,8 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
             info.bytes = record.bytes.size();
             info.compressedBytes = record.compressedBytes;
             info.damaged = WithoutErrorPrefix(MeasureAgiResource(record.bytes, info.ticks));
+            if (pResources != nullptr && info.damaged.empty())
+                (*pResources)[i] = std::move(record.bytes);
         }
     }
 }
@@ -173,7 +175,23 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
 std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
                                     std::vector<std::string>* pWarnings) const
 {
+    return ListOrRead(sounds, nullptr, pWarnings);
+}
+
+std::string CGameFolder::ReadAllSounds(std::vector<GameSoundInfo>& sounds,
+                                       std::vector<GameBytes>& resources,
+                                       std::vector<std::string>* pWarnings) const
+{
+    return ListOrRead(sounds, &resources, pWarnings);
+}
+
+std::string CGameFolder::ListOrRead(std::vector<GameSoundInfo>& sounds,
+                                    std::vector<GameBytes>* pResources,
+                                    std::vector<std::string>* pWarnings) const
+{
     sounds.clear();
+    if (pResources != nullptr)
+        pResources->clear();
     GameDirectory directory;
     if (std::string error = ReadDirectory(directory); !error.empty())
         return error;
@@ -195,8 +213,10 @@ std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
         entries.push_back(entry);
         sounds.push_back({n, 0, 0, {}, 0});
     }
+    if (pResources != nullptr)
+        pResources->resize(sounds.size());
     for (const auto& [volume, indices] : byVolume)
-        ListVolume(volume, indices, entries, directory, sounds);
+        ListVolume(volume, indices, entries, directory, sounds, pResources);
     if (pWarnings != nullptr)
         *pWarnings = std::move(warnings);
     return {};

@@ -48,6 +48,9 @@ public:
     // line in warnings, as is a directory that cannot be read for the layout.
     std::string ListSounds(std::vector<GameSoundInfo>& sounds,
                            std::vector<std::string>* pWarnings = nullptr) const;
+    // As ListSounds, with each listed sound's resource bytes (empty for a damaged one).
+    std::string ReadAllSounds(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>& resources,
+                              std::vector<std::string>* pWarnings = nullptr) const;
     // The resource bytes of sound n, unpacked.
     std::string ReadSound(int n, GameBytes& resource) const;
     // Stores the resource as sound n (compressed in a version 3 game when that is smaller): in
@@ -65,6 +68,8 @@ public:
 
 private:
     std::string ReadDirectory(GameDirectory& directory) const;
+    std::string ListOrRead(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>* pResources,
+                           std::vector<std::string>* pWarnings) const;
     std::string ReadVol(int volume, GameBytes& vol) const;
     std::string VolName(int volume) const;
     // The record at entry in vol, or the reason it is damaged.
@@ -72,7 +77,7 @@ private:
                           const GameDirectory& directory, GameRecord& record) const;
     void ListVolume(int volume, const std::vector<std::size_t>& indices,
                     const std::vector<AgiDirEntry>& entries, const GameDirectory& directory,
-                    std::vector<GameSoundInfo>& sounds) const;
+                    std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>* pResources) const;
     // Adds the files that store the resource as sound n to the replacement.
     std::string PlaceSound(int n, const GameBytes& resource, GameDirectory& directory,
                            CFileReplacement& replacement) const;

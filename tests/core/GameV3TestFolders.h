@@ -37,6 +37,13 @@ inline std::string Packed(const std::string& data)
     return {packed.begin(), packed.end()};
 }
 
+// Compressed only when that makes it smaller: equal sizes mean stored as is.
+inline std::string V3SoundRecord(int volume, const std::string& sound)
+{
+    const std::string packed = Packed(sound);
+    return V3Record(volume, sound.size(), packed.size() < sound.size() ? packed : sound);
+}
+
 // A sound of repeated records, which compresses.
 inline const std::string kRepeatedSound =
     Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) +
