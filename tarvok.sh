@@ -11,12 +11,12 @@ cd "$(dirname "$0")"
 PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    portaudio19-dev dpkg-dev
+    portaudio19-dev dpkg-dev zlib1g-dev
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils libasound2-plugins
-    fonts-urw-base35 python3 python3-mido
+    fonts-urw-base35 python3 python3-mido libgme-dev
     shared-mime-info desktop-file-utils
 )
 

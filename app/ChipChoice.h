@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/CommandTarget.h"
 #include "playback/SynthKind.h"
+#include "views/CommandTarget.h"
 
 #include <QObject>
 

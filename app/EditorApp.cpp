@@ -65,40 +65,38 @@ bool IsSameFile(const std::string& a, const std::string& b)
 }
 } // namespace
 
-// Hands the play thread's row reports to the view's thread. A report is counted only if the
-// view still exists (so its document does too) and its playback is still the current one.
-class CViewRowSink : public ISoundRowSink
+// Hands the play thread's row reports to the editor's thread. A report is counted only if
+// the session still exists (so its document does too) and its playback is still the current
+// one.
+class CSessionRowSink : public ISoundRowSink
 {
 public:
-    CViewRowSink(CSoundPlayThread* pThread, CSoundBase* pView) : m_pThread(pThread), m_pView(pView)
+    CSessionRowSink(CSoundPlayThread* pThread, CSoundSession* pSession)
+        : m_pThread(pThread), m_pSession(pSession)
     {
     }
 
-    bool IsFor(const CSoundBase* pView) const { return m_pView == pView; }
+    bool IsFor(const CSoundSession* pSession) const { return m_pSession == pSession; }
 
     void PostRowPlayed(std::uint32_t nGeneration) override
     {
-        // Queued on the application object: the view may be destroyed on its own thread at
-        // any moment, so it is looked at only there.
+        // Queued on the application object: the session may end on its own thread at any
+        // moment, so it is looked at only there.
         QMetaObject::invokeMethod(
             qApp,
-            [pThread = m_pThread, pView = m_pView, nGeneration]
+            [pThread = m_pThread, pSession = m_pSession, nGeneration]
             {
-                if (pView == nullptr)
+                if (pSession == nullptr ||
+                    !pThread->AcceptRowPlayed(pSession->GetDocument(), nGeneration))
                     return;
-                CSoundDoc* pDoc = pView->GetDocument();
-                if (!pThread->AcceptRowPlayed(pDoc, nGeneration))
-                    return;
-                for (IDocumentView* pDocView : pDoc->GetViews())
-                    if (auto* pSoundView = dynamic_cast<CSoundBase*>(pDocView))
-                        pSoundView->DrawPlayPosition();
+                pSession->OnRowPlayed();
             },
             Qt::QueuedConnection);
     }
 
 private:
     CSoundPlayThread* m_pThread;
-    QPointer<CSoundBase> m_pView;
+    QPointer<CSoundSession> m_pSession;
 };
 
 CEditorApp* AfxGetEditorApp()
@@ -161,9 +159,6 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         return false;
     }
     m_pMainWnd->RestoreGeometry();
-    CSoundDoc::SetCloseListener(this);
-    CSoundBase::SetHost(this);
-    CSoundBase::SetTransport(this);
 
     RegisterShellFileTypes();
     ConnectSessionManager();
@@ -189,11 +184,6 @@ int CEditorApp::ExitInstance()
     m_autosaveTimer.stop();
     m_recovery.Close();
     StopPlayThread();
-    CSoundDoc::SetCloseListener(nullptr);
-    if (CSoundBase::GetHost() == this)
-        CSoundBase::SetHost(nullptr);
-    if (CSoundBase::GetTransport() == this)
-        CSoundBase::SetTransport(nullptr);
     delete m_pHelpWindow;
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
@@ -277,7 +267,10 @@ std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
 {
     ChooseCurrentPattern(pDoc);
-    auto* pFrame = new CSoundFrame(pDoc);
+    std::unique_ptr<CSoundSession>& pSession = m_sessions[pDoc];
+    if (pSession == nullptr)
+        pSession = std::make_unique<CSoundSession>(pDoc, SoundViewServices{this, this, m_pDialogs});
+    auto* pFrame = new CSoundFrame(pSession.get(), this);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
     {
@@ -381,8 +374,21 @@ void CEditorApp::CloseDocument(CSoundDoc* pDoc)
 {
     for (CSoundFrame* pFrame : GetFrames(pDoc))
         pFrame->DestroyFrame();
+    ForgetDocument(pDoc);
+}
+
+void CEditorApp::ForgetDocument(CSoundDoc* pDoc)
+{
+    OnDocumentClosing(pDoc);
     pDoc->OnCloseDocument();
+    m_sessions.erase(pDoc);
     std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
+}
+
+CSoundSession* CEditorApp::GetSession(const CSoundDoc* pDoc) const
+{
+    const auto it = m_sessions.find(pDoc);
+    return it != m_sessions.end() ? it->second.get() : nullptr;
 }
 
 void CEditorApp::CloseAllDocuments()
@@ -406,8 +412,7 @@ bool CEditorApp::OnCloseFrame(CSoundFrame* pFrame)
         return false;
     pFrame->SetClosing(true);
     pFrame->DestroyViews();
-    pDoc->OnCloseDocument();
-    std::erase_if(m_documents, [pDoc](const auto& pOpen) { return pOpen.get() == pDoc; });
+    ForgetDocument(pDoc);
     return true;
 }
 
@@ -617,30 +622,30 @@ void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }
 
-ISoundRowSink* CEditorApp::RowSinkFor(CSoundBase* pView)
+ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
 {
-    if (pView == nullptr)
+    if (pSession == nullptr)
         return nullptr;
-    auto& pEntry = m_rowSinks[pView];
-    // A view made at the address of one that is gone gets its own receiver; the old one
+    auto& pEntry = m_rowSinks[pSession];
+    // A session made at the address of one that is gone gets its own receiver; the old one
     // stays, as the thread may still be reporting to it.
-    if (pEntry != nullptr && !pEntry->IsFor(pView))
+    if (pEntry != nullptr && !pEntry->IsFor(pSession))
         m_retiredRowSinks.push_back(std::move(pEntry));
     if (pEntry == nullptr)
-        pEntry = std::make_unique<CViewRowSink>(m_pPlayThread, pView);
+        pEntry = std::make_unique<CSessionRowSink>(m_pPlayThread, pSession);
     return pEntry.get();
 }
 
-void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundBase* pView)
+void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pView));
+        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
 }
 
-void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView)
+void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
 {
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pView));
+        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
 }
 
 void CEditorApp::PostStop()

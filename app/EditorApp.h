@@ -2,14 +2,16 @@
 #pragma once
 
 #include "app/ChipChoice.h"
-#include "app/CommandTarget.h"
 #include "app/GameFolderCommands.h"
 #include "app/RecentFileList.h"
 #include "app/RecoveryStore.h"
 #include "playback/SoundPlayThread.h"
 #include "resources/Resource.h"
+#include "session/SoundServices.h"
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
-#include "views/SoundBase.h"
+#include "views/CommandTarget.h"
+#include "views/SoundFrame.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,8 +24,7 @@
 #include <vector>
 
 class CMainFrame;
-class CSoundFrame;
-class CViewRowSink;
+class CSessionRowSink;
 
 // The desktop session's question before a logout, as the save prompts need it.
 class ILogoutRequest
@@ -42,7 +43,8 @@ class CEditorApp : public QObject,
                    public ICommandTarget,
                    public IDocumentCloseListener,
                    public ISoundViewHost,
-                   public ISoundTransport
+                   public ISoundTransport,
+                   public ISoundFrameOwner
 {
     Q_OBJECT
 public:
@@ -57,6 +59,10 @@ public:
     int ExitInstance();
 
     CMainFrame* GetMainFrame() const { return m_pMainWnd; }
+    // The dialogs the editors run; set before any document opens.
+    void SetDialogs(ISoundDialogs* pDialogs) { m_pDialogs = pDialogs; }
+    // The editing session of an open document; null for a document that is not open.
+    CSoundSession* GetSession(const CSoundDoc* pDoc) const;
 
     void OnAppAbout();
     void OnFileNew();
@@ -99,7 +105,7 @@ public:
     void CloseDocument(CSoundDoc* pDoc);
     void CloseAllDocuments();
     // A sound window is closing; false keeps it open.
-    bool OnCloseFrame(CSoundFrame* pFrame);
+    bool OnCloseFrame(CSoundFrame* pFrame) override;
     void UpdateFrameTitles(const CSoundDoc* pDoc) const;
 
     // A control the main frame puts on a toolbar in place of nID; null for a button.
@@ -119,8 +125,8 @@ public:
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
     void OnDocumentClosing(CSoundDoc* pDoc) override;
 
-    void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) override;
-    void PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView) override;
+    void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo) override;
+    void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo) override;
     void PostStop() override;
     void PostPreview(CSoundDoc* pDoc, int nNote) override;
 
@@ -131,7 +137,9 @@ public:
 
 private:
     void StartPlayThread();
-    ISoundRowSink* RowSinkFor(CSoundBase* pView);
+    ISoundRowSink* RowSinkFor(CSoundSession* pSession);
+    // Stops playback of the document and closes it; its windows are gone.
+    void ForgetDocument(CSoundDoc* pDoc);
     void StopPlayThread();
     void RegisterShellFileTypes();
     void StartAutosave();
@@ -142,16 +150,19 @@ private:
 
     CMainFrame* m_pMainWnd = nullptr;
     std::vector<std::unique_ptr<CSoundDoc>> m_documents;
+    // One per open document, made with its first window and ended after its last one.
+    std::map<const CSoundDoc*, std::unique_ptr<CSoundSession>> m_sessions;
+    ISoundDialogs* m_pDialogs = nullptr;
     int m_nUntitledCount = 0;
     CRecentFileList m_recentFiles;
     CChipChoice m_chipChoice;
     CGameFolderCommands m_gameFolders{*this};
     bool m_bNoSound = false;
     AudioDeviceFactory m_openDevice = CSoundPlayThread::OpenDefaultDevice;
-    // Row-report receivers handed to the play thread, one per view that started playback.
+    // Row-report receivers handed to the play thread, one per session that started playback.
     // They stay until the thread has ended, as it may still hold one.
-    std::map<const CSoundBase*, std::unique_ptr<CViewRowSink>> m_rowSinks;
-    std::vector<std::unique_ptr<CViewRowSink>> m_retiredRowSinks;
+    std::map<const CSoundSession*, std::unique_ptr<CSessionRowSink>> m_rowSinks;
+    std::vector<std::unique_ptr<CSessionRowSink>> m_retiredRowSinks;
     QPointer<QWidget> m_pHelpWindow;
     CRecoveryStore m_recovery;
     QTimer m_autosaveTimer;

@@ -82,8 +82,7 @@ void CGameFolderCommands::OnOpenGameFolder()
         AfxMessageBox(error, MB_ICONEXCLAMATION);
         return;
     }
-    CGameSoundListDialog dialog(game, std::move(sounds), CSoundBase::GetTransport(),
-                                m_app.GetMainFrame());
+    CGameSoundListDialog dialog(game, std::move(sounds), &m_app, m_app.GetMainFrame());
     if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
         OpenGameSound(game.GetPath(), dialog.GetChosenSound());
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/CommandTarget.h"
 #include "resources/Resource.h"
+#include "views/CommandTarget.h"
 
 #include <QHash>
 #include <QMainWindow>

@@ -13,12 +13,12 @@ int main(int argc, char* argv[])
     SetMessageSink(&messages);
     SetFileNameSource(&fileNames);
     CSoundDialogs dialogs;
-    CSoundBase::SetDialogs(&dialogs);
     SetMidiInstrumentSource(&dialogs);
 
     int result = 1;
     {
         CEditorApp app;
+        app.SetDialogs(&dialogs);
         if (app.InitInstance(QApplication::arguments().mid(1)))
             result = QApplication::exec();
         const int exitCode = app.ExitInstance();
@@ -27,7 +27,6 @@ int main(int argc, char* argv[])
     }
     SetMessageSink(nullptr);
     SetFileNameSource(nullptr);
-    CSoundBase::SetDialogs(nullptr);
     SetMidiInstrumentSource(nullptr);
     return result;
 }

@@ -3,6 +3,7 @@
 #include "playback/ChipSynth.h"
 
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <fstream>
 #include <iterator>
@@ -73,7 +74,8 @@ static void BM_ChipWorstCase(benchmark::State& state)
 }
 BENCHMARK(BM_ChipWorstCase)->Unit(benchmark::kMillisecond);
 
-static void BM_AgiSampleSounds(benchmark::State& state)
+// The sample sounds through each chip, with and without the interpreter's fade.
+static void BM_AgiSampleSounds(benchmark::State& state, SynthKind kind, FadeKind fade)
 {
     std::vector<std::string> sounds;
     for (const char* name :
@@ -88,11 +90,39 @@ static void BM_AgiSampleSounds(benchmark::State& state)
         samples = 0;
         for (const std::string& bytes : sounds)
             samples += CAgiChipRender::RenderAll(
-                reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                ChipVariant::PCjr,
+                reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), kind, fade,
                 [](const std::int16_t* p, std::size_t) { benchmark::DoNotOptimize(p); });
     }
     CountRealTime(state, static_cast<double>(samples) / 44100.0);
     state.counters["audio_seconds"] = static_cast<double>(samples) / 44100.0;
 }
-BENCHMARK(BM_AgiSampleSounds)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AgiSampleSounds, pcjr, SynthKind::PCjr, FadeKind::None)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AgiSampleSounds, pcjr_fade3, SynthKind::PCjr, FadeKind::V3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AgiSampleSounds, tandy_fade29, SynthKind::Tandy, FadeKind::V2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AgiSampleSounds, speaker, SynthKind::Speaker, FadeKind::None)
+    ->Unit(benchmark::kMillisecond);
+
+// One note of 65534 ticks (18 minutes): the render streams, so memory does not grow with it.
+static void BM_AgiLongNote(benchmark::State& state, SynthKind kind, FadeKind fade)
+{
+    const std::string bytes = {8,      0,      15,     0,      17,     0,      19,
+                               0,      '\xFE', '\xFF', 0x0F,   '\x8E', '\x90', '\xFF',
+                               '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'};
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    for (auto _ : state)
+        CAgiChipRender::RenderAll(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), kind, fade,
+            [](const std::int16_t* p, std::size_t) { benchmark::DoNotOptimize(p); });
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    CountRealTime(state, 0xFFFE / 60.0);
+    state.counters["peak_rss_growth_kb"] = static_cast<double>(after.ru_maxrss - before.ru_maxrss);
+}
+BENCHMARK_CAPTURE(BM_AgiLongNote, pcjr_fade3, SynthKind::PCjr, FadeKind::V3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AgiLongNote, speaker, SynthKind::Speaker, FadeKind::None)
+    ->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // Repaint cost of the two editors: one full picture of the visible rows, drawn into an
 // image as a repaint after a key press would draw it.
 
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
@@ -53,7 +54,8 @@ void BM_PatternViewPaint(benchmark::State& state)
     doc.m_pCurrentPattern = pPattern;
     doc.m_patternCursor = {2, nRows / 2};
 
-    CSoundPatternView view(&doc);
+    CSoundSession session(&doc);
+    CSoundPatternView view(&session);
     view.resize(kWidth, kHeight);
     view.show();
     QApplication::processEvents();
@@ -82,7 +84,8 @@ void BM_SequenceViewPaint(benchmark::State& state)
     doc.m_nRangeStart = 16 * (nPlacements / 2 - 4);
     doc.m_nRangeEnd = 16 * (nPlacements / 2 + 4);
 
-    CSoundSequenceView view(&doc);
+    CSoundSession session(&doc);
+    CSoundSequenceView view(&session);
     view.resize(kWidth, kHeight);
     view.show();
     QApplication::processEvents();
@@ -102,7 +105,8 @@ void BM_PatternViewRender(benchmark::State& state)
     for (int r = 0; r < 1024; ++r)
         pPattern->SetCell(r, BusyCell(r));
     doc.m_pCurrentPattern = pPattern;
-    CSoundPatternView view(&doc);
+    CSoundSession session(&doc);
+    CSoundPatternView view(&session);
     view.resize(kWidth, kHeight);
     view.show();
     QApplication::processEvents();

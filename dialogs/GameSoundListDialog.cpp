@@ -2,9 +2,9 @@
 #include "dialogs/GameSoundListDialog.h"
 
 #include "framework/UserInterface.h"
+#include "session/SoundServices.h"
 #include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
-#include "views/SoundBase.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

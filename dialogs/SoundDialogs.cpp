@@ -5,6 +5,7 @@
 #include "dialogs/SoundManageDialog.h"
 #include "dialogs/SoundPatternDialog.h"
 #include "dialogs/SoundPropertiesDialog.h"
+#include "session/SoundSession.h"
 
 #include <QApplication>
 
@@ -37,10 +38,11 @@ bool CSoundDialogs::PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int
     return true;
 }
 
-void CSoundDialogs::ManagePatternsDialog(QWidget* pParent, CSoundDoc* pDoc)
+void CSoundDialogs::ManagePatternsDialog(QWidget* pParent, CSoundSession& session)
 {
     CSoundManageDialog dialog(pParent);
-    dialog.m_pDoc = pDoc;
+    dialog.m_pSession = &session;
+    dialog.m_pDoc = session.GetDocument();
     dialog.exec();
 }
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "session/SoundServices.h"
 #include "sound/MidiInstrumentSource.h"
-#include "views/SoundBase.h"
 
 // The editor's real dialogs behind the interfaces the editors and the MIDI export ask through.
 class CSoundDialogs : public ISoundDialogs, public IMidiInstrumentSource
@@ -12,6 +12,6 @@ public:
                        std::string& name) override;
     bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
                           int& nTracksPerBeat) override;
-    void ManagePatternsDialog(QWidget* pParent, CSoundDoc* pDoc) override;
+    void ManagePatternsDialog(QWidget* pParent, CSoundSession& session) override;
     bool ChooseInstruments(std::array<int, 3>& programs) override;
 };

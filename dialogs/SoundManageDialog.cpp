@@ -4,9 +4,10 @@
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
+#include "session/SoundSession.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
-#include "views/SoundUndoCommands.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -209,7 +210,7 @@ void CSoundManageDialog::OnNew()
         nRows = m_pDoc->m_nStepSize;
     }
     CSoundPattern* pPattern =
-        m_pDoc->FindPattern(SoundEdits::NewPattern(m_pDoc, {}, nChannel, nRows, szName));
+        m_pDoc->FindPattern(SoundEdits::NewPattern(*m_pSession, {}, nChannel, nRows, szName));
     if (pPattern == nullptr)
     {
         AfxMessageBox(g_pszMsgCouldNotCreatePattern);
@@ -225,7 +226,7 @@ void CSoundManageDialog::OnCreateCopy()
     if (nChannel < 0 || pSource == nullptr)
         return;
     CSoundPattern* pCopy =
-        m_pDoc->FindPattern(SoundEdits::CopyPattern(m_pDoc, {}, pSource->GetId()));
+        m_pDoc->FindPattern(SoundEdits::CopyPattern(*m_pSession, {}, pSource->GetId()));
     if (pCopy == nullptr)
     {
         AfxMessageBox(g_pszMsgCouldNotCreatePattern);
@@ -242,7 +243,7 @@ void CSoundManageDialog::OnDelete()
     if (AfxMessageBox(g_pszMsgDeletePattern, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
         IDYES)
         return;
-    SoundEdits::DeletePattern(m_pDoc, {}, pPattern->GetId());
+    SoundEdits::DeletePattern(*m_pSession, {}, pPattern->GetId());
     OnSelChangeChannel();
 }
 
@@ -261,7 +262,7 @@ bool CSoundManageDialog::ApplyChange()
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
         return false;
-    SoundEdits::ChangePattern(m_pDoc, {}, pPattern->GetId(), name, nRows);
+    SoundEdits::ChangePattern(*m_pSession, {}, pPattern->GetId(), name, nRows);
     m_strName = name;
     m_nRows = nRows;
     m_pList->selectedItems().front()->setText(DisplayName(name));
@@ -287,6 +288,6 @@ void CSoundManageDialog::OnTranspose()
         bNoise = m_pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
     }
     SoundEdits::SetCells(
-        m_pDoc, {}, tr("Transpose"), id, 0,
+        *m_pSession, {}, tr("Transpose"), id, 0,
         TransposeCells(m_pDoc->GetCells(id, 0, nRows), nAmount * (bOctaves ? kOctave : 1), bNoise));
 }

@@ -7,6 +7,7 @@
 
 class CSoundDoc;
 class CSoundPattern;
+class CSoundSession;
 class CUpDownSpinBox;
 class QComboBox;
 class QLineEdit;
@@ -35,6 +36,8 @@ public:
     // Moves every note of the selected pattern by the amount, in semitones or octaves.
     void OnTranspose();
 
+    // The edits go to m_pSession's history; m_pDoc is its document.
+    CSoundSession* m_pSession = nullptr;
     CSoundDoc* m_pDoc = nullptr;
 
 protected:

@@ -100,6 +100,34 @@ std::string Utf16LeToUtf8(const std::string& utf16le)
     return out;
 }
 
+std::string ToUtf16Le(const std::string& text)
+{
+    const std::string utf8 = ToDisplayUtf8(text);
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    const auto putUnit = [&](std::uint32_t u)
+    {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    for (std::size_t i = 0; i < utf8.size();)
+    {
+        const std::size_t n = Utf8SequenceLength(utf8, i);
+        std::uint32_t cp = static_cast<unsigned char>(utf8[i]) & (n == 1 ? 0x7F : 0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        if (cp < 0x10000)
+            putUnit(cp);
+        else
+        {
+            putUnit(0xD800 + ((cp - 0x10000) >> 10));
+            putUnit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+    }
+    return out;
+}
+
 bool IsValidUtf8(const std::string& text)
 {
     for (std::size_t i = 0; i < text.size();)

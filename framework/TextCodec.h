@@ -10,6 +10,8 @@
 void AppendUtf8(std::string& out, std::uint32_t cp);
 // Little-endian UTF-16 bytes to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16LeToUtf8(const std::string& utf16le);
+// Text as little-endian UTF-16 bytes; text that is not valid UTF-8 is read as Windows-1252.
+std::string ToUtf16Le(const std::string& text);
 bool IsValidUtf8(const std::string& text);
 // Windows-1252 bytes to UTF-8 (files made on Windows).
 std::string Windows1252ToUtf8(const std::string& text);

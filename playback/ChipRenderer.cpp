@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/ChipRenderer.h"
 
+#include "playback/ChipSynth.h"
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
@@ -44,7 +45,7 @@ CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* 
         return pass;
     }
     pass.pRender =
-        std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_variant);
+        std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_kind, m_fade);
     return pass;
 }
 
@@ -103,16 +104,19 @@ bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)
 {
     if (note < 0 || note >= NOTE_OFF)
         return false;
-    CChipSynth chip(m_variant);
-    chip.SetDivisor(0, static_cast<unsigned>(AgiDivisorOfNote(note)));
-    chip.SetAttenuation(0, 0);
-    chip.Render(pOut, kPreviewToneSamples);
-    chip.SetAttenuation(0, CChipSynth::kSilent);
-    chip.Render(pOut + kPreviewToneSamples, kPreviewSamples - kPreviewToneSamples);
+    // The note as a record of its own: the fade runs its ticks as in the game.
+    const std::unique_ptr<IChipModel> pChip = MakeChipModel(m_kind);
+    const FadeKind fade = m_kind == SynthKind::Speaker ? FadeKind::None : m_fade;
+    pChip->SetDivisor(0, static_cast<unsigned>(AgiDivisorOfNote(note)));
+    for (unsigned tick = 0, done = 0; done < kPreviewToneSamples; ++tick)
+    {
+        pChip->SetAttenuation(0, FadedAttenuation(fade, 0, tick));
+        const unsigned n =
+            std::min<unsigned>(CChipSynth::kSamplesPerTick, kPreviewToneSamples - done);
+        pChip->Render(pOut + done, n);
+        done += n;
+    }
+    pChip->SetAttenuation(0, CChipSynth::kSilent);
+    pChip->Render(pOut + kPreviewToneSamples, kPreviewSamples - kPreviewToneSamples);
     return true;
-}
-
-ChipVariant ChipVariantOf(SynthKind kind)
-{
-    return kind == SynthKind::Tandy ? ChipVariant::Tandy1000 : ChipVariant::PCjr;
 }

@@ -7,21 +7,17 @@
 #include <cstdint>
 #include <memory>
 
-// The chip variant a synthesizer choice plays (the sine plays as the PCjr wherever a chip
-// must be chosen).
-ChipVariant ChipVariantOf(SynthKind kind);
-
-// The engine's sound: the chip plays the records of the play range's AGI export as the game
-// would, a slot per tick. A pass covers the range start to the row before its end; the
-// export is built again for every pass, so edits are heard from the next one.
+// The engine's sound: a chip plays the records of the play range's AGI export as the game
+// would, with the interpreter's fade, a slot per tick. A pass covers the range start to the row
+// before its end; the export is built again for every pass, so edits are heard from the next one.
 class CChipRenderer : public ISoundRenderer
 {
 public:
-    explicit CChipRenderer(ChipVariant variant) : m_variant(variant) {}
+    CChipRenderer(SynthKind kind, FadeKind fade) : m_kind(kind), m_fade(fade) {}
 
     bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
     std::int32_t GetStartRow() const override { return m_startRow; }
-    unsigned GetSlotSamples() const override { return CChipSynth::kSamplesPerTick; }
+    unsigned GetSlotSamples() const override { return CAgiChipRender::kSamplesPerTick; }
     bool RenderSlot(std::int16_t* pOut) override;
     void Advance(const CSoundDoc& doc) override;
     std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const override;
@@ -41,7 +37,8 @@ private:
     // The next pass from the document; a pass that can no longer be built is silent.
     Pass BuildPass(const CSoundDoc& doc, std::string* pError) const;
 
-    ChipVariant m_variant;
+    SynthKind m_kind;
+    FadeKind m_fade;
     Pass m_pass;
     Pass m_next;
     bool m_bNextReady = false;

@@ -12,7 +12,9 @@ constexpr std::int64_t kTicksPerCycle = CChipSynth::kClockHz;
 constexpr std::int64_t kSamplesPerCycle = std::int64_t{16} * kSampleRate;
 
 constexpr unsigned kNoiseWhite = 4;
-constexpr std::uint32_t kNoiseReload = 0x4000;
+// The set bit enters at the top of the register: 15 bits on the PCjr, 16 on the Tandy.
+constexpr std::uint32_t kPCjrReload = 0x4000;
+constexpr std::uint32_t kTandyReload = 0x8000;
 // Tones from this divisor down lie above every frequency the band-limiting lets through, so
 // they sound as their average; skipping their edges saves work at no cost in accuracy.
 constexpr unsigned kInaudibleDivisor = 4;
@@ -141,23 +143,26 @@ void CChipSynth::ClockNoise(std::int64_t tick)
     m_noiseClockHigh = !m_noiseClockHigh;
     if (!m_noiseClockHigh)
         return;
-    const std::uint32_t reg = m_noiseRegister;
-    std::uint32_t feedback;
-    if ((m_noiseControl & kNoiseWhite) != 0)
-    {
-        feedback = (reg ^ (reg >> 1)) & 1;
-        if (m_variant == ChipVariant::Tandy1000)
-            feedback ^= 1;
-    }
-    else
-        feedback = reg & 1;
-    m_noiseRegister = (reg >> 1) | (feedback << 14);
+    m_noiseRegister = ShiftNoise(m_noiseRegister);
     UpdateLevelAt(kNoiseVoice, tick);
+}
+
+std::uint32_t CChipSynth::ShiftNoise(std::uint32_t reg) const
+{
+    const bool bWhite = (m_noiseControl & kNoiseWhite) != 0;
+    if (m_variant == ChipVariant::Tandy1000)
+    {
+        // Bit 0 is the output stage below a 15-bit loop, so periodic noise is 15 shifts long.
+        const std::uint32_t feedback = bWhite ? ~((reg >> 1) ^ (reg >> 5)) & 1 : (reg >> 1) & 1;
+        return (reg >> 1) | (feedback << 15);
+    }
+    const std::uint32_t feedback = bWhite ? (reg ^ (reg >> 1)) & 1 : reg & 1;
+    return (reg >> 1) | (feedback << 14);
 }
 
 void CChipSynth::ReloadNoise()
 {
-    m_noiseRegister = kNoiseReload;
+    m_noiseRegister = m_variant == ChipVariant::Tandy1000 ? kTandyReload : kPCjrReload;
 }
 
 std::int32_t CChipSynth::Level(int voice) const
@@ -165,7 +170,13 @@ std::int32_t CChipSynth::Level(int voice) const
     const std::int32_t amplitude = kAmplitude[m_attenuation[voice]];
     bool bHigh;
     if (voice == kNoiseVoice)
+    {
         bHigh = (m_noiseRegister & 1) != 0;
+        // One high step in fifteen: centred on its mean, the pulse stands 28/15 of the
+        // swing's half above zero and the rest lies 2/15 below, so notes start without a step.
+        if ((m_noiseControl & kNoiseWhite) == 0)
+            return bHigh ? (28 * amplitude + 7) / 15 : -((2 * amplitude + 7) / 15);
+    }
     else if (m_halfCycle[voice] <= kInaudibleDivisor)
         return 0;
     else

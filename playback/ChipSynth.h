@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/BandLimitedSteps.h"
+#include "playback/ChipModel.h"
 
 #include <array>
 #include <cstddef>
@@ -10,26 +11,23 @@
 enum class ChipVariant
 {
     PCjr,     // TI SN76496
-    Tandy1000 // NCR 8496: inverted white-noise feedback, reloads only on a noise type change
+    Tandy1000 // NCR 8496: 16-bit noise register, taps four apart, reloads only on a type change
 };
 
 // The sound chip of the engine's target machines: three square-wave tone voices and a noise
 // voice, rendered as band-limited signed 16-bit mono at 44100 Hz. Register writes take effect
 // at the sample where the next Render call starts; the chip's counters run on across calls,
 // so a block split into smaller calls renders the same samples.
-class CChipSynth
+class CChipSynth : public IChipModel
 {
 public:
     static constexpr int kToneVoices = 3;
-    static constexpr int kNoiseVoice = 3;
-    static constexpr int kVoices = 4;
     static constexpr std::int64_t kClockHz = 3579545;
     static constexpr int kSamplesPerTick = 735;
-    static constexpr unsigned kSilent = 15;
     // Level of one voice at attenuation 0: with the band-limiting's worst-case ringing
-    // (CBandLimitedSteps::PeakGain) one voice stays within a quarter of full scale, so the
-    // four voices together never clip.
-    static constexpr int kPeak = 4392;
+    // (CBandLimitedSteps::PeakGain) three tones and a periodic noise, whose centred pulse
+    // rises 28/15 of this above zero, together never clip.
+    static constexpr int kPeak = 3935;
     // Output lags the register writes by this many samples (the band-limiting filter).
     static constexpr int kDelaySamples = CBandLimitedSteps::kDelaySamples;
 
@@ -42,17 +40,17 @@ public:
 
     // Voice 0-2; the low 10 bits count, 0 sounds as 1024. The running half-cycle finishes
     // first, as on the chip, so a new note does not click.
-    void SetDivisor(int voice, unsigned divisor);
+    void SetDivisor(int voice, unsigned divisor) override;
     unsigned GetDivisor(int voice) const { return m_divisor[voice]; }
     // Voice 0-3; the low 4 bits count: 2 dB per step, 15 off.
-    void SetAttenuation(int voice, unsigned attenuation);
+    void SetAttenuation(int voice, unsigned attenuation) override;
     unsigned GetAttenuation(int voice) const { return m_attenuation[voice]; }
     // A noise record starts: bit 2 white (1) or periodic (0), bits 0-1 the shift rate
     // (clock / 512, / 1024, / 2048, or once per cycle of voice 2).
-    void StartNoise(unsigned control);
+    void StartNoise(unsigned control) override;
     unsigned GetNoiseControl() const { return m_noiseControl; }
 
-    void Render(std::int16_t* pOut, std::size_t nSamples);
+    void Render(std::int16_t* pOut, std::size_t nSamples) override;
 
 private:
     static constexpr std::size_t kBlock = 1024;
@@ -62,6 +60,7 @@ private:
     void ToneExpires(int voice, std::int64_t tick);
     void NoiseCounterExpires(std::int64_t tick);
     void ClockNoise(std::int64_t tick);
+    std::uint32_t ShiftNoise(std::uint32_t reg) const;
     void ReloadNoise();
     std::int32_t Level(int voice) const;
     // Makes the output follow Level(voice), with the step at the given chip tick.

@@ -45,40 +45,38 @@ void CSoundPlayThread::ThreadMain()
     m_queue.Close();
 }
 
-bool CSoundPlayThread::PostThreadMessage(unsigned message, WPARAM wParam, LPARAM lParam)
+bool CSoundPlayThread::PostThreadMessage(const PlayMessage& message)
 {
-    return m_queue.Post(message, wParam, lParam);
+    return m_queue.Post(message);
 }
 
 bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink)
 {
-    return PostThreadMessage(WM_SOUND_PLAY, reinterpret_cast<WPARAM>(pDoc),
-                             reinterpret_cast<LPARAM>(pSink));
+    return PostThreadMessage(PlaySound{pDoc, pSink, false});
 }
 
 bool CSoundPlayThread::PostStop()
 {
     std::uint64_t nSerial = 0;
-    if (!m_queue.Post(WM_SOUND_STOP, 0, 0, &nSerial))
+    if (!m_queue.Post(StopSound{}, &nSerial))
         return false;
     return m_queue.WaitHandled(nSerial);
 }
 
 bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink)
 {
-    return PostThreadMessage(WM_SOUND_PLAYFROM, reinterpret_cast<WPARAM>(pDoc),
-                             reinterpret_cast<LPARAM>(pSink));
+    return PostThreadMessage(PlaySound{pDoc, pSink, true});
 }
 
-bool CSoundPlayThread::PostPreview(CSoundDoc* pDoc, int note)
+bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note)
 {
-    return PostThreadMessage(WM_SOUND_PREVIEW, reinterpret_cast<WPARAM>(pDoc), note);
+    return PostThreadMessage(PreviewNote{note});
 }
 
 bool CSoundPlayThread::WaitUntilHandled()
 {
     std::uint64_t nSerial = 0;
-    if (!m_queue.Post(WM_NULL, 0, 0, &nSerial))
+    if (!m_queue.Post(SyncPoint{}, &nSerial))
         return false;
     return m_queue.WaitHandled(nSerial);
 }
@@ -88,7 +86,7 @@ int CSoundPlayThread::QuitAndWait()
     if (!m_thread.joinable())
         return m_nExitCode.load();
     // A refused post means the thread is ending by itself.
-    m_queue.Post(WM_QUIT, 0, 0);
+    m_queue.Post(QuitThread{});
     m_thread.join();
     return m_nExitCode.load();
 }
@@ -166,36 +164,32 @@ int CSoundPlayThread::Run()
                 OnSlotPlayed();
             continue;
         }
-        switch (msg.message)
-        {
-        case WM_QUIT:
+        if (!Dispatch(msg.message))
         {
             const int nExitCode = ExitInstance();
             m_queue.Close();
             return nExitCode;
         }
-        case WM_SOUND_PLAY:
-            OnThreadPlay(msg.wParam, msg.lParam);
-            break;
-        case WM_SOUND_PLAYFROM:
-            OnThreadPlay(msg.wParam, msg.lParam, true);
-            break;
-        case WM_SOUND_STOP:
-            OnThreadStop(msg.wParam, msg.lParam);
-            break;
-        case WM_SOUND_PREVIEW:
-            OnThreadPreview(msg.wParam, msg.lParam);
-            break;
-        default:
-            break;
-        }
         m_queue.MarkHandled(msg.nSerial);
     }
 }
 
+bool CSoundPlayThread::Dispatch(const PlayMessage& message)
+{
+    if (std::holds_alternative<QuitThread>(message))
+        return false;
+    if (const auto* pPlay = std::get_if<PlaySound>(&message))
+        OnThreadPlay(*pPlay);
+    else if (std::holds_alternative<StopSound>(message))
+        OnThreadStop();
+    else if (const auto* pPreview = std::get_if<PreviewNote>(&message))
+        OnThreadPreview(*pPreview);
+    return true;
+}
+
 int CSoundPlayThread::ExitInstance()
 {
-    OnThreadStop(0, 0);
+    OnThreadStop();
     m_pPreview.reset();
     {
         std::lock_guard lock(m_infoMutex);
@@ -206,13 +200,14 @@ int CSoundPlayThread::ExitInstance()
     return 0;
 }
 
-void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam, bool bCarryIn)
+void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
 {
-    OnThreadStop(0, 0);
-    m_pDoc = reinterpret_cast<CSoundDoc*>(wParam);
+    OnThreadStop();
+    m_pDoc = play.pDoc;
     if (m_pDoc == nullptr)
         return;
-    m_pNotify = reinterpret_cast<ISoundRowSink*>(lParam);
+    m_pNotify = play.pSink;
+    const bool bCarryIn = play.bCarryIn;
     const SynthKind kind = m_kind.load();
     m_pRenderer = MakeSoundRenderer(kind);
     std::string error;
@@ -247,7 +242,7 @@ void CSoundPlayThread::OnThreadPlay(WPARAM wParam, LPARAM lParam, bool bCarryIn)
         m_bPlaying = true;
 }
 
-void CSoundPlayThread::OnThreadStop(WPARAM, LPARAM)
+void CSoundPlayThread::OnThreadStop()
 {
     if (m_pDoc != nullptr)
     {
@@ -264,12 +259,12 @@ void CSoundPlayThread::OnThreadStop(WPARAM, LPARAM)
     m_pNotify = nullptr;
 }
 
-void CSoundPlayThread::OnThreadPreview(WPARAM, LPARAM lParam)
+void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
 {
-    if (m_pPreview == nullptr || lParam < 0 || lParam >= CToneSynth::kNoteCount)
+    if (m_pPreview == nullptr || preview.note < 0 || preview.note >= CToneSynth::kNoteCount)
         return;
     const auto pRenderer = MakeSoundRenderer(m_kind.load());
-    if (pRenderer->RenderPreview(static_cast<int>(lParam), m_previewBuf.data()) &&
+    if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
         m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
         m_pPreview->Play();
 }

@@ -17,14 +17,6 @@
 #include <thread>
 #include <vector>
 
-enum : unsigned
-{
-    WM_SOUND_PLAY = WM_APP + 1,     // wParam CSoundDoc*, lParam ISoundRowSink*
-    WM_SOUND_STOP = WM_APP + 2,     // 0, 0
-    WM_SOUND_PREVIEW = WM_APP + 3,  // wParam CSoundDoc* (unused), lParam note
-    WM_SOUND_PLAYFROM = WM_APP + 4, // as WM_SOUND_PLAY, channels carried in from the range start
-};
-
 // The view that started playback: told once per row heard. Called on the play thread; it
 // must only queue the report for its own thread (never block on it).
 class ISoundRowSink
@@ -58,7 +50,7 @@ public:
     // Starts the thread; the device is opened on it. False if it was started already.
     bool CreateThread();
     // False when the thread does not take messages (not started, sound off, or ended).
-    bool PostThreadMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    bool PostThreadMessage(const PlayMessage& message);
     bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
     // Plays from the document's current position with every channel sounding as if playback
     // had run from the range start.
@@ -100,9 +92,11 @@ protected:
     int Run();
     int ExitInstance();
 
-    void OnThreadPlay(WPARAM wParam, LPARAM lParam, bool bCarryIn = false);
-    void OnThreadStop(WPARAM wParam, LPARAM lParam);
-    void OnThreadPreview(WPARAM wParam, LPARAM lParam);
+    // Carries out one message; false for the quit message.
+    bool Dispatch(const PlayMessage& message);
+    void OnThreadPlay(const PlaySound& play);
+    void OnThreadStop();
+    void OnThreadPreview(const PreviewNote& preview);
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();

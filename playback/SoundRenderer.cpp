@@ -4,9 +4,9 @@
 #include "playback/ChipRenderer.h"
 #include "playback/SineRenderer.h"
 
-std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind)
+std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind, FadeKind fade)
 {
     if (kind == SynthKind::Sine)
         return std::make_unique<CSineRenderer>();
-    return std::make_unique<CChipRenderer>(ChipVariantOf(kind));
+    return std::make_unique<CChipRenderer>(kind, fade);
 }

@@ -3,6 +3,8 @@
 
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
+#include "sound/AgiTone.h"
+#include "sound/InterpreterFade.h"
 
 #include <cstdint>
 #include <memory>
@@ -50,8 +52,5 @@ public:
     virtual bool RenderPreview(int note, std::int16_t* pOut) = 0;
 };
 
-std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind);
-
-// Shown when the chip is asked to play a tempo the engine cannot.
-constexpr const char* kTempoTooFastText =
-    "Error: The tempo is too fast for the game! ( less than one tick per row )";
+// The fade applies to the two chips; the sine and the speaker play without it.
+std::unique_ptr<ISoundRenderer> MakeSoundRenderer(SynthKind kind, FadeKind fade = FadeKind::None);

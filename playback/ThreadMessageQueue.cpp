@@ -13,15 +13,14 @@ CThreadMessageQueue::~CThreadMessageQueue()
     ::sem_destroy(&m_wake);
 }
 
-bool CThreadMessageQueue::Post(unsigned message, WPARAM wParam, LPARAM lParam,
-                               std::uint64_t* pSerial)
+bool CThreadMessageQueue::Post(const PlayMessage& message, std::uint64_t* pSerial)
 {
     {
         std::lock_guard lock(m_mutex);
         if (m_bClosed)
             return false;
         m_messages.push_back(
-            {message, wParam, lParam, ++m_nLastSerial, m_nSignals.load(std::memory_order_acquire)});
+            {message, ++m_nLastSerial, m_nSignals.load(std::memory_order_acquire)});
         if (pSerial != nullptr)
             *pSerial = m_nLastSerial;
     }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playback/PlayMessages.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -9,21 +11,9 @@
 
 #include <semaphore.h>
 
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
-
-enum : unsigned
-{
-    WM_NULL = 0x0000,
-    WM_QUIT = 0x0012,
-    WM_APP = 0x8000,
-};
-
 struct ThreadMessage
 {
-    unsigned message = WM_NULL;
-    WPARAM wParam = 0;
-    LPARAM lParam = 0;
+    PlayMessage message;
     std::uint64_t nSerial = 0;
     std::uint64_t nSignalsBefore = 0; // event signals counted when it was posted
 };
@@ -42,7 +32,7 @@ public:
     CThreadMessageQueue& operator=(const CThreadMessageQueue&) = delete;
 
     // False when the queue no longer takes messages (its thread has ended or is ending).
-    bool Post(unsigned message, WPARAM wParam, LPARAM lParam, std::uint64_t* pSerial = nullptr);
+    bool Post(const PlayMessage& message, std::uint64_t* pSerial = nullptr);
     // Lock-free and allocation-free.
     void SignalEvent() noexcept;
     // Forgets signals not yet taken.

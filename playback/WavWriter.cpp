@@ -4,7 +4,6 @@
 #include "framework/AtomicFile.h"
 #include "playback/AgiChipRender.h"
 #include "playback/AudioFormat.h"
-#include "playback/ChipRenderer.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SineRenderer.h"
 #include "playback/SoundRenderer.h"
@@ -181,15 +180,15 @@ double WavLength::Seconds() const
     return static_cast<double>(samples) / kSampleRate;
 }
 
-std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
-                         const WavProgress& progress)
+std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
+                         const std::string& path, const WavProgress& progress)
 {
     if (kind == SynthKind::Sine)
         return WriteSineWav(doc, path, progress);
     AgiResourceBuild build;
     if (std::string error = BuildForChip(doc, build); !error.empty())
         return error;
-    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, path, progress);
+    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, fade, path, progress);
 }
 
 std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length)
@@ -221,11 +220,11 @@ std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, Synth
             return error;
         return MeasureWavFile(doc, kind, length);
     }
-    return ToLength(CAgiChipRender(pData, size, ChipVariantOf(kind)).GetTotalSamples(), length);
+    return ToLength(CAgiChipRender(pData, size, kind).GetTotalSamples(), length);
 }
 
 std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                            const std::string& path, const WavProgress& progress)
+                            FadeKind fade, const std::string& path, const WavProgress& progress)
 {
     if (kind == SynthKind::Sine)
     {
@@ -236,7 +235,7 @@ std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKi
             return error;
         return WriteSineWav(doc, path, progress);
     }
-    CAgiChipRender render(pData, size, ChipVariantOf(kind));
+    CAgiChipRender render(pData, size, kind, fade);
     return WriteStream(
         path, render.GetTotalSamples(),
         [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); }, progress);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/SynthKind.h"
+#include "sound/InterpreterFade.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,17 +30,29 @@ struct WavLength
 
 // Writes one pass of the play range as a 16-bit mono 44100 Hz .wav: with the sine, the rows
 // start to end as playback plays them; with a chip, the play range's AGI export as the
-// engine plays it. The samples go out in blocks of at most a second, so memory stays bounded
-// whatever the length. Returns "" or the message for the person; a cancel also returns "".
-// The file is written beside the path and renamed over it once complete, so a cancel or a
-// failure leaves no partial file. Takes the document's guard only for short moments.
-std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
-                         const WavProgress& progress = {});
+// engine plays it, with the fade (which the sine and the speaker do not take). The samples go out
+// in blocks of at most a second, so memory stays bounded whatever the length. Returns "" or the
+// message for the person; a cancel also returns "". The file is written beside the path and renamed
+// over it once complete, so a cancel or a failure leaves no partial file. Takes the document's
+// guard only for short moments.
+std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
+                         const std::string& path, const WavProgress& progress = {});
+inline std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
+                                const WavProgress& progress = {})
+{
+    return WriteWavFile(doc, kind, FadeKind::None, path, progress);
+}
 
 // The same for a raw AGI resource: a chip plays its records directly, all four voices until
 // the longest ends; the sine plays the document its import makes.
 std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                            const std::string& path, const WavProgress& progress = {});
+                            FadeKind fade, const std::string& path,
+                            const WavProgress& progress = {});
+inline std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
+                                   const std::string& path, const WavProgress& progress = {})
+{
+    return WriteAgiWavFile(pData, size, kind, FadeKind::None, path, progress);
+}
 
 // The length WriteWavFile or WriteAgiWavFile would give, without rendering: "" or the message
 // either would return before writing (too long for a .wav file, an invalid tempo or resource).

@@ -4,6 +4,7 @@
 #include "resources/Resource.h"
 #include "resources/ResourceTables.h"
 #include "views/SoundBase.h"
+#include "views/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -32,11 +33,11 @@ unsigned KeyCodeOf(char c)
     switch (c)
     {
     case ',':
-        return 0xBC;
+        return VirtualKey::Comma;
     case '.':
-        return 0xBE;
+        return VirtualKey::Period;
     case '/':
-        return 0xBF;
+        return VirtualKey::Slash;
     case ' ':
         return 0;
     default:

@@ -4,11 +4,11 @@
 #include "framework/Archive.h"
 #include "framework/MemFile.h"
 #include "framework/UserInterface.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"
 #include "views/SoundSequenceView.h"
-#include "views/SoundUndoCommands.h"
 
 #include <QClipboard>
 #include <QDrag>
@@ -82,7 +82,7 @@ void CSoundSequenceView::OnEditCut()
         std::lock_guard lock(pDoc->Guard());
         cursor = pDoc->m_sequenceCursor;
     }
-    SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Cut"), cursor, 0);
+    SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Cut"), cursor, 0);
     viewport()->update();
 }
 
@@ -120,8 +120,9 @@ CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const Seq
     }
 
     CSoundDoc* pDoc = GetDocument();
-    const PatternId id = SoundEdits::PastePattern(
-        pDoc, CurrentPosition(), bDrop ? tr("Drop Pattern") : tr("Paste"), std::move(pNew), cell);
+    const PatternId id =
+        SoundEdits::PastePattern(GetSession(), CurrentPosition(),
+                                 bDrop ? tr("Drop Pattern") : tr("Paste"), std::move(pNew), cell);
     {
         std::lock_guard lock(pDoc->Guard());
         pDoc->m_sequenceCursor = cell;
@@ -156,7 +157,7 @@ void CSoundSequenceView::EndDrag(Qt::DropAction result)
     // Moved elsewhere as a copy: the placement here goes.
     if (result == Qt::MoveAction)
     {
-        SoundEdits::SetPlacement(GetDocument(), CurrentPosition(), tr("Move Pattern"), m_dragSource,
+        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Move Pattern"), m_dragSource,
                                  0);
         viewport()->update();
     }
@@ -240,7 +241,7 @@ bool CSoundSequenceView::OnDrop(const QMimeData* pData, Qt::DropAction effect, c
             CSoundDoc* pDoc = GetDocument();
             if (pDoc->GetPlacement(m_dragSource) != 0)
             {
-                SoundEdits::MovePlacement(pDoc, CurrentPosition(), m_dragSource, target);
+                SoundEdits::MovePlacement(GetSession(), CurrentPosition(), m_dragSource, target);
                 std::lock_guard lock(pDoc->Guard());
                 pDoc->m_sequenceCursor = target;
             }

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
-#include "app/ExportScope.h"
-#include "framework/UserInterface.h"
+#include "session/SoundSession.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
-#include "views/NoteKeyboard.h"
-#include "views/SoundUndo.h"
-#include "views/SoundUndoCommands.h"
+#include "views/VirtualKeys.h"
 
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -24,10 +22,6 @@
 
 namespace
 {
-ISoundViewHost* g_pHost = nullptr;
-ISoundTransport* g_pTransport = nullptr;
-ISoundDialogs* g_pDialogs = nullptr;
-
 constexpr int kFirstGlyph = 32;
 constexpr int kGlyphCount = 95;
 
@@ -45,8 +39,8 @@ std::size_t Utf8Length(std::string_view text, std::size_t i)
 }
 } // namespace
 
-CSoundBase::CSoundBase(CSoundDoc* pDoc, QWidget* pParent)
-    : QAbstractScrollArea(pParent), m_pDocument(pDoc)
+CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
+    : QAbstractScrollArea(pParent), m_pSession(pSession), m_pDocument(pSession->GetDocument())
 {
     m_penPlay = QPen(QColor(150, 150, 250), 2, Qt::SolidLine);
     m_penWhite = QPen(Qt::white, 0, Qt::SolidLine);
@@ -65,20 +59,13 @@ CSoundBase::CSoundBase(CSoundDoc* pDoc, QWidget* pParent)
     viewport()->setCursor(Qt::ArrowCursor);
     verticalScrollBar()->setRange(0, 0);
     horizontalScrollBar()->setRange(0, 0);
-    if (m_pDocument != nullptr)
-    {
-        m_pDocument->AddView(this);
-        CSoundUndo::Attach(m_pDocument);
-    }
+    m_pDocument->AddView(this);
+    connect(m_pSession, &CSoundSession::PlayPositionMoved, this, &CSoundBase::DrawPlayPosition);
 }
 
 CSoundBase::~CSoundBase()
 {
-    if (m_pDocument != nullptr)
-    {
-        m_pDocument->RemoveView(this);
-        CSoundUndo::Detach(m_pDocument);
-    }
+    m_pDocument->RemoveView(this);
 }
 
 EditorPosition CSoundBase::CurrentPosition() const
@@ -102,29 +89,17 @@ void CSoundBase::ShowPosition(const EditorPosition& position)
     setFocus(Qt::OtherFocusReason);
 }
 
-void CSoundBase::SetHost(ISoundViewHost* pHost)
+ISoundViewHost* CSoundBase::GetHost() const
 {
-    g_pHost = pHost;
+    return m_pSession->Services().pHost;
 }
-void CSoundBase::SetTransport(ISoundTransport* pTransport)
+ISoundTransport* CSoundBase::GetTransport() const
 {
-    g_pTransport = pTransport;
+    return m_pSession->Services().pTransport;
 }
-void CSoundBase::SetDialogs(ISoundDialogs* pDialogs)
+ISoundDialogs* CSoundBase::GetDialogs() const
 {
-    g_pDialogs = pDialogs;
-}
-ISoundViewHost* CSoundBase::GetHost()
-{
-    return g_pHost;
-}
-ISoundTransport* CSoundBase::GetTransport()
-{
-    return g_pTransport;
-}
-ISoundDialogs* CSoundBase::GetDialogs()
-{
-    return g_pDialogs;
+    return m_pSession->Services().pDialogs;
 }
 
 void CSoundBase::BuildGlyphs(qreal ratio) const
@@ -271,14 +246,14 @@ void CSoundBase::ActivateNext()
 
 void CSoundBase::SetIdleMessage(unsigned nStringId) const
 {
-    if (g_pHost != nullptr)
-        g_pHost->SetIdleMessage(nStringId);
+    if (GetHost() != nullptr)
+        GetHost()->SetIdleMessage(nStringId);
 }
 
 void CSoundBase::SetIdleText(const std::string& text) const
 {
-    if (g_pHost != nullptr)
-        g_pHost->SetIdleText(text);
+    if (GetHost() != nullptr)
+        GetHost()->SetIdleText(text);
 }
 
 void CSoundBase::paintEvent(QPaintEvent* pEvent)
@@ -304,8 +279,8 @@ void CSoundBase::focusInEvent(QFocusEvent* pEvent)
 {
     QAbstractScrollArea::focusInEvent(pEvent);
     viewport()->update();
-    if (g_pHost != nullptr)
-        g_pHost->ShowToolbar(IDR_SOUNDTYPE, true);
+    if (GetHost() != nullptr)
+        GetHost()->ShowToolbar(IDR_SOUNDTYPE, true);
 }
 
 void CSoundBase::focusOutEvent(QFocusEvent* pEvent)
@@ -316,8 +291,8 @@ void CSoundBase::focusOutEvent(QFocusEvent* pEvent)
     if (pEvent->reason() == Qt::PopupFocusReason)
         return;
     SetIdleMessage(AFX_IDS_IDLEMESSAGE);
-    if (g_pHost != nullptr)
-        g_pHost->ShowToolbar(IDR_SOUNDTYPE, false);
+    if (GetHost() != nullptr)
+        GetHost()->ShowToolbar(IDR_SOUNDTYPE, false);
 }
 
 // Tab belongs to the editors: it switches panes through their key handlers.
@@ -360,7 +335,7 @@ unsigned CSoundBase::VirtualKeyOf(const QKeyEvent* pEvent)
     const int key = pEvent->key();
     const bool bKeypad = (pEvent->modifiers() & Qt::KeypadModifier) != 0;
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return bKeypad ? 0x60u + static_cast<unsigned>(key - Qt::Key_0)
+        return bKeypad ? VirtualKey::KeypadZero + static_cast<unsigned>(key - Qt::Key_0)
                        : static_cast<unsigned>(key);
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return static_cast<unsigned>(key);
@@ -368,38 +343,38 @@ unsigned CSoundBase::VirtualKeyOf(const QKeyEvent* pEvent)
     {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        return 0x09;
+        return VirtualKey::Tab;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return 0x0D;
+        return VirtualKey::Return;
     case Qt::Key_PageUp:
-        return 0x21;
+        return VirtualKey::PageUp;
     case Qt::Key_PageDown:
-        return 0x22;
+        return VirtualKey::PageDown;
     case Qt::Key_End:
-        return 0x23;
+        return VirtualKey::End;
     case Qt::Key_Home:
-        return 0x24;
+        return VirtualKey::Home;
     case Qt::Key_Left:
-        return 0x25;
+        return VirtualKey::Left;
     case Qt::Key_Up:
-        return 0x26;
+        return VirtualKey::Up;
     case Qt::Key_Right:
-        return 0x27;
+        return VirtualKey::Right;
     case Qt::Key_Down:
-        return 0x28;
+        return VirtualKey::Down;
     case Qt::Key_Insert:
-        return 0x2D;
+        return VirtualKey::Insert;
     case Qt::Key_Delete:
-        return 0x2E;
+        return VirtualKey::Delete;
     case Qt::Key_Asterisk:
-        return bKeypad ? 0x6A : 0;
+        return bKeypad ? VirtualKey::KeypadMultiply : 0;
     case Qt::Key_Slash:
-        return bKeypad ? 0x6F : 0xBF;
+        return bKeypad ? VirtualKey::KeypadDivide : VirtualKey::Slash;
     case Qt::Key_Comma:
-        return 0xBC;
+        return VirtualKey::Comma;
     case Qt::Key_Period:
-        return bKeypad ? 0x6E : 0xBE;
+        return bKeypad ? VirtualKey::KeypadDecimal : VirtualKey::Period;
     default:
         return 0;
     }
@@ -407,12 +382,12 @@ unsigned CSoundBase::VirtualKeyOf(const QKeyEvent* pEvent)
 
 bool CSoundBase::KeyToNote(unsigned nKey, int* pNote) const
 {
-    if (nKey == '1' || nKey == 0xBC)
+    if (nKey == '1' || nKey == VirtualKey::Comma)
     {
         *pNote = NOTE_OFF;
         return true;
     }
-    if (nKey == 0xBE)
+    if (nKey == VirtualKey::Period)
     {
         *pNote = NOTE_EMPTY;
         return true;
@@ -505,7 +480,7 @@ std::optional<int> CSoundBase::PatternCursorPosition() const
 
 CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPlace)
 {
-    if (g_pDialogs == nullptr || nChannel < 0 || nChannel >= kChannelCount)
+    if (GetDialogs() == nullptr || nChannel < 0 || nChannel >= kChannelCount)
         return nullptr;
     int nRows = 16;
     char szName[16];
@@ -514,241 +489,10 @@ CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPl
         std::snprintf(szName, sizeof szName, "%03d", m_pDocument->m_nNextPattern[nChannel]);
     }
     std::string name = szName;
-    if (!g_pDialogs->PatternDialog(this, "Create new pattern", nRows, name))
+    if (!GetDialogs()->PatternDialog(this, "Create new pattern", nRows, name))
         return nullptr;
     return m_pDocument->FindPattern(
-        SoundEdits::NewPattern(m_pDocument, CurrentPosition(), nChannel, nRows, name, pPlace));
-}
-
-void CSoundBase::OnPlay()
-{
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        if (!m_pDocument->m_bSongPlaying)
-            m_pDocument->m_nCurrentPos = m_pDocument->m_nRangeStart;
-    }
-    if (g_pTransport != nullptr)
-        g_pTransport->PostPlay(m_pDocument, this);
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPlaying = true;
-    m_pDocument->m_bSongPaused = false;
-}
-
-void CSoundBase::OnPlayFrom()
-{
-    const std::optional<int> from = PlayFromPosition();
-    bool bPlaying;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        bPlaying = m_pDocument->m_bSongPlaying && !m_pDocument->m_bSongPaused;
-    }
-    // The stop stores the row it heard: the start row must be set after it.
-    if (bPlaying && g_pTransport != nullptr)
-        g_pTransport->PostStop();
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        const int nStart = m_pDocument->m_nRangeStart;
-        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->m_nRangeEnd;
-        m_pDocument->m_nCurrentPos = bInRange ? *from : nStart;
-    }
-    if (g_pTransport != nullptr)
-        g_pTransport->PostPlayFrom(m_pDocument, this);
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPlaying = true;
-    m_pDocument->m_bSongPaused = false;
-}
-
-int CSoundBase::GetOctave() const
-{
-    return CNoteKeyboard::Instance().GetOctave();
-}
-
-void CSoundBase::SetOctave(int nOctave)
-{
-    CNoteKeyboard::Instance().SetOctave(nOctave);
-}
-
-void CSoundBase::OnPause()
-{
-    if (g_pTransport != nullptr)
-        g_pTransport->PostStop();
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPaused = true;
-}
-
-void CSoundBase::OnStop()
-{
-    if (g_pTransport != nullptr)
-        g_pTransport->PostStop();
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        m_pDocument->m_bSongPlaying = false;
-        m_pDocument->m_bSongPaused = false;
-    }
-    // Every editor of the document shows the marker, so every one loses it.
-    for (IDocumentView* pView : m_pDocument->GetViews())
-        if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
-            pSoundView->viewport()->update();
-}
-
-void CSoundBase::OnProperties()
-{
-    if (g_pDialogs == nullptr)
-        return;
-    int nBpm, nStep, nTpb;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        nBpm = m_pDocument->m_nBeatsPerMinute;
-        nStep = m_pDocument->m_nStepSize;
-        nTpb = m_pDocument->m_nTracksPerBeat;
-    }
-    if (!g_pDialogs->PropertiesDialog(this, nBpm, nStep, nTpb))
-        return;
-    SoundEdits::SetProperties(m_pDocument, CurrentPosition(), {nBpm, nStep, nTpb});
-    // Unchanged properties make no undo step; the views are refreshed all the same.
-    m_pDocument->UpdateAllViews(nullptr);
-}
-
-bool CSoundBase::OnHistoryCommand(UINT nID)
-{
-    CSoundUndo* pUndo = CSoundUndo::For(m_pDocument);
-    if (pUndo == nullptr)
-        return false;
-    if (nID == ID_EDIT_UNDO)
-        pUndo->Undo();
-    else if (nID == ID_EDIT_REDO)
-        pUndo->Redo();
-    else if (nID == ID_EDIT_HISTORY)
-        pUndo->ShowHistory(window());
-    else
-        return false;
-    return true;
-}
-
-bool CSoundBase::OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const
-{
-    CSoundUndo* pUndo = CSoundUndo::For(m_pDocument);
-    if (pUndo == nullptr || (nID != ID_EDIT_UNDO && nID != ID_EDIT_REDO && nID != ID_EDIT_HISTORY))
-        return false;
-    const QUndoStack& stack = pUndo->Stack();
-    if (nID == ID_EDIT_UNDO)
-    {
-        ui.Enable(stack.canUndo());
-        ui.SetText((stack.canUndo() ? "&Undo " + stack.undoText().toStdString() : "&Undo") +
-                   "\tCtrl+Z");
-    }
-    else if (nID == ID_EDIT_REDO)
-    {
-        ui.Enable(stack.canRedo());
-        ui.SetText((stack.canRedo() ? "&Redo " + stack.redoText().toStdString() : "&Redo") +
-                   "\tCtrl+Y");
-    }
-    else
-    {
-        ui.Enable(true);
-    }
-    return true;
-}
-
-bool CSoundBase::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    return pCmdUI != nullptr ? OnUpdateCommand(nID, *pCmdUI) : OnCommand(nID);
-}
-
-bool CSoundBase::OnCommand(UINT nID)
-{
-    if (OnHistoryCommand(nID))
-        return true;
-    switch (nID)
-    {
-    case ID_EDIT_DELETE:
-        OnEditDelete();
-        return true;
-    case ID_EDIT_COPY:
-        OnEditCopy();
-        return true;
-    case ID_EDIT_CUT:
-        OnEditCut();
-        return true;
-    case ID_EDIT_PASTE:
-        OnEditPaste();
-        return true;
-    case ID_SOUND_PLAY:
-        OnPlay();
-        return true;
-    case ID_SOUND_STOP:
-        OnStop();
-        return true;
-    case ID_SOUND_PLAYFROM:
-        OnPlayFrom();
-        return true;
-    case ID_SOUND_PAUSE:
-        OnPause();
-        return true;
-    case ID_SOUND_PLAYNOTES:
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        m_pDocument->m_bPlayNotes = !m_pDocument->m_bPlayNotes;
-        return true;
-    }
-    case ID_EXPORT_AGI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportAGI(); });
-        return true;
-    case ID_EXPORT_MIDI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportMIDI(); });
-        return true;
-    case ID_SOUND_PROPERTIES:
-        OnProperties();
-        return true;
-    case ID_SOUND_MANAGEPATTERNS:
-        if (g_pDialogs != nullptr)
-            g_pDialogs->ManagePatternsDialog(this, m_pDocument);
-        return true;
-    case ID_VIEW_SOUNDBAR:
-        if (g_pHost != nullptr)
-            g_pHost->ShowToolbar(IDR_SOUNDTYPE, !g_pHost->IsToolbarVisible(IDR_SOUNDTYPE));
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
-{
-    if (OnUpdateHistoryCommand(nID, ui))
-        return true;
-    std::lock_guard lock(m_pDocument->Guard());
-    const bool bPlaying = m_pDocument->m_bSongPlaying;
-    const bool bPaused = m_pDocument->m_bSongPaused;
-    switch (nID)
-    {
-    case ID_SOUND_PLAY:
-        ui.Enable(!bPlaying || bPaused);
-        return true;
-    case ID_SOUND_PAUSE:
-        ui.Enable(bPlaying && !bPaused);
-        return true;
-    case ID_SOUND_STOP:
-        ui.Enable(bPlaying);
-        return true;
-    case ID_SOUND_PLAYNOTES:
-        ui.Enable(true);
-        ui.SetCheck(m_pDocument->m_bPlayNotes);
-        return true;
-    case ID_VIEW_SOUNDBAR:
-        ui.Enable(true);
-        ui.SetCheck(g_pHost != nullptr && g_pHost->IsToolbarVisible(IDR_SOUNDTYPE));
-        return true;
-    case ID_SOUND_PLAYFROM:
-    case ID_EXPORT_AGI:
-    case ID_EXPORT_MIDI:
-    case ID_SOUND_PROPERTIES:
-    case ID_SOUND_MANAGEPATTERNS:
-        ui.Enable(true);
-        return true;
-    default:
-        return false;
-    }
+        SoundEdits::NewPattern(*m_pSession, CurrentPosition(), nChannel, nRows, name, pPlace));
 }
 
 int CSoundBase::ScrollTarget(int nAction, int p, int nPage, int nMax, bool bOpenEnded) const

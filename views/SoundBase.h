@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/CommandTarget.h"
 #include "framework/Document.h"
 #include "resources/Resource.h"
-#include "views/SoundEditCommand.h"
+#include "session/SoundEditCommand.h"
+#include "session/SoundServices.h"
+#include "views/CommandTarget.h"
 
 #include <QAbstractScrollArea>
 #include <QBrush>
@@ -20,52 +21,16 @@
 
 class CSoundDoc;
 class CSoundPattern;
+class CSoundSession;
 class QKeyEvent;
 class QPainter;
 
-// Services of the application around the editors: the status bar's idle prompt and the
-// sound toolbar. The shell installs its own; without one the calls do nothing.
-class ISoundViewHost
-{
-public:
-    virtual ~ISoundViewHost() = default;
-    virtual void SetIdleMessage(unsigned nStringId) = 0;
-    virtual void ShowToolbar(unsigned nToolbarId, bool bShow) = 0;
-    virtual bool IsToolbarVisible(unsigned nToolbarId) const = 0;
-    // A text of the moment in place of the idle prompt, until the next SetIdleMessage.
-    virtual void SetIdleText(const std::string& /*text*/) {}
-};
-
-// The play thread as the editors see it: posted requests only. pView's editors redraw their
-// markers for the row reports of its playback, on the user-interface thread.
-class CSoundBase;
-class ISoundTransport
-{
-public:
-    virtual ~ISoundTransport() = default;
-    virtual void PostPlay(CSoundDoc* pDoc, CSoundBase* pView) = 0;
-    // Plays from the document's current position with every channel carried in from the
-    // play range start.
-    virtual void PostPlayFrom(CSoundDoc* pDoc, CSoundBase* pView) { PostPlay(pDoc, pView); }
-    virtual void PostStop() = 0;
-    virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
-};
-
-// The modal dialogs the editors run. Each returns true on OK with the fields updated.
-class ISoundDialogs
-{
-public:
-    virtual ~ISoundDialogs() = default;
-    virtual bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
-                               std::string& name) = 0;
-    virtual bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
-                                  int& nTracksPerBeat) = 0;
-    virtual void ManagePatternsDialog(QWidget* pParent, CSoundDoc* pDoc) = 0;
-};
-
 // Common base of the sequence and pattern editors: transport and document commands,
 // colours, font, the note keyboard and the pattern shortcut keys.
-class CSoundBase : public QAbstractScrollArea, public IDocumentView, public ICommandTarget
+class CSoundBase : public QAbstractScrollArea,
+                   public IDocumentView,
+                   public ICommandTarget,
+                   public ISoundEditor
 {
     Q_OBJECT
 
@@ -75,17 +40,16 @@ public:
     static constexpr int kCharWidth = 8;
     static constexpr int kCharHeight = 13;
 
-    explicit CSoundBase(CSoundDoc* pDoc, QWidget* pParent = nullptr);
+    // The session outlives the view.
+    explicit CSoundBase(CSoundSession* pSession, QWidget* pParent = nullptr);
     ~CSoundBase() override;
 
     CSoundDoc* GetDocument() const { return m_pDocument; }
+    CSoundSession& GetSession() const { return *m_pSession; }
 
-    static void SetHost(ISoundViewHost* pHost);
-    static void SetTransport(ISoundTransport* pTransport);
-    static void SetDialogs(ISoundDialogs* pDialogs);
-    static ISoundViewHost* GetHost();
-    static ISoundTransport* GetTransport();
-    static ISoundDialogs* GetDialogs();
+    ISoundViewHost* GetHost() const;
+    ISoundTransport* GetTransport() const;
+    ISoundDialogs* GetDialogs() const;
 
     void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
 
@@ -116,11 +80,11 @@ public:
     // Asks for a new pattern of the channel and makes it, placed at *pPlace when given.
     CSoundPattern* NewPatternDialog(int nChannel, const SequencePos* pPlace = nullptr);
 
-    virtual EditorKind Kind() const { return EditorKind::None; }
+    EditorKind Kind() const override { return EditorKind::None; }
     // The cursors, current pattern and scroll position, as an edit made now records them.
     EditorPosition CurrentPosition() const;
-    // Scrolls to a recorded position and takes the focus.
-    void ShowPosition(const EditorPosition& position);
+    void ShowPosition(const EditorPosition& position) override;
+    bool IsInActiveWindow() const override { return isActiveWindow(); }
 
     // Rows the scroll bar counts as visible.
     int GetPage() const;
@@ -194,6 +158,9 @@ private:
     bool OnHistoryCommand(UINT nID);
     bool OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const;
 
+    void OnShowHistory();
+
+    CSoundSession* m_pSession;
     CSoundDoc* m_pDocument;
     // Printable ASCII in text colour on transparent, one cell of m_glyphRatio times 8 x 13
     // pixels each; made again when painting moves to a device of another ratio.

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundFrame.h"
 
-#include "app/EditorApp.h"
+#include "session/SoundSession.h"
 #include "views/SoundViewFactory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QSplitter>
 
-CSoundFrame::CSoundFrame(CSoundDoc* pDoc) : m_pDoc(pDoc)
+CSoundFrame::CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner)
+    : m_pSession(pSession), m_pDoc(pSession->GetDocument()), m_pOwner(pOwner)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     connect(qApp, &QApplication::focusChanged, this, &CSoundFrame::OnFocusChanged);
@@ -25,8 +26,8 @@ bool CSoundFrame::OnCreateClient()
 {
     auto* pSplitter = new QSplitter(Qt::Horizontal, this);
     pSplitter->setChildrenCollapsible(false);
-    QWidget* pSequence = CreateSoundView(SoundPane::Sequence, m_pDoc, pSplitter);
-    QWidget* pPattern = CreateSoundView(SoundPane::Pattern, m_pDoc, pSplitter);
+    QWidget* pSequence = CreateSoundView(SoundPane::Sequence, m_pSession, pSplitter);
+    QWidget* pPattern = CreateSoundView(SoundPane::Pattern, m_pSession, pSplitter);
     if (pSequence == nullptr || pPattern == nullptr)
     {
         delete pSplitter;
@@ -120,8 +121,7 @@ void CSoundFrame::closeEvent(QCloseEvent* event)
 {
     if (!m_bDestroying)
     {
-        CEditorApp* pApp = AfxGetEditorApp();
-        if (pApp != nullptr && !pApp->OnCloseFrame(this))
+        if (m_pOwner != nullptr && !m_pOwner->OnCloseFrame(this))
         {
             event->ignore();
             return;

@@ -1,13 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/CommandTarget.h"
+#include "views/CommandTarget.h"
 
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QSplitter>
 
 class CSoundDoc;
+class CSoundFrame;
+class CSoundSession;
+
+// Whoever keeps the sound windows: asked before one closes at the person's request.
+class ISoundFrameOwner
+{
+public:
+    virtual ~ISoundFrameOwner() = default;
+    // False keeps the window open.
+    virtual bool OnCloseFrame(CSoundFrame* pFrame) = 0;
+};
 
 // The window of one sound document: a splitter with the sequence editor on the left and the
 // pattern editor on the right. A document may have several of these (Window, New Window).
@@ -19,7 +30,8 @@ public:
     static constexpr int kPatternIdealWidth = 200;
     static constexpr int kMinimumPaneWidth = 40;
 
-    explicit CSoundFrame(CSoundDoc* pDoc);
+    // The session outlives the window; without an owner a window closes when asked.
+    CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner);
     ~CSoundFrame() override;
 
     // Fills the client area with the two editors; false when they cannot be made.
@@ -50,7 +62,9 @@ protected:
 private:
     void OnFocusChanged(QWidget* pOld, QWidget* pNow);
 
+    CSoundSession* m_pSession;
     CSoundDoc* m_pDoc;
+    ISoundFrameOwner* m_pOwner;
     QPointer<QSplitter> m_pSplitter;
     int m_nActivePane = 0;
     bool m_bDestroying = false;

@@ -12,7 +12,7 @@ class CSoundPatternView : public CSoundBase
     Q_OBJECT
 
 public:
-    explicit CSoundPatternView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
+    explicit CSoundPatternView(CSoundSession* pSession, QWidget* pParent = nullptr);
 
     EditorKind Kind() const override { return EditorKind::Pattern; }
     void OnUpdate(IDocumentView* pSender, CObject* pHint) override;

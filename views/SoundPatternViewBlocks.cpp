@@ -2,11 +2,11 @@
 // The pattern editor's blocks of rows: selection, the row clipboard, transpose and attenuation.
 #include "views/SoundPatternView.h"
 
+#include "session/SoundUndoCommands.h"
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/PatternRows.h"
-#include "views/SoundUndoCommands.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -112,7 +112,7 @@ void CSoundPatternView::ReplaceBlock(const QString& text, const BlockTransform& 
     CSoundDoc* pDoc = GetDocument();
     const std::vector<SoundCell> cells =
         transform(pDoc->GetCells(id, nFirst, nLast - nFirst + 1), bNoise);
-    SoundEdits::SetCells(pDoc, CurrentPosition(), text, id, nFirst, cells,
+    SoundEdits::SetCells(GetSession(), CurrentPosition(), text, id, nFirst, cells,
                          bMerge ? SoundEdits::kMergeAttenuation : SoundEdits::kMergeNone);
 }
 
@@ -171,5 +171,5 @@ void CSoundPatternView::OnEditPaste()
         nRow = GetDocument()->m_patternCursor.row;
     }
     if (!cells.empty())
-        SoundEdits::SetCells(GetDocument(), CurrentPosition(), tr("Paste"), id, nRow, cells);
+        SoundEdits::SetCells(GetSession(), CurrentPosition(), tr("Paste"), id, nRow, cells);
 }

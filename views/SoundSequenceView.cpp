@@ -4,11 +4,12 @@
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
 #include "resources/ResourceTables.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/DragScroller.h"
 #include "views/NoteKeyboard.h"
-#include "views/SoundUndoCommands.h"
+#include "views/VirtualKeys.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -42,8 +43,8 @@ std::size_t Utf8Prefix(const std::string& text, std::size_t nChars)
 }
 } // namespace
 
-CSoundSequenceView::CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent)
-    : CSoundBase(pDoc, pParent)
+CSoundSequenceView::CSoundSequenceView(CSoundSession* pSession, QWidget* pParent)
+    : CSoundBase(pSession, pParent)
 {
     connect(verticalScrollBar(), &QScrollBar::actionTriggered, this,
             &CSoundSequenceView::OnScrollAction);
@@ -358,7 +359,7 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
     unsigned nKey = VirtualKeyOf(pEvent);
     // Digits and the clear key by their place; pattern letters stay those the menu shows.
     const unsigned nPlace = CNoteKeyboard::Instance().KeyOf(pEvent);
-    if ((nPlace >= '0' && nPlace <= '9') || nPlace == 0xBE)
+    if ((nPlace >= '0' && nPlace <= '9') || nPlace == VirtualKey::Period)
         nKey = nPlace;
     if (nKey != 0)
         OnKeyDown(nKey, (pEvent->modifiers() & Qt::ShiftModifier) != 0);
@@ -422,14 +423,14 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     }
     switch (nKey)
     {
-    case 0x09:
+    case VirtualKey::Tab:
         if (pCurrent != nullptr)
         {
             OpenPattern(pCurrent);
             return;
         }
         break;
-    case 0x0D:
+    case VirtualKey::Return:
         if (CSoundPattern* pPattern = GetCursorPattern())
         {
             OpenPattern(pPattern);
@@ -442,29 +443,29 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
             return;
         }
         break;
-    case 0x21:
+    case VirtualKey::PageUp:
         cursor.step = cursor.step >= nPage - 1 ? cursor.step - nPage + 1 : 0;
         break;
-    case 0x22:
+    case VirtualKey::PageDown:
         cursor.step += nPage - 1;
         break;
-    case 0x25:
+    case VirtualKey::Left:
         cursor.channel = std::max(cursor.channel - 1, 0);
         break;
-    case 0x26:
+    case VirtualKey::Up:
         cursor.step = std::max(cursor.step - 1, 0);
         break;
-    case 0x27:
+    case VirtualKey::Right:
         cursor.channel = std::min(cursor.channel + 1, kChannelCount - 1);
         break;
-    case 0x28:
+    case VirtualKey::Down:
         ++cursor.step;
         break;
-    case 0x2D:
-        SoundEdits::InsertStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
+    case VirtualKey::Insert:
+        SoundEdits::InsertStep(GetSession(), CurrentPosition(), cursor.channel, cursor.step);
         break;
-    case 0xBE:
-        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Clear Step"), cursor, 0);
+    case VirtualKey::Period:
+        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"), cursor, 0);
         ++cursor.step;
         break;
     default:
@@ -473,7 +474,7 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     CSoundPattern* pPattern = nullptr;
     if (KeyToPattern(nKey, bShift, cursor.channel, &pPattern))
     {
-        SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
+        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,
                                  pPattern->GetId());
         ++cursor.step;
     }
@@ -490,280 +491,3 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     EnsureCursorVisible();
 }
 
-void CSoundSequenceView::BuildContextMenu(QMenu& menu)
-{
-    // The first popup of the menu resource, its commands sent to this view.
-    std::vector<QMenu*> levels{&menu};
-    QMenu* pSetPattern = nullptr;
-    std::map<UINT, QAction*> actions;
-    bool bInFirstPopup = false;
-    for (const MenuEntry& entry : GetMenuResource(IDR_SEQUENCE_MENU))
-    {
-        if (entry.nLevel == 0)
-        {
-            if (bInFirstPopup)
-                break;
-            bInFirstPopup = true;
-            continue;
-        }
-        levels.resize(static_cast<std::size_t>(entry.nLevel));
-        QMenu* pParent = levels.back();
-        if (entry.pszText == nullptr)
-        {
-            pParent->addSeparator();
-        }
-        else if (entry.nID == 0)
-        {
-            levels.push_back(pParent->addMenu(QString::fromUtf8(entry.pszText)));
-        }
-        else
-        {
-            QAction* pAction = pParent->addAction(QString::fromUtf8(entry.pszText));
-            const UINT nID = entry.nID;
-            connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
-            actions[nID] = pAction;
-            if (nID == ID_SETPATTERN_NONE)
-                pSetPattern = pParent;
-        }
-    }
-    auto action = [&actions](UINT nID) -> QAction*
-    {
-        const auto it = actions.find(nID);
-        return it != actions.end() ? it->second : nullptr;
-    };
-
-    if (pSetPattern != nullptr)
-    {
-        // Everything after "None" is rebuilt from the cursor channel's pattern list.
-        const QList<QAction*> entries = pSetPattern->actions();
-        for (QAction* pEntry : entries)
-            if (pEntry != action(ID_SETPATTERN_NONE))
-                pSetPattern->removeAction(pEntry);
-        CSoundDoc* pDoc = GetDocument();
-        std::lock_guard lock(pDoc->Guard());
-        const int nChannel = pDoc->m_sequenceCursor.channel;
-        if (nChannel >= 0 && nChannel < kChannelCount)
-        {
-            const auto& patterns = pDoc->m_patterns[nChannel];
-            for (std::size_t i = 0; i < patterns.size(); ++i)
-            {
-                const char cKey = i <= 9    ? static_cast<char>('0' + i)
-                                  : i <= 35 ? static_cast<char>('a' + (i - 10))
-                                  : i <= 61 ? static_cast<char>('A' + (i - 36))
-                                            : '?';
-                const QString text =
-                    QString("%1. %2")
-                        .arg(QChar(cKey))
-                        .arg(QString::fromStdString(ToDisplayUtf8(patterns[i]->GetName())));
-                QAction* pEntry = pSetPattern->addAction(text);
-                // Entries beyond the command range have nothing to act on them.
-                const UINT nID = ID_SETPATTERN_FIRST + static_cast<UINT>(i);
-                connect(pEntry, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
-            }
-        }
-    }
-
-    const bool bHasPattern = GetCursorPattern() != nullptr;
-    if (QAction* pDefault = action(bHasPattern ? ID_PATTERN_EDIT : ID_PATTERN_NEW))
-        menu.setDefaultAction(pDefault);
-    for (UINT nID : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE})
-        if (QAction* pAction = action(nID))
-            pAction->setEnabled(bHasPattern);
-}
-
-void CSoundSequenceView::contextMenuEvent(QContextMenuEvent* pEvent)
-{
-    QPoint global = pEvent->globalPos();
-    if (pEvent->reason() == QContextMenuEvent::Keyboard)
-    {
-        SequencePos cursor;
-        {
-            std::lock_guard lock(GetDocument()->Guard());
-            cursor = GetDocument()->m_sequenceCursor;
-        }
-        global = viewport()->mapToGlobal(GetCellRect(cursor.channel, cursor.step).bottomLeft());
-    }
-    QMenu menu(this);
-    BuildContextMenu(menu);
-    menu.exec(global);
-    pEvent->accept();
-}
-
-void CSoundSequenceView::OpenPattern(CSoundPattern* pPattern)
-{
-    CSoundDoc* pDoc = GetDocument();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pDoc->m_pCurrentPattern = pPattern;
-    }
-    pDoc->UpdateAllViews(this, pPattern);
-    ActivateNext();
-}
-
-void CSoundSequenceView::OnPatternEditor()
-{
-    if (CSoundPattern* pPattern = GetCursorPattern())
-        OpenPattern(pPattern);
-    else
-        AfxMessageBox("You do not have any pattern to view!\n\nHere, it would be wise to help "
-                      "the user add one..",
-                      MB_OK);
-}
-
-void CSoundSequenceView::OnEditPattern()
-{
-    if (CSoundPattern* pPattern = GetCursorPattern())
-        OpenPattern(pPattern);
-}
-
-void CSoundSequenceView::OnNewPattern()
-{
-    SequencePos cursor;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        cursor = GetDocument()->m_sequenceCursor;
-    }
-    if (NewPatternDialog(cursor.channel, &cursor) != nullptr)
-        viewport()->update();
-}
-
-void CSoundSequenceView::OnEditDelete()
-{
-    CSoundDoc* pDoc = GetDocument();
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        cursor = pDoc->m_sequenceCursor;
-    }
-    SoundEdits::DeleteStep(pDoc, CurrentPosition(), cursor.channel, cursor.step);
-}
-
-void CSoundSequenceView::OnPatternProperties()
-{
-    CSoundDoc* pDoc = GetDocument();
-    CSoundPattern* pPattern = GetCursorPattern();
-    if (pPattern != nullptr && GetDialogs() != nullptr)
-    {
-        int nRows;
-        std::string name;
-        {
-            std::lock_guard lock(pDoc->Guard());
-            nRows = pPattern->GetRows();
-            name = pPattern->GetName();
-        }
-        if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
-            SoundEdits::ChangePattern(pDoc, CurrentPosition(), pPattern->GetId(), name, nRows);
-    }
-    pDoc->UpdateAllViews(nullptr);
-}
-
-void CSoundSequenceView::OnSetStartPosition()
-{
-    CSoundDoc* pDoc = GetDocument();
-    PlayRange range = pDoc->GetPlayRange();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->m_nStepSize, 1);
-        range.start = pDoc->m_sequenceCursor.step * s;
-        if (range.start >= range.end)
-            range.end = range.start + s;
-    }
-    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
-    viewport()->update();
-}
-
-void CSoundSequenceView::OnSetEndPosition()
-{
-    CSoundDoc* pDoc = GetDocument();
-    PlayRange range = pDoc->GetPlayRange();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->m_nStepSize, 1);
-        range.end = std::max(pDoc->m_sequenceCursor.step * s, s);
-        if (range.end <= range.start)
-            range.start = range.end - s;
-    }
-    SoundEdits::SetPlayRange(pDoc, CurrentPosition(), range);
-    viewport()->update();
-}
-
-bool CSoundSequenceView::OnCommand(UINT nID)
-{
-    if (nID >= ID_SETPATTERN_FIRST && nID < ID_SETPATTERN_END)
-    {
-        CSoundDoc* pDoc = GetDocument();
-        SequencePos cursor;
-        CSoundPattern* pPattern = nullptr;
-        {
-            std::lock_guard lock(pDoc->Guard());
-            cursor = pDoc->m_sequenceCursor;
-            const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
-            if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
-                nIndex < pDoc->m_patterns[cursor.channel].size())
-                pPattern = pDoc->m_patterns[cursor.channel][nIndex].get();
-        }
-        if (pPattern != nullptr)
-            SoundEdits::SetPlacement(pDoc, CurrentPosition(), tr("Set Pattern"), cursor,
-                                     pPattern->GetId());
-        return true;
-    }
-    switch (nID)
-    {
-    case ID_SETPATTERN_NONE:
-    {
-        SequencePos cursor;
-        {
-            std::lock_guard lock(GetDocument()->Guard());
-            cursor = GetDocument()->m_sequenceCursor;
-        }
-        SoundEdits::SetPlacement(GetDocument(), CurrentPosition(), tr("Clear Step"), cursor, 0);
-        return true;
-    }
-    case ID_VIEW_PATTERN_EDITOR:
-        OnPatternEditor();
-        return true;
-    case ID_PATTERN_EDIT:
-        OnEditPattern();
-        return true;
-    case ID_PATTERN_NEW:
-        OnNewPattern();
-        return true;
-    case ID_PATTERN_PROPERTIES:
-        OnPatternProperties();
-        return true;
-    case ID_RANGE_START:
-        OnSetStartPosition();
-        return true;
-    case ID_RANGE_END:
-        OnSetEndPosition();
-        return true;
-    default:
-        return CSoundBase::OnCommand(nID);
-    }
-}
-
-bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
-{
-    switch (nID)
-    {
-    case ID_VIEW_PATTERN_EDITOR:
-    case ID_PATTERN_EDIT:
-    case ID_PATTERN_NEW:
-    case ID_RANGE_START:
-    case ID_RANGE_END:
-    case ID_EDIT_COPY:
-    case ID_EDIT_CUT:
-    case ID_EDIT_PASTE:
-        ui.Enable(true);
-        return true;
-    case ID_VIEW_SEQUENCE_EDITOR:
-        ui.Enable(false);
-        return true;
-    case ID_EDIT_DELETE:
-    case ID_PATTERN_PROPERTIES:
-        ui.Enable(GetCursorPattern() != nullptr);
-        return true;
-    default:
-        return CSoundBase::OnUpdateCommand(nID, ui);
-    }
-}

@@ -23,7 +23,7 @@ public:
     // The cursor goes no further down: steps beyond it would alias earlier song positions.
     static constexpr int kMaxStep = 32767;
 
-    explicit CSoundSequenceView(CSoundDoc* pDoc, QWidget* pParent = nullptr);
+    explicit CSoundSequenceView(CSoundSession* pSession, QWidget* pParent = nullptr);
 
     EditorKind Kind() const override { return EditorKind::Sequence; }
     void OnDraw(QPainter& dc, const QRect& rcClip) override;

@@ -4,9 +4,9 @@
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
-QWidget* CreateSoundView(SoundPane pane, CSoundDoc* pDoc, QWidget* pParent)
+QWidget* CreateSoundView(SoundPane pane, CSoundSession* pSession, QWidget* pParent)
 {
     if (pane == SoundPane::Sequence)
-        return new CSoundSequenceView(pDoc, pParent);
-    return new CSoundPatternView(pDoc, pParent);
+        return new CSoundSequenceView(pSession, pParent);
+    return new CSoundPatternView(pSession, pParent);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-class CSoundDoc;
+class CSoundSession;
 class QWidget;
 
 // The two editors of a sound window. The frame asks for them by role so that the editors can
@@ -12,5 +12,5 @@ enum class SoundPane
     Pattern,
 };
 
-// A new editor attached to pDoc, as a child of pParent.
-QWidget* CreateSoundView(SoundPane pane, CSoundDoc* pDoc, QWidget* pParent);
+// A new editor of the session's document, as a child of pParent.
+QWidget* CreateSoundView(SoundPane pane, CSoundSession* pSession, QWidget* pParent);

@@ -76,8 +76,9 @@ TEST(ChipTone, SquareWaveAtTwoDecibelsPerStepDownToSilence)
     const CSpectrum spectrum = Analyse(chip);
     const double loudest = spectrum.Db(f);
     EXPECT_NEAR(loudest, 20 * std::log10(4 / M_PI * CChipSynth::kPeak / 32768.0), 0.02);
-    // However the steps overshoot, four voices at their loudest cannot clip.
-    EXPECT_LE(4 * CChipSynth::kPeak * CBandLimitedSteps::PeakGain(), 32767.0);
+    // However the steps overshoot, three tones and a periodic noise (swinging from -2/15 to
+    // 28/15 of the level) at their loudest cannot clip.
+    EXPECT_LE((4 * CBandLimitedSteps::PeakGain() + 13.0 / 15) * CChipSynth::kPeak, 32767.0);
     EXPECT_NEAR(spectrum.Db(3 * f) - loudest, -9.54, 0.1);
     EXPECT_NEAR(spectrum.Db(5 * f) - loudest, -13.98, 0.1);
     EXPECT_LT(spectrum.Db(2 * f) - loudest, -80) << "a duty cycle off 50% has even harmonics";
@@ -151,6 +152,96 @@ TEST(ChipNoise, PeriodicNoisePitchIsShiftRateOver15)
     }
 }
 
+namespace
+{
+// The noise register's output bits, read from the audio: rate-3 noise follows a silent voice 2
+// at its lowest pitch, so each bit lasts about 403 samples; each is read in its middle.
+std::vector<int> NoiseBits(ChipVariant variant, unsigned control, std::size_t nBits,
+                           std::size_t rewriteAtBit = 0)
+{
+    CChipSynth chip(variant);
+    chip.SetDivisor(2, 1023);
+    chip.StartNoise(control | 3);
+    chip.SetAttenuation(CChipSynth::kNoiseVoice, 0);
+    const double bitSamples = 2 * 1023 * 16 * 44100.0 / kClock;
+    std::vector<std::int16_t> samples;
+    std::vector<int> bits;
+    for (std::size_t k = 0; k < nBits; ++k)
+    {
+        if (rewriteAtBit != 0 && k == rewriteAtBit)
+        {
+            Append(chip, samples, static_cast<std::size_t>(k * bitSamples) - samples.size());
+            chip.StartNoise(control | 3);
+        }
+        const auto at =
+            static_cast<std::size_t>((k + 0.5) * bitSamples) + CChipSynth::kDelaySamples;
+        Append(chip, samples, at + 1 - samples.size());
+        bits.push_back(samples[at] > 0 ? 1 : 0);
+    }
+    return bits;
+}
+
+// Where s[n + 15] = c ^ the bits at the taps fails, with c read from the first bits (the
+// output's polarity is a matter of wiring).
+std::size_t RecurrenceFailures(const std::vector<int>& s, std::initializer_list<std::size_t> taps)
+{
+    const auto feedback = [&](std::size_t n)
+    {
+        int bit = s[n + 15];
+        for (const std::size_t tap : taps)
+            bit ^= s[n + tap];
+        return bit;
+    };
+    std::size_t failures = 0;
+    for (std::size_t n = 0; n + 15 < s.size(); ++n)
+        failures += feedback(n) != feedback(0);
+    return failures;
+}
+} // namespace
+
+TEST(ChipNoise, RecoveredRegisterFollowsEachChipsFeedback)
+{
+    const std::vector<int> pcjr = NoiseBits(ChipVariant::PCjr, 4, 600);
+    const std::vector<int> tandy = NoiseBits(ChipVariant::Tandy1000, 4, 600);
+    // PCjr: adjacent taps. Tandy: taps four apart (XNOR, so the constant is set).
+    EXPECT_EQ(RecurrenceFailures(pcjr, {0, 1}), 0u);
+    EXPECT_EQ(RecurrenceFailures(tandy, {0, 4}), 0u);
+    EXPECT_EQ(tandy[15] ^ tandy[0] ^ tandy[4], 1);
+    EXPECT_GT(RecurrenceFailures(pcjr, {0, 4}), 100u);
+    EXPECT_GT(RecurrenceFailures(tandy, {0, 1}), 100u);
+    // Periodic noise repeats every 15 shifts on both, one pulse a period.
+    for (const ChipVariant variant : {ChipVariant::PCjr, ChipVariant::Tandy1000})
+    {
+        const std::vector<int> periodic = NoiseBits(variant, 0, 120);
+        EXPECT_EQ(RecurrenceFailures(periodic, {0}), 0u);
+        EXPECT_EQ(std::count(periodic.begin(), periodic.begin() + 15, 1), 1);
+    }
+}
+
+TEST(ChipNoise, OnlyThePCjrReloadsAtEveryNoiseRecord)
+{
+    // The same white noise written again at bit 300: the Tandy's sequence runs on.
+    EXPECT_EQ(RecurrenceFailures(NoiseBits(ChipVariant::Tandy1000, 4, 600, 300), {0, 4}), 0u);
+    EXPECT_GT(RecurrenceFailures(NoiseBits(ChipVariant::PCjr, 4, 600, 300), {0, 1}), 0u);
+}
+
+TEST(ChipNoise, PeriodicNoiseIsCentredOnItsMean)
+{
+    for (const ChipVariant variant : {ChipVariant::PCjr, ChipVariant::Tandy1000})
+        for (const unsigned rate : {0u, 1u, 2u})
+        {
+            CChipSynth chip(variant);
+            chip.StartNoise(rate);
+            chip.SetAttenuation(CChipSynth::kNoiseVoice, 0);
+            const std::vector<std::int16_t> s = Render(chip, 441000);
+            double sum = 0;
+            for (const std::int16_t v : s)
+                sum += v;
+            EXPECT_LT(std::abs(sum / static_cast<double>(s.size())), 0.01 * CChipSynth::kPeak)
+                << rate;
+        }
+}
+
 TEST(ChipVariant, TandyTonesAreThePCjrTones)
 {
     const auto tones = [](ChipVariant variant)
@@ -174,13 +265,14 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
         {Tone(0, 3, 427, 15) + Tone(0, 2, 254, 0) + Record(4, 0, 0, 6), Tone(1, 120, 100, 3),
          Tone(2, 1, 20, 15), Noise(0, 0, true, 0) + Noise(10, 3, false, 2)});
     std::vector<std::int16_t> rendered;
-    const std::uint64_t total = CAgiChipRender::RenderAll(
-        reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), ChipVariant::PCjr,
-        [&](const std::int16_t* p, std::size_t n)
-        {
-            EXPECT_LE(n, CAgiChipRender::kMaxBlock);
-            rendered.insert(rendered.end(), p, p + n);
-        });
+    const std::uint64_t total =
+        CAgiChipRender::RenderAll(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                  SynthKind::PCjr, FadeKind::None,
+                                  [&](const std::int16_t* p, std::size_t n)
+                                  {
+                                      EXPECT_LE(n, CAgiChipRender::kMaxBlock);
+                                      rendered.insert(rendered.end(), p, p + n);
+                                  });
     EXPECT_EQ(total, rendered.size());
 
     // The same events by hand, each at the first sample of its tick.

@@ -193,10 +193,10 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
     constexpr unsigned kChipRow = 8 * 735;
     Samples pass;
-    CAgiChipRender::RenderAll(BuildAgiResource(m_doc).bytes.data(),
-                              BuildAgiResource(m_doc).bytes.size(), ChipVariant::Tandy1000,
-                              [&](const std::int16_t* p, std::size_t n)
-                              { pass.insert(pass.end(), p, p + n); });
+    CAgiChipRender::RenderAll(
+        BuildAgiResource(m_doc).bytes.data(), BuildAgiResource(m_doc).bytes.size(),
+        SynthKind::Tandy, FadeKind::None,
+        [&](const std::int16_t* p, std::size_t n) { pass.insert(pass.end(), p, p + n); });
     ASSERT_EQ(pass.size(), 7u * kChipRow);
 
     m_thread->SetSynthKind(SynthKind::Tandy);

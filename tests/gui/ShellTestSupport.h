@@ -80,6 +80,7 @@ public:
                AudioDeviceFactory openDevice = {})
     {
         app = std::make_unique<CEditorApp>();
+        app->SetDialogs(pDialogs);
         if (openDevice)
             app->SetAudioDeviceFactory(std::move(openDevice));
         return app->InitInstance(arguments);
@@ -124,6 +125,8 @@ public:
     CScriptedMessages messages;
     CScriptedFileNames files;
     std::unique_ptr<CEditorApp> app;
+    // The dialogs the editors run, when a test answers them.
+    ISoundDialogs* pDialogs = nullptr;
 };
 
 inline QString SoundsDir()

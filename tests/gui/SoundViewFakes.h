@@ -6,6 +6,7 @@
 
 #include "framework/UserInterface.h"
 #include "playback/SoundPlayThread.h"
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundBase.h"
@@ -34,23 +35,21 @@ public:
 class CRecordingTransport : public ISoundTransport
 {
 public:
-    void PostPlay(CSoundDoc*, CSoundBase* pView) override { plays.push_back(pView); }
+    void PostPlay(CSoundDoc*, CSoundSession* pReportTo) override { plays.push_back(pReportTo); }
     void PostStop() override { ++nStops; }
     void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
 
-    std::vector<CSoundBase*> plays;
+    std::vector<CSoundSession*> plays;
     int nStops = 0;
     std::vector<int> previews;
 };
 
 // One row report of the current playback, applied as the application applies it.
-inline void ApplyRowReport(CSoundDoc* pDoc)
+inline void ApplyRowReport(CSoundSession& session)
 {
     const CSoundPlayThread reports(nullptr);
-    if (reports.AcceptRowPlayed(pDoc, reports.GetGeneration()))
-        for (IDocumentView* pView : pDoc->GetViews())
-            if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
-                pSoundView->DrawPlayPosition();
+    if (reports.AcceptRowPlayed(session.GetDocument(), reports.GetGeneration()))
+        session.OnRowPlayed();
 }
 
 // Answers the dialogs from a queue; an empty queue cancels.
@@ -84,7 +83,7 @@ public:
         nTpb = propertiesAnswer[2];
         return true;
     }
-    void ManagePatternsDialog(QWidget*, CSoundDoc*) override {}
+    void ManagePatternsDialog(QWidget*, CSoundSession&) override {}
 
     std::deque<PatternAnswer> patternAnswers;
     std::vector<int> propertiesAnswer; // beats per minute, step size, tracks per beat
@@ -110,9 +109,6 @@ class CSoundViewTest : public QObject
 protected:
     bool StartDocument()
     {
-        CSoundBase::SetHost(&m_host);
-        CSoundBase::SetTransport(&m_transport);
-        CSoundBase::SetDialogs(&m_dialogs);
         SetMessageSink(&m_messages);
         m_host = CRecordingHost();
         m_transport = CRecordingTransport();
@@ -120,6 +116,7 @@ protected:
         m_messages = CRecordingMessages();
         CNoteKeyboard::Instance().SetOctave(4);
         m_pDoc = std::make_unique<CSoundDoc>();
+        m_pSession = MakeSession(m_pDoc.get());
         return m_pDoc->OnNewDocument();
     }
     bool ShowWindow(QBoxLayout::Direction direction, std::initializer_list<QWidget*> widgets,
@@ -137,11 +134,16 @@ protected:
     void EndDocument()
     {
         m_pWindow.reset();
+        m_pSession.reset();
         m_pDoc.reset();
-        CSoundBase::SetHost(nullptr);
-        CSoundBase::SetTransport(nullptr);
-        CSoundBase::SetDialogs(nullptr);
         SetMessageSink(nullptr);
+    }
+
+    // A session of pDoc whose editors talk to the stand-ins.
+    std::unique_ptr<CSoundSession> MakeSession(CSoundDoc* pDoc)
+    {
+        return std::make_unique<CSoundSession>(
+            pDoc, SoundViewServices{&m_host, &m_transport, &m_dialogs});
     }
 
     static void Key(QWidget* pTarget, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -160,6 +162,7 @@ protected:
 
     std::unique_ptr<QWidget> m_pWindow;
     std::unique_ptr<CSoundDoc> m_pDoc;
+    std::unique_ptr<CSoundSession> m_pSession;
     CRecordingHost m_host;
     CRecordingTransport m_transport;
     CScriptedDialogs m_dialogs;

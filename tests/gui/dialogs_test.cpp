@@ -8,6 +8,7 @@
 #include "dialogs/SoundPatternDialog.h"
 #include "dialogs/SoundPropertiesDialog.h"
 #include "framework/UserInterface.h"
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
 
@@ -92,6 +93,7 @@ class DialogsTest : public QObject
 private:
     std::optional<CScriptedMessages> m_messages;
     std::unique_ptr<CSoundDoc> m_pDoc;
+    std::unique_ptr<CSoundSession> m_pSession;
 
     void ShowAndActivate(QDialog& dialog)
     {
@@ -100,6 +102,7 @@ private:
     }
     void ShowManage(CSoundManageDialog& dialog)
     {
+        dialog.m_pSession = m_pSession.get();
         dialog.m_pDoc = m_pDoc.get();
         ShowAndActivate(dialog);
     }
@@ -131,6 +134,7 @@ private:
         default:
         {
             auto pDialog = std::make_unique<CSoundManageDialog>();
+            pDialog->m_pSession = m_pSession.get();
             pDialog->m_pDoc = m_pDoc.get();
             nFirstField = IDC_MANAGE_NAME;
             return pDialog;
@@ -143,11 +147,13 @@ private slots:
     {
         m_messages.emplace();
         m_pDoc = std::make_unique<CSoundDoc>();
+        m_pSession = std::make_unique<CSoundSession>(m_pDoc.get());
         QVERIFY(m_pDoc->OnNewDocument());
     }
 
     void cleanup()
     {
+        m_pSession.reset();
         m_pDoc.reset();
         m_messages.reset();
     }
@@ -365,9 +371,9 @@ private slots:
     void editorsRunTheRealDialogs()
     {
         CSoundDialogs dialogs;
-        CSoundBase::SetDialogs(&dialogs);
+        m_pSession->SetServices({nullptr, nullptr, &dialogs});
         QWidget window;
-        auto* pView = new CSoundSequenceView(m_pDoc.get(), &window);
+        auto* pView = new CSoundSequenceView(m_pSession.get(), &window);
         window.show();
 
         AnswerNextDialog(
@@ -399,7 +405,6 @@ private slots:
             });
         pView->OnCommand(ID_SOUND_MANAGEPATTERNS);
         QVERIFY(m_pDoc->m_patterns[0].size() == 2 && m_pDoc->m_patterns[0][1]->GetRows() == 8);
-        CSoundBase::SetDialogs(nullptr);
     }
 
     void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts_data()

@@ -3,6 +3,7 @@
 
 #include "sound/SoundPattern.h"
 #include "views/NoteKeyboard.h"
+#include "views/SoundBase.h"
 
 #include <QLineEdit>
 #include <QSpinBox>

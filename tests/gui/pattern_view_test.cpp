@@ -51,7 +51,7 @@ private slots:
     {
         QVERIFY(StartDocument());
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
-        m_pView = new CSoundPatternView(m_pDoc.get());
+        m_pView = new CSoundPatternView(m_pSession.get());
         m_pView->setFixedSize(360, kViewHeight);
         m_pOther = new QLineEdit;
         QVERIFY(ShowWindow(QBoxLayout::TopToBottom, {m_pView, m_pOther}));

@@ -2,8 +2,8 @@
 #include "ShellTestSupport.h"
 
 #include "app/RecoveryDialog.h"
+#include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
-#include "views/SoundUndo.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -78,7 +78,7 @@ private slots:
         const auto& docs = shell.app->GetDocuments();
         CSoundDoc* pKilled = docs[0].get();
         QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->m_patterns[0].size() > 1);
-        QVERIFY(pKilled->IsModified() && !CSoundUndo::For(pKilled)->Stack().isClean());
+        QVERIFY(pKilled->IsModified() && !shell.app->GetSession(pKilled)->Undo().Stack().isClean());
         QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());
         QVERIFY(docs[2]->m_strGameFolder == "/games/kq" && docs[2]->m_nGameSound == 12);
         QVERIFY(docs[1]->GetPathName() == path && docs[1]->IsModified());

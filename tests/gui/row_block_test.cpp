@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "session/SoundSession.h"
+#include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
 #include "views/PatternRows.h"
 #include "views/SoundPatternView.h"
-#include "views/SoundUndo.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -17,13 +18,14 @@ namespace
 struct Editor
 {
     std::unique_ptr<CSoundDoc> pDoc = std::make_unique<CSoundDoc>();
+    std::unique_ptr<CSoundSession> pSession = std::make_unique<CSoundSession>(pDoc.get());
     std::unique_ptr<CSoundPatternView> pView;
     explicit Editor(int channel = 0)
     {
         pDoc->OnNewDocument();
         pDoc->m_pCurrentPattern =
             channel == 0 ? pDoc->m_patterns[0][0].get() : pDoc->CreatePattern(channel, 16);
-        pView = std::make_unique<CSoundPatternView>(pDoc.get());
+        pView = std::make_unique<CSoundPatternView>(pSession.get());
         pView->resize(300, 300);
         pView->show();
     }
@@ -43,7 +45,7 @@ struct Editor
         for (int r = first; r < last; ++r)
             Key(Qt::Key_Down, Qt::ShiftModifier);
     }
-    int Steps() { return CSoundUndo::For(pDoc.get())->Stack().count(); }
+    int Steps() { return pSession->Undo().Stack().count(); }
 };
 } // namespace
 

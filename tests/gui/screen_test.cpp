@@ -3,6 +3,7 @@
 #include "SoundViewFakes.h"
 
 #include "resources/Icons.h"
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
 
@@ -46,7 +47,8 @@ private slots:
     void textAndIconsAreDrawnAtTwiceTheResolution()
     {
         CSoundDoc doc;
-        CTextView view(&doc);
+        CSoundSession session(&doc);
+        CTextView view(&session);
         QImage image(400, 80, QImage::Format_RGB32);
         image.setDevicePixelRatio(2);
         QPainter painter(&image);
@@ -60,9 +62,9 @@ private slots:
     void patternMadeWithEnterIsOnScreenAtOnce()
     {
         CScriptedDialogs dialogs;
-        CSoundBase::SetDialogs(&dialogs);
         dialogs.patternAnswers = {{16, "new"}};
         CShell shell;
+        shell.pDialogs = &dialogs;
         QVERIFY(shell.Start());
         shell.Frame()->resize(1000, 800);
         shell.ActiveFrame()->showMaximized();
@@ -83,7 +85,6 @@ private slots:
                                  .toImage();
         QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
                  pViewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
-        CSoundBase::SetDialogs(nullptr);
     }
 };
 

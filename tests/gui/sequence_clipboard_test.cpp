@@ -37,6 +37,7 @@ class SequenceClipboardTest : public CSoundViewTest
 
 private:
     std::unique_ptr<CSoundDoc> m_pOtherDoc;
+    std::unique_ptr<CSoundSession> m_pOtherSession;
     CSoundSequenceView* m_pView = nullptr;
     CSoundSequenceView* m_pOtherView = nullptr;
     CSoundPattern* m_pMelody = nullptr;
@@ -82,13 +83,14 @@ private slots:
         QVERIFY(StartDocument());
         m_pOtherDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pOtherDoc->OnNewDocument());
+        m_pOtherSession = MakeSession(m_pOtherDoc.get());
         m_pMelody = m_pDoc->CreatePattern(0, 20, "Melody");
         m_pMelody->SetCell(0, SoundCell{60, 255, 0, 3});
         m_pMelody->SetCell(19, SoundCell{118, 255, 0, 255});
         Place(*m_pDoc, 0, 1, m_pMelody);
         m_pDoc->SetModifiedFlag(false);
-        m_pView = new CSoundSequenceView(m_pDoc.get());
-        m_pOtherView = new CSoundSequenceView(m_pOtherDoc.get());
+        m_pView = new CSoundSequenceView(m_pSession.get());
+        m_pOtherView = new CSoundSequenceView(m_pOtherSession.get());
         for (CSoundSequenceView* pView : {m_pView, m_pOtherView})
             pView->setFixedSize(340, kViewHeight);
         QVERIFY(ShowWindow(QBoxLayout::LeftToRight, {m_pView, m_pOtherView}));
@@ -98,6 +100,7 @@ private slots:
     void cleanup()
     {
         EndDocument();
+        m_pOtherSession.reset();
         m_pOtherDoc.reset();
     }
 

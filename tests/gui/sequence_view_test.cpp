@@ -51,8 +51,8 @@ private slots:
     {
         QVERIFY(StartDocument());
         auto* pSplitter = new QSplitter;
-        m_pView = new CSoundSequenceView(m_pDoc.get());
-        m_pPatternView = new CSoundPatternView(m_pDoc.get());
+        m_pView = new CSoundSequenceView(m_pSession.get());
+        m_pPatternView = new CSoundPatternView(m_pSession.get());
         pSplitter->addWidget(m_pView);
         pSplitter->addWidget(m_pPatternView);
         pSplitter->setFixedHeight(kViewHeight);
@@ -179,10 +179,10 @@ private slots:
         m_pDoc->m_nRangeEnd = 31;
         m_pView->OnCommand(ID_SOUND_PLAY);
         for (int i = 0; i < 5; ++i)
-            ApplyRowReport(m_pDoc.get());
+            ApplyRowReport(*m_pSession);
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
         for (int i = 0; i < 15; ++i)
-            ApplyRowReport(m_pDoc.get());
+            ApplyRowReport(*m_pSession);
         // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
         // 16-row pattern placed at 0, still counted from its placement.
         QVERIFY(m_pDoc->m_nCurrentPos == 20 &&

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
+#include "session/SoundSession.h"
+#include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
-#include "views/SoundUndo.h"
 
 #include <QSplitter>
 #include <QtTest>
@@ -18,6 +19,7 @@ class UndoTest : public QObject
 
 private:
     std::unique_ptr<CSoundDoc> m_pDoc;
+    std::unique_ptr<CSoundSession> m_pSession;
     std::unique_ptr<QSplitter> m_pWindow;
     CSoundSequenceView* m_pSequence = nullptr;
     CSoundPatternView* m_pPattern = nullptr;
@@ -25,15 +27,18 @@ private:
 
     void Open(bool bStartModified = false)
     {
-        m_pWindow.reset(); // the views refer to the document
+        m_pWindow.reset(); // the views refer to the session and the document
+        m_pSession.reset();
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
         m_pDoc->CreatePattern(0, 8, "second");
         m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
         m_pDoc->SetModifiedFlag(bStartModified);
+        m_pSession = std::make_unique<CSoundSession>(
+            m_pDoc.get(), SoundViewServices{nullptr, nullptr, &m_dialogs});
         m_pWindow = std::make_unique<QSplitter>();
-        m_pSequence = new CSoundSequenceView(m_pDoc.get(), m_pWindow.get());
-        m_pPattern = new CSoundPatternView(m_pDoc.get(), m_pWindow.get());
+        m_pSequence = new CSoundSequenceView(m_pSession.get(), m_pWindow.get());
+        m_pPattern = new CSoundPatternView(m_pSession.get(), m_pWindow.get());
         m_pWindow->resize(600, 300);
         m_pWindow->show();
         QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
@@ -43,7 +48,7 @@ private:
         pView->setFocus();
         QTest::keyClick(pView, static_cast<Qt::Key>(key), mods);
     }
-    QUndoStack& Stack() { return CSoundUndo::For(m_pDoc.get())->Stack(); }
+    QUndoStack& Stack() { return m_pSession->Undo().Stack(); }
     bool Command(UINT nID) { return m_pPattern->OnCmdMsg(nID, nullptr); }
     std::string UndoText()
     {
@@ -53,17 +58,12 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        CSoundBase::SetDialogs(&m_dialogs);
-        m_dialogs = CScriptedDialogs();
-    }
+    void init() { m_dialogs = CScriptedDialogs(); }
     void cleanup()
     {
         m_pWindow.reset();
+        m_pSession.reset();
         m_pDoc.reset();
-        CSoundUndo::SetBudget(CSoundUndo::kDefaultBudget);
-        CSoundBase::SetDialogs(nullptr);
     }
 
     // Each kind of edit made with the editors' own keys and commands: undo restores the
@@ -161,7 +161,7 @@ private slots:
     {
         Open();
         // Room for a few steps only: the oldest go, the newest still undo.
-        CSoundUndo::SetBudget(3 * (sizeof(CSoundEditCommand) + 300));
+        m_pSession->Undo().SetBudget(3 * (sizeof(CSoundEditCommand) + 300));
         for (int i = 0; i < 8; ++i)
             Key(m_pPattern, Qt::Key_Q);
         QVERIFY(Stack().count() >= 2 && Stack().count() <= 3);
@@ -170,6 +170,29 @@ private slots:
         QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(7).note, NOTE_EMPTY);
         QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(0).note, 60); // older than the history
         QVERIFY(m_pDoc->IsModified());
+    }
+
+    // Two open documents: each session keeps its own steps and its own budget.
+    void eachDocumentHasItsOwnHistory()
+    {
+        Open();
+        CSoundDoc other;
+        QVERIFY(other.OnNewDocument());
+        other.m_pCurrentPattern = other.m_patterns[0][0].get();
+        CSoundSession otherSession(&other);
+        otherSession.Undo().SetBudget(1);
+        {
+            CSoundPatternView otherView(&otherSession, m_pWindow.get());
+            Key(m_pPattern, Qt::Key_Q);
+            Key(m_pPattern, Qt::Key_W);
+            QCOMPARE(Stack().count(), 2);
+            QCOMPARE(otherSession.Undo().Stack().count(), 0);
+            Key(&otherView, Qt::Key_Q);
+            QCOMPARE(otherSession.Undo().Stack().count(), 1);
+            QVERIFY(Command(ID_EDIT_UNDO));
+            QCOMPARE(other.m_patterns[0][0]->GetCell(0).note, 60);
+        }
+        QCOMPARE(Stack().count(), 2);
     }
 };
 

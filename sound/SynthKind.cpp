@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playback/SynthKind.h"
+#include "sound/SynthKind.h"
 
 const char* SynthKindName(SynthKind kind)
 {
@@ -9,6 +9,8 @@ const char* SynthKindName(SynthKind kind)
         return "pcjr";
     case SynthKind::Tandy:
         return "tandy";
+    case SynthKind::Speaker:
+        return "speaker";
     case SynthKind::Sine:
         break;
     }
@@ -17,7 +19,7 @@ const char* SynthKindName(SynthKind kind)
 
 std::optional<SynthKind> SynthKindFromName(std::string_view name)
 {
-    for (SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy})
+    for (SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy, SynthKind::Speaker})
         if (name == SynthKindName(kind))
             return kind;
     return std::nullopt;

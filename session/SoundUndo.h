@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "views/SoundEditCommand.h"
+#include "session/SoundEditCommand.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,11 +10,9 @@
 #include <cstddef>
 
 class CSoundDoc;
-class QWidget;
 
-// The undo history of one document, shared by all its editors. It lives while the document
-// has editors (Attach/Detach count them) and keeps the modified flag in step with the
-// stack's clean state.
+// The undo history of one document, shared by all its editors; its session owns it. It
+// keeps the modified flag in step with the stack's clean state.
 class CSoundUndo : public QObject
 {
     Q_OBJECT
@@ -22,12 +20,11 @@ class CSoundUndo : public QObject
 public:
     static constexpr std::size_t kDefaultBudget = 64u * 1024 * 1024;
 
-    static void Attach(CSoundDoc* pDoc);
-    static void Detach(CSoundDoc* pDoc);
-    // Null when the document has no editor.
-    static CSoundUndo* For(const CSoundDoc* pDoc);
-    // Bytes of history kept per document before the oldest steps go.
-    static void SetBudget(std::size_t nBytes);
+    explicit CSoundUndo(CSoundDoc* pDoc);
+    ~CSoundUndo() override;
+
+    // Bytes of history kept before the oldest steps go.
+    void SetBudget(std::size_t nBytes) { m_nBudget = nBytes; }
 
     CSoundDoc* GetDocument() const { return m_pDoc; }
     QUndoStack& Stack() { return m_stack; }
@@ -39,12 +36,12 @@ public:
     void Redo();
     // Puts the document's cursors and current pattern back and shows them in the editors.
     void ReturnTo(const EditorPosition& position);
-    void ShowHistory(QWidget* pParent);
     std::size_t HistoryCost() const;
+    // The window listing the steps, while it is open; it closes with the history.
+    QObject* GetHistoryWindow() const { return m_pHistory; }
+    void SetHistoryWindow(QObject* pWindow) { m_pHistory = pWindow; }
 
 private:
-    explicit CSoundUndo(CSoundDoc* pDoc);
-    ~CSoundUndo() override;
     // A save clears the modified flag and a change made outside the stack sets it: bring the
     // clean state in line before the stack moves.
     void SyncClean();
@@ -53,7 +50,7 @@ private:
 
     CSoundDoc* m_pDoc;
     QUndoStack m_stack;
-    QPointer<QWidget> m_pHistory;
-    int m_nEditors = 0;
+    QPointer<QObject> m_pHistory;
+    std::size_t m_nBudget = kDefaultBudget;
     bool m_bReplaying = false;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "views/SoundEditCommand.h"
+#include "session/SoundEditCommand.h"
 
-#include "views/SoundUndo.h"
+#include "session/SoundUndo.h"
 
 CSoundEditCommand::CSoundEditCommand(CSoundUndo* pOwner, const QString& text,
                                      const EditorPosition& position, Action redo, Action undo,

@@ -25,6 +25,17 @@ struct EditorPosition
     int scroll = 0;
 };
 
+// An editor that an undo step can take the user back to.
+class ISoundEditor
+{
+public:
+    virtual ~ISoundEditor() = default;
+    virtual EditorKind Kind() const = 0;
+    // Scrolls to a recorded position and takes the focus.
+    virtual void ShowPosition(const EditorPosition& position) = 0;
+    virtual bool IsInActiveWindow() const = 0;
+};
+
 class CSoundUndo;
 
 // One undoable step: a pair of document edits and the position to return to. The edits are

@@ -1,48 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "views/SoundUndo.h"
+#include "session/SoundUndo.h"
 
 #include "sound/SoundDoc.h"
-#include "views/SoundBase.h"
 
-#include <QUndoView>
-
-#include <map>
 #include <mutex>
 #include <vector>
-
-namespace
-{
-std::map<const CSoundDoc*, CSoundUndo*> g_histories;
-std::size_t g_nBudget = CSoundUndo::kDefaultBudget;
-} // namespace
-
-void CSoundUndo::Attach(CSoundDoc* pDoc)
-{
-    CSoundUndo*& pUndo = g_histories[pDoc];
-    if (pUndo == nullptr)
-        pUndo = new CSoundUndo(pDoc);
-    ++pUndo->m_nEditors;
-}
-
-void CSoundUndo::Detach(CSoundDoc* pDoc)
-{
-    const auto it = g_histories.find(pDoc);
-    if (it == g_histories.end() || --it->second->m_nEditors > 0)
-        return;
-    delete it->second;
-    g_histories.erase(it);
-}
-
-CSoundUndo* CSoundUndo::For(const CSoundDoc* pDoc)
-{
-    const auto it = g_histories.find(pDoc);
-    return it != g_histories.end() ? it->second : nullptr;
-}
-
-void CSoundUndo::SetBudget(std::size_t nBytes)
-{
-    g_nBudget = nBytes;
-}
 
 CSoundUndo::CSoundUndo(CSoundDoc* pDoc) : m_pDoc(pDoc)
 {
@@ -106,7 +68,7 @@ void CSoundUndo::DropOldest()
     std::size_t nTotal = HistoryCost();
     const int n = m_stack.count();
     int nDrop = 0;
-    while (nTotal > g_nBudget && nDrop < n - 1)
+    while (nTotal > m_nBudget && nDrop < n - 1)
         nTotal -= static_cast<const CSoundEditCommand*>(m_stack.command(nDrop++))->Cost();
     if (nDrop == 0 || m_stack.index() != n)
         return;
@@ -142,32 +104,17 @@ void CSoundUndo::ReturnTo(const EditorPosition& position)
             m_pDoc->m_patternCursor = position.patternCursor;
         }
     }
-    CSoundBase* pTarget = nullptr;
+    ISoundEditor* pTarget = nullptr;
     for (IDocumentView* pView : m_pDoc->GetViews())
     {
-        auto* pEditor = dynamic_cast<CSoundBase*>(pView);
+        auto* pEditor = dynamic_cast<ISoundEditor*>(pView);
         if (pEditor == nullptr)
             continue;
-        pEditor->OnUpdate(nullptr, nullptr);
-        if (pEditor->Kind() == position.editor && (pTarget == nullptr || pEditor->isActiveWindow()))
+        pView->OnUpdate(nullptr, nullptr);
+        if (pEditor->Kind() == position.editor &&
+            (pTarget == nullptr || pEditor->IsInActiveWindow()))
             pTarget = pEditor;
     }
     if (pTarget != nullptr)
         pTarget->ShowPosition(position);
-}
-
-void CSoundUndo::ShowHistory(QWidget* pParent)
-{
-    if (m_pHistory == nullptr)
-    {
-        auto* pView = new QUndoView(&m_stack, pParent);
-        pView->setWindowFlags(Qt::Tool);
-        pView->setAttribute(Qt::WA_DeleteOnClose);
-        pView->setEmptyLabel(tr("<original>"));
-        pView->setWindowTitle(QString::fromStdString(m_pDoc->GetTitle()) + tr(" - History"));
-        pView->resize(260, 320);
-        m_pHistory = pView;
-    }
-    m_pHistory->show();
-    m_pHistory->raise();
 }

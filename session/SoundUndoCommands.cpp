@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "views/SoundUndoCommands.h"
+#include "session/SoundUndoCommands.h"
 
+#include "session/SoundSession.h"
+#include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
-#include "views/SoundUndo.h"
 
 #include <mutex>
 
@@ -12,16 +13,11 @@ using Action = CSoundEditCommand::Action;
 
 constexpr std::size_t kStepCost = sizeof(CSoundEditCommand) + 256;
 
-void Run(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, Action redo, Action undo,
-         std::size_t nExtra = 0, SoundEdits::MergeKind merge = SoundEdits::kMergeNone,
+void Run(CSoundSession& session, const EditorPosition& at, const QString& text, Action redo,
+         Action undo, std::size_t nExtra = 0, SoundEdits::MergeKind merge = SoundEdits::kMergeNone,
          std::uint64_t nMergeKey = 0)
 {
-    CSoundUndo* pUndo = CSoundUndo::For(pDoc);
-    if (pUndo == nullptr)
-    {
-        redo(*pDoc);
-        return;
-    }
+    CSoundUndo* pUndo = &session.Undo();
     auto* pCommand = new CSoundEditCommand(pUndo, text, at, std::move(redo), std::move(undo),
                                            kStepCost + nExtra);
     pCommand->SetMergeKey(merge, nMergeKey);
@@ -61,9 +57,10 @@ void Reborn(CSoundDoc& doc, PatternBirth& birth)
 
 namespace SoundEdits
 {
-void SetCells(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, PatternId id,
+void SetCells(CSoundSession& session, const EditorPosition& at, const QString& text, PatternId id,
               std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const std::vector<SoundCell> before =
         pDoc->GetCells(id, row, static_cast<std::int32_t>(cells.size()));
     if (before.empty() || std::equal(before.begin(), before.end(), cells.begin()))
@@ -71,20 +68,21 @@ void SetCells(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, Pa
     const std::uint64_t nKey =
         (std::uint64_t{id} << 40) ^ (std::uint64_t(row) << 20) ^ cells.size();
     Run(
-        pDoc, at, text, [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
+        session, at, text, [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
         [id, row, before](CSoundDoc& doc) { doc.SetCells(id, row, before); },
         CellBytes(cells.size() + before.size()), merge, nKey);
 }
 
-void InsertRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int32_t row)
+void InsertRow(CSoundSession& session, const EditorPosition& at, PatternId id, std::int32_t row)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const CSoundPattern* pPattern = pDoc->FindPattern(id);
     if (pPattern == nullptr || !pPattern->IsRowInside(row))
         return;
     const std::int32_t last = pPattern->GetRows() - 1;
     const std::vector<SoundCell> lost = pDoc->GetCells(id, last, 1);
     Run(
-        pDoc, at, QObject::tr("Insert Row"),
+        session, at, QObject::tr("Insert Row"),
         [id, row](CSoundDoc& doc) { doc.InsertRows(id, row, 1); },
         [id, row, last, lost](CSoundDoc& doc)
         {
@@ -93,8 +91,9 @@ void InsertRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int
         });
 }
 
-void DeleteRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int32_t row)
+void DeleteRow(CSoundSession& session, const EditorPosition& at, PatternId id, std::int32_t row)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const std::vector<SoundCell> gone = pDoc->GetCells(id, row, 1);
     const CSoundPattern* pPattern = pDoc->FindPattern(id);
     if (gone.empty() || pPattern == nullptr)
@@ -102,7 +101,7 @@ void DeleteRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int
     const std::int32_t last = pPattern->GetRows() - 1;
     const std::vector<SoundCell> lastCell = pDoc->GetCells(id, last, 1);
     Run(
-        pDoc, at, QObject::tr("Delete Row"),
+        session, at, QObject::tr("Delete Row"),
         [id, row](CSoundDoc& doc) { doc.DeleteRows(id, row, 1); },
         [id, row, gone, last, lastCell](CSoundDoc& doc)
         {
@@ -112,26 +111,28 @@ void DeleteRow(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, std::int
         });
 }
 
-void SetPlacement(CSoundDoc* pDoc, const EditorPosition& at, const QString& text,
+void SetPlacement(CSoundSession& session, const EditorPosition& at, const QString& text,
                   const SequencePos& pos, PatternId id)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     // Even a step that changes nothing counts as an edit here, as it always marked the
     // document modified.
     const PatternId before = pDoc->GetPlacement(pos);
     Run(
-        pDoc, at, text, [pos, id](CSoundDoc& doc) { doc.SetPlacement(pos, id); },
+        session, at, text, [pos, id](CSoundDoc& doc) { doc.SetPlacement(pos, id); },
         [pos, before](CSoundDoc& doc) { doc.SetPlacement(pos, before); });
 }
 
-void MovePlacement(CSoundDoc* pDoc, const EditorPosition& at, const SequencePos& from,
+void MovePlacement(CSoundSession& session, const EditorPosition& at, const SequencePos& from,
                    const SequencePos& to)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const PatternId id = pDoc->GetPlacement(from);
     const PatternId covered = pDoc->GetPlacement(to);
     if (id == 0 || from == to)
         return;
     Run(
-        pDoc, at, QObject::tr("Move Pattern"),
+        session, at, QObject::tr("Move Pattern"),
         [from, to, id](CSoundDoc& doc)
         {
             doc.SetPlacement(from, 0);
@@ -146,14 +147,15 @@ void MovePlacement(CSoundDoc* pDoc, const EditorPosition& at, const SequencePos&
 
 namespace
 {
-void StepEdit(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, int channel,
+void StepEdit(CSoundSession& session, const EditorPosition& at, const QString& text, int channel,
               std::int32_t step, bool bInsert)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const CSoundDoc::Placements before = pDoc->GetPlacements(channel);
     if (before.empty())
         return;
     Run(
-        pDoc, at, text,
+        session, at, text,
         [channel, step, bInsert](CSoundDoc& doc)
         { bInsert ? doc.InsertStep(channel, step) : doc.DeleteStep(channel, step); },
         [channel, before](CSoundDoc& doc) { doc.SetPlacements(channel, before); },
@@ -161,23 +163,24 @@ void StepEdit(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, in
 }
 } // namespace
 
-void InsertStep(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t step)
+void InsertStep(CSoundSession& session, const EditorPosition& at, int channel, std::int32_t step)
 {
-    StepEdit(pDoc, at, QObject::tr("Insert Step"), channel, step, true);
+    StepEdit(session, at, QObject::tr("Insert Step"), channel, step, true);
 }
 
-void DeleteStep(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t step)
+void DeleteStep(CSoundSession& session, const EditorPosition& at, int channel, std::int32_t step)
 {
-    StepEdit(pDoc, at, QObject::tr("Delete Step"), channel, step, false);
+    StepEdit(session, at, QObject::tr("Delete Step"), channel, step, false);
 }
 
 namespace
 {
 // Makes a pattern on the first redo, moves it out and back after, and places it.
-PatternId Birth(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, int channel,
+PatternId Birth(CSoundSession& session, const EditorPosition& at, const QString& text, int channel,
                 std::function<PatternId(CSoundDoc&)> make, const SequencePos* pPlace,
                 std::size_t nCost)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     auto pBirth = std::make_shared<PatternBirth>();
     pBirth->channel = channel;
     pBirth->numberBefore = pDoc->GetNextPatternNumber(channel);
@@ -185,7 +188,7 @@ PatternId Birth(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, 
     const SequencePos place = bPlace ? *pPlace : SequencePos{};
     const PatternId covered = bPlace ? pDoc->GetPlacement(place) : 0;
     Run(
-        pDoc, at, text,
+        session, at, text,
         [pBirth, make, bPlace, place](CSoundDoc& doc)
         {
             if (pBirth->id == 0)
@@ -211,29 +214,30 @@ PatternId Birth(CSoundDoc* pDoc, const EditorPosition& at, const QString& text, 
 }
 } // namespace
 
-PatternId NewPattern(CSoundDoc* pDoc, const EditorPosition& at, int channel, std::int32_t rows,
-                     const std::string& name, const SequencePos* pPlace)
+PatternId NewPattern(CSoundSession& session, const EditorPosition& at, int channel,
+                     std::int32_t rows, const std::string& name, const SequencePos* pPlace)
 {
     if (channel < 0 || channel >= kChannelCount)
         return 0;
     return Birth(
-        pDoc, at, QObject::tr("New Pattern"), channel,
+        session, at, QObject::tr("New Pattern"), channel,
         [channel, rows, name](CSoundDoc& doc) { return doc.NewPattern(channel, rows, name); },
         pPlace, CellBytes(static_cast<std::size_t>(std::max(rows, 0))));
 }
 
-PatternId CopyPattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId source)
+PatternId CopyPattern(CSoundSession& session, const EditorPosition& at, PatternId source)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const CSoundPattern* pSource = pDoc->FindPattern(source);
     if (pSource == nullptr)
         return 0;
     return Birth(
-        pDoc, at, QObject::tr("Copy Pattern"), pDoc->FindPatternChannel(pSource),
+        session, at, QObject::tr("Copy Pattern"), pDoc->FindPatternChannel(pSource),
         [source](CSoundDoc& doc) { return doc.DuplicatePattern(source); }, nullptr,
         CellBytes(static_cast<std::size_t>(pSource->GetRows())));
 }
 
-PatternId PastePattern(CSoundDoc* pDoc, const EditorPosition& at, const QString& text,
+PatternId PastePattern(CSoundSession& session, const EditorPosition& at, const QString& text,
                        std::unique_ptr<CSoundPattern> pPattern, const SequencePos& place)
 {
     if (pPattern == nullptr || place.channel < 0 || place.channel >= kChannelCount)
@@ -242,28 +246,30 @@ PatternId PastePattern(CSoundDoc* pDoc, const EditorPosition& at, const QString&
     auto pBlock = std::make_shared<std::unique_ptr<CSoundPattern>>(std::move(pPattern));
     const int channel = place.channel;
     return Birth(
-        pDoc, at, text, channel,
+        session, at, text, channel,
         [pBlock, channel](CSoundDoc& doc)
         { return doc.InsertPattern(channel, std::move(*pBlock)); },
         &place, nCost);
 }
 
-void DeletePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id)
+void DeletePattern(CSoundSession& session, const EditorPosition& at, PatternId id)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const CSoundPattern* pPattern = pDoc->FindPattern(id);
     if (pPattern == nullptr)
         return;
     auto pRemoved = std::make_shared<RemovedPattern>();
     Run(
-        pDoc, at, QObject::tr("Delete Pattern"),
+        session, at, QObject::tr("Delete Pattern"),
         [id, pRemoved](CSoundDoc& doc) { *pRemoved = doc.RemovePattern(id); },
         [pRemoved](CSoundDoc& doc) { doc.RestorePattern(*pRemoved); },
         CellBytes(static_cast<std::size_t>(pPattern->GetRows())));
 }
 
-void ChangePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, const std::string& name,
-                   std::int32_t rows)
+void ChangePattern(CSoundSession& session, const EditorPosition& at, PatternId id,
+                   const std::string& name, std::int32_t rows)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     std::string oldName;
     std::int32_t oldRows;
     std::vector<SoundCell> cells;
@@ -280,7 +286,7 @@ void ChangePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, cons
     if (name == oldName && rows == oldRows)
         return;
     Run(
-        pDoc, at, QObject::tr("Pattern Properties"),
+        session, at, QObject::tr("Pattern Properties"),
         [id, name, rows](CSoundDoc& doc)
         {
             doc.RenamePattern(id, name);
@@ -295,23 +301,27 @@ void ChangePattern(CSoundDoc* pDoc, const EditorPosition& at, PatternId id, cons
         CellBytes(cells.size()));
 }
 
-void SetProperties(CSoundDoc* pDoc, const EditorPosition& at, const SoundProperties& props)
+void SetProperties(CSoundSession& session, const EditorPosition& at, const SoundProperties& props)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const SoundProperties before = pDoc->GetProperties();
     if (before == props)
         return;
     Run(
-        pDoc, at, QObject::tr("Properties"), [props](CSoundDoc& doc) { doc.SetProperties(props); },
+        session, at, QObject::tr("Properties"),
+        [props](CSoundDoc& doc) { doc.SetProperties(props); },
         [before](CSoundDoc& doc) { doc.SetProperties(before); });
 }
 
-void SetPlayRange(CSoundDoc* pDoc, const EditorPosition& at, const PlayRange& range)
+void SetPlayRange(CSoundSession& session, const EditorPosition& at, const PlayRange& range)
 {
+    CSoundDoc* pDoc = session.GetDocument();
     const PlayRange before = pDoc->GetPlayRange();
     if (before == range)
         return;
     Run(
-        pDoc, at, QObject::tr("Play Range"), [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
+        session, at, QObject::tr("Play Range"),
+        [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
         [before](CSoundDoc& doc) { doc.SetPlayRange(before); });
 }
 } // namespace SoundEdits

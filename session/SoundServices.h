@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+
+class CSoundDoc;
+class CSoundSession;
+class QWidget;
+
+// Services of the application around the editors: the status bar's idle prompt and the
+// sound toolbar.
+class ISoundViewHost
+{
+public:
+    virtual ~ISoundViewHost() = default;
+    virtual void SetIdleMessage(unsigned nStringId) = 0;
+    virtual void ShowToolbar(unsigned nToolbarId, bool bShow) = 0;
+    virtual bool IsToolbarVisible(unsigned nToolbarId) const = 0;
+    // A text of the moment in place of the idle prompt, until the next SetIdleMessage.
+    virtual void SetIdleText(const std::string& /*text*/) {}
+};
+
+// The play thread as the editors and dialogs see it: posted requests only. Row reports of a
+// playback go to pReportTo (none when null), on the user-interface thread.
+class ISoundTransport
+{
+public:
+    virtual ~ISoundTransport() = default;
+    virtual void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo) = 0;
+    // Plays from the document's current position with every channel carried in from the
+    // play range start.
+    virtual void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
+    {
+        PostPlay(pDoc, pReportTo);
+    }
+    virtual void PostStop() = 0;
+    virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
+};
+
+// The modal dialogs the editors run. Each returns true on OK with the fields updated.
+class ISoundDialogs
+{
+public:
+    virtual ~ISoundDialogs() = default;
+    virtual bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
+                               std::string& name) = 0;
+    virtual bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
+                                  int& nTracksPerBeat) = 0;
+    virtual void ManagePatternsDialog(QWidget* pParent, CSoundSession& session) = 0;
+};
+
+// What the application lends the editors of a document; any of them may be missing (the
+// calls then do nothing).
+struct SoundViewServices
+{
+    ISoundViewHost* pHost = nullptr;
+    ISoundTransport* pTransport = nullptr;
+    ISoundDialogs* pDialogs = nullptr;
+};

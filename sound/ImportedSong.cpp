@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/ImportedSong.h"
+
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <numeric>
+
+namespace
+{
+constexpr std::int32_t kPatternRows = 64;
+// A row of ten seconds is coarse enough for any song.
+constexpr std::int64_t kMaxRowTicks = 600;
+// The resource's record and terminator sizes, and the longest record it can say.
+constexpr std::size_t kRecordBytes = 5;
+constexpr std::size_t kTerminatorBytes = 2;
+constexpr std::size_t kOffsetTableBytes = 2 * kChannelCount;
+constexpr std::int64_t kMaxRecordTicks = 0xFFFE;
+
+struct Tempo
+{
+    std::int32_t tracksPerBeat = 24;
+    std::int32_t beatsPerMinute = 140;
+};
+
+// For each row length a whole tempo can give, the tempo nearest four rows per beat at 120
+// beats per minute.
+const std::map<std::int64_t, Tempo>& TempoOfRowTicks()
+{
+    static const std::map<std::int64_t, Tempo> table = []
+    {
+        std::map<std::int64_t, Tempo> best;
+        auto score = [](const Tempo& t)
+        { return std::abs(t.tracksPerBeat - 4) * 1000 + std::abs(t.beatsPerMinute - 120); };
+        for (std::int32_t bpm = 20; bpm <= 300; ++bpm)
+            for (std::int32_t tpb = 1; tpb <= 48; ++tpb)
+            {
+                const std::int64_t ticks = AgiTicksPerRow(tpb, bpm);
+                if (ticks < 1 || ticks > kMaxRowTicks)
+                    continue;
+                const Tempo candidate{tpb, bpm};
+                auto it = best.find(ticks);
+                if (it == best.end() || score(candidate) < score(it->second))
+                    best[ticks] = candidate;
+            }
+        return best;
+    }();
+    return table;
+}
+
+std::int64_t EventTicksDivisor(const ImportedSong& song)
+{
+    std::int64_t divisor = song.lengthTicks;
+    for (const auto& records : song.channels)
+        for (const SongRecord& record : records)
+            divisor = std::gcd(std::gcd(divisor, record.start), record.End());
+    return divisor;
+}
+
+std::size_t RecordBytesFor(std::int64_t ticks)
+{
+    const std::int64_t records =
+        std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
+    return static_cast<std::size_t>(records) * kRecordBytes;
+}
+
+SoundCell ToneCell(const SongRecord& record)
+{
+    SoundCell cell = SoundCell::Empty();
+    const int divisor = record.setting & 0x3FF;
+    cell.note = static_cast<std::uint8_t>(AgiNoteOfAnyDivisor(divisor));
+    if (divisor != AgiDivisorOfNote(cell.note))
+        cell.divisor = static_cast<std::uint16_t>(divisor);
+    cell.atten = record.atten;
+    return cell;
+}
+
+SoundCell NoiseCell(const SongRecord& record)
+{
+    SoundCell cell = SoundCell::Empty();
+    cell.freq = record.setting & 0x03;
+    cell.noiseType = (record.setting & 0x04) != 0 ? NOISE_WHITE : NOISE_PERIODIC;
+    cell.atten = record.atten;
+    return cell;
+}
+
+SoundCell OffCell(int channel)
+{
+    SoundCell cell = SoundCell::Empty();
+    if (channel == kNoiseChannel)
+        cell.freq = FREQ_OFF;
+    else
+        cell.note = NOTE_OFF;
+    return cell;
+}
+
+// The channel's cells by row: a record's sound where it starts, an off where it ends unless
+// the next record starts there.
+std::map<std::int64_t, SoundCell> ChannelCells(const std::vector<SongRecord>& records, int channel,
+                                               std::int64_t rowTicks)
+{
+    std::map<std::int64_t, SoundCell> cells;
+    for (std::size_t i = 0; i < records.size(); ++i)
+    {
+        const SongRecord& record = records[i];
+        cells[record.start / rowTicks] =
+            channel == kNoiseChannel ? NoiseCell(record) : ToneCell(record);
+        const bool bFollowed = i + 1 < records.size() && records[i + 1].start == record.End();
+        if (!bFollowed)
+            cells[record.End() / rowTicks] = OffCell(channel);
+    }
+    return cells;
+}
+
+std::string PatternName(const CSoundDoc& doc, int channel)
+{
+    char name[16];
+    std::snprintf(name, sizeof name, "%03d", doc.GetNextPatternNumber(channel));
+    return name;
+}
+
+// Patterns on every step up to the song's end, so that the export never meets a pattern's
+// end (which would split a sound or a silence); the silent steps share one empty pattern.
+void FillChannel(CSoundDoc& doc, int channel, const std::map<std::int64_t, SoundCell>& cells,
+                 std::int64_t endRow)
+{
+    PatternId silent = 0;
+    auto it = cells.begin();
+    for (std::int64_t first = 0; first <= endRow; first += kPatternRows)
+    {
+        const std::int64_t last = first + kPatternRows;
+        PatternId id = 0;
+        if (it == cells.end() || it->first >= last)
+        {
+            if (silent == 0)
+                silent = doc.NewPattern(channel, kPatternRows, PatternName(doc, channel));
+            id = silent;
+        }
+        else
+        {
+            std::vector<SoundCell> rows(kPatternRows, SoundCell::Empty());
+            for (; it != cells.end() && it->first < last; ++it)
+                rows[static_cast<std::size_t>(it->first - first)] = it->second;
+            id = doc.NewPattern(channel, kPatternRows, PatternName(doc, channel));
+            doc.SetCells(id, 0, rows);
+        }
+        const std::int32_t step = static_cast<std::int32_t>(first / kPatternRows);
+        doc.SetPlacement(SequencePos{channel, step}, id);
+    }
+}
+} // namespace
+
+std::string SongTooLongMessage()
+{
+    return "song too long ( more than " + std::to_string(kMaxImportedTicks) +
+           " ticks of 1/60 second )";
+}
+
+std::int64_t ImportedRowTicks(const ImportedSong& song)
+{
+    const std::int64_t divisor = EventTicksDivisor(song);
+    const auto& tempos = TempoOfRowTicks();
+    for (std::int64_t ticks = std::min(divisor, kMaxRowTicks); ticks > 1; --ticks)
+        if (divisor % ticks == 0 && tempos.count(ticks) != 0)
+            return ticks;
+    return 1;
+}
+
+std::size_t ImportedAgiBytes(const ImportedSong& song)
+{
+    std::size_t total = kOffsetTableBytes;
+    for (const auto& records : song.channels)
+    {
+        total += kTerminatorBytes;
+        std::int64_t at = 0;
+        for (const SongRecord& record : records)
+        {
+            if (record.start > at)
+                total += RecordBytesFor(record.start - at);
+            total += RecordBytesFor(record.ticks);
+            at = record.End();
+        }
+        if (!records.empty() && song.lengthTicks > at)
+            total += RecordBytesFor(song.lengthTicks - at);
+    }
+    return total;
+}
+
+void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc)
+{
+    const std::int64_t rowTicks = ImportedRowTicks(song);
+    const Tempo tempo = rowTicks == 1 ? Tempo{} : TempoOfRowTicks().at(rowTicks);
+    const std::int64_t endRow = song.lengthTicks / rowTicks;
+
+    std::lock_guard lock(doc.Guard());
+    doc.DeleteContents();
+    doc.SetProperties({tempo.beatsPerMinute, kPatternRows, tempo.tracksPerBeat});
+    for (int channel = 0; channel < kChannelCount; ++channel)
+    {
+        const auto& records = song.channels[static_cast<std::size_t>(channel)];
+        if (!records.empty())
+            FillChannel(doc, channel, ChannelCells(records, channel, rowTicks), endRow);
+    }
+    doc.SetPlayRange({0, static_cast<std::int32_t>(endRow)});
+}

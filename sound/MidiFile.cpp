@@ -1,0 +1,265 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/MidiFile.h"
+
+#include "sound/ImportedSong.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+constexpr std::uint32_t kDefaultTempo = 500000; // microseconds per quarter note
+constexpr std::uint8_t kMetaEvent = 0xFF;
+constexpr std::uint8_t kMetaTempo = 0x51;
+constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
+
+// An event before its place on the time axis is known.
+struct TrackEvent
+{
+    std::uint64_t midiTick = 0;
+    std::uint32_t track = 0;
+    std::uint32_t index = 0;
+    std::uint32_t tempo = 0; // a tempo change when non-zero; else a channel message (or none)
+    MidiEvent event;
+};
+
+std::uint32_t ReadBE32(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+std::uint32_t ReadBE16(const std::uint8_t* p)
+{
+    return std::uint32_t{p[0]} << 8 | p[1];
+}
+
+// The data bytes of a channel message of each kind 0x80-0xE0.
+int DataBytes(std::uint8_t status)
+{
+    const int kind = status & 0xF0;
+    return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+}
+
+// The data bytes of system common and real-time messages, which a file should not hold.
+int SystemDataBytes(std::uint8_t status)
+{
+    switch (status)
+    {
+    case 0xF1:
+    case 0xF3:
+        return 1;
+    case 0xF2:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+class CTrackReader
+{
+public:
+    CTrackReader(const std::uint8_t* p, std::size_t size, std::uint32_t track)
+        : m_p(p), m_size(size), m_track(track)
+    {
+    }
+
+    std::string Read(std::vector<TrackEvent>& out, std::uint64_t& lastTick)
+    {
+        std::uint64_t tick = 0;
+        std::uint8_t running = 0;
+        while (m_pos < m_size)
+        {
+            std::uint32_t delta = 0;
+            if (!ReadVarLen(delta))
+                return "an event runs past the end of its track";
+            tick += delta;
+            lastTick = std::max(lastTick, tick);
+            if (m_pos >= m_size)
+                return "an event runs past the end of its track";
+            std::uint8_t status = m_p[m_pos];
+            if (status >= 0x80)
+                ++m_pos;
+            else if (running == 0)
+                return "running status without a status byte";
+            else
+                status = running;
+
+            TrackEvent event{tick, m_track, m_nIndex++, 0, {}};
+            if (status < 0xF0)
+            {
+                running = status;
+                const int count = DataBytes(status);
+                if (m_pos + count > m_size)
+                    return "an event runs past the end of its track";
+                event.event.status = status;
+                event.event.data1 = m_p[m_pos] & 0x7F;
+                event.event.data2 = count == 2 ? m_p[m_pos + 1] & 0x7F : 0;
+                m_pos += count;
+                out.push_back(event);
+                continue;
+            }
+            running = 0;
+            if (status == kMetaEvent)
+            {
+                if (m_pos >= m_size)
+                    return "an event runs past the end of its track";
+                const std::uint8_t type = m_p[m_pos++];
+                std::uint32_t length = 0;
+                if (!ReadVarLen(length) || length > m_size - m_pos)
+                    return "an event runs past the end of its track";
+                if (type == kMetaTempo && length >= 3)
+                {
+                    event.tempo = std::uint32_t{m_p[m_pos]} << 16 |
+                                  std::uint32_t{m_p[m_pos + 1]} << 8 | m_p[m_pos + 2];
+                    if (event.tempo == 0)
+                        return "tempo 0";
+                    out.push_back(event);
+                }
+                m_pos += length;
+                if (type == kMetaEndOfTrack)
+                    break;
+            }
+            else if (status == 0xF0 || status == 0xF7)
+            {
+                std::uint32_t length = 0;
+                if (!ReadVarLen(length) || length > m_size - m_pos)
+                    return "an event runs past the end of its track";
+                m_pos += length;
+            }
+            else
+            {
+                const int count = SystemDataBytes(status);
+                if (m_pos + count > m_size)
+                    return "an event runs past the end of its track";
+                m_pos += count;
+            }
+        }
+        return {};
+    }
+
+private:
+    bool ReadVarLen(std::uint32_t& value)
+    {
+        value = 0;
+        for (int i = 0; i < 4; ++i)
+        {
+            if (m_pos >= m_size)
+                return false;
+            const std::uint8_t byte = m_p[m_pos++];
+            value = value << 7 | (byte & 0x7F);
+            if ((byte & 0x80) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    const std::uint8_t* m_p;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+    std::uint32_t m_track;
+    std::uint32_t m_nIndex = 0;
+};
+
+// Seconds times 10^6 times the division, summed exactly: delta times tempo per event.
+using Exact = unsigned __int128;
+
+std::int64_t ResourceTick(Exact microTicks, std::uint32_t division)
+{
+    // floor(60 t + 1/2) with t = microTicks / (division 10^6).
+    const Exact denominator = Exact{division} * 1000000u;
+    const Exact tick = (microTicks * 120u + denominator) / (denominator * 2u);
+    return tick > static_cast<Exact>(kMaxImportedTicks) ? kMaxImportedTicks + 1
+                                                        : static_cast<std::int64_t>(tick);
+}
+
+std::string ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t& division,
+                       std::size_t& pos)
+{
+    if (bytes.size() < 8 || std::memcmp(bytes.data(), "MThd", 4) != 0)
+        return "not a MIDI file";
+    const std::uint32_t length = ReadBE32(&bytes[4]);
+    if (length < 6 || length > bytes.size() - 8)
+        return "truncated chunk";
+    const std::uint32_t format = ReadBE16(&bytes[8]);
+    division = ReadBE16(&bytes[12]);
+    if (format == 2)
+        return "MIDI format 2 (independent sequences) is not supported";
+    if (format > 2)
+        return "MIDI format " + std::to_string(format) + " is not defined";
+    if ((division & 0x8000) != 0)
+        return "SMPTE time division is not supported";
+    if (division == 0)
+        return "division 0";
+    pos = 8 + length;
+    return {};
+}
+} // namespace
+
+MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
+{
+    MidiReadResult result;
+    std::uint32_t division = 0;
+    std::size_t pos = 0;
+    if ((result.error = ReadHeader(bytes, division, pos)) != "")
+        return result;
+
+    std::vector<TrackEvent> events;
+    std::uint64_t lastMidiTick = 0;
+    std::uint32_t track = 0;
+    while (pos < bytes.size())
+    {
+        if (bytes.size() - pos < 8)
+        {
+            result.error = "truncated chunk";
+            return result;
+        }
+        const bool bTrack = std::memcmp(&bytes[pos], "MTrk", 4) == 0;
+        const std::uint32_t length = ReadBE32(&bytes[pos + 4]);
+        pos += 8;
+        if (length > bytes.size() - pos)
+        {
+            result.error = bTrack ? "track longer than the file" : "truncated chunk";
+            return result;
+        }
+        if (bTrack)
+        {
+            CTrackReader reader(&bytes[pos], length, track++);
+            if ((result.error = reader.Read(events, lastMidiTick)) != "")
+                return result;
+        }
+        pos += length;
+    }
+
+    std::stable_sort(events.begin(), events.end(),
+                     [](const TrackEvent& a, const TrackEvent& b) {
+                         return a.midiTick != b.midiTick ? a.midiTick < b.midiTick
+                                                         : a.track < b.track;
+                     });
+
+    // The tempo map, walked once: each event's time is the sum so far plus its own stretch.
+    Exact sum = 0;
+    std::uint64_t sumTick = 0;
+    std::uint32_t tempo = kDefaultTempo;
+    auto timeOf = [&](std::uint64_t midiTick) { return sum + Exact{midiTick - sumTick} * tempo; };
+    result.song.events.reserve(events.size());
+    for (const TrackEvent& event : events)
+    {
+        if (event.tempo != 0)
+        {
+            sum = timeOf(event.midiTick);
+            sumTick = event.midiTick;
+            tempo = event.tempo;
+            continue;
+        }
+        MidiEvent out = event.event;
+        out.tick = ResourceTick(timeOf(event.midiTick), division);
+        result.song.events.push_back(out);
+    }
+    result.song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
+    if (result.song.lastTick > kMaxImportedTicks)
+    {
+        result.song = {};
+        result.error = SongTooLongMessage();
+    }
+    return result;
+}

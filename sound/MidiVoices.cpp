@@ -1,0 +1,195 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sound/MidiVoices.h"
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+namespace
+{
+// Ties between equal pitches go to the earlier start, then the lower channel, then the
+// earlier note-on in the file.
+struct HigherFirst
+{
+    const std::vector<MidiNote>* pNotes;
+    bool operator()(std::size_t a, std::size_t b) const
+    {
+        const MidiNote& x = (*pNotes)[a];
+        const MidiNote& y = (*pNotes)[b];
+        return std::tie(y.pitch, x.start, x.channel, x.order, a) <
+               std::tie(x.pitch, y.start, y.channel, y.order, b);
+    }
+};
+
+struct LowerFirst
+{
+    const std::vector<MidiNote>* pNotes;
+    bool operator()(std::size_t a, std::size_t b) const
+    {
+        const MidiNote& x = (*pNotes)[a];
+        const MidiNote& y = (*pNotes)[b];
+        return std::tie(x.pitch, x.start, x.channel, x.order, a) <
+               std::tie(y.pitch, y.start, y.channel, y.order, b);
+    }
+};
+
+struct Sounding
+{
+    std::size_t note = 0;
+    int voice = -1; // -1 until the note has a voice
+    std::int64_t start = 0;
+};
+
+// The notes that keep sounding when only `count` can: the highest, the lowest, then the
+// highest of the rest.
+std::vector<std::size_t> Survivors(const std::vector<MidiNote>& notes,
+                                   std::vector<std::size_t> candidates, std::size_t count)
+{
+    std::vector<std::size_t> kept;
+    auto takeFirst = [&](auto less)
+    {
+        const auto it = std::min_element(candidates.begin(), candidates.end(), less);
+        kept.push_back(*it);
+        candidates.erase(it);
+    };
+    if (count >= 1)
+        takeFirst(HigherFirst{&notes});
+    if (count >= 2)
+        takeFirst(LowerFirst{&notes});
+    while (kept.size() < count)
+        takeFirst(HigherFirst{&notes});
+    return kept;
+}
+
+int FreeVoice(const std::vector<int>& voices, const std::vector<Sounding>& sounding, bool bMelody)
+{
+    auto isFree = [&](int voice)
+    {
+        return std::none_of(sounding.begin(), sounding.end(),
+                            [&](const Sounding& s) { return s.voice == voice; });
+    };
+    // The PC speaker plays voice 0 only: keep it for the melody.
+    std::vector<int> preference = voices;
+    std::stable_partition(preference.begin(), preference.end(),
+                          [&](int voice) { return bMelody ? voice == 0 : voice != 0; });
+    for (int voice : preference)
+        if (isFree(voice))
+            return voice;
+    return -1;
+}
+} // namespace
+
+VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
+                               const std::vector<std::size_t>& which,
+                               const std::vector<int>& voices)
+{
+    VoiceAllocation result;
+    std::vector<std::size_t> byStart = which;
+    std::sort(byStart.begin(), byStart.end(),
+              [&](std::size_t a, std::size_t b) {
+                  return std::tie(notes[a].start, notes[a].order) <
+                         std::tie(notes[b].start, notes[b].order);
+              });
+
+    std::vector<Sounding> sounding;
+    auto finish = [&](const Sounding& s, std::int64_t end) {
+        result.stretches.push_back({s.note, s.voice, s.start, end});
+    };
+
+    for (std::size_t i = 0; i < byStart.size();)
+    {
+        const std::int64_t tick = notes[byStart[i]].start;
+        std::erase_if(sounding,
+                      [&](const Sounding& s)
+                      {
+                          if (notes[s.note].end > tick)
+                              return false;
+                          finish(s, notes[s.note].end);
+                          return true;
+                      });
+        for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
+            sounding.push_back({byStart[i], -1, tick});
+
+        if (sounding.size() > voices.size())
+        {
+            std::vector<std::size_t> candidates;
+            for (const Sounding& s : sounding)
+                candidates.push_back(s.note);
+            const std::vector<std::size_t> kept = Survivors(notes, candidates, voices.size());
+            std::erase_if(sounding,
+                          [&](const Sounding& s)
+                          {
+                              if (std::find(kept.begin(), kept.end(), s.note) != kept.end())
+                                  return false;
+                              ++result.cutNotes;
+                              if (s.voice >= 0)
+                                  finish(s, tick);
+                              return true;
+                          });
+        }
+        if (sounding.empty())
+            continue;
+
+        const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
+                                                    [&](const Sounding& a, const Sounding& b)
+                                                    { return HigherFirst{&notes}(a.note, b.note); })
+                                       ->note;
+        // The melody chooses first, then the new notes from the highest down.
+        std::sort(sounding.begin(), sounding.end(),
+                  [&](const Sounding& a, const Sounding& b)
+                  { return HigherFirst{&notes}(a.note, b.note); });
+        for (Sounding& s : sounding)
+            if (s.voice < 0)
+                s.voice = FreeVoice(voices, sounding, s.note == melody);
+    }
+    for (const Sounding& s : sounding)
+        finish(s, notes[s.note].end);
+    return result;
+}
+
+VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
+                            const std::vector<std::size_t>& which, int voice)
+{
+    VoiceAllocation result;
+    // (tick, 0 for an end or 1 for a start, note): ends first, so a note ending where another
+    // starts gives way to it.
+    std::vector<std::tuple<std::int64_t, int, std::size_t>> changes;
+    for (std::size_t note : which)
+    {
+        changes.emplace_back(notes[note].start, 1, note);
+        changes.emplace_back(notes[note].end, 0, note);
+    }
+    std::sort(changes.begin(), changes.end());
+
+    std::set<std::size_t, HigherFirst> sounding(HigherFirst{&notes});
+    std::vector<std::int64_t> heard(notes.size(), 0);
+    bool bPlaying = false;
+    VoicedNote current;
+    for (std::size_t i = 0; i < changes.size();)
+    {
+        const std::int64_t tick = std::get<0>(changes[i]);
+        for (; i < changes.size() && std::get<0>(changes[i]) == tick; ++i)
+        {
+            if (std::get<1>(changes[i]) == 1)
+                sounding.insert(std::get<2>(changes[i]));
+            else
+                sounding.erase(std::get<2>(changes[i]));
+        }
+        const bool bSame = bPlaying && !sounding.empty() && *sounding.begin() == current.note;
+        if (bSame)
+            continue;
+        if (bPlaying)
+        {
+            current.end = tick;
+            heard[current.note] += current.end - current.start;
+            result.stretches.push_back(current);
+        }
+        bPlaying = !sounding.empty();
+        if (bPlaying)
+            current = {*sounding.begin(), voice, tick, 0};
+    }
+    for (std::size_t note : which)
+        if (heard[note] < notes[note].end - notes[note].start)
+            ++result.cutNotes;
+    return result;
+}

@@ -1,0 +1,528 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// MIDI files the tests write, imported, and what the engine then plays from the AGI export.
+#include "playback/OfflineRenderer.h"
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+#include "sound/MidiImport.h"
+#include "sound/SoundDoc.h"
+#include "support/ImportBytes.h"
+#include "support/Spectrum.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+
+namespace
+{
+constexpr int kQuarter = 480; // MIDI ticks per quarter note in these files
+constexpr int kDrums = 9;     // channel 10
+
+using Records = std::vector<SongRecord>;
+
+ImportedSong Convert(const Bytes& file, const MidiImportOptions& options = {},
+                     MidiImportCounts* pCounts = nullptr)
+{
+    const MidiReadResult read = ReadMidiFile(file);
+    EXPECT_TRUE(read.Ok()) << read.error;
+    MidiImportCounts counts;
+    ImportedSong song = ConvertMidi(read.song, options, counts);
+    if (pCounts != nullptr)
+        *pCounts = counts;
+    return song;
+}
+
+// Imports into a document and checks that its AGI export plays exactly the song's records.
+ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {})
+{
+    ImportedSong song = Convert(file, options);
+    CSoundDoc doc;
+    const MidiImportResult result = ImportMidi(file, options, doc);
+    EXPECT_TRUE(result.Ok()) << result.error;
+    std::lock_guard lock(doc.Guard());
+    const AgiResourceBuild build = BuildAgiResource(doc);
+    EXPECT_TRUE(build.Ok()) << build.error;
+    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
+    EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
+    EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
+                                                      doc.GetProperties().beatsPerMinute),
+              song.lengthTicks);
+    return song;
+}
+
+// floor(60 t + 1/2) for t in seconds.
+std::int64_t TickAt(double seconds)
+{
+    return static_cast<std::int64_t>(std::floor(60.0 * seconds + 0.5));
+}
+
+CMidiTrack OneNote(int key, int velocity = 127, int length = kQuarter)
+{
+    CMidiTrack track;
+    track.On(0, 0, key, velocity).Off(static_cast<std::uint32_t>(length), 0, key).End();
+    return track;
+}
+
+int Divisor(int key, double semitones)
+{
+    return static_cast<int>(
+        std::trunc(111860.0 / (440.0 * std::pow(2.0, (key - 69 + semitones) / 12.0))));
+}
+} // namespace
+
+// --- time ---
+
+TEST(MidiImportTime, EventsLandOnTheRoundedTickOfTheTempoMap)
+{
+    // 100 BPM for a quarter, then 0.7 s per quarter: onsets at fractions of a tick.
+    CMidiTrack track;
+    track.Tempo(0, 600000)
+        .On(0, 0, 60)
+        .Off(100, 0, 60)
+        .Tempo(380, 700000)
+        .On(0, 0, 62)
+        .Off(kQuarter, 0, 62)
+        .On(7, 0, 64)
+        .Off(1, 0, 64)
+        .End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    const double q1 = 0.6, q2 = 0.7;
+    const Records& voice = song.channels[0];
+    ASSERT_EQ(voice.size(), 3u);
+    EXPECT_EQ(voice[0].start, 0);
+    EXPECT_EQ(voice[0].End(), TickAt(100.0 / kQuarter * q1));
+    EXPECT_EQ(voice[1].start, TickAt(q1));
+    EXPECT_EQ(voice[1].End(), TickAt(q1 + q2));
+    EXPECT_EQ(voice[2].start, TickAt(q1 + q2 + 7.0 / kQuarter * q2));
+    // A span that rounds to nothing still sounds for one tick.
+    EXPECT_EQ(voice[2].ticks, 1);
+}
+
+TEST(MidiImportTime, AThousandNotesDoNotDrift)
+{
+    // 0.5000016 s a quarter: a float clock would slip by whole ticks over the song.
+    CMidiTrack track;
+    track.Tempo(0, 500001);
+    for (int i = 0; i < 1000; ++i)
+        track.On(i == 0 ? 0 : 1, 0, 60 + i % 12).Off(kQuarter - 1, 0, 60 + i % 12);
+    track.End();
+    const ImportedSong song = Convert(MidiFile({track}, kQuarter, 0));
+    ASSERT_EQ(song.channels[0].size(), 1000u);
+    for (int i : {1, 333, 999})
+    {
+        // Exactly: i quarters of 500001 microseconds, in sixtieths, rounded half up.
+        const std::int64_t micro = std::int64_t{i} * 500001;
+        EXPECT_EQ(song.channels[0][i].start, (micro * 60 + 500000) / 1000000) << i;
+    }
+}
+
+TEST(MidiImportTime, NoteEndsByRestrikeVelocityZeroAndTheFilesLastEvent)
+{
+    CMidiTrack track;
+    track.On(0, 0, 60).On(kQuarter, 0, 60).On(kQuarter, 0, 60, 0).On(0, 0, 67).End(2 * kQuarter);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    // 30 ticks a quarter at the default 120 BPM.
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+    for (int v = 0; v < 3; ++v)
+        for (const SongRecord& r : song.channels[v])
+            spans.emplace_back(r.start, r.End());
+    std::sort(spans.begin(), spans.end());
+    const std::vector<std::pair<std::int64_t, std::int64_t>> expected{{0, 30}, {30, 60}, {60, 120}};
+    EXPECT_EQ(spans, expected);
+    EXPECT_EQ(song.lengthTicks, 120);
+}
+
+TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
+{
+    if (std::system("/usr/bin/python3 -c 'import mido' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-mido is not installed";
+    const std::string dir = MakeTempDir();
+    for (int seed : {1, 2, 3})
+    {
+        const std::string command =
+            "/usr/bin/python3 " TARVOK_SOURCE_DIR "/tests/scripts/midi_import_times.py " + dir +
+            "/song.mid " + std::to_string(seed) + " > " + dir + "/times.txt";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        std::istringstream times(ReadFileBytes(dir + "/times.txt"));
+        const std::string file = ReadFileBytes(dir + "/song.mid");
+        const ImportedSong song =
+            Convert(Bytes(file.begin(), file.end()), MidiImportOptions::Mapped({1, 2, 0}, 0));
+        std::set<std::pair<int, std::int64_t>> expected, actual;
+        int channel = 0, key = 0;
+        double seconds = 0.0;
+        int nearHalf = 0;
+        while (times >> channel >> key >> seconds)
+        {
+            // mido's float clock cannot settle a time within a hair of half a tick.
+            const double ticks = 60.0 * seconds;
+            if (std::abs(ticks - std::floor(ticks) - 0.5) < 1e-6)
+                ++nearHalf;
+            else
+                expected.emplace(channel, TickAt(seconds));
+        }
+        for (int voice = 0; voice < 2; ++voice)
+            for (const SongRecord& record : song.channels[voice])
+                actual.emplace(voice, record.start);
+        ASSERT_GT(expected.size() + nearHalf, 500u);
+        // Two notes of a channel that land on one tick sound as one record.
+        for (const auto& note : expected)
+            EXPECT_EQ(actual.count(note), 1u) << note.first << " " << note.second;
+    }
+}
+
+// --- pitch ---
+
+TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
+{
+    struct Case
+    {
+        const char* name;
+        CMidiTrack track;
+        int divisor;
+        int raised;
+    };
+    CMidiTrack bentUp, bentRange, bentPastFloor;
+    bentUp.Bend(0, 0, 4096).On(0, 0, 60).Off(kQuarter, 0, 60).End();
+    bentRange.BendRange(0, 0, 12).Bend(0, 0, -4096).On(0, 0, 72).Off(kQuarter, 0, 72).End();
+    bentPastFloor.Bend(0, 0, -8192).On(0, 0, 46).Off(kQuarter, 0, 46).End();
+    std::vector<Case> cases{
+        {"C-5", OneNote(60), 427, 0},
+        {"A-5", OneNote(69), 254, 0},
+        {"lowest in range", OneNote(45), 1016, 0},
+        {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 1},
+        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 1},
+        {"half of a 2-semitone range up", bentUp, Divisor(60, 1.0), 0},
+        {"half of a 12-semitone range down", bentRange, Divisor(72, -6.0), 0},
+        {"bent below the lowest divisor", bentPastFloor, 1023, 0},
+    };
+    for (const Case& c : cases)
+    {
+        MidiImportCounts counts;
+        const ImportedSong song = Convert(MidiFile({c.track}), {}, &counts);
+        ASSERT_EQ(song.channels[0].size(), 1u) << c.name;
+        EXPECT_EQ(song.channels[0][0].setting, c.divisor) << c.name;
+        EXPECT_EQ(counts.raisedNotes, c.raised) << c.name;
+    }
+}
+
+TEST(MidiImportPitch, UnbentNoteIsTheEditorsOwnNoteAndABentOneKeepsItsDivisor)
+{
+    CMidiTrack track;
+    track.On(0, 0, 60)
+        .Off(kQuarter, 0, 60)
+        .Bend(0, 0, 2048)
+        .On(0, 0, 60)
+        .Off(kQuarter, 0, 60)
+        .End();
+    CSoundDoc doc;
+    ASSERT_TRUE(ImportMidi(MidiFile({track}), {}, doc).Ok());
+    const PatternId id = doc.GetPlacement({0, 0});
+    const std::int64_t rowTicks =
+        AgiTicksPerRow(doc.GetProperties().tracksPerBeat, doc.GetProperties().beatsPerMinute);
+    const SoundCell plain = doc.GetCells(id, 0, 1)[0];
+    const SoundCell bent = doc.GetCells(id, static_cast<std::int32_t>(30 / rowTicks), 1)[0];
+    EXPECT_EQ(plain.note, 60);
+    EXPECT_FALSE(plain.HasDivisor());
+    EXPECT_EQ(bent.divisor, Divisor(60, 0.5));
+}
+
+TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
+{
+    CMidiTrack track;
+    track.On(0, 0, 69).Bend(kQuarter, 0, 8191).Off(kQuarter, 0, 69).End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    ASSERT_EQ(song.channels[0].size(), 2u);
+    EXPECT_EQ(song.channels[0][1].start, 30);
+    EXPECT_EQ(song.channels[0][1].setting, Divisor(69, 8191.0 / 8192.0 * 2.0));
+
+    // Heard: the second half sounds near B, two semitones above A.
+    CSoundDoc doc;
+    ASSERT_TRUE(ImportMidi(MidiFile({track}), {}, doc).Ok());
+    std::vector<std::int16_t> samples;
+    std::lock_guard lock(doc.Guard());
+    ASSERT_TRUE(RenderPlayRange(doc, samples, 44100 * 4));
+    // Each half is one record; measure inside each.
+    const std::size_t half = samples.size() / 2;
+    ASSERT_GE(half, 12000u);
+    const double first = CSpectrum(&samples[half / 2 - 4096], 8192).PeakHz(300, 600);
+    const double second = CSpectrum(&samples[half + half / 2 - 4096], 8192).PeakHz(300, 600);
+    EXPECT_NEAR(first, 111860.0 / 254, 2.0);
+    EXPECT_NEAR(second, 111860.0 / Divisor(69, 8191.0 / 8192.0 * 2.0), 2.0);
+}
+
+// --- loudness ---
+
+TEST(MidiImportLoudness, VelocityVolumeAndExpression)
+{
+    struct Case
+    {
+        int velocity, volume, expression, atten;
+    };
+    for (const Case& c : std::vector<Case>{{127, 127, 127, 0},
+                                           {64, 127, 127, 6},
+                                           {127, 100, 100, 4},
+                                           {100, 90, 80, 9},
+                                           {1, 127, 127, 14},
+                                           {127, 0, 127, 15}})
+    {
+        CMidiTrack track;
+        track.Control(0, 0, 7, c.volume)
+            .Control(0, 0, 11, c.expression)
+            .On(0, 0, 60, c.velocity)
+            .Off(kQuarter, 0, 60)
+            .End();
+        const ImportedSong song = Convert(MidiFile({track}));
+        ASSERT_EQ(song.channels[0].size(), 1u);
+        EXPECT_EQ(song.channels[0][0].atten, c.atten)
+            << c.velocity << " " << c.volume << " " << c.expression;
+    }
+}
+
+TEST(MidiImportLoudness, VolumeChangeInsideANoteAppliesFromItsTick)
+{
+    CMidiTrack track;
+    track.On(0, 0, 60)
+        .Control(kQuarter / 2, 0, 7, 64)
+        .Control(kQuarter / 2, 0, 7, 64)
+        .Off(kQuarter, 0, 60)
+        .End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    const Records expected{{0, 15, 427, 0}, {15, 45, 427, 6}};
+    EXPECT_EQ(song.channels[0], expected);
+}
+
+// --- voices ---
+
+TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
+{
+    CMidiTrack track;
+    track.On(0, 0, 60)
+        .On(0, 1, 64)
+        .On(0, 0, 67)
+        .On(0, 1, 72)
+        .Off(kQuarter, 0, 60)
+        .Off(0, 1, 64)
+        .Off(0, 0, 67)
+        .Off(0, 1, 72)
+        .End();
+    MidiImportCounts counts;
+    const ImportedSong song = Convert(MidiFile({track}), {}, &counts);
+    EXPECT_EQ(counts.cutNotes, 1);
+    ASSERT_EQ(song.channels[0].size(), 1u);
+    EXPECT_EQ(song.channels[0][0].setting, AgiDivisorOfNote(72));
+    std::vector<int> others{song.channels[1].at(0).setting, song.channels[2].at(0).setting};
+    std::sort(others.begin(), others.end());
+    EXPECT_EQ(others, (std::vector<int>{AgiDivisorOfNote(67), AgiDivisorOfNote(60)}));
+}
+
+TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
+{
+    // Two equal lows (the second a tick later) and a middle note sound; a higher note comes
+    // in: the later low gives way for good, although it is the lowest as much as the first.
+    CMidiTrack track;
+    track.On(0, 0, 50)
+        .On(10, 1, 50)
+        .On(0, 0, 60)
+        .On(kQuarter, 0, 70)
+        .Off(kQuarter, 0, 50)
+        .Off(0, 1, 50)
+        .Off(0, 0, 60)
+        .Off(0, 0, 70)
+        .End();
+    MidiImportCounts counts;
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    Convert(MidiFile({track}), {}, &counts);
+    EXPECT_EQ(counts.cutNotes, 1);
+    std::vector<SongRecord> lows;
+    for (int v = 0; v < 3; ++v)
+        for (const SongRecord& r : song.channels[v])
+            if (r.setting == AgiDivisorOfNote(50))
+                lows.push_back(r);
+    std::sort(lows.begin(), lows.end(),
+              [](const SongRecord& a, const SongRecord& b) { return a.start < b.start; });
+    ASSERT_EQ(lows.size(), 2u);
+    EXPECT_EQ(lows[0].End(), 61);
+    EXPECT_EQ(lows[1].start, 1);
+    EXPECT_EQ(lows[1].End(), 31);
+}
+
+TEST(MidiImportVoices, SamePitchTwiceIsTwoRecordsAndASustainedBassKeepsItsVoice)
+{
+    CMidiTrack track;
+    track.On(0, 0, 48)
+        .On(0, 0, 72)
+        .Off(kQuarter, 0, 72)
+        .On(0, 0, 72)
+        .Off(kQuarter, 0, 72)
+        .On(0, 0, 76)
+        .Off(kQuarter, 0, 76)
+        .Off(0, 0, 48)
+        .End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    const int melody = AgiDivisorOfNote(72);
+    const Records expected{{0, 30, static_cast<std::uint16_t>(melody), 0},
+                           {30, 30, static_cast<std::uint16_t>(melody), 0},
+                           {60, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(76)), 0}};
+    EXPECT_EQ(song.channels[0], expected);
+    ASSERT_EQ(song.channels[1].size(), 1u);
+    EXPECT_EQ(song.channels[1][0],
+              (SongRecord{0, 90, static_cast<std::uint16_t>(AgiDivisorOfNote(48)), 0}));
+}
+
+TEST(MidiImportVoices, MappedChannelPlaysItsHighestNoteAndOthersAreLeftOut)
+{
+    CMidiTrack track;
+    track.On(0, 1, 60)
+        .On(kQuarter, 1, 67)
+        .Off(kQuarter, 1, 67)
+        .Off(kQuarter, 1, 60)
+        .On(0, 2, 80)
+        .Off(kQuarter, 2, 80)
+        .End();
+    MidiImportCounts counts;
+    const MidiImportOptions options = MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options);
+    Convert(MidiFile({track}), options, &counts);
+    const Records expected{{0, 30, 427, 0},
+                           {30, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(67)), 0},
+                           {60, 30, 427, 0}};
+    EXPECT_EQ(song.channels[1], expected);
+    EXPECT_TRUE(song.channels[0].empty());
+    EXPECT_TRUE(song.channels[2].empty());
+    EXPECT_EQ(counts.cutNotes, 1);
+}
+
+// --- drums ---
+
+TEST(MidiImportDrums, KeysRatesLengthAndTheLatestHit)
+{
+    CMidiTrack track;
+    track.On(0, kDrums, 36)
+        .On(kQuarter, kDrums, 38)
+        .Off(kQuarter, kDrums, 36)
+        .Off(0, kDrums, 38)
+        .On(0, kDrums, 42)
+        .On(16, kDrums, 49)
+        .Off(16, kDrums, 49)
+        .Off(kQuarter, kDrums, 42)
+        .End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
+    // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
+    // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back after it.
+    const Records expected{
+        {0, 6, 6, 0}, {30, 6, 5, 0}, {60, 1, 4, 0}, {61, 1, 4, 0}, {62, 4, 4, 0}};
+    EXPECT_EQ(song.channels[3], expected);
+    for (int v = 0; v < 3; ++v)
+        EXPECT_TRUE(song.channels[v].empty());
+}
+
+TEST(MidiImportDrums, NoDrumChannelMakesChannel10ATone)
+{
+    const CMidiTrack track = []
+    {
+        CMidiTrack t;
+        t.On(0, kDrums, 60).Off(kQuarter, kDrums, 60).End();
+        return t;
+    }();
+    const ImportedSong song = Convert(MidiFile({track}), MidiImportOptions::WithDrums(0));
+    EXPECT_TRUE(song.channels[3].empty());
+    ASSERT_EQ(song.channels[0].size(), 1u);
+    EXPECT_EQ(song.channels[0][0].setting, 427);
+}
+
+// --- limits and listing ---
+
+TEST(MidiImportLimits, ASongTooLongForOneResourceIsSaidAndStillImports)
+{
+    CMidiTrack track;
+    for (int i = 0; i < 7000; ++i)
+        track.On(i == 0 ? 0 : 16, 0, 60 + i % 5).Off(16, 0, 60 + i % 5);
+    track.End();
+    CSoundDoc doc;
+    const MidiImportResult result = ImportMidi(MidiFile({track}), {}, doc);
+    ASSERT_TRUE(result.Ok());
+    EXPECT_TRUE(result.counts.tooLongForAgi);
+    std::lock_guard lock(doc.Guard());
+    EXPECT_FALSE(BuildAgiResource(doc).Ok());
+}
+
+TEST(MidiImportListing, ChannelsWithInstrumentNotesAndPolyphony)
+{
+    CMidiTrack track;
+    track.Event(0, {0xC2, 40})
+        .On(0, 2, 60)
+        .On(0, 2, 64)
+        .On(0, 2, 67)
+        .Off(kQuarter, 2, 60)
+        .Off(0, 2, 64)
+        .Off(0, 2, 67)
+        .On(0, 2, 72)
+        .Off(kQuarter, 2, 72)
+        .On(0, kDrums, 36)
+        .Off(10, kDrums, 36)
+        .End();
+    const MidiReadResult read = ReadMidiFile(MidiFile({track}));
+    ASSERT_TRUE(read.Ok());
+    const std::vector<MidiChannelInfo> channels = ListMidiChannels(read.song);
+    ASSERT_EQ(channels.size(), 2u);
+    EXPECT_EQ(channels[0].number, 3);
+    EXPECT_EQ(channels[0].notes, 4);
+    EXPECT_EQ(channels[0].maxPolyphony, 3);
+    EXPECT_EQ(channels[0].instrument, "Violin");
+    EXPECT_EQ(channels[1].number, 10);
+    EXPECT_EQ(channels[1].notes, 1);
+}
+
+// --- bad input ---
+
+TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
+{
+    const Bytes good = MidiFile({OneNote(60)});
+    auto patched = [&](std::size_t pos, std::initializer_list<std::uint8_t> bytes)
+    {
+        Bytes out = good;
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(pos));
+        return out;
+    };
+    CMidiTrack zeroTempo;
+    zeroTempo.Tempo(0, 0).End();
+    CMidiTrack noStatus;
+    noStatus.Event(0, {0x40, 0x40}).End();
+    struct Case
+    {
+        Bytes bytes;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "not a MIDI file"},
+        {Bytes(good.begin(), good.begin() + 10), "truncated chunk"},
+        {patched(9, {2}), "MIDI format 2 (independent sequences) is not supported"},
+        {patched(12, {0xE7, 0x28}), "SMPTE time division is not supported"},
+        {patched(12, {0, 0}), "division 0"},
+        {patched(18, {0, 0, 1, 0}), "track longer than the file"},
+        {Bytes(good.begin(), good.end() - 1) + Bytes{}, "track longer than the file"},
+        {MidiFile({zeroTempo}), "tempo 0"},
+        {MidiFile({noStatus}), "running status without a status byte"},
+        {good + Bytes{'M', 'T'}, "truncated chunk"},
+    };
+    for (const Case& c : cases)
+    {
+        CSoundDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        const PatternId before = doc.GetPlacement({0, 0});
+        const MidiImportResult result = ImportMidi(c.bytes, {}, doc);
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(doc.GetPlacement({0, 0}), before);
+        EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
+    }
+}
+
+TEST(MidiImportBadInput, EventCutOffByItsTrackEnd)
+{
+    CMidiTrack track;
+    track.Event(0, {0x90, 60});
+    EXPECT_EQ(ReadMidiFile(MidiFile({track})).error, "an event runs past the end of its track");
+}

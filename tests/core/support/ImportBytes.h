@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/ImportedSong.h"
+
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <ostream>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A MIDI track written event by event: a delta time in MIDI ticks, then the event's bytes.
+class CMidiTrack
+{
+public:
+    CMidiTrack& Event(std::uint32_t delta, std::initializer_list<std::uint8_t> bytes);
+    CMidiTrack& On(std::uint32_t delta, int channel, int key, int velocity = 127);
+    CMidiTrack& Off(std::uint32_t delta, int channel, int key);
+    CMidiTrack& Tempo(std::uint32_t delta, std::uint32_t microsPerQuarter);
+    CMidiTrack& Control(std::uint32_t delta, int channel, int controller, int value);
+    // value -8192 to 8191.
+    CMidiTrack& Bend(std::uint32_t delta, int channel, int value);
+    CMidiTrack& BendRange(std::uint32_t delta, int channel, int semitones);
+    CMidiTrack& End(std::uint32_t delta = 0);
+    Bytes bytes;
+};
+
+Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division = 480, int format = 1);
+void AppendVarLen(Bytes& out, std::uint32_t value);
+
+// A VGM 1.51 log of one SN76489 and the commands given, ending in 0x66.
+Bytes VgmFile(const Bytes& commands, std::uint32_t totalSamples, std::uint32_t clock = 3579545);
+// The chip's bytes for a tone: latch with the low bits, then the high six bits.
+Bytes VgmTone(int voice, int divisor);
+Bytes VgmAtten(int voice, int atten);
+Bytes VgmWait(std::uint16_t samples);
+Bytes operator+(Bytes a, const Bytes& b);
+Bytes Gzip(const Bytes& bytes);
+
+// The records an AGI resource holds, each as it is written, without the silences that only
+// fill gaps (a tone at divisor 15 or any noise at attenuation 15).
+std::array<std::vector<SongRecord>, 4> ResourceRecords(const std::vector<std::uint8_t>& resource);
+// The song's records that sound the same way.
+std::array<std::vector<SongRecord>, 4> AudibleRecords(const ImportedSong& song);
+
+// "start+ticks:setting/atten", for readable failures.
+void PrintTo(const SongRecord& record, std::ostream* os);

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// VGM logs the tests write, imported, and what the engine then plays from the AGI export.
+#include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
+#include "sound/SoundDoc.h"
+#include "sound/VgmImport.h"
+#include "support/ImportBytes.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr std::uint16_t kTick = 735;
+using Records = std::vector<SongRecord>;
+
+ImportedSong Read(const Bytes& file, std::vector<std::string>* pWarnings = nullptr)
+{
+    ImportedSong song;
+    std::vector<std::string> warnings;
+    EXPECT_EQ(ReadVgmSong(file, song, warnings), "");
+    if (pWarnings != nullptr)
+        *pWarnings = warnings;
+    return song;
+}
+
+ImportedSong ImportAndCheckEngine(const Bytes& file)
+{
+    const ImportedSong song = Read(file);
+    CSoundDoc doc;
+    const VgmImportResult result = ImportVgm(file, doc);
+    EXPECT_TRUE(result.Ok()) << result.error;
+    std::lock_guard lock(doc.Guard());
+    const AgiResourceBuild build = BuildAgiResource(doc);
+    EXPECT_TRUE(build.Ok());
+    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
+    EXPECT_EQ(build.bytes.size(), result.agiBytes);
+    const SoundProperties props = doc.GetProperties();
+    EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute),
+              song.lengthTicks);
+    return song;
+}
+} // namespace
+
+TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
+{
+    // Tone at sample 0, louder one sample later (tick 1), a new pitch exactly at tick 2's
+    // first sample, silence inside tick 3 (heard from tick 4).
+    const Bytes commands = VgmTone(0, 254) + VgmAtten(0, 4) + VgmWait(1) + VgmAtten(0, 2) +
+                           VgmWait(2 * kTick - 1) + VgmTone(0, 427) + VgmWait(kTick + 5) +
+                           VgmAtten(0, 15);
+    const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 10 * kTick + 1));
+    const Records expected{{0, 1, 254, 4}, {1, 1, 254, 2}, {2, 2, 427, 2}, {4, 7, 427, 15}};
+    EXPECT_EQ(song.channels[0], expected);
+    EXPECT_EQ(song.lengthTicks, 11); // ceil of 10 ticks and a sample
+}
+
+TEST(VgmImportTime, WritesInsideOneTickFoldIntoOneState)
+{
+    const Bytes commands = VgmTone(1, 300) + VgmAtten(1, 0) + VgmWait(100) + VgmTone(1, 200) +
+                           VgmWait(100) + VgmTone(1, 500);
+    const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 3 * kTick));
+    const Records expected{{0, 1, 300, 0}, {1, 2, 500, 0}};
+    EXPECT_EQ(song.channels[1], expected);
+}
+
+TEST(VgmImportPitch, DivisorsKeptAtThePcjrClockAndRescaledAtAnother)
+{
+    struct Case
+    {
+        std::uint32_t clock;
+        int written, expected;
+    };
+    for (const Case& c : std::vector<Case>{{3579545, 0, 0},
+                                           {3579545, 1023, 1023},
+                                           {4000000, 100, 89},   // 89.49
+                                           {4000000, 0, 916},    // 0 counts as 1024
+                                           {1000000, 500, 1023}, // below the range: the lowest
+                                           {3579545 * 4, 2, 1}}) // above it: the highest
+    {
+        const ImportedSong song =
+            Read(VgmFile(VgmTone(2, c.written) + VgmAtten(2, 0), kTick, c.clock));
+        ASSERT_EQ(song.channels[2].size(), 1u);
+        EXPECT_EQ(song.channels[2][0].setting, c.expected) << c.clock << " " << c.written;
+    }
+}
+
+TEST(VgmImportNoise, EveryControlWriteIsANewNoteEvenWhenItRepeats)
+{
+    const Bytes noise{0x50, 0xE5}; // white, rate 1
+    const Bytes commands = VgmAtten(3, 3) + noise + VgmWait(kTick) + noise + VgmWait(kTick) +
+                           VgmWait(kTick) + Bytes{0x50, 0xE3} + VgmTone(2, 600) + VgmAtten(2, 15);
+    const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 5 * kTick));
+    const Records expected{{0, 1, 5, 3}, {1, 2, 5, 3}, {3, 2, 3, 3}};
+    EXPECT_EQ(song.channels[3], expected);
+    // Voice 2 is silent but its divisor still sets the noise of rate 3.
+    const Records voice2{{3, 2, 600, 15}};
+    EXPECT_EQ(song.channels[2], voice2);
+}
+
+TEST(VgmImportFile, GzipOtherChipsAndASecondChip)
+{
+    const Bytes plain = VgmFile(VgmTone(0, 427) + VgmAtten(0, 0) + Bytes{0x52, 0x28, 0x00} +
+                                    Bytes{0x30, 0x9F} + Bytes{0xA0, 0x07, 0x38} + VgmWait(kTick),
+                                kTick, 3579545 | 0x40000000);
+    std::vector<std::string> warnings;
+    const ImportedSong song = Read(Gzip(plain), &warnings);
+    EXPECT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(song.channels[0], (Records{{0, 1, 427, 0}}));
+    EXPECT_TRUE(song.channels[1].empty());
+}
+
+TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
+{
+    Bytes oldVersion = VgmFile({}, kTick);
+    oldVersion[8] = 0x72;
+    Bytes cutShort = VgmFile(VgmWait(1), kTick);
+    cutShort.resize(0x42);
+    Bytes damagedGzip = Gzip(VgmFile(VgmTone(0, 1), kTick));
+    damagedGzip.resize(damagedGzip.size() / 2);
+    struct Case
+    {
+        Bytes bytes;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {Bytes{'M', 'T', 'h', 'd'}, "not a VGM file"},
+        {VgmFile({}, kTick, 0), "no SN76489 in this VGM"},
+        {oldVersion, "VGM version 1.72 is not supported"},
+        {VgmFile(Bytes{0x20}, kTick), "VGM command 0x20 is not defined"},
+        {VgmFile(Bytes{0x96}, kTick), "VGM command 0x96 is not defined"},
+        {cutShort, "VGM data ends inside a command"},
+        {damagedGzip, "damaged gzip data"},
+    };
+    for (const Case& c : cases)
+    {
+        CSoundDoc doc;
+        ASSERT_TRUE(doc.OnNewDocument());
+        const VgmImportResult result = ImportVgm(c.bytes, doc);
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
+        EXPECT_NE(doc.GetPlacement({0, 0}), 0u);
+    }
+}

@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AgiTestBytes.h"
+#include "framework/TextCodec.h"
+#include "sound/AgiResource.h"
+#include "sound/VgmWriter.h"
+#include "support/EngineTimeline.h"
+#include "support/FadeTables.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <zlib.h>
+
+namespace
+{
+constexpr std::uint32_t kTick = 735;
+
+std::uint32_t LE32(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+// A small VGM reader for this one chip: the chip's state on every tick, and what a player
+// would trip over.
+struct DecodedVgm
+{
+    std::vector<std::vector<TickState>> ticks{4};
+    std::vector<std::string> tag;
+    std::string problems;
+    bool bEndsSilent = false;
+};
+
+std::vector<std::string> ReadTag(const std::vector<std::uint8_t>& b, std::size_t at)
+{
+    std::vector<std::string> strings;
+    if (at + 12 > b.size() || std::string(b.begin() + at, b.begin() + at + 4) != "Gd3 ")
+        return strings;
+    std::string unit, text;
+    for (std::size_t i = at + 12; i + 1 < at + 12 + LE32(b, at + 8); i += 2)
+    {
+        if (b[i] == 0 && b[i + 1] == 0)
+        {
+            strings.push_back(Utf16LeToUtf8(text));
+            text.clear();
+        }
+        else
+            text += std::string{static_cast<char>(b[i]), static_cast<char>(b[i + 1])};
+    }
+    return strings;
+}
+
+DecodedVgm Decode(const std::vector<std::uint8_t>& b)
+{
+    DecodedVgm out;
+    std::array<TickState, 4> state{};
+    for (TickState& s : state)
+        s = {0, 15};
+    int latched = 0;
+    bool bLatchedTone = false;
+    std::uint64_t time = 0;
+    const auto advance = [&](std::uint64_t n)
+    {
+        for (std::uint64_t t = (time + kTick - 1) / kTick; t * kTick < time + n; ++t)
+            for (int c = 0; c < 4; ++c)
+                out.ticks[c].push_back(state[c]);
+        time += n;
+    };
+    for (std::size_t pos = 0x34 + LE32(b, 0x34); pos < b.size();)
+    {
+        const std::uint8_t command = b[pos];
+        if (command == 0x66)
+        {
+            out.bEndsSilent = std::all_of(state.begin(), state.end(),
+                                          [](const TickState& s) { return s.attenuation == 15; });
+            break;
+        }
+        if (command == 0x62)
+            advance(kTick), pos += 1;
+        else if (command == 0x61)
+            advance(b[pos + 1] | b[pos + 2] << 8), pos += 3;
+        else if (command == 0x50)
+        {
+            if (time % kTick != 0)
+                out.problems += "write between ticks at " + std::to_string(time) + "\n";
+            const unsigned d = b[pos + 1];
+            if ((d & 0x80) != 0)
+            {
+                latched = (d >> 5) & 3;
+                bLatchedTone = (d & 0x10) == 0;
+                if (!bLatchedTone)
+                    state[latched].attenuation = d & 15;
+                else if (latched == 3)
+                    state[3].setting = d & 7;
+                else
+                    state[latched].setting = (state[latched].setting & 0x3F0) | (d & 15);
+            }
+            else if (bLatchedTone && latched < 3)
+                state[latched].setting = (state[latched].setting & 15) | (d & 0x3F) << 4;
+            else
+                out.problems += "data byte after a noise or volume latch\n";
+            pos += 2;
+        }
+        else
+        {
+            out.problems += "unknown command " + std::to_string(command) + "\n";
+            break;
+        }
+    }
+    if (time != LE32(b, 0x18))
+        out.problems += "waits do not add up to the total\n";
+    out.tag = ReadTag(b, 0x14 + LE32(b, 0x14));
+    return out;
+}
+
+std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
+{
+    const VgmBuild build =
+        BuildVgm(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), options);
+    EXPECT_TRUE(build.Ok()) << build.error;
+    return build.bytes;
+}
+} // namespace
+
+TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTick)
+{
+    struct Fade
+    {
+        FadeKind kind;
+        std::vector<int> table;
+    };
+    const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V2, kTable29}};
+    std::vector<std::string> sounds = {
+        // A voice ending early, a volume-only record, records of no time, noise on voice 2.
+        Resource(
+            {Tone(0, 3, 427, 2) + Record(5, 0, 0, 0x94) + Tone(0, 0, 100, 0) + Tone(0, 90, 254, 1),
+             Tone(1, 20, 0, 0), Tone(2, 200, 1023, 15), Noise(30, 3, true, 0)}),
+        Resource({"", "", "", ""})};
+    for (std::uint32_t seed = 1; seed <= 6; ++seed)
+        sounds.push_back(RandomResource(seed, 20, 200));
+    for (const std::string& agi : sounds)
+        for (const Fade& fade : fades)
+            for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
+            {
+                const DecodedVgm vgm = Decode(Vgm(agi, {.chip = chip, .fade = fade.kind}));
+                EXPECT_EQ(vgm.problems, "");
+                EXPECT_TRUE(vgm.bEndsSilent);
+                EXPECT_EQ(TimelineOfTicks(vgm.ticks), EngineTimeline(agi, fade.table))
+                    << FadeKindName(fade.kind);
+            }
+}
+
+TEST(VgmExport, HeaderTagAndLoopForEachChip)
+{
+    const std::string agi = Resource({Tone(0, 200, 254, 0), "", "", Noise(100, 0, false, 3)});
+    struct Case
+    {
+        SynthKind chip;
+        std::uint32_t feedbackWidthFlags;
+        const char* system;
+    };
+    const Case cases[] = {{SynthKind::PCjr, 0x050F0003, "IBM PCjr"},
+                          {SynthKind::Tandy, 0x17100022, "Tandy 1000"},
+                          {SynthKind::Speaker, 0x050F0003, "IBM PCjr"},
+                          {SynthKind::Sine, 0x050F0003, "IBM PCjr"}};
+    for (const Case& c : cases)
+        for (const bool bLoop : {false, true})
+        {
+            const std::vector<std::uint8_t> b = Vgm(agi, {.chip = c.chip,
+                                                          .bLoop = bLoop,
+                                                          .title = "Zw\xc3\xb6lf \xf0\x9f\x8e\xb5",
+                                                          .game = "Quest"});
+            ASSERT_GT(b.size(), 0x40u);
+            EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "Vgm ");
+            EXPECT_EQ(LE32(b, 0x04), b.size() - 4);
+            EXPECT_EQ(LE32(b, 0x08), 0x151u);
+            EXPECT_EQ(LE32(b, 0x0C), 3579545u);
+            EXPECT_EQ(LE32(b, 0x18), 200u * kTick);
+            EXPECT_EQ(LE32(b, 0x1C), bLoop ? 0x40u - 0x1C : 0u);
+            EXPECT_EQ(LE32(b, 0x20), bLoop ? 200u * kTick : 0u);
+            EXPECT_EQ(LE32(b, 0x28), c.feedbackWidthFlags);
+            EXPECT_EQ(LE32(b, 0x34), 0x0Cu);
+            EXPECT_EQ(Decode(b).tag,
+                      (std::vector<std::string>{"Zw\xc3\xb6lf \xf0\x9f\x8e\xb5", "", "Quest", "",
+                                                c.system, "", "", "", "", "Tarvok", ""}));
+        }
+    // Nothing to loop in a sound without time.
+    EXPECT_EQ(LE32(Vgm(Resource({"", "", "", ""}), {.bLoop = true}), 0x1C), 0u);
+}
+
+TEST(VgmExport, WaitsAndTheNoiseLatch)
+{
+    // One tick is 0x62; a long wait is split into 0x61 runs; noise gets its latch alone.
+    const std::vector<std::uint8_t> b = Vgm(
+        Resource({Tone(0, 1, 254, 0) + Tone(0, 100, 254, 1), "", "", Noise(1, 2, true, 0)}), {});
+    const std::vector<std::uint8_t> data(b.begin() + 0x40, b.begin() + 0x14 + LE32(b, 0x14));
+    const std::vector<std::uint8_t> expected = {
+        0x50, 0x90, 0x50, 0x8E, 0x50, 0x0F, // voice 0: attenuation, then frequency
+        0x50, 0xBF, 0x50, 0xDF,             // voices 1 and 2 have ended
+        0x50, 0xF0, 0x50, 0xE6,             // noise: attenuation, control latch only
+        0x62,                               // one tick
+        0x50, 0x91, 0x50, 0x8E, 0x50, 0x0F, 0x50, 0xFF, 0x61,
+        0xFF, 0xFF, 0x61, 0x1D, 0x1F, // 100 ticks: 65535 + 7965 samples
+        0x50, 0x9F, 0x50, 0xBF, 0x50, 0xDF, 0x50, 0xFF, 0x66};
+    EXPECT_EQ(data, expected);
+}
+
+TEST(VgmExport, GzipDocumentRouteAndRefusals)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    std::lock_guard lock(doc.Guard());
+    const std::string agi = RandomResource(5, 10, 50);
+    ASSERT_EQ(ParseAgiResource(doc, {agi.begin(), agi.end()}), "");
+    const VgmOptions options{
+        .chip = SynthKind::Tandy, .fade = FadeKind::V3, .bLoop = true, .title = "Song"};
+    const VgmBuild fromDoc = BuildDocumentVgm(doc, options);
+    const std::vector<std::uint8_t> exported = BuildAgiResource(doc).bytes;
+    ASSERT_TRUE(fromDoc.Ok());
+    EXPECT_EQ(fromDoc.bytes, BuildVgm(exported.data(), exported.size(), options).bytes);
+
+    VgmOptions gzip = options;
+    gzip.bGzip = true;
+    const std::vector<std::uint8_t> packed = BuildDocumentVgm(doc, gzip).bytes;
+    ASSERT_GT(packed.size(), 2u);
+    EXPECT_EQ(packed[0], 0x1F);
+    EXPECT_EQ(packed[1], 0x8B);
+    std::vector<std::uint8_t> unpacked(fromDoc.bytes.size() + 16);
+    z_stream stream{};
+    ASSERT_EQ(inflateInit2(&stream, 15 + 16), Z_OK);
+    stream.next_in = const_cast<Bytef*>(packed.data());
+    stream.avail_in = static_cast<uInt>(packed.size());
+    stream.next_out = unpacked.data();
+    stream.avail_out = static_cast<uInt>(unpacked.size());
+    EXPECT_EQ(inflate(&stream, Z_FINISH), Z_STREAM_END);
+    unpacked.resize(stream.total_out);
+    inflateEnd(&stream);
+    EXPECT_EQ(unpacked, fromDoc.bytes);
+
+    SoundProperties props = doc.GetProperties();
+    props.tracksPerBeat = 24;
+    props.beatsPerMinute = 250;
+    doc.SetProperties(props);
+    EXPECT_EQ(BuildDocumentVgm(doc, options).error, kTempoTooFastText);
+
+    // Longer than the 32-bit sample count: 1 MB of the longest records.
+    std::string records;
+    for (int i = 0; i < 90000; ++i)
+        records += Tone(0, 0xFFFE, 254, 0);
+    const std::string huge = Bytes({8, 0, 8, 0, 8, 0, 8, 0}) + records;
+    EXPECT_FALSE(
+        BuildVgm(reinterpret_cast<const std::uint8_t*>(huge.data()), huge.size(), {}).Ok());
+}
