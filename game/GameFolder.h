@@ -39,7 +39,7 @@ public:
     int GetLayoutVersion() const { return m_found.version; }
     const InterpreterVersion& GetInterpreter() const { return m_interpreter; }
     // The note fade the game's interpreter plays its sounds with.
-    EInterpreterFade GetInterpreterFade() const { return FadeOfInterpreter(m_interpreter.text); }
+    FadeKind GetInterpreterFade() const { return FadeOfInterpreter(m_interpreter.text); }
     // "version 3 game KQ4, interpreter 3.002.086", "version 2 game, interpreter 2.917 (assumed)".
     std::string Describe() const;
 

@@ -112,22 +112,21 @@ TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
         const char* agidataName;
         std::string agidata;
         std::string description;
-        EInterpreterFade fade;
+        FadeKind fade;
         std::size_t sound0Bytes;
     } cases[] = {
-        {v3, "", "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", EInterpreterFade::V3,
+        {v3, "", "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", FadeKind::V3,
          kRepeatedSound.size()},
-        {v3, "agidata.ovl", "2.936", "version 3 game KQ4, interpreter 2.936",
-         EInterpreterFade::V2_9, kRepeatedSound.size()},
-        {v2, "", "", "version 2 game, interpreter 2.917 (assumed)", EInterpreterFade::V2_9,
-         kSound0.size()},
-        {v2, "AGIDATA.OVL", "xx2.440", "version 2 game, interpreter 2.440", EInterpreterFade::None,
+        {v3, "agidata.ovl", "2.936", "version 3 game KQ4, interpreter 2.936", FadeKind::V2,
+         kRepeatedSound.size()},
+        {v2, "", "", "version 2 game, interpreter 2.917 (assumed)", FadeKind::V2, kSound0.size()},
+        {v2, "AGIDATA.OVL", "xx2.440", "version 2 game, interpreter 2.440", FadeKind::None,
          kSound0.size()},
         // Both layouts hold sounds 0 and 2; the version 2 ones are read.
         {both, "", "",
          "version 2 game, interpreter 2.917 (assumed); the folder holds version 3 files of KQ4 "
          "too, which are not read",
-         EInterpreterFade::V2_9, kSound0.size()},
+         FadeKind::V2, kSound0.size()},
     };
     for (const auto& c : cases)
     {
