@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/SynthKind.h"
+#include "sound/InterpreterFade.h"
 
 #include <array>
 #include <cstdint>
@@ -18,5 +19,5 @@ bool WriteMidiOutput(CSoundDoc& doc, const std::array<int, 3>& programs, const s
 bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, const std::string& path);
 // A raw resource played by a chip record by record (the sine imports it first).
 bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
-                       const std::string& path);
+                       const std::string& path, FadeKind fade = FadeKind::None);
 bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path);

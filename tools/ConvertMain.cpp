@@ -7,6 +7,7 @@
 #include "game/WholeSongRange.h"
 #include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
+#include "tools/ConvertAll.h"
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
 
@@ -25,6 +26,8 @@ const char kUsage[] =
     "usage: tarvok-convert [--from tks|agi] [--to tks|agi|mid|wav] [--instruments P0,P1,P2] "
     "[--chip sine|pcjr|tandy] [--whole] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
+    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav [--instruments ...] [--chip ...] "
+    "[--whole] OUTDIR\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
     " OUTPUT\n"
@@ -41,6 +44,7 @@ const char kUsage[] =
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
     "  --list                 print the game's sounds: number, bytes and ticks\n"
     "  --sound N              the game's sound number N (0-255)\n"
+    "  --all                  every sound of the game, as OUTDIR/sound<NNN>.<format>\n"
     "  --into-game DIR        write the whole song into the game folder as sound N\n";
 
 enum class Format
@@ -59,6 +63,7 @@ struct Options
     bool bNew = false;
     bool bWhole = false;
     bool bList = false;
+    bool bAll = false;
     std::optional<std::string> game;
     std::optional<std::string> intoGame;
     std::optional<int> sound;
@@ -137,6 +142,14 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     }
     if (options.bList)
         throw UsageError{"--list needs --game DIR"};
+    if (options.bAll)
+    {
+        if (!options.game || options.sound || positional.size() != 1 || options.bNew ||
+            options.from || !options.to)
+            throw UsageError{"--all goes as --game DIR --all --to FORMAT OUTDIR"};
+        options.output = positional[0];
+        return;
+    }
     if ((options.game || options.intoGame) != options.sound.has_value())
         throw UsageError{options.sound ? "--sound needs --game or --into-game"
                                        : "give the sound number with --sound N"};
@@ -204,6 +217,8 @@ Options ParseArguments(const std::vector<std::string>& args)
             options.bWhole = true;
         else if (arg == "--list" && !bHasValue)
             options.bList = true;
+        else if (arg == "--all" && !bHasValue)
+            options.bAll = true;
         else if (arg == "--chip")
         {
             const std::string name = takeValue();
@@ -299,23 +314,59 @@ bool PlaysRecords(const Options& options)
     return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
 }
 
-bool ConvertGameSound(const Options& options)
+// A game's sound as it was read; fade is its interpreter's, which a chip plays.
+bool ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, const Options& options)
 {
-    std::vector<std::uint8_t> resource;
-    if (!ReadGameSound(*options.game, *options.sound, resource))
-        return false;
     if (OutputFormat(options) == Format::agi)
     {
         WriteFileAtomically(options.output, resource.data(), resource.size());
         return true;
     }
     if (PlaysRecords(options))
-        return WriteAgiWavOutput(resource, *options.chip, options.output);
+        return WriteAgiWavOutput(resource, *options.chip, options.output, fade);
     CSoundDoc doc;
     if (!doc.OnNewDocument())
         return false;
     doc.m_rawData = std::move(resource);
     return doc.ParseAGIResource() && WriteOutput(doc, options);
+}
+
+bool ConvertGameSound(const Options& options)
+{
+    std::vector<std::uint8_t> resource;
+    FadeKind fade = FadeKind::None;
+    return ReadGameSound(*options.game, *options.sound, resource, &fade) &&
+           ConvertGameResource(std::move(resource), fade, options);
+}
+
+// Every format names its files by its own name.
+const char* FormatExtension(Format format)
+{
+    switch (format)
+    {
+    case Format::tks:
+        return "tks";
+    case Format::agi:
+        return "agi";
+    case Format::mid:
+        return "mid";
+    case Format::wav:
+        return "wav";
+    }
+    return "";
+}
+
+bool ConvertAllSounds(const Options& options)
+{
+    const auto convert = [&options](const std::vector<std::uint8_t>& resource, FadeKind fade,
+                                    const std::string& path)
+    {
+        Options one = options;
+        one.output = path;
+        return ConvertGameResource(resource, fade, one);
+    };
+    return ConvertAllGameSounds(*options.game, options.output,
+                                FormatExtension(OutputFormat(options)), convert);
 }
 
 bool ConvertIntoGame(const Options& options)
@@ -346,6 +397,8 @@ bool Run(const Options& options)
 {
     if (options.game && options.bList)
         return ListGameSounds(*options.game);
+    if (options.game && options.bAll)
+        return ConvertAllSounds(options);
     if (options.game)
         return ConvertGameSound(options);
     if (options.intoGame)

@@ -25,9 +25,9 @@ bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, const std::string& path)
 }
 
 bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
-                       const std::string& path)
+                       const std::string& path, FadeKind fade)
 {
-    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, path));
+    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, fade, path));
 }
 
 bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path)

@@ -3,12 +3,15 @@
 // folder is, with compressed records; what is written is read back by a plain reader.
 #include "GameV3TestFolders.h"
 #include "game/GameFolder.h"
+#include "game/GameSoundExport.h"
 #include "sound/AgiResource.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -381,4 +384,134 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
         EXPECT_TRUE(list.empty());
         EXPECT_EQ(Snapshot(dir), before);
     }
+}
+
+namespace
+{
+// The level of a 16-bit mono .wav over ticks [from, to) of 735 samples.
+double TickRms(const std::string& wav, std::size_t from, std::size_t to)
+{
+    double sum = 0;
+    std::size_t n = 0;
+    for (std::size_t i = 44 + 2 * 735 * from; i + 1 < wav.size() && i < 44 + 2 * 735 * to; i += 2)
+    {
+        const auto v = static_cast<std::int16_t>(static_cast<std::uint8_t>(wav[i]) |
+                                                 static_cast<std::uint8_t>(wav[i + 1]) << 8);
+        sum += static_cast<double>(v) * v;
+        ++n;
+    }
+    return n == 0 ? 0 : std::sqrt(sum / static_cast<double>(n));
+}
+} // namespace
+
+TEST(ConvertGameV3, CommandsRunAsAProgram)
+{
+    const std::string dir = MakeV3Game(false);
+    const std::string out = MakeTempDir();
+    const std::string packed = Packed(kRepeatedSound);
+    EXPECT_EQ(RunConvert("--game " + dir + " --list").out,
+              "version 3 game kq4, interpreter 3.002.149 (assumed)\nsound 0: " +
+                  std::to_string(kRepeatedSound.size()) +
+                  " bytes, 60 ticks (stored compressed in " + std::to_string(packed.size()) +
+                  " bytes)\nsound 2: " + std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
+    ASSERT_EQ(RunConvert("--game " + dir + " --sound 0 --to agi " + out + "/s0").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(out + "/s0"), kRepeatedSound);
+
+    // Into the game, compressed, and read back by the plain reader.
+    std::string tones;
+    for (int i = 0; i < 30; ++i)
+        tones += Tone(1, 8, 300, 1);
+    const std::string sound = Resource({"", tones, "", ""});
+    WriteFileBytes(out + "/new.agi", sound);
+    ASSERT_EQ(RunConvert(out + "/new.agi --into-game " + dir + " --sound 7").exitCode, 0);
+    const PlainV3Sound written = ReadV3SoundPlainly(dir, "kq4dir", "kq4vol.", 7);
+    EXPECT_EQ(written.error, "");
+    EXPECT_TRUE(written.bCompressed);
+    EXPECT_EQ(written.bytes, sound);
+    EXPECT_NE(RunConvert("--game " + dir + " --list").out.find("sound 7: "), std::string::npos);
+}
+
+TEST(ConvertGameV3, ASoundPlaysWithItsInterpretersFade)
+{
+    // One note held for two seconds: a 3.x or 2.9 interpreter lets it die away, 2.4xx not.
+    const std::string note = Resource({Tone(0, 120, 254, 0), "", "", ""});
+    const struct
+    {
+        const char* agidata;
+        bool bFades;
+    } cases[] = {{"", true}, {"Version 2.440", false}, {"2.917", true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.agidata);
+        const std::string dir = MakeV3Game(true);
+        WriteFileBytes(dir + "/KQ4VOL.1", "pad" + V3SoundRecord(1, note));
+        if (*c.agidata != '\0')
+            WriteFileBytes(dir + "/AGIDATA.OVL", c.agidata);
+        const std::string wav = MakeTempDir() + "/note.wav";
+        ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 --chip pcjr " + wav).exitCode, 0);
+        const std::string samples = ReadFileBytes(wav);
+        const double start = TickRms(samples, 1, 4), end = TickRms(samples, 100, 110);
+        ASSERT_GT(start, 1000);
+        if (c.bFades)
+            EXPECT_LT(end, start / 10);
+        else
+            EXPECT_GT(end, start * 0.9);
+    }
+}
+
+TEST(ConvertGameV3, AllSoundsAtOnceAreTheOneByOneConversions)
+{
+    const std::string dir = MakeV3Game(true);
+    // Sound 3 never ends its compressed stream.
+    std::string vol = ReadFileBytes(dir + "/KQ4VOL.1");
+    WriteFileBytes(dir + "/KQ4DIR",
+                   ReadFileBytes(dir + "/KQ4DIR") + Entry(1, static_cast<int>(vol.size())));
+    const std::string packed = Packed(kRepeatedSound);
+    WriteFileBytes(dir + "/KQ4VOL.1",
+                   vol + V3Record(1, kRepeatedSound.size(), packed.substr(0, packed.size() / 2)));
+    const auto before = Snapshot(dir);
+    const struct
+    {
+        const char* options;
+        const char* extension;
+    } cases[] = {{"--to wav --chip pcjr", "wav"},
+                 {"--to wav --whole", "wav"},
+                 {"--to mid --instruments 1,2,3", "mid"},
+                 {"--to agi", "agi"},
+                 {"--to tks", "tks"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.options);
+        const std::string out = MakeTempDir() + "/made/here";
+        const ConvertResult all = RunConvert("--game " + dir + " --all " + c.options + " " + out);
+        EXPECT_EQ(all.exitCode, 1);
+        EXPECT_NE(all.out.find("sound 3: damaged: "), std::string::npos) << all.out;
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            names.insert(e.path().filename().string());
+        const std::string ext = c.extension;
+        EXPECT_EQ(names, (std::set<std::string>{"sound000." + ext, "sound002." + ext}));
+        for (const int n : {0, 2})
+        {
+            const std::string one = MakeTempDir() + "/one." + ext;
+            ASSERT_EQ(RunConvert("--game " + dir + " --sound " + std::to_string(n) + " " +
+                                 c.options + " " + one)
+                          .exitCode,
+                      0);
+            EXPECT_EQ(ReadFileBytes(out + "/" + GameSoundFileName(n, ext)), ReadFileBytes(one))
+                << n;
+        }
+    }
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // A folder that cannot be read: nothing is made.
+    WriteFileBytes(dir + "/KQ4DIR", Le16(8) + Le16(8));
+    const std::string out = MakeTempDir() + "/not-made";
+    const ConvertResult bad = RunConvert("--game " + dir + " --all --to agi " + out);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("The game folder " + dir), std::string::npos) << bad.out;
+    EXPECT_FALSE(fs::exists(out));
+    for (const char* usage : {"--game D --all X", "--game D --all --to agi", "--all --to agi X",
+                              "--game D --all --sound 1 --to agi X"})
+        EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;
 }
