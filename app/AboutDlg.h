@@ -8,8 +8,8 @@ class CAboutDlg : public QDialog
 {
     Q_OBJECT
 public:
-    // strDevice names the sound output in use; empty when sound is off. nUnderflows counts
-    // the times it ran dry.
+    // strDevice names the sound output in use and its latency; empty when sound is off.
+    // nUnderflows counts the dropouts heard.
     explicit CAboutDlg(const QString& strDevice, unsigned nUnderflows = 0,
                        QWidget* pParent = nullptr);
 };

@@ -13,7 +13,6 @@ int main(int argc, char* argv[])
     SetMessageSink(&messages);
     SetFileNameSource(&fileNames);
     CSoundDialogs dialogs;
-    SetMidiInstrumentSource(&dialogs);
 
     int result = 1;
     {
@@ -27,6 +26,5 @@ int main(int argc, char* argv[])
     }
     SetMessageSink(nullptr);
     SetFileNameSource(nullptr);
-    SetMidiInstrumentSource(nullptr);
     return result;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Long .wav renders, sine and chip, to compare with other tools' renders.
+#include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
 #include "sound/SoundDoc.h"
 
@@ -39,7 +40,7 @@ void WriteTenMinutes(benchmark::State& state, SynthKind kind, int beatsPerMinute
         doc.m_nRangeEnd = 3000;
     const std::string path = "/tmp/tarvok-wav-bench.wav";
     for (auto _ : state)
-        if (!WriteWavFile(doc, kind, path).empty())
+        if (!WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, {kind, {}}, out); }))
             state.SkipWithError("render failed");
     const double seconds = kind == SynthKind::Sine ? 600.0 : 3000.0 * 7 / 60;
     state.counters["x_realtime"] = benchmark::Counter(

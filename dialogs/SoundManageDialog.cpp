@@ -3,7 +3,7 @@
 
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/CellTransforms.h"

@@ -54,6 +54,22 @@ void CAudioStreamBuffer::Clear()
         m_samples[i].store(0, std::memory_order_relaxed);
 }
 
+bool CAudioStreamBuffer::TrackFill()
+{
+    if (m_bPlaying)
+        return false;
+    m_bTrackFill = true;
+    m_nCommitted.store(0, std::memory_order_relaxed);
+    m_nConsumed.store(0, std::memory_order_relaxed);
+    m_bStarving = false;
+    return true;
+}
+
+void CAudioStreamBuffer::Commit(unsigned nBytes)
+{
+    m_nCommitted.fetch_add(nBytes / 2, std::memory_order_release);
+}
+
 bool CAudioStreamBuffer::SetCurrentPosition(unsigned offset)
 {
     if (m_bPlaying || offset % 2 != 0 || offset / 2 >= m_nSamples)
@@ -128,31 +144,9 @@ void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
     CAudioPreviewBuffer* pPreview = m_pPreview.load();
 
     if (pStream != nullptr && pStream->m_nSamples > 0)
-    {
-        const std::atomic<std::int16_t>* pRing = pStream->m_samples.get();
-        const unsigned n = pStream->m_nSamples;
-        const std::vector<unsigned>& notify = pStream->m_notifySamples;
-        const unsigned nNotify = static_cast<unsigned>(notify.size());
-        unsigned cursor = pStream->m_cursor.load(std::memory_order_relaxed);
-        unsigned next = pStream->m_nNextNotify;
-        for (unsigned f = 0; f < nFrames; ++f)
-        {
-            pOut[f] = pRing[cursor].load(std::memory_order_relaxed);
-            if (nNotify != 0 && cursor == notify[next])
-            {
-                if (pStream->m_pNotify != nullptr)
-                    pStream->m_pNotify->OnAudioNotify();
-                next = next + 1 == nNotify ? 0 : next + 1;
-            }
-            cursor = cursor + 1 == n ? 0 : cursor + 1;
-        }
-        pStream->m_nNextNotify = next;
-        pStream->m_cursor.store(cursor, std::memory_order_release);
-    }
+        RenderStream(*pStream, pOut, nFrames);
     else
-    {
         std::fill_n(pOut, nFrames, std::int16_t{0});
-    }
 
     if (pPreview != nullptr)
     {
@@ -179,6 +173,43 @@ void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
         }
     }
     m_nRenderSeq.fetch_add(1);
+}
+
+void CAudioMixer::RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut,
+                               unsigned nFrames) noexcept
+{
+    unsigned nPlay = nFrames;
+    if (stream.m_bTrackFill)
+    {
+        const unsigned consumed = stream.m_nConsumed.load(std::memory_order_relaxed);
+        const unsigned ahead = stream.m_nCommitted.load(std::memory_order_acquire) - consumed;
+        nPlay = std::min(nFrames, ahead);
+        stream.m_nConsumed.store(consumed + nPlay, std::memory_order_relaxed);
+        // One gap, however many blocks it spans.
+        if (nPlay < nFrames && !stream.m_bStarving)
+            m_nStarved.fetch_add(1, std::memory_order_relaxed);
+        stream.m_bStarving = nPlay < nFrames;
+    }
+    const std::atomic<std::int16_t>* pRing = stream.m_samples.get();
+    const unsigned n = stream.m_nSamples;
+    const std::vector<unsigned>& notify = stream.m_notifySamples;
+    const unsigned nNotify = static_cast<unsigned>(notify.size());
+    unsigned cursor = stream.m_cursor.load(std::memory_order_relaxed);
+    unsigned next = stream.m_nNextNotify;
+    for (unsigned f = 0; f < nPlay; ++f)
+    {
+        pOut[f] = pRing[cursor].load(std::memory_order_relaxed);
+        if (nNotify != 0 && cursor == notify[next])
+        {
+            if (stream.m_pNotify != nullptr)
+                stream.m_pNotify->OnAudioNotify();
+            next = next + 1 == nNotify ? 0 : next + 1;
+        }
+        cursor = cursor + 1 == n ? 0 : cursor + 1;
+    }
+    std::fill(pOut + nPlay, pOut + nFrames, std::int16_t{0});
+    stream.m_nNextNotify = next;
+    stream.m_cursor.store(cursor, std::memory_order_release);
 }
 
 CAudioMixer::StreamSnapshot CAudioMixer::SnapshotStream()

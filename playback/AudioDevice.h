@@ -38,6 +38,12 @@ public:
     // Copies nBytes of samples to offset; the range must lie inside the buffer.
     bool Write(unsigned offset, const std::int16_t* pSamples, unsigned nBytes);
     void Clear();
+    // From now on the output plays only what Commit has handed over: where the writer has
+    // fallen behind, it plays silence and waits at the cursor instead of replaying old
+    // samples, and counts the gap. Only while stopped; the cursor starts with nothing ahead.
+    bool TrackFill();
+    // nBytes more, written at the end of what was committed, are ready to play.
+    void Commit(unsigned nBytes);
     // Only while stopped.
     bool SetCurrentPosition(unsigned offset);
     unsigned GetCurrentPosition() const;
@@ -60,6 +66,11 @@ private:
     std::atomic<unsigned> m_cursor{0};
     unsigned m_nNextNotify = 0; // the output's while playing
     bool m_bPlaying = false;
+    bool m_bTrackFill = false;
+    // Samples committed and samples played, both counted from TrackFill and wrapping.
+    std::atomic<unsigned> m_nCommitted{0};
+    std::atomic<unsigned> m_nConsumed{0};
+    bool m_bStarving = false; // the output's
 };
 
 // A static buffer played once from its start. Writes go to a spare copy; Play hands that
@@ -112,6 +123,8 @@ public:
         std::vector<std::int16_t> samples;
     };
     StreamSnapshot SnapshotStream();
+    // Gaps the output played because the stream buffer had not been filled in time.
+    unsigned GetStarvedCount() const { return m_nStarved.load(std::memory_order_relaxed); }
 
 private:
     friend class CAudioStreamBuffer;
@@ -122,11 +135,13 @@ private:
     void DetachStream(CAudioStreamBuffer* pStream);
     void DetachPreview(CAudioPreviewBuffer* pPreview);
     void WaitForRenderToLeave();
+    void RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut, unsigned nFrames) noexcept;
 
     std::atomic<CAudioStreamBuffer*> m_pStream{nullptr};
     std::atomic<CAudioPreviewBuffer*> m_pPreview{nullptr};
     // Odd while a Render runs.
     std::atomic<unsigned> m_nRenderSeq{0};
+    std::atomic<unsigned> m_nStarved{0};
 };
 
 // A sound output device. Buffers it creates must be destroyed before it.
@@ -140,10 +155,14 @@ public:
     // Silent, stopped; null when the size is not a positive whole number of samples.
     std::unique_ptr<CAudioStreamBuffer> CreateStreamBuffer(unsigned nBytes);
     std::unique_ptr<CAudioPreviewBuffer> CreatePreviewBuffer(unsigned nBytes);
-    // What the About box shows: the backend and its output latency.
+    // What the About box shows: the backend and its output latency. Any thread.
     virtual std::string Describe() const = 0;
-    // Times the device ran out of samples to play.
-    virtual unsigned GetUnderflowCount() const { return 0; }
+    // Gaps heard: the stream buffer not filled in time, and (where the backend knows) the
+    // device itself running dry. Any thread.
+    virtual unsigned GetUnderflowCount() const { return m_mixer.GetStarvedCount(); }
+    // Restarts the output with the next longer latency after repeated dropouts; false when
+    // there is none. Never from the output's own thread.
+    virtual bool RaiseLatency() { return false; }
 
 protected:
     CAudioDevice() = default;

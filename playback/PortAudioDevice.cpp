@@ -6,10 +6,14 @@
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <set>
 #include <unistd.h>
 
 namespace
@@ -54,6 +58,43 @@ void QuietAlsaErrors()
     if (auto set = reinterpret_cast<SetHandler>(dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")))
         set(&IgnoreAlsaError);
 }
+std::set<long> ThreadsOfThisProcess()
+{
+    std::set<long> ids;
+    if (DIR* pDir = opendir("/proc/self/task"))
+    {
+        while (const dirent* pEntry = readdir(pDir))
+            if (const long id = std::atol(pEntry->d_name); id > 0)
+                ids.insert(id);
+        closedir(pDir);
+    }
+    return ids;
+}
+
+// Opening a stream starts the threads that carry its samples: PortAudio's callback thread
+// and, behind ALSA's plugin, the sound server client's I/O thread, which inherits ordinary
+// priority. If either waits behind other programs' work the device runs dry, so every thread
+// the opening started runs in real time where the system allows it (below the sound server,
+// which desktops run at real-time priority 5). Where it does not, they stay as they are.
+class CRealtimeThreadsStarted
+{
+public:
+    CRealtimeThreadsStarted() : m_before(ThreadsOfThisProcess()) {}
+    ~CRealtimeThreadsStarted()
+    {
+        sched_param param{};
+        param.sched_priority = std::min(3, sched_get_priority_max(SCHED_FIFO));
+        for (const long id : ThreadsOfThisProcess())
+            if (m_before.count(id) == 0 &&
+                sched_getscheduler(static_cast<pid_t>(id)) == SCHED_OTHER)
+                sched_setscheduler(static_cast<pid_t>(id), SCHED_FIFO, &param);
+    }
+    CRealtimeThreadsStarted(const CRealtimeThreadsStarted&) = delete;
+    CRealtimeThreadsStarted& operator=(const CRealtimeThreadsStarted&) = delete;
+
+private:
+    std::set<long> m_before;
+};
 } // namespace
 
 int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long nFrames,
@@ -61,27 +102,29 @@ int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long n
                                      void* pUserData)
 {
     auto* pDevice = static_cast<CPortAudioDevice*>(pUserData);
-    if ((statusFlags & paOutputUnderflow) != 0)
+    // One dropout, however many blocks the driver flags for it.
+    const bool bUnderflow = (statusFlags & paOutputUnderflow) != 0;
+    if (bUnderflow && !pDevice->m_bUnderflowing)
         pDevice->m_nUnderflows.fetch_add(1, std::memory_order_relaxed);
+    pDevice->m_bUnderflowing = bUnderflow;
     pDevice->m_mixer.Render(static_cast<std::int16_t*>(pOutput), static_cast<unsigned>(nFrames));
     return paContinue;
 }
 
-bool CPortAudioDevice::OpenStream(int device, double latency)
+bool CPortAudioDevice::OpenStream(double latency)
 {
     PaStreamParameters output{};
-    output.device = device;
+    output.device = m_nDevice;
     output.channelCount = kChannels;
     output.sampleFormat = paInt16;
     output.suggestedLatency = latency;
+    CRealtimeThreadsStarted realtime;
     PaStream* pStream = nullptr;
     if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
                       paClipOff | paDitherOff, &CPortAudioDevice::StreamCallback,
                       this) != paNoError)
         return false;
-    // A buffer this short only holds when the callback is not kept waiting behind other
-    // programs' work; where the system allows it, ALSA's callback thread runs in real time.
-    const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(device);
+    const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(m_nDevice);
     const PaHostApiInfo* pHost = pInfo != nullptr ? Pa_GetHostApiInfo(pInfo->hostApi) : nullptr;
     if (pHost != nullptr && pHost->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(pStream, 1);
@@ -91,7 +134,33 @@ bool CPortAudioDevice::OpenStream(int device, double latency)
         return false;
     }
     m_pStream = pStream;
+    const PaStreamInfo* pStreamInfo = Pa_GetStreamInfo(pStream);
+    m_latency.store(pStreamInfo != nullptr ? pStreamInfo->outputLatency : latency);
     return true;
+}
+
+void CPortAudioDevice::CloseStream(bool bPlayOut)
+{
+    if (m_pStream == nullptr)
+        return;
+    auto* pStream = static_cast<PaStream*>(m_pStream);
+    if (bPlayOut)
+        Pa_StopStream(pStream);
+    else
+        Pa_AbortStream(pStream);
+    Pa_CloseStream(pStream);
+    m_pStream = nullptr;
+}
+
+bool CPortAudioDevice::OpenFromStep(unsigned step)
+{
+    for (; step < std::size(kLatencies); ++step)
+        if (OpenStream(kLatencies[step]))
+        {
+            m_nStep.store(step);
+            return true;
+        }
+    return false;
 }
 
 std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
@@ -105,42 +174,44 @@ std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
         return nullptr;
     pDevice->m_bInitialized = true;
 
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-    if (device == paNoDevice)
+    pDevice->m_nDevice = Pa_GetDefaultOutputDevice();
+    if (pDevice->m_nDevice == paNoDevice)
         return nullptr;
-    const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(device);
+    const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(pDevice->m_nDevice);
     if (pInfo == nullptr)
         return nullptr;
     pDevice->m_strDeviceName = pInfo->name != nullptr ? pInfo->name : "";
-
-    bool bOpen = false;
-    for (const double latency : kLatencies)
-        if ((bOpen = pDevice->OpenStream(device, latency)))
-            break;
-    if (!bOpen)
+    if (!pDevice->OpenFromStep(0))
         return nullptr;
-    if (const PaStreamInfo* pStreamInfo =
-            Pa_GetStreamInfo(static_cast<PaStream*>(pDevice->m_pStream)))
-        pDevice->m_latency = pStreamInfo->outputLatency;
     return pDevice;
+}
+
+bool CPortAudioDevice::RaiseLatency()
+{
+    const unsigned step = m_nStep.load() + 1;
+    if (step >= std::size(kLatencies))
+        return false;
+    CQuietStandardError quiet;
+    // The device plays what it holds rather than dropping it.
+    CloseStream(true);
+    m_nRaisedAt.store(GetUnderflowCount());
+    // The stream the device had is gone; the one it refused again is retried.
+    return OpenFromStep(step) || OpenFromStep(step - 1);
 }
 
 CPortAudioDevice::~CPortAudioDevice()
 {
-    if (m_pStream != nullptr)
-    {
-        auto* pStream = static_cast<PaStream*>(m_pStream);
-        Pa_AbortStream(pStream);
-        Pa_CloseStream(pStream);
-    }
+    CloseStream(false);
     if (m_bInitialized)
         Pa_Terminate();
 }
 
 std::string CPortAudioDevice::Describe() const
 {
-    char text[160];
-    std::snprintf(text, sizeof text, "PortAudio, %s, %.0f ms output latency",
-                  m_strDeviceName.c_str(), m_latency * 1000.0);
+    char text[200];
+    const int n = std::snprintf(text, sizeof text, "PortAudio, %s, %.0f ms output latency",
+                                m_strDeviceName.c_str(), GetOutputLatency() * 1000.0);
+    if (m_nStep.load() > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof text)
+        std::snprintf(text + n, sizeof text - n, " (raised after %u dropouts)", m_nRaisedAt.load());
     return text;
 }

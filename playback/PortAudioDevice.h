@@ -13,32 +13,39 @@ class CPortAudioDevice : public CAudioDevice
 {
 public:
     // Short, so that a typed note and Play are heard at once (the play thread renders ahead
-    // into the ring, so the callback only copies); 25 ms is the shortest that played a minute
-    // through the desktop's sound server without a dropout while every core was busy. Devices
-    // that refuse it get the next longer one.
-    static constexpr double kLatencies[] = {0.025, 0.050, 0.080};
+    // into the ring, so the callback only copies). Devices that refuse one get the next, and
+    // so does a device that keeps running dry.
+    static constexpr double kLatencies[] = {0.025, 0.050, 0.080, 0.120, 0.200};
 
     // Null when no output device can be opened and started.
     static std::unique_ptr<CPortAudioDevice> Open();
     ~CPortAudioDevice() override;
 
     // The output latency the stream was granted, in seconds.
-    double GetOutputLatency() const { return m_latency; }
+    double GetOutputLatency() const { return m_latency.load(); }
     std::string Describe() const override;
     unsigned GetUnderflowCount() const override
     {
-        return m_nUnderflows.load(std::memory_order_relaxed);
+        return m_nUnderflows.load(std::memory_order_relaxed) + CAudioDevice::GetUnderflowCount();
     }
+    bool RaiseLatency() override;
 
 private:
     CPortAudioDevice() = default;
-    bool OpenStream(int device, double latency);
+    // Tries the latencies from step on; false when none opens.
+    bool OpenFromStep(unsigned step);
+    bool OpenStream(double latency);
+    void CloseStream(bool bPlayOut);
     static int StreamCallback(const void*, void* pOutput, unsigned long nFrames,
                               const PaStreamCallbackTimeInfo*, unsigned long statusFlags,
                               void* pUserData);
     void* m_pStream = nullptr; // PaStream
     bool m_bInitialized = false;
-    double m_latency = 0.0;
+    int m_nDevice = -1;
+    std::atomic<unsigned> m_nStep{0};
+    std::atomic<unsigned> m_nRaisedAt{0}; // dropouts counted when the latency was last raised
+    std::atomic<double> m_latency{0.0};
     std::string m_strDeviceName;
     std::atomic<unsigned> m_nUnderflows{0};
+    bool m_bUnderflowing = false; // the callback's
 };

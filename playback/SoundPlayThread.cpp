@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/SoundPlayThread.h"
 
-#include "framework/UserInterface.h"
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
 
@@ -113,7 +112,7 @@ unsigned CSoundPlayThread::GetUnderflowCount() const
 std::string CSoundPlayThread::GetDeviceDescription() const
 {
     std::lock_guard lock(m_infoMutex);
-    return m_strDevice;
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->Describe() : std::string();
 }
 
 void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
@@ -126,6 +125,12 @@ void CSoundPlayThread::OnAudioNotify() noexcept
     m_queue.SignalEvent();
 }
 
+void CSoundPlayThread::ReportError(const std::string& message) const
+{
+    if (m_reportError)
+        m_reportError(message);
+}
+
 bool CSoundPlayThread::InitInstance()
 {
     if (!m_openDevice)
@@ -133,10 +138,9 @@ bool CSoundPlayThread::InitInstance()
     m_pDevice = m_openDevice();
     if (m_pDevice == nullptr)
     {
-        // Nothing posted from now on is handled, so no one waits on this thread while the
-        // message is up.
+        // Nothing posted from now on is handled, so no one waits on this thread.
         m_queue.Close();
-        AfxMessageBox(kDeviceErrorText, MB_OK | MB_ICONSTOP);
+        ReportError(kDeviceErrorText);
         return false;
     }
     m_pPreview = m_pDevice->CreatePreviewBuffer(CToneSynth::kPreviewBytes);
@@ -148,7 +152,6 @@ bool CSoundPlayThread::InitInstance()
     m_previewBytes = CToneSynth::kPreviewBytes;
     m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
     std::lock_guard lock(m_infoMutex);
-    m_strDevice = m_pDevice->Describe();
     m_pDeviceInfo = m_pDevice.get();
     return true;
 }
@@ -193,7 +196,6 @@ int CSoundPlayThread::ExitInstance()
     m_pPreview.reset();
     {
         std::lock_guard lock(m_infoMutex);
-        m_strDevice.clear();
         m_pDeviceInfo = nullptr;
     }
     m_pDevice.reset();
@@ -234,7 +236,7 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
         m_pDoc = nullptr;
         m_pNotify = nullptr;
         if (!error.empty())
-            AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+            ReportError(error);
         return;
     }
     m_playedSlot = 0;
@@ -287,6 +289,8 @@ bool CSoundPlayThread::CreateStreamBuffer()
     if (m_pStream == nullptr)
         return false;
     m_pStream->Clear();
+    if (!m_pStream->TrackFill())
+        return false;
     m_mixBuf.assign(m_slotBytes / kBytesPerSample, 0);
     m_rowEnds.assign(m_nSlots, false);
     m_writeCursor = 0;
@@ -319,12 +323,26 @@ void CSoundPlayThread::RenderSlot()
     // A write that fails skips the slot and leaves the cursor where it is.
     if (!m_pStream->Write(m_writeCursor, m_mixBuf.data(), m_slotBytes))
         return;
+    m_pStream->Commit(m_slotBytes);
     m_rowEnds[m_writeCursor / m_slotBytes] = bRowEnd;
     m_writeCursor = (m_writeCursor + m_slotBytes) % m_bufferBytes;
 }
 
+void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
+{
+    const unsigned nDropouts = m_pDevice->GetUnderflowCount();
+    if (nDropouts == m_nDropoutsSeen)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (m_nDropoutsSeen != 0 && now - m_lastDropout < kDropoutsRepeatWithin)
+        m_pDevice->RaiseLatency();
+    m_nDropoutsSeen = nDropouts;
+    m_lastDropout = now;
+}
+
 void CSoundPlayThread::OnSlotPlayed()
 {
+    RaiseLatencyWhenDropoutsRepeat();
     const bool bRowEnd = m_rowEnds[m_playedSlot];
     m_playedSlot = (m_playedSlot + 1) % m_nSlots;
     RenderSlot();

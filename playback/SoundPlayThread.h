@@ -9,6 +9,7 @@
 #include "sound/SoundDoc.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,6 +27,10 @@ public:
     // Hand nGeneration back to CSoundPlayThread::AcceptRowPlayed when handling the report.
     virtual void PostRowPlayed(std::uint32_t nGeneration) = 0;
 };
+
+// Told a message for the person (the device cannot be used, a song cannot be rendered).
+// Called on the play thread: the owner shows it on its own thread, never blocking this one.
+using PlayErrorReport = std::function<void(const std::string& message)>;
 
 // Opens the output device on the play thread; null when no device can be used.
 using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
@@ -46,6 +51,9 @@ public:
     CSoundPlayThread& operator=(const CSoundPlayThread&) = delete;
 
     static std::unique_ptr<CAudioDevice> OpenDefaultDevice();
+
+    // Where failures go; set before CreateThread. Without one they go unreported.
+    void SetErrorReport(PlayErrorReport report) { m_reportError = std::move(report); }
 
     // Starts the thread; the device is opened on it. False if it was started already.
     bool CreateThread();
@@ -104,7 +112,14 @@ protected:
     void RenderSlot();
     // The slot that ended at the last notification has been heard.
     void OnSlotPlayed();
+    // A second dropout soon after another means the device's latency is too short for the
+    // machine's load: better a little more delay than a stream of gaps.
+    void RaiseLatencyWhenDropoutsRepeat();
+    static constexpr std::chrono::seconds kDropoutsRepeatWithin{10};
 
+    void ReportError(const std::string& message) const;
+
+    PlayErrorReport m_reportError;
     std::unique_ptr<ISoundRenderer> m_pRenderer;
     WaveFormat m_format;
     std::unique_ptr<CAudioStreamBuffer> m_pStream;
@@ -124,6 +139,8 @@ protected:
     unsigned m_bufferBytes = 0;
     unsigned m_writeCursor = 0;
     unsigned m_playedSlot = 0;
+    unsigned m_nDropoutsSeen = 0;
+    std::chrono::steady_clock::time_point m_lastDropout;
     // The thread's message queue and its event (signalled at every notification position).
     CThreadMessageQueue m_queue;
 
@@ -140,6 +157,5 @@ private:
     // The current playback wraps before the range end (the chip's passes).
     std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;
-    std::string m_strDevice;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
 };

@@ -167,14 +167,6 @@ public:
     // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
     static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
 
-    // AGI sound resource and MIDI converters. The import throws CFileException when the file
-    // cannot be read; the others report their failures themselves, never under the guard.
-    // The resource reader and writer proper are in sound/AgiResource.h.
-    virtual bool ExportAGI();
-    virtual bool ImportAGIFile(const std::string& path);
-    virtual bool BuildAGIResource();
-    virtual bool ParseAGIResource();
-    bool ExportMIDI();
     // The MIDI file of the play range with a General MIDI program (0-127) per tone voice;
     // empty, with nothing built, when it would be larger than kMaxMidiBytes.
     std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
@@ -188,8 +180,6 @@ public:
     static void WriteBE32(std::string& file, std::int32_t value);
     static void WriteVarLen(std::string& file, std::int32_t value);
 
-    // The AGI resource bytes last imported or built.
-    std::vector<std::uint8_t> m_rawData;
     // Where a sound opened from a game folder came from: the folder and the sound's number
     // (-1 for a document of its own).
     std::string m_strGameFolder;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"

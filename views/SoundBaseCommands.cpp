@@ -2,7 +2,6 @@
 // CSoundBase's commands: the transport, the history, and the document's settings.
 #include "views/SoundBase.h"
 
-#include "app/ExportScope.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
@@ -200,12 +199,6 @@ bool CSoundBase::OnCommand(UINT nID)
         m_pDocument->m_bPlayNotes = !m_pDocument->m_bPlayNotes;
         return true;
     }
-    case ID_EXPORT_AGI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportAGI(); });
-        return true;
-    case ID_EXPORT_MIDI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportMIDI(); });
-        return true;
     case ID_SOUND_PROPERTIES:
         OnProperties();
         return true;
@@ -249,8 +242,6 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         ui.SetCheck(GetHost() != nullptr && GetHost()->IsToolbarVisible(IDR_SOUNDTYPE));
         return true;
     case ID_SOUND_PLAYFROM:
-    case ID_EXPORT_AGI:
-    case ID_EXPORT_MIDI:
     case ID_SOUND_PROPERTIES:
     case ID_SOUND_MANAGEPATTERNS:
         ui.Enable(true);

@@ -2,8 +2,8 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"

@@ -10,8 +10,7 @@ namespace
 {
 std::string Build(CSoundDoc& doc)
 {
-    EXPECT_TRUE(doc.BuildAGIResource());
-    return Hex(Raw(doc));
+    return Hex(BuiltResource(doc));
 }
 
 const std::string kNewDocResource =
@@ -131,41 +130,17 @@ TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
     // A new note in every row: 16 + 5 × rows bytes.
     for (const std::int32_t rows : {13103, 13104})
     {
-        CRecordingMessages messages;
         NewDoc d;
         CSoundPattern& p = *d.doc.m_patterns[0][0];
         p.SetRows(d.doc.m_nRangeEnd = rows);
         for (std::int32_t r = 0; r < rows; ++r)
             p.SetCell(r, ToneCell(50 + r % 20, 0));
-        SetRaw(d.doc, "old");
         const bool bFits = rows == 13103;
-        EXPECT_EQ(d.doc.BuildAGIResource(), bFits);
-        EXPECT_EQ(d.doc.m_rawData.size(), bFits ? 65531u : 3u);
-        EXPECT_EQ(
-            messages.m_texts,
-            std::vector<std::string>(
-                !bFits, "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"));
+        const auto built = BuildAgiBytes(d.doc);
+        EXPECT_EQ(built.Ok(), bFits);
+        EXPECT_EQ(bFits ? built.Value().size() : 0u, bFits ? 65531u : 0u);
+        EXPECT_EQ(built.Error(),
+                  bFits ? ""
+                        : "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
     }
-}
-
-TEST(AgiExport, ExportAGIAsksForAFileAndWritesIt)
-{
-    const std::string dir = MakeTempDir();
-    CScriptedFileNames names;
-    CRecordingMessages messages;
-    NewDoc d;
-    EXPECT_FALSE(d.doc.ExportAGI());
-    ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& rq = names.m_requests[0];
-    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
-              "sound||Resource Files (*.*)|*.*||");
-    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
-
-    names.m_strAnswer = dir + "/sound";
-    WriteFileBytes(names.m_strAnswer, std::string(100, 'x'));
-    EXPECT_TRUE(d.doc.ExportAGI());
-    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)), kNewDocResource);
-    names.m_strAnswer = dir + "/missing-folder/sound";
-    EXPECT_FALSE(d.doc.ExportAGI());
-    EXPECT_EQ(messages.m_texts.size(), 1u);
 }

@@ -6,10 +6,9 @@
 
 namespace
 {
-bool Parse(CSoundDoc& doc, const std::string& bytes)
+Status Parse(CSoundDoc& doc, const std::string& bytes)
 {
-    SetRaw(doc, bytes);
-    return doc.ParseAGIResource();
+    return ImportBytes(doc, bytes);
 }
 
 // The channel's cells and where its last pattern ends.
@@ -146,12 +145,9 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
     };
     for (const auto& [bytes, message] : cases)
     {
-        CRecordingMessages messages;
         NewDoc d;
         const std::string before = d.doc.SaveToBytes();
-        EXPECT_FALSE(Parse(d.doc, bytes)) << message;
-        EXPECT_EQ(messages.m_texts, std::vector<std::string>{message});
-        EXPECT_EQ(messages.m_types, std::vector<unsigned>{MB_OK});
+        EXPECT_EQ(Parse(d.doc, bytes).Error(), message);
         EXPECT_EQ(d.doc.SaveToBytes(), before);
         EXPECT_FALSE(d.doc.IsModified());
     }

@@ -15,14 +15,12 @@ namespace
 {
 std::string Export(CSoundDoc& doc)
 {
-    EXPECT_TRUE(doc.BuildAGIResource());
-    return Raw(doc);
+    return BuiltResource(doc);
 }
 
 void Import(CSoundDoc& doc, const std::string& bytes)
 {
-    SetRaw(doc, bytes);
-    ASSERT_TRUE(doc.ParseAGIResource()) << Hex(bytes.substr(0, 64));
+    ASSERT_TRUE(ImportBytes(doc, bytes)) << Hex(bytes.substr(0, 64));
 }
 
 std::string ExportOfImport(const std::string& bytes)

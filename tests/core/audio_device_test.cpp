@@ -55,3 +55,46 @@ TEST(AudioDevice, StreamLoopsFromItsPositionAndNotifiesAtEachPosition)
               (Samples{0, 0, 0, 0, 7, 8, 9, 10, 1, 2, 3, 4, 5}));
     EXPECT_EQ(Samples(output.end() - 2, output.end()), Samples(2, 0));
 }
+
+TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
+{
+    CVirtualAudioDevice device;
+    device.SetRecording(true);
+    auto pStream = device.CreateStreamBuffer(16);
+    ASSERT_NE(pStream, nullptr);
+    const Samples ramp = {1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_TRUE(pStream->Write(0, ramp.data(), 16));
+    CNotifyCounter counter;
+    ASSERT_TRUE(pStream->SetNotificationPositions({6}, &counter));
+    ASSERT_TRUE(pStream->TrackFill());
+    pStream->Commit(3 * 2);
+    ASSERT_TRUE(pStream->Play());
+    EXPECT_FALSE(pStream->TrackFill());
+
+    // Each step: samples committed before it, samples played, then what was heard and the
+    // gaps counted so far. The cursor waits where the writer fell behind, so nothing is
+    // skipped and no old sample is replayed.
+    struct Step
+    {
+        unsigned nCommit, nPlay;
+        Samples heard;
+        unsigned nGaps;
+        int nNotified;
+    };
+    const Step steps[] = {
+        {0, 2, {1, 2}, 0, 0},
+        {0, 3, {3, 0, 0}, 1, 0},
+        {0, 2, {0, 0}, 1, 0},
+        {4, 3, {4, 5, 6}, 1, 1},
+        {0, 3, {7, 0, 0}, 2, 1},
+        {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
+    };
+    for (const Step& step : steps)
+    {
+        pStream->Commit(step.nCommit * 2);
+        device.Advance(step.nPlay);
+        EXPECT_EQ(device.TakeOutput(), step.heard) << step.nPlay;
+        EXPECT_EQ(device.GetUnderflowCount(), step.nGaps) << step.nPlay;
+        EXPECT_EQ(counter.m_nCount.load(), step.nNotified) << step.nPlay;
+    }
+}

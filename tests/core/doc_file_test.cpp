@@ -148,7 +148,6 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomething)
 
 TEST(DocFileLoad, NoteTextsDepthAndDefaults)
 {
-    CRecordingMessages messages;
     CSoundDoc doc;
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile("<row index=\"0\" note=\"C#4\" />\r\n"
                                               "<row index=\"1\" note=\"off\" />\r\n"
@@ -161,7 +160,6 @@ TEST(DocFileLoad, NoteTextsDepthAndDefaults)
                                               "noisetype=\"pink\" />\r\n")));
     EXPECT_EQ(Cells(*doc.m_patterns[3][0]), "31 FF FF 00 76 FF FF 00 30 FF FF 00 75 FF FF 00 "
                                             "0C FF FF 00 FF FF 03 01 FF FF 01 00 FF FF FF 00");
-    EXPECT_TRUE(messages.m_texts.empty());
 
     // Found at any depth; patterns without a name or rows, machines without a usable channel
     // and placements of unknown patterns are skipped; a later pattern of the same index wins;
@@ -224,19 +222,15 @@ TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
     };
     for (const auto& [text, message] : cases)
     {
-        CRecordingMessages messages;
         CSoundDoc doc;
         doc.OnNewDocument();
-        EXPECT_FALSE(doc.LoadFromBytes(text)) << text;
-        EXPECT_EQ(messages.m_texts, std::vector<std::string>{message});
-        EXPECT_EQ(messages.m_types, std::vector<unsigned>{MB_ICONEXCLAMATION});
+        EXPECT_EQ(doc.LoadFromBytes(text).Error(), message) << text;
         EXPECT_EQ(Describe(doc), "0 16 4 125 16 ");
     }
 }
 
 TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
 {
-    CRecordingMessages messages;
     CSoundDoc doc;
     const std::string rows = "<row index=\"-1\" frequency=\"1\" />\r\n"
                              "<row index=\"8\" frequency=\"1\" />\r\n"
@@ -251,15 +245,15 @@ TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile(rows, "65536")));
     EXPECT_EQ(doc.m_patterns[3][0]->GetRows(), 65536);
     EXPECT_EQ(doc.m_patterns[3][0]->GetCell(8).freq, 1);
-    EXPECT_TRUE(messages.m_texts.empty());
 
     // Many large patterns from a few bytes each: refused before they are made.
     std::string many;
     for (int i = 0; i < 257; ++i)
         many += "<pattern name=\"\" rows=\"65536\" />\r\n";
-    EXPECT_FALSE(
-        doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n")));
-    EXPECT_EQ(messages.m_texts, (std::vector<std::string>{kNotValid}));
+    EXPECT_EQ(
+        doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n"))
+            .Error(),
+        kNotValid);
 }
 
 TEST(DocFileRoundTrip, RandomDocuments)

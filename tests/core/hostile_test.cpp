@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Documents at the limits: positions at the top of the integer range, play ranges far
 // larger than their content, exports too large to write, and transport requests in a hurry.
+#include "framework/AtomicFile.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
-#include "sound/MidiInstrumentSource.h"
+#include "sound/AgiFile.h"
+#include "sound/MidiExport.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
 
@@ -62,31 +64,9 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
     EXPECT_TRUE(Samples(heard[0].begin(), heard[0].begin() + 16 * kRow) == zero);
 }
 
-// Records whether the document's guard was free while a message was up: a message shown
-// under the guard would stall playback until it is dismissed.
-class CGuardWatch : public CRecordingMessages
-{
-public:
-    explicit CGuardWatch(CSoundDoc& doc) : m_doc(doc) {}
-    int ShowMessage(const std::string& text, unsigned nType, const std::string& s) override
-    {
-        bGuardFree = std::async(std::launch::async,
-                                [this]
-                                {
-                                    std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
-                                    return lock.owns_lock();
-                                })
-                         .get();
-        return CRecordingMessages::ShowMessage(text, nType, s);
-    }
-    CSoundDoc& m_doc;
-    bool bGuardFree = false;
-};
-
 TEST(HugeRange, MidiExportedQuicklyWavAndAgiRefused)
 {
     CSoundDoc doc;
-    CGuardWatch messages(doc);
     PlaceSong(doc, 0);
     doc.m_nRangeEnd = 2000000000;
 
@@ -98,15 +78,11 @@ TEST(HugeRange, MidiExportedQuicklyWavAndAgiRefused)
     EXPECT_FALSE(RenderPlayRange(doc, samples, 0xFFFFFFFFu / 2));
     EXPECT_TRUE(samples.empty());
 
-    EXPECT_TRUE(messages.m_texts.empty());
-    EXPECT_FALSE(doc.BuildAGIResource());
-    EXPECT_EQ(messages.m_texts,
-              std::vector<std::string>{
-                  "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
-    EXPECT_TRUE(messages.bGuardFree);
+    EXPECT_EQ(BuildAgiBytes(doc).Error(),
+              "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
 }
 
-TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
+TEST(HugeMidi, RefusedBeforeWriting)
 {
     // Three voices of 48 x 65536 rows with a new note on every row: past 64 MiB.
     CSoundDoc doc;
@@ -121,13 +97,13 @@ TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
     doc.m_nRangeEnd = 48 * CSoundPattern::kMaxRows;
     EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
 
-    CGuardWatch messages(doc);
-    CScriptedFileNames names;
-    names.m_strAnswer = MakeTempDir() + "/big.mid";
-    EXPECT_FALSE(doc.ExportMIDI());
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{CSoundDoc::kMidiTooLargeText});
-    EXPECT_TRUE(messages.bGuardFree);
-    EXPECT_FALSE(std::filesystem::exists(names.m_strAnswer));
+    const std::string path = MakeTempDir() + "/big.mid";
+    const Status written = WriteAtomically(path,
+                                           [&doc](CFile& out) {
+                                               return ExportMidi(doc, {0, 0, 0}, out);
+                                           });
+    EXPECT_EQ(written.Error(), CSoundDoc::kMidiTooLargeText);
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)

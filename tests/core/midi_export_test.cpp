@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
-#include "sound/MidiInstrumentSource.h"
 #include "support/TestSupport.h"
 
 #include <functional>
@@ -121,44 +120,4 @@ TEST(MidiExport, Tracks)
         for (std::size_t i = 0; i < tracks.size(); ++i)
             EXPECT_EQ(Hex(tracks[i]), c.tracks[i]) << i;
     }
-}
-
-TEST(MidiExport, ExportMIDIAsksForInstrumentsThenAFile)
-{
-    class CChosenInstruments : public IMidiInstrumentSource
-    {
-    public:
-        CChosenInstruments() { SetMidiInstrumentSource(this); }
-        ~CChosenInstruments() override { SetMidiInstrumentSource(nullptr); }
-        bool ChooseInstruments(std::array<int, 3>& programs) override
-        {
-            m_offered.push_back(programs);
-            programs = {0, 40, 0};
-            return !m_bCancel;
-        }
-        std::vector<std::array<int, 3>> m_offered;
-        bool m_bCancel = true;
-    } instruments;
-    const std::string dir = MakeTempDir();
-    CScriptedFileNames names;
-    CRecordingMessages messages;
-    NewDoc d;
-
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    EXPECT_TRUE(names.m_requests.empty());
-    EXPECT_EQ(instruments.m_offered, (std::vector<std::array<int, 3>>{{0, 0, 0}}));
-    instruments.m_bCancel = false;
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& rq = names.m_requests[0];
-    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
-              "sound.mid|.mid|MIDI Files (*.mid)|*.mid||");
-    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
-    names.m_strAnswer = dir + "/song.mid";
-    EXPECT_TRUE(d.doc.ExportMIDI());
-    EXPECT_EQ(Hex(Tracks(ReadFileBytes(names.m_strAnswer))[1]), "00 C1 28 00 FF 2F 00");
-
-    names.m_strAnswer = dir + "/missing-folder/song.mid";
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    EXPECT_EQ(messages.m_texts.size(), 1u);
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 namespace
@@ -222,36 +223,101 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
 
 TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
 {
-    CRecordingMessages messages;
     m_doc.m_nBeatsPerMinute = 250;
     m_doc.m_nTracksPerBeat = 24;
     m_thread->SetSynthKind(SynthKind::PCjr);
     Play(&m_doc);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{kTempoTooFastText});
+    EXPECT_EQ(m_player.m_errors.Texts(), std::vector<std::string>{kTempoTooFastText});
 }
 
-TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)
+TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
 {
-    CRecordingMessages messages;
+    CRecordedErrors errors;
     CSoundDoc doc;
     {
         CSoundPlayThread thread([] { return std::unique_ptr<CAudioDevice>(); });
+        thread.SetErrorReport(errors.Report());
         ASSERT_TRUE(thread.CreateThread());
         thread.QuitAndWait();
         EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
-    EXPECT_EQ(messages.m_texts,
+    EXPECT_EQ(errors.Texts(),
               std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
                                        "for this session!"});
-    EXPECT_EQ(messages.m_types[0] & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
 
     CSoundPlayThread quiet(nullptr);
+    quiet.SetErrorReport(errors.Report());
     ASSERT_TRUE(quiet.CreateThread());
     EXPECT_FALSE(quiet.WaitUntilHandled());
     quiet.QuitAndWait();
-    EXPECT_EQ(messages.m_texts.size(), 1u);
+    EXPECT_EQ(errors.Texts().size(), 1u);
     EXPECT_EQ(quiet.GetDeviceDescription(), "");
+}
+
+TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOnWhereItStopped)
+{
+    Play(&m_doc);
+    // Past everything rendered ahead in one go, before the thread can render more.
+    const unsigned nAhead = kBlocks / 2 * kRow;
+    m_pDevice->Advance(nAhead + 100);
+    m_thread->WaitUntilHandled();
+    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+    m_pDevice->Advance(2 * kRow);
+    m_thread->WaitUntilHandled();
+    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+
+    const auto pass = Offline(0, 7);
+    Samples expected(pass.begin(), pass.begin() + nAhead);
+    expected.resize(nAhead + 100);
+    expected.insert(expected.end(), pass.begin() + nAhead, pass.begin() + nAhead + 2 * kRow);
+    EXPECT_TRUE(m_pDevice->TakeOutput() == expected);
+}
+
+namespace
+{
+// A device whose dropouts the test sets, and which records each request for more latency.
+class CDroppingDevice : public CVirtualAudioDevice
+{
+public:
+    unsigned GetUnderflowCount() const override { return m_nDropouts.load(); }
+    bool RaiseLatency() override
+    {
+        ++m_nRaised;
+        return true;
+    }
+    std::atomic<unsigned> m_nDropouts{0};
+    std::atomic<int> m_nRaised{0};
+};
+} // namespace
+
+TEST(PlayThreadDevice, RepeatedDropoutsRaiseTheLatencyAndASingleOneDoesNot)
+{
+    CDroppingDevice* pDevice = nullptr;
+    CSoundPlayThread thread(
+        [&pDevice]
+        {
+            auto p = std::make_unique<CDroppingDevice>();
+            pDevice = p.get();
+            return p;
+        });
+    ASSERT_TRUE(thread.CreateThread() && thread.WaitUntilHandled());
+    CSoundDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    thread.PostPlay(&doc, nullptr);
+    thread.WaitUntilHandled();
+
+    // Dropouts counted before each row is played, and the raises asked for after it.
+    const std::pair<unsigned, int> rows[] = {{0, 0}, {1, 0}, {1, 0}, {3, 1}, {4, 2}};
+    for (const auto& [nDropouts, nRaised] : rows)
+    {
+        pDevice->m_nDropouts = nDropouts;
+        pDevice->Advance(CVirtualPlayer::kRow);
+        thread.WaitUntilHandled();
+        EXPECT_EQ(pDevice->m_nRaised.load(), nRaised) << nDropouts;
+    }
+    thread.PostStop();
+    thread.QuitAndWait();
 }

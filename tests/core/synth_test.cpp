@@ -263,7 +263,7 @@ TEST(WavOutput, ConverterWritesHeaderAndTheOfflineRender)
         0);
     const std::string bytes = ReadFileBytes(wav);
     CSoundDoc doc;
-    ASSERT_TRUE(doc.ImportAGIFile(source));
+    ASSERT_TRUE(ImportAgiFile(doc, source));
     const auto samples = Render(doc);
     EXPECT_GT(Peak(samples), 1000);
     const auto data = static_cast<std::uint32_t>(samples.size() * 2);

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellTestSupport.h"
 
+#include "app/ExportCommands.h"
 #include "dialogs/PowerOfTwoSpinBox.h"
 #include "dialogs/SoundDialogs.h"
 #include "dialogs/SoundMIDIExportDialog.h"
 #include "dialogs/SoundManageDialog.h"
 #include "dialogs/SoundPatternDialog.h"
 #include "dialogs/SoundPropertiesDialog.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
@@ -348,7 +349,6 @@ private slots:
 
     void midiDialogChoosesInstruments()
     {
-        CSoundDialogs dialogs;
         AnswerNextDialog(
             [](CDialog* pDialog)
             {
@@ -361,11 +361,9 @@ private slots:
                 pDialog->GetItem<QComboBox>(IDC_INSTRUMENT2)->setCurrentIndex(127);
                 pDialog->accept();
             });
-        std::array<int, 3> programs = {0, 0, 0};
-        QVERIFY(dialogs.ChooseInstruments(programs));
-        QCOMPARE(programs, (std::array<int, 3>{73, 40, 127}));
+        QCOMPARE(ChooseMidiPrograms(nullptr), (std::optional<MidiPrograms>{{73, 40, 127}}));
         AnswerNextDialog([](CDialog* pDialog) { pDialog->reject(); });
-        QVERIFY(!dialogs.ChooseInstruments(programs));
+        QVERIFY(!ChooseMidiPrograms(nullptr));
     }
 
     void editorsRunTheRealDialogs()
