@@ -2,6 +2,7 @@
 #include "app/GameFolderCommands.h"
 
 #include "app/EditorApp.h"
+#include "app/GameExportFormats.h"
 #include "app/MainFrame.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "framework/TextCodec.h"
@@ -83,6 +84,7 @@ void CGameFolderCommands::OnOpenGameFolder()
         return;
     }
     CGameSoundListDialog dialog(game, std::move(sounds), &m_app, m_app.GetMainFrame());
+    dialog.SetExportFormats(MakeGameExportFormats(m_app.GetChipKind(), game.GetInterpreterFade()));
     if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
         OpenGameSound(game.GetPath(), dialog.GetChosenSound());
 }

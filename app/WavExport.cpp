@@ -64,6 +64,7 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
     progress.setValue(0);
     WavOptions options;
     options.kind = kind;
+    options.fade = doc.m_gameFade.value_or(FadeKind::None);
     options.progress = [&progress](double fraction)
     {
         progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));

@@ -211,7 +211,12 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     m_pNotify = play.pSink;
     const bool bCarryIn = play.bCarryIn;
     const SynthKind kind = m_kind.load();
-    m_pRenderer = MakeSoundRenderer(kind);
+    FadeKind fade = FadeKind::None;
+    {
+        std::lock_guard lock(m_pDoc->Guard());
+        fade = m_pDoc->m_gameFade.value_or(FadeKind::None);
+    }
+    m_pRenderer = MakeSoundRenderer(kind, fade);
     std::string error;
     bool bReady = false;
     {

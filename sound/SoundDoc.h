@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Document.h"
+#include "sound/InterpreterFade.h"
 #include "sound/SoundPattern.h"
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -184,6 +186,9 @@ public:
     // (-1 for a document of its own).
     std::string m_strGameFolder;
     int m_nGameSound = -1;
+    // The note fade of that game's interpreter: what its playback and chip renders take when
+    // no fade is chosen for them; nothing for a document of its own.
+    std::optional<FadeKind> m_gameFade;
 
     bool m_bPlayNotes = true;
     std::int32_t m_nCurrentPos = 0;
