@@ -2,11 +2,13 @@
 #include "app/GameFolderCommands.h"
 
 #include "app/EditorApp.h"
+#include "app/GameExportFormats.h"
 #include "app/MainFrame.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "framework/TextCodec.h"
 #include "game/WholeSongRange.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "views/SoundFrame.h"
 
 #include <QMdiArea>
@@ -83,6 +85,7 @@ void CGameFolderCommands::OnOpenGameFolder()
         return;
     }
     CGameSoundListDialog dialog(game, std::move(sounds), &m_app, m_app.GetMainFrame());
+    dialog.SetExportFormats(MakeGameExportFormats(m_app.GetChipKind(), game.GetInterpreterFade()));
     if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
         OpenGameSound(game.GetPath(), dialog.GetChosenSound());
 }
@@ -109,7 +112,11 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     pDoc->SetTitle(GameSoundTitle(folder, n));
     pDoc->m_strGameFolder = folder;
     pDoc->m_nGameSound = n;
-    return m_app.AddDocument(std::move(pDoc));
+    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc));
+    // The game's own interpreter decides how its notes fade, unless the menu says otherwise.
+    if (CSoundSession* pSession = pAdded != nullptr ? m_app.GetSession(pAdded) : nullptr)
+        pSession->SetInterpreterFade(game.GetInterpreterFade());
+    return pAdded;
 }
 
 bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)

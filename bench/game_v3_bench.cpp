@@ -1,18 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Listing a version 3 game of 100 compressed sounds as the converter's --list does: find the
-// layout, read the directory, read each volume file once, decode and measure every sound.
-#include "framework/File.h"
-#include "game/AgiFolderLayout.h"
+// A version 3 game of 100 compressed sounds: listed as the converter's --list does (find the
+// layout, read the directory, read each volume file once, decode and measure every sound), and
+// every sound exported as a .wav as --all does.
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
-#include "game/InterpreterVersion.h"
-#include "sound/AgiResource.h"
+#include "game/GameFolder.h"
+#include "game/GameSoundExport.h"
+#include "playback/WavWriter.h"
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -20,7 +19,6 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr int kSounds = 100;
-constexpr std::uint64_t kMaxFileBytes = 16 * 1024 * 1024;
 
 void Put16(GameBytes& bytes, std::size_t value)
 {
@@ -28,8 +26,9 @@ void Put16(GameBytes& bytes, std::size_t value)
     bytes.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
-// A tune of a few kilobytes: 200 notes on each tone voice from a small set of pitches.
-GameBytes MakeSound(int seed)
+// A tune on each tone voice from a small set of pitches: notes of 4 to 16 ticks, or all of
+// ticksPerNote.
+GameBytes MakeSound(int seed, int nNotes, int ticksPerNote)
 {
     std::uint32_t state = static_cast<std::uint32_t>(seed) * 2654435761u + 1;
     auto next = [&state](int range)
@@ -41,11 +40,12 @@ GameBytes MakeSound(int seed)
     GameBytes voices[4];
     for (int c = 0; c < 4; ++c)
     {
-        for (int i = 0; c < 3 && i < 200; ++i)
+        for (int i = 0; c < 3 && i < nNotes; ++i)
         {
             const int divisor = 200 + 40 * next(8);
+            const int ticks = ticksPerNote != 0 ? ticksPerNote : 4 + 4 * next(4);
             voices[c].insert(voices[c].end(),
-                             {static_cast<std::uint8_t>(4 + 4 * next(4)), 0,
+                             {static_cast<std::uint8_t>(ticks), 0,
                               static_cast<std::uint8_t>(divisor >> 4),
                               static_cast<std::uint8_t>(0x80 + 32 * c + (divisor & 15)),
                               static_cast<std::uint8_t>(0x90 + 32 * c + next(4))});
@@ -70,7 +70,7 @@ void WriteFile(const fs::path& path, const GameBytes& bytes)
 }
 
 // KQ4DIR with 100 sounds spread over two volume files, and an AGIDATA.OVL.
-fs::path MakeGame()
+fs::path MakeGame(int nNotes, int ticksPerNote)
 {
     const fs::path dir =
         fs::temp_directory_path() / ("tarvok-v3-bench-" + std::to_string(getpid()));
@@ -80,7 +80,7 @@ fs::path MakeGame()
     {
         const int volume = n % 2;
         GameBytes record;
-        MakeV3SoundRecord(volume, MakeSound(n), record);
+        MakeV3SoundRecord(volume, MakeSound(n, nNotes, ticksPerNote), record);
         const GameBytes entry = {static_cast<std::uint8_t>(volume << 4 | vols[volume].size() >> 16),
                                  static_cast<std::uint8_t>(vols[volume].size() >> 8),
                                  static_cast<std::uint8_t>(vols[volume].size())};
@@ -99,52 +99,43 @@ fs::path MakeGame()
     return dir;
 }
 
-GameBytes ReadBytes(const fs::path& path)
-{
-    const std::string data = ReadWholeFile(path.string(), kMaxFileBytes);
-    return {data.begin(), data.end()};
-}
-
-// The number of sounds listed undamaged.
-int ListGame(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
-    const AgiFolderLayout layout = FindAgiFolderLayout(names);
-    const InterpreterVersion version =
-        FindInterpreterVersion(ReadBytes(dir / layout.agidataName), layout.version);
-    benchmark::DoNotOptimize(version);
-    const GameBytes directory = ReadBytes(dir / layout.dirName);
-    AgiV3Sections sections;
-    if (!ReadV3Sections(directory, layout.dirName, sections).empty())
-        return 0;
-    std::map<int, GameBytes> vols;
-    int good = 0;
-    for (int n = 0; n < V3EntryCount(sections, EAgiSection::Sound); ++n)
-    {
-        const AgiDirEntry entry = ReadV3DirEntry(directory, sections, EAgiSection::Sound, n);
-        if (!vols.count(entry.volume))
-            vols[entry.volume] = ReadBytes(dir / layout.volNames.at(entry.volume));
-        GameBytes sound;
-        std::int64_t ticks = 0;
-        if (ReadV3Sound(vols[entry.volume], "", entry, sound).empty() &&
-            MeasureAgiResource(sound, ticks).empty())
-            ++good;
-    }
-    return good;
-}
-
 void BM_ListVersionThreeGame(benchmark::State& state)
 {
-    const fs::path dir = MakeGame();
-    int good = 0;
+    const fs::path dir = MakeGame(200, 0);
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
     for (auto _ : state)
-        good = ListGame(dir);
-    if (good != kSounds)
-        state.SkipWithError("not every sound reads back");
+        if (!game.Open(dir.string()).empty() || !game.ListSounds(sounds).empty())
+            state.SkipWithError("the game cannot be listed");
+    for (const GameSoundInfo& sound : sounds)
+        if (!sound.damaged.empty())
+            state.SkipWithError("not every sound reads back");
+    fs::remove_all(dir);
+}
+
+// Ten minutes of sound in all: 100 sounds of 36 notes of 10 ticks, on two threads.
+void BM_ExportAllAsWav(benchmark::State& state)
+{
+    const fs::path dir = MakeGame(36, 10);
+    const fs::path out = dir / "out";
+    CGameFolder game;
+    for (auto _ : state)
+    {
+        CGameSoundExport exporter;
+        const FadeKind fade =
+            game.Open(dir.string()).empty() ? game.GetInterpreterFade() : FadeKind::None;
+        const auto writeWav = [fade](int, const GameBytes& resource, const std::string& path)
+        { return WriteAgiWavFile(resource.data(), resource.size(), SynthKind::PCjr, fade, path); };
+        if (!exporter.Read(game).empty() ||
+            !exporter.Write(out.string(), "wav", writeWav, 2).empty() ||
+            exporter.GetWritten() != kSounds)
+            state.SkipWithError("not every sound was written");
+    }
+    state.counters["x_realtime"] = benchmark::Counter(
+        600.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     fs::remove_all(dir);
 }
 } // namespace
 
 BENCHMARK(BM_ListVersionThreeGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportAllAsWav)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -8,6 +8,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -64,6 +65,11 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
     m_pOpen = pButtons->addButton(QStringLiteral("Open"), QDialogButtonBox::AcceptRole);
     m_pOpen->setEnabled(false);
+    m_pExportAll = pButtons->addButton(QStringLiteral("Export all…"), QDialogButtonBox::ActionRole);
+    m_pExportAll->setObjectName(QStringLiteral("ExportAll"));
+    m_pExportAll->hide();
+    connect(m_pExportAll, &QPushButton::clicked, this,
+            [this] { ExportAllGameSounds(m_game, m_exportFormats, this); });
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_pTable, &QTableWidget::itemSelectionChanged, this,
@@ -78,10 +84,19 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
     m_previewEnd.setSingleShot(true);
     connect(&m_previewEnd, &QTimer::timeout, this, &CGameSoundListDialog::StopPreview);
 
+    auto* pVersion = new QLabel(QString::fromStdString(game.Describe()), this);
+    pVersion->setObjectName(QStringLiteral("GameVersion"));
     auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(pVersion);
     pLayout->addWidget(m_pTable);
     pLayout->addWidget(pButtons);
     resize(460, 360);
+}
+
+void CGameSoundListDialog::SetExportFormats(std::vector<GameExportFormat> formats)
+{
+    m_exportFormats = std::move(formats);
+    m_pExportAll->setVisible(!m_exportFormats.empty());
 }
 
 CGameSoundListDialog::~CGameSoundListDialog()

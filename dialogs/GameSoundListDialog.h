@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "dialogs/GameExportAll.h"
 #include "game/GameFolder.h"
 
 #include <QDialog>
@@ -40,6 +41,8 @@ public:
     // The number of the sound chosen with Open, -1 when none.
     int GetChosenSound() const { return m_nChosen; }
     QTableWidget* GetTable() const { return m_pTable; }
+    // The formats "Export all…" offers; without any the button is hidden.
+    void SetExportFormats(std::vector<GameExportFormat> formats);
     // Starts the preview of the list's row, or stops it when that row is playing.
     void TogglePreview(int row);
 
@@ -56,6 +59,8 @@ private:
     ISoundTransport* m_pTransport;
     QTableWidget* m_pTable = nullptr;
     QPushButton* m_pOpen = nullptr;
+    QPushButton* m_pExportAll = nullptr;
+    std::vector<GameExportFormat> m_exportFormats;
     std::unique_ptr<CSoundDoc> m_pPreview;
     int m_nPreviewRow = -1;
     QTimer m_previewEnd;

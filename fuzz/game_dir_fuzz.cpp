@@ -5,6 +5,7 @@
 // a written entry or volume record reads back as itself. The same bytes are then listed as
 // a game folder whose LOGDIR points at every resource signature in the volume file: no sound
 // listed as sound runs into another resource or past the file's end.
+#include "FuzzFolder.h"
 #include "game/AgiVolume.h"
 #include "game/GameFolder.h"
 #include "sound/AgiResource.h"
@@ -45,37 +46,6 @@ void CheckEntry(const GameBytes& dir, const GameBytes& vol, int n)
     if (MeasureAgiResource(resource, ticks).empty())
         Check(ticks >= 0 && ticks <= 0xFFFFll * static_cast<std::int64_t>(resource.size()));
 }
-void WriteFile(const std::string& path, const GameBytes& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
-
-// One folder for every input, removed when the run ends.
-class CFuzzFolder
-{
-public:
-    CFuzzFolder() : m_path((std::filesystem::temp_directory_path() / "tarvok-fuzz-XXXXXX").string())
-    {
-        Check(::mkdtemp(m_path.data()) != nullptr);
-    }
-    ~CFuzzFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
-
-const std::string& FolderPath()
-{
-    static const CFuzzFolder folder;
-    return folder.Path();
-}
-
 // Every start of a record in vol, as the entries of a LOGDIR (at most 256).
 GameBytes SignatureDirectory(const GameBytes& vol, std::set<std::uint32_t>& starts)
 {

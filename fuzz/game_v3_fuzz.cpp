@@ -3,10 +3,13 @@
 // directory's length, the directory follows, the rest is the volume every entry points into.
 // Beyond not crashing: what reads back is as its header says, a sound made again from it reads
 // back as itself, setting a directory entry changes that entry alone, and the volume's bytes
-// survive compression.
+// survive compression. The same bytes are then listed as a game folder: the listing and a
+// read agree, and a folder whose directory cannot be read lists nothing.
+#include "FuzzFolder.h"
 #include "game/AgiLzw.h"
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
+#include "game/GameFolder.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -74,6 +77,30 @@ void CheckDirectory(const GameBytes& dir, const GameBytes& vol)
     }
 }
 
+void CheckListing(const GameBytes& dir, const GameBytes& vol)
+{
+    const std::string path = FolderPath();
+    WriteFile(path + "/KQ4DIR", dir);
+    WriteFile(path + "/KQ4VOL.0", vol);
+    CGameFolder game;
+    Check(game.Open(path).empty() && game.GetLayoutVersion() == 3);
+    std::vector<GameSoundInfo> sounds;
+    AgiV3Sections sections;
+    const bool bReadable = ReadV3Sections(dir, "KQ4DIR", sections).empty();
+    Check(game.ListSounds(sounds).empty() == bReadable);
+    Check(sounds.size() <= kMaxResourceNumber + 1);
+    for (const GameSoundInfo& sound : sounds)
+    {
+        GameBytes resource;
+        if (!game.ReadSound(sound.number, resource).empty())
+        {
+            Check(!sound.damaged.empty() && sound.bytes == 0);
+            continue;
+        }
+        Check(resource.size() == sound.bytes && sound.compressedBytes < vol.size());
+    }
+}
+
 void CheckCompression(const GameBytes& vol)
 {
     // Damaged or not, never more than the size asked for.
@@ -96,5 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const GameBytes vol(data + 2 + dirBytes, data + size);
     CheckDirectory(dir, vol);
     CheckCompression(vol);
+    CheckListing(dir, vol);
     return 0;
 }

@@ -16,8 +16,8 @@ std::string Lower(std::string text)
     return text;
 }
 
-// The number of a "<prefix>vol.N" name (N from 0 to 15, no leading zero), or -1.
-int VolNumber(const std::string& lowerName, const std::string& lowerPrefix)
+// The number of a "<prefix>vol.N" name (no leading zero, at most two digits), or -1.
+int AnyVolNumber(const std::string& lowerName, const std::string& lowerPrefix)
 {
     const std::string stem = lowerPrefix + "vol.";
     if (lowerName.rfind(stem, 0) != 0)
@@ -27,8 +27,21 @@ int VolNumber(const std::string& lowerName, const std::string& lowerPrefix)
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
         (digits.size() > 1 && digits[0] == '0'))
         return -1;
-    const int n = std::stoi(digits);
+    return std::stoi(digits);
+}
+
+int VolNumber(const std::string& lowerName, const std::string& lowerPrefix)
+{
+    const int n = AnyVolNumber(lowerName, lowerPrefix);
     return n <= kMaxVolNumber ? n : -1;
+}
+
+std::string VolPastLast(const std::vector<std::string>& names, const std::string& lowerPrefix)
+{
+    for (const std::string& name : names)
+        if (AnyVolNumber(Lower(name), lowerPrefix) > kMaxVolNumber)
+            return name;
+    return {};
 }
 
 std::map<int, std::string> VolFiles(const std::vector<std::string>& names,
@@ -95,6 +108,7 @@ AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames)
         layout.id = ids.size() == 1 ? ids[0] : std::string();
         layout.dirName = sndDir;
         layout.volNames = VolFiles(fileNames, "");
+        layout.volPastLast = VolPastLast(fileNames, "");
     }
     else if (ids.size() == 1)
     {
@@ -102,6 +116,7 @@ AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames)
         layout.id = ids[0];
         layout.dirName = FirstNamed(fileNames, Lower(ids[0]) + "dir");
         layout.volNames = VolFiles(fileNames, Lower(ids[0]));
+        layout.volPastLast = VolPastLast(fileNames, Lower(ids[0]));
     }
     else if (ids.size() > 1)
     {
@@ -118,4 +133,9 @@ AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames)
     }
     layout.volPrefix = NewVolPrefix(layout);
     return layout;
+}
+
+int AgiVolNumber(const std::string& fileName, const std::string& id)
+{
+    return VolNumber(Lower(fileName), Lower(id));
 }

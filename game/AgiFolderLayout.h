@@ -27,6 +27,13 @@ struct AgiFolderLayout
     std::string volPrefix;
     // The file that holds the interpreter's version, or "".
     std::string agidataName;
+    // A volume file of the layout read numbered past 15, which no directory entry can reach;
+    // "" when there is none.
+    std::string volPastLast;
 };
 
 AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames);
+
+// The number of a volume file named "<id>VOL.N" in any case (N from 0 to 15, no leading
+// zero), or -1; id is "" for a version 2 game.
+int AgiVolNumber(const std::string& fileName, const std::string& id);

@@ -1,20 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/GameFolder.h"
 
-#include "framework/File.h"
 #include "game/FileReplacement.h"
 #include "sound/AgiResource.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 
 namespace
 {
-// Far beyond any real game; keeps a hostile folder from costing memory.
-constexpr std::uint64_t kMaxDirBytes = 1024 * 1024;
 constexpr std::uint64_t kMaxVolFileBytes = 16 * 1024 * 1024;
 
 std::string Lower(std::string text)
@@ -24,136 +22,99 @@ std::string Lower(std::string text)
     return text;
 }
 
-// The number of a "vol.N" name (N from 0 to 15), or -1.
-int VolNumber(const std::string& lowerName)
-{
-    if (lowerName.rfind("vol.", 0) != 0 || lowerName.size() < 5 || lowerName.size() > 6)
-        return -1;
-    const std::string digits = lowerName.substr(4);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-        (digits.size() > 1 && digits[0] == '0'))
-        return -1;
-    const int n = std::stoi(digits);
-    return n <= kMaxVolNumber ? n : -1;
-}
-
-std::string ReadBytes(const std::string& path, std::uint64_t nMax, GameBytes& bytes)
-{
-    try
-    {
-        const std::string data = ReadWholeFile(path, nMax);
-        bytes.assign(data.begin(), data.end());
-        return {};
-    }
-    catch (const CFileException& e)
-    {
-        return e.what();
-    }
-}
-
-// The name of a file a write replaces, in any case: SNDDIR or a VOL file.
-bool IsReplaceable(const std::string& name)
-{
-    const std::string lower = Lower(name);
-    return lower == "snddir" || VolNumber(lower) >= 0;
-}
-
-// The directories besides SNDDIR whose resources share the VOL files.
-const std::map<std::string, GameResourceKind>& OtherDirs()
-{
-    static const std::map<std::string, GameResourceKind> dirs = {
-        {"logdir", GameResourceKind::Logic},
-        {"picdir", GameResourceKind::Picture},
-        {"viewdir", GameResourceKind::View}};
-    return dirs;
-}
-
 std::string WithoutErrorPrefix(const std::string& message)
 {
     const std::string prefix = "Error: ";
     return message.rfind(prefix, 0) == 0 ? message.substr(prefix.size()) : message;
+}
+
+InterpreterVersion ReadInterpreterVersion(const std::string& dir, const AgiFolderLayout& found)
+{
+    GameBytes agidata;
+    // An unreadable file is as good as none: the version is then assumed.
+    if (!found.agidataName.empty() &&
+        !ReadGameFile((fs::path(dir) / found.agidataName).string(), kMaxGameDirBytes, agidata)
+             .empty())
+        agidata.clear();
+    return FindInterpreterVersion(agidata, found.version);
 }
 } // namespace
 
 std::string CGameFolder::Open(const std::string& dir)
 {
     m_dir = dir;
-    m_sndDirName.clear();
-    m_otherDirNames.clear();
-    m_volPrefix.clear();
-    m_volNames.clear();
+    m_found = {};
+    m_pLayout.reset();
+    m_interpreter = {};
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
         return "No such game folder: " + dir;
+    std::vector<std::string> names;
     fs::directory_iterator it(dir, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec))
-    {
-        if (!it->is_regular_file(ec))
-            continue;
-        const std::string name = it->path().filename().string();
-        const std::string lower = Lower(name);
-        if (lower == "snddir" && m_sndDirName.empty())
-            m_sndDirName = name;
-        else if (const auto other = OtherDirs().find(lower); other != OtherDirs().end())
-            m_otherDirNames.emplace(other->second, name);
-        else if (const int n = VolNumber(lower); n >= 0 && !m_volNames.count(n))
-            m_volNames[n] = name;
-    }
+        if (it->is_regular_file(ec))
+            names.push_back(it->path().filename().string());
     if (ec)
         return "Cannot read the game folder " + dir + ": " + ec.message();
-    if (m_sndDirName.empty())
-        return "The game folder " + dir + " has no SNDDIR";
-    // A new VOL file is named like the others, or in the case of SNDDIR.
-    if (!m_volNames.empty())
-        m_volPrefix = m_volNames.rbegin()->second.substr(0, 4);
-    else
-        m_volPrefix = m_sndDirName[0] == 'S' ? "VOL." : "vol.";
+    AgiFolderLayout found = FindAgiFolderLayout(names);
+    if (found.version == 0)
+        return "The game folder " + dir + " " + found.error;
+    if (!found.volPastLast.empty())
+        return "The game folder " + dir + " has " + found.volPastLast + ", a volume number past " +
+               std::to_string(kMaxVolNumber) + " that no directory entry can reach";
+    m_pLayout = MakeGameLayout(dir, found, names);
+    m_interpreter = ReadInterpreterVersion(dir, found);
+    m_found = std::move(found);
     return {};
 }
 
-std::string CGameFolder::ReadDir(const std::string& name, GameBytes& dir) const
+std::string CGameFolder::Describe() const
 {
-    if (std::string error = ReadBytes((fs::path(m_dir) / name).string(), kMaxDirBytes, dir);
-        !error.empty())
-        return "Cannot read " + name + " of the game folder " + m_dir + ": " + error;
-    return {};
+    std::string text = "version " + std::to_string(m_found.version) + " game";
+    if (m_found.version == 3)
+        text += " " + m_found.id;
+    text += ", interpreter " + DescribeInterpreterVersion(m_interpreter);
+    if (m_found.bBothLayouts)
+        text += "; the folder holds version 3 files" +
+                (m_found.id.empty() ? std::string() : " of " + m_found.id) +
+                " too, which are not read";
+    return text;
 }
 
-std::string CGameFolder::ReadLayout(const GameBytes& sndDir, CVolumeLayout& layout) const
+std::string CGameFolder::ReadDirectory(GameDirectory& directory) const
 {
-    layout.AddDirectory(GameResourceKind::Sound, sndDir);
-    std::string error;
-    for (const auto& [kind, name] : m_otherDirNames)
-    {
-        GameBytes dir;
-        if (std::string dirError = ReadDir(name, dir); !dirError.empty())
-            error = dirError;
-        else
-            layout.AddDirectory(kind, dir);
-    }
-    return error;
+    if (m_pLayout == nullptr)
+        return "No game folder is open";
+    return m_pLayout->ReadDirectory(directory);
 }
 
 std::string CGameFolder::VolName(int volume) const
 {
-    const auto it = m_volNames.find(volume);
-    return it != m_volNames.end() ? it->second : m_volPrefix + std::to_string(volume);
+    const auto it = m_found.volNames.find(volume);
+    return it != m_found.volNames.end() ? it->second : m_found.volPrefix + std::to_string(volume);
 }
 
 std::string CGameFolder::ReadVol(int volume, GameBytes& vol) const
 {
-    if (!m_volNames.count(volume))
+    if (!m_found.volNames.count(volume))
         return VolName(volume) + " is missing";
-    return ReadBytes((fs::path(m_dir) / VolName(volume)).string(), kMaxVolFileBytes, vol);
+    return ReadGameFile((fs::path(m_dir) / VolName(volume)).string(), kMaxVolFileBytes, vol);
 }
 
 std::string CGameFolder::ReadEntry(const AgiDirEntry& entry, const GameBytes& vol,
-                                   const CVolumeLayout& layout, GameBytes& resource) const
+                                   const GameDirectory& directory, GameRecord& record) const
 {
-    if (std::string error = ReadVolResource(vol, VolName(entry.volume), entry, resource);
+    if (std::string error = m_pLayout->ReadRecord(vol, VolName(entry.volume), entry, record);
         !error.empty())
         return error;
-    return layout.CheckLength(entry, resource.size());
+    return directory.volumes.CheckLength(entry, record.recordBytes);
+}
+
+// The directory file and the volume files of the layout read, in any case.
+bool CGameFolder::IsReplaceable(const std::string& name) const
+{
+    return Lower(name) == Lower(m_found.dirName) ||
+           AgiVolNumber(name, m_found.version == 3 ? m_found.id : std::string()) >= 0;
 }
 
 std::string CGameFolder::SoundError(int n, const std::string& text) const
@@ -184,8 +145,9 @@ void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
 }
 
 void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices,
-                             const std::vector<AgiDirEntry>& entries, const CVolumeLayout& layout,
-                             std::vector<GameSoundInfo>& sounds) const
+                             const std::vector<AgiDirEntry>& entries,
+                             const GameDirectory& directory, std::vector<GameSoundInfo>& sounds,
+                             std::vector<GameBytes>* pResources) const
 {
     GameBytes vol;
     const std::string volError = ReadVol(volume, vol);
@@ -197,12 +159,15 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
             info.damaged = volError;
             continue;
         }
-        GameBytes resource;
-        info.damaged = ReadEntry(entries[i], vol, layout, resource);
+        GameRecord record;
+        info.damaged = ReadEntry(entries[i], vol, directory, record);
         if (info.damaged.empty())
         {
-            info.bytes = resource.size();
-            info.damaged = WithoutErrorPrefix(MeasureAgiResource(resource, info.ticks));
+            info.bytes = record.bytes.size();
+            info.compressedBytes = record.compressedBytes;
+            info.damaged = WithoutErrorPrefix(MeasureAgiResource(record.bytes, info.ticks));
+            if (pResources != nullptr && info.damaged.empty())
+                (*pResources)[i] = std::move(record.bytes);
         }
     }
 }
@@ -210,36 +175,48 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
 std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
                                     std::vector<std::string>* pWarnings) const
 {
+    return ListOrRead(sounds, nullptr, pWarnings);
+}
+
+std::string CGameFolder::ReadAllSounds(std::vector<GameSoundInfo>& sounds,
+                                       std::vector<GameBytes>& resources,
+                                       std::vector<std::string>* pWarnings) const
+{
+    return ListOrRead(sounds, &resources, pWarnings);
+}
+
+std::string CGameFolder::ListOrRead(std::vector<GameSoundInfo>& sounds,
+                                    std::vector<GameBytes>* pResources,
+                                    std::vector<std::string>* pWarnings) const
+{
     sounds.clear();
-    std::vector<std::string> warnings;
-    GameBytes dir;
-    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
+    if (pResources != nullptr)
+        pResources->clear();
+    GameDirectory directory;
+    if (std::string error = ReadDirectory(directory); !error.empty())
         return error;
-    CVolumeLayout layout;
-    if (std::string error = ReadLayout(dir, layout); !error.empty())
-        warnings.push_back(error);
-    int count = DirEntryCount(dir);
-    if (count > kMaxResourceNumber + 1)
-    {
-        warnings.push_back(m_sndDirName + " of the game folder " + m_dir + " has " +
-                           std::to_string(count) + " entries; those past sound " +
+    std::vector<std::string> warnings = std::move(directory.warnings);
+    if (directory.soundCount > kMaxResourceNumber + 1)
+        warnings.push_back((m_found.version == 3 ? "the sound section of " : "") + m_found.dirName +
+                           " of the game folder " + m_dir + " has " +
+                           std::to_string(directory.soundCount) + " entries; those past sound " +
                            std::to_string(kMaxResourceNumber) + " are ignored");
-        count = kMaxResourceNumber + 1;
-    }
     // Grouped by VOL file, so that each is read once.
     std::vector<AgiDirEntry> entries;
     std::map<int, std::vector<std::size_t>> byVolume;
-    for (int n = 0; n < count; ++n)
+    for (int n = 0; n < static_cast<int>(directory.sounds.size()); ++n)
     {
-        const AgiDirEntry entry = ReadDirEntry(dir, n);
+        const AgiDirEntry& entry = directory.sounds[static_cast<std::size_t>(n)];
         if (entry.bEmpty)
             continue;
         byVolume[entry.volume].push_back(sounds.size());
         entries.push_back(entry);
-        sounds.push_back({n, 0, 0, {}});
+        sounds.push_back({n, 0, 0, {}, 0});
     }
+    if (pResources != nullptr)
+        pResources->resize(sounds.size());
     for (const auto& [volume, indices] : byVolume)
-        ListVolume(volume, indices, entries, layout, sounds);
+        ListVolume(volume, indices, entries, directory, sounds, pResources);
     if (pWarnings != nullptr)
         *pWarnings = std::move(warnings);
     return {};
@@ -247,19 +224,73 @@ std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
 
 std::string CGameFolder::ReadSound(int n, GameBytes& resource) const
 {
-    GameBytes dir, vol;
-    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
+    GameDirectory directory;
+    if (std::string error = ReadDirectory(directory); !error.empty())
         return error;
-    const AgiDirEntry entry = ReadDirEntry(dir, n);
-    if (entry.bEmpty)
-        return SoundError(n, "does not exist: its slot in " + m_sndDirName + " is empty");
-    CVolumeLayout layout;
-    ReadLayout(dir, layout);
+    if (n < 0 || n >= static_cast<int>(directory.sounds.size()) ||
+        directory.sounds[static_cast<std::size_t>(n)].bEmpty)
+        return SoundError(n, "does not exist: its slot in " + m_found.dirName + " is empty");
+    const AgiDirEntry entry = directory.sounds[static_cast<std::size_t>(n)];
+    GameBytes vol;
+    GameRecord record;
     std::string error = ReadVol(entry.volume, vol);
     if (error.empty())
-        error = ReadEntry(entry, vol, layout, resource);
+        error = ReadEntry(entry, vol, directory, record);
     if (!error.empty())
         return SoundError(n, "is damaged: " + error);
+    resource = std::move(record.bytes);
+    return {};
+}
+
+std::string CGameFolder::Append(int n, const GameBytes& resource, GameDirectory& directory,
+                                CFileReplacement& replacement) const
+{
+    const int last = m_found.volNames.empty() ? 0 : m_found.volNames.rbegin()->first;
+    int volume = last;
+    GameBytes vol, record;
+    if (std::string error = m_pLayout->MakeRecord(volume, resource, record); !error.empty())
+        return error;
+    if (m_found.volNames.count(volume))
+    {
+        if (std::string error = ReadVol(volume, vol); !error.empty())
+            return error;
+        if (vol.size() + record.size() > kMaxVolBytes)
+        {
+            vol.clear();
+            ++volume;
+        }
+    }
+    if (volume > kMaxVolNumber)
+        return VolName(kMaxVolNumber) + " is full and there is no VOL file after it";
+    // The volume number is in the record's header.
+    if (volume != last)
+        if (std::string error = m_pLayout->MakeRecord(volume, resource, record); !error.empty())
+            return error;
+    const AgiDirEntry entry{false, volume, static_cast<std::uint32_t>(vol.size())};
+    if (std::string error = m_pLayout->SetSoundEntry(directory.bytes, n, entry); !error.empty())
+        return error;
+    vol.insert(vol.end(), record.begin(), record.end());
+    replacement.Add(VolName(volume), std::move(vol));
+    replacement.Add(m_found.dirName, std::move(directory.bytes));
+    return {};
+}
+
+std::string CGameFolder::PlaceSound(int n, const GameBytes& resource, GameDirectory& directory,
+                                    CFileReplacement& replacement) const
+{
+    const AgiDirEntry old = directory.sounds[static_cast<std::size_t>(n)];
+    // In place only where every directory shows the record is this sound's alone.
+    GameBytes vol, record;
+    GameRecord oldRecord;
+    if (old.bEmpty || !directory.warnings.empty() || directory.volumes.IsShared(old) ||
+        !ReadVol(old.volume, vol).empty() || !ReadEntry(old, vol, directory, oldRecord).empty())
+        return Append(n, resource, directory, replacement);
+    if (std::string error = m_pLayout->MakeRecord(old.volume, resource, record); !error.empty())
+        return error;
+    if (record.size() > oldRecord.recordBytes)
+        return Append(n, resource, directory, replacement);
+    std::copy(record.begin(), record.end(), vol.begin() + old.offset);
+    replacement.Add(VolName(old.volume), std::move(vol));
     return {};
 }
 
@@ -273,48 +304,16 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
     if (resource.size() > kMaxAgiResourceBytes)
         return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
                                  " bytes is more than a game resource can hold (65535)");
-    GameBytes dir;
-    if (std::string error = ReadDir(m_sndDirName, dir); !error.empty())
+    GameDirectory directory;
+    if (std::string error = ReadDirectory(directory); !error.empty())
         return error;
+    directory.sounds.resize(kMaxResourceNumber + 1);
 
-    CFileReplacement replacement(m_dir, IsReplaceable);
+    CFileReplacement replacement(m_dir,
+                                 [this](const std::string& name) { return IsReplaceable(name); });
     replacement.SetBackupsKept(m_nBackupsKept);
-    const AgiDirEntry old = ReadDirEntry(dir, n);
-    // In place only where every directory shows the record is this sound's alone.
-    CVolumeLayout layout;
-    const bool bLayoutKnown = ReadLayout(dir, layout).empty();
-    GameBytes vol, oldResource;
-    if (!old.bEmpty && bLayoutKnown && !layout.IsShared(old) && ReadVol(old.volume, vol).empty() &&
-        ReadEntry(old, vol, layout, oldResource).empty() && resource.size() <= oldResource.size())
-    {
-        const GameBytes record = MakeVolRecord(old.volume, resource);
-        std::copy(record.begin(), record.end(), vol.begin() + old.offset);
-        replacement.Add(VolName(old.volume), std::move(vol));
-    }
-    else
-    {
-        int volume = m_volNames.empty() ? 0 : m_volNames.rbegin()->first;
-        vol.clear();
-        if (m_volNames.count(volume))
-        {
-            if (std::string error = ReadVol(volume, vol); !error.empty())
-                return SoundError(n, "cannot be written: " + error);
-            if (vol.size() + kVolHeaderBytes + resource.size() > kMaxVolBytes)
-            {
-                vol.clear();
-                ++volume;
-            }
-        }
-        if (volume > kMaxVolNumber)
-            return SoundError(n, "cannot be written: " + VolName(kMaxVolNumber) +
-                                     " is full and there is no VOL file after it");
-        const AgiDirEntry entry{false, volume, static_cast<std::uint32_t>(vol.size())};
-        const GameBytes record = MakeVolRecord(volume, resource);
-        vol.insert(vol.end(), record.begin(), record.end());
-        SetDirEntry(dir, n, entry);
-        replacement.Add(VolName(volume), std::move(vol));
-        replacement.Add(m_sndDirName, std::move(dir));
-    }
+    if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
+        return SoundError(n, "cannot be written: " + error);
     if (std::string error = replacement.Commit(); !error.empty())
         return SoundError(n, "cannot be written: " + error);
     m_backupPath = replacement.GetBackupPath();

@@ -1,45 +1,64 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "game/AgiVolume.h"
-#include "game/VolumeLayout.h"
+#include "game/AgiFolderLayout.h"
+#include "game/GameLayout.h"
+#include "game/InterpreterVersion.h"
 
 #include <cstdint>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-// One sound of a game's SNDDIR, as the list shows it.
+class CFileReplacement;
+
+// One sound of a game's directory, as the list shows it.
 struct GameSoundInfo
 {
     int number = 0;
+    // The resource's own size, unpacked.
     std::size_t bytes = 0;
     std::int64_t ticks = 0;
     // Empty, or why the sound cannot be read.
     std::string damaged;
+    // What it takes compressed in its volume file, or 0 when it is stored as is.
+    std::size_t compressedBytes = 0;
 };
 
-// An AGI version 2 game folder: its SNDDIR and VOL files, found whatever the case of their
-// names. Every operation returns "" or a message for the person that names the folder, or
-// holds "sound N" when it is about one sound.
+// An AGI game folder of either layout (version 2: SNDDIR and VOL files; version 3: <ID>DIR
+// and <ID>VOL files), found whatever the case of its file names; a folder with both is read
+// as version 2. Every operation returns "" or a message for the person that names the folder,
+// or holds "sound N" when it is about one sound.
 class CGameFolder
 {
 public:
     std::string Open(const std::string& dir);
     const std::string& GetPath() const { return m_dir; }
 
-    // The sounds of SNDDIR in number order, damaged ones included; each VOL file is read once.
-    // Entries past sound 255, which the engine cannot reach, are left out with a line in
-    // warnings, as is a directory that cannot be read for the layout.
+    // 2 or 3 once open.
+    int GetLayoutVersion() const { return m_found.version; }
+    const InterpreterVersion& GetInterpreter() const { return m_interpreter; }
+    // The note fade the game's interpreter plays its sounds with.
+    FadeKind GetInterpreterFade() const { return FadeOfInterpreter(m_interpreter.text); }
+    // "version 3 game KQ4, interpreter 3.002.086", "version 2 game, interpreter 2.917 (assumed)".
+    std::string Describe() const;
+
+    // The sounds of the directory in number order, damaged ones included; each VOL file is
+    // read once. Entries past sound 255, which the engine cannot reach, are left out with a
+    // line in warnings, as is a directory that cannot be read for the layout.
     std::string ListSounds(std::vector<GameSoundInfo>& sounds,
                            std::vector<std::string>* pWarnings = nullptr) const;
-    // The resource bytes of sound n.
+    // As ListSounds, with each listed sound's resource bytes (empty for a damaged one).
+    std::string ReadAllSounds(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>& resources,
+                              std::vector<std::string>* pWarnings = nullptr) const;
+    // The resource bytes of sound n, unpacked.
     std::string ReadSound(int n, GameBytes& resource) const;
-    // Stores the resource as sound n: in place when it fits in the one it replaces (and no
-    // other entry shares that record), else at the end of the last VOL file or in a new one. The
-    // files that change are backed up first; nothing changes on a refusal. With the backup folder
-    // of an earlier write, the copies go there instead (a file it holds already keeps its older
-    // copy), so a run of writes keeps one backup of the game as it was before them.
+    // Stores the resource as sound n (compressed in a version 3 game when that is smaller): in
+    // place when it fits in the record it replaces (and no other entry shares that record),
+    // else at the end of the last VOL file or in a new one. The files that change are backed
+    // up first; nothing changes on a refusal. With the backup folder of an earlier write, the
+    // copies go there instead (a file it holds already keeps its older copy), so a run of
+    // writes keeps one backup of the game as it was before them.
     std::string WriteSound(int n, const GameBytes& resource, const std::string& earlierBackup = {});
     // The backup folder of the last WriteSound.
     const std::string& GetBackupPath() const { return m_backupPath; }
@@ -48,26 +67,30 @@ public:
     static constexpr int kDefaultBackupsKept = 10;
 
 private:
-    std::string ReadDir(const std::string& name, GameBytes& dir) const;
-    // Where the resources of every directory start, sndDir's included. Returns "" or the
-    // directory that could not be read (the layout then lacks it).
-    std::string ReadLayout(const GameBytes& sndDir, CVolumeLayout& layout) const;
+    std::string ReadDirectory(GameDirectory& directory) const;
+    std::string ListOrRead(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>* pResources,
+                           std::vector<std::string>* pWarnings) const;
     std::string ReadVol(int volume, GameBytes& vol) const;
     std::string VolName(int volume) const;
-    // The bytes of the resource at entry in vol, or the reason it is damaged.
+    // The record at entry in vol, or the reason it is damaged.
     std::string ReadEntry(const AgiDirEntry& entry, const GameBytes& vol,
-                          const CVolumeLayout& layout, GameBytes& resource) const;
+                          const GameDirectory& directory, GameRecord& record) const;
     void ListVolume(int volume, const std::vector<std::size_t>& indices,
-                    const std::vector<AgiDirEntry>& entries, const CVolumeLayout& layout,
-                    std::vector<GameSoundInfo>& sounds) const;
+                    const std::vector<AgiDirEntry>& entries, const GameDirectory& directory,
+                    std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>* pResources) const;
+    // Adds the files that store the resource as sound n to the replacement.
+    std::string PlaceSound(int n, const GameBytes& resource, GameDirectory& directory,
+                           CFileReplacement& replacement) const;
+    std::string Append(int n, const GameBytes& resource, GameDirectory& directory,
+                       CFileReplacement& replacement) const;
+    bool IsReplaceable(const std::string& name) const;
     std::string SoundError(int n, const std::string& text) const;
     void FoldBackupInto(const std::string& earlierBackup);
 
     std::string m_dir;
-    std::string m_sndDirName;
-    std::map<GameResourceKind, std::string> m_otherDirNames;
-    std::string m_volPrefix;
-    std::map<int, std::string> m_volNames;
+    AgiFolderLayout m_found;
+    std::shared_ptr<const IGameLayout> m_pLayout;
+    InterpreterVersion m_interpreter;
     std::string m_backupPath;
     int m_nBackupsKept = kDefaultBackupsKept;
 };

@@ -59,25 +59,11 @@ std::string DescribeInterpreterVersion(const InterpreterVersion& version)
     return version.text + (version.bAssumed ? " (assumed)" : "");
 }
 
-EInterpreterFade FadeOfInterpreter(const std::string& versionText)
+FadeKind FadeOfInterpreter(const std::string& versionText)
 {
     if (versionText.rfind('3', 0) == 0)
-        return EInterpreterFade::V3;
+        return FadeKind::V3;
     if (versionText.rfind("2.9", 0) == 0)
-        return EInterpreterFade::V2_9;
-    return EInterpreterFade::None;
-}
-
-const char* FadeName(EInterpreterFade fade)
-{
-    switch (fade)
-    {
-    case EInterpreterFade::V2_9:
-        return "2.9";
-    case EInterpreterFade::V3:
-        return "3";
-    case EInterpreterFade::None:
-        break;
-    }
-    return "none";
+        return FadeKind::V2;
+    return FadeKind::None;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/InterpreterFade.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -26,12 +28,4 @@ InterpreterVersion FindInterpreterVersion(std::span<const std::uint8_t> agidata,
 std::string DescribeInterpreterVersion(const InterpreterVersion& version);
 
 // The note fade an interpreter plays: none up to 2.4xx, the 2.9xx table, the 3.x table.
-enum class EInterpreterFade
-{
-    None,
-    V2_9,
-    V3
-};
-EInterpreterFade FadeOfInterpreter(const std::string& versionText);
-// "none", "2.9" or "3".
-const char* FadeName(EInterpreterFade fade);
+FadeKind FadeOfInterpreter(const std::string& versionText);

@@ -30,9 +30,9 @@ void CVolumeLayout::AddDirectory(GameResourceKind kind, const GameBytes& dir)
             m_starts[{entry.volume, entry.offset}].push_back({kind, n});
 }
 
-std::string CVolumeLayout::CheckLength(const AgiDirEntry& entry, std::size_t length) const
+std::string CVolumeLayout::CheckLength(const AgiDirEntry& entry, std::size_t recordBytes) const
 {
-    const std::uint64_t end = std::uint64_t{entry.offset} + kVolHeaderBytes + length;
+    const std::uint64_t end = std::uint64_t{entry.offset} + recordBytes;
     const auto next = m_starts.upper_bound({entry.volume, entry.offset});
     if (next != m_starts.end() && next->first.first == entry.volume && next->first.second < end)
     {

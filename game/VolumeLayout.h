@@ -24,9 +24,9 @@ public:
     // Only the entries the engine can reach (numbers 0 to 255) count.
     void AddDirectory(GameResourceKind kind, const GameBytes& dir);
 
-    // "" or what a resource at entry whose header claims length bytes runs into
-    // ("its length runs into sound 5").
-    std::string CheckLength(const AgiDirEntry& entry, std::size_t length) const;
+    // "" or what a record at entry whose header claims recordBytes (header included) runs
+    // into ("its length runs into sound 5").
+    std::string CheckLength(const AgiDirEntry& entry, std::size_t recordBytes) const;
     // More than one directory entry points at this record.
     bool IsShared(const AgiDirEntry& entry) const;
 

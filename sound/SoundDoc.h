@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Document.h"
+#include "sound/InterpreterFade.h"
 #include "sound/SoundPattern.h"
 
 #include <array>
@@ -10,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -18,26 +18,37 @@ bool ListGameSounds(const std::string& dir)
 {
     CGameFolder game;
     std::vector<GameSoundInfo> sounds;
+    std::vector<std::string> warnings;
     if (std::string error = game.Open(dir); !error.empty())
         return Fail(error);
-    if (std::string error = game.ListSounds(sounds); !error.empty())
+    if (std::string error = game.ListSounds(sounds, &warnings); !error.empty())
         return Fail(error);
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "%s\n", warning.c_str());
+    std::printf("%s\n", game.Describe().c_str());
     for (const GameSoundInfo& sound : sounds)
-        if (sound.damaged.empty())
+        if (!sound.damaged.empty())
+            std::printf("sound %d: damaged: %s\n", sound.number, sound.damaged.c_str());
+        else if (sound.compressedBytes != 0)
+            std::printf("sound %d: %zu bytes, %lld ticks (stored compressed in %zu bytes)\n",
+                        sound.number, sound.bytes, static_cast<long long>(sound.ticks),
+                        sound.compressedBytes);
+        else
             std::printf("sound %d: %zu bytes, %lld ticks\n", sound.number, sound.bytes,
                         static_cast<long long>(sound.ticks));
-        else
-            std::printf("sound %d: damaged (%s)\n", sound.number, sound.damaged.c_str());
     return true;
 }
 
-bool ReadGameSound(const std::string& dir, int n, std::vector<std::uint8_t>& resource)
+bool ReadGameSound(const std::string& dir, int n, std::vector<std::uint8_t>& resource,
+                   FadeKind* pFade)
 {
     CGameFolder game;
     if (std::string error = game.Open(dir); !error.empty())
         return Fail(error);
     if (std::string error = game.ReadSound(n, resource); !error.empty())
         return Fail(error);
+    if (pFade != nullptr)
+        *pFade = game.GetInterpreterFade();
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "sound/AgiResource.h"
 #include "sound/SongFiles.h"
 #include "sound/SoundDoc.h"
+#include "tools/ConvertAll.h"
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
@@ -89,11 +90,11 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     return false;
 }
 
-bool ConvertGameSound(const Options& options)
+// A game's sound as it was read; fade is its interpreter's, which a chip plays.
+bool ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Options options)
 {
-    std::vector<std::uint8_t> resource;
-    if (!ReadGameSound(*options.game, *options.sound, resource))
-        return false;
+    if (!options.fade)
+        options.fade = fade;
     if (OutputFormat(options) == Format::agi)
     {
         WriteFileAtomically(options.output, resource.data(), resource.size());
@@ -105,6 +106,52 @@ bool ConvertGameSound(const Options& options)
     if (!doc.OnNewDocument())
         return false;
     return Report(ImportAgi(doc, resource)) && WriteOutput(doc, options);
+}
+
+bool ConvertGameSound(const Options& options)
+{
+    std::vector<std::uint8_t> resource;
+    FadeKind fade = FadeKind::None;
+    return ReadGameSound(*options.game, *options.sound, resource, &fade) &&
+           ConvertGameResource(std::move(resource), fade, options);
+}
+
+// Every format names its files by its own name.
+const char* FormatExtension(Format format)
+{
+    switch (format)
+    {
+    case Format::tks:
+        return "tks";
+    case Format::agi:
+        return "agi";
+    case Format::mid:
+        return "mid";
+    case Format::wav:
+        return "wav";
+    }
+    return "";
+}
+
+bool ConvertAllSounds(const Options& options)
+{
+    const auto convert = [&options](const std::vector<std::uint8_t>& resource, FadeKind fade,
+                                    const std::string& path)
+    {
+        Options one = options;
+        one.output = path;
+        // On a worker thread: what main would catch for one sound is caught here.
+        try
+        {
+            return ConvertGameResource(resource, fade, one);
+        }
+        catch (const std::exception& e)
+        {
+            return Report(Failure{e.what()});
+        }
+    };
+    return ConvertAllGameSounds(*options.game, options.output,
+                                FormatExtension(OutputFormat(options)), convert);
 }
 
 bool ConvertIntoGame(const Options& options)
@@ -132,6 +179,8 @@ bool Run(const Options& options)
 {
     if (options.game && options.bList)
         return ListGameSounds(*options.game);
+    if (options.game && options.bAll)
+        return ConvertAllSounds(options);
     if (options.game)
         return ConvertGameSound(options);
     if (options.intoGame)

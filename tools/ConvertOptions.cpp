@@ -14,6 +14,8 @@ const char kUsage[] =
     "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] [--map C0,C1,C2] "
     "[--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
+    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav [--instruments ...] [--chip ...] "
+    "[--whole] OUTDIR\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"
     " OUTPUT\n"
@@ -36,6 +38,7 @@ const char kUsage[] =
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
     "  --list                 print the game's sounds: number, bytes and ticks\n"
     "  --sound N              the game's sound number N (0-255)\n"
+    "  --all                  every sound of the game, as OUTDIR/sound<NNN>.<format>\n"
     "  --into-game DIR        write the whole song into the game folder as sound N\n"
     "  --map C0,C1,C2         MIDI input: channel C0 (1-16, 0 for none) alone on voice 0, C1 on\n"
     "                         voice 1, C2 on voice 2, other tone channels left out (default:\n"
@@ -147,6 +150,7 @@ const OptionRule kOptions[] = {
     {"--drums", true,
      [](Options& o, const std::string& v)
      { ThrowIfBad(ParseDrumChannel(v, o.drumChannel.emplace())); }},
+    {"--all", false, [](Options& o, const std::string&) { o.bAll = true; }},
 };
 
 // The positional arguments each way of calling takes, and the options it refuses.
@@ -163,6 +167,14 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     }
     if (options.bList)
         throw UsageError{"--list needs --game DIR"};
+    if (options.bAll)
+    {
+        if (!options.game || options.sound || positional.size() != 1 || options.bNew ||
+            options.from || !options.to)
+            throw UsageError{"--all goes as --game DIR --all --to FORMAT OUTDIR"};
+        options.output = positional[0];
+        return;
+    }
     if ((options.game || options.intoGame) != options.sound.has_value())
         throw UsageError{options.sound ? "--sound needs --game or --into-game"
                                        : "give the sound number with --sound N"};

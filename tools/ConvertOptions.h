@@ -30,6 +30,7 @@ struct Options
     bool bNew = false;
     bool bWhole = false;
     bool bList = false;
+    bool bAll = false;
     std::optional<std::string> game;
     std::optional<std::string> intoGame;
     std::optional<int> sound;

@@ -171,7 +171,8 @@ TEST(ConvertGame, CommandsRunAsAProgram)
     const std::string dir = MakeGame(false);
     const std::string out = MakeTempDir();
     const ConvertResult list = RunConvert("--game " + dir + " --list");
-    EXPECT_EQ(list.out, "sound 0: " + std::to_string(kSound0.size()) +
+    EXPECT_EQ(list.out, "version 2 game, interpreter 2.917 (assumed)\nsound 0: " +
+                            std::to_string(kSound0.size()) +
                             " bytes, 25 ticks\nsound 2: " + std::to_string(kSound2.size()) +
                             " bytes, 40 ticks\n");
     EXPECT_EQ(RunConvert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);

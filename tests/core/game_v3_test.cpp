@@ -338,6 +338,6 @@ TEST(InterpreterVersion, FoundOrAssumedAndItsFade)
         SCOPED_TRACE(c.agidata);
         const InterpreterVersion version = FindInterpreterVersion(G(c.agidata), c.layout);
         EXPECT_EQ(DescribeInterpreterVersion(version), c.shown);
-        EXPECT_STREQ(FadeName(FadeOfInterpreter(version.text)), c.fade);
+        EXPECT_STREQ(FadeKindName(FadeOfInterpreter(version.text)), c.fade);
     }
 }

@@ -8,6 +8,8 @@
 #include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
+#include <QInputDialog>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -130,6 +132,40 @@ private slots:
         QCOMPARE(written, CWholeSongRange::BuildResource(*pDoc).bytes);
         QCOMPARE(std::distance(std::filesystem::directory_iterator(dir + "/.tarvok-backup"), {}),
                  1);
+    }
+
+    void listNamesTheGameAndExportsAllItsSounds()
+    {
+        QTemporaryDir tmp;
+        const std::string dir = QFile::encodeName(tmp.path()).toStdString();
+        MakeGame(dir);
+        const std::string out = dir + "/all/sounds";
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {dir, out};
+        WhenModal(
+            [](QWidget* pWidget)
+            {
+                auto* pList = qobject_cast<CGameSoundListDialog*>(pWidget);
+                QVERIFY(pList != nullptr);
+                QCOMPARE(pList->findChild<QLabel*>(QStringLiteral("GameVersion"))->text(),
+                         QStringLiteral("version 2 game, interpreter 2.917 (assumed)"));
+                WhenModal(
+                    [](QWidget* pFormat)
+                    {
+                        auto* pChoice = qobject_cast<QInputDialog*>(pFormat);
+                        QVERIFY(pChoice != nullptr);
+                        pChoice->setTextValue(QStringLiteral("AGI sound resources (.agi)"));
+                        pChoice->accept();
+                    });
+                pList->findChild<QPushButton*>(QStringLiteral("ExportAll"))->click();
+                pList->reject();
+            });
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN_GAME));
+        QCOMPARE(ReadFile(out + "/sound000.agi"), kSound);
+        QVERIFY(!std::filesystem::exists(out + "/sound003.agi"));
+        QCOMPARE(shell.messages.texts.size(), std::size_t{1});
+        QVERIFY(shell.messages.texts[0].find("sound 3: damaged: ") != std::string::npos);
     }
 
     void wholeSongQuestionChoosesTheLength()

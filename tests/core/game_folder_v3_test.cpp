@@ -1,0 +1,517 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Version 3 game folders through the game folder: listing, reading and writing as a version 2
+// folder is, with compressed records; what is written is read back by a plain reader.
+#include "GameV3TestFolders.h"
+#include "game/GameFolder.h"
+#include "game/GameSoundExport.h"
+#include "sound/AgiResource.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+std::string ListText(const std::string& dir, std::string* pDescription = nullptr)
+{
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    std::string out = game.Open(dir);
+    out += game.ListSounds(sounds);
+    if (pDescription != nullptr)
+        *pDescription = game.Describe();
+    for (const auto& s : sounds)
+        out += std::to_string(s.number) + ":" + std::to_string(s.bytes) + "/" +
+               std::to_string(s.ticks) +
+               (s.compressedBytes != 0 ? " in " + std::to_string(s.compressedBytes) : "") +
+               (s.damaged.empty() ? "" : "(" + s.damaged + ")") + " ";
+    return out;
+}
+
+// Appends records to KQ4VOL.0 and their entries to the sound section, from number first on.
+void AddSounds(const std::string& dir, int first, const std::vector<std::string>& records)
+{
+    std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
+    std::string sndDir = ReadFileBytes(dir + "/KQ4DIR");
+    sndDir.resize(sndDir.size() + 3 * (first - 3), '\xFF');
+    for (const std::string& record : records)
+    {
+        sndDir += Entry(0, static_cast<int>(vol.size()));
+        vol += record;
+    }
+    WriteFileBytes(dir + "/KQ4VOL.0", vol);
+    WriteFileBytes(dir + "/KQ4DIR", sndDir);
+}
+
+std::size_t SoundSectionStart(const std::string& dir, const std::string& dirName)
+{
+    const std::string d = ReadFileBytes(dir + "/" + dirName);
+    return static_cast<std::uint8_t>(d[6]) | static_cast<std::uint8_t>(d[7]) << 8;
+}
+} // namespace
+
+TEST(GameFolderV3, ListsEverySoundWithTheGamesVersion)
+{
+    const std::string dir = MakeV3Game(true);
+    WriteFileBytes(dir + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
+    const std::string packed = Packed(kRepeatedSound);
+    AddSounds(dir, 3,
+              {V3Record(0, kRepeatedSound.size(), packed.substr(0, packed.size() / 2)),
+               V3Record(0x80, kSound0.size(), kSound0),
+               V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08}))});
+    std::string description;
+    const std::string list = ListText(dir, &description);
+    EXPECT_EQ(description, "version 3 game KQ4, interpreter 3.002.086");
+    const std::string expected[] = {
+        "0:" + std::to_string(kRepeatedSound.size()) + "/60 in " + std::to_string(packed.size()),
+        "2:" + std::to_string(kSound2.size()) + "/40 ",
+        "3:0/0(", // never ends
+        "4:0/0(it is stored as a packed picture)",
+        "5:0/0(",
+    };
+    for (const std::string& line : expected)
+        EXPECT_NE(list.find(line), std::string::npos) << line << " in " << list;
+    EXPECT_EQ(list.find("1:"), std::string::npos);
+    EXPECT_NE(list.find("without an end"), std::string::npos) << list;
+    EXPECT_NE(list.find("past the table"), std::string::npos) << list;
+
+    CGameFolder game;
+    GameBytes bytes;
+    ASSERT_EQ(game.Open(dir), "");
+    ASSERT_EQ(game.ReadSound(0, bytes), "");
+    EXPECT_EQ(bytes, ToBytes(kRepeatedSound));
+    ASSERT_EQ(game.ReadSound(2, bytes), "");
+    EXPECT_EQ(bytes, ToBytes(kSound2));
+    for (const int n : {1, 3, 4, 5, 6})
+    {
+        const std::string error = game.ReadSound(n, bytes);
+        EXPECT_NE(error.find("sound " + std::to_string(n) + " of the game folder " + dir),
+                  std::string::npos)
+            << error;
+    }
+}
+
+TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
+{
+    const std::function<std::string()> v2 = [] { return MakeGame(true); };
+    const std::function<std::string()> v3 = [] { return MakeV3Game(true); };
+    const std::function<std::string()> both = []
+    {
+        const std::string dir = MakeGame(false);
+        const std::string v3dir = MakeV3Game(true);
+        for (const auto& e : fs::directory_iterator(v3dir))
+            fs::copy_file(e.path(), dir + "/" + e.path().filename().string());
+        return dir;
+    };
+    const struct
+    {
+        std::function<std::string()> make;
+        const char* agidataName;
+        std::string agidata;
+        std::string description;
+        FadeKind fade;
+        std::size_t sound0Bytes;
+    } cases[] = {
+        {v3, "", "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", FadeKind::V3,
+         kRepeatedSound.size()},
+        {v3, "agidata.ovl", "2.936", "version 3 game KQ4, interpreter 2.936", FadeKind::V2,
+         kRepeatedSound.size()},
+        {v2, "", "", "version 2 game, interpreter 2.917 (assumed)", FadeKind::V2, kSound0.size()},
+        {v2, "AGIDATA.OVL", "xx2.440", "version 2 game, interpreter 2.440", FadeKind::None,
+         kSound0.size()},
+        // Both layouts hold sounds 0 and 2; the version 2 ones are read.
+        {both, "", "",
+         "version 2 game, interpreter 2.917 (assumed); the folder holds version 3 files of KQ4 "
+         "too, which are not read",
+         FadeKind::V2, kSound0.size()},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.description);
+        const std::string dir = c.make();
+        if (*c.agidataName != '\0')
+            WriteFileBytes(dir + "/" + c.agidataName, c.agidata);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        EXPECT_EQ(game.Describe(), c.description);
+        EXPECT_EQ(game.GetInterpreterFade(), c.fade);
+        std::vector<GameSoundInfo> sounds;
+        ASSERT_EQ(game.ListSounds(sounds), "");
+        ASSERT_EQ(sounds.size(), 2u);
+        EXPECT_EQ(sounds[0].bytes, c.sound0Bytes);
+        EXPECT_EQ(sounds[1].bytes, kSound2.size());
+    }
+}
+
+TEST(GameFolderV3, WritesCompressedOrStoredInPlaceAppendedOrInANewVolume)
+{
+    std::string tones;
+    for (int i = 0; i < 60; ++i)
+        tones += Tone(0, 10, 427, 2);
+    const std::string longSound = Resource({tones, "", "", ""});
+    std::string distinct;
+    for (int i = 0; i < 40; ++i)
+        distinct.push_back(static_cast<char>(i));
+    const std::size_t vol1 = 3 + 7 + kSound2.size();
+    struct Case
+    {
+        const char* name;
+        bool bUpper;
+        int n;
+        std::string resource;
+        std::size_t vol1Size; // KQ4VOL.1 padded to this size first (0: as made)
+        int volume;
+        bool bInPlace;
+        bool bCompressed;
+        std::vector<std::string> backedUp;
+    };
+    const std::vector<Case> cases = {
+        {"in place, stored", true, 0, "short", 0, 0, true, false, {"KQ4VOL.0"}},
+        {"in place, compressed", true, 2, std::string(100, '\x10'), 0, 1, true, true, {"KQ4VOL.1"}},
+        {"a byte longer than its record: appended",
+         true,
+         2,
+         kSound2 + "!",
+         0,
+         1,
+         false,
+         false,
+         {"KQ4DIR", "KQ4VOL.1"}},
+        {"longer: appended", true, 0, longSound, 0, 1, false, true, {"KQ4DIR", "KQ4VOL.1"}},
+        {"a new number grows the sound section",
+         true,
+         9,
+         "x",
+         0,
+         1,
+         false,
+         false,
+         {"KQ4DIR", "KQ4VOL.1"}},
+        {"fills KQ4VOL.1 exactly",
+         true,
+         1,
+         distinct,
+         kMaxVolBytes - 47,
+         1,
+         false,
+         false,
+         {"KQ4DIR", "KQ4VOL.1"}},
+        {"one byte more: KQ4VOL.2",
+         true,
+         1,
+         distinct,
+         kMaxVolBytes - 46,
+         2,
+         false,
+         false,
+         {"KQ4DIR"}},
+        {"one byte more, lower case: kq4vol.2",
+         false,
+         1,
+         distinct,
+         kMaxVolBytes - 46,
+         2,
+         false,
+         false,
+         {"kq4dir"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string dir = MakeV3Game(c.bUpper);
+        const std::string dirName = c.bUpper ? "KQ4DIR" : "kq4dir";
+        const std::string stem = c.bUpper ? "KQ4VOL." : "kq4vol.";
+        if (c.vol1Size != 0)
+            WriteFileBytes(dir + "/" + stem + "1", ReadFileBytes(dir + "/" + stem + "1") +
+                                                       std::string(c.vol1Size - vol1, '\0'));
+        auto before = Snapshot(dir);
+        const std::string volName = stem + std::to_string(c.volume);
+        const PlainV3Sound old = ReadV3SoundPlainly(dir, dirName, stem, c.n);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
+
+        const PlainV3Sound written = ReadV3SoundPlainly(dir, dirName, stem, c.n);
+        ASSERT_EQ(written.error, "");
+        EXPECT_EQ(written.bytes, c.resource);
+        EXPECT_EQ(written.bCompressed, c.bCompressed);
+        EXPECT_EQ(written.volume, c.volume);
+        EXPECT_EQ(written.offset, c.bInPlace ? old.offset : before[volName].size());
+        // The directory: only sound n's entry, the sound section grown with empty ones.
+        std::string expectedDir = before[dirName];
+        const std::size_t at = SoundSectionStart(dir, dirName) + 3 * static_cast<std::size_t>(c.n);
+        expectedDir.resize(std::max(expectedDir.size(), at + 3), '\xFF');
+        expectedDir.replace(at, 3, Entry(written.volume, static_cast<int>(written.offset)));
+        EXPECT_EQ(ReadFileBytes(dir + "/" + dirName), expectedDir);
+        // The volume: every byte outside the new record as it was.
+        std::string expectedVol = before[volName];
+        expectedVol.resize(std::max(expectedVol.size(), written.offset + written.recordBytes));
+        const std::string vol = ReadFileBytes(dir + "/" + volName);
+        expectedVol.replace(written.offset, written.recordBytes,
+                            vol.substr(written.offset, written.recordBytes));
+        EXPECT_EQ(vol, expectedVol);
+        for (const auto& [name, data] : before)
+        {
+            if (name != dirName && name != volName)
+            {
+                EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
+            }
+        }
+
+        GameBytes bytes;
+        for (const int other : {0, 2})
+            if (other != c.n)
+            {
+                EXPECT_EQ(game.ReadSound(other, bytes), "");
+                EXPECT_EQ(bytes, ToBytes(other == 0 ? kRepeatedSound : kSound2));
+            }
+        std::vector<std::string> backedUp;
+        for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
+        {
+            backedUp.push_back(name);
+            EXPECT_EQ(data, before[name]);
+        }
+        EXPECT_EQ(backedUp, c.backedUp);
+    }
+}
+
+TEST(GameFolderV3, WritesKeepTheSafetyRulesOfVersion2)
+{
+    // KQ4VOL.0 as made ends with sound 0; a view after it, which sound 0's header may run into.
+    const auto addView = [](const std::string& dir, bool bShared)
+    {
+        std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
+        const int soundAt = static_cast<int>(vol.size() - 7 - Packed(kRepeatedSound).size());
+        const int viewAt = static_cast<int>(vol.size());
+        WriteFileBytes(dir + "/KQ4VOL.0", vol + V3Record(0, 4, "vie2"));
+        std::string sndSection = Entry(0, soundAt) + Bytes({0xFF, 0xFF, 0xFF}) + Entry(1, 3);
+        const std::string views = Entry(0, 20) + Entry(0, bShared ? soundAt : viewAt);
+        WriteFileBytes(dir + "/KQ4DIR", V3Dir({Entry(0, 0), Entry(0, 0), views, sndSection}));
+        return soundAt;
+    };
+    {
+        SCOPED_TRACE("a header longer than its room");
+        const std::string dir = MakeV3Game(true);
+        const int soundAt = addView(dir, false);
+        std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
+        vol[static_cast<std::size_t>(soundAt) + 5] += 3;
+        WriteFileBytes(dir + "/KQ4VOL.0", vol);
+        EXPECT_NE(ListText(dir).find("(its length runs into view 1)"), std::string::npos);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(0, ToBytes("short")), "");
+        EXPECT_EQ(ReadFileBytes(dir + "/KQ4VOL.0"), vol);
+    }
+    {
+        SCOPED_TRACE("a shared record");
+        const std::string dir = MakeV3Game(true);
+        addView(dir, true);
+        const std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(0, ToBytes("short")), "");
+        EXPECT_EQ(ReadFileBytes(dir + "/KQ4VOL.0"), vol);
+        EXPECT_EQ(ReadV3SoundPlainly(dir, "KQ4DIR", "KQ4VOL.", 0).volume, 1);
+    }
+    {
+        SCOPED_TRACE("the leftovers of a killed write, a read-only volume");
+        const std::string dir = MakeV3Game(true);
+        for (const char* temp : {".KQ4VOL.1.a1B2c3", ".KQ4DIR.XyZ123", ".KQ4VOL.3.000000"})
+            WriteFileBytes(dir + "/" + temp, "interrupted");
+        WriteFileBytes(dir + "/.VOL.1.abcdef", "not this game's");
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
+        for (const char* temp : {".KQ4VOL.1.a1B2c3", ".KQ4DIR.XyZ123", ".KQ4VOL.3.000000"})
+            EXPECT_FALSE(fs::exists(dir + "/" + temp)) << temp;
+        EXPECT_TRUE(fs::exists(dir + "/.VOL.1.abcdef"));
+
+        ::chmod((dir + "/KQ4VOL.1").c_str(), 0444);
+        const auto before = Snapshot(dir);
+        EXPECT_NE(game.WriteSound(2, ToBytes("short")).find("KQ4VOL.1 is read-only"),
+                  std::string::npos);
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
+{
+    const auto dirBytes = [](const std::string& bytes)
+    { return [bytes](const std::string& dir) { WriteFileBytes(dir + "/KQ4DIR", bytes); }; };
+    const std::string sounds = Entry(0, 0) + Entry(1, 3);
+    const struct
+    {
+        const char* name;
+        std::function<void(const std::string&)> spoil;
+        std::string error;
+    } cases[] = {
+        {"neither layout", [](const std::string& dir) { fs::remove(dir + "/KQ4VOL.0"); },
+         "has neither SNDDIR nor an <ID>DIR file beside an <ID>VOL.0"},
+        {"a directory shorter than its header", dirBytes(Le16(8) + Le16(8) + Le16(8)),
+         "KQ4DIR is shorter than its 8-byte header (6 bytes)"},
+        {"offsets out of order", dirBytes(Le16(8) + Le16(11) + Le16(8) + Le16(11) + sounds),
+         "the section offsets of KQ4DIR are out of order (8, 11, 8, 11)"},
+        {"an offset past the end", dirBytes(Le16(8) + Le16(8) + Le16(8) + Le16(15) + sounds),
+         "the sound section of KQ4DIR starts past its end"},
+        {"a volume past 15",
+         [](const std::string& dir) { WriteFileBytes(dir + "/KQ4VOL.16", "x"); },
+         "has KQ4VOL.16, a volume number past 15"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string dir = MakeV3Game(true);
+        c.spoil(dir);
+        const auto before = Snapshot(dir);
+        CGameFolder game;
+        std::vector<GameSoundInfo> list;
+        GameBytes bytes;
+        std::string error = game.Open(dir);
+        const std::string listError = error.empty() ? game.ListSounds(list) : error;
+        const std::string readError = error.empty() ? game.ReadSound(2, bytes) : error;
+        const std::string writeError = error.empty() ? game.WriteSound(2, GameBytes(3, 1)) : error;
+        for (const std::string& e : {listError, readError, writeError})
+        {
+            EXPECT_NE(e.find("The game folder " + dir), std::string::npos) << e;
+            EXPECT_NE(e.find(c.error), std::string::npos) << e;
+        }
+        EXPECT_TRUE(list.empty());
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+namespace
+{
+// The level of a 16-bit mono .wav over ticks [from, to) of 735 samples.
+double TickRms(const std::string& wav, std::size_t from, std::size_t to)
+{
+    double sum = 0;
+    std::size_t n = 0;
+    for (std::size_t i = 44 + 2 * 735 * from; i + 1 < wav.size() && i < 44 + 2 * 735 * to; i += 2)
+    {
+        const auto v = static_cast<std::int16_t>(static_cast<std::uint8_t>(wav[i]) |
+                                                 static_cast<std::uint8_t>(wav[i + 1]) << 8);
+        sum += static_cast<double>(v) * v;
+        ++n;
+    }
+    return n == 0 ? 0 : std::sqrt(sum / static_cast<double>(n));
+}
+} // namespace
+
+TEST(ConvertGameV3, CommandsRunAsAProgram)
+{
+    const std::string dir = MakeV3Game(false);
+    const std::string out = MakeTempDir();
+    const std::string packed = Packed(kRepeatedSound);
+    EXPECT_EQ(RunConvert("--game " + dir + " --list").out,
+              "version 3 game kq4, interpreter 3.002.149 (assumed)\nsound 0: " +
+                  std::to_string(kRepeatedSound.size()) +
+                  " bytes, 60 ticks (stored compressed in " + std::to_string(packed.size()) +
+                  " bytes)\nsound 2: " + std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
+    ASSERT_EQ(RunConvert("--game " + dir + " --sound 0 --to agi " + out + "/s0").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(out + "/s0"), kRepeatedSound);
+
+    // Into the game, compressed, and read back by the plain reader.
+    std::string tones;
+    for (int i = 0; i < 30; ++i)
+        tones += Tone(1, 8, 300, 1);
+    const std::string sound = Resource({"", tones, "", ""});
+    WriteFileBytes(out + "/new.agi", sound);
+    ASSERT_EQ(RunConvert(out + "/new.agi --into-game " + dir + " --sound 7").exitCode, 0);
+    const PlainV3Sound written = ReadV3SoundPlainly(dir, "kq4dir", "kq4vol.", 7);
+    EXPECT_EQ(written.error, "");
+    EXPECT_TRUE(written.bCompressed);
+    EXPECT_EQ(written.bytes, sound);
+    EXPECT_NE(RunConvert("--game " + dir + " --list").out.find("sound 7: "), std::string::npos);
+}
+
+TEST(ConvertGameV3, ASoundPlaysWithItsInterpretersFade)
+{
+    // One note held for two seconds: a 3.x or 2.9 interpreter lets it die away, 2.4xx not.
+    const std::string note = Resource({Tone(0, 120, 254, 0), "", "", ""});
+    const struct
+    {
+        const char* agidata;
+        bool bFades;
+    } cases[] = {{"", true}, {"Version 2.440", false}, {"2.917", true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.agidata);
+        const std::string dir = MakeV3Game(true);
+        WriteFileBytes(dir + "/KQ4VOL.1", "pad" + V3SoundRecord(1, note));
+        if (*c.agidata != '\0')
+            WriteFileBytes(dir + "/AGIDATA.OVL", c.agidata);
+        const std::string wav = MakeTempDir() + "/note.wav";
+        ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 --chip pcjr " + wav).exitCode, 0);
+        const std::string samples = ReadFileBytes(wav);
+        const double start = TickRms(samples, 1, 4), end = TickRms(samples, 100, 110);
+        ASSERT_GT(start, 1000);
+        if (c.bFades)
+            EXPECT_LT(end, start / 10);
+        else
+            EXPECT_GT(end, start * 0.9);
+    }
+}
+
+TEST(ConvertGameV3, AllSoundsAtOnceAreTheOneByOneConversions)
+{
+    const std::string dir = MakeV3Game(true);
+    // Sound 3 never ends its compressed stream.
+    std::string vol = ReadFileBytes(dir + "/KQ4VOL.1");
+    WriteFileBytes(dir + "/KQ4DIR",
+                   ReadFileBytes(dir + "/KQ4DIR") + Entry(1, static_cast<int>(vol.size())));
+    const std::string packed = Packed(kRepeatedSound);
+    WriteFileBytes(dir + "/KQ4VOL.1",
+                   vol + V3Record(1, kRepeatedSound.size(), packed.substr(0, packed.size() / 2)));
+    const auto before = Snapshot(dir);
+    const struct
+    {
+        const char* options;
+        const char* extension;
+    } cases[] = {{"--to wav --chip pcjr", "wav"},
+                 {"--to wav --whole", "wav"},
+                 {"--to mid --instruments 1,2,3", "mid"},
+                 {"--to agi", "agi"},
+                 {"--to tks", "tks"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.options);
+        const std::string out = MakeTempDir() + "/made/here";
+        const ConvertResult all = RunConvert("--game " + dir + " --all " + c.options + " " + out);
+        EXPECT_EQ(all.exitCode, 1);
+        EXPECT_NE(all.out.find("sound 3: damaged: "), std::string::npos) << all.out;
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            names.insert(e.path().filename().string());
+        const std::string ext = c.extension;
+        EXPECT_EQ(names, (std::set<std::string>{"sound000." + ext, "sound002." + ext}));
+        for (const int n : {0, 2})
+        {
+            const std::string one = MakeTempDir() + "/one." + ext;
+            ASSERT_EQ(RunConvert("--game " + dir + " --sound " + std::to_string(n) + " " +
+                                 c.options + " " + one)
+                          .exitCode,
+                      0);
+            EXPECT_EQ(ReadFileBytes(out + "/" + GameSoundFileName(n, ext)), ReadFileBytes(one))
+                << n;
+        }
+    }
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // A folder that cannot be read: nothing is made.
+    WriteFileBytes(dir + "/KQ4DIR", Le16(8) + Le16(8));
+    const std::string out = MakeTempDir() + "/not-made";
+    const ConvertResult bad = RunConvert("--game " + dir + " --all --to agi " + out);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("The game folder " + dir), std::string::npos) << bad.out;
+    EXPECT_FALSE(fs::exists(out));
+    for (const char* usage : {"--game D --all X", "--game D --all --to agi", "--all --to agi X",
+                              "--game D --all --sound 1 --to agi X"})
+        EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;
+}
