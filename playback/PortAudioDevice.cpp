@@ -76,23 +76,36 @@ std::set<long> ThreadsOfThisProcess()
 // priority. If either waits behind other programs' work the device runs dry, so every thread
 // the opening started runs in real time where the system allows it (below the sound server,
 // which desktops run at real-time priority 5). Where it does not, they stay as they are.
+// Threads that inherited the play thread's lower real-time priority are raised too.
 class CRealtimeThreadsStarted
 {
 public:
     CRealtimeThreadsStarted() : m_before(ThreadsOfThisProcess()) {}
     ~CRealtimeThreadsStarted()
     {
-        sched_param param{};
-        param.sched_priority = std::min(3, sched_get_priority_max(SCHED_FIFO));
+        const int priority =
+            std::min(CPortAudioDevice::kRealtimePriority, sched_get_priority_max(SCHED_FIFO));
         for (const long id : ThreadsOfThisProcess())
-            if (m_before.count(id) == 0 &&
-                sched_getscheduler(static_cast<pid_t>(id)) == SCHED_OTHER)
+            if (m_before.count(id) == 0 && BelowPriority(static_cast<pid_t>(id), priority))
+            {
+                sched_param param{};
+                param.sched_priority = priority;
                 sched_setscheduler(static_cast<pid_t>(id), SCHED_FIFO, &param);
+            }
     }
     CRealtimeThreadsStarted(const CRealtimeThreadsStarted&) = delete;
     CRealtimeThreadsStarted& operator=(const CRealtimeThreadsStarted&) = delete;
 
 private:
+    static bool BelowPriority(pid_t id, int priority)
+    {
+        const int policy = sched_getscheduler(id);
+        if (policy == SCHED_OTHER)
+            return true;
+        sched_param param{};
+        return (policy == SCHED_FIFO || policy == SCHED_RR) && sched_getparam(id, &param) == 0 &&
+               param.sched_priority < priority;
+    }
     std::set<long> m_before;
 };
 } // namespace
@@ -192,9 +205,11 @@ bool CPortAudioDevice::RaiseLatency()
     if (step >= std::size(kLatencies))
         return false;
     CQuietStandardError quiet;
-    // The device plays what it holds rather than dropping it.
+    // The device plays what it holds rather than dropping it, and the song waits in the ring,
+    // but the new stream starts only after the old one ended: a gap the listener hears.
     CloseStream(true);
     m_nRaisedAt.store(GetUnderflowCount());
+    m_nUnderflows.fetch_add(1, std::memory_order_relaxed);
     // The stream the device had is gone; the one it refused again is retried.
     return OpenFromStep(step) || OpenFromStep(step - 1);
 }

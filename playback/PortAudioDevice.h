@@ -16,6 +16,8 @@ public:
     // into the ring, so the callback only copies). Devices that refuse one get the next, and
     // so does a device that keeps running dry.
     static constexpr double kLatencies[] = {0.025, 0.050, 0.080, 0.120, 0.200};
+    // The output's threads, below a desktop sound server's 5.
+    static constexpr int kRealtimePriority = 3;
 
     // Null when no output device can be opened and started.
     static std::unique_ptr<CPortAudioDevice> Open();

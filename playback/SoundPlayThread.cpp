@@ -4,6 +4,9 @@
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
 
+#include <algorithm>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -33,8 +36,7 @@ bool CSoundPlayThread::CreateThread()
 
 void CSoundPlayThread::ThreadMain()
 {
-    // Above normal where the system allows it; rendering has half a buffer of slack anyway.
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);
+    RaiseOwnPriority();
     int nExitCode = 0;
     if (!InitInstance())
         nExitCode = ExitInstance();
@@ -42,6 +44,19 @@ void CSoundPlayThread::ThreadMain()
         nExitCode = Run();
     m_nExitCode.store(nExitCode);
     m_queue.Close();
+}
+
+void CSoundPlayThread::RaiseOwnPriority()
+{
+    // Real time just below the output's threads where the system allows it: a busy machine
+    // must not keep the ring from being refilled. The work is bounded by the song's own pace
+    // (one slot per slot heard), so it cannot starve the machine. Elsewhere above normal.
+    sched_param param{};
+    param.sched_priority =
+        std::max(sched_get_priority_min(SCHED_FIFO),
+                 std::min(kRealtimePriority, sched_get_priority_max(SCHED_FIFO)));
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), -5);
 }
 
 bool CSoundPlayThread::PostThreadMessage(const PlayMessage& message)
@@ -336,10 +351,12 @@ void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
     if (nDropouts == m_nDropoutsSeen)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (m_nDropoutsSeen != 0 && now - m_lastDropout < kDropoutsRepeatWithin)
-        m_pDevice->RaiseLatency();
-    m_nDropoutsSeen = nDropouts;
+    const bool bRepeated = m_nDropoutsSeen != 0 && now - m_lastDropout < kDropoutsRepeatWithin;
     m_lastDropout = now;
+    m_nDropoutsSeen = nDropouts;
+    // The restart's own gap is counted, but it is no reason to raise once more.
+    if (bRepeated && m_pDevice->RaiseLatency())
+        m_nDropoutsSeen = m_pDevice->GetUnderflowCount();
 }
 
 void CSoundPlayThread::OnSlotPlayed()

@@ -151,6 +151,9 @@ protected:
 private:
     void OnAudioNotify() noexcept override;
     void ThreadMain();
+    static void RaiseOwnPriority();
+    // Below the output threads' real-time priority (CPortAudioDevice::kRealtimePriority).
+    static constexpr int kRealtimePriority = 2;
 
     AudioDeviceFactory m_openDevice;
     std::thread m_thread;
