@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/WavExport.h"
+#include "app/WindowTitles.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
 #include "framework/UserInterface.h"
@@ -23,6 +24,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include <algorithm>
@@ -299,8 +301,11 @@ void CEditorApp::UpdateFrameTitles(const CSoundDoc* pDoc) const
     const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
     const QString title = QString::fromStdString(ToDisplayUtf8(pDoc->GetTitle()));
     for (std::size_t i = 0; i < frames.size(); ++i)
-        frames[i]->setWindowTitle(
-            frames.size() == 1 ? title : QStringLiteral("%1:%2").arg(title).arg(i + 1));
+    {
+        frames[i]->setWindowTitle(WindowTitles::Marked(
+            frames.size() == 1 ? title : QStringLiteral("%1:%2").arg(title).arg(i + 1)));
+        frames[i]->setWindowModified(pDoc->IsModified());
+    }
 }
 
 bool CEditorApp::SaveModified(CSoundDoc* pDoc)
@@ -492,13 +497,16 @@ void CEditorApp::OnAppAbout()
     dialog.exec();
 }
 
-void CEditorApp::ShowHelp()
+void CEditorApp::ShowHelp(const QString& anchor)
 {
     if (m_pHelpWindow == nullptr)
         m_pHelpWindow = new CHelpWindow(m_pMainWnd);
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();
+    // Scrolled once shown, when the text has its layout.
+    if (!anchor.isEmpty())
+        m_pHelpWindow->GetBrowser()->scrollToAnchor(anchor);
 }
 
 void CEditorApp::SetIdleMessage(UINT nID)
