@@ -3,6 +3,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/DesktopFiles.h"
+#include "app/ExportCommands.h"
 #include "app/ExportScope.h"
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
@@ -11,9 +12,10 @@
 #include "app/WindowTitles.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
+#include "sound/AgiFile.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -224,8 +226,11 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
             }
         }
         pDoc = std::make_unique<CSoundDoc>();
-        if (!pDoc->OnOpenDocument(path))
+        if (const Status opened = pDoc->OnOpenDocument(path); !opened.Ok())
+        {
+            ShowFailure(opened.GetFailure());
             return nullptr;
+        }
         pDoc->SetPathName(path);
         AddToRecentFileList(path);
     }
@@ -366,8 +371,11 @@ bool CEditorApp::DoSave(CSoundDoc* pDoc, bool bReplace)
         if (!GetFileNameSource().AskFileName(request, path))
             return false;
     }
-    if (!pDoc->OnSaveDocument(path))
+    if (const Status saved = pDoc->OnSaveDocument(path); !saved.Ok())
+    {
+        ShowFailure(saved.GetFailure());
         return false;
+    }
     m_recovery.Forget(pDoc);
     pDoc->SetPathName(path);
     AddToRecentFileList(path);
@@ -472,19 +480,13 @@ void CEditorApp::OnFileImport()
 
 CSoundDoc* CEditorApp::ImportAGI(const std::string& strPath)
 {
-    // The import reports its own failures; a failed one leaves the new document as it was.
-    // A file that cannot be read (gone since it was chosen, a folder) throws instead.
+    // A failed import leaves the new document as it was. A refused resource is told
+    // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
     CSoundDoc* pDoc = OpenDocumentFile({});
     if (pDoc == nullptr)
         return nullptr;
-    try
-    {
-        pDoc->ImportAGIFile(strPath);
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-    }
+    if (const Status imported = ImportAgiFile(*pDoc, strPath); !imported.Ok())
+        ShowFailure(imported.GetFailure(), MB_OK);
     return pDoc;
 }
 
@@ -549,6 +551,19 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
     return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
 }
 
+bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc)
+{
+    switch (nID)
+    {
+    case ID_EXPORT_AGI:
+        return ExportAgiCommand(doc);
+    case ID_EXPORT_MIDI:
+        return ExportMidiCommand(doc, m_pMainWnd);
+    default:
+        return ExportWav(doc, m_chipChoice.Get(), m_pMainWnd);
+    }
+}
+
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
@@ -585,6 +600,8 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         if (pCmdUI == nullptr && m_pMainWnd != nullptr)
             m_pMainWnd->close();
         return true;
+    case ID_EXPORT_AGI:
+    case ID_EXPORT_MIDI:
     case ID_EXPORT_WAV:
     {
         CSoundDoc* pDoc = GetActiveDocument();
@@ -592,8 +609,7 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this](CSoundDoc& doc)
-                          { return ExportWav(doc, m_chipChoice.Get(), m_pMainWnd); });
+                          [this, nID](CSoundDoc& doc) { return RunExport(nID, doc); });
         return true;
     }
     case ID_FILE_CLOSE:
@@ -673,6 +689,14 @@ void CEditorApp::StartPlayThread()
     // With sound off the thread still runs, so the editors' requests go somewhere.
     m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
     m_pPlayThread->SetSynthKind(m_chipChoice.Get());
+    // Shown on this thread; the play thread goes on at once.
+    m_pPlayThread->SetErrorReport(
+        [this](const std::string& message)
+        {
+            QMetaObject::invokeMethod(
+                this, [message] { AfxMessageBox(message, MB_OK | MB_ICONSTOP); },
+                Qt::QueuedConnection);
+        });
     m_pPlayThread->CreateThread();
 }
 

@@ -137,6 +137,8 @@ public:
     QString m_strIdleText;
 
 private:
+    // The export command nID of the document (AGI, MIDI or WAV); false when nothing was written.
+    bool RunExport(UINT nID, CSoundDoc& doc);
     void StartPlayThread();
     ISoundRowSink* RowSinkFor(CSoundSession* pSession);
     // Stops playback of the document and closes it; its windows are gone.

@@ -6,6 +6,7 @@
 #include "app/QtUserInterface.h"
 #include "app/RecoveryDialog.h"
 #include "framework/TextCodec.h"
+#include "session/Prompts.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -85,8 +86,7 @@ int CEditorApp::RecoverUnsaved()
     {
         QString name = QString::fromStdString(ToDisplayUtf8(sound.title));
         if (!sound.path.empty())
-            name += QStringLiteral(" (%1)").arg(
-                PathToQString(sound.path));
+            name += QStringLiteral(" (%1)").arg(PathToQString(sound.path));
         names.append(name);
     }
     CRecoveryDialog dialog(names, m_pMainWnd);
@@ -111,8 +111,11 @@ int CEditorApp::RecoverUnsaved()
 CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
 {
     auto pDoc = std::make_unique<CSoundDoc>();
-    if (!pDoc->LoadFromBytes(CRecoveryStore::ReadData(sound)))
+    if (const Status loaded = pDoc->LoadFromBytes(CRecoveryStore::ReadData(sound)); !loaded.Ok())
+    {
+        ShowFailure(loaded.GetFailure());
         return nullptr;
+    }
     if (!sound.path.empty())
         pDoc->SetPathName(sound.path);
     else

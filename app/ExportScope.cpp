@@ -2,6 +2,7 @@
 #include "app/ExportScope.h"
 
 #include "game/WholeSongRange.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 
 #include <QMessageBox>
@@ -37,8 +38,11 @@ ExportScope AskExportScope(const CSoundDoc& doc, QWidget* pParent)
 std::unique_ptr<CSoundDoc> MakeWholeSongCopy(CSoundDoc& doc)
 {
     auto pCopy = std::make_unique<CSoundDoc>();
-    if (!pCopy->LoadFromBytes(doc.SaveToBytes()))
+    if (const Status loaded = pCopy->LoadFromBytes(doc.SaveToBytes()); !loaded.Ok())
+    {
+        ShowFailure(loaded.GetFailure());
         return nullptr;
+    }
     // The export choosers offer the document's own name.
     pCopy->SetTitle(doc.GetTitle());
     if (!doc.GetPathName().empty())

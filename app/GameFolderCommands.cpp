@@ -5,8 +5,8 @@
 #include "app/MainFrame.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
 #include "game/WholeSongRange.h"
+#include "session/Prompts.h"
 #include "views/SoundFrame.h"
 
 #include <QMdiArea>

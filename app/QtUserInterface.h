@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 
 #include <QStringList>
 

@@ -2,8 +2,9 @@
 #include "app/WavExport.h"
 
 #include "app/QtUserInterface.h"
-#include "framework/UserInterface.h"
+#include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
+#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 
 #include <QFileInfo>
@@ -53,30 +54,28 @@ bool ExportWav(const CSoundDoc& doc, SynthKind kind, QWidget* pParent, int nProg
         return false;
 
     // Application-modal: while it is up nothing may change or close the document.
-    const QString fileName =
-        QFileInfo(PathToQString(path)).fileName();
-    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName),
-                             QStringLiteral("Cancel"), 0, kProgressSteps, pParent);
+    const QString fileName = QFileInfo(PathToQString(path)).fileName();
+    QProgressDialog progress(QStringLiteral("Writing %1…").arg(fileName), QStringLiteral("Cancel"),
+                             0, kProgressSteps, pParent);
     progress.setObjectName(QStringLiteral("WavProgress"));
     progress.setWindowTitle(QString::fromStdString(request.strTitle));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(nProgressDelayMs);
     progress.setValue(0);
-    const std::string error = WriteWavFile(
-        doc, kind, path,
-        [&progress](double fraction)
-        {
-            progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
-            return !progress.wasCanceled();
-        });
+    WavOptions options;
+    options.kind = kind;
+    options.progress = [&progress](double fraction)
+    {
+        progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));
+        return !progress.wasCanceled();
+    };
+    const Status written =
+        WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
     const bool bCancelled = progress.wasCanceled();
     progress.reset();
     if (bCancelled)
         return false;
-    if (!error.empty())
-    {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
 }

@@ -17,7 +17,6 @@ int main(int argc, char* argv[])
     SetMessageSink(&messages);
     SetFileNameSource(&fileNames);
     CSoundDialogs dialogs;
-    SetMidiInstrumentSource(&dialogs);
 
     int result = 1;
     {
@@ -31,6 +30,5 @@ int main(int argc, char* argv[])
     }
     SetMessageSink(nullptr);
     SetFileNameSource(nullptr);
-    SetMidiInstrumentSource(nullptr);
     return result;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Import and export of AGI sound resources, and the MIDI export, on long songs.
 #include "framework/File.h"
+#include "sound/AgiFile.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
 
@@ -85,30 +86,28 @@ void Import(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
     CSoundDoc doc;
     for (auto _ : state)
     {
-        doc.m_rawData = bytes;
-        if (!doc.ParseAGIResource())
+        if (!ImportAgi(doc, bytes))
             state.SkipWithError("the resource does not import");
     }
     state.counters["bytes"] = static_cast<double>(bytes.size());
-    state.counters["rows"] = doc.m_nRangeEnd;
+    state.counters["rows"] = doc.GetPlayRange().end;
 }
 
 void Export(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
 {
     CSoundDoc doc;
-    doc.m_rawData = bytes;
-    doc.ParseAGIResource();
+    ImportAgi(doc, bytes);
+    std::vector<std::uint8_t> built;
     for (auto _ : state)
-        doc.BuildAGIResource();
-    if (doc.m_rawData != bytes)
+        built = BuildAgiBytes(doc).Value();
+    if (built != bytes)
         state.SkipWithError("the export differs from the imported resource");
 }
 
 void ExportMidi(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
 {
     CSoundDoc doc;
-    doc.m_rawData = bytes;
-    doc.ParseAGIResource();
+    ImportAgi(doc, bytes);
     std::size_t size = 0;
     for (auto _ : state)
         size = doc.BuildMIDIFile({0, 0, 0}).size();

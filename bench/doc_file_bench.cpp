@@ -29,7 +29,7 @@ std::unique_ptr<CSoundDoc> MakeDocument(int nPatterns)
                     p->SetCell(row, {static_cast<std::uint8_t>((row * 7 + i) % 118), FREQ_EMPTY, 0,
                                      atten});
             }
-            doc->m_sequence[channel][i * 1024] = p;
+            doc->PlacePattern(channel, i * 1024, p);
         }
     return doc;
 }
@@ -56,7 +56,7 @@ void BM_LoadDocument(benchmark::State& state)
         CSoundDoc doc;
         if (!doc.LoadFromBytes(text))
             state.SkipWithError("the document did not load");
-        benchmark::DoNotOptimize(doc.m_patterns[0].data());
+        benchmark::DoNotOptimize(doc.GetPatterns(0).data());
     }
     state.counters["MB"] = static_cast<double>(text.size()) / 1e6;
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));

@@ -13,12 +13,10 @@ namespace
 void BuildSong(CSoundDoc& doc)
 {
     doc.DeleteContents();
-    doc.m_nBeatsPerMinute = 120;
-    doc.m_nTracksPerBeat = 4;
+    doc.AssignProperties({120, doc.GetStepSize(), 4});
     constexpr int kRows = 4800;
     constexpr int kPatternRows = 64;
-    doc.m_nRangeStart = 0;
-    doc.m_nRangeEnd = kRows - 1;
+    doc.AssignPlayRange({0, kRows - 1});
     for (int voice = 0; voice < 3; ++voice)
     {
         CSoundPattern* pPattern = doc.CreatePattern(voice, kPatternRows);
@@ -26,9 +24,9 @@ void BuildSong(CSoundDoc& doc)
             pPattern->SetCell(row, {static_cast<std::uint8_t>(36 + voice * 12 + (row * 7) % 24),
                                     255, 0, static_cast<std::uint8_t>(row % 4)});
         for (int pos = 0; pos < kRows; pos += kPatternRows)
-            doc.m_sequence[voice][pos] = pPattern;
+            doc.PlacePattern(voice, pos, pPattern);
     }
-    doc.m_sequence[3][0] = doc.CreatePattern(3, 16);
+    doc.PlacePattern(3, 0, doc.CreatePattern(3, 16));
 }
 } // namespace
 

@@ -77,12 +77,11 @@ void BM_SequenceViewPaint(benchmark::State& state)
         for (int s = 0; s < nPlacements; ++s)
         {
             const SequencePos pos{c, s};
-            doc.SetPatternAt(&pos, doc.m_patterns[c][(s + c) % 8].get());
+            doc.SetPatternAt(&pos, doc.GetPatterns(c)[(s + c) % 8].get());
         }
     }
     doc.m_sequenceCursor = {2, nPlacements / 2};
-    doc.m_nRangeStart = 16 * (nPlacements / 2 - 4);
-    doc.m_nRangeEnd = 16 * (nPlacements / 2 + 4);
+    doc.AssignPlayRange({16 * (nPlacements / 2 - 4), 16 * (nPlacements / 2 + 4)});
 
     CSoundSession session(&doc);
     CSoundSequenceView view(&session);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Long .wav renders, sine and chip, to compare with other tools' renders.
+#include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
 #include "sound/SoundDoc.h"
 
@@ -16,8 +17,7 @@ void BuildSong(CSoundDoc& doc)
     doc.DeleteContents();
     constexpr int kRows = 4800;
     constexpr int kPatternRows = 64;
-    doc.m_nRangeStart = 0;
-    doc.m_nRangeEnd = kRows - 1;
+    doc.AssignPlayRange({0, kRows - 1});
     for (int voice = 0; voice < 3; ++voice)
     {
         CSoundPattern* pPattern = doc.CreatePattern(voice, kPatternRows);
@@ -25,7 +25,7 @@ void BuildSong(CSoundDoc& doc)
             pPattern->SetCell(row, {static_cast<std::uint8_t>(36 + voice * 12 + (row * 7) % 24),
                                     255, 0, static_cast<std::uint8_t>(row % 4)});
         for (int pos = 0; pos < kRows; pos += kPatternRows)
-            doc.m_sequence[voice][pos] = pPattern;
+            doc.PlacePattern(voice, pos, pPattern);
     }
 }
 
@@ -33,13 +33,13 @@ void WriteTenMinutes(benchmark::State& state, SynthKind kind, int beatsPerMinute
 {
     CSoundDoc doc;
     BuildSong(doc);
-    doc.m_nBeatsPerMinute = beatsPerMinute;
+    doc.AssignProperties({beatsPerMinute, doc.GetStepSize(), doc.GetTracksPerBeat()});
     // An AGI resource holds at most 64 KB: 3000 rows of three voices, 7 ticks a row at 126 x 4.
     if (kind != SynthKind::Sine)
-        doc.m_nRangeEnd = 3000;
+        doc.AssignPlayRange({doc.GetPlayRange().start, 3000});
     const std::string path = "/tmp/tarvok-wav-bench.wav";
     for (auto _ : state)
-        if (!WriteWavFile(doc, kind, path).empty())
+        if (!WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, {kind, {}}, out); }))
             state.SkipWithError("render failed");
     const double seconds = kind == SynthKind::Sine ? 600.0 : 3000.0 * 7 / 60;
     state.counters["x_realtime"] = benchmark::Counter(

@@ -4,7 +4,7 @@
 #include "dialogs/TemplateGrid.h"
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 
 #include <QComboBox>
 #include <QFontMetrics>

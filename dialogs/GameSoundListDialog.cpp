@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/GameSoundListDialog.h"
 
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundServices.h"
 #include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
@@ -31,7 +31,6 @@ std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n)
     if (error.empty() && pDoc->OnNewDocument())
     {
         std::lock_guard lock(pDoc->Guard());
-        pDoc->m_rawData = bytes;
         error = ParseAgiResource(*pDoc, bytes);
     }
     if (!error.empty())
@@ -137,7 +136,7 @@ void CGameSoundListDialog::StartPreview(int row)
         return;
     {
         std::lock_guard lock(m_pPreview->Guard());
-        m_pPreview->m_nCurrentPos = m_pPreview->m_nRangeStart;
+        m_pPreview->m_nCurrentPos = m_pPreview->GetPlayRange().start;
         m_pPreview->m_bSongPlaying = true;
     }
     m_nPreviewRow = row;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/SoundDialogs.h"
 
-#include "dialogs/SoundMIDIExportDialog.h"
 #include "dialogs/SoundManageDialog.h"
 #include "dialogs/SoundPatternDialog.h"
 #include "dialogs/SoundPropertiesDialog.h"
@@ -44,20 +43,4 @@ void CSoundDialogs::ManagePatternsDialog(QWidget* pParent, CSoundSession& sessio
     dialog.m_pSession = &session;
     dialog.m_pDoc = session.GetDocument();
     dialog.exec();
-}
-
-bool CSoundDialogs::ChooseInstruments(std::array<int, 3>& programs)
-{
-    // The export is started from a window's command, so that window owns the dialog.
-    QWidget* pParent = QApplication::activeModalWidget();
-    if (pParent == nullptr)
-        pParent = QApplication::activeWindow();
-    CSoundMIDIExportDialog dialog(pParent);
-    for (std::size_t voice = 0; voice < programs.size(); ++voice)
-        dialog.m_nInstrument[voice] = programs[voice];
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    for (std::size_t voice = 0; voice < programs.size(); ++voice)
-        programs[voice] = dialog.m_nInstrument[voice];
-    return true;
 }

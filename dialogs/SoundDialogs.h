@@ -2,10 +2,9 @@
 #pragma once
 
 #include "session/SoundServices.h"
-#include "sound/MidiInstrumentSource.h"
 
-// The editor's real dialogs behind the interfaces the editors and the MIDI export ask through.
-class CSoundDialogs : public ISoundDialogs, public IMidiInstrumentSource
+// The editor's real dialogs behind the interfaces the editors ask through.
+class CSoundDialogs : public ISoundDialogs
 {
 public:
     bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
@@ -13,5 +12,4 @@ public:
     bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
                           int& nTracksPerBeat) override;
     void ManagePatternsDialog(QWidget* pParent, CSoundSession& session) override;
-    bool ChooseInstruments(std::array<int, 3>& programs) override;
 };

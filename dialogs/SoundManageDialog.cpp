@@ -3,7 +3,7 @@
 
 #include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/CellTransforms.h"
@@ -140,7 +140,7 @@ void CSoundManageDialog::FillList(int nChannel)
         return;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        for (const auto& pPattern : m_pDoc->m_patterns[nChannel])
+        for (const auto& pPattern : m_pDoc->GetPatterns(nChannel))
         {
             auto* pItem = new QListWidgetItem(DisplayName(pPattern->GetName()));
             pItem->setData(kPatternRole, pPattern->GetId());
@@ -160,7 +160,7 @@ void CSoundManageDialog::OnSelChangeChannel()
     m_strName.clear();
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_nRows = m_pDoc->m_nStepSize;
+        m_nRows = m_pDoc->GetStepSize();
     }
     ShowFields();
     EnablePatternControls(false);
@@ -206,8 +206,8 @@ void CSoundManageDialog::OnNew()
     int nRows;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        std::snprintf(szName, sizeof szName, "%03d", m_pDoc->m_nNextPattern[nChannel]);
-        nRows = m_pDoc->m_nStepSize;
+        std::snprintf(szName, sizeof szName, "%03d", m_pDoc->GetNextPatternNumber(nChannel));
+        nRows = m_pDoc->GetStepSize();
     }
     CSoundPattern* pPattern =
         m_pDoc->FindPattern(SoundEdits::NewPattern(*m_pSession, {}, nChannel, nRows, szName));

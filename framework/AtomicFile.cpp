@@ -135,3 +135,19 @@ void CAtomicFile::Commit()
         throw CFileException("Cannot save " + m_strPath + ":\n" + std::strerror(err) + ".");
     }
 }
+
+Status WriteAtomically(const std::string& path, const std::function<Status(CFile&)>& write)
+{
+    try
+    {
+        CAtomicFile file(path);
+        Status written = write(file);
+        if (written.Ok())
+            file.Commit();
+        return written;
+    }
+    catch (const CFileException& e)
+    {
+        return Failure::FromFile(e.what());
+    }
+}

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "framework/File.h"
+#include "framework/Result.h"
 
+#include <functional>
 #include <string>
 
 // The permissions a file that replaces path gets: path's own, or the usual 0666 & ~umask
@@ -41,3 +43,8 @@ private:
     std::string m_strTempPath;
     int m_fd = -1;
 };
+
+// Writes what write puts into a CAtomicFile and commits it only when write succeeds, so a
+// refusal or a cancel (a silent failure) leaves no file. A CFileException becomes a failure
+// of cause File.
+Status WriteAtomically(const std::string& path, const std::function<Status(CFile&)>& write);

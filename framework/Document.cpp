@@ -5,7 +5,6 @@
 #include "framework/AtomicFile.h"
 #include "framework/File.h"
 #include "framework/MemFile.h"
-#include "framework/UserInterface.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -62,13 +61,13 @@ std::string CDocument::SaveToBytes()
     return file.Detach();
 }
 
-bool CDocument::LoadFromBytes(const std::string& bytes)
+Status CDocument::LoadFromBytes(const std::string& bytes)
 {
     CMemFile file(bytes.data(), bytes.size());
     return LoadFromFile(file);
 }
 
-bool CDocument::LoadFromFile(CFile& file)
+Status CDocument::LoadFromFile(CFile& file)
 {
     DeleteContents();
     SetModifiedFlag(true); // dirty while loading, as a half-loaded document must not look saved
@@ -80,32 +79,28 @@ bool CDocument::LoadFromFile(CFile& file)
     catch (const CUserException&)
     {
         DeleteContents();
-        return false;
+        return Failure{};
     }
     catch (const CArchiveException& e)
     {
         DeleteContents();
-        AfxMessageBox(e.m_strMessage.empty() ? "Unexpected file format." : e.m_strMessage,
-                      MB_ICONEXCLAMATION);
-        return false;
+        return Failure{e.m_strMessage.empty() ? "Unexpected file format." : e.m_strMessage};
     }
     catch (const CFileException& e)
     {
         DeleteContents();
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
+        return Failure::FromFile(e.what());
     }
     catch (const std::bad_alloc&)
     {
         DeleteContents();
-        AfxMessageBox("Not enough memory to load the document.", MB_ICONEXCLAMATION);
-        return false;
+        return Failure{"Not enough memory to load the document."};
     }
     SetModifiedFlag(false);
-    return true;
+    return Success();
 }
 
-bool CDocument::OnOpenDocument(const std::string& path)
+Status CDocument::OnOpenDocument(const std::string& path)
 {
     // Documents larger than this are not sound documents; refusing keeps memory bounded.
     constexpr std::uint64_t kMaxDocumentBytes = 512ull * 1024 * 1024;
@@ -117,13 +112,12 @@ bool CDocument::OnOpenDocument(const std::string& path)
     }
     catch (const CFileException& e)
     {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
+        return Failure::FromFile(e.what());
     }
     return LoadFromFile(*file);
 }
 
-bool CDocument::OnSaveDocument(const std::string& path)
+Status CDocument::OnSaveDocument(const std::string& path)
 {
     try
     {
@@ -138,15 +132,14 @@ bool CDocument::OnSaveDocument(const std::string& path)
     }
     catch (const CFileException& e)
     {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
+        return Failure::FromFile(e.what());
     }
     catch (const CUserException&)
     {
-        return false;
+        return Failure{};
     }
     SetModifiedFlag(false);
-    return true;
+    return Success();
 }
 
 void CDocument::OnCloseDocument()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Object.h"
+#include "framework/Result.h"
 
 #include <string>
 #include <vector>
@@ -45,21 +46,21 @@ public:
     void UpdateAllViews(IDocumentView* pSender, CObject* pHint = nullptr);
 
     virtual bool OnNewDocument();
-    // Loads the file through Serialize; reports failures through AfxMessageBox (a silent
-    // CUserException only abandons) and returns false, leaving the contents deleted.
-    virtual bool OnOpenDocument(const std::string& path);
-    // Stores through Serialize into memory, then replaces the file atomically.
-    virtual bool OnSaveDocument(const std::string& path);
+    // Loads the file through Serialize. A failure leaves the contents deleted and carries the
+    // message for the person; a CUserException is a silent failure (already dealt with).
+    virtual Status OnOpenDocument(const std::string& path);
+    // Stores through Serialize, replacing the file atomically.
+    virtual Status OnSaveDocument(const std::string& path);
     virtual void OnCloseDocument();
     virtual void DeleteContents() {}
     virtual void Serialize(CArchive& ar) = 0;
 
     // Bytes as Serialize stores them (also what OnSaveDocument writes).
     std::string SaveToBytes();
-    // Loads from bytes as OnOpenDocument would; returns false after reporting a failure.
-    bool LoadFromBytes(const std::string& bytes);
+    // Loads from bytes as OnOpenDocument would.
+    Status LoadFromBytes(const std::string& bytes);
     // The same from a file read in place.
-    bool LoadFromFile(CFile& file);
+    Status LoadFromFile(CFile& file);
 
 private:
     std::string m_strTitle;
@@ -68,7 +69,7 @@ private:
     std::vector<IDocumentView*> m_views;
 };
 
-// Abandons a load or command after its message has been shown.
+// Abandons a load or command without a message (its reason has been dealt with).
 class CUserException
 {
 };

@@ -2,7 +2,7 @@
 // Any bytes as an AGI sound resource. Beyond not crashing: what the import accepts gives a
 // document that exports to MIDI, and whose AGI export, imported and exported again, comes
 // out the same.
-#include "framework/UserInterface.h"
+#include "sound/AgiFile.h"
 #include "sound/SoundDoc.h"
 
 #include <cstdint>
@@ -10,12 +10,6 @@
 
 namespace
 {
-class CSilentMessages : public IMessageSink
-{
-public:
-    int ShowMessage(const std::string&, unsigned, const std::string&) override { return IDOK; }
-};
-
 // Keeps each run short: a longer song only repeats the same work.
 constexpr std::int32_t kMaxCheckedRows = 65536;
 
@@ -28,12 +22,8 @@ void Check(bool bCondition)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static CSilentMessages messages;
-    SetMessageSink(&messages);
-
     CSoundDoc doc;
-    doc.m_rawData.assign(data, data + size);
-    if (!doc.ParseAGIResource())
+    if (!ImportAgi(doc, {data, data + size}))
         return 0;
 
     // Each channel is a run of 32-row patterns placed every 32 rows from 0, the last one
@@ -41,26 +31,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::int32_t next = 0;
-        for (const auto& [pos, pPattern] : doc.m_sequence[c])
+        for (const auto& [pos, pPattern] : doc.GetSequence(c))
         {
             Check(pos == next && pPattern->GetRows() > 0 && pPattern->GetRows() <= 32);
             next = pos + pPattern->GetRows();
         }
-        Check(doc.m_patterns[c].size() == doc.m_sequence[c].size());
-        Check(next <= doc.m_nRangeEnd);
+        Check(doc.GetPatterns(c).size() == doc.GetSequence(c).size());
+        Check(next <= doc.GetPlayRange().end);
     }
-    Check(doc.GetWholeSongEnd() == doc.m_nRangeEnd);
+    Check(doc.GetWholeSongEnd() == doc.GetPlayRange().end);
 
-    if (doc.m_nRangeEnd > kMaxCheckedRows)
+    if (doc.GetPlayRange().end > kMaxCheckedRows)
         return 0;
     Check(doc.BuildMIDIFile({0, 0, 0}).compare(0, 4, "MThd") == 0);
-    if (!doc.BuildAGIResource())
+    const auto once = BuildAgiBytes(doc);
+    if (!once)
         return 0;
-    const std::vector<std::uint8_t> once = doc.m_rawData;
     CSoundDoc again;
-    again.m_rawData = once;
-    Check(again.ParseAGIResource());
-    Check(again.BuildAGIResource());
-    Check(again.m_rawData == once);
+    Check(ImportAgi(again, once.Value()).Ok());
+    const auto twice = BuildAgiBytes(again);
+    Check(twice.Ok() && twice.Value() == once.Value());
     return 0;
 }

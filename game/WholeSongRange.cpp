@@ -8,17 +8,15 @@
 CWholeSongRange::CWholeSongRange(CSoundDoc& doc) : m_doc(doc)
 {
     std::lock_guard lock(m_doc.Guard());
-    m_nStart = m_doc.m_nRangeStart;
-    m_nEnd = m_doc.m_nRangeEnd;
-    m_doc.m_nRangeStart = 0;
-    m_doc.m_nRangeEnd = m_doc.GetWholeSongEnd();
+    m_nStart = m_doc.GetPlayRange().start;
+    m_nEnd = m_doc.GetPlayRange().end;
+    m_doc.AssignPlayRange({0, m_doc.GetWholeSongEnd()});
 }
 
 CWholeSongRange::~CWholeSongRange()
 {
     std::lock_guard lock(m_doc.Guard());
-    m_doc.m_nRangeStart = m_nStart;
-    m_doc.m_nRangeEnd = m_nEnd;
+    m_doc.AssignPlayRange({m_nStart, m_nEnd});
 }
 
 AgiResourceBuild CWholeSongRange::BuildResource(CSoundDoc& doc)

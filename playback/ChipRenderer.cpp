@@ -12,13 +12,15 @@ namespace
 {
 std::int64_t PassRows(const CSoundDoc& doc)
 {
-    return std::max<std::int64_t>(1, std::int64_t{doc.m_nRangeEnd} - doc.m_nRangeStart);
+    const PlayRange range = doc.GetPlayRange();
+    return std::max<std::int64_t>(1, std::int64_t{range.end} - range.start);
 }
 } // namespace
 
 std::int32_t CChipRenderer::NextPassRow(const CSoundDoc& doc, std::int32_t pos)
 {
-    return pos >= doc.m_nRangeEnd - 1 || pos < doc.m_nRangeStart ? doc.m_nRangeStart : pos + 1;
+    const PlayRange range = doc.GetPlayRange();
+    return pos >= range.end - 1 || pos < range.start ? range.start : pos + 1;
 }
 
 std::int32_t CChipRenderer::NextRow(const CSoundDoc& doc, std::int32_t pos) const
@@ -29,7 +31,7 @@ std::int32_t CChipRenderer::NextRow(const CSoundDoc& doc, std::int32_t pos) cons
 CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* pError) const
 {
     Pass pass;
-    pass.nTicksPerRow = AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute);
+    pass.nTicksPerRow = AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
     if (pass.nTicksPerRow == 0)
     {
         if (pError != nullptr)
@@ -56,9 +58,10 @@ bool CChipRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& e
     if (!error.empty())
         return false;
     m_bNextReady = false;
-    const bool bInPass = pos >= doc.m_nRangeStart && pos < doc.m_nRangeEnd;
-    m_startRow = bInPass ? pos : doc.m_nRangeStart;
-    m_tick = (std::int64_t{m_startRow} - doc.m_nRangeStart) * m_pass.nTicksPerRow;
+    const PlayRange range = doc.GetPlayRange();
+    const bool bInPass = pos >= range.start && pos < range.end;
+    m_startRow = bInPass ? pos : range.start;
+    m_tick = (std::int64_t{m_startRow} - range.start) * m_pass.nTicksPerRow;
     m_pass.pRender->SeekTick(static_cast<std::uint64_t>(m_tick));
     return true;
 }

@@ -9,9 +9,8 @@
 std::int64_t PlayRangeRows(const CSoundDoc& doc)
 {
     // Playback keeps stepping from the start when the range is empty, so one pass is a row.
-    return doc.m_nRangeEnd >= doc.m_nRangeStart
-               ? static_cast<std::int64_t>(doc.m_nRangeEnd) - doc.m_nRangeStart + 1
-               : 1;
+    const PlayRange range = doc.GetPlayRange();
+    return range.end >= range.start ? static_cast<std::int64_t>(range.end) - range.start + 1 : 1;
 }
 
 bool RenderPlayRange(const CSoundDoc& doc, std::vector<std::int16_t>& samples,
@@ -21,7 +20,7 @@ bool RenderPlayRange(const CSoundDoc& doc, std::vector<std::int16_t>& samples,
     std::lock_guard lock(doc.Guard());
     CSineRenderer renderer;
     std::string error;
-    if (!renderer.Begin(doc, doc.m_nRangeStart, error))
+    if (!renderer.Begin(doc, doc.GetPlayRange().start, error))
         return false;
     const std::int64_t nRows = PlayRangeRows(doc);
     const std::uint64_t nSamplesPerRow = renderer.GetSlotSamples();

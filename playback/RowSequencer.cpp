@@ -5,11 +5,7 @@ namespace
 {
 bool IsLivePattern(const CSoundDoc& doc, const CSoundPattern* pPattern)
 {
-    for (const auto& list : doc.m_patterns)
-        for (const auto& p : list)
-            if (p.get() == pPattern)
-                return true;
-    return false;
+    return doc.FindPatternChannel(pPattern) >= 0;
 }
 } // namespace
 
@@ -50,8 +46,9 @@ void CRowSequencer::Start(std::int32_t pos)
 
 void CRowSequencer::StartFrom(const CSoundDoc& doc, std::int32_t pos)
 {
-    const bool bInRange = pos > doc.m_nRangeStart && pos <= doc.m_nRangeEnd;
-    Start(bInRange ? doc.m_nRangeStart : pos);
+    const PlayRange range = doc.GetPlayRange();
+    const bool bInRange = pos > range.start && pos <= range.end;
+    Start(bInRange ? range.start : pos);
     m_heldNote.fill(NOTE_OFF);
     // The rows before pos are sequenced but never rendered.
     while (m_pos != pos)
@@ -83,7 +80,7 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc)
             m_attenuation[c] = 0;
             m_queue[c].Append({NOTE_OFF, 0});
         }
-        const auto& sequence = doc.m_sequence[c];
+        const auto& sequence = doc.GetSequence(c);
         if (auto it = sequence.find(pos); it != sequence.end() && it->second != nullptr)
         {
             m_pattern[c] = it->second;

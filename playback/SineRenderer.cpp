@@ -6,7 +6,7 @@
 bool CSineRenderer::StartSynth(const CSoundDoc& doc, std::string& error)
 {
     error.clear();
-    const unsigned rowBytes = CToneSynth::RowBytes(doc.m_nBeatsPerMinute, doc.m_nTracksPerBeat);
+    const unsigned rowBytes = CToneSynth::RowBytes(doc.GetBeatsPerMinute(), doc.GetTracksPerBeat());
     if (rowBytes == 0)
         return false;
     m_synth.Start(rowBytes);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/SoundPlayThread.h"
 
-#include "framework/UserInterface.h"
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
 
@@ -126,6 +125,12 @@ void CSoundPlayThread::OnAudioNotify() noexcept
     m_queue.SignalEvent();
 }
 
+void CSoundPlayThread::ReportError(const std::string& message) const
+{
+    if (m_reportError)
+        m_reportError(message);
+}
+
 bool CSoundPlayThread::InitInstance()
 {
     if (!m_openDevice)
@@ -133,10 +138,9 @@ bool CSoundPlayThread::InitInstance()
     m_pDevice = m_openDevice();
     if (m_pDevice == nullptr)
     {
-        // Nothing posted from now on is handled, so no one waits on this thread while the
-        // message is up.
+        // Nothing posted from now on is handled, so no one waits on this thread.
         m_queue.Close();
-        AfxMessageBox(kDeviceErrorText, MB_OK | MB_ICONSTOP);
+        ReportError(kDeviceErrorText);
         return false;
     }
     m_pPreview = m_pDevice->CreatePreviewBuffer(CToneSynth::kPreviewBytes);
@@ -232,7 +236,7 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
         m_pDoc = nullptr;
         m_pNotify = nullptr;
         if (!error.empty())
-            AfxMessageBox(error, MB_OK | MB_ICONSTOP);
+            ReportError(error);
         return;
     }
     m_playedSlot = 0;

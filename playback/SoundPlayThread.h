@@ -28,6 +28,10 @@ public:
     virtual void PostRowPlayed(std::uint32_t nGeneration) = 0;
 };
 
+// Told a message for the person (the device cannot be used, a song cannot be rendered).
+// Called on the play thread: the owner shows it on its own thread, never blocking this one.
+using PlayErrorReport = std::function<void(const std::string& message)>;
+
 // Opens the output device on the play thread; null when no device can be used.
 using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
 
@@ -47,6 +51,9 @@ public:
     CSoundPlayThread& operator=(const CSoundPlayThread&) = delete;
 
     static std::unique_ptr<CAudioDevice> OpenDefaultDevice();
+
+    // Where failures go; set before CreateThread. Without one they go unreported.
+    void SetErrorReport(PlayErrorReport report) { m_reportError = std::move(report); }
 
     // Starts the thread; the device is opened on it. False if it was started already.
     bool CreateThread();
@@ -110,6 +117,9 @@ protected:
     void RaiseLatencyWhenDropoutsRepeat();
     static constexpr std::chrono::seconds kDropoutsRepeatWithin{10};
 
+    void ReportError(const std::string& message) const;
+
+    PlayErrorReport m_reportError;
     std::unique_ptr<ISoundRenderer> m_pRenderer;
     WaveFormat m_format;
     std::unique_ptr<CAudioStreamBuffer> m_pStream;

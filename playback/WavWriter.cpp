@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/WavWriter.h"
 
-#include "framework/AtomicFile.h"
+#include "framework/File.h"
 #include "playback/AgiChipRender.h"
 #include "playback/AudioFormat.h"
 #include "playback/OfflineRenderer.h"
@@ -58,41 +58,32 @@ std::string WavHeader(std::uint32_t nDataBytes)
 }
 
 // Writes nSamples from the source, padding with silence should it end early.
-std::string WriteStream(const std::string& path, std::uint64_t nSamples, const SampleSource& source,
-                        const WavProgress& progress)
+Status WriteStream(CFile& out, std::uint64_t nSamples, const SampleSource& source,
+                   const WavProgress& progress)
 {
     if (nSamples > kMaxSamples)
-        return kWavTooLongText;
-    try
+        return Failure{kWavTooLongText};
+    const std::string header = WavHeader(static_cast<std::uint32_t>(nSamples * 2));
+    out.Write(header.data(), header.size());
+    std::vector<std::int16_t> block(static_cast<std::size_t>(
+        std::min<std::uint64_t>(std::max<std::uint64_t>(nSamples, 1), kBlockSamples)));
+    std::string bytes;
+    for (std::uint64_t done = 0; done < nSamples;)
     {
-        CAtomicFile file(path);
-        const std::string header = WavHeader(static_cast<std::uint32_t>(nSamples * 2));
-        file.Write(header.data(), header.size());
-        std::vector<std::int16_t> block(static_cast<std::size_t>(
-            std::min<std::uint64_t>(std::max<std::uint64_t>(nSamples, 1), kBlockSamples)));
-        std::string bytes;
-        for (std::uint64_t done = 0; done < nSamples;)
-        {
-            const auto n =
-                static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), nSamples - done));
-            const std::size_t got = source(block.data(), n);
-            std::fill(block.begin() + static_cast<std::ptrdiff_t>(got),
-                      block.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
-            bytes.clear();
-            for (std::size_t i = 0; i < n; ++i)
-                PutLE16(bytes, static_cast<std::uint16_t>(block[i]));
-            file.Write(bytes.data(), bytes.size());
-            done += n;
-            if (progress && !progress(static_cast<double>(done) / static_cast<double>(nSamples)))
-                return {};
-        }
-        file.Commit();
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), nSamples - done));
+        const std::size_t got = source(block.data(), n);
+        std::fill(block.begin() + static_cast<std::ptrdiff_t>(got),
+                  block.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
+        bytes.clear();
+        for (std::size_t i = 0; i < n; ++i)
+            PutLE16(bytes, static_cast<std::uint16_t>(block[i]));
+        out.Write(bytes.data(), bytes.size());
+        done += n;
+        if (progress && !progress(static_cast<double>(done) / static_cast<double>(nSamples)))
+            return Failure{};
     }
-    catch (const CFileException& e)
-    {
-        return e.what();
-    }
-    return {};
+    return Success();
 }
 
 // Hands out a renderer's slots in pieces of any size; sequences under the guard.
@@ -133,7 +124,7 @@ private:
 std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64_t& nSamples)
 {
     std::string error;
-    if (!renderer.Begin(doc, doc.m_nRangeStart, error))
+    if (!renderer.Begin(doc, doc.GetPlayRange().start, error))
         return kWavTooLongText;
     const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
     if (nRows > kMaxSamples / renderer.GetSlotSamples())
@@ -142,24 +133,24 @@ std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64
     return {};
 }
 
-std::string WriteSineWav(const CSoundDoc& doc, const std::string& path, const WavProgress& progress)
+Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progress)
 {
     CSineRenderer renderer;
     std::uint64_t nSamples = 0;
     {
         std::lock_guard lock(doc.Guard());
         if (std::string error = BeginSine(doc, renderer, nSamples); !error.empty())
-            return error;
+            return Failure{std::move(error)};
     }
     CSlotSource source(renderer, doc);
-    return WriteStream(path, nSamples, std::ref(source), progress);
+    return WriteStream(out, nSamples, std::ref(source), progress);
 }
 
 // The play range's AGI export, as the chips play it.
 std::string BuildForChip(const CSoundDoc& doc, AgiResourceBuild& build)
 {
     std::lock_guard lock(doc.Guard());
-    if (AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute) == 0)
+    if (AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute()) == 0)
         return kTempoTooFastText;
     build = BuildAgiResource(doc);
     return build.error;
@@ -180,15 +171,14 @@ double WavLength::Seconds() const
     return static_cast<double>(samples) / kSampleRate;
 }
 
-std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
-                         const std::string& path, const WavProgress& progress)
+Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out)
 {
-    if (kind == SynthKind::Sine)
-        return WriteSineWav(doc, path, progress);
+    if (options.kind == SynthKind::Sine)
+        return WriteSineWav(doc, out, options.progress);
     AgiResourceBuild build;
     if (std::string error = BuildForChip(doc, build); !error.empty())
-        return error;
-    return WriteAgiWavFile(build.bytes.data(), build.bytes.size(), kind, fade, path, progress);
+        return Failure{std::move(error)};
+    return ExportAgiWav(build.bytes, options, out);
 }
 
 std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length)
@@ -223,20 +213,21 @@ std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, Synth
     return ToLength(CAgiChipRender(pData, size, kind).GetTotalSamples(), length);
 }
 
-std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                            FadeKind fade, const std::string& path, const WavProgress& progress)
+Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions& options,
+                    CFile& out)
 {
-    if (kind == SynthKind::Sine)
+    if (options.kind == SynthKind::Sine)
     {
         CSoundDoc doc;
         doc.OnNewDocument();
         std::lock_guard lock(doc.Guard());
-        if (std::string error = ParseAgiResource(doc, {pData, pData + size}); !error.empty())
-            return error;
-        return WriteSineWav(doc, path, progress);
+        if (std::string error = ParseAgiResource(doc, resource); !error.empty())
+            return Failure{std::move(error)};
+        return WriteSineWav(doc, out, options.progress);
     }
-    CAgiChipRender render(pData, size, kind, fade);
+    CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
     return WriteStream(
-        path, render.GetTotalSamples(),
-        [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); }, progress);
+        out, render.GetTotalSamples(),
+        [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); },
+        options.progress);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
 #include "playback/SynthKind.h"
 #include "sound/InterpreterFade.h"
 
@@ -8,7 +9,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+class CFile;
 class CSoundDoc;
 
 // Told the fraction done after every block written; returning false cancels.
@@ -19,6 +22,27 @@ constexpr const char* kWavTooLongText =
     "The sound cannot be rendered: its play range is too long for a .wav file or its tempo is "
     "invalid.";
 
+struct WavOptions
+{
+    SynthKind kind = SynthKind::Sine;
+    WavProgress progress;
+    // The interpreter's note fade, for the chips (the sine and the speaker do not take it).
+    FadeKind fade = FadeKind::None;
+};
+
+// Writes one pass of the play range to out as a 16-bit mono 44100 Hz .wav: with the sine,
+// the rows start to end as playback plays them; with a chip, the play range's AGI export as
+// the engine plays it. The samples go out in blocks of at most a second, so memory stays
+// bounded whatever the length. A cancel is a silent failure; a write failure throws
+// CFileException (WriteAtomically turns it into a failure and leaves no partial file).
+// Takes the document's guard only for short moments.
+Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out);
+
+// The same for a raw AGI resource: a chip plays its records directly, all four voices until
+// the longest ends; the sine plays the document its import makes.
+Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions& options,
+                    CFile& out);
+
 // What a render would write, known before rendering.
 struct WavLength
 {
@@ -28,33 +52,7 @@ struct WavLength
     double Seconds() const;
 };
 
-// Writes one pass of the play range as a 16-bit mono 44100 Hz .wav: with the sine, the rows
-// start to end as playback plays them; with a chip, the play range's AGI export as the
-// engine plays it, with the fade (which the sine and the speaker do not take). The samples go out
-// in blocks of at most a second, so memory stays bounded whatever the length. Returns "" or the
-// message for the person; a cancel also returns "". The file is written beside the path and renamed
-// over it once complete, so a cancel or a failure leaves no partial file. Takes the document's
-// guard only for short moments.
-std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, FadeKind fade,
-                         const std::string& path, const WavProgress& progress = {});
-inline std::string WriteWavFile(const CSoundDoc& doc, SynthKind kind, const std::string& path,
-                                const WavProgress& progress = {})
-{
-    return WriteWavFile(doc, kind, FadeKind::None, path, progress);
-}
-
-// The same for a raw AGI resource: a chip plays its records directly, all four voices until
-// the longest ends; the sine plays the document its import makes.
-std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                            FadeKind fade, const std::string& path,
-                            const WavProgress& progress = {});
-inline std::string WriteAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                                   const std::string& path, const WavProgress& progress = {})
-{
-    return WriteAgiWavFile(pData, size, kind, FadeKind::None, path, progress);
-}
-
-// The length WriteWavFile or WriteAgiWavFile would give, without rendering: "" or the message
+// The length ExportWav or ExportAgiWav would give, without rendering: "" or the message
 // either would return before writing (too long for a .wav file, an invalid tempo or resource).
 std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length);
 std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/DialogTemplates.h"
 
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 
 namespace
 {

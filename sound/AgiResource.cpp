@@ -157,7 +157,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
                 working.divisor = held.divisor;
             }
         }
-        if (step.pos == doc.m_nRangeEnd)
+        if (step.pos == doc.GetPlayRange().end)
         {
             if (held.note != NOTE_EMPTY)
                 working.note = NOTE_OFF;
@@ -168,9 +168,9 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
         const bool bEvent = bNoise ? working.freq != FREQ_EMPTY : working.note != NOTE_EMPTY;
         if (!bEvent)
             nRows += step.nCount;
-        if (step.pos == doc.m_nRangeStart || bEvent)
+        if (step.pos == doc.GetPlayRange().start || bEvent)
         {
-            if (step.pos != doc.m_nRangeStart)
+            if (step.pos != doc.GetPlayRange().start)
             {
                 const std::int64_t ticks = nRows * ticksPerRow;
                 if (out.size() + RecordBytesFor(ticks) > nRoom)
@@ -227,7 +227,7 @@ void FillChannel(CSoundDoc& doc, const std::vector<std::uint8_t>& data,
                  const ChannelOffsets& offsets, int channel)
 {
     CSoundPattern* pPattern = doc.CreatePattern(channel, kImportRows);
-    doc.m_sequence[channel][0] = pPattern;
+    doc.PlacePattern(channel, 0, pPattern);
     std::int32_t next = kImportRows;
     std::int64_t row = 0;
     ChannelState state;
@@ -241,7 +241,7 @@ void FillChannel(CSoundDoc& doc, const std::vector<std::uint8_t>& data,
                       while (row >= kImportRows)
                       {
                           pPattern = doc.CreatePattern(channel, kImportRows);
-                          doc.m_sequence[channel][next] = pPattern;
+                          doc.PlacePattern(channel, next, pPattern);
                           next += kImportRows;
                           row -= kImportRows;
                       }
@@ -279,13 +279,11 @@ std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& da
 
     doc.DeleteContents();
     // One row per tick of the resource.
-    doc.m_nTracksPerBeat = 24;
-    doc.m_nBeatsPerMinute = 140;
-    doc.m_nStepSize = 32;
+    doc.AssignProperties({.beatsPerMinute = 140, .stepSize = 32, .tracksPerBeat = 24});
     for (int channel = 0; channel < kChannelCount; ++channel)
         FillChannel(doc, data, offsets, channel);
     // The song ends where the engine's sound does, so the export lasts as long.
-    doc.m_nRangeEnd = static_cast<std::int32_t>(ticks);
+    doc.AssignPlayRange({doc.GetPlayRange().start, static_cast<std::int32_t>(ticks)});
     return {};
 }
 
@@ -303,13 +301,15 @@ std::string MeasureAgiResource(const std::vector<std::uint8_t>& data, std::int64
 AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
 {
     AgiResourceBuild result;
-    const std::int64_t ticksPerRow = AgiTicksPerRow(doc.m_nTracksPerBeat, doc.m_nBeatsPerMinute);
+    const std::int64_t ticksPerRow =
+        AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
     std::array<std::vector<std::uint8_t>, kChannelCount> channels;
     std::size_t total = kHeaderBytes;
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
-        if (!AppendChannel(doc, channel, ticksPerRow, kMaxAgiResourceBytes - total, channels[channel]))
+        if (!AppendChannel(doc, channel, ticksPerRow, kMaxAgiResourceBytes - total,
+                           channels[channel]))
         {
             result.error = "Error: Sound too long for an AGI resource! ( more than " +
                            std::to_string(kMaxAgiResourceBytes) + " bytes )";

@@ -24,12 +24,12 @@ void CChannelWalk::Step::MergeInto(SoundCell& working) const
 }
 
 CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel)
-    : CChannelWalk(doc, channel, doc.m_nRangeStart, doc.m_nRangeEnd)
+    : CChannelWalk(doc, channel, doc.GetPlayRange().start, doc.GetPlayRange().end)
 {
 }
 
 CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel, std::int32_t first, std::int32_t last)
-    : m_pSequence(channel >= 0 && channel < kChannelCount ? &doc.m_sequence[channel] : nullptr),
+    : m_pSequence(channel >= 0 && channel < kChannelCount ? &doc.GetSequence(channel) : nullptr),
       m_nFirst(first), m_nNext(first), m_nLast(last)
 {
 }

@@ -48,7 +48,7 @@ public:
         void MergeInto(SoundCell& working) const;
     };
 
-    // Walks the document's play range, m_nRangeStart to m_nRangeEnd inclusive (nothing
+    // Walks the document's play range, its start to its end inclusive (nothing
     // when the start lies beyond the end).
     CChannelWalk(const CSoundDoc& doc, int channel);
     // Walks first to last inclusive.

@@ -5,9 +5,9 @@
 #include "framework/MemFile.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 
 const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2", "Noise"};
@@ -325,4 +325,15 @@ std::string CSoundDoc::GetExportFileStem() const
 {
     const std::string stem = std::filesystem::path(GetTitle()).stem().string();
     return stem.empty() ? "sound" : stem;
+}
+
+std::int32_t CSoundDoc::GetWholeSongEnd() const
+{
+    std::lock_guard lock(m_guard);
+    std::int64_t end = 0;
+    for (const Sequence& seq : m_sequence)
+        for (const auto& [pos, pPattern] : seq)
+            if (pPattern != nullptr)
+                end = std::max<std::int64_t>(end, std::int64_t{pos} + pPattern->GetRows());
+    return static_cast<std::int32_t>(std::min<std::int64_t>(end, INT32_MAX));
 }

@@ -129,6 +129,21 @@ public:
         return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
     }
 
+    // Reads. The editor's thread is the only writer and reads without the guard; any other
+    // thread holds Guard() while it reads.
+    const PatternList& GetPatterns(int channel) const { return m_patterns[channel]; }
+    const Sequence& GetSequence(int channel) const { return m_sequence[channel]; }
+    std::int32_t GetStepSize() const { return m_nStepSize; }
+    std::int32_t GetBeatsPerMinute() const { return m_nBeatsPerMinute; }
+    std::int32_t GetTracksPerBeat() const { return m_nTracksPerBeat; }
+
+    // Building steps for importers and for a range borrowed for a while: they take the guard
+    // but neither mark the document modified nor tell the views.
+    // Returns the pattern placed, or nullptr for one that is not in the channel's own list.
+    CSoundPattern* PlacePattern(int channel, std::int32_t songPos, CSoundPattern* pPattern);
+    void AssignProperties(const SoundProperties& props);
+    void AssignPlayRange(const PlayRange& range);
+
     // Edits. Each one takes the guard, marks the document modified and tells the views; the
     // editors and their undo steps change the document through these only.
     CSoundPattern* FindPattern(PatternId id) const;
@@ -167,14 +182,6 @@ public:
     // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
     static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
 
-    // AGI sound resource and MIDI converters. The import throws CFileException when the file
-    // cannot be read; the others report their failures themselves, never under the guard.
-    // The resource reader and writer proper are in sound/AgiResource.h.
-    virtual bool ExportAGI();
-    virtual bool ImportAGIFile(const std::string& path);
-    virtual bool BuildAGIResource();
-    virtual bool ParseAGIResource();
-    bool ExportMIDI();
     // The MIDI file of the play range with a General MIDI program (0-127) per tone voice;
     // empty, with nothing built, when it would be larger than kMaxMidiBytes.
     std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
@@ -188,8 +195,6 @@ public:
     static void WriteBE32(std::string& file, std::int32_t value);
     static void WriteVarLen(std::string& file, std::int32_t value);
 
-    // The AGI resource bytes last imported or built.
-    std::vector<std::uint8_t> m_rawData;
     // Where a sound opened from a game folder came from: the folder and the sound's number
     // (-1 for a document of its own).
     std::string m_strGameFolder;
@@ -199,17 +204,9 @@ public:
     std::int32_t m_nCurrentPos = 0;
     bool m_bSongPlaying = false;
     bool m_bSongPaused = false;
-    std::int32_t m_nRangeStart = 0;
-    std::int32_t m_nRangeEnd = 16;
-    std::int32_t m_nStepSize = 16;
-    std::int32_t m_nBeatsPerMinute = 125;
-    std::int32_t m_nTracksPerBeat = 4;
-    std::array<std::int32_t, kChannelCount> m_nNextPattern{};
     CSoundPattern* m_pCurrentPattern = nullptr;
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;
-    std::array<PatternList, kChannelCount> m_patterns;
-    std::array<Sequence, kChannelCount> m_sequence;
 
 private:
     void NotifyEdit(CObject* pHint = nullptr);
@@ -220,6 +217,14 @@ private:
     void StoreXML(CArchive& ar) const;
     void LoadXML(CArchive& ar);
 
+    std::int32_t m_nRangeStart = 0;
+    std::int32_t m_nRangeEnd = 16;
+    std::int32_t m_nStepSize = 16;
+    std::int32_t m_nBeatsPerMinute = 125;
+    std::int32_t m_nTracksPerBeat = 4;
+    std::array<std::int32_t, kChannelCount> m_nNextPattern{};
+    std::array<PatternList, kChannelCount> m_patterns;
+    std::array<Sequence, kChannelCount> m_sequence;
     mutable std::recursive_mutex m_guard;
     PatternId m_nLastPatternId = 0;
 };

@@ -287,6 +287,30 @@ void CSoundDoc::SetPlacements(int channel, const Placements& placements)
     NotifyEdit();
 }
 
+CSoundPattern* CSoundDoc::PlacePattern(int channel, std::int32_t songPos, CSoundPattern* pPattern)
+{
+    std::lock_guard lock(m_guard);
+    if (!IsChannel(channel) || !HoldsPattern(channel, pPattern))
+        return nullptr;
+    m_sequence[channel][songPos] = pPattern;
+    return pPattern;
+}
+
+void CSoundDoc::AssignProperties(const SoundProperties& props)
+{
+    std::lock_guard lock(m_guard);
+    m_nBeatsPerMinute = props.beatsPerMinute;
+    m_nStepSize = props.stepSize;
+    m_nTracksPerBeat = props.tracksPerBeat;
+}
+
+void CSoundDoc::AssignPlayRange(const PlayRange& range)
+{
+    std::lock_guard lock(m_guard);
+    m_nRangeStart = range.start;
+    m_nRangeEnd = range.end;
+}
+
 SoundProperties CSoundDoc::GetProperties() const
 {
     std::lock_guard lock(m_guard);
@@ -295,12 +319,7 @@ SoundProperties CSoundDoc::GetProperties() const
 
 void CSoundDoc::SetProperties(const SoundProperties& props)
 {
-    {
-        std::lock_guard lock(m_guard);
-        m_nBeatsPerMinute = props.beatsPerMinute;
-        m_nStepSize = props.stepSize;
-        m_nTracksPerBeat = props.tracksPerBeat;
-    }
+    AssignProperties(props);
     NotifyEdit();
 }
 

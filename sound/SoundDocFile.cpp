@@ -3,7 +3,6 @@
 #include "sound/SoundDoc.h"
 
 #include "framework/Archive.h"
-#include "framework/UserInterface.h"
 #include "xml/XMLElement.h"
 #include "xml/XMLException.h"
 
@@ -20,8 +19,7 @@ constexpr std::int64_t kMaxDocumentRows = std::int64_t{1} << 24;
 
 [[noreturn]] void AbandonLoad(const std::string& message)
 {
-    AfxMessageBox(message, MB_ICONEXCLAMATION);
-    AfxThrowUserException();
+    throw CArchiveException(CArchiveException::badLength, message);
 }
 
 std::uint8_t NoteFromText(const std::string& text)

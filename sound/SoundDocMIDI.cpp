@@ -2,13 +2,9 @@
 // Standard MIDI file of the three tone voices of the play range.
 #include "sound/SoundDoc.h"
 
-#include "framework/File.h"
-#include "framework/UserInterface.h"
 #include "sound/AgiTone.h"
 #include "sound/ChannelWalk.h"
-#include "sound/MidiInstrumentSource.h"
 
-#include <atomic>
 #include <mutex>
 
 namespace
@@ -17,15 +13,6 @@ constexpr int kMidiVoices = 3;
 constexpr std::int32_t kTicksPerQuarter = 28;
 // The largest delta time a variable-length quantity holds.
 constexpr std::int64_t kMaxDelta = 0x0FFFFFFF;
-
-class CKeepPreselection : public IMidiInstrumentSource
-{
-public:
-    bool ChooseInstruments(std::array<int, 3>&) override { return true; }
-};
-
-CKeepPreselection g_keepPreselection;
-std::atomic<IMidiInstrumentSource*> g_pInstrumentSource{&g_keepPreselection};
 
 // Stands in for the file while sizing it: counts what would be written.
 class CByteCount
@@ -116,15 +103,15 @@ void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticks
             else if (working.note == NOTE_EMPTY)
                 working.note = held.note;
         }
-        if (step.pos == doc.m_nRangeEnd && held.note != NOTE_EMPTY)
+        if (step.pos == doc.GetPlayRange().end && held.note != NOTE_EMPTY)
             working.note = NOTE_OFF;
 
         const bool bEvent = working.note != NOTE_EMPTY;
         if (!bEvent)
             nRows += step.nCount;
-        if (step.pos == doc.m_nRangeStart || bEvent)
+        if (step.pos == doc.GetPlayRange().start || bEvent)
         {
-            if (step.pos != doc.m_nRangeStart)
+            if (step.pos != doc.GetPlayRange().start)
                 PutNotePair(out, voice, held, nRows * ticksPerRow);
             held = working;
             nRows = 1;
@@ -148,16 +135,6 @@ void PutTrackEvents(Out& out, const CSoundDoc& doc, int voice, int program,
     PutByte(out, 0x00);
 }
 } // namespace
-
-void SetMidiInstrumentSource(IMidiInstrumentSource* pSource)
-{
-    g_pInstrumentSource = pSource != nullptr ? pSource : &g_keepPreselection;
-}
-
-IMidiInstrumentSource& GetMidiInstrumentSource()
-{
-    return *g_pInstrumentSource.load();
-}
 
 void CSoundDoc::WriteByte(std::string& file, std::int32_t value)
 {
@@ -213,41 +190,4 @@ std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
         PutTrackEvents(file, *this, voice, programs[voice], ticksPerRow);
     }
     return file;
-}
-
-bool CSoundDoc::ExportMIDI()
-{
-    std::array<int, 3> programs{0, 0, 0};
-    if (!GetMidiInstrumentSource().ChooseInstruments(programs))
-        return false;
-
-    FileDialogRequest request;
-    request.bOpen = false;
-    request.strTitle = "Export MIDI";
-    request.strDefaultExt = ".mid";
-    request.strFileName = GetExportFileStem() + ".mid";
-    request.strFilter = "MIDI Files (*.mid)|*.mid||";
-    request.bOverwritePrompt = true;
-    request.bPathMustExist = true;
-    std::string path;
-    if (!GetFileNameSource().AskFileName(request, path))
-        return false;
-
-    // Built under the guard, reported after it is released.
-    const std::string bytes = BuildMIDIFile(programs);
-    if (bytes.empty())
-    {
-        AfxMessageBox(kMidiTooLargeText, MB_ICONEXCLAMATION);
-        return false;
-    }
-    try
-    {
-        WriteFileAtomically(path, bytes.data(), bytes.size());
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
 }

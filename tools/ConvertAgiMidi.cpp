@@ -2,65 +2,30 @@
 // The converter's AGI sound resource and MIDI handlers.
 #include "tools/ConvertFormats.h"
 
-#include "framework/File.h"
-#include "framework/UserInterface.h"
-#include "sound/AgiResource.h"
-#include "sound/SoundDoc.h"
+#include "framework/AtomicFile.h"
+#include "sound/AgiFile.h"
 
-#include <mutex>
+#include <cstdio>
 
-namespace
+bool Report(const Status& status)
 {
-bool WriteOutput(const std::string& path, const void* pData, std::size_t nCount)
-{
-    try
-    {
-        WriteFileAtomically(path, pData, nCount);
-        return true;
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
-    }
+    if (!status.Ok() && !status.GetFailure().Silent())
+        std::fprintf(stderr, "%s\n", status.Error().c_str());
+    return status.Ok();
 }
-} // namespace
 
 bool ImportAgiInput(CSoundDoc& doc, const std::string& path)
 {
-    try
-    {
-        return doc.ImportAGIFile(path);
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
-        return false;
-    }
+    return Report(ImportAgiFile(doc, path));
 }
 
-bool WriteAgiOutput(CSoundDoc& doc, const std::string& path)
+bool WriteAgiOutput(const CSoundDoc& doc, const std::string& path)
 {
-    AgiResourceBuild build;
-    {
-        std::lock_guard lock(doc.Guard());
-        build = BuildAgiResource(doc);
-    }
-    if (!build.Ok())
-    {
-        AfxMessageBox(build.error);
-        return false;
-    }
-    return WriteOutput(path, build.bytes.data(), build.bytes.size());
+    return Report(WriteAtomically(path, [&doc](CFile& out) { return ExportAgi(doc, out); }));
 }
 
-bool WriteMidiOutput(CSoundDoc& doc, const std::array<int, 3>& programs, const std::string& path)
+bool WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path)
 {
-    const std::string bytes = doc.BuildMIDIFile(programs);
-    if (bytes.empty())
-    {
-        AfxMessageBox(CSoundDoc::kMidiTooLargeText, MB_ICONEXCLAMATION);
-        return false;
-    }
-    return WriteOutput(path, bytes.data(), bytes.size());
+    return Report(
+        WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, programs, out); }));
 }

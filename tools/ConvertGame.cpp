@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertGame.h"
 
-#include "framework/UserInterface.h"
 #include "game/GameFolder.h"
 
 #include <cstdio>
@@ -10,7 +9,7 @@ namespace
 {
 bool Fail(const std::string& message)
 {
-    AfxMessageBox(message, MB_ICONEXCLAMATION);
+    std::fprintf(stderr, "%s\n", message.c_str());
     return false;
 }
 } // namespace

@@ -1,33 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertFormats.h"
 
+#include "framework/AtomicFile.h"
 #include "framework/File.h"
-#include "framework/UserInterface.h"
 #include "playback/WavWriter.h"
 #include "sound/AgiResource.h"
 
 #include <string>
 
-namespace
+bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, const std::string& path)
 {
-bool Report(const std::string& error)
-{
-    if (error.empty())
-        return true;
-    AfxMessageBox(error, MB_OK | MB_ICONSTOP);
-    return false;
-}
-} // namespace
-
-bool WriteWavOutput(CSoundDoc& doc, SynthKind kind, const std::string& path)
-{
-    return Report(WriteWavFile(doc, kind, path));
+    const WavOptions options{kind, {}};
+    return Report(WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); }));
 }
 
 bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind,
                        const std::string& path)
 {
-    return Report(WriteAgiWavFile(resource.data(), resource.size(), kind, path));
+    const WavOptions options{kind, {}};
+    return Report(
+        WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); }));
 }
 
 bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, const std::string& path)

@@ -3,7 +3,7 @@
 
 #include "framework/Archive.h"
 #include "framework/MemFile.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SoundBase.h"
 
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
@@ -415,7 +416,7 @@ bool CSoundBase::KeyToPattern(unsigned nKey, bool bShift, int nChannel,
     if (nChannel < 0 || nChannel >= kChannelCount)
         return false;
     std::lock_guard lock(m_pDocument->Guard());
-    const auto& patterns = m_pDocument->m_patterns[nChannel];
+    const auto& patterns = m_pDocument->GetPatterns(nChannel);
     if (nIndex >= static_cast<int>(patterns.size()))
         return false;
     *ppPattern = patterns[nIndex].get();
@@ -426,8 +427,8 @@ int CSoundBase::GetLastPosition() const
 {
     std::lock_guard lock(m_pDocument->Guard());
     int nLast = 0;
-    for (const auto& seq : m_pDocument->m_sequence)
-        if (!seq.empty())
+    for (int c = 0; c < kChannelCount; ++c)
+        if (const auto& seq = m_pDocument->GetSequence(c); !seq.empty())
             nLast = std::max(nLast, seq.rbegin()->first);
     return nLast;
 }
@@ -437,9 +438,10 @@ int CSoundBase::GetPatternOffset(int nPosition, const CSoundPattern* pPattern) c
     if (pPattern == nullptr)
         return -1;
     std::lock_guard lock(m_pDocument->Guard());
-    const int nStart = m_pDocument->m_nRangeStart;
-    for (const auto& seq : m_pDocument->m_sequence)
+    const int nStart = m_pDocument->GetPlayRange().start;
+    for (int c = 0; c < kChannelCount; ++c)
     {
+        const auto& seq = m_pDocument->GetSequence(c);
         for (auto it = seq.upper_bound(nPosition); it != seq.begin();)
         {
             --it;
@@ -461,9 +463,9 @@ std::optional<int> CSoundBase::PatternCursorPosition() const
     if (nChannel < 0)
         return std::nullopt;
     // The placement under or before the sequence cursor, else the first one after it.
-    const int nNear = pDoc->m_sequenceCursor.step * std::max(pDoc->m_nStepSize, 1);
+    const int nNear = pDoc->m_sequenceCursor.step * std::max(pDoc->GetStepSize(), 1);
     std::optional<int> placed;
-    for (const auto& [nPos, pPlaced] : pDoc->m_sequence[nChannel])
+    for (const auto& [nPos, pPlaced] : pDoc->GetSequence(nChannel))
     {
         if (pPlaced != pPattern)
             continue;
@@ -486,7 +488,7 @@ CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPl
     char szName[16];
     {
         std::lock_guard lock(m_pDocument->Guard());
-        std::snprintf(szName, sizeof szName, "%03d", m_pDocument->m_nNextPattern[nChannel]);
+        std::snprintf(szName, sizeof szName, "%03d", m_pDocument->GetNextPatternNumber(nChannel));
     }
     std::string name = szName;
     if (!GetDialogs()->PatternDialog(this, "Create new pattern", nRows, name))

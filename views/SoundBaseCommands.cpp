@@ -2,7 +2,6 @@
 // CSoundBase's commands: the transport, the history, and the document's settings.
 #include "views/SoundBase.h"
 
-#include "app/ExportScope.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
@@ -19,7 +18,7 @@ void CSoundBase::OnPlay()
     {
         std::lock_guard lock(m_pDocument->Guard());
         if (!m_pDocument->m_bSongPlaying)
-            m_pDocument->m_nCurrentPos = m_pDocument->m_nRangeStart;
+            m_pDocument->m_nCurrentPos = m_pDocument->GetPlayRange().start;
     }
     if (GetTransport() != nullptr)
         GetTransport()->PostPlay(m_pDocument, m_pSession);
@@ -41,8 +40,8 @@ void CSoundBase::OnPlayFrom()
         GetTransport()->PostStop();
     {
         std::lock_guard lock(m_pDocument->Guard());
-        const int nStart = m_pDocument->m_nRangeStart;
-        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->m_nRangeEnd;
+        const int nStart = m_pDocument->GetPlayRange().start;
+        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->GetPlayRange().end;
         m_pDocument->m_nCurrentPos = bInRange ? *from : nStart;
     }
     if (GetTransport() != nullptr)
@@ -92,9 +91,9 @@ void CSoundBase::OnProperties()
     int nBpm, nStep, nTpb;
     {
         std::lock_guard lock(m_pDocument->Guard());
-        nBpm = m_pDocument->m_nBeatsPerMinute;
-        nStep = m_pDocument->m_nStepSize;
-        nTpb = m_pDocument->m_nTracksPerBeat;
+        nBpm = m_pDocument->GetBeatsPerMinute();
+        nStep = m_pDocument->GetStepSize();
+        nTpb = m_pDocument->GetTracksPerBeat();
     }
     if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb))
         return;
@@ -202,12 +201,6 @@ bool CSoundBase::OnCommand(UINT nID)
         m_pDocument->m_bPlayNotes = !m_pDocument->m_bPlayNotes;
         return true;
     }
-    case ID_EXPORT_AGI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportAGI(); });
-        return true;
-    case ID_EXPORT_MIDI:
-        ExportInScope(*m_pDocument, this, [](CSoundDoc& doc) { return doc.ExportMIDI(); });
-        return true;
     case ID_SOUND_PROPERTIES:
         OnProperties();
         return true;
@@ -251,8 +244,6 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         ui.SetCheck(GetHost() != nullptr && GetHost()->IsToolbarVisible(IDR_SOUNDTYPE));
         return true;
     case ID_SOUND_PLAYFROM:
-    case ID_EXPORT_AGI:
-    case ID_EXPORT_MIDI:
     case ID_SOUND_PROPERTIES:
     case ID_SOUND_MANAGEPATTERNS:
         ui.Enable(true);

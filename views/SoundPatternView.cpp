@@ -92,7 +92,7 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
         const int nChannel = pDoc->FindPatternChannel(pPattern);
         const bool bNoise = nChannel == kNoiseChannel;
         const int nFirst = GetScrollPos();
-        const int nTpb = std::max(pDoc->m_nTracksPerBeat, 1);
+        const int nTpb = std::max(pDoc->GetTracksPerBeat(), 1);
         const PatternCursor cursor = pDoc->m_patternCursor;
         int nSelFirst = 0, nSelLast = -1;
         const bool bSelection = GetSelection(nSelFirst, nSelLast);

@@ -2,8 +2,8 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "framework/UserInterface.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -56,7 +56,7 @@ CSoundSequenceView::CSoundSequenceView(CSoundSession* pSession, QWidget* pParent
 int CSoundSequenceView::StepSize() const
 {
     std::lock_guard lock(GetDocument()->Guard());
-    return std::max(GetDocument()->m_nStepSize, 1);
+    return std::max(GetDocument()->GetStepSize(), 1);
 }
 
 std::string CSoundSequenceView::CellText(const CSoundPattern* pPattern)
@@ -114,9 +114,9 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
     int nRangeStart, nRangeEnd, s;
     {
         std::lock_guard lock(pDoc->Guard());
-        s = std::max(pDoc->m_nStepSize, 1);
-        nRangeStart = pDoc->m_nRangeStart;
-        nRangeEnd = pDoc->m_nRangeEnd;
+        s = std::max(pDoc->GetStepSize(), 1);
+        nRangeStart = pDoc->GetPlayRange().start;
+        nRangeEnd = pDoc->GetPlayRange().end;
         const SequencePos cursor = pDoc->m_sequenceCursor;
         // Only the lines that intersect the area to repaint are formatted.
         const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
@@ -134,7 +134,7 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
             std::string line = szLine;
             for (int c = 0; c < kChannelCount; ++c)
             {
-                const auto& seq = pDoc->m_sequence[c];
+                const auto& seq = pDoc->GetSequence(c);
                 const auto it = seq.find(p);
                 cells[c] = CellText(it != seq.end() ? it->second : nullptr);
                 line += ' ';
@@ -198,7 +198,7 @@ int CSoundSequenceView::PlayLineY() const
     {
         std::lock_guard lock(pDoc->Guard());
         v = pDoc->m_nCurrentPos;
-        s = std::max(pDoc->m_nStepSize, 1);
+        s = std::max(pDoc->GetStepSize(), 1);
     }
     const double dFirst = static_cast<double>(GetScrollPos()) * s;
     if (dFirst <= v && v <= static_cast<double>(GetScrollPos() + GetPage()) * s)
@@ -383,7 +383,7 @@ bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
         {
             if (!bWhole && c != nChannel)
                 continue;
-            for (const auto& [nPos, pPattern] : pDoc->m_sequence[c])
+            for (const auto& [nPos, pPattern] : pDoc->GetSequence(c))
             {
                 if (pPattern == nullptr)
                     continue;
@@ -392,7 +392,7 @@ bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
             }
         }
         const std::optional<int> target = key == Qt::Key_End ? last : bWhole ? 0 : first;
-        nStep = std::clamp(target.value_or(0) / std::max(pDoc->m_nStepSize, 1), 0, kMaxStep);
+        nStep = std::clamp(target.value_or(0) / std::max(pDoc->GetStepSize(), 1), 0, kMaxStep);
         pDoc->m_sequenceCursor.step = nStep;
     }
     if (nStep > m_nScrollMax)
@@ -407,7 +407,7 @@ bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
 std::optional<int> CSoundSequenceView::PlayFromPosition() const
 {
     std::lock_guard lock(GetDocument()->Guard());
-    return GetDocument()->m_sequenceCursor.step * std::max(GetDocument()->m_nStepSize, 1);
+    return GetDocument()->m_sequenceCursor.step * std::max(GetDocument()->GetStepSize(), 1);
 }
 
 void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
@@ -490,4 +490,3 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     }
     EnsureCursorVisible();
 }
-

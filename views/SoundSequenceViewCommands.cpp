@@ -71,7 +71,7 @@ void CSoundSequenceView::BuildContextMenu(QMenu& menu)
         const int nChannel = pDoc->m_sequenceCursor.channel;
         if (nChannel >= 0 && nChannel < kChannelCount)
         {
-            const auto& patterns = pDoc->m_patterns[nChannel];
+            const auto& patterns = pDoc->GetPatterns(nChannel);
             for (std::size_t i = 0; i < patterns.size(); ++i)
             {
                 const char cKey = i <= 9    ? static_cast<char>('0' + i)
@@ -191,7 +191,7 @@ void CSoundSequenceView::OnSetStartPosition()
     PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->m_nStepSize, 1);
+        const int s = std::max(pDoc->GetStepSize(), 1);
         range.start = pDoc->m_sequenceCursor.step * s;
         if (range.start >= range.end)
             range.end = range.start + s;
@@ -206,7 +206,7 @@ void CSoundSequenceView::OnSetEndPosition()
     PlayRange range = pDoc->GetPlayRange();
     {
         std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->m_nStepSize, 1);
+        const int s = std::max(pDoc->GetStepSize(), 1);
         range.end = std::max(pDoc->m_sequenceCursor.step * s, s);
         if (range.end <= range.start)
             range.start = range.end - s;
@@ -227,8 +227,8 @@ bool CSoundSequenceView::OnCommand(UINT nID)
             cursor = pDoc->m_sequenceCursor;
             const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
             if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
-                nIndex < pDoc->m_patterns[cursor.channel].size())
-                pPattern = pDoc->m_patterns[cursor.channel][nIndex].get();
+                nIndex < pDoc->GetPatterns(cursor.channel).size())
+                pPattern = pDoc->GetPatterns(cursor.channel)[nIndex].get();
         }
         if (pPattern != nullptr)
             SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,

@@ -2,9 +2,11 @@
 #pragma once
 // AGI sound resources and documents for the converter tests.
 
+#include "sound/AgiFile.h"
 #include "sound/SoundDoc.h"
 
 #include <array>
+#include <gtest/gtest.h>
 #include <initializer_list>
 #include <random>
 #include <string>
@@ -67,13 +69,16 @@ inline std::string RandomResource(std::uint32_t seed, int nMaxRecords, int maxTi
     return Resource(voices);
 }
 
-inline std::string Raw(const CSoundDoc& doc)
+// The document's resource as a byte string; empty (and a failed expectation) when refused.
+inline std::string BuiltResource(const CSoundDoc& doc)
 {
-    return {doc.m_rawData.begin(), doc.m_rawData.end()};
+    const auto built = BuildAgiBytes(doc);
+    EXPECT_TRUE(built.Ok()) << built.Error();
+    return built.Ok() ? std::string(built.Value().begin(), built.Value().end()) : std::string();
 }
-inline void SetRaw(CSoundDoc& doc, const std::string& bytes)
+inline Status ImportBytes(CSoundDoc& doc, const std::string& bytes)
 {
-    doc.m_rawData.assign(bytes.begin(), bytes.end());
+    return ImportAgi(doc, {bytes.begin(), bytes.end()});
 }
 
 inline SoundCell ToneCell(int note, int atten)
@@ -98,7 +103,7 @@ inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false
         return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v);
     };
     std::string out;
-    for (const auto& [pos, pPattern] : doc.m_sequence[channel])
+    for (const auto& [pos, pPattern] : doc.GetSequence(channel))
         for (std::int32_t r = 0; r < pPattern->GetRows(); ++r)
         {
             const SoundCell c = pPattern->GetCell(r);
@@ -127,6 +132,6 @@ struct NewDoc
 inline CSoundPattern* Place(CSoundDoc& doc, int channel, std::int32_t pos, std::int32_t rows)
 {
     CSoundPattern* pPattern = doc.CreatePattern(channel, rows);
-    doc.m_sequence[channel][pos] = pPattern;
+    doc.PlacePattern(channel, pos, pPattern);
     return pPattern;
 }

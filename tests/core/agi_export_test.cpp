@@ -10,8 +10,7 @@ namespace
 {
 std::string Build(CSoundDoc& doc)
 {
-    EXPECT_TRUE(doc.BuildAGIResource());
-    return Hex(Raw(doc));
+    return Hex(BuiltResource(doc));
 }
 
 const std::string kNewDocResource =
@@ -54,7 +53,9 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
     const std::pair<Setup, std::string> cases[] = {
         // The pattern's end at 16 closes a silent record of 16 × 7 ticks.
         {[](CSoundDoc&, CSoundPattern&) {}, kNewDocResource},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nBeatsPerMinute = 0; },
+        {[](CSoundDoc& doc, CSoundPattern&) {
+             doc.AssignProperties({0, doc.GetStepSize(), doc.GetTracksPerBeat()});
+         },
          Hex(Resource({Record(0, 0, 0x8F, 0x9F)}))},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          Hex(Resource({Bytes({0x70, 0x00, 0x1A, 0x8B, 0x90})}))},
@@ -81,7 +82,7 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
         {[](CSoundDoc& doc, CSoundPattern& p)
          {
              p.SetCell(0, ToneCell(60, 0));
-             doc.m_nRangeEnd = 40;
+             doc.AssignPlayRange({doc.GetPlayRange().start, 40});
              Place(doc, 0, 32, 16)->SetCell(0, ToneCell(45, 1));
              Place(doc, 2, 0, 4)->SetCell(0, ToneCell(69, 3));
          },
@@ -90,7 +91,7 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
         // Noise: nothing yet, white noise, its attenuation changed alone, a periodic setting.
         {[](CSoundDoc& doc, CSoundPattern&)
          {
-             doc.m_nRangeEnd = 4;
+             doc.AssignPlayRange({doc.GetPlayRange().start, 4});
              CSoundPattern* p = Place(doc, 3, 1, 3);
              p->SetCell(0, NoiseCell(2, NOISE_WHITE, 4));
              p->SetCell(1, NoiseCell(FREQ_EMPTY, NOISE_PERIODIC, 9));
@@ -98,22 +99,28 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
          },
          Hex(Resource({"", "", "", Bytes({7, 0, 0, 0xE3, 0xFF, 7, 0, 0, 0xE6, 0xF4,
                                           7, 0, 0, 0xE6, 0xF9, 7, 0, 0, 0xE1, 0xF9})}))},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeEnd = 0; }, kEmptyResource},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.m_nRangeStart = 10, doc.m_nRangeEnd = 9; },
+        {[](CSoundDoc& doc, CSoundPattern&) {
+             doc.AssignPlayRange({doc.GetPlayRange().start, 0});
+         },
+         kEmptyResource},
+        {[](CSoundDoc& doc, CSoundPattern&) {
+             doc.AssignPlayRange({10, 9});
+         },
          kEmptyResource},
         // 70000 ticks need two records, the first as long as a record can be (never FF FF);
         // an exact multiple of that length gets no empty record after it.
         {[](CSoundDoc& doc, CSoundPattern& p)
          {
-             p.SetRows(doc.m_nRangeEnd = 10000);
+             doc.AssignPlayRange({doc.GetPlayRange().start, 10000});
+             p.SetRows(10000);
              p.SetCell(0, ToneCell(60, 0));
          },
          Hex(Resource({Bytes({0xFE, 0xFF, 0x1A, 0x8B, 0x90, 0x72, 0x11, 0x1A, 0x8B, 0x90})}))},
         {[](CSoundDoc& doc, CSoundPattern& p)
          {
-             doc.m_nTracksPerBeat = 24;
-             doc.m_nBeatsPerMinute = 140;
-             p.SetRows(doc.m_nRangeEnd = 2 * 65534);
+             doc.AssignProperties({140, doc.GetStepSize(), 24});
+             doc.AssignPlayRange({doc.GetPlayRange().start, 2 * 65534});
+             p.SetRows(2 * 65534);
              p.SetCell(0, ToneCell(60, 0));
          },
          Hex(Resource({Tone(0, 65534, 427, 0) + Tone(0, 65534, 427, 0)}))},
@@ -121,7 +128,7 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
     for (const auto& [setup, expected] : cases)
     {
         NewDoc d;
-        setup(d.doc, *d.doc.m_patterns[0][0]);
+        setup(d.doc, *d.doc.GetPatterns(0)[0]);
         EXPECT_EQ(Build(d.doc), expected);
     }
 }
@@ -131,41 +138,18 @@ TEST(AgiExport, ResourceMustFitItsSixteenBitOffsets)
     // A new note in every row: 16 + 5 × rows bytes.
     for (const std::int32_t rows : {13103, 13104})
     {
-        CRecordingMessages messages;
         NewDoc d;
-        CSoundPattern& p = *d.doc.m_patterns[0][0];
-        p.SetRows(d.doc.m_nRangeEnd = rows);
+        CSoundPattern& p = *d.doc.GetPatterns(0)[0];
+        d.doc.AssignPlayRange({d.doc.GetPlayRange().start, rows});
+        p.SetRows(rows);
         for (std::int32_t r = 0; r < rows; ++r)
             p.SetCell(r, ToneCell(50 + r % 20, 0));
-        SetRaw(d.doc, "old");
         const bool bFits = rows == 13103;
-        EXPECT_EQ(d.doc.BuildAGIResource(), bFits);
-        EXPECT_EQ(d.doc.m_rawData.size(), bFits ? 65531u : 3u);
-        EXPECT_EQ(
-            messages.m_texts,
-            std::vector<std::string>(
-                !bFits, "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"));
+        const auto built = BuildAgiBytes(d.doc);
+        EXPECT_EQ(built.Ok(), bFits);
+        EXPECT_EQ(bFits ? built.Value().size() : 0u, bFits ? 65531u : 0u);
+        EXPECT_EQ(built.Error(),
+                  bFits ? ""
+                        : "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
     }
-}
-
-TEST(AgiExport, ExportAGIAsksForAFileAndWritesIt)
-{
-    const std::string dir = MakeTempDir();
-    CScriptedFileNames names;
-    CRecordingMessages messages;
-    NewDoc d;
-    EXPECT_FALSE(d.doc.ExportAGI());
-    ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& rq = names.m_requests[0];
-    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
-              "sound||Resource Files (*.*)|*.*||");
-    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
-
-    names.m_strAnswer = dir + "/sound";
-    WriteFileBytes(names.m_strAnswer, std::string(100, 'x'));
-    EXPECT_TRUE(d.doc.ExportAGI());
-    EXPECT_EQ(Hex(ReadFileBytes(names.m_strAnswer)), kNewDocResource);
-    names.m_strAnswer = dir + "/missing-folder/sound";
-    EXPECT_FALSE(d.doc.ExportAGI());
-    EXPECT_EQ(messages.m_texts.size(), 1u);
 }

@@ -15,14 +15,12 @@ namespace
 {
 std::string Export(CSoundDoc& doc)
 {
-    EXPECT_TRUE(doc.BuildAGIResource());
-    return Raw(doc);
+    return BuiltResource(doc);
 }
 
 void Import(CSoundDoc& doc, const std::string& bytes)
 {
-    SetRaw(doc, bytes);
-    ASSERT_TRUE(doc.ParseAGIResource()) << Hex(bytes.substr(0, 64));
+    ASSERT_TRUE(ImportBytes(doc, bytes)) << Hex(bytes.substr(0, 64));
 }
 
 std::string ExportOfImport(const std::string& bytes)
@@ -40,10 +38,9 @@ void MakeRandomDocument(CSoundDoc& doc, std::uint32_t seed)
     const int tempos[][2] = {{4, 125}, {24, 140}, {4, 120}, {8, 100},
                              {2, 60},  {6, 90},   {3, 200}, {12, 140}};
     const auto& tempo = tempos[pick(0, 7)];
-    doc.m_nTracksPerBeat = tempo[0];
-    doc.m_nBeatsPerMinute = tempo[1];
-    doc.m_nRangeStart = pick(0, 20);
-    doc.m_nRangeEnd = doc.m_nRangeStart + pick(0, 300);
+    doc.AssignProperties({tempo[1], doc.GetStepSize(), tempo[0]});
+    doc.AssignPlayRange({pick(0, 20), doc.GetPlayRange().end});
+    doc.AssignPlayRange({doc.GetPlayRange().start, doc.GetPlayRange().start + pick(0, 300)});
     for (int c = 0; c < kChannelCount; ++c)
         for (int i = pick(0, 4); i > 0; --i)
         {
@@ -60,7 +57,7 @@ void MakeRandomDocument(CSoundDoc& doc, std::uint32_t seed)
                                       : ToneCell(notes[pick(0, 6)], atten));
             }
             for (int k = pick(1, 3); k > 0; --k)
-                doc.m_sequence[c][pick(0, doc.m_nRangeEnd)] = p;
+                doc.PlacePattern(c, pick(0, doc.GetPlayRange().end), p);
         }
 }
 } // namespace
@@ -102,7 +99,7 @@ TEST(AgiRoundTrip, TheEnginePlaysTheImportAsTheOriginal)
         Import(doc, bytes);
         if (rangeEnds.count(name))
         {
-            EXPECT_EQ(doc.m_nRangeEnd, rangeEnds.at(name));
+            EXPECT_EQ(doc.GetPlayRange().end, rangeEnds.at(name));
         }
         const std::string exported = Export(doc);
         EXPECT_EQ(EngineTimeline(exported), EngineTimeline(bytes)) << name;

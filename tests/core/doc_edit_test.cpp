@@ -29,7 +29,7 @@ struct Fixture
     Fixture()
     {
         doc.OnNewDocument();
-        a = doc.m_patterns[0][0]->GetId();
+        a = doc.GetPatterns(0)[0]->GetId();
         b = doc.NewPattern(0, 4, "bass");
         doc.SetCells(a, 0, {Note(1), Note(2), Note(3), Note(4)});
         doc.SetPlacement({0, 1}, b);

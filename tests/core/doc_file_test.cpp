@@ -50,18 +50,18 @@ std::string Cells(const CSoundPattern& p)
 std::string Describe(const CSoundDoc& doc)
 {
     std::string out;
-    for (const int v : {doc.m_nRangeStart, doc.m_nRangeEnd, doc.m_nTracksPerBeat,
-                        doc.m_nBeatsPerMinute, doc.m_nStepSize})
+    for (const int v : {doc.GetPlayRange().start, doc.GetPlayRange().end, doc.GetTracksPerBeat(),
+                        doc.GetBeatsPerMinute(), doc.GetStepSize()})
         out += std::to_string(v) + " ";
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::map<const CSoundPattern*, std::size_t> index;
-        for (const auto& p : doc.m_patterns[c])
+        for (const auto& p : doc.GetPatterns(c))
         {
             index.emplace(p.get(), index.size());
             out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p.get()));
         }
-        for (const auto& [pos, pPattern] : doc.m_sequence[c])
+        for (const auto& [pos, pPattern] : doc.GetSequence(c))
             out += "\nat " + std::to_string(pos) + ": " + std::to_string(index.at(pPattern));
     }
     return out;
@@ -79,11 +79,10 @@ void MakeRandomDocument(CSoundDoc& doc, unsigned seed, std::size_t& nameIndex)
 {
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    doc.m_nRangeStart = pick(200) - 20;
-    doc.m_nRangeEnd = pick(5000);
-    doc.m_nTracksPerBeat = 1 + pick(256);
-    doc.m_nBeatsPerMinute = 1 + pick(256);
-    doc.m_nStepSize = 1 << pick(11);
+    doc.AssignPlayRange({pick(200) - 20, pick(5000)});
+    const std::int32_t tracksPerBeat = 1 + pick(256);
+    const std::int32_t beatsPerMinute = 1 + pick(256);
+    doc.AssignProperties({beatsPerMinute, 1 << pick(11), tracksPerBeat});
     for (int c = 0; c < kChannelCount; ++c)
     {
         for (int i = pick(6); i > 0; --i)
@@ -108,9 +107,13 @@ void MakeRandomDocument(CSoundDoc& doc, unsigned seed, std::size_t& nameIndex)
                 p->SetCell(r, pick(3) == 0 ? SoundCell::Empty() : cell);
             }
         }
-        for (int k = 0; !doc.m_patterns[c].empty() && k < 8; ++k)
-            doc.m_sequence[c][pick(3000) - 100] =
-                doc.m_patterns[c][pick(static_cast<int>(doc.m_patterns[c].size()))].get();
+        for (int k = 0; !doc.GetPatterns(c).empty() && k < 8; ++k)
+        {
+            const std::int32_t songPos = pick(3000) - 100;
+            doc.PlacePattern(
+                c, songPos,
+                doc.GetPatterns(c)[pick(static_cast<int>(doc.GetPatterns(c).size()))].get());
+        }
     }
 }
 } // namespace
@@ -148,7 +151,6 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomething)
 
 TEST(DocFileLoad, NoteTextsDepthAndDefaults)
 {
-    CRecordingMessages messages;
     CSoundDoc doc;
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile("<row index=\"0\" note=\"C#4\" />\r\n"
                                               "<row index=\"1\" note=\"off\" />\r\n"
@@ -159,9 +161,8 @@ TEST(DocFileLoad, NoteTextsDepthAndDefaults)
                                               "noisetype=\"whitenoise\" />\r\n"
                                               "<row index=\"6\" frequency=\"1\" "
                                               "noisetype=\"pink\" />\r\n")));
-    EXPECT_EQ(Cells(*doc.m_patterns[3][0]), "31 FF FF 00 76 FF FF 00 30 FF FF 00 75 FF FF 00 "
-                                            "0C FF FF 00 FF FF 03 01 FF FF 01 00 FF FF FF 00");
-    EXPECT_TRUE(messages.m_texts.empty());
+    EXPECT_EQ(Cells(*doc.GetPatterns(3)[0]), "31 FF FF 00 76 FF FF 00 30 FF FF 00 75 FF FF 00 "
+                                             "0C FF FF 00 FF FF 03 01 FF FF 01 00 FF FF FF 00");
 
     // Found at any depth; patterns without a name or rows, machines without a usable channel
     // and placements of unknown patterns are skipped; a later pattern of the same index wins;
@@ -180,12 +181,11 @@ TEST(DocFileLoad, NoteTextsDepthAndDefaults)
         "<machine>\r\n<pattern name=\"lost\" rows=\"4\" />\r\n</machine>\r\n"
         "</sound>\r\n</wrapper>\r\n</file>\r\n"));
     CSoundDoc expected;
-    expected.m_nRangeStart = -5;
-    expected.m_nRangeEnd = 400;
+    expected.AssignPlayRange({-5, 400});
     expected.CreatePattern(0, 4, "first");
-    expected.m_sequence[0][0] = expected.CreatePattern(0, 4, "third");
+    expected.PlacePattern(0, 0, expected.CreatePattern(0, 4, "third"));
     EXPECT_EQ(Describe(doc), Describe(expected));
-    EXPECT_EQ(doc.m_nNextPattern[0], 2);
+    EXPECT_EQ(doc.GetNextPatternNumber(0), 2);
 }
 
 TEST(DocFileRoundTrip, ExactDivisors)
@@ -205,7 +205,7 @@ TEST(DocFileRoundTrip, ExactDivisors)
     {
         ASSERT_TRUE(
             back.LoadFromBytes(PatternFile("<row index=\"0\" divisor=\"" + value + "\" />")));
-        EXPECT_FALSE(back.m_patterns[3][0]->GetCell(0).HasDivisor()) << value;
+        EXPECT_FALSE(back.GetPatterns(3)[0]->GetCell(0).HasDivisor()) << value;
     }
 }
 
@@ -224,19 +224,15 @@ TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
     };
     for (const auto& [text, message] : cases)
     {
-        CRecordingMessages messages;
         CSoundDoc doc;
         doc.OnNewDocument();
-        EXPECT_FALSE(doc.LoadFromBytes(text)) << text;
-        EXPECT_EQ(messages.m_texts, std::vector<std::string>{message});
-        EXPECT_EQ(messages.m_types, std::vector<unsigned>{MB_ICONEXCLAMATION});
+        EXPECT_EQ(doc.LoadFromBytes(text).Error(), message) << text;
         EXPECT_EQ(Describe(doc), "0 16 4 125 16 ");
     }
 }
 
 TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
 {
-    CRecordingMessages messages;
     CSoundDoc doc;
     const std::string rows = "<row index=\"-1\" frequency=\"1\" />\r\n"
                              "<row index=\"8\" frequency=\"1\" />\r\n"
@@ -246,20 +242,20 @@ TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
     std::string empty;
     for (int r = 0; r < 7; ++r)
         empty += "FF FF FF 00 ";
-    EXPECT_EQ(Cells(*doc.m_patterns[3][0]), empty + "FF FF 01 00");
+    EXPECT_EQ(Cells(*doc.GetPatterns(3)[0]), empty + "FF FF 01 00");
 
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile(rows, "65536")));
-    EXPECT_EQ(doc.m_patterns[3][0]->GetRows(), 65536);
-    EXPECT_EQ(doc.m_patterns[3][0]->GetCell(8).freq, 1);
-    EXPECT_TRUE(messages.m_texts.empty());
+    EXPECT_EQ(doc.GetPatterns(3)[0]->GetRows(), 65536);
+    EXPECT_EQ(doc.GetPatterns(3)[0]->GetCell(8).freq, 1);
 
     // Many large patterns from a few bytes each: refused before they are made.
     std::string many;
     for (int i = 0; i < 257; ++i)
         many += "<pattern name=\"\" rows=\"65536\" />\r\n";
-    EXPECT_FALSE(
-        doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n")));
-    EXPECT_EQ(messages.m_texts, (std::vector<std::string>{kNotValid}));
+    EXPECT_EQ(
+        doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n"))
+            .Error(),
+        kNotValid);
 }
 
 TEST(DocFileRoundTrip, RandomDocuments)
@@ -274,9 +270,10 @@ TEST(DocFileRoundTrip, RandomDocuments)
         ASSERT_TRUE(back.LoadFromBytes(text)) << "seed " << seed;
         EXPECT_EQ(Describe(back), Describe(doc)) << "seed " << seed;
         for (int c = 0; c < kChannelCount; ++c) // loading counts the loaded patterns again
-            EXPECT_EQ(back.m_nNextPattern[c],
-                      doc.m_nNextPattern[c] + static_cast<int>(doc.m_patterns[c].size()));
-        back.m_nNextPattern = doc.m_nNextPattern;
+            EXPECT_EQ(back.GetNextPatternNumber(c),
+                      doc.GetNextPatternNumber(c) + static_cast<int>(doc.GetPatterns(c).size()));
+        for (int c = 0; c < kChannelCount; ++c)
+            back.SetNextPatternNumber(c, doc.GetNextPatternNumber(c));
         EXPECT_EQ(back.SaveToBytes(), text) << "seed " << seed;
         ASSERT_TRUE(back.LoadFromBytes(text)); // a second load replaces, not adds
         EXPECT_EQ(Describe(back), Describe(doc)) << "seed " << seed;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
+#include "framework/AtomicFile.h"
 #include "playback/AgiChipRender.h"
 #include "playback/SoundRenderer.h"
 #include "playback/WavWriter.h"
@@ -151,9 +152,12 @@ TEST(InterpreterFade, DocumentRoutesPlayWhatTheirExportPlays)
         }
         EXPECT_TRUE(played == agi) << name;
 
-        ASSERT_EQ(WriteWavFile(doc, kind, fade, dir + "/tks.wav"), "");
-        ASSERT_EQ(WriteAgiWavFile(exported.data(), exported.size(), kind, fade, dir + "/agi.wav"),
-                  "");
+        const WavOptions options{kind, {}, fade};
+        ASSERT_TRUE(WriteAtomically(dir + "/tks.wav",
+                                    [&](CFile& out) { return ExportWav(doc, options, out); }));
+        const std::vector<std::uint8_t> resource(exported.begin(), exported.end());
+        ASSERT_TRUE(WriteAtomically(dir + "/agi.wav", [&](CFile& out)
+                                    { return ExportAgiWav(resource, options, out); }));
         EXPECT_TRUE(ReadFileBytes(dir + "/tks.wav") == ReadFileBytes(dir + "/agi.wav")) << name;
     }
 }

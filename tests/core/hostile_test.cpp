@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Documents at the limits: positions at the top of the integer range, play ranges far
 // larger than their content, exports too large to write, and transport requests in a hurry.
+#include "framework/AtomicFile.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
-#include "sound/MidiInstrumentSource.h"
+#include "sound/AgiFile.h"
+#include "sound/MidiExport.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
 
@@ -21,13 +23,13 @@ constexpr unsigned kRow = CVirtualPlayer::kRow;
 // A 16-row song at pos: a melody on voice 0 and a chord note on voice 1 that starts later.
 void PlaceSong(CSoundDoc& doc, std::int32_t pos)
 {
-    doc.m_nBeatsPerMinute = 120;
-    CSoundPattern* pMelody = doc.m_sequence[0][pos] = doc.CreatePattern(0, 16);
+    doc.AssignProperties({120, doc.GetStepSize(), doc.GetTracksPerBeat()});
+    CSoundPattern* pMelody = doc.PlacePattern(0, pos, doc.CreatePattern(0, 16));
     for (int row = 0; row < 16; row += 2)
         pMelody->SetCell(row, {static_cast<std::uint8_t>(50 + row), 255, 0, 2});
-    (doc.m_sequence[1][pos + 4] = doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
-    doc.m_nRangeStart = doc.m_nCurrentPos = pos;
-    doc.m_nRangeEnd = pos + 15;
+    doc.PlacePattern(1, pos + 4, doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
+    doc.m_nCurrentPos = pos;
+    doc.AssignPlayRange({pos, pos + 15});
 }
 } // namespace
 
@@ -53,42 +55,20 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
         player.Play(*docs[i]);
         player.AdvanceRows(*docs[i], 40);
         heard[i] = player.m_pDevice->TakeOutput();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
         player.m_thread.PostStop();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->m_nRangeStart, 40 % 16);
+        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
     }
     EXPECT_EQ(heard[0].size(), 40 * kRow);
     EXPECT_TRUE(heard[0] == heard[1]);
     EXPECT_TRUE(Samples(heard[0].begin(), heard[0].begin() + 16 * kRow) == zero);
 }
 
-// Records whether the document's guard was free while a message was up: a message shown
-// under the guard would stall playback until it is dismissed.
-class CGuardWatch : public CRecordingMessages
-{
-public:
-    explicit CGuardWatch(CSoundDoc& doc) : m_doc(doc) {}
-    int ShowMessage(const std::string& text, unsigned nType, const std::string& s) override
-    {
-        bGuardFree = std::async(std::launch::async,
-                                [this]
-                                {
-                                    std::unique_lock lock(m_doc.Guard(), std::try_to_lock);
-                                    return lock.owns_lock();
-                                })
-                         .get();
-        return CRecordingMessages::ShowMessage(text, nType, s);
-    }
-    CSoundDoc& m_doc;
-    bool bGuardFree = false;
-};
-
 TEST(HugeRange, MidiExportedQuicklyWavAndAgiRefused)
 {
     CSoundDoc doc;
-    CGuardWatch messages(doc);
     PlaceSong(doc, 0);
-    doc.m_nRangeEnd = 2000000000;
+    doc.AssignPlayRange({doc.GetPlayRange().start, 2000000000});
 
     const std::string midi = doc.BuildMIDIFile({0, 0, 0});
     EXPECT_TRUE(midi.size() > 14 && midi.size() < 1000);
@@ -98,15 +78,11 @@ TEST(HugeRange, MidiExportedQuicklyWavAndAgiRefused)
     EXPECT_FALSE(RenderPlayRange(doc, samples, 0xFFFFFFFFu / 2));
     EXPECT_TRUE(samples.empty());
 
-    EXPECT_TRUE(messages.m_texts.empty());
-    EXPECT_FALSE(doc.BuildAGIResource());
-    EXPECT_EQ(messages.m_texts,
-              std::vector<std::string>{
-                  "Error: Sound too long for an AGI resource! ( more than 65535 bytes )"});
-    EXPECT_TRUE(messages.bGuardFree);
+    EXPECT_EQ(BuildAgiBytes(doc).Error(),
+              "Error: Sound too long for an AGI resource! ( more than 65535 bytes )");
 }
 
-TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
+TEST(HugeMidi, RefusedBeforeWriting)
 {
     // Three voices of 48 x 65536 rows with a new note on every row: past 64 MiB.
     CSoundDoc doc;
@@ -116,18 +92,18 @@ TEST(HugeMidi, RefusedBeforeWritingWithTheGuardReleased)
         for (int row = 0; row < CSoundPattern::kMaxRows; ++row)
             p->SetCell(row, {static_cast<std::uint8_t>(40 + row % 2), 255, 0, 0});
         for (std::int32_t pos = 0; pos < 48 * CSoundPattern::kMaxRows; pos += p->GetRows())
-            doc.m_sequence[voice][pos] = p;
+            doc.PlacePattern(voice, pos, p);
     }
-    doc.m_nRangeEnd = 48 * CSoundPattern::kMaxRows;
+    doc.AssignPlayRange({doc.GetPlayRange().start, 48 * CSoundPattern::kMaxRows});
     EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
 
-    CGuardWatch messages(doc);
-    CScriptedFileNames names;
-    names.m_strAnswer = MakeTempDir() + "/big.mid";
-    EXPECT_FALSE(doc.ExportMIDI());
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{CSoundDoc::kMidiTooLargeText});
-    EXPECT_TRUE(messages.bGuardFree);
-    EXPECT_FALSE(std::filesystem::exists(names.m_strAnswer));
+    const std::string path = MakeTempDir() + "/big.mid";
+    const Status written = WriteAtomically(path,
+                                           [&doc](CFile& out) {
+                                               return ExportMidi(doc, {0, 0, 0}, out);
+                                           });
+    EXPECT_EQ(written.Error(), CSoundDoc::kMidiTooLargeText);
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
@@ -143,10 +119,10 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
         player.m_thread.PostStop();
         {
             std::lock_guard lock(doc.Guard());
-            doc.m_nCurrentPos = doc.m_nRangeStart;
+            doc.m_nCurrentPos = doc.GetPlayRange().start;
         }
         player.Play(doc);
-        ASSERT_EQ(doc.m_nCurrentPos, doc.m_nRangeStart) << "round " << round;
+        ASSERT_EQ(doc.m_nCurrentPos, doc.GetPlayRange().start) << "round " << round;
         player.m_thread.PostStop();
     }
 }

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
-#include "sound/MidiInstrumentSource.h"
 #include "support/TestSupport.h"
 
 #include <functional>
@@ -40,10 +39,9 @@ TEST(MidiExport, Tracks)
 {
     auto oneRowPerTick = [](CSoundDoc& doc, std::int32_t rows)
     {
-        doc.m_nTracksPerBeat = 24;
-        doc.m_nBeatsPerMinute = 140;
-        doc.m_patterns[0][0]->SetRows(rows);
-        doc.m_nRangeEnd = rows;
+        doc.AssignProperties({140, doc.GetStepSize(), 24});
+        doc.GetPatterns(0)[0]->SetRows(rows);
+        doc.AssignPlayRange({doc.GetPlayRange().start, rows});
     };
     struct Case
     {
@@ -103,10 +101,10 @@ TEST(MidiExport, Tracks)
           "00 C2 00 " + end}},
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
-             doc.m_nTracksPerBeat = doc.m_nBeatsPerMinute = 1;
+             doc.AssignProperties({1, doc.GetStepSize(), 1});
              p.SetRows(600);
              p.SetCell(0, ToneCell(60, 0));
-             doc.m_nRangeEnd = 600;
+             doc.AssignPlayRange({doc.GetPlayRange().start, 600});
          },
          {0, 0, 0},
          {"00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 " + VarLen(600 * 470400 - 0x0FFFFFFF) +
@@ -116,49 +114,9 @@ TEST(MidiExport, Tracks)
     for (const Case& c : cases)
     {
         NewDoc d;
-        c.setup(d.doc, *d.doc.m_patterns[0][0]);
+        c.setup(d.doc, *d.doc.GetPatterns(0)[0]);
         const auto tracks = Tracks(d.doc.BuildMIDIFile(c.programs));
         for (std::size_t i = 0; i < tracks.size(); ++i)
             EXPECT_EQ(Hex(tracks[i]), c.tracks[i]) << i;
     }
-}
-
-TEST(MidiExport, ExportMIDIAsksForInstrumentsThenAFile)
-{
-    class CChosenInstruments : public IMidiInstrumentSource
-    {
-    public:
-        CChosenInstruments() { SetMidiInstrumentSource(this); }
-        ~CChosenInstruments() override { SetMidiInstrumentSource(nullptr); }
-        bool ChooseInstruments(std::array<int, 3>& programs) override
-        {
-            m_offered.push_back(programs);
-            programs = {0, 40, 0};
-            return !m_bCancel;
-        }
-        std::vector<std::array<int, 3>> m_offered;
-        bool m_bCancel = true;
-    } instruments;
-    const std::string dir = MakeTempDir();
-    CScriptedFileNames names;
-    CRecordingMessages messages;
-    NewDoc d;
-
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    EXPECT_TRUE(names.m_requests.empty());
-    EXPECT_EQ(instruments.m_offered, (std::vector<std::array<int, 3>>{{0, 0, 0}}));
-    instruments.m_bCancel = false;
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    ASSERT_EQ(names.m_requests.size(), 1u);
-    const FileDialogRequest& rq = names.m_requests[0];
-    EXPECT_EQ(rq.strFileName + "|" + rq.strDefaultExt + "|" + rq.strFilter,
-              "sound.mid|.mid|MIDI Files (*.mid)|*.mid||");
-    EXPECT_TRUE(!rq.bOpen && rq.bOverwritePrompt && rq.bPathMustExist);
-    names.m_strAnswer = dir + "/song.mid";
-    EXPECT_TRUE(d.doc.ExportMIDI());
-    EXPECT_EQ(Hex(Tracks(ReadFileBytes(names.m_strAnswer))[1]), "00 C1 28 00 FF 2F 00");
-
-    names.m_strAnswer = dir + "/missing-folder/song.mid";
-    EXPECT_FALSE(d.doc.ExportMIDI());
-    EXPECT_EQ(messages.m_texts.size(), 1u);
 }

@@ -16,9 +16,8 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
 {
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    doc.m_nBeatsPerMinute = 256;
-    doc.m_nTracksPerBeat = 16;
-    doc.m_nRangeEnd = 63;
+    doc.AssignProperties({256, doc.GetStepSize(), 16});
+    doc.AssignPlayRange({doc.GetPlayRange().start, 63});
 
     CVirtualPlayer player;
     CSoundPlayThread& thread = player.m_thread;
@@ -40,10 +39,10 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
             auto tempo = [&]
             {
                 std::lock_guard lock(doc.Guard());
-                doc.m_nBeatsPerMinute = 256;
-                doc.m_nTracksPerBeat = 16; // short rows: many notifications per clock step
-                doc.m_nRangeStart = static_cast<std::int32_t>(random() % 16);
-                doc.m_nRangeEnd = doc.m_nRangeStart + static_cast<std::int32_t>(random() % 64);
+                // Short rows: many notifications per clock step.
+                doc.AssignProperties({256, doc.GetStepSize(), 16});
+                const auto start = static_cast<std::int32_t>(random() % 16);
+                doc.AssignPlayRange({start, start + static_cast<std::int32_t>(random() % 64)});
             };
             for (unsigned i = 0; !bDone.load(); ++i)
             {
@@ -51,7 +50,7 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
                 // Under the guard: any pattern of the channel, or null.
                 auto any = [&]() -> CSoundPattern*
                 {
-                    const auto& list = doc.m_patterns[channel];
+                    const auto& list = doc.GetPatterns(channel);
                     return list.empty() ? nullptr : list[random() % list.size()].get();
                 };
                 // Document operations take the guard themselves; direct changes take it here.

@@ -26,14 +26,14 @@ class PlayThreadTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_doc.m_nBeatsPerMinute = 120;
-        m_doc.m_nRangeEnd = 7;
+        m_doc.AssignProperties({120, m_doc.GetStepSize(), m_doc.GetTracksPerBeat()});
+        m_doc.AssignPlayRange({m_doc.GetPlayRange().start, 7});
         // A different note on every row of voice 0, a held chord on voices 1 and 2.
-        CSoundPattern* p0 = m_doc.m_sequence[0][0] = m_doc.CreatePattern(0, 8);
+        CSoundPattern* p0 = m_doc.PlacePattern(0, 0, m_doc.CreatePattern(0, 8));
         for (int row = 0; row < 8; ++row)
             p0->SetCell(row, {static_cast<std::uint8_t>(60 + row), 255, 0, 0});
-        (m_doc.m_sequence[1][0] = m_doc.CreatePattern(1, 8))->SetCell(0, {48, 255, 0, 4});
-        (m_doc.m_sequence[2][2] = m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
+        m_doc.PlacePattern(1, 0, m_doc.CreatePattern(1, 8))->SetCell(0, {48, 255, 0, 4});
+        m_doc.PlacePattern(2, 2, m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
     }
 
     void Play(CSoundDoc* pDoc) { m_player.Play(*pDoc); }
@@ -41,12 +41,11 @@ protected:
 
     Samples Offline(int rangeStart, int rangeEnd)
     {
-        const int start = std::exchange(m_doc.m_nRangeStart, rangeStart);
-        const int end = std::exchange(m_doc.m_nRangeEnd, rangeEnd);
+        const PlayRange stored = m_doc.GetPlayRange();
+        m_doc.AssignPlayRange({rangeStart, rangeEnd});
         Samples samples;
         EXPECT_TRUE(RenderPlayRange(m_doc, samples, 1u << 28));
-        m_doc.m_nRangeStart = start;
-        m_doc.m_nRangeEnd = end;
+        m_doc.AssignPlayRange(stored);
         return samples;
     }
 
@@ -223,37 +222,36 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
 
 TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
 {
-    CRecordingMessages messages;
-    m_doc.m_nBeatsPerMinute = 250;
-    m_doc.m_nTracksPerBeat = 24;
+    m_doc.AssignProperties({250, m_doc.GetStepSize(), 24});
     m_thread->SetSynthKind(SynthKind::PCjr);
     Play(&m_doc);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{kTempoTooFastText});
+    EXPECT_EQ(m_player.m_errors.Texts(), std::vector<std::string>{kTempoTooFastText});
 }
 
-TEST(PlayThreadDevice, NoDeviceShowsTheMessageOnceAndNoneSelectedIsQuiet)
+TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
 {
-    CRecordingMessages messages;
+    CRecordedErrors errors;
     CSoundDoc doc;
     {
         CSoundPlayThread thread([] { return std::unique_ptr<CAudioDevice>(); });
+        thread.SetErrorReport(errors.Report());
         ASSERT_TRUE(thread.CreateThread());
         thread.QuitAndWait();
         EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
-    EXPECT_EQ(messages.m_texts,
+    EXPECT_EQ(errors.Texts(),
               std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
                                        "for this session!"});
-    EXPECT_EQ(messages.m_types[0] & MB_ICONMASK, static_cast<unsigned>(MB_ICONSTOP));
 
     CSoundPlayThread quiet(nullptr);
+    quiet.SetErrorReport(errors.Report());
     ASSERT_TRUE(quiet.CreateThread());
     EXPECT_FALSE(quiet.WaitUntilHandled());
     quiet.QuitAndWait();
-    EXPECT_EQ(messages.m_texts.size(), 1u);
+    EXPECT_EQ(errors.Texts().size(), 1u);
     EXPECT_EQ(quiet.GetDeviceDescription(), "");
 }
 

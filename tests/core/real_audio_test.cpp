@@ -2,6 +2,7 @@
 #include "AgiTestBytes.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
+#include "sound/AgiFile.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -167,14 +168,14 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     // The converter renders the document, as saved, with the chosen synthesizer.
     const std::string convert = std::string(TARVOK_CONVERT_EXE);
     const std::string command = convert + " '" + source + "' '" + name + ".tks' && " + convert +
-                                " --chip " + SynthKindName(param.kind) + " '" + name +
-                                ".tks' '" + wav + "'";
+                                " --chip " + SynthKindName(param.kind) + " '" + name + ".tks' '" +
+                                wav + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
     const auto render = ToSamples(ReadFileBytes(wav).substr(44));
 
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    ASSERT_TRUE(doc.ImportAGIFile(source));
+    ASSERT_TRUE(ImportAgiFile(doc, source));
     if (param.kind == SynthKind::Sine)
     {
         std::vector<std::int16_t> offline;
@@ -184,7 +185,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     const double passSeconds = render.size() / 44100.0;
     const int nPasses = std::max(1, static_cast<int>(param.minimumSeconds / passSeconds) + 1);
     // Rows reported in one pass: the chip's pass stops before the range end.
-    const int nRows = doc.m_nRangeEnd - doc.m_nRangeStart + (param.kind == SynthKind::Sine);
+    const int nRows =
+        doc.GetPlayRange().end - doc.GetPlayRange().start + (param.kind == SynthKind::Sine);
 
     // Record the sink's monitor from before the first sample until after the last. Asked for
     // a short latency, the null sink renders in short blocks, as a sound card's sink does;
@@ -206,17 +208,20 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     unsigned nDropoutsCounted = 0;
     std::string device;
     {
-        CRecordingMessages messages;
+        CRecordedErrors errors;
         CSoundPlayThread thread;
+        thread.SetErrorReport(errors.Report());
         thread.SetSynthKind(param.kind);
         ASSERT_TRUE(thread.CreateThread());
         ASSERT_TRUE(thread.WaitUntilHandled()) << "no sound device";
         std::atomic<bool> bBusy{param.minimumSeconds > 0};
-        std::thread other([&bBusy] {
-            volatile unsigned spin = 0;
-            while (bBusy.load(std::memory_order_relaxed))
-                spin = spin + 1;
-        });
+        std::thread other(
+            [&bBusy]
+            {
+                volatile unsigned spin = 0;
+                while (bBusy.load(std::memory_order_relaxed))
+                    spin = spin + 1;
+            });
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
@@ -231,7 +236,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         device = thread.GetDeviceDescription();
         thread.PostStop();
         thread.QuitAndWait();
-        EXPECT_TRUE(messages.m_texts.empty());
+        EXPECT_TRUE(errors.Texts().empty());
     }
     // Let the end of the output reach the recording.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 namespace
@@ -18,7 +19,7 @@ public:
 std::vector<std::int32_t> Keys(const CSoundDoc& doc, int channel)
 {
     std::vector<std::int32_t> keys;
-    for (const auto& entry : doc.m_sequence[channel])
+    for (const auto& entry : doc.GetSequence(channel))
         keys.push_back(entry.first);
     return keys;
 }
@@ -55,7 +56,7 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
     EXPECT_EQ(doc.CreatePattern(0, 0)->GetName(), "002"); // a given name still uses a number
     EXPECT_EQ(doc.CreatePattern(4, 1), nullptr);
 
-    CSoundPattern* src = doc.m_patterns[0][0].get();
+    CSoundPattern* src = doc.GetPatterns(0)[0].get();
     src->SetCell(3, {61, 255, 0, 2});
     CSoundPattern* copy = doc.CopyPattern(0, src);
     EXPECT_EQ(copy->GetName(), "003 (000)");
@@ -68,7 +69,8 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
         doc.AddPattern(2, CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(named)));
     EXPECT_EQ(pasted->GetName(), "Intro bass");
     EXPECT_EQ(doc.FindPatternChannel(pasted), 2);
-    EXPECT_EQ(doc.m_nNextPattern, (std::array<std::int32_t, 4>{4, 0, 0, 0}));
+    for (int c = 0; c < kChannelCount; ++c)
+        EXPECT_EQ(doc.GetNextPatternNumber(c), c == 0 ? 4 : 0);
 }
 
 TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
@@ -79,17 +81,19 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     // A new document tells the views of its one pattern and is not modified.
     ASSERT_TRUE(doc.OnNewDocument());
     EXPECT_FALSE(doc.IsModified());
-    CObject* pFirst = doc.m_patterns[0].at(0).get();
+    CObject* pFirst = doc.GetPatterns(0).at(0).get();
     CSoundPattern* keep = doc.CreatePattern(1, 16);
     CSoundPattern* gone = doc.CreatePattern(1, 16);
-    doc.m_sequence[1] = {{0, gone}, {16, keep}, {32, gone}, {80, gone}};
+    for (const auto& [songPos, pPattern] :
+         std::map<std::int32_t, CSoundPattern*>{{0, gone}, {16, keep}, {32, gone}, {80, gone}})
+        doc.PlacePattern(1, songPos, pPattern);
     doc.m_pCurrentPattern = gone;
     doc.SetModifiedFlag(false);
 
     doc.DeletePattern(gone);
     EXPECT_EQ(Keys(doc, 1), (std::vector<std::int32_t>{16}));
     EXPECT_EQ(doc.m_pCurrentPattern, nullptr);
-    EXPECT_EQ(doc.m_patterns[1].size(), 1u);
+    EXPECT_EQ(doc.GetPatterns(1).size(), 1u);
     EXPECT_EQ(doc.FindPatternChannel(keep), 1);
     EXPECT_EQ(doc.FindPatternChannel(gone), -1);
     EXPECT_TRUE(doc.IsModified());
@@ -128,7 +132,7 @@ TEST(SoundDocSequence, SetPlacesOnlyPatternsOfTheChannel)
     EXPECT_EQ(Keys(doc, 3), (std::vector<std::int32_t>{32}));
     EXPECT_FALSE(doc.IsModified());
     doc.SetPatternAt(&at2, nullptr);
-    EXPECT_TRUE(doc.m_sequence[3].empty());
+    EXPECT_TRUE(doc.GetSequence(3).empty());
 }
 
 TEST(SoundDocSequence, StepOperationsMatchTheStepByStepRule)
@@ -141,20 +145,21 @@ TEST(SoundDocSequence, StepOperationsMatchTheStepByStepRule)
         patterns.push_back(doc.CreatePattern(2, 4));
     for (int round = 0; round < 4000; ++round)
     {
-        const std::int32_t s = doc.m_nStepSize = pick(1, 8);
+        const std::int32_t s = pick(1, 8);
+        doc.AssignProperties({doc.GetBeatsPerMinute(), s, doc.GetTracksPerBeat()});
         Seq ref, got;
-        doc.m_sequence[2].clear();
+        doc.SetPlacements(2, {});
         for (int i = pick(1, 6); i > 0; --i)
         {
             const std::int32_t key = pick(-20, 60);
             ref[key] = pick(0, 4);
-            doc.m_sequence[2][key] = patterns[static_cast<std::size_t>(ref[key])];
+            doc.PlacePattern(2, key, patterns[static_cast<std::size_t>(ref[key])]);
         }
         const std::int32_t p = pick(-24, 70);
         const bool bInsert = rng() % 2 == 0;
         ReferenceStep(ref, s, p, bInsert);
         bInsert ? doc.InsertSequenceStep(2, p) : doc.DeleteSequenceStep(2, p);
-        for (const auto& [k, pat] : doc.m_sequence[2])
+        for (const auto& [k, pat] : doc.GetSequence(2))
             got[k] = static_cast<int>(std::find(patterns.begin(), patterns.end(), pat) -
                                       patterns.begin());
         ASSERT_EQ(got, ref) << (bInsert ? "insert" : "delete") << " at " << p << " step " << s

@@ -29,10 +29,8 @@ void MakeSong(CSoundDoc& doc, int bpm, int tpb, int rangeStart, int rangeEnd,
               const std::vector<Placement>& placements)
 {
     doc.DeleteContents();
-    doc.m_nBeatsPerMinute = bpm;
-    doc.m_nTracksPerBeat = tpb;
-    doc.m_nRangeStart = rangeStart;
-    doc.m_nRangeEnd = rangeEnd;
+    doc.AssignProperties({bpm, doc.GetStepSize(), tpb});
+    doc.AssignPlayRange({rangeStart, rangeEnd});
     for (const auto& [channel, pos, notes, attens] : placements)
     {
         CSoundPattern* p = doc.CreatePattern(channel, static_cast<int>(notes.size()));
@@ -41,7 +39,7 @@ void MakeSong(CSoundDoc& doc, int bpm, int tpb, int rangeStart, int rangeEnd,
                                              static_cast<std::uint8_t>(r < attens.size() ? attens[r]
                                                                        : r == 0          ? 0
                                                                                          : 255)});
-        doc.m_sequence[channel][pos] = p;
+        doc.PlacePattern(channel, pos, p);
     }
 }
 
@@ -263,7 +261,7 @@ TEST(WavOutput, ConverterWritesHeaderAndTheOfflineRender)
         0);
     const std::string bytes = ReadFileBytes(wav);
     CSoundDoc doc;
-    ASSERT_TRUE(doc.ImportAGIFile(source));
+    ASSERT_TRUE(ImportAgiFile(doc, source));
     const auto samples = Render(doc);
     EXPECT_GT(Peak(samples), 1000);
     const auto data = static_cast<std::uint32_t>(samples.size() * 2);

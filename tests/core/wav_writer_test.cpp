@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
+#include "framework/AtomicFile.h"
 #include "playback/SynthKind.h"
 #include "playback/WavWriter.h"
 #include "support/TestSupport.h"
@@ -52,20 +53,24 @@ TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
 {
     // One record of 65534 ticks: 18 minutes, 96 MB of samples.
     const std::string agi = Resource({Tone(0, 0xFFFE, 254, 0), "", "", ""});
-    const auto* pData = reinterpret_cast<const std::uint8_t*>(agi.data());
+    const std::vector<std::uint8_t> resource(agi.begin(), agi.end());
     const std::string dir = MakeTempDir();
+    auto writeWav = [&](const std::string& name, SynthKind kind, WavProgress progress)
+    {
+        const WavOptions options{kind, std::move(progress)};
+        return WriteAtomically(dir + "/" + name,
+                               [&](CFile& out) { return ExportAgiWav(resource, options, out); });
+    };
     const long before = PeakKilobytes();
     int nCalls = 0;
-    EXPECT_EQ(WriteAgiWavFile(pData, agi.size(), SynthKind::PCjr, dir + "/long.wav",
-                              [&](double) { return ++nCalls > 0; }),
-              "");
+    EXPECT_TRUE(writeWav("long.wav", SynthKind::PCjr, [&](double) { return ++nCalls > 0; }));
     EXPECT_LT(PeakKilobytes() - before, 64 * 1024);
     EXPECT_EQ(std::filesystem::file_size(dir + "/long.wav"), 44u + 2u * 0xFFFE * 735);
     EXPECT_EQ(nCalls, (0xFFFE * 735 + 44099) / 44100);
 
-    EXPECT_EQ(WriteAgiWavFile(pData, agi.size(), SynthKind::Tandy, dir + "/cut.wav",
-                              [](double fraction) { return fraction < 0.01; }),
-              "");
+    const Status cut =
+        writeWav("cut.wav", SynthKind::Tandy, [](double fraction) { return fraction < 0.01; });
+    EXPECT_TRUE(!cut.Ok() && cut.GetFailure().Silent());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
 
@@ -79,7 +84,9 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
         const auto* pData = reinterpret_cast<const std::uint8_t*>(song.data());
         WavLength length;
         ASSERT_EQ(MeasureAgiWavFile(pData, song.size(), kind, length), "");
-        ASSERT_EQ(WriteAgiWavFile(pData, song.size(), kind, dir + "/song.wav"), "");
+        const std::vector<std::uint8_t> resource(pData, pData + song.size());
+        ASSERT_TRUE(WriteAtomically(dir + "/song.wav", [&](CFile& out)
+                                    { return ExportAgiWav(resource, {kind, {}}, out); }));
         EXPECT_EQ(std::filesystem::file_size(dir + "/song.wav"), length.bytes);
         EXPECT_EQ(length.bytes, 44 + 2 * length.samples);
     }

@@ -6,8 +6,8 @@
 
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
-#include "framework/UserInterface.h"
 #include "playback/VirtualAudioDevice.h"
+#include "session/Prompts.h"
 #include "views/SoundFrame.h"
 
 #include <QApplication>

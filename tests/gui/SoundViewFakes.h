@@ -4,8 +4,8 @@
 // Recording stand-ins for what the editors talk to: the application's services, the play
 // thread, the dialogs and the message box; and the editor tests' common set-up.
 
-#include "framework/UserInterface.h"
 #include "playback/SoundPlayThread.h"
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/NoteKeyboard.h"

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellTestSupport.h"
 
+#include "app/ExportCommands.h"
 #include "dialogs/PowerOfTwoSpinBox.h"
 #include "dialogs/SoundDialogs.h"
 #include "dialogs/SoundMIDIExportDialog.h"
 #include "dialogs/SoundManageDialog.h"
 #include "dialogs/SoundPatternDialog.h"
 #include "dialogs/SoundPropertiesDialog.h"
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
@@ -253,7 +254,7 @@ private slots:
 
     void manageDeleteAsksFirst()
     {
-        CSoundPattern* pFirst = m_pDoc->m_patterns[0][0].get();
+        CSoundPattern* pFirst = m_pDoc->GetPatterns(0)[0].get();
         CSoundPattern* pSecond = m_pDoc->CreatePattern(0, 16);
         const SequencePos at{0, 2};
         m_pDoc->SetPatternAt(&at, pSecond);
@@ -272,7 +273,7 @@ private slots:
 
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(ListTexts(pList), QStringList{QStringLiteral("000")});
-        QVERIFY(m_pDoc->m_patterns[0].size() == 1 && m_pDoc->GetPatternAt(at) == nullptr &&
+        QVERIFY(m_pDoc->GetPatterns(0).size() == 1 && m_pDoc->GetPatternAt(at) == nullptr &&
                 dialog.GetSelectedPattern() == pFirst);
     }
 
@@ -286,7 +287,7 @@ private slots:
             {"lead", IDCANCEL, true, "000"}};
         for (const auto& [typed, answer, bOpen, name] : cases)
         {
-            m_pDoc->m_patterns[0][0]->SetName("000");
+            m_pDoc->GetPatterns(0)[0]->SetName("000");
             m_messages->texts.clear();
             m_messages->answers = {answer};
             CSoundManageDialog dialog;
@@ -295,7 +296,7 @@ private slots:
             QTest::keyClick(dialog.GetDlgItem(IDC_MANAGE_NAME), Qt::Key_Return);
             QCOMPARE(m_messages->texts,
                      std::vector<std::string>(*typed == 'l', "Apply the changes to pattern 000?"));
-            QVERIFY(dialog.isVisible() == bOpen && m_pDoc->m_patterns[0][0]->GetName() == name);
+            QVERIFY(dialog.isVisible() == bOpen && m_pDoc->GetPatterns(0)[0]->GetName() == name);
         }
 
         CSoundPattern* pPattern = m_pDoc->CreatePattern(1, 2);
@@ -318,7 +319,7 @@ private slots:
 
     void manageChangeRenamesAndResizes()
     {
-        CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
+        CSoundPattern* pPattern = m_pDoc->GetPatterns(0)[0].get();
         CSoundManageDialog dialog;
         ShowManage(dialog);
         auto* pChange = dialog.GetItem<QPushButton>(IDC_MANAGE_CHANGE);
@@ -348,7 +349,6 @@ private slots:
 
     void midiDialogChoosesInstruments()
     {
-        CSoundDialogs dialogs;
         AnswerNextDialog(
             [](CDialog* pDialog)
             {
@@ -361,11 +361,9 @@ private slots:
                 pDialog->GetItem<QComboBox>(IDC_INSTRUMENT2)->setCurrentIndex(127);
                 pDialog->accept();
             });
-        std::array<int, 3> programs = {0, 0, 0};
-        QVERIFY(dialogs.ChooseInstruments(programs));
-        QCOMPARE(programs, (std::array<int, 3>{73, 40, 127}));
+        QCOMPARE(ChooseMidiPrograms(nullptr), (std::optional<MidiPrograms>{{73, 40, 127}}));
         AnswerNextDialog([](CDialog* pDialog) { pDialog->reject(); });
-        QVERIFY(!dialogs.ChooseInstruments(programs));
+        QVERIFY(!ChooseMidiPrograms(nullptr));
     }
 
     void editorsRunTheRealDialogs()
@@ -384,7 +382,7 @@ private slots:
                 Click(pDialog, IDOK);
             });
         pView->OnCommand(ID_SOUND_PROPERTIES);
-        QCOMPARE(std::pair(m_pDoc->m_nBeatsPerMinute, m_pDoc->m_nStepSize), std::pair(90, 8));
+        QCOMPARE(std::pair(m_pDoc->GetBeatsPerMinute(), m_pDoc->GetStepSize()), std::pair(90, 8));
 
         AnswerNextDialog(
             [](CDialog* pDialog)
@@ -404,7 +402,7 @@ private slots:
                 Click(pDialog, IDOK);
             });
         pView->OnCommand(ID_SOUND_MANAGEPATTERNS);
-        QVERIFY(m_pDoc->m_patterns[0].size() == 2 && m_pDoc->m_patterns[0][1]->GetRows() == 8);
+        QVERIFY(m_pDoc->GetPatterns(0).size() == 2 && m_pDoc->GetPatterns(0)[1]->GetRows() == 8);
     }
 
     void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts_data()

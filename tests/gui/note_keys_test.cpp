@@ -29,11 +29,11 @@ private slots:
         m_shell.Frame()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_shell.Frame()));
         m_pDoc = m_shell.ActiveDoc();
-        m_pDoc->m_pCurrentPattern = m_pPattern = m_pDoc->m_patterns[0][0].get();
-        for (auto& sequence : m_pDoc->m_sequence)
-            sequence.clear();
-        m_pDoc->m_sequence[0][16] = m_pDoc->m_sequence[0][48] = m_pPattern;
-        m_pDoc->m_sequence[2][80] = m_pDoc->CreatePattern(2, 8);
+        m_pDoc->m_pCurrentPattern = m_pPattern = m_pDoc->GetPatterns(0)[0].get();
+        for (int c = 0; c < kChannelCount; ++c)
+            m_pDoc->SetPlacements(c, {});
+        m_pDoc->PlacePattern(0, 16, m_pDoc->PlacePattern(0, 48, m_pPattern));
+        m_pDoc->PlacePattern(2, 80, m_pDoc->CreatePattern(2, 8));
     }
 
     void noteKeysAndOctave()
@@ -104,7 +104,7 @@ private slots:
         }
         m_pDoc->m_sequenceCursor = {2, 5};
         QTest::keyClick(Pane(0), Qt::Key_Return);
-        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->m_sequence[2][80] &&
+        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->GetSequence(2).at(80) &&
                 m_pDoc->m_patternCursor.row == 0 && m_pDoc->m_patternCursor.field == 0);
     }
 };

@@ -50,7 +50,7 @@ private slots:
     void init()
     {
         QVERIFY(StartDocument());
-        m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
+        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
         m_pView = new CSoundPatternView(m_pSession.get());
         m_pView->setFixedSize(360, kViewHeight);
         m_pOther = new QLineEdit;
@@ -204,7 +204,7 @@ private slots:
             }
             QCOMPARE(Pattern()->GetRows(), rows);
         }
-        QCOMPARE(m_pDoc->m_patterns[0][0]->GetCell(14).note, 14);
+        QCOMPARE(m_pDoc->GetPatterns(0)[0]->GetCell(14).note, 14);
     }
 
     void clicksMoveTheCursorToFields()

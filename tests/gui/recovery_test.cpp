@@ -77,7 +77,7 @@ private slots:
         QVERIFY(nOffered == 1 && shell.Windows().size() == 3);
         const auto& docs = shell.app->GetDocuments();
         CSoundDoc* pKilled = docs[0].get();
-        QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->m_patterns[0].size() > 1);
+        QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->GetPatterns(0).size() > 1);
         QVERIFY(pKilled->IsModified() && !shell.app->GetSession(pKilled)->Undo().Stack().isClean());
         QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());
         QVERIFY(docs[2]->m_strGameFolder == "/games/kq" && docs[2]->m_nGameSound == 12);

@@ -24,7 +24,7 @@ struct Editor
     {
         pDoc->OnNewDocument();
         pDoc->m_pCurrentPattern =
-            channel == 0 ? pDoc->m_patterns[0][0].get() : pDoc->CreatePattern(channel, 16);
+            channel == 0 ? pDoc->GetPatterns(0)[0].get() : pDoc->CreatePattern(channel, 16);
         pView = std::make_unique<CSoundPatternView>(pSession.get());
         pView->resize(300, 300);
         pView->show();

@@ -44,7 +44,7 @@ private:
 
     using CSoundViewTest::At;
     CSoundPattern* At(int channel, int step) const { return At(*m_pDoc, channel, step); }
-    std::size_t Count(int channel) const { return m_pDoc->m_patterns[channel].size(); }
+    std::size_t Count(int channel) const { return m_pDoc->GetPatterns(channel).size(); }
 
     // One drag event at point; returns the action it was taken with. Move and drop events
     // go where the last enter event was taken.
@@ -178,7 +178,7 @@ private slots:
         m_pView->OnEditPaste();
         CSoundPattern* pPasted = At(1, 3);
         QVERIFY(pPasted != nullptr && pPasted != pBass && m_pDoc->HoldsPattern(1, pBass));
-        QVERIFY(pPasted->GetName() == "Melody" && m_pDoc->m_nNextPattern[1] == 1);
+        QVERIFY(pPasted->GetName() == "Melody" && m_pDoc->GetNextPatternNumber(1) == 1);
         QCOMPARE(pPasted->GetCell(0), m_pMelody->GetCell(0));
 
         // Cut takes the placement away and leaves the pattern on the clipboard.

@@ -76,7 +76,7 @@ private slots:
                 m_dialogs.offeredNames == std::vector<std::string>{"000"});
         CSoundPattern* pNew = At(2, 3);
         QVERIFY(pNew != nullptr && pNew->GetName() == "Bass" && pNew->GetRows() == 24);
-        QVERIFY(m_pDoc->m_pCurrentPattern == pNew && m_pDoc->m_nNextPattern[2] == 1 &&
+        QVERIFY(m_pDoc->m_pCurrentPattern == pNew && m_pDoc->GetNextPatternNumber(2) == 1 &&
                 m_pPatternView->hasFocus());
 
         // Enter in the pattern editor comes back; Tab goes there again.
@@ -90,7 +90,7 @@ private slots:
         // Cancelled: nothing changes.
         Cursor() = SequencePos{1, 0};
         Key(Qt::Key_Return);
-        QVERIFY(At(1, 0) == nullptr && m_pDoc->m_patterns[1].empty());
+        QVERIFY(At(1, 0) == nullptr && m_pDoc->GetPatterns(1).empty());
         QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == pNew);
     }
 
@@ -103,7 +103,7 @@ private slots:
         Key(Qt::Key_B);
         Key(Qt::Key_7);
         for (int step = 0; const int index : {37, 11, 7})
-            QCOMPARE(At(3, step++), m_pDoc->m_patterns[3][index].get());
+            QCOMPARE(At(3, step++), m_pDoc->GetPatterns(3)[index].get());
         QCOMPARE(Cursor().step, 3);
 
         // An index beyond the list, or a key with Alt (the menus'), changes nothing.
@@ -124,7 +124,7 @@ private slots:
 
     void clicksAndDoubleClicks()
     {
-        CSoundPattern* pPattern = m_pDoc->m_patterns[0][0].get();
+        CSoundPattern* pPattern = m_pDoc->GetPatterns(0)[0].get();
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {},
                           QPoint(56 + 64 * 2 + 5, LineY(4) + 3));
         // Outside the grid: nothing.
@@ -149,34 +149,37 @@ private slots:
         Cursor() = SequencePos{0, 0};
         QVERIFY(Enabled(ID_EDIT_DELETE) && Enabled(ID_PATTERN_PROPERTIES));
         m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->m_patterns[0][0].get() &&
+        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->GetPatterns(0)[0].get() &&
                 m_pPatternView->hasFocus());
     }
 
     void playRangeCommands()
     {
         Cursor() = SequencePos{0, 0};
-        m_pDoc->m_nRangeEnd = 48;
+        m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 48});
         m_pView->OnCommand(ID_RANGE_END);
-        QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(0, 16));
+        QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
+                 std::pair(0, 16));
 
         Cursor().step = 3;
         m_pView->OnCommand(ID_RANGE_START);
-        QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(48, 64));
+        QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
+                 std::pair(48, 64));
 
         // An end at or before the start pulls the start one step before it; the current
         // position is put back inside.
         m_pDoc->m_nCurrentPos = 50;
         Cursor().step = 2;
         m_pView->OnCommand(ID_RANGE_END);
-        QCOMPARE(std::pair(m_pDoc->m_nRangeStart, m_pDoc->m_nRangeEnd), std::pair(16, 32));
+        QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
+                 std::pair(16, 32));
         QVERIFY(m_pDoc->m_nCurrentPos == 31 && m_pDoc->IsModified());
     }
 
     void rowReportsMoveBothMarkers()
     {
-        m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
-        m_pDoc->m_nRangeEnd = 31;
+        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
+        m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
         m_pView->OnCommand(ID_SOUND_PLAY);
         for (int i = 0; i < 5; ++i)
             ApplyRowReport(*m_pSession);

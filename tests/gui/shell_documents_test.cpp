@@ -36,14 +36,14 @@ QStringList ShownTitles(const CShell& shell)
 bool HoldsNewDocumentContents(CSoundDoc* pDoc)
 {
     std::lock_guard lock(pDoc->Guard());
-    if (pDoc->m_patterns[0].size() != 1 || pDoc->m_sequence[0].size() != 1)
+    if (pDoc->GetPatterns(0).size() != 1 || pDoc->GetSequence(0).size() != 1)
         return false;
     for (int channel = 1; channel < kChannelCount; ++channel)
-        if (!pDoc->m_patterns[channel].empty() || !pDoc->m_sequence[channel].empty())
+        if (!pDoc->GetPatterns(channel).empty() || !pDoc->GetSequence(channel).empty())
             return false;
-    const CSoundPattern* pPattern = pDoc->m_patterns[0].front().get();
+    const CSoundPattern* pPattern = pDoc->GetPatterns(0).front().get();
     return pPattern->GetName() == "000" && pPattern->GetRows() == 16 &&
-           pDoc->m_sequence[0].begin()->first == 0;
+           pDoc->GetSequence(0).begin()->first == 0;
 }
 QString SampleResource()
 {
@@ -54,8 +54,8 @@ std::size_t PatternCount(CSoundDoc* pDoc)
 {
     std::lock_guard lock(pDoc->Guard());
     std::size_t count = 0;
-    for (const auto& patterns : pDoc->m_patterns)
-        count += patterns.size();
+    for (int c = 0; c < kChannelCount; ++c)
+        count += pDoc->GetPatterns(c).size();
     return count;
 }
 
@@ -133,7 +133,7 @@ private slots:
             CShell shell;
             QVERIFY(shell.Start({QStringLiteral("--no-sound"), QString::fromStdString(path)}));
             QCOMPARE(ShownTitles(shell), QStringList{QStringLiteral("tune.tks")});
-            QCOMPARE(shell.ActiveDoc()->m_patterns[1].front()->GetName(), std::string("marker"));
+            QCOMPARE(shell.ActiveDoc()->GetPatterns(1).front()->GetName(), std::string("marker"));
             QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
                      QStringList{QString::fromStdString(path)});
         }

@@ -33,7 +33,7 @@ private:
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
         m_pDoc->CreatePattern(0, 8, "second");
-        m_pDoc->m_pCurrentPattern = m_pDoc->m_patterns[0][0].get();
+        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
         m_pDoc->SetModifiedFlag(bStartModified);
         m_pSession = std::make_unique<CSoundSession>(
             m_pDoc.get(), SoundViewServices{nullptr, nullptr, &m_dialogs});
@@ -189,7 +189,7 @@ private slots:
         Open();
         CSoundDoc other;
         QVERIFY(other.OnNewDocument());
-        other.m_pCurrentPattern = other.m_patterns[0][0].get();
+        other.m_pCurrentPattern = other.GetPatterns(0)[0].get();
         CSoundSession otherSession(&other);
         otherSession.Undo().SetBudget(1);
         {
@@ -201,7 +201,7 @@ private slots:
             Key(&otherView, Qt::Key_Q);
             QCOMPARE(otherSession.Undo().Stack().count(), 1);
             QVERIFY(Command(ID_EDIT_UNDO));
-            QCOMPARE(other.m_patterns[0][0]->GetCell(0).note, 60);
+            QCOMPARE(other.GetPatterns(0)[0]->GetCell(0).note, 60);
         }
         QCOMPARE(Stack().count(), 2);
     }

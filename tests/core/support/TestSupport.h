@@ -1,45 +1,33 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framework/UserInterface.h"
-
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
-// Records every message the core shows, answering with a preset answer.
-class CRecordingMessages : public IMessageSink
+// Records the messages a worker thread reports (the play thread's failures), from any thread.
+class CRecordedErrors
 {
 public:
-    CRecordingMessages() { SetMessageSink(this); }
-    ~CRecordingMessages() override { SetMessageSink(nullptr); }
-    int ShowMessage(const std::string& text, unsigned nType, const std::string&) override
+    std::function<void(const std::string&)> Report()
     {
-        m_texts.push_back(text);
-        m_types.push_back(nType);
-        return m_nAnswer;
+        return [this](const std::string& message)
+        {
+            std::lock_guard lock(m_mutex);
+            m_texts.push_back(message);
+        };
     }
-    std::vector<std::string> m_texts;
-    std::vector<unsigned> m_types;
-    int m_nAnswer = IDOK;
-};
+    std::vector<std::string> Texts()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
 
-// Answers file choosers with a preset path (or cancels when it is empty).
-class CScriptedFileNames : public IFileNameSource
-{
-public:
-    CScriptedFileNames() { SetFileNameSource(this); }
-    ~CScriptedFileNames() override { SetFileNameSource(nullptr); }
-    bool AskFileName(const FileDialogRequest& request, std::string& path) override
-    {
-        m_requests.push_back(request);
-        if (m_strAnswer.empty())
-            return false;
-        path = m_strAnswer;
-        return true;
-    }
-    std::vector<FileDialogRequest> m_requests;
-    std::string m_strAnswer;
+private:
+    std::mutex m_mutex;
+    std::vector<std::string> m_texts;
 };
 
 std::string ReadFileBytes(const std::string& path);

@@ -3,6 +3,7 @@
 
 #include "playback/SoundPlayThread.h"
 #include "playback/VirtualAudioDevice.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@ class CVirtualPlayer : public ISoundRowSink
     std::vector<std::uint32_t> m_generations;
 
 public:
+    CRecordedErrors m_errors;
+
     static constexpr unsigned kRow = 11026 / 2; // 120 beats per minute, 4 tracks per beat
 
     CVirtualPlayer()
@@ -30,6 +33,7 @@ public:
                   return pDevice;
               })
     {
+        m_thread.SetErrorReport(m_errors.Report());
         EXPECT_TRUE(m_thread.CreateThread() && m_thread.WaitUntilHandled());
         m_pDevice->SetRecording(true);
     }

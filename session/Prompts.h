@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
+
 #include <string>
 
-// How the core talks to a person. The editor answers with dialogs, the converter prints,
-// tests record what was asked.
+// How the editor talks to a person: message boxes and file choosers. The core never asks;
+// its operations return a Result, and the editor shows the failures through these. Tests
+// record what was asked.
 
 // Button and icon flags, and answers, of a message box.
 enum : unsigned
@@ -72,3 +75,7 @@ void SetFileNameSource(IFileNameSource* pSource);
 IFileNameSource& GetFileNameSource();
 
 int AfxMessageBox(const std::string& text, unsigned nType = MB_OK, const std::string& caption = {});
+
+// Shows the failure's message unless it is silent: a file system failure with the
+// exclamation icon, a refusal with nRefusedType.
+void ShowFailure(const Failure& failure, unsigned nRefusedType = MB_ICONEXCLAMATION);

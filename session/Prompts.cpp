@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "framework/UserInterface.h"
+#include "session/Prompts.h"
 
 #include <atomic>
 #include <cstdio>
@@ -53,4 +53,12 @@ IFileNameSource& GetFileNameSource()
 int AfxMessageBox(const std::string& text, unsigned nType, const std::string& caption)
 {
     return g_pMessageSink.load()->ShowMessage(text, nType, caption);
+}
+
+void ShowFailure(const Failure& failure, unsigned nRefusedType)
+{
+    if (failure.Silent())
+        return;
+    AfxMessageBox(failure.message,
+                  failure.cause == Failure::Cause::File ? MB_ICONEXCLAMATION : nRefusedType);
 }

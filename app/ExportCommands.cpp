@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ExportCommands.h"
+
+#include "dialogs/SoundMIDIExportDialog.h"
+#include "framework/AtomicFile.h"
+#include "session/Prompts.h"
+#include "sound/AgiFile.h"
+#include "sound/MidiExport.h"
+#include "sound/SoundDoc.h"
+
+#include <QApplication>
+
+#include <optional>
+
+namespace
+{
+std::optional<std::string> AskExportPath(std::string title, std::string fileName,
+                                         std::string defaultExt, std::string filter)
+{
+    FileDialogRequest request;
+    request.bOpen = false;
+    request.strTitle = std::move(title);
+    request.strDefaultExt = std::move(defaultExt);
+    request.strFileName = std::move(fileName);
+    request.strFilter = std::move(filter);
+    request.bOverwritePrompt = true;
+    request.bPathMustExist = true;
+    std::string path;
+    if (!GetFileNameSource().AskFileName(request, path))
+        return std::nullopt;
+    return path;
+}
+
+} // namespace
+
+std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
+{
+    // A modal dialog open at the time (the scope question) owns this one.
+    if (QWidget* pModal = QApplication::activeModalWidget(); pModal != nullptr)
+        pParent = pModal;
+    CSoundMIDIExportDialog dialog(pParent);
+    MidiPrograms programs{0, 0, 0};
+    for (std::size_t voice = 0; voice < programs.size(); ++voice)
+        dialog.m_nInstrument[voice] = programs[voice];
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    for (std::size_t voice = 0; voice < programs.size(); ++voice)
+        programs[voice] = dialog.m_nInstrument[voice];
+    return programs;
+}
+
+bool ExportAgiCommand(const CSoundDoc& doc)
+{
+    const auto path = AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {},
+                                    "Resource Files (*.*)|*.*||");
+    if (!path)
+        return false;
+    const Status written =
+        WriteAtomically(*path, [&doc](CFile& out) { return ExportAgi(doc, out); });
+    // A refused resource is told plainly, a file that cannot be written with a warning.
+    if (!written.Ok())
+        ShowFailure(written.GetFailure(), MB_OK);
+    return written.Ok();
+}
+
+bool ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent)
+{
+    const auto programs = ChooseMidiPrograms(pParent);
+    if (!programs)
+        return false;
+    const auto path = AskExportPath("Export MIDI", doc.GetExportFileStem() + ".mid", ".mid",
+                                    "MIDI Files (*.mid)|*.mid||");
+    if (!path)
+        return false;
+    const Status written =
+        WriteAtomically(*path, [&](CFile& out) { return ExportMidi(doc, *programs, out); });
+    if (!written.Ok())
+        ShowFailure(written.GetFailure());
+    return written.Ok();
+}

@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/MidiExport.h"
+
+#include <optional>
+
+class CSoundDoc;
+class QWidget;
+
+// The editor's AGI and MIDI Export commands: each asks what it needs (the MIDI programs, a
+// file name), runs the export function the converter also runs, writes the file atomically
+// and shows a failure. False when cancelled or nothing was written.
+bool ExportAgiCommand(const CSoundDoc& doc);
+bool ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent);
+
+// The MIDI Export dialog: the program of each tone voice, or nothing when cancelled.
+std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent);
