@@ -508,7 +508,7 @@ void CEditorApp::ShowHelp(const QString& anchor)
     m_pHelpWindow->activateWindow();
     // Scrolled once shown, when the text has its layout.
     if (!anchor.isEmpty())
-        m_pHelpWindow->GetBrowser()->scrollToAnchor(anchor);
+        static_cast<CHelpWindow*>(m_pHelpWindow.data())->GetBrowser()->scrollToAnchor(anchor);
 }
 
 void CEditorApp::SetIdleMessage(UINT nID)
