@@ -10,6 +10,7 @@
 #include "app/QtUserInterface.h"
 #include "app/VgmExport.h"
 #include "app/WavExport.h"
+#include "app/WindowTitles.h"
 #include "framework/File.h"
 #include "framework/TextCodec.h"
 #include "resources/Icons.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSpinBox>
+#include <QTextBrowser>
 #include <QToolBar>
 
 #include <algorithm>
@@ -307,8 +309,11 @@ void CEditorApp::UpdateFrameTitles(const CSoundDoc* pDoc) const
     const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
     const QString title = QString::fromStdString(ToDisplayUtf8(pDoc->GetTitle()));
     for (std::size_t i = 0; i < frames.size(); ++i)
-        frames[i]->setWindowTitle(
-            frames.size() == 1 ? title : QStringLiteral("%1:%2").arg(title).arg(i + 1));
+    {
+        frames[i]->setWindowTitle(WindowTitles::Marked(
+            frames.size() == 1 ? title : QStringLiteral("%1:%2").arg(title).arg(i + 1)));
+        frames[i]->setWindowModified(pDoc->IsModified());
+    }
 }
 
 bool CEditorApp::SaveModified(CSoundDoc* pDoc)
@@ -497,13 +502,16 @@ void CEditorApp::OnAppAbout()
     dialog.exec();
 }
 
-void CEditorApp::ShowHelp()
+void CEditorApp::ShowHelp(const QString& anchor)
 {
     if (m_pHelpWindow == nullptr)
         m_pHelpWindow = new CHelpWindow(m_pMainWnd);
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();
+    // Scrolled once shown, when the text has its layout.
+    if (!anchor.isEmpty())
+        static_cast<CHelpWindow*>(m_pHelpWindow.data())->GetBrowser()->scrollToAnchor(anchor);
 }
 
 void CEditorApp::SetIdleMessage(UINT nID)

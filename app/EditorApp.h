@@ -118,7 +118,8 @@ public:
     CRecentFileList& GetRecentFileList() { return m_recentFiles; }
     void AddToRecentFileList(const std::string& strPath);
     void OpenRecentFile(int nIndex);
-    void ShowHelp();
+    // The manual, at the section of that anchor when one is given.
+    void ShowHelp(const QString& anchor = {});
 
     // Writes the recovery copy of every modified document now (the timer does it every
     // Recovery/IntervalSeconds seconds).

@@ -2,6 +2,7 @@
 #include "app/MainFrame.h"
 
 #include "app/EditorApp.h"
+#include "app/WindowTitles.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
 #include "views/SoundFrame.h"
@@ -293,10 +294,10 @@ void CMainFrame::UpdateFrameTitle()
 {
     const QString appTitle = FromResource(LoadResourceString(IDR_MAINFRAME));
     const CSoundFrame* pFrame = GetActiveSoundFrame();
-    // "[*]" is where the toolkit shows the modified marker; a literal one is written doubled.
-    QString name = pFrame != nullptr ? pFrame->windowTitle() : QString();
-    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
-    setWindowTitle(pFrame != nullptr ? name + QStringLiteral("[*] \u2013 ") + appTitle : appTitle);
+    // The window's title already holds its modified mark.
+    m_title = pFrame != nullptr ? pFrame->windowTitle() + QStringLiteral(" \u2013 ") + appTitle
+                                : appTitle;
+    setWindowTitle(m_title);
     UpdateModifiedMarker();
 }
 
@@ -304,6 +305,10 @@ void CMainFrame::UpdateModifiedMarker()
 {
     const CSoundFrame* pFrame = GetActiveSoundFrame();
     setWindowModified(pFrame != nullptr && pFrame->GetDocument()->IsModified());
+    for (QMdiSubWindow* pWindow :
+         m_pMdiArea != nullptr ? m_pMdiArea->subWindowList() : QList<QMdiSubWindow*>())
+        if (const auto* pSound = qobject_cast<const CSoundFrame*>(pWindow))
+            pWindow->setWindowModified(pSound->GetDocument()->IsModified());
 }
 
 void CMainFrame::RestoreGeometry()
@@ -475,7 +480,7 @@ void CMainFrame::UpdateWindowMenu(QMenu* pMenu)
     for (int i = 0; i < windows.size(); ++i)
     {
         QMdiSubWindow* pWindow = windows[i];
-        QString title = pWindow->windowTitle();
+        QString title = WindowTitles::Shown(*pWindow);
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto* pAction = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), pMenu);
         pAction->setProperty(kDynamicProperty, AFX_IDM_FIRST_MDICHILD);
@@ -512,6 +517,10 @@ bool CMainFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     case ID_DEFAULT_HELP:
         if (pCmdUI == nullptr)
             m_pApp->ShowHelp();
+        return true;
+    case ID_HELP_KEYS:
+        if (pCmdUI == nullptr)
+            m_pApp->ShowHelp("keyboard");
         return true;
     case ID_CONTEXT_HELP:
         if (pCmdUI == nullptr)
@@ -647,7 +656,13 @@ bool CMainFrame::event(QEvent* event)
             OnSetMessageString(0, &tip);
         return true;
     }
-    return QMainWindow::event(event);
+    const bool bHandled = QMainWindow::event(event);
+    // A maximized sound window's toolkit appends its name to this title, and restores an old
+    // one when it is restored; the title made here is the one that counts.
+    if (event->type() == QEvent::WindowTitleChange && !m_title.isEmpty() &&
+        windowTitle() != m_title)
+        setWindowTitle(m_title);
+    return bHandled;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -104,4 +104,5 @@ private:
     QHash<const QToolBar*, bool> m_pendingShow;
     class QTimer* m_pIdleTimer = nullptr;
     bool m_bDestroying = false;
+    QString m_title;
 };

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/CommandLine.h"
 #include "app/EditorApp.h"
 #include "app/QtUserInterface.h"
 #include "dialogs/SoundDialogs.h"
@@ -7,6 +8,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Before the application object, which would need a display.
+    if (const std::optional<int> exitCode = CommandLine::AnswerInfoOptions(argc, argv))
+        return *exitCode;
     QApplication application(argc, argv);
     CQtMessageSink messages;
     CQtFileNameSource fileNames;

@@ -225,6 +225,11 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
             return Failure{std::move(error)};
         return WriteSineWav(doc, out, options.progress);
     }
+    // The chip reads the records where the offsets point: a resource the import refuses for
+    // them is refused here with the same message rather than played from wherever they lead.
+    std::int64_t ticks = 0;
+    if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
+        return Failure{std::move(error)};
     CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
     return WriteStream(
         out, render.GetTotalSamples(),

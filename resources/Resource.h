@@ -44,6 +44,7 @@ constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
 // Playback from the editor's cursor, the note keys read by place, the toolbar's octave box.
 constexpr UINT ID_SOUND_PLAYFROM = 270;
 constexpr UINT ID_NOTEKEYS_POSITION = 271;
+constexpr UINT ID_HELP_KEYS = 340;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
 // The fourth sound chip, the interpreter's note fade (radio items, in the order of FadeKind)
 // and the VGM export.

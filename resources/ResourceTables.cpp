@@ -28,6 +28,7 @@ constexpr MenuEntry kMainMenu[] = {
     {1, ID_VIEW_STATUS_BAR, "&Status Bar"},
     {0, 0, "&Help"},
     {1, ID_HELP_FINDER, "&Help Topics\tF1"},
+    {1, ID_HELP_KEYS, "&Keyboard Shortcuts"},
     {1, 0, nullptr},
     {1, ID_APP_ABOUT, "&About Tarvok Sound Editor…"},
 };
@@ -108,6 +109,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {1, ID_WINDOW_ARRANGE, "&Arrange Icons"},
     {0, 0, "&Help"},
     {1, ID_HELP_FINDER, "&Help Topics\tF1"},
+    {1, ID_HELP_KEYS, "&Keyboard Shortcuts"},
     {1, 0, nullptr},
     {1, ID_APP_ABOUT, "&About Tarvok…"},
 };
@@ -223,6 +225,7 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
     {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit"},
     {ID_HELP_FINDER, "List Help topics\nHelp Topics"},
+    {ID_HELP_KEYS, "List every key of the editors\nKeyboard Shortcuts"},
     {ID_CONTEXT_HELP, "Display help for clicked on buttons, menus and windows\nHelp"},
     {ID_HELP, "Display help for current task or command\nHelp"},
     {ID_NEXT_PANE, "Switch to the next window pane\nNext Pane"},

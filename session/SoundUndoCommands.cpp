@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SoundUndoCommands.h"
 
+#include "session/EditNames.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
@@ -68,7 +69,8 @@ void SetCells(CSoundSession& session, const EditorPosition& at, const QString& t
     const std::uint64_t nKey =
         (std::uint64_t{id} << 40) ^ (std::uint64_t(row) << 20) ^ cells.size();
     Run(
-        session, at, text, [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
+        session, at, EditNames::Cells(*pDoc, text, id, row, before, cells),
+        [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
         [id, row, before](CSoundDoc& doc) { doc.SetCells(id, row, before); },
         CellBytes(cells.size() + before.size()), merge, nKey);
 }
@@ -82,7 +84,7 @@ void InsertRow(CSoundSession& session, const EditorPosition& at, PatternId id, s
     const std::int32_t last = pPattern->GetRows() - 1;
     const std::vector<SoundCell> lost = pDoc->GetCells(id, last, 1);
     Run(
-        session, at, QObject::tr("Insert Row"),
+        session, at, EditNames::AtRow(*pDoc, QObject::tr("Insert Row"), id, row),
         [id, row](CSoundDoc& doc) { doc.InsertRows(id, row, 1); },
         [id, row, last, lost](CSoundDoc& doc)
         {
@@ -101,7 +103,7 @@ void DeleteRow(CSoundSession& session, const EditorPosition& at, PatternId id, s
     const std::int32_t last = pPattern->GetRows() - 1;
     const std::vector<SoundCell> lastCell = pDoc->GetCells(id, last, 1);
     Run(
-        session, at, QObject::tr("Delete Row"),
+        session, at, EditNames::AtRow(*pDoc, QObject::tr("Delete Row"), id, row),
         [id, row](CSoundDoc& doc) { doc.DeleteRows(id, row, 1); },
         [id, row, gone, last, lastCell](CSoundDoc& doc)
         {
@@ -119,7 +121,8 @@ void SetPlacement(CSoundSession& session, const EditorPosition& at, const QStrin
     // document modified.
     const PatternId before = pDoc->GetPlacement(pos);
     Run(
-        session, at, text, [pos, id](CSoundDoc& doc) { doc.SetPlacement(pos, id); },
+        session, at, EditNames::AtStep(*pDoc, text, pos, id),
+        [pos, id](CSoundDoc& doc) { doc.SetPlacement(pos, id); },
         [pos, before](CSoundDoc& doc) { doc.SetPlacement(pos, before); });
 }
 
@@ -132,7 +135,7 @@ void MovePlacement(CSoundSession& session, const EditorPosition& at, const Seque
     if (id == 0 || from == to)
         return;
     Run(
-        session, at, QObject::tr("Move Pattern"),
+        session, at, EditNames::Move(QObject::tr("Move Pattern"), from, to),
         [from, to, id](CSoundDoc& doc)
         {
             doc.SetPlacement(from, 0);
@@ -155,7 +158,7 @@ void StepEdit(CSoundSession& session, const EditorPosition& at, const QString& t
     if (before.empty())
         return;
     Run(
-        session, at, text,
+        session, at, EditNames::AtStep(*pDoc, text, {channel, step}),
         [channel, step, bInsert](CSoundDoc& doc)
         { bInsert ? doc.InsertStep(channel, step) : doc.DeleteStep(channel, step); },
         [channel, before](CSoundDoc& doc) { doc.SetPlacements(channel, before); },
@@ -220,7 +223,7 @@ PatternId NewPattern(CSoundSession& session, const EditorPosition& at, int chann
     if (channel < 0 || channel >= kChannelCount)
         return 0;
     return Birth(
-        session, at, QObject::tr("New Pattern"), channel,
+        session, at, EditNames::NewPattern(QObject::tr("New Pattern"), channel, name), channel,
         [channel, rows, name](CSoundDoc& doc) { return doc.NewPattern(channel, rows, name); },
         pPlace, CellBytes(static_cast<std::size_t>(std::max(rows, 0))));
 }
@@ -232,7 +235,8 @@ PatternId CopyPattern(CSoundSession& session, const EditorPosition& at, PatternI
     if (pSource == nullptr)
         return 0;
     return Birth(
-        session, at, QObject::tr("Copy Pattern"), pDoc->FindPatternChannel(pSource),
+        session, at, EditNames::OfPattern(*pDoc, QObject::tr("Copy Pattern"), source),
+        pDoc->FindPatternChannel(pSource),
         [source](CSoundDoc& doc) { return doc.DuplicatePattern(source); }, nullptr,
         CellBytes(static_cast<std::size_t>(pSource->GetRows())));
 }
@@ -245,8 +249,9 @@ PatternId PastePattern(CSoundSession& session, const EditorPosition& at, const Q
     const auto nCost = CellBytes(static_cast<std::size_t>(pPattern->GetRows()));
     auto pBlock = std::make_shared<std::unique_ptr<CSoundPattern>>(std::move(pPattern));
     const int channel = place.channel;
+    const QString name = EditNames::Placed(text, (*pBlock)->GetName(), place);
     return Birth(
-        session, at, text, channel,
+        session, at, name, channel,
         [pBlock, channel](CSoundDoc& doc)
         { return doc.InsertPattern(channel, std::move(*pBlock)); },
         &place, nCost);
@@ -260,7 +265,7 @@ void DeletePattern(CSoundSession& session, const EditorPosition& at, PatternId i
         return;
     auto pRemoved = std::make_shared<RemovedPattern>();
     Run(
-        session, at, QObject::tr("Delete Pattern"),
+        session, at, EditNames::OfPattern(*pDoc, QObject::tr("Delete Pattern"), id),
         [id, pRemoved](CSoundDoc& doc) { *pRemoved = doc.RemovePattern(id); },
         [pRemoved](CSoundDoc& doc) { doc.RestorePattern(*pRemoved); },
         CellBytes(static_cast<std::size_t>(pPattern->GetRows())));
@@ -286,7 +291,7 @@ void ChangePattern(CSoundSession& session, const EditorPosition& at, PatternId i
     if (name == oldName && rows == oldRows)
         return;
     Run(
-        session, at, QObject::tr("Pattern Properties"),
+        session, at, EditNames::OfPattern(*pDoc, QObject::tr("Pattern Properties"), id),
         [id, name, rows](CSoundDoc& doc)
         {
             doc.RenamePattern(id, name);
@@ -308,7 +313,7 @@ void SetProperties(CSoundSession& session, const EditorPosition& at, const Sound
     if (before == props)
         return;
     Run(
-        session, at, QObject::tr("Properties"),
+        session, at, EditNames::Properties(props),
         [props](CSoundDoc& doc) { doc.SetProperties(props); },
         [before](CSoundDoc& doc) { doc.SetProperties(before); });
 }
@@ -320,8 +325,7 @@ void SetPlayRange(CSoundSession& session, const EditorPosition& at, const PlayRa
     if (before == range)
         return;
     Run(
-        session, at, QObject::tr("Play Range"),
-        [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
+        session, at, EditNames::Range(range), [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
         [before](CSoundDoc& doc) { doc.SetPlayRange(before); });
 }
 } // namespace SoundEdits

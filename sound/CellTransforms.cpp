@@ -39,9 +39,25 @@ std::vector<SoundCell> TransposeCells(std::vector<SoundCell> cells, int nSemiton
     return cells;
 }
 
-std::vector<SoundCell> NudgeAttenuation(std::vector<SoundCell> cells, int nDelta)
+std::vector<SoundCell> NudgeAttenuation(std::vector<SoundCell> cells, int nDelta, bool bNoise,
+                                        int nHeldAtten)
 {
     for (SoundCell& cell : cells)
+    {
+        const bool bSounds = bNoise ? cell.freq < FREQ_OFF : cell.note <= kMaxNote;
+        if (cell.atten != ATTEN_EMPTY)
+            nHeldAtten = cell.atten;
+        else if (bSounds)
+            cell.atten = static_cast<std::uint8_t>(nHeldAtten);
         cell = NudgeAttenuation(cell, nDelta);
+    }
     return cells;
+}
+
+int HeldAttenuation(const std::vector<SoundCell>& cells, int nHeldAtten)
+{
+    for (const SoundCell& cell : cells)
+        if (cell.atten != ATTEN_EMPTY)
+            nHeldAtten = cell.atten;
+    return nHeldAtten;
 }

@@ -10,7 +10,8 @@
 class QMimeData;
 
 // Rows of a pattern as the editor draws them and as they travel on the clipboard: all four
-// fields in the program's own format, and a plain-text form, one line per row as drawn.
+// fields and the exact divisor in the program's own format, and a plain-text form, one line
+// per row as drawn, with the divisor after the attenuation where a cell keeps one.
 namespace PatternRows
 {
 constexpr const char* kMimeType = "application/x-tarvok-pattern-rows";

@@ -6,6 +6,7 @@
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
+#include "views/CloseKeys.h"
 #include "views/NoteKeyboard.h"
 
 #include <QUndoView>
@@ -127,6 +128,7 @@ void CSoundBase::OnShowHistory()
         pView->setEmptyLabel(tr("<original>"));
         pView->setWindowTitle(QString::fromStdString(m_pDocument->GetTitle()) + tr(" - History"));
         pView->resize(260, 320);
+        CCloseKeys::Install(pView);
         undo.SetHistoryWindow(pView);
         pHistory = pView;
     }

@@ -47,6 +47,15 @@ bool CSoundFrame::OnCreateClient()
     return true;
 }
 
+bool CSoundFrame::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    // The main window makes its own title from this window's; left to the toolkit, a
+    // maximized window would add " - [name]" to it again.
+    if (pObject != this && pObject == window() && pEvent->type() == QEvent::WindowTitleChange)
+        return false;
+    return QMdiSubWindow::eventFilter(pObject, pEvent);
+}
+
 QWidget* CSoundFrame::GetPane(int nColumn) const
 {
     if (m_pSplitter == nullptr || nColumn < 0 || nColumn >= m_pSplitter->count())

@@ -58,6 +58,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
 
 private:
     void OnFocusChanged(QWidget* pOld, QWidget* pNow);

@@ -57,6 +57,8 @@ void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
     }
     ClampCursor();
     CSoundBase::OnUpdate(pSender, pHint);
+    // The cell under the cursor may have changed without the cursor moving (a row deleted).
+    ShowDivisorStatus();
 }
 
 QRect CSoundPatternView::GetClickRect() const

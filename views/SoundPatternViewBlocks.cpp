@@ -127,10 +127,17 @@ void CSoundPatternView::Transpose(int nSemitones)
 
 void CSoundPatternView::NudgeAttenuation(int nDelta)
 {
+    PatternId id;
+    int nFirst, nLast;
+    bool bNoise;
+    if (!GetBlock(id, nFirst, nLast, bNoise))
+        return;
+    // A channel starts loud; the rows above the block say what it holds when the block plays.
+    const int nHeld = HeldAttenuation(GetDocument()->GetCells(id, 0, nFirst), 0);
     ReplaceBlock(
         tr("Attenuation"),
-        [nDelta](std::vector<SoundCell> cells, bool)
-        { return ::NudgeAttenuation(std::move(cells), nDelta); },
+        [nDelta, nHeld](std::vector<SoundCell> cells, bool bNoiseBlock)
+        { return ::NudgeAttenuation(std::move(cells), nDelta, bNoiseBlock, nHeld); },
         true);
 }
 

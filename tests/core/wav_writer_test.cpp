@@ -5,6 +5,8 @@
 #include "playback/WavWriter.h"
 #include "support/TestSupport.h"
 
+#include "sound/AgiFile.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -74,6 +76,29 @@ TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
 
+TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
+{
+    // A channel offset past the end of the resource.
+    std::string agi = Resource({Tone(0, 10, 254, 0), "", "", ""});
+    agi[6] = static_cast<char>(0xF0);
+    const std::vector<std::uint8_t> resource(agi.begin(), agi.end());
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    const Status imported = ImportAgi(doc, resource);
+    ASSERT_FALSE(imported.Ok());
+    const std::string dir = MakeTempDir();
+    for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy})
+    {
+        const Status written = WriteAtomically(dir + "/bad.wav",
+                                               [&](CFile& out) {
+                                                   return ExportAgiWav(resource, {kind, {}}, out);
+                                               });
+        ASSERT_FALSE(written.Ok()) << SynthKindName(kind);
+        EXPECT_EQ(written.Error(), imported.Error()) << SynthKindName(kind);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+}
+
 TEST(WavWriter, TheLengthIsKnownBeforeRendering)
 {
     const std::string dir = MakeTempDir();
@@ -85,8 +110,10 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
         WavLength length;
         ASSERT_EQ(MeasureAgiWavFile(pData, song.size(), kind, length), "");
         const std::vector<std::uint8_t> resource(pData, pData + song.size());
-        ASSERT_TRUE(WriteAtomically(dir + "/song.wav", [&](CFile& out)
-                                    { return ExportAgiWav(resource, {kind, {}}, out); }));
+        ASSERT_TRUE(WriteAtomically(dir + "/song.wav",
+                                    [&](CFile& out) {
+                                        return ExportAgiWav(resource, {kind, {}}, out);
+                                    }));
         EXPECT_EQ(std::filesystem::file_size(dir + "/song.wav"), length.bytes);
         EXPECT_EQ(length.bytes, 44 + 2 * length.samples);
     }

@@ -95,24 +95,62 @@ private slots:
         QCOMPARE(a.Steps(), 3);
     }
 
+    // A game's notes keep their exact pitch through the clipboard, in both forms.
+    void exactPitchRoundTrip()
+    {
+        Editor a, b;
+        SoundCell exact{60, FREQ_EMPTY, NOISE_PERIODIC, 4};
+        exact.divisor = 430;
+        a.Pattern().SetCell(3, exact);
+        a.Put(4, 62, 5);
+        a.Select(3, 4);
+        a.Key(Qt::Key_C, Qt::ControlModifier);
+        const QString text = QGuiApplication::clipboard()->text();
+        QCOMPARE(text, QString("     3  C-5  04   430\n     4  D-5  05\n"));
+
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(0) == exact && !b.Pattern().GetCell(1).HasDivisor());
+
+        QGuiApplication::clipboard()->setText(text);
+        b.pDoc->m_patternCursor.row = 8;
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(8) == exact);
+
+        // Text without the column, and a divisor no tone channel plays, paste plain notes.
+        QGuiApplication::clipboard()->setText("     0  C-5  04\n     1  C-5  04     7\n");
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(8).note == 60 && !b.Pattern().GetCell(8).HasDivisor() &&
+                !b.Pattern().GetCell(9).HasDivisor());
+
+        // Cut carries it too; the noise channel drops it.
+        a.Select(3, 3);
+        a.Key(Qt::Key_X, Qt::ControlModifier);
+        Editor noise(kNoiseChannel);
+        noise.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(!noise.Pattern().GetCell(0).HasDivisor());
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(8) == exact);
+    }
+
     void transposeAndAttenuation_data()
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("mods");
-        QTest::addColumn<QList<int>>("notes");  // rows 0-4 before: 0, 60, 117, off, empty
-        QTest::addColumn<QList<int>>("attens"); // rows 0-4 before: 0, 14, 15, 7, empty
+        QTest::addColumn<QList<int>>("notes");  // rows 0-5 before: 0, 60, 117, off, empty, 62
+        QTest::addColumn<QList<int>>("attens"); // rows 0-5 before: 0, 14, 15, 7, empty, empty
         const int ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, alt = Qt::AltModifier;
-        QTest::newRow("semitone up") << int(Qt::Key_Up) << ctrl << QList<int>{1, 61, 117, 118, 255}
-                                     << QList<int>{0, 14, 15, 7, 255};
+        QTest::newRow("semitone up")
+            << int(Qt::Key_Up) << ctrl << QList<int>{1, 61, 117, 118, 255, 63}
+            << QList<int>{0, 14, 15, 7, 255, 255};
         QTest::newRow("octave down")
-            << int(Qt::Key_Down) << (ctrl | shift) << QList<int>{0, 48, 105, 118, 255}
-            << QList<int>{0, 14, 15, 7, 255};
-        QTest::newRow("louder") << int(Qt::Key_Up) << alt << QList<int>{0, 60, 117, 118, 255}
-                                << QList<int>{0, 13, 15, 6, 255};
-        QTest::newRow("quieter") << int(Qt::Key_Down) << alt << QList<int>{0, 60, 117, 118, 255}
-                                 << QList<int>{1, 14, 15, 8, 255};
-        QTest::newRow("alt letter") << int(Qt::Key_Q) << alt << QList<int>{0, 60, 117, 118, 255}
-                                    << QList<int>{0, 14, 15, 7, 255};
+            << int(Qt::Key_Down) << (ctrl | shift) << QList<int>{0, 48, 105, 118, 255, 50}
+            << QList<int>{0, 14, 15, 7, 255, 255};
+        QTest::newRow("louder") << int(Qt::Key_Up) << alt << QList<int>{0, 60, 117, 118, 255, 62}
+                                << QList<int>{0, 13, 15, 6, 255, 6};
+        QTest::newRow("quieter") << int(Qt::Key_Down) << alt << QList<int>{0, 60, 117, 118, 255, 62}
+                                 << QList<int>{1, 14, 15, 8, 255, 8};
+        QTest::newRow("alt letter") << int(Qt::Key_Q) << alt << QList<int>{0, 60, 117, 118, 255, 62}
+                                    << QList<int>{0, 14, 15, 7, 255, 255};
     }
     void transposeAndAttenuation()
     {
@@ -121,13 +159,13 @@ private slots:
         QFETCH(QList<int>, notes);
         QFETCH(QList<int>, attens);
         Editor e;
-        const int before[][2] = {{0, 0}, {60, 14}, {117, 15}, {NOTE_OFF, 7}, {255, 255}};
-        for (int r = 0; r < 5; ++r)
+        const int before[][2] = {{0, 0}, {60, 14}, {117, 15}, {NOTE_OFF, 7}, {255, 255}, {62, 255}};
+        for (int r = 0; r < 6; ++r)
             e.Put(r, static_cast<std::uint8_t>(before[r][0]),
                   static_cast<std::uint8_t>(before[r][1]));
-        e.Select(0, 4);
+        e.Select(0, 5);
         e.Key(key, Qt::KeyboardModifiers(mods));
-        for (int r = 0; r < 5; ++r)
+        for (int r = 0; r < 6; ++r)
             QVERIFY2(e.Pattern().GetCell(r).note == notes[r] &&
                          e.Pattern().GetCell(r).atten == attens[r],
                      qPrintable(QString::number(r)));
@@ -136,10 +174,10 @@ private slots:
         e.Key(key, Qt::KeyboardModifiers(mods));
         QCOMPARE(e.Steps(), key == Qt::Key_Q ? 0 : mods == Qt::AltModifier ? 1 : 2);
         e.Key(Qt::Key_Escape);
-        e.pDoc->m_patternCursor.row = 5;
-        e.Put(5, 50, 5);
+        e.pDoc->m_patternCursor.row = 6;
+        e.Put(6, 50, 5);
         e.Key(Qt::Key_Up, Qt::ControlModifier);
-        QVERIFY(e.Pattern().GetCell(5).note == 51 && e.Pattern().GetCell(6).note == 255);
+        QVERIFY(e.Pattern().GetCell(6).note == 51 && e.Pattern().GetCell(7).note == 255);
     }
 };
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellTestSupport.h"
+#include "app/WindowTitles.h"
 
 #include "sound/SoundPattern.h"
 
@@ -23,11 +24,11 @@ std::string MakeDocumentFile(const QTemporaryDir& dir, const QString& name)
     return path;
 }
 
-QStringList WindowTitles(const CShell& shell)
+QStringList ShownTitles(const CShell& shell)
 {
     QStringList titles;
     for (QMdiSubWindow* pWindow : shell.Windows())
-        titles.append(pWindow->windowTitle());
+        titles.append(WindowTitles::Shown(*pWindow));
     return titles;
 }
 
@@ -84,7 +85,7 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} &&
+        QVERIFY(ShownTitles(shell) == QStringList{"Sound1"} &&
                 shell.Frame()->windowHandle()->title() == "Sound1 – Tarvok");
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()) && !shell.ActiveDoc()->IsModified());
         // Made before the main window showed, yet laid out at its size, inside the area.
@@ -95,8 +96,32 @@ private slots:
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
-        QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "Sound2" && shell.messages.texts.empty());
+        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
+        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
+                shell.messages.texts.empty());
+    }
+
+    // Maximized, the main window names the sound once; each window shows its own mark.
+    void titlesMaximizedAndModified()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.ActiveFrame()->showMaximized();
+        shell.Settle();
+        shell.ActiveDoc()->SetModifiedFlag();
+        shell.Frame()->UpdateCommandUI();
+        QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound1*"));
+
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        shell.Settle();
+        QVERIFY(shell.ActiveFrame()->isMaximized());
+        QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound2 – Tarvok"));
+        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1*", "Sound2"}));
+
+        shell.ActiveFrame()->showNormal();
+        shell.Settle();
+        QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound2 – Tarvok"));
     }
 
     void commandLine()
@@ -107,7 +132,7 @@ private slots:
         {
             CShell shell;
             QVERIFY(shell.Start({QStringLiteral("--no-sound"), QString::fromStdString(path)}));
-            QCOMPARE(WindowTitles(shell), QStringList{QStringLiteral("tune.tks")});
+            QCOMPARE(ShownTitles(shell), QStringList{QStringLiteral("tune.tks")});
             QCOMPARE(shell.ActiveDoc()->GetPatterns(1).front()->GetName(), std::string("marker"));
             QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
                      QStringList{QString::fromStdString(path)});
@@ -133,7 +158,7 @@ private slots:
         // Cancelled choosers change nothing.
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT) &&
                 shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
-        QVERIFY(WindowTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
+        QVERIFY(ShownTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
         const auto& requests = shell.files.requests;
         QVERIFY(requests[0].strFilter == "AGI Sound Resources (*.*)|*.*||" &&
                 requests[0].bFileMustExist && requests[1].bOpen);
@@ -144,7 +169,7 @@ private slots:
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
             QVERIFY(shell.Frame()->ExecuteCommand(nID));
         QVERIFY(shell.app->GetDocuments().size() == 3 &&
-                shell.ActiveFrame()->windowTitle() == "once.tks");
+                WindowTitles::Shown(*shell.ActiveFrame()) == "once.tks");
     }
 
     void importOfADamagedResourceGivesAMessageAndANewSound()
@@ -159,8 +184,9 @@ private slots:
         QVERIFY(shell.Start());
         shell.files.answers = {QFile::encodeName(file).toStdString()};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
-        QCOMPARE(WindowTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "Sound2" && shell.messages.texts.size() == 1);
+        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
+        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
+                shell.messages.texts.size() == 1);
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()));
     }
 
@@ -219,7 +245,7 @@ private slots:
             QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS));
             expected.prepend(path);
         }
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "song5.tks" &&
+        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "song5.tks" &&
                 shell.Frame()->windowHandle()->title() == "song5.tks – Tarvok");
         expected.removeLast();
         QCOMPARE(shell.app->GetRecentFileList().GetEntries(), expected);
@@ -253,7 +279,7 @@ private slots:
                 !shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 2).m_bEnabled);
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
-        QVERIFY(shell.ActiveFrame()->windowTitle() == "kept.tks" &&
+        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "kept.tks" &&
                 shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
         QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
@@ -267,13 +293,13 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         pDoc->SetModifiedFlag();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
-        QVERIFY(WindowTitles(shell) == (QStringList{"Sound1:1", "Sound1:2"}) &&
+        QVERIFY(ShownTitles(shell) == (QStringList{"Sound1:1*", "Sound1:2*"}) &&
                 shell.ActiveDoc() == pDoc);
 
         // Only the last window of a document asks to save.
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
-        QVERIFY(shell.messages.texts.empty() && WindowTitles(shell) == QStringList{"Sound1"});
+        QVERIFY(shell.messages.texts.empty() && ShownTitles(shell) == QStringList{"Sound1"});
         shell.messages.answers = {IDCANCEL};
         QVERIFY(!shell.Windows().front()->close());
         QVERIFY(shell.messages.texts.size() == 1 && shell.app->GetDocuments().size() == 1);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShellTestSupport.h"
+#include "app/WindowTitles.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,7 +97,8 @@ private slots:
         const int nWindows = command == ID_FILE_IMPORT ? 2 : 1;
         QVERIFY(int(shell.app->GetDocuments().size()) == nWindows &&
                 shell.Windows().size() == nWindows);
-        QCOMPARE(shell.ActiveFrame()->windowTitle(), QStringLiteral("Sound%1").arg(nWindows));
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()),
+                 QStringLiteral("Sound%1").arg(nWindows));
         QVERIFY(!QSettings().contains(QStringLiteral("Recent File List/File1")));
     }
 

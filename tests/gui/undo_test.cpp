@@ -7,6 +7,7 @@
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
+#include <QPointer>
 #include <QSplitter>
 #include <QtTest>
 
@@ -72,11 +73,21 @@ private slots:
     {
         QTest::addColumn<int>("edit");
         QTest::addColumn<QString>("text");
-        const char* names[] = {"Typing",     "Insert Row",  "Delete Row",        "Set Pattern",
-                               "Clear Step", "Insert Step", "Delete Step",       "Play Range",
-                               "Properties", "New Pattern", "Pattern Properties"};
+        // Each names the edit and where it was made.
+        const char* names[][2] = {
+            {"Typing", "Typing C-5 at Voice0 row 3"},
+            {"Insert Row", "Insert Row at Voice0 row 3"},
+            {"Delete Row", "Delete Row at Voice0 row 3"},
+            {"Set Pattern", "Set Pattern second at Voice0 step 0"},
+            {"Clear Step", "Clear Step at Voice0 step 0"},
+            {"Insert Step", "Insert Step at Voice0 step 0"},
+            {"Delete Step", "Delete Step at Voice0 step 0"},
+            {"Play Range", "Play Range 0–48"},
+            {"Properties", "Properties: 100 BPM, step size 8, 2 rows per beat"},
+            {"New Pattern", "New Pattern new on Voice0"},
+            {"Pattern Properties", "Pattern Properties 000 on Voice0"}};
         for (int i = 0; i < 11; ++i)
-            QTest::newRow(names[i]) << i << QString(names[i]);
+            QTest::newRow(names[i][0]) << i << QString::fromUtf8(names[i][1]);
     }
     void eachEditUndoesAndRedoes()
     {
@@ -193,6 +204,24 @@ private slots:
             QCOMPARE(other.GetPatterns(0)[0]->GetCell(0).note, 60);
         }
         QCOMPARE(Stack().count(), 2);
+    }
+
+    void historyWindowClosesWithItsKeys()
+    {
+        Open();
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")})
+        {
+            QVERIFY(Command(ID_EDIT_HISTORY));
+            QPointer<QWidget> pHistory;
+            for (QWidget* pWidget : QApplication::topLevelWidgets())
+                if (pWidget->windowTitle().endsWith(" - History") && pWidget->isVisible())
+                    pHistory = pWidget;
+            QVERIFY(pHistory != nullptr);
+            pHistory->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(pHistory.data()));
+            QTest::keySequence(pHistory.data(), key);
+            QTRY_VERIFY(pHistory == nullptr || !pHistory->isVisible());
+        }
     }
 };
 
