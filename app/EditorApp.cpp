@@ -8,6 +8,7 @@
 #include "app/HelpWindow.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
+#include "app/SessionRowSink.h"
 #include "app/VgmExport.h"
 #include "app/WavExport.h"
 #include "app/WindowTitles.h"
@@ -71,39 +72,6 @@ bool IsSameFile(const std::string& a, const std::string& b)
 }
 } // namespace
 
-// Hands the play thread's row reports to the editor's thread. A report is counted only if
-// the session still exists (so its document does too) and its playback is still the current
-// one.
-class CSessionRowSink : public ISoundRowSink
-{
-public:
-    CSessionRowSink(CSoundPlayThread* pThread, CSoundSession* pSession)
-        : m_pThread(pThread), m_pSession(pSession)
-    {
-    }
-
-    bool IsFor(const CSoundSession* pSession) const { return m_pSession == pSession; }
-
-    void PostRowPlayed(std::uint32_t nGeneration) override
-    {
-        // Queued on the application object: the session may end on its own thread at any
-        // moment, so it is looked at only there.
-        QMetaObject::invokeMethod(
-            qApp,
-            [pThread = m_pThread, pSession = m_pSession, nGeneration]
-            {
-                if (pSession == nullptr ||
-                    !pThread->AcceptRowPlayed(pSession->GetDocument(), nGeneration))
-                    return;
-                pSession->OnRowPlayed();
-            },
-            Qt::QueuedConnection);
-    }
-
-private:
-    CSoundPlayThread* m_pThread;
-    QPointer<CSoundSession> m_pSession;
-};
 
 CEditorApp* AfxGetEditorApp()
 {
@@ -554,21 +522,6 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
     return nID == IDC_SOUND_CHIP ? m_chipChoice.CreateComboBox(pParent) : nullptr;
 }
 
-bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
-{
-    switch (nID)
-    {
-    case ID_EXPORT_AGI:
-        return ExportAgiCommand(doc);
-    case ID_EXPORT_MIDI:
-        return ExportMidiCommand(doc, m_pMainWnd);
-    case ID_EXPORT_VGM:
-        return ExportVgm(doc, voice, m_pMainWnd);
-    default:
-        return ExportWav(doc, voice, m_pMainWnd);
-    }
-}
-
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
@@ -644,91 +597,4 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     default:
         return false;
     }
-}
-
-void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
-{
-    m_gameFolders.Forget(pDoc);
-    m_recovery.Forget(pDoc);
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->OnDocumentClosing(pDoc);
-}
-
-ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
-{
-    if (pSession == nullptr)
-        return nullptr;
-    auto& pEntry = m_rowSinks[pSession];
-    // A session made at the address of one that is gone gets its own receiver; the old one
-    // stays, as the thread may still be reporting to it.
-    if (pEntry != nullptr && !pEntry->IsFor(pSession))
-        m_retiredRowSinks.push_back(std::move(pEntry));
-    if (pEntry == nullptr)
-        pEntry = std::make_unique<CSessionRowSink>(m_pPlayThread, pSession);
-    return pEntry.get();
-}
-
-void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
-{
-    UseVoiceOf(pDoc);
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
-}
-
-void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
-{
-    UseVoiceOf(pDoc);
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
-}
-
-void CEditorApp::PostStop()
-{
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostStop();
-}
-
-void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
-{
-    UseVoiceOf(pDoc);
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPreview(pDoc, nNote);
-}
-
-void CEditorApp::StartPlayThread()
-{
-    // With sound off the thread still runs, so the editors' requests go somewhere.
-    m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
-    m_pPlayThread->SetVoice(VoiceOf(GetActiveDocument()));
-    // Shown on this thread; the play thread goes on at once.
-    m_pPlayThread->SetErrorReport(
-        [this](const std::string& message)
-        {
-            QMetaObject::invokeMethod(
-                this, [message] { AfxMessageBox(message, MB_OK | MB_ICONSTOP); },
-                Qt::QueuedConnection);
-        });
-    m_pPlayThread->CreateThread();
-}
-
-PlayVoice CEditorApp::VoiceOf(const CSoundDoc* pDoc) const
-{
-    return m_chipChoice.VoiceFor(GetSession(pDoc));
-}
-
-void CEditorApp::UseVoiceOf(const CSoundDoc* pDoc)
-{
-    if (m_pPlayThread != nullptr)
-        m_pPlayThread->SetVoice(VoiceOf(pDoc));
-}
-
-void CEditorApp::StopPlayThread()
-{
-    if (m_pPlayThread == nullptr)
-        return;
-    m_pPlayThread->QuitAndWait();
-    delete m_pPlayThread;
-    m_pPlayThread = nullptr;
-    m_retiredRowSinks.clear();
-    m_rowSinks.clear();
 }

@@ -7,6 +7,7 @@
 #include "sound/AgiFile.h"
 #include "sound/MidiExport.h"
 #include "sound/SoundDoc.h"
+#include "sound/VgmWriter.h"
 
 namespace
 {
@@ -57,7 +58,23 @@ std::vector<GameExportFormat> MakeGameExportFormats(SynthKind kind, FadeKind fad
         return ErrorOf(
             WithDocument(resource, [&](CSoundDoc& doc) { return doc.OnSaveDocument(path); }));
     };
+    const auto vgm = [kind, fade](int, const GameBytes& resource, const std::string& path)
+    {
+        VgmOptions options;
+        options.chip = kind;
+        options.fade = fade;
+        const VgmBuild build = BuildVgm(resource.data(), resource.size(), options);
+        if (!build.Ok())
+            return build.error;
+        return ErrorOf(WriteAtomically(path,
+                                       [&](CFile& out)
+                                       {
+                                           out.Write(build.bytes.data(), build.bytes.size());
+                                           return Success();
+                                       }));
+    };
     return {{QStringLiteral("WAV files (.wav)"), "wav", wav},
+            {QStringLiteral("VGM files (.vgm)"), "vgm", vgm},
             {QStringLiteral("MIDI files (.mid)"), "mid", mid},
             {QStringLiteral("AGI sound resources (.agi)"), "agi", agi},
             {QStringLiteral("Tarvok documents (.tks)"), "tks", tks}};

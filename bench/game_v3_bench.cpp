@@ -2,6 +2,7 @@
 // A version 3 game of 100 compressed sounds: listed as the converter's --list does (find the
 // layout, read the directory, read each volume file once, decode and measure every sound), and
 // every sound exported as a .wav as --all does.
+#include "framework/AtomicFile.h"
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
 #include "game/GameFolder.h"
@@ -125,7 +126,12 @@ void BM_ExportAllAsWav(benchmark::State& state)
         const FadeKind fade =
             game.Open(dir.string()).empty() ? game.GetInterpreterFade() : FadeKind::None;
         const auto writeWav = [fade](int, const GameBytes& resource, const std::string& path)
-        { return WriteAgiWavFile(resource.data(), resource.size(), SynthKind::PCjr, fade, path); };
+        {
+            const WavOptions options{SynthKind::PCjr, {}, fade};
+            const Status written = WriteAtomically(
+                path, [&](CFile& out) { return ExportAgiWav(resource, options, out); });
+            return written.Ok() ? std::string() : written.Error();
+        };
         if (!exporter.Read(game).empty() ||
             !exporter.Write(out.string(), "wav", writeWav, 2).empty() ||
             exporter.GetWritten() != kSounds)

@@ -129,6 +129,8 @@ const char* FormatExtension(Format format)
         return "mid";
     case Format::wav:
         return "wav";
+    case Format::vgm:
+        return "vgm";
     }
     return "";
 }

@@ -14,7 +14,7 @@ const char kUsage[] =
     "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] [--map C0,C1,C2] "
     "[--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
-    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav [--instruments ...] [--chip ...] "
+    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav|vgm [--instruments ...] [--chip ...] "
     "[--whole] OUTDIR\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--whole]"

@@ -147,7 +147,7 @@ TEST(ConvertImport, BadMidiOptionsPrintTheUsage)
     for (const std::string line :
          {"--map 1,2 " + mid, "--map 1,2,17 " + mid, "--map 1,,2 " + mid, "--map 1,1,2 " + mid,
           "--drums 0 " + mid, "--drums x " + mid, "--map 1,2,3 --drums 3 " + mid,
-          "--from vgm --drums 9 " + mid, std::string("--drums 9 --new"), "--to vgm " + mid})
+          "--from vgm --drums 9 " + mid, std::string("--drums 9 --new")})
     {
         const ConvertResult r = RunConvert(line + out);
         EXPECT_EQ(r.exitCode, 2) << line;

@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
-        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
+        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1*", "Sound2"}));
         QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
                 shell.messages.texts.empty());
     }
@@ -299,7 +299,7 @@ private slots:
         // Only the last window of a document asks to save.
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
-        QVERIFY(shell.messages.texts.empty() && ShownTitles(shell) == QStringList{"Sound1"});
+        QVERIFY(shell.messages.texts.empty() && ShownTitles(shell) == QStringList{"Sound1*"});
         shell.messages.answers = {IDCANCEL};
         QVERIFY(!shell.Windows().front()->close());
         QVERIFY(shell.messages.texts.size() == 1 && shell.app->GetDocuments().size() == 1);

@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The application's side of playback and export: the play thread, the voice it plays with, the
+// row reports it sends back, and the export commands.
+#include "app/EditorApp.h"
+
+#include "app/ExportCommands.h"
+#include "app/MainFrame.h"
+#include "app/SessionRowSink.h"
+#include "app/VgmExport.h"
+#include "app/WavExport.h"
+#include "session/Prompts.h"
+
+bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
+{
+    switch (nID)
+    {
+    case ID_EXPORT_AGI:
+        return ExportAgiCommand(doc);
+    case ID_EXPORT_MIDI:
+        return ExportMidiCommand(doc, m_pMainWnd);
+    case ID_EXPORT_VGM:
+        return ExportVgm(doc, voice, m_pMainWnd);
+    default:
+        return ExportWav(doc, voice, m_pMainWnd);
+    }
+}
+
+void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
+{
+    m_gameFolders.Forget(pDoc);
+    m_recovery.Forget(pDoc);
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->OnDocumentClosing(pDoc);
+}
+
+ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
+{
+    if (pSession == nullptr)
+        return nullptr;
+    auto& pEntry = m_rowSinks[pSession];
+    // A session made at the address of one that is gone gets its own receiver; the old one
+    // stays, as the thread may still be reporting to it.
+    if (pEntry != nullptr && !pEntry->IsFor(pSession))
+        m_retiredRowSinks.push_back(std::move(pEntry));
+    if (pEntry == nullptr)
+        pEntry = std::make_unique<CSessionRowSink>(m_pPlayThread, pSession);
+    return pEntry.get();
+}
+
+void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
+{
+    UseVoiceOf(pDoc);
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
+}
+
+void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
+{
+    UseVoiceOf(pDoc);
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
+}
+
+void CEditorApp::PostStop()
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostStop();
+}
+
+void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
+{
+    UseVoiceOf(pDoc);
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostPreview(pDoc, nNote);
+}
+
+void CEditorApp::StartPlayThread()
+{
+    // With sound off the thread still runs, so the editors' requests go somewhere.
+    m_pPlayThread = new CSoundPlayThread(m_bNoSound ? AudioDeviceFactory() : m_openDevice);
+    m_pPlayThread->SetVoice(VoiceOf(GetActiveDocument()));
+    // Shown on this thread; the play thread goes on at once.
+    m_pPlayThread->SetErrorReport(
+        [this](const std::string& message)
+        {
+            QMetaObject::invokeMethod(
+                this, [message] { AfxMessageBox(message, MB_OK | MB_ICONSTOP); },
+                Qt::QueuedConnection);
+        });
+    m_pPlayThread->CreateThread();
+}
+
+PlayVoice CEditorApp::VoiceOf(const CSoundDoc* pDoc) const
+{
+    return m_chipChoice.VoiceFor(GetSession(pDoc));
+}
+
+void CEditorApp::UseVoiceOf(const CSoundDoc* pDoc)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->SetVoice(VoiceOf(pDoc));
+}
+
+void CEditorApp::StopPlayThread()
+{
+    if (m_pPlayThread == nullptr)
+        return;
+    m_pPlayThread->QuitAndWait();
+    delete m_pPlayThread;
+    m_pPlayThread = nullptr;
+    m_retiredRowSinks.clear();
+    m_rowSinks.clear();
+}
