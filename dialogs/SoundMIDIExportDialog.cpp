@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/SoundMIDIExportDialog.h"
 
+#include "sound/MidiInstrumentNames.h"
+
 #include <QComboBox>
 
 namespace
@@ -14,7 +16,7 @@ CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent)
     setObjectName(QStringLiteral("SoundMIDIExportDialog"));
     CreateControls();
     QStringList names;
-    for (const char* pszName : g_midiInstrumentNames)
+    for (const char* pszName : g_generalMidiNames)
         names.append(QString::fromUtf8(pszName));
     for (const UINT nID : kInstrumentLists)
         GetItem<QComboBox>(nID)->addItems(names);
@@ -27,7 +29,7 @@ void CSoundMIDIExportDialog::OnInitDialog()
         // A program the list does not hold shows the first instrument.
         const int nProgram = m_nInstrument[voice];
         GetItem<QComboBox>(kInstrumentLists[voice])
-            ->setCurrentIndex(nProgram >= 0 && nProgram < kMidiInstrumentCount ? nProgram : 0);
+            ->setCurrentIndex(nProgram >= 0 && nProgram < kGeneralMidiPrograms ? nProgram : 0);
     }
 }
 

@@ -86,8 +86,6 @@ struct DialogTemplate
 const DialogTemplate* GetDialogTemplate(UINT nID);
 
 // General MIDI instrument names in program order: the index is the program number.
-constexpr int kMidiInstrumentCount = 128;
-extern const char* const g_midiInstrumentNames[kMidiInstrumentCount];
 
 // Messages of the dialogs.
 extern const char* const g_pszMsgCouldNotCreatePattern;
