@@ -5,6 +5,7 @@
 #include "views/CommandTarget.h"
 
 #include <QObject>
+#include <QString>
 
 class QComboBox;
 class QWidget;
@@ -18,6 +19,8 @@ public:
     // Reads the stored choice; an unknown or missing value is the sine.
     void Load();
     SynthKind Get() const { return m_kind; }
+    // The choice as the chip menu names it.
+    QString DisplayName() const;
     // Stores the choice and tells everyone who follows it.
     void Set(SynthKind kind);
 

@@ -13,6 +13,7 @@
 #include "framework/UserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "views/FollowPlayback.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -37,6 +38,8 @@ CEditorApp* g_pApp = nullptr;
 const char* const kRegistryKey = "Zantiva Software";
 const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
 const char* const kImportFilter = "AGI Sound Resources (*.*)|*.*||";
+const char* const kOpenFilter =
+    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|All Files (*.*)|*.*||";
 const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
@@ -144,6 +147,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     }
     m_chipChoice.Load();
     CNoteKeyboard::Instance().Load();
+    CFollowPlayback::Instance().Load();
     connect(&m_chipChoice, &CChipChoice::Changed, this,
             [this](SynthKind kind)
             {
@@ -445,7 +449,7 @@ void CEditorApp::OnFileOpen()
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strFilter = kDocumentFilter;
+    request.strFilter = kOpenFilter;
     request.bFileMustExist = true;
     request.bPathMustExist = true;
     std::string path;
@@ -544,7 +548,8 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
-        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
+        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI) ||
+        CFollowPlayback::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {

@@ -59,6 +59,7 @@ public:
     int ExitInstance();
 
     CMainFrame* GetMainFrame() const { return m_pMainWnd; }
+    const CChipChoice& GetChipChoice() const { return m_chipChoice; }
     // The dialogs the editors run; set before any document opens.
     void SetDialogs(ISoundDialogs* pDialogs) { m_pDialogs = pDialogs; }
     // The editing session of an open document; null for a document that is not open.

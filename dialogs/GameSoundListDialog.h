@@ -31,6 +31,8 @@ public:
         kSizeColumn,
         kLengthColumn,
         kPlayColumn,
+        // Why a sound cannot be opened; last, so a long reason never pushes Play out of view.
+        kNoteColumn,
     };
 
     CGameSoundListDialog(const CGameFolder& game, std::vector<GameSoundInfo> sounds,
@@ -40,6 +42,8 @@ public:
     // The number of the sound chosen with Open, -1 when none.
     int GetChosenSound() const { return m_nChosen; }
     QTableWidget* GetTable() const { return m_pTable; }
+    // Names the chip the Play buttons preview with, in their column's header and tooltips.
+    void SetChipName(const QString& name);
     // Starts the preview of the list's row, or stops it when that row is playing.
     void TogglePreview(int row);
 
@@ -48,6 +52,8 @@ public:
 private:
     void AddRow(int row, const GameSoundInfo& info);
     bool IsOpenable(int row) const;
+    // "" or why the row's sound cannot be opened: damaged, or longer than the editor holds.
+    std::string Refusal(int row) const;
     void StartPreview(int row);
     void StopPreview();
 

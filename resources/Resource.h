@@ -45,6 +45,8 @@ constexpr UINT ID_FILE_SAVE_INTO_GAME = 251;
 constexpr UINT ID_SOUND_PLAYFROM = 270;
 constexpr UINT ID_NOTEKEYS_POSITION = 271;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
+// The pattern editors keep the playing row in view.
+constexpr UINT ID_VIEW_FOLLOW_PLAYBACK = 350;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.
