@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QSettings>
 #include <QSpinBox>
@@ -65,6 +66,15 @@ bool IsSameFile(const std::string& a, const std::string& b)
     std::error_code error;
     const bool bSame = std::filesystem::equivalent(a, b, error);
     return error ? a == b : bSame;
+}
+// The area's cascade may start a new window past its edge.
+void KeepInside(QMdiSubWindow* pFrame, const QRect& area)
+{
+    if (pFrame->isMaximized())
+        return;
+    const QRect frame = pFrame->geometry();
+    pFrame->move(std::clamp(frame.x(), 0, std::max(area.width() - frame.width(), 0)),
+                 std::clamp(frame.y(), 0, std::max(area.height() - frame.height(), 0)));
 }
 } // namespace
 
@@ -287,8 +297,11 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
     m_pMainWnd->AddSoundFrame(pFrame);
     UpdateFrameTitles(pDoc);
     pFrame->show();
+    KeepInside(pFrame, m_pMainWnd->GetMdiArea()->viewport()->rect());
     m_pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
     pFrame->SetActivePane(0);
+    // The sound bar serves the new editor even before it is clicked.
+    ShowToolbar(IDR_SOUNDTYPE, true);
     return pFrame;
 }
 

@@ -226,8 +226,9 @@ private slots:
         QVERIFY(written(7) && !pDoc->IsModified());
         QCOMPARE(pDoc->m_nGameSound, 7);
         QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 7");
-        QCOMPARE(QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
-                 dir);
+        QCOMPARE(
+            QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
+            dir);
 
         // Save writes there again, asking nothing.
         pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 1, {ToneCell(62, 0)});

@@ -82,12 +82,18 @@ private slots:
             m_pDoc->SetPlayRange({0, rangeEnd});
         const PlayRange before = m_pDoc->GetPlayRange();
         const std::function<void()> edits[] = {
-            [&] { SoundEdits::SetPlacement(s, at, "Set", {0, 2}, First()); },
+            [&] {
+                SoundEdits::SetPlacement(s, at, "Set", {0, 2}, First());
+            },
             [&] { SoundEdits::ChangePattern(s, at, First(), "long", 40); },
-            [&] { SoundEdits::SetPlacement(s, at, "Clear", {0, 0}, 0); },
+            [&] {
+                SoundEdits::SetPlacement(s, at, "Clear", {0, 0}, 0);
+            },
             [&] { SoundEdits::ChangePattern(s, at, First(), "short", 4); },
             [&] { SoundEdits::DeleteStep(s, at, 0, 2); },
-            [&] { SoundEdits::SetPlayRange(s, at, {0, 8}); },
+            [&] {
+                SoundEdits::SetPlayRange(s, at, {0, 8});
+            },
         };
         edits[edit]();
         QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
