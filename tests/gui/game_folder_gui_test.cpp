@@ -66,7 +66,15 @@ QPushButton* OpenButton(QWidget* pDialog)
 // Runs answer on the modal window the next call opens.
 void WhenModal(std::function<void(QWidget*)> answer)
 {
-    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+    // The folder is listed in a loop of its own before the window opens: wait for it.
+    QTimer::singleShot(0,
+                       [answer]
+                       {
+                           if (QWidget* pModal = QApplication::activeModalWidget())
+                               answer(pModal);
+                           else
+                               WhenModal(answer);
+                       });
 }
 
 } // namespace
