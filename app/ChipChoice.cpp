@@ -89,6 +89,12 @@ void CChipChoice::Set(SynthKind kind)
     emit Changed(kind);
 }
 
+QString CChipChoice::DisplayName() const
+{
+    return QString::fromStdString(
+        GetTooltipText(kChips[static_cast<std::size_t>(IndexOf(m_kind))].nID));
+}
+
 QComboBox* CChipChoice::CreateComboBox(QWidget* pParent)
 {
     auto* pCombo = new QComboBox(pParent);

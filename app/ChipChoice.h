@@ -6,6 +6,7 @@
 #include "views/CommandTarget.h"
 
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
@@ -24,6 +25,8 @@ public:
     // Reads the stored choice; an unknown or missing chip is the sine, a fade none.
     void Load();
     SynthKind Get() const { return m_kind; }
+    // The choice as the chip menu names it.
+    QString DisplayName() const;
     // Stores the choice and tells everyone who follows it.
     void Set(SynthKind kind);
     // The stored fade, for sessions without one of their own.

@@ -19,6 +19,7 @@
 #include "session/Prompts.h"
 #include "sound/AgiFile.h"
 #include "sound/SongFiles.h"
+#include "views/FollowPlayback.h"
 #include "views/NoteKeyboard.h"
 #include "views/SoundFrame.h"
 
@@ -43,7 +44,8 @@ CEditorApp* g_pApp = nullptr;
 
 const char* const kRegistryKey = "Zantiva Software";
 const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
-const char* const kImportFilter = "AGI Sound Resources (*.*)|*.*||";
+const char* const kOpenFilter =
+    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|All Files (*.*)|*.*||";
 const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
@@ -71,7 +73,6 @@ bool IsSameFile(const std::string& a, const std::string& b)
     return error ? a == b : bSame;
 }
 } // namespace
-
 
 CEditorApp* AfxGetEditorApp()
 {
@@ -119,6 +120,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     m_chipChoice.Load();
     CNoteKeyboard::Instance().Load();
     m_chipChoice.SetActiveSessionSource([this] { return GetSession(GetActiveDocument()); });
+    CFollowPlayback::Instance().Load();
     connect(&m_chipChoice, &CChipChoice::Changed, this,
             [this] { UseVoiceOf(GetActiveDocument()); });
     connect(&m_chipChoice, &CChipChoice::FadeChanged, this,
@@ -182,7 +184,7 @@ CSoundDoc* CEditorApp::OpenDocumentFile(const std::string& strPath)
     else if (SongFileKindOf(strPath) != SongFileKind::None)
         return m_songImports.ImportSong(strPath, false);
     else if (IsAgiResource(strPath))
-        return ImportAGI(strPath);
+        return m_songImports.ImportAgi(strPath);
     else
     {
         std::error_code error;
@@ -261,8 +263,11 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
     m_pMainWnd->AddSoundFrame(pFrame);
     UpdateFrameTitles(pDoc);
     pFrame->show();
+    m_pMainWnd->KeepInsideWorkspace(pFrame);
     m_pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
     pFrame->SetActivePane(0);
+    // The sound bar serves the new editor even before it is clicked.
+    ShowToolbar(IDR_SOUNDTYPE, true);
     return pFrame;
 }
 
@@ -429,36 +434,12 @@ void CEditorApp::OnFileOpen()
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strFilter = kDocumentFilter;
+    request.strFilter = kOpenFilter;
     request.bFileMustExist = true;
     request.bPathMustExist = true;
     std::string path;
     if (GetFileNameSource().AskFileName(request, path))
         OpenDocumentFile(path);
-}
-
-void CEditorApp::OnFileImport()
-{
-    FileDialogRequest request;
-    request.bOpen = true;
-    request.strTitle = "Import AGI Sound";
-    request.strFilter = kImportFilter;
-    request.bFileMustExist = true;
-    std::string path;
-    if (GetFileNameSource().AskFileName(request, path))
-        ImportAGI(path);
-}
-
-CSoundDoc* CEditorApp::ImportAGI(const std::string& strPath)
-{
-    // A failed import leaves the new document as it was. A refused resource is told
-    // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
-    CSoundDoc* pDoc = OpenDocumentFile({});
-    if (pDoc == nullptr)
-        return nullptr;
-    if (const Status imported = ImportAgiFile(*pDoc, strPath); !imported.Ok())
-        ShowFailure(imported.GetFailure(), MB_OK);
-    return pDoc;
 }
 
 void CEditorApp::OnAppAbout()
@@ -526,7 +507,8 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
         m_songImports.OnCmdMsg(nID, pCmdUI) ||
-        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
+        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI) ||
+        CFollowPlayback::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {
@@ -546,10 +528,6 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     case ID_FILE_OPEN:
         if (pCmdUI == nullptr)
             OnFileOpen();
-        return true;
-    case ID_FILE_IMPORT:
-        if (pCmdUI == nullptr)
-            OnFileImport();
         return true;
     case ID_APP_ABOUT:
         if (pCmdUI == nullptr)

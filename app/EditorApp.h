@@ -61,6 +61,7 @@ public:
 
     CMainFrame* GetMainFrame() const { return m_pMainWnd; }
     SynthKind GetChipKind() const { return m_chipChoice.Get(); }
+    const CChipChoice& GetChipChoice() const { return m_chipChoice; }
     // The dialogs the editors run; set before any document opens.
     void SetDialogs(ISoundDialogs* pDialogs) { m_pDialogs = pDialogs; }
     // The editing session of an open document; null for a document that is not open.
@@ -69,9 +70,6 @@ public:
     void OnAppAbout();
     void OnFileNew();
     void OnFileOpen();
-    void OnFileImport();
-    // A new untitled document holding the sound resource at strPath.
-    CSoundDoc* ImportAGI(const std::string& strPath);
 
     void SetIdleMessage(UINT nID) override;
     void SetIdleText(const std::string& text) override;

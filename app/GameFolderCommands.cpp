@@ -4,7 +4,10 @@
 #include "app/EditorApp.h"
 #include "app/GameExportFormats.h"
 #include "app/MainFrame.h"
+#include "app/RecentFileList.h"
+#include "dialogs/GameListing.h"
 #include "dialogs/GameSoundListDialog.h"
+#include "dialogs/GameTargetDialog.h"
 #include "framework/TextCodec.h"
 #include "game/WholeSongRange.h"
 #include "session/Prompts.h"
@@ -36,6 +39,28 @@ std::string GameSoundTitle(const std::string& dir, int n)
 {
     return fs::path(dir).filename().string() + " sound " + std::to_string(n);
 }
+
+constexpr int kRecentGameCount = 8;
+
+CRecentFileList RecentGameList()
+{
+    CRecentFileList list(QStringLiteral("Recent Game List"), QStringLiteral("Game%1"),
+                         kRecentGameCount);
+    QSettings settings;
+    list.ReadList(settings);
+    return list;
+}
+
+std::string AskGameFolder()
+{
+    FileDialogRequest request;
+    request.bOpen = true;
+    request.bFolder = true;
+    request.strTitle = "Game Folder";
+    request.bPathMustExist = true;
+    std::string dir;
+    return GetFileNameSource().AskFileName(request, dir) ? dir : std::string();
+}
 } // namespace
 
 bool CGameFolderCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
@@ -52,9 +77,9 @@ bool CGameFolderCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         if (pDoc == nullptr)
             return false;
         if (pCmdUI != nullptr)
-            pCmdUI->Enable(pDoc->m_nGameSound >= 0);
-        else if (pDoc->m_nGameSound >= 0)
-            SaveIntoGame(pDoc);
+            pCmdUI->Enable(true);
+        else
+            SaveIntoChosenGame(pDoc);
         return true;
     }
     default:
@@ -76,7 +101,7 @@ void CGameFolderCommands::OnOpenGameFolder()
     std::vector<GameSoundInfo> sounds;
     std::string error = game.Open(AbsoluteFolder(dir));
     if (error.empty())
-        error = game.ListSounds(sounds);
+        error = ListGameSoundsAside(game, sounds);
     if (error.empty() && sounds.empty())
         error = "The game folder " + game.GetPath() + " has no sounds";
     if (!error.empty())
@@ -84,8 +109,10 @@ void CGameFolderCommands::OnOpenGameFolder()
         AfxMessageBox(error, MB_ICONEXCLAMATION);
         return;
     }
+    AddRecentGame(game.GetPath());
     CGameSoundListDialog dialog(game, std::move(sounds), &m_app, m_app.GetMainFrame());
     dialog.SetExportFormats(MakeGameExportFormats(m_app.GetChipKind(), game.GetInterpreterFade()));
+    dialog.SetChipName(m_app.GetChipChoice().DisplayName());
     if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
         OpenGameSound(game.GetPath(), dialog.GetChosenSound());
 }
@@ -152,5 +179,64 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
     }
     state.backupPath = game.GetBackupPath();
     pDoc->SetModifiedFlag(false);
+    return true;
+}
+
+QStringList CGameFolderCommands::RecentGames() const
+{
+    return RecentGameList().GetEntries();
+}
+
+void CGameFolderCommands::AddRecentGame(const std::string& dir)
+{
+    CRecentFileList list = RecentGameList();
+    list.Add(QString::fromStdString(dir));
+    QSettings settings;
+    list.WriteList(settings);
+}
+
+bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
+{
+    QStringList games = RecentGames();
+    if (pDoc->m_nGameSound >= 0)
+    {
+        games.removeAll(QString::fromStdString(pDoc->m_strGameFolder));
+        games.prepend(QString::fromStdString(pDoc->m_strGameFolder));
+    }
+    CGameTargetDialog dialog(games, pDoc->m_nGameSound, AskGameFolder, m_app.GetMainFrame());
+    if (dialog.exec() != QDialog::Accepted || dialog.GetNumber() < 0)
+        return false;
+    const std::string folder = AbsoluteFolder(dialog.GetFolder().toStdString());
+    const int n = dialog.GetNumber();
+    const bool bSameTarget = folder == pDoc->m_strGameFolder && n == pDoc->m_nGameSound;
+    WriteState state = bSameTarget ? m_writes[pDoc] : WriteState{};
+    if (const std::string replaced = dialog.DescribeReplaced(); !replaced.empty() && !bSameTarget)
+    {
+        const std::string question =
+            "The game folder " + ToDisplayUtf8(folder) + " holds " + replaced +
+            " already. Replace it with this song?\n\nThe game's files that change are copied to " +
+            ToDisplayUtf8((fs::path(folder) / ".tarvok-backup").string()) + " first.";
+        if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return false;
+        state.bConfirmed = true;
+    }
+    const std::string oldFolder = pDoc->m_strGameFolder;
+    const int nOldSound = pDoc->m_nGameSound;
+    const WriteState oldState = m_writes[pDoc];
+    pDoc->m_strGameFolder = folder;
+    pDoc->m_nGameSound = n;
+    m_writes[pDoc] = state;
+    if (!SaveIntoGame(pDoc))
+    {
+        pDoc->m_strGameFolder = oldFolder;
+        pDoc->m_nGameSound = nOldSound;
+        m_writes[pDoc] = oldState;
+        return false;
+    }
+    AddRecentGame(folder);
+    // From now on the document is that game sound: Save writes there again.
+    pDoc->SetPathName({});
+    pDoc->SetTitle(GameSoundTitle(folder, n));
+    m_app.UpdateFrameTitles(pDoc);
     return true;
 }

@@ -3,6 +3,8 @@
 
 #include "views/CommandTarget.h"
 
+#include <QStringList>
+
 #include <map>
 #include <string>
 
@@ -26,6 +28,12 @@ public:
     // Asks first, once per document. The first write of a document in this run of the
     // program backs up the files it changes; its later writes add to that backup.
     bool SaveIntoGame(CSoundDoc* pDoc);
+    // File > Save into Game…: asks for a game folder and a sound number (asking again before
+    // it replaces a sound), writes the song there, and makes that the document's target.
+    bool SaveIntoChosenGame(CSoundDoc* pDoc);
+    // The game folders listed or written to, newest first.
+    QStringList RecentGames() const;
+    void AddRecentGame(const std::string& dir);
     // The document is closing.
     void Forget(const CSoundDoc* pDoc) { m_writes.erase(pDoc); }
 

@@ -257,6 +257,16 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
             [this] { OnSubWindowActivated(m_pMdiArea->currentSubWindow()); });
 }
 
+void CMainFrame::KeepInsideWorkspace(QMdiSubWindow* pFrame) const
+{
+    if (pFrame->isMaximized())
+        return;
+    const QRect area = m_pMdiArea->viewport()->rect();
+    const QRect frame = pFrame->geometry();
+    pFrame->move(std::clamp(frame.x(), 0, std::max(area.width() - frame.width(), 0)),
+                 std::clamp(frame.y(), 0, std::max(area.height() - frame.height(), 0)));
+}
+
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
 {
     if (m_bDestroying)

@@ -33,6 +33,9 @@ public:
     QMdiArea* GetMdiArea() const { return m_pMdiArea; }
     CSoundFrame* GetActiveSoundFrame() const;
     void AddSoundFrame(CSoundFrame* pFrame);
+    // Moves a shown window back inside the area, where the cascade may have started it past
+    // the edge.
+    void KeepInsideWorkspace(QMdiSubWindow* pFrame) const;
 
     // Shows a string resource (nID) or a text in the message pane. The standard idle
     // prompt is replaced by the application's current one.

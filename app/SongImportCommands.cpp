@@ -7,6 +7,7 @@
 #include "dialogs/MidiImportDialog.h"
 #include "framework/File.h"
 #include "session/Prompts.h"
+#include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
 #include "sound/ImportReport.h"
 #include "sound/MidiImport.h"
@@ -19,6 +20,7 @@
 
 namespace
 {
+const char* const kAgiFilter = "AGI Sound Resources (*.*)|*.*||";
 const char* const kMidiFilter = "MIDI Files (*.mid;*.midi)|*.mid;*.midi|All Files (*.*)|*.*||";
 const char* const kVgmFilter = "VGM Files (*.vgm;*.vgz)|*.vgm;*.vgz|All Files (*.*)|*.*||";
 
@@ -50,27 +52,45 @@ void Refuse(const std::string& path, const std::string& error)
 
 bool CSongImportCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
-    if (nID != ID_IMPORT_MIDI && nID != ID_IMPORT_VGM)
+    if (nID != ID_FILE_IMPORT && nID != ID_IMPORT_MIDI && nID != ID_IMPORT_VGM)
         return false;
     if (pCmdUI == nullptr)
-        AskAndImport(nID == ID_IMPORT_MIDI);
+        AskAndImport(nID);
     return true;
 }
 
-void CSongImportCommands::AskAndImport(bool bMidi)
+void CSongImportCommands::AskAndImport(UINT nID)
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strTitle = bMidi ? "Import MIDI File" : "Import VGM File";
-    request.strFilter = bMidi ? kMidiFilter : kVgmFilter;
+    request.strTitle = nID == ID_FILE_IMPORT   ? "Import AGI Sound"
+                       : nID == ID_IMPORT_MIDI ? "Import MIDI File"
+                                               : "Import VGM File";
+    request.strFilter = nID == ID_FILE_IMPORT   ? kAgiFilter
+                        : nID == ID_IMPORT_MIDI ? kMidiFilter
+                                                : kVgmFilter;
     request.bFileMustExist = true;
     std::string path;
     if (!GetFileNameSource().AskFileName(request, path))
         return;
-    if (bMidi)
+    if (nID == ID_FILE_IMPORT)
+        ImportAgi(path);
+    else if (nID == ID_IMPORT_MIDI)
         ImportMidiFile(path, true);
     else
         ImportVgmFile(path);
+}
+
+CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
+{
+    // A failed import leaves the new document as it was. A refused resource is told
+    // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
+    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
+    if (pDoc == nullptr)
+        return nullptr;
+    if (const Status imported = ImportAgiFile(*pDoc, path); !imported.Ok())
+        ShowFailure(imported.GetFailure(), MB_OK);
+    return pDoc;
 }
 
 CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskChannels)

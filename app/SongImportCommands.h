@@ -8,8 +8,9 @@
 class CEditorApp;
 class CSoundDoc;
 
-// MIDI and VGM files brought into new sounds: File > Import > MIDI… (with the channel dialog)
-// and VGM…, and any way of opening such a file (with the default channel uses).
+// AGI resources, MIDI and VGM files brought into new sounds: File > Import > AGI Resource…,
+// MIDI… (with the channel dialog) and VGM…, and any way of opening such a file (with the
+// default channel uses).
 class CSongImportCommands : public ICommandTarget
 {
 public:
@@ -21,9 +22,11 @@ public:
     // lets the person place a MIDI file's channels first. Null, with no document made, when
     // the file is refused or the person cancels.
     CSoundDoc* ImportSong(const std::string& path, bool bAskChannels);
+    // A new sound holding the AGI resource at path; a refused resource leaves it empty.
+    CSoundDoc* ImportAgi(const std::string& path);
 
 private:
-    void AskAndImport(bool bMidi);
+    void AskAndImport(UINT nID);
     CSoundDoc* ImportMidiFile(const std::string& path, bool bAskChannels);
     CSoundDoc* ImportVgmFile(const std::string& path);
     // What the import lost, on the status bar; the person reads it without being stopped.

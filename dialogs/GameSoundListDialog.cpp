@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/GameSoundListDialog.h"
 
+#include "dialogs/GameListing.h"
 #include "session/Prompts.h"
 #include "session/SoundServices.h"
 #include "sound/AgiResource.h"
@@ -17,7 +18,7 @@
 
 namespace
 {
-constexpr double kTicksPerSecond = 60.0;
+constexpr std::int64_t kTicksPerSecond = 60;
 // The play thread stops a little after the sound's end, so its last note is heard out.
 constexpr int kPreviewTailMs = 150;
 const char* const kPlayText = "Play";
@@ -50,9 +51,10 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
 {
     setObjectName(QStringLiteral("GameSoundList"));
     setWindowTitle(QStringLiteral("Sounds of %1").arg(QString::fromStdString(game.GetPath())));
-    m_pTable = new QTableWidget(static_cast<int>(m_sounds.size()), 4, this);
-    m_pTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Sound"), QStringLiteral("Size"), QStringLiteral("Length"), QString()});
+    m_pTable = new QTableWidget(static_cast<int>(m_sounds.size()), kNoteColumn + 1, this);
+    m_pTable->setHorizontalHeaderLabels({QStringLiteral("Sound"), QStringLiteral("Size"),
+                                         QStringLiteral("Length"), QStringLiteral("Play"),
+                                         QString()});
     m_pTable->verticalHeader()->hide();
     m_pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_pTable->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -90,7 +92,7 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
     pLayout->addWidget(pVersion);
     pLayout->addWidget(m_pTable);
     pLayout->addWidget(pButtons);
-    resize(460, 360);
+    resize(620, 360);
 }
 
 void CGameSoundListDialog::SetExportFormats(std::vector<GameExportFormat> formats)
@@ -112,27 +114,49 @@ void CGameSoundListDialog::AddRow(int row, const GameSoundInfo& info)
     m_pTable->setItem(row, kSizeColumn,
                       new QTableWidgetItem(
                           info.bytes > 0 ? QStringLiteral("%1 bytes").arg(info.bytes) : QString()));
-    if (!info.damaged.empty())
+    if (info.damaged.empty())
     {
-        auto* pDamaged = new QTableWidgetItem(
-            QStringLiteral("damaged: %1").arg(QString::fromStdString(info.damaged)));
-        pDamaged->setToolTip(pDamaged->text());
-        m_pTable->setItem(row, kLengthColumn, pDamaged);
+        auto* pLength = new QTableWidgetItem(GameSoundLength(info.ticks));
+        pLength->setData(Qt::TextAlignmentRole, int(Qt::AlignRight | Qt::AlignVCenter));
+        m_pTable->setItem(row, kLengthColumn, pLength);
+    }
+    const std::string refusal = Refusal(row);
+    if (!refusal.empty())
+    {
+        auto* pNote = new QTableWidgetItem(QString::fromStdString(refusal));
+        pNote->setToolTip(pNote->text());
+        pNote->setForeground(palette().brush(QPalette::PlaceholderText));
+        m_pTable->setItem(row, kNoteColumn, pNote);
         return;
     }
-    m_pTable->setItem(row, kLengthColumn,
-                      new QTableWidgetItem(QStringLiteral("%1 s").arg(
-                          static_cast<double>(info.ticks) / kTicksPerSecond, 0, 'f', 1)));
     auto* pPlay = new QPushButton(QString::fromLatin1(kPlayText), m_pTable);
     pPlay->setFocusPolicy(Qt::NoFocus);
     connect(pPlay, &QPushButton::clicked, this, [this, row] { TogglePreview(row); });
     m_pTable->setCellWidget(row, kPlayColumn, pPlay);
 }
 
+void CGameSoundListDialog::SetChipName(const QString& name)
+{
+    const QString header = QStringLiteral("Play (%1)").arg(name);
+    m_pTable->horizontalHeaderItem(kPlayColumn)->setText(header);
+    const QString tip = QStringLiteral("Plays the sound with the %1").arg(name);
+    for (int row = 0; row < m_pTable->rowCount(); ++row)
+        if (QWidget* pPlay = m_pTable->cellWidget(row, kPlayColumn))
+            pPlay->setToolTip(tip);
+    m_pTable->resizeColumnToContents(kPlayColumn);
+}
+
+std::string CGameSoundListDialog::Refusal(int row) const
+{
+    const GameSoundInfo& info = m_sounds[static_cast<std::size_t>(row)];
+    if (!info.damaged.empty())
+        return "damaged: " + info.damaged;
+    return AgiImportRefusal(info.ticks);
+}
+
 bool CGameSoundListDialog::IsOpenable(int row) const
 {
-    return row >= 0 && row < static_cast<int>(m_sounds.size()) &&
-           m_sounds[static_cast<std::size_t>(row)].damaged.empty();
+    return row >= 0 && row < static_cast<int>(m_sounds.size()) && Refusal(row).empty();
 }
 
 void CGameSoundListDialog::TogglePreview(int row)
@@ -159,9 +183,7 @@ void CGameSoundListDialog::StartPreview(int row)
         pButton->setText(QString::fromLatin1(kStopText));
     if (m_pTransport != nullptr)
         m_pTransport->PostPlay(m_pPreview.get(), nullptr);
-    m_previewEnd.start(
-        static_cast<int>(static_cast<double>(info.ticks) * 1000.0 / kTicksPerSecond) +
-        kPreviewTailMs);
+    m_previewEnd.start(static_cast<int>(info.ticks * 1000 / kTicksPerSecond) + kPreviewTailMs);
 }
 
 void CGameSoundListDialog::StopPreview()

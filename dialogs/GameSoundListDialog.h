@@ -32,6 +32,8 @@ public:
         kSizeColumn,
         kLengthColumn,
         kPlayColumn,
+        // Why a sound cannot be opened; last, so a long reason never pushes Play out of view.
+        kNoteColumn,
     };
 
     CGameSoundListDialog(const CGameFolder& game, std::vector<GameSoundInfo> sounds,
@@ -43,6 +45,8 @@ public:
     QTableWidget* GetTable() const { return m_pTable; }
     // The formats "Export all…" offers; without any the button is hidden.
     void SetExportFormats(std::vector<GameExportFormat> formats);
+    // Names the chip the Play buttons preview with, in their column's header and tooltips.
+    void SetChipName(const QString& name);
     // Starts the preview of the list's row, or stops it when that row is playing.
     void TogglePreview(int row);
 
@@ -51,6 +55,8 @@ public:
 private:
     void AddRow(int row, const GameSoundInfo& info);
     bool IsOpenable(int row) const;
+    // "" or why the row's sound cannot be opened: damaged, or longer than the editor holds.
+    std::string Refusal(int row) const;
     void StartPreview(int row);
     void StopPreview();
 

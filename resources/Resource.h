@@ -56,6 +56,8 @@ constexpr UINT ID_EXPORT_VGM = 314;
 // File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
 constexpr UINT ID_IMPORT_MIDI = 300;
 constexpr UINT ID_IMPORT_VGM = 301;
+// The pattern editors keep the playing row in view.
+constexpr UINT ID_VIEW_FOLLOW_PLAYBACK = 350;
 
 // The sequence editor's context menu and its own commands. "Set pattern" entries carry the
 // first identifier plus the pattern's index in the channel's list.

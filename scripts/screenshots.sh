@@ -3,6 +3,8 @@
 # The README's pictures, taken from the real editor under Xvfb:
 #   docs/screenshot.png  the main window as it starts, with Sound1 open
 #   docs/editors.png     both editors on an imported sample sound, the window tiled
+#   docs/game-sounds.png, docs/game-sounds@2x.png
+#                        the sound list of a small game folder with a damaged entry, at 100% and 200%
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build; needs Xvfb, xdotool, ImageMagick)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -84,4 +86,39 @@ xdotool key --window "$wid" --delay 150 Return
 sleep 1
 import -window "$wid" docs/editors.png
 stop
-echo "docs/screenshot.png docs/editors.png"
+# A game of two sounds and a directory entry that points past the end of VOL.0.
+hex() { printf '\\x%02x' "$@"; }
+game="$work/MYGAME"
+mkdir -p "$game"
+size=$(stat -c %s "$sample")
+second=$((5 + size))
+for _ in 1 2; do
+    printf "$(hex 0x12 0x34 0 $((size & 255)) $((size >> 8)))"
+    cat "$sample"
+done > "$game/VOL.0"
+printf "$(hex 0 0 0 0 $((second >> 8)) $((second & 255)) 255 255 255 0 0x40 0)" > "$game/SNDDIR"
+
+for scale in 1 2; do
+    QT_SCALE_FACTOR=$scale start '^Sound1.* Tarvok'
+    # File, Open Game Folder…, then the folder typed into the chooser.
+    xdotool key --window "$wid" --delay 200 alt+f g
+    sleep 1
+    xdotool type --delay 20 "$game"
+    xdotool key --delay 200 Return
+    list=""
+    for _ in $(seq 100); do
+        list="$(xdotool search --onlyvisible --name '^Sounds of' 2> /dev/null | head -n 1 || true)"
+        [ -n "$list" ] && break
+        sleep 0.1
+    done
+    [ -n "$list" ] || {
+        echo "no game sound list" >&2
+        exit 1
+    }
+    sleep 1
+    out=docs/game-sounds.png
+    [ "$scale" = 2 ] && out=docs/game-sounds@2x.png
+    import -window "$list" "$out"
+    stop
+done
+echo "docs/screenshot.png docs/editors.png docs/game-sounds.png docs/game-sounds@2x.png"

@@ -2,6 +2,7 @@
 #include "session/SoundEditCommand.h"
 
 #include "session/SoundUndo.h"
+#include "sound/PlayRangeFollow.h"
 
 CSoundEditCommand::CSoundEditCommand(CSoundUndo* pOwner, const QString& text,
                                      const EditorPosition& position, Action redo, Action undo,
@@ -15,7 +16,14 @@ void CSoundEditCommand::redo()
 {
     if (m_pOwner->IsReplaying())
         return;
-    m_redo(*m_pOwner->GetDocument());
+    CSoundDoc& doc = *m_pOwner->GetDocument();
+    m_rangeBefore = doc.GetPlayRange();
+    const std::int32_t songEndBefore = doc.GetWholeSongEnd();
+    m_redo(doc);
+    const PlayRange range =
+        FollowSong(m_rangeBefore, songEndBefore, doc.GetPlayRange(), doc.GetWholeSongEnd());
+    if (range != doc.GetPlayRange())
+        doc.SetPlayRange(range);
     // The first time, the editor that made the change is still where it was made.
     if (m_bDone)
         m_pOwner->ReturnTo(m_position);
@@ -26,7 +34,11 @@ void CSoundEditCommand::undo()
 {
     if (m_pOwner->IsReplaying())
         return;
-    m_undo(*m_pOwner->GetDocument());
+    CSoundDoc& doc = *m_pOwner->GetDocument();
+    m_undo(doc);
+    // The range may have followed the song; it goes back with the edit.
+    if (doc.GetPlayRange() != m_rangeBefore)
+        doc.SetPlayRange(m_rangeBefore);
     m_pOwner->ReturnTo(m_position);
 }
 
@@ -50,5 +62,6 @@ CSoundEditCommand* CSoundEditCommand::Clone() const
 {
     auto* pCopy = new CSoundEditCommand(m_pOwner, text(), m_position, m_redo, m_undo, m_nCost);
     pCopy->m_bDone = true;
+    pCopy->m_rangeBefore = m_rangeBefore;
     return pCopy;
 }

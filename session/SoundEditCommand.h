@@ -67,4 +67,5 @@ private:
     int m_nMergeId = -1;
     std::uint64_t m_nMergeKey = 0;
     bool m_bDone = false;
+    PlayRange m_rangeBefore;
 };

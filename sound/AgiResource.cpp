@@ -298,6 +298,14 @@ std::string MeasureAgiResource(const std::vector<std::uint8_t>& data, std::int64
     return {};
 }
 
+std::string AgiImportRefusal(std::int64_t ticks)
+{
+    if (ticks <= kMaxImportRows)
+        return {};
+    return "too long to open: " + std::to_string(ticks) + " ticks, the editor holds " +
+           std::to_string(kMaxImportRows);
+}
+
 AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
 {
     AgiResourceBuild result;

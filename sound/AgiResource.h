@@ -41,3 +41,5 @@ std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& da
 // The sound's length as the import reads it: the largest sum of durations over the four
 // channels. Returns "" or the message the import would give for a malformed resource.
 std::string MeasureAgiResource(const std::vector<std::uint8_t>& data, std::int64_t& ticks);
+// "" when the import takes a sound of that measured length, else why it refuses it.
+std::string AgiImportRefusal(std::int64_t ticks);

@@ -292,7 +292,8 @@ void CSoundBase::focusOutEvent(QFocusEvent* pEvent)
     if (pEvent->reason() == Qt::PopupFocusReason)
         return;
     SetIdleMessage(AFX_IDS_IDLEMESSAGE);
-    if (GetHost() != nullptr)
+    // A dialog or another window taking over leaves the editor the one the sound bar serves.
+    if (GetHost() != nullptr && pEvent->reason() != Qt::ActiveWindowFocusReason)
         GetHost()->ShowToolbar(IDR_SOUNDTYPE, false);
 }
 

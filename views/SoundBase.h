@@ -152,6 +152,8 @@ private:
     void BuildGlyphs(qreal ratio) const;
     void OnPlay();
     void OnPlayFrom();
+    // The status bar names the rows a playback plays and the whole song's.
+    void SayWhatPlays() const;
     void OnPause();
     void OnStop();
     void OnProperties();

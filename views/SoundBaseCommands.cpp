@@ -5,6 +5,7 @@
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
+#include "sound/PlayRangeFollow.h"
 #include "sound/SoundDoc.h"
 #include "views/CloseKeys.h"
 #include "views/NoteKeyboard.h"
@@ -22,9 +23,15 @@ void CSoundBase::OnPlay()
     }
     if (GetTransport() != nullptr)
         GetTransport()->PostPlay(m_pDocument, m_pSession);
+    SayWhatPlays();
     std::lock_guard lock(m_pDocument->Guard());
     m_pDocument->m_bSongPlaying = true;
     m_pDocument->m_bSongPaused = false;
+}
+
+void CSoundBase::SayWhatPlays() const
+{
+    SetIdleText(PlayingRowsText(m_pDocument->GetPlayRange(), m_pDocument->GetWholeSongEnd()));
 }
 
 void CSoundBase::OnPlayFrom()
@@ -46,6 +53,7 @@ void CSoundBase::OnPlayFrom()
     }
     if (GetTransport() != nullptr)
         GetTransport()->PostPlayFrom(m_pDocument, m_pSession);
+    SayWhatPlays();
     std::lock_guard lock(m_pDocument->Guard());
     m_pDocument->m_bSongPlaying = true;
     m_pDocument->m_bSongPaused = false;

@@ -35,14 +35,17 @@ bool CSoundFrame::OnCreateClient()
     }
     pSplitter->addWidget(pSequence);
     pSplitter->addWidget(pPattern);
-    pSequence->setMinimumWidth(kMinimumPaneWidth);
-    pPattern->setMinimumWidth(kMinimumPaneWidth);
+    // Wide enough to read a few steps and a whole row, however the windows are tiled.
+    pSequence->setMinimumWidth(3 * kMinimumPaneWidth);
+    pPattern->setMinimumWidth(4 * kMinimumPaneWidth);
     // The sequence editor keeps its width as the window grows; the pattern editor takes the rest.
     pSplitter->setStretchFactor(0, 0);
     pSplitter->setStretchFactor(1, 1);
     pSplitter->setSizes({kSequenceIdealWidth, kPatternIdealWidth});
     m_pSplitter = pSplitter;
     setWidget(pSplitter);
+    // The area's tiling sizes windows freely; an explicit minimum holds against it.
+    setMinimumSize(minimumSizeHint());
     pSequence->setFocus(Qt::OtherFocusReason);
     return true;
 }

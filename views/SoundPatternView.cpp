@@ -6,6 +6,7 @@
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/FollowPlayback.h"
 #include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
 #include "views/VirtualKeys.h"
@@ -151,7 +152,28 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
 
 void CSoundPatternView::DrawPlayPosition()
 {
+    if (CFollowPlayback::Instance().IsOn())
+        ScrollToPlayingRow();
     MovePlayLine(PlayLineY());
+}
+
+void CSoundPatternView::ScrollToPlayingRow()
+{
+    CSoundDoc* pDoc = GetDocument();
+    int nPos;
+    const CSoundPattern* pPattern;
+    {
+        std::lock_guard lock(pDoc->Guard());
+        if (!pDoc->m_bSongPlaying || pDoc->m_bSongPaused)
+            return;
+        nPos = pDoc->m_nCurrentPos;
+        pPattern = pDoc->m_pCurrentPattern;
+    }
+    const int r = GetPatternOffset(nPos, pPattern);
+    const int nFirst = GetScrollPos();
+    // A page at a time, as the row leaves the view, so the rows stay still to read.
+    if (r >= 0 && (r < nFirst || r >= nFirst + std::max(GetPage(), 1)))
+        SetScrollPos(r);
 }
 
 int CSoundPatternView::PlayLineY() const

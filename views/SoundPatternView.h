@@ -18,6 +18,8 @@ public:
     void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
     void OnDraw(QPainter& dc, const QRect& rcClip) override;
     void DrawPlayPosition() override;
+    // Keeps the playing row in view; the edit cursor stays where it is.
+    void ScrollToPlayingRow();
     int PlayLineY() const override;
     void UpdateScrollBars() override;
     void EnsureCursorVisible() override;

@@ -3,6 +3,7 @@
 #include "ShellTestSupport.h"
 
 #include "dialogs/GameSoundListDialog.h"
+#include "dialogs/GameTargetDialog.h"
 #include "game/WholeSongRange.h"
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
@@ -10,6 +11,7 @@
 
 #include <QInputDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -29,19 +31,60 @@ std::string ReadFile(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Sound 0 in VOL.0; sound 3's entry points past the end of VOL.0.
+// Longer than the editor holds: 17 notes of 65,534 ticks, over 1,048,576 rows.
+std::string TooLongSound()
+{
+    std::string notes;
+    for (int i = 0; i < 17; ++i)
+        notes += Tone(0, 0xFFFE, 400, 4);
+    return Resource({notes, "", "", ""});
+}
+
+std::string VolRecord(const std::string& resource)
+{
+    return Bytes({0x12, 0x34, 0, static_cast<int>(resource.size() & 0xFF),
+                  static_cast<int>(resource.size() >> 8)}) +
+           resource;
+}
+
+// Sounds 0 and 1 (too long to open) in VOL.0; sound 3's entry points past the end of VOL.0.
 void MakeGame(const std::string& dir)
 {
-    std::ofstream(dir + "/VOL.0", std::ios::binary)
-        << Bytes({0x12, 0x34, 0, static_cast<int>(kSound.size()), 0}) + kSound;
+    const std::string first = VolRecord(kSound);
+    std::ofstream(dir + "/VOL.0", std::ios::binary) << first + VolRecord(TooLongSound());
+    const int offset = static_cast<int>(first.size());
     std::ofstream(dir + "/SNDDIR", std::ios::binary)
-        << Bytes({0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
+        << Bytes({0, 0, 0, 0, offset >> 8, offset & 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
+}
+
+QPushButton* OpenButton(QWidget* pDialog)
+{
+    for (QPushButton* pButton : pDialog->findChildren<QPushButton*>())
+        if (pButton->text() == QStringLiteral("Open"))
+            return pButton;
+    return nullptr;
 }
 
 // Runs answer on the modal window the next call opens.
 void WhenModal(std::function<void(QWidget*)> answer)
 {
-    QTimer::singleShot(0, [answer] { answer(QApplication::activeModalWidget()); });
+    // The folder is listed in a loop of its own before the window opens: wait for it.
+    QTimer::singleShot(0,
+                       [answer]
+                       {
+                           if (QWidget* pModal = QApplication::activeModalWidget())
+                           {
+                               answer(pModal);
+                               // A failed check returns early: close the window, or the
+                               // test waits on it until it times out.
+                               auto* pDialog = qobject_cast<QDialog*>(pModal);
+                               if (QTest::currentTestFailed() && pDialog != nullptr &&
+                                   pDialog->isVisible())
+                                   pDialog->reject();
+                           }
+                           else
+                               WhenModal(answer);
+                       });
 }
 
 } // namespace
@@ -65,12 +108,41 @@ private slots:
                 auto* pList = qobject_cast<CGameSoundListDialog*>(pWidget);
                 QVERIFY(pList != nullptr);
                 QTableWidget* pTable = pList->GetTable();
-                QCOMPARE(pTable->rowCount(), 2);
-                QVERIFY(pTable->item(1, CGameSoundListDialog::kLengthColumn)
-                            ->text()
-                            .startsWith(QStringLiteral("damaged")));
-                QCOMPARE(pTable->item(0, CGameSoundListDialog::kLengthColumn)->text(),
-                         QStringLiteral("0.3 s"));
+                QCOMPARE(pTable->rowCount(), 3);
+                QCOMPARE(pTable->horizontalHeaderItem(CGameSoundListDialog::kPlayColumn)->text(),
+                         QStringLiteral("Play (Sine)"));
+                // Sound, length, playable, and the start of the reason it cannot be opened.
+                const struct
+                {
+                    const char* length;
+                    bool bPlay;
+                    const char* note;
+                } rows[] = {{"0:00", true, ""},
+                            {"309:28", false, "too long to open"},
+                            {"", false, "damaged"}};
+                for (int row = 0; row < 3; ++row)
+                {
+                    const auto text = [&](int column)
+                    {
+                        const QTableWidgetItem* pItem = pTable->item(row, column);
+                        return pItem == nullptr ? QString() : pItem->text();
+                    };
+                    QCOMPARE(text(CGameSoundListDialog::kLengthColumn),
+                             QString::fromLatin1(rows[row].length));
+                    QCOMPARE(pTable->cellWidget(row, CGameSoundListDialog::kPlayColumn) != nullptr,
+                             rows[row].bPlay);
+                    // A null text starts with nothing, not even "".
+                    const QString note = text(CGameSoundListDialog::kNoteColumn);
+                    QVERIFY2(*rows[row].note == '\0' ? note.isEmpty()
+                                                     : note.startsWith(rows[row].note),
+                             qPrintable(note));
+                    pTable->selectRow(row);
+                    QCOMPARE(OpenButton(pList)->isEnabled(), rows[row].bPlay);
+                }
+                // A long reason leaves the Play buttons where they were.
+                QVERIFY(pTable->columnViewportPosition(CGameSoundListDialog::kPlayColumn) +
+                            pTable->columnWidth(CGameSoundListDialog::kPlayColumn) <=
+                        pTable->viewport()->width());
                 pList->TogglePreview(0);
                 auto* pPlay = qobject_cast<QPushButton*>(
                     pTable->cellWidget(0, CGameSoundListDialog::kPlayColumn));
@@ -166,6 +238,66 @@ private slots:
         QVERIFY(!std::filesystem::exists(out + "/sound003.agi"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1});
         QVERIFY(shell.messages.texts[0].find("sound 3: damaged: ") != std::string::npos);
+    }
+
+    // A new sound goes into a game at a free number, then stays that game's sound.
+    void saveIntoGameForANewSound()
+    {
+        QTemporaryDir tmp;
+        const std::string dir = QFile::encodeName(tmp.path()).toStdString();
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 0, {ToneCell(60, 0)});
+        const auto choose = [&](int n, const char* listed)
+        {
+            WhenModal(
+                [=](QWidget* pWidget)
+                {
+                    auto* pTarget = qobject_cast<CGameTargetDialog*>(pWidget);
+                    QVERIFY(pTarget != nullptr);
+                    pTarget->ShowFolder(QString::fromStdString(dir));
+                    QListWidget* pNumbers = pTarget->GetNumberList();
+                    QCOMPARE(pNumbers->count(), 256);
+                    QVERIFY(pNumbers->item(0)->text().endsWith(QStringLiteral("sound, 0:00")));
+                    QVERIFY(pNumbers->item(3)->text().endsWith(QStringLiteral("damaged sound")));
+                    pNumbers->setCurrentRow(n);
+                    QVERIFY2(pNumbers->item(n)->text().endsWith(QLatin1String(listed)),
+                             qPrintable(pNumbers->item(n)->text()));
+                    pTarget->accept();
+                });
+            return shell.Frame()->ExecuteCommand(ID_FILE_SAVE_INTO_GAME);
+        };
+        const auto written = [&](int n)
+        {
+            CGameFolder game;
+            GameBytes bytes;
+            return game.Open(dir).empty() && game.ReadSound(n, bytes).empty() &&
+                   bytes == CWholeSongRange::BuildResource(*pDoc).bytes;
+        };
+        QVERIFY(choose(7, "free"));
+        QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question
+        QVERIFY(written(7) && !pDoc->IsModified());
+        QCOMPARE(pDoc->m_nGameSound, 7);
+        QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 7");
+        QCOMPARE(
+            QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
+            dir);
+
+        // Save writes there again, asking nothing.
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 1, {ToneCell(62, 0)});
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(written(7) && shell.messages.texts.size() == 1);
+
+        // Replacing another sound asks first; declined, nothing changes.
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 2, {ToneCell(64, 0)});
+        shell.messages.answers = {IDCANCEL};
+        QVERIFY(choose(0, "sound, 0:00"));
+        QCOMPARE(shell.messages.texts.size(), std::size_t{2});
+        QVERIFY2(shell.messages.texts.back().find("sound 0 (0:00,") != std::string::npos,
+                 shell.messages.texts.back().c_str());
+        QVERIFY(!written(0) && pDoc->m_nGameSound == 7 && pDoc->IsModified());
     }
 
     void wholeSongQuestionChoosesTheLength()

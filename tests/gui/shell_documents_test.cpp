@@ -163,7 +163,8 @@ private slots:
         QVERIFY(requests[0].strFilter == "AGI Sound Resources (*.*)|*.*||" &&
                 requests[0].bFileMustExist && requests[1].bOpen);
         QCOMPARE(requests[1].strFilter,
-                 std::string("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"));
+                 std::string("Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
+                             "All Files (*.*)|*.*||"));
 
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
