@@ -506,8 +506,7 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
-        m_songImports.OnCmdMsg(nID, pCmdUI) ||
-        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI) ||
+        m_songImports.OnCmdMsg(nID, pCmdUI) || CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI) ||
         CFollowPlayback::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
