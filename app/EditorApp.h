@@ -21,6 +21,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,8 +140,11 @@ public:
     QString m_strIdleText;
 
 private:
-    // The export command nID of the document (AGI, MIDI or WAV); false when nothing was written.
+    // The export command nID of the document (AGI, MIDI, VGM or WAV), named in the status bar
+    // when written; false when nothing was written.
     bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
+    // The file the export wrote; nothing when cancelled or failed.
+    std::optional<std::string> WriteExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
     void StartPlayThread();
     // The play thread plays the next Play or preview as the document is voiced.
     void UseVoiceOf(const CSoundDoc* pDoc);

@@ -8,9 +8,18 @@
 #include "app/SessionRowSink.h"
 #include "app/VgmExport.h"
 #include "app/WavExport.h"
+#include "app/WrittenReport.h"
 #include "session/Prompts.h"
 
 bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
+{
+    const std::optional<std::string> written = WriteExport(nID, doc, voice);
+    if (written)
+        SetIdleText(WroteFileText(*written));
+    return written.has_value();
+}
+
+std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
 {
     switch (nID)
     {

@@ -49,32 +49,32 @@ std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
     return programs;
 }
 
-bool ExportAgiCommand(const CSoundDoc& doc)
+std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc)
 {
     const auto path = AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {},
                                     "Resource Files (*.*)|*.*||");
     if (!path)
-        return false;
+        return std::nullopt;
     const Status written =
         WriteAtomically(*path, [&doc](CFile& out) { return ExportAgi(doc, out); });
     // A refused resource is told plainly, a file that cannot be written with a warning.
     if (!written.Ok())
         ShowFailure(written.GetFailure(), MB_OK);
-    return written.Ok();
+    return written.Ok() ? path : std::nullopt;
 }
 
-bool ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent)
+std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent)
 {
     const auto programs = ChooseMidiPrograms(pParent);
     if (!programs)
-        return false;
+        return std::nullopt;
     const auto path = AskExportPath("Export MIDI", doc.GetExportFileStem() + ".mid", ".mid",
                                     "MIDI Files (*.mid)|*.mid||");
     if (!path)
-        return false;
+        return std::nullopt;
     const Status written =
         WriteAtomically(*path, [&](CFile& out) { return ExportMidi(doc, *programs, out); });
     if (!written.Ok())
         ShowFailure(written.GetFailure());
-    return written.Ok();
+    return written.Ok() ? path : std::nullopt;
 }

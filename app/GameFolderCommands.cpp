@@ -5,6 +5,7 @@
 #include "app/GameExportFormats.h"
 #include "app/MainFrame.h"
 #include "app/RecentFileList.h"
+#include "app/WrittenReport.h"
 #include "dialogs/GameListing.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
@@ -179,6 +180,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
     }
     state.backupPath = game.GetBackupPath();
     pDoc->SetModifiedFlag(false);
+    m_app.SetIdleText(WroteGameSoundText(folder, n, build.bytes.size()));
     return true;
 }
 

@@ -64,11 +64,11 @@ std::string VgmGameFor(const CSoundDoc& doc)
     return QFileInfo(dir).fileName().toStdString();
 }
 
-bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
 {
     const std::optional<bool> bLoop = AskLoop(pParent);
     if (!bLoop.has_value())
-        return false;
+        return std::nullopt;
 
     FileDialogRequest request;
     request.bOpen = false;
@@ -81,7 +81,7 @@ bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
     request.bPathMustExist = true;
     std::string path;
     if (!GetFileNameSource().AskFileName(request, path))
-        return false;
+        return std::nullopt;
 
     VgmOptions options;
     options.chip = voice.chip;
@@ -102,5 +102,5 @@ bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
                                            });
     if (!written.Ok())
         ShowFailure(written.GetFailure());
-    return written.Ok();
+    return written.Ok() ? std::optional(path) : std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include "sound/PlayVoice.h"
 
+#include <optional>
 #include <string>
 
 class CSoundDoc;
@@ -15,5 +16,5 @@ std::string VgmGameFor(const CSoundDoc& doc);
 
 // Asks whether the file loops (remembered for next time) and for a file name, then writes the
 // play range as the chip plays it with voice's fade; a name ending in ".vgz" gets the
-// compressed file. Failures are shown; false when nothing was written.
-bool ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent);
+// compressed file. Failures are shown. The path written; nothing when nothing was.
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent);

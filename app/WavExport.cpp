@@ -44,7 +44,8 @@ std::string WavFileNameFor(const CSoundDoc& doc)
     return ExportFileNameFor(doc, kWavExtension);
 }
 
-bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nProgressDelayMs)
+std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
+                                     int nProgressDelayMs)
 {
     FileDialogRequest request;
     request.bOpen = false;
@@ -56,7 +57,7 @@ bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nPro
     request.bPathMustExist = true;
     std::string path;
     if (!GetFileNameSource().AskFileName(request, path))
-        return false;
+        return std::nullopt;
 
     // Application-modal: while it is up nothing may change or close the document.
     const QString fileName = QFileInfo(PathToQString(path)).fileName();
@@ -80,8 +81,8 @@ bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nPro
     const bool bCancelled = progress.wasCanceled();
     progress.reset();
     if (bCancelled)
-        return false;
+        return std::nullopt;
     if (!written.Ok())
         ShowFailure(written.GetFailure());
-    return written.Ok();
+    return written.Ok() ? std::optional(path) : std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include "sound/PlayVoice.h"
 
+#include <optional>
 #include <string>
 
 class CSoundDoc;
@@ -18,6 +19,6 @@ std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension);
 std::string WavFileNameFor(const CSoundDoc& doc);
 
 // Asks for a file name and writes one pass of the play range as voice plays it, behind a
-// progress dialog with Cancel. Failures are shown; false when nothing was written.
-bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
-               int nProgressDelayMs = kWavProgressDelayMs);
+// progress dialog with Cancel. Failures are shown. The path written; nothing when nothing was.
+std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
+                                     int nProgressDelayMs = kWavProgressDelayMs);

@@ -280,7 +280,12 @@ private slots:
         QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question
         QVERIFY(written(7) && !pDoc->IsModified());
         QCOMPARE(pDoc->m_nGameSound, 7);
-        QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 7");
+        const std::string game = std::filesystem::path(dir).filename().string();
+        QCOMPARE(pDoc->GetTitle(), game + " sound 7");
+        QCOMPARE(shell.Frame()->GetMessageText().toStdString(),
+                 "Wrote sound 7 into " + game + " (" +
+                     std::to_string(CWholeSongRange::BuildResource(*pDoc).bytes.size()) +
+                     " bytes)");
         QCOMPARE(
             QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
             dir);

@@ -2,11 +2,13 @@
 #include "ShellTestSupport.h"
 
 #include "app/VgmExport.h"
+#include "app/WrittenReport.h"
 #include "session/SoundSession.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -65,6 +67,18 @@ void AnswerVgmOptions(bool bLoop, bool bAccept)
                                return;
                            pBox->checkBox()->setChecked(bLoop);
                            pBox->button(bAccept ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+                       });
+}
+
+// Accepts the next modal window as it stands (the MIDI programs).
+void AcceptNextModal()
+{
+    QTimer::singleShot(0,
+                       []
+                       {
+                           if (auto* pDialog =
+                                   qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                               pDialog->accept();
                        });
 }
 
@@ -181,6 +195,54 @@ private slots:
         QCOMPARE(QSettings().value("Export/VgmLoop").toBool(), true);
         QCOMPARE(shell.files.requests.back().strFileName,
                  QFile::encodeName(dir.filePath("song.vgm")).toStdString());
+    }
+
+    void sizesReadAsPeopleCountThem()
+    {
+        const std::pair<std::uintmax_t, const char*> sizes[] = {
+            {0, "0 bytes"},         {1, "1 byte"},       {171, "171 bytes"},
+            {1023, "1023 bytes"},   {1024, "1.0 KB"},    {1126, "1.1 KB"},
+            {1048524, "1023.9 KB"}, {1048575, "1.0 MB"}, {1258291, "1.2 MB"},
+            {3435973837, "3.2 GB"},
+        };
+        for (const auto& [bytes, pszText] : sizes)
+            QCOMPARE(SizeText(bytes), std::string(pszText));
+    }
+
+    // Each export names the file it wrote and its size in the status bar; one that wrote
+    // nothing leaves the bar alone.
+    void exportsSayWhatTheyWrote()
+    {
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.tks");
+        QVERIFY(Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+        const std::tuple<UINT, const char*, bool> cases[] = {
+            {ID_EXPORT_AGI, "out.agi", true},
+            {ID_EXPORT_MIDI, "out.mid", true},
+            {ID_EXPORT_WAV, "out.wav", true},
+            {ID_EXPORT_VGM, "out.vgz", true},
+            {ID_EXPORT_WAV, "missing/failed.wav", false},
+        };
+        for (const auto& [nID, pszName, bWritten] : cases)
+        {
+            const QString target = dir.filePath(pszName);
+            shell.files.answers = {QFile::encodeName(target).toStdString()};
+            shell.app->SetIdleText("before");
+            if (nID == ID_EXPORT_MIDI)
+                AcceptNextModal();
+            if (nID == ID_EXPORT_VGM)
+                AnswerVgmOptions(false, true);
+            shell.Frame()->ExecuteCommand(nID);
+            const QString expected =
+                bWritten ? QStringLiteral("Wrote %1 (%2)")
+                               .arg(QFileInfo(target).fileName(),
+                                    QString::fromStdString(SizeText(QFileInfo(target).size())))
+                         : QStringLiteral("before");
+            QVERIFY2(!bWritten || QFileInfo(target).size() > 0, pszName);
+            QCOMPARE(shell.Frame()->GetMessageText(), expected);
+        }
     }
 
     void tagNamesTheDocumentAndItsGame()
