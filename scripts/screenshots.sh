@@ -26,9 +26,10 @@ done
 work="$(mktemp -d)"
 xvfb="" app=""
 cleanup() {
-    [ -n "$app" ] && kill "$app" 2> /dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2> /dev/null
-    wait 2> /dev/null
+    # An editor that is already gone must not keep Xvfb running.
+    if [ -n "$app" ]; then kill "$app" 2> /dev/null || true; fi
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2> /dev/null || true; fi
+    wait 2> /dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -101,7 +102,10 @@ printf "$(hex 0 0 0 0 $((second >> 8)) $((second & 255)) 255 255 255 0 0x40 0)" 
 for scale in 1 2; do
     QT_SCALE_FACTOR=$scale start '^Sound1.* Tarvok'
     # File, Open Game Folder…, then the folder typed into the chooser.
-    xdotool key --window "$wid" --delay 200 alt+f g
+    # The menu's own key goes to the open menu, which a key sent to the window misses.
+    xdotool key --window "$wid" --delay 200 alt+f
+    sleep 0.5
+    xdotool key --delay 200 g
     sleep 1
     xdotool type --delay 20 "$game"
     xdotool key --delay 200 Return
