@@ -45,7 +45,8 @@ CEditorApp* g_pApp = nullptr;
 const char* const kRegistryKey = "Zantiva Software";
 const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
 const char* const kOpenFilter =
-    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|All Files (*.*)|*.*||";
+    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
+    "MIDI and VGM Files (*.mid;*.midi;*.vgm;*.vgz)|*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||";
 const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
