@@ -50,18 +50,10 @@ constexpr QSize kDefaultFrameSize(720, 480);
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
 // an empty editor until the person picks that pattern.
-void ChooseCurrentPattern(CSoundDoc* pDoc)
+void ChooseCurrentPattern(CSoundSession& session)
 {
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (pDoc->m_pCurrentPattern != nullptr)
-            return;
-        cursor = pDoc->m_sequenceCursor;
-    }
-    CSoundPattern* pPattern = pDoc->GetPatternAt(cursor);
-    std::lock_guard lock(pDoc->Guard());
-    pDoc->m_pCurrentPattern = pPattern;
+    if (session.GetCurrentPattern() == nullptr)
+        session.SetCurrentPattern(session.GetDocument()->GetPatternAt(session.GetSequenceCursor()));
 }
 
 bool IsSameFile(const std::string& a, const std::string& b)
@@ -71,7 +63,6 @@ bool IsSameFile(const std::string& a, const std::string& b)
     return error ? a == b : bSame;
 }
 } // namespace
-
 
 CEditorApp* AfxGetEditorApp()
 {
@@ -216,10 +207,14 @@ void CEditorApp::ActivateDocument(CSoundDoc* pDoc)
         m_pMainWnd->GetMdiArea()->setActiveSubWindow(frames.front());
 }
 
-CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc)
+CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc, const GameOrigin& origin)
 {
     CSoundDoc* pResult = pDoc.get();
     m_documents.push_back(std::move(pDoc));
+    auto pSession =
+        std::make_unique<CSoundSession>(pResult, SoundViewServices{this, this, m_pDialogs});
+    pSession->SetGameOrigin(origin);
+    m_sessions[pResult] = std::move(pSession);
     if (CreateNewFrame(pResult) == nullptr)
     {
         CloseDocument(pResult);
@@ -244,11 +239,11 @@ std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 
 CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
 {
-    ChooseCurrentPattern(pDoc);
-    std::unique_ptr<CSoundSession>& pSession = m_sessions[pDoc];
+    CSoundSession* pSession = GetSession(pDoc);
     if (pSession == nullptr)
-        pSession = std::make_unique<CSoundSession>(pDoc, SoundViewServices{this, this, m_pDialogs});
-    auto* pFrame = new CSoundFrame(pSession.get(), this);
+        return nullptr;
+    ChooseCurrentPattern(*pSession);
+    auto* pFrame = new CSoundFrame(pSession, this);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
     {
@@ -312,7 +307,8 @@ bool CEditorApp::SaveAllModified()
 bool CEditorApp::DoFileSave(CSoundDoc* pDoc)
 {
     // A sound opened from a game goes back into it until it is saved as a file of its own.
-    if (pDoc->m_nGameSound >= 0 && pDoc->GetPathName().empty())
+    const CSoundSession* pSession = GetSession(pDoc);
+    if (pSession != nullptr && pSession->GetGameOrigin().IsSet() && pDoc->GetPathName().empty())
     {
         if (!m_gameFolders.SaveIntoGame(pDoc))
             return false;
@@ -525,8 +521,7 @@ QWidget* CEditorApp::CreateToolbarControl(UINT nID, QWidget* pParent)
 bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
     if (m_chipChoice.OnCmdMsg(nID, pCmdUI) || m_gameFolders.OnCmdMsg(nID, pCmdUI) ||
-        m_songImports.OnCmdMsg(nID, pCmdUI) ||
-        CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
+        m_songImports.OnCmdMsg(nID, pCmdUI) || CNoteKeyboard::Instance().OnCmdMsg(nID, pCmdUI))
         return true;
     if (nID >= ID_FILE_MRU_FILE1 && nID <= ID_FILE_MRU_LAST)
     {

@@ -51,9 +51,11 @@ bool CGameFolderCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
         CSoundDoc* pDoc = m_app.GetActiveDocument();
         if (pDoc == nullptr)
             return false;
+        const CSoundSession* pSession = m_app.GetSession(pDoc);
+        const bool bFromGame = pSession != nullptr && pSession->GetGameOrigin().IsSet();
         if (pCmdUI != nullptr)
-            pCmdUI->Enable(pDoc->m_nGameSound >= 0);
-        else if (pDoc->m_nGameSound >= 0)
+            pCmdUI->Enable(bFromGame);
+        else if (bFromGame)
             SaveIntoGame(pDoc);
         return true;
     }
@@ -95,7 +97,8 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     const std::string folder = AbsoluteFolder(dir);
     for (const auto& pOpen : m_app.GetDocuments())
     {
-        if (pOpen->m_nGameSound != n || pOpen->m_strGameFolder != folder)
+        const CSoundSession* pSession = m_app.GetSession(pOpen.get());
+        if (pSession == nullptr || pSession->GetGameOrigin() != GameOrigin{folder, n})
             continue;
         m_app.ActivateDocument(pOpen.get());
         return pOpen.get();
@@ -110,9 +113,7 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     if (pDoc == nullptr)
         return nullptr;
     pDoc->SetTitle(GameSoundTitle(folder, n));
-    pDoc->m_strGameFolder = folder;
-    pDoc->m_nGameSound = n;
-    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc));
+    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc), GameOrigin{folder, n});
     // The game's own interpreter decides how its notes fade, unless the menu says otherwise.
     if (CSoundSession* pSession = pAdded != nullptr ? m_app.GetSession(pAdded) : nullptr)
         pSession->SetInterpreterFade(game.GetInterpreterFade());
@@ -121,8 +122,11 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
 
 bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
 {
-    const std::string folder = pDoc->m_strGameFolder;
-    const int n = pDoc->m_nGameSound;
+    const CSoundSession* pSession = m_app.GetSession(pDoc);
+    if (pSession == nullptr)
+        return false;
+    const std::string folder = pSession->GetGameOrigin().folder;
+    const int n = pSession->GetGameOrigin().sound;
     WriteState& state = m_writes[pDoc];
     if (!state.bConfirmed)
     {

@@ -9,6 +9,7 @@
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 CSoundPlayThread::CSoundPlayThread(AudioDeviceFactory openDevice)
     : m_openDevice(std::move(openDevice))
@@ -64,9 +65,9 @@ bool CSoundPlayThread::PostThreadMessage(const PlayMessage& message)
     return m_queue.Post(message);
 }
 
-bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink)
+bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
-    return PostThreadMessage(PlaySound{pDoc, pSink, false});
+    return PostThreadMessage(PlaySound{pDoc, pSink, startRow, false});
 }
 
 bool CSoundPlayThread::PostStop()
@@ -77,9 +78,9 @@ bool CSoundPlayThread::PostStop()
     return m_queue.WaitHandled(nSerial);
 }
 
-bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink)
+bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
-    return PostThreadMessage(PlaySound{pDoc, pSink, true});
+    return PostThreadMessage(PlaySound{pDoc, pSink, startRow, true});
 }
 
 bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note)
@@ -105,17 +106,10 @@ int CSoundPlayThread::QuitAndWait()
     return m_nExitCode.load();
 }
 
-bool CSoundPlayThread::AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const
+CSoundPlayThread::StoppedPlayback CSoundPlayThread::TakeLastStop()
 {
-    if (pDoc == nullptr)
-        return false;
-    std::lock_guard lock(pDoc->Guard());
-    if (nGeneration != m_nGeneration.load())
-        return false;
-    pDoc->m_nCurrentPos = m_bWrapBeforeEnd.load()
-                              ? CChipRenderer::NextPassRow(*pDoc, pDoc->m_nCurrentPos)
-                              : pDoc->NextPlayPos(pDoc->m_nCurrentPos);
-    return true;
+    std::lock_guard lock(m_infoMutex);
+    return std::exchange(m_lastStop, {});
 }
 
 unsigned CSoundPlayThread::GetUnderflowCount() const
@@ -130,8 +124,9 @@ std::string CSoundPlayThread::GetDeviceDescription() const
     return m_pDeviceInfo != nullptr ? m_pDeviceInfo->Describe() : std::string();
 }
 
-void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
+void CSoundPlayThread::OnDocumentClosing(CSoundDoc* /*pDoc*/)
 {
+    // Only one document plays at a time, and a stop without playback costs nothing.
     PostStop();
 }
 
@@ -232,14 +227,13 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     bool bReady = false;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        const std::int32_t pos = m_pDoc->m_nCurrentPos;
+        const std::int32_t pos = play.startRow;
         bReady = (bCarryIn ? m_pRenderer->BeginFrom(*m_pDoc, pos, error)
                            : m_pRenderer->Begin(*m_pDoc, pos, error)) &&
                  CreateStreamBuffer();
         if (bReady)
         {
-            m_bWrapBeforeEnd.store(kind != SynthKind::Sine);
-            m_heardPos = m_pDoc->m_nCurrentPos = m_pRenderer->GetStartRow();
+            m_heardPos = m_pRenderer->GetStartRow();
             // The first half of the ring is what the device plays next: fill it now, so the
             // song starts at once.
             for (unsigned i = 0; i < m_nSlots / 2; ++i)
@@ -264,8 +258,10 @@ void CSoundPlayThread::OnThreadStop()
 {
     if (m_pDoc != nullptr)
     {
-        std::lock_guard lock(m_pDoc->Guard());
-        m_pDoc->m_nCurrentPos = m_heardPos;
+        {
+            std::lock_guard lock(m_infoMutex);
+            m_lastStop = {m_pDoc, m_heardPos};
+        }
         // Reports still on their way to the view belong to the playback that ends here.
         m_nGeneration.fetch_add(1);
     }
@@ -367,12 +363,10 @@ void CSoundPlayThread::OnSlotPlayed()
     RenderSlot();
     if (!bRowEnd)
         return;
-    std::uint32_t nGeneration = 0;
     {
         std::lock_guard lock(m_pDoc->Guard());
         m_heardPos = m_pRenderer->NextRow(*m_pDoc, m_heardPos);
-        nGeneration = m_nGeneration.load();
     }
     if (m_pNotify != nullptr)
-        m_pNotify->PostRowPlayed(nGeneration);
+        m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());
 }

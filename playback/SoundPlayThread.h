@@ -25,8 +25,9 @@ class ISoundRowSink
 {
 public:
     virtual ~ISoundRowSink() = default;
-    // Hand nGeneration back to CSoundPlayThread::AcceptRowPlayed when handling the report.
-    virtual void PostRowPlayed(std::uint32_t nGeneration) = 0;
+    // The song row now heard. Called on the play thread; a report counts only while
+    // CSoundPlayThread::IsCurrentPlayback(nGeneration) holds where it is handled.
+    virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) = 0;
 };
 
 // Told a message for the person (the device cannot be used, a song cannot be rendered).
@@ -38,7 +39,7 @@ using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
 
 // Owns all audio output: streams a document through a looping buffer of slots that wakes it
 // once per slot, plays note previews, and reports each row heard to the view that started it.
-class CSoundPlayThread : public IDocumentCloseListener, private IAudioNotify
+class CSoundPlayThread : private IAudioNotify
 {
 public:
     static constexpr const char* kDeviceErrorText =
@@ -47,7 +48,7 @@ public:
     // The default device; no factory at all means sound is off, without a message.
     explicit CSoundPlayThread(AudioDeviceFactory openDevice = OpenDefaultDevice);
     // Quits and joins the thread if it still runs.
-    ~CSoundPlayThread() override;
+    ~CSoundPlayThread();
     CSoundPlayThread(const CSoundPlayThread&) = delete;
     CSoundPlayThread& operator=(const CSoundPlayThread&) = delete;
 
@@ -60,13 +61,12 @@ public:
     bool CreateThread();
     // False when the thread does not take messages (not started, sound off, or ended).
     bool PostThreadMessage(const PlayMessage& message);
-    bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
-    // Plays from the document's current position with every channel sounding as if playback
-    // had run from the range start.
-    bool PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink);
-    // Returns once the thread has handled the stop, so the position it stores lands before
-    // anything the caller does next (such as rewinding for a new Play). Must be called
-    // without holding a document's guard.
+    bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow);
+    // Plays from startRow with every channel sounding as if playback had run from the range
+    // start.
+    bool PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow);
+    // Returns once the thread has handled the stop, so GetLastStop tells where it stopped.
+    // Must be called without holding a document's guard.
     bool PostStop();
     bool PostPreview(CSoundDoc* pDoc, int note);
     // Blocks until every message posted before has been handled; false when the thread
@@ -75,13 +75,22 @@ public:
     // Posts the quit message and joins the thread; returns its exit code.
     int QuitAndWait();
 
-    // For the view's report handler: on a report of the playback still current, advances
-    // the document's current position by one row, wrapping to the play range start as that
-    // playback does (after the range end; with a chip, after the row before it), and
-    // returns true. A report posted before a later stop or play changes nothing.
-    bool AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const;
+    // For the report handler: a report posted before a later stop or play is stale.
+    bool IsCurrentPlayback(std::uint32_t nGeneration) const
+    {
+        return nGeneration == m_nGeneration.load();
+    }
     // The generation the reports of the current playback carry.
     std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
+
+    // The document whose playback the latest stop ended (null for none, or when taken
+    // already) and the row heard then, where a resumed playback starts.
+    struct StoppedPlayback
+    {
+        const CSoundDoc* pDoc = nullptr;
+        std::int32_t row = 0;
+    };
+    StoppedPlayback TakeLastStop();
 
     // Which synthesizer plays, with which fade; applies from the next Play or preview. Set
     // from one thread only; read from any.
@@ -95,9 +104,9 @@ public:
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;
 
-    // Stops playback and returns once the play thread has handled the stop. Must be called
-    // without holding the document's guard.
-    void OnDocumentClosing(CSoundDoc* pDoc) override;
+    // Stops playback of pDoc, if it plays, and returns once the play thread no longer uses
+    // it. Call before the document closes, without holding its guard.
+    void OnDocumentClosing(CSoundDoc* pDoc);
 
 protected:
     bool InitInstance();
@@ -158,11 +167,10 @@ private:
     AudioDeviceFactory m_openDevice;
     std::thread m_thread;
     std::atomic<int> m_nExitCode{0};
-    // Raised by every stop of a playback, under the stopped document's guard.
+    // Raised by every stop of a playback: the reports of the one before are stale.
     std::atomic<std::uint32_t> m_nGeneration{1};
     std::atomic<PlayVoice> m_voice{PlayVoice{}};
-    // The current playback wraps before the range end (the chip's passes).
-    std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
+    StoppedPlayback m_lastStop;                  // under m_infoMutex
 };

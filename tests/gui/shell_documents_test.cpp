@@ -313,7 +313,7 @@ private slots:
         CSoundPlayThread* pThread = shell.app->m_pPlayThread;
         QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
 
-        shell.app->PostPlay(shell.ActiveDoc(), nullptr);
+        shell.app->PostPlay(shell.ActiveDoc(), nullptr, 0);
         QVERIFY(pThread->WaitUntilHandled() && pDevice->SnapshotStream().bPlaying);
 
         // Closing the window stops the sound before its document goes; exit then joins.
