@@ -45,3 +45,5 @@ struct ConvertResult
 };
 // Runs tarvok-convert with a command line the shell splits at blanks.
 ConvertResult RunConvert(const std::string& args);
+// The same with files limited to nKilobytes: a long render fails as soon as it starts.
+ConvertResult RunConvertWithFileLimit(const std::string& args, int nKilobytes);
