@@ -41,17 +41,11 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
          "Cannot save D/no/such/folder/out.tks:\nNo such file or directory."},
         {"--new --into-game D/nogame --sound 3", "No such game folder: D/nogame"},
     };
-    const auto inDir = [&dir](std::string text)
-    {
-        for (std::size_t at = 0; (at = text.find("D/", at)) != std::string::npos; at += dir.size())
-            text.replace(at, 1, dir);
-        return text;
-    };
     for (const auto& [line, message] : cases)
     {
-        const ConvertResult r = RunConvert(inDir(line));
+        const ConvertResult r = RunConvert(InFolder(line, dir));
         EXPECT_EQ(r.exitCode, 1) << line;
-        EXPECT_EQ(r.out, "tarvok-convert: " + inDir(message) + "\n") << line;
+        EXPECT_EQ(r.out, "tarvok-convert: " + InFolder(message, dir) + "\n") << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.mid")) << line;
     }
@@ -81,10 +75,7 @@ TEST(ConvertTks, BadCommandLinesSayWhatIsWrongInOneLine)
     };
     for (const auto& [pszLine, pszWrong] : cases)
     {
-        std::string line = pszLine;
-        for (std::size_t at; (at = line.find("D/")) != std::string::npos;)
-            line.replace(at, 1, dir);
-        const ConvertResult r = RunConvert(line);
+        const ConvertResult r = RunConvert(InFolder(pszLine, dir));
         EXPECT_EQ(r.exitCode, 2) << pszLine;
         const std::string tryHelp = "\nTry 'tarvok-convert --help'.\n";
         if (pszWrong != nullptr)

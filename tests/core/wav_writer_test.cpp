@@ -111,10 +111,7 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
           "D/bad.agi D/out.vgm", "--chip tandy --fade 3 D/bad.agi D/out.vgz", "D/bad.agi D/out.mid",
           "D/bad.agi D/out.tks", "--to agi D/bad.agi D/out"})
     {
-        std::string line = command;
-        for (std::size_t at; (at = line.find("D/")) != std::string::npos;)
-            line.replace(at, 1, dir);
-        const ConvertResult r = RunConvert(line);
+        const ConvertResult r = RunConvert(InFolder(command, dir));
         EXPECT_EQ(r.exitCode, 1) << command;
         EXPECT_EQ(r.out, "tarvok-convert: " + dir + "/bad.agi: " + imported.Error() + "\n")
             << command;

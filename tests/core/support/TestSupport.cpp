@@ -48,6 +48,14 @@ std::string MakeTempDir()
     return tmpl;
 }
 
+std::string InFolder(std::string text, const std::string& dir)
+{
+    // Past each replacement: the folder's own name may end in "D".
+    for (std::size_t at = 0; (at = text.find("D/", at)) != std::string::npos; at += dir.size())
+        text.replace(at, 1, dir);
+    return text;
+}
+
 std::string Hex(const std::string& bytes)
 {
     std::string out;
