@@ -2,7 +2,6 @@
 #include "tools/ConvertGame.h"
 
 #include "game/GameFolder.h"
-
 #include "tools/ConvertMessages.h"
 
 #include <cstdio>
