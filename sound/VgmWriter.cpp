@@ -152,6 +152,11 @@ void WriteHeader(std::vector<std::uint8_t>& out, const ChipHeader& chip, std::ui
 VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions& options)
 {
     VgmBuild result;
+    // The engine would play records from wherever bad offsets point; the import refuses them.
+    std::int64_t ticks = 0;
+    result.error = MeasureAgiResource({pData, pData + size}, ticks);
+    if (!result.Ok())
+        return result;
     CAgiEngine engine(pData, size, options.fade);
     const std::uint64_t total = engine.GetTotalTicks();
     if (total * kSamplesPerTick > 0xFFFFFFFFu)

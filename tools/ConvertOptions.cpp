@@ -10,15 +10,16 @@
 
 extern const char kUsage[];
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] [--map C0,C1,C2] "
-    "[--drums N|none] (INPUT | --new) OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav|vgm] [--instruments "
+    "P0,P1,P2] "
+    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--long] [--whole] "
+    "[--map C0,C1,C2] [--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
-    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav|vgm [--instruments ...] [--chip ...] "
-    "[--whole] OUTDIR\n"
+    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav|vgm [--instruments ...] [--chip "
+    "...] "
+    "[--long] [--whole] OUTDIR\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
-    "[--whole]"
-    " OUTPUT\n"
+    "[--long] [--whole] OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi|mid|vgm format of INPUT (default: by its extension .tks, .mid, .midi,\n"
@@ -33,6 +34,8 @@ const char kUsage[] =
     "  --fade none|2.9|3      the interpreter's note fade for a .wav or .vgm output (default\n"
     "                         none)\n"
     "  --loop                 a .vgm output loops the whole sound\n"
+    "  --long                 write a .wav output that lasts longer than an hour (refused\n"
+    "                         without it)\n"
     "  --new                  start from a new document instead of INPUT\n"
     "  --whole                export the whole song, whatever the play range (not for tks)\n"
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
@@ -142,6 +145,7 @@ const OptionRule kOptions[] = {
     {"--chip", true, [](Options& o, const std::string& v) { o.chip = ParseChip(v); }},
     {"--fade", true, [](Options& o, const std::string& v) { o.fade = ParseFade(v); }},
     {"--loop", false, [](Options& o, const std::string&) { o.bLoop = true; }},
+    {"--long", false, [](Options& o, const std::string&) { o.bLong = true; }},
     {"--game", true, [](Options& o, const std::string& v) { o.game = v; }},
     {"--into-game", true, [](Options& o, const std::string& v) { o.intoGame = v; }},
     {"--sound", true, [](Options& o, const std::string& v) { o.sound = ParseSoundNumber(v); }},
@@ -161,7 +165,7 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     if (options.game && options.bList)
     {
         if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
-            options.chip || options.fade || options.bLoop)
+            options.chip || options.fade || options.bLoop || options.bLong)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }
@@ -263,6 +267,8 @@ void CheckChip(const Options& options)
         throw UsageError{"--chip and --fade go only with a .wav or .vgm output"};
     if (options.bLoop && (options.intoGame || OutputFormat(options) != Format::vgm))
         throw UsageError{"--loop goes only with a .vgm output"};
+    if (options.bLong && (options.intoGame || OutputFormat(options) != Format::wav))
+        throw UsageError{"--long goes only with a .wav output"};
 }
 
 Format OutputFormat(const Options& options)
