@@ -48,6 +48,7 @@ CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* 
     }
     pass.pRender =
         std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_kind, m_fade);
+    pass.pRender->SetMuteMask(m_muteMask);
     return pass;
 }
 
@@ -101,6 +102,15 @@ void CChipRenderer::End()
     m_pass = {};
     m_next = {};
     m_bNextReady = false;
+}
+
+void CChipRenderer::SetMuteMask(unsigned muteMask)
+{
+    m_muteMask = muteMask;
+    if (m_pass.pRender != nullptr)
+        m_pass.pRender->SetMuteMask(muteMask);
+    if (m_next.pRender != nullptr)
+        m_next.pRender->SetMuteMask(muteMask);
 }
 
 bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)

@@ -36,6 +36,6 @@ bool CSineRenderer::BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::strin
 bool CSineRenderer::RenderSlot(std::int16_t* pOut)
 {
     m_synth.RenderChannels(m_sequencer.GetQueues());
-    m_synth.MixRow(pOut);
+    m_synth.MixRow(pOut, m_muteMask);
     return true;
 }

@@ -20,6 +20,7 @@ public:
         return doc.NextPlayPos(pos);
     }
     void End() override { m_synth.Release(); }
+    void SetMuteMask(unsigned muteMask) override { m_muteMask = muteMask; }
     bool RenderPreview(int note, std::int16_t* pOut) override
     {
         return m_synth.RenderPreview(note, pOut);
@@ -31,4 +32,5 @@ private:
     CRowSequencer m_sequencer;
     CToneSynth m_synth;
     std::int32_t m_startRow = 0;
+    unsigned m_muteMask = 0;
 };

@@ -3,6 +3,7 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/VoiceMute.h"
 
 #include <algorithm>
 #include <pthread.h>
@@ -82,9 +83,9 @@ bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink)
     return PostThreadMessage(PlaySound{pDoc, pSink, true});
 }
 
-bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note)
+bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note, int voice)
 {
-    return PostThreadMessage(PreviewNote{note});
+    return PostThreadMessage(PreviewNote{note, voice});
 }
 
 bool CSoundPlayThread::WaitUntilHandled()
@@ -281,6 +282,8 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
 {
     if (m_pPreview == nullptr || preview.note < 0 || preview.note >= CToneSynth::kNoteCount)
         return;
+    if (preview.voice >= 0 && IsVoiceMuted(m_muteMask.load(), preview.voice))
+        return;
     const PlayVoice voice = m_voice.load();
     const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
     if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
@@ -332,6 +335,7 @@ void CSoundPlayThread::ReleaseStreamBuffer()
 
 void CSoundPlayThread::RenderSlot()
 {
+    m_pRenderer->SetMuteMask(m_muteMask.load());
     const bool bRowEnd = m_pRenderer->RenderSlot(m_mixBuf.data());
     {
         std::lock_guard lock(m_pDoc->Guard());

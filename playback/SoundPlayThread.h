@@ -68,7 +68,7 @@ public:
     // anything the caller does next (such as rewinding for a new Play). Must be called
     // without holding a document's guard.
     bool PostStop();
-    bool PostPreview(CSoundDoc* pDoc, int note);
+    bool PostPreview(CSoundDoc* pDoc, int note, int voice = -1);
     // Blocks until every message posted before has been handled; false when the thread
     // does not take messages.
     bool WaitUntilHandled();
@@ -89,6 +89,10 @@ public:
     PlayVoice GetVoice() const { return m_voice.load(); }
     void SetSynthKind(SynthKind kind) { SetVoice({kind, GetVoice().fade}); }
     SynthKind GetSynthKind() const { return GetVoice().chip; }
+    // Voices left out (bit v for voice v) from the next slot rendered, and of the previews
+    // that name their voice. Any thread.
+    void SetMuteMask(unsigned muteMask) { m_muteMask.store(muteMask); }
+    unsigned GetMuteMask() const { return m_muteMask.load(); }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
 
@@ -161,6 +165,7 @@ private:
     // Raised by every stop of a playback, under the stopped document's guard.
     std::atomic<std::uint32_t> m_nGeneration{1};
     std::atomic<PlayVoice> m_voice{PlayVoice{}};
+    std::atomic<unsigned> m_muteMask{0};
     // The current playback wraps before the range end (the chip's passes).
     std::atomic<bool> m_bWrapBeforeEnd{false};
     mutable std::mutex m_infoMutex;

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/Result.h"
-#include "playback/SynthKind.h"
+#include "playback/WavWriter.h"
 #include "sound/InterpreterFade.h"
 #include "sound/MidiExport.h"
 #include "sound/VgmWriter.h"
@@ -22,11 +22,11 @@ bool Report(const Status& status);
 bool ImportAgiInput(CSoundDoc& doc, const std::string& path);
 bool WriteAgiOutput(const CSoundDoc& doc, const std::string& path);
 bool WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path);
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path);
+bool WriteWavOutput(const CSoundDoc& doc, const WavOptions& options, const std::string& path);
 // A raw resource played by a chip record by record (the sine imports it first).
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavOptions& options,
                        const std::string& path);
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
+bool WriteAgiFileWavOutput(const std::string& input, const WavOptions& options,
                            const std::string& path);
 
 // VGM files: the play range's chip writes, or a raw resource's records directly.

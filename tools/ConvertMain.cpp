@@ -29,6 +29,7 @@ VgmOptions VgmOptionsOf(const Options& options)
     vgm.chip = options.chip.value_or(SynthKind::PCjr);
     vgm.fade = options.fade.value_or(FadeKind::None);
     vgm.bLoop = options.bLoop;
+    vgm.muteMask = options.muteMask.value_or(0);
     if (options.game)
     {
         vgm.game = VgmGameOfFolder(*options.game);
@@ -41,13 +42,21 @@ VgmOptions VgmOptionsOf(const Options& options)
     return vgm;
 }
 
+WavOptions WavOptionsOf(const Options& options)
+{
+    WavOptions wav;
+    wav.kind = options.chip.value_or(SynthKind::Sine);
+    wav.fade = options.fade.value_or(FadeKind::None);
+    wav.muteMask = options.muteMask.value_or(0);
+    return wav;
+}
+
 // A raw resource written as the chip plays it.
 bool WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
 {
     if (OutputFormat(options) == Format::vgm)
         return WriteAgiVgmOutput(resource, VgmOptionsOf(options), options.output);
-    return WriteAgiWavOutput(resource, *options.chip, options.fade.value_or(FadeKind::None),
-                             options.output);
+    return WriteAgiWavOutput(resource, WavOptionsOf(options), options.output);
 }
 
 bool ReadInput(CSoundDoc& doc, const Options& options)
@@ -82,8 +91,7 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     case Format::mid:
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine),
-                              options.fade.value_or(FadeKind::None), options.output);
+        return WriteWavOutput(doc, WavOptionsOf(options), options.output);
     case Format::vgm:
         return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
     }
@@ -190,8 +198,7 @@ bool Run(const Options& options)
     if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
         return OutputFormat(options) == Format::vgm
                    ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
-                   : WriteAgiFileWavOutput(options.input, *options.chip,
-                                           options.fade.value_or(FadeKind::None), options.output);
+                   : WriteAgiFileWavOutput(options.input, WavOptionsOf(options), options.output);
     CSoundDoc doc;
     return ReadInput(doc, options) && WriteOutput(doc, options);
 }

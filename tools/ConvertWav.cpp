@@ -8,23 +8,21 @@
 
 #include <string>
 
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path)
+bool WriteWavOutput(const CSoundDoc& doc, const WavOptions& options, const std::string& path)
 {
-    const WavOptions options{kind, {}, fade};
     return Report(WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); }));
 }
 
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
+bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavOptions& options,
                        const std::string& path)
 {
-    const WavOptions options{kind, {}, fade};
     return Report(
         WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); }));
 }
 
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
+bool WriteAgiFileWavOutput(const std::string& input, const WavOptions& options,
                            const std::string& path)
 {
     const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, fade, path);
+    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, options, path);
 }
