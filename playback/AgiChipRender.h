@@ -32,6 +32,8 @@ public:
     std::size_t Read(std::int16_t* pOut, std::size_t n);
     // Silences the voices of the mask from the next sample Read renders.
     void SetMuteMask(unsigned muteMask) { m_mute.SetMask(muteMask); }
+    // Each voice's own output of every Read goes to the sink as well (null: none).
+    void SetVoiceSink(IVoiceSink* pSink) { m_pChip->SetVoiceSink(pSink); }
 
     // Renders a whole resource into the sink in blocks of at most kMaxBlock samples, so
     // memory stays bounded whatever its length. Returns the number of samples.

@@ -229,6 +229,9 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     const PlayVoice voice = m_voice.load();
     const SynthKind kind = voice.chip;
     m_pRenderer = MakeSoundRenderer(kind, voice.fade);
+    m_pRenderer->SetVoiceSink(&m_scopes);
+    m_scopeHeard = m_scopes.GetWritten();
+    m_scopes.MarkHeard(m_scopeHeard);
     std::string error;
     bool bReady = false;
     {
@@ -270,6 +273,8 @@ void CSoundPlayThread::OnThreadStop()
         // Reports still on their way to the view belong to the playback that ends here.
         m_nGeneration.fetch_add(1);
     }
+    if (m_bPlaying)
+        m_scopes.Rest();
     m_bPlaying = false;
     if (m_pStream != nullptr)
         m_pStream->Stop();
@@ -286,9 +291,22 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
         return;
     const PlayVoice voice = m_voice.load();
     const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
-    if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
-        m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
-        m_pPreview->Play();
+    if (!pRenderer->RenderPreview(preview.note, m_previewBuf.data()) ||
+        !m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
+        return;
+    m_pPreview->Play();
+    DrawPreview(preview.voice);
+}
+
+void CSoundPlayThread::DrawPreview(int voice)
+{
+    // A playback's scopes show the playback.
+    if (m_bPlaying || voice < 0 || voice >= IVoiceSink::kVoices)
+        return;
+    IVoiceSink::Blocks blocks{};
+    blocks[voice] = m_previewBuf.data();
+    m_scopes.MarkHeard(m_scopes.GetWritten());
+    m_scopes.WriteVoices(blocks, m_previewBuf.size());
 }
 
 bool CSoundPlayThread::CreateStreamBuffer()
@@ -368,6 +386,8 @@ void CSoundPlayThread::OnSlotPlayed()
     RaiseLatencyWhenDropoutsRepeat();
     const bool bRowEnd = m_rowEnds[m_playedSlot];
     m_playedSlot = (m_playedSlot + 1) % m_nSlots;
+    m_scopeHeard += m_slotBytes / kBytesPerSample;
+    m_scopes.MarkHeard(m_scopeHeard);
     RenderSlot();
     if (!bRowEnd)
         return;

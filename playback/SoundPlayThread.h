@@ -6,6 +6,7 @@
 #include "playback/SoundRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
+#include "playback/VoiceScopeRing.h"
 #include "sound/PlayVoice.h"
 #include "sound/SoundDoc.h"
 
@@ -93,6 +94,9 @@ public:
     // that name their voice. Any thread.
     void SetMuteMask(unsigned muteMask) { m_muteMask.store(muteMask); }
     unsigned GetMuteMask() const { return m_muteMask.load(); }
+    // Each voice's own output as it is heard, for the scopes: read on any one thread; silent
+    // while nothing plays. Previews are drawn on their voice when nothing else plays.
+    const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
 
@@ -113,6 +117,7 @@ protected:
     void OnThreadPlay(const PlaySound& play);
     void OnThreadStop();
     void OnThreadPreview(const PreviewNote& preview);
+    void DrawPreview(int voice);
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();
@@ -138,6 +143,9 @@ protected:
     // Per ring slot: the slot written there ends a row.
     std::vector<bool> m_rowEnds;
     std::int32_t m_heardPos = 0;
+    CVoiceScopeRing m_scopes;
+    // Where the slot playing now starts in m_scopes.
+    std::uint64_t m_scopeHeard = 0;
     CSoundDoc* m_pDoc = nullptr;
     ISoundRowSink* m_pNotify = nullptr;
     bool m_bPlaying = false;

@@ -3,6 +3,7 @@
 
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
+#include "playback/VoiceSink.h"
 #include "sound/AgiTone.h"
 #include "sound/InterpreterFade.h"
 
@@ -49,6 +50,9 @@ public:
     // Silences the voices of the mask (bit v for voice v) from the next slot on; the kept
     // voices sound exactly as they would unmuted. Kept across Begin and End.
     virtual void SetMuteMask(unsigned muteMask) = 0;
+    // Hands each voice's own output of every slot rendered, after the mute, to the sink as
+    // well (null: none). Kept across Begin and End.
+    virtual void SetVoiceSink(IVoiceSink* pSink) = 0;
 
     // Fills kPreviewSamples: the note from the first sample for kPreviewToneSamples, then
     // silence. False for a note that has no sound.
