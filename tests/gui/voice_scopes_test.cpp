@@ -3,7 +3,6 @@
 #include "views/VoiceScopes.h"
 
 #include <QImage>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <cmath>
@@ -73,35 +72,6 @@ private slots:
         const Column muted = Inked(image, 210, 290);
         QVERIFY(muted.bottom - muted.top > 60);
         QVERIFY(muted.darkest > tone.darkest + 40);
-    }
-
-    void clicksAskToMuteOrSolo()
-    {
-        CFakeSource source;
-        CVoiceScopes scopes(source);
-        scopes.resize(400, 80);
-        QSignalSpy mute(&scopes, &CVoiceScopes::MuteClicked);
-        QSignalSpy solo(&scopes, &CVoiceScopes::SoloClicked);
-        const struct
-        {
-            int x;
-            Qt::KeyboardModifiers modifiers;
-            int voice;
-            bool bSolo;
-        } cases[] = {{10, {}, 0, false},
-                     {150, {}, 1, false},
-                     {390, Qt::ControlModifier, 3, true},
-                     {250, Qt::ControlModifier, 2, true}};
-        for (const auto& c : cases)
-        {
-            QTest::mouseClick(&scopes, Qt::LeftButton, c.modifiers, QPoint(c.x, 40));
-            QSignalSpy& spy = c.bSolo ? solo : mute;
-            QCOMPARE(spy.size(), 1);
-            QCOMPARE(spy.takeFirst().at(0).toInt(), c.voice);
-            QCOMPARE(mute.size() + solo.size(), 0);
-        }
-        // The gap between two scopes belongs to neither.
-        QCOMPARE(scopes.VoiceAt(99), -1);
     }
 };
 
