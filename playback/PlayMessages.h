@@ -34,6 +34,8 @@ struct StopSound
 struct PreviewNote
 {
     int note = 0;
+    // The channel it belongs to, silent while muted; -1 for none.
+    int voice = -1;
 };
 // Handled as soon as it is taken: lets a poster wait until everything before it is done.
 struct SyncPoint

@@ -3,6 +3,7 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/VoiceMute.h"
 
 #include <algorithm>
 #include <pthread.h>
@@ -83,9 +84,9 @@ bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::
     return PostThreadMessage(PlaySound{pDoc, pSink, startRow, true});
 }
 
-bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note)
+bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note, int voice)
 {
-    return PostThreadMessage(PreviewNote{note});
+    return PostThreadMessage(PreviewNote{note, voice});
 }
 
 bool CSoundPlayThread::WaitUntilHandled()
@@ -223,6 +224,9 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     const PlayVoice voice = m_voice.load();
     const SynthKind kind = voice.chip;
     m_pRenderer = MakeSoundRenderer(kind, voice.fade);
+    m_pRenderer->SetVoiceSink(&m_scopes);
+    m_scopeHeard = m_scopes.GetWritten();
+    m_scopes.MarkHeard(m_scopeHeard);
     std::string error;
     bool bReady = false;
     {
@@ -265,6 +269,8 @@ void CSoundPlayThread::OnThreadStop()
         // Reports still on their way to the view belong to the playback that ends here.
         m_nGeneration.fetch_add(1);
     }
+    if (m_bPlaying)
+        m_scopes.Rest();
     m_bPlaying = false;
     if (m_pStream != nullptr)
         m_pStream->Stop();
@@ -277,11 +283,26 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
 {
     if (m_pPreview == nullptr || preview.note < 0 || preview.note >= CToneSynth::kNoteCount)
         return;
+    if (preview.voice >= 0 && IsVoiceMuted(m_muteMask.load(), preview.voice))
+        return;
     const PlayVoice voice = m_voice.load();
     const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
-    if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
-        m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
-        m_pPreview->Play();
+    if (!pRenderer->RenderPreview(preview.note, m_previewBuf.data()) ||
+        !m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
+        return;
+    m_pPreview->Play();
+    DrawPreview(preview.voice);
+}
+
+void CSoundPlayThread::DrawPreview(int voice)
+{
+    // A playback's scopes show the playback.
+    if (m_bPlaying || voice < 0 || voice >= IVoiceSink::kVoices)
+        return;
+    IVoiceSink::Blocks blocks{};
+    blocks[voice] = m_previewBuf.data();
+    m_scopes.MarkHeard(m_scopes.GetWritten());
+    m_scopes.WriteVoices(blocks, m_previewBuf.size());
 }
 
 bool CSoundPlayThread::CreateStreamBuffer()
@@ -328,6 +349,7 @@ void CSoundPlayThread::ReleaseStreamBuffer()
 
 void CSoundPlayThread::RenderSlot()
 {
+    m_pRenderer->SetMuteMask(m_muteMask.load());
     const bool bRowEnd = m_pRenderer->RenderSlot(m_mixBuf.data());
     {
         std::lock_guard lock(m_pDoc->Guard());
@@ -360,6 +382,8 @@ void CSoundPlayThread::OnSlotPlayed()
     RaiseLatencyWhenDropoutsRepeat();
     const bool bRowEnd = m_rowEnds[m_playedSlot];
     m_playedSlot = (m_playedSlot + 1) % m_nSlots;
+    m_scopeHeard += m_slotBytes / kBytesPerSample;
+    m_scopes.MarkHeard(m_scopeHeard);
     RenderSlot();
     if (!bRowEnd)
         return;

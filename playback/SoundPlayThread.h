@@ -6,6 +6,7 @@
 #include "playback/SoundRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
+#include "playback/VoiceScopeRing.h"
 #include "sound/PlayVoice.h"
 #include "sound/SoundDoc.h"
 
@@ -68,7 +69,7 @@ public:
     // Returns once the thread has handled the stop, so GetLastStop tells where it stopped.
     // Must be called without holding a document's guard.
     bool PostStop();
-    bool PostPreview(CSoundDoc* pDoc, int note);
+    bool PostPreview(CSoundDoc* pDoc, int note, int voice = -1);
     // Blocks until every message posted before has been handled; false when the thread
     // does not take messages.
     bool WaitUntilHandled();
@@ -98,6 +99,13 @@ public:
     PlayVoice GetVoice() const { return m_voice.load(); }
     void SetSynthKind(SynthKind kind) { SetVoice({kind, GetVoice().fade}); }
     SynthKind GetSynthKind() const { return GetVoice().chip; }
+    // Voices left out (bit v for voice v) from the next slot rendered, and of the previews
+    // that name their voice. Any thread.
+    void SetMuteMask(unsigned muteMask) { m_muteMask.store(muteMask); }
+    unsigned GetMuteMask() const { return m_muteMask.load(); }
+    // Each voice's own output as it is heard, for the scopes: read on any one thread; silent
+    // while nothing plays. Previews are drawn on their voice when nothing else plays.
+    const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
 
@@ -118,6 +126,7 @@ protected:
     void OnThreadPlay(const PlaySound& play);
     void OnThreadStop();
     void OnThreadPreview(const PreviewNote& preview);
+    void DrawPreview(int voice);
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();
@@ -143,6 +152,9 @@ protected:
     // Per ring slot: the slot written there ends a row.
     std::vector<bool> m_rowEnds;
     std::int32_t m_heardPos = 0;
+    CVoiceScopeRing m_scopes;
+    // Where the slot playing now starts in m_scopes.
+    std::uint64_t m_scopeHeard = 0;
     CSoundDoc* m_pDoc = nullptr;
     ISoundRowSink* m_pNotify = nullptr;
     bool m_bPlaying = false;
@@ -170,6 +182,7 @@ private:
     // Raised by every stop of a playback: the reports of the one before are stale.
     std::atomic<std::uint32_t> m_nGeneration{1};
     std::atomic<PlayVoice> m_voice{PlayVoice{}};
+    std::atomic<unsigned> m_muteMask{0};
     mutable std::mutex m_infoMutex;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
     StoppedPlayback m_lastStop;                  // under m_infoMutex

@@ -135,9 +135,10 @@ std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64
     return {};
 }
 
-Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progress)
+Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavOptions& options)
 {
     CSineRenderer renderer;
+    renderer.SetMuteMask(options.muteMask);
     std::uint64_t nSamples = 0;
     {
         std::lock_guard lock(doc.Guard());
@@ -145,7 +146,7 @@ Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progres
             return Failure{std::move(error)};
     }
     CSlotSource source(renderer, doc);
-    return WriteStream(out, nSamples, std::ref(source), progress);
+    return WriteStream(out, nSamples, std::ref(source), options.progress);
 }
 
 // The play range's AGI export, as the chips play it.
@@ -206,7 +207,7 @@ std::string DescribeWavLength(const WavLength& length)
 Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out)
 {
     if (options.kind == SynthKind::Sine)
-        return WriteSineWav(doc, out, options.progress);
+        return WriteSineWav(doc, out, options);
     AgiResourceBuild build;
     if (std::string error = BuildForChip(doc, build); !error.empty())
         return Failure{std::move(error)};
@@ -258,7 +259,7 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
         std::lock_guard lock(doc.Guard());
         if (std::string error = ParseAgiResource(doc, resource); !error.empty())
             return Failure{std::move(error)};
-        return WriteSineWav(doc, out, options.progress);
+        return WriteSineWav(doc, out, options);
     }
     // The chip reads the records where the offsets point: a resource the import refuses for
     // them is refused here with the same message rather than played from wherever they lead.
@@ -266,6 +267,7 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
     if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
         return Failure{std::move(error)};
     CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
+    render.SetMuteMask(options.muteMask);
     return WriteStream(
         out, render.GetTotalSamples(),
         [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); },

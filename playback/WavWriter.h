@@ -28,6 +28,8 @@ struct WavOptions
     WavProgress progress;
     // The interpreter's note fade, for the chips (the sine and the speaker do not take it).
     FadeKind fade = FadeKind::None;
+    // Voices left out (bit v for voice v); the file keeps the whole sound's length.
+    unsigned muteMask = 0;
 };
 
 // Writes one pass of the play range to out as a 16-bit mono 44100 Hz .wav: with the sine,

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/Result.h"
-#include "playback/SynthKind.h"
+#include "playback/WavWriter.h"
 #include "sound/InterpreterFade.h"
 #include "sound/MidiExport.h"
 #include "sound/VgmWriter.h"
@@ -22,6 +22,8 @@ struct WavRequest
     SynthKind kind = SynthKind::Sine;
     FadeKind fade = FadeKind::None;
     bool bLong = false;
+    // Voices left out (bit v for voice v).
+    unsigned muteMask = 0;
 };
 
 Status ImportAgiInput(CSoundDoc& doc, const std::string& path);

@@ -30,6 +30,7 @@ VgmOptions VgmOptionsOf(const Options& options)
     vgm.chip = options.chip.value_or(SynthKind::PCjr);
     vgm.fade = options.fade.value_or(FadeKind::None);
     vgm.bLoop = options.bLoop;
+    vgm.muteMask = options.muteMask.value_or(0);
     if (options.game)
     {
         vgm.game = VgmGameOfFolder(*options.game);
@@ -44,7 +45,8 @@ VgmOptions VgmOptionsOf(const Options& options)
 
 WavRequest WavRequestOf(const Options& options, SynthKind fallback)
 {
-    return {options.chip.value_or(fallback), options.fade.value_or(FadeKind::None), options.bLong};
+    return {options.chip.value_or(fallback), options.fade.value_or(FadeKind::None), options.bLong,
+            options.muteMask.value_or(0)};
 }
 
 // What the messages about a conversion name: its input, else the file it makes.

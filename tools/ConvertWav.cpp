@@ -29,7 +29,7 @@ Status WriteWavOutput(const CSoundDoc& doc, const WavRequest& request, const std
     const std::string error = MeasureWavFile(doc, request.kind, length);
     if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
         return checked;
-    const WavOptions options{request.kind, {}, request.fade};
+    const WavOptions options{request.kind, {}, request.fade, request.muteMask};
     return WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
 }
 
@@ -41,7 +41,7 @@ Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavReq
         MeasureAgiWavFile(resource.data(), resource.size(), request.kind, length);
     if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
         return checked;
-    const WavOptions options{request.kind, {}, request.fade};
+    const WavOptions options{request.kind, {}, request.fade, request.muteMask};
     return WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); });
 }
 
