@@ -53,18 +53,10 @@ constexpr QSize kDefaultFrameSize(720, 480);
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
 // an empty editor until the person picks that pattern.
-void ChooseCurrentPattern(CSoundDoc* pDoc)
+void ChooseCurrentPattern(CSoundSession& session)
 {
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (pDoc->m_pCurrentPattern != nullptr)
-            return;
-        cursor = pDoc->m_sequenceCursor;
-    }
-    CSoundPattern* pPattern = pDoc->GetPatternAt(cursor);
-    std::lock_guard lock(pDoc->Guard());
-    pDoc->m_pCurrentPattern = pPattern;
+    if (session.GetCurrentPattern() == nullptr)
+        session.SetCurrentPattern(session.GetDocument()->GetPatternAt(session.GetSequenceCursor()));
 }
 
 bool IsSameFile(const std::string& a, const std::string& b)
@@ -219,10 +211,14 @@ void CEditorApp::ActivateDocument(CSoundDoc* pDoc)
         m_pMainWnd->GetMdiArea()->setActiveSubWindow(frames.front());
 }
 
-CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc)
+CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc, const GameOrigin& origin)
 {
     CSoundDoc* pResult = pDoc.get();
     m_documents.push_back(std::move(pDoc));
+    auto pSession =
+        std::make_unique<CSoundSession>(pResult, SoundViewServices{this, this, m_pDialogs});
+    pSession->SetGameOrigin(origin);
+    m_sessions[pResult] = std::move(pSession);
     if (CreateNewFrame(pResult) == nullptr)
     {
         CloseDocument(pResult);
@@ -247,11 +243,11 @@ std::vector<CSoundFrame*> CEditorApp::GetFrames(const CSoundDoc* pDoc) const
 
 CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
 {
-    ChooseCurrentPattern(pDoc);
-    std::unique_ptr<CSoundSession>& pSession = m_sessions[pDoc];
+    CSoundSession* pSession = GetSession(pDoc);
     if (pSession == nullptr)
-        pSession = std::make_unique<CSoundSession>(pDoc, SoundViewServices{this, this, m_pDialogs});
-    auto* pFrame = new CSoundFrame(pSession.get(), this);
+        return nullptr;
+    ChooseCurrentPattern(*pSession);
+    auto* pFrame = new CSoundFrame(pSession, this);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
     {
@@ -318,7 +314,8 @@ bool CEditorApp::SaveAllModified()
 bool CEditorApp::DoFileSave(CSoundDoc* pDoc)
 {
     // A sound opened from a game goes back into it until it is saved as a file of its own.
-    if (pDoc->m_nGameSound >= 0 && pDoc->GetPathName().empty())
+    const CSoundSession* pSession = GetSession(pDoc);
+    if (pSession != nullptr && pSession->GetGameOrigin().IsSet() && pDoc->GetPathName().empty())
     {
         if (!m_gameFolders.SaveIntoGame(pDoc))
             return false;

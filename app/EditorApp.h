@@ -43,7 +43,6 @@ public:
 // status bar's idle prompt, the sound toolbar, the play thread).
 class CEditorApp : public QObject,
                    public ICommandTarget,
-                   public IDocumentCloseListener,
                    public ISoundViewHost,
                    public ISoundTransport,
                    public ISoundFrameOwner
@@ -85,11 +84,11 @@ public:
     bool IsSoundDisabled() const { return m_bNoSound; }
 
     // Document template. An empty path makes a new document; a sound resource, MIDI or VGM
-    // file is imported into one, as Import does. An already open document is activated instead of being
-    // opened twice. Null when the document could not be made.
+    // file is imported into one, as Import does. An already open document is activated instead of
+    // being opened twice. Null when the document could not be made.
     CSoundDoc* OpenDocumentFile(const std::string& strPath);
     // Takes in a document made elsewhere and opens a window on it; null when that failed.
-    CSoundDoc* AddDocument(std::unique_ptr<CSoundDoc> pDoc);
+    CSoundDoc* AddDocument(std::unique_ptr<CSoundDoc> pDoc, const GameOrigin& origin = {});
     // Brings the first window of an open document to the front.
     void ActivateDocument(CSoundDoc* pDoc);
     const std::vector<std::unique_ptr<CSoundDoc>>& GetDocuments() const { return m_documents; }
@@ -127,11 +126,13 @@ public:
     void OnLogoutRequest(ILogoutRequest& request);
 
     bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
-    void OnDocumentClosing(CSoundDoc* pDoc) override;
+    // Before pDoc closes: its playback stops; its pending writes and recovery are forgotten.
+    void OnDocumentClosing(CSoundDoc* pDoc);
 
-    void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo) override;
-    void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo) override;
+    void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
+    void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
     void PostStop() override;
+    void StopDocument(CSoundDoc* pDoc) override;
     void PostPreview(CSoundDoc* pDoc, int nNote) override;
 
     CSoundPlayThread* m_pPlayThread = nullptr;

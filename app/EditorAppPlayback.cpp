@@ -28,7 +28,11 @@ std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc, Pla
     case ID_EXPORT_MIDI:
         return ExportMidiCommand(doc, m_pMainWnd);
     case ID_EXPORT_VGM:
-        return ExportVgm(doc, voice, m_pMainWnd);
+    {
+        const CSoundSession* pSession = GetSession(&doc);
+        return ExportVgm(doc, pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{}, voice,
+                         m_pMainWnd);
+    }
     default:
         return ExportWav(doc, voice, m_pMainWnd);
     }
@@ -56,24 +60,34 @@ ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
     return pEntry.get();
 }
 
-void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo)
+void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
 {
     UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo));
+        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo), nStartRow);
 }
 
-void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
+void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
 {
     UseVoiceOf(pDoc);
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo));
+        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo), nStartRow);
 }
 
 void CEditorApp::PostStop()
 {
+    if (m_pPlayThread == nullptr)
+        return;
+    m_pPlayThread->PostStop();
+    const CSoundPlayThread::StoppedPlayback stopped = m_pPlayThread->TakeLastStop();
+    if (CSoundSession* pSession = stopped.pDoc != nullptr ? GetSession(stopped.pDoc) : nullptr)
+        pSession->SetPlayRow(stopped.row);
+}
+
+void CEditorApp::StopDocument(CSoundDoc* pDoc)
+{
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostStop();
+        m_pPlayThread->OnDocumentClosing(pDoc);
 }
 
 void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)

@@ -7,6 +7,7 @@
 #include "app/RecoveryDialog.h"
 #include "framework/TextCodec.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -65,8 +66,10 @@ void CEditorApp::AutosaveNow()
 {
     for (const auto& pDoc : m_documents)
     {
+        const CSoundSession* pSession = GetSession(pDoc.get());
         if (pDoc->IsModified())
-            m_recovery.Write(pDoc.get());
+            m_recovery.Write(pDoc.get(),
+                             pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{});
         else
             m_recovery.Forget(pDoc.get());
     }
@@ -122,11 +125,9 @@ CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
         m_nUntitledCount = std::max(m_nUntitledCount, UntitledNumber(sound.title));
     if (!sound.title.empty())
         pDoc->SetTitle(sound.title);
-    pDoc->m_strGameFolder = sound.gameFolder;
-    pDoc->m_nGameSound = sound.gameSound;
     // Before its editors exist, so that its history has no saved state to return to.
     pDoc->SetModifiedFlag(true);
-    return AddDocument(std::move(pDoc));
+    return AddDocument(std::move(pDoc), GameOrigin{sound.gameFolder, sound.gameSound});
 }
 
 void CEditorApp::ConnectSessionManager()

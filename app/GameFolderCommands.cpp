@@ -123,7 +123,8 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     const std::string folder = AbsoluteFolder(dir);
     for (const auto& pOpen : m_app.GetDocuments())
     {
-        if (pOpen->m_nGameSound != n || pOpen->m_strGameFolder != folder)
+        const CSoundSession* pSession = m_app.GetSession(pOpen.get());
+        if (pSession == nullptr || pSession->GetGameOrigin() != GameOrigin{folder, n})
             continue;
         m_app.ActivateDocument(pOpen.get());
         return pOpen.get();
@@ -138,9 +139,7 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     if (pDoc == nullptr)
         return nullptr;
     pDoc->SetTitle(GameSoundTitle(folder, n));
-    pDoc->m_strGameFolder = folder;
-    pDoc->m_nGameSound = n;
-    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc));
+    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc), GameOrigin{folder, n});
     // The game's own interpreter decides how its notes fade, unless the menu says otherwise.
     if (CSoundSession* pSession = pAdded != nullptr ? m_app.GetSession(pAdded) : nullptr)
         pSession->SetInterpreterFade(game.GetInterpreterFade());
@@ -149,8 +148,11 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
 
 bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
 {
-    const std::string folder = pDoc->m_strGameFolder;
-    const int n = pDoc->m_nGameSound;
+    const CSoundSession* pSession = m_app.GetSession(pDoc);
+    if (pSession == nullptr)
+        return false;
+    const std::string folder = pSession->GetGameOrigin().folder;
+    const int n = pSession->GetGameOrigin().sound;
     WriteState& state = m_writes[pDoc];
     if (!state.bConfirmed)
     {
@@ -199,46 +201,45 @@ void CGameFolderCommands::AddRecentGame(const std::string& dir)
 
 bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
 {
+    CSoundSession* pSession = m_app.GetSession(pDoc);
+    if (pSession == nullptr)
+        return false;
+    const GameOrigin oldOrigin = pSession->GetGameOrigin();
     QStringList games = RecentGames();
-    if (pDoc->m_nGameSound >= 0)
+    if (oldOrigin.IsSet())
     {
-        games.removeAll(QString::fromStdString(pDoc->m_strGameFolder));
-        games.prepend(QString::fromStdString(pDoc->m_strGameFolder));
+        games.removeAll(QString::fromStdString(oldOrigin.folder));
+        games.prepend(QString::fromStdString(oldOrigin.folder));
     }
-    CGameTargetDialog dialog(games, pDoc->m_nGameSound, AskGameFolder, m_app.GetMainFrame());
+    CGameTargetDialog dialog(games, oldOrigin.sound, AskGameFolder, m_app.GetMainFrame());
     if (dialog.exec() != QDialog::Accepted || dialog.GetNumber() < 0)
         return false;
-    const std::string folder = AbsoluteFolder(dialog.GetFolder().toStdString());
-    const int n = dialog.GetNumber();
-    const bool bSameTarget = folder == pDoc->m_strGameFolder && n == pDoc->m_nGameSound;
+    const GameOrigin target{AbsoluteFolder(dialog.GetFolder().toStdString()), dialog.GetNumber()};
+    const bool bSameTarget = target == oldOrigin;
     WriteState state = bSameTarget ? m_writes[pDoc] : WriteState{};
     if (const std::string replaced = dialog.DescribeReplaced(); !replaced.empty() && !bSameTarget)
     {
         const std::string question =
-            "The game folder " + ToDisplayUtf8(folder) + " holds " + replaced +
+            "The game folder " + ToDisplayUtf8(target.folder) + " holds " + replaced +
             " already. Replace it with this song?\n\nThe game's files that change are copied to " +
-            ToDisplayUtf8((fs::path(folder) / ".tarvok-backup").string()) + " first.";
+            ToDisplayUtf8((fs::path(target.folder) / ".tarvok-backup").string()) + " first.";
         if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
             return false;
         state.bConfirmed = true;
     }
-    const std::string oldFolder = pDoc->m_strGameFolder;
-    const int nOldSound = pDoc->m_nGameSound;
     const WriteState oldState = m_writes[pDoc];
-    pDoc->m_strGameFolder = folder;
-    pDoc->m_nGameSound = n;
+    pSession->SetGameOrigin(target);
     m_writes[pDoc] = state;
     if (!SaveIntoGame(pDoc))
     {
-        pDoc->m_strGameFolder = oldFolder;
-        pDoc->m_nGameSound = nOldSound;
+        pSession->SetGameOrigin(oldOrigin);
         m_writes[pDoc] = oldState;
         return false;
     }
-    AddRecentGame(folder);
+    AddRecentGame(target.folder);
     // From now on the document is that game sound: Save writes there again.
     pDoc->SetPathName({});
-    pDoc->SetTitle(GameSoundTitle(folder, n));
+    pDoc->SetTitle(GameSoundTitle(target.folder, target.sound));
     m_app.UpdateFrameTitles(pDoc);
     return true;
 }

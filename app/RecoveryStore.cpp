@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/RecoveryStore.h"
 
+#include "session/SoundSession.h"
+
 #include "sound/SoundDoc.h"
 
 #include <QCoreApplication>
@@ -35,13 +37,13 @@ std::string DecodeBytes(const QJsonValue& value)
     return QByteArray::fromPercentEncoding(value.toString().toLatin1()).toStdString();
 }
 
-QByteArray InfoOf(const CSoundDoc& doc)
+QByteArray InfoOf(const CSoundDoc& doc, const GameOrigin& origin)
 {
     QJsonObject info;
     info[QStringLiteral("path")] = EncodeBytes(doc.GetPathName());
     info[QStringLiteral("title")] = EncodeBytes(doc.GetTitle());
-    info[QStringLiteral("gameFolder")] = EncodeBytes(doc.m_strGameFolder);
-    info[QStringLiteral("gameSound")] = doc.m_nGameSound;
+    info[QStringLiteral("gameFolder")] = EncodeBytes(origin.folder);
+    info[QStringLiteral("gameSound")] = origin.sound;
     return QJsonDocument(info).toJson();
 }
 
@@ -114,7 +116,7 @@ void CRecoveryStore::Close()
     m_lock.reset();
 }
 
-bool CRecoveryStore::Write(CSoundDoc* pDoc)
+bool CRecoveryStore::Write(CSoundDoc* pDoc, const GameOrigin& origin)
 {
     if (m_lock == nullptr)
         return false;
@@ -127,7 +129,7 @@ bool CRecoveryStore::Write(CSoundDoc* pDoc)
     {
         return false;
     }
-    const QByteArray info = InfoOf(*pDoc);
+    const QByteArray info = InfoOf(*pDoc, origin);
     const std::size_t hash =
         qHash(QByteArrayView(data.data(), qsizetype(data.size()))) ^ (qHash(info) << 1);
     Copy& copy = m_copies[pDoc];

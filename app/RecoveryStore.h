@@ -10,6 +10,7 @@
 #include <vector>
 
 class CSoundDoc;
+struct GameOrigin;
 
 // A document's unsaved state as it was last written to the recovery folder.
 struct RecoveredSound
@@ -42,8 +43,9 @@ public:
     // A clean exit: this program's copies and folder go.
     void Close();
 
-    // Writes the document's copy unless it is already up to date.
-    bool Write(CSoundDoc* pDoc);
+    // Writes the document's copy, with where in a game it belongs, unless it is already up
+    // to date.
+    bool Write(CSoundDoc* pDoc, const GameOrigin& origin);
     // The document was saved or closed: its copy goes.
     void Forget(const CSoundDoc* pDoc);
     bool HasCopy(const CSoundDoc* pDoc) const { return m_copies.count(pDoc) != 0; }

@@ -20,18 +20,17 @@ public:
 
     bool IsFor(const CSoundSession* pSession) const { return m_pSession == pSession; }
 
-    void PostRowPlayed(std::uint32_t nGeneration) override
+    void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) override
     {
         // Queued on the application object: the session may end on its own thread at any
         // moment, so it is looked at only there.
         QMetaObject::invokeMethod(
             qApp,
-            [pThread = m_pThread, pSession = m_pSession, nGeneration]
+            [pThread = m_pThread, pSession = m_pSession, row, nGeneration]
             {
-                if (pSession == nullptr ||
-                    !pThread->AcceptRowPlayed(pSession->GetDocument(), nGeneration))
+                if (pSession == nullptr || !pThread->IsCurrentPlayback(nGeneration))
                     return;
-                pSession->OnRowPlayed();
+                pSession->OnRowPlayed(row);
             },
             Qt::QueuedConnection);
     }

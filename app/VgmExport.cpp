@@ -5,6 +5,7 @@
 #include "app/WavExport.h"
 #include "framework/AtomicFile.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmWriter.h"
 
@@ -55,16 +56,16 @@ std::string VgmTitleFor(const CSoundDoc& doc)
     return title;
 }
 
-std::string VgmGameFor(const CSoundDoc& doc)
+std::string VgmGameFor(const GameOrigin& origin)
 {
-    // The game origin is read here alone, so it moves with the document's state in one place.
-    if (doc.m_nGameSound < 0 || doc.m_strGameFolder.empty())
+    if (!origin.IsSet())
         return {};
-    const QString dir = QDir::cleanPath(PathToQString(doc.m_strGameFolder));
+    const QString dir = QDir::cleanPath(PathToQString(origin.folder));
     return QFileInfo(dir).fileName().toStdString();
 }
 
-std::optional<std::string> ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent)
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
+                                     PlayVoice voice, QWidget* pParent)
 {
     const std::optional<bool> bLoop = AskLoop(pParent);
     if (!bLoop.has_value())
@@ -88,7 +89,7 @@ std::optional<std::string> ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWid
     options.fade = voice.fade;
     options.bLoop = *bLoop;
     options.title = VgmTitleFor(doc);
-    options.game = VgmGameFor(doc);
+    options.game = VgmGameFor(origin);
     options.bGzip = HasSuffixNoCase(path, ".vgz");
     const Status written = WriteAtomically(path,
                                            [&](CFile& out) -> Status

@@ -7,14 +7,16 @@
 #include <string>
 
 class CSoundDoc;
+struct GameOrigin;
 class QWidget;
 
 // The tag's title and game for the document: its title without ".tks", and the name of the
 // game folder it came from ("" for a sound of its own).
 std::string VgmTitleFor(const CSoundDoc& doc);
-std::string VgmGameFor(const CSoundDoc& doc);
+std::string VgmGameFor(const GameOrigin& origin);
 
 // Asks whether the file loops (remembered for next time) and for a file name, then writes the
 // play range as the chip plays it with voice's fade; a name ending in ".vgz" gets the
 // compressed file. Failures are shown. The path written; nothing when nothing was.
-std::optional<std::string> ExportVgm(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent);
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
+                                     PlayVoice voice, QWidget* pParent);

@@ -29,6 +29,18 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix)
             return false;
     return true;
 }
+
+// A few hundred bytes of a game's sound can fill a disk: a render past an hour is asked for.
+bool AcceptsLength(const CSoundDoc& doc, SynthKind kind)
+{
+    WavLength length;
+    // A render the export refuses says why there.
+    if (!MeasureWavFile(doc, kind, length).empty() || !length.IsLong())
+        return true;
+    return AfxMessageBox("The WAV file would last " + DescribeWavLength(length) +
+                             ". Write it anyway?",
+                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
 } // namespace
 
 std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension)
@@ -47,6 +59,8 @@ std::string WavFileNameFor(const CSoundDoc& doc)
 std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
                                      int nProgressDelayMs)
 {
+    if (!AcceptsLength(doc, voice.chip))
+        return std::nullopt;
     FileDialogRequest request;
     request.bOpen = false;
     request.strTitle = "Export WAV";

@@ -51,10 +51,9 @@ void BM_PatternViewPaint(benchmark::State& state)
     CSoundPattern* pPattern = doc.CreatePattern(1, nRows, "Lengthy");
     for (int r = 0; r < nRows; ++r)
         pPattern->SetCell(r, BusyCell(r));
-    doc.m_pCurrentPattern = pPattern;
-    doc.m_patternCursor = {2, nRows / 2};
-
     CSoundSession session(&doc);
+    session.SetCurrentPattern(pPattern);
+    session.SetPatternCursor({2, nRows / 2});
     CSoundPatternView view(&session);
     view.resize(kWidth, kHeight);
     view.show();
@@ -80,10 +79,10 @@ void BM_SequenceViewPaint(benchmark::State& state)
             doc.SetPatternAt(&pos, doc.GetPatterns(c)[(s + c) % 8].get());
         }
     }
-    doc.m_sequenceCursor = {2, nPlacements / 2};
     doc.AssignPlayRange({16 * (nPlacements / 2 - 4), 16 * (nPlacements / 2 + 4)});
 
     CSoundSession session(&doc);
+    session.SetSequenceCursor({2, nPlacements / 2});
     CSoundSequenceView view(&session);
     view.resize(kWidth, kHeight);
     view.show();
@@ -103,8 +102,8 @@ void BM_PatternViewRender(benchmark::State& state)
     CSoundPattern* pPattern = doc.CreatePattern(0, 1024);
     for (int r = 0; r < 1024; ++r)
         pPattern->SetCell(r, BusyCell(r));
-    doc.m_pCurrentPattern = pPattern;
     CSoundSession session(&doc);
+    session.SetCurrentPattern(pPattern);
     CSoundPatternView view(&session);
     view.resize(kWidth, kHeight);
     view.show();

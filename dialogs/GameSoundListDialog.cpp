@@ -32,7 +32,6 @@ std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n)
     auto pDoc = std::make_unique<CSoundDoc>();
     if (error.empty() && pDoc->OnNewDocument())
     {
-        std::lock_guard lock(pDoc->Guard());
         error = ParseAgiResource(*pDoc, bytes);
     }
     if (!error.empty())
@@ -173,17 +172,14 @@ void CGameSoundListDialog::StartPreview(int row)
     m_pPreview = LoadGameSound(m_game, info.number);
     if (m_pPreview == nullptr)
         return;
-    {
-        std::lock_guard lock(m_pPreview->Guard());
-        m_pPreview->m_nCurrentPos = m_pPreview->GetPlayRange().start;
-        m_pPreview->m_bSongPlaying = true;
-    }
     m_nPreviewRow = row;
     if (auto* pButton = qobject_cast<QPushButton*>(m_pTable->cellWidget(row, kPlayColumn)))
         pButton->setText(QString::fromLatin1(kStopText));
     if (m_pTransport != nullptr)
-        m_pTransport->PostPlay(m_pPreview.get(), nullptr);
-    m_previewEnd.start(static_cast<int>(info.ticks * 1000 / kTicksPerSecond) + kPreviewTailMs);
+        m_pTransport->PostPlay(m_pPreview.get(), nullptr, m_pPreview->GetPlayRange().start);
+    m_previewEnd.start(
+        static_cast<int>(static_cast<double>(info.ticks) * 1000.0 / kTicksPerSecond) +
+        kPreviewTailMs);
 }
 
 void CGameSoundListDialog::StopPreview()
@@ -191,7 +187,9 @@ void CGameSoundListDialog::StopPreview()
     m_previewEnd.stop();
     if (m_pPreview == nullptr)
         return;
-    // Closing tells the play thread, which lets go of the document before it goes.
+    // The play thread lets go of the document before it goes.
+    if (m_pTransport != nullptr)
+        m_pTransport->StopDocument(m_pPreview.get());
     m_pPreview->OnCloseDocument();
     m_pPreview.reset();
     if (auto* pButton =

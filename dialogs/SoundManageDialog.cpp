@@ -64,11 +64,8 @@ void CSoundManageDialog::OnInitDialog()
     ShowFields();
     EnablePatternControls(false);
     int nChannel = 0;
-    if (m_pDoc != nullptr)
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        nChannel = std::clamp(m_pDoc->m_sequenceCursor.channel, 0, kChannelCount - 1);
-    }
+    if (m_pSession != nullptr)
+        nChannel = std::clamp(m_pSession->GetSequenceCursor().channel, 0, kChannelCount - 1);
     {
         const QSignalBlocker blocker(m_pChannel);
         for (const char* pszChannel : g_channelNames)
@@ -138,14 +135,11 @@ void CSoundManageDialog::FillList(int nChannel)
 {
     if (m_pDoc == nullptr || nChannel < 0 || nChannel >= kChannelCount)
         return;
+    for (const auto& pPattern : m_pDoc->GetPatterns(nChannel))
     {
-        std::lock_guard lock(m_pDoc->Guard());
-        for (const auto& pPattern : m_pDoc->GetPatterns(nChannel))
-        {
-            auto* pItem = new QListWidgetItem(DisplayName(pPattern->GetName()));
-            pItem->setData(kPatternRole, pPattern->GetId());
-            m_pList->addItem(pItem);
-        }
+        auto* pItem = new QListWidgetItem(DisplayName(pPattern->GetName()));
+        pItem->setData(kPatternRole, pPattern->GetId());
+        m_pList->addItem(pItem);
     }
     if (m_pList->count() > 0)
         m_pList->setCurrentRow(0);
@@ -158,10 +152,7 @@ void CSoundManageDialog::OnSelChangeChannel()
         return;
     m_pList->clear();
     m_strName.clear();
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        m_nRows = m_pDoc->GetStepSize();
-    }
+    m_nRows = m_pDoc->GetStepSize();
     ShowFields();
     EnablePatternControls(false);
     FillList(nChannel);
@@ -172,11 +163,8 @@ void CSoundManageDialog::OnPatternChanged()
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
         return;
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        m_strName = pPattern->GetName();
-        m_nRows = pPattern->GetRows();
-    }
+    m_strName = pPattern->GetName();
+    m_nRows = pPattern->GetRows();
     ShowFields();
     EnablePatternControls(true);
 }
@@ -204,11 +192,8 @@ void CSoundManageDialog::OnNew()
         return;
     char szName[16];
     int nRows;
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        std::snprintf(szName, sizeof szName, "%03d", m_pDoc->GetNextPatternNumber(nChannel));
-        nRows = m_pDoc->GetStepSize();
-    }
+    std::snprintf(szName, sizeof szName, "%03d", m_pDoc->GetNextPatternNumber(nChannel));
+    nRows = m_pDoc->GetStepSize();
     CSoundPattern* pPattern =
         m_pDoc->FindPattern(SoundEdits::NewPattern(*m_pSession, {}, nChannel, nRows, szName));
     if (pPattern == nullptr)
@@ -280,13 +265,8 @@ void CSoundManageDialog::OnTranspose()
         !GetDlgItemInt(IDC_MANAGE_TRANSPOSE_AMOUNT, -nLimit, nLimit, nAmount) || nAmount == 0)
         return;
     const PatternId id = pPattern->GetId();
-    int nRows;
-    bool bNoise;
-    {
-        std::lock_guard lock(m_pDoc->Guard());
-        nRows = pPattern->GetRows();
-        bNoise = m_pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
-    }
+    const int nRows = pPattern->GetRows();
+    const bool bNoise = m_pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
     SoundEdits::SetCells(
         *m_pSession, {}, tr("Transpose"), id, 0,
         TransposeCells(m_pDoc->GetCells(id, 0, nRows), nAmount * (bOctaves ? kOctave : 1), bNoise));

@@ -3,6 +3,7 @@
 
 #include "playback/ChipModel.h"
 #include "sound/AgiEngine.h"
+#include "sound/VoiceMute.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,15 +30,21 @@ public:
     void SeekTick(std::uint64_t tick);
     // Renders up to n of the next samples; returns how many, 0 once the sound has ended.
     std::size_t Read(std::int16_t* pOut, std::size_t n);
+    // Silences the voices of the mask from the next sample Read renders.
+    void SetMuteMask(unsigned muteMask) { m_mute.SetMask(muteMask); }
+    // Each voice's own output of every Read goes to the sink as well (null: none).
+    void SetVoiceSink(IVoiceSink* pSink) { m_pChip->SetVoiceSink(pSink); }
 
     // Renders a whole resource into the sink in blocks of at most kMaxBlock samples, so
     // memory stays bounded whatever its length. Returns the number of samples.
     static std::uint64_t RenderAll(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                                   FadeKind fade, const Sink& sink);
+                                   FadeKind fade, const Sink& sink, unsigned muteMask = 0);
 
 private:
     CAgiEngine m_engine;
     std::unique_ptr<IChipModel> m_pChip;
+    // The engine writes through this to the chip.
+    CVoiceMute m_mute{*m_pChip};
     std::uint64_t m_totalSamples = 0;
     std::uint64_t m_position = 0;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playback/VoiceSink.h"
 #include "sound/ChipWrites.h"
 #include "sound/SynthKind.h"
 
@@ -15,6 +16,8 @@ class IChipModel : public IChipWrites
 {
 public:
     virtual void Render(std::int16_t* pOut, std::size_t nSamples) = 0;
+    // From the next Render on, also hands every voice's own output to the sink (null: none).
+    virtual void SetVoiceSink(IVoiceSink* pSink) = 0;
 };
 
 // The chip a synthesizer choice plays: the sine plays as the PCjr wherever a chip must be

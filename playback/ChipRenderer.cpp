@@ -48,6 +48,8 @@ CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* 
     }
     pass.pRender =
         std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_kind, m_fade);
+    pass.pRender->SetMuteMask(m_muteMask);
+    pass.pRender->SetVoiceSink(m_pVoiceSink);
     return pass;
 }
 
@@ -78,6 +80,9 @@ bool CChipRenderer::RenderSlot(std::int16_t* pOut)
     if (m_pass.pRender != nullptr)
         n = m_pass.pRender->Read(pOut, CChipSynth::kSamplesPerTick);
     std::fill(pOut + n, pOut + CChipSynth::kSamplesPerTick, std::int16_t{0});
+    // A pass that ends within the tick, or a pass of silence.
+    if (m_pVoiceSink != nullptr && n < CChipSynth::kSamplesPerTick)
+        m_pVoiceSink->WriteVoices({}, CChipSynth::kSamplesPerTick - n);
     ++m_tick;
     return m_tick % m_pass.nTicksPerRow == 0;
 }
@@ -101,6 +106,22 @@ void CChipRenderer::End()
     m_pass = {};
     m_next = {};
     m_bNextReady = false;
+}
+
+void CChipRenderer::SetMuteMask(unsigned muteMask)
+{
+    m_muteMask = muteMask;
+    for (Pass* pPass : {&m_pass, &m_next})
+        if (pPass->pRender != nullptr)
+            pPass->pRender->SetMuteMask(muteMask);
+}
+
+void CChipRenderer::SetVoiceSink(IVoiceSink* pSink)
+{
+    m_pVoiceSink = pSink;
+    for (Pass* pPass : {&m_pass, &m_next})
+        if (pPass->pRender != nullptr)
+            pPass->pRender->SetVoiceSink(pSink);
 }
 
 bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)

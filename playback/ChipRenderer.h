@@ -22,6 +22,8 @@ public:
     void Advance(const CSoundDoc& doc) override;
     std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const override;
     void End() override;
+    void SetMuteMask(unsigned muteMask) override;
+    void SetVoiceSink(IVoiceSink* pSink) override;
     bool RenderPreview(int note, std::int16_t* pOut) override;
 
     // The row after pos in a pass: the range start follows the row before the range end.
@@ -42,6 +44,8 @@ private:
     Pass m_pass;
     Pass m_next;
     bool m_bNextReady = false;
+    unsigned m_muteMask = 0;
+    IVoiceSink* m_pVoiceSink = nullptr;
     std::int64_t m_tick = 0;
     std::int32_t m_startRow = 0;
 };

@@ -45,9 +45,35 @@ CChipSynth::CChipSynth(ChipVariant variant) : m_variant(variant), m_steps(kBlock
     Reset();
 }
 
+CChipSynth::VoiceOutputs::VoiceOutputs()
+    : steps{CBandLimitedSteps(kBlock), CBandLimitedSteps(kBlock), CBandLimitedSteps(kBlock),
+            CBandLimitedSteps(kBlock)}
+{
+}
+
+void CChipSynth::SetVoiceSink(IVoiceSink* pSink)
+{
+    m_pVoiceSink = pSink;
+    if (pSink == nullptr)
+    {
+        m_pVoices.reset();
+        return;
+    }
+    if (m_pVoices != nullptr)
+        return;
+    m_pVoices = std::make_unique<VoiceOutputs>();
+    // The voices already sounding start from their present level.
+    for (int voice = 0; voice < kVoices; ++voice)
+        if (m_level[voice] != 0)
+            m_pVoices->steps[voice].AddStep(0, 0, m_level[voice]);
+}
+
 void CChipSynth::Reset()
 {
     m_steps.Clear();
+    if (m_pVoices != nullptr)
+        for (CBandLimitedSteps& steps : m_pVoices->steps)
+            steps.Clear();
     m_divisor.fill(0);
     m_halfCycle.fill(1024);
     m_attenuation.fill(kSilent);
@@ -109,6 +135,8 @@ void CChipSynth::RenderBlock(std::int16_t* pOut, std::size_t n)
             NoiseCounterExpires(tick);
     }
     m_steps.ReadSamples(pOut, n);
+    if (m_pVoices != nullptr)
+        WriteVoiceBlock(n);
     m_sample += static_cast<std::int64_t>(n);
     // Keep the 64-bit tick products far from overflow however long the chip plays.
     if (m_sample >= kSamplesPerCycle)
@@ -117,6 +145,24 @@ void CChipSynth::RenderBlock(std::int16_t* pOut, std::size_t n)
         for (std::int64_t& tick : m_nextTick)
             tick -= kTicksPerCycle;
     }
+}
+
+void CChipSynth::WriteVoiceBlock(std::size_t n)
+{
+    IVoiceSink::Blocks blocks{};
+    for (int voice = 0; voice < kVoices; ++voice)
+    {
+        m_pVoices->steps[voice].ReadSamples(m_pVoices->block[voice].data(), n);
+        blocks[voice] = m_pVoices->block[voice].data();
+    }
+    m_pVoiceSink->WriteVoices(blocks, n);
+}
+
+void CChipSynth::AddStep(int voice, std::size_t offset, std::uint32_t frac, std::int32_t delta)
+{
+    m_steps.AddStep(offset, frac, delta);
+    if (m_pVoices != nullptr)
+        m_pVoices->steps[voice].AddStep(offset, frac, delta);
 }
 
 void CChipSynth::ToneExpires(int voice, std::int64_t tick)
@@ -194,7 +240,7 @@ void CChipSynth::UpdateLevelAt(int voice, std::int64_t tick)
     const std::int64_t remainder = position % kTicksPerCycle;
     const auto frac =
         static_cast<std::uint32_t>((remainder << CBandLimitedSteps::kFracBits) / kTicksPerCycle);
-    m_steps.AddStep(static_cast<std::size_t>(sample - m_sample), frac, level - m_level[voice]);
+    AddStep(voice, static_cast<std::size_t>(sample - m_sample), frac, level - m_level[voice]);
     m_level[voice] = level;
 }
 
@@ -203,6 +249,6 @@ void CChipSynth::UpdateLevelNow(int voice)
     const std::int32_t level = Level(voice);
     if (level == m_level[voice])
         return;
-    m_steps.AddStep(0, 0, level - m_level[voice]);
+    AddStep(voice, 0, 0, level - m_level[voice]);
     m_level[voice] = level;
 }

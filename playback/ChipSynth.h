@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 enum class ChipVariant
 {
@@ -51,12 +52,23 @@ public:
     unsigned GetNoiseControl() const { return m_noiseControl; }
 
     void Render(std::int16_t* pOut, std::size_t nSamples) override;
+    // Each voice then also runs through a band-limiting of its own; the mix keeps the shared
+    // one, so it is the same with or without a sink.
+    void SetVoiceSink(IVoiceSink* pSink) override;
 
 private:
     static constexpr std::size_t kBlock = 1024;
+    struct VoiceOutputs
+    {
+        VoiceOutputs();
+        std::array<CBandLimitedSteps, kVoices> steps;
+        std::array<std::array<std::int16_t, kBlock>, kVoices> block{};
+    };
     static constexpr int kNoiseChannel = kToneVoices; // index of the noise counter
 
     void RenderBlock(std::int16_t* pOut, std::size_t n);
+    void WriteVoiceBlock(std::size_t n);
+    void AddStep(int voice, std::size_t offset, std::uint32_t frac, std::int32_t delta);
     void ToneExpires(int voice, std::int64_t tick);
     void NoiseCounterExpires(std::int64_t tick);
     void ClockNoise(std::int64_t tick);
@@ -71,6 +83,8 @@ private:
 
     ChipVariant m_variant;
     CBandLimitedSteps m_steps;
+    IVoiceSink* m_pVoiceSink = nullptr;
+    std::unique_ptr<VoiceOutputs> m_pVoices;
     std::array<unsigned, kToneVoices> m_divisor{};
     // Half-cycle, in chip ticks (clock / 16), loaded at the last expiry.
     std::array<unsigned, kToneVoices> m_halfCycle{};

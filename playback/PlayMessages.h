@@ -19,12 +19,13 @@ enum : unsigned
     WM_SOUND_PLAYFROM = WM_APP + 4,
 };
 
-// Plays pDoc from its current position; row reports go to pSink (may be null). With
-// bCarryIn every channel sounds as if playback had run from the play range start.
+// Plays pDoc from song row startRow; row reports go to pSink (may be null). With bCarryIn
+// every channel sounds as if playback had run from the play range start.
 struct PlaySound
 {
     CSoundDoc* pDoc = nullptr;
     ISoundRowSink* pSink = nullptr;
+    std::int32_t startRow = 0;
     bool bCarryIn = false;
 };
 struct StopSound
@@ -33,6 +34,8 @@ struct StopSound
 struct PreviewNote
 {
     int note = 0;
+    // The channel it belongs to, silent while muted; -1 for none.
+    int voice = -1;
 };
 // Handled as soon as it is taken: lets a poster wait until everything before it is done.
 struct SyncPoint

@@ -2,6 +2,7 @@
 #include "playback/SineRenderer.h"
 
 #include "sound/SoundDoc.h"
+#include "sound/VoiceMute.h"
 
 bool CSineRenderer::StartSynth(const CSoundDoc& doc, std::string& error)
 {
@@ -36,6 +37,18 @@ bool CSineRenderer::BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::strin
 bool CSineRenderer::RenderSlot(std::int16_t* pOut)
 {
     m_synth.RenderChannels(m_sequencer.GetQueues());
-    m_synth.MixRow(pOut);
+    m_synth.MixRow(pOut, m_muteMask);
+    if (m_pVoiceSink != nullptr)
+        WriteVoices();
     return true;
+}
+
+void CSineRenderer::WriteVoices()
+{
+    // The sine has no noise voice.
+    IVoiceSink::Blocks blocks{};
+    for (int voice = 0; voice < IChipWrites::kNoiseVoice; ++voice)
+        if (!IsVoiceMuted(m_muteMask, voice))
+            blocks[voice] = m_synth.m_channelBuf[voice].data();
+    m_pVoiceSink->WriteVoices(blocks, m_synth.GetSamplesPerRow());
 }

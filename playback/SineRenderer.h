@@ -20,6 +20,8 @@ public:
         return doc.NextPlayPos(pos);
     }
     void End() override { m_synth.Release(); }
+    void SetMuteMask(unsigned muteMask) override { m_muteMask = muteMask; }
+    void SetVoiceSink(IVoiceSink* pSink) override { m_pVoiceSink = pSink; }
     bool RenderPreview(int note, std::int16_t* pOut) override
     {
         return m_synth.RenderPreview(note, pOut);
@@ -27,8 +29,11 @@ public:
 
 private:
     bool StartSynth(const CSoundDoc& doc, std::string& error);
+    void WriteVoices();
 
     CRowSequencer m_sequencer;
     CToneSynth m_synth;
     std::int32_t m_startRow = 0;
+    unsigned m_muteMask = 0;
+    IVoiceSink* m_pVoiceSink = nullptr;
 };

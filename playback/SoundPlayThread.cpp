@@ -3,12 +3,14 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/VoiceMute.h"
 
 #include <algorithm>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <utility>
 
 CSoundPlayThread::CSoundPlayThread(AudioDeviceFactory openDevice)
     : m_openDevice(std::move(openDevice))
@@ -64,9 +66,9 @@ bool CSoundPlayThread::PostThreadMessage(const PlayMessage& message)
     return m_queue.Post(message);
 }
 
-bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink)
+bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
-    return PostThreadMessage(PlaySound{pDoc, pSink, false});
+    return PostThreadMessage(PlaySound{pDoc, pSink, startRow, false});
 }
 
 bool CSoundPlayThread::PostStop()
@@ -77,14 +79,14 @@ bool CSoundPlayThread::PostStop()
     return m_queue.WaitHandled(nSerial);
 }
 
-bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink)
+bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
-    return PostThreadMessage(PlaySound{pDoc, pSink, true});
+    return PostThreadMessage(PlaySound{pDoc, pSink, startRow, true});
 }
 
-bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note)
+bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note, int voice)
 {
-    return PostThreadMessage(PreviewNote{note});
+    return PostThreadMessage(PreviewNote{note, voice});
 }
 
 bool CSoundPlayThread::WaitUntilHandled()
@@ -105,17 +107,10 @@ int CSoundPlayThread::QuitAndWait()
     return m_nExitCode.load();
 }
 
-bool CSoundPlayThread::AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const
+CSoundPlayThread::StoppedPlayback CSoundPlayThread::TakeLastStop()
 {
-    if (pDoc == nullptr)
-        return false;
-    std::lock_guard lock(pDoc->Guard());
-    if (nGeneration != m_nGeneration.load())
-        return false;
-    pDoc->m_nCurrentPos = m_bWrapBeforeEnd.load()
-                              ? CChipRenderer::NextPassRow(*pDoc, pDoc->m_nCurrentPos)
-                              : pDoc->NextPlayPos(pDoc->m_nCurrentPos);
-    return true;
+    std::lock_guard lock(m_infoMutex);
+    return std::exchange(m_lastStop, {});
 }
 
 unsigned CSoundPlayThread::GetUnderflowCount() const
@@ -130,8 +125,9 @@ std::string CSoundPlayThread::GetDeviceDescription() const
     return m_pDeviceInfo != nullptr ? m_pDeviceInfo->Describe() : std::string();
 }
 
-void CSoundPlayThread::OnDocumentClosing(CSoundDoc*)
+void CSoundPlayThread::OnDocumentClosing(CSoundDoc* /*pDoc*/)
 {
+    // Only one document plays at a time, and a stop without playback costs nothing.
     PostStop();
 }
 
@@ -228,18 +224,20 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     const PlayVoice voice = m_voice.load();
     const SynthKind kind = voice.chip;
     m_pRenderer = MakeSoundRenderer(kind, voice.fade);
+    m_pRenderer->SetVoiceSink(&m_scopes);
+    m_scopeHeard = m_scopes.GetWritten();
+    m_scopes.MarkHeard(m_scopeHeard);
     std::string error;
     bool bReady = false;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        const std::int32_t pos = m_pDoc->m_nCurrentPos;
+        const std::int32_t pos = play.startRow;
         bReady = (bCarryIn ? m_pRenderer->BeginFrom(*m_pDoc, pos, error)
                            : m_pRenderer->Begin(*m_pDoc, pos, error)) &&
                  CreateStreamBuffer();
         if (bReady)
         {
-            m_bWrapBeforeEnd.store(kind != SynthKind::Sine);
-            m_heardPos = m_pDoc->m_nCurrentPos = m_pRenderer->GetStartRow();
+            m_heardPos = m_pRenderer->GetStartRow();
             // The first half of the ring is what the device plays next: fill it now, so the
             // song starts at once.
             for (unsigned i = 0; i < m_nSlots / 2; ++i)
@@ -264,11 +262,15 @@ void CSoundPlayThread::OnThreadStop()
 {
     if (m_pDoc != nullptr)
     {
-        std::lock_guard lock(m_pDoc->Guard());
-        m_pDoc->m_nCurrentPos = m_heardPos;
+        {
+            std::lock_guard lock(m_infoMutex);
+            m_lastStop = {m_pDoc, m_heardPos};
+        }
         // Reports still on their way to the view belong to the playback that ends here.
         m_nGeneration.fetch_add(1);
     }
+    if (m_bPlaying)
+        m_scopes.Rest();
     m_bPlaying = false;
     if (m_pStream != nullptr)
         m_pStream->Stop();
@@ -281,11 +283,26 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
 {
     if (m_pPreview == nullptr || preview.note < 0 || preview.note >= CToneSynth::kNoteCount)
         return;
+    if (preview.voice >= 0 && IsVoiceMuted(m_muteMask.load(), preview.voice))
+        return;
     const PlayVoice voice = m_voice.load();
     const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
-    if (pRenderer->RenderPreview(preview.note, m_previewBuf.data()) &&
-        m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
-        m_pPreview->Play();
+    if (!pRenderer->RenderPreview(preview.note, m_previewBuf.data()) ||
+        !m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
+        return;
+    m_pPreview->Play();
+    DrawPreview(preview.voice);
+}
+
+void CSoundPlayThread::DrawPreview(int voice)
+{
+    // A playback's scopes show the playback.
+    if (m_bPlaying || voice < 0 || voice >= IVoiceSink::kVoices)
+        return;
+    IVoiceSink::Blocks blocks{};
+    blocks[voice] = m_previewBuf.data();
+    m_scopes.MarkHeard(m_scopes.GetWritten());
+    m_scopes.WriteVoices(blocks, m_previewBuf.size());
 }
 
 bool CSoundPlayThread::CreateStreamBuffer()
@@ -332,6 +349,7 @@ void CSoundPlayThread::ReleaseStreamBuffer()
 
 void CSoundPlayThread::RenderSlot()
 {
+    m_pRenderer->SetMuteMask(m_muteMask.load());
     const bool bRowEnd = m_pRenderer->RenderSlot(m_mixBuf.data());
     {
         std::lock_guard lock(m_pDoc->Guard());
@@ -364,15 +382,15 @@ void CSoundPlayThread::OnSlotPlayed()
     RaiseLatencyWhenDropoutsRepeat();
     const bool bRowEnd = m_rowEnds[m_playedSlot];
     m_playedSlot = (m_playedSlot + 1) % m_nSlots;
+    m_scopeHeard += m_slotBytes / kBytesPerSample;
+    m_scopes.MarkHeard(m_scopeHeard);
     RenderSlot();
     if (!bRowEnd)
         return;
-    std::uint32_t nGeneration = 0;
     {
         std::lock_guard lock(m_pDoc->Guard());
         m_heardPos = m_pRenderer->NextRow(*m_pDoc, m_heardPos);
-        nGeneration = m_nGeneration.load();
     }
     if (m_pNotify != nullptr)
-        m_pNotify->PostRowPlayed(nGeneration);
+        m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());
 }

@@ -6,6 +6,7 @@
 #include "playback/SoundRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
+#include "playback/VoiceScopeRing.h"
 #include "sound/PlayVoice.h"
 #include "sound/SoundDoc.h"
 
@@ -25,8 +26,9 @@ class ISoundRowSink
 {
 public:
     virtual ~ISoundRowSink() = default;
-    // Hand nGeneration back to CSoundPlayThread::AcceptRowPlayed when handling the report.
-    virtual void PostRowPlayed(std::uint32_t nGeneration) = 0;
+    // The song row now heard. Called on the play thread; a report counts only while
+    // CSoundPlayThread::IsCurrentPlayback(nGeneration) holds where it is handled.
+    virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) = 0;
 };
 
 // Told a message for the person (the device cannot be used, a song cannot be rendered).
@@ -38,7 +40,7 @@ using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
 
 // Owns all audio output: streams a document through a looping buffer of slots that wakes it
 // once per slot, plays note previews, and reports each row heard to the view that started it.
-class CSoundPlayThread : public IDocumentCloseListener, private IAudioNotify
+class CSoundPlayThread : private IAudioNotify
 {
 public:
     static constexpr const char* kDeviceErrorText =
@@ -47,7 +49,7 @@ public:
     // The default device; no factory at all means sound is off, without a message.
     explicit CSoundPlayThread(AudioDeviceFactory openDevice = OpenDefaultDevice);
     // Quits and joins the thread if it still runs.
-    ~CSoundPlayThread() override;
+    ~CSoundPlayThread();
     CSoundPlayThread(const CSoundPlayThread&) = delete;
     CSoundPlayThread& operator=(const CSoundPlayThread&) = delete;
 
@@ -60,28 +62,36 @@ public:
     bool CreateThread();
     // False when the thread does not take messages (not started, sound off, or ended).
     bool PostThreadMessage(const PlayMessage& message);
-    bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink);
-    // Plays from the document's current position with every channel sounding as if playback
-    // had run from the range start.
-    bool PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink);
-    // Returns once the thread has handled the stop, so the position it stores lands before
-    // anything the caller does next (such as rewinding for a new Play). Must be called
-    // without holding a document's guard.
+    bool PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow);
+    // Plays from startRow with every channel sounding as if playback had run from the range
+    // start.
+    bool PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow);
+    // Returns once the thread has handled the stop, so GetLastStop tells where it stopped.
+    // Must be called without holding a document's guard.
     bool PostStop();
-    bool PostPreview(CSoundDoc* pDoc, int note);
+    bool PostPreview(CSoundDoc* pDoc, int note, int voice = -1);
     // Blocks until every message posted before has been handled; false when the thread
     // does not take messages.
     bool WaitUntilHandled();
     // Posts the quit message and joins the thread; returns its exit code.
     int QuitAndWait();
 
-    // For the view's report handler: on a report of the playback still current, advances
-    // the document's current position by one row, wrapping to the play range start as that
-    // playback does (after the range end; with a chip, after the row before it), and
-    // returns true. A report posted before a later stop or play changes nothing.
-    bool AcceptRowPlayed(CSoundDoc* pDoc, std::uint32_t nGeneration) const;
+    // For the report handler: a report posted before a later stop or play is stale.
+    bool IsCurrentPlayback(std::uint32_t nGeneration) const
+    {
+        return nGeneration == m_nGeneration.load();
+    }
     // The generation the reports of the current playback carry.
     std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
+
+    // The document whose playback the latest stop ended (null for none, or when taken
+    // already) and the row heard then, where a resumed playback starts.
+    struct StoppedPlayback
+    {
+        const CSoundDoc* pDoc = nullptr;
+        std::int32_t row = 0;
+    };
+    StoppedPlayback TakeLastStop();
 
     // Which synthesizer plays, with which fade; applies from the next Play or preview. Set
     // from one thread only; read from any.
@@ -89,15 +99,22 @@ public:
     PlayVoice GetVoice() const { return m_voice.load(); }
     void SetSynthKind(SynthKind kind) { SetVoice({kind, GetVoice().fade}); }
     SynthKind GetSynthKind() const { return GetVoice().chip; }
+    // Voices left out (bit v for voice v) from the next slot rendered, and of the previews
+    // that name their voice. Any thread.
+    void SetMuteMask(unsigned muteMask) { m_muteMask.store(muteMask); }
+    unsigned GetMuteMask() const { return m_muteMask.load(); }
+    // Each voice's own output as it is heard, for the scopes: read on any one thread; silent
+    // while nothing plays. Previews are drawn on their voice when nothing else plays.
+    const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;
 
-    // Stops playback and returns once the play thread has handled the stop. Must be called
-    // without holding the document's guard.
-    void OnDocumentClosing(CSoundDoc* pDoc) override;
+    // Stops playback of pDoc, if it plays, and returns once the play thread no longer uses
+    // it. Call before the document closes, without holding its guard.
+    void OnDocumentClosing(CSoundDoc* pDoc);
 
 protected:
     bool InitInstance();
@@ -109,6 +126,7 @@ protected:
     void OnThreadPlay(const PlaySound& play);
     void OnThreadStop();
     void OnThreadPreview(const PreviewNote& preview);
+    void DrawPreview(int voice);
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();
@@ -134,6 +152,9 @@ protected:
     // Per ring slot: the slot written there ends a row.
     std::vector<bool> m_rowEnds;
     std::int32_t m_heardPos = 0;
+    CVoiceScopeRing m_scopes;
+    // Where the slot playing now starts in m_scopes.
+    std::uint64_t m_scopeHeard = 0;
     CSoundDoc* m_pDoc = nullptr;
     ISoundRowSink* m_pNotify = nullptr;
     bool m_bPlaying = false;
@@ -158,11 +179,11 @@ private:
     AudioDeviceFactory m_openDevice;
     std::thread m_thread;
     std::atomic<int> m_nExitCode{0};
-    // Raised by every stop of a playback, under the stopped document's guard.
+    // Raised by every stop of a playback: the reports of the one before are stale.
     std::atomic<std::uint32_t> m_nGeneration{1};
     std::atomic<PlayVoice> m_voice{PlayVoice{}};
-    // The current playback wraps before the range end (the chip's passes).
-    std::atomic<bool> m_bWrapBeforeEnd{false};
+    std::atomic<unsigned> m_muteMask{0};
     mutable std::mutex m_infoMutex;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
+    StoppedPlayback m_lastStop;                  // under m_infoMutex
 };

@@ -3,6 +3,7 @@
 
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
+#include "playback/VoiceSink.h"
 #include "sound/AgiTone.h"
 #include "sound/InterpreterFade.h"
 
@@ -46,6 +47,12 @@ public:
     virtual std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const = 0;
     // Frees what a playback holds.
     virtual void End() = 0;
+    // Silences the voices of the mask (bit v for voice v) from the next slot on; the kept
+    // voices sound exactly as they would unmuted. Kept across Begin and End.
+    virtual void SetMuteMask(unsigned muteMask) = 0;
+    // Hands each voice's own output of every slot rendered, after the mute, to the sink as
+    // well (null: none). Kept across Begin and End.
+    virtual void SetVoiceSink(IVoiceSink* pSink) = 0;
 
     // Fills kPreviewSamples: the note from the first sample for kPreviewToneSamples, then
     // silence. False for a note that has no sound.

@@ -70,6 +70,8 @@ void CSpeakerSynth::Render(std::int16_t* pOut, std::size_t nSamples)
     {
         const std::size_t n = nSamples < kBlock ? nSamples : kBlock;
         RenderBlock(pOut, n);
+        if (m_pVoiceSink != nullptr)
+            m_pVoiceSink->WriteVoices({pOut, nullptr, nullptr, nullptr}, n);
         pOut += n;
         nSamples -= n;
     }

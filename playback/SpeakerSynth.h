@@ -25,6 +25,8 @@ public:
     void SetDivisor(int voice, unsigned divisor) override;
     void StartNoise(unsigned) override {}
     void Render(std::int16_t* pOut, std::size_t nSamples) override;
+    // The output is voice 0's own; the others are silent.
+    void SetVoiceSink(IVoiceSink* pSink) override { m_pVoiceSink = pSink; }
 
     // The timer count nearest divisor x 32 / 3; 0 (silence) for divisor 0.
     static unsigned TimerCount(unsigned divisor);
@@ -39,6 +41,7 @@ private:
     void UpdateLevelNow();
 
     CBandLimitedSteps m_steps;
+    IVoiceSink* m_pVoiceSink = nullptr;
     // The count the next half-cycle loads, and the one running (0: the timer is idle).
     unsigned m_count = 0;
     unsigned m_running = 0;

@@ -213,13 +213,18 @@ void CToneSynth::ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bo
             pSamples[i] = static_cast<std::int16_t>(pSamples[i] * m_ramp[i]);
 }
 
-void CToneSynth::MixRow(std::int16_t* pOut) const
+void CToneSynth::MixRow(std::int16_t* pOut, unsigned muteMask) const
 {
-    const std::int16_t* p0 = m_channelBuf[0].data();
-    const std::int16_t* p1 = m_channelBuf[1].data();
-    const std::int16_t* p2 = m_channelBuf[2].data();
-    for (unsigned i = 0; i < m_nSamples; ++i)
-        pOut[i] = static_cast<std::int16_t>(p0[i] + p1[i] + p2[i]);
+    std::fill_n(pOut, m_nSamples, std::int16_t{0});
+    // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no other.
+    for (int v = 0; v < 3; ++v)
+    {
+        if (((muteMask >> v) & 1u) != 0)
+            continue;
+        const std::int16_t* pVoice = m_channelBuf[v].data();
+        for (unsigned i = 0; i < m_nSamples; ++i)
+            pOut[i] = static_cast<std::int16_t>(pOut[i] + pVoice[i]);
+    }
 }
 
 bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const

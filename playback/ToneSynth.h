@@ -41,8 +41,9 @@ public:
     // Renders the current row (queue entry 1) of the four channels into m_channelBuf, with
     // the voices' oscillators run side by side.
     void RenderChannels(const RowQueues& queues);
-    // out[i] = voice 0 + voice 1 + voice 2 for the row just rendered.
-    void MixRow(std::int16_t* pOut) const;
+    // out[i] = voice 0 + voice 1 + voice 2 for the row just rendered, leaving out the voices
+    // whose bit is set in muteMask.
+    void MixRow(std::int16_t* pOut, unsigned muteMask = 0) const;
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.

@@ -12,6 +12,7 @@
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -21,6 +22,7 @@ constexpr std::uint32_t kHeaderBytes = 44;
 constexpr std::size_t kBlockSamples = kSampleRate;
 // RIFF sizes are 32-bit.
 constexpr std::uint64_t kMaxSamples = (0xFFFFFFFFull - kHeaderBytes) / kBytesPerSample;
+constexpr std::uint64_t kLongRenderSeconds = 3600;
 
 // Fills up to n samples; returns how many, 0 at the end.
 using SampleSource = std::function<std::size_t(std::int16_t* pOut, std::size_t n)>;
@@ -133,9 +135,10 @@ std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64
     return {};
 }
 
-Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progress)
+Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavOptions& options)
 {
     CSineRenderer renderer;
+    renderer.SetMuteMask(options.muteMask);
     std::uint64_t nSamples = 0;
     {
         std::lock_guard lock(doc.Guard());
@@ -143,7 +146,7 @@ Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavProgress& progres
             return Failure{std::move(error)};
     }
     CSlotSource source(renderer, doc);
-    return WriteStream(out, nSamples, std::ref(source), progress);
+    return WriteStream(out, nSamples, std::ref(source), options.progress);
 }
 
 // The play range's AGI export, as the chips play it.
@@ -154,6 +157,19 @@ std::string BuildForChip(const CSoundDoc& doc, AgiResourceBuild& build)
         return kTempoTooFastText;
     build = BuildAgiResource(doc);
     return build.error;
+}
+
+// In the decimal units file managers show.
+std::string DescribeBytes(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= 1000000000)
+        std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(bytes) / 1e9);
+    else if (bytes >= 1000000)
+        std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / 1e6);
+    else
+        std::snprintf(text, sizeof text, "%.0f kB", static_cast<double>(bytes) / 1e3);
+    return text;
 }
 
 std::string ToLength(std::uint64_t nSamples, WavLength& length)
@@ -171,10 +187,27 @@ double WavLength::Seconds() const
     return static_cast<double>(samples) / kSampleRate;
 }
 
+bool WavLength::IsLong() const
+{
+    return samples > kLongRenderSeconds * kSampleRate;
+}
+
+std::string DescribeWavLength(const WavLength& length)
+{
+    // Rounded up, so that a render just past the hour does not read as one hour.
+    const std::uint64_t seconds = (length.samples + kSampleRate - 1) / kSampleRate;
+    char text[64];
+    std::snprintf(text, sizeof text, "%llu:%02u:%02u (%s)",
+                  static_cast<unsigned long long>(seconds / 3600),
+                  static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60),
+                  DescribeBytes(length.bytes).c_str());
+    return text;
+}
+
 Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out)
 {
     if (options.kind == SynthKind::Sine)
-        return WriteSineWav(doc, out, options.progress);
+        return WriteSineWav(doc, out, options);
     AgiResourceBuild build;
     if (std::string error = BuildForChip(doc, build); !error.empty())
         return Failure{std::move(error)};
@@ -210,6 +243,9 @@ std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, Synth
             return error;
         return MeasureWavFile(doc, kind, length);
     }
+    std::int64_t ticks = 0;
+    if (std::string error = MeasureAgiResource({pData, pData + size}, ticks); !error.empty())
+        return error;
     return ToLength(CAgiChipRender(pData, size, kind).GetTotalSamples(), length);
 }
 
@@ -223,7 +259,7 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
         std::lock_guard lock(doc.Guard());
         if (std::string error = ParseAgiResource(doc, resource); !error.empty())
             return Failure{std::move(error)};
-        return WriteSineWav(doc, out, options.progress);
+        return WriteSineWav(doc, out, options);
     }
     // The chip reads the records where the offsets point: a resource the import refuses for
     // them is refused here with the same message rather than played from wherever they lead.
@@ -231,6 +267,7 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
     if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
         return Failure{std::move(error)};
     CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
+    render.SetMuteMask(options.muteMask);
     return WriteStream(
         out, render.GetTotalSamples(),
         [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); },

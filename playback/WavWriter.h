@@ -28,6 +28,8 @@ struct WavOptions
     WavProgress progress;
     // The interpreter's note fade, for the chips (the sine and the speaker do not take it).
     FadeKind fade = FadeKind::None;
+    // Voices left out (bit v for voice v); the file keeps the whole sound's length.
+    unsigned muteMask = 0;
 };
 
 // Writes one pass of the play range to out as a 16-bit mono 44100 Hz .wav: with the sine,
@@ -50,7 +52,12 @@ struct WavLength
     // The whole file's: header and samples.
     std::uint64_t bytes = 0;
     double Seconds() const;
+    // Longer than an hour: worth a question before gigabytes are written.
+    bool IsLong() const;
 };
+
+// The length as played and the file's size, as in "10:00:03 (3.2 GB)".
+std::string DescribeWavLength(const WavLength& length);
 
 // The length ExportWav or ExportAgiWav would give, without rendering: "" or the message
 // either would return before writing (too long for a .wav file, an invalid tempo or resource).

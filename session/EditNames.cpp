@@ -3,8 +3,6 @@
 
 #include <QObject>
 
-#include <mutex>
-
 namespace
 {
 QString Channel(int channel)
@@ -15,14 +13,12 @@ QString Channel(int channel)
 
 int ChannelOf(const CSoundDoc& doc, PatternId id)
 {
-    std::lock_guard lock(doc.Guard());
     const CSoundPattern* pPattern = doc.FindPattern(id);
     return pPattern != nullptr ? doc.FindPatternChannel(pPattern) : -1;
 }
 
 QString PatternName(const CSoundDoc& doc, PatternId id)
 {
-    std::lock_guard lock(doc.Guard());
     const CSoundPattern* pPattern = doc.FindPattern(id);
     return pPattern != nullptr ? QString::fromStdString(pPattern->GetName()) : QString();
 }

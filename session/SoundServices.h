@@ -26,14 +26,17 @@ class ISoundTransport
 {
 public:
     virtual ~ISoundTransport() = default;
-    virtual void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo) = 0;
-    // Plays from the document's current position with every channel carried in from the
-    // play range start.
-    virtual void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo)
+    virtual void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) = 0;
+    // Plays from nStartRow with every channel carried in from the play range start.
+    virtual void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
     {
-        PostPlay(pDoc, pReportTo);
+        PostPlay(pDoc, pReportTo, nStartRow);
     }
+    // Stops whatever plays; returns once it no longer sounds, the session of the playback
+    // stopped told the row it was heard at.
     virtual void PostStop() = 0;
+    // Before pDoc closes: returns once nothing of it plays any more.
+    virtual void StopDocument(CSoundDoc* /*pDoc*/) { PostStop(); }
     virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
 };
 

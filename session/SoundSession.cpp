@@ -1,9 +1,57 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SoundSession.h"
 
+#include <algorithm>
+
 CSoundSession::CSoundSession(CSoundDoc* pDoc, SoundViewServices services)
-    : m_pDoc(pDoc), m_services(services), m_undo(pDoc)
+    : m_pDoc(pDoc), m_services(services), m_undo(*this)
 {
 }
 
 CSoundSession::~CSoundSession() = default;
+
+CSoundPattern* CSoundSession::GetCurrentPattern() const
+{
+    // By id, so that a pattern removed by an edit stops being current without being told, and
+    // is current again when undo puts it back.
+    return m_pDoc->FindPattern(m_currentPattern);
+}
+
+void CSoundSession::SetCurrentPattern(const CSoundPattern* pPattern)
+{
+    m_currentPattern = pPattern != nullptr ? pPattern->GetId() : 0;
+}
+
+std::int32_t CSoundSession::GetResumeRow() const
+{
+    const PlayRange range = m_pDoc->GetPlayRange();
+    if (!m_bPlaying)
+        return range.start;
+    if (m_nPlayRow < range.start || m_nPlayRow > range.end)
+        return std::max(range.end - 1, range.start);
+    return m_nPlayRow;
+}
+
+void CSoundSession::OnPlayStarted(std::int32_t row)
+{
+    m_nPlayRow = row;
+    m_bPlaying = true;
+    m_bPaused = false;
+}
+
+void CSoundSession::OnPaused()
+{
+    m_bPaused = true;
+}
+
+void CSoundSession::OnStopped()
+{
+    m_bPlaying = false;
+    m_bPaused = false;
+}
+
+void CSoundSession::OnRowPlayed(std::int32_t row)
+{
+    m_nPlayRow = row;
+    emit PlayPositionMoved();
+}

@@ -4,16 +4,28 @@
 #include "session/SoundServices.h"
 #include "session/SoundUndo.h"
 #include "sound/InterpreterFade.h"
+#include "sound/SoundDoc.h"
 
 #include <QObject>
 
+#include <cstdint>
 #include <optional>
+#include <string>
 
-class CSoundDoc;
+// Where a sound opened from a game folder came from, and where Save puts it back.
+struct GameOrigin
+{
+    std::string folder;
+    int sound = -1;
+    bool IsSet() const { return sound >= 0 && !folder.empty(); }
+    bool operator==(const GameOrigin&) const = default;
+};
 
-// The editing of one open document: its undo history and the services its editors use.
-// One per open document, made and owned on the editor's thread by whoever opened it; it
-// must outlive the document's editors and end before the document does.
+// The editing of one open document: what its editors show of it (the cursors, the current
+// pattern, the transport), its undo history, its game origin and the services its editors
+// use. One per open document, made and owned on the editor's thread by whoever opened it,
+// and only used there; it must outlive the document's editors and end before the document
+// does.
 class CSoundSession : public QObject
 {
     Q_OBJECT
@@ -28,9 +40,34 @@ public:
     const SoundViewServices& Services() const { return m_services; }
     void SetServices(const SoundViewServices& services) { m_services = services; }
 
-    // The play thread has reported a row of this session's playback; the editors move
-    // their markers.
-    void OnRowPlayed() { emit PlayPositionMoved(); }
+    // The pattern the pattern editor shows; null for none, or once it has left the document.
+    CSoundPattern* GetCurrentPattern() const;
+    void SetCurrentPattern(const CSoundPattern* pPattern);
+    const PatternCursor& GetPatternCursor() const { return m_patternCursor; }
+    void SetPatternCursor(const PatternCursor& cursor) { m_patternCursor = cursor; }
+    const SequencePos& GetSequenceCursor() const { return m_sequenceCursor; }
+    void SetSequenceCursor(const SequencePos& cursor) { m_sequenceCursor = cursor; }
+    // Whether typing a note also sounds it.
+    bool GetPlayNotes() const { return m_bPlayNotes; }
+    void SetPlayNotes(bool bPlay) { m_bPlayNotes = bPlay; }
+
+    // The transport as the editors show it. The row is where the play marker stands: the
+    // row heard while playing, where a paused playback resumes.
+    std::int32_t GetPlayRow() const { return m_nPlayRow; }
+    void SetPlayRow(std::int32_t row) { m_nPlayRow = row; }
+    bool IsPlaying() const { return m_bPlaying; }
+    bool IsPaused() const { return m_bPaused; }
+    // The row a Play starts from: the range start, or where a pause left off (kept inside the
+    // play range, which may have changed meanwhile).
+    std::int32_t GetResumeRow() const;
+    void OnPlayStarted(std::int32_t row);
+    void OnPaused();
+    void OnStopped();
+    // The play thread has reported the row now heard; the editors move their markers.
+    void OnRowPlayed(std::int32_t row);
+
+    const GameOrigin& GetGameOrigin() const { return m_gameOrigin; }
+    void SetGameOrigin(const GameOrigin& origin) { m_gameOrigin = origin; }
 
     // The fade of the interpreter this document's sound is played by (a game folder's, say),
     // in force for it instead of the one the settings name. Nothing when it has none.
@@ -44,5 +81,13 @@ private:
     CSoundDoc* m_pDoc;
     SoundViewServices m_services;
     CSoundUndo m_undo;
+    PatternId m_currentPattern = 0;
+    PatternCursor m_patternCursor;
+    SequencePos m_sequenceCursor;
+    bool m_bPlayNotes = true;
+    std::int32_t m_nPlayRow = 0;
+    bool m_bPlaying = false;
+    bool m_bPaused = false;
+    GameOrigin m_gameOrigin;
     std::optional<FadeKind> m_interpreterFade;
 };

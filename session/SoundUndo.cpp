@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SoundUndo.h"
 
+#include "session/SoundSession.h"
+
 #include "sound/SoundDoc.h"
 
-#include <mutex>
 #include <vector>
 
-CSoundUndo::CSoundUndo(CSoundDoc* pDoc) : m_pDoc(pDoc)
+CSoundUndo::CSoundUndo(CSoundSession& session) : m_session(session), m_pDoc(session.GetDocument())
 {
     // An imported or recovered document has no saved state for undo to return to.
-    if (pDoc->IsModified())
+    if (m_pDoc->IsModified())
         m_stack.resetClean();
     connect(&m_stack, &QUndoStack::cleanChanged, this, &CSoundUndo::OnCleanChanged);
 }
@@ -95,14 +96,11 @@ void CSoundUndo::ReturnTo(const EditorPosition& position)
 {
     if (position.editor == EditorKind::None)
         return;
+    m_session.SetSequenceCursor(position.sequenceCursor);
+    if (const CSoundPattern* pPattern = m_pDoc->FindPattern(position.pattern))
     {
-        std::lock_guard lock(m_pDoc->Guard());
-        m_pDoc->m_sequenceCursor = position.sequenceCursor;
-        if (CSoundPattern* pPattern = m_pDoc->FindPattern(position.pattern))
-        {
-            m_pDoc->m_pCurrentPattern = pPattern;
-            m_pDoc->m_patternCursor = position.patternCursor;
-        }
+        m_session.SetCurrentPattern(pPattern);
+        m_session.SetPatternCursor(position.patternCursor);
     }
     ISoundEditor* pTarget = nullptr;
     for (IDocumentView* pView : m_pDoc->GetViews())

@@ -10,6 +10,7 @@
 #include <cstddef>
 
 class CSoundDoc;
+class CSoundSession;
 
 // The undo history of one document, shared by all its editors; its session owns it. It
 // keeps the modified flag in step with the stack's clean state.
@@ -20,7 +21,7 @@ class CSoundUndo : public QObject
 public:
     static constexpr std::size_t kDefaultBudget = 64u * 1024 * 1024;
 
-    explicit CSoundUndo(CSoundDoc* pDoc);
+    explicit CSoundUndo(CSoundSession& session);
     ~CSoundUndo() override;
 
     // Bytes of history kept before the oldest steps go.
@@ -34,7 +35,7 @@ public:
     void Push(CSoundEditCommand* pCommand);
     void Undo();
     void Redo();
-    // Puts the document's cursors and current pattern back and shows them in the editors.
+    // Puts the session's cursors and current pattern back and shows them in the editors.
     void ReturnTo(const EditorPosition& position);
     std::size_t HistoryCost() const;
     // The window listing the steps, while it is open; it closes with the history.
@@ -48,6 +49,7 @@ private:
     void OnCleanChanged(bool bClean);
     void DropOldest();
 
+    CSoundSession& m_session;
     CSoundDoc* m_pDoc;
     QUndoStack m_stack;
     QPointer<QObject> m_pHistory;

@@ -6,8 +6,6 @@
 #include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
 
-#include <mutex>
-
 namespace
 {
 using Action = CSoundEditCommand::Action;
@@ -275,18 +273,12 @@ void ChangePattern(CSoundSession& session, const EditorPosition& at, PatternId i
                    const std::string& name, std::int32_t rows)
 {
     CSoundDoc* pDoc = session.GetDocument();
-    std::string oldName;
-    std::int32_t oldRows;
-    std::vector<SoundCell> cells;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->FindPattern(id);
-        if (pPattern == nullptr)
-            return;
-        oldName = pPattern->GetName();
-        oldRows = pPattern->GetRows();
-        cells = pDoc->GetCells(id, 0, oldRows);
-    }
+    const CSoundPattern* pPattern = pDoc->FindPattern(id);
+    if (pPattern == nullptr)
+        return;
+    const std::string oldName = pPattern->GetName();
+    const std::int32_t oldRows = pPattern->GetRows();
+    const std::vector<SoundCell> cells = pDoc->GetCells(id, 0, oldRows);
     rows = std::clamp(rows, 0, CSoundPattern::kMaxRows);
     if (name == oldName && rows == oldRows)
         return;

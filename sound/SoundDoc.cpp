@@ -5,7 +5,6 @@
 #include "framework/MemFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -14,7 +13,6 @@ const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
 
 namespace
 {
-std::atomic<IDocumentCloseListener*> g_pCloseListener{nullptr};
 
 bool IsChannel(int channel)
 {
@@ -52,27 +50,15 @@ CSoundDoc::CSoundDoc()
 
 CSoundDoc::~CSoundDoc() = default;
 
-void CSoundDoc::SetCloseListener(IDocumentCloseListener* pListener)
-{
-    g_pCloseListener.store(pListener);
-}
-
 void CSoundDoc::DeleteContents()
 {
     std::lock_guard lock(m_guard);
-    m_bPlayNotes = true;
-    m_nCurrentPos = 0;
-    m_bSongPlaying = false;
-    m_bSongPaused = false;
     m_nRangeStart = 0;
     m_nStepSize = 16;
     m_nRangeEnd = m_nStepSize;
     m_nBeatsPerMinute = 125;
     m_nTracksPerBeat = 4;
     m_nNextPattern.fill(0);
-    m_pCurrentPattern = nullptr;
-    m_patternCursor = {};
-    m_sequenceCursor = {};
     // The maps refer into the lists: empty them first.
     for (Sequence& seq : m_sequence)
         seq.clear();
@@ -95,14 +81,6 @@ bool CSoundDoc::OnNewDocument()
     SetModifiedFlag(false);
     UpdateAllViews(nullptr, pPattern);
     return true;
-}
-
-void CSoundDoc::OnCloseDocument()
-{
-    // Not under the guard: the play thread may need it to finish the row it is rendering.
-    if (IDocumentCloseListener* pListener = g_pCloseListener.load())
-        pListener->OnDocumentClosing(this);
-    CDocument::OnCloseDocument();
 }
 
 CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const char* pszName)
@@ -164,8 +142,6 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
             return;
         std::erase_if(m_sequence[channel],
                       [&](const auto& entry) { return entry.second == pPattern; });
-        if (m_pCurrentPattern == pPattern)
-            m_pCurrentPattern = nullptr;
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
     UpdateAllViews(nullptr, nullptr);

@@ -55,16 +55,6 @@ struct RemovedPattern
     std::size_t index = 0;
     std::unique_ptr<CSoundPattern> pattern;
     std::vector<std::int32_t> placements; // song positions
-    bool wasCurrent = false;
-};
-
-// Told before a sound document closes, so that playback of it stops first. The owner of
-// the play thread installs one; it returns once the play thread no longer uses the document.
-class IDocumentCloseListener
-{
-public:
-    virtual ~IDocumentCloseListener() = default;
-    virtual void OnDocumentClosing(CSoundDoc* pDoc) = 0;
 };
 
 struct PatternCursor
@@ -73,12 +63,13 @@ struct PatternCursor
     std::int32_t row = 0;
 };
 
-// The document of one sound: settings, four channels of patterns and sequences, play range,
-// transport state and the editors' shared cursors.
+// The document of one sound: settings, four channels of patterns and sequences, play range.
+// What the editors show of it (cursors, current pattern, transport) is the editing
+// session's.
 //
 // The play thread reads the document while the user edits it: every change and every read
-// from another thread happens under Guard(). Document operations take it themselves; code
-// that changes members or cells directly takes it around the change.
+// from another thread happens under Guard(). Document operations take it themselves; only
+// the core's own readers on other threads (the play thread) take it around their reads.
 class CSoundDoc : public CDocument
 {
 public:
@@ -93,12 +84,10 @@ public:
     ~CSoundDoc() override;
 
     std::recursive_mutex& Guard() const { return m_guard; }
-    static void SetCloseListener(IDocumentCloseListener* pListener);
 
     // Framework steps.
     void DeleteContents() override;
     bool OnNewDocument() override;
-    void OnCloseDocument() override;
     void Serialize(CArchive& ar) override;
 
     // Patterns and sequences.
@@ -176,7 +165,6 @@ public:
     SoundProperties GetProperties() const;
     void SetProperties(const SoundProperties& props);
     PlayRange GetPlayRange() const;
-    // Keeps the play position inside the new range.
     void SetPlayRange(const PlayRange& range);
 
     // The pattern's binary block, as put on the clipboard.
@@ -196,19 +184,6 @@ public:
     static void WriteBE16(std::string& file, std::int32_t value);
     static void WriteBE32(std::string& file, std::int32_t value);
     static void WriteVarLen(std::string& file, std::int32_t value);
-
-    // Where a sound opened from a game folder came from: the folder and the sound's number
-    // (-1 for a document of its own).
-    std::string m_strGameFolder;
-    int m_nGameSound = -1;
-
-    bool m_bPlayNotes = true;
-    std::int32_t m_nCurrentPos = 0;
-    bool m_bSongPlaying = false;
-    bool m_bSongPaused = false;
-    CSoundPattern* m_pCurrentPattern = nullptr;
-    PatternCursor m_patternCursor;
-    SequencePos m_sequenceCursor;
 
 private:
     void NotifyEdit(CObject* pHint = nullptr);

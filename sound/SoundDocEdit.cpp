@@ -163,9 +163,6 @@ RemovedPattern CSoundDoc::RemovePattern(PatternId id)
                 ++entry;
             }
         }
-        removed.wasCurrent = m_pCurrentPattern == pPattern;
-        if (removed.wasCurrent)
-            m_pCurrentPattern = nullptr;
         removed.pattern = std::move(*it);
         list.erase(it);
     }
@@ -185,8 +182,6 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(removed.pattern));
         for (const std::int32_t songPos : removed.placements)
             m_sequence[removed.channel][songPos] = pPattern;
-        if (removed.wasCurrent)
-            m_pCurrentPattern = pPattern;
     }
     NotifyEdit();
 }
@@ -335,8 +330,6 @@ void CSoundDoc::SetPlayRange(const PlayRange& range)
         std::lock_guard lock(m_guard);
         m_nRangeStart = range.start;
         m_nRangeEnd = range.end;
-        if (m_nCurrentPos < range.start || m_nCurrentPos > range.end)
-            m_nCurrentPos = std::max(range.end - 1, range.start);
     }
     NotifyEdit();
 }

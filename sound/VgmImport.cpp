@@ -111,6 +111,8 @@ struct ChipState
     std::uint8_t noise = 0;
     int latched = 0; // register 0-7: voice times 2, plus 1 for attenuation
     bool bNoiseWritten = false;
+    // A divisor once written stays the voice's, 0 included, while it is silent.
+    std::array<bool, 3> divisorWritten{};
 
     void Write(std::uint8_t value)
     {
@@ -134,10 +136,14 @@ private:
             noise = static_cast<std::uint8_t>(data & 0x07);
             bNoiseWritten = true;
         }
-        else if (bLow)
-            divisors[voice] = static_cast<std::uint16_t>((divisors[voice] & 0x3F0) | data);
         else
-            divisors[voice] = static_cast<std::uint16_t>((divisors[voice] & 0x0F) | data << 4);
+        {
+            divisorWritten[voice] = true;
+            if (bLow)
+                divisors[voice] = static_cast<std::uint16_t>((divisors[voice] & 0x3F0) | data);
+            else
+                divisors[voice] = static_cast<std::uint16_t>((divisors[voice] & 0x0F) | data << 4);
+        }
     }
 };
 
@@ -155,7 +161,7 @@ class CRecordTrack
 {
 public:
     // bHeld: the channel holds something beyond its power-on state even when silent (a
-    // divisor that may drive the noise, or a noise setting just written).
+    // divisor written, which may drive the noise, or a noise setting just written).
     void Change(std::int64_t tick, std::uint16_t setting, std::uint8_t atten, bool bHeld,
                 bool bRestart)
     {
@@ -232,9 +238,11 @@ public:
 private:
     void Flush()
     {
+        // A silent voice left out would become a rest with another divisor, and noise of
+        // rate 3 plays at voice 2's.
         for (int voice = 0; voice < 3; ++voice)
             m_tracks[voice].Change(m_tick, RescaledDivisor(m_chip.divisors[voice], m_clock),
-                                   m_chip.attens[voice], m_chip.divisors[voice] != 0, false);
+                                   m_chip.attens[voice], m_chip.divisorWritten[voice], false);
         // The register reloads at every write of the noise control, so a repeat is a new note.
         m_tracks[kNoiseChannel].Change(m_tick, m_chip.noise, m_chip.attens[kNoiseChannel],
                                        m_chip.bNoiseWritten, m_chip.bNoiseWritten);

@@ -7,6 +7,7 @@
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
+#include "sound/VoiceMute.h"
 
 #include <algorithm>
 #include <mutex>
@@ -152,6 +153,11 @@ void WriteHeader(std::vector<std::uint8_t>& out, const ChipHeader& chip, std::ui
 VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions& options)
 {
     VgmBuild result;
+    // The engine would play records from wherever bad offsets point; the import refuses them.
+    std::int64_t ticks = 0;
+    result.error = MeasureAgiResource({pData, pData + size}, ticks);
+    if (!result.Ok())
+        return result;
     CAgiEngine engine(pData, size, options.fade);
     const std::uint64_t total = engine.GetTotalTicks();
     if (total * kSamplesPerTick > 0xFFFFFFFFu)
@@ -162,13 +168,15 @@ VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions&
     std::vector<std::uint8_t>& out = result.bytes;
     out.assign(kHeaderBytes, 0);
     CVgmCommands commands(out);
+    CVoiceMute writes(commands);
+    writes.SetMask(options.muteMask);
     std::uint64_t tick = 0;
     // Writes due at the very end are those of voices ending there, made below for all.
     for (std::uint64_t next; (next = engine.NextWriteTick()) < total; tick = next)
     {
         commands.Wait(next - tick);
-        engine.SkipTo(next, commands);
-        engine.StartTick(commands);
+        engine.SkipTo(next, writes);
+        engine.StartTick(writes);
     }
     commands.Wait(total - tick);
     // A player must not hold the last notes.

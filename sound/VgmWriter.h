@@ -24,6 +24,8 @@ struct VgmOptions
     std::string game{};
     // A .vgz file: the same bytes gzip-compressed.
     bool bGzip = false;
+    // Bit v leaves voice v out: it is silenced at the start and never sounds.
+    unsigned muteMask = 0;
 };
 
 // A built file, or the message saying why there is none.

@@ -5,27 +5,17 @@
 #include "framework/AtomicFile.h"
 #include "sound/AgiFile.h"
 
-#include <cstdio>
-
-bool Report(const Status& status)
+Status ImportAgiInput(CSoundDoc& doc, const std::string& path)
 {
-    if (!status.Ok() && !status.GetFailure().Silent())
-        std::fprintf(stderr, "%s\n", status.Error().c_str());
-    return status.Ok();
+    return ImportAgiFile(doc, path);
 }
 
-bool ImportAgiInput(CSoundDoc& doc, const std::string& path)
+Status WriteAgiOutput(const CSoundDoc& doc, const std::string& path)
 {
-    return Report(ImportAgiFile(doc, path));
+    return WriteAtomically(path, [&doc](CFile& out) { return ExportAgi(doc, out); });
 }
 
-bool WriteAgiOutput(const CSoundDoc& doc, const std::string& path)
+Status WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path)
 {
-    return Report(WriteAtomically(path, [&doc](CFile& out) { return ExportAgi(doc, out); }));
-}
-
-bool WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path)
-{
-    return Report(
-        WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, programs, out); }));
+    return WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, programs, out); });
 }

@@ -2,6 +2,7 @@
 #include "tools/ConvertAll.h"
 
 #include "game/GameSoundExport.h"
+#include "tools/ConvertMessages.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,17 +19,17 @@ bool ConvertAllGameSounds(const std::string& dir, const std::string& outDir,
         error = exporter.Read(game);
     if (!error.empty())
     {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        PrintNote({}, error);
         return false;
     }
     for (const std::string& damaged : exporter.GetDamaged())
-        std::fprintf(stderr, "%s (skipped)\n", damaged.c_str());
+        PrintNote(dir, damaged + " (skipped)");
 
     const FadeKind fade = game.GetInterpreterFade();
-    const auto writer = [&](int, const GameBytes& resource, const std::string& path)
+    const auto writer = [&](int n, const GameBytes& resource, const std::string& path)
     {
         // The conversion has printed why; a line of its own would say it twice.
-        return convert(resource, fade, path) ? std::string() : std::string("not written");
+        return convert(n, resource, fade, path) ? std::string() : std::string("not written");
     };
     const bool bTerminal = ::isatty(STDERR_FILENO) != 0;
     const auto progress = [bTerminal](int done, int total)
@@ -43,7 +44,7 @@ bool ConvertAllGameSounds(const std::string& dir, const std::string& outDir,
         std::fputc('\n', stderr);
     if (!error.empty())
     {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        PrintNote({}, error);
         return false;
     }
     return exporter.GetDamaged().empty() && exporter.GetFailed().empty();

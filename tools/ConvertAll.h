@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-// One game sound converted to path as --sound N OUTPUT converts it, fade being the game's
+// Game sound n converted to path as --sound N OUTPUT converts it, fade being the game's
 // interpreter's; prints its own failure and returns false.
-using GameSoundConversion = std::function<bool(const std::vector<std::uint8_t>& resource,
+using GameSoundConversion = std::function<bool(int n, const std::vector<std::uint8_t>& resource,
                                                FadeKind fade, const std::string& path)>;
 
 // Every sound of the game folder dir converted into outDir as sound<NNN>.<extension>, on all

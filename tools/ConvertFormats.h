@@ -2,7 +2,7 @@
 #pragma once
 
 #include "framework/Result.h"
-#include "playback/SynthKind.h"
+#include "playback/WavWriter.h"
 #include "sound/InterpreterFade.h"
 #include "sound/MidiExport.h"
 #include "sound/VgmWriter.h"
@@ -14,27 +14,34 @@
 class CSoundDoc;
 
 // The converter's format handlers: each runs the function the editor's command runs. A
-// failure prints its message on stderr, writes no output file, and returns false.
+// failure writes no output file and carries its message; the caller names the file.
 
-// Prints a failure's message on stderr; true for a success.
-bool Report(const Status& status);
+// What plays a .wav output, and whether a render longer than an hour may be written.
+struct WavRequest
+{
+    SynthKind kind = SynthKind::Sine;
+    FadeKind fade = FadeKind::None;
+    bool bLong = false;
+    // Voices left out (bit v for voice v).
+    unsigned muteMask = 0;
+};
 
-bool ImportAgiInput(CSoundDoc& doc, const std::string& path);
-bool WriteAgiOutput(const CSoundDoc& doc, const std::string& path);
-bool WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path);
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path);
+Status ImportAgiInput(CSoundDoc& doc, const std::string& path);
+Status WriteAgiOutput(const CSoundDoc& doc, const std::string& path);
+Status WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path);
+Status WriteWavOutput(const CSoundDoc& doc, const WavRequest& request, const std::string& path);
 // A raw resource played by a chip record by record (the sine imports it first).
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
-                       const std::string& path);
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
-                           const std::string& path);
+Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavRequest& request,
+                         const std::string& path);
+Status WriteAgiFileWavOutput(const std::string& input, const WavRequest& request,
+                             const std::string& path);
 
 // VGM files: the play range's chip writes, or a raw resource's records directly.
-bool WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path);
-bool WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
-                       const std::string& path);
-bool WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
-                           const std::string& path);
+Status WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path);
+Status WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
+                         const std::string& path);
+Status WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
+                             const std::string& path);
 // The tag's title for an input file (its name without extension) and game for a folder.
 std::string VgmTitleOfFile(const std::string& path);
 std::string VgmGameOfFolder(const std::string& dir);

@@ -2,14 +2,16 @@
 #include "tools/ConvertGame.h"
 
 #include "game/GameFolder.h"
+#include "tools/ConvertMessages.h"
 
 #include <cstdio>
 
 namespace
 {
+// The game folder's messages name the folder themselves.
 bool Fail(const std::string& message)
 {
-    std::fprintf(stderr, "%s\n", message.c_str());
+    PrintNote({}, message);
     return false;
 }
 } // namespace
@@ -24,7 +26,7 @@ bool ListGameSounds(const std::string& dir)
     if (std::string error = game.ListSounds(sounds, &warnings); !error.empty())
         return Fail(error);
     for (const std::string& warning : warnings)
-        std::fprintf(stderr, "%s\n", warning.c_str());
+        PrintNote({}, warning);
     std::printf("%s\n", game.Describe().c_str());
     for (const GameSoundInfo& sound : sounds)
         if (!sound.damaged.empty())

@@ -5,9 +5,9 @@
 #include "sound/ImportReport.h"
 #include "sound/SongFiles.h"
 #include "sound/SoundDoc.h"
+#include "tools/ConvertMessages.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace
@@ -22,31 +22,16 @@ int ParseChannel(const std::string& text)
     return channel <= kMidiChannels ? channel : -1;
 }
 
-bool ReadSongFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+std::vector<std::uint8_t> ReadSongFile(const std::string& path)
 {
-    try
-    {
-        const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
-        bytes.assign(data.begin(), data.end());
-        return true;
-    }
-    catch (const CFileException& e)
-    {
-        std::fprintf(stderr, "%s\n", e.what());
-        return false;
-    }
-}
-
-bool Refuse(const std::string& path, const std::string& error)
-{
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
-    return false;
+    const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
+    return {data.begin(), data.end()};
 }
 
 void PrintReport(const std::string& path, const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines)
-        std::fprintf(stderr, "%s: %s\n", path.c_str(), line.c_str());
+        PrintNote(path, line);
 }
 } // namespace
 
@@ -90,26 +75,20 @@ MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
     return map ? MidiImportOptions::Mapped(*map, drums) : MidiImportOptions::WithDrums(drums);
 }
 
-bool ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
+Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadSongFile(path, bytes))
-        return false;
-    const MidiImportResult result = ImportMidi(bytes, options, doc);
+    const MidiImportResult result = ImportMidi(ReadSongFile(path), options, doc);
     if (!result.Ok())
-        return Refuse(path, result.error);
+        return Failure{result.error};
     PrintReport(path, MidiImportReport(result.counts));
-    return true;
+    return Success();
 }
 
-bool ImportVgmInput(CSoundDoc& doc, const std::string& path)
+Status ImportVgmInput(CSoundDoc& doc, const std::string& path)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadSongFile(path, bytes))
-        return false;
-    const VgmImportResult result = ImportVgm(bytes, doc);
+    const VgmImportResult result = ImportVgm(ReadSongFile(path), doc);
     if (!result.Ok())
-        return Refuse(path, result.error);
+        return Failure{result.error};
     PrintReport(path, VgmImportReport(result));
-    return true;
+    return Success();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
 #include "sound/MidiImport.h"
 
 #include <array>
@@ -19,7 +20,7 @@ std::string ParseDrumChannel(const std::string& value, int& channel);
 MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
                                  std::optional<int> drumChannel);
 
-// Import the file into the document, printing what was lost on stderr; a bad file is
-// reported with its name and returns false.
-bool ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options);
-bool ImportVgmInput(CSoundDoc& doc, const std::string& path);
+// Import the file into the document, printing what was lost on stderr; a file that cannot be
+// read throws CFileException.
+Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options);
+Status ImportVgmInput(CSoundDoc& doc, const std::string& path);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
-// without the editor. Failures print the editor's own message on stderr and exit with 1;
-// a bad command line prints the usage and exits with 2.
+// without the editor. Failures print the editor's own message on stderr, after the file they
+// concern, and exit with 1; a bad command line says what is wrong and exits with 2.
 #include "framework/File.h"
 #include "game/WholeSongRange.h"
 #include "sound/AgiFile.h"
@@ -12,6 +12,7 @@
 #include "tools/ConvertFormats.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
+#include "tools/ConvertMessages.h"
 #include "tools/ConvertOptions.h"
 
 #include <algorithm>
@@ -29,6 +30,7 @@ VgmOptions VgmOptionsOf(const Options& options)
     vgm.chip = options.chip.value_or(SynthKind::PCjr);
     vgm.fade = options.fade.value_or(FadeKind::None);
     vgm.bLoop = options.bLoop;
+    vgm.muteMask = options.muteMask.value_or(0);
     if (options.game)
     {
         vgm.game = VgmGameOfFolder(*options.game);
@@ -41,32 +43,49 @@ VgmOptions VgmOptionsOf(const Options& options)
     return vgm;
 }
 
+WavRequest WavRequestOf(const Options& options, SynthKind fallback)
+{
+    return {options.chip.value_or(fallback), options.fade.value_or(FadeKind::None), options.bLong,
+            options.muteMask.value_or(0)};
+}
+
+// What the messages about a conversion name: its input, else the file it makes.
+std::string SubjectOf(const Options& options)
+{
+    return options.bNew ? options.output : options.input;
+}
+
+std::string GameSoundSubject(const std::string& dir, int n)
+{
+    return dir + " sound " + std::to_string(n);
+}
+
 // A raw resource written as the chip plays it.
-bool WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
+Status WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
 {
     if (OutputFormat(options) == Format::vgm)
         return WriteAgiVgmOutput(resource, VgmOptionsOf(options), options.output);
-    return WriteAgiWavOutput(resource, *options.chip, options.fade.value_or(FadeKind::None),
-                             options.output);
+    return WriteAgiWavOutput(resource, WavRequestOf(options, SynthKind::Sine), options.output);
 }
 
-bool ReadInput(CSoundDoc& doc, const Options& options)
+Status ReadInput(CSoundDoc& doc, const Options& options)
 {
     if (options.bNew)
-        return doc.OnNewDocument();
+        return doc.OnNewDocument() ? Success() : Failure{};
     if (InputFormat(options) == Format::tks)
-        return Report(doc.OnOpenDocument(options.input));
+        return doc.OnOpenDocument(options.input);
+    // An import fills a document that File New made, as the editor's Import does.
+    if (!doc.OnNewDocument())
+        return Failure{};
     if (InputFormat(options) == Format::mid)
-        return doc.OnNewDocument() &&
-               ImportMidiInput(doc, options.input,
+        return ImportMidiInput(doc, options.input,
                                MidiOptionsFor(options.midiMap, options.drumChannel));
     if (InputFormat(options) == Format::vgm)
-        return doc.OnNewDocument() && ImportVgmInput(doc, options.input);
-    // An import fills a document that File New made, as the editor's Import does.
-    return doc.OnNewDocument() && ImportAgiInput(doc, options.input);
+        return ImportVgmInput(doc, options.input);
+    return ImportAgiInput(doc, options.input);
 }
 
-bool WriteOutput(CSoundDoc& doc, const Options& options)
+Status WriteOutput(CSoundDoc& doc, const Options& options)
 {
     const Format to = OutputFormat(options);
     // A document keeps its stored range; the exports see the whole song.
@@ -76,44 +95,55 @@ bool WriteOutput(CSoundDoc& doc, const Options& options)
     switch (to)
     {
     case Format::tks:
-        return Report(doc.OnSaveDocument(options.output));
+        return doc.OnSaveDocument(options.output);
     case Format::agi:
         return WriteAgiOutput(doc, options.output);
     case Format::mid:
         return WriteMidiOutput(doc, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, options.chip.value_or(SynthKind::Sine),
-                              options.fade.value_or(FadeKind::None), options.output);
+        return WriteWavOutput(doc, WavRequestOf(options, SynthKind::Sine), options.output);
     case Format::vgm:
         return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
     }
-    return false;
+    return Failure{};
+}
+
+Status ConvertDocument(const Options& options)
+{
+    CSoundDoc doc;
+    if (Status read = ReadInput(doc, options); !read.Ok())
+        return read;
+    return WriteOutput(doc, options);
 }
 
 // A game's sound as it was read; fade is its interpreter's, which a chip plays.
-bool ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Options options)
+Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Options options)
 {
     if (!options.fade)
         options.fade = fade;
     if (OutputFormat(options) == Format::agi)
     {
         WriteFileAtomically(options.output, resource.data(), resource.size());
-        return true;
+        return Success();
     }
     if (PlaysRecords(options))
         return WriteRecordsOutput(resource, options);
     CSoundDoc doc;
     if (!doc.OnNewDocument())
-        return false;
-    return Report(ImportAgi(doc, resource)) && WriteOutput(doc, options);
+        return Failure{};
+    if (Status imported = ImportAgi(doc, resource); !imported.Ok())
+        return imported;
+    return WriteOutput(doc, options);
 }
 
 bool ConvertGameSound(const Options& options)
 {
     std::vector<std::uint8_t> resource;
     FadeKind fade = FadeKind::None;
-    return ReadGameSound(*options.game, *options.sound, resource, &fade) &&
-           ConvertGameResource(std::move(resource), fade, options);
+    if (!ReadGameSound(*options.game, *options.sound, resource, &fade))
+        return false;
+    return Report(GameSoundSubject(*options.game, *options.sound),
+                  Guarded([&] { return ConvertGameResource(std::move(resource), fade, options); }));
 }
 
 // Every format names its files by its own name.
@@ -137,44 +167,60 @@ const char* FormatExtension(Format format)
 
 bool ConvertAllSounds(const Options& options)
 {
-    const auto convert = [&options](const std::vector<std::uint8_t>& resource, FadeKind fade,
+    const auto convert = [&options](int n, const std::vector<std::uint8_t>& resource, FadeKind fade,
                                     const std::string& path)
     {
         Options one = options;
         one.output = path;
         // On a worker thread: what main would catch for one sound is caught here.
-        try
-        {
-            return ConvertGameResource(resource, fade, one);
-        }
-        catch (const std::exception& e)
-        {
-            return Report(Failure{e.what()});
-        }
+        return Report(GameSoundSubject(*options.game, n),
+                      Guarded([&] { return ConvertGameResource(resource, fade, one); }));
     };
     return ConvertAllGameSounds(*options.game, options.output,
                                 FormatExtension(OutputFormat(options)), convert);
 }
 
+// A resource goes into the game only as the import would take it.
+Status ReadResourceFile(const std::string& path, std::vector<std::uint8_t>& resource)
+{
+    const std::string bytes = ReadWholeFile(path, kMaxAgiFileBytes);
+    resource.assign(bytes.begin(), bytes.end());
+    std::int64_t ticks = 0;
+    if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
+        return Failure{std::move(error)};
+    return Success();
+}
+
+Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& resource)
+{
+    if (!options.bNew && InputFormat(options) == Format::agi)
+        return ReadResourceFile(options.input, resource);
+    CSoundDoc doc;
+    if (Status read = ReadInput(doc, options); !read.Ok())
+        return read;
+    AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
+    if (!build.Ok())
+        return Failure{build.error};
+    resource = std::move(build.bytes);
+    return Success();
+}
+
 bool ConvertIntoGame(const Options& options)
 {
     std::vector<std::uint8_t> resource;
-    if (!options.bNew && InputFormat(options) == Format::agi)
-    {
-        const std::string bytes = ReadWholeFile(options.input, kMaxAgiFileBytes);
-        resource.assign(bytes.begin(), bytes.end());
-    }
-    else
-    {
-        CSoundDoc doc;
-        if (!ReadInput(doc, options))
-            return false;
-        AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
-        if (!build.Ok())
-            return Report(Failure{build.error});
-        resource = std::move(build.bytes);
-    }
+    if (!Report(SubjectOf(options), Guarded([&] { return BuildGameResource(options, resource); })))
+        return false;
     return WriteGameSound(*options.intoGame, *options.sound, resource);
+}
+
+Status ConvertFile(const Options& options)
+{
+    if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
+        return OutputFormat(options) == Format::vgm
+                   ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
+                   : WriteAgiFileWavOutput(options.input, WavRequestOf(options, SynthKind::Sine),
+                                           options.output);
+    return ConvertDocument(options);
 }
 
 bool Run(const Options& options)
@@ -187,13 +233,7 @@ bool Run(const Options& options)
         return ConvertGameSound(options);
     if (options.intoGame)
         return ConvertIntoGame(options);
-    if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
-        return OutputFormat(options) == Format::vgm
-                   ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
-                   : WriteAgiFileWavOutput(options.input, *options.chip,
-                                           options.fade.value_or(FadeKind::None), options.output);
-    CSoundDoc doc;
-    return ReadInput(doc, options) && WriteOutput(doc, options);
+    return Report(SubjectOf(options), Guarded([&] { return ConvertFile(options); }));
 }
 } // namespace
 
@@ -215,19 +255,16 @@ int main(int argc, char** argv)
     }
     catch (const UsageError& e)
     {
-        std::fprintf(stderr, "tarvok-convert: %s\n\n%s", e.message.c_str(), kUsage);
+        PrintUsageError(e.message);
         return 2;
     }
-
     try
     {
-        if (!Run(options))
-            return 1;
+        return Run(options) ? 0 : 1;
     }
-    catch (const std::exception& e) // a file that cannot be read, or no memory left
+    catch (const std::exception& e) // no memory left
     {
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintNote({}, e.what());
         return 1;
     }
-    return 0;
 }

@@ -3,6 +3,7 @@
 
 #include "sound/SongFiles.h"
 #include "tools/ConvertImport.h"
+#include "tools/ConvertMute.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,15 +11,16 @@
 
 extern const char kUsage[];
 const char kUsage[] =
-    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav|vgm] [--instruments P0,P1,P2] "
-    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--loop] [--whole] [--map C0,C1,C2] "
-    "[--drums N|none] (INPUT | --new) OUTPUT\n"
+    "usage: tarvok-convert [--from tks|agi|mid|vgm] [--to tks|agi|mid|wav|vgm] [--instruments "
+    "P0,P1,P2] "
+    "[--chip sine|pcjr|tandy|speaker] [--fade none|2.9|3] [--mute LIST] [--loop] [--long] "
+    "[--whole] [--map C0,C1,C2] [--drums N|none] (INPUT | --new) OUTPUT\n"
     "       tarvok-convert --game DIR --list\n"
-    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav|vgm [--instruments ...] [--chip ...] "
-    "[--whole] OUTDIR\n"
+    "       tarvok-convert --game DIR --all --to tks|agi|mid|wav|vgm [--instruments ...] [--chip "
+    "...] "
+    "[--long] [--whole] OUTDIR\n"
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
-    "[--whole]"
-    " OUTPUT\n"
+    "[--long] [--whole] OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
     "\n"
     "  --from tks|agi|mid|vgm format of INPUT (default: by its extension .tks, .mid, .midi,\n"
@@ -32,7 +34,11 @@ const char kUsage[] =
     "                         (PCjr unless tandy)\n"
     "  --fade none|2.9|3      the interpreter's note fade for a .wav or .vgm output (default\n"
     "                         none)\n"
+    "  --mute LIST            leave voices out of a .wav or .vgm output, as in 1,2,3 (0-2 the\n"
+    "                         tones, 3 the noise); the file keeps the whole sound's length\n"
     "  --loop                 a .vgm output loops the whole sound\n"
+    "  --long                 write a .wav output that lasts longer than an hour (refused\n"
+    "                         without it)\n"
     "  --new                  start from a new document instead of INPUT\n"
     "  --whole                export the whole song, whatever the play range (not for tks)\n"
     "  --game DIR             an AGI game folder (SNDDIR, VOL.0, ...) to read from\n"
@@ -122,6 +128,14 @@ FadeKind ParseFade(const std::string& name)
     return *fade;
 }
 
+unsigned ParseMute(const std::string& list)
+{
+    const std::optional<unsigned> mask = ParseMuteList(list);
+    if (!mask)
+        throw UsageError{"--mute needs voices from 0 to 3, as in 1,2,3: '" + list + "'"};
+    return *mask;
+}
+
 // One line per option: a new one is a line here and a field in Options.
 struct OptionRule
 {
@@ -142,6 +156,8 @@ const OptionRule kOptions[] = {
     {"--chip", true, [](Options& o, const std::string& v) { o.chip = ParseChip(v); }},
     {"--fade", true, [](Options& o, const std::string& v) { o.fade = ParseFade(v); }},
     {"--loop", false, [](Options& o, const std::string&) { o.bLoop = true; }},
+    {"--long", false, [](Options& o, const std::string&) { o.bLong = true; }},
+    {"--mute", true, [](Options& o, const std::string& v) { o.muteMask = ParseMute(v); }},
     {"--game", true, [](Options& o, const std::string& v) { o.game = v; }},
     {"--into-game", true, [](Options& o, const std::string& v) { o.intoGame = v; }},
     {"--sound", true, [](Options& o, const std::string& v) { o.sound = ParseSoundNumber(v); }},
@@ -161,7 +177,8 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     if (options.game && options.bList)
     {
         if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
-            options.chip || options.fade || options.bLoop)
+            options.chip || options.fade || options.bLoop || options.bLong ||
+            options.muteMask)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }
@@ -259,10 +276,12 @@ void CheckChip(const Options& options)
 {
     const bool bRendered = !options.intoGame && (OutputFormat(options) == Format::wav ||
                                                  OutputFormat(options) == Format::vgm);
-    if ((options.chip || options.fade) && !bRendered)
-        throw UsageError{"--chip and --fade go only with a .wav or .vgm output"};
+    if ((options.chip || options.fade || options.muteMask) && !bRendered)
+        throw UsageError{"--chip, --fade and --mute go only with a .wav or .vgm output"};
     if (options.bLoop && (options.intoGame || OutputFormat(options) != Format::vgm))
         throw UsageError{"--loop goes only with a .vgm output"};
+    if (options.bLong && (options.intoGame || OutputFormat(options) != Format::wav))
+        throw UsageError{"--long goes only with a .wav output"};
 }
 
 Format OutputFormat(const Options& options)

@@ -37,6 +37,10 @@ struct Options
     std::optional<SynthKind> chip;
     std::optional<FadeKind> fade;
     bool bLoop = false;
+    // A .wav output may last longer than an hour.
+    bool bLong = false;
+    // Voices left out of a .wav or .vgm output, bit v for voice v.
+    std::optional<unsigned> muteMask;
     std::optional<std::array<int, 3>> midiMap;
     std::optional<int> drumChannel;
     std::string input;
@@ -50,8 +54,8 @@ struct UsageError
 
 // Parses the arguments after the program's name; throws UsageError.
 Options ParseArguments(const std::vector<std::string>& args);
-// Refuses --chip and --fade where nothing is played, --loop but for a VGM file; throws
-// UsageError.
+// Refuses --chip, --fade and --mute where nothing is played, --loop but for a VGM file, --long
+// but for a WAV file; throws UsageError.
 void CheckChip(const Options& options);
 // Refuses --map and --drums but for a MIDI input, and a drum channel the map gives a voice;
 // throws UsageError.

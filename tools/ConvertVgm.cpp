@@ -10,16 +10,16 @@
 
 namespace
 {
-bool WriteBuild(const VgmBuild& build, const std::string& path)
+Status WriteBuild(const VgmBuild& build, const std::string& path)
 {
     if (!build.Ok())
-        return Report(Failure{build.error});
-    return Report(WriteAtomically(path,
-                                  [&build](CFile& out)
-                                  {
-                                      out.Write(build.bytes.data(), build.bytes.size());
-                                      return Success();
-                                  }));
+        return Failure{build.error};
+    return WriteAtomically(path,
+                           [&build](CFile& out)
+                           {
+                               out.Write(build.bytes.data(), build.bytes.size());
+                               return Success();
+                           });
 }
 } // namespace
 
@@ -37,19 +37,19 @@ std::string VgmGameOfFolder(const std::string& dir)
     return folder.filename().string();
 }
 
-bool WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path)
+Status WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path)
 {
     return WriteBuild(BuildDocumentVgm(doc, options), path);
 }
 
-bool WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
-                       const std::string& path)
+Status WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
+                         const std::string& path)
 {
     return WriteBuild(BuildVgm(resource.data(), resource.size(), options), path);
 }
 
-bool WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
-                           const std::string& path)
+Status WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
+                             const std::string& path)
 {
     const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
     return WriteAgiVgmOutput({bytes.begin(), bytes.end()}, options, path);

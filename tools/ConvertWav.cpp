@@ -8,23 +8,46 @@
 
 #include <string>
 
-bool WriteWavOutput(const CSoundDoc& doc, SynthKind kind, FadeKind fade, const std::string& path)
+namespace
 {
-    const WavOptions options{kind, {}, fade};
-    return Report(WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); }));
+// A measuring failure is the render's own; a long render is refused before gigabytes are
+// written, unless asked for.
+Status CheckLength(const std::string& error, const WavLength& length, bool bLong)
+{
+    if (!error.empty())
+        return Failure{error};
+    if (length.IsLong() && !bLong)
+        return Failure{"the render would last " + DescribeWavLength(length) +
+                       "; add --long to write it anyway"};
+    return Success();
+}
+} // namespace
+
+Status WriteWavOutput(const CSoundDoc& doc, const WavRequest& request, const std::string& path)
+{
+    WavLength length;
+    const std::string error = MeasureWavFile(doc, request.kind, length);
+    if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
+        return checked;
+    const WavOptions options{request.kind, {}, request.fade, request.muteMask};
+    return WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
 }
 
-bool WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, SynthKind kind, FadeKind fade,
-                       const std::string& path)
+Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavRequest& request,
+                         const std::string& path)
 {
-    const WavOptions options{kind, {}, fade};
-    return Report(
-        WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); }));
+    WavLength length;
+    const std::string error =
+        MeasureAgiWavFile(resource.data(), resource.size(), request.kind, length);
+    if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
+        return checked;
+    const WavOptions options{request.kind, {}, request.fade, request.muteMask};
+    return WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); });
 }
 
-bool WriteAgiFileWavOutput(const std::string& input, SynthKind kind, FadeKind fade,
-                           const std::string& path)
+Status WriteAgiFileWavOutput(const std::string& input, const WavRequest& request,
+                             const std::string& path)
 {
     const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, kind, fade, path);
+    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, request, path);
 }

@@ -4,6 +4,7 @@
 #include "framework/Archive.h"
 #include "framework/MemFile.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -63,13 +64,10 @@ void CSoundSequenceView::OnEditCopy()
 {
     CSoundDoc* pDoc = GetDocument();
     std::string block;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->GetPatternAt(pDoc->m_sequenceCursor);
-        if (pPattern == nullptr)
-            return;
-        block = CSoundDoc::CopyPatternToGlobal(pPattern);
-    }
+    const CSoundPattern* pPattern = pDoc->GetPatternAt(GetSession().GetSequenceCursor());
+    if (pPattern == nullptr)
+        return;
+    block = CSoundDoc::CopyPatternToGlobal(pPattern);
     QGuiApplication::clipboard()->setMimeData(NewPatternData(block).release());
 }
 
@@ -77,22 +75,14 @@ void CSoundSequenceView::OnEditCut()
 {
     OnEditCopy();
     CSoundDoc* pDoc = GetDocument();
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        cursor = pDoc->m_sequenceCursor;
-    }
+    const SequencePos cursor = GetSession().GetSequenceCursor();
     SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Cut"), cursor, 0);
     viewport()->update();
 }
 
 void CSoundSequenceView::OnEditPaste()
 {
-    SequencePos cursor;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        cursor = GetDocument()->m_sequenceCursor;
-    }
+    const SequencePos cursor = GetSession().GetSequenceCursor();
     DropPattern(nullptr, cursor);
 }
 
@@ -123,10 +113,7 @@ CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const Seq
     const PatternId id =
         SoundEdits::PastePattern(GetSession(), CurrentPosition(),
                                  bDrop ? tr("Drop Pattern") : tr("Paste"), std::move(pNew), cell);
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pDoc->m_sequenceCursor = cell;
-    }
+    GetSession().SetSequenceCursor(cell);
     viewport()->repaint();
     return pDoc->FindPattern(id);
 }
@@ -135,13 +122,10 @@ std::unique_ptr<QMimeData> CSoundSequenceView::BeginDrag(const SequencePos& sour
 {
     CSoundDoc* pDoc = GetDocument();
     std::string block;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->GetPatternAt(source);
-        if (pPattern == nullptr)
-            return nullptr;
-        block = CSoundDoc::CopyPatternToGlobal(pPattern);
-    }
+    const CSoundPattern* pPattern = pDoc->GetPatternAt(source);
+    if (pPattern == nullptr)
+        return nullptr;
+    block = CSoundDoc::CopyPatternToGlobal(pPattern);
     m_dragSource = source;
     m_bDragFromHere = true;
     return NewPatternData(block);
@@ -242,8 +226,7 @@ bool CSoundSequenceView::OnDrop(const QMimeData* pData, Qt::DropAction effect, c
             if (pDoc->GetPlacement(m_dragSource) != 0)
             {
                 SoundEdits::MovePlacement(GetSession(), CurrentPosition(), m_dragSource, target);
-                std::lock_guard lock(pDoc->Guard());
-                pDoc->m_sequenceCursor = target;
+                GetSession().SetSequenceCursor(target);
             }
             viewport()->update();
         }

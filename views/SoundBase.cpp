@@ -74,11 +74,10 @@ EditorPosition CSoundBase::CurrentPosition() const
     EditorPosition position;
     position.editor = Kind();
     position.scroll = GetScrollPos();
-    std::lock_guard lock(m_pDocument->Guard());
-    if (m_pDocument->m_pCurrentPattern != nullptr)
-        position.pattern = m_pDocument->m_pCurrentPattern->GetId();
-    position.patternCursor = m_pDocument->m_patternCursor;
-    position.sequenceCursor = m_pDocument->m_sequenceCursor;
+    if (const CSoundPattern* pPattern = GetSession().GetCurrentPattern())
+        position.pattern = pPattern->GetId();
+    position.patternCursor = GetSession().GetPatternCursor();
+    position.sequenceCursor = GetSession().GetSequenceCursor();
     return position;
 }
 
@@ -317,11 +316,7 @@ void CSoundBase::MovePlayLine(int y)
 
 void CSoundBase::PaintPlayLine(QPainter& dc)
 {
-    bool bPlaying;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        bPlaying = m_pDocument->m_bSongPlaying;
-    }
+    const bool bPlaying = GetSession().IsPlaying();
     // The parts of an out-of-date marker outside this repaint are repainted after it.
     MovePlayLine(bPlaying ? PlayLineY() : -1);
     if (m_nPlayLineY < 0)
@@ -416,7 +411,6 @@ bool CSoundBase::KeyToPattern(unsigned nKey, bool bShift, int nChannel,
         return false;
     if (nChannel < 0 || nChannel >= kChannelCount)
         return false;
-    std::lock_guard lock(m_pDocument->Guard());
     const auto& patterns = m_pDocument->GetPatterns(nChannel);
     if (nIndex >= static_cast<int>(patterns.size()))
         return false;
@@ -426,7 +420,6 @@ bool CSoundBase::KeyToPattern(unsigned nKey, bool bShift, int nChannel,
 
 int CSoundBase::GetLastPosition() const
 {
-    std::lock_guard lock(m_pDocument->Guard());
     int nLast = 0;
     for (int c = 0; c < kChannelCount; ++c)
         if (const auto& seq = m_pDocument->GetSequence(c); !seq.empty())
@@ -438,7 +431,6 @@ int CSoundBase::GetPatternOffset(int nPosition, const CSoundPattern* pPattern) c
 {
     if (pPattern == nullptr)
         return -1;
-    std::lock_guard lock(m_pDocument->Guard());
     const int nStart = m_pDocument->GetPlayRange().start;
     for (int c = 0; c < kChannelCount; ++c)
     {
@@ -458,13 +450,12 @@ int CSoundBase::GetPatternOffset(int nPosition, const CSoundPattern* pPattern) c
 std::optional<int> CSoundBase::PatternCursorPosition() const
 {
     CSoundDoc* pDoc = m_pDocument;
-    std::lock_guard lock(pDoc->Guard());
-    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
     const int nChannel = pDoc->FindPatternChannel(pPattern);
     if (nChannel < 0)
         return std::nullopt;
     // The placement under or before the sequence cursor, else the first one after it.
-    const int nNear = pDoc->m_sequenceCursor.step * std::max(pDoc->GetStepSize(), 1);
+    const int nNear = GetSession().GetSequenceCursor().step * std::max(pDoc->GetStepSize(), 1);
     std::optional<int> placed;
     for (const auto& [nPos, pPlaced] : pDoc->GetSequence(nChannel))
     {
@@ -478,7 +469,7 @@ std::optional<int> CSoundBase::PatternCursorPosition() const
     }
     if (!placed)
         return std::nullopt;
-    return *placed + pDoc->m_patternCursor.row;
+    return *placed + GetSession().GetPatternCursor().row;
 }
 
 CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPlace)
@@ -487,10 +478,7 @@ CSoundPattern* CSoundBase::NewPatternDialog(int nChannel, const SequencePos* pPl
         return nullptr;
     int nRows = 16;
     char szName[16];
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        std::snprintf(szName, sizeof szName, "%03d", m_pDocument->GetNextPatternNumber(nChannel));
-    }
+    std::snprintf(szName, sizeof szName, "%03d", m_pDocument->GetNextPatternNumber(nChannel));
     std::string name = szName;
     if (!GetDialogs()->PatternDialog(this, "Create new pattern", nRows, name))
         return nullptr;

@@ -12,21 +12,13 @@
 
 #include <QUndoView>
 
-#include <mutex>
-
 void CSoundBase::OnPlay()
 {
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        if (!m_pDocument->m_bSongPlaying)
-            m_pDocument->m_nCurrentPos = m_pDocument->GetPlayRange().start;
-    }
+    const std::int32_t row = m_pSession->GetResumeRow();
     if (GetTransport() != nullptr)
-        GetTransport()->PostPlay(m_pDocument, m_pSession);
+        GetTransport()->PostPlay(m_pDocument, m_pSession, row);
+    m_pSession->OnPlayStarted(row);
     SayWhatPlays();
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPlaying = true;
-    m_pDocument->m_bSongPaused = false;
 }
 
 void CSoundBase::SayWhatPlays() const
@@ -37,26 +29,16 @@ void CSoundBase::SayWhatPlays() const
 void CSoundBase::OnPlayFrom()
 {
     const std::optional<int> from = PlayFromPosition();
-    bool bPlaying;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        bPlaying = m_pDocument->m_bSongPlaying && !m_pDocument->m_bSongPaused;
-    }
-    // The stop stores the row it heard: the start row must be set after it.
-    if (bPlaying && GetTransport() != nullptr)
+    // The stop tells the row it heard: the start row is chosen after it.
+    if (m_pSession->IsPlaying() && !m_pSession->IsPaused() && GetTransport() != nullptr)
         GetTransport()->PostStop();
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        const int nStart = m_pDocument->GetPlayRange().start;
-        const bool bInRange = from && *from >= nStart && *from <= m_pDocument->GetPlayRange().end;
-        m_pDocument->m_nCurrentPos = bInRange ? *from : nStart;
-    }
+    const PlayRange range = m_pDocument->GetPlayRange();
+    const bool bInRange = from && *from >= range.start && *from <= range.end;
+    const std::int32_t row = bInRange ? *from : range.start;
     if (GetTransport() != nullptr)
-        GetTransport()->PostPlayFrom(m_pDocument, m_pSession);
+        GetTransport()->PostPlayFrom(m_pDocument, m_pSession, row);
+    m_pSession->OnPlayStarted(row);
     SayWhatPlays();
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPlaying = true;
-    m_pDocument->m_bSongPaused = false;
 }
 
 int CSoundBase::GetOctave() const
@@ -73,19 +55,14 @@ void CSoundBase::OnPause()
 {
     if (GetTransport() != nullptr)
         GetTransport()->PostStop();
-    std::lock_guard lock(m_pDocument->Guard());
-    m_pDocument->m_bSongPaused = true;
+    m_pSession->OnPaused();
 }
 
 void CSoundBase::OnStop()
 {
     if (GetTransport() != nullptr)
         GetTransport()->PostStop();
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        m_pDocument->m_bSongPlaying = false;
-        m_pDocument->m_bSongPaused = false;
-    }
+    m_pSession->OnStopped();
     // Every editor of the document shows the marker, so every one loses it.
     for (IDocumentView* pView : m_pDocument->GetViews())
         if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
@@ -96,13 +73,9 @@ void CSoundBase::OnProperties()
 {
     if (GetDialogs() == nullptr)
         return;
-    int nBpm, nStep, nTpb;
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        nBpm = m_pDocument->GetBeatsPerMinute();
-        nStep = m_pDocument->GetStepSize();
-        nTpb = m_pDocument->GetTracksPerBeat();
-    }
+    int nBpm = m_pDocument->GetBeatsPerMinute();
+    int nStep = m_pDocument->GetStepSize();
+    int nTpb = m_pDocument->GetTracksPerBeat();
     if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb))
         return;
     SoundEdits::SetProperties(*m_pSession, CurrentPosition(), {nBpm, nStep, nTpb});
@@ -204,11 +177,8 @@ bool CSoundBase::OnCommand(UINT nID)
         OnPause();
         return true;
     case ID_SOUND_PLAYNOTES:
-    {
-        std::lock_guard lock(m_pDocument->Guard());
-        m_pDocument->m_bPlayNotes = !m_pDocument->m_bPlayNotes;
+        m_pSession->SetPlayNotes(!m_pSession->GetPlayNotes());
         return true;
-    }
     case ID_SOUND_PROPERTIES:
         OnProperties();
         return true;
@@ -229,9 +199,8 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
 {
     if (OnUpdateHistoryCommand(nID, ui))
         return true;
-    std::lock_guard lock(m_pDocument->Guard());
-    const bool bPlaying = m_pDocument->m_bSongPlaying;
-    const bool bPaused = m_pDocument->m_bSongPaused;
+    const bool bPlaying = m_pSession->IsPlaying();
+    const bool bPaused = m_pSession->IsPaused();
     switch (nID)
     {
     case ID_SOUND_PLAY:
@@ -245,7 +214,7 @@ bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
         return true;
     case ID_SOUND_PLAYNOTES:
         ui.Enable(true);
-        ui.SetCheck(m_pDocument->m_bPlayNotes);
+        ui.SetCheck(m_pSession->GetPlayNotes());
         return true;
     case ID_VIEW_SOUNDBAR:
         ui.Enable(true);

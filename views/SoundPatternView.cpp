@@ -2,6 +2,7 @@
 #include "views/SoundPatternView.h"
 
 #include "framework/TextCodec.h"
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
@@ -30,32 +31,27 @@ CSoundPatternView::CSoundPatternView(CSoundSession* pSession, QWidget* pParent)
 
 bool CSoundPatternView::ClampCursor()
 {
-    CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
-    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
-    PatternCursor& cursor = pDoc->m_patternCursor;
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    PatternCursor cursor = GetSession().GetPatternCursor();
     cursor.field = std::clamp(cursor.field, 0, 3);
     const int nRows = pPattern != nullptr ? pPattern->GetRows() : 0;
     cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
+    GetSession().SetPatternCursor(cursor);
     return nRows > 0;
 }
 
 void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
 {
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    const PatternId shown = pPattern != nullptr ? pPattern->GetId() : 0;
+    // Another editor opened a different pattern: start at its top.
+    if (shown != m_nShownPattern && pSender != nullptr)
     {
-        CSoundDoc* pDoc = GetDocument();
-        std::lock_guard lock(pDoc->Guard());
-        const PatternId shown =
-            pDoc->m_pCurrentPattern != nullptr ? pDoc->m_pCurrentPattern->GetId() : 0;
-        // Another editor opened a different pattern: start at its top.
-        if (shown != m_nShownPattern && pSender != nullptr)
-        {
-            pDoc->m_patternCursor = {};
-            m_nAnchor = -1;
-            SetScrollPos(0);
-        }
-        m_nShownPattern = shown;
+        GetSession().SetPatternCursor({});
+        m_nAnchor = -1;
+        SetScrollPos(0);
     }
+    m_nShownPattern = shown;
     ClampCursor();
     CSoundBase::OnUpdate(pSender, pHint);
     // The cell under the cursor may have changed without the cursor moving (a row deleted).
@@ -74,8 +70,7 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
     const QRect rcClient = viewport()->rect();
     dc.fillRect(rcClip, m_crBack);
 
-    std::unique_lock lock(pDoc->Guard());
-    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
     if (pPattern == nullptr)
     {
         TextOut(dc, 40, 40, "Please select a pattern from the sequencer.", m_crBack);
@@ -85,16 +80,12 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
         const int nRows = pPattern->GetRows();
         const int nPage = GetPage();
         if (GetScrollLimit() != std::max(nRows - 1 - std::max(nPage, 1) + 1, 0))
-        {
-            lock.unlock();
             UpdateScrollBars();
-            lock.lock();
-        }
         const int nChannel = pDoc->FindPatternChannel(pPattern);
         const bool bNoise = nChannel == kNoiseChannel;
         const int nFirst = GetScrollPos();
         const int nTpb = std::max(pDoc->GetTracksPerBeat(), 1);
-        const PatternCursor cursor = pDoc->m_patternCursor;
+        const PatternCursor cursor = GetSession().GetPatternCursor();
         int nSelFirst = 0, nSelLast = -1;
         const bool bSelection = GetSelection(nSelFirst, nSelLast);
 
@@ -141,7 +132,6 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
             dc.restore();
         }
     }
-    lock.unlock();
 
     dc.setPen(QPen(Qt::black, 0));
     dc.drawLine(0, kHeaderHeight, rcClient.right(), kHeaderHeight);
@@ -159,17 +149,10 @@ void CSoundPatternView::DrawPlayPosition()
 
 void CSoundPatternView::ScrollToPlayingRow()
 {
-    CSoundDoc* pDoc = GetDocument();
-    int nPos;
-    const CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (!pDoc->m_bSongPlaying || pDoc->m_bSongPaused)
-            return;
-        nPos = pDoc->m_nCurrentPos;
-        pPattern = pDoc->m_pCurrentPattern;
-    }
-    const int r = GetPatternOffset(nPos, pPattern);
+    const CSoundSession& session = GetSession();
+    if (!session.IsPlaying() || session.IsPaused())
+        return;
+    const int r = GetPatternOffset(session.GetPlayRow(), session.GetCurrentPattern());
     const int nFirst = GetScrollPos();
     // A page at a time, as the row leaves the view, so the rows stay still to read.
     if (r >= 0 && (r < nFirst || r >= nFirst + std::max(GetPage(), 1)))
@@ -178,15 +161,7 @@ void CSoundPatternView::ScrollToPlayingRow()
 
 int CSoundPatternView::PlayLineY() const
 {
-    CSoundDoc* pDoc = GetDocument();
-    int nPos;
-    const CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        nPos = pDoc->m_nCurrentPos;
-        pPattern = pDoc->m_pCurrentPattern;
-    }
-    const int r = GetPatternOffset(nPos, pPattern);
+    const int r = GetPatternOffset(GetSession().GetPlayRow(), GetSession().GetCurrentPattern());
     const int nFirst = GetScrollPos();
     int y = -1;
     if (r >= 0 && nFirst <= r && r <= nFirst + GetPage())
@@ -196,24 +171,14 @@ int CSoundPatternView::PlayLineY() const
 
 void CSoundPatternView::UpdateScrollBars()
 {
-    CSoundDoc* pDoc = GetDocument();
-    int nMax = 0;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (pDoc->m_pCurrentPattern != nullptr)
-            nMax = std::max(pDoc->m_pCurrentPattern->GetRows() - 1, 0);
-    }
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    const int nMax = pPattern != nullptr ? std::max(pPattern->GetRows() - 1, 0) : 0;
     SetScrollRange(nMax, GetPage());
 }
 
 void CSoundPatternView::EnsureCursorVisible()
 {
-    CSoundDoc* pDoc = GetDocument();
-    int nRow;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        nRow = pDoc->m_patternCursor.row;
-    }
+    const int nRow = GetSession().GetPatternCursor().row;
     const int p = GetScrollPos();
     const int nPage = std::max(GetPage(), 1);
     if (nRow < p)
@@ -229,16 +194,12 @@ void CSoundPatternView::ShowDivisorStatus()
     if (!hasFocus())
         return;
     std::string text;
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    if (pPattern != nullptr && GetDocument()->FindPatternChannel(pPattern) != kNoiseChannel)
     {
-        CSoundDoc* pDoc = GetDocument();
-        std::lock_guard lock(pDoc->Guard());
-        const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
-        if (pPattern != nullptr && pDoc->FindPatternChannel(pPattern) != kNoiseChannel)
-        {
-            const SoundCell cell = pPattern->GetCell(pDoc->m_patternCursor.row);
-            if (cell.HasExactNote())
-                text = AgiDivisorText(cell.divisor, cell.note);
-        }
+        const SoundCell cell = pPattern->GetCell(GetSession().GetPatternCursor().row);
+        if (cell.HasExactNote())
+            text = AgiDivisorText(cell.divisor, cell.note);
     }
     if (!text.empty())
         SetIdleText(text);
@@ -249,17 +210,14 @@ void CSoundPatternView::ShowDivisorStatus()
 
 void CSoundPatternView::KeepCursorInPage(int nFirst)
 {
-    CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
-    int& row = pDoc->m_patternCursor.row;
+    PatternCursor cursor = GetSession().GetPatternCursor();
     // With no whole row visible, the first row shown is the only one to stay on.
     const int nLast = nFirst + std::max(GetPage(), 1) - 1;
-    if (row < nFirst)
-        row = nFirst;
-    else if (row > nLast)
-        row = nLast;
-    const int nRows = pDoc->m_pCurrentPattern != nullptr ? pDoc->m_pCurrentPattern->GetRows() : 0;
-    row = std::clamp(row, 0, std::max(nRows - 1, 0));
+    cursor.row = std::clamp(cursor.row, nFirst, std::max(nLast, nFirst));
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    const int nRows = pPattern != nullptr ? pPattern->GetRows() : 0;
+    cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
+    GetSession().SetPatternCursor(cursor);
 }
 
 void CSoundPatternView::OnScrollAction(int nAction)
@@ -307,14 +265,12 @@ void CSoundPatternView::SetCursorFromPoint(const QPoint& point)
     default:
         return;
     }
-    CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
     const int nRow = (point.y() - kHeaderHeight) / kRowHeight + GetScrollPos();
     // A click below the last row of a short pattern has no row to land on.
-    if (pDoc->m_pCurrentPattern == nullptr || !pDoc->m_pCurrentPattern->IsRowInside(nRow))
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    if (pPattern == nullptr || !pPattern->IsRowInside(nRow))
         return;
-    pDoc->m_patternCursor.row = nRow;
-    pDoc->m_patternCursor.field = nField;
+    GetSession().SetPatternCursor({nField, nRow});
 }
 
 void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
@@ -329,10 +285,7 @@ void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
             SetCursorFromPoint(point);
             ShowDivisorStatus();
             if (pEvent->button() == Qt::LeftButton)
-            {
-                std::lock_guard lock(GetDocument()->Guard());
-                m_nDragRow = GetDocument()->m_patternCursor.row;
-            }
+                m_nDragRow = GetSession().GetPatternCursor().row;
             viewport()->update();
         }
     }
@@ -354,16 +307,11 @@ void CSoundPatternView::focusInEvent(QFocusEvent* pEvent)
 
 void CSoundPatternView::ShowFieldPrompt()
 {
-    CSoundDoc* pDoc = GetDocument();
-    int nField;
-    bool bNoise;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (pDoc->m_pCurrentPattern == nullptr)
-            return;
-        nField = pDoc->m_patternCursor.field;
-        bNoise = pDoc->FindPatternChannel(pDoc->m_pCurrentPattern) == kNoiseChannel;
-    }
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    if (pPattern == nullptr)
+        return;
+    const int nField = GetSession().GetPatternCursor().field;
+    const bool bNoise = GetDocument()->FindPatternChannel(pPattern) == kNoiseChannel;
     if (nField == 0)
         SetIdleMessage(bNoise ? IDS_PROMPT_NOISEFREQ : IDS_PROMPT_NOTE);
     else if (nField == 1)
@@ -374,7 +322,6 @@ void CSoundPatternView::ShowFieldPrompt()
 
 void CSoundPatternView::OnEditDelete()
 {
-    CSoundDoc* pDoc = GetDocument();
     if (!ClampCursor())
         return;
     int nFirst, nLast;
@@ -387,26 +334,14 @@ void CSoundPatternView::OnEditDelete()
             false);
         return;
     }
-    PatternId id;
-    int nRow;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        id = pDoc->m_pCurrentPattern->GetId();
-        nRow = pDoc->m_patternCursor.row;
-    }
-    SoundEdits::DeleteRow(GetSession(), CurrentPosition(), id, nRow);
+    const PatternId id = GetSession().GetCurrentPattern()->GetId();
+    SoundEdits::DeleteRow(GetSession(), CurrentPosition(), id, GetSession().GetPatternCursor().row);
     viewport()->update();
 }
 
 void CSoundPatternView::OnSequenceEditor()
 {
-    CSoundDoc* pDoc = GetDocument();
-    CSoundPattern* pPattern;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pPattern = pDoc->m_pCurrentPattern;
-    }
-    pDoc->UpdateAllViews(this, pPattern);
+    GetDocument()->UpdateAllViews(this, GetSession().GetCurrentPattern());
     ActivateNext();
 }
 
@@ -441,11 +376,8 @@ bool CSoundPatternView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
     case ID_EDIT_CUT:
     case ID_EDIT_PASTE:
     case ID_EDIT_DELETE:
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        ui.Enable(GetDocument()->m_pCurrentPattern != nullptr);
+        ui.Enable(GetSession().GetCurrentPattern() != nullptr);
         return true;
-    }
     default:
         return CSoundBase::OnUpdateCommand(nID, ui);
     }
@@ -455,17 +387,15 @@ void CSoundPatternView::mouseMoveEvent(QMouseEvent* pEvent)
 {
     if (m_nDragRow < 0 || (pEvent->buttons() & Qt::LeftButton) == 0)
         return;
-    CSoundDoc* pDoc = GetDocument();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        if (pDoc->m_pCurrentPattern == nullptr)
-            return;
-        const int nRow = (static_cast<int>(pEvent->position().y()) - kHeaderHeight) / kRowHeight +
-                         GetScrollPos();
-        pDoc->m_patternCursor.row =
-            std::clamp(nRow, 0, std::max(pDoc->m_pCurrentPattern->GetRows() - 1, 0));
-        if (pDoc->m_patternCursor.row != m_nDragRow)
-            m_nAnchor = m_nDragRow;
-    }
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    if (pPattern == nullptr)
+        return;
+    const int nRow =
+        (static_cast<int>(pEvent->position().y()) - kHeaderHeight) / kRowHeight + GetScrollPos();
+    const PatternCursor cursor{GetSession().GetPatternCursor().field,
+                               std::clamp(nRow, 0, std::max(pPattern->GetRows() - 1, 0))};
+    GetSession().SetPatternCursor(cursor);
+    if (cursor.row != m_nDragRow)
+        m_nAnchor = m_nDragRow;
     EnsureCursorVisible();
 }

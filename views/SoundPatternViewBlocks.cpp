@@ -2,6 +2,7 @@
 // The pattern editor's blocks of rows: selection, the row clipboard, transpose and attenuation.
 #include "views/SoundPatternView.h"
 
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/CellTransforms.h"
 #include "sound/SoundDoc.h"
@@ -21,12 +22,11 @@ bool CSoundPatternView::GetSelection(int& nFirst, int& nLast) const
     if (m_nAnchor < 0)
         return false;
     CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
-    if (pDoc->m_pCurrentPattern == nullptr)
+    if (GetSession().GetCurrentPattern() == nullptr)
         return false;
-    const int nRows = pDoc->m_pCurrentPattern->GetRows();
-    nFirst = std::min(m_nAnchor, pDoc->m_patternCursor.row);
-    nLast = std::min(std::max(m_nAnchor, pDoc->m_patternCursor.row), nRows - 1);
+    const int nRows = GetSession().GetCurrentPattern()->GetRows();
+    nFirst = std::min(m_nAnchor, GetSession().GetPatternCursor().row);
+    nLast = std::min(std::max(m_nAnchor, GetSession().GetPatternCursor().row), nRows - 1);
     return nFirst <= nLast;
 }
 
@@ -75,13 +75,10 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
                        key == Qt::Key_Home || key == Qt::Key_End;
     if (mods != Qt::ShiftModifier || !bMove)
         return false;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        if (GetDocument()->m_pCurrentPattern == nullptr)
-            return true;
-        if (m_nAnchor < 0)
-            m_nAnchor = GetDocument()->m_patternCursor.row;
-    }
+    if (GetSession().GetCurrentPattern() == nullptr)
+        return true;
+    if (m_nAnchor < 0)
+        m_nAnchor = GetSession().GetPatternCursor().row;
     OnKeyDown(VirtualKeyOf(pEvent));
     viewport()->update();
     return true;
@@ -90,14 +87,14 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
 bool CSoundPatternView::GetBlock(PatternId& id, int& nFirst, int& nLast, bool& bNoise) const
 {
     CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
-    const CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
     if (pPattern == nullptr || pPattern->GetRows() == 0)
         return false;
     id = pPattern->GetId();
     bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
     if (!GetSelection(nFirst, nLast))
-        nFirst = nLast = std::clamp(pDoc->m_patternCursor.row, 0, pPattern->GetRows() - 1);
+        nFirst = nLast =
+            std::clamp(GetSession().GetPatternCursor().row, 0, pPattern->GetRows() - 1);
     return true;
 }
 
@@ -172,11 +169,7 @@ void CSoundPatternView::OnEditPaste()
         return;
     const std::vector<SoundCell> cells =
         PatternRows::FromMimeData(QGuiApplication::clipboard()->mimeData(), bNoise);
-    int nRow;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        nRow = GetDocument()->m_patternCursor.row;
-    }
+    const int nRow = GetSession().GetPatternCursor().row;
     if (!cells.empty())
         SoundEdits::SetCells(GetSession(), CurrentPosition(), tr("Paste"), id, nRow, cells);
 }

@@ -3,6 +3,7 @@
 #include "views/SoundPatternView.h"
 
 #include "framework/TextCodec.h"
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
@@ -44,12 +45,7 @@ void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
         return;
     }
     const unsigned nKey = CNoteKeyboard::Instance().KeyOf(pEvent);
-    bool bHasPattern;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        bHasPattern = GetDocument()->m_pCurrentPattern != nullptr;
-    }
-    if (!bHasPattern)
+    if (GetSession().GetCurrentPattern() == nullptr)
         return;
     if (nKey != 0)
         OnKeyDown(nKey);
@@ -62,161 +58,154 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     const bool bHasRows = ClampCursor();
     const int nPage = GetPage();
     int nPreview = -1;
+    CSoundSession& session = GetSession();
+    CSoundPattern* pPattern = session.GetCurrentPattern();
+    PatternCursor cursor = session.GetPatternCursor();
+    const int nRows = pPattern->GetRows();
+    const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+
+    switch (nKey)
     {
-        std::unique_lock lock(pDoc->Guard());
-        CSoundPattern* pPattern = pDoc->m_pCurrentPattern;
-        PatternCursor& cursor = pDoc->m_patternCursor;
-        const int nRows = pPattern->GetRows();
-        const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+    case VirtualKey::Tab:
+    case VirtualKey::Return:
+        OnSequenceEditor();
+        return;
+    case VirtualKey::PageUp:
+        cursor.row = cursor.row >= nPage - 1 ? cursor.row - nPage + 1 : 0;
+        break;
+    case VirtualKey::PageDown:
+        cursor.row = cursor.row <= nRows - nPage ? cursor.row + nPage - 1 : nRows - 1;
+        break;
+    case VirtualKey::Left:
+        cursor.field = std::max(cursor.field - 1, 0);
+        break;
+    case VirtualKey::Up:
+        cursor.row = std::max(cursor.row - 1, 0);
+        break;
+    case VirtualKey::Right:
+        cursor.field = std::min(cursor.field + 1, 3);
+        break;
+    case VirtualKey::Down:
+        cursor.row = std::min(cursor.row + 1, nRows - 1);
+        break;
+    case VirtualKey::Insert:
+        if (bHasRows)
+            SoundEdits::InsertRow(GetSession(), CurrentPosition(), pPattern->GetId(), cursor.row);
+        break;
+    case VirtualKey::End:
+        cursor.row = nRows - 1;
+        break;
+    case VirtualKey::Home:
+        cursor.row = 0;
+        break;
+    case VirtualKey::KeypadMultiply:
+    case VirtualKey::KeypadDivide:
+        if (!bNoise)
+            SetOctave(GetOctave() + (nKey == VirtualKey::KeypadMultiply ? 1 : -1));
+        break;
+    default:
+        break;
+    }
+    // Page Down on a pattern shorter than a page, or a page of 0 rows, must not leave it.
+    cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
+    session.SetPatternCursor(cursor);
 
-        switch (nKey)
+    const bool bDigit = nKey >= '0' && nKey <= '9';
+    const int nDigit = bDigit ? static_cast<int>(nKey - '0') : 0;
+    SoundCell cell = pPattern->GetCell(cursor.row);
+    bool bAdvance = false;
+    unsigned nPrompt = 0;
+    if (!bNoise && cursor.field == 0)
+    {
+        nPrompt = IDS_PROMPT_NOTE;
+        int nNote;
+        if (KeyToNote(nKey, &nNote))
         {
-        case VirtualKey::Tab:
-        case VirtualKey::Return:
-            lock.unlock();
-            OnSequenceEditor();
-            return;
-        case VirtualKey::PageUp:
-            cursor.row = cursor.row >= nPage - 1 ? cursor.row - nPage + 1 : 0;
-            break;
-        case VirtualKey::PageDown:
-            cursor.row = cursor.row <= nRows - nPage ? cursor.row + nPage - 1 : nRows - 1;
-            break;
-        case VirtualKey::Left:
-            cursor.field = std::max(cursor.field - 1, 0);
-            break;
-        case VirtualKey::Up:
-            cursor.row = std::max(cursor.row - 1, 0);
-            break;
-        case VirtualKey::Right:
-            cursor.field = std::min(cursor.field + 1, 3);
-            break;
-        case VirtualKey::Down:
-            cursor.row = std::min(cursor.row + 1, nRows - 1);
-            break;
-        case VirtualKey::Insert:
-            if (bHasRows)
-                SoundEdits::InsertRow(GetSession(), CurrentPosition(), pPattern->GetId(),
-                                      cursor.row);
-            break;
-        case VirtualKey::End:
-            cursor.row = nRows - 1;
-            break;
-        case VirtualKey::Home:
-            cursor.row = 0;
-            break;
-        case VirtualKey::KeypadMultiply:
-        case VirtualKey::KeypadDivide:
-            if (!bNoise)
-                SetOctave(GetOctave() + (nKey == VirtualKey::KeypadMultiply ? 1 : -1));
-            break;
-        default:
-            break;
+            cell.SetNote(static_cast<std::uint8_t>(nNote));
+            if (session.GetPlayNotes() && nNote < NOTE_OFF)
+                nPreview = nNote;
+            bAdvance = true;
         }
-        // Page Down on a pattern shorter than a page, or a page of 0 rows, must not leave it.
-        cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
-
-        const bool bDigit = nKey >= '0' && nKey <= '9';
-        const int nDigit = bDigit ? static_cast<int>(nKey - '0') : 0;
-        SoundCell cell = pPattern->GetCell(cursor.row);
-        bool bAdvance = false;
-        unsigned nPrompt = 0;
-        if (!bNoise && cursor.field == 0)
+    }
+    else if (!bNoise && cursor.field == 1)
+    {
+        nPrompt = IDS_PROMPT_OCTAVE;
+        if (bDigit)
         {
-            nPrompt = IDS_PROMPT_NOTE;
-            int nNote;
-            if (KeyToNote(nKey, &nNote))
+            SetOctave(nDigit);
+            const int nNote = nDigit * 12 + cell.note % 12;
+            // A note beyond B-9's neighbours would read as a rest or an unknown value.
+            if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
             {
                 cell.SetNote(static_cast<std::uint8_t>(nNote));
-                if (pDoc->m_bPlayNotes && nNote < NOTE_OFF)
+                if (session.GetPlayNotes())
                     nPreview = nNote;
                 bAdvance = true;
             }
         }
-        else if (!bNoise && cursor.field == 1)
-        {
-            nPrompt = IDS_PROMPT_OCTAVE;
-            if (bDigit)
-            {
-                SetOctave(nDigit);
-                const int nNote = nDigit * 12 + cell.note % 12;
-                // A note beyond B-9's neighbours would read as a rest or an unknown value.
-                if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
-                {
-                    cell.SetNote(static_cast<std::uint8_t>(nNote));
-                    if (pDoc->m_bPlayNotes)
-                        nPreview = nNote;
-                    bAdvance = true;
-                }
-            }
-        }
-        else if (bNoise && cursor.field == 0)
-        {
-            nPrompt = IDS_PROMPT_NOISEFREQ;
-            if (nKey == VirtualKey::Comma)
-            {
-                cell.freq = FREQ_OFF;
-                bAdvance = true;
-            }
-            else if (nKey == VirtualKey::Period)
-            {
-                cell.freq = FREQ_EMPTY;
-                bAdvance = true;
-            }
-            else if (bDigit && nDigit <= 3)
-            {
-                cell.freq = static_cast<std::uint8_t>(nDigit);
-                bAdvance = true;
-            }
-        }
-        else if (bNoise && cursor.field == 1)
-        {
-            nPrompt = IDS_PROMPT_NOISETYPE;
-            if (cell.freq != FREQ_EMPTY && (nKey == '0' || nKey == '1'))
-            {
-                cell.noiseType = nKey == '1' ? NOISE_WHITE : NOISE_PERIODIC;
-                bAdvance = true;
-            }
-        }
-        if (cursor.field == 2 || cursor.field == 3)
-        {
-            if (cursor.field == 2)
-                nPrompt = IDS_PROMPT_ATTENUATION;
-            if (nKey == VirtualKey::Period)
-            {
-                cell.atten = ATTEN_EMPTY;
-                bAdvance = true;
-            }
-            else if (bDigit)
-            {
-                const int nOld = cell.atten == ATTEN_EMPTY ? 0 : cell.atten;
-                const int nNew =
-                    cursor.field == 2 ? nDigit * 10 + nOld % 10 : (nOld / 10) * 10 + nDigit;
-                cell.atten = static_cast<std::uint8_t>(std::min(nNew, 15));
-                bAdvance = true;
-            }
-        }
-        if (!bHasRows)
-        {
-            // A pattern of no rows has no cell to write.
-            bAdvance = false;
-            nPreview = -1;
-        }
-        if (bAdvance)
-        {
-            const PatternId id = pPattern->GetId();
-            const int nRow = cursor.row;
-            lock.unlock();
-            SoundEdits::SetCells(GetSession(), CurrentPosition(), tr("Typing"), id, nRow, {cell});
-            lock.lock();
-            // The edit may have been undone and redone elsewhere meanwhile: the cursor is ours.
-            if (nRow < nRows - 1)
-                pDoc->m_patternCursor.row = nRow + 1;
-        }
-        lock.unlock();
-        if (nPrompt != 0)
-            SetIdleMessage(nPrompt);
     }
+    else if (bNoise && cursor.field == 0)
+    {
+        nPrompt = IDS_PROMPT_NOISEFREQ;
+        if (nKey == VirtualKey::Comma)
+        {
+            cell.freq = FREQ_OFF;
+            bAdvance = true;
+        }
+        else if (nKey == VirtualKey::Period)
+        {
+            cell.freq = FREQ_EMPTY;
+            bAdvance = true;
+        }
+        else if (bDigit && nDigit <= 3)
+        {
+            cell.freq = static_cast<std::uint8_t>(nDigit);
+            bAdvance = true;
+        }
+    }
+    else if (bNoise && cursor.field == 1)
+    {
+        nPrompt = IDS_PROMPT_NOISETYPE;
+        if (cell.freq != FREQ_EMPTY && (nKey == '0' || nKey == '1'))
+        {
+            cell.noiseType = nKey == '1' ? NOISE_WHITE : NOISE_PERIODIC;
+            bAdvance = true;
+        }
+    }
+    if (cursor.field == 2 || cursor.field == 3)
+    {
+        if (cursor.field == 2)
+            nPrompt = IDS_PROMPT_ATTENUATION;
+        if (nKey == VirtualKey::Period)
+        {
+            cell.atten = ATTEN_EMPTY;
+            bAdvance = true;
+        }
+        else if (bDigit)
+        {
+            const int nOld = cell.atten == ATTEN_EMPTY ? 0 : cell.atten;
+            const int nNew =
+                cursor.field == 2 ? nDigit * 10 + nOld % 10 : (nOld / 10) * 10 + nDigit;
+            cell.atten = static_cast<std::uint8_t>(std::min(nNew, 15));
+            bAdvance = true;
+        }
+    }
+    if (!bHasRows)
+    {
+        // A pattern of no rows has no cell to write.
+        bAdvance = false;
+        nPreview = -1;
+    }
+    if (bAdvance)
+    {
+        const PatternId id = pPattern->GetId();
+        const int nRow = cursor.row;
+        SoundEdits::SetCells(session, CurrentPosition(), tr("Typing"), id, nRow, {cell});
+        if (nRow < nRows - 1)
+            session.SetPatternCursor({cursor.field, nRow + 1});
+    }
+    if (nPrompt != 0)
+        SetIdleMessage(nPrompt);
     if (nPreview >= 0 && GetTransport() != nullptr)
         GetTransport()->PostPreview(pDoc, nPreview);
     EnsureCursorVisible();

@@ -4,6 +4,7 @@
 #include "framework/TextCodec.h"
 #include "resources/ResourceTables.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -55,7 +56,6 @@ CSoundSequenceView::CSoundSequenceView(CSoundSession* pSession, QWidget* pParent
 
 int CSoundSequenceView::StepSize() const
 {
-    std::lock_guard lock(GetDocument()->Guard());
     return std::max(GetDocument()->GetStepSize(), 1);
 }
 
@@ -93,8 +93,7 @@ SequencePos CSoundSequenceView::HitTest(const QPoint& point) const
 CSoundPattern* CSoundSequenceView::GetCursorPattern() const
 {
     CSoundDoc* pDoc = GetDocument();
-    std::lock_guard lock(pDoc->Guard());
-    return pDoc->GetPatternAt(pDoc->m_sequenceCursor);
+    return pDoc->GetPatternAt(GetSession().GetSequenceCursor());
 }
 
 void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
@@ -112,40 +111,37 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
         TextOut(dc, 60, 4, "Voice0  Voice1  Voice2  Noise", m_crBack);
 
     int nRangeStart, nRangeEnd, s;
+    s = std::max(pDoc->GetStepSize(), 1);
+    nRangeStart = pDoc->GetPlayRange().start;
+    nRangeEnd = pDoc->GetPlayRange().end;
+    const SequencePos cursor = GetSession().GetSequenceCursor();
+    // Only the lines that intersect the area to repaint are formatted.
+    const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
+    const int nTo = std::min({nFirst + nPage, kMaxStep + 1,
+                              nFirst + (rcClip.bottom() - kHeaderHeight) / kRowHeight + 1});
+    for (int nStep = nFrom; nStep < nTo; ++nStep)
     {
-        std::lock_guard lock(pDoc->Guard());
-        s = std::max(pDoc->GetStepSize(), 1);
-        nRangeStart = pDoc->GetPlayRange().start;
-        nRangeEnd = pDoc->GetPlayRange().end;
-        const SequencePos cursor = pDoc->m_sequenceCursor;
-        // Only the lines that intersect the area to repaint are formatted.
-        const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
-        const int nTo = std::min({nFirst + nPage, kMaxStep + 1,
-                                  nFirst + (rcClip.bottom() - kHeaderHeight) / kRowHeight + 1});
-        for (int nStep = nFrom; nStep < nTo; ++nStep)
+        const int p = nStep * s;
+        const QColor& crBack = nStep % 16 == 0  ? m_crBarRow
+                               : nStep % 4 == 0 ? m_crBeatRow
+                                                : m_crBack;
+        std::string cells[kChannelCount];
+        char szLine[16];
+        std::snprintf(szLine, sizeof szLine, "%6d", p);
+        std::string line = szLine;
+        for (int c = 0; c < kChannelCount; ++c)
         {
-            const int p = nStep * s;
-            const QColor& crBack = nStep % 16 == 0  ? m_crBarRow
-                                   : nStep % 4 == 0 ? m_crBeatRow
-                                                    : m_crBack;
-            std::string cells[kChannelCount];
-            char szLine[16];
-            std::snprintf(szLine, sizeof szLine, "%6d", p);
-            std::string line = szLine;
-            for (int c = 0; c < kChannelCount; ++c)
-            {
-                const auto& seq = pDoc->GetSequence(c);
-                const auto it = seq.find(p);
-                cells[c] = CellText(it != seq.end() ? it->second : nullptr);
-                line += ' ';
-                line += cells[c];
-            }
-            const int y = kHeaderHeight + kRowHeight * (nStep - nFirst);
-            TextOut(dc, 0, y, line, crBack);
-            if (nStep == cursor.step && cursor.channel >= 0 && cursor.channel < kChannelCount)
-                TextOut(dc, 56 + 64 * cursor.channel, y, cells[cursor.channel],
-                        hasFocus() ? m_crCursorFocus : m_crCursor);
+            const auto& seq = pDoc->GetSequence(c);
+            const auto it = seq.find(p);
+            cells[c] = CellText(it != seq.end() ? it->second : nullptr);
+            line += ' ';
+            line += cells[c];
         }
+        const int y = kHeaderHeight + kRowHeight * (nStep - nFirst);
+        TextOut(dc, 0, y, line, crBack);
+        if (nStep == cursor.step && cursor.channel >= 0 && cursor.channel < kChannelCount)
+            TextOut(dc, 56 + 64 * cursor.channel, y, cells[cursor.channel],
+                    hasFocus() ? m_crCursorFocus : m_crCursor);
     }
 
     dc.setPen(QPen(Qt::black, 0));
@@ -195,11 +191,8 @@ int CSoundSequenceView::PlayLineY() const
 {
     CSoundDoc* pDoc = GetDocument();
     int v, s;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        v = pDoc->m_nCurrentPos;
-        s = std::max(pDoc->GetStepSize(), 1);
-    }
+    v = GetSession().GetPlayRow();
+    s = std::max(pDoc->GetStepSize(), 1);
     const double dFirst = static_cast<double>(GetScrollPos()) * s;
     if (dFirst <= v && v <= static_cast<double>(GetScrollPos() + GetPage()) * s)
         return static_cast<int>((v - dFirst) / s * 14.0 + 20.0);
@@ -222,11 +215,7 @@ void CSoundSequenceView::UpdateScrollBars()
 
 void CSoundSequenceView::EnsureCursorVisible()
 {
-    int nStep;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        nStep = GetDocument()->m_sequenceCursor.step;
-    }
+    const int nStep = GetSession().GetSequenceCursor().step;
     const int p = GetScrollPos();
     const int nPage = std::max(GetPage(), 1);
     if (nStep < p)
@@ -238,12 +227,11 @@ void CSoundSequenceView::EnsureCursorVisible()
 
 void CSoundSequenceView::KeepCursorInPage(int nFirst)
 {
-    std::lock_guard lock(GetDocument()->Guard());
-    int& step = GetDocument()->m_sequenceCursor.step;
+    SequencePos cursor = GetSession().GetSequenceCursor();
     // With no whole line visible, the first line shown is the one to stay on.
     const int nLast = nFirst + std::max(GetPage(), 1) - 1;
-    step = std::clamp(step, nFirst, nLast);
-    step = std::clamp(step, 0, kMaxStep);
+    cursor.step = std::clamp(std::clamp(cursor.step, nFirst, nLast), 0, kMaxStep);
+    GetSession().SetSequenceCursor(cursor);
 }
 
 void CSoundSequenceView::OnScrollAction(int nAction)
@@ -284,10 +272,7 @@ void CSoundSequenceView::mousePressEvent(QMouseEvent* pEvent)
         if (GetGridRect().contains(point))
         {
             const SequencePos pos = HitTest(point);
-            {
-                std::lock_guard lock(GetDocument()->Guard());
-                GetDocument()->m_sequenceCursor = pos;
-            }
+            GetSession().SetSequenceCursor(pos);
             viewport()->update();
             if (pEvent->button() == Qt::LeftButton && GetCursorPattern() != nullptr)
             {
@@ -326,10 +311,7 @@ void CSoundSequenceView::mouseDoubleClickEvent(QMouseEvent* pEvent)
     if (pEvent->button() == Qt::LeftButton && GetGridRect().contains(point))
     {
         const SequencePos pos = HitTest(point);
-        {
-            std::lock_guard lock(GetDocument()->Guard());
-            GetDocument()->m_sequenceCursor = pos;
-        }
+        GetSession().SetSequenceCursor(pos);
         viewport()->update();
         if (CSoundPattern* pPattern = GetCursorPattern())
             OpenPattern(pPattern);
@@ -375,26 +357,23 @@ bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
     const bool bWhole = (pEvent->modifiers() & Qt::ControlModifier) != 0;
     CSoundDoc* pDoc = GetDocument();
     int nStep = 0;
+    const int nChannel = GetSession().GetSequenceCursor().channel;
+    std::optional<int> first, last;
+    for (int c = 0; c < kChannelCount; ++c)
     {
-        std::lock_guard lock(pDoc->Guard());
-        const int nChannel = pDoc->m_sequenceCursor.channel;
-        std::optional<int> first, last;
-        for (int c = 0; c < kChannelCount; ++c)
+        if (!bWhole && c != nChannel)
+            continue;
+        for (const auto& [nPos, pPattern] : pDoc->GetSequence(c))
         {
-            if (!bWhole && c != nChannel)
+            if (pPattern == nullptr)
                 continue;
-            for (const auto& [nPos, pPattern] : pDoc->GetSequence(c))
-            {
-                if (pPattern == nullptr)
-                    continue;
-                first = std::min(first.value_or(nPos), nPos);
-                last = std::max(last.value_or(nPos), nPos);
-            }
+            first = std::min(first.value_or(nPos), nPos);
+            last = std::max(last.value_or(nPos), nPos);
         }
-        const std::optional<int> target = key == Qt::Key_End ? last : bWhole ? 0 : first;
-        nStep = std::clamp(target.value_or(0) / std::max(pDoc->GetStepSize(), 1), 0, kMaxStep);
-        pDoc->m_sequenceCursor.step = nStep;
     }
+    const std::optional<int> target = key == Qt::Key_End ? last : bWhole ? 0 : first;
+    nStep = std::clamp(target.value_or(0) / std::max(pDoc->GetStepSize(), 1), 0, kMaxStep);
+    GetSession().SetSequenceCursor({GetSession().GetSequenceCursor().channel, nStep});
     if (nStep > m_nScrollMax)
     {
         m_nScrollMax = nStep;
@@ -406,8 +385,7 @@ bool CSoundSequenceView::OnJumpKey(const QKeyEvent* pEvent)
 
 std::optional<int> CSoundSequenceView::PlayFromPosition() const
 {
-    std::lock_guard lock(GetDocument()->Guard());
-    return GetDocument()->m_sequenceCursor.step * std::max(GetDocument()->GetStepSize(), 1);
+    return GetSession().GetSequenceCursor().step * std::max(GetDocument()->GetStepSize(), 1);
 }
 
 void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
@@ -416,11 +394,8 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
     const int nPage = GetPage();
     SequencePos cursor;
     CSoundPattern* pCurrent;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        cursor = pDoc->m_sequenceCursor;
-        pCurrent = pDoc->m_pCurrentPattern;
-    }
+    cursor = GetSession().GetSequenceCursor();
+    pCurrent = GetSession().GetCurrentPattern();
     switch (nKey)
     {
     case VirtualKey::Tab:
@@ -479,10 +454,7 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
         ++cursor.step;
     }
     cursor.step = std::clamp(cursor.step, 0, kMaxStep);
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pDoc->m_sequenceCursor = cursor;
-    }
+    GetSession().SetSequenceCursor(cursor);
     if (cursor.step > m_nScrollMax)
     {
         m_nScrollMax = cursor.step;

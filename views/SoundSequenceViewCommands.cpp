@@ -3,8 +3,9 @@
 #include "views/SoundSequenceView.h"
 
 #include "framework/TextCodec.h"
-#include "session/Prompts.h"
 #include "resources/ResourceTables.h"
+#include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -67,8 +68,7 @@ void CSoundSequenceView::BuildContextMenu(QMenu& menu)
             if (pEntry != action(ID_SETPATTERN_NONE))
                 pSetPattern->removeAction(pEntry);
         CSoundDoc* pDoc = GetDocument();
-        std::lock_guard lock(pDoc->Guard());
-        const int nChannel = pDoc->m_sequenceCursor.channel;
+        const int nChannel = GetSession().GetSequenceCursor().channel;
         if (nChannel >= 0 && nChannel < kChannelCount)
         {
             const auto& patterns = pDoc->GetPatterns(nChannel);
@@ -103,11 +103,7 @@ void CSoundSequenceView::contextMenuEvent(QContextMenuEvent* pEvent)
     QPoint global = pEvent->globalPos();
     if (pEvent->reason() == QContextMenuEvent::Keyboard)
     {
-        SequencePos cursor;
-        {
-            std::lock_guard lock(GetDocument()->Guard());
-            cursor = GetDocument()->m_sequenceCursor;
-        }
+        const SequencePos cursor = GetSession().GetSequenceCursor();
         global = viewport()->mapToGlobal(GetCellRect(cursor.channel, cursor.step).bottomLeft());
     }
     QMenu menu(this);
@@ -119,10 +115,7 @@ void CSoundSequenceView::contextMenuEvent(QContextMenuEvent* pEvent)
 void CSoundSequenceView::OpenPattern(CSoundPattern* pPattern)
 {
     CSoundDoc* pDoc = GetDocument();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        pDoc->m_pCurrentPattern = pPattern;
-    }
+    GetSession().SetCurrentPattern(pPattern);
     pDoc->UpdateAllViews(this, pPattern);
     ActivateNext();
 }
@@ -145,11 +138,7 @@ void CSoundSequenceView::OnEditPattern()
 
 void CSoundSequenceView::OnNewPattern()
 {
-    SequencePos cursor;
-    {
-        std::lock_guard lock(GetDocument()->Guard());
-        cursor = GetDocument()->m_sequenceCursor;
-    }
+    const SequencePos cursor = GetSession().GetSequenceCursor();
     if (NewPatternDialog(cursor.channel, &cursor) != nullptr)
         viewport()->update();
 }
@@ -157,11 +146,7 @@ void CSoundSequenceView::OnNewPattern()
 void CSoundSequenceView::OnEditDelete()
 {
     CSoundDoc* pDoc = GetDocument();
-    SequencePos cursor;
-    {
-        std::lock_guard lock(pDoc->Guard());
-        cursor = pDoc->m_sequenceCursor;
-    }
+    const SequencePos cursor = GetSession().GetSequenceCursor();
     SoundEdits::DeleteStep(GetSession(), CurrentPosition(), cursor.channel, cursor.step);
 }
 
@@ -173,11 +158,8 @@ void CSoundSequenceView::OnPatternProperties()
     {
         int nRows;
         std::string name;
-        {
-            std::lock_guard lock(pDoc->Guard());
-            nRows = pPattern->GetRows();
-            name = pPattern->GetName();
-        }
+        nRows = pPattern->GetRows();
+        name = pPattern->GetName();
         if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
             SoundEdits::ChangePattern(GetSession(), CurrentPosition(), pPattern->GetId(), name,
                                       nRows);
@@ -189,13 +171,10 @@ void CSoundSequenceView::OnSetStartPosition()
 {
     CSoundDoc* pDoc = GetDocument();
     PlayRange range = pDoc->GetPlayRange();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->GetStepSize(), 1);
-        range.start = pDoc->m_sequenceCursor.step * s;
-        if (range.start >= range.end)
-            range.end = range.start + s;
-    }
+    const int s = std::max(pDoc->GetStepSize(), 1);
+    range.start = GetSession().GetSequenceCursor().step * s;
+    if (range.start >= range.end)
+        range.end = range.start + s;
     SoundEdits::SetPlayRange(GetSession(), CurrentPosition(), range);
     viewport()->update();
 }
@@ -204,13 +183,10 @@ void CSoundSequenceView::OnSetEndPosition()
 {
     CSoundDoc* pDoc = GetDocument();
     PlayRange range = pDoc->GetPlayRange();
-    {
-        std::lock_guard lock(pDoc->Guard());
-        const int s = std::max(pDoc->GetStepSize(), 1);
-        range.end = std::max(pDoc->m_sequenceCursor.step * s, s);
-        if (range.end <= range.start)
-            range.start = range.end - s;
-    }
+    const int s = std::max(pDoc->GetStepSize(), 1);
+    range.end = std::max(GetSession().GetSequenceCursor().step * s, s);
+    if (range.end <= range.start)
+        range.start = range.end - s;
     SoundEdits::SetPlayRange(GetSession(), CurrentPosition(), range);
     viewport()->update();
 }
@@ -222,14 +198,11 @@ bool CSoundSequenceView::OnCommand(UINT nID)
         CSoundDoc* pDoc = GetDocument();
         SequencePos cursor;
         CSoundPattern* pPattern = nullptr;
-        {
-            std::lock_guard lock(pDoc->Guard());
-            cursor = pDoc->m_sequenceCursor;
-            const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
-            if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
-                nIndex < pDoc->GetPatterns(cursor.channel).size())
-                pPattern = pDoc->GetPatterns(cursor.channel)[nIndex].get();
-        }
+        cursor = GetSession().GetSequenceCursor();
+        const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
+        if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
+            nIndex < pDoc->GetPatterns(cursor.channel).size())
+            pPattern = pDoc->GetPatterns(cursor.channel)[nIndex].get();
         if (pPattern != nullptr)
             SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,
                                      pPattern->GetId());
@@ -239,11 +212,7 @@ bool CSoundSequenceView::OnCommand(UINT nID)
     {
     case ID_SETPATTERN_NONE:
     {
-        SequencePos cursor;
-        {
-            std::lock_guard lock(GetDocument()->Guard());
-            cursor = GetDocument()->m_sequenceCursor;
-        }
+        const SequencePos cursor = GetSession().GetSequenceCursor();
         SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"), cursor, 0);
         return true;
     }

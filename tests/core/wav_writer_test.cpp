@@ -3,6 +3,7 @@
 #include "framework/AtomicFile.h"
 #include "playback/SynthKind.h"
 #include "playback/WavWriter.h"
+#include "sound/VgmWriter.h"
 #include "support/TestSupport.h"
 
 #include "sound/AgiFile.h"
@@ -95,8 +96,27 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
                                                });
         ASSERT_FALSE(written.Ok()) << SynthKindName(kind);
         EXPECT_EQ(written.Error(), imported.Error()) << SynthKindName(kind);
+        WavLength length;
+        EXPECT_EQ(MeasureAgiWavFile(resource.data(), resource.size(), kind, length),
+                  imported.Error());
     }
+    EXPECT_EQ(BuildVgm(resource.data(), resource.size(), {}).error, imported.Error());
     EXPECT_TRUE(std::filesystem::is_empty(dir));
+
+    // The converter, every output and chip: the import's message after the file's name.
+    WriteFileBytes(dir + "/bad.agi", agi);
+    for (const char* command :
+         {"--from agi --chip pcjr D/bad.agi D/out.wav", "--chip tandy D/bad.agi D/out.wav",
+          "--chip speaker D/bad.agi D/out.wav", "--chip sine D/bad.agi D/out.wav",
+          "D/bad.agi D/out.vgm", "--chip tandy --fade 3 D/bad.agi D/out.vgz", "D/bad.agi D/out.mid",
+          "D/bad.agi D/out.tks", "--to agi D/bad.agi D/out"})
+    {
+        const ConvertResult r = RunConvert(InFolder(command, dir));
+        EXPECT_EQ(r.exitCode, 1) << command;
+        EXPECT_EQ(r.out, "tarvok-convert: " + dir + "/bad.agi: " + imported.Error() + "\n")
+            << command;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << command;
+    }
 }
 
 TEST(WavWriter, TheLengthIsKnownBeforeRendering)
@@ -139,5 +159,65 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
             EXPECT_EQ(length.samples, 33u * 0xFFFE * 735);
             EXPECT_GT(length.Seconds(), 10 * 3600);
         }
+    }
+}
+
+TEST(WavWriter, RendersPastAnHourAreNamedAndNeedLong)
+{
+    const struct
+    {
+        std::uint64_t samples;
+        bool bLong;
+        const char* text;
+    } lengths[] = {
+        {59ull * 44100, false, "0:00:59 (5 MB)"},
+        {3600ull * 44100, false, "1:00:00 (318 MB)"},
+        {3600ull * 44100 + 1, true, "1:00:01 (318 MB)"},
+        {36003ull * 44100, true, "10:00:03 (3.2 GB)"},
+    };
+    for (const auto& c : lengths)
+    {
+        const WavLength length{c.samples, 44 + 2 * c.samples};
+        EXPECT_EQ(length.IsLong(), c.bLong) << c.text;
+        EXPECT_EQ(DescribeWavLength(length), c.text);
+    }
+
+    // Four of the longest records: 1:12:49 at the chips' tick.
+    std::string voice;
+    for (int i = 0; i < 4; ++i)
+        voice += Tone(0, 0xFFFE, 254, 0);
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/long.agi", Resource({voice, "", "", ""}));
+    ASSERT_EQ(RunConvert(dir + "/long.agi " + dir + "/long.tks").exitCode, 0);
+    const std::string chipRefusal = "the render would last 1:12:49 (385 MB); add --long";
+    // Every route to a .wav: a raw resource or a document, played by a chip or the sine.
+    const struct
+    {
+        const char* options;
+        const char* input;
+        bool bChip;
+    } cases[] = {
+        {"--chip pcjr", "long.agi", true},       {"--from agi --chip speaker", "long.agi", true},
+        {"--chip tandy", "long.tks", true},      {"", "long.agi", false},
+        {"--to wav --whole", "long.tks", false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.options) + " " + c.input);
+        const std::string in = dir + "/" + c.input;
+        const std::string line = std::string(c.options) + " " + in + " " + dir + "/out.wav";
+        const ConvertResult refused = RunConvert(line);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.out.rfind("tarvok-convert: " + in + ": the render would last ", 0), 0u)
+            << refused.out;
+        EXPECT_NE(refused.out.find("; add --long to write it anyway\n"), std::string::npos);
+        if (c.bChip)
+            EXPECT_NE(refused.out.find(chipRefusal), std::string::npos) << refused.out;
+        // With --long it renders: past a small file limit, the system's message.
+        const ConvertResult started = RunConvertWithFileLimit("--long " + line, 256);
+        EXPECT_EQ(started.exitCode, 1);
+        EXPECT_EQ(started.out.rfind("tarvok-convert: Cannot save " + dir + "/out.wav:\n", 0), 0u)
+            << started.out;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
     }
 }

@@ -35,21 +35,24 @@ public:
 class CRecordingTransport : public ISoundTransport
 {
 public:
-    void PostPlay(CSoundDoc*, CSoundSession* pReportTo) override { plays.push_back(pReportTo); }
+    void PostPlay(CSoundDoc*, CSoundSession* pReportTo, int nStartRow) override
+    {
+        plays.push_back(pReportTo);
+        startRows.push_back(nStartRow);
+    }
     void PostStop() override { ++nStops; }
     void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
 
     std::vector<CSoundSession*> plays;
+    std::vector<int> startRows;
     int nStops = 0;
     std::vector<int> previews;
 };
 
-// One row report of the current playback, applied as the application applies it.
+// The report of the row after the one shown, as the play thread sends it.
 inline void ApplyRowReport(CSoundSession& session)
 {
-    const CSoundPlayThread reports(nullptr);
-    if (reports.AcceptRowPlayed(session.GetDocument(), reports.GetGeneration()))
-        session.OnRowPlayed();
+    session.OnRowPlayed(session.GetPlayRow() + 1);
 }
 
 // Answers the dialogs from a queue; an empty queue cancels.

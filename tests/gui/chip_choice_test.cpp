@@ -132,6 +132,38 @@ private slots:
         QCOMPARE(shell.files.requests.back().strFileName,
                  QFile::encodeName(dir.filePath("song.wav")).toStdString());
     }
+
+    void aRenderPastAnHourIsAskedForFirst()
+    {
+        // Four of the longest records on voice 0: 1:12:49 with a chip.
+        QByteArray agi("\x08\x00\x1e\x00\x20\x00\x22\x00", 8);
+        for (int i = 0; i < 4; ++i)
+            agi += QByteArray("\xfe\xff\x0f\x8e\x90", 5);
+        agi += QByteArray(8, '\xff');
+        QTemporaryDir dir;
+        const QString resource = dir.filePath("long.agi"), song = dir.filePath("long.tks");
+        QFile file(resource);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(agi) == agi.size());
+        file.close();
+        QVERIFY(QProcess::execute(QStringLiteral(TARVOK_CONVERT_EXE), {resource, song}) == 0);
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+
+        // No: nothing more is asked. Yes: the file chooser comes next (and is cancelled here).
+        for (const int answer : {IDNO, IDYES})
+        {
+            shell.messages.texts.clear();
+            shell.messages.answers = {answer};
+            const std::size_t nChoosers = shell.files.requests.size();
+            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, shell.Frame(), 0));
+            QCOMPARE(shell.messages.texts,
+                     std::vector<std::string>{
+                         "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});
+            QCOMPARE(shell.messages.types.back() & MB_TYPEMASK, unsigned(MB_YESNO));
+            QCOMPARE(shell.files.requests.size(), nChoosers + (answer == IDYES ? 1 : 0));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    }
 };
 
 TARVOK_SHELL_TEST_MAIN(ChipChoiceTest)

@@ -302,7 +302,7 @@ private slots:
         CSoundPattern* pPattern = m_pDoc->CreatePattern(1, 2);
         pPattern->SetCell(0, {60, 0, 0});
         pPattern->SetCell(1, {110, 0, 0});
-        m_pDoc->m_sequenceCursor = {1, 0};
+        m_pSession->SetSequenceCursor({1, 0});
         CSoundManageDialog dialog;
         ShowManage(dialog);
         QVERIFY(dialog.GetSelectedPattern() == pPattern);

@@ -154,8 +154,8 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr);
         QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 0");
-        QCOMPARE(pDoc->m_strGameFolder, dir);
-        QCOMPARE(pDoc->m_nGameSound, 0);
+        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        QCOMPARE(pSession->GetGameOrigin(), (GameOrigin{dir, 0}));
         QVERIFY(!pDoc->IsModified());
         const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
 
@@ -166,8 +166,8 @@ private slots:
         while (!pPattern->GetCell(row).HasDivisor())
             ++row;
         const SoundCell exact = pPattern->GetCell(row);
-        pDoc->m_pCurrentPattern = pPattern;
-        pDoc->m_patternCursor = {0, row};
+        pSession->SetCurrentPattern(pPattern);
+        pSession->SetPatternCursor({0, row});
         shell.Frame()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
         pView->setFocus();
@@ -186,11 +186,12 @@ private slots:
             QVERIFY(after[i] == before[i] || i == 10 || i == 11);
 
         // Transpose carries the other exact pitch along: 300 an octave up is 150.
-        pDoc->m_patternCursor.row = row + 1;
-        while (!pPattern->GetCell(pDoc->m_patternCursor.row).HasDivisor())
-            ++pDoc->m_patternCursor.row;
+        int next = row + 1;
+        while (!pPattern->GetCell(next).HasDivisor())
+            ++next;
+        pSession->SetPatternCursor({0, next});
         pView->Transpose(12);
-        QCOMPARE(pPattern->GetCell(pDoc->m_patternCursor.row).divisor, 150);
+        QCOMPARE(pPattern->GetCell(next).divisor, 150);
 
         // Ctrl+S asks once and backs up once per document.
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
@@ -279,7 +280,7 @@ private slots:
         QVERIFY(choose(7, "free"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question
         QVERIFY(written(7) && !pDoc->IsModified());
-        QCOMPARE(pDoc->m_nGameSound, 7);
+        QCOMPARE(shell.app->GetSession(pDoc)->GetGameOrigin().sound, 7);
         const std::string game = std::filesystem::path(dir).filename().string();
         QCOMPARE(pDoc->GetTitle(), game + " sound 7");
         QCOMPARE(shell.Frame()->GetMessageText().toStdString(),
@@ -302,7 +303,8 @@ private slots:
         QCOMPARE(shell.messages.texts.size(), std::size_t{2});
         QVERIFY2(shell.messages.texts.back().find("sound 0 (0:00,") != std::string::npos,
                  shell.messages.texts.back().c_str());
-        QVERIFY(!written(0) && pDoc->m_nGameSound == 7 && pDoc->IsModified());
+        QVERIFY(!written(0) && shell.app->GetSession(pDoc)->GetGameOrigin().sound == 7 &&
+                pDoc->IsModified());
     }
 
     void wholeSongQuestionChoosesTheLength()

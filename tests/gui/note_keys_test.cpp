@@ -14,6 +14,7 @@ class NoteKeysTest : public QObject
     Q_OBJECT
     CShell m_shell;
     CSoundDoc* m_pDoc = nullptr;
+    CSoundSession* m_pSession = nullptr;
     CSoundPattern* m_pPattern = nullptr;
 
     CSoundBase* Pane(int nPane) const
@@ -29,7 +30,8 @@ private slots:
         m_shell.Frame()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_shell.Frame()));
         m_pDoc = m_shell.ActiveDoc();
-        m_pDoc->m_pCurrentPattern = m_pPattern = m_pDoc->GetPatterns(0)[0].get();
+        m_pSession = m_shell.app->GetSession(m_pDoc);
+        m_pSession->SetCurrentPattern(m_pPattern = m_pDoc->GetPatterns(0)[0].get());
         for (int c = 0; c < kChannelCount; ++c)
             m_pDoc->SetPlacements(c, {});
         m_pDoc->PlacePattern(0, 16, m_pDoc->PlacePattern(0, 48, m_pPattern));
@@ -51,7 +53,7 @@ private slots:
             for (const auto& [nScan, key, text, mods, nField, nByPlace, nByLetter] : cases)
             {
                 m_pPattern->SetCell(0, SoundCell::Empty());
-                m_pDoc->m_patternCursor = {nField, 0};
+                m_pSession->SetPatternCursor({nField, 0});
                 QKeyEvent event(QEvent::KeyPress, key, mods, nScan, 0, 0, QString::fromUtf8(text));
                 QCoreApplication::sendEvent(Pane(1), &event);
                 const SoundCell cell = m_pPattern->GetCell(0);
@@ -81,7 +83,7 @@ private slots:
     {
         // Pane (1 the pattern editor), key, modifiers, then the row or step it goes to.
         using Jump = std::tuple<int, Qt::Key, Qt::KeyboardModifiers, int>;
-        m_pDoc->m_patternCursor = {2, 7};
+        m_pSession->SetPatternCursor({2, 7});
         for (const auto& [nPane, key, mods, nTo] :
              {Jump{1, Qt::Key_End, {}, 15}, Jump{1, Qt::Key_Home, {}, 0},
               Jump{0, Qt::Key_End, {}, 3}, Jump{0, Qt::Key_Home, {}, 1},
@@ -89,7 +91,9 @@ private slots:
               Jump{0, Qt::Key_Home, Qt::ControlModifier, 0}})
         {
             QTest::keyClick(Pane(nPane), key, mods);
-            QCOMPARE(nPane == 1 ? m_pDoc->m_patternCursor.row : m_pDoc->m_sequenceCursor.step, nTo);
+            QCOMPARE(nPane == 1 ? m_pSession->GetPatternCursor().row
+                                : m_pSession->GetSequenceCursor().step,
+                     nTo);
         }
         // Pane, sequence step, pattern row, then the song position playback starts at.
         m_pDoc->SetPlayRange({8, 64});
@@ -97,15 +101,16 @@ private slots:
              {std::tuple(1, 2, 5, 21), std::tuple(1, 4, 5, 53), std::tuple(1, 0, 5, 21),
               std::tuple(0, 3, 5, 48), std::tuple(0, 5, 0, 8)})
         {
-            m_pDoc->m_sequenceCursor = {0, nStep};
-            m_pDoc->m_patternCursor = {0, nRow};
+            m_pSession->SetSequenceCursor({0, nStep});
+            m_pSession->SetPatternCursor({0, nRow});
             QTest::keyClick(Pane(nPane), Qt::Key_F3, Qt::ControlModifier);
-            QVERIFY(m_pDoc->m_nCurrentPos == nPos && m_pDoc->m_bSongPlaying);
+            QVERIFY(m_pSession->GetPlayRow() == nPos && m_pSession->IsPlaying());
         }
-        m_pDoc->m_sequenceCursor = {2, 5};
+        m_pSession->SetSequenceCursor({2, 5});
         QTest::keyClick(Pane(0), Qt::Key_Return);
-        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->GetSequence(2).at(80) &&
-                m_pDoc->m_patternCursor.row == 0 && m_pDoc->m_patternCursor.field == 0);
+        QVERIFY(m_pSession->GetCurrentPattern() == m_pDoc->GetSequence(2).at(80) &&
+                m_pSession->GetPatternCursor().row == 0 &&
+                m_pSession->GetPatternCursor().field == 0);
     }
 };
 

@@ -22,9 +22,11 @@ private:
     CSoundPatternView* m_pView = nullptr;
     QLineEdit* m_pOther = nullptr;
 
-    CSoundPattern* Pattern() const { return m_pDoc->m_pCurrentPattern; }
+    CSoundPattern* Pattern() const { return m_pSession->GetCurrentPattern(); }
     SoundCell Cell(int row) const { return Pattern()->GetCell(row); }
-    PatternCursor& Cursor() const { return m_pDoc->m_patternCursor; }
+    PatternCursor Cursor() const { return m_pSession->GetPatternCursor(); }
+    void SetRow(int row) { m_pSession->SetPatternCursor({Cursor().field, row}); }
+    void SetField(int field) { m_pSession->SetPatternCursor({field, Cursor().row}); }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         CSoundViewTest::Key(m_pView, key, mods);
@@ -40,7 +42,7 @@ private:
     CSoundPattern* UsePattern(int channel, int rows)
     {
         CSoundPattern* pPattern = m_pDoc->CreatePattern(channel, rows);
-        m_pDoc->m_pCurrentPattern = pPattern;
+        m_pSession->SetCurrentPattern(pPattern);
         m_pDoc->UpdateAllViews(nullptr);
         return pPattern;
     }
@@ -50,7 +52,7 @@ private slots:
     void init()
     {
         QVERIFY(StartDocument());
-        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pView = new CSoundPatternView(m_pSession.get());
         m_pView->setFixedSize(360, kViewHeight);
         m_pOther = new QLineEdit;
@@ -87,7 +89,7 @@ private slots:
     void octaveDigits()
     {
         SetCell(0, 49, ATTEN_EMPTY); // C#4
-        Cursor().field = 1;
+        SetField(1);
         Key(Qt::Key_6);
         QVERIFY(Cell(0).note == 73 && Cursor().row == 1 && m_pView->GetOctave() == 6);
         QVERIFY(m_transport.previews == std::vector<int>{73} &&
@@ -102,7 +104,7 @@ private slots:
         SetCell(2, 57, 3);
         Key(Qt::Key_9);
         QVERIFY(Cell(1).note == 58 && Cursor().row == 1);
-        Cursor().row = 2;
+        SetRow(2);
         Key(Qt::Key_9);
         QVERIFY(Cell(2).note == 117 && Cursor().row == 3);
     }
@@ -130,7 +132,7 @@ private slots:
         QFETCH(int, key);
         QFETCH(int, after);
         SetCell(0, 60, static_cast<std::uint8_t>(before));
-        Cursor().field = field;
+        SetField(field);
         Key(key);
         QCOMPARE(int(Cell(0).atten), after);
         QVERIFY(Cell(0).note == 60 && Cursor().row == 1 && m_transport.previews.empty());
@@ -149,11 +151,11 @@ private slots:
         QVERIFY(Cursor().row == 3 && m_transport.previews.empty());
 
         // A noise type needs a frequency; "off" counts as one.
-        Cursor().field = 1;
+        SetField(1);
         Key(Qt::Key_1);
         QVERIFY(Cell(3).noiseType == NOISE_PERIODIC && Cursor().row == 3);
         QCOMPARE(m_host.LastPrompt(), unsigned(IDS_PROMPT_NOISETYPE));
-        Cursor().row = 1;
+        SetRow(1);
         Key(Qt::Key_1);
         QVERIFY(Cell(1).noiseType == NOISE_WHITE && Cursor().row == 2);
 
@@ -170,12 +172,12 @@ private slots:
         QVERIFY(Cursor().row == 0 && Cursor().field == 0);
         for (int i = 0; i < 5; ++i)
             Key(Qt::Key_Right);
-        Cursor().row = 15;
+        SetRow(15);
         Key(Qt::Key_Down);
         QVERIFY(Cursor().field == 3 && Cursor().row == 15);
 
         // On the last row an entry is written and the cursor stays.
-        Cursor().field = 0;
+        SetField(0);
         Key(Qt::Key_Q);
         QVERIFY(Cell(15).note == 60 && Cursor().row == 15);
     }
@@ -184,7 +186,7 @@ private slots:
     {
         for (int r = 0; r < 16; ++r)
             SetCell(r, static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r % 16));
-        Cursor().row = 14;
+        SetRow(14);
         Key(Qt::Key_Insert);
         QVERIFY(Cell(14) == SoundCell::Empty() && Cell(15).note == 14);
         Key(Qt::Key_Delete);
@@ -195,7 +197,7 @@ private slots:
         {
             if (rows == 1)
                 UsePattern(0, 1);
-            Cursor().row = rows - 1;
+            SetRow(rows - 1);
             for (int key : {int(Qt::Key_Insert), int(Qt::Key_Delete)})
             {
                 SetCell(rows - 1, 40, 1);
@@ -223,7 +225,7 @@ private slots:
 
         // Below the last row of a short pattern there is nothing to land on.
         UsePattern(0, 4);
-        Cursor().row = 1;
+        SetRow(1);
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(70, RowY(7) + 5));
         QCOMPARE(Cursor().row, 1);
     }

@@ -31,8 +31,8 @@ private:
         m_pSession.reset();
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
-        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
         m_pSession = std::make_unique<CSoundSession>(m_pDoc.get());
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pView = std::make_unique<CSoundPatternView>(m_pSession.get());
     }
     PatternId First() const { return m_pDoc->GetPatterns(0)[0]->GetId(); }
@@ -107,7 +107,7 @@ private slots:
     {
         Open();
         SoundEdits::ChangePattern(*m_pSession, {}, First(), "long", 200);
-        m_pDoc->m_patternCursor = {0, 5};
+        m_pSession->SetPatternCursor({0, 5});
         m_pView->resize(300, 200);
         m_pView->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_pView.get()));
@@ -115,9 +115,11 @@ private slots:
         QCOMPARE(pBar->value(), 0);
         const auto play = [&](int row, bool bPlaying)
         {
-            m_pDoc->m_nCurrentPos = row;
-            m_pDoc->m_bSongPlaying = bPlaying;
-            m_pSession->OnRowPlayed();
+            if (bPlaying)
+                m_pSession->OnPlayStarted(row);
+            else
+                m_pSession->OnStopped();
+            m_pSession->OnRowPlayed(row);
         };
         const bool bWasOn = CFollowPlayback::Instance().IsOn();
         CFollowPlayback::Instance().Set(true);
@@ -128,7 +130,7 @@ private slots:
         QCOMPARE(pBar->value(), 150);
         play(3, true); // the song wrapped round
         QCOMPARE(pBar->value(), 3);
-        QCOMPARE(m_pDoc->m_patternCursor.row, 5);
+        QCOMPARE(m_pSession->GetPatternCursor().row, 5);
 
         play(150, false); // stopped: no scrolling
         QCOMPARE(pBar->value(), 3);

@@ -53,9 +53,9 @@ private slots:
             saved.SetPathName(path);
             saved.SetProperties({77, 16, 4});
             game.SetTitle("Sound4");
-            game.m_strGameFolder = "/games/kq";
-            game.m_nGameSound = 12;
-            QVERIFY(runningStore.Write(&running) && crashed.Write(&saved) && crashed.Write(&game));
+            const GameOrigin kq{"/games/kq", 12};
+            QVERIFY(runningStore.Write(&running, {}) && crashed.Write(&saved, {}) &&
+                    crashed.Write(&game, kq));
         }
 
         int nOffered = 0;
@@ -80,7 +80,8 @@ private slots:
         QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->GetPatterns(0).size() > 1);
         QVERIFY(pKilled->IsModified() && !shell.app->GetSession(pKilled)->Undo().Stack().isClean());
         QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());
-        QVERIFY(docs[2]->m_strGameFolder == "/games/kq" && docs[2]->m_nGameSound == 12);
+        QVERIFY(shell.app->GetSession(docs[2].get())->GetGameOrigin() ==
+                (GameOrigin{"/games/kq", 12}));
         QVERIFY(docs[1]->GetPathName() == path && docs[1]->IsModified());
         QVERIFY(shell.app->DoFileSave(docs[1].get()) && shell.files.requests.empty());
         CSoundDoc reread;

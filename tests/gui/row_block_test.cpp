@@ -23,13 +23,13 @@ struct Editor
     explicit Editor(int channel = 0)
     {
         pDoc->OnNewDocument();
-        pDoc->m_pCurrentPattern =
-            channel == 0 ? pDoc->GetPatterns(0)[0].get() : pDoc->CreatePattern(channel, 16);
+        pSession->SetCurrentPattern(channel == 0 ? pDoc->GetPatterns(0)[0].get()
+                                                 : pDoc->CreatePattern(channel, 16));
         pView = std::make_unique<CSoundPatternView>(pSession.get());
         pView->resize(300, 300);
         pView->show();
     }
-    CSoundPattern& Pattern() const { return *pDoc->m_pCurrentPattern; }
+    CSoundPattern& Pattern() const { return *pSession->GetCurrentPattern(); }
     void Put(int row, std::uint8_t note, std::uint8_t atten = ATTEN_EMPTY)
     {
         Pattern().SetCell(row, {note, FREQ_EMPTY, NOISE_PERIODIC, atten});
@@ -41,7 +41,7 @@ struct Editor
     void Select(int first, int last)
     {
         Key(Qt::Key_Escape);
-        pDoc->m_patternCursor.row = first;
+        pSession->SetPatternCursor({pSession->GetPatternCursor().field, first});
         for (int r = first; r < last; ++r)
             Key(Qt::Key_Down, Qt::ShiftModifier);
     }
@@ -67,16 +67,16 @@ private slots:
 
         // Pasted from the cursor down, clipped at the end; the cursor stays.
         a.Key(Qt::Key_Escape);
-        a.pDoc->m_patternCursor.row = 15;
+        a.pSession->SetPatternCursor({a.pSession->GetPatternCursor().field, 15});
         a.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(a.Pattern().GetCell(15) == a.Pattern().GetCell(1) &&
-                a.pDoc->m_patternCursor.row == 15);
+                a.pSession->GetPatternCursor().row == 15);
 
         // Into another document, and from plain text.
         b.Key(Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(b.Pattern().GetCell(0).atten, 3);
         QGuiApplication::clipboard()->setText("     0  2 1  07\n");
-        b.pDoc->m_patternCursor.row = 4;
+        b.pSession->SetPatternCursor({b.pSession->GetPatternCursor().field, 4});
         b.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(b.Pattern().GetCell(4).freq == 2 && b.Pattern().GetCell(4).noiseType == 1 &&
                 b.Pattern().GetCell(4).atten == 7);
@@ -112,7 +112,7 @@ private slots:
         QVERIFY(b.Pattern().GetCell(0) == exact && !b.Pattern().GetCell(1).HasDivisor());
 
         QGuiApplication::clipboard()->setText(text);
-        b.pDoc->m_patternCursor.row = 8;
+        b.pSession->SetPatternCursor({b.pSession->GetPatternCursor().field, 8});
         b.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(b.Pattern().GetCell(8) == exact);
 
@@ -174,7 +174,7 @@ private slots:
         e.Key(key, Qt::KeyboardModifiers(mods));
         QCOMPARE(e.Steps(), key == Qt::Key_Q ? 0 : mods == Qt::AltModifier ? 1 : 2);
         e.Key(Qt::Key_Escape);
-        e.pDoc->m_patternCursor.row = 6;
+        e.pSession->SetPatternCursor({e.pSession->GetPatternCursor().field, 6});
         e.Put(6, 50, 5);
         e.Key(Qt::Key_Up, Qt::ControlModifier);
         QVERIFY(e.Pattern().GetCell(6).note == 51 && e.Pattern().GetCell(7).note == 255);

@@ -70,7 +70,7 @@ private slots:
         shell.ActiveFrame()->showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(shell.Frame()));
         auto* pView = shell.ActiveFrame()->findChild<CSoundSequenceView*>();
-        shell.ActiveDoc()->m_sequenceCursor = {1, 0};
+        shell.app->GetSession(shell.ActiveDoc())->SetSequenceCursor({1, 0});
         CShell::Settle();
         QTest::keyClick(pView, Qt::Key_Return);
         QVERIFY(shell.ActiveDoc()->GetPatternAt({1, 0}) != nullptr);

@@ -109,7 +109,7 @@ private slots:
         // A plain drag moves the very placement; the source sees no effect to act on.
         QCOMPARE(Drag({0, 1}, {0, 4}), Qt::IgnoreAction);
         QVERIFY(At(0, 4) == m_pMelody && At(0, 1) == nullptr && Count(0) == 2);
-        QVERIFY(m_pDoc->m_sequenceCursor == (SequencePos{0, 4}) && m_pDoc->IsModified());
+        QVERIFY(m_pSession->GetSequenceCursor() == (SequencePos{0, 4}) && m_pDoc->IsModified());
 
         // With Ctrl it copies: a new pattern of the same name and cells, the source stays.
         QCOMPARE(Drag({0, 4}, {0, 6}, Qt::ControlModifier), Qt::CopyAction);
@@ -150,7 +150,7 @@ private slots:
     void copyCutAndPaste()
     {
         // Always enabled in the sequence editor, also on an empty cell.
-        m_pDoc->m_sequenceCursor = SequencePos{2, 0};
+        m_pSession->SetSequenceCursor(SequencePos{2, 0});
         for (UINT nID : {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE})
         {
             CCmdUI ui(nID);
@@ -172,9 +172,9 @@ private slots:
         // Paste over a placement replaces it; the replaced pattern stays in its list.
         CSoundPattern* pBass = m_pDoc->CreatePattern(1, 8, "Bass");
         Place(*m_pDoc, 1, 3, pBass);
-        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
+        m_pSession->SetSequenceCursor(SequencePos{0, 1});
         m_pView->OnEditCopy();
-        m_pDoc->m_sequenceCursor = SequencePos{1, 3};
+        m_pSession->SetSequenceCursor(SequencePos{1, 3});
         m_pView->OnEditPaste();
         CSoundPattern* pPasted = At(1, 3);
         QVERIFY(pPasted != nullptr && pPasted != pBass && m_pDoc->HoldsPattern(1, pBass));
@@ -182,11 +182,11 @@ private slots:
         QCOMPARE(pPasted->GetCell(0), m_pMelody->GetCell(0));
 
         // Cut takes the placement away and leaves the pattern on the clipboard.
-        m_pDoc->m_sequenceCursor = SequencePos{0, 1};
+        m_pSession->SetSequenceCursor(SequencePos{0, 1});
         m_pView->OnEditCut();
         QCOMPARE(At(0, 1), nullptr);
-        m_pDoc->m_sequenceCursor = SequencePos{2, 7};
-        QVERIFY(m_pView->DropPattern(nullptr, m_pDoc->m_sequenceCursor) != nullptr &&
+        m_pSession->SetSequenceCursor(SequencePos{2, 7});
+        QVERIFY(m_pView->DropPattern(nullptr, m_pSession->GetSequenceCursor()) != nullptr &&
                 At(2, 7)->GetRows() == 20);
         QVERIFY(m_messages.texts.empty());
     }
@@ -199,7 +199,7 @@ private slots:
             good + '\0',                                                     // runs on
             Le32(CSoundPattern::kMaxRows + 1) + '\0' + std::string(8, '\0'), // too many rows
         };
-        m_pDoc->m_sequenceCursor = SequencePos{1, 2};
+        m_pSession->SetSequenceCursor(SequencePos{1, 2});
         for (const std::string& block : bad)
         {
             QGuiApplication::clipboard()->setMimeData(BlockData(block));

@@ -25,7 +25,10 @@ private:
     CSoundPatternView* m_pPatternView = nullptr;
     QLineEdit* m_pOther = nullptr;
 
-    SequencePos& Cursor() const { return m_pDoc->m_sequenceCursor; }
+    SequencePos Cursor() const { return m_pSession->GetSequenceCursor(); }
+    void SetCursor(const SequencePos& pos) { m_pSession->SetSequenceCursor(pos); }
+    void SetStep(int step) { SetCursor({Cursor().channel, step}); }
+    void SetChannel(int channel) { SetCursor({channel, Cursor().step}); }
     CSoundPattern* At(int channel, int step) const
     {
         return CSoundViewTest::At(*m_pDoc, channel, step);
@@ -68,7 +71,7 @@ private slots:
 
     void enterOnAnEmptyCellCreatesPlacesAndOpens()
     {
-        Cursor() = SequencePos{2, 3};
+        SetCursor(SequencePos{2, 3});
         m_dialogs.patternAnswers.push_back({24, "Bass"});
         Key(Qt::Key_Return);
         QVERIFY(m_dialogs.titles == std::vector<std::string>{"Create new pattern"} &&
@@ -76,7 +79,7 @@ private slots:
                 m_dialogs.offeredNames == std::vector<std::string>{"000"});
         CSoundPattern* pNew = At(2, 3);
         QVERIFY(pNew != nullptr && pNew->GetName() == "Bass" && pNew->GetRows() == 24);
-        QVERIFY(m_pDoc->m_pCurrentPattern == pNew && m_pDoc->GetNextPatternNumber(2) == 1 &&
+        QVERIFY(m_pSession->GetCurrentPattern() == pNew && m_pDoc->GetNextPatternNumber(2) == 1 &&
                 m_pPatternView->hasFocus());
 
         // Enter in the pattern editor comes back; Tab goes there again.
@@ -88,17 +91,17 @@ private slots:
         QVERIFY(m_pView->hasFocus());
 
         // Cancelled: nothing changes.
-        Cursor() = SequencePos{1, 0};
+        SetCursor(SequencePos{1, 0});
         Key(Qt::Key_Return);
         QVERIFY(At(1, 0) == nullptr && m_pDoc->GetPatterns(1).empty());
-        QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == pNew);
+        QVERIFY(m_pView->hasFocus() && m_pSession->GetCurrentPattern() == pNew);
     }
 
     void patternKeysAndPeriod()
     {
         for (int i = 0; i < 40; ++i)
             m_pDoc->CreatePattern(3, 4);
-        Cursor() = SequencePos{3, 0};
+        SetCursor(SequencePos{3, 0});
         Key(Qt::Key_B, Qt::ShiftModifier);
         Key(Qt::Key_B);
         Key(Qt::Key_7);
@@ -113,10 +116,10 @@ private slots:
         QVERIFY(At(3, 3) == nullptr && Cursor().step == 3);
 
         // "." clears and moves down, also over an empty cell.
-        Cursor().step = 1;
+        SetStep(1);
         Key(Qt::Key_Period);
         QVERIFY(At(3, 1) == nullptr && Cursor().step == 2);
-        Cursor().step = 10;
+        SetStep(10);
         m_pDoc->SetModifiedFlag(false);
         Key(Qt::Key_Period);
         QVERIFY(Cursor().step == 11 && m_pDoc->IsModified());
@@ -132,53 +135,56 @@ private slots:
         QCOMPARE(Cursor(), (SequencePos{2, 4}));
         QTest::mouseDClick(m_pView->viewport(), Qt::LeftButton, {}, QPoint(60, LineY(0) + 3));
         QCOMPARE(Cursor(), (SequencePos{0, 0}));
-        QVERIFY(m_pDoc->m_pCurrentPattern == pPattern && m_pPatternView->hasFocus());
+        QVERIFY(m_pSession->GetCurrentPattern() == pPattern && m_pPatternView->hasFocus());
     }
 
     void patternEditorCommandOnAnEmptyCell()
     {
-        Cursor() = SequencePos{1, 0};
+        SetCursor(SequencePos{1, 0});
         QVERIFY(Enabled(ID_VIEW_PATTERN_EDITOR) && !Enabled(ID_VIEW_SEQUENCE_EDITOR));
         QVERIFY(!Enabled(ID_EDIT_DELETE) && !Enabled(ID_PATTERN_PROPERTIES));
         m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
         QCOMPARE(m_messages.texts,
                  std::vector<std::string>{"You do not have any pattern to view!\n\nHere, it "
                                           "would be wise to help the user add one.."});
-        QVERIFY(m_pView->hasFocus() && m_pDoc->m_pCurrentPattern == nullptr);
+        QVERIFY(m_pView->hasFocus() && m_pSession->GetCurrentPattern() == nullptr);
 
-        Cursor() = SequencePos{0, 0};
+        SetCursor(SequencePos{0, 0});
         QVERIFY(Enabled(ID_EDIT_DELETE) && Enabled(ID_PATTERN_PROPERTIES));
         m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QVERIFY(m_pDoc->m_pCurrentPattern == m_pDoc->GetPatterns(0)[0].get() &&
+        QVERIFY(m_pSession->GetCurrentPattern() == m_pDoc->GetPatterns(0)[0].get() &&
                 m_pPatternView->hasFocus());
     }
 
     void playRangeCommands()
     {
-        Cursor() = SequencePos{0, 0};
+        SetCursor(SequencePos{0, 0});
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 48});
         m_pView->OnCommand(ID_RANGE_END);
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(0, 16));
 
-        Cursor().step = 3;
+        SetStep(3);
         m_pView->OnCommand(ID_RANGE_START);
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(48, 64));
 
-        // An end at or before the start pulls the start one step before it; the current
-        // position is put back inside.
-        m_pDoc->m_nCurrentPos = 50;
-        Cursor().step = 2;
+        // An end at or before the start pulls the start one step before it; a paused
+        // playback resumes inside it.
+        m_pSession->OnPlayStarted(50);
+        m_pSession->OnPaused();
+        SetStep(2);
         m_pView->OnCommand(ID_RANGE_END);
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(16, 32));
-        QVERIFY(m_pDoc->m_nCurrentPos == 31 && m_pDoc->IsModified());
+        QVERIFY(m_pSession->GetResumeRow() == 31 && m_pDoc->IsModified());
+        m_pSession->OnStopped();
+        QCOMPARE(m_pSession->GetResumeRow(), 16);
     }
 
     void rowReportsMoveBothMarkers()
     {
-        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
         m_pView->OnCommand(ID_SOUND_PLAY);
         for (int i = 0; i < 5; ++i)
@@ -188,13 +194,13 @@ private slots:
             ApplyRowReport(*m_pSession);
         // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
         // 16-row pattern placed at 0, still counted from its placement.
-        QVERIFY(m_pDoc->m_nCurrentPos == 20 &&
+        QVERIFY(m_pSession->GetPlayRow() == 20 &&
                 m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
         QVERIFY(m_pPatternView->GetPlayLineY() == -1 &&
-                m_pView->GetPatternOffset(20, m_pDoc->m_pCurrentPattern) == 20);
+                m_pView->GetPatternOffset(20, m_pSession->GetCurrentPattern()) == 20);
 
         // Stop takes the marker away in both editors.
-        m_pDoc->m_nCurrentPos = 3;
+        m_pSession->SetPlayRow(3);
         m_pPatternView->DrawPlayPosition();
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 3);
         QTest::qWait(50); // the marker is drawn

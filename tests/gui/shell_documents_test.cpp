@@ -164,7 +164,8 @@ private slots:
                 requests[0].bFileMustExist && requests[1].bOpen);
         QCOMPARE(requests[1].strFilter,
                  std::string("Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
-                             "All Files (*.*)|*.*||"));
+                             "MIDI and VGM Files (*.mid;*.midi;*.vgm;*.vgz)|"
+                             "*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||"));
 
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
@@ -314,7 +315,7 @@ private slots:
         CSoundPlayThread* pThread = shell.app->m_pPlayThread;
         QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
 
-        shell.app->PostPlay(shell.ActiveDoc(), nullptr);
+        shell.app->PostPlay(shell.ActiveDoc(), nullptr, 0);
         QVERIFY(pThread->WaitUntilHandled() && pDevice->SnapshotStream().bPlaying);
 
         // Closing the window stops the sound before its document goes; exit then joins.

@@ -107,7 +107,8 @@ private slots:
         for (const auto& [key, mods, bPlaying, bPaused] : transport)
         {
             QTest::keyClick(QApplication::focusWidget(), key, mods);
-            QCOMPARE(std::pair(pDoc->m_bSongPlaying, pDoc->m_bSongPaused),
+            QCOMPARE(std::pair(shell.app->GetSession(pDoc)->IsPlaying(),
+                               shell.app->GetSession(pDoc)->IsPaused()),
                      std::pair(bPlaying, bPaused));
         }
 

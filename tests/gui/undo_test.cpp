@@ -33,10 +33,10 @@ private:
         m_pDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pDoc->OnNewDocument());
         m_pDoc->CreatePattern(0, 8, "second");
-        m_pDoc->m_pCurrentPattern = m_pDoc->GetPatterns(0)[0].get();
         m_pDoc->SetModifiedFlag(bStartModified);
         m_pSession = std::make_unique<CSoundSession>(
             m_pDoc.get(), SoundViewServices{nullptr, nullptr, &m_dialogs});
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pWindow = std::make_unique<QSplitter>();
         m_pSequence = new CSoundSequenceView(m_pSession.get(), m_pWindow.get());
         m_pPattern = new CSoundPatternView(m_pSession.get(), m_pWindow.get());
@@ -94,9 +94,9 @@ private slots:
         QFETCH(int, edit);
         QFETCH(QString, text);
         Open();
-        m_pDoc->m_patternCursor = {0, 3};
-        m_pDoc->m_sequenceCursor = {0, edit == 7 ? 3 : edit == 9 ? 2 : 0};
-        m_pDoc->m_pCurrentPattern->SetCell(15, {40, 255, 0, 3});
+        m_pSession->SetPatternCursor({0, 3});
+        m_pSession->SetSequenceCursor({0, edit == 7 ? 3 : edit == 9 ? 2 : 0});
+        m_pSession->GetCurrentPattern()->SetCell(15, {40, 255, 0, 3});
         const std::function<void()> edits[] = {
             [&] { Key(m_pPattern, Qt::Key_Q); },
             [&] { Key(m_pPattern, Qt::Key_Insert); },
@@ -126,8 +126,8 @@ private slots:
         QWidget* pEditor = bPatternEditor ? static_cast<QWidget*>(m_pPattern) : m_pSequence;
         pEditor->setFocus();
         const std::string before = m_pDoc->SaveToBytes();
-        const PatternCursor cursor = m_pDoc->m_patternCursor;
-        const SequencePos step = m_pDoc->m_sequenceCursor;
+        const PatternCursor cursor = m_pSession->GetPatternCursor();
+        const SequencePos step = m_pSession->GetSequenceCursor();
 
         edits[edit]();
         const std::string after = m_pDoc->SaveToBytes();
@@ -135,17 +135,17 @@ private slots:
         QCOMPARE(QString::fromStdString(UndoText()), "&Undo " + text + "\tCtrl+Z");
 
         // Somewhere else entirely, then undo.
-        m_pDoc->m_patternCursor = {2, 0};
-        m_pDoc->m_sequenceCursor = {3, 9};
+        m_pSession->SetPatternCursor({2, 0});
+        m_pSession->SetSequenceCursor({3, 9});
         m_pWindow->setFocus();
         QVERIFY(Command(ID_EDIT_UNDO));
         QVERIFY(m_pDoc->SaveToBytes() == before && !m_pDoc->IsModified());
         QVERIFY(pEditor->hasFocus());
         if (bPatternEditor)
-            QVERIFY(m_pDoc->m_patternCursor.row == cursor.row &&
-                    m_pDoc->m_patternCursor.field == cursor.field);
+            QVERIFY(m_pSession->GetPatternCursor().row == cursor.row &&
+                    m_pSession->GetPatternCursor().field == cursor.field);
         else
-            QVERIFY(m_pDoc->m_sequenceCursor == step);
+            QVERIFY(m_pSession->GetSequenceCursor() == step);
         QCOMPARE(UndoText(), std::string("disabled"));
 
         QVERIFY(Command(ID_EDIT_REDO));
@@ -178,9 +178,22 @@ private slots:
         QVERIFY(Stack().count() >= 2 && Stack().count() <= 3);
         while (Stack().canUndo())
             Command(ID_EDIT_UNDO);
-        QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(7).note, NOTE_EMPTY);
-        QCOMPARE(m_pDoc->m_pCurrentPattern->GetCell(0).note, 60); // older than the history
+        QCOMPARE(m_pSession->GetCurrentPattern()->GetCell(7).note, NOTE_EMPTY);
+        QCOMPARE(m_pSession->GetCurrentPattern()->GetCell(0).note, 60); // older than the history
         QVERIFY(m_pDoc->IsModified());
+    }
+
+    // The current pattern is known by identity: a removed one stops being current and is
+    // current again when it is put back.
+    void currentPatternFollowsRemovalAndRestore()
+    {
+        Open();
+        CSoundPattern* pFirst = m_pSession->GetCurrentPattern();
+        QVERIFY(pFirst != nullptr);
+        RemovedPattern removed = m_pDoc->RemovePattern(pFirst->GetId());
+        QVERIFY(m_pSession->GetCurrentPattern() == nullptr);
+        m_pDoc->RestorePattern(removed);
+        QVERIFY(m_pSession->GetCurrentPattern() == pFirst);
     }
 
     // Two open documents: each session keeps its own steps and its own budget.
@@ -189,8 +202,8 @@ private slots:
         Open();
         CSoundDoc other;
         QVERIFY(other.OnNewDocument());
-        other.m_pCurrentPattern = other.GetPatterns(0)[0].get();
         CSoundSession otherSession(&other);
+        otherSession.SetCurrentPattern(other.GetPatterns(0)[0].get());
         otherSession.Undo().SetBudget(1);
         {
             CSoundPatternView otherView(&otherSession, m_pWindow.get());

@@ -258,10 +258,8 @@ private slots:
         {
             CSoundDoc doc;
             doc.SetTitle(pszTitle);
-            doc.m_strGameFolder = pszFolder;
-            doc.m_nGameSound = nSound;
             QCOMPARE(VgmTitleFor(doc), std::string(pszTagTitle));
-            QCOMPARE(VgmGameFor(doc), std::string(pszGame));
+            QCOMPARE(VgmGameFor(GameOrigin{pszFolder, nSound}), std::string(pszGame));
         }
     }
 };

@@ -48,6 +48,14 @@ std::string MakeTempDir()
     return tmpl;
 }
 
+std::string InFolder(std::string text, const std::string& dir)
+{
+    // Past each replacement: the folder's own name may end in "D".
+    for (std::size_t at = 0; (at = text.find("D/", at)) != std::string::npos; at += dir.size())
+        text.replace(at, 1, dir);
+    return text;
+}
+
 std::string Hex(const std::string& bytes)
 {
     std::string out;
@@ -66,14 +74,29 @@ std::string Le32(std::uint32_t value)
             static_cast<char>(value >> 24)};
 }
 
-ConvertResult RunConvert(const std::string& args)
+namespace
+{
+ConvertResult RunShell(const std::string& command)
 {
     ConvertResult result;
-    FILE* pipe = ::popen((std::string(TARVOK_CONVERT_EXE) + " " + args + " 2>&1").c_str(), "r");
+    FILE* pipe = ::popen(command.c_str(), "r");
     char buf[4096];
     for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
         result.out.append(buf, n);
     const int status = pipe != nullptr ? ::pclose(pipe) : -1;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+} // namespace
+
+ConvertResult RunConvert(const std::string& args)
+{
+    return RunShell(std::string(TARVOK_CONVERT_EXE) + " " + args + " 2>&1");
+}
+
+ConvertResult RunConvertWithFileLimit(const std::string& args, int nKilobytes)
+{
+    // The signal a write past the limit raises is ignored, so that write() fails instead.
+    return RunShell("(trap '' XFSZ; ulimit -f " + std::to_string(nKilobytes) + "; exec " +
+                    TARVOK_CONVERT_EXE + " " + args + ") 2>&1");
 }

@@ -34,6 +34,8 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fresh empty folder under the system's temporary folder, removed at exit.
 std::string MakeTempDir();
+// The text with every "D/" standing for dir and a slash (command lines of the tests).
+std::string InFolder(std::string text, const std::string& dir);
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
 std::string Le32(std::uint32_t value);
@@ -45,3 +47,5 @@ struct ConvertResult
 };
 // Runs tarvok-convert with a command line the shell splits at blanks.
 ConvertResult RunConvert(const std::string& args);
+// The same with files limited to nKilobytes: a long render fails as soon as it starts.
+ConvertResult RunConvertWithFileLimit(const std::string& args, int nKilobytes);

@@ -15,9 +15,17 @@
 // the test to apply as the editor's report handler does.
 class CVirtualPlayer : public ISoundRowSink
 {
+public:
+    struct Report
+    {
+        std::int32_t row;
+        std::uint32_t generation;
+    };
+
+private:
     // Declared before the thread, so that they outlive its last report.
     std::mutex m_mutex;
-    std::vector<std::uint32_t> m_generations;
+    std::vector<Report> m_reports;
 
 public:
     CRecordedErrors m_errors;
@@ -38,43 +46,51 @@ public:
         m_pDevice->SetRecording(true);
     }
 
-    void PostRowPlayed(std::uint32_t nGeneration) override
+    void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) override
     {
         std::lock_guard lock(m_mutex);
-        m_generations.push_back(nGeneration);
+        m_reports.push_back({row, nGeneration});
     }
-    std::vector<std::uint32_t> TakeReports()
+    std::vector<Report> TakeReports()
     {
         std::lock_guard lock(m_mutex);
-        return std::exchange(m_generations, {});
+        return std::exchange(m_reports, {});
+    }
+    // Applies the reports of the current playback as the editor's handler does; returns how
+    // many there were.
+    int ApplyReports()
+    {
+        const std::vector<Report> reports = TakeReports();
+        for (const Report& report : reports)
+            if (m_thread.IsCurrentPlayback(report.generation))
+                m_nShownRow = report.row;
+        return static_cast<int>(reports.size());
     }
 
-    void Play(CSoundDoc& doc)
+    void Play(CSoundDoc& doc, std::int32_t startRow = 0)
     {
-        m_thread.PostPlay(&doc, this);
+        m_nShownRow = startRow;
+        m_thread.PostPlay(&doc, this, startRow);
         m_thread.WaitUntilHandled();
     }
-    // Plays samples, lets the thread handle what they signalled and applies the reports to
-    // doc; returns the number of reports.
-    int Advance(CSoundDoc& doc, unsigned nSamples)
+    // Plays samples, lets the thread handle what they signalled and applies the reports;
+    // returns the number of reports.
+    int Advance(unsigned nSamples)
     {
         m_pDevice->Advance(nSamples);
         m_thread.WaitUntilHandled();
-        int nReports = 0;
-        for (std::uint32_t generation : TakeReports())
-        {
-            m_thread.AcceptRowPlayed(&doc, generation);
-            ++nReports;
-        }
-        return nReports;
+        return ApplyReports();
     }
-    int AdvanceRows(CSoundDoc& doc, unsigned nRows)
+    int AdvanceRows(unsigned nRows)
     {
         int nReports = 0;
         for (unsigned i = 0; i < nRows; ++i)
-            nReports += Advance(doc, kRow);
+            nReports += Advance(kRow);
         return nReports;
     }
+    // The row the editor would show: the last one reported by the current playback.
+    std::int32_t ShownRow() const { return m_nShownRow; }
+    std::int32_t m_nShownRow = 0;
 
     CVirtualAudioDevice* m_pDevice = nullptr;
     CSoundPlayThread m_thread;

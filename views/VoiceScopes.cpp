@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "views/VoiceScopes.h"
+
+#include "views/VoiceScopeSource.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+
+namespace
+{
+const char* const kVoiceNames[IVoiceSink::kVoices] = {"Voice0", "Voice1", "Voice2", "Noise"};
+constexpr int kGap = 4;
+constexpr int kTextHeight = 14;
+} // namespace
+
+CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
+    : QWidget(pParent), m_source(source)
+{
+    // The pictures replace the whole area each frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_timer.setInterval(1000 / kFramesPerSecond);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &CVoiceScopes::Refresh);
+}
+
+QSize CVoiceScopes::sizeHint() const
+{
+    return {4 * 120, 64};
+}
+
+void CVoiceScopes::SetMuteMask(unsigned muteMask)
+{
+    if (muteMask == m_muteMask)
+        return;
+    m_muteMask = muteMask;
+    update();
+}
+
+void CVoiceScopes::Refresh()
+{
+    bool bChanged = false;
+    Window window;
+    for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
+    {
+        m_source.LatestWindow(voice, window.data());
+        if (window != m_windows[voice])
+        {
+            m_windows[voice] = window;
+            bChanged = true;
+        }
+    }
+    // A silent or steady picture costs nothing to keep.
+    if (bChanged)
+        update();
+}
+
+void CVoiceScopes::showEvent(QShowEvent* pEvent)
+{
+    m_timer.start();
+    QWidget::showEvent(pEvent);
+}
+
+void CVoiceScopes::hideEvent(QHideEvent* pEvent)
+{
+    m_timer.stop();
+    QWidget::hideEvent(pEvent);
+}
+
+QRect CVoiceScopes::ScopeRect(int voice) const
+{
+    const int width = (this->width() - kGap * (IVoiceSink::kVoices - 1)) / IVoiceSink::kVoices;
+    return {voice * (width + kGap), 0, std::max(width, 1), height()};
+}
+
+int CVoiceScopes::VoiceAt(int x) const
+{
+    for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
+        if (ScopeRect(voice).contains(x, ScopeRect(voice).center().y()))
+            return voice;
+    return -1;
+}
+
+void CVoiceScopes::mousePressEvent(QMouseEvent* pEvent)
+{
+    const int voice = VoiceAt(pEvent->position().toPoint().x());
+    if (voice < 0 || pEvent->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(pEvent);
+    if (pEvent->modifiers() & Qt::ControlModifier)
+        emit SoloClicked(voice);
+    else
+        emit MuteClicked(voice);
+}
+
+void CVoiceScopes::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
+        PaintScope(painter, voice);
+}
+
+void CVoiceScopes::PaintScope(QPainter& painter, int voice) const
+{
+    const QRect area = ScopeRect(voice);
+    const bool bMuted = ((m_muteMask >> voice) & 1u) != 0;
+    painter.fillRect(area, palette().base());
+    const QRect trace = area.adjusted(2, kTextHeight, -2, -2);
+    const double middle = trace.center().y() + 0.5;
+    QColor ink = palette().text().color();
+    if (bMuted)
+        ink.setAlphaF(0.3);
+    painter.setPen(QPen(palette().mid().color(), 0));
+    painter.drawLine(QPointF(trace.left(), middle), QPointF(trace.right(), middle));
+
+    // Each pixel column draws the lowest and highest sample it covers, so nothing between
+    // two columns is lost however narrow the scope.
+    const Window& window = m_windows[voice];
+    const int columns = std::max(trace.width(), 1);
+    const double scale = trace.height() / 2.0 / 32768.0;
+    QPainterPath path;
+    for (int x = 0; x < columns; ++x)
+    {
+        const std::size_t first = window.size() * x / columns;
+        const std::size_t last = std::max(first + 1, window.size() * (x + 1) / columns);
+        const auto [lo, hi] = std::minmax_element(window.begin() + first, window.begin() + last);
+        const double px = trace.left() + x + 0.5;
+        if (x == 0)
+            path.moveTo(px, middle - *hi * scale);
+        else
+            path.lineTo(px, middle - *hi * scale);
+        path.lineTo(px, middle - *lo * scale);
+    }
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(ink, 1.0));
+    painter.drawPath(path);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    QFont font = painter.font();
+    font.setStrikeOut(bMuted);
+    painter.setFont(font);
+    painter.setPen(ink);
+    painter.drawText(area.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop,
+                     QString::fromLatin1(kVoiceNames[voice]));
+}

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playback/ScopeTrigger.h"
+#include "playback/VoiceSink.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+class IVoiceScopeSource;
+
+// Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
+// window at the display's pace. A muted voice's scope is dimmed and its name struck through.
+// A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
+// tells the scopes the mask that results.
+class CVoiceScopes : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kFramesPerSecond = 60;
+
+    // The source must outlive the scopes.
+    CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent = nullptr);
+
+    void SetMuteMask(unsigned muteMask);
+    unsigned GetMuteMask() const { return m_muteMask; }
+    // Reads the source now; repaints only when a picture changed. The timer calls it.
+    void Refresh();
+    // The voice whose scope holds x, or -1 outside them.
+    int VoiceAt(int x) const;
+
+    QSize sizeHint() const override;
+
+signals:
+    void MuteClicked(int voice);
+    void SoloClicked(int voice);
+
+protected:
+    void paintEvent(QPaintEvent* pEvent) override;
+    void mousePressEvent(QMouseEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
+    void hideEvent(QHideEvent* pEvent) override;
+
+private:
+    using Window = std::array<std::int16_t, kScopeWindow>;
+
+    QRect ScopeRect(int voice) const;
+    void PaintScope(QPainter& painter, int voice) const;
+
+    const IVoiceScopeSource& m_source;
+    std::array<Window, IVoiceSink::kVoices> m_windows{};
+    unsigned m_muteMask = 0;
+    QTimer m_timer;
+};
