@@ -5,6 +5,7 @@
 #include "game/GameFolder.h"
 #include "game/GameSoundExport.h"
 #include "sound/AgiResource.h"
+#include "support/RenderedSound.h"
 
 #include <gtest/gtest.h>
 
@@ -167,59 +168,21 @@ TEST(GameFolderV3, WritesCompressedOrStoredInPlaceAppendedOrInANewVolume)
         std::string resource;
         std::size_t vol1Size; // KQ4VOL.1 padded to this size first (0: as made)
         int volume;
-        bool bInPlace;
-        bool bCompressed;
-        std::vector<std::string> backedUp;
+        bool bInPlace, bCompressed;
+        std::string backedUp;
     };
     const std::vector<Case> cases = {
-        {"in place, stored", true, 0, "short", 0, 0, true, false, {"KQ4VOL.0"}},
-        {"in place, compressed", true, 2, std::string(100, '\x10'), 0, 1, true, true, {"KQ4VOL.1"}},
-        {"a byte longer than its record: appended",
-         true,
-         2,
-         kSound2 + "!",
-         0,
-         1,
-         false,
-         false,
-         {"KQ4DIR", "KQ4VOL.1"}},
-        {"longer: appended", true, 0, longSound, 0, 1, false, true, {"KQ4DIR", "KQ4VOL.1"}},
-        {"a new number grows the sound section",
-         true,
-         9,
-         "x",
-         0,
-         1,
-         false,
-         false,
-         {"KQ4DIR", "KQ4VOL.1"}},
-        {"fills KQ4VOL.1 exactly",
-         true,
-         1,
-         distinct,
-         kMaxVolBytes - 47,
-         1,
-         false,
-         false,
-         {"KQ4DIR", "KQ4VOL.1"}},
-        {"one byte more: KQ4VOL.2",
-         true,
-         1,
-         distinct,
-         kMaxVolBytes - 46,
-         2,
-         false,
-         false,
-         {"KQ4DIR"}},
-        {"one byte more, lower case: kq4vol.2",
-         false,
-         1,
-         distinct,
-         kMaxVolBytes - 46,
-         2,
-         false,
-         false,
-         {"kq4dir"}},
+        {"in place, stored", true, 0, "short", 0, 0, true, false, "KQ4VOL.0"},
+        {"in place, compressed", true, 2, std::string(100, '\x10'), 0, 1, true, true, "KQ4VOL.1"},
+        {"a byte too long: appended", true, 2, kSound2 + "!", 0, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"longer: appended", true, 0, longSound, 0, 1, false, true, "KQ4DIR KQ4VOL.1"},
+        {"a new number grows the section", true, 9, "x", 0, 1, false, false, "KQ4DIR KQ4VOL.1"},
+        {"fills KQ4VOL.1", true, 1, distinct, kMaxVolBytes - 47, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"one byte more", true, 1, distinct, kMaxVolBytes - 46, 2, false, false, "KQ4DIR"},
+        {"one byte more, lower case", false, 1, distinct, kMaxVolBytes - 46, 2, false, false,
+         "kq4dir"},
     };
     for (const Case& c : cases)
     {
@@ -271,10 +234,10 @@ TEST(GameFolderV3, WritesCompressedOrStoredInPlaceAppendedOrInANewVolume)
                 EXPECT_EQ(game.ReadSound(other, bytes), "");
                 EXPECT_EQ(bytes, ToBytes(other == 0 ? kRepeatedSound : kSound2));
             }
-        std::vector<std::string> backedUp;
+        std::string backedUp;
         for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
         {
-            backedUp.push_back(name);
+            backedUp += (backedUp.empty() ? "" : " ") + name;
             EXPECT_EQ(data, before[name]);
         }
         EXPECT_EQ(backedUp, c.backedUp);
@@ -386,24 +349,6 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
     }
 }
 
-namespace
-{
-// The level of a 16-bit mono .wav over ticks [from, to) of 735 samples.
-double TickRms(const std::string& wav, std::size_t from, std::size_t to)
-{
-    double sum = 0;
-    std::size_t n = 0;
-    for (std::size_t i = 44 + 2 * 735 * from; i + 1 < wav.size() && i < 44 + 2 * 735 * to; i += 2)
-    {
-        const auto v = static_cast<std::int16_t>(static_cast<std::uint8_t>(wav[i]) |
-                                                 static_cast<std::uint8_t>(wav[i + 1]) << 8);
-        sum += static_cast<double>(v) * v;
-        ++n;
-    }
-    return n == 0 ? 0 : std::sqrt(sum / static_cast<double>(n));
-}
-} // namespace
-
 TEST(ConvertGameV3, CommandsRunAsAProgram)
 {
     const std::string dir = MakeV3Game(false);
@@ -449,8 +394,9 @@ TEST(ConvertGameV3, ASoundPlaysWithItsInterpretersFade)
             WriteFileBytes(dir + "/AGIDATA.OVL", c.agidata);
         const std::string wav = MakeTempDir() + "/note.wav";
         ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 --chip pcjr " + wav).exitCode, 0);
-        const std::string samples = ReadFileBytes(wav);
-        const double start = TickRms(samples, 1, 4), end = TickRms(samples, 100, 110);
+        const std::vector<std::int16_t> samples = WavSamples(ReadFileBytes(wav));
+        ASSERT_GE(samples.size(), 110u * 735);
+        const double start = Rms(samples, 735, 4 * 735), end = Rms(samples, 100 * 735, 110 * 735);
         ASSERT_GT(start, 1000);
         if (c.bFades)
             EXPECT_LT(end, start / 10);
