@@ -320,4 +320,32 @@ void SetPlayRange(CSoundSession& session, const EditorPosition& at, const PlayRa
         session, at, EditNames::Range(range), [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
         [before](CSoundDoc& doc) { doc.SetPlayRange(before); });
 }
+
+void ReplaceSound(CSoundSession& session, const EditorPosition& at, const QString& text,
+                  std::function<void(CSoundDoc&)> build, std::size_t nCost)
+{
+    const CSoundDoc* pDoc = session.GetDocument();
+    std::size_t nRowsBefore = 0;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const auto& pPattern : pDoc->GetPatterns(channel))
+            nRowsBefore += static_cast<std::size_t>(pPattern->GetRows());
+    // Holds the sound not in the document: the replaced one after redo, the new one after undo.
+    auto pOther = std::make_shared<CSoundDoc::Contents>();
+    // Built once, on the first redo, so that the new patterns get ids of this document; the
+    // builder and what it holds are let go then.
+    auto pBuild = std::make_shared<std::function<void(CSoundDoc&)>>(std::move(build));
+    Run(
+        session, at, text,
+        [pOther, pBuild](CSoundDoc& doc)
+        {
+            doc.SwapContents(*pOther);
+            if (*pBuild)
+            {
+                (*pBuild)(doc);
+                *pBuild = nullptr;
+                doc.UpdateAllViews(nullptr, nullptr);
+            }
+        },
+        [pOther](CSoundDoc& doc) { doc.SwapContents(*pOther); }, CellBytes(nRowsBefore) + nCost);
+}
 } // namespace SoundEdits
