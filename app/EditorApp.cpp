@@ -43,6 +43,10 @@ CEditorApp* g_pApp = nullptr;
 
 const char* const kRegistryKey = "Zantiva Software";
 const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
+// Open also takes songs (imported into new sounds), so the chooser offers them.
+const char* const kOpenFilter = "Tarvok Sound Files (*.tks)|*.tks|"
+                                "MIDI and VGM Songs (*.mid;*.midi;*.vgm;*.vgz)|"
+                                "*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||";
 const char* const kImportFilter = "AGI Sound Resources (*.*)|*.*||";
 const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
@@ -425,7 +429,7 @@ void CEditorApp::OnFileOpen()
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strFilter = kDocumentFilter;
+    request.strFilter = kOpenFilter;
     request.bFileMustExist = true;
     request.bPathMustExist = true;
     std::string path;

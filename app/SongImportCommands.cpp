@@ -45,6 +45,13 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path)
     }
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
 void Refuse(const std::string& path, const std::string& error)
 {
     AfxMessageBox("Cannot import " + path + ":\n" + error, MB_ICONEXCLAMATION);
@@ -91,6 +98,8 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
         return nullptr;
     BuildImportedDocument(read->song, *pDoc);
     pDoc->UpdateAllViews(nullptr, nullptr);
+    // The recent list brings the song in again (a new sound each time).
+    m_app.AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
     return pDoc;
 }
@@ -114,6 +123,7 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path
         [pSong = std::make_shared<const ImportedSong>(std::move(read->song))](CSoundDoc& target)
         { BuildImportedDocument(*pSong, target); },
         nCells * sizeof(SoundCell));
+    m_app.AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
     return true;
 }

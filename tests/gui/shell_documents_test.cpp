@@ -162,8 +162,8 @@ private slots:
         const auto& requests = shell.files.requests;
         QVERIFY(requests[0].strFilter == "AGI Sound Resources (*.*)|*.*||" &&
                 requests[0].bFileMustExist && requests[1].bOpen);
-        QCOMPARE(requests[1].strFilter,
-                 std::string("Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||"));
+        QVERIFY(requests[1].strFilter.starts_with("Tarvok Sound Files (*.tks)|*.tks|") &&
+                requests[1].strFilter.find("|*.mid;*.midi;*.vgm;*.vgz|") != std::string::npos);
 
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})

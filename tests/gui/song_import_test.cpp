@@ -215,6 +215,7 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
         QVERIFY(shell.messages.texts.empty());
+        QCOMPARE(shell.app->GetRecentFileList().GetEntries().value(0), qPath);
         const Channels played = Played(*pDoc);
         if (bMidi)
             QVERIFY(played == MidiImported(bytes, MidiImportOptions{}));
