@@ -97,6 +97,9 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
     if (pDoc == nullptr)
         return nullptr;
     BuildImportedDocument(read->song, *pDoc);
+    // The window opened on the pattern the song replaced.
+    if (CSoundSession* pSession = m_app.GetSession(pDoc))
+        pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
     pDoc->UpdateAllViews(nullptr, nullptr);
     // The recent list brings the song in again (a new sound each time).
     m_app.AddToRecentFileList(AbsolutePath(path));

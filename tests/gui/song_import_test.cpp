@@ -216,6 +216,7 @@ private slots:
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
         QVERIFY(shell.messages.texts.empty());
         QCOMPARE(shell.app->GetRecentFileList().GetEntries().value(0), qPath);
+        QVERIFY(shell.app->GetSession(pDoc)->GetCurrentPattern() != nullptr);
         const Channels played = Played(*pDoc);
         if (bMidi)
             QVERIFY(played == MidiImported(bytes, MidiImportOptions{}));
@@ -296,16 +297,19 @@ private slots:
             imported = Played(expected);
         }
         QVERIFY(Played(*pDoc) == imported && pDoc->IsModified());
+        QVERIFY(pSession->GetCurrentPattern() != nullptr);
+        const PatternId shown = pSession->GetCurrentPattern()->GetId();
         QCOMPARE(stack.count(), 2);
         QCOMPARE(stack.undoText(), QStringLiteral("Import ") + name);
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
-        QVERIFY(Played(*pDoc) == typedSong);
+        QVERIFY(Played(*pDoc) == typedSong && pSession->GetCurrentPattern()->GetId() == first);
         QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
         QVERIFY(pDoc->GetCells(first, 0, 1).front() == SoundCell::Empty());
         for (int i = 0; i < 2; ++i)
             QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_REDO));
         QVERIFY(Played(*pDoc) == imported && pDoc->FindPattern(first) == nullptr);
+        QCOMPARE(pSession->GetCurrentPattern()->GetId(), shown);
         QVERIFY(shell.messages.texts.empty());
     }
 
