@@ -97,7 +97,7 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
     if (pDoc == nullptr)
         return nullptr;
     BuildImportedDocument(read->song, *pDoc);
-    // The window opened on the pattern the song replaced.
+    // The window opened on the new sound's own first pattern, which the song has replaced.
     if (CSoundSession* pSession = m_app.GetSession(pDoc))
         pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
     pDoc->UpdateAllViews(nullptr, nullptr);
