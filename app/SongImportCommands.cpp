@@ -7,6 +7,8 @@
 #include "dialogs/MidiImportDialog.h"
 #include "framework/File.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
 #include "sound/ImportReport.h"
@@ -15,6 +17,7 @@
 #include "sound/VgmImport.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,7 +33,7 @@ std::string FileName(const std::string& path)
 }
 
 // The file's bytes, or nothing after telling the person why.
-std::optional<std::vector<std::uint8_t>> ReadSong(const std::string& path)
+std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path)
 {
     try
     {
@@ -44,6 +47,13 @@ std::optional<std::vector<std::uint8_t>> ReadSong(const std::string& path)
     }
 }
 
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.lexically_normal().string();
+}
+
 void Refuse(const std::string& path, const std::string& error)
 {
     AfxMessageBox("Cannot import " + path + ":\n" + error, MB_ICONEXCLAMATION);
@@ -52,33 +62,37 @@ void Refuse(const std::string& path, const std::string& error)
 
 bool CSongImportCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
 {
-    if (nID != ID_FILE_IMPORT && nID != ID_IMPORT_MIDI && nID != ID_IMPORT_VGM)
+    const bool bInto = nID == ID_IMPORT_MIDI_INTO || nID == ID_IMPORT_VGM_INTO;
+    if (nID != ID_FILE_IMPORT && nID != ID_IMPORT_MIDI && nID != ID_IMPORT_VGM && !bInto)
+        return false;
+    CSoundDoc* pInto = bInto ? m_app.GetActiveDocument() : nullptr;
+    // Into a sound needs one open: with none, nobody handles the command.
+    if (bInto && pInto == nullptr)
         return false;
     if (pCmdUI == nullptr)
-        AskAndImport(nID);
+        AskAndImport(nID, pInto);
     return true;
 }
 
-void CSongImportCommands::AskAndImport(UINT nID)
+void CSongImportCommands::AskAndImport(UINT nID, CSoundDoc* pInto)
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strTitle = nID == ID_FILE_IMPORT   ? "Import AGI Sound"
-                       : nID == ID_IMPORT_MIDI ? "Import MIDI File"
-                                               : "Import VGM File";
-    request.strFilter = nID == ID_FILE_IMPORT   ? kAgiFilter
-                        : nID == ID_IMPORT_MIDI ? kMidiFilter
-                                                : kVgmFilter;
+    const bool bMidi = nID == ID_IMPORT_MIDI || nID == ID_IMPORT_MIDI_INTO;
+    request.strTitle = nID == ID_FILE_IMPORT ? "Import AGI Sound"
+                       : bMidi               ? "Import MIDI File"
+                                             : "Import VGM File";
+    request.strFilter = nID == ID_FILE_IMPORT ? kAgiFilter : bMidi ? kMidiFilter : kVgmFilter;
     request.bFileMustExist = true;
     std::string path;
     if (!GetFileNameSource().AskFileName(request, path))
         return;
     if (nID == ID_FILE_IMPORT)
         ImportAgi(path);
-    else if (nID == ID_IMPORT_MIDI)
-        ImportMidiFile(path, true);
+    else if (pInto != nullptr)
+        ImportSongInto(*pInto, path);
     else
-        ImportVgmFile(path);
+        ImportSong(path, true);
 }
 
 CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
@@ -95,21 +109,65 @@ CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
 
 CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskChannels)
 {
-    return SongFileKindOf(path) == SongFileKind::Vgm ? ImportVgmFile(path)
-                                                     : ImportMidiFile(path, bAskChannels);
+    const auto read = ReadSongFile(path, bAskChannels);
+    if (!read)
+        return nullptr;
+    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
+    if (pDoc == nullptr)
+        return nullptr;
+    BuildImportedDocument(read->song, *pDoc);
+    // The window opened on the new sound's own first pattern, which the song has replaced.
+    if (CSoundSession* pSession = m_app.GetSession(pDoc))
+        pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
+    pDoc->UpdateAllViews(nullptr, nullptr);
+    // The recent list brings the song in again (a new sound each time).
+    m_app.AddToRecentFileList(AbsolutePath(path));
+    ShowReport(path, read->report);
+    return pDoc;
 }
 
-CSoundDoc* CSongImportCommands::ImportMidiFile(const std::string& path, bool bAskChannels)
+bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path)
 {
-    const auto bytes = ReadSong(path);
+    CSoundSession* pSession = m_app.GetSession(&doc);
+    if (pSession == nullptr)
+        return false;
+    auto read = ReadSongFile(path, true);
+    if (!read)
+        return false;
+    const ImportedSong& song = read->song;
+    std::size_t nChannels = 0;
+    for (const auto& records : song.channels)
+        nChannels += records.empty() ? 0 : 1;
+    const std::size_t nCells =
+        nChannels * static_cast<std::size_t>(song.lengthTicks / ImportedRowTicks(song));
+    SoundEdits::ReplaceSound(
+        *pSession, EditorPosition{}, QObject::tr("Import %1").arg(PathToQString(FileName(path))),
+        [pSong = std::make_shared<const ImportedSong>(std::move(read->song))](CSoundDoc& target)
+        { BuildImportedDocument(*pSong, target); },
+        nCells * sizeof(SoundCell));
+    m_app.AddToRecentFileList(AbsolutePath(path));
+    ShowReport(path, read->report);
+    return true;
+}
+
+auto CSongImportCommands::ReadSongFile(const std::string& path, bool bAskChannels)
+    -> std::optional<ReadSong>
+{
+    return SongFileKindOf(path) == SongFileKind::Vgm ? ReadVgmFile(path)
+                                                     : ReadMidiSong(path, bAskChannels);
+}
+
+auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannels)
+    -> std::optional<ReadSong>
+{
+    const auto bytes = ReadBytes(path);
     if (!bytes)
-        return nullptr;
-    // Read first, so that a refused file makes no document.
+        return std::nullopt;
     const MidiReadResult read = ReadMidiFile(*bytes);
     if (!read.Ok())
     {
         Refuse(path, read.error);
-        return nullptr;
+        return std::nullopt;
     }
     MidiImportOptions options;
     if (bAskChannels)
@@ -120,41 +178,32 @@ CSoundDoc* CSongImportCommands::ImportMidiFile(const std::string& path, bool bAs
             { return CountMidiImport(song, choice); },
             options, m_app.GetMainFrame());
         if (dialog.exec() != QDialog::Accepted)
-            return nullptr;
+            return std::nullopt;
         options = dialog.Options();
     }
-    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
-    if (pDoc == nullptr)
-        return nullptr;
     MidiImportCounts counts;
-    BuildImportedDocument(ConvertMidi(read.song, options, counts), *pDoc);
-    pDoc->UpdateAllViews(nullptr, nullptr);
-    ShowReport(path, JoinReport(MidiImportReport(counts)));
-    return pDoc;
+    ReadSong result{ConvertMidi(read.song, options, counts), {}};
+    result.report = JoinReport(MidiImportReport(counts));
+    return result;
 }
 
-CSoundDoc* CSongImportCommands::ImportVgmFile(const std::string& path)
+auto CSongImportCommands::ReadVgmFile(const std::string& path) -> std::optional<ReadSong>
 {
-    const auto bytes = ReadSong(path);
+    const auto bytes = ReadBytes(path);
     if (!bytes)
-        return nullptr;
-    ImportedSong song;
+        return std::nullopt;
+    ReadSong read;
     VgmImportResult result;
-    result.error = ReadVgmSong(*bytes, song, result.warnings);
+    result.error = ReadVgmSong(*bytes, read.song, result.warnings);
     if (!result.Ok())
     {
         Refuse(path, result.error);
-        return nullptr;
+        return std::nullopt;
     }
-    result.agiBytes = ImportedAgiBytes(song);
+    result.agiBytes = ImportedAgiBytes(read.song);
     result.tooLongForAgi = result.agiBytes > kMaxAgiResourceBytes;
-    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
-    if (pDoc == nullptr)
-        return nullptr;
-    BuildImportedDocument(song, *pDoc);
-    pDoc->UpdateAllViews(nullptr, nullptr);
-    ShowReport(path, JoinReport(VgmImportReport(result)));
-    return pDoc;
+    read.report = JoinReport(VgmImportReport(result));
+    return read;
 }
 
 void CSongImportCommands::ShowReport(const std::string& path, const std::string& report)

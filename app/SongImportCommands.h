@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/ImportedSong.h"
 #include "views/CommandTarget.h"
 
+#include <optional>
 #include <string>
 
 class CEditorApp;
 class CSoundDoc;
 
-// AGI resources, MIDI and VGM files brought into new sounds: File > Import > AGI Resource…,
-// MIDI… (with the channel dialog) and VGM…, and any way of opening such a file (with the
-// default channel uses).
+// AGI resources, MIDI and VGM files brought into sounds: File > Import > AGI Resource…,
+// MIDI… (with the channel dialog) and VGM… into new sounds, the same "into This Sound"
+// replacing the active document's song as one undoable step, and any way of opening such a
+// file (with the default channel uses).
 class CSongImportCommands : public ICommandTarget
 {
 public:
@@ -24,11 +27,22 @@ public:
     CSoundDoc* ImportSong(const std::string& path, bool bAskChannels);
     // A new sound holding the AGI resource at path; a refused resource leaves it empty.
     CSoundDoc* ImportAgi(const std::string& path);
+    // Replaces doc's song with the one at path, one step on its undo history; false, with
+    // doc untouched, when the file is refused or the person cancels.
+    bool ImportSongInto(CSoundDoc& doc, const std::string& path);
 
 private:
-    void AskAndImport(UINT nID);
-    CSoundDoc* ImportMidiFile(const std::string& path, bool bAskChannels);
-    CSoundDoc* ImportVgmFile(const std::string& path);
+    // A file's song with what the import lost, said in a line.
+    struct ReadSong
+    {
+        ImportedSong song;
+        std::string report;
+    };
+
+    void AskAndImport(UINT nID, CSoundDoc* pInto);
+    std::optional<ReadSong> ReadSongFile(const std::string& path, bool bAskChannels);
+    std::optional<ReadSong> ReadMidiSong(const std::string& path, bool bAskChannels);
+    std::optional<ReadSong> ReadVgmFile(const std::string& path);
     // What the import lost, on the status bar; the person reads it without being stopped.
     void ShowReport(const std::string& path, const std::string& report);
 

@@ -56,6 +56,9 @@ constexpr UINT ID_EXPORT_VGM = 314;
 // File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
 constexpr UINT ID_IMPORT_MIDI = 300;
 constexpr UINT ID_IMPORT_VGM = 301;
+// The same, replacing the active document's song as one undoable step.
+constexpr UINT ID_IMPORT_MIDI_INTO = 730;
+constexpr UINT ID_IMPORT_VGM_INTO = 731;
 // The pattern editors keep the playing row in view.
 constexpr UINT ID_VIEW_FOLLOW_PLAYBACK = 350;
 

@@ -320,4 +320,79 @@ void SetPlayRange(CSoundSession& session, const EditorPosition& at, const PlayRa
         session, at, EditNames::Range(range), [range](CSoundDoc& doc) { doc.SetPlayRange(range); },
         [before](CSoundDoc& doc) { doc.SetPlayRange(before); });
 }
+
+} // namespace SoundEdits
+
+namespace
+{
+struct SwappedSound
+{
+    CSoundDoc::Contents contents;
+    PatternId current = 0;
+};
+
+const CSoundPattern* FindIn(const CSoundDoc::Contents& contents, PatternId id)
+{
+    for (const auto& list : contents.patterns)
+        for (const auto& pPattern : list)
+            if (pPattern->GetId() == id)
+                return pPattern.get();
+    return nullptr;
+}
+
+// The current pattern changes before the sound does, so that the views the swap updates show
+// the right one; patterns stay where they are in memory across the swap.
+void SwapSound(CSoundSession& session, CSoundDoc& doc, SwappedSound& other)
+{
+    const CSoundPattern* pShown = session.GetCurrentPattern();
+    session.SetCurrentPattern(FindIn(other.contents, other.current));
+    other.current = pShown != nullptr ? pShown->GetId() : 0;
+    doc.SwapContents(other.contents);
+}
+
+// The pattern under the sequence cursor, else the first placed one.
+const CSoundPattern* FirstShownPattern(const CSoundSession& session)
+{
+    const CSoundDoc& doc = *session.GetDocument();
+    if (const CSoundPattern* pPattern = doc.GetPatternAt(session.GetSequenceCursor()))
+        return pPattern;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        if (!doc.GetSequence(channel).empty())
+            return doc.GetSequence(channel).begin()->second;
+    return nullptr;
+}
+} // namespace
+
+namespace SoundEdits
+{
+void ReplaceSound(CSoundSession& session, const EditorPosition& at, const QString& text,
+                  std::function<void(CSoundDoc&)> build, std::size_t nCost)
+{
+    const CSoundDoc* pDoc = session.GetDocument();
+    std::size_t nRowsBefore = 0;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const auto& pPattern : pDoc->GetPatterns(channel))
+            nRowsBefore += static_cast<std::size_t>(pPattern->GetRows());
+    // The sound not in the document (the replaced one after redo, the new one after undo), with
+    // the pattern its editor showed, so that each side comes back as the person left it.
+    auto pOther = std::make_shared<SwappedSound>();
+    // Built once, on the first redo, so that the new patterns get ids of this document; the
+    // builder and what it holds are let go then.
+    auto pBuild = std::make_shared<std::function<void(CSoundDoc&)>>(std::move(build));
+    Run(
+        session, at, text,
+        [&session, pOther, pBuild](CSoundDoc& doc)
+        {
+            SwapSound(session, doc, *pOther);
+            if (*pBuild)
+            {
+                (*pBuild)(doc);
+                *pBuild = nullptr;
+                session.SetCurrentPattern(FirstShownPattern(session));
+                doc.UpdateAllViews(nullptr, nullptr);
+            }
+        },
+        [&session, pOther](CSoundDoc& doc) { SwapSound(session, doc, *pOther); },
+        CellBytes(nRowsBefore) + nCost);
+}
 } // namespace SoundEdits

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,4 +48,9 @@ void ChangePattern(CSoundSession& session, const EditorPosition& at, PatternId i
 
 void SetProperties(CSoundSession& session, const EditorPosition& at, const SoundProperties& props);
 void SetPlayRange(CSoundSession& session, const EditorPosition& at, const PlayRange& range);
+
+// The whole sound replaced by what build writes into the emptied document (an imported song);
+// nCost is roughly the bytes the new sound takes. Undo puts back the very patterns replaced.
+void ReplaceSound(CSoundSession& session, const EditorPosition& at, const QString& text,
+                  std::function<void(CSoundDoc&)> build, std::size_t nCost);
 } // namespace SoundEdits

@@ -76,6 +76,17 @@ public:
     using PatternList = std::vector<std::unique_ptr<CSoundPattern>>;
     using Sequence = std::map<std::int32_t, CSoundPattern*>;
 
+    // Everything the sound holds, out of its document: a replaced song kept for undo. Its
+    // patterns keep their ids, so steps made before the song was replaced still find them.
+    struct Contents
+    {
+        SoundProperties properties;
+        PlayRange range;
+        std::array<std::int32_t, kChannelCount> nextPattern{};
+        std::array<PatternList, kChannelCount> patterns;
+        std::array<Sequence, kChannelCount> sequences;
+    };
+
     // Name of the pattern block on the clipboard and in drag and drop.
     static constexpr const char* kPatternFormatName = "Tarvok Sound Pattern";
     static constexpr const char* kPatternMimeType = "application/x-tarvok-sound-pattern";
@@ -166,6 +177,8 @@ public:
     void SetProperties(const SoundProperties& props);
     PlayRange GetPlayRange() const;
     void SetPlayRange(const PlayRange& range);
+    // Exchanges the whole sound with contents.
+    void SwapContents(Contents& contents);
 
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);

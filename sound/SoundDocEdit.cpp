@@ -2,6 +2,7 @@
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -330,6 +331,23 @@ void CSoundDoc::SetPlayRange(const PlayRange& range)
         std::lock_guard lock(m_guard);
         m_nRangeStart = range.start;
         m_nRangeEnd = range.end;
+    }
+    NotifyEdit();
+}
+
+void CSoundDoc::SwapContents(Contents& contents)
+{
+    {
+        std::lock_guard lock(m_guard);
+        const SoundProperties props = GetProperties();
+        const PlayRange range = GetPlayRange();
+        AssignProperties(contents.properties);
+        AssignPlayRange(contents.range);
+        contents.properties = props;
+        contents.range = range;
+        std::swap(m_nNextPattern, contents.nextPattern);
+        std::swap(m_patterns, contents.patterns);
+        std::swap(m_sequence, contents.sequences);
     }
     NotifyEdit();
 }

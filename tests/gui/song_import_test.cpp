@@ -4,9 +4,12 @@
 #include "ShellTestSupport.h"
 
 #include "dialogs/MidiImportDialog.h"
+#include "session/SoundSession.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/AgiResource.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
+#include "sound/VgmImport.h"
 #include "support/ImportBytes.h"
 
 #include <QComboBox>
@@ -212,11 +215,102 @@ private slots:
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
         QVERIFY(shell.messages.texts.empty());
+        QCOMPARE(shell.app->GetRecentFileList().GetEntries().value(0), qPath);
+        QVERIFY(shell.app->GetSession(pDoc)->GetCurrentPattern() != nullptr);
         const Channels played = Played(*pDoc);
         if (bMidi)
             QVERIFY(played == MidiImported(bytes, MidiImportOptions{}));
         else
             QVERIFY(played[0] == (std::vector<SongRecord>{{0, 30, 200, 2}}));
+    }
+
+    // Into the open sound: one step that undo takes back to the very patterns replaced (an
+    // earlier edit still undoes), that redo makes again; a refused or cancelled file changes
+    // nothing, not even the history.
+    void importIntoTheOpenSoundIsOneUndoableStep_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("song"); // 0 crowded MIDI, 1 one-tone VGM, 2 not a song
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("midi") << "song.mid" << 0 << true;
+        QTest::newRow("vgm") << "log.vgm" << 1 << true;
+        QTest::newRow("escape") << "song.mid" << 0 << false;
+        QTest::newRow("refused") << "notes.mid" << 2 << true;
+    }
+
+    void importIntoTheOpenSoundIsOneUndoableStep()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, song);
+        QFETCH(bool, accept);
+        QTemporaryDir dir;
+        const Bytes bytes = song == 0 ? CrowdedSong() : song == 1 ? OneToneVgm() : Bytes{'h', 'i'};
+        const std::string path = WriteTemp(dir, name, bytes);
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        const GameOrigin origin{QFile::encodeName(dir.path()).toStdString(), 7};
+        pSession->SetGameOrigin(origin);
+        SoundCell typed = SoundCell::Empty();
+        typed.SetNote(40);
+        typed.atten = 3;
+        const PatternId first = pDoc->GetPatterns(0).front()->GetId();
+        SoundEdits::SetCells(*pSession, {}, QStringLiteral("Typing"), first, 0, {typed});
+        pDoc->SetModifiedFlag(false);
+        const Channels typedSong = Played(*pDoc);
+        const std::size_t nDocs = shell.app->GetDocuments().size();
+        const std::string title = pDoc->GetTitle();
+        QUndoStack& stack = pSession->Undo().Stack();
+
+        shell.files.answers = {path};
+        if (song == 0)
+            AnswerMidiDialog(
+                [accept](CMidiImportDialog* pDialog)
+                {
+                    pDialog->UseList(2)->setCurrentIndex(static_cast<int>(MidiChannelUse::Voice1));
+                    if (accept)
+                        pDialog->accept();
+                });
+        QVERIFY(
+            shell.Frame()->ExecuteCommand(song == 1 ? ID_IMPORT_VGM_INTO : ID_IMPORT_MIDI_INTO));
+        QCOMPARE(shell.app->GetDocuments().size(), nDocs);
+        QVERIFY(shell.ActiveDoc() == pDoc && pDoc->GetTitle() == title);
+        QVERIFY(pSession->GetGameOrigin() == origin);
+        if (!accept || song == 2)
+        {
+            QVERIFY(Played(*pDoc) == typedSong && !pDoc->IsModified() && stack.count() == 1);
+            QCOMPARE(shell.messages.texts.size(), std::size_t{song == 2 ? 1 : 0});
+            return;
+        }
+        Channels imported;
+        {
+            CSoundDoc expected;
+            if (song == 1)
+                QVERIFY(ImportVgm(bytes, expected).Ok());
+            else
+            {
+                MidiImportOptions options;
+                options.channels[1] = MidiChannelUse::Voice1;
+                QVERIFY(ImportMidi(bytes, options, expected).Ok());
+            }
+            imported = Played(expected);
+        }
+        QVERIFY(Played(*pDoc) == imported && pDoc->IsModified());
+        QVERIFY(pSession->GetCurrentPattern() != nullptr);
+        const PatternId shown = pSession->GetCurrentPattern()->GetId();
+        QCOMPARE(stack.count(), 2);
+        QCOMPARE(stack.undoText(), QStringLiteral("Import ") + name);
+
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
+        QVERIFY(Played(*pDoc) == typedSong && pSession->GetCurrentPattern()->GetId() == first);
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
+        QVERIFY(pDoc->GetCells(first, 0, 1).front() == SoundCell::Empty());
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_REDO));
+        QVERIFY(Played(*pDoc) == imported && pDoc->FindPattern(first) == nullptr);
+        QCOMPARE(pSession->GetCurrentPattern()->GetId(), shown);
+        QVERIFY(shell.messages.texts.empty());
     }
 
     void badSongsAreNamedAndMakeNoDocument_data()
