@@ -214,6 +214,8 @@ CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc, const GameOr
     auto pSession =
         std::make_unique<CSoundSession>(pResult, SoundViewServices{this, this, m_pDialogs});
     pSession->SetGameOrigin(origin);
+    connect(pSession.get(), &CSoundSession::MuteMaskChanged, this,
+            [this, pSession = pSession.get()] { OnMuteMaskChanged(pSession); });
     m_sessions[pResult] = std::move(pSession);
     if (CreateNewFrame(pResult) == nullptr)
     {
@@ -243,7 +245,7 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
     if (pSession == nullptr)
         return nullptr;
     ChooseCurrentPattern(*pSession);
-    auto* pFrame = new CSoundFrame(pSession, this);
+    auto* pFrame = new CSoundFrame(pSession, this, &m_scopeSource);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
     {
@@ -564,8 +566,8 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this, nID, voice = VoiceOf(pDoc)](CSoundDoc& doc)
-                          { return RunExport(nID, doc, voice); });
+                          [this, nID, voice = VoiceOf(pDoc), mask = MuteMaskOf(pDoc)](
+                              CSoundDoc& doc) { return RunExport(nID, doc, voice, mask); });
         return true;
     }
     case ID_FILE_CLOSE:

@@ -3,6 +3,7 @@
 
 #include "app/ChipChoice.h"
 #include "app/GameFolderCommands.h"
+#include "app/PlayThreadScopes.h"
 #include "app/RecentFileList.h"
 #include "app/RecoveryStore.h"
 #include "app/SongImportCommands.h"
@@ -134,7 +135,7 @@ public:
     void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
     void PostStop() override;
     void StopDocument(CSoundDoc* pDoc) override;
-    void PostPreview(CSoundDoc* pDoc, int nNote) override;
+    void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) override;
 
     CSoundPlayThread* m_pPlayThread = nullptr;
     UINT m_nIdleMessageID = AFX_IDS_IDLEMESSAGE;
@@ -142,12 +143,19 @@ public:
     QString m_strIdleText;
 
 private:
-    // The export command nID of the document (AGI, MIDI or WAV); false when nothing was written.
-    bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
+    // The export command nID of the document (AGI, MIDI, WAV or VGM), muteMask the voices muted
+    // where it was asked for; false when nothing was written.
+    bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice, unsigned muteMask);
     void StartPlayThread();
     // The play thread plays the next Play or preview as the document is voiced.
     void UseVoiceOf(const CSoundDoc* pDoc);
     ISoundRowSink* RowSinkFor(CSoundSession* pSession);
+    // The document's mute mask (none without a session).
+    unsigned MuteMaskOf(const CSoundDoc* pDoc) const;
+    // The play thread hears pDoc's mask from now on: its playback starts, or it previews
+    // while nothing else plays.
+    void UseMuteMaskOf(const CSoundDoc* pDoc);
+    void OnMuteMaskChanged(const CSoundSession* pSession);
     // Stops playback of the document and closes it; its windows are gone.
     void ForgetDocument(CSoundDoc* pDoc);
     void StopPlayThread();
@@ -174,6 +182,9 @@ private:
     // They stay until the thread has ended, as it may still hold one.
     std::map<const CSoundSession*, std::unique_ptr<CSessionRowSink>> m_rowSinks;
     std::vector<std::unique_ptr<CSessionRowSink>> m_retiredRowSinks;
+    // The document whose playback was started last and not stopped since; its mask is in force.
+    const CSoundDoc* m_pPlayingDoc = nullptr;
+    CPlayThreadScopes m_scopeSource{m_pPlayThread};
     QPointer<QWidget> m_pHelpWindow;
     CRecoveryStore m_recovery;
     QTimer m_autosaveTimer;

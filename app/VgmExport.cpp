@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/VgmExport.h"
 
+#include "app/ExportVoices.h"
 #include "app/QtUserInterface.h"
 #include "app/WavExport.h"
 #include "framework/AtomicFile.h"
@@ -64,10 +65,14 @@ std::string VgmGameFor(const GameOrigin& origin)
     return QFileInfo(dir).fileName().toStdString();
 }
 
-bool ExportVgm(const CSoundDoc& doc, const GameOrigin& origin, PlayVoice voice, QWidget* pParent)
+bool ExportVgm(const CSoundDoc& doc, const GameOrigin& origin, PlayVoice voice, unsigned muteMask,
+               QWidget* pParent)
 {
     const std::optional<bool> bLoop = AskLoop(pParent);
     if (!bLoop.has_value())
+        return false;
+    const std::optional<unsigned> leftOut = AskVoicesLeftOut(muteMask, "Export VGM", pParent);
+    if (!leftOut.has_value())
         return false;
 
     FileDialogRequest request;
@@ -87,6 +92,7 @@ bool ExportVgm(const CSoundDoc& doc, const GameOrigin& origin, PlayVoice voice, 
     options.chip = voice.chip;
     options.fade = voice.fade;
     options.bLoop = *bLoop;
+    options.muteMask = *leftOut;
     options.title = VgmTitleFor(doc);
     options.game = VgmGameFor(origin);
     options.bGzip = HasSuffixNoCase(path, ".vgz");

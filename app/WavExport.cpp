@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WavExport.h"
 
+#include "app/ExportVoices.h"
 #include "app/QtUserInterface.h"
 #include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
@@ -56,13 +57,15 @@ std::string WavFileNameFor(const CSoundDoc& doc)
     return ExportFileNameFor(doc, kWavExtension);
 }
 
-bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nProgressDelayMs)
+bool ExportWav(const CSoundDoc& doc, PlayVoice voice, unsigned muteMask, QWidget* pParent,
+               int nProgressDelayMs)
 {
-    if (!AcceptsLength(doc, voice.chip))
-        return false;
     FileDialogRequest request;
-    request.bOpen = false;
     request.strTitle = "Export WAV";
+    const std::optional<unsigned> leftOut = AskVoicesLeftOut(muteMask, request.strTitle, pParent);
+    if (!leftOut.has_value() || !AcceptsLength(doc, voice.chip))
+        return false;
+    request.bOpen = false;
     request.strDefaultExt = kWavExtension + 1;
     request.strFilter = "WAV Files (*.wav)|*.wav|All Files (*.*)|*.*||";
     request.strFileName = WavFileNameFor(doc);
@@ -84,6 +87,7 @@ bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent, int nPro
     WavOptions options;
     options.kind = voice.chip;
     options.fade = voice.fade;
+    options.muteMask = *leftOut;
     options.progress = [&progress](double fraction)
     {
         progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));

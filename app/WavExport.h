@@ -18,6 +18,7 @@ std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension);
 std::string WavFileNameFor(const CSoundDoc& doc);
 
 // Asks for a file name and writes one pass of the play range as voice plays it, behind a
-// progress dialog with Cancel. Failures are shown; false when nothing was written.
-bool ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
+// progress dialog with Cancel; the voices of muteMask, muted where it was asked for, are
+// offered to be left out. Failures are shown; false when nothing was written.
+bool ExportWav(const CSoundDoc& doc, PlayVoice voice, unsigned muteMask, QWidget* pParent,
                int nProgressDelayMs = kWavProgressDelayMs);

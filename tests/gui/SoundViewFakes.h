@@ -41,7 +41,7 @@ public:
         startRows.push_back(nStartRow);
     }
     void PostStop() override { ++nStops; }
-    void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
+    void PostPreview(CSoundDoc*, int nNote, int) override { previews.push_back(nNote); }
 
     std::vector<CSoundSession*> plays;
     std::vector<int> startRows;
