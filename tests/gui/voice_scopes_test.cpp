@@ -7,6 +7,7 @@
 #include "views/VoiceScopeSource.h"
 #include "views/VoiceScopes.h"
 
+#include <QAbstractScrollArea>
 #include <QImage>
 #include <QUndoStack>
 
@@ -181,15 +182,24 @@ private slots:
         QVERIFY(pSecond->isVisible() && pSecond->width() > 100);
         const int nUndoSteps = pSession->Undo().Stack().count();
 
-        // Click on which scope, with Ctrl, the mask it leaves.
-        const std::tuple<int, bool, unsigned> clicks[] = {
-            {2, false, 0b0100}, {2, false, 0b0000}, {3, false, 0b1000},
-            {0, true, 0b1110},  {0, true, 0b0000},  {1, false, 0b0010},
+        // The sequence editor's channel names take the same clicks.
+        QWidget* pNames =
+            qobject_cast<QAbstractScrollArea*>(shell.ActiveFrame()->GetPane(0))->viewport();
+        // Click on which voice's scope (or name), with Ctrl, the mask it leaves.
+        const std::tuple<int, bool, bool, unsigned> clicks[] = {
+            {2, false, false, 0b0100}, {2, false, false, 0b0000}, {3, false, false, 0b1000},
+            {0, true, false, 0b1110},  {0, true, false, 0b0000},  {1, false, false, 0b0010},
+            {1, false, true, 0b0000},  {3, true, true, 0b0111},   {3, false, true, 0b1111},
+            {2, true, true, 0b1011},
         };
-        for (const auto& [voice, bCtrl, mask] : clicks)
+        for (const auto& [voice, bCtrl, bName, mask] : clicks)
         {
-            QTest::mouseClick(pSecond, Qt::LeftButton, bCtrl ? Qt::ControlModifier : Qt::NoModifier,
-                              QPoint(ScopeX(*pSecond, voice), pSecond->height() / 2));
+            const Qt::KeyboardModifiers modifiers = bCtrl ? Qt::ControlModifier : Qt::NoModifier;
+            if (bName)
+                QTest::mouseClick(pNames, Qt::LeftButton, modifiers, QPoint(70 + 64 * voice, 8));
+            else
+                QTest::mouseClick(pSecond, Qt::LeftButton, modifiers,
+                                  QPoint(ScopeX(*pSecond, voice), pSecond->height() / 2));
             QCOMPARE(pSession->GetMuteMask(), mask);
             QCOMPARE(pFirst->GetMuteMask(), mask);
             QCOMPARE(pSecond->GetMuteMask(), mask);
@@ -198,6 +208,7 @@ private slots:
         }
         QVERIFY(!pDoc->IsModified());
         QCOMPARE(pSession->Undo().Stack().count(), nUndoSteps);
+        QCOMPARE(pSession->GetSequenceCursor().step, 0);
 
         // The saved file is the same muted or not; opened again, every voice is heard.
         QTemporaryDir dir;
