@@ -169,6 +169,41 @@ private slots:
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
     }
 
+    void previewsAreMutedByTheirOwnSound()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        QVERIFY(shell.StartWithDevice(pDevice));
+        CSoundPlayThread* pThread = shell.app->m_pPlayThread;
+        QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
+        CSoundDoc* pPreviewed = shell.ActiveDoc();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        shell.app->OnFileNew();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 2));
+        pDevice->SetRecording(true);
+        // Whether the other sound plays, the preview's voice, whether it is heard.
+        const std::tuple<bool, int, bool> cases[] = {
+            {false, 1, false}, {false, 2, true}, {true, 1, false}, {true, 2, true}};
+        for (const auto& [bOtherPlays, voice, bHeard] : cases)
+        {
+            if (bOtherPlays && !shell.app->GetSession(shell.ActiveDoc())->IsPlaying())
+                QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+            QVERIFY(pThread->WaitUntilHandled());
+            pDevice->TakeOutput();
+            shell.app->PostPreview(pPreviewed, 81, voice);
+            QVERIFY(pThread->WaitUntilHandled());
+            pDevice->Advance(4096);
+            QVERIFY(pThread->WaitUntilHandled());
+            const std::vector<std::int16_t> heard = pDevice->TakeOutput();
+            QCOMPARE(CSpectrum(heard.data(), 4096).Db(880.0) > -30.0, bHeard);
+            // The sound that plays keeps its own mask.
+            if (bOtherPlays)
+                QCOMPARE(pThread->GetMuteMask(), 0b0100u);
+            // The rest of the note, so the next case hears only its own.
+            pDevice->Advance(4 * 4096);
+        }
+    }
+
     void scopesMuteAndSoloEveryWindowOfTheSoundButNeverChangeIt()
     {
         CShell shell;
