@@ -23,8 +23,6 @@ namespace
 const char* const kDataSuffix = ".tks";
 const char* const kInfoSuffix = ".json";
 const char* const kLockSuffix = ".lock";
-// Tells apart the stores one process opens within the same millisecond.
-int s_nOpened = 0;
 
 // Paths and titles are bytes; percent-encoding keeps every one of them exactly.
 QString EncodeBytes(const std::string& bytes)
@@ -97,7 +95,8 @@ bool CRecoveryStore::Open()
     // Names sort in the order the programs started, so older copies are offered first.
     m_session = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddhhmmsszzz")) +
                 QLatin1Char('-') + QString::number(QCoreApplication::applicationPid()) +
-                QLatin1Char('-') + QString::number(++s_nOpened);
+                // Tells apart the stores one process has open at once.
+                QLatin1Char('-') + QString::number(reinterpret_cast<quintptr>(this), 16);
     m_lock = TakeLock(SessionFolder() + QLatin1String(kLockSuffix));
     if (m_lock == nullptr || !QDir().mkpath(SessionFolder()))
     {

@@ -151,6 +151,17 @@ void CBandLimitedSteps::Clear()
     m_sum = 0;
 }
 
+CBandLimitedSteps::Position CBandLimitedSteps::PositionOfTick(std::int64_t ticks,
+                                                              std::int64_t samplesPerCycle,
+                                                              std::int64_t ticksPerCycle,
+                                                              std::int64_t blockStart)
+{
+    const std::int64_t position = ticks * samplesPerCycle;
+    const std::int64_t remainder = position % ticksPerCycle;
+    return {static_cast<std::size_t>(position / ticksPerCycle - blockStart),
+            static_cast<std::uint32_t>((remainder << kFracBits) / ticksPerCycle)};
+}
+
 void CBandLimitedSteps::AddStep(std::size_t offset, std::uint32_t frac, std::int32_t delta)
 {
     const Kernel& kernel = GetKernel();

@@ -25,6 +25,15 @@ public:
     // Adds a step of `delta` at sample `offset` of the current block plus frac / 2^16 of a
     // sample; offset must be below the block size given to ReadSamples, |delta| <= 32767.
     void AddStep(std::size_t offset, std::uint32_t frac, std::int32_t delta);
+    struct Position
+    {
+        std::size_t offset;
+        std::uint32_t frac;
+    };
+    // Where a step at ticks * samplesPerCycle / ticksPerCycle samples falls, exactly, in the
+    // block that begins at sample blockStart.
+    static Position PositionOfTick(std::int64_t ticks, std::int64_t samplesPerCycle,
+                                   std::int64_t ticksPerCycle, std::int64_t blockStart);
     // Writes the block's first n samples (n <= maxBlock) and moves on by n samples.
     void ReadSamples(std::int16_t* pOut, std::size_t n);
 

@@ -235,12 +235,9 @@ void CChipSynth::UpdateLevelAt(int voice, std::int64_t tick)
     const std::int32_t level = Level(voice);
     if (level == m_level[voice])
         return;
-    const std::int64_t position = tick * kSamplesPerCycle;
-    const std::int64_t sample = position / kTicksPerCycle;
-    const std::int64_t remainder = position % kTicksPerCycle;
-    const auto frac =
-        static_cast<std::uint32_t>((remainder << CBandLimitedSteps::kFracBits) / kTicksPerCycle);
-    AddStep(voice, static_cast<std::size_t>(sample - m_sample), frac, level - m_level[voice]);
+    const auto at =
+        CBandLimitedSteps::PositionOfTick(tick, kSamplesPerCycle, kTicksPerCycle, m_sample);
+    AddStep(voice, at.offset, at.frac, level - m_level[voice]);
     m_level[voice] = level;
 }
 

@@ -113,12 +113,9 @@ void CSpeakerSynth::UpdateLevelAt(std::int64_t tick)
     const std::int32_t level = Level();
     if (level == m_level)
         return;
-    const std::int64_t position = tick * kSamplesPerCycle;
-    const std::int64_t sample = position / kTicksPerCycle;
-    const std::int64_t remainder = position % kTicksPerCycle;
-    const auto frac =
-        static_cast<std::uint32_t>((remainder << CBandLimitedSteps::kFracBits) / kTicksPerCycle);
-    m_steps.AddStep(static_cast<std::size_t>(sample - m_sample), frac, level - m_level);
+    const auto at =
+        CBandLimitedSteps::PositionOfTick(tick, kSamplesPerCycle, kTicksPerCycle, m_sample);
+    m_steps.AddStep(at.offset, at.frac, level - m_level);
     m_level = level;
 }
 

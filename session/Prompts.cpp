@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/Prompts.h"
 
-#include <atomic>
+#include <QCoreApplication>
+#include <QObject>
+
 #include <cstdio>
 
 namespace
@@ -29,30 +31,59 @@ public:
     bool AskFileName(const FileDialogRequest&, std::string&) override { return false; }
 };
 
-CStderrMessages g_stderrMessages;
-CNoFileNames g_noFileNames;
-std::atomic<IMessageSink*> g_pMessageSink{&g_stderrMessages};
-std::atomic<IFileNameSource*> g_pFileNameSource{&g_noFileNames};
+// Where the prompts go, kept by the application object so that it lives and ends with it;
+// without one (a program that never made it) they go to stderr and choose no file.
+class CPromptRoute : public QObject
+{
+public:
+    explicit CPromptRoute(QObject* pApplication) : QObject(pApplication)
+    {
+        setObjectName(QStringLiteral("tarvok-prompt-route"));
+    }
+    IMessageSink* pMessages = nullptr;
+    IFileNameSource* pFileNames = nullptr;
+};
+
+CPromptRoute* Route()
+{
+    QCoreApplication* pApplication = QCoreApplication::instance();
+    if (pApplication == nullptr)
+        return nullptr;
+    auto* pRoute = pApplication->findChild<CPromptRoute*>(QStringLiteral("tarvok-prompt-route"),
+                                                          Qt::FindDirectChildrenOnly);
+    return pRoute != nullptr ? pRoute : new CPromptRoute(pApplication);
+}
+
+IMessageSink& Messages()
+{
+    static CStderrMessages stderrMessages;
+    const CPromptRoute* pRoute = Route();
+    return pRoute != nullptr && pRoute->pMessages != nullptr ? *pRoute->pMessages : stderrMessages;
+}
 } // namespace
 
 void SetMessageSink(IMessageSink* pSink)
 {
-    g_pMessageSink = pSink != nullptr ? pSink : &g_stderrMessages;
+    if (CPromptRoute* pRoute = Route())
+        pRoute->pMessages = pSink;
 }
 
 void SetFileNameSource(IFileNameSource* pSource)
 {
-    g_pFileNameSource = pSource != nullptr ? pSource : &g_noFileNames;
+    if (CPromptRoute* pRoute = Route())
+        pRoute->pFileNames = pSource;
 }
 
 IFileNameSource& GetFileNameSource()
 {
-    return *g_pFileNameSource.load();
+    static CNoFileNames noFileNames;
+    const CPromptRoute* pRoute = Route();
+    return pRoute != nullptr && pRoute->pFileNames != nullptr ? *pRoute->pFileNames : noFileNames;
 }
 
 int AfxMessageBox(const std::string& text, unsigned nType, const std::string& caption)
 {
-    return g_pMessageSink.load()->ShowMessage(text, nType, caption);
+    return Messages().ShowMessage(text, nType, caption);
 }
 
 void ShowFailure(const Failure& failure, unsigned nRefusedType)

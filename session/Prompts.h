@@ -69,7 +69,8 @@ public:
     virtual bool AskFileName(const FileDialogRequest& request, std::string& path) = 0;
 };
 
-// The process-wide sinks; null restores the defaults (messages to stderr, no file chosen).
+// The sinks, kept by the application object (the QCoreApplication) and used on its thread;
+// null restores the defaults (messages to stderr, no file chosen).
 void SetMessageSink(IMessageSink* pSink);
 void SetFileNameSource(IFileNameSource* pSource);
 IFileNameSource& GetFileNameSource();

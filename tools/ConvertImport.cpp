@@ -35,7 +35,7 @@ void PrintReport(const std::string& path, const std::vector<std::string>& lines)
 }
 } // namespace
 
-std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map)
+std::vector<std::string> SplitAtCommas(const std::string& value)
 {
     std::vector<std::string> items(1);
     for (char c : value)
@@ -43,6 +43,12 @@ std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map)
             items.emplace_back();
         else
             items.back() += c;
+    return items;
+}
+
+std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map)
+{
+    const std::vector<std::string> items = SplitAtCommas(value);
     const std::string error = "--map needs three MIDI channels from 1 to 16 (0 for a silent "
                               "voice), as in 1,2,3: '" +
                               value + "'";

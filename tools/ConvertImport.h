@@ -7,12 +7,15 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CSoundDoc;
 
 // The converter's MIDI and VGM input.
 
 // The values of --map and --drums; "" when the value is good, else what is wrong with it.
+// The comma-separated items of an option's value, empty ones included.
+std::vector<std::string> SplitAtCommas(const std::string& value);
 std::string ParseMidiMap(const std::string& value, std::array<int, 3>& map);
 std::string ParseDrumChannel(const std::string& value, int& channel);
 // The channel uses the options give: automatic voices unless a map is given; drums on

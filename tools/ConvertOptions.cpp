@@ -85,12 +85,7 @@ void ThrowIfBad(const std::string& error)
 
 std::array<int, 3> ParsePrograms(const std::string& value)
 {
-    std::vector<std::string> items(1);
-    for (char c : value)
-        if (c == ',')
-            items.emplace_back();
-        else
-            items.back() += c;
+    const std::vector<std::string> items = SplitAtCommas(value);
     auto isProgram = [](const std::string& item)
     {
         return !item.empty() && item.size() <= 3 &&
@@ -177,8 +172,7 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     if (options.game && options.bList)
     {
         if (options.sound || !positional.empty() || options.bNew || options.from || options.to ||
-            options.chip || options.fade || options.bLoop || options.bLong ||
-            options.muteMask)
+            options.chip || options.fade || options.bLoop || options.bLong || options.muteMask)
             throw UsageError{"--game DIR --list takes nothing else"};
         return;
     }

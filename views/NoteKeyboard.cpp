@@ -6,6 +6,7 @@
 #include "views/SoundBase.h"
 #include "views/VirtualKeys.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSettings>
@@ -48,8 +49,18 @@ unsigned KeyCodeOf(char c)
 
 CNoteKeyboard& CNoteKeyboard::Instance()
 {
-    static CNoteKeyboard keyboard;
-    return keyboard;
+    // Kept by the application object, so that it lives and ends with it; every editor of the
+    // program shares it.
+    QCoreApplication* pApplication = QCoreApplication::instance();
+    Q_ASSERT(pApplication != nullptr);
+    auto* pKeyboard =
+        pApplication->findChild<CNoteKeyboard*>(QString(), Qt::FindDirectChildrenOnly);
+    if (pKeyboard == nullptr)
+    {
+        pKeyboard = new CNoteKeyboard;
+        pKeyboard->setParent(pApplication);
+    }
+    return *pKeyboard;
 }
 
 void CNoteKeyboard::Load()

@@ -20,6 +20,7 @@ class CNoteKeyboard : public QObject, public ICommandTarget
 public:
     static constexpr int kMaxOctave = 9;
 
+    // The program's one keyboard, kept by the application object (which must exist).
     static CNoteKeyboard& Instance();
 
     // Reads the stored way of reading keys; by place unless "letter" is stored.

@@ -4,6 +4,7 @@
 
 #include "AgiTestBytes.h"
 #include "game/AgiVolume.h"
+#include "game/GameFolder.h"
 #include "support/TestSupport.h"
 
 #include <cctype>
@@ -59,4 +60,35 @@ inline std::map<std::string, std::string> Snapshot(const std::string& dir)
 inline GameBytes ToBytes(const std::string& s)
 {
     return {s.begin(), s.end()};
+}
+
+// "number:bytes/ticks[ in compressed](damage) " for each sound the folder lists, after any
+// error; the folder's description goes to pDescription.
+inline std::string ListText(const std::string& dir, std::string* pDescription = nullptr)
+{
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    std::string out = game.Open(dir);
+    out += game.ListSounds(sounds);
+    if (pDescription != nullptr)
+        *pDescription = game.Describe();
+    for (const auto& s : sounds)
+        out += std::to_string(s.number) + ":" + std::to_string(s.bytes) + "/" +
+               std::to_string(s.ticks) +
+               (s.compressedBytes != 0 ? " in " + std::to_string(s.compressedBytes) : "") +
+               (s.damaged.empty() ? "" : "(" + s.damaged + ")") + " ";
+    return out;
+}
+
+// The names of the files the last write backed up, blank-separated; each backup must hold
+// the file as it was before.
+inline std::string BackedUp(const CGameFolder& game, std::map<std::string, std::string>& before)
+{
+    std::string names;
+    for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
+    {
+        names += (names.empty() ? "" : " ") + name;
+        EXPECT_EQ(data, before[name]) << name;
+    }
+    return names;
 }

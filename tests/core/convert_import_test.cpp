@@ -12,21 +12,6 @@
 
 namespace
 {
-constexpr int kQuarter = 480;
-
-// Five notes at once on channel 1 (one of them too low for the voices, one cut), a second
-// channel's note after them, and a drum hit on channel 10.
-Bytes CrowdedSong()
-{
-    CMidiTrack track;
-    for (int key : {30, 60, 64, 67, 72})
-        track.On(0, 0, key);
-    for (int key : {30, 60, 64, 67, 72})
-        track.Off(key == 30 ? kQuarter : 0, 0, key);
-    track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
-    return MidiFile({track});
-}
-
 std::string Write(const std::string& dir, const std::string& name, const Bytes& bytes)
 {
     WriteFileBytes(dir + "/" + name, std::string(bytes.begin(), bytes.end()));
@@ -57,7 +42,7 @@ bool Contains(const std::string& text, const std::string& part)
 TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
 {
     const std::string dir = MakeTempDir();
-    const Bytes song = CrowdedSong();
+    const Bytes song = CrowdedMidiSong();
     const std::string in = Write(dir, "song.MID", song);
     const struct
     {
@@ -91,11 +76,11 @@ TEST(ConvertImport, EveryOutputFormatAndInputByExtensionOrFrom)
 {
     const std::string dir = MakeTempDir();
     const Bytes vgm = VgmFile(VgmTone(0, 200) + VgmAtten(0, 2) + VgmWait(735 * 30), 735 * 30);
-    const std::string inputs[] = {Write(dir, "a.mid", CrowdedSong()),
-                                  Write(dir, "b.midi", CrowdedSong()),
+    const std::string inputs[] = {Write(dir, "a.mid", CrowdedMidiSong()),
+                                  Write(dir, "b.midi", CrowdedMidiSong()),
                                   Write(dir, "c.vgm", vgm),
                                   Write(dir, "d.VGZ", Gzip(vgm)),
-                                  "--from mid " + Write(dir, "e.song", CrowdedSong()),
+                                  "--from mid " + Write(dir, "e.song", CrowdedMidiSong()),
                                   "--from vgm " + Write(dir, "f.bin", vgm)};
     for (const std::string& input : inputs)
         for (const char* output : {"out.tks", "out.agi", "out.mid", "out.wav"})
@@ -113,7 +98,7 @@ TEST(ConvertImport, EveryOutputFormatAndInputByExtensionOrFrom)
 TEST(ConvertImport, BadFilesAreNamedAndWriteNothing)
 {
     const std::string dir = MakeTempDir();
-    Bytes truncated = CrowdedSong();
+    Bytes truncated = CrowdedMidiSong();
     truncated.resize(truncated.size() - 5);
     const struct
     {
@@ -144,7 +129,7 @@ TEST(ConvertImport, BadFilesAreNamedAndWriteNothing)
 TEST(ConvertImport, BadMidiOptionsSayWhatIsWrong)
 {
     const std::string dir = MakeTempDir();
-    const std::string mid = Write(dir, "s.mid", CrowdedSong());
+    const std::string mid = Write(dir, "s.mid", CrowdedMidiSong());
     const std::string out = " " + dir + "/out.tks";
     for (const std::string line :
          {"--map 1,2 " + mid, "--map 1,2,17 " + mid, "--map 1,,2 " + mid, "--map 1,1,2 " + mid,

@@ -13,22 +13,6 @@
 
 namespace fs = std::filesystem;
 
-namespace
-{
-std::string ListText(const std::string& dir)
-{
-    CGameFolder game;
-    std::vector<GameSoundInfo> sounds;
-    std::string out = game.Open(dir);
-    out += game.ListSounds(sounds);
-    for (const auto& s : sounds)
-        out += std::to_string(s.number) + ":" + std::to_string(s.bytes) + "/" +
-               std::to_string(s.ticks) + (s.damaged.empty() ? "" : "(" + s.damaged + ")") + " ";
-    return out;
-}
-
-} // namespace
-
 TEST(GameFolder, DamagedEntriesAreListedAndRefused)
 {
     const std::string dir = MakeGame(true);
@@ -68,30 +52,16 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
         std::string resource;
         std::size_t vol1Size; // VOL.1 padded to this size first (0: as made)
         AgiDirEntry entry;
-        std::vector<std::string> backedUp;
+        std::string backedUp;
     };
     const std::size_t vol1 = 3 + 5 + kSound2.size();
+    const auto end1 = static_cast<std::uint32_t>(vol1);
     const std::vector<Case> cases = {
-        {"in place", 2, "short", 0, {false, 1, 3}, {"VOL.1"}},
-        {"longer: appended",
-         0,
-         big,
-         0,
-         {false, 1, static_cast<std::uint32_t>(vol1)},
-         {"SNDDIR", "VOL.1"}},
-        {"new number grows SNDDIR",
-         9,
-         "x",
-         0,
-         {false, 1, static_cast<std::uint32_t>(vol1)},
-         {"SNDDIR", "VOL.1"}},
-        {"fills VOL.1 exactly",
-         1,
-         big,
-         1048576 - 45,
-         {false, 1, 1048576 - 45},
-         {"SNDDIR", "VOL.1"}},
-        {"one byte more: VOL.2", 1, big, 1048576 - 44, {false, 2, 0}, {"SNDDIR"}},
+        {"in place", 2, "short", 0, {false, 1, 3}, "VOL.1"},
+        {"longer: appended", 0, big, 0, {false, 1, end1}, "SNDDIR VOL.1"},
+        {"new number grows SNDDIR", 9, "x", 0, {false, 1, end1}, "SNDDIR VOL.1"},
+        {"fills VOL.1 exactly", 1, big, 1048576 - 45, {false, 1, 1048576 - 45}, "SNDDIR VOL.1"},
+        {"one byte more: VOL.2", 1, big, 1048576 - 44, {false, 2, 0}, "SNDDIR"},
     };
     for (const Case& c : cases)
     {
@@ -122,13 +92,7 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
         }
         EXPECT_EQ(ReadFileBytes(dir + "/LOGDIR"), before["LOGDIR"]);
 
-        std::vector<std::string> backedUp;
-        for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
-        {
-            backedUp.push_back(name);
-            EXPECT_EQ(data, before[name]);
-        }
-        EXPECT_EQ(backedUp, c.backedUp);
+        EXPECT_EQ(BackedUp(game, before), c.backedUp);
     }
 }
 

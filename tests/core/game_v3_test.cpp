@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Version 3 game folders built here byte by byte: finding the layout, the combined directory,
 // volume records stored or compressed, damaged ones, and the interpreter's version.
-#include "AgiTestBytes.h"
+#include "GameV3TestFolders.h"
 #include "game/AgiFolderLayout.h"
-#include "game/AgiLzw.h"
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
 #include "game/InterpreterVersion.h"
@@ -11,50 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-
-namespace
-{
-GameBytes G(const std::string& s)
-{
-    return {s.begin(), s.end()};
-}
-
-std::string Le16(std::size_t v)
-{
-    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
-}
-
-std::string Entry(int volume, int offset)
-{
-    return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
-}
-
-std::string V3Dir(const std::array<std::string, 4>& sections)
-{
-    std::string head, body;
-    for (const auto& s : sections)
-    {
-        head += Le16(8 + body.size());
-        body += s;
-    }
-    return head + body;
-}
-
-std::string V3Record(int volByte, std::size_t unpacked, const std::string& stored)
-{
-    return Bytes({0x12, 0x34, volByte}) + Le16(unpacked) + Le16(stored.size()) + stored;
-}
-
-std::string Packed(const std::string& data)
-{
-    const GameBytes packed = EncodeAgiLzw(G(data));
-    return {packed.begin(), packed.end()};
-}
-
-const std::string kSound =
-    Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2),
-              "", "", Noise(25, 1, true, 3)});
-} // namespace
 
 TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
 {
@@ -122,16 +77,17 @@ TEST(GameV3Directory, DamagedHeadersAreRefused)
     for (const auto& c : cases)
     {
         AgiV3Sections sections;
-        const std::string error = ReadV3Sections(G(c.dir), "KQ4DIR", sections);
+        const std::string error = ReadV3Sections(ToBytes(c.dir), "KQ4DIR", sections);
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        GameBytes dir = G(c.dir);
+        GameBytes dir = ToBytes(c.dir);
         EXPECT_NE(SetV3DirEntry(dir, "KQ4DIR", EAgiSection::Sound, 0, {false, 1, 5}), "");
-        EXPECT_EQ(dir, G(c.dir));
+        EXPECT_EQ(dir, ToBytes(c.dir));
     }
     // A section may be empty, the sound one at the very end too.
     AgiV3Sections sections;
-    EXPECT_EQ(ReadV3Sections(G(Le16(8) + Le16(8) + Le16(14) + Le16(14) + entries), "D", sections),
-              "");
+    EXPECT_EQ(
+        ReadV3Sections(ToBytes(Le16(8) + Le16(8) + Le16(14) + Le16(14) + entries), "D", sections),
+        "");
     EXPECT_EQ(V3EntryCount(sections, EAgiSection::Picture), 2);
     EXPECT_EQ(V3EntryCount(sections, EAgiSection::Sound), 0);
 }
@@ -154,11 +110,11 @@ TEST(GameV3Directory, SettingAnEntryMovesOnlyTheSectionsAfterIt)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(static_cast<int>(c.section) * 100 + c.n);
-        GameBytes dir = G(original);
+        GameBytes dir = ToBytes(original);
         ASSERT_EQ(SetV3DirEntry(dir, "D", c.section, c.n, written), "");
         EXPECT_EQ(dir.size(), original.size() + c.growth);
         AgiV3Sections before, after;
-        ASSERT_EQ(ReadV3Sections(G(original), "D", before), "");
+        ASSERT_EQ(ReadV3Sections(ToBytes(original), "D", before), "");
         ASSERT_EQ(ReadV3Sections(dir, "D", after), "");
         for (int k = 0; k < kAgiSections; ++k)
         {
@@ -168,7 +124,7 @@ TEST(GameV3Directory, SettingAnEntryMovesOnlyTheSectionsAfterIt)
                 EXPECT_EQ(ReadV3DirEntry(dir, after, section, n),
                           section == c.section && n == c.n
                               ? written
-                              : ReadV3DirEntry(G(original), before, section, n))
+                              : ReadV3DirEntry(ToBytes(original), before, section, n))
                     << k << " " << n;
         }
         // Bytes after the changed section are the old ones, moved.
@@ -182,10 +138,10 @@ TEST(GameV3Directory, SettingAnEntryMovesOnlyTheSectionsAfterIt)
 
     // Offsets are 16 bits: the sound section would start past them.
     const std::string huge = V3Dir({"", "", std::string(0xFFFF - 8, '\xFF'), ""});
-    GameBytes dir = G(huge);
+    GameBytes dir = ToBytes(huge);
     EXPECT_NE(SetV3DirEntry(dir, "D", EAgiSection::Picture, 0, written).find("would pass 65535"),
               std::string::npos);
-    EXPECT_EQ(dir, G(huge));
+    EXPECT_EQ(dir, ToBytes(huge));
 }
 
 TEST(GameV3Volume, SoundsRoundTripCompressedOrStored)
@@ -200,7 +156,7 @@ TEST(GameV3Volume, SoundsRoundTripCompressedOrStored)
         std::string sound;
         bool bCompressed;
     } cases[] = {
-        {"a sound with repeats", kSound, true},
+        {"a sound with repeats", kRepeatedSound, true},
         {"a long random sound", RandomResource(11, 2000, 300), true},
         {"bytes that do not compress", noise, false},
         {"nothing", "", false},
@@ -210,10 +166,10 @@ TEST(GameV3Volume, SoundsRoundTripCompressedOrStored)
     {
         SCOPED_TRACE(c.name);
         GameBytes record;
-        ASSERT_EQ(MakeV3SoundRecord(5, G(c.sound), record), "");
+        ASSERT_EQ(MakeV3SoundRecord(5, ToBytes(c.sound), record), "");
         AgiV3Resource read;
         ASSERT_EQ(ReadV3Resource(record, "VOL.5", {false, 5, 0}, read), "");
-        EXPECT_EQ(read.bytes, G(c.sound));
+        EXPECT_EQ(read.bytes, ToBytes(c.sound));
         EXPECT_EQ(read.header.volume, 5);
         EXPECT_EQ(read.header.unpackedSize, c.sound.size());
         EXPECT_EQ(read.header.IsCompressed(), c.bCompressed);
@@ -230,8 +186,8 @@ TEST(GameV3Volume, SoundsRoundTripCompressedOrStored)
 
 TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
 {
-    const std::string packed = Packed(kSound);
-    const std::string good = V3Record(0, kSound.size(), packed);
+    const std::string packed = Packed(kRepeatedSound);
+    const std::string good = V3Record(0, kRepeatedSound.size(), packed);
     const struct
     {
         const char* name;
@@ -245,73 +201,29 @@ TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
         {"no signature", "xx" + good, 1, "no resource signature at offset 1"},
         {"stored bytes past the end", good.substr(0, good.size() - 1), 0,
          std::to_string(packed.size()) + " stored bytes run past the end of VOL.0"},
-        {"size not what it decodes to", V3Record(0, kSound.size() + 1, packed), 0,
-         "decodes to " + std::to_string(kSound.size()) + " bytes"},
+        {"size not what it decodes to", V3Record(0, kRepeatedSound.size() + 1, packed), 0,
+         "decodes to " + std::to_string(kRepeatedSound.size()) + " bytes"},
         // Reset, 'a', 300, end at 9 bits.
         {"code past the table", V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08})), 0,
          "code 300, past the table"},
-        {"no end code", V3Record(0, kSound.size(), packed.substr(0, packed.size() / 2)), 0,
+        {"no end code", V3Record(0, kRepeatedSound.size(), packed.substr(0, packed.size() / 2)), 0,
          "without an end"},
-        {"a packed picture", V3Record(0x80, kSound.size(), packed), 0, "packed picture"},
+        {"a packed picture", V3Record(0x80, kRepeatedSound.size(), packed), 0, "packed picture"},
     };
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
         GameBytes sound;
-        const std::string error = ReadV3Sound(G(c.vol), "VOL.0", {false, 0, c.offset}, sound);
+        const std::string error = ReadV3Sound(ToBytes(c.vol), "VOL.0", {false, 0, c.offset}, sound);
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }
     // A packed picture comes back as stored, whatever its sizes say.
     AgiV3Resource picture;
-    ASSERT_EQ(ReadV3Resource(G(V3Record(0x83, 100, "pic")), "VOL.3", {false, 3, 0}, picture), "");
+    ASSERT_EQ(ReadV3Resource(ToBytes(V3Record(0x83, 100, "pic")), "VOL.3", {false, 3, 0}, picture),
+              "");
     EXPECT_TRUE(picture.header.bPackedPicture);
     EXPECT_EQ(picture.header.volume, 3);
-    EXPECT_EQ(picture.bytes, G("pic"));
-}
-
-TEST(GameV3Game, AWrittenSoundLeavesEveryOtherResource)
-{
-    // One volume: a compressed logic, a packed picture, a view as is, sound 0 compressed.
-    const std::string logic = std::string(300, 'L');
-    const std::vector<std::string> records = {V3Record(0, logic.size(), Packed(logic)),
-                                              V3Record(0x80, 50, "picture"), V3Record(0, 4, "view"),
-                                              V3Record(0, kSound.size(), Packed(kSound))};
-    std::string vol;
-    std::array<std::string, 4> sections;
-    for (std::size_t k = 0; k < records.size(); ++k)
-    {
-        sections[k] = Entry(0, static_cast<int>(vol.size()));
-        vol += records[k];
-    }
-    GameBytes dir = G(V3Dir(sections));
-    GameBytes volBytes = G(vol);
-    const GameBytes oldDir = dir;
-
-    // Sound 2 appended, as a game writer would.
-    const std::string sound2 = RandomResource(5, 50, 20);
-    GameBytes record;
-    ASSERT_EQ(MakeV3SoundRecord(0, G(sound2), record), "");
-    const AgiDirEntry entry{false, 0, static_cast<std::uint32_t>(volBytes.size())};
-    volBytes.insert(volBytes.end(), record.begin(), record.end());
-    ASSERT_EQ(SetV3DirEntry(dir, "D", EAgiSection::Sound, 2, entry), "");
-
-    EXPECT_TRUE(std::equal(oldDir.begin(), oldDir.end(), dir.begin()));
-    AgiV3Sections s;
-    ASSERT_EQ(ReadV3Sections(dir, "D", s), "");
-    const std::vector<std::string> expected = {logic, "picture", "view", kSound};
-    for (int k = 0; k < kAgiSections; ++k)
-    {
-        AgiV3Resource r;
-        EXPECT_EQ(ReadV3Resource(volBytes, "VOL.0",
-                                 ReadV3DirEntry(dir, s, static_cast<EAgiSection>(k), 0), r),
-                  "");
-        EXPECT_EQ(r.bytes, G(expected[k])) << k;
-    }
-    EXPECT_TRUE(ReadV3DirEntry(dir, s, EAgiSection::Sound, 1).bEmpty);
-    GameBytes read;
-    ASSERT_EQ(ReadV3Sound(volBytes, "VOL.0", ReadV3DirEntry(dir, s, EAgiSection::Sound, 2), read),
-              "");
-    EXPECT_EQ(read, G(sound2));
+    EXPECT_EQ(picture.bytes, ToBytes("pic"));
 }
 
 TEST(InterpreterVersion, FoundOrAssumedAndItsFade)
@@ -336,7 +248,7 @@ TEST(InterpreterVersion, FoundOrAssumedAndItsFade)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.agidata);
-        const InterpreterVersion version = FindInterpreterVersion(G(c.agidata), c.layout);
+        const InterpreterVersion version = FindInterpreterVersion(ToBytes(c.agidata), c.layout);
         EXPECT_EQ(DescribeInterpreterVersion(version), c.shown);
         EXPECT_STREQ(FadeKindName(FadeOfInterpreter(version.text)), c.fade);
     }

@@ -36,7 +36,8 @@ ImportedSong Convert(const Bytes& file, const MidiImportOptions& options = {},
 }
 
 // Imports into a document and checks that its AGI export plays exactly the song's records.
-ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {})
+ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
+                                  MidiImportCounts* pCounts = nullptr)
 {
     ImportedSong song = Convert(file, options);
     CSoundDoc doc;
@@ -50,6 +51,8 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
                                                       doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
+    if (pCounts != nullptr)
+        *pCounts = result.counts;
     return song;
 }
 
@@ -333,8 +336,7 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
         .Off(0, 0, 70)
         .End();
     MidiImportCounts counts;
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-    Convert(MidiFile({track}), {}, &counts);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
     std::vector<SongRecord> lows;
     for (int v = 0; v < 3; ++v)
@@ -384,8 +386,7 @@ TEST(MidiImportVoices, MappedChannelPlaysItsHighestNoteAndOthersAreLeftOut)
         .End();
     MidiImportCounts counts;
     const MidiImportOptions options = MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel);
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options);
-    Convert(MidiFile({track}), options, &counts);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options, &counts);
     const Records expected{{0, 30, 427, 0},
                            {30, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(67)), 0},
                            {60, 30, 427, 0}};
@@ -421,12 +422,8 @@ TEST(MidiImportDrums, KeysRatesLengthAndTheLatestHit)
 
 TEST(MidiImportDrums, NoDrumChannelMakesChannel10ATone)
 {
-    const CMidiTrack track = []
-    {
-        CMidiTrack t;
-        t.On(0, kDrums, 60).Off(kQuarter, kDrums, 60).End();
-        return t;
-    }();
+    CMidiTrack track;
+    track.On(0, kDrums, 60).Off(kQuarter, kDrums, 60).End();
     const ImportedSong song = Convert(MidiFile({track}), MidiImportOptions::WithDrums(0));
     EXPECT_TRUE(song.channels[3].empty());
     ASSERT_EQ(song.channels[0].size(), 1u);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playback/AgiChipRender.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/AgiResource.h"
+#include "support/RenderedSound.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
 
@@ -194,11 +194,8 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
     constexpr unsigned kChipRow = 8 * 735;
-    Samples pass;
-    CAgiChipRender::RenderAll(
-        BuildAgiResource(m_doc).bytes.data(), BuildAgiResource(m_doc).bytes.size(),
-        SynthKind::Tandy, FadeKind::None,
-        [&](const std::int16_t* p, std::size_t n) { pass.insert(pass.end(), p, p + n); });
+    const std::vector<std::uint8_t> resource = BuildAgiResource(m_doc).bytes;
+    const Samples pass = RenderAgi({resource.begin(), resource.end()}, SynthKind::Tandy);
     ASSERT_EQ(pass.size(), 7u * kChipRow);
 
     m_thread->SetSynthKind(SynthKind::Tandy);

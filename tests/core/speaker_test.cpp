@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AgiTestBytes.h"
-#include "playback/AgiChipRender.h"
 #include "playback/SpeakerSynth.h"
+#include "support/RenderedSound.h"
 #include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +17,7 @@ constexpr std::size_t kTick = 735;
 
 Samples Speaker(const std::string& bytes)
 {
-    Samples out;
-    CAgiChipRender::RenderAll(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                              SynthKind::Speaker, FadeKind::None,
-                              [&](const std::int16_t* p, std::size_t n)
-                              { out.insert(out.end(), p, p + n); });
-    return out;
-}
-
-double Rms(const Samples& s, std::size_t from, std::size_t to)
-{
-    double sum = 0;
-    for (std::size_t i = from; i < to; ++i)
-        sum += static_cast<double>(s[i]) * s[i];
-    return std::sqrt(sum / static_cast<double>(to - from));
+    return RenderAgi(bytes, SynthKind::Speaker);
 }
 
 bool Silent(const Samples& s)

@@ -142,18 +142,18 @@ TEST(ToneSynth, WhatIsHeardRowByRow)
         const char* peaks;
     };
     const Case cases[] = {
-        {"a first row that continues continues the silence before it",
+        {"a continue row first continues the silence before it",
          0,
          3,
          {{0, 0, {255, 255, 255, 255}, {0, 0, 0, 0}}},
          "0 0 0 0"},
-        {"15 is silent, and stays so on continue rows at a lower one",
+        {"15 is silent, also on continue rows at a lower one",
          0,
          3,
          {{0, 0, held, {15, 0, 0}}},
          "0 0 0 0"},
         {"attenuation 14", 0, 3, {{0, 0, held, {14}}}, "199 199 199 0"},
-        {"an attenuation on a continue row is heard one row later",
+        {"an attenuation on a continue row is heard a row later",
          0,
          3,
          {{0, 0, held, {0, 10}}},

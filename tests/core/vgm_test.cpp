@@ -167,6 +167,12 @@ void TypeSong(CSoundDoc& doc)
     noise->SetCell(14, NoiseCell(FREQ_EMPTY, NOISE_PERIODIC, 15));
 }
 
+struct Fade
+{
+    FadeKind kind;
+    std::vector<int> table;
+};
+
 std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
 {
     const VgmBuild build =
@@ -178,11 +184,6 @@ std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
 
 TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTick)
 {
-    struct Fade
-    {
-        FadeKind kind;
-        std::vector<int> table;
-    };
     const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V2, kTable29}};
     std::vector<std::string> sounds = {
         // A voice ending early, a volume-only record, records of no time, noise on voice 2.
@@ -332,11 +333,6 @@ TEST(VgmExport, ImportsBackToWhatTheEnginePlays)
     docs.back()->OnNewDocument();
     TypeSong(*docs.back());
 
-    struct Fade
-    {
-        FadeKind kind;
-        std::vector<int> table;
-    };
     const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V3, kTable3}};
     for (std::size_t i = 0; i < docs.size(); ++i)
         for (const Fade& fade : fades)

@@ -10,18 +10,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sys/resource.h>
 
 namespace
 {
-int Convert(const std::string& args)
-{
-    const int status = std::system((std::string(TARVOK_CONVERT_EXE) + " " + args).c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 long PeakKilobytes()
 {
     rusage usage{};
@@ -29,28 +22,6 @@ long PeakKilobytes()
     return usage.ru_maxrss;
 }
 } // namespace
-
-TEST(WavWriter, ChipRenderOfADocumentIsThatOfItsAgiExport)
-{
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/song.agi", RandomResource(7, 25, 30));
-    ASSERT_EQ(Convert(dir + "/song.agi " + dir + "/song.tks"), 0);
-    ASSERT_EQ(Convert(dir + "/song.tks " + dir + "/export.agi"), 0);
-    for (const char* chip : {"pcjr", "tandy"})
-    {
-        ASSERT_EQ(
-            Convert("--chip " + std::string(chip) + " " + dir + "/song.tks " + dir + "/tks.wav"),
-            0);
-        ASSERT_EQ(Convert("--from agi --to wav --chip=" + std::string(chip) + " " + dir +
-                          "/export.agi " + dir + "/agi"),
-                  0);
-        const std::string wav = ReadFileBytes(dir + "/tks.wav");
-        EXPECT_GT(wav.size(), 44000u) << chip;
-        EXPECT_TRUE(wav == ReadFileBytes(dir + "/agi")) << chip;
-    }
-    EXPECT_EQ(Convert("--chip pcjr " + dir + "/song.tks " + dir + "/x.mid 2>/dev/null"), 2);
-    EXPECT_EQ(Convert("--chip sid " + dir + "/song.tks " + dir + "/x.wav 2>/dev/null"), 2);
-}
 
 TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
 {

@@ -14,9 +14,11 @@
 #include <QMdiArea>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -128,6 +130,22 @@ public:
     // The dialogs the editors run, when a test answers them.
     ISoundDialogs* pDialogs = nullptr;
 };
+
+// Runs answer inside the next modal dialog of type T, from inside its event loop; whatever
+// the answer leaves open is cancelled so that a failing check cannot hang the test.
+template <class T> void AnswerNextModal(std::function<void(T*)> answer)
+{
+    QTimer::singleShot(0,
+                       [answer]
+                       {
+                           auto* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
+                           if (pDialog == nullptr)
+                               return AnswerNextModal<T>(answer);
+                           answer(pDialog);
+                           if (pDialog->isVisible())
+                               pDialog->reject();
+                       });
+}
 
 inline QString SoundsDir()
 {

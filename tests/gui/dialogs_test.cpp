@@ -21,7 +21,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 
 #include <array>
@@ -29,26 +28,6 @@
 
 namespace
 {
-// Answers the next modal dialog from inside its event loop; whatever the answer leaves open
-// is cancelled so that a failing check cannot hang the test.
-void AnswerNextDialog(std::function<void(CDialog*)> answer)
-{
-    QTimer::singleShot(0,
-                       [answer]
-                       {
-                           auto* pDialog =
-                               qobject_cast<CDialog*>(QApplication::activeModalWidget());
-                           if (pDialog == nullptr)
-                           {
-                               AnswerNextDialog(answer);
-                               return;
-                           }
-                           answer(pDialog);
-                           if (pDialog->isVisible())
-                               pDialog->reject();
-                       });
-}
-
 void Type(QWidget* pField, const QString& text)
 {
     if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
@@ -349,7 +328,7 @@ private slots:
 
     void midiDialogChoosesInstruments()
     {
-        AnswerNextDialog(
+        AnswerNextModal<CDialog>(
             [](CDialog* pDialog)
             {
                 QCOMPARE(pDialog->windowTitle(), QStringLiteral("MIDI Export"));
@@ -362,7 +341,7 @@ private slots:
                 pDialog->accept();
             });
         QCOMPARE(ChooseMidiPrograms(nullptr), (std::optional<MidiPrograms>{{73, 40, 127}}));
-        AnswerNextDialog([](CDialog* pDialog) { pDialog->reject(); });
+        AnswerNextModal<CDialog>([](CDialog* pDialog) { pDialog->reject(); });
         QVERIFY(!ChooseMidiPrograms(nullptr));
     }
 
@@ -374,7 +353,7 @@ private slots:
         auto* pView = new CSoundSequenceView(m_pSession.get(), &window);
         window.show();
 
-        AnswerNextDialog(
+        AnswerNextModal<CDialog>(
             [](CDialog* pDialog)
             {
                 Type(pDialog->GetDlgItem(IDC_BEATSPERMINUTE), QStringLiteral("90"));
@@ -384,7 +363,7 @@ private slots:
         pView->OnCommand(ID_SOUND_PROPERTIES);
         QCOMPARE(std::pair(m_pDoc->GetBeatsPerMinute(), m_pDoc->GetStepSize()), std::pair(90, 8));
 
-        AnswerNextDialog(
+        AnswerNextModal<CDialog>(
             [](CDialog* pDialog)
             {
                 QCOMPARE(pDialog->windowTitle(), QStringLiteral("Create new pattern"));
@@ -395,7 +374,7 @@ private slots:
         CSoundPattern* pPattern = pView->NewPatternDialog(1);
         QVERIFY(pPattern != nullptr && pPattern->GetName() == "Bass" && pPattern->GetRows() == 32);
 
-        AnswerNextDialog(
+        AnswerNextModal<CDialog>(
             [](CDialog* pDialog)
             {
                 Click(pDialog, IDC_MANAGE_NEW);

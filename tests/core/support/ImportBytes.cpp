@@ -13,6 +13,18 @@ void AppendVarLen(Bytes& out, std::uint32_t value)
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
 
+Bytes CrowdedMidiSong()
+{
+    constexpr int kQuarter = 480;
+    CMidiTrack track;
+    for (int key : {30, 60, 64, 67, 72})
+        track.On(0, 0, key);
+    for (int key : {30, 60, 64, 67, 72})
+        track.Off(key == 30 ? kQuarter : 0, 0, key);
+    track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
+    return MidiFile({track});
+}
+
 CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<std::uint8_t> eventBytes)
 {
     AppendVarLen(bytes, delta);

@@ -29,6 +29,9 @@ public:
 };
 
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division = 480, int format = 1);
+// Five notes at once on channel 1 (one too low for the voices, one cut), a second channel's
+// note after them, and a drum hit on channel 10; 480 ticks a quarter.
+Bytes CrowdedMidiSong();
 void AppendVarLen(Bytes& out, std::uint32_t value);
 
 // A VGM 1.51 log of one SN76489 and the commands given, ending in 0x66.

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/InterpreterFade.h"
+#include "sound/SynthKind.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The whole of an AGI resource as the chip or the speaker plays it.
+std::vector<std::int16_t> RenderAgi(const std::string& resource, SynthKind kind,
+                                    FadeKind fade = FadeKind::None);
+// RMS level of samples [from, to).
+double Rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to);
+// The samples of a 16-bit mono .wav file with a 44-byte header.
+std::vector<std::int16_t> WavSamples(const std::string& wav);
