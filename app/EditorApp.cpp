@@ -218,6 +218,8 @@ CSoundDoc* CEditorApp::AddDocument(std::unique_ptr<CSoundDoc> pDoc, const GameOr
     auto pSession =
         std::make_unique<CSoundSession>(pResult, SoundViewServices{this, this, m_pDialogs});
     pSession->SetGameOrigin(origin);
+    connect(pSession.get(), &CSoundSession::MuteMaskChanged, this,
+            [this, pSession = pSession.get()] { OnMuteMaskChanged(pSession); });
     m_sessions[pResult] = std::move(pSession);
     if (CreateNewFrame(pResult) == nullptr)
     {
@@ -247,7 +249,7 @@ CSoundFrame* CEditorApp::CreateNewFrame(CSoundDoc* pDoc)
     if (pSession == nullptr)
         return nullptr;
     ChooseCurrentPattern(*pSession);
-    auto* pFrame = new CSoundFrame(pSession, this);
+    auto* pFrame = new CSoundFrame(pSession, this, &m_scopeSource);
     pFrame->setWindowIcon(ApplicationIcon());
     if (!pFrame->OnCreateClient())
     {
@@ -544,8 +546,8 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this, nID, voice = VoiceOf(pDoc)](CSoundDoc& doc)
-                          { return RunExport(nID, doc, voice); });
+                          [this, nID, context = ExportContextOf(pDoc)](CSoundDoc& doc)
+                          { return RunExport(nID, doc, context); });
         return true;
     }
     case ID_FILE_CLOSE:

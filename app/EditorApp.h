@@ -3,6 +3,7 @@
 
 #include "app/ChipChoice.h"
 #include "app/GameFolderCommands.h"
+#include "app/PlayThreadScopes.h"
 #include "app/RecentFileList.h"
 #include "app/RecoveryStore.h"
 #include "app/SongImportCommands.h"
@@ -133,7 +134,7 @@ public:
     void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
     void PostStop() override;
     void StopDocument(CSoundDoc* pDoc) override;
-    void PostPreview(CSoundDoc* pDoc, int nNote) override;
+    void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) override;
 
     CSoundPlayThread* m_pPlayThread = nullptr;
     UINT m_nIdleMessageID = AFX_IDS_IDLEMESSAGE;
@@ -141,15 +142,30 @@ public:
     QString m_strIdleText;
 
 private:
-    // The export command nID of the document (AGI, MIDI, VGM or WAV), named in the status bar
-    // when written; false when nothing was written.
-    bool RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
+    // What an export takes from the document's session: it may run on a copy of the document
+    // (the whole song borrowed), which has none.
+    struct ExportContext
+    {
+        PlayVoice voice;
+        unsigned muteMask = 0;
+        GameOrigin origin;
+    };
+    ExportContext ExportContextOf(const CSoundDoc* pDoc) const;
+    // The export command nID of doc (AGI, MIDI, VGM or WAV), named in the status bar when
+    // written; false when nothing was.
+    bool RunExport(UINT nID, CSoundDoc& doc, const ExportContext& context);
     // The file the export wrote; nothing when cancelled or failed.
-    std::optional<std::string> WriteExport(UINT nID, CSoundDoc& doc, PlayVoice voice);
+    std::optional<std::string> WriteExport(UINT nID, CSoundDoc& doc, const ExportContext& context);
     void StartPlayThread();
     // The play thread plays the next Play or preview as the document is voiced.
     void UseVoiceOf(const CSoundDoc* pDoc);
     ISoundRowSink* RowSinkFor(CSoundSession* pSession);
+    // The document's mute mask (none without a session).
+    unsigned MuteMaskOf(const CSoundDoc* pDoc) const;
+    // The play thread hears pDoc's mask from now on: its playback starts, or it previews
+    // while nothing else plays.
+    void UseMuteMaskOf(const CSoundDoc* pDoc);
+    void OnMuteMaskChanged(const CSoundSession* pSession);
     // Stops playback of the document and closes it; its windows are gone.
     void ForgetDocument(CSoundDoc* pDoc);
     void StopPlayThread();
@@ -176,6 +192,9 @@ private:
     // They stay until the thread has ended, as it may still hold one.
     std::map<const CSoundSession*, std::unique_ptr<CSessionRowSink>> m_rowSinks;
     std::vector<std::unique_ptr<CSessionRowSink>> m_retiredRowSinks;
+    // The document whose playback was started last and not stopped since; its mask is in force.
+    const CSoundDoc* m_pPlayingDoc = nullptr;
+    CPlayThreadScopes m_scopeSource{m_pPlayThread};
     QPointer<QWidget> m_pHelpWindow;
     CRecoveryStore m_recovery;
     QTimer m_autosaveTimer;

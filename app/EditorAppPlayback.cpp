@@ -10,16 +10,25 @@
 #include "app/WavExport.h"
 #include "app/WrittenReport.h"
 #include "session/Prompts.h"
+#include "sound/VoiceMute.h"
 
-bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
+CEditorApp::ExportContext CEditorApp::ExportContextOf(const CSoundDoc* pDoc) const
 {
-    const std::optional<std::string> written = WriteExport(nID, doc, voice);
+    const CSoundSession* pSession = GetSession(pDoc);
+    return {VoiceOf(pDoc), MuteMaskOf(pDoc),
+            pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{}};
+}
+
+bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, const ExportContext& context)
+{
+    const std::optional<std::string> written = WriteExport(nID, doc, context);
     if (written)
         SetIdleText(WroteFileText(*written));
     return written.has_value();
 }
 
-std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc, PlayVoice voice)
+std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc,
+                                                   const ExportContext& context)
 {
     switch (nID)
     {
@@ -28,13 +37,9 @@ std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc, Pla
     case ID_EXPORT_MIDI:
         return ExportMidiCommand(doc, m_pMainWnd);
     case ID_EXPORT_VGM:
-    {
-        const CSoundSession* pSession = GetSession(&doc);
-        return ExportVgm(doc, pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{}, voice,
-                         m_pMainWnd);
-    }
+        return ExportVgm(doc, context.origin, context.voice, context.muteMask, m_pMainWnd);
     default:
-        return ExportWav(doc, voice, m_pMainWnd);
+        return ExportWav(doc, context.voice, context.muteMask, m_pMainWnd);
     }
 }
 
@@ -42,6 +47,8 @@ void CEditorApp::OnDocumentClosing(CSoundDoc* pDoc)
 {
     m_gameFolders.Forget(pDoc);
     m_recovery.Forget(pDoc);
+    if (m_pPlayingDoc == pDoc)
+        m_pPlayingDoc = nullptr;
     if (m_pPlayThread != nullptr)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }
@@ -63,6 +70,8 @@ ISoundRowSink* CEditorApp::RowSinkFor(CSoundSession* pSession)
 void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
 {
     UseVoiceOf(pDoc);
+    UseMuteMaskOf(pDoc);
+    m_pPlayingDoc = pDoc;
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo), nStartRow);
 }
@@ -70,12 +79,15 @@ void CEditorApp::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartR
 void CEditorApp::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
 {
     UseVoiceOf(pDoc);
+    UseMuteMaskOf(pDoc);
+    m_pPlayingDoc = pDoc;
     if (m_pPlayThread != nullptr)
         m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo), nStartRow);
 }
 
 void CEditorApp::PostStop()
 {
+    m_pPlayingDoc = nullptr;
     if (m_pPlayThread == nullptr)
         return;
     m_pPlayThread->PostStop();
@@ -86,15 +98,44 @@ void CEditorApp::PostStop()
 
 void CEditorApp::StopDocument(CSoundDoc* pDoc)
 {
+    if (m_pPlayingDoc == pDoc)
+        m_pPlayingDoc = nullptr;
     if (m_pPlayThread != nullptr)
         m_pPlayThread->OnDocumentClosing(pDoc);
 }
 
-void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote)
+void CEditorApp::PostPreview(CSoundDoc* pDoc, int nNote, int nVoice)
 {
     UseVoiceOf(pDoc);
+    if (m_pPlayThread == nullptr)
+        return;
+    if (m_pPlayingDoc == nullptr || m_pPlayingDoc == pDoc)
+    {
+        UseMuteMaskOf(pDoc);
+        m_pPlayThread->PostPreview(pDoc, nNote, nVoice);
+    }
+    // Over another sound's playback, whose mask stays in force, the note sounds unless its
+    // own sound mutes it.
+    else if (nVoice < 0 || !IsVoiceMuted(MuteMaskOf(pDoc), nVoice))
+        m_pPlayThread->PostPreview(pDoc, nNote, -1);
+}
+
+unsigned CEditorApp::MuteMaskOf(const CSoundDoc* pDoc) const
+{
+    const CSoundSession* pSession = GetSession(pDoc);
+    return pSession != nullptr ? pSession->GetMuteMask() : 0;
+}
+
+void CEditorApp::UseMuteMaskOf(const CSoundDoc* pDoc)
+{
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPreview(pDoc, nNote);
+        m_pPlayThread->SetMuteMask(MuteMaskOf(pDoc));
+}
+
+void CEditorApp::OnMuteMaskChanged(const CSoundSession* pSession)
+{
+    if (m_pPlayingDoc == nullptr || m_pPlayingDoc == pSession->GetDocument())
+        UseMuteMaskOf(pSession->GetDocument());
 }
 
 void CEditorApp::StartPlayThread()

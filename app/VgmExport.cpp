@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/VgmExport.h"
 
+#include "app/ExportVoices.h"
 #include "app/QtUserInterface.h"
 #include "app/WavExport.h"
 #include "framework/AtomicFile.h"
@@ -65,10 +66,13 @@ std::string VgmGameFor(const GameOrigin& origin)
 }
 
 std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
-                                     PlayVoice voice, QWidget* pParent)
+                                     PlayVoice voice, unsigned muteMask, QWidget* pParent)
 {
     const std::optional<bool> bLoop = AskLoop(pParent);
     if (!bLoop.has_value())
+        return std::nullopt;
+    const std::optional<unsigned> leftOut = AskVoicesLeftOut(muteMask, "Export VGM", pParent);
+    if (!leftOut.has_value())
         return std::nullopt;
 
     FileDialogRequest request;
@@ -88,6 +92,7 @@ std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& ori
     options.chip = voice.chip;
     options.fade = voice.fade;
     options.bLoop = *bLoop;
+    options.muteMask = *leftOut;
     options.title = VgmTitleFor(doc);
     options.game = VgmGameFor(origin);
     options.bGzip = HasSuffixNoCase(path, ".vgz");

@@ -15,8 +15,9 @@ class QWidget;
 std::string VgmTitleFor(const CSoundDoc& doc);
 std::string VgmGameFor(const GameOrigin& origin);
 
-// Asks whether the file loops (remembered for next time) and for a file name, then writes the
-// play range as the chip plays it with voice's fade; a name ending in ".vgz" gets the
-// compressed file. Failures are shown. The path written; nothing when nothing was.
+// Asks whether the file loops (remembered for next time), whether the voices of muteMask are
+// left out (while some are muted) and for a file name, then writes the play range as the chip
+// plays it with voice's fade; a name ending in ".vgz" gets the compressed file. Failures are
+// shown. The path written; nothing when nothing was.
 std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
-                                     PlayVoice voice, QWidget* pParent);
+                                     PlayVoice voice, unsigned muteMask, QWidget* pParent);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WavExport.h"
 
+#include "app/ExportVoices.h"
 #include "app/QtUserInterface.h"
 #include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
@@ -56,14 +57,15 @@ std::string WavFileNameFor(const CSoundDoc& doc)
     return ExportFileNameFor(doc, kWavExtension);
 }
 
-std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
-                                     int nProgressDelayMs)
+std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, unsigned muteMask,
+                                     QWidget* pParent, int nProgressDelayMs)
 {
-    if (!AcceptsLength(doc, voice.chip))
-        return std::nullopt;
     FileDialogRequest request;
-    request.bOpen = false;
     request.strTitle = "Export WAV";
+    const std::optional<unsigned> leftOut = AskVoicesLeftOut(muteMask, request.strTitle, pParent);
+    if (!leftOut.has_value() || !AcceptsLength(doc, voice.chip))
+        return std::nullopt;
+    request.bOpen = false;
     request.strDefaultExt = kWavExtension + 1;
     request.strFilter = "WAV Files (*.wav)|*.wav|All Files (*.*)|*.*||";
     request.strFileName = WavFileNameFor(doc);
@@ -85,6 +87,7 @@ std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWid
     WavOptions options;
     options.kind = voice.chip;
     options.fade = voice.fade;
+    options.muteMask = *leftOut;
     options.progress = [&progress](double fraction)
     {
         progress.setValue(static_cast<int>(std::lround(fraction * kProgressSteps)));

@@ -19,6 +19,7 @@ std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension);
 std::string WavFileNameFor(const CSoundDoc& doc);
 
 // Asks for a file name and writes one pass of the play range as voice plays it, behind a
-// progress dialog with Cancel. Failures are shown. The path written; nothing when nothing was.
-std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, QWidget* pParent,
-                                     int nProgressDelayMs = kWavProgressDelayMs);
+// progress dialog with Cancel; the voices of muteMask, muted where it was asked for, are
+// offered to be left out. Failures are shown. The path written; nothing when nothing was.
+std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, unsigned muteMask,
+                                     QWidget* pParent, int nProgressDelayMs = kWavProgressDelayMs);

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Repaint cost of the two editors: one full picture of the visible rows, drawn into an
-// image as a repaint after a key press would draw it.
+// image as a repaint after a key press would draw it; and one frame of the voice scopes.
 
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
+#include "views/VoiceScopeSource.h"
+#include "views/VoiceScopes.h"
 
 #include <QApplication>
 #include <QImage>
@@ -15,7 +17,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 
 namespace
 {
@@ -116,6 +120,42 @@ void BM_PatternViewRender(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PatternViewRender)->Unit(benchmark::kMicrosecond);
+
+// One display frame of the scopes while all four voices sound: a frame's worth of samples
+// arrives, the scopes read and trigger each voice's window and the strip is drawn.
+void BM_VoiceScopesFrame(benchmark::State& state)
+{
+    constexpr std::size_t kFrameSamples = 44100 / CVoiceScopes::kFramesPerSecond;
+    CVoiceScopeRing ring;
+    CRingScopeSource source(ring);
+    CVoiceScopes scopes(source);
+    scopes.resize(static_cast<int>(state.range(0)), 64);
+    QImage image(scopes.size(), QImage::Format_RGB32);
+
+    std::vector<std::vector<std::int16_t>> voices(IVoiceSink::kVoices,
+                                                  std::vector<std::int16_t>(kFrameSamples));
+    std::uint64_t t = 0;
+    unsigned noise = 0x4000;
+    for (auto _ : state)
+    {
+        for (std::size_t i = 0; i < kFrameSamples; ++i, ++t)
+        {
+            // Square waves at three pitches, as the chip makes them, and a shift-register noise.
+            voices[0][i] = (t / 50) % 2 != 0 ? 8000 : -8000;
+            voices[1][i] = (t / 37) % 2 != 0 ? 6000 : -6000;
+            voices[2][i] = static_cast<std::int16_t>(7000 * std::sin(t * 0.0627));
+            noise = (noise >> 1) | (((noise ^ (noise >> 1)) & 1u) << 14);
+            voices[3][i] = (noise & 1u) != 0 ? 5000 : -5000;
+        }
+        ring.WriteVoices({voices[0].data(), voices[1].data(), voices[2].data(), voices[3].data()},
+                         kFrameSamples);
+        ring.MarkHeard(ring.GetWritten());
+        scopes.Refresh();
+        scopes.render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_VoiceScopesFrame)->Arg(480)->Arg(1200)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv)

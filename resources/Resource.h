@@ -53,6 +53,12 @@ constexpr UINT ID_FADE_NONE = 311;
 constexpr UINT ID_FADE_V2 = 312;
 constexpr UINT ID_FADE_V3 = 313;
 constexpr UINT ID_EXPORT_VGM = 314;
+// Muting and soloing the voices of the window's sound: one command each, in voice order.
+constexpr UINT ID_MUTE_VOICE0 = 700;
+constexpr UINT ID_MUTE_NOISE = 703;
+constexpr UINT ID_SOLO_VOICE0 = 704;
+constexpr UINT ID_SOLO_NOISE = 707;
+constexpr UINT ID_UNMUTE_ALL = 708;
 // File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
 constexpr UINT ID_IMPORT_MIDI = 300;
 constexpr UINT ID_IMPORT_VGM = 301;

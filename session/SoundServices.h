@@ -37,7 +37,8 @@ public:
     virtual void PostStop() = 0;
     // Before pDoc closes: returns once nothing of it plays any more.
     virtual void StopDocument(CSoundDoc* /*pDoc*/) { PostStop(); }
-    virtual void PostPreview(CSoundDoc* pDoc, int nNote) = 0;
+    // nVoice: the channel the note belongs to, silent while it is muted (-1 for none).
+    virtual void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) = 0;
 };
 
 // The modal dialogs the editors run. Each returns true on OK with the fields updated.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/SoundSession.h"
 
+#include "sound/VoiceMute.h"
+
 #include <algorithm>
 
 CSoundSession::CSoundSession(CSoundDoc* pDoc, SoundViewServices services)
@@ -54,4 +56,28 @@ void CSoundSession::OnRowPlayed(std::int32_t row)
 {
     m_nPlayRow = row;
     emit PlayPositionMoved();
+}
+
+void CSoundSession::SetMuteMask(unsigned muteMask)
+{
+    muteMask &= kAllVoicesMask;
+    if (muteMask == m_muteMask)
+        return;
+    m_muteMask = muteMask;
+    emit MuteMaskChanged(m_muteMask);
+}
+
+void CSoundSession::ToggleMute(int voice)
+{
+    if (voice < 0 || voice >= IChipWrites::kVoices)
+        return;
+    SetMuteMask(m_muteMask ^ (1u << voice));
+}
+
+void CSoundSession::Solo(int voice)
+{
+    if (voice < 0 || voice >= IChipWrites::kVoices)
+        return;
+    const unsigned others = kAllVoicesMask & ~(1u << voice);
+    SetMuteMask(m_muteMask == others ? 0 : others);
 }

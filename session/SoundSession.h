@@ -74,8 +74,17 @@ public:
     void SetInterpreterFade(std::optional<FadeKind> fade) { m_interpreterFade = fade; }
     std::optional<FadeKind> GetInterpreterFade() const { return m_interpreterFade; }
 
+    // The voices left out of what is heard (bit v for voice v). A matter of listening, not of
+    // the sound: never saved, never a change to undo.
+    unsigned GetMuteMask() const { return m_muteMask; }
+    void SetMuteMask(unsigned muteMask);
+    void ToggleMute(int voice);
+    // Only the voice is heard; when it already is the only one, every voice is heard again.
+    void Solo(int voice);
+
 signals:
     void PlayPositionMoved();
+    void MuteMaskChanged(unsigned muteMask);
 
 private:
     CSoundDoc* m_pDoc;
@@ -90,4 +99,5 @@ private:
     bool m_bPaused = false;
     GameOrigin m_gameOrigin;
     std::optional<FadeKind> m_interpreterFade;
+    unsigned m_muteMask = 0;
 };

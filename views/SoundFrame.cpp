@@ -3,13 +3,17 @@
 
 #include "session/SoundSession.h"
 #include "views/SoundViewFactory.h"
+#include "views/VoiceScopes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QSplitter>
+#include <QVBoxLayout>
 
-CSoundFrame::CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner)
-    : m_pSession(pSession), m_pDoc(pSession->GetDocument()), m_pOwner(pOwner)
+CSoundFrame::CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner,
+                         const IVoiceScopeSource* pScopeSource)
+    : m_pSession(pSession), m_pDoc(pSession->GetDocument()), m_pOwner(pOwner),
+      m_pScopeSource(pScopeSource)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     connect(qApp, &QApplication::focusChanged, this, &CSoundFrame::OnFocusChanged);
@@ -43,11 +47,35 @@ bool CSoundFrame::OnCreateClient()
     pSplitter->setStretchFactor(1, 1);
     pSplitter->setSizes({kSequenceIdealWidth, kPatternIdealWidth});
     m_pSplitter = pSplitter;
-    setWidget(pSplitter);
+    if (m_pScopeSource == nullptr)
+        setWidget(pSplitter);
+    else
+    {
+        auto* pClient = new QWidget(this);
+        auto* pLayout = new QVBoxLayout(pClient);
+        pLayout->setContentsMargins(0, 0, 0, 0);
+        pLayout->setSpacing(2);
+        pLayout->addWidget(CreateScopes());
+        pLayout->addWidget(pSplitter, 1);
+        setWidget(pClient);
+    }
     // The area's tiling sizes windows freely; an explicit minimum holds against it.
     setMinimumSize(minimumSizeHint());
     pSequence->setFocus(Qt::OtherFocusReason);
     return true;
+}
+
+QWidget* CSoundFrame::CreateScopes()
+{
+    m_pScopes = new CVoiceScopes(*m_pScopeSource);
+    m_pScopes->setObjectName(QStringLiteral("VoiceScopes"));
+    m_pScopes->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_pScopes->SetMuteMask(m_pSession->GetMuteMask());
+    // Every window of the document shows the one mask of its session.
+    connect(m_pSession, &CSoundSession::MuteMaskChanged, m_pScopes, &CVoiceScopes::SetMuteMask);
+    connect(m_pScopes, &CVoiceScopes::MuteClicked, m_pSession, &CSoundSession::ToggleMute);
+    connect(m_pScopes, &CVoiceScopes::SoloClicked, m_pSession, &CSoundSession::Solo);
+    return m_pScopes;
 }
 
 bool CSoundFrame::eventFilter(QObject* pObject, QEvent* pEvent)
@@ -95,6 +123,8 @@ bool CSoundFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     if (auto* pTarget = dynamic_cast<ICommandTarget*>(GetActivePane()))
         if (pTarget->OnCmdMsg(nID, pCmdUI))
             return true;
+    if (OnMuteCommand(nID, pCmdUI))
+        return true;
     switch (nID)
     {
     case ID_NEXT_PANE:
@@ -111,6 +141,34 @@ bool CSoundFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
     default:
         return false;
     }
+}
+
+bool CSoundFrame::OnMuteCommand(UINT nID, CCmdUI* pCmdUI)
+{
+    if (nID >= ID_MUTE_VOICE0 && nID <= ID_MUTE_NOISE)
+    {
+        const int voice = static_cast<int>(nID - ID_MUTE_VOICE0);
+        if (pCmdUI != nullptr)
+            pCmdUI->SetCheck(((m_pSession->GetMuteMask() >> voice) & 1u) != 0);
+        else
+            m_pSession->ToggleMute(voice);
+        return true;
+    }
+    if (nID >= ID_SOLO_VOICE0 && nID <= ID_SOLO_NOISE)
+    {
+        if (pCmdUI == nullptr)
+            m_pSession->Solo(static_cast<int>(nID - ID_SOLO_VOICE0));
+        return true;
+    }
+    if (nID == ID_UNMUTE_ALL)
+    {
+        if (pCmdUI != nullptr)
+            pCmdUI->Enable(m_pSession->GetMuteMask() != 0);
+        else
+            m_pSession->SetMuteMask(0);
+        return true;
+    }
+    return false;
 }
 
 void CSoundFrame::DestroyViews()

@@ -10,6 +10,8 @@
 class CSoundDoc;
 class CSoundFrame;
 class CSoundSession;
+class CVoiceScopes;
+class IVoiceScopeSource;
 
 // Whoever keeps the sound windows: asked before one closes at the person's request.
 class ISoundFrameOwner
@@ -21,7 +23,9 @@ public:
 };
 
 // The window of one sound document: a splitter with the sequence editor on the left and the
-// pattern editor on the right. A document may have several of these (Window, New Window).
+// pattern editor on the right, under a strip of the voices' scopes (when it has a source for
+// them), which also mute and solo the voices. A document may have several of these (Window,
+// New Window).
 class CSoundFrame : public QMdiSubWindow, public ICommandTarget
 {
     Q_OBJECT
@@ -30,8 +34,10 @@ public:
     static constexpr int kPatternIdealWidth = 200;
     static constexpr int kMinimumPaneWidth = 40;
 
-    // The session outlives the window; without an owner a window closes when asked.
-    CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner);
+    // The session and the scopes' source outlive the window; without an owner a window closes
+    // when asked.
+    CSoundFrame(CSoundSession* pSession, ISoundFrameOwner* pOwner,
+                const IVoiceScopeSource* pScopeSource = nullptr);
     ~CSoundFrame() override;
 
     // Fills the client area with the two editors; false when they cannot be made.
@@ -39,6 +45,8 @@ public:
 
     CSoundDoc* GetDocument() const { return m_pDoc; }
     QSplitter* GetSplitter() const { return m_pSplitter; }
+    // Null without a scope source.
+    CVoiceScopes* GetScopes() const { return m_pScopes; }
     QWidget* GetPane(int nColumn) const;
     // The pane that has the keyboard focus, or else the one that had it last.
     QWidget* GetActivePane() const;
@@ -62,11 +70,15 @@ protected:
 
 private:
     void OnFocusChanged(QWidget* pOld, QWidget* pNow);
+    QWidget* CreateScopes();
+    bool OnMuteCommand(UINT nID, CCmdUI* pCmdUI);
 
     CSoundSession* m_pSession;
     CSoundDoc* m_pDoc;
     ISoundFrameOwner* m_pOwner;
+    const IVoiceScopeSource* m_pScopeSource;
     QPointer<QSplitter> m_pSplitter;
+    CVoiceScopes* m_pScopes = nullptr;
     int m_nActivePane = 0;
     bool m_bDestroying = false;
     bool m_bClosing = false;

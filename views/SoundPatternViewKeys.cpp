@@ -207,6 +207,6 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     if (nPrompt != 0)
         SetIdleMessage(nPrompt);
     if (nPreview >= 0 && GetTransport() != nullptr)
-        GetTransport()->PostPreview(pDoc, nPreview);
+        GetTransport()->PostPreview(pDoc, nPreview, pDoc->FindPatternChannel(pPattern));
     EnsureCursorVisible();
 }

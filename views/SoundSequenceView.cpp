@@ -8,6 +8,7 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "sound/VoiceMute.h"
 #include "views/DragScroller.h"
 #include "views/NoteKeyboard.h"
 #include "views/VirtualKeys.h"
@@ -52,6 +53,7 @@ CSoundSequenceView::CSoundSequenceView(CSoundSession* pSession, QWidget* pParent
     m_pDragScroller = new CDragScroller(
         [this](int nRequest, bool bDoScroll) { return OnScroll(nRequest, bDoScroll); }, this);
     viewport()->setAcceptDrops(true);
+    connect(pSession, &CSoundSession::MuteMaskChanged, viewport(), qOverload<>(&QWidget::update));
 }
 
 int CSoundSequenceView::StepSize() const
@@ -108,7 +110,7 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
     const int nFirst = GetScrollPos();
 
     if (rcClip.top() < kHeaderHeight)
-        TextOut(dc, 60, 4, "Voice0  Voice1  Voice2  Noise", m_crBack);
+        DrawChannelNames(dc);
 
     int nRangeStart, nRangeEnd, s;
     s = std::max(pDoc->GetStepSize(), 1);
@@ -263,9 +265,40 @@ void CSoundSequenceView::wheelEvent(QWheelEvent* pEvent)
     pEvent->accept();
 }
 
+void CSoundSequenceView::DrawChannelNames(QPainter& dc) const
+{
+    static constexpr std::string_view kNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
+                                                               "Noise"};
+    const unsigned muteMask = GetSession().GetMuteMask();
+    for (int c = 0; c < kChannelCount; ++c)
+    {
+        const int x = 60 + 64 * c;
+        TextOut(dc, x, 4, kNames[c], m_crBack);
+        if (IsVoiceMuted(muteMask, c))
+            dc.fillRect(x, 4 + kCharHeight / 2, kCharWidth * static_cast<int>(kNames[c].size()), 1,
+                        m_crText);
+    }
+}
+
+bool CSoundSequenceView::OnChannelNameClick(const QMouseEvent* pEvent)
+{
+    const QPoint point = pEvent->position().toPoint();
+    const QRect names(GetGridRect().left(), 0, GetGridRect().width(), kHeaderHeight);
+    if (pEvent->button() != Qt::LeftButton || !names.contains(point))
+        return false;
+    const int channel = HitTest(point).channel;
+    if (pEvent->modifiers() & Qt::ControlModifier)
+        GetSession().Solo(channel);
+    else
+        GetSession().ToggleMute(channel);
+    return true;
+}
+
 void CSoundSequenceView::mousePressEvent(QMouseEvent* pEvent)
 {
     m_bDragArmed = false;
+    if (OnChannelNameClick(pEvent))
+        return pEvent->accept();
     if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
     {
         const QPoint point = pEvent->position().toPoint();

@@ -103,6 +103,10 @@ private:
     CSoundPattern* GetCursorPattern() const;
     int StepSize() const;
     void DrawFocusRect(QPainter& dc, const QRect& rc) const;
+    // The channels' names over their columns, a muted one struck through.
+    void DrawChannelNames(QPainter& dc) const;
+    // A click on a channel's name mutes it, with Ctrl solos it; false off the names.
+    bool OnChannelNameClick(const QMouseEvent* pEvent);
 
     QRect m_rcDragFocus;
     int m_nDragFocus = 0; // the effect the outline shows, 0 when none is drawn

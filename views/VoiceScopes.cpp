@@ -5,9 +5,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -102,7 +102,7 @@ void CVoiceScopes::paintEvent(QPaintEvent*)
         PaintScope(painter, voice);
 }
 
-void CVoiceScopes::PaintScope(QPainter& painter, int voice) const
+void CVoiceScopes::PaintScope(QPainter& painter, int voice)
 {
     const QRect area = ScopeRect(voice);
     const bool bMuted = ((m_muteMask >> voice) & 1u) != 0;
@@ -116,27 +116,32 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice) const
     painter.drawLine(QPointF(trace.left(), middle), QPointF(trace.right(), middle));
 
     // Each pixel column draws the lowest and highest sample it covers, so nothing between
-    // two columns is lost however narrow the scope.
+    // two columns is lost however narrow the scope; stretched to meet its neighbour, the
+    // columns join into one trace. Whole-pixel lines without antialiasing keep a frame cheap.
     const Window& window = m_windows[voice];
     const int columns = std::max(trace.width(), 1);
     const double scale = trace.height() / 2.0 / 32768.0;
-    QPainterPath path;
+    m_lines.clear();
+    int previousTop = 0;
+    int previousBottom = 0;
     for (int x = 0; x < columns; ++x)
     {
         const std::size_t first = window.size() * x / columns;
         const std::size_t last = std::max(first + 1, window.size() * (x + 1) / columns);
         const auto [lo, hi] = std::minmax_element(window.begin() + first, window.begin() + last);
-        const double px = trace.left() + x + 0.5;
-        if (x == 0)
-            path.moveTo(px, middle - *hi * scale);
-        else
-            path.lineTo(px, middle - *hi * scale);
-        path.lineTo(px, middle - *lo * scale);
+        int top = static_cast<int>(std::lround(middle - *hi * scale));
+        int bottom = static_cast<int>(std::lround(middle - *lo * scale));
+        if (x > 0)
+        {
+            top = std::min(top, previousBottom);
+            bottom = std::max(bottom, previousTop);
+        }
+        m_lines.emplace_back(trace.left() + x, top, trace.left() + x, bottom);
+        previousTop = top;
+        previousBottom = bottom;
     }
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(ink, 1.0));
-    painter.drawPath(path);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(ink, 0));
+    painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
 
     QFont font = painter.font();
     font.setStrikeOut(bMuted);

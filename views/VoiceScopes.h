@@ -4,11 +4,13 @@
 #include "playback/ScopeTrigger.h"
 #include "playback/VoiceSink.h"
 
+#include <QLine>
 #include <QTimer>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class IVoiceScopeSource;
 
@@ -48,10 +50,12 @@ private:
     using Window = std::array<std::int16_t, kScopeWindow>;
 
     QRect ScopeRect(int voice) const;
-    void PaintScope(QPainter& painter, int voice) const;
+    void PaintScope(QPainter& painter, int voice);
 
     const IVoiceScopeSource& m_source;
     std::array<Window, IVoiceSink::kVoices> m_windows{};
     unsigned m_muteMask = 0;
     QTimer m_timer;
+    // Kept between frames, so drawing allocates nothing.
+    std::vector<QLine> m_lines;
 };

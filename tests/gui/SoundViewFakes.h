@@ -41,12 +41,17 @@ public:
         startRows.push_back(nStartRow);
     }
     void PostStop() override { ++nStops; }
-    void PostPreview(CSoundDoc*, int nNote) override { previews.push_back(nNote); }
+    void PostPreview(CSoundDoc*, int nNote, int nVoice) override
+    {
+        previews.push_back(nNote);
+        previewVoices.push_back(nVoice);
+    }
 
     std::vector<CSoundSession*> plays;
     std::vector<int> startRows;
     int nStops = 0;
     std::vector<int> previews;
+    std::vector<int> previewVoices;
 };
 
 // The report of the row after the one shown, as the play thread sends it.

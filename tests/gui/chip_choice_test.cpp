@@ -116,7 +116,7 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, shell.Frame(), 0));
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, 0, shell.Frame(), 0));
             }
             else
                 QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
@@ -155,7 +155,7 @@ private slots:
             shell.messages.texts.clear();
             shell.messages.answers = {answer};
             const std::size_t nChoosers = shell.files.requests.size();
-            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, shell.Frame(), 0));
+            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
             QCOMPARE(shell.messages.texts,
                      std::vector<std::string>{
                          "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});

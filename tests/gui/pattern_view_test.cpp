@@ -84,6 +84,12 @@ private slots:
         m_pView->OnCommand(ID_SOUND_PLAYNOTES);
         Key(Qt::Key_Q);
         QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
+
+        // A preview names the pattern's channel, which a mute may silence.
+        m_pView->OnCommand(ID_SOUND_PLAYNOTES);
+        UsePattern(2, 8);
+        Key(Qt::Key_Q);
+        QVERIFY(m_transport.previewVoices == (std::vector<int>{0, 0, 0, 2}));
     }
 
     void octaveDigits()

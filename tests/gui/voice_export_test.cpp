@@ -82,6 +82,25 @@ void AcceptNextModal()
                        });
 }
 
+// Answers the "Only the voices you hear" box as soon as it is up, ticked as asked, or cancels.
+void AnswerExportVoices(bool bHeard, bool bAccept, int nTries = 50)
+{
+    QTimer::singleShot(0,
+                       [=]
+                       {
+                           auto* pBox =
+                               qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                           if (pBox == nullptr || pBox->objectName() != "ExportVoices")
+                           {
+                               if (nTries > 0)
+                                   AnswerExportVoices(bHeard, bAccept, nTries - 1);
+                               return;
+                           }
+                           pBox->checkBox()->setChecked(bHeard);
+                           pBox->button(bAccept ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+                       });
+}
+
 int Convert(const QStringList& arguments)
 {
     return QProcess::execute(QStringLiteral(TARVOK_CONVERT_EXE), arguments);
@@ -138,7 +157,7 @@ private slots:
             {pGameDoc, FadeKind::V2}, {pOwnDoc, FadeKind::V3}, {pGameDoc, FadeKind::V2}};
         for (const auto& [pDoc, fade] : previews)
         {
-            shell.app->PostPreview(pDoc, 40);
+            shell.app->PostPreview(pDoc, 40, 0);
             QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == fade);
         }
     }
@@ -243,6 +262,47 @@ private slots:
             QVERIFY2(!bWritten || QFileInfo(target).size() > 0, pszName);
             QCOMPARE(shell.Frame()->GetMessageText(), expected);
         }
+    }
+
+    void onlyTheVoicesYouHearLeavesTheMutedOut()
+    {
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.tks");
+        QVERIFY(Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        const QStringList chip = {"--chip", "pcjr", "--fade", "none"};
+        QVERIFY(Convert(chip + QStringList{song, dir.filePath("all.wav")}) == 0);
+        QVERIFY(Convert(chip + QStringList{"--mute", "1,3", song, dir.filePath("stem.wav")}) == 0);
+        QVERIFY(Convert(chip + QStringList{song, dir.filePath("all.vgm")}) == 0);
+        QVERIFY(Convert(chip + QStringList{"--mute", "1,3", song, dir.filePath("stem.vgm")}) == 0);
+        QVERIFY(ReadAll(dir.filePath("all.wav")) != ReadAll(dir.filePath("stem.wav")));
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_PCJR));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_NONE));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_NOISE));
+
+        // Export, ticked, accepted, the file it must equal ("" none written).
+        const std::tuple<UINT, bool, bool, const char*> cases[] = {
+            {ID_EXPORT_WAV, true, true, "stem.wav"}, {ID_EXPORT_WAV, false, true, "all.wav"},
+            {ID_EXPORT_WAV, true, false, ""},        {ID_EXPORT_VGM, true, true, "stem.vgm"},
+            {ID_EXPORT_VGM, false, true, "all.vgm"}, {ID_EXPORT_VGM, true, false, ""},
+        };
+        int nCase = 0;
+        for (const auto& [nID, bHeard, bAccept, pszReference] : cases)
+        {
+            const QString target = dir.filePath(QStringLiteral("out%1").arg(nCase++));
+            shell.files.answers = {QFile::encodeName(target).toStdString()};
+            if (nID == ID_EXPORT_VGM)
+                AnswerVgmOptions(false, true);
+            AnswerExportVoices(bHeard, bAccept);
+            shell.Frame()->ExecuteCommand(nID);
+            QVERIFY2(ReadAll(target) == ReadAll(dir.filePath(pszReference)), pszReference);
+            // A cancel asks for no file.
+            QCOMPARE(shell.files.answers.size(), bAccept ? 0u : 1u);
+        }
+        // The window still hears what it heard.
+        QCOMPARE(shell.app->GetSession(shell.ActiveDoc())->GetMuteMask(), 0b1010u);
     }
 
     void tagNamesTheDocumentAndItsGame()

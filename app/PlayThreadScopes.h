@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playback/SoundPlayThread.h"
+#include "views/VoiceScopeSource.h"
+
+#include <algorithm>
+
+// The scopes of whichever play thread runs now, flat while there is none, so the windows
+// need not outlive the thread nor be told when it ends.
+class CPlayThreadScopes : public IVoiceScopeSource
+{
+public:
+    explicit CPlayThreadScopes(CSoundPlayThread* const& pThread) : m_pThread(pThread) {}
+    void LatestWindow(int voice, std::int16_t* pOut) const override
+    {
+        if (m_pThread == nullptr)
+            std::fill_n(pOut, kScopeWindow, std::int16_t{0});
+        else
+            ReadScopeWindow(m_pThread->GetVoiceScopes(), voice, pOut);
+    }
+
+private:
+    CSoundPlayThread* const& m_pThread;
+};
