@@ -22,21 +22,8 @@
 
 namespace
 {
-constexpr int kQuarter = 480;
 using Channels = std::array<std::vector<SongRecord>, 4>;
 
-// Five notes at once on channel 1 (one too low for the voices), then a note on channel 2 and
-// a drum hit on channel 10.
-Bytes CrowdedSong()
-{
-    CMidiTrack track;
-    for (int key : {30, 60, 64, 67, 72})
-        track.On(0, 0, key);
-    for (int key : {30, 60, 64, 67, 72})
-        track.Off(key == 30 ? kQuarter : 0, 0, key);
-    track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
-    return MidiFile({track});
-}
 
 Bytes OneToneVgm()
 {
@@ -98,7 +85,7 @@ class SongImportTest : public QObject
 private slots:
     void channelChoicesChangeTheCounts()
     {
-        const Bytes song = CrowdedSong();
+        const Bytes song = CrowdedMidiSong();
         const MidiReadResult read = ReadMidiFile(song);
         QVERIFY(read.Ok());
         CMidiImportDialog dialog(
@@ -132,7 +119,7 @@ private slots:
     void importMenuAsksTheChannelsAndEscapeMakesNothing()
     {
         QTemporaryDir dir;
-        const Bytes song = CrowdedSong();
+        const Bytes song = CrowdedMidiSong();
         const std::string path = WriteTemp(dir, QStringLiteral("song.mid"), song);
         CShell shell;
         QVERIFY(shell.Start());
@@ -179,7 +166,7 @@ private slots:
         QFETCH(QString, route);
         QTemporaryDir dir;
         const bool bMidi = name.endsWith(QStringLiteral(".MIDI"));
-        const Bytes bytes = bMidi ? CrowdedSong() : Gzip(OneToneVgm());
+        const Bytes bytes = bMidi ? CrowdedMidiSong() : Gzip(OneToneVgm());
         const std::string path = WriteTemp(dir, name, bytes);
         CShell shell;
         const QString qPath = dir.filePath(name);
@@ -244,7 +231,7 @@ private slots:
         QFETCH(int, song);
         QFETCH(bool, accept);
         QTemporaryDir dir;
-        const Bytes bytes = song == 0 ? CrowdedSong() : song == 1 ? OneToneVgm() : Bytes{'h', 'i'};
+        const Bytes bytes = song == 0 ? CrowdedMidiSong() : song == 1 ? OneToneVgm() : Bytes{'h', 'i'};
         const std::string path = WriteTemp(dir, name, bytes);
         CShell shell;
         QVERIFY(shell.Start());
