@@ -267,7 +267,7 @@ private slots:
         if (!accept || song == 2)
         {
             QVERIFY(Played(*pDoc) == typedSong && !pDoc->IsModified() && stack.count() == 1);
-            QCOMPARE(shell.messages.texts.size(), std::size_t{song == 2 ? 1 : 0});
+            QCOMPARE(shell.messages.texts.size(), std::size_t(song == 2 ? 1 : 0));
             return;
         }
         Channels imported;
