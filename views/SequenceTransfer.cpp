@@ -74,7 +74,6 @@ void CSoundSequenceView::OnEditCopy()
 void CSoundSequenceView::OnEditCut()
 {
     OnEditCopy();
-    CSoundDoc* pDoc = GetDocument();
     const SequencePos cursor = GetSession().GetSequenceCursor();
     SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Cut"), cursor, 0);
     viewport()->update();

@@ -21,7 +21,6 @@ bool CSoundPatternView::GetSelection(int& nFirst, int& nLast) const
 {
     if (m_nAnchor < 0)
         return false;
-    CSoundDoc* pDoc = GetDocument();
     if (GetSession().GetCurrentPattern() == nullptr)
         return false;
     const int nRows = GetSession().GetCurrentPattern()->GetRows();

@@ -423,7 +423,6 @@ std::optional<int> CSoundSequenceView::PlayFromPosition() const
 
 void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
 {
-    CSoundDoc* pDoc = GetDocument();
     const int nPage = GetPage();
     SequencePos cursor;
     CSoundPattern* pCurrent;

@@ -145,7 +145,6 @@ void CSoundSequenceView::OnNewPattern()
 
 void CSoundSequenceView::OnEditDelete()
 {
-    CSoundDoc* pDoc = GetDocument();
     const SequencePos cursor = GetSession().GetSequenceCursor();
     SoundEdits::DeleteStep(GetSession(), CurrentPosition(), cursor.channel, cursor.step);
 }
