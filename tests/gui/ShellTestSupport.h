@@ -11,10 +11,17 @@
 #include "views/SoundFrame.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFile>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <QtTest>
 
 #include <deque>
@@ -131,20 +138,86 @@ public:
     ISoundDialogs* pDialogs = nullptr;
 };
 
-// Runs answer inside the next modal dialog of type T, from inside its event loop; whatever
-// the answer leaves open is cancelled so that a failing check cannot hang the test.
-template <class T> void AnswerNextModal(std::function<void(T*)> answer)
+// Runs answer inside the next modal dialog of type T (named name, when one is given), from
+// inside its event loop; whatever the answer leaves open is cancelled so that a failing check
+// cannot hang the test.
+template <class T> void AnswerNextModal(std::function<void(T*)> answer, const QString& name = {})
 {
     QTimer::singleShot(0,
-                       [answer]
+                       [answer, name]
                        {
                            auto* pDialog = qobject_cast<T*>(QApplication::activeModalWidget());
-                           if (pDialog == nullptr)
-                               return AnswerNextModal<T>(answer);
+                           if (pDialog == nullptr ||
+                               (!name.isEmpty() && pDialog->objectName() != name))
+                               return AnswerNextModal<T>(answer, name);
                            answer(pDialog);
                            if (pDialog->isVisible())
                                pDialog->reject();
                        });
+}
+
+// Answers the next message box called name: its check box ticked as asked, then the button.
+inline void AnswerNextBox(const QString& name, bool bTick, QMessageBox::StandardButton button)
+{
+    AnswerNextModal<QMessageBox>(
+        [=](QMessageBox* pBox)
+        {
+            pBox->checkBox()->setChecked(bTick);
+            pBox->button(button)->click();
+        },
+        name);
+}
+
+// A path as the file choosers give it.
+inline std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+inline QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Drags the file from outside the program and drops it on pTarget.
+inline void DropFile(QWidget* pTarget, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pTarget, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(pTarget, &drop);
+}
+
+// The ways a file is opened; OpenBy starts the program and opens it the way named.
+inline const char* const kOpenRoutes[] = {"open", "recent", "command line", "drop"};
+
+inline bool OpenBy(CShell& shell, const QString& route, const QString& path)
+{
+    const QString quiet = QStringLiteral("--no-sound");
+    if (!shell.Start(route == "command line" ? QStringList{quiet, path} : QStringList{quiet}))
+        return false;
+    if (route == "open")
+    {
+        shell.files.answers = {LocalPath(path)};
+        return shell.Frame()->ExecuteCommand(ID_FILE_OPEN);
+    }
+    if (route == "recent")
+    {
+        shell.app->AddToRecentFileList(LocalPath(path));
+        shell.app->OpenRecentFile(0);
+    }
+    else if (route == "drop")
+        DropFile(shell.Frame(), path);
+    return true;
 }
 
 inline QString SoundsDir()

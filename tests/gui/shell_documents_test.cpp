@@ -4,18 +4,14 @@
 
 #include "sound/SoundPattern.h"
 
-#include <QDropEvent>
-#include <QFile>
-#include <QMimeData>
 #include <QScreen>
-#include <QUrl>
 #include <QWindow>
 
 namespace
 {
 std::string MakeDocumentFile(const QTemporaryDir& dir, const QString& name)
 {
-    const std::string path = QFile::encodeName(dir.filePath(name)).toStdString();
+    const std::string path = LocalPath(dir.filePath(name));
     CSoundDoc doc;
     doc.OnNewDocument();
     doc.CreatePattern(1, 8, "marker");
@@ -59,15 +55,6 @@ std::size_t PatternCount(CSoundDoc* pDoc)
     return count;
 }
 
-void Drop(QWidget* pTarget, const QString& path)
-{
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pTarget, &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(pTarget, &drop);
-}
 } // namespace
 
 class ShellDocumentsTest : public QObject
@@ -178,13 +165,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("damaged"));
-        QFile damaged(file);
-        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x08\x00\x7f", 3) == 3);
-        damaged.close();
+        QVERIFY(WriteAll(file, QByteArray("\x08\x00\x7f", 3)));
 
         CShell shell;
         QVERIFY(shell.Start());
-        shell.files.answers = {QFile::encodeName(file).toStdString()};
+        shell.files.answers = {LocalPath(file)};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
         QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
         QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
@@ -208,8 +193,7 @@ private slots:
         QVERIFY(!shell.Frame()->close() && shell.Frame()->isVisible());
 
         // Closing the window itself asks the same; "Yes" saves under the chosen name.
-        const std::string path =
-            QFile::encodeName(dir.filePath(QStringLiteral("kept.tks"))).toStdString();
+        const std::string path = LocalPath(dir.filePath(QStringLiteral("kept.tks")));
         shell.messages.answers = {IDYES};
         shell.files.answers = {path};
         QVERIFY(shell.ActiveFrame()->close());
@@ -243,7 +227,7 @@ private slots:
         for (int i = 1; i <= 5; ++i)
         {
             const QString path = dir.filePath(QStringLiteral("song%1.tks").arg(i));
-            shell.files.answers = {QFile::encodeName(path).toStdString()};
+            shell.files.answers = {LocalPath(path)};
             QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS));
             expected.prepend(path);
         }
@@ -328,36 +312,16 @@ private slots:
     void soundResourceOpenedAnyWayIsImportedUntitled_data()
     {
         QTest::addColumn<QString>("route");
-        for (const char* route : {"open", "recent", "command line", "drop"})
-            QTest::newRow(route) << QString::fromLatin1(route);
+        for (const char* route : kOpenRoutes)
+            QTest::newRow(route) << QString(route);
     }
 
     void soundResourceOpenedAnyWayIsImportedUntitled()
     {
         QFETCH(QString, route);
-        const std::string path = QFile::encodeName(SampleResource()).toStdString();
-        const QByteArray original = []
-        {
-            QFile file(SampleResource());
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        }();
+        const QByteArray original = ReadAll(SampleResource());
         CShell shell;
-        QVERIFY(shell.Start(route == "command line"
-                                ? QStringList{QStringLiteral("--no-sound"), SampleResource()}
-                                : QStringList{QStringLiteral("--no-sound")}));
-        if (route == "open")
-        {
-            shell.files.answers = {path};
-            QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
-        }
-        else if (route == "recent")
-        {
-            shell.app->AddToRecentFileList(path);
-            shell.app->OpenRecentFile(0);
-        }
-        else if (route == "drop")
-            Drop(shell.Frame(), SampleResource());
-
+        QVERIFY(OpenBy(shell, route, SampleResource()));
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && shell.messages.texts.empty());
         QCOMPARE(QString::fromStdString(pDoc->GetTitle()),
@@ -367,8 +331,7 @@ private slots:
         const std::size_t nAsked = shell.files.requests.size();
         QVERIFY(!shell.app->DoFileSave(pDoc));
         QVERIFY(shell.files.requests.size() == nAsked + 1 && !shell.files.requests.back().bOpen);
-        QFile resource(SampleResource());
-        QVERIFY(resource.open(QIODevice::ReadOnly) && resource.readAll() == original);
+        QVERIFY(!original.isEmpty() && ReadAll(SampleResource()) == original);
     }
 
     void mainWindowStartsCentredThenWhereItWasLeft()

@@ -13,30 +13,26 @@
 #include "support/ImportBytes.h"
 
 #include <QComboBox>
-#include <QDropEvent>
-#include <QMimeData>
-#include <QTimer>
-#include <QUrl>
-
-#include <functional>
 
 namespace
 {
 using Channels = std::array<std::vector<SongRecord>, 4>;
-
 
 Bytes OneToneVgm()
 {
     return VgmFile(VgmTone(0, 200) + VgmAtten(0, 2) + VgmWait(735 * 30), 735 * 30);
 }
 
+QByteArray ToQBytes(const Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
 std::string WriteTemp(const QTemporaryDir& dir, const QString& name, const Bytes& bytes)
 {
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return QFile::encodeName(file.fileName()).toStdString();
+    return WriteAll(dir.filePath(name), ToQBytes(bytes)) ? LocalPath(dir.filePath(name))
+                                                         : std::string();
 }
 
 Channels Played(CSoundDoc& doc)
@@ -50,25 +46,6 @@ Channels MidiImported(const Bytes& file, const MidiImportOptions& options)
     CSoundDoc doc;
     ImportMidi(file, options, doc);
     return Played(doc);
-}
-
-// Runs answer inside the next modal MIDI dialog; whatever it leaves open is cancelled.
-void AnswerMidiDialog(std::function<void(CMidiImportDialog*)> answer)
-{
-    QTimer::singleShot(0,
-                       [answer]
-                       {
-                           auto* pDialog =
-                               qobject_cast<CMidiImportDialog*>(QApplication::activeModalWidget());
-                           if (pDialog == nullptr)
-                           {
-                               AnswerMidiDialog(answer);
-                               return;
-                           }
-                           answer(pDialog);
-                           if (pDialog->isVisible())
-                               pDialog->reject();
-                       });
 }
 
 int CountAfter(const QString& text, const QString& label)
@@ -126,13 +103,13 @@ private slots:
         const std::size_t nBefore = shell.app->GetDocuments().size();
 
         shell.files.answers = {path};
-        AnswerMidiDialog([](CMidiImportDialog* pDialog)
-                         { QTest::keyClick(pDialog, Qt::Key_Escape); });
+        AnswerNextModal<CMidiImportDialog>([](CMidiImportDialog* pDialog)
+                                           { QTest::keyClick(pDialog, Qt::Key_Escape); });
         QVERIFY(shell.Frame()->ExecuteCommand(ID_IMPORT_MIDI));
         QCOMPARE(shell.app->GetDocuments().size(), nBefore);
 
         shell.files.answers = {path};
-        AnswerMidiDialog(
+        AnswerNextModal<CMidiImportDialog>(
             [](CMidiImportDialog* pDialog)
             {
                 pDialog->UseList(1)->setCurrentIndex(static_cast<int>(MidiChannelUse::LeaveOut));
@@ -155,9 +132,11 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("route");
         for (const char* name : {"song.MIDI", "log.vgz"})
-            for (const char* route : {"open", "recent", "command line", "drop", "import"})
-                QTest::addRow("%s %s", name, route)
-                    << QString::fromLatin1(name) << QString::fromLatin1(route);
+        {
+            for (const char* route : kOpenRoutes)
+                QTest::addRow("%s %s", name, route) << QString(name) << QString(route);
+            QTest::addRow("%s import", name) << QString(name) << QStringLiteral("import");
+        }
     }
 
     void openingASongMakesANewSound()
@@ -168,36 +147,18 @@ private slots:
         const bool bMidi = name.endsWith(QStringLiteral(".MIDI"));
         const Bytes bytes = bMidi ? CrowdedMidiSong() : Gzip(OneToneVgm());
         const std::string path = WriteTemp(dir, name, bytes);
-        CShell shell;
         const QString qPath = dir.filePath(name);
-        QVERIFY(shell.Start(route == "command line"
-                                ? QStringList{QStringLiteral("--no-sound"), qPath}
-                                : QStringList{QStringLiteral("--no-sound")}));
-        if (route == "open" || (route == "import" && !bMidi))
+        CShell shell;
+        if (route != "import")
+            QVERIFY(OpenBy(shell, route, qPath));
+        else
         {
+            QVERIFY(shell.Start());
             shell.files.answers = {path};
-            QVERIFY(shell.Frame()->ExecuteCommand(route == "open" ? ID_FILE_OPEN : ID_IMPORT_VGM));
-        }
-        else if (route == "import")
-        {
-            shell.files.answers = {path};
-            AnswerMidiDialog([](CMidiImportDialog* pDialog) { pDialog->accept(); });
-            QVERIFY(shell.Frame()->ExecuteCommand(ID_IMPORT_MIDI));
-        }
-        else if (route == "recent")
-        {
-            shell.app->AddToRecentFileList(path);
-            shell.app->OpenRecentFile(0);
-        }
-        else if (route == "drop")
-        {
-            QMimeData data;
-            data.setUrls({QUrl::fromLocalFile(qPath)});
-            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
-                                  Qt::NoModifier);
-            QCoreApplication::sendEvent(shell.Frame(), &enter);
-            QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(shell.Frame(), &drop);
+            if (bMidi)
+                AnswerNextModal<CMidiImportDialog>([](CMidiImportDialog* pDialog)
+                                                   { pDialog->accept(); });
+            QVERIFY(shell.Frame()->ExecuteCommand(bMidi ? ID_IMPORT_MIDI : ID_IMPORT_VGM));
         }
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
@@ -231,7 +192,9 @@ private slots:
         QFETCH(int, song);
         QFETCH(bool, accept);
         QTemporaryDir dir;
-        const Bytes bytes = song == 0 ? CrowdedMidiSong() : song == 1 ? OneToneVgm() : Bytes{'h', 'i'};
+        const Bytes bytes = song == 0   ? CrowdedMidiSong()
+                            : song == 1 ? OneToneVgm()
+                                        : Bytes{'h', 'i'};
         const std::string path = WriteTemp(dir, name, bytes);
         CShell shell;
         QVERIFY(shell.Start());
@@ -252,7 +215,7 @@ private slots:
 
         shell.files.answers = {path};
         if (song == 0)
-            AnswerMidiDialog(
+            AnswerNextModal<CMidiImportDialog>(
                 [accept](CMidiImportDialog* pDialog)
                 {
                     pDialog->UseList(2)->setCurrentIndex(static_cast<int>(MidiChannelUse::Voice1));
@@ -306,13 +269,8 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("error");
         QTest::newRow("text") << "notes.mid" << QByteArray("hello") << "not a MIDI file";
-        QTest::newRow("no chip") << "chip.vgm"
-                                 << []
-        {
-            const Bytes b = VgmFile(VgmWait(735), 735, 0);
-            return QByteArray(reinterpret_cast<const char*>(b.data()),
-                              static_cast<qsizetype>(b.size()));
-        }() << "no SN76489";
+        QTest::newRow("no chip") << "chip.vgm" << ToQBytes(VgmFile(VgmWait(735), 735, 0))
+                                 << "no SN76489";
     }
 
     void badSongsAreNamedAndMakeNoDocument()

@@ -1,37 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The chip and fade choices, and the exports that render with them.
 #include "ShellTestSupport.h"
 
 #include "app/VgmExport.h"
+#include "app/WavExport.h"
 #include "app/WrittenReport.h"
 #include "session/SoundSession.h"
 
 #include <QActionGroup>
-#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QToolBar>
 
 #include <zlib.h>
 
 namespace
 {
+const UINT kChipItems[] = {ID_CHIP_SINE, ID_CHIP_PCJR, ID_CHIP_TANDY, ID_CHIP_SPEAKER};
 const UINT kFadeItems[] = {ID_FADE_NONE, ID_FADE_V2, ID_FADE_V3};
 
-// The fade whose item is checked; -1 unless exactly one is.
-int CheckedFade(CMainFrame* pFrame)
+// Bit i set for each checked item i.
+template <std::size_t N> int Checked(CMainFrame* pFrame, const UINT (&items)[N])
 {
-    int checked = -1;
-    for (int i = 0; i < 3; ++i)
-        if (pFrame->QueryCommandState(kFadeItems[i]).m_bChecked)
-            checked = checked == -1 ? i : -2;
-    return checked < 0 ? -1 : checked;
+    int mask = 0;
+    for (std::size_t i = 0; i < N; ++i)
+        mask |= pFrame->QueryCommandState(items[i]).m_bChecked ? 1 << i : 0;
+    return mask;
 }
 
-QByteArray ReadAll(const QString& path)
+QComboBox* ChipCombo(const CShell& shell)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return shell.Frame()->GetSoundBar()->findChild<QComboBox*>(QStringLiteral("SoundChip"));
 }
 
 QByteArray Gunzip(const QByteArray& packed)
@@ -55,65 +57,150 @@ QByteArray Gunzip(const QByteArray& packed)
     return result == Z_STREAM_END ? out : QByteArray();
 }
 
-// Answers the next VGM options box: ticks the loop as asked and accepts, or cancels.
 void AnswerVgmOptions(bool bLoop, bool bAccept)
 {
-    QTimer::singleShot(0,
-                       [=]
-                       {
-                           auto* pBox =
-                               qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                           if (pBox == nullptr || pBox->objectName() != "VgmOptions")
-                               return;
-                           pBox->checkBox()->setChecked(bLoop);
-                           pBox->button(bAccept ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-                       });
-}
-
-// Accepts the next modal window as it stands (the MIDI programs).
-void AcceptNextModal()
-{
-    QTimer::singleShot(0,
-                       []
-                       {
-                           if (auto* pDialog =
-                                   qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                               pDialog->accept();
-                       });
-}
-
-// Answers the "Only the voices you hear" box as soon as it is up, ticked as asked, or cancels.
-void AnswerExportVoices(bool bHeard, bool bAccept, int nTries = 50)
-{
-    QTimer::singleShot(0,
-                       [=]
-                       {
-                           auto* pBox =
-                               qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-                           if (pBox == nullptr || pBox->objectName() != "ExportVoices")
-                           {
-                               if (nTries > 0)
-                                   AnswerExportVoices(bHeard, bAccept, nTries - 1);
-                               return;
-                           }
-                           pBox->checkBox()->setChecked(bHeard);
-                           pBox->button(bAccept ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-                       });
+    AnswerNextBox(QStringLiteral("VgmOptions"), bLoop,
+                  bAccept ? QMessageBox::Ok : QMessageBox::Cancel);
 }
 
 int Convert(const QStringList& arguments)
 {
     return QProcess::execute(QStringLiteral(TARVOK_CONVERT_EXE), arguments);
 }
+
+// The sample resource converted to dir/song.tks; its path, or "" when that failed.
+QString ConvertedSong(const QTemporaryDir& dir)
+{
+    const QString song = dir.filePath("song.tks");
+    return Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0 ? song : QString();
+}
 } // namespace
 
-class VoiceExportTest : public QObject
+class ChipAndExportTest : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init() { QSettings().clear(); }
 
+    void menuAndComboFollowEachOtherAndPersist()
+    {
+        // A menu command (or 0: the combo box), the item it selects, what is stored.
+        const std::tuple<UINT, int, const char*> steps[] = {{ID_CHIP_PCJR, 1, "pcjr"},
+                                                            {0, 2, "tandy"},
+                                                            {ID_CHIP_SINE, 0, "sine"},
+                                                            {0, 1, "pcjr"},
+                                                            {0, 3, "speaker"},
+                                                            {ID_CHIP_TANDY, 2, "tandy"},
+                                                            {ID_CHIP_SPEAKER, 3, "speaker"}};
+        {
+            CShell shell;
+            QVERIFY(shell.Start());
+            QComboBox* pCombo = ChipCombo(shell);
+            QVERIFY(pCombo->currentIndex() == 0 && Checked(shell.Frame(), kChipItems) == 1);
+            QCOMPARE(pCombo->count(), 4);
+            QCOMPARE(pCombo->itemText(3), QStringLiteral("PC speaker"));
+            QVERIFY(
+                shell.Frame()->GetCommandActions(ID_CHIP_PCJR)[0]->actionGroup()->isExclusive());
+            for (const auto& [nCommand, index, pszStored] : steps)
+            {
+                if (nCommand != 0)
+                    QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+                else
+                    pCombo->setCurrentIndex(index);
+                QVERIFY(pCombo->currentIndex() == index &&
+                        Checked(shell.Frame(), kChipItems) == 1 << index);
+                QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == SynthKind(index));
+                QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
+            }
+        }
+        const std::pair<const char*, int> stored[] = {{"pcjr", 1}, {"speaker", 3}, {"fm", 0}};
+        for (const auto& [pszStored, expected] : stored)
+        {
+            QSettings().setValue("Playback/Chip", pszStored);
+            CShell shell;
+            QVERIFY(shell.Start());
+            QVERIFY(ChipCombo(shell)->currentIndex() == expected &&
+                    shell.app->m_pPlayThread->GetSynthKind() == SynthKind(expected));
+        }
+    }
+
+    void exportWritesTheConvertersRenderOrNothing()
+    {
+        QTemporaryDir dir;
+        const QString song = ConvertedSong(dir), reference = dir.filePath("reference.wav");
+        QVERIFY(!song.isEmpty() && Convert({song, reference}) == 0);
+        QVERIFY(QDir(dir.path()).mkdir("out"));
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+
+        // Where to, whether to cancel, whether the file is written.
+        const std::tuple<const char*, bool, bool> cases[] = {{"out/song.wav", false, true},
+                                                             {"out/cancelled.wav", true, false},
+                                                             {"missing/failed.wav", false, false}};
+        for (const auto& [pszTarget, bCancel, bWritten] : cases)
+        {
+            const QString target = dir.filePath(pszTarget);
+            shell.files.answers.push_back(LocalPath(target));
+            shell.messages.texts.clear();
+            bool bCancelled = false;
+            if (bCancel)
+            {
+                // Fires once the dialog, shown at once, lets events through.
+                QTimer::singleShot(0, shell.Frame(),
+                                   [&]
+                                   {
+                                       if (auto* p = shell.Frame()->findChild<QProgressDialog*>())
+                                       {
+                                           p->cancel();
+                                           bCancelled = true;
+                                       }
+                                   });
+                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, 0, shell.Frame(), 0));
+            }
+            else
+                QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
+            QCOMPARE(bCancelled, bCancel);
+            QCOMPARE(shell.messages.texts.empty(), bWritten || bCancel);
+            QVERIFY(ReadAll(target) == (bWritten ? ReadAll(reference) : QByteArray()));
+            // Nothing left behind, not even a temporary file.
+            QCOMPARE(QDir(QFileInfo(target).path()).entryList(QDir::Files).size(),
+                     bWritten ? 1 : 0);
+            QFile::remove(target);
+        }
+        QCOMPARE(shell.files.requests.back().strTitle, std::string("Export WAV"));
+        QCOMPARE(shell.files.requests.back().strFileName, LocalPath(dir.filePath("song.wav")));
+    }
+
+    void aRenderPastAnHourIsAskedForFirst()
+    {
+        // Four of the longest records on voice 0: 1:12:49 with a chip.
+        QByteArray agi("\x08\x00\x1e\x00\x20\x00\x22\x00", 8);
+        for (int i = 0; i < 4; ++i)
+            agi += QByteArray("\xfe\xff\x0f\x8e\x90", 5);
+        agi += QByteArray(8, '\xff');
+        QTemporaryDir dir;
+        const QString resource = dir.filePath("long.agi"), song = dir.filePath("long.tks");
+        QVERIFY(WriteAll(resource, agi));
+        QVERIFY(Convert({resource, song}) == 0);
+        CShell shell;
+        QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
+
+        // No: nothing more is asked. Yes: the file chooser comes next (and is cancelled here).
+        for (const int answer : {IDNO, IDYES})
+        {
+            shell.messages.texts.clear();
+            shell.messages.answers = {answer};
+            const std::size_t nChoosers = shell.files.requests.size();
+            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
+            QCOMPARE(shell.messages.texts,
+                     std::vector<std::string>{
+                         "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});
+            QCOMPARE(shell.messages.types.back() & MB_TYPEMASK, unsigned(MB_YESNO));
+            QCOMPARE(shell.files.requests.size(), nChoosers + (answer == IDYES ? 1 : 0));
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    }
     void fadeFollowsTheSettingAndASessionsOwnInterpreter()
     {
         // What is stored, the fade it means.
@@ -125,7 +212,7 @@ private slots:
                 QSettings().setValue("Playback/Fade", pszStored);
             CShell shell;
             QVERIFY(shell.Start());
-            QCOMPARE(CheckedFade(shell.Frame()), expected);
+            QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << expected);
             QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == FadeKind(expected));
         }
 
@@ -134,7 +221,7 @@ private slots:
         QVERIFY(shell.Frame()->GetCommandActions(ID_FADE_V2)[0]->actionGroup()->isExclusive());
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V3));
         QCOMPARE(QSettings().value("Playback/Fade").toString(), QStringLiteral("3"));
-        QCOMPARE(CheckedFade(shell.Frame()), 2);
+        QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 2);
         QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == FadeKind::V3);
 
         // A sound of a game's interpreter: its fade is in force and the items change it alone.
@@ -142,16 +229,16 @@ private slots:
         CSoundDoc* pGameDoc = shell.ActiveDoc();
         QVERIFY(pGameDoc != nullptr);
         shell.app->GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
-        QCOMPARE(CheckedFade(shell.Frame()), 1);
+        QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 1);
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_NONE));
-        QCOMPARE(CheckedFade(shell.Frame()), 0);
+        QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 0);
         QVERIFY(shell.app->VoiceOf(pGameDoc).fade == FadeKind::None);
         QCOMPARE(QSettings().value("Playback/Fade").toString(), QStringLiteral("3"));
 
         // Playback and previews take the fade of the document they play.
         shell.app->OnFileNew();
         CSoundDoc* pOwnDoc = shell.ActiveDoc();
-        QCOMPARE(CheckedFade(shell.Frame()), 2);
+        QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 2);
         shell.app->GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
         const std::pair<CSoundDoc*, FadeKind> previews[] = {
             {pGameDoc, FadeKind::V2}, {pOwnDoc, FadeKind::V3}, {pGameDoc, FadeKind::V2}};
@@ -165,8 +252,8 @@ private slots:
     void exportsWriteWhatTheConverterWrites()
     {
         QTemporaryDir dir;
-        const QString song = dir.filePath("song.tks");
-        QVERIFY(Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        const QString song = ConvertedSong(dir);
+        QVERIFY(!song.isEmpty());
         QVERIFY(Convert({"--chip", "pcjr", "--fade", "2.9", song, dir.filePath("ref.wav")}) == 0);
         QVERIFY(Convert({"--chip", "tandy", "--fade", "3", "--loop", song,
                          dir.filePath("ref.vgm")}) == 0);
@@ -176,8 +263,7 @@ private slots:
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
         QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_PCJR));
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V2));
-        shell.files.answers.push_back(
-            QFile::encodeName(dir.filePath("out/song.wav")).toStdString());
+        shell.files.answers.push_back(LocalPath(dir.filePath("out/song.wav")));
         QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
         QVERIFY(ReadAll(dir.filePath("out/song.wav")) == ReadAll(dir.filePath("ref.wav")));
 
@@ -199,7 +285,7 @@ private slots:
         for (const Case& c : cases)
         {
             const QString target = dir.filePath(c.pszTarget);
-            shell.files.answers = {QFile::encodeName(target).toStdString()};
+            shell.files.answers = {LocalPath(target)};
             shell.messages.texts.clear();
             AnswerVgmOptions(c.bLoop, c.bAccept);
             shell.Frame()->ExecuteCommand(ID_EXPORT_VGM);
@@ -212,8 +298,7 @@ private slots:
             QCOMPARE(shell.files.answers.size(), c.bAccept ? 0u : 1u);
         }
         QCOMPARE(QSettings().value("Export/VgmLoop").toBool(), true);
-        QCOMPARE(shell.files.requests.back().strFileName,
-                 QFile::encodeName(dir.filePath("song.vgm")).toStdString());
+        QCOMPARE(shell.files.requests.back().strFileName, LocalPath(dir.filePath("song.vgm")));
     }
 
     void sizesReadAsPeopleCountThem()
@@ -233,8 +318,8 @@ private slots:
     void exportsSayWhatTheyWrote()
     {
         QTemporaryDir dir;
-        const QString song = dir.filePath("song.tks");
-        QVERIFY(Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        const QString song = ConvertedSong(dir);
+        QVERIFY(!song.isEmpty());
         CShell shell;
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
         const std::tuple<UINT, const char*, bool> cases[] = {
@@ -247,10 +332,10 @@ private slots:
         for (const auto& [nID, pszName, bWritten] : cases)
         {
             const QString target = dir.filePath(pszName);
-            shell.files.answers = {QFile::encodeName(target).toStdString()};
+            shell.files.answers = {LocalPath(target)};
             shell.app->SetIdleText("before");
             if (nID == ID_EXPORT_MIDI)
-                AcceptNextModal();
+                AnswerNextModal<QDialog>([](QDialog* pDialog) { pDialog->accept(); });
             if (nID == ID_EXPORT_VGM)
                 AnswerVgmOptions(false, true);
             shell.Frame()->ExecuteCommand(nID);
@@ -267,8 +352,8 @@ private slots:
     void onlyTheVoicesYouHearLeavesTheMutedOut()
     {
         QTemporaryDir dir;
-        const QString song = dir.filePath("song.tks");
-        QVERIFY(Convert({SoundsDir() + "/buddhies-sound000.agi", song}) == 0);
+        const QString song = ConvertedSong(dir);
+        QVERIFY(!song.isEmpty());
         const QStringList chip = {"--chip", "pcjr", "--fade", "none"};
         QVERIFY(Convert(chip + QStringList{song, dir.filePath("all.wav")}) == 0);
         QVERIFY(Convert(chip + QStringList{"--mute", "1,3", song, dir.filePath("stem.wav")}) == 0);
@@ -292,10 +377,11 @@ private slots:
         for (const auto& [nID, bHeard, bAccept, pszReference] : cases)
         {
             const QString target = dir.filePath(QStringLiteral("out%1").arg(nCase++));
-            shell.files.answers = {QFile::encodeName(target).toStdString()};
+            shell.files.answers = {LocalPath(target)};
             if (nID == ID_EXPORT_VGM)
                 AnswerVgmOptions(false, true);
-            AnswerExportVoices(bHeard, bAccept);
+            AnswerNextBox(QStringLiteral("ExportVoices"), bHeard,
+                          bAccept ? QMessageBox::Ok : QMessageBox::Cancel);
             shell.Frame()->ExecuteCommand(nID);
             QVERIFY2(ReadAll(target) == ReadAll(dir.filePath(pszReference)), pszReference);
             // A cancel asks for no file.
@@ -324,5 +410,5 @@ private slots:
     }
 };
 
-TARVOK_SHELL_TEST_MAIN(VoiceExportTest)
-#include "voice_export_test.moc"
+TARVOK_SHELL_TEST_MAIN(ChipAndExportTest)
+#include "chip_and_export_test.moc"
