@@ -4,8 +4,12 @@
 
 #include "sound/SoundPattern.h"
 
+#include <QDir>
 #include <QScreen>
 #include <QWindow>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace
 {
@@ -55,6 +59,31 @@ std::size_t PatternCount(CSoundDoc* pDoc)
     return count;
 }
 
+// A limit on the size of the files this process writes, as a full disk would impose.
+class CFileSizeLimit
+{
+public:
+    explicit CFileSizeLimit(rlim_t nBytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = nBytes;
+        m_bSet = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~CFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool IsSet() const { return m_bSet; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_bSet = false;
+};
+
 } // namespace
 
 class ShellDocumentsTest : public QObject
@@ -68,6 +97,7 @@ private slots:
         QSettings().sync();
     }
 
+    // Maximized or not, the main window names the sound once; each window shows its own mark.
     void startsWithSound1AndNewGivesSound2()
     {
         CShell shell;
@@ -82,29 +112,18 @@ private slots:
         shell.Frame()->UpdateCommandUI();
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
 
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
-        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1*", "Sound2"}));
-        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
-                shell.messages.texts.empty());
-    }
-
-    // Maximized, the main window names the sound once; each window shows its own mark.
-    void titlesMaximizedAndModified()
-    {
-        CShell shell;
-        QVERIFY(shell.Start());
         shell.ActiveFrame()->showMaximized();
         shell.Settle();
-        shell.ActiveDoc()->SetModifiedFlag();
         shell.Frame()->UpdateCommandUI();
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
         QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound1*"));
 
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
         shell.Settle();
-        QVERIFY(shell.ActiveFrame()->isMaximized());
+        QVERIFY(shell.ActiveFrame()->isMaximized() && shell.messages.texts.empty());
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound2 – Tarvok"));
         QCOMPARE(ShownTitles(shell), (QStringList{"Sound1*", "Sound2"}));
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound2"));
 
         shell.ActiveFrame()->showNormal();
         shell.Settle();
@@ -354,6 +373,81 @@ private slots:
         const QRect area = shell.Frame()->GetMdiArea()->viewport()->rect();
         QVERIFY(area.contains(shell.ActiveFrame()->geometry()));
         QVERIFY(shell.ActiveFrame()->widget()->width() >= shell.ActiveFrame()->width() - 20);
+    }
+
+    void filesThatCannotBeOpenedGiveAMessage_data()
+    {
+        QTest::addColumn<UINT>("command");
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"vanished", "folder", "empty"})
+            for (const auto& [command, nID] :
+                 {std::pair("open", ID_FILE_OPEN), {"import", ID_FILE_IMPORT}})
+                QTest::addRow("%s %s", command, kind) << UINT(nID) << QString(kind);
+    }
+    void filesThatCannotBeOpenedGiveAMessage()
+    {
+        QFETCH(UINT, command);
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("sound.tks"));
+        const std::string path = LocalPath(file);
+        QVERIFY(kind == "folder" ? QDir().mkdir(file) : WriteAll(file, {}));
+        if (kind == "vanished") // chosen, then gone before it is read
+            QVERIFY(QFile::remove(file));
+
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {path};
+        shell.Frame()->ExecuteCommand(command);
+        CShell::Settle();
+        QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+        if (kind != "empty") // an empty file has messages of its own
+            QVERIFY2(shell.messages.texts.front().find(path) != std::string::npos,
+                     shell.messages.texts.front().c_str());
+        // Import keeps the new sound it made for the file; Open adds nothing.
+        const int nWindows = command == ID_FILE_IMPORT ? 2 : 1;
+        QVERIFY(int(shell.app->GetDocuments().size()) == nWindows &&
+                shell.Windows().size() == nWindows);
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()),
+                 QStringLiteral("Sound%1").arg(nWindows));
+        QVERIFY(!QSettings().contains(QStringLiteral("Recent File List/File1")));
+    }
+
+    void failedSavesKeepTheOldFileAndTheChanges()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("song.tks"));
+        const std::string path = LocalPath(file);
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {path};
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        const QByteArray saved = ReadAll(file);
+        QVERIFY(!saved.isEmpty());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->CreatePattern(1, 4096, "grown");
+        pDoc->SetModifiedFlag();
+
+        {
+            // The disk fills up part way through the new file.
+            CFileSizeLimit limit(static_cast<rlim_t>(saved.size()));
+            QVERIFY(limit.IsSet());
+            shell.Frame()->ExecuteCommand(ID_FILE_SAVE);
+        }
+        QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+        QVERIFY2(shell.messages.texts.front().find("Cannot save") != std::string::npos,
+                 shell.messages.texts.front().c_str());
+        QVERIFY(ReadAll(file) == saved && pDoc->IsModified());
+
+        // Save As into a folder that cannot be made (its parent is a file).
+        shell.files.answers = {path + "/inside.tks"};
+        shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS);
+        QVERIFY(shell.messages.texts.size() == 2 && pDoc->IsModified() && ReadAll(file) == saved);
+        QCOMPARE(pDoc->GetPathName(), path);
+
+        // Nothing half-written is left beside it.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("song.tks")});
     }
 };
 
