@@ -3,17 +3,21 @@
 
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
+#include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
+#include "views/FollowPlayback.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
 #include <QPointer>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
 
+// Edits taken back and made again, and the play range and pattern editor following them.
 class UndoTest : public QObject
 {
     Q_OBJECT
@@ -50,6 +54,7 @@ private:
         QTest::keyClick(pView, static_cast<Qt::Key>(key), mods);
     }
     QUndoStack& Stack() { return m_pSession->Undo().Stack(); }
+    PatternId First() const { return m_pDoc->GetPatterns(0)[0]->GetId(); }
     bool Command(UINT nID) { return m_pPattern->OnCmdMsg(nID, nullptr); }
     std::string UndoText()
     {
@@ -235,6 +240,97 @@ private slots:
             QTest::keySequence(pHistory.data(), key);
             QTRY_VERIFY(pHistory == nullptr || !pHistory->isVisible());
         }
+    }
+
+    void rangeFollowsTheWholeSong_data()
+    {
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<int>("rangeEnd"); // set before the edit; 0 leaves it
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<int>("expectedEnd");
+        // The new document: one 16-row pattern at step 0, steps of 16 rows, range 0-16.
+        // Set-up 1 places it at step 3 too (0-64), set-up 2 makes it 40 rows (0-40).
+        QTest::newRow("a placement past the end grows it") << 0 << 0 << 0 << 48;
+        QTest::newRow("a narrowed range stays") << 0 << 8 << 0 << 8;
+        QTest::newRow("a longer pattern grows it") << 0 << 0 << 1 << 40;
+        QTest::newRow("a range past the song's end stays") << 0 << 20 << 1 << 20;
+        QTest::newRow("a shorter pattern shrinks it") << 1 << 0 << 3 << 52;
+        QTest::newRow("never below the new document's") << 2 << 0 << 3 << 16;
+        QTest::newRow("an emptied song") << 2 << 0 << 2 << 16;
+        QTest::newRow("a deleted step") << 1 << 0 << 4 << 48;
+        QTest::newRow("the range's own edit wins") << 0 << 0 << 5 << 8;
+    }
+    void rangeFollowsTheWholeSong()
+    {
+        QFETCH(int, setup);
+        QFETCH(int, rangeEnd);
+        QFETCH(int, edit);
+        QFETCH(int, expectedEnd);
+        Open();
+        const EditorPosition at;
+        CSoundSession& s = *m_pSession;
+        if (setup == 1)
+            SoundEdits::SetPlacement(s, at, "Set", {0, 3}, First());
+        if (setup == 2)
+            SoundEdits::ChangePattern(s, at, First(), "long", 40);
+        QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, setup == 1 ? 64 : setup == 2 ? 40 : 16}));
+        if (rangeEnd > 0)
+            m_pDoc->SetPlayRange({0, rangeEnd});
+        const PlayRange before = m_pDoc->GetPlayRange();
+        const std::function<void()> edits[] = {
+            [&] {
+                SoundEdits::SetPlacement(s, at, "Set", {0, 2}, First());
+            },
+            [&] { SoundEdits::ChangePattern(s, at, First(), "long", 40); },
+            [&] {
+                SoundEdits::SetPlacement(s, at, "Clear", {0, 0}, 0);
+            },
+            [&] { SoundEdits::ChangePattern(s, at, First(), "short", 4); },
+            [&] { SoundEdits::DeleteStep(s, at, 0, 2); },
+            [&] {
+                SoundEdits::SetPlayRange(s, at, {0, 8});
+            },
+        };
+        edits[edit]();
+        QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
+        Stack().undo();
+        QCOMPARE(m_pDoc->GetPlayRange(), before);
+        Stack().redo();
+        QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
+    }
+
+    void patternEditorFollowsThePlayingRow()
+    {
+        Open();
+        SoundEdits::ChangePattern(*m_pSession, {}, First(), "long", 200);
+        m_pSession->SetPatternCursor({0, 5});
+        QScrollBar* pBar = m_pPattern->verticalScrollBar();
+        QCOMPARE(pBar->value(), 0);
+        const auto play = [&](int row, bool bPlaying)
+        {
+            if (bPlaying)
+                m_pSession->OnPlayStarted(row);
+            else
+                m_pSession->OnStopped();
+            m_pSession->OnRowPlayed(row);
+        };
+        const bool bWasOn = CFollowPlayback::Instance().IsOn();
+        CFollowPlayback::Instance().Set(true);
+        play(150, true);
+        QCOMPARE(pBar->value(), 150);
+        QVERIFY(m_pPattern->GetPlayLineY() >= 0);
+        play(152, true); // still in view: the page stays put
+        QCOMPARE(pBar->value(), 150);
+        play(3, true); // the song wrapped round
+        QCOMPARE(pBar->value(), 3);
+        QCOMPARE(m_pSession->GetPatternCursor().row, 5);
+
+        play(150, false); // stopped: no scrolling
+        QCOMPARE(pBar->value(), 3);
+        CFollowPlayback::Instance().Set(false);
+        play(150, true);
+        QCOMPARE(pBar->value(), 3);
+        CFollowPlayback::Instance().Set(bWasOn);
     }
 };
 
