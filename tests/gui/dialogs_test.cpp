@@ -87,39 +87,10 @@ private:
         ShowAndActivate(dialog);
     }
 
-    // A new dialog of each kind, filled as the editors fill it, and its first field.
-    std::unique_ptr<CDialog> MakeDialog(int nKind, UINT& nFirstField)
+    static void FillTempo(CSoundPropertiesDialog& dialog)
     {
-        switch (nKind)
-        {
-        case 0:
-        {
-            auto pDialog = std::make_unique<CSoundPatternDialog>();
-            pDialog->m_strName = "001";
-            pDialog->m_nRows = 16;
-            nFirstField = IDC_PATTERN_NAME;
-            return pDialog;
-        }
-        case 1:
-        {
-            auto pDialog = std::make_unique<CSoundPropertiesDialog>();
-            std::tie(pDialog->m_nBeatsPerMinute, pDialog->m_nStepSize, pDialog->m_nTracksPerBeat) =
-                std::tuple(125, 16, 4);
-            nFirstField = IDC_TRACKSPERBEAT;
-            return pDialog;
-        }
-        case 2:
-            nFirstField = IDC_INSTRUMENT0;
-            return std::make_unique<CSoundMIDIExportDialog>();
-        default:
-        {
-            auto pDialog = std::make_unique<CSoundManageDialog>();
-            pDialog->m_pSession = m_pSession.get();
-            pDialog->m_pDoc = m_pDoc.get();
-            nFirstField = IDC_MANAGE_NAME;
-            return pDialog;
-        }
-        }
+        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) =
+            std::tuple(125, 16, 4);
     }
 
 private slots:
@@ -175,8 +146,7 @@ private slots:
         QFETCH(bool, byEnter);
         QFETCH(QString, message);
         CSoundPropertiesDialog dialog;
-        std::tie(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat) =
-            std::tuple(125, 16, 4);
+        FillTempo(dialog);
         ShowAndActivate(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Resource properties"));
         auto* pBpm = dialog.GetItem<QSpinBox>(IDC_BEATSPERMINUTE);
@@ -384,58 +354,61 @@ private slots:
         QVERIFY(m_pDoc->GetPatterns(0).size() == 2 && m_pDoc->GetPatterns(0)[1]->GetRows() == 8);
     }
 
-    void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts_data()
-    {
-        QTest::addColumn<int>("kind");
-        for (const auto& [name, kind] : {std::pair("pattern", 0), std::pair("properties", 1),
-                                         std::pair("midi", 2), std::pair("manage", 3)})
-            QTest::newRow(name) << kind;
-    }
-
+    // Each dialog filled as the editors fill it.
     void dialogsOpenOnTheirFirstFieldWithRoomForTheirTexts()
     {
-        QFETCH(int, kind);
-        UINT nFirstField = 0;
-        std::unique_ptr<CDialog> pDialog = MakeDialog(kind, nFirstField);
-        pDialog->show();
-        QVERIFY(QTest::qWaitForWindowActive(pDialog.get()));
-        QWidget* pFirst = pDialog->GetDlgItem(nFirstField);
-        QCOMPARE(QApplication::focusWidget() == pFirst ||
-                     QApplication::focusWidget()->parentWidget() == pFirst,
-                 true);
-        if (!qobject_cast<QComboBox*>(pFirst))
-            QVERIFY(!SelectedText(pFirst).isEmpty() && SelectedText(pFirst) == FieldText(pFirst));
-
-        // Nothing clipped or outside its box, and the fields of a group start at one x.
-        for (QWidget* pWidget : pDialog->findChildren<QWidget*>())
+        CSoundPatternDialog pattern;
+        pattern.m_strName = "001";
+        pattern.m_nRows = 16;
+        CSoundPropertiesDialog properties;
+        FillTempo(properties);
+        CSoundMIDIExportDialog midi;
+        CSoundManageDialog manage;
+        manage.m_pSession = m_pSession.get();
+        manage.m_pDoc = m_pDoc.get();
+        const std::pair<CDialog*, UINT> dialogs[] = {{&pattern, IDC_PATTERN_NAME},
+                                                     {&properties, IDC_TRACKSPERBEAT},
+                                                     {&midi, IDC_INSTRUMENT0},
+                                                     {&manage, IDC_MANAGE_NAME}};
+        for (const auto& [pDialog, nFirstField] : dialogs)
         {
-            if (!qobject_cast<QLabel*>(pWidget) && !qobject_cast<QAbstractButton*>(pWidget))
-                continue;
-            QVERIFY2(pWidget->width() >= pWidget->sizeHint().width(),
-                     qPrintable(pWidget->objectName() + pWidget->property("text").toString()));
-            QVERIFY(pWidget->parentWidget()->rect().contains(pWidget->geometry()));
-        }
-        for (QGroupBox* pGroup : pDialog->findChildren<QGroupBox*>())
-        {
-            QSet<int> fieldXs;
-            for (QWidget* pField : pGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                if (qobject_cast<QSpinBox*>(pField) || qobject_cast<QComboBox*>(pField))
-                    fieldXs.insert(pField->x());
-            QVERIFY(fieldXs.size() <= 1);
-        }
-    }
+            ShowAndActivate(*pDialog);
+            const QByteArray name = pDialog->metaObject()->className();
+            QWidget* pFirst = pDialog->GetDlgItem(nFirstField);
+            QVERIFY2(QApplication::focusWidget() == pFirst ||
+                         QApplication::focusWidget()->parentWidget() == pFirst,
+                     name);
+            if (!qobject_cast<QComboBox*>(pFirst))
+                QVERIFY2(!SelectedText(pFirst).isEmpty() &&
+                             SelectedText(pFirst) == FieldText(pFirst),
+                         name);
 
-    void typedNameWithSpacesStaysInTheField()
-    {
-        CSoundPatternDialog dialog;
-        dialog.m_strName = "001";
-        dialog.m_nRows = 16;
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Low bass line"));
-        QVERIFY(dialog.isVisible());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QVERIFY(dialog.result() == QDialog::Accepted && dialog.m_strName == "Low bass line");
+            // Nothing clipped or outside its box, and the fields of a group start at one x.
+            for (QWidget* pWidget : pDialog->findChildren<QWidget*>())
+            {
+                if (!qobject_cast<QLabel*>(pWidget) && !qobject_cast<QAbstractButton*>(pWidget))
+                    continue;
+                QVERIFY2(pWidget->width() >= pWidget->sizeHint().width(),
+                         qPrintable(pWidget->objectName() + pWidget->property("text").toString()));
+                QVERIFY2(pWidget->parentWidget()->rect().contains(pWidget->geometry()), name);
+            }
+            for (QGroupBox* pGroup : pDialog->findChildren<QGroupBox*>())
+            {
+                QSet<int> fieldXs;
+                for (QWidget* pField : pGroup->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                    if (qobject_cast<QSpinBox*>(pField) || qobject_cast<QComboBox*>(pField))
+                        fieldXs.insert(pField->x());
+                QVERIFY2(fieldXs.size() <= 1, name);
+            }
+        }
+
+        // A typed name with spaces stays in the field.
+        pattern.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&pattern));
+        QTest::keyClicks(pattern.GetDlgItem(IDC_PATTERN_NAME), QStringLiteral("Low bass line"));
+        QVERIFY(pattern.isVisible());
+        QTest::keyClick(pattern.GetDlgItem(IDC_PATTERN_NAME), Qt::Key_Return);
+        QVERIFY(pattern.result() == QDialog::Accepted && pattern.m_strName == "Low bass line");
     }
 };
 
