@@ -94,16 +94,19 @@ public:
             app->SetAudioDeviceFactory(std::move(openDevice));
         return app->InitInstance(arguments);
     }
-    // Starts with sound going to a virtual device, which pDevice is then pointed at.
+    // Starts with sound going to a virtual device, which pDevice is then pointed at, once the
+    // play thread has opened it.
     bool StartWithDevice(CVirtualAudioDevice*& pDevice)
     {
-        return Start({},
-                     [&pDevice]
-                     {
-                         auto pNew = std::make_unique<CVirtualAudioDevice>();
-                         pDevice = pNew.get();
-                         return pNew;
-                     });
+        const bool bStarted = Start({},
+                                    [&pDevice]
+                                    {
+                                        auto pNew = std::make_unique<CVirtualAudioDevice>();
+                                        pDevice = pNew.get();
+                                        return pNew;
+                                    });
+        return bStarted && app->m_pPlayThread != nullptr &&
+               app->m_pPlayThread->WaitUntilHandled() && pDevice != nullptr;
     }
 
     // Closes the main window as the person would (questions answered "No"), then exits.

@@ -35,21 +35,14 @@ public:
 class CRecordingTransport : public ISoundTransport
 {
 public:
-    void PostPlay(CSoundDoc*, CSoundSession* pReportTo, int nStartRow) override
-    {
-        plays.push_back(pReportTo);
-        startRows.push_back(nStartRow);
-    }
-    void PostStop() override { ++nStops; }
+    void PostPlay(CSoundDoc*, CSoundSession*, int) override {}
+    void PostStop() override {}
     void PostPreview(CSoundDoc*, int nNote, int nVoice) override
     {
         previews.push_back(nNote);
         previewVoices.push_back(nVoice);
     }
 
-    std::vector<CSoundSession*> plays;
-    std::vector<int> startRows;
-    int nStops = 0;
     std::vector<int> previews;
     std::vector<int> previewVoices;
 };

@@ -65,28 +65,11 @@ QPushButton* OpenButton(QWidget* pDialog)
     return nullptr;
 }
 
-// Runs answer on the modal window the next call opens.
+// Runs answer on the modal window the next call opens, once the folder's listing lets it up.
 void WhenModal(std::function<void(QWidget*)> answer)
 {
-    // The folder is listed in a loop of its own before the window opens: wait for it.
-    QTimer::singleShot(0,
-                       [answer]
-                       {
-                           if (QWidget* pModal = QApplication::activeModalWidget())
-                           {
-                               answer(pModal);
-                               // A failed check returns early: close the window, or the
-                               // test waits on it until it times out.
-                               auto* pDialog = qobject_cast<QDialog*>(pModal);
-                               if (QTest::currentTestFailed() && pDialog != nullptr &&
-                                   pDialog->isVisible())
-                                   pDialog->reject();
-                           }
-                           else
-                               WhenModal(answer);
-                       });
+    AnswerNextModal<QDialog>([answer](QDialog* pDialog) { answer(pDialog); });
 }
-
 } // namespace
 
 class GameFolderGuiTest : public QObject

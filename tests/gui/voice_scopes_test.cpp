@@ -117,7 +117,6 @@ private slots:
         CShell shell;
         QVERIFY(shell.StartWithDevice(pDevice));
         CSoundPlayThread* pThread = shell.app->m_pPlayThread;
-        QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
         CSoundDoc* pDoc = shell.ActiveDoc();
         const CSoundSession* pSession = shell.app->GetSession(pDoc);
         HoldTwoTones(*pDoc);
@@ -175,7 +174,6 @@ private slots:
         CShell shell;
         QVERIFY(shell.StartWithDevice(pDevice));
         CSoundPlayThread* pThread = shell.app->m_pPlayThread;
-        QVERIFY(pThread != nullptr && pThread->WaitUntilHandled() && pDevice != nullptr);
         CSoundDoc* pPreviewed = shell.ActiveDoc();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
         shell.app->OnFileNew();
