@@ -2,7 +2,8 @@
 #pragma once
 
 // What the shell tests share: the message and file interfaces answered from a script, an
-// application started with them, and a main() that keeps settings in a folder of its own.
+// application started with them, answers to its modal windows, files read, written, opened
+// and dropped, and a main() that keeps settings in a folder of its own.
 
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
