@@ -23,9 +23,6 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include <array>
-#include <functional>
-
 namespace
 {
 void Type(QWidget* pField, const QString& text)

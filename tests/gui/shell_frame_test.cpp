@@ -22,7 +22,6 @@
 #include <QWhatsThis>
 
 #include <future>
-#include <thread>
 
 namespace
 {
