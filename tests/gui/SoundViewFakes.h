@@ -151,15 +151,6 @@ protected:
     {
         QTest::keyClick(pTarget, static_cast<Qt::Key>(key), mods);
     }
-    static CSoundPattern* At(const CSoundDoc& doc, int channel, int step)
-    {
-        return doc.GetPatternAt(SequencePos{channel, step});
-    }
-    static void Place(CSoundDoc& doc, int channel, int step, CSoundPattern* pPattern)
-    {
-        const SequencePos pos{channel, step};
-        doc.SetPatternAt(&pos, pPattern);
-    }
 
     std::unique_ptr<QWidget> m_pWindow;
     std::unique_ptr<CSoundDoc> m_pDoc;

@@ -55,11 +55,12 @@ private:
     void SetChannel(int channel) { SetCursor({channel, Cursor().step}); }
     CSoundPattern* At(int channel, int step) const
     {
-        return CSoundViewTest::At(*m_pDoc, channel, step);
+        return m_pDoc->GetPatternAt(SequencePos{channel, step});
     }
     void Place(int channel, int step, CSoundPattern* pPattern)
     {
-        CSoundViewTest::Place(*m_pDoc, channel, step, pPattern);
+        const SequencePos pos{channel, step};
+        m_pDoc->SetPatternAt(&pos, pPattern);
     }
     void Key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -327,9 +328,9 @@ private slots:
         // Into another document with Shift: a copy there, cleared here.
         Place(0, 1, m_pMelody);
         QCOMPARE(Drag({0, 1}, {3, 5}, Qt::ShiftModifier, m_pOtherView), Qt::MoveAction);
-        QVERIFY(At(0, 1) == nullptr &&
-                CSoundViewTest::At(*m_pOtherDoc, 3, 5)->GetName() == "Melody" &&
-                m_pOtherDoc->FindPatternChannel(CSoundViewTest::At(*m_pOtherDoc, 3, 5)) == 3);
+        CSoundPattern* pThere = m_pOtherDoc->GetPatternAt({3, 5});
+        QVERIFY(At(0, 1) == nullptr && pThere->GetName() == "Melody" &&
+                m_pOtherDoc->FindPatternChannel(pThere) == 3);
     }
 
     void copyCutAndPaste()
