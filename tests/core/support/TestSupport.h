@@ -39,6 +39,13 @@ std::string InFolder(std::string text, const std::string& dir);
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
 std::string Le32(std::uint32_t value);
+inline std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += s;
+    return out;
+}
 
 struct ConvertResult
 {
