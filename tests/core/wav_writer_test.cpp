@@ -6,8 +6,6 @@
 #include "sound/VgmWriter.h"
 #include "support/TestSupport.h"
 
-#include "sound/AgiFile.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,31 +19,48 @@ long PeakKilobytes()
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
+
+Status WriteWav(const std::string& path, const std::string& agi, WavOptions options)
+{
+    const std::vector<std::uint8_t> resource(agi.begin(), agi.end());
+    return WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); });
+}
+
+std::string Measure(const std::string& agi, SynthKind kind, WavLength& length)
+{
+    return MeasureAgiWavFile(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), kind,
+                             length);
+}
+
+// Records of 65534 ticks, each 18 minutes at the chips' tick.
+std::string LongestRecords(int n)
+{
+    return Resource({Repeat(Tone(0, 0xFFFE, 254, 0), n), "", "", ""});
+}
+
+long FilesIn(const std::string& dir)
+{
+    return std::distance(std::filesystem::directory_iterator(dir), {});
+}
 } // namespace
 
 TEST(WavWriter, LongRenderStreamsAndCancelLeavesNoFile)
 {
-    // One record of 65534 ticks: 18 minutes, 96 MB of samples.
-    const std::string agi = Resource({Tone(0, 0xFFFE, 254, 0), "", "", ""});
-    const std::vector<std::uint8_t> resource(agi.begin(), agi.end());
+    // 96 MB of samples.
+    const std::string agi = LongestRecords(1);
     const std::string dir = MakeTempDir();
-    auto writeWav = [&](const std::string& name, SynthKind kind, WavProgress progress)
-    {
-        const WavOptions options{kind, std::move(progress)};
-        return WriteAtomically(dir + "/" + name,
-                               [&](CFile& out) { return ExportAgiWav(resource, options, out); });
-    };
     const long before = PeakKilobytes();
     int nCalls = 0;
-    EXPECT_TRUE(writeWav("long.wav", SynthKind::PCjr, [&](double) { return ++nCalls > 0; }));
+    EXPECT_TRUE(
+        WriteWav(dir + "/long.wav", agi, {SynthKind::PCjr, [&](double) { return ++nCalls > 0; }}));
     EXPECT_LT(PeakKilobytes() - before, 64 * 1024);
     EXPECT_EQ(std::filesystem::file_size(dir + "/long.wav"), 44u + 2u * 0xFFFE * 735);
     EXPECT_EQ(nCalls, (0xFFFE * 735 + 44099) / 44100);
 
-    const Status cut =
-        writeWav("cut.wav", SynthKind::Tandy, [](double fraction) { return fraction < 0.01; });
+    const Status cut = WriteWav(
+        dir + "/cut.wav", agi, {SynthKind::Tandy, [](double fraction) { return fraction < 0.01; }});
     EXPECT_TRUE(!cut.Ok() && cut.GetFailure().Silent());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+    EXPECT_EQ(FilesIn(dir), 1);
 }
 
 TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
@@ -53,25 +68,19 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
     // A channel offset past the end of the resource.
     std::string agi = Resource({Tone(0, 10, 254, 0), "", "", ""});
     agi[6] = static_cast<char>(0xF0);
-    const std::vector<std::uint8_t> resource(agi.begin(), agi.end());
-    CSoundDoc doc;
-    doc.OnNewDocument();
-    const Status imported = ImportAgi(doc, resource);
-    ASSERT_FALSE(imported.Ok());
+    NewDoc d;
+    const Status imported = ImportBytes(d.doc, agi);
+    ASSERT_NE(imported.Error(), "");
     const std::string dir = MakeTempDir();
     for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy})
     {
-        const Status written = WriteAtomically(dir + "/bad.wav",
-                                               [&](CFile& out) {
-                                                   return ExportAgiWav(resource, {kind, {}}, out);
-                                               });
-        ASSERT_FALSE(written.Ok()) << SynthKindName(kind);
-        EXPECT_EQ(written.Error(), imported.Error()) << SynthKindName(kind);
+        SCOPED_TRACE(SynthKindName(kind));
+        EXPECT_EQ(WriteWav(dir + "/bad.wav", agi, {kind, {}}).Error(), imported.Error());
         WavLength length;
-        EXPECT_EQ(MeasureAgiWavFile(resource.data(), resource.size(), kind, length),
-                  imported.Error());
+        EXPECT_EQ(Measure(agi, kind, length), imported.Error());
     }
-    EXPECT_EQ(BuildVgm(resource.data(), resource.size(), {}).error, imported.Error());
+    const auto* pData = reinterpret_cast<const std::uint8_t*>(agi.data());
+    EXPECT_EQ(BuildVgm(pData, agi.size(), {}).error, imported.Error());
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 
     // The converter, every output and chip: the import's message after the file's name.
@@ -82,11 +91,11 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
           "D/bad.agi D/out.vgm", "--chip tandy --fade 3 D/bad.agi D/out.vgz", "D/bad.agi D/out.mid",
           "D/bad.agi D/out.tks", "--to agi D/bad.agi D/out"})
     {
+        SCOPED_TRACE(command);
         const ConvertResult r = RunConvert(InFolder(command, dir));
-        EXPECT_EQ(r.exitCode, 1) << command;
-        EXPECT_EQ(r.out, "tarvok-convert: " + dir + "/bad.agi: " + imported.Error() + "\n")
-            << command;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << command;
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, "tarvok-convert: " + dir + "/bad.agi: " + imported.Error() + "\n");
+        EXPECT_EQ(FilesIn(dir), 1);
     }
 }
 
@@ -97,14 +106,9 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
     for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr, SynthKind::Tandy})
     {
         SCOPED_TRACE(SynthKindName(kind));
-        const auto* pData = reinterpret_cast<const std::uint8_t*>(song.data());
         WavLength length;
-        ASSERT_EQ(MeasureAgiWavFile(pData, song.size(), kind, length), "");
-        const std::vector<std::uint8_t> resource(pData, pData + song.size());
-        ASSERT_TRUE(WriteAtomically(dir + "/song.wav",
-                                    [&](CFile& out) {
-                                        return ExportAgiWav(resource, {kind, {}}, out);
-                                    }));
+        ASSERT_EQ(Measure(song, kind, length), "");
+        ASSERT_TRUE(WriteWav(dir + "/song.wav", song, {kind, {}}));
         EXPECT_EQ(std::filesystem::file_size(dir + "/song.wav"), length.bytes);
         EXPECT_EQ(length.bytes, 44 + 2 * length.samples);
     }
@@ -117,14 +121,8 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
     } cases[] = {{33, ""}, {50, kWavTooLongText}};
     for (const auto& c : cases)
     {
-        std::string voice;
-        for (int i = 0; i < c.records; ++i)
-            voice += Tone(0, 0xFFFE, 254, 0);
-        const std::string agi = Resource({voice, "", "", ""});
         WavLength length;
-        EXPECT_EQ(MeasureAgiWavFile(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(),
-                                    SynthKind::PCjr, length),
-                  c.error);
+        EXPECT_EQ(Measure(LongestRecords(c.records), SynthKind::PCjr, length), c.error);
         if (*c.error == '\0')
         {
             EXPECT_EQ(length.samples, 33u * 0xFFFE * 735);
@@ -153,12 +151,9 @@ TEST(WavWriter, RendersPastAnHourAreNamedAndNeedLong)
         EXPECT_EQ(DescribeWavLength(length), c.text);
     }
 
-    // Four of the longest records: 1:12:49 at the chips' tick.
-    std::string voice;
-    for (int i = 0; i < 4; ++i)
-        voice += Tone(0, 0xFFFE, 254, 0);
+    // Four of the longest records: 1:12:49.
     const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/long.agi", Resource({voice, "", "", ""}));
+    WriteFileBytes(dir + "/long.agi", LongestRecords(4));
     ASSERT_EQ(RunConvert(dir + "/long.agi " + dir + "/long.tks").exitCode, 0);
     const std::string chipRefusal = "the render would last 1:12:49 (385 MB); add --long";
     // Every route to a .wav: a raw resource or a document, played by a chip or the sine.
@@ -189,6 +184,6 @@ TEST(WavWriter, RendersPastAnHourAreNamedAndNeedLong)
         EXPECT_EQ(started.exitCode, 1);
         EXPECT_EQ(started.out.rfind("tarvok-convert: Cannot save " + dir + "/out.wav:\n", 0), 0u)
             << started.out;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);
+        EXPECT_EQ(FilesIn(dir), 2);
     }
 }
