@@ -9,22 +9,6 @@
 
 namespace
 {
-const char kNewDocumentText[] = "<sound type=\"tracker\">\r\n"
-                                "<settings>\r\n"
-                                "<song>\r\n"
-                                "<playrange start=\"0\" end=\"16\" />\r\n"
-                                "<tempo tpb=\"4\" bpm=\"125\" />\r\n"
-                                "</song>\r\n"
-                                "<editor stepsize=\"16\" />\r\n"
-                                "</settings>\r\n"
-                                "<machine channel=\"0\" name=\"Voice0\" nextpattern=\"1\">\r\n"
-                                "<pattern index=\"0\" name=\"000\" rows=\"16\" />\r\n"
-                                "<sequence>\r\n"
-                                "<row index=\"0\" pattern=\"0\" />\r\n"
-                                "</sequence>\r\n"
-                                "</machine>\r\n"
-                                "</sound>\r\n";
-
 const char kNotValid[] = "The resource you are trying to load\nis not a valid sound resource.";
 
 std::string WithMachine(const std::string& machine)
@@ -118,23 +102,34 @@ void MakeRandomDocument(CSoundDoc& doc, unsigned seed, std::size_t& nameIndex)
 }
 } // namespace
 
-TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomething)
+TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
 {
     CSoundDoc doc;
+    ASSERT_TRUE(doc.OnNewDocument());
+    CSoundPattern* tone = doc.CreatePattern(1, 3);
+    tone->SetCell(0, {60, 255, 0, 0});
+    tone->SetCell(1, {NOTE_OFF, 255, 0, 255});
+    tone->SetCell(2, {49, 255, 0, 15});
     CSoundPattern* noise = doc.CreatePattern(3, 6);
     noise->SetCell(0, {255, 2, 1, 4});
     noise->SetCell(1, {255, FREQ_OFF, 0, 255});
     noise->SetCell(2, {255, 0, 0, 255});
     noise->SetCell(3, {255, 255, 1, 255}); // noise type alone: an empty row
     noise->SetCell(4, {255, 255, 0, 9});
-    CSoundPattern* tone = doc.CreatePattern(0, 3);
-    tone->SetCell(0, {60, 255, 0, 0});
-    tone->SetCell(1, {NOTE_OFF, 255, 0, 255});
-    tone->SetCell(2, {49, 255, 0, 15});
-    const std::string text = doc.SaveToBytes();
+    doc.SetModifiedFlag();
+    const std::string dir = MakeTempDir();
+    ASSERT_TRUE(doc.OnSaveDocument(dir + "/song.tks"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
     // No sequence element for a channel without placements; channels in index order.
-    EXPECT_EQ(text.substr(text.find("<machine")),
+    EXPECT_EQ(ReadFileBytes(dir + "/song.tks"),
+              "<sound type=\"tracker\">\r\n<settings>\r\n<song>\r\n"
+              "<playrange start=\"0\" end=\"16\" />\r\n<tempo tpb=\"4\" bpm=\"125\" />\r\n"
+              "</song>\r\n<editor stepsize=\"16\" />\r\n</settings>\r\n"
               "<machine channel=\"0\" name=\"Voice0\" nextpattern=\"1\">\r\n"
+              "<pattern index=\"0\" name=\"000\" rows=\"16\" />\r\n"
+              "<sequence>\r\n<row index=\"0\" pattern=\"0\" />\r\n</sequence>\r\n</machine>\r\n"
+              "<machine channel=\"1\" name=\"Voice1\" nextpattern=\"1\">\r\n"
               "<pattern index=\"0\" name=\"000\" rows=\"3\">\r\n"
               "<row index=\"0\" note=\"C-5\" attenuation=\"0\" />\r\n"
               "<row index=\"1\" note=\"off\" />\r\n"
@@ -239,19 +234,14 @@ TEST(DocFileLoad, RowsAtTheLimitsAndRowsOutsideThePattern)
                              "<row index=\"2147483647\" frequency=\"1\" />\r\n"
                              "<row index=\"7\" frequency=\"1\" />\r\n";
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile(rows)));
-    std::string empty;
-    for (int r = 0; r < 7; ++r)
-        empty += "FF FF FF 00 ";
-    EXPECT_EQ(Cells(*doc.GetPatterns(3)[0]), empty + "FF FF 01 00");
+    EXPECT_EQ(Cells(*doc.GetPatterns(3)[0]), Repeat("FF FF FF 00 ", 7) + "FF FF 01 00");
 
     ASSERT_TRUE(doc.LoadFromBytes(PatternFile(rows, "65536")));
     EXPECT_EQ(doc.GetPatterns(3)[0]->GetRows(), 65536);
     EXPECT_EQ(doc.GetPatterns(3)[0]->GetCell(8).freq, 1);
 
     // Many large patterns from a few bytes each: refused before they are made.
-    std::string many;
-    for (int i = 0; i < 257; ++i)
-        many += "<pattern name=\"\" rows=\"65536\" />\r\n";
+    const std::string many = Repeat("<pattern name=\"\" rows=\"65536\" />\r\n", 257);
     EXPECT_EQ(
         doc.LoadFromBytes(WithMachine("<machine channel=\"0\">\r\n" + many + "</machine>\r\n"))
             .Error(),
@@ -279,19 +269,4 @@ TEST(DocFileRoundTrip, RandomDocuments)
         EXPECT_EQ(Describe(back), Describe(doc)) << "seed " << seed;
     }
     EXPECT_GT(nameIndex, 2 * kAwkwardNames.size());
-}
-
-TEST(DocFileDisk, SaveWritesTheFileAlone)
-{
-    const std::string dir = MakeTempDir();
-    const std::string path = dir + "/song.tks";
-
-    CSoundDoc doc;
-    ASSERT_TRUE(doc.OnNewDocument());
-    doc.SetModifiedFlag();
-    ASSERT_TRUE(doc.OnSaveDocument(path));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(ReadFileBytes(path), kNewDocumentText);
-
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
