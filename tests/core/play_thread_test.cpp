@@ -155,9 +155,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
     pDoc.reset();
     EXPECT_EQ(m_player.TakeReports().size(), 3u);
     // The thread no longer knows the document: playing on reports and reads nothing.
-    m_pDevice->Advance(kRow * kBlocks);
-    m_thread->WaitUntilHandled();
-    EXPECT_TRUE(m_player.TakeReports().empty());
+    EXPECT_EQ(m_player.Advance(kRow * kBlocks), 0);
 }
 
 TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
@@ -175,8 +173,7 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     m_thread->PostPreview(&m_doc, 76);
     m_thread->PostPreview(&m_doc, 200); // no such note: ignored
     m_thread->WaitUntilHandled();
-    m_pDevice->Advance(2 * kRow + 11025 - 3000);
-    m_thread->WaitUntilHandled();
+    m_player.Advance(2 * kRow + 11025 - 3000);
     const auto output = m_pDevice->TakeOutput();
 
     auto song = Offline(0, 7);
@@ -203,12 +200,8 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
     std::vector<int> positions;
     for (int row = 0; row < 9; ++row)
     {
-        m_pDevice->Advance(kChipRow - 1);
-        m_thread->WaitUntilHandled();
-        EXPECT_TRUE(m_player.TakeReports().empty()) << row;
-        m_pDevice->Advance(1);
-        m_thread->WaitUntilHandled();
-        m_player.ApplyReports();
+        EXPECT_EQ(m_player.Advance(kChipRow - 1), 0) << row;
+        m_player.Advance(1);
         positions.push_back(m_player.ShownRow());
     }
     EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5, 6, 0, 1, 2}));
@@ -258,11 +251,9 @@ TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOn
     Play(&m_doc);
     // Past everything rendered ahead in one go, before the thread can render more.
     const unsigned nAhead = kBlocks / 2 * kRow;
-    m_pDevice->Advance(nAhead + 100);
-    m_thread->WaitUntilHandled();
+    m_player.Advance(nAhead + 100);
     EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
-    m_pDevice->Advance(2 * kRow);
-    m_thread->WaitUntilHandled();
+    m_player.Advance(2 * kRow);
     EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
 
     const auto pass = Offline(0, 7);
