@@ -136,56 +136,37 @@ TEST(ToneSynth, WhatIsHeardRowByRow)
     const std::vector<int> held = {69, 255, 255, NOTE_OFF};
     struct Case
     {
-        const char* what;
         int rangeStart, rangeEnd;
         std::vector<Placement> placements;
         const char* peaks;
     };
     const Case cases[] = {
-        {"a continue row first continues the silence before it",
-         0,
-         3,
-         {{0, 0, {255, 255, 255, 255}, {0, 0, 0, 0}}},
-         "0 0 0 0"},
-        {"15 is silent, also on continue rows at a lower one",
-         0,
-         3,
-         {{0, 0, held, {15, 0, 0}}},
-         "0 0 0 0"},
-        {"attenuation 14", 0, 3, {{0, 0, held, {14}}}, "199 199 199 0"},
-        {"an attenuation on a continue row is heard a row later",
-         0,
-         3,
-         {{0, 0, held, {0, 10}}},
-         "9999 9999 4999 0"},
-        {"notes from 118 have no pitch",
-         0,
-         3,
-         {{0, 0, {118, 119, 120, 200}}, {1, 0, {254, 255}}},
-         "0 0 0 0"},
-        {"three voices stay within range",
-         0,
-         3,
-         {{0, 0, held}, {1, 0, held}, {2, 0, held}},
-         "29997 29997 29997 0"},
-        {"starting inside placed patterns: silent until the next placement",
-         2,
+        // A continue row first continues the silence before it.
+        {0, 3, {{0, 0, {255, 255, 255, 255}, {0, 0, 0, 0}}}, "0 0 0 0"},
+        // 15 is silent, also on continue rows at a lower one.
+        {0, 3, {{0, 0, held, {15, 0, 0}}}, "0 0 0 0"},
+        {0, 3, {{0, 0, held, {14}}}, "199 199 199 0"},
+        // An attenuation on a continue row is heard a row later.
+        {0, 3, {{0, 0, held, {0, 10}}}, "9999 9999 4999 0"},
+        // Notes from 118 have no pitch.
+        {0, 3, {{0, 0, {118, 119, 120, 200}}, {1, 0, {254, 255}}}, "0 0 0 0"},
+        // Three voices stay within range.
+        {0, 3, {{0, 0, held}, {1, 0, held}, {2, 0, held}}, "29997 29997 29997 0"},
+        // Starting inside placed patterns: silent until the next placement.
+        {2,
          7,
          {{0, 0, {60, 255, 255, 255, 255, 255, 255, 255}},
           {1, 0, {64, 255, 255, 255}},
           {1, 5, {67, 255}}},
          "0 0 0 9999 9999 0"},
-        {"a placement cuts off what plays",
-         0,
-         3,
-         {{0, 0, {60, 255, 255, 255}}, {0, 2, {NOTE_OFF}}},
-         "9999 9999 0 0"},
+        // A placement cuts off what plays.
+        {0, 3, {{0, 0, {60, 255, 255, 255}}, {0, 2, {NOTE_OFF}}}, "9999 9999 0 0"},
     };
     for (const Case& c : cases)
     {
         CSoundDoc doc;
         MakeSong(doc, 120, 4, c.rangeStart, c.rangeEnd, c.placements);
-        EXPECT_EQ(Peaks(Render(doc)), c.peaks) << c.what;
+        EXPECT_EQ(Peaks(Render(doc)), c.peaks) << "case " << &c - cases;
     }
 
     // Noise is never heard.
@@ -256,9 +237,7 @@ TEST(WavOutput, ConverterWritesHeaderAndTheOfflineRender)
     const std::string dir = MakeTempDir();
     const std::string source = dir + "/song.agi", wav = dir + "/out.wav";
     WriteFileBytes(source, RandomResource(4, 30, 40));
-    ASSERT_EQ(
-        std::system((std::string(TARVOK_CONVERT_EXE) + " '" + source + "' '" + wav + "'").c_str()),
-        0);
+    ASSERT_EQ(RunConvert(source + " " + wav).exitCode, 0);
     const std::string bytes = ReadFileBytes(wav);
     CSoundDoc doc;
     ASSERT_TRUE(ImportAgiFile(doc, source));
