@@ -100,17 +100,28 @@ const std::array<std::string, 4> kVoices = {
     Noise(60, 1, true, 2) + Noise(20, 2, false, 0),
 };
 
-// The stem keeps the whole sound's length: the kept voice's own render, then silence once the
-// band-limiting has rung out the voice's last step (the shorter render stops before it does).
-void ExpectStem(const Samples& stem, const Samples& alone, std::size_t nWhole,
-                const std::string& what)
+// Every voice's scope window, the newest one, is silent.
+bool ScopesAtRest(const CVoiceScopeRing& ring)
 {
-    ASSERT_EQ(stem.size(), nWhole) << what;
-    ASSERT_LE(alone.size(), nWhole) << what;
-    EXPECT_TRUE(std::equal(alone.begin(), alone.end(), stem.begin())) << what;
-    const std::size_t quiet = std::min(nWhole, alone.size() + CBandLimitedSteps::kTaps);
-    EXPECT_TRUE(IsSilent(stem.data() + quiet, stem.size() - quiet)) << what;
+    Window window{};
+    for (int v = 0; v < IVoiceSink::kVoices; ++v)
+    {
+        ReadScopeWindow(ring, v, window.data());
+        if (!IsSilent(window.data(), window.size()))
+            return false;
+    }
+    return true;
 }
+
+class VoiceMuteConverter : public ::testing::Test
+{
+protected:
+    void SetUp() override { WriteFileBytes(m_dir + "/all.agi", Resource(kVoices)); }
+    // "D/" in the line stands for the test's folder.
+    ConvertResult Run(const std::string& line) { return RunConvert(InFolder(line, m_dir)); }
+    Samples Wav(const std::string& name) { return WavSamples(ReadFileBytes(m_dir + "/" + name)); }
+    const std::string m_dir = MakeTempDir();
+};
 } // namespace
 
 TEST(VoiceScopeRing, KeepsTheNewestFollowsTheHeardPositionAndRests)
@@ -140,12 +151,7 @@ TEST(VoiceScopeRing, KeepsTheNewestFollowsTheHeardPositionAndRests)
     ring.MarkHeard(3000, 100);
     EXPECT_EQ(ring.HeardAt(835), 3735u);
     ring.Rest();
-    Window window{};
-    for (int v = 0; v < IVoiceSink::kVoices; ++v)
-    {
-        ReadScopeWindow(ring, v, window.data());
-        EXPECT_TRUE(IsSilent(window.data(), window.size())) << v;
-    }
+    EXPECT_TRUE(ScopesAtRest(ring));
 }
 
 TEST(VoiceScopeRing, ReaderRacingTheWriterSeesOnlyTrueSamplesOrSilence)
@@ -300,12 +306,7 @@ TEST(VoiceOutputs, PlayThreadLeavesTheMutedOutAndDrawsWhatIsHeard)
         EXPECT_LT(mix.Db(659.3), -80.0);
 
         player.m_thread.PostStop();
-        Window window{};
-        for (int v = 0; v < IVoiceSink::kVoices; ++v)
-        {
-            ReadScopeWindow(scopes, v, window.data());
-            EXPECT_TRUE(IsSilent(window.data(), window.size())) << v;
-        }
+        EXPECT_TRUE(ScopesAtRest(scopes));
         // Stopped, a preview is drawn on its voice from its start; a muted voice's is not
         // heard at all.
         player.m_pDevice->TakeOutput();
@@ -323,10 +324,8 @@ TEST(VoiceOutputs, PlayThreadLeavesTheMutedOutAndDrawsWhatIsHeard)
     }
 }
 
-TEST(VoiceMute, ConverterStemIsTheOneVoiceResourceSampleForSample)
+TEST_F(VoiceMuteConverter, StemIsTheOneVoiceResourceSampleForSample)
 {
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/all.agi", Resource(kVoices));
     const struct
     {
         const char* options;
@@ -340,35 +339,36 @@ TEST(VoiceMute, ConverterStemIsTheOneVoiceResourceSampleForSample)
     };
     for (const auto& c : cases)
     {
-        const std::string what = std::string(c.options) + " keeps " + std::to_string(c.kept);
+        SCOPED_TRACE(std::string(c.options) + " keeps " + std::to_string(c.kept));
         std::array<std::string, 4> one{};
         one[c.kept] = kVoices[c.kept];
-        WriteFileBytes(dir + "/one.agi", Resource(one));
-        const std::string options = std::string(" ") + c.options + " ";
-        ASSERT_EQ(RunConvert(options + dir + "/all.agi " + dir + "/all.wav").exitCode, 0);
-        ASSERT_EQ(RunConvert(options + dir + "/one.agi " + dir + "/one.wav").exitCode, 0);
-        const ConvertResult r =
-            RunConvert(options + "--mute " + c.mute + " " + dir + "/all.agi " + dir + "/stem.wav");
+        WriteFileBytes(m_dir + "/one.agi", Resource(one));
+        const std::string options = std::string(c.options) + " ";
+        ASSERT_EQ(Run(options + "D/all.agi D/all.wav").exitCode, 0);
+        ASSERT_EQ(Run(options + "D/one.agi D/one.wav").exitCode, 0);
+        const ConvertResult r = Run(options + "--mute " + c.mute + " D/all.agi D/stem.wav");
         ASSERT_EQ(r.exitCode, 0) << r.out;
-        ExpectStem(WavSamples(ReadFileBytes(dir + "/stem.wav")),
-                   WavSamples(ReadFileBytes(dir + "/one.wav")),
-                   WavSamples(ReadFileBytes(dir + "/all.wav")).size(), what);
+        // The whole sound's length: the kept voice's own render, then silence once the
+        // band-limiting has rung out the voice's last step (the shorter render stops before).
+        const Samples stem = Wav("stem.wav"), alone = Wav("one.wav");
+        ASSERT_EQ(stem.size(), Wav("all.wav").size());
+        ASSERT_LE(alone.size(), stem.size());
+        EXPECT_TRUE(std::equal(alone.begin(), alone.end(), stem.begin()));
+        const std::size_t quiet = std::min(stem.size(), alone.size() + CBandLimitedSteps::kTaps);
+        EXPECT_TRUE(IsSilent(stem.data() + quiet, stem.size() - quiet));
     }
 }
 
-TEST(VoiceMute, ConverterRefusesBadListsAndOtherOutputs)
+TEST_F(VoiceMuteConverter, RefusesBadListsAndOtherOutputs)
 {
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/all.agi", Resource(kVoices));
     for (const char* list : {"4", "1,,2", "1,1", "", "1,"})
     {
-        const ConvertResult r =
-            RunConvert(std::string("--mute '") + list + "' " + dir + "/all.agi " + dir + "/x.wav");
+        const ConvertResult r = Run(std::string("--mute '") + list + "' D/all.agi D/x.wav");
         EXPECT_EQ(r.exitCode, 2) << list;
         EXPECT_NE(r.out.find("--mute needs voices from 0 to 3"), std::string::npos) << r.out;
     }
-    EXPECT_EQ(RunConvert("--mute 1 " + dir + "/all.agi " + dir + "/x.mid").exitCode, 2);
-    EXPECT_FALSE(std::filesystem::exists(dir + "/x.wav"));
+    EXPECT_EQ(Run("--mute 1 D/all.agi D/x.mid").exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(m_dir + "/x.wav"));
 }
 
 TEST(VoiceMute, UnmutedVoiceTakesUpItsLevelAtOnce)
@@ -391,33 +391,21 @@ TEST(VoiceMute, UnmutedVoiceTakesUpItsLevelAtOnce)
     EXPECT_FALSE(std::equal(out.begin(), out.begin() + kSwitch, whole.begin()));
 }
 
-TEST(VoiceMute, ConverterVgmSilencesTheMutedVoicesFromTheStart)
+TEST_F(VoiceMuteConverter, VgmSilencesTheMutedVoicesFromTheStart)
 {
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/all.agi", Resource(kVoices));
-    const ConvertResult r = RunConvert("--mute 3,1 " + dir + "/all.agi " + dir + "/x.vgm");
+    const ConvertResult r = Run("--mute 3,1 D/all.agi D/x.vgm");
     ASSERT_EQ(r.exitCode, 0) << r.out;
-    const std::string file = ReadFileBytes(dir + "/x.vgm");
-    const std::vector<std::uint8_t> b(file.begin(), file.end());
-    // Every attenuation latch (0x50 0x9X/0xBX/0xDX/0xFX) of voices 1 and 3 is off.
+    const std::string b = ReadFileBytes(m_dir + "/x.vgm");
+    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(b[i]); };
+    // Every attenuation latch of voices 1 and 3 (0x50 0xBX or 0xFX) is off.
     int nSilenced = 0;
-    for (std::size_t i = 0x40; i + 1 < b.size() && b[i] != 0x66;)
-    {
-        if (b[i] == 0x50)
+    for (std::size_t i = 0x40; i + 1 < b.size() && at(i) != 0x66; i += at(i) == 0x50   ? 2
+                                                                       : at(i) == 0x61 ? 3
+                                                                                       : 1)
+        if (at(i) == 0x50 && (at(i + 1) & 0xB0) == 0xB0)
         {
-            const std::uint8_t data = b[i + 1];
-            const int voice = (data >> 5) & 3;
-            if ((data & 0x90) == 0x90 && (voice == 1 || voice == 3))
-            {
-                EXPECT_EQ(data & 15, 15) << "at " << i;
-                ++nSilenced;
-            }
-            i += 2;
+            EXPECT_EQ(at(i + 1) & 15, 15) << "at " << i;
+            ++nSilenced;
         }
-        else if (b[i] == 0x61)
-            i += 3;
-        else
-            i += 1;
-    }
     EXPECT_GE(nSilenced, 4);
 }
