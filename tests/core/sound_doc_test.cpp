@@ -50,14 +50,8 @@ void ReferenceStep(Seq& seq, std::int64_t s, std::int64_t p, bool bInsert)
     seq.erase(static_cast<std::int32_t>(k));
 }
 
-SoundCell Note(int note)
-{
-    SoundCell cell = SoundCell::Empty();
-    cell.note = static_cast<std::uint8_t>(note);
-    return cell;
-}
-
-// Two patterns on channel 0 (ids a, b) placed at steps 0, 1 and 3; cells 0..3 numbered.
+// Two patterns on channel 0 (ids a, b) placed at steps 0, 1 and 3; cells 0..3 numbered
+// (notes without attenuations).
 struct Fixture
 {
     CSoundDoc doc;
@@ -67,7 +61,9 @@ struct Fixture
         doc.OnNewDocument();
         a = doc.GetPatterns(0)[0]->GetId();
         b = doc.NewPattern(0, 4, "bass");
-        doc.SetCells(a, 0, {Note(1), Note(2), Note(3), Note(4)});
+        doc.SetCells(a, 0,
+                     {ToneCell(1, ATTEN_EMPTY), ToneCell(2, ATTEN_EMPTY), ToneCell(3, ATTEN_EMPTY),
+                      ToneCell(4, ATTEN_EMPTY)});
         doc.SetPlacement({0, 1}, b);
         doc.SetPlacement({0, 3}, a);
         doc.SetModifiedFlag(false);
@@ -216,12 +212,14 @@ TEST(DocEdits, EachEditMarksNotifiesAndHasAnInverse)
         std::function<void(Fixture&)> edit;
         std::function<void(Fixture&)> inverse;
     };
-    const std::vector<SoundCell> cells2to4 = {Note(3), Note(4), SoundCell::Empty()};
+    const std::vector<SoundCell> cells2to4 = {ToneCell(3, ATTEN_EMPTY), ToneCell(4, ATTEN_EMPTY),
+                                              SoundCell::Empty()};
     std::vector<SoundCell> saved;
     CSoundDoc::Placements placements;
     RemovedPattern removed;
     const Case cases[] = {
-        {"cells", [](Fixture& f) { f.doc.SetCells(f.a, 2, std::vector(3, Note(9))); },
+        {"cells",
+         [](Fixture& f) { f.doc.SetCells(f.a, 2, std::vector(3, ToneCell(9, ATTEN_EMPTY))); },
          [&](Fixture& f) { f.doc.SetCells(f.a, 2, cells2to4); }},
         {"insert rows",
          [&](Fixture& f)
