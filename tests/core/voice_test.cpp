@@ -241,21 +241,14 @@ TEST(ScopeTrigger, FreeRunsWithoutACrossing)
 TEST(VoiceOutputs, ChipVoicesAddUpToTheMixWhichTheyLeaveUnchanged)
 {
     const std::string agi = Resource(kVoices);
-    const struct
-    {
-        SynthKind kind;
-        unsigned muteMask;
-    } cases[] = {
-        {SynthKind::PCjr, 0},
-        {SynthKind::Tandy, 0b0101},
-        {SynthKind::Speaker, 0},
-        {SynthKind::PCjr, 0b1110},
-    };
-    for (const auto& c : cases)
+    for (const auto& [kind, muteMask] : {std::pair{SynthKind::PCjr, 0u},
+                                         {SynthKind::Tandy, 0b0101u},
+                                         {SynthKind::Speaker, 0u},
+                                         {SynthKind::PCjr, 0b1110u}})
     {
         CCollectVoices voices;
-        const Samples mix = RenderChip(agi, c.kind, c.muteMask, &voices);
-        EXPECT_EQ(mix, RenderChip(agi, c.kind, c.muteMask, nullptr));
+        const Samples mix = RenderChip(agi, kind, muteMask, &voices);
+        EXPECT_EQ(mix, RenderChip(agi, kind, muteMask, nullptr));
         int worst = 0;
         for (std::size_t i = 0; i < mix.size(); ++i)
         {
@@ -265,11 +258,10 @@ TEST(VoiceOutputs, ChipVoicesAddUpToTheMixWhichTheyLeaveUnchanged)
             worst = std::max(worst, std::abs(sum - mix[i]));
         }
         // Each voice rounds on its own.
-        EXPECT_LE(worst, 2) << static_cast<int>(c.kind);
+        EXPECT_LE(worst, 2) << static_cast<int>(kind);
         for (int v = 0; v < IVoiceSink::kVoices; ++v)
         {
-            const bool bHeard =
-                !((c.muteMask >> v) & 1u) && (c.kind != SynthKind::Speaker || v == 0);
+            const bool bHeard = !((muteMask >> v) & 1u) && (kind != SynthKind::Speaker || v == 0);
             const Samples& voice = voices.m_voices[v];
             EXPECT_EQ(IsSilent(voice.data(), voice.size()), !bHeard) << v;
         }
@@ -326,27 +318,23 @@ TEST(VoiceOutputs, PlayThreadLeavesTheMutedOutAndDrawsWhatIsHeard)
 
 TEST_F(VoiceMuteConverter, StemIsTheOneVoiceResourceSampleForSample)
 {
-    const struct
-    {
-        const char* options;
-        int kept;
-        const char* mute;
-    } cases[] = {
+    // Options, the voice kept and the ones muted.
+    const std::tuple<const char*, int, const char*> cases[] = {
         {"--chip pcjr", 0, "1,2,3"},    {"--chip pcjr --fade 3", 3, "0,1,2"},
         {"--chip tandy", 1, "3,0,2"},   {"--chip tandy --fade 2.9", 2, "0,1,3"},
         {"--chip sine", 0, "1,2,3"},    {"--chip sine", 1, "0,2"},
         {"--chip speaker", 0, "1,2,3"}, {"--chip speaker", 1, "0"},
     };
-    for (const auto& c : cases)
+    for (const auto& [chip, kept, mute] : cases)
     {
-        SCOPED_TRACE(std::string(c.options) + " keeps " + std::to_string(c.kept));
+        SCOPED_TRACE(std::string(chip) + " keeps " + std::to_string(kept));
         std::array<std::string, 4> one{};
-        one[c.kept] = kVoices[c.kept];
+        one[kept] = kVoices[kept];
         WriteFileBytes(m_dir + "/one.agi", Resource(one));
-        const std::string options = std::string(c.options) + " ";
+        const std::string options = std::string(chip) + " ";
         ASSERT_EQ(Run(options + "D/all.agi D/all.wav").exitCode, 0);
         ASSERT_EQ(Run(options + "D/one.agi D/one.wav").exitCode, 0);
-        const ConvertResult r = Run(options + "--mute " + c.mute + " D/all.agi D/stem.wav");
+        const ConvertResult r = Run(options + "--mute " + mute + " D/all.agi D/stem.wav");
         ASSERT_EQ(r.exitCode, 0) << r.out;
         // The whole sound's length: the kept voice's own render, then silence once the
         // band-limiting has rung out the voice's last step (the shorter render stops before).

@@ -114,16 +114,11 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
     }
 
     // A few hundred bytes of the longest records: ten hours, or more than a .wav file holds.
-    const struct
-    {
-        int records;
-        const char* error;
-    } cases[] = {{33, ""}, {50, kWavTooLongText}};
-    for (const auto& c : cases)
+    for (const auto& [records, error] : {std::pair{33, ""}, {50, kWavTooLongText}})
     {
         WavLength length;
-        EXPECT_EQ(Measure(LongestRecords(c.records), SynthKind::PCjr, length), c.error);
-        if (*c.error == '\0')
+        EXPECT_EQ(Measure(LongestRecords(records), SynthKind::PCjr, length), error);
+        if (*error == '\0')
         {
             EXPECT_EQ(length.samples, 33u * 0xFFFE * 735);
             EXPECT_GT(length.Seconds(), 10 * 3600);
@@ -133,22 +128,17 @@ TEST(WavWriter, TheLengthIsKnownBeforeRendering)
 
 TEST(WavWriter, RendersPastAnHourAreNamedAndNeedLong)
 {
-    const struct
-    {
-        std::uint64_t samples;
-        bool bLong;
-        const char* text;
-    } lengths[] = {
+    const std::tuple<std::uint64_t, bool, const char*> lengths[] = {
         {59ull * 44100, false, "0:00:59 (5 MB)"},
         {3600ull * 44100, false, "1:00:00 (318 MB)"},
         {3600ull * 44100 + 1, true, "1:00:01 (318 MB)"},
         {36003ull * 44100, true, "10:00:03 (3.2 GB)"},
     };
-    for (const auto& c : lengths)
+    for (const auto& [samples, bLong, text] : lengths)
     {
-        const WavLength length{c.samples, 44 + 2 * c.samples};
-        EXPECT_EQ(length.IsLong(), c.bLong) << c.text;
-        EXPECT_EQ(DescribeWavLength(length), c.text);
+        const WavLength length{samples, 44 + 2 * samples};
+        EXPECT_EQ(length.IsLong(), bLong) << text;
+        EXPECT_EQ(DescribeWavLength(length), text);
     }
 
     // Four of the longest records: 1:12:49.
@@ -157,27 +147,22 @@ TEST(WavWriter, RendersPastAnHourAreNamedAndNeedLong)
     ASSERT_EQ(RunConvert(dir + "/long.agi " + dir + "/long.tks").exitCode, 0);
     const std::string chipRefusal = "the render would last 1:12:49 (385 MB); add --long";
     // Every route to a .wav: a raw resource or a document, played by a chip or the sine.
-    const struct
-    {
-        const char* options;
-        const char* input;
-        bool bChip;
-    } cases[] = {
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {"--chip pcjr", "long.agi", true},       {"--from agi --chip speaker", "long.agi", true},
         {"--chip tandy", "long.tks", true},      {"", "long.agi", false},
         {"--to wav --whole", "long.tks", false},
     };
-    for (const auto& c : cases)
+    for (const auto& [options, input, bChip] : cases)
     {
-        SCOPED_TRACE(std::string(c.options) + " " + c.input);
-        const std::string in = dir + "/" + c.input;
-        const std::string line = std::string(c.options) + " " + in + " " + dir + "/out.wav";
+        SCOPED_TRACE(std::string(options) + " " + input);
+        const std::string in = dir + "/" + input;
+        const std::string line = std::string(options) + " " + in + " " + dir + "/out.wav";
         const ConvertResult refused = RunConvert(line);
         EXPECT_EQ(refused.exitCode, 1);
         EXPECT_EQ(refused.out.rfind("tarvok-convert: " + in + ": the render would last ", 0), 0u)
             << refused.out;
         EXPECT_NE(refused.out.find("; add --long to write it anyway\n"), std::string::npos);
-        if (c.bChip)
+        if (bChip)
             EXPECT_NE(refused.out.find(chipRefusal), std::string::npos) << refused.out;
         // With --long it renders: past a small file limit, the system's message.
         const ConvertResult started = RunConvertWithFileLimit("--long " + line, 256);
