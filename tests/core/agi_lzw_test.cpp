@@ -14,11 +14,6 @@ namespace
 {
 using Bytes8 = std::vector<std::uint8_t>;
 
-Bytes8 ToBytes(const std::string& s)
-{
-    return {s.begin(), s.end()};
-}
-
 // Codes packed least significant bit first at the widths given.
 Bytes8 Pack(const std::vector<std::pair<unsigned, int>>& codes)
 {
@@ -68,6 +63,7 @@ Bytes8 Random(std::size_t size, std::uint32_t seed, int distinct)
 
 TEST(AgiLzw, WriterOutputReadsBackWithBothReaders)
 {
+    const std::string sound = RandomResource(7, 300, 40);
     const struct
     {
         const char* name;
@@ -77,7 +73,7 @@ TEST(AgiLzw, WriterOutputReadsBackWithBothReaders)
         {"empty", {}, 1},
         {"one byte", {0x41}, 1},
         {"a run: each string one longer", Bytes8(5000, 0), 1},
-        {"a sound", ToBytes(RandomResource(7, 300, 40)), 1},
+        {"a sound", Bytes8(sound.begin(), sound.end()), 1},
         {"few distinct bytes, many strings", Random(20000, 1, 4), 2},
         {"noise: the table fills again and again", Random(65535, 2, 256), 10},
     };
