@@ -100,24 +100,12 @@ std::vector<int> Expected(const std::vector<int>& table, int attenuation,
     std::vector<int> out;
     for (const int ticks : records)
         for (int k = 0; k < ticks; ++k)
-            out.push_back(
-                attenuation == 15
-                    ? 15
-                    : std::clamp(attenuation + table[std::min<std::size_t>(k, table.size() - 1)], 0,
-                                 15));
+        {
+            const int moved = attenuation + table[std::min<std::size_t>(k, table.size() - 1)];
+            out.push_back(attenuation == 15 ? 15 : std::clamp(moved, 0, 15));
+        }
     return out;
 }
-
-struct FadeCase
-{
-    FadeKind fade;
-    const std::vector<int>& table;
-    SynthKind kind;
-};
-const FadeCase kFades[] = {{FadeKind::V2, kTable29, SynthKind::PCjr},
-                           {FadeKind::V3, kTable3, SynthKind::PCjr},
-                           {FadeKind::V2, kTable29, SynthKind::Tandy},
-                           {FadeKind::V3, kTable3, SynthKind::Tandy}};
 
 std::string LongNote(int attenuation)
 {
@@ -368,15 +356,17 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
 TEST(InterpreterFade, LevelPerTickFollowsTheTableRestartedAtEveryRecord)
 {
     const double loudest = TickRms(RenderAgi(LongNote(0), SynthKind::PCjr, FadeKind::None), 50);
-    for (const FadeCase& c : kFades)
-        for (const int attenuation : {0, 4, 10, 15})
-        {
-            const Samples samples = RenderAgi(LongNote(attenuation), c.kind, c.fade);
-            ASSERT_EQ(samples.size(), 130 * kTick);
-            EXPECT_EQ(MeasuredAttenuations(samples, loudest),
-                      Expected(c.table, attenuation, {100, 30}))
-                << FadeKindName(c.fade) << " at " << attenuation;
-        }
+    for (const SynthKind kind : {SynthKind::PCjr, SynthKind::Tandy})
+        for (const auto& [fade, table] :
+             {std::pair{FadeKind::V2, &kTable29}, std::pair{FadeKind::V3, &kTable3}})
+            for (const int attenuation : {0, 4, 10, 15})
+            {
+                const Samples samples = RenderAgi(LongNote(attenuation), kind, fade);
+                ASSERT_EQ(samples.size(), 130 * kTick);
+                EXPECT_EQ(MeasuredAttenuations(samples, loudest),
+                          Expected(*table, attenuation, {100, 30}))
+                    << SynthKindName(kind) << FadeKindName(fade) << " at " << attenuation;
+            }
 }
 
 TEST(InterpreterFade, NoiseAndTheSpeakerDoNotFade)
