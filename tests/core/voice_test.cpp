@@ -362,11 +362,8 @@ TEST_F(VoiceMuteConverter, RefusesBadListsAndOtherOutputs)
 TEST(VoiceMute, UnmutedVoiceTakesUpItsLevelAtOnce)
 {
     const std::string agi = Resource(kVoices);
-    const auto* pData = reinterpret_cast<const std::uint8_t*>(agi.data());
-    CAgiChipRender full(pData, agi.size());
-    Samples whole(full.GetTotalSamples());
-    full.Read(whole.data(), whole.size());
-    CAgiChipRender render(pData, agi.size());
+    const Samples whole = RenderChip(agi, SynthKind::PCjr, 0, nullptr);
+    CAgiChipRender render(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size());
     render.SetMuteMask(0b0010);
     constexpr std::size_t kSwitch = 10 * 735 + 100;
     Samples out(whole.size());
