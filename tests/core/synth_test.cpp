@@ -42,10 +42,8 @@ void MakeSong(CSoundDoc& doc, int bpm, int tpb, int rangeStart, int rangeEnd,
     {
         CSoundPattern* p = doc.CreatePattern(channel, static_cast<int>(notes.size()));
         for (std::size_t r = 0; r < notes.size(); ++r)
-            p->SetCell(static_cast<int>(r), {static_cast<std::uint8_t>(notes[r]), 255, 0,
-                                             static_cast<std::uint8_t>(r < attens.size() ? attens[r]
-                                                                       : r == 0          ? 0
-                                                                                         : 255)});
+            p->SetCell(static_cast<int>(r),
+                       ToneCell(notes[r], r < attens.size() ? attens[r] : (r == 0 ? 0 : 255)));
         doc.PlacePattern(channel, pos, p);
     }
 }
