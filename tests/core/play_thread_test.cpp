@@ -334,14 +334,6 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
         [&]
         {
             std::mt19937 random(2);
-            auto tempo = [&]
-            {
-                std::lock_guard lock(doc.Guard());
-                // Short rows: many notifications per clock step.
-                doc.AssignProperties({256, doc.GetStepSize(), 16});
-                const auto start = static_cast<std::int32_t>(random() % 16);
-                doc.AssignPlayRange({start, start + static_cast<std::int32_t>(random() % 64)});
-            };
             for (unsigned i = 0; !bDone.load(); ++i)
             {
                 const int channel = static_cast<int>(random() % 4);
@@ -392,10 +384,16 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
                     doc.DeleteSequenceStep(channel, static_cast<std::int32_t>(random() % 64));
                     break;
                 default:
+                {
                     if (i % 512 == 0)
                         doc.DeleteContents();
-                    tempo();
+                    std::lock_guard lock(doc.Guard());
+                    // Short rows: many notifications per clock step.
+                    doc.AssignProperties({256, doc.GetStepSize(), 16});
+                    const auto start = static_cast<std::int32_t>(random() % 16);
+                    doc.AssignPlayRange({start, start + static_cast<std::int32_t>(random() % 64)});
                     break;
+                }
                 }
             }
         });
