@@ -16,7 +16,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <sys/resource.h>
 
 namespace
