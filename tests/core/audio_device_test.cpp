@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/DropoutCounter.h"
 #include "playback/VirtualAudioDevice.h"
 
 #include <gtest/gtest.h>
@@ -82,12 +83,8 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
         int nNotified;
     };
     const Step steps[] = {
-        {0, 2, {1, 2}, 0, 0},
-        {0, 3, {3, 0, 0}, 1, 0},
-        {0, 2, {0, 0}, 1, 0},
-        {4, 3, {4, 5, 6}, 1, 1},
-        {0, 3, {7, 0, 0}, 2, 1},
-        {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
+        {0, 2, {1, 2}, 0, 0},    {0, 3, {3, 0, 0}, 1, 0}, {0, 2, {0, 0}, 1, 0},
+        {4, 3, {4, 5, 6}, 1, 1}, {0, 3, {7, 0, 0}, 2, 1}, {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
     };
     for (const Step& step : steps)
     {
@@ -97,4 +94,42 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
         EXPECT_EQ(device.GetUnderflowCount(), step.nGaps) << step.nPlay;
         EXPECT_EQ(counter.m_nCount.load(), step.nNotified) << step.nPlay;
     }
+}
+
+TEST(DropoutCounter, CountsFlaggedBlocksAndDrainedOutputsOncePerGapAfterTheStreamSettles)
+{
+    // 1000 frames a second, 10 ms latency: 100 frames of settling.
+    struct Block
+    {
+        bool bFlagged;
+        double now, due;
+        unsigned nFrames;
+        unsigned nCounted;
+    };
+    const Block blocks[] = {
+        {true, 1.000, 1.000, 60, 0},   // priming: nothing is due yet
+        {false, 1.050, 1.050, 40, 0},  // still priming
+        {false, 1.060, 1.060, 10, 1},  // a latency late and due already: the server played silence
+        {false, 1.080, 1.070, 10, 1},  // the same gap goes on
+        {false, 1.085, 1.095, 10, 1},  // in time again
+        {false, 1.090, 1.090, 10, 1},  // due now, but the output still held the block before
+        {false, 1.110, 1.1104, 10, 1}, // late, but the output had not drained
+        {true, 1.112, 1.130, 10, 2},   // the driver flags one
+        {true, 1.130, 1.130, 10, 2},   // the same one, late as well
+        {false, 0.0, 0.0, 10, 2},      // a host without a clock
+        {true, 0.0, 0.0, 10, 3},
+    };
+    CDropoutCounter counter;
+    counter.StartStream(1000, 0.010);
+    for (const Block& block : blocks)
+    {
+        counter.OnBlock(block.bFlagged, block.now, block.due, block.nFrames);
+        EXPECT_EQ(counter.GetCount(), block.nCounted) << block.now;
+    }
+    counter.CountGap();
+    // A new stream primes again, and forgets the gap of the old one.
+    counter.StartStream(1000, 0.010);
+    counter.OnBlock(false, 5.0, 5.0, 100);
+    counter.OnBlock(true, 5.002, 5.010, 10);
+    EXPECT_EQ(counter.GetCount(), 5u);
 }
