@@ -42,12 +42,6 @@ QAction* MenuAction(const QWidget* pMenu, UINT nID)
     return nullptr;
 }
 
-void ActivateMainWindow(CShell& shell)
-{
-    shell.Frame()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
-}
-
 // Editor text alone, in its 8 x 13 cells from (8, 13).
 class CTextView : public CSoundBase
 {
@@ -149,7 +143,8 @@ private slots:
     {
         CShell shell;
         QVERIFY(shell.Start());
-        ActivateMainWindow(shell);
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
         CSoundFrame* pFrame = shell.ActiveFrame();
         pFrame->SetActivePane(0);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6);

@@ -306,30 +306,27 @@ private slots:
         m_pSession->SetPatternCursor({0, 5});
         QScrollBar* pBar = m_pPattern->verticalScrollBar();
         QCOMPARE(pBar->value(), 0);
-        const auto play = [&](int row, bool bPlaying)
+        const bool bWasOn = CFollowPlayback::Instance().IsOn();
+        // The row reported, whether playing, whether following; the row the page then starts at.
+        const std::tuple<int, bool, bool, int> reports[] = {
+            {150, true, true, 150},
+            {152, true, true, 150}, // still in view: the page stays put
+            {3, true, true, 3},     // the song wrapped round
+            {150, false, true, 3},  // stopped: no scrolling
+            {150, true, false, 3}};
+        for (const auto& [row, bPlaying, bFollow, top] : reports)
         {
+            CFollowPlayback::Instance().Set(bFollow);
             if (bPlaying)
                 m_pSession->OnPlayStarted(row);
             else
                 m_pSession->OnStopped();
             m_pSession->OnRowPlayed(row);
-        };
-        const bool bWasOn = CFollowPlayback::Instance().IsOn();
-        CFollowPlayback::Instance().Set(true);
-        play(150, true);
-        QCOMPARE(pBar->value(), 150);
-        QVERIFY(m_pPattern->GetPlayLineY() >= 0);
-        play(152, true); // still in view: the page stays put
-        QCOMPARE(pBar->value(), 150);
-        play(3, true); // the song wrapped round
-        QCOMPARE(pBar->value(), 3);
+            QCOMPARE(pBar->value(), top);
+            if (row == top)
+                QVERIFY(m_pPattern->GetPlayLineY() >= 0);
+        }
         QCOMPARE(m_pSession->GetPatternCursor().row, 5);
-
-        play(150, false); // stopped: no scrolling
-        QCOMPARE(pBar->value(), 3);
-        CFollowPlayback::Instance().Set(false);
-        play(150, true);
-        QCOMPARE(pBar->value(), 3);
         CFollowPlayback::Instance().Set(bWasOn);
     }
 };
