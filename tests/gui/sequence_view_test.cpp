@@ -52,7 +52,6 @@ private:
     SequencePos Cursor() const { return m_pSession->GetSequenceCursor(); }
     void SetCursor(const SequencePos& pos) { m_pSession->SetSequenceCursor(pos); }
     void SetStep(int step) { SetCursor({Cursor().channel, step}); }
-    void SetChannel(int channel) { SetCursor({channel, Cursor().step}); }
     CSoundPattern* At(int channel, int step) const
     {
         return m_pDoc->GetPatternAt(SequencePos{channel, step});
