@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // All of a game's sounds written at once: every readable sound once, under its own name, on
 // any number of threads; damaged and refused ones named; a cancel keeps what was written.
-#include "GameV3TestFolders.h"
+#include "GameTestFolders.h"
 #include "game/GameSoundExport.h"
 
 #include <gtest/gtest.h>

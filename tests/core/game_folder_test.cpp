@@ -42,56 +42,100 @@ TEST(GameFolder, DamagedEntriesAreListedAndRefused)
     EXPECT_EQ(game.ReadSound(7, bytes), "");
 }
 
-TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
+TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
 {
-    const std::string big(40, 'B');
+    std::string tones, distinct;
+    for (int i = 0; i < 60; ++i)
+        tones += Tone(0, 10, 427, 2);
+    for (int i = 0; i < 40; ++i)
+        distinct.push_back(static_cast<char>(i));
+    const std::string longSound = Resource({tones, "", "", ""});
+    const GameLayout* v2 = &kV2Layout;
+    const GameLayout* v3 = &kV3Layout;
     struct Case
     {
         const char* name;
+        const GameLayout* pLayout;
+        bool bUpper;
         int n;
         std::string resource;
-        std::size_t vol1Size; // VOL.1 padded to this size first (0: as made)
-        AgiDirEntry entry;
+        std::size_t vol1Size; // volume 1 padded to this size first (0: as made)
+        int volume;
+        bool bInPlace, bCompressed;
         std::string backedUp;
     };
-    const std::size_t vol1 = 3 + 5 + kSound2.size();
-    const auto end1 = static_cast<std::uint32_t>(vol1);
     const std::vector<Case> cases = {
-        {"in place", 2, "short", 0, {false, 1, 3}, "VOL.1"},
-        {"longer: appended", 0, big, 0, {false, 1, end1}, "SNDDIR VOL.1"},
-        {"new number grows SNDDIR", 9, "x", 0, {false, 1, end1}, "SNDDIR VOL.1"},
-        {"fills VOL.1 exactly", 1, big, 1048576 - 45, {false, 1, 1048576 - 45}, "SNDDIR VOL.1"},
-        {"one byte more: VOL.2", 1, big, 1048576 - 44, {false, 2, 0}, "SNDDIR"},
+        {"in place", v2, true, 2, "short", 0, 1, true, false, "VOL.1"},
+        {"longer: appended", v2, true, 0, distinct, 0, 1, false, false, "SNDDIR VOL.1"},
+        {"new number grows SNDDIR", v2, true, 9, "x", 0, 1, false, false, "SNDDIR VOL.1"},
+        {"fills VOL.1 exactly", v2, true, 1, distinct, kMaxVolBytes - 45, 1, false, false,
+         "SNDDIR VOL.1"},
+        {"one byte more: VOL.2", v2, true, 1, distinct, kMaxVolBytes - 44, 2, false, false,
+         "SNDDIR"},
+        {"v3 in place, stored", v3, true, 0, "short", 0, 0, true, false, "KQ4VOL.0"},
+        {"v3 in place, compressed", v3, true, 2, std::string(100, '\x10'), 0, 1, true, true,
+         "KQ4VOL.1"},
+        {"v3 a byte too long: appended", v3, true, 2, kSound2 + "!", 0, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 longer: appended", v3, true, 0, longSound, 0, 1, false, true, "KQ4DIR KQ4VOL.1"},
+        {"v3 a new number grows the section", v3, true, 9, "x", 0, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 fills KQ4VOL.1", v3, true, 1, distinct, kMaxVolBytes - 47, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 one byte more", v3, true, 1, distinct, kMaxVolBytes - 46, 2, false, false, "KQ4DIR"},
+        {"v3 one byte more, lower case", v3, false, 1, distinct, kMaxVolBytes - 46, 2, false, false,
+         "kq4dir"},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const std::string dir = MakeGame(true);
+        const GameLayout& layout = *c.pLayout;
+        const std::string dir = layout.Make(c.bUpper);
+        const std::string dirName = c.bUpper ? layout.dirName : Lower(layout.dirName);
+        const std::string stem = c.bUpper ? layout.volStem : Lower(layout.volStem);
         if (c.vol1Size != 0)
-            WriteFileBytes(dir + "/VOL.1",
-                           ReadFileBytes(dir + "/VOL.1") + std::string(c.vol1Size - vol1, '\0'));
+        {
+            std::string vol1 = ReadFileBytes(dir + "/" + stem + "1");
+            vol1.resize(c.vol1Size, '\0');
+            WriteFileBytes(dir + "/" + stem + "1", vol1);
+        }
         auto before = Snapshot(dir);
+        const std::string volName = stem + std::to_string(c.volume);
+        const PlainSound old = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
 
-        GameBytes dirBytes = ToBytes(ReadFileBytes(dir + "/SNDDIR"));
-        EXPECT_EQ(ReadDirEntry(dirBytes, c.n), c.entry);
-        EXPECT_EQ(DirEntryCount(dirBytes), std::max(3, c.n + 1));
-        for (int n = 3; n < c.n; ++n)
-            EXPECT_TRUE(ReadDirEntry(dirBytes, n).bEmpty);
-        GameBytes bytes;
-        EXPECT_EQ(game.ReadSound(c.n, bytes), "");
-        EXPECT_EQ(bytes, ToBytes(c.resource));
-        for (const int other : {0, 2})
-        {
-            if (other == c.n)
-                continue;
-            EXPECT_EQ(game.ReadSound(other, bytes), "");
-            EXPECT_EQ(bytes, ToBytes(other == 0 ? kSound0 : kSound2));
-        }
-        EXPECT_EQ(ReadFileBytes(dir + "/LOGDIR"), before["LOGDIR"]);
+        const PlainSound written = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
+        ASSERT_EQ(written.error, "");
+        EXPECT_EQ(written.bytes, c.resource);
+        EXPECT_EQ(written.bCompressed, c.bCompressed);
+        EXPECT_EQ(written.volume, c.volume);
+        EXPECT_EQ(written.offset, c.bInPlace ? old.offset : before[volName].size());
+        // The directory: only sound n's entry, the sound entries grown with empty ones.
+        std::string expectedDir = before[dirName];
+        const std::size_t at =
+            SoundSectionStart(layout, expectedDir) + 3 * static_cast<std::size_t>(c.n);
+        expectedDir.resize(std::max(expectedDir.size(), at + 3), '\xFF');
+        expectedDir.replace(at, 3, Entry(written.volume, static_cast<int>(written.offset)));
+        EXPECT_EQ(ReadFileBytes(dir + "/" + dirName), expectedDir);
+        // The volume: every byte outside the new record as it was; every other file too.
+        std::string expectedVol = before[volName];
+        expectedVol.resize(std::max(expectedVol.size(), written.offset + written.recordBytes));
+        const std::string vol = ReadFileBytes(dir + "/" + volName);
+        expectedVol.replace(written.offset, written.recordBytes,
+                            vol.substr(written.offset, written.recordBytes));
+        EXPECT_EQ(vol, expectedVol);
+        for (const auto& [name, data] : before)
+            if (name != dirName && name != volName)
+                EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
 
+        GameBytes bytes;
+        for (const int n : {0, 2, c.n})
+        {
+            EXPECT_EQ(game.ReadSound(n, bytes), "");
+            EXPECT_EQ(bytes, ToBytes(n == c.n ? c.resource : n == 0 ? layout.sound0 : kSound2));
+        }
         EXPECT_EQ(BackedUp(game, before), c.backedUp);
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Version 3 game folders through the game folder: listing, reading and writing as a version 2
 // folder is, with compressed records; what is written is read back by a plain reader.
-#include "GameV3TestFolders.h"
+#include "GameTestFolders.h"
 #include "game/GameFolder.h"
 #include "game/GameSoundExport.h"
 #include "sound/AgiResource.h"
@@ -31,12 +31,6 @@ void AddSounds(const std::string& dir, int first, const std::vector<std::string>
     }
     WriteFileBytes(dir + "/KQ4VOL.0", vol);
     WriteFileBytes(dir + "/KQ4DIR", sndDir);
-}
-
-std::size_t SoundSectionStart(const std::string& dir, const std::string& dirName)
-{
-    const std::string d = ReadFileBytes(dir + "/" + dirName);
-    return static_cast<std::uint8_t>(d[6]) | static_cast<std::uint8_t>(d[7]) << 8;
 }
 } // namespace
 
@@ -133,94 +127,6 @@ TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
     }
 }
 
-TEST(GameFolderV3, WritesCompressedOrStoredInPlaceAppendedOrInANewVolume)
-{
-    std::string tones;
-    for (int i = 0; i < 60; ++i)
-        tones += Tone(0, 10, 427, 2);
-    const std::string longSound = Resource({tones, "", "", ""});
-    std::string distinct;
-    for (int i = 0; i < 40; ++i)
-        distinct.push_back(static_cast<char>(i));
-    const std::size_t vol1 = 3 + 7 + kSound2.size();
-    struct Case
-    {
-        const char* name;
-        bool bUpper;
-        int n;
-        std::string resource;
-        std::size_t vol1Size; // KQ4VOL.1 padded to this size first (0: as made)
-        int volume;
-        bool bInPlace, bCompressed;
-        std::string backedUp;
-    };
-    const std::vector<Case> cases = {
-        {"in place, stored", true, 0, "short", 0, 0, true, false, "KQ4VOL.0"},
-        {"in place, compressed", true, 2, std::string(100, '\x10'), 0, 1, true, true, "KQ4VOL.1"},
-        {"a byte too long: appended", true, 2, kSound2 + "!", 0, 1, false, false,
-         "KQ4DIR KQ4VOL.1"},
-        {"longer: appended", true, 0, longSound, 0, 1, false, true, "KQ4DIR KQ4VOL.1"},
-        {"a new number grows the section", true, 9, "x", 0, 1, false, false, "KQ4DIR KQ4VOL.1"},
-        {"fills KQ4VOL.1", true, 1, distinct, kMaxVolBytes - 47, 1, false, false,
-         "KQ4DIR KQ4VOL.1"},
-        {"one byte more", true, 1, distinct, kMaxVolBytes - 46, 2, false, false, "KQ4DIR"},
-        {"one byte more, lower case", false, 1, distinct, kMaxVolBytes - 46, 2, false, false,
-         "kq4dir"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        const std::string dir = MakeV3Game(c.bUpper);
-        const std::string dirName = c.bUpper ? "KQ4DIR" : "kq4dir";
-        const std::string stem = c.bUpper ? "KQ4VOL." : "kq4vol.";
-        if (c.vol1Size != 0)
-            WriteFileBytes(dir + "/" + stem + "1", ReadFileBytes(dir + "/" + stem + "1") +
-                                                       std::string(c.vol1Size - vol1, '\0'));
-        auto before = Snapshot(dir);
-        const std::string volName = stem + std::to_string(c.volume);
-        const PlainV3Sound old = ReadV3SoundPlainly(dir, dirName, stem, c.n);
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
-
-        const PlainV3Sound written = ReadV3SoundPlainly(dir, dirName, stem, c.n);
-        ASSERT_EQ(written.error, "");
-        EXPECT_EQ(written.bytes, c.resource);
-        EXPECT_EQ(written.bCompressed, c.bCompressed);
-        EXPECT_EQ(written.volume, c.volume);
-        EXPECT_EQ(written.offset, c.bInPlace ? old.offset : before[volName].size());
-        // The directory: only sound n's entry, the sound section grown with empty ones.
-        std::string expectedDir = before[dirName];
-        const std::size_t at = SoundSectionStart(dir, dirName) + 3 * static_cast<std::size_t>(c.n);
-        expectedDir.resize(std::max(expectedDir.size(), at + 3), '\xFF');
-        expectedDir.replace(at, 3, Entry(written.volume, static_cast<int>(written.offset)));
-        EXPECT_EQ(ReadFileBytes(dir + "/" + dirName), expectedDir);
-        // The volume: every byte outside the new record as it was.
-        std::string expectedVol = before[volName];
-        expectedVol.resize(std::max(expectedVol.size(), written.offset + written.recordBytes));
-        const std::string vol = ReadFileBytes(dir + "/" + volName);
-        expectedVol.replace(written.offset, written.recordBytes,
-                            vol.substr(written.offset, written.recordBytes));
-        EXPECT_EQ(vol, expectedVol);
-        for (const auto& [name, data] : before)
-        {
-            if (name != dirName && name != volName)
-            {
-                EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
-            }
-        }
-
-        GameBytes bytes;
-        for (const int other : {0, 2})
-            if (other != c.n)
-            {
-                EXPECT_EQ(game.ReadSound(other, bytes), "");
-                EXPECT_EQ(bytes, ToBytes(other == 0 ? kRepeatedSound : kSound2));
-            }
-        EXPECT_EQ(BackedUp(game, before), c.backedUp);
-    }
-}
-
 TEST(GameFolderV3, WritesKeepTheSafetyRulesOfVersion2)
 {
     // KQ4VOL.0 as made ends with sound 0; a view after it, which sound 0's header may run into.
@@ -257,7 +163,7 @@ TEST(GameFolderV3, WritesKeepTheSafetyRulesOfVersion2)
         ASSERT_EQ(game.Open(dir), "");
         ASSERT_EQ(game.WriteSound(0, ToBytes("short")), "");
         EXPECT_EQ(ReadFileBytes(dir + "/KQ4VOL.0"), vol);
-        EXPECT_EQ(ReadV3SoundPlainly(dir, "KQ4DIR", "KQ4VOL.", 0).volume, 1);
+        EXPECT_EQ(ReadSoundPlainly(dir, kV3Layout, "KQ4DIR", "KQ4VOL.", 0).volume, 1);
     }
     {
         SCOPED_TRACE("the leftovers of a killed write");
@@ -340,7 +246,7 @@ TEST(ConvertGameV3, CommandsRunAsAProgram)
     const std::string sound = Resource({"", tones, "", ""});
     WriteFileBytes(out + "/new.agi", sound);
     ASSERT_EQ(RunConvert(out + "/new.agi --into-game " + dir + " --sound 7").exitCode, 0);
-    const PlainV3Sound written = ReadV3SoundPlainly(dir, "kq4dir", "kq4vol.", 7);
+    const PlainSound written = ReadSoundPlainly(dir, kV3Layout, "kq4dir", "kq4vol.", 7);
     EXPECT_EQ(written.error, "");
     EXPECT_TRUE(written.bCompressed);
     EXPECT_EQ(written.bytes, sound);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Version 3 game folders built here byte by byte: finding the layout, the combined directory,
 // volume records stored or compressed, damaged ones, and the interpreter's version.
-#include "GameV3TestFolders.h"
+#include "GameTestFolders.h"
 #include "game/AgiFolderLayout.h"
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
