@@ -127,59 +127,6 @@ TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
     }
 }
 
-TEST(GameFolderV3, WritesKeepTheSafetyRulesOfVersion2)
-{
-    // KQ4VOL.0 as made ends with sound 0; a view after it, which sound 0's header may run into.
-    const auto addView = [](const std::string& dir, bool bShared)
-    {
-        std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
-        const int soundAt = static_cast<int>(vol.size() - 7 - Packed(kRepeatedSound).size());
-        const int viewAt = static_cast<int>(vol.size());
-        WriteFileBytes(dir + "/KQ4VOL.0", vol + V3Record(0, 4, "vie2"));
-        std::string sndSection = Entry(0, soundAt) + Bytes({0xFF, 0xFF, 0xFF}) + Entry(1, 3);
-        const std::string views = Entry(0, 20) + Entry(0, bShared ? soundAt : viewAt);
-        WriteFileBytes(dir + "/KQ4DIR", V3Dir({Entry(0, 0), Entry(0, 0), views, sndSection}));
-        return soundAt;
-    };
-    {
-        SCOPED_TRACE("a header longer than its room");
-        const std::string dir = MakeV3Game(true);
-        const int soundAt = addView(dir, false);
-        std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
-        vol[static_cast<std::size_t>(soundAt) + 5] += 3;
-        WriteFileBytes(dir + "/KQ4VOL.0", vol);
-        EXPECT_NE(ListText(dir).find("(its length runs into view 1)"), std::string::npos);
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(0, ToBytes("short")), "");
-        EXPECT_EQ(ReadFileBytes(dir + "/KQ4VOL.0"), vol);
-    }
-    {
-        SCOPED_TRACE("a shared record");
-        const std::string dir = MakeV3Game(true);
-        addView(dir, true);
-        const std::string vol = ReadFileBytes(dir + "/KQ4VOL.0");
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(0, ToBytes("short")), "");
-        EXPECT_EQ(ReadFileBytes(dir + "/KQ4VOL.0"), vol);
-        EXPECT_EQ(ReadSoundPlainly(dir, kV3Layout, "KQ4DIR", "KQ4VOL.", 0).volume, 1);
-    }
-    {
-        SCOPED_TRACE("the leftovers of a killed write");
-        const std::string dir = MakeV3Game(true);
-        for (const char* temp : {".KQ4VOL.1.a1B2c3", ".KQ4DIR.XyZ123", ".KQ4VOL.3.000000"})
-            WriteFileBytes(dir + "/" + temp, "interrupted");
-        WriteFileBytes(dir + "/.VOL.1.abcdef", "not this game's");
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
-        for (const char* temp : {".KQ4VOL.1.a1B2c3", ".KQ4DIR.XyZ123", ".KQ4VOL.3.000000"})
-            EXPECT_FALSE(fs::exists(dir + "/" + temp)) << temp;
-        EXPECT_TRUE(fs::exists(dir + "/.VOL.1.abcdef"));
-    }
-}
-
 TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
 {
     const auto dirBytes = [](const std::string& bytes)
