@@ -44,6 +44,11 @@ CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
                  {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
 }
 
+CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
+{
+    return On(delta, channel, key).Off(length, channel, key);
+}
+
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
     return Event(delta,
