@@ -19,6 +19,13 @@
 inline const std::string kSound0 = Resource({Tone(0, 10, 427, 2), "", "", Noise(25, 1, true, 3)});
 inline const std::string kSound2 = Resource({Tone(0, 40, 254, 0), Tone(1, 7, 300, 1), "", ""});
 
+inline std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(c));
+    return s;
+}
+
 inline std::string Entry(int volume, int offset)
 {
     return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
@@ -35,12 +42,7 @@ inline std::string VolRecord(int volume, const std::string& data)
 inline std::string MakeGame(bool bUpper)
 {
     const std::string dir = MakeTempDir();
-    auto name = [&](std::string n)
-    {
-        for (char& c : n)
-            c = static_cast<char>(bUpper ? std::toupper(c) : std::tolower(c));
-        return dir + "/" + n;
-    };
+    const auto name = [&](const std::string& n) { return dir + "/" + (bUpper ? n : Lower(n)); };
     const std::string logic = VolRecord(0, "logic bytes");
     WriteFileBytes(name("LOGDIR"), Entry(0, 0));
     WriteFileBytes(name("VOL.0"), logic + VolRecord(0, kSound0));
@@ -179,11 +181,27 @@ struct GameLayout
 inline const GameLayout kV2Layout{2, "SNDDIR", "VOL.", 5, kSound0};
 inline const GameLayout kV3Layout{3, "KQ4DIR", "KQ4VOL.", 7, kRepeatedSound};
 
-inline std::string Lower(std::string s)
+// Appends records to KQ4VOL.<volume> and their entries to the sound section, which ends KQ4DIR;
+// "" is an empty entry.
+inline void AddV3Sounds(const std::string& dir, int volume, const std::vector<std::string>& records)
 {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(c));
-    return s;
+    const std::string volName = dir + "/KQ4VOL." + std::to_string(volume);
+    std::string vol = ReadFileBytes(volName), sounds = ReadFileBytes(dir + "/KQ4DIR");
+    for (const std::string& record : records)
+    {
+        sounds += record.empty() ? Bytes({0xFF, 0xFF, 0xFF})
+                                 : Entry(volume, static_cast<int>(vol.size()));
+        vol += record;
+    }
+    WriteFileBytes(volName, vol);
+    WriteFileBytes(dir + "/KQ4DIR", sounds);
+}
+
+// kRepeatedSound compressed and cut in half: its stream never ends.
+inline std::string UnendingV3Record(int volume)
+{
+    const std::string packed = Packed(kRepeatedSound);
+    return V3Record(volume, kRepeatedSound.size(), packed.substr(0, packed.size() / 2));
 }
 
 struct PlainSound
