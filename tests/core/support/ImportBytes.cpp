@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+namespace
+{
 void AppendVarLen(Bytes& out, std::uint32_t value)
 {
     Bytes reversed{static_cast<std::uint8_t>(value & 0x7F)};
@@ -12,6 +14,7 @@ void AppendVarLen(Bytes& out, std::uint32_t value)
         reversed.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
+} // namespace
 
 Bytes CrowdedMidiSong()
 {
@@ -25,23 +28,22 @@ Bytes CrowdedMidiSong()
     return MidiFile({track});
 }
 
-CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<std::uint8_t> eventBytes)
+CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<int> eventBytes)
 {
     AppendVarLen(bytes, delta);
-    bytes.insert(bytes.end(), eventBytes);
+    for (const int b : eventBytes)
+        bytes.push_back(static_cast<std::uint8_t>(b));
     return *this;
 }
 
 CMidiTrack& CMidiTrack::On(std::uint32_t delta, int channel, int key, int velocity)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(key),
-                         static_cast<std::uint8_t>(velocity)});
+    return Event(delta, {0x90 | channel, key, velocity});
 }
 
 CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
 {
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
+    return Event(delta, {0x80 | channel, key, 64});
 }
 
 CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
@@ -51,23 +53,18 @@ CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uin
 
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
-    return Event(delta,
-                 {0xFF, 0x51, 3, static_cast<std::uint8_t>(micros >> 16),
-                  static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
+    const int m = static_cast<int>(micros);
+    return Event(delta, {0xFF, 0x51, 3, m >> 16 & 0xFF, m >> 8 & 0xFF, m & 0xFF});
 }
 
 CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0xB0 | channel),
-                         static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value)});
+    return Event(delta, {0xB0 | channel, controller, value});
 }
 
 CMidiTrack& CMidiTrack::Bend(std::uint32_t delta, int channel, int value)
 {
-    const int raw = value + 8192;
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0xE0 | channel), static_cast<std::uint8_t>(raw & 0x7F),
-                  static_cast<std::uint8_t>(raw >> 7)});
+    return Event(delta, {0xE0 | channel, (value + 8192) & 0x7F, (value + 8192) >> 7});
 }
 
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
