@@ -31,11 +31,14 @@ inline std::string Entry(int volume, int offset)
     return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
 }
 
+inline std::string Le16(std::size_t v)
+{
+    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
+}
+
 inline std::string VolRecord(int volume, const std::string& data)
 {
-    return Bytes({0x12, 0x34, volume, static_cast<int>(data.size() & 0xFF),
-                  static_cast<int>(data.size() >> 8)}) +
-           data;
+    return Bytes({0x12, 0x34, volume}) + Le16(data.size()) + data;
 }
 
 // LOGDIR with one logic in VOL.0; SNDDIR: sound 0 in VOL.0, slot 1 empty, sound 2 in VOL.1.
@@ -97,11 +100,6 @@ inline std::string BackedUp(const CGameFolder& game, std::map<std::string, std::
         EXPECT_EQ(data, before[name]) << name;
     }
     return names;
-}
-
-inline std::string Le16(std::size_t v)
-{
-    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
 }
 
 // The four offsets, then the logic, picture, view and sound sections.
