@@ -62,11 +62,10 @@ std::int64_t TickAt(double seconds)
     return static_cast<std::int64_t>(std::floor(60.0 * seconds + 0.5));
 }
 
-CMidiTrack OneNote(int key, int velocity = 127, int length = kQuarter)
+// A quarter note on channel 1 after what the track holds.
+CMidiTrack OneNote(int key, CMidiTrack track = {})
 {
-    CMidiTrack track;
-    track.On(0, 0, key, velocity).Off(static_cast<std::uint32_t>(length), 0, key).End();
-    return track;
+    return track.Note(0, 0, key, kQuarter).End();
 }
 
 SongRecord R(std::int64_t start, std::int64_t ticks, int setting, int atten = 0)
@@ -257,19 +256,17 @@ TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
         int divisor;
         int raised;
     };
-    CMidiTrack bentUp, bentRange, bentPastFloor;
-    bentUp.Bend(0, 0, 4096).On(0, 0, 60).Off(kQuarter, 0, 60).End();
-    bentRange.BendRange(0, 0, 12).Bend(0, 0, -4096).On(0, 0, 72).Off(kQuarter, 0, 72).End();
-    bentPastFloor.Bend(0, 0, -8192).On(0, 0, 46).Off(kQuarter, 0, 46).End();
     std::vector<Case> cases{
         {"C-5", OneNote(60), 427, 0},
         {"A-5", OneNote(69), 254, 0},
         {"lowest in range", OneNote(45), 1016, 0},
         {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 1},
         {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 1},
-        {"half of a 2-semitone range up", bentUp, Divisor(60, 1.0), 0},
-        {"half of a 12-semitone range down", bentRange, Divisor(72, -6.0), 0},
-        {"bent below the lowest divisor", bentPastFloor, 1023, 0},
+        {"half of a 2-semitone range up", OneNote(60, CMidiTrack().Bend(0, 0, 4096)),
+         Divisor(60, 1.0), 0},
+        {"half of a 12-semitone range down",
+         OneNote(72, CMidiTrack().BendRange(0, 0, 12).Bend(0, 0, -4096)), Divisor(72, -6.0), 0},
+        {"bent below the lowest divisor", OneNote(46, CMidiTrack().Bend(0, 0, -8192)), 1023, 0},
     };
     for (const Case& c : cases)
     {
@@ -284,12 +281,7 @@ TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
 TEST(MidiImportPitch, UnbentNoteIsTheEditorsOwnNoteAndABentOneKeepsItsDivisor)
 {
     CMidiTrack track;
-    track.On(0, 0, 60)
-        .Off(kQuarter, 0, 60)
-        .Bend(0, 0, 2048)
-        .On(0, 0, 60)
-        .Off(kQuarter, 0, 60)
-        .End();
+    track.Note(0, 0, 60, kQuarter).Bend(0, 0, 2048).Note(0, 0, 60, kQuarter).End();
     CSoundDoc doc;
     ASSERT_TRUE(ImportMidi(MidiFile({track}), {}, doc).Ok());
     const PatternId id = doc.GetPlacement({0, 0});
@@ -428,16 +420,9 @@ TEST(MidiImportListing, ChannelsWithInstrumentNotesAndPolyphony)
 {
     CMidiTrack track;
     track.Event(0, {0xC2, 40})
-        .On(0, 2, 60)
-        .On(0, 2, 64)
-        .On(0, 2, 67)
-        .Off(kQuarter, 2, 60)
-        .Off(0, 2, 64)
-        .Off(0, 2, 67)
-        .On(0, 2, 72)
-        .Off(kQuarter, 2, 72)
-        .On(0, kDrums, 36)
-        .Off(10, kDrums, 36)
+        .Chord(0, 2, {60, 64, 67}, kQuarter)
+        .Note(0, 2, 72, kQuarter)
+        .Note(0, kDrums, 36, 10)
         .End();
     const MidiReadResult read = ReadMidiFile(MidiFile({track}));
     ASSERT_TRUE(read.Ok());

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace
 {
@@ -20,10 +21,7 @@ Bytes CrowdedMidiSong()
 {
     constexpr int kQuarter = 480;
     CMidiTrack track;
-    for (int key : {30, 60, 64, 67, 72})
-        track.On(0, 0, key);
-    for (int key : {30, 60, 64, 67, 72})
-        track.Off(key == 30 ? kQuarter : 0, 0, key);
+    track.Chord(0, 0, {30, 60, 64, 67, 72}, kQuarter);
     track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
     return MidiFile({track});
 }
@@ -49,6 +47,16 @@ CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
 CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
 {
     return On(delta, channel, key).Off(length, channel, key);
+}
+
+CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
+                              std::uint32_t length)
+{
+    for (const int key : keys)
+        On(std::exchange(delta, 0), channel, key);
+    for (const int key : keys)
+        Off(std::exchange(length, 0), channel, key);
+    return *this;
 }
 
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
