@@ -142,40 +142,6 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
     }
 }
 
-TEST(GameFolder, RefusedWritesChangeNothing)
-{
-    const std::function<void(const std::string&)> volume15Full = [](const std::string& dir)
-    {
-        fs::rename(dir + "/VOL.1", dir + "/VOL.15");
-        WriteFileBytes(dir + "/VOL.15", std::string(1048570, '\0'));
-    };
-    const std::function<void(const std::string&)> newVolumeIsAFolder = [](const std::string& dir)
-    {
-        WriteFileBytes(dir + "/VOL.1", std::string(1048570, '\0'));
-        fs::create_directory(dir + "/VOL.2");
-    };
-    const std::function<void(const std::string&)> asMade = [](const std::string&) {};
-    const struct
-    {
-        std::function<void(const std::string&)> setup;
-        int n;
-        std::size_t bytes;
-    } cases[] = {
-        {volume15Full, 4, 10}, {newVolumeIsAFolder, 4, 10}, {asMade, 4, 65536}, {asMade, 256, 10}};
-    for (const auto& c : cases)
-    {
-        const std::string dir = MakeGame(true);
-        c.setup(dir);
-        const auto before = Snapshot(dir);
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
-        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
-        EXPECT_EQ(Snapshot(dir), before) << error;
-        EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
-    }
-}
-
 TEST(ConvertGame, ListsExportsAndWritesSoundsOfEitherLayout)
 {
     std::string tones;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -223,29 +224,51 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
     }
 }
 
-TEST(GameWriteSafety, ReadOnlyFilesAreRefusedEvenForRoot)
+TEST(GameWriteSafety, RefusedWritesChangeNothing)
 {
+    using Setup = std::function<void(const std::string&)>;
+    const Setup volume15Full = [](const std::string& dir)
+    {
+        fs::rename(dir + "/VOL.1", dir + "/VOL.15");
+        WriteFileBytes(dir + "/VOL.15", std::string(1048570, '\0'));
+    };
+    const Setup newVolumeIsAFolder = [](const std::string& dir)
+    {
+        WriteFileBytes(dir + "/VOL.1", std::string(1048570, '\0'));
+        fs::create_directory(dir + "/VOL.2");
+    };
+    const Setup asMade = [](const std::string&) {};
     const struct
     {
-        const char* file;
+        Setup setup;
+        const char* readOnly; // made so, even for root; "." the folder
         int n;
         std::size_t bytes;
         const char* message;
-    } cases[] = {{"VOL.1", 2, 3, "VOL.1 is read-only"},
-                 {"SNDDIR", 0, 100, "SNDDIR is read-only"},
-                 {"", 2, 3, "is read-only"}};
+    } cases[] = {
+        {volume15Full, "", 4, 10, ""},
+        {newVolumeIsAFolder, "", 4, 10, ""},
+        {asMade, "", 4, 65536, ""},
+        {asMade, "", 256, 10, ""},
+        {asMade, "VOL.1", 2, 3, "VOL.1 is read-only"},
+        {asMade, "SNDDIR", 0, 100, "SNDDIR is read-only"},
+        {asMade, ".", 2, 3, "is read-only"},
+    };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.message);
         const std::string dir = MakeGame(true);
-        const std::string path = dir + "/" + c.file;
-        ::chmod(path.c_str(), *c.file ? 0444 : 0555);
+        const std::string path = dir + "/" + c.readOnly;
+        c.setup(dir);
+        if (*c.readOnly != '\0')
+            ::chmod(path.c_str(), std::string(c.readOnly) == "." ? 0555 : 0444);
         const auto before = Snapshot(dir);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
+        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
-        EXPECT_EQ(Snapshot(dir), before);
+        EXPECT_EQ(Snapshot(dir), before) << error;
+        EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
         ::chmod(path.c_str(), 0755);
     }
 }
