@@ -15,33 +15,71 @@
 
 namespace fs = std::filesystem;
 
-TEST(GameFolder, DamagedEntriesAreListedAndRefused)
+TEST(GameFolder, EverySoundOfEitherLayoutIsListedAndDamagedOnesAreRefused)
 {
-    const std::string dir = MakeGame(true);
-    const std::string vol0 = ReadFileBytes(dir + "/VOL.0");
+    // Version 2: sounds 3-6 point past the end, at no signature, at a record running past the
+    // end, into a missing VOL file; 7 is readable bytes that are no sound.
+    const std::string v2 = MakeGame(true);
+    const std::string vol0 = ReadFileBytes(v2 + "/VOL.0");
     const int end = static_cast<int>(vol0.size());
-    // Sounds 3-6 appended to SNDDIR: past the end, no signature, running past the end, a VOL
-    // file that is missing; 7: readable bytes that are no sound.
-    WriteFileBytes(dir + "/VOL.0",
+    WriteFileBytes(v2 + "/VOL.0",
                    vol0 + VolRecord(0, "xyz") + "zz" + Bytes({0x12, 0x34, 0, 0xFF, 0}));
-    WriteFileBytes(dir + "/SNDDIR", ReadFileBytes(dir + "/SNDDIR") + Entry(0, end + 99) +
-                                        Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
-                                        Entry(0, end));
-    const std::string list = ListText(dir);
-    EXPECT_NE(list.find("3:0/0(its entry points past the end of VOL.0)"), std::string::npos);
-    EXPECT_NE(list.find("4:0/0(no resource signature at offset " + std::to_string(end + 8)),
-              std::string::npos);
-    EXPECT_NE(list.find("5:0/0(it runs past the end of VOL.0)"), std::string::npos);
-    EXPECT_NE(list.find("6:0/0(VOL.4 is missing)"), std::string::npos);
-    EXPECT_NE(list.find("7:3/0(Raw data too short! ( 3 bytes ))"), std::string::npos);
+    WriteFileBytes(v2 + "/SNDDIR", ReadFileBytes(v2 + "/SNDDIR") + Entry(0, end + 99) +
+                                       Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
+                                       Entry(0, end));
+    // Version 3: sound 3 never ends, 4 is stored as a packed picture, 5 has a code past the table.
+    const std::string v3 = MakeV3Game(true);
+    WriteFileBytes(v3 + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
+    AddV3Sounds(v3, 0,
+                {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0),
+                 V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08}))});
+    const struct
+    {
+        std::string dir, description;
+        std::vector<std::string> listed;
+        std::vector<std::pair<int, std::string>> readable;
+        std::vector<int> refused;
+    } cases[] = {
+        {v2,
+         "version 2 game, interpreter 2.917 (assumed)",
+         {"3:0/0(its entry points past the end of VOL.0)",
+          "4:0/0(no resource signature at offset " + std::to_string(end + 8),
+          "5:0/0(it runs past the end of VOL.0)", "6:0/0(VOL.4 is missing)",
+          "7:3/0(Raw data too short! ( 3 bytes ))"},
+         {{7, "xyz"}},
+         {1, 3, 4, 5, 6, 99}},
+        {v3,
+         "version 3 game KQ4, interpreter 3.002.086",
+         {"0:" + std::to_string(kRepeatedSound.size()) + "/60 in " +
+              std::to_string(Packed(kRepeatedSound).size()),
+          "2:" + std::to_string(kSound2.size()) + "/40 ", "3:0/0(", "without an end",
+          "4:0/0(it is stored as a packed picture)", "5:0/0(", "past the table"},
+         {{0, kRepeatedSound}, {2, kSound2}},
+         {1, 3, 4, 5, 6}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.description);
+        std::string description;
+        const std::string list = ListText(c.dir, &description);
+        EXPECT_EQ(description, c.description);
+        for (const std::string& line : c.listed)
+            EXPECT_NE(list.find(line), std::string::npos) << line << " in " << list;
+        EXPECT_EQ(list.find("1:"), std::string::npos);
 
-    CGameFolder game;
-    GameBytes bytes;
-    ASSERT_EQ(game.Open(dir), "");
-    for (const int n : {1, 3, 4, 5, 6, 99})
-        EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) + " "),
-                  std::string::npos);
-    EXPECT_EQ(game.ReadSound(7, bytes), "");
+        CGameFolder game;
+        GameBytes bytes;
+        ASSERT_EQ(game.Open(c.dir), "");
+        for (const auto& [n, sound] : c.readable)
+        {
+            EXPECT_EQ(game.ReadSound(n, bytes), "");
+            EXPECT_EQ(bytes, ToBytes(sound));
+        }
+        for (const int n : c.refused)
+            EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) +
+                                                    " of the game folder " + c.dir),
+                      std::string::npos);
+    }
 }
 
 TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
@@ -211,46 +249,6 @@ TEST(ConvertGame, DocumentsGoIntoTheGameAndRefusalsChangeNothing)
     EXPECT_EQ(badInto.out.rfind("tarvok-convert: " + out + "/bad.agi: Error: Offset 240 ", 0), 0u)
         << badInto.out;
     EXPECT_EQ(Snapshot(dir), before);
-}
-
-TEST(GameFolderV3, ListsEverySoundWithTheGamesVersion)
-{
-    const std::string dir = MakeV3Game(true);
-    WriteFileBytes(dir + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
-    const std::string packed = Packed(kRepeatedSound);
-    AddV3Sounds(dir, 0,
-                {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0),
-                 V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08}))});
-    std::string description;
-    const std::string list = ListText(dir, &description);
-    EXPECT_EQ(description, "version 3 game KQ4, interpreter 3.002.086");
-    const std::string expected[] = {
-        "0:" + std::to_string(kRepeatedSound.size()) + "/60 in " + std::to_string(packed.size()),
-        "2:" + std::to_string(kSound2.size()) + "/40 ",
-        "3:0/0(", // never ends
-        "4:0/0(it is stored as a packed picture)",
-        "5:0/0(",
-    };
-    for (const std::string& line : expected)
-        EXPECT_NE(list.find(line), std::string::npos) << line << " in " << list;
-    EXPECT_EQ(list.find("1:"), std::string::npos);
-    EXPECT_NE(list.find("without an end"), std::string::npos) << list;
-    EXPECT_NE(list.find("past the table"), std::string::npos) << list;
-
-    CGameFolder game;
-    GameBytes bytes;
-    ASSERT_EQ(game.Open(dir), "");
-    ASSERT_EQ(game.ReadSound(0, bytes), "");
-    EXPECT_EQ(bytes, ToBytes(kRepeatedSound));
-    ASSERT_EQ(game.ReadSound(2, bytes), "");
-    EXPECT_EQ(bytes, ToBytes(kSound2));
-    for (const int n : {1, 3, 4, 5, 6})
-    {
-        const std::string error = game.ReadSound(n, bytes);
-        EXPECT_NE(error.find("sound " + std::to_string(n) + " of the game folder " + dir),
-                  std::string::npos)
-            << error;
-    }
 }
 
 TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
