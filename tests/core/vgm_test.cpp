@@ -41,7 +41,7 @@ std::vector<std::string> ReadTag(const std::vector<std::uint8_t>& b, std::size_t
     std::vector<std::string> strings;
     if (at + 12 > b.size() || std::string(b.begin() + at, b.begin() + at + 4) != "Gd3 ")
         return strings;
-    std::string unit, text;
+    std::string text;
     for (std::size_t i = at + 12; i + 1 < at + 12 + LE32(b, at + 8); i += 2)
     {
         if (b[i] == 0 && b[i + 1] == 0)
@@ -129,15 +129,6 @@ std::vector<std::pair<unsigned, unsigned>> Registers(const DecodedVgm& vgm)
         for (const TickState& state : channel)
             out.emplace_back(state.setting, state.attenuation);
     return out;
-}
-
-// What the engine plays from the document's play range.
-std::string DocumentTimeline(const CSoundDoc& doc, const std::vector<int>& fade = {})
-{
-    std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
-    EXPECT_TRUE(build.Ok()) << build.error;
-    return EngineTimeline({build.bytes.begin(), build.bytes.end()}, fade);
 }
 
 // Typed at 7 ticks a row: exact divisors (0 among them), notes struck silent, volume-only
@@ -328,7 +319,8 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
                 ASSERT_TRUE(in.Ok()) << in.error;
                 EXPECT_TRUE(in.warnings.empty());
                 // The fade is in the file, so the import plays it without one.
-                EXPECT_EQ(DocumentTimeline(back), DocumentTimeline(*docs[i], fade.table));
+                EXPECT_EQ(EngineTimeline(BuiltResource(back)),
+                          EngineTimeline(BuiltResource(*docs[i]), fade.table));
                 // The chip holds the same registers on every tick, silent divisors included,
                 // and the noise restarts when it did.
                 const DecodedVgm before = Decode(out.bytes);
