@@ -23,23 +23,14 @@ constexpr int kDrums = 9;     // channel 10
 
 using Records = std::vector<SongRecord>;
 
-ImportedSong Convert(const Bytes& file, const MidiImportOptions& options = {},
-                     MidiImportCounts* pCounts = nullptr)
+// Imports into a document and checks that its AGI export plays exactly the song's records.
+ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
+                                  MidiImportCounts* pCounts = nullptr)
 {
     const MidiReadResult read = ReadMidiFile(file);
     EXPECT_TRUE(read.Ok()) << read.error;
     MidiImportCounts counts;
     ImportedSong song = ConvertMidi(read.song, options, counts);
-    if (pCounts != nullptr)
-        *pCounts = counts;
-    return song;
-}
-
-// Imports into a document and checks that its AGI export plays exactly the song's records.
-ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
-                                  MidiImportCounts* pCounts = nullptr)
-{
-    ImportedSong song = Convert(file, options);
     CSoundDoc doc;
     const MidiImportResult result = ImportMidi(file, options, doc);
     EXPECT_TRUE(result.Ok()) << result.error;
@@ -48,6 +39,8 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     EXPECT_TRUE(build.Ok()) << build.error;
     EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
     EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
+    EXPECT_EQ(result.counts.cutNotes, counts.cutNotes);
+    EXPECT_EQ(result.counts.raisedNotes, counts.raisedNotes);
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
                                                       doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
@@ -181,7 +174,7 @@ TEST(MidiImportTime, AThousandNotesDoNotDrift)
     for (int i = 0; i < 1000; ++i)
         track.On(i == 0 ? 0 : 1, 0, 60 + i % 12).Off(kQuarter - 1, 0, 60 + i % 12);
     track.End();
-    const ImportedSong song = Convert(MidiFile({track}, kQuarter, 0));
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}, kQuarter, 0));
     ASSERT_EQ(song.channels[0].size(), 1000u);
     for (int i : {1, 333, 999})
     {
@@ -220,8 +213,8 @@ TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
         ASSERT_EQ(std::system(command.c_str()), 0);
         std::istringstream times(ReadFileBytes(dir + "/times.txt"));
         const std::string file = ReadFileBytes(dir + "/song.mid");
-        const ImportedSong song =
-            Convert(Bytes(file.begin(), file.end()), MidiImportOptions::Mapped({1, 2, 0}, 0));
+        const ImportedSong song = ImportAndCheckEngine(Bytes(file.begin(), file.end()),
+                                                       MidiImportOptions::Mapped({1, 2, 0}, 0));
         std::set<std::pair<int, std::int64_t>> expected, actual;
         int channel = 0, key = 0;
         double seconds = 0.0;
@@ -271,7 +264,7 @@ TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
     for (const Case& c : cases)
     {
         MidiImportCounts counts;
-        const ImportedSong song = Convert(MidiFile({c.track}), {}, &counts);
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), {}, &counts);
         ASSERT_EQ(song.channels[0].size(), 1u) << c.name;
         EXPECT_EQ(song.channels[0][0].setting, c.divisor) << c.name;
         EXPECT_EQ(counts.raisedNotes, c.raised) << c.name;
@@ -339,7 +332,7 @@ TEST(MidiImportLoudness, VelocityVolumeAndExpression)
             .On(0, 0, 60, c.velocity)
             .Off(kQuarter, 0, 60)
             .End();
-        const ImportedSong song = Convert(MidiFile({track}));
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
         ASSERT_EQ(song.channels[0].size(), 1u);
         EXPECT_EQ(song.channels[0][0].atten, c.atten)
             << c.velocity << " " << c.volume << " " << c.expression;
@@ -361,7 +354,7 @@ TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
         .Off(0, 1, 72)
         .End();
     MidiImportCounts counts;
-    const ImportedSong song = Convert(MidiFile({track}), {}, &counts);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
     ASSERT_EQ(song.channels[0].size(), 1u);
     EXPECT_EQ(song.channels[0][0].setting, AgiDivisorOfNote(72));
