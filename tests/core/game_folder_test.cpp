@@ -27,12 +27,10 @@ TEST(GameFolder, EverySoundOfEitherLayoutIsListedAndDamagedOnesAreRefused)
     WriteFileBytes(v2 + "/SNDDIR", ReadFileBytes(v2 + "/SNDDIR") + Entry(0, end + 99) +
                                        Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
                                        Entry(0, end));
-    // Version 3: sound 3 never ends, 4 is stored as a packed picture, 5 has a code past the table.
+    // Version 3: sound 3 never ends, 4 is stored as a packed picture.
     const std::string v3 = MakeV3Game(true);
     WriteFileBytes(v3 + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
-    AddV3Sounds(v3, 0,
-                {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0),
-                 V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08}))});
+    AddV3Sounds(v3, 0, {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0)});
     const struct
     {
         std::string dir, description;
@@ -53,9 +51,9 @@ TEST(GameFolder, EverySoundOfEitherLayoutIsListedAndDamagedOnesAreRefused)
          {"0:" + std::to_string(kRepeatedSound.size()) + "/60 in " +
               std::to_string(Packed(kRepeatedSound).size()),
           "2:" + std::to_string(kSound2.size()) + "/40 ", "3:0/0(", "without an end",
-          "4:0/0(it is stored as a packed picture)", "5:0/0(", "past the table"},
+          "4:0/0(it is stored as a packed picture)"},
          {{0, kRepeatedSound}, {2, kSound2}},
-         {1, 3, 4, 5, 6}},
+         {1, 3, 4, 5}},
     };
     for (const auto& c : cases)
     {
