@@ -15,6 +15,24 @@ void AppendVarLen(Bytes& out, std::uint32_t value)
         reversed.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
+
+void AppendBE(Bytes& out, std::uint32_t value, int count)
+{
+    for (int i = count - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A silence that only fills a gap: a tone at divisor 15 or any noise at attenuation 15.
+bool FillsGap(int channel, const SongRecord& record)
+{
+    return record.atten == 15 && (channel == 3 || record.setting == 15);
+}
 } // namespace
 
 Bytes CrowdedMidiSong()
@@ -88,21 +106,6 @@ CMidiTrack& CMidiTrack::End(std::uint32_t delta)
     return Event(delta, {0xFF, 0x2F, 0});
 }
 
-namespace
-{
-void AppendBE(Bytes& out, std::uint32_t value, int count)
-{
-    for (int i = count - 1; i >= 0; --i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-} // namespace
-
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division, int format)
 {
     Bytes out{'M', 'T', 'h', 'd'};
@@ -172,14 +175,6 @@ Bytes Gzip(const Bytes& bytes)
     deflateEnd(&stream);
     return out;
 }
-
-namespace
-{
-bool FillsGap(int channel, const SongRecord& record)
-{
-    return record.atten == 15 && (channel == 3 || record.setting == 15);
-}
-} // namespace
 
 std::array<std::vector<SongRecord>, 4> ResourceRecords(const std::vector<std::uint8_t>& data)
 {
