@@ -56,9 +56,9 @@ std::int64_t TickAt(double seconds)
 }
 
 // A quarter note on channel 1 after what the track holds.
-CMidiTrack OneNote(int key, CMidiTrack track = {})
+CMidiTrack OneNote(int key, CMidiTrack track = {}, int velocity = 127)
 {
-    return track.Note(0, 0, key, kQuarter).End();
+    return track.On(0, 0, key, velocity).Off(kQuarter, 0, key).End();
 }
 
 SongRecord R(std::int64_t start, std::int64_t ticks, int setting, int atten = 0)
@@ -240,34 +240,43 @@ TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
 
 // --- pitch ---
 
-TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
+TEST(MidiImport, OneNoteIsOneRecordOfItsDivisorAndLoudness)
 {
-    struct Case
+    const auto loud = [](int velocity, int volume, int expression)
+    {
+        return OneNote(60, CMidiTrack().Control(0, 0, 7, volume).Control(0, 0, 11, expression),
+                       velocity);
+    };
+    const struct
     {
         const char* name;
         CMidiTrack track;
-        int divisor;
-        int raised;
-    };
-    std::vector<Case> cases{
-        {"C-5", OneNote(60), 427, 0},
-        {"A-5", OneNote(69), 254, 0},
-        {"lowest in range", OneNote(45), 1016, 0},
-        {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 1},
-        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 1},
+        int divisor, atten, raised;
+    } cases[] = {
+        {"C-5", OneNote(60), 427, 0, 0},
+        {"A-5", OneNote(69), 254, 0, 0},
+        {"lowest in range", OneNote(45), 1016, 0, 0},
+        {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 0, 1},
+        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 0, 1},
         {"half of a 2-semitone range up", OneNote(60, CMidiTrack().Bend(0, 0, 4096)),
-         Divisor(60, 1.0), 0},
+         Divisor(60, 1.0), 0, 0},
         {"half of a 12-semitone range down",
-         OneNote(72, CMidiTrack().BendRange(0, 0, 12).Bend(0, 0, -4096)), Divisor(72, -6.0), 0},
-        {"bent below the lowest divisor", OneNote(46, CMidiTrack().Bend(0, 0, -8192)), 1023, 0},
+         OneNote(72, CMidiTrack().BendRange(0, 0, 12).Bend(0, 0, -4096)), Divisor(72, -6.0), 0, 0},
+        {"bent below the lowest divisor", OneNote(46, CMidiTrack().Bend(0, 0, -8192)), 1023, 0, 0},
+        {"all at full", loud(127, 127, 127), 427, 0, 0},
+        {"velocity 64", loud(64, 127, 127), 427, 6, 0},
+        {"volume and expression 100", loud(127, 100, 100), 427, 4, 0},
+        {"velocity 100, volume 90, expression 80", loud(100, 90, 80), 427, 9, 0},
+        {"velocity 1", loud(1, 127, 127), 427, 14, 0},
+        {"volume 0", loud(127, 0, 127), 427, 15, 0},
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
+        SCOPED_TRACE(c.name);
         MidiImportCounts counts;
         const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), {}, &counts);
-        ASSERT_EQ(song.channels[0].size(), 1u) << c.name;
-        EXPECT_EQ(song.channels[0][0].setting, c.divisor) << c.name;
-        EXPECT_EQ(counts.raisedNotes, c.raised) << c.name;
+        EXPECT_EQ(song.channels[0], (Records{R(0, 30, c.divisor, c.atten)}));
+        EXPECT_EQ(counts.raisedNotes, c.raised);
     }
 }
 
@@ -309,34 +318,6 @@ TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
     const double second = CSpectrum(&samples[half + half / 2 - 4096], 8192).PeakHz(300, 600);
     EXPECT_NEAR(first, 111860.0 / 254, 2.0);
     EXPECT_NEAR(second, 111860.0 / Divisor(69, 8191.0 / 8192.0 * 2.0), 2.0);
-}
-
-// --- loudness ---
-
-TEST(MidiImportLoudness, VelocityVolumeAndExpression)
-{
-    struct Case
-    {
-        int velocity, volume, expression, atten;
-    };
-    for (const Case& c : std::vector<Case>{{127, 127, 127, 0},
-                                           {64, 127, 127, 6},
-                                           {127, 100, 100, 4},
-                                           {100, 90, 80, 9},
-                                           {1, 127, 127, 14},
-                                           {127, 0, 127, 15}})
-    {
-        CMidiTrack track;
-        track.Control(0, 0, 7, c.volume)
-            .Control(0, 0, 11, c.expression)
-            .On(0, 0, 60, c.velocity)
-            .Off(kQuarter, 0, 60)
-            .End();
-        const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-        ASSERT_EQ(song.channels[0].size(), 1u);
-        EXPECT_EQ(song.channels[0][0].atten, c.atten)
-            << c.velocity << " " << c.volume << " " << c.expression;
-    }
 }
 
 // --- voices ---
