@@ -100,9 +100,12 @@ void CGameFolderCommands::OnOpenGameFolder()
         return;
     CGameFolder game;
     std::vector<GameSoundInfo> sounds;
+    bool bCancelled = false;
     std::string error = game.Open(AbsoluteFolder(dir));
     if (error.empty())
-        error = ListGameSoundsAside(game, sounds);
+        error = ListGameSoundsAside(game, sounds, m_app.GetMainFrame(), &bCancelled);
+    if (bCancelled)
+        return;
     if (error.empty() && sounds.empty())
         error = "The game folder " + game.GetPath() + " has no sounds";
     if (!error.empty())

@@ -1,29 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/GameListing.h"
 
-#include <QCursor>
-#include <QEventLoop>
-#include <QGuiApplication>
-
-#include <thread>
+#include "dialogs/WorkAside.h"
 
 std::string ListGameSoundsAside(const CGameFolder& game, std::vector<GameSoundInfo>& sounds,
-                                std::vector<std::string>* pWarnings)
+                                QWidget* pParent, bool* pCancelled)
 {
-    QEventLoop loop;
     std::string error;
-    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    std::thread worker(
-        [&]
-        {
-            error = game.ListSounds(sounds, pWarnings);
-            // Queued, so a listing done before exec() starts still ends the loop.
-            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-        });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-    QGuiApplication::restoreOverrideCursor();
-    return error;
+    const bool bDone = RunAside(
+        pParent,
+        QStringLiteral("Listing the sounds of %1…").arg(QString::fromStdString(game.GetPath())),
+        [&](const std::atomic<bool>& bCancel)
+        { error = game.ListSounds(sounds, nullptr, &bCancel); });
+    if (pCancelled != nullptr)
+        *pCancelled = !bDone;
+    if (!bDone)
+        sounds.clear();
+    return bDone ? error : std::string();
 }
 
 QString GameSoundLength(std::int64_t ticks)

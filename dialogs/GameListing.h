@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
-// CGameFolder::ListSounds on a thread of its own: a folder of hundreds of thousands of entries
-// takes a while, and the window keeps painting and answering meanwhile, under a busy cursor.
-// Runs a nested event loop until the listing is done.
+class QWidget;
+
+// CGameFolder::ListSounds aside from the window's thread (see RunAside): a folder on a slow
+// disk can take a while, and the person may cancel it. Returns "" or the error to show;
+// *pCancelled says whether the person cancelled (then there is nothing to show).
 std::string ListGameSoundsAside(const CGameFolder& game, std::vector<GameSoundInfo>& sounds,
-                                std::vector<std::string>* pWarnings = nullptr);
+                                QWidget* pParent, bool* pCancelled = nullptr);
 
 // A sound's length of engine ticks as m:ss.
 QString GameSoundLength(std::int64_t ticks);

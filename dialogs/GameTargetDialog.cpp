@@ -82,9 +82,16 @@ void CGameTargetDialog::ShowFolder(const QString& dir)
     m_sounds.clear();
     m_pFolder->setEditText(dir);
     CGameFolder game;
+    bool bCancelled = false;
     std::string error = game.Open(dir.toStdString());
     if (error.empty())
-        error = ListGameSoundsAside(game, m_sounds);
+        error = ListGameSoundsAside(game, m_sounds, this, &bCancelled);
+    if (bCancelled)
+    {
+        // Listed again when asked for again.
+        m_listed.clear();
+        error = "The sounds of this folder were not listed: the listing was cancelled";
+    }
     m_pProblem->setText(QString::fromStdString(error));
     m_pProblem->setVisible(!error.empty());
     if (!error.empty())

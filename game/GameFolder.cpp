@@ -173,9 +173,10 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
 }
 
 std::string CGameFolder::ListSounds(std::vector<GameSoundInfo>& sounds,
-                                    std::vector<std::string>* pWarnings) const
+                                    std::vector<std::string>* pWarnings,
+                                    const std::atomic<bool>* pCancel) const
 {
-    return ListOrRead(sounds, nullptr, pWarnings);
+    return ListOrRead(sounds, nullptr, pWarnings, pCancel);
 }
 
 std::string CGameFolder::ReadAllSounds(std::vector<GameSoundInfo>& sounds,
@@ -187,7 +188,8 @@ std::string CGameFolder::ReadAllSounds(std::vector<GameSoundInfo>& sounds,
 
 std::string CGameFolder::ListOrRead(std::vector<GameSoundInfo>& sounds,
                                     std::vector<GameBytes>* pResources,
-                                    std::vector<std::string>* pWarnings) const
+                                    std::vector<std::string>* pWarnings,
+                                    const std::atomic<bool>* pCancel) const
 {
     sounds.clear();
     if (pResources != nullptr)
@@ -216,7 +218,14 @@ std::string CGameFolder::ListOrRead(std::vector<GameSoundInfo>& sounds,
     if (pResources != nullptr)
         pResources->resize(sounds.size());
     for (const auto& [volume, indices] : byVolume)
+    {
+        if (pCancel != nullptr && pCancel->load())
+        {
+            sounds.clear();
+            return "The listing of the game folder " + m_dir + " was cancelled";
+        }
         ListVolume(volume, indices, entries, directory, sounds, pResources);
+    }
     if (pWarnings != nullptr)
         *pWarnings = std::move(warnings);
     return {};

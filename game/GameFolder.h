@@ -5,6 +5,7 @@
 #include "game/GameLayout.h"
 #include "game/InterpreterVersion.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,9 +46,11 @@ public:
 
     // The sounds of the directory in number order, damaged ones included; each VOL file is
     // read once. Entries past sound 255, which the engine cannot reach, are left out with a
-    // line in warnings, as is a directory that cannot be read for the layout.
+    // line in warnings, as is a directory that cannot be read for the layout. Setting *pCancel
+    // from another thread ends the listing before the next VOL file, with an error.
     std::string ListSounds(std::vector<GameSoundInfo>& sounds,
-                           std::vector<std::string>* pWarnings = nullptr) const;
+                           std::vector<std::string>* pWarnings = nullptr,
+                           const std::atomic<bool>* pCancel = nullptr) const;
     // As ListSounds, with each listed sound's resource bytes (empty for a damaged one).
     std::string ReadAllSounds(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>& resources,
                               std::vector<std::string>* pWarnings = nullptr) const;
@@ -69,7 +72,8 @@ public:
 private:
     std::string ReadDirectory(GameDirectory& directory) const;
     std::string ListOrRead(std::vector<GameSoundInfo>& sounds, std::vector<GameBytes>* pResources,
-                           std::vector<std::string>* pWarnings) const;
+                           std::vector<std::string>* pWarnings,
+                           const std::atomic<bool>* pCancel = nullptr) const;
     std::string ReadVol(int volume, GameBytes& vol) const;
     std::string VolName(int volume) const;
     // The record at entry in vol, or the reason it is damaged.

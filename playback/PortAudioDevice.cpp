@@ -111,15 +111,16 @@ private:
 } // namespace
 
 int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long nFrames,
-                                     const PaStreamCallbackTimeInfo*, unsigned long statusFlags,
-                                     void* pUserData)
+                                     const PaStreamCallbackTimeInfo* pTime,
+                                     unsigned long statusFlags, void* pUserData)
 {
     auto* pDevice = static_cast<CPortAudioDevice*>(pUserData);
-    // One dropout, however many blocks the driver flags for it.
-    const bool bUnderflow = (statusFlags & paOutputUnderflow) != 0;
-    if (bUnderflow && !pDevice->m_bUnderflowing)
-        pDevice->m_nUnderflows.fetch_add(1, std::memory_order_relaxed);
-    pDevice->m_bUnderflowing = bUnderflow;
+    // Hosts that keep no clock leave both times 0.
+    const bool bTimed = pTime != nullptr && pTime->currentTime > 0.0;
+    pDevice->m_dropouts.OnBlock((statusFlags & paOutputUnderflow) != 0,
+                                bTimed ? pTime->outputBufferDacTime - pTime->currentTime
+                                       : CDropoutCounter::kDueUnknown,
+                                static_cast<unsigned>(nFrames));
     pDevice->m_mixer.Render(static_cast<std::int16_t*>(pOutput), static_cast<unsigned>(nFrames));
     return paContinue;
 }
@@ -141,6 +142,7 @@ bool CPortAudioDevice::OpenStream(double latency)
     const PaHostApiInfo* pHost = pInfo != nullptr ? Pa_GetHostApiInfo(pInfo->hostApi) : nullptr;
     if (pHost != nullptr && pHost->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(pStream, 1);
+    m_dropouts.StartStream(static_cast<unsigned>(kSampleRate));
     if (Pa_StartStream(pStream) != paNoError)
     {
         Pa_CloseStream(pStream);
@@ -194,7 +196,7 @@ std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
     if (pInfo == nullptr)
         return nullptr;
     pDevice->m_strDeviceName = pInfo->name != nullptr ? pInfo->name : "";
-    if (!pDevice->OpenFromStep(0))
+    if (!pDevice->OpenFromStep(kFirstStep))
         return nullptr;
     return pDevice;
 }
@@ -209,7 +211,7 @@ bool CPortAudioDevice::RaiseLatency()
     // but the new stream starts only after the old one ended: a gap the listener hears.
     CloseStream(true);
     m_nRaisedAt.store(GetUnderflowCount());
-    m_nUnderflows.fetch_add(1, std::memory_order_relaxed);
+    m_dropouts.CountGap();
     // The stream the device had is gone; the one it refused again is retried.
     return OpenFromStep(step) || OpenFromStep(step - 1);
 }
@@ -226,7 +228,7 @@ std::string CPortAudioDevice::Describe() const
     char text[200];
     const int n = std::snprintf(text, sizeof text, "PortAudio, %s, %.0f ms output latency",
                                 m_strDeviceName.c_str(), GetOutputLatency() * 1000.0);
-    if (m_nStep.load() > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof text)
+    if (m_nStep.load() > kFirstStep && n > 0 && static_cast<std::size_t>(n) < sizeof text)
         std::snprintf(text + n, sizeof text - n, " (raised after %u dropouts)", m_nRaisedAt.load());
     return text;
 }

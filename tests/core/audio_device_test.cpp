@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/DropoutCounter.h"
 #include "playback/VirtualAudioDevice.h"
 
 #include <gtest/gtest.h>
@@ -82,12 +83,8 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
         int nNotified;
     };
     const Step steps[] = {
-        {0, 2, {1, 2}, 0, 0},
-        {0, 3, {3, 0, 0}, 1, 0},
-        {0, 2, {0, 0}, 1, 0},
-        {4, 3, {4, 5, 6}, 1, 1},
-        {0, 3, {7, 0, 0}, 2, 1},
-        {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
+        {0, 2, {1, 2}, 0, 0},    {0, 3, {3, 0, 0}, 1, 0}, {0, 2, {0, 0}, 1, 0},
+        {4, 3, {4, 5, 6}, 1, 1}, {0, 3, {7, 0, 0}, 2, 1}, {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
     };
     for (const Step& step : steps)
     {
@@ -97,4 +94,43 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
         EXPECT_EQ(device.GetUnderflowCount(), step.nGaps) << step.nPlay;
         EXPECT_EQ(counter.m_nCount.load(), step.nNotified) << step.nPlay;
     }
+}
+
+TEST(DropoutCounter, CountsFlaggedAndLateBlocksOncePerGapAfterTheStreamSettles)
+{
+    // 1000 frames a second: 100 frames of settling.
+    struct Block
+    {
+        bool bFlagged;
+        double dueIn;
+        unsigned nFrames;
+        unsigned nCounted;
+    };
+    constexpr double kUnknown = CDropoutCounter::kDueUnknown;
+    const Block blocks[] = {
+        {true, 0.0, 60, 0},       // priming: nothing is due yet
+        {false, 0.0, 40, 0},      // still priming
+        {false, 0.0, 10, 1},      // settled, and too late: the server played silence
+        {false, -0.002, 10, 1},   // the same gap goes on
+        {false, 0.020, 10, 1},    // in time again
+        {false, 0.0004, 10, 1},   // a near miss is heard whole
+        {true, 0.020, 10, 2},     // the driver flags one
+        {true, 0.0, 10, 2},       // the same one, late as well
+        {false, kUnknown, 10, 2}, // a host without a clock
+        {true, kUnknown, 10, 3},
+    };
+    CDropoutCounter counter;
+    counter.StartStream(1000);
+    for (const Block& block : blocks)
+    {
+        counter.OnBlock(block.bFlagged, block.dueIn, block.nFrames);
+        EXPECT_EQ(counter.GetCount(), block.nCounted) << block.dueIn;
+    }
+    counter.CountGap();
+    // A new stream primes again, and forgets the gap of the old one.
+    counter.StartStream(1000);
+    counter.OnBlock(false, 0.0, 100);
+    EXPECT_EQ(counter.GetCount(), 4u);
+    counter.OnBlock(true, 0.010, 10);
+    EXPECT_EQ(counter.GetCount(), 5u);
 }

@@ -1,34 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The sound chips, the interpreters' fade on them and the speaker, measured in their output.
 #include "AgiTestBytes.h"
 #include "playback/AgiChipRender.h"
 #include "playback/ChipSynth.h"
+#include "playback/SoundRenderer.h"
+#include "playback/SpeakerSynth.h"
+#include "sound/AgiResource.h"
+#include "support/FadeTables.h"
+#include "support/RenderedSound.h"
 #include "support/Spectrum.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <vector>
 
 namespace
 {
+using Samples = std::vector<std::int16_t>;
 constexpr double kClock = 3579545.0;
 constexpr std::size_t kSettle = 2048;
+constexpr std::size_t kTick = 735;
+
+bool Silent(const Samples& s, std::size_t from = 0)
+{
+    return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(),
+                       [](std::int16_t v) { return v == 0; });
+}
 
 double ToneHz(unsigned divisor)
 {
     return kClock / (32.0 * (divisor == 0 ? 1024 : divisor));
 }
 
-void Append(CChipSynth& chip, std::vector<std::int16_t>& out, std::size_t n)
+void Append(CChipSynth& chip, Samples& out, std::size_t n)
 {
     out.resize(out.size() + n);
     chip.Render(out.data() + out.size() - n, n);
 }
 
-std::vector<std::int16_t> Render(CChipSynth& chip, std::size_t n)
+Samples Render(CChipSynth& chip, std::size_t n)
 {
-    std::vector<std::int16_t> samples;
+    Samples samples;
     Append(chip, samples, n);
     return samples;
 }
@@ -36,7 +51,7 @@ std::vector<std::int16_t> Render(CChipSynth& chip, std::size_t n)
 // The spectrum of the next n samples after `skip` more.
 CSpectrum Analyse(CChipSynth& chip, std::size_t n = 32768, std::size_t skip = kSettle)
 {
-    const std::vector<std::int16_t> samples = Render(chip, skip + n);
+    const Samples samples = Render(chip, skip + n);
     return CSpectrum(samples.data() + skip, n);
 }
 
@@ -57,6 +72,46 @@ double PitchHz(const CSpectrum& spectrum, double loHz, double hiHz)
     while (spectrum.MaxDb(hz, hz) < strongest - 10)
         hz += spectrum.BinHz();
     return spectrum.PeakHz(hz, hz + 8 * spectrum.BinHz());
+}
+
+// RMS of a tick once the band-limited edge of its level change has passed.
+double TickRms(const Samples& samples, std::size_t tick)
+{
+    return Rms(samples, tick * kTick + 40, (tick + 1) * kTick);
+}
+
+// Each tick's attenuation read from its level against the loudest: 2 dB a step, 15 silent.
+std::vector<int> MeasuredAttenuations(const Samples& samples, double loudestRms)
+{
+    std::vector<int> out;
+    for (std::size_t tick = 0; tick < samples.size() / kTick; ++tick)
+    {
+        const double rms = TickRms(samples, tick);
+        out.push_back(
+            rms < 1.0 ? 15 : static_cast<int>(std::lround(20 * std::log10(loudestRms / rms) / 2)));
+    }
+    return out;
+}
+
+// What a tone voice plays over records of these lengths at one attenuation.
+std::vector<int> Expected(const std::vector<int>& table, int attenuation,
+                          std::initializer_list<int> records)
+{
+    std::vector<int> out;
+    for (const int ticks : records)
+        for (int k = 0; k < ticks; ++k)
+        {
+            const int moved = attenuation + table[std::min<std::size_t>(k, table.size() - 1)];
+            out.push_back(attenuation == 15 ? 15 : std::clamp(moved, 0, 15));
+        }
+    return out;
+}
+
+std::string LongNote(int attenuation)
+{
+    // A volume-only record restarts the table as a new note does.
+    return Resource(
+        {Tone(0, 100, 100, attenuation) + Record(30, 0, 0, 0x90 + attenuation), "", "", ""});
 }
 } // namespace
 
@@ -89,9 +144,7 @@ TEST(ChipTone, SquareWaveAtTwoDecibelsPerStepDownToSilence)
         EXPECT_NEAR(Analyse(chip).Db(f) - loudest, -2.0 * attenuation, 0.05) << attenuation;
     }
     chip.SetAttenuation(0, 15);
-    const std::vector<std::int16_t> after = Render(chip, 20000);
-    EXPECT_TRUE(std::all_of(after.begin() + CBandLimitedSteps::kTaps, after.end(),
-                            [](std::int16_t s) { return s == 0; }));
+    EXPECT_TRUE(Silent(Render(chip, 20000), CBandLimitedSteps::kTaps));
 }
 
 TEST(ChipTone, AliasesStayFiftyDecibelsDown)
@@ -164,7 +217,7 @@ std::vector<int> NoiseBits(ChipVariant variant, unsigned control, std::size_t nB
     chip.StartNoise(control | 3);
     chip.SetAttenuation(CChipSynth::kNoiseVoice, 0);
     const double bitSamples = 2 * 1023 * 16 * 44100.0 / kClock;
-    std::vector<std::int16_t> samples;
+    Samples samples;
     std::vector<int> bits;
     for (std::size_t k = 0; k < nBits; ++k)
     {
@@ -233,7 +286,7 @@ TEST(ChipNoise, PeriodicNoiseIsCentredOnItsMean)
             CChipSynth chip(variant);
             chip.StartNoise(rate);
             chip.SetAttenuation(CChipSynth::kNoiseVoice, 0);
-            const std::vector<std::int16_t> s = Render(chip, 441000);
+            const Samples s = Render(chip, 441000);
             double sum = 0;
             for (const std::int16_t v : s)
                 sum += v;
@@ -247,7 +300,7 @@ TEST(ChipVariant, TandyTonesAreThePCjrTones)
     const auto tones = [](ChipVariant variant)
     {
         CChipSynth chip(variant);
-        std::vector<std::int16_t> samples;
+        Samples samples;
         for (unsigned step = 0; step < 40; ++step)
         {
             chip.SetDivisor(step % 3, 13 + step * 25);
@@ -264,7 +317,7 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
     const std::string bytes = Resource(
         {Tone(0, 3, 427, 15) + Tone(0, 2, 254, 0) + Record(4, 0, 0, 6), Tone(1, 120, 100, 3),
          Tone(2, 1, 20, 15), Noise(0, 0, true, 0) + Noise(10, 3, false, 2)});
-    std::vector<std::int16_t> rendered;
+    Samples rendered;
     const std::uint64_t total =
         CAgiChipRender::RenderAll(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
                                   SynthKind::PCjr, FadeKind::None,
@@ -277,7 +330,7 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
 
     // The same events by hand, each at the first sample of its tick.
     CChipSynth chip;
-    std::vector<std::int16_t> expected;
+    Samples expected;
     const auto until = [&](unsigned tick) { Append(chip, expected, tick * 735 - expected.size()); };
     chip.SetDivisor(0, 427);
     chip.SetDivisor(1, 100);
@@ -298,4 +351,128 @@ TEST(AgiChipRender, PlaysRecordsOnTheirTicksInBoundedBlocks)
     chip.SetAttenuation(3, 15);
     until(120);
     EXPECT_EQ(rendered, expected);
+}
+
+TEST(InterpreterFade, LevelPerTickFollowsTheTableRestartedAtEveryRecord)
+{
+    const double loudest = TickRms(RenderAgi(LongNote(0), SynthKind::PCjr, FadeKind::None), 50);
+    for (const SynthKind kind : {SynthKind::PCjr, SynthKind::Tandy})
+        for (const auto& [fade, table] :
+             {std::pair{FadeKind::V2, &kTable29}, std::pair{FadeKind::V3, &kTable3}})
+            for (const int attenuation : {0, 4, 10, 15})
+            {
+                const Samples samples = RenderAgi(LongNote(attenuation), kind, fade);
+                ASSERT_EQ(samples.size(), 130 * kTick);
+                EXPECT_EQ(MeasuredAttenuations(samples, loudest),
+                          Expected(*table, attenuation, {100, 30}))
+                    << SynthKindName(kind) << FadeKindName(fade) << " at " << attenuation;
+            }
+}
+
+TEST(InterpreterFade, NoiseAndTheSpeakerDoNotFade)
+{
+    const std::string noise = Resource({"", "", "", Noise(90, 1, true, 3)});
+    const std::string tone = LongNote(2);
+    EXPECT_EQ(RenderAgi(noise, SynthKind::PCjr, FadeKind::V3),
+              RenderAgi(noise, SynthKind::PCjr, FadeKind::None));
+    EXPECT_EQ(RenderAgi(tone, SynthKind::Speaker, FadeKind::V2),
+              RenderAgi(tone, SynthKind::Speaker, FadeKind::None));
+    EXPECT_NE(RenderAgi(tone, SynthKind::PCjr, FadeKind::V2),
+              RenderAgi(tone, SynthKind::PCjr, FadeKind::None));
+}
+
+// Playback reaches the fade and the speaker as the AGI resource's render does.
+TEST(InterpreterFade, DocumentRoutesPlayWhatTheirExportPlays)
+{
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    std::vector<std::uint8_t> exported;
+    {
+        std::lock_guard lock(doc.Guard());
+        const std::string agi = RandomResource(11, 12, 40);
+        ASSERT_EQ(ParseAgiResource(doc, {agi.begin(), agi.end()}), "");
+        exported = BuildAgiResource(doc).bytes;
+    }
+    const std::pair<SynthKind, FadeKind> choices[] = {{SynthKind::PCjr, FadeKind::V2},
+                                                      {SynthKind::Tandy, FadeKind::V3},
+                                                      {SynthKind::Speaker, FadeKind::V3}};
+    for (const auto& [kind, fade] : choices)
+    {
+        const std::string name = std::string(SynthKindName(kind)) + FadeKindName(fade);
+        const Samples agi = RenderAgi(std::string(exported.begin(), exported.end()), kind, fade);
+
+        const auto pRenderer = MakeSoundRenderer(kind, fade);
+        Samples played(agi.size());
+        {
+            std::lock_guard lock(doc.Guard());
+            std::string error;
+            ASSERT_TRUE(pRenderer->Begin(doc, doc.GetPlayRange().start, error)) << error;
+            for (std::size_t at = 0; at < played.size(); at += kTick)
+            {
+                pRenderer->RenderSlot(played.data() + at);
+                pRenderer->Advance(doc);
+            }
+        }
+        EXPECT_TRUE(played == agi) << name;
+    }
+}
+
+TEST(InterpreterFade, PreviewFadesAsTheGameWould)
+{
+    const auto pRenderer = MakeSoundRenderer(SynthKind::PCjr, FadeKind::V3);
+    Samples preview(ISoundRenderer::kPreviewSamples);
+    ASSERT_TRUE(pRenderer->RenderPreview(69, preview.data()));
+    const double loudest = TickRms(RenderAgi(LongNote(0), SynthKind::PCjr, FadeKind::None), 50);
+    const std::size_t toneTicks = ISoundRenderer::kPreviewToneSamples / kTick;
+    preview.resize(toneTicks * kTick);
+    EXPECT_EQ(MeasuredAttenuations(preview, loudest),
+              Expected(kTable3, 0, {static_cast<int>(toneTicks)}));
+}
+
+TEST(Speaker, PitchIsTheTimerCountNearestTheChipsDivisor)
+{
+    // Divisors 10 and 20 round far enough from the chip's pitch for the FFT to tell.
+    const std::pair<unsigned, unsigned> counts[] = {
+        {1023, 10912}, {427, 4555}, {254, 2709}, {20, 213}, {10, 107}};
+    for (const auto& [divisor, count] : counts)
+    {
+        const Samples s = RenderAgi(
+            Resource({Tone(0, 100, static_cast<int>(divisor), 0), "", "", ""}), SynthKind::Speaker);
+        const CSpectrum spectrum(s.data() + 4096, 65536);
+        EXPECT_NEAR(spectrum.PeakHz(50, 20000), 1193180.0 / count, 0.04) << divisor;
+        EXPECT_LT(spectrum.Db(2 * 1193180.0 / count) - spectrum.Db(1193180.0 / count), -80)
+            << "a square wave has no even harmonics";
+    }
+}
+
+TEST(Speaker, OneLevelVoiceZeroAloneAtTheChipsTiming)
+{
+    // Voice 0: attenuations 0, 9 and 14 at one level, 15 silent, divisor 0 silent.
+    const std::string bytes =
+        Resource({Tone(0, 10, 254, 0) + Tone(0, 10, 254, 9) + Tone(0, 10, 254, 14) +
+                      Tone(0, 10, 254, 15) + Tone(0, 10, 0, 0) + Tone(0, 10, 254, 0),
+                  Tone(1, 80, 300, 0), Tone(2, 80, 400, 0), Noise(80, 1, true, 0)});
+    const Samples s = RenderAgi(bytes, SynthKind::Speaker);
+    ASSERT_EQ(s.size(), 80 * kTick);
+    const auto part = [&](int record)
+    { return Rms(s, record * 10 * kTick + 100, (record + 1) * 10 * kTick); };
+    EXPECT_NEAR(part(0), CSpeakerSynth::kLevel, 0.02 * CSpeakerSynth::kLevel);
+    EXPECT_NEAR(part(1), part(0), 1.0);
+    EXPECT_NEAR(part(2), part(0), 1.0);
+    EXPECT_EQ(part(3), 0.0);
+    EXPECT_EQ(part(4), 0.0);
+    EXPECT_NEAR(part(5), part(0), 1.0);
+    // The sound ends with voice 0's last record; voices 1-3 alone are not heard.
+    EXPECT_TRUE(Silent(s, 60 * kTick + 40));
+    EXPECT_TRUE(Silent(
+        RenderAgi(Resource({"", Tone(1, 30, 300, 0), Tone(2, 30, 400, 0), Noise(30, 3, false, 0)}),
+                  SynthKind::Speaker)));
+}
+
+TEST(Speaker, NoteKeepsItsPhaseAcrossAVolumeOnlyRecord)
+{
+    // A record that changes only the attenuation must not restart the square.
+    EXPECT_EQ(RenderAgi(Resource({Tone(0, 7, 254, 0) + Record(7, 0, 0, 0x92), "", "", ""}),
+                        SynthKind::Speaker),
+              RenderAgi(Resource({Tone(0, 14, 254, 0), "", "", ""}), SynthKind::Speaker));
 }

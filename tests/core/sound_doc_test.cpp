@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The document's patterns, sequence and edits, and the pattern block of the clipboard.
+#include "AgiTestBytes.h"
+#include "framework/Archive.h"
 #include "sound/SoundDoc.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <random>
 
@@ -44,6 +48,39 @@ void ReferenceStep(Seq& seq, std::int64_t s, std::int64_t p, bool bInsert)
     for (; bInsert ? k > p : k < last + s; k += bInsert ? -s : s)
         move(k, bInsert ? k - s : k + s);
     seq.erase(static_cast<std::int32_t>(k));
+}
+
+// Two patterns on channel 0 (ids a, b) placed at steps 0, 1 and 3; cells 0..3 numbered
+// (notes without attenuations).
+struct Fixture
+{
+    CSoundDoc doc;
+    PatternId a = 0, b = 0;
+    Fixture()
+    {
+        doc.OnNewDocument();
+        a = doc.GetPatterns(0)[0]->GetId();
+        b = doc.NewPattern(0, 4, "bass");
+        doc.SetCells(a, 0,
+                     {ToneCell(1, ATTEN_EMPTY), ToneCell(2, ATTEN_EMPTY), ToneCell(3, ATTEN_EMPTY),
+                      ToneCell(4, ATTEN_EMPTY)});
+        doc.SetPlacement({0, 1}, b);
+        doc.SetPlacement({0, 3}, a);
+        doc.SetModifiedFlag(false);
+    }
+};
+
+bool Refused(const std::string& block)
+{
+    try
+    {
+        CSoundDoc::PatternFromGlobal(block);
+    }
+    catch (const CArchiveException& e)
+    {
+        return !e.m_strMessage.empty();
+    }
+    return false;
 }
 } // namespace
 
@@ -163,4 +200,170 @@ TEST(SoundDocSequence, StepOperationsMatchTheStepByStepRule)
         ASSERT_EQ(got, ref) << (bInsert ? "insert" : "delete") << " at " << p << " step " << s
                             << " round " << round;
     }
+}
+
+// Every edit and the edit that takes it back: the document must return to the same bytes,
+// and each call must mark it modified and repaint its views.
+TEST(DocEdits, EachEditMarksNotifiesAndHasAnInverse)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(Fixture&)> edit;
+        std::function<void(Fixture&)> inverse;
+    };
+    const std::vector<SoundCell> cells2to4 = {ToneCell(3, ATTEN_EMPTY), ToneCell(4, ATTEN_EMPTY),
+                                              SoundCell::Empty()};
+    std::vector<SoundCell> saved;
+    CSoundDoc::Placements placements;
+    RemovedPattern removed;
+    const Case cases[] = {
+        {"cells",
+         [](Fixture& f) { f.doc.SetCells(f.a, 2, std::vector(3, ToneCell(9, ATTEN_EMPTY))); },
+         [&](Fixture& f) { f.doc.SetCells(f.a, 2, cells2to4); }},
+        {"insert rows",
+         [&](Fixture& f)
+         {
+             saved = f.doc.GetCells(f.a, 14, 2);
+             f.doc.InsertRows(f.a, 1, 2);
+         },
+         [&](Fixture& f)
+         {
+             f.doc.DeleteRows(f.a, 1, 2);
+             f.doc.SetCells(f.a, 14, saved);
+         }},
+        {"step",
+         [&](Fixture& f)
+         {
+             placements = f.doc.GetPlacements(0);
+             f.doc.DeleteStep(0, 1);
+         },
+         [&](Fixture& f) { f.doc.SetPlacements(0, placements); }},
+        {"placement", [](Fixture& f) { f.doc.SetPlacement(SequencePos(0, 3), 0); },
+         [](Fixture& f) { f.doc.SetPlacement(SequencePos(0, 3), f.a); }},
+        {"remove pattern", [&](Fixture& f) { removed = f.doc.RemovePattern(f.b); },
+         [&](Fixture& f) { f.doc.RestorePattern(removed); }},
+        {"resize", [](Fixture& f) { f.doc.ResizePattern(f.b, 2); },
+         [](Fixture& f) { f.doc.ResizePattern(f.b, 4); }},
+        {"rename", [](Fixture& f) { f.doc.RenamePattern(f.b, "x"); },
+         [](Fixture& f) { f.doc.RenamePattern(f.b, "bass"); }},
+        {"properties", [](Fixture& f) { f.doc.SetProperties(SoundProperties(90, 8, 3)); },
+         [](Fixture& f) { f.doc.SetProperties(SoundProperties(125, 16, 4)); }},
+        {"range", [](Fixture& f) { f.doc.SetPlayRange(PlayRange(32, 64)); },
+         [](Fixture& f) { f.doc.SetPlayRange(PlayRange(0, 16)); }},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Fixture f;
+        CHintRecorder view;
+        f.doc.AddView(&view);
+        const std::string before = f.doc.SaveToBytes();
+        c.edit(f);
+        EXPECT_TRUE(f.doc.IsModified());
+        EXPECT_FALSE(view.m_hints.empty());
+        EXPECT_NE(f.doc.SaveToBytes(), before);
+        c.inverse(f);
+        EXPECT_EQ(f.doc.SaveToBytes(), before);
+        f.doc.RemoveView(&view);
+    }
+}
+
+TEST(DocEdits, RemovedPatternComesBackAsTheSameObject)
+{
+    Fixture f;
+    CSoundPattern* pB = f.doc.FindPattern(f.b);
+    RemovedPattern removed = f.doc.RemovePattern(f.b);
+    EXPECT_EQ(f.doc.FindPattern(f.b), nullptr);
+    EXPECT_EQ(f.doc.GetPlacement({0, 1}), 0u);
+    f.doc.RestorePattern(removed);
+    EXPECT_EQ(f.doc.FindPattern(f.b), pB);
+    EXPECT_EQ(f.doc.GetPlacement({0, 1}), f.b);
+}
+
+TEST(PatternBlock, BytesOfNewAndEditedPatterns)
+{
+    CSoundDoc doc;
+    CSoundPattern* p = doc.CreatePattern(0, 16);
+    EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(p)),
+              "10 00 00 00 03 30 30 30" + Repeat(" FF FF FF 00", 16));
+
+    // Cells travel as note, attenuation, frequency, noise type; any non-zero type is white.
+    p->SetRows(2);
+    p->SetName("n");
+    p->SetCell(0, {60, 2, 7, 4});
+    p->SetCell(1, {NOTE_OFF, FREQ_OFF, 0, 15});
+    const std::string block = CSoundDoc::CopyPatternToGlobal(p);
+    EXPECT_EQ(Hex(block), "02 00 00 00 01 6E 3C 04 02 01 76 0F F0 00");
+    auto back = CSoundDoc::PatternFromGlobal(block);
+    EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(back.get())), Hex(block));
+    EXPECT_EQ(back->GetCell(0), (SoundCell{60, 2, 1, 4}));
+}
+
+TEST(PatternBlock, LongAndWideNames)
+{
+    CSoundPattern p(1);
+    p.SetName(std::string(300, 'x'));
+    const std::string block = CSoundDoc::CopyPatternToGlobal(&p);
+    EXPECT_EQ(Hex(block.substr(4, 3)), "FF 2C 01");
+    EXPECT_EQ(CSoundDoc::PatternFromGlobal(block)->GetName(), std::string(300, 'x'));
+
+    // A 16-bit-character name: FF FE FF, its length in characters, then UTF-16LE.
+    auto wide = CSoundDoc::PatternFromGlobal(
+        Le32(1) + Bytes({0xFF, 0xFE, 0xFF, 3, 'B', 0, 0xE4, 0, 0xAC, 0x20, 60, 0, 255, 0}));
+    EXPECT_EQ(wide->GetName(), "B\xC3\xA4\xE2\x82\xAC"); // "Bä€"
+    EXPECT_EQ(wide->GetCell(0), (SoundCell{60, 255, 0, 0}));
+}
+
+TEST(PatternBlock, UntrustedBlocksAreRefused)
+{
+    const std::uint32_t kMax = CSoundPattern::kMaxRows;
+    const std::string largest = Le32(kMax) + Bytes({0}) + std::string(4 * kMax, '\x05');
+    EXPECT_EQ(CSoundDoc::PatternFromGlobal(largest)->GetCell(kMax - 1), (SoundCell{5, 5, 1, 5}));
+    // Row counts out of range, then name lengths beyond the data in each length form.
+    for (const std::string& bad :
+         {Le32(-1) + Bytes({0}), Le32(kMax + 1) + Bytes({0}), Le32(0x7FFFFFFF) + Bytes({0}),
+          Le32(0) + Bytes({5, 'a', 'b'}), Le32(0) + Bytes({0xFF, 0x00, 0x10}) + "abc",
+          Le32(0) + Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}) + "abc",
+          Le32(0) + Bytes({0xFF, 0xFE, 0xFF, 2, 'a', 0})})
+        EXPECT_TRUE(Refused(bad)) << Hex(bad);
+
+    CSoundPattern p(3);
+    p.SetName("abc");
+    const std::string block = CSoundDoc::CopyPatternToGlobal(&p);
+    for (std::size_t n = 0; n < block.size(); ++n)
+        EXPECT_TRUE(Refused(block.substr(0, n))) << "prefix of " << n << " bytes";
+    EXPECT_FALSE(Refused(block));
+}
+
+TEST(PatternBlock, ExactDivisorsFollowTheCells)
+{
+    CSoundPattern p(2);
+    p.SetCell(0, {66, 255, 0, 2, 288});
+    const std::string block = CSoundDoc::CopyPatternToGlobal(&p);
+    EXPECT_EQ(Hex(block), "02 00 00 00 00 42 02 FF 00 00 00 00 00 54 6B 44 76 20 01 FF FF");
+    EXPECT_EQ(CSoundDoc::PatternFromGlobal(block)->GetCell(0), p.GetCell(0));
+    // Older versions stop before the section; a block without it, or with other bytes
+    // there, has no divisors. A section cut short or with a divisor beyond 1023 is refused.
+    for (const std::string& tail : {std::string(), std::string("TkDx0123")})
+        EXPECT_FALSE(
+            CSoundDoc::PatternFromGlobal(block.substr(0, 13) + tail)->GetCell(0).HasDivisor());
+    for (const std::string& bad :
+         {block.substr(0, 20), block.substr(0, 17) + Bytes({0, 4, 255, 255})})
+        EXPECT_TRUE(Refused(bad)) << Hex(bad);
+}
+
+TEST(PatternRows, ResizeKeepsRowsAndFillsNewOnesEmpty)
+{
+    CSoundPattern p(32);
+    for (int r = 0; r < 32; ++r)
+        p.SetCell(r, {static_cast<std::uint8_t>(r), 255, 0, 3});
+    p.SetRows(16);
+    EXPECT_EQ(p.GetCell(20), SoundCell{}); // outside reads as zeros
+    p.SetRows(32);
+    p.SetCell(32, {1, 1, 1, 1}); // outside: ignored
+    p.SetCell(-1, {1, 1, 1, 1});
+    EXPECT_EQ(p.GetRows(), 32);
+    EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(&p).substr(5 + 4 * 14)),
+              "0E 03 FF 00 0F 03 FF 00" + Repeat(" FF FF FF 00", 16));
 }

@@ -48,6 +48,11 @@ std::string MakeTempDir()
     return tmpl;
 }
 
+long FilesIn(const std::string& dir)
+{
+    return std::distance(std::filesystem::directory_iterator(dir), {});
+}
+
 std::string InFolder(std::string text, const std::string& dir)
 {
     // Past each replacement: the folder's own name may end in "D".

@@ -34,11 +34,19 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fresh empty folder under the system's temporary folder, removed at exit.
 std::string MakeTempDir();
+long FilesIn(const std::string& dir);
 // The text with every "D/" standing for dir and a slash (command lines of the tests).
 std::string InFolder(std::string text, const std::string& dir);
 // Hex dump "10 00 00 00 03 ..." of bytes, for readable failures.
 std::string Hex(const std::string& bytes);
 std::string Le32(std::uint32_t value);
+inline std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    while (n-- > 0)
+        out += s;
+    return out;
+}
 
 struct ConvertResult
 {

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Each voice's own output for the scopes: what the renderers hand over, the ring that carries
-// it to the editor's thread, and the trigger that holds a steady tone still.
+// Each voice on its own: the renderers' voice outputs, the ring that carries them to the scopes
+// and the trigger that holds a steady tone still; voices left out of stems and muted live.
 #include "AgiTestBytes.h"
 #include "playback/AgiChipRender.h"
+#include "playback/BandLimitedSteps.h"
 #include "playback/ChipSynth.h"
 #include "playback/ScopeTrigger.h"
 #include "playback/VoiceScopeRing.h"
+#include "support/RenderedSound.h"
 #include "support/Spectrum.h"
 #include "support/VirtualPlayer.h"
 
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -89,11 +92,35 @@ Samples RenderChip(const std::string& agi, SynthKind kind, unsigned muteMask, IV
     return out;
 }
 
+// Voice 0 ends first; the noise runs on its own rates, so each voice alone is a resource.
 const std::array<std::string, 4> kVoices = {
     Tone(0, 30, 254, 0) + Tone(0, 20, 300, 2),
     Tone(1, 90, 160, 0),
     Tone(2, 40, 400, 4) + Tone(2, 40, 500, 3),
     Noise(60, 1, true, 2) + Noise(20, 2, false, 0),
+};
+
+// Every voice's scope window, the newest one, is silent.
+bool ScopesAtRest(const CVoiceScopeRing& ring)
+{
+    Window window{};
+    for (int v = 0; v < IVoiceSink::kVoices; ++v)
+    {
+        ReadScopeWindow(ring, v, window.data());
+        if (!IsSilent(window.data(), window.size()))
+            return false;
+    }
+    return true;
+}
+
+class VoiceMuteConverter : public ::testing::Test
+{
+protected:
+    void SetUp() override { WriteFileBytes(m_dir + "/all.agi", Resource(kVoices)); }
+    // "D/" in the line stands for the test's folder.
+    ConvertResult Run(const std::string& line) { return RunConvert(InFolder(line, m_dir)); }
+    Samples Wav(const std::string& name) { return WavSamples(ReadFileBytes(m_dir + "/" + name)); }
+    const std::string m_dir = MakeTempDir();
 };
 } // namespace
 
@@ -124,12 +151,7 @@ TEST(VoiceScopeRing, KeepsTheNewestFollowsTheHeardPositionAndRests)
     ring.MarkHeard(3000, 100);
     EXPECT_EQ(ring.HeardAt(835), 3735u);
     ring.Rest();
-    Window window{};
-    for (int v = 0; v < IVoiceSink::kVoices; ++v)
-    {
-        ReadScopeWindow(ring, v, window.data());
-        EXPECT_TRUE(IsSilent(window.data(), window.size())) << v;
-    }
+    EXPECT_TRUE(ScopesAtRest(ring));
 }
 
 TEST(VoiceScopeRing, ReaderRacingTheWriterSeesOnlyTrueSamplesOrSilence)
@@ -219,21 +241,14 @@ TEST(ScopeTrigger, FreeRunsWithoutACrossing)
 TEST(VoiceOutputs, ChipVoicesAddUpToTheMixWhichTheyLeaveUnchanged)
 {
     const std::string agi = Resource(kVoices);
-    const struct
-    {
-        SynthKind kind;
-        unsigned muteMask;
-    } cases[] = {
-        {SynthKind::PCjr, 0},
-        {SynthKind::Tandy, 0b0101},
-        {SynthKind::Speaker, 0},
-        {SynthKind::PCjr, 0b1110},
-    };
-    for (const auto& c : cases)
+    for (const auto& [kind, muteMask] : {std::pair{SynthKind::PCjr, 0u},
+                                         {SynthKind::Tandy, 0b0101u},
+                                         {SynthKind::Speaker, 0u},
+                                         {SynthKind::PCjr, 0b1110u}})
     {
         CCollectVoices voices;
-        const Samples mix = RenderChip(agi, c.kind, c.muteMask, &voices);
-        EXPECT_EQ(mix, RenderChip(agi, c.kind, c.muteMask, nullptr));
+        const Samples mix = RenderChip(agi, kind, muteMask, &voices);
+        EXPECT_EQ(mix, RenderChip(agi, kind, muteMask, nullptr));
         int worst = 0;
         for (std::size_t i = 0; i < mix.size(); ++i)
         {
@@ -243,11 +258,10 @@ TEST(VoiceOutputs, ChipVoicesAddUpToTheMixWhichTheyLeaveUnchanged)
             worst = std::max(worst, std::abs(sum - mix[i]));
         }
         // Each voice rounds on its own.
-        EXPECT_LE(worst, 2) << static_cast<int>(c.kind);
+        EXPECT_LE(worst, 2) << static_cast<int>(kind);
         for (int v = 0; v < IVoiceSink::kVoices; ++v)
         {
-            const bool bHeard =
-                !((c.muteMask >> v) & 1u) && (c.kind != SynthKind::Speaker || v == 0);
+            const bool bHeard = !((muteMask >> v) & 1u) && (kind != SynthKind::Speaker || v == 0);
             const Samples& voice = voices.m_voices[v];
             EXPECT_EQ(IsSilent(voice.data(), voice.size()), !bHeard) << v;
         }
@@ -284,12 +298,7 @@ TEST(VoiceOutputs, PlayThreadLeavesTheMutedOutAndDrawsWhatIsHeard)
         EXPECT_LT(mix.Db(659.3), -80.0);
 
         player.m_thread.PostStop();
-        Window window{};
-        for (int v = 0; v < IVoiceSink::kVoices; ++v)
-        {
-            ReadScopeWindow(scopes, v, window.data());
-            EXPECT_TRUE(IsSilent(window.data(), window.size())) << v;
-        }
+        EXPECT_TRUE(ScopesAtRest(scopes));
         // Stopped, a preview is drawn on its voice from its start; a muted voice's is not
         // heard at all.
         player.m_pDevice->TakeOutput();
@@ -305,4 +314,83 @@ TEST(VoiceOutputs, PlayThreadLeavesTheMutedOutAndDrawsWhatIsHeard)
                     kN);
         EXPECT_GT(CSpectrum(latest[0].data(), kN).Db(880.0), -30.0);
     }
+}
+
+TEST_F(VoiceMuteConverter, StemIsTheOneVoiceResourceSampleForSample)
+{
+    // Options, the voice kept and the ones muted.
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"--chip pcjr", 0, "1,2,3"},    {"--chip pcjr --fade 3", 3, "0,1,2"},
+        {"--chip tandy", 1, "3,0,2"},   {"--chip tandy --fade 2.9", 2, "0,1,3"},
+        {"--chip sine", 0, "1,2,3"},    {"--chip sine", 1, "0,2"},
+        {"--chip speaker", 0, "1,2,3"}, {"--chip speaker", 1, "0"},
+    };
+    for (const auto& [chip, kept, mute] : cases)
+    {
+        SCOPED_TRACE(std::string(chip) + " keeps " + std::to_string(kept));
+        std::array<std::string, 4> one{};
+        one[kept] = kVoices[kept];
+        WriteFileBytes(m_dir + "/one.agi", Resource(one));
+        const std::string options = std::string(chip) + " ";
+        ASSERT_EQ(Run(options + "D/all.agi D/all.wav").exitCode, 0);
+        ASSERT_EQ(Run(options + "D/one.agi D/one.wav").exitCode, 0);
+        const ConvertResult r = Run(options + "--mute " + mute + " D/all.agi D/stem.wav");
+        ASSERT_EQ(r.exitCode, 0) << r.out;
+        // The whole sound's length: the kept voice's own render, then silence once the
+        // band-limiting has rung out the voice's last step (the shorter render stops before).
+        const Samples stem = Wav("stem.wav"), alone = Wav("one.wav");
+        ASSERT_EQ(stem.size(), Wav("all.wav").size());
+        ASSERT_LE(alone.size(), stem.size());
+        EXPECT_TRUE(std::equal(alone.begin(), alone.end(), stem.begin()));
+        const std::size_t quiet = std::min(stem.size(), alone.size() + CBandLimitedSteps::kTaps);
+        EXPECT_TRUE(IsSilent(stem.data() + quiet, stem.size() - quiet));
+    }
+}
+
+TEST_F(VoiceMuteConverter, RefusesBadListsAndOtherOutputs)
+{
+    for (const char* list : {"4", "1,,2", "1,1", "", "1,"})
+    {
+        const ConvertResult r = Run(std::string("--mute '") + list + "' D/all.agi D/x.wav");
+        EXPECT_EQ(r.exitCode, 2) << list;
+        EXPECT_NE(r.out.find("--mute needs voices from 0 to 3"), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(Run("--mute 1 D/all.agi D/x.mid").exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(m_dir + "/x.wav"));
+}
+
+TEST(VoiceMute, UnmutedVoiceTakesUpItsLevelAtOnce)
+{
+    const std::string agi = Resource(kVoices);
+    const Samples whole = RenderChip(agi, SynthKind::PCjr, 0, nullptr);
+    CAgiChipRender render(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size());
+    render.SetMuteMask(0b0010);
+    constexpr std::size_t kSwitch = 10 * 735 + 100;
+    Samples out(whole.size());
+    render.Read(out.data(), kSwitch);
+    render.SetMuteMask(0);
+    render.Read(out.data() + kSwitch, out.size() - kSwitch);
+    // Voice 1 holds one note throughout: past the band-limiting's reach the mix is whole again.
+    constexpr std::size_t kSettled = kSwitch + 64;
+    EXPECT_TRUE(std::equal(out.begin() + kSettled, out.end(), whole.begin() + kSettled));
+    EXPECT_FALSE(std::equal(out.begin(), out.begin() + kSwitch, whole.begin()));
+}
+
+TEST_F(VoiceMuteConverter, VgmSilencesTheMutedVoicesFromTheStart)
+{
+    const ConvertResult r = Run("--mute 3,1 D/all.agi D/x.vgm");
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const std::string b = ReadFileBytes(m_dir + "/x.vgm");
+    const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(b[i]); };
+    // Every attenuation latch of voices 1 and 3 (0x50 0xBX or 0xFX) is off.
+    int nSilenced = 0;
+    for (std::size_t i = 0x40; i + 1 < b.size() && at(i) != 0x66; i += at(i) == 0x50   ? 2
+                                                                       : at(i) == 0x61 ? 3
+                                                                                       : 1)
+        if (at(i) == 0x50 && (at(i + 1) & 0xB0) == 0xB0)
+        {
+            EXPECT_EQ(at(i + 1) & 15, 15) << "at " << i;
+            ++nSilenced;
+        }
+    EXPECT_GE(nSilenced, 4);
 }
