@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 namespace
 {
 const std::string kLogicBytes = "logic bytes";
+const std::string kNeighbourBytes = "the next resource's bytes";
 const char* const kV2DirNames[] = {"LOGDIR", "PICDIR", "VIEWDIR", "SNDDIR"};
 
 // A record of the layout whose header claims claimed bytes, stored as they are.
@@ -43,7 +44,7 @@ std::string MakeCrowdedGame(const GameLayout& layout, int section, int n, bool b
     const int neighbourAt = SoundAt(layout) + static_cast<int>(layout.headerBytes + kSound0.size());
     WriteFileBytes(dir + "/" + layout.volStem + "0",
                    ClaimingRecord(layout, kLogicBytes, kLogicBytes.size()) + sound +
-                       ClaimingRecord(layout, "the next resource's bytes", 25));
+                       ClaimingRecord(layout, kNeighbourBytes, kNeighbourBytes.size()));
     std::array<std::string, 4> sections{Entry(0, 0), "", "", Entry(0, SoundAt(layout))};
     if (section >= 0)
     {
