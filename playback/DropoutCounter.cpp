@@ -1,22 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/DropoutCounter.h"
 
-void CDropoutCounter::StartStream(unsigned nFramesPerSecond) noexcept
+void CDropoutCounter::StartStream(unsigned nFramesPerSecond, double latencySeconds) noexcept
 {
     // A tenth of a second: longer than any latency step's priming, shorter than a note.
     m_nSettlingFrames = nFramesPerSecond / 10;
+    m_latency = latencySeconds;
+    m_lastNow = 0.0;
     m_bInGap = false;
 }
 
-void CDropoutCounter::OnBlock(bool bFlagged, double dueInSeconds, unsigned nFrames) noexcept
+void CDropoutCounter::OnBlock(bool bFlagged, double now, double due, unsigned nFrames) noexcept
 {
+    const double sinceLast = m_lastNow > 0.0 ? now - m_lastNow : 0.0;
+    m_lastNow = now;
+    bool bGap = bFlagged || (now > 0.0 && due <= now && sinceLast >= m_latency);
     if (m_nSettlingFrames > 0)
     {
         m_nSettlingFrames = nFrames >= m_nSettlingFrames ? 0 : m_nSettlingFrames - nFrames;
-        bFlagged = false;
-        dueInSeconds = kDueUnknown;
+        bGap = false;
     }
-    const bool bGap = bFlagged || dueInSeconds <= 0.0;
     if (bGap && !m_bInGap)
         m_nGaps.fetch_add(1, std::memory_order_relaxed);
     m_bInGap = bGap;

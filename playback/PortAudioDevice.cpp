@@ -116,11 +116,9 @@ int CPortAudioDevice::StreamCallback(const void*, void* pOutput, unsigned long n
 {
     auto* pDevice = static_cast<CPortAudioDevice*>(pUserData);
     // Hosts that keep no clock leave both times 0.
-    const bool bTimed = pTime != nullptr && pTime->currentTime > 0.0;
-    pDevice->m_dropouts.OnBlock((statusFlags & paOutputUnderflow) != 0,
-                                bTimed ? pTime->outputBufferDacTime - pTime->currentTime
-                                       : CDropoutCounter::kDueUnknown,
-                                static_cast<unsigned>(nFrames));
+    pDevice->m_dropouts.OnBlock(
+        (statusFlags & paOutputUnderflow) != 0, pTime != nullptr ? pTime->currentTime : 0.0,
+        pTime != nullptr ? pTime->outputBufferDacTime : 0.0, static_cast<unsigned>(nFrames));
     pDevice->m_mixer.Render(static_cast<std::int16_t*>(pOutput), static_cast<unsigned>(nFrames));
     return paContinue;
 }
@@ -142,15 +140,16 @@ bool CPortAudioDevice::OpenStream(double latency)
     const PaHostApiInfo* pHost = pInfo != nullptr ? Pa_GetHostApiInfo(pInfo->hostApi) : nullptr;
     if (pHost != nullptr && pHost->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(pStream, 1);
-    m_dropouts.StartStream(static_cast<unsigned>(kSampleRate));
+    const PaStreamInfo* pStreamInfo = Pa_GetStreamInfo(pStream);
+    const double granted = pStreamInfo != nullptr ? pStreamInfo->outputLatency : latency;
+    m_dropouts.StartStream(static_cast<unsigned>(kSampleRate), granted);
     if (Pa_StartStream(pStream) != paNoError)
     {
         Pa_CloseStream(pStream);
         return false;
     }
     m_pStream = pStream;
-    const PaStreamInfo* pStreamInfo = Pa_GetStreamInfo(pStream);
-    m_latency.store(pStreamInfo != nullptr ? pStreamInfo->outputLatency : latency);
+    m_latency.store(granted);
     return true;
 }
 

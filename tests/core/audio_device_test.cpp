@@ -96,41 +96,40 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
     }
 }
 
-TEST(DropoutCounter, CountsFlaggedAndLateBlocksOncePerGapAfterTheStreamSettles)
+TEST(DropoutCounter, CountsFlaggedBlocksAndDrainedOutputsOncePerGapAfterTheStreamSettles)
 {
-    // 1000 frames a second: 100 frames of settling.
+    // 1000 frames a second, 10 ms latency: 100 frames of settling.
     struct Block
     {
         bool bFlagged;
-        double dueIn;
+        double now, due;
         unsigned nFrames;
         unsigned nCounted;
     };
-    constexpr double kUnknown = CDropoutCounter::kDueUnknown;
     const Block blocks[] = {
-        {true, 0.0, 60, 0},       // priming: nothing is due yet
-        {false, 0.0, 40, 0},      // still priming
-        {false, 0.0, 10, 1},      // settled, and too late: the server played silence
-        {false, -0.002, 10, 1},   // the same gap goes on
-        {false, 0.020, 10, 1},    // in time again
-        {false, 0.0004, 10, 1},   // a near miss is heard whole
-        {true, 0.020, 10, 2},     // the driver flags one
-        {true, 0.0, 10, 2},       // the same one, late as well
-        {false, kUnknown, 10, 2}, // a host without a clock
-        {true, kUnknown, 10, 3},
+        {true, 1.000, 1.000, 60, 0},   // priming: nothing is due yet
+        {false, 1.050, 1.050, 40, 0},  // still priming
+        {false, 1.060, 1.060, 10, 1},  // a latency late and due already: the server played silence
+        {false, 1.080, 1.070, 10, 1},  // the same gap goes on
+        {false, 1.085, 1.095, 10, 1},  // in time again
+        {false, 1.090, 1.090, 10, 1},  // due now, but the output still held the block before
+        {false, 1.110, 1.1104, 10, 1}, // late, but the output had not drained
+        {true, 1.112, 1.130, 10, 2},   // the driver flags one
+        {true, 1.130, 1.130, 10, 2},   // the same one, late as well
+        {false, 0.0, 0.0, 10, 2},      // a host without a clock
+        {true, 0.0, 0.0, 10, 3},
     };
     CDropoutCounter counter;
-    counter.StartStream(1000);
+    counter.StartStream(1000, 0.010);
     for (const Block& block : blocks)
     {
-        counter.OnBlock(block.bFlagged, block.dueIn, block.nFrames);
-        EXPECT_EQ(counter.GetCount(), block.nCounted) << block.dueIn;
+        counter.OnBlock(block.bFlagged, block.now, block.due, block.nFrames);
+        EXPECT_EQ(counter.GetCount(), block.nCounted) << block.now;
     }
     counter.CountGap();
     // A new stream primes again, and forgets the gap of the old one.
-    counter.StartStream(1000);
-    counter.OnBlock(false, 0.0, 100);
-    EXPECT_EQ(counter.GetCount(), 4u);
-    counter.OnBlock(true, 0.010, 10);
+    counter.StartStream(1000, 0.010);
+    counter.OnBlock(false, 5.0, 5.0, 100);
+    counter.OnBlock(true, 5.002, 5.010, 10);
     EXPECT_EQ(counter.GetCount(), 5u);
 }
