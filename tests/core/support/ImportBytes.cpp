@@ -4,7 +4,10 @@
 #include <zlib.h>
 
 #include <stdexcept>
+#include <utility>
 
+namespace
+{
 void AppendVarLen(Bytes& out, std::uint32_t value)
 {
     Bytes reversed{static_cast<std::uint8_t>(value & 0x7F)};
@@ -13,56 +16,81 @@ void AppendVarLen(Bytes& out, std::uint32_t value)
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
 
+void AppendBE(Bytes& out, std::uint32_t value, int count)
+{
+    for (int i = count - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// A silence that only fills a gap: a tone at divisor 15 or any noise at attenuation 15.
+bool FillsGap(int channel, const SongRecord& record)
+{
+    return record.atten == 15 && (channel == 3 || record.setting == 15);
+}
+} // namespace
+
 Bytes CrowdedMidiSong()
 {
     constexpr int kQuarter = 480;
     CMidiTrack track;
-    for (int key : {30, 60, 64, 67, 72})
-        track.On(0, 0, key);
-    for (int key : {30, 60, 64, 67, 72})
-        track.Off(key == 30 ? kQuarter : 0, 0, key);
+    track.Chord(0, 0, {30, 60, 64, 67, 72}, kQuarter);
     track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
     return MidiFile({track});
 }
 
-CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<std::uint8_t> eventBytes)
+CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<int> eventBytes)
 {
     AppendVarLen(bytes, delta);
-    bytes.insert(bytes.end(), eventBytes);
+    for (const int b : eventBytes)
+        bytes.push_back(static_cast<std::uint8_t>(b));
     return *this;
 }
 
 CMidiTrack& CMidiTrack::On(std::uint32_t delta, int channel, int key, int velocity)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(key),
-                         static_cast<std::uint8_t>(velocity)});
+    return Event(delta, {0x90 | channel, key, velocity});
 }
 
 CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
 {
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
+    return Event(delta, {0x80 | channel, key, 64});
+}
+
+CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
+{
+    return On(delta, channel, key).Off(length, channel, key);
+}
+
+CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
+                              std::uint32_t length)
+{
+    for (const int key : keys)
+        On(std::exchange(delta, 0), channel, key);
+    for (const int key : keys)
+        Off(std::exchange(length, 0), channel, key);
+    return *this;
 }
 
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
-    return Event(delta,
-                 {0xFF, 0x51, 3, static_cast<std::uint8_t>(micros >> 16),
-                  static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
+    const int m = static_cast<int>(micros);
+    return Event(delta, {0xFF, 0x51, 3, m >> 16 & 0xFF, m >> 8 & 0xFF, m & 0xFF});
 }
 
 CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0xB0 | channel),
-                         static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value)});
+    return Event(delta, {0xB0 | channel, controller, value});
 }
 
 CMidiTrack& CMidiTrack::Bend(std::uint32_t delta, int channel, int value)
 {
-    const int raw = value + 8192;
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0xE0 | channel), static_cast<std::uint8_t>(raw & 0x7F),
-                  static_cast<std::uint8_t>(raw >> 7)});
+    return Event(delta, {0xE0 | channel, (value + 8192) & 0x7F, (value + 8192) >> 7});
 }
 
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
@@ -77,21 +105,6 @@ CMidiTrack& CMidiTrack::End(std::uint32_t delta)
 {
     return Event(delta, {0xFF, 0x2F, 0});
 }
-
-namespace
-{
-void AppendBE(Bytes& out, std::uint32_t value, int count)
-{
-    for (int i = count - 1; i >= 0; --i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-} // namespace
 
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division, int format)
 {
@@ -162,14 +175,6 @@ Bytes Gzip(const Bytes& bytes)
     deflateEnd(&stream);
     return out;
 }
-
-namespace
-{
-bool FillsGap(int channel, const SongRecord& record)
-{
-    return record.atten == 15 && (channel == 3 || record.setting == 15);
-}
-} // namespace
 
 std::array<std::vector<SongRecord>, 4> ResourceRecords(const std::vector<std::uint8_t>& data)
 {
