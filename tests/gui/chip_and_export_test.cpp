@@ -270,32 +270,26 @@ private slots:
         QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_TANDY));
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V3));
         // Where to, the loop box, whether it is accepted, the file it must equal ("" none).
-        struct Case
+        const std::tuple<const char*, bool, bool, const char*> cases[] = {
+            {"out/song.vgm", true, true, "ref.vgm"},
+            {"out/song.vgz", true, true, "ref.vgm"},
+            {"out/flat.vgm", false, true, "flat.vgm"},
+            {"out/cancelled.vgm", true, false, ""},
+            {"missing/failed.vgm", true, true, ""}};
+        for (const auto& [pszTarget, bLoop, bAccept, pszReference] : cases)
         {
-            const char* pszTarget;
-            bool bLoop;
-            bool bAccept;
-            const char* pszReference;
-        };
-        const Case cases[] = {{"out/song.vgm", true, true, "ref.vgm"},
-                              {"out/song.vgz", true, true, "ref.vgm"},
-                              {"out/flat.vgm", false, true, "flat.vgm"},
-                              {"out/cancelled.vgm", true, false, ""},
-                              {"missing/failed.vgm", true, true, ""}};
-        for (const Case& c : cases)
-        {
-            const QString target = dir.filePath(c.pszTarget);
+            const QString target = dir.filePath(pszTarget);
             shell.files.answers = {LocalPath(target)};
             shell.messages.texts.clear();
-            AnswerVgmOptions(c.bLoop, c.bAccept);
+            AnswerVgmOptions(bLoop, bAccept);
             shell.Frame()->ExecuteCommand(ID_EXPORT_VGM);
             const QByteArray written =
                 target.endsWith(".vgz") ? Gunzip(ReadAll(target)) : ReadAll(target);
-            QVERIFY2(written == ReadAll(dir.filePath(c.pszReference)), c.pszTarget);
+            QVERIFY2(written == ReadAll(dir.filePath(pszReference)), pszTarget);
             // Failures are told; a cancel asks for no file at all.
             QCOMPARE(shell.messages.texts.size(),
-                     std::string(c.pszTarget) == "missing/failed.vgm" ? 1u : 0u);
-            QCOMPARE(shell.files.answers.size(), c.bAccept ? 0u : 1u);
+                     std::string(pszTarget) == "missing/failed.vgm" ? 1u : 0u);
+            QCOMPARE(shell.files.answers.size(), bAccept ? 0u : 1u);
         }
         QCOMPARE(QSettings().value("Export/VgmLoop").toBool(), true);
         QCOMPARE(shell.files.requests.back().strFileName, LocalPath(dir.filePath("song.vgm")));

@@ -71,25 +71,20 @@ private slots:
             MidiImportOptions{});
         QVERIFY(dialog.UseList(1) && dialog.UseList(2) && dialog.UseList(10));
         QVERIFY(dialog.UseList(3) == nullptr);
-        const struct
-        {
-            int channel;
-            MidiChannelUse use;
-            int cut;
-            int raised;
-        } steps[] = {
+        // The channel, the use chosen for it; the notes then cut and raised.
+        const std::tuple<int, MidiChannelUse, int, int> steps[] = {
             {1, MidiChannelUse::Automatic, 2, 1},
             {1, MidiChannelUse::Voice0, 4, 1}, // one voice holds one of the five
             {10, MidiChannelUse::Automatic, 4, 2},
             {1, MidiChannelUse::LeaveOut, 0, 1},
         };
-        for (const auto& step : steps)
+        for (const auto& [channel, use, cut, raised] : steps)
         {
-            dialog.UseList(step.channel)->setCurrentIndex(static_cast<int>(step.use));
+            dialog.UseList(channel)->setCurrentIndex(static_cast<int>(use));
             const QString text = dialog.CountsText();
-            QCOMPARE(CountAfter(text, QStringLiteral("Cut for polyphony:")), step.cut);
-            QCOMPARE(CountAfter(text, QStringLiteral("Raised into range:")), step.raised);
-            QCOMPARE(dialog.Options().channels[step.channel - 1], step.use);
+            QCOMPARE(CountAfter(text, QStringLiteral("Cut for polyphony:")), cut);
+            QCOMPARE(CountAfter(text, QStringLiteral("Raised into range:")), raised);
+            QCOMPARE(dialog.Options().channels[channel - 1], use);
         }
     }
 

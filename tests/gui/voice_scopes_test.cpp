@@ -127,14 +127,7 @@ private slots:
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
 
         // While playing: the command, the mask it leaves, the tones heard then.
-        struct Step
-        {
-            UINT command;
-            unsigned mask;
-            bool bVoice0;
-            bool bVoice1;
-        };
-        const Step steps[] = {
+        const std::tuple<UINT, unsigned, bool, bool> steps[] = {
             {ID_MUTE_VOICE0 + 1, 0b0000, true, true},
             {ID_SOLO_VOICE0 + 1, 0b1101, false, true},
             {ID_SOLO_VOICE0 + 1, 0b0000, true, true},
@@ -146,12 +139,12 @@ private slots:
             {ID_SOLO_NOISE, 0b0111, false, false},
             {ID_UNMUTE_ALL, 0b0000, true, true},
         };
-        for (const Step& step : steps)
+        for (const auto& [nCommand, mask, bVoice0, bVoice1] : steps)
         {
-            QVERIFY(shell.Frame()->ExecuteCommand(step.command));
-            QCOMPARE(pSession->GetMuteMask(), step.mask);
-            QCOMPARE(pThread->GetMuteMask(), step.mask);
-            QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(step.bVoice0, step.bVoice1));
+            QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+            QCOMPARE(pSession->GetMuteMask(), mask);
+            QCOMPARE(pThread->GetMuteMask(), mask);
+            QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(bVoice0, bVoice1));
         }
         QVERIFY(!shell.Frame()->QueryCommandState(ID_UNMUTE_ALL).m_bEnabled);
 
