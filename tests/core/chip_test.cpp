@@ -19,15 +19,13 @@
 
 namespace
 {
-using Samples = std::vector<std::int16_t>;
 constexpr double kClock = 3579545.0;
 constexpr std::size_t kSettle = 2048;
 constexpr std::size_t kTick = 735;
 
 bool Silent(const Samples& s, std::size_t from = 0)
 {
-    return std::all_of(s.begin() + static_cast<std::ptrdiff_t>(from), s.end(),
-                       [](std::int16_t v) { return v == 0; });
+    return IsSilent(s.data() + from, s.size() - from);
 }
 
 double ToneHz(unsigned divisor)

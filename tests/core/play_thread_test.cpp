@@ -18,7 +18,6 @@
 
 namespace
 {
-using Samples = std::vector<std::int16_t>;
 constexpr unsigned kRow = CVirtualPlayer::kRow;
 constexpr unsigned kBlocks = 10;
 

@@ -319,13 +319,12 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
     EXPECT_EQ(BuildVgm(pData, agi.size(), {}).error, imported.Error());
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 
-    // The converter, every output and chip: the import's message after the file's name.
+    // The converter, on each of its routes: a chip's render of the records, the VGM records
+    // (gzipped too), and the import that every other output starts with.
     WriteFileBytes(dir + "/bad.agi", agi);
     for (const char* command :
-         {"--from agi --chip pcjr D/bad.agi D/out.wav", "--chip tandy D/bad.agi D/out.wav",
-          "--chip speaker D/bad.agi D/out.wav", "--chip sine D/bad.agi D/out.wav",
-          "D/bad.agi D/out.vgm", "--chip tandy --fade 3 D/bad.agi D/out.vgz", "D/bad.agi D/out.mid",
-          "D/bad.agi D/out.tks", "--to agi D/bad.agi D/out"})
+         {"--from agi --chip pcjr D/bad.agi D/out.wav", "--chip tandy --fade 3 D/bad.agi D/out.vgz",
+          "--chip sine D/bad.agi D/out.wav", "--to agi D/bad.agi D/out"})
     {
         SCOPED_TRACE(command);
         const ConvertResult r = RunConvert(InFolder(command, dir));

@@ -22,7 +22,6 @@
 
 namespace
 {
-using Samples = std::vector<std::int16_t>;
 using Window = std::array<std::int16_t, kScopeWindow>;
 
 class CCollectVoices : public IVoiceSink
@@ -55,11 +54,6 @@ void WriteMarked(CVoiceScopeRing& ring, std::size_t n)
         pointers[v] = blocks[v].data();
     }
     ring.WriteVoices(pointers, n);
-}
-
-bool IsSilent(const std::int16_t* p, std::size_t n)
-{
-    return std::all_of(p, p + n, [](std::int16_t s) { return s == 0; });
 }
 
 // How far picture b lies from a, in samples, within half a period either way: the shift that
