@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+namespace
+{
 void AppendVarLen(Bytes& out, std::uint32_t value)
 {
     Bytes reversed{static_cast<std::uint8_t>(value & 0x7F)};
@@ -12,6 +14,19 @@ void AppendVarLen(Bytes& out, std::uint32_t value)
         reversed.push_back(static_cast<std::uint8_t>(0x80 | (value & 0x7F)));
     out.insert(out.end(), reversed.rbegin(), reversed.rend());
 }
+
+void AppendBE(Bytes& out, std::uint32_t value, int count)
+{
+    for (int i = count - 1; i >= 0; --i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+} // namespace
 
 Bytes CrowdedMidiSong()
 {
@@ -25,44 +40,38 @@ Bytes CrowdedMidiSong()
     return MidiFile({track});
 }
 
-CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<std::uint8_t> eventBytes)
+CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<int> eventBytes)
 {
     AppendVarLen(bytes, delta);
-    bytes.insert(bytes.end(), eventBytes);
+    for (const int b : eventBytes)
+        bytes.push_back(static_cast<std::uint8_t>(b));
     return *this;
 }
 
 CMidiTrack& CMidiTrack::On(std::uint32_t delta, int channel, int key, int velocity)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0x90 | channel), static_cast<std::uint8_t>(key),
-                         static_cast<std::uint8_t>(velocity)});
+    return Event(delta, {0x90 | channel, key, velocity});
 }
 
 CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
 {
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0x80 | channel), static_cast<std::uint8_t>(key), 64});
+    return Event(delta, {0x80 | channel, key, 64});
 }
 
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
-    return Event(delta,
-                 {0xFF, 0x51, 3, static_cast<std::uint8_t>(micros >> 16),
-                  static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
+    const auto m = static_cast<int>(micros);
+    return Event(delta, {0xFF, 0x51, 3, m >> 16, m >> 8, m});
 }
 
 CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
 {
-    return Event(delta, {static_cast<std::uint8_t>(0xB0 | channel),
-                         static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value)});
+    return Event(delta, {0xB0 | channel, controller, value});
 }
 
 CMidiTrack& CMidiTrack::Bend(std::uint32_t delta, int channel, int value)
 {
-    const int raw = value + 8192;
-    return Event(delta,
-                 {static_cast<std::uint8_t>(0xE0 | channel), static_cast<std::uint8_t>(raw & 0x7F),
-                  static_cast<std::uint8_t>(raw >> 7)});
+    return Event(delta, {0xE0 | channel, (value + 8192) & 0x7F, (value + 8192) >> 7});
 }
 
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
@@ -77,21 +86,6 @@ CMidiTrack& CMidiTrack::End(std::uint32_t delta)
 {
     return Event(delta, {0xFF, 0x2F, 0});
 }
-
-namespace
-{
-void AppendBE(Bytes& out, std::uint32_t value, int count)
-{
-    for (int i = count - 1; i >= 0; --i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-} // namespace
 
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division, int format)
 {

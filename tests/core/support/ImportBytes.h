@@ -16,7 +16,7 @@ using Bytes = std::vector<std::uint8_t>;
 class CMidiTrack
 {
 public:
-    CMidiTrack& Event(std::uint32_t delta, std::initializer_list<std::uint8_t> bytes);
+    CMidiTrack& Event(std::uint32_t delta, std::initializer_list<int> bytes);
     CMidiTrack& On(std::uint32_t delta, int channel, int key, int velocity = 127);
     CMidiTrack& Off(std::uint32_t delta, int channel, int key);
     CMidiTrack& Tempo(std::uint32_t delta, std::uint32_t microsPerQuarter);
@@ -32,7 +32,6 @@ Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division = 480, int fo
 // Five notes at once on channel 1 (one too low for the voices, one cut), a second channel's
 // note after them, and a drum hit on channel 10; 480 ticks a quarter.
 Bytes CrowdedMidiSong();
-void AppendVarLen(Bytes& out, std::uint32_t value);
 
 // A VGM 1.51 log of one SN76489 and the commands given, ending in 0x66.
 Bytes VgmFile(const Bytes& commands, std::uint32_t totalSamples, std::uint32_t clock = 3579545);
