@@ -250,7 +250,7 @@ std::size_t RecurrenceFailures(const std::vector<int>& s, std::initializer_list<
 }
 } // namespace
 
-TEST(ChipNoise, RecoveredRegisterFollowsEachChipsFeedback)
+TEST(ChipNoise, RecoveredRegisterFollowsEachChipsFeedbackAndReload)
 {
     const std::vector<int> pcjr = NoiseBits(ChipVariant::PCjr, 4, 600);
     const std::vector<int> tandy = NoiseBits(ChipVariant::Tandy1000, 4, 600);
@@ -267,11 +267,7 @@ TEST(ChipNoise, RecoveredRegisterFollowsEachChipsFeedback)
         EXPECT_EQ(RecurrenceFailures(periodic, {0}), 0u);
         EXPECT_EQ(std::count(periodic.begin(), periodic.begin() + 15, 1), 1);
     }
-}
-
-TEST(ChipNoise, OnlyThePCjrReloadsAtEveryNoiseRecord)
-{
-    // The same white noise written again at bit 300: the Tandy's sequence runs on.
+    // The same white noise written again at bit 300: only the PCjr reloads the register.
     EXPECT_EQ(RecurrenceFailures(NoiseBits(ChipVariant::Tandy1000, 4, 600, 300), {0, 4}), 0u);
     EXPECT_GT(RecurrenceFailures(NoiseBits(ChipVariant::PCjr, 4, 600, 300), {0, 1}), 0u);
 }
