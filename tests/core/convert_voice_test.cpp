@@ -110,14 +110,3 @@ TEST_F(ConvertVoiceTest, VgmHoldsTheRecordsWithTheChosenChipFadeAndLoop)
     ASSERT_EQ(std::system(("gzip -dc < " + dir + "/out.vgz > " + dir + "/unpacked").c_str()), 0);
     EXPECT_TRUE(ReadFileBytes(dir + "/unpacked") == ReadFileBytes(dir + "/plain.vgm"));
 }
-
-TEST_F(ConvertVoiceTest, OptionsWhereNothingIsRenderedAreRefused)
-{
-    const std::string in = dir + "/song.tks ";
-    for (const std::string& args :
-         {"--loop " + in + dir + "/x.wav", "--fade 2.5 " + in + dir + "/x.wav",
-          "--fade 3 " + in + dir + "/x.mid", "--loop " + in + dir + "/x.agi",
-          "--chip speaker " + in + dir + "/x.tks", "--chip pcjr " + in + dir + "/x.mid",
-          "--chip sid " + in + dir + "/x.wav"})
-        EXPECT_EQ(Convert(args), 2) << args;
-}

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // All of a game's sounds written at once: every readable sound once, under its own name, on
 // any number of threads; damaged and refused ones named; a cancel keeps what was written.
-#include "GameV3TestFolders.h"
+#include "GameTestFolders.h"
 #include "game/GameSoundExport.h"
 
 #include <gtest/gtest.h>
@@ -18,20 +18,15 @@ namespace
 std::string MakeBusyGame()
 {
     const std::string dir = MakeV3Game(true);
-    std::string vol = ReadFileBytes(dir + "/KQ4VOL.1");
-    std::string sndDir = ReadFileBytes(dir + "/KQ4DIR") + Entry(1, 0);
-    sndDir.resize(sndDir.size() + 3 * 6, '\xFF');
+    std::vector<std::string> records{UnendingV3Record(1), "", "", "", "", "", ""};
     for (int n = 10; n < 30; ++n)
     {
-        sndDir += Entry(1, static_cast<int>(vol.size()));
         std::string tones;
         for (int i = 0; i <= n % 7; ++i)
             tones += Tone(i % 3, 5 + n, 200 + 9 * n, i % 16);
-        const std::string sound = Resource({tones, "", "", Noise(n, n % 4, true, 3)});
-        vol += V3SoundRecord(1, sound);
+        records.push_back(V3SoundRecord(1, Resource({tones, "", "", Noise(n, n % 4, true, 3)})));
     }
-    WriteFileBytes(dir + "/KQ4VOL.1", vol);
-    WriteFileBytes(dir + "/KQ4DIR", sndDir);
+    AddV3Sounds(dir, 1, records);
     return dir;
 }
 

@@ -1,146 +1,225 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Game folders on generated games, and the converter's game commands run as a program.
-#include "AgiTestBytes.h"
+// Game folders of both layouts made here, through the game folder and the converter's game
+// commands; what is written is read back by a plain reader.
 #include "GameTestFolders.h"
 #include "game/GameFolder.h"
+#include "game/GameSoundExport.h"
 #include "sound/AgiResource.h"
-#include "support/TestSupport.h"
+#include "support/RenderedSound.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
-TEST(GameFolder, DamagedEntriesAreListedAndRefused)
+TEST(GameFolder, EverySoundOfEitherLayoutIsListedAndDamagedOnesAreRefused)
 {
-    const std::string dir = MakeGame(true);
-    const std::string vol0 = ReadFileBytes(dir + "/VOL.0");
+    // Version 2: sounds 3-6 point past the end, at no signature, at a record running past the
+    // end, into a missing VOL file; 7 is readable bytes that are no sound.
+    const std::string v2 = MakeGame(true);
+    const std::string vol0 = ReadFileBytes(v2 + "/VOL.0");
     const int end = static_cast<int>(vol0.size());
-    // Sounds 3-6 appended to SNDDIR: past the end, no signature, running past the end, a VOL
-    // file that is missing; 7: readable bytes that are no sound.
-    WriteFileBytes(dir + "/VOL.0",
+    WriteFileBytes(v2 + "/VOL.0",
                    vol0 + VolRecord(0, "xyz") + "zz" + Bytes({0x12, 0x34, 0, 0xFF, 0}));
-    WriteFileBytes(dir + "/SNDDIR", ReadFileBytes(dir + "/SNDDIR") + Entry(0, end + 99) +
-                                        Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
-                                        Entry(0, end));
-    const std::string list = ListText(dir);
-    EXPECT_NE(list.find("3:0/0(its entry points past the end of VOL.0)"), std::string::npos);
-    EXPECT_NE(list.find("4:0/0(no resource signature at offset " + std::to_string(end + 8)),
-              std::string::npos);
-    EXPECT_NE(list.find("5:0/0(it runs past the end of VOL.0)"), std::string::npos);
-    EXPECT_NE(list.find("6:0/0(VOL.4 is missing)"), std::string::npos);
-    EXPECT_NE(list.find("7:3/0(Raw data too short! ( 3 bytes ))"), std::string::npos);
+    WriteFileBytes(v2 + "/SNDDIR", ReadFileBytes(v2 + "/SNDDIR") + Entry(0, end + 99) +
+                                       Entry(0, end + 8) + Entry(0, end + 10) + Entry(4, 0) +
+                                       Entry(0, end));
+    // Version 3: sound 3 never ends, 4 is stored as a packed picture.
+    const std::string v3 = MakeV3Game(true);
+    WriteFileBytes(v3 + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
+    AddV3Sounds(v3, 0, {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0)});
+    const struct
+    {
+        std::string dir, description;
+        std::vector<std::string> listed;
+        std::vector<std::pair<int, std::string>> readable;
+        std::vector<int> refused;
+    } cases[] = {
+        {v2,
+         "version 2 game, interpreter 2.917 (assumed)",
+         {"3:0/0(its entry points past the end of VOL.0)",
+          "4:0/0(no resource signature at offset " + std::to_string(end + 8),
+          "5:0/0(it runs past the end of VOL.0)", "6:0/0(VOL.4 is missing)",
+          "7:3/0(Raw data too short! ( 3 bytes ))"},
+         {{7, "xyz"}},
+         {1, 3, 4, 5, 6, 99}},
+        {v3,
+         "version 3 game KQ4, interpreter 3.002.086",
+         {"0:" + std::to_string(kRepeatedSound.size()) + "/60 in " +
+              std::to_string(Packed(kRepeatedSound).size()),
+          "2:" + std::to_string(kSound2.size()) + "/40 ", "3:0/0(", "without an end",
+          "4:0/0(it is stored as a packed picture)"},
+         {{0, kRepeatedSound}, {2, kSound2}},
+         {1, 3, 4, 5}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.description);
+        std::string description;
+        const std::string list = ListText(c.dir, &description);
+        EXPECT_EQ(description, c.description);
+        for (const std::string& line : c.listed)
+            EXPECT_NE(list.find(line), std::string::npos) << line << " in " << list;
+        EXPECT_EQ(list.find("1:"), std::string::npos);
 
-    CGameFolder game;
-    GameBytes bytes;
-    ASSERT_EQ(game.Open(dir), "");
-    for (const int n : {1, 3, 4, 5, 6, 99})
-        EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) + " "),
-                  std::string::npos);
-    EXPECT_EQ(game.ReadSound(7, bytes), "");
+        CGameFolder game;
+        GameBytes bytes;
+        ASSERT_EQ(game.Open(c.dir), "");
+        for (const auto& [n, sound] : c.readable)
+        {
+            EXPECT_EQ(game.ReadSound(n, bytes), "");
+            EXPECT_EQ(bytes, ToBytes(sound));
+        }
+        for (const int n : c.refused)
+            EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) +
+                                                    " of the game folder " + c.dir),
+                      std::string::npos);
+    }
 }
 
-TEST(GameFolder, WritesInPlaceAppendedOrInANewVolume)
+TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
 {
-    const std::string big(40, 'B');
+    std::string tones, distinct;
+    for (int i = 0; i < 60; ++i)
+        tones += Tone(0, 10, 427, 2);
+    for (int i = 0; i < 40; ++i)
+        distinct.push_back(static_cast<char>(i));
+    const std::string longSound = Resource({tones, "", "", ""});
+    const GameLayout* v2 = &kV2Layout;
+    const GameLayout* v3 = &kV3Layout;
     struct Case
     {
         const char* name;
+        const GameLayout* pLayout;
+        bool bUpper;
         int n;
         std::string resource;
-        std::size_t vol1Size; // VOL.1 padded to this size first (0: as made)
-        AgiDirEntry entry;
+        std::size_t vol1Size; // volume 1 padded to this size first (0: as made)
+        int volume;
+        bool bInPlace, bCompressed;
         std::string backedUp;
     };
-    const std::size_t vol1 = 3 + 5 + kSound2.size();
-    const auto end1 = static_cast<std::uint32_t>(vol1);
     const std::vector<Case> cases = {
-        {"in place", 2, "short", 0, {false, 1, 3}, "VOL.1"},
-        {"longer: appended", 0, big, 0, {false, 1, end1}, "SNDDIR VOL.1"},
-        {"new number grows SNDDIR", 9, "x", 0, {false, 1, end1}, "SNDDIR VOL.1"},
-        {"fills VOL.1 exactly", 1, big, 1048576 - 45, {false, 1, 1048576 - 45}, "SNDDIR VOL.1"},
-        {"one byte more: VOL.2", 1, big, 1048576 - 44, {false, 2, 0}, "SNDDIR"},
+        {"in place", v2, true, 2, "short", 0, 1, true, false, "VOL.1"},
+        {"longer: appended", v2, true, 0, distinct, 0, 1, false, false, "SNDDIR VOL.1"},
+        {"new number grows SNDDIR", v2, true, 9, "x", 0, 1, false, false, "SNDDIR VOL.1"},
+        {"fills VOL.1 exactly", v2, true, 1, distinct, kMaxVolBytes - 45, 1, false, false,
+         "SNDDIR VOL.1"},
+        {"one byte more: VOL.2", v2, true, 1, distinct, kMaxVolBytes - 44, 2, false, false,
+         "SNDDIR"},
+        {"v3 in place, stored", v3, true, 0, "short", 0, 0, true, false, "KQ4VOL.0"},
+        {"v3 in place, compressed", v3, true, 2, std::string(100, '\x10'), 0, 1, true, true,
+         "KQ4VOL.1"},
+        {"v3 a byte too long: appended", v3, true, 2, kSound2 + "!", 0, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 longer: appended", v3, true, 0, longSound, 0, 1, false, true, "KQ4DIR KQ4VOL.1"},
+        {"v3 a new number grows the section", v3, true, 9, "x", 0, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 fills KQ4VOL.1", v3, true, 1, distinct, kMaxVolBytes - 47, 1, false, false,
+         "KQ4DIR KQ4VOL.1"},
+        {"v3 one byte more", v3, true, 1, distinct, kMaxVolBytes - 46, 2, false, false, "KQ4DIR"},
+        {"v3 one byte more, lower case", v3, false, 1, distinct, kMaxVolBytes - 46, 2, false, false,
+         "kq4dir"},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const std::string dir = MakeGame(true);
+        const GameLayout& layout = *c.pLayout;
+        const std::string dir = layout.Make(c.bUpper);
+        const std::string dirName = c.bUpper ? layout.dirName : Lower(layout.dirName);
+        const std::string stem = c.bUpper ? layout.volStem : Lower(layout.volStem);
         if (c.vol1Size != 0)
-            WriteFileBytes(dir + "/VOL.1",
-                           ReadFileBytes(dir + "/VOL.1") + std::string(c.vol1Size - vol1, '\0'));
+        {
+            std::string vol1 = ReadFileBytes(dir + "/" + stem + "1");
+            vol1.resize(c.vol1Size, '\0');
+            WriteFileBytes(dir + "/" + stem + "1", vol1);
+        }
         auto before = Snapshot(dir);
+        const std::string volName = stem + std::to_string(c.volume);
+        const PlainSound old = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
 
-        GameBytes dirBytes = ToBytes(ReadFileBytes(dir + "/SNDDIR"));
-        EXPECT_EQ(ReadDirEntry(dirBytes, c.n), c.entry);
-        EXPECT_EQ(DirEntryCount(dirBytes), std::max(3, c.n + 1));
-        for (int n = 3; n < c.n; ++n)
-            EXPECT_TRUE(ReadDirEntry(dirBytes, n).bEmpty);
-        GameBytes bytes;
-        EXPECT_EQ(game.ReadSound(c.n, bytes), "");
-        EXPECT_EQ(bytes, ToBytes(c.resource));
-        for (const int other : {0, 2})
-        {
-            if (other == c.n)
-                continue;
-            EXPECT_EQ(game.ReadSound(other, bytes), "");
-            EXPECT_EQ(bytes, ToBytes(other == 0 ? kSound0 : kSound2));
-        }
-        EXPECT_EQ(ReadFileBytes(dir + "/LOGDIR"), before["LOGDIR"]);
+        const PlainSound written = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
+        ASSERT_EQ(written.error, "");
+        EXPECT_EQ(written.bytes, c.resource);
+        EXPECT_EQ(written.bCompressed, c.bCompressed);
+        EXPECT_EQ(written.volume, c.volume);
+        EXPECT_EQ(written.offset, c.bInPlace ? old.offset : before[volName].size());
+        // The directory: only sound n's entry, the sound entries grown with empty ones.
+        std::string expectedDir = before[dirName];
+        const std::size_t at =
+            SoundSectionStart(layout, expectedDir) + 3 * static_cast<std::size_t>(c.n);
+        expectedDir.resize(std::max(expectedDir.size(), at + 3), '\xFF');
+        expectedDir.replace(at, 3, Entry(written.volume, static_cast<int>(written.offset)));
+        EXPECT_EQ(ReadFileBytes(dir + "/" + dirName), expectedDir);
+        // The volume: every byte outside the new record as it was; every other file too.
+        std::string expectedVol = before[volName];
+        expectedVol.resize(std::max(expectedVol.size(), written.offset + written.recordBytes));
+        const std::string vol = ReadFileBytes(dir + "/" + volName);
+        expectedVol.replace(written.offset, written.recordBytes,
+                            vol.substr(written.offset, written.recordBytes));
+        EXPECT_EQ(vol, expectedVol);
+        for (const auto& [name, data] : before)
+            if (name != dirName && name != volName)
+                EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
 
+        GameBytes bytes;
+        for (const int n : {0, 2, c.n})
+        {
+            EXPECT_EQ(game.ReadSound(n, bytes), "");
+            EXPECT_EQ(bytes, ToBytes(n == c.n ? c.resource : n == 0 ? layout.sound0 : kSound2));
+        }
         EXPECT_EQ(BackedUp(game, before), c.backedUp);
     }
 }
 
-TEST(GameFolder, RefusedWritesChangeNothing)
+TEST(ConvertGame, ListsExportsAndWritesSoundsOfEitherLayout)
 {
-    const std::function<void(const std::string&)> volume15Full = [](const std::string& dir)
+    std::string tones;
+    for (int i = 0; i < 30; ++i)
+        tones += Tone(1, 8, 300, 1);
+    const std::string sound = Resource({"", tones, "", ""});
+    const std::pair<const GameLayout*, std::string> lists[] = {
+        {&kV2Layout, "version 2 game, interpreter 2.917 (assumed)\nsound 0: " +
+                         std::to_string(kSound0.size()) + " bytes, 25 ticks\n"},
+        {&kV3Layout, "version 3 game kq4, interpreter 3.002.149 (assumed)\nsound 0: " +
+                         std::to_string(kRepeatedSound.size()) +
+                         " bytes, 60 ticks (stored compressed in " +
+                         std::to_string(Packed(kRepeatedSound).size()) + " bytes)\n"}};
+    for (const auto& [pLayout, list] : lists)
     {
-        fs::rename(dir + "/VOL.1", dir + "/VOL.15");
-        WriteFileBytes(dir + "/VOL.15", std::string(1048570, '\0'));
-    };
-    const std::function<void(const std::string&)> newVolumeIsAFolder = [](const std::string& dir)
-    {
-        WriteFileBytes(dir + "/VOL.1", std::string(1048570, '\0'));
-        fs::create_directory(dir + "/VOL.2");
-    };
-    const std::function<void(const std::string&)> asMade = [](const std::string&) {};
-    const struct
-    {
-        std::function<void(const std::string&)> setup;
-        int n;
-        std::size_t bytes;
-    } cases[] = {
-        {volume15Full, 4, 10}, {newVolumeIsAFolder, 4, 10}, {asMade, 4, 65536}, {asMade, 256, 10}};
-    for (const auto& c : cases)
-    {
-        const std::string dir = MakeGame(true);
-        c.setup(dir);
-        const auto before = Snapshot(dir);
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
-        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
-        EXPECT_EQ(Snapshot(dir), before) << error;
-        EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
+        SCOPED_TRACE(pLayout->dirName);
+        const std::string dir = pLayout->Make(false);
+        const std::string out = MakeTempDir();
+        EXPECT_EQ(RunConvert("--game " + dir + " --list").out,
+                  list + "sound 2: " + std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
+        for (const int n : {0, 2})
+        {
+            const std::string args = " --sound " + std::to_string(n) + " --to agi " + out + "/s";
+            ASSERT_EQ(RunConvert("--game " + dir + args).exitCode, 0);
+            EXPECT_EQ(ReadFileBytes(out + "/s"), n == 0 ? pLayout->sound0 : kSound2);
+        }
+        // Into the game, read back by the plain reader.
+        WriteFileBytes(out + "/new.agi", sound);
+        ASSERT_EQ(RunConvert(out + "/new.agi --into-game " + dir + " --sound 7").exitCode, 0);
+        const PlainSound written =
+            ReadSoundPlainly(dir, *pLayout, Lower(pLayout->dirName), Lower(pLayout->volStem), 7);
+        EXPECT_EQ(written.error, "");
+        EXPECT_EQ(written.bCompressed, pLayout->version == 3);
+        EXPECT_EQ(written.bytes, sound);
+        EXPECT_NE(RunConvert("--game " + dir + " --list").out.find("sound 7: "), std::string::npos);
     }
 }
 
-TEST(ConvertGame, CommandsRunAsAProgram)
+TEST(ConvertGame, DocumentsGoIntoTheGameAndRefusalsChangeNothing)
 {
     const std::string dir = MakeGame(false);
     const std::string out = MakeTempDir();
-    const ConvertResult list = RunConvert("--game " + dir + " --list");
-    EXPECT_EQ(list.out, "version 2 game, interpreter 2.917 (assumed)\nsound 0: " +
-                            std::to_string(kSound0.size()) + " bytes, 25 ticks\nsound 2: " +
-                            std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
-    EXPECT_EQ(RunConvert("--game " + dir + " --sound 2 --to agi " + out + "/s2").exitCode, 0);
-    EXPECT_EQ(ReadFileBytes(out + "/s2"), kSound2);
-
     // Into the game from a document: the whole song.
     ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
     ASSERT_EQ(RunConvert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
@@ -167,8 +246,168 @@ TEST(ConvertGame, CommandsRunAsAProgram)
     EXPECT_EQ(badInto.exitCode, 1);
     EXPECT_EQ(badInto.out.rfind("tarvok-convert: " + out + "/bad.agi: Error: Offset 240 ", 0), 0u)
         << badInto.out;
-    for (const char* usage : {"--game D --sound 1", "--game D --list X", "--sound 3 a b",
-                              "--game D --sound 256 o", "a --into-game D", "--list"})
-        EXPECT_EQ(RunConvert(usage).exitCode, 2) << usage;
     EXPECT_EQ(Snapshot(dir), before);
+}
+
+TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
+{
+    const GameLayout* v2 = &kV2Layout;
+    const GameLayout* v3 = &kV3Layout;
+    const struct
+    {
+        const GameLayout* pLayout;
+        bool bBoth; // the version 3 files beside the version 2 ones
+        const char* agidataName;
+        std::string agidata;
+        std::string description;
+        FadeKind fade;
+    } cases[] = {
+        {v3, false, "", "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", FadeKind::V3},
+        {v3, false, "agidata.ovl", "2.936", "version 3 game KQ4, interpreter 2.936", FadeKind::V2},
+        {v2, false, "", "", "version 2 game, interpreter 2.917 (assumed)", FadeKind::V2},
+        {v2, false, "AGIDATA.OVL", "xx2.440", "version 2 game, interpreter 2.440", FadeKind::None},
+        // Both layouts hold sounds 0 and 2; the version 2 ones are read.
+        {v2, true, "", "",
+         "version 2 game, interpreter 2.917 (assumed); the folder holds version 3 files of KQ4 "
+         "too, which are not read",
+         FadeKind::V2},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.description);
+        const std::string dir = c.pLayout->Make(!c.bBoth);
+        if (c.bBoth)
+            for (const auto& e : fs::directory_iterator(MakeV3Game(true)))
+                fs::copy_file(e.path(), dir + "/" + e.path().filename().string());
+        if (*c.agidataName != '\0')
+            WriteFileBytes(dir + "/" + c.agidataName, c.agidata);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        EXPECT_EQ(game.Describe(), c.description);
+        EXPECT_EQ(game.GetInterpreterFade(), c.fade);
+        std::vector<GameSoundInfo> sounds;
+        ASSERT_EQ(game.ListSounds(sounds), "");
+        ASSERT_EQ(sounds.size(), 2u);
+        EXPECT_EQ(sounds[0].bytes, c.pLayout->sound0.size());
+        EXPECT_EQ(sounds[1].bytes, kSound2.size());
+    }
+}
+
+TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
+{
+    const auto dirBytes = [](const std::string& bytes)
+    { return [bytes](const std::string& dir) { WriteFileBytes(dir + "/KQ4DIR", bytes); }; };
+    const std::string sounds = Entry(0, 0) + Entry(1, 3);
+    const struct
+    {
+        const char* name;
+        std::function<void(const std::string&)> spoil;
+        std::string error;
+    } cases[] = {
+        {"neither layout", [](const std::string& dir) { fs::remove(dir + "/KQ4VOL.0"); },
+         "has neither SNDDIR nor an <ID>DIR file beside an <ID>VOL.0"},
+        {"an offset past the end", dirBytes(Le16(8) + Le16(8) + Le16(8) + Le16(15) + sounds),
+         "the sound section of KQ4DIR starts past its end"},
+        {"a volume past 15",
+         [](const std::string& dir) { WriteFileBytes(dir + "/KQ4VOL.16", "x"); },
+         "has KQ4VOL.16, a volume number past 15"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string dir = MakeV3Game(true);
+        c.spoil(dir);
+        const auto before = Snapshot(dir);
+        CGameFolder game;
+        std::vector<GameSoundInfo> list;
+        GameBytes bytes;
+        std::string error = game.Open(dir);
+        const std::string listError = error.empty() ? game.ListSounds(list) : error;
+        const std::string readError = error.empty() ? game.ReadSound(2, bytes) : error;
+        const std::string writeError = error.empty() ? game.WriteSound(2, GameBytes(3, 1)) : error;
+        for (const std::string& e : {listError, readError, writeError})
+        {
+            EXPECT_NE(e.find("The game folder " + dir), std::string::npos) << e;
+            EXPECT_NE(e.find(c.error), std::string::npos) << e;
+        }
+        EXPECT_TRUE(list.empty());
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+TEST(ConvertGameV3, ASoundPlaysWithItsInterpretersFade)
+{
+    // One note held for two seconds: a 3.x or 2.9 interpreter lets it die away, 2.4xx not.
+    const std::string note = Resource({Tone(0, 120, 254, 0), "", "", ""});
+    const struct
+    {
+        const char* agidata;
+        bool bFades;
+    } cases[] = {{"", true}, {"Version 2.440", false}, {"2.917", true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.agidata);
+        const std::string dir = MakeV3Game(true);
+        WriteFileBytes(dir + "/KQ4VOL.1", "pad" + V3SoundRecord(1, note));
+        if (*c.agidata != '\0')
+            WriteFileBytes(dir + "/AGIDATA.OVL", c.agidata);
+        const std::string wav = MakeTempDir() + "/note.wav";
+        ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 --chip pcjr " + wav).exitCode, 0);
+        const std::vector<std::int16_t> samples = WavSamples(ReadFileBytes(wav));
+        ASSERT_GE(samples.size(), 110u * 735);
+        const double start = Rms(samples, 735, 4 * 735), end = Rms(samples, 100 * 735, 110 * 735);
+        ASSERT_GT(start, 1000);
+        if (c.bFades)
+            EXPECT_LT(end, start / 10);
+        else
+            EXPECT_GT(end, start * 0.9);
+    }
+}
+
+TEST(ConvertGameV3, AllSoundsAtOnceAreTheOneByOneConversions)
+{
+    const std::string dir = MakeV3Game(true);
+    AddV3Sounds(dir, 1, {UnendingV3Record(1)}); // sound 3
+    const auto before = Snapshot(dir);
+    const struct
+    {
+        const char* options;
+        const char* extension;
+    } cases[] = {{"--to wav --chip pcjr", "wav"},
+                 {"--to wav --whole", "wav"},
+                 {"--to mid --instruments 1,2,3", "mid"},
+                 {"--to agi", "agi"},
+                 {"--to tks", "tks"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.options);
+        const std::string out = MakeTempDir() + "/made/here";
+        const ConvertResult all = RunConvert("--game " + dir + " --all " + c.options + " " + out);
+        EXPECT_EQ(all.exitCode, 1);
+        EXPECT_NE(all.out.find("sound 3: damaged: "), std::string::npos) << all.out;
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            names.insert(e.path().filename().string());
+        const std::string ext = c.extension;
+        EXPECT_EQ(names, (std::set<std::string>{"sound000." + ext, "sound002." + ext}));
+        for (const int n : {0, 2})
+        {
+            const std::string one = MakeTempDir() + "/one." + ext;
+            ASSERT_EQ(RunConvert("--game " + dir + " --sound " + std::to_string(n) + " " +
+                                 c.options + " " + one)
+                          .exitCode,
+                      0);
+            EXPECT_EQ(ReadFileBytes(out + "/" + GameSoundFileName(n, ext)), ReadFileBytes(one))
+                << n;
+        }
+    }
+    EXPECT_EQ(Snapshot(dir), before);
+
+    // A folder that cannot be read: nothing is made.
+    WriteFileBytes(dir + "/KQ4DIR", Le16(8) + Le16(8));
+    const std::string out = MakeTempDir() + "/not-made";
+    const ConvertResult bad = RunConvert("--game " + dir + " --all --to agi " + out);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("The game folder " + dir), std::string::npos) << bad.out;
+    EXPECT_FALSE(fs::exists(out));
 }

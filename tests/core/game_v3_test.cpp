@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Version 3 game folders built here byte by byte: finding the layout, the combined directory,
 // volume records stored or compressed, damaged ones, and the interpreter's version.
-#include "GameV3TestFolders.h"
+#include "GameTestFolders.h"
 #include "game/AgiFolderLayout.h"
 #include "game/AgiV3Directory.h"
 #include "game/AgiV3Volume.h"
@@ -13,51 +13,32 @@
 
 TEST(GameV3Layout, FoundByNamesWhateverTheirCase)
 {
-    const struct
+    // "version directory volume:name... [both]", then any error.
+    const auto shown = [](const AgiFolderLayout& layout)
     {
-        std::vector<std::string> names;
-        int version;
-        std::string dir;
-        std::string vols; // "n:name ..."
-        bool bBoth;
-        std::string error;
-    } cases[] = {
-        {{"SNDDIR", "VOL.0", "VOL.1", "LOGDIR"}, 2, "SNDDIR", "0:VOL.0 1:VOL.1", false, ""},
-        {{"KQ4VOL.1", "KQ4DIR", "KQ4VOL.0", "KQ4VOL.16", "AGIDATA.OVL"},
-         3,
-         "KQ4DIR",
-         "0:KQ4VOL.0 1:KQ4VOL.1",
-         false,
-         ""},
-        {{"grdir", "GrVol.0", "grvol.15", "words.tok"},
-         3,
-         "grdir",
-         "0:GrVol.0 15:grvol.15",
-         false,
-         ""},
-        {{"MHDIR", "MHVOL.0", "snddir", "vol.0"}, 2, "snddir", "0:vol.0", true, ""},
-        {{"KQ4DIR", "VOL.0", "LOGDIR"}, 0, "", "", false, "neither"},
-        {{"GRDIR", "GRVOL.0", "BCDIR", "BCVOL.0"}, 0, "", "", false, "more than one"},
-        {{"DIR", "VOL.0"}, 0, "", "", false, "neither"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.names[0]);
-        const AgiFolderLayout layout = FindAgiFolderLayout(c.names);
-        EXPECT_EQ(layout.version, c.version);
-        EXPECT_EQ(layout.dirName, c.dir);
-        std::string vols;
+        std::string text = std::to_string(layout.version) + " " + layout.dirName;
         for (const auto& [n, name] : layout.volNames)
-            vols += (vols.empty() ? "" : " ") + std::to_string(n) + ":" + name;
-        EXPECT_EQ(vols, c.vols);
-        EXPECT_EQ(layout.bBothLayouts, c.bBoth);
-        EXPECT_NE(layout.error.find(c.error), std::string::npos) << layout.error;
-    }
-    const AgiFolderLayout kq4 = FindAgiFolderLayout(cases[1].names);
+            text += " " + std::to_string(n) + ":" + name;
+        return text + (layout.bBothLayouts ? " both" : "") + layout.error;
+    };
+    const std::string neither = "0 has neither SNDDIR nor an <ID>DIR file beside an <ID>VOL.0";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"SNDDIR", "VOL.0", "VOL.1", "LOGDIR"}, "2 SNDDIR 0:VOL.0 1:VOL.1"},
+        {{"KQ4VOL.1", "KQ4DIR", "KQ4VOL.0", "KQ4VOL.16", "AGIDATA.OVL"},
+         "3 KQ4DIR 0:KQ4VOL.0 1:KQ4VOL.1"},
+        {{"grdir", "GrVol.0", "grvol.15", "words.tok"}, "3 grdir 0:GrVol.0 15:grvol.15"},
+        {{"MHDIR", "MHVOL.0", "snddir", "vol.0"}, "2 snddir 0:vol.0 both"},
+        {{"KQ4DIR", "VOL.0", "LOGDIR"}, neither},
+        {{"GRDIR", "GRVOL.0", "BCDIR", "BCVOL.0"}, "0 holds more than one version 3 game (BC, GR)"},
+        {{"DIR", "VOL.0"}, neither},
+    };
+    for (const auto& [names, expected] : cases)
+        EXPECT_EQ(shown(FindAgiFolderLayout(names)), expected) << names[0];
+    const AgiFolderLayout kq4 = FindAgiFolderLayout(cases[1].first);
     EXPECT_EQ(kq4.id, "KQ4");
     EXPECT_EQ(kq4.volPrefix, "KQ4VOL.");
     EXPECT_EQ(kq4.agidataName, "AGIDATA.OVL");
-    EXPECT_EQ(FindAgiFolderLayout(cases[3].names).id, "MH");
+    EXPECT_EQ(FindAgiFolderLayout(cases[3].first).id, "MH");
 }
 
 TEST(GameV3Directory, DamagedHeadersAreRefused)
@@ -206,8 +187,7 @@ TEST(GameV3Volume, DamagedResourcesGiveTheirReason)
         // Reset, 'a', 300, end at 9 bits.
         {"code past the table", V3Record(0, 9, Bytes({0x00, 0xC3, 0xB0, 0x0C, 0x08})), 0,
          "code 300, past the table"},
-        {"no end code", V3Record(0, kRepeatedSound.size(), packed.substr(0, packed.size() / 2)), 0,
-         "without an end"},
+        {"no end code", UnendingV3Record(0), 0, "without an end"},
         {"a packed picture", V3Record(0x80, kRepeatedSound.size(), packed), 0, "packed picture"},
     };
     for (const auto& c : cases)

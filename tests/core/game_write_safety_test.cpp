@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -15,71 +17,76 @@ namespace fs = std::filesystem;
 
 namespace
 {
-const std::string kLogic = VolRecord(0, "logic bytes");
-const std::string kNeighbour = VolRecord(0, "the next resource's bytes");
-const int kSoundAt = static_cast<int>(kLogic.size());
-const int kNeighbourAt = kSoundAt + 5 + static_cast<int>(kSound0.size());
+const std::string kLogicBytes = "logic bytes";
+const std::string kNeighbourBytes = "the next resource's bytes";
+const char* const kV2DirNames[] = {"LOGDIR", "PICDIR", "VIEWDIR", "SNDDIR"};
 
-// Sets entry n of the named directory, making it when it is missing.
-void SetEntry(const std::string& dir, const std::string& dirName, int n, int offset)
+// A record of the layout whose header claims claimed bytes, stored as they are.
+std::string ClaimingRecord(const GameLayout& layout, const std::string& data, std::size_t claimed)
 {
-    const std::string path = dir + "/" + dirName;
-    std::string bytes = fs::exists(path) ? ReadFileBytes(path) : "";
-    bytes.resize(3 * static_cast<std::size_t>(n), '\xFF');
-    WriteFileBytes(path, bytes + Entry(0, offset));
+    return Bytes({0x12, 0x34, 0}) + (layout.version == 3 ? Le16(claimed) : "") + Le16(claimed) +
+           data;
 }
 
-// VOL.0: logic 0, sound 0, then a resource that directory dirName holds as number n (or
-// nothing points at it when dirName is empty). Sound 0's header claims claimed bytes.
-std::string MakeCrowdedGame(const std::string& dirName, int n, std::size_t claimed)
+int SoundAt(const GameLayout& layout)
+{
+    return static_cast<int>(layout.headerBytes + kLogicBytes.size());
+}
+
+// Volume 0: logic 0, sound 0 whose header claims claimed bytes, then another resource. Entry n
+// of section (logic, picture, view, sound; -1: none) points at that resource, or at sound 0
+// when bShared.
+std::string MakeCrowdedGame(const GameLayout& layout, int section, int n, bool bShared,
+                            std::size_t claimed)
 {
     const std::string dir = MakeTempDir();
-    std::string sound = VolRecord(0, kSound0);
-    sound[3] = static_cast<char>(claimed & 0xFF);
-    sound[4] = static_cast<char>(claimed >> 8);
-    WriteFileBytes(dir + "/VOL.0", kLogic + sound + kNeighbour);
-    SetEntry(dir, "LOGDIR", 0, 0);
-    SetEntry(dir, "SNDDIR", 0, kSoundAt);
-    if (!dirName.empty())
-        SetEntry(dir, dirName, n, kNeighbourAt);
+    const std::string sound = ClaimingRecord(layout, kSound0, claimed);
+    const int neighbourAt = SoundAt(layout) + static_cast<int>(layout.headerBytes + kSound0.size());
+    WriteFileBytes(dir + "/" + layout.volStem + "0",
+                   ClaimingRecord(layout, kLogicBytes, kLogicBytes.size()) + sound +
+                       ClaimingRecord(layout, kNeighbourBytes, kNeighbourBytes.size()));
+    std::array<std::string, 4> sections{Entry(0, 0), "", "", Entry(0, SoundAt(layout))};
+    if (section >= 0)
+    {
+        sections[section].resize(3 * static_cast<std::size_t>(n), '\xFF');
+        sections[section] += Entry(0, bShared ? SoundAt(layout) : neighbourAt);
+    }
+    if (layout.version == 3)
+        WriteFileBytes(dir + "/" + layout.dirName, V3Dir(sections));
+    for (int k = 0; k < 4 && layout.version == 2; ++k)
+        if (!sections[k].empty())
+            WriteFileBytes(dir + "/" + kV2DirNames[k], sections[k]);
     return dir;
 }
 
-GameSoundInfo ListedSound(const std::string& dir, int n)
+// Writes sound n and checks that it was appended: every byte volume 0 held is kept.
+void ExpectAppended(const std::string& dir, const GameLayout& layout, int n,
+                    const GameBytes& resource)
 {
-    CGameFolder game;
-    std::vector<GameSoundInfo> sounds;
-    EXPECT_EQ(game.Open(dir), "");
-    EXPECT_EQ(game.ListSounds(sounds), "");
-    for (const GameSoundInfo& sound : sounds)
-        if (sound.number == n)
-            return sound;
-    ADD_FAILURE() << "sound " << n << " is not listed";
-    return {};
-}
-
-// Writes sound n and checks that it was appended: every byte VOL.0 held is kept.
-void ExpectAppended(const std::string& dir, int n, const GameBytes& resource)
-{
-    const std::string vol0 = ReadFileBytes(dir + "/VOL.0");
+    const std::string vol0 = ReadFileBytes(dir + "/" + layout.volStem + "0");
     CGameFolder game;
     ASSERT_EQ(game.Open(dir), "");
     ASSERT_EQ(game.WriteSound(n, resource), "");
-    EXPECT_EQ(ReadFileBytes(dir + "/VOL.0").substr(0, vol0.size()), vol0);
+    EXPECT_EQ(ReadFileBytes(dir + "/" + layout.volStem + "0").substr(0, vol0.size()), vol0);
     GameBytes bytes;
     EXPECT_EQ(game.ReadSound(n, bytes), "");
     EXPECT_EQ(bytes, resource);
 }
 
-bool HasLeftovers(const std::string& dir)
+// An unfinished backup, or a temporary file of the game's own.
+bool HasLeftovers(const std::string& dir, const GameLayout& layout)
 {
     for (const auto& e : fs::recursive_directory_iterator(dir))
-        if (e.path().filename().string().find("unfinished") != std::string::npos ||
-            e.path().filename().string().rfind(".VOL", 0) == 0 ||
-            e.path().filename().string().rfind(".SNDDIR", 0) == 0)
+    {
+        const std::string name = e.path().filename().string();
+        if (name.find("unfinished") != std::string::npos ||
+            name.rfind("." + layout.volStem, 0) == 0 || name.rfind("." + layout.dirName, 0) == 0)
             return true;
+    }
     return false;
 }
+
+const GameLayout* const kLayouts[] = {&kV2Layout, &kV3Layout};
 
 // A tmpfs of the given size, unmounted when it goes; empty where mounting is not allowed.
 class CSmallDisk
@@ -106,60 +113,69 @@ TEST(GameWriteSafety, AHeaderLongerThanItsRoomIsDamagedAndNeverOverwritten)
 {
     const struct
     {
-        const char* dirName;
-        int n;
+        int section, n;
         const char* neighbour;
-    } cases[] = {{"SNDDIR", 5, "sound 5"},
-                 {"LOGDIR", 3, "logic 3"},
-                 {"PICDIR", 0, "picture 0"},
-                 {"VIEWDIR", 7, "view 7"}};
+    } cases[] = {{3, 5, "sound 5"}, {0, 3, "logic 3"}, {1, 0, "picture 0"}, {2, 7, "view 7"}};
     const std::size_t claimed = kSound0.size() + 10;
-    for (const auto& c : cases)
+    for (const GameLayout* pLayout : kLayouts)
     {
-        SCOPED_TRACE(c.neighbour);
-        const std::string dir = MakeCrowdedGame(c.dirName, c.n, claimed);
-        EXPECT_EQ(ListedSound(dir, 0).damaged, std::string("its length runs into ") + c.neighbour);
-        ExpectAppended(dir, 0, GameBytes(claimed, 7));
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE(pLayout->dirName + " " + c.neighbour);
+            const std::string dir = MakeCrowdedGame(*pLayout, c.section, c.n, false, claimed);
+            const std::string list = ListText(dir);
+            EXPECT_EQ(list.rfind(std::string("0:0/0(its length runs into ") + c.neighbour + ")", 0),
+                      0u)
+                << list;
+            ExpectAppended(dir, *pLayout, 0, GameBytes(claimed, 7));
+        }
+        // Up to the next resource, the header is trusted.
+        const std::string dir = MakeCrowdedGame(*pLayout, 1, 0, false, kSound0.size());
+        EXPECT_EQ(ListText(dir).rfind("0:" + std::to_string(kSound0.size()) + "/25 ", 0), 0u);
     }
-    // Up to the next resource, the header is trusted.
-    const std::string dir = MakeCrowdedGame("PICDIR", 0, kSound0.size());
-    EXPECT_EQ(ListedSound(dir, 0).damaged, "");
 }
 
 TEST(GameWriteSafety, ASharedRecordIsNeverWrittenInPlace)
 {
-    const struct
-    {
-        const char* dirName;
-        int n;
-    } cases[] = {{"SNDDIR", 3}, {"VIEWDIR", 0}, {"LOGDIR", 1}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.dirName);
-        const std::string dir = MakeCrowdedGame("", 0, kSound0.size());
-        SetEntry(dir, c.dirName, c.n, kSoundAt);
-        ExpectAppended(dir, 0, ToBytes("tiny"));
-    }
+    const std::pair<int, int> sectionAndNumber[] = {{3, 3}, {2, 0}, {0, 1}};
+    for (const GameLayout* pLayout : kLayouts)
+        for (const auto& [section, n] : sectionAndNumber)
+        {
+            SCOPED_TRACE(pLayout->dirName + " " + std::to_string(section));
+            const std::string dir = MakeCrowdedGame(*pLayout, section, n, true, kSound0.size());
+            ExpectAppended(dir, *pLayout, 0, ToBytes("tiny"));
+        }
 }
 
 TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
 {
-    const std::string dir = MakeGame(true);
-    const std::string backups = dir + "/.tarvok-backup";
-    fs::create_directories(backups + "/20200101-000000-unfinished");
-    fs::create_directories(backups + "/20200101-000000");
-    WriteFileBytes(backups + "/20200101-000000-unfinished/VOL.1", "half a co");
-    WriteFileBytes(backups + "/20200101-000000/VOL.1", "an older backup");
-    for (const char* temp : {".VOL.1.a1B2c3", ".SNDDIR.XyZ123", ".VOL.7.000000"})
-        WriteFileBytes(dir + "/" + temp, "interrupted");
-    WriteFileBytes(dir + "/.notes.abcdef", "not ours");
+    for (const GameLayout* pLayout : kLayouts)
+    {
+        const GameLayout& layout = *pLayout;
+        const GameLayout& other = pLayout == &kV2Layout ? kV3Layout : kV2Layout;
+        SCOPED_TRACE(layout.dirName);
+        const std::string dir = layout.Make(true);
+        const std::string backups = dir + "/.tarvok-backup";
+        fs::create_directories(backups + "/20200101-000000-unfinished");
+        fs::create_directories(backups + "/20200101-000000");
+        WriteFileBytes(backups + "/20200101-000000-unfinished/VOL.1", "half a co");
+        WriteFileBytes(backups + "/20200101-000000/VOL.1", "an older backup");
+        for (const std::string& temp :
+             {"." + layout.volStem + "1.a1B2c3", "." + layout.dirName + ".XyZ123",
+              "." + layout.volStem + "7.000000"})
+            WriteFileBytes(dir + "/" + temp, "interrupted");
+        const std::string foreign[] = {".notes.abcdef", "." + other.volStem + "1.abcdef"};
+        for (const std::string& name : foreign)
+            WriteFileBytes(dir + "/" + name, "not ours");
 
-    CGameFolder game;
-    ASSERT_EQ(game.Open(dir), "");
-    ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
-    EXPECT_FALSE(HasLeftovers(dir));
-    EXPECT_EQ(ReadFileBytes(dir + "/.notes.abcdef"), "not ours");
-    EXPECT_EQ(ReadFileBytes(backups + "/20200101-000000/VOL.1"), "an older backup");
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
+        EXPECT_FALSE(HasLeftovers(dir, layout));
+        for (const std::string& name : foreign)
+            EXPECT_EQ(ReadFileBytes(dir + "/" + name), "not ours") << name;
+        EXPECT_EQ(ReadFileBytes(backups + "/20200101-000000/VOL.1"), "an older backup");
+    }
 }
 
 TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
@@ -198,29 +214,51 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
     }
 }
 
-TEST(GameWriteSafety, ReadOnlyFilesAreRefusedEvenForRoot)
+TEST(GameWriteSafety, RefusedWritesChangeNothing)
 {
+    using Setup = std::function<void(const std::string&)>;
+    const Setup volume15Full = [](const std::string& dir)
+    {
+        fs::rename(dir + "/VOL.1", dir + "/VOL.15");
+        WriteFileBytes(dir + "/VOL.15", std::string(1048570, '\0'));
+    };
+    const Setup newVolumeIsAFolder = [](const std::string& dir)
+    {
+        WriteFileBytes(dir + "/VOL.1", std::string(1048570, '\0'));
+        fs::create_directory(dir + "/VOL.2");
+    };
+    const Setup asMade = [](const std::string&) {};
     const struct
     {
-        const char* file;
+        Setup setup;
+        const char* readOnly; // made so, even for root; "." the folder
         int n;
         std::size_t bytes;
         const char* message;
-    } cases[] = {{"VOL.1", 2, 3, "VOL.1 is read-only"},
-                 {"SNDDIR", 0, 100, "SNDDIR is read-only"},
-                 {"", 2, 3, "is read-only"}};
+    } cases[] = {
+        {volume15Full, "", 4, 10, ""},
+        {newVolumeIsAFolder, "", 4, 10, ""},
+        {asMade, "", 4, 65536, ""},
+        {asMade, "", 256, 10, ""},
+        {asMade, "VOL.1", 2, 3, "VOL.1 is read-only"},
+        {asMade, "SNDDIR", 0, 100, "SNDDIR is read-only"},
+        {asMade, ".", 2, 3, "is read-only"},
+    };
     for (const auto& c : cases)
     {
-        SCOPED_TRACE(c.message);
         const std::string dir = MakeGame(true);
-        const std::string path = dir + "/" + c.file;
-        ::chmod(path.c_str(), *c.file ? 0444 : 0555);
+        const std::string path = dir + "/" + c.readOnly;
+        c.setup(dir);
+        if (*c.readOnly != '\0')
+            ::chmod(path.c_str(), std::string(c.readOnly) == "." ? 0555 : 0444);
         const auto before = Snapshot(dir);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
+        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
-        EXPECT_EQ(Snapshot(dir), before);
+        EXPECT_EQ(Snapshot(dir), before) << error;
+        EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
         ::chmod(path.c_str(), 0755);
     }
 }
@@ -244,16 +282,16 @@ TEST(GameWriteSafety, AFullDiskGivesTheSystemsMessage)
         EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
         EXPECT_EQ(Snapshot(dir), before);
         EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup"));
-        EXPECT_FALSE(HasLeftovers(dir));
+        EXPECT_FALSE(HasLeftovers(dir, kV2Layout));
     }
 }
 
 TEST(GameWriteSafety, AListingStopsAtSound255WithOneWarning)
 {
-    const std::string dir = MakeCrowdedGame("", 0, kSound0.size());
+    const std::string dir = MakeCrowdedGame(kV2Layout, -1, 0, false, kSound0.size());
     std::string sndDir;
     for (int n = 0; n < 349525; ++n)
-        sndDir += Entry(0, kSoundAt);
+        sndDir += Entry(0, SoundAt(kV2Layout));
     WriteFileBytes(dir + "/SNDDIR", sndDir);
     CGameFolder game;
     std::vector<GameSoundInfo> sounds;

@@ -13,7 +13,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <future>
 
 namespace
 {

@@ -23,23 +23,14 @@ constexpr int kDrums = 9;     // channel 10
 
 using Records = std::vector<SongRecord>;
 
-ImportedSong Convert(const Bytes& file, const MidiImportOptions& options = {},
-                     MidiImportCounts* pCounts = nullptr)
+// Imports into a document and checks that its AGI export plays exactly the song's records.
+ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
+                                  MidiImportCounts* pCounts = nullptr)
 {
     const MidiReadResult read = ReadMidiFile(file);
     EXPECT_TRUE(read.Ok()) << read.error;
     MidiImportCounts counts;
     ImportedSong song = ConvertMidi(read.song, options, counts);
-    if (pCounts != nullptr)
-        *pCounts = counts;
-    return song;
-}
-
-// Imports into a document and checks that its AGI export plays exactly the song's records.
-ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
-                                  MidiImportCounts* pCounts = nullptr)
-{
-    ImportedSong song = Convert(file, options);
     CSoundDoc doc;
     const MidiImportResult result = ImportMidi(file, options, doc);
     EXPECT_TRUE(result.Ok()) << result.error;
@@ -48,6 +39,8 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     EXPECT_TRUE(build.Ok()) << build.error;
     EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
     EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
+    EXPECT_EQ(result.counts.cutNotes, counts.cutNotes);
+    EXPECT_EQ(result.counts.raisedNotes, counts.raisedNotes);
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
                                                       doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
@@ -62,11 +55,15 @@ std::int64_t TickAt(double seconds)
     return static_cast<std::int64_t>(std::floor(60.0 * seconds + 0.5));
 }
 
-CMidiTrack OneNote(int key, int velocity = 127, int length = kQuarter)
+// A quarter note on channel 1 after what the track holds.
+CMidiTrack OneNote(int key, CMidiTrack track = {}, int velocity = 127)
 {
-    CMidiTrack track;
-    track.On(0, 0, key, velocity).Off(static_cast<std::uint32_t>(length), 0, key).End();
-    return track;
+    return track.On(0, 0, key, velocity).Off(kQuarter, 0, key).End();
+}
+
+SongRecord R(std::int64_t start, std::int64_t ticks, int setting, int atten = 0)
+{
+    return {start, ticks, static_cast<std::uint16_t>(setting), static_cast<std::uint8_t>(atten)};
 }
 
 int Divisor(int key, double semitones)
@@ -78,30 +75,95 @@ int Divisor(int key, double semitones)
 
 // --- time ---
 
-TEST(MidiImportTime, EventsLandOnTheRoundedTickOfTheTempoMap)
+TEST(MidiImport, SongsBecomeTheirRecordsAndTheEnginePlaysThem)
 {
-    // 100 BPM for a quarter, then 0.7 s per quarter: onsets at fractions of a tick.
-    CMidiTrack track;
-    track.Tempo(0, 600000)
-        .On(0, 0, 60)
-        .Off(100, 0, 60)
-        .Tempo(380, 700000)
-        .On(0, 0, 62)
-        .Off(kQuarter, 0, 62)
-        .On(7, 0, 64)
-        .Off(1, 0, 64)
-        .End();
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-    const double q1 = 0.6, q2 = 0.7;
-    const Records& voice = song.channels[0];
-    ASSERT_EQ(voice.size(), 3u);
-    EXPECT_EQ(voice[0].start, 0);
-    EXPECT_EQ(voice[0].End(), TickAt(100.0 / kQuarter * q1));
-    EXPECT_EQ(voice[1].start, TickAt(q1));
-    EXPECT_EQ(voice[1].End(), TickAt(q1 + q2));
-    EXPECT_EQ(voice[2].start, TickAt(q1 + q2 + 7.0 / kQuarter * q2));
-    // A span that rounds to nothing still sounds for one tick.
-    EXPECT_EQ(voice[2].ticks, 1);
+    const double q1 = 0.6, q2 = 0.7; // seconds a quarter
+    const auto d = AgiDivisorOfNote;
+    struct Case
+    {
+        const char* name;
+        CMidiTrack track;
+        MidiImportOptions options;
+        std::array<Records, 4> channels;
+        int cut;
+    };
+    const std::vector<Case> cases{
+        // Onsets at fractions of a tick; a span that rounds to nothing still sounds one tick.
+        {"events land on the rounded tick of the tempo map",
+         CMidiTrack()
+             .Tempo(0, 600000)
+             .Note(0, 0, 60, 100)
+             .Tempo(380, 700000)
+             .Note(0, 0, 62, kQuarter)
+             .Note(7, 0, 64, 1)
+             .End(),
+         {},
+         {Records{R(0, TickAt(100.0 / kQuarter * q1), 427),
+                  R(TickAt(q1), TickAt(q1 + q2) - TickAt(q1), d(62)),
+                  R(TickAt(q1 + q2 + 7.0 / kQuarter * q2), 1, d(64))}},
+         0},
+        {"a volume change inside a note applies from its tick",
+         CMidiTrack()
+             .On(0, 0, 60)
+             .Control(kQuarter / 2, 0, 7, 64)
+             .Control(kQuarter / 2, 0, 7, 64)
+             .Off(kQuarter, 0, 60)
+             .End(),
+         {},
+         {Records{R(0, 15, 427), R(15, 45, 427, 6)}},
+         0},
+        {"the same pitch twice is two records and a sustained bass keeps its voice",
+         CMidiTrack()
+             .On(0, 0, 48)
+             .Note(0, 0, 72, kQuarter)
+             .Note(0, 0, 72, kQuarter)
+             .Note(0, 0, 76, kQuarter)
+             .Off(0, 0, 48)
+             .End(),
+         {},
+         {Records{R(0, 30, d(72)), R(30, 30, d(72)), R(60, 30, d(76))}, Records{R(0, 90, d(48))}},
+         0},
+        {"a mapped channel plays its highest note and the others are left out",
+         CMidiTrack()
+             .On(0, 1, 60)
+             .Note(kQuarter, 1, 67, kQuarter)
+             .Off(kQuarter, 1, 60)
+             .Note(0, 2, 80, kQuarter)
+             .End(),
+         MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
+         {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
+         1},
+        // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
+        // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
+        {"drum keys, rates, lengths and the latest hit",
+         CMidiTrack()
+             .On(0, kDrums, 36)
+             .On(kQuarter, kDrums, 38)
+             .Off(kQuarter, kDrums, 36)
+             .Off(0, kDrums, 38)
+             .On(0, kDrums, 42)
+             .Note(16, kDrums, 49, 16)
+             .Off(kQuarter, kDrums, 42)
+             .End(),
+         {},
+         {Records{}, Records{}, Records{},
+          Records{R(0, 6, 6), R(30, 6, 5), R(60, 1, 4), R(61, 1, 4), R(62, 4, 4)}},
+         0},
+        {"no drum channel makes channel 10 a tone",
+         CMidiTrack().Note(0, kDrums, 60, kQuarter).End(),
+         MidiImportOptions::WithDrums(0),
+         {Records{R(0, 30, 427)}},
+         0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        MidiImportCounts counts;
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), c.options, &counts);
+        for (int channel = 0; channel < 4; ++channel)
+            EXPECT_EQ(song.channels[channel], c.channels[channel]) << channel;
+        EXPECT_EQ(counts.cutNotes, c.cut);
+    }
 }
 
 TEST(MidiImportTime, AThousandNotesDoNotDrift)
@@ -112,7 +174,7 @@ TEST(MidiImportTime, AThousandNotesDoNotDrift)
     for (int i = 0; i < 1000; ++i)
         track.On(i == 0 ? 0 : 1, 0, 60 + i % 12).Off(kQuarter - 1, 0, 60 + i % 12);
     track.End();
-    const ImportedSong song = Convert(MidiFile({track}, kQuarter, 0));
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}, kQuarter, 0));
     ASSERT_EQ(song.channels[0].size(), 1000u);
     for (int i : {1, 333, 999})
     {
@@ -151,8 +213,8 @@ TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
         ASSERT_EQ(std::system(command.c_str()), 0);
         std::istringstream times(ReadFileBytes(dir + "/times.txt"));
         const std::string file = ReadFileBytes(dir + "/song.mid");
-        const ImportedSong song =
-            Convert(Bytes(file.begin(), file.end()), MidiImportOptions::Mapped({1, 2, 0}, 0));
+        const ImportedSong song = ImportAndCheckEngine(Bytes(file.begin(), file.end()),
+                                                       MidiImportOptions::Mapped({1, 2, 0}, 0));
         std::set<std::pair<int, std::int64_t>> expected, actual;
         int channel = 0, key = 0;
         double seconds = 0.0;
@@ -178,48 +240,50 @@ TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
 
 // --- pitch ---
 
-TEST(MidiImportPitch, DivisorsOfPlainRaisedAndBentNotes)
+TEST(MidiImport, OneNoteIsOneRecordOfItsDivisorAndLoudness)
 {
-    struct Case
+    const auto loud = [](int velocity, int volume, int expression)
+    {
+        return OneNote(60, CMidiTrack().Control(0, 0, 7, volume).Control(0, 0, 11, expression),
+                       velocity);
+    };
+    const struct
     {
         const char* name;
         CMidiTrack track;
-        int divisor;
-        int raised;
+        int divisor, atten, raised;
+    } cases[] = {
+        {"C-5", OneNote(60), 427, 0, 0},
+        {"A-5", OneNote(69), 254, 0, 0},
+        {"lowest in range", OneNote(45), 1016, 0, 0},
+        {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 0, 1},
+        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 0, 1},
+        {"half of a 2-semitone range up", OneNote(60, CMidiTrack().Bend(0, 0, 4096)),
+         Divisor(60, 1.0), 0, 0},
+        {"half of a 12-semitone range down",
+         OneNote(72, CMidiTrack().BendRange(0, 0, 12).Bend(0, 0, -4096)), Divisor(72, -6.0), 0, 0},
+        {"bent below the lowest divisor", OneNote(46, CMidiTrack().Bend(0, 0, -8192)), 1023, 0, 0},
+        {"all at full", loud(127, 127, 127), 427, 0, 0},
+        {"velocity 64", loud(64, 127, 127), 427, 6, 0},
+        {"volume and expression 100", loud(127, 100, 100), 427, 4, 0},
+        {"velocity 100, volume 90, expression 80", loud(100, 90, 80), 427, 9, 0},
+        {"velocity 1", loud(1, 127, 127), 427, 14, 0},
+        {"volume 0", loud(127, 0, 127), 427, 15, 0},
     };
-    CMidiTrack bentUp, bentRange, bentPastFloor;
-    bentUp.Bend(0, 0, 4096).On(0, 0, 60).Off(kQuarter, 0, 60).End();
-    bentRange.BendRange(0, 0, 12).Bend(0, 0, -4096).On(0, 0, 72).Off(kQuarter, 0, 72).End();
-    bentPastFloor.Bend(0, 0, -8192).On(0, 0, 46).Off(kQuarter, 0, 46).End();
-    std::vector<Case> cases{
-        {"C-5", OneNote(60), 427, 0},
-        {"A-5", OneNote(69), 254, 0},
-        {"lowest in range", OneNote(45), 1016, 0},
-        {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 1},
-        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 1},
-        {"half of a 2-semitone range up", bentUp, Divisor(60, 1.0), 0},
-        {"half of a 12-semitone range down", bentRange, Divisor(72, -6.0), 0},
-        {"bent below the lowest divisor", bentPastFloor, 1023, 0},
-    };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
     {
+        SCOPED_TRACE(c.name);
         MidiImportCounts counts;
-        const ImportedSong song = Convert(MidiFile({c.track}), {}, &counts);
-        ASSERT_EQ(song.channels[0].size(), 1u) << c.name;
-        EXPECT_EQ(song.channels[0][0].setting, c.divisor) << c.name;
-        EXPECT_EQ(counts.raisedNotes, c.raised) << c.name;
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), {}, &counts);
+        EXPECT_EQ(song.channels[0], (Records{R(0, 30, c.divisor, c.atten)}));
+        EXPECT_EQ(counts.raisedNotes, c.raised);
     }
 }
 
 TEST(MidiImportPitch, UnbentNoteIsTheEditorsOwnNoteAndABentOneKeepsItsDivisor)
 {
     CMidiTrack track;
-    track.On(0, 0, 60)
-        .Off(kQuarter, 0, 60)
-        .Bend(0, 0, 2048)
-        .On(0, 0, 60)
-        .Off(kQuarter, 0, 60)
-        .End();
+    track.Note(0, 0, 60, kQuarter).Bend(0, 0, 2048).Note(0, 0, 60, kQuarter).End();
     CSoundDoc doc;
     ASSERT_TRUE(ImportMidi(MidiFile({track}), {}, doc).Ok());
     const PatternId id = doc.GetPlacement({0, 0});
@@ -256,47 +320,6 @@ TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
     EXPECT_NEAR(second, 111860.0 / Divisor(69, 8191.0 / 8192.0 * 2.0), 2.0);
 }
 
-// --- loudness ---
-
-TEST(MidiImportLoudness, VelocityVolumeAndExpression)
-{
-    struct Case
-    {
-        int velocity, volume, expression, atten;
-    };
-    for (const Case& c : std::vector<Case>{{127, 127, 127, 0},
-                                           {64, 127, 127, 6},
-                                           {127, 100, 100, 4},
-                                           {100, 90, 80, 9},
-                                           {1, 127, 127, 14},
-                                           {127, 0, 127, 15}})
-    {
-        CMidiTrack track;
-        track.Control(0, 0, 7, c.volume)
-            .Control(0, 0, 11, c.expression)
-            .On(0, 0, 60, c.velocity)
-            .Off(kQuarter, 0, 60)
-            .End();
-        const ImportedSong song = Convert(MidiFile({track}));
-        ASSERT_EQ(song.channels[0].size(), 1u);
-        EXPECT_EQ(song.channels[0][0].atten, c.atten)
-            << c.velocity << " " << c.volume << " " << c.expression;
-    }
-}
-
-TEST(MidiImportLoudness, VolumeChangeInsideANoteAppliesFromItsTick)
-{
-    CMidiTrack track;
-    track.On(0, 0, 60)
-        .Control(kQuarter / 2, 0, 7, 64)
-        .Control(kQuarter / 2, 0, 7, 64)
-        .Off(kQuarter, 0, 60)
-        .End();
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-    const Records expected{{0, 15, 427, 0}, {15, 45, 427, 6}};
-    EXPECT_EQ(song.channels[0], expected);
-}
-
 // --- voices ---
 
 TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
@@ -312,7 +335,7 @@ TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
         .Off(0, 1, 72)
         .End();
     MidiImportCounts counts;
-    const ImportedSong song = Convert(MidiFile({track}), {}, &counts);
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
     ASSERT_EQ(song.channels[0].size(), 1u);
     EXPECT_EQ(song.channels[0][0].setting, AgiDivisorOfNote(72));
@@ -351,85 +374,6 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
     EXPECT_EQ(lows[1].End(), 31);
 }
 
-TEST(MidiImportVoices, SamePitchTwiceIsTwoRecordsAndASustainedBassKeepsItsVoice)
-{
-    CMidiTrack track;
-    track.On(0, 0, 48)
-        .On(0, 0, 72)
-        .Off(kQuarter, 0, 72)
-        .On(0, 0, 72)
-        .Off(kQuarter, 0, 72)
-        .On(0, 0, 76)
-        .Off(kQuarter, 0, 76)
-        .Off(0, 0, 48)
-        .End();
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-    const int melody = AgiDivisorOfNote(72);
-    const Records expected{{0, 30, static_cast<std::uint16_t>(melody), 0},
-                           {30, 30, static_cast<std::uint16_t>(melody), 0},
-                           {60, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(76)), 0}};
-    EXPECT_EQ(song.channels[0], expected);
-    ASSERT_EQ(song.channels[1].size(), 1u);
-    EXPECT_EQ(song.channels[1][0],
-              (SongRecord{0, 90, static_cast<std::uint16_t>(AgiDivisorOfNote(48)), 0}));
-}
-
-TEST(MidiImportVoices, MappedChannelPlaysItsHighestNoteAndOthersAreLeftOut)
-{
-    CMidiTrack track;
-    track.On(0, 1, 60)
-        .On(kQuarter, 1, 67)
-        .Off(kQuarter, 1, 67)
-        .Off(kQuarter, 1, 60)
-        .On(0, 2, 80)
-        .Off(kQuarter, 2, 80)
-        .End();
-    MidiImportCounts counts;
-    const MidiImportOptions options = MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel);
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options, &counts);
-    const Records expected{{0, 30, 427, 0},
-                           {30, 30, static_cast<std::uint16_t>(AgiDivisorOfNote(67)), 0},
-                           {60, 30, 427, 0}};
-    EXPECT_EQ(song.channels[1], expected);
-    EXPECT_TRUE(song.channels[0].empty());
-    EXPECT_TRUE(song.channels[2].empty());
-    EXPECT_EQ(counts.cutNotes, 1);
-}
-
-// --- drums ---
-
-TEST(MidiImportDrums, KeysRatesLengthAndTheLatestHit)
-{
-    CMidiTrack track;
-    track.On(0, kDrums, 36)
-        .On(kQuarter, kDrums, 38)
-        .Off(kQuarter, kDrums, 36)
-        .Off(0, kDrums, 38)
-        .On(0, kDrums, 42)
-        .On(16, kDrums, 49)
-        .Off(16, kDrums, 49)
-        .Off(kQuarter, kDrums, 42)
-        .End();
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}));
-    // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
-    // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back after it.
-    const Records expected{
-        {0, 6, 6, 0}, {30, 6, 5, 0}, {60, 1, 4, 0}, {61, 1, 4, 0}, {62, 4, 4, 0}};
-    EXPECT_EQ(song.channels[3], expected);
-    for (int v = 0; v < 3; ++v)
-        EXPECT_TRUE(song.channels[v].empty());
-}
-
-TEST(MidiImportDrums, NoDrumChannelMakesChannel10ATone)
-{
-    CMidiTrack track;
-    track.On(0, kDrums, 60).Off(kQuarter, kDrums, 60).End();
-    const ImportedSong song = Convert(MidiFile({track}), MidiImportOptions::WithDrums(0));
-    EXPECT_TRUE(song.channels[3].empty());
-    ASSERT_EQ(song.channels[0].size(), 1u);
-    EXPECT_EQ(song.channels[0][0].setting, 427);
-}
-
 // --- limits and listing ---
 
 TEST(MidiImportLimits, ASongTooLongForOneResourceIsSaidAndStillImports)
@@ -450,16 +394,9 @@ TEST(MidiImportListing, ChannelsWithInstrumentNotesAndPolyphony)
 {
     CMidiTrack track;
     track.Event(0, {0xC2, 40})
-        .On(0, 2, 60)
-        .On(0, 2, 64)
-        .On(0, 2, 67)
-        .Off(kQuarter, 2, 60)
-        .Off(0, 2, 64)
-        .Off(0, 2, 67)
-        .On(0, 2, 72)
-        .Off(kQuarter, 2, 72)
-        .On(0, kDrums, 36)
-        .Off(10, kDrums, 36)
+        .Chord(0, 2, {60, 64, 67}, kQuarter)
+        .Note(0, 2, 72, kQuarter)
+        .Note(0, kDrums, 36, 10)
         .End();
     const MidiReadResult read = ReadMidiFile(MidiFile({track}));
     ASSERT_TRUE(read.Ok());
@@ -484,10 +421,6 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(pos));
         return out;
     };
-    CMidiTrack zeroTempo;
-    zeroTempo.Tempo(0, 0).End();
-    CMidiTrack noStatus;
-    noStatus.Event(0, {0x40, 0x40}).End();
     struct Case
     {
         Bytes bytes;
@@ -501,8 +434,10 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         {patched(12, {0, 0}), "division 0"},
         {patched(18, {0, 0, 1, 0}), "track longer than the file"},
         {Bytes(good.begin(), good.end() - 1) + Bytes{}, "track longer than the file"},
-        {MidiFile({zeroTempo}), "tempo 0"},
-        {MidiFile({noStatus}), "running status without a status byte"},
+        {MidiFile({CMidiTrack().Tempo(0, 0).End()}), "tempo 0"},
+        {MidiFile({CMidiTrack().Event(0, {0x40, 0x40}).End()}),
+         "running status without a status byte"},
+        {MidiFile({CMidiTrack().Event(0, {0x90, 60})}), "an event runs past the end of its track"},
         {good + Bytes{'M', 'T'}, "truncated chunk"},
     };
     for (const Case& c : cases)
@@ -515,11 +450,4 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         EXPECT_EQ(doc.GetPlacement({0, 0}), before);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
     }
-}
-
-TEST(MidiImportBadInput, EventCutOffByItsTrackEnd)
-{
-    CMidiTrack track;
-    track.Event(0, {0x90, 60});
-    EXPECT_EQ(ReadMidiFile(MidiFile({track})).error, "an event runs past the end of its track");
 }

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace
 {
@@ -26,16 +27,19 @@ void AppendLE32(Bytes& out, std::size_t pos, std::uint32_t value)
     for (int i = 0; i < 4; ++i)
         out[pos + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
+
+// A silence that only fills a gap: a tone at divisor 15 or any noise at attenuation 15.
+bool FillsGap(int channel, const SongRecord& record)
+{
+    return record.atten == 15 && (channel == 3 || record.setting == 15);
+}
 } // namespace
 
 Bytes CrowdedMidiSong()
 {
     constexpr int kQuarter = 480;
     CMidiTrack track;
-    for (int key : {30, 60, 64, 67, 72})
-        track.On(0, 0, key);
-    for (int key : {30, 60, 64, 67, 72})
-        track.Off(key == 30 ? kQuarter : 0, 0, key);
+    track.Chord(0, 0, {30, 60, 64, 67, 72}, kQuarter);
     track.On(0, 1, 50).On(0, 9, 36).Off(kQuarter, 1, 50).Off(0, 9, 36).End();
     return MidiFile({track});
 }
@@ -58,10 +62,25 @@ CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
     return Event(delta, {0x80 | channel, key, 64});
 }
 
+CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
+{
+    return On(delta, channel, key).Off(length, channel, key);
+}
+
+CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
+                              std::uint32_t length)
+{
+    for (const int key : keys)
+        On(std::exchange(delta, 0), channel, key);
+    for (const int key : keys)
+        Off(std::exchange(length, 0), channel, key);
+    return *this;
+}
+
 CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
 {
-    const auto m = static_cast<int>(micros);
-    return Event(delta, {0xFF, 0x51, 3, m >> 16, m >> 8, m});
+    const int m = static_cast<int>(micros);
+    return Event(delta, {0xFF, 0x51, 3, m >> 16 & 0xFF, m >> 8 & 0xFF, m & 0xFF});
 }
 
 CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
@@ -156,14 +175,6 @@ Bytes Gzip(const Bytes& bytes)
     deflateEnd(&stream);
     return out;
 }
-
-namespace
-{
-bool FillsGap(int channel, const SongRecord& record)
-{
-    return record.atten == 15 && (channel == 3 || record.setting == 15);
-}
-} // namespace
 
 std::array<std::vector<SongRecord>, 4> ResourceRecords(const std::vector<std::uint8_t>& data)
 {

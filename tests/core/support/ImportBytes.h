@@ -19,6 +19,11 @@ public:
     CMidiTrack& Event(std::uint32_t delta, std::initializer_list<int> bytes);
     CMidiTrack& On(std::uint32_t delta, int channel, int key, int velocity = 127);
     CMidiTrack& Off(std::uint32_t delta, int channel, int key);
+    // On, then Off length ticks later.
+    CMidiTrack& Note(std::uint32_t delta, int channel, int key, std::uint32_t length);
+    // Every key on at once, and off together length ticks later.
+    CMidiTrack& Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
+                      std::uint32_t length);
     CMidiTrack& Tempo(std::uint32_t delta, std::uint32_t microsPerQuarter);
     CMidiTrack& Control(std::uint32_t delta, int channel, int controller, int value);
     // value -8192 to 8191.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tarvok-convert with MIDI and VGM input: its options, what it reports, and bad files.
+// tarvok-convert run as a separate program: its command line, .tks documents, MIDI and VGM input.
 #include "sound/AgiResource.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
@@ -38,6 +38,91 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 } // namespace
+
+TEST(ConvertTks, NewDocumentIsTheEditorsNewDocument)
+{
+    const std::string dir = MakeTempDir();
+    CSoundDoc doc;
+    doc.OnNewDocument();
+    const ConvertResult r = RunConvert("--new " + dir + "/new.tks");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), doc.SaveToBytes());
+    // Same with the format named and an extension that says nothing.
+    EXPECT_EQ(RunConvert("--to tks --new " + dir + "/plain").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(dir + "/plain"), doc.SaveToBytes());
+}
+
+TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
+{
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/bad.tks", "<sound type=\"tracker\">\r\n<settings>\r\n");
+    WriteFileBytes(dir + "/other.tks", "<song />\r\n");
+    WriteFileBytes(dir + "/bad.agi", std::string("\x08\x00\x08\x00\x08\x00\x40\x00", 8));
+    // Command lines and messages with "D/" standing for the scratch folder; a failure of the
+    // file system names its file itself.
+    const std::pair<std::string, std::string> cases[] = {
+        {"D/bad.tks D/out.tks",
+         "D/bad.tks: Could not load resource. XML loader reported;\n\nNo end tag found!"},
+        {"D/other.tks D/out.mid",
+         "D/other.tks: The resource you are trying to load\nis not a valid sound resource."},
+        {"D/missing.tks D/out.tks", "Cannot open D/missing.tks:\nNo such file or directory."},
+        {"--from agi D/bad.agi D/out.tks",
+         "D/bad.agi: Error: Offset 64 for machine 3 is out of bounds! ( total size 8 )"},
+        {"--new D/no/such/folder/out.tks",
+         "Cannot save D/no/such/folder/out.tks:\nNo such file or directory."},
+        {"--new --into-game D/nogame --sound 3", "No such game folder: D/nogame"},
+    };
+    for (const auto& [line, message] : cases)
+    {
+        const ConvertResult r = RunConvert(InFolder(line, dir));
+        EXPECT_EQ(r.exitCode, 1) << line;
+        EXPECT_EQ(r.out, "tarvok-convert: " + InFolder(message, dir) + "\n") << line;
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << line;
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.mid")) << line;
+    }
+}
+
+TEST(Convert, BadCommandLinesSayWhatIsWrongInOneLine)
+{
+    const std::string dir = MakeTempDir();
+    const std::string tryHelp = "\nTry 'tarvok-convert --help'.\n";
+    // Command lines with "D/" standing for the scratch folder.
+    for (const char* pszLine :
+         {"", "D/only-one.tks", "a.tks b.tks c.tks", "--new", "--new a.tks b.tks",
+          "--from tks --new D/x.tks", "--from wav a b", "--to mp3 --new D/x.mp3", "--to",
+          "--instruments 1,2 --new D/x.mid", "--instruments 0,0,128 --new D/x.mid",
+          "--instruments 0,-1,3 --new D/x.mid", "--verbose --new D/x.tks", "--long D/a.tks D/x.mid",
+          "--long D/a.tks --into-game D/g --sound 1",
+          // MIDI import options
+          "--map 1,2 D/s.mid D/x.tks", "--map 1,2,17 D/s.mid D/x.tks", "--map 1,,2 D/s.mid D/x.tks",
+          "--map 1,1,2 D/s.mid D/x.tks", "--drums 0 D/s.mid D/x.tks", "--drums x D/s.mid D/x.tks",
+          "--map 1,2,3 --drums 3 D/s.mid D/x.tks", "--from vgm --drums 9 D/s.mid D/x.tks",
+          "--drums 9 --new D/x.tks",
+          // options where nothing is rendered
+          "--loop D/s.tks D/x.wav", "--fade 2.5 D/s.tks D/x.wav", "--fade 3 D/s.tks D/x.mid",
+          "--loop D/s.tks D/x.agi", "--chip speaker D/s.tks D/x.tks", "--chip pcjr D/s.tks D/x.mid",
+          "--chip sid D/s.tks D/x.wav",
+          // game folders
+          "--game D --sound 1", "--game D --list X", "--sound 3 a b", "--game D --sound 256 o",
+          "a --into-game D", "--list", "--game D --all X", "--game D --all --to agi",
+          "--all --to agi X", "--game D --all --sound 1 --to agi X"})
+    {
+        const ConvertResult r = RunConvert(InFolder(pszLine, dir));
+        EXPECT_EQ(r.exitCode, 2) << pszLine;
+        ASSERT_GT(r.out.size(), tryHelp.size()) << pszLine;
+        EXPECT_EQ(r.out.rfind("tarvok-convert: ", 0), 0u) << r.out;
+        EXPECT_EQ(r.out.find('\n'), r.out.size() - tryHelp.size()) << r.out;
+        EXPECT_EQ(r.out.substr(r.out.size() - tryHelp.size()), tryHelp) << r.out;
+    }
+    EXPECT_EQ(RunConvert("--verbose a b").out,
+              "tarvok-convert: unknown option '--verbose'" + tryHelp);
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+    const ConvertResult help = RunConvert("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
+    EXPECT_NE(help.out.find("--long"), std::string::npos);
+}
 
 TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
 {
@@ -124,22 +209,4 @@ TEST(ConvertImport, BadFilesAreNamedAndWriteNothing)
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out,
               "tarvok-convert: Cannot open " + dir + "/missing.mid:\nNo such file or directory.\n");
-}
-
-TEST(ConvertImport, BadMidiOptionsSayWhatIsWrong)
-{
-    const std::string dir = MakeTempDir();
-    const std::string mid = Write(dir, "s.mid", CrowdedMidiSong());
-    const std::string out = " " + dir + "/out.tks";
-    for (const std::string line :
-         {"--map 1,2 " + mid, "--map 1,2,17 " + mid, "--map 1,,2 " + mid, "--map 1,1,2 " + mid,
-          "--drums 0 " + mid, "--drums x " + mid, "--map 1,2,3 --drums 3 " + mid,
-          "--from vgm --drums 9 " + mid, std::string("--drums 9 --new")})
-    {
-        const ConvertResult r = RunConvert(line + out);
-        EXPECT_EQ(r.exitCode, 2) << line;
-        EXPECT_TRUE(Contains(r.out, "\nTry 'tarvok-convert --help'.\n")) << line;
-        EXPECT_FALSE(Contains(r.out, "usage:")) << line;
-        EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << line;
-    }
 }
