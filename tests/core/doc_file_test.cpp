@@ -170,7 +170,7 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
 {
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
-    CSoundPattern* tone = doc.CreatePattern(1, 3);
+    CSoundPattern* tone = doc.GetPatterns(0)[0].get();
     tone->SetCell(0, {60, 255, 0, 0});
     tone->SetCell(1, {NOTE_OFF, 255, 0, 255});
     tone->SetCell(2, {49, 255, 0, 15});
@@ -191,14 +191,11 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
               "<playrange start=\"0\" end=\"16\" />\r\n<tempo tpb=\"4\" bpm=\"125\" />\r\n"
               "</song>\r\n<editor stepsize=\"16\" />\r\n</settings>\r\n"
               "<machine channel=\"0\" name=\"Voice0\" nextpattern=\"1\">\r\n"
-              "<pattern index=\"0\" name=\"000\" rows=\"16\" />\r\n"
-              "<sequence>\r\n<row index=\"0\" pattern=\"0\" />\r\n</sequence>\r\n</machine>\r\n"
-              "<machine channel=\"1\" name=\"Voice1\" nextpattern=\"1\">\r\n"
-              "<pattern index=\"0\" name=\"000\" rows=\"3\">\r\n"
+              "<pattern index=\"0\" name=\"000\" rows=\"16\">\r\n"
               "<row index=\"0\" note=\"C-5\" attenuation=\"0\" />\r\n"
               "<row index=\"1\" note=\"off\" />\r\n"
-              "<row index=\"2\" note=\"C#4\" attenuation=\"15\" />\r\n"
-              "</pattern>\r\n</machine>\r\n"
+              "<row index=\"2\" note=\"C#4\" attenuation=\"15\" />\r\n</pattern>\r\n"
+              "<sequence>\r\n<row index=\"0\" pattern=\"0\" />\r\n</sequence>\r\n</machine>\r\n"
               "<machine channel=\"3\" name=\"Noise\" nextpattern=\"1\">\r\n"
               "<pattern index=\"0\" name=\"000\" rows=\"6\">\r\n"
               "<row index=\"0\" frequency=\"2\" noisetype=\"white\" attenuation=\"4\" />\r\n"

@@ -18,7 +18,6 @@
 
 namespace
 {
-using Samples = std::vector<std::int16_t>;
 constexpr unsigned kRow = CVirtualPlayer::kRow;
 constexpr unsigned kBlocks = 10;
 
@@ -36,9 +35,6 @@ protected:
         m_doc.PlacePattern(1, 0, m_doc.CreatePattern(1, 8))->SetCell(0, {48, 255, 0, 4});
         m_doc.PlacePattern(2, 2, m_doc.CreatePattern(2, 4))->SetCell(0, {55, 255, 0, 8});
     }
-
-    void Play(CSoundDoc* pDoc, std::int32_t startRow = 0) { m_player.Play(*pDoc, startRow); }
-    int Advance(unsigned nRows) { return m_player.AdvanceRows(nRows); }
 
     Samples Offline(int rangeStart, int rangeEnd)
     {
@@ -64,7 +60,7 @@ protected:
 
 TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingToTheStart)
 {
-    Play(&m_doc);
+    m_player.Play(m_doc);
     auto snapshot = m_pDevice->SnapshotStream();
     ASSERT_TRUE(snapshot.bPlaying);
     EXPECT_EQ(snapshot.nBytes, 110260u);
@@ -81,14 +77,14 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
     EXPECT_EQ(snapshot.samples, expected);
 
     // Each notification renders one row half a ring ahead and reports the next row heard.
-    EXPECT_EQ(Advance(1), 1);
+    EXPECT_EQ(m_player.AdvanceRows(1), 1);
     EXPECT_EQ(m_player.ShownRow(), 1);
     EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(pass, kBlocks / 2));
-    EXPECT_EQ(Advance(3), 3);
+    EXPECT_EQ(m_player.AdvanceRows(3), 3);
     EXPECT_EQ(m_player.ShownRow(), 4);
 
     // Two passes of the range and two more rows, from the first sample.
-    EXPECT_EQ(Advance(14), 14);
+    EXPECT_EQ(m_player.AdvanceRows(14), 14);
     EXPECT_EQ(m_player.ShownRow(), 18 % 8);
     Samples passes;
     for (int i = 0; i < 3; ++i)
@@ -99,9 +95,9 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
 
 TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
 {
-    Play(&m_doc);
+    m_player.Play(m_doc);
     // 13 rows heard in a range of 8: the row heard now is 5.
-    EXPECT_EQ(Advance(13), 13);
+    EXPECT_EQ(m_player.AdvanceRows(13), 13);
     EXPECT_EQ(m_player.ShownRow(), 5);
 
     // Reports still on their way when the stop is handled do not count.
@@ -119,9 +115,9 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
     // Row 6 first, with the channel state cleared: as a pass that starts at 6.
-    Play(&m_doc, stopped.row);
+    m_player.Play(m_doc, stopped.row);
     EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, 0), Slot(Offline(6, 7), 0));
-    EXPECT_EQ(Advance(1), 1);
+    EXPECT_EQ(m_player.AdvanceRows(1), 1);
     EXPECT_EQ(m_player.ShownRow(), 7);
 }
 
@@ -140,7 +136,7 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
 {
     auto pDoc = std::make_unique<CSoundDoc>();
     ASSERT_TRUE(pDoc->OnNewDocument());
-    Play(pDoc.get());
+    m_player.Play(*pDoc);
     m_pDevice->Advance(kRow * 3);
     m_thread->OnDocumentClosing(pDoc.get());
     // Returned only after the stop was handled.
@@ -158,8 +154,8 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     Samples a(10025), b(10025);
     synth.RenderPreview(69, a.data());
     synth.RenderPreview(76, b.data());
-    Play(&m_doc);
-    Advance(kBlocks / 2);
+    m_player.Play(m_doc);
+    m_player.AdvanceRows(kBlocks / 2);
     m_pDevice->TakeOutput();
     m_thread->PostPreview(&m_doc, 69);
     m_thread->WaitUntilHandled();
@@ -190,7 +186,7 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
     ASSERT_EQ(pass.size(), 7u * kChipRow);
 
     m_thread->SetSynthKind(SynthKind::Tandy);
-    Play(&m_doc);
+    m_player.Play(m_doc);
     std::vector<int> positions;
     for (int row = 0; row < 9; ++row)
     {
@@ -209,7 +205,7 @@ TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
 {
     m_doc.AssignProperties({250, m_doc.GetStepSize(), 24});
     m_thread->SetSynthKind(SynthKind::PCjr);
-    Play(&m_doc);
+    m_player.Play(m_doc);
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
     EXPECT_EQ(m_player.m_errors.Texts(), std::vector<std::string>{kTempoTooFastText});
 }
@@ -242,7 +238,7 @@ TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
 
 TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOnWhereItStopped)
 {
-    Play(&m_doc);
+    m_player.Play(m_doc);
     // Past everything rendered ahead in one go, before the thread can render more.
     const unsigned nAhead = kBlocks / 2 * kRow;
     m_player.Advance(nAhead + 100);
@@ -337,63 +333,45 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
             for (unsigned i = 0; !bDone.load(); ++i)
             {
                 const int channel = static_cast<int>(random() % 4);
-                // Under the guard: any pattern of the channel, or null.
-                auto any = [&]() -> CSoundPattern*
+                const auto step = static_cast<std::int32_t>(random() % 64);
+                // Direct changes hold the guard; document operations take it themselves.
+                std::unique_lock lock(doc.Guard());
+                const auto& list = doc.GetPatterns(channel);
+                CSoundPattern* p = list.empty() ? nullptr : list[random() % list.size()].get();
+                const unsigned edit = random() % 7;
+                if (edit == 2)
                 {
-                    const auto& list = doc.GetPatterns(channel);
-                    return list.empty() ? nullptr : list[random() % list.size()].get();
-                };
-                // Document operations take the guard themselves; direct changes take it here.
-                switch (random() % 7)
+                    const SequencePos pos{channel, step % 4};
+                    doc.SetPatternAt(&pos, p);
+                }
+                else if (edit == 3 && p != nullptr)
+                    p->SetRows(1 + step);
+                if (edit == 2 || edit == 3)
+                    continue;
+                lock.unlock();
+                if (edit == 0)
                 {
-                case 0:
-                {
-                    CSoundPattern* p = doc.CreatePattern(channel, 1 + random() % 32);
-                    std::lock_guard lock(doc.Guard());
+                    p = doc.CreatePattern(channel, 1 + step % 32);
+                    lock.lock();
                     for (int row = 0; row < p->GetRows(); ++row)
                         p->SetCell(row, {static_cast<std::uint8_t>(random() % 256), 255, 0,
                                          static_cast<std::uint8_t>(random() % 16)});
-                    break;
                 }
-                case 1:
-                {
-                    std::unique_lock lock(doc.Guard());
-                    CSoundPattern* p = any();
-                    lock.unlock();
+                else if (edit == 1)
                     doc.DeletePattern(p);
-                    break;
-                }
-                case 2:
-                {
-                    std::lock_guard lock(doc.Guard());
-                    const SequencePos pos{channel, static_cast<std::int32_t>(random() % 4)};
-                    doc.SetPatternAt(&pos, any());
-                    break;
-                }
-                case 3:
-                {
-                    std::lock_guard lock(doc.Guard());
-                    if (CSoundPattern* p = any())
-                        p->SetRows(1 + random() % 64);
-                    break;
-                }
-                case 4:
-                    doc.InsertSequenceStep(channel, static_cast<std::int32_t>(random() % 64));
-                    break;
-                case 5:
-                    doc.DeleteSequenceStep(channel, static_cast<std::int32_t>(random() % 64));
-                    break;
-                default:
+                else if (edit == 4)
+                    doc.InsertSequenceStep(channel, step);
+                else if (edit == 5)
+                    doc.DeleteSequenceStep(channel, step);
+                else
                 {
                     if (i % 512 == 0)
                         doc.DeleteContents();
-                    std::lock_guard lock(doc.Guard());
+                    lock.lock();
                     // Short rows: many notifications per clock step.
                     doc.AssignProperties({256, doc.GetStepSize(), 16});
                     const auto start = static_cast<std::int32_t>(random() % 16);
-                    doc.AssignPlayRange({start, start + static_cast<std::int32_t>(random() % 64)});
-                    break;
-                }
+                    doc.AssignPlayRange({start, start + step});
                 }
             }
         });

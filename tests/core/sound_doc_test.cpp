@@ -269,18 +269,6 @@ TEST(DocEdits, EachEditMarksNotifiesAndHasAnInverse)
     }
 }
 
-TEST(DocEdits, RemovedPatternComesBackAsTheSameObject)
-{
-    Fixture f;
-    CSoundPattern* pB = f.doc.FindPattern(f.b);
-    RemovedPattern removed = f.doc.RemovePattern(f.b);
-    EXPECT_EQ(f.doc.FindPattern(f.b), nullptr);
-    EXPECT_EQ(f.doc.GetPlacement({0, 1}), 0u);
-    f.doc.RestorePattern(removed);
-    EXPECT_EQ(f.doc.FindPattern(f.b), pB);
-    EXPECT_EQ(f.doc.GetPlacement({0, 1}), f.b);
-}
-
 TEST(PatternBlock, BytesOfNewAndEditedPatterns)
 {
     CSoundDoc doc;

@@ -4,9 +4,17 @@
 #include "sound/InterpreterFade.h"
 #include "sound/SynthKind.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+using Samples = std::vector<std::int16_t>;
+
+inline bool IsSilent(const std::int16_t* p, std::size_t n)
+{
+    return std::all_of(p, p + n, [](std::int16_t s) { return s == 0; });
+}
 
 // The whole of an AGI resource as the chip or the speaker plays it.
 std::vector<std::int16_t> RenderAgi(const std::string& resource, SynthKind kind,
