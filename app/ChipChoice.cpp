@@ -37,7 +37,7 @@ constexpr std::array<FadeCommand, 3> kFades = {{
     {FadeKind::V3, ID_FADE_V3},
 }};
 
-QString SettingsKey()
+QString ChipSettingsKey()
 {
     return QStringLiteral("Playback/Chip");
 }
@@ -58,7 +58,7 @@ int IndexOf(SynthKind kind)
 
 void CChipChoice::Load()
 {
-    const QString name = QSettings().value(SettingsKey()).toString();
+    const QString name = QSettings().value(ChipSettingsKey()).toString();
     m_kind = SynthKindFromName(name.toStdString()).value_or(SynthKind::Sine);
     const QString fade = QSettings().value(FadeSettingsKey()).toString();
     m_fade = FadeKindFromName(fade.toStdString()).value_or(FadeKind::None);
@@ -85,7 +85,7 @@ void CChipChoice::Set(SynthKind kind)
     if (kind == m_kind)
         return;
     m_kind = kind;
-    QSettings().setValue(SettingsKey(), QString::fromLatin1(SynthKindName(kind)));
+    QSettings().setValue(ChipSettingsKey(), QString::fromLatin1(SynthKindName(kind)));
     emit Changed(kind);
 }
 

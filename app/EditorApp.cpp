@@ -47,7 +47,6 @@ const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files 
 const char* const kOpenFilter =
     "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
     "MIDI and VGM Files (*.mid;*.midi;*.vgm;*.vgz)|*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||";
-const char* const kDocumentExtension = ".tks";
 const char* const kNoSoundOption = "--no-sound";
 constexpr QSize kDefaultFrameSize(720, 480);
 

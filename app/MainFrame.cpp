@@ -39,14 +39,6 @@ namespace
 // How often toolbar buttons are brought up to date while the program is idle.
 constexpr int kIdleUpdateMs = 100;
 
-const char* const kCommandProperty = "tarvokCommand";
-const char* const kDynamicProperty = "tarvokDynamic";
-
-QString FromResource(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString BarStateKey()
 {
     return QStringLiteral("Toolbars/State");
@@ -86,7 +78,7 @@ CMainFrame::~CMainFrame()
 
 bool CMainFrame::OnCreate()
 {
-    setWindowTitle(FromResource(LoadResourceString(IDR_MAINFRAME)));
+    setWindowTitle(QString::fromStdString(LoadResourceString(IDR_MAINFRAME)));
     setWindowIcon(ApplicationIcon());
 
     m_pMdiArea = new QMdiArea(this);
@@ -141,8 +133,8 @@ QAction* CMainFrame::CreateCommandAction(UINT nID, const QString& strText, QObje
 {
     auto* pAction = new QAction(strText, pParent);
     pAction->setProperty(kCommandProperty, nID);
-    pAction->setStatusTip(FromResource(GetPromptText(nID)));
-    const QString tooltip = FromResource(GetTooltipText(nID));
+    pAction->setStatusTip(QString::fromStdString(GetPromptText(nID)));
+    const QString tooltip = QString::fromStdString(GetTooltipText(nID));
     if (!tooltip.isEmpty())
         pAction->setToolTip(tooltip);
     connect(pAction, &QAction::triggered, this, [this, nID] { ExecuteCommand(nID); });
@@ -173,7 +165,8 @@ QToolBar* CMainFrame::CreateToolBar(UINT nResourceID, const QString& strTitle)
             pBar->addWidget(pControl);
             continue;
         }
-        QAction* pAction = CreateCommandAction(nID, FromResource(GetTooltipText(nID)), pBar);
+        QAction* pAction =
+            CreateCommandAction(nID, QString::fromStdString(GetTooltipText(nID)), pBar);
         pAction->setIcon(CommandIcon(nID));
         pBar->addAction(pAction);
     }
@@ -302,7 +295,7 @@ QMenu* CMainFrame::FindPopup(const QString& strTitle) const
 
 void CMainFrame::UpdateFrameTitle()
 {
-    const QString appTitle = FromResource(LoadResourceString(IDR_MAINFRAME));
+    const QString appTitle = QString::fromStdString(LoadResourceString(IDR_MAINFRAME));
     const CSoundFrame* pFrame = GetActiveSoundFrame();
     // The window's title already holds its modified mark.
     m_title = pFrame != nullptr ? pFrame->windowTitle() + QStringLiteral(" \u2013 ") + appTitle
@@ -445,7 +438,7 @@ void CMainFrame::OnSetMessageString(UINT nID, const QString* pText)
     if (m_pMessagePane == nullptr)
         return;
     if (nID != 0)
-        m_pMessagePane->setText(FromResource(GetPromptText(nID)));
+        m_pMessagePane->setText(QString::fromStdString(GetPromptText(nID)));
     else
         m_pMessagePane->setText(pText != nullptr ? *pText : QString());
 }

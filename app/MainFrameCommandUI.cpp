@@ -16,13 +16,7 @@
 
 namespace
 {
-const char* const kCommandProperty = "tarvokCommand";
-const char* const kDynamicProperty = "tarvokDynamic";
 
-QString FromResource(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 } // namespace
 
 CCmdUI CMainFrame::QueryCommandState(UINT nID)
@@ -159,7 +153,8 @@ void CMainFrame::UpdateWindowMenu(QMenu* pMenu)
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         auto* pAction = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title), pMenu);
         pAction->setProperty(kDynamicProperty, AFX_IDM_FIRST_MDICHILD);
-        pAction->setStatusTip(FromResource(GetPromptText(AFX_IDM_FIRST_MDICHILD + 1 + i)));
+        pAction->setStatusTip(
+            QString::fromStdString(GetPromptText(AFX_IDM_FIRST_MDICHILD + 1 + i)));
         pAction->setCheckable(true);
         pAction->setChecked(pWindow == m_pMdiArea->currentSubWindow());
         QPointer<QMdiSubWindow> pTarget = pWindow;

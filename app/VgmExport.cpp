@@ -19,7 +19,6 @@
 namespace
 {
 const char* const kVgmExtension = ".vgm";
-const char* const kDocumentExtension = ".tks";
 
 QString LoopSettingsKey()
 {

@@ -17,7 +17,6 @@
 namespace
 {
 constexpr int kProgressSteps = 1000;
-const char* const kDocumentExtension = ".tks";
 const char* const kWavExtension = ".wav";
 
 bool EndsWithNoCase(const std::string& text, const std::string& suffix)

@@ -70,6 +70,9 @@ struct PatternCursor
 // The play thread reads the document while the user edits it: every change and every read
 // from another thread happens under Guard(). Document operations take it themselves; only
 // the core's own readers on other threads (the play thread) take it around their reads.
+// The extension of the document files.
+inline constexpr char kDocumentExtension[] = ".tks";
+
 class CSoundDoc : public CDocument
 {
 public:

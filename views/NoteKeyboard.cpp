@@ -18,7 +18,7 @@
 
 namespace
 {
-QString SettingsKey()
+QString NoteKeysSettingsKey()
 {
     return QStringLiteral("Editor/NoteKeys");
 }
@@ -65,13 +65,13 @@ CNoteKeyboard& CNoteKeyboard::Instance()
 
 void CNoteKeyboard::Load()
 {
-    m_bByPosition = QSettings().value(SettingsKey()).toString() != QLatin1String("letter");
+    m_bByPosition = QSettings().value(NoteKeysSettingsKey()).toString() != QLatin1String("letter");
 }
 
 void CNoteKeyboard::SetByPosition(bool bByPosition)
 {
     m_bByPosition = bByPosition;
-    QSettings().setValue(SettingsKey(),
+    QSettings().setValue(NoteKeysSettingsKey(),
                          bByPosition ? QStringLiteral("position") : QStringLiteral("letter"));
 }
 
