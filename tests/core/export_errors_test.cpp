@@ -83,7 +83,9 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
         EXPECT_EQ(written.Error().substr(0, c.message.size()), c.message) << c.name;
         EXPECT_EQ(written.Error().empty(), c.message.empty()) << c.name;
         if (!written.Ok())
+        {
             EXPECT_EQ(written.GetFailure().cause, c.cause) << c.name;
+        }
         EXPECT_EQ(std::filesystem::exists(path), written.Ok()) << c.name;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), written.Ok() ? 1 : 0)
             << c.name;

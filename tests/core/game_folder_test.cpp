@@ -165,8 +165,10 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
                             vol.substr(written.offset, written.recordBytes));
         EXPECT_EQ(vol, expectedVol);
         for (const auto& [name, data] : before)
+        {
             if (name != dirName && name != volName)
                 EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
+        }
 
         GameBytes bytes;
         for (const int n : {0, 2, c.n})
