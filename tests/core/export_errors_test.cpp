@@ -51,10 +51,7 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
         return ExportWav(doc, {SynthKind::PCjr, {}}, out);
     };
     const auto noSetup = [](CSoundDoc&) {};
-    const auto tooFast = [](CSoundDoc& doc)
-    {
-        doc.AssignProperties({250, doc.GetStepSize(), 24});
-    };
+    const auto tooFast = [](CSoundDoc& doc) { doc.AssignProperties({250, doc.GetStepSize(), 24}); };
     const Case cases[] = {
         {"agi", noSetup, agi, false, true, "", Failure::Cause::Refused},
         {"agi too long", MakeTooLongForAgi, agi, false, false, kTooLongForAgi,

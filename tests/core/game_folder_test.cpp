@@ -167,7 +167,9 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
         for (const auto& [name, data] : before)
         {
             if (name != dirName && name != volName)
+            {
                 EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
+            }
         }
 
         GameBytes bytes;
