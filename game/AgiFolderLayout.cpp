@@ -9,12 +9,6 @@
 
 namespace
 {
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The number of a "<prefix>vol.N" name (no leading zero, at most two digits), or -1.
 int AnyVolNumber(const std::string& lowerName, const std::string& lowerPrefix)
@@ -138,4 +132,11 @@ AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames)
 int AgiVolNumber(const std::string& fileName, const std::string& id)
 {
     return VolNumber(Lower(fileName), Lower(id));
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
 }

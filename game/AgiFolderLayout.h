@@ -34,6 +34,9 @@ struct AgiFolderLayout
 
 AgiFolderLayout FindAgiFolderLayout(std::vector<std::string> fileNames);
 
+// A file name in lower case, for matching names whatever their case.
+std::string Lower(std::string text);
+
 // The number of a volume file named "<id>VOL.N" in any case (N from 0 to 15, no leading
 // zero), or -1; id is "" for a version 2 game.
 int AgiVolNumber(const std::string& fileName, const std::string& id);

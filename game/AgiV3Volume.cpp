@@ -8,14 +8,12 @@
 
 namespace
 {
-constexpr std::uint8_t kSignature0 = 0x12;
-constexpr std::uint8_t kSignature1 = 0x34;
 constexpr std::uint8_t kPackedPictureBit = 0x80;
 
 GameBytes MakeHeader(int volume, std::size_t unpackedSize, std::size_t storedSize)
 {
-    return {kSignature0,
-            kSignature1,
+    return {kVolSignature0,
+            kVolSignature1,
             static_cast<std::uint8_t>(volume & 0x0F),
             static_cast<std::uint8_t>(unpackedSize & 0xFF),
             static_cast<std::uint8_t>(unpackedSize >> 8),
@@ -34,7 +32,7 @@ std::string ReadV3Resource(std::span<const std::uint8_t> vol, const std::string&
     if (vol.size() - start < kV3VolHeaderBytes)
         return "its header runs past the end of " + volName;
     const std::uint8_t* p = &vol[start];
-    if (p[0] != kSignature0 || p[1] != kSignature1)
+    if (p[0] != kVolSignature0 || p[1] != kVolSignature1)
         return "no resource signature at offset " + std::to_string(start) + " of " + volName;
     AgiV3RecordHeader& header = resource.header;
     header.volume = p[2] & 0x0F;

@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace
-{
-constexpr std::uint8_t kSignature0 = 0x12;
-constexpr std::uint8_t kSignature1 = 0x34;
-} // namespace
-
 AgiDirEntry ReadDirEntry(const GameBytes& dir, int n)
 {
     AgiDirEntry entry;
@@ -56,7 +50,7 @@ std::string ReadVolResource(const GameBytes& vol, const std::string& volName,
     if (start + kVolHeaderBytes > vol.size())
         return "its header runs past the end of " + volName;
     const std::uint8_t* p = &vol[start];
-    if (p[0] != kSignature0 || p[1] != kSignature1)
+    if (p[0] != kVolSignature0 || p[1] != kVolSignature1)
         return "no resource signature at offset " + std::to_string(start) + " of " + volName;
     const std::size_t length = ReadLE16(p + 3);
     if (start + kVolHeaderBytes + length > vol.size())
@@ -69,8 +63,8 @@ std::string ReadVolResource(const GameBytes& vol, const std::string& volName,
 GameBytes MakeVolRecord(int volume, const GameBytes& resource)
 {
     GameBytes record(kVolHeaderBytes + resource.size());
-    record[0] = kSignature0;
-    record[1] = kSignature1;
+    record[0] = kVolSignature0;
+    record[1] = kVolSignature1;
     record[2] = static_cast<std::uint8_t>(volume);
     record[3] = static_cast<std::uint8_t>(resource.size() & 0xFF);
     record[4] = static_cast<std::uint8_t>(resource.size() >> 8 & 0xFF);

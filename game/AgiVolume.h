@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// The two bytes every record of a VOL file starts with.
+inline constexpr std::uint8_t kVolSignature0 = 0x12;
+inline constexpr std::uint8_t kVolSignature1 = 0x34;
+
 // The byte layout of an AGI version 2 game's resource directories (LOGDIR, PICDIR, VIEWDIR,
 // SNDDIR) and volume files (VOL.0, VOL.1, ...). No file access: the game folder reads and
 // writes the files, these read and make their bytes.

@@ -15,13 +15,6 @@ namespace
 {
 constexpr std::uint64_t kMaxVolFileBytes = 16 * 1024 * 1024;
 
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 std::string WithoutErrorPrefix(const std::string& message)
 {
     const std::string prefix = "Error: ";

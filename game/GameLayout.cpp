@@ -2,6 +2,7 @@
 #include "game/GameLayout.h"
 
 #include "framework/File.h"
+#include "game/AgiFolderLayout.h"
 #include "game/GameLayoutV2.h"
 #include "game/GameLayoutV3.h"
 
@@ -10,12 +11,6 @@
 
 namespace
 {
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 // The directories besides SNDDIR whose resources share the VOL files, as the folder spells them.
 std::map<GameResourceKind, std::string> OtherDirNames(std::vector<std::string> fileNames)

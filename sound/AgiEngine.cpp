@@ -5,12 +5,6 @@
 
 #include <algorithm>
 
-namespace
-{
-constexpr std::size_t kHeaderBytes = 8;
-constexpr std::size_t kRecordBytes = 5;
-} // namespace
-
 CAgiEngine::CAgiEngine(const std::uint8_t* pData, std::size_t size, FadeKind fade)
     : m_data(pData, pData + size), m_fade(fade)
 {
@@ -23,14 +17,14 @@ CAgiEngine::CAgiEngine(const std::uint8_t* pData, std::size_t size, FadeKind fad
 
 std::size_t CAgiEngine::VoiceOffset(int voice) const
 {
-    if (m_data.size() < kHeaderBytes)
+    if (m_data.size() < kAgiOffsetTableBytes)
         return m_data.size();
     return ReadLE16(&m_data[static_cast<std::size_t>(voice) * 2]);
 }
 
 bool CAgiEngine::HasRecord(std::size_t pos) const
 {
-    if (pos >= m_data.size() || m_data.size() - pos < kRecordBytes)
+    if (pos >= m_data.size() || m_data.size() - pos < kAgiRecordBytes)
         return false;
     return !(m_data[pos] == 0xFF && m_data[pos + 1] == 0xFF);
 }
@@ -43,7 +37,7 @@ unsigned CAgiEngine::Duration(std::size_t pos) const
 std::uint64_t CAgiEngine::VoiceTicks(int voice) const
 {
     std::uint64_t ticks = 0;
-    for (std::size_t pos = VoiceOffset(voice); HasRecord(pos); pos += kRecordBytes)
+    for (std::size_t pos = VoiceOffset(voice); HasRecord(pos); pos += kAgiRecordBytes)
         ticks += Duration(pos);
     return ticks;
 }
@@ -111,7 +105,7 @@ void CAgiEngine::StepRecord(int voice, IChipWrites& chip)
     v.recordTick = m_tick;
     ApplyRecord(voice, &m_data[v.pos], chip);
     v.nextTick += Duration(v.pos);
-    v.pos += kRecordBytes;
+    v.pos += kAgiRecordBytes;
 }
 
 void CAgiEngine::ApplyRecord(int voice, const std::uint8_t* pRecord, IChipWrites& chip)

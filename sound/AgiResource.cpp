@@ -11,23 +11,19 @@
 
 namespace
 {
-constexpr std::size_t kHeaderBytes = 2 * kChannelCount;
-constexpr std::size_t kRecordBytes = 5;
 // The last pattern of a longer channel would lie beyond the sequence steps the editor can
 // address (32768 steps of 32 rows).
 constexpr std::int64_t kMaxImportRows = 1048576;
 constexpr std::int32_t kImportRows = 32;
 // The divisor of a silent record, when the rest does not name its own.
 constexpr int kRestDivisor = 15;
-// A duration of FF FF would end the channel.
-constexpr std::int64_t kMaxRecordTicks = 0xFFFE;
 
 // Calls fn for each record of the channel data from pos up to end that the engine plays: it
 // stops at the terminator and before a record that would run past the end of the data.
 template <typename Fn>
 void ForEachRecord(const std::vector<std::uint8_t>& data, std::size_t pos, std::size_t end, Fn fn)
 {
-    for (; pos < end && pos + kRecordBytes <= data.size(); pos += kRecordBytes)
+    for (; pos < end && pos + kAgiRecordBytes <= data.size(); pos += kAgiRecordBytes)
     {
         const std::uint8_t* pRecord = &data[pos];
         if (pRecord[0] == 0xFF && pRecord[1] == 0xFF)
@@ -110,19 +106,12 @@ void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell&
     }
     do
     {
-        const std::int64_t part = std::min(ticks, kMaxRecordTicks);
+        const std::int64_t part = std::min(ticks, kAgiMaxRecordTicks);
         out.insert(out.end(),
                    {static_cast<std::uint8_t>(part & 0xFF),
                     static_cast<std::uint8_t>((part >> 8) & 0xFF), tone, control, atten});
         ticks -= part;
     } while (ticks > 0);
-}
-
-std::size_t RecordBytesFor(std::int64_t ticks)
-{
-    const std::int64_t records =
-        std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
-    return static_cast<std::size_t>(records) * kRecordBytes;
 }
 
 // Appends the records of one channel of the play range and its terminator. Returns false
@@ -173,7 +162,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
             if (step.pos != doc.GetPlayRange().start)
             {
                 const std::int64_t ticks = nRows * ticksPerRow;
-                if (out.size() + RecordBytesFor(ticks) > nRoom)
+                if (out.size() + AgiRecordBytesFor(ticks) > nRoom)
                     return false;
                 AppendRecords(out, channel, held, ticks);
             }
@@ -198,7 +187,7 @@ using ChannelOffsets = std::array<std::size_t, kChannelCount + 1>;
 std::string ReadChannelOffsets(const std::vector<std::uint8_t>& data, ChannelOffsets& offsets)
 {
     const std::size_t size = data.size();
-    if (size < kHeaderBytes)
+    if (size < kAgiOffsetTableBytes)
         return TooShortMessage(size);
     if (size > kMaxAgiFileBytes)
         return AgiTooLongMessage(size);
@@ -312,7 +301,7 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
     const std::int64_t ticksPerRow =
         AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
     std::array<std::vector<std::uint8_t>, kChannelCount> channels;
-    std::size_t total = kHeaderBytes;
+    std::size_t total = kAgiOffsetTableBytes;
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
@@ -327,7 +316,7 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
     }
 
     result.bytes.reserve(total);
-    std::size_t offset = kHeaderBytes;
+    std::size_t offset = kAgiOffsetTableBytes;
     for (const auto& channel : channels)
     {
         result.bytes.push_back(static_cast<std::uint8_t>(offset & 0xFF));
@@ -337,4 +326,11 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
     for (const auto& channel : channels)
         result.bytes.insert(result.bytes.end(), channel.begin(), channel.end());
     return result;
+}
+
+std::size_t AgiRecordBytesFor(std::int64_t ticks)
+{
+    const std::int64_t records =
+        std::max<std::int64_t>(1, (ticks + kAgiMaxRecordTicks - 1) / kAgiMaxRecordTicks);
+    return static_cast<std::size_t>(records) * kAgiRecordBytes;
 }

@@ -11,6 +11,14 @@ class CSoundDoc;
 // The AGI sound resource reader and writer. A failure comes back as the message for the
 // person; the caller decides how and when to show it, so none is shown under the guard.
 
+// The resource's layout: a 16-bit offset for each of the four voices, then 5-byte records of
+// which one says at most FF FE ticks (FF FF ends a voice).
+inline constexpr std::size_t kAgiOffsetTableBytes = 8;
+inline constexpr std::size_t kAgiRecordBytes = 5;
+inline constexpr std::int64_t kAgiMaxRecordTicks = 0xFFFE;
+// The bytes of the records that say ticks of one note, split where one record cannot say it.
+std::size_t AgiRecordBytesFor(std::int64_t ticks);
+
 // The 16-bit little-endian numbers of the format: offsets, durations, lengths.
 inline unsigned ReadLE16(const std::uint8_t* p)
 {

@@ -11,6 +11,8 @@
 
 constexpr int kAgiMinToneDivisor = 16;   // 15 and below are not a pitch
 constexpr int kAgiMaxToneDivisor = 1023; // the lowest pitch the channel can play
+// The attenuation at which a voice is silent, and the largest there is.
+constexpr int kAgiSilentAttenuation = 15;
 
 // The note just below the divisor's pitch, or the next one up when the pitch lies within
 // 0.04 of a semitone under it. The divisor must be at least kAgiMinToneDivisor.

@@ -9,7 +9,6 @@ namespace
 {
 constexpr int kLoudest = 0;
 constexpr int kQuietest = 14;
-constexpr int kSilent = 15;
 } // namespace
 
 SoundCell TransposeCell(SoundCell cell, int nSemitones, bool bNoise)
@@ -26,7 +25,7 @@ SoundCell TransposeCell(SoundCell cell, int nSemitones, bool bNoise)
 
 SoundCell NudgeAttenuation(SoundCell cell, int nDelta)
 {
-    if (cell.atten < kSilent)
+    if (cell.atten < kAgiSilentAttenuation)
         cell.atten =
             static_cast<std::uint8_t>(std::clamp(cell.atten + nDelta, kLoudest, kQuietest));
     return cell;

@@ -15,11 +15,8 @@ namespace
 constexpr std::int32_t kPatternRows = 64;
 // A row of ten seconds is coarse enough for any song.
 constexpr std::int64_t kMaxRowTicks = 600;
-// The resource's record and terminator sizes, and the longest record it can say.
-constexpr std::size_t kRecordBytes = 5;
+// The resource's terminator of a voice.
 constexpr std::size_t kTerminatorBytes = 2;
-constexpr std::size_t kOffsetTableBytes = 2 * kChannelCount;
-constexpr std::int64_t kMaxRecordTicks = 0xFFFE;
 
 struct Tempo
 {
@@ -59,13 +56,6 @@ std::int64_t EventTicksDivisor(const ImportedSong& song)
         for (const SongRecord& record : records)
             divisor = std::gcd(std::gcd(divisor, record.start), record.End());
     return divisor;
-}
-
-std::size_t RecordBytesFor(std::int64_t ticks)
-{
-    const std::int64_t records =
-        std::max<std::int64_t>(1, (ticks + kMaxRecordTicks - 1) / kMaxRecordTicks);
-    return static_cast<std::size_t>(records) * kRecordBytes;
 }
 
 SoundCell ToneCell(const SongRecord& record)
@@ -172,7 +162,7 @@ std::int64_t ImportedRowTicks(const ImportedSong& song)
 
 std::size_t ImportedAgiBytes(const ImportedSong& song)
 {
-    std::size_t total = kOffsetTableBytes;
+    std::size_t total = kAgiOffsetTableBytes;
     for (const auto& records : song.channels)
     {
         total += kTerminatorBytes;
@@ -180,12 +170,12 @@ std::size_t ImportedAgiBytes(const ImportedSong& song)
         for (const SongRecord& record : records)
         {
             if (record.start > at)
-                total += RecordBytesFor(record.start - at);
-            total += RecordBytesFor(record.ticks);
+                total += AgiRecordBytesFor(record.start - at);
+            total += AgiRecordBytesFor(record.ticks);
             at = record.End();
         }
         if (!records.empty() && song.lengthTicks > at)
-            total += RecordBytesFor(song.lengthTicks - at);
+            total += AgiRecordBytesFor(song.lengthTicks - at);
     }
     return total;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/InterpreterFade.h"
 
+#include "sound/AgiTone.h"
+
 #include <algorithm>
 #include <array>
 
@@ -32,7 +34,6 @@ constexpr auto kV2 = Expand<67>(kV2Runs);
 constexpr auto kV3 = Expand<77>(kV3Runs);
 static_assert(kV2.back() == 13 && kV3.back() == 13, "a table ends at its last run");
 
-constexpr unsigned kSilent = 15;
 } // namespace
 
 const char* FadeKindName(FadeKind kind)
@@ -73,11 +74,11 @@ unsigned FadeTicks(FadeKind kind)
 
 unsigned FadedAttenuation(FadeKind kind, unsigned attenuation, std::uint64_t tick)
 {
-    attenuation &= kSilent;
-    if (kind == FadeKind::None || attenuation == kSilent)
+    attenuation &= kAgiSilentAttenuation;
+    if (kind == FadeKind::None || attenuation == kAgiSilentAttenuation)
         return attenuation;
     const int* pTable = kind == FadeKind::V2 ? kV2.data() : kV3.data();
     const std::uint64_t last = FadeTicks(kind) - 1;
     const int moved = static_cast<int>(attenuation) + pTable[std::min(tick, last)];
-    return static_cast<unsigned>(std::clamp(moved, 0, static_cast<int>(kSilent)));
+    return static_cast<unsigned>(std::clamp(moved, 0, kAgiSilentAttenuation));
 }

@@ -14,11 +14,6 @@ const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
 namespace
 {
 
-bool IsChannel(int channel)
-{
-    return channel >= 0 && channel < kChannelCount;
-}
-
 std::string FormatNumber(std::int32_t n)
 {
     char buf[16];

@@ -17,6 +17,10 @@
 
 constexpr int kChannelCount = 4;
 constexpr int kNoiseChannel = 3;
+inline bool IsChannel(int channel)
+{
+    return channel >= 0 && channel < kChannelCount;
+}
 // "Voice0", "Voice1", "Voice2", "Noise".
 extern const char* const g_channelNames[kChannelCount];
 

@@ -4,14 +4,6 @@
 #include <algorithm>
 #include <utility>
 
-namespace
-{
-bool IsChannel(int channel)
-{
-    return channel >= 0 && channel < kChannelCount;
-}
-} // namespace
-
 void CSoundDoc::NotifyEdit(CObject* pHint)
 {
     SetModifiedFlag();

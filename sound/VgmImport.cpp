@@ -2,7 +2,9 @@
 #include "sound/VgmImport.h"
 
 #include "sound/AgiResource.h"
+#include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
+#include "sound/VgmFormat.h"
 
 #include <zlib.h>
 
@@ -14,12 +16,10 @@
 
 namespace
 {
-constexpr std::uint32_t kPcjrClock = 3579545;
-constexpr std::uint64_t kSamplesPerTick = 735; // 44100 Hz / 60
-constexpr std::size_t kHeaderBytes = 0x40;
+constexpr std::uint64_t kTickSamples = kVgmSamplesPerTick;
 // A log this large inflated is no chip song; stops a compressed bomb.
 constexpr std::size_t kMaxInflatedBytes = std::size_t{64} << 20;
-constexpr std::uint8_t kSilent = 15;
+constexpr std::uint8_t kSilent = kAgiSilentAttenuation;
 
 std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, std::size_t pos)
 {
@@ -91,7 +91,7 @@ bool IsOtherChip(std::uint8_t command)
 
 struct VgmLog
 {
-    std::uint32_t clock = kPcjrClock;
+    std::uint32_t clock = kVgmChipClock;
     std::uint64_t totalSamples = 0;
     bool bOtherChips = false;
 };
@@ -149,10 +149,10 @@ private:
 
 std::uint16_t RescaledDivisor(std::uint16_t divisor, std::uint32_t clock)
 {
-    if (clock == kPcjrClock)
+    if (clock == kVgmChipClock)
         return divisor;
     const std::uint64_t counted = divisor == 0 ? 1024 : divisor;
-    const std::uint64_t scaled = (counted * kPcjrClock * 2 + clock) / (std::uint64_t{clock} * 2);
+    const std::uint64_t scaled = (counted * kVgmChipClock * 2 + clock) / (std::uint64_t{clock} * 2);
     return static_cast<std::uint16_t>(std::clamp<std::uint64_t>(scaled, 1, 1023));
 }
 
@@ -193,7 +193,7 @@ private:
 std::int64_t TickOf(std::uint64_t sample)
 {
     // A write lands on the first tick that starts at or after it.
-    const std::uint64_t tick = (sample + kSamplesPerTick - 1) / kSamplesPerTick;
+    const std::uint64_t tick = (sample + kTickSamples - 1) / kTickSamples;
     return static_cast<std::int64_t>(std::min<std::uint64_t>(tick, kMaxImportedTicks + 1));
 }
 
@@ -307,7 +307,7 @@ std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos
 std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
                     std::unique_ptr<CChipSong>& pChip)
 {
-    if (bytes.size() < kHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
+    if (bytes.size() < kVgmHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
         return "not a VGM file";
     const std::uint32_t version = ReadLE32(bytes, 0x08);
     if (version < 0x100 || version > 0x171)
@@ -322,7 +322,7 @@ std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
     if (log.clock == 0)
         return "no SN76489 in this VGM";
     log.totalSamples = ReadLE32(bytes, 0x18);
-    std::size_t start = kHeaderBytes;
+    std::size_t start = kVgmHeaderBytes;
     if (version >= 0x150 && ReadLE32(bytes, 0x34) != 0)
         start = 0x34 + std::size_t{ReadLE32(bytes, 0x34)};
     if (start > bytes.size())
@@ -351,13 +351,13 @@ std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& so
     std::unique_ptr<CChipSong> pChip;
     if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
         return error;
-    if ((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick >
+    if ((log.totalSamples + kTickSamples - 1) / kTickSamples >
         static_cast<std::uint64_t>(kMaxImportedTicks))
         return SongTooLongMessage();
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
     song = pChip->Finish(
-        static_cast<std::int64_t>((log.totalSamples + kSamplesPerTick - 1) / kSamplesPerTick));
+        static_cast<std::int64_t>((log.totalSamples + kTickSamples - 1) / kTickSamples));
     return {};
 }
 

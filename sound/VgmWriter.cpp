@@ -7,6 +7,7 @@
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
+#include "sound/VgmFormat.h"
 #include "sound/VoiceMute.h"
 
 #include <algorithm>
@@ -14,10 +15,7 @@
 
 namespace
 {
-constexpr std::size_t kHeaderBytes = 0x40;
 constexpr std::uint32_t kVersion = 0x151;
-constexpr std::uint32_t kChipClock = 3579545;
-constexpr std::uint32_t kSamplesPerTick = 735;
 constexpr std::uint32_t kMaxWait = 0xFFFF;
 constexpr std::uint8_t kWrite = 0x50;
 constexpr std::uint8_t kWait = 0x61;
@@ -65,10 +63,10 @@ public:
     {
         const std::uint64_t ticks = m_waitTicks;
         m_waitTicks = 0;
-        for (std::uint64_t samples = ticks * kSamplesPerTick; samples > 0;)
+        for (std::uint64_t samples = ticks * kVgmSamplesPerTick; samples > 0;)
         {
             const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(samples, kMaxWait));
-            if (n == kSamplesPerTick)
+            if (n == kVgmSamplesPerTick)
                 m_out.push_back(kWaitTick);
             else
             {
@@ -133,12 +131,12 @@ void WriteHeader(std::vector<std::uint8_t>& out, const ChipHeader& chip, std::ui
     std::copy_n("Vgm ", 4, out.begin());
     SetLE32(out, 0x04, static_cast<std::uint32_t>(out.size() - 0x04));
     SetLE32(out, 0x08, kVersion);
-    SetLE32(out, 0x0C, kChipClock);
+    SetLE32(out, 0x0C, kVgmChipClock);
     SetLE32(out, 0x14, static_cast<std::uint32_t>(gd3At - 0x14));
     SetLE32(out, 0x18, samples);
     if (bLoop)
     {
-        SetLE32(out, 0x1C, static_cast<std::uint32_t>(kHeaderBytes - 0x1C));
+        SetLE32(out, 0x1C, static_cast<std::uint32_t>(kVgmHeaderBytes - 0x1C));
         SetLE32(out, 0x20, samples);
     }
     SetLE32(out, 0x24, 60);
@@ -146,7 +144,7 @@ void WriteHeader(std::vector<std::uint8_t>& out, const ChipHeader& chip, std::ui
     out[0x29] = static_cast<std::uint8_t>(chip.feedback >> 8);
     out[0x2A] = chip.width;
     out[0x2B] = chip.flags;
-    SetLE32(out, 0x34, static_cast<std::uint32_t>(kHeaderBytes - 0x34));
+    SetLE32(out, 0x34, static_cast<std::uint32_t>(kVgmHeaderBytes - 0x34));
 }
 } // namespace
 
@@ -160,13 +158,13 @@ VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions&
         return result;
     CAgiEngine engine(pData, size, options.fade);
     const std::uint64_t total = engine.GetTotalTicks();
-    if (total * kSamplesPerTick > 0xFFFFFFFFu)
+    if (total * kVgmSamplesPerTick > 0xFFFFFFFFu)
     {
         result.error = "The sound is too long for a VGM file.";
         return result;
     }
     std::vector<std::uint8_t>& out = result.bytes;
-    out.assign(kHeaderBytes, 0);
+    out.assign(kVgmHeaderBytes, 0);
     CVgmCommands commands(out);
     CVoiceMute writes(commands);
     writes.SetMask(options.muteMask);
@@ -189,7 +187,7 @@ VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions&
     const std::size_t gd3At = out.size();
     const std::vector<std::uint8_t> tag = Gd3Tag(options, chip.system);
     out.insert(out.end(), tag.begin(), tag.end());
-    WriteHeader(out, chip, static_cast<std::uint32_t>(total * kSamplesPerTick),
+    WriteHeader(out, chip, static_cast<std::uint32_t>(total * kVgmSamplesPerTick),
                 options.bLoop && total > 0, gd3At);
     if (options.bGzip)
         out = GzipBytes(out);

@@ -15,12 +15,6 @@
 
 namespace
 {
-std::string_view UpToNul(std::string_view text)
-{
-    const std::size_t nNul = text.find('\0');
-    return nNul == std::string_view::npos ? text : text.substr(0, nNul);
-}
-
 std::string_view OrEmpty(const char* psz)
 {
     return psz == nullptr ? std::string_view() : std::string_view(psz);

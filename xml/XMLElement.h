@@ -8,6 +8,12 @@
 #include <string>
 #include <string_view>
 
+// The text before its first NUL: names and values end there, whatever follows.
+inline std::string_view UpToNul(std::string_view text)
+{
+    return text.substr(0, text.find('\0'));
+}
+
 class CArchive;
 class CXMLArena;
 class CXMLElement;

@@ -59,11 +59,6 @@ bool IsLineSpace(char c)
     return c == ' ' || c == '\r';
 }
 
-std::string_view UpToNul(std::string_view text)
-{
-    return text.substr(0, text.find('\0'));
-}
-
 std::size_t FindChar(std::string_view text, char c, std::size_t nFrom, std::size_t nEnd)
 {
     if (nFrom >= nEnd)
