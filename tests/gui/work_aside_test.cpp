@@ -2,7 +2,6 @@
 #include "dialogs/WorkAside.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
@@ -60,8 +59,6 @@ private slots:
                     bClicked = true;
                 });
         clicker.start(20);
-        QElapsedTimer elapsed;
-        elapsed.start();
         bool bSawCancel = false;
         const bool bDone =
             RunAside(nullptr, QStringLiteral("Scanning the disk"),
@@ -75,7 +72,6 @@ private slots:
         QVERIFY(bClicked);
         QVERIFY(!bDone);
         QVERIFY(bSawCancel);
-        QVERIFY(elapsed.elapsed() < 50000);
         QTRY_VERIFY(ShownProgress() == nullptr);
     }
 
