@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QTimer>
 
 #include <thread>
@@ -40,7 +41,9 @@ bool RunAside(QWidget* pParent, const QString& strLabel,
                          {
                              bCancel = true;
                              progress.setLabelText(QStringLiteral("Cancelling…"));
-                             progress.setCancelButtonText(QString());
+                             // Disabled, not removed: this runs inside the button's own click.
+                             if (auto* pButton = progress.findChild<QPushButton*>())
+                                 pButton->setEnabled(false);
                          });
         progress.show();
         if (!bDone)

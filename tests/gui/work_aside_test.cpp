@@ -56,6 +56,8 @@ private slots:
                     auto* pCancel = pProgress->findChild<QPushButton*>();
                     QVERIFY(pCancel != nullptr);
                     QTest::mouseClick(pCancel, Qt::LeftButton);
+                    QVERIFY(!pCancel->isEnabled());
+                    QCOMPARE(pProgress->labelText(), QStringLiteral("Cancelling…"));
                     bClicked = true;
                 });
         clicker.start(20);
