@@ -160,6 +160,8 @@ public:
     // Gaps heard: the stream buffer not filled in time, and (where the backend knows) the
     // device itself running dry. Any thread.
     virtual unsigned GetUnderflowCount() const { return m_mixer.GetStarvedCount(); }
+    // Of those, the gaps where the stream buffer had not been filled in time. Any thread.
+    unsigned GetStarvedCount() const { return m_mixer.GetStarvedCount(); }
     // Restarts the output with the next longer latency after repeated dropouts; false when
     // there is none. Never from the output's own thread.
     virtual bool RaiseLatency() { return false; }

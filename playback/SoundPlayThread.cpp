@@ -119,6 +119,12 @@ unsigned CSoundPlayThread::GetUnderflowCount() const
     return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetUnderflowCount() : 0;
 }
 
+unsigned CSoundPlayThread::GetStarvedCount() const
+{
+    std::lock_guard lock(m_infoMutex);
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetStarvedCount() : 0;
+}
+
 std::string CSoundPlayThread::GetDeviceDescription() const
 {
     std::lock_guard lock(m_infoMutex);

@@ -108,6 +108,9 @@ public:
     const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
     // Times the device ran out of samples (0 without a device). Any thread.
     unsigned GetUnderflowCount() const;
+    // Of those, the times this thread had not filled the ring in time, rather than the device
+    // or the sound server failing. Any thread.
+    unsigned GetStarvedCount() const;
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;

@@ -204,7 +204,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
-    unsigned nDropoutsCounted = 0;
+    unsigned nDropoutsCounted = 0, nStarved = 0;
     std::string device;
     {
         CRecordedErrors errors;
@@ -224,6 +224,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
+        const unsigned nStarvedBefore = thread.GetStarvedCount();
         CCountingView view;
         thread.PostPlay(&doc, &view, doc.GetPlayRange().start);
         // The passes have been heard once the report after their last row has come.
@@ -232,6 +233,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         bBusy = false;
         other.join();
         nDropoutsCounted = thread.GetUnderflowCount() - nUnderflowsBefore;
+        nStarved = thread.GetStarvedCount() - nStarvedBefore;
         device = thread.GetDeviceDescription();
         thread.PostStop();
         thread.QuitAndWait();
@@ -251,8 +253,11 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     std::string list;
     for (const std::string& dropout : dropouts)
         list += "\n  " + dropout;
-    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %u; %s\n", nPasses,
-                passes.size() / kRate, dropouts.size(), nDropoutsCounted, device.c_str());
+    // Which side failed: the play thread (the ring ran dry) or the device and sound server.
+    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %u (the ring ran "
+                "dry: %u); %s\n",
+                nPasses, passes.size() / kRate, dropouts.size(), nDropoutsCounted, nStarved,
+                device.c_str());
     EXPECT_TRUE(dropouts.empty()) << "heard:" << list;
     EXPECT_EQ(nDropoutsCounted, 0u) << "the player counted dropouts";
 }
