@@ -52,21 +52,6 @@ CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<int> ev
     return *this;
 }
 
-CMidiTrack& CMidiTrack::On(std::uint32_t delta, int channel, int key, int velocity)
-{
-    return Event(delta, {0x90 | channel, key, velocity});
-}
-
-CMidiTrack& CMidiTrack::Off(std::uint32_t delta, int channel, int key)
-{
-    return Event(delta, {0x80 | channel, key, 64});
-}
-
-CMidiTrack& CMidiTrack::Note(std::uint32_t delta, int channel, int key, std::uint32_t length)
-{
-    return On(delta, channel, key).Off(length, channel, key);
-}
-
 CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
                               std::uint32_t length)
 {
@@ -83,27 +68,12 @@ CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
     return Event(delta, {0xFF, 0x51, 3, m >> 16 & 0xFF, m >> 8 & 0xFF, m & 0xFF});
 }
 
-CMidiTrack& CMidiTrack::Control(std::uint32_t delta, int channel, int controller, int value)
-{
-    return Event(delta, {0xB0 | channel, controller, value});
-}
-
-CMidiTrack& CMidiTrack::Bend(std::uint32_t delta, int channel, int value)
-{
-    return Event(delta, {0xE0 | channel, (value + 8192) & 0x7F, (value + 8192) >> 7});
-}
-
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
 {
     return Control(delta, channel, 101, 0)
         .Control(0, channel, 100, 0)
         .Control(0, channel, 6, semitones)
         .Control(0, channel, 38, 0);
-}
-
-CMidiTrack& CMidiTrack::End(std::uint32_t delta)
-{
-    return Event(delta, {0xFF, 0x2F, 0});
 }
 
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division, int format)

@@ -16,20 +16,23 @@ using Bytes = std::vector<std::uint8_t>;
 class CMidiTrack
 {
 public:
-    CMidiTrack& Event(std::uint32_t delta, std::initializer_list<int> bytes);
-    CMidiTrack& On(std::uint32_t delta, int channel, int key, int velocity = 127);
-    CMidiTrack& Off(std::uint32_t delta, int channel, int key);
-    // On, then Off length ticks later.
-    CMidiTrack& Note(std::uint32_t delta, int channel, int key, std::uint32_t length);
+    using Delta = std::uint32_t;
+    CMidiTrack& Event(Delta delta, std::initializer_list<int> bytes);
+    auto& On(Delta t, int ch, int key, int vel = 127) { return Event(t, {0x90 | ch, key, vel}); }
+    auto& Off(Delta t, int ch, int key) { return Event(t, {0x80 | ch, key, 64}); }
+    // On, then Off n ticks later.
+    auto& Note(Delta t, int ch, int key, Delta n) { return On(t, ch, key).Off(n, ch, key); }
     // Every key on at once, and off together length ticks later.
-    CMidiTrack& Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
-                      std::uint32_t length);
-    CMidiTrack& Tempo(std::uint32_t delta, std::uint32_t microsPerQuarter);
-    CMidiTrack& Control(std::uint32_t delta, int channel, int controller, int value);
-    // value -8192 to 8191.
-    CMidiTrack& Bend(std::uint32_t delta, int channel, int value);
-    CMidiTrack& BendRange(std::uint32_t delta, int channel, int semitones);
-    CMidiTrack& End(std::uint32_t delta = 0);
+    CMidiTrack& Chord(Delta delta, int channel, std::initializer_list<int> keys, Delta length);
+    CMidiTrack& Tempo(Delta delta, std::uint32_t microsPerQuarter);
+    auto& Control(Delta t, int ch, int cc, int v) { return Event(t, {0xB0 | ch, cc, v}); }
+    // v -8192 to 8191.
+    auto& Bend(Delta t, int ch, int v)
+    {
+        return Event(t, {0xE0 | ch, (v + 8192) & 127, (v + 8192) >> 7});
+    }
+    CMidiTrack& BendRange(Delta delta, int channel, int semitones);
+    auto& End(Delta delta = 0) { return Event(delta, {0xFF, 0x2F, 0}); }
     Bytes bytes;
 };
 
