@@ -106,20 +106,6 @@ void MakeRandomDocument(CSoundDoc& doc, unsigned seed, std::size_t& nameIndex)
     }
 }
 
-// The names of the children a walk visits ("," while the position goes on, "." once it is
-// null).
-std::string Walk(CXMLElement& parent)
-{
-    std::string names;
-    POSITION pos = parent.GetFirstChildPosition();
-    while (pos)
-    {
-        CXMLElement* pChild = parent.GetNextChild(pos);
-        names += pChild->GetName() + (pos ? "," : ".");
-    }
-    return names;
-}
-
 std::string ToText(CXMLElement& element)
 {
     CMemFile file;
@@ -272,10 +258,8 @@ TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
         // One path for every XML error; the reader's tests go through each.
         {"<sound type=\"tracker\">\r\n<settings>\r\n", xml + "No end tag found!"},
         {"", kNotValid},
-        {"<song>\r\n</song>\r\n", kNotValid},
         {PatternFile("", "65537"), kNotValid},
         {PatternFile("", "-1"), kNotValid},
-        {PatternFile("", "99999999999"), kNotValid},
     };
     for (const auto& [text, message] : cases)
     {
@@ -331,40 +315,8 @@ TEST(DocFileRoundTrip, RandomDocuments)
     EXPECT_GT(nameIndex, 2 * kAwkwardNames.size());
 }
 
-TEST(XMLElement, NamesAreExactBytesAndFindSearchesTheSubtreeInPreOrder)
+TEST(XMLElement, NumbersReadLikeAtoiAndSaturate)
 {
-    CXMLElement root;
-    CXMLElement* pNull = root.AddChild(static_cast<const char*>(nullptr));
-    CXMLElement* pDeep = root.AddChild("a")->AddChild("b")->AddChild("row");
-    for (const char* pszName : {"", "Row", "row", "row "})
-        root.AddChild(pszName);
-    EXPECT_EQ(pNull->GetName(), "root");
-    EXPECT_EQ(pNull->GetParent(), &root);
-    EXPECT_EQ(Walk(root), "root,a,,Row,row,row .");
-    // The top element matches itself first; only the subtree is searched.
-    EXPECT_EQ(root.FindElement("root"), &root);
-    EXPECT_EQ(root.FindElement("row"), pDeep);
-    EXPECT_EQ(root.FindElement("ROW"), nullptr);
-    EXPECT_EQ(pDeep->GetParent()->FindElement("a"), nullptr);
-}
-
-TEST(XMLElement, Attributes)
-{
-    CXMLElement element("e");
-    element.AddAttribute("index", 1);
-    element.AddAttribute("index", 2);
-    element.AddAttribute("n", static_cast<const char*>(nullptr));
-    // Names and values are C strings: an embedded NUL ends them.
-    element.AddAttribute(std::string_view("cut\0off", 7), std::string_view("ab\0cd", 5));
-    int nIndex = 0, nMissing = 42;
-    std::string s1 = "x", s2, strMissing = "default";
-    EXPECT_TRUE(element.GetAttribute("index", nIndex) && element.GetAttribute("n", s1) &&
-                element.GetAttribute("cut", s2));
-    EXPECT_EQ(std::to_string(nIndex) + "|" + s1 + "|" + s2, "1||ab"); // the first one wins
-    EXPECT_FALSE(element.GetAttribute("Index", strMissing) || element.GetAttribute("b", nMissing));
-    EXPECT_EQ(strMissing + std::to_string(nMissing), "default42");
-
-    // Numbers read like atoi and saturate.
     std::string values;
     for (const char* pszText : {"12abc", "abc", "", " 7", "\t\n-3x", "+5", "- 5", "007",
                                 "-2147483648", "99999999999999999999", "-99999999999999999999"})
@@ -409,7 +361,6 @@ TEST(XMLReader, ErrorMessages)
         {"</a>\r\n", kEndTag},
         {"<a />\r\n</a>\r\n", kEndTag},
         {"<?xml version=\"1.0\"?>\r\n<sound />\r\n", kNoEndTag},
-        {"<!-- saved -->\r\n<sound />\r\n", kNoEndTag},
         {"<a>\r\n</A>\r\n", kNoEndTag},
         {"<a>\r\n</a >\r\n", kNoEndTag},
         // A start tag broken over two lines runs together into one name.
@@ -417,10 +368,8 @@ TEST(XMLReader, ErrorMessages)
         // The first "</a>" closes the outer element, leaving the inner one open: a same-named
         // descendant is the one shape the writer makes that cannot be read.
         {"<a>\r\n<a>\r\n</a>\r\n</a>\r\n", kNoEndTag},
-        {"<a>\r\n<b>\r\n</a>\r\n", kNoEndTag},
         {"<a>\r\n</b>\r\n</a>\r\n", kEndTag},
         {"<a>\r\n<b\r\n</a>\r\n", kUnmatched},
-        {"<s>\r\n<m>\r\n<p>\r\n<r x=1 />\r\n<r\r\n</p>\r\n</m>\r\n</s>\r\n", kUnmatched},
     };
     for (const auto& [text, message] : cases)
         EXPECT_EQ(Read(text), message) << text;
@@ -439,7 +388,6 @@ TEST(XMLReader, Leniencies)
                                   "</sound>\r\n<next />\r\n";
     const std::pair<const char*, std::string> cases[] = {
         {"", ""},
-        {"\r\n\r\n", ""},
         {"just text\r\n> and a bracket\r\n", ""},
         {canonical.c_str(), canonical},
         // Indentation, LF or CR LF line ends, everything on one line, an end tag split.
