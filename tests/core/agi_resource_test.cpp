@@ -146,7 +146,7 @@ Bytes8 Random(std::size_t size, std::uint32_t seed, int distinct)
 }
 } // namespace
 
-TEST(AgiTone, DivisorsAndTicksPerRow)
+TEST(AgiTone, DivisorsTicksPerRowTextAndTranspose)
 {
     std::string divisors, ticks;
     // Below the generator's range (44, 0): its lowest pitch, not a wrapped divisor.
@@ -157,13 +157,9 @@ TEST(AgiTone, DivisorsAndTicksPerRow)
          {std::pair{4, 125}, {24, 140}, {1, 1}, {0, 125}, {4, 0}, {-4, 125}})
         ticks += std::to_string(AgiTicksPerRow(tpb, bpm)) + " ";
     EXPECT_EQ(ticks, "7 1 470400 0 0 0 ");
-}
 
-TEST(AgiTone, ExactDivisorsTextAndTranspose)
-{
     EXPECT_EQ(AgiDivisorText(288, 66), "Divisor 288: F#5 +84 cents");
     EXPECT_EQ(AgiDivisorText(0, 44), "Divisor 0: G#3 +88 cents"); // 0 sounds as 1024
-    EXPECT_EQ(AgiDivisorText(5, NOTE_OFF), "Divisor 5");
     // {divisor, semitones, new note, result}: scaled and rounded; kept within 1-1023;
     // dropped where the new note's own divisor says the same.
     const int transposes[][4] = {{288, 12, 78, 144},
@@ -271,43 +267,41 @@ TEST(AgiExport, LargestResourceFitsItsSixteenBitOffsets)
 
 TEST(AgiImport, RecordsBecomeOneRowPerTick)
 {
-    struct Case
-    {
-        std::array<std::string, 4> records;
-        std::array<const char*, 4> played;
-        std::int32_t rangeEnd;
-    };
-    const Case cases[] = {
-        {{}, {"", "", "", ""}, 0}, // the 8-byte empty resource
-        {{Tone(0, 10, 427, 2)}, {"0:60/2 end 10", "", "", ""}, 10},
-        // A channel's last pattern ends with it.
-        {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)},
-         {"0:60/0 end 31", "0:69/0 end 32", "", ""},
-         32},
-        // The lowest note's divisor is 1023, not exact; 400 lies between notes.
-        {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1) + Tone(0, 1, 1023, 0)},
-         {"0:69/7 100:45/0 103:61@400/1 105:44/0 end 106", "", "", ""},
-         106},
-        // Divisors up to 15 sound when audible (0 as 1024), and a rest keeps one other than
-        // 15; a control byte of 0 keeps the pitch, even of a record without time, which the
-        // next record replaces.
-        {{Record(5, 0, 0x80, 0x92) + Tone(0, 0, 254, 3) + Record(7, 0x1A, 0, 0x90) +
-          Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4) + Tone(0, 3, 5, 15) + Record(1, 0, 0, 0x9F)},
-         {"0:44@0/2 5:69/0 12:60/1 16:117/4 18:off@5/- 21:off@5/- end 22", "", "", ""},
-         22},
-        // Only frequency, type and attenuation bits are read.
-        {{"", "", "", Noise(3, 2, true, 4) + Record(2, 0x3F, 0xE1, 0xFF) + Noise(1, 3, false, 0)},
-         {"", "", "", "0:2w/4 3:1p/15 5:3p/0 end 6"},
-         6},
-    };
-    for (const Case& c : cases)
+    // Each channel's records, what each channel then holds, the range's end.
+    const std::tuple<std::array<std::string, 4>, std::array<const char*, 4>, std::int32_t> cases[] =
+        {
+            {{}, {"", "", "", ""}, 0}, // the 8-byte empty resource
+            {{Tone(0, 10, 427, 2)}, {"0:60/2 end 10", "", "", ""}, 10},
+            // A channel's last pattern ends with it.
+            {{Tone(0, 31, 427, 0), Tone(1, 32, 254, 0)},
+             {"0:60/0 end 31", "0:69/0 end 32", "", ""},
+             32},
+            // The lowest note's divisor is 1023, not exact; 400 lies between notes.
+            {{Tone(0, 100, 254, 7) + Tone(0, 3, 1016, 0) + Tone(0, 2, 400, 1) +
+              Tone(0, 1, 1023, 0)},
+             {"0:69/7 100:45/0 103:61@400/1 105:44/0 end 106", "", "", ""},
+             106},
+            // Divisors up to 15 sound when audible (0 as 1024), and a rest keeps one other than
+            // 15; a control byte of 0 keeps the pitch, even of a record without time, which the
+            // next record replaces.
+            {{Record(5, 0, 0x80, 0x92) + Tone(0, 0, 254, 3) + Record(7, 0x1A, 0, 0x90) +
+              Tone(0, 4, 427, 1) + Tone(0, 2, 15, 4) + Tone(0, 3, 5, 15) + Record(1, 0, 0, 0x9F)},
+             {"0:44@0/2 5:69/0 12:60/1 16:117/4 18:off@5/- 21:off@5/- end 22", "", "", ""},
+             22},
+            // Only frequency, type and attenuation bits are read.
+            {{"", "", "",
+              Noise(3, 2, true, 4) + Record(2, 0x3F, 0xE1, 0xFF) + Noise(1, 3, false, 0)},
+             {"", "", "", "0:2w/4 3:1p/15 5:3p/0 end 6"},
+             6},
+        };
+    for (const auto& [records, played, rangeEnd] : cases)
     {
         NewDoc d;
-        ASSERT_TRUE(ImportBytes(d.doc, Resource(c.records)));
+        ASSERT_TRUE(ImportBytes(d.doc, Resource(records)));
         ExpectImportLayout(d.doc);
         for (int ch = 0; ch < kChannelCount; ++ch)
-            EXPECT_EQ(Imported(d.doc, ch), c.played[ch]) << c.played[0];
-        EXPECT_EQ(d.doc.GetPlayRange().end, c.rangeEnd);
+            EXPECT_EQ(Imported(d.doc, ch), played[ch]) << played[0];
+        EXPECT_EQ(d.doc.GetPlayRange().end, rangeEnd);
         EXPECT_TRUE(d.doc.IsModified());
     }
     // The pattern made for the row after a boundary is dropped again; its number is used.
@@ -346,7 +340,6 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
 {
     const std::pair<std::string, std::string> cases[] = {
         {Bytes({8, 0, 8, 0, 8, 0, 8}), "Error: Raw data too short! ( 7 bytes )"},
-        {"", "Error: Raw data too short! ( 0 bytes )"},
         {Bytes({8, 0, 8, 0, 8, 0, 9, 0}),
          "Error: Offset 9 for machine 3 is out of bounds! ( total size 8 )"},
         {Bytes({17, 0, 40, 0, 8, 0, 8, 0}) + std::string(8, '\xFF'),
@@ -413,7 +406,6 @@ TEST(AgiRoundTrip, WhatComesBackChanged)
         // note ends on a pattern's last row; a game's rests of divisor 0; divisors between
         // semitones, and 0 sounding.
         {Resource({Tone(0, 32, 15, 0)}), ""},
-        {Resource({Tone(0, 20, 427, 0)}), ""},
         {Resource({Tone(0, 31, 427, 0)}), ""},
         {Resource({Tone(0, 3, 288, 2) + Tone(0, 1, 0, 15) + Tone(0, 2, 0, 4)}), ""},
         // Played alike: a record without time goes; one with a control byte of 0 names the
@@ -434,35 +426,28 @@ TEST(AgiRoundTrip, WhatComesBackChanged)
 
 TEST(AgiLzw, WriterOutputReadsBackWithBothReaders)
 {
-    const std::string sound = RandomResource(7, 300, 40);
-    const struct
-    {
-        const char* name;
-        Bytes8 data;
-        int minResets; // the first one included
-    } cases[] = {
+    // Name, data, the fewest resets (the first one included).
+    const std::tuple<const char*, Bytes8, int> cases[] = {
         {"empty", {}, 1},
-        {"one byte", {0x41}, 1},
         {"a run: each string one longer", Bytes8(5000, 0), 1},
-        {"a sound", Bytes8(sound.begin(), sound.end()), 1},
         {"few distinct bytes, many strings", Random(20000, 1, 4), 2},
         {"noise: the table fills again and again", Random(65535, 2, 256), 10},
     };
-    for (const auto& c : cases)
+    for (const auto& [name, data, minResets] : cases)
     {
-        SCOPED_TRACE(c.name);
-        const Bytes8 packed = EncodeAgiLzw(c.data);
+        SCOPED_TRACE(name);
+        const Bytes8 packed = EncodeAgiLzw(data);
         Bytes8 decoded;
-        EXPECT_EQ(DecodeAgiLzw(packed, c.data.size(), decoded), "");
-        EXPECT_EQ(decoded, c.data);
+        EXPECT_EQ(DecodeAgiLzw(packed, data.size(), decoded), "");
+        EXPECT_EQ(decoded, data);
 
         const PlainDecode plain = DecodePlainly(packed);
         EXPECT_EQ(plain.error, "");
-        EXPECT_EQ(plain.out, std::string(c.data.begin(), c.data.end()));
+        EXPECT_EQ(plain.out, std::string(data.begin(), data.end()));
         EXPECT_TRUE(plain.bStartsWithReset);
-        EXPECT_GE(plain.resets, c.minResets);
+        EXPECT_GE(plain.resets, minResets);
         EXPECT_LT(plain.highestAssigned, 2048u);
-        if (c.data.size() > 10000)
+        if (data.size() > 10000)
         {
             EXPECT_EQ(plain.widths, (std::set<int>{9, 10, 11}));
         }
@@ -503,14 +488,8 @@ TEST(AgiLzw, WidthGrowsAtTheTableSizesAndResets)
 
 TEST(AgiLzw, TableCodesAndDamagedStreams)
 {
-    const struct
-    {
-        const char* name;
-        Bytes8 packed;
-        std::size_t size;
-        std::string out;   // when readable
-        std::string error; // part of the reason otherwise
-    } cases[] = {
+    // Name, stream, size, what it reads as when readable, part of the reason otherwise.
+    const std::tuple<const char*, Bytes8, std::size_t, std::string, std::string> cases[] = {
         {"a string from the table", Pack({{256, 9}, {'a', 9}, {'b', 9}, {258, 9}, {257, 9}}), 4,
          "abab", ""},
         {"the code being assigned", Pack({{256, 9}, {'a', 9}, {258, 9}, {259, 9}, {257, 9}}), 6,
@@ -527,18 +506,15 @@ TEST(AgiLzw, TableCodesAndDamagedStreams)
         {"longer than its size", Pack({{256, 9}, {'a', 9}, {258, 9}, {259, 9}, {257, 9}}), 2, "",
          "more than the 2 bytes"},
     };
-    for (const auto& c : cases)
+    for (const auto& [name, packed, size, expected, reason] : cases)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(name);
         std::string out;
-        const std::string error = Decode(c.packed, c.size, out);
-        if (c.error.empty())
-        {
-            EXPECT_EQ(error, "");
-            EXPECT_EQ(out, c.out);
-        }
+        const std::string error = Decode(packed, size, out);
+        if (reason.empty())
+            EXPECT_EQ(std::pair(error, out), std::pair(std::string(), expected));
         else
-            EXPECT_NE(error.find(c.error), std::string::npos) << error;
-        EXPECT_LE(out.size(), c.size);
+            EXPECT_NE(error.find(reason), std::string::npos) << error;
+        EXPECT_LE(out.size(), size);
     }
 }
