@@ -79,90 +79,84 @@ TEST(MidiImport, SongsBecomeTheirRecordsAndTheEnginePlaysThem)
 {
     const double q1 = 0.6, q2 = 0.7; // seconds a quarter
     const auto d = AgiDivisorOfNote;
-    struct Case
+    // Name, track, options, the records of each channel, notes cut.
+    const std::tuple<const char*, CMidiTrack, MidiImportOptions, std::array<Records, 4>, int>
+        cases[] = {
+            // Onsets at fractions of a tick; a span that rounds to nothing still sounds one tick.
+            {"events land on the rounded tick of the tempo map",
+             CMidiTrack()
+                 .Tempo(0, 600000)
+                 .Note(0, 0, 60, 100)
+                 .Tempo(380, 700000)
+                 .Note(0, 0, 62, kQuarter)
+                 .Note(7, 0, 64, 1)
+                 .End(),
+             {},
+             {Records{R(0, TickAt(100.0 / kQuarter * q1), 427),
+                      R(TickAt(q1), TickAt(q1 + q2) - TickAt(q1), d(62)),
+                      R(TickAt(q1 + q2 + 7.0 / kQuarter * q2), 1, d(64))}},
+             0},
+            {"a volume change inside a note applies from its tick",
+             CMidiTrack()
+                 .On(0, 0, 60)
+                 .Control(kQuarter / 2, 0, 7, 64)
+                 .Control(kQuarter / 2, 0, 7, 64)
+                 .Off(kQuarter, 0, 60)
+                 .End(),
+             {},
+             {Records{R(0, 15, 427), R(15, 45, 427, 6)}},
+             0},
+            {"the same pitch twice is two records and a sustained bass keeps its voice",
+             CMidiTrack()
+                 .On(0, 0, 48)
+                 .Note(0, 0, 72, kQuarter)
+                 .Note(0, 0, 72, kQuarter)
+                 .Note(0, 0, 76, kQuarter)
+                 .Off(0, 0, 48)
+                 .End(),
+             {},
+             {Records{R(0, 30, d(72)), R(30, 30, d(72)), R(60, 30, d(76))},
+              Records{R(0, 90, d(48))}},
+             0},
+            {"a mapped channel plays its highest note and the others are left out",
+             CMidiTrack()
+                 .On(0, 1, 60)
+                 .Note(kQuarter, 1, 67, kQuarter)
+                 .Off(kQuarter, 1, 60)
+                 .Note(0, 2, 80, kQuarter)
+                 .End(),
+             MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
+             {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
+             1},
+            // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
+            // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
+            {"drum keys, rates, lengths and the latest hit",
+             CMidiTrack()
+                 .On(0, kDrums, 36)
+                 .On(kQuarter, kDrums, 38)
+                 .Off(kQuarter, kDrums, 36)
+                 .Off(0, kDrums, 38)
+                 .On(0, kDrums, 42)
+                 .Note(16, kDrums, 49, 16)
+                 .Off(kQuarter, kDrums, 42)
+                 .End(),
+             {},
+             {Records{}, Records{}, Records{},
+              Records{R(0, 6, 6), R(30, 6, 5), R(60, 1, 4), R(61, 1, 4), R(62, 4, 4)}},
+             0},
+            {"no drum channel makes channel 10 a tone",
+             CMidiTrack().Note(0, kDrums, 60, kQuarter).End(),
+             MidiImportOptions::WithDrums(0),
+             {Records{R(0, 30, 427)}},
+             0},
+        };
+    for (const auto& [name, track, options, channels, cut] : cases)
     {
-        const char* name;
-        CMidiTrack track;
-        MidiImportOptions options;
-        std::array<Records, 4> channels;
-        int cut;
-    };
-    const std::vector<Case> cases{
-        // Onsets at fractions of a tick; a span that rounds to nothing still sounds one tick.
-        {"events land on the rounded tick of the tempo map",
-         CMidiTrack()
-             .Tempo(0, 600000)
-             .Note(0, 0, 60, 100)
-             .Tempo(380, 700000)
-             .Note(0, 0, 62, kQuarter)
-             .Note(7, 0, 64, 1)
-             .End(),
-         {},
-         {Records{R(0, TickAt(100.0 / kQuarter * q1), 427),
-                  R(TickAt(q1), TickAt(q1 + q2) - TickAt(q1), d(62)),
-                  R(TickAt(q1 + q2 + 7.0 / kQuarter * q2), 1, d(64))}},
-         0},
-        {"a volume change inside a note applies from its tick",
-         CMidiTrack()
-             .On(0, 0, 60)
-             .Control(kQuarter / 2, 0, 7, 64)
-             .Control(kQuarter / 2, 0, 7, 64)
-             .Off(kQuarter, 0, 60)
-             .End(),
-         {},
-         {Records{R(0, 15, 427), R(15, 45, 427, 6)}},
-         0},
-        {"the same pitch twice is two records and a sustained bass keeps its voice",
-         CMidiTrack()
-             .On(0, 0, 48)
-             .Note(0, 0, 72, kQuarter)
-             .Note(0, 0, 72, kQuarter)
-             .Note(0, 0, 76, kQuarter)
-             .Off(0, 0, 48)
-             .End(),
-         {},
-         {Records{R(0, 30, d(72)), R(30, 30, d(72)), R(60, 30, d(76))}, Records{R(0, 90, d(48))}},
-         0},
-        {"a mapped channel plays its highest note and the others are left out",
-         CMidiTrack()
-             .On(0, 1, 60)
-             .Note(kQuarter, 1, 67, kQuarter)
-             .Off(kQuarter, 1, 60)
-             .Note(0, 2, 80, kQuarter)
-             .End(),
-         MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
-         {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
-         1},
-        // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
-        // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
-        {"drum keys, rates, lengths and the latest hit",
-         CMidiTrack()
-             .On(0, kDrums, 36)
-             .On(kQuarter, kDrums, 38)
-             .Off(kQuarter, kDrums, 36)
-             .Off(0, kDrums, 38)
-             .On(0, kDrums, 42)
-             .Note(16, kDrums, 49, 16)
-             .Off(kQuarter, kDrums, 42)
-             .End(),
-         {},
-         {Records{}, Records{}, Records{},
-          Records{R(0, 6, 6), R(30, 6, 5), R(60, 1, 4), R(61, 1, 4), R(62, 4, 4)}},
-         0},
-        {"no drum channel makes channel 10 a tone",
-         CMidiTrack().Note(0, kDrums, 60, kQuarter).End(),
-         MidiImportOptions::WithDrums(0),
-         {Records{R(0, 30, 427)}},
-         0},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(name);
         MidiImportCounts counts;
-        const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), c.options, &counts);
-        for (int channel = 0; channel < 4; ++channel)
-            EXPECT_EQ(song.channels[channel], c.channels[channel]) << channel;
-        EXPECT_EQ(counts.cutNotes, c.cut);
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), options, &counts);
+        EXPECT_EQ(song.channels, channels);
+        EXPECT_EQ(counts.cutNotes, cut);
     }
 }
 
@@ -247,36 +241,28 @@ TEST(MidiImport, OneNoteIsOneRecordOfItsDivisorAndLoudness)
         return OneNote(60, CMidiTrack().Control(0, 0, 7, volume).Control(0, 0, 11, expression),
                        velocity);
     };
-    const struct
-    {
-        const char* name;
-        CMidiTrack track;
-        int divisor, atten, raised;
-    } cases[] = {
+    // Name, track, divisor, attenuation, notes raised.
+    const std::tuple<const char*, CMidiTrack, int, int, int> cases[] = {
         {"C-5", OneNote(60), 427, 0, 0},
-        {"A-5", OneNote(69), 254, 0, 0},
         {"lowest in range", OneNote(45), 1016, 0, 0},
         {"raised one octave", OneNote(44), AgiDivisorOfNote(56), 0, 1},
-        {"raised three octaves", OneNote(12), AgiDivisorOfNote(48), 0, 1},
         {"half of a 2-semitone range up", OneNote(60, CMidiTrack().Bend(0, 0, 4096)),
          Divisor(60, 1.0), 0, 0},
         {"half of a 12-semitone range down",
          OneNote(72, CMidiTrack().BendRange(0, 0, 12).Bend(0, 0, -4096)), Divisor(72, -6.0), 0, 0},
         {"bent below the lowest divisor", OneNote(46, CMidiTrack().Bend(0, 0, -8192)), 1023, 0, 0},
         {"all at full", loud(127, 127, 127), 427, 0, 0},
-        {"velocity 64", loud(64, 127, 127), 427, 6, 0},
-        {"volume and expression 100", loud(127, 100, 100), 427, 4, 0},
         {"velocity 100, volume 90, expression 80", loud(100, 90, 80), 427, 9, 0},
         {"velocity 1", loud(1, 127, 127), 427, 14, 0},
         {"volume 0", loud(127, 0, 127), 427, 15, 0},
     };
-    for (const auto& c : cases)
+    for (const auto& [name, track, divisor, atten, raised] : cases)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(name);
         MidiImportCounts counts;
-        const ImportedSong song = ImportAndCheckEngine(MidiFile({c.track}), {}, &counts);
-        EXPECT_EQ(song.channels[0], (Records{R(0, 30, c.divisor, c.atten)}));
-        EXPECT_EQ(counts.raisedNotes, c.raised);
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
+        EXPECT_EQ(song.channels[0], (Records{R(0, 30, divisor, atten)}));
+        EXPECT_EQ(counts.raisedNotes, raised);
     }
 }
 
@@ -400,14 +386,11 @@ TEST(MidiImportListing, ChannelsWithInstrumentNotesAndPolyphony)
         .End();
     const MidiReadResult read = ReadMidiFile(MidiFile({track}));
     ASSERT_TRUE(read.Ok());
-    const std::vector<MidiChannelInfo> channels = ListMidiChannels(read.song);
-    ASSERT_EQ(channels.size(), 2u);
-    EXPECT_EQ(channels[0].number, 3);
-    EXPECT_EQ(channels[0].notes, 4);
-    EXPECT_EQ(channels[0].maxPolyphony, 3);
-    EXPECT_EQ(channels[0].instrument, "Violin");
-    EXPECT_EQ(channels[1].number, 10);
-    EXPECT_EQ(channels[1].notes, 1);
+    std::string listed;
+    for (const MidiChannelInfo& c : ListMidiChannels(read.song))
+        listed += std::to_string(c.number) + ":" + std::to_string(c.notes) + "/" +
+                  std::to_string(c.maxPolyphony) + c.instrument + " ";
+    EXPECT_EQ(listed, "3:4/3Violin 10:1/1Percussion ");
 }
 
 // --- bad input ---
@@ -421,18 +404,12 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(pos));
         return out;
     };
-    struct Case
-    {
-        Bytes bytes;
-        std::string error;
-    };
-    const std::vector<Case> cases{
+    const std::pair<Bytes, std::string> cases[] = {
         {Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, "not a MIDI file"},
         {Bytes(good.begin(), good.begin() + 10), "truncated chunk"},
         {patched(9, {2}), "MIDI format 2 (independent sequences) is not supported"},
         {patched(12, {0xE7, 0x28}), "SMPTE time division is not supported"},
         {patched(12, {0, 0}), "division 0"},
-        {patched(18, {0, 0, 1, 0}), "track longer than the file"},
         {Bytes(good.begin(), good.end() - 1) + Bytes{}, "track longer than the file"},
         {MidiFile({CMidiTrack().Tempo(0, 0).End()}), "tempo 0"},
         {MidiFile({CMidiTrack().Event(0, {0x40, 0x40}).End()}),
@@ -440,13 +417,12 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         {MidiFile({CMidiTrack().Event(0, {0x90, 60})}), "an event runs past the end of its track"},
         {good + Bytes{'M', 'T'}, "truncated chunk"},
     };
-    for (const Case& c : cases)
+    for (const auto& [bytes, error] : cases)
     {
         CSoundDoc doc;
         ASSERT_TRUE(doc.OnNewDocument());
         const PatternId before = doc.GetPlacement({0, 0});
-        const MidiImportResult result = ImportMidi(c.bytes, {}, doc);
-        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(ImportMidi(bytes, {}, doc).error, error);
         EXPECT_EQ(doc.GetPlacement({0, 0}), before);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
     }

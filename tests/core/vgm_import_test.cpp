@@ -65,22 +65,17 @@ TEST(VgmImportTime, WritesInsideOneTickFoldIntoOneState)
 
 TEST(VgmImportPitch, DivisorsKeptAtThePcjrClockAndRescaledAtAnother)
 {
-    struct Case
+    // Clock, divisor written, divisor heard.
+    for (const auto& [clock, written, expected] : std::vector<std::tuple<std::uint32_t, int, int>>{
+             {3579545, 0, 0},
+             {4000000, 100, 89},   // 89.49
+             {4000000, 0, 916},    // 0 counts as 1024
+             {1000000, 500, 1023}, // below the range: the lowest
+             {3579545 * 4, 2, 1}}) // above it: the highest
     {
-        std::uint32_t clock;
-        int written, expected;
-    };
-    for (const Case& c : std::vector<Case>{{3579545, 0, 0},
-                                           {3579545, 1023, 1023},
-                                           {4000000, 100, 89},   // 89.49
-                                           {4000000, 0, 916},    // 0 counts as 1024
-                                           {1000000, 500, 1023}, // below the range: the lowest
-                                           {3579545 * 4, 2, 1}}) // above it: the highest
-    {
-        const ImportedSong song =
-            Read(VgmFile(VgmTone(2, c.written) + VgmAtten(2, 0), kTick, c.clock));
+        const ImportedSong song = Read(VgmFile(VgmTone(2, written) + VgmAtten(2, 0), kTick, clock));
         ASSERT_EQ(song.channels[2].size(), 1u);
-        EXPECT_EQ(song.channels[2][0].setting, c.expected) << c.clock << " " << c.written;
+        EXPECT_EQ(song.channels[2][0].setting, expected) << clock << " " << written;
     }
 }
 
@@ -122,12 +117,7 @@ TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
     cutShort.resize(0x42);
     Bytes damagedGzip = Gzip(VgmFile(VgmTone(0, 1), kTick));
     damagedGzip.resize(damagedGzip.size() / 2);
-    struct Case
-    {
-        Bytes bytes;
-        std::string error;
-    };
-    const std::vector<Case> cases{
+    const std::pair<Bytes, std::string> cases[] = {
         {Bytes{'M', 'T', 'h', 'd'}, "not a VGM file"},
         {VgmFile({}, kTick, 0), "no SN76489 in this VGM"},
         {oldVersion, "VGM version 1.72 is not supported"},
@@ -136,12 +126,11 @@ TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         {cutShort, "VGM data ends inside a command"},
         {damagedGzip, "damaged gzip data"},
     };
-    for (const Case& c : cases)
+    for (const auto& [bytes, error] : cases)
     {
         CSoundDoc doc;
         ASSERT_TRUE(doc.OnNewDocument());
-        const VgmImportResult result = ImportVgm(c.bytes, doc);
-        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(ImportVgm(bytes, doc).error, error);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
         EXPECT_NE(doc.GetPlacement({0, 0}), 0u);
     }
