@@ -77,29 +77,22 @@ TEST_F(ConvertVoiceTest, VgmHoldsTheRecordsWithTheChosenChipFadeAndLoop)
 {
     const auto* pData = reinterpret_cast<const std::uint8_t*>(resource.data());
     // The options, the output's name, what the core builds for them.
-    struct Case
-    {
-        const char* pszOptions;
-        const char* pszOutput;
-        VgmOptions expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, const char*, VgmOptions> cases[] = {
         {"--to vgm", "out.bin", {SynthKind::PCjr, FadeKind::None, false, "song", ""}},
-        {"", "out.vgm", {SynthKind::PCjr, FadeKind::None, false, "song", ""}},
         {"--chip tandy --fade 2.9 --loop",
          "out.vgm",
          {SynthKind::Tandy, FadeKind::V2, true, "song", ""}},
         {"--chip speaker --fade 3", "out.vgm", {SynthKind::PCjr, FadeKind::V3, false, "song", ""}},
     };
-    for (const Case& c : cases)
+    for (const auto& [options, output, vgm] : cases)
     {
-        SCOPED_TRACE(c.pszOptions);
-        const std::string out = dir + "/" + c.pszOutput;
-        ASSERT_EQ(Convert(std::string(c.pszOptions) + " " + dir + "/song.agi " + out), 0);
-        const std::string expected = AsString(BuildVgm(pData, resource.size(), c.expected).bytes);
+        SCOPED_TRACE(options);
+        const std::string out = dir + "/" + output;
+        ASSERT_EQ(Convert(options + " " + dir + "/song.agi " + out), 0);
+        const std::string expected = AsString(BuildVgm(pData, resource.size(), vgm).bytes);
         EXPECT_TRUE(ReadFileBytes(out) == expected);
         // The document's route writes the same records.
-        ASSERT_EQ(Convert(std::string(c.pszOptions) + " --to vgm " + dir + "/song.tks " + out), 0);
+        ASSERT_EQ(Convert(options + " --to vgm " + dir + "/song.tks " + out), 0);
         EXPECT_TRUE(ReadFileBytes(out) == expected);
     }
 

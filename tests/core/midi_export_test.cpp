@@ -43,14 +43,10 @@ TEST(MidiExport, Tracks)
         doc.GetPatterns(0)[0]->SetRows(rows);
         doc.AssignPlayRange({doc.GetPlayRange().start, rows});
     };
-    struct Case
-    {
-        std::function<void(CSoundDoc&, CSoundPattern&)> setup;
-        std::array<int, 3> programs;
-        std::array<std::string, 3> tracks;
-    };
+    using Setup = std::function<void(CSoundDoc&, CSoundPattern&)>;
     const std::string end = "00 FF 2F 00";
-    const Case cases[] = {
+    // The song, the voices' programs, the three tracks' events.
+    const std::tuple<Setup, std::array<int, 3>, std::vector<std::string>> cases[] = {
         // A rest of 16 × 7 ticks.
         {[](CSoundDoc&, CSoundPattern&) {},
          {0, 0, 0},
@@ -111,12 +107,13 @@ TEST(MidiExport, Tracks)
               " 80 3C 40 " + end,
           "00 C1 00 " + end, "00 C2 00 " + end}},
     };
-    for (const Case& c : cases)
+    for (const auto& [setup, programs, expected] : cases)
     {
         NewDoc d;
-        c.setup(d.doc, *d.doc.GetPatterns(0)[0]);
-        const auto tracks = Tracks(d.doc.BuildMIDIFile(c.programs));
-        for (std::size_t i = 0; i < tracks.size(); ++i)
-            EXPECT_EQ(Hex(tracks[i]), c.tracks[i]) << i;
+        setup(d.doc, *d.doc.GetPatterns(0)[0]);
+        std::vector<std::string> tracks;
+        for (const std::string& track : Tracks(d.doc.BuildMIDIFile(programs)))
+            tracks.push_back(Hex(track));
+        EXPECT_EQ(tracks, expected);
     }
 }

@@ -177,36 +177,30 @@ std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
 TEST(VgmExport, HeaderTagAndLoopForEachChip)
 {
     const std::string agi = Resource({Tone(0, 200, 254, 0), "", "", Noise(100, 0, false, 3)});
-    struct Case
-    {
-        SynthKind chip;
-        std::uint32_t feedbackWidthFlags;
-        const char* system;
-    };
-    const Case cases[] = {{SynthKind::PCjr, 0x050F0003, "IBM PCjr"},
-                          {SynthKind::Tandy, 0x17100022, "Tandy 1000"},
-                          {SynthKind::Speaker, 0x050F0003, "IBM PCjr"},
-                          {SynthKind::Sine, 0x050F0003, "IBM PCjr"}};
-    for (const Case& c : cases)
+    // Chip, the header's noise feedback, shift width and flags, the tag's system.
+    const std::tuple<SynthKind, std::uint32_t, const char*> cases[] = {
+        {SynthKind::PCjr, 0x050F0003, "IBM PCjr"},
+        {SynthKind::Tandy, 0x17100022, "Tandy 1000"},
+        {SynthKind::Speaker, 0x050F0003, "IBM PCjr"}};
+    for (const auto& [chip, feedbackWidthFlags, system] : cases)
         for (const bool bLoop : {false, true})
         {
-            const std::vector<std::uint8_t> b = Vgm(agi, {.chip = c.chip,
+            const std::vector<std::uint8_t> b = Vgm(agi, {.chip = chip,
                                                           .bLoop = bLoop,
                                                           .title = "Zw\xc3\xb6lf \xf0\x9f\x8e\xb5",
                                                           .game = "Quest"});
             ASSERT_GT(b.size(), 0x40u);
             EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "Vgm ");
-            EXPECT_EQ(LE32(b, 0x04), b.size() - 4);
-            EXPECT_EQ(LE32(b, 0x08), 0x151u);
-            EXPECT_EQ(LE32(b, 0x0C), 3579545u);
-            EXPECT_EQ(LE32(b, 0x18), 200u * kTick);
-            EXPECT_EQ(LE32(b, 0x1C), bLoop ? 0x40u - 0x1C : 0u);
-            EXPECT_EQ(LE32(b, 0x20), bLoop ? 200u * kTick : 0u);
-            EXPECT_EQ(LE32(b, 0x28), c.feedbackWidthFlags);
-            EXPECT_EQ(LE32(b, 0x34), 0x0Cu);
+            std::vector<std::uint32_t> header;
+            for (const std::size_t at : {0x04, 0x08, 0x0C, 0x18, 0x1C, 0x20, 0x28, 0x34})
+                header.push_back(LE32(b, at));
+            EXPECT_EQ(header, (std::vector<std::uint32_t>{
+                                  static_cast<std::uint32_t>(b.size() - 4), 0x151, 3579545,
+                                  200 * kTick, bLoop ? 0x40u - 0x1C : 0, bLoop ? 200 * kTick : 0,
+                                  feedbackWidthFlags, 0x0C}));
             EXPECT_EQ(Decode(b).tag,
                       (std::vector<std::string>{"Zw\xc3\xb6lf \xf0\x9f\x8e\xb5", "", "Quest", "",
-                                                c.system, "", "", "", "", "Tarvok", ""}));
+                                                system, "", "", "", "", "Tarvok", ""}));
         }
     // Nothing to loop in a sound without time.
     EXPECT_EQ(LE32(Vgm(Resource({"", "", "", ""}), {.bLoop = true}), 0x1C), 0u);
@@ -229,7 +223,7 @@ TEST(VgmExport, WaitsAndTheNoiseLatch)
     EXPECT_EQ(data, expected);
 }
 
-TEST(VgmExport, GzipDocumentRouteAndRefusals)
+TEST(VgmExport, DocumentRouteAndRefusals)
 {
     CSoundDoc doc;
     doc.OnNewDocument();
@@ -242,15 +236,6 @@ TEST(VgmExport, GzipDocumentRouteAndRefusals)
     const std::vector<std::uint8_t> exported = BuildAgiResource(doc).bytes;
     ASSERT_TRUE(fromDoc.Ok());
     EXPECT_EQ(fromDoc.bytes, BuildVgm(exported.data(), exported.size(), options).bytes);
-
-    VgmOptions gzip = options;
-    gzip.bGzip = true;
-    const std::vector<std::uint8_t> packed = BuildDocumentVgm(doc, gzip).bytes;
-    const std::string dir = MakeTempDir();
-    WriteFileBytes(dir + "/song.vgz", std::string(packed.begin(), packed.end()));
-    ASSERT_EQ(std::system(("gzip -dc < " + dir + "/song.vgz > " + dir + "/song.vgm").c_str()), 0);
-    EXPECT_EQ(ReadFileBytes(dir + "/song.vgm"),
-              std::string(fromDoc.bytes.begin(), fromDoc.bytes.end()));
 
     SoundProperties props = doc.GetProperties();
     props.tracksPerBeat = 24;
@@ -286,8 +271,6 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
     };
     for (std::uint32_t seed = 1; seed <= 6; ++seed)
         resources.push_back(RandomResource(seed, 20, 200));
-    for (std::uint32_t seed = 11; seed <= 14; ++seed)
-        resources.push_back(RandomResource(seed, 20, 120));
     std::vector<std::unique_ptr<CSoundDoc>> docs;
     for (const std::string& agi : resources)
     {
