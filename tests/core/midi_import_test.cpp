@@ -79,77 +79,73 @@ TEST(MidiImport, SongsBecomeTheirRecordsAndTheEnginePlaysThem)
 {
     const double q1 = 0.6, q2 = 0.7; // seconds a quarter
     const auto d = AgiDivisorOfNote;
+    const int q = kQuarter;
     // Name, track, options, the records of each channel, notes cut.
-    const std::tuple<const char*, CMidiTrack, MidiImportOptions, std::array<Records, 4>, int>
-        cases[] = {
-            // Onsets at fractions of a tick; a span that rounds to nothing still sounds one tick.
-            {"events land on the rounded tick of the tempo map",
-             CMidiTrack()
-                 .Tempo(0, 600000)
-                 .Note(0, 0, 60, 100)
-                 .Tempo(380, 700000)
-                 .Note(0, 0, 62, kQuarter)
-                 .Note(7, 0, 64, 1)
-                 .End(),
-             {},
-             {Records{R(0, TickAt(100.0 / kQuarter * q1), 427),
-                      R(TickAt(q1), TickAt(q1 + q2) - TickAt(q1), d(62)),
-                      R(TickAt(q1 + q2 + 7.0 / kQuarter * q2), 1, d(64))}},
-             0},
-            {"a volume change inside a note applies from its tick",
-             CMidiTrack()
-                 .On(0, 0, 60)
-                 .Control(kQuarter / 2, 0, 7, 64)
-                 .Control(kQuarter / 2, 0, 7, 64)
-                 .Off(kQuarter, 0, 60)
-                 .End(),
-             {},
-             {Records{R(0, 15, 427), R(15, 45, 427, 6)}},
-             0},
-            {"the same pitch twice is two records and a sustained bass keeps its voice",
-             CMidiTrack()
-                 .On(0, 0, 48)
-                 .Note(0, 0, 72, kQuarter)
-                 .Note(0, 0, 72, kQuarter)
-                 .Note(0, 0, 76, kQuarter)
-                 .Off(0, 0, 48)
-                 .End(),
-             {},
-             {Records{R(0, 30, d(72)), R(30, 30, d(72)), R(60, 30, d(76))},
-              Records{R(0, 90, d(48))}},
-             0},
-            {"a mapped channel plays its highest note and the others are left out",
-             CMidiTrack()
-                 .On(0, 1, 60)
-                 .Note(kQuarter, 1, 67, kQuarter)
-                 .Off(kQuarter, 1, 60)
-                 .Note(0, 2, 80, kQuarter)
-                 .End(),
-             MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
-             {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
-             1},
-            // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
-            // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
-            {"drum keys, rates, lengths and the latest hit",
-             CMidiTrack()
-                 .On(0, kDrums, 36)
-                 .On(kQuarter, kDrums, 38)
-                 .Off(kQuarter, kDrums, 36)
-                 .Off(0, kDrums, 38)
-                 .On(0, kDrums, 42)
-                 .Note(16, kDrums, 49, 16)
-                 .Off(kQuarter, kDrums, 42)
-                 .End(),
-             {},
-             {Records{}, Records{}, Records{},
-              Records{R(0, 6, 6), R(30, 6, 5), R(60, 1, 4), R(61, 1, 4), R(62, 4, 4)}},
-             0},
-            {"no drum channel makes channel 10 a tone",
-             CMidiTrack().Note(0, kDrums, 60, kQuarter).End(),
-             MidiImportOptions::WithDrums(0),
-             {Records{R(0, 30, 427)}},
-             0},
-        };
+    using Case =
+        std::tuple<const char*, CMidiTrack, MidiImportOptions, std::array<Records, 4>, int>;
+    const Case cases[] = {
+        // Onsets at fractions of a tick; a span that rounds to nothing still sounds one tick.
+        {"events land on the rounded tick of the tempo map",
+         CMidiTrack()
+             .Tempo(0, 600000)
+             .Note(0, 0, 60, 100)
+             .Tempo(380, 700000)
+             .Note(0, 0, 62, kQuarter)
+             .Note(7, 0, 64, 1)
+             .End(),
+         {},
+         {Records{R(0, TickAt(100.0 / kQuarter * q1), 427),
+                  R(TickAt(q1), TickAt(q1 + q2) - TickAt(q1), d(62)),
+                  R(TickAt(q1 + q2 + 7.0 / kQuarter * q2), 1, d(64))}},
+         0},
+        {"a volume change inside a note applies from its tick",
+         CMidiTrack()
+             .On(0, 0, 60)
+             .Control(q / 2, 0, 7, 64)
+             .Control(q / 2, 0, 7, 64)
+             .Off(q, 0, 60)
+             .End(),
+         {},
+         {Records{R(0, 15, 427), R(15, 45, 427, 6)}},
+         0},
+        {"the same pitch twice is two records and a sustained bass keeps its voice",
+         CMidiTrack()
+             .On(0, 0, 48)
+             .Note(0, 0, 72, q)
+             .Note(0, 0, 72, q)
+             .Note(0, 0, 76, q)
+             .Off(0, 0, 48)
+             .End(),
+         {},
+         {Records{R(0, 30, d(72)), R(30, 30, d(72)), R(60, 30, d(76))}, Records{R(0, 90, d(48))}},
+         0},
+        {"a mapped channel plays its highest note and the others are left out",
+         CMidiTrack().On(0, 1, 60).Note(q, 1, 67, q).Off(q, 1, 60).Note(0, 2, 80, q).End(),
+         MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
+         {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
+         1},
+        // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
+        // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
+        {"drum keys, rates, lengths and the latest hit",
+         CMidiTrack()
+             .On(0, kDrums, 36)
+             .On(kQuarter, kDrums, 38)
+             .Off(kQuarter, kDrums, 36)
+             .Off(0, kDrums, 38)
+             .On(0, kDrums, 42)
+             .Note(16, kDrums, 49, 16)
+             .Off(kQuarter, kDrums, 42)
+             .End(),
+         {},
+         {Records{}, Records{}, Records{},
+          Records{R(0, 6, 6), R(30, 6, 5), R(60, 1, 4), R(61, 1, 4), R(62, 4, 4)}},
+         0},
+        {"no drum channel makes channel 10 a tone",
+         CMidiTrack().Note(0, kDrums, 60, kQuarter).End(),
+         MidiImportOptions::WithDrums(0),
+         {Records{R(0, 30, 427)}},
+         0},
+    };
     for (const auto& [name, track, options, channels, cut] : cases)
     {
         SCOPED_TRACE(name);
@@ -311,15 +307,8 @@ TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
 TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
 {
     CMidiTrack track;
-    track.On(0, 0, 60)
-        .On(0, 1, 64)
-        .On(0, 0, 67)
-        .On(0, 1, 72)
-        .Off(kQuarter, 0, 60)
-        .Off(0, 1, 64)
-        .Off(0, 0, 67)
-        .Off(0, 1, 72)
-        .End();
+    track.On(0, 0, 60).On(0, 1, 64).On(0, 0, 67).On(0, 1, 72);
+    track.Off(kQuarter, 0, 60).Off(0, 1, 64).Off(0, 0, 67).Off(0, 1, 72).End();
     MidiImportCounts counts;
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
@@ -335,15 +324,8 @@ TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
     // Two equal lows (the second a tick later) and a middle note sound; a higher note comes
     // in: the later low gives way for good, although it is the lowest as much as the first.
     CMidiTrack track;
-    track.On(0, 0, 50)
-        .On(10, 1, 50)
-        .On(0, 0, 60)
-        .On(kQuarter, 0, 70)
-        .Off(kQuarter, 0, 50)
-        .Off(0, 1, 50)
-        .Off(0, 0, 60)
-        .Off(0, 0, 70)
-        .End();
+    track.On(0, 0, 50).On(10, 1, 50).On(0, 0, 60).On(kQuarter, 0, 70);
+    track.Off(kQuarter, 0, 50).Off(0, 1, 50).Off(0, 0, 60).Off(0, 0, 70).End();
     MidiImportCounts counts;
     const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
     EXPECT_EQ(counts.cutNotes, 1);
