@@ -11,8 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
+#include <deque>
 #include <mutex>
 
 namespace
@@ -159,12 +158,6 @@ void TypeSong(CSoundDoc& doc)
     noise->SetCell(14, NoiseCell(FREQ_EMPTY, NOISE_PERIODIC, 15));
 }
 
-struct Fade
-{
-    FadeKind kind;
-    std::vector<int> table;
-};
-
 std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
 {
     const VgmBuild build =
@@ -237,17 +230,12 @@ TEST(VgmExport, DocumentRouteAndRefusals)
     ASSERT_TRUE(fromDoc.Ok());
     EXPECT_EQ(fromDoc.bytes, BuildVgm(exported.data(), exported.size(), options).bytes);
 
-    SoundProperties props = doc.GetProperties();
-    props.tracksPerBeat = 24;
-    props.beatsPerMinute = 250;
-    doc.SetProperties(props);
+    doc.SetProperties({250, doc.GetProperties().stepSize, 24});
     EXPECT_EQ(BuildDocumentVgm(doc, options).error, kTempoTooFastText);
 
     // Longer than the 32-bit sample count: 1 MB of the longest records.
-    std::string records;
-    for (int i = 0; i < 90000; ++i)
-        records += Tone(0, 0xFFFE, 254, 0);
-    const std::string huge = Bytes({8, 0, 8, 0, 8, 0, 8, 0}) + records;
+    const std::string huge =
+        Bytes({8, 0, 8, 0, 8, 0, 8, 0}) + Repeat(Tone(0, 0xFFFE, 254, 0), 90000);
     EXPECT_FALSE(
         BuildVgm(reinterpret_cast<const std::uint8_t*>(huge.data()), huge.size(), {}).Ok());
 }
@@ -271,31 +259,27 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
     };
     for (std::uint32_t seed = 1; seed <= 6; ++seed)
         resources.push_back(RandomResource(seed, 20, 200));
-    std::vector<std::unique_ptr<CSoundDoc>> docs;
-    for (const std::string& agi : resources)
-    {
-        docs.push_back(std::make_unique<CSoundDoc>());
-        docs.back()->OnNewDocument();
-        ASSERT_TRUE(ImportBytes(*docs.back(), agi));
-    }
-    docs.push_back(std::make_unique<CSoundDoc>());
-    docs.back()->OnNewDocument();
-    TypeSong(*docs.back());
-    resources.push_back(BuiltResource(*docs.back()));
+    std::deque<NewDoc> docs(resources.size() + 1);
+    for (std::size_t i = 0; i < resources.size(); ++i)
+        ASSERT_TRUE(ImportBytes(docs[i].doc, resources[i]));
+    TypeSong(docs.back().doc);
+    resources.push_back(BuiltResource(docs.back().doc));
 
-    const Fade fades[] = {{FadeKind::None, {}}, {FadeKind::V2, kTable29}, {FadeKind::V3, kTable3}};
+    // Each fade and the engine's level table for it.
+    const std::pair<FadeKind, std::vector<int>> fades[] = {
+        {FadeKind::None, {}}, {FadeKind::V2, kTable29}, {FadeKind::V3, kTable3}};
     for (std::size_t i = 0; i < docs.size(); ++i)
-        for (const Fade& fade : fades)
+        for (const auto& [fade, table] : fades)
             for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
             {
                 SCOPED_TRACE("document " + std::to_string(i) + ", " + SynthKindName(chip) +
-                             ", fade " + FadeKindName(fade.kind));
-                const DecodedVgm raw = Decode(Vgm(resources[i], {.chip = chip, .fade = fade.kind}));
+                             ", fade " + FadeKindName(fade));
+                const DecodedVgm raw = Decode(Vgm(resources[i], {.chip = chip, .fade = fade}));
                 EXPECT_EQ(raw.problems, "");
                 EXPECT_TRUE(raw.bEndsSilent);
-                EXPECT_EQ(TimelineOfTicks(raw.ticks), EngineTimeline(resources[i], fade.table));
+                EXPECT_EQ(TimelineOfTicks(raw.ticks), EngineTimeline(resources[i], table));
 
-                const VgmBuild out = BuildDocumentVgm(*docs[i], {.chip = chip, .fade = fade.kind});
+                const VgmBuild out = BuildDocumentVgm(docs[i].doc, {.chip = chip, .fade = fade});
                 ASSERT_TRUE(out.Ok()) << out.error;
                 CSoundDoc back;
                 const VgmImportResult in = ImportVgm(out.bytes, back);
@@ -303,7 +287,7 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
                 EXPECT_TRUE(in.warnings.empty());
                 // The fade is in the file, so the import plays it without one.
                 EXPECT_EQ(EngineTimeline(BuiltResource(back)),
-                          EngineTimeline(BuiltResource(*docs[i]), fade.table));
+                          EngineTimeline(BuiltResource(docs[i].doc), table));
                 // The chip holds the same registers on every tick, silent divisors included,
                 // and the noise restarts when it did.
                 const DecodedVgm before = Decode(out.bytes);
