@@ -116,7 +116,6 @@ TEST(Convert, BadCommandLinesSayWhatIsWrongInOneLine)
     const ConvertResult help = RunConvert("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("usage: tarvok-convert", 0), 0u);
-    EXPECT_NE(help.out.find("--long"), std::string::npos);
 }
 
 TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
@@ -187,8 +186,4 @@ TEST(ConvertImport, BadFilesAreNamedAndWriteNothing)
         EXPECT_GT(r.out.size(), named.size() + 4) << r.out;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << name;
     }
-    const ConvertResult missing = RunConvert(dir + "/missing.mid " + dir + "/out.tks");
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_EQ(missing.out,
-              "tarvok-convert: Cannot open " + dir + "/missing.mid:\nNo such file or directory.\n");
 }

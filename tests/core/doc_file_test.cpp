@@ -260,6 +260,7 @@ TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
         {"", kNotValid},
         {PatternFile("", "65537"), kNotValid},
         {PatternFile("", "-1"), kNotValid},
+        {PatternFile("", "99999999999"), kNotValid},
     };
     for (const auto& [text, message] : cases)
     {
@@ -315,21 +316,6 @@ TEST(DocFileRoundTrip, RandomDocuments)
     EXPECT_GT(nameIndex, 2 * kAwkwardNames.size());
 }
 
-TEST(XMLElement, NumbersReadLikeAtoiAndSaturate)
-{
-    std::string values;
-    for (const char* pszText : {"12abc", "abc", "", " 7", "\t\n-3x", "+5", "- 5", "007",
-                                "-2147483648", "99999999999999999999", "-99999999999999999999"})
-    {
-        CXMLElement number("e");
-        number.AddAttribute("v", pszText);
-        int nValue = 12345;
-        EXPECT_TRUE(number.GetAttribute("v", nValue));
-        values += std::to_string(nValue) + " ";
-    }
-    EXPECT_EQ(values, "12 0 0 7 -3 5 0 7 -2147483648 2147483647 -2147483648 ");
-}
-
 TEST(XMLWriter, OneLinePerElementEscapingSpecialAndControlCharactersOnly)
 {
     CXMLElement sound("sound");
@@ -359,7 +345,6 @@ TEST(XMLReader, ErrorMessages)
         {"<a", kUnmatched},
         {"</a", kUnmatched}, // '>' is looked for before the '/' after '<' is judged
         {"</a>\r\n", kEndTag},
-        {"<a />\r\n</a>\r\n", kEndTag},
         {"<?xml version=\"1.0\"?>\r\n<sound />\r\n", kNoEndTag},
         {"<a>\r\n</A>\r\n", kNoEndTag},
         {"<a>\r\n</a >\r\n", kNoEndTag},

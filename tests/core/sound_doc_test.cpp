@@ -106,14 +106,6 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
     EXPECT_EQ(copy->GetName(), "003 (000)");
     EXPECT_EQ(CSoundDoc::CopyPatternToGlobal(copy).substr(14),
               CSoundDoc::CopyPatternToGlobal(src).substr(8)); // same rows and cells
-
-    // A pasted block keeps its name and leaves the numbers alone.
-    CSoundPattern* pasted =
-        doc.AddPattern(2, CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(named)));
-    EXPECT_EQ(pasted->GetName(), "Intro bass");
-    EXPECT_EQ(doc.FindPatternChannel(pasted), 2);
-    for (int c = 0; c < kChannelCount; ++c)
-        EXPECT_EQ(doc.GetNextPatternNumber(c), c == 0 ? 4 : 0);
 }
 
 TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
