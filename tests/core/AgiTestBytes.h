@@ -95,9 +95,8 @@ inline SoundCell NoiseCell(int freq, int noiseType, int atten)
 
 // What a channel's placements hold, one "position:cell" per non-empty row: a tone cell as
 // note/attenuation (note@divisor with an exact divisor), a noise cell as frequency, p or w,
-// /attenuation; "off" and "-" for the off and empty values. With bHeard, silent noise reads
-// "silent" however it is made.
-inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false)
+// /attenuation; "off" and "-" for the off and empty values.
+inline std::string Played(const CSoundDoc& doc, int channel)
 {
     auto num = [](int v, int off) {
         return v == 255 ? std::string("-") : v == off ? "off" : std::to_string(v);
@@ -115,8 +114,6 @@ inline std::string Played(const CSoundDoc& doc, int channel, bool bHeard = false
             if (c.HasDivisor())
                 text += "@" + std::to_string(c.divisor);
             text += "/" + num(c.atten, -1);
-            if (bHeard && channel == kNoiseChannel && (c.freq == FREQ_OFF || (c.atten & 15) == 15))
-                text = "silent";
             out += (out.empty() ? "" : " ") + std::to_string(pos + r) + ":" + text;
         }
     return out;

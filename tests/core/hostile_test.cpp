@@ -178,22 +178,22 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
     };
     for (const Case& c : cases)
     {
+        SCOPED_TRACE(c.name);
         const std::string dir = MakeTempDir();
         const std::string path = dir + (c.bMissingFolder ? "/missing/out" : "/out");
         NewDoc d;
         c.setup(d.doc);
         const Status written =
             WriteAtomically(path, [&](CFile& out) { return c.exportTo(d.doc, out); });
-        EXPECT_EQ(written.Ok(), c.bOk) << c.name;
-        EXPECT_EQ(written.Error().substr(0, c.message.size()), c.message) << c.name;
-        EXPECT_EQ(written.Error().empty(), c.message.empty()) << c.name;
+        EXPECT_EQ(written.Ok(), c.bOk);
+        EXPECT_EQ(written.Error().substr(0, c.message.size()), c.message);
+        EXPECT_EQ(written.Error().empty(), c.message.empty());
         if (!written.Ok())
         {
-            EXPECT_EQ(written.GetFailure().cause, c.cause) << c.name;
+            EXPECT_EQ(written.GetFailure().cause, c.cause);
         }
-        EXPECT_EQ(std::filesystem::exists(path), written.Ok()) << c.name;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), written.Ok() ? 1 : 0)
-            << c.name;
+        EXPECT_EQ(std::filesystem::exists(path), written.Ok());
+        EXPECT_EQ(FilesIn(dir), written.Ok() ? 1 : 0);
     }
 }
 
