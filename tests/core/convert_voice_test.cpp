@@ -16,24 +16,15 @@ int Convert(const std::string& args)
     return RunConvert(args).exitCode;
 }
 
-std::string AsString(const std::vector<std::uint8_t>& bytes)
-{
-    return {bytes.begin(), bytes.end()};
-}
-
-// A resource with long notes on every voice, so a fade has time to be heard.
-std::string LongNotes()
-{
-    return Resource({Tone(0, 90, 200, 0) + Tone(0, 60, 300, 4), Tone(1, 120, 250, 10),
-                     Tone(2, 45, 400, 2), Noise(80, 2, true, 3)});
-}
-
 struct ConvertVoiceTest : ::testing::Test
 {
-    // The document and its own AGI export, the two routes that must sound the same.
+    // The document and its own AGI export, the two routes that must sound the same, of long
+    // notes on every voice, so that a fade has time to be heard.
     void SetUp() override
     {
-        WriteFileBytes(dir + "/first.agi", LongNotes());
+        WriteFileBytes(dir + "/first.agi",
+                       Resource({Tone(0, 90, 200, 0) + Tone(0, 60, 300, 4), Tone(1, 120, 250, 10),
+                                 Tone(2, 45, 400, 2), Noise(80, 2, true, 3)}));
         ASSERT_EQ(Convert(dir + "/first.agi " + dir + "/song.tks"), 0);
         ASSERT_EQ(Convert(dir + "/song.tks " + dir + "/song.agi"), 0);
         resource = ReadFileBytes(dir + "/song.agi");
@@ -89,7 +80,8 @@ TEST_F(ConvertVoiceTest, VgmHoldsTheRecordsWithTheChosenChipFadeAndLoop)
         SCOPED_TRACE(options);
         const std::string out = dir + "/" + output;
         ASSERT_EQ(Convert(options + " " + dir + "/song.agi " + out), 0);
-        const std::string expected = AsString(BuildVgm(pData, resource.size(), vgm).bytes);
+        const std::vector<std::uint8_t> built = BuildVgm(pData, resource.size(), vgm).bytes;
+        const std::string expected(built.begin(), built.end());
         EXPECT_TRUE(ReadFileBytes(out) == expected);
         // The document's route writes the same records.
         ASSERT_EQ(Convert(options + " --to vgm " + dir + "/song.tks " + out), 0);
