@@ -98,6 +98,7 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
     CSoundPattern* named = doc.CreatePattern(0, 4, "Intro bass");
     EXPECT_EQ(named->GetName(), "Intro bass");
     EXPECT_EQ(doc.CreatePattern(0, 0)->GetName(), "002"); // a given name still uses a number
+    EXPECT_EQ(doc.CreatePattern(4, 1), nullptr);
 
     CSoundPattern* src = doc.GetPatterns(0)[0].get();
     src->SetCell(3, {61, 255, 0, 2});
@@ -105,6 +106,7 @@ TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
     EXPECT_EQ(copy->GetName(), "003 (000)");
     EXPECT_EQ(CSoundDoc::CopyPatternToGlobal(copy).substr(14),
               CSoundDoc::CopyPatternToGlobal(src).substr(8)); // same rows and cells
+    EXPECT_EQ(doc.CopyPattern(0, nullptr), nullptr);
 }
 
 TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
@@ -130,6 +132,14 @@ TEST(SoundDocPatterns, DeleteRemovesEveryPlacementAndTheCurrentPattern)
     EXPECT_EQ(doc.FindPatternChannel(gone), -1);
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(view.m_hints, (std::vector<CObject*>{pFirst, nullptr}));
+
+    // A pattern that no channel holds changes nothing.
+    doc.SetModifiedFlag(false);
+    CSoundPattern stranger(4);
+    doc.DeletePattern(&stranger);
+    doc.DeletePattern(nullptr);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(view.m_hints.size(), 2u);
 }
 
 TEST(SoundDocSequence, SetPlacesOnlyPatternsOfTheChannel)
