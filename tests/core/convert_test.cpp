@@ -24,15 +24,6 @@ std::array<std::vector<SongRecord>, 4> RecordsOf(const std::string& agiPath)
     return ResourceRecords({bytes.begin(), bytes.end()});
 }
 
-std::array<std::vector<SongRecord>, 4> RecordsImported(const Bytes& file,
-                                                       const MidiImportOptions& options)
-{
-    CSoundDoc doc;
-    EXPECT_TRUE(ImportMidi(file, options, doc).Ok());
-    std::lock_guard lock(doc.Guard());
-    return ResourceRecords(BuildAgiResource(doc).bytes);
-}
-
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -135,7 +126,10 @@ TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
         SCOPED_TRACE(options);
         const ConvertResult r = RunConvert(std::string(options) + " " + in + " " + dir + "/o.agi");
         ASSERT_EQ(r.exitCode, 0) << r.out;
-        EXPECT_EQ(RecordsOf(dir + "/o.agi"), RecordsImported(song, expected));
+        CSoundDoc doc;
+        ASSERT_TRUE(ImportMidi(song, expected, doc).Ok());
+        std::lock_guard lock(doc.Guard());
+        EXPECT_EQ(RecordsOf(dir + "/o.agi"), ResourceRecords(BuildAgiResource(doc).bytes));
         EXPECT_EQ(Contains(r.out, cut.empty() ? "cut for polyphony" : cut), !cut.empty()) << r.out;
         EXPECT_EQ(Contains(r.out, "raised by octaves into range"),
                   expected.channels[0] != MidiChannelUse::LeaveOut)

@@ -120,17 +120,8 @@ void ReadInto(CXMLElement& element, const std::string& text)
     element.Serialize(ar);
 }
 
-// The writer's text of every child: a complete, canonical picture of what was read.
-std::string Dump(CXMLElement& root)
-{
-    std::string text;
-    POSITION pos = root.GetFirstChildPosition();
-    while (pos)
-        text += ToText(*root.GetNextChild(pos));
-    return text;
-}
-
-// What the reader made of the text, or its message.
+// What the reader made of the text, as the writer's text of every child (a complete,
+// canonical picture), or its message.
 std::string Read(const std::string& text)
 {
     CXMLElement root;
@@ -142,7 +133,10 @@ std::string Read(const std::string& text)
     {
         return e.m_strMessage;
     }
-    return Dump(root);
+    std::string dump;
+    for (POSITION pos = root.GetFirstChildPosition(); pos;)
+        dump += ToText(*root.GetNextChild(pos));
+    return dump;
 }
 
 const std::string kUnmatched = "Unmatched '<' in file!";
