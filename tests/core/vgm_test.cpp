@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <mutex>
+#include <utility>
 
 namespace
 {
@@ -44,10 +45,7 @@ std::vector<std::string> ReadTag(const std::vector<std::uint8_t>& b, std::size_t
     for (std::size_t i = at + 12; i + 1 < at + 12 + LE32(b, at + 8); i += 2)
     {
         if (b[i] == 0 && b[i + 1] == 0)
-        {
-            strings.push_back(Utf16LeToUtf8(text));
-            text.clear();
-        }
+            strings.push_back(Utf16LeToUtf8(std::exchange(text, {})));
         else
             text += std::string{static_cast<char>(b[i]), static_cast<char>(b[i + 1])};
     }
@@ -57,9 +55,8 @@ std::vector<std::string> ReadTag(const std::vector<std::uint8_t>& b, std::size_t
 DecodedVgm Decode(const std::vector<std::uint8_t>& b)
 {
     DecodedVgm out;
-    std::array<TickState, 4> state{};
-    for (TickState& s : state)
-        s = {0, 15};
+    std::array<TickState, 4> state;
+    state.fill({0, 15});
     int latched = 0;
     bool bLatchedTone = false;
     std::uint64_t time = 0;

@@ -62,12 +62,6 @@ CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer
     return *this;
 }
 
-CMidiTrack& CMidiTrack::Tempo(std::uint32_t delta, std::uint32_t micros)
-{
-    const int m = static_cast<int>(micros);
-    return Event(delta, {0xFF, 0x51, 3, m >> 16 & 0xFF, m >> 8 & 0xFF, m & 0xFF});
-}
-
 CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
 {
     return Control(delta, channel, 101, 0)

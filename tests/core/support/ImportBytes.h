@@ -24,7 +24,10 @@ public:
     auto& Note(Delta t, int ch, int key, Delta n) { return On(t, ch, key).Off(n, ch, key); }
     // Every key on at once, and off together length ticks later.
     CMidiTrack& Chord(Delta delta, int channel, std::initializer_list<int> keys, Delta length);
-    CMidiTrack& Tempo(Delta delta, std::uint32_t microsPerQuarter);
+    auto& Tempo(Delta t, int us)
+    {
+        return Event(t, {0xFF, 0x51, 3, us >> 16 & 255, us >> 8 & 255, us & 255});
+    }
     auto& Control(Delta t, int ch, int cc, int v) { return Event(t, {0xB0 | ch, cc, v}); }
     // v -8192 to 8191.
     auto& Bend(Delta t, int ch, int v)
