@@ -4,7 +4,6 @@
 #include <zlib.h>
 
 #include <stdexcept>
-#include <utility>
 
 namespace
 {
@@ -50,24 +49,6 @@ CMidiTrack& CMidiTrack::Event(std::uint32_t delta, std::initializer_list<int> ev
     for (const int b : eventBytes)
         bytes.push_back(static_cast<std::uint8_t>(b));
     return *this;
-}
-
-CMidiTrack& CMidiTrack::Chord(std::uint32_t delta, int channel, std::initializer_list<int> keys,
-                              std::uint32_t length)
-{
-    for (const int key : keys)
-        On(std::exchange(delta, 0), channel, key);
-    for (const int key : keys)
-        Off(std::exchange(length, 0), channel, key);
-    return *this;
-}
-
-CMidiTrack& CMidiTrack::BendRange(std::uint32_t delta, int channel, int semitones)
-{
-    return Control(delta, channel, 101, 0)
-        .Control(0, channel, 100, 0)
-        .Control(0, channel, 6, semitones)
-        .Control(0, channel, 38, 0);
 }
 
 Bytes MidiFile(const std::vector<CMidiTrack>& tracks, int division, int format)

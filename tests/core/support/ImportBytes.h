@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -23,7 +24,14 @@ public:
     // On, then Off n ticks later.
     auto& Note(Delta t, int ch, int key, Delta n) { return On(t, ch, key).Off(n, ch, key); }
     // Every key on at once, and off together length ticks later.
-    CMidiTrack& Chord(Delta delta, int channel, std::initializer_list<int> keys, Delta length);
+    CMidiTrack& Chord(Delta delta, int channel, std::initializer_list<int> keys, Delta length)
+    {
+        for (const int key : keys)
+            On(std::exchange(delta, 0), channel, key);
+        for (const int key : keys)
+            Off(std::exchange(length, 0), channel, key);
+        return *this;
+    }
     auto& Tempo(Delta t, int us)
     {
         return Event(t, {0xFF, 0x51, 3, us >> 16 & 255, us >> 8 & 255, us & 255});
@@ -34,7 +42,13 @@ public:
     {
         return Event(t, {0xE0 | ch, (v + 8192) & 127, (v + 8192) >> 7});
     }
-    CMidiTrack& BendRange(Delta delta, int channel, int semitones);
+    auto& BendRange(Delta t, int ch, int n)
+    {
+        return Control(t, ch, 101, 0)
+            .Control(0, ch, 100, 0)
+            .Control(0, ch, 6, n)
+            .Control(0, ch, 38, 0);
+    }
     auto& End(Delta delta = 0) { return Event(delta, {0xFF, 0x2F, 0}); }
     Bytes bytes;
 };
