@@ -42,14 +42,6 @@ ImportedSong ImportAndCheckEngine(const Bytes& file)
               song.lengthTicks);
     return song;
 }
-
-ImportedSong Song(std::vector<SongRecord> voice0, std::int64_t length)
-{
-    ImportedSong song;
-    song.channels[0] = std::move(voice0);
-    song.lengthTicks = length;
-    return song;
-}
 } // namespace
 
 TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
@@ -152,7 +144,7 @@ TEST(ImportedSongLayout, RowsAreTheCoarsestGridThatKeepsEveryTickAndTheTempoGive
     };
     for (const auto& [records, length, rowTicks] : cases)
     {
-        const ImportedSong song = Song(records, length);
+        const ImportedSong song{{records}, length};
         EXPECT_EQ(ImportedRowTicks(song), rowTicks) << length;
         CSoundDoc doc;
         BuildImportedDocument(song, doc);
@@ -168,7 +160,7 @@ TEST(ImportedSongLayout, RowsAreTheCoarsestGridThatKeepsEveryTickAndTheTempoGive
 TEST(ImportedSongLayout, LongSilencesShareOnePatternAndEveryStepIsPlaced)
 {
     // A note, five patterns of silence, a note.
-    const ImportedSong song = Song({{0, 1, 427, 0}, {64 * 6 + 1, 2, 254, 3}}, 64 * 6 + 3);
+    const ImportedSong song{{Records{{0, 1, 427, 0}, {64 * 6 + 1, 2, 254, 3}}}, 64 * 6 + 3};
     CSoundDoc doc;
     BuildImportedDocument(song, doc);
     const CSoundDoc::Placements placements = doc.GetPlacements(0);
