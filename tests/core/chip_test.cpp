@@ -357,16 +357,11 @@ TEST(InterpreterFade, LevelPerTickFollowsTheTableRestartedAtEveryRecord)
             }
 }
 
-TEST(InterpreterFade, NoiseAndTheSpeakerDoNotFade)
+TEST(InterpreterFade, NoiseDoesNotFade)
 {
     const std::string noise = Resource({"", "", "", Noise(90, 1, true, 3)});
-    const std::string tone = LongNote(2);
     EXPECT_EQ(RenderAgi(noise, SynthKind::PCjr, FadeKind::V3),
               RenderAgi(noise, SynthKind::PCjr, FadeKind::None));
-    EXPECT_EQ(RenderAgi(tone, SynthKind::Speaker, FadeKind::V2),
-              RenderAgi(tone, SynthKind::Speaker, FadeKind::None));
-    EXPECT_NE(RenderAgi(tone, SynthKind::PCjr, FadeKind::V2),
-              RenderAgi(tone, SynthKind::PCjr, FadeKind::None));
 }
 
 // Playback reaches the fade and the speaker as the AGI resource's render does.

@@ -185,7 +185,6 @@ TEST(InterpreterVersion, FoundOrAssumedAndItsFade)
         {std::string("\0\x02Version 2.440\0", 15), 2, "2.440", "none"},
         {"v2.936 and 3.002.086", 2, "2.936", "2.9"},
         {"ver 3.002.086", 2, "3.002.086", "3"},
-        {"2.089", 2, "2.089", "none"},
         // Unknown releases, a cut version, a version 3 with letters.
         {"2.999 2.91", 3, "3.002.149 (assumed)", "3"},
         {"3.002.08x 3.02.086", 2, "2.917 (assumed)", "2.9"},

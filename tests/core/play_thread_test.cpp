@@ -176,10 +176,9 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
     EXPECT_EQ(snapshot.nBytes, 110260u);
     EXPECT_EQ(snapshot.nCursor, 0u);
     // Notifications at the last sample of each row slot: 11024, 22050, ... 110258.
-    std::vector<unsigned> positions;
+    ASSERT_EQ(snapshot.positions.size(), kBlocks);
     for (unsigned i = 1; i <= kBlocks; ++i)
-        positions.push_back(2 * kRow * i - 2);
-    EXPECT_EQ(snapshot.positions, positions);
+        EXPECT_EQ(snapshot.positions[i - 1], 2 * kRow * i - 2);
     // The first half of the ring, played next, holds the first rows already.
     const Samples pass = Offline(0, 7);
     Samples expected(pass.begin(), pass.begin() + kBlocks / 2 * kRow);
@@ -333,9 +332,7 @@ TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
-    EXPECT_EQ(errors.Texts(),
-              std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
-                                       "for this session!"});
+    EXPECT_EQ(errors.Texts(), std::vector<std::string>{CSoundPlayThread::kDeviceErrorText});
 
     CSoundPlayThread quiet(nullptr);
     quiet.SetErrorReport(errors.Report());
