@@ -89,23 +89,19 @@ bool HasLeftovers(const std::string& dir, const GameLayout& layout)
 const GameLayout* const kLayouts[] = {&kV2Layout, &kV3Layout};
 
 // A tmpfs of the given size, unmounted when it goes; empty where mounting is not allowed.
-class CSmallDisk
+struct CSmallDisk
 {
-public:
-    explicit CSmallDisk(const std::string& size) : m_path(MakeTempDir())
+    explicit CSmallDisk(const std::string& size) : path(MakeTempDir())
     {
-        if (::mount("tmpfs", m_path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
-            m_path.clear();
+        if (::mount("tmpfs", path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
+            path.clear();
     }
     ~CSmallDisk()
     {
-        if (!m_path.empty())
-            ::umount2(m_path.c_str(), MNT_DETACH);
+        if (!path.empty())
+            ::umount2(path.c_str(), MNT_DETACH);
     }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
+    std::string path;
 };
 } // namespace
 
@@ -260,9 +256,9 @@ TEST(GameWriteSafety, AFullDiskGivesTheSystemsMessage)
     {
         SCOPED_TRACE(volBytes);
         const CSmallDisk disk("256k");
-        if (disk.Path().empty())
+        if (disk.path.empty())
             GTEST_SKIP() << "no permission to mount a small disk";
-        const std::string dir = disk.Path() + "/game";
+        const std::string dir = disk.path + "/game";
         fs::copy(MakeGame(true), dir);
         WriteFileBytes(dir + "/VOL.1", ReadFileBytes(dir + "/VOL.1") + std::string(volBytes, 'v'));
         const auto before = Snapshot(dir);
