@@ -10,6 +10,7 @@
 #include "game/GameFolder.h"
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <filesystem>
@@ -21,8 +22,7 @@ inline const std::string kSound2 = Resource({Tone(0, 40, 254, 0), Tone(1, 7, 300
 
 inline std::string Lower(std::string s)
 {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(c));
+    std::ranges::transform(s, s.begin(), [](char c) { return static_cast<char>(std::tolower(c)); });
     return s;
 }
 
@@ -134,9 +134,7 @@ inline std::string V3SoundRecord(int volume, const std::string& sound)
 
 // A sound of repeated records, which compresses.
 inline const std::string kRepeatedSound =
-    Resource({Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) +
-                  Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2) + Tone(0, 10, 427, 2),
-              "", "", Noise(25, 1, true, 3)});
+    Resource({Repeat(Tone(0, 10, 427, 2), 6), "", "", Noise(25, 1, true, 3)});
 inline const std::string kV3Logic(300, 'L');
 
 // KQ4DIR (or kq4dir): logic 0 compressed, picture 0 packed and view 0 stored in VOL.0; sound 0

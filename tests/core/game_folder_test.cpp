@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Game folders of both layouts made here, through the game folder and the converter's game
-// commands; what is written is read back by a plain reader.
+// Game folders of both layouts made here, through the game folder, its export of every sound
+// and the converter's game commands; what is written is read back by a plain reader.
 #include "GameTestFolders.h"
 #include "game/GameFolder.h"
 #include "game/GameSoundExport.h"
@@ -11,6 +11,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <numeric>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -31,65 +33,60 @@ TEST(GameFolder, EverySoundOfEitherLayoutIsListedAndDamagedOnesAreRefused)
     const std::string v3 = MakeV3Game(true);
     WriteFileBytes(v3 + "/AGIDATA.OVL", std::string("\0\x01 Version 3.002.086\0", 22));
     AddV3Sounds(v3, 0, {UnendingV3Record(0), V3Record(0x80, kSound0.size(), kSound0)});
-    const struct
+    // The folder, its description, parts of its listing, the sounds read and those refused.
+    const std::tuple<std::string, std::string, std::vector<std::string>,
+                     std::vector<std::pair<int, std::string>>, std::vector<int>>
+        cases[] = {
+            {v2,
+             "version 2 game, interpreter 2.917 (assumed)",
+             {"3:0/0(its entry points past the end of VOL.0)",
+              "4:0/0(no resource signature at offset " + std::to_string(end + 8),
+              "5:0/0(it runs past the end of VOL.0)", "6:0/0(VOL.4 is missing)",
+              "7:3/0(Raw data too short! ( 3 bytes ))"},
+             {{7, "xyz"}},
+             {1, 3, 4, 5, 6, 99}},
+            {v3,
+             "version 3 game KQ4, interpreter 3.002.086",
+             {"0:" + std::to_string(kRepeatedSound.size()) + "/60 in " +
+                  std::to_string(Packed(kRepeatedSound).size()),
+              "2:" + std::to_string(kSound2.size()) + "/40 ", "3:0/0(", "without an end",
+              "4:0/0(it is stored as a packed picture)"},
+             {{0, kRepeatedSound}, {2, kSound2}},
+             {1, 3, 4, 5}},
+        };
+    for (const auto& [dir, expectedDescription, listed, readable, refused] : cases)
     {
-        std::string dir, description;
-        std::vector<std::string> listed;
-        std::vector<std::pair<int, std::string>> readable;
-        std::vector<int> refused;
-    } cases[] = {
-        {v2,
-         "version 2 game, interpreter 2.917 (assumed)",
-         {"3:0/0(its entry points past the end of VOL.0)",
-          "4:0/0(no resource signature at offset " + std::to_string(end + 8),
-          "5:0/0(it runs past the end of VOL.0)", "6:0/0(VOL.4 is missing)",
-          "7:3/0(Raw data too short! ( 3 bytes ))"},
-         {{7, "xyz"}},
-         {1, 3, 4, 5, 6, 99}},
-        {v3,
-         "version 3 game KQ4, interpreter 3.002.086",
-         {"0:" + std::to_string(kRepeatedSound.size()) + "/60 in " +
-              std::to_string(Packed(kRepeatedSound).size()),
-          "2:" + std::to_string(kSound2.size()) + "/40 ", "3:0/0(", "without an end",
-          "4:0/0(it is stored as a packed picture)"},
-         {{0, kRepeatedSound}, {2, kSound2}},
-         {1, 3, 4, 5}},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.description);
+        SCOPED_TRACE(expectedDescription);
         std::string description;
-        const std::string list = ListText(c.dir, &description);
-        EXPECT_EQ(description, c.description);
-        for (const std::string& line : c.listed)
+        const std::string list = ListText(dir, &description);
+        EXPECT_EQ(description, expectedDescription);
+        for (const std::string& line : listed)
             EXPECT_NE(list.find(line), std::string::npos) << line << " in " << list;
         EXPECT_EQ(list.find("1:"), std::string::npos);
 
         CGameFolder game;
         GameBytes bytes;
-        ASSERT_EQ(game.Open(c.dir), "");
-        for (const auto& [n, sound] : c.readable)
+        ASSERT_EQ(game.Open(dir), "");
+        for (const auto& [n, sound] : readable)
         {
             EXPECT_EQ(game.ReadSound(n, bytes), "");
             EXPECT_EQ(bytes, ToBytes(sound));
         }
-        for (const int n : c.refused)
+        for (const int n : refused)
             EXPECT_NE(game.ReadSound(n, bytes).find("sound " + std::to_string(n) +
-                                                    " of the game folder " + c.dir),
+                                                    " of the game folder " + dir),
                       std::string::npos);
     }
 }
 
 TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
 {
-    std::string tones, distinct;
-    for (int i = 0; i < 60; ++i)
-        tones += Tone(0, 10, 427, 2);
-    for (int i = 0; i < 40; ++i)
-        distinct.push_back(static_cast<char>(i));
-    const std::string longSound = Resource({tones, "", "", ""});
+    std::string distinct(40, '\0');
+    std::iota(distinct.begin(), distinct.end(), '\0');
+    const std::string longSound = Resource({Repeat(Tone(0, 10, 427, 2), 60), "", "", ""});
     const GameLayout* v2 = &kV2Layout;
     const GameLayout* v3 = &kV3Layout;
+    // Volume 1 is padded to vol1Size first (0: as made).
     struct Case
     {
         const char* name;
@@ -97,7 +94,7 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
         bool bUpper;
         int n;
         std::string resource;
-        std::size_t vol1Size; // volume 1 padded to this size first (0: as made)
+        std::size_t vol1Size;
         int volume;
         bool bInPlace, bCompressed;
         std::string backedUp;
@@ -165,12 +162,9 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
                             vol.substr(written.offset, written.recordBytes));
         EXPECT_EQ(vol, expectedVol);
         for (const auto& [name, data] : before)
-        {
-            if (name != dirName && name != volName)
-            {
-                EXPECT_EQ(ReadFileBytes(dir + "/" + name), data) << name;
-            }
-        }
+            EXPECT_TRUE(name == dirName || name == volName ||
+                        ReadFileBytes(dir + "/" + name) == data)
+                << name;
 
         GameBytes bytes;
         for (const int n : {0, 2, c.n})
@@ -182,42 +176,15 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
     }
 }
 
-TEST(ConvertGame, ListsExportsAndWritesSoundsOfEitherLayout)
+// The version 2 listing shows with the documents below.
+TEST(ConvertGame, ListsTheSoundsWithTheirStoredSize)
 {
-    std::string tones;
-    for (int i = 0; i < 30; ++i)
-        tones += Tone(1, 8, 300, 1);
-    const std::string sound = Resource({"", tones, "", ""});
-    const std::pair<const GameLayout*, std::string> lists[] = {
-        {&kV2Layout, "version 2 game, interpreter 2.917 (assumed)\nsound 0: " +
-                         std::to_string(kSound0.size()) + " bytes, 25 ticks\n"},
-        {&kV3Layout, "version 3 game kq4, interpreter 3.002.149 (assumed)\nsound 0: " +
-                         std::to_string(kRepeatedSound.size()) +
-                         " bytes, 60 ticks (stored compressed in " +
-                         std::to_string(Packed(kRepeatedSound).size()) + " bytes)\n"}};
-    for (const auto& [pLayout, list] : lists)
-    {
-        SCOPED_TRACE(pLayout->dirName);
-        const std::string dir = pLayout->Make(false);
-        const std::string out = MakeTempDir();
-        EXPECT_EQ(RunConvert("--game " + dir + " --list").out,
-                  list + "sound 2: " + std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
-        for (const int n : {0, 2})
-        {
-            const std::string args = " --sound " + std::to_string(n) + " --to agi " + out + "/s";
-            ASSERT_EQ(RunConvert("--game " + dir + args).exitCode, 0);
-            EXPECT_EQ(ReadFileBytes(out + "/s"), n == 0 ? pLayout->sound0 : kSound2);
-        }
-        // Into the game, read back by the plain reader.
-        WriteFileBytes(out + "/new.agi", sound);
-        ASSERT_EQ(RunConvert(out + "/new.agi --into-game " + dir + " --sound 7").exitCode, 0);
-        const PlainSound written =
-            ReadSoundPlainly(dir, *pLayout, Lower(pLayout->dirName), Lower(pLayout->volStem), 7);
-        EXPECT_EQ(written.error, "");
-        EXPECT_EQ(written.bCompressed, pLayout->version == 3);
-        EXPECT_EQ(written.bytes, sound);
-        EXPECT_NE(RunConvert("--game " + dir + " --list").out.find("sound 7: "), std::string::npos);
-    }
+    EXPECT_EQ(RunConvert("--game " + MakeV3Game(false) + " --list").out,
+              "version 3 game kq4, interpreter 3.002.149 (assumed)\nsound 0: " +
+                  std::to_string(kRepeatedSound.size()) +
+                  " bytes, 60 ticks (stored compressed in " +
+                  std::to_string(Packed(kRepeatedSound).size()) +
+                  " bytes)\nsound 2: " + std::to_string(kSound2.size()) + " bytes, 40 ticks\n");
 }
 
 TEST(ConvertGame, DocumentsGoIntoTheGameAndRefusalsChangeNothing)
@@ -255,44 +222,33 @@ TEST(ConvertGame, DocumentsGoIntoTheGameAndRefusalsChangeNothing)
 
 TEST(GameFolderV3, TheInterpreterIsFoundOrAssumed)
 {
-    const GameLayout* v2 = &kV2Layout;
-    const GameLayout* v3 = &kV3Layout;
-    const struct
-    {
-        const GameLayout* pLayout;
-        bool bBoth; // the version 3 files beside the version 2 ones
-        const char* agidataName;
-        std::string agidata;
-        std::string description;
-        FadeKind fade;
-    } cases[] = {
-        {v3, false, "", "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", FadeKind::V3},
-        {v3, false, "agidata.ovl", "2.936", "version 3 game KQ4, interpreter 2.936", FadeKind::V2},
-        {v2, false, "", "", "version 2 game, interpreter 2.917 (assumed)", FadeKind::V2},
-        {v2, false, "AGIDATA.OVL", "xx2.440", "version 2 game, interpreter 2.440", FadeKind::None},
+    // Layout (the version 3 files beside the version 2 ones when both), AGIDATA's bytes.
+    const std::tuple<const GameLayout*, const char*, std::string, FadeKind> cases[] = {
+        {&kV3Layout, "", "version 3 game KQ4, interpreter 3.002.149 (assumed)", FadeKind::V3},
+        {&kV3Layout, "2.936", "version 3 game KQ4, interpreter 2.936", FadeKind::V2},
         // Both layouts hold sounds 0 and 2; the version 2 ones are read.
-        {v2, true, "", "",
+        {nullptr, "",
          "version 2 game, interpreter 2.917 (assumed); the folder holds version 3 files of KQ4 "
          "too, which are not read",
          FadeKind::V2},
     };
-    for (const auto& c : cases)
+    for (const auto& [pLayout, agidata, description, fade] : cases)
     {
-        SCOPED_TRACE(c.description);
-        const std::string dir = c.pLayout->Make(!c.bBoth);
-        if (c.bBoth)
+        const GameLayout& layout = pLayout != nullptr ? *pLayout : kV2Layout;
+        const std::string dir = layout.Make(pLayout != nullptr);
+        if (pLayout == nullptr)
             for (const auto& e : fs::directory_iterator(MakeV3Game(true)))
                 fs::copy_file(e.path(), dir + "/" + e.path().filename().string());
-        if (*c.agidataName != '\0')
-            WriteFileBytes(dir + "/" + c.agidataName, c.agidata);
+        if (*agidata != '\0')
+            WriteFileBytes(dir + "/agidata.ovl", agidata);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        EXPECT_EQ(game.Describe(), c.description);
-        EXPECT_EQ(game.GetInterpreterFade(), c.fade);
+        EXPECT_EQ(game.Describe(), description);
+        EXPECT_EQ(game.GetInterpreterFade(), fade) << description;
         std::vector<GameSoundInfo> sounds;
         ASSERT_EQ(game.ListSounds(sounds), "");
         ASSERT_EQ(sounds.size(), 2u);
-        EXPECT_EQ(sounds[0].bytes, c.pLayout->sound0.size());
+        EXPECT_EQ(sounds[0].bytes, layout.sound0.size());
         EXPECT_EQ(sounds[1].bytes, kSound2.size());
     }
 }
@@ -302,25 +258,18 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
     const auto dirBytes = [](const std::string& bytes)
     { return [bytes](const std::string& dir) { WriteFileBytes(dir + "/KQ4DIR", bytes); }; };
     const std::string sounds = Entry(0, 0) + Entry(1, 3);
-    const struct
-    {
-        const char* name;
-        std::function<void(const std::string&)> spoil;
-        std::string error;
-    } cases[] = {
-        {"neither layout", [](const std::string& dir) { fs::remove(dir + "/KQ4VOL.0"); },
+    const std::tuple<std::function<void(const std::string&)>, std::string> cases[] = {
+        {[](const std::string& dir) { fs::remove(dir + "/KQ4VOL.0"); },
          "has neither SNDDIR nor an <ID>DIR file beside an <ID>VOL.0"},
-        {"an offset past the end", dirBytes(Le16(8) + Le16(8) + Le16(8) + Le16(15) + sounds),
+        {dirBytes(Le16(8) + Le16(8) + Le16(8) + Le16(15) + sounds),
          "the sound section of KQ4DIR starts past its end"},
-        {"a volume past 15",
-         [](const std::string& dir) { WriteFileBytes(dir + "/KQ4VOL.16", "x"); },
+        {[](const std::string& dir) { WriteFileBytes(dir + "/KQ4VOL.16", "x"); },
          "has KQ4VOL.16, a volume number past 15"},
     };
-    for (const auto& c : cases)
+    for (const auto& [spoil, expected] : cases)
     {
-        SCOPED_TRACE(c.name);
         const std::string dir = MakeV3Game(true);
-        c.spoil(dir);
+        spoil(dir);
         const auto before = Snapshot(dir);
         CGameFolder game;
         std::vector<GameSoundInfo> list;
@@ -332,7 +281,7 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
         for (const std::string& e : {listError, readError, writeError})
         {
             EXPECT_NE(e.find("The game folder " + dir), std::string::npos) << e;
-            EXPECT_NE(e.find(c.error), std::string::npos) << e;
+            EXPECT_NE(e.find(expected), std::string::npos) << e;
         }
         EXPECT_TRUE(list.empty());
         EXPECT_EQ(Snapshot(dir), before);
@@ -343,25 +292,21 @@ TEST(ConvertGameV3, ASoundPlaysWithItsInterpretersFade)
 {
     // One note held for two seconds: a 3.x or 2.9 interpreter lets it die away, 2.4xx not.
     const std::string note = Resource({Tone(0, 120, 254, 0), "", "", ""});
-    const struct
+    for (const auto& [agidata, bFades] :
+         {std::pair{"", true}, {"Version 2.440", false}, {"2.917", true}})
     {
-        const char* agidata;
-        bool bFades;
-    } cases[] = {{"", true}, {"Version 2.440", false}, {"2.917", true}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.agidata);
+        SCOPED_TRACE(agidata);
         const std::string dir = MakeV3Game(true);
         WriteFileBytes(dir + "/KQ4VOL.1", "pad" + V3SoundRecord(1, note));
-        if (*c.agidata != '\0')
-            WriteFileBytes(dir + "/AGIDATA.OVL", c.agidata);
+        if (*agidata != '\0')
+            WriteFileBytes(dir + "/AGIDATA.OVL", agidata);
         const std::string wav = MakeTempDir() + "/note.wav";
         ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 --chip pcjr " + wav).exitCode, 0);
         const std::vector<std::int16_t> samples = WavSamples(ReadFileBytes(wav));
         ASSERT_GE(samples.size(), 110u * 735);
         const double start = Rms(samples, 735, 4 * 735), end = Rms(samples, 100 * 735, 110 * 735);
         ASSERT_GT(start, 1000);
-        if (c.bFades)
+        if (bFades)
             EXPECT_LT(end, start / 10);
         else
             EXPECT_GT(end, start * 0.9);
@@ -373,32 +318,25 @@ TEST(ConvertGameV3, AllSoundsAtOnceAreTheOneByOneConversions)
     const std::string dir = MakeV3Game(true);
     AddV3Sounds(dir, 1, {UnendingV3Record(1)}); // sound 3
     const auto before = Snapshot(dir);
-    const struct
+    for (const auto& [options, ext] :
+         {std::pair<std::string, std::string>{"--to wav --chip pcjr", "wav"},
+          {"--to mid --instruments 1,2,3", "mid"},
+          {"--to agi", "agi"}})
     {
-        const char* options;
-        const char* extension;
-    } cases[] = {{"--to wav --chip pcjr", "wav"},
-                 {"--to wav --whole", "wav"},
-                 {"--to mid --instruments 1,2,3", "mid"},
-                 {"--to agi", "agi"},
-                 {"--to tks", "tks"}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.options);
+        SCOPED_TRACE(options);
         const std::string out = MakeTempDir() + "/made/here";
-        const ConvertResult all = RunConvert("--game " + dir + " --all " + c.options + " " + out);
+        const ConvertResult all = RunConvert("--game " + dir + " --all " + options + " " + out);
         EXPECT_EQ(all.exitCode, 1);
         EXPECT_NE(all.out.find("sound 3: damaged: "), std::string::npos) << all.out;
         std::set<std::string> names;
         for (const auto& e : fs::directory_iterator(out))
             names.insert(e.path().filename().string());
-        const std::string ext = c.extension;
         EXPECT_EQ(names, (std::set<std::string>{"sound000." + ext, "sound002." + ext}));
         for (const int n : {0, 2})
         {
             const std::string one = MakeTempDir() + "/one." + ext;
-            ASSERT_EQ(RunConvert("--game " + dir + " --sound " + std::to_string(n) + " " +
-                                 c.options + " " + one)
+            ASSERT_EQ(RunConvert("--game " + dir + " --sound " + std::to_string(n) + " " + options +
+                                 " " + one)
                           .exitCode,
                       0);
             EXPECT_EQ(ReadFileBytes(out + "/" + GameSoundFileName(n, ext)), ReadFileBytes(one))
@@ -414,4 +352,109 @@ TEST(ConvertGameV3, AllSoundsAtOnceAreTheOneByOneConversions)
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.out.find("The game folder " + dir), std::string::npos) << bad.out;
     EXPECT_FALSE(fs::exists(out));
+}
+
+namespace
+{
+// A version 3 game with sounds 0, 2 and 10 to 29; sound 3 damaged.
+std::string MakeBusyGame()
+{
+    const std::string dir = MakeV3Game(true);
+    std::vector<std::string> records{UnendingV3Record(1), "", "", "", "", "", ""};
+    for (int n = 10; n < 30; ++n)
+    {
+        std::string tones;
+        for (int i = 0; i <= n % 7; ++i)
+            tones += Tone(i % 3, 5 + n, 200 + 9 * n, i % 16);
+        records.push_back(V3SoundRecord(1, Resource({tones, "", "", Noise(n, n % 4, true, 3)})));
+    }
+    AddV3Sounds(dir, 1, records);
+    return dir;
+}
+
+std::string WriteBytes(int, const GameBytes& resource, const std::string& path)
+{
+    WriteFileBytes(path, std::string(resource.begin(), resource.end()));
+    return {};
+}
+} // namespace
+
+TEST(GameExportAll, EverySoundOnceUnderItsNameOnAnyNumberOfThreads)
+{
+    const std::string game = MakeBusyGame();
+    CGameFolder folder;
+    ASSERT_EQ(folder.Open(game), "");
+    for (const int threads : {1, 2, 7, 64})
+    {
+        SCOPED_TRACE(threads);
+        const std::string out = MakeTempDir() + "/new/out";
+        CGameSoundExport exporter;
+        ASSERT_EQ(exporter.Read(folder), "");
+        ASSERT_EQ(exporter.GetDamaged().size(), 1u);
+        EXPECT_EQ(exporter.GetDamaged()[0].rfind("sound 3: damaged: ", 0), 0u);
+        std::mutex guard;
+        std::vector<int> progress;
+        ASSERT_EQ(exporter.Write(out, "agi", WriteBytes, threads,
+                                 [&](int done, int total)
+                                 {
+                                     std::lock_guard lock(guard);
+                                     progress.push_back(done * 100 + total);
+                                 }),
+                  "");
+        EXPECT_EQ(exporter.GetWritten(), 22);
+        EXPECT_TRUE(exporter.GetFailed().empty());
+        ASSERT_EQ(progress.size(), 22u);
+        for (int done = 1; done <= 22; ++done)
+            EXPECT_EQ(progress[done - 1], done * 100 + 22);
+
+        EXPECT_EQ(FilesIn(out), 22);
+        for (const int n : {0, 2, 10, 29})
+        {
+            GameBytes resource;
+            ASSERT_EQ(folder.ReadSound(n, resource), "");
+            EXPECT_EQ(ReadFileBytes(out + "/" + GameSoundFileName(n, "agi")),
+                      std::string(resource.begin(), resource.end()));
+        }
+    }
+}
+
+TEST(GameExportAll, RefusedCancelledAndUnwritableAreReported)
+{
+    const std::string game = MakeBusyGame();
+    CGameFolder folder;
+    ASSERT_EQ(folder.Open(game), "");
+    CGameSoundExport exporter;
+    ASSERT_EQ(exporter.Read(folder), "");
+
+    // The writer refuses two sounds: both are named, in number order, whatever finished first.
+    const std::string out = MakeTempDir();
+    const auto refusing = [](int n, const GameBytes& r, const std::string& path)
+    { return n == 12 || n == 2 ? "too long" : WriteBytes(n, r, path); };
+    ASSERT_EQ(exporter.Write(out, "agi", refusing, 2), "");
+    EXPECT_EQ(exporter.GetFailed(),
+              (std::vector<std::string>{"sound 2: too long", "sound 12: too long"}));
+    EXPECT_EQ(exporter.GetWritten(), 20);
+    EXPECT_FALSE(fs::exists(out + "/sound012.agi"));
+
+    // Cancelled during the third sound on one thread: three files stay, nothing after.
+    const std::string cancelled = MakeTempDir();
+    std::atomic<bool> cancel{false};
+    ASSERT_EQ(exporter.Write(
+                  cancelled, "agi",
+                  [&](int n, const GameBytes& r, const std::string& path)
+                  {
+                      cancel = n == 10;
+                      return WriteBytes(n, r, path);
+                  },
+                  1, {}, &cancel),
+              "");
+    EXPECT_EQ(exporter.GetWritten(), 3);
+    EXPECT_TRUE(fs::exists(cancelled + "/sound010.agi"));
+    EXPECT_FALSE(fs::exists(cancelled + "/sound011.agi"));
+
+    // A file where the folder should be.
+    const std::string file = MakeTempDir() + "/taken";
+    WriteFileBytes(file, "x");
+    EXPECT_NE(exporter.Write(file, "agi", WriteBytes, 2).find("Cannot make the folder " + file),
+              std::string::npos);
 }

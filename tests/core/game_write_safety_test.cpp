@@ -89,42 +89,35 @@ bool HasLeftovers(const std::string& dir, const GameLayout& layout)
 const GameLayout* const kLayouts[] = {&kV2Layout, &kV3Layout};
 
 // A tmpfs of the given size, unmounted when it goes; empty where mounting is not allowed.
-class CSmallDisk
+struct CSmallDisk
 {
-public:
-    explicit CSmallDisk(const std::string& size) : m_path(MakeTempDir())
+    explicit CSmallDisk(const std::string& size) : path(MakeTempDir())
     {
-        if (::mount("tmpfs", m_path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
-            m_path.clear();
+        if (::mount("tmpfs", path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) != 0)
+            path.clear();
     }
     ~CSmallDisk()
     {
-        if (!m_path.empty())
-            ::umount2(m_path.c_str(), MNT_DETACH);
+        if (!path.empty())
+            ::umount2(path.c_str(), MNT_DETACH);
     }
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
+    std::string path;
 };
 } // namespace
 
 TEST(GameWriteSafety, AHeaderLongerThanItsRoomIsDamagedAndNeverOverwritten)
 {
-    const struct
-    {
-        int section, n;
-        const char* neighbour;
-    } cases[] = {{3, 5, "sound 5"}, {0, 3, "logic 3"}, {1, 0, "picture 0"}, {2, 7, "view 7"}};
+    const std::tuple<int, int, const char*> cases[] = {
+        {3, 5, "sound 5"}, {0, 3, "logic 3"}, {1, 0, "picture 0"}, {2, 7, "view 7"}};
     const std::size_t claimed = kSound0.size() + 10;
     for (const GameLayout* pLayout : kLayouts)
     {
-        for (const auto& c : cases)
+        for (const auto& [section, n, neighbour] : cases)
         {
-            SCOPED_TRACE(pLayout->dirName + " " + c.neighbour);
-            const std::string dir = MakeCrowdedGame(*pLayout, c.section, c.n, false, claimed);
+            SCOPED_TRACE(pLayout->dirName + " " + neighbour);
+            const std::string dir = MakeCrowdedGame(*pLayout, section, n, false, claimed);
             const std::string list = ListText(dir);
-            EXPECT_EQ(list.rfind(std::string("0:0/0(its length runs into ") + c.neighbour + ")", 0),
+            EXPECT_EQ(list.rfind(std::string("0:0/0(its length runs into ") + neighbour + ")", 0),
                       0u)
                 << list;
             ExpectAppended(dir, *pLayout, 0, GameBytes(claimed, 7));
@@ -186,14 +179,13 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
     // Two writes in one second: "-10" came after "-2".
     old.push_back("20200101-000010-2");
     old.push_back("20200101-000010-10");
-    const struct
+    for (const auto& [kept, oldKept] :
+         {std::pair<int, std::size_t>{CGameFolder::kDefaultBackupsKept, 9},
+          {3, 2},
+          {1, 0},
+          {0, 12}})
     {
-        int kept;
-        std::size_t oldKept;
-    } cases[] = {{CGameFolder::kDefaultBackupsKept, 9}, {3, 2}, {1, 0}, {0, 12}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.kept);
+        SCOPED_TRACE(kept);
         const std::string dir = MakeGame(true);
         const std::string backups = dir + "/.tarvok-backup";
         for (const std::string& name : old)
@@ -201,10 +193,10 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
         fs::create_directories(backups + "/keep-me");
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        game.SetBackupsKept(c.kept);
+        game.SetBackupsKept(kept);
         ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
 
-        std::set<std::string> expected(old.end() - static_cast<long>(c.oldKept), old.end());
+        std::set<std::string> expected(old.end() - static_cast<long>(oldKept), old.end());
         expected.insert(fs::path(game.GetBackupPath()).filename().string());
         expected.insert("keep-me");
         std::set<std::string> left;
@@ -228,14 +220,8 @@ TEST(GameWriteSafety, RefusedWritesChangeNothing)
         fs::create_directory(dir + "/VOL.2");
     };
     const Setup asMade = [](const std::string&) {};
-    const struct
-    {
-        Setup setup;
-        const char* readOnly; // made so, even for root; "." the folder
-        int n;
-        std::size_t bytes;
-        const char* message;
-    } cases[] = {
+    // The file made read-only (even for root; "." the folder), the sound written.
+    const std::tuple<Setup, const char*, int, std::size_t, const char*> cases[] = {
         {volume15Full, "", 4, 10, ""},
         {newVolumeIsAFolder, "", 4, 10, ""},
         {asMade, "", 4, 65536, ""},
@@ -244,19 +230,19 @@ TEST(GameWriteSafety, RefusedWritesChangeNothing)
         {asMade, "SNDDIR", 0, 100, "SNDDIR is read-only"},
         {asMade, ".", 2, 3, "is read-only"},
     };
-    for (const auto& c : cases)
+    for (const auto& [setup, readOnly, n, bytes, message] : cases)
     {
         const std::string dir = MakeGame(true);
-        const std::string path = dir + "/" + c.readOnly;
-        c.setup(dir);
-        if (*c.readOnly != '\0')
-            ::chmod(path.c_str(), std::string(c.readOnly) == "." ? 0555 : 0444);
+        const std::string path = dir + "/" + readOnly;
+        setup(dir);
+        if (*readOnly != '\0')
+            ::chmod(path.c_str(), std::string(readOnly) == "." ? 0555 : 0444);
         const auto before = Snapshot(dir);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        const std::string error = game.WriteSound(c.n, GameBytes(c.bytes, 1));
-        EXPECT_NE(error.find("sound " + std::to_string(c.n) + " "), std::string::npos) << error;
-        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        const std::string error = game.WriteSound(n, GameBytes(bytes, 1));
+        EXPECT_NE(error.find("sound " + std::to_string(n) + " "), std::string::npos) << error;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Snapshot(dir), before) << error;
         EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup")) << error;
         ::chmod(path.c_str(), 0755);
@@ -270,9 +256,9 @@ TEST(GameWriteSafety, AFullDiskGivesTheSystemsMessage)
     {
         SCOPED_TRACE(volBytes);
         const CSmallDisk disk("256k");
-        if (disk.Path().empty())
+        if (disk.path.empty())
             GTEST_SKIP() << "no permission to mount a small disk";
-        const std::string dir = disk.Path() + "/game";
+        const std::string dir = disk.path + "/game";
         fs::copy(MakeGame(true), dir);
         WriteFileBytes(dir + "/VOL.1", ReadFileBytes(dir + "/VOL.1") + std::string(volBytes, 'v'));
         const auto before = Snapshot(dir);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/DropoutCounter.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
@@ -20,6 +21,13 @@ namespace
 {
 constexpr unsigned kRow = CVirtualPlayer::kRow;
 constexpr unsigned kBlocks = 10;
+
+class CNotifyCounter : public IAudioNotify
+{
+public:
+    void OnAudioNotify() noexcept override { m_nCount.fetch_add(1); }
+    std::atomic<int> m_nCount{0};
+};
 
 class PlayThreadTest : public ::testing::Test
 {
@@ -58,6 +66,108 @@ protected:
 };
 } // namespace
 
+TEST(AudioDevice, StreamLoopsFromItsPositionAndNotifiesAtEachPosition)
+{
+    CVirtualAudioDevice device;
+    device.SetRecording(true);
+    auto pStream = device.CreateStreamBuffer(20);
+    ASSERT_NE(pStream, nullptr);
+    EXPECT_EQ(device.CreateStreamBuffer(0), nullptr);
+    EXPECT_EQ(device.CreateStreamBuffer(7), nullptr);
+    const Samples ramp = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ASSERT_TRUE(pStream->Write(0, ramp.data(), 20));
+    EXPECT_FALSE(pStream->Write(18, ramp.data(), 4));
+    EXPECT_FALSE(pStream->SetNotificationPositions({3}, nullptr));
+    CNotifyCounter counter;
+    ASSERT_TRUE(pStream->SetNotificationPositions({8, 18}, &counter));
+    ASSERT_TRUE(pStream->SetCurrentPosition(12));
+
+    // Not yet playing: the output is silent and the cursor stays.
+    device.Advance(4);
+    EXPECT_EQ(pStream->GetCurrentPosition(), 12u);
+    ASSERT_TRUE(pStream->Play());
+    // Samples 6..9 (position 18 at sample 9), then 0..4 (position 8 at sample 4).
+    std::string counts;
+    for (const unsigned n : {3, 1, 4, 1, 20})
+    {
+        device.Advance(n);
+        counts += std::to_string(counter.m_nCount.load()) + " ";
+    }
+    EXPECT_EQ(counts, "0 1 1 2 6 ");
+    EXPECT_EQ(pStream->GetCurrentPosition(), 10u);
+    pStream->Stop();
+    device.Advance(2);
+    EXPECT_EQ(counter.m_nCount.load(), 6);
+    const Samples output = device.TakeOutput();
+    EXPECT_EQ(Samples(output.begin(), output.begin() + 13),
+              (Samples{0, 0, 0, 0, 7, 8, 9, 10, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(Samples(output.end() - 2, output.end()), Samples(2, 0));
+}
+
+TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
+{
+    CVirtualAudioDevice device;
+    device.SetRecording(true);
+    auto pStream = device.CreateStreamBuffer(16);
+    ASSERT_NE(pStream, nullptr);
+    const Samples ramp = {1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_TRUE(pStream->Write(0, ramp.data(), 16));
+    CNotifyCounter counter;
+    ASSERT_TRUE(pStream->SetNotificationPositions({6}, &counter));
+    ASSERT_TRUE(pStream->TrackFill());
+    pStream->Commit(3 * 2);
+    ASSERT_TRUE(pStream->Play());
+    EXPECT_FALSE(pStream->TrackFill());
+
+    // Each step: samples committed before it, samples played, then what was heard and the
+    // gaps counted so far. The cursor waits where the writer fell behind, so nothing is
+    // skipped and no old sample is replayed.
+    const std::tuple<unsigned, unsigned, Samples, unsigned, int> steps[] = {
+        {0, 2, {1, 2}, 0, 0},    {0, 3, {3, 0, 0}, 1, 0}, {0, 2, {0, 0}, 1, 0},
+        {4, 3, {4, 5, 6}, 1, 1}, {0, 3, {7, 0, 0}, 2, 1}, {8, 6, {8, 1, 2, 3, 4, 5}, 2, 2},
+    };
+    for (const auto& [nCommit, nPlay, heard, nGaps, nNotified] : steps)
+    {
+        pStream->Commit(nCommit * 2);
+        device.Advance(nPlay);
+        EXPECT_EQ(device.TakeOutput(), heard) << nPlay;
+        EXPECT_EQ(device.GetUnderflowCount(), nGaps) << nPlay;
+        EXPECT_EQ(counter.m_nCount.load(), nNotified) << nPlay;
+    }
+}
+
+TEST(DropoutCounter, CountsFlaggedBlocksAndDrainedOutputsOncePerGapAfterTheStreamSettles)
+{
+    // 1000 frames a second, 10 ms latency: 100 frames of settling. Each block: flagged by the
+    // driver, its time, when it was due, its frames, and the dropouts counted after it.
+    const std::tuple<bool, double, double, unsigned, unsigned> blocks[] = {
+        {true, 1.000, 1.000, 60, 0},   // priming: nothing is due yet
+        {false, 1.050, 1.050, 40, 0},  // still priming
+        {false, 1.060, 1.060, 10, 1},  // a latency late and due already: the server played silence
+        {false, 1.080, 1.070, 10, 1},  // the same gap goes on
+        {false, 1.085, 1.095, 10, 1},  // in time again
+        {false, 1.090, 1.090, 10, 1},  // due now, but the output still held the block before
+        {false, 1.110, 1.1104, 10, 1}, // late, but the output had not drained
+        {true, 1.112, 1.130, 10, 2},   // the driver flags one
+        {true, 1.130, 1.130, 10, 2},   // the same one, late as well
+        {false, 0.0, 0.0, 10, 2},      // a host without a clock
+        {true, 0.0, 0.0, 10, 3},
+    };
+    CDropoutCounter counter;
+    counter.StartStream(1000, 0.010);
+    for (const auto& [bFlagged, now, due, nFrames, nCounted] : blocks)
+    {
+        counter.OnBlock(bFlagged, now, due, nFrames);
+        EXPECT_EQ(counter.GetCount(), nCounted) << now;
+    }
+    counter.CountGap();
+    // A new stream primes again, and forgets the gap of the old one.
+    counter.StartStream(1000, 0.010);
+    counter.OnBlock(false, 5.0, 5.0, 100);
+    counter.OnBlock(true, 5.002, 5.010, 10);
+    EXPECT_EQ(counter.GetCount(), 5u);
+}
+
 TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingToTheStart)
 {
     m_player.Play(m_doc);
@@ -66,10 +176,9 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
     EXPECT_EQ(snapshot.nBytes, 110260u);
     EXPECT_EQ(snapshot.nCursor, 0u);
     // Notifications at the last sample of each row slot: 11024, 22050, ... 110258.
-    std::vector<unsigned> positions;
+    ASSERT_EQ(snapshot.positions.size(), kBlocks);
     for (unsigned i = 1; i <= kBlocks; ++i)
-        positions.push_back(2 * kRow * i - 2);
-    EXPECT_EQ(snapshot.positions, positions);
+        EXPECT_EQ(snapshot.positions[i - 1], 2 * kRow * i - 2);
     // The first half of the ring, played next, holds the first rows already.
     const Samples pass = Offline(0, 7);
     Samples expected(pass.begin(), pass.begin() + kBlocks / 2 * kRow);
@@ -223,9 +332,7 @@ TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
         EXPECT_FALSE(thread.WaitUntilHandled());
         thread.OnDocumentClosing(&doc); // does not wait for a thread that has ended
     }
-    EXPECT_EQ(errors.Texts(),
-              std::vector<std::string>{"Could not use the sound device!\n\nSound will be disabled "
-                                       "for this session!"});
+    EXPECT_EQ(errors.Texts(), std::vector<std::string>{CSoundPlayThread::kDeviceErrorText});
 
     CSoundPlayThread quiet(nullptr);
     quiet.SetErrorReport(errors.Report());

@@ -182,13 +182,7 @@ TEST(VoiceScopeRing, ReaderRacingTheWriterSeesOnlyTrueSamplesOrSilence)
 TEST(ScopeTrigger, SteadyTonesStandStillFromFrameToFrame)
 {
     // Chip tones of several pitches and a sine, each with the frames of a 60 Hz display.
-    struct Case
-    {
-        std::string what;
-        Samples tone;
-        int period;
-    };
-    std::vector<Case> cases;
+    std::vector<std::tuple<std::string, Samples, int>> cases; // what, the tone, its period
     for (const int divisor : {97, 254, 1000})
     {
         CCollectVoices voices;
@@ -201,18 +195,17 @@ TEST(ScopeTrigger, SteadyTonesStandStillFromFrameToFrame)
         sine[i] = static_cast<std::int16_t>(9000 * std::sin(2 * M_PI * 261.63 * i / 44100.0));
     cases.push_back({"sine", sine, 169});
 
-    for (const Case& c : cases)
+    for (const auto& [what, tone, period] : cases)
     {
         CVoiceScopeRing ring(1 << 16);
-        ring.WriteVoices({c.tone.data(), nullptr, nullptr, nullptr}, c.tone.size());
+        ring.WriteVoices({tone.data(), nullptr, nullptr, nullptr}, tone.size());
         ring.MarkHeard(20000, 0);
-        Window first{};
-        Window second{};
+        Window first{}, second{};
         ReadScopeWindow(ring, 0, first.data(), 0);
         ReadScopeWindow(ring, 0, second.data(), 2 * 735);
         // Within the edges' sub-sample phase, the same picture.
-        EXPECT_LE(std::abs(PictureShift(first, second, c.period)), 1) << c.what;
-        EXPECT_GT(*std::max_element(first.begin(), first.end()), 3000) << c.what;
+        EXPECT_LE(std::abs(PictureShift(first, second, period)), 1) << what;
+        EXPECT_GT(*std::max_element(first.begin(), first.end()), 3000) << what;
     }
 }
 
@@ -371,9 +364,8 @@ TEST_F(VoiceMuteConverter, VgmSilencesTheMutedVoicesFromTheStart)
     const auto at = [&](std::size_t i) { return static_cast<std::uint8_t>(b[i]); };
     // Every attenuation latch of voices 1 and 3 (0x50 0xBX or 0xFX) is off.
     int nSilenced = 0;
-    for (std::size_t i = 0x40; i + 1 < b.size() && at(i) != 0x66; i += at(i) == 0x50   ? 2
-                                                                       : at(i) == 0x61 ? 3
-                                                                                       : 1)
+    for (std::size_t i = 0x40; i + 1 < b.size() && at(i) != 0x66;
+         i += at(i) == 0x50 ? 2 : (at(i) == 0x61 ? 3 : 1))
         if (at(i) == 0x50 && (at(i + 1) & 0xB0) == 0xB0)
         {
             EXPECT_EQ(at(i + 1) & 15, 15) << "at " << i;
