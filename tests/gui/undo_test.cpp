@@ -1,57 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
-#include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
-#include "sound/SoundDoc.h"
-#include "views/FollowPlayback.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
-#include <QPointer>
-#include <QScrollBar>
-#include <QSplitter>
-#include <QtTest>
-
 #include <functional>
-#include <memory>
 
 // Edits taken back and made again, and the play range and pattern editor following them.
-class UndoTest : public QObject
+class UndoTest : public CSoundViewTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<CSoundDoc> m_pDoc;
-    std::unique_ptr<CSoundSession> m_pSession;
-    std::unique_ptr<QSplitter> m_pWindow;
     CSoundSequenceView* m_pSequence = nullptr;
     CSoundPatternView* m_pPattern = nullptr;
-    CScriptedDialogs m_dialogs;
 
     void Open(bool bStartModified = false)
     {
-        m_pWindow.reset(); // the views refer to the session and the document
-        m_pSession.reset();
-        m_pDoc = std::make_unique<CSoundDoc>();
-        QVERIFY(m_pDoc->OnNewDocument());
+        EndDocument(); // the views refer to the session and the document
+        QVERIFY(StartDocument());
         m_pDoc->CreatePattern(0, 8, "second");
         m_pDoc->SetModifiedFlag(bStartModified);
-        m_pSession = std::make_unique<CSoundSession>(
-            m_pDoc.get(), SoundViewServices{nullptr, nullptr, &m_dialogs});
         m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
-        m_pWindow = std::make_unique<QSplitter>();
-        m_pSequence = new CSoundSequenceView(m_pSession.get(), m_pWindow.get());
-        m_pPattern = new CSoundPatternView(m_pSession.get(), m_pWindow.get());
-        m_pWindow->resize(600, 300);
-        m_pWindow->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_pWindow.get()));
+        m_pSequence = new CSoundSequenceView(m_pSession.get());
+        m_pPattern = new CSoundPatternView(m_pSession.get());
+        QVERIFY(ShowWindow(QBoxLayout::LeftToRight, {m_pSequence, m_pPattern}, QSize(600, 300)));
     }
     void Key(QWidget* pView, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         pView->setFocus();
-        QTest::keyClick(pView, static_cast<Qt::Key>(key), mods);
+        CSoundViewTest::Key(pView, key, mods);
     }
     QUndoStack& Stack() { return m_pSession->Undo().Stack(); }
     PatternId First() const { return m_pDoc->GetPatterns(0)[0]->GetId(); }
@@ -64,13 +44,7 @@ private:
     }
 
 private slots:
-    void init() { m_dialogs = CScriptedDialogs(); }
-    void cleanup()
-    {
-        m_pWindow.reset();
-        m_pSession.reset();
-        m_pDoc.reset();
-    }
+    void cleanup() { EndDocument(); }
 
     // Each kind of edit made with the editors' own keys and commands: undo restores the
     // document and returns to the editor and cursor that made it; redo makes it again.
@@ -201,47 +175,6 @@ private slots:
         QVERIFY(m_pSession->GetCurrentPattern() == pFirst);
     }
 
-    // Two open documents: each session keeps its own steps and its own budget.
-    void eachDocumentHasItsOwnHistory()
-    {
-        Open();
-        CSoundDoc other;
-        QVERIFY(other.OnNewDocument());
-        CSoundSession otherSession(&other);
-        otherSession.SetCurrentPattern(other.GetPatterns(0)[0].get());
-        otherSession.Undo().SetBudget(1);
-        {
-            CSoundPatternView otherView(&otherSession, m_pWindow.get());
-            Key(m_pPattern, Qt::Key_Q);
-            Key(m_pPattern, Qt::Key_W);
-            QCOMPARE(Stack().count(), 2);
-            QCOMPARE(otherSession.Undo().Stack().count(), 0);
-            Key(&otherView, Qt::Key_Q);
-            QCOMPARE(otherSession.Undo().Stack().count(), 1);
-            QVERIFY(Command(ID_EDIT_UNDO));
-            QCOMPARE(other.GetPatterns(0)[0]->GetCell(0).note, 60);
-        }
-        QCOMPARE(Stack().count(), 2);
-    }
-
-    void historyWindowClosesWithItsKeys()
-    {
-        Open();
-        for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence("Ctrl+W")})
-        {
-            QVERIFY(Command(ID_EDIT_HISTORY));
-            QPointer<QWidget> pHistory;
-            for (QWidget* pWidget : QApplication::topLevelWidgets())
-                if (pWidget->windowTitle().endsWith(" - History") && pWidget->isVisible())
-                    pHistory = pWidget;
-            QVERIFY(pHistory != nullptr);
-            pHistory->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(pHistory.data()));
-            QTest::keySequence(pHistory.data(), key);
-            QTRY_VERIFY(pHistory == nullptr || !pHistory->isVisible());
-        }
-    }
-
     void rangeFollowsTheWholeSong_data()
     {
         QTest::addColumn<int>("setup");
@@ -267,29 +200,26 @@ private slots:
         QFETCH(int, edit);
         QFETCH(int, expectedEnd);
         Open();
+        using namespace SoundEdits;
         const EditorPosition at;
         CSoundSession& s = *m_pSession;
         if (setup == 1)
-            SoundEdits::SetPlacement(s, at, "Set", {0, 3}, First());
+            SetPlacement(s, at, "Set", {0, 3}, First());
         if (setup == 2)
-            SoundEdits::ChangePattern(s, at, First(), "long", 40);
+            ChangePattern(s, at, First(), "long", 40);
         QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, setup == 1 ? 64 : setup == 2 ? 40 : 16}));
         if (rangeEnd > 0)
             m_pDoc->SetPlayRange({0, rangeEnd});
         const PlayRange before = m_pDoc->GetPlayRange();
+        const SequencePos step0{0, 0}, step2{0, 2};
+        const PlayRange range{0, 8};
         const std::function<void()> edits[] = {
-            [&] {
-                SoundEdits::SetPlacement(s, at, "Set", {0, 2}, First());
-            },
-            [&] { SoundEdits::ChangePattern(s, at, First(), "long", 40); },
-            [&] {
-                SoundEdits::SetPlacement(s, at, "Clear", {0, 0}, 0);
-            },
-            [&] { SoundEdits::ChangePattern(s, at, First(), "short", 4); },
-            [&] { SoundEdits::DeleteStep(s, at, 0, 2); },
-            [&] {
-                SoundEdits::SetPlayRange(s, at, {0, 8});
-            },
+            [&] { SetPlacement(s, at, "Set", step2, First()); },
+            [&] { ChangePattern(s, at, First(), "long", 40); },
+            [&] { SetPlacement(s, at, "Clear", step0, 0); },
+            [&] { ChangePattern(s, at, First(), "short", 4); },
+            [&] { DeleteStep(s, at, 0, 2); },
+            [&] { SetPlayRange(s, at, range); },
         };
         edits[edit]();
         QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
@@ -297,37 +227,6 @@ private slots:
         QCOMPARE(m_pDoc->GetPlayRange(), before);
         Stack().redo();
         QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
-    }
-
-    void patternEditorFollowsThePlayingRow()
-    {
-        Open();
-        SoundEdits::ChangePattern(*m_pSession, {}, First(), "long", 200);
-        m_pSession->SetPatternCursor({0, 5});
-        QScrollBar* pBar = m_pPattern->verticalScrollBar();
-        QCOMPARE(pBar->value(), 0);
-        const bool bWasOn = CFollowPlayback::Instance().IsOn();
-        // The row reported, whether playing, whether following; the row the page then starts at.
-        const std::tuple<int, bool, bool, int> reports[] = {
-            {150, true, true, 150},
-            {152, true, true, 150}, // still in view: the page stays put
-            {3, true, true, 3},     // the song wrapped round
-            {150, false, true, 3},  // stopped: no scrolling
-            {150, true, false, 3}};
-        for (const auto& [row, bPlaying, bFollow, top] : reports)
-        {
-            CFollowPlayback::Instance().Set(bFollow);
-            if (bPlaying)
-                m_pSession->OnPlayStarted(row);
-            else
-                m_pSession->OnStopped();
-            m_pSession->OnRowPlayed(row);
-            QCOMPARE(pBar->value(), top);
-            if (row == top)
-                QVERIFY(m_pPattern->GetPlayLineY() >= 0);
-        }
-        QCOMPARE(m_pSession->GetPatternCursor().row, 5);
-        CFollowPlayback::Instance().Set(bWasOn);
     }
 };
 
