@@ -228,6 +228,36 @@ private slots:
         QCOMPARE(m_pSession->GetResumeRow(), 16);
     }
 
+    void rowReportsMoveBothMarkers()
+    {
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
+        m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
+        m_pView->OnCommand(ID_SOUND_PLAY);
+        const auto reportRows = [this](int n)
+        {
+            for (int i = 0; i < n; ++i)
+                m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
+        };
+        reportRows(5);
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
+        reportRows(15);
+        // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
+        // 16-row pattern placed at 0, still counted from its placement.
+        QVERIFY(m_pSession->GetPlayRow() == 20 &&
+                m_pView->GetPlayLineY() == int(20 / 16.0 * 14.0 + 20.0));
+        QVERIFY(m_pPatternView->GetPlayLineY() == -1 &&
+                m_pView->GetPatternOffset(20, m_pSession->GetCurrentPattern()) == 20);
+
+        // Stop takes the marker away in both editors.
+        m_pSession->SetPlayRow(3);
+        m_pPatternView->DrawPlayPosition();
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 3);
+        QTest::qWait(50); // the marker is drawn
+        m_pView->OnCommand(ID_SOUND_STOP);
+        QTRY_COMPARE(m_pView->GetPlayLineY(), -1);
+        QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
+    }
+
     // The clipboard and drags, of whole placements.
     void dragWithinAChannel()
     {

@@ -3,9 +3,11 @@
 
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
+#include "views/FollowPlayback.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
+#include <QScrollBar>
 #include <functional>
 
 // Edits taken back and made again, and the play range and pattern editor following them.
@@ -227,6 +229,37 @@ private slots:
         QCOMPARE(m_pDoc->GetPlayRange(), before);
         Stack().redo();
         QCOMPARE(m_pDoc->GetPlayRange(), (PlayRange{0, expectedEnd}));
+    }
+
+    void patternEditorFollowsThePlayingRow()
+    {
+        Open();
+        SoundEdits::ChangePattern(*m_pSession, {}, First(), "long", 200);
+        m_pSession->SetPatternCursor({0, 5});
+        QScrollBar* pBar = m_pPattern->verticalScrollBar();
+        QCOMPARE(pBar->value(), 0);
+        const bool bWasOn = CFollowPlayback::Instance().IsOn();
+        // The row reported, whether playing, whether following; the row the page then starts at.
+        const std::tuple<int, bool, bool, int> reports[] = {
+            {150, true, true, 150},
+            {152, true, true, 150}, // still in view: the page stays put
+            {3, true, true, 3},     // the song wrapped round
+            {150, false, true, 3},  // stopped: no scrolling
+            {150, true, false, 3}};
+        for (const auto& [row, bPlaying, bFollow, top] : reports)
+        {
+            CFollowPlayback::Instance().Set(bFollow);
+            if (bPlaying)
+                m_pSession->OnPlayStarted(row);
+            else
+                m_pSession->OnStopped();
+            m_pSession->OnRowPlayed(row);
+            QCOMPARE(pBar->value(), top);
+            if (row == top)
+                QVERIFY(m_pPattern->GetPlayLineY() >= 0);
+        }
+        QCOMPARE(m_pSession->GetPatternCursor().row, 5);
+        CFollowPlayback::Instance().Set(bWasOn);
     }
 };
 
