@@ -233,14 +233,11 @@ private slots:
         m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
         m_pView->OnCommand(ID_SOUND_PLAY);
-        const auto reportRows = [this](int n)
-        {
-            for (int i = 0; i < n; ++i)
-                m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
-        };
-        reportRows(5);
+        for (int i = 0; i < 5; ++i)
+            m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
-        reportRows(15);
+        for (int i = 0; i < 15; ++i)
+            m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
         // 20 rows at 16 rows per line: a fraction of the way into line 1. Row 20 is past the
         // 16-row pattern placed at 0, still counted from its placement.
         QVERIFY(m_pSession->GetPlayRow() == 20 &&
