@@ -35,14 +35,18 @@ inline std::string Noise(int ticks, int freq, bool bWhite, int atten)
     return Record(ticks, 0, 0xE0 + (bWhite ? 4 : 0) + freq, 0xF0 + atten);
 }
 
+inline std::string Le16(std::size_t v)
+{
+    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
+}
+
 // The offsets table, then each channel's records and its terminator.
 inline std::string Resource(const std::array<std::string, 4>& records)
 {
     std::string head, body;
     for (const auto& data : records)
     {
-        head += Bytes(
-            {static_cast<int>((8 + body.size()) & 0xFF), static_cast<int>((8 + body.size()) >> 8)});
+        head += Le16(8 + body.size());
         body += data + Bytes({0xFF, 0xFF});
     }
     return head + body;

@@ -31,11 +31,6 @@ inline std::string Entry(int volume, int offset)
     return Bytes({volume << 4 | offset >> 16, (offset >> 8) & 0xFF, offset & 0xFF});
 }
 
-inline std::string Le16(std::size_t v)
-{
-    return Bytes({static_cast<int>(v & 0xFF), static_cast<int>(v >> 8)});
-}
-
 inline std::string VolRecord(int volume, const std::string& data)
 {
     return Bytes({0x12, 0x34, volume}) + Le16(data.size()) + data;

@@ -3,6 +3,7 @@
 #include "playback/OfflineRenderer.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/AgiFile.h"
+#include "support/RenderedSound.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <spawn.h>
@@ -49,13 +49,6 @@ private:
     std::condition_variable m_changed;
     int m_nReports = 0;
 };
-
-std::vector<std::int16_t> ToSamples(const std::string& bytes)
-{
-    std::vector<std::int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
-}
 
 constexpr double kRate = 44100.0;
 
@@ -170,7 +163,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
                                 " --chip " + SynthKindName(param.kind) + " '" + name + ".tks' '" +
                                 wav + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    const auto render = ToSamples(ReadFileBytes(wav).substr(44));
+    const auto render = WavSamples(ReadFileBytes(wav));
 
     CSoundDoc doc;
     ASSERT_TRUE(doc.OnNewDocument());
@@ -245,7 +238,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     int status = 0;
     ::waitpid(parec, &status, 0);
 
-    const auto recorded = ToSamples(ReadFileBytes(capture));
+    const auto recorded = WavSamples(ReadFileBytes(capture), 0);
     std::vector<std::int16_t> passes;
     for (int pass = 0; pass < nPasses; ++pass)
         passes.insert(passes.end(), render.begin(), render.end());

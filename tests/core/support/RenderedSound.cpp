@@ -22,10 +22,10 @@ double Rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size
     return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0.0;
 }
 
-std::vector<std::int16_t> WavSamples(const std::string& wav)
+std::vector<std::int16_t> WavSamples(const std::string& wav, std::size_t headerBytes)
 {
     std::vector<std::int16_t> samples;
-    for (std::size_t i = 44; i + 1 < wav.size(); i += 2)
+    for (std::size_t i = headerBytes; i + 1 < wav.size(); i += 2)
         samples.push_back(static_cast<std::int16_t>(static_cast<std::uint8_t>(wav[i]) |
                                                     static_cast<std::uint8_t>(wav[i + 1]) << 8));
     return samples;

@@ -21,5 +21,5 @@ std::vector<std::int16_t> RenderAgi(const std::string& resource, SynthKind kind,
                                     FadeKind fade = FadeKind::None);
 // RMS level of samples [from, to).
 double Rms(const std::vector<std::int16_t>& samples, std::size_t from, std::size_t to);
-// The samples of a 16-bit mono .wav file with a 44-byte header.
-std::vector<std::int16_t> WavSamples(const std::string& wav);
+// The samples of a 16-bit mono .wav file with a 44-byte header, or of raw samples with none.
+std::vector<std::int16_t> WavSamples(const std::string& wav, std::size_t headerBytes = 44);
