@@ -76,6 +76,12 @@ check_package
 
 grep -q '^Exec=tarvok ' "$root/share/applications/tarvok.desktop" || fail "the desktop entry does not start tarvok"
 grep -q '^Icon=tarvok$' "$root/share/applications/tarvok.desktop" || fail "the desktop entry names another icon"
+# Every type the entry offers to open is one the system or the package defines.
+for type in $(sed -n 's/^MimeType=//p' "$root/share/applications/tarvok.desktop" | tr ';' ' '); do
+    [ -f /usr/share/mime/packages/freedesktop.org.xml ] || break
+    grep -q "type=\"$type\"" "$root/share/mime/packages/tarvok-sound.xml" /usr/share/mime/packages/*.xml ||
+        fail "the desktop entry offers to open $type, which nothing defines"
+done
 if command -v desktop-file-validate > /dev/null 2>&1; then
     desktop-file-validate "$root/share/applications/tarvok.desktop" || fail "the desktop entry is not valid"
 fi
