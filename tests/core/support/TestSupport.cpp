@@ -37,6 +37,18 @@ struct TempDirs
             std::filesystem::remove_all(p, ec);
     }
 } g_tempDirs;
+
+ConvertResult RunShell(const std::string& command)
+{
+    ConvertResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buf[4096];
+    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+        result.out.append(buf, n);
+    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
 } // namespace
 
 std::string MakeTempDir()
@@ -78,21 +90,6 @@ std::string Le32(std::uint32_t value)
     return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
             static_cast<char>(value >> 24)};
 }
-
-namespace
-{
-ConvertResult RunShell(const std::string& command)
-{
-    ConvertResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; pipe != nullptr && (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-        result.out.append(buf, n);
-    const int status = pipe != nullptr ? ::pclose(pipe) : -1;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-} // namespace
 
 ConvertResult RunConvert(const std::string& args)
 {
