@@ -18,13 +18,13 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
-// The main window: the area holding the sound windows, the two toolbars, the status bar, the
-// two menu sets and the commands behind them.
 // What CMainFrame keeps on each of its actions: the command it sends, and the generated list
 // (recent files, windows) it belongs to.
 inline constexpr char kCommandProperty[] = "tarvokCommand";
 inline constexpr char kDynamicProperty[] = "tarvokDynamic";
 
+// The main window: the area holding the sound windows, the two toolbars, the status bar, the
+// two menu sets and the commands behind them.
 class CMainFrame : public QMainWindow, public ICommandTarget
 {
     Q_OBJECT

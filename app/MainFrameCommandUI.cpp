@@ -14,11 +14,6 @@
 #include <QMenu>
 #include <QToolBar>
 
-namespace
-{
-
-} // namespace
-
 CCmdUI CMainFrame::QueryCommandState(UINT nID)
 {
     CCmdUI state(nID);

@@ -9,7 +9,6 @@
 
 namespace
 {
-
 // The number of a "<prefix>vol.N" name (no leading zero, at most two digits), or -1.
 int AnyVolNumber(const std::string& lowerName, const std::string& lowerPrefix)
 {

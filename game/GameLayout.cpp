@@ -11,7 +11,6 @@
 
 namespace
 {
-
 // The directories besides SNDDIR whose resources share the VOL files, as the folder spells them.
 std::map<GameResourceKind, std::string> OtherDirNames(std::vector<std::string> fileNames)
 {

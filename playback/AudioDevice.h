@@ -159,7 +159,7 @@ public:
     virtual std::string Describe() const = 0;
     // Gaps heard: the stream buffer not filled in time, and (where the backend knows) the
     // device itself running dry. Any thread.
-    virtual unsigned GetUnderflowCount() const { return m_mixer.GetStarvedCount(); }
+    virtual unsigned GetUnderflowCount() const { return GetStarvedCount(); }
     // Of those, the gaps where the stream buffer had not been filled in time. Any thread.
     unsigned GetStarvedCount() const { return m_mixer.GetStarvedCount(); }
     // Restarts the output with the next longer latency after repeated dropouts; false when

@@ -39,7 +39,7 @@ public:
     std::string Describe() const override;
     unsigned GetUnderflowCount() const override
     {
-        return m_dropouts.GetCount() + CAudioDevice::GetUnderflowCount();
+        return m_dropouts.GetCount() + GetStarvedCount();
     }
     bool RaiseLatency() override;
 

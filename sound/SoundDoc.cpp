@@ -13,7 +13,6 @@ const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
 
 namespace
 {
-
 std::string FormatNumber(std::int32_t n)
 {
     char buf[16];

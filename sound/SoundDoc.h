@@ -67,6 +67,9 @@ struct PatternCursor
     std::int32_t row = 0;
 };
 
+// The extension of the document files.
+inline constexpr char kDocumentExtension[] = ".tks";
+
 // The document of one sound: settings, four channels of patterns and sequences, play range.
 // What the editors show of it (cursors, current pattern, transport) is the editing
 // session's.
@@ -74,9 +77,6 @@ struct PatternCursor
 // The play thread reads the document while the user edits it: every change and every read
 // from another thread happens under Guard(). Document operations take it themselves; only
 // the core's own readers on other threads (the play thread) take it around their reads.
-// The extension of the document files.
-inline constexpr char kDocumentExtension[] = ".tks";
-
 class CSoundDoc : public CDocument
 {
 public:

@@ -16,10 +16,8 @@
 
 namespace
 {
-constexpr std::uint64_t kTickSamples = kVgmSamplesPerTick;
 // A log this large inflated is no chip song; stops a compressed bomb.
 constexpr std::size_t kMaxInflatedBytes = std::size_t{64} << 20;
-constexpr std::uint8_t kSilent = kAgiSilentAttenuation;
 
 std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, std::size_t pos)
 {
@@ -107,7 +105,8 @@ std::string HexByte(std::uint8_t value)
 struct ChipState
 {
     std::array<std::uint16_t, 3> divisors{};
-    std::array<std::uint8_t, 4> attens{kSilent, kSilent, kSilent, kSilent};
+    std::array<std::uint8_t, 4> attens{kAgiSilentAttenuation, kAgiSilentAttenuation,
+                                       kAgiSilentAttenuation, kAgiSilentAttenuation};
     std::uint8_t noise = 0;
     int latched = 0; // register 0-7: voice times 2, plus 1 for attenuation
     bool bNoiseWritten = false;
@@ -167,7 +166,7 @@ public:
     {
         if (m_bOpen && !bRestart && setting == m_open.setting && atten == m_open.atten)
             return;
-        if (!m_bOpen && atten == kSilent && !bHeld)
+        if (!m_bOpen && atten == kAgiSilentAttenuation && !bHeld)
             return;
         Close(tick);
         m_open = {tick, 0, setting, atten};
@@ -193,7 +192,7 @@ private:
 std::int64_t TickOf(std::uint64_t sample)
 {
     // A write lands on the first tick that starts at or after it.
-    const std::uint64_t tick = (sample + kTickSamples - 1) / kTickSamples;
+    const std::uint64_t tick = (sample + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick;
     return static_cast<std::int64_t>(std::min<std::uint64_t>(tick, kMaxImportedTicks + 1));
 }
 
@@ -351,13 +350,13 @@ std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& so
     std::unique_ptr<CChipSong> pChip;
     if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
         return error;
-    if ((log.totalSamples + kTickSamples - 1) / kTickSamples >
+    if ((log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick >
         static_cast<std::uint64_t>(kMaxImportedTicks))
         return SongTooLongMessage();
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    song = pChip->Finish(
-        static_cast<std::int64_t>((log.totalSamples + kTickSamples - 1) / kTickSamples));
+    song = pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kVgmSamplesPerTick - 1) /
+                                                   kVgmSamplesPerTick));
     return {};
 }
 
