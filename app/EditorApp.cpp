@@ -293,11 +293,11 @@ bool CEditorApp::SaveModified(CSoundDoc* pDoc)
         return true;
     const std::string& name = pDoc->GetPathName().empty() ? pDoc->GetTitle() : pDoc->GetPathName();
     switch (AfxMessageBox("Save changes to " + ToDisplayUtf8(name) + "?",
-                          MB_YESNOCANCEL | MB_ICONEXCLAMATION))
+                          MessageKind::Warning, Buttons::YesNoCancel))
     {
-    case IDCANCEL:
+    case Answer::Cancel:
         return false;
-    case IDYES:
+    case Answer::Yes:
         return DoFileSave(pDoc);
     default:
         return true;

@@ -148,7 +148,7 @@ void CEditorApp::StartPlayThread()
         [this](const std::string& message)
         {
             QMetaObject::invokeMethod(
-                this, [message] { AfxMessageBox(message, MB_OK | MB_ICONSTOP); },
+                this, [message] { AfxMessageBox(message, MessageKind::Error); },
                 Qt::QueuedConnection);
         });
     m_pPlayThread->CreateThread();

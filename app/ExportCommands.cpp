@@ -59,7 +59,7 @@ std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc)
         WriteAtomically(*path, [&doc](CFile& out) { return ExportAgi(doc, out); });
     // A refused resource is told plainly, a file that cannot be written with a warning.
     if (!written.Ok())
-        ShowFailure(written.GetFailure(), MB_OK);
+        ShowFailure(written.GetFailure(), MessageKind::Plain);
     return written.Ok() ? path : std::nullopt;
 }
 

@@ -110,7 +110,7 @@ void CGameFolderCommands::OnOpenGameFolder()
         error = "The game folder " + game.GetPath() + " has no sounds";
     if (!error.empty())
     {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
         return;
     }
     AddRecentGame(game.GetPath());
@@ -135,7 +135,7 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     CGameFolder game;
     if (const std::string error = game.Open(folder); !error.empty())
     {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
         return nullptr;
     }
     std::unique_ptr<CSoundDoc> pDoc = LoadGameSound(game, n);
@@ -163,7 +163,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             "Write the whole song into the game folder " + ToDisplayUtf8(folder) + " as sound " +
             std::to_string(n) + "?\n\nThe game's files that change are copied to " +
             ToDisplayUtf8((fs::path(folder) / ".tarvok-backup").string()) + " first.";
-        if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        if (AfxMessageBox(question, MessageKind::Question, Buttons::OkCancel) != Answer::Ok)
             return false;
         state.bConfirmed = true;
     }
@@ -180,7 +180,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
         error = game.WriteSound(n, build.bytes, state.backupPath);
     if (!error.empty())
     {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
         return false;
     }
     state.backupPath = game.GetBackupPath();
@@ -226,7 +226,7 @@ bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
             "The game folder " + ToDisplayUtf8(target.folder) + " holds " + replaced +
             " already. Replace it with this song?\n\nThe game's files that change are copied to " +
             ToDisplayUtf8((fs::path(target.folder) / ".tarvok-backup").string()) + " first.";
-        if (AfxMessageBox(question, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        if (AfxMessageBox(question, MessageKind::Question, Buttons::OkCancel) != Answer::Ok)
             return false;
         state.bConfirmed = true;
     }

@@ -25,88 +25,75 @@ QWidget* DialogParent()
     return nullptr;
 }
 
-QMessageBox::Icon BoxIcon(unsigned nType)
+QMessageBox::Icon BoxIcon(MessageKind kind)
 {
-    switch (nType & MB_ICONMASK)
+    switch (kind)
     {
-    case MB_ICONSTOP:
+    case MessageKind::Error:
         return QMessageBox::Critical;
-    case MB_ICONQUESTION:
+    case MessageKind::Question:
         return QMessageBox::Question;
-    case MB_ICONEXCLAMATION:
+    case MessageKind::Warning:
         return QMessageBox::Warning;
-    case MB_ICONINFORMATION:
+    case MessageKind::Information:
         return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case MessageKind::Plain:
+        break;
     }
+    return QMessageBox::NoIcon;
 }
 
-QMessageBox::StandardButtons BoxButtons(unsigned nType)
+QMessageBox::StandardButtons BoxButtons(Buttons buttons)
 {
-    switch (nType & MB_TYPEMASK)
+    switch (buttons)
     {
-    case MB_OKCANCEL:
+    case Buttons::OkCancel:
         return QMessageBox::Ok | QMessageBox::Cancel;
-    case MB_YESNOCANCEL:
+    case Buttons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case MB_YESNO:
+    case Buttons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
-    default:
-        return QMessageBox::Ok;
+    case Buttons::Ok:
+        break;
     }
+    return QMessageBox::Ok;
 }
 
-// The answer when nobody could be asked: the cautious one.
-int UnansweredResult(unsigned nType)
+Answer RunMessageBox(const MessageRequest& request, const QString& caption)
 {
-    switch (nType & MB_TYPEMASK)
-    {
-    case MB_OKCANCEL:
-    case MB_YESNOCANCEL:
-        return IDCANCEL;
-    case MB_YESNO:
-        return IDNO;
-    default:
-        return IDOK;
-    }
-}
-
-int RunMessageBox(const QString& text, unsigned nType, const QString& caption)
-{
-    QMessageBox box(BoxIcon(nType), caption, text, BoxButtons(nType), DialogParent());
-    if ((nType & MB_DEFMASK) == MB_DEFBUTTON2)
-        box.setDefaultButton((nType & MB_TYPEMASK) == MB_OKCANCEL ? QMessageBox::Cancel
+    QMessageBox box(BoxIcon(request.kind), caption, QString::fromStdString(request.text),
+                    BoxButtons(request.buttons), DialogParent());
+    if (request.defaultButton == DefaultButton::Second)
+        box.setDefaultButton(request.buttons == Buttons::OkCancel ? QMessageBox::Cancel
                                                                   : QMessageBox::No);
     switch (box.exec())
     {
     case QMessageBox::Ok:
-        return IDOK;
+        return Answer::Ok;
     case QMessageBox::Yes:
-        return IDYES;
+        return Answer::Yes;
     case QMessageBox::No:
-        return IDNO;
+        return Answer::No;
     default:
-        return (nType & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
+        // Escape or the window's close button.
+        return CautiousAnswer(request.buttons);
     }
 }
 } // namespace
 
-int CQtMessageSink::ShowMessage(const std::string& text, unsigned nType, const std::string& caption)
+Answer CQtMessageSink::ShowMessage(const MessageRequest& request)
 {
-    const QString strText = QString::fromStdString(text);
-    const QString strCaption =
-        QString::fromStdString(caption.empty() ? LoadResourceString(AFX_IDS_APP_TITLE) : caption);
+    const QString caption = QString::fromStdString(
+        request.caption.empty() ? LoadResourceString(AFX_IDS_APP_TITLE) : request.caption);
     if (QThread::currentThread() != qApp->thread())
     {
         // Another thread (the play thread reporting its device) must not wait for the person:
         // the user-interface thread may itself be waiting for that thread to end.
         QMetaObject::invokeMethod(
-            qApp, [strText, nType, strCaption] { RunMessageBox(strText, nType, strCaption); },
-            Qt::QueuedConnection);
-        return UnansweredResult(nType);
+            qApp, [request, caption] { RunMessageBox(request, caption); }, Qt::QueuedConnection);
+        return CautiousAnswer(request.buttons);
     }
-    return RunMessageBox(strText, nType, strCaption);
+    return RunMessageBox(request, caption);
 }
 
 QStringList TranslateFileFilter(const std::string& strFilter)

@@ -10,7 +10,7 @@
 class CQtMessageSink : public IMessageSink
 {
 public:
-    int ShowMessage(const std::string& text, unsigned nType, const std::string& caption) override;
+    Answer ShowMessage(const MessageRequest& request) override;
 };
 
 class CQtFileNameSource : public IFileNameSource

@@ -42,7 +42,7 @@ std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path)
     }
     catch (const CFileException& e)
     {
-        AfxMessageBox(e.what(), MB_ICONEXCLAMATION);
+        AfxMessageBox(e.what(), MessageKind::Warning);
         return std::nullopt;
     }
 }
@@ -56,7 +56,7 @@ std::string AbsolutePath(const std::string& path)
 
 void Refuse(const std::string& path, const std::string& error)
 {
-    AfxMessageBox("Cannot import " + path + ":\n" + error, MB_ICONEXCLAMATION);
+    AfxMessageBox("Cannot import " + path + ":\n" + error, MessageKind::Warning);
 }
 } // namespace
 
@@ -103,7 +103,7 @@ CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
     if (pDoc == nullptr)
         return nullptr;
     if (const Status imported = ImportAgiFile(*pDoc, path); !imported.Ok())
-        ShowFailure(imported.GetFailure(), MB_OK);
+        ShowFailure(imported.GetFailure(), MessageKind::Plain);
     return pDoc;
 }
 

@@ -39,7 +39,8 @@ bool AcceptsLength(const CSoundDoc& doc, SynthKind kind)
         return true;
     return AfxMessageBox("The WAV file would last " + DescribeWavLength(length) +
                              ". Write it anyway?",
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+                         MessageKind::Question, Buttons::YesNo,
+                         DefaultButton::Second) == Answer::Yes;
 }
 } // namespace
 

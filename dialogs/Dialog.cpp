@@ -226,7 +226,7 @@ QString CDialog::FieldText(UINT nID) const
 
 void CDialog::Refuse(UINT nID, const std::string& message)
 {
-    AfxMessageBox(message, MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(message, MessageKind::Warning);
     QWidget* pItem = GetDlgItem(nID);
     if (pItem != nullptr)
         FocusAndSelect(pItem);

@@ -56,7 +56,7 @@ bool ExportAllGameSounds(const CGameFolder& game, const std::vector<GameExportFo
     CGameSoundExport exporter;
     if (const std::string error = exporter.Read(game); !error.empty())
     {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
         return false;
     }
 
@@ -89,8 +89,8 @@ bool ExportAllGameSounds(const CGameFolder& game, const std::vector<GameExportFo
     worker.join();
     progress.reset();
     if (!error.empty())
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
     else if (const std::string skipped = Skipped(exporter); !skipped.empty())
-        AfxMessageBox("These sounds were not written:" + skipped, MB_ICONEXCLAMATION);
+        AfxMessageBox("These sounds were not written:" + skipped, MessageKind::Warning);
     return error.empty() && exporter.GetWritten() > 0;
 }

@@ -36,7 +36,7 @@ std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n)
     }
     if (!error.empty())
     {
-        AfxMessageBox(error, MB_ICONEXCLAMATION);
+        AfxMessageBox(error, MessageKind::Warning);
         return nullptr;
     }
     pDoc->SetModifiedFlag(false);

@@ -88,11 +88,11 @@ bool CSoundManageDialog::SaveData()
     if (!HasUnappliedChange())
         return true;
     const std::string question = "Apply the changes to pattern " + ToDisplayUtf8(m_strName) + "?";
-    switch (AfxMessageBox(question, MB_YESNOCANCEL | MB_ICONQUESTION))
+    switch (AfxMessageBox(question, MessageKind::Question, Buttons::YesNoCancel))
     {
-    case IDYES:
+    case Answer::Yes:
         return ApplyChange();
-    case IDNO:
+    case Answer::No:
         return true;
     default:
         return false;
@@ -225,8 +225,8 @@ void CSoundManageDialog::OnDelete()
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
         return;
-    if (AfxMessageBox(g_pszMsgDeletePattern, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
-        IDYES)
+    if (AfxMessageBox(g_pszMsgDeletePattern, MessageKind::Warning, Buttons::YesNo,
+                      DefaultButton::Second) != Answer::Yes)
         return;
     SoundEdits::DeletePattern(*m_pSession, {}, pPattern->GetId());
     OnSelChangeChannel();

@@ -14,7 +14,9 @@ constexpr UINT IDD_SOUND_PROPERTIES = 159;
 constexpr UINT IDD_SOUND_MIDIEXPORT = 166;
 constexpr UINT IDD_SOUND_MANAGE = 173;
 
-// The OK and Cancel buttons carry the answers' numbers, IDOK and IDCANCEL.
+// The OK and Cancel buttons.
+constexpr UINT IDOK = 1;
+constexpr UINT IDCANCEL = 2;
 
 // Pattern dialog.
 constexpr UINT IDC_PATTERN_NAME = 1000;

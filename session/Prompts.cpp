@@ -11,17 +11,12 @@ namespace
 class CStderrMessages : public IMessageSink
 {
 public:
-    int ShowMessage(const std::string& text, unsigned nType, const std::string&) override
+    Answer ShowMessage(const MessageRequest& request) override
     {
-        std::fprintf(stderr, "%s\n", text.c_str());
-        switch (nType & MB_TYPEMASK)
-        {
-        case MB_YESNO:
-        case MB_YESNOCANCEL:
-            return IDNO;
-        default:
-            return IDOK;
-        }
+        std::fprintf(stderr, "%s\n", request.text.c_str());
+        const bool bQuestion =
+            request.buttons == Buttons::YesNo || request.buttons == Buttons::YesNoCancel;
+        return bQuestion ? Answer::No : Answer::Ok;
     }
 };
 
@@ -81,15 +76,31 @@ IFileNameSource& GetFileNameSource()
     return pRoute != nullptr && pRoute->pFileNames != nullptr ? *pRoute->pFileNames : noFileNames;
 }
 
-int AfxMessageBox(const std::string& text, unsigned nType, const std::string& caption)
+Answer CautiousAnswer(Buttons buttons)
 {
-    return Messages().ShowMessage(text, nType, caption);
+    switch (buttons)
+    {
+    case Buttons::OkCancel:
+    case Buttons::YesNoCancel:
+        return Answer::Cancel;
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::Ok:
+        break;
+    }
+    return Answer::Ok;
 }
 
-void ShowFailure(const Failure& failure, unsigned nRefusedType)
+Answer AfxMessageBox(const std::string& text, MessageKind kind, Buttons buttons,
+                     DefaultButton defaultButton)
+{
+    return Messages().ShowMessage({text, kind, buttons, defaultButton, {}});
+}
+
+void ShowFailure(const Failure& failure, MessageKind refusedKind)
 {
     if (failure.Silent())
         return;
     AfxMessageBox(failure.message,
-                  failure.cause == Failure::Cause::File ? MB_ICONEXCLAMATION : nRefusedType);
+                  failure.cause == Failure::Cause::File ? MessageKind::Warning : refusedKind);
 }

@@ -9,40 +9,54 @@
 // its operations return a Result, and the editor shows the failures through these. Tests
 // record what was asked.
 
-// Button and icon flags, and answers, of a message box.
-enum : unsigned
+// What a message box offers, what kind of message it is, and what the person answered.
+enum class Buttons
 {
-    MB_OK = 0x00,
-    MB_OKCANCEL = 0x01,
-    MB_YESNOCANCEL = 0x03,
-    MB_YESNO = 0x04,
-    MB_TYPEMASK = 0x0F,
-    MB_ICONSTOP = 0x10,
-    MB_ICONERROR = MB_ICONSTOP,
-    MB_ICONQUESTION = 0x20,
-    MB_ICONEXCLAMATION = 0x30,
-    MB_ICONINFORMATION = 0x40,
-    MB_ICONMASK = 0xF0,
-    MB_DEFBUTTON1 = 0x000,
-    MB_DEFBUTTON2 = 0x100,
-    MB_DEFMASK = 0xF00,
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
 };
-enum : int
+enum class MessageKind
 {
-    IDOK = 1,
-    IDCANCEL = 2,
-    IDYES = 6,
-    IDNO = 7,
+    Plain,
+    Error,
+    Question,
+    Warning,
+    Information,
 };
+// The second button (Cancel, No) answers Enter where the first would lose work.
+enum class DefaultButton
+{
+    First,
+    Second,
+};
+enum class Answer
+{
+    Ok,
+    Cancel,
+    Yes,
+    No,
+};
+
+struct MessageRequest
+{
+    std::string text;
+    MessageKind kind = MessageKind::Plain;
+    Buttons buttons = Buttons::Ok;
+    DefaultButton defaultButton = DefaultButton::First;
+    // Empty means the application's title.
+    std::string caption;
+};
+
+// The answer when nobody can be asked: the one that changes nothing.
+Answer CautiousAnswer(Buttons buttons);
 
 class IMessageSink
 {
 public:
     virtual ~IMessageSink() = default;
-    // Shows text with the given MB_ flags and returns the answer (IDOK, IDYES ...).
-    // An empty caption means the application's title.
-    virtual int ShowMessage(const std::string& text, unsigned nType,
-                            const std::string& caption) = 0;
+    virtual Answer ShowMessage(const MessageRequest& request) = 0;
 };
 
 // What a file chooser is asked. Filters use the "Name (*.ext)|*.ext||" form.
@@ -75,8 +89,10 @@ void SetMessageSink(IMessageSink* pSink);
 void SetFileNameSource(IFileNameSource* pSource);
 IFileNameSource& GetFileNameSource();
 
-int AfxMessageBox(const std::string& text, unsigned nType = MB_OK, const std::string& caption = {});
+Answer AfxMessageBox(const std::string& text, MessageKind kind = MessageKind::Plain,
+                     Buttons buttons = Buttons::Ok,
+                     DefaultButton defaultButton = DefaultButton::First);
 
-// Shows the failure's message unless it is silent: a file system failure with the
-// exclamation icon, a refusal with nRefusedType.
-void ShowFailure(const Failure& failure, unsigned nRefusedType = MB_ICONEXCLAMATION);
+// Shows the failure's message unless it is silent: a file system failure as a warning, a
+// refusal as refusedKind.
+void ShowFailure(const Failure& failure, MessageKind refusedKind = MessageKind::Warning);

@@ -102,9 +102,9 @@ CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const Seq
         // the answer, and a message box would hold it up.
         if (bDrop)
             QTimer::singleShot(0, this,
-                               [] { AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION); });
+                               [] { AfxMessageBox(kInvalidPatternMessage, MessageKind::Warning); });
         else
-            AfxMessageBox(kInvalidPatternMessage, MB_ICONEXCLAMATION);
+            AfxMessageBox(kInvalidPatternMessage, MessageKind::Warning);
         return nullptr;
     }
 

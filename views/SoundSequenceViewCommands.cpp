@@ -126,8 +126,7 @@ void CSoundSequenceView::OnPatternEditor()
         OpenPattern(pPattern);
     else
         AfxMessageBox("You do not have any pattern to view!\n\nHere, it would be wise to help "
-                      "the user add one..",
-                      MB_OK);
+                      "the user add one..");
 }
 
 void CSoundSequenceView::OnEditPattern()

@@ -39,23 +39,24 @@ public:
     CScriptedMessages() { SetMessageSink(this); }
     ~CScriptedMessages() override { SetMessageSink(nullptr); }
 
-    int ShowMessage(const std::string& text, unsigned nType, const std::string&) override
+    Answer ShowMessage(const MessageRequest& request) override
     {
-        texts.push_back(text);
-        types.push_back(nType);
+        texts.push_back(request.text);
+        requests.push_back(request);
         if (!answers.empty())
         {
-            const int answer = answers.front();
+            const Answer answer = answers.front();
             answers.pop_front();
             return answer;
         }
-        const unsigned buttons = nType & MB_TYPEMASK;
-        return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDNO : IDOK;
+        const bool bQuestion =
+            request.buttons == Buttons::YesNo || request.buttons == Buttons::YesNoCancel;
+        return bQuestion ? Answer::No : Answer::Ok;
     }
 
     std::vector<std::string> texts;
-    std::vector<unsigned> types;
-    std::deque<int> answers;
+    std::vector<MessageRequest> requests;
+    std::deque<Answer> answers;
 };
 
 // Answers file choosers from a queue of paths; an empty queue cancels.

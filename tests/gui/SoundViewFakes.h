@@ -80,10 +80,10 @@ public:
 class CRecordingMessages : public IMessageSink
 {
 public:
-    int ShowMessage(const std::string& text, unsigned, const std::string&) override
+    Answer ShowMessage(const MessageRequest& request) override
     {
-        texts.push_back(text);
-        return IDOK;
+        texts.push_back(request.text);
+        return Answer::Ok;
     }
     std::vector<std::string> texts;
 };

@@ -208,12 +208,12 @@ private slots:
         auto* pList = dialog.GetItem<QListWidget>(IDC_MANAGE_LIST);
         pList->setCurrentRow(1);
 
-        m_messages->answers = {IDNO, IDYES};
+        m_messages->answers = {Answer::No, Answer::Yes};
         Click(&dialog, IDC_MANAGE_DELETE);
         QCOMPARE(m_messages->texts,
                  std::vector<std::string>{"Are you sure you want to delete this pattern?"});
-        QVERIFY(m_messages->types.back() ==
-                    unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) &&
+        QVERIFY(m_messages->requests.back().buttons == Buttons::YesNo &&
+                m_messages->requests.back().defaultButton == DefaultButton::Second &&
                 pList->count() == 2 && m_pDoc->GetPatternAt(at) == pSecond);
 
         Click(&dialog, IDC_MANAGE_DELETE);
@@ -225,11 +225,11 @@ private slots:
     void manageAsksBeforeClosingOverAnEdit()
     {
         // Typed name, answer, still open after Enter, the name then.
-        const std::tuple<const char*, int, bool, const char*> cases[] = {
-            {"000", IDCANCEL, false, "000"},
-            {"lead", IDYES, false, "lead"},
-            {"lead", IDNO, false, "000"},
-            {"lead", IDCANCEL, true, "000"}};
+        const std::tuple<const char*, Answer, bool, const char*> cases[] = {
+            {"000", Answer::Cancel, false, "000"},
+            {"lead", Answer::Yes, false, "lead"},
+            {"lead", Answer::No, false, "000"},
+            {"lead", Answer::Cancel, true, "000"}};
         for (const auto& [typed, answer, bOpen, name] : cases)
         {
             m_pDoc->GetPatterns(0)[0]->SetName("000");

@@ -214,7 +214,7 @@ private slots:
 
         // Replacing another sound asks first; declined, nothing changes.
         pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 2, {ToneCell(64, 0)});
-        shell.messages.answers = {IDCANCEL};
+        shell.messages.answers = {Answer::Cancel};
         QVERIFY(choose(0, "sound, 0:00"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{2});
         QVERIFY2(shell.messages.texts.back().find("sound 0 (0:00,") != std::string::npos,

@@ -166,7 +166,7 @@ private slots:
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
 
         // No: nothing more is asked. Yes: the file chooser comes next (and is cancelled here).
-        for (const int answer : {IDNO, IDYES})
+        for (const Answer answer : {Answer::No, Answer::Yes})
         {
             shell.messages.texts.clear();
             shell.messages.answers = {answer};
@@ -175,8 +175,8 @@ private slots:
             QCOMPARE(shell.messages.texts,
                      std::vector<std::string>{
                          "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});
-            QCOMPARE(shell.messages.types.back() & MB_TYPEMASK, unsigned(MB_YESNO));
-            QCOMPARE(shell.files.requests.size(), nChoosers + (answer == IDYES ? 1 : 0));
+            QVERIFY(shell.messages.requests.back().buttons == Buttons::YesNo);
+            QCOMPARE(shell.files.requests.size(), nChoosers + (answer == Answer::Yes ? 1 : 0));
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }

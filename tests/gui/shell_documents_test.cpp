@@ -197,17 +197,18 @@ private slots:
         QVERIFY(shell.Start());
         shell.ActiveDoc()->SetModifiedFlag();
 
-        shell.messages.answers = {IDCANCEL};
+        shell.messages.answers = {Answer::Cancel};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
         QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound1?"});
-        QVERIFY(shell.messages.types.front() == unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION) &&
+        QVERIFY(shell.messages.requests.front().buttons == Buttons::YesNoCancel &&
+                shell.messages.requests.front().kind == MessageKind::Warning &&
                 shell.app->GetDocuments().size() == 1);
-        shell.messages.answers = {IDCANCEL};
+        shell.messages.answers = {Answer::Cancel};
         QVERIFY(!shell.Frame()->close() && shell.Frame()->isVisible());
 
         // Closing the window itself asks the same; "Yes" saves under the chosen name.
         const std::string path = LocalPath(dir.filePath(QStringLiteral("kept.tks")));
-        shell.messages.answers = {IDYES};
+        shell.messages.answers = {Answer::Yes};
         shell.files.answers = {path};
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
@@ -222,7 +223,7 @@ private slots:
         shell.ActiveDoc()->SetModifiedFlag();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
         shell.messages.texts.clear();
-        shell.messages.answers = {IDNO};
+        shell.messages.answers = {Answer::No};
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
         shell.Settle();
         QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
@@ -295,7 +296,7 @@ private slots:
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
         QVERIFY(shell.messages.texts.empty() && ShownTitles(shell) == QStringList{"Sound1*"});
-        shell.messages.answers = {IDCANCEL};
+        shell.messages.answers = {Answer::Cancel};
         QVERIFY(!shell.Windows().front()->close());
         QVERIFY(shell.messages.texts.size() == 1 && shell.app->GetDocuments().size() == 1);
     }
@@ -497,8 +498,9 @@ private slots:
             void Cancel() override { bCancelled = true; }
         };
         // Interaction allowed, answer, cancelled, questions asked.
-        const std::tuple<bool, int, bool, std::size_t> cases[] = {
-            {true, IDCANCEL, true, 1}, {true, IDNO, false, 1}, {false, IDCANCEL, false, 0}};
+        const std::tuple<bool, Answer, bool, std::size_t> cases[] = {{true, Answer::Cancel, true, 1},
+                                                                  {true, Answer::No, false, 1},
+                                                                  {false, Answer::Cancel, false, 0}};
         for (const auto& [bInteraction, answer, bCancelled, nAsked] : cases)
         {
             CShell shell;

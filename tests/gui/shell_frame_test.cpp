@@ -203,9 +203,9 @@ private slots:
         CQtMessageSink sink;
         auto answer =
             std::async(std::launch::async, [&sink]
-                       { return sink.ShowMessage("device gone", MB_OK | MB_ICONSTOP, {}); });
+                       { return sink.ShowMessage({"device gone", MessageKind::Error}); });
         QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready &&
-                answer.get() == IDOK);
+                answer.get() == Answer::Ok);
 
         // The box itself comes up on this thread.
         QString shown;
