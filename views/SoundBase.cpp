@@ -10,7 +10,6 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>

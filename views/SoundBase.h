@@ -23,7 +23,6 @@
 class CSoundDoc;
 class CSoundPattern;
 class CSoundSession;
-class QKeyEvent;
 class QPainter;
 
 // Common base of the sequence and pattern editors: transport and document commands,
