@@ -1,53 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/Dialog.h"
 
-#include "dialogs/TemplateGrid.h"
-#include "dialogs/UpDownSpinBox.h"
 #include "framework/TextCodec.h"
 #include "session/Prompts.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFontMetrics>
-#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QRadioButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace
 {
-// Dialog units to pixels, from the dialog font as the templates expect.
-class CDialogUnits
-{
-public:
-    explicit CDialogUnits(const QFont& font)
-    {
-        const QFontMetrics metrics(font);
-        const QString letters =
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-        m_nBaseX = (metrics.horizontalAdvance(letters) / 26 + 1) / 2;
-        m_nBaseY = metrics.height();
-    }
-    int Y(int n) const { return n * m_nBaseY / 8; }
-    int BaseX() const { return m_nBaseX; }
-    int BaseY() const { return m_nBaseY; }
-
-private:
-    int m_nBaseX;
-    int m_nBaseY;
-};
+const char* const kEnterInteger = "Please enter an integer.";
+const char* const kIntegerRange = "Please enter an integer between %1 and %2.";
+const char* const kMaxChars = "Please enter no more than %1 characters.";
 
 // Typing then replaces the field's text.
 void FocusAndSelect(QWidget* pField)
 {
     pField->setFocus(Qt::OtherFocusReason);
-    if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
+    if (auto* pSpin = qobject_cast<QAbstractSpinBox*>(pField))
         pSpin->selectAll();
     else if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
         pEdit->selectAll();
+}
+
+bool TakesTyping(const QWidget* pWidget)
+{
+    return qobject_cast<const QLineEdit*>(pWidget) != nullptr ||
+           qobject_cast<const QAbstractSpinBox*>(pWidget) != nullptr;
+}
+
+bool IsList(const QWidget* pWidget)
+{
+    return qobject_cast<const QComboBox*>(pWidget) != nullptr ||
+           qobject_cast<const QAbstractItemView*>(pWidget) != nullptr;
+}
+
+QString FieldText(const QWidget* pField)
+{
+    if (auto* pSpin = qobject_cast<const QSpinBox*>(pField))
+        return pSpin->cleanText();
+    if (auto* pEdit = qobject_cast<const QLineEdit*>(pField))
+        return pEdit->text();
+    return {};
 }
 
 std::string Substitute(std::string text, const std::string& first, const std::string& second = {})
@@ -64,94 +70,79 @@ QString DisplayName(const std::string& name)
     return QString::fromStdString(ToDisplayUtf8(name));
 }
 
-CDialog::CDialog(UINT nIDTemplate, QWidget* pParent)
-    : QDialog(pParent), m_pTemplate(GetDialogTemplate(nIDTemplate))
+QSize TextSize(const QWidget* pWidget, int nColumns, int nLines)
+{
+    const QFontMetrics metrics = pWidget->fontMetrics();
+    return {metrics.averageCharWidth() * nColumns, metrics.lineSpacing() * nLines};
+}
+
+int ColumnsWidth(const QTableView* pTable, int nColumns)
+{
+    const QHeaderView* pHeader = pTable->horizontalHeader();
+    const int nLast = std::min(nColumns, pHeader->count()) - 1;
+    const int nColumnsWidth =
+        nLast < 0 ? 0 : pHeader->sectionPosition(nLast) + pHeader->sectionSize(nLast);
+    return nColumnsWidth + 2 * pTable->frameWidth() + pTable->verticalScrollBar()->sizeHint().width();
+}
+
+CDialog::CDialog(QWidget* pParent) : QDialog(pParent)
 {
     setModal(true);
 }
 
-void CDialog::CreateControls()
+QPushButton* CDialog::MakeButton(const QString& text, const QString& name)
 {
-    if (m_pTemplate == nullptr || !m_items.empty())
-        return;
-    setWindowTitle(QString::fromUtf8(m_pTemplate->pszTitle));
-    const CDialogUnits units(font());
-    const auto items = m_pTemplate->items;
-    std::vector<QWidget*> widgets(items.size(), nullptr);
-    for (std::size_t i = 0; i < items.size(); ++i)
-    {
-        const DialogItem& item = items[i];
-        if (item.kind == DialogItemKind::UpDown)
-            continue; // made with its edit
-        const bool bHasArrows = i + 1 < items.size() && items[i + 1].kind == DialogItemKind::UpDown;
-        QWidget* pWidget = CreateControl(item, bHasArrows ? items[i + 1].nID : 0, units.Y(item.cy));
-        pWidget->setEnabled(!item.bDisabled);
-        if (item.nID != 0)
-            m_items[item.nID] = pWidget;
-        widgets[i] = pWidget;
-    }
-    CTemplateGrid::Apply(this, items, widgets, units.BaseX(), units.BaseY());
+    auto* pButton = new QPushButton(text, this);
+    pButton->setObjectName(name);
+    return pButton;
 }
 
-QWidget* CDialog::CreateControl(const DialogItem& item, UINT nUpDownID, int nListHeight)
+std::pair<QPushButton*, QPushButton*> CDialog::MakeOkCancel()
 {
-    const QString text = QString::fromUtf8(item.pszText);
-    switch (item.kind)
-    {
-    case DialogItemKind::PushButton:
-    case DialogItemKind::DefPushButton:
-    {
-        auto* pButton = new QPushButton(text, this);
-        pButton->setDefault(item.kind == DialogItemKind::DefPushButton);
-        if (item.nID == IDOK)
-            connect(pButton, &QPushButton::clicked, this, &CDialog::accept);
-        else if (item.nID == IDCANCEL)
-            connect(pButton, &QPushButton::clicked, this, &CDialog::reject);
-        return pButton;
-    }
-    case DialogItemKind::GroupBox:
-        return new QGroupBox(text, this);
-    case DialogItemKind::Static:
-        return new QLabel(text, this);
-    case DialogItemKind::Edit:
-        if (nUpDownID != 0)
-        {
-            CUpDownSpinBox* pSpin = CreateSpinBox(nUpDownID);
-            pSpin->setParent(this);
-            m_items[nUpDownID] = pSpin;
-            return pSpin;
-        }
-        return new QLineEdit(this);
-    case DialogItemKind::DropDownList:
-    {
-        auto* pCombo = new QComboBox(this);
-        const int nHeight = pCombo->sizeHint().height();
-        pCombo->setMaxVisibleItems(std::max(1, (nListHeight - nHeight) / nHeight));
-        return pCombo;
-    }
-    case DialogItemKind::ListView:
-    {
-        auto* pList = new QListWidget(this);
-        pList->setSelectionMode(QAbstractItemView::SingleSelection);
-        return pList;
-    }
-    case DialogItemKind::RadioButton:
-        return new QRadioButton(text, this);
-    case DialogItemKind::UpDown:
-        break; // made with its edit
-    }
-    return nullptr;
+    QPushButton* pOk = MakeButton(tr("OK"), QStringLiteral("ok"));
+    pOk->setDefault(true);
+    connect(pOk, &QPushButton::clicked, this, &CDialog::accept);
+    QPushButton* pCancel = MakeButton(tr("Cancel"), QStringLiteral("cancel"));
+    connect(pCancel, &QPushButton::clicked, this, &CDialog::reject);
+    return {pOk, pCancel};
 }
 
-CUpDownSpinBox* CDialog::CreateSpinBox(UINT)
+QLabel* CDialog::MakeLabel(const QString& text, QWidget* pBuddy)
 {
-    return new CUpDownSpinBox;
+    auto* pLabel = new QLabel(text, this);
+    pLabel->setBuddy(pBuddy);
+    return pLabel;
 }
 
-QWidget* CDialog::GetDlgItem(UINT nID) const
+QVBoxLayout* CDialog::ButtonColumn(std::initializer_list<QPushButton*> buttons)
 {
-    const auto it = m_items.find(nID);
-    return it != m_items.end() ? it->second : nullptr;
+    auto* pColumn = new QVBoxLayout;
+    for (QPushButton* pButton : buttons)
+        pColumn->addWidget(pButton);
+    pColumn->addStretch();
+    return pColumn;
+}
+
+void CDialog::SetTabOrder(std::initializer_list<QWidget*> controls)
+{
+    QWidget* pBefore = nullptr;
+    for (QWidget* pControl : controls)
+    {
+        if (pBefore != nullptr)
+            QWidget::setTabOrder(pBefore, pControl);
+        pBefore = pControl;
+    }
+}
+
+void CDialog::setVisible(bool bVisible)
+{
+    // Sized before its window exists, so the window system is told once.
+    if (bVisible && layout() != nullptr)
+    {
+        layout()->setSizeConstraint(QLayout::SetFixedSize);
+        layout()->activate();
+    }
+    QDialog::setVisible(bVisible);
 }
 
 void CDialog::showEvent(QShowEvent* pEvent)
@@ -159,7 +150,6 @@ void CDialog::showEvent(QShowEvent* pEvent)
     if (!m_bInitialized)
     {
         m_bInitialized = true;
-        CreateControls();
         OnInitDialog();
         FocusFirstField();
     }
@@ -168,22 +158,24 @@ void CDialog::showEvent(QShowEvent* pEvent)
 
 void CDialog::FocusFirstField()
 {
-    if (m_pTemplate == nullptr)
-        return;
     QWidget* pFirstList = nullptr;
-    for (const DialogItem& item : m_pTemplate->items)
+    for (QWidget* pWidget = nextInFocusChain(); pWidget != this;
+         pWidget = pWidget->nextInFocusChain())
     {
-        QWidget* pItem = GetDlgItem(item.nID);
-        if (pItem == nullptr || !pItem->isEnabled())
+        // A spin box's own text field stands for the spin box.
+        QWidget* pControl = qobject_cast<QAbstractSpinBox*>(pWidget->parentWidget()) != nullptr
+                                ? pWidget->parentWidget()
+                                : pWidget;
+        if (!isAncestorOf(pControl) || !pControl->isEnabled() || !pControl->isVisibleTo(this) ||
+            (pControl->focusPolicy() & Qt::TabFocus) == 0)
             continue;
-        if (item.kind == DialogItemKind::Edit)
+        if (TakesTyping(pControl))
         {
-            FocusAndSelect(pItem);
+            FocusAndSelect(pControl);
             return;
         }
-        if (pFirstList == nullptr &&
-            (item.kind == DialogItemKind::DropDownList || item.kind == DialogItemKind::ListView))
-            pFirstList = pItem;
+        if (pFirstList == nullptr && IsList(pControl))
+            pFirstList = pControl;
     }
     if (pFirstList != nullptr)
         pFirstList->setFocus(Qt::OtherFocusReason);
@@ -195,70 +187,54 @@ void CDialog::accept()
         QDialog::accept();
 }
 
-void CDialog::SetDlgItemInt(UINT nID, int nValue)
+void CDialog::ShowNumber(QWidget* pField, int nValue)
 {
-    QWidget* pItem = GetDlgItem(nID);
-    if (auto* pSpin = qobject_cast<QSpinBox*>(pItem))
+    if (auto* pSpin = qobject_cast<QSpinBox*>(pField))
         pSpin->setValue(nValue);
-    else if (auto* pEdit = qobject_cast<QLineEdit*>(pItem))
+    else if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
         pEdit->setText(QString::number(nValue));
 }
 
-void CDialog::SetDlgItemText(UINT nID, const std::string& text)
+void CDialog::ShowText(QLineEdit* pField, const std::string& text)
 {
-    auto* pEdit = GetItem<QLineEdit>(nID);
-    if (pEdit == nullptr)
-        return;
     const QString shown = DisplayName(text);
-    m_shownTexts[nID] = {shown, text};
-    pEdit->setText(shown);
+    m_shownTexts[pField] = {shown, text};
+    pField->setText(shown);
 }
 
-QString CDialog::FieldText(UINT nID) const
-{
-    QWidget* pItem = GetDlgItem(nID);
-    if (auto* pSpin = qobject_cast<QSpinBox*>(pItem))
-        return pSpin->cleanText();
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pItem))
-        return pEdit->text();
-    return {};
-}
-
-void CDialog::Refuse(UINT nID, const std::string& message)
+void CDialog::Refuse(QWidget* pField, const std::string& message)
 {
     AfxMessageBox(message, MessageKind::Warning);
-    QWidget* pItem = GetDlgItem(nID);
-    if (pItem != nullptr)
-        FocusAndSelect(pItem);
+    FocusAndSelect(pField);
 }
 
-bool CDialog::GetDlgItemInt(UINT nID, int nMin, int nMax, int& nValue)
+bool CDialog::ReadNumber(QWidget* pField, int nMin, int nMax, int& nValue)
 {
     bool bNumber = false;
-    const int nRead = FieldText(nID).trimmed().toInt(&bNumber);
+    const int nRead = FieldText(pField).trimmed().toInt(&bNumber);
     if (!bNumber)
     {
-        Refuse(nID, g_pszMsgEnterInteger);
+        Refuse(pField, kEnterInteger);
         return false;
     }
     if (nRead < nMin || nRead > nMax)
     {
-        Refuse(nID, Substitute(g_pszMsgIntegerRange, std::to_string(nMin), std::to_string(nMax)));
+        Refuse(pField, Substitute(kIntegerRange, std::to_string(nMin), std::to_string(nMax)));
         return false;
     }
     nValue = nRead;
     return true;
 }
 
-bool CDialog::GetDlgItemText(UINT nID, int nMaxChars, std::string& text)
+bool CDialog::ReadText(QLineEdit* pField, int nMaxChars, std::string& text)
 {
-    const QString field = FieldText(nID);
+    const QString field = pField->text();
     if (field.toUcs4().size() > nMaxChars)
     {
-        Refuse(nID, Substitute(g_pszMsgMaxChars, std::to_string(nMaxChars)));
+        Refuse(pField, Substitute(kMaxChars, std::to_string(nMaxChars)));
         return false;
     }
-    const auto shown = m_shownTexts.find(nID);
+    const auto shown = m_shownTexts.find(pField);
     text = shown != m_shownTexts.end() && shown->second.first == field ? shown->second.second
                                                                        : field.toStdString();
     return true;

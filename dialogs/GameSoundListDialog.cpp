@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/GameSoundListDialog.h"
 
+#include "dialogs/Dialog.h"
 #include "dialogs/GameListing.h"
 #include "session/Prompts.h"
 #include "session/SoundServices.h"
@@ -51,6 +52,8 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
     setObjectName(QStringLiteral("GameSoundList"));
     setWindowTitle(QStringLiteral("Sounds of %1").arg(QString::fromStdString(game.GetPath())));
     m_pTable = new QTableWidget(static_cast<int>(m_sounds.size()), kNoteColumn + 1, this);
+    m_pTable->setObjectName(QStringLiteral("sounds"));
+    m_pTable->setAccessibleName(QStringLiteral("Sounds"));
     m_pTable->setHorizontalHeaderLabels({QStringLiteral("Sound"), QStringLiteral("Size"),
                                          QStringLiteral("Length"), QStringLiteral("Play"),
                                          QString()});
@@ -62,9 +65,12 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
         AddRow(row, m_sounds[static_cast<std::size_t>(row)]);
     m_pTable->resizeColumnsToContents();
     m_pTable->horizontalHeader()->setStretchLastSection(true);
+    m_pTable->setMinimumWidth(ColumnsWidth(m_pTable, kPlayColumn + 1));
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
     m_pOpen = pButtons->addButton(QStringLiteral("Open"), QDialogButtonBox::AcceptRole);
+    m_pOpen->setObjectName(QStringLiteral("open"));
     m_pOpen->setEnabled(false);
     m_pExportAll = pButtons->addButton(QStringLiteral("Export all…"), QDialogButtonBox::ActionRole);
     m_pExportAll->setObjectName(QStringLiteral("ExportAll"));
@@ -91,7 +97,7 @@ CGameSoundListDialog::CGameSoundListDialog(const CGameFolder& game,
     pLayout->addWidget(pVersion);
     pLayout->addWidget(m_pTable);
     pLayout->addWidget(pButtons);
-    resize(620, 360);
+    resize(TextSize(this, 100, 21));
 }
 
 void CGameSoundListDialog::SetExportFormats(std::vector<GameExportFormat> formats)
@@ -143,6 +149,7 @@ void CGameSoundListDialog::SetChipName(const QString& name)
         if (QWidget* pPlay = m_pTable->cellWidget(row, kPlayColumn))
             pPlay->setToolTip(tip);
     m_pTable->resizeColumnToContents(kPlayColumn);
+    m_pTable->setMinimumWidth(ColumnsWidth(m_pTable, kPlayColumn + 1));
 }
 
 std::string CGameSoundListDialog::Refusal(int row) const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/GameTargetDialog.h"
 
+#include "dialogs/Dialog.h"
 #include "dialogs/GameListing.h"
 
 #include <QComboBox>
@@ -20,26 +21,35 @@ CGameTargetDialog::CGameTargetDialog(const QStringList& recentGames, int nSound,
     setObjectName(QStringLiteral("GameTarget"));
     setWindowTitle(QStringLiteral("Save into Game"));
     m_pFolder = new QComboBox(this);
+    m_pFolder->setObjectName(QStringLiteral("folder"));
     m_pFolder->setEditable(true);
     m_pFolder->addItems(recentGames);
     m_pFolder->setMinimumContentsLength(40);
     auto* pBrowse = new QPushButton(QStringLiteral("Browse…"), this);
+    pBrowse->setObjectName(QStringLiteral("browse"));
     auto* pFolderRow = new QHBoxLayout;
     pFolderRow->addWidget(m_pFolder, 1);
     pFolderRow->addWidget(pBrowse);
 
     m_pNumbers = new QListWidget(this);
+    m_pNumbers->setObjectName(QStringLiteral("numbers"));
+    m_pNumbers->setAccessibleName(QStringLiteral("Sound number"));
     m_pProblem = new QLabel(this);
+    m_pProblem->setObjectName(QStringLiteral("problem"));
     m_pProblem->setWordWrap(true);
     m_pProblem->hide();
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_pOk = pButtons->button(QDialogButtonBox::Ok);
     m_pOk->setText(QStringLiteral("Save"));
+    m_pOk->setObjectName(QStringLiteral("save"));
+    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
     m_pOk->setEnabled(false);
 
     auto* pForm = new QFormLayout;
-    pForm->addRow(QStringLiteral("Game folder:"), pFolderRow);
+    auto* pFolderLabel = new QLabel(QStringLiteral("Game folder:"), this);
+    pFolderLabel->setBuddy(m_pFolder);
+    pForm->addRow(pFolderLabel, pFolderRow);
     pForm->addRow(QStringLiteral("Sound number:"), m_pNumbers);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pForm);
@@ -56,7 +66,7 @@ CGameTargetDialog::CGameTargetDialog(const QStringList& recentGames, int nSound,
     connect(m_pNumbers, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    resize(520, 420);
+    resize(TextSize(this, 86, 25));
     if (!recentGames.isEmpty())
         ShowFolder(recentGames.front());
 }

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/MidiImportDialog.h"
 
+#include "dialogs/Dialog.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +34,8 @@ CMidiImportDialog::CMidiImportDialog(const QString& fileName,
     setWindowTitle(tr("Import MIDI: %1").arg(fileName));
 
     m_pTable = new QTableWidget(static_cast<int>(channels.size()), 5, this);
+    m_pTable->setObjectName(QStringLiteral("channels"));
+    m_pTable->setAccessibleName(tr("Channels"));
     m_pTable->setHorizontalHeaderLabels(
         {tr("Channel"), tr("Instrument"), tr("Notes"), tr("Polyphony"), tr("Plays on")});
     m_pTable->verticalHeader()->hide();
@@ -42,6 +47,8 @@ CMidiImportDialog::CMidiImportDialog(const QString& fileName,
         m_pTable->setItem(row, 2, ReadOnlyItem(QString::number(info.notes)));
         m_pTable->setItem(row, 3, ReadOnlyItem(QString::number(info.maxPolyphony)));
         auto* pUse = new QComboBox(m_pTable);
+        pUse->setObjectName(QStringLiteral("use%1").arg(info.number));
+        pUse->setAccessibleName(tr("Channel %1 plays on").arg(info.number));
         for (const char* pszName : kUseNames)
             pUse->addItem(tr(pszName));
         pUse->setCurrentIndex(static_cast<int>(initial.channels[info.number - 1]));
@@ -51,12 +58,15 @@ CMidiImportDialog::CMidiImportDialog(const QString& fileName,
     }
     m_pTable->resizeColumnsToContents();
     m_pTable->horizontalHeader()->setStretchLastSection(true);
+    m_pTable->setMinimumWidth(ColumnsWidth(m_pTable, m_pTable->columnCount()));
 
     m_pCounts = new QLabel(this);
     m_pCounts->setObjectName(QStringLiteral("counts"));
     m_pCounts->setWordWrap(true);
 
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    pButtons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
+    pButtons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
     connect(pButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(pButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
@@ -64,7 +74,7 @@ CMidiImportDialog::CMidiImportDialog(const QString& fileName,
     pLayout->addWidget(m_pTable);
     pLayout->addWidget(m_pCounts);
     pLayout->addWidget(pButtons);
-    resize(560, 360);
+    resize(TextSize(this, 92, 21));
     ShowCounts();
 }
 

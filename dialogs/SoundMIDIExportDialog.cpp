@@ -4,22 +4,43 @@
 #include "sound/MidiInstrumentNames.h"
 
 #include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 namespace
 {
-constexpr UINT kInstrumentLists[] = {IDC_INSTRUMENT0, IDC_INSTRUMENT1, IDC_INSTRUMENT2};
-}
+constexpr int kVisibleInstruments = 8;
+} // namespace
 
-CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent)
-    : CDialog(IDD_SOUND_MIDIEXPORT, pParent)
+CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent) : CDialog(pParent)
 {
     setObjectName(QStringLiteral("SoundMIDIExportDialog"));
-    CreateControls();
+    setWindowTitle(tr("MIDI Export"));
     QStringList names;
     for (const char* pszName : g_generalMidiNames)
         names.append(QString::fromUtf8(pszName));
-    for (const UINT nID : kInstrumentLists)
-        GetItem<QComboBox>(nID)->addItems(names);
+    const auto [pOk, pCancel] = MakeOkCancel();
+
+    auto* pSettings = new QGroupBox(tr("Settings"), this);
+    auto* pForm = new QFormLayout(pSettings);
+    for (std::size_t voice = 0; voice < m_instrumentLists.size(); ++voice)
+    {
+        auto* pList = new QComboBox(this);
+        pList->setObjectName(QStringLiteral("instrument%1").arg(voice));
+        pList->addItems(names);
+        pList->setMaxVisibleItems(kVisibleInstruments);
+        pForm->addRow(MakeLabel(tr("Voice %1").arg(voice), pList), pList);
+        m_instrumentLists[voice] = pList;
+    }
+
+    auto* pGrid = new QGridLayout(this);
+    pGrid->addWidget(pSettings, 0, 0);
+    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1);
+    SetTabOrder({pOk, pCancel, m_instrumentLists[0], m_instrumentLists[1], m_instrumentLists[2]});
 }
 
 void CSoundMIDIExportDialog::OnInitDialog()
@@ -28,14 +49,14 @@ void CSoundMIDIExportDialog::OnInitDialog()
     {
         // A program the list does not hold shows the first instrument.
         const int nProgram = m_nInstrument[voice];
-        GetItem<QComboBox>(kInstrumentLists[voice])
-            ->setCurrentIndex(nProgram >= 0 && nProgram < kGeneralMidiPrograms ? nProgram : 0);
+        m_instrumentLists[voice]->setCurrentIndex(
+            nProgram >= 0 && nProgram < kGeneralMidiPrograms ? nProgram : 0);
     }
 }
 
 bool CSoundMIDIExportDialog::SaveData()
 {
     for (std::size_t voice = 0; voice < m_nInstrument.size(); ++voice)
-        m_nInstrument[voice] = GetItem<QComboBox>(kInstrumentLists[voice])->currentIndex();
+        m_nInstrument[voice] = m_instrumentLists[voice]->currentIndex();
     return true;
 }

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+class QComboBox;
+
 // A General MIDI instrument for each tone voice, chosen before a MIDI export.
 class CSoundMIDIExportDialog : public CDialog
 {
@@ -20,4 +22,7 @@ public:
 protected:
     void OnInitDialog() override;
     bool SaveData() override;
+
+private:
+    std::array<QComboBox*, 3> m_instrumentLists{};
 };

@@ -10,6 +10,10 @@
 #include "sound/SoundDoc.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -24,37 +28,98 @@ namespace
 {
 constexpr int kPatternRole = Qt::UserRole;
 constexpr int kOctave = 12;
+const char* const kCouldNotCreatePattern = "Could not create a new pattern!";
+const char* const kDeletePattern = "Are you sure you want to delete this pattern?";
 } // namespace
 
-CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(IDD_SOUND_MANAGE, pParent)
+CSoundManageDialog::CSoundManageDialog(QWidget* pParent) : CDialog(pParent)
 {
     setObjectName(QStringLiteral("SoundManageDialog"));
+    setWindowTitle(tr("Manage Patterns"));
     CreateControls();
-    m_pChannel = GetItem<QComboBox>(IDC_MANAGE_CHANNEL);
-    m_pList = GetItem<QListWidget>(IDC_MANAGE_LIST);
-    m_pNameEdit = GetItem<QLineEdit>(IDC_MANAGE_NAME);
-    m_pRowsEdit = GetItem<CUpDownSpinBox>(IDC_MANAGE_ROWS);
-    m_pChange = GetItem<QPushButton>(IDC_MANAGE_CHANGE);
-    m_pDelete = GetItem<QPushButton>(IDC_MANAGE_DELETE);
-    m_pCreateCopy = GetItem<QPushButton>(IDC_MANAGE_COPY);
-    m_pTranspose = GetItem<QPushButton>(IDC_MANAGE_TRANSPOSE);
-    m_pOctaves = GetItem<QRadioButton>(IDC_MANAGE_OCTAVES);
-    GetItem<QRadioButton>(IDC_MANAGE_SEMITONES)->setChecked(true);
-    SetDlgItemInt(IDC_MANAGE_TRANSPOSE_AMOUNT, 1);
-    GetDlgItem(IDC_MANAGE_TRANSPOSE_AMOUNT)
-        ->setToolTip(tr("A positive amount transposes up, a negative one down"));
-    m_pRowsEdit->SetStepRange(1, 1024);
+    LayOut();
+    Connect();
+}
 
+void CSoundManageDialog::CreateControls()
+{
+    m_pChannel = new QComboBox(this);
+    m_pChannel->setObjectName(QStringLiteral("channel"));
+    m_pChannel->setAccessibleName(tr("Channel"));
+    m_pList = new QListWidget(this);
+    m_pList->setObjectName(QStringLiteral("patterns"));
+    m_pList->setAccessibleName(tr("Patterns"));
+    m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setMinimumSize(TextSize(m_pList, 16, 12));
+    m_pNew = MakeButton(tr("New"), QStringLiteral("new"));
+    m_pCreateCopy = MakeButton(tr("Create copy"), QStringLiteral("createCopy"));
+    m_pDelete = MakeButton(tr("Delete"), QStringLiteral("delete"));
+    m_pNameEdit = new QLineEdit(this);
+    m_pNameEdit->setObjectName(QStringLiteral("name"));
+    m_pRowsEdit = new CUpDownSpinBox(this);
+    m_pRowsEdit->setObjectName(QStringLiteral("rows"));
+    m_pRowsEdit->SetStepRange(1, 1024);
+    m_pChange = MakeButton(tr("Change"), QStringLiteral("change"));
+    m_pChange->setEnabled(false);
+    m_pTranspose = MakeButton(tr("Transpose"), QStringLiteral("transpose"));
+    m_pTransposeAmount = new QLineEdit(this);
+    m_pTransposeAmount->setObjectName(QStringLiteral("transposeAmount"));
+    m_pTransposeAmount->setAccessibleName(tr("Transpose by"));
+    m_pTransposeAmount->setToolTip(tr("A positive amount transposes up, a negative one down"));
+    ShowNumber(m_pTransposeAmount, 1);
+    m_pSemitones = new QRadioButton(tr("Semitones"), this);
+    m_pSemitones->setObjectName(QStringLiteral("semitones"));
+    m_pSemitones->setChecked(true);
+    m_pOctaves = new QRadioButton(tr("Octaves"), this);
+    m_pOctaves->setObjectName(QStringLiteral("octaves"));
+    m_pHarmonize = MakeButton(tr("Harmonize"), QStringLiteral("harmonize"));
+    m_pHarmonize->setEnabled(false);
+    m_pClose = MakeButton(tr("Close"), QStringLiteral("close"));
+    m_pClose->setDefault(true);
+}
+
+void CSoundManageDialog::LayOut()
+{
+    auto* pPattern = new QGroupBox(tr("Pattern"), this);
+    auto* pFields = new QGridLayout(pPattern);
+    pFields->addWidget(MakeLabel(tr("Name"), m_pNameEdit), 0, 0);
+    pFields->addWidget(m_pNameEdit, 0, 1, 1, 2);
+    pFields->addWidget(MakeLabel(tr("Rows"), m_pRowsEdit), 1, 0);
+    pFields->addWidget(m_pRowsEdit, 1, 1);
+    pFields->addWidget(m_pChange, 1, 2);
+    pFields->addWidget(m_pTranspose, 2, 0);
+    pFields->addWidget(m_pTransposeAmount, 2, 1);
+    pFields->addWidget(m_pSemitones, 2, 2);
+    pFields->addWidget(m_pOctaves, 3, 2);
+    pFields->addWidget(m_pHarmonize, 4, 0);
+    pFields->setRowStretch(5, 1);
+
+    auto* pPatternButtons = new QHBoxLayout;
+    for (QPushButton* pButton : {m_pNew, m_pCreateCopy, m_pDelete})
+        pPatternButtons->addWidget(pButton);
+    auto* pGrid = new QGridLayout(this);
+    pGrid->addWidget(m_pChannel, 0, 0);
+    pGrid->addLayout(pPatternButtons, 0, 1);
+    pGrid->addWidget(m_pList, 1, 0);
+    pGrid->addWidget(pPattern, 1, 1);
+    pGrid->addWidget(m_pClose, 2, 1, Qt::AlignRight);
+    SetTabOrder({m_pChannel, m_pList, m_pNew, m_pCreateCopy, m_pDelete, m_pNameEdit, m_pRowsEdit,
+                 m_pChange, m_pTranspose, m_pTransposeAmount, m_pSemitones, m_pOctaves,
+                 m_pHarmonize, m_pClose});
+}
+
+void CSoundManageDialog::Connect()
+{
     connect(m_pChannel, &QComboBox::currentIndexChanged, this,
             &CSoundManageDialog::OnSelChangeChannel);
     connect(m_pList, &QListWidget::itemSelectionChanged, this,
             &CSoundManageDialog::OnPatternChanged);
-    connect(GetItem<QPushButton>(IDC_MANAGE_NEW), &QPushButton::clicked, this,
-            &CSoundManageDialog::OnNew);
+    connect(m_pNew, &QPushButton::clicked, this, &CSoundManageDialog::OnNew);
     connect(m_pCreateCopy, &QPushButton::clicked, this, &CSoundManageDialog::OnCreateCopy);
     connect(m_pDelete, &QPushButton::clicked, this, &CSoundManageDialog::OnDelete);
     connect(m_pChange, &QPushButton::clicked, this, &CSoundManageDialog::OnChange);
     connect(m_pTranspose, &QPushButton::clicked, this, &CSoundManageDialog::OnTranspose);
+    connect(m_pClose, &QPushButton::clicked, this, &CSoundManageDialog::accept);
     connect(m_pNameEdit, &QLineEdit::textChanged, this, &CSoundManageDialog::OnFieldEdited);
     connect(m_pRowsEdit, &QSpinBox::textChanged, this, &CSoundManageDialog::OnFieldEdited);
 }
@@ -112,8 +177,8 @@ CSoundPattern* CSoundManageDialog::GetSelectedPattern() const
 void CSoundManageDialog::ShowFields()
 {
     m_bShowingFields = true;
-    SetDlgItemText(IDC_MANAGE_NAME, m_strName);
-    SetDlgItemInt(IDC_MANAGE_ROWS, m_nRows);
+    ShowText(m_pNameEdit, m_strName);
+    ShowNumber(m_pRowsEdit, m_nRows);
     m_bShowingFields = false;
     m_pChange->setEnabled(false);
 }
@@ -126,9 +191,9 @@ void CSoundManageDialog::EnablePatternControls(bool bEnable)
     m_pRowsEdit->setEnabled(bEnable);
     // Noise cells have no pitch to move.
     const bool bTranspose = bEnable && m_pChannel->currentIndex() != kNoiseChannel;
-    for (const UINT nID : {IDC_MANAGE_TRANSPOSE, IDC_MANAGE_TRANSPOSE_AMOUNT, IDC_MANAGE_SEMITONES,
-                           IDC_MANAGE_OCTAVES})
-        GetDlgItem(nID)->setEnabled(bTranspose);
+    for (QWidget* pControl :
+         std::initializer_list<QWidget*>{m_pTranspose, m_pTransposeAmount, m_pSemitones, m_pOctaves})
+        pControl->setEnabled(bTranspose);
 }
 
 void CSoundManageDialog::FillList(int nChannel)
@@ -198,7 +263,7 @@ void CSoundManageDialog::OnNew()
         m_pDoc->FindPattern(SoundEdits::NewPattern(*m_pSession, {}, nChannel, nRows, szName));
     if (pPattern == nullptr)
     {
-        AfxMessageBox(g_pszMsgCouldNotCreatePattern);
+        AfxMessageBox(kCouldNotCreatePattern);
         return;
     }
     AppendAndSelect(pPattern);
@@ -214,7 +279,7 @@ void CSoundManageDialog::OnCreateCopy()
         m_pDoc->FindPattern(SoundEdits::CopyPattern(*m_pSession, {}, pSource->GetId()));
     if (pCopy == nullptr)
     {
-        AfxMessageBox(g_pszMsgCouldNotCreatePattern);
+        AfxMessageBox(kCouldNotCreatePattern);
         return;
     }
     AppendAndSelect(pCopy);
@@ -225,7 +290,7 @@ void CSoundManageDialog::OnDelete()
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
         return;
-    if (AfxMessageBox(g_pszMsgDeletePattern, MessageKind::Warning, Buttons::YesNo,
+    if (AfxMessageBox(kDeletePattern, MessageKind::Warning, Buttons::YesNo,
                       DefaultButton::Second) != Answer::Yes)
         return;
     SoundEdits::DeletePattern(*m_pSession, {}, pPattern->GetId());
@@ -241,8 +306,7 @@ bool CSoundManageDialog::ApplyChange()
 {
     int nRows = 0;
     std::string name;
-    if (!GetDlgItemText(IDC_MANAGE_NAME, INT_MAX, name) ||
-        !GetDlgItemInt(IDC_MANAGE_ROWS, 1, 1024, nRows))
+    if (!ReadText(m_pNameEdit, INT_MAX, name) || !ReadNumber(m_pRowsEdit, 1, 1024, nRows))
         return false;
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr)
@@ -262,7 +326,7 @@ void CSoundManageDialog::OnTranspose()
     int nAmount = 0;
     CSoundPattern* pPattern = GetSelectedPattern();
     if (pPattern == nullptr ||
-        !GetDlgItemInt(IDC_MANAGE_TRANSPOSE_AMOUNT, -nLimit, nLimit, nAmount) || nAmount == 0)
+        !ReadNumber(m_pTransposeAmount, -nLimit, nLimit, nAmount) || nAmount == 0)
         return;
     const PatternId id = pPattern->GetId();
     const int nRows = pPattern->GetRows();

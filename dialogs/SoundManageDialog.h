@@ -46,6 +46,9 @@ protected:
     bool SaveData() override;
 
 private:
+    void CreateControls();
+    void LayOut();
+    void Connect();
     // Shows m_strName and m_nRows without counting as an edit.
     void ShowFields();
     void FillList(int nChannel);
@@ -55,15 +58,20 @@ private:
     bool HasUnappliedChange() const;
     bool ApplyChange();
 
-    QComboBox* m_pChannel;
-    QListWidget* m_pList;
-    QLineEdit* m_pNameEdit;
-    CUpDownSpinBox* m_pRowsEdit;
-    QPushButton* m_pChange;
-    QPushButton* m_pDelete;
-    QPushButton* m_pCreateCopy;
-    QPushButton* m_pTranspose;
-    QRadioButton* m_pOctaves;
+    QComboBox* m_pChannel = nullptr;
+    QListWidget* m_pList = nullptr;
+    QPushButton* m_pNew = nullptr;
+    QPushButton* m_pCreateCopy = nullptr;
+    QPushButton* m_pDelete = nullptr;
+    QLineEdit* m_pNameEdit = nullptr;
+    CUpDownSpinBox* m_pRowsEdit = nullptr;
+    QPushButton* m_pChange = nullptr;
+    QPushButton* m_pTranspose = nullptr;
+    QLineEdit* m_pTransposeAmount = nullptr;
+    QRadioButton* m_pSemitones = nullptr;
+    QRadioButton* m_pOctaves = nullptr;
+    QPushButton* m_pHarmonize = nullptr;
+    QPushButton* m_pClose = nullptr;
 
     std::string m_strName;
     int m_nRows = 0;

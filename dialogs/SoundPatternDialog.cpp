@@ -3,31 +3,44 @@
 
 #include "dialogs/PowerOfTwoSpinBox.h"
 
-CSoundPatternDialog::CSoundPatternDialog(QWidget* pParent) : CDialog(IDD_SOUND_PATTERN, pParent)
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+CSoundPatternDialog::CSoundPatternDialog(QWidget* pParent)
+    : CDialog(pParent), m_pNameEdit(new QLineEdit(this)), m_pRowsEdit(new CPowerOfTwoSpinBox(this))
 {
     setObjectName(QStringLiteral("SoundPatternDialog"));
-    CreateControls();
-}
+    setWindowTitle(tr("Pattern Dialog"));
+    m_pNameEdit->setObjectName(QStringLiteral("name"));
+    m_pRowsEdit->setObjectName(QStringLiteral("rows"));
+    m_pRowsEdit->SetStepRange(1, 1024);
+    const auto [pOk, pCancel] = MakeOkCancel();
 
-CUpDownSpinBox* CSoundPatternDialog::CreateSpinBox(UINT)
-{
-    return new CPowerOfTwoSpinBox;
+    // Each field beside the button of its line.
+    auto* pGrid = new QGridLayout(this);
+    pGrid->addWidget(MakeLabel(tr("Name"), m_pNameEdit), 0, 0);
+    pGrid->addWidget(m_pNameEdit, 0, 1);
+    pGrid->addWidget(pOk, 0, 2);
+    pGrid->addWidget(MakeLabel(tr("Rows"), m_pRowsEdit), 1, 0);
+    pGrid->addWidget(m_pRowsEdit, 1, 1, Qt::AlignLeft);
+    pGrid->addWidget(pCancel, 1, 2);
+    SetTabOrder({pOk, pCancel, m_pNameEdit, m_pRowsEdit});
 }
 
 void CSoundPatternDialog::OnInitDialog()
 {
     setWindowTitle(QString::fromStdString(m_strTitle));
-    GetItem<CUpDownSpinBox>(IDC_PATTERN_ROWS_SPIN)->SetStepRange(1, 1024);
-    SetDlgItemText(IDC_PATTERN_NAME, m_strName);
-    SetDlgItemInt(IDC_PATTERN_ROWS, m_nRows);
+    ShowText(m_pNameEdit, m_strName);
+    ShowNumber(m_pRowsEdit, m_nRows);
 }
 
 bool CSoundPatternDialog::SaveData()
 {
     std::string name;
     int nRows = 0;
-    if (!GetDlgItemText(IDC_PATTERN_NAME, kMaxNameLength, name) ||
-        !GetDlgItemInt(IDC_PATTERN_ROWS, 1, 1024, nRows))
+    if (!ReadText(m_pNameEdit, kMaxNameLength, name) || !ReadNumber(m_pRowsEdit, 1, 1024, nRows))
         return false;
     m_strName = name;
     m_nRows = nRows;

@@ -5,6 +5,8 @@
 
 #include <string>
 
+class CPowerOfTwoSpinBox;
+
 // Name and number of rows of a pattern, under a title the caller chooses.
 class CSoundPatternDialog : public CDialog
 {
@@ -20,7 +22,10 @@ public:
     std::string m_strTitle;
 
 protected:
-    CUpDownSpinBox* CreateSpinBox(UINT nUpDownID) override;
     void OnInitDialog() override;
     bool SaveData() override;
+
+private:
+    QLineEdit* m_pNameEdit;
+    CPowerOfTwoSpinBox* m_pRowsEdit;
 };

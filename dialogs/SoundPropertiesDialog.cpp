@@ -3,28 +3,49 @@
 
 #include "dialogs/PowerOfTwoSpinBox.h"
 
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 CSoundPropertiesDialog::CSoundPropertiesDialog(QWidget* pParent)
-    : CDialog(IDD_SOUND_PROPERTIES, pParent)
+    : CDialog(pParent),
+      m_pTracksPerBeat(new CUpDownSpinBox(this)),
+      m_pBeatsPerMinute(new CUpDownSpinBox(this)),
+      m_pStepSize(new CPowerOfTwoSpinBox(this))
 {
     setObjectName(QStringLiteral("SoundPropertiesDialog"));
-    CreateControls();
-}
+    setWindowTitle(tr("Resource properties"));
+    m_pTracksPerBeat->setObjectName(QStringLiteral("tracksPerBeat"));
+    m_pBeatsPerMinute->setObjectName(QStringLiteral("beatsPerMinute"));
+    m_pStepSize->setObjectName(QStringLiteral("stepSize"));
+    m_pBeatsPerMinute->SetStepRange(1, 256);
+    m_pTracksPerBeat->SetStepRange(1, 256);
+    m_pStepSize->SetStepRange(1, 1024);
+    const auto [pOk, pCancel] = MakeOkCancel();
 
-CUpDownSpinBox* CSoundPropertiesDialog::CreateSpinBox(UINT nUpDownID)
-{
-    if (nUpDownID == IDC_STEPSIZE_SPIN)
-        return new CPowerOfTwoSpinBox;
-    return CDialog::CreateSpinBox(nUpDownID);
+    auto* pTempo = new QGroupBox(tr("Tempo"), this);
+    auto* pTempoForm = new QFormLayout(pTempo);
+    pTempoForm->addRow(MakeLabel(tr("Tracks Per Beat"), m_pTracksPerBeat), m_pTracksPerBeat);
+    pTempoForm->addRow(MakeLabel(tr("Beats Per Minute"), m_pBeatsPerMinute), m_pBeatsPerMinute);
+    auto* pEditing = new QGroupBox(tr("Editing"), this);
+    auto* pEditingForm = new QFormLayout(pEditing);
+    pEditingForm->addRow(MakeLabel(tr("Step Size"), m_pStepSize), m_pStepSize);
+
+    auto* pGrid = new QGridLayout(this);
+    pGrid->addWidget(pTempo, 0, 0);
+    pGrid->addWidget(pEditing, 1, 0);
+    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1, 2, 1);
+    SetTabOrder({pOk, pCancel, m_pTracksPerBeat, m_pBeatsPerMinute, m_pStepSize});
 }
 
 void CSoundPropertiesDialog::OnInitDialog()
 {
-    GetItem<CUpDownSpinBox>(IDC_BEATSPERMINUTE_SPIN)->SetStepRange(1, 256);
-    GetItem<CUpDownSpinBox>(IDC_TRACKSPERBEAT_SPIN)->SetStepRange(1, 256);
-    GetItem<CUpDownSpinBox>(IDC_STEPSIZE_SPIN)->SetStepRange(1, 1024);
-    SetDlgItemInt(IDC_BEATSPERMINUTE, m_nBeatsPerMinute);
-    SetDlgItemInt(IDC_STEPSIZE, m_nStepSize);
-    SetDlgItemInt(IDC_TRACKSPERBEAT, m_nTracksPerBeat);
+    ShowNumber(m_pBeatsPerMinute, m_nBeatsPerMinute);
+    ShowNumber(m_pStepSize, m_nStepSize);
+    ShowNumber(m_pTracksPerBeat, m_nTracksPerBeat);
 }
 
 bool CSoundPropertiesDialog::SaveData()
@@ -32,9 +53,9 @@ bool CSoundPropertiesDialog::SaveData()
     int nBeatsPerMinute = 0;
     int nStepSize = 0;
     int nTracksPerBeat = 0;
-    if (!GetDlgItemInt(IDC_BEATSPERMINUTE, 1, 256, nBeatsPerMinute) ||
-        !GetDlgItemInt(IDC_STEPSIZE, 1, 1024, nStepSize) ||
-        !GetDlgItemInt(IDC_TRACKSPERBEAT, 1, 256, nTracksPerBeat))
+    if (!ReadNumber(m_pBeatsPerMinute, 1, 256, nBeatsPerMinute) ||
+        !ReadNumber(m_pStepSize, 1, 1024, nStepSize) ||
+        !ReadNumber(m_pTracksPerBeat, 1, 256, nTracksPerBeat))
         return false;
     m_nBeatsPerMinute = nBeatsPerMinute;
     m_nStepSize = nStepSize;

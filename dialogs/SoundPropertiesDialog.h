@@ -3,6 +3,8 @@
 
 #include "dialogs/Dialog.h"
 
+class CUpDownSpinBox;
+
 // The tempo and the editing step size of a sound.
 class CSoundPropertiesDialog : public CDialog
 {
@@ -16,7 +18,11 @@ public:
     int m_nTracksPerBeat = 0;
 
 protected:
-    CUpDownSpinBox* CreateSpinBox(UINT nUpDownID) override;
     void OnInitDialog() override;
     bool SaveData() override;
+
+private:
+    CUpDownSpinBox* m_pTracksPerBeat;
+    CUpDownSpinBox* m_pBeatsPerMinute;
+    CUpDownSpinBox* m_pStepSize;
 };

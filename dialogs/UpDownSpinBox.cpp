@@ -2,6 +2,8 @@
 #include "dialogs/UpDownSpinBox.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QStyleOptionSpinBox>
 
 #include <algorithm>
 #include <limits>
@@ -16,6 +18,25 @@ void CUpDownSpinBox::SetStepRange(int nLower, int nUpper)
 {
     m_nLower = std::min(nLower, nUpper);
     m_nUpper = std::max(nLower, nUpper);
+    updateGeometry();
+}
+
+QSize CUpDownSpinBox::sizeHint() const
+{
+    ensurePolished();
+    int nWidth = 0;
+    for (const int n : {m_nLower, m_nUpper})
+        nWidth = std::max(nWidth, fontMetrics().horizontalAdvance(textFromValue(n) + u' '));
+    QStyleOptionSpinBox option;
+    initStyleOption(&option);
+    // Two pixels more for the text cursor, as Qt's own spin boxes leave.
+    const QSize text(nWidth + 2, lineEdit()->sizeHint().height());
+    return style()->sizeFromContents(QStyle::CT_SpinBox, &option, text, this);
+}
+
+QSize CUpDownSpinBox::minimumSizeHint() const
+{
+    return sizeHint();
 }
 
 qint64 CUpDownSpinBox::StepTarget(int nPos, int nSteps) const

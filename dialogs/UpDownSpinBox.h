@@ -20,6 +20,9 @@ public:
     int GetUpper() const { return m_nUpper; }
 
     void stepBy(int nSteps) override;
+    // Wide enough for the numbers the arrows reach, not for every integer that may be typed.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     // Where one press leads from nPos; the result is then held within the range.

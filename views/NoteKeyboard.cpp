@@ -3,8 +3,7 @@
 
 #include "resources/Resource.h"
 #include "resources/ResourceTables.h"
-#include "views/SoundBase.h"
-#include "views/VirtualKeys.h"
+#include "views/EditorKeys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -28,23 +27,6 @@ QString NoteKeysSettingsKey()
 constexpr std::string_view kUsBlock = "~~1234567890  ~~QWERTYUIOP  ~~ASDFGHJKL   ~ ZXCVBNM,./";
 constexpr unsigned kIsoKey = 86; // the extra key beside the left Shift
 constexpr unsigned kXkbOffset = 8;
-
-unsigned KeyCodeOf(char c)
-{
-    switch (c)
-    {
-    case ',':
-        return VirtualKey::Comma;
-    case '.':
-        return VirtualKey::Period;
-    case '/':
-        return VirtualKey::Slash;
-    case ' ':
-        return 0;
-    default:
-        return static_cast<unsigned char>(c);
-    }
-}
 } // namespace
 
 CNoteKeyboard& CNoteKeyboard::Instance()
@@ -84,31 +66,34 @@ void CNoteKeyboard::SetOctave(int nOctave)
     emit OctaveChanged(nOctave);
 }
 
-std::optional<unsigned> CNoteKeyboard::UsKeyAt(unsigned nScanCode)
+std::optional<Qt::Key> CNoteKeyboard::UsKeyAt(unsigned nScanCode)
 {
     if (nScanCode < kXkbOffset)
         return std::nullopt;
     const unsigned nKernel = nScanCode - kXkbOffset;
     if (nKernel == kIsoKey)
-        return 0u;
+        return Qt::Key_unknown;
     if (nKernel >= kUsBlock.size() || kUsBlock[nKernel] == '~')
         return std::nullopt;
-    return KeyCodeOf(kUsBlock[nKernel]);
+    // Qt names the block's digits, capitals and , . / by their ASCII codes.
+    const char c = kUsBlock[nKernel];
+    return c == ' ' ? Qt::Key_unknown : static_cast<Qt::Key>(c);
 }
 
-unsigned CNoteKeyboard::KeyOf(const QKeyEvent* pEvent) const
+QKeyCombination CNoteKeyboard::KeyOf(const QKeyEvent* pEvent) const
 {
-    const unsigned nLetter = CSoundBase::VirtualKeyOf(pEvent);
-    if ((pEvent->modifiers() & Qt::KeypadModifier) != 0)
-        return nLetter;
-    const std::optional<unsigned> place = UsKeyAt(pEvent->nativeScanCode());
+    const QKeyCombination letter = pEvent->keyCombination();
+    if (EditorKeys::IsKeypad(letter))
+        return letter;
+    const std::optional<Qt::Key> place = UsKeyAt(pEvent->nativeScanCode());
     if (!place)
-        return nLetter;
+        return letter;
+    const QKeyCombination placed(letter.keyboardModifiers(), *place);
     if (m_bByPosition)
-        return *place;
+        return placed;
     // Layouts whose digits need Shift still type digits when read by letter.
-    const bool bDigit = *place >= '0' && *place <= '9';
-    return bDigit && (pEvent->modifiers() & Qt::ShiftModifier) != 0 ? *place : nLetter;
+    const bool bShift = letter.keyboardModifiers().testFlag(Qt::ShiftModifier);
+    return bShift && EditorKeys::DigitOf(placed) >= 0 ? placed : letter;
 }
 
 QSpinBox* CNoteKeyboard::CreateSpinBox(QWidget* pParent)

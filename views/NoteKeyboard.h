@@ -3,6 +3,7 @@
 
 #include "views/CommandTarget.h"
 
+#include <QKeyCombination>
 #include <QObject>
 
 #include <optional>
@@ -32,14 +33,14 @@ public:
     // Kept within 0..kMaxOctave.
     void SetOctave(int nOctave);
 
-    // The editors' key code for a key event: a key of the typing block by its place (or, read
-    // by letter, a digit key held with Shift as its digit), anything else as CSoundBase::
-    // VirtualKeyOf reads it. A key whose place is not known is read by its letter.
-    unsigned KeyOf(const QKeyEvent* pEvent) const;
-    // The key code of what a US keyboard has at a native scan code (the X and Wayland key
-    // code, the kernel's plus 8): 0 for a typing-block key no editor uses, nothing for a
+    // The key an editor reads in a key event, with the event's modifiers: a key of the typing
+    // block by its place (or, read by letter, a digit key held with Shift as its digit),
+    // anything else, and a key whose place is not known, as Qt names it.
+    QKeyCombination KeyOf(const QKeyEvent* pEvent) const;
+    // The key a US keyboard has at a native scan code (the X and Wayland key code, the
+    // kernel's plus 8): Qt::Key_unknown for a typing-block key no editor uses, nothing for a
     // code outside the typing block.
-    static std::optional<unsigned> UsKeyAt(unsigned nScanCode);
+    static std::optional<Qt::Key> UsKeyAt(unsigned nScanCode);
 
     // A spin box showing and changing the octave; it never takes the keyboard focus.
     QSpinBox* CreateSpinBox(QWidget* pParent);

@@ -6,11 +6,10 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
-#include "views/VirtualKeys.h"
+#include "views/EditorKeys.h"
 
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -327,70 +326,22 @@ void CSoundBase::PaintPlayLine(QPainter& dc)
     dc.restore();
 }
 
-unsigned CSoundBase::VirtualKeyOf(const QKeyEvent* pEvent)
+bool CSoundBase::KeyToNote(QKeyCombination key, int* pNote) const
 {
-    const int key = pEvent->key();
-    const bool bKeypad = (pEvent->modifiers() & Qt::KeypadModifier) != 0;
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return bKeypad ? VirtualKey::KeypadZero + static_cast<unsigned>(key - Qt::Key_0)
-                       : static_cast<unsigned>(key);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<unsigned>(key);
-    switch (key)
-    {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VirtualKey::Tab;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VirtualKey::Return;
-    case Qt::Key_PageUp:
-        return VirtualKey::PageUp;
-    case Qt::Key_PageDown:
-        return VirtualKey::PageDown;
-    case Qt::Key_End:
-        return VirtualKey::End;
-    case Qt::Key_Home:
-        return VirtualKey::Home;
-    case Qt::Key_Left:
-        return VirtualKey::Left;
-    case Qt::Key_Up:
-        return VirtualKey::Up;
-    case Qt::Key_Right:
-        return VirtualKey::Right;
-    case Qt::Key_Down:
-        return VirtualKey::Down;
-    case Qt::Key_Insert:
-        return VirtualKey::Insert;
-    case Qt::Key_Delete:
-        return VirtualKey::Delete;
-    case Qt::Key_Asterisk:
-        return bKeypad ? VirtualKey::KeypadMultiply : 0;
-    case Qt::Key_Slash:
-        return bKeypad ? VirtualKey::KeypadDivide : VirtualKey::Slash;
-    case Qt::Key_Comma:
-        return VirtualKey::Comma;
-    case Qt::Key_Period:
-        return bKeypad ? VirtualKey::KeypadDecimal : VirtualKey::Period;
-    default:
-        return 0;
-    }
-}
-
-bool CSoundBase::KeyToNote(unsigned nKey, int* pNote) const
-{
-    if (nKey == '1' || nKey == VirtualKey::Comma)
+    if (EditorKeys::DigitOf(key) == 1 || EditorKeys::IsComma(key))
     {
         *pNote = NOTE_OFF;
         return true;
     }
-    if (nKey == VirtualKey::Period)
+    if (EditorKeys::IsPeriod(key))
     {
         *pNote = NOTE_EMPTY;
         return true;
     }
+    // Qt names these keys by their characters.
     static constexpr std::string_view kKeys = "ZSXDCVGBHNJMQ2W3ER5T6Y7UI9O0P";
-    if (nKey > 0xFF)
+    const int nKey = key.key();
+    if (EditorKeys::IsKeypad(key) || nKey < Qt::Key_0 || nKey > Qt::Key_Z)
         return false;
     const std::size_t nIndex = kKeys.find(static_cast<char>(nKey));
     if (nIndex == std::string_view::npos)
@@ -399,15 +350,14 @@ bool CSoundBase::KeyToNote(unsigned nKey, int* pNote) const
     return *pNote < NOTE_OFF;
 }
 
-bool CSoundBase::KeyToPattern(unsigned nKey, bool bShift, int nChannel,
-                              CSoundPattern** ppPattern) const
+bool CSoundBase::KeyToPattern(QKeyCombination key, int nChannel, CSoundPattern** ppPattern) const
 {
-    int nIndex;
-    if (nKey >= '0' && nKey <= '9')
-        nIndex = static_cast<int>(nKey - '0');
-    else if (nKey >= 'A' && nKey <= 'Z')
-        nIndex = static_cast<int>(nKey - 'A') + (bShift ? 36 : 10);
-    else
+    const bool bShift = key.keyboardModifiers().testFlag(Qt::ShiftModifier);
+    const int nKey = key.key();
+    int nIndex = EditorKeys::DigitOf(key);
+    if (nIndex < 0 && nKey >= Qt::Key_A && nKey <= Qt::Key_Z)
+        nIndex = nKey - Qt::Key_A + (bShift ? 36 : 10);
+    if (nIndex < 0)
         return false;
     if (nChannel < 0 || nChannel >= kChannelCount)
         return false;

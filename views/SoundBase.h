@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QKeyCombination>
 #include <QPen>
 
 #include <optional>
@@ -22,7 +23,6 @@
 class CSoundDoc;
 class CSoundPattern;
 class CSoundSession;
-class QKeyEvent;
 class QPainter;
 
 // Common base of the sequence and pattern editors: transport and document commands,
@@ -70,8 +70,9 @@ public:
     // Fills the command's state; false when this view does not handle it.
     virtual bool OnUpdateCommand(UINT nID, CCmdUI& ui) const;
 
-    bool KeyToNote(unsigned nKey, int* pNote) const;
-    bool KeyToPattern(unsigned nKey, bool bShift, int nChannel, CSoundPattern** ppPattern) const;
+    bool KeyToNote(QKeyCombination key, int* pNote) const;
+    // 0-9, A-Z and Shift with A-Z: the channel's patterns in list order.
+    bool KeyToPattern(QKeyCombination key, int nChannel, CSoundPattern** ppPattern) const;
     int GetLastPosition() const;
     int GetPatternOffset(int nPosition, const CSoundPattern* pPattern) const;
     // The song position of the pattern cursor's row in the current pattern's placement under
@@ -92,9 +93,6 @@ public:
     int GetOctave() const;
     void SetOctave(int nOctave);
     int GetPlayLineY() const { return m_nPlayLineY; }
-
-    // Windows virtual-key code of a key event (0 for keys the editors never use).
-    static unsigned VirtualKeyOf(const QKeyEvent* pEvent);
 
     QColor m_crText{255, 255, 255};
     QColor m_crCursorFocus{0, 20, 50};

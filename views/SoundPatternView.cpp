@@ -10,7 +10,6 @@
 #include "views/FollowPlayback.h"
 #include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
-#include "views/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

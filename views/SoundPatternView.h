@@ -57,7 +57,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    void OnKeyDown(unsigned nKey);
+    void OnKeyDown(QKeyCombination key);
     void OnScrollAction(int nAction);
     void SetCursorFromPoint(const QPoint& point);
     void KeepCursorInPage(int nFirst);

@@ -58,7 +58,8 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
         else if (key == Qt::Key_V && !bOctave)
             OnEditPaste();
         else if ((key == Qt::Key_PageUp || key == Qt::Key_PageDown) && !bOctave)
-            OnKeyDown(key == Qt::Key_PageUp ? 0x6A : 0x6F); // the octave, as keypad * and /
+            // The octave, as keypad * and /.
+            OnKeyDown(Qt::KeypadModifier | (key == Qt::Key_PageUp ? Qt::Key_Asterisk : Qt::Key_Slash));
         else
             return false;
         return true;
@@ -78,7 +79,7 @@ bool CSoundPatternView::OnBlockKey(const QKeyEvent* pEvent)
         return true;
     if (m_nAnchor < 0)
         m_nAnchor = GetSession().GetPatternCursor().row;
-    OnKeyDown(VirtualKeyOf(pEvent));
+    OnKeyDown(pEvent->keyCombination());
     viewport()->update();
     return true;
 }

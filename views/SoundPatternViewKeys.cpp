@@ -8,9 +8,9 @@
 #include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/EditorKeys.h"
 #include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
-#include "views/VirtualKeys.h"
 
 #include <QKeyEvent>
 
@@ -44,15 +44,15 @@ void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
         OnEditDelete();
         return;
     }
-    const unsigned nKey = CNoteKeyboard::Instance().KeyOf(pEvent);
+    const QKeyCombination key = CNoteKeyboard::Instance().KeyOf(pEvent);
     if (GetSession().GetCurrentPattern() == nullptr)
         return;
-    if (nKey != 0)
-        OnKeyDown(nKey);
+    if (EditorKeys::IsEditorKey(key.key()))
+        OnKeyDown(key);
     pEvent->accept();
 }
 
-void CSoundPatternView::OnKeyDown(unsigned nKey)
+void CSoundPatternView::OnKeyDown(QKeyCombination key)
 {
     CSoundDoc* pDoc = GetDocument();
     const bool bHasRows = ClampCursor();
@@ -64,54 +64,53 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     const int nRows = pPattern->GetRows();
     const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
 
-    switch (nKey)
+    switch (key.key())
     {
-    case VirtualKey::Tab:
-    case VirtualKey::Return:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         OnSequenceEditor();
         return;
-    case VirtualKey::PageUp:
+    case Qt::Key_PageUp:
         cursor.row = cursor.row >= nPage - 1 ? cursor.row - nPage + 1 : 0;
         break;
-    case VirtualKey::PageDown:
+    case Qt::Key_PageDown:
         cursor.row = cursor.row <= nRows - nPage ? cursor.row + nPage - 1 : nRows - 1;
         break;
-    case VirtualKey::Left:
+    case Qt::Key_Left:
         cursor.field = std::max(cursor.field - 1, 0);
         break;
-    case VirtualKey::Up:
+    case Qt::Key_Up:
         cursor.row = std::max(cursor.row - 1, 0);
         break;
-    case VirtualKey::Right:
+    case Qt::Key_Right:
         cursor.field = std::min(cursor.field + 1, 3);
         break;
-    case VirtualKey::Down:
+    case Qt::Key_Down:
         cursor.row = std::min(cursor.row + 1, nRows - 1);
         break;
-    case VirtualKey::Insert:
+    case Qt::Key_Insert:
         if (bHasRows)
             SoundEdits::InsertRow(GetSession(), CurrentPosition(), pPattern->GetId(), cursor.row);
         break;
-    case VirtualKey::End:
+    case Qt::Key_End:
         cursor.row = nRows - 1;
         break;
-    case VirtualKey::Home:
+    case Qt::Key_Home:
         cursor.row = 0;
         break;
-    case VirtualKey::KeypadMultiply:
-    case VirtualKey::KeypadDivide:
-        if (!bNoise)
-            SetOctave(GetOctave() + (nKey == VirtualKey::KeypadMultiply ? 1 : -1));
-        break;
     default:
+        if (const int nStep = EditorKeys::OctaveStepOf(key); nStep != 0 && !bNoise)
+            SetOctave(GetOctave() + nStep);
         break;
     }
     // Page Down on a pattern shorter than a page, or a page of 0 rows, must not leave it.
     cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
     session.SetPatternCursor(cursor);
 
-    const bool bDigit = nKey >= '0' && nKey <= '9';
-    const int nDigit = bDigit ? static_cast<int>(nKey - '0') : 0;
+    const int nDigit = EditorKeys::DigitOf(key);
+    const bool bDigit = nDigit >= 0;
     SoundCell cell = pPattern->GetCell(cursor.row);
     bool bAdvance = false;
     unsigned nPrompt = 0;
@@ -119,7 +118,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     {
         nPrompt = IDS_PROMPT_NOTE;
         int nNote;
-        if (KeyToNote(nKey, &nNote))
+        if (KeyToNote(key, &nNote))
         {
             cell.SetNote(static_cast<std::uint8_t>(nNote));
             if (session.GetPlayNotes() && nNote < NOTE_OFF)
@@ -147,12 +146,12 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     else if (bNoise && cursor.field == 0)
     {
         nPrompt = IDS_PROMPT_NOISEFREQ;
-        if (nKey == VirtualKey::Comma)
+        if (EditorKeys::IsComma(key))
         {
             cell.freq = FREQ_OFF;
             bAdvance = true;
         }
-        else if (nKey == VirtualKey::Period)
+        else if (EditorKeys::IsPeriod(key))
         {
             cell.freq = FREQ_EMPTY;
             bAdvance = true;
@@ -166,9 +165,9 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     else if (bNoise && cursor.field == 1)
     {
         nPrompt = IDS_PROMPT_NOISETYPE;
-        if (cell.freq != FREQ_EMPTY && (nKey == '0' || nKey == '1'))
+        if (cell.freq != FREQ_EMPTY && (nDigit == 0 || nDigit == 1))
         {
-            cell.noiseType = nKey == '1' ? NOISE_WHITE : NOISE_PERIODIC;
+            cell.noiseType = nDigit == 1 ? NOISE_WHITE : NOISE_PERIODIC;
             bAdvance = true;
         }
     }
@@ -176,7 +175,7 @@ void CSoundPatternView::OnKeyDown(unsigned nKey)
     {
         if (cursor.field == 2)
             nPrompt = IDS_PROMPT_ATTENUATION;
-        if (nKey == VirtualKey::Period)
+        if (EditorKeys::IsPeriod(key))
         {
             cell.atten = ATTEN_EMPTY;
             bAdvance = true;

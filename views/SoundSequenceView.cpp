@@ -10,8 +10,8 @@
 #include "sound/SoundPattern.h"
 #include "sound/VoiceMute.h"
 #include "views/DragScroller.h"
+#include "views/EditorKeys.h"
 #include "views/NoteKeyboard.h"
-#include "views/VirtualKeys.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -371,13 +371,13 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
         pEvent->ignore();
         return;
     }
-    unsigned nKey = VirtualKeyOf(pEvent);
+    QKeyCombination key = pEvent->keyCombination();
     // Digits and the clear key by their place; pattern letters stay those the menu shows.
-    const unsigned nPlace = CNoteKeyboard::Instance().KeyOf(pEvent);
-    if ((nPlace >= '0' && nPlace <= '9') || nPlace == VirtualKey::Period)
-        nKey = nPlace;
-    if (nKey != 0)
-        OnKeyDown(nKey, (pEvent->modifiers() & Qt::ShiftModifier) != 0);
+    const QKeyCombination place = CNoteKeyboard::Instance().KeyOf(pEvent);
+    if (EditorKeys::DigitOf(place) >= 0 || EditorKeys::IsPeriod(place))
+        key = place;
+    if (EditorKeys::IsEditorKey(key.key()))
+        OnKeyDown(key);
     pEvent->accept();
 }
 
@@ -421,23 +421,25 @@ std::optional<int> CSoundSequenceView::PlayFromPosition() const
     return GetSession().GetSequenceCursor().step * std::max(GetDocument()->GetStepSize(), 1);
 }
 
-void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
+void CSoundSequenceView::OnKeyDown(QKeyCombination key)
 {
     const int nPage = GetPage();
     SequencePos cursor;
     CSoundPattern* pCurrent;
     cursor = GetSession().GetSequenceCursor();
     pCurrent = GetSession().GetCurrentPattern();
-    switch (nKey)
+    switch (key.key())
     {
-    case VirtualKey::Tab:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
         if (pCurrent != nullptr)
         {
             OpenPattern(pCurrent);
             return;
         }
         break;
-    case VirtualKey::Return:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         if (CSoundPattern* pPattern = GetCursorPattern())
         {
             OpenPattern(pPattern);
@@ -450,36 +452,37 @@ void CSoundSequenceView::OnKeyDown(unsigned nKey, bool bShift)
             return;
         }
         break;
-    case VirtualKey::PageUp:
+    case Qt::Key_PageUp:
         cursor.step = cursor.step >= nPage - 1 ? cursor.step - nPage + 1 : 0;
         break;
-    case VirtualKey::PageDown:
+    case Qt::Key_PageDown:
         cursor.step += nPage - 1;
         break;
-    case VirtualKey::Left:
+    case Qt::Key_Left:
         cursor.channel = std::max(cursor.channel - 1, 0);
         break;
-    case VirtualKey::Up:
+    case Qt::Key_Up:
         cursor.step = std::max(cursor.step - 1, 0);
         break;
-    case VirtualKey::Right:
+    case Qt::Key_Right:
         cursor.channel = std::min(cursor.channel + 1, kChannelCount - 1);
         break;
-    case VirtualKey::Down:
+    case Qt::Key_Down:
         ++cursor.step;
         break;
-    case VirtualKey::Insert:
+    case Qt::Key_Insert:
         SoundEdits::InsertStep(GetSession(), CurrentPosition(), cursor.channel, cursor.step);
         break;
-    case VirtualKey::Period:
-        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"), cursor, 0);
-        ++cursor.step;
-        break;
     default:
+        if (EditorKeys::IsPeriod(key))
+        {
+            SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"), cursor, 0);
+            ++cursor.step;
+        }
         break;
     }
     CSoundPattern* pPattern = nullptr;
-    if (KeyToPattern(nKey, bShift, cursor.channel, &pPattern))
+    if (KeyToPattern(key, cursor.channel, &pPattern))
     {
         SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,
                                  pPattern->GetId());

@@ -94,7 +94,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    void OnKeyDown(unsigned nKey, bool bShift);
+    void OnKeyDown(QKeyCombination key);
     // Home and End: the first and last placed step of the cursor's channel; with Ctrl, the
     // first step and the last placed step of the whole sequence.
     bool OnJumpKey(const QKeyEvent* pEvent);

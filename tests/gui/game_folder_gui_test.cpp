@@ -45,14 +45,6 @@ void MakeGame(const std::string& dir)
     std::ofstream(dir + "/SNDDIR", std::ios::binary)
         << Bytes({0, 0, 0, 0, offset >> 8, offset & 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
 }
-
-QPushButton* OpenButton(QWidget* pDialog)
-{
-    for (QPushButton* pButton : pDialog->findChildren<QPushButton*>())
-        if (pButton->text() == QStringLiteral("Open"))
-            return pButton;
-    return nullptr;
-}
 } // namespace
 
 class GameFolderGuiTest : public QObject
@@ -96,7 +88,7 @@ private slots:
                     QVERIFY2(*pszNote == '\0' ? note.isEmpty() : note.startsWith(pszNote),
                              qPrintable(note));
                     pTable->selectRow(row);
-                    QCOMPARE(OpenButton(pList)->isEnabled(), bPlay);
+                    QCOMPARE(pList->findChild<QPushButton*>("open")->isEnabled(), bPlay);
                 }
                 pList->TogglePreview(0);
                 auto* pPlay = qobject_cast<QPushButton*>(

@@ -179,6 +179,7 @@ private slots:
     {
         UsePattern(kNoiseChannel, 8);
         Key(Qt::Key_4);
+        Key(Qt::Key_2, Qt::KeypadModifier); // the keypad types no digits
         QVERIFY(Cell(0) == SoundCell::Empty() && Cursor().row == 0);
         for (int key : {Qt::Key_2, Qt::Key_Comma, Qt::Key_Period})
             Key(key);
