@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -17,6 +19,8 @@ namespace
 {
 constexpr const char* kBackupFolder = ".tarvok-backup";
 constexpr const char* kUnfinished = "-unfinished";
+constexpr const char* kMarkerName = ".made-by-tarvok";
+constexpr const char* kMarkerText = "Tarvok copied the game's files here before it changed them.\n";
 constexpr std::size_t kStampChars = 15; // YYYYMMDD-HHMMSS
 
 std::string TimeStamp()
@@ -57,11 +61,31 @@ bool EndsWith(const std::string& text, const std::string& end)
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
+
+std::string WriteMarker(const std::string& folder)
+{
+    const std::string path = (fs::path(folder) / kMarkerName).string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const bool bOk = fd >= 0 && WriteAll(fd, kMarkerText, std::strlen(kMarkerText));
+    const int err = errno;
+    if (fd >= 0 && ::close(fd) != 0 && bOk)
+        return "cannot write " + path + ": " + std::strerror(errno);
+    return bOk ? std::string() : "cannot write " + path + ": " + std::strerror(err);
+}
 } // namespace
 
 std::string CBackupFolders::Root() const
 {
     return (fs::path(m_dir) / kBackupFolder).string();
+}
+
+bool CBackupFolders::IsMadeHere(const std::string& path)
+{
+    struct stat folder
+    {
+    }, marker{};
+    return ::lstat(path.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+           ::lstat((fs::path(path) / kMarkerName).c_str(), &marker) == 0 && S_ISREG(marker.st_mode);
 }
 
 void CBackupFolders::RemoveUnfinished() const
@@ -70,7 +94,8 @@ void CBackupFolders::RemoveUnfinished() const
     std::vector<fs::path> unfinished;
     for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
          it.increment(ec))
-        if (EndsWith(it->path().filename().string(), kUnfinished) && it->is_directory(ec))
+        if (EndsWith(it->path().filename().string(), kUnfinished) &&
+            IsMadeHere(it->path().string()))
             unfinished.push_back(it->path());
     for (const fs::path& path : unfinished)
         fs::remove_all(path, ec);
@@ -92,6 +117,11 @@ std::string CBackupFolders::MakeUnfinished(std::string& finalPath) const
         const std::string unfinished = folder.string() + kUnfinished;
         if (::mkdir(unfinished.c_str(), 0777) == 0)
         {
+            if (std::string error = WriteMarker(unfinished); !error.empty())
+            {
+                Remove(unfinished);
+                return error;
+            }
             finalPath = folder.string();
             return {};
         }
@@ -144,7 +174,7 @@ void CBackupFolders::Prune(int nKeep, const std::string& keepPath) const
          it.increment(ec))
     {
         std::pair<std::string, int> order;
-        if (BackupOrder(it->path().filename().string(), order) && it->is_directory(ec))
+        if (BackupOrder(it->path().filename().string(), order) && IsMadeHere(it->path().string()))
             backups.emplace_back(order.first, order.second, it->path());
     }
     if (backups.size() <= static_cast<std::size_t>(nKeep))

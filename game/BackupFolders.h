@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-// The backups of one folder's files: .tarvok-backup/<YYYYMMDD-HHMMSS>[-k]/. A backup is
-// made under a name ending in "-unfinished" and renamed once every copy is on the disk, so
-// the name itself is the finished marker: a write killed while copying leaves a folder that
-// is known to be incomplete (and the files it copied untouched).
+// The backups of one folder's files: .tarvok-backup/<YYYYMMDD-HHMMSS>[-k]/. Each holds a marker
+// file that says it was made here, and clean-up removes only folders that hold one. A backup is
+// made under a name ending in "-unfinished" and renamed once every copy is on the disk, so a
+// write killed while copying leaves a folder that is known to be incomplete (and the files it
+// copied untouched).
 class CBackupFolders
 {
 public:
@@ -17,6 +18,8 @@ public:
     void RemoveUnfinished() const;
     // Makes a finished backup holding copies of the named files. Returns "" or the reason.
     std::string Make(const std::vector<std::string>& names, std::string& path) const;
+    // Whether path is a folder (not a link) that holds the marker of a backup made here.
+    static bool IsMadeHere(const std::string& path);
     // Removes a backup folder, and the backups root too when nothing else is in it.
     void Remove(const std::string& path) const;
     // Removes all but the newest nKeep backups (0 keeps all); never the one at keepPath.

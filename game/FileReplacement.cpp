@@ -17,6 +17,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
+constexpr const char* kTempPrefix = ".tarvok-temp.";
 constexpr std::size_t kTempSuffixChars = 7; // ".XXXXXX" of mkstemp
 
 std::string Reason(int err)
@@ -27,10 +28,11 @@ std::string Reason(int err)
 // The name a temporary file made by WriteTemp stands in for, or "".
 std::string TempTarget(const std::string& name)
 {
-    if (name.size() < kTempSuffixChars + 2 || name[0] != '.' ||
+    const std::size_t prefix = std::strlen(kTempPrefix);
+    if (name.size() < prefix + kTempSuffixChars + 1 || name.compare(0, prefix, kTempPrefix) != 0 ||
         name[name.size() - kTempSuffixChars] != '.')
         return {};
-    return name.substr(1, name.size() - kTempSuffixChars - 1);
+    return name.substr(prefix, name.size() - kTempSuffixChars - prefix);
 }
 
 bool HasWriteBit(const fs::path& path)
@@ -55,7 +57,8 @@ std::string WriteTemp(const std::string& path, const std::vector<std::uint8_t>& 
                       std::string& tempPath)
 {
     const fs::path target(path);
-    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    std::string tmpl =
+        (target.parent_path() / (kTempPrefix + target.filename().string() + ".XXXXXX"));
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         return Reason(errno);
@@ -143,7 +146,7 @@ void CFileReplacement::RemoveLeftovers() const
     {
         const std::string target = TempTarget(it->path().filename().string());
         if (!target.empty() && m_isReplaceable && m_isReplaceable(target) &&
-            it->is_regular_file(ec))
+            fs::is_regular_file(it->symlink_status(ec)))
             temps.push_back(it->path());
     }
     for (const fs::path& temp : temps)

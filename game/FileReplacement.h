@@ -8,7 +8,8 @@
 
 // Replaces several files of one folder as one change. Copies of the files that exist go to a
 // new backup folder first (see CBackupFolders); the new contents are written beside the old
-// files and renamed over them, then read back and compared.
+// files under names no person would choose (".tarvok-temp.VOL.1.a1B2c3") and renamed over
+// them, then read back and compared.
 class CFileReplacement
 {
 public:

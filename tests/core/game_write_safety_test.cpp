@@ -73,14 +73,15 @@ void ExpectAppended(const std::string& dir, const GameLayout& layout, int n,
     EXPECT_EQ(bytes, resource);
 }
 
-// An unfinished backup, or a temporary file of the game's own.
+// An unfinished backup made here, or a temporary file of the layout's files.
 bool HasLeftovers(const std::string& dir, const GameLayout& layout)
 {
     for (const auto& e : fs::recursive_directory_iterator(dir))
     {
         const std::string name = e.path().filename().string();
-        if (name.find("unfinished") != std::string::npos ||
-            name.rfind("." + layout.volStem, 0) == 0 || name.rfind("." + layout.dirName, 0) == 0)
+        if ((name.ends_with("-unfinished") && fs::exists(e.path() / kBackupMarker)) ||
+            name.starts_with(".tarvok-temp." + layout.volStem) ||
+            name.starts_with(".tarvok-temp." + layout.dirName))
             return true;
     }
     return false;
@@ -149,15 +150,23 @@ TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
         SCOPED_TRACE(layout.dirName);
         const std::string dir = layout.Make(true);
         const std::string backups = dir + "/.tarvok-backup";
-        fs::create_directories(backups + "/20200101-000000-unfinished");
-        fs::create_directories(backups + "/20200101-000000");
+        MakeBackupFolder(backups + "/20200101-000000-unfinished");
+        MakeBackupFolder(backups + "/20200101-000000");
         WriteFileBytes(backups + "/20200101-000000-unfinished/VOL.1", "half a co");
         WriteFileBytes(backups + "/20200101-000000/VOL.1", "an older backup");
-        for (const std::string& temp :
-             {"." + layout.volStem + "1.a1B2c3", "." + layout.dirName + ".XyZ123",
-              "." + layout.volStem + "7.000000"})
-            WriteFileBytes(dir + "/" + temp, "interrupted");
-        const std::string foreign[] = {".notes.abcdef", "." + other.volStem + "1.abcdef"};
+        const std::string temp = ".tarvok-temp.";
+        for (const std::string& name :
+             {temp + layout.volStem + "1.a1B2c3", temp + layout.dirName + ".XyZ123",
+              temp + layout.volStem + "7.000000"})
+            WriteFileBytes(dir + "/" + name, "interrupted");
+        // A person's files, some named like the game's files with a dot before and after.
+        const std::string foreign[] = {".notes.abcdef",
+                                       temp + other.volStem + "1.abcdef",
+                                       "." + layout.volStem + "1.a1B2c3",
+                                       "." + layout.volStem + "0.backup",
+                                       "." + layout.dirName + ".before",
+                                       ".tarvok-backup/mine-unfinished/notes"};
+        fs::create_directory(backups + "/mine-unfinished");
         for (const std::string& name : foreign)
             WriteFileBytes(dir + "/" + name, "not ours");
 
@@ -189,8 +198,10 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
         const std::string dir = MakeGame(true);
         const std::string backups = dir + "/.tarvok-backup";
         for (const std::string& name : old)
-            fs::create_directories(backups + "/" + name);
+            MakeBackupFolder(backups + "/" + name);
+        // Not made here.
         fs::create_directories(backups + "/keep-me");
+        fs::create_directories(backups + "/19991231-235959");
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         game.SetBackupsKept(kept);
@@ -198,7 +209,7 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
 
         std::set<std::string> expected(old.end() - static_cast<long>(oldKept), old.end());
         expected.insert(fs::path(game.GetBackupPath()).filename().string());
-        expected.insert("keep-me");
+        expected.insert({"keep-me", "19991231-235959"});
         std::set<std::string> left;
         for (const auto& e : fs::directory_iterator(backups))
             left.insert(e.path().filename().string());
