@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,6 +21,9 @@ constexpr const char* kUnfinished = "-unfinished";
 constexpr const char* kMarkerName = ".made-by-tarvok";
 constexpr const char* kMarkerText = "Tarvok copied the game's files here before it changed them.\n";
 constexpr std::size_t kStampChars = 15; // YYYYMMDD-HHMMSS
+
+// The stamp of a backup's name and its count ("20261207-013000-2" → 2, none → 0).
+using BackupOrder = std::pair<std::string, int>;
 
 std::string TimeStamp()
 {
@@ -39,9 +41,14 @@ bool AllDigits(const std::string& text)
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The order of a backup's name ("20261207-013000-2" → stamp, 2), or false for any other name,
-// which is never removed.
-bool BackupOrder(const std::string& name, std::pair<std::string, int>& order)
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// False for a name that is not a backup's.
+bool ParseBackupName(const std::string& name, BackupOrder& order)
 {
     if (name.size() < kStampChars || name[8] != '-' || !AllDigits(name.substr(0, 8)) ||
         !AllDigits(name.substr(9, 6)))
@@ -56,10 +63,9 @@ bool BackupOrder(const std::string& name, std::pair<std::string, int>& order)
     return true;
 }
 
-bool EndsWith(const std::string& text, const std::string& end)
+std::string BackupName(const BackupOrder& order)
 {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return order.second == 0 ? order.first : order.first + "-" + std::to_string(order.second);
 }
 
 std::string WriteMarker(const std::string& folder)
@@ -107,12 +113,25 @@ std::string CBackupFolders::MakeUnfinished(std::string& finalPath) const
     fs::create_directory(Root(), ec);
     if (ec)
         return "cannot make the backup folder " + Root() + ": " + ec.message();
-    const std::string stamp = TimeStamp();
-    for (int k = 0;; ++k)
+    // Past the newest backup made here, finished or not.
+    BackupOrder newest{"", -1};
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
     {
-        const fs::path folder =
-            fs::path(Root()) / (k == 0 ? stamp : stamp + "-" + std::to_string(k));
-        if (fs::exists(folder, ec))
+        std::string name = it->path().filename().string();
+        if (EndsWith(name, kUnfinished))
+            name.resize(name.size() - std::strlen(kUnfinished));
+        BackupOrder order;
+        if (ParseBackupName(name, order) && IsMadeHere(it->path().string()))
+            newest = std::max(newest, order);
+    }
+    BackupOrder order{TimeStamp(), 0};
+    if (newest.first >= order.first)
+        order = {newest.first, newest.second + 1};
+    for (;; ++order.second)
+    {
+        const fs::path folder = fs::path(Root()) / BackupName(order);
+        if (fs::exists(fs::symlink_status(folder, ec)))
             continue;
         const std::string unfinished = folder.string() + kUnfinished;
         if (::mkdir(unfinished.c_str(), 0777) == 0)
@@ -168,20 +187,28 @@ void CBackupFolders::Prune(int nKeep, const std::string& keepPath) const
 {
     if (nKeep <= 0)
         return;
-    std::vector<std::tuple<std::string, int, fs::path>> backups;
+    std::vector<std::pair<BackupOrder, fs::path>> backups;
     std::error_code ec;
     for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
          it.increment(ec))
     {
-        std::pair<std::string, int> order;
-        if (BackupOrder(it->path().filename().string(), order) && IsMadeHere(it->path().string()))
-            backups.emplace_back(order.first, order.second, it->path());
+        BackupOrder order;
+        if (ParseBackupName(it->path().filename().string(), order) &&
+            IsMadeHere(it->path().string()))
+            backups.emplace_back(order, it->path());
     }
-    if (backups.size() <= static_cast<std::size_t>(nKeep))
-        return;
-    std::sort(backups.begin(), backups.end());
-    backups.resize(backups.size() - static_cast<std::size_t>(nKeep));
-    for (const auto& backup : backups)
-        if (!fs::equivalent(std::get<2>(backup), keepPath, ec))
-            fs::remove_all(std::get<2>(backup), ec);
+    std::sort(backups.begin(), backups.end(), std::greater<>());
+    const auto isKept = [&](const fs::path& path) { return fs::equivalent(path, keepPath, ec); };
+    int room =
+        nKeep - static_cast<int>(std::count_if(backups.begin(), backups.end(),
+                                               [&](const auto& b) { return isKept(b.second); }));
+    for (const auto& [order, path] : backups)
+    {
+        if (isKept(path))
+            continue;
+        if (room > 0)
+            --room;
+        else
+            fs::remove_all(path, ec);
+    }
 }

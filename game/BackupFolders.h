@@ -8,12 +8,16 @@
 // file that says it was made here, and clean-up removes only folders that hold one. A backup is
 // made under a name ending in "-unfinished" and renamed once every copy is on the disk, so a
 // write killed while copying leaves a folder that is known to be incomplete (and the files it
-// copied untouched).
+// copied untouched). Names sort in the order the backups were made: one made in the second of
+// the newest backup (or while the clock is behind it) takes the newest's time and a count past
+// the newest's own.
 class CBackupFolders
 {
 public:
     explicit CBackupFolders(std::string dir) : m_dir(std::move(dir)) {}
 
+    // The folder the backups are in.
+    std::string Root() const;
     // Removes the folders a killed write left unfinished.
     void RemoveUnfinished() const;
     // Makes a finished backup holding copies of the named files. Returns "" or the reason.
@@ -22,11 +26,10 @@ public:
     static bool IsMadeHere(const std::string& path);
     // Removes a backup folder, and the backups root too when nothing else is in it.
     void Remove(const std::string& path) const;
-    // Removes all but the newest nKeep backups (0 keeps all); never the one at keepPath.
+    // Removes all but nKeep backups (0 keeps all): the one at keepPath and the newest others.
     void Prune(int nKeep, const std::string& keepPath) const;
 
 private:
-    std::string Root() const;
     std::string MakeUnfinished(std::string& finalPath) const;
 
     std::string m_dir;

@@ -105,10 +105,7 @@ std::string CFileReplacement::Commit()
     }
     if (error = RenameAll(); !error.empty())
         return error;
-    if (error = VerifyAll(); !error.empty())
-        return error;
-    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
-    return {};
+    return VerifyAll();
 }
 
 // Checks the mode bits as well as access(2): root may write anything, but a file or folder

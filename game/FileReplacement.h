@@ -21,8 +21,6 @@ public:
     }
 
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
-    // The newest backups kept after a commit; 0 keeps all.
-    void SetBackupsKept(int nKeep) { m_nBackupsKept = nKeep; }
     // Returns "" or the reason. A failure before the renames leaves every file as it was
     // (and no backup folder); one during them puts the renamed files back from the backup.
     // First removes what an interrupted commit left behind.
@@ -53,5 +51,4 @@ private:
     std::function<bool(const std::string&)> m_isReplaceable;
     std::vector<File> m_files;
     std::string m_backupPath;
-    int m_nBackupsKept = 0;
 };

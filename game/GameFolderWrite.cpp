@@ -2,6 +2,7 @@
 // The writes of a game folder.
 #include "game/GameFolder.h"
 
+#include "game/BackupFolders.h"
 #include "game/FileReplacement.h"
 #include "sound/AgiResource.h"
 
@@ -16,11 +17,14 @@ bool CGameFolder::IsReplaceable(const std::string& name) const
            AgiVolNumber(name, m_found.version == 3 ? m_found.id : std::string()) >= 0;
 }
 
-// The write is done: a failure here only leaves this write's own backup folder standing.
+// The write is done: a failure here only leaves this write's own backup folder standing. Only
+// a backup made here, in this game, takes the copies.
 void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
 {
     std::error_code ec;
-    if (earlierBackup.empty() || m_backupPath.empty() || !fs::is_directory(earlierBackup, ec))
+    if (earlierBackup.empty() || m_backupPath.empty() ||
+        !CBackupFolders::IsMadeHere(earlierBackup) ||
+        !fs::equivalent(fs::path(earlierBackup).parent_path(), CBackupFolders(m_dir).Root(), ec))
         return;
     std::vector<fs::path> copies;
     for (fs::directory_iterator it(m_backupPath, ec); !ec && it != fs::directory_iterator();
@@ -29,7 +33,7 @@ void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
     for (const fs::path& copy : copies)
     {
         const fs::path target = fs::path(earlierBackup) / copy.filename();
-        if (!fs::exists(target, ec))
+        if (!fs::exists(fs::symlink_status(target, ec)))
             fs::rename(copy, target, ec);
         if (ec)
             return;
@@ -107,13 +111,13 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
 
     CFileReplacement replacement(m_dir,
                                  [this](const std::string& name) { return IsReplaceable(name); });
-    replacement.SetBackupsKept(m_nBackupsKept);
     if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
         return SoundError(n, "cannot be written: " + error);
     if (std::string error = replacement.Commit(); !error.empty())
         return SoundError(n, "cannot be written: " + error);
     m_backupPath = replacement.GetBackupPath();
     FoldBackupInto(earlierBackup);
+    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
     // A new VOL file is known from now on.
     return Open(m_dir);
 }

@@ -180,43 +180,6 @@ TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
     }
 }
 
-TEST(GameWriteSafety, OnlyTheNewestBackupsAreKept)
-{
-    std::vector<std::string> old;
-    for (int i = 0; i < 10; ++i)
-        old.push_back("20200101-00000" + std::to_string(i));
-    // Two writes in one second: "-10" came after "-2".
-    old.push_back("20200101-000010-2");
-    old.push_back("20200101-000010-10");
-    for (const auto& [kept, oldKept] :
-         {std::pair<int, std::size_t>{CGameFolder::kDefaultBackupsKept, 9},
-          {3, 2},
-          {1, 0},
-          {0, 12}})
-    {
-        SCOPED_TRACE(kept);
-        const std::string dir = MakeGame(true);
-        const std::string backups = dir + "/.tarvok-backup";
-        for (const std::string& name : old)
-            MakeBackupFolder(backups + "/" + name);
-        // Not made here.
-        fs::create_directories(backups + "/keep-me");
-        fs::create_directories(backups + "/19991231-235959");
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        game.SetBackupsKept(kept);
-        ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
-
-        std::set<std::string> expected(old.end() - static_cast<long>(oldKept), old.end());
-        expected.insert(fs::path(game.GetBackupPath()).filename().string());
-        expected.insert({"keep-me", "19991231-235959"});
-        std::set<std::string> left;
-        for (const auto& e : fs::directory_iterator(backups))
-            left.insert(e.path().filename().string());
-        EXPECT_EQ(left, expected);
-    }
-}
-
 TEST(GameWriteSafety, RefusedWritesChangeNothing)
 {
     using Setup = std::function<void(const std::string&)>;
@@ -300,4 +263,61 @@ TEST(GameWriteSafety, AListingStopsAtSound255WithOneWarning)
     EXPECT_EQ(sounds.back().bytes, kSound0.size());
     ASSERT_EQ(warnings.size(), 1u);
     EXPECT_NE(warnings[0].find("349525 entries"), std::string::npos) << warnings[0];
+}
+
+TEST(GameWriteSafety, OnlyTheNewestBackupsMadeHereAreKept)
+{
+    // Made here before, oldest first: "-10" came after "-2".
+    const std::vector<std::string> old{"20200101-000009", "20200101-000010-2",
+                                       "20200101-000010-10"};
+    // The backups kept, and the writes: 54 in a burst, many within one second.
+    for (const auto& [kept, writes] :
+         {std::pair<int, int>{CGameFolder::kDefaultBackupsKept, 54}, {3, 2}, {0, 2}})
+    {
+        SCOPED_TRACE(kept);
+        const std::string dir = MakeGame(true);
+        const std::string backups = dir + "/.tarvok-backup";
+        for (const std::string& name : old)
+            MakeBackupFolder(backups + "/" + name);
+        // Not made here, so never removed.
+        std::set<std::string> expected{"keep-me", "20200101-000000"};
+        for (const std::string& name : expected)
+            fs::create_directories(backups + "/" + name);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        game.SetBackupsKept(kept);
+        std::vector<std::string> made = old;
+        for (int i = 0; i < writes; ++i)
+        {
+            ASSERT_EQ(game.WriteSound(2, ToBytes(i % 2 ? "short" : "other")), "");
+            made.push_back(fs::path(game.GetBackupPath()).filename().string());
+        }
+        expected.insert(made.end() - (kept == 0 ? static_cast<long>(made.size()) : kept),
+                        made.end());
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(backups))
+            left.insert(e.path().filename().string());
+        EXPECT_EQ(left, expected);
+    }
+}
+
+TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
+{
+    const std::string dir = MakeGame(true);
+    auto before = Snapshot(dir);
+    CGameFolder game, other;
+    ASSERT_EQ(game.Open(dir), "");
+    ASSERT_EQ(other.Open(dir), "");
+    game.SetBackupsKept(3);
+    ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
+    const std::string first = game.GetBackupPath();
+    // Another program's writes in between, which keeps more backups: the next one would be
+    // one too many for either.
+    for (int i = 1; i < CGameFolder::kDefaultBackupsKept; ++i)
+        ASSERT_EQ(other.WriteSound(2, ToBytes(i % 2 ? "short" : "other")), "");
+    // Appended: SNDDIR changes too.
+    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), first), "");
+    EXPECT_EQ(game.GetBackupPath(), first);
+    EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
+    EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3);
 }
