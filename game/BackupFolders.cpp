@@ -17,6 +17,8 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr const char* kBackupFolder = ".tarvok-backup";
+// Kept for the documents of a later version; it must not lead out of the game either.
+constexpr const char* kDocumentsFolder = ".tarvok";
 constexpr const char* kUnfinished = "-unfinished";
 constexpr const char* kMarkerName = ".made-by-tarvok";
 constexpr const char* kMarkerText = "Tarvok copied the game's files here before it changed them.\n";
@@ -68,6 +70,19 @@ std::string BackupName(const BackupOrder& order)
     return order.second == 0 ? order.first : order.first + "-" + std::to_string(order.second);
 }
 
+bool IsLink(const fs::path& path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string LinkMessage(const fs::path& path)
+{
+    return path.string() + " is a link; remove it or move it away";
+}
+
 std::string WriteMarker(const std::string& folder)
 {
     const std::string path = (fs::path(folder) / kMarkerName).string();
@@ -83,6 +98,19 @@ std::string WriteMarker(const std::string& folder)
 std::string CBackupFolders::Root() const
 {
     return (fs::path(m_dir) / kBackupFolder).string();
+}
+
+std::string CBackupFolders::CheckNoLinks() const
+{
+    for (const char* name : {kBackupFolder, kDocumentsFolder})
+        if (IsLink(fs::path(m_dir) / name))
+            return LinkMessage(fs::path(m_dir) / name);
+    std::error_code ec;
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        if (it->is_symlink(ec))
+            return LinkMessage(it->path());
+    return {};
 }
 
 bool CBackupFolders::IsMadeHere(const std::string& path)

@@ -18,6 +18,9 @@ public:
 
     // The folder the backups are in.
     std::string Root() const;
+    // "" or a message naming the first of Tarvok's folders in dir (the backups and .tarvok),
+    // or of the entries of the backups folder, that is a symbolic link.
+    std::string CheckNoLinks() const;
     // Removes the folders a killed write left unfinished.
     void RemoveUnfinished() const;
     // Makes a finished backup holding copies of the named files. Returns "" or the reason.

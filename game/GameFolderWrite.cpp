@@ -104,6 +104,8 @@ std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
     if (resource.size() > kMaxAgiResourceBytes)
         return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
                                  " bytes is more than a game resource can hold (65535)");
+    if (std::string error = CBackupFolders(m_dir).CheckNoLinks(); !error.empty())
+        return SoundError(n, "cannot be written: " + error);
     GameDirectory directory;
     if (std::string error = ReadDirectory(directory); !error.empty())
         return error;

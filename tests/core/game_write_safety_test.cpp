@@ -321,3 +321,34 @@ TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
     EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
     EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3);
 }
+
+TEST(GameWriteSafety, LinksOutOfTheGameAreRefusedAndWhatTheyPointAtIsKept)
+{
+    // Where the link is in the game, and what it points at in the game's parent.
+    const std::pair<std::string, std::string> links[] = {
+        {".tarvok-backup", ""},
+        {".tarvok", ""},
+        {".tarvok-backup/20200101-000000", "20200101-000000"}};
+    for (const auto& [link, target] : links)
+    {
+        SCOPED_TRACE(link);
+        const std::string parent = MakeTempDir(), dir = parent + "/game";
+        fs::copy(MakeGame(true), dir);
+        for (const std::string decoy : {"/20200101-000000", "/mine-unfinished"})
+        {
+            fs::create_directory(parent + decoy);
+            WriteFileBytes(parent + decoy + "/mine", "mine");
+        }
+        fs::create_directories(fs::path(dir + "/" + link).parent_path());
+        fs::create_directory_symlink(parent + "/" + target, dir + "/" + link);
+        const auto before = Snapshot(parent);
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        game.SetBackupsKept(1);
+        const std::string error = game.WriteSound(2, ToBytes("short"));
+        EXPECT_NE(error.find(dir + "/" + link + " is a link; remove it or move it away"),
+                  std::string::npos)
+            << error;
+        EXPECT_EQ(Snapshot(parent), before);
+    }
+}
