@@ -177,7 +177,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
             .toInt());
     if (error.empty())
-        error = game.WriteSound(n, build.bytes, state.backupPath);
+        error = game.WriteSound(n, build.bytes, {state.backupPath, {}, {}}).message;
     if (!error.empty())
     {
         AfxMessageBox(error, MessageKind::Warning);

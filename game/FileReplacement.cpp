@@ -110,12 +110,19 @@ std::string CFileReplacement::Commit()
 
 // Checks the mode bits as well as access(2): root may write anything, but a file or folder
 // without write permission is the person's way of saying "keep this game as it is".
+std::string CFileReplacement::CheckFolder(const std::string& dir)
+{
+    if (!HasWriteBit(dir))
+        return "the folder " + dir + " is read-only";
+    if (::access(dir.c_str(), W_OK) != 0)
+        return dir + " cannot be written: " + Reason(errno);
+    return {};
+}
+
 std::string CFileReplacement::CheckWritable()
 {
-    if (!HasWriteBit(m_dir))
-        return "the folder " + m_dir + " is read-only";
-    if (::access(m_dir.c_str(), W_OK) != 0)
-        return m_dir + " cannot be written: " + Reason(errno);
+    if (std::string error = CheckFolder(m_dir); !error.empty())
+        return error;
     for (File& file : m_files)
     {
         std::error_code ec;

@@ -20,6 +20,8 @@ public:
     {
     }
 
+    // "" or why the folder cannot take a replacement.
+    static std::string CheckFolder(const std::string& dir);
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
     // Returns "" or the reason. A failure before the renames leaves every file as it was
     // (and no backup folder); one during them puts the renamed files back from the backup.

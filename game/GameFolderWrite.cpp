@@ -1,14 +1,98 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The writes of a game folder.
+// The writes of a game folder: one at a time into a game, each into the game as it is once
+// the write holds the folder.
 #include "game/GameFolder.h"
 
 #include "game/BackupFolders.h"
 #include "game/FileReplacement.h"
+#include "game/FolderLock.h"
 #include "sound/AgiResource.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
+
+SoundWriteResult CGameFolder::WriteSound(int n, const GameBytes& resource,
+                                         const SoundWriteOptions& options)
+{
+    m_backupPath.clear();
+    if (m_pLayout == nullptr)
+        return {SoundWriteOutcome::Failed, "No game folder is open"};
+    const CBackupFolders backups(m_dir);
+    // Before the lock, which makes the backups folder.
+    if (std::string error = CheckWriteRequest(n, resource, backups); !error.empty())
+        return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    CFolderLock lock(backups.Root());
+    std::string error;
+    switch (lock.Acquire(options.keepWaiting, error))
+    {
+    case CFolderLock::Outcome::GaveUp:
+        return {SoundWriteOutcome::GaveUp,
+                SoundError(n, "was not written: another write into the game was going on")};
+    case CFolderLock::Outcome::Failed:
+        return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    case CFolderLock::Outcome::Locked:
+        break;
+    }
+    return WriteLocked(n, resource, options);
+}
+
+std::string CGameFolder::CheckWriteRequest(int n, const GameBytes& resource,
+                                           const CBackupFolders& backups) const
+{
+    if (n < 0 || n > kMaxResourceNumber)
+        return "sound numbers go from 0 to " + std::to_string(kMaxResourceNumber);
+    if (resource.size() > kMaxAgiResourceBytes)
+        return std::to_string(resource.size()) +
+               " bytes is more than a game resource can hold (65535)";
+    if (std::string error = backups.CheckNoLinks(); !error.empty())
+        return error;
+    return CFileReplacement::CheckFolder(m_dir);
+}
+
+SoundWriteResult CGameFolder::WriteLocked(int n, const GameBytes& resource,
+                                          const SoundWriteOptions& options)
+{
+    // Another write may have changed the game, even added a VOL file, while this one waited.
+    if (std::string error = Open(m_dir); !error.empty())
+        return {SoundWriteOutcome::Failed, error};
+    if (std::string error = CBackupFolders(m_dir).CheckNoLinks(); !error.empty())
+        return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    if (options.expected && !StillHolds(n, *options.expected))
+        return {SoundWriteOutcome::ChangedInGame,
+                SoundError(n, "was not written: it was changed in the game since it was read")};
+    GameDirectory directory;
+    if (std::string error = ReadDirectory(directory); !error.empty())
+        return {SoundWriteOutcome::Failed, error};
+    directory.sounds.resize(kMaxResourceNumber + 1);
+
+    CFileReplacement replacement(m_dir,
+                                 [this](const std::string& name) { return IsReplaceable(name); });
+    if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
+        return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    if (std::string error = replacement.Commit(); !error.empty())
+        return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    m_backupPath = replacement.GetBackupPath();
+    FoldBackupInto(options.earlierBackup);
+    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
+    // A new VOL file is known from now on.
+    Open(m_dir);
+    return {SoundWriteOutcome::Written, {}};
+}
+
+// Whether sound n is still the caller's: the same bytes, or no sound when expected is empty.
+bool CGameFolder::StillHolds(int n, const GameBytes& expected) const
+{
+    GameDirectory directory;
+    if (!ReadDirectory(directory).empty())
+        return false;
+    const bool bNone = n >= static_cast<int>(directory.sounds.size()) ||
+                       directory.sounds[static_cast<std::size_t>(n)].bEmpty;
+    if (expected.empty() || bNone)
+        return expected.empty() && bNone;
+    GameBytes current;
+    return ReadSound(n, current).empty() && current == expected;
+}
 
 // The directory file and the volume files of the layout read, in any case.
 bool CGameFolder::IsReplaceable(const std::string& name) const
@@ -92,34 +176,4 @@ std::string CGameFolder::PlaceSound(int n, const GameBytes& resource, GameDirect
     std::copy(record.begin(), record.end(), vol.begin() + old.offset);
     replacement.Add(VolName(old.volume), std::move(vol));
     return {};
-}
-
-std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
-                                    const std::string& earlierBackup)
-{
-    m_backupPath.clear();
-    if (n < 0 || n > kMaxResourceNumber)
-        return SoundError(n, "cannot be written: sound numbers go from 0 to " +
-                                 std::to_string(kMaxResourceNumber));
-    if (resource.size() > kMaxAgiResourceBytes)
-        return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
-                                 " bytes is more than a game resource can hold (65535)");
-    if (std::string error = CBackupFolders(m_dir).CheckNoLinks(); !error.empty())
-        return SoundError(n, "cannot be written: " + error);
-    GameDirectory directory;
-    if (std::string error = ReadDirectory(directory); !error.empty())
-        return error;
-    directory.sounds.resize(kMaxResourceNumber + 1);
-
-    CFileReplacement replacement(m_dir,
-                                 [this](const std::string& name) { return IsReplaceable(name); });
-    if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
-        return SoundError(n, "cannot be written: " + error);
-    if (std::string error = replacement.Commit(); !error.empty())
-        return SoundError(n, "cannot be written: " + error);
-    m_backupPath = replacement.GetBackupPath();
-    FoldBackupInto(earlierBackup);
-    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
-    // A new VOL file is known from now on.
-    return Open(m_dir);
 }

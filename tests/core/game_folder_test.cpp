@@ -139,7 +139,7 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
         const PlainSound old = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
+        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)).message, "");
 
         const PlainSound written = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         ASSERT_EQ(written.error, "");
@@ -277,7 +277,8 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
         std::string error = game.Open(dir);
         const std::string listError = error.empty() ? game.ListSounds(list) : error;
         const std::string readError = error.empty() ? game.ReadSound(2, bytes) : error;
-        const std::string writeError = error.empty() ? game.WriteSound(2, GameBytes(3, 1)) : error;
+        const std::string writeError =
+            error.empty() ? game.WriteSound(2, GameBytes(3, 1)).message : error;
         for (const std::string& e : {listError, readError, writeError})
         {
             EXPECT_NE(e.find("The game folder " + dir), std::string::npos) << e;

@@ -7,11 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <set>
+#include <spawn.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -66,7 +71,7 @@ void ExpectAppended(const std::string& dir, const GameLayout& layout, int n,
     const std::string vol0 = ReadFileBytes(dir + "/" + layout.volStem + "0");
     CGameFolder game;
     ASSERT_EQ(game.Open(dir), "");
-    ASSERT_EQ(game.WriteSound(n, resource), "");
+    ASSERT_EQ(game.WriteSound(n, resource).message, "");
     EXPECT_EQ(ReadFileBytes(dir + "/" + layout.volStem + "0").substr(0, vol0.size()), vol0);
     GameBytes bytes;
     EXPECT_EQ(game.ReadSound(n, bytes), "");
@@ -172,7 +177,7 @@ TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
 
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
+        ASSERT_EQ(game.WriteSound(2, ToBytes("short")).message, "");
         EXPECT_FALSE(HasLeftovers(dir, layout));
         for (const std::string& name : foreign)
             EXPECT_EQ(ReadFileBytes(dir + "/" + name), "not ours") << name;
@@ -214,7 +219,7 @@ TEST(GameWriteSafety, RefusedWritesChangeNothing)
         const auto before = Snapshot(dir);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        const std::string error = game.WriteSound(n, GameBytes(bytes, 1));
+        const std::string error = game.WriteSound(n, GameBytes(bytes, 1)).message;
         EXPECT_NE(error.find("sound " + std::to_string(n) + " "), std::string::npos) << error;
         EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Snapshot(dir), before) << error;
@@ -238,7 +243,7 @@ TEST(GameWriteSafety, AFullDiskGivesTheSystemsMessage)
         const auto before = Snapshot(dir);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        const std::string error = game.WriteSound(0, GameBytes(100, 1));
+        const std::string error = game.WriteSound(0, GameBytes(100, 1)).message;
         EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
         EXPECT_EQ(Snapshot(dir), before);
         EXPECT_FALSE(fs::exists(dir + "/.tarvok-backup"));
@@ -265,63 +270,6 @@ TEST(GameWriteSafety, AListingStopsAtSound255WithOneWarning)
     EXPECT_NE(warnings[0].find("349525 entries"), std::string::npos) << warnings[0];
 }
 
-TEST(GameWriteSafety, OnlyTheNewestBackupsMadeHereAreKept)
-{
-    // Made here before, oldest first: "-10" came after "-2".
-    const std::vector<std::string> old{"20200101-000009", "20200101-000010-2",
-                                       "20200101-000010-10"};
-    // The backups kept, and the writes: 54 in a burst, many within one second.
-    for (const auto& [kept, writes] :
-         {std::pair<int, int>{CGameFolder::kDefaultBackupsKept, 54}, {3, 2}, {0, 2}})
-    {
-        SCOPED_TRACE(kept);
-        const std::string dir = MakeGame(true);
-        const std::string backups = dir + "/.tarvok-backup";
-        for (const std::string& name : old)
-            MakeBackupFolder(backups + "/" + name);
-        // Not made here, so never removed.
-        std::set<std::string> expected{"keep-me", "20200101-000000"};
-        for (const std::string& name : expected)
-            fs::create_directories(backups + "/" + name);
-        CGameFolder game;
-        ASSERT_EQ(game.Open(dir), "");
-        game.SetBackupsKept(kept);
-        std::vector<std::string> made = old;
-        for (int i = 0; i < writes; ++i)
-        {
-            ASSERT_EQ(game.WriteSound(2, ToBytes(i % 2 ? "short" : "other")), "");
-            made.push_back(fs::path(game.GetBackupPath()).filename().string());
-        }
-        expected.insert(made.end() - (kept == 0 ? static_cast<long>(made.size()) : kept),
-                        made.end());
-        std::set<std::string> left;
-        for (const auto& e : fs::directory_iterator(backups))
-            left.insert(e.path().filename().string());
-        EXPECT_EQ(left, expected);
-    }
-}
-
-TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
-{
-    const std::string dir = MakeGame(true);
-    auto before = Snapshot(dir);
-    CGameFolder game, other;
-    ASSERT_EQ(game.Open(dir), "");
-    ASSERT_EQ(other.Open(dir), "");
-    game.SetBackupsKept(3);
-    ASSERT_EQ(game.WriteSound(2, ToBytes("short")), "");
-    const std::string first = game.GetBackupPath();
-    // Another program's writes in between, which keeps more backups: the next one would be
-    // one too many for either.
-    for (int i = 1; i < CGameFolder::kDefaultBackupsKept; ++i)
-        ASSERT_EQ(other.WriteSound(2, ToBytes(i % 2 ? "short" : "other")), "");
-    // Appended: SNDDIR changes too.
-    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), first), "");
-    EXPECT_EQ(game.GetBackupPath(), first);
-    EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
-    EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3);
-}
-
 TEST(GameWriteSafety, LinksOutOfTheGameAreRefusedAndWhatTheyPointAtIsKept)
 {
     // Where the link is in the game, and what it points at in the game's parent.
@@ -345,10 +293,140 @@ TEST(GameWriteSafety, LinksOutOfTheGameAreRefusedAndWhatTheyPointAtIsKept)
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
         game.SetBackupsKept(1);
-        const std::string error = game.WriteSound(2, ToBytes("short"));
+        const std::string error = game.WriteSound(2, ToBytes("short")).message;
         EXPECT_NE(error.find(dir + "/" + link + " is a link; remove it or move it away"),
                   std::string::npos)
             << error;
         EXPECT_EQ(Snapshot(parent), before);
+    }
+}
+
+TEST(GameWriteSafety, TwoConvertersWritingAtOnceBothWriteTheirSound)
+{
+    const std::map<int, std::string> sounds{{40, kSound0}, {41, kSound2}};
+    const std::string sources = MakeTempDir();
+    for (const auto& [n, sound] : sounds)
+        WriteFileBytes(sources + "/" + std::to_string(n) + ".agi", sound);
+    for (int round = 0; round < 50 && !HasFailure(); ++round)
+    {
+        const std::string dir = MakeGame(true);
+        std::vector<pid_t> pids;
+        for (const auto& [n, sound] : sounds)
+        {
+            const std::string number = std::to_string(n), source = sources + "/" + number + ".agi";
+            const char* argv[] = {TARVOK_CONVERT_EXE, source.c_str(), "--into-game", dir.c_str(),
+                                  "--sound",          number.c_str(), nullptr};
+            pids.push_back(-1);
+            ASSERT_EQ(::posix_spawn(&pids.back(), argv[0], nullptr, nullptr,
+                                    const_cast<char**>(argv), environ),
+                      0);
+        }
+        for (const pid_t pid : pids)
+        {
+            int status = -1;
+            ::waitpid(pid, &status, 0);
+            EXPECT_EQ(status, 0) << "round " << round;
+        }
+        CGameFolder game;
+        GameBytes bytes;
+        ASSERT_EQ(game.Open(dir), "");
+        for (const auto& [n, sound] : sounds)
+            EXPECT_TRUE(game.ReadSound(n, bytes).empty() && bytes == ToBytes(sound))
+                << "round " << round << ", sound " << n;
+    }
+}
+
+TEST(GameWriteSafety, OnlyTheNewestBackupsMadeHereAreKept)
+{
+    // Made here before, oldest first: "-10" came after "-2".
+    const std::vector<std::string> old{"20200101-000009", "20200101-000010-2",
+                                       "20200101-000010-10"};
+    // The backups kept, and the writes: 54 in a burst, many within one second.
+    for (const auto& [kept, writes] :
+         {std::pair<int, int>{CGameFolder::kDefaultBackupsKept, 54}, {3, 2}, {0, 2}})
+    {
+        SCOPED_TRACE(kept);
+        const std::string dir = MakeGame(true);
+        const std::string backups = dir + "/.tarvok-backup";
+        for (const std::string& name : old)
+            MakeBackupFolder(backups + "/" + name);
+        // Not made here, so never removed.
+        std::set<std::string> expected{"keep-me", "20200101-000000"};
+        for (const std::string& name : expected)
+            fs::create_directories(backups + "/" + name);
+        expected.insert(".lock");
+        CGameFolder game;
+        ASSERT_EQ(game.Open(dir), "");
+        game.SetBackupsKept(kept);
+        std::vector<std::string> made = old;
+        for (int i = 0; i < writes; ++i)
+        {
+            ASSERT_EQ(game.WriteSound(2, ToBytes(i % 2 ? "short" : "other")).message, "");
+            made.push_back(fs::path(game.GetBackupPath()).filename().string());
+        }
+        expected.insert(made.end() - (kept == 0 ? static_cast<long>(made.size()) : kept),
+                        made.end());
+        std::set<std::string> left;
+        for (const auto& e : fs::directory_iterator(backups))
+            left.insert(e.path().filename().string());
+        EXPECT_EQ(left, expected);
+    }
+}
+
+TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
+{
+    const std::string dir = MakeGame(true);
+    auto before = Snapshot(dir);
+    CGameFolder game, other;
+    ASSERT_EQ(game.Open(dir), "");
+    ASSERT_EQ(other.Open(dir), "");
+    game.SetBackupsKept(3);
+    ASSERT_EQ(game.WriteSound(2, ToBytes("short")).message, "");
+    const std::string first = game.GetBackupPath();
+    // Another program's writes in between, which keeps more backups: the next one would be
+    // one too many for either.
+    for (int i = 1; i < CGameFolder::kDefaultBackupsKept; ++i)
+        ASSERT_EQ(other.WriteSound(2, ToBytes(i % 2 ? "short" : "other")).message, "");
+    // Appended: SNDDIR changes too.
+    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), {first, {}, {}}).message, "");
+    EXPECT_EQ(game.GetBackupPath(), first);
+    EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
+    EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3 + 1) << "three backups and the lock";
+}
+
+TEST(GameWriteSafety, AnotherWriteIsWaitedForAndWhatItChangedIsNeverOverwritten)
+{
+    const std::string dir = MakeGame(true);
+    CGameFolder game, other;
+    ASSERT_EQ(game.Open(dir), "");
+    ASSERT_EQ(other.Open(dir), "");
+    for (const int n : {0, 1})
+        ASSERT_EQ(other.WriteSound(n, ToBytes("theirs")).message, "");
+    int held = ::open((dir + "/.tarvok-backup/.lock").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto before = Snapshot(dir);
+    int asked = 0;
+    const auto thirdTimeNo = [&](std::chrono::milliseconds) { return ++asked < 3; };
+    EXPECT_EQ(game.WriteSound(2, ToBytes("mine"), {{}, {}, thirdTimeNo}).outcome,
+              SoundWriteOutcome::GaveUp);
+    EXPECT_EQ(asked, 3);
+    // The other write ends while this one waits; sound 0 is not what this writer read.
+    const auto endIt = [&](std::chrono::milliseconds)
+    {
+        ::close(std::exchange(held, -1));
+        return true;
+    };
+    EXPECT_EQ(game.WriteSound(0, ToBytes("mine"), {{}, ToBytes(kSound0), endIt}).outcome,
+              SoundWriteOutcome::ChangedInGame);
+    EXPECT_EQ(held, -1);
+    // Sound 1 was none when it was read.
+    EXPECT_EQ(game.WriteSound(1, ToBytes("mine"), {{}, GameBytes(), {}}).outcome,
+              SoundWriteOutcome::ChangedInGame);
+    EXPECT_EQ(Snapshot(dir), before);
+    GameBytes bytes;
+    for (const auto& [n, expected] : {std::pair<int, std::string>{0, "theirs"}, {5, ""}})
+    {
+        EXPECT_EQ(game.WriteSound(n, ToBytes("mine"), {{}, ToBytes(expected), {}}).message, "");
+        EXPECT_TRUE(game.ReadSound(n, bytes).empty() && bytes == ToBytes("mine")) << n;
     }
 }
