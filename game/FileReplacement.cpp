@@ -8,8 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,13 +41,29 @@ bool HasWriteBit(const fs::path& path)
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
 }
 
-bool ReadBack(const std::string& path, std::vector<std::uint8_t>& bytes)
+// "" or the system's reason the file cannot be read.
+std::string ReadBack(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Reason(errno);
+    bytes.clear();
+    std::uint8_t buf[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) != 0)
+    {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+        {
+            const int err = errno;
+            ::close(fd);
+            return Reason(err);
+        }
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return {};
 }
 
 // Writes the whole buffer to a new temporary file beside path, with path's permissions.
@@ -86,10 +100,10 @@ std::string CFileReplacement::Path(const std::string& name) const
     return (fs::path(m_dir) / name).string();
 }
 
-std::string CFileReplacement::Commit()
+CFileReplacement::Outcome CFileReplacement::Commit(std::string& error)
 {
     m_backupPath.clear();
-    std::string error = CheckWritable();
+    error = CheckWritable();
     if (error.empty())
     {
         RemoveLeftovers();
@@ -101,11 +115,11 @@ std::string CFileReplacement::Commit()
     {
         RemoveTemps();
         RemoveBackup();
-        return error;
+        return Outcome::Failed;
     }
     if (error = RenameAll(); !error.empty())
-        return error;
-    return VerifyAll();
+        return Outcome::Failed;
+    return VerifyAll(error);
 }
 
 // Checks the mode bits as well as access(2): root may write anything, but a file or folder
@@ -202,16 +216,24 @@ std::string CFileReplacement::RenameAll()
     return {};
 }
 
-std::string CFileReplacement::VerifyAll() const
+CFileReplacement::Outcome CFileReplacement::VerifyAll(std::string& error) const
 {
     for (const File& file : m_files)
     {
         std::vector<std::uint8_t> bytes;
-        if (!ReadBack(Path(file.name), bytes) || bytes != file.contents)
-            return file.name + " does not read back as written (the old files are in " +
-                   m_backupPath + ")";
+        if (error = ReadBack(Path(file.name), bytes); !error.empty())
+        {
+            error = file.name + " could not be read back to check it: " + error;
+            return Outcome::NotReadBack;
+        }
+        if (bytes != file.contents)
+        {
+            error = file.name + " does not read back as written (the old files are in " +
+                    m_backupPath + ")";
+            return Outcome::Failed;
+        }
     }
-    return {};
+    return Outcome::Done;
 }
 
 void CFileReplacement::RemoveTemps()

@@ -20,13 +20,21 @@ public:
     {
     }
 
+    enum class Outcome
+    {
+        Done,
+        // Every file is in place, but one could not be read back to compare it.
+        NotReadBack,
+        Failed,
+    };
+
     // "" or why the folder cannot take a replacement.
     static std::string CheckFolder(const std::string& dir);
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
-    // Returns "" or the reason. A failure before the renames leaves every file as it was
-    // (and no backup folder); one during them puts the renamed files back from the backup.
-    // First removes what an interrupted commit left behind.
-    std::string Commit();
+    // Unless Done, error holds the reason. A failure before the renames leaves every file as
+    // it was (and no backup folder); one during them puts the renamed files back from the
+    // backup. First removes what an interrupted commit left behind.
+    Outcome Commit(std::string& error);
     // The backup folder of the last commit.
     const std::string& GetBackupPath() const { return m_backupPath; }
 
@@ -45,7 +53,7 @@ private:
     std::string MakeBackup();
     std::string WriteTemps();
     std::string RenameAll();
-    std::string VerifyAll() const;
+    Outcome VerifyAll(std::string& error) const;
     void RemoveTemps();
     void RemoveBackup();
 

@@ -30,11 +30,13 @@ struct GameSoundInfo
     std::size_t compressedBytes = 0;
 };
 
-// How a write of a sound went; only Written changed the game.
+// How a write of a sound went; only Written and NotReadBack changed the game.
 enum class SoundWriteOutcome
 {
     // And read back as written.
     Written,
+    // Written, but a file could not be read back to check it.
+    NotReadBack,
     // Refused, or failed before the game changed (after it, the message says where the old
     // files are).
     Failed,
@@ -49,7 +51,10 @@ struct SoundWriteResult
     SoundWriteOutcome outcome = SoundWriteOutcome::Failed;
     // For the person; "" only when Written.
     std::string message;
-    bool IsWritten() const { return outcome == SoundWriteOutcome::Written; }
+    bool IsWritten() const
+    {
+        return outcome == SoundWriteOutcome::Written || outcome == SoundWriteOutcome::NotReadBack;
+    }
 };
 
 struct SoundWriteOptions

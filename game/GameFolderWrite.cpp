@@ -70,13 +70,19 @@ SoundWriteResult CGameFolder::WriteLocked(int n, const GameBytes& resource,
                                  [this](const std::string& name) { return IsReplaceable(name); });
     if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
         return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
-    if (std::string error = replacement.Commit(); !error.empty())
+    std::string error;
+    const CFileReplacement::Outcome outcome = replacement.Commit(error);
+    if (outcome == CFileReplacement::Outcome::Failed)
         return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
     m_backupPath = replacement.GetBackupPath();
     FoldBackupInto(options.earlierBackup);
     CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
     // A new VOL file is known from now on.
     Open(m_dir);
+    if (outcome == CFileReplacement::Outcome::NotReadBack)
+        return {SoundWriteOutcome::NotReadBack, "sound " + std::to_string(n) +
+                                                    " was written into the game folder " + m_dir +
+                                                    ", but " + error};
     return {SoundWriteOutcome::Written, {}};
 }
 
