@@ -225,18 +225,10 @@ void CBackupFolders::Prune(int nKeep, const std::string& keepPath) const
             IsMadeHere(it->path().string()))
             backups.emplace_back(order, it->path());
     }
+    // The one at keepPath first, then the newest.
     std::sort(backups.begin(), backups.end(), std::greater<>());
-    const auto isKept = [&](const fs::path& path) { return fs::equivalent(path, keepPath, ec); };
-    int room =
-        nKeep - static_cast<int>(std::count_if(backups.begin(), backups.end(),
-                                               [&](const auto& b) { return isKept(b.second); }));
-    for (const auto& [order, path] : backups)
-    {
-        if (isKept(path))
-            continue;
-        if (room > 0)
-            --room;
-        else
-            fs::remove_all(path, ec);
-    }
+    std::stable_partition(backups.begin(), backups.end(),
+                          [&](const auto& b) { return fs::equivalent(b.second, keepPath, ec); });
+    for (std::size_t i = static_cast<std::size_t>(nKeep); i < backups.size(); ++i)
+        fs::remove_all(backups[i].second, ec);
 }
