@@ -176,14 +176,20 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
         QSettings()
             .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
             .toInt());
+    SoundWriteResult written;
     if (error.empty())
-        error = game.WriteSound(n, build.bytes, state.backupPath);
+    {
+        written = game.WriteSound(n, build.bytes, {state.backupPath, {}, {}});
+        error = written.message;
+    }
+    // A sound that went in but could not be read back still has its backup.
+    if (written.IsWritten())
+        state.backupPath = game.GetBackupPath();
     if (!error.empty())
     {
         AfxMessageBox(error, MessageKind::Warning);
         return false;
     }
-    state.backupPath = game.GetBackupPath();
     pDoc->SetModifiedFlag(false);
     m_app.SetIdleText(WroteGameSoundText(folder, n, build.bytes.size()));
     return true;

@@ -7,17 +7,25 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <tuple>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace
 {
 constexpr const char* kBackupFolder = ".tarvok-backup";
+// Kept for the documents of a later version; it must not lead out of the game either.
+constexpr const char* kDocumentsFolder = ".tarvok";
 constexpr const char* kUnfinished = "-unfinished";
+constexpr const char* kMarkerName = ".made-by-tarvok";
+constexpr const char* kMarkerText = "Tarvok copied the game's files here before it changed them.\n";
 constexpr std::size_t kStampChars = 15; // YYYYMMDD-HHMMSS
+
+// The stamp of a backup's name and its count ("20261207-013000-2" → 2, none → 0).
+using BackupOrder = std::pair<std::string, int>;
 
 std::string TimeStamp()
 {
@@ -35,9 +43,14 @@ bool AllDigits(const std::string& text)
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The order of a backup's name ("20261207-013000-2" → stamp, 2), or false for any other name,
-// which is never removed.
-bool BackupOrder(const std::string& name, std::pair<std::string, int>& order)
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// False for a name that is not a backup's.
+bool ParseBackupName(const std::string& name, BackupOrder& order)
 {
     if (name.size() < kStampChars || name[8] != '-' || !AllDigits(name.substr(0, 8)) ||
         !AllDigits(name.substr(9, 6)))
@@ -52,10 +65,33 @@ bool BackupOrder(const std::string& name, std::pair<std::string, int>& order)
     return true;
 }
 
-bool EndsWith(const std::string& text, const std::string& end)
+std::string BackupName(const BackupOrder& order)
 {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return order.second == 0 ? order.first : order.first + "-" + std::to_string(order.second);
+}
+
+bool IsLink(const fs::path& path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string LinkMessage(const fs::path& path)
+{
+    return path.string() + " is a link; remove it or move it away";
+}
+
+std::string WriteMarker(const std::string& folder)
+{
+    const std::string path = (fs::path(folder) / kMarkerName).string();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const bool bOk = fd >= 0 && WriteAll(fd, kMarkerText, std::strlen(kMarkerText));
+    const int err = errno;
+    if (fd >= 0 && ::close(fd) != 0 && bOk)
+        return "cannot write " + path + ": " + std::strerror(errno);
+    return bOk ? std::string() : "cannot write " + path + ": " + std::strerror(err);
 }
 } // namespace
 
@@ -64,13 +100,36 @@ std::string CBackupFolders::Root() const
     return (fs::path(m_dir) / kBackupFolder).string();
 }
 
+std::string CBackupFolders::CheckNoLinks() const
+{
+    for (const char* name : {kBackupFolder, kDocumentsFolder})
+        if (IsLink(fs::path(m_dir) / name))
+            return LinkMessage(fs::path(m_dir) / name);
+    std::error_code ec;
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        if (it->is_symlink(ec))
+            return LinkMessage(it->path());
+    return {};
+}
+
+bool CBackupFolders::IsMadeHere(const std::string& path)
+{
+    struct stat folder
+    {
+    }, marker{};
+    return ::lstat(path.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+           ::lstat((fs::path(path) / kMarkerName).c_str(), &marker) == 0 && S_ISREG(marker.st_mode);
+}
+
 void CBackupFolders::RemoveUnfinished() const
 {
     std::error_code ec;
     std::vector<fs::path> unfinished;
     for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
          it.increment(ec))
-        if (EndsWith(it->path().filename().string(), kUnfinished) && it->is_directory(ec))
+        if (EndsWith(it->path().filename().string(), kUnfinished) &&
+            IsMadeHere(it->path().string()))
             unfinished.push_back(it->path());
     for (const fs::path& path : unfinished)
         fs::remove_all(path, ec);
@@ -82,16 +141,34 @@ std::string CBackupFolders::MakeUnfinished(std::string& finalPath) const
     fs::create_directory(Root(), ec);
     if (ec)
         return "cannot make the backup folder " + Root() + ": " + ec.message();
-    const std::string stamp = TimeStamp();
-    for (int k = 0;; ++k)
+    // Past the newest backup made here, finished or not.
+    BackupOrder newest{"", -1};
+    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
     {
-        const fs::path folder =
-            fs::path(Root()) / (k == 0 ? stamp : stamp + "-" + std::to_string(k));
-        if (fs::exists(folder, ec))
+        std::string name = it->path().filename().string();
+        if (EndsWith(name, kUnfinished))
+            name.resize(name.size() - std::strlen(kUnfinished));
+        BackupOrder order;
+        if (ParseBackupName(name, order) && IsMadeHere(it->path().string()))
+            newest = std::max(newest, order);
+    }
+    BackupOrder order{TimeStamp(), 0};
+    if (newest.first >= order.first)
+        order = {newest.first, newest.second + 1};
+    for (;; ++order.second)
+    {
+        const fs::path folder = fs::path(Root()) / BackupName(order);
+        if (fs::exists(fs::symlink_status(folder, ec)))
             continue;
         const std::string unfinished = folder.string() + kUnfinished;
         if (::mkdir(unfinished.c_str(), 0777) == 0)
         {
+            if (std::string error = WriteMarker(unfinished); !error.empty())
+            {
+                Remove(unfinished);
+                return error;
+            }
             finalPath = folder.string();
             return {};
         }
@@ -138,20 +215,20 @@ void CBackupFolders::Prune(int nKeep, const std::string& keepPath) const
 {
     if (nKeep <= 0)
         return;
-    std::vector<std::tuple<std::string, int, fs::path>> backups;
+    std::vector<std::pair<BackupOrder, fs::path>> backups;
     std::error_code ec;
     for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
          it.increment(ec))
     {
-        std::pair<std::string, int> order;
-        if (BackupOrder(it->path().filename().string(), order) && it->is_directory(ec))
-            backups.emplace_back(order.first, order.second, it->path());
+        BackupOrder order;
+        if (ParseBackupName(it->path().filename().string(), order) &&
+            IsMadeHere(it->path().string()))
+            backups.emplace_back(order, it->path());
     }
-    if (backups.size() <= static_cast<std::size_t>(nKeep))
-        return;
-    std::sort(backups.begin(), backups.end());
-    backups.resize(backups.size() - static_cast<std::size_t>(nKeep));
-    for (const auto& backup : backups)
-        if (!fs::equivalent(std::get<2>(backup), keepPath, ec))
-            fs::remove_all(std::get<2>(backup), ec);
+    // The one at keepPath first, then the newest.
+    std::sort(backups.begin(), backups.end(), std::greater<>());
+    std::stable_partition(backups.begin(), backups.end(),
+                          [&](const auto& b) { return fs::equivalent(b.second, keepPath, ec); });
+    for (std::size_t i = static_cast<std::size_t>(nKeep); i < backups.size(); ++i)
+        fs::remove_all(backups[i].second, ec);
 }

@@ -8,8 +8,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +15,7 @@ namespace fs = std::filesystem;
 
 namespace
 {
+constexpr const char* kTempPrefix = ".tarvok-temp.";
 constexpr std::size_t kTempSuffixChars = 7; // ".XXXXXX" of mkstemp
 
 std::string Reason(int err)
@@ -27,10 +26,11 @@ std::string Reason(int err)
 // The name a temporary file made by WriteTemp stands in for, or "".
 std::string TempTarget(const std::string& name)
 {
-    if (name.size() < kTempSuffixChars + 2 || name[0] != '.' ||
+    const std::size_t prefix = std::strlen(kTempPrefix);
+    if (name.size() < prefix + kTempSuffixChars + 1 || name.compare(0, prefix, kTempPrefix) != 0 ||
         name[name.size() - kTempSuffixChars] != '.')
         return {};
-    return name.substr(1, name.size() - kTempSuffixChars - 1);
+    return name.substr(prefix, name.size() - kTempSuffixChars - prefix);
 }
 
 bool HasWriteBit(const fs::path& path)
@@ -41,13 +41,29 @@ bool HasWriteBit(const fs::path& path)
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
 }
 
-bool ReadBack(const std::string& path, std::vector<std::uint8_t>& bytes)
+// "" or the system's reason the file cannot be read.
+std::string ReadBack(const std::string& path, std::vector<std::uint8_t>& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Reason(errno);
+    bytes.clear();
+    std::uint8_t buf[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) != 0)
+    {
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+        {
+            const int err = errno;
+            ::close(fd);
+            return Reason(err);
+        }
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
+    return {};
 }
 
 // Writes the whole buffer to a new temporary file beside path, with path's permissions.
@@ -55,7 +71,8 @@ std::string WriteTemp(const std::string& path, const std::vector<std::uint8_t>& 
                       std::string& tempPath)
 {
     const fs::path target(path);
-    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    std::string tmpl =
+        (target.parent_path() / (kTempPrefix + target.filename().string() + ".XXXXXX"));
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         return Reason(errno);
@@ -83,10 +100,10 @@ std::string CFileReplacement::Path(const std::string& name) const
     return (fs::path(m_dir) / name).string();
 }
 
-std::string CFileReplacement::Commit()
+CFileReplacement::Outcome CFileReplacement::Commit(std::string& error)
 {
     m_backupPath.clear();
-    std::string error = CheckWritable();
+    error = CheckWritable();
     if (error.empty())
     {
         RemoveLeftovers();
@@ -98,24 +115,28 @@ std::string CFileReplacement::Commit()
     {
         RemoveTemps();
         RemoveBackup();
-        return error;
+        return Outcome::Failed;
     }
     if (error = RenameAll(); !error.empty())
-        return error;
-    if (error = VerifyAll(); !error.empty())
-        return error;
-    CBackupFolders(m_dir).Prune(m_nBackupsKept, m_backupPath);
-    return {};
+        return Outcome::Failed;
+    return VerifyAll(error);
 }
 
 // Checks the mode bits as well as access(2): root may write anything, but a file or folder
 // without write permission is the person's way of saying "keep this game as it is".
+std::string CFileReplacement::CheckFolder(const std::string& dir)
+{
+    if (!HasWriteBit(dir))
+        return "the folder " + dir + " is read-only";
+    if (::access(dir.c_str(), W_OK) != 0)
+        return dir + " cannot be written: " + Reason(errno);
+    return {};
+}
+
 std::string CFileReplacement::CheckWritable()
 {
-    if (!HasWriteBit(m_dir))
-        return "the folder " + m_dir + " is read-only";
-    if (::access(m_dir.c_str(), W_OK) != 0)
-        return m_dir + " cannot be written: " + Reason(errno);
+    if (std::string error = CheckFolder(m_dir); !error.empty())
+        return error;
     for (File& file : m_files)
     {
         std::error_code ec;
@@ -143,7 +164,7 @@ void CFileReplacement::RemoveLeftovers() const
     {
         const std::string target = TempTarget(it->path().filename().string());
         if (!target.empty() && m_isReplaceable && m_isReplaceable(target) &&
-            it->is_regular_file(ec))
+            fs::is_regular_file(it->symlink_status(ec)))
             temps.push_back(it->path());
     }
     for (const fs::path& temp : temps)
@@ -195,16 +216,24 @@ std::string CFileReplacement::RenameAll()
     return {};
 }
 
-std::string CFileReplacement::VerifyAll() const
+CFileReplacement::Outcome CFileReplacement::VerifyAll(std::string& error) const
 {
     for (const File& file : m_files)
     {
         std::vector<std::uint8_t> bytes;
-        if (!ReadBack(Path(file.name), bytes) || bytes != file.contents)
-            return file.name + " does not read back as written (the old files are in " +
-                   m_backupPath + ")";
+        if (error = ReadBack(Path(file.name), bytes); !error.empty())
+        {
+            error = file.name + " could not be read back to check it: " + error;
+            return Outcome::NotReadBack;
+        }
+        if (bytes != file.contents)
+        {
+            error = file.name + " does not read back as written (the old files are in " +
+                    m_backupPath + ")";
+            return Outcome::Failed;
+        }
     }
-    return {};
+    return Outcome::Done;
 }
 
 void CFileReplacement::RemoveTemps()

@@ -8,7 +8,8 @@
 
 // Replaces several files of one folder as one change. Copies of the files that exist go to a
 // new backup folder first (see CBackupFolders); the new contents are written beside the old
-// files and renamed over them, then read back and compared.
+// files under names no person would choose (".tarvok-temp.VOL.1.a1B2c3") and renamed over
+// them, then read back and compared.
 class CFileReplacement
 {
 public:
@@ -19,13 +20,21 @@ public:
     {
     }
 
+    enum class Outcome
+    {
+        Done,
+        // Every file is in place, but one could not be read back to compare it.
+        NotReadBack,
+        Failed,
+    };
+
+    // "" or why the folder cannot take a replacement.
+    static std::string CheckFolder(const std::string& dir);
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
-    // The newest backups kept after a commit; 0 keeps all.
-    void SetBackupsKept(int nKeep) { m_nBackupsKept = nKeep; }
-    // Returns "" or the reason. A failure before the renames leaves every file as it was
-    // (and no backup folder); one during them puts the renamed files back from the backup.
-    // First removes what an interrupted commit left behind.
-    std::string Commit();
+    // Unless Done, error holds the reason. A failure before the renames leaves every file as
+    // it was (and no backup folder); one during them puts the renamed files back from the
+    // backup. First removes what an interrupted commit left behind.
+    Outcome Commit(std::string& error);
     // The backup folder of the last commit.
     const std::string& GetBackupPath() const { return m_backupPath; }
 
@@ -44,7 +53,7 @@ private:
     std::string MakeBackup();
     std::string WriteTemps();
     std::string RenameAll();
-    std::string VerifyAll() const;
+    Outcome VerifyAll(std::string& error) const;
     void RemoveTemps();
     void RemoveBackup();
 
@@ -52,5 +61,4 @@ private:
     std::function<bool(const std::string&)> m_isReplaceable;
     std::vector<File> m_files;
     std::string m_backupPath;
-    int m_nBackupsKept = 0;
 };

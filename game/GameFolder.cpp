@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/GameFolder.h"
 
-#include "game/FileReplacement.h"
 #include "sound/AgiResource.h"
 
 #include <algorithm>
@@ -103,38 +102,9 @@ std::string CGameFolder::ReadEntry(const AgiDirEntry& entry, const GameBytes& vo
     return directory.volumes.CheckLength(entry, record.recordBytes);
 }
 
-// The directory file and the volume files of the layout read, in any case.
-bool CGameFolder::IsReplaceable(const std::string& name) const
-{
-    return Lower(name) == Lower(m_found.dirName) ||
-           AgiVolNumber(name, m_found.version == 3 ? m_found.id : std::string()) >= 0;
-}
-
 std::string CGameFolder::SoundError(int n, const std::string& text) const
 {
     return "sound " + std::to_string(n) + " of the game folder " + m_dir + " " + text;
-}
-
-// The write is done: a failure here only leaves this write's own backup folder standing.
-void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
-{
-    std::error_code ec;
-    if (earlierBackup.empty() || m_backupPath.empty() || !fs::is_directory(earlierBackup, ec))
-        return;
-    std::vector<fs::path> copies;
-    for (fs::directory_iterator it(m_backupPath, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec))
-        copies.push_back(it->path());
-    for (const fs::path& copy : copies)
-    {
-        const fs::path target = fs::path(earlierBackup) / copy.filename();
-        if (!fs::exists(target, ec))
-            fs::rename(copy, target, ec);
-        if (ec)
-            return;
-    }
-    fs::remove_all(m_backupPath, ec);
-    m_backupPath = earlierBackup;
 }
 
 void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices,
@@ -242,84 +212,4 @@ std::string CGameFolder::ReadSound(int n, GameBytes& resource) const
         return SoundError(n, "is damaged: " + error);
     resource = std::move(record.bytes);
     return {};
-}
-
-std::string CGameFolder::Append(int n, const GameBytes& resource, GameDirectory& directory,
-                                CFileReplacement& replacement) const
-{
-    const int last = m_found.volNames.empty() ? 0 : m_found.volNames.rbegin()->first;
-    int volume = last;
-    GameBytes vol, record;
-    if (std::string error = m_pLayout->MakeRecord(volume, resource, record); !error.empty())
-        return error;
-    if (m_found.volNames.count(volume))
-    {
-        if (std::string error = ReadVol(volume, vol); !error.empty())
-            return error;
-        if (vol.size() + record.size() > kMaxVolBytes)
-        {
-            vol.clear();
-            ++volume;
-        }
-    }
-    if (volume > kMaxVolNumber)
-        return VolName(kMaxVolNumber) + " is full and there is no VOL file after it";
-    // The volume number is in the record's header.
-    if (volume != last)
-        if (std::string error = m_pLayout->MakeRecord(volume, resource, record); !error.empty())
-            return error;
-    const AgiDirEntry entry{false, volume, static_cast<std::uint32_t>(vol.size())};
-    if (std::string error = m_pLayout->SetSoundEntry(directory.bytes, n, entry); !error.empty())
-        return error;
-    vol.insert(vol.end(), record.begin(), record.end());
-    replacement.Add(VolName(volume), std::move(vol));
-    replacement.Add(m_found.dirName, std::move(directory.bytes));
-    return {};
-}
-
-std::string CGameFolder::PlaceSound(int n, const GameBytes& resource, GameDirectory& directory,
-                                    CFileReplacement& replacement) const
-{
-    const AgiDirEntry old = directory.sounds[static_cast<std::size_t>(n)];
-    // In place only where every directory shows the record is this sound's alone.
-    GameBytes vol, record;
-    GameRecord oldRecord;
-    if (old.bEmpty || !directory.warnings.empty() || directory.volumes.IsShared(old) ||
-        !ReadVol(old.volume, vol).empty() || !ReadEntry(old, vol, directory, oldRecord).empty())
-        return Append(n, resource, directory, replacement);
-    if (std::string error = m_pLayout->MakeRecord(old.volume, resource, record); !error.empty())
-        return error;
-    if (record.size() > oldRecord.recordBytes)
-        return Append(n, resource, directory, replacement);
-    std::copy(record.begin(), record.end(), vol.begin() + old.offset);
-    replacement.Add(VolName(old.volume), std::move(vol));
-    return {};
-}
-
-std::string CGameFolder::WriteSound(int n, const GameBytes& resource,
-                                    const std::string& earlierBackup)
-{
-    m_backupPath.clear();
-    if (n < 0 || n > kMaxResourceNumber)
-        return SoundError(n, "cannot be written: sound numbers go from 0 to " +
-                                 std::to_string(kMaxResourceNumber));
-    if (resource.size() > kMaxAgiResourceBytes)
-        return SoundError(n, "cannot be written: " + std::to_string(resource.size()) +
-                                 " bytes is more than a game resource can hold (65535)");
-    GameDirectory directory;
-    if (std::string error = ReadDirectory(directory); !error.empty())
-        return error;
-    directory.sounds.resize(kMaxResourceNumber + 1);
-
-    CFileReplacement replacement(m_dir,
-                                 [this](const std::string& name) { return IsReplaceable(name); });
-    replacement.SetBackupsKept(m_nBackupsKept);
-    if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
-        return SoundError(n, "cannot be written: " + error);
-    if (std::string error = replacement.Commit(); !error.empty())
-        return SoundError(n, "cannot be written: " + error);
-    m_backupPath = replacement.GetBackupPath();
-    FoldBackupInto(earlierBackup);
-    // A new VOL file is known from now on.
-    return Open(m_dir);
 }

@@ -6,11 +6,15 @@
 #include "game/InterpreterVersion.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+class CBackupFolders;
 class CFileReplacement;
 
 // One sound of a game's directory, as the list shows it.
@@ -24,6 +28,47 @@ struct GameSoundInfo
     std::string damaged;
     // What it takes compressed in its volume file, or 0 when it is stored as is.
     std::size_t compressedBytes = 0;
+};
+
+// How a write of a sound went; only Written and NotReadBack changed the game.
+enum class SoundWriteOutcome
+{
+    // And read back as written.
+    Written,
+    // Written, but a file could not be read back to check it.
+    NotReadBack,
+    // Refused, or failed before the game changed (after it, the message says where the old
+    // files are).
+    Failed,
+    // The game's sound is not the one the caller expected: nothing was written.
+    ChangedInGame,
+    // The caller stopped waiting for another write into the game to end: nothing was written.
+    GaveUp,
+};
+
+struct SoundWriteResult
+{
+    SoundWriteOutcome outcome = SoundWriteOutcome::Failed;
+    // For the person; "" only when Written.
+    std::string message;
+    bool IsWritten() const
+    {
+        return outcome == SoundWriteOutcome::Written || outcome == SoundWriteOutcome::NotReadBack;
+    }
+};
+
+struct SoundWriteOptions
+{
+    // The backup folder of an earlier write in this run: the copies go there instead (a file
+    // it holds already keeps its older copy), so a run of writes keeps one backup of the game
+    // as it was before them.
+    std::string earlierBackup;
+    // When set, the sound is written only while the game's sound n is still these bytes, or
+    // (empty) while there is none.
+    std::optional<GameBytes> expected;
+    // Asked every so often while another write into the game goes on, with the time waited;
+    // false gives up. Without it the write waits as long as it takes.
+    std::function<bool(std::chrono::milliseconds waited)> keepWaiting;
 };
 
 // An AGI game folder of either layout (version 2: SNDDIR and VOL files; version 3: <ID>DIR
@@ -59,10 +104,11 @@ public:
     // Stores the resource as sound n (compressed in a version 3 game when that is smaller): in
     // place when it fits in the record it replaces (and no other entry shares that record),
     // else at the end of the last VOL file or in a new one. The files that change are backed
-    // up first; nothing changes on a refusal. With the backup folder of an earlier write, the
-    // copies go there instead (a file it holds already keeps its older copy), so a run of
-    // writes keeps one backup of the game as it was before them.
-    std::string WriteSound(int n, const GameBytes& resource, const std::string& earlierBackup = {});
+    // up first; nothing changes on a refusal. One write at a time goes into a game: the
+    // folder is locked, then read afresh, for the whole write. Nothing is written through a
+    // symbolic link out of the game.
+    SoundWriteResult WriteSound(int n, const GameBytes& resource,
+                                const SoundWriteOptions& options = {});
     // The backup folder of the last WriteSound.
     const std::string& GetBackupPath() const { return m_backupPath; }
     // The newest backup folders a write keeps; 0 keeps all.
@@ -89,6 +135,11 @@ private:
                        CFileReplacement& replacement) const;
     bool IsReplaceable(const std::string& name) const;
     std::string SoundError(int n, const std::string& text) const;
+    std::string CheckWriteRequest(int n, const GameBytes& resource,
+                                  const CBackupFolders& backups) const;
+    SoundWriteResult WriteLocked(int n, const GameBytes& resource,
+                                 const SoundWriteOptions& options);
+    bool StillHolds(int n, const GameBytes& expected) const;
     void FoldBackupInto(const std::string& earlierBackup);
 
     std::string m_dir;

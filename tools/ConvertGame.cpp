@@ -59,7 +59,8 @@ bool WriteGameSound(const std::string& dir, int n, const std::vector<std::uint8_
     CGameFolder game;
     if (std::string error = game.Open(dir); !error.empty())
         return Fail(error);
-    if (std::string error = game.WriteSound(n, resource); !error.empty())
-        return Fail(error);
+    // The message says so when the sound went in but could not be read back.
+    if (const SoundWriteResult written = game.WriteSound(n, resource); !written.message.empty())
+        return Fail(written.message);
     return true;
 }

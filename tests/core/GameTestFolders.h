@@ -84,6 +84,15 @@ inline std::string ListText(const std::string& dir, std::string* pDescription = 
     return out;
 }
 
+inline const std::string kBackupMarker = ".made-by-tarvok";
+
+// A backup folder as the game folder makes them, marker and all.
+inline void MakeBackupFolder(const std::string& path)
+{
+    std::filesystem::create_directories(path);
+    WriteFileBytes(path + "/" + kBackupMarker, "");
+}
+
 // The names of the files the last write backed up, blank-separated; each backup must hold
 // the file as it was before.
 inline std::string BackedUp(const CGameFolder& game, std::map<std::string, std::string>& before)
@@ -91,6 +100,8 @@ inline std::string BackedUp(const CGameFolder& game, std::map<std::string, std::
     std::string names;
     for (const auto& [name, data] : Snapshot(game.GetBackupPath()))
     {
+        if (name == kBackupMarker)
+            continue;
         names += (names.empty() ? "" : " ") + name;
         EXPECT_EQ(data, before[name]) << name;
     }

@@ -139,7 +139,7 @@ TEST(GameFolder, WritesInPlaceAppendedOrInANewVolumeOfEitherLayout)
         const PlainSound old = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)), "");
+        ASSERT_EQ(game.WriteSound(c.n, ToBytes(c.resource)).message, "");
 
         const PlainSound written = ReadSoundPlainly(dir, layout, dirName, stem, c.n);
         ASSERT_EQ(written.error, "");
@@ -195,11 +195,27 @@ TEST(ConvertGame, DocumentsGoIntoTheGameAndRefusalsChangeNothing)
     ASSERT_EQ(RunConvert("--game " + dir + " --sound 2 " + out + "/s2.tks").exitCode, 0);
     ASSERT_EQ(RunConvert(out + "/s2.tks --into-game " + dir + " --sound 5").exitCode, 0);
     ASSERT_EQ(RunConvert("--whole " + out + "/s2.tks " + out + "/whole.agi").exitCode, 0);
+    // Once renamed into place, vol.1 fails to read as on a failing disk.
+    ::setenv("TARVOK_TEST_UNREADABLE", "vol.1", 1);
+    ::setenv("LD_PRELOAD", TARVOK_UNREADABLE_LIB, 1);
+    // A sanitizer's runtime wants to come first among the preloaded libraries.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(),
+             1);
+    const ConvertResult unread = RunConvert(out + "/whole.agi --into-game " + dir + " --sound 7");
+    ::unsetenv("LD_PRELOAD");
+    EXPECT_EQ(unread.exitCode, 1);
+    EXPECT_EQ(unread.out,
+              "tarvok-convert: sound 7 was written into the game folder " + dir +
+                  ", but vol.1 could not be read back to check it: Input/output error\n");
     CGameFolder game;
     GameBytes bytes;
     ASSERT_EQ(game.Open(dir), "");
-    ASSERT_EQ(game.ReadSound(5, bytes), "");
-    EXPECT_EQ(bytes, ToBytes(ReadFileBytes(out + "/whole.agi")));
+    for (const int n : {5, 7})
+    {
+        ASSERT_EQ(game.ReadSound(n, bytes), "");
+        EXPECT_EQ(bytes, ToBytes(ReadFileBytes(out + "/whole.agi")));
+    }
     EXPECT_NE(RunConvert("--list --game " + dir)
                   .out.find("sound 5: " + std::to_string(bytes.size()) + " bytes, 40 ticks"),
               std::string::npos);
@@ -277,7 +293,8 @@ TEST(GameFolderV3, BadFoldersAreRefusedNamingTheFolder)
         std::string error = game.Open(dir);
         const std::string listError = error.empty() ? game.ListSounds(list) : error;
         const std::string readError = error.empty() ? game.ReadSound(2, bytes) : error;
-        const std::string writeError = error.empty() ? game.WriteSound(2, GameBytes(3, 1)) : error;
+        const std::string writeError =
+            error.empty() ? game.WriteSound(2, GameBytes(3, 1)).message : error;
         for (const std::string& e : {listError, readError, writeError})
         {
             EXPECT_NE(e.find("The game folder " + dir), std::string::npos) << e;
