@@ -297,7 +297,7 @@ private slots:
                 QTest::keyClick(pDialog->GetDlgItem(IDC_STEPSIZE), Qt::Key_Down);
                 Click(pDialog, IDOK);
             });
-        pView->OnCommand(ID_SOUND_PROPERTIES);
+        pView->OnProperties();
         QCOMPARE(std::pair(m_pDoc->GetBeatsPerMinute(), m_pDoc->GetStepSize()), std::pair(90, 8));
 
         AnswerNextModal<CDialog>(
