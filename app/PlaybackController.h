@@ -42,6 +42,7 @@ public:
     void PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
     void PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow) override;
     void PostStop() override;
+    // Stops the document's playback, if it is the one playing; another document's plays on.
     void StopDocument(CSoundDoc* pDoc) override;
     void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) override;
 

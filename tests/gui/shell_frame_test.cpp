@@ -380,6 +380,23 @@ private slots:
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
     }
 
+    void closingASoundStopsOnlyItsOwnPlayback()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        CSoundDoc* pPlaying = shell.ActiveDoc();
+        HoldTwoTones(*pPlaying);
+        pDevice->SetRecording(true);
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
+        shell.app->Documents().OnFileNew();
+        shell.app->Documents().CloseDocument(shell.ActiveDoc());
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, true));
+        shell.app->Documents().CloseDocument(pPlaying);
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(false, false));
+    }
+
     void previewsAreMutedByTheirOwnSound()
     {
         CVirtualAudioDevice* pDevice = nullptr;
