@@ -54,7 +54,6 @@ public:
     // Stores the choice and tells everyone who follows it.
     void Set(SynthKind kind);
     // The stored fade, for sessions without one of their own.
-    FadeKind GetFade() const { return m_fade; }
     void SetFade(FadeKind fade);
 
     // What plays the session's document (null: a document without a session).

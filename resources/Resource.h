@@ -7,10 +7,8 @@
 using UINT = unsigned int;
 
 // Resources.
-constexpr UINT IDD_ABOUTBOX = 100;
 constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDR_SOUNDTYPE = 129;
-constexpr UINT IDW_SOUNDBAR = 178;
 
 // Sound commands.
 constexpr UINT ID_SOUND_PLAY = 134;
@@ -112,10 +110,6 @@ constexpr UINT ID_NEXT_PANE = 57680;
 constexpr UINT ID_PREV_PANE = 57681;
 constexpr UINT ID_VIEW_TOOLBAR = 59392;
 constexpr UINT ID_VIEW_STATUS_BAR = 59393;
-
-// Window identifiers of the main frame's bars.
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
 
 // Window menu entries listing the open windows.
 constexpr UINT AFX_IDM_FIRST_MDICHILD = 0xFF00;

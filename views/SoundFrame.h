@@ -43,7 +43,6 @@ public:
 
     CSoundDoc* GetDocument() const { return m_pDoc; }
     CSoundSession* GetSession() const { return m_pSession; }
-    QSplitter* GetSplitter() const { return m_pSplitter; }
     // Null without a scope source.
     CVoiceScopes* GetScopes() const { return m_pScopes; }
     QWidget* GetPane(int nColumn) const;
