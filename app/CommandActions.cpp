@@ -124,11 +124,10 @@ void CCommandActions::UpdateStates()
         QAction* pAction = it->pAction;
         pAction->setEnabled(state.bEnabled);
         pAction->setVisible(state.bVisible);
+        // A mark shows only while the rule gives one (Play Notes without an editor has none).
+        pAction->setCheckable(state.checked.has_value());
         if (state.checked)
-        {
-            pAction->setCheckable(true);
             pAction->setChecked(*state.checked);
-        }
         if (!state.text.isEmpty())
             pAction->setText(state.text);
         else if (texts.contains(it.key()))
