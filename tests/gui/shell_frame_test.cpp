@@ -195,6 +195,17 @@ private slots:
                                shell.app->Documents().GetSession(pDoc)->IsPaused()),
                      std::pair(bPlaying, bPaused));
         }
+
+        // The key of a disabled command reaches no editor: Ctrl+B (the play range start, the
+        // sequence editor's) writes no note, Del on an empty step deletes no step.
+        pDoc->PlacePattern(1, 16, pDoc->CreatePattern(1, 8));
+        const std::string before = pDoc->SaveToBytes();
+        pFrame->SetActivePane(1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        pFrame->SetActivePane(0);
+        shell.app->Documents().GetSession(pDoc)->SetSequenceCursor({1, 0});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QVERIFY(pDoc->SaveToBytes() == before);
     }
 
     // Qt runs neither of two actions that share a key; the sound window's keys are in force
