@@ -64,30 +64,6 @@ std::string AskGameFolder()
 }
 } // namespace
 
-bool CGameFolderCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    switch (nID)
-    {
-    case ID_FILE_OPEN_GAME:
-        if (pCmdUI == nullptr)
-            OnOpenGameFolder();
-        return true;
-    case ID_FILE_SAVE_INTO_GAME:
-    {
-        CSoundDoc* pDoc = m_app.GetActiveDocument();
-        if (pDoc == nullptr)
-            return false;
-        if (pCmdUI != nullptr)
-            pCmdUI->Enable(true);
-        else
-            SaveIntoChosenGame(pDoc);
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
 void CGameFolderCommands::OnOpenGameFolder()
 {
     FileDialogRequest request;
@@ -114,9 +90,10 @@ void CGameFolderCommands::OnOpenGameFolder()
         return;
     }
     AddRecentGame(game.GetPath());
-    CGameSoundListDialog dialog(game, std::move(sounds), &m_app, m_app.GetMainFrame());
-    dialog.SetExportFormats(MakeGameExportFormats(m_app.GetChipKind(), game.GetInterpreterFade()));
-    dialog.SetChipName(m_app.GetChipChoice().DisplayName());
+    CGameSoundListDialog dialog(game, std::move(sounds), &m_app.Playback(), m_app.GetMainFrame());
+    dialog.SetExportFormats(
+        MakeGameExportFormats(m_app.ChipChoice().Get(), game.GetInterpreterFade()));
+    dialog.SetChipName(m_app.ChipChoice().DisplayName());
     if (dialog.exec() == QDialog::Accepted && dialog.GetChosenSound() >= 0)
         OpenGameSound(game.GetPath(), dialog.GetChosenSound());
 }
@@ -124,12 +101,12 @@ void CGameFolderCommands::OnOpenGameFolder()
 CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
 {
     const std::string folder = AbsoluteFolder(dir);
-    for (const auto& pOpen : m_app.GetDocuments())
+    for (const auto& pOpen : m_app.Documents().GetDocuments())
     {
-        const CSoundSession* pSession = m_app.GetSession(pOpen.get());
+        const CSoundSession* pSession = m_app.Documents().GetSession(pOpen.get());
         if (pSession == nullptr || pSession->GetGameOrigin() != GameOrigin{folder, n})
             continue;
-        m_app.ActivateDocument(pOpen.get());
+        m_app.Documents().ActivateDocument(pOpen.get());
         return pOpen.get();
     }
     CGameFolder game;
@@ -142,16 +119,17 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
     if (pDoc == nullptr)
         return nullptr;
     pDoc->SetTitle(GameSoundTitle(folder, n));
-    CSoundDoc* pAdded = m_app.AddDocument(std::move(pDoc), GameOrigin{folder, n});
+    CSoundDoc* pAdded = m_app.Documents().AddDocument(std::move(pDoc), GameOrigin{folder, n});
     // The game's own interpreter decides how its notes fade, unless the menu says otherwise.
-    if (CSoundSession* pSession = pAdded != nullptr ? m_app.GetSession(pAdded) : nullptr)
+    if (CSoundSession* pSession =
+            pAdded != nullptr ? m_app.Documents().GetSession(pAdded) : nullptr)
         pSession->SetInterpreterFade(game.GetInterpreterFade());
     return pAdded;
 }
 
 bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
 {
-    const CSoundSession* pSession = m_app.GetSession(pDoc);
+    const CSoundSession* pSession = m_app.Documents().GetSession(pDoc);
     if (pSession == nullptr)
         return false;
     const std::string folder = pSession->GetGameOrigin().folder;
@@ -210,7 +188,7 @@ void CGameFolderCommands::AddRecentGame(const std::string& dir)
 
 bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
 {
-    CSoundSession* pSession = m_app.GetSession(pDoc);
+    CSoundSession* pSession = m_app.Documents().GetSession(pDoc);
     if (pSession == nullptr)
         return false;
     const GameOrigin oldOrigin = pSession->GetGameOrigin();
@@ -249,6 +227,6 @@ bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
     // From now on the document is that game sound: Save writes there again.
     pDoc->SetPathName({});
     pDoc->SetTitle(GameSoundTitle(target.folder, target.sound));
-    m_app.UpdateFrameTitles(pDoc);
+    m_app.Documents().UpdateFrameTitles(pDoc);
     return true;
 }

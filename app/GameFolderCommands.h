@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "views/CommandTarget.h"
-
 #include <QStringList>
 
 #include <map>
@@ -14,12 +12,10 @@ class CSoundDoc;
 // The editor's work on a game folder: File > Open Game Folder lists the game's sounds and
 // opens one as a document that remembers where it came from; Save into Game writes that
 // document's whole song back as the same sound.
-class CGameFolderCommands : public ICommandTarget
+class CGameFolderCommands
 {
 public:
     explicit CGameFolderCommands(CEditorApp& app) : m_app(app) {}
-
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
 
     void OnOpenGameFolder();
     // Sound n of the game in dir as a new document, or the document already holding it;

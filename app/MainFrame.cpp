@@ -1,25 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainFrame.h"
 
+#include "app/CommandActions.h"
 #include "app/EditorApp.h"
-#include "app/WindowTitles.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
+#include "session/SoundSession.h"
+#include "views/SoundBase.h"
 #include "views/SoundFrame.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QKeySequence>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -28,17 +26,13 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QUrl>
-#include <QWhatsThis>
 
 #include <algorithm>
-#include <map>
 
 namespace
 {
-// How often toolbar buttons are brought up to date while the program is idle.
-constexpr int kIdleUpdateMs = 100;
-
 QString BarStateKey()
 {
     return QStringLiteral("Toolbars/State");
@@ -58,7 +52,7 @@ QString StatusBarKey()
 }
 } // namespace
 
-CMainFrame::CMainFrame(CEditorApp* pApp) : m_pApp(pApp)
+CMainFrame::CMainFrame(CEditorApp* pApp) : m_pApp(pApp), m_pCommands(new CCommandActions(this))
 {
     setObjectName(QStringLiteral("MainFrame"));
 }
@@ -112,128 +106,17 @@ bool CMainFrame::OnCreate()
     }
 
     for (const UINT nID : {IDR_MAINFRAME, IDR_SOUNDTYPE})
-    {
         m_menus[nID] = BuildMenu(nID);
-        CreateAccelerators(nID);
-    }
     SwitchMenu(IDR_MAINFRAME);
+    connect(m_pCommands, &CCommandActions::CommandRan, this, &CMainFrame::UpdateCommandStates);
+    for (QToolBar* pBar : {m_pToolBar, m_pSoundBar})
+        connect(pBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandStates);
 
     setAcceptDrops(true);
     LoadBarState();
     OnSetMessageString(AFX_IDS_IDLEMESSAGE);
-
-    m_pIdleTimer = new QTimer(this);
-    m_pIdleTimer->setInterval(kIdleUpdateMs);
-    connect(m_pIdleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-    m_pIdleTimer->start();
+    UpdateCommandStates();
     return true;
-}
-
-QAction* CMainFrame::CreateCommandAction(UINT nID, const QString& strText, QObject* pParent)
-{
-    auto* pAction = new QAction(strText, pParent);
-    pAction->setProperty(kCommandProperty, nID);
-    pAction->setStatusTip(QString::fromStdString(GetPromptText(nID)));
-    const QString tooltip = QString::fromStdString(GetTooltipText(nID));
-    if (!tooltip.isEmpty())
-        pAction->setToolTip(tooltip);
-    connect(pAction, &QAction::triggered, this, [this, nID] { ExecuteCommand(nID); });
-    m_commandActions.insert(nID, pAction);
-    return pAction;
-}
-
-QToolBar* CMainFrame::CreateToolBar(UINT nResourceID, const QString& strTitle)
-{
-    const ToolbarResource* pResource = GetToolbarResource(nResourceID);
-    if (pResource == nullptr)
-        return nullptr;
-    auto* pBar = new QToolBar(strTitle, this);
-    pBar->setObjectName(QString::fromLatin1(pResource->pszName));
-    pBar->setIconSize(QSize(16, 15));
-    pBar->setAllowedAreas(Qt::AllToolBarAreas);
-    pBar->setFloatable(true);
-    pBar->setMovable(true);
-    for (const UINT nID : pResource->buttons)
-    {
-        if (nID == 0)
-        {
-            pBar->addSeparator();
-            continue;
-        }
-        if (QWidget* pControl = m_pApp->CreateToolbarControl(nID, pBar))
-        {
-            pBar->addWidget(pControl);
-            continue;
-        }
-        QAction* pAction =
-            CreateCommandAction(nID, QString::fromStdString(GetTooltipText(nID)), pBar);
-        pAction->setIcon(CommandIcon(nID));
-        pBar->addAction(pAction);
-    }
-    return pBar;
-}
-
-std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
-{
-    std::vector<QMenu*> popups;
-    std::map<int, QMenu*> open; // the popup being filled at each level
-    QActionGroup* pRadioGroup = nullptr;
-    for (const MenuEntry& entry : GetMenuResource(nID))
-    {
-        const QString text =
-            entry.pszText != nullptr ? QString::fromUtf8(entry.pszText) : QString();
-        if (entry.nLevel == 0)
-        {
-            auto* pMenu = new QMenu(text, this);
-            popups.push_back(pMenu);
-            open[0] = pMenu;
-            connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu] { UpdateMenu(pMenu); });
-            continue;
-        }
-        QMenu* pParent = open[entry.nLevel - 1];
-        if (entry.bRadio)
-        {
-            // An exclusive group is what makes the menu draw radio marks.
-            if (pRadioGroup == nullptr)
-                pRadioGroup = new QActionGroup(pParent);
-            QAction* pAction = CreateCommandAction(entry.nID, text, pParent);
-            pAction->setCheckable(true);
-            pRadioGroup->addAction(pAction);
-            pParent->addAction(pAction);
-            continue;
-        }
-        pRadioGroup = nullptr;
-        if (entry.pszText == nullptr)
-            pParent->addSeparator();
-        else if (entry.nID == 0)
-        {
-            QMenu* pSubMenu = pParent->addMenu(text);
-            open[entry.nLevel] = pSubMenu;
-            connect(pSubMenu, &QMenu::aboutToShow, this,
-                    [this, pSubMenu] { UpdateMenu(pSubMenu); });
-        }
-        else
-            pParent->addAction(CreateCommandAction(entry.nID, text, pParent));
-    }
-    return popups;
-}
-
-void CMainFrame::CreateAccelerators(UINT nID)
-{
-    // Keys of one command go on one action so that the toolkit sees no ambiguity.
-    std::map<UINT, QList<QKeySequence>> keysByCommand;
-    for (const AccelEntry& entry : GetAcceleratorResource(nID))
-        keysByCommand[entry.nID].append(QKeySequence(QString::fromLatin1(entry.pszKeys)));
-    for (const auto& [nCommand, keys] : keysByCommand)
-    {
-        auto* pAction = new QAction(this);
-        pAction->setShortcuts(keys);
-        pAction->setShortcutContext(Qt::WindowShortcut);
-        pAction->setProperty(kCommandProperty, nCommand);
-        connect(pAction, &QAction::triggered, this, [this, nCommand] { ExecuteCommand(nCommand); });
-        addAction(pAction);
-        m_accelerators[nID].push_back(pAction);
-    }
 }
 
 CSoundFrame* CMainFrame::GetActiveSoundFrame() const
@@ -242,12 +125,38 @@ CSoundFrame* CMainFrame::GetActiveSoundFrame() const
                                  : nullptr;
 }
 
+CSoundBase* CMainFrame::GetActiveView() const
+{
+    const CSoundFrame* pFrame = GetActiveSoundFrame();
+    return pFrame != nullptr ? qobject_cast<CSoundBase*>(pFrame->GetActivePane()) : nullptr;
+}
+
 void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
 {
     m_pMdiArea->addSubWindow(pFrame);
     connect(pFrame, &QMdiSubWindow::windowTitleChanged, this, &CMainFrame::UpdateFrameTitle);
     connect(pFrame, &QObject::destroyed, this,
             [this] { OnSubWindowActivated(m_pMdiArea->currentSubWindow()); });
+    connect(pFrame, &CSoundFrame::ActivePaneChanged, this, &CMainFrame::UpdateCommandStates);
+    pFrame->installEventFilter(this);
+    for (int nPane = 0; nPane < 2; ++nPane)
+        if (auto* pView = qobject_cast<CSoundBase*>(pFrame->GetPane(nPane)))
+        {
+            pView->installEventFilter(this);
+            connect(pView, &CSoundBase::DocumentChanged, this, &CMainFrame::UpdateCommandStates);
+        }
+    // What the editors' commands depend on; a document's second window connects again.
+    CSoundSession* pSession = pFrame->GetSession();
+    const QUndoStack* pStack = &pSession->Undo().Stack();
+    for (const auto signal :
+         {&CSoundSession::TransportChanged, &CSoundSession::CurrentPatternChanged})
+        connect(pSession, signal, this, &CMainFrame::UpdateCommandStates, Qt::UniqueConnection);
+    connect(pSession, &CSoundSession::MuteMaskChanged, this, &CMainFrame::UpdateCommandStates,
+            Qt::UniqueConnection);
+    connect(pStack, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandStates,
+            Qt::UniqueConnection);
+    connect(pStack, &QUndoStack::cleanChanged, this, &CMainFrame::UpdateCommandStates,
+            Qt::UniqueConnection);
 }
 
 void CMainFrame::KeepInsideWorkspace(QMdiSubWindow* pFrame) const
@@ -268,29 +177,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
     // window that will be active again is what decides the menu.
     SwitchMenu(GetActiveSoundFrame() != nullptr ? IDR_SOUNDTYPE : IDR_MAINFRAME);
     UpdateFrameTitle();
-    UpdateCommandUI();
-}
-
-void CMainFrame::SwitchMenu(UINT nID)
-{
-    if (m_nCurrentMenu == nID)
-        return;
-    m_nCurrentMenu = nID;
-    QMenuBar* pMenuBar = menuBar();
-    pMenuBar->clear();
-    for (QMenu* pMenu : m_menus[nID])
-        pMenuBar->addMenu(pMenu);
-    // A sound window brings its own accelerators on top of the main window's.
-    for (QAction* pAction : m_accelerators[IDR_SOUNDTYPE])
-        pAction->setEnabled(nID == IDR_SOUNDTYPE);
-}
-
-QMenu* CMainFrame::FindPopup(const QString& strTitle) const
-{
-    for (QAction* pAction : menuBar()->actions())
-        if (pAction->menu() != nullptr && pAction->text() == strTitle)
-            return pAction->menu();
-    return nullptr;
+    UpdateCommandStates();
 }
 
 void CMainFrame::UpdateFrameTitle()
@@ -310,8 +197,12 @@ void CMainFrame::UpdateModifiedMarker()
     setWindowModified(pFrame != nullptr && pFrame->GetDocument()->IsModified());
     for (QMdiSubWindow* pWindow :
          m_pMdiArea != nullptr ? m_pMdiArea->subWindowList() : QList<QMdiSubWindow*>())
-        if (const auto* pSound = qobject_cast<const CSoundFrame*>(pWindow))
+    {
+        const auto* pSound = qobject_cast<const CSoundFrame*>(pWindow);
+        // Set only when it changes: each setting is an event the filter sees.
+        if (pSound != nullptr && pWindow->isWindowModified() != pSound->GetDocument()->IsModified())
             pWindow->setWindowModified(pSound->GetDocument()->IsModified());
+    }
 }
 
 void CMainFrame::RestoreGeometry()
@@ -350,80 +241,6 @@ void CMainFrame::showEvent(QShowEvent* event)
             std::clamp(geometry.x(), 0, std::max(0, area.width() - geometry.width())),
             std::clamp(geometry.y(), 0, std::max(0, area.height() - geometry.height())));
         pWindow->setGeometry(geometry);
-    }
-}
-
-bool CMainFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    switch (nID)
-    {
-    case ID_VIEW_TOOLBAR:
-    case ID_VIEW_STATUS_BAR:
-    {
-        QWidget* pBar = nID == ID_VIEW_TOOLBAR ? static_cast<QWidget*>(m_pToolBar) : statusBar();
-        if (pCmdUI != nullptr)
-            pCmdUI->SetCheck(!pBar->isHidden());
-        else
-            pBar->setVisible(pBar->isHidden());
-        return true;
-    }
-    case ID_HELP_FINDER:
-    case ID_HELP:
-    case ID_DEFAULT_HELP:
-        if (pCmdUI == nullptr)
-            m_pApp->ShowHelp();
-        return true;
-    case ID_HELP_KEYS:
-        if (pCmdUI == nullptr)
-            m_pApp->ShowHelp("keyboard");
-        return true;
-    case ID_CONTEXT_HELP:
-        if (pCmdUI == nullptr)
-            QWhatsThis::enterWhatsThisMode();
-        return true;
-    case ID_WINDOW_NEW:
-    case ID_WINDOW_ARRANGE:
-    case ID_WINDOW_CASCADE:
-    case ID_WINDOW_TILE_HORZ:
-    {
-        CSoundFrame* pFrame = GetActiveSoundFrame();
-        if (pCmdUI != nullptr)
-            pCmdUI->Enable(pFrame != nullptr);
-        else if (nID == ID_WINDOW_NEW && pFrame != nullptr)
-            m_pApp->CreateNewFrame(pFrame->GetDocument());
-        else if (nID == ID_WINDOW_CASCADE)
-            m_pMdiArea->cascadeSubWindows();
-        else if (nID == ID_WINDOW_TILE_HORZ)
-            m_pMdiArea->tileSubWindows();
-        else if (nID == ID_WINDOW_ARRANGE)
-            OnWindowArrange();
-        return true;
-    }
-    default:
-        return false;
-    }
-}
-
-void CMainFrame::OnWindowArrange()
-{
-    // Minimized windows in a row along the bottom edge, in window order.
-    const QRect area = m_pMdiArea->viewport()->rect();
-    int x = 0;
-    int y = -1;
-    for (QMdiSubWindow* pWindow : m_pMdiArea->subWindowList())
-    {
-        if (!pWindow->isMinimized())
-            continue;
-        const QSize size = pWindow->size();
-        if (y < 0)
-            y = area.bottom() + 1 - size.height();
-        if (x > 0 && x + size.width() > area.width())
-        {
-            x = 0;
-            y -= size.height();
-        }
-        pWindow->move(x, y);
-        x += size.width();
     }
 }
 
@@ -499,6 +316,22 @@ void CMainFrame::LoadBarState()
     statusBar()->setVisible(settings.value(StatusBarKey(), true).toBool());
 }
 
+bool CMainFrame::eventFilter(QObject* pObject, QEvent* pEvent)
+{
+    // A sound window marked saved or changed: this window's title says the same.
+    if (pEvent->type() == QEvent::ModifiedChange)
+        UpdateModifiedMarker();
+    // An editor's key: the shortcuts are matched against the commands as they are now, and
+    // the key of a disabled command goes nowhere else, as an accelerator's never does.
+    const bool bEditor = qobject_cast<CSoundBase*>(pObject) != nullptr;
+    if (bEditor && pEvent->type() == QEvent::ShortcutOverride)
+        UpdateCommandStates();
+    if (bEditor && pEvent->type() == QEvent::KeyPress &&
+        m_pCommands->IsDisabledShortcut(*static_cast<QKeyEvent*>(pEvent)))
+        return true;
+    return QMainWindow::eventFilter(pObject, pEvent);
+}
+
 bool CMainFrame::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip)
@@ -524,13 +357,12 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 {
     // Stored even when the person then cancels the closing.
     SaveBarState();
-    if (!m_pApp->SaveAllModified())
+    if (!m_pApp->Documents().SaveAllModified())
     {
         event->ignore();
         return;
     }
-    m_pApp->CloseAllDocuments();
-    m_pIdleTimer->stop();
+    m_pApp->Documents().CloseAllDocuments();
     event->accept();
 }
 
@@ -557,5 +389,5 @@ void CMainFrame::dropEvent(QDropEvent* event)
     event->acceptProposedAction();
     activateWindow();
     for (const QString& path : paths)
-        m_pApp->OpenDocumentFile(QFile::encodeName(path).toStdString());
+        m_pApp->Documents().OpenDocumentFile(QFile::encodeName(path).toStdString());
 }

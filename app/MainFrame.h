@@ -2,15 +2,15 @@
 #pragma once
 
 #include "resources/Resource.h"
-#include "views/CommandTarget.h"
 
 #include <QHash>
 #include <QMainWindow>
-#include <QMultiHash>
 
 #include <vector>
 
+class CCommandActions;
 class CEditorApp;
+class CSoundBase;
 class CSoundFrame;
 class QLabel;
 class QMdiArea;
@@ -18,25 +18,28 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
-// What CMainFrame keeps on each of its actions: the command it sends, and the generated list
-// (recent files, windows) it belongs to.
-inline constexpr char kCommandProperty[] = "tarvokCommand";
-inline constexpr char kDynamicProperty[] = "tarvokDynamic";
-
 // The main window: the area holding the sound windows, the two toolbars, the status bar, the
-// two menu sets and the commands behind them.
-class CMainFrame : public QMainWindow, public ICommandTarget
+// two menu sets and the actions of the commands.
+class CMainFrame : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit CMainFrame(CEditorApp* pApp);
     ~CMainFrame() override;
 
-    // Builds menus, bars and shortcuts and restores the bars' arrangement; false on failure.
+    // The commands, added by the application's command groups before OnCreate lays them out.
+    CCommandActions& Commands() const { return *m_pCommands; }
+    // Builds menus and bars from the commands and restores the bars' arrangement; false on
+    // failure.
     bool OnCreate();
 
     QMdiArea* GetMdiArea() const { return m_pMdiArea; }
     CSoundFrame* GetActiveSoundFrame() const;
+    // The editor the commands of the active sound window act on: its focused pane, or the one
+    // that had the focus last; null without a sound window.
+    CSoundBase* GetActiveView() const;
+    // Lays out a new sound window; its editors' keys and its session's changes reach the
+    // commands from now on.
     void AddSoundFrame(CSoundFrame* pFrame);
     // Moves a shown window back inside the area, where the cascade may have started it past
     // the edge.
@@ -55,17 +58,13 @@ public:
     // Visibility as it will be once pending changes are done.
     bool IsControlBarVisible(const QToolBar* pBar) const;
 
-    // Runs a command through the routing if its update handler leaves it enabled.
-    bool ExecuteCommand(UINT nID);
-    // The state the routing gives a command now (disabled when nobody handles it).
-    CCmdUI QueryCommandState(UINT nID);
-    void UpdateCommandUI();
-    // The menu set in force: IDR_SOUNDTYPE while a sound window is active, else IDR_MAINFRAME.
-    UINT GetCurrentMenuID() const { return m_nCurrentMenu; }
+    // The command's action; null for an identifier that names none.
+    QAction* Action(UINT nID) const;
+    // Runs the command unless its rule disables it now; whether it ran.
+    bool Trigger(UINT nID);
+    // Every command's state and every window's modified mark, as they are now.
+    void UpdateCommandStates();
     QMenu* FindPopup(const QString& strTitle) const;
-    QList<QAction*> GetCommandActions(UINT nID) const { return m_commandActions.values(nID); }
-
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
 
     // Bars, status bar and the window's geometry (maximized or not).
     void SaveBarState() const;
@@ -77,6 +76,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -85,32 +85,28 @@ protected:
 private:
     // Sound windows made before the window was first shown are fitted to the area then.
     bool m_bFittedAtFirstShow = false;
-    QAction* CreateCommandAction(UINT nID, const QString& strText, QObject* pParent);
     std::vector<QMenu*> BuildMenu(UINT nID);
+    QMenu* AddPopup(const QString& strText, QMenu* pParent);
     QToolBar* CreateToolBar(UINT nResourceID, const QString& strTitle);
-    void CreateAccelerators(UINT nID);
     void OnSubWindowActivated(QMdiSubWindow* pWindow);
     void SwitchMenu(UINT nID);
-    void UpdateMenu(QMenu* pMenu);
-    void UpdateRecentFileMenu(QMenu* pMenu);
+    // The Window menu's list of the open windows, made again each time it opens.
     void UpdateWindowMenu(QMenu* pMenu);
-    void OnWindowArrange();
     void UpdateFrameTitle();
     void UpdateModifiedMarker();
 
     CEditorApp* m_pApp;
+    CCommandActions* m_pCommands;
     QMdiArea* m_pMdiArea = nullptr;
     QToolBar* m_pToolBar = nullptr;
     QToolBar* m_pSoundBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QHash<UINT, std::vector<QMenu*>> m_menus;
     UINT m_nCurrentMenu = 0;
-    // Every menu item, toolbar button and accelerator, by command.
-    QMultiHash<UINT, QAction*> m_commandActions;
-    QHash<UINT, std::vector<QAction*>> m_accelerators;
+    // The Window menu's entries for the open windows.
+    QList<QAction*> m_windowList;
     // Bars whose visibility changes when pending events are done.
     QHash<const QToolBar*, bool> m_pendingShow;
-    class QTimer* m_pIdleTimer = nullptr;
     bool m_bDestroying = false;
     QString m_title;
 };

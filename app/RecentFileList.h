@@ -20,7 +20,6 @@ public:
     void Add(const QString& strPath);
     void Remove(int nIndex);
 
-    int GetSize() const { return m_nSize; }
     const QStringList& GetEntries() const { return m_entries; }
     // The menu text of an entry: "&1 name", with the folder left out when it is the
     // current one and ampersands doubled.

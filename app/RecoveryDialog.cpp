@@ -24,14 +24,15 @@ CRecoveryDialog::CRecoveryDialog(const QStringList& names, QWidget* pParent) : Q
     pLayout->addWidget(pList);
 
     auto* pBox = new QDialogButtonBox(this);
-    m_pButtons[Recover] = pBox->addButton(tr("&Recover"), QDialogButtonBox::AcceptRole);
-    m_pButtons[Discard] = pBox->addButton(tr("&Discard"), QDialogButtonBox::DestructiveRole);
-    m_pButtons[Later] = pBox->addButton(tr("&Later"), QDialogButtonBox::RejectRole);
-    m_pButtons[Recover]->setDefault(true);
-    m_pButtons[Recover]->setFocus();
+    QPushButton* pButtons[3] = {};
+    pButtons[Recover] = pBox->addButton(tr("&Recover"), QDialogButtonBox::AcceptRole);
+    pButtons[Discard] = pBox->addButton(tr("&Discard"), QDialogButtonBox::DestructiveRole);
+    pButtons[Later] = pBox->addButton(tr("&Later"), QDialogButtonBox::RejectRole);
+    pButtons[Recover]->setDefault(true);
+    pButtons[Recover]->setFocus();
     pLayout->addWidget(pBox);
     for (const Choice choice : {Later, Recover, Discard})
-        connect(m_pButtons[choice], &QPushButton::clicked, this,
+        connect(pButtons[choice], &QPushButton::clicked, this,
                 [this, choice]
                 {
                     m_choice = choice;
@@ -39,9 +40,4 @@ CRecoveryDialog::CRecoveryDialog(const QStringList& names, QWidget* pParent) : Q
                 });
     // Escape and the window's close button keep the copies for another time.
     connect(this, &QDialog::rejected, this, [this] { m_choice = Later; });
-}
-
-QPushButton* CRecoveryDialog::GetButton(Choice choice) const
-{
-    return m_pButtons[choice];
 }

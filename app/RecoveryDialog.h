@@ -4,8 +4,6 @@
 #include <QDialog>
 #include <QStringList>
 
-class QPushButton;
-
 // Offers the sounds a program left unsaved when it ended without closing them.
 class CRecoveryDialog : public QDialog
 {
@@ -22,9 +20,7 @@ public:
     explicit CRecoveryDialog(const QStringList& names, QWidget* pParent = nullptr);
 
     Choice GetChoice() const { return m_choice; }
-    QPushButton* GetButton(Choice choice) const;
 
 private:
     Choice m_choice = Later;
-    QPushButton* m_pButtons[3] = {};
 };

@@ -60,20 +60,6 @@ void Refuse(const std::string& path, const std::string& error)
 }
 } // namespace
 
-bool CSongImportCommands::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    const bool bInto = nID == ID_IMPORT_MIDI_INTO || nID == ID_IMPORT_VGM_INTO;
-    if (nID != ID_FILE_IMPORT && nID != ID_IMPORT_MIDI && nID != ID_IMPORT_VGM && !bInto)
-        return false;
-    CSoundDoc* pInto = bInto ? m_app.GetActiveDocument() : nullptr;
-    // Into a sound needs one open: with none, nobody handles the command.
-    if (bInto && pInto == nullptr)
-        return false;
-    if (pCmdUI == nullptr)
-        AskAndImport(nID, pInto);
-    return true;
-}
-
 void CSongImportCommands::AskAndImport(UINT nID, CSoundDoc* pInto)
 {
     FileDialogRequest request;
@@ -99,7 +85,7 @@ CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
 {
     // A failed import leaves the new document as it was. A refused resource is told
     // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
-    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
+    CSoundDoc* pDoc = m_app.Documents().OpenDocumentFile({});
     if (pDoc == nullptr)
         return nullptr;
     if (const Status imported = ImportAgiFile(*pDoc, path); !imported.Ok())
@@ -112,23 +98,23 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
     const auto read = ReadSongFile(path, bAskChannels);
     if (!read)
         return nullptr;
-    CSoundDoc* pDoc = m_app.OpenDocumentFile({});
+    CSoundDoc* pDoc = m_app.Documents().OpenDocumentFile({});
     if (pDoc == nullptr)
         return nullptr;
     BuildImportedDocument(read->song, *pDoc);
     // The window opened on the new sound's own first pattern, which the song has replaced.
-    if (CSoundSession* pSession = m_app.GetSession(pDoc))
+    if (CSoundSession* pSession = m_app.Documents().GetSession(pDoc))
         pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
     pDoc->UpdateAllViews(nullptr, nullptr);
     // The recent list brings the song in again (a new sound each time).
-    m_app.AddToRecentFileList(AbsolutePath(path));
+    m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
     return pDoc;
 }
 
 bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path)
 {
-    CSoundSession* pSession = m_app.GetSession(&doc);
+    CSoundSession* pSession = m_app.Documents().GetSession(&doc);
     if (pSession == nullptr)
         return false;
     auto read = ReadSongFile(path, true);
@@ -145,7 +131,7 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path
         [pSong = std::make_shared<const ImportedSong>(std::move(read->song))](CSoundDoc& target)
         { BuildImportedDocument(*pSong, target); },
         nCells * sizeof(SoundCell));
-    m_app.AddToRecentFileList(AbsolutePath(path));
+    m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
     return true;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "resources/Resource.h"
 #include "sound/ImportedSong.h"
-#include "views/CommandTarget.h"
 
 #include <optional>
 #include <string>
@@ -14,12 +14,14 @@ class CSoundDoc;
 // MIDI… (with the channel dialog) and VGM… into new sounds, the same "into This Sound"
 // replacing the active document's song as one undoable step, and any way of opening such a
 // file (with the default channel uses).
-class CSongImportCommands : public ICommandTarget
+class CSongImportCommands
 {
 public:
     explicit CSongImportCommands(CEditorApp& app) : m_app(app) {}
 
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
+    // Import command nID (ID_FILE_IMPORT, ID_IMPORT_MIDI, ID_IMPORT_VGM and the two "into
+    // This Sound", which replace pInto's song): asks for the file, then imports it.
+    void AskAndImport(UINT nID, CSoundDoc* pInto);
 
     // A new sound holding the song at path, a .mid, .midi, .vgm or .vgz file; bAskChannels
     // lets the person place a MIDI file's channels first. Null, with no document made, when
@@ -39,7 +41,6 @@ private:
         std::string report;
     };
 
-    void AskAndImport(UINT nID, CSoundDoc* pInto);
     std::optional<ReadSong> ReadSongFile(const std::string& path, bool bAskChannels);
     std::optional<ReadSong> ReadMidiSong(const std::string& path, bool bAskChannels);
     std::optional<ReadSong> ReadVgmFile(const std::string& path);

@@ -7,10 +7,8 @@
 using UINT = unsigned int;
 
 // Resources.
-constexpr UINT IDD_ABOUTBOX = 100;
 constexpr UINT IDR_MAINFRAME = 128;
 constexpr UINT IDR_SOUNDTYPE = 129;
-constexpr UINT IDW_SOUNDBAR = 178;
 
 // Sound commands.
 constexpr UINT ID_SOUND_PLAY = 134;
@@ -68,13 +66,11 @@ constexpr UINT ID_IMPORT_VGM_INTO = 731;
 // The pattern editors keep the playing row in view.
 constexpr UINT ID_VIEW_FOLLOW_PLAYBACK = 350;
 
-// The sequence editor's context menu and its own commands. "Set pattern" entries carry the
-// first identifier plus the pattern's index in the channel's list.
+// The sequence editor's context menu and its own commands; its "Set pattern" list follows
+// "None".
 constexpr UINT IDR_SEQUENCE_MENU = 152;
 constexpr UINT ID_PATTERN_EDIT = 153;
 constexpr UINT ID_SETPATTERN_NONE = 156;
-constexpr UINT ID_SETPATTERN_FIRST = 500;
-constexpr UINT ID_SETPATTERN_END = 600;
 
 // Status prompts of the pattern editor's fields.
 constexpr UINT IDS_PROMPT_NOTE = 179;
@@ -110,15 +106,10 @@ constexpr UINT ID_APP_EXIT = 57665;
 constexpr UINT ID_HELP_FINDER = 57667;
 constexpr UINT ID_CONTEXT_HELP = 57669;
 constexpr UINT ID_HELP = 57670;
-constexpr UINT ID_DEFAULT_HELP = 57671;
 constexpr UINT ID_NEXT_PANE = 57680;
 constexpr UINT ID_PREV_PANE = 57681;
 constexpr UINT ID_VIEW_TOOLBAR = 59392;
 constexpr UINT ID_VIEW_STATUS_BAR = 59393;
-
-// Window identifiers of the main frame's bars.
-constexpr UINT AFX_IDW_TOOLBAR = 0xE800;
-constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;
 
 // Window menu entries listing the open windows.
 constexpr UINT AFX_IDM_FIRST_MDICHILD = 0xFF00;

@@ -21,7 +21,11 @@ CSoundPattern* CSoundSession::GetCurrentPattern() const
 
 void CSoundSession::SetCurrentPattern(const CSoundPattern* pPattern)
 {
-    m_currentPattern = pPattern != nullptr ? pPattern->GetId() : 0;
+    const PatternId id = pPattern != nullptr ? pPattern->GetId() : 0;
+    if (id == m_currentPattern)
+        return;
+    m_currentPattern = id;
+    emit CurrentPatternChanged();
 }
 
 std::int32_t CSoundSession::GetResumeRow() const
@@ -39,17 +43,20 @@ void CSoundSession::OnPlayStarted(std::int32_t row)
     m_nPlayRow = row;
     m_bPlaying = true;
     m_bPaused = false;
+    emit TransportChanged();
 }
 
 void CSoundSession::OnPaused()
 {
     m_bPaused = true;
+    emit TransportChanged();
 }
 
 void CSoundSession::OnStopped()
 {
     m_bPlaying = false;
     m_bPaused = false;
+    emit TransportChanged();
 }
 
 void CSoundSession::OnRowPlayed(std::int32_t row)

@@ -85,6 +85,9 @@ public:
 signals:
     void PlayPositionMoved();
     void MuteMaskChanged(unsigned muteMask);
+    // Playing, paused or stopped now.
+    void TransportChanged();
+    void CurrentPatternChanged();
 
 private:
     CSoundDoc* m_pDoc;

@@ -34,7 +34,6 @@ public:
     // The dragged pointer is at point in a client area rcClient.
     void Track(const QPoint& point, const QRect& rcClient);
     void Stop();
-    bool IsScrolling() const { return m_timer.isActive(); }
 
 private:
     void OnTimer();

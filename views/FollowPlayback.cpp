@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/FollowPlayback.h"
 
-#include "resources/Resource.h"
-
 #include <QSettings>
 
 namespace
@@ -28,20 +26,4 @@ void CFollowPlayback::Set(bool bOn)
 {
     m_bOn = bOn;
     QSettings().setValue(SettingsKey(), bOn);
-}
-
-bool CFollowPlayback::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    if (nID != ID_VIEW_FOLLOW_PLAYBACK)
-        return false;
-    if (pCmdUI != nullptr)
-    {
-        pCmdUI->Enable(true);
-        pCmdUI->SetCheck(m_bOn);
-    }
-    else
-    {
-        Set(!m_bOn);
-    }
-    return true;
 }

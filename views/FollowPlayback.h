@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "views/CommandTarget.h"
-
 #include <QObject>
 
 // Whether the pattern editors scroll to keep the playing row in view. Scrolling never moves
 // the edit cursor. Kept in the settings; on unless turned off.
-class CFollowPlayback : public QObject, public ICommandTarget
+class CFollowPlayback : public QObject
 {
     Q_OBJECT
 public:
@@ -16,9 +14,6 @@ public:
     void Load();
     bool IsOn() const { return m_bOn; }
     void Set(bool bOn);
-
-    // The check item ID_VIEW_FOLLOW_PLAYBACK.
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
 
 private:
     bool m_bOn = true;

@@ -116,19 +116,3 @@ QSpinBox* CNoteKeyboard::CreateSpinBox(QWidget* pParent)
     connect(this, &CNoteKeyboard::OctaveChanged, pSpin, &QSpinBox::setValue);
     return pSpin;
 }
-
-bool CNoteKeyboard::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    if (nID != ID_NOTEKEYS_POSITION)
-        return false;
-    if (pCmdUI != nullptr)
-    {
-        pCmdUI->Enable(true);
-        pCmdUI->SetCheck(m_bByPosition);
-    }
-    else
-    {
-        SetByPosition(!m_bByPosition);
-    }
-    return true;
-}

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "views/CommandTarget.h"
-
 #include <QKeyCombination>
 #include <QObject>
 
@@ -15,7 +13,7 @@ class QWidget;
 // How every editor reads the note keyboard: the current octave, and whether the note, digit
 // and noise keys are taken by their place on the keyboard (so the piano rows sit where they
 // do on a US keyboard whatever the layout) or by the character they type.
-class CNoteKeyboard : public QObject, public ICommandTarget
+class CNoteKeyboard : public QObject
 {
     Q_OBJECT
 public:
@@ -44,9 +42,6 @@ public:
 
     // A spin box showing and changing the octave; it never takes the keyboard focus.
     QSpinBox* CreateSpinBox(QWidget* pParent);
-
-    // The check item ID_NOTEKEYS_POSITION.
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
 
 signals:
     void OctaveChanged(int nOctave);

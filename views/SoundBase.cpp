@@ -223,6 +223,7 @@ void CSoundBase::OnUpdate(IDocumentView* pSender, CObject* /*pHint*/)
         setFocus(Qt::OtherFocusReason);
     viewport()->update();
     UpdateScrollBars();
+    emit DocumentChanged();
 }
 
 void CSoundBase::ActivateNext()

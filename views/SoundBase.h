@@ -5,7 +5,6 @@
 #include "resources/Resource.h"
 #include "session/SoundEditCommand.h"
 #include "session/SoundServices.h"
-#include "views/CommandTarget.h"
 
 #include <QAbstractScrollArea>
 #include <QBrush>
@@ -27,10 +26,7 @@ class QPainter;
 
 // Common base of the sequence and pattern editors: transport and document commands,
 // colours, font, the note keyboard and the pattern shortcut keys.
-class CSoundBase : public QAbstractScrollArea,
-                   public IDocumentView,
-                   public ICommandTarget,
-                   public ISoundEditor
+class CSoundBase : public QAbstractScrollArea, public IDocumentView, public ISoundEditor
 {
     Q_OBJECT
 
@@ -59,16 +55,28 @@ public:
     virtual void UpdateScrollBars();
     virtual void EnsureCursorVisible() {}
 
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
-    // Carries out a command; false when this view does not handle it.
-    virtual bool OnCommand(UINT nID);
-    // Edit ▸ Delete, Copy, Cut and Paste, each editor in its own terms.
+    // Edit ▸ Delete, Copy, Cut and Paste, each editor in its own terms, and whether they
+    // have something to act on.
     virtual void OnEditDelete() {}
     virtual void OnEditCopy() {}
     virtual void OnEditCut() {}
     virtual void OnEditPaste() {}
-    // Fills the command's state; false when this view does not handle it.
-    virtual bool OnUpdateCommand(UINT nID, CCmdUI& ui) const;
+    virtual bool CanUseClipboard() const { return false; }
+    virtual bool CanDelete() const { return false; }
+    void OnEditUndo();
+    void OnEditRedo();
+    // The window listing the history's steps.
+    void OnEditHistory();
+
+    // The transport: Play resumes a pause or starts at the play range start, Play from
+    // Cursor at the editor's cursor.
+    void OnPlay();
+    void OnPlayFrom();
+    void OnPause();
+    void OnStop();
+    // The document's properties and its patterns, in their dialogs.
+    void OnProperties();
+    void OnManagePatterns();
 
     bool KeyToNote(QKeyCombination key, int* pNote) const;
     // 0-9, A-Z and Shift with A-Z: the channel's patterns in list order.
@@ -103,6 +111,10 @@ public:
     QPen m_penPlay;
     QPen m_penWhite;
     QBrush m_brBack;
+
+signals:
+    // The document told its views of a change (what the commands act on may have changed).
+    void DocumentChanged();
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
@@ -148,17 +160,8 @@ protected:
 private:
     // The cache for a device of the given pixel ratio, so text is as sharp as the device allows.
     void BuildGlyphs(qreal ratio) const;
-    void OnPlay();
-    void OnPlayFrom();
     // The status bar names the rows a playback plays and the whole song's.
     void SayWhatPlays() const;
-    void OnPause();
-    void OnStop();
-    void OnProperties();
-    bool OnHistoryCommand(UINT nID);
-    bool OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const;
-
-    void OnShowHistory();
 
     CSoundSession* m_pSession;
     CSoundDoc* m_pDocument;

@@ -83,21 +83,23 @@ void CSoundBase::OnProperties()
     m_pDocument->UpdateAllViews(nullptr);
 }
 
-bool CSoundBase::OnHistoryCommand(UINT nID)
+void CSoundBase::OnManagePatterns()
 {
-    CSoundUndo& undo = m_pSession->Undo();
-    if (nID == ID_EDIT_UNDO)
-        undo.Undo();
-    else if (nID == ID_EDIT_REDO)
-        undo.Redo();
-    else if (nID == ID_EDIT_HISTORY)
-        OnShowHistory();
-    else
-        return false;
-    return true;
+    if (GetDialogs() != nullptr)
+        GetDialogs()->ManagePatternsDialog(this, *m_pSession);
 }
 
-void CSoundBase::OnShowHistory()
+void CSoundBase::OnEditUndo()
+{
+    m_pSession->Undo().Undo();
+}
+
+void CSoundBase::OnEditRedo()
+{
+    m_pSession->Undo().Redo();
+}
+
+void CSoundBase::OnEditHistory()
 {
     CSoundUndo& undo = m_pSession->Undo();
     auto* pHistory = qobject_cast<QWidget*>(undo.GetHistoryWindow());
@@ -115,117 +117,4 @@ void CSoundBase::OnShowHistory()
     }
     pHistory->show();
     pHistory->raise();
-}
-
-bool CSoundBase::OnUpdateHistoryCommand(UINT nID, CCmdUI& ui) const
-{
-    if (nID != ID_EDIT_UNDO && nID != ID_EDIT_REDO && nID != ID_EDIT_HISTORY)
-        return false;
-    const QUndoStack& stack = m_pSession->Undo().Stack();
-    if (nID == ID_EDIT_UNDO)
-    {
-        ui.Enable(stack.canUndo());
-        ui.SetText((stack.canUndo() ? "&Undo " + stack.undoText().toStdString() : "&Undo") +
-                   "\tCtrl+Z");
-    }
-    else if (nID == ID_EDIT_REDO)
-    {
-        ui.Enable(stack.canRedo());
-        ui.SetText((stack.canRedo() ? "&Redo " + stack.redoText().toStdString() : "&Redo") +
-                   "\tCtrl+Y");
-    }
-    else
-    {
-        ui.Enable(true);
-    }
-    return true;
-}
-
-bool CSoundBase::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    return pCmdUI != nullptr ? OnUpdateCommand(nID, *pCmdUI) : OnCommand(nID);
-}
-
-bool CSoundBase::OnCommand(UINT nID)
-{
-    if (OnHistoryCommand(nID))
-        return true;
-    switch (nID)
-    {
-    case ID_EDIT_DELETE:
-        OnEditDelete();
-        return true;
-    case ID_EDIT_COPY:
-        OnEditCopy();
-        return true;
-    case ID_EDIT_CUT:
-        OnEditCut();
-        return true;
-    case ID_EDIT_PASTE:
-        OnEditPaste();
-        return true;
-    case ID_SOUND_PLAY:
-        OnPlay();
-        return true;
-    case ID_SOUND_STOP:
-        OnStop();
-        return true;
-    case ID_SOUND_PLAYFROM:
-        OnPlayFrom();
-        return true;
-    case ID_SOUND_PAUSE:
-        OnPause();
-        return true;
-    case ID_SOUND_PLAYNOTES:
-        m_pSession->SetPlayNotes(!m_pSession->GetPlayNotes());
-        return true;
-    case ID_SOUND_PROPERTIES:
-        OnProperties();
-        return true;
-    case ID_SOUND_MANAGEPATTERNS:
-        if (GetDialogs() != nullptr)
-            GetDialogs()->ManagePatternsDialog(this, *m_pSession);
-        return true;
-    case ID_VIEW_SOUNDBAR:
-        if (GetHost() != nullptr)
-            GetHost()->ShowToolbar(IDR_SOUNDTYPE, !GetHost()->IsToolbarVisible(IDR_SOUNDTYPE));
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CSoundBase::OnUpdateCommand(UINT nID, CCmdUI& ui) const
-{
-    if (OnUpdateHistoryCommand(nID, ui))
-        return true;
-    const bool bPlaying = m_pSession->IsPlaying();
-    const bool bPaused = m_pSession->IsPaused();
-    switch (nID)
-    {
-    case ID_SOUND_PLAY:
-        ui.Enable(!bPlaying || bPaused);
-        return true;
-    case ID_SOUND_PAUSE:
-        ui.Enable(bPlaying && !bPaused);
-        return true;
-    case ID_SOUND_STOP:
-        ui.Enable(bPlaying);
-        return true;
-    case ID_SOUND_PLAYNOTES:
-        ui.Enable(true);
-        ui.SetCheck(m_pSession->GetPlayNotes());
-        return true;
-    case ID_VIEW_SOUNDBAR:
-        ui.Enable(true);
-        ui.SetCheck(GetHost() != nullptr && GetHost()->IsToolbarVisible(IDR_SOUNDTYPE));
-        return true;
-    case ID_SOUND_PLAYFROM:
-    case ID_SOUND_PROPERTIES:
-    case ID_SOUND_MANAGEPATTERNS:
-        ui.Enable(true);
-        return true;
-    default:
-        return false;
-    }
 }

@@ -103,9 +103,35 @@ void CSoundFrame::SetActivePane(int nColumn)
 {
     if (QWidget* pPane = GetPane(nColumn))
     {
-        m_nActivePane = nColumn;
+        SetActivePaneIndex(nColumn);
         pPane->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void CSoundFrame::SetActivePaneIndex(int nColumn)
+{
+    if (nColumn == m_nActivePane)
+        return;
+    m_nActivePane = nColumn;
+    emit ActivePaneChanged();
+}
+
+void CSoundFrame::OnNextPane()
+{
+    MovePane(1);
+}
+
+void CSoundFrame::OnPrevPane()
+{
+    MovePane(-1);
+}
+
+void CSoundFrame::MovePane(int nStep)
+{
+    if (m_pSplitter == nullptr || m_pSplitter->count() == 0)
+        return;
+    const int count = m_pSplitter->count();
+    SetActivePane(((m_nActivePane + nStep) % count + count) % count);
 }
 
 void CSoundFrame::OnFocusChanged(QWidget*, QWidget* pNow)
@@ -114,61 +140,8 @@ void CSoundFrame::OnFocusChanged(QWidget*, QWidget* pNow)
     {
         const QWidget* pPane = GetPane(column);
         if (pPane != nullptr && pNow != nullptr && (pNow == pPane || pPane->isAncestorOf(pNow)))
-            m_nActivePane = column;
+            SetActivePaneIndex(column);
     }
-}
-
-bool CSoundFrame::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
-{
-    if (auto* pTarget = dynamic_cast<ICommandTarget*>(GetActivePane()))
-        if (pTarget->OnCmdMsg(nID, pCmdUI))
-            return true;
-    if (OnMuteCommand(nID, pCmdUI))
-        return true;
-    switch (nID)
-    {
-    case ID_NEXT_PANE:
-    case ID_PREV_PANE:
-        if (pCmdUI != nullptr)
-            pCmdUI->Enable(m_pSplitter != nullptr && m_pSplitter->count() > 1);
-        else if (m_pSplitter != nullptr && m_pSplitter->count() > 0)
-        {
-            const int count = m_pSplitter->count();
-            const int step = nID == ID_NEXT_PANE ? 1 : count - 1;
-            SetActivePane((m_nActivePane + step) % count);
-        }
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool CSoundFrame::OnMuteCommand(UINT nID, CCmdUI* pCmdUI)
-{
-    if (nID >= ID_MUTE_VOICE0 && nID <= ID_MUTE_NOISE)
-    {
-        const int voice = static_cast<int>(nID - ID_MUTE_VOICE0);
-        if (pCmdUI != nullptr)
-            pCmdUI->SetCheck(((m_pSession->GetMuteMask() >> voice) & 1u) != 0);
-        else
-            m_pSession->ToggleMute(voice);
-        return true;
-    }
-    if (nID >= ID_SOLO_VOICE0 && nID <= ID_SOLO_NOISE)
-    {
-        if (pCmdUI == nullptr)
-            m_pSession->Solo(static_cast<int>(nID - ID_SOLO_VOICE0));
-        return true;
-    }
-    if (nID == ID_UNMUTE_ALL)
-    {
-        if (pCmdUI != nullptr)
-            pCmdUI->Enable(m_pSession->GetMuteMask() != 0);
-        else
-            m_pSession->SetMuteMask(0);
-        return true;
-    }
-    return false;
 }
 
 void CSoundFrame::DestroyViews()

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "views/CommandTarget.h"
-
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QSplitter>
@@ -26,7 +24,7 @@ public:
 // pattern editor on the right, under a strip of the voices' scopes (when it has a source for
 // them), which also mute and solo the voices. A document may have several of these (Window,
 // New Window).
-class CSoundFrame : public QMdiSubWindow, public ICommandTarget
+class CSoundFrame : public QMdiSubWindow
 {
     Q_OBJECT
 public:
@@ -44,15 +42,16 @@ public:
     bool OnCreateClient();
 
     CSoundDoc* GetDocument() const { return m_pDoc; }
-    QSplitter* GetSplitter() const { return m_pSplitter; }
+    CSoundSession* GetSession() const { return m_pSession; }
     // Null without a scope source.
     CVoiceScopes* GetScopes() const { return m_pScopes; }
     QWidget* GetPane(int nColumn) const;
     // The pane that has the keyboard focus, or else the one that had it last.
     QWidget* GetActivePane() const;
     void SetActivePane(int nColumn);
-
-    bool OnCmdMsg(UINT nID, CCmdUI* pCmdUI) override;
+    // The focus to the next pane (to the right, around) or the previous one.
+    void OnNextPane();
+    void OnPrevPane();
 
     // A closing window no longer counts among its document's windows.
     bool IsClosing() const { return m_bClosing || m_bDestroying; }
@@ -64,6 +63,10 @@ public:
     // closing and its views must be gone before it is.
     void DestroyFrame();
 
+signals:
+    // The pane the window's commands act on is another one now.
+    void ActivePaneChanged();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
@@ -71,7 +74,8 @@ protected:
 private:
     void OnFocusChanged(QWidget* pOld, QWidget* pNow);
     QWidget* CreateScopes();
-    bool OnMuteCommand(UINT nID, CCmdUI* pCmdUI);
+    void MovePane(int nStep);
+    void SetActivePaneIndex(int nColumn);
 
     CSoundSession* m_pSession;
     CSoundDoc* m_pDoc;

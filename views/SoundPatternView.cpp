@@ -344,42 +344,14 @@ void CSoundPatternView::OnSequenceEditor()
     ActivateNext();
 }
 
+bool CSoundPatternView::CanUseClipboard() const
+{
+    return GetSession().GetCurrentPattern() != nullptr;
+}
+
 std::optional<int> CSoundPatternView::PlayFromPosition() const
 {
     return PatternCursorPosition();
-}
-
-bool CSoundPatternView::OnCommand(UINT nID)
-{
-    switch (nID)
-    {
-    case ID_VIEW_SEQUENCE_EDITOR:
-        OnSequenceEditor();
-        return true;
-    default:
-        return CSoundBase::OnCommand(nID);
-    }
-}
-
-bool CSoundPatternView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
-{
-    switch (nID)
-    {
-    case ID_VIEW_SEQUENCE_EDITOR:
-        ui.Enable(true);
-        return true;
-    case ID_VIEW_PATTERN_EDITOR:
-        ui.Enable(false);
-        return true;
-    case ID_EDIT_COPY:
-    case ID_EDIT_CUT:
-    case ID_EDIT_PASTE:
-    case ID_EDIT_DELETE:
-        ui.Enable(GetSession().GetCurrentPattern() != nullptr);
-        return true;
-    default:
-        return CSoundBase::OnUpdateCommand(nID, ui);
-    }
 }
 
 void CSoundPatternView::mouseMoveEvent(QMouseEvent* pEvent)

@@ -23,8 +23,9 @@ public:
     int PlayLineY() const override;
     void UpdateScrollBars() override;
     void EnsureCursorVisible() override;
-    bool OnCommand(UINT nID) override;
-    bool OnUpdateCommand(UINT nID, CCmdUI& ui) const override;
+    // Rows to copy, cut, paste or delete need a current pattern.
+    bool CanUseClipboard() const override;
+    bool CanDelete() const override { return CanUseClipboard(); }
 
     void OnEditDelete() override;
     void OnSequenceEditor();

@@ -31,8 +31,10 @@ public:
     int PlayLineY() const override;
     void UpdateScrollBars() override;
     void EnsureCursorVisible() override;
-    bool OnCommand(UINT nID) override;
-    bool OnUpdateCommand(UINT nID, CCmdUI& ui) const override;
+    bool CanUseClipboard() const override { return true; }
+    bool CanDelete() const override { return GetCursorPattern() != nullptr; }
+    // The pattern placed at the cursor's cell, if any.
+    CSoundPattern* GetCursorPattern() const;
 
     // The 7-character text of a cell: "  ...  ", the padded name, or 6 characters and ">".
     static std::string CellText(const CSoundPattern* pPattern);
@@ -51,6 +53,10 @@ public:
     void OnPatternProperties();
     void OnSetStartPosition();
     void OnSetEndPosition();
+    // The context menu's Set pattern: the channel's pattern of that index at the cursor, or
+    // none.
+    void OnSetPattern(std::size_t nIndex);
+    void OnClearStep();
 
     // Clipboard and drag and drop: what travels is the pattern's block, so a transfer
     // works between cells, channels, documents and programs alike.
@@ -100,7 +106,6 @@ private:
     bool OnJumpKey(const QKeyEvent* pEvent);
     void OnScrollAction(int nAction);
     void KeepCursorInPage(int nFirst);
-    CSoundPattern* GetCursorPattern() const;
     int StepSize() const;
     void DrawFocusRect(QPainter& dc, const QRect& rc) const;
     // The channels' names over their columns, a muted one struck through.

@@ -18,9 +18,48 @@
 #include <mutex>
 #include <vector>
 
+namespace
+{
+using SequenceHandler = void (CSoundSequenceView::*)();
+
+// What each entry of the context menu does, by the entry's identifier in the menu table.
+const std::pair<UINT, SequenceHandler> kContextHandlers[] = {
+    {ID_PATTERN_EDIT, &CSoundSequenceView::OnEditPattern},
+    {ID_EDIT_UNDO, &CSoundSequenceView::OnEditUndo},
+    {ID_EDIT_REDO, &CSoundSequenceView::OnEditRedo},
+    {ID_EDIT_CUT, &CSoundSequenceView::OnEditCut},
+    {ID_EDIT_COPY, &CSoundSequenceView::OnEditCopy},
+    {ID_EDIT_PASTE, &CSoundSequenceView::OnEditPaste},
+    {ID_EDIT_DELETE, &CSoundSequenceView::OnEditDelete},
+    {ID_PATTERN_NEW, &CSoundSequenceView::OnNewPattern},
+    {ID_SETPATTERN_NONE, &CSoundSequenceView::OnClearStep},
+    {ID_RANGE_START, &CSoundSequenceView::OnSetStartPosition},
+    {ID_RANGE_END, &CSoundSequenceView::OnSetEndPosition},
+    {ID_PATTERN_PROPERTIES, &CSoundSequenceView::OnPatternProperties},
+};
+
+SequenceHandler ContextHandler(UINT nID)
+{
+    for (const auto& [nEntry, handler] : kContextHandlers)
+        if (nEntry == nID)
+            return handler;
+    return nullptr;
+}
+
+// "3. name": the key that places the pattern, then its name.
+QString SetPatternText(std::size_t nIndex, const std::string& name)
+{
+    const char cKey = nIndex <= 9    ? static_cast<char>('0' + nIndex)
+                      : nIndex <= 35 ? static_cast<char>('a' + (nIndex - 10))
+                      : nIndex <= 61 ? static_cast<char>('A' + (nIndex - 36))
+                                     : '?';
+    return QString("%1. %2").arg(QChar(cKey)).arg(QString::fromStdString(ToDisplayUtf8(name)));
+}
+} // namespace
+
 void CSoundSequenceView::BuildContextMenu(QMenu& menu)
 {
-    // The first popup of the menu resource, its commands sent to this view.
+    // The first popup of the menu resource, each entry acting on this view.
     std::vector<QMenu*> levels{&menu};
     QMenu* pSetPattern = nullptr;
     std::map<UINT, QAction*> actions;
@@ -47,10 +86,11 @@ void CSoundSequenceView::BuildContextMenu(QMenu& menu)
         else
         {
             QAction* pAction = pParent->addAction(QString::fromUtf8(entry.pszText));
-            const UINT nID = entry.nID;
-            connect(pAction, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
-            actions[nID] = pAction;
-            if (nID == ID_SETPATTERN_NONE)
+            if (const SequenceHandler handler = ContextHandler(entry.nID))
+                connect(pAction, &QAction::triggered, this,
+                        [this, handler] { (this->*handler)(); });
+            actions[entry.nID] = pAction;
+            if (entry.nID == ID_SETPATTERN_NONE)
                 pSetPattern = pParent;
         }
     }
@@ -60,34 +100,14 @@ void CSoundSequenceView::BuildContextMenu(QMenu& menu)
         return it != actions.end() ? it->second : nullptr;
     };
 
-    if (pSetPattern != nullptr)
+    // After "None", the cursor channel's patterns.
+    const int nChannel = GetSession().GetSequenceCursor().channel;
+    if (pSetPattern != nullptr && nChannel >= 0 && nChannel < kChannelCount)
     {
-        // Everything after "None" is rebuilt from the cursor channel's pattern list.
-        const QList<QAction*> entries = pSetPattern->actions();
-        for (QAction* pEntry : entries)
-            if (pEntry != action(ID_SETPATTERN_NONE))
-                pSetPattern->removeAction(pEntry);
-        CSoundDoc* pDoc = GetDocument();
-        const int nChannel = GetSession().GetSequenceCursor().channel;
-        if (nChannel >= 0 && nChannel < kChannelCount)
-        {
-            const auto& patterns = pDoc->GetPatterns(nChannel);
-            for (std::size_t i = 0; i < patterns.size(); ++i)
-            {
-                const char cKey = i <= 9    ? static_cast<char>('0' + i)
-                                  : i <= 35 ? static_cast<char>('a' + (i - 10))
-                                  : i <= 61 ? static_cast<char>('A' + (i - 36))
-                                            : '?';
-                const QString text =
-                    QString("%1. %2")
-                        .arg(QChar(cKey))
-                        .arg(QString::fromStdString(ToDisplayUtf8(patterns[i]->GetName())));
-                QAction* pEntry = pSetPattern->addAction(text);
-                // Entries beyond the command range have nothing to act on them.
-                const UINT nID = ID_SETPATTERN_FIRST + static_cast<UINT>(i);
-                connect(pEntry, &QAction::triggered, this, [this, nID] { OnCommand(nID); });
-            }
-        }
+        const auto& patterns = GetDocument()->GetPatterns(nChannel);
+        for (std::size_t i = 0; i < patterns.size(); ++i)
+            connect(pSetPattern->addAction(SetPatternText(i, patterns[i]->GetName())),
+                    &QAction::triggered, this, [this, i] { OnSetPattern(i); });
     }
 
     const bool bHasPattern = GetCursorPattern() != nullptr;
@@ -189,76 +209,19 @@ void CSoundSequenceView::OnSetEndPosition()
     viewport()->update();
 }
 
-bool CSoundSequenceView::OnCommand(UINT nID)
+void CSoundSequenceView::OnSetPattern(std::size_t nIndex)
 {
-    if (nID >= ID_SETPATTERN_FIRST && nID < ID_SETPATTERN_END)
-    {
-        CSoundDoc* pDoc = GetDocument();
-        SequencePos cursor;
-        CSoundPattern* pPattern = nullptr;
-        cursor = GetSession().GetSequenceCursor();
-        const std::size_t nIndex = nID - ID_SETPATTERN_FIRST;
-        if (cursor.channel >= 0 && cursor.channel < kChannelCount &&
-            nIndex < pDoc->GetPatterns(cursor.channel).size())
-            pPattern = pDoc->GetPatterns(cursor.channel)[nIndex].get();
-        if (pPattern != nullptr)
-            SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,
-                                     pPattern->GetId());
-        return true;
-    }
-    switch (nID)
-    {
-    case ID_SETPATTERN_NONE:
-    {
-        const SequencePos cursor = GetSession().GetSequenceCursor();
-        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"), cursor, 0);
-        return true;
-    }
-    case ID_VIEW_PATTERN_EDITOR:
-        OnPatternEditor();
-        return true;
-    case ID_PATTERN_EDIT:
-        OnEditPattern();
-        return true;
-    case ID_PATTERN_NEW:
-        OnNewPattern();
-        return true;
-    case ID_PATTERN_PROPERTIES:
-        OnPatternProperties();
-        return true;
-    case ID_RANGE_START:
-        OnSetStartPosition();
-        return true;
-    case ID_RANGE_END:
-        OnSetEndPosition();
-        return true;
-    default:
-        return CSoundBase::OnCommand(nID);
-    }
+    const SequencePos cursor = GetSession().GetSequenceCursor();
+    if (cursor.channel < 0 || cursor.channel >= kChannelCount)
+        return;
+    const auto& patterns = GetDocument()->GetPatterns(cursor.channel);
+    if (nIndex < patterns.size())
+        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Set Pattern"), cursor,
+                                 patterns[nIndex]->GetId());
 }
 
-bool CSoundSequenceView::OnUpdateCommand(UINT nID, CCmdUI& ui) const
+void CSoundSequenceView::OnClearStep()
 {
-    switch (nID)
-    {
-    case ID_VIEW_PATTERN_EDITOR:
-    case ID_PATTERN_EDIT:
-    case ID_PATTERN_NEW:
-    case ID_RANGE_START:
-    case ID_RANGE_END:
-    case ID_EDIT_COPY:
-    case ID_EDIT_CUT:
-    case ID_EDIT_PASTE:
-        ui.Enable(true);
-        return true;
-    case ID_VIEW_SEQUENCE_EDITOR:
-        ui.Enable(false);
-        return true;
-    case ID_EDIT_DELETE:
-    case ID_PATTERN_PROPERTIES:
-        ui.Enable(GetCursorPattern() != nullptr);
-        return true;
-    default:
-        return CSoundBase::OnUpdateCommand(nID, ui);
-    }
+    SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Clear Step"),
+                             GetSession().GetSequenceCursor(), 0);
 }

@@ -92,7 +92,7 @@ public:
         app = std::make_unique<CEditorApp>();
         app->SetDialogs(pDialogs);
         if (openDevice)
-            app->SetAudioDeviceFactory(std::move(openDevice));
+            app->Playback().SetAudioDeviceFactory(std::move(openDevice));
         return app->InitInstance(arguments);
     }
     // Starts with sound going to a virtual device, which pDevice is then pointed at, once the
@@ -105,9 +105,10 @@ public:
             pDevice = pNew.get();
             return pNew;
         };
-        const bool bStarted = Start({}, open) && app->m_pPlayThread != nullptr &&
-                              app->m_pPlayThread->WaitUntilHandled() && pDevice != nullptr;
-        return bStarted ? app->m_pPlayThread : nullptr;
+        const bool bStarted = Start({}, open) && app->Playback().GetPlayThread() != nullptr &&
+                              app->Playback().GetPlayThread()->WaitUntilHandled() &&
+                              pDevice != nullptr;
+        return bStarted ? app->Playback().GetPlayThread() : nullptr;
     }
 
     // Closes the main window as the person would (questions answered "No"), then exits.
@@ -122,9 +123,15 @@ public:
     }
 
     CMainFrame* Frame() const { return app->GetMainFrame(); }
+    // The command's action, its state as it is now.
+    QAction* Command(UINT nID) const
+    {
+        Frame()->UpdateCommandStates();
+        return Frame()->Action(nID);
+    }
     QList<QMdiSubWindow*> Windows() const { return Frame()->GetMdiArea()->subWindowList(); }
     CSoundFrame* ActiveFrame() const { return Frame()->GetActiveSoundFrame(); }
-    CSoundDoc* ActiveDoc() const { return app->GetActiveDocument(); }
+    CSoundDoc* ActiveDoc() const { return app->Documents().GetActiveDocument(); }
     // Lets deferred deletions and delayed bar changes happen.
     static void Settle()
     {
@@ -212,12 +219,12 @@ inline bool OpenBy(CShell& shell, const QString& route, const QString& path)
     if (route == "open")
     {
         shell.files.answers = {LocalPath(path)};
-        return shell.Frame()->ExecuteCommand(ID_FILE_OPEN);
+        return shell.Frame()->Trigger(ID_FILE_OPEN);
     }
     if (route == "recent")
     {
-        shell.app->AddToRecentFileList(LocalPath(path));
-        shell.app->OpenRecentFile(0);
+        shell.app->Documents().AddToRecentFileList(LocalPath(path));
+        shell.app->Documents().OpenRecentFile(0);
     }
     else if (route == "drop")
         DropFile(shell.Frame(), path);

@@ -319,7 +319,7 @@ private slots:
                 QTest::keyClick(Control(pDialog, "stepSize"), Qt::Key_Down);
                 Click(pDialog, "ok");
             });
-        pView->OnCommand(ID_SOUND_PROPERTIES);
+        pView->OnProperties();
         QCOMPARE(std::pair(m_pDoc->GetBeatsPerMinute(), m_pDoc->GetStepSize()), std::pair(90, 8));
 
         AnswerNextModal<QDialog>(

@@ -97,11 +97,11 @@ private slots:
                 pTable->selectRow(0);
                 pList->accept();
             });
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_OPEN_GAME));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_OPEN_GAME));
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr);
         QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 0");
-        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         QCOMPARE(pSession->GetGameOrigin(), (GameOrigin{dir, 0}));
         QVERIFY(!pDoc->IsModified());
         const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
@@ -141,9 +141,9 @@ private slots:
         QCOMPARE(pPattern->GetCell(next).divisor, 150);
 
         // Ctrl+S asks once and backs up once per document.
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
         pView->Transpose(-12);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1});
         QVERIFY(!pDoc->IsModified());
         CGameFolder game;
@@ -182,7 +182,7 @@ private slots:
                              qPrintable(pNumbers->item(n)->text()));
                     pTarget->accept();
                 });
-            return shell.Frame()->ExecuteCommand(ID_FILE_SAVE_INTO_GAME);
+            return shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME);
         };
         const auto written = [&](int n)
         {
@@ -194,7 +194,7 @@ private slots:
         QVERIFY(choose(7, "free"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question
         QVERIFY(written(7) && !pDoc->IsModified());
-        QCOMPARE(shell.app->GetSession(pDoc)->GetGameOrigin().sound, 7);
+        QCOMPARE(shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound, 7);
         QCOMPARE(pDoc->GetTitle(), std::filesystem::path(dir).filename().string() + " sound 7");
         QCOMPARE(
             QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
@@ -202,7 +202,7 @@ private slots:
 
         // Save writes there again, asking nothing.
         pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 1, {ToneCell(62, 0)});
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
         QVERIFY(written(7) && shell.messages.texts.size() == 1);
 
         // Replacing another sound asks first; declined, nothing changes.
@@ -212,7 +212,8 @@ private slots:
         QCOMPARE(shell.messages.texts.size(), std::size_t{2});
         QVERIFY2(shell.messages.texts.back().find("sound 0 (0:00,") != std::string::npos,
                  shell.messages.texts.back().c_str());
-        QVERIFY(!written(0) && shell.app->GetSession(pDoc)->GetGameOrigin().sound == 7 &&
+        QVERIFY(!written(0) &&
+                shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound == 7 &&
                 pDoc->IsModified());
     }
 };

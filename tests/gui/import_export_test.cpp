@@ -33,8 +33,9 @@ const UINT kFadeItems[] = {ID_FADE_NONE, ID_FADE_V2, ID_FADE_V3};
 template <std::size_t N> int Checked(CMainFrame* pFrame, const UINT (&items)[N])
 {
     int mask = 0;
+    pFrame->UpdateCommandStates();
     for (std::size_t i = 0; i < N; ++i)
-        mask |= pFrame->QueryCommandState(items[i]).m_bChecked ? 1 << i : 0;
+        mask |= pFrame->Action(items[i])->isChecked() ? 1 << i : 0;
     return mask;
 }
 
@@ -131,12 +132,12 @@ private slots:
             for (const auto& [nCommand, index, pszStored] : steps)
             {
                 if (nCommand != 0)
-                    QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+                    QVERIFY(shell.Frame()->Trigger(nCommand));
                 else
                     pCombo->setCurrentIndex(index);
                 QVERIFY(pCombo->currentIndex() == index &&
                         Checked(shell.Frame(), kChipItems) == 1 << index);
-                QVERIFY(shell.app->m_pPlayThread->GetSynthKind() == SynthKind(index));
+                QVERIFY(shell.app->Playback().GetPlayThread()->GetSynthKind() == SynthKind(index));
                 QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
             }
         }
@@ -147,7 +148,7 @@ private slots:
             CShell shell;
             QVERIFY(shell.Start());
             QVERIFY(ChipCombo(shell)->currentIndex() == expected &&
-                    shell.app->m_pPlayThread->GetSynthKind() == SynthKind(expected));
+                    shell.app->Playback().GetPlayThread()->GetSynthKind() == SynthKind(expected));
         }
     }
 
@@ -192,38 +193,38 @@ private slots:
             CShell shell;
             QVERIFY(shell.Start());
             QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << expected);
-            QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == FadeKind(expected));
+            QVERIFY(shell.app->Playback().GetPlayThread()->GetVoice().fade == FadeKind(expected));
         }
 
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V3));
+        QVERIFY(shell.Frame()->Trigger(ID_FADE_V3));
         QCOMPARE(QSettings().value("Playback/Fade").toString(), QStringLiteral("3"));
         QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 2);
-        QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == FadeKind::V3);
+        QVERIFY(shell.app->Playback().GetPlayThread()->GetVoice().fade == FadeKind::V3);
 
         // A sound of a game's interpreter: its fade is in force and the items change it alone.
-        shell.app->OnFileNew();
+        shell.app->Documents().OnFileNew();
         CSoundDoc* pGameDoc = shell.ActiveDoc();
         QVERIFY(pGameDoc != nullptr);
-        shell.app->GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
+        shell.app->Documents().GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
         QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 1);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_NONE));
+        QVERIFY(shell.Frame()->Trigger(ID_FADE_NONE));
         QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 0);
-        QVERIFY(shell.app->VoiceOf(pGameDoc).fade == FadeKind::None);
+        QVERIFY(shell.app->Playback().VoiceOf(pGameDoc).fade == FadeKind::None);
         QCOMPARE(QSettings().value("Playback/Fade").toString(), QStringLiteral("3"));
 
         // Playback and previews take the fade of the document they play.
-        shell.app->OnFileNew();
+        shell.app->Documents().OnFileNew();
         CSoundDoc* pOwnDoc = shell.ActiveDoc();
         QCOMPARE(Checked(shell.Frame(), kFadeItems), 1 << 2);
-        shell.app->GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
+        shell.app->Documents().GetSession(pGameDoc)->SetInterpreterFade(FadeKind::V2);
         const std::pair<CSoundDoc*, FadeKind> previews[] = {
             {pGameDoc, FadeKind::V2}, {pOwnDoc, FadeKind::V3}, {pGameDoc, FadeKind::V2}};
         for (const auto& [pDoc, fade] : previews)
         {
-            shell.app->PostPreview(pDoc, 40, 0);
-            QVERIFY(shell.app->m_pPlayThread->GetVoice().fade == fade);
+            shell.app->Playback().PostPreview(pDoc, 40, 0);
+            QVERIFY(shell.app->Playback().GetPlayThread()->GetVoice().fade == fade);
         }
     }
 
@@ -242,8 +243,8 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("out"));
         CShell shell;
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_PCJR));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V2));
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_PCJR));
+        QVERIFY(shell.Frame()->Trigger(ID_FADE_V2));
 
         // Where to, whether to cancel while rendering, the file it must equal ("" none).
         const std::tuple<const char*, bool, const char*> wavs[] = {
@@ -272,7 +273,7 @@ private slots:
                 QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, 0, shell.Frame(), 0));
             }
             else
-                QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
+                QVERIFY(shell.Frame()->Trigger(ID_EXPORT_WAV));
             const bool bWritten = *pszReference != '\0';
             QVERIFY2(ReadAll(target) == ReadAll(dir.filePath(pszReference)), pszTarget);
             QCOMPARE(bCancelled, bCancel);
@@ -290,8 +291,8 @@ private slots:
         QCOMPARE(shell.files.requests.back().strTitle, std::string("Export WAV"));
         QCOMPARE(shell.files.requests.back().strFileName, LocalPath(dir.filePath("song.wav")));
 
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_TANDY));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_V3));
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_TANDY));
+        QVERIFY(shell.Frame()->Trigger(ID_FADE_V3));
         // Where to, the loop box, whether it is accepted, the file it must equal ("" none).
         const std::tuple<const char*, bool, bool, const char*> vgms[] = {
             {"out/song.vgm", true, true, "ref.vgm"},
@@ -305,7 +306,7 @@ private slots:
             shell.files.answers = {LocalPath(target)};
             shell.messages.texts.clear();
             AnswerNextBox("VgmOptions", bLoop, bAccept ? QMessageBox::Ok : QMessageBox::Cancel);
-            shell.Frame()->ExecuteCommand(ID_EXPORT_VGM);
+            shell.Frame()->Trigger(ID_EXPORT_VGM);
             const QByteArray written = target.endsWith(".vgz") ? Gunzip(target) : ReadAll(target);
             QVERIFY2(written == ReadAll(dir.filePath(pszReference)), pszTarget);
             QCOMPARE(shell.messages.texts.size(),
@@ -339,10 +340,10 @@ private slots:
         QVERIFY(ReadAll(dir.filePath("all.wav")) != ReadAll(dir.filePath("stem.wav")));
         CShell shell;
         QVERIFY(shell.Start({QStringLiteral("--no-sound"), song}));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_CHIP_PCJR));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FADE_NONE));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_NOISE));
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_PCJR));
+        QVERIFY(shell.Frame()->Trigger(ID_FADE_NONE));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0 + 1));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_NOISE));
 
         // Export, ticked, accepted, the file it must equal ("" none written).
         const std::tuple<UINT, bool, bool, const char*> cases[] = {
@@ -359,13 +360,13 @@ private slots:
                 AnswerNextBox("VgmOptions", false, QMessageBox::Ok);
             AnswerNextBox(QStringLiteral("ExportVoices"), bHeard,
                           bAccept ? QMessageBox::Ok : QMessageBox::Cancel);
-            shell.Frame()->ExecuteCommand(nID);
+            shell.Frame()->Trigger(nID);
             QVERIFY2(ReadAll(target) == ReadAll(dir.filePath(pszReference)), pszReference);
             // A cancel asks for no file.
             QCOMPARE(shell.files.answers.size(), bAccept ? 0u : 1u);
         }
         // The window still hears what it heard.
-        QCOMPARE(shell.app->GetSession(shell.ActiveDoc())->GetMuteMask(), 0b1010u);
+        QCOMPARE(shell.app->Documents().GetSession(shell.ActiveDoc())->GetMuteMask(), 0b1010u);
     }
 
     void channelChoicesChangeTheCounts()
@@ -427,13 +428,13 @@ private slots:
             if (bMidi)
                 AnswerNextModal<CMidiImportDialog>([](CMidiImportDialog* pDialog)
                                                    { pDialog->accept(); });
-            QVERIFY(shell.Frame()->ExecuteCommand(bMidi ? ID_IMPORT_MIDI : ID_IMPORT_VGM));
+            QVERIFY(shell.Frame()->Trigger(bMidi ? ID_IMPORT_MIDI : ID_IMPORT_VGM));
         }
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
         QVERIFY(shell.messages.texts.empty());
-        QCOMPARE(shell.app->GetRecentFileList().GetEntries().value(0), qPath);
-        QVERIFY(shell.app->GetSession(pDoc)->GetCurrentPattern() != nullptr);
+        QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries().value(0), qPath);
+        QVERIFY(shell.app->Documents().GetSession(pDoc)->GetCurrentPattern() != nullptr);
         const Channels played = Played(*pDoc);
         if (bMidi)
             QVERIFY(played == MidiImported(bytes, MidiImportOptions{}));
@@ -468,7 +469,7 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         CSoundDoc* pDoc = shell.ActiveDoc();
-        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         const GameOrigin origin{QFile::encodeName(dir.path()).toStdString(), 7};
         pSession->SetGameOrigin(origin);
         const SoundCell typed{40, FREQ_EMPTY, NOISE_PERIODIC, 3};
@@ -476,7 +477,7 @@ private slots:
         SoundEdits::SetCells(*pSession, {}, QStringLiteral("Typing"), first, 0, {typed});
         pDoc->SetModifiedFlag(false);
         const Channels typedSong = Played(*pDoc);
-        const std::size_t nDocs = shell.app->GetDocuments().size();
+        const std::size_t nDocs = shell.app->Documents().GetDocuments().size();
         const std::string title = pDoc->GetTitle();
         QUndoStack& stack = pSession->Undo().Stack();
 
@@ -489,9 +490,8 @@ private slots:
                     if (accept)
                         pDialog->accept();
                 });
-        QVERIFY(
-            shell.Frame()->ExecuteCommand(song == 1 ? ID_IMPORT_VGM_INTO : ID_IMPORT_MIDI_INTO));
-        QCOMPARE(shell.app->GetDocuments().size(), nDocs);
+        QVERIFY(shell.Frame()->Trigger(song == 1 ? ID_IMPORT_VGM_INTO : ID_IMPORT_MIDI_INTO));
+        QCOMPARE(shell.app->Documents().GetDocuments().size(), nDocs);
         QVERIFY(shell.ActiveDoc() == pDoc && pDoc->GetTitle() == title);
         QVERIFY(pSession->GetGameOrigin() == origin);
         if (!accept || song == 2)
@@ -511,12 +511,12 @@ private slots:
         QCOMPARE(stack.count(), 2);
         QCOMPARE(stack.undoText(), QStringLiteral("Import ") + name);
 
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
+        QVERIFY(shell.Frame()->Trigger(ID_EDIT_UNDO));
         QVERIFY(Played(*pDoc) == typedSong && pSession->GetCurrentPattern()->GetId() == first);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_UNDO));
+        QVERIFY(shell.Frame()->Trigger(ID_EDIT_UNDO));
         QVERIFY(pDoc->GetCells(first, 0, 1).front() == SoundCell::Empty());
         for (int i = 0; i < 2; ++i)
-            QVERIFY(shell.Frame()->ExecuteCommand(ID_EDIT_REDO));
+            QVERIFY(shell.Frame()->Trigger(ID_EDIT_REDO));
         QVERIFY(Played(*pDoc) == imported && pDoc->FindPattern(first) == nullptr);
         QCOMPARE(pSession->GetCurrentPattern()->GetId(), shown);
         QVERIFY(shell.messages.texts.empty());
@@ -541,14 +541,14 @@ private slots:
         const std::string path = WriteTemp(dir, name, Bytes(bytes.begin(), bytes.end()));
         CShell shell;
         QVERIFY(shell.Start());
-        const std::size_t nBefore = shell.app->GetDocuments().size();
+        const std::size_t nBefore = shell.app->Documents().GetDocuments().size();
         for (UINT nID :
              {ID_FILE_OPEN, name.endsWith(QStringLiteral(".mid")) ? ID_IMPORT_MIDI : ID_IMPORT_VGM})
         {
             shell.messages.texts.clear();
             shell.files.answers = {path};
-            QVERIFY(shell.Frame()->ExecuteCommand(nID));
-            QCOMPARE(shell.app->GetDocuments().size(), nBefore);
+            QVERIFY(shell.Frame()->Trigger(nID));
+            QCOMPARE(shell.app->Documents().GetDocuments().size(), nBefore);
             QCOMPARE(shell.messages.texts.size(), std::size_t{1});
             const QString text = QString::fromStdString(shell.messages.texts.front());
             QVERIFY2(text.contains(QString::fromStdString(path)) && text.contains(error),

@@ -113,12 +113,12 @@ private slots:
         QVERIFY(Cursor().row == 6 && m_transport.previews == (std::vector<int>{60, 48, 76}));
 
         // With play-notes off nothing is previewed.
-        m_pView->OnCommand(ID_SOUND_PLAYNOTES);
+        m_pSession->SetPlayNotes(false);
         Key(Qt::Key_Q);
         QVERIFY(Cell(6).note == 60 && m_transport.previews.size() == 3);
 
         // A preview names the pattern's channel, which a mute may silence.
-        m_pView->OnCommand(ID_SOUND_PLAYNOTES);
+        m_pSession->SetPlayNotes(true);
         UsePattern(2, 8);
         Key(Qt::Key_Q);
         QVERIFY(m_transport.previewVoices == (std::vector<int>{0, 0, 0, 2}));

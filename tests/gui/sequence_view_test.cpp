@@ -206,12 +206,12 @@ private slots:
     {
         SetCursor(SequencePos{0, 0});
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 48});
-        m_pView->OnCommand(ID_RANGE_END);
+        m_pView->OnSetEndPosition();
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(0, 16));
 
         SetStep(3);
-        m_pView->OnCommand(ID_RANGE_START);
+        m_pView->OnSetStartPosition();
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(48, 64));
 
@@ -220,7 +220,7 @@ private slots:
         m_pSession->OnPlayStarted(50);
         m_pSession->OnPaused();
         SetStep(2);
-        m_pView->OnCommand(ID_RANGE_END);
+        m_pView->OnSetEndPosition();
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(16, 32));
         QVERIFY(m_pSession->GetResumeRow() == 31 && m_pDoc->IsModified());
@@ -232,7 +232,7 @@ private slots:
     {
         m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 31});
-        m_pView->OnCommand(ID_SOUND_PLAY);
+        m_pView->OnPlay();
         for (int i = 0; i < 5; ++i)
             m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
@@ -250,7 +250,7 @@ private slots:
         m_pPatternView->DrawPlayPosition();
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 3);
         QTest::qWait(50); // the marker is drawn
-        m_pView->OnCommand(ID_SOUND_STOP);
+        m_pView->OnStop();
         QTRY_COMPARE(m_pView->GetPlayLineY(), -1);
         QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
     }
@@ -308,8 +308,8 @@ private slots:
         // Copy on an empty cell leaves the clipboard alone; Cut there only marks modified.
         SetCursor(SequencePos{2, 0});
         QGuiApplication::clipboard()->setText("keep");
-        QVERIFY(m_pView->OnCmdMsg(ID_EDIT_COPY, nullptr) &&
-                m_pView->OnCmdMsg(ID_EDIT_CUT, nullptr));
+        m_pView->OnEditCopy();
+        m_pView->OnEditCut();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("keep"));
         QVERIFY(m_pDoc->IsModified() && At(0, 1) == m_pMelody);
 

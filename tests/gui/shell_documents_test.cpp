@@ -108,16 +108,16 @@ private slots:
         const QSize area = shell.Frame()->GetMdiArea()->viewport()->size();
         QCOMPARE(shell.ActiveFrame()->size(), QSize(720, 480).boundedTo(area));
         shell.ActiveDoc()->SetModifiedFlag();
-        shell.Frame()->UpdateCommandUI();
+        shell.Frame()->UpdateCommandStates();
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
 
         shell.ActiveFrame()->showMaximized();
         shell.Settle();
-        shell.Frame()->UpdateCommandUI();
+        shell.Frame()->UpdateCommandStates();
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound1* – Tarvok"));
         QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound1*"));
 
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_NEW));
         shell.Settle();
         QVERIFY(shell.ActiveFrame()->isMaximized() && shell.messages.texts.empty());
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound2 – Tarvok"));
@@ -139,7 +139,7 @@ private slots:
             QVERIFY(shell.Start({QStringLiteral("--no-sound"), QString::fromStdString(path)}));
             QCOMPARE(ShownTitles(shell), QStringList{QStringLiteral("tune.tks")});
             QCOMPARE(shell.ActiveDoc()->GetPatterns(1).front()->GetName(), std::string("marker"));
-            QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
+            QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries(),
                      QStringList{QString::fromStdString(path)});
         }
         QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
@@ -161,16 +161,15 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         // Cancelled choosers change nothing.
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT) &&
-                shell.Frame()->ExecuteCommand(ID_FILE_OPEN));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_IMPORT) && shell.Frame()->Trigger(ID_FILE_OPEN));
         QVERIFY(ShownTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
         const auto& requests = shell.files.requests;
         QVERIFY(requests[0].bFileMustExist && requests[1].bOpen);
 
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
-            QVERIFY(shell.Frame()->ExecuteCommand(nID));
-        QVERIFY(shell.app->GetDocuments().size() == 3 &&
+            QVERIFY(shell.Frame()->Trigger(nID));
+        QVERIFY(shell.app->Documents().GetDocuments().size() == 3 &&
                 WindowTitles::Shown(*shell.ActiveFrame()) == "once.tks");
     }
 
@@ -183,7 +182,7 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {LocalPath(file)};
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_IMPORT));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_IMPORT));
         QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
         QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
                 shell.messages.texts.size() == 1);
@@ -198,11 +197,11 @@ private slots:
         shell.ActiveDoc()->SetModifiedFlag();
 
         shell.messages.answers = {Answer::Cancel};
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_CLOSE));
         QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound1?"});
         QVERIFY(shell.messages.requests.front().buttons == Buttons::YesNoCancel &&
                 shell.messages.requests.front().kind == MessageKind::Warning &&
-                shell.app->GetDocuments().size() == 1);
+                shell.app->Documents().GetDocuments().size() == 1);
         shell.messages.answers = {Answer::Cancel};
         QVERIFY(!shell.Frame()->close() && shell.Frame()->isVisible());
 
@@ -212,24 +211,24 @@ private slots:
         shell.files.answers = {path};
         QVERIFY(shell.ActiveFrame()->close());
         shell.Settle();
-        QVERIFY(shell.app->GetDocuments().empty() && shell.Windows().isEmpty());
+        QVERIFY(shell.app->Documents().GetDocuments().empty() && shell.Windows().isEmpty());
         QVERIFY(shell.files.requests.back().strFileName == "Sound1.tks" &&
                 shell.files.requests.back().bOverwritePrompt);
         CSoundDoc reloaded;
         QVERIFY(reloaded.OnOpenDocument(path));
 
         // "No" closes without saving; a document without changes closes without a question.
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_NEW));
         shell.ActiveDoc()->SetModifiedFlag();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_NEW));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_NEW));
         shell.messages.texts.clear();
         shell.messages.answers = {Answer::No};
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_CLOSE));
         shell.Settle();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_CLOSE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_CLOSE));
         shell.Settle();
         QVERIFY(shell.messages.texts == std::vector<std::string>{"Save changes to Sound2?"} &&
-                shell.app->GetDocuments().empty());
+                shell.app->Documents().GetDocuments().empty());
     }
 
     void saveAsRenamesAndRemembers()
@@ -242,17 +241,17 @@ private slots:
         {
             const QString path = dir.filePath(QStringLiteral("song%1.tks").arg(i));
             shell.files.answers = {LocalPath(path)};
-            QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS));
+            QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_AS));
             expected.prepend(path);
         }
         QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "song5.tks" &&
                 shell.Frame()->windowHandle()->title() == "song5.tks – Tarvok");
         expected.removeLast();
-        QCOMPARE(shell.app->GetRecentFileList().GetEntries(), expected);
+        QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries(), expected);
 
         // Save writes to the document's own file without asking.
         shell.ActiveDoc()->SetModifiedFlag();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
         QVERIFY(!shell.ActiveDoc()->IsModified() && shell.files.requests.size() == 5);
     }
 
@@ -271,14 +270,14 @@ private slots:
         QVERIFY(QFile::remove(QString::fromStdString(gone)));
         CShell shell;
         QVERIFY(shell.Start());
-        QVERIFY(shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 1).m_bEnabled &&
-                !shell.Frame()->QueryCommandState(ID_FILE_MRU_FILE1 + 2).m_bEnabled);
+        QVERIFY(shell.Command(ID_FILE_MRU_FILE1 + 1)->isEnabled() &&
+                !shell.Command(ID_FILE_MRU_FILE1 + 2)->isEnabled());
 
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_MRU_FILE1 + 1));
         QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "kept.tks" &&
-                shell.Frame()->ExecuteCommand(ID_FILE_MRU_FILE1 + 1));
+                shell.Frame()->Trigger(ID_FILE_MRU_FILE1 + 1));
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
-        QCOMPARE(shell.app->GetRecentFileList().GetEntries(),
+        QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries(),
                  QStringList{QString::fromStdString(kept)});
     }
 
@@ -288,7 +287,7 @@ private slots:
         QVERIFY(shell.Start());
         CSoundDoc* pDoc = shell.ActiveDoc();
         pDoc->SetModifiedFlag();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
+        QVERIFY(shell.Frame()->Trigger(ID_WINDOW_NEW));
         QVERIFY(ShownTitles(shell) == (QStringList{"Sound1:1*", "Sound1:2*"}) &&
                 shell.ActiveDoc() == pDoc);
 
@@ -298,7 +297,8 @@ private slots:
         QVERIFY(shell.messages.texts.empty() && ShownTitles(shell) == QStringList{"Sound1*"});
         shell.messages.answers = {Answer::Cancel};
         QVERIFY(!shell.Windows().front()->close());
-        QVERIFY(shell.messages.texts.size() == 1 && shell.app->GetDocuments().size() == 1);
+        QVERIFY(shell.messages.texts.size() == 1 &&
+                shell.app->Documents().GetDocuments().size() == 1);
     }
 
     void quittingWhilePlayingEndsThePlayThreadFirst()
@@ -308,14 +308,15 @@ private slots:
         CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
         QVERIFY(pThread != nullptr);
 
-        shell.app->PostPlay(shell.ActiveDoc(), nullptr, 0);
+        shell.app->Playback().PostPlay(shell.ActiveDoc(), nullptr, 0);
         QVERIFY(pThread->WaitUntilHandled() && pDevice->SnapshotStream().bPlaying);
 
         // Closing the window stops the sound before its document goes; exit then joins.
         QVERIFY(shell.Frame()->close());
-        QVERIFY(shell.app->GetDocuments().empty() && !pDevice->SnapshotStream().bPlaying);
+        QVERIFY(shell.app->Documents().GetDocuments().empty() &&
+                !pDevice->SnapshotStream().bPlaying);
         shell.app->ExitInstance();
-        QVERIFY(shell.app->m_pPlayThread == nullptr);
+        QVERIFY(shell.app->Playback().GetPlayThread() == nullptr);
     }
 
     void soundResourceOpenedAnyWayIsImportedUntitled_data()
@@ -339,7 +340,7 @@ private slots:
         QVERIFY(pDoc->GetPathName().empty() && pDoc->GetPatterns(0).size() > 1);
         // Saving asks for a document name; the resource itself is never written.
         const std::size_t nAsked = shell.files.requests.size();
-        QVERIFY(!shell.app->DoFileSave(pDoc));
+        QVERIFY(!shell.app->Documents().DoFileSave(pDoc));
         QVERIFY(shell.files.requests.size() == nAsked + 1 && !shell.files.requests.back().bOpen);
         QVERIFY(!original.isEmpty() && ReadAll(sample) == original);
     }
@@ -367,7 +368,7 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {path};
-        shell.Frame()->ExecuteCommand(command);
+        shell.Frame()->Trigger(command);
         CShell::Settle();
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
         if (kind != "empty") // an empty file has messages of its own
@@ -375,7 +376,7 @@ private slots:
                      shell.messages.texts.front().c_str());
         // Import keeps the new sound it made for the file; Open adds nothing.
         const int nWindows = command == ID_FILE_IMPORT ? 2 : 1;
-        QVERIFY(int(shell.app->GetDocuments().size()) == nWindows &&
+        QVERIFY(int(shell.app->Documents().GetDocuments().size()) == nWindows &&
                 shell.Windows().size() == nWindows);
         QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()),
                  QStringLiteral("Sound%1").arg(nWindows));
@@ -390,7 +391,7 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         shell.files.answers = {path};
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
         const QByteArray saved = ReadAll(file);
         QVERIFY(!saved.isEmpty());
         CSoundDoc* pDoc = shell.ActiveDoc();
@@ -401,7 +402,7 @@ private slots:
             // The disk fills up part way through the new file.
             CFileSizeLimit limit(static_cast<rlim_t>(saved.size()));
             QVERIFY(limit.bSet);
-            shell.Frame()->ExecuteCommand(ID_FILE_SAVE);
+            shell.Frame()->Trigger(ID_FILE_SAVE);
         }
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
         QVERIFY2(shell.messages.texts.front().find("Cannot save") != std::string::npos,
@@ -410,7 +411,7 @@ private slots:
 
         // Save As into a folder that cannot be made (its parent is a file).
         shell.files.answers = {path + "/inside.tks"};
-        shell.Frame()->ExecuteCommand(ID_FILE_SAVE_AS);
+        shell.Frame()->Trigger(ID_FILE_SAVE_AS);
         QVERIFY(shell.messages.texts.size() == 2 && pDoc->IsModified() && ReadAll(file) == saved);
         QCOMPARE(pDoc->GetPathName(), path);
 
@@ -468,19 +469,20 @@ private slots:
         QVERIFY(shell.Start());
         // The running program's sound is not offered, and no empty Sound1 opens.
         QVERIFY(nOffered == 1 && shell.Windows().size() == 3);
-        const auto& docs = shell.app->GetDocuments();
+        const auto& docs = shell.app->Documents().GetDocuments();
         CSoundDoc* pKilled = docs[0].get();
         QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->GetPatterns(0).size() > 1);
-        QVERIFY(pKilled->IsModified() && !shell.app->GetSession(pKilled)->Undo().Stack().isClean());
+        QVERIFY(pKilled->IsModified() &&
+                !shell.app->Documents().GetSession(pKilled)->Undo().Stack().isClean());
         QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());
-        QVERIFY(shell.app->GetSession(docs[2].get())->GetGameOrigin() ==
+        QVERIFY(shell.app->Documents().GetSession(docs[2].get())->GetGameOrigin() ==
                 (GameOrigin{"/games/kq", 12}));
         QVERIFY(docs[1]->GetPathName() == path && docs[1]->IsModified());
-        QVERIFY(shell.app->DoFileSave(docs[1].get()) && shell.files.requests.empty());
+        QVERIFY(shell.app->Documents().DoFileSave(docs[1].get()) && shell.files.requests.empty());
         CSoundDoc reread;
         QVERIFY(reread.OnOpenDocument(path) && reread.GetProperties().beatsPerMinute == 77);
         QCOMPARE(CopiesOnDisk(), 3); // this program's two and the running one's
-        shell.app->OnFileNew();
+        shell.app->Documents().OnFileNew();
         QVERIFY(shell.ActiveDoc()->GetTitle() == "Sound5");
         shell.Quit();
         runningStore.Close();
@@ -498,9 +500,10 @@ private slots:
             void Cancel() override { bCancelled = true; }
         };
         // Interaction allowed, answer, cancelled, questions asked.
-        const std::tuple<bool, Answer, bool, std::size_t> cases[] = {{true, Answer::Cancel, true, 1},
-                                                                  {true, Answer::No, false, 1},
-                                                                  {false, Answer::Cancel, false, 0}};
+        const std::tuple<bool, Answer, bool, std::size_t> cases[] = {
+            {true, Answer::Cancel, true, 1},
+            {true, Answer::No, false, 1},
+            {false, Answer::Cancel, false, 0}};
         for (const auto& [bInteraction, answer, bCancelled, nAsked] : cases)
         {
             CShell shell;
@@ -508,7 +511,7 @@ private slots:
             shell.ActiveDoc()->SetModifiedFlag();
             shell.messages.answers = {answer};
             CStubLogout request(bInteraction);
-            shell.app->OnLogoutRequest(request);
+            shell.app->Recovery().OnLogoutRequest(request);
             QVERIFY(request.bCancelled == bCancelled && shell.messages.texts.size() == nAsked);
             QCOMPARE(CopiesOnDisk(), 1); // on the disk should the session end the program
         }

@@ -34,13 +34,11 @@ QStringList MenuTitles(const CMainFrame* pFrame)
     return titles;
 }
 
-// The action of a menu or toolbar that sends the command.
-QAction* MenuAction(const QWidget* pMenu, UINT nID)
+// The command's action, when the menu or toolbar shows it.
+QAction* MenuAction(const CMainFrame* pFrame, const QWidget* pMenu, UINT nID)
 {
-    for (QAction* pAction : pMenu->actions())
-        if (pAction->property("tarvokCommand").toUInt() == nID)
-            return pAction;
-    return nullptr;
+    QAction* pAction = pFrame->Action(nID);
+    return pMenu->actions().contains(pAction) ? pAction : nullptr;
 }
 
 // Editor text alone, in its 8 x 13 cells from (8, 13).
@@ -114,7 +112,7 @@ class ShellFrameTest : public QObject
         shell.Frame()->activateWindow();
         m_pShell = &shell;
         m_pDoc = shell.ActiveDoc();
-        m_pSession = shell.app->GetSession(m_pDoc);
+        m_pSession = shell.app->Documents().GetSession(m_pDoc);
         m_pSession->SetCurrentPattern(m_pPattern = m_pDoc->GetPatterns(0)[0].get());
         for (int c = 0; c < kChannelCount; ++c)
             m_pDoc->SetPlacements(c, {});
@@ -142,32 +140,33 @@ private slots:
         CMainFrame* pFrame = shell.Frame();
         QCOMPARE(MenuTitles(pFrame),
                  (QStringList{"&File", "&Edit", "&View", "Sound &Resource", "&Window", "&Help"}));
-        QVERIFY(pFrame->QueryCommandState(ID_FILE_SAVE).m_bEnabled);
+        QVERIFY(shell.Command(ID_FILE_SAVE)->isEnabled());
 
-        QVERIFY(pFrame->ExecuteCommand(ID_FILE_CLOSE));
+        QVERIFY(pFrame->Trigger(ID_FILE_CLOSE));
         shell.Settle();
         QVERIFY(MenuTitles(pFrame) == (QStringList{"&File", "&View", "&Help"}) &&
                 pFrame->windowTitle() == "Tarvok");
         for (const UINT nID :
              {ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_PRINT, ID_EDIT_UNDO,
               ID_SOUND_PLAY, ID_WINDOW_NEW, ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_IMPORT})
-            QVERIFY2(pFrame->QueryCommandState(nID).m_bEnabled ==
+            QVERIFY2(shell.Command(nID)->isEnabled() ==
                          (nID == ID_FILE_NEW || nID == ID_FILE_OPEN || nID == ID_FILE_IMPORT),
                      qPrintable(QString::number(nID)));
-        QVERIFY(!pFrame->ExecuteCommand(ID_FILE_SAVE));
+        QVERIFY(!pFrame->Trigger(ID_FILE_SAVE));
 
         // What the person sees: the File menu's Close item and the toolbar's buttons.
         QMenu* pFile = pFrame->FindPopup(QStringLiteral("&File"));
         QVERIFY(pFile != nullptr);
         pFile->popup(QPoint(0, 0));
-        QVERIFY(!MenuAction(pFile, ID_FILE_CLOSE)->isEnabled() &&
-                MenuAction(pFile, ID_FILE_NEW)->isEnabled());
+        QVERIFY(!MenuAction(pFrame, pFile, ID_FILE_CLOSE)->isEnabled() &&
+                MenuAction(pFrame, pFile, ID_FILE_NEW)->isEnabled());
         pFile->close();
-        pFrame->UpdateCommandUI();
+        pFrame->UpdateCommandStates();
         for (const UINT nID : {ID_FILE_SAVE, ID_FILE_PRINT, ID_FILE_NEW})
-            QCOMPARE(MenuAction(pFrame->GetToolBar(), nID)->isEnabled(), nID == ID_FILE_NEW);
+            QCOMPARE(MenuAction(pFrame, pFrame->GetToolBar(), nID)->isEnabled(),
+                     nID == ID_FILE_NEW);
 
-        QVERIFY(pFrame->ExecuteCommand(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
+        QVERIFY(pFrame->Trigger(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
     }
 
     void keysReachTheirCommands()
@@ -192,18 +191,53 @@ private slots:
         for (const auto& [key, mods, bPlaying, bPaused] : transport)
         {
             QTest::keyClick(QApplication::focusWidget(), key, mods);
-            QCOMPARE(std::pair(shell.app->GetSession(pDoc)->IsPlaying(),
-                               shell.app->GetSession(pDoc)->IsPaused()),
+            QCOMPARE(std::pair(shell.app->Documents().GetSession(pDoc)->IsPlaying(),
+                               shell.app->Documents().GetSession(pDoc)->IsPaused()),
                      std::pair(bPlaying, bPaused));
+        }
+
+        // The key of a disabled command reaches no editor: Ctrl+B (the play range start, the
+        // sequence editor's) writes no note, Del on an empty step deletes no step.
+        pDoc->PlacePattern(1, 16, pDoc->CreatePattern(1, 8));
+        const std::string before = pDoc->SaveToBytes();
+        pFrame->SetActivePane(1);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_B, Qt::ControlModifier);
+        pFrame->SetActivePane(0);
+        shell.app->Documents().GetSession(pDoc)->SetSequenceCursor({1, 0});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QVERIFY(pDoc->SaveToBytes() == before);
+    }
+
+    // Qt runs neither of two actions that share a key; the sound window's keys are in force
+    // only while one is active.
+    void everyKeyInForceBelongsToOneAction()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        for (const bool bSoundWindow : {true, false})
+        {
+            if (!bSoundWindow)
+                shell.app->Documents().CloseAllDocuments();
+            QStringList keys, shared;
+            for (const QAction* pAction : shell.Frame()->findChildren<QAction*>())
+                for (const QKeySequence& key : pAction->shortcuts())
+                    keys.append(key.toString());
+            keys.sort();
+            for (qsizetype i = 1; i < keys.size(); ++i)
+                if (keys[i] == keys[i - 1])
+                    shared.append(keys[i]);
+            QCOMPARE(shared, QStringList());
+            QVERIFY(keys.contains("Ctrl+N") && keys.contains("F3") == bSoundWindow);
         }
     }
 
     void messagesFromAnotherThreadDoNotWait()
     {
         CQtMessageSink sink;
-        auto answer =
-            std::async(std::launch::async, [&sink]
-                       { return sink.ShowMessage({"device gone", MessageKind::Error}); });
+        auto answer = std::async(std::launch::async,
+                                 [&sink] {
+                                     return sink.ShowMessage({"device gone", MessageKind::Error});
+                                 });
         QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready &&
                 answer.get() == Answer::Ok);
 
@@ -313,7 +347,7 @@ private slots:
         shell.ActiveFrame()->showMaximized();
         QVERIFY(QTest::qWaitForWindowExposed(shell.Frame()));
         auto* pView = shell.ActiveFrame()->findChild<CSoundSequenceView*>();
-        shell.app->GetSession(shell.ActiveDoc())->SetSequenceCursor({1, 0});
+        shell.app->Documents().GetSession(shell.ActiveDoc())->SetSequenceCursor({1, 0});
         CShell::Settle();
         QTest::keyClick(pView, Qt::Key_Return);
         QVERIFY(shell.ActiveDoc()->GetPatternAt({1, 0}) != nullptr);
@@ -337,11 +371,11 @@ private slots:
         CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
         QVERIFY(pThread != nullptr);
         CSoundDoc* pDoc = shell.ActiveDoc();
-        const CSoundSession* pSession = shell.app->GetSession(pDoc);
+        const CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         HoldTwoTones(*pDoc);
         pDevice->SetRecording(true);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0 + 1));
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
         QVERIFY(pThread->WaitUntilHandled());
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
 
@@ -360,24 +394,41 @@ private slots:
         };
         for (const auto& [nCommand, mask, bVoice0, bVoice1] : steps)
         {
-            QVERIFY(shell.Frame()->ExecuteCommand(nCommand));
+            QVERIFY(shell.Frame()->Trigger(nCommand));
             QCOMPARE(pSession->GetMuteMask(), mask);
             QCOMPARE(pThread->GetMuteMask(), mask);
             QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(bVoice0, bVoice1));
         }
-        QVERIFY(!shell.Frame()->QueryCommandState(ID_UNMUTE_ALL).m_bEnabled);
+        QVERIFY(!shell.Command(ID_UNMUTE_ALL)->isEnabled());
 
         // A second sound's mask waits until it plays; its own playback brings it in.
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0));
-        shell.app->OnFileNew();
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0));
+        shell.app->Documents().OnFileNew();
         CSoundDoc* pOther = shell.ActiveDoc();
         HoldTwoTones(*pOther);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0 + 1));
         QCOMPARE(pThread->GetMuteMask(), 0b0001u);
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
         QVERIFY(pThread->WaitUntilHandled());
         QCOMPARE(pThread->GetMuteMask(), 0b0010u);
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
+    }
+
+    void closingASoundStopsOnlyItsOwnPlayback()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        CSoundDoc* pPlaying = shell.ActiveDoc();
+        HoldTwoTones(*pPlaying);
+        pDevice->SetRecording(true);
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
+        shell.app->Documents().OnFileNew();
+        shell.app->Documents().CloseDocument(shell.ActiveDoc());
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, true));
+        shell.app->Documents().CloseDocument(pPlaying);
+        QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(false, false));
     }
 
     void previewsAreMutedByTheirOwnSound()
@@ -387,20 +438,20 @@ private slots:
         CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
         QVERIFY(pThread != nullptr);
         CSoundDoc* pPreviewed = shell.ActiveDoc();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 1));
-        shell.app->OnFileNew();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_VOICE0 + 2));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0 + 1));
+        shell.app->Documents().OnFileNew();
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_VOICE0 + 2));
         pDevice->SetRecording(true);
         // Whether the other sound plays, the preview's voice, whether it is heard.
         const std::tuple<bool, int, bool> cases[] = {
             {false, 1, false}, {false, 2, true}, {true, 1, false}, {true, 2, true}};
         for (const auto& [bOtherPlays, voice, bHeard] : cases)
         {
-            if (bOtherPlays && !shell.app->GetSession(shell.ActiveDoc())->IsPlaying())
-                QVERIFY(shell.Frame()->ExecuteCommand(ID_SOUND_PLAY));
+            if (bOtherPlays && !shell.app->Documents().GetSession(shell.ActiveDoc())->IsPlaying())
+                QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
             QVERIFY(pThread->WaitUntilHandled());
             pDevice->TakeOutput();
-            shell.app->PostPreview(pPreviewed, 81, voice);
+            shell.app->Playback().PostPreview(pPreviewed, 81, voice);
             QVERIFY(pThread->WaitUntilHandled());
             pDevice->Advance(4096);
             QVERIFY(pThread->WaitUntilHandled());
@@ -419,9 +470,9 @@ private slots:
         CShell shell;
         QVERIFY(shell.Start());
         CSoundDoc* pDoc = shell.ActiveDoc();
-        CSoundSession* pSession = shell.app->GetSession(pDoc);
+        CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         CVoiceScopes* pFirst = shell.ActiveFrame()->GetScopes();
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_WINDOW_NEW));
+        QVERIFY(shell.Frame()->Trigger(ID_WINDOW_NEW));
         CVoiceScopes* pSecond = shell.ActiveFrame()->GetScopes();
         QVERIFY(pFirst != nullptr && pSecond != nullptr && pFirst != pSecond);
         QVERIFY(pSecond->isVisible() && pSecond->width() > 100);
@@ -448,7 +499,7 @@ private slots:
             QCOMPARE(pSession->GetMuteMask(), mask);
             QCOMPARE(pFirst->GetMuteMask(), mask);
             QCOMPARE(pSecond->GetMuteMask(), mask);
-            QCOMPARE(shell.Frame()->QueryCommandState(ID_MUTE_VOICE0 + voice).m_bChecked,
+            QCOMPARE(shell.Command(ID_MUTE_VOICE0 + voice)->isChecked(),
                      ((mask >> voice) & 1u) != 0);
         }
         QVERIFY(!pDoc->IsModified());
@@ -459,16 +510,16 @@ private slots:
         QTemporaryDir dir;
         const QString muted = dir.filePath("muted.tks"), open = dir.filePath("open.tks");
         shell.files.answers = {LocalPath(muted)};
-        QVERIFY(shell.app->DoSave(pDoc, true));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_UNMUTE_ALL));
+        QVERIFY(shell.app->Documents().DoSave(pDoc, true));
+        QVERIFY(shell.Frame()->Trigger(ID_UNMUTE_ALL));
         shell.files.answers = {LocalPath(open)};
-        QVERIFY(shell.app->DoSave(pDoc, true));
+        QVERIFY(shell.app->Documents().DoSave(pDoc, true));
         QVERIFY(!ReadAll(muted).isEmpty() && ReadAll(muted) == ReadAll(open));
-        QVERIFY(shell.Frame()->ExecuteCommand(ID_MUTE_NOISE));
-        shell.app->CloseDocument(pDoc);
-        CSoundDoc* pAgain = shell.app->OpenDocumentFile(LocalPath(muted));
+        QVERIFY(shell.Frame()->Trigger(ID_MUTE_NOISE));
+        shell.app->Documents().CloseDocument(pDoc);
+        CSoundDoc* pAgain = shell.app->Documents().OpenDocumentFile(LocalPath(muted));
         QVERIFY(pAgain != nullptr);
-        QCOMPARE(shell.app->GetSession(pAgain)->GetMuteMask(), 0u);
+        QCOMPARE(shell.app->Documents().GetSession(pAgain)->GetMuteMask(), 0u);
     }
 };
 

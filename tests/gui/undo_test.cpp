@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SoundViewFakes.h"
 
+#include "app/EditCommands.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
 #include "views/FollowPlayback.h"
@@ -37,12 +38,12 @@ private:
     }
     QUndoStack& Stack() { return m_pSession->Undo().Stack(); }
     PatternId First() const { return m_pDoc->GetPatterns(0)[0]->GetId(); }
-    bool Command(UINT nID) { return m_pPattern->OnCmdMsg(nID, nullptr); }
+    void Undo() { m_pPattern->OnEditUndo(); }
+    void Redo() { m_pPattern->OnEditRedo(); }
     std::string UndoText()
     {
-        CCmdUI ui(ID_EDIT_UNDO);
-        m_pPattern->OnCmdMsg(ID_EDIT_UNDO, &ui);
-        return ui.m_bEnabled ? ui.m_strText : "disabled";
+        const CommandState state = CEditCommands::UndoState(Stack());
+        return state.bEnabled ? state.text.toStdString() : "disabled";
     }
 
 private slots:
@@ -86,21 +87,21 @@ private slots:
             [&] { Key(m_pSequence, Qt::Key_Period); },
             [&] { Key(m_pSequence, Qt::Key_Insert); },
             [&] { Key(m_pSequence, Qt::Key_Delete); },
-            [&] { m_pSequence->OnCommand(ID_RANGE_END); },
+            [&] { m_pSequence->OnSetEndPosition(); },
             [&]
             {
                 m_dialogs.propertiesAnswer = {100, 8, 2};
-                m_pSequence->OnCommand(ID_SOUND_PROPERTIES);
+                m_pSequence->OnProperties();
             },
             [&]
             {
                 m_dialogs.patternAnswers.push_back({4, "new"});
-                m_pSequence->OnCommand(ID_PATTERN_NEW);
+                m_pSequence->OnNewPattern();
             },
             [&]
             {
                 m_dialogs.patternAnswers.push_back({4, "short"});
-                m_pSequence->OnCommand(ID_PATTERN_PROPERTIES);
+                m_pSequence->OnPatternProperties();
             },
         };
         const bool bPatternEditor = edit < 3;
@@ -119,7 +120,7 @@ private slots:
         m_pSession->SetPatternCursor({2, 0});
         m_pSession->SetSequenceCursor({3, 9});
         m_pWindow->setFocus();
-        QVERIFY(Command(ID_EDIT_UNDO));
+        Undo();
         QVERIFY(m_pDoc->SaveToBytes() == before && !m_pDoc->IsModified());
         QVERIFY(pEditor->hasFocus());
         if (bPatternEditor)
@@ -129,7 +130,7 @@ private slots:
             QVERIFY(m_pSession->GetSequenceCursor() == step);
         QCOMPARE(UndoText(), std::string("disabled"));
 
-        QVERIFY(Command(ID_EDIT_REDO));
+        Redo();
         QVERIFY(m_pDoc->SaveToBytes() == after && m_pDoc->IsModified());
     }
 
@@ -139,14 +140,19 @@ private slots:
         Key(m_pPattern, Qt::Key_Q);
         Key(m_pPattern, Qt::Key_W);
         m_pDoc->SetModifiedFlag(false); // saved here
-        QVERIFY(Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
-        QVERIFY(Command(ID_EDIT_REDO) && !m_pDoc->IsModified());
-        QVERIFY(Command(ID_EDIT_UNDO) && Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
+        Undo();
+        QVERIFY(m_pDoc->IsModified());
+        Redo();
+        QVERIFY(!m_pDoc->IsModified());
+        Undo();
+        Undo();
+        QVERIFY(m_pDoc->IsModified());
 
         // An imported document was never saved: undoing everything leaves it modified.
         Open(true);
         Key(m_pPattern, Qt::Key_Q);
-        QVERIFY(Command(ID_EDIT_UNDO) && m_pDoc->IsModified());
+        Undo();
+        QVERIFY(m_pDoc->IsModified());
     }
 
     void oldestStepsGoPastTheBudget()
@@ -158,7 +164,7 @@ private slots:
             Key(m_pPattern, Qt::Key_Q);
         QVERIFY(Stack().count() >= 2 && Stack().count() <= 3);
         while (Stack().canUndo())
-            Command(ID_EDIT_UNDO);
+            Undo();
         QCOMPARE(m_pSession->GetCurrentPattern()->GetCell(7).note, NOTE_EMPTY);
         QCOMPARE(m_pSession->GetCurrentPattern()->GetCell(0).note, 60); // older than the history
         QVERIFY(m_pDoc->IsModified());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// CEditorApp's care for unsaved work: autosave, recovery after a crash, and the desktop's logout.
-#include "app/EditorApp.h"
+#include "app/Recovery.h"
 
+#include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/RecoveryDialog.h"
@@ -23,18 +23,6 @@ const char* const kAutosaveKey = "Recovery/IntervalSeconds";
 constexpr int kDefaultAutosaveSeconds = 60;
 constexpr int kMinAutosaveSeconds = 5;
 
-// "Sound3" for the third untitled document; 0 for any other title.
-int UntitledNumber(const std::string& title)
-{
-    const std::string base = CEditorApp::kUntitledBaseName;
-    if (title.size() <= base.size() || title.compare(0, base.size(), base) != 0)
-        return 0;
-    const std::string digits = title.substr(base.size());
-    if (digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    return std::stoi(digits);
-}
-
 #ifndef QT_NO_SESSIONMANAGER
 class CSessionLogout : public ILogoutRequest
 {
@@ -50,38 +38,46 @@ private:
 
 } // namespace
 
-void CEditorApp::StartAutosave()
+CRecovery::CRecovery(CEditorApp& app) : m_app(app) {}
+
+void CRecovery::Close()
+{
+    m_autosaveTimer.stop();
+    m_store.Close();
+}
+
+void CRecovery::StartAutosave()
 {
     QSettings settings;
     const int nSeconds =
         std::max(settings.value(QLatin1String(kAutosaveKey), kDefaultAutosaveSeconds).toInt(),
                  kMinAutosaveSeconds);
     m_autosaveTimer.setInterval(nSeconds * 1000);
-    connect(&m_autosaveTimer, &QTimer::timeout, this, &CEditorApp::AutosaveNow,
+    connect(&m_autosaveTimer, &QTimer::timeout, this, &CRecovery::AutosaveNow,
             Qt::UniqueConnection);
     m_autosaveTimer.start();
 }
 
-void CEditorApp::AutosaveNow()
+void CRecovery::AutosaveNow()
 {
-    for (const auto& pDoc : m_documents)
+    for (const auto& pDoc : m_app.Documents().GetDocuments())
     {
-        const CSoundSession* pSession = GetSession(pDoc.get());
+        const CSoundSession* pSession = m_app.Documents().GetSession(pDoc.get());
         if (pDoc->IsModified())
-            m_recovery.Write(pDoc.get(),
-                             pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{});
+            m_store.Write(pDoc.get(),
+                          pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{});
         else
-            m_recovery.Forget(pDoc.get());
+            m_store.Forget(pDoc.get());
     }
 }
 
-int CEditorApp::RecoverUnsaved()
+int CRecovery::RecoverUnsaved()
 {
-    const std::vector<RecoveredSound> sounds = m_recovery.ClaimOrphans();
+    const std::vector<RecoveredSound> sounds = m_store.ClaimOrphans();
     if (sounds.empty())
     {
         // Folders of programs that ended with nothing unsaved.
-        m_recovery.ReleaseOrphans(true);
+        m_store.ReleaseOrphans(true);
         return 0;
     }
     QStringList names;
@@ -92,11 +88,11 @@ int CEditorApp::RecoverUnsaved()
             name += QStringLiteral(" (%1)").arg(PathToQString(sound.path));
         names.append(name);
     }
-    CRecoveryDialog dialog(names, m_pMainWnd);
+    CRecoveryDialog dialog(names, m_app.GetMainFrame());
     dialog.exec();
     if (dialog.GetChoice() != CRecoveryDialog::Recover)
     {
-        m_recovery.ReleaseOrphans(dialog.GetChoice() == CRecoveryDialog::Discard);
+        m_store.ReleaseOrphans(dialog.GetChoice() == CRecoveryDialog::Discard);
         return 0;
     }
     std::vector<CSoundDoc*> recovered;
@@ -105,13 +101,13 @@ int CEditorApp::RecoverUnsaved()
             recovered.push_back(pDoc);
     // The old copies go only once this program holds its own.
     AutosaveNow();
-    m_recovery.ReleaseOrphans(std::all_of(recovered.begin(), recovered.end(),
-                                          [this](const CSoundDoc* pDoc)
-                                          { return m_recovery.HasCopy(pDoc); }));
+    m_store.ReleaseOrphans(std::all_of(recovered.begin(), recovered.end(),
+                                       [this](const CSoundDoc* pDoc)
+                                       { return m_store.HasCopy(pDoc); }));
     return static_cast<int>(recovered.size());
 }
 
-CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
+CSoundDoc* CRecovery::OpenRecovered(const RecoveredSound& sound)
 {
     auto pDoc = std::make_unique<CSoundDoc>();
     if (const Status loaded = pDoc->LoadFromBytes(CRecoveryStore::ReadData(sound)); !loaded.Ok())
@@ -122,15 +118,16 @@ CSoundDoc* CEditorApp::OpenRecovered(const RecoveredSound& sound)
     if (!sound.path.empty())
         pDoc->SetPathName(sound.path);
     else
-        m_nUntitledCount = std::max(m_nUntitledCount, UntitledNumber(sound.title));
+        m_app.Documents().CountUntitled(sound.title);
     if (!sound.title.empty())
         pDoc->SetTitle(sound.title);
     // Before its editors exist, so that its history has no saved state to return to.
     pDoc->SetModifiedFlag(true);
-    return AddDocument(std::move(pDoc), GameOrigin{sound.gameFolder, sound.gameSound});
+    return m_app.Documents().AddDocument(std::move(pDoc),
+                                         GameOrigin{sound.gameFolder, sound.gameSound});
 }
 
-void CEditorApp::ConnectSessionManager()
+void CRecovery::ConnectSessionManager()
 {
 #ifndef QT_NO_SESSIONMANAGER
     auto* pApplication = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -145,10 +142,10 @@ void CEditorApp::ConnectSessionManager()
 #endif
 }
 
-void CEditorApp::OnLogoutRequest(ILogoutRequest& request)
+void CRecovery::OnLogoutRequest(ILogoutRequest& request)
 {
     // Whatever happens next, the unsaved work is on the disk.
     AutosaveNow();
-    if (request.AllowsInteraction() && !SaveAllModified())
+    if (request.AllowsInteraction() && !m_app.Documents().SaveAllModified())
         request.Cancel();
 }
