@@ -136,8 +136,20 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
     return WriteOutput(doc, options);
 }
 
+// A game's sound as a document: the one the game keeps, when it still is that sound.
+bool ConvertGameDocument(const Options& options)
+{
+    CSoundDoc doc;
+    if (!ReadGameDocument(*options.game, *options.sound, doc))
+        return false;
+    return Report(GameSoundSubject(*options.game, *options.sound),
+                  Guarded([&] { return doc.OnSaveDocument(options.output); }));
+}
+
 bool ConvertGameSound(const Options& options)
 {
+    if (OutputFormat(options) == Format::tks)
+        return ConvertGameDocument(options);
     std::vector<std::uint8_t> resource;
     FadeKind fade = FadeKind::None;
     if (!ReadGameSound(*options.game, *options.sound, resource, &fade))
@@ -191,7 +203,9 @@ Status ReadResourceFile(const std::string& path, std::vector<std::uint8_t>& reso
     return Success();
 }
 
-Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& resource)
+// A document's resource comes with the document, which the game keeps beside it.
+Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& resource,
+                         std::string& document)
 {
     if (!options.bNew && InputFormat(options) == Format::agi)
         return ReadResourceFile(options.input, resource);
@@ -202,15 +216,18 @@ Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& reso
     if (!build.Ok())
         return Failure{build.error};
     resource = std::move(build.bytes);
+    document = doc.SaveToBytes();
     return Success();
 }
 
 bool ConvertIntoGame(const Options& options)
 {
     std::vector<std::uint8_t> resource;
-    if (!Report(SubjectOf(options), Guarded([&] { return BuildGameResource(options, resource); })))
+    std::string document;
+    if (!Report(SubjectOf(options),
+                Guarded([&] { return BuildGameResource(options, resource, document); })))
         return false;
-    return WriteGameSound(*options.intoGame, *options.sound, resource);
+    return WriteGameSound(*options.intoGame, *options.sound, resource, document);
 }
 
 Status ConvertFile(const Options& options)

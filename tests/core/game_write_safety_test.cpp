@@ -382,7 +382,7 @@ TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
     for (int i = 1; i < CGameFolder::kDefaultBackupsKept; ++i)
         ASSERT_EQ(other.WriteSound(2, ToBytes(i % 2 ? "short" : "other")).message, "");
     // Appended: SNDDIR changes too.
-    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), {first, {}, {}}).message, "");
+    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), {first, {}, {}, {}}).message, "");
     EXPECT_EQ(game.GetBackupPath(), first);
     EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
     EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3 + 1) << "three backups and the lock";
@@ -401,7 +401,7 @@ TEST(GameWriteSafety, AnotherWriteIsWaitedForAndWhatItChangedIsNeverOverwritten)
     const auto before = Snapshot(dir);
     int asked = 0;
     const auto thirdTimeNo = [&](std::chrono::milliseconds) { return ++asked < 3; };
-    EXPECT_EQ(game.WriteSound(2, ToBytes("mine"), {{}, {}, thirdTimeNo}).outcome,
+    EXPECT_EQ(game.WriteSound(2, ToBytes("mine"), {{}, {}, thirdTimeNo, {}}).outcome,
               SoundWriteOutcome::GaveUp);
     EXPECT_EQ(asked, 3);
     // The other write ends while this one waits; sound 0 is not what this writer read.
@@ -410,17 +410,17 @@ TEST(GameWriteSafety, AnotherWriteIsWaitedForAndWhatItChangedIsNeverOverwritten)
         ::close(std::exchange(held, -1));
         return true;
     };
-    EXPECT_EQ(game.WriteSound(0, ToBytes("mine"), {{}, ToBytes(kSound0), endIt}).outcome,
+    EXPECT_EQ(game.WriteSound(0, ToBytes("mine"), {{}, ToBytes(kSound0), endIt, {}}).outcome,
               SoundWriteOutcome::ChangedInGame);
     EXPECT_EQ(held, -1);
     // Sound 1 was none when it was read.
-    EXPECT_EQ(game.WriteSound(1, ToBytes("mine"), {{}, GameBytes(), {}}).outcome,
+    EXPECT_EQ(game.WriteSound(1, ToBytes("mine"), {{}, GameBytes(), {}, {}}).outcome,
               SoundWriteOutcome::ChangedInGame);
     EXPECT_EQ(Snapshot(dir), before);
     GameBytes bytes;
     for (const auto& [n, expected] : {std::pair<int, std::string>{0, "theirs"}, {5, ""}})
     {
-        EXPECT_EQ(game.WriteSound(n, ToBytes("mine"), {{}, ToBytes(expected), {}}).message, "");
+        EXPECT_EQ(game.WriteSound(n, ToBytes("mine"), {{}, ToBytes(expected), {}, {}}).message, "");
         EXPECT_TRUE(game.ReadSound(n, bytes).empty() && bytes == ToBytes("mine")) << n;
     }
 }
