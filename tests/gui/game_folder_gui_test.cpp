@@ -2,13 +2,16 @@
 #include "../core/AgiTestBytes.h"
 #include "ShellTestSupport.h"
 
+#include "app/WindowTitles.h"
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
+#include "game/FolderLock.h"
 #include "game/WholeSongRange.h"
 #include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
 #include <QListWidget>
+#include <QProcess>
 #include <QTableWidget>
 
 #include <filesystem>
@@ -44,6 +47,34 @@ void MakeGame(const std::string& dir)
     const int offset = static_cast<int>(first.size());
     std::ofstream(dir + "/SNDDIR", std::ios::binary)
         << Bytes({0, 0, 0, 0, offset >> 8, offset & 0xFF, 0xFF, 0xFF, 0xFF, 0, 0x10, 0});
+}
+// Answers each Save into Game dialog that opens, in turn, with the next sound number of dir.
+void ChooseSounds(const std::string& dir, std::deque<int> numbers)
+{
+    AnswerNextModal<CGameTargetDialog>(
+        [dir, numbers](CGameTargetDialog* pTarget) mutable
+        {
+            pTarget->ShowFolder(QString::fromStdString(dir));
+            pTarget->GetNumberList()->setCurrentRow(numbers.front());
+            numbers.pop_front();
+            pTarget->accept();
+            if (!numbers.empty())
+                ChooseSounds(dir, numbers);
+        });
+}
+
+GameBytes SoundOf(const std::string& dir, int n)
+{
+    CGameFolder game;
+    GameBytes bytes;
+    return game.Open(dir).empty() && game.ReadSound(n, bytes).empty() ? bytes : GameBytes();
+}
+
+void WriteFromOutside(const std::string& dir, int n, const std::string& resource)
+{
+    CGameFolder game;
+    QVERIFY(game.Open(dir).empty() &&
+            game.WriteSound(n, {resource.begin(), resource.end()}).message.empty());
 }
 } // namespace
 
@@ -140,10 +171,12 @@ private slots:
         pView->Transpose(12);
         QCOMPARE(pPattern->GetCell(next).divisor, 150);
 
-        // Ctrl+S asks once and backs up once per document.
-        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        // Save into Game asks once and backs up once per document.
+        ChooseSounds(dir, {0});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
         pView->Transpose(-12);
-        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        ChooseSounds(dir, {0});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1});
         QVERIFY(!pDoc->IsModified());
         CGameFolder game;
@@ -200,9 +233,10 @@ private slots:
             QSettings().value(QStringLiteral("Recent Game List/Game1")).toString().toStdString(),
             dir);
 
-        // Save writes there again, asking nothing.
+        // The game's sound is chosen first: it is written there again, asking nothing.
         pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 1, {ToneCell(62, 0)});
-        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        AnswerNextModal<CGameTargetDialog>([](CGameTargetDialog* pTarget) { pTarget->accept(); });
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
         QVERIFY(written(7) && shell.messages.texts.size() == 1);
 
         // Replacing another sound asks first; declined, nothing changes.
@@ -215,6 +249,154 @@ private slots:
         QVERIFY(!written(0) &&
                 shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound == 7 &&
                 pDoc->IsModified());
+    }
+
+    // A sound with a file of its own keeps it: Save writes the file, Save into Game the game,
+    // and the game gives the document back until the sound is changed outside.
+    void aFileOfItsOwnAndAGameSound()
+    {
+        QTemporaryDir tmp;
+        const std::string dir = LocalPath(tmp.path());
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        QCOMPARE(shell.Command(ID_FILE_SAVE_INTO_GAME)->shortcut(), QKeySequence("Ctrl+G"));
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->RenamePattern(pDoc->GetPatternAt({0, 0})->GetId(), "melody");
+        shell.files.answers = {dir + "/song.tks"};
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 0, {ToneCell(60, 0)});
+        ChooseSounds(dir, {7});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
+        const std::string sound7 = std::filesystem::path(dir).filename().string() + " sound 7";
+        // The file is behind the game now.
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()),
+                 QString::fromStdString("song.tks (" + sound7 + ")*"));
+        const GameBytes written = SoundOf(dir, 7);
+        QCOMPARE(written, CWholeSongRange::BuildResource(*pDoc).bytes);
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 1, {ToneCell(62, 0)});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        QVERIFY(!pDoc->IsModified() && pDoc->GetPathName() == dir + "/song.tks");
+        QVERIFY(SoundOf(dir, 7) == written);
+
+        // From the game: the document as it went in, or the game's bytes once they changed.
+        const auto reopen = [&]
+        {
+            shell.app->Documents().CloseDocument(shell.ActiveDoc());
+            return shell.app->GameFolders().OpenGameSound(dir, 7);
+        };
+        pDoc = reopen();
+        QVERIFY(pDoc != nullptr && !pDoc->IsModified());
+        QCOMPARE(pDoc->GetPatternAt({0, 0})->GetName(), std::string("melody"));
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QString::fromStdString(sound7));
+        // Save asks for a file, as for a new sound, and leaves the game alone.
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE));
+        QCOMPARE(shell.files.requests.back().strFileName, sound7 + ".tks");
+        WriteFromOutside(dir, 7, kSound);
+        pDoc = reopen();
+        QVERIFY(pDoc->GetPatternAt({0, 0})->GetName() != "melody");
+        QCOMPARE(shell.Frame()->GetMessageText(),
+                 QStringLiteral("sound 7 was changed outside Tarvok; imported from the game"));
+    }
+
+    // A change made in the game meanwhile is overwritten only when the person says so; a
+    // write that waits for another one keeps the window going and can be given up.
+    void aChangeInTheGameAndAnotherWriter()
+    {
+        QTemporaryDir tmp;
+        const std::string dir = LocalPath(tmp.path());
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.app->GameFolders().OpenGameSound(dir, 0);
+        const PatternId id = pDoc->GetPatternAt({0, 0})->GetId();
+        pDoc->SetCells(id, 0, {ToneCell(60, 0)});
+        const std::string theirs = Resource({Tone(0, 5, 300, 1), "", "", ""});
+        const GameBytes theirBytes(theirs.begin(), theirs.end());
+        WriteFromOutside(dir, 0, theirs);
+        const auto save = [&](std::deque<int> numbers, std::deque<Answer> answers)
+        {
+            ChooseSounds(dir, std::move(numbers));
+            shell.messages.answers = std::move(answers);
+            shell.messages.requests.clear();
+            return shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME);
+        };
+        QVERIFY(save({0}, {Answer::Ok, Answer::Cancel}));
+        const MessageRequest& asked = shell.messages.requests.back();
+        QCOMPARE(asked.text, std::string("Sound 0 was changed in the game since you opened it"));
+        QCOMPARE(asked.buttonTexts,
+                 (std::vector<std::string>{"Overwrite", "Save as another sound", "Cancel"}));
+        QVERIFY(SoundOf(dir, 0) == theirBytes && pDoc->IsModified());
+        // Another sound: the number is chosen again.
+        QVERIFY(save({0, 9}, {Answer::Ok, Answer::No}));
+        QVERIFY(SoundOf(dir, 0) == theirBytes);
+        QCOMPARE(SoundOf(dir, 9), CWholeSongRange::BuildResource(*pDoc).bytes);
+        QCOMPARE(shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound, 9);
+        WriteFromOutside(dir, 9, theirs);
+        QVERIFY(save({9}, {Answer::Yes}));
+        QVERIFY(SoundOf(dir, 9) != theirBytes && !pDoc->IsModified());
+
+        // Another writer holds the game: asked after a while, the write gives up, or waits on
+        // while the window's timers run, until the other lets go.
+        shell.app->GameFolders().SetWaitQuestionAfter(std::chrono::milliseconds(200));
+        pDoc->SetCells(id, 1, {ToneCell(62, 0)});
+        std::optional<CFolderLock> other(dir + "/.tarvok-backup");
+        std::string error;
+        QVERIFY(other->Acquire({}, error) == CFolderLock::Outcome::Locked);
+        QVERIFY(save({9}, {}));
+        QVERIFY(pDoc->IsModified() &&
+                SoundOf(dir, 9) != CWholeSongRange::BuildResource(*pDoc).bytes);
+        QVERIFY(
+            shell.Frame()->GetMessageText().endsWith("another write into the game was going on"));
+        bool bBusy = false;
+        QTimer::singleShot(300,
+                           [&]
+                           {
+                               bBusy = QGuiApplication::overrideCursor() != nullptr &&
+                                       QGuiApplication::overrideCursor()->shape() == Qt::BusyCursor;
+                               other.reset();
+                           });
+        QVERIFY(save({9}, {Answer::Yes}));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QVERIFY(bBusy && !pDoc->IsModified());
+        QCOMPARE(shell.messages.requests.front().text,
+                 "Another write into the game folder " + dir +
+                     " is going on.\n\nKeep waiting for it to end?");
+    }
+
+    // In a run of its own in which VOL.0 cannot be read once it is renamed into place.
+    void aWriteThatCannotBeReadBack()
+    {
+        if (!qEnvironmentVariableIsSet("TARVOK_TEST_UNREADABLE"))
+        {
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("TARVOK_TEST_UNREADABLE", "VOL.0");
+            env.insert("LD_PRELOAD", TARVOK_UNREADABLE_LIB);
+            // A sanitizer's runtime wants to come first among the preloaded libraries.
+            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+            run.setProcessEnvironment(env);
+            run.setProcessChannelMode(QProcess::MergedChannels);
+            run.start(QCoreApplication::applicationFilePath(), {"aWriteThatCannotBeReadBack"});
+            QVERIFY(run.waitForFinished(120000));
+            QVERIFY2(run.exitCode() == 0, run.readAll().constData());
+            return;
+        }
+        QTemporaryDir tmp;
+        const std::string dir = LocalPath(tmp.path());
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 0, {ToneCell(60, 0)});
+        ChooseSounds(dir, {7});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
+        QCOMPARE(shell.messages.texts.back(),
+                 "sound 7 was written into the game folder " + dir +
+                     ", but VOL.0 could not be read back to check it: Input/output error");
+        // It went in: the sound is that game's now, but not saved.
+        QVERIFY(pDoc->IsModified());
+        QCOMPARE(shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound, 7);
     }
 };
 
