@@ -211,7 +211,6 @@ private:
     // Changes pattern id under the guard (edit returns false for no change), then tells the
     // views, the pattern as the hint when bHintPattern.
     template <typename Edit> bool EditPattern(PatternId id, bool bHintPattern, Edit edit);
-    void StoreXML(CArchive& ar) const;
     // Gives the pattern its id and puts it at the end of the channel's list.
     CSoundPattern* AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
     void ReindexPatterns();

@@ -21,19 +21,6 @@ CSoundPattern::CSoundPattern(std::int32_t nRows)
 {
 }
 
-SoundCell CSoundPattern::GetCell(std::int32_t row) const
-{
-    if (!IsRowInside(row))
-        return {};
-    return m_cells[static_cast<std::size_t>(row)];
-}
-
-void CSoundPattern::SetCell(std::int32_t row, const SoundCell& cell)
-{
-    if (IsRowInside(row))
-        m_cells[static_cast<std::size_t>(row)] = cell;
-}
-
 void CSoundPattern::SetRows(std::int32_t n)
 {
     m_cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(n, 0)), SoundCell::Empty());
