@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 class CSoundPattern;
 
@@ -22,6 +23,7 @@ public:
     int ChannelOf(const CSoundPattern* pPattern) const;
 
 private:
-    std::unordered_map<std::uint32_t, CSoundPattern*> m_byId;
+    std::vector<CSoundPattern*> m_byId; // ids are handed out in order, from 1
+
     std::unordered_map<const CSoundPattern*, int> m_channels;
 };

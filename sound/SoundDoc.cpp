@@ -83,9 +83,7 @@ CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const ch
     if (!IsChannel(channel))
         return nullptr;
     std::lock_guard lock(m_guard);
-    auto pPattern = std::make_unique<CSoundPattern>(rows);
-    for (std::int32_t row = 0; row < rows; ++row)
-        pPattern->SetCell(row, SoundCell::Empty());
+    auto pPattern = std::make_unique<CSoundPattern>(rows, SoundCell::Empty());
     pPattern->SetName(pszName != nullptr ? std::string(pszName)
                                          : FormatNumber(m_nNextPattern[channel]));
     m_nNextPattern[channel] =

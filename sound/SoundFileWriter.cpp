@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_map>
+#include <climits>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -65,28 +67,37 @@ void CSoundFileWriter::WriteMachine(const CSoundDoc& doc, int channel)
     Attribute("name", g_channelNames[channel]);
     Attribute("nextpattern", doc.GetNextPatternNumber(channel));
     EndStartTag(true);
-    std::unordered_map<const CSoundPattern*, int> numbers;
+    // Each pattern's number by its address, for the placements.
+    std::vector<std::pair<const CSoundPattern*, int>> numbers;
+    numbers.reserve(patterns.size());
     for (std::size_t i = 0; i < patterns.size(); ++i)
     {
         WritePattern(*patterns[i], static_cast<int>(i));
-        numbers.emplace(patterns[i].get(), static_cast<int>(i));
+        numbers.emplace_back(patterns[i].get(), static_cast<int>(i));
     }
+    std::sort(numbers.begin(), numbers.end());
+    auto numberOf = [&](const CSoundPattern* pPattern)
+    {
+        const auto it = std::lower_bound(numbers.begin(), numbers.end(),
+                                         std::make_pair(pPattern, INT_MIN));
+        return it != numbers.end() && it->first == pPattern ? it->second : -1;
+    };
     const CSoundDoc::Sequence& sequence = doc.GetSequence(channel);
     if (!sequence.empty())
     {
         // A placement of a pattern the channel does not hold is not written.
         const bool bAnyRow = std::any_of(sequence.begin(), sequence.end(), [&](const auto& entry)
-                                         { return numbers.count(entry.second) != 0; });
+                                         { return numberOf(entry.second) >= 0; });
         StartTag("sequence");
         EndStartTag(bAnyRow);
         for (const auto& [songPos, pPattern] : sequence)
         {
-            const auto it = numbers.find(pPattern);
-            if (it == numbers.end())
+            const int number = numberOf(pPattern);
+            if (number < 0)
                 continue;
             StartTag("row");
             Attribute("index", songPos);
-            Attribute("pattern", it->second);
+            Attribute("pattern", number);
             EndStartTag(false);
         }
         if (bAnyRow)
@@ -101,16 +112,22 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
     Attribute("index", index);
     Attribute("name", pattern.GetName());
     Attribute("rows", pattern.GetRows());
+    // The start tag ends once it is known whether a row follows.
     bool bAnyRow = false;
-    for (std::int32_t row = 0; row < pattern.GetRows() && !bAnyRow; ++row)
-        bAnyRow = IsWrittenRow(pattern.GetCell(row));
-    EndStartTag(bAnyRow);
-    if (!bAnyRow)
-        return;
     for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
-        if (const SoundCell cell = pattern.GetCell(row); IsWrittenRow(cell))
-            WriteRow(row, cell);
-    EndTag("pattern");
+    {
+        const SoundCell cell = pattern.GetCell(row);
+        if (!IsWrittenRow(cell))
+            continue;
+        if (!bAnyRow)
+            EndStartTag(true);
+        bAnyRow = true;
+        WriteRow(row, cell);
+    }
+    if (bAnyRow)
+        EndTag("pattern");
+    else
+        EndStartTag(false);
 }
 
 void CSoundFileWriter::WriteRow(std::int32_t row, const SoundCell& cell)

@@ -62,8 +62,9 @@ std::string NoteText(int note);
 class CSoundPattern : public CObject
 {
 public:
-    // Rows start as all-zero cells; CSoundDoc::CreatePattern fills them with empty cells.
-    explicit CSoundPattern(std::int32_t nRows = 16);
+    // Rows start as all-zero cells, or as the given cell (CSoundDoc::CreatePattern gives
+    // empty ones).
+    explicit CSoundPattern(std::int32_t nRows = 16, const SoundCell& fill = {});
 
     std::int32_t GetRows() const { return m_nRows; }
     const std::string& GetName() const { return m_strName; }
