@@ -64,6 +64,14 @@ void CDiskFile::Write(const void* pBuf, std::size_t nCount)
         throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(errno) + ".");
 }
 
+bool CDiskFile::Rewind()
+{
+    if (std::fseek(m_fp, 0, SEEK_SET) != 0)
+        return false;
+    m_nPos = 0;
+    return true;
+}
+
 std::uint64_t CDiskFile::GetRemaining() const
 {
     return m_nSize > m_nPos ? m_nSize - m_nPos : 0;

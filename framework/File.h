@@ -24,6 +24,8 @@ public:
     // Bytes from the current position to the end.
     virtual std::uint64_t GetRemaining() const = 0;
     virtual void Flush() {}
+    // Goes back to the first byte for reading again; false for a stream that cannot.
+    virtual bool Rewind() { return false; }
 };
 
 // A file on disk, opened for reading or for writing (created or truncated).
@@ -45,6 +47,7 @@ public:
     void Write(const void* pBuf, std::size_t nCount) override;
     std::uint64_t GetRemaining() const override;
     void Flush() override;
+    bool Rewind() override;
     // Also refuses, then or later, a file read past nMaxBytes: one that grows while it is
     // read, or a device without an end, must not fill the memory.
     CDiskFile(const std::string& path, OpenMode mode, std::uint64_t nMaxBytes);

@@ -58,6 +58,7 @@ void CSoundDoc::DeleteContents()
         seq.clear();
     for (PatternList& list : m_patterns)
         list.clear();
+    m_index.Clear();
 }
 
 bool CSoundDoc::OnNewDocument()
@@ -82,24 +83,32 @@ CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const ch
     if (!IsChannel(channel))
         return nullptr;
     std::lock_guard lock(m_guard);
-    auto pPattern = std::make_unique<CSoundPattern>(rows);
-    for (std::int32_t row = 0; row < rows; ++row)
-        pPattern->SetCell(row, SoundCell::Empty());
+    auto pPattern = std::make_unique<CSoundPattern>(rows, SoundCell::Empty());
     pPattern->SetName(pszName != nullptr ? std::string(pszName)
                                          : FormatNumber(m_nNextPattern[channel]));
     m_nNextPattern[channel] =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(m_nNextPattern[channel]) +
                                   1u); // a file may set it to the maximum
-    CSoundPattern* pResult = pPattern.get();
-    AssignId(pResult);
-    m_patterns[channel].push_back(std::move(pPattern));
+    CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;
 }
 
-void CSoundDoc::AssignId(CSoundPattern* pPattern)
+CSoundPattern* CSoundDoc::AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
 {
-    pPattern->SetId(++m_nLastPatternId);
+    CSoundPattern* pResult = pPattern.get();
+    pResult->SetId(++m_nLastPatternId);
+    m_patterns[channel].push_back(std::move(pPattern));
+    m_index.Add(channel, pResult);
+    return pResult;
+}
+
+void CSoundDoc::ReindexPatterns()
+{
+    m_index.Clear();
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const auto& pPattern : m_patterns[channel])
+            m_index.Add(channel, pPattern.get());
 }
 
 CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
@@ -107,9 +116,7 @@ CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern>
     if (!IsChannel(channel) || pPattern == nullptr)
         return nullptr;
     std::lock_guard lock(m_guard);
-    CSoundPattern* pResult = pPattern.get();
-    AssignId(pResult);
-    m_patterns[channel].push_back(std::move(pPattern));
+    CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;
 }
@@ -136,6 +143,7 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
             return;
         std::erase_if(m_sequence[channel],
                       [&](const auto& entry) { return entry.second == pPattern; });
+        m_index.Remove(pPattern);
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
     UpdateAllViews(nullptr, nullptr);
@@ -147,10 +155,7 @@ int CSoundDoc::FindPatternChannel(const CSoundPattern* pPattern) const
     if (pPattern == nullptr)
         return -1;
     std::lock_guard lock(m_guard);
-    for (int channel = 0; channel < kChannelCount; ++channel)
-        if (HoldsPattern(channel, pPattern))
-            return channel;
-    return -1;
+    return m_index.ChannelOf(pPattern);
 }
 
 bool CSoundDoc::HoldsPattern(int channel, const CSoundPattern* pPattern) const
@@ -158,9 +163,7 @@ bool CSoundDoc::HoldsPattern(int channel, const CSoundPattern* pPattern) const
     if (!IsChannel(channel) || pPattern == nullptr)
         return false;
     std::lock_guard lock(m_guard);
-    const PatternList& list = m_patterns[channel];
-    return std::any_of(list.begin(), list.end(),
-                       [&](const auto& p) { return p.get() == pPattern; });
+    return m_index.ChannelOf(pPattern) == channel;
 }
 
 std::int32_t CSoundDoc::StepToSongPos(std::int32_t step) const

@@ -3,6 +3,7 @@
 
 #include "framework/Document.h"
 #include "sound/InterpreterFade.h"
+#include "sound/PatternIndex.h"
 #include "sound/SoundPattern.h"
 
 #include <array>
@@ -210,8 +211,9 @@ private:
     // Changes pattern id under the guard (edit returns false for no change), then tells the
     // views, the pattern as the hint when bHintPattern.
     template <typename Edit> bool EditPattern(PatternId id, bool bHintPattern, Edit edit);
-    void AssignId(CSoundPattern* pPattern);
-    void StoreXML(CArchive& ar) const;
+    // Gives the pattern its id and puts it at the end of the channel's list.
+    CSoundPattern* AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
+    void ReindexPatterns();
     void LoadXML(CArchive& ar);
 
     std::int32_t m_nRangeStart = 0;
@@ -222,6 +224,7 @@ private:
     std::array<std::int32_t, kChannelCount> m_nNextPattern{};
     std::array<PatternList, kChannelCount> m_patterns;
     std::array<Sequence, kChannelCount> m_sequence;
+    CPatternIndex m_index; // the patterns of m_patterns
     mutable std::recursive_mutex m_guard;
     PatternId m_nLastPatternId = 0;
 };

@@ -28,11 +28,7 @@ CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
     if (id == 0)
         return nullptr;
     std::lock_guard lock(m_guard);
-    for (const PatternList& list : m_patterns)
-        for (const auto& pPattern : list)
-            if (pPattern->GetId() == id)
-                return pPattern.get();
-    return nullptr;
+    return m_index.Find(id);
 }
 
 std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::int32_t count) const
@@ -156,6 +152,7 @@ RemovedPattern CSoundDoc::RemovePattern(PatternId id)
                 ++entry;
             }
         }
+        m_index.Remove(pPattern);
         removed.pattern = std::move(*it);
         list.erase(it);
     }
@@ -173,6 +170,7 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
         CSoundPattern* pPattern = removed.pattern.get();
         const std::size_t index = std::min(removed.index, list.size());
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(removed.pattern));
+        m_index.Add(removed.channel, pPattern);
         for (const std::int32_t songPos : removed.placements)
             m_sequence[removed.channel][songPos] = pPattern;
     }
@@ -340,6 +338,7 @@ void CSoundDoc::SwapContents(Contents& contents)
         std::swap(m_nNextPattern, contents.nextPattern);
         std::swap(m_patterns, contents.patterns);
         std::swap(m_sequence, contents.sequences);
+        ReindexPatterns();
     }
     NotifyEdit();
 }
