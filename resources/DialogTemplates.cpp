@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "resources/DialogTemplates.h"
 
-#include "session/Prompts.h"
-
 namespace
 {
 using K = DialogItemKind;
