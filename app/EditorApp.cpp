@@ -545,8 +545,8 @@ bool CEditorApp::OnCmdMsg(UINT nID, CCmdUI* pCmdUI)
             return false;
         if (pCmdUI == nullptr)
             ExportInScope(*pDoc, m_pMainWnd,
-                          [this, nID, context = ExportContextOf(pDoc)](CSoundDoc& doc)
-                          { return RunExport(nID, doc, context); });
+                          [this, nID, pDoc, context = ExportContextOf(pDoc)](
+                              const PlayRange& range) { return RunExport(nID, *pDoc, range, context); });
         return true;
     }
     case ID_FILE_CLOSE:

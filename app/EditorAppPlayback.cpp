@@ -19,27 +19,29 @@ CEditorApp::ExportContext CEditorApp::ExportContextOf(const CSoundDoc* pDoc) con
             pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{}};
 }
 
-bool CEditorApp::RunExport(UINT nID, CSoundDoc& doc, const ExportContext& context)
+bool CEditorApp::RunExport(UINT nID, const CSoundDoc& doc, const PlayRange& range,
+                           const ExportContext& context)
 {
-    const std::optional<std::string> written = WriteExport(nID, doc, context);
+    const std::optional<std::string> written = WriteExport(nID, doc, range, context);
     if (written)
         SetIdleText(WroteFileText(*written));
     return written.has_value();
 }
 
-std::optional<std::string> CEditorApp::WriteExport(UINT nID, CSoundDoc& doc,
+std::optional<std::string> CEditorApp::WriteExport(UINT nID, const CSoundDoc& doc,
+                                                   const PlayRange& range,
                                                    const ExportContext& context)
 {
     switch (nID)
     {
     case ID_EXPORT_AGI:
-        return ExportAgiCommand(doc);
+        return ExportAgiCommand(doc, range);
     case ID_EXPORT_MIDI:
-        return ExportMidiCommand(doc, m_pMainWnd);
+        return ExportMidiCommand(doc, range, m_pMainWnd);
     case ID_EXPORT_VGM:
-        return ExportVgm(doc, context.origin, context.voice, context.muteMask, m_pMainWnd);
+        return ExportVgm(doc, range, context.origin, context.voice, context.muteMask, m_pMainWnd);
     default:
-        return ExportWav(doc, context.voice, context.muteMask, m_pMainWnd);
+        return ExportWav(doc, range, context.voice, context.muteMask, m_pMainWnd);
     }
 }
 

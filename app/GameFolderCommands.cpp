@@ -10,7 +10,7 @@
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
 #include "framework/TextCodec.h"
-#include "game/WholeSongRange.h"
+#include "sound/AgiFile.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "views/SoundFrame.h"
@@ -167,8 +167,8 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             return false;
         state.bConfirmed = true;
     }
-    const AgiResourceBuild build = CWholeSongRange::BuildResource(*pDoc);
-    std::string error = build.error;
+    const Result<std::vector<std::uint8_t>> built = BuildAgiBytes(*pDoc, pDoc->GetWholeSong());
+    std::string error = built.Error();
     CGameFolder game;
     if (error.empty())
         error = game.Open(folder);
@@ -177,7 +177,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
             .toInt());
     if (error.empty())
-        error = game.WriteSound(n, build.bytes, state.backupPath);
+        error = game.WriteSound(n, built.Value(), state.backupPath);
     if (!error.empty())
     {
         AfxMessageBox(error, MessageKind::Warning);
@@ -185,7 +185,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
     }
     state.backupPath = game.GetBackupPath();
     pDoc->SetModifiedFlag(false);
-    m_app.SetIdleText(WroteGameSoundText(folder, n, build.bytes.size()));
+    m_app.SetIdleText(WroteGameSoundText(folder, n, built.Value().size()));
     return true;
 }
 

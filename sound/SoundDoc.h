@@ -45,10 +45,14 @@ struct SoundProperties
     bool operator==(const SoundProperties&) const = default;
 };
 
+// The rows a playback or an export covers: the document's play range, or the whole song.
 struct PlayRange
 {
     std::int32_t start = 0;
     std::int32_t end = 16;
+    // The song position after pos in playback: the next one, or the start after the end (or
+    // after a position beyond it). Never overflows, even at the top of the integer range.
+    std::int32_t Next(std::int32_t pos) const { return pos >= end ? start : pos + 1; }
     bool operator==(const PlayRange&) const = default;
 };
 
@@ -125,18 +129,13 @@ public:
     // The row after the last one of the whole song: the largest placement position plus its
     // pattern's rows over all channels (0 for an empty song).
     std::int32_t GetWholeSongEnd() const;
+    // 0 to GetWholeSongEnd(): what an export of the whole song covers.
+    PlayRange GetWholeSong() const { return {0, GetWholeSongEnd()}; }
     // The name the export choosers offer: the document's name without its extension, or
     // "sound" for a document without a name (a bare ".mid" would be a hidden file).
     std::string GetExportFileStem() const;
     // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
     std::int32_t StepToSongPos(std::int32_t step) const;
-    // The song position after pos in playback: the next one, or the play range start after
-    // the range end (or after a position beyond it). Never overflows, even at the top of the
-    // integer range. The caller holds Guard().
-    std::int32_t NextPlayPos(std::int32_t pos) const
-    {
-        return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
-    }
 
     // Reads. The editor's thread is the only writer and reads without the guard; any other
     // thread holds Guard() while it reads.
@@ -192,9 +191,10 @@ public:
     // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
     static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
 
-    // The MIDI file of the play range with a General MIDI program (0-127) per tone voice;
-    // empty, with nothing built, when it would be larger than kMaxMidiBytes.
-    std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
+    // The MIDI file of the range with a General MIDI program (0-127) per tone voice; refused,
+    // with nothing built, when it would be larger than kMaxMidiBytes.
+    Result<std::string> BuildMIDIFile(const std::array<int, 3>& programs,
+                                      const PlayRange& range) const;
     static constexpr std::size_t kMaxMidiBytes = std::size_t{64} << 20;
     static constexpr const char* kMidiTooLargeText =
         "Error: The MIDI file would be too large! ( more than 64 MiB )";

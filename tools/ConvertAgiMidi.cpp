@@ -10,12 +10,13 @@ Status ImportAgiInput(CSoundDoc& doc, const std::string& path)
     return ImportAgiFile(doc, path);
 }
 
-Status WriteAgiOutput(const CSoundDoc& doc, const std::string& path)
+Status WriteAgiOutput(const CSoundDoc& doc, const PlayRange& range, const std::string& path)
 {
-    return WriteAtomically(path, [&doc](CFile& out) { return ExportAgi(doc, out); });
+    return WriteAtomically(path, [&](CFile& out) { return ExportAgi(doc, range, out); });
 }
 
-Status WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path)
+Status WriteMidiOutput(const CSoundDoc& doc, const PlayRange& range, const MidiPrograms& programs,
+                       const std::string& path)
 {
-    return WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, programs, out); });
+    return WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, range, programs, out); });
 }

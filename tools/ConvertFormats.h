@@ -12,6 +12,7 @@
 #include <vector>
 
 class CSoundDoc;
+struct PlayRange;
 
 // The converter's format handlers: each runs the function the editor's command runs. A
 // failure writes no output file and carries its message; the caller names the file.
@@ -27,17 +28,20 @@ struct WavRequest
 };
 
 Status ImportAgiInput(CSoundDoc& doc, const std::string& path);
-Status WriteAgiOutput(const CSoundDoc& doc, const std::string& path);
-Status WriteMidiOutput(const CSoundDoc& doc, const MidiPrograms& programs, const std::string& path);
-Status WriteWavOutput(const CSoundDoc& doc, const WavRequest& request, const std::string& path);
+Status WriteAgiOutput(const CSoundDoc& doc, const PlayRange& range, const std::string& path);
+Status WriteMidiOutput(const CSoundDoc& doc, const PlayRange& range, const MidiPrograms& programs,
+                       const std::string& path);
+Status WriteWavOutput(const CSoundDoc& doc, const PlayRange& range, const WavRequest& request,
+                      const std::string& path);
 // A raw resource played by a chip record by record (the sine imports it first).
 Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavRequest& request,
                          const std::string& path);
 Status WriteAgiFileWavOutput(const std::string& input, const WavRequest& request,
                              const std::string& path);
 
-// VGM files: the play range's chip writes, or a raw resource's records directly.
-Status WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path);
+// VGM files: the range's chip writes, or a raw resource's records directly.
+Status WriteVgmOutput(const CSoundDoc& doc, const PlayRange& range, const VgmOptions& options,
+                      const std::string& path);
 Status WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,
                          const std::string& path);
 Status WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,

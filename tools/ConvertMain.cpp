@@ -3,7 +3,6 @@
 // without the editor. Failures print the editor's own message on stderr, after the file they
 // concern, and exit with 1; a bad command line says what is wrong and exits with 2.
 #include "framework/File.h"
-#include "game/WholeSongRange.h"
 #include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
 #include "sound/SongFiles.h"
@@ -87,23 +86,19 @@ Status ReadInput(CSoundDoc& doc, const Options& options)
 
 Status WriteOutput(CSoundDoc& doc, const Options& options)
 {
-    const Format to = OutputFormat(options);
-    // A document keeps its stored range; the exports see the whole song.
-    std::optional<CWholeSongRange> whole;
-    if (options.bWhole && to != Format::tks)
-        whole.emplace(doc);
-    switch (to)
+    const PlayRange range = options.bWhole ? doc.GetWholeSong() : doc.GetPlayRange();
+    switch (OutputFormat(options))
     {
     case Format::tks:
         return doc.OnSaveDocument(options.output);
     case Format::agi:
-        return WriteAgiOutput(doc, options.output);
+        return WriteAgiOutput(doc, range, options.output);
     case Format::mid:
-        return WriteMidiOutput(doc, options.programs, options.output);
+        return WriteMidiOutput(doc, range, options.programs, options.output);
     case Format::wav:
-        return WriteWavOutput(doc, WavRequestOf(options, SynthKind::Sine), options.output);
+        return WriteWavOutput(doc, range, WavRequestOf(options, SynthKind::Sine), options.output);
     case Format::vgm:
-        return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
+        return WriteVgmOutput(doc, range, VgmOptionsOf(options), options.output);
     }
     return Failure{};
 }
@@ -185,9 +180,8 @@ Status ReadResourceFile(const std::string& path, std::vector<std::uint8_t>& reso
 {
     const std::string bytes = ReadWholeFile(path, kMaxAgiFileBytes);
     resource.assign(bytes.begin(), bytes.end());
-    std::int64_t ticks = 0;
-    if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
-        return Failure{std::move(error)};
+    if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
+        return measured.GetFailure();
     return Success();
 }
 
@@ -198,10 +192,10 @@ Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& reso
     CSoundDoc doc;
     if (Status read = ReadInput(doc, options); !read.Ok())
         return read;
-    AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
-    if (!build.Ok())
-        return Failure{build.error};
-    resource = std::move(build.bytes);
+    Result<std::vector<std::uint8_t>> built = BuildAgiBytes(doc, doc.GetWholeSong());
+    if (!built.Ok())
+        return built.GetFailure();
+    resource = std::move(built).Value();
     return Success();
 }
 

@@ -10,14 +10,14 @@
 
 namespace
 {
-Status WriteBuild(const VgmBuild& build, const std::string& path)
+Status WriteBuild(const Result<std::vector<std::uint8_t>>& build, const std::string& path)
 {
     if (!build.Ok())
-        return Failure{build.error};
+        return build.GetFailure();
     return WriteAtomically(path,
                            [&build](CFile& out)
                            {
-                               out.Write(build.bytes.data(), build.bytes.size());
+                               out.Write(build.Value().data(), build.Value().size());
                                return Success();
                            });
 }
@@ -37,9 +37,10 @@ std::string VgmGameOfFolder(const std::string& dir)
     return folder.filename().string();
 }
 
-Status WriteVgmOutput(const CSoundDoc& doc, const VgmOptions& options, const std::string& path)
+Status WriteVgmOutput(const CSoundDoc& doc, const PlayRange& range, const VgmOptions& options,
+                      const std::string& path)
 {
-    return WriteBuild(BuildDocumentVgm(doc, options), path);
+    return WriteBuild(BuildDocumentVgm(doc, range, options), path);
 }
 
 Status WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOptions& options,

@@ -12,34 +12,33 @@ namespace
 {
 // A measuring failure is the render's own; a long render is refused before gigabytes are
 // written, unless asked for.
-Status CheckLength(const std::string& error, const WavLength& length, bool bLong)
+Status CheckLength(const Result<WavLength>& length, bool bLong)
 {
-    if (!error.empty())
-        return Failure{error};
-    if (length.IsLong() && !bLong)
-        return Failure{"the render would last " + DescribeWavLength(length) +
+    if (!length.Ok())
+        return length.GetFailure();
+    if (length.Value().IsLong() && !bLong)
+        return Failure{"the render would last " + DescribeWavLength(length.Value()) +
                        "; add --long to write it anyway"};
     return Success();
 }
 } // namespace
 
-Status WriteWavOutput(const CSoundDoc& doc, const WavRequest& request, const std::string& path)
+Status WriteWavOutput(const CSoundDoc& doc, const PlayRange& range, const WavRequest& request,
+                      const std::string& path)
 {
-    WavLength length;
-    const std::string error = MeasureWavFile(doc, request.kind, length);
-    if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
+    if (Status checked = CheckLength(MeasureWavFile(doc, range, request.kind), request.bLong);
+        !checked.Ok())
         return checked;
     const WavOptions options{request.kind, {}, request.fade, request.muteMask};
-    return WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
+    return WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, range, options, out); });
 }
 
 Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavRequest& request,
                          const std::string& path)
 {
-    WavLength length;
-    const std::string error =
-        MeasureAgiWavFile(resource.data(), resource.size(), request.kind, length);
-    if (Status checked = CheckLength(error, length, request.bLong); !checked.Ok())
+    if (Status checked = CheckLength(
+            MeasureAgiWavFile(resource.data(), resource.size(), request.kind), request.bLong);
+        !checked.Ok())
         return checked;
     const WavOptions options{request.kind, {}, request.fade, request.muteMask};
     return WriteAtomically(path, [&](CFile& out) { return ExportAgiWav(resource, options, out); });

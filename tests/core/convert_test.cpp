@@ -124,7 +124,7 @@ TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
         CSoundDoc doc;
         ASSERT_TRUE(ImportMidi(song, expected, doc).Ok());
         std::lock_guard lock(doc.Guard());
-        EXPECT_EQ(RecordsOf(dir + "/o.agi"), ResourceRecords(BuildAgiResource(doc).bytes));
+        EXPECT_EQ(RecordsOf(dir + "/o.agi"), ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()));
         EXPECT_EQ(r.out.find(cut.empty() ? "cut for polyphony" : cut) != std::string::npos,
                   !cut.empty())
             << r.out;

@@ -35,10 +35,10 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     const MidiImportResult result = ImportMidi(file, options, doc);
     EXPECT_TRUE(result.Ok()) << result.error;
     std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
-    EXPECT_TRUE(build.Ok()) << build.error;
-    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
-    EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
+    const auto build = BuildAgiResource(doc, doc.GetPlayRange());
+    EXPECT_TRUE(build.Ok()) << build.Error();
+    EXPECT_EQ(ResourceRecords(build.Value()), AudibleRecords(song));
+    EXPECT_EQ(build.Value().size(), result.counts.agiBytes);
     EXPECT_EQ(result.counts.cutNotes, counts.cutNotes);
     EXPECT_EQ(result.counts.raisedNotes, counts.raisedNotes);
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
@@ -337,7 +337,7 @@ TEST(MidiImportLimits, ASongTooLongForOneResourceIsSaidAndStillImports)
     ASSERT_TRUE(result.Ok());
     EXPECT_TRUE(result.counts.tooLongForAgi);
     std::lock_guard lock(doc.Guard());
-    EXPECT_FALSE(BuildAgiResource(doc).Ok());
+    EXPECT_FALSE(BuildAgiResource(doc, doc.GetPlayRange()).Ok());
 }
 
 // --- bad input ---

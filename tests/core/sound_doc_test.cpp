@@ -357,6 +357,6 @@ TEST(MidiExport, Tracks)
     {
         NewDoc d;
         setup(d.doc, *d.doc.GetPatterns(0)[0]);
-        EXPECT_EQ(Tracks(d.doc.BuildMIDIFile(programs)), expected);
+        EXPECT_EQ(Tracks(d.doc.BuildMIDIFile(programs, d.doc.GetPlayRange()).Value()), expected);
     }
 }

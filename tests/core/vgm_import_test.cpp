@@ -33,10 +33,10 @@ ImportedSong ImportAndCheckEngine(const Bytes& file)
     const VgmImportResult result = ImportVgm(file, doc);
     EXPECT_TRUE(result.Ok()) << result.error;
     std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
+    const auto build = BuildAgiResource(doc, doc.GetPlayRange());
     EXPECT_TRUE(build.Ok());
-    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
-    EXPECT_EQ(build.bytes.size(), result.agiBytes);
+    EXPECT_EQ(ResourceRecords(build.Value()), AudibleRecords(song));
+    EXPECT_EQ(build.Value().size(), result.agiBytes);
     const SoundProperties props = doc.GetProperties();
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute),
               song.lengthTicks);
@@ -152,8 +152,8 @@ TEST(ImportedSongLayout, RowsAreTheCoarsestGridThatKeepsEveryTickAndTheTempoGive
         EXPECT_EQ(AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute), rowTicks);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, static_cast<std::int32_t>(length / rowTicks)}));
         std::lock_guard lock(doc.Guard());
-        const AgiResourceBuild build = BuildAgiResource(doc);
-        EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
+        EXPECT_EQ(ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()),
+                  AudibleRecords(song));
     }
 }
 
@@ -171,5 +171,5 @@ TEST(ImportedSongLayout, LongSilencesShareOnePatternAndEveryStepIsPlaced)
     EXPECT_EQ(distinct.size(), 3u);
     EXPECT_TRUE(doc.GetPlacements(1).empty());
     std::lock_guard lock(doc.Guard());
-    EXPECT_EQ(ResourceRecords(BuildAgiResource(doc).bytes), AudibleRecords(song));
+    EXPECT_EQ(ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()), AudibleRecords(song));
 }

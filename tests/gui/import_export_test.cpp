@@ -92,7 +92,7 @@ std::string WriteTemp(const QTemporaryDir& dir, const QString& name, const Bytes
 Channels Played(CSoundDoc& doc)
 {
     std::lock_guard lock(doc.Guard());
-    return ResourceRecords(BuildAgiResource(doc).bytes);
+    return ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value());
 }
 
 Channels MidiImported(const Bytes& file, const MidiImportOptions& options)
@@ -171,7 +171,8 @@ private slots:
             shell.messages.texts.clear();
             shell.messages.answers = {answer};
             const std::size_t nChoosers = shell.files.requests.size();
-            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
+            CSoundDoc& doc = *shell.ActiveDoc();
+            QVERIFY(!ExportWav(doc, doc.GetPlayRange(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
             QCOMPARE(shell.messages.texts,
                      std::vector<std::string>{
                          "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});
@@ -269,7 +270,8 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, 0, shell.Frame(), 0));
+                CSoundDoc& doc = *shell.ActiveDoc();
+                QVERIFY(!ExportWav(doc, doc.GetPlayRange(), {}, 0, shell.Frame(), 0));
             }
             else
                 QVERIFY(shell.Frame()->ExecuteCommand(ID_EXPORT_WAV));
