@@ -142,7 +142,7 @@ void BM_ExportMidiLargest(benchmark::State& state)
 void BM_ImportLargestSample(benchmark::State& state)
 {
     const std::string file =
-        ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20);
+        ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20).Value();
     Import(state, std::vector<std::uint8_t>(file.begin(), file.end()));
 }
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading a large sound document: 4 channels, N patterns of 1024 rows each, every
 // row filled. N = 64 is about 16 MB of text; N = 128 shows how the time grows.
-#include "framework/File.h"
+#include "framework/AtomicFile.h"
 #include "sound/SoundDoc.h"
 
 #include <benchmark/benchmark.h>

@@ -85,12 +85,12 @@ void BM_ImportMidiAndSave(benchmark::State& state)
     for (auto _ : state)
     {
         CSoundDoc doc;
-        const MidiImportResult result = ImportMidi(song, MidiImportOptions(), doc);
-        if (!result.Ok())
-            state.SkipWithError(result.error.c_str());
+        const Result<MidiImportCounts> counts = ImportMidi(song, MidiImportOptions(), doc);
+        if (!counts.Ok())
+            state.SkipWithError(counts.Error().c_str());
         const std::string text = doc.SaveToBytes();
         benchmark::DoNotOptimize(text.data());
-        state.counters["cut"] = result.counts.cutNotes;
+        state.counters["cut"] = counts.Ok() ? counts.Value().cutNotes : 0;
         state.counters["KB"] = static_cast<double>(text.size()) / 1e3;
     }
 }

@@ -282,12 +282,21 @@ std::string CSoundDoc::CopyPatternToGlobal(const CSoundPattern* pPattern)
     return file.Detach();
 }
 
-std::unique_ptr<CSoundPattern> CSoundDoc::PatternFromGlobal(const std::string& block)
+Result<std::unique_ptr<CSoundPattern>> CSoundDoc::PatternFromGlobal(const std::string& block)
 {
     CMemFile file(block.data(), block.size());
     CArchive ar(&file, CArchive::load, 4096);
     auto pPattern = std::make_unique<CSoundPattern>(16);
-    pPattern->Serialize(ar);
+    try
+    {
+        pPattern->Serialize(ar);
+    }
+    catch (const CArchiveException& e)
+    {
+        return Failure{e.m_strMessage};
+    }
+    if (ar.RemainingBytes() != 0)
+        return Failure{"The pattern data runs on past its end."};
     return pPattern;
 }
 

@@ -188,8 +188,10 @@ public:
 
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
-    // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
-    static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
+    // The pattern of a block, refused (with the reason) when the block is not exactly one
+    // valid pattern: data may come from any program, and one that is cut short or runs on is
+    // not a block we wrote.
+    static Result<std::unique_ptr<CSoundPattern>> PatternFromGlobal(const std::string& block);
 
     // The MIDI file of the range with a General MIDI program (0-127) per tone voice; refused,
     // with nothing built, when it would be larger than kMaxMidiBytes.

@@ -22,10 +22,12 @@ int ParseChannel(const std::string& text)
     return channel <= kMidiChannels ? channel : -1;
 }
 
-std::vector<std::uint8_t> ReadSongFile(const std::string& path)
+Result<std::vector<std::uint8_t>> ReadSongFile(const std::string& path)
 {
-    const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
-    return {data.begin(), data.end()};
+    const Result<std::string> data = ReadWholeFile(path, kMaxSongFileBytes);
+    if (!data.Ok())
+        return data.GetFailure();
+    return std::vector<std::uint8_t>(data.Value().begin(), data.Value().end());
 }
 
 void PrintReport(const std::string& path, const std::vector<std::string>& lines)
@@ -83,18 +85,24 @@ MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
 
 Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
 {
-    const MidiImportResult result = ImportMidi(ReadSongFile(path), options, doc);
-    if (!result.Ok())
-        return Failure{result.error};
-    PrintReport(path, MidiImportReport(result.counts));
+    const auto bytes = ReadSongFile(path);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    const Result<MidiImportCounts> counts = ImportMidi(bytes.Value(), options, doc);
+    if (!counts.Ok())
+        return counts.GetFailure();
+    PrintReport(path, MidiImportReport(counts.Value()));
     return Success();
 }
 
 Status ImportVgmInput(CSoundDoc& doc, const std::string& path)
 {
-    const VgmImportResult result = ImportVgm(ReadSongFile(path), doc);
-    if (!result.Ok())
-        return Failure{result.error};
-    PrintReport(path, VgmImportReport(result));
+    const auto bytes = ReadSongFile(path);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    const Result<VgmImportNotes> notes = ImportVgm(bytes.Value(), doc);
+    if (!notes.Ok())
+        return notes.GetFailure();
+    PrintReport(path, VgmImportReport(notes.Value()));
     return Success();
 }

@@ -23,7 +23,6 @@ std::string ParseDrumChannel(const std::string& value, int& channel);
 MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
                                  std::optional<int> drumChannel);
 
-// Import the file into the document, printing what was lost on stderr; a file that cannot be
-// read throws CFileException.
+// Import the file into the document, printing what was lost on stderr.
 Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options);
 Status ImportVgmInput(CSoundDoc& doc, const std::string& path);

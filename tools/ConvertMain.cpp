@@ -2,7 +2,7 @@
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
 // without the editor. Failures print the editor's own message on stderr, after the file they
 // concern, and exit with 1; a bad command line says what is wrong and exits with 2.
-#include "framework/File.h"
+#include "framework/AtomicFile.h"
 #include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
 #include "sound/SongFiles.h"
@@ -118,8 +118,7 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
         options.fade = fade;
     if (OutputFormat(options) == Format::agi)
     {
-        WriteFileAtomically(options.output, resource.data(), resource.size());
-        return Success();
+        return WriteFileAtomically(options.output, resource.data(), resource.size());
     }
     if (PlaysRecords(options))
         return WriteRecordsOutput(resource, options);
@@ -178,8 +177,10 @@ bool ConvertAllSounds(const Options& options)
 // A resource goes into the game only as the import would take it.
 Status ReadResourceFile(const std::string& path, std::vector<std::uint8_t>& resource)
 {
-    const std::string bytes = ReadWholeFile(path, kMaxAgiFileBytes);
-    resource.assign(bytes.begin(), bytes.end());
+    const Result<std::string> bytes = ReadWholeFile(path, kMaxAgiFileBytes);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    resource.assign(bytes.Value().begin(), bytes.Value().end());
     if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
         return measured.GetFailure();
     return Success();

@@ -52,6 +52,8 @@ Status WriteAgiVgmOutput(const std::vector<std::uint8_t>& resource, const VgmOpt
 Status WriteAgiFileVgmOutput(const std::string& input, const VgmOptions& options,
                              const std::string& path)
 {
-    const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiVgmOutput({bytes.begin(), bytes.end()}, options, path);
+    const Result<std::string> bytes = ReadWholeFile(input, kMaxAgiFileBytes);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    return WriteAgiVgmOutput({bytes.Value().begin(), bytes.Value().end()}, options, path);
 }

@@ -47,6 +47,8 @@ Status WriteAgiWavOutput(const std::vector<std::uint8_t>& resource, const WavReq
 Status WriteAgiFileWavOutput(const std::string& input, const WavRequest& request,
                              const std::string& path)
 {
-    const std::string bytes = ReadWholeFile(input, kMaxAgiFileBytes);
-    return WriteAgiWavOutput({bytes.begin(), bytes.end()}, request, path);
+    const Result<std::string> bytes = ReadWholeFile(input, kMaxAgiFileBytes);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    return WriteAgiWavOutput({bytes.Value().begin(), bytes.Value().end()}, request, path);
 }

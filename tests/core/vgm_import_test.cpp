@@ -19,24 +19,24 @@ using Records = std::vector<SongRecord>;
 
 ImportedSong Read(const Bytes& file, std::size_t nWarnings = 0)
 {
-    ImportedSong song;
     std::vector<std::string> warnings;
-    EXPECT_EQ(ReadVgmSong(file, song, warnings), "");
+    const Result<ImportedSong> song = ReadVgmSong(file, warnings);
+    EXPECT_EQ(song.Error(), "");
     EXPECT_EQ(warnings.size(), nWarnings);
-    return song;
+    return song.Ok() ? song.Value() : ImportedSong{};
 }
 
 ImportedSong ImportAndCheckEngine(const Bytes& file)
 {
     const ImportedSong song = Read(file);
     CSoundDoc doc;
-    const VgmImportResult result = ImportVgm(file, doc);
-    EXPECT_TRUE(result.Ok()) << result.error;
+    const Result<VgmImportNotes> result = ImportVgm(file, doc);
+    EXPECT_TRUE(result.Ok()) << result.Error();
     std::lock_guard lock(doc.Guard());
     const auto build = BuildAgiResource(doc, doc.GetPlayRange());
     EXPECT_TRUE(build.Ok());
     EXPECT_EQ(ResourceRecords(build.Value()), AudibleRecords(song));
-    EXPECT_EQ(build.Value().size(), result.agiBytes);
+    EXPECT_EQ(build.Value().size(), result.Value().agiBytes);
     const SoundProperties props = doc.GetProperties();
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute),
               song.lengthTicks);
@@ -128,7 +128,7 @@ TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
     {
         CSoundDoc doc;
         ASSERT_TRUE(doc.OnNewDocument());
-        EXPECT_EQ(ImportVgm(bytes, doc).error, error);
+        EXPECT_EQ(ImportVgm(bytes, doc).Error(), error);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
         EXPECT_NE(doc.GetPlacement({0, 0}), 0u);
     }

@@ -240,9 +240,9 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
                                                   {.chip = chip, .fade = fade});
                 ASSERT_TRUE(out.Ok()) << out.Error();
                 CSoundDoc back;
-                const VgmImportResult in = ImportVgm(out.Value(), back);
-                ASSERT_TRUE(in.Ok()) << in.error;
-                EXPECT_TRUE(in.warnings.empty());
+                const Result<VgmImportNotes> in = ImportVgm(out.Value(), back);
+                ASSERT_TRUE(in.Ok()) << in.Error();
+                EXPECT_TRUE(in.Value().warnings.empty());
                 // The fade is in the file, so the import plays it without one.
                 EXPECT_EQ(EngineTimeline(BuiltResource(back)),
                           EngineTimeline(BuiltResource(docs[i].doc), table));

@@ -373,11 +373,11 @@ private slots:
     void channelChoicesChangeTheCounts()
     {
         const Bytes song = CrowdedMidiSong();
-        const MidiReadResult read = ReadMidiFile(song);
+        const Result<MidiSong> read = ReadMidiFile(song);
         QVERIFY(read.Ok());
         CMidiImportDialog dialog(
-            QStringLiteral("song.mid"), ListMidiChannels(read.song),
-            [&](const MidiImportOptions& options) { return CountMidiImport(read.song, options); },
+            QStringLiteral("song.mid"), ListMidiChannels(read.Value()),
+            [&](const MidiImportOptions& options) { return CountMidiImport(read.Value(), options); },
             MidiImportOptions{});
         QVERIFY(dialog.UseList(1) && dialog.UseList(2) && dialog.UseList(10));
         QVERIFY(dialog.UseList(3) == nullptr);
