@@ -111,6 +111,8 @@ public:
     void DeleteContents() override;
     bool OnNewDocument() override;
     void Serialize(CArchive& ar) override;
+    // Writes the document's file through ar as Serialize stores it, changing nothing.
+    void Store(CArchive& ar) const;
 
     // Patterns and sequences.
     CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);

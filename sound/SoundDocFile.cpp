@@ -134,6 +134,12 @@ void CSoundDoc::Serialize(CArchive& ar)
     UpdateAllViews(nullptr, nullptr);
 }
 
+void CSoundDoc::Store(CArchive& ar) const
+{
+    std::lock_guard lock(m_guard);
+    StoreXML(ar);
+}
+
 void CSoundDoc::StoreXML(CArchive& ar) const
 {
     CXMLElement sound("sound");

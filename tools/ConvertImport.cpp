@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertImport.h"
 
-#include "framework/File.h"
-#include "sound/ImportReport.h"
-#include "sound/SongFiles.h"
-#include "sound/SoundDoc.h"
-#include "tools/ConvertMessages.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -22,19 +16,6 @@ int ParseChannel(const std::string& text)
     return channel <= kMidiChannels ? channel : -1;
 }
 
-Result<std::vector<std::uint8_t>> ReadSongFile(const std::string& path)
-{
-    const Result<std::string> data = ReadWholeFile(path, kMaxSongFileBytes);
-    if (!data.Ok())
-        return data.GetFailure();
-    return std::vector<std::uint8_t>(data.Value().begin(), data.Value().end());
-}
-
-void PrintReport(const std::string& path, const std::vector<std::string>& lines)
-{
-    for (const std::string& line : lines)
-        PrintNote(path, line);
-}
 } // namespace
 
 std::vector<std::string> SplitAtCommas(const std::string& value)
@@ -81,28 +62,4 @@ MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
 {
     const int drums = drumChannel.value_or(kDefaultDrumChannel);
     return map ? MidiImportOptions::Mapped(*map, drums) : MidiImportOptions::WithDrums(drums);
-}
-
-Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
-{
-    const auto bytes = ReadSongFile(path);
-    if (!bytes.Ok())
-        return bytes.GetFailure();
-    const Result<MidiImportCounts> counts = ImportMidi(bytes.Value(), options, doc);
-    if (!counts.Ok())
-        return counts.GetFailure();
-    PrintReport(path, MidiImportReport(counts.Value()));
-    return Success();
-}
-
-Status ImportVgmInput(CSoundDoc& doc, const std::string& path)
-{
-    const auto bytes = ReadSongFile(path);
-    if (!bytes.Ok())
-        return bytes.GetFailure();
-    const Result<VgmImportNotes> notes = ImportVgm(bytes.Value(), doc);
-    if (!notes.Ok())
-        return notes.GetFailure();
-    PrintReport(path, VgmImportReport(notes.Value()));
-    return Success();
 }
