@@ -116,7 +116,7 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
     // The window opened on the new sound's own first pattern, which the song has replaced.
     if (CSoundSession* pSession = m_app.GetSession(pDoc))
         pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
-    pDoc->UpdateAllViews(nullptr, nullptr);
+    pDoc->UpdateAllViews(nullptr);
     // The recent list brings the song in again (a new sound each time).
     m_app.AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);

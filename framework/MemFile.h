@@ -19,7 +19,6 @@ public:
     void Write(const void* pBuf, std::size_t nCount) override;
     std::uint64_t GetRemaining() const override { return Bytes().size() - m_nPos; }
 
-    std::size_t GetLength() const { return Bytes().size(); }
     const std::string& GetData() const { return m_data; }
     std::string Detach();
     void SeekToBegin() { m_nPos = 0; }

@@ -51,13 +51,12 @@ public:
     // Starts at pos with every channel as it would be had playback run from the range start:
     // the pattern, attenuation and held note in force there. The caller holds the guard.
     void StartFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos);
-    // Sequences the row at GetPos() on all four channels, then moves on through the range.
+    // Sequences the next row on all four channels, then moves on through the range.
     // The caller holds the document's guard.
     void SequenceRow(const CSoundDoc& doc, const PlayRange& range);
     // Sequences the rows the renderer needs before the first row can be rendered.
     void Prime(const CSoundDoc& doc, const PlayRange& range);
 
-    std::int32_t GetPos() const { return m_pos; }
     const RowQueues& GetQueues() const { return m_queue; }
 
 private:

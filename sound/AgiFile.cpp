@@ -59,7 +59,7 @@ Status ImportAgi(CSoundDoc& doc, const std::vector<std::uint8_t>& resource)
     }
     if (!parsed.Ok())
         return parsed;
-    doc.UpdateAllViews(nullptr, nullptr);
+    doc.UpdateAllViews(nullptr);
     return Success();
 }
 

@@ -73,7 +73,7 @@ bool CSoundDoc::OnNewDocument()
         SetPatternAt(&start, pPattern);
     }
     SetModifiedFlag(false);
-    UpdateAllViews(nullptr, pPattern);
+    UpdateAllViews(nullptr);
     return true;
 }
 
@@ -138,7 +138,7 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
                       [&](const auto& entry) { return entry.second == pPattern; });
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
-    UpdateAllViews(nullptr, nullptr);
+    UpdateAllViews(nullptr);
     SetModifiedFlag();
 }
 

@@ -210,10 +210,10 @@ public:
     static void WriteVarLen(std::string& file, std::int32_t value);
 
 private:
-    void NotifyEdit(CObject* pHint = nullptr);
+    void NotifyEdit();
     // Changes pattern id under the guard (edit returns false for no change), then tells the
-    // views, the pattern as the hint when bHintPattern.
-    template <typename Edit> bool EditPattern(PatternId id, bool bHintPattern, Edit edit);
+    // views.
+    template <typename Edit> bool EditPattern(PatternId id, Edit edit);
     void AssignId(CSoundPattern* pPattern);
     void StoreXML(CArchive& ar) const;
     void LoadXML(CArchive& ar);

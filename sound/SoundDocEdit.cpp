@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <utility>
 
-void CSoundDoc::NotifyEdit(CObject* pHint)
+void CSoundDoc::NotifyEdit()
 {
     SetModifiedFlag();
-    UpdateAllViews(nullptr, pHint);
+    UpdateAllViews(nullptr);
 }
 
-template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPattern, Edit edit)
+template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, Edit edit)
 {
     CSoundPattern* pPattern;
     {
@@ -19,7 +19,7 @@ template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPat
         if (pPattern == nullptr || !edit(*pPattern))
             return false;
     }
-    NotifyEdit(bHintPattern ? pPattern : nullptr);
+    NotifyEdit();
     return true;
 }
 
@@ -52,7 +52,7 @@ std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::
 
 bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row))
@@ -69,7 +69,7 @@ bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<Sound
 
 bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -83,7 +83,7 @@ bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 
 bool CSoundDoc::DeleteRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -181,7 +181,7 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
 
 bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetName(name);
@@ -191,7 +191,7 @@ bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 
 bool CSoundDoc::ResizePattern(PatternId id, std::int32_t rows)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));

@@ -131,7 +131,7 @@ void CSoundDoc::Serialize(CArchive& ar)
     // the file has been written, so a failed save still shows unsaved changes.
     if (ar.IsLoading())
         SetModifiedFlag(false);
-    UpdateAllViews(nullptr, nullptr);
+    UpdateAllViews(nullptr);
 }
 
 void CSoundDoc::Store(CArchive& ar) const
