@@ -74,9 +74,42 @@ struct PatternCursor
 // The extension of the document files.
 inline constexpr char kDocumentExtension[] = ".tks";
 
+// A channel's patterns as a const document hands them out: read-only.
+class CPatternView
+{
+public:
+    using List = std::vector<std::unique_ptr<CSoundPattern>>;
+    class Iterator
+    {
+    public:
+        explicit Iterator(List::const_iterator it) : m_it(it) {}
+        const CSoundPattern* operator*() const { return m_it->get(); }
+        Iterator& operator++()
+        {
+            ++m_it;
+            return *this;
+        }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        List::const_iterator m_it;
+    };
+
+    explicit CPatternView(const List& list) : m_list(list) {}
+    std::size_t size() const { return m_list.size(); }
+    bool empty() const { return m_list.empty(); }
+    const CSoundPattern* operator[](std::size_t i) const { return m_list[i].get(); }
+    const CSoundPattern* at(std::size_t i) const { return m_list.at(i).get(); }
+    Iterator begin() const { return Iterator(m_list.begin()); }
+    Iterator end() const { return Iterator(m_list.end()); }
+
+private:
+    const List& m_list;
+};
+
 // The document of one sound: settings, four channels of patterns and sequences, play range.
 // What the editors show of it (cursors, current pattern, transport) is the editing
-// session's.
+// session's. A const document is read-only: what it hands out cannot change it.
 //
 // The play thread reads the document while the user edits it: every change and every read
 // from another thread happens under Guard(). Document operations take it themselves; only
@@ -84,8 +117,9 @@ inline constexpr char kDocumentExtension[] = ".tks";
 class CSoundDoc : public CDocument
 {
 public:
-    using PatternList = std::vector<std::unique_ptr<CSoundPattern>>;
-    using Sequence = std::map<std::int32_t, CSoundPattern*>;
+    using PatternList = CPatternView::List;
+    // A placement refers to its pattern; it never changes it.
+    using Sequence = std::map<std::int32_t, const CSoundPattern*>;
 
     // Everything the sound holds, out of its document: a replaced song kept for undo. Its
     // patterns keep their ids, so steps made before the song was replaced still find them.
@@ -123,7 +157,8 @@ public:
     void DeletePattern(CSoundPattern* pPattern);
     int FindPatternChannel(const CSoundPattern* pPattern) const;
     bool HoldsPattern(int channel, const CSoundPattern* pPattern) const;
-    CSoundPattern* GetPatternAt(const SequencePos& pos) const;
+    CSoundPattern* GetPatternAt(const SequencePos& pos);
+    const CSoundPattern* GetPatternAt(const SequencePos& pos) const;
     // Refuses a pattern that is not in the channel's own list.
     void SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern);
     bool DeleteSequenceStep(int channel, std::int32_t pos);
@@ -141,7 +176,8 @@ public:
 
     // Reads. The editor's thread is the only writer and reads without the guard; any other
     // thread holds Guard() while it reads.
-    const PatternList& GetPatterns(int channel) const { return m_patterns[channel]; }
+    const PatternList& GetPatterns(int channel) { return m_patterns[channel]; }
+    CPatternView GetPatterns(int channel) const { return CPatternView(m_patterns[channel]); }
     const Sequence& GetSequence(int channel) const { return m_sequence[channel]; }
     std::int32_t GetStepSize() const { return m_nStepSize; }
     std::int32_t GetBeatsPerMinute() const { return m_nBeatsPerMinute; }
@@ -156,7 +192,8 @@ public:
 
     // Edits. Each one takes the guard, marks the document modified and tells the views; the
     // editors and their undo steps change the document through these only.
-    CSoundPattern* FindPattern(PatternId id) const;
+    CSoundPattern* FindPattern(PatternId id);
+    const CSoundPattern* FindPattern(PatternId id) const;
     std::vector<SoundCell> GetCells(PatternId id, std::int32_t row, std::int32_t count) const;
     // Writes are clipped at the pattern's end.
     bool SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells);

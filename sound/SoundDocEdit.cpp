@@ -23,7 +23,13 @@ template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, Edit edit)
     return true;
 }
 
-CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
+CSoundPattern* CSoundDoc::FindPattern(PatternId id)
+{
+    // The document owns its patterns as changeable ones.
+    return const_cast<CSoundPattern*>(std::as_const(*this).FindPattern(id));
+}
+
+const CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
 {
     if (id == 0)
         return nullptr;

@@ -54,7 +54,7 @@ void ExpectImportLayout(const CSoundDoc& doc)
         {
             std::snprintf(name, sizeof name, "%03d", i);
             const bool bLast = i + 1 == static_cast<std::int32_t>(patterns.size());
-            EXPECT_TRUE(pos == 32 * i && p == patterns[i++].get() && p->GetName() == name &&
+            EXPECT_TRUE(pos == 32 * i && p == patterns[i++] && p->GetName() == name &&
                         (p->GetRows() == 32 || (bLast && p->GetRows() > 0 && p->GetRows() < 32)))
                 << "channel " << c << " pattern " << i - 1;
         }

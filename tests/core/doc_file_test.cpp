@@ -45,10 +45,10 @@ std::string Describe(const CSoundDoc& doc)
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::map<const CSoundPattern*, std::size_t> index;
-        for (const auto& p : doc.GetPatterns(c))
+        for (const CSoundPattern* p : doc.GetPatterns(c))
         {
-            index.emplace(p.get(), index.size());
-            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p.get()));
+            index.emplace(p, index.size());
+            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p));
         }
         for (const auto& [pos, pPattern] : doc.GetSequence(c))
             out += "\nat " + std::to_string(pos) + ": " + std::to_string(index.at(pPattern));

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <type_traits>
 
 namespace
 {
@@ -81,6 +82,15 @@ std::vector<std::string> Tracks(const std::string& file)
 }
 
 } // namespace
+
+// A const document hands out no pattern it could change through.
+template <typename P> constexpr bool kReadOnly = std::is_const_v<std::remove_pointer_t<P>>;
+constexpr const CSoundDoc* kDoc = nullptr;
+static_assert(kReadOnly<decltype(kDoc->FindPattern(1))>);
+static_assert(kReadOnly<decltype(kDoc->GetPatternAt({}))>);
+static_assert(kReadOnly<decltype(kDoc->GetPatterns(0)[0])>);
+static_assert(kReadOnly<decltype(*kDoc->GetPatterns(0).begin())>);
+static_assert(kReadOnly<decltype(kDoc->GetSequence(0).begin()->second)>);
 
 TEST(SoundDocPatterns, CreateAndCopyNameByTheNextNumber)
 {
