@@ -225,6 +225,13 @@ public:
     // Exchanges the whole sound with contents.
     void SwapContents(Contents& contents);
 
+    // Whether the document holds what it promises: settings in the ranges its reader and
+    // dialogs keep; every pattern once, with an id of its own that no new pattern will take,
+    // a row count in range and a cell for each row, and exact divisors and noise types a cell
+    // can hold; every placement on a pattern of its own channel. Refused with the first
+    // promise broken. Notes, attenuations and noise rates hold any byte (files carry them).
+    Status Validate() const;
+
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
     // The pattern of a block, refused (with the reason) when the block is not exactly one
