@@ -181,6 +181,11 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
               "<row index=\"2\" frequency=\"0\" noisetype=\"periodic\" />\r\n"
               "<row index=\"4\" attenuation=\"9\" />\r\n"
               "</pattern>\r\n</machine>\r\n</sound>\r\n");
+
+    // A save that fails once the text is written (the name is a folder's) leaves it unsaved.
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(dir).Ok());
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST(DocFileLoad, NoteTextsDepthAndDefaults)

@@ -173,6 +173,19 @@ TEST(MidiImportTime, NoteEndsByRestrikeVelocityZeroAndTheFilesLastEvent)
     EXPECT_EQ(song.lengthTicks, 120);
 }
 
+TEST(MidiImportTime, RunningStatusReadsNoteForNote)
+{
+    // Most files leave out a status byte that repeats, notes off as velocity 0 included.
+    CMidiTrack running, spelt;
+    running.Event(0, {0x90, 60, 100}).Event(kQuarter, {60, 0}).Event(0, {64, 100});
+    running.Event(0, {0x91, 48, 90}).Event(kQuarter, {48, 0}).Event(0, {0x90, 64, 0}).End();
+    spelt.On(0, 0, 60, 100).On(kQuarter, 0, 60, 0).On(0, 0, 64, 100);
+    spelt.On(0, 1, 48, 90).On(kQuarter, 1, 48, 0).On(0, 0, 64, 0).End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({running}));
+    EXPECT_EQ(song.channels, ImportAndCheckEngine(MidiFile({spelt})).channels);
+    EXPECT_EQ(song.channels[0].size() + song.channels[1].size() + song.channels[2].size(), 3u);
+}
+
 TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
 {
     if (std::system("/usr/bin/python3 -c 'import mido' 2>/dev/null") != 0)

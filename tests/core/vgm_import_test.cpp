@@ -57,6 +57,30 @@ TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
     EXPECT_EQ(song.lengthTicks, 11); // ceil of 10 ticks and a sample
 }
 
+TEST(VgmImportTime, EveryWaitCountsItsExactSamples)
+{
+    // A second, 60 ticks, of each kind of wait between notes: a note lands on the first tick at
+    // or after its sample, so one a sample late lands a tick late, and any miscount shows.
+    Bytes shortWaits; // 0x70-0x7F: 1 to 16 samples
+    for (std::uint32_t left = 60 * kTick, n = 1; left > 0; n = n % 16 + 1)
+    {
+        shortWaits.push_back(static_cast<std::uint8_t>(0x70 + std::min(n, left) - 1));
+        left -= std::min(n, left);
+    }
+    const std::pair<const char*, Bytes> seconds[] = {{"0x61", {0x61, 0x44, 0xAC}},
+                                                     {"0x62", Bytes(60, 0x62)},
+                                                     {"0x63", Bytes(50, 0x63)},
+                                                     {"0x70-0x7F", shortWaits}};
+    for (const auto& [name, second] : seconds)
+    {
+        const Bytes commands = VgmTone(0, 254) + VgmAtten(0, 0) + second + VgmTone(0, 427) +
+                               Bytes{0x70} + second + VgmTone(0, 600);
+        const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 181 * kTick));
+        EXPECT_EQ(song.channels[0], (Records{{0, 60, 254, 0}, {60, 61, 427, 0}, {121, 60, 600, 0}}))
+            << name;
+    }
+}
+
 TEST(VgmImportTime, WritesInsideOneTickFoldIntoOneState)
 {
     const Bytes commands = VgmTone(1, 300) + VgmAtten(1, 0) + VgmWait(100) + VgmTone(1, 200) +
