@@ -6,7 +6,7 @@
 
 namespace
 {
-bool EndsWithNoCase(const std::string& text, const std::string& suffix)
+bool NameEndsWith(const std::string& text, const std::string& suffix)
 {
     return !suffix.empty() && text.size() >= suffix.size() &&
            std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(),
@@ -17,7 +17,7 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix)
 bool EndsWithAny(const std::string& path, const std::vector<std::string>& extensions)
 {
     return std::any_of(extensions.begin(), extensions.end(),
-                       [&](const std::string& extension) { return EndsWithNoCase(path, extension); });
+                       [&](const std::string& extension) { return NameEndsWith(path, extension); });
 }
 
 // "*.mid;*.midi", or "*.*" for a format whose files have any name.
@@ -44,7 +44,7 @@ bool FileFormat::SavesName(const std::string& path) const
 
 bool FileFormat::CompressesName(const std::string& path) const
 {
-    return EndsWithNoCase(path, compressedExtension);
+    return NameEndsWith(path, compressedExtension);
 }
 
 std::string FileFormat::OpenFilterEntry() const
