@@ -3,6 +3,7 @@
 // row filled. N = 76 is 16.8 MB of text; twice N shows how the time grows. Beside it,
 // `xmllint --stream` parsing the same file.
 #include "PeerProcess.h"
+#include "framework/AtomicFile.h"
 #include "framework/File.h"
 #include "sound/SoundDoc.h"
 

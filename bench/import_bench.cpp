@@ -87,9 +87,9 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
 std::size_t ImportAndSave(benchmark::State& state, const std::vector<std::uint8_t>& song)
 {
     CSoundDoc doc;
-    const MidiImportResult result = ImportMidi(song, MidiImportOptions(), doc);
-    if (!result.Ok())
-        state.SkipWithError(result.error.c_str());
+    const Result<MidiImportCounts> counts = ImportMidi(song, MidiImportOptions(), doc);
+    if (!counts.Ok())
+        state.SkipWithError(counts.Error().c_str());
     const std::string text = doc.SaveToBytes();
     benchmark::DoNotOptimize(text.data());
     return text.size();

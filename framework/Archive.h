@@ -42,7 +42,6 @@ public:
 
     bool IsStoring() const { return m_mode == store; }
     bool IsLoading() const { return m_mode == load; }
-    CFile* GetFile() const { return m_pFile; }
 
     void Write(const void* pData, std::size_t nCount);
     // Reads up to nCount bytes; returns how many were read (fewer only at the end of the file).

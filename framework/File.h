@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -62,8 +64,5 @@ private:
     std::uint64_t m_nReadLimit = UINT64_MAX;
 };
 
-// Reads a whole file; throws CFileException. Refuses files larger than nMaxBytes.
-std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes);
-// Writes bytes to a temporary file beside path and renames it over path, so a failure
-// leaves the old file whole. Throws CFileException.
-void WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount);
+// Reads a whole file, refusing one larger than nMaxBytes; a failure is of cause File.
+Result<std::string> ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes);

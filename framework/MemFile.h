@@ -24,7 +24,6 @@ public:
         return true;
     }
 
-    std::size_t GetLength() const { return Bytes().size(); }
     const std::string& GetData() const { return m_data; }
     std::string Detach();
     void SeekToBegin() { m_nPos = 0; }

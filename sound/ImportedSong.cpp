@@ -210,5 +210,5 @@ void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc)
     doc.AssignPlayRange({0, static_cast<std::int32_t>(endRow)});
     // The views hear of the new song once, not once for every pattern of it.
     doc.SetModifiedFlag();
-    doc.UpdateAllViews(nullptr, nullptr);
+    doc.UpdateAllViews(nullptr);
 }

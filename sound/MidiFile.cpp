@@ -252,13 +252,12 @@ std::string ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t& di
 }
 } // namespace
 
-MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
+Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes)
 {
-    MidiReadResult result;
     std::uint32_t division = 0;
     std::size_t pos = 0;
-    if ((result.error = ReadHeader(bytes, division, pos)) != "")
-        return result;
+    if (std::string error = ReadHeader(bytes, division, pos); !error.empty())
+        return Failure{std::move(error)};
 
     std::vector<TrackEvent> events;
     std::vector<std::size_t> trackStarts; // where each track's events begin
@@ -266,24 +265,18 @@ MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
     while (pos < bytes.size())
     {
         if (bytes.size() - pos < 8)
-        {
-            result.error = "truncated chunk";
-            return result;
-        }
+            return Failure{"truncated chunk"};
         const bool bTrack = std::memcmp(&bytes[pos], "MTrk", 4) == 0;
         const std::uint32_t length = ReadBE32(&bytes[pos + 4]);
         pos += 8;
         if (length > bytes.size() - pos)
-        {
-            result.error = bTrack ? "track longer than the file" : "truncated chunk";
-            return result;
-        }
+            return Failure{bTrack ? "track longer than the file" : "truncated chunk"};
         if (bTrack)
         {
             trackStarts.push_back(events.size());
             CTrackReader reader(&bytes[pos], length);
-            if ((result.error = reader.Read(events, lastMidiTick)) != "")
-                return result;
+            if (std::string error = reader.Read(events, lastMidiTick); !error.empty())
+                return Failure{std::move(error)};
         }
         pos += length;
     }
@@ -293,7 +286,8 @@ MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
     std::uint64_t sumTick = 0;
     std::uint32_t tempo = kDefaultTempo;
     auto timeOf = [&](std::uint64_t midiTick) { return sum + Exact{midiTick - sumTick} * tempo; };
-    result.song.events.reserve(events.size());
+    MidiSong song;
+    song.events.reserve(events.size());
     ForEachInFileOrder(events, trackStarts,
                        [&](const TrackEvent& event)
                        {
@@ -306,13 +300,10 @@ MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
                            }
                            MidiEvent out = event.event;
                            out.tick = ResourceTick(timeOf(event.midiTick), division);
-                           result.song.events.push_back(out);
+                           song.events.push_back(out);
                        });
-    result.song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
-    if (result.song.lastTick > kMaxImportedTicks)
-    {
-        result.song = {};
-        result.error = SongTooLongMessage();
-    }
-    return result;
+    song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
+    if (song.lastTick > kMaxImportedTicks)
+        return Failure{SongTooLongMessage()};
+    return song;
 }

@@ -373,17 +373,14 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
     return result;
 }
 
-MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes,
-                            const MidiImportOptions& options, CSoundDoc& doc)
+Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
+                                    const MidiImportOptions& options, CSoundDoc& doc)
 {
-    MidiImportResult result;
-    MidiReadResult read = ReadMidiFile(bytes);
+    const Result<MidiSong> read = ReadMidiFile(bytes);
     if (!read.Ok())
-    {
-        result.error = read.error;
-        return result;
-    }
-    const ImportedSong song = ConvertMidi(read.song, options, result.counts);
+        return read.GetFailure();
+    MidiImportCounts counts;
+    const ImportedSong song = ConvertMidi(read.Value(), options, counts);
     BuildImportedDocument(song, doc);
-    return result;
+    return counts;
 }

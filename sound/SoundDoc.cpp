@@ -74,7 +74,7 @@ bool CSoundDoc::OnNewDocument()
         SetPatternAt(&start, pPattern);
     }
     SetModifiedFlag(false);
-    UpdateAllViews(nullptr, pPattern);
+    UpdateAllViews(nullptr);
     return true;
 }
 
@@ -146,7 +146,7 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
         m_index.Remove(pPattern);
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
-    UpdateAllViews(nullptr, nullptr);
+    UpdateAllViews(nullptr);
     SetModifiedFlag();
 }
 
@@ -175,7 +175,13 @@ std::int32_t CSoundDoc::StepToSongPos(std::int32_t step) const
         static_cast<std::uint32_t>(static_cast<std::int64_t>(step16) * m_nStepSize));
 }
 
-CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos) const
+CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos)
+{
+    // The document owns its patterns as changeable ones.
+    return const_cast<CSoundPattern*>(std::as_const(*this).GetPatternAt(pos));
+}
+
+const CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos) const
 {
     if (!IsChannel(pos.channel))
         return nullptr;
@@ -220,7 +226,7 @@ bool CSoundDoc::DeleteSequenceStep(int channel, std::int32_t pos)
     // The first step on p's grid at or beyond the limit: emptied; the steps from p up to it
     // take the pattern of the step after them.
     const std::int64_t last = p >= limit ? p : p + (limit - p + s - 1) / s * s;
-    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
     for (auto it = seq.lower_bound(pos); it != seq.end() && it->first <= last;)
     {
         if ((it->first - p) % s != 0)
@@ -254,7 +260,7 @@ bool CSoundDoc::InsertSequenceStep(int channel, std::int32_t pos)
     // The steps are multiples of s from top down to the first one at or below pos, which is
     // emptied; every step above it takes the pattern of the step before it.
     const std::int64_t first = top <= pos ? top : FloorDiv(pos, s) * s;
-    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
     const auto from = static_cast<std::int32_t>(
         std::max<std::int64_t>(first, std::numeric_limits<std::int32_t>::min()));
     for (auto it = seq.lower_bound(from); it != seq.end() && it->first <= top;)
@@ -285,12 +291,21 @@ std::string CSoundDoc::CopyPatternToGlobal(const CSoundPattern* pPattern)
     return file.Detach();
 }
 
-std::unique_ptr<CSoundPattern> CSoundDoc::PatternFromGlobal(const std::string& block)
+Result<std::unique_ptr<CSoundPattern>> CSoundDoc::PatternFromGlobal(const std::string& block)
 {
     CMemFile file(block.data(), block.size());
     CArchive ar(&file, CArchive::load, 4096);
     auto pPattern = std::make_unique<CSoundPattern>(16);
-    pPattern->Serialize(ar);
+    try
+    {
+        pPattern->Serialize(ar);
+    }
+    catch (const CArchiveException& e)
+    {
+        return Failure{e.m_strMessage};
+    }
+    if (ar.RemainingBytes() != 0)
+        return Failure{"The pattern data runs on past its end."};
     return pPattern;
 }
 

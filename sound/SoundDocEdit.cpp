@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <utility>
 
-void CSoundDoc::NotifyEdit(CObject* pHint)
+void CSoundDoc::NotifyEdit()
 {
     SetModifiedFlag();
-    UpdateAllViews(nullptr, pHint);
+    UpdateAllViews(nullptr);
 }
 
-template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPattern, Edit edit)
+template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, Edit edit)
 {
     CSoundPattern* pPattern;
     {
@@ -19,11 +19,17 @@ template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPat
         if (pPattern == nullptr || !edit(*pPattern))
             return false;
     }
-    NotifyEdit(bHintPattern ? pPattern : nullptr);
+    NotifyEdit();
     return true;
 }
 
-CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
+CSoundPattern* CSoundDoc::FindPattern(PatternId id)
+{
+    // The document owns its patterns as changeable ones.
+    return const_cast<CSoundPattern*>(std::as_const(*this).FindPattern(id));
+}
+
+const CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
 {
     if (id == 0)
         return nullptr;
@@ -48,7 +54,7 @@ std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::
 
 bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row))
@@ -65,7 +71,7 @@ bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<Sound
 
 bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -79,7 +85,7 @@ bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 
 bool CSoundDoc::DeleteRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -179,7 +185,7 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
 
 bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetName(name);
@@ -189,7 +195,7 @@ bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 
 bool CSoundDoc::ResizePattern(PatternId id, std::int32_t rows)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));

@@ -39,7 +39,13 @@ void CSoundDoc::Serialize(CArchive& ar)
     // the file has been written, so a failed save still shows unsaved changes.
     if (ar.IsLoading())
         SetModifiedFlag(false);
-    UpdateAllViews(nullptr, nullptr);
+    UpdateAllViews(nullptr);
+}
+
+void CSoundDoc::Store(CArchive& ar) const
+{
+    std::lock_guard lock(m_guard);
+    CSoundFileWriter(ar).Write(*this);
 }
 
 void CSoundDoc::LoadXML(CArchive& ar)

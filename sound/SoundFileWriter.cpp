@@ -61,7 +61,7 @@ void CSoundFileWriter::WriteSettings(const CSoundDoc& doc)
 
 void CSoundFileWriter::WriteMachine(const CSoundDoc& doc, int channel)
 {
-    const CSoundDoc::PatternList& patterns = doc.GetPatterns(channel);
+    const CPatternView patterns = doc.GetPatterns(channel);
     StartTag("machine");
     Attribute("channel", channel);
     Attribute("name", g_channelNames[channel]);
@@ -73,7 +73,7 @@ void CSoundFileWriter::WriteMachine(const CSoundDoc& doc, int channel)
     for (std::size_t i = 0; i < patterns.size(); ++i)
     {
         WritePattern(*patterns[i], static_cast<int>(i));
-        numbers.emplace_back(patterns[i].get(), static_cast<int>(i));
+        numbers.emplace_back(patterns[i], static_cast<int>(i));
     }
     std::sort(numbers.begin(), numbers.end());
     auto numberOf = [&](const CSoundPattern* pPattern)

@@ -74,6 +74,8 @@ public:
     void SetId(std::uint32_t nId) { m_nId = nId; }
 
     bool IsRowInside(std::int32_t row) const { return row >= 0 && row < m_nRows; }
+    // A cell for each row and no more.
+    bool HoldsItsRows() const { return m_cells.size() == static_cast<std::size_t>(m_nRows); }
     // A row outside the pattern reads as an all-zero cell.
     SoundCell GetCell(std::int32_t row) const
     {

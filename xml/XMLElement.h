@@ -99,7 +99,6 @@ public:
             p = value.data() + value.size() + 1;
         }
     }
-    CXMLElement* GetParent() const { return m_pParent; }
 
 private:
     friend class CXMLWriter;

@@ -47,10 +47,10 @@ std::string Describe(const CSoundDoc& doc)
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::map<const CSoundPattern*, std::size_t> index;
-        for (const auto& p : doc.GetPatterns(c))
+        for (const CSoundPattern* p : doc.GetPatterns(c))
         {
-            index.emplace(p.get(), index.size());
-            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p.get()));
+            index.emplace(p, index.size());
+            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p));
         }
         for (const auto& [pos, pPattern] : doc.GetSequence(c))
             out += "\nat " + std::to_string(pos) + ": " + std::to_string(index.at(pPattern));
@@ -183,6 +183,11 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
               "<row index=\"2\" frequency=\"0\" noisetype=\"periodic\" />\r\n"
               "<row index=\"4\" attenuation=\"9\" />\r\n"
               "</pattern>\r\n</machine>\r\n</sound>\r\n");
+
+    // A save that fails once the text is written (the name is a folder's) leaves it unsaved.
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(dir).Ok());
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST(DocFileLoad, NoteTextsDepthAndDefaults)
