@@ -11,7 +11,7 @@
 #include "dialogs/GameTargetDialog.h"
 #include "framework/TextCodec.h"
 #include "game/GameSoundDocument.h"
-#include "game/WholeSongRange.h"
+#include "sound/AgiFile.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "views/SoundFrame.h"
@@ -186,12 +186,13 @@ CGameFolderCommands::Saved CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             return Saved::No;
         state.bConfirmed = true;
     }
-    const AgiResourceBuild build = CWholeSongRange::BuildResource(*pDoc);
-    if (!build.Ok())
+    const Result<std::vector<std::uint8_t>> built = BuildAgiBytes(*pDoc, pDoc->GetWholeSong());
+    if (!built.Ok())
     {
-        AfxMessageBox(build.error, MessageKind::Warning);
+        AfxMessageBox(built.Error(), MessageKind::Warning);
         return Saved::No;
     }
+    const GameBytes& bytes = built.Value();
     SoundWriteOptions options;
     options.document = pDoc->SaveToBytes();
     for (;;)
@@ -204,17 +205,17 @@ CGameFolderCommands::Saved CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
         }
         options.earlierBackup = state.backupPath;
         options.expected = state.expected;
-        const SoundWriteResult written = WriteWaiting(game, origin.sound, build.bytes, options);
+        const SoundWriteResult written = WriteWaiting(game, origin.sound, bytes, options);
         // A sound that went in but could not be read back still has its backup.
         if (written.IsWritten())
         {
             state.backupPath = game.GetBackupPath();
-            state.expected = build.bytes;
+            state.expected = bytes;
         }
         switch (written.outcome)
         {
         case SoundWriteOutcome::Written:
-            OnWritten(pDoc, origin, build.bytes.size());
+            OnWritten(pDoc, origin, bytes.size());
             return Saved::Yes;
         case SoundWriteOutcome::NotReadBack:
             AfxMessageBox(written.message, MessageKind::Warning);

@@ -49,14 +49,10 @@ std::string Read(const std::string& gameDir, int n, std::string& tks)
         if (S_ISLNK(st.st_mode))
             return CBackupFolders::LinkMessage(step.string());
     }
-    try
-    {
-        tks = ReadWholeFile(path.string(), kMaxBytes);
-        return {};
-    }
-    catch (const CFileException& e)
-    {
-        return e.what();
-    }
+    Result<std::string> read = ReadWholeFile(path.string(), kMaxBytes);
+    if (!read.Ok())
+        return read.Error();
+    tks = std::move(read).Value();
+    return {};
 }
 } // namespace GameDocuments

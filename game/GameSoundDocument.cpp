@@ -2,12 +2,10 @@
 #include "game/GameSoundDocument.h"
 
 #include "game/GameDocuments.h"
-#include "game/WholeSongRange.h"
-#include "sound/AgiResource.h"
+#include "sound/AgiFile.h"
 #include "sound/SoundDoc.h"
 
 #include <filesystem>
-#include <mutex>
 
 namespace
 {
@@ -25,8 +23,8 @@ bool IsKeptDocument(const CGameFolder& game, int n, const GameBytes& resource, C
               " cannot be read: " + loaded.Error();
         return false;
     }
-    const AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
-    if (build.Ok() && build.bytes == resource)
+    const Result<GameBytes> built = BuildAgiBytes(doc, doc.GetWholeSong());
+    if (built.Ok() && built.Value() == resource)
         return true;
     why = "sound " + std::to_string(n) + " was changed outside Tarvok";
     return false;
@@ -43,13 +41,8 @@ Result<GameSoundDocument> ReadGameSoundDocument(const CGameFolder& game, int n, 
         return read;
     if (!doc.OnNewDocument())
         return Failure{};
-    std::string error;
-    {
-        std::lock_guard lock(doc.Guard());
-        error = ParseAgiResource(doc, read.resource);
-    }
-    if (!error.empty())
-        return Failure{std::move(error)};
+    if (Status imported = ImportAgi(doc, read.resource); !imported.Ok())
+        return imported.GetFailure();
     doc.SetModifiedFlag(false);
     if (!why.empty())
         read.note = why + "; imported from the game";

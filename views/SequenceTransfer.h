@@ -17,7 +17,7 @@ namespace SequenceTransfer
 extern const char* const kInvalidPatternMessage;
 QString PatternMimeType();
 std::unique_ptr<QMimeData> NewPatternData(const std::string& block);
-// The pattern in a block, or null when the block is not exactly one pattern: data may
-// come from any program, and one that is cut short or runs on is not a block we wrote.
+// The pattern in a block, or null when the block is not exactly one pattern
+// (CSoundDoc::PatternFromGlobal).
 std::unique_ptr<CSoundPattern> ReadPatternBlock(const QByteArray& bytes);
 } // namespace SequenceTransfer

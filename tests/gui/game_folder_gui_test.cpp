@@ -6,7 +6,7 @@
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
 #include "game/FolderLock.h"
-#include "game/WholeSongRange.h"
+#include "sound/AgiFile.h"
 #include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
@@ -134,7 +134,7 @@ private slots:
         CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         QCOMPARE(pSession->GetGameOrigin(), (GameOrigin{dir, 0}));
         QVERIFY(!pDoc->IsModified());
-        const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
+        const std::vector<std::uint8_t> before = BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value();
 
         // Typing the exact pitch's own note makes it the semitone: only its divisor changes.
         auto* pView = shell.ActiveFrame()->findChild<CSoundPatternView*>();
@@ -155,7 +155,7 @@ private slots:
         QTest::keyClick(pView, static_cast<Qt::Key>("ZSXDCVGBHNJM"[exact.note % 12]));
         QCOMPARE(pPattern->GetCell(row).note, exact.note);
         QVERIFY(!pPattern->GetCell(row).HasDivisor());
-        const std::vector<std::uint8_t> after = CWholeSongRange::BuildResource(*pDoc).bytes;
+        const std::vector<std::uint8_t> after = BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value();
         QCOMPARE(after.size(), before.size());
         // Bytes 2 and 3 of the sound's first record hold its divisor.
         QVERIFY(after != before);
@@ -178,7 +178,7 @@ private slots:
         QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1});
         QVERIFY(!pDoc->IsModified());
-        QCOMPARE(SoundOf(dir, 0), CWholeSongRange::BuildResource(*pDoc).bytes);
+        QCOMPARE(SoundOf(dir, 0), BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value());
         // One backup folder beside the lock file.
         QCOMPARE(std::distance(std::filesystem::directory_iterator(dir + "/.tarvok-backup"), {}),
                  2);
@@ -223,7 +223,7 @@ private slots:
             return shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME);
         };
         const auto written = [&](int n)
-        { return SoundOf(dir, n) == CWholeSongRange::BuildResource(*pDoc).bytes; };
+        { return SoundOf(dir, n) == BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value(); };
         QVERIFY(choose(7, "free"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question
         QVERIFY(written(7));
@@ -287,7 +287,7 @@ private slots:
             pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), row, {ToneCell(60 + row, 0)});
         };
         const auto saved = [&](int n)
-        { return SoundOf(dir, n) == CWholeSongRange::BuildResource(*pDoc).bytes; };
+        { return SoundOf(dir, n) == BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value(); };
         const auto save = [&](std::deque<int> numbers, std::deque<Answer> answers)
         {
             ChooseSounds(dir, std::move(numbers));
