@@ -337,6 +337,27 @@ private slots:
         QVERIFY(save({9}, {Answer::Yes}));
         QVERIFY(bBusy && saved(9) && QGuiApplication::overrideCursor() == nullptr);
     }
+
+    void aWriteThatCannotBeReadBack()
+    {
+        if (!qEnvironmentVariableIsSet("TARVOK_TEST_UNREADABLE"))
+            QSKIP("runs as a test of its own, in which VOL.0 cannot be read once renamed");
+        QTemporaryDir tmp;
+        const std::string dir = LocalPath(tmp.path());
+        MakeGame(dir);
+        CShell shell;
+        QVERIFY(shell.Start());
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        pDoc->SetCells(pDoc->GetPatternAt({0, 0})->GetId(), 0, {ToneCell(60, 0)});
+        ChooseSounds(dir, {7});
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_SAVE_INTO_GAME));
+        QCOMPARE(shell.messages.texts.back(),
+                 "sound 7 was written into the game folder " + dir +
+                     ", but VOL.0 could not be read back to check it: Input/output error");
+        // It went in: the sound is that game's now, but not saved.
+        QVERIFY(pDoc->IsModified() &&
+                shell.app->Documents().GetSession(pDoc)->GetGameOrigin().sound == 7);
+    }
 };
 
 TARVOK_SHELL_TEST_MAIN(GameFolderGuiTest)
