@@ -17,6 +17,7 @@ PACKAGES=(
     xvfb xdotool x11-apps imagemagick
     pulseaudio pulseaudio-utils libasound2-plugins
     fonts-urw-base35 python3 python3-mido libgme-dev
+    midicsv libxml2-utils
     shared-mime-info desktop-file-utils
 )
 

@@ -49,21 +49,22 @@ std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
     return programs;
 }
 
-std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc)
+std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc, const PlayRange& range)
 {
     const auto path = AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {},
                                     "Resource Files (*.*)|*.*||");
     if (!path)
         return std::nullopt;
     const Status written =
-        WriteAtomically(*path, [&doc](CFile& out) { return ExportAgi(doc, out); });
+        WriteAtomically(*path, [&](CFile& out) { return ExportAgi(doc, range, out); });
     // A refused resource is told plainly, a file that cannot be written with a warning.
     if (!written.Ok())
         ShowFailure(written.GetFailure(), MessageKind::Plain);
     return written.Ok() ? path : std::nullopt;
 }
 
-std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, QWidget* pParent)
+std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, const PlayRange& range,
+                                             QWidget* pParent)
 {
     const auto programs = ChooseMidiPrograms(pParent);
     if (!programs)
@@ -73,7 +74,7 @@ std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, QWidget* pPar
     if (!path)
         return std::nullopt;
     const Status written =
-        WriteAtomically(*path, [&](CFile& out) { return ExportMidi(doc, *programs, out); });
+        WriteAtomically(*path, [&](CFile& out) { return ExportMidi(doc, range, *programs, out); });
     if (!written.Ok())
         ShowFailure(written.GetFailure());
     return written.Ok() ? path : std::nullopt;

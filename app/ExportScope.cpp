@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ExportScope.h"
 
-#include "game/WholeSongRange.h"
-#include "session/Prompts.h"
 #include "sound/SoundDoc.h"
 
 #include <QMessageBox>
@@ -35,34 +33,15 @@ ExportScope AskExportScope(const CSoundDoc& doc, QWidget* pParent)
     return ExportScope::Cancelled;
 }
 
-std::unique_ptr<CSoundDoc> MakeWholeSongCopy(CSoundDoc& doc)
-{
-    auto pCopy = std::make_unique<CSoundDoc>();
-    if (const Status loaded = pCopy->LoadFromBytes(doc.SaveToBytes()); !loaded.Ok())
-    {
-        ShowFailure(loaded.GetFailure());
-        return nullptr;
-    }
-    // The export choosers offer the document's own name.
-    pCopy->SetTitle(doc.GetTitle());
-    if (!doc.GetPathName().empty())
-        pCopy->SetPathName(doc.GetPathName());
-    pCopy->SetPlayRange({0, pCopy->GetWholeSongEnd()});
-    return pCopy;
-}
-
-bool ExportInScope(CSoundDoc& doc, QWidget* pParent,
-                   const std::function<bool(CSoundDoc&)>& exportDoc)
+bool ExportInScope(const CSoundDoc& doc, QWidget* pParent,
+                   const std::function<bool(const PlayRange&)>& exportRange)
 {
     switch (AskExportScope(doc, pParent))
     {
     case ExportScope::PlayRange:
-        return exportDoc(doc);
+        return exportRange(doc.GetPlayRange());
     case ExportScope::WholeSong:
-    {
-        const std::unique_ptr<CSoundDoc> pCopy = MakeWholeSongCopy(doc);
-        return pCopy != nullptr && exportDoc(*pCopy);
-    }
+        return exportRange(doc.GetWholeSong());
     default:
         return false;
     }

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 
 class CSoundDoc;
+struct PlayRange;
 class QWidget;
 
 enum class ExportScope
@@ -18,11 +18,7 @@ enum class ExportScope
 // asking, when the two are the same.
 ExportScope AskExportScope(const CSoundDoc& doc, QWidget* pParent);
 
-// A copy whose play range is the whole song: the exports read the play range, and changing
-// it on the document itself would be heard by its playback. Null when the copy failed.
-std::unique_ptr<CSoundDoc> MakeWholeSongCopy(CSoundDoc& doc);
-
-// Runs exportDoc on the document or on its whole-song copy, as the person chooses; false
-// when cancelled or the export failed.
-bool ExportInScope(CSoundDoc& doc, QWidget* pParent,
-                   const std::function<bool(CSoundDoc&)>& exportDoc);
+// Runs exportRange on the play range or on the whole song, as the person chooses; false when
+// cancelled or the export failed.
+bool ExportInScope(const CSoundDoc& doc, QWidget* pParent,
+                   const std::function<bool(const PlayRange&)>& exportRange);

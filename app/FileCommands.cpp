@@ -64,8 +64,8 @@ void CFileCommands::OnExport(UINT nID)
     if (pDoc == nullptr)
         return;
     ExportInScope(*pDoc, m_app.GetMainFrame(),
-                  [this, nID, context = ExportContextOf(pDoc)](CSoundDoc& doc)
-                  { return RunExport(nID, doc, context); });
+                  [this, nID, pDoc, context = ExportContextOf(pDoc)](const PlayRange& range)
+                  { return RunExport(nID, *pDoc, range, context); });
 }
 
 CFileCommands::ExportContext CFileCommands::ExportContextOf(const CSoundDoc* pDoc) const
@@ -75,27 +75,29 @@ CFileCommands::ExportContext CFileCommands::ExportContextOf(const CSoundDoc* pDo
             pSession != nullptr ? pSession->GetGameOrigin() : GameOrigin{}};
 }
 
-bool CFileCommands::RunExport(UINT nID, CSoundDoc& doc, const ExportContext& context)
+bool CFileCommands::RunExport(UINT nID, const CSoundDoc& doc, const PlayRange& range,
+                              const ExportContext& context)
 {
-    const std::optional<std::string> written = WriteExport(nID, doc, context);
+    const std::optional<std::string> written = WriteExport(nID, doc, range, context);
     if (written)
         m_app.SetIdleText(WroteFileText(*written));
     return written.has_value();
 }
 
-std::optional<std::string> CFileCommands::WriteExport(UINT nID, CSoundDoc& doc,
+std::optional<std::string> CFileCommands::WriteExport(UINT nID, const CSoundDoc& doc,
+                                                      const PlayRange& range,
                                                       const ExportContext& context)
 {
     switch (nID)
     {
     case ID_EXPORT_AGI:
-        return ExportAgiCommand(doc);
+        return ExportAgiCommand(doc, range);
     case ID_EXPORT_MIDI:
-        return ExportMidiCommand(doc, m_app.GetMainFrame());
+        return ExportMidiCommand(doc, range, m_app.GetMainFrame());
     case ID_EXPORT_VGM:
-        return ExportVgm(doc, context.origin, context.voice, context.muteMask,
+        return ExportVgm(doc, range, context.origin, context.voice, context.muteMask,
                          m_app.GetMainFrame());
     default:
-        return ExportWav(doc, context.voice, context.muteMask, m_app.GetMainFrame());
+        return ExportWav(doc, range, context.voice, context.muteMask, m_app.GetMainFrame());
     }
 }

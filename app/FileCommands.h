@@ -22,8 +22,7 @@ public:
     void CreateActions(CCommandActions& commands);
 
 private:
-    // What an export takes from the document's session: it may run on a copy of the document
-    // (the whole song borrowed), which has none.
+    // What an export takes from the document's session.
     struct ExportContext
     {
         PlayVoice voice;
@@ -32,11 +31,13 @@ private:
     };
     void OnExport(UINT nID);
     ExportContext ExportContextOf(const CSoundDoc* pDoc) const;
-    // The export command nID of doc (AGI, MIDI, VGM or WAV), named in the status bar when
-    // written; false when nothing was.
-    bool RunExport(UINT nID, CSoundDoc& doc, const ExportContext& context);
+    // The export command nID (AGI, MIDI, VGM or WAV) of doc's rows in range, named in the
+    // status bar when written; false when nothing was.
+    bool RunExport(UINT nID, const CSoundDoc& doc, const PlayRange& range,
+                   const ExportContext& context);
     // The file the export wrote; nothing when cancelled or failed.
-    std::optional<std::string> WriteExport(UINT nID, CSoundDoc& doc, const ExportContext& context);
+    std::optional<std::string> WriteExport(UINT nID, const CSoundDoc& doc, const PlayRange& range,
+                                           const ExportContext& context);
 
     CEditorApp& m_app;
 };

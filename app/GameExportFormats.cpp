@@ -50,7 +50,8 @@ std::vector<GameExportFormat> MakeGameExportFormats(SynthKind kind, FadeKind fad
         return ErrorOf(WithDocument(
             resource,
             [&](CSoundDoc& doc) {
-                return WriteAtomically(path, [&](CFile& out) { return ExportMidi(doc, {}, out); });
+                return WriteAtomically(path, [&](CFile& out)
+                                       { return ExportMidi(doc, doc.GetPlayRange(), {}, out); });
             }));
     };
     const auto tks = [](int, const GameBytes& resource, const std::string& path)
@@ -63,13 +64,13 @@ std::vector<GameExportFormat> MakeGameExportFormats(SynthKind kind, FadeKind fad
         VgmOptions options;
         options.chip = kind;
         options.fade = fade;
-        const VgmBuild build = BuildVgm(resource.data(), resource.size(), options);
-        if (!build.Ok())
-            return build.error;
+        const auto bytes = BuildVgm(resource.data(), resource.size(), options);
+        if (!bytes.Ok())
+            return bytes.Error();
         return ErrorOf(WriteAtomically(path,
                                        [&](CFile& out)
                                        {
-                                           out.Write(build.bytes.data(), build.bytes.size());
+                                           out.Write(bytes.Value().data(), bytes.Value().size());
                                            return Success();
                                        }));
     };

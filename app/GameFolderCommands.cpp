@@ -10,7 +10,7 @@
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
 #include "framework/TextCodec.h"
-#include "game/WholeSongRange.h"
+#include "sound/AgiFile.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "views/SoundFrame.h"
@@ -145,8 +145,8 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
             return false;
         state.bConfirmed = true;
     }
-    const AgiResourceBuild build = CWholeSongRange::BuildResource(*pDoc);
-    std::string error = build.error;
+    const Result<std::vector<std::uint8_t>> built = BuildAgiBytes(*pDoc, pDoc->GetWholeSong());
+    std::string error = built.Error();
     CGameFolder game;
     if (error.empty())
         error = game.Open(folder);
@@ -157,7 +157,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
     SoundWriteResult written;
     if (error.empty())
     {
-        written = game.WriteSound(n, build.bytes, {state.backupPath, {}, {}});
+        written = game.WriteSound(n, built.Value(), {state.backupPath, {}, {}});
         error = written.message;
     }
     // A sound that went in but could not be read back still has its backup.
@@ -169,7 +169,7 @@ bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
         return false;
     }
     pDoc->SetModifiedFlag(false);
-    m_app.SetIdleText(WroteGameSoundText(folder, n, build.bytes.size()));
+    m_app.SetIdleText(WroteGameSoundText(folder, n, built.Value().size()));
     return true;
 }
 

@@ -35,16 +35,13 @@ std::string FileName(const std::string& path)
 // The file's bytes, or nothing after telling the person why.
 std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path)
 {
-    try
+    const Result<std::string> data = ReadWholeFile(path, kMaxSongFileBytes);
+    if (!data.Ok())
     {
-        const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
-        return std::vector<std::uint8_t>(data.begin(), data.end());
-    }
-    catch (const CFileException& e)
-    {
-        AfxMessageBox(e.what(), MessageKind::Warning);
+        AfxMessageBox(data.Error(), MessageKind::Warning);
         return std::nullopt;
     }
+    return std::vector<std::uint8_t>(data.Value().begin(), data.Value().end());
 }
 
 std::string AbsolutePath(const std::string& path)
@@ -105,7 +102,7 @@ CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskCha
     // The window opened on the new sound's own first pattern, which the song has replaced.
     if (CSoundSession* pSession = m_app.Documents().GetSession(pDoc))
         pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
-    pDoc->UpdateAllViews(nullptr, nullptr);
+    pDoc->UpdateAllViews(nullptr);
     // The recent list brings the song in again (a new sound each time).
     m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
@@ -149,18 +146,18 @@ auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannel
     const auto bytes = ReadBytes(path);
     if (!bytes)
         return std::nullopt;
-    const MidiReadResult read = ReadMidiFile(*bytes);
+    const Result<MidiSong> read = ReadMidiFile(*bytes);
     if (!read.Ok())
     {
-        Refuse(path, read.error);
+        Refuse(path, read.Error());
         return std::nullopt;
     }
     MidiImportOptions options;
     if (bAskChannels)
     {
         CMidiImportDialog dialog(
-            PathToQString(FileName(path)), ListMidiChannels(read.song),
-            [&song = read.song](const MidiImportOptions& choice)
+            PathToQString(FileName(path)), ListMidiChannels(read.Value()),
+            [&song = read.Value()](const MidiImportOptions& choice)
             { return CountMidiImport(song, choice); },
             options, m_app.GetMainFrame());
         if (dialog.exec() != QDialog::Accepted)
@@ -168,7 +165,7 @@ auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannel
         options = dialog.Options();
     }
     MidiImportCounts counts;
-    ReadSong result{ConvertMidi(read.song, options, counts), {}};
+    ReadSong result{ConvertMidi(read.Value(), options, counts), {}};
     result.report = JoinReport(MidiImportReport(counts));
     return result;
 }
@@ -178,18 +175,16 @@ auto CSongImportCommands::ReadVgmFile(const std::string& path) -> std::optional<
     const auto bytes = ReadBytes(path);
     if (!bytes)
         return std::nullopt;
-    ReadSong read;
-    VgmImportResult result;
-    result.error = ReadVgmSong(*bytes, read.song, result.warnings);
-    if (!result.Ok())
+    std::vector<std::string> warnings;
+    Result<ImportedSong> song = ReadVgmSong(*bytes, warnings);
+    if (!song.Ok())
     {
-        Refuse(path, result.error);
+        Refuse(path, song.Error());
         return std::nullopt;
     }
-    result.agiBytes = ImportedAgiBytes(read.song);
-    result.tooLongForAgi = result.agiBytes > kMaxAgiResourceBytes;
-    read.report = JoinReport(VgmImportReport(result));
-    return read;
+    const std::string report =
+        JoinReport(VgmImportReport(NotesOfVgmSong(song.Value(), std::move(warnings))));
+    return ReadSong{std::move(song).Value(), report};
 }
 
 void CSongImportCommands::ShowReport(const std::string& path, const std::string& report)

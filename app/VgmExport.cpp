@@ -64,8 +64,9 @@ std::string VgmGameFor(const GameOrigin& origin)
     return QFileInfo(dir).fileName().toStdString();
 }
 
-std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
-                                     PlayVoice voice, unsigned muteMask, QWidget* pParent)
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, const PlayRange& range,
+                                     const GameOrigin& origin, PlayVoice voice, unsigned muteMask,
+                                     QWidget* pParent)
 {
     const std::optional<bool> bLoop = AskLoop(pParent);
     if (!bLoop.has_value())
@@ -98,11 +99,12 @@ std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& ori
     const Status written = WriteAtomically(path,
                                            [&](CFile& out) -> Status
                                            {
-                                               const VgmBuild build =
-                                                   BuildDocumentVgm(doc, options);
-                                               if (!build.Ok())
-                                                   return Failure{build.error};
-                                               out.Write(build.bytes.data(), build.bytes.size());
+                                               const auto bytes =
+                                                   BuildDocumentVgm(doc, range, options);
+                                               if (!bytes.Ok())
+                                                   return bytes.GetFailure();
+                                               out.Write(bytes.Value().data(),
+                                                         bytes.Value().size());
                                                return Success();
                                            });
     if (!written.Ok())

@@ -8,6 +8,7 @@
 
 class CSoundDoc;
 struct GameOrigin;
+struct PlayRange;
 class QWidget;
 
 // The tag's title and game for the document: its title without ".tks", and the name of the
@@ -16,8 +17,9 @@ std::string VgmTitleFor(const CSoundDoc& doc);
 std::string VgmGameFor(const GameOrigin& origin);
 
 // Asks whether the file loops (remembered for next time), whether the voices of muteMask are
-// left out (while some are muted) and for a file name, then writes the play range as the chip
-// plays it with voice's fade; a name ending in ".vgz" gets the compressed file. Failures are
-// shown. The path written; nothing when nothing was.
-std::optional<std::string> ExportVgm(const CSoundDoc& doc, const GameOrigin& origin,
-                                     PlayVoice voice, unsigned muteMask, QWidget* pParent);
+// left out (while some are muted) and for a file name, then writes the range as the chip plays
+// it with voice's fade; a name ending in ".vgz" gets the compressed file. Failures are shown.
+// The path written; nothing when nothing was.
+std::optional<std::string> ExportVgm(const CSoundDoc& doc, const PlayRange& range,
+                                     const GameOrigin& origin, PlayVoice voice, unsigned muteMask,
+                                     QWidget* pParent);

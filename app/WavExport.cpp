@@ -31,13 +31,13 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix)
 }
 
 // A few hundred bytes of a game's sound can fill a disk: a render past an hour is asked for.
-bool AcceptsLength(const CSoundDoc& doc, SynthKind kind)
+bool AcceptsLength(const CSoundDoc& doc, const PlayRange& range, SynthKind kind)
 {
-    WavLength length;
+    const Result<WavLength> length = MeasureWavFile(doc, range, kind);
     // A render the export refuses says why there.
-    if (!MeasureWavFile(doc, kind, length).empty() || !length.IsLong())
+    if (!length.Ok() || !length.Value().IsLong())
         return true;
-    return AfxMessageBox("The WAV file would last " + DescribeWavLength(length) +
+    return AfxMessageBox("The WAV file would last " + DescribeWavLength(length.Value()) +
                              ". Write it anyway?",
                          MessageKind::Question, Buttons::YesNo,
                          DefaultButton::Second) == Answer::Yes;
@@ -57,13 +57,14 @@ std::string WavFileNameFor(const CSoundDoc& doc)
     return ExportFileNameFor(doc, kWavExtension);
 }
 
-std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, unsigned muteMask,
-                                     QWidget* pParent, int nProgressDelayMs)
+std::optional<std::string> ExportWav(const CSoundDoc& doc, const PlayRange& range,
+                                     PlayVoice voice, unsigned muteMask, QWidget* pParent,
+                                     int nProgressDelayMs)
 {
     FileDialogRequest request;
     request.strTitle = "Export WAV";
     const std::optional<unsigned> leftOut = AskVoicesLeftOut(muteMask, request.strTitle, pParent);
-    if (!leftOut.has_value() || !AcceptsLength(doc, voice.chip))
+    if (!leftOut.has_value() || !AcceptsLength(doc, range, voice.chip))
         return std::nullopt;
     request.bOpen = false;
     request.strDefaultExt = kWavExtension + 1;
@@ -94,7 +95,7 @@ std::optional<std::string> ExportWav(const CSoundDoc& doc, PlayVoice voice, unsi
         return !progress.wasCanceled();
     };
     const Status written =
-        WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, options, out); });
+        WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, range, options, out); });
     const bool bCancelled = progress.wasCanceled();
     progress.reset();
     if (bCancelled)

@@ -99,7 +99,7 @@ void Export(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
     ImportAgi(doc, bytes);
     std::vector<std::uint8_t> built;
     for (auto _ : state)
-        built = BuildAgiBytes(doc).Value();
+        built = BuildAgiBytes(doc, doc.GetPlayRange()).Value();
     if (built != bytes)
         state.SkipWithError("the export differs from the imported resource");
 }
@@ -110,7 +110,7 @@ void ExportMidi(benchmark::State& state, const std::vector<std::uint8_t>& bytes)
     ImportAgi(doc, bytes);
     std::size_t size = 0;
     for (auto _ : state)
-        size = doc.BuildMIDIFile({0, 0, 0}).size();
+        size = doc.BuildMIDIFile({0, 0, 0}, doc.GetPlayRange()).Value().size();
     state.counters["bytes"] = static_cast<double>(size);
 }
 
@@ -142,7 +142,7 @@ void BM_ExportMidiLargest(benchmark::State& state)
 void BM_ImportLargestSample(benchmark::State& state)
 {
     const std::string file =
-        ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20);
+        ReadWholeFile(std::string(TARVOK_SOUNDS_DIR) + "/buddhies-sound000.agi", 1 << 20).Value();
     Import(state, std::vector<std::uint8_t>(file.begin(), file.end()));
 }
 } // namespace

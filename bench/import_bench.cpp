@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A 20-minute, 16-channel MIDI file of 100,000 notes imported and saved as a document.
-// With TARVOK_IMPORT_BENCH_MIDI set to a path, the generated file is written there too, for
-// comparing with other MIDI tools.
+// A 16-channel MIDI file of 100,000 notes imported and saved as a document, the notes spread
+// over 20 minutes and over 4 hours (the import grows with the song), and beside it midicsv
+// listing the same file. With TARVOK_IMPORT_BENCH_MIDI set to a path, the 20-minute file is
+// written there too.
+#include "PeerProcess.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
 
@@ -9,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -17,7 +20,7 @@ namespace
 constexpr int kChannels = 16;
 constexpr int kNotes = 100000;
 constexpr std::uint32_t kDivision = 480;
-constexpr std::uint32_t kSongTicks = 2400 * kDivision; // 20 minutes at 120 beats per minute
+constexpr std::uint32_t kTicksPerMinute = 120 * kDivision; // 120 beats per minute
 
 void AppendVarLen(std::vector<std::uint8_t>& out, std::uint32_t value)
 {
@@ -33,7 +36,7 @@ void AppendBE(std::vector<std::uint8_t>& out, std::uint32_t value, int count)
         out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-std::vector<std::uint8_t> MakeSong()
+std::vector<std::uint8_t> MakeSong(std::uint32_t minutes)
 {
     std::vector<std::uint8_t> file{'M', 'T', 'h', 'd'};
     AppendBE(file, 6, 4);
@@ -46,7 +49,7 @@ std::vector<std::uint8_t> MakeSong()
         seed = seed * 1664525u + 1013904223u;
         return (seed >> 8) % n;
     };
-    const std::uint32_t period = kSongTicks / (kNotes / kChannels);
+    const std::uint32_t period = minutes * kTicksPerMinute / (kNotes / kChannels);
     for (int channel = 0; channel < kChannels; ++channel)
     {
         std::vector<std::uint8_t> track;
@@ -75,24 +78,64 @@ std::vector<std::uint8_t> MakeSong()
     return file;
 }
 
+void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::size_t ImportAndSave(benchmark::State& state, const std::vector<std::uint8_t>& song)
+{
+    CSoundDoc doc;
+    const Result<MidiImportCounts> counts = ImportMidi(song, MidiImportOptions(), doc);
+    if (!counts.Ok())
+        state.SkipWithError(counts.Error().c_str());
+    const std::string text = doc.SaveToBytes();
+    benchmark::DoNotOptimize(text.data());
+    return text.size();
+}
+
+// Argument: the minutes the notes are spread over.
 void BM_ImportMidiAndSave(benchmark::State& state)
 {
-    const std::vector<std::uint8_t> song = MakeSong();
-    if (const char* pszOut = std::getenv("TARVOK_IMPORT_BENCH_MIDI"))
-        std::ofstream(pszOut, std::ios::binary)
-            .write(reinterpret_cast<const char*>(song.data()),
-                   static_cast<std::streamsize>(song.size()));
+    const std::vector<std::uint8_t> song = MakeSong(static_cast<std::uint32_t>(state.range(0)));
+    if (const char* pszOut = std::getenv("TARVOK_IMPORT_BENCH_MIDI"); pszOut && state.range(0) == 20)
+        WriteFile(pszOut, song);
+    std::size_t nBytes = 0;
+    for (auto _ : state)
+        nBytes = ImportAndSave(state, song);
+    state.counters["KB"] = static_cast<double>(nBytes) / 1e3;
+}
+BENCHMARK(BM_ImportMidiAndSave)->Arg(20)->Arg(240)->Unit(benchmark::kMillisecond);
+
+// Each iteration is a pair: this import and save, then `midicsv` listing the file. The time
+// shown is the import's CPU time; peer_ms is midicsv's (its whole process), vs_peer the ratio.
+void BM_ImportVsMidicsv(benchmark::State& state)
+{
+    const std::vector<std::uint8_t> song = MakeSong(static_cast<std::uint32_t>(state.range(0)));
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "tarvok_import_bench.mid").string();
+    WriteFile(path, song);
+    double ours = 0.0;
+    double peer = 0.0;
     for (auto _ : state)
     {
-        CSoundDoc doc;
-        const MidiImportResult result = ImportMidi(song, MidiImportOptions(), doc);
-        if (!result.Ok())
-            state.SkipWithError(result.error.c_str());
-        const std::string text = doc.SaveToBytes();
-        benchmark::DoNotOptimize(text.data());
-        state.counters["cut"] = result.counts.cutNotes;
-        state.counters["KB"] = static_cast<double>(text.size()) / 1e3;
+        const double start = OwnCpuSeconds();
+        ImportAndSave(state, song);
+        const double own = OwnCpuSeconds() - start;
+        const double other = PeerCpuSeconds({"midicsv", path, "/dev/null"});
+        if (other < 0.0)
+        {
+            state.SkipWithError("midicsv did not run (Debian package midicsv)");
+            break;
+        }
+        state.SetIterationTime(own);
+        ours += own;
+        peer += other;
     }
+    std::filesystem::remove(path);
+    state.counters["peer_ms"] = benchmark::Counter(peer * 1e3, benchmark::Counter::kAvgIterations);
+    state.counters["vs_peer"] = peer > 0.0 ? ours / peer : 0.0;
 }
-BENCHMARK(BM_ImportMidiAndSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportVsMidicsv)->Arg(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 } // namespace

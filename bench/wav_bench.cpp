@@ -39,7 +39,7 @@ void WriteTenMinutes(benchmark::State& state, SynthKind kind, int beatsPerMinute
         doc.AssignPlayRange({doc.GetPlayRange().start, 3000});
     const std::string path = "/tmp/tarvok-wav-bench.wav";
     for (auto _ : state)
-        if (!WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, {kind, {}}, out); }))
+        if (!WriteAtomically(path, [&](CFile& out) { return ExportWav(doc, doc.GetPlayRange(), {kind, {}}, out); }))
             state.SkipWithError("render failed");
     const double seconds = kind == SynthKind::Sine ? 600.0 : 3000.0 * 7 / 60;
     state.counters["x_realtime"] = benchmark::Counter(

@@ -33,7 +33,7 @@ std::unique_ptr<CSoundDoc> LoadGameSound(const CGameFolder& game, int n)
     auto pDoc = std::make_unique<CSoundDoc>();
     if (error.empty() && pDoc->OnNewDocument())
     {
-        error = ParseAgiResource(*pDoc, bytes);
+        error = ParseAgiResource(*pDoc, bytes).Error();
     }
     if (!error.empty())
     {
@@ -157,7 +157,7 @@ std::string CGameSoundListDialog::Refusal(int row) const
     const GameSoundInfo& info = m_sounds[static_cast<std::size_t>(row)];
     if (!info.damaged.empty())
         return "damaged: " + info.damaged;
-    return AgiImportRefusal(info.ticks);
+    return CheckAgiImportLength(info.ticks).Error();
 }
 
 bool CGameSoundListDialog::IsOpenable(int row) const

@@ -84,6 +84,15 @@ void CArchive::ReadExact(void* pData, std::size_t nCount)
         throw CArchiveException(CArchiveException::endOfFile, "Unexpected end of data.");
 }
 
+bool CArchive::Rewind()
+{
+    if (!IsLoading() || !m_pFile->Rewind())
+        return false;
+    m_buffer.clear();
+    m_nPos = 0;
+    return true;
+}
+
 std::uint64_t CArchive::RemainingBytes() const
 {
     return (m_buffer.size() - m_nPos) + m_pFile->GetRemaining();

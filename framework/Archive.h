@@ -42,7 +42,6 @@ public:
 
     bool IsStoring() const { return m_mode == store; }
     bool IsLoading() const { return m_mode == load; }
-    CFile* GetFile() const { return m_pFile; }
 
     void Write(const void* pData, std::size_t nCount);
     // Reads up to nCount bytes; returns how many were read (fewer only at the end of the file).
@@ -51,6 +50,9 @@ public:
     void ReadExact(void* pData, std::size_t nCount);
     // Bytes left before the end of a loading archive's file.
     std::uint64_t RemainingBytes() const;
+    // A loading archive starts again at the first byte of its file; false when the file
+    // cannot go back.
+    bool Rewind();
 
     // Text: WriteString writes the characters as they are; ReadString reads one line
     // without its "\n" or "\r\n" and returns false at the end of the file.

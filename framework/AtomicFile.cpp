@@ -151,3 +151,13 @@ Status WriteAtomically(const std::string& path, const std::function<Status(CFile
         return Failure::FromFile(e.what());
     }
 }
+
+Status WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount)
+{
+    return WriteAtomically(path,
+                           [&](CFile& out)
+                           {
+                               out.Write(pData, nCount);
+                               return Success();
+                           });
+}

@@ -48,3 +48,5 @@ private:
 // refusal or a cancel (a silent failure) leaves no file. A CFileException becomes a failure
 // of cause File.
 Status WriteAtomically(const std::string& path, const std::function<Status(CFile&)>& write);
+// The same for bytes at hand.
+Status WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount);

@@ -11,11 +11,6 @@
 #include <new>
 #include <optional>
 
-void AfxThrowUserException()
-{
-    throw CUserException();
-}
-
 void CDocument::SetPathName(const std::string& path)
 {
     m_strPathName = path;
@@ -33,13 +28,13 @@ void CDocument::RemoveView(IDocumentView* pView)
     m_views.erase(std::remove(m_views.begin(), m_views.end(), pView), m_views.end());
 }
 
-void CDocument::UpdateAllViews(IDocumentView* pSender, CObject* pHint)
+void CDocument::UpdateAllViews(IDocumentView* pSender)
 {
     // A view may unregister itself while being told; walk a copy.
     const std::vector<IDocumentView*> views = m_views;
     for (IDocumentView* pView : views)
         if (pView != pSender)
-            pView->OnUpdate(pSender, pHint);
+            pView->OnUpdate(pSender);
 }
 
 bool CDocument::OnNewDocument()
@@ -75,11 +70,6 @@ Status CDocument::LoadFromFile(CFile& file)
     {
         CArchive ar(&file, CArchive::load);
         Serialize(ar);
-    }
-    catch (const CUserException&)
-    {
-        DeleteContents();
-        return Failure{};
     }
     catch (const CArchiveException& e)
     {
@@ -133,10 +123,6 @@ Status CDocument::OnSaveDocument(const std::string& path)
     catch (const CFileException& e)
     {
         return Failure::FromFile(e.what());
-    }
-    catch (const CUserException&)
-    {
-        return Failure{};
     }
     SetModifiedFlag(false);
     return Success();

@@ -16,9 +16,8 @@ class IDocumentView
 {
 public:
     virtual ~IDocumentView() = default;
-    // pSender is the view that made the change, or null; pHint is null (anything may
-    // have changed) or the object the change concerns.
-    virtual void OnUpdate(IDocumentView* pSender, CObject* pHint) = 0;
+    // pSender is the view that made the change, or null.
+    virtual void OnUpdate(IDocumentView* pSender) = 0;
 };
 
 // Document base: title, path, modified flag, registered views, and the open/save/close
@@ -43,11 +42,11 @@ public:
     void AddView(IDocumentView* pView);
     void RemoveView(IDocumentView* pView);
     const std::vector<IDocumentView*>& GetViews() const { return m_views; }
-    void UpdateAllViews(IDocumentView* pSender, CObject* pHint = nullptr);
+    void UpdateAllViews(IDocumentView* pSender);
 
     virtual bool OnNewDocument();
     // Loads the file through Serialize. A failure leaves the contents deleted and carries the
-    // message for the person; a CUserException is a silent failure (already dealt with).
+    // message for the person.
     virtual Status OnOpenDocument(const std::string& path);
     // Stores through Serialize, replacing the file atomically.
     virtual Status OnSaveDocument(const std::string& path);
@@ -69,8 +68,3 @@ private:
     std::vector<IDocumentView*> m_views;
 };
 
-// Abandons a load or command without a message (its reason has been dealt with).
-class CUserException
-{
-};
-[[noreturn]] void AfxThrowUserException();

@@ -64,6 +64,14 @@ void CDiskFile::Write(const void* pBuf, std::size_t nCount)
         throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(errno) + ".");
 }
 
+bool CDiskFile::Rewind()
+{
+    if (std::fseek(m_fp, 0, SEEK_SET) != 0)
+        return false;
+    m_nPos = 0;
+    return true;
+}
+
 std::uint64_t CDiskFile::GetRemaining() const
 {
     return m_nSize > m_nPos ? m_nSize - m_nPos : 0;
@@ -87,26 +95,26 @@ void CDiskFile::Close()
         throw CFileException("Cannot write " + m_strPath + ":\n" + Reason(bOk ? errno : err) + ".");
 }
 
-std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes)
+Result<std::string> ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes)
 {
-    CDiskFile file(path, CDiskFile::modeRead, nMaxBytes);
-    std::string data;
-    // Room for the size the file has now: no regrowing copies on the way.
-    data.reserve(static_cast<std::size_t>(file.GetRemaining()));
-    char chunk[65536];
-    for (;;)
+    try
     {
-        const std::size_t n = file.Read(chunk, sizeof chunk);
-        if (n == 0)
-            break;
-        data.append(chunk, n);
+        CDiskFile file(path, CDiskFile::modeRead, nMaxBytes);
+        std::string data;
+        // Room for the size the file has now: no regrowing copies on the way.
+        data.reserve(static_cast<std::size_t>(file.GetRemaining()));
+        char chunk[65536];
+        for (;;)
+        {
+            const std::size_t n = file.Read(chunk, sizeof chunk);
+            if (n == 0)
+                break;
+            data.append(chunk, n);
+        }
+        return data;
     }
-    return data;
-}
-
-void WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount)
-{
-    CAtomicFile file(path);
-    file.Write(pData, nCount);
-    file.Commit();
+    catch (const CFileException& e)
+    {
+        return Failure::FromFile(e.what());
+    }
 }

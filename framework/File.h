@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +26,8 @@ public:
     // Bytes from the current position to the end.
     virtual std::uint64_t GetRemaining() const = 0;
     virtual void Flush() {}
+    // Goes back to the first byte for reading again; false for a stream that cannot.
+    virtual bool Rewind() { return false; }
 };
 
 // A file on disk, opened for reading or for writing (created or truncated).
@@ -45,6 +49,7 @@ public:
     void Write(const void* pBuf, std::size_t nCount) override;
     std::uint64_t GetRemaining() const override;
     void Flush() override;
+    bool Rewind() override;
     // Also refuses, then or later, a file read past nMaxBytes: one that grows while it is
     // read, or a device without an end, must not fill the memory.
     CDiskFile(const std::string& path, OpenMode mode, std::uint64_t nMaxBytes);
@@ -59,8 +64,5 @@ private:
     std::uint64_t m_nReadLimit = UINT64_MAX;
 };
 
-// Reads a whole file; throws CFileException. Refuses files larger than nMaxBytes.
-std::string ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes);
-// Writes bytes to a temporary file beside path and renames it over path, so a failure
-// leaves the old file whole. Throws CFileException.
-void WriteFileAtomically(const std::string& path, const void* pData, std::size_t nCount);
+// Reads a whole file, refusing one larger than nMaxBytes; a failure is of cause File.
+Result<std::string> ReadWholeFile(const std::string& path, std::uint64_t nMaxBytes);

@@ -18,8 +18,12 @@ public:
     std::size_t Read(void* pBuf, std::size_t nCount) override;
     void Write(const void* pBuf, std::size_t nCount) override;
     std::uint64_t GetRemaining() const override { return Bytes().size() - m_nPos; }
+    bool Rewind() override
+    {
+        m_nPos = 0;
+        return true;
+    }
 
-    std::size_t GetLength() const { return Bytes().size(); }
     const std::string& GetData() const { return m_data; }
     std::string Detach();
     void SeekToBegin() { m_nPos = 0; }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Root of the objects that travel as update hints between a document and its views.
+// Root of the framework's objects: documents, patterns, XML elements.
 class CObject
 {
 public:

@@ -33,7 +33,7 @@ inline void CheckImportedSong(const ImportedSong& song)
     CSoundDoc doc;
     BuildImportedDocument(song, doc);
     std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
+    const auto build = BuildAgiResource(doc, doc.GetPlayRange());
     const std::size_t foreseen = ImportedAgiBytes(song);
-    check(build.Ok() ? build.bytes.size() == foreseen : foreseen > kMaxAgiResourceBytes);
+    check(build.Ok() ? build.Value().size() == foreseen : foreseen > kMaxAgiResourceBytes);
 }

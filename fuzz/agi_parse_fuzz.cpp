@@ -43,13 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (doc.GetPlayRange().end > kMaxCheckedRows)
         return 0;
-    Check(doc.BuildMIDIFile({0, 0, 0}).compare(0, 4, "MThd") == 0);
-    const auto once = BuildAgiBytes(doc);
+    Check(doc.BuildMIDIFile({0, 0, 0}, doc.GetPlayRange()).Value().compare(0, 4, "MThd") == 0);
+    const auto once = BuildAgiBytes(doc, doc.GetPlayRange());
     if (!once)
         return 0;
     CSoundDoc again;
     Check(ImportAgi(again, once.Value()).Ok());
-    const auto twice = BuildAgiBytes(again);
+    const auto twice = BuildAgiBytes(again, again.GetPlayRange());
     Check(twice.Ok() && twice.Value() == once.Value());
     return 0;
 }

@@ -42,9 +42,9 @@ void CheckEntry(const GameBytes& dir, const GameBytes& vol, int n)
     Check(resource.size() <= 0xFFFF);
     const GameBytes record = MakeVolRecord(vol[entry.offset + 2], resource);
     Check(std::equal(record.begin(), record.end(), vol.begin() + entry.offset));
-    std::int64_t ticks = -1;
-    if (MeasureAgiResource(resource, ticks).empty())
-        Check(ticks >= 0 && ticks <= 0xFFFFll * static_cast<std::int64_t>(resource.size()));
+    if (const Result<std::int64_t> ticks = MeasureAgiResource(resource); ticks.Ok())
+        Check(ticks.Value() >= 0 &&
+              ticks.Value() <= 0xFFFFll * static_cast<std::int64_t>(resource.size()));
 }
 // Every start of a record in vol, as the entries of a LOGDIR (at most 256).
 GameBytes SignatureDirectory(const GameBytes& vol, std::set<std::uint32_t>& starts)

@@ -7,12 +7,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const MidiReadResult read = ReadMidiFile(std::vector<std::uint8_t>(data, data + size));
+    const Result<MidiSong> read = ReadMidiFile(std::vector<std::uint8_t>(data, data + size));
     if (!read.Ok())
         return 0;
-    ListMidiChannels(read.song);
+    ListMidiChannels(read.Value());
     MidiImportCounts counts;
-    CheckImportedSong(ConvertMidi(read.song, MidiImportOptions(), counts));
-    CheckImportedSong(ConvertMidi(read.song, MidiImportOptions::Mapped({1, 2, 3}, 0), counts));
+    CheckImportedSong(ConvertMidi(read.Value(), MidiImportOptions(), counts));
+    CheckImportedSong(ConvertMidi(read.Value(), MidiImportOptions::Mapped({1, 2, 3}, 0), counts));
     return 0;
 }

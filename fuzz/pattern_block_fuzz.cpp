@@ -10,18 +10,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::unique_ptr<CSoundPattern> pPattern;
-    try
-    {
-        pPattern =
-            CSoundDoc::PatternFromGlobal(std::string(reinterpret_cast<const char*>(data), size));
-    }
-    catch (const CArchiveException&)
-    {
+    auto read =
+        CSoundDoc::PatternFromGlobal(std::string(reinterpret_cast<const char*>(data), size));
+    if (!read.Ok())
         return 0;
-    }
+    const std::unique_ptr<CSoundPattern> pPattern = std::move(read).Value();
     const std::string block = CSoundDoc::CopyPatternToGlobal(pPattern.get());
-    const auto pAgain = CSoundDoc::PatternFromGlobal(block);
+    const auto pAgain = CSoundDoc::PatternFromGlobal(block).Value();
     if (pAgain->GetRows() != pPattern->GetRows() || pAgain->GetName() != pPattern->GetName())
         std::abort();
     for (std::int32_t row = 0; row < pPattern->GetRows(); ++row)

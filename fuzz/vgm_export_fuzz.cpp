@@ -24,10 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     for (const FadeKind fade : {FadeKind::None, FadeKind::V3})
     {
-        const VgmBuild vgm = BuildVgm(data, size, {.chip = SynthKind::Tandy, .fade = fade});
+        const auto vgm = BuildVgm(data, size, {.chip = SynthKind::Tandy, .fade = fade});
         if (!vgm.Ok())
             continue;
-        const std::vector<std::uint8_t>& b = vgm.bytes;
+        const std::vector<std::uint8_t>& b = vgm.Value();
         Check(b.size() > 0x40 && LE32(b, 0x04) == b.size() - 4);
         const std::size_t tagAt = 0x14 + LE32(b, 0x14);
         Check(tagAt < b.size());

@@ -7,9 +7,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    ImportedSong song;
     std::vector<std::string> warnings;
-    if (ReadVgmSong(std::vector<std::uint8_t>(data, data + size), song, warnings).empty())
-        CheckImportedSong(song);
+    if (const auto song = ReadVgmSong(std::vector<std::uint8_t>(data, data + size), warnings);
+        song.Ok())
+        CheckImportedSong(song.Value());
     return 0;
 }

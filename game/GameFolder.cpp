@@ -128,7 +128,9 @@ void CGameFolder::ListVolume(int volume, const std::vector<std::size_t>& indices
         {
             info.bytes = record.bytes.size();
             info.compressedBytes = record.compressedBytes;
-            info.damaged = WithoutErrorPrefix(MeasureAgiResource(record.bytes, info.ticks));
+            const Result<std::int64_t> ticks = MeasureAgiResource(record.bytes);
+            info.ticks = ticks.Ok() ? ticks.Value() : 0;
+            info.damaged = WithoutErrorPrefix(ticks.Error());
             if (pResources != nullptr && info.damaged.empty())
                 (*pResources)[i] = std::move(record.bytes);
         }

@@ -39,14 +39,9 @@ std::unique_ptr<IGameLayout> MakeGameLayout(const std::string& dir, const AgiFol
 
 std::string ReadGameFile(const std::string& path, std::uint64_t nMax, GameBytes& bytes)
 {
-    try
-    {
-        const std::string data = ReadWholeFile(path, nMax);
-        bytes.assign(data.begin(), data.end());
-        return {};
-    }
-    catch (const CFileException& e)
-    {
-        return e.what();
-    }
+    const Result<std::string> data = ReadWholeFile(path, nMax);
+    if (!data.Ok())
+        return data.Error();
+    bytes.assign(data.Value().begin(), data.Value().end());
+    return {};
 }

@@ -24,7 +24,6 @@ public:
                    FadeKind fade = FadeKind::None);
 
     std::uint64_t GetTotalSamples() const { return m_totalSamples; }
-    std::uint64_t GetPosition() const { return m_position; }
     // Moves to the start of a tick without rendering what lies before it: the chip's
     // registers are set as the ticks up to there leave them. Only before the first Read.
     void SeekTick(std::uint64_t tick);

@@ -5,6 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+// a / b rounded up, for a positive b: the first clock tick at or after a time in samples.
+constexpr std::int64_t CeilDiv(std::int64_t a, std::int64_t b)
+{
+    return (a + b - 1) / b;
+}
+
 // Turns level changes at exact sub-sample times into band-limited 44.1 kHz samples: each
 // step adds a windowed-sinc impulse (interpolated between tabulated phases) to a delta
 // buffer whose running sum is the output. Integer throughout, so the output is

@@ -10,62 +10,61 @@
 
 namespace
 {
-std::int64_t PassRows(const CSoundDoc& doc)
+std::int64_t PassRows(const PlayRange& range)
 {
-    const PlayRange range = doc.GetPlayRange();
     return std::max<std::int64_t>(1, std::int64_t{range.end} - range.start);
 }
 } // namespace
 
-std::int32_t CChipRenderer::NextPassRow(const CSoundDoc& doc, std::int32_t pos)
+std::int32_t CChipRenderer::NextPassRow(const PlayRange& range, std::int32_t pos)
 {
-    const PlayRange range = doc.GetPlayRange();
     return pos >= range.end - 1 || pos < range.start ? range.start : pos + 1;
 }
 
-std::int32_t CChipRenderer::NextRow(const CSoundDoc& doc, std::int32_t pos) const
+std::int32_t CChipRenderer::NextRow(const PlayRange& range, std::int32_t pos) const
 {
-    return NextPassRow(doc, pos);
+    return NextPassRow(range, pos);
 }
 
-CChipRenderer::Pass CChipRenderer::BuildPass(const CSoundDoc& doc, std::string* pError) const
+auto CChipRenderer::BuildPass(const CSoundDoc& doc, const PlayRange& range) const -> Result<Pass>
 {
     Pass pass;
     pass.nTicksPerRow = AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
     if (pass.nTicksPerRow == 0)
-    {
-        if (pError != nullptr)
-            *pError = kTempoTooFastText;
-        return pass;
-    }
-    pass.nTicks = PassRows(doc) * pass.nTicksPerRow;
-    AgiResourceBuild build = BuildAgiResource(doc);
-    if (!build.Ok())
-    {
-        if (pError != nullptr)
-            *pError = build.error;
-        return pass;
-    }
-    pass.pRender =
-        std::make_unique<CAgiChipRender>(build.bytes.data(), build.bytes.size(), m_kind, m_fade);
+        return Failure{kTempoTooFastText};
+    pass.nTicks = PassRows(range) * pass.nTicksPerRow;
+    const Result<std::vector<std::uint8_t>> resource = BuildAgiResource(doc, range);
+    if (!resource.Ok())
+        return resource.GetFailure();
+    const std::vector<std::uint8_t>& bytes = resource.Value();
+    pass.pRender = std::make_unique<CAgiChipRender>(bytes.data(), bytes.size(), m_kind, m_fade);
     pass.pRender->SetMuteMask(m_muteMask);
     pass.pRender->SetVoiceSink(m_pVoiceSink);
     return pass;
 }
 
-bool CChipRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+auto CChipRenderer::SilentPass(const CSoundDoc& doc, const PlayRange& range) const -> Pass
 {
-    error.clear();
-    m_pass = BuildPass(doc, &error);
-    if (!error.empty())
-        return false;
+    Pass pass;
+    pass.nTicksPerRow = AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
+    if (pass.nTicksPerRow == 0)
+        pass.nTicksPerRow = m_pass.nTicksPerRow;
+    pass.nTicks = PassRows(range) * pass.nTicksPerRow;
+    return pass;
+}
+
+Status CChipRenderer::Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
+{
+    Result<Pass> pass = BuildPass(doc, range);
+    if (!pass.Ok())
+        return pass.GetFailure();
+    m_pass = std::move(pass).Value();
     m_bNextReady = false;
-    const PlayRange range = doc.GetPlayRange();
     const bool bInPass = pos >= range.start && pos < range.end;
     m_startRow = bInPass ? pos : range.start;
     m_tick = (std::int64_t{m_startRow} - range.start) * m_pass.nTicksPerRow;
     m_pass.pRender->SeekTick(static_cast<std::uint64_t>(m_tick));
-    return true;
+    return Success();
 }
 
 bool CChipRenderer::RenderSlot(std::int16_t* pOut)
@@ -87,17 +86,12 @@ bool CChipRenderer::RenderSlot(std::int16_t* pOut)
     return m_tick % m_pass.nTicksPerRow == 0;
 }
 
-void CChipRenderer::Advance(const CSoundDoc& doc)
+void CChipRenderer::Advance(const CSoundDoc& doc, const PlayRange& range)
 {
     if (m_tick < m_pass.nTicks || m_bNextReady)
         return;
-    m_next = BuildPass(doc, nullptr);
-    // A tempo the engine cannot play keeps the old row length and plays a pass of silence.
-    if (m_next.nTicksPerRow == 0)
-    {
-        m_next.nTicksPerRow = m_pass.nTicksPerRow;
-        m_next.nTicks = PassRows(doc) * m_next.nTicksPerRow;
-    }
+    Result<Pass> next = BuildPass(doc, range);
+    m_next = next.Ok() ? std::move(next).Value() : SilentPass(doc, range);
     m_bNextReady = true;
 }
 

@@ -33,11 +33,6 @@ constexpr std::array<std::int32_t, 16> MakeAmplitudes()
     return amplitudes;
 }
 constexpr std::array<std::int32_t, 16> kAmplitude = MakeAmplitudes();
-
-constexpr std::int64_t CeilDiv(std::int64_t a, std::int64_t b)
-{
-    return (a + b - 1) / b;
-}
 } // namespace
 
 CChipSynth::CChipSynth(ChipVariant variant) : m_variant(variant), m_steps(kBlock)

@@ -36,20 +36,15 @@ public:
 
     // Power-on state: every voice silent with divisor 0, the noise register reloaded.
     void Reset();
-    void SetVariant(ChipVariant variant) { m_variant = variant; }
-    ChipVariant GetVariant() const { return m_variant; }
 
     // Voice 0-2; the low 10 bits count, 0 sounds as 1024. The running half-cycle finishes
     // first, as on the chip, so a new note does not click.
     void SetDivisor(int voice, unsigned divisor) override;
-    unsigned GetDivisor(int voice) const { return m_divisor[voice]; }
     // Voice 0-3; the low 4 bits count: 2 dB per step, 15 off.
     void SetAttenuation(int voice, unsigned attenuation) override;
-    unsigned GetAttenuation(int voice) const { return m_attenuation[voice]; }
     // A noise record starts: bit 2 white (1) or periodic (0), bits 0-1 the shift rate
     // (clock / 512, / 1024, / 2048, or once per cycle of voice 2).
     void StartNoise(unsigned control) override;
-    unsigned GetNoiseControl() const { return m_noiseControl; }
 
     void Render(std::int16_t* pOut, std::size_t nSamples) override;
     // Each voice then also runs through a band-limiting of its own; the mix keeps the shared

@@ -6,10 +6,9 @@
 
 #include <mutex>
 
-std::int64_t PlayRangeRows(const CSoundDoc& doc)
+std::int64_t PlayRangeRows(const PlayRange& range)
 {
     // Playback keeps stepping from the start when the range is empty, so one pass is a row.
-    const PlayRange range = doc.GetPlayRange();
     return range.end >= range.start ? static_cast<std::int64_t>(range.end) - range.start + 1 : 1;
 }
 
@@ -19,10 +18,10 @@ bool RenderPlayRange(const CSoundDoc& doc, std::vector<std::int16_t>& samples,
     samples.clear();
     std::lock_guard lock(doc.Guard());
     CSineRenderer renderer;
-    std::string error;
-    if (!renderer.Begin(doc, doc.GetPlayRange().start, error))
+    const PlayRange range = doc.GetPlayRange();
+    if (!renderer.Begin(doc, range, range.start).Ok())
         return false;
-    const std::int64_t nRows = PlayRangeRows(doc);
+    const std::int64_t nRows = PlayRangeRows(range);
     const std::uint64_t nSamplesPerRow = renderer.GetSlotSamples();
     if (static_cast<std::uint64_t>(nRows) > nMaxSamples / nSamplesPerRow)
         return false;
@@ -33,7 +32,7 @@ bool RenderPlayRange(const CSoundDoc& doc, std::vector<std::int16_t>& samples,
     {
         renderer.RenderSlot(pOut);
         pOut += nSamplesPerRow;
-        renderer.Advance(doc);
+        renderer.Advance(doc, range);
     }
     return true;
 }

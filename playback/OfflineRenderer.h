@@ -5,10 +5,10 @@
 #include <vector>
 
 class CSoundDoc;
+struct PlayRange;
 
-// Rows in one sine pass of the play range: start to end inclusive, at least one. The caller
-// holds the document's guard.
-std::int64_t PlayRangeRows(const CSoundDoc& doc);
+// Rows in one sine pass of the range: start to end inclusive, at least one.
+std::int64_t PlayRangeRows(const PlayRange& range);
 
 // What sine playback plays for one pass of the play range after Play from stopped: rows
 // start ... end, each sequenced and rendered exactly as the play thread does it. False, with

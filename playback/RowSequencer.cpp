@@ -44,16 +44,15 @@ void CRowSequencer::Start(std::int32_t pos)
     m_bCarryIn = false;
 }
 
-void CRowSequencer::StartFrom(const CSoundDoc& doc, std::int32_t pos)
+void CRowSequencer::StartFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
 {
-    const PlayRange range = doc.GetPlayRange();
     const bool bInRange = pos > range.start && pos <= range.end;
     Start(bInRange ? range.start : pos);
     m_heldNote.fill(NOTE_OFF);
     // The rows before pos are sequenced but never rendered.
     while (m_pos != pos)
     {
-        SequenceRow(doc);
+        SequenceRow(doc, range);
         for (int c = 0; c < kChannelCount; ++c)
         {
             const std::uint8_t note = m_queue[c][m_queue[c].GetCount() - 1].note;
@@ -64,13 +63,13 @@ void CRowSequencer::StartFrom(const CSoundDoc& doc, std::int32_t pos)
     m_bCarryIn = bInRange;
 }
 
-void CRowSequencer::Prime(const CSoundDoc& doc)
+void CRowSequencer::Prime(const CSoundDoc& doc, const PlayRange& range)
 {
     for (unsigned i = 0; i + 1 < kQueueLength; ++i)
-        SequenceRow(doc);
+        SequenceRow(doc, range);
 }
 
-void CRowSequencer::SequenceRow(const CSoundDoc& doc)
+void CRowSequencer::SequenceRow(const CSoundDoc& doc, const PlayRange& range)
 {
     const std::int32_t pos = m_pos;
     for (int c = 0; c < kChannelCount; ++c)
@@ -113,5 +112,5 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc)
     }
     m_bCarryIn = false;
 
-    m_pos = doc.NextPlayPos(m_pos);
+    m_pos = range.Next(m_pos);
 }

@@ -38,8 +38,7 @@ private:
 
 using RowQueues = std::array<CRowQueue, kChannelCount>;
 
-// Walks a document row by row through its play range and turns each row into one event per
-// channel: the note it starts (or 255 to keep the last) and the attenuation in force. The
+// Walks a document row by row through a range and turns each row into one event per channel: the note it starts (or 255 to keep the last) and the attenuation in force. The
 // queues hold the previous row, the row to render and the rows sequenced ahead of it.
 class CRowSequencer
 {
@@ -51,14 +50,13 @@ public:
     void Start(std::int32_t pos);
     // Starts at pos with every channel as it would be had playback run from the range start:
     // the pattern, attenuation and held note in force there. The caller holds the guard.
-    void StartFrom(const CSoundDoc& doc, std::int32_t pos);
-    // Sequences the row at GetPos() on all four channels, then moves on through the play
-    // range. The caller holds the document's guard.
-    void SequenceRow(const CSoundDoc& doc);
+    void StartFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos);
+    // Sequences the next row on all four channels, then moves on through the range.
+    // The caller holds the document's guard.
+    void SequenceRow(const CSoundDoc& doc, const PlayRange& range);
     // Sequences the rows the renderer needs before the first row can be rendered.
-    void Prime(const CSoundDoc& doc);
+    void Prime(const CSoundDoc& doc, const PlayRange& range);
 
-    std::int32_t GetPos() const { return m_pos; }
     const RowQueues& GetQueues() const { return m_queue; }
 
 private:

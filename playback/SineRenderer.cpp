@@ -4,34 +4,33 @@
 #include "sound/SoundDoc.h"
 #include "sound/VoiceMute.h"
 
-bool CSineRenderer::StartSynth(const CSoundDoc& doc, std::string& error)
+Status CSineRenderer::StartSynth(const CSoundDoc& doc)
 {
-    error.clear();
     const unsigned rowBytes = CToneSynth::RowBytes(doc.GetBeatsPerMinute(), doc.GetTracksPerBeat());
     if (rowBytes == 0)
-        return false;
+        return Failure{};
     m_synth.Start(rowBytes);
-    return true;
+    return Success();
 }
 
-bool CSineRenderer::Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+Status CSineRenderer::Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
 {
-    if (!StartSynth(doc, error))
-        return false;
+    if (Status started = StartSynth(doc); !started.Ok())
+        return started;
     m_sequencer.Start(pos);
-    m_sequencer.Prime(doc);
+    m_sequencer.Prime(doc, range);
     m_startRow = pos;
-    return true;
+    return Success();
 }
 
-bool CSineRenderer::BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+Status CSineRenderer::BeginFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
 {
-    if (!StartSynth(doc, error))
-        return false;
-    m_sequencer.StartFrom(doc, pos);
-    m_sequencer.Prime(doc);
+    if (Status started = StartSynth(doc); !started.Ok())
+        return started;
+    m_sequencer.StartFrom(doc, range, pos);
+    m_sequencer.Prime(doc, range);
     m_startRow = pos;
-    return true;
+    return Success();
 }
 
 bool CSineRenderer::RenderSlot(std::int16_t* pOut)

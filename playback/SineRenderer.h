@@ -9,15 +9,18 @@
 class CSineRenderer : public ISoundRenderer
 {
 public:
-    bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
-    bool BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error) override;
+    Status Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos) override;
+    Status BeginFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos) override;
     std::int32_t GetStartRow() const override { return m_startRow; }
     unsigned GetSlotSamples() const override { return m_synth.GetSamplesPerRow(); }
     bool RenderSlot(std::int16_t* pOut) override;
-    void Advance(const CSoundDoc& doc) override { m_sequencer.SequenceRow(doc); }
-    std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const override
+    void Advance(const CSoundDoc& doc, const PlayRange& range) override
     {
-        return doc.NextPlayPos(pos);
+        m_sequencer.SequenceRow(doc, range);
+    }
+    std::int32_t NextRow(const PlayRange& range, std::int32_t pos) const override
+    {
+        return range.Next(pos);
     }
     void End() override { m_synth.Release(); }
     void SetMuteMask(unsigned muteMask) override { m_muteMask = muteMask; }
@@ -28,7 +31,8 @@ public:
     }
 
 private:
-    bool StartSynth(const CSoundDoc& doc, std::string& error);
+    // Refused, silently, for a tempo that gives no row length.
+    Status StartSynth(const CSoundDoc& doc);
     void WriteVoices();
 
     CRowSequencer m_sequencer;

@@ -233,14 +233,15 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     m_pRenderer->SetVoiceSink(&m_scopes);
     m_scopeHeard = m_scopes.GetWritten();
     m_scopes.MarkHeard(m_scopeHeard);
-    std::string error;
+    Status begun = Success();
     bool bReady = false;
     {
         std::lock_guard lock(m_pDoc->Guard());
         const std::int32_t pos = play.startRow;
-        bReady = (bCarryIn ? m_pRenderer->BeginFrom(*m_pDoc, pos, error)
-                           : m_pRenderer->Begin(*m_pDoc, pos, error)) &&
-                 CreateStreamBuffer();
+        const PlayRange range = m_pDoc->GetPlayRange();
+        begun = bCarryIn ? m_pRenderer->BeginFrom(*m_pDoc, range, pos)
+                         : m_pRenderer->Begin(*m_pDoc, range, pos);
+        bReady = begun.Ok() && CreateStreamBuffer();
         if (bReady)
         {
             m_heardPos = m_pRenderer->GetStartRow();
@@ -255,8 +256,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
         ReleaseStreamBuffer();
         m_pDoc = nullptr;
         m_pNotify = nullptr;
-        if (!error.empty())
-            ReportError(error);
+        if (!begun.Error().empty())
+            ReportError(begun.Error());
         return;
     }
     m_playedSlot = 0;
@@ -359,7 +360,8 @@ void CSoundPlayThread::RenderSlot()
     const bool bRowEnd = m_pRenderer->RenderSlot(m_mixBuf.data());
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_pRenderer->Advance(*m_pDoc);
+        // The play range as it is now: a range changed during playback is heard at once.
+        m_pRenderer->Advance(*m_pDoc, m_pDoc->GetPlayRange());
     }
     // A write that fails skips the slot and leaves the cursor where it is.
     if (!m_pStream->Write(m_writeCursor, m_mixBuf.data(), m_slotBytes))
@@ -395,7 +397,7 @@ void CSoundPlayThread::OnSlotPlayed()
         return;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_heardPos = m_pRenderer->NextRow(*m_pDoc, m_heardPos);
+        m_heardPos = m_pRenderer->NextRow(m_pDoc->GetPlayRange(), m_heardPos);
     }
     if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());

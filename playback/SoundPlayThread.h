@@ -81,9 +81,6 @@ public:
     {
         return nGeneration == m_nGeneration.load();
     }
-    // The generation the reports of the current playback carry.
-    std::uint32_t GetGeneration() const { return m_nGeneration.load(); }
-
     // The document whose playback the latest stop ended (null for none, or when taken
     // already) and the row heard then, where a resumed playback starts.
     struct StoppedPlayback

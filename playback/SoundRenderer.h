@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
 #include "playback/VoiceSink.h"
@@ -12,10 +13,13 @@
 #include <string>
 
 class CSoundDoc;
+struct PlayRange;
 
-// Plays a document as a stream of slots, each a fixed number of samples: a sequencer reads
-// the document into events and a synthesizer turns them into sound. The play thread and the
-// .wav writer drive the same renderer, so the file holds what is heard.
+// Plays a range of a document as a stream of slots, each a fixed number of samples: a
+// sequencer reads the document into events and a synthesizer turns them into sound. The play
+// thread and the .wav writer drive the same renderer, so the file holds what is heard. The
+// range comes with every call that reads the document: playback hands in the document's play
+// range as it is at that moment, an export the range it writes.
 class ISoundRenderer
 {
 public:
@@ -24,15 +28,15 @@ public:
 
     virtual ~ISoundRenderer() = default;
 
-    // Prepares a playback that wants to start at row pos. False when the document cannot be
-    // played, with the message for the person in error ("" when none is due). The caller
-    // holds the document's guard.
-    virtual bool Begin(const CSoundDoc& doc, std::int32_t pos, std::string& error) = 0;
+    // Prepares a playback that wants to start at row pos; refused when the document cannot be
+    // played (silently when there is nothing to tell the person). The caller holds the
+    // document's guard.
+    virtual Status Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos) = 0;
     // As Begin, with every channel sounding at pos as if playback had run from the range
     // start (a resumed playback starts with the channels cleared instead).
-    virtual bool BeginFrom(const CSoundDoc& doc, std::int32_t pos, std::string& error)
+    virtual Status BeginFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
     {
-        return Begin(doc, pos, error);
+        return Begin(doc, range, pos);
     }
     // The row playback starts at: pos, or the range start where pos cannot start a pass.
     virtual std::int32_t GetStartRow() const = 0;
@@ -42,9 +46,9 @@ public:
     virtual bool RenderSlot(std::int16_t* pOut) = 0;
     // Called after each RenderSlot under the document's guard: reads what the coming slots
     // need from the document.
-    virtual void Advance(const CSoundDoc& doc) = 0;
-    // The row heard after pos. The caller holds the guard.
-    virtual std::int32_t NextRow(const CSoundDoc& doc, std::int32_t pos) const = 0;
+    virtual void Advance(const CSoundDoc& doc, const PlayRange& range) = 0;
+    // The row heard after pos.
+    virtual std::int32_t NextRow(const PlayRange& range, std::int32_t pos) const = 0;
     // Frees what a playback holds.
     virtual void End() = 0;
     // Silences the voices of the mask (bit v for voice v) from the next slot on; the kept

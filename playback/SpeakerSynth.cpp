@@ -8,16 +8,11 @@
 namespace
 {
 // A half-cycle of count c lasts c half periods of the timer clock.
-constexpr std::int64_t kTicksPerCycle = 2 * CSpeakerSynth::kTimerHz;
-constexpr std::int64_t kSamplesPerCycle = kSampleRate;
+constexpr std::int64_t kTimerTicksPerCycle = 2 * CSpeakerSynth::kTimerHz;
+constexpr std::int64_t kTimerSamplesPerCycle = kSampleRate;
 constexpr std::int64_t kIdle = std::numeric_limits<std::int64_t>::max() / 2;
 // The count of the chip's inaudible divisor 4: higher pitches sound as their average.
 constexpr unsigned kInaudibleCount = 43;
-
-constexpr std::int64_t CeilDiv(std::int64_t a, std::int64_t b)
-{
-    return (a + b - 1) / b;
-}
 } // namespace
 
 CSpeakerSynth::CSpeakerSynth() : m_steps(kBlock)
@@ -55,7 +50,7 @@ void CSpeakerSynth::SetDivisor(int voice, unsigned divisor)
     m_count = TimerCount(divisor);
     // An idle timer starts at once; a running one finishes its half-cycle first.
     if (m_running == 0 && m_count != 0)
-        m_nextTick = CeilDiv(m_sample * kTicksPerCycle, kSamplesPerCycle);
+        m_nextTick = CeilDiv(m_sample * kTimerTicksPerCycle, kTimerSamplesPerCycle);
     if (m_count == 0)
     {
         m_running = 0;
@@ -80,16 +75,16 @@ void CSpeakerSynth::Render(std::int16_t* pOut, std::size_t nSamples)
 void CSpeakerSynth::RenderBlock(std::int16_t* pOut, std::size_t n)
 {
     const std::int64_t endTick =
-        CeilDiv((m_sample + static_cast<std::int64_t>(n)) * kTicksPerCycle, kSamplesPerCycle);
+        CeilDiv((m_sample + static_cast<std::int64_t>(n)) * kTimerTicksPerCycle, kTimerSamplesPerCycle);
     while (m_nextTick < endTick)
         Expire(m_nextTick);
     m_steps.ReadSamples(pOut, n);
     m_sample += static_cast<std::int64_t>(n);
-    if (m_sample >= kSamplesPerCycle)
+    if (m_sample >= kTimerSamplesPerCycle)
     {
-        m_sample -= kSamplesPerCycle;
+        m_sample -= kTimerSamplesPerCycle;
         if (m_nextTick != kIdle)
-            m_nextTick -= kTicksPerCycle;
+            m_nextTick -= kTimerTicksPerCycle;
     }
 }
 
@@ -114,7 +109,7 @@ void CSpeakerSynth::UpdateLevelAt(std::int64_t tick)
     if (level == m_level)
         return;
     const auto at =
-        CBandLimitedSteps::PositionOfTick(tick, kSamplesPerCycle, kTicksPerCycle, m_sample);
+        CBandLimitedSteps::PositionOfTick(tick, kTimerSamplesPerCycle, kTimerTicksPerCycle, m_sample);
     m_steps.AddStep(at.offset, at.frac, level - m_level);
     m_level = level;
 }

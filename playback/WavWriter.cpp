@@ -92,8 +92,8 @@ Status WriteStream(CFile& out, std::uint64_t nSamples, const SampleSource& sourc
 class CSlotSource
 {
 public:
-    CSlotSource(ISoundRenderer& renderer, const CSoundDoc& doc)
-        : m_renderer(renderer), m_doc(doc), m_slot(renderer.GetSlotSamples())
+    CSlotSource(ISoundRenderer& renderer, const CSoundDoc& doc, const PlayRange& range)
+        : m_renderer(renderer), m_doc(doc), m_range(range), m_slot(renderer.GetSlotSamples())
     {
     }
     std::size_t operator()(std::int16_t* pOut, std::size_t n)
@@ -104,7 +104,7 @@ public:
             {
                 m_renderer.RenderSlot(m_slot.data());
                 std::lock_guard lock(m_doc.Guard());
-                m_renderer.Advance(m_doc);
+                m_renderer.Advance(m_doc, m_range);
                 m_nUsed = 0;
             }
             const std::size_t count = std::min(n - done, m_slot.size() - m_nUsed);
@@ -118,45 +118,47 @@ public:
 private:
     ISoundRenderer& m_renderer;
     const CSoundDoc& m_doc;
+    const PlayRange m_range;
     std::vector<std::int16_t> m_slot;
     std::size_t m_nUsed = m_slot.size();
 };
 
-// Begins the renderer at the play range; the caller holds the document's guard.
-std::string BeginSine(const CSoundDoc& doc, CSineRenderer& renderer, std::uint64_t& nSamples)
+// Begins the renderer at the range start; the samples one pass of the range takes. The caller
+// holds the document's guard.
+Result<std::uint64_t> BeginSine(const CSoundDoc& doc, const PlayRange& range,
+                                CSineRenderer& renderer)
 {
-    std::string error;
-    if (!renderer.Begin(doc, doc.GetPlayRange().start, error))
-        return kWavTooLongText;
-    const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(doc));
+    if (!renderer.Begin(doc, range, range.start).Ok())
+        return Failure{kWavTooLongText};
+    const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(range));
     if (nRows > kMaxSamples / renderer.GetSlotSamples())
-        return kWavTooLongText;
-    nSamples = nRows * renderer.GetSlotSamples();
-    return {};
+        return Failure{kWavTooLongText};
+    return nRows * renderer.GetSlotSamples();
 }
 
-Status WriteSineWav(const CSoundDoc& doc, CFile& out, const WavOptions& options)
+Status WriteSineWav(const CSoundDoc& doc, const PlayRange& range, CFile& out,
+                    const WavOptions& options)
 {
     CSineRenderer renderer;
     renderer.SetMuteMask(options.muteMask);
-    std::uint64_t nSamples = 0;
+    Result<std::uint64_t> nSamples = Failure{};
     {
         std::lock_guard lock(doc.Guard());
-        if (std::string error = BeginSine(doc, renderer, nSamples); !error.empty())
-            return Failure{std::move(error)};
+        nSamples = BeginSine(doc, range, renderer);
     }
-    CSlotSource source(renderer, doc);
-    return WriteStream(out, nSamples, std::ref(source), options.progress);
+    if (!nSamples.Ok())
+        return nSamples.GetFailure();
+    CSlotSource source(renderer, doc, range);
+    return WriteStream(out, nSamples.Value(), std::ref(source), options.progress);
 }
 
-// The play range's AGI export, as the chips play it.
-std::string BuildForChip(const CSoundDoc& doc, AgiResourceBuild& build)
+// The AGI export of the range, as the chips play it.
+Result<std::vector<std::uint8_t>> BuildForChip(const CSoundDoc& doc, const PlayRange& range)
 {
     std::lock_guard lock(doc.Guard());
     if (AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute()) == 0)
-        return kTempoTooFastText;
-    build = BuildAgiResource(doc);
-    return build.error;
+        return Failure{kTempoTooFastText};
+    return BuildAgiResource(doc, range);
 }
 
 // In the decimal units file managers show.
@@ -172,13 +174,11 @@ std::string DescribeBytes(std::uint64_t bytes)
     return text;
 }
 
-std::string ToLength(std::uint64_t nSamples, WavLength& length)
+Result<WavLength> ToLength(std::uint64_t nSamples)
 {
     if (nSamples > kMaxSamples)
-        return kWavTooLongText;
-    length.samples = nSamples;
-    length.bytes = kHeaderBytes + nSamples * kBytesPerSample;
-    return {};
+        return Failure{kWavTooLongText};
+    return WavLength{nSamples, kHeaderBytes + nSamples * kBytesPerSample};
 }
 } // namespace
 
@@ -204,49 +204,49 @@ std::string DescribeWavLength(const WavLength& length)
     return text;
 }
 
-Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out)
+Status ExportWav(const CSoundDoc& doc, const PlayRange& range, const WavOptions& options,
+                 CFile& out)
 {
     if (options.kind == SynthKind::Sine)
-        return WriteSineWav(doc, out, options);
-    AgiResourceBuild build;
-    if (std::string error = BuildForChip(doc, build); !error.empty())
-        return Failure{std::move(error)};
-    return ExportAgiWav(build.bytes, options, out);
+        return WriteSineWav(doc, range, out, options);
+    const Result<std::vector<std::uint8_t>> resource = BuildForChip(doc, range);
+    if (!resource.Ok())
+        return resource.GetFailure();
+    return ExportAgiWav(resource.Value(), options, out);
 }
 
-std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length)
+Result<WavLength> MeasureWavFile(const CSoundDoc& doc, const PlayRange& range, SynthKind kind)
 {
     if (kind == SynthKind::Sine)
     {
         CSineRenderer renderer;
-        std::uint64_t nSamples = 0;
         std::lock_guard lock(doc.Guard());
-        if (std::string error = BeginSine(doc, renderer, nSamples); !error.empty())
-            return error;
-        return ToLength(nSamples, length);
+        const Result<std::uint64_t> nSamples = BeginSine(doc, range, renderer);
+        if (!nSamples.Ok())
+            return nSamples.GetFailure();
+        return ToLength(nSamples.Value());
     }
-    AgiResourceBuild build;
-    if (std::string error = BuildForChip(doc, build); !error.empty())
-        return error;
-    return MeasureAgiWavFile(build.bytes.data(), build.bytes.size(), kind, length);
+    const Result<std::vector<std::uint8_t>> resource = BuildForChip(doc, range);
+    if (!resource.Ok())
+        return resource.GetFailure();
+    return MeasureAgiWavFile(resource.Value().data(), resource.Value().size(), kind);
 }
 
-std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                              WavLength& length)
+Result<WavLength> MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind)
 {
     if (kind == SynthKind::Sine)
     {
         CSoundDoc doc;
         doc.OnNewDocument();
         std::lock_guard lock(doc.Guard());
-        if (std::string error = ParseAgiResource(doc, {pData, pData + size}); !error.empty())
-            return error;
-        return MeasureWavFile(doc, kind, length);
+        if (Status parsed = ParseAgiResource(doc, {pData, pData + size}); !parsed.Ok())
+            return parsed.GetFailure();
+        return MeasureWavFile(doc, doc.GetPlayRange(), kind);
     }
-    std::int64_t ticks = 0;
-    if (std::string error = MeasureAgiResource({pData, pData + size}, ticks); !error.empty())
-        return error;
-    return ToLength(CAgiChipRender(pData, size, kind).GetTotalSamples(), length);
+    if (const Result<std::int64_t> measured = MeasureAgiResource({pData, pData + size});
+        !measured.Ok())
+        return measured.GetFailure();
+    return ToLength(CAgiChipRender(pData, size, kind).GetTotalSamples());
 }
 
 Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions& options,
@@ -257,15 +257,14 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
         CSoundDoc doc;
         doc.OnNewDocument();
         std::lock_guard lock(doc.Guard());
-        if (std::string error = ParseAgiResource(doc, resource); !error.empty())
-            return Failure{std::move(error)};
-        return WriteSineWav(doc, out, options);
+        if (Status parsed = ParseAgiResource(doc, resource); !parsed.Ok())
+            return parsed;
+        return WriteSineWav(doc, doc.GetPlayRange(), out, options);
     }
     // The chip reads the records where the offsets point: a resource the import refuses for
     // them is refused here with the same message rather than played from wherever they lead.
-    std::int64_t ticks = 0;
-    if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
-        return Failure{std::move(error)};
+    if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
+        return measured.GetFailure();
     CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
     render.SetMuteMask(options.muteMask);
     return WriteStream(

@@ -13,6 +13,7 @@
 
 class CFile;
 class CSoundDoc;
+struct PlayRange;
 
 // Told the fraction done after every block written; returning false cancels.
 using WavProgress = std::function<bool(double fraction)>;
@@ -32,13 +33,14 @@ struct WavOptions
     unsigned muteMask = 0;
 };
 
-// Writes one pass of the play range to out as a 16-bit mono 44100 Hz .wav: with the sine,
-// the rows start to end as playback plays them; with a chip, the play range's AGI export as
-// the engine plays it. The samples go out in blocks of at most a second, so memory stays
+// Writes one pass of the range to out as a 16-bit mono 44100 Hz .wav: with the sine, the rows
+// start to end as playback plays them; with a chip, the range's AGI export as the engine
+// plays it. The samples go out in blocks of at most a second, so memory stays
 // bounded whatever the length. A cancel is a silent failure; a write failure throws
 // CFileException (WriteAtomically turns it into a failure and leaves no partial file).
 // Takes the document's guard only for short moments.
-Status ExportWav(const CSoundDoc& doc, const WavOptions& options, CFile& out);
+Status ExportWav(const CSoundDoc& doc, const PlayRange& range, const WavOptions& options,
+                 CFile& out);
 
 // The same for a raw AGI resource: a chip plays its records directly, all four voices until
 // the longest ends; the sine plays the document its import makes.
@@ -59,8 +61,7 @@ struct WavLength
 // The length as played and the file's size, as in "10:00:03 (3.2 GB)".
 std::string DescribeWavLength(const WavLength& length);
 
-// The length ExportWav or ExportAgiWav would give, without rendering: "" or the message
-// either would return before writing (too long for a .wav file, an invalid tempo or resource).
-std::string MeasureWavFile(const CSoundDoc& doc, SynthKind kind, WavLength& length);
-std::string MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind,
-                              WavLength& length);
+// The length ExportWav or ExportAgiWav would give, without rendering, or the failure either
+// would return before writing (too long for a .wav file, an invalid tempo or resource).
+Result<WavLength> MeasureWavFile(const CSoundDoc& doc, const PlayRange& range, SynthKind kind);
+Result<WavLength> MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind);

@@ -108,7 +108,7 @@ void CSoundUndo::ReturnTo(const EditorPosition& position)
         auto* pEditor = dynamic_cast<ISoundEditor*>(pView);
         if (pEditor == nullptr)
             continue;
-        pView->OnUpdate(nullptr, nullptr);
+        pView->OnUpdate(nullptr);
         if (pEditor->Kind() == position.editor &&
             (pTarget == nullptr || pEditor->IsInActiveWindow()))
             pTarget = pEditor;

@@ -432,7 +432,7 @@ void ReplaceSound(CSoundSession& session, const EditorPosition& at, const QStrin
                 (*pBuild)(doc);
                 *pBuild = nullptr;
                 session.SetCurrentPattern(FirstShownPattern(session));
-                doc.UpdateAllViews(nullptr, nullptr);
+                doc.UpdateAllViews(nullptr);
             }
         },
         [&session, pOther](CSoundDoc& doc) { SwapSound(session, doc, *pOther); },

@@ -35,18 +35,15 @@ Result<std::vector<std::uint8_t>> ReadAgiFile(const std::string& path)
 }
 } // namespace
 
-Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc)
+Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc, const PlayRange& range)
 {
     std::lock_guard lock(doc.Guard());
-    AgiResourceBuild build = BuildAgiResource(doc);
-    if (!build.Ok())
-        return Failure{std::move(build.error)};
-    return std::move(build.bytes);
+    return BuildAgiResource(doc, range);
 }
 
-Status ExportAgi(const CSoundDoc& doc, CFile& out)
+Status ExportAgi(const CSoundDoc& doc, const PlayRange& range, CFile& out)
 {
-    const auto bytes = BuildAgiBytes(doc);
+    const auto bytes = BuildAgiBytes(doc, range);
     if (!bytes.Ok())
         return bytes.GetFailure();
     out.Write(bytes.Value().data(), bytes.Value().size());
@@ -55,14 +52,14 @@ Status ExportAgi(const CSoundDoc& doc, CFile& out)
 
 Status ImportAgi(CSoundDoc& doc, const std::vector<std::uint8_t>& resource)
 {
-    std::string error;
+    Status parsed = Success();
     {
         std::lock_guard lock(doc.Guard());
-        error = ParseAgiResource(doc, resource);
+        parsed = ParseAgiResource(doc, resource);
     }
-    if (!error.empty())
-        return Failure{std::move(error)};
-    doc.UpdateAllViews(nullptr, nullptr);
+    if (!parsed.Ok())
+        return parsed;
+    doc.UpdateAllViews(nullptr);
     return Success();
 }
 

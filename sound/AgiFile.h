@@ -9,17 +9,18 @@
 
 class CFile;
 class CSoundDoc;
+struct PlayRange;
 
 // The AGI sound resource as a file: the document's import and export. They take the
 // document's guard themselves and return their failures, never showing anything, so the
 // caller reports them once the guard is released. The resource reader and writer proper
 // are in sound/AgiResource.h.
 
-// The resource of the play range written to out. A refused document is a failure of cause
+// The resource of the range written to out. A refused document is a failure of cause
 // Refused; a write failure throws CFileException (WriteAtomically turns it into a failure).
-Status ExportAgi(const CSoundDoc& doc, CFile& out);
+Status ExportAgi(const CSoundDoc& doc, const PlayRange& range, CFile& out);
 // The same as bytes, for a game folder.
-Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc);
+Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc, const PlayRange& range);
 
 // Rebuilds the document from a resource and tells its views; a refused resource leaves the
 // document as it was.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The engine's sound resource: the import into a document and the export of its play range.
+// The engine's sound resource: the import into a document and the export of a range of it.
 #include "sound/AgiResource.h"
 
 #include "sound/AgiTone.h"
@@ -114,10 +114,10 @@ void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell&
     } while (ticks > 0);
 }
 
-// Appends the records of one channel of the play range and its terminator. Returns false
-// when they would need more than nRoom bytes.
-bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, std::size_t nRoom,
-                   std::vector<std::uint8_t>& out)
+// Appends the records of one channel of the range and its terminator. Returns false when
+// they would need more than nRoom bytes.
+bool AppendChannel(const CSoundDoc& doc, const PlayRange& range, int channel,
+                   std::int64_t ticksPerRow, std::size_t nRoom, std::vector<std::uint8_t>& out)
 {
     const bool bNoise = channel == kNoiseChannel;
     // Before the first placement nothing sounds; the channel starts loud and periodic.
@@ -125,7 +125,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
     SoundCell held = working;
     std::int64_t nRows = 0;
 
-    CChannelWalk walk(doc, channel);
+    CChannelWalk walk(doc, channel, range);
     CChannelWalk::Step step;
     while (walk.NextRun(step))
     {
@@ -146,7 +146,7 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
                 working.divisor = held.divisor;
             }
         }
-        if (step.pos == doc.GetPlayRange().end)
+        if (step.pos == range.end)
         {
             if (held.note != NOTE_EMPTY)
                 working.note = NOTE_OFF;
@@ -157,9 +157,9 @@ bool AppendChannel(const CSoundDoc& doc, int channel, std::int64_t ticksPerRow, 
         const bool bEvent = bNoise ? working.freq != FREQ_EMPTY : working.note != NOTE_EMPTY;
         if (!bEvent)
             nRows += step.nCount;
-        if (step.pos == doc.GetPlayRange().start || bEvent)
+        if (step.pos == range.start || bEvent)
         {
-            if (step.pos != doc.GetPlayRange().start)
+            if (step.pos != range.start)
             {
                 const std::int64_t ticks = nRows * ticksPerRow;
                 if (out.size() + AgiRecordBytesFor(ticks) > nRoom)
@@ -184,23 +184,24 @@ std::string TooShortMessage(std::size_t size)
 using ChannelOffsets = std::array<std::size_t, kChannelCount + 1>;
 
 // The channels' data bounds; the Noise data runs to the end of the resource.
-std::string ReadChannelOffsets(const std::vector<std::uint8_t>& data, ChannelOffsets& offsets)
+Result<ChannelOffsets> ReadChannelOffsets(const std::vector<std::uint8_t>& data)
 {
     const std::size_t size = data.size();
     if (size < kAgiOffsetTableBytes)
-        return TooShortMessage(size);
+        return Failure{TooShortMessage(size)};
     if (size > kMaxAgiFileBytes)
-        return AgiTooLongMessage(size);
+        return Failure{AgiTooLongMessage(size)};
+    ChannelOffsets offsets{};
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         offsets[channel] = ReadLE16(&data[2 * channel]);
         if (offsets[channel] > size)
-            return "Error: Offset " + std::to_string(offsets[channel]) + " for machine " +
-                   std::to_string(channel) + " is out of bounds! ( total size " +
-                   std::to_string(size) + " )";
+            return Failure{"Error: Offset " + std::to_string(offsets[channel]) + " for machine " +
+                           std::to_string(channel) + " is out of bounds! ( total size " +
+                           std::to_string(size) + " )"};
     }
     offsets[kChannelCount] = size;
-    return {};
+    return offsets;
 }
 
 std::int64_t ChannelTicks(const std::vector<std::uint8_t>& data, const ChannelOffsets& offsets,
@@ -250,19 +251,20 @@ std::string AgiTooLongMessage(std::uint64_t size)
     return "Error: Raw data too long! ( " + std::to_string(size) + " bytes )";
 }
 
-std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data)
+Status ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data)
 {
-    ChannelOffsets offsets{};
-    if (std::string error = ReadChannelOffsets(data, offsets); !error.empty())
-        return error;
+    const Result<ChannelOffsets> read = ReadChannelOffsets(data);
+    if (!read.Ok())
+        return read.GetFailure();
+    const ChannelOffsets& offsets = read.Value();
     // Refuse before anything changes, so a refused file leaves the document as it was.
     std::int64_t ticks = 0;
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         const std::int64_t channelTicks = ChannelTicks(data, offsets, channel);
         if (channelTicks > kMaxImportRows)
-            return "Error: Sound too long on machine " + std::to_string(channel) +
-                   "! ( more than " + std::to_string(kMaxImportRows) + " rows )";
+            return Failure{"Error: Sound too long on machine " + std::to_string(channel) +
+                           "! ( more than " + std::to_string(kMaxImportRows) + " rows )"};
         ticks = std::max(ticks, channelTicks);
     }
 
@@ -273,31 +275,30 @@ std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& da
         FillChannel(doc, data, offsets, channel);
     // The song ends where the engine's sound does, so the export lasts as long.
     doc.AssignPlayRange({doc.GetPlayRange().start, static_cast<std::int32_t>(ticks)});
-    return {};
+    return Success();
 }
 
-std::string MeasureAgiResource(const std::vector<std::uint8_t>& data, std::int64_t& ticks)
+Result<std::int64_t> MeasureAgiResource(const std::vector<std::uint8_t>& data)
 {
-    ChannelOffsets offsets{};
-    if (std::string error = ReadChannelOffsets(data, offsets); !error.empty())
-        return error;
-    ticks = 0;
+    const Result<ChannelOffsets> offsets = ReadChannelOffsets(data);
+    if (!offsets.Ok())
+        return offsets.GetFailure();
+    std::int64_t ticks = 0;
     for (int channel = 0; channel < kChannelCount; ++channel)
-        ticks = std::max(ticks, ChannelTicks(data, offsets, channel));
-    return {};
+        ticks = std::max(ticks, ChannelTicks(data, offsets.Value(), channel));
+    return ticks;
 }
 
-std::string AgiImportRefusal(std::int64_t ticks)
+Status CheckAgiImportLength(std::int64_t ticks)
 {
     if (ticks <= kMaxImportRows)
-        return {};
-    return "too long to open: " + std::to_string(ticks) + " ticks, the editor holds " +
-           std::to_string(kMaxImportRows);
+        return Success();
+    return Failure{"too long to open: " + std::to_string(ticks) + " ticks, the editor holds " +
+                   std::to_string(kMaxImportRows)};
 }
 
-AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
+Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const PlayRange& range)
 {
-    AgiResourceBuild result;
     const std::int64_t ticksPerRow =
         AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
     std::array<std::vector<std::uint8_t>, kChannelCount> channels;
@@ -305,27 +306,25 @@ AgiResourceBuild BuildAgiResource(const CSoundDoc& doc)
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
-        if (!AppendChannel(doc, channel, ticksPerRow, kMaxAgiResourceBytes - total,
+        if (!AppendChannel(doc, range, channel, ticksPerRow, kMaxAgiResourceBytes - total,
                            channels[channel]))
-        {
-            result.error = "Error: Sound too long for an AGI resource! ( more than " +
-                           std::to_string(kMaxAgiResourceBytes) + " bytes )";
-            return result;
-        }
+            return Failure{"Error: Sound too long for an AGI resource! ( more than " +
+                           std::to_string(kMaxAgiResourceBytes) + " bytes )"};
         total += channels[channel].size();
     }
 
-    result.bytes.reserve(total);
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(total);
     std::size_t offset = kAgiOffsetTableBytes;
     for (const auto& channel : channels)
     {
-        result.bytes.push_back(static_cast<std::uint8_t>(offset & 0xFF));
-        result.bytes.push_back(static_cast<std::uint8_t>(offset >> 8));
+        bytes.push_back(static_cast<std::uint8_t>(offset & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(offset >> 8));
         offset += channel.size();
     }
     for (const auto& channel : channels)
-        result.bytes.insert(result.bytes.end(), channel.begin(), channel.end());
-    return result;
+        bytes.insert(bytes.end(), channel.begin(), channel.end());
+    return bytes;
 }
 
 std::size_t AgiRecordBytesFor(std::int64_t ticks)

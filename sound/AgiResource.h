@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class CSoundDoc;
+struct PlayRange;
 
 // The AGI sound resource reader and writer. A failure comes back as the message for the
 // person; the caller decides how and when to show it, so none is shown under the guard.
@@ -31,23 +34,15 @@ constexpr std::size_t kMaxAgiFileBytes = 1024 * 1024;
 constexpr std::size_t kMaxAgiResourceBytes = 0xFFFF;
 std::string AgiTooLongMessage(std::uint64_t size);
 
-// A built resource, or the message saying why there is none.
-struct AgiResourceBuild
-{
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    bool Ok() const { return error.empty(); }
-};
+// The resource of the document's rows in range. The caller holds the document's guard.
+Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const PlayRange& range);
 
-// The resource of the document's play range. The caller holds the document's guard.
-AgiResourceBuild BuildAgiResource(const CSoundDoc& doc);
+// Rebuilds the document from a resource; a refused resource leaves the document as it was.
+// The caller holds the document's guard.
+Status ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data);
 
-// Rebuilds the document from a resource. Returns "" or the message; a refused resource
-// leaves the document as it was. The caller holds the document's guard.
-std::string ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data);
-
-// The sound's length as the import reads it: the largest sum of durations over the four
-// channels. Returns "" or the message the import would give for a malformed resource.
-std::string MeasureAgiResource(const std::vector<std::uint8_t>& data, std::int64_t& ticks);
-// "" when the import takes a sound of that measured length, else why it refuses it.
-std::string AgiImportRefusal(std::int64_t ticks);
+// The sound's length in ticks as the import reads it: the largest sum of durations over the
+// four channels; the failure the import would give for a malformed resource.
+Result<std::int64_t> MeasureAgiResource(const std::vector<std::uint8_t>& data);
+// Refuses a sound of that measured length when the import would not take it.
+Status CheckAgiImportLength(std::int64_t ticks);

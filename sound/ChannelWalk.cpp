@@ -23,14 +23,9 @@ void CChannelWalk::Step::MergeInto(SoundCell& working) const
     }
 }
 
-CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel)
-    : CChannelWalk(doc, channel, doc.GetPlayRange().start, doc.GetPlayRange().end)
-{
-}
-
-CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel, std::int32_t first, std::int32_t last)
+CChannelWalk::CChannelWalk(const CSoundDoc& doc, int channel, const PlayRange& range)
     : m_pSequence(channel >= 0 && channel < kChannelCount ? &doc.GetSequence(channel) : nullptr),
-      m_nFirst(first), m_nNext(first), m_nLast(last)
+      m_nFirst(range.start), m_nNext(range.start), m_nLast(range.end)
 {
 }
 

@@ -48,11 +48,9 @@ public:
         void MergeInto(SoundCell& working) const;
     };
 
-    // Walks the document's play range, its start to its end inclusive (nothing
-    // when the start lies beyond the end).
-    CChannelWalk(const CSoundDoc& doc, int channel);
-    // Walks first to last inclusive.
-    CChannelWalk(const CSoundDoc& doc, int channel, std::int32_t first, std::int32_t last);
+    // Walks the range, its start to its end inclusive (nothing when the start lies beyond
+    // the end).
+    CChannelWalk(const CSoundDoc& doc, int channel, const PlayRange& range);
 
     // The next position of the range; false once the range is done.
     bool Next(Step& step);

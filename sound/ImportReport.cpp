@@ -30,11 +30,11 @@ std::vector<std::string> MidiImportReport(const MidiImportCounts& counts)
     return lines;
 }
 
-std::vector<std::string> VgmImportReport(const VgmImportResult& result)
+std::vector<std::string> VgmImportReport(const VgmImportNotes& notes)
 {
-    std::vector<std::string> lines = result.warnings;
-    if (result.tooLongForAgi)
-        lines.push_back(TooLongLine(result.agiBytes));
+    std::vector<std::string> lines = notes.warnings;
+    if (notes.tooLongForAgi)
+        lines.push_back(TooLongLine(notes.agiBytes));
     return lines;
 }
 

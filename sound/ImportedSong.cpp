@@ -88,20 +88,34 @@ SoundCell OffCell(int channel)
     return cell;
 }
 
-// The channel's cells by row: a record's sound where it starts, an off where it ends unless
-// the next record starts there.
-std::map<std::int64_t, SoundCell> ChannelCells(const std::vector<SongRecord>& records, int channel,
-                                               std::int64_t rowTicks)
+struct RowCell
 {
-    std::map<std::int64_t, SoundCell> cells;
+    std::int64_t row;
+    SoundCell cell;
+};
+
+// The channel's cells in row order: a record's sound where it starts, an off where it ends
+// unless the next record starts there. Records are in time order and every start and end is a
+// whole row, so each cell lands on or after the one before it.
+std::vector<RowCell> ChannelCells(const std::vector<SongRecord>& records, int channel,
+                                  std::int64_t rowTicks)
+{
+    std::vector<RowCell> cells;
+    cells.reserve(records.size() * 2);
+    auto put = [&](std::int64_t row, const SoundCell& cell)
+    {
+        if (!cells.empty() && cells.back().row == row)
+            cells.back().cell = cell;
+        else
+            cells.push_back({row, cell});
+    };
     for (std::size_t i = 0; i < records.size(); ++i)
     {
         const SongRecord& record = records[i];
-        cells[record.start / rowTicks] =
-            channel == kNoiseChannel ? NoiseCell(record) : ToneCell(record);
+        put(record.start / rowTicks, channel == kNoiseChannel ? NoiseCell(record) : ToneCell(record));
         const bool bFollowed = i + 1 < records.size() && records[i + 1].start == record.End();
         if (!bFollowed)
-            cells[record.End() / rowTicks] = OffCell(channel);
+            put(record.End() / rowTicks, OffCell(channel));
     }
     return cells;
 }
@@ -115,31 +129,29 @@ std::string PatternName(const CSoundDoc& doc, int channel)
 
 // Patterns on every step up to the song's end, so that the export never meets a pattern's
 // end (which would split a sound or a silence); the silent steps share one empty pattern.
-void FillChannel(CSoundDoc& doc, int channel, const std::map<std::int64_t, SoundCell>& cells,
+void FillChannel(CSoundDoc& doc, int channel, const std::vector<RowCell>& cells,
                  std::int64_t endRow)
 {
-    PatternId silent = 0;
+    CSoundPattern* pSilent = nullptr;
     auto it = cells.begin();
     for (std::int64_t first = 0; first <= endRow; first += kPatternRows)
     {
         const std::int64_t last = first + kPatternRows;
-        PatternId id = 0;
-        if (it == cells.end() || it->first >= last)
+        CSoundPattern* pPattern = nullptr;
+        if (it == cells.end() || it->row >= last)
         {
-            if (silent == 0)
-                silent = doc.NewPattern(channel, kPatternRows, PatternName(doc, channel));
-            id = silent;
+            if (pSilent == nullptr)
+                pSilent = doc.CreatePattern(channel, kPatternRows,
+                                            PatternName(doc, channel).c_str());
+            pPattern = pSilent;
         }
         else
         {
-            std::vector<SoundCell> rows(kPatternRows, SoundCell::Empty());
-            for (; it != cells.end() && it->first < last; ++it)
-                rows[static_cast<std::size_t>(it->first - first)] = it->second;
-            id = doc.NewPattern(channel, kPatternRows, PatternName(doc, channel));
-            doc.SetCells(id, 0, rows);
+            pPattern = doc.CreatePattern(channel, kPatternRows, PatternName(doc, channel).c_str());
+            for (; it != cells.end() && it->row < last; ++it)
+                pPattern->SetCell(static_cast<std::int32_t>(it->row - first), it->cell);
         }
-        const std::int32_t step = static_cast<std::int32_t>(first / kPatternRows);
-        doc.SetPlacement(SequencePos{channel, step}, id);
+        doc.PlacePattern(channel, static_cast<std::int32_t>(first), pPattern);
     }
 }
 } // namespace
@@ -188,12 +200,15 @@ void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc)
 
     std::lock_guard lock(doc.Guard());
     doc.DeleteContents();
-    doc.SetProperties({tempo.beatsPerMinute, kPatternRows, tempo.tracksPerBeat});
+    doc.AssignProperties({tempo.beatsPerMinute, kPatternRows, tempo.tracksPerBeat});
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         const auto& records = song.channels[static_cast<std::size_t>(channel)];
         if (!records.empty())
             FillChannel(doc, channel, ChannelCells(records, channel, rowTicks), endRow);
     }
-    doc.SetPlayRange({0, static_cast<std::int32_t>(endRow)});
+    doc.AssignPlayRange({0, static_cast<std::int32_t>(endRow)});
+    // The views hear of the new song once, not once for every pattern of it.
+    doc.SetModifiedFlag();
+    doc.UpdateAllViews(nullptr);
 }

@@ -4,12 +4,13 @@
 #include "framework/File.h"
 #include "sound/SoundDoc.h"
 
-Status ExportMidi(const CSoundDoc& doc, const MidiPrograms& programs, CFile& out)
+Status ExportMidi(const CSoundDoc& doc, const PlayRange& range, const MidiPrograms& programs,
+                  CFile& out)
 {
     // Built under the guard, written after it is released.
-    const std::string bytes = doc.BuildMIDIFile(programs);
-    if (bytes.empty())
-        return Failure{CSoundDoc::kMidiTooLargeText};
-    out.Write(bytes.data(), bytes.size());
+    const Result<std::string> bytes = doc.BuildMIDIFile(programs, range);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    out.Write(bytes.Value().data(), bytes.Value().size());
     return Success();
 }

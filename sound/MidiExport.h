@@ -7,11 +7,13 @@
 
 class CFile;
 class CSoundDoc;
+struct PlayRange;
 
 // The General MIDI program (0-127) of each tone voice.
 using MidiPrograms = std::array<int, 3>;
 
-// The Standard MIDI file of the play range's three tone voices written to out. A file past
-// the size limit is refused with nothing written; a write failure throws CFileException
+// The Standard MIDI file of the range's three tone voices written to out. A file past the
+// size limit is refused with nothing written; a write failure throws CFileException
 // (WriteAtomically turns it into a failure).
-Status ExportMidi(const CSoundDoc& doc, const MidiPrograms& programs, CFile& out);
+Status ExportMidi(const CSoundDoc& doc, const PlayRange& range, const MidiPrograms& programs,
+                  CFile& out);

@@ -17,8 +17,6 @@ constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 struct TrackEvent
 {
     std::uint64_t midiTick = 0;
-    std::uint32_t track = 0;
-    std::uint32_t index = 0;
     std::uint32_t tempo = 0; // a tempo change when non-zero; else a channel message (or none)
     MidiEvent event;
 };
@@ -58,8 +56,7 @@ int SystemDataBytes(std::uint8_t status)
 class CTrackReader
 {
 public:
-    CTrackReader(const std::uint8_t* p, std::size_t size, std::uint32_t track)
-        : m_p(p), m_size(size), m_track(track)
+    CTrackReader(const std::uint8_t* p, std::size_t size) : m_p(p), m_size(size)
     {
     }
 
@@ -84,7 +81,7 @@ public:
             else
                 status = running;
 
-            TrackEvent event{tick, m_track, m_nIndex++, 0, {}};
+            TrackEvent event{tick, 0, {}};
             if (status < 0xF0)
             {
                 running = status;
@@ -156,8 +153,6 @@ private:
     const std::uint8_t* m_p;
     std::size_t m_size;
     std::size_t m_pos = 0;
-    std::uint32_t m_track;
-    std::uint32_t m_nIndex = 0;
 };
 
 // Seconds times 10^6 times the division, summed exactly: delta times tempo per event.
@@ -167,9 +162,71 @@ std::int64_t ResourceTick(Exact microTicks, std::uint32_t division)
 {
     // floor(60 t + 1/2) with t = microTicks / (division 10^6).
     const Exact denominator = Exact{division} * 1000000u;
-    const Exact tick = (microTicks * 120u + denominator) / (denominator * 2u);
+    const Exact numerator = microTicks * 120u + denominator;
+    // A 128-bit division costs many times a 64-bit one, and real songs fit in 64 bits.
+    const Exact tick = numerator <= UINT64_MAX
+                           ? Exact{static_cast<std::uint64_t>(numerator) /
+                                   static_cast<std::uint64_t>(denominator * 2u)}
+                           : numerator / (denominator * 2u);
     return tick > static_cast<Exact>(kMaxImportedTicks) ? kMaxImportedTicks + 1
                                                         : static_cast<std::int64_t>(tick);
+}
+
+// Calls f for every event by time, then track, then place in the track. Each track is in time
+// order already, so merging the tracks costs the events times the log of the tracks.
+template <class F>
+void ForEachInFileOrder(const std::vector<TrackEvent>& events,
+                        const std::vector<std::size_t>& trackStarts, F f)
+{
+    // A track's next event; the key is kept here so that comparing reads no event.
+    struct Cursor
+    {
+        std::uint64_t midiTick;
+        std::size_t track; // index into trackStarts, which is the file's order of tracks
+        std::size_t pos;
+        std::size_t end;
+        bool operator<(const Cursor& other) const
+        {
+            return midiTick != other.midiTick ? midiTick < other.midiTick : track < other.track;
+        }
+    };
+    std::vector<Cursor> heap; // a binary heap, the earliest first
+    auto siftDown = [&](std::size_t i)
+    {
+        const Cursor moving = heap[i];
+        for (std::size_t child; (child = 2 * i + 1) < heap.size(); i = child)
+        {
+            if (child + 1 < heap.size() && heap[child + 1] < heap[child])
+                ++child;
+            if (!(heap[child] < moving))
+                break;
+            heap[i] = heap[child];
+        }
+        heap[i] = moving;
+    };
+    for (std::size_t i = 0; i < trackStarts.size(); ++i)
+    {
+        const std::size_t end = i + 1 < trackStarts.size() ? trackStarts[i + 1] : events.size();
+        if (trackStarts[i] < end)
+            heap.push_back({events[trackStarts[i]].midiTick, i, trackStarts[i], end});
+    }
+    for (std::size_t i = heap.size() / 2; i-- > 0;)
+        siftDown(i);
+    while (!heap.empty())
+    {
+        Cursor& first = heap.front();
+        f(events[first.pos]);
+        if (++first.pos < first.end)
+            first.midiTick = events[first.pos].midiTick;
+        else
+        {
+            first = heap.back();
+            heap.pop_back();
+            if (heap.empty())
+                break;
+        }
+        siftDown(0);
+    }
 }
 
 std::string ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t& division,
@@ -195,71 +252,58 @@ std::string ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t& di
 }
 } // namespace
 
-MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes)
+Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes)
 {
-    MidiReadResult result;
     std::uint32_t division = 0;
     std::size_t pos = 0;
-    if ((result.error = ReadHeader(bytes, division, pos)) != "")
-        return result;
+    if (std::string error = ReadHeader(bytes, division, pos); !error.empty())
+        return Failure{std::move(error)};
 
     std::vector<TrackEvent> events;
+    std::vector<std::size_t> trackStarts; // where each track's events begin
     std::uint64_t lastMidiTick = 0;
-    std::uint32_t track = 0;
     while (pos < bytes.size())
     {
         if (bytes.size() - pos < 8)
-        {
-            result.error = "truncated chunk";
-            return result;
-        }
+            return Failure{"truncated chunk"};
         const bool bTrack = std::memcmp(&bytes[pos], "MTrk", 4) == 0;
         const std::uint32_t length = ReadBE32(&bytes[pos + 4]);
         pos += 8;
         if (length > bytes.size() - pos)
-        {
-            result.error = bTrack ? "track longer than the file" : "truncated chunk";
-            return result;
-        }
+            return Failure{bTrack ? "track longer than the file" : "truncated chunk"};
         if (bTrack)
         {
-            CTrackReader reader(&bytes[pos], length, track++);
-            if ((result.error = reader.Read(events, lastMidiTick)) != "")
-                return result;
+            trackStarts.push_back(events.size());
+            CTrackReader reader(&bytes[pos], length);
+            if (std::string error = reader.Read(events, lastMidiTick); !error.empty())
+                return Failure{std::move(error)};
         }
         pos += length;
     }
-
-    std::stable_sort(events.begin(), events.end(),
-                     [](const TrackEvent& a, const TrackEvent& b) {
-                         return a.midiTick != b.midiTick ? a.midiTick < b.midiTick
-                                                         : a.track < b.track;
-                     });
 
     // The tempo map, walked once: each event's time is the sum so far plus its own stretch.
     Exact sum = 0;
     std::uint64_t sumTick = 0;
     std::uint32_t tempo = kDefaultTempo;
     auto timeOf = [&](std::uint64_t midiTick) { return sum + Exact{midiTick - sumTick} * tempo; };
-    result.song.events.reserve(events.size());
-    for (const TrackEvent& event : events)
-    {
-        if (event.tempo != 0)
-        {
-            sum = timeOf(event.midiTick);
-            sumTick = event.midiTick;
-            tempo = event.tempo;
-            continue;
-        }
-        MidiEvent out = event.event;
-        out.tick = ResourceTick(timeOf(event.midiTick), division);
-        result.song.events.push_back(out);
-    }
-    result.song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
-    if (result.song.lastTick > kMaxImportedTicks)
-    {
-        result.song = {};
-        result.error = SongTooLongMessage();
-    }
-    return result;
+    MidiSong song;
+    song.events.reserve(events.size());
+    ForEachInFileOrder(events, trackStarts,
+                       [&](const TrackEvent& event)
+                       {
+                           if (event.tempo != 0)
+                           {
+                               sum = timeOf(event.midiTick);
+                               sumTick = event.midiTick;
+                               tempo = event.tempo;
+                               return;
+                           }
+                           MidiEvent out = event.event;
+                           out.tick = ResourceTick(timeOf(event.midiTick), division);
+                           song.events.push_back(out);
+                       });
+    song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
+    if (song.lastTick > kMaxImportedTicks)
+        return Failure{SongTooLongMessage()};
+    return song;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,13 +27,7 @@ struct MidiSong
     std::int64_t lastTick = 0;
 };
 
-struct MidiReadResult
-{
-    MidiSong song;
-    std::string error; // the message for the person, without the file's name
-    bool Ok() const { return error.empty(); }
-};
-
 // Reads format 0 and 1 files with a division in ticks per quarter note. Meta events other
-// than tempo, system exclusive and unknown events are skipped.
-MidiReadResult ReadMidiFile(const std::vector<std::uint8_t>& bytes);
+// than tempo, system exclusive and unknown events are skipped. A refusal's message does not
+// name the file.
+Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes);

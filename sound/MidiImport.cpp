@@ -191,12 +191,15 @@ std::uint16_t DrumRate(int key)
 // The noise channel plays, at each tick, the latest hit that still lasts.
 std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits)
 {
-    std::sort(hits.begin(), hits.end(),
-              [&](std::size_t a, std::size_t b)
-              { return notes.notes[a].order < notes.notes[b].order; });
-    std::stable_sort(hits.begin(), hits.end(),
-                     [&](std::size_t a, std::size_t b)
-                     { return notes.notes[a].start < notes.notes[b].start; });
+    // By start, then place in the file: the order the notes were read in, which the hits keep.
+    auto earlier = [&](std::size_t a, std::size_t b)
+    {
+        const MidiNote& x = notes.notes[a];
+        const MidiNote& y = notes.notes[b];
+        return x.start != y.start ? x.start < y.start : x.order < y.order;
+    };
+    if (!std::is_sorted(hits.begin(), hits.end(), earlier))
+        std::sort(hits.begin(), hits.end(), earlier);
     auto hitEnd = [&](std::size_t hit)
     { return std::min(notes.notes[hit].end, notes.notes[hit].start + kLongestHit); };
 
@@ -370,17 +373,14 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
     return result;
 }
 
-MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes,
-                            const MidiImportOptions& options, CSoundDoc& doc)
+Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
+                                    const MidiImportOptions& options, CSoundDoc& doc)
 {
-    MidiImportResult result;
-    MidiReadResult read = ReadMidiFile(bytes);
+    const Result<MidiSong> read = ReadMidiFile(bytes);
     if (!read.Ok())
-    {
-        result.error = read.error;
-        return result;
-    }
-    const ImportedSong song = ConvertMidi(read.song, options, result.counts);
+        return read.GetFailure();
+    MidiImportCounts counts;
+    const ImportedSong song = ConvertMidi(read.Value(), options, counts);
     BuildImportedDocument(song, doc);
-    return result;
+    return counts;
 }

@@ -47,13 +47,6 @@ struct MidiImportCounts
     bool tooLongForAgi = false; // the AGI export will refuse the song
 };
 
-struct MidiImportResult
-{
-    std::string error; // the message for the person, without the file's name
-    MidiImportCounts counts;
-    bool Ok() const { return error.empty(); }
-};
-
 struct MidiChannelInfo
 {
     int number = 1; // 1-16
@@ -63,9 +56,9 @@ struct MidiChannelInfo
 };
 
 // Reads the file and replaces the document's contents with its song; a refused file leaves
-// the document as it was.
-MidiImportResult ImportMidi(const std::vector<std::uint8_t>& bytes,
-                            const MidiImportOptions& options, CSoundDoc& doc);
+// the document as it was, and the refusal's message does not name the file.
+Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
+                                    const MidiImportOptions& options, CSoundDoc& doc);
 
 // For a dialog: the channels that hold notes, and the counts for a choice of channel uses,
 // without building anything.

@@ -85,11 +85,11 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
 {
     VoiceAllocation result;
     std::vector<std::size_t> byStart = which;
-    std::sort(byStart.begin(), byStart.end(),
-              [&](std::size_t a, std::size_t b) {
-                  return std::tie(notes[a].start, notes[a].order) <
-                         std::tie(notes[b].start, notes[b].order);
-              });
+    auto earlier = [&](std::size_t a, std::size_t b)
+    { return std::tie(notes[a].start, notes[a].order) < std::tie(notes[b].start, notes[b].order); };
+    // Notes read from a file come in this order already.
+    if (!std::is_sorted(byStart.begin(), byStart.end(), earlier))
+        std::sort(byStart.begin(), byStart.end(), earlier);
 
     std::vector<Sounding> sounding;
     auto finish = [&](const Sounding& s, std::int64_t end) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/SongFiles.h"
 
+#include "framework/File.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -22,4 +24,12 @@ SongFileKind SongFileKindOf(const std::string& path)
     if (EndsWithNoCase(path, ".vgm") || EndsWithNoCase(path, ".vgz"))
         return SongFileKind::Vgm;
     return SongFileKind::None;
+}
+
+Result<std::vector<std::uint8_t>> ReadSongFile(const std::string& path)
+{
+    const Result<std::string> data = ReadWholeFile(path, kMaxSongFileBytes);
+    if (!data.Ok())
+        return data.GetFailure();
+    return std::vector<std::uint8_t>(data.Value().begin(), data.Value().end());
 }

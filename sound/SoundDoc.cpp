@@ -58,6 +58,7 @@ void CSoundDoc::DeleteContents()
         seq.clear();
     for (PatternList& list : m_patterns)
         list.clear();
+    m_index.Clear();
 }
 
 bool CSoundDoc::OnNewDocument()
@@ -73,7 +74,7 @@ bool CSoundDoc::OnNewDocument()
         SetPatternAt(&start, pPattern);
     }
     SetModifiedFlag(false);
-    UpdateAllViews(nullptr, pPattern);
+    UpdateAllViews(nullptr);
     return true;
 }
 
@@ -82,24 +83,32 @@ CSoundPattern* CSoundDoc::CreatePattern(int channel, std::int32_t rows, const ch
     if (!IsChannel(channel))
         return nullptr;
     std::lock_guard lock(m_guard);
-    auto pPattern = std::make_unique<CSoundPattern>(rows);
-    for (std::int32_t row = 0; row < rows; ++row)
-        pPattern->SetCell(row, SoundCell::Empty());
+    auto pPattern = std::make_unique<CSoundPattern>(rows, SoundCell::Empty());
     pPattern->SetName(pszName != nullptr ? std::string(pszName)
                                          : FormatNumber(m_nNextPattern[channel]));
     m_nNextPattern[channel] =
         static_cast<std::int32_t>(static_cast<std::uint32_t>(m_nNextPattern[channel]) +
                                   1u); // a file may set it to the maximum
-    CSoundPattern* pResult = pPattern.get();
-    AssignId(pResult);
-    m_patterns[channel].push_back(std::move(pPattern));
+    CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;
 }
 
-void CSoundDoc::AssignId(CSoundPattern* pPattern)
+CSoundPattern* CSoundDoc::AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
 {
-    pPattern->SetId(++m_nLastPatternId);
+    CSoundPattern* pResult = pPattern.get();
+    pResult->SetId(++m_nLastPatternId);
+    m_patterns[channel].push_back(std::move(pPattern));
+    m_index.Add(channel, pResult);
+    return pResult;
+}
+
+void CSoundDoc::ReindexPatterns()
+{
+    m_index.Clear();
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const auto& pPattern : m_patterns[channel])
+            m_index.Add(channel, pPattern.get());
 }
 
 CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern)
@@ -107,9 +116,7 @@ CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern>
     if (!IsChannel(channel) || pPattern == nullptr)
         return nullptr;
     std::lock_guard lock(m_guard);
-    CSoundPattern* pResult = pPattern.get();
-    AssignId(pResult);
-    m_patterns[channel].push_back(std::move(pPattern));
+    CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;
 }
@@ -136,9 +143,10 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
             return;
         std::erase_if(m_sequence[channel],
                       [&](const auto& entry) { return entry.second == pPattern; });
+        m_index.Remove(pPattern);
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
-    UpdateAllViews(nullptr, nullptr);
+    UpdateAllViews(nullptr);
     SetModifiedFlag();
 }
 
@@ -147,10 +155,7 @@ int CSoundDoc::FindPatternChannel(const CSoundPattern* pPattern) const
     if (pPattern == nullptr)
         return -1;
     std::lock_guard lock(m_guard);
-    for (int channel = 0; channel < kChannelCount; ++channel)
-        if (HoldsPattern(channel, pPattern))
-            return channel;
-    return -1;
+    return m_index.ChannelOf(pPattern);
 }
 
 bool CSoundDoc::HoldsPattern(int channel, const CSoundPattern* pPattern) const
@@ -158,9 +163,7 @@ bool CSoundDoc::HoldsPattern(int channel, const CSoundPattern* pPattern) const
     if (!IsChannel(channel) || pPattern == nullptr)
         return false;
     std::lock_guard lock(m_guard);
-    const PatternList& list = m_patterns[channel];
-    return std::any_of(list.begin(), list.end(),
-                       [&](const auto& p) { return p.get() == pPattern; });
+    return m_index.ChannelOf(pPattern) == channel;
 }
 
 std::int32_t CSoundDoc::StepToSongPos(std::int32_t step) const
@@ -172,7 +175,13 @@ std::int32_t CSoundDoc::StepToSongPos(std::int32_t step) const
         static_cast<std::uint32_t>(static_cast<std::int64_t>(step16) * m_nStepSize));
 }
 
-CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos) const
+CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos)
+{
+    // The document owns its patterns as changeable ones.
+    return const_cast<CSoundPattern*>(std::as_const(*this).GetPatternAt(pos));
+}
+
+const CSoundPattern* CSoundDoc::GetPatternAt(const SequencePos& pos) const
 {
     if (!IsChannel(pos.channel))
         return nullptr;
@@ -217,7 +226,7 @@ bool CSoundDoc::DeleteSequenceStep(int channel, std::int32_t pos)
     // The first step on p's grid at or beyond the limit: emptied; the steps from p up to it
     // take the pattern of the step after them.
     const std::int64_t last = p >= limit ? p : p + (limit - p + s - 1) / s * s;
-    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
     for (auto it = seq.lower_bound(pos); it != seq.end() && it->first <= last;)
     {
         if ((it->first - p) % s != 0)
@@ -251,7 +260,7 @@ bool CSoundDoc::InsertSequenceStep(int channel, std::int32_t pos)
     // The steps are multiples of s from top down to the first one at or below pos, which is
     // emptied; every step above it takes the pattern of the step before it.
     const std::int64_t first = top <= pos ? top : FloorDiv(pos, s) * s;
-    std::vector<std::pair<std::int64_t, CSoundPattern*>> moved;
+    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
     const auto from = static_cast<std::int32_t>(
         std::max<std::int64_t>(first, std::numeric_limits<std::int32_t>::min()));
     for (auto it = seq.lower_bound(from); it != seq.end() && it->first <= top;)
@@ -282,12 +291,21 @@ std::string CSoundDoc::CopyPatternToGlobal(const CSoundPattern* pPattern)
     return file.Detach();
 }
 
-std::unique_ptr<CSoundPattern> CSoundDoc::PatternFromGlobal(const std::string& block)
+Result<std::unique_ptr<CSoundPattern>> CSoundDoc::PatternFromGlobal(const std::string& block)
 {
     CMemFile file(block.data(), block.size());
     CArchive ar(&file, CArchive::load, 4096);
     auto pPattern = std::make_unique<CSoundPattern>(16);
-    pPattern->Serialize(ar);
+    try
+    {
+        pPattern->Serialize(ar);
+    }
+    catch (const CArchiveException& e)
+    {
+        return Failure{e.m_strMessage};
+    }
+    if (ar.RemainingBytes() != 0)
+        return Failure{"The pattern data runs on past its end."};
     return pPattern;
 }
 

@@ -3,6 +3,7 @@
 
 #include "framework/Document.h"
 #include "sound/InterpreterFade.h"
+#include "sound/PatternIndex.h"
 #include "sound/SoundPattern.h"
 
 #include <array>
@@ -45,10 +46,14 @@ struct SoundProperties
     bool operator==(const SoundProperties&) const = default;
 };
 
+// The rows a playback or an export covers: the document's play range, or the whole song.
 struct PlayRange
 {
     std::int32_t start = 0;
     std::int32_t end = 16;
+    // The song position after pos in playback: the next one, or the start after the end (or
+    // after a position beyond it). Never overflows, even at the top of the integer range.
+    std::int32_t Next(std::int32_t pos) const { return pos >= end ? start : pos + 1; }
     bool operator==(const PlayRange&) const = default;
 };
 
@@ -70,9 +75,42 @@ struct PatternCursor
 // The extension of the document files.
 inline constexpr char kDocumentExtension[] = ".tks";
 
+// A channel's patterns as a const document hands them out: read-only.
+class CPatternView
+{
+public:
+    using List = std::vector<std::unique_ptr<CSoundPattern>>;
+    class Iterator
+    {
+    public:
+        explicit Iterator(List::const_iterator it) : m_it(it) {}
+        const CSoundPattern* operator*() const { return m_it->get(); }
+        Iterator& operator++()
+        {
+            ++m_it;
+            return *this;
+        }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        List::const_iterator m_it;
+    };
+
+    explicit CPatternView(const List& list) : m_list(list) {}
+    std::size_t size() const { return m_list.size(); }
+    bool empty() const { return m_list.empty(); }
+    const CSoundPattern* operator[](std::size_t i) const { return m_list[i].get(); }
+    const CSoundPattern* at(std::size_t i) const { return m_list.at(i).get(); }
+    Iterator begin() const { return Iterator(m_list.begin()); }
+    Iterator end() const { return Iterator(m_list.end()); }
+
+private:
+    const List& m_list;
+};
+
 // The document of one sound: settings, four channels of patterns and sequences, play range.
 // What the editors show of it (cursors, current pattern, transport) is the editing
-// session's.
+// session's. A const document is read-only: what it hands out cannot change it.
 //
 // The play thread reads the document while the user edits it: every change and every read
 // from another thread happens under Guard(). Document operations take it themselves; only
@@ -80,8 +118,9 @@ inline constexpr char kDocumentExtension[] = ".tks";
 class CSoundDoc : public CDocument
 {
 public:
-    using PatternList = std::vector<std::unique_ptr<CSoundPattern>>;
-    using Sequence = std::map<std::int32_t, CSoundPattern*>;
+    using PatternList = CPatternView::List;
+    // A placement refers to its pattern; it never changes it.
+    using Sequence = std::map<std::int32_t, const CSoundPattern*>;
 
     // Everything the sound holds, out of its document: a replaced song kept for undo. Its
     // patterns keep their ids, so steps made before the song was replaced still find them.
@@ -107,6 +146,8 @@ public:
     void DeleteContents() override;
     bool OnNewDocument() override;
     void Serialize(CArchive& ar) override;
+    // Writes the document's file through ar as Serialize stores it, changing nothing.
+    void Store(CArchive& ar) const;
 
     // Patterns and sequences.
     CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);
@@ -117,7 +158,8 @@ public:
     void DeletePattern(CSoundPattern* pPattern);
     int FindPatternChannel(const CSoundPattern* pPattern) const;
     bool HoldsPattern(int channel, const CSoundPattern* pPattern) const;
-    CSoundPattern* GetPatternAt(const SequencePos& pos) const;
+    CSoundPattern* GetPatternAt(const SequencePos& pos);
+    const CSoundPattern* GetPatternAt(const SequencePos& pos) const;
     // Refuses a pattern that is not in the channel's own list.
     void SetPatternAt(const SequencePos* pPos, CSoundPattern* pPattern);
     bool DeleteSequenceStep(int channel, std::int32_t pos);
@@ -125,22 +167,18 @@ public:
     // The row after the last one of the whole song: the largest placement position plus its
     // pattern's rows over all channels (0 for an empty song).
     std::int32_t GetWholeSongEnd() const;
+    // 0 to GetWholeSongEnd(): what an export of the whole song covers.
+    PlayRange GetWholeSong() const { return {0, GetWholeSongEnd()}; }
     // The name the export choosers offer: the document's name without its extension, or
     // "sound" for a document without a name (a bare ".mid" would be a hidden file).
     std::string GetExportFileStem() const;
     // Song position of a sequence step: the low 16 bits of the step, signed, times the step size.
     std::int32_t StepToSongPos(std::int32_t step) const;
-    // The song position after pos in playback: the next one, or the play range start after
-    // the range end (or after a position beyond it). Never overflows, even at the top of the
-    // integer range. The caller holds Guard().
-    std::int32_t NextPlayPos(std::int32_t pos) const
-    {
-        return pos >= m_nRangeEnd ? m_nRangeStart : pos + 1;
-    }
 
     // Reads. The editor's thread is the only writer and reads without the guard; any other
     // thread holds Guard() while it reads.
-    const PatternList& GetPatterns(int channel) const { return m_patterns[channel]; }
+    const PatternList& GetPatterns(int channel) { return m_patterns[channel]; }
+    CPatternView GetPatterns(int channel) const { return CPatternView(m_patterns[channel]); }
     const Sequence& GetSequence(int channel) const { return m_sequence[channel]; }
     std::int32_t GetStepSize() const { return m_nStepSize; }
     std::int32_t GetBeatsPerMinute() const { return m_nBeatsPerMinute; }
@@ -155,7 +193,8 @@ public:
 
     // Edits. Each one takes the guard, marks the document modified and tells the views; the
     // editors and their undo steps change the document through these only.
-    CSoundPattern* FindPattern(PatternId id) const;
+    CSoundPattern* FindPattern(PatternId id);
+    const CSoundPattern* FindPattern(PatternId id) const;
     std::vector<SoundCell> GetCells(PatternId id, std::int32_t row, std::int32_t count) const;
     // Writes are clipped at the pattern's end.
     bool SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells);
@@ -187,14 +226,24 @@ public:
     // Exchanges the whole sound with contents.
     void SwapContents(Contents& contents);
 
+    // Whether the document holds what it promises: settings in the ranges its reader and
+    // dialogs keep; every pattern once, with an id of its own that no new pattern will take,
+    // a row count in range and a cell for each row, and exact divisors and noise types a cell
+    // can hold; every placement on a pattern of its own channel. Refused with the first
+    // promise broken. Notes, attenuations and noise rates hold any byte (files carry them).
+    Status Validate() const;
+
     // The pattern's binary block, as put on the clipboard.
     static std::string CopyPatternToGlobal(const CSoundPattern* pPattern);
-    // A pattern read from a block; throws CArchiveException when it is not a valid pattern.
-    static std::unique_ptr<CSoundPattern> PatternFromGlobal(const std::string& block);
+    // The pattern of a block, refused (with the reason) when the block is not exactly one
+    // valid pattern: data may come from any program, and one that is cut short or runs on is
+    // not a block we wrote.
+    static Result<std::unique_ptr<CSoundPattern>> PatternFromGlobal(const std::string& block);
 
-    // The MIDI file of the play range with a General MIDI program (0-127) per tone voice;
-    // empty, with nothing built, when it would be larger than kMaxMidiBytes.
-    std::string BuildMIDIFile(const std::array<int, 3>& programs) const;
+    // The MIDI file of the range with a General MIDI program (0-127) per tone voice; refused,
+    // with nothing built, when it would be larger than kMaxMidiBytes.
+    Result<std::string> BuildMIDIFile(const std::array<int, 3>& programs,
+                                      const PlayRange& range) const;
     static constexpr std::size_t kMaxMidiBytes = std::size_t{64} << 20;
     static constexpr const char* kMidiTooLargeText =
         "Error: The MIDI file would be too large! ( more than 64 MiB )";
@@ -206,12 +255,13 @@ public:
     static void WriteVarLen(std::string& file, std::int32_t value);
 
 private:
-    void NotifyEdit(CObject* pHint = nullptr);
+    void NotifyEdit();
     // Changes pattern id under the guard (edit returns false for no change), then tells the
-    // views, the pattern as the hint when bHintPattern.
-    template <typename Edit> bool EditPattern(PatternId id, bool bHintPattern, Edit edit);
-    void AssignId(CSoundPattern* pPattern);
-    void StoreXML(CArchive& ar) const;
+    // views.
+    template <typename Edit> bool EditPattern(PatternId id, Edit edit);
+    // Gives the pattern its id and puts it at the end of the channel's list.
+    CSoundPattern* AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
+    void ReindexPatterns();
     void LoadXML(CArchive& ar);
 
     std::int32_t m_nRangeStart = 0;
@@ -222,6 +272,7 @@ private:
     std::array<std::int32_t, kChannelCount> m_nNextPattern{};
     std::array<PatternList, kChannelCount> m_patterns;
     std::array<Sequence, kChannelCount> m_sequence;
+    CPatternIndex m_index; // the patterns of m_patterns
     mutable std::recursive_mutex m_guard;
     PatternId m_nLastPatternId = 0;
 };

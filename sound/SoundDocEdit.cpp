@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <utility>
 
-void CSoundDoc::NotifyEdit(CObject* pHint)
+void CSoundDoc::NotifyEdit()
 {
     SetModifiedFlag();
-    UpdateAllViews(nullptr, pHint);
+    UpdateAllViews(nullptr);
 }
 
-template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPattern, Edit edit)
+template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, Edit edit)
 {
     CSoundPattern* pPattern;
     {
@@ -19,20 +19,22 @@ template <typename Edit> bool CSoundDoc::EditPattern(PatternId id, bool bHintPat
         if (pPattern == nullptr || !edit(*pPattern))
             return false;
     }
-    NotifyEdit(bHintPattern ? pPattern : nullptr);
+    NotifyEdit();
     return true;
 }
 
-CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
+CSoundPattern* CSoundDoc::FindPattern(PatternId id)
+{
+    // The document owns its patterns as changeable ones.
+    return const_cast<CSoundPattern*>(std::as_const(*this).FindPattern(id));
+}
+
+const CSoundPattern* CSoundDoc::FindPattern(PatternId id) const
 {
     if (id == 0)
         return nullptr;
     std::lock_guard lock(m_guard);
-    for (const PatternList& list : m_patterns)
-        for (const auto& pPattern : list)
-            if (pPattern->GetId() == id)
-                return pPattern.get();
-    return nullptr;
+    return m_index.Find(id);
 }
 
 std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::int32_t count) const
@@ -52,7 +54,7 @@ std::vector<SoundCell> CSoundDoc::GetCells(PatternId id, std::int32_t row, std::
 
 bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<SoundCell>& cells)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row))
@@ -69,7 +71,7 @@ bool CSoundDoc::SetCells(PatternId id, std::int32_t row, const std::vector<Sound
 
 bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -83,7 +85,7 @@ bool CSoundDoc::InsertRows(PatternId id, std::int32_t row, std::int32_t count)
 
 bool CSoundDoc::DeleteRows(PatternId id, std::int32_t row, std::int32_t count)
 {
-    return EditPattern(id, true,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            if (!pattern.IsRowInside(row) || count <= 0)
@@ -156,6 +158,7 @@ RemovedPattern CSoundDoc::RemovePattern(PatternId id)
                 ++entry;
             }
         }
+        m_index.Remove(pPattern);
         removed.pattern = std::move(*it);
         list.erase(it);
     }
@@ -173,6 +176,7 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
         CSoundPattern* pPattern = removed.pattern.get();
         const std::size_t index = std::min(removed.index, list.size());
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(removed.pattern));
+        m_index.Add(removed.channel, pPattern);
         for (const std::int32_t songPos : removed.placements)
             m_sequence[removed.channel][songPos] = pPattern;
     }
@@ -181,7 +185,7 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
 
 bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetName(name);
@@ -191,7 +195,7 @@ bool CSoundDoc::RenamePattern(PatternId id, const std::string& name)
 
 bool CSoundDoc::ResizePattern(PatternId id, std::int32_t rows)
 {
-    return EditPattern(id, false,
+    return EditPattern(id,
                        [&](CSoundPattern& pattern)
                        {
                            pattern.SetRows(std::clamp(rows, 0, CSoundPattern::kMaxRows));
@@ -340,6 +344,7 @@ void CSoundDoc::SwapContents(Contents& contents)
         std::swap(m_nNextPattern, contents.nextPattern);
         std::swap(m_patterns, contents.patterns);
         std::swap(m_sequence, contents.sequences);
+        ReindexPatterns();
     }
     NotifyEdit();
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Standard MIDI file of the three tone voices of the play range.
+// Standard MIDI file of the three tone voices of a range.
 #include "sound/SoundDoc.h"
 
 #include "sound/AgiTone.h"
@@ -83,14 +83,15 @@ void PutNotePair(Out& out, int voice, const SoundCell& held, std::int64_t ticks)
 
 // Stops early once the output is past the size limit: the result is refused then anyway.
 template <class Out>
-void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticksPerRow)
+void PutVoiceNotes(Out& out, const CSoundDoc& doc, const PlayRange& range, int voice,
+                   std::int64_t ticksPerRow)
 {
     // Before the first placement nothing sounds, at attenuation 0.
     SoundCell working{NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, 0};
     SoundCell held = working;
     std::int64_t nRows = 0;
 
-    CChannelWalk walk(doc, voice);
+    CChannelWalk walk(doc, voice, range);
     CChannelWalk::Step step;
     while (walk.NextRun(step) && out.size() <= CSoundDoc::kMaxMidiBytes)
     {
@@ -103,15 +104,15 @@ void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticks
             else if (working.note == NOTE_EMPTY)
                 working.note = held.note;
         }
-        if (step.pos == doc.GetPlayRange().end && held.note != NOTE_EMPTY)
+        if (step.pos == range.end && held.note != NOTE_EMPTY)
             working.note = NOTE_OFF;
 
         const bool bEvent = working.note != NOTE_EMPTY;
         if (!bEvent)
             nRows += step.nCount;
-        if (step.pos == doc.GetPlayRange().start || bEvent)
+        if (step.pos == range.start || bEvent)
         {
-            if (step.pos != doc.GetPlayRange().start)
+            if (step.pos != range.start)
                 PutNotePair(out, voice, held, nRows * ticksPerRow);
             held = working;
             nRows = 1;
@@ -121,14 +122,14 @@ void PutVoiceNotes(Out& out, const CSoundDoc& doc, int voice, std::int64_t ticks
 
 // The events of one track, without its header.
 template <class Out>
-void PutTrackEvents(Out& out, const CSoundDoc& doc, int voice, int program,
-                    std::int64_t ticksPerRow)
+void PutTrackEvents(Out& out, const CSoundDoc& doc, const PlayRange& range, int voice,
+                    int program, std::int64_t ticksPerRow)
 {
     PutByte(out, 0);
     PutByte(out, 0xC0 + voice);
     // A program byte with its top bit set would read as a status byte.
     PutByte(out, program & 0x7F);
-    PutVoiceNotes(out, doc, voice, ticksPerRow);
+    PutVoiceNotes(out, doc, range, voice, ticksPerRow);
     PutByte(out, 0);
     PutByte(out, 0xFF);
     PutByte(out, 0x2F);
@@ -157,7 +158,8 @@ void CSoundDoc::WriteVarLen(std::string& file, std::int32_t value)
     PutVarLen(file, value);
 }
 
-std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
+Result<std::string> CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs,
+                                             const PlayRange& range) const
 {
     std::lock_guard lock(m_guard);
     const std::int64_t ticksPerRow = AgiTicksPerRow(m_nTracksPerBeat, m_nBeatsPerMinute);
@@ -169,12 +171,12 @@ std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
     for (int voice = 0; voice < kMidiVoices && total <= kMaxMidiBytes; ++voice)
     {
         CByteCount count;
-        PutTrackEvents(count, *this, voice, programs[voice], ticksPerRow);
+        PutTrackEvents(count, *this, range, voice, programs[voice], ticksPerRow);
         trackBytes[voice] = count.size();
         total += kTrackHeaderBytes + count.size();
     }
     if (total > kMaxMidiBytes)
-        return {};
+        return Failure{kMidiTooLargeText};
 
     std::string file;
     file.reserve(static_cast<std::size_t>(total));
@@ -187,7 +189,7 @@ std::string CSoundDoc::BuildMIDIFile(const std::array<int, 3>& programs) const
     {
         file += "MTrk";
         WriteBE32(file, static_cast<std::int32_t>(trackBytes[voice]));
-        PutTrackEvents(file, *this, voice, programs[voice], ticksPerRow);
+        PutTrackEvents(file, *this, range, voice, programs[voice], ticksPerRow);
     }
     return file;
 }

@@ -16,22 +16,9 @@ std::string NoteText(int note)
     return std::string(g_noteNames[note % 12]) + std::to_string(note / 12);
 }
 
-CSoundPattern::CSoundPattern(std::int32_t nRows)
-    : m_nRows(nRows), m_cells(static_cast<std::size_t>(std::max<std::int32_t>(nRows, 0)))
+CSoundPattern::CSoundPattern(std::int32_t nRows, const SoundCell& fill)
+    : m_nRows(nRows), m_cells(static_cast<std::size_t>(std::max<std::int32_t>(nRows, 0)), fill)
 {
-}
-
-SoundCell CSoundPattern::GetCell(std::int32_t row) const
-{
-    if (!IsRowInside(row))
-        return {};
-    return m_cells[static_cast<std::size_t>(row)];
-}
-
-void CSoundPattern::SetCell(std::int32_t row, const SoundCell& cell)
-{
-    if (IsRowInside(row))
-        m_cells[static_cast<std::size_t>(row)] = cell;
 }
 
 void CSoundPattern::SetRows(std::int32_t n)

@@ -9,7 +9,6 @@
 #include <vector>
 
 class CArchive;
-class CXMLElement;
 
 // Cell byte values.
 enum : std::uint8_t
@@ -63,8 +62,9 @@ std::string NoteText(int note);
 class CSoundPattern : public CObject
 {
 public:
-    // Rows start as all-zero cells; CSoundDoc::CreatePattern fills them with empty cells.
-    explicit CSoundPattern(std::int32_t nRows = 16);
+    // Rows start as all-zero cells, or as the given cell (CSoundDoc::CreatePattern gives
+    // empty ones).
+    explicit CSoundPattern(std::int32_t nRows = 16, const SoundCell& fill = {});
 
     std::int32_t GetRows() const { return m_nRows; }
     const std::string& GetName() const { return m_strName; }
@@ -74,10 +74,19 @@ public:
     void SetId(std::uint32_t nId) { m_nId = nId; }
 
     bool IsRowInside(std::int32_t row) const { return row >= 0 && row < m_nRows; }
+    // A cell for each row and no more.
+    bool HoldsItsRows() const { return m_cells.size() == static_cast<std::size_t>(m_nRows); }
     // A row outside the pattern reads as an all-zero cell.
-    SoundCell GetCell(std::int32_t row) const;
+    SoundCell GetCell(std::int32_t row) const
+    {
+        return IsRowInside(row) ? m_cells[static_cast<std::size_t>(row)] : SoundCell{};
+    }
     // Writes outside the pattern are ignored.
-    void SetCell(std::int32_t row, const SoundCell& cell);
+    void SetCell(std::int32_t row, const SoundCell& cell)
+    {
+        if (IsRowInside(row))
+            m_cells[static_cast<std::size_t>(row)] = cell;
+    }
     // Grows with empty cells, shrinks by dropping the last rows.
     void SetRows(std::int32_t n);
 
@@ -88,8 +97,6 @@ public:
     // for a block that is not a pattern.
     void Serialize(CArchive& ar);
     void Store(CArchive& ar) const;
-    void ReadXML(const CXMLElement& element);
-    void WriteXML(CXMLElement& element) const;
 
     // Largest row count a loaded pattern may have.
     static constexpr std::int32_t kMaxRows = 65536;

@@ -336,39 +336,42 @@ std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
 
 } // namespace
 
-std::string ReadVgmSong(const std::vector<std::uint8_t>& bytes, ImportedSong& song,
-                        std::vector<std::string>& warnings)
+Result<ImportedSong> ReadVgmSong(const std::vector<std::uint8_t>& bytes,
+                                 std::vector<std::string>& warnings)
 {
     std::vector<std::uint8_t> inflated;
     const bool bPacked = bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
     if (bPacked)
     {
         if (std::string error = Inflate(bytes, inflated); !error.empty())
-            return error;
+            return Failure{std::move(error)};
     }
     VgmLog log;
     std::unique_ptr<CChipSong> pChip;
     if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
-        return error;
+        return Failure{std::move(error)};
     if ((log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick >
         static_cast<std::uint64_t>(kMaxImportedTicks))
-        return SongTooLongMessage();
+        return Failure{SongTooLongMessage()};
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    song = pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kVgmSamplesPerTick - 1) /
+    return pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kVgmSamplesPerTick - 1) /
                                                    kVgmSamplesPerTick));
-    return {};
 }
 
-VgmImportResult ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc)
+VgmImportNotes NotesOfVgmSong(const ImportedSong& song, std::vector<std::string> warnings)
 {
-    VgmImportResult result;
-    ImportedSong song;
-    result.error = ReadVgmSong(bytes, song, result.warnings);
-    if (!result.Ok())
-        return result;
-    result.agiBytes = ImportedAgiBytes(song);
-    result.tooLongForAgi = result.agiBytes > kMaxAgiResourceBytes;
-    BuildImportedDocument(song, doc);
-    return result;
+    VgmImportNotes notes{std::move(warnings), ImportedAgiBytes(song)};
+    notes.tooLongForAgi = notes.agiBytes > kMaxAgiResourceBytes;
+    return notes;
+}
+
+Result<VgmImportNotes> ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc)
+{
+    std::vector<std::string> warnings;
+    const Result<ImportedSong> song = ReadVgmSong(bytes, warnings);
+    if (!song.Ok())
+        return song.GetFailure();
+    BuildImportedDocument(song.Value(), doc);
+    return NotesOfVgmSong(song.Value(), std::move(warnings));
 }

@@ -148,23 +148,18 @@ void WriteHeader(std::vector<std::uint8_t>& out, const ChipHeader& chip, std::ui
 }
 } // namespace
 
-VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions& options)
+Result<std::vector<std::uint8_t>> BuildVgm(const std::uint8_t* pData, std::size_t size,
+                                           const VgmOptions& options)
 {
-    VgmBuild result;
     // The engine would play records from wherever bad offsets point; the import refuses them.
-    std::int64_t ticks = 0;
-    result.error = MeasureAgiResource({pData, pData + size}, ticks);
-    if (!result.Ok())
-        return result;
+    if (const Result<std::int64_t> measured = MeasureAgiResource({pData, pData + size});
+        !measured.Ok())
+        return measured.GetFailure();
     CAgiEngine engine(pData, size, options.fade);
     const std::uint64_t total = engine.GetTotalTicks();
     if (total * kVgmSamplesPerTick > 0xFFFFFFFFu)
-    {
-        result.error = "The sound is too long for a VGM file.";
-        return result;
-    }
-    std::vector<std::uint8_t>& out = result.bytes;
-    out.assign(kVgmHeaderBytes, 0);
+        return Failure{"The sound is too long for a VGM file."};
+    std::vector<std::uint8_t> out(kVgmHeaderBytes, 0);
     CVgmCommands commands(out);
     CVoiceMute writes(commands);
     writes.SetMask(options.muteMask);
@@ -191,17 +186,18 @@ VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions&
                 options.bLoop && total > 0, gd3At);
     if (options.bGzip)
         out = GzipBytes(out);
-    return result;
+    return out;
 }
 
-VgmBuild BuildDocumentVgm(const CSoundDoc& doc, const VgmOptions& options)
+Result<std::vector<std::uint8_t>> BuildDocumentVgm(const CSoundDoc& doc, const PlayRange& range,
+                                                   const VgmOptions& options)
 {
     std::lock_guard lock(doc.Guard());
     const SoundProperties props = doc.GetProperties();
     if (AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute) == 0)
-        return {{}, kTempoTooFastText};
-    const AgiResourceBuild build = BuildAgiResource(doc);
-    if (!build.Ok())
-        return {{}, build.error};
-    return BuildVgm(build.bytes.data(), build.bytes.size(), options);
+        return Failure{kTempoTooFastText};
+    const Result<std::vector<std::uint8_t>> resource = BuildAgiResource(doc, range);
+    if (!resource.Ok())
+        return resource.GetFailure();
+    return BuildVgm(resource.Value().data(), resource.Value().size(), options);
 }

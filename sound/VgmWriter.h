@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Result.h"
 #include "sound/InterpreterFade.h"
 #include "sound/SynthKind.h"
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 class CSoundDoc;
+struct PlayRange;
 
 struct VgmOptions
 {
@@ -28,19 +30,13 @@ struct VgmOptions
     unsigned muteMask = 0;
 };
 
-// A built file, or the message saying why there is none.
-struct VgmBuild
-{
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    bool Ok() const { return error.empty(); }
-};
-
 // A VGM 1.51 file for any chip-music player: the chip writes the engine makes for a raw AGI
 // resource, all four voices until the longest ends, each at the first sample of its tick,
 // with waits between and every voice silenced before the end; a GD3 tag names the title,
 // game and system.
-VgmBuild BuildVgm(const std::uint8_t* pData, std::size_t size, const VgmOptions& options);
+Result<std::vector<std::uint8_t>> BuildVgm(const std::uint8_t* pData, std::size_t size,
+                                           const VgmOptions& options);
 
-// The same for the play range's AGI export. Takes the document's guard.
-VgmBuild BuildDocumentVgm(const CSoundDoc& doc, const VgmOptions& options);
+// The same for the AGI export of the range. Takes the document's guard.
+Result<std::vector<std::uint8_t>> BuildDocumentVgm(const CSoundDoc& doc, const PlayRange& range,
+                                                   const VgmOptions& options);

@@ -23,7 +23,6 @@ public:
 
     // Takes effect at once on the target.
     void SetMask(unsigned muteMask);
-    unsigned GetMask() const { return m_mask; }
 
     void SetAttenuation(int voice, unsigned attenuation) override;
     void SetDivisor(int voice, unsigned divisor) override { m_target.SetDivisor(voice, divisor); }

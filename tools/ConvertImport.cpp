@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertImport.h"
 
-#include "framework/File.h"
-#include "sound/ImportReport.h"
-#include "sound/SongFiles.h"
-#include "sound/SoundDoc.h"
-#include "tools/ConvertMessages.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -22,17 +16,6 @@ int ParseChannel(const std::string& text)
     return channel <= kMidiChannels ? channel : -1;
 }
 
-std::vector<std::uint8_t> ReadSongFile(const std::string& path)
-{
-    const std::string data = ReadWholeFile(path, kMaxSongFileBytes);
-    return {data.begin(), data.end()};
-}
-
-void PrintReport(const std::string& path, const std::vector<std::string>& lines)
-{
-    for (const std::string& line : lines)
-        PrintNote(path, line);
-}
 } // namespace
 
 std::vector<std::string> SplitAtCommas(const std::string& value)
@@ -79,22 +62,4 @@ MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
 {
     const int drums = drumChannel.value_or(kDefaultDrumChannel);
     return map ? MidiImportOptions::Mapped(*map, drums) : MidiImportOptions::WithDrums(drums);
-}
-
-Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options)
-{
-    const MidiImportResult result = ImportMidi(ReadSongFile(path), options, doc);
-    if (!result.Ok())
-        return Failure{result.error};
-    PrintReport(path, MidiImportReport(result.counts));
-    return Success();
-}
-
-Status ImportVgmInput(CSoundDoc& doc, const std::string& path)
-{
-    const VgmImportResult result = ImportVgm(ReadSongFile(path), doc);
-    if (!result.Ok())
-        return Failure{result.error};
-    PrintReport(path, VgmImportReport(result));
-    return Success();
 }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "framework/Result.h"
 #include "sound/MidiImport.h"
 
 #include <array>
@@ -9,9 +8,7 @@
 #include <string>
 #include <vector>
 
-class CSoundDoc;
-
-// The converter's MIDI and VGM input.
+// The converter's choice of MIDI channels.
 
 // The values of --map and --drums; "" when the value is good, else what is wrong with it.
 // The comma-separated items of an option's value, empty ones included.
@@ -22,8 +19,3 @@ std::string ParseDrumChannel(const std::string& value, int& channel);
 // channel 10 unless drumChannel says otherwise (0: none).
 MidiImportOptions MidiOptionsFor(const std::optional<std::array<int, 3>>& map,
                                  std::optional<int> drumChannel);
-
-// Import the file into the document, printing what was lost on stderr; a file that cannot be
-// read throws CFileException.
-Status ImportMidiInput(CSoundDoc& doc, const std::string& path, const MidiImportOptions& options);
-Status ImportVgmInput(CSoundDoc& doc, const std::string& path);

@@ -2,14 +2,14 @@
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
 // without the editor. Failures print the editor's own message on stderr, after the file they
 // concern, and exit with 1; a bad command line says what is wrong and exits with 2.
+#include "framework/AtomicFile.h"
 #include "framework/File.h"
-#include "game/WholeSongRange.h"
+#include "playback/FileFormats.h"
 #include "sound/AgiFile.h"
 #include "sound/AgiResource.h"
-#include "sound/SongFiles.h"
 #include "sound/SoundDoc.h"
 #include "tools/ConvertAll.h"
-#include "tools/ConvertFormats.h"
+#include "tools/ConvertExport.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
 #include "tools/ConvertMessages.h"
@@ -24,31 +24,6 @@
 
 namespace
 {
-VgmOptions VgmOptionsOf(const Options& options)
-{
-    VgmOptions vgm;
-    vgm.chip = options.chip.value_or(SynthKind::PCjr);
-    vgm.fade = options.fade.value_or(FadeKind::None);
-    vgm.bLoop = options.bLoop;
-    vgm.muteMask = options.muteMask.value_or(0);
-    if (options.game)
-    {
-        vgm.game = VgmGameOfFolder(*options.game);
-        // As the editor names a game's sound.
-        vgm.title = vgm.game + " sound " + std::to_string(*options.sound);
-    }
-    else if (!options.bNew)
-        vgm.title = VgmTitleOfFile(options.input);
-    vgm.bGzip = CompressesOutput(options);
-    return vgm;
-}
-
-WavRequest WavRequestOf(const Options& options, SynthKind fallback)
-{
-    return {options.chip.value_or(fallback), options.fade.value_or(FadeKind::None), options.bLong,
-            options.muteMask.value_or(0)};
-}
-
 // What the messages about a conversion name: its input, else the file it makes.
 std::string SubjectOf(const Options& options)
 {
@@ -60,52 +35,21 @@ std::string GameSoundSubject(const std::string& dir, int n)
     return dir + " sound " + std::to_string(n);
 }
 
-// A raw resource written as the chip plays it.
-Status WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Options& options)
-{
-    if (OutputFormat(options) == Format::vgm)
-        return WriteAgiVgmOutput(resource, VgmOptionsOf(options), options.output);
-    return WriteAgiWavOutput(resource, WavRequestOf(options, SynthKind::Sine), options.output);
-}
-
+// The input's import, as the editor's Import does it, into a document that File New made; what
+// the song lost on the way is printed.
 Status ReadInput(CSoundDoc& doc, const Options& options)
 {
-    if (options.bNew)
-        return doc.OnNewDocument() ? Success() : Failure{};
-    if (InputFormat(options) == Format::tks)
-        return doc.OnOpenDocument(options.input);
-    // An import fills a document that File New made, as the editor's Import does.
     if (!doc.OnNewDocument())
         return Failure{};
-    if (InputFormat(options) == Format::mid)
-        return ImportMidiInput(doc, options.input,
-                               MidiOptionsFor(options.midiMap, options.drumChannel));
-    if (InputFormat(options) == Format::vgm)
-        return ImportVgmInput(doc, options.input);
-    return ImportAgiInput(doc, options.input);
-}
-
-Status WriteOutput(CSoundDoc& doc, const Options& options)
-{
-    const Format to = OutputFormat(options);
-    // A document keeps its stored range; the exports see the whole song.
-    std::optional<CWholeSongRange> whole;
-    if (options.bWhole && to != Format::tks)
-        whole.emplace(doc);
-    switch (to)
-    {
-    case Format::tks:
-        return doc.OnSaveDocument(options.output);
-    case Format::agi:
-        return WriteAgiOutput(doc, options.output);
-    case Format::mid:
-        return WriteMidiOutput(doc, options.programs, options.output);
-    case Format::wav:
-        return WriteWavOutput(doc, WavRequestOf(options, SynthKind::Sine), options.output);
-    case Format::vgm:
-        return WriteVgmOutput(doc, VgmOptionsOf(options), options.output);
-    }
-    return Failure{};
+    if (options.bNew)
+        return Success();
+    const ImportRequest request{MidiOptionsFor(options.midiMap, options.drumChannel)};
+    const Result<ImportNotes> notes = InputFormat(options).import(doc, options.input, request);
+    if (!notes.Ok())
+        return notes.GetFailure();
+    for (const std::string& line : notes.Value())
+        PrintNote(options.input, line);
+    return Success();
 }
 
 Status ConvertDocument(const Options& options)
@@ -113,7 +57,19 @@ Status ConvertDocument(const Options& options)
     CSoundDoc doc;
     if (Status read = ReadInput(doc, options); !read.Ok())
         return read;
-    return WriteOutput(doc, options);
+    return WriteDocumentOutput(doc, options);
+}
+
+// A resource file as the engine's records, or the failure its import would give.
+Result<std::vector<std::uint8_t>> ReadResourceFile(const std::string& path)
+{
+    const Result<std::string> bytes = ReadWholeFile(path, kMaxAgiFileBytes);
+    if (!bytes.Ok())
+        return bytes.GetFailure();
+    std::vector<std::uint8_t> resource(bytes.Value().begin(), bytes.Value().end());
+    if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
+        return measured.GetFailure();
+    return resource;
 }
 
 // A game's sound as it was read; fade is its interpreter's, which a chip plays.
@@ -121,11 +77,9 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
 {
     if (!options.fade)
         options.fade = fade;
-    if (OutputFormat(options) == Format::agi)
-    {
-        WriteFileAtomically(options.output, resource.data(), resource.size());
-        return Success();
-    }
+    // A game's sound goes out as it is stored.
+    if (&OutputFormat(options) == &AgiFileFormat())
+        return WriteFileAtomically(options.output, resource.data(), resource.size());
     if (PlaysRecords(options))
         return WriteRecordsOutput(resource, options);
     CSoundDoc doc;
@@ -133,7 +87,7 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
         return Failure{};
     if (Status imported = ImportAgi(doc, resource); !imported.Ok())
         return imported;
-    return WriteOutput(doc, options);
+    return WriteDocumentOutput(doc, options);
 }
 
 bool ConvertGameSound(const Options& options)
@@ -144,25 +98,6 @@ bool ConvertGameSound(const Options& options)
         return false;
     return Report(GameSoundSubject(*options.game, *options.sound),
                   Guarded([&] { return ConvertGameResource(std::move(resource), fade, options); }));
-}
-
-// Every format names its files by its own name.
-const char* FormatExtension(Format format)
-{
-    switch (format)
-    {
-    case Format::tks:
-        return "tks";
-    case Format::agi:
-        return "agi";
-    case Format::mid:
-        return "mid";
-    case Format::wav:
-        return "wav";
-    case Format::vgm:
-        return "vgm";
-    }
-    return "";
 }
 
 bool ConvertAllSounds(const Options& options)
@@ -176,51 +111,45 @@ bool ConvertAllSounds(const Options& options)
         return Report(GameSoundSubject(*options.game, n),
                       Guarded([&] { return ConvertGameResource(resource, fade, one); }));
     };
-    return ConvertAllGameSounds(*options.game, options.output,
-                                FormatExtension(OutputFormat(options)), convert);
+    // Every format names its files by its own name.
+    return ConvertAllGameSounds(*options.game, options.output, OutputFormat(options).key, convert);
 }
 
-// A resource goes into the game only as the import would take it.
-Status ReadResourceFile(const std::string& path, std::vector<std::uint8_t>& resource)
+// A resource goes into the game only as the import would take it; a song, as a whole.
+Result<std::vector<std::uint8_t>> BuildGameResource(const Options& options)
 {
-    const std::string bytes = ReadWholeFile(path, kMaxAgiFileBytes);
-    resource.assign(bytes.begin(), bytes.end());
-    std::int64_t ticks = 0;
-    if (std::string error = MeasureAgiResource(resource, ticks); !error.empty())
-        return Failure{std::move(error)};
-    return Success();
-}
-
-Status BuildGameResource(const Options& options, std::vector<std::uint8_t>& resource)
-{
-    if (!options.bNew && InputFormat(options) == Format::agi)
-        return ReadResourceFile(options.input, resource);
+    if (!options.bNew && &InputFormat(options) == &AgiFileFormat())
+        return ReadResourceFile(options.input);
     CSoundDoc doc;
     if (Status read = ReadInput(doc, options); !read.Ok())
-        return read;
-    AgiResourceBuild build = CWholeSongRange::BuildResource(doc);
-    if (!build.Ok())
-        return Failure{build.error};
-    resource = std::move(build.bytes);
-    return Success();
+        return read.GetFailure();
+    return BuildAgiBytes(doc, doc.GetWholeSong());
 }
 
 bool ConvertIntoGame(const Options& options)
 {
     std::vector<std::uint8_t> resource;
-    if (!Report(SubjectOf(options), Guarded([&] { return BuildGameResource(options, resource); })))
+    const auto build = [&]() -> Status
+    {
+        Result<std::vector<std::uint8_t>> built = BuildGameResource(options);
+        if (!built.Ok())
+            return built.GetFailure();
+        resource = std::move(built).Value();
+        return Success();
+    };
+    if (!Report(SubjectOf(options), Guarded(build)))
         return false;
     return WriteGameSound(*options.intoGame, *options.sound, resource);
 }
 
 Status ConvertFile(const Options& options)
 {
-    if (!options.bNew && InputFormat(options) == Format::agi && PlaysRecords(options))
-        return OutputFormat(options) == Format::vgm
-                   ? WriteAgiFileVgmOutput(options.input, VgmOptionsOf(options), options.output)
-                   : WriteAgiFileWavOutput(options.input, WavRequestOf(options, SynthKind::Sine),
-                                           options.output);
-    return ConvertDocument(options);
+    if (options.bNew || &InputFormat(options) != &AgiFileFormat() || !PlaysRecords(options))
+        return ConvertDocument(options);
+    const Result<std::vector<std::uint8_t>> resource = ReadResourceFile(options.input);
+    if (!resource.Ok())
+        return resource.GetFailure();
+    return WriteRecordsOutput(resource.Value(), options);
 }
 
 bool Run(const Options& options)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/ConvertOptions.h"
 
-#include "sound/SongFiles.h"
+#include "playback/FileFormats.h"
 #include "tools/ConvertImport.h"
 #include "tools/ConvertMute.h"
 
@@ -53,28 +53,13 @@ const char kUsage[] =
 
 namespace
 {
-bool EndsWith(const std::string& text, const std::string& suffix)
+// A format that reads (--from) or writes (--to) files.
+const FileFormat* ParseFormat(const std::string& option, const std::string& value, bool bOutput)
 {
-    if (text.size() < suffix.size())
-        return false;
-    return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(),
-                      [](char a, char b)
-                      { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
-Format ParseFormat(const std::string& option, const std::string& value, bool bOutput)
-{
-    if (value == "tks")
-        return Format::tks;
-    if (value == "agi")
-        return Format::agi;
-    if (value == "mid")
-        return Format::mid;
-    if (bOutput && value == "wav")
-        return Format::wav;
-    if (value == "vgm")
-        return Format::vgm;
-    throw UsageError{"unknown format for " + option + ": '" + value + "'"};
+    const FileFormat* pFormat = FindFileFormat(value);
+    if (pFormat == nullptr || !(bOutput ? pFormat->Exports() : pFormat->Imports()))
+        throw UsageError{"unknown format for " + option + ": '" + value + "'"};
+    return pFormat;
 }
 
 void ThrowIfBad(const std::string& error)
@@ -268,41 +253,30 @@ Options ParseArguments(const std::vector<std::string>& args)
 
 void CheckChip(const Options& options)
 {
-    const bool bRendered = !options.intoGame && (OutputFormat(options) == Format::wav ||
-                                                 OutputFormat(options) == Format::vgm);
-    if ((options.chip || options.fade || options.muteMask) && !bRendered)
+    // Into a game goes the AGI resource, which takes none of them.
+    const FileFormat& to = options.intoGame ? AgiFileFormat() : OutputFormat(options);
+    if ((options.chip && !to.Has(FileFormat::Chip)) || (options.fade && !to.Has(FileFormat::Fade)) ||
+        (options.muteMask && !to.Has(FileFormat::Voices)))
         throw UsageError{"--chip, --fade and --mute go only with a .wav or .vgm output"};
-    if (options.bLoop && (options.intoGame || OutputFormat(options) != Format::vgm))
+    if (options.bLoop && !to.Has(FileFormat::Loop))
         throw UsageError{"--loop goes only with a .vgm output"};
-    if (options.bLong && (options.intoGame || OutputFormat(options) != Format::wav))
+    if (options.bLong && !to.Has(FileFormat::Long))
         throw UsageError{"--long goes only with a .wav output"};
 }
 
-Format OutputFormat(const Options& options)
+const FileFormat& OutputFormat(const Options& options)
 {
-    if (options.to)
+    if (options.to != nullptr)
         return *options.to;
-    if (EndsWith(options.output, ".tks"))
-        return Format::tks;
-    if (EndsWith(options.output, ".mid"))
-        return Format::mid;
-    if (EndsWith(options.output, ".wav"))
-        return Format::wav;
-    if (EndsWith(options.output, ".vgm") || EndsWith(options.output, ".vgz"))
-        return Format::vgm;
-    return Format::agi;
-}
-
-bool CompressesOutput(const Options& options)
-{
-    return OutputFormat(options) == Format::vgm && EndsWith(options.output, ".vgz");
+    const FileFormat* pByName = FormatWritingName(options.output);
+    return pByName != nullptr ? *pByName : AgiFileFormat();
 }
 
 void CheckMidiOptions(const Options& options)
 {
     if (!options.midiMap && !options.drumChannel)
         return;
-    if (options.bNew || options.game || InputFormat(options) != Format::mid)
+    if (options.bNew || options.game || !InputFormat(options).Has(FileFormat::Channels))
         throw UsageError{"--map and --drums go only with a MIDI input"};
     if (options.midiMap && options.drumChannel.value_or(0) != 0 &&
         std::find(options.midiMap->begin(), options.midiMap->end(), *options.drumChannel) !=
@@ -310,25 +284,19 @@ void CheckMidiOptions(const Options& options)
         throw UsageError{"--drums names a channel --map gives to a voice"};
 }
 
-Format InputFormat(const Options& options)
+const FileFormat& InputFormat(const Options& options)
 {
-    if (options.from)
+    if (options.from != nullptr)
         return *options.from;
-    switch (SongFileKindOf(options.input))
-    {
-    case SongFileKind::Midi:
-        return Format::mid;
-    case SongFileKind::Vgm:
-        return Format::vgm;
-    case SongFileKind::None:
-        break;
-    }
-    return EndsWith(options.input, ".tks") ? Format::tks : Format::agi;
+    const FileFormat* pByName = FormatReadingName(options.input);
+    return pByName != nullptr ? *pByName : AgiFileFormat();
 }
 
 bool PlaysRecords(const Options& options)
 {
-    if (OutputFormat(options) == Format::vgm)
-        return true;
-    return OutputFormat(options) == Format::wav && options.chip && *options.chip != SynthKind::Sine;
+    const FileFormat& to = OutputFormat(options);
+    if (to.exportResource == nullptr)
+        return false;
+    // The sine voices play the document a resource's import makes.
+    return &to != &WavFileFormat() || options.chip.value_or(SynthKind::Sine) != SynthKind::Sine;
 }

@@ -4,6 +4,8 @@
 #include "playback/SynthKind.h"
 #include "sound/InterpreterFade.h"
 
+struct FileFormat;
+
 #include <array>
 #include <optional>
 #include <string>
@@ -13,19 +15,11 @@
 
 extern const char kUsage[];
 
-enum class Format
-{
-    tks,
-    agi,
-    mid,
-    wav,
-    vgm,
-};
-
 struct Options
 {
-    std::optional<Format> from;
-    std::optional<Format> to;
+    // --from and --to: rows of the format table (playback/FileFormats.h), null when not given.
+    const FileFormat* from = nullptr;
+    const FileFormat* to = nullptr;
     std::array<int, 3> programs{0, 0, 0};
     bool bNew = false;
     bool bWhole = false;
@@ -54,18 +48,17 @@ struct UsageError
 
 // Parses the arguments after the program's name; throws UsageError.
 Options ParseArguments(const std::vector<std::string>& args);
-// Refuses --chip, --fade and --mute where nothing is played, --loop but for a VGM file, --long
-// but for a WAV file; throws UsageError.
+// Refuses --chip, --fade, --mute, --loop and --long for an output format without that option
+// (only a .wav or .vgm output plays, only a VGM file loops, only a WAV render is measured);
+// throws UsageError.
 void CheckChip(const Options& options);
 // Refuses --map and --drums but for a MIDI input, and a drum channel the map gives a voice;
 // throws UsageError.
 void CheckMidiOptions(const Options& options);
 // The output's format: --to, else by the output's extension, else an AGI resource.
-Format OutputFormat(const Options& options);
-// A .vgz output: the VGM file gzip-compressed.
-bool CompressesOutput(const Options& options);
-// The input's format: --from, else by the input's extension.
-Format InputFormat(const Options& options);
+const FileFormat& OutputFormat(const Options& options);
+// The input's format: --from, else by the input's extension, else an AGI resource.
+const FileFormat& InputFormat(const Options& options);
 // A chip plays a resource's own records, not the document its import would make; a VGM file
 // always holds the records.
 bool PlaysRecords(const Options& options);

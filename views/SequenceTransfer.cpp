@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/SequenceTransfer.h"
 
-#include "framework/Archive.h"
-#include "framework/MemFile.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
@@ -49,20 +47,9 @@ QString SequenceTransfer::OriginMimeType()
 
 std::unique_ptr<CSoundPattern> SequenceTransfer::ReadPatternBlock(const QByteArray& bytes)
 {
-    CMemFile file(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    CArchive ar(&file, CArchive::load, 4096);
-    auto pPattern = std::make_unique<CSoundPattern>(16);
-    try
-    {
-        pPattern->Serialize(ar);
-    }
-    catch (const CArchiveException&)
-    {
-        return nullptr;
-    }
-    if (ar.RemainingBytes() != 0)
-        return nullptr;
-    return pPattern;
+    Result<std::unique_ptr<CSoundPattern>> read =
+        CSoundDoc::PatternFromGlobal(bytes.toStdString());
+    return read.Ok() ? std::move(read).Value() : nullptr;
 }
 
 void CSoundSequenceView::OnEditCopy()

@@ -19,7 +19,7 @@ QString PatternMimeType();
 // Beside a copied block: the copying session's identity and the pattern's id.
 QString OriginMimeType();
 std::unique_ptr<QMimeData> NewPatternData(const std::string& block);
-// The pattern in a block, or null when the block is not exactly one pattern: data may
-// come from any program, and one that is cut short or runs on is not a block we wrote.
+// The pattern in a block, or null when the block is not exactly one pattern
+// (CSoundDoc::PatternFromGlobal).
 std::unique_ptr<CSoundPattern> ReadPatternBlock(const QByteArray& bytes);
 } // namespace SequenceTransfer

@@ -222,7 +222,7 @@ void CSoundBase::UpdateScrollBars()
     SetScrollRange(0, GetPage());
 }
 
-void CSoundBase::OnUpdate(IDocumentView* pSender, CObject* /*pHint*/)
+void CSoundBase::OnUpdate(IDocumentView* pSender)
 {
     if (pSender != nullptr)
         setFocus(Qt::OtherFocusReason);

@@ -47,7 +47,7 @@ public:
     ISoundTransport* GetTransport() const;
     ISoundDialogs* GetDialogs() const;
 
-    void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
+    void OnUpdate(IDocumentView* pSender) override;
 
     // Draws the whole view (the parts inside rcClip at least) onto dc.
     virtual void OnDraw(QPainter& dc, const QRect& rcClip) = 0;

@@ -40,7 +40,7 @@ bool CSoundPatternView::ClampCursor()
     return nRows > 0;
 }
 
-void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
+void CSoundPatternView::OnUpdate(IDocumentView* pSender)
 {
     const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
     const PatternId shown = pPattern != nullptr ? pPattern->GetId() : 0;
@@ -53,7 +53,7 @@ void CSoundPatternView::OnUpdate(IDocumentView* pSender, CObject* pHint)
     }
     m_nShownPattern = shown;
     ClampCursor();
-    CSoundBase::OnUpdate(pSender, pHint);
+    CSoundBase::OnUpdate(pSender);
     // The cell under the cursor may have changed without the cursor moving (a row deleted).
     ShowDivisorStatus();
 }
@@ -352,7 +352,7 @@ void CSoundPatternView::OnEditDelete()
 
 void CSoundPatternView::OnSequenceEditor()
 {
-    GetDocument()->UpdateAllViews(this, GetSession().GetCurrentPattern());
+    GetDocument()->UpdateAllViews(this);
     ActivateNext();
 }
 

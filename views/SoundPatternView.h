@@ -17,7 +17,7 @@ public:
     explicit CSoundPatternView(CSoundSession* pSession, QWidget* pParent = nullptr);
 
     EditorKind Kind() const override { return EditorKind::Pattern; }
-    void OnUpdate(IDocumentView* pSender, CObject* pHint) override;
+    void OnUpdate(IDocumentView* pSender) override;
     void OnDraw(QPainter& dc, const QRect& rcClip) override;
     void DrawPlayPosition() override;
     // Keeps the playing row in view; the edit cursor stays where it is.

@@ -137,7 +137,7 @@ void CSoundSequenceView::OpenPattern(CSoundPattern* pPattern)
 {
     CSoundDoc* pDoc = GetDocument();
     GetSession().SetCurrentPattern(pPattern);
-    pDoc->UpdateAllViews(this, pPattern);
+    pDoc->UpdateAllViews(this);
     ActivateNext();
 }
 

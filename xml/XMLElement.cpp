@@ -20,17 +20,20 @@ std::string_view OrEmpty(const char* psz)
     return psz == nullptr ? std::string_view() : std::string_view(psz);
 }
 
-int AtoiSaturating(const char* p)
+} // namespace
+
+int CXMLElement::ToInt(std::string_view text)
 {
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
     bool bNegative = false;
-    if (*p == '+' || *p == '-')
-        bNegative = *p++ == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        bNegative = text[i++] == '-';
     long long nValue = 0;
-    for (; *p >= '0' && *p <= '9'; ++p)
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
     {
-        nValue = nValue * 10 + (*p - '0');
+        nValue = nValue * 10 + (text[i] - '0');
         if (nValue > static_cast<long long>(INT_MAX) + 1)
             nValue = static_cast<long long>(INT_MAX) + 1;
     }
@@ -38,7 +41,6 @@ int AtoiSaturating(const char* p)
         return nValue > INT_MAX ? INT_MIN : -static_cast<int>(nValue);
     return nValue > INT_MAX ? INT_MAX : static_cast<int>(nValue);
 }
-} // namespace
 
 CXMLElement::CXMLElement(const char* pszName)
     : m_pArena(new CXMLArena), m_pName(m_pArena->Intern(pszName == nullptr ? "root" : pszName))
@@ -149,7 +151,7 @@ bool CXMLElement::GetAttribute(const char* pszName, int& nValue) const
     const char* pValue = FindValue(pszName);
     if (pValue == nullptr)
         return false;
-    nValue = AtoiSaturating(pValue);
+    nValue = ToInt(pValue);
     return true;
 }
 

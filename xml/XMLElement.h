@@ -60,9 +60,11 @@ public:
     // The value of the first attribute of that name. Without one, returns false and leaves
     // the output as it was, so a preset default survives.
     bool GetAttribute(const char* pszName, std::string& strValue) const;
-    // As atoi would read the value (leading white space, optional sign, digits up to the first
-    // non-digit, 0 without digits; out-of-range values saturate); true also for non-numbers.
+    // The value read by ToInt; true also for non-numbers.
     bool GetAttribute(const char* pszName, int& nValue) const;
+    // A value as atoi would read it (leading white space, optional sign, digits up to the first
+    // non-digit, 0 without digits), out-of-range values saturating.
+    static int ToInt(std::string_view text);
 
     const std::string& GetName() const { return *m_pName; }
 
@@ -97,7 +99,6 @@ public:
             p = value.data() + value.size() + 1;
         }
     }
-    CXMLElement* GetParent() const { return m_pParent; }
 
 private:
     friend class CXMLWriter;

@@ -109,8 +109,13 @@ bool AppendReference(std::string& out, std::string_view ref)
     return true;
 }
 
-// The text with references decoded; the text itself (no copy) when it holds no '&'.
 std::string_view Decode(std::string_view text, std::string& scratch)
+{
+    return CXMLReader::DecodeReferences(text, scratch);
+}
+} // namespace
+
+std::string_view CXMLReader::DecodeReferences(std::string_view text, std::string& scratch)
 {
     std::size_t nAmp = text.find('&');
     if (nAmp == npos)
@@ -141,6 +146,8 @@ std::string_view Decode(std::string_view text, std::string& scratch)
     return scratch;
 }
 
+namespace
+{
 struct Tag
 {
     CXMLElement* pChild;

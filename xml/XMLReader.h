@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <string>
+#include <string_view>
+
 class CArchive;
 class CXMLElement;
 
@@ -9,6 +12,9 @@ class CXMLReader
 {
 public:
     static void Read(CXMLElement& element, CArchive& ar);
+    // The text with the known references decoded (in scratch), or the text itself when it
+    // holds no '&'.
+    static std::string_view DecodeReferences(std::string_view text, std::string& scratch);
 
     // Known references (&amp; &lt; &gt; &quot; &apos; &#N; &#xH;) in names and values are
     // decoded; any other '&' text, and references to NUL or to no character, stay as written.

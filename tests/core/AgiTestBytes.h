@@ -76,7 +76,7 @@ inline std::string RandomResource(std::uint32_t seed, int nMaxRecords, int maxTi
 // The document's resource as a byte string; empty (and a failed expectation) when refused.
 inline std::string BuiltResource(const CSoundDoc& doc)
 {
-    const auto built = BuildAgiBytes(doc);
+    const auto built = BuildAgiBytes(doc, doc.GetPlayRange());
     EXPECT_TRUE(built.Ok()) << built.Error();
     return built.Ok() ? std::string(built.Value().begin(), built.Value().end()) : std::string();
 }

@@ -54,7 +54,7 @@ void ExpectImportLayout(const CSoundDoc& doc)
         {
             std::snprintf(name, sizeof name, "%03d", i);
             const bool bLast = i + 1 == static_cast<std::int32_t>(patterns.size());
-            EXPECT_TRUE(pos == 32 * i && p == patterns[i++].get() && p->GetName() == name &&
+            EXPECT_TRUE(pos == 32 * i && p == patterns[i++] && p->GetName() == name &&
                         (p->GetRows() == 32 || (bLast && p->GetRows() > 0 && p->GetRows() < 32)))
                 << "channel " << c << " pattern " << i - 1;
         }
@@ -176,7 +176,7 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
         // The pattern's end at 16 closes a silent record of 16 × 7 ticks.
         {[](CSoundDoc&, CSoundPattern&) {},
          "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF"},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignProperties(SoundProperties(0, 16, 4)); },
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignProperties(SoundProperties{0, 16, 4}); },
          Hex(Resource({Record(0, 0, 0x8F, 0x9F)}))},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          Hex(Resource({Bytes({0x70, 0x00, 0x1A, 0x8B, 0x90})}))},
@@ -220,9 +220,9 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
          },
          Hex(Resource({"", "", "", Bytes({7, 0, 0, 0xE3, 0xFF, 7, 0, 0, 0xE6, 0xF4,
                                           7, 0, 0, 0xE6, 0xF9, 7, 0, 0, 0xE1, 0xF9})}))},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignPlayRange(PlayRange(0, 0)); },
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignPlayRange(PlayRange{0, 0}); },
          kEmptyResource},
-        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignPlayRange(PlayRange(10, 9)); },
+        {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignPlayRange(PlayRange{10, 9}); },
          kEmptyResource},
         // 70000 ticks need two records, the first as long as a record can be (never FF FF);
         // an exact multiple of that length gets no empty record after it.

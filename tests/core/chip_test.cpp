@@ -373,8 +373,8 @@ TEST(InterpreterFade, DocumentRoutesPlayWhatTheirExportPlays)
     {
         std::lock_guard lock(doc.Guard());
         const std::string agi = RandomResource(11, 12, 40);
-        ASSERT_EQ(ParseAgiResource(doc, {agi.begin(), agi.end()}), "");
-        exported = BuildAgiResource(doc).bytes;
+        ASSERT_TRUE(ParseAgiResource(doc, {agi.begin(), agi.end()}).Ok());
+        exported = BuildAgiResource(doc, doc.GetPlayRange()).Value();
     }
     const std::pair<SynthKind, FadeKind> choices[] = {{SynthKind::PCjr, FadeKind::V2},
                                                       {SynthKind::Tandy, FadeKind::V3},
@@ -387,12 +387,12 @@ TEST(InterpreterFade, DocumentRoutesPlayWhatTheirExportPlays)
         Samples played(agi.size());
         {
             std::lock_guard lock(doc.Guard());
-            std::string error;
-            ASSERT_TRUE(pRenderer->Begin(doc, doc.GetPlayRange().start, error)) << error;
+            const PlayRange range = doc.GetPlayRange();
+            ASSERT_TRUE(pRenderer->Begin(doc, range, range.start).Ok());
             for (std::size_t at = 0; at < played.size(); at += kTick)
             {
                 pRenderer->RenderSlot(played.data() + at);
-                pRenderer->Advance(doc);
+                pRenderer->Advance(doc, range);
             }
         }
         EXPECT_TRUE(played == agi) << SynthKindName(kind) << FadeKindName(fade);

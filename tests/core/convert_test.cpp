@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// tarvok-convert run as a separate program: its command line, .tks documents, MIDI and VGM input.
+// tarvok-convert run as a separate program: its command line, .tks documents, MIDI and VGM input;
+// and the table of formats it reads, which the editor's Open reads too.
+#include "playback/FileFormats.h"
 #include "sound/AgiResource.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
@@ -124,7 +126,7 @@ TEST(ConvertImport, MidiOptionsChooseTheChannelsAndTheLossesAreReported)
         CSoundDoc doc;
         ASSERT_TRUE(ImportMidi(song, expected, doc).Ok());
         std::lock_guard lock(doc.Guard());
-        EXPECT_EQ(RecordsOf(dir + "/o.agi"), ResourceRecords(BuildAgiResource(doc).bytes));
+        EXPECT_EQ(RecordsOf(dir + "/o.agi"), ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()));
         EXPECT_EQ(r.out.find(cut.empty() ? "cut for polyphony" : cut) != std::string::npos,
                   !cut.empty())
             << r.out;
@@ -154,6 +156,30 @@ TEST(ConvertImport, EveryOutputFormatAndInputByExtensionOrFrom)
     // The VGM's one tone comes through as the engine plays it.
     ASSERT_EQ(RunConvert(dir + "/d.VGZ " + dir + "/v.agi").exitCode, 0);
     EXPECT_EQ(RecordsOf(dir + "/v.agi")[0], (std::vector<SongRecord>{{0, 30, 200, 2}}));
+}
+
+TEST(FileFormats, OpenKnowsFilesByExtensionThenByContentElseAsDocuments)
+{
+    const std::string dir = MakeTempDir();
+    // Four channels' offsets, each channel empty; then channel 1's data before channel 0's.
+    const std::string agi("\x08\0\x0A\0\x0C\0\x0E\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 16);
+    std::string backwards = agi;
+    std::swap(backwards[0], backwards[2]);
+    // Name, content, format.
+    const std::tuple<const char*, std::string, const char*> files[] = {
+        {"a.MID", "", "mid"},     {"b.midi", agi, "mid"},        {"c.vgz", "", "vgm"},
+        {"sound.0", agi, "agi"},  {"d.tks", agi, "agi"},         {"e.tks", "<sound />", "tks"},
+        {"f", backwards, "tks"},  {"g", agi.substr(0, 7), "tks"}};
+    for (const auto& [name, content, key] : files)
+    {
+        WriteFileBytes(dir + "/" + name, content);
+        EXPECT_STREQ(RecogniseFile(dir + "/" + name).key, key) << name;
+    }
+    EXPECT_STREQ(RecogniseFile(dir + "/missing").key, "tks");
+    // A format whose files have any name offers them alone; others every file after theirs.
+    EXPECT_EQ(AgiFileFormat().OpenFilter(), "AGI Sound Resources (*.*)|*.*||");
+    EXPECT_EQ(MidiFileFormat().OpenFilter(),
+              "MIDI Files (*.mid;*.midi)|*.mid;*.midi|All Files (*.*)|*.*||");
 }
 
 TEST(ConvertImport, BadFilesAreNamedAndWriteNothing)

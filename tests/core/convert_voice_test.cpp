@@ -80,7 +80,7 @@ TEST_F(ConvertVoiceTest, VgmHoldsTheRecordsWithTheChosenChipFadeAndLoop)
         SCOPED_TRACE(options);
         const std::string out = dir + "/" + output;
         ASSERT_EQ(Convert(options + " " + dir + "/song.agi " + out), 0);
-        const std::vector<std::uint8_t> built = BuildVgm(pData, resource.size(), vgm).bytes;
+        const std::vector<std::uint8_t> built = BuildVgm(pData, resource.size(), vgm).Value();
         const std::string expected(built.begin(), built.end());
         EXPECT_TRUE(ReadFileBytes(out) == expected);
         // The document's route writes the same records.

@@ -3,6 +3,8 @@
 #include "framework/Archive.h"
 #include "framework/MemFile.h"
 #include "sound/SoundDoc.h"
+#include "sound/SoundFileReader.h"
+#include "sound/SoundTreeReader.h"
 #include "support/TestSupport.h"
 #include "xml/XMLElement.h"
 #include "xml/XMLException.h"
@@ -45,10 +47,10 @@ std::string Describe(const CSoundDoc& doc)
     for (int c = 0; c < kChannelCount; ++c)
     {
         std::map<const CSoundPattern*, std::size_t> index;
-        for (const auto& p : doc.GetPatterns(c))
+        for (const CSoundPattern* p : doc.GetPatterns(c))
         {
-            index.emplace(p.get(), index.size());
-            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p.get()));
+            index.emplace(p, index.size());
+            out += "\npattern " + Hex(CSoundDoc::CopyPatternToGlobal(p));
         }
         for (const auto& [pos, pPattern] : doc.GetSequence(c))
             out += "\nat " + std::to_string(pos) + ": " + std::to_string(index.at(pPattern));
@@ -181,6 +183,11 @@ TEST(DocFileSave, RowsWriteOnlyTheBytesThatSaySomethingAndTheFileAlone)
               "<row index=\"2\" frequency=\"0\" noisetype=\"periodic\" />\r\n"
               "<row index=\"4\" attenuation=\"9\" />\r\n"
               "</pattern>\r\n</machine>\r\n</sound>\r\n");
+
+    // A save that fails once the text is written (the name is a folder's) leaves it unsaved.
+    doc.SetModifiedFlag();
+    EXPECT_FALSE(doc.OnSaveDocument(dir).Ok());
+    EXPECT_TRUE(doc.IsModified());
 }
 
 TEST(DocFileLoad, NoteTextsDepthAndDefaults)
@@ -306,6 +313,53 @@ TEST(DocFileRoundTrip, RandomDocuments)
         EXPECT_EQ(Describe(back), Describe(doc)) << "seed " << seed;
     }
     EXPECT_GT(nameIndex, 2 * kAwkwardNames.size());
+}
+
+TEST(DocFileLoad, DirectReaderTakesTheWritersLayoutAndReadsAsTheTreeDoes)
+{
+    auto over = [](const std::string& text, auto read)
+    {
+        CMemFile file(text.data(), text.size());
+        CArchive ar(&file, CArchive::load);
+        CSoundDoc doc;
+        return read(ar, doc) ? doc.SaveToBytes() : std::string("declined");
+    };
+    const std::string row0 = "<row index=\"0\" frequency=\"1\" />\r\n";
+    const std::pair<std::string, bool> cases[] = {
+        {PatternFile(row0), true},
+        // LF ends, first of two values, unknown attributes, references, rows out of range.
+        {"<sound>\n<machine channel=\"3\">\n<pattern name=\"a&amp;b&#9;\" rows=\"2\">\n"
+         "<row index=\"1\" attenuation=\"3\" attenuation=\"4\" x=\"y\" />\n"
+         "<row index=\"9\" frequency=\"1\" />\n<row frequency=\"2\" />\n</pattern>\n"
+         "</machine>\n</sound>",
+         true},
+        // Indented, unquoted, tag broken, text after the song, pattern after the sequence,
+        // a machine without a channel: the tree decides.
+        {PatternFile("  " + row0), false},
+        {PatternFile("<row index=0 frequency=\"1\" />\r\n"), false},
+        {PatternFile("<row index=\"0\"\r\nfrequency=\"1\" />\r\n"), false},
+        {PatternFile(row0) + "<next />\r\n", false},
+        {WithMachine("<machine channel=\"0\">\r\n<sequence />\r\n"
+                     "<pattern name=\"p\" rows=\"1\" />\r\n</machine>\r\n"),
+         false},
+        {WithMachine("<machine>\r\n<pattern name=\"p\" rows=\"1\" />\r\n</machine>\r\n"), false},
+    };
+    for (const auto& [text, bDirect] : cases)
+    {
+        const std::string direct = over(text, CSoundFileReader::Read);
+        EXPECT_EQ(direct != "declined", bDirect) << text;
+        const std::string tree = over(text,
+                                      [](CArchive& ar, CSoundDoc& doc)
+                                      {
+                                          CSoundTreeReader::Read(ar, doc);
+                                          return true;
+                                      });
+        if (bDirect)
+            EXPECT_EQ(direct, tree) << text;
+        CSoundDoc loaded;
+        ASSERT_TRUE(loaded.LoadFromBytes(text)) << text;
+        EXPECT_EQ(loaded.SaveToBytes(), tree) << text;
+    }
 }
 
 TEST(XMLWriter, OneLinePerElementEscapingSpecialAndControlCharactersOnly)

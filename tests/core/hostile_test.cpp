@@ -100,8 +100,8 @@ TEST(HugeRange, MidiExportedQuicklyAndWavRefused)
     PlaceSong(doc, 0);
     doc.AssignPlayRange({doc.GetPlayRange().start, 2000000000});
 
-    const std::string midi = doc.BuildMIDIFile({0, 0, 0});
-    EXPECT_TRUE(midi.size() > 14 && midi.size() < 1000);
+    const Result<std::string> midi = doc.BuildMIDIFile({0, 0, 0}, doc.GetPlayRange());
+    EXPECT_TRUE(midi.Ok() && midi.Value().size() > 14 && midi.Value().size() < 1000);
 
     // A .wav file holds at most 4 GiB.
     Samples samples;
@@ -122,12 +122,13 @@ TEST(HugeMidi, RefusedBeforeWriting)
             doc.PlacePattern(voice, pos, p);
     }
     doc.AssignPlayRange({doc.GetPlayRange().start, 48 * CSoundPattern::kMaxRows});
-    EXPECT_TRUE(doc.BuildMIDIFile({0, 0, 0}).empty());
+    EXPECT_FALSE(doc.BuildMIDIFile({0, 0, 0}, doc.GetPlayRange()).Ok());
 
     const std::string path = MakeTempDir() + "/big.mid";
     const Status written = WriteAtomically(path,
                                            [&doc](CFile& out) {
-                                               return ExportMidi(doc, {0, 0, 0}, out);
+                                               return ExportMidi(doc, doc.GetPlayRange(),
+                                                                 {0, 0, 0}, out);
                                            });
     EXPECT_EQ(written.Error(), CSoundDoc::kMidiTooLargeText);
     EXPECT_FALSE(std::filesystem::exists(path));
@@ -155,9 +156,10 @@ TEST(StopThenPlay, StartsAtTheRangeStartEveryTime)
 
 TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
 {
-    const auto agi = [](const CSoundDoc& doc, CFile& out) { return ExportAgi(doc, out); };
+    const auto agi = [](const CSoundDoc& doc, CFile& out)
+    { return ExportAgi(doc, doc.GetPlayRange(), out); };
     const auto chipWav = [](const CSoundDoc& doc, CFile& out) {
-        return ExportWav(doc, {SynthKind::PCjr, {}}, out);
+        return ExportWav(doc, doc.GetPlayRange(), {SynthKind::PCjr, {}}, out);
     };
     const auto noSetup = [](CSoundDoc&) {};
     const auto tooFast = [](CSoundDoc& doc) { doc.AssignProperties({250, doc.GetStepSize(), 24}); };
@@ -172,7 +174,8 @@ TEST(ExportErrors, ReachTheCallerWithTheirTextAndLeaveNoFile)
          Failure::Cause::Refused},
         {"sine wav cancelled", noSetup,
          [](const CSoundDoc& doc, CFile& out) {
-             return ExportWav(doc, {SynthKind::Sine, [](double) { return false; }}, out);
+             return ExportWav(doc, doc.GetPlayRange(),
+                              {SynthKind::Sine, [](double) { return false; }}, out);
          },
          false, false, "", Failure::Cause::Refused},
     };

@@ -27,25 +27,26 @@ using Records = std::vector<SongRecord>;
 ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& options = {},
                                   MidiImportCounts* pCounts = nullptr)
 {
-    const MidiReadResult read = ReadMidiFile(file);
-    EXPECT_TRUE(read.Ok()) << read.error;
+    const Result<MidiSong> read = ReadMidiFile(file);
+    EXPECT_TRUE(read.Ok()) << read.Error();
     MidiImportCounts counts;
-    ImportedSong song = ConvertMidi(read.song, options, counts);
+    ImportedSong song = ConvertMidi(read.Value(), options, counts);
     CSoundDoc doc;
-    const MidiImportResult result = ImportMidi(file, options, doc);
-    EXPECT_TRUE(result.Ok()) << result.error;
+    const Result<MidiImportCounts> imported = ImportMidi(file, options, doc);
+    EXPECT_TRUE(imported.Ok()) << imported.Error();
+    const MidiImportCounts& result = imported.Value();
     std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
-    EXPECT_TRUE(build.Ok()) << build.error;
-    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
-    EXPECT_EQ(build.bytes.size(), result.counts.agiBytes);
-    EXPECT_EQ(result.counts.cutNotes, counts.cutNotes);
-    EXPECT_EQ(result.counts.raisedNotes, counts.raisedNotes);
+    const auto build = BuildAgiResource(doc, doc.GetPlayRange());
+    EXPECT_TRUE(build.Ok()) << build.Error();
+    EXPECT_EQ(ResourceRecords(build.Value()), AudibleRecords(song));
+    EXPECT_EQ(build.Value().size(), result.agiBytes);
+    EXPECT_EQ(result.cutNotes, counts.cutNotes);
+    EXPECT_EQ(result.raisedNotes, counts.raisedNotes);
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
                                                       doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
     if (pCounts != nullptr)
-        *pCounts = result.counts;
+        *pCounts = result;
     return song;
 }
 
@@ -170,6 +171,19 @@ TEST(MidiImportTime, NoteEndsByRestrikeVelocityZeroAndTheFilesLastEvent)
     const std::vector<std::pair<std::int64_t, std::int64_t>> expected{{0, 30}, {30, 60}, {60, 120}};
     EXPECT_EQ(spans, expected);
     EXPECT_EQ(song.lengthTicks, 120);
+}
+
+TEST(MidiImportTime, RunningStatusReadsNoteForNote)
+{
+    // Most files leave out a status byte that repeats, notes off as velocity 0 included.
+    CMidiTrack running, spelt;
+    running.Event(0, {0x90, 60, 100}).Event(kQuarter, {60, 0}).Event(0, {64, 100});
+    running.Event(0, {0x91, 48, 90}).Event(kQuarter, {48, 0}).Event(0, {0x90, 64, 0}).End();
+    spelt.On(0, 0, 60, 100).On(kQuarter, 0, 60, 0).On(0, 0, 64, 100);
+    spelt.On(0, 1, 48, 90).On(kQuarter, 1, 48, 0).On(0, 0, 64, 0).End();
+    const ImportedSong song = ImportAndCheckEngine(MidiFile({running}));
+    EXPECT_EQ(song.channels, ImportAndCheckEngine(MidiFile({spelt})).channels);
+    EXPECT_EQ(song.channels[0].size() + song.channels[1].size() + song.channels[2].size(), 3u);
 }
 
 TEST(MidiImportTime, AgreesWithMidoOnATempoMapAcrossTracks)
@@ -333,11 +347,11 @@ TEST(MidiImportLimits, ASongTooLongForOneResourceIsSaidAndStillImports)
         track.On(i == 0 ? 0 : 16, 0, 60 + i % 5).Off(16, 0, 60 + i % 5);
     track.End();
     CSoundDoc doc;
-    const MidiImportResult result = ImportMidi(MidiFile({track}), {}, doc);
+    const Result<MidiImportCounts> result = ImportMidi(MidiFile({track}), {}, doc);
     ASSERT_TRUE(result.Ok());
-    EXPECT_TRUE(result.counts.tooLongForAgi);
+    EXPECT_TRUE(result.Value().tooLongForAgi);
     std::lock_guard lock(doc.Guard());
-    EXPECT_FALSE(BuildAgiResource(doc).Ok());
+    EXPECT_FALSE(BuildAgiResource(doc, doc.GetPlayRange()).Ok());
 }
 
 // --- bad input ---
@@ -369,7 +383,7 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         CSoundDoc doc;
         ASSERT_TRUE(doc.OnNewDocument());
         const PatternId before = doc.GetPlacement({0, 0});
-        EXPECT_EQ(ImportMidi(bytes, {}, doc).error, error);
+        EXPECT_EQ(ImportMidi(bytes, {}, doc).Error(), error);
         EXPECT_EQ(doc.GetPlacement({0, 0}), before);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
     }

@@ -234,8 +234,8 @@ TEST_F(PlayThreadTest, PlayFromCarriesEveryChannelInFromTheRangeStart)
 {
     // From row 6: voice 0's own note, voice 1's held note and attenuation, voice 2 ended.
     CRowSequencer sequencer;
-    sequencer.StartFrom(m_doc, 6);
-    sequencer.Prime(m_doc);
+    sequencer.StartFrom(m_doc, m_doc.GetPlayRange(), 6);
+    sequencer.Prime(m_doc, m_doc.GetPlayRange());
     const RowEntry heard[] = {{66, 0}, {48, 4}, {NOTE_OFF, 8}};
     for (int c = 0; c < 3; ++c)
         EXPECT_EQ(sequencer.GetQueues()[c][1], heard[c]) << c;
@@ -290,7 +290,7 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
     constexpr unsigned kChipRow = 8 * 735;
-    const std::vector<std::uint8_t> resource = BuildAgiResource(m_doc).bytes;
+    const std::vector<std::uint8_t> resource = BuildAgiResource(m_doc, m_doc.GetPlayRange()).Value();
     const Samples pass = RenderAgi({resource.begin(), resource.end()}, SynthKind::Tandy);
     ASSERT_EQ(pass.size(), 7u * kChipRow);
 

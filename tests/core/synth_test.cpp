@@ -104,8 +104,10 @@ Status WriteWav(const std::string& path, const std::string& agi, WavOptions opti
 
 std::string Measure(const std::string& agi, SynthKind kind, WavLength& length)
 {
-    return MeasureAgiWavFile(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), kind,
-                             length);
+    const Result<WavLength> measured =
+        MeasureAgiWavFile(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), kind);
+    length = measured.Ok() ? measured.Value() : WavLength{};
+    return measured.Error();
 }
 
 // Records of 65534 ticks, each 18 minutes at the chips' tick.
@@ -311,7 +313,7 @@ TEST(WavWriter, EveryRenderRefusesWhatTheImportRefuses)
         EXPECT_EQ(Measure(agi, kind, length), imported.Error());
     }
     const auto* pData = reinterpret_cast<const std::uint8_t*>(agi.data());
-    EXPECT_EQ(BuildVgm(pData, agi.size(), {}).error, imported.Error());
+    EXPECT_EQ(BuildVgm(pData, agi.size(), {}).Error(), imported.Error());
     EXPECT_TRUE(std::filesystem::is_empty(dir));
 
     // The converter gives the import's message after the file's name.

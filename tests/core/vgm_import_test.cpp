@@ -19,24 +19,24 @@ using Records = std::vector<SongRecord>;
 
 ImportedSong Read(const Bytes& file, std::size_t nWarnings = 0)
 {
-    ImportedSong song;
     std::vector<std::string> warnings;
-    EXPECT_EQ(ReadVgmSong(file, song, warnings), "");
+    const Result<ImportedSong> song = ReadVgmSong(file, warnings);
+    EXPECT_EQ(song.Error(), "");
     EXPECT_EQ(warnings.size(), nWarnings);
-    return song;
+    return song.Ok() ? song.Value() : ImportedSong{};
 }
 
 ImportedSong ImportAndCheckEngine(const Bytes& file)
 {
     const ImportedSong song = Read(file);
     CSoundDoc doc;
-    const VgmImportResult result = ImportVgm(file, doc);
-    EXPECT_TRUE(result.Ok()) << result.error;
+    const Result<VgmImportNotes> result = ImportVgm(file, doc);
+    EXPECT_TRUE(result.Ok()) << result.Error();
     std::lock_guard lock(doc.Guard());
-    const AgiResourceBuild build = BuildAgiResource(doc);
+    const auto build = BuildAgiResource(doc, doc.GetPlayRange());
     EXPECT_TRUE(build.Ok());
-    EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
-    EXPECT_EQ(build.bytes.size(), result.agiBytes);
+    EXPECT_EQ(ResourceRecords(build.Value()), AudibleRecords(song));
+    EXPECT_EQ(build.Value().size(), result.Value().agiBytes);
     const SoundProperties props = doc.GetProperties();
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute),
               song.lengthTicks);
@@ -55,6 +55,30 @@ TEST(VgmImportTime, WritesLandOnTheFirstTickStartingAtOrAfterThem)
     const Records expected{{0, 1, 254, 4}, {1, 1, 254, 2}, {2, 2, 427, 2}, {4, 7, 427, 15}};
     EXPECT_EQ(song.channels[0], expected);
     EXPECT_EQ(song.lengthTicks, 11); // ceil of 10 ticks and a sample
+}
+
+TEST(VgmImportTime, EveryWaitCountsItsExactSamples)
+{
+    // A second, 60 ticks, of each kind of wait between notes: a note lands on the first tick at
+    // or after its sample, so one a sample late lands a tick late, and any miscount shows.
+    Bytes shortWaits; // 0x70-0x7F: 1 to 16 samples
+    for (std::uint32_t left = 60 * kTick, n = 1; left > 0; n = n % 16 + 1)
+    {
+        shortWaits.push_back(static_cast<std::uint8_t>(0x70 + std::min(n, left) - 1));
+        left -= std::min(n, left);
+    }
+    const std::pair<const char*, Bytes> seconds[] = {{"0x61", {0x61, 0x44, 0xAC}},
+                                                     {"0x62", Bytes(60, 0x62)},
+                                                     {"0x63", Bytes(50, 0x63)},
+                                                     {"0x70-0x7F", shortWaits}};
+    for (const auto& [name, second] : seconds)
+    {
+        const Bytes commands = VgmTone(0, 254) + VgmAtten(0, 0) + second + VgmTone(0, 427) +
+                               Bytes{0x70} + second + VgmTone(0, 600);
+        const ImportedSong song = ImportAndCheckEngine(VgmFile(commands, 181 * kTick));
+        EXPECT_EQ(song.channels[0], (Records{{0, 60, 254, 0}, {60, 61, 427, 0}, {121, 60, 600, 0}}))
+            << name;
+    }
 }
 
 TEST(VgmImportTime, WritesInsideOneTickFoldIntoOneState)
@@ -128,7 +152,7 @@ TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
     {
         CSoundDoc doc;
         ASSERT_TRUE(doc.OnNewDocument());
-        EXPECT_EQ(ImportVgm(bytes, doc).error, error);
+        EXPECT_EQ(ImportVgm(bytes, doc).Error(), error);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
         EXPECT_NE(doc.GetPlacement({0, 0}), 0u);
     }
@@ -152,8 +176,8 @@ TEST(ImportedSongLayout, RowsAreTheCoarsestGridThatKeepsEveryTickAndTheTempoGive
         EXPECT_EQ(AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute), rowTicks);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, static_cast<std::int32_t>(length / rowTicks)}));
         std::lock_guard lock(doc.Guard());
-        const AgiResourceBuild build = BuildAgiResource(doc);
-        EXPECT_EQ(ResourceRecords(build.bytes), AudibleRecords(song));
+        EXPECT_EQ(ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()),
+                  AudibleRecords(song));
     }
 }
 
@@ -171,5 +195,5 @@ TEST(ImportedSongLayout, LongSilencesShareOnePatternAndEveryStepIsPlaced)
     EXPECT_EQ(distinct.size(), 3u);
     EXPECT_TRUE(doc.GetPlacements(1).empty());
     std::lock_guard lock(doc.Guard());
-    EXPECT_EQ(ResourceRecords(BuildAgiResource(doc).bytes), AudibleRecords(song));
+    EXPECT_EQ(ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value()), AudibleRecords(song));
 }

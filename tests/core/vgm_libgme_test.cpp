@@ -47,10 +47,10 @@ TEST(VgmLibgme, PlaysAtTheEnginesPitchesAndTicks)
                   Tone(1, 60, 1016, 4), "", ""});
     for (const SynthKind chip : {SynthKind::PCjr, SynthKind::Tandy})
     {
-        const VgmBuild vgm =
+        const auto vgm =
             BuildVgm(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), {.chip = chip});
         ASSERT_TRUE(vgm.Ok());
-        const std::vector<std::int16_t> s = PlayWithLibgme(vgm.bytes, 170 * kTick);
+        const std::vector<std::int16_t> s = PlayWithLibgme(vgm.Value(), 170 * kTick);
         ASSERT_EQ(s.size(), 170 * kTick);
 
         const CSpectrum first(s.data() + 4096, 32768);

@@ -129,10 +129,10 @@ std::vector<std::pair<unsigned, unsigned>> Registers(const DecodedVgm& vgm)
 
 std::vector<std::uint8_t> Vgm(const std::string& agi, const VgmOptions& options)
 {
-    const VgmBuild build =
+    const auto build =
         BuildVgm(reinterpret_cast<const std::uint8_t*>(agi.data()), agi.size(), options);
-    EXPECT_TRUE(build.Ok()) << build.error;
-    return build.bytes;
+    EXPECT_TRUE(build.Ok()) << build.Error();
+    return build.Ok() ? build.Value() : std::vector<std::uint8_t>();
 }
 } // namespace
 
@@ -190,7 +190,7 @@ TEST(VgmExport, TooFastAndTooLongAreRefused)
     NewDoc d;
     d.doc.AssignProperties({250, d.doc.GetStepSize(), 24});
     std::lock_guard lock(d.doc.Guard());
-    EXPECT_EQ(BuildDocumentVgm(d.doc, {}).error, kTempoTooFastText);
+    EXPECT_EQ(BuildDocumentVgm(d.doc, d.doc.GetPlayRange(), {}).Error(), kTempoTooFastText);
 
     // Longer than the 32-bit sample count: 1 MB of the longest records.
     const std::string huge =
@@ -236,20 +236,22 @@ TEST(VgmExport, DecodedWritesAreTheEnginesStateOnEveryTickAndImportBackToIt)
                 EXPECT_TRUE(raw.bEndsSilent);
                 EXPECT_EQ(TimelineOfTicks(raw.ticks), EngineTimeline(resources[i], table));
 
-                const VgmBuild out = BuildDocumentVgm(docs[i].doc, {.chip = chip, .fade = fade});
-                ASSERT_TRUE(out.Ok()) << out.error;
+                const auto out = BuildDocumentVgm(docs[i].doc, docs[i].doc.GetPlayRange(),
+                                                  {.chip = chip, .fade = fade});
+                ASSERT_TRUE(out.Ok()) << out.Error();
                 CSoundDoc back;
-                const VgmImportResult in = ImportVgm(out.bytes, back);
-                ASSERT_TRUE(in.Ok()) << in.error;
-                EXPECT_TRUE(in.warnings.empty());
+                const Result<VgmImportNotes> in = ImportVgm(out.Value(), back);
+                ASSERT_TRUE(in.Ok()) << in.Error();
+                EXPECT_TRUE(in.Value().warnings.empty());
                 // The fade is in the file, so the import plays it without one.
                 EXPECT_EQ(EngineTimeline(BuiltResource(back)),
                           EngineTimeline(BuiltResource(docs[i].doc), table));
                 // The chip holds the same registers on every tick, silent divisors included,
                 // and the noise restarts when it did.
-                const DecodedVgm before = Decode(out.bytes);
-                const DecodedVgm after =
-                    Decode(BuildDocumentVgm(back, {.chip = chip, .fade = FadeKind::None}).bytes);
+                const DecodedVgm before = Decode(out.Value());
+                const DecodedVgm after = Decode(
+                    BuildDocumentVgm(back, back.GetPlayRange(), {.chip = chip, .fade = FadeKind::None})
+                        .Value());
                 EXPECT_EQ(Registers(after), Registers(before));
                 EXPECT_EQ(after.noiseStarts, before.noiseStarts);
             }

@@ -4,7 +4,7 @@
 
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
-#include "game/WholeSongRange.h"
+#include "sound/AgiFile.h"
 #include "sound/AgiTone.h"
 #include "views/SoundPatternView.h"
 
@@ -104,7 +104,7 @@ private slots:
         CSoundSession* pSession = shell.app->Documents().GetSession(pDoc);
         QCOMPARE(pSession->GetGameOrigin(), (GameOrigin{dir, 0}));
         QVERIFY(!pDoc->IsModified());
-        const std::vector<std::uint8_t> before = CWholeSongRange::BuildResource(*pDoc).bytes;
+        const std::vector<std::uint8_t> before = BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value();
 
         // Typing the exact pitch's own note makes it the semitone: only its divisor changes.
         auto* pView = shell.ActiveFrame()->findChild<CSoundPatternView*>();
@@ -125,7 +125,7 @@ private slots:
         QTest::keyClick(pView, static_cast<Qt::Key>("ZSXDCVGBHNJM"[exact.note % 12]));
         QCOMPARE(pPattern->GetCell(row).note, exact.note);
         QVERIFY(!pPattern->GetCell(row).HasDivisor());
-        const std::vector<std::uint8_t> after = CWholeSongRange::BuildResource(*pDoc).bytes;
+        const std::vector<std::uint8_t> after = BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value();
         QCOMPARE(after.size(), before.size());
         // Bytes 2 and 3 of the sound's first record hold its divisor.
         QVERIFY(after != before);
@@ -149,7 +149,7 @@ private slots:
         CGameFolder game;
         GameBytes written;
         QVERIFY(game.Open(dir).empty() && game.ReadSound(0, written).empty());
-        QCOMPARE(written, CWholeSongRange::BuildResource(*pDoc).bytes);
+        QCOMPARE(written, BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value());
         // One backup folder beside the lock file.
         QCOMPARE(std::distance(std::filesystem::directory_iterator(dir + "/.tarvok-backup"), {}),
                  2);
@@ -189,7 +189,7 @@ private slots:
             CGameFolder game;
             GameBytes bytes;
             return game.Open(dir).empty() && game.ReadSound(n, bytes).empty() &&
-                   bytes == CWholeSongRange::BuildResource(*pDoc).bytes;
+                   bytes == BuildAgiBytes(*pDoc, pDoc->GetWholeSong()).Value();
         };
         QVERIFY(choose(7, "free"));
         QCOMPARE(shell.messages.texts.size(), std::size_t{1}); // the write's question

@@ -93,7 +93,7 @@ std::string WriteTemp(const QTemporaryDir& dir, const QString& name, const Bytes
 Channels Played(CSoundDoc& doc)
 {
     std::lock_guard lock(doc.Guard());
-    return ResourceRecords(BuildAgiResource(doc).bytes);
+    return ResourceRecords(BuildAgiResource(doc, doc.GetPlayRange()).Value());
 }
 
 Channels MidiImported(const Bytes& file, const MidiImportOptions& options)
@@ -172,7 +172,8 @@ private slots:
             shell.messages.texts.clear();
             shell.messages.answers = {answer};
             const std::size_t nChoosers = shell.files.requests.size();
-            QVERIFY(!ExportWav(*shell.ActiveDoc(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
+            CSoundDoc& doc = *shell.ActiveDoc();
+            QVERIFY(!ExportWav(doc, doc.GetPlayRange(), {SynthKind::PCjr}, 0, shell.Frame(), 0));
             QCOMPARE(shell.messages.texts,
                      std::vector<std::string>{
                          "The WAV file would last 1:12:49 (385 MB). Write it anyway?"});
@@ -270,7 +271,8 @@ private slots:
                                            bCancelled = true;
                                        }
                                    });
-                QVERIFY(!ExportWav(*shell.ActiveDoc(), {}, 0, shell.Frame(), 0));
+                CSoundDoc& doc = *shell.ActiveDoc();
+                QVERIFY(!ExportWav(doc, doc.GetPlayRange(), {}, 0, shell.Frame(), 0));
             }
             else
                 QVERIFY(shell.Frame()->Trigger(ID_EXPORT_WAV));
@@ -372,11 +374,11 @@ private slots:
     void channelChoicesChangeTheCounts()
     {
         const Bytes song = CrowdedMidiSong();
-        const MidiReadResult read = ReadMidiFile(song);
+        const Result<MidiSong> read = ReadMidiFile(song);
         QVERIFY(read.Ok());
         CMidiImportDialog dialog(
-            QStringLiteral("song.mid"), ListMidiChannels(read.song),
-            [&](const MidiImportOptions& options) { return CountMidiImport(read.song, options); },
+            QStringLiteral("song.mid"), ListMidiChannels(read.Value()),
+            [&](const MidiImportOptions& options) { return CountMidiImport(read.Value(), options); },
             MidiImportOptions{});
         QVERIFY(dialog.UseList(1) && dialog.UseList(2) && dialog.UseList(10));
         QVERIFY(dialog.UseList(3) == nullptr);

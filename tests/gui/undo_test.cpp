@@ -30,6 +30,13 @@ private:
         m_pSequence = new CSoundSequenceView(m_pSession.get());
         m_pPattern = new CSoundPatternView(m_pSession.get());
         QVERIFY(ShowWindow(QBoxLayout::LeftToRight, {m_pSequence, m_pPattern}, QSize(600, 300)));
+        // Every step made, taken back or made again leaves a document that keeps its promises.
+        connect(&Stack(), &QUndoStack::indexChanged, this,
+                [this]
+                {
+                    const Status valid = m_pDoc->Validate();
+                    QVERIFY2(valid.Ok(), valid.Error().c_str());
+                });
     }
     void Key(QWidget* pView, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {

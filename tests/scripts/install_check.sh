@@ -32,6 +32,8 @@ for f in bin/tarvok-convert bin/tarvok; do
     [ -e "$root/$f" ] && { [ -x "$root/$f" ] || fail "$f is not executable"; }
 done
 
+# The converter plays nothing, so it needs no audio library.
+! ldd "$root/bin/tarvok-convert" | grep -E "libportaudio|libasound|libjack" || fail "the converter links an audio library"
 # The installed converter runs on its own.
 "$root/bin/tarvok-convert" --new "$work/new.tks" || fail "the installed converter does not run"
 grep -q '<sound type="tracker">' "$work/new.tks" || fail "the installed converter wrote no document"

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "sound/SoundPattern.h"
+
+#include <string>
+#include <string_view>
+
+// A cell as the attributes of a pattern's row element in the document's text. The file's
+// writer, its direct reader and the element tree's reader all go through these, so a row
+// reads the same whichever way the file was taken in.
+
+// The row attributes that carry the cell, in the order they are written.
+enum class CellField
+{
+    Note,
+    Divisor,
+    Frequency,
+    NoiseType,
+    Attenuation,
+};
+inline constexpr CellField kCellFields[] = {CellField::Note, CellField::Divisor,
+                                            CellField::Frequency, CellField::NoiseType,
+                                            CellField::Attenuation};
+const char* CellFieldName(CellField field);
+// The field an attribute name carries; false for any other name.
+bool CellFieldOf(std::string_view name, CellField& field);
+
+// Sets the part of the cell that the attribute carries, from the attribute's value.
+void ReadCellField(SoundCell& cell, CellField field, std::string_view value);
+
+// A row is written unless its note, frequency and attenuation are all empty and it keeps
+// no divisor (the noise type alone says nothing).
+bool IsWrittenRow(const SoundCell& cell);
+// Writes the attributes after "index" of a written row (` note="C-5" attenuation="4"`), at
+// most kMaxCellAttributeBytes, and returns the end of what it wrote.
+char* WriteCellAttributes(char* p, const SoundCell& cell);
+inline constexpr std::size_t kMaxCellAttributeBytes = 96;
