@@ -58,10 +58,10 @@ void Reborn(CSoundDoc& doc, PatternBirth& birth)
 
 bool NameTaken(const CSoundDoc& doc, int channel, const std::string& name, PatternId self)
 {
-    const auto& patterns = doc.GetPatterns(channel);
-    return std::any_of(patterns.begin(), patterns.end(),
-                       [&](const auto& pPattern)
-                       { return pPattern->GetId() != self && pPattern->GetName() == name; });
+    for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
+        if (pPattern->GetId() != self && pPattern->GetName() == name)
+            return true;
+    return false;
 }
 
 // Two patterns of one channel never share a name, so that a list of them tells them apart:

@@ -367,7 +367,7 @@ void CSoundPatternView::OnNewPattern()
         return;
     session.SetCurrentPattern(pPattern);
     session.SetPatternCursor({});
-    GetDocument()->UpdateAllViews(nullptr, pPattern);
+    GetDocument()->UpdateAllViews(nullptr);
     EnsureCursorVisible();
     const auto& patterns = GetDocument()->GetPatterns(nChannel);
     const auto nIndex = static_cast<std::size_t>(std::find_if(patterns.begin(), patterns.end(),
