@@ -3,6 +3,7 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/GameTempo.h"
 #include "sound/VoiceMute.h"
 
 #include <algorithm>
@@ -397,7 +398,7 @@ void CSoundPlayThread::OnSlotPlayed()
         return;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_heardPos = m_pRenderer->NextRow(m_pDoc->GetPlayRange(), m_heardPos);
+        m_heardPos = NextPassRow(m_pDoc->GetPlayRange(), m_heardPos);
     }
     if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());
