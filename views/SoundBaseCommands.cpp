@@ -5,6 +5,8 @@
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
+#include "sound/AgiResource.h"
+#include "sound/GameTempo.h"
 #include "sound/PlayRangeFollow.h"
 #include "sound/SoundDoc.h"
 #include "views/CloseKeys.h"
@@ -76,7 +78,8 @@ void CSoundBase::OnProperties()
     int nBpm = m_pDocument->GetBeatsPerMinute();
     int nStep = m_pDocument->GetStepSize();
     int nTpb = m_pDocument->GetTracksPerBeat();
-    if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb))
+    if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb,
+                                        RowsOf(m_pDocument->GetPlayRange())))
         return;
     SoundEdits::SetProperties(*m_pSession, CurrentPosition(), {nBpm, nStep, nTpb});
     // Unchanged properties make no undo step; the views are refreshed all the same.
