@@ -255,6 +255,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     if (!bReady)
     {
         ReleaseStreamBuffer();
+        if (m_pNotify != nullptr)
+            m_pNotify->PostPlaybackFailed(m_nGeneration.load());
         m_pDoc = nullptr;
         m_pNotify = nullptr;
         if (!begun.Error().empty())
@@ -264,6 +266,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     m_playedSlot = 0;
     if (m_pStream->SetCurrentPosition(0) && m_pStream->Play())
         m_bPlaying = true;
+    else if (m_pNotify != nullptr)
+        m_pNotify->PostPlaybackFailed(m_nGeneration.load());
 }
 
 void CSoundPlayThread::OnThreadStop()

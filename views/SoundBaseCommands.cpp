@@ -14,6 +14,8 @@
 
 #include <QUndoView>
 
+#include <mutex>
+
 void CSoundBase::OnPlay()
 {
     const std::int32_t row = m_pSession->GetResumeRow();
@@ -25,7 +27,13 @@ void CSoundBase::OnPlay()
 
 void CSoundBase::SayWhatPlays() const
 {
-    SetIdleText(PlayingRowsText(m_pDocument->GetPlayRange(), m_pDocument->GetWholeSongEnd()));
+    const PlayRange range = m_pDocument->GetPlayRange();
+    std::string text = PlayingRowsText(range, m_pDocument->GetWholeSongEnd());
+    // The chip plays records, not a resource, so a song too long for one still plays.
+    std::lock_guard lock(m_pDocument->Guard());
+    if (!BuildAgiResource(*m_pDocument, range).Ok())
+        text += std::string(" \u2013 ") + kAgiExportWillRefuseText;
+    SetIdleText(text);
 }
 
 void CSoundBase::OnPlayFrom()
