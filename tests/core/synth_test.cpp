@@ -2,10 +2,12 @@
 // The sine synthesizer, and the WAV files that every synthesizer's render goes into.
 #include "AgiTestBytes.h"
 #include "framework/AtomicFile.h"
+#include "playback/AgiChipRender.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
 #include "playback/WavWriter.h"
+#include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmWriter.h"
 #include "support/TestSupport.h"
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <sys/resource.h>
 
 namespace
@@ -233,6 +236,51 @@ TEST(ToneSynth, RowEdgesAtTheRangeEndAndAtExtremeTempos)
         EXPECT_NEAR(samples[i], std::trunc(Sine(440.0, i)), 1.0) << i;
     EXPECT_EQ(samples[2 * n - 1], 0);
     EXPECT_EQ(Peak(Row(samples, 2, n)), 0);
+}
+
+namespace
+{
+// The lengths of the runs of 735-sample ticks that sound and that are silent, in ticks, by
+// the second half of each tick (where a chip's last tone has died away).
+std::vector<int> TickRuns(const Samples& samples)
+{
+    std::vector<int> runs;
+    bool bLastLoud = false;
+    for (std::size_t tick = 0; tick * 735 < samples.size(); ++tick)
+    {
+        const auto half = samples.begin() + static_cast<std::ptrdiff_t>(tick * 735 + 368);
+        const bool bLoud = Peak(Samples(half, half + 367)) > 1000;
+        if (runs.empty() || bLoud != bLastLoud)
+            runs.push_back(0);
+        ++runs.back();
+        bLastLoud = bLoud;
+    }
+    return runs;
+}
+} // namespace
+
+TEST(GameTempo, EveryRenderPlaysARowForTheTicksTheGameGivesIt)
+{
+    // Rows per beat, beats per minute and the ticks a row the game plays: at least one.
+    for (const auto [tpb, bpm, ticks] :
+         {std::tuple{4, 150, 5}, {4, 100, 11}, {4, 125, 7}, {24, 140, 1}, {256, 256, 1}})
+    {
+        SCOPED_TRACE(std::to_string(tpb) + " x " + std::to_string(bpm));
+        // A note, then a rest, four times over.
+        CSoundDoc doc;
+        MakeSong(doc, bpm, tpb, 0, 8, {{0, 0, {69, NOTE_OFF, 72, NOTE_OFF, 69, NOTE_OFF, 72, NOTE_OFF}}});
+        const std::vector<int> runs(8, ticks);
+        EXPECT_EQ(TickRuns(Render(doc)), runs);
+        std::lock_guard lock(doc.Guard());
+        CAgiChipRender chip(BuildAgiRecords(doc, doc.GetPlayRange()), SynthKind::PCjr,
+                            FadeKind::None);
+        Samples played(chip.GetTotalSamples());
+        chip.Read(played.data(), played.size());
+        EXPECT_EQ(TickRuns(played), runs);
+        for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr})
+            EXPECT_EQ(MeasureWavFile(doc, doc.GetPlayRange(), kind).Value().samples,
+                      8u * ticks * 735);
+    }
 }
 
 TEST(ToneSynth, PreviewIsARampedQuarterSecondTone)
