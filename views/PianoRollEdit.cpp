@@ -85,6 +85,7 @@ CPianoRollView::Hit CPianoRollView::HitBar(const QPoint& point) const
 void CPianoRollView::mousePressEvent(QMouseEvent* pEvent)
 {
     setFocus(Qt::MouseFocusReason);
+    m_bScrolledToStart = true;
     const QPoint point = pEvent->position().toPoint();
     const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
     m_pressPoint = m_dragPoint = point;
@@ -170,6 +171,7 @@ void CPianoRollView::wheelEvent(QWheelEvent* pEvent)
     const int notches = pEvent->angleDelta().y() / 120;
     const QPoint point = pEvent->position().toPoint();
     const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
+    m_bScrolledToStart = true;
     if (modifiers.testFlag(Qt::ControlModifier) && modifiers.testFlag(Qt::ShiftModifier))
         ZoomPitch(notches, point.y());
     else if (modifiers.testFlag(Qt::ControlModifier))
@@ -248,7 +250,7 @@ void CPianoRollView::FinishDraw(const QPoint& point, Qt::KeyboardModifiers modif
     {
         const NoteBar* pLast = Bars(kNoiseChannel).At(start);
         spec.note = pLast != nullptr ? pLast->note : 0;
-        spec.noiseType = pLast != nullptr ? pLast->noiseType : NOISE_WHITE;
+        spec.noiseType = pLast != nullptr ? pLast->noiseType : std::uint8_t{NOISE_WHITE};
     }
     else
     {
@@ -489,6 +491,7 @@ void CPianoRollView::ShowStatusOfCursor()
 
 void CPianoRollView::keyPressEvent(QKeyEvent* pEvent)
 {
+    m_bScrolledToStart = true;
     const Qt::KeyboardModifiers modifiers = pEvent->modifiers();
     const bool bShift = modifiers.testFlag(Qt::ShiftModifier);
     const bool bAlt = modifiers.testFlag(Qt::AltModifier);

@@ -10,7 +10,9 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -130,12 +132,18 @@ void CPianoRollView::PaintBars(QPainter& dc, int channel) const
     const QColor colour = kVoiceColours[channel];
     const bool bCurrent = channel == m_nVoice;
     QColor outline = colour.darker(bCurrent ? 160 : 220);
+    // Zoomed out, many bars fall on the same pixels of a pitch: each pixel is drawn once.
+    std::array<int, kTopNote + 1> drawnTo;
+    drawnTo.fill(std::numeric_limits<int>::min());
     for (std::size_t i = first; i < last; ++i)
     {
         const NoteBar& bar = bars.bars[i];
         const QRect rect = BarRect(channel, bar);
-        if (rect.isEmpty())
+        int& drawn = drawnTo[static_cast<std::size_t>(std::clamp(bar.note, std::uint8_t{0},
+                                                                 std::uint8_t{kTopNote}))];
+        if (rect.isEmpty() || rect.right() <= drawn)
             continue;
+        drawn = rect.right();
         QColor fill = StrengthOf(colour, bar.atten);
         if (!bCurrent)
             fill.setAlpha(fill.alpha() * 2 / 3);

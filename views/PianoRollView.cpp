@@ -38,7 +38,10 @@ CPianoRollView::CPianoRollView(CSoundSession* pSession, QWidget* pParent)
     setMouseTracking(false);
     // The notes in view change with the scroll position.
     for (QScrollBar* pBar : {horizontalScrollBar(), verticalScrollBar()})
+    {
         connect(pBar, &QScrollBar::valueChanged, this, &CPianoRollView::TellAccessibility);
+        connect(pBar, &QScrollBar::actionTriggered, this, [this] { m_bScrolledToStart = true; });
+    }
     m_nNoteLength = std::max(GetDocument()->GetTracksPerBeat(), 1);
 }
 
@@ -52,8 +55,6 @@ void CPianoRollView::OnUpdate(IDocumentView* pSender)
     AdoptTrackerChannel();
     // Another editor handing over does not take the keys from whoever has them here.
     CSoundBase::OnUpdate(pSender == this ? pSender : nullptr);
-    if (!m_bScrolledToStart && isVisible())
-        ScrollToStart();
     TellAccessibility();
 }
 
@@ -222,6 +223,7 @@ void CPianoRollView::UpdateScrollBars()
 void CPianoRollView::resizeEvent(QResizeEvent* pEvent)
 {
     CSoundBase::resizeEvent(pEvent);
+    // Until the person moves the view, it keeps the start in view as the window takes shape.
     if (!m_bScrolledToStart && isVisible())
         ScrollToStart();
 }
@@ -238,6 +240,7 @@ void CPianoRollView::ZoomTime(int nSteps, std::optional<int> aroundX)
     const QRect grid = GridRect();
     const int x = aroundX.value_or(grid.center().x());
     const double row = XToRow(x);
+    m_bScrolledToStart = true;
     m_pxPerRow =
         std::clamp(m_pxPerRow * std::pow(kZoomStep, nSteps), kMinPxPerRow, kMaxPxPerRow);
     UpdateScrollBars();
@@ -252,6 +255,7 @@ void CPianoRollView::ZoomPitch(int nSteps, std::optional<int> aroundY)
     const int y = aroundY.value_or(grid.center().y());
     const double pitch =
         kTopNote - double(y - kGridTop + verticalScrollBar()->value()) / m_nKeyHeight;
+    m_bScrolledToStart = true;
     m_nKeyHeight = std::clamp(m_nKeyHeight + nSteps, kMinKeyHeight, kMaxKeyHeight);
     UpdateScrollBars();
     verticalScrollBar()->setValue(
@@ -266,7 +270,6 @@ void CPianoRollView::ScrollToRow(std::int32_t row)
 
 void CPianoRollView::ScrollToStart()
 {
-    m_bScrolledToStart = true;
     UpdateScrollBars();
     const std::int32_t from = GetSession().GetPlayRow();
     ScrollToRow(from);
@@ -285,10 +288,16 @@ void CPianoRollView::ScrollToStart()
         }
     }
     const double middle = high >= low ? (low + high) / 2 : 60.0;
+    // Lower keys where the notes would not fit otherwise.
+    const int fit = static_cast<int>(GridRect().height() / std::max(high - low + 3, 1.0));
+    m_nKeyHeight = high >= low && GridRect().height() > 4 * kDefaultKeyHeight
+                       ? std::clamp(fit, kMinKeyHeight, kDefaultKeyHeight)
+                       : kDefaultKeyHeight;
+    UpdateScrollBars();
     m_nCursorRow = from;
     m_nCursorNote = static_cast<int>(std::lround(middle));
     verticalScrollBar()->setValue(static_cast<int>(
-        std::lround((kTopNote - middle) * m_nKeyHeight - GridRect().height() / 2.0)));
+        std::lround((kTopNote - middle + 0.5) * m_nKeyHeight - GridRect().height() / 2.0)));
 }
 
 void CPianoRollView::EnsureCursorVisible()
