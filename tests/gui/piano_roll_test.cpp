@@ -5,11 +5,14 @@
 #include "sound/SoundPattern.h"
 #include "views/FollowPlayback.h"
 #include "views/PianoRollView.h"
+#include "views/SoundFrame.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
 #include <QAccessible>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSplitter>
 
 namespace
 {
@@ -253,6 +256,50 @@ private slots:
         QCOMPARE(cell(&pattern, 3, 1), QStringLiteral("..."));
         QCOMPARE(cell(&sequence, 0, 1), QStringLiteral("000"));
         QCOMPARE(cell(&sequence, 1, 0), QString::number(m_pDoc->GetStepSize()));
+    }
+
+    void windowsKeepTheRollAsItWasLeft()
+    {
+        QSettings().clear();
+        const auto open = [this]
+        {
+            auto pFrame = std::make_unique<CSoundFrame>(m_pSession.get(), nullptr);
+            pFrame->OnCreateClient();
+            pFrame->resize(600, 500);
+            pFrame->show();
+            return pFrame;
+        };
+        int height = 0;
+        {
+            const auto pFrame = open();
+            QVERIFY(!pFrame->IsPianoRollShown() &&
+                    pFrame->GetPane(CSoundFrame::kPianoRollPane) == nullptr);
+            pFrame->ShowPianoRoll(true);
+            QVERIFY(QTest::qWaitForWindowExposed(pFrame.get()));
+            // The bar between the editors and the roll, dragged up by a person.
+            auto* pSplitter = qobject_cast<QSplitter*>(pFrame->GetPianoRoll()->parentWidget());
+            QSplitterHandle* pHandle = pSplitter->handle(1);
+            const QPoint grip = pHandle->rect().center();
+            QTest::mousePress(pHandle, Qt::LeftButton, {}, grip);
+            QTest::mouseMove(pHandle, grip - QPoint(0, 60));
+            QTest::mouseRelease(pHandle, Qt::LeftButton, {}, grip - QPoint(0, 60));
+            height = pFrame->GetPianoRoll()->height();
+            QVERIFY(height > pSplitter->widget(0)->height());
+        }
+        {
+            const auto pFrame = open();
+            QVERIFY(pFrame->IsPianoRollShown() && !pFrame->IsPianoRollAlone());
+            QCOMPARE(pFrame->GetPianoRoll()->height(), height);
+            pFrame->SetPianoRollAlone(true);
+        }
+        {
+            const auto pFrame = open();
+            QVERIFY(pFrame->IsPianoRollAlone() &&
+                    pFrame->GetActivePane() == pFrame->GetPianoRoll());
+            pFrame->ShowPianoRoll(false);
+        }
+        const auto pFrame = open();
+        QVERIFY(!pFrame->IsPianoRollShown() && !pFrame->IsPianoRollAlone());
     }
 
     void followsThePlayPosition()
