@@ -469,8 +469,13 @@ void CPianoRollView::ToggleNoteAtCursor()
     NoteSpec spec;
     spec.note = static_cast<std::uint8_t>(bNoise ? 0 : m_nCursorNote);
     spec.noiseType = NOISE_WHITE;
-    if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, spec, bars) > 0)
-        ApplyEdit(tr("Draw Note"), editor.Finish(), std::make_pair(m_nVoice, m_nCursorNote));
+    if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, spec, bars) <= 0)
+        return;
+    const NoteEdit edit = editor.Finish();
+    ApplyEdit(tr("Draw Note"), edit, std::make_pair(m_nVoice, m_nCursorNote));
+    // Without the mouse the status bar is where the new note is read.
+    if (!edit.bClipped)
+        ShowStatusOfCursor();
 }
 
 void CPianoRollView::MoveCursor(std::int32_t nRows, int nNotes)

@@ -179,6 +179,7 @@ private slots:
         Key(Qt::Key_Return);
         const NoteBar* pBar = m_pView->Bars(0).At(row + 2);
         QVERIFY(pBar != nullptr && pBar->start == row + 2 && pBar->note == note + 1);
+        QCOMPARE(QString::fromStdString(m_idle.texts.back()), CPianoRollView::BarName(0, *pBar));
         QCOMPARE(CellsOf(Pattern()).front(), std::make_tuple(row + 2, note + 1, int(ATTEN_EMPTY)));
         Key(Qt::Key_Return);
         QVERIFY(m_pView->Bars(0).bars.empty() && CellsOf(Pattern()).empty());
