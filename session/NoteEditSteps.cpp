@@ -16,7 +16,7 @@ namespace
 struct NoteEditState
 {
     NoteEdit edit;
-    std::vector<PatternId> madeIds;  // by plan, once the first redo made them
+    std::vector<PatternId> madeIds;     // by plan, once the first redo made them
     std::vector<RemovedPattern> unmade; // taken out by undo, put back by redo
     std::array<std::int32_t, kChannelCount> numbersBefore{};
     std::array<std::int32_t, kChannelCount> numbersAfter{};

@@ -127,8 +127,8 @@ std::pair<std::size_t, std::size_t> ChannelBars::Overlapping(std::int32_t from,
 {
     const auto first = std::partition_point(bars.begin(), bars.end(),
                                             [from](const NoteBar& bar) { return bar.end <= from; });
-    const auto last =
-        std::partition_point(first, bars.end(), [to](const NoteBar& bar) { return bar.start < to; });
+    const auto last = std::partition_point(first, bars.end(),
+                                           [to](const NoteBar& bar) { return bar.start < to; });
     return {static_cast<std::size_t>(first - bars.begin()),
             static_cast<std::size_t>(last - bars.begin())};
 }

@@ -136,8 +136,8 @@ void CNoteEditor::Remove(int channel, const NoteBar& bar, const ChannelBars& bef
     const NoteBar* pBefore = bar.start > 0 ? before.At(bar.start - 1) : nullptr;
     const bool bCutOther = pBefore != nullptr && pBefore->end == bar.start;
     SoundCell cell = Cell(id, row);
-    SetSound(cell, bNoise, bCutOther ? (bNoise ? FREQ_OFF : NOTE_OFF)
-                                     : (bNoise ? FREQ_EMPTY : NOTE_EMPTY));
+    SetSound(cell, bNoise,
+             bCutOther ? (bNoise ? FREQ_OFF : NOTE_OFF) : (bNoise ? FREQ_EMPTY : NOTE_EMPTY));
     SetCell(id, row, cell);
     // Its own off has nothing left to stop.
     if (bar.stop == BarStop::Off && CellAt(channel, bar.end, id, row))
@@ -158,7 +158,8 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
     if (!PatternAt(channel, pos, spot))
         spot = MakePattern(channel, pos);
     const std::int64_t wanted = std::int64_t{pos} + length;
-    const std::int32_t end = static_cast<std::int32_t>(std::min<std::int64_t>(wanted, spot.playEnd));
+    const std::int32_t end =
+        static_cast<std::int32_t>(std::min<std::int64_t>(wanted, spot.playEnd));
     if (end < wanted)
         m_bClipped = true;
 

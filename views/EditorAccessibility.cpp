@@ -56,8 +56,7 @@ public:
         const CSoundPattern* pPattern = Pattern();
         if (pPattern == nullptr)
             return {};
-        const bool bNoise =
-            m_pView->GetDocument()->FindPatternChannel(pPattern) == kNoiseChannel;
+        const bool bNoise = m_pView->GetDocument()->FindPatternChannel(pPattern) == kNoiseChannel;
         const std::string text = PatternRows::RowText(row, pPattern->GetCell(row), bNoise);
         static constexpr std::size_t kFrom[] = {0, 8, 13};
         static constexpr std::size_t kCount[] = {6, 3, 2};
@@ -271,15 +270,15 @@ QRect CEditorCell::rect() const
 QAccessibleInterface* EditorAccessibleFactory(const QString& className, QObject* pObject)
 {
     if (className == QLatin1String("CSoundPatternView"))
-        return new CEditorTable(static_cast<QWidget*>(pObject),
-                                std::make_unique<CPatternSource>(
-                                    static_cast<CSoundPatternView*>(pObject)),
-                                QStringLiteral("Pattern editor"));
+        return new CEditorTable(
+            static_cast<QWidget*>(pObject),
+            std::make_unique<CPatternSource>(static_cast<CSoundPatternView*>(pObject)),
+            QStringLiteral("Pattern editor"));
     if (className == QLatin1String("CSoundSequenceView"))
-        return new CEditorTable(static_cast<QWidget*>(pObject),
-                                std::make_unique<CSequenceSource>(
-                                    static_cast<CSoundSequenceView*>(pObject)),
-                                QStringLiteral("Sequence editor"));
+        return new CEditorTable(
+            static_cast<QWidget*>(pObject),
+            std::make_unique<CSequenceSource>(static_cast<CSoundSequenceView*>(pObject)),
+            QStringLiteral("Sequence editor"));
     if (className == QLatin1String("CPianoRollView"))
         return PianoRollAccessible(pObject);
     return nullptr;

@@ -47,8 +47,8 @@ std::int32_t CPianoRollView::SnapRow(double row, bool bStep) const
     return static_cast<std::int32_t>(std::min<std::int64_t>(whole - whole % step, INT32_MAX));
 }
 
-std::pair<std::int32_t, std::int32_t> CPianoRollView::DrawnSpan(
-    const QPoint& point, Qt::KeyboardModifiers modifiers) const
+std::pair<std::int32_t, std::int32_t>
+CPianoRollView::DrawnSpan(const QPoint& point, Qt::KeyboardModifiers modifiers) const
 {
     const bool bStep = modifiers.testFlag(Qt::ShiftModifier);
     const std::int32_t unit = bStep ? std::max(GetDocument()->GetStepSize(), 1) : 1;
@@ -101,7 +101,8 @@ void CPianoRollView::mousePressEvent(QMouseEvent* pEvent)
         return;
 
     const Hit hit = HitBar(point);
-    const bool bBand = modifiers.testFlag(Qt::ControlModifier) || pEvent->button() == Qt::RightButton;
+    const bool bBand =
+        modifiers.testFlag(Qt::ControlModifier) || pEvent->button() == Qt::RightButton;
     if (hit.pBar != nullptr && !bBand)
     {
         const BarKey key{hit.channel, hit.pBar->start};
@@ -178,8 +179,8 @@ void CPianoRollView::wheelEvent(QWheelEvent* pEvent)
         ZoomTime(notches, point.x());
     else if (modifiers.testFlag(Qt::ShiftModifier) || pEvent->angleDelta().x() != 0)
     {
-        const int delta = pEvent->angleDelta().x() != 0 ? pEvent->angleDelta().x()
-                                                        : pEvent->angleDelta().y();
+        const int delta =
+            pEvent->angleDelta().x() != 0 ? pEvent->angleDelta().x() : pEvent->angleDelta().y();
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() - delta);
     }
     else
@@ -270,11 +271,10 @@ void CPianoRollView::FinishMove(const QPoint& point)
     const NoteBar* pDragged = FindBar(m_dragBar);
     if (pDragged == nullptr)
         return;
-    const auto dRows = static_cast<std::int32_t>(
-        std::lround(XToRow(point.x()) - XToRow(m_pressPoint.x())));
-    const int dNotes = m_dragBar.first == kNoiseChannel
-                           ? 0
-                           : YToNote(point.y()) - YToNote(m_pressPoint.y());
+    const auto dRows =
+        static_cast<std::int32_t>(std::lround(XToRow(point.x()) - XToRow(m_pressPoint.x())));
+    const int dNotes =
+        m_dragBar.first == kNoiseChannel ? 0 : YToNote(point.y()) - YToNote(m_pressPoint.y());
     if (dRows == 0 && dNotes == 0)
         return;
     CNoteEditor editor(*GetDocument(), GetDocument()->GetStepSize());
@@ -311,8 +311,8 @@ void CPianoRollView::FinishResize(const QPoint& point)
     if (pBar == nullptr)
         return;
     const NoteBar bar = *pBar;
-    const std::int32_t end = std::max(
-        static_cast<std::int32_t>(std::lround(XToRow(point.x()))), bar.start + 1);
+    const std::int32_t end =
+        std::max(static_cast<std::int32_t>(std::lround(XToRow(point.x()))), bar.start + 1);
     if (end == bar.end)
         return;
     CNoteEditor editor(*GetDocument(), GetDocument()->GetStepSize());
@@ -407,7 +407,8 @@ void CPianoRollView::OnEditPaste()
             divisor > kNoDivisor || (divisor > kMaxExactDivisor && divisor != kNoDivisor) ||
             noiseType < 0 || noiseType > 1 || atten < 0 || atten > 15)
             continue;
-        notes.push_back({channel, static_cast<std::int32_t>(offset),
+        notes.push_back({channel,
+                         static_cast<std::int32_t>(offset),
                          static_cast<std::int32_t>(length),
                          {static_cast<std::uint8_t>(note), static_cast<std::uint16_t>(divisor),
                           static_cast<std::uint8_t>(noiseType), static_cast<std::uint8_t>(atten)}});

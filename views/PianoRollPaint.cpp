@@ -78,8 +78,7 @@ void CPianoRollView::OnDraw(QPainter& dc, const QRect& rcClip)
     PaintLegend(dc);
     m_nPlayX = PlayLineX();
     if (m_nPlayX >= 0)
-        dc.fillRect(QRect(m_nPlayX - 1, kLegendHeight, 2, viewport()->height()),
-                    m_penPlay.color());
+        dc.fillRect(QRect(m_nPlayX - 1, kLegendHeight, 2, viewport()->height()), m_penPlay.color());
 }
 
 void CPianoRollView::PaintGrid(QPainter& dc, const QRect& grid) const
@@ -115,9 +114,9 @@ void CPianoRollView::PaintGrid(QPainter& dc, const QRect& grid) const
         for (const auto& [pos, pPattern] : doc.GetSequence(m_rulerPick->first))
             if (pPattern->GetId() == m_rulerPick->second)
             {
-                const QRect span(QPoint(RowToX(pos), lanes.top()),
-                                 QPoint(RowToX(double(pos) + pPattern->GetRows()) - 1,
-                                        lanes.bottom()));
+                const QRect span(
+                    QPoint(RowToX(pos), lanes.top()),
+                    QPoint(RowToX(double(pos) + pPattern->GetRows()) - 1, lanes.bottom()));
                 dc.fillRect(span.intersected(lanes), QColor(255, 255, 255, 18));
             }
 }
@@ -139,8 +138,8 @@ void CPianoRollView::PaintBars(QPainter& dc, int channel) const
     {
         const NoteBar& bar = bars.bars[i];
         const QRect rect = BarRect(channel, bar);
-        int& drawn = drawnTo[static_cast<std::size_t>(std::clamp(bar.note, std::uint8_t{0},
-                                                                 std::uint8_t{kTopNote}))];
+        int& drawn = drawnTo[static_cast<std::size_t>(
+            std::clamp(bar.note, std::uint8_t{0}, std::uint8_t{kTopNote}))];
         if (rect.isEmpty() || rect.right() <= drawn)
             continue;
         drawn = rect.right();
@@ -265,8 +264,8 @@ void CPianoRollView::PaintRuler(QPainter& dc) const
         every *= 2;
     const int top = kLegendHeight + kRulerHeight;
     dc.setPen(kLabel);
-    for (std::int64_t row = std::max<std::int64_t>(std::int64_t(from / every) * every, 0);
-         row < to; row += every)
+    for (std::int64_t row = std::max<std::int64_t>(std::int64_t(from / every) * every, 0); row < to;
+         row += every)
     {
         const int x = RowToX(double(row));
         dc.fillRect(QRect(x, top + 8, 1, kTimeHeaderHeight - 8), kLabel);
@@ -311,7 +310,8 @@ void CPianoRollView::PaintLegend(QPainter& dc) const
             const bool bOn = button == 0 ? bMuted : mute != 0 && mute == (0xFu & ~(1u << channel));
             dc.fillRect(box, bOn ? QColor(200, 80, 60) : QColor(55, 60, 72));
             dc.setPen(kLabel);
-            dc.drawText(box, Qt::AlignCenter, button == 0 ? QStringLiteral("M") : QStringLiteral("S"));
+            dc.drawText(box, Qt::AlignCenter,
+                        button == 0 ? QStringLiteral("M") : QStringLiteral("S"));
         }
     }
 }

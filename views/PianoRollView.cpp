@@ -188,8 +188,8 @@ std::vector<std::pair<int, const NoteBar*>> CPianoRollView::VisibleBars() const
 
 QString CPianoRollView::BarName(int channel, const NoteBar& bar)
 {
-    const QString rows = bar.Length() == 1 ? QStringLiteral("1 row")
-                                           : QStringLiteral("%1 rows").arg(bar.Length());
+    const QString rows =
+        bar.Length() == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(bar.Length());
     QString what;
     if (channel == kNoiseChannel)
         what = QStringLiteral("Noise rate %1 %2")
@@ -241,8 +241,7 @@ void CPianoRollView::ZoomTime(int nSteps, std::optional<int> aroundX)
     const int x = aroundX.value_or(grid.center().x());
     const double row = XToRow(x);
     m_bScrolledToStart = true;
-    m_pxPerRow =
-        std::clamp(m_pxPerRow * std::pow(kZoomStep, nSteps), kMinPxPerRow, kMaxPxPerRow);
+    m_pxPerRow = std::clamp(m_pxPerRow * std::pow(kZoomStep, nSteps), kMinPxPerRow, kMaxPxPerRow);
     UpdateScrollBars();
     horizontalScrollBar()->setValue(
         static_cast<int>(std::lround(row * m_pxPerRow - (x - kKeyboardWidth))));
