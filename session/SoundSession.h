@@ -12,7 +12,8 @@
 #include <optional>
 #include <string>
 
-// Where a sound opened from a game folder came from, and where Save puts it back.
+// The game folder and sound number a document came from or last went into: the ones Save into
+// Game offers first.
 struct GameOrigin
 {
     std::string folder;
