@@ -93,6 +93,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {1, 0, "Play range"},
     {2, ID_RANGE_START, "Set start position\tCtrl+B"},
     {2, ID_RANGE_END, "Set end position\tCtrl+E"},
+    {2, ID_RANGE_WHOLE, "Whole Song"},
     {1, 0, nullptr},
     {1, 0, "Control"},
     {2, ID_SOUND_PLAY, "Play\tF3"},
@@ -188,7 +189,7 @@ constexpr UINT kMainToolbarButtons[] = {
 constexpr UINT kSoundToolbarButtons[] = {
     ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
     ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, 0,
-    IDC_SOUND_CHIP, IDC_SOUND_OCTAVE,
+    IDC_SOUND_CHIP, IDC_SOUND_OCTAVE, IDC_SOUND_EDITSTEP,
 };
 
 const ToolbarResource kToolbars[] = {
@@ -240,6 +241,7 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_ZOOM_PITCH_OUT, "Show more pitches, each lower\nZoom Out Pitch"},
     {ID_NOTEKEYS_POSITION, "Takes the note keys by their place on the keyboard, not by their letters"},
     {IDC_SOUND_OCTAVE, "The octave the note keys write (Ctrl+Page Up/Down, keypad * and /)\nOctave"},
+    {IDC_SOUND_EDITSTEP, "Rows the cursor moves on after a note, an off or an attenuation (0 stays)\nEdit step"},
     {ID_MUTE_VOICE0, "Silences Voice0 or lets it be heard again (also a click on its scope)"},
     {ID_MUTE_VOICE0 + 1, "Silences Voice1 or lets it be heard again (also a click on its scope)"},
     {ID_MUTE_VOICE0 + 2, "Silences Voice2 or lets it be heard again (also a click on its scope)"},
@@ -250,13 +252,15 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_SOLO_NOISE, "Hears the noise alone; again, every voice (also Ctrl+click on its scope)"},
     {ID_UNMUTE_ALL, "Lets every voice be heard"},
     {ID_RANGE_START, "Start the play range at the cursor"},
-    {ID_RANGE_END, "End the play range at the cursor"},
+    {ID_RANGE_END, "End the play range after the step at the cursor"},
+    {ID_RANGE_WHOLE, "Make the play range the whole song again"},
     {ID_VIEW_SOUNDBAR, "Show or hide the sound toolbar"},
-    {IDS_PROMPT_NOTE, "Insert a note (range C-0 to B-9)"},
+    {IDS_PROMPT_NOTE, "Insert a note (range C-0 to A-9)"},
     {IDS_PROMPT_OCTAVE, "Change octave (range 0-9)"},
     {IDS_PROMPT_ATTENUATION, "Change attenuation (0=loud to 15=silent)"},
     {IDS_PROMPT_NOISEFREQ, "Set noise frequency type (0-3)"},
     {IDS_PROMPT_NOISETYPE, "Set noise type (0=periodic, 1=whitenoise)"},
+    {IDS_SEQUENCE_NOTEKEYS, "Here letters and digits place the channel's patterns; type notes in the pattern editor (Enter opens the pattern at the cursor)"},
     {AFX_IDS_APP_TITLE, "Tarvok"},
     {AFX_IDS_IDLEMESSAGE, "For Help, press F1"},
     {ID_FILE_NEW, "Create a new document\nNew"},
@@ -309,6 +313,7 @@ constexpr MenuEntry kSequenceMenu[] = {
     {1, 0, "Play range"},
     {2, ID_RANGE_START, "Set start position"},
     {2, ID_RANGE_END, "Set end position"},
+    {2, ID_RANGE_WHOLE, "Whole Song"},
     {1, 0, nullptr},
     {1, ID_PATTERN_PROPERTIES, "Properties…"},
 };
