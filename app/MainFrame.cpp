@@ -143,8 +143,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
             [this] { OnSubWindowActivated(m_pMdiArea->currentSubWindow()); });
     connect(pFrame, &CSoundFrame::ActivePaneChanged, this, &CMainFrame::UpdateCommandStates);
     pFrame->installEventFilter(this);
-    for (int nPane = 0; nPane < 2; ++nPane)
-        if (auto* pView = qobject_cast<CSoundBase*>(pFrame->GetPane(nPane)))
+    for (QWidget* pPane : {pFrame->GetPane(0), pFrame->GetPane(1), pFrame->GetPianoRoll()})
+        if (auto* pView = qobject_cast<CSoundBase*>(pPane))
         {
             pView->installEventFilter(this);
             connect(pView, &CSoundBase::DocumentChanged, this, &CMainFrame::UpdateCommandStates);

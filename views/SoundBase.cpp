@@ -6,6 +6,7 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/EditorAccessibility.h"
 #include "views/EditorKeys.h"
 
 #include <QFocusEvent>
@@ -49,6 +50,7 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
     BuildGlyphs(devicePixelRatio());
+    InstallEditorAccessibility();
 
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
