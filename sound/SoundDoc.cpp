@@ -53,6 +53,8 @@ void CSoundDoc::DeleteContents()
     m_nBeatsPerMinute = 125;
     m_nTracksPerBeat = 4;
     m_nNextPattern.fill(0);
+    m_instruments.clear();
+    m_loadNotes.clear();
     // The maps refer into the lists: empty them first.
     for (Sequence& seq : m_sequence)
         seq.clear();
