@@ -109,7 +109,10 @@ VoiceTick CInstrumentVoice::Next()
     {
         const InstrumentSequence& volume = *CursorOf(SequenceKind::Volume).pSequence;
         if (m_nReleasePos >= volume.Length())
+        {
+            m_nReleasePos = volume.Length() + 1; // silent from here on
             return {m_lastHeld.setting, kAgiSilentAttenuation};
+        }
         const int value = volume.values[static_cast<std::size_t>(m_nReleasePos++)];
         return {m_lastHeld.setting,
                 std::clamp(m_nLastAtten + value, 0, kAgiSilentAttenuation)};
@@ -126,7 +129,7 @@ VoiceTick CInstrumentVoice::Next()
 bool CInstrumentVoice::IsSteady() const
 {
     if (m_bReleasing)
-        return m_nReleasePos >= CursorOf(SequenceKind::Volume).pSequence->Length();
+        return m_nReleasePos > CursorOf(SequenceKind::Volume).pSequence->Length();
     return std::all_of(m_cursors.begin(), m_cursors.end(),
                        [](const Cursor& cursor) { return cursor.IsSteady(); });
 }
