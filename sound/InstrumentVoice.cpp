@@ -39,7 +39,8 @@ int CInstrumentVoice::Cursor::Play()
     if (pSequence == nullptr)
         return 0;
     played = next;
-    const int end = pSequence->HasRelease() ? pSequence->release : pSequence->Length();
+    // A release at the first value holds that value.
+    const int end = std::max(1, pSequence->HasRelease() ? pSequence->release : pSequence->Length());
     if (next + 1 < end)
         ++next;
     else
@@ -79,7 +80,6 @@ void CInstrumentVoice::Start(const SoundCell& cell, int atten, const CInstrument
     m_lastHeld = Sound(CursorOf(SequenceKind::Volume).Value(),
                        CursorOf(SequenceKind::Arpeggio).Value(),
                        CursorOf(SequenceKind::Pitch).Value(), CursorOf(SequenceKind::Noise).Value());
-    m_nLastAtten = m_nAtten;
 }
 
 VoiceTick CInstrumentVoice::Sound(int volume, int semitones, int cents, int noise) const
@@ -115,14 +115,13 @@ VoiceTick CInstrumentVoice::Next()
         }
         const int value = volume.values[static_cast<std::size_t>(m_nReleasePos++)];
         return {m_lastHeld.setting,
-                std::clamp(m_nLastAtten + value, 0, kAgiSilentAttenuation)};
+                std::clamp(m_nAtten + value, 0, kAgiSilentAttenuation)};
     }
     const int volume = CursorOf(SequenceKind::Volume).Play();
     const int semitones = CursorOf(SequenceKind::Arpeggio).Play();
     const int cents = CursorOf(SequenceKind::Pitch).Play();
     const int noise = CursorOf(SequenceKind::Noise).Play();
     m_lastHeld = Sound(volume, semitones, cents, noise);
-    m_nLastAtten = m_nAtten;
     return m_lastHeld;
 }
 

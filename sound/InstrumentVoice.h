@@ -68,7 +68,6 @@ private:
     std::array<Cursor, kSequenceKindCount> m_cursors;
     bool m_bReleasing = false;
     int m_nReleasePos = 0;
-    // What the held note last played: a release keeps its pitch and attenuation.
+    // What the held note last played: a release keeps its pitch.
     VoiceTick m_lastHeld;
-    int m_nLastAtten = 0;
 };

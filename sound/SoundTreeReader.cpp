@@ -88,29 +88,29 @@ void ReadMachine(const CXMLElement& machine, int channel, std::int64_t& nTotalRo
     }
 }
 
-AttributeText FindText(const CXMLElement& element, const char* pszName, std::string& home)
+AttributeText TextOf(const CXMLElement& element, const char* pszName, std::string& home)
 {
     if (!element.GetAttribute(pszName, home))
         return std::nullopt;
     return home;
 }
 
-void ReadInstruments(const CXMLElement& instruments, CSoundDoc& doc)
+void ReadInstrumentList(const CXMLElement& instruments, CSoundDoc& doc)
 {
     CInstrumentLoad load;
     std::string index, name, values, loop, release;
     POSITION pos = instruments.GetFirstChildPosition();
     while (const CXMLElement* pInstrument = instruments.GetNextChild(pos, "instrument"))
     {
-        load.Begin(FindText(*pInstrument, "index", index), FindText(*pInstrument, "name", name));
+        load.Begin(TextOf(*pInstrument, "index", index), TextOf(*pInstrument, "name", name));
         POSITION childPos = pInstrument->GetFirstChildPosition();
         while (const CXMLElement* pChild = pInstrument->GetNextChild(childPos))
         {
             SequenceKind kind;
             if (SequenceKindOf(pChild->GetName(), kind))
-                load.Sequence(kind, FindText(*pChild, "values", values),
-                              FindText(*pChild, "loop", loop),
-                              FindText(*pChild, "release", release));
+                load.Sequence(kind, TextOf(*pChild, "values", values),
+                              TextOf(*pChild, "loop", loop),
+                              TextOf(*pChild, "release", release));
         }
         load.End();
     }
@@ -158,7 +158,7 @@ void CSoundTreeReader::Read(CArchive& ar, CSoundDoc& doc)
 
     POSITION instrumentsPos = pSound->GetFirstChildPosition();
     if (const CXMLElement* pInstruments = pSound->GetNextChild(instrumentsPos, "instruments"))
-        ReadInstruments(*pInstruments, doc);
+        ReadInstrumentList(*pInstruments, doc);
     std::int64_t nTotalRows = 0;
     POSITION machinePos = pSound->GetFirstChildPosition();
     while (const CXMLElement* pMachine = pSound->GetNextChild(machinePos, "machine"))

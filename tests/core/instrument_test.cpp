@@ -124,6 +124,9 @@ TEST(InstrumentExport, TicksOfNotesWithAnInstrument)
          {{0, With(ToneCell(60, 0), 1)}, {4, kOff}},
          Tone(0, 1, 427, 0) + Tone(0, 3, 427, 1) + Tone(0, 1, 427, 2) + Tone(0, 1, 427, 3) +
              Tone(0, 2, 427, 15)},
+        {"a release at the first value holds it", 0, 5, {{V, {{5, 0}, kNoIndex, 0}}},
+         {{0, With(ToneCell(60, 0), 1)}, {2, kOff}},
+         Tone(0, 3, 427, 5) + Tone(0, 1, 427, 0) + Tone(0, 1, 427, 15)},
         {"the release goes on through an attenuation and ends at the next note", 0, 6,
          {{V, {{0, 1, 2, 3}, kNoIndex, 2}}, {A, {{0, 12}}}},
          {{0, With(ToneCell(60, 0), 1)}, {2, kOff}, {3, ToneCell(NOTE_EMPTY, 9)},
@@ -336,4 +339,25 @@ TEST(InstrumentFile, BadValuesLoadClampedOrDroppedWithANoteEach)
             EXPECT_EQ(doc.GetPatterns(0)[0]->GetCell(0).note, 60);
         }
     }
+}
+
+TEST(InstrumentExport, TheChipPlaysTheDocumentAsTheGamePlaysItsExport)
+{
+    TickDoc d(0, 30);
+    ASSERT_TRUE(d.doc.SetInstruments(
+        {MakeInstrument(1, "lead", {{V, {{0, 2, 4, 6, 8}, 1, 3}}, {A, {{0, 4, 7}, 0}}}),
+         MakeInstrument(2, "snare", {{N, {{4, 6, 5}}}, {V, {{0, 3, 6, 9, 12, 15}}}})}));
+    d.pattern->SetCell(0, With(ToneCell(60, 1), 1));
+    d.pattern->SetCell(9, kOff);
+    d.pattern->SetCell(20, With(ToneCell(64, 0), 1));
+    Place(d.doc, 3, 4, 12)->SetCell(0, With(NoiseCell(2, NOISE_WHITE, 0), 2));
+    const std::string dir = MakeTempDir();
+    WriteFileBytes(dir + "/song.tks", d.doc.SaveToBytes());
+    for (const char* args : {"D/song.tks D/song.agi", "--chip pcjr D/song.tks D/doc.wav",
+                             "--chip pcjr D/song.agi D/game.wav"})
+        ASSERT_EQ(RunConvert(InFolder(args, dir)).exitCode, 0) << args;
+    const std::string played = ReadFileBytes(dir + "/doc.wav");
+    EXPECT_EQ(played.size(), 44u + 2 * 30 * 735);
+    EXPECT_NE(played.find_first_not_of('\0', 44), std::string::npos);
+    EXPECT_TRUE(played == ReadFileBytes(dir + "/game.wav"));
 }
