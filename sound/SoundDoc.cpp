@@ -118,6 +118,7 @@ CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern>
     if (!IsChannel(channel) || pPattern == nullptr)
         return nullptr;
     std::lock_guard lock(m_guard);
+    ClearUnknownInstruments(*pPattern);
     CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;

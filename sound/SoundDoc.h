@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -155,7 +156,8 @@ public:
     CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);
     CSoundPattern* CopyPattern(int channel, const CSoundPattern* pSource);
     // Appends a pattern made elsewhere (a pasted or dropped block) to the channel's list as
-    // it is: its name stays and the channel's next pattern number does not advance.
+    // it is: its name stays and the channel's next pattern number does not advance. Its cells
+    // that name an instrument this sound lacks (one from another sound) play plain.
     CSoundPattern* AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
     void DeletePattern(CSoundPattern* pPattern);
     int FindPatternChannel(const CSoundPattern* pPattern) const;
@@ -282,6 +284,8 @@ private:
     void LoadXML(CArchive& ar);
     // A cell's instrument the sound lacks goes, with a note per pattern and number.
     void DropUnknownInstruments();
+    // The same for one pattern: per number, the first row that named it and how many did.
+    std::map<int, std::pair<std::int32_t, int>> ClearUnknownInstruments(CSoundPattern& pattern) const;
     static bool InstrumentsAreValid(const std::vector<CInstrument>& instruments);
 
     std::int32_t m_nRangeStart = 0;

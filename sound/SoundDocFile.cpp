@@ -69,28 +69,30 @@ void CSoundDoc::LoadXML(CArchive& ar)
     DropUnknownInstruments();
 }
 
+std::map<int, std::pair<std::int32_t, int>>
+CSoundDoc::ClearUnknownInstruments(CSoundPattern& pattern) const
+{
+    std::map<int, std::pair<std::int32_t, int>> unknown;
+    for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
+    {
+        SoundCell cell = pattern.GetCell(row);
+        if (cell.instrument == kNoInstrument || FindInstrument(cell.instrument) != nullptr)
+            continue;
+        ++unknown.try_emplace(cell.instrument, row, 0).first->second.second;
+        cell.instrument = kNoInstrument;
+        pattern.SetCell(row, cell);
+    }
+    return unknown;
+}
+
 void CSoundDoc::DropUnknownInstruments()
 {
     for (int channel = 0; channel < kChannelCount; ++channel)
         for (const auto& pPattern : m_patterns[channel])
-        {
-            // Per number: the first row that names it and how many do.
-            std::map<int, std::pair<std::int32_t, int>> unknown;
-            for (std::int32_t row = 0; row < pPattern->GetRows(); ++row)
-            {
-                SoundCell cell = pPattern->GetCell(row);
-                if (cell.instrument == kNoInstrument || FindInstrument(cell.instrument) != nullptr)
-                    continue;
-                auto& [first, count] = unknown.try_emplace(cell.instrument, row, 0).first->second;
-                ++count;
-                cell.instrument = kNoInstrument;
-                pPattern->SetCell(row, cell);
-            }
-            for (const auto& [number, place] : unknown)
+            for (const auto& [number, place] : ClearUnknownInstruments(*pPattern))
                 AddLoadNote(std::string(g_channelNames[channel]) + " pattern " +
                             pPattern->GetName() + " row " + std::to_string(place.first) +
                             ": no instrument " + std::to_string(number) + ", dropped from " +
                             std::to_string(place.second) +
                             (place.second == 1 ? " cell" : " cells"));
-        }
 }

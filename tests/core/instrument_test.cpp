@@ -284,11 +284,18 @@ TEST(InstrumentFile, RoundTripInBothReadersAndTheBlock)
     }
     EXPECT_EQ(saved[0], saved[1]);
 
-    // Copy and paste carry the instrument; numbers are the instruments' own; a cell naming
-    // one the sound lacks breaks a promise.
+    // Copy and paste carry the instrument, into another sound only when it has one of that
+    // number; numbers are the instruments' own; a cell naming one the sound lacks breaks a
+    // promise.
     const auto block = CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(&pattern));
     ASSERT_TRUE(block.Ok());
     EXPECT_EQ(block.Value()->GetCell(3).instrument, 1);
+    NewDoc other;
+    const PatternId pasted = other.doc.InsertPattern(0, CSoundDoc::PatternFromGlobal(
+                                                            CSoundDoc::CopyPatternToGlobal(&pattern))
+                                                            .Value());
+    EXPECT_EQ(other.doc.FindPattern(pasted)->GetCell(3), ToneCell(60, 2));
+    EXPECT_TRUE(other.doc.Validate().Ok());
     EXPECT_TRUE(d.doc.Validate().Ok());
     EXPECT_FALSE(d.doc.SetInstruments({CInstrument(42, "a"), CInstrument(42, "b")}));
     d.doc.AssignInstruments({});
