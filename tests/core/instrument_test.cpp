@@ -254,6 +254,7 @@ TEST(InstrumentFile, RoundTripInBothReadersAndTheBlock)
     ASSERT_TRUE(d.doc.SetInstruments({pluck, CInstrument(42, "Empty")}));
     CSoundPattern& pattern = *d.doc.GetPatterns(0)[0];
     pattern.SetCell(3, With(ToneCell(60, 2), 1));
+    pattern.SetCell(5, With(SoundCell::Empty(), 1));
     const std::string text = d.doc.SaveToBytes();
     EXPECT_NE(text.find("</settings>\r\n<instruments>\r\n"
                         "<instrument index=\"1\" name=\"Pluck\">\r\n"
@@ -265,7 +266,8 @@ TEST(InstrumentFile, RoundTripInBothReadersAndTheBlock)
                         "<machine"),
               std::string::npos)
         << text;
-    EXPECT_NE(text.find("<row index=\"3\" note=\"C-5\" attenuation=\"2\" instrument=\"1\" />"),
+    EXPECT_NE(text.find("<row index=\"3\" note=\"C-5\" attenuation=\"2\" instrument=\"1\" />\r\n"
+                        "<row index=\"5\" instrument=\"1\" />"),
               std::string::npos);
 
     // The writer's layout goes to the direct reader, an indented one to the tree.
@@ -278,7 +280,8 @@ TEST(InstrumentFile, RoundTripInBothReadersAndTheBlock)
         CSoundDoc loaded;
         ASSERT_TRUE(loaded.LoadFromBytes(file).Ok());
         EXPECT_EQ(loaded.GetInstruments(), d.doc.GetInstruments());
-        EXPECT_EQ(loaded.GetPatterns(0)[0]->GetCell(3), pattern.GetCell(3));
+        for (const std::int32_t row : {3, 5})
+            EXPECT_EQ(loaded.GetPatterns(0)[0]->GetCell(row), pattern.GetCell(row));
         EXPECT_TRUE(loaded.GetLoadNotes().empty());
         saved.push_back(loaded.SaveToBytes());
     }
