@@ -12,6 +12,7 @@
 #include "tools/ConvertExport.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
+#include "tools/ConvertInfo.h"
 #include "tools/ConvertMessages.h"
 #include "tools/ConvertOptions.h"
 
@@ -49,6 +50,17 @@ Status ReadInput(CSoundDoc& doc, const Options& options)
         return notes.GetFailure();
     for (const std::string& line : notes.Value())
         PrintNote(options.input, line);
+    return Success();
+}
+
+// The input's AGI export size on stdout.
+Status PrintInfo(const Options& options)
+{
+    CSoundDoc doc;
+    if (Status read = ReadInput(doc, options); !read.Ok())
+        return read;
+    const PlayRange range = options.bWhole ? doc.GetWholeSong() : doc.GetPlayRange();
+    std::fputs(ExportSizeText(doc, range).c_str(), stdout);
     return Success();
 }
 
@@ -177,6 +189,8 @@ bool Run(const Options& options)
         return ConvertGameSound(options);
     if (options.intoGame)
         return ConvertIntoGame(options);
+    if (options.bInfo)
+        return Report(options.input, Guarded([&] { return PrintInfo(options); }));
     return Report(SubjectOf(options), Guarded([&] { return ConvertFile(options); }));
 }
 } // namespace
