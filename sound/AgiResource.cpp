@@ -203,7 +203,10 @@ AgiVoiceRecords BuildAgiRecords(const CSoundDoc& doc, const PlayRange& range)
     const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
     AgiVoiceRecords channels;
     for (int channel = 0; channel < kChannelCount; ++channel)
-        AppendChannel(doc, range, channel, ticksPerRow, SIZE_MAX, channels[channel]);
+    {
+        CAgiChannelWriter writer(doc, channel, ticksPerRow, &channels[channel], INT64_MAX);
+        writer.Write(range);
+    }
     return channels;
 }
 
@@ -239,8 +242,7 @@ Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const P
 
 AgiExportSize MeasureAgiExport(const CSoundDoc& doc, const PlayRange& range)
 {
-    const std::int64_t ticksPerRow =
-        AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
+    const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
     AgiExportSize size;
     size.bytes = kAgiOffsetTableBytes;
     for (int channel = 0; channel < kChannelCount; ++channel)
