@@ -53,7 +53,7 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
          "D/other.tks: The resource you are trying to load\nis not a valid sound resource."},
         {"D/missing.tks D/out.tks", "Cannot open D/missing.tks:\nNo such file or directory."},
         {"--from agi D/bad.agi D/out.tks",
-         "D/bad.agi: Error: Offset 64 for machine 3 is out of bounds! ( total size 8 )"},
+         "D/bad.agi: Error: Offset 64 for the noise channel is out of bounds! ( total size 8 )"},
         {"--new D/no/such/folder/out.tks",
          "Cannot save D/no/such/folder/out.tks:\nNo such file or directory."},
         {"--new --into-game D/nogame --sound 3", "No such game folder: D/nogame"},
