@@ -63,11 +63,10 @@ Status ConvertDocument(const Options& options)
 // A resource file as the engine's records, or the failure its import would give.
 Result<std::vector<std::uint8_t>> ReadResourceFile(const std::string& path)
 {
-    const Result<std::string> bytes = ReadWholeFile(path, kMaxAgiFileBytes);
-    if (!bytes.Ok())
-        return bytes.GetFailure();
-    std::vector<std::uint8_t> resource(bytes.Value().begin(), bytes.Value().end());
-    if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
+    Result<std::vector<std::uint8_t>> resource = ReadAgiFile(path);
+    if (!resource.Ok())
+        return resource;
+    if (const Result<std::int64_t> measured = MeasureAgiResource(resource.Value()); !measured.Ok())
         return measured.GetFailure();
     return resource;
 }

@@ -44,6 +44,8 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
     WriteFileBytes(dir + "/bad.tks", "<sound type=\"tracker\">\r\n<settings>\r\n");
     WriteFileBytes(dir + "/other.tks", "<song />\r\n");
     WriteFileBytes(dir + "/bad.agi", std::string("\x08\x00\x08\x00\x08\x00\x40\x00", 8));
+    WriteFileBytes(dir + "/big.agi", std::string(kMaxAgiFileBytes + 1, '\0'));
+    const std::string tooBig = "D/big.agi: Error: Raw data too long! ( 1048577 bytes )";
     // Command lines and messages with "D/" standing for the scratch folder; a failure of the
     // file system names its file itself.
     const std::pair<std::string, std::string> cases[] = {
@@ -54,6 +56,11 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
         {"D/missing.tks D/out.tks", "Cannot open D/missing.tks:\nNo such file or directory."},
         {"--from agi D/bad.agi D/out.tks",
          "D/bad.agi: Error: Offset 64 for the noise channel is out of bounds! ( total size 8 )"},
+        // An over-size resource, whether its records play or a document is made of them.
+        {"D/big.agi D/out.tks", tooBig},
+        {"--chip pcjr D/big.agi D/out.wav", tooBig},
+        {"D/big.agi D/out.vgm", tooBig},
+        {"D/big.agi --into-game D --sound 1", tooBig},
         {"--new D/no/such/folder/out.tks",
          "Cannot save D/no/such/folder/out.tks:\nNo such file or directory."},
         {"--new --into-game D/nogame --sound 3", "No such game folder: D/nogame"},
@@ -65,6 +72,7 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
         EXPECT_EQ(r.out, "tarvok-convert: " + InFolder(message, dir) + "\n") << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.mid")) << line;
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.vgm")) << line;
     }
 }
 
