@@ -2,7 +2,6 @@
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
 // without the editor. Failures print the editor's own message on stderr, after the file they
 // concern, and exit with 1; a bad command line says what is wrong and exits with 2.
-#include "framework/AtomicFile.h"
 #include "framework/File.h"
 #include "playback/FileFormats.h"
 #include "sound/AgiFile.h"
@@ -14,6 +13,7 @@
 #include "tools/ConvertImport.h"
 #include "tools/ConvertMessages.h"
 #include "tools/ConvertOptions.h"
+#include "tools/StandardOutput.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -78,7 +78,12 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
         options.fade = fade;
     // A game's sound goes out as it is stored.
     if (&OutputFormat(options) == &AgiFileFormat())
-        return WriteFileAtomically(options.output, resource.data(), resource.size());
+        return WriteOutput(options.output,
+                           [&](CFile& out)
+                           {
+                               out.Write(resource.data(), resource.size());
+                               return Success();
+                           });
     if (PlaysRecords(options))
         return WriteRecordsOutput(resource, options);
     CSoundDoc doc;

@@ -38,6 +38,22 @@ TEST(ConvertTks, NewDocumentIsTheEditorsNewDocument)
     EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), doc.SaveToBytes());
 }
 
+TEST(Convert, AnOutputNamedDashIsStandardOutput)
+{
+    const std::string dir = MakeTempDir();
+    const std::string sound = TARVOK_SOUNDS_DIR "/buddhies-sound000.agi";
+    // A document's export, a resource played as records, a resource passed on as it is.
+    for (const std::string args : {std::string("--new --to tks"), "--to wav --chip pcjr " + sound,
+                                   "--to vgm " + sound, "--to agi " + sound})
+    {
+        ASSERT_EQ(RunConvert(args + " " + dir + "/file").exitCode, 0) << args;
+        const ConvertResult piped = RunConvert(args + " - > " + dir + "/piped");
+        EXPECT_EQ(piped.exitCode, 0) << piped.out;
+        EXPECT_EQ(ReadFileBytes(dir + "/piped"), ReadFileBytes(dir + "/file")) << args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/-"));
+}
+
 TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
 {
     const std::string dir = MakeTempDir();
