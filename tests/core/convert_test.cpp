@@ -66,7 +66,7 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
     // file system names its file itself.
     const std::pair<std::string, std::string> cases[] = {
         {"D/bad.tks D/out.tks",
-         "D/bad.tks: Could not load resource. XML loader reported;\n\nNo end tag found!"},
+         "D/bad.tks: line 1: no end tag for <sound>"},
         {"D/other.tks D/out.mid",
          "D/other.tks: The resource you are trying to load\nis not a valid sound resource."},
         {"D/missing.tks D/out.tks", "Cannot open D/missing.tks:\nNo such file or directory."},
