@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DocumentManager.h"
 
-#include "app/DesktopFiles.h"
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/WindowTitles.h"
 #include "framework/TextCodec.h"
+#include "playback/FileFormats.h"
 #include "resources/Icons.h"
 #include "session/Prompts.h"
-#include "sound/SongFiles.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -21,10 +20,6 @@
 
 namespace
 {
-const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
-const char* const kOpenFilter =
-    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
-    "MIDI and VGM Files (*.mid;*.midi;*.vgm;*.vgz)|*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||";
 constexpr QSize kDefaultFrameSize(720, 480);
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
@@ -80,10 +75,8 @@ CSoundDoc* CDocumentManager::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
-    else if (SongFileKindOf(strPath) != SongFileKind::None)
-        return m_app.SongImports().ImportSong(strPath, false);
-    else if (IsAgiResource(strPath))
-        return m_app.SongImports().ImportAgi(strPath);
+    else if (const FileFormat& format = RecogniseFile(strPath); &format != &DocumentFileFormat())
+        return m_app.SongImports().ImportNewSound(format, strPath);
     else
     {
         std::error_code error;
@@ -212,7 +205,7 @@ void CDocumentManager::OnFileOpen()
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strFilter = kOpenFilter;
+    request.strFilter = OpenFileFilter();
     request.bFileMustExist = true;
     request.bPathMustExist = true;
     std::string path;
@@ -271,11 +264,11 @@ bool CDocumentManager::DoSave(CSoundDoc* pDoc, bool bReplace)
         FileDialogRequest request;
         request.bOpen = false;
         request.strDefaultExt = kDocumentExtension + 1;
-        request.strFilter = kDocumentFilter;
+        request.strFilter = DocumentFileFormat().saveFilter;
         request.bOverwritePrompt = true;
         request.bPathMustExist = true;
         request.strFileName = path.empty() ? pDoc->GetTitle() : path;
-        if (path.empty() && request.strFileName.find('.') == std::string::npos)
+        if (path.empty() && !DocumentFileFormat().SavesName(request.strFileName))
             request.strFileName += kDocumentExtension;
         if (!GetFileNameSource().AskFileName(request, path))
             return false;

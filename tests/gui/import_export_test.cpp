@@ -434,6 +434,7 @@ private slots:
         }
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
+        QCOMPARE(QString::fromStdString(pDoc->GetTitle()), name.section(QLatin1Char('.'), 0, 0));
         QVERIFY(shell.messages.texts.empty());
         QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries().value(0), qPath);
         QVERIFY(shell.app->Documents().GetSession(pDoc)->GetCurrentPattern() != nullptr);
