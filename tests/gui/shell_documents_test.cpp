@@ -146,11 +146,16 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
                  QString::fromStdString(path));
 
-        // A document that cannot be opened ends the start, after its message.
-        CShell missing;
-        QVERIFY(!missing.Start(
-            {QStringLiteral("--no-sound"), dir.filePath(QStringLiteral("absent.tks"))}));
-        QCOMPARE(missing.messages.texts.size(), std::size_t(1));
+        // A file that cannot be opened is named, and the editor goes on with a new sound.
+        for (const char* name : {"absent.tks", "absent.mid"})
+        {
+            CShell missing;
+            const QString absent = dir.filePath(QString(name));
+            QVERIFY(missing.Start({QStringLiteral("--no-sound"), absent}));
+            QCOMPARE(missing.messages.texts.size(), std::size_t(1));
+            QVERIFY(QString::fromStdString(missing.messages.texts.front()).contains(absent));
+            QCOMPARE(ShownTitles(missing), QStringList{QStringLiteral("Sound1")});
+        }
         CShell unknown;
         QVERIFY(!unknown.Start({QStringLiteral("--loud")}));
     }
