@@ -15,6 +15,8 @@
 #include "sound/SongFiles.h"
 #include "sound/VgmImport.h"
 
+#include <QUndoStack>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -178,6 +180,8 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const FileFormat& forma
         nCells * sizeof(SoundCell));
     m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
+    if (!read->report.empty())
+        WithdrawReportOnUndo(pSession->Undo().Stack());
     return true;
 }
 
@@ -232,6 +236,24 @@ auto CSongImportCommands::ReadVgmFile(const std::string& path) -> std::optional<
     const std::string report =
         JoinReport(VgmImportReport(NotesOfVgmSong(song.Value(), std::move(warnings))));
     return ReadSong{std::move(song).Value(), report};
+}
+
+void CSongImportCommands::WithdrawReportOnUndo(QUndoStack& stack)
+{
+    // The report speaks of the imported song, which an undo takes away.
+    const int nImported = stack.index();
+    const QString report = m_app.m_strIdleText;
+    auto pConnection = std::make_shared<QMetaObject::Connection>();
+    *pConnection = QObject::connect(
+        &stack, &QUndoStack::indexChanged, &stack,
+        [this, nImported, report, pConnection](int nIndex)
+        {
+            if (nIndex >= nImported)
+                return;
+            if (m_app.m_nIdleMessageID == 0 && m_app.m_strIdleText == report)
+                m_app.SetIdleMessage(AFX_IDS_IDLEMESSAGE);
+            QObject::disconnect(*pConnection);
+        });
 }
 
 void CSongImportCommands::ShowReport(const std::string& path, const std::string& report)

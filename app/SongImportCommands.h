@@ -9,6 +9,7 @@
 
 class CEditorApp;
 class CSoundDoc;
+class QUndoStack;
 struct FileFormat;
 
 // Files of the formats other than the document brought into sounds: File > Import > AGI
@@ -51,6 +52,8 @@ private:
     std::optional<ReadSong> ReadVgmFile(const std::string& path);
     // What the import lost, on the status bar; the person reads it without being stopped.
     void ShowReport(const std::string& path, const std::string& report);
+    // Takes the report shown off the status bar when the import on stack is undone.
+    void WithdrawReportOnUndo(QUndoStack& stack);
 
     CEditorApp& m_app;
 };
