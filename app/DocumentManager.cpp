@@ -93,7 +93,11 @@ CSoundDoc* CDocumentManager::OpenDocumentFile(const std::string& strPath)
         pDoc = std::make_unique<CSoundDoc>();
         if (const Status opened = pDoc->OnOpenDocument(path); !opened.Ok())
         {
-            ShowFailure(opened.GetFailure());
+            // The reader says what is wrong and where; the person needs to know with which file.
+            Failure failure = opened.GetFailure();
+            if (failure.cause == Failure::Cause::Refused && !failure.Silent())
+                failure.message = "Cannot open " + path + ":\n" + failure.message;
+            ShowFailure(failure);
             return nullptr;
         }
         pDoc->SetPathName(path);

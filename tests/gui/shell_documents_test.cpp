@@ -361,7 +361,7 @@ private slots:
     {
         QTest::addColumn<UINT>("command");
         QTest::addColumn<QString>("kind");
-        for (const char* kind : {"vanished", "folder", "empty"})
+        for (const char* kind : {"vanished", "folder", "empty", "damaged"})
             for (const auto& [command, nID] :
                  {std::pair("open", ID_FILE_OPEN), {"import", ID_FILE_IMPORT}})
                 QTest::addRow("%s %s", command, kind) << UINT(nID) << QString(kind);
@@ -373,7 +373,8 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("sound.tks"));
         const std::string path = LocalPath(file);
-        QVERIFY(kind == "folder" ? QDir().mkdir(file) : WriteAll(file, {}));
+        QVERIFY(kind == "folder" ? QDir().mkdir(file)
+                                 : WriteAll(file, kind == "damaged" ? "<sound>\n<pattern>" : ""));
         if (kind == "vanished") // chosen, then gone before it is read
             QVERIFY(QFile::remove(file));
 
@@ -383,9 +384,11 @@ private slots:
         shell.Frame()->Trigger(command);
         CShell::Settle();
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
-        if (kind != "empty") // an empty file has messages of its own
-            QVERIFY2(shell.messages.texts.front().find(path) != std::string::npos,
-                     shell.messages.texts.front().c_str());
+        const std::string& text = shell.messages.texts.front();
+        QVERIFY2(text.find(path) != std::string::npos, text.c_str());
+        QVERIFY2(kind != "damaged" || command == ID_FILE_IMPORT ||
+                     text.find("line 1: no end tag for <sound>") != std::string::npos,
+                 text.c_str());
         // Neither leaves a window behind.
         QVERIFY(shell.app->Documents().GetDocuments().size() == 1 && shell.Windows().size() == 1);
         QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound1"));
