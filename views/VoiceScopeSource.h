@@ -12,6 +12,8 @@ class IVoiceScopeSource
 public:
     virtual ~IVoiceScopeSource() = default;
     virtual void LatestWindow(int voice, std::int16_t* pOut) const = 0;
+    // The level a voice's loudest note reaches in what plays, drawn at its strip's edges.
+    virtual int FullScale() const { return INT16_MAX; }
 };
 
 // The play thread's rings, read as heard and triggered.
