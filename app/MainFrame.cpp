@@ -94,6 +94,10 @@ bool CMainFrame::OnCreate()
     m_pMessagePane = new QLabel(pStatusBar);
     m_pMessagePane->setObjectName(QStringLiteral("MessagePane"));
     pStatusBar->addWidget(m_pMessagePane, 1);
+    m_pSongLength = new QLabel(pStatusBar);
+    m_pSongLength->setObjectName(QStringLiteral("SongLength"));
+    m_pSongLength->setToolTip(tr("The sound's length in the game"));
+    pStatusBar->addPermanentWidget(m_pSongLength);
     // The lock-key indicators: the toolkit has no portable way to read the lock states, so
     // the panes only keep their places.
     for (const char* indicator : {"CAP", "NUM", "SCRL"})

@@ -3,6 +3,7 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/GameTempo.h"
 #include "sound/VoiceMute.h"
 
 #include <algorithm>
@@ -254,6 +255,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     if (!bReady)
     {
         ReleaseStreamBuffer();
+        if (m_pNotify != nullptr)
+            m_pNotify->PostPlaybackFailed(m_nGeneration.load());
         m_pDoc = nullptr;
         m_pNotify = nullptr;
         if (!begun.Error().empty())
@@ -263,6 +266,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     m_playedSlot = 0;
     if (m_pStream->SetCurrentPosition(0) && m_pStream->Play())
         m_bPlaying = true;
+    else if (m_pNotify != nullptr)
+        m_pNotify->PostPlaybackFailed(m_nGeneration.load());
 }
 
 void CSoundPlayThread::OnThreadStop()
@@ -397,7 +402,7 @@ void CSoundPlayThread::OnSlotPlayed()
         return;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_heardPos = m_pRenderer->NextRow(m_pDoc->GetPlayRange(), m_heardPos);
+        m_heardPos = NextPassRow(m_pDoc->GetPlayRange(), m_heardPos);
     }
     if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());

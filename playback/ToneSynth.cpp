@@ -24,17 +24,8 @@ CToneSynth::CToneSynth()
     const double twelfth = 1.0 / 12.0;
     for (int n = 0; n < kNoteCount; ++n)
         m_freq[n] = std::pow(2.0, (n - 9.0) * twelfth) * 13.75;
-}
-
-unsigned CToneSynth::RowBytes(int beatsPerMinute, int tracksPerBeat)
-{
-    const long long product = static_cast<long long>(beatsPerMinute) * tracksPerBeat;
-    if (product <= 0)
-        return 0;
-    const double rowsPerSecond = static_cast<double>(product) * (1.0 / 60);
-    auto bytes = static_cast<unsigned>(kBytesPerSecond / rowsPerSecond);
-    bytes += bytes % kBytesPerSample;
-    return bytes;
+    for (int j = 0; j < kRampSamples; ++j)
+        m_ramp[j] = RampFactor(j);
 }
 
 unsigned CToneSynth::BlocksForRowBytes(unsigned rowBytes)
@@ -54,28 +45,23 @@ double CToneSynth::Amplitude(int attenuation)
     return 1.0 - 0.5 * std::pow(attenuation * 0.1, 2.0);
 }
 
-double CToneSynth::RampFactor(int j, int rampLength)
+double CToneSynth::RampFactor(int j)
 {
-    // 9 / 288 is exactly 0.03125; a shortened ramp keeps the curve's full rise.
-    return std::log10(1.0 + j * (9.0 / rampLength));
+    return std::log10(1.0 + j * 0.03125);
 }
 
-void CToneSynth::Start(unsigned rowBytes)
+void CToneSynth::Start(unsigned nRowSamples, unsigned nSliceSamples)
 {
     Release();
-    m_nSamples = rowBytes / kBytesPerSample;
+    m_nRowSamples = nRowSamples;
+    m_nSliceSamples = nSliceSamples;
+    m_nRowPos = 0;
     for (int c = 0; c < 4; ++c)
     {
-        m_channelBuf[c].assign(m_nSamples, 0);
+        m_channelBuf[c].assign(m_nSliceSamples, 0);
         m_osc[c] = {0.0, 0.0, 0.0};
+        m_voices[c] = {};
     }
-    // Rows shorter than a ramp keep both ramps inside the row, half of it each at most.
-    const int rampLength = m_nSamples >= static_cast<unsigned>(kRampSamples)
-                               ? kRampSamples
-                               : static_cast<int>(m_nSamples / 2);
-    m_ramp.resize(rampLength);
-    for (int j = 0; j < rampLength; ++j)
-        m_ramp[j] = RampFactor(j, rampLength);
 }
 
 void CToneSynth::Release()
@@ -87,13 +73,11 @@ void CToneSynth::Release()
     }
 }
 
-CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queue)
+CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queue) const
 {
     VoiceRow voice;
-    std::int16_t* pSamples = m_channelBuf[channel].data();
     if (queue.GetCount() < 3)
     {
-        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
         const auto& osc = m_osc[channel];
         voice.k = osc[0];
         voice.y2 = osc[1];
@@ -123,16 +107,14 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
     }
     if (voice.bSound)
         voice.amplitude = Amplitude(effective.attenuation);
-    else
-        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
     return voice;
 }
 
-void CToneSynth::EndChannel(int channel, const VoiceRow& voice)
+void CToneSynth::BeginRow(const RowQueues& queues)
 {
-    if (voice.bSound)
-        ApplyRamps(m_channelBuf[channel].data(), m_nSamples, voice.bFadeIn, voice.bFadeOut);
-    m_osc[channel] = {voice.k, voice.y2, voice.y1};
+    m_nRowPos = 0;
+    for (int c = 0; c < 4; ++c)
+        m_voices[c] = BeginChannel(c, queues[c]);
 }
 
 // Each voice's recurrence is one long dependency chain; running several voices in one loop
@@ -148,7 +130,7 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
         y1[v] = ppVoices[v]->y1;
         a[v] = ppVoices[v]->amplitude;
     }
-    for (unsigned i = 0; i < m_nSamples; ++i)
+    for (unsigned i = 0; i < m_nSliceSamples; ++i)
     {
         for (int v = 0; v < N; ++v)
         {
@@ -165,21 +147,21 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
     }
 }
 
-void CToneSynth::RenderChannels(const RowQueues& queues)
+bool CToneSynth::RenderSlice()
 {
-    VoiceRow voices[4];
     VoiceRow* pSounding[4];
     std::int16_t* pOut[4];
     int n = 0;
     for (int c = 0; c < 4; ++c)
     {
-        voices[c] = BeginChannel(c, queues[c]);
-        if (voices[c].bSound)
+        if (m_voices[c].bSound)
         {
-            pSounding[n] = &voices[c];
+            pSounding[n] = &m_voices[c];
             pOut[n] = m_channelBuf[c].data();
             ++n;
         }
+        else
+            std::fill_n(m_channelBuf[c].data(), m_nSliceSamples, std::int16_t{0});
     }
     switch (n)
     {
@@ -199,30 +181,41 @@ void CToneSynth::RenderChannels(const RowQueues& queues)
         break;
     }
     for (int c = 0; c < 4; ++c)
-        EndChannel(c, voices[c]);
+        if (m_voices[c].bSound)
+            ApplyRamps(m_channelBuf[c].data(), m_voices[c]);
+    m_nRowPos += m_nSliceSamples;
+    if (m_nRowPos < m_nRowSamples)
+        return false;
+    for (int c = 0; c < 4; ++c)
+        m_osc[c] = {m_voices[c].k, m_voices[c].y2, m_voices[c].y1};
+    return true;
 }
 
-void CToneSynth::ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const
+void CToneSynth::ApplyRamps(std::int16_t* pSamples, const VoiceRow& voice) const
 {
-    const unsigned length = std::min<unsigned>(static_cast<unsigned>(m_ramp.size()), n);
-    if (bFadeOut)
-        for (unsigned j = 0; j < length; ++j)
-            pSamples[n - 1 - j] = static_cast<std::int16_t>(pSamples[n - 1 - j] * m_ramp[j]);
-    if (bFadeIn)
-        for (unsigned i = 0; i < length; ++i)
-            pSamples[i] = static_cast<std::int16_t>(pSamples[i] * m_ramp[i]);
+    const unsigned first = m_nRowPos;
+    const unsigned end = m_nRowPos + m_nSliceSamples;
+    const unsigned ramp = kRampSamples;
+    // The fade-out over the row's last samples first, then the fade-in over its first.
+    if (voice.bFadeOut)
+        for (unsigned i = std::max(first, m_nRowSamples - ramp); i < end; ++i)
+            pSamples[i - first] =
+                static_cast<std::int16_t>(pSamples[i - first] * m_ramp[m_nRowSamples - 1 - i]);
+    if (voice.bFadeIn)
+        for (unsigned i = first; i < std::min(end, ramp); ++i)
+            pSamples[i - first] = static_cast<std::int16_t>(pSamples[i - first] * m_ramp[i]);
 }
 
-void CToneSynth::MixRow(std::int16_t* pOut, unsigned muteMask) const
+void CToneSynth::MixSlice(std::int16_t* pOut, unsigned muteMask) const
 {
-    std::fill_n(pOut, m_nSamples, std::int16_t{0});
+    std::fill_n(pOut, m_nSliceSamples, std::int16_t{0});
     // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no other.
     for (int v = 0; v < 3; ++v)
     {
         if (((muteMask >> v) & 1u) != 0)
             continue;
         const std::int16_t* pVoice = m_channelBuf[v].data();
-        for (unsigned i = 0; i < m_nSamples; ++i)
+        for (unsigned i = 0; i < m_nSliceSamples; ++i)
             pOut[i] = static_cast<std::int16_t>(pOut[i] + pVoice[i]);
     }
 }
@@ -249,7 +242,7 @@ bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
     }
     for (int j = 0; j < kRampSamples; ++j)
     {
-        const double f = RampFactor(j, kRampSamples);
+        const double f = m_ramp[j];
         pTone[tone - 1 - j] = static_cast<std::int16_t>(pTone[tone - 1 - j] * f);
         pTone[j] = static_cast<std::int16_t>(pTone[j] * f);
     }

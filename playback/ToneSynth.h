@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-// The sine synthesizer: turns the sequencer's row events into 16-bit mono PCM one row at a
-// time, three sine voices and their mix. Playback, the .wav export and the note preview use
-// the same object, so what is exported is what is heard.
+// The sine synthesizer: turns the sequencer's row events into 16-bit mono PCM, three sine
+// voices and their mix, a row at a time in slices of a fixed length (a row can last minutes).
+// Playback, the .wav export and the note preview use the same object, so what is exported is
+// what is heard.
 class CToneSynth
 {
 public:
@@ -23,27 +24,28 @@ public:
 
     CToneSynth();
 
-    // Bytes per row for a tempo: a whole number of samples.
-    static unsigned RowBytes(int beatsPerMinute, int tracksPerBeat);
-    // Rows in the stream buffer for a row length: even and at least 4.
+    // Slots in the stream buffer for a slot length: even and at least 4.
     static unsigned BlocksForRowBytes(unsigned rowBytes);
     // 1 at attenuation 0 down to 0.02 at 14; 0 at 15 and above.
     static double Amplitude(int attenuation);
-    // The fade factor of ramp sample j for a ramp of the given length.
-    static double RampFactor(int j, int rampLength);
+    // The fade factor of sample j of a ramp.
+    static double RampFactor(int j);
 
-    // Prepares for rows of rowBytes, with every voice's phase at its start.
-    void Start(unsigned rowBytes);
-    // Frees the row buffers.
+    // Prepares for rows of nRowSamples rendered nSliceSamples at a time (a row is a whole
+    // number of slices, and at least two ramps long), with every voice's phase at its start.
+    void Start(unsigned nRowSamples, unsigned nSliceSamples);
+    // Frees the slice buffers.
     void Release();
-    unsigned GetSamplesPerRow() const { return m_nSamples; }
+    unsigned GetSliceSamples() const { return m_nSliceSamples; }
 
-    // Renders the current row (queue entry 1) of the four channels into m_channelBuf, with
-    // the voices' oscillators run side by side.
-    void RenderChannels(const RowQueues& queues);
-    // out[i] = voice 0 + voice 1 + voice 2 for the row just rendered, leaving out the voices
+    // Starts the current row (queue entry 1) of the four channels.
+    void BeginRow(const RowQueues& queues);
+    // Renders the row's next slice of the four channels into m_channelBuf, with the voices'
+    // oscillators run side by side; true when it was the row's last.
+    bool RenderSlice();
+    // out[i] = voice 0 + voice 1 + voice 2 for the slice just rendered, leaving out the voices
     // whose bit is set in muteMask.
-    void MixRow(std::int16_t* pOut, unsigned muteMask = 0) const;
+    void MixSlice(std::int16_t* pOut, unsigned muteMask = 0) const;
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
@@ -63,12 +65,15 @@ private:
         bool bFadeIn = false;
         bool bFadeOut = false;
     };
-    VoiceRow BeginChannel(int channel, const CRowQueue& queue);
-    void EndChannel(int channel, const VoiceRow& voice);
+    VoiceRow BeginChannel(int channel, const CRowQueue& queue) const;
     template <int N> void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const;
-    void ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const;
+    // The ramps of the row that fall in the slice just rendered.
+    void ApplyRamps(std::int16_t* pSamples, const VoiceRow& voice) const;
 
-    unsigned m_nSamples = 0;
-    // Ramp factors for the current row length.
-    std::vector<double> m_ramp;
+    unsigned m_nRowSamples = 0;
+    unsigned m_nSliceSamples = 0;
+    // Where the next slice starts in the row.
+    unsigned m_nRowPos = 0;
+    std::array<VoiceRow, 4> m_voices{};
+    std::array<double, kRampSamples> m_ramp{};
 };

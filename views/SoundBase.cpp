@@ -61,6 +61,9 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     horizontalScrollBar()->setRange(0, 0);
     m_pDocument->AddView(this);
     connect(m_pSession, &CSoundSession::PlayPositionMoved, this, &CSoundBase::DrawPlayPosition);
+    // A playback that ends by itself (it could not start) takes its marker along.
+    connect(m_pSession, &CSoundSession::TransportChanged, viewport(),
+            qOverload<>(&QWidget::update));
 }
 
 CSoundBase::~CSoundBase()

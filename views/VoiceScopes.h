@@ -15,7 +15,8 @@
 class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
-// window at the display's pace. A muted voice's scope is dimmed and its name struck through.
+// window at the display's pace. A muted voice's scope is dimmed and its name struck through;
+// a voice the chosen chip does not play is dimmed and named so.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
 // tells the scopes the mask that results.
 class CVoiceScopes : public QWidget
@@ -29,6 +30,9 @@ public:
 
     void SetMuteMask(unsigned muteMask);
     unsigned GetMuteMask() const { return m_muteMask; }
+    // The voices that are not played (bit v for voice v), whatever the mute.
+    void SetSilentMask(unsigned silentMask);
+    unsigned GetSilentMask() const { return m_silentMask; }
     // Reads the source now; repaints only when a picture changed. The timer calls it.
     void Refresh();
     // The voice whose scope holds x, or -1 outside them.
@@ -55,6 +59,7 @@ private:
     const IVoiceScopeSource& m_source;
     std::array<Window, IVoiceSink::kVoices> m_windows{};
     unsigned m_muteMask = 0;
+    unsigned m_silentMask = 0;
     QTimer m_timer;
     // Kept between frames, so drawing allocates nothing.
     std::vector<QLine> m_lines;
