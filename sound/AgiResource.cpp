@@ -77,6 +77,12 @@ SoundCell CellFromRecord(ChannelState& state, const std::uint8_t* pRecord, int c
     return ToneCellFor(state.divisor, atten, bRest);
 }
 
+// A channel as game makers name it: "voice 1", "the noise channel".
+std::string ChannelInWords(int channel)
+{
+    return channel == kChannelCount - 1 ? "the noise channel" : "voice " + std::to_string(channel);
+}
+
 std::string TooShortMessage(std::size_t size)
 {
     return "Error: Raw data too short! ( " + std::to_string(size) + " bytes )";
@@ -97,8 +103,8 @@ Result<ChannelOffsets> ReadChannelOffsets(const std::vector<std::uint8_t>& data)
     {
         offsets[channel] = ReadLE16(&data[2 * channel]);
         if (offsets[channel] > size)
-            return Failure{"Error: Offset " + std::to_string(offsets[channel]) + " for machine " +
-                           std::to_string(channel) + " is out of bounds! ( total size " +
+            return Failure{"Error: Offset " + std::to_string(offsets[channel]) + " for " +
+                           ChannelInWords(channel) + " is out of bounds! ( total size " +
                            std::to_string(size) + " )"};
     }
     offsets[kChannelCount] = size;
@@ -164,7 +170,7 @@ Status ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data)
     {
         const std::int64_t channelTicks = ChannelTicks(data, offsets, channel);
         if (channelTicks > kMaxImportRows)
-            return Failure{"Error: Sound too long on machine " + std::to_string(channel) +
+            return Failure{"Error: Sound too long on " + ChannelInWords(channel) +
                            "! ( more than " + std::to_string(kMaxImportRows) + " rows )"};
         ticks = std::max(ticks, channelTicks);
     }

@@ -150,7 +150,7 @@ void CSoundTreeReader::Read(CArchive& ar, CSoundDoc& doc)
     }
     catch (const CXMLException& e)
     {
-        RefuseTree("Could not load resource. XML loader reported;\n\n" + e.m_strMessage);
+        RefuseTree(e.Explanation());
     }
     const CXMLElement* pSound = root.FindElement("sound");
     if (pSound == nullptr)

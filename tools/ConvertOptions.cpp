@@ -51,7 +51,9 @@ const char kUsage[] =
     "  --map C0,C1,C2         MIDI input: channel C0 (1-16, 0 for none) alone on voice 0, C1 on\n"
     "                         voice 1, C2 on voice 2, other tone channels left out (default:\n"
     "                         every channel shared among the three voices)\n"
-    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n";
+    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n"
+    "\n"
+    "An OUTPUT of - is standard output (in the format --to names, else an AGI resource).\n";
 
 namespace
 {
