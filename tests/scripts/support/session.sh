@@ -67,6 +67,8 @@ start_xvfb() { # A free display, chosen by the server itself.
     pids+=($!)
     wait_for test -s "$work/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n 1 "$work/display")"
+    # The number can be written before the server takes connections on a busy machine.
+    wait_for xdotool getdisplaygeometry || fail "Xvfb on $DISPLAY takes no connection: $(cat "$work/xvfb.log")"
 }
 
 start_pulseaudio() { # A private server with a null sink; as root it warns, and runs.
