@@ -58,6 +58,7 @@ private:
         bar.start = step.pos;
         bar.note = sound;
         bar.atten = m_atten;
+        bar.instrument = step.cell.instrument;
         bar.pattern = step.pPattern->GetId();
         bar.row = step.row;
         bar.placedAt = step.pos - step.row;

@@ -30,6 +30,8 @@ struct NoteBar
     // In force at the start: the cell's own, or the one carried from the cells before.
     std::uint8_t atten = 0;
     std::uint16_t divisor = kNoDivisor;
+    // The starting cell's instrument, 0 for none.
+    std::uint8_t instrument = 0;
     // Semitones (MIDI key numbers), between two for an exact divisor.
     double pitch = 0;
     // The cell that starts it: its pattern, that placement's position and the row.

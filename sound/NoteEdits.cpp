@@ -138,6 +138,7 @@ void CNoteEditor::Remove(int channel, const NoteBar& bar, const ChannelBars& bef
     SoundCell cell = Cell(id, row);
     SetSound(cell, bNoise,
              bCutOther ? (bNoise ? FREQ_OFF : NOTE_OFF) : (bNoise ? FREQ_EMPTY : NOTE_EMPTY));
+    cell.instrument = 0; // it goes with the note
     SetCell(id, row, cell);
     // Its own off has nothing left to stop.
     if (bar.stop == BarStop::Off && CellAt(channel, bar.end, id, row))
@@ -165,6 +166,7 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
 
     SoundCell cell = Cell(spot.id, pos - spot.placedAt);
     SetSound(cell, bNoise, spec.note);
+    cell.instrument = spec.instrument;
     if (bNoise)
         cell.noiseType = spec.noiseType;
     else

@@ -53,6 +53,7 @@ struct NoteSpec
     std::uint16_t divisor = kNoDivisor;
     std::uint8_t noiseType = NOISE_PERIODIC;
     std::uint8_t atten = ATTEN_EMPTY;
+    std::uint8_t instrument = 0;
 };
 
 class CNoteEditor

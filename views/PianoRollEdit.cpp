@@ -36,7 +36,7 @@ struct CopiedNote
 
 NoteSpec SpecOf(const NoteBar& bar)
 {
-    return {bar.note, bar.divisor, bar.noiseType, bar.atten};
+    return {bar.note, bar.divisor, bar.noiseType, bar.atten, bar.instrument};
 }
 } // namespace
 

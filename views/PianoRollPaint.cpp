@@ -121,6 +121,18 @@ void CPianoRollView::PaintGrid(QPainter& dc, const QRect& grid) const
             }
 }
 
+// "01"-"99" at a bar's left end, where it fits.
+void CPianoRollView::PaintInstrumentNumber(QPainter& dc, const QRect& rect, int instrument) const
+{
+    if (instrument == 0 ||
+        rect.width() < 2 * dc.fontMetrics().horizontalAdvance(QLatin1Char('0')) + 4 ||
+        rect.height() < dc.fontMetrics().height() - 4)
+        return;
+    dc.setPen(Qt::black);
+    dc.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                QStringLiteral("%1").arg(instrument, 2, 10, QLatin1Char('0')));
+}
+
 void CPianoRollView::PaintBars(QPainter& dc, int channel) const
 {
     const ChannelBars& bars = m_bars[channel];
@@ -147,7 +159,6 @@ void CPianoRollView::PaintBars(QPainter& dc, int channel) const
         if (!bCurrent)
             fill.setAlpha(fill.alpha() * 2 / 3);
         dc.fillRect(rect, fill);
-        // The bar's left end is where its instrument number will stand.
         if (rect.width() > 3 && rect.height() > 3)
         {
             dc.setPen(m_selection.count({channel, bar.start}) != 0 ? QPen(Qt::white, 2)
@@ -155,6 +166,7 @@ void CPianoRollView::PaintBars(QPainter& dc, int channel) const
             dc.setBrush(Qt::NoBrush);
             dc.drawRect(rect.adjusted(0, 0, -1, -1));
         }
+        PaintInstrumentNumber(dc, rect, bar.instrument);
     }
 }
 
@@ -185,6 +197,7 @@ void CPianoRollView::PaintNoiseLane(QPainter& dc) const
                         QStringLiteral("%1%2").arg(bar.note).arg(
                             bar.noiseType == NOISE_WHITE ? QLatin1Char('W') : QLatin1Char('P')));
         }
+        PaintInstrumentNumber(dc, rect, bar.instrument);
     }
 }
 

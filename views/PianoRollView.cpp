@@ -199,11 +199,14 @@ QString CPianoRollView::BarName(int channel, const NoteBar& bar)
     else
         what = QStringLiteral("%1 %2").arg(QString::fromLatin1(g_channelNames[channel]),
                                            QString::fromStdString(NoteText(bar.note)));
-    return QStringLiteral("%1 at row %2, %3, attenuation %4")
-        .arg(what)
-        .arg(bar.start)
-        .arg(rows)
-        .arg(bar.atten);
+    QString name = QStringLiteral("%1 at row %2, %3, attenuation %4")
+                       .arg(what)
+                       .arg(bar.start)
+                       .arg(rows)
+                       .arg(bar.atten);
+    if (bar.instrument != 0)
+        name += QStringLiteral(", instrument %1").arg(bar.instrument);
+    return name;
 }
 
 void CPianoRollView::UpdateScrollBars()

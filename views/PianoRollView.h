@@ -136,6 +136,7 @@ private:
     // Painting, in the order drawn.
     void PaintGrid(QPainter& dc, const QRect& rcGrid) const;
     void PaintBars(QPainter& dc, int channel) const;
+    void PaintInstrumentNumber(QPainter& dc, const QRect& rect, int instrument) const;
     void PaintNoiseLane(QPainter& dc) const;
     void PaintKeyboard(QPainter& dc) const;
     void PaintRuler(QPainter& dc) const;

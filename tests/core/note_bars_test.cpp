@@ -19,6 +19,7 @@ struct Cell
     std::uint8_t note; // the rate on the noise channel
     std::uint8_t atten = ATTEN_EMPTY;
     std::uint16_t divisor = kNoDivisor;
+    std::uint8_t instrument = 0;
 };
 
 struct Placed
@@ -67,6 +68,7 @@ ChannelBars Walk(const Case& c)
                 sound.divisor = cell.divisor;
             }
             sound.atten = cell.atten;
+            sound.instrument = cell.instrument;
             pPattern->SetCell(cell.row, sound);
         }
         doc.PlacePattern(c.channel, placed.at, pPattern);
@@ -157,13 +159,20 @@ TEST(NoteBars, EachNoteRunsUntilWhatStopsItPlaying)
 TEST(NoteBars, CellThatStartsABarAndWhereItsPatternStopsPlaying)
 {
     const ChannelBars bars =
-        Walk({"", 0, {{16, 32, {{5, C5}}}, {40, 4, {{0, D5}}}}, {0, 100}, INT32_MAX, {}});
+        Walk({"",
+              0,
+              {{16, 32, {{5, C5, ATTEN_EMPTY, kNoDivisor, 7}}}, {40, 4, {{0, D5}}}},
+              {0, 100},
+              INT32_MAX,
+              {}});
     ASSERT_EQ(bars.bars.size(), 2u);
     EXPECT_EQ(bars.bars[0].placedAt, 16);
     EXPECT_EQ(bars.bars[0].row, 5);
     EXPECT_EQ(bars.bars[0].patternEnd, 40); // cut by the next placement, not its 32 rows
     EXPECT_EQ(bars.bars[1].patternEnd, 44);
     EXPECT_NE(bars.bars[0].pattern, bars.bars[1].pattern);
+    EXPECT_EQ(bars.bars[0].instrument, 7);
+    EXPECT_EQ(bars.bars[1].instrument, 0);
 }
 
 // A game's pitch between two semitones stands at its own height, not at its note's.

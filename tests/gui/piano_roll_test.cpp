@@ -47,9 +47,12 @@ private:
     CRecordingHost m_idle;
 
     CSoundPattern& Pattern() const { return *m_pDoc->GetPatterns(0)[0]; }
-    void Put(int row, std::uint8_t note, std::uint8_t atten = ATTEN_EMPTY)
+    void Put(int row, std::uint8_t note, std::uint8_t atten = ATTEN_EMPTY,
+             std::uint8_t instrument = 0)
     {
-        Pattern().SetCell(row, {note, FREQ_EMPTY, NOISE_PERIODIC, atten});
+        SoundCell cell{note, FREQ_EMPTY, NOISE_PERIODIC, atten};
+        cell.instrument = instrument;
+        Pattern().SetCell(row, cell);
         m_pDoc->UpdateAllViews(nullptr);
     }
     // A point inside the cell of a row and a pitch.
@@ -122,7 +125,7 @@ private slots:
 
     void editsOfANoteAreEachOneStep()
     {
-        Put(4, 60, 2);
+        Put(4, 60, 2, 7);
         Put(8, NOTE_OFF);
         const Cells original = CellsOf(Pattern());
         QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, At(5, 60));
@@ -160,6 +163,8 @@ private slots:
         Drag(At(5, 60), At(7, 62));
         const Cells moved{{4, NOTE_EMPTY, 2}, {6, 62, 2}, {10, NOTE_OFF, ATTEN_EMPTY}};
         QCOMPARE(CellsOf(Pattern()), moved);
+        QCOMPARE(int(Pattern().GetCell(6).instrument), 7); // the instrument moves with its note
+        QCOMPARE(int(Pattern().GetCell(4).instrument), 0);
         const int end = m_pView->RowToX(10) - 1;
         const int y = At(6, 62).y();
         Drag({end, y}, {m_pView->RowToX(11) + 1, y});
