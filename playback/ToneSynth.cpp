@@ -64,7 +64,7 @@ void CToneSynth::Start(unsigned rowBytes)
 {
     Release();
     m_nSamples = rowBytes / kBytesPerSample;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
     {
         m_channelBuf[c].assign(m_nSamples, 0);
         m_osc[c] = {0.0, 0.0, 0.0};
@@ -128,35 +128,50 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
     return voice;
 }
 
-void CToneSynth::EndChannel(int channel, const VoiceRow& voice)
-{
-    if (voice.bSound)
-        ApplyRamps(m_channelBuf[channel].data(), m_nSamples, voice.bFadeIn, voice.bFadeOut);
-    m_osc[channel] = {voice.k, voice.y2, voice.y1};
-}
-
-// Each voice's recurrence is one long dependency chain; running several voices in one loop
-// lets them overlap. The arithmetic per voice is exactly that of a voice on its own.
-template <int N>
-void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const
+// Each voice's recurrence is one long dependency chain; running the voices in one loop lets
+// them overlap, and the mix is summed in the same pass. The arithmetic per voice is exactly
+// that of a voice on its own, ramps included: a sample is scaled by the fade-out's factor,
+// then by the fade-in's, each rounded to 16 bits, wherever the two meet in a short row.
+template <int N, bool bRamps>
+void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                           std::int16_t* pMix, unsigned begin, unsigned end) const
 {
     double k[N], y2[N], y1[N], a[N];
+    int keep[N];
     for (int v = 0; v < N; ++v)
     {
         k[v] = ppVoices[v]->k;
         y2[v] = ppVoices[v]->y2;
         y1[v] = ppVoices[v]->y1;
         a[v] = ppVoices[v]->amplitude;
+        keep[v] = ppVoices[v]->bMixed ? -1 : 0;
     }
-    for (unsigned i = 0; i < m_nSamples; ++i)
+    const unsigned rampLength = RampLength();
+    const unsigned fadeOutFrom = m_nSamples - rampLength;
+    for (unsigned i = begin; i < end; ++i)
     {
+        int mix = 0;
+        // Unrolled, so that each voice's state stays in registers.
+#pragma GCC unroll 4
         for (int v = 0; v < N; ++v)
         {
             const double y = k[v] * y1[v] - y2[v];
             y2[v] = y1[v];
             y1[v] = y;
-            ppOut[v][i] = static_cast<std::int16_t>(y * a[v] * kPeak);
+            std::int16_t sample = static_cast<std::int16_t>(y * a[v] * kPeak);
+            if constexpr (bRamps)
+            {
+                if (ppVoices[v]->bFadeOut && i >= fadeOutFrom)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[m_nSamples - 1 - i]);
+                if (ppVoices[v]->bFadeIn && i < rampLength)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[i]);
+            }
+            ppOut[v][i] = sample;
+            mix += sample & keep[v];
         }
+        // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no
+        // other.
+        pMix[i] = static_cast<std::int16_t>(mix);
     }
     for (int v = 0; v < N; ++v)
     {
@@ -165,15 +180,38 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
     }
 }
 
-void CToneSynth::RenderChannels(const RowQueues& queues)
+template <int N>
+void CToneSynth::OscillateRow(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                              std::int16_t* pMix) const
 {
-    VoiceRow voices[4];
-    VoiceRow* pSounding[4];
-    std::int16_t* pOut[4];
+    // Only the row's two ends can carry a ramp.
+    const unsigned rampLength = RampLength();
+    const unsigned middleEnd = m_nSamples - rampLength;
+    if (rampLength >= middleEnd)
+    {
+        Oscillate<N, true>(ppVoices, ppOut, pMix, 0, m_nSamples);
+        return;
+    }
+    Oscillate<N, true>(ppVoices, ppOut, pMix, 0, rampLength);
+    Oscillate<N, false>(ppVoices, ppOut, pMix, rampLength, middleEnd);
+    Oscillate<N, true>(ppVoices, ppOut, pMix, middleEnd, m_nSamples);
+}
+
+unsigned CToneSynth::RampLength() const
+{
+    return std::min<unsigned>(static_cast<unsigned>(m_ramp.size()), m_nSamples);
+}
+
+void CToneSynth::RenderRow(const RowQueues& queues, std::int16_t* pMix, unsigned muteMask)
+{
+    VoiceRow voices[kVoices];
+    VoiceRow* pSounding[kVoices];
+    std::int16_t* pOut[kVoices];
     int n = 0;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
     {
         voices[c] = BeginChannel(c, queues[c]);
+        voices[c].bMixed = ((muteMask >> c) & 1u) == 0;
         if (voices[c].bSound)
         {
             pSounding[n] = &voices[c];
@@ -184,47 +222,20 @@ void CToneSynth::RenderChannels(const RowQueues& queues)
     switch (n)
     {
     case 1:
-        Oscillate<1>(pSounding, pOut);
+        OscillateRow<1>(pSounding, pOut, pMix);
         break;
     case 2:
-        Oscillate<2>(pSounding, pOut);
+        OscillateRow<2>(pSounding, pOut, pMix);
         break;
     case 3:
-        Oscillate<3>(pSounding, pOut);
-        break;
-    case 4:
-        Oscillate<4>(pSounding, pOut);
+        OscillateRow<3>(pSounding, pOut, pMix);
         break;
     default:
+        std::fill_n(pMix, m_nSamples, std::int16_t{0});
         break;
     }
-    for (int c = 0; c < 4; ++c)
-        EndChannel(c, voices[c]);
-}
-
-void CToneSynth::ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const
-{
-    const unsigned length = std::min<unsigned>(static_cast<unsigned>(m_ramp.size()), n);
-    if (bFadeOut)
-        for (unsigned j = 0; j < length; ++j)
-            pSamples[n - 1 - j] = static_cast<std::int16_t>(pSamples[n - 1 - j] * m_ramp[j]);
-    if (bFadeIn)
-        for (unsigned i = 0; i < length; ++i)
-            pSamples[i] = static_cast<std::int16_t>(pSamples[i] * m_ramp[i]);
-}
-
-void CToneSynth::MixRow(std::int16_t* pOut, unsigned muteMask) const
-{
-    std::fill_n(pOut, m_nSamples, std::int16_t{0});
-    // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no other.
-    for (int v = 0; v < 3; ++v)
-    {
-        if (((muteMask >> v) & 1u) != 0)
-            continue;
-        const std::int16_t* pVoice = m_channelBuf[v].data();
-        for (unsigned i = 0; i < m_nSamples; ++i)
-            pOut[i] = static_cast<std::int16_t>(pOut[i] + pVoice[i]);
-    }
+    for (int c = 0; c < kVoices; ++c)
+        m_osc[c] = {voices[c].k, voices[c].y2, voices[c].y1};
 }
 
 bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const

@@ -38,20 +38,20 @@ public:
     void Release();
     unsigned GetSamplesPerRow() const { return m_nSamples; }
 
-    // Renders the current row (queue entry 1) of the four channels into m_channelBuf, with
-    // the voices' oscillators run side by side.
-    void RenderChannels(const RowQueues& queues);
-    // out[i] = voice 0 + voice 1 + voice 2 for the row just rendered, leaving out the voices
-    // whose bit is set in muteMask.
-    void MixRow(std::int16_t* pOut, unsigned muteMask = 0) const;
+    // Renders the current row (queue entry 1) of the three voices into m_channelBuf, with
+    // their oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving
+    // out the voices whose bit is set in muteMask.
+    void RenderRow(const RowQueues& queues, std::int16_t* pMix, unsigned muteMask = 0);
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
     bool RenderPreview(int note, std::int16_t* pOut) const;
 
     std::array<double, kNoteCount> m_freq{};
-    std::array<std::array<double, 3>, 4> m_osc{};
-    std::array<std::vector<std::int16_t>, 4> m_channelBuf;
+    // The sine voices: the noise channel is not heard.
+    static constexpr int kVoices = 3;
+    std::array<std::array<double, 3>, kVoices> m_osc{};
+    std::array<std::vector<std::int16_t>, kVoices> m_channelBuf;
 
 private:
     // One channel's row between its set-up and its ramps.
@@ -62,11 +62,17 @@ private:
         bool bSound = false;
         bool bFadeIn = false;
         bool bFadeOut = false;
+        bool bMixed = true;
     };
     VoiceRow BeginChannel(int channel, const CRowQueue& queue);
-    void EndChannel(int channel, const VoiceRow& voice);
-    template <int N> void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const;
-    void ApplyRamps(std::int16_t* pSamples, unsigned n, bool bFadeIn, bool bFadeOut) const;
+    // Samples [begin, end) of N sounding voices and their mix; bRamps where a ramp may fall.
+    template <int N, bool bRamps>
+    void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut, std::int16_t* pMix,
+                   unsigned begin, unsigned end) const;
+    template <int N>
+    void OscillateRow(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                      std::int16_t* pMix) const;
+    unsigned RampLength() const;
 
     unsigned m_nSamples = 0;
     // Ramp factors for the current row length.
