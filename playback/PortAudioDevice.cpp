@@ -209,7 +209,7 @@ bool CPortAudioDevice::RaiseLatency()
     // The device plays what it holds rather than dropping it, and the song waits in the ring,
     // but the new stream starts only after the old one ended: a gap the listener hears.
     CloseStream(true);
-    m_nRaisedAt.store(GetUnderflowCount());
+    m_nRaisedAt.store(GetDropouts().Total());
     m_dropouts.CountGap();
     // The stream the device had is gone; the one it refused again is retried.
     return OpenFromStep(step) || OpenFromStep(step - 1);

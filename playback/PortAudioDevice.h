@@ -37,9 +37,11 @@ public:
         return m_latency.load();
     }
     std::string Describe() const override;
-    unsigned GetUnderflowCount() const override
+    DropoutCounts GetDropouts() const override
     {
-        return m_dropouts.GetCount() + GetStarvedCount();
+        DropoutCounts counts = m_dropouts.GetCounts();
+        counts.ring = GetStarvedCount();
+        return counts;
     }
     bool RaiseLatency() override;
 

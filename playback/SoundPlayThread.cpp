@@ -113,16 +113,10 @@ CSoundPlayThread::StoppedPlayback CSoundPlayThread::TakeLastStop()
     return std::exchange(m_lastStop, {});
 }
 
-unsigned CSoundPlayThread::GetUnderflowCount() const
+DropoutCounts CSoundPlayThread::GetDropouts() const
 {
     std::lock_guard lock(m_infoMutex);
-    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetUnderflowCount() : 0;
-}
-
-unsigned CSoundPlayThread::GetStarvedCount() const
-{
-    std::lock_guard lock(m_infoMutex);
-    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetStarvedCount() : 0;
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetDropouts() : DropoutCounts{};
 }
 
 std::string CSoundPlayThread::GetDeviceDescription() const
@@ -373,7 +367,7 @@ void CSoundPlayThread::RenderSlot()
 
 void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
 {
-    const unsigned nDropouts = m_pDevice->GetUnderflowCount();
+    const unsigned nDropouts = m_pDevice->GetDropouts().Total();
     if (nDropouts == m_nDropoutsSeen)
         return;
     const auto now = std::chrono::steady_clock::now();
@@ -382,7 +376,7 @@ void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
     m_nDropoutsSeen = nDropouts;
     // The restart's own gap is counted, but it is no reason to raise once more.
     if (bRepeated && m_pDevice->RaiseLatency())
-        m_nDropoutsSeen = m_pDevice->GetUnderflowCount();
+        m_nDropoutsSeen = m_pDevice->GetDropouts().Total();
 }
 
 void CSoundPlayThread::OnSlotPlayed()

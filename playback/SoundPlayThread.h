@@ -103,11 +103,10 @@ public:
     // Each voice's own output as it is heard, for the scopes: read on any one thread; silent
     // while nothing plays. Previews are drawn on their voice when nothing else plays.
     const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
-    // Times the device ran out of samples (0 without a device). Any thread.
-    unsigned GetUnderflowCount() const;
-    // Of those, the times this thread had not filled the ring in time, rather than the device
-    // or the sound server failing. Any thread.
-    unsigned GetStarvedCount() const;
+    // The gaps heard, by where they came from: this thread not filling the ring in time, the
+    // device or the sound server running dry, the callback coming late (none without a
+    // device). Any thread.
+    DropoutCounts GetDropouts() const;
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;

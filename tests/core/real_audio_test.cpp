@@ -197,7 +197,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 
-    unsigned nDropoutsCounted = 0, nStarved = 0;
+    DropoutCounts counted;
     std::string device;
     {
         CRecordedErrors errors;
@@ -216,8 +216,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
             });
         // Settling in after the device opened is not part of the playing.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        const unsigned nUnderflowsBefore = thread.GetUnderflowCount();
-        const unsigned nStarvedBefore = thread.GetStarvedCount();
+        const DropoutCounts before = thread.GetDropouts();
         CCountingView view;
         thread.PostPlay(&doc, &view, doc.GetPlayRange().start);
         // The passes have been heard once the report after their last row has come.
@@ -225,8 +224,7 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
         EXPECT_TRUE(view.WaitFor(nPasses * nRows + 1, std::chrono::seconds(seconds)));
         bBusy = false;
         other.join();
-        nDropoutsCounted = thread.GetUnderflowCount() - nUnderflowsBefore;
-        nStarved = thread.GetStarvedCount() - nStarvedBefore;
+        counted = thread.GetDropouts() - before;
         device = thread.GetDeviceDescription();
         thread.PostStop();
         thread.QuitAndWait();
@@ -246,13 +244,13 @@ TEST_P(RealAudio, PlayedSongIsCapturedSampleExact)
     std::string list;
     for (const std::string& dropout : dropouts)
         list += "\n  " + dropout;
-    // Which side failed: the play thread (the ring ran dry) or the device and sound server.
-    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %u (the ring ran "
-                "dry: %u); %s\n",
-                nPasses, passes.size() / kRate, dropouts.size(), nDropoutsCounted, nStarved,
+    // Which side failed: the play thread (the ring ran dry), the device and sound server, or
+    // a callback that came late.
+    std::printf("%d passes, %.1f s; dropouts heard: %zu, counted by the player: %s; %s\n",
+                nPasses, passes.size() / kRate, dropouts.size(), counted.Describe().c_str(),
                 device.c_str());
     EXPECT_TRUE(dropouts.empty()) << "heard:" << list;
-    EXPECT_EQ(nDropoutsCounted, 0u) << "the player counted dropouts";
+    EXPECT_EQ(counted.Total(), 0u) << "the player counted dropouts";
 }
 
 INSTANTIATE_TEST_SUITE_P(Synthesizers, RealAudio,
