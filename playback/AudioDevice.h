@@ -165,6 +165,11 @@ public:
     // Restarts the output with the next longer latency after repeated dropouts; false when
     // there is none. Never from the output's own thread.
     virtual bool RaiseLatency() { return false; }
+    // An output that is not needed stops, so an idle program and its sound server rest; its
+    // buffers stay, and Wake starts it again (false when it cannot). Both from one thread,
+    // never the output's own.
+    virtual void Rest() {}
+    virtual bool Wake() { return true; }
 
 protected:
     CAudioDevice() = default;

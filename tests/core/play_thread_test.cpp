@@ -289,6 +289,38 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     }
 }
 
+TEST_F(PlayThreadTest, OutputRestsWhenSilentNeverDuringASongAndWakesWithTheNoteAtOnce)
+{
+    CVirtualPlayer player(std::chrono::milliseconds(50));
+    CVirtualAudioDevice& device = *player.m_pDevice;
+    const auto restsWithin = [&](int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!device.IsResting() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return device.IsResting();
+    };
+    EXPECT_TRUE(restsWithin(2000)) << "an output that never played";
+
+    // The note's first sample is the first one the woken output plays.
+    Samples note(10025);
+    CToneSynth().RenderPreview(69, note.data());
+    player.m_thread.PostPreview(&m_doc, 69);
+    player.m_thread.WaitUntilHandled();
+    EXPECT_FALSE(device.IsResting());
+    device.TakeOutput();
+    device.Advance(2000);
+    EXPECT_EQ(device.TakeOutput(), Samples(note.begin(), note.begin() + 2000));
+    EXPECT_TRUE(restsWithin(3000)) << "after the note";
+
+    player.Play(m_doc);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(device.IsResting()) << "a song waiting for its output";
+    player.AdvanceRows(2);
+    player.m_thread.PostStop();
+    EXPECT_TRUE(restsWithin(2000)) << "after the song";
+}
+
 TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEnd)
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
