@@ -19,6 +19,13 @@ public:
         else
             ReadScopeWindow(m_pThread->GetVoiceScopes(), voice, pOut);
     }
+    // A song that plays sounds even while the device keeps the thread waiting.
+    bool IsSounding() const override
+    {
+        return m_pThread != nullptr &&
+               (m_pThread->IsPlaying() || ScopeWindowsMove(m_pThread->GetVoiceScopes(),
+                                                           CVoiceScopeRing::NowInSamples()));
+    }
 
 private:
     CSoundPlayThread* const& m_pThread;

@@ -4,6 +4,7 @@
 #include "playback/ScopeTrigger.h"
 #include "playback/VoiceSink.h"
 
+#include <QElapsedTimer>
 #include <QLine>
 #include <QTimer>
 #include <QWidget>
@@ -15,7 +16,8 @@
 class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
-// window at the display's pace. A muted voice's scope is dimmed and its name struck through.
+// window at the display's pace while something sounds, and resting otherwise. A muted
+// voice's scope is dimmed and its name struck through.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
 // tells the scopes the mask that results.
 class CVoiceScopes : public QWidget
@@ -29,8 +31,12 @@ public:
 
     void SetMuteMask(unsigned muteMask);
     unsigned GetMuteMask() const { return m_muteMask; }
-    // Reads the source now; repaints only when a picture changed. The timer calls it.
+    // Reads the source now; repaints only when a picture changed. The timer calls it, and
+    // stops once the source has nothing more to show.
     void Refresh();
+    // Follows the source from now on, while visible: a sound was asked for.
+    void Wake();
+    bool IsFollowing() const { return m_timer.isActive(); }
     // The voice whose scope holds x, or -1 outside them.
     int VoiceAt(int x) const;
 
@@ -56,6 +62,8 @@ private:
     std::array<Window, IVoiceSink::kVoices> m_windows{};
     unsigned m_muteMask = 0;
     QTimer m_timer;
+    // When the last sound was asked for: the source may not sound yet.
+    QElapsedTimer m_sinceWake;
     // Kept between frames, so drawing allocates nothing.
     std::vector<QLine> m_lines;
 };
