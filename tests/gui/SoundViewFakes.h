@@ -12,7 +12,7 @@
 #include "views/SoundBase.h"
 
 #include <QBoxLayout>
-#include <QtTest>
+#include <QTest>
 
 #include <deque>
 #include <initializer_list>
