@@ -194,7 +194,12 @@ CSoundDoc* CDocumentManager::GetActiveDocument() const
 void CDocumentManager::UpdateFrameTitles(const CSoundDoc* pDoc) const
 {
     const std::vector<CSoundFrame*> frames = GetFrames(pDoc);
-    const QString title = QString::fromStdString(ToDisplayUtf8(pDoc->GetTitle()));
+    std::string name = pDoc->GetTitle();
+    // A file of its own and a game's sound: the title names both.
+    const CSoundSession* pSession = GetSession(pDoc);
+    if (pSession != nullptr && pSession->GetGameOrigin().IsSet() && !pDoc->GetPathName().empty())
+        name += " (" + CGameFolderCommands::SoundTitle(pSession->GetGameOrigin()) + ")";
+    const QString title = QString::fromStdString(ToDisplayUtf8(name));
     for (std::size_t i = 0; i < frames.size(); ++i)
     {
         frames[i]->setWindowTitle(WindowTitles::Marked(
@@ -247,16 +252,8 @@ bool CDocumentManager::SaveAllModified()
 
 bool CDocumentManager::DoFileSave(CSoundDoc* pDoc)
 {
-    // A sound opened from a game goes back into it until it is saved as a file of its own.
-    const CSoundSession* pSession = GetSession(pDoc);
-    if (pSession != nullptr && pSession->GetGameOrigin().IsSet() && pDoc->GetPathName().empty())
-    {
-        if (!m_app.GameFolders().SaveIntoGame(pDoc))
-            return false;
-        m_app.Recovery().Store().Forget(pDoc);
-        UpdateFrameTitles(pDoc);
-        return true;
-    }
+    // A game's sound without a file of its own asks for one, as a new document does; Save
+    // into Game writes the game.
     const std::string& path = pDoc->GetPathName();
     const QFileInfo info(PathToQString(path));
     // A read-only file is not overwritten: ask for another name, as for a new document.

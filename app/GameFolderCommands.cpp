@@ -10,6 +10,7 @@
 #include "dialogs/GameSoundListDialog.h"
 #include "dialogs/GameTargetDialog.h"
 #include "framework/TextCodec.h"
+#include "game/GameSoundDocument.h"
 #include "sound/AgiFile.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
@@ -18,6 +19,7 @@
 #include <QMdiArea>
 #include <QSettings>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -34,11 +36,6 @@ std::string AbsoluteFolder(const std::string& dir)
     if (path.filename().empty() && path.has_parent_path())
         path = path.parent_path();
     return path.string();
-}
-
-std::string GameSoundTitle(const std::string& dir, int n)
-{
-    return fs::path(dir).filename().string() + " sound " + std::to_string(n);
 }
 
 constexpr int kRecentGameCount = 8;
@@ -61,6 +58,40 @@ std::string AskGameFolder()
     request.bPathMustExist = true;
     std::string dir;
     return GetFileNameSource().AskFileName(request, dir) ? dir : std::string();
+}
+
+// The game's sound n as it is now: none (empty), its bytes, or unknown when it cannot be read.
+std::optional<GameBytes> CurrentSound(const std::string& folder, int n)
+{
+    CGameFolder game;
+    std::vector<GameSoundInfo> sounds;
+    if (!game.Open(folder).empty() || !game.ListSounds(sounds).empty())
+        return std::nullopt;
+    GameBytes bytes;
+    const bool bListed = std::any_of(sounds.begin(), sounds.end(),
+                                     [n](const GameSoundInfo& s) { return s.number == n; });
+    if (!bListed)
+        return bytes;
+    return game.ReadSound(n, bytes).empty() ? std::optional(bytes) : std::nullopt;
+}
+
+// Yes overwrites, No saves as another sound.
+Answer AskChangedInGame(int n)
+{
+    MessageRequest request;
+    request.text = "Sound " + std::to_string(n) + " was changed in the game since you opened it";
+    request.kind = MessageKind::Warning;
+    request.buttons = Buttons::YesNoCancel;
+    request.defaultButton = DefaultButton::Second;
+    request.buttonTexts = {"Overwrite", "Save as another sound", "Cancel"};
+    return ShowMessageBox(request);
+}
+
+int BackupsKept()
+{
+    return QSettings()
+        .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
+        .toInt();
 }
 } // namespace
 
@@ -115,62 +146,124 @@ CSoundDoc* CGameFolderCommands::OpenGameSound(const std::string& dir, int n)
         AfxMessageBox(error, MessageKind::Warning);
         return nullptr;
     }
-    std::unique_ptr<CSoundDoc> pDoc = LoadGameSound(game, n);
-    if (pDoc == nullptr)
+    auto pDoc = std::make_unique<CSoundDoc>();
+    const Result<GameSoundDocument> read = ReadGameSoundDocument(game, n, *pDoc);
+    if (!read.Ok())
+    {
+        ShowFailure(read.GetFailure());
         return nullptr;
-    pDoc->SetTitle(GameSoundTitle(folder, n));
+    }
+    pDoc->SetTitle(SoundTitle({folder, n}));
     CSoundDoc* pAdded = m_app.Documents().AddDocument(std::move(pDoc), GameOrigin{folder, n});
+    if (pAdded == nullptr)
+        return nullptr;
+    m_writes[pAdded].expected = read.Value().resource;
     // The game's own interpreter decides how its notes fade, unless the menu says otherwise.
-    if (CSoundSession* pSession =
-            pAdded != nullptr ? m_app.Documents().GetSession(pAdded) : nullptr)
+    if (CSoundSession* pSession = m_app.Documents().GetSession(pAdded))
         pSession->SetInterpreterFade(game.GetInterpreterFade());
+    if (!read.Value().note.empty())
+        m_app.SetIdleText(read.Value().note);
     return pAdded;
 }
 
-bool CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
+std::string CGameFolderCommands::SoundTitle(const GameOrigin& origin)
 {
-    const CSoundSession* pSession = m_app.Documents().GetSession(pDoc);
-    if (pSession == nullptr)
-        return false;
-    const std::string folder = pSession->GetGameOrigin().folder;
-    const int n = pSession->GetGameOrigin().sound;
+    return fs::path(origin.folder).filename().string() + " sound " + std::to_string(origin.sound);
+}
+
+CGameFolderCommands::Saved CGameFolderCommands::SaveIntoGame(CSoundDoc* pDoc)
+{
+    const GameOrigin origin = m_app.Documents().GetSession(pDoc)->GetGameOrigin();
     WriteState& state = m_writes[pDoc];
     if (!state.bConfirmed)
     {
         const std::string question =
-            "Write the whole song into the game folder " + ToDisplayUtf8(folder) + " as sound " +
-            std::to_string(n) + "?\n\nThe game's files that change are copied to " +
-            ToDisplayUtf8((fs::path(folder) / ".tarvok-backup").string()) + " first.";
+            "Write the whole song into the game folder " + ToDisplayUtf8(origin.folder) +
+            " as sound " + std::to_string(origin.sound) +
+            "?\n\nThe game's files that change are copied to " +
+            ToDisplayUtf8((fs::path(origin.folder) / ".tarvok-backup").string()) + " first.";
         if (AfxMessageBox(question, MessageKind::Question, Buttons::OkCancel) != Answer::Ok)
-            return false;
+            return Saved::No;
         state.bConfirmed = true;
     }
     const Result<std::vector<std::uint8_t>> built = BuildAgiBytes(*pDoc, pDoc->GetWholeSong());
-    std::string error = built.Error();
-    CGameFolder game;
-    if (error.empty())
-        error = game.Open(folder);
-    game.SetBackupsKept(
-        QSettings()
-            .value(QStringLiteral("GameFolder/Backups"), CGameFolder::kDefaultBackupsKept)
-            .toInt());
-    SoundWriteResult written;
-    if (error.empty())
+    if (!built.Ok())
     {
-        written = game.WriteSound(n, built.Value(), {state.backupPath, {}, {}});
-        error = written.message;
+        AfxMessageBox(built.Error(), MessageKind::Warning);
+        return Saved::No;
     }
-    // A sound that went in but could not be read back still has its backup.
-    if (written.IsWritten())
-        state.backupPath = game.GetBackupPath();
-    if (!error.empty())
+    const GameBytes& bytes = built.Value();
+    SoundWriteOptions options;
+    options.document = pDoc->SaveToBytes();
+    for (;;)
     {
-        AfxMessageBox(error, MessageKind::Warning);
-        return false;
+        CGameFolder game;
+        if (const std::string error = game.Open(origin.folder); !error.empty())
+        {
+            AfxMessageBox(error, MessageKind::Warning);
+            return Saved::No;
+        }
+        options.earlierBackup = state.backupPath;
+        options.expected = state.expected;
+        const SoundWriteResult written = WriteWaiting(game, origin.sound, bytes, options);
+        // A sound that went in but could not be read back still has its backup.
+        if (written.IsWritten())
+        {
+            state.backupPath = game.GetBackupPath();
+            state.expected = bytes;
+        }
+        switch (written.outcome)
+        {
+        case SoundWriteOutcome::Written:
+            OnWritten(pDoc, origin, bytes.size());
+            return Saved::Yes;
+        case SoundWriteOutcome::NotReadBack:
+            AfxMessageBox(written.message, MessageKind::Warning);
+            return Saved::Unchecked;
+        case SoundWriteOutcome::ChangedInGame:
+            break;
+        case SoundWriteOutcome::GaveUp:
+            m_app.SetIdleText(written.message);
+            return Saved::No;
+        case SoundWriteOutcome::Failed:
+            AfxMessageBox(written.message, MessageKind::Warning);
+            return Saved::No;
+        }
+        switch (AskChangedInGame(origin.sound))
+        {
+        case Answer::Yes:
+            // Over what is there now, unless that changes too before the write.
+            state.expected = CurrentSound(origin.folder, origin.sound);
+            continue;
+        case Answer::No:
+            return Saved::AnotherSound;
+        default:
+            return Saved::No;
+        }
     }
-    pDoc->SetModifiedFlag(false);
-    m_app.SetIdleText(WroteGameSoundText(folder, n, built.Value().size()));
-    return true;
+}
+
+SoundWriteResult CGameFolderCommands::WriteWaiting(CGameFolder& game, int n,
+                                                   const GameBytes& resource,
+                                                   SoundWriteOptions options) const
+{
+    game.SetBackupsKept(BackupsKept());
+    CGameWriteWait wait(game.GetPath(), m_askAfter);
+    options.keepWaiting = [&wait](std::chrono::milliseconds waited)
+    { return wait.KeepWaiting(waited); };
+    return game.WriteSound(n, resource, options);
+}
+
+// A document without a file of its own is saved now; one with a file stays modified until
+// that file is saved too.
+void CGameFolderCommands::OnWritten(CSoundDoc* pDoc, const GameOrigin& origin, std::size_t bytes)
+{
+    if (pDoc->GetPathName().empty())
+    {
+        pDoc->SetModifiedFlag(false);
+        m_app.Recovery().Store().Forget(pDoc);
+    }
+    m_app.SetIdleText(WroteGameSoundText(origin.folder, origin.sound, bytes));
 }
 
 QStringList CGameFolderCommands::RecentGames() const
@@ -186,12 +279,10 @@ void CGameFolderCommands::AddRecentGame(const std::string& dir)
     list.WriteList(settings);
 }
 
-bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
+std::optional<CGameFolderCommands::Target>
+CGameFolderCommands::ChooseTarget(const CSoundSession& session)
 {
-    CSoundSession* pSession = m_app.Documents().GetSession(pDoc);
-    if (pSession == nullptr)
-        return false;
-    const GameOrigin oldOrigin = pSession->GetGameOrigin();
+    const GameOrigin oldOrigin = session.GetGameOrigin();
     QStringList games = RecentGames();
     if (oldOrigin.IsSet())
     {
@@ -200,33 +291,61 @@ bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
     }
     CGameTargetDialog dialog(games, oldOrigin.sound, AskGameFolder, m_app.GetMainFrame());
     if (dialog.exec() != QDialog::Accepted || dialog.GetNumber() < 0)
-        return false;
-    const GameOrigin target{AbsoluteFolder(dialog.GetFolder().toStdString()), dialog.GetNumber()};
-    const bool bSameTarget = target == oldOrigin;
-    WriteState state = bSameTarget ? m_writes[pDoc] : WriteState{};
-    if (const std::string replaced = dialog.DescribeReplaced(); !replaced.empty() && !bSameTarget)
+        return std::nullopt;
+    Target target{{AbsoluteFolder(dialog.GetFolder().toStdString()), dialog.GetNumber()}, {}};
+    if (target.origin == oldOrigin)
+    {
+        target.state = m_writes[session.GetDocument()];
+        return target;
+    }
+    if (const std::string replaced = dialog.DescribeReplaced(); !replaced.empty())
     {
         const std::string question =
-            "The game folder " + ToDisplayUtf8(target.folder) + " holds " + replaced +
-            " already. Replace it with this song?\n\nThe game's files that change are copied to " +
-            ToDisplayUtf8((fs::path(target.folder) / ".tarvok-backup").string()) + " first.";
+            "The game folder " + ToDisplayUtf8(target.origin.folder) + " holds " + replaced +
+            " already. Replace it with this song?\n\nThe game's files that change are copied "
+            "to " +
+            ToDisplayUtf8((fs::path(target.origin.folder) / ".tarvok-backup").string()) + " first.";
         if (AfxMessageBox(question, MessageKind::Question, Buttons::OkCancel) != Answer::Ok)
-            return false;
-        state.bConfirmed = true;
+            return std::nullopt;
+        target.state.bConfirmed = true;
     }
-    const WriteState oldState = m_writes[pDoc];
-    pSession->SetGameOrigin(target);
-    m_writes[pDoc] = state;
-    if (!SaveIntoGame(pDoc))
+    // What the person agreed to replace, or the free number they chose.
+    target.state.expected = CurrentSound(target.origin.folder, target.origin.sound);
+    return target;
+}
+
+bool CGameFolderCommands::SaveIntoChosenGame(CSoundDoc* pDoc)
+{
+    CSoundSession* pSession = m_app.Documents().GetSession(pDoc);
+    if (pSession == nullptr)
+        return false;
+    for (;;)
     {
+        const std::optional<Target> target = ChooseTarget(*pSession);
+        if (!target)
+            return false;
+        const GameOrigin oldOrigin = pSession->GetGameOrigin();
+        const WriteState oldState = m_writes[pDoc];
+        pSession->SetGameOrigin(target->origin);
+        m_writes[pDoc] = target->state;
+        const Saved saved = SaveIntoGame(pDoc);
+        if (saved == Saved::Yes || saved == Saved::Unchecked)
+        {
+            BelongsTo(pDoc, target->origin);
+            return saved == Saved::Yes;
+        }
         pSession->SetGameOrigin(oldOrigin);
         m_writes[pDoc] = oldState;
-        return false;
+        if (saved != Saved::AnotherSound)
+            return false;
     }
-    AddRecentGame(target.folder);
-    // From now on the document is that game sound: Save writes there again.
-    pDoc->SetPathName({});
-    pDoc->SetTitle(GameSoundTitle(target.folder, target.sound));
+}
+
+// The document keeps its own file, if it has one; the title names the game's sound as well.
+void CGameFolderCommands::BelongsTo(CSoundDoc* pDoc, const GameOrigin& origin)
+{
+    AddRecentGame(origin.folder);
+    if (pDoc->GetPathName().empty())
+        pDoc->SetTitle(SoundTitle(origin));
     m_app.Documents().UpdateFrameTitles(pDoc);
-    return true;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playback/ChipSynth.h"
 #include "playback/SoundPlayThread.h"
+#include "playback/ToneSynth.h"
 #include "views/VoiceScopeSource.h"
 
 #include <algorithm>
@@ -25,6 +27,12 @@ public:
         return m_pThread != nullptr &&
                (m_pThread->IsPlaying() || ScopeWindowsMove(m_pThread->GetVoiceScopes(),
                                                            CVoiceScopeRing::NowInSamples()));
+    }
+    int FullScale() const override
+    {
+        // The chips' steps ring a little past their level.
+        const bool bSine = m_pThread == nullptr || m_pThread->GetSynthKind() == SynthKind::Sine;
+        return bSine ? CToneSynth::kPeak : CChipSynth::kPeak * 9 / 8;
     }
 
 private:

@@ -3,6 +3,7 @@
 
 #include "resources/ResourceTables.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -59,10 +60,30 @@ QMessageBox::StandardButtons BoxButtons(Buttons buttons)
     return QMessageBox::Ok;
 }
 
+// The i-th button of the set, in the order the request names them.
+QMessageBox::StandardButton OrderedButton(Buttons buttons, std::size_t i)
+{
+    switch (buttons)
+    {
+    case Buttons::OkCancel:
+        return i == 0 ? QMessageBox::Ok : QMessageBox::Cancel;
+    case Buttons::YesNo:
+        return i == 0 ? QMessageBox::Yes : QMessageBox::No;
+    case Buttons::YesNoCancel:
+        return i == 0 ? QMessageBox::Yes : i == 1 ? QMessageBox::No : QMessageBox::Cancel;
+    case Buttons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 Answer RunMessageBox(const MessageRequest& request, const QString& caption)
 {
     QMessageBox box(BoxIcon(request.kind), caption, QString::fromStdString(request.text),
                     BoxButtons(request.buttons), DialogParent());
+    for (std::size_t i = 0; i < request.buttonTexts.size(); ++i)
+        if (QAbstractButton* pButton = box.button(OrderedButton(request.buttons, i)))
+            pButton->setText(QString::fromStdString(request.buttonTexts[i]));
     if (request.defaultButton == DefaultButton::Second)
         box.setDefaultButton(request.buttons == Buttons::OkCancel ? QMessageBox::Cancel
                                                                   : QMessageBox::No);

@@ -16,7 +16,7 @@
 void CSoundCommands::CreateActions(CCommandActions& commands)
 {
     AddTransportActions(commands);
-    AddSequenceActions(commands);
+    AddPatternAndRangeActions(commands);
     AddVoiceActions(commands);
     AddMuteActions(commands);
 }
@@ -65,25 +65,30 @@ void CSoundCommands::AddTransportActions(CCommandActions& commands)
         });
 }
 
-void CSoundCommands::AddSequenceActions(CCommandActions& commands)
+void CSoundCommands::AddPatternAndRangeActions(CCommandActions& commands)
 {
-    // The sequence editor's own: disabled while the pattern editor has the keys.
     CMainFrame* pMainWnd = m_app.GetMainFrame();
+    const auto view = [pMainWnd] { return pMainWnd->GetActiveView(); };
+    const auto inView = [view] { return CommandState{view() != nullptr}; };
+    // The play range's ends are the sequence editor's: disabled while the pattern editor has
+    // the keys.
     const auto sequence = [pMainWnd]
     { return qobject_cast<CSoundSequenceView*>(pMainWnd->GetActiveView()); };
     const auto inSequence = [sequence] { return CommandState{sequence() != nullptr}; };
     commands.Add(
-        ID_PATTERN_NEW, [sequence] { sequence()->OnNewPattern(); }, inSequence);
+        ID_PATTERN_NEW, [view] { view()->OnNewPattern(); }, inView);
     commands.Add(
         ID_RANGE_START, [sequence] { sequence()->OnSetStartPosition(); }, inSequence);
     commands.Add(
         ID_RANGE_END, [sequence] { sequence()->OnSetEndPosition(); }, inSequence);
     commands.Add(
-        ID_PATTERN_PROPERTIES, [sequence] { sequence()->OnPatternProperties(); },
-        [sequence]
+        ID_RANGE_WHOLE, [view] { view()->OnWholeSongRange(); }, inView);
+    commands.Add(
+        ID_PATTERN_PROPERTIES, [view] { view()->OnPatternProperties(); },
+        [view]
         {
-            const CSoundSequenceView* pView = sequence();
-            return CommandState{pView != nullptr && pView->GetCursorPattern() != nullptr};
+            const CSoundBase* pView = view();
+            return CommandState{pView != nullptr && pView->GetPropertiesPattern() != nullptr};
         });
 }
 
@@ -97,6 +102,8 @@ void CSoundCommands::AddVoiceActions(CCommandActions& commands)
         });
     commands.AddControl(IDC_SOUND_OCTAVE,
                         [&keyboard](QWidget* pParent) { return keyboard.CreateSpinBox(pParent); });
+    commands.AddControl(IDC_SOUND_EDITSTEP, [&keyboard](QWidget* pParent)
+                        { return keyboard.CreateEditStepSpinBox(pParent); });
 
     CChipChoice& choice = m_app.ChipChoice();
     for (const ChipCommand& chip : kChipCommands)

@@ -16,7 +16,7 @@ public:
 
 private:
     void AddTransportActions(CCommandActions& commands);
-    void AddSequenceActions(CCommandActions& commands);
+    void AddPatternAndRangeActions(CCommandActions& commands);
     void AddVoiceActions(CCommandActions& commands);
     void AddMuteActions(CCommandActions& commands);
 

@@ -312,10 +312,11 @@ bool CSoundManageDialog::ApplyChange()
     if (pPattern == nullptr)
         return false;
     SoundEdits::ChangePattern(*m_pSession, {}, pPattern->GetId(), name, nRows);
-    m_strName = name;
+    // A name another pattern of the channel has was made distinct.
+    m_strName = pPattern->GetName();
     m_nRows = nRows;
-    m_pList->selectedItems().front()->setText(DisplayName(name));
-    m_pChange->setEnabled(false);
+    m_pList->selectedItems().front()->setText(DisplayName(m_strName));
+    ShowFields();
     return true;
 }
 

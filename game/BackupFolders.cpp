@@ -2,6 +2,7 @@
 #include "game/BackupFolders.h"
 
 #include "framework/AtomicFile.h"
+#include "game/GameDocuments.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,8 +18,6 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr const char* kBackupFolder = ".tarvok-backup";
-// Kept for the documents of a later version; it must not lead out of the game either.
-constexpr const char* kDocumentsFolder = ".tarvok";
 constexpr const char* kUnfinished = "-unfinished";
 constexpr const char* kMarkerName = ".made-by-tarvok";
 constexpr const char* kMarkerText = "Tarvok copied the game's files here before it changed them.\n";
@@ -78,11 +77,6 @@ bool IsLink(const fs::path& path)
     return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-std::string LinkMessage(const fs::path& path)
-{
-    return path.string() + " is a link; remove it or move it away";
-}
-
 std::string WriteMarker(const std::string& folder)
 {
     const std::string path = (fs::path(folder) / kMarkerName).string();
@@ -100,16 +94,24 @@ std::string CBackupFolders::Root() const
     return (fs::path(m_dir) / kBackupFolder).string();
 }
 
+std::string CBackupFolders::LinkMessage(const std::string& path)
+{
+    return path + " is a link; remove it or move it away";
+}
+
 std::string CBackupFolders::CheckNoLinks() const
 {
-    for (const char* name : {kBackupFolder, kDocumentsFolder})
-        if (IsLink(fs::path(m_dir) / name))
-            return LinkMessage(fs::path(m_dir) / name);
-    std::error_code ec;
-    for (fs::directory_iterator it(Root(), ec); !ec && it != fs::directory_iterator();
-         it.increment(ec))
-        if (it->is_symlink(ec))
-            return LinkMessage(it->path());
+    for (const char* name : {kBackupFolder, GameDocuments::kFolder})
+    {
+        const fs::path folder = fs::path(m_dir) / name;
+        if (IsLink(folder))
+            return LinkMessage(folder.string());
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+             it.increment(ec))
+            if (it->is_symlink(ec))
+                return LinkMessage(it->path().string());
+    }
     return {};
 }
 
@@ -185,13 +187,17 @@ std::string CBackupFolders::Make(const std::vector<std::string>& names, std::str
         return error;
     const std::string unfinished = finalPath + kUnfinished;
     for (const std::string& name : names)
-        if (!CopyFileBytes((fs::path(m_dir) / name).string(),
-                           (fs::path(unfinished) / name).string()))
+    {
+        const fs::path copy = fs::path(unfinished) / name;
+        std::error_code ec;
+        fs::create_directories(copy.parent_path(), ec);
+        if (!CopyFileBytes((fs::path(m_dir) / name).string(), copy.string()))
         {
             const std::string error = "cannot back up " + name + ": " + std::strerror(errno);
             Remove(unfinished);
             return error;
         }
+    }
     if (::rename(unfinished.c_str(), finalPath.c_str()) != 0)
     {
         const std::string error =

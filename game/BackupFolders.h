@@ -19,11 +19,14 @@ public:
     // The folder the backups are in.
     std::string Root() const;
     // "" or a message naming the first of Tarvok's folders in dir (the backups and .tarvok),
-    // or of the entries of the backups folder, that is a symbolic link.
+    // or of the entries in them, that is a symbolic link.
     std::string CheckNoLinks() const;
+    // "<path> is a link; remove it or move it away".
+    static std::string LinkMessage(const std::string& path);
     // Removes the folders a killed write left unfinished.
     void RemoveUnfinished() const;
-    // Makes a finished backup holding copies of the named files. Returns "" or the reason.
+    // Makes a finished backup holding copies of the named files (names relative to dir, which
+    // keep their folders in the copy). Returns "" or the reason.
     std::string Make(const std::vector<std::string>& names, std::string& path) const;
     // Whether path is a folder (not a link) that holds the marker of a backup made here.
     static bool IsMadeHere(const std::string& path);

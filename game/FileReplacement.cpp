@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,6 +111,8 @@ CFileReplacement::Outcome CFileReplacement::Commit(std::string& error)
         error = MakeBackup();
     }
     if (error.empty())
+        error = MakeFolders();
+    if (error.empty())
         error = WriteTemps();
     if (!error.empty())
     {
@@ -142,6 +145,10 @@ std::string CFileReplacement::CheckWritable()
         std::error_code ec;
         const fs::file_status status = fs::symlink_status(Path(file.name), ec);
         file.bExists = fs::exists(status);
+        const fs::path folder = fs::path(file.name).parent_path();
+        const fs::file_status folderStatus = fs::symlink_status(Path(folder.string()), ec);
+        if (!folder.empty() && fs::exists(folderStatus) && !fs::is_directory(folderStatus))
+            return folder.string() + " is not a folder";
         if (!file.bExists)
             continue;
         if (!fs::is_regular_file(status))
@@ -154,21 +161,45 @@ std::string CFileReplacement::CheckWritable()
     return {};
 }
 
+// In the folder and in each folder inside it that this replacement writes to.
 void CFileReplacement::RemoveLeftovers() const
 {
     CBackupFolders(m_dir).RemoveUnfinished();
+    std::set<fs::path> folders{fs::path()};
+    for (const File& file : m_files)
+        folders.insert(fs::path(file.name).parent_path());
     std::error_code ec;
     std::vector<fs::path> temps;
-    for (fs::directory_iterator it(m_dir, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec))
-    {
-        const std::string target = TempTarget(it->path().filename().string());
-        if (!target.empty() && m_isReplaceable && m_isReplaceable(target) &&
-            fs::is_regular_file(it->symlink_status(ec)))
-            temps.push_back(it->path());
-    }
+    for (const fs::path& folder : folders)
+        for (fs::directory_iterator it(fs::path(m_dir) / folder, ec);
+             !ec && it != fs::directory_iterator(); it.increment(ec))
+        {
+            const std::string target = TempTarget(it->path().filename().string());
+            if (!target.empty() && m_isReplaceable && m_isReplaceable((folder / target).string()) &&
+                fs::is_regular_file(it->symlink_status(ec)))
+                temps.push_back(it->path());
+        }
     for (const fs::path& temp : temps)
         fs::remove(temp, ec);
+}
+
+// A folder inside dir that a new file goes into, made when missing; never one that is a link.
+std::string CFileReplacement::MakeFolders() const
+{
+    for (const File& file : m_files)
+    {
+        const fs::path folder = fs::path(file.name).parent_path();
+        if (folder.empty())
+            continue;
+        struct stat st
+        {
+        };
+        if (::mkdir(Path(folder.string()).c_str(), 0777) != 0 && errno != EEXIST)
+            return "cannot make the folder " + Path(folder.string()) + ": " + Reason(errno);
+        if (::lstat(Path(folder.string()).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return folder.string() + " is not a folder";
+    }
+    return {};
 }
 
 std::string CFileReplacement::MakeBackup()

@@ -30,6 +30,7 @@ public:
 
     // "" or why the folder cannot take a replacement.
     static std::string CheckFolder(const std::string& dir);
+    // name is relative to the folder and may lie in a folder inside it (made when missing).
     void Add(const std::string& name, std::vector<std::uint8_t> contents);
     // Unless Done, error holds the reason. A failure before the renames leaves every file as
     // it was (and no backup folder); one during them puts the renamed files back from the
@@ -50,6 +51,7 @@ private:
     std::string Path(const std::string& name) const;
     std::string CheckWritable();
     void RemoveLeftovers() const;
+    std::string MakeFolders() const;
     std::string MakeBackup();
     std::string WriteTemps();
     std::string RenameAll();

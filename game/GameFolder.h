@@ -69,6 +69,10 @@ struct SoundWriteOptions
     // Asked every so often while another write into the game goes on, with the time waited;
     // false gives up. Without it the write waits as long as it takes.
     std::function<bool(std::chrono::milliseconds waited)> keepWaiting;
+    // The document the resource was made from, as a .tks file's bytes: the game keeps it
+    // beside the sound (GameDocuments), written with the game's files. Empty: none is
+    // written, and one kept from before stays as it is.
+    std::string document;
 };
 
 // An AGI game folder of either layout (version 2: SNDDIR and VOL files; version 3: <ID>DIR
@@ -104,7 +108,8 @@ public:
     // Stores the resource as sound n (compressed in a version 3 game when that is smaller): in
     // place when it fits in the record it replaces (and no other entry shares that record),
     // else at the end of the last VOL file or in a new one. The files that change are backed
-    // up first; nothing changes on a refusal. One write at a time goes into a game: the
+    // up first, and so is the document kept with it (options.document), which is written
+    // along; nothing changes on a refusal. One write at a time goes into a game: the
     // folder is locked, then read afresh, for the whole write. Nothing is written through a
     // symbolic link out of the game.
     SoundWriteResult WriteSound(int n, const GameBytes& resource,

@@ -6,11 +6,41 @@
 #include "game/BackupFolders.h"
 #include "game/FileReplacement.h"
 #include "game/FolderLock.h"
+#include "game/GameDocuments.h"
 #include "sound/AgiResource.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
+
+namespace
+{
+// Moves what from holds and to does not into to, into the folders inside too; false on a
+// failure.
+bool MoveMissingCopies(const fs::path& from, const fs::path& to)
+{
+    std::error_code ec;
+    std::vector<fs::path> copies;
+    for (fs::directory_iterator it(from, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec))
+        copies.push_back(it->path());
+    if (ec)
+        return false;
+    for (const fs::path& copy : copies)
+    {
+        const fs::path target = to / copy.filename();
+        const fs::file_status there = fs::symlink_status(target, ec);
+        if (!fs::exists(there))
+            fs::rename(copy, target, ec);
+        else if (fs::is_directory(there) && fs::is_directory(fs::symlink_status(copy, ec)) &&
+                 !MoveMissingCopies(copy, target))
+            return false;
+        if (ec)
+            return false;
+    }
+    return true;
+}
+} // namespace
 
 SoundWriteResult CGameFolder::WriteSound(int n, const GameBytes& resource,
                                          const SoundWriteOptions& options)
@@ -70,6 +100,9 @@ SoundWriteResult CGameFolder::WriteLocked(int n, const GameBytes& resource,
                                  [this](const std::string& name) { return IsReplaceable(name); });
     if (std::string error = PlaceSound(n, resource, directory, replacement); !error.empty())
         return {SoundWriteOutcome::Failed, SoundError(n, "cannot be written: " + error)};
+    if (!options.document.empty())
+        replacement.Add(GameDocuments::NameOf(n),
+                        {options.document.begin(), options.document.end()});
     std::string error;
     const CFileReplacement::Outcome outcome = replacement.Commit(error);
     if (outcome == CFileReplacement::Outcome::Failed)
@@ -100,10 +133,11 @@ bool CGameFolder::StillHolds(int n, const GameBytes& expected) const
     return ReadSound(n, current).empty() && current == expected;
 }
 
-// The directory file and the volume files of the layout read, in any case.
+// The directory file and the volume files of the layout read, in any case, and the documents
+// kept beside the sounds.
 bool CGameFolder::IsReplaceable(const std::string& name) const
 {
-    return Lower(name) == Lower(m_found.dirName) ||
+    return GameDocuments::IsDocumentName(name) || Lower(name) == Lower(m_found.dirName) ||
            AgiVolNumber(name, m_found.version == 3 ? m_found.id : std::string()) >= 0;
 }
 
@@ -116,18 +150,8 @@ void CGameFolder::FoldBackupInto(const std::string& earlierBackup)
         !CBackupFolders::IsMadeHere(earlierBackup) ||
         !fs::equivalent(fs::path(earlierBackup).parent_path(), CBackupFolders(m_dir).Root(), ec))
         return;
-    std::vector<fs::path> copies;
-    for (fs::directory_iterator it(m_backupPath, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec))
-        copies.push_back(it->path());
-    for (const fs::path& copy : copies)
-    {
-        const fs::path target = fs::path(earlierBackup) / copy.filename();
-        if (!fs::exists(fs::symlink_status(target, ec)))
-            fs::rename(copy, target, ec);
-        if (ec)
-            return;
-    }
+    if (!MoveMissingCopies(m_backupPath, earlierBackup))
+        return;
     fs::remove_all(m_backupPath, ec);
     m_backupPath = earlierBackup;
 }

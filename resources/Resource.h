@@ -27,6 +27,7 @@ constexpr UINT ID_SOUND_PROPERTIES = 161;
 constexpr UINT ID_EXPORT_MIDI = 165;
 constexpr UINT ID_RANGE_START = 174;
 constexpr UINT ID_RANGE_END = 175;
+constexpr UINT ID_RANGE_WHOLE = 176;
 constexpr UINT ID_VIEW_SOUNDBAR = 177;
 constexpr UINT ID_EDIT_HISTORY = 190;
 constexpr UINT ID_EXPORT_WAV = 240;
@@ -44,6 +45,8 @@ constexpr UINT ID_SOUND_PLAYFROM = 270;
 constexpr UINT ID_NOTEKEYS_POSITION = 271;
 constexpr UINT ID_HELP_KEYS = 340;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
+// The toolbar's edit step box: the rows an entry moves the pattern cursor on.
+constexpr UINT IDC_SOUND_EDITSTEP = 273;
 // The fourth sound chip, the interpreter's note fade (radio items, in the order of FadeKind)
 // and the VGM export.
 constexpr UINT ID_CHIP_SPEAKER = 310;
@@ -78,6 +81,8 @@ constexpr UINT IDS_PROMPT_OCTAVE = 180;
 constexpr UINT IDS_PROMPT_ATTENUATION = 181;
 constexpr UINT IDS_PROMPT_NOISEFREQ = 182;
 constexpr UINT IDS_PROMPT_NOISETYPE = 183;
+// The note keys typed in the sequence editor, once.
+constexpr UINT IDS_SEQUENCE_NOTEKEYS = 184;
 
 // Standard strings.
 constexpr UINT AFX_IDS_APP_TITLE = 57344;

@@ -3,6 +3,8 @@
 
 #include <QObject>
 
+#include <algorithm>
+
 namespace
 {
 QString Channel(int channel)
@@ -28,9 +30,11 @@ QString Place(int channel, std::int32_t row)
     return QObject::tr("%1 row %2").arg(Channel(channel)).arg(row);
 }
 
-QString Step(const SequencePos& pos)
+// Named by its song position, as the sequence editor numbers its lines.
+QString Step(const CSoundDoc& doc, const SequencePos& pos)
 {
-    return QObject::tr("%1 step %2").arg(Channel(pos.channel)).arg(pos.step);
+    const std::int64_t row = std::int64_t{pos.step} * std::max(doc.GetStepSize(), 1);
+    return QObject::tr("%1 step %2").arg(Channel(pos.channel)).arg(row);
 }
 
 // What a single typed cell now holds, in the editor's own spelling.
@@ -78,18 +82,21 @@ QString AtRow(const CSoundDoc& doc, const QString& kind, PatternId id, std::int3
 QString AtStep(const CSoundDoc& doc, const QString& kind, const SequencePos& pos, PatternId placed)
 {
     if (placed == 0)
-        return QObject::tr("%1 at %2").arg(kind, Step(pos));
-    return Placed(kind, PatternName(doc, placed).toStdString(), pos);
+        return QObject::tr("%1 at %2").arg(kind, Step(doc, pos));
+    return Placed(doc, kind, PatternName(doc, placed).toStdString(), pos);
 }
 
-QString Placed(const QString& kind, const std::string& patternName, const SequencePos& pos)
+QString Placed(const CSoundDoc& doc, const QString& kind, const std::string& patternName,
+               const SequencePos& pos)
 {
-    return QObject::tr("%1 %2 at %3").arg(kind, QString::fromStdString(patternName), Step(pos));
+    return QObject::tr("%1 %2 at %3")
+        .arg(kind, QString::fromStdString(patternName), Step(doc, pos));
 }
 
-QString Move(const QString& kind, const SequencePos& from, const SequencePos& to)
+QString Move(const CSoundDoc& doc, const QString& kind, const SequencePos& from,
+             const SequencePos& to)
 {
-    return QObject::tr("%1 from %2 to %3").arg(kind, Step(from), Step(to));
+    return QObject::tr("%1 from %2 to %3").arg(kind, Step(doc, from), Step(doc, to));
 }
 
 QString OfPattern(const CSoundDoc& doc, const QString& kind, PatternId id)

@@ -17,8 +17,10 @@ QString Cells(const CSoundDoc& doc, const QString& kind, PatternId id, std::int3
 QString AtRow(const CSoundDoc& doc, const QString& kind, PatternId id, std::int32_t row);
 QString AtStep(const CSoundDoc& doc, const QString& kind, const SequencePos& pos,
                PatternId placed = 0);
-QString Placed(const QString& kind, const std::string& patternName, const SequencePos& pos);
-QString Move(const QString& kind, const SequencePos& from, const SequencePos& to);
+QString Placed(const CSoundDoc& doc, const QString& kind, const std::string& patternName,
+               const SequencePos& pos);
+QString Move(const CSoundDoc& doc, const QString& kind, const SequencePos& from,
+             const SequencePos& to);
 QString OfPattern(const CSoundDoc& doc, const QString& kind, PatternId id);
 QString NewPattern(const QString& kind, int channel, const std::string& name);
 QString Properties(const SoundProperties& props);

@@ -91,10 +91,15 @@ Answer CautiousAnswer(Buttons buttons)
     return Answer::Ok;
 }
 
+Answer ShowMessageBox(const MessageRequest& request)
+{
+    return Messages().ShowMessage(request);
+}
+
 Answer AfxMessageBox(const std::string& text, MessageKind kind, Buttons buttons,
                      DefaultButton defaultButton)
 {
-    return Messages().ShowMessage({text, kind, buttons, defaultButton, {}});
+    return ShowMessageBox({text, kind, buttons, defaultButton, {}, {}});
 }
 
 void ShowFailure(const Failure& failure, MessageKind refusedKind)

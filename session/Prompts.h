@@ -4,6 +4,7 @@
 #include "framework/Result.h"
 
 #include <string>
+#include <vector>
 
 // How the editor talks to a person: message boxes and file choosers. The core never asks;
 // its operations return a Result, and the editor shows the failures through these. Tests
@@ -47,6 +48,9 @@ struct MessageRequest
     DefaultButton defaultButton = DefaultButton::First;
     // Empty means the application's title.
     std::string caption;
+    // Texts in place of the buttons' own, in their order ("Overwrite" for Yes, say); the
+    // answer is still the button's.
+    std::vector<std::string> buttonTexts;
 };
 
 // The answer when nobody can be asked: the one that changes nothing.
@@ -89,6 +93,7 @@ void SetMessageSink(IMessageSink* pSink);
 void SetFileNameSource(IFileNameSource* pSource);
 IFileNameSource& GetFileNameSource();
 
+Answer ShowMessageBox(const MessageRequest& request);
 Answer AfxMessageBox(const std::string& text, MessageKind kind = MessageKind::Plain,
                      Buttons buttons = Buttons::Ok,
                      DefaultButton defaultButton = DefaultButton::First);

@@ -53,8 +53,10 @@ bool CSoundEditCommand::mergeWith(const QUndoCommand* pOther)
     const auto* pNext = dynamic_cast<const CSoundEditCommand*>(pOther);
     if (pNext == nullptr || pNext->m_nMergeKey != m_nMergeKey || m_pOwner->IsReplaying())
         return false;
-    // The first step's undo already restores what was there before both.
+    // The first step's undo already restores what was there before both; the history
+    // names what both made.
     m_redo = pNext->m_redo;
+    setText(pNext->text());
     return true;
 }
 

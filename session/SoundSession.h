@@ -7,12 +7,14 @@
 #include "sound/SoundDoc.h"
 
 #include <QObject>
+#include <QUuid>
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-// Where a sound opened from a game folder came from, and where Save puts it back.
+// The game folder and sound number a document came from or last went into: the ones Save into
+// Game offers first.
 struct GameOrigin
 {
     std::string folder;
@@ -38,6 +40,9 @@ public:
     CSoundUndo& Undo() { return m_undo; }
     const CSoundUndo& Undo() const { return m_undo; }
     const SoundViewServices& Services() const { return m_services; }
+    // Names this open document among all others, of any running program, for as long as it
+    // is open.
+    const QUuid& GetIdentity() const { return m_identity; }
     void SetServices(const SoundViewServices& services) { m_services = services; }
 
     // The pattern the pattern editor shows; null for none, or once it has left the document.
@@ -93,6 +98,7 @@ private:
     CSoundDoc* m_pDoc;
     SoundViewServices m_services;
     CSoundUndo m_undo;
+    const QUuid m_identity = QUuid::createUuid();
     PatternId m_currentPattern = 0;
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;

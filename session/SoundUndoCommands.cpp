@@ -6,6 +6,9 @@
 #include "session/SoundUndo.h"
 #include "sound/SoundDoc.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace
 {
 using Action = CSoundEditCommand::Action;
@@ -52,20 +55,47 @@ void Reborn(CSoundDoc& doc, PatternBirth& birth)
     doc.RestorePattern(birth.removed);
     doc.SetNextPatternNumber(birth.channel, birth.numberAfter);
 }
+
+bool NameTaken(const CSoundDoc& doc, int channel, const std::string& name, PatternId self)
+{
+    for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
+        if (pPattern->GetId() != self && pPattern->GetName() == name)
+            return true;
+    return false;
+}
+
+// Two patterns of one channel never share a name, so that a list of them tells them apart:
+// a name taken by another becomes a copy's "NNN (name)", with the first free number from the
+// channel's next one.
+std::string FreeName(const CSoundDoc& doc, int channel, const std::string& name, PatternId self = 0)
+{
+    if (!NameTaken(doc, channel, name, self))
+        return name;
+    // A file may hold any next number; counting on from it in 64 bits cannot wrap.
+    for (std::int64_t n = std::max(doc.GetNextPatternNumber(channel), 0);; ++n)
+    {
+        char szNumber[24];
+        std::snprintf(szNumber, sizeof szNumber, "%03lld", static_cast<long long>(n));
+        std::string candidate = szNumber + (" (" + name + ")");
+        if (!NameTaken(doc, channel, candidate, self))
+            return candidate;
+    }
+}
 } // namespace
 
 namespace SoundEdits
 {
 void SetCells(CSoundSession& session, const EditorPosition& at, const QString& text, PatternId id,
-              std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge)
+              std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge,
+              std::uint32_t nTyping)
 {
     CSoundDoc* pDoc = session.GetDocument();
     const std::vector<SoundCell> before =
         pDoc->GetCells(id, row, static_cast<std::int32_t>(cells.size()));
     if (before.empty() || std::equal(before.begin(), before.end(), cells.begin()))
         return;
-    const std::uint64_t nKey =
-        (std::uint64_t{id} << 40) ^ (std::uint64_t(row) << 20) ^ cells.size();
+    const std::uint64_t nKey = (std::uint64_t{id} << 40) ^ (std::uint64_t(row) << 20) ^
+                               cells.size() ^ (std::uint64_t{nTyping} << 32);
     Run(
         session, at, EditNames::Cells(*pDoc, text, id, row, before, cells),
         [id, row, cells](CSoundDoc& doc) { doc.SetCells(id, row, cells); },
@@ -133,7 +163,7 @@ void MovePlacement(CSoundSession& session, const EditorPosition& at, const Seque
     if (id == 0 || from == to)
         return;
     Run(
-        session, at, EditNames::Move(QObject::tr("Move Pattern"), from, to),
+        session, at, EditNames::Move(*pDoc, QObject::tr("Move Pattern"), from, to),
         [from, to, id](CSoundDoc& doc)
         {
             doc.SetPlacement(from, 0);
@@ -220,9 +250,10 @@ PatternId NewPattern(CSoundSession& session, const EditorPosition& at, int chann
 {
     if (channel < 0 || channel >= kChannelCount)
         return 0;
+    const std::string free = FreeName(*session.GetDocument(), channel, name);
     return Birth(
-        session, at, EditNames::NewPattern(QObject::tr("New Pattern"), channel, name), channel,
-        [channel, rows, name](CSoundDoc& doc) { return doc.NewPattern(channel, rows, name); },
+        session, at, EditNames::NewPattern(QObject::tr("New Pattern"), channel, free), channel,
+        [channel, rows, free](CSoundDoc& doc) { return doc.NewPattern(channel, rows, free); },
         pPlace, CellBytes(static_cast<std::size_t>(std::max(rows, 0))));
 }
 
@@ -235,8 +266,17 @@ PatternId CopyPattern(CSoundSession& session, const EditorPosition& at, PatternI
     return Birth(
         session, at, EditNames::OfPattern(*pDoc, QObject::tr("Copy Pattern"), source),
         pDoc->FindPatternChannel(pSource),
-        [source](CSoundDoc& doc) { return doc.DuplicatePattern(source); }, nullptr,
-        CellBytes(static_cast<std::size_t>(pSource->GetRows())));
+        [source](CSoundDoc& doc)
+        {
+            const PatternId id = doc.DuplicatePattern(source);
+            if (const CSoundPattern* pCopy = doc.FindPattern(id))
+            {
+                const int channel = doc.FindPatternChannel(pCopy);
+                doc.RenamePattern(id, FreeName(doc, channel, pCopy->GetName(), id));
+            }
+            return id;
+        },
+        nullptr, CellBytes(static_cast<std::size_t>(pSource->GetRows())));
 }
 
 PatternId PastePattern(CSoundSession& session, const EditorPosition& at, const QString& text,
@@ -245,9 +285,11 @@ PatternId PastePattern(CSoundSession& session, const EditorPosition& at, const Q
     if (pPattern == nullptr || place.channel < 0 || place.channel >= kChannelCount)
         return 0;
     const auto nCost = CellBytes(static_cast<std::size_t>(pPattern->GetRows()));
+    pPattern->SetName(FreeName(*session.GetDocument(), place.channel, pPattern->GetName()));
     auto pBlock = std::make_shared<std::unique_ptr<CSoundPattern>>(std::move(pPattern));
     const int channel = place.channel;
-    const QString name = EditNames::Placed(text, (*pBlock)->GetName(), place);
+    const QString name =
+        EditNames::Placed(*session.GetDocument(), text, (*pBlock)->GetName(), place);
     return Birth(
         session, at, name, channel,
         [pBlock, channel](CSoundDoc& doc)
@@ -280,13 +322,14 @@ void ChangePattern(CSoundSession& session, const EditorPosition& at, PatternId i
     const std::int32_t oldRows = pPattern->GetRows();
     const std::vector<SoundCell> cells = pDoc->GetCells(id, 0, oldRows);
     rows = std::clamp(rows, 0, CSoundPattern::kMaxRows);
-    if (name == oldName && rows == oldRows)
+    const std::string free = FreeName(*pDoc, pDoc->FindPatternChannel(pPattern), name, id);
+    if (free == oldName && rows == oldRows)
         return;
     Run(
         session, at, EditNames::OfPattern(*pDoc, QObject::tr("Pattern Properties"), id),
-        [id, name, rows](CSoundDoc& doc)
+        [id, free, rows](CSoundDoc& doc)
         {
-            doc.RenamePattern(id, name);
+            doc.RenamePattern(id, free);
             doc.ResizePattern(id, rows);
         },
         [id, oldName, oldRows, cells](CSoundDoc& doc)

@@ -15,15 +15,18 @@ class CSoundSession;
 // session's history.
 namespace SoundEdits
 {
-// Which nudge a merged step repeats.
+// Which steps merge into the one before: repeated nudges of the same cells, or the digit
+// that completes a typed value (of the same cells and typing, told apart by nTyping).
 enum MergeKind
 {
     kMergeNone = -1,
     kMergeAttenuation = 1,
+    kMergeTyping = 2,
 };
 
 void SetCells(CSoundSession& session, const EditorPosition& at, const QString& text, PatternId id,
-              std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge = kMergeNone);
+              std::int32_t row, const std::vector<SoundCell>& cells, MergeKind merge = kMergeNone,
+              std::uint32_t nTyping = 0);
 void InsertRow(CSoundSession& session, const EditorPosition& at, PatternId id, std::int32_t row);
 void DeleteRow(CSoundSession& session, const EditorPosition& at, PatternId id, std::int32_t row);
 

@@ -2,6 +2,7 @@
 #include "tools/ConvertGame.h"
 
 #include "game/GameFolder.h"
+#include "game/GameSoundDocument.h"
 #include "tools/ConvertMessages.h"
 
 #include <cstdio>
@@ -54,13 +55,30 @@ bool ReadGameSound(const std::string& dir, int n, std::vector<std::uint8_t>& res
     return true;
 }
 
-bool WriteGameSound(const std::string& dir, int n, const std::vector<std::uint8_t>& resource)
+bool ReadGameDocument(const std::string& dir, int n, CSoundDoc& doc)
 {
     CGameFolder game;
     if (std::string error = game.Open(dir); !error.empty())
         return Fail(error);
+    const Result<GameSoundDocument> read = ReadGameSoundDocument(game, n, doc);
+    if (!read.Ok())
+        return Fail(read.Error());
+    if (!read.Value().note.empty())
+        PrintNote(dir, read.Value().note);
+    return true;
+}
+
+bool WriteGameSound(const std::string& dir, int n, const std::vector<std::uint8_t>& resource,
+                    const std::string& document)
+{
+    CGameFolder game;
+    if (std::string error = game.Open(dir); !error.empty())
+        return Fail(error);
+    SoundWriteOptions options;
+    options.document = document;
     // The message says so when the sound went in but could not be read back.
-    if (const SoundWriteResult written = game.WriteSound(n, resource); !written.message.empty())
+    if (const SoundWriteResult written = game.WriteSound(n, resource, options);
+        !written.message.empty())
         return Fail(written.message);
     return true;
 }

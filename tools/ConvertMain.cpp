@@ -90,8 +90,20 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
     return WriteDocumentOutput(doc, options);
 }
 
+// A game's sound as a document: the one the game keeps, when it still is that sound.
+bool ConvertGameDocument(const Options& options)
+{
+    CSoundDoc doc;
+    if (!ReadGameDocument(*options.game, *options.sound, doc))
+        return false;
+    return Report(GameSoundSubject(*options.game, *options.sound),
+                  Guarded([&] { return doc.OnSaveDocument(options.output); }));
+}
+
 bool ConvertGameSound(const Options& options)
 {
+    if (&OutputFormat(options) == &DocumentFileFormat())
+        return ConvertGameDocument(options);
     std::vector<std::uint8_t> resource;
     FadeKind fade = FadeKind::None;
     if (!ReadGameSound(*options.game, *options.sound, resource, &fade))
@@ -115,23 +127,26 @@ bool ConvertAllSounds(const Options& options)
     return ConvertAllGameSounds(*options.game, options.output, OutputFormat(options).key, convert);
 }
 
-// A resource goes into the game only as the import would take it; a song, as a whole.
-Result<std::vector<std::uint8_t>> BuildGameResource(const Options& options)
+// A resource goes into the game only as the import would take it; a song, as a whole, with the
+// document it was made from, which the game keeps beside it.
+Result<std::vector<std::uint8_t>> BuildGameResource(const Options& options, std::string& document)
 {
     if (!options.bNew && &InputFormat(options) == &AgiFileFormat())
         return ReadResourceFile(options.input);
     CSoundDoc doc;
     if (Status read = ReadInput(doc, options); !read.Ok())
         return read.GetFailure();
+    document = doc.SaveToBytes();
     return BuildAgiBytes(doc, doc.GetWholeSong());
 }
 
 bool ConvertIntoGame(const Options& options)
 {
     std::vector<std::uint8_t> resource;
+    std::string document;
     const auto build = [&]() -> Status
     {
-        Result<std::vector<std::uint8_t>> built = BuildGameResource(options);
+        Result<std::vector<std::uint8_t>> built = BuildGameResource(options, document);
         if (!built.Ok())
             return built.GetFailure();
         resource = std::move(built).Value();
@@ -139,7 +154,7 @@ bool ConvertIntoGame(const Options& options)
     };
     if (!Report(SubjectOf(options), Guarded(build)))
         return false;
-    return WriteGameSound(*options.intoGame, *options.sound, resource);
+    return WriteGameSound(*options.intoGame, *options.sound, resource, document);
 }
 
 Status ConvertFile(const Options& options)

@@ -22,6 +22,32 @@ QString NoteKeysSettingsKey()
     return QStringLiteral("Editor/NoteKeys");
 }
 
+QString EditStepSettingsKey()
+{
+    return QStringLiteral("Editor/EditStep");
+}
+
+// A toolbar box named by its resource's tooltip. Neither the box nor its text takes the
+// focus, so the editor keeps the keys.
+QSpinBox* NewToolbarSpinBox(QWidget* pParent, UINT nID, int nMax, int nValue)
+{
+    const QString name = QString::fromStdString(GetTooltipText(nID));
+    auto* pSpin = new QSpinBox(pParent);
+    pSpin->setRange(0, nMax);
+    pSpin->setValue(nValue);
+    pSpin->setPrefix(name + ' ');
+    pSpin->setToolTip(name);
+    pSpin->setAccessibleName(name);
+    pSpin->setStatusTip(QString::fromStdString(GetPromptText(nID)));
+    pSpin->setFocusPolicy(Qt::NoFocus);
+    if (auto* pEdit = pSpin->findChild<QLineEdit*>())
+    {
+        pEdit->setFocusPolicy(Qt::NoFocus);
+        pEdit->setReadOnly(true);
+    }
+    return pSpin;
+}
+
 // The typing block of a US keyboard by kernel key code: ' ' marks a key of the block no
 // editor uses, '~' a key outside it.
 constexpr std::string_view kUsBlock = "~~1234567890  ~~QWERTYUIOP  ~~ASDFGHJKL   ~ ZXCVBNM,./";
@@ -47,7 +73,12 @@ CNoteKeyboard& CNoteKeyboard::Instance()
 
 void CNoteKeyboard::Load()
 {
-    m_bByPosition = QSettings().value(NoteKeysSettingsKey()).toString() != QLatin1String("letter");
+    QSettings settings;
+    m_bByPosition = settings.value(NoteKeysSettingsKey()).toString() != QLatin1String("letter");
+    const QVariant step = settings.value(EditStepSettingsKey());
+    bool bNumber = false;
+    const int nStep = step.toInt(&bNumber);
+    m_nEditStep = bNumber ? std::clamp(nStep, 0, kMaxEditStep) : 1;
 }
 
 void CNoteKeyboard::SetByPosition(bool bByPosition)
@@ -66,6 +97,16 @@ void CNoteKeyboard::SetOctave(int nOctave)
     emit OctaveChanged(nOctave);
 }
 
+void CNoteKeyboard::SetEditStep(int nRows)
+{
+    nRows = std::clamp(nRows, 0, kMaxEditStep);
+    if (nRows == m_nEditStep)
+        return;
+    m_nEditStep = nRows;
+    QSettings().setValue(EditStepSettingsKey(), nRows);
+    emit EditStepChanged(nRows);
+}
+
 std::optional<Qt::Key> CNoteKeyboard::UsKeyAt(unsigned nScanCode)
 {
     if (nScanCode < kXkbOffset)
@@ -78,6 +119,14 @@ std::optional<Qt::Key> CNoteKeyboard::UsKeyAt(unsigned nScanCode)
     // Qt names the block's digits, capitals and , . / by their ASCII codes.
     const char c = kUsBlock[nKernel];
     return c == ' ' ? Qt::Key_unknown : static_cast<Qt::Key>(c);
+}
+
+bool CNoteKeyboard::IsNoteLetter(QKeyCombination key)
+{
+    static constexpr std::string_view kLetters = "ZSXDCVGBHNJMQWERTYUIOP";
+    const int nKey = key.key();
+    return key.keyboardModifiers() == Qt::NoModifier && nKey >= Qt::Key_A && nKey <= Qt::Key_Z &&
+           kLetters.find(static_cast<char>(nKey)) != std::string_view::npos;
 }
 
 QKeyCombination CNoteKeyboard::KeyOf(const QKeyEvent* pEvent) const
@@ -98,21 +147,18 @@ QKeyCombination CNoteKeyboard::KeyOf(const QKeyEvent* pEvent) const
 
 QSpinBox* CNoteKeyboard::CreateSpinBox(QWidget* pParent)
 {
-    auto* pSpin = new QSpinBox(pParent);
+    QSpinBox* pSpin = NewToolbarSpinBox(pParent, IDC_SOUND_OCTAVE, kMaxOctave, m_nOctave);
     pSpin->setObjectName(QStringLiteral("Octave"));
-    pSpin->setRange(0, kMaxOctave);
-    pSpin->setValue(m_nOctave);
-    pSpin->setPrefix(QString::fromStdString(GetTooltipText(IDC_SOUND_OCTAVE)) + ' ');
-    pSpin->setToolTip(QString::fromStdString(GetTooltipText(IDC_SOUND_OCTAVE)));
-    pSpin->setStatusTip(QString::fromStdString(GetPromptText(IDC_SOUND_OCTAVE)));
-    // Neither the box nor its text takes the focus, so the editor keeps the keys.
-    pSpin->setFocusPolicy(Qt::NoFocus);
-    if (auto* pEdit = pSpin->findChild<QLineEdit*>())
-    {
-        pEdit->setFocusPolicy(Qt::NoFocus);
-        pEdit->setReadOnly(true);
-    }
     connect(pSpin, &QSpinBox::valueChanged, this, &CNoteKeyboard::SetOctave);
     connect(this, &CNoteKeyboard::OctaveChanged, pSpin, &QSpinBox::setValue);
+    return pSpin;
+}
+
+QSpinBox* CNoteKeyboard::CreateEditStepSpinBox(QWidget* pParent)
+{
+    QSpinBox* pSpin = NewToolbarSpinBox(pParent, IDC_SOUND_EDITSTEP, kMaxEditStep, m_nEditStep);
+    pSpin->setObjectName(QStringLiteral("EditStep"));
+    connect(pSpin, &QSpinBox::valueChanged, this, &CNoteKeyboard::SetEditStep);
+    connect(this, &CNoteKeyboard::EditStepChanged, pSpin, &QSpinBox::setValue);
     return pSpin;
 }

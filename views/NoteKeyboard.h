@@ -18,11 +18,12 @@ class CNoteKeyboard : public QObject
     Q_OBJECT
 public:
     static constexpr int kMaxOctave = 9;
+    static constexpr int kMaxEditStep = 16;
 
     // The program's one keyboard, kept by the application object (which must exist).
     static CNoteKeyboard& Instance();
 
-    // Reads the stored way of reading keys; by place unless "letter" is stored.
+    // Reads the stored way of reading keys (by place unless "letter" is stored) and edit step.
     void Load();
     bool IsByPosition() const { return m_bByPosition; }
     void SetByPosition(bool bByPosition);
@@ -31,22 +32,32 @@ public:
     // Kept within 0..kMaxOctave.
     void SetOctave(int nOctave);
 
+    // Rows the pattern editor's cursor moves on after an entry, 0 to kMaxEditStep; stored.
+    int GetEditStep() const { return m_nEditStep; }
+    void SetEditStep(int nRows);
+
     // The key an editor reads in a key event, with the event's modifiers: a key of the typing
     // block by its place (or, read by letter, a digit key held with Shift as its digit),
     // anything else, and a key whose place is not known, as Qt names it.
     QKeyCombination KeyOf(const QKeyEvent* pEvent) const;
+    // Whether the key is one of the note keys' letters, without Ctrl, Alt or Shift.
+    static bool IsNoteLetter(QKeyCombination key);
     // The key a US keyboard has at a native scan code (the X and Wayland key code, the
     // kernel's plus 8): Qt::Key_unknown for a typing-block key no editor uses, nothing for a
     // code outside the typing block.
     static std::optional<Qt::Key> UsKeyAt(unsigned nScanCode);
 
-    // A spin box showing and changing the octave; it never takes the keyboard focus.
+    // Spin boxes showing and changing the octave and the edit step; they never take the
+    // keyboard focus.
     QSpinBox* CreateSpinBox(QWidget* pParent);
+    QSpinBox* CreateEditStepSpinBox(QWidget* pParent);
 
 signals:
     void OctaveChanged(int nOctave);
+    void EditStepChanged(int nRows);
 
 private:
     int m_nOctave = 4;
+    int m_nEditStep = 1;
     bool m_bByPosition = true;
 };

@@ -40,6 +40,11 @@ std::unique_ptr<QMimeData> SequenceTransfer::NewPatternData(const std::string& b
     return pData;
 }
 
+QString SequenceTransfer::OriginMimeType()
+{
+    return QStringLiteral("application/x-tarvok-sound-pattern-origin");
+}
+
 std::unique_ptr<CSoundPattern> SequenceTransfer::ReadPatternBlock(const QByteArray& bytes)
 {
     Result<std::unique_ptr<CSoundPattern>> read =
@@ -55,7 +60,11 @@ void CSoundSequenceView::OnEditCopy()
     if (pPattern == nullptr)
         return;
     block = CSoundDoc::CopyPatternToGlobal(pPattern);
-    QGuiApplication::clipboard()->setMimeData(NewPatternData(block).release());
+    std::unique_ptr<QMimeData> pData = NewPatternData(block);
+    // Which pattern it is, so that a paste into the same sound can place that very one.
+    pData->setData(OriginMimeType(), GetSession().GetIdentity().toByteArray() + ' ' +
+                                         QByteArray::number(pPattern->GetId()));
+    QGuiApplication::clipboard()->setMimeData(pData.release());
 }
 
 void CSoundSequenceView::OnEditCut()
@@ -69,7 +78,30 @@ void CSoundSequenceView::OnEditCut()
 void CSoundSequenceView::OnEditPaste()
 {
     const SequencePos cursor = GetSession().GetSequenceCursor();
+    if (CSoundPattern* pCopied = CopiedPattern(cursor.channel))
+    {
+        SoundEdits::SetPlacement(GetSession(), CurrentPosition(), tr("Paste"), cursor,
+                                 pCopied->GetId());
+        viewport()->update();
+        return;
+    }
     DropPattern(nullptr, cursor);
+}
+
+CSoundPattern* CSoundSequenceView::CopiedPattern(int nChannel) const
+{
+    const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+    if (pData == nullptr || !pData->hasFormat(PatternMimeType()))
+        return nullptr;
+    const QList<QByteArray> origin = pData->data(OriginMimeType()).split(' ');
+    if (origin.size() != 2 || QUuid(origin[0]) != GetSession().GetIdentity())
+        return nullptr;
+    bool bNumber = false;
+    const PatternId id = origin[1].toUInt(&bNumber);
+    CSoundPattern* pPattern = bNumber ? GetDocument()->FindPattern(id) : nullptr;
+    // A pattern belongs to one channel; another channel gets a copy.
+    return pPattern != nullptr && GetDocument()->HoldsPattern(nChannel, pPattern) ? pPattern
+                                                                                  : nullptr;
 }
 
 CSoundPattern* CSoundSequenceView::DropPattern(const QMimeData* pData, const SequencePos& cell)

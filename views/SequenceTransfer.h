@@ -16,6 +16,8 @@ namespace SequenceTransfer
 {
 extern const char* const kInvalidPatternMessage;
 QString PatternMimeType();
+// Beside a copied block: the copying session's identity and the pattern's id.
+QString OriginMimeType();
 std::unique_ptr<QMimeData> NewPatternData(const std::string& block);
 // The pattern in a block, or null when the block is not exactly one pattern
 // (CSoundDoc::PatternFromGlobal).

@@ -183,6 +183,11 @@ void CSoundBase::TextOut(QPainter& dc, int x, int y, std::string_view text, cons
     }
 }
 
+void CSoundBase::PaintHeader(QPainter& dc) const
+{
+    dc.fillRect(0, 0, viewport()->width(), kHeaderHeight, HeaderBack());
+}
+
 int CSoundBase::GetPage() const
 {
     return std::max(viewport()->height() / kRowHeight - 2, 0);
@@ -367,6 +372,17 @@ bool CSoundBase::KeyToPattern(QKeyCombination key, int nChannel, CSoundPattern**
         return false;
     *ppPattern = patterns[nIndex].get();
     return true;
+}
+
+std::string CSoundBase::PatternKeyName(std::size_t nIndex)
+{
+    if (nIndex <= 9)
+        return std::string(1, static_cast<char>('0' + nIndex));
+    if (nIndex <= 35)
+        return std::string(1, static_cast<char>('A' + (nIndex - 10)));
+    if (nIndex <= 61)
+        return "Shift+" + std::string(1, static_cast<char>('A' + (nIndex - 36)));
+    return {};
 }
 
 int CSoundBase::GetLastPosition() const

@@ -77,10 +77,20 @@ public:
     // The document's properties and its patterns, in their dialogs.
     void OnProperties();
     void OnManagePatterns();
+    // Pattern ▸ New… and Properties…, each editor on its own pattern: the one Properties
+    // would change, or none.
+    virtual void OnNewPattern() {}
+    void OnPatternProperties();
+    virtual CSoundPattern* GetPropertiesPattern() const { return nullptr; }
+    // The play range back to the whole song, which it then follows.
+    void OnWholeSongRange();
 
     bool KeyToNote(QKeyCombination key, int* pNote) const;
     // 0-9, A-Z and Shift with A-Z: the channel's patterns in list order.
     bool KeyToPattern(QKeyCombination key, int nChannel, CSoundPattern** ppPattern) const;
+    // The key KeyToPattern takes for the pattern at nIndex ("7", "B", "Shift+B"); empty when
+    // no key reaches it.
+    static std::string PatternKeyName(std::size_t nIndex);
     int GetLastPosition() const;
     int GetPatternOffset(int nPosition, const CSoundPattern* pPattern) const;
     // The song position of the pattern cursor's row in the current pattern's placement under
@@ -103,7 +113,10 @@ public:
     int GetPlayLineY() const { return m_nPlayLineY; }
 
     QColor m_crText{255, 255, 255};
-    QColor m_crCursorFocus{0, 20, 50};
+    // The editor that has the keyboard shows it plainly: its header and its cursor in amber,
+    // their text dark.
+    QColor m_crCursorFocus{250, 200, 60};
+    QColor m_crFocusText{0, 20, 50};
     QColor m_crCursor{60, 80, 110};
     QColor m_crBarRow{0, 60, 150};
     QColor m_crBeatRow{0, 80, 180};
@@ -143,6 +156,17 @@ protected:
     void TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack) const;
     void TextOut(QPainter& dc, int x, int y, std::string_view text, const QColor& crBack,
                  const QColor& crText) const;
+    // The header strip's background and text: the focus colours while this editor has the
+    // keyboard. PaintHeader fills the strip.
+    const QColor& HeaderBack() const { return hasFocus() ? m_crCursorFocus : m_crBack; }
+    const QColor& HeaderText() const { return hasFocus() ? m_crFocusText : m_crText; }
+    void PaintHeader(QPainter& dc) const;
+    // The cursor's background and text.
+    const QColor& CursorBack() const { return hasFocus() ? m_crCursorFocus : m_crCursor; }
+    const QColor& CursorText(const QColor& crUnfocused) const
+    {
+        return hasFocus() ? m_crFocusText : crUnfocused;
+    }
     // Moves the play marker from m_nPlayLineY to y, repainting only the two lines.
     void MovePlayLine(int y);
     // y of the play marker for the document's current position, -1 when it is off screen.

@@ -7,6 +7,7 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/PlayRangeFollow.h"
 #include "sound/SoundDoc.h"
+#include "sound/SoundPattern.h"
 #include "views/CloseKeys.h"
 #include "views/NoteKeyboard.h"
 
@@ -81,6 +82,27 @@ void CSoundBase::OnProperties()
     SoundEdits::SetProperties(*m_pSession, CurrentPosition(), {nBpm, nStep, nTpb});
     // Unchanged properties make no undo step; the views are refreshed all the same.
     m_pDocument->UpdateAllViews(nullptr);
+}
+
+void CSoundBase::OnPatternProperties()
+{
+    CSoundPattern* pPattern = GetPropertiesPattern();
+    if (pPattern != nullptr && GetDialogs() != nullptr)
+    {
+        int nRows = pPattern->GetRows();
+        std::string name = pPattern->GetName();
+        if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
+            SoundEdits::ChangePattern(*m_pSession, CurrentPosition(), pPattern->GetId(), name,
+                                      nRows);
+    }
+    m_pDocument->UpdateAllViews(nullptr);
+}
+
+void CSoundBase::OnWholeSongRange()
+{
+    SoundEdits::SetPlayRange(*m_pSession, CurrentPosition(),
+                             PlayRangeForSong(m_pDocument->GetWholeSongEnd()));
+    viewport()->update();
 }
 
 void CSoundBase::OnManagePatterns()

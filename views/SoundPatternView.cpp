@@ -11,6 +11,7 @@
 #include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -70,6 +71,8 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
     dc.fillRect(rcClip, m_crBack);
 
     const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    if (rcClip.top() < kHeaderHeight)
+        PaintHeader(dc);
     if (pPattern == nullptr)
     {
         TextOut(dc, 40, 40, "Please select a pattern from the sequencer.", m_crBack);
@@ -90,8 +93,9 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
 
         if (rcClip.top() < kHeaderHeight)
         {
-            TextOut(dc, 0, 4, nChannel >= 0 ? g_channelNames[nChannel] : "", m_crBack);
-            TextOut(dc, 60, 4, ToDisplayUtf8(pPattern->GetName()), m_crBack);
+            TextOut(dc, 0, 4, nChannel >= 0 ? g_channelNames[nChannel] : "", HeaderBack(),
+                    HeaderText());
+            TextOut(dc, 60, 4, ToDisplayUtf8(pPattern->GetName()), HeaderBack(), HeaderText());
         }
         // Only the rows that intersect the area to repaint are formatted.
         const int nFrom = std::max(nFirst, nFirst + (rcClip.top() - kHeaderHeight) / kRowHeight);
@@ -114,9 +118,8 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
             {
                 const int nField = std::clamp(cursor.field, 0, 3);
                 TextOut(dc, kFieldX[nField], y,
-                        std::string_view(line).substr(kFieldChar[nField], 1),
-                        hasFocus() ? m_crCursorFocus : m_crCursor,
-                        bExact && nField < 2 ? m_crExactNote : m_crText);
+                        std::string_view(line).substr(kFieldChar[nField], 1), CursorBack(),
+                        CursorText(bExact && nField < 2 ? m_crExactNote : m_crText));
             }
         }
         // The selection: one inverted band over the rows painted.
@@ -275,6 +278,7 @@ void CSoundPatternView::SetCursorFromPoint(const QPoint& point)
 void CSoundPatternView::mousePressEvent(QMouseEvent* pEvent)
 {
     m_nDragRow = -1;
+    m_pendingDigit.reset();
     if (pEvent->button() == Qt::LeftButton || pEvent->button() == Qt::RightButton)
     {
         const QPoint point = pEvent->position().toPoint();
@@ -302,6 +306,14 @@ void CSoundPatternView::focusInEvent(QFocusEvent* pEvent)
     ShowFieldPrompt();
     m_bDivisorShown = false;
     ShowDivisorStatus();
+}
+
+void CSoundPatternView::focusOutEvent(QFocusEvent* pEvent)
+{
+    // A menu opened over the editor keeps it typing.
+    if (pEvent->reason() != Qt::PopupFocusReason)
+        m_pendingDigit.reset();
+    CSoundBase::focusOutEvent(pEvent);
 }
 
 void CSoundPatternView::ShowFieldPrompt()
@@ -342,6 +354,37 @@ void CSoundPatternView::OnSequenceEditor()
 {
     GetDocument()->UpdateAllViews(this);
     ActivateNext();
+}
+
+void CSoundPatternView::OnNewPattern()
+{
+    CSoundSession& session = GetSession();
+    const int nChannel = session.GetCurrentPattern() != nullptr
+                             ? GetDocument()->FindPatternChannel(session.GetCurrentPattern())
+                             : session.GetSequenceCursor().channel;
+    CSoundPattern* pPattern = NewPatternDialog(nChannel);
+    if (pPattern == nullptr)
+        return;
+    session.SetCurrentPattern(pPattern);
+    session.SetPatternCursor({});
+    GetDocument()->UpdateAllViews(nullptr);
+    EnsureCursorVisible();
+    const auto& patterns = GetDocument()->GetPatterns(nChannel);
+    const auto nIndex = static_cast<std::size_t>(std::find_if(patterns.begin(), patterns.end(),
+                                                              [pPattern](const auto& p)
+                                                              { return p.get() == pPattern; }) -
+                                                 patterns.begin());
+    const std::string key = PatternKeyName(nIndex);
+    const QString name = QString::fromStdString(ToDisplayUtf8(pPattern->GetName()));
+    SetIdleText((key.empty() ? tr("%1 is not placed yet").arg(name)
+                             : tr("%1 is not placed yet: %2 in the sequence editor places it")
+                                   .arg(name, QString::fromStdString(key)))
+                    .toStdString());
+}
+
+CSoundPattern* CSoundPatternView::GetPropertiesPattern() const
+{
+    return GetSession().GetCurrentPattern();
 }
 
 bool CSoundPatternView::CanUseClipboard() const

@@ -3,7 +3,9 @@
 
 #include "views/SoundBase.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 // The editor of the document's current pattern: one row per line, the cells of its channel.
@@ -29,6 +31,10 @@ public:
 
     void OnEditDelete() override;
     void OnSequenceEditor();
+    // A new pattern of the current pattern's channel, shown here; it is placed from the
+    // sequence editor.
+    void OnNewPattern() override;
+    CSoundPattern* GetPropertiesPattern() const override;
     void OnEditCopy() override;
     void OnEditCut() override;
     void OnEditPaste() override;
@@ -55,10 +61,36 @@ protected:
     void mouseMoveEvent(QMouseEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
+    void focusOutEvent(QFocusEvent* pEvent) override;
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
+    // An attenuation digit 0 or 1 written and waiting for a second one.
+    struct PendingDigit
+    {
+        PatternId pattern = 0;
+        int row = 0;
+        int nDigit = 0;
+        std::uint32_t nTyping = 0;
+    };
+    // What a key typed into a field did: its cell changed (bWrite), complete (bAdvance), the
+    // note to preview (-1 none), the field's prompt, the undo typing it continues.
+    struct Entry
+    {
+        bool bWrite = false;
+        bool bAdvance = false;
+        bool bRefused = false;
+        int nPreview = -1;
+        unsigned nPrompt = 0;
+        std::uint32_t nTyping = 0;
+    };
+
     void OnKeyDown(QKeyCombination key);
+    void EnterIntoField(QKeyCombination key, const std::optional<PendingDigit>& pending);
+    Entry EnterTone(QKeyCombination key, int nField, SoundCell& cell);
+    Entry EnterNoise(QKeyCombination key, int nField, SoundCell& cell);
+    Entry EnterAttenuation(QKeyCombination key, const std::optional<PendingDigit>& pending,
+                           SoundCell& cell);
     void OnScrollAction(int nAction);
     void SetCursorFromPoint(const QPoint& point);
     void KeepCursorInPage(int nFirst);
@@ -75,6 +107,8 @@ private:
     using BlockTransform = std::function<std::vector<SoundCell>(std::vector<SoundCell>, bool)>;
     void ReplaceBlock(const QString& text, const BlockTransform& transform, bool bMerge);
 
+    std::optional<PendingDigit> m_pendingDigit;
+    std::uint32_t m_nTypings = 0;
     int m_nAnchor = -1; // the row where the selection began, -1 when none
     int m_nDragRow = -1;
     bool m_bDivisorShown = false;

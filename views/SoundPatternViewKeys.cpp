@@ -12,6 +12,7 @@
 #include "views/NoteKeyboard.h"
 #include "views/PatternRows.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -54,10 +55,11 @@ void CSoundPatternView::keyPressEvent(QKeyEvent* pEvent)
 
 void CSoundPatternView::OnKeyDown(QKeyCombination key)
 {
+    // A waiting attenuation digit is completed by the very next key or not at all.
+    const std::optional<PendingDigit> pending = std::exchange(m_pendingDigit, std::nullopt);
     CSoundDoc* pDoc = GetDocument();
     const bool bHasRows = ClampCursor();
     const int nPage = GetPage();
-    int nPreview = -1;
     CSoundSession& session = GetSession();
     CSoundPattern* pPattern = session.GetCurrentPattern();
     PatternCursor cursor = session.GetPatternCursor();
@@ -109,103 +111,153 @@ void CSoundPatternView::OnKeyDown(QKeyCombination key)
     cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
     session.SetPatternCursor(cursor);
 
+    EnterIntoField(key, pending);
+}
+
+CSoundPatternView::Entry CSoundPatternView::EnterTone(QKeyCombination key, int nField,
+                                                      SoundCell& cell)
+{
+    Entry entry;
     const int nDigit = EditorKeys::DigitOf(key);
-    const bool bDigit = nDigit >= 0;
-    SoundCell cell = pPattern->GetCell(cursor.row);
-    bool bAdvance = false;
-    unsigned nPrompt = 0;
-    if (!bNoise && cursor.field == 0)
+    if (nField == 0)
     {
-        nPrompt = IDS_PROMPT_NOTE;
-        int nNote;
+        entry.nPrompt = IDS_PROMPT_NOTE;
+        int nNote = -1;
         if (KeyToNote(key, &nNote))
         {
             cell.SetNote(static_cast<std::uint8_t>(nNote));
-            if (session.GetPlayNotes() && nNote < NOTE_OFF)
-                nPreview = nNote;
-            bAdvance = true;
+            entry.nPreview = nNote < NOTE_OFF ? nNote : -1;
+            entry.bWrite = entry.bAdvance = true;
+        }
+        else
+        {
+            // A note key above A-9.
+            entry.bRefused = nNote >= 0;
         }
     }
-    else if (!bNoise && cursor.field == 1)
+    else if (nField == 1)
     {
-        nPrompt = IDS_PROMPT_OCTAVE;
-        if (bDigit)
-        {
+        entry.nPrompt = IDS_PROMPT_OCTAVE;
+        const bool bNote = cell.note != NOTE_EMPTY && cell.note != NOTE_OFF;
+        // Typed over a note it is that note's octave alone; over no note, the keyboard's.
+        if (nDigit >= 0 && !bNote)
             SetOctave(nDigit);
-            const int nNote = nDigit * 12 + cell.note % 12;
-            // A note beyond B-9's neighbours would read as a rest or an unknown value.
-            if (cell.note != NOTE_EMPTY && cell.note != NOTE_OFF && nNote < NOTE_OFF)
-            {
-                cell.SetNote(static_cast<std::uint8_t>(nNote));
-                if (session.GetPlayNotes())
-                    nPreview = nNote;
-                bAdvance = true;
-            }
+        const int nNote = nDigit * 12 + cell.note % 12;
+        if (nDigit >= 0 && bNote && nNote < NOTE_OFF)
+        {
+            cell.SetNote(static_cast<std::uint8_t>(nNote));
+            entry.nPreview = nNote;
+            entry.bWrite = entry.bAdvance = true;
         }
+        // Beyond A-9 a note would read as a rest or an unknown value.
+        entry.bRefused = nDigit >= 0 && bNote && nNote >= NOTE_OFF;
     }
-    else if (bNoise && cursor.field == 0)
+    return entry;
+}
+
+CSoundPatternView::Entry CSoundPatternView::EnterNoise(QKeyCombination key, int nField,
+                                                       SoundCell& cell)
+{
+    Entry entry;
+    const int nDigit = EditorKeys::DigitOf(key);
+    if (nField == 0)
     {
-        nPrompt = IDS_PROMPT_NOISEFREQ;
+        entry.nPrompt = IDS_PROMPT_NOISEFREQ;
         if (EditorKeys::IsComma(key))
-        {
             cell.freq = FREQ_OFF;
-            bAdvance = true;
-        }
         else if (EditorKeys::IsPeriod(key))
-        {
             cell.freq = FREQ_EMPTY;
-            bAdvance = true;
-        }
-        else if (bDigit && nDigit <= 3)
-        {
+        else if (nDigit >= 0 && nDigit <= 3)
             cell.freq = static_cast<std::uint8_t>(nDigit);
-            bAdvance = true;
-        }
+        else
+            return entry;
+        entry.bWrite = entry.bAdvance = true;
     }
-    else if (bNoise && cursor.field == 1)
+    else if (nField == 1)
     {
-        nPrompt = IDS_PROMPT_NOISETYPE;
+        entry.nPrompt = IDS_PROMPT_NOISETYPE;
         if (cell.freq != FREQ_EMPTY && (nDigit == 0 || nDigit == 1))
         {
             cell.noiseType = nDigit == 1 ? NOISE_WHITE : NOISE_PERIODIC;
-            bAdvance = true;
+            entry.bWrite = entry.bAdvance = true;
         }
     }
-    if (cursor.field == 2 || cursor.field == 3)
+    return entry;
+}
+
+CSoundPatternView::Entry
+CSoundPatternView::EnterAttenuation(QKeyCombination key, const std::optional<PendingDigit>& pending,
+                                    SoundCell& cell)
+{
+    Entry entry;
+    const PatternCursor cursor = GetSession().GetPatternCursor();
+    if (cursor.field == 2)
+        entry.nPrompt = IDS_PROMPT_ATTENUATION;
+    const int nDigit = EditorKeys::DigitOf(key);
+    if (EditorKeys::IsPeriod(key))
     {
-        if (cursor.field == 2)
-            nPrompt = IDS_PROMPT_ATTENUATION;
-        if (EditorKeys::IsPeriod(key))
+        cell.atten = ATTEN_EMPTY;
+        entry.bWrite = entry.bAdvance = true;
+    }
+    else if (pending && nDigit >= 0 && pending->row == cursor.row &&
+             cell.atten == pending->nDigit &&
+             pending->pattern == GetSession().GetCurrentPattern()->GetId())
+    {
+        // The second digit: 1 then 2 is 12, 0 then 5 is 05.
+        cell.atten = static_cast<std::uint8_t>(std::min(pending->nDigit * 10 + nDigit, 15));
+        entry.nTyping = pending->nTyping;
+        entry.bWrite = entry.bAdvance = true;
+    }
+    else if (nDigit >= 0)
+    {
+        // 2 to 9 are whole values; 0 and 1 may begin 00 to 15 and wait for the next key.
+        cell.atten = static_cast<std::uint8_t>(nDigit);
+        entry.bWrite = true;
+        entry.bAdvance = nDigit >= 2;
+        if (!entry.bAdvance)
         {
-            cell.atten = ATTEN_EMPTY;
-            bAdvance = true;
+            m_pendingDigit = PendingDigit{GetSession().GetCurrentPattern()->GetId(), cursor.row,
+                                          nDigit, ++m_nTypings};
+            entry.nTyping = m_nTypings;
         }
-        else if (bDigit)
+    }
+    return entry;
+}
+
+void CSoundPatternView::EnterIntoField(QKeyCombination key,
+                                       const std::optional<PendingDigit>& pending)
+{
+    CSoundDoc* pDoc = GetDocument();
+    CSoundSession& session = GetSession();
+    CSoundPattern* pPattern = session.GetCurrentPattern();
+    const PatternCursor cursor = session.GetPatternCursor();
+    const int nRows = pPattern->GetRows();
+    const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
+    SoundCell cell = pPattern->GetCell(cursor.row);
+    const Entry entry = cursor.field >= 2 ? EnterAttenuation(key, pending, cell)
+                        : bNoise          ? EnterNoise(key, cursor.field, cell)
+                                          : EnterTone(key, cursor.field, cell);
+    // A pattern of no rows has no cell to write.
+    if (entry.bWrite && nRows > 0)
+    {
+        SoundEdits::SetCells(
+            session, CurrentPosition(), tr("Typing"), pPattern->GetId(), cursor.row, {cell},
+            entry.nTyping != 0 ? SoundEdits::kMergeTyping : SoundEdits::kMergeNone, entry.nTyping);
+        if (entry.bAdvance)
         {
-            const int nOld = cell.atten == ATTEN_EMPTY ? 0 : cell.atten;
-            const int nNew =
-                cursor.field == 2 ? nDigit * 10 + nOld % 10 : (nOld / 10) * 10 + nDigit;
-            cell.atten = static_cast<std::uint8_t>(std::min(nNew, 15));
-            bAdvance = true;
+            const int nStep = CNoteKeyboard::Instance().GetEditStep();
+            session.SetPatternCursor({cursor.field, std::min(cursor.row + nStep, nRows - 1)});
         }
+        if (entry.nPreview >= 0 && session.GetPlayNotes() && GetTransport() != nullptr)
+            GetTransport()->PostPreview(pDoc, entry.nPreview, pDoc->FindPatternChannel(pPattern));
     }
-    if (!bHasRows)
-    {
-        // A pattern of no rows has no cell to write.
-        bAdvance = false;
-        nPreview = -1;
-    }
-    if (bAdvance)
-    {
-        const PatternId id = pPattern->GetId();
-        const int nRow = cursor.row;
-        SoundEdits::SetCells(session, CurrentPosition(), tr("Typing"), id, nRow, {cell});
-        if (nRow < nRows - 1)
-            session.SetPatternCursor({cursor.field, nRow + 1});
-    }
-    if (nPrompt != 0)
-        SetIdleMessage(nPrompt);
-    if (nPreview >= 0 && GetTransport() != nullptr)
-        GetTransport()->PostPreview(pDoc, nPreview, pDoc->FindPatternChannel(pPattern));
+    if (entry.nPrompt != 0)
+        SetIdleMessage(entry.nPrompt);
     EnsureCursorVisible();
+    if (entry.bRefused)
+    {
+        // Said over whatever the status bar showed of the cell.
+        QApplication::beep();
+        SetIdleMessage(IDS_PROMPT_NOTE);
+    }
 }

@@ -67,7 +67,7 @@ std::string CSoundSequenceView::CellText(const CSoundPattern* pPattern)
         return "  ...  ";
     const std::string name = ToDisplayUtf8(pPattern->GetName());
     const std::size_t nChars = CharacterCount(name);
-    if (nChars <= 6)
+    if (nChars <= 7)
         return name + std::string(7 - nChars, ' ');
     return name.substr(0, Utf8Prefix(name, 6)) + ">";
 }
@@ -142,8 +142,8 @@ void CSoundSequenceView::OnDraw(QPainter& dc, const QRect& rcClip)
         const int y = kHeaderHeight + kRowHeight * (nStep - nFirst);
         TextOut(dc, 0, y, line, crBack);
         if (nStep == cursor.step && cursor.channel >= 0 && cursor.channel < kChannelCount)
-            TextOut(dc, 56 + 64 * cursor.channel, y, cells[cursor.channel],
-                    hasFocus() ? m_crCursorFocus : m_crCursor);
+            TextOut(dc, 56 + 64 * cursor.channel, y, cells[cursor.channel], CursorBack(),
+                    CursorText(m_crText));
     }
 
     dc.setPen(QPen(Qt::black, 0));
@@ -270,13 +270,14 @@ void CSoundSequenceView::DrawChannelNames(QPainter& dc) const
     static constexpr std::string_view kNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
                                                                "Noise"};
     const unsigned muteMask = GetSession().GetMuteMask();
+    PaintHeader(dc);
     for (int c = 0; c < kChannelCount; ++c)
     {
         const int x = 60 + 64 * c;
-        TextOut(dc, x, 4, kNames[c], m_crBack);
+        TextOut(dc, x, 4, kNames[c], HeaderBack(), HeaderText());
         if (IsVoiceMuted(muteMask, c))
             dc.fillRect(x, 4 + kCharHeight / 2, kCharWidth * static_cast<int>(kNames[c].size()), 1,
-                        m_crText);
+                        HeaderText());
     }
 }
 
@@ -376,6 +377,12 @@ void CSoundSequenceView::keyPressEvent(QKeyEvent* pEvent)
     const QKeyCombination place = CNoteKeyboard::Instance().KeyOf(pEvent);
     if (EditorKeys::DigitOf(place) >= 0 || EditorKeys::IsPeriod(place))
         key = place;
+    // Someone playing the piano rows here is told once where notes are typed.
+    if (!m_bNoteKeysHinted && CNoteKeyboard::IsNoteLetter(place))
+    {
+        m_bNoteKeysHinted = true;
+        SetIdleMessage(IDS_SEQUENCE_NOTEKEYS);
+    }
     if (EditorKeys::IsEditorKey(key.key()))
         OnKeyDown(key);
     pEvent->accept();

@@ -36,7 +36,8 @@ public:
     // The pattern placed at the cursor's cell, if any.
     CSoundPattern* GetCursorPattern() const;
 
-    // The 7-character text of a cell: "  ...  ", the padded name, or 6 characters and ">".
+    // The 7-character text of a cell: "  ...  ", the name (padded), or of a longer name its
+    // first 6 characters and ">".
     static std::string CellText(const CSoundPattern* pPattern);
     QRect GetCellRect(int nChannel, int nStep) const;
     QRect GetGridRect() const;
@@ -48,9 +49,9 @@ public:
     void OpenPattern(CSoundPattern* pPattern);
     void OnPatternEditor();
     void OnEditPattern();
-    void OnNewPattern();
+    void OnNewPattern() override;
     void OnEditDelete() override;
-    void OnPatternProperties();
+    CSoundPattern* GetPropertiesPattern() const override { return GetCursorPattern(); }
     void OnSetStartPosition();
     void OnSetEndPosition();
     // The context menu's Set pattern: the channel's pattern of that index at the cursor, or
@@ -62,6 +63,8 @@ public:
     // works between cells, channels, documents and programs alike.
     void OnEditCopy() override;
     void OnEditCut() override;
+    // A placement pasted in the sound it was copied from places the very pattern again; one
+    // pasted anywhere else places a copy.
     void OnEditPaste() override;
     // Reads the block offered by pData (the clipboard when null) into a new pattern of the
     // cell's channel and places it there. Null when nothing was placed.
@@ -100,6 +103,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
+    // The clipboard's pattern when it was copied from this sound and the channel holds it.
+    CSoundPattern* CopiedPattern(int nChannel) const;
     void OnKeyDown(QKeyCombination key);
     // Home and End: the first and last placed step of the cursor's channel; with Ctrl, the
     // first step and the last placed step of the whole sequence.
@@ -116,6 +121,7 @@ private:
     QRect m_rcDragFocus;
     int m_nDragFocus = 0; // the effect the outline shows, 0 when none is drawn
     bool m_bDragFromHere = false;
+    bool m_bNoteKeysHinted = false;
     SequencePos m_dragSource;
     // A press on a pattern arms a drag; it starts once the pointer leaves that cell.
     bool m_bDragArmed = false;

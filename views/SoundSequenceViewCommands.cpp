@@ -35,6 +35,7 @@ const std::pair<UINT, SequenceHandler> kContextHandlers[] = {
     {ID_SETPATTERN_NONE, &CSoundSequenceView::OnClearStep},
     {ID_RANGE_START, &CSoundSequenceView::OnSetStartPosition},
     {ID_RANGE_END, &CSoundSequenceView::OnSetEndPosition},
+    {ID_RANGE_WHOLE, &CSoundSequenceView::OnWholeSongRange},
     {ID_PATTERN_PROPERTIES, &CSoundSequenceView::OnPatternProperties},
 };
 
@@ -168,23 +169,6 @@ void CSoundSequenceView::OnEditDelete()
     SoundEdits::DeleteStep(GetSession(), CurrentPosition(), cursor.channel, cursor.step);
 }
 
-void CSoundSequenceView::OnPatternProperties()
-{
-    CSoundDoc* pDoc = GetDocument();
-    CSoundPattern* pPattern = GetCursorPattern();
-    if (pPattern != nullptr && GetDialogs() != nullptr)
-    {
-        int nRows;
-        std::string name;
-        nRows = pPattern->GetRows();
-        name = pPattern->GetName();
-        if (GetDialogs()->PatternDialog(this, "Pattern properties", nRows, name))
-            SoundEdits::ChangePattern(GetSession(), CurrentPosition(), pPattern->GetId(), name,
-                                      nRows);
-    }
-    pDoc->UpdateAllViews(nullptr);
-}
-
 void CSoundSequenceView::OnSetStartPosition()
 {
     CSoundDoc* pDoc = GetDocument();
@@ -202,7 +186,8 @@ void CSoundSequenceView::OnSetEndPosition()
     CSoundDoc* pDoc = GetDocument();
     PlayRange range = pDoc->GetPlayRange();
     const int s = std::max(pDoc->GetStepSize(), 1);
-    range.end = std::max(GetSession().GetSequenceCursor().step * s, s);
+    // The step under the cursor is the last one played.
+    range.end = (GetSession().GetSequenceCursor().step + 1) * s;
     if (range.end <= range.start)
         range.start = range.end - s;
     SoundEdits::SetPlayRange(GetSession(), CurrentPosition(), range);

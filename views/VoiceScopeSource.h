@@ -15,6 +15,8 @@ class IVoiceScopeSource : public QObject
     Q_OBJECT
 public:
     virtual void LatestWindow(int voice, std::int16_t* pOut) const = 0;
+    // The level a voice's loudest note reaches in what plays, drawn at its strip's edges.
+    virtual int FullScale() const { return INT16_MAX; }
     // The windows may change from now on: a sound is heard, or has yet to end.
     virtual bool IsSounding() const = 0;
 

@@ -136,7 +136,7 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice)
     // columns join into one trace. Whole-pixel lines without antialiasing keep a frame cheap.
     const Window& window = m_windows[voice];
     const int columns = std::max(trace.width(), 1);
-    const double scale = trace.height() / 2.0 / 32768.0;
+    const double scale = trace.height() / 2.0 / std::max(m_source.FullScale(), 1);
     m_lines.clear();
     int previousTop = 0;
     int previousBottom = 0;
@@ -145,8 +145,11 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice)
         const std::size_t first = window.size() * x / columns;
         const std::size_t last = std::max(first + 1, window.size() * (x + 1) / columns);
         const auto [lo, hi] = std::minmax_element(window.begin() + first, window.begin() + last);
-        int top = static_cast<int>(std::lround(middle - *hi * scale));
-        int bottom = static_cast<int>(std::lround(middle - *lo * scale));
+        // A periodic noise's pulse stands above the tones' level: it meets the edge.
+        int top = std::clamp(static_cast<int>(std::lround(middle - *hi * scale)), trace.top(),
+                             trace.bottom());
+        int bottom = std::clamp(static_cast<int>(std::lround(middle - *lo * scale)), trace.top(),
+                                trace.bottom());
         if (x > 0)
         {
             top = std::min(top, previousBottom);

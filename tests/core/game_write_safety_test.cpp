@@ -86,7 +86,8 @@ bool HasLeftovers(const std::string& dir, const GameLayout& layout)
         const std::string name = e.path().filename().string();
         if ((name.ends_with("-unfinished") && fs::exists(e.path() / kBackupMarker)) ||
             name.starts_with(".tarvok-temp." + layout.volStem) ||
-            name.starts_with(".tarvok-temp." + layout.dirName))
+            name.starts_with(".tarvok-temp." + layout.dirName) ||
+            name.starts_with(".tarvok-temp.sound"))
             return true;
     }
     return false;
@@ -154,9 +155,10 @@ TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
         WriteFileBytes(backups + "/20200101-000000-unfinished/VOL.1", "half a co");
         WriteFileBytes(backups + "/20200101-000000/VOL.1", "an older backup");
         const std::string temp = ".tarvok-temp.";
+        fs::create_directory(dir + "/.tarvok");
         for (const std::string& name :
              {temp + layout.volStem + "1.a1B2c3", temp + layout.dirName + ".XyZ123",
-              temp + layout.volStem + "7.000000"})
+              temp + layout.volStem + "7.000000", ".tarvok/" + temp + "sound1.tks.a1B2c3"})
             WriteFileBytes(dir + "/" + name, "interrupted");
         // A person's files, some named like the game's files with a dot before and after.
         const std::string foreign[] = {".notes.abcdef",
@@ -164,14 +166,15 @@ TEST(GameWriteSafety, TheNextWriteCleansWhatAKilledWriteLeft)
                                        "." + layout.volStem + "1.a1B2c3",
                                        "." + layout.volStem + "0.backup",
                                        "." + layout.dirName + ".before",
-                                       ".tarvok-backup/mine-unfinished/notes"};
+                                       ".tarvok-backup/mine-unfinished/notes",
+                                       ".tarvok/" + temp + "notes.txt.a1B2c3"};
         fs::create_directory(backups + "/mine-unfinished");
         for (const std::string& name : foreign)
             WriteFileBytes(dir + "/" + name, "not ours");
 
         CGameFolder game;
         ASSERT_EQ(game.Open(dir), "");
-        ASSERT_EQ(game.WriteSound(2, ToBytes("short")).message, "");
+        ASSERT_EQ(game.WriteSound(2, ToBytes("short"), {{}, {}, {}, "document"}).message, "");
         EXPECT_FALSE(HasLeftovers(dir, layout));
         for (const std::string& name : foreign)
             EXPECT_EQ(ReadFileBytes(dir + "/" + name), "not ours") << name;
@@ -270,7 +273,8 @@ TEST(GameWriteSafety, LinksOutOfTheGameAreRefusedAndWhatTheyPointAtIsKept)
     const std::pair<std::string, std::string> links[] = {
         {".tarvok-backup", ""},
         {".tarvok", ""},
-        {".tarvok-backup/20200101-000000", "20200101-000000"}};
+        {".tarvok-backup/20200101-000000", "20200101-000000"},
+        {".tarvok/sound4.tks", "mine-unfinished"}};
     for (const auto& [link, target] : links)
     {
         SCOPED_TRACE(link);
@@ -370,21 +374,25 @@ TEST(GameWriteSafety, OnlyTheNewestBackupsMadeHereAreKept)
 TEST(GameWriteSafety, ARunOfWritesKeepsOneBackupOfTheGameAsItWasBefore)
 {
     const std::string dir = MakeGame(true);
+    // The documents kept beside the sounds are backed up as the game's own files are.
+    fs::create_directory(dir + "/.tarvok");
+    for (const char* name : {"/.tarvok/sound0.tks", "/.tarvok/sound2.tks"})
+        WriteFileBytes(dir + name, name);
     auto before = Snapshot(dir);
     CGameFolder game, other;
     ASSERT_EQ(game.Open(dir), "");
     ASSERT_EQ(other.Open(dir), "");
     game.SetBackupsKept(3);
-    ASSERT_EQ(game.WriteSound(2, ToBytes("short")).message, "");
+    ASSERT_EQ(game.WriteSound(2, ToBytes("short"), {{}, {}, {}, "document"}).message, "");
     const std::string first = game.GetBackupPath();
     // Another program's writes in between, which keeps more backups: the next one would be
     // one too many for either.
     for (int i = 1; i < CGameFolder::kDefaultBackupsKept; ++i)
         ASSERT_EQ(other.WriteSound(2, ToBytes(i % 2 ? "short" : "other")).message, "");
     // Appended: SNDDIR changes too.
-    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), {first, {}, {}}).message, "");
+    ASSERT_EQ(game.WriteSound(0, GameBytes(40, 1), {first, {}, {}, "document"}).message, "");
     EXPECT_EQ(game.GetBackupPath(), first);
-    EXPECT_EQ(BackedUp(game, before), "SNDDIR VOL.1");
+    EXPECT_EQ(BackedUp(game, before), ".tarvok/sound0.tks .tarvok/sound2.tks SNDDIR VOL.1");
     EXPECT_EQ(FilesIn(dir + "/.tarvok-backup"), 3 + 1) << "three backups and the lock";
 }
 
@@ -401,7 +409,7 @@ TEST(GameWriteSafety, AnotherWriteIsWaitedForAndWhatItChangedIsNeverOverwritten)
     const auto before = Snapshot(dir);
     int asked = 0;
     const auto thirdTimeNo = [&](std::chrono::milliseconds) { return ++asked < 3; };
-    EXPECT_EQ(game.WriteSound(2, ToBytes("mine"), {{}, {}, thirdTimeNo}).outcome,
+    EXPECT_EQ(game.WriteSound(2, ToBytes("mine"), {{}, {}, thirdTimeNo, {}}).outcome,
               SoundWriteOutcome::GaveUp);
     EXPECT_EQ(asked, 3);
     // The other write ends while this one waits; sound 0 is not what this writer read.
@@ -410,17 +418,17 @@ TEST(GameWriteSafety, AnotherWriteIsWaitedForAndWhatItChangedIsNeverOverwritten)
         ::close(std::exchange(held, -1));
         return true;
     };
-    EXPECT_EQ(game.WriteSound(0, ToBytes("mine"), {{}, ToBytes(kSound0), endIt}).outcome,
+    EXPECT_EQ(game.WriteSound(0, ToBytes("mine"), {{}, ToBytes(kSound0), endIt, {}}).outcome,
               SoundWriteOutcome::ChangedInGame);
     EXPECT_EQ(held, -1);
     // Sound 1 was none when it was read.
-    EXPECT_EQ(game.WriteSound(1, ToBytes("mine"), {{}, GameBytes(), {}}).outcome,
+    EXPECT_EQ(game.WriteSound(1, ToBytes("mine"), {{}, GameBytes(), {}, {}}).outcome,
               SoundWriteOutcome::ChangedInGame);
     EXPECT_EQ(Snapshot(dir), before);
     GameBytes bytes;
     for (const auto& [n, expected] : {std::pair<int, std::string>{0, "theirs"}, {5, ""}})
     {
-        EXPECT_EQ(game.WriteSound(n, ToBytes("mine"), {{}, ToBytes(expected), {}}).message, "");
+        EXPECT_EQ(game.WriteSound(n, ToBytes("mine"), {{}, ToBytes(expected), {}, {}}).message, "");
         EXPECT_TRUE(game.ReadSound(n, bytes).empty() && bytes == ToBytes("mine")) << n;
     }
 }

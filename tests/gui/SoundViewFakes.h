@@ -5,6 +5,7 @@
 // thread, the dialogs and the message box; and the editor tests' common set-up.
 
 #include "playback/SoundPlayThread.h"
+#include "resources/ResourceTables.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
@@ -20,12 +21,15 @@
 #include <string>
 #include <vector>
 
+// Keeps the status bar's last prompt (its text once it is a text of the moment).
 class CStubHost : public ISoundViewHost
 {
 public:
-    void SetIdleMessage(unsigned) override {}
+    void SetIdleMessage(unsigned nStringId) override { status = GetPromptText(nStringId); }
+    void SetIdleText(const std::string& text) override { status = text; }
     void ShowToolbar(unsigned, bool) override {}
     bool IsToolbarVisible(unsigned) const override { return false; }
+    std::string status;
 };
 
 class CRecordingTransport : public ISoundTransport
@@ -98,7 +102,9 @@ protected:
         m_transport = CRecordingTransport();
         m_dialogs = CScriptedDialogs();
         m_messages = CRecordingMessages();
+        m_host = CStubHost();
         CNoteKeyboard::Instance().SetOctave(4);
+        CNoteKeyboard::Instance().SetEditStep(1);
         m_pDoc = std::make_unique<CSoundDoc>();
         m_pSession = MakeSession(m_pDoc.get());
         return m_pDoc->OnNewDocument();

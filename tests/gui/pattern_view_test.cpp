@@ -129,50 +129,104 @@ private slots:
         SetCell(0, 49, ATTEN_EMPTY); // C#4
         SetField(1);
         Key(Qt::Key_6);
-        QVERIFY(Cell(0).note == 73 && Cursor().row == 1 && m_pView->GetOctave() == 6);
-        QVERIFY(m_transport.previews == std::vector<int>{73});
+        QVERIFY(Cell(0).note == 73 && Cursor().row == 1 && m_transport.previews == std::vector{73});
+        // The octave typed for a note is that note's alone.
+        QCOMPARE(m_pView->GetOctave(), 4);
 
-        // Without a note only the octave changes.
+        // Without a note only the keyboard's octave changes.
         Key(Qt::Key_2);
         QVERIFY(Cell(1).note == NOTE_EMPTY && Cursor().row == 1 && m_pView->GetOctave() == 2);
 
-        // Octave 9 of A# would be the rest value, of B a value no key makes: refused.
+        // Octave 9 of A# would be the rest value, of B a value no key makes: refused, saying
+        // which notes there are. So is a note key above A-9.
         SetCell(1, 58, 3);
         SetCell(2, 57, 3);
         Key(Qt::Key_9);
         QVERIFY(Cell(1).note == 58 && Cursor().row == 1);
+        const std::string range = "Insert a note (range C-0 to A-9)";
+        QCOMPARE(m_host.status, range);
         SetRow(2);
         Key(Qt::Key_9);
-        QVERIFY(Cell(2).note == 117 && Cursor().row == 3);
+        QVERIFY(Cell(2).note == 117 && Cursor().row == 3 && m_host.status != range);
+        SetField(0);
+        m_pView->SetOctave(8);
+        Key(Qt::Key_P);
+        QVERIFY(Cell(3).note == NOTE_EMPTY && Cursor().row == 3 && m_host.status == range);
     }
 
     void attenuationDigits_data()
     {
         QTest::addColumn<int>("field");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("key");
+        QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<int>("after");
-        QTest::newRow("1 over empty") << 2 << 255 << int(Qt::Key_1) << 10;
-        QTest::newRow("3 over 07") << 2 << 7 << int(Qt::Key_3) << 15;
-        QTest::newRow("0 over 12") << 2 << 12 << int(Qt::Key_0) << 2;
-        QTest::newRow("units 5 over 10") << 3 << 10 << int(Qt::Key_5) << 15;
-        QTest::newRow("units 9 over 12") << 3 << 12 << int(Qt::Key_9) << 15;
-        QTest::newRow("units 4 over empty") << 3 << 255 << int(Qt::Key_4) << 4;
-        QTest::newRow("period clears tens") << 2 << 12 << int(Qt::Key_Period) << 255;
-        QTest::newRow("period clears units") << 3 << 7 << int(Qt::Key_Period) << 255;
+        QTest::addColumn<int>("row");    // the cursor's afterwards
+        QTest::addColumn<int>("steps");  // in the history
+        QTest::addColumn<int>("undone"); // the last step undone
+        const int down = Qt::Key_Down, right = Qt::Key_Right, period = Qt::Key_Period;
+        QTest::newRow("4 is 04") << 2 << QList<int>{Qt::Key_4} << 4 << 1 << 1 << 7;
+        QTest::newRow("4 in the units too") << 3 << QList<int>{Qt::Key_4} << 4 << 1 << 1 << 7;
+        QTest::newRow("1 waits") << 2 << QList<int>{Qt::Key_1} << 1 << 0 << 1 << 7;
+        QTest::newRow("1 2 is 12") << 2 << QList<int>{Qt::Key_1, Qt::Key_2} << 12 << 1 << 1 << 7;
+        QTest::newRow("0 5 is 05") << 3 << QList<int>{Qt::Key_0, Qt::Key_5} << 5 << 1 << 1 << 7;
+        QTest::newRow("1 9 stops at 15")
+            << 2 << QList<int>{Qt::Key_1, Qt::Key_9} << 15 << 1 << 1 << 7;
+        QTest::newRow("1 then a move is 01")
+            << 2 << QList<int>{Qt::Key_1, down} << 1 << 1 << 1 << 7;
+        QTest::newRow("a move ends the wait")
+            << 2 << QList<int>{Qt::Key_0, right, Qt::Key_1} << 1 << 0 << 2 << 0;
+        QTest::newRow("period clears") << 2 << QList<int>{Qt::Key_1, period} << 255 << 1 << 2 << 1;
     }
 
     void attenuationDigits()
     {
         QFETCH(int, field);
-        QFETCH(int, before);
-        QFETCH(int, key);
+        QFETCH(QList<int>, keys);
         QFETCH(int, after);
-        SetCell(0, 60, static_cast<std::uint8_t>(before));
+        QFETCH(int, row);
+        QFETCH(int, steps);
+        QFETCH(int, undone);
+        SetCell(0, 60, 7);
         SetField(field);
-        Key(key);
+        for (int key : keys)
+            Key(key);
         QCOMPARE(int(Cell(0).atten), after);
-        QVERIFY(Cell(0).note == 60 && Cursor().row == 1 && m_transport.previews.empty());
+        QVERIFY(Cell(0).note == 60 && Cursor().row == row && m_transport.previews.empty());
+        // A value is one step, named by what it made.
+        QCOMPARE(m_pSession->Undo().Stack().count(), steps);
+        const QString text = m_pSession->Undo().Stack().text(steps - 1);
+        QVERIFY2(after == 255 ||
+                     text.endsWith(QString("attenuation %1 at Voice0 row 0").arg(after)),
+                 qPrintable(text));
+        m_pView->OnEditUndo();
+        QCOMPARE(int(Cell(0).atten), undone);
+    }
+
+    // After a complete entry the cursor moves on by the edit step, in the same field.
+    void editStep()
+    {
+        CNoteKeyboard::Instance().SetEditStep(3);
+        Key(Qt::Key_Q);
+        Key(Qt::Key_1); // off
+        QVERIFY(Cell(0).note == 60 && Cell(3).note == NOTE_OFF && Cursor().row == 6);
+        SetField(2);
+        Key(Qt::Key_1);
+        QCOMPARE(Cursor().row, 6);
+        Key(Qt::Key_3);
+        QVERIFY(Cell(6).atten == 13 && Cursor().row == 9 && Cursor().field == 2);
+        SetRow(14);
+        Key(Qt::Key_5);
+        QVERIFY(Cell(14).atten == 5 && Cursor().row == 15);
+
+        // 0 stays on the row; the step is kept for the next start.
+        CNoteKeyboard::Instance().SetEditStep(0);
+        SetField(0);
+        SetRow(10);
+        Key(Qt::Key_W);
+        QVERIFY(Cell(10).note == 62 && Cursor().row == 10);
+        CNoteKeyboard::Instance().SetEditStep(16);
+        CNoteKeyboard::Instance().SetEditStep(2);
+        CNoteKeyboard::Instance().Load();
+        QCOMPARE(CNoteKeyboard::Instance().GetEditStep(), 2);
     }
 
     void noiseChannelKeys()

@@ -189,6 +189,61 @@ private slots:
         QVERIFY(Cursor().step == 11 && m_pDoc->IsModified());
     }
 
+    // Pattern ▸ New… and Properties… of either editor; no two patterns of a channel alike.
+    void patternsMadeAndNamed()
+    {
+        PlaceMelody();
+        m_pSession->SetCurrentPattern(m_pMelody);
+        m_dialogs.patternAnswers = {{24, "Lead"}, {8, "Lead"}, {16, "Bridge"}, {16, "000"}};
+        m_pPatternView->OnPatternProperties();
+        QVERIFY(m_pMelody->GetName() == "Lead" && m_pMelody->GetRows() == 24);
+        // A new one is shown at once, and where the sequence editor places it.
+        m_pSession->SetPatternCursor({2, 9});
+        m_pPatternView->OnNewPattern();
+        CSoundPattern* pNew = m_pSession->GetCurrentPattern();
+        QVERIFY(pNew->GetName() == "002 (Lead)" && m_pSession->GetPatternCursor().row == 0);
+        QCOMPARE(m_host.status, std::string("002 (Lead) is not placed yet: 2 in the sequence "
+                                            "editor places it"));
+        Key(Qt::Key_2);
+        SetStep(0);
+        m_pView->OnPatternProperties();
+        m_pView->OnPatternProperties();
+        QVERIFY(At(0, 0) == pNew && pNew->GetName() == "003 (000)" && Count(0) == 3);
+        CSoundPattern pattern(1);
+        for (const auto& [name, cell] : {std::pair("Melody7", "Melody7"), {"Harmony8", "Harmon>"}})
+        {
+            pattern.SetName(name);
+            QCOMPARE(CSoundSequenceView::CellText(&pattern), std::string(cell));
+        }
+    }
+
+    // The editor that has the keyboard shows it in its header and cursor; note keys typed
+    // in the sequence editor are explained once.
+    void theKeyboardsEditorIsPlainToSee()
+    {
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
+        // The header's corner, then beside the cursor cell's text or in the cursor
+        // character's corner.
+        const auto pixels = [](CSoundBase* pView, QPoint cursor)
+        {
+            const QImage picture = pView->viewport()->grab().toImage();
+            return std::pair(picture.pixelColor(2, 2), picture.pixelColor(cursor));
+        };
+        for (const auto& [pView, pOther, cursor] :
+             {std::tuple<CSoundBase*, CSoundBase*, QPoint>(m_pView, m_pPatternView, {90, 22}),
+              {m_pPatternView, m_pView, {71, 32}}})
+        {
+            pView->setFocus();
+            const auto focused = pixels(pView, cursor);
+            pOther->setFocus();
+            QCOMPARE(pixels(pView, cursor), std::pair(pView->m_crBack, pView->m_crCursor));
+            QVERIFY(focused.first != pView->m_crBack && focused.second != pView->m_crCursor);
+        }
+        for (const int key : {Qt::Key_1, Qt::Key_Z, Qt::Key_Period, Qt::Key_X})
+            Key(key);
+        QCOMPARE(m_host.status, GetPromptText(IDS_SEQUENCE_NOTEKEYS));
+    }
+
     void clicksAndDoubleClicks()
     {
         CSoundPattern* pPattern = m_pDoc->GetPatterns(0)[0].get();
@@ -204,6 +259,7 @@ private slots:
 
     void playRangeCommands()
     {
+        // The end takes in the step under the cursor.
         SetCursor(SequencePos{0, 0});
         m_pDoc->AssignPlayRange({m_pDoc->GetPlayRange().start, 48});
         m_pView->OnSetEndPosition();
@@ -215,17 +271,23 @@ private slots:
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
                  std::pair(48, 64));
 
-        // An end at or before the start pulls the start one step before it; a paused
-        // playback resumes inside it.
+        // An end before the start pulls the start to its step; a paused playback resumes
+        // inside the range.
         m_pSession->OnPlayStarted(50);
         m_pSession->OnPaused();
         SetStep(2);
         m_pView->OnSetEndPosition();
         QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
-                 std::pair(16, 32));
-        QVERIFY(m_pSession->GetResumeRow() == 31 && m_pDoc->IsModified());
+                 std::pair(32, 48));
+        QVERIFY(m_pSession->GetResumeRow() == 47 && m_pDoc->IsModified());
         m_pSession->OnStopped();
-        QCOMPARE(m_pSession->GetResumeRow(), 16);
+        QCOMPARE(m_pSession->GetResumeRow(), 32);
+
+        // Whole Song, from either editor.
+        Place(1, 5, m_pDoc->CreatePattern(1, 16));
+        m_pPatternView->OnWholeSongRange();
+        QCOMPARE(std::pair(m_pDoc->GetPlayRange().start, m_pDoc->GetPlayRange().end),
+                 std::pair(0, 96));
     }
 
     void rowReportsMoveBothMarkers()
@@ -264,11 +326,11 @@ private slots:
         QVERIFY(At(0, 4) == m_pMelody && At(0, 1) == nullptr && Count(0) == 2);
         QVERIFY(m_pSession->GetSequenceCursor() == (SequencePos{0, 4}) && m_pDoc->IsModified());
 
-        // With Ctrl it copies: a new pattern of the same name and cells, the source stays.
+        // With Ctrl it copies: a new pattern of the same cells, named apart, the source stays.
         QCOMPARE(Drag({0, 4}, {0, 6}, Qt::ControlModifier), Qt::CopyAction);
         CSoundPattern* pCopy = At(0, 6);
         QVERIFY(At(0, 4) == m_pMelody && pCopy != nullptr && pCopy != m_pMelody);
-        QVERIFY(Count(0) == 3 && pCopy->GetName() == "Melody" && pCopy->GetRows() == 20);
+        QVERIFY(Count(0) == 3 && pCopy->GetName() == "002 (Melody)" && pCopy->GetRows() == 20);
         QCOMPARE(pCopy->GetCell(19), m_pMelody->GetCell(19));
 
         // Onto itself: nothing changes.
@@ -317,25 +379,35 @@ private slots:
         m_pView->OnEditPaste();
         QCOMPARE(At(2, 0), nullptr);
 
-        // Paste over a placement replaces it; the replaced pattern stays in its list.
-        CSoundPattern* pBass = m_pDoc->CreatePattern(1, 8, "Bass");
-        Place(1, 3, pBass);
+        // In its own channel a pasted placement is the very pattern, also after a Cut.
         SetCursor(SequencePos{0, 1});
         m_pView->OnEditCopy();
-        SetCursor(SequencePos{1, 3});
+        SetCursor(SequencePos{0, 5});
         m_pView->OnEditPaste();
+        QVERIFY(At(0, 5) == m_pMelody && Count(0) == 2);
+        m_pView->OnEditCut();
+        SetStep(8);
+        m_pView->OnEditPaste();
+        QVERIFY(At(0, 5) == nullptr && At(0, 8) == m_pMelody && Count(0) == 2);
+
+        // Another channel gets a copy of its own, over a placement (the replaced pattern stays
+        // listed), keeping its name while no pattern there has it.
+        CSoundPattern* pBass = m_pDoc->CreatePattern(1, 8, "Bass");
+        Place(1, 3, pBass);
+        for (int step : {3, 4})
+        {
+            SetCursor(SequencePos{1, step});
+            m_pView->OnEditPaste();
+        }
         CSoundPattern* pPasted = At(1, 3);
         QVERIFY(pPasted != nullptr && pPasted != pBass && m_pDoc->HoldsPattern(1, pBass));
-        QVERIFY(pPasted->GetName() == "Melody" && m_pDoc->GetNextPatternNumber(1) == 1);
-        QCOMPARE(pPasted->GetCell(0), m_pMelody->GetCell(0));
+        QVERIFY(pPasted->GetName() == "Melody" && At(1, 4)->GetName() == "001 (Melody)");
+        QVERIFY(m_pDoc->GetNextPatternNumber(1) == 1 &&
+                pPasted->GetCell(0) == m_pMelody->GetCell(0));
 
-        // Cut takes the placement away and leaves the pattern on the clipboard.
-        SetCursor(SequencePos{0, 1});
-        m_pView->OnEditCut();
-        QCOMPARE(At(0, 1), nullptr);
-        SetCursor(SequencePos{2, 7});
-        QVERIFY(m_pView->DropPattern(nullptr, m_pSession->GetSequenceCursor()) != nullptr &&
-                At(2, 7)->GetRows() == 20);
+        // Another sound gets a copy too.
+        m_pOtherView->OnEditPaste();
+        QVERIFY(m_pOtherDoc->GetPatternAt({0, 0})->GetName() == "Melody");
         QVERIFY(m_messages.texts.empty());
     }
 

@@ -182,8 +182,15 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
         QCOMPARE(pFrame->GetActivePane(), pFrame->GetPane(0));
 
-        // The transport keys reach the focused editor.
+        // The pattern editor has Pattern ▸ New… and Properties… and the whole-song range.
         CSoundDoc* pDoc = shell.ActiveDoc();
+        shell.app->Documents().GetSession(pDoc)->SetCurrentPattern(pDoc->GetPatterns(0)[0].get());
+        pFrame->SetActivePane(1);
+        for (const UINT nID : {ID_PATTERN_NEW, ID_PATTERN_PROPERTIES, ID_RANGE_WHOLE, ID_RANGE_END})
+            QCOMPARE(shell.Command(nID)->isEnabled(), nID != ID_RANGE_END);
+        pFrame->SetActivePane(0);
+
+        // The transport keys reach the focused editor.
         const std::tuple<Qt::Key, Qt::KeyboardModifiers, bool, bool> transport[] = {
             {Qt::Key_F3, {}, true, false},
             {Qt::Key_F3, Qt::ShiftModifier, true, true},
@@ -297,6 +304,51 @@ private slots:
         m_pShell->Settle();
         QVERIFY(pEditor->GetOctave() == 9 && QApplication::focusWidget() == pEditor &&
                 !m_pShell->Frame()->GetSoundBar()->isHidden());
+
+        // The edit step beside it, by the name a screen reader gives it: 0 to 16, 1 at first.
+        QSpinBox* pStep = nullptr;
+        for (auto* pSpin : m_pShell->Frame()->GetSoundBar()->findChildren<QSpinBox*>())
+            pStep = pSpin->accessibleName() == "Edit step" ? pSpin : pStep;
+        QVERIFY(pStep != nullptr && pStep->minimum() == 0 && pStep->maximum() == 16);
+        QCOMPARE(pStep->value(), 1);
+        pStep->setValue(4);
+        QCOMPARE(CNoteKeyboard::Instance().GetEditStep(), 4);
+    }
+
+    // A loud note reaches the edges of its scope's strip, whatever plays it.
+    void scopesFillTheirStrips()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        HoldTwoTones(*shell.ActiveDoc());
+        CVoiceScopes* pScopes = shell.ActiveFrame()->GetScopes();
+        shell.ActiveFrame()->resize(800, 400);
+        for (const UINT nChip : {ID_CHIP_SINE, ID_CHIP_PCJR})
+        {
+            QVERIFY(shell.Frame()->Trigger(nChip) && shell.Frame()->Trigger(ID_SOUND_PLAY));
+            for (int i = 0; i < 8; ++i)
+            {
+                pDevice->Advance(2048);
+                QVERIFY(pThread->WaitUntilHandled());
+            }
+            pScopes->Refresh();
+            const QImage picture = pScopes->grab().toImage();
+            // The right half of voice 0's strip, clear of its name: the rows the trace covers.
+            const QColor ink = pScopes->palette().text().color();
+            int top = picture.height(), bottom = -1;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = pScopes->width() / 8; x < pScopes->width() / 4 - 8; ++x)
+                    if (picture.pixelColor(x, y) == ink)
+                    {
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+            QVERIFY2(bottom - top > 0.8 * (pScopes->height() - 16),
+                     qPrintable(QString("%1: %2 to %3").arg(nChip).arg(top).arg(bottom)));
+            QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
+        }
     }
 
     void jumpsPlayFromCursorAndOpening()

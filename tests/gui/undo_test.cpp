@@ -67,11 +67,11 @@ private slots:
             {"Typing", "Typing C-5 at Voice0 row 3"},
             {"Insert Row", "Insert Row at Voice0 row 3"},
             {"Delete Row", "Delete Row at Voice0 row 3"},
-            {"Set Pattern", "Set Pattern second at Voice0 step 0"},
+            {"Set Pattern", "Set Pattern second at Voice0 step 32"}, // as the editor numbers it
             {"Clear Step", "Clear Step at Voice0 step 0"},
             {"Insert Step", "Insert Step at Voice0 step 0"},
             {"Delete Step", "Delete Step at Voice0 step 0"},
-            {"Play Range", "Play Range 0–48"},
+            {"Play Range", "Play Range 0–64"},
             {"Properties", "Properties: 100 BPM, step size 8, 2 rows per beat"},
             {"New Pattern", "New Pattern new on Voice0"},
             {"Pattern Properties", "Pattern Properties 000 on Voice0"}};
@@ -84,7 +84,7 @@ private slots:
         QFETCH(QString, text);
         Open();
         m_pSession->SetPatternCursor({0, 3});
-        m_pSession->SetSequenceCursor({0, edit == 7 ? 3 : edit == 9 ? 2 : 0});
+        m_pSession->SetSequenceCursor({0, edit == 7 ? 3 : edit == 9 || edit == 3 ? 2 : 0});
         m_pSession->GetCurrentPattern()->SetCell(15, {40, 255, 0, 3});
         const std::function<void()> edits[] = {
             [&] { Key(m_pPattern, Qt::Key_Q); },

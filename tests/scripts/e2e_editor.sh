@@ -24,9 +24,9 @@ keys Return
 # The melody, octave 4: C D E F G A B C, back down, and a rest.
 keys q w e r t y u i u y t r e w q 1
 # Back to the sequence editor; place pattern 000 again at step 1 (key 0), then the play
-# range: end at step 2, start at step 0.
+# range: to the end of step 1, from step 0.
 keys Tab Down 0
-keys ctrl+e Up Up ctrl+b
+keys Up ctrl+e Up ctrl+b
 keys ctrl+s
 
 wait_for grep -q 'row index="16" pattern="0"' "$song" || fail "the second placement was not saved"
