@@ -15,6 +15,7 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xdotool x11-apps imagemagick
+    dbus-daemon at-spi2-core python3-pyatspi
     pulseaudio pulseaudio-utils libasound2-plugins
     fonts-urw-base35 python3 python3-mido libgme-dev
     midicsv libxml2-utils

@@ -31,7 +31,7 @@ int IndexOf(SynthKind kind)
 void CChipChoice::Load()
 {
     const QString name = QSettings().value(ChipSettingsKey()).toString();
-    m_kind = SynthKindFromName(name.toStdString()).value_or(SynthKind::Sine);
+    m_kind = SynthKindFromName(name.toStdString()).value_or(SynthKind::PCjr);
     const QString fade = QSettings().value(FadeSettingsKey()).toString();
     m_fade = FadeKindFromName(fade.toStdString()).value_or(FadeKind::None);
 }

@@ -46,7 +46,8 @@ class CChipChoice : public QObject
 {
     Q_OBJECT
 public:
-    // Reads the stored choice; an unknown or missing chip is the sine, a fade none.
+    // Reads the stored choice; an unknown or missing chip is the PCjr's, as the game is heard,
+    // a fade none.
     void Load();
     SynthKind Get() const { return m_kind; }
     // The choice as the chip menu names it.
@@ -79,7 +80,7 @@ signals:
     void FadeChanged();
 
 private:
-    SynthKind m_kind = SynthKind::Sine;
+    SynthKind m_kind = SynthKind::PCjr;
     FadeKind m_fade = FadeKind::None;
     std::function<CSoundSession*()> m_activeSession;
 };

@@ -179,6 +179,7 @@ CSoundFrame* CDocumentManager::CreateNewFrame(CSoundDoc* pDoc)
     pMainWnd->KeepInsideWorkspace(pFrame);
     pMainWnd->GetMdiArea()->setActiveSubWindow(pFrame);
     pFrame->SetActivePane(0);
+    m_app.ShowWhatPlays();
     // The sound bar serves the new editor even before it is clicked.
     m_app.ShowToolbar(IDR_SOUNDTYPE, true);
     return pFrame;

@@ -9,16 +9,22 @@
 #include "resources/ResourceTables.h"
 #include "views/FollowPlayback.h"
 #include "views/NoteKeyboard.h"
+#include "views/SoundFrame.h"
+#include "views/VoiceScopes.h"
 
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 
 #include <cstdio>
+#include <utility>
 
 namespace
 {
 const char* const kRegistryKey = "Zantiva Software";
 const char* const kNoSoundOption = "--no-sound";
+const char* const kSineLeavesOutNoiseText = "The sine preview does not play the noise channel";
 } // namespace
 
 CEditorApp::CEditorApp() = default;
@@ -72,6 +78,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     // The chip list on the sound bar changes the choice without a command.
     connect(&m_chipChoice, &CChipChoice::Changed, m_pMainWnd, &CMainFrame::UpdateCommandStates);
     connect(&m_chipChoice, &CChipChoice::FadeChanged, m_pMainWnd, &CMainFrame::UpdateCommandStates);
+    connect(&m_chipChoice, &CChipChoice::Changed, this, &CEditorApp::ShowWhatPlays);
 
     RegisterDocumentType();
     m_recovery.ConnectSessionManager();
@@ -111,6 +118,22 @@ int CEditorApp::ExitInstance()
     delete m_pMainWnd;
     m_pMainWnd = nullptr;
     return 0;
+}
+
+void CEditorApp::ShowWhatPlays()
+{
+    if (m_pMainWnd == nullptr)
+        return;
+    const SynthKind kind = m_chipChoice.Get();
+    bool bShown = false;
+    for (QMdiSubWindow* pWindow : m_pMainWnd->GetMdiArea()->subWindowList())
+        if (auto* pFrame = qobject_cast<CSoundFrame*>(pWindow); pFrame && pFrame->GetScopes())
+        {
+            pFrame->GetScopes()->SetSilentMask(VoicesNotPlayedBy(kind));
+            bShown = true;
+        }
+    if (kind == SynthKind::Sine && bShown && !std::exchange(m_bToldSineNoise, true))
+        SetIdleText(kSineLeavesOutNoiseText);
 }
 
 void CEditorApp::SetIdleMessage(UINT nID)

@@ -48,6 +48,10 @@ public:
     void SetDialogs(ISoundDialogs* pDialogs) { m_pDialogs = pDialogs; }
     ISoundDialogs* GetDialogs() const { return m_pDialogs; }
 
+    // Every sound window's scopes mark the voices the chosen chip does not play, and the
+    // status bar says once why the sine leaves the noise out.
+    void ShowWhatPlays();
+
     void SetIdleMessage(UINT nID) override;
     void SetIdleText(const std::string& text) override;
     void ShowToolbar(UINT nID, bool bShow) override;
@@ -62,6 +66,7 @@ private:
     void CreateCommands();
 
     CMainFrame* m_pMainWnd = nullptr;
+    bool m_bToldSineNoise = false;
     ISoundDialogs* m_pDialogs = nullptr;
     CChipChoice m_chipChoice;
     CDocumentManager m_documents{*this};

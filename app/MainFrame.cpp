@@ -94,6 +94,10 @@ bool CMainFrame::OnCreate()
     m_pMessagePane = new QLabel(pStatusBar);
     m_pMessagePane->setObjectName(QStringLiteral("MessagePane"));
     pStatusBar->addWidget(m_pMessagePane, 1);
+    m_pSongLength = new QLabel(pStatusBar);
+    m_pSongLength->setObjectName(QStringLiteral("SongLength"));
+    m_pSongLength->setToolTip(tr("The sound's length in the game"));
+    pStatusBar->addPermanentWidget(m_pSongLength);
     // The lock-key indicators: the toolkit has no portable way to read the lock states, so
     // the panes only keep their places.
     for (const char* indicator : {"CAP", "NUM", "SCRL"})
@@ -139,8 +143,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
             [this] { OnSubWindowActivated(m_pMdiArea->currentSubWindow()); });
     connect(pFrame, &CSoundFrame::ActivePaneChanged, this, &CMainFrame::UpdateCommandStates);
     pFrame->installEventFilter(this);
-    for (int nPane = 0; nPane < 2; ++nPane)
-        if (auto* pView = qobject_cast<CSoundBase*>(pFrame->GetPane(nPane)))
+    for (QWidget* pPane : {pFrame->GetPane(0), pFrame->GetPane(1), pFrame->GetPianoRoll()})
+        if (auto* pView = qobject_cast<CSoundBase*>(pPane))
         {
             pView->installEventFilter(this);
             connect(pView, &CSoundBase::DocumentChanged, this, &CMainFrame::UpdateCommandStates);

@@ -62,7 +62,8 @@ public:
     QAction* Action(UINT nID) const;
     // Runs the command unless its rule disables it now; whether it ran.
     bool Trigger(UINT nID);
-    // Every command's state and every window's modified mark, as they are now.
+    // Every command's state, every window's modified mark and the sound's length in the game,
+    // as they are now.
     void UpdateCommandStates();
     QMenu* FindPopup(const QString& strTitle) const;
 
@@ -94,6 +95,7 @@ private:
     void UpdateWindowMenu(QMenu* pMenu);
     void UpdateFrameTitle();
     void UpdateModifiedMarker();
+    void UpdateSongLength();
 
     CEditorApp* m_pApp;
     CCommandActions* m_pCommands;
@@ -101,6 +103,7 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QToolBar* m_pSoundBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
+    QLabel* m_pSongLength = nullptr;
     QHash<UINT, std::vector<QMenu*>> m_menus;
     UINT m_nCurrentMenu = 0;
     // The Window menu's entries for the open windows.

@@ -6,9 +6,12 @@
 #include "app/CommandActions.h"
 #include "app/WindowTitles.h"
 #include "resources/ResourceTables.h"
+#include "sound/GameTempo.h"
+#include "views/SoundFrame.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -132,6 +135,17 @@ void CMainFrame::UpdateCommandStates()
         return;
     m_pCommands->UpdateStates();
     UpdateModifiedMarker();
+    UpdateSongLength();
+}
+
+void CMainFrame::UpdateSongLength()
+{
+    if (m_pSongLength == nullptr)
+        return;
+    const CSoundFrame* pFrame = GetActiveSoundFrame();
+    m_pSongLength->setText(pFrame != nullptr
+                               ? QString::fromStdString(SongLengthText(*pFrame->GetDocument()))
+                               : QString());
 }
 
 void CMainFrame::UpdateWindowMenu(QMenu* pMenu)

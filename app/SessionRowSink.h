@@ -35,6 +35,19 @@ public:
             Qt::QueuedConnection);
     }
 
+    // Play is no longer lit for a playback that never started.
+    void PostPlaybackFailed(std::uint32_t nGeneration) override
+    {
+        QMetaObject::invokeMethod(
+            qApp,
+            [pThread = m_pThread, pSession = m_pSession, nGeneration]
+            {
+                if (pSession != nullptr && pThread->IsCurrentPlayback(nGeneration))
+                    pSession->OnStopped();
+            },
+            Qt::QueuedConnection);
+    }
+
 private:
     CSoundPlayThread* m_pThread;
     QPointer<CSoundSession> m_pSession;

@@ -5,6 +5,8 @@
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "views/FollowPlayback.h"
+#include "views/PianoRollView.h"
+#include "views/SoundFrame.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 
@@ -23,6 +25,40 @@ void AddBarCommand(CCommandActions& commands, UINT nID, std::function<QWidget*()
         });
 }
 } // namespace
+
+void CViewCommands::AddPianoRollCommands(CCommandActions& commands)
+{
+    CMainFrame* pMainWnd = m_app.GetMainFrame();
+    const auto frame = [pMainWnd] { return pMainWnd->GetActiveSoundFrame(); };
+    commands.Add(
+        ID_VIEW_PIANO_ROLL, [frame] { frame()->ShowPianoRoll(!frame()->IsPianoRollShown()); },
+        [frame] {
+            return CommandState{frame() != nullptr,
+                                frame() != nullptr && frame()->IsPianoRollShown()};
+        });
+    commands.Add(
+        ID_VIEW_PIANO_ROLL_ALONE, [frame] { frame()->SetPianoRollAlone(!frame()->IsPianoRollAlone()); },
+        [frame] {
+            return CommandState{frame() != nullptr,
+                                frame() != nullptr && frame()->IsPianoRollAlone()};
+        });
+    const auto roll = [frame]
+    {
+        return frame() != nullptr && frame()->IsPianoRollShown()
+                   ? qobject_cast<CPianoRollView*>(frame()->GetPianoRoll())
+                   : nullptr;
+    };
+    const auto zoom = [&commands, roll](UINT nID, auto apply)
+    {
+        commands.Add(
+            nID, [roll, apply] { apply(*roll()); },
+            [roll] { return CommandState{roll() != nullptr}; });
+    };
+    zoom(ID_ZOOM_TIME_IN, [](CPianoRollView& view) { view.ZoomTime(1); });
+    zoom(ID_ZOOM_TIME_OUT, [](CPianoRollView& view) { view.ZoomTime(-1); });
+    zoom(ID_ZOOM_PITCH_IN, [](CPianoRollView& view) { view.ZoomPitch(1); });
+    zoom(ID_ZOOM_PITCH_OUT, [](CPianoRollView& view) { view.ZoomPitch(-1); });
+}
 
 void CViewCommands::CreateActions(CCommandActions& commands)
 {
@@ -49,6 +85,8 @@ void CViewCommands::CreateActions(CCommandActions& commands)
     commands.Add(
         ID_VIEW_PATTERN_EDITOR, [sequence] { sequence()->OnPatternEditor(); },
         [sequence] { return CommandState{sequence() != nullptr}; });
+
+    AddPianoRollCommands(commands);
 
     CFollowPlayback& follow = CFollowPlayback::Instance();
     commands.Add(

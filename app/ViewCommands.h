@@ -4,8 +4,8 @@
 class CCommandActions;
 class CEditorApp;
 
-// The View menu: the bars, which editor has the keys, and whether the pattern editor
-// follows playback.
+// The View menu: the bars, which editor has the keys, the piano roll and its zoom, and
+// whether the editors follow playback.
 class CViewCommands
 {
 public:
@@ -14,5 +14,7 @@ public:
     void CreateActions(CCommandActions& commands);
 
 private:
+    void AddPianoRollCommands(CCommandActions& commands);
+
     CEditorApp& m_app;
 };

@@ -2,6 +2,7 @@
 #include "dialogs/GameListing.h"
 
 #include "dialogs/WorkAside.h"
+#include "sound/GameTempo.h"
 
 std::string ListGameSoundsAside(const CGameFolder& game, std::vector<GameSoundInfo>& sounds,
                                 QWidget* pParent, bool* pCancelled)
@@ -21,7 +22,5 @@ std::string ListGameSoundsAside(const CGameFolder& game, std::vector<GameSoundIn
 
 QString GameSoundLength(std::int64_t ticks)
 {
-    constexpr std::int64_t kTicksPerSecond = 60;
-    const std::int64_t seconds = (ticks + kTicksPerSecond / 2) / kTicksPerSecond;
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(GameLengthText(ticks));
 }

@@ -23,9 +23,10 @@ bool CSoundDialogs::PatternDialog(QWidget* pParent, const std::string& title, in
 }
 
 bool CSoundDialogs::PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
-                                     int& nTracksPerBeat)
+                                     int& nTracksPerBeat, std::int64_t nPlayRangeRows)
 {
     CSoundPropertiesDialog dialog(pParent);
+    dialog.m_nPlayRangeRows = nPlayRangeRows;
     dialog.m_nBeatsPerMinute = nBeatsPerMinute;
     dialog.m_nStepSize = nStepSize;
     dialog.m_nTracksPerBeat = nTracksPerBeat;

@@ -10,6 +10,6 @@ public:
     bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
                        std::string& name) override;
     bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
-                          int& nTracksPerBeat) override;
+                          int& nTracksPerBeat, std::int64_t nPlayRangeRows) override;
     void ManagePatternsDialog(QWidget* pParent, CSoundSession& session) override;
 };

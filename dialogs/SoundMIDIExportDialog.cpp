@@ -37,9 +37,16 @@ CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent) : CDialog(pPare
         m_instrumentLists[voice] = pList;
     }
 
+    auto* pNoise = new QLabel(tr("Notes on the noise channel go to a fourth track, as drums on "
+                                 "MIDI channel 10."),
+                              this);
+    pNoise->setObjectName(QStringLiteral("noiseTrack"));
+    pNoise->setWordWrap(true);
+
     auto* pGrid = new QGridLayout(this);
     pGrid->addWidget(pSettings, 0, 0);
-    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1);
+    pGrid->addWidget(pNoise, 1, 0);
+    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1, 2, 1);
     SetTabOrder({pOk, pCancel, m_instrumentLists[0], m_instrumentLists[1], m_instrumentLists[2]});
 }
 

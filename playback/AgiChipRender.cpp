@@ -11,6 +11,12 @@ CAgiChipRender::CAgiChipRender(const std::uint8_t* pData, std::size_t size, Synt
 {
 }
 
+CAgiChipRender::CAgiChipRender(const AgiVoiceRecords& records, SynthKind kind, FadeKind fade)
+    : m_engine(records, kind == SynthKind::Speaker ? FadeKind::None : fade),
+      m_pChip(MakeChipModel(kind)), m_totalSamples(m_engine.GetTotalTicks() * kSamplesPerTick)
+{
+}
+
 std::size_t CAgiChipRender::Read(std::int16_t* pOut, std::size_t n)
 {
     std::size_t done = 0;

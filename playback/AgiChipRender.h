@@ -22,6 +22,8 @@ public:
 
     CAgiChipRender(const std::uint8_t* pData, std::size_t size, SynthKind kind = SynthKind::PCjr,
                    FadeKind fade = FadeKind::None);
+    // The records of a range, however long (see BuildAgiRecords).
+    CAgiChipRender(const AgiVoiceRecords& records, SynthKind kind, FadeKind fade);
 
     std::uint64_t GetTotalSamples() const { return m_totalSamples; }
     // Moves to the start of a tick without rendering what lies before it: the chip's

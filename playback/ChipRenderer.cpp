@@ -4,6 +4,7 @@
 #include "playback/ChipSynth.h"
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
+#include "sound/GameTempo.h"
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
@@ -16,49 +17,20 @@ std::int64_t PassRows(const PlayRange& range)
 }
 } // namespace
 
-std::int32_t CChipRenderer::NextPassRow(const PlayRange& range, std::int32_t pos)
-{
-    return pos >= range.end - 1 || pos < range.start ? range.start : pos + 1;
-}
-
-std::int32_t CChipRenderer::NextRow(const PlayRange& range, std::int32_t pos) const
-{
-    return NextPassRow(range, pos);
-}
-
-auto CChipRenderer::BuildPass(const CSoundDoc& doc, const PlayRange& range) const -> Result<Pass>
+auto CChipRenderer::BuildPass(const CSoundDoc& doc, const PlayRange& range) const -> Pass
 {
     Pass pass;
-    pass.nTicksPerRow = AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
-    if (pass.nTicksPerRow == 0)
-        return Failure{kTempoTooFastText};
+    pass.nTicksPerRow = CGameTempo(doc).TicksPerRow();
     pass.nTicks = PassRows(range) * pass.nTicksPerRow;
-    const Result<std::vector<std::uint8_t>> resource = BuildAgiResource(doc, range);
-    if (!resource.Ok())
-        return resource.GetFailure();
-    const std::vector<std::uint8_t>& bytes = resource.Value();
-    pass.pRender = std::make_unique<CAgiChipRender>(bytes.data(), bytes.size(), m_kind, m_fade);
+    pass.pRender = std::make_unique<CAgiChipRender>(BuildAgiRecords(doc, range), m_kind, m_fade);
     pass.pRender->SetMuteMask(m_muteMask);
     pass.pRender->SetVoiceSink(m_pVoiceSink);
     return pass;
 }
 
-auto CChipRenderer::SilentPass(const CSoundDoc& doc, const PlayRange& range) const -> Pass
-{
-    Pass pass;
-    pass.nTicksPerRow = AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
-    if (pass.nTicksPerRow == 0)
-        pass.nTicksPerRow = m_pass.nTicksPerRow;
-    pass.nTicks = PassRows(range) * pass.nTicksPerRow;
-    return pass;
-}
-
 Status CChipRenderer::Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
 {
-    Result<Pass> pass = BuildPass(doc, range);
-    if (!pass.Ok())
-        return pass.GetFailure();
-    m_pass = std::move(pass).Value();
+    m_pass = BuildPass(doc, range);
     m_bNextReady = false;
     const bool bInPass = pos >= range.start && pos < range.end;
     m_startRow = bInPass ? pos : range.start;
@@ -79,7 +51,7 @@ bool CChipRenderer::RenderSlot(std::int16_t* pOut)
     if (m_pass.pRender != nullptr)
         n = m_pass.pRender->Read(pOut, CChipSynth::kSamplesPerTick);
     std::fill(pOut + n, pOut + CChipSynth::kSamplesPerTick, std::int16_t{0});
-    // A pass that ends within the tick, or a pass of silence.
+    // A pass that ends within the tick.
     if (m_pVoiceSink != nullptr && n < CChipSynth::kSamplesPerTick)
         m_pVoiceSink->WriteVoices({}, CChipSynth::kSamplesPerTick - n);
     ++m_tick;
@@ -90,8 +62,7 @@ void CChipRenderer::Advance(const CSoundDoc& doc, const PlayRange& range)
 {
     if (m_tick < m_pass.nTicks || m_bNextReady)
         return;
-    Result<Pass> next = BuildPass(doc, range);
-    m_next = next.Ok() ? std::move(next).Value() : SilentPass(doc, range);
+    m_next = BuildPass(doc, range);
     m_bNextReady = true;
 }
 

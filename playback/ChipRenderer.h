@@ -9,7 +9,8 @@
 
 // The engine's sound: a chip plays the records of the range's AGI export as the game would,
 // with the interpreter's fade, a slot per tick. A pass covers the range start to the row before
-// its end; the export is built again for every pass, so edits are heard from the next one.
+// its end; the records are built again for every pass, so edits are heard from the next one.
+// They are not a resource: a song too long for one plays all the same.
 class CChipRenderer : public ISoundRenderer
 {
 public:
@@ -20,27 +21,20 @@ public:
     unsigned GetSlotSamples() const override { return CAgiChipRender::kSamplesPerTick; }
     bool RenderSlot(std::int16_t* pOut) override;
     void Advance(const CSoundDoc& doc, const PlayRange& range) override;
-    std::int32_t NextRow(const PlayRange& range, std::int32_t pos) const override;
     void End() override;
     void SetMuteMask(unsigned muteMask) override;
     void SetVoiceSink(IVoiceSink* pSink) override;
     bool RenderPreview(int note, std::int16_t* pOut) override;
 
-    // The row after pos in a pass: the range start follows the row before the range end.
-    static std::int32_t NextPassRow(const PlayRange& range, std::int32_t pos);
-
 private:
     struct Pass
     {
-        std::unique_ptr<CAgiChipRender> pRender; // null: a pass of silence
+        std::unique_ptr<CAgiChipRender> pRender;
         std::int64_t nTicks = 0;
         std::int64_t nTicksPerRow = 0;
     };
-    // The next pass from the document, or why it cannot be built.
-    Result<Pass> BuildPass(const CSoundDoc& doc, const PlayRange& range) const;
-    // What plays when a pass can no longer be built: silence as long as the pass, at the old
-    // row length when the tempo gives none.
-    Pass SilentPass(const CSoundDoc& doc, const PlayRange& range) const;
+    // The next pass from the document.
+    Pass BuildPass(const CSoundDoc& doc, const PlayRange& range) const;
 
     SynthKind m_kind;
     FadeKind m_fade;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/RowSequencer.h"
 
+#include "sound/GameTempo.h"
+
 namespace
 {
 bool IsLivePattern(const CSoundDoc& doc, const CSoundPattern* pPattern)
@@ -46,7 +48,7 @@ void CRowSequencer::Start(std::int32_t pos)
 
 void CRowSequencer::StartFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos)
 {
-    const bool bInRange = pos > range.start && pos <= range.end;
+    const bool bInRange = pos > range.start && pos < range.end;
     Start(bInRange ? range.start : pos);
     m_heldNote.fill(NOTE_OFF);
     // The rows before pos are sequenced but never rendered.
@@ -112,5 +114,5 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc, const PlayRange& range)
     }
     m_bCarryIn = false;
 
-    m_pos = range.Next(m_pos);
+    m_pos = NextPassRow(range, m_pos);
 }

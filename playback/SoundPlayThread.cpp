@@ -3,6 +3,7 @@
 
 #include "playback/ChipRenderer.h"
 #include "playback/PortAudioDevice.h"
+#include "sound/GameTempo.h"
 #include "sound/VoiceMute.h"
 
 #include <algorithm>
@@ -255,6 +256,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     if (!bReady)
     {
         ReleaseStreamBuffer();
+        if (m_pNotify != nullptr)
+            m_pNotify->PostPlaybackFailed(m_nGeneration.load());
         m_pDoc = nullptr;
         m_pNotify = nullptr;
         if (!begun.Error().empty())
@@ -268,6 +271,8 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
         m_bSongPlaying.store(true);
         WakeOutput();
     }
+    else if (m_pNotify != nullptr)
+        m_pNotify->PostPlaybackFailed(m_nGeneration.load());
 }
 
 void CSoundPlayThread::OnThreadStop()
@@ -431,7 +436,7 @@ void CSoundPlayThread::OnSlotPlayed()
         return;
     {
         std::lock_guard lock(m_pDoc->Guard());
-        m_heardPos = m_pRenderer->NextRow(m_pDoc->GetPlayRange(), m_heardPos);
+        m_heardPos = NextPassRow(m_pDoc->GetPlayRange(), m_heardPos);
     }
     if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());

@@ -30,6 +30,9 @@ public:
     // The song row now heard. Called on the play thread; a report counts only while
     // CSoundPlayThread::IsCurrentPlayback(nGeneration) holds where it is handled.
     virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) = 0;
+    // The playback asked for could not start: nothing plays, and no row will be reported.
+    // Counts, as a row report does, only while its generation is current.
+    virtual void PostPlaybackFailed(std::uint32_t /*nGeneration*/) {}
 };
 
 // Told a message for the person (the device cannot be used, a song cannot be rendered).

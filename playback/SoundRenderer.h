@@ -47,8 +47,6 @@ public:
     // Called after each RenderSlot under the document's guard: reads what the coming slots
     // need from the document.
     virtual void Advance(const CSoundDoc& doc, const PlayRange& range) = 0;
-    // The row heard after pos.
-    virtual std::int32_t NextRow(const PlayRange& range, std::int32_t pos) const = 0;
     // Frees what a playback holds.
     virtual void End() = 0;
     // Silences the voices of the mask (bit v for voice v) from the next slot on; the kept

@@ -24,17 +24,8 @@ CToneSynth::CToneSynth()
     const double twelfth = 1.0 / 12.0;
     for (int n = 0; n < kNoteCount; ++n)
         m_freq[n] = std::pow(2.0, (n - 9.0) * twelfth) * 13.75;
-}
-
-unsigned CToneSynth::RowBytes(int beatsPerMinute, int tracksPerBeat)
-{
-    const long long product = static_cast<long long>(beatsPerMinute) * tracksPerBeat;
-    if (product <= 0)
-        return 0;
-    const double rowsPerSecond = static_cast<double>(product) * (1.0 / 60);
-    auto bytes = static_cast<unsigned>(kBytesPerSecond / rowsPerSecond);
-    bytes += bytes % kBytesPerSample;
-    return bytes;
+    for (int j = 0; j < kRampSamples; ++j)
+        m_ramp[j] = RampFactor(j);
 }
 
 unsigned CToneSynth::BlocksForRowBytes(unsigned rowBytes)
@@ -54,28 +45,23 @@ double CToneSynth::Amplitude(int attenuation)
     return 1.0 - 0.5 * std::pow(attenuation * 0.1, 2.0);
 }
 
-double CToneSynth::RampFactor(int j, int rampLength)
+double CToneSynth::RampFactor(int j)
 {
-    // 9 / 288 is exactly 0.03125; a shortened ramp keeps the curve's full rise.
-    return std::log10(1.0 + j * (9.0 / rampLength));
+    return std::log10(1.0 + j * 0.03125);
 }
 
-void CToneSynth::Start(unsigned rowBytes)
+void CToneSynth::Start(unsigned nRowSamples, unsigned nSliceSamples)
 {
     Release();
-    m_nSamples = rowBytes / kBytesPerSample;
+    m_nRowSamples = nRowSamples;
+    m_nSliceSamples = nSliceSamples;
+    m_nRowPos = 0;
     for (int c = 0; c < kVoices; ++c)
     {
-        m_channelBuf[c].assign(m_nSamples, 0);
+        m_channelBuf[c].assign(m_nSliceSamples, 0);
         m_osc[c] = {0.0, 0.0, 0.0};
+        m_voices[c] = {};
     }
-    // Rows shorter than a ramp keep both ramps inside the row, half of it each at most.
-    const int rampLength = m_nSamples >= static_cast<unsigned>(kRampSamples)
-                               ? kRampSamples
-                               : static_cast<int>(m_nSamples / 2);
-    m_ramp.resize(rampLength);
-    for (int j = 0; j < rampLength; ++j)
-        m_ramp[j] = RampFactor(j, rampLength);
 }
 
 void CToneSynth::Release()
@@ -87,13 +73,11 @@ void CToneSynth::Release()
     }
 }
 
-CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queue)
+CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queue) const
 {
     VoiceRow voice;
-    std::int16_t* pSamples = m_channelBuf[channel].data();
     if (queue.GetCount() < 3)
     {
-        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
         const auto& osc = m_osc[channel];
         voice.k = osc[0];
         voice.y2 = osc[1];
@@ -123,15 +107,20 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
     }
     if (voice.bSound)
         voice.amplitude = Amplitude(effective.attenuation);
-    else
-        std::fill_n(pSamples, m_nSamples, std::int16_t{0});
     return voice;
+}
+
+void CToneSynth::BeginRow(const RowQueues& queues)
+{
+    m_nRowPos = 0;
+    for (int c = 0; c < kVoices; ++c)
+        m_voices[c] = BeginChannel(c, queues[c]);
 }
 
 // Each voice's recurrence is one long dependency chain; running the voices in one loop lets
 // them overlap, and the mix is summed in the same pass. The arithmetic per voice is exactly
 // that of a voice on its own, ramps included: a sample is scaled by the fade-out's factor,
-// then by the fade-in's, each rounded to 16 bits, wherever the two meet in a short row.
+// then by the fade-in's, each rounded to 16 bits.
 template <int N, bool bRamps>
 void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
                            std::int16_t* pMix, unsigned begin, unsigned end) const
@@ -146,8 +135,7 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
         a[v] = ppVoices[v]->amplitude;
         keep[v] = ppVoices[v]->bMixed ? -1 : 0;
     }
-    const unsigned rampLength = RampLength();
-    const unsigned fadeOutFrom = m_nSamples - rampLength;
+    const unsigned ramp = kRampSamples;
     for (unsigned i = begin; i < end; ++i)
     {
         int mix = 0;
@@ -158,13 +146,14 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
             const double y = k[v] * y1[v] - y2[v];
             y2[v] = y1[v];
             y1[v] = y;
-            std::int16_t sample = static_cast<std::int16_t>(y * a[v] * kPeak);
+            auto sample = static_cast<std::int16_t>(y * a[v] * kPeak);
             if constexpr (bRamps)
             {
-                if (ppVoices[v]->bFadeOut && i >= fadeOutFrom)
-                    sample = static_cast<std::int16_t>(sample * m_ramp[m_nSamples - 1 - i]);
-                if (ppVoices[v]->bFadeIn && i < rampLength)
-                    sample = static_cast<std::int16_t>(sample * m_ramp[i]);
+                const unsigned pos = m_nRowPos + i;
+                if (ppVoices[v]->bFadeOut && pos >= m_nRowSamples - ramp)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[m_nRowSamples - 1 - pos]);
+                if (ppVoices[v]->bFadeIn && pos < ramp)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[pos]);
             }
             ppOut[v][i] = sample;
             mix += sample & keep[v];
@@ -181,61 +170,61 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
 }
 
 template <int N>
-void CToneSynth::OscillateRow(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
-                              std::int16_t* pMix) const
+void CToneSynth::OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                                std::int16_t* pMix) const
 {
-    // Only the row's two ends can carry a ramp.
-    const unsigned rampLength = RampLength();
-    const unsigned middleEnd = m_nSamples - rampLength;
-    if (rampLength >= middleEnd)
-    {
-        Oscillate<N, true>(ppVoices, ppOut, pMix, 0, m_nSamples);
-        return;
-    }
-    Oscillate<N, true>(ppVoices, ppOut, pMix, 0, rampLength);
-    Oscillate<N, false>(ppVoices, ppOut, pMix, rampLength, middleEnd);
-    Oscillate<N, true>(ppVoices, ppOut, pMix, middleEnd, m_nSamples);
+    // Only the row's first and last ramp's worth of samples can carry a ramp; a row is at
+    // least two ramps long.
+    const auto ramp = static_cast<long long>(kRampSamples);
+    const auto pos = static_cast<long long>(m_nRowPos);
+    const auto slice = static_cast<long long>(m_nSliceSamples);
+    const auto middleBegin = static_cast<unsigned>(std::clamp(ramp - pos, 0LL, slice));
+    const auto middleEnd = static_cast<unsigned>(
+        std::clamp(static_cast<long long>(m_nRowSamples) - ramp - pos,
+                   static_cast<long long>(middleBegin), slice));
+    Oscillate<N, true>(ppVoices, ppOut, pMix, 0, middleBegin);
+    Oscillate<N, false>(ppVoices, ppOut, pMix, middleBegin, middleEnd);
+    Oscillate<N, true>(ppVoices, ppOut, pMix, middleEnd, m_nSliceSamples);
 }
 
-unsigned CToneSynth::RampLength() const
+bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
 {
-    return std::min<unsigned>(static_cast<unsigned>(m_ramp.size()), m_nSamples);
-}
-
-void CToneSynth::RenderRow(const RowQueues& queues, std::int16_t* pMix, unsigned muteMask)
-{
-    VoiceRow voices[kVoices];
     VoiceRow* pSounding[kVoices];
     std::int16_t* pOut[kVoices];
     int n = 0;
     for (int c = 0; c < kVoices; ++c)
     {
-        voices[c] = BeginChannel(c, queues[c]);
-        voices[c].bMixed = ((muteMask >> c) & 1u) == 0;
-        if (voices[c].bSound)
+        m_voices[c].bMixed = ((muteMask >> c) & 1u) == 0;
+        if (m_voices[c].bSound)
         {
-            pSounding[n] = &voices[c];
+            pSounding[n] = &m_voices[c];
             pOut[n] = m_channelBuf[c].data();
             ++n;
         }
+        else
+            std::fill_n(m_channelBuf[c].data(), m_nSliceSamples, std::int16_t{0});
     }
     switch (n)
     {
     case 1:
-        OscillateRow<1>(pSounding, pOut, pMix);
+        OscillateSlice<1>(pSounding, pOut, pMix);
         break;
     case 2:
-        OscillateRow<2>(pSounding, pOut, pMix);
+        OscillateSlice<2>(pSounding, pOut, pMix);
         break;
     case 3:
-        OscillateRow<3>(pSounding, pOut, pMix);
+        OscillateSlice<3>(pSounding, pOut, pMix);
         break;
     default:
-        std::fill_n(pMix, m_nSamples, std::int16_t{0});
+        std::fill_n(pMix, m_nSliceSamples, std::int16_t{0});
         break;
     }
+    m_nRowPos += m_nSliceSamples;
+    if (m_nRowPos < m_nRowSamples)
+        return false;
     for (int c = 0; c < kVoices; ++c)
-        m_osc[c] = {voices[c].k, voices[c].y2, voices[c].y1};
+        m_osc[c] = {m_voices[c].k, m_voices[c].y2, m_voices[c].y1};
+    return true;
 }
 
 bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
@@ -260,7 +249,7 @@ bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
     }
     for (int j = 0; j < kRampSamples; ++j)
     {
-        const double f = RampFactor(j, kRampSamples);
+        const double f = m_ramp[j];
         pTone[tone - 1 - j] = static_cast<std::int16_t>(pTone[tone - 1 - j] * f);
         pTone[j] = static_cast<std::int16_t>(pTone[j] * f);
     }

@@ -7,9 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-// The sine synthesizer: turns the sequencer's row events into 16-bit mono PCM one row at a
-// time, three sine voices and their mix. Playback, the .wav export and the note preview use
-// the same object, so what is exported is what is heard.
+// The sine synthesizer: turns the sequencer's row events into 16-bit mono PCM, three sine
+// voices and their mix, a row at a time in slices of a fixed length (a row can last minutes).
+// Playback, the .wav export and the note preview use the same object, so what is exported is
+// what is heard.
 class CToneSynth
 {
 public:
@@ -23,25 +24,26 @@ public:
 
     CToneSynth();
 
-    // Bytes per row for a tempo: a whole number of samples.
-    static unsigned RowBytes(int beatsPerMinute, int tracksPerBeat);
-    // Rows in the stream buffer for a row length: even and at least 4.
+    // Slots in the stream buffer for a slot length: even and at least 4.
     static unsigned BlocksForRowBytes(unsigned rowBytes);
     // 1 at attenuation 0 down to 0.02 at 14; 0 at 15 and above.
     static double Amplitude(int attenuation);
-    // The fade factor of ramp sample j for a ramp of the given length.
-    static double RampFactor(int j, int rampLength);
+    // The fade factor of sample j of a ramp.
+    static double RampFactor(int j);
 
-    // Prepares for rows of rowBytes, with every voice's phase at its start.
-    void Start(unsigned rowBytes);
-    // Frees the row buffers.
+    // Prepares for rows of nRowSamples rendered nSliceSamples at a time (a row is a whole
+    // number of slices, and at least two ramps long), with every voice's phase at its start.
+    void Start(unsigned nRowSamples, unsigned nSliceSamples);
+    // Frees the slice buffers.
     void Release();
-    unsigned GetSamplesPerRow() const { return m_nSamples; }
+    unsigned GetSliceSamples() const { return m_nSliceSamples; }
 
-    // Renders the current row (queue entry 1) of the three voices into m_channelBuf, with
-    // their oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving
-    // out the voices whose bit is set in muteMask.
-    void RenderRow(const RowQueues& queues, std::int16_t* pMix, unsigned muteMask = 0);
+    // Starts the current row (queue entry 1) of the three voices.
+    void BeginRow(const RowQueues& queues);
+    // Renders the row's next slice of the three voices into m_channelBuf, with their
+    // oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving out the
+    // voices whose bit is set in muteMask; true when it was the row's last.
+    bool RenderSlice(std::int16_t* pMix, unsigned muteMask = 0);
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
@@ -64,17 +66,20 @@ private:
         bool bFadeOut = false;
         bool bMixed = true;
     };
-    VoiceRow BeginChannel(int channel, const CRowQueue& queue);
-    // Samples [begin, end) of N sounding voices and their mix; bRamps where a ramp may fall.
+    VoiceRow BeginChannel(int channel, const CRowQueue& queue) const;
+    // Slice samples [begin, end) of N sounding voices and their mix; bRamps where a ramp of
+    // the row may fall.
     template <int N, bool bRamps>
     void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut, std::int16_t* pMix,
                    unsigned begin, unsigned end) const;
     template <int N>
-    void OscillateRow(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
-                      std::int16_t* pMix) const;
-    unsigned RampLength() const;
+    void OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                        std::int16_t* pMix) const;
 
-    unsigned m_nSamples = 0;
-    // Ramp factors for the current row length.
-    std::vector<double> m_ramp;
+    unsigned m_nRowSamples = 0;
+    unsigned m_nSliceSamples = 0;
+    // Where the next slice starts in the row.
+    unsigned m_nRowPos = 0;
+    std::array<VoiceRow, kVoices> m_voices{};
+    std::array<double, kRampSamples> m_ramp{};
 };

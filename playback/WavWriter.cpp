@@ -4,11 +4,10 @@
 #include "framework/File.h"
 #include "playback/AgiChipRender.h"
 #include "playback/AudioFormat.h"
-#include "playback/OfflineRenderer.h"
 #include "playback/SineRenderer.h"
 #include "playback/SoundRenderer.h"
 #include "sound/AgiResource.h"
-#include "sound/AgiTone.h"
+#include "sound/GameTempo.h"
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
@@ -133,17 +132,16 @@ private:
     std::size_t m_nUsed = m_slot.size();
 };
 
-// Begins the renderer at the range start; the samples one pass of the range takes. The caller
-// holds the document's guard.
+// Begins the renderer at the range start; the samples one pass of the range takes: its rows
+// at the game's tempo. The caller holds the document's guard.
 Result<std::uint64_t> BeginSine(const CSoundDoc& doc, const PlayRange& range,
                                 CSineRenderer& renderer)
 {
-    if (!renderer.Begin(doc, range, range.start).Ok())
+    renderer.Begin(doc, range, range.start);
+    const auto nTicks = static_cast<std::uint64_t>(CGameTempo(doc).TicksOf(RowsOf(range)));
+    if (nTicks > kMaxSamples / renderer.GetSlotSamples())
         return Failure{kWavTooLongText};
-    const auto nRows = static_cast<std::uint64_t>(PlayRangeRows(range));
-    if (nRows > kMaxSamples / renderer.GetSlotSamples())
-        return Failure{kWavTooLongText};
-    return nRows * renderer.GetSlotSamples();
+    return nTicks * renderer.GetSlotSamples();
 }
 
 Status WriteSineWav(const CSoundDoc& doc, const PlayRange& range, CFile& out,
@@ -162,13 +160,22 @@ Status WriteSineWav(const CSoundDoc& doc, const PlayRange& range, CFile& out,
     return WriteStream(out, nSamples.Value(), std::ref(source), options.progress);
 }
 
-// The AGI export of the range, as the chips play it.
-Result<std::vector<std::uint8_t>> BuildForChip(const CSoundDoc& doc, const PlayRange& range)
+// The records of the range as the chips play them: not a resource, so a song too long for
+// one renders all the same.
+CAgiChipRender ChipRenderOf(const CSoundDoc& doc, const PlayRange& range, SynthKind kind,
+                            FadeKind fade)
 {
     std::lock_guard lock(doc.Guard());
-    if (AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute()) == 0)
-        return Failure{kTempoTooFastText};
-    return BuildAgiResource(doc, range);
+    return CAgiChipRender(BuildAgiRecords(doc, range), kind, fade);
+}
+
+Status WriteChipWav(CAgiChipRender& render, const WavOptions& options, CFile& out)
+{
+    render.SetMuteMask(options.muteMask);
+    return WriteStream(
+        out, render.GetTotalSamples(),
+        [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); },
+        options.progress);
 }
 
 // In the decimal units file managers show.
@@ -219,10 +226,8 @@ Status ExportWav(const CSoundDoc& doc, const PlayRange& range, const WavOptions&
 {
     if (options.kind == SynthKind::Sine)
         return WriteSineWav(doc, range, out, options);
-    const Result<std::vector<std::uint8_t>> resource = BuildForChip(doc, range);
-    if (!resource.Ok())
-        return resource.GetFailure();
-    return ExportAgiWav(resource.Value(), options, out);
+    CAgiChipRender render = ChipRenderOf(doc, range, options.kind, options.fade);
+    return WriteChipWav(render, options, out);
 }
 
 Result<WavLength> MeasureWavFile(const CSoundDoc& doc, const PlayRange& range, SynthKind kind)
@@ -236,10 +241,7 @@ Result<WavLength> MeasureWavFile(const CSoundDoc& doc, const PlayRange& range, S
             return nSamples.GetFailure();
         return ToLength(nSamples.Value());
     }
-    const Result<std::vector<std::uint8_t>> resource = BuildForChip(doc, range);
-    if (!resource.Ok())
-        return resource.GetFailure();
-    return MeasureAgiWavFile(resource.Value().data(), resource.Value().size(), kind);
+    return ToLength(ChipRenderOf(doc, range, kind, FadeKind::None).GetTotalSamples());
 }
 
 Result<WavLength> MeasureAgiWavFile(const std::uint8_t* pData, std::size_t size, SynthKind kind)
@@ -276,9 +278,5 @@ Status ExportAgiWav(const std::vector<std::uint8_t>& resource, const WavOptions&
     if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
         return measured.GetFailure();
     CAgiChipRender render(resource.data(), resource.size(), options.kind, options.fade);
-    render.SetMuteMask(options.muteMask);
-    return WriteStream(
-        out, render.GetTotalSamples(),
-        [&render](std::int16_t* pOut, std::size_t n) { return render.Read(pOut, n); },
-        options.progress);
+    return WriteChipWav(render, options, out);
 }

@@ -68,6 +68,13 @@ constexpr UINT ID_IMPORT_MIDI_INTO = 730;
 constexpr UINT ID_IMPORT_VGM_INTO = 731;
 // The pattern editors keep the playing row in view.
 constexpr UINT ID_VIEW_FOLLOW_PLAYBACK = 350;
+// The piano roll: shown, alone in the window, and its zoom in time and in pitch.
+constexpr UINT ID_VIEW_PIANO_ROLL = 360;
+constexpr UINT ID_VIEW_PIANO_ROLL_ALONE = 361;
+constexpr UINT ID_ZOOM_TIME_IN = 362;
+constexpr UINT ID_ZOOM_TIME_OUT = 363;
+constexpr UINT ID_ZOOM_PITCH_IN = 364;
+constexpr UINT ID_ZOOM_PITCH_OUT = 365;
 
 // The sequence editor's context menu and its own commands; its "Set pattern" list follows
 // "None".

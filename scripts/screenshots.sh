@@ -5,6 +5,9 @@
 #   docs/editors.png     both editors on an imported sample sound, the window tiled
 #   docs/game-sounds.png, docs/game-sounds@2x.png
 #                        the sound list of a small game folder with a damaged entry, at 100% and 200%
+#   docs/pianoroll.png, docs/pianoroll@2x.png
+#                        the piano roll on the imported sample: under both editors at 100%, filling
+#                        the window at 200%
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build; needs Xvfb, xdotool, ImageMagick)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -125,4 +128,23 @@ for scale in 1 2; do
     import -window "$list" "$out"
     stop
 done
+
+# The piano roll shown, as View > Piano Roll leaves it for the next start.
+settings="$XDG_CONFIG_HOME/Zantiva Software/Tarvok.conf"
+mkdir -p "$(dirname "$settings")"
+for scale in 1 2; do
+    # At 200% the screen holds half as much: the roll fills the window alone.
+    alone=false
+    [ "$scale" = 2 ] && alone=true
+    printf '[View]\nPianoRoll=true\nPianoRollAlone=%s\n' "$alone" > "$settings"
+    QT_SCALE_FACTOR=$scale start '^theme\.tks.* Tarvok' "$work/theme.tks"
+    xdotool key --window "$wid" --delay 150 alt+w t
+    sleep 1
+    out=docs/pianoroll.png
+    [ "$scale" = 2 ] && out=docs/pianoroll@2x.png
+    import -window "$wid" "$out"
+    stop
+done
+rm "$settings"
 echo "docs/screenshot.png docs/editors.png docs/game-sounds.png docs/game-sounds@2x.png"
+echo "docs/pianoroll.png docs/pianoroll@2x.png"

@@ -13,6 +13,7 @@ enum class EditorKind
     None, // a dialog: undo only repaints
     Sequence,
     Pattern,
+    PianoRoll,
 };
 
 // Where an edit was made, so that undo and redo can take the user back there.

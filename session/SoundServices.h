@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class CSoundDoc;
@@ -48,8 +49,9 @@ public:
     virtual ~ISoundDialogs() = default;
     virtual bool PatternDialog(QWidget* pParent, const std::string& title, int& nRows,
                                std::string& name) = 0;
+    // nPlayRangeRows: the play range's rows, whose length in the game the dialog shows.
     virtual bool PropertiesDialog(QWidget* pParent, int& nBeatsPerMinute, int& nStepSize,
-                                  int& nTracksPerBeat) = 0;
+                                  int& nTracksPerBeat, std::int64_t nPlayRangeRows) = 0;
     virtual void ManagePatternsDialog(QWidget* pParent, CSoundSession& session) = 0;
 };
 

@@ -9,17 +9,29 @@ CAgiEngine::CAgiEngine(const std::uint8_t* pData, std::size_t size, FadeKind fad
     : m_data(pData, pData + size), m_fade(fade)
 {
     for (int voice = 0; voice < IChipWrites::kVoices; ++voice)
-    {
-        m_voices[voice].pos = VoiceOffset(voice);
-        m_totalTicks = std::max(m_totalTicks, VoiceTicks(voice));
-    }
+        m_voiceStart[voice] = m_data.size() < kAgiOffsetTableBytes
+                                  ? m_data.size()
+                                  : ReadLE16(&m_data[static_cast<std::size_t>(voice) * 2]);
+    StartVoices();
 }
 
-std::size_t CAgiEngine::VoiceOffset(int voice) const
+CAgiEngine::CAgiEngine(const AgiVoiceRecords& records, FadeKind fade) : m_fade(fade)
 {
-    if (m_data.size() < kAgiOffsetTableBytes)
-        return m_data.size();
-    return ReadLE16(&m_data[static_cast<std::size_t>(voice) * 2]);
+    for (int voice = 0; voice < IChipWrites::kVoices; ++voice)
+    {
+        m_voiceStart[voice] = m_data.size();
+        m_data.insert(m_data.end(), records[voice].begin(), records[voice].end());
+    }
+    StartVoices();
+}
+
+void CAgiEngine::StartVoices()
+{
+    for (int voice = 0; voice < IChipWrites::kVoices; ++voice)
+    {
+        m_voices[voice].pos = m_voiceStart[voice];
+        m_totalTicks = std::max(m_totalTicks, VoiceTicks(voice));
+    }
 }
 
 bool CAgiEngine::HasRecord(std::size_t pos) const
@@ -37,7 +49,7 @@ unsigned CAgiEngine::Duration(std::size_t pos) const
 std::uint64_t CAgiEngine::VoiceTicks(int voice) const
 {
     std::uint64_t ticks = 0;
-    for (std::size_t pos = VoiceOffset(voice); HasRecord(pos); pos += kAgiRecordBytes)
+    for (std::size_t pos = m_voiceStart[voice]; HasRecord(pos); pos += kAgiRecordBytes)
         ticks += Duration(pos);
     return ticks;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/AgiResource.h"
 #include "sound/ChipWrites.h"
 #include "sound/InterpreterFade.h"
 
@@ -20,6 +21,9 @@ class CAgiEngine
 {
 public:
     CAgiEngine(const std::uint8_t* pData, std::size_t size, FadeKind fade = FadeKind::None);
+    // The same for each voice's records (each ending in FF FF) without a resource around them,
+    // so a song too long for one plays all the same.
+    CAgiEngine(const AgiVoiceRecords& records, FadeKind fade = FadeKind::None);
 
     // The longest voice's summed durations.
     std::uint64_t GetTotalTicks() const { return m_totalTicks; }
@@ -44,7 +48,7 @@ private:
         bool bEnded = false;
     };
 
-    std::size_t VoiceOffset(int voice) const;
+    void StartVoices();
     bool HasRecord(std::size_t pos) const;
     unsigned Duration(std::size_t pos) const;
     std::uint64_t VoiceTicks(int voice) const;
@@ -54,6 +58,8 @@ private:
     void WriteFade(int voice, IChipWrites& chip);
 
     std::vector<std::uint8_t> m_data;
+    // Where each voice's records start in m_data.
+    std::array<std::size_t, IChipWrites::kVoices> m_voiceStart{};
     FadeKind m_fade;
     std::array<Voice, IChipWrites::kVoices> m_voices{};
     std::uint64_t m_totalTicks = 0;

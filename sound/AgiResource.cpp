@@ -4,10 +4,12 @@
 
 #include "sound/AgiTone.h"
 #include "sound/ChannelWalk.h"
+#include "sound/GameTempo.h"
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace
 {
@@ -297,11 +299,19 @@ Status CheckAgiImportLength(std::int64_t ticks)
                    std::to_string(kMaxImportRows)};
 }
 
+AgiVoiceRecords BuildAgiRecords(const CSoundDoc& doc, const PlayRange& range)
+{
+    const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
+    AgiVoiceRecords channels;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        AppendChannel(doc, range, channel, ticksPerRow, SIZE_MAX, channels[channel]);
+    return channels;
+}
+
 Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const PlayRange& range)
 {
-    const std::int64_t ticksPerRow =
-        AgiTicksPerRow(doc.GetTracksPerBeat(), doc.GetBeatsPerMinute());
-    std::array<std::vector<std::uint8_t>, kChannelCount> channels;
+    const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
+    AgiVoiceRecords channels;
     std::size_t total = kAgiOffsetTableBytes;
     for (int channel = 0; channel < kChannelCount; ++channel)
     {

@@ -3,6 +3,7 @@
 
 #include "framework/Result.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -34,8 +35,16 @@ constexpr std::size_t kMaxAgiFileBytes = 1024 * 1024;
 constexpr std::size_t kMaxAgiResourceBytes = 0xFFFF;
 std::string AgiTooLongMessage(std::uint64_t size);
 
-// The resource of the document's rows in range. The caller holds the document's guard.
+// The records of each voice of the document's rows in range, each voice's ending in FF FF:
+// what the resource holds, however long. The caller holds the document's guard.
+using AgiVoiceRecords = std::array<std::vector<std::uint8_t>, 4>;
+AgiVoiceRecords BuildAgiRecords(const CSoundDoc& doc, const PlayRange& range);
+// The resource of the document's rows in range, refused when the records do not fit one. The
+// caller holds the document's guard.
 Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const PlayRange& range);
+// Told when a song plays, which the AGI export refuses.
+constexpr const char* kAgiExportWillRefuseText =
+    "The song is too long for one AGI resource: it plays, but the AGI export will refuse it.";
 
 // Rebuilds the document from a resource; a refused resource leaves the document as it was.
 // The caller holds the document's guard.

@@ -28,12 +28,9 @@ int AgiNoteOfAnyDivisor(int divisor);
 int AgiDivisorOfNote(int note);
 
 // Resource ticks in one row at the given tempo: 7 for 4 rows per beat at 125 beats per
-// minute, 1 for 24 at 140. A tempo of 0 (or a negative one, from a hand-made file) has no
-// meaningful row length and gives 0.
+// minute, 1 for 24 at 140. A tempo too fast for a whole tick, or of 0 (or a negative one,
+// from a hand-made file), gives 0; CGameTempo plays such a tempo at 1.
 std::int64_t AgiTicksPerRow(std::int32_t tracksPerBeat, std::int32_t beatsPerMinute);
-// Shown when the engine is asked to play a tempo it cannot.
-constexpr const char* kTempoTooFastText =
-    "Error: The tempo is too fast for the game! ( less than one tick per row )";
 
 // The status text of a cell's exact divisor and how far it lies from the cell's note:
 // "Divisor 288: F#5 +84 cents" (288 sounds at 388.4 Hz). Just "Divisor 288" without a note.

@@ -51,9 +51,6 @@ struct PlayRange
 {
     std::int32_t start = 0;
     std::int32_t end = 16;
-    // The song position after pos in playback: the next one, or the start after the end (or
-    // after a position beyond it). Never overflows, even at the top of the integer range.
-    std::int32_t Next(std::int32_t pos) const { return pos >= end ? start : pos + 1; }
     bool operator==(const PlayRange&) const = default;
 };
 

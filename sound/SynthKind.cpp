@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sound/SynthKind.h"
 
+#include "sound/VoiceMute.h"
+
 const char* SynthKindName(SynthKind kind)
 {
     switch (kind)
@@ -23,4 +25,19 @@ std::optional<SynthKind> SynthKindFromName(std::string_view name)
         if (name == SynthKindName(kind))
             return kind;
     return std::nullopt;
+}
+
+unsigned VoicesNotPlayedBy(SynthKind kind)
+{
+    switch (kind)
+    {
+    case SynthKind::Sine:
+        return 1u << IChipWrites::kNoiseVoice;
+    case SynthKind::Speaker:
+        return kAllVoicesMask & ~1u;
+    case SynthKind::PCjr:
+    case SynthKind::Tandy:
+        break;
+    }
+    return 0;
 }

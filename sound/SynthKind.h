@@ -14,6 +14,10 @@ enum class SynthKind
     Speaker,
 };
 
+// The voices it never sounds, as a mute mask (bit v for voice v): the sine has no noise
+// voice, and the speaker plays voice 0 alone.
+unsigned VoicesNotPlayedBy(SynthKind kind);
+
 // "sine", "pcjr", "tandy" or "speaker".
 const char* SynthKindName(SynthKind kind);
 // The kind of a stored name; nothing for a name that is none of them.

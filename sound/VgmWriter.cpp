@@ -5,7 +5,6 @@
 #include "framework/TextCodec.h"
 #include "sound/AgiEngine.h"
 #include "sound/AgiResource.h"
-#include "sound/AgiTone.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmFormat.h"
 #include "sound/VoiceMute.h"
@@ -193,9 +192,6 @@ Result<std::vector<std::uint8_t>> BuildDocumentVgm(const CSoundDoc& doc, const P
                                                    const VgmOptions& options)
 {
     std::lock_guard lock(doc.Guard());
-    const SoundProperties props = doc.GetProperties();
-    if (AgiTicksPerRow(props.tracksPerBeat, props.beatsPerMinute) == 0)
-        return Failure{kTempoTooFastText};
     const Result<std::vector<std::uint8_t>> resource = BuildAgiResource(doc, range);
     if (!resource.Ok())
         return resource.GetFailure();

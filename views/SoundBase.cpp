@@ -6,6 +6,7 @@
 #include "session/SoundUndoCommands.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/EditorAccessibility.h"
 #include "views/EditorKeys.h"
 
 #include <QFocusEvent>
@@ -49,6 +50,7 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);
     BuildGlyphs(devicePixelRatio());
+    InstallEditorAccessibility();
 
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -61,6 +63,9 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     horizontalScrollBar()->setRange(0, 0);
     m_pDocument->AddView(this);
     connect(m_pSession, &CSoundSession::PlayPositionMoved, this, &CSoundBase::DrawPlayPosition);
+    // A playback that ends by itself (it could not start) takes its marker along.
+    connect(m_pSession, &CSoundSession::TransportChanged, viewport(),
+            qOverload<>(&QWidget::update));
 }
 
 CSoundBase::~CSoundBase()

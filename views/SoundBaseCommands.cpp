@@ -5,6 +5,8 @@
 #include "session/SoundSession.h"
 #include "session/SoundUndo.h"
 #include "session/SoundUndoCommands.h"
+#include "sound/AgiResource.h"
+#include "sound/GameTempo.h"
 #include "sound/PlayRangeFollow.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
@@ -12,6 +14,8 @@
 #include "views/NoteKeyboard.h"
 
 #include <QUndoView>
+
+#include <mutex>
 
 void CSoundBase::OnPlay()
 {
@@ -24,7 +28,13 @@ void CSoundBase::OnPlay()
 
 void CSoundBase::SayWhatPlays() const
 {
-    SetIdleText(PlayingRowsText(m_pDocument->GetPlayRange(), m_pDocument->GetWholeSongEnd()));
+    const PlayRange range = m_pDocument->GetPlayRange();
+    std::string text = PlayingRowsText(range, m_pDocument->GetWholeSongEnd());
+    // The chip plays records, not a resource, so a song too long for one still plays.
+    std::lock_guard lock(m_pDocument->Guard());
+    if (!BuildAgiResource(*m_pDocument, range).Ok())
+        text += std::string(" \u2013 ") + kAgiExportWillRefuseText;
+    SetIdleText(text);
 }
 
 void CSoundBase::OnPlayFrom()
@@ -77,7 +87,8 @@ void CSoundBase::OnProperties()
     int nBpm = m_pDocument->GetBeatsPerMinute();
     int nStep = m_pDocument->GetStepSize();
     int nTpb = m_pDocument->GetTracksPerBeat();
-    if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb))
+    if (!GetDialogs()->PropertiesDialog(this, nBpm, nStep, nTpb,
+                                        RowsOf(m_pDocument->GetPlayRange())))
         return;
     SoundEdits::SetProperties(*m_pSession, CurrentPosition(), {nBpm, nStep, nTpb});
     // Unchanged properties make no undo step; the views are refreshed all the same.

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QSettings>
 #include <QSplitter>
 #include <QVBoxLayout>
 
@@ -47,8 +48,24 @@ bool CSoundFrame::OnCreateClient()
     pSplitter->setStretchFactor(1, 1);
     pSplitter->setSizes({kSequenceIdealWidth, kPatternIdealWidth});
     m_pSplitter = pSplitter;
+    auto* pRollSplitter = new QSplitter(Qt::Vertical);
+    pRollSplitter->addWidget(pSplitter);
+    m_pPianoRoll = CreateSoundView(SoundPane::PianoRoll, m_pSession, pRollSplitter);
+    pRollSplitter->addWidget(m_pPianoRoll);
+    pRollSplitter->setCollapsible(1, false);
+    pRollSplitter->setStretchFactor(0, 1);
+    pRollSplitter->setStretchFactor(1, 1);
+    m_pRollSplitter = pRollSplitter;
+    const QSettings settings;
+    m_pPianoRoll->setVisible(settings.value(QStringLiteral("View/PianoRoll"), false).toBool());
+    pSplitter->setVisible(!settings.value(QStringLiteral("View/PianoRollAlone"), false).toBool() ||
+                          m_pPianoRoll->isHidden());
+    if (!pRollSplitter->restoreState(
+            settings.value(QStringLiteral("View/PianoRollSplitter")).toByteArray()))
+        pRollSplitter->setSizes({300, 300});
+    connect(pRollSplitter, &QSplitter::splitterMoved, this, [this] { SavePianoRollLayout(); });
     if (m_pScopeSource == nullptr)
-        setWidget(pSplitter);
+        setWidget(pRollSplitter);
     else
     {
         auto* pClient = new QWidget(this);
@@ -56,12 +73,15 @@ bool CSoundFrame::OnCreateClient()
         pLayout->setContentsMargins(0, 0, 0, 0);
         pLayout->setSpacing(2);
         pLayout->addWidget(CreateScopes());
-        pLayout->addWidget(pSplitter, 1);
+        pLayout->addWidget(pRollSplitter, 1);
         setWidget(pClient);
     }
     // The area's tiling sizes windows freely; an explicit minimum holds against it.
     setMinimumSize(minimumSizeHint());
-    pSequence->setFocus(Qt::OtherFocusReason);
+    if (pSplitter->isHidden())
+        SetActivePane(kPianoRollPane);
+    else
+        pSequence->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -89,9 +109,69 @@ bool CSoundFrame::eventFilter(QObject* pObject, QEvent* pEvent)
 
 QWidget* CSoundFrame::GetPane(int nColumn) const
 {
+    if (nColumn == kPianoRollPane)
+        return m_pRollSplitter != nullptr && IsPianoRollShown() ? m_pPianoRoll : nullptr;
     if (m_pSplitter == nullptr || nColumn < 0 || nColumn >= m_pSplitter->count())
         return nullptr;
     return m_pSplitter->widget(nColumn);
+}
+
+int CSoundFrame::PaneCount() const
+{
+    return m_pSplitter == nullptr ? 0 : IsPianoRollShown() ? 3 : 2;
+}
+
+bool CSoundFrame::IsPianoRollShown() const
+{
+    return m_pPianoRoll != nullptr && !m_pPianoRoll->isHidden();
+}
+
+bool CSoundFrame::IsPianoRollAlone() const
+{
+    return IsPianoRollShown() && m_pSplitter != nullptr && m_pSplitter->isHidden();
+}
+
+void CSoundFrame::ShowPianoRoll(bool bShow)
+{
+    if (m_pPianoRoll == nullptr || m_pSplitter == nullptr)
+        return;
+    m_pPianoRoll->setVisible(bShow);
+    if (!bShow)
+    {
+        m_pSplitter->setVisible(true);
+        if (m_nActivePane == kPianoRollPane)
+            SetActivePane(0);
+    }
+    else
+    {
+        SetActivePane(kPianoRollPane);
+    }
+    SavePianoRollLayout();
+    emit ActivePaneChanged();
+}
+
+void CSoundFrame::SetPianoRollAlone(bool bAlone)
+{
+    if (m_pSplitter == nullptr)
+        return;
+    if (bAlone)
+        ShowPianoRoll(true);
+    m_pSplitter->setVisible(!bAlone);
+    if (bAlone && m_nActivePane != kPianoRollPane)
+        SetActivePane(kPianoRollPane);
+    SavePianoRollLayout();
+    emit ActivePaneChanged();
+}
+
+void CSoundFrame::SavePianoRollLayout() const
+{
+    if (m_pRollSplitter == nullptr)
+        return;
+    QSettings settings;
+    settings.setValue(QStringLiteral("View/PianoRoll"), IsPianoRollShown());
+    settings.setValue(QStringLiteral("View/PianoRollAlone"), IsPianoRollAlone());
+    if (IsPianoRollShown() && !IsPianoRollAlone())
+        settings.setValue(QStringLiteral("View/PianoRollSplitter"), m_pRollSplitter->saveState());
 }
 
 QWidget* CSoundFrame::GetActivePane() const
@@ -128,15 +208,23 @@ void CSoundFrame::OnPrevPane()
 
 void CSoundFrame::MovePane(int nStep)
 {
-    if (m_pSplitter == nullptr || m_pSplitter->count() == 0)
+    const int count = PaneCount();
+    if (count == 0)
         return;
-    const int count = m_pSplitter->count();
-    SetActivePane(((m_nActivePane + nStep) % count + count) % count);
+    int nPane = m_nActivePane;
+    // Panes hidden by the piano roll filling the window are passed over.
+    for (int i = 0; i < count; ++i)
+    {
+        nPane = ((nPane + nStep) % count + count) % count;
+        if (GetPane(nPane) != nullptr && GetPane(nPane)->isVisibleTo(this))
+            break;
+    }
+    SetActivePane(nPane);
 }
 
 void CSoundFrame::OnFocusChanged(QWidget*, QWidget* pNow)
 {
-    for (int column = 0; column < 2; ++column)
+    for (int column = 0; column <= kPianoRollPane; ++column)
     {
         const QWidget* pPane = GetPane(column);
         if (pPane != nullptr && pNow != nullptr && (pNow == pPane || pPane->isAncestorOf(pNow)))
@@ -148,8 +236,10 @@ void CSoundFrame::DestroyViews()
 {
     // Focus moves while the editors go; nothing may reach them through the splitter then.
     disconnect(qApp, &QApplication::focusChanged, this, &CSoundFrame::OnFocusChanged);
-    QSplitter* pSplitter = m_pSplitter;
+    QSplitter* pSplitter = m_pRollSplitter;
     m_pSplitter = nullptr;
+    m_pRollSplitter = nullptr;
+    m_pPianoRoll = nullptr;
     delete pSplitter;
 }
 

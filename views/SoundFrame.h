@@ -21,7 +21,8 @@ public:
 };
 
 // The window of one sound document: a splitter with the sequence editor on the left and the
-// pattern editor on the right, under a strip of the voices' scopes (when it has a source for
+// pattern editor on the right, over the piano roll (shown on request, a splitter between;
+// pane 2), under a strip of the voices' scopes (when it has a source for
 // them), which also mute and solo the voices. A document may have several of these (Window,
 // New Window).
 class CSoundFrame : public QMdiSubWindow
@@ -45,7 +46,17 @@ public:
     CSoundSession* GetSession() const { return m_pSession; }
     // Null without a scope source.
     CVoiceScopes* GetScopes() const { return m_pScopes; }
+    // 0 the sequence editor, 1 the pattern editor, 2 the piano roll (null while hidden).
     QWidget* GetPane(int nColumn) const;
+    static constexpr int kPianoRollPane = 2;
+    // The piano roll, shown or not.
+    QWidget* GetPianoRoll() const { return m_pPianoRoll; }
+    // The piano roll shown or hidden, and whether it fills the window alone; both remembered
+    // in the settings with its size, for the next windows.
+    void ShowPianoRoll(bool bShow);
+    bool IsPianoRollShown() const;
+    void SetPianoRollAlone(bool bAlone);
+    bool IsPianoRollAlone() const;
     // The pane that has the keyboard focus, or else the one that had it last.
     QWidget* GetActivePane() const;
     void SetActivePane(int nColumn);
@@ -81,7 +92,12 @@ private:
     CSoundDoc* m_pDoc;
     ISoundFrameOwner* m_pOwner;
     const IVoiceScopeSource* m_pScopeSource;
+    void SavePianoRollLayout() const;
+    int PaneCount() const;
+
     QPointer<QSplitter> m_pSplitter;
+    QPointer<QSplitter> m_pRollSplitter; // the editors over the piano roll
+    QWidget* m_pPianoRoll = nullptr;
     CVoiceScopes* m_pScopes = nullptr;
     int m_nActivePane = 0;
     bool m_bDestroying = false;

@@ -4,12 +4,13 @@
 class CSoundSession;
 class QWidget;
 
-// The two editors of a sound window. The frame asks for them by role so that the editors can
+// The editors of a sound window. The frame asks for them by role so that the editors can
 // change without the frame knowing their classes.
 enum class SoundPane
 {
     Sequence,
     Pattern,
+    PianoRoll,
 };
 
 // A new editor of the session's document, as a child of pParent.

@@ -42,6 +42,14 @@ void CVoiceScopes::SetMuteMask(unsigned muteMask)
     update();
 }
 
+void CVoiceScopes::SetSilentMask(unsigned silentMask)
+{
+    if (silentMask == m_silentMask)
+        return;
+    m_silentMask = silentMask;
+    update();
+}
+
 void CVoiceScopes::Refresh()
 {
     bool bChanged = false;
@@ -122,11 +130,12 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice)
 {
     const QRect area = ScopeRect(voice);
     const bool bMuted = ((m_muteMask >> voice) & 1u) != 0;
+    const bool bSilent = ((m_silentMask >> voice) & 1u) != 0;
     painter.fillRect(area, palette().base());
     const QRect trace = area.adjusted(2, kTextHeight, -2, -2);
     const double middle = trace.center().y() + 0.5;
     QColor ink = palette().text().color();
-    if (bMuted)
+    if (bMuted || bSilent)
         ink.setAlphaF(0.3);
     painter.setPen(QPen(palette().mid().color(), 0));
     painter.drawLine(QPointF(trace.left(), middle), QPointF(trace.right(), middle));
@@ -166,6 +175,8 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice)
     font.setStrikeOut(bMuted);
     painter.setFont(font);
     painter.setPen(ink);
-    painter.drawText(area.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop,
-                     QString::fromLatin1(kVoiceNames[voice]));
+    QString name = QString::fromLatin1(kVoiceNames[voice]);
+    if (bSilent)
+        name += tr(" (not played)");
+    painter.drawText(area.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop, name);
 }

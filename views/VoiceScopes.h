@@ -17,7 +17,8 @@ class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
 // window at the display's pace while something sounds, and resting otherwise. A muted
-// voice's scope is dimmed and its name struck through.
+// voice's scope is dimmed and its name struck through; a voice the chosen chip does not play
+// is dimmed and named so.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
 // tells the scopes the mask that results.
 class CVoiceScopes : public QWidget
@@ -31,6 +32,9 @@ public:
 
     void SetMuteMask(unsigned muteMask);
     unsigned GetMuteMask() const { return m_muteMask; }
+    // The voices that are not played (bit v for voice v), whatever the mute.
+    void SetSilentMask(unsigned silentMask);
+    unsigned GetSilentMask() const { return m_silentMask; }
     // Reads the source now; repaints only when a picture changed. The timer calls it, and
     // stops once the source has nothing more to show.
     void Refresh();
@@ -61,6 +65,7 @@ private:
     const IVoiceScopeSource& m_source;
     std::array<Window, IVoiceSink::kVoices> m_windows{};
     unsigned m_muteMask = 0;
+    unsigned m_silentMask = 0;
     QTimer m_timer;
     // When the last sound was asked for: the source may not sound yet.
     QElapsedTimer m_sinceWake;

@@ -176,8 +176,9 @@ TEST(AgiExport, RecordsOfTheHeldSounds)
         // The pattern's end at 16 closes a silent record of 16 × 7 ticks.
         {[](CSoundDoc&, CSoundPattern&) {},
          "08 00 0F 00 11 00 13 00 70 00 00 8F 9F FF FF FF FF FF FF FF FF"},
+        // A tempo that gives no ticks exports a tick a row, as it plays.
         {[](CSoundDoc& doc, CSoundPattern&) { doc.AssignProperties(SoundProperties{0, 16, 4}); },
-         Hex(Resource({Record(0, 0, 0x8F, 0x9F)}))},
+         Hex(Resource({Record(16, 0, 0x8F, 0x9F)}))},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          Hex(Resource({Bytes({0x70, 0x00, 0x1A, 0x8B, 0x90})}))},
         // An attenuation alone re-sounds the held note; a note alone keeps the attenuation;

@@ -20,6 +20,7 @@
 namespace
 {
 constexpr unsigned kRow = CVirtualPlayer::kRow;
+constexpr unsigned kTick = 735;
 constexpr unsigned kBlocks = 10;
 
 class CNotifyCounter : public IAudioNotify
@@ -52,11 +53,6 @@ protected:
         EXPECT_TRUE(RenderPlayRange(m_doc, samples, 1u << 28));
         m_doc.AssignPlayRange(stored);
         return samples;
-    }
-
-    static Samples Slot(const Samples& samples, unsigned slot)
-    {
-        return {samples.begin() + slot * kRow, samples.begin() + (slot + 1) * kRow};
     }
 
     CSoundDoc m_doc;
@@ -176,28 +172,30 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
     m_player.Play(m_doc);
     auto snapshot = m_pDevice->SnapshotStream();
     ASSERT_TRUE(snapshot.bPlaying);
-    EXPECT_EQ(snapshot.nBytes, 110260u);
+    // A slot is a game tick, notified at its last sample.
+    const auto nSlots = static_cast<unsigned>(snapshot.positions.size());
+    ASSERT_GE(nSlots, 4u);
+    EXPECT_EQ(snapshot.nBytes, nSlots * 2 * kTick);
     EXPECT_EQ(snapshot.nCursor, 0u);
-    // Notifications at the last sample of each row slot: 11024, 22050, ... 110258.
-    ASSERT_EQ(snapshot.positions.size(), kBlocks);
-    for (unsigned i = 1; i <= kBlocks; ++i)
-        EXPECT_EQ(snapshot.positions[i - 1], 2 * kRow * i - 2);
-    // The first half of the ring, played next, holds the first rows already.
+    for (unsigned i = 1; i <= nSlots; ++i)
+        EXPECT_EQ(snapshot.positions[i - 1], 2 * kTick * i - 2);
+    // The first half of the ring, played next, holds the first ticks already.
     const Samples pass = Offline(0, 7);
-    Samples expected(pass.begin(), pass.begin() + kBlocks / 2 * kRow);
-    expected.resize(kBlocks * kRow);
+    ASSERT_EQ(pass.size(), 7 * kRow);
+    Samples expected(pass.begin(), pass.begin() + nSlots / 2 * kTick);
+    expected.resize(nSlots * kTick);
     EXPECT_EQ(snapshot.samples, expected);
 
-    // Each notification renders one row half a ring ahead and reports the next row heard.
-    EXPECT_EQ(m_player.AdvanceRows(1), 1);
+    // A row is reported as its last tick is heard.
+    EXPECT_EQ(m_player.Advance(kRow - 1), 0);
+    EXPECT_EQ(m_player.Advance(1), 1);
     EXPECT_EQ(m_player.ShownRow(), 1);
-    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, kBlocks / 2), Slot(pass, kBlocks / 2));
     EXPECT_EQ(m_player.AdvanceRows(3), 3);
     EXPECT_EQ(m_player.ShownRow(), 4);
 
-    // Two passes of the range and two more rows, from the first sample.
+    // Two passes of rows 0 to 6 and four more rows, from the first sample.
     EXPECT_EQ(m_player.AdvanceRows(14), 14);
-    EXPECT_EQ(m_player.ShownRow(), 18 % 8);
+    EXPECT_EQ(m_player.ShownRow(), 18 % 7);
     Samples passes;
     for (int i = 0; i < 3; ++i)
         passes.insert(passes.end(), pass.begin(), pass.end());
@@ -208,8 +206,8 @@ TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingT
 TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
 {
     m_player.Play(m_doc);
-    // 13 rows heard in a range of 8: the row heard now is 5.
-    EXPECT_EQ(m_player.AdvanceRows(13), 13);
+    // 12 rows heard in a pass of 7: the row heard now is 5.
+    EXPECT_EQ(m_player.AdvanceRows(12), 12);
     EXPECT_EQ(m_player.ShownRow(), 5);
 
     // Reports still on their way when the stop is handled do not count.
@@ -226,11 +224,13 @@ TEST_F(PlayThreadTest, PauseStoresTheHeardRowAndPlayResumesThere)
     EXPECT_FALSE(m_thread->IsCurrentPlayback(late[0].generation));
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
 
-    // Row 6 first, with the channel state cleared: as a pass that starts at 6.
+    // Row 6 first, with the channel state cleared: as a pass that starts at 6; the range
+    // start follows it.
     m_player.Play(m_doc, stopped.row);
-    EXPECT_EQ(Slot(m_pDevice->SnapshotStream().samples, 0), Slot(Offline(6, 7), 0));
+    const Samples ring = m_pDevice->SnapshotStream().samples;
+    EXPECT_EQ(Samples(ring.begin(), ring.begin() + kRow), Offline(6, 7));
     EXPECT_EQ(m_player.AdvanceRows(1), 1);
-    EXPECT_EQ(m_player.ShownRow(), 7);
+    EXPECT_EQ(m_player.ShownRow(), 0);
 }
 
 TEST_F(PlayThreadTest, PlayFromCarriesEveryChannelInFromTheRangeStart)
@@ -345,13 +345,21 @@ TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEn
                 Samples(pass.begin(), pass.begin() + 2 * kChipRow));
 }
 
-TEST_F(PlayThreadTest, ChipRefusesATempoTheGameCannotPlay)
+TEST_F(PlayThreadTest, ATempoTooFastForTheGamePlaysEveryRowForOneTick)
 {
     m_doc.AssignProperties({250, m_doc.GetStepSize(), 24});
-    m_thread->SetSynthKind(SynthKind::PCjr);
-    m_player.Play(m_doc);
-    EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
-    EXPECT_EQ(m_player.m_errors.Texts(), std::vector<std::string>{kTempoTooFastText});
+    for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr})
+    {
+        SCOPED_TRACE(SynthKindName(kind));
+        m_thread->SetSynthKind(kind);
+        m_player.Play(m_doc);
+        EXPECT_TRUE(m_pDevice->SnapshotStream().bPlaying);
+        EXPECT_EQ(m_player.Advance(3 * 735), 3);
+        EXPECT_EQ(m_player.ShownRow(), 3);
+        EXPECT_TRUE(m_player.m_errors.Texts().empty());
+        m_thread->PostStop();
+        m_thread->WaitUntilHandled();
+    }
 }
 
 TEST(PlayThreadDevice, NoDeviceReportsTheMessageOnceAndNoneSelectedIsQuiet)
@@ -382,7 +390,8 @@ TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOn
 {
     m_player.Play(m_doc);
     // Past everything rendered ahead in one go, before the thread can render more.
-    const unsigned nAhead = kBlocks / 2 * kRow;
+    const unsigned nAhead =
+        static_cast<unsigned>(m_pDevice->SnapshotStream().positions.size()) / 2 * kTick;
     m_player.Advance(nAhead + 100);
     EXPECT_EQ(m_pDevice->GetDropouts().Describe(), "1 (ring 1)");
     m_player.Advance(2 * kRow);

@@ -3,14 +3,19 @@
 // file.
 #include "AgiTestBytes.h"
 #include "framework/Archive.h"
+#include "sound/AgiResource.h"
+#include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
+#include "support/EngineTimeline.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <mutex>
 #include <random>
+#include <regex>
 #include <type_traits>
 
 namespace
@@ -65,7 +70,9 @@ std::unique_ptr<CSoundPattern> Read(const std::string& block)
 // The events of each track in hex, checked against the header and the tracks' length fields.
 std::vector<std::string> Tracks(const std::string& file)
 {
-    EXPECT_EQ(Hex(file.substr(0, 14)), "4D 54 68 64 00 00 00 06 00 01 00 03 00 1C");
+    // Three tracks, or four with the drums; 28 ticks a quarter note.
+    EXPECT_EQ(Hex(file.substr(0, 11)), "4D 54 68 64 00 00 00 06 00 01 00");
+    EXPECT_EQ(Hex(file.substr(12, 2)), "00 1C");
     std::vector<std::string> tracks;
     std::size_t pos = 14;
     while (pos + 8 <= file.size())
@@ -78,6 +85,7 @@ std::vector<std::string> Tracks(const std::string& file)
         pos += 8 + length;
     }
     EXPECT_EQ(pos, file.size());
+    EXPECT_EQ(static_cast<unsigned char>(file[11]), tracks.size());
     return tracks;
 }
 
@@ -296,15 +304,18 @@ TEST(MidiExport, Tracks)
     };
     using Setup = std::function<void(CSoundDoc&, CSoundPattern&)>;
     const std::string end = "00 FF 2F 00";
+    // 466667 µs a quarter note: a MIDI tick is a game tick.
+    const std::string tempo = "00 FF 51 03 07 1E EB ";
     // The song, the voices' programs, the three tracks' events.
     const std::tuple<Setup, std::array<int, 3>, std::vector<std::string>> cases[] = {
-        // A rest of 16 × 7 ticks.
+        // A rest of 16 × 7 ticks is time passing before the track's end.
         {[](CSoundDoc&, CSoundPattern&) {},
          {0, 0, 0},
-         {"00 C0 00 00 90 00 40 70 80 00 40 " + end, "00 C1 00 " + end, "00 C2 00 " + end}},
+         {tempo + "00 C0 00 70 FF 2F 00", "00 C1 00 " + end, "00 C2 00 " + end}},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          {0, 40, 127},
-         {"00 C0 00 00 90 3C 64 70 80 3C 40 " + end, "00 C1 28 " + end, "00 C2 7F " + end}},
+         {tempo + "00 C0 00 00 90 3C 64 70 80 3C 40 " + end, "00 C1 28 " + end,
+          "00 C2 7F " + end}},
         // An attenuation alone re-sounds the held note; a note alone keeps the attenuation;
         // 15 and off are rests.
         {[](CSoundDoc&, CSoundPattern& p)
@@ -317,13 +328,13 @@ TEST(MidiExport, Tracks)
              p.SetCell(10, ToneCell(117, 1));
          },
          {0, 0, 0},
-         {"00 C0 00 00 90 3C 64 0E 80 3C 40 00 90 3C 10 0E 80 3C 40 00 90 45 10 0E 80 45 40 00 90 "
-          "00 40 0E 80 "
-          "00 40 00 90 00 40 0E 80 00 40 00 90 75 5E 2A 80 75 40 " +
+         {tempo +
+              "00 C0 00 00 90 3C 64 0E 80 3C 40 00 90 3C 10 0E 80 3C 40 00 90 45 10 0E 80 45 40 "
+              "1C 90 75 5E 2A 80 75 40 " +
               end,
           "00 C1 00 " + end, "00 C2 00 " + end}},
-        // Voice1's pattern ends after one row; the noise channel is not exported; a program
-        // byte never reads as a status byte.
+        // Voice1's pattern ends after one row; the noise channel plays as drums on channel
+        // 10 (white noise at rate 1 is key 38); a program byte never reads as a status byte.
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
              oneRowPerTick(doc, 200);
@@ -332,8 +343,23 @@ TEST(MidiExport, Tracks)
              Place(doc, 3, 0, 1)->SetCell(0, NoiseCell(1, NOISE_WHITE, 0));
          },
          {0, 0, 200},
-         {"00 C0 00 00 90 3C 64 81 48 80 3C 40 " + end,
-          "00 C1 00 00 91 48 58 01 81 48 40 00 91 00 40 81 47 81 00 40 " + end, "00 C2 48 " + end}},
+         {tempo + "00 C0 00 00 90 3C 64 81 48 80 3C 40 " + end,
+          "00 C1 00 00 91 48 58 01 81 48 40 81 47 FF 2F 00", "00 C2 48 " + end,
+          "00 C9 00 00 99 26 64 01 89 26 40 81 47 FF 2F 00"}},
+        // The drums of white noise at rates 0 to 3, and of periodic noise at any rate.
+        {[&](CSoundDoc& doc, CSoundPattern&)
+         {
+             oneRowPerTick(doc, 5);
+             CSoundPattern* pNoise = Place(doc, 3, 0, 5);
+             for (int rate = 0; rate < 4; ++rate)
+                 pNoise->SetCell(rate, NoiseCell(rate, NOISE_WHITE, 0));
+             pNoise->SetCell(4, NoiseCell(2, NOISE_PERIODIC, 5));
+         },
+         {0, 0, 0},
+         {tempo + "00 C0 00 05 FF 2F 00", "00 C1 00 " + end, "00 C2 00 " + end,
+          "00 C9 00 00 99 2A 64 01 89 2A 40 00 99 26 64 01 89 26 40 00 99 24 64 01 89 24 40 "
+          "00 99 2E 64 01 89 2E 40 00 99 27 46 01 89 27 40 " +
+              end}},
         // Long durations are written whole; beyond one delta an empty text event carries
         // the first 0x0FFFFFFF ticks of 600 rows of 470400, the note-off the other 13804545.
         {[&](CSoundDoc& doc, CSoundPattern& p)
@@ -343,8 +369,8 @@ TEST(MidiExport, Tracks)
              Place(doc, 1, 0, 600)->SetCell(0, ToneCell(60, 0));
          },
          {0, 0, 0},
-         {"00 C0 00 00 90 3C 64 82 B8 40 80 3C 40 " + end,
-          "00 C1 00 00 91 3C 64 84 58 81 3C 40 00 91 00 40 82 B3 68 81 00 40 " + end,
+         {tempo + "00 C0 00 00 90 3C 64 82 B8 40 80 3C 40 " + end,
+          "00 C1 00 00 91 3C 64 84 58 81 3C 40 82 B3 68 FF 2F 00",
           "00 C2 00 " + end}},
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
@@ -354,7 +380,7 @@ TEST(MidiExport, Tracks)
              doc.AssignPlayRange({doc.GetPlayRange().start, 600});
          },
          {0, 0, 0},
-         {"00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 86 CA C8 01 80 3C 40 " + end,
+         {tempo + "00 C0 00 00 90 3C 64 FF FF FF 7F FF 01 00 86 CA C8 01 80 3C 40 " + end,
           "00 C1 00 " + end, "00 C2 00 " + end}},
     };
     for (const auto& [setup, programs, expected] : cases)
@@ -363,4 +389,34 @@ TEST(MidiExport, Tracks)
         setup(d.doc, *d.doc.GetPatterns(0)[0]);
         EXPECT_EQ(Tracks(d.doc.BuildMIDIFile(programs, d.doc.GetPlayRange()).Value()), expected);
     }
+}
+
+TEST(MidiExport, ImportedAgainTheEnginePlaysTheSameTicks)
+{
+    NewDoc d;
+    CSoundPattern& p = *d.doc.GetPatterns(0)[0];
+    p.SetCell(0, ToneCell(60, 0));
+    p.SetCell(3, ToneCell(NOTE_OFF, 0));
+    p.SetCell(6, ToneCell(67, 4));
+    p.SetCell(9, ToneCell(NOTE_EMPTY, 15));
+    p.SetCell(11, ToneCell(64, 0));
+    Place(d.doc, 1, 2, 8)->SetCell(0, ToneCell(48, 0));
+    Place(d.doc, 2, 5, 2)->SetCell(1, ToneCell(72, 2));
+    const std::string midi = d.doc.BuildMIDIFile({0, 0, 0}, d.doc.GetPlayRange()).Value();
+
+    CSoundDoc again;
+    ASSERT_TRUE(
+        ImportMidi({midi.begin(), midi.end()}, MidiImportOptions::Mapped({1, 2, 3}, 0), again)
+            .Ok());
+    const auto timeline = [](const CSoundDoc& doc)
+    {
+        std::lock_guard lock(doc.Guard());
+        const std::vector<std::uint8_t> agi = BuildAgiResource(doc, doc.GetPlayRange()).Value();
+        // The notes and their ticks; velocities come back as the import's own levels.
+        return std::regex_replace(EngineTimeline({agi.begin(), agi.end()}), std::regex("/[0-9]+"),
+                                  "");
+    };
+    EXPECT_EQ(timeline(again), timeline(d.doc));
+    EXPECT_EQ(timeline(d.doc), " 0:427 21:silent 42:285 63:silent 77:339 to 112\n"
+                               " 0:silent 14:855 to 70\n 0:silent 42:213 to 49\n to 0\nend 112");
 }

@@ -2,10 +2,12 @@
 // The sine synthesizer, and the WAV files that every synthesizer's render goes into.
 #include "AgiTestBytes.h"
 #include "framework/AtomicFile.h"
+#include "playback/AgiChipRender.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/SynthKind.h"
 #include "playback/ToneSynth.h"
 #include "playback/WavWriter.h"
+#include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmWriter.h"
 #include "support/TestSupport.h"
@@ -16,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <sys/resource.h>
 
 namespace
@@ -68,7 +71,7 @@ int Peak(const Samples& samples)
 }
 
 // The peak of each row of n samples.
-std::string Peaks(const Samples& samples, int n = 5513)
+std::string Peaks(const Samples& samples, int n = 5880)
 {
     std::string out;
     for (std::size_t row = 0; row * n < samples.size(); ++row)
@@ -119,11 +122,6 @@ std::string LongestRecords(int n)
 
 TEST(ToneSynth, RowLengthsAndAmplitudes)
 {
-    std::string bytes;
-    for (const auto& [bpm, tpb] :
-         {std::pair{120, 4}, {100, 4}, {150, 4}, {120, 8}, {60, 1}, {0, 4}, {-3, 4}})
-        bytes += std::to_string(CToneSynth::RowBytes(bpm, tpb)) + " ";
-    EXPECT_EQ(bytes, "11026 13230 8820 5512 88200 0 0 ");
     std::string blocks;
     for (const unsigned rowBytes : {11026u, 88200u, 88202u, 5292000u})
         blocks += std::to_string(CToneSynth::BlocksForRowBytes(rowBytes)) + " ";
@@ -142,9 +140,10 @@ TEST(ToneSynth, RowLengthsAndAmplitudes)
 TEST(ToneSynth, NoteFadesInContinuesAndFadesOutBeforeARest)
 {
     CSoundDoc doc;
-    MakeSong(doc, 120, 4, 0, 4, {{0, 0, {60, 255, 255, NOTE_OFF, 255}}});
+    // 120 x 4 plays 8 ticks a row in the game: 8 x 735 samples.
+    MakeSong(doc, 120, 4, 0, 5, {{0, 0, {60, 255, 255, NOTE_OFF, 255}}});
     const auto samples = Render(doc);
-    const int n = 5513;
+    const int n = 5880;
     ASSERT_EQ(samples.size(), 5u * n);
     // One unbroken sine from the first sample of row 0 to the last of row 2, full strength
     // right across both row boundaries; the rest and the continue row after it are silent.
@@ -154,7 +153,7 @@ TEST(ToneSynth, NoteFadesInContinuesAndFadesOutBeforeARest)
     EXPECT_EQ(Peak(Samples(samples.begin() + 3 * n, samples.end())), 0);
 
     // A repeated note restarts: fade out, fade in, and the phase starts again.
-    MakeSong(doc, 120, 4, 0, 1, {{0, 0, {69, 69}}});
+    MakeSong(doc, 120, 4, 0, 2, {{0, 0, {69, 69}}});
     const auto twice = Render(doc);
     const Samples row0 = Row(twice, 0, n), row1 = Row(twice, 1, n);
     EXPECT_EQ(row0[n - 1], 0);
@@ -168,25 +167,25 @@ TEST(ToneSynth, WhatIsHeardRowByRow)
     // The play range, the patterns, and the peak of each row heard.
     const std::tuple<int, int, std::vector<Placement>, const char*> cases[] = {
         // A continue row first continues the silence before it.
-        {0, 3, {{0, 0, {255, 255, 255, 255}, {0, 0, 0, 0}}}, "0 0 0 0"},
+        {0, 3, {{0, 0, {255, 255, 255, 255}, {0, 0, 0, 0}}}, "0 0 0"},
         // 15 is silent, also on continue rows at a lower one.
-        {0, 3, {{0, 0, held, {15, 0, 0}}}, "0 0 0 0"},
-        {0, 3, {{0, 0, held, {14}}}, "199 199 199 0"},
+        {0, 3, {{0, 0, held, {15, 0, 0}}}, "0 0 0"},
+        {0, 3, {{0, 0, held, {14}}}, "199 199 199"},
         // An attenuation on a continue row is heard a row later.
-        {0, 3, {{0, 0, held, {0, 10}}}, "9999 9999 4999 0"},
+        {0, 3, {{0, 0, held, {0, 10}}}, "9999 9999 4999"},
         // Notes from 118 have no pitch.
-        {0, 3, {{0, 0, {118, 119, 120, 200}}, {1, 0, {254, 255}}}, "0 0 0 0"},
+        {0, 3, {{0, 0, {118, 119, 120, 200}}, {1, 0, {254, 255}}}, "0 0 0"},
         // Three voices stay within range.
-        {0, 3, {{0, 0, held}, {1, 0, held}, {2, 0, held}}, "29997 29997 29997 0"},
+        {0, 3, {{0, 0, held}, {1, 0, held}, {2, 0, held}}, "29997 29997 29997"},
         // Starting inside placed patterns: silent until the next placement.
         {2,
          7,
          {{0, 0, {60, 255, 255, 255, 255, 255, 255, 255}},
           {1, 0, {64, 255, 255, 255}},
           {1, 5, {67, 255}}},
-         "0 0 0 9999 9999 0"},
+         "0 0 0 9999 9999"},
         // A placement cuts off what plays.
-        {0, 3, {{0, 0, {60, 255, 255, 255}}, {0, 2, {NOTE_OFF}}}, "9999 9999 0 0"},
+        {0, 3, {{0, 0, {60, 255, 255, 255}}, {0, 2, {NOTE_OFF}}}, "9999 9999 0"},
     };
     for (const auto& [rangeStart, rangeEnd, placements, peaks] : cases)
     {
@@ -211,35 +210,77 @@ TEST(ToneSynth, RowEdgesAtTheRangeEndAndAtExtremeTempos)
     CSoundDoc doc;
     // The last row of a pass looks ahead to the range start: it fades out only when the
     // wrapped row starts a note.
-    MakeSong(doc, 120, 4, 0, 1, {{1, 0, {255, 69}, {0, 0}}});
-    EXPECT_NEAR(Render(doc).back(), std::trunc(Sine(440.0, 5512)), 1.0);
-    MakeSong(doc, 120, 4, 0, 1, {{1, 0, {60, 69}, {0, 0}}});
+    constexpr int kRow = 5880;
+    MakeSong(doc, 120, 4, 0, 2, {{1, 0, {255, 69}, {0, 0}}});
+    EXPECT_NEAR(Render(doc).back(), std::trunc(Sine(440.0, kRow - 1)), 1.0);
+    MakeSong(doc, 120, 4, 0, 2, {{1, 0, {60, 69}, {0, 0}}});
     EXPECT_EQ(Render(doc).back(), 0);
 
-    // Rows shorter than a ramp keep both ramps inside: 120 x 128 gives 172 samples, 256 x 256
-    // gives 40.
-    for (auto [bpm, tpb, n] : {std::tuple{120, 128, 172}, std::tuple{256, 256, 40}})
+    // A tempo too fast for the game plays a tick a row, each with both of its ramps.
+    MakeSong(doc, 256, 256, 0, 3, {{0, 0, {100, 100, 100}}});
+    const auto fast = Render(doc);
+    ASSERT_EQ(fast.size(), 3u * 735);
+    for (int row = 0; row < 3; ++row)
     {
-        MakeSong(doc, bpm, tpb, 0, 2, {{0, 0, {100, 100, 100}}});
-        const auto samples = Render(doc);
-        ASSERT_EQ(samples.size(), 3u * n);
-        for (int row = 0; row < 3; ++row)
-        {
-            const auto r = Row(samples, row, n);
-            EXPECT_TRUE(r.front() == 0 && r.back() == 0 && Peak(r) > 5000) << bpm << "x" << tpb;
-        }
+        const auto r = Row(fast, row, 735);
+        EXPECT_TRUE(r.front() == 0 && r.back() == 0 && Peak(r) > 5000) << row;
     }
 
-    // Below one row per second (30 x 1: 88200 samples a row) the next row is still seen: row
-    // 0 continues into row 1 without a fade; row 1 fades out before the rest.
-    MakeSong(doc, 30, 1, 0, 2, {{0, 0, {69, 255, NOTE_OFF}}});
+    // A row of many ticks (30 x 1: 522 ticks) is one sine across its slices; row 0 continues
+    // into row 1 without a fade, row 1 fades out before the rest.
+    MakeSong(doc, 30, 1, 0, 3, {{0, 0, {69, 255, NOTE_OFF}}});
     const auto samples = Render(doc);
-    const int n = 88200;
+    const int n = 522 * 735;
     ASSERT_EQ(samples.size(), 3u * n);
-    EXPECT_NEAR(samples[n - 1], std::trunc(Sine(440.0, n - 1)), 1.0);
-    EXPECT_NEAR(samples[n], std::trunc(Sine(440.0, n)), 1.0);
+    for (const int i : {735, 735 * 300 + 1, n - 1, n})
+        EXPECT_NEAR(samples[i], std::trunc(Sine(440.0, i)), 1.0) << i;
     EXPECT_EQ(samples[2 * n - 1], 0);
     EXPECT_EQ(Peak(Row(samples, 2, n)), 0);
+}
+
+namespace
+{
+// The lengths of the runs of 735-sample ticks that sound and that are silent, in ticks, by
+// the second half of each tick (where a chip's last tone has died away).
+std::vector<int> TickRuns(const Samples& samples)
+{
+    std::vector<int> runs;
+    bool bLastLoud = false;
+    for (std::size_t tick = 0; tick * 735 < samples.size(); ++tick)
+    {
+        const auto half = samples.begin() + static_cast<std::ptrdiff_t>(tick * 735 + 368);
+        const bool bLoud = Peak(Samples(half, half + 367)) > 1000;
+        if (runs.empty() || bLoud != bLastLoud)
+            runs.push_back(0);
+        ++runs.back();
+        bLastLoud = bLoud;
+    }
+    return runs;
+}
+} // namespace
+
+TEST(GameTempo, EveryRenderPlaysARowForTheTicksTheGameGivesIt)
+{
+    // Rows per beat, beats per minute and the ticks a row the game plays: at least one.
+    for (const auto [tpb, bpm, ticks] :
+         {std::tuple{4, 150, 5}, {4, 100, 11}, {4, 125, 7}, {24, 140, 1}, {256, 256, 1}})
+    {
+        SCOPED_TRACE(std::to_string(tpb) + " x " + std::to_string(bpm));
+        // A note, then a rest, four times over.
+        CSoundDoc doc;
+        MakeSong(doc, bpm, tpb, 0, 8, {{0, 0, {69, NOTE_OFF, 72, NOTE_OFF, 69, NOTE_OFF, 72, NOTE_OFF}}});
+        const std::vector<int> runs(8, ticks);
+        EXPECT_EQ(TickRuns(Render(doc)), runs);
+        std::lock_guard lock(doc.Guard());
+        CAgiChipRender chip(BuildAgiRecords(doc, doc.GetPlayRange()), SynthKind::PCjr,
+                            FadeKind::None);
+        Samples played(chip.GetTotalSamples());
+        chip.Read(played.data(), played.size());
+        EXPECT_EQ(TickRuns(played), runs);
+        for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr})
+            EXPECT_EQ(MeasureWavFile(doc, doc.GetPlayRange(), kind).Value().samples,
+                      8u * ticks * 735);
+    }
 }
 
 TEST(ToneSynth, PreviewIsARampedQuarterSecondTone)

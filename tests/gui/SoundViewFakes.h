@@ -66,7 +66,7 @@ public:
         patternAnswers.pop_front();
         return true;
     }
-    bool PropertiesDialog(QWidget*, int& nBpm, int& nStep, int& nTpb) override
+    bool PropertiesDialog(QWidget*, int& nBpm, int& nStep, int& nTpb, std::int64_t) override
     {
         if (propertiesAnswer.empty())
             return false;

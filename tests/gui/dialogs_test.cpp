@@ -10,6 +10,7 @@
 #include "dialogs/SoundPropertiesDialog.h"
 #include "dialogs/WorkAside.h"
 #include "session/SoundSession.h"
+#include "sound/GameTempo.h"
 #include "sound/SoundDoc.h"
 #include "views/SoundSequenceView.h"
 
@@ -190,6 +191,33 @@ private slots:
         QVERIFY(!dialog.isVisible() && dialog.result() == QDialog::Accepted);
         QCOMPARE(std::tuple(dialog.m_nBeatsPerMinute, dialog.m_nStepSize, dialog.m_nTracksPerBeat),
                  std::tuple(140, 32, 4));
+    }
+
+    void propertiesShowWhatTheGamePlaysAsTheNumbersAreTyped()
+    {
+        CSoundPropertiesDialog dialog;
+        FillTempo(dialog);
+        dialog.m_nPlayRangeRows = 1596;
+        ShowAndActivate(dialog);
+        auto* pGame = Control<QLabel>(&dialog, "gameTempo");
+        auto* pBpm = Control<QSpinBox>(&dialog, "beatsPerMinute");
+        auto* pTpb = Control<QSpinBox>(&dialog, "tracksPerBeat");
+        QCOMPARE(pGame->text(), QStringLiteral("7 ticks a row: 128.6 BPM in the game, 3:06 for "
+                                               "the play range"));
+        Type(pBpm, QStringLiteral("150"));
+        QCOMPARE(pGame->text(), QStringLiteral("5 ticks a row: 180 BPM in the game, 2:13 for the "
+                                               "play range"));
+        Type(pBpm, QStringLiteral("100"));
+        QCOMPARE(pGame->text(), QStringLiteral("11 ticks a row: 81.8 BPM in the game, 4:53 for "
+                                               "the play range"));
+
+        // Less than a tick a row is refused where it is typed.
+        Type(pTpb, QStringLiteral("256"));
+        Type(pBpm, QStringLiteral("256"));
+        QCOMPARE(pGame->text(), QStringLiteral("Less than one tick a row: too fast for the game"));
+        Click(&dialog, "ok");
+        QCOMPARE(m_messages->texts, std::vector<std::string>{kTempoTooFastText});
+        QVERIFY(dialog.isVisible() && dialog.m_nBeatsPerMinute == 125);
     }
 
     void patternDialogChecksNameAndRows()

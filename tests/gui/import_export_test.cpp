@@ -121,14 +121,15 @@ private slots:
     {
         // A menu command (or 0: the combo box), the item it selects, what is stored.
         const std::tuple<UINT, int, const char*> steps[] = {
-            {ID_CHIP_PCJR, 1, "pcjr"},   {0, 2, "tandy"},
-            {ID_CHIP_SINE, 0, "sine"},   {0, 3, "speaker"},
+            {ID_CHIP_SINE, 0, "sine"},   {0, 2, "tandy"},
+            {ID_CHIP_PCJR, 1, "pcjr"},   {0, 3, "speaker"},
             {ID_CHIP_TANDY, 2, "tandy"}, {ID_CHIP_SPEAKER, 3, "speaker"}};
         {
             CShell shell;
             QVERIFY(shell.Start());
             QComboBox* pCombo = ChipCombo(shell);
-            QVERIFY(pCombo->currentIndex() == 0 && Checked(shell.Frame(), kChipItems) == 1);
+            // A new user hears the game's chip.
+            QVERIFY(pCombo->currentIndex() == 1 && Checked(shell.Frame(), kChipItems) == 2);
             for (const auto& [nCommand, index, pszStored] : steps)
             {
                 if (nCommand != 0)
@@ -141,7 +142,7 @@ private slots:
                 QCOMPARE(QSettings().value("Playback/Chip").toString(), pszStored);
             }
         }
-        const std::pair<const char*, int> stored[] = {{"pcjr", 1}, {"speaker", 3}, {"fm", 0}};
+        const std::pair<const char*, int> stored[] = {{"sine", 0}, {"speaker", 3}, {"fm", 1}};
         for (const auto& [pszStored, expected] : stored)
         {
             QSettings().setValue("Playback/Chip", pszStored);

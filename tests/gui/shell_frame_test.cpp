@@ -7,6 +7,7 @@
 
 #include "app/QtUserInterface.h"
 #include "resources/Icons.h"
+#include "sound/AgiResource.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundSequenceView.h"
 #include "views/VoiceScopes.h"
@@ -464,6 +465,44 @@ private slots:
         QVERIFY(pThread->WaitUntilHandled());
         QCOMPARE(pThread->GetMuteMask(), 0b0010u);
         QCOMPARE(HeardTones(*pDevice, *pThread), std::make_pair(true, false));
+    }
+
+    void theSineLeavesOutTheNoiseAndASongTooLongForOneResourcePlays()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        const CVoiceScopes* pScopes = shell.ActiveFrame()->GetScopes();
+        QCOMPARE(pScopes->GetSilentMask(), 0u);
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_SINE));
+        QCOMPARE(pScopes->GetSilentMask(), 0b1000u);
+        QCOMPARE(shell.Frame()->GetMessageText(),
+                 QStringLiteral("The sine preview does not play the noise channel"));
+        // Said once.
+        shell.app->SetIdleText("before");
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_PCJR));
+        QCOMPARE(pScopes->GetSilentMask(), 0u);
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_SINE));
+        QCOMPARE(shell.Frame()->GetMessageText(), QStringLiteral("before"));
+
+        // A new note on each of 13104 rows at 7 ticks a row: 25:29 in the game, past what the
+        // resource's 16-bit offsets hold.
+        QVERIFY(shell.Frame()->Trigger(ID_CHIP_PCJR));
+        CSoundDoc& doc = *shell.ActiveDoc();
+        CSoundPattern& p = *doc.GetPatterns(0)[0];
+        p.SetRows(13104);
+        for (std::int32_t r = 0; r < 13104; ++r)
+            p.SetCell(r, {static_cast<std::uint8_t>(50 + r % 20), 255, 0, 0});
+        doc.AssignPlayRange({0, 13104});
+        shell.Frame()->UpdateCommandStates();
+        QCOMPARE(shell.Frame()->findChild<QLabel*>(QStringLiteral("SongLength"))->text(),
+                 QStringLiteral("25:29"));
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
+        QVERIFY(pThread->WaitUntilHandled());
+        QVERIFY(pDevice->SnapshotStream().bPlaying);
+        QVERIFY(shell.Frame()->GetMessageText().endsWith(
+            QString::fromUtf8(kAgiExportWillRefuseText)));
     }
 
     void closingASoundStopsOnlyItsOwnPlayback()

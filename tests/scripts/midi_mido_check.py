@@ -7,41 +7,48 @@ import sys
 
 import mido
 
-REST = (0, 64)
+TEMPO = 466667  # microseconds a quarter note of 28 ticks: a MIDI tick is a game tick
+DRUMS = 9
 
 
 def load(path):
     with open(path, 'rb') as f:
         raw = f.read()
-    assert raw[:14] == b'MThd\0\0\0\6\0\1\0\3\0\x1c', raw[:14]
+    assert raw[:10] == b'MThd\0\0\0\6\0\1' and raw[12:14] == b'\0\x1c', raw[:14]
+    count = struct.unpack('>H', raw[10:12])[0]
     pos = 14
     while pos < len(raw):
         assert raw[pos:pos + 4] == b'MTrk', pos
         pos += 8 + struct.unpack('>I', raw[pos + 4:pos + 8])[0]
     assert pos == len(raw), 'the track lengths do not add up to the file'
     mid = mido.MidiFile(path, clip=False)
-    assert (mid.type, mid.ticks_per_beat, len(mid.tracks)) == (1, 28, 3)
+    assert (mid.type, mid.ticks_per_beat, len(mid.tracks)) == (1, 28, count)
+    first = mid.tracks[0][0]
+    assert (first.type, first.tempo, first.time) == ('set_tempo', TEMPO, 0), first
     return mid
 
 
-def notes(track, voice):
-    """The track's program and its back-to-back note pairs as (key, velocity, ticks)."""
-    msgs = list(track)
-    assert msgs[0].type == 'program_change' and msgs[0].channel == voice and msgs[0].time == 0
-    assert msgs[-1].type == 'end_of_track' and msgs[-1].time == 0
-    pairs, i = [], 1
-    while i < len(msgs) - 1:
-        on, ticks = msgs[i], 0
-        assert on.type == 'note_on' and on.channel == voice and on.time == 0, on
-        i += 1
-        while msgs[i].type == 'text' and msgs[i].text == '':  # a wait beyond one delta
-            ticks += msgs[i].time
-            i += 1
-        off = msgs[i]
-        assert (off.type, off.channel, off.note, off.velocity) == ('note_off', voice, on.note, 64), off
-        pairs.append((on.note, on.velocity, ticks + off.time))
-        i += 1
-    return msgs[0].program, pairs
+def notes(track, channel):
+    """The track's program, its notes as (key, velocity, first tick, ticks) and its length."""
+    msgs = [m for m in track if m.type != 'set_tempo']
+    assert msgs[0].type == 'program_change' and msgs[0].channel == channel and msgs[0].time == 0
+    assert msgs[-1].type == 'end_of_track'
+    now, sounding, held = 0, [], None
+    for m in msgs[1:]:
+        now += m.time
+        if m.type == 'text':  # a wait beyond one delta
+            assert m.text == ''
+        elif m.type == 'note_on':
+            assert held is None and m.channel == channel and m.velocity > 0, m
+            held = (m.note, m.velocity, now)
+        elif m.type == 'note_off':
+            assert held and (m.channel, m.note, m.velocity) == (channel, held[0], 64), m
+            sounding.append(held + (now - held[2],))
+            held = None
+        else:
+            assert m.type == 'end_of_track', m
+    assert held is None
+    return msgs[0].program, sounding, now
 
 
 def note_of_divisor(divisor):
@@ -50,30 +57,30 @@ def note_of_divisor(divisor):
     return min(117, math.floor(n) + (1 if n - math.floor(n) > 0.5 else 0))
 
 
-def expected_voices(data):
-    """One pair per record at one tick per row; the song lasts as long as its longest voice."""
+def drum_of(control):
+    return (42, 38, 36, 46)[control & 3] if control & 4 else 39
+
+
+def expected_channels(data):
+    """Each channel's notes, one per sounding record, and its length in ticks."""
     offsets = [data[2 * c] | data[2 * c + 1] << 8 for c in range(4)] + [len(data)]
-    voices = []
+    channels = []
     for c in range(4):
-        pairs, pos, divisor = [], offsets[c], 0
+        sounding, now, pos, divisor = [], 0, offsets[c], 0
         while pos < offsets[c + 1] and pos + 5 <= len(data) and data[pos:pos + 2] != b'\xff\xff':
             rec = data[pos:pos + 5]
             pos += 5
             ticks = rec[0] | rec[1] << 8
             assert ticks > 0, 'records without time are not covered here'
-            if rec[3] != 0:  # a control byte of 0 keeps the pitch
+            if c < 3 and rec[3] != 0:  # a control byte of 0 keeps the pitch
                 divisor = (rec[3] & 0x0F) + (rec[2] & 0x3F) * 16
+            key = note_of_divisor(divisor) if c < 3 else drum_of(rec[3])
             atten = rec[4] & 0x0F
-            pairs.append((note_of_divisor(divisor), 100 - 6 * atten, ticks) if atten < 15 else REST + (ticks,))
-        voices.append(pairs)
-    lengths = [sum(p[2] for p in pairs) for pairs in voices]
-    song_end = max(lengths)
-    for pairs, length in zip(voices[:3], lengths):
-        if not pairs:
-            continue
-        if length < song_end:
-            pairs.append(REST + (song_end - length,))
-    return voices[:3]
+            if atten < 15:
+                sounding.append((key, 100 - 6 * atten, now, ticks))
+            now += ticks
+        channels.append((sounding, now))
+    return channels
 
 
 def make_long(path):
@@ -96,13 +103,19 @@ def main(command, *args):
     mid = load(args[0])
     if command == 'new':
         programs = [int(p) for p in args[1].split(',')]
-        want = [(programs[0], [REST + (112,)]), (programs[1], []), (programs[2], [])]
+        want = [(programs[0], [], 112), (programs[1], [], 0), (programs[2], [], 0)]
     else:
         with open(args[1], 'rb') as f:
-            want = [(0, pairs) for pairs in expected_voices(f.read())]
-    for voice, track in enumerate(mid.tracks):
-        got = notes(track, voice)
-        assert got == want[voice], 'voice %d: program %d, %d pairs' % (voice, got[0], len(got[1]))
+            channels = expected_channels(f.read())
+        song_end = max(length for _, length in channels)
+        # Every track that holds records lasts to the song's end; the drums only when they play.
+        want = [(0, sounding, song_end if length else 0) for sounding, length in channels]
+        if not channels[3][0]:
+            want = want[:3]
+    assert len(mid.tracks) == len(want), len(mid.tracks)
+    for c, track in enumerate(mid.tracks):
+        got = notes(track, DRUMS if c == 3 else c)
+        assert got == want[c], 'track %d: program %d, %d notes, %d ticks' % (c, got[0], len(got[1]), got[2])
 
 
 if __name__ == '__main__':

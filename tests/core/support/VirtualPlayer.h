@@ -31,7 +31,7 @@ private:
 public:
     CRecordedErrors m_errors;
 
-    static constexpr unsigned kRow = 11026 / 2; // 120 beats per minute, 4 tracks per beat
+    static constexpr unsigned kRow = 8 * 735; // 120 beats per minute, 4 tracks per beat: 8 ticks
 
     explicit CVirtualPlayer(
         std::chrono::steady_clock::duration restDelay = CSoundPlayThread::kRestAfter)
