@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandLine.h"
 
+#include "playback/FileFormats.h"
+
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -14,7 +17,25 @@ constexpr const char* kUsage =
     "  --help       print this help and exit\n"
     "  --version    print the version and exit\n"
     "\n"
-    "FILE is a sound document (.tks) or an AGI sound resource to open.\n";
+    "FILE is a file to open; a file other than a sound document is imported into a new\n"
+    "sound. Tarvok opens:\n";
+
+// "  MIDI Files (.mid, .midi)" for each format that is read.
+std::string OpenedFileTypes()
+{
+    std::string lines;
+    for (const FileFormat* pFormat : FileFormats())
+    {
+        if (!pFormat->Imports())
+            continue;
+        std::string extensions;
+        for (const std::string& extension : pFormat->openExtensions)
+            extensions += (extensions.empty() ? "" : ", ") + extension;
+        lines += std::string("  ") + pFormat->name + " (" +
+                 (extensions.empty() ? "any name" : extensions) + ")\n";
+    }
+    return lines;
+}
 } // namespace
 
 namespace CommandLine
@@ -25,7 +46,7 @@ std::optional<int> AnswerInfoOptions(int argc, const char* const argv[])
     {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
         {
-            std::fputs(kUsage, stdout);
+            std::fputs((kUsage + OpenedFileTypes()).c_str(), stdout);
             return 0;
         }
         if (std::strcmp(argv[i], "--version") == 0)

@@ -9,5 +9,3 @@
 // any failure is harmless and silent.
 void RegisterDocumentType();
 
-// True for an AGI sound resource, which the editor imports rather than opens.
-bool IsAgiResource(const std::string& path);

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/DocumentManager.h"
 
-#include "app/DesktopFiles.h"
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/WindowTitles.h"
 #include "framework/TextCodec.h"
+#include "playback/FileFormats.h"
 #include "resources/Icons.h"
 #include "session/Prompts.h"
-#include "sound/SongFiles.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -21,10 +20,6 @@
 
 namespace
 {
-const char* const kDocumentFilter = "Tarvok Sound Files (*.tks)|*.tks|All Files (*.*)|*.*||";
-const char* const kOpenFilter =
-    "Tarvok Sound Files (*.tks)|*.tks|AGI Sound Resources (*)|*|"
-    "MIDI and VGM Files (*.mid;*.midi;*.vgm;*.vgz)|*.mid;*.midi;*.vgm;*.vgz|All Files (*.*)|*.*||";
 constexpr QSize kDefaultFrameSize(720, 480);
 
 // A window opens with the pattern under the sequence cursor in its pattern editor, rather than
@@ -80,10 +75,8 @@ CSoundDoc* CDocumentManager::OpenDocumentFile(const std::string& strPath)
             return nullptr;
         ++m_nUntitledCount;
     }
-    else if (SongFileKindOf(strPath) != SongFileKind::None)
-        return m_app.SongImports().ImportSong(strPath, false);
-    else if (IsAgiResource(strPath))
-        return m_app.SongImports().ImportAgi(strPath);
+    else if (const FileFormat& format = RecogniseFile(strPath); &format != &DocumentFileFormat())
+        return m_app.SongImports().ImportNewSound(format, strPath);
     else
     {
         std::error_code error;
@@ -100,7 +93,11 @@ CSoundDoc* CDocumentManager::OpenDocumentFile(const std::string& strPath)
         pDoc = std::make_unique<CSoundDoc>();
         if (const Status opened = pDoc->OnOpenDocument(path); !opened.Ok())
         {
-            ShowFailure(opened.GetFailure());
+            // The reader says what is wrong and where; the person needs to know with which file.
+            Failure failure = opened.GetFailure();
+            if (failure.cause == Failure::Cause::Refused && !failure.Silent())
+                failure.message = "Cannot open " + path + ":\n" + failure.message;
+            ShowFailure(failure);
             return nullptr;
         }
         pDoc->SetPathName(path);
@@ -218,7 +215,7 @@ void CDocumentManager::OnFileOpen()
 {
     FileDialogRequest request;
     request.bOpen = true;
-    request.strFilter = kOpenFilter;
+    request.strFilter = OpenFileFilter();
     request.bFileMustExist = true;
     request.bPathMustExist = true;
     std::string path;
@@ -269,11 +266,11 @@ bool CDocumentManager::DoSave(CSoundDoc* pDoc, bool bReplace)
         FileDialogRequest request;
         request.bOpen = false;
         request.strDefaultExt = kDocumentExtension + 1;
-        request.strFilter = kDocumentFilter;
+        request.strFilter = DocumentFileFormat().saveFilter;
         request.bOverwritePrompt = true;
         request.bPathMustExist = true;
         request.strFileName = path.empty() ? pDoc->GetTitle() : path;
-        if (path.empty() && request.strFileName.find('.') == std::string::npos)
+        if (path.empty() && !DocumentFileFormat().SavesName(request.strFileName))
             request.strFileName += kDocumentExtension;
         if (!GetFileNameSource().AskFileName(request, path))
             return false;

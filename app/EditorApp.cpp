@@ -83,13 +83,12 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     RegisterDocumentType();
     m_recovery.ConnectSessionManager();
 
-    // The file asked for opens first: should it fail, the program ends before any earlier
-    // program's copies are touched.
-    if (!strFile.isEmpty() && m_documents.OpenDocumentFile(QStringToPath(strFile)) == nullptr)
-        return false;
+    // A file that cannot be opened is told and the editor goes on with a new sound, as after
+    // File > Open.
+    const bool bOpened =
+        !strFile.isEmpty() && m_documents.OpenDocumentFile(QStringToPath(strFile)) != nullptr;
     m_recovery.Open();
-    if (m_recovery.RecoverUnsaved() == 0 && strFile.isEmpty() &&
-        m_documents.OpenDocumentFile({}) == nullptr)
+    if (m_recovery.RecoverUnsaved() == 0 && !bOpened && m_documents.OpenDocumentFile({}) == nullptr)
         return false;
     m_recovery.StartAutosave();
 

@@ -3,6 +3,7 @@
 
 #include "dialogs/SoundMIDIExportDialog.h"
 #include "framework/AtomicFile.h"
+#include "playback/FileFormats.h"
 #include "session/Prompts.h"
 #include "sound/AgiFile.h"
 #include "sound/MidiExport.h"
@@ -52,7 +53,7 @@ std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
 std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc, const PlayRange& range)
 {
     const auto path = AskExportPath("Export AGI Sound", doc.GetExportFileStem(), {},
-                                    "Resource Files (*.*)|*.*||");
+                                    AgiFileFormat().saveFilter);
     if (!path)
         return std::nullopt;
     const Status written =
@@ -69,8 +70,9 @@ std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, const PlayRan
     const auto programs = ChooseMidiPrograms(pParent);
     if (!programs)
         return std::nullopt;
-    const auto path = AskExportPath("Export MIDI", doc.GetExportFileStem() + ".mid", ".mid",
-                                    "MIDI Files (*.mid)|*.mid||");
+    const std::string& extension = MidiFileFormat().saveExtensions.front();
+    const auto path = AskExportPath("Export MIDI", doc.GetExportFileStem() + extension, extension,
+                                    MidiFileFormat().saveFilter);
     if (!path)
         return std::nullopt;
     const Status written =

@@ -263,6 +263,8 @@ void CMainFrame::OnSetMessageString(UINT nID, const QString* pText)
         m_pMessagePane->setText(QString::fromStdString(GetPromptText(nID)));
     else
         m_pMessagePane->setText(pText != nullptr ? *pText : QString());
+    // A message wider than the pane is read whole under the pointer.
+    m_pMessagePane->setToolTip(m_pMessagePane->text());
 }
 
 QString CMainFrame::GetMessageText() const

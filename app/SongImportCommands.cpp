@@ -6,15 +6,16 @@
 #include "app/QtUserInterface.h"
 #include "dialogs/MidiImportDialog.h"
 #include "framework/File.h"
+#include "playback/FileFormats.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "session/SoundUndoCommands.h"
-#include "sound/AgiFile.h"
-#include "sound/AgiResource.h"
 #include "sound/ImportReport.h"
 #include "sound/MidiImport.h"
 #include "sound/SongFiles.h"
 #include "sound/VgmImport.h"
+
+#include <QUndoStack>
 
 #include <filesystem>
 #include <memory>
@@ -23,13 +24,38 @@
 
 namespace
 {
-const char* const kAgiFilter = "AGI Sound Resources (*.*)|*.*||";
-const char* const kMidiFilter = "MIDI Files (*.mid;*.midi)|*.mid;*.midi|All Files (*.*)|*.*||";
-const char* const kVgmFilter = "VGM Files (*.vgm;*.vgz)|*.vgm;*.vgz|All Files (*.*)|*.*||";
-
 std::string FileName(const std::string& path)
 {
     return std::filesystem::path(path).filename().string();
+}
+
+// An imported sound is called by its file's name, which Save offers for its document.
+std::string TitleOf(const std::string& path)
+{
+    return std::filesystem::path(path).stem().string();
+}
+
+// The format each import command reads.
+const FileFormat& ImportedFormat(UINT nID)
+{
+    switch (nID)
+    {
+    case ID_IMPORT_MIDI:
+    case ID_IMPORT_MIDI_INTO:
+        return MidiFileFormat();
+    case ID_IMPORT_VGM:
+    case ID_IMPORT_VGM_INTO:
+        return VgmFileFormat();
+    default:
+        return AgiFileFormat();
+    }
+}
+
+// The formats whose songs the editor reads itself, to offer the MIDI channel dialog and the
+// undoable import into an open sound; any other is read through its row.
+bool IsSongFormat(const FileFormat& format)
+{
+    return &format == &MidiFileFormat() || &format == &VgmFileFormat();
 }
 
 // The file's bytes, or nothing after telling the person why.
@@ -51,70 +77,94 @@ std::string AbsolutePath(const std::string& path)
     return error ? path : absolute.lexically_normal().string();
 }
 
+std::string RefusalText(const std::string& path, const std::string& error)
+{
+    return "Cannot import " + path + ":\n" + error;
+}
+
 void Refuse(const std::string& path, const std::string& error)
 {
-    AfxMessageBox("Cannot import " + path + ":\n" + error, MessageKind::Warning);
+    AfxMessageBox(RefusalText(path, error), MessageKind::Warning);
 }
 } // namespace
 
 void CSongImportCommands::AskAndImport(UINT nID, CSoundDoc* pInto)
 {
+    const FileFormat& format = ImportedFormat(nID);
     FileDialogRequest request;
     request.bOpen = true;
-    const bool bMidi = nID == ID_IMPORT_MIDI || nID == ID_IMPORT_MIDI_INTO;
-    request.strTitle = nID == ID_FILE_IMPORT ? "Import AGI Sound"
-                       : bMidi               ? "Import MIDI File"
-                                             : "Import VGM File";
-    request.strFilter = nID == ID_FILE_IMPORT ? kAgiFilter : bMidi ? kMidiFilter : kVgmFilter;
+    request.strTitle = nID == ID_FILE_IMPORT              ? "Import AGI Sound"
+                       : &format == &MidiFileFormat() ? "Import MIDI File"
+                                                      : "Import VGM File";
+    request.strFilter = format.OpenFilter();
     request.bFileMustExist = true;
     std::string path;
     if (!GetFileNameSource().AskFileName(request, path))
         return;
-    if (nID == ID_FILE_IMPORT)
-        ImportAgi(path);
-    else if (pInto != nullptr)
-        ImportSongInto(*pInto, path);
+    if (pInto != nullptr)
+        ImportSongInto(*pInto, format, path);
+    else if (IsSongFormat(format))
+        ImportSong(format, path, true);
     else
-        ImportSong(path, true);
+        ImportThroughRow(format, path);
 }
 
-CSoundDoc* CSongImportCommands::ImportAgi(const std::string& path)
+CSoundDoc* CSongImportCommands::ImportNewSound(const FileFormat& format, const std::string& path)
 {
-    // A failed import leaves the new document as it was. A refused resource is told
-    // plainly, a file that cannot be read (gone since it was chosen, a folder) with a warning.
-    CSoundDoc* pDoc = m_app.Documents().OpenDocumentFile({});
-    if (pDoc == nullptr)
+    return IsSongFormat(format) ? ImportSong(format, path, false) : ImportThroughRow(format, path);
+}
+
+CSoundDoc* CSongImportCommands::ImportThroughRow(const FileFormat& format, const std::string& path)
+{
+    // Read before any window opens, so that a refused file leaves none behind. A refused
+    // resource is told plainly, a file that cannot be read (gone since it was chosen, a
+    // folder) with a warning.
+    auto pDoc = std::make_unique<CSoundDoc>();
+    if (!pDoc->OnNewDocument())
         return nullptr;
-    if (const Status imported = ImportAgiFile(*pDoc, path); !imported.Ok())
-        ShowFailure(imported.GetFailure(), MessageKind::Plain);
-    return pDoc;
+    const Result<ImportNotes> imported = format.import(*pDoc, path, ImportRequest{});
+    if (!imported.Ok())
+    {
+        Failure failure = imported.GetFailure();
+        if (failure.cause == Failure::Cause::Refused && !failure.Silent())
+            failure.message = RefusalText(path, failure.message);
+        ShowFailure(failure, MessageKind::Plain);
+        return nullptr;
+    }
+    pDoc->SetTitle(TitleOf(path));
+    CSoundDoc* pOpened = m_app.Documents().AddDocument(std::move(pDoc));
+    if (pOpened != nullptr)
+        ShowReport(path, JoinReport(imported.Value()));
+    return pOpened;
 }
 
-CSoundDoc* CSongImportCommands::ImportSong(const std::string& path, bool bAskChannels)
+CSoundDoc* CSongImportCommands::ImportSong(const FileFormat& format, const std::string& path,
+                                           bool bAskChannels)
 {
-    const auto read = ReadSongFile(path, bAskChannels);
+    const auto read = ReadSongFile(format, path, bAskChannels);
     if (!read)
         return nullptr;
-    CSoundDoc* pDoc = m_app.Documents().OpenDocumentFile({});
+    auto pNew = std::make_unique<CSoundDoc>();
+    if (!pNew->OnNewDocument())
+        return nullptr;
+    pNew->SetTitle(TitleOf(path));
+    BuildImportedDocument(read->song, *pNew);
+    CSoundDoc* pDoc = m_app.Documents().AddDocument(std::move(pNew));
     if (pDoc == nullptr)
         return nullptr;
-    BuildImportedDocument(read->song, *pDoc);
-    // The window opened on the new sound's own first pattern, which the song has replaced.
-    if (CSoundSession* pSession = m_app.Documents().GetSession(pDoc))
-        pSession->SetCurrentPattern(pDoc->GetPatternAt(pSession->GetSequenceCursor()));
-    pDoc->UpdateAllViews(nullptr);
     // The recent list brings the song in again (a new sound each time).
     m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
     return pDoc;
 }
 
-bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path)
+bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const FileFormat& format,
+                                         const std::string& path)
 {
     CSoundSession* pSession = m_app.Documents().GetSession(&doc);
     if (pSession == nullptr)
         return false;
-    auto read = ReadSongFile(path, true);
+    auto read = ReadSongFile(format, path, true);
     if (!read)
         return false;
     const ImportedSong& song = read->song;
@@ -130,14 +180,15 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const std::string& path
         nCells * sizeof(SoundCell));
     m_app.Documents().AddToRecentFileList(AbsolutePath(path));
     ShowReport(path, read->report);
+    if (!read->report.empty())
+        WithdrawReportOnUndo(pSession->Undo().Stack());
     return true;
 }
 
-auto CSongImportCommands::ReadSongFile(const std::string& path, bool bAskChannels)
-    -> std::optional<ReadSong>
+auto CSongImportCommands::ReadSongFile(const FileFormat& format, const std::string& path,
+                                       bool bAskChannels) -> std::optional<ReadSong>
 {
-    return SongFileKindOf(path) == SongFileKind::Vgm ? ReadVgmFile(path)
-                                                     : ReadMidiSong(path, bAskChannels);
+    return &format == &VgmFileFormat() ? ReadVgmFile(path) : ReadMidiSong(path, bAskChannels);
 }
 
 auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannels)
@@ -185,6 +236,24 @@ auto CSongImportCommands::ReadVgmFile(const std::string& path) -> std::optional<
     const std::string report =
         JoinReport(VgmImportReport(NotesOfVgmSong(song.Value(), std::move(warnings))));
     return ReadSong{std::move(song).Value(), report};
+}
+
+void CSongImportCommands::WithdrawReportOnUndo(QUndoStack& stack)
+{
+    // The report speaks of the imported song, which an undo takes away.
+    const int nImported = stack.index();
+    const QString report = m_app.m_strIdleText;
+    auto pConnection = std::make_shared<QMetaObject::Connection>();
+    *pConnection = QObject::connect(
+        &stack, &QUndoStack::indexChanged, &stack,
+        [this, nImported, report, pConnection](int nIndex)
+        {
+            if (nIndex >= nImported)
+                return;
+            if (m_app.m_nIdleMessageID == 0 && m_app.m_strIdleText == report)
+                m_app.SetIdleMessage(AFX_IDS_IDLEMESSAGE);
+            QObject::disconnect(*pConnection);
+        });
 }
 
 void CSongImportCommands::ShowReport(const std::string& path, const std::string& report)

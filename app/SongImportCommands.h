@@ -9,11 +9,14 @@
 
 class CEditorApp;
 class CSoundDoc;
+class QUndoStack;
+struct FileFormat;
 
-// AGI resources, MIDI and VGM files brought into sounds: File > Import > AGI Resource…,
-// MIDI… (with the channel dialog) and VGM… into new sounds, the same "into This Sound"
-// replacing the active document's song as one undoable step, and any way of opening such a
-// file (with the default channel uses).
+// Files of the formats other than the document brought into sounds: File > Import > AGI
+// Resource…, MIDI… (with the channel dialog) and VGM… into new sounds, the same "into This
+// Sound" replacing the active document's song as one undoable step, and any way of opening
+// such a file (with the default channel uses). A new sound is called by its file's name, and
+// a file that is refused or cancelled opens no window.
 class CSongImportCommands
 {
 public:
@@ -23,17 +26,19 @@ public:
     // This Sound", which replace pInto's song): asks for the file, then imports it.
     void AskAndImport(UINT nID, CSoundDoc* pInto);
 
-    // A new sound holding the song at path, a .mid, .midi, .vgm or .vgz file; bAskChannels
-    // lets the person place a MIDI file's channels first. Null, with no document made, when
-    // the file is refused or the person cancels.
-    CSoundDoc* ImportSong(const std::string& path, bool bAskChannels);
-    // A new sound holding the AGI resource at path; a refused resource leaves it empty.
-    CSoundDoc* ImportAgi(const std::string& path);
-    // Replaces doc's song with the one at path, one step on its undo history; false, with
-    // doc untouched, when the file is refused or the person cancels.
-    bool ImportSongInto(CSoundDoc& doc, const std::string& path);
+    // A new sound holding the file at path, of that format, as Open and a drop bring it in.
+    CSoundDoc* ImportNewSound(const FileFormat& format, const std::string& path);
+    // Replaces doc's song with the MIDI or VGM song at path, one step on its undo history;
+    // false, with doc untouched, when the file is refused or the person cancels.
+    bool ImportSongInto(CSoundDoc& doc, const FileFormat& format, const std::string& path);
 
 private:
+    // A new sound holding the MIDI or VGM song at path; bAskChannels lets the person place a
+    // MIDI file's channels first.
+    CSoundDoc* ImportSong(const FileFormat& format, const std::string& path, bool bAskChannels);
+    // A new sound holding what the format's own import reads from path.
+    CSoundDoc* ImportThroughRow(const FileFormat& format, const std::string& path);
+
     // A file's song with what the import lost, said in a line.
     struct ReadSong
     {
@@ -41,11 +46,14 @@ private:
         std::string report;
     };
 
-    std::optional<ReadSong> ReadSongFile(const std::string& path, bool bAskChannels);
+    std::optional<ReadSong> ReadSongFile(const FileFormat& format, const std::string& path,
+                                         bool bAskChannels);
     std::optional<ReadSong> ReadMidiSong(const std::string& path, bool bAskChannels);
     std::optional<ReadSong> ReadVgmFile(const std::string& path);
     // What the import lost, on the status bar; the person reads it without being stopped.
     void ShowReport(const std::string& path, const std::string& report);
+    // Takes the report shown off the status bar when the import on stack is undone.
+    void WithdrawReportOnUndo(QUndoStack& stack);
 
     CEditorApp& m_app;
 };

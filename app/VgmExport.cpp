@@ -5,6 +5,7 @@
 #include "app/QtUserInterface.h"
 #include "app/WavExport.h"
 #include "framework/AtomicFile.h"
+#include "playback/FileFormats.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
@@ -18,8 +19,6 @@
 
 namespace
 {
-const char* const kVgmExtension = ".vgm";
-
 QString LoopSettingsKey()
 {
     return QStringLiteral("Export/VgmLoop");
@@ -78,10 +77,10 @@ std::optional<std::string> ExportVgm(const CSoundDoc& doc, const PlayRange& rang
     FileDialogRequest request;
     request.bOpen = false;
     request.strTitle = "Export VGM";
-    request.strDefaultExt = kVgmExtension + 1;
-    request.strFilter = "VGM Files (*.vgm)|*.vgm|Compressed VGM Files (*.vgz)|*.vgz|"
-                        "All Files (*.*)|*.*||";
-    request.strFileName = ExportFileNameFor(doc, kVgmExtension);
+    const std::string& extension = VgmFileFormat().saveExtensions.front();
+    request.strDefaultExt = extension.substr(1);
+    request.strFilter = VgmFileFormat().saveFilter;
+    request.strFileName = ExportFileNameFor(doc, extension.c_str());
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;
     std::string path;

@@ -4,6 +4,7 @@
 #include "app/ExportVoices.h"
 #include "app/QtUserInterface.h"
 #include "framework/AtomicFile.h"
+#include "playback/FileFormats.h"
 #include "playback/WavWriter.h"
 #include "session/Prompts.h"
 #include "sound/SoundDoc.h"
@@ -17,7 +18,6 @@
 namespace
 {
 constexpr int kProgressSteps = 1000;
-const char* const kWavExtension = ".wav";
 
 bool EndsWithNoCase(const std::string& text, const std::string& suffix)
 {
@@ -54,7 +54,7 @@ std::string ExportFileNameFor(const CSoundDoc& doc, const char* extension)
 
 std::string WavFileNameFor(const CSoundDoc& doc)
 {
-    return ExportFileNameFor(doc, kWavExtension);
+    return ExportFileNameFor(doc, WavFileFormat().saveExtensions.front().c_str());
 }
 
 std::optional<std::string> ExportWav(const CSoundDoc& doc, const PlayRange& range,
@@ -67,8 +67,8 @@ std::optional<std::string> ExportWav(const CSoundDoc& doc, const PlayRange& rang
     if (!leftOut.has_value() || !AcceptsLength(doc, range, voice.chip))
         return std::nullopt;
     request.bOpen = false;
-    request.strDefaultExt = kWavExtension + 1;
-    request.strFilter = "WAV Files (*.wav)|*.wav|All Files (*.*)|*.*||";
+    request.strDefaultExt = WavFileFormat().saveExtensions.front().substr(1);
+    request.strFilter = WavFileFormat().saveFilter;
     request.strFileName = WavFileNameFor(doc);
     request.bOverwritePrompt = true;
     request.bPathMustExist = true;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Loads arbitrary bytes as a sound document. Text the direct reader takes must read exactly
-// as the element tree's reader reads it, and it must take all the writer writes; a document that loads must save and load again to
+// as the element tree's reader reads it, with the same notes on what it changed, and it must take all the writer writes; a document that loads must save and load again to
 // the same text (loading advances the next pattern numbers, which are set aside).
 #include "framework/Archive.h"
 #include "framework/MemFile.h"
@@ -42,7 +42,7 @@ bool CheckReadersAgree(const std::string& text)
                       CSoundTreeReader::Read(ar, doc);
                       return true;
                   }) ||
-        tree.SaveToBytes() != direct.SaveToBytes())
+        tree.SaveToBytes() != direct.SaveToBytes() || tree.GetLoadNotes() != direct.GetLoadNotes())
         std::abort();
     return true;
 }

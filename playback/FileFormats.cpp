@@ -95,11 +95,24 @@ const FileFormat& RecogniseFile(const std::string& path)
 
 std::string OpenFileFilter()
 {
-    std::string filter;
+    std::string entries;
+    std::string patterns;
+    bool bAnyName = false;
     for (const FileFormat* pFormat : FileFormats())
-        if (pFormat->Imports())
-            filter += pFormat->OpenFilterEntry();
-    return filter + "All Files (*.*)|*.*||";
+    {
+        if (!pFormat->Imports())
+            continue;
+        entries += pFormat->OpenFilterEntry();
+        bAnyName = bAnyName || pFormat->openExtensions.empty();
+        for (const std::string& extension : pFormat->openExtensions)
+            patterns += (patterns.empty() ? "*" : ";*") + extension;
+    }
+    // The first entry, which the chooser starts with, shows every file that opens; with a
+    // format whose files have any name that is every file.
+    if (bAnyName)
+        return "All Files (*.*)|*.*|" + entries + "|";
+    return "All Sound Files (" + patterns + ")|" + patterns + "|" + entries +
+           "All Files (*.*)|*.*||";
 }
 
 std::string DesktopMimeTypes()

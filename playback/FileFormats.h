@@ -28,7 +28,7 @@ const FileFormat* FormatWritingName(const std::string& path);
 // else one whose content it has, else the document.
 const FileFormat& RecogniseFile(const std::string& path);
 
-// The Open chooser's filter: each format that is read, then every file.
+// The Open chooser's filter: every file that opens first, then each format that is read.
 std::string OpenFileFilter();
 // The types the editor opens, as a desktop entry lists them: "a/b;c/d;".
 std::string DesktopMimeTypes();

@@ -7,8 +7,6 @@
 
 #include <mutex>
 
-namespace
-{
 Result<std::vector<std::uint8_t>> ReadAgiFile(const std::string& path)
 {
     std::vector<std::uint8_t> data;
@@ -33,7 +31,6 @@ Result<std::vector<std::uint8_t>> ReadAgiFile(const std::string& path)
     }
     return data;
 }
-} // namespace
 
 Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc, const PlayRange& range)
 {

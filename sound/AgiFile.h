@@ -22,6 +22,10 @@ Status ExportAgi(const CSoundDoc& doc, const PlayRange& range, CFile& out);
 // The same as bytes, for a game folder.
 Result<std::vector<std::uint8_t>> BuildAgiBytes(const CSoundDoc& doc, const PlayRange& range);
 
+// The bytes of a resource file; one larger than any resource is refused as the import refuses
+// it, a file that cannot be read is a failure of cause File.
+Result<std::vector<std::uint8_t>> ReadAgiFile(const std::string& path);
+
 // Rebuilds the document from a resource and tells its views; a refused resource leaves the
 // document as it was.
 Status ImportAgi(CSoundDoc& doc, const std::vector<std::uint8_t>& resource);

@@ -2,6 +2,7 @@
 // The engine's sound resource: the import into a document and the export of a range of it.
 #include "sound/AgiResource.h"
 
+#include "sound/AgiChannelWriter.h"
 #include "sound/AgiTone.h"
 #include "sound/ChannelWalk.h"
 #include "sound/GameTempo.h"
@@ -17,8 +18,6 @@ namespace
 // address (32768 steps of 32 rows).
 constexpr std::int64_t kMaxImportRows = 1048576;
 constexpr std::int32_t kImportRows = 32;
-// The divisor of a silent record, when the rest does not name its own.
-constexpr int kRestDivisor = 15;
 
 // Calls fn for each record of the channel data from pos up to end that the engine plays: it
 // stops at the terminator and before a record that would run past the end of the data.
@@ -49,7 +48,7 @@ SoundCell ToneCellFor(int divisor, std::uint8_t atten, bool bRest)
 {
     SoundCell cell = SoundCell::Empty();
     cell.note = static_cast<std::uint8_t>(bRest ? int{NOTE_OFF} : AgiNoteOfAnyDivisor(divisor));
-    if (divisor != (bRest ? kRestDivisor : AgiDivisorOfNote(cell.note)))
+    if (divisor != (bRest ? kAgiRestDivisor : AgiDivisorOfNote(cell.note)))
         cell.divisor = static_cast<std::uint16_t>(divisor);
     if (!bRest)
         cell.atten = atten;
@@ -78,104 +77,10 @@ SoundCell CellFromRecord(ChannelState& state, const std::uint8_t* pRecord, int c
     return ToneCellFor(state.divisor, atten, bRest);
 }
 
-// Appends the five bytes of the held sound lasting the given ticks: as several records
-// when it is longer than one record can say, so the song keeps its length.
-void AppendRecords(std::vector<std::uint8_t>& out, int channel, const SoundCell& held,
-                   std::int64_t ticks)
+// A channel as game makers name it: "voice 1", "the noise channel".
+std::string ChannelInWords(int channel)
 {
-    std::uint8_t atten = held.atten & 0x0F;
-    std::uint8_t tone = 0;
-    std::uint8_t control = 0;
-    if (channel == kNoiseChannel)
-    {
-        if (held.freq == FREQ_OFF || held.freq == FREQ_EMPTY)
-            atten = 15;
-        control = static_cast<std::uint8_t>(0xE0 + (held.noiseType != 0 ? 4 : 0) + (held.freq & 3));
-        atten = static_cast<std::uint8_t>(0xF0 + atten);
-    }
-    else
-    {
-        int divisor = kRestDivisor;
-        if (held.HasDivisor())
-            divisor = held.divisor;
-        else if (held.note < NOTE_OFF)
-            divisor = AgiDivisorOfNote(held.note);
-        if (held.note >= NOTE_OFF)
-            atten = 15;
-        tone = static_cast<std::uint8_t>((divisor >> 4) & 0x3F);
-        control = static_cast<std::uint8_t>(0x80 + 32 * channel + (divisor & 0x0F));
-        atten = static_cast<std::uint8_t>(0x90 + 32 * channel + atten);
-    }
-    do
-    {
-        const std::int64_t part = std::min(ticks, kAgiMaxRecordTicks);
-        out.insert(out.end(),
-                   {static_cast<std::uint8_t>(part & 0xFF),
-                    static_cast<std::uint8_t>((part >> 8) & 0xFF), tone, control, atten});
-        ticks -= part;
-    } while (ticks > 0);
-}
-
-// Appends the records of one channel of the range and its terminator. Returns false when
-// they would need more than nRoom bytes.
-bool AppendChannel(const CSoundDoc& doc, const PlayRange& range, int channel,
-                   std::int64_t ticksPerRow, std::size_t nRoom, std::vector<std::uint8_t>& out)
-{
-    const bool bNoise = channel == kNoiseChannel;
-    // Before the first placement nothing sounds; the channel starts loud and periodic.
-    SoundCell working{NOTE_EMPTY, FREQ_EMPTY, NOISE_PERIODIC, 0};
-    SoundCell held = working;
-    std::int64_t nRows = 0;
-
-    CChannelWalk walk(doc, channel, range);
-    CChannelWalk::Step step;
-    while (walk.NextRun(step))
-    {
-        step.MergeInto(working);
-        if (step.kind == CChannelWalk::Kind::PatternRow)
-        {
-            // Empty bytes keep the held sound; an attenuation alone re-sounds it at that level.
-            if (working.atten == ATTEN_EMPTY)
-                working.atten = held.atten;
-            else if (bNoise && working.freq == FREQ_EMPTY)
-            {
-                working.freq = held.freq;
-                working.noiseType = held.noiseType;
-            }
-            else if (!bNoise && working.note == NOTE_EMPTY)
-            {
-                working.note = held.note;
-                working.divisor = held.divisor;
-            }
-        }
-        if (step.pos == range.end)
-        {
-            if (held.note != NOTE_EMPTY)
-                working.note = NOTE_OFF;
-            if (held.freq != FREQ_EMPTY)
-                working.freq = FREQ_OFF;
-        }
-
-        const bool bEvent = bNoise ? working.freq != FREQ_EMPTY : working.note != NOTE_EMPTY;
-        if (!bEvent)
-            nRows += step.nCount;
-        if (step.pos == range.start || bEvent)
-        {
-            if (step.pos != range.start)
-            {
-                const std::int64_t ticks = nRows * ticksPerRow;
-                if (out.size() + AgiRecordBytesFor(ticks) > nRoom)
-                    return false;
-                AppendRecords(out, channel, held, ticks);
-            }
-            held = working;
-            nRows = 1;
-        }
-    }
-    if (out.size() + 2 > nRoom)
-        return false;
-    out.insert(out.end(), {0xFF, 0xFF});
-    return true;
+    return channel == kChannelCount - 1 ? "the noise channel" : "voice " + std::to_string(channel);
 }
 
 std::string TooShortMessage(std::size_t size)
@@ -198,8 +103,8 @@ Result<ChannelOffsets> ReadChannelOffsets(const std::vector<std::uint8_t>& data)
     {
         offsets[channel] = ReadLE16(&data[2 * channel]);
         if (offsets[channel] > size)
-            return Failure{"Error: Offset " + std::to_string(offsets[channel]) + " for machine " +
-                           std::to_string(channel) + " is out of bounds! ( total size " +
+            return Failure{"Error: Offset " + std::to_string(offsets[channel]) + " for " +
+                           ChannelInWords(channel) + " is out of bounds! ( total size " +
                            std::to_string(size) + " )"};
     }
     offsets[kChannelCount] = size;
@@ -265,7 +170,7 @@ Status ParseAgiResource(CSoundDoc& doc, const std::vector<std::uint8_t>& data)
     {
         const std::int64_t channelTicks = ChannelTicks(data, offsets, channel);
         if (channelTicks > kMaxImportRows)
-            return Failure{"Error: Sound too long on machine " + std::to_string(channel) +
+            return Failure{"Error: Sound too long on " + ChannelInWords(channel) +
                            "! ( more than " + std::to_string(kMaxImportRows) + " rows )"};
         ticks = std::max(ticks, channelTicks);
     }
@@ -304,7 +209,10 @@ AgiVoiceRecords BuildAgiRecords(const CSoundDoc& doc, const PlayRange& range)
     const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
     AgiVoiceRecords channels;
     for (int channel = 0; channel < kChannelCount; ++channel)
-        AppendChannel(doc, range, channel, ticksPerRow, SIZE_MAX, channels[channel]);
+    {
+        CAgiChannelWriter writer(doc, channel, ticksPerRow, &channels[channel], INT64_MAX);
+        writer.Write(range);
+    }
     return channels;
 }
 
@@ -316,8 +224,9 @@ Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const P
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
         channels[channel].reserve(1024);
-        if (!AppendChannel(doc, range, channel, ticksPerRow, kMaxAgiResourceBytes - total,
-                           channels[channel]))
+        CAgiChannelWriter writer(doc, channel, ticksPerRow, &channels[channel],
+                                 static_cast<std::int64_t>(kMaxAgiResourceBytes - total));
+        if (!writer.Write(range))
             return Failure{"Error: Sound too long for an AGI resource! ( more than " +
                            std::to_string(kMaxAgiResourceBytes) + " bytes )"};
         total += channels[channel].size();
@@ -335,6 +244,21 @@ Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const P
     for (const auto& channel : channels)
         bytes.insert(bytes.end(), channel.begin(), channel.end());
     return bytes;
+}
+
+AgiExportSize MeasureAgiExport(const CSoundDoc& doc, const PlayRange& range)
+{
+    const std::int64_t ticksPerRow = CGameTempo(doc).TicksPerRow();
+    AgiExportSize size;
+    size.bytes = kAgiOffsetTableBytes;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+    {
+        CAgiChannelWriter counter(doc, channel, ticksPerRow, nullptr, INT64_MAX);
+        counter.Write(range);
+        size.voices[channel] = counter.Size();
+        size.bytes += size.voices[channel].bytes;
+    }
+    return size;
 }
 
 std::size_t AgiRecordBytesFor(std::int64_t ticks)

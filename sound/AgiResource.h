@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Result.h"
+#include "sound/AgiChannelWriter.h"
 
 #include <array>
 #include <cstddef>
@@ -20,6 +21,8 @@ struct PlayRange;
 inline constexpr std::size_t kAgiOffsetTableBytes = 8;
 inline constexpr std::size_t kAgiRecordBytes = 5;
 inline constexpr std::int64_t kAgiMaxRecordTicks = 0xFFFE;
+// The divisor of a silent record, when the rest does not name its own.
+inline constexpr int kAgiRestDivisor = 15;
 // The bytes of the records that say ticks of one note, split where one record cannot say it.
 std::size_t AgiRecordBytesFor(std::int64_t ticks);
 
@@ -45,6 +48,15 @@ Result<std::vector<std::uint8_t>> BuildAgiResource(const CSoundDoc& doc, const P
 // Told when a song plays, which the AGI export refuses.
 constexpr const char* kAgiExportWillRefuseText =
     "The song is too long for one AGI resource: it plays, but the AGI export will refuse it.";
+
+// What BuildAgiResource makes of the range, counted without making it and whatever its size:
+// per voice its records and bytes (end mark included), and the whole resource's bytes.
+struct AgiExportSize
+{
+    std::array<AgiVoiceSize, kChannelCount> voices;
+    std::int64_t bytes = 0;
+};
+AgiExportSize MeasureAgiExport(const CSoundDoc& doc, const PlayRange& range);
 
 // Rebuilds the document from a resource; a refused resource leaves the document as it was.
 // The caller holds the document's guard.

@@ -49,6 +49,14 @@ std::uint16_t DivisorOfText(std::string_view text)
     return static_cast<std::uint16_t>(value);
 }
 
+// A number no instrument has stays one (255), so that the load drops it with a note rather
+// than wrapping it onto an instrument the sound holds.
+std::uint8_t InstrumentOfText(std::string_view text)
+{
+    const int value = CXMLElement::ToInt(text);
+    return static_cast<std::uint8_t>(value >= 0 && value <= 255 ? value : 255);
+}
+
 char* Put(char* p, std::string_view text)
 {
     std::memcpy(p, text.data(), text.size());
@@ -74,9 +82,11 @@ const char* CellFieldName(CellField field)
     case CellField::NoiseType:
         return "noisetype";
     case CellField::Attenuation:
+        return "attenuation";
+    case CellField::Instrument:
         break;
     }
-    return "attenuation";
+    return "instrument";
 }
 
 bool CellFieldOf(std::string_view name, CellField& field)
@@ -96,6 +106,8 @@ bool CellFieldOf(std::string_view name, CellField& field)
     case 9:
         return name[0] == 'f' ? is(CellField::Frequency, "frequency")
                               : is(CellField::NoiseType, "noisetype");
+    case 10:
+        return is(CellField::Instrument, "instrument");
     case 11:
         return is(CellField::Attenuation, "attenuation");
     default:
@@ -124,13 +136,16 @@ void ReadCellField(SoundCell& cell, CellField field, std::string_view value)
     case CellField::Attenuation:
         cell.atten = static_cast<std::uint8_t>(CXMLElement::ToInt(value));
         break;
+    case CellField::Instrument:
+        cell.instrument = InstrumentOfText(value);
+        break;
     }
 }
 
 bool IsWrittenRow(const SoundCell& cell)
 {
     return cell.note != NOTE_EMPTY || cell.freq != FREQ_EMPTY || cell.atten != ATTEN_EMPTY ||
-           cell.HasDivisor();
+           cell.HasDivisor() || cell.instrument != kNoInstrument;
 }
 
 char* WriteCellAttributes(char* p, const SoundCell& cell)
@@ -164,6 +179,12 @@ char* WriteCellAttributes(char* p, const SoundCell& cell)
     {
         p = Put(p, " attenuation=\"");
         p = PutNumber(p, cell.atten);
+        *p++ = '"';
+    }
+    if (cell.instrument != kNoInstrument)
+    {
+        p = Put(p, " instrument=\"");
+        p = PutNumber(p, cell.instrument);
         *p++ = '"';
     }
     return p;

@@ -18,10 +18,11 @@ enum class CellField
     Frequency,
     NoiseType,
     Attenuation,
+    Instrument,
 };
-inline constexpr CellField kCellFields[] = {CellField::Note, CellField::Divisor,
-                                            CellField::Frequency, CellField::NoiseType,
-                                            CellField::Attenuation};
+inline constexpr CellField kCellFields[] = {CellField::Note,        CellField::Divisor,
+                                            CellField::Frequency,   CellField::NoiseType,
+                                            CellField::Attenuation, CellField::Instrument};
 const char* CellFieldName(CellField field);
 // The field an attribute name carries; false for any other name.
 bool CellFieldOf(std::string_view name, CellField& field);
@@ -30,7 +31,7 @@ bool CellFieldOf(std::string_view name, CellField& field);
 void ReadCellField(SoundCell& cell, CellField field, std::string_view value);
 
 // A row is written unless its note, frequency and attenuation are all empty and it keeps
-// no divisor (the noise type alone says nothing).
+// no divisor and no instrument (the noise type alone says nothing).
 bool IsWrittenRow(const SoundCell& cell);
 // Writes the attributes after "index" of a written row (` note="C-5" attenuation="4"`), at
 // most kMaxCellAttributeBytes, and returns the end of what it wrote.

@@ -3,6 +3,7 @@
 #include "sound/FileFormat.h"
 
 #include "framework/Archive.h"
+#include "sound/SoundDoc.h"
 
 namespace
 {
@@ -10,7 +11,7 @@ Result<ImportNotes> OpenDocumentFile(CSoundDoc& doc, const std::string& path, co
 {
     if (Status opened = doc.OnOpenDocument(path); !opened.Ok())
         return opened.GetFailure();
-    return ImportNotes{};
+    return ImportNotes(doc.GetLoadNotes());
 }
 
 Status WriteDocumentFile(const CSoundDoc& doc, const ExportRequest&, CFile& out)

@@ -7,16 +7,6 @@
 #include <string>
 #include <vector>
 
-// Song files that are imported into a new sound rather than opened, known by their extension.
-enum class SongFileKind
-{
-    None,
-    Midi, // .mid, .midi
-    Vgm,  // .vgm, .vgz
-};
-
-SongFileKind SongFileKindOf(const std::string& path);
-
 // Far above any real song; keeps a stray large file from being read whole.
 constexpr std::uint64_t kMaxSongFileBytes = std::uint64_t{64} << 20;
 // The bytes of a song file, up to that size.

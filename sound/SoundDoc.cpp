@@ -53,6 +53,8 @@ void CSoundDoc::DeleteContents()
     m_nBeatsPerMinute = 125;
     m_nTracksPerBeat = 4;
     m_nNextPattern.fill(0);
+    m_instruments.clear();
+    m_loadNotes.clear();
     // The maps refer into the lists: empty them first.
     for (Sequence& seq : m_sequence)
         seq.clear();
@@ -116,6 +118,7 @@ CSoundPattern* CSoundDoc::AddPattern(int channel, std::unique_ptr<CSoundPattern>
     if (!IsChannel(channel) || pPattern == nullptr)
         return nullptr;
     std::lock_guard lock(m_guard);
+    ClearUnknownInstruments(*pPattern);
     CSoundPattern* pResult = AppendPattern(channel, std::move(pPattern));
     SetModifiedFlag();
     return pResult;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/Document.h"
+#include "sound/Instrument.h"
 #include "sound/InterpreterFade.h"
 #include "sound/PatternIndex.h"
 #include "sound/SoundPattern.h"
@@ -10,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -128,6 +130,7 @@ public:
         std::array<std::int32_t, kChannelCount> nextPattern{};
         std::array<PatternList, kChannelCount> patterns;
         std::array<Sequence, kChannelCount> sequences;
+        std::vector<CInstrument> instruments;
     };
 
     // Name of the pattern block on the clipboard and in drag and drop.
@@ -150,7 +153,8 @@ public:
     CSoundPattern* CreatePattern(int channel, std::int32_t rows, const char* pszName = nullptr);
     CSoundPattern* CopyPattern(int channel, const CSoundPattern* pSource);
     // Appends a pattern made elsewhere (a pasted or dropped block) to the channel's list as
-    // it is: its name stays and the channel's next pattern number does not advance.
+    // it is: its name stays and the channel's next pattern number does not advance. Its cells
+    // that name an instrument this sound lacks (one from another sound) play plain.
     CSoundPattern* AddPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
     void DeletePattern(CSoundPattern* pPattern);
     int FindPatternChannel(const CSoundPattern* pPattern) const;
@@ -181,12 +185,26 @@ public:
     std::int32_t GetBeatsPerMinute() const { return m_nBeatsPerMinute; }
     std::int32_t GetTracksPerBeat() const { return m_nTracksPerBeat; }
 
+    // The sound's instruments in their order, each number once (1-99, at most 99 of them).
+    const std::vector<CInstrument>& GetInstruments() const { return m_instruments; }
+    // The instrument of that number, or nullptr.
+    const CInstrument* FindInstrument(int number) const;
+    // Replaces them all (a step of the Instruments window); refused, changing nothing, when
+    // one is not valid or a number comes twice.
+    bool SetInstruments(std::vector<CInstrument> instruments);
+    // What the last load of a file changed to take it (a value clamped, an unknown
+    // instrument dropped), one line each; empty for a file taken as it stands.
+    const std::vector<std::string>& GetLoadNotes() const { return m_loadNotes; }
+    void AddLoadNote(std::string note) { m_loadNotes.push_back(std::move(note)); }
+
     // Building steps for importers and for a range borrowed for a while: they take the guard
     // but neither mark the document modified nor tell the views.
     // Returns the pattern placed, or nullptr for one that is not in the channel's own list.
     CSoundPattern* PlacePattern(int channel, std::int32_t songPos, CSoundPattern* pPattern);
     void AssignProperties(const SoundProperties& props);
     void AssignPlayRange(const PlayRange& range);
+    // As SetInstruments, quietly; for the readers, which have made them valid.
+    void AssignInstruments(std::vector<CInstrument> instruments);
 
     // Edits. Each one takes the guard, marks the document modified and tells the views; the
     // editors and their undo steps change the document through these only.
@@ -226,7 +244,8 @@ public:
     // Whether the document holds what it promises: settings in the ranges its reader and
     // dialogs keep; every pattern once, with an id of its own that no new pattern will take,
     // a row count in range and a cell for each row, and exact divisors and noise types a cell
-    // can hold; every placement on a pattern of its own channel. Refused with the first
+    // can hold; every placement on a pattern of its own channel; valid instruments of
+    // numbers of their own, and only those named by cells. Refused with the first
     // promise broken. Notes, attenuations and noise rates hold any byte (files carry them).
     Status Validate() const;
 
@@ -260,6 +279,11 @@ private:
     CSoundPattern* AppendPattern(int channel, std::unique_ptr<CSoundPattern> pPattern);
     void ReindexPatterns();
     void LoadXML(CArchive& ar);
+    // A cell's instrument the sound lacks goes, with a note per pattern and number.
+    void DropUnknownInstruments();
+    // The same for one pattern: per number, the first row that named it and how many did.
+    std::map<int, std::pair<std::int32_t, int>> ClearUnknownInstruments(CSoundPattern& pattern) const;
+    static bool InstrumentsAreValid(const std::vector<CInstrument>& instruments);
 
     std::int32_t m_nRangeStart = 0;
     std::int32_t m_nRangeEnd = 16;
@@ -269,6 +293,8 @@ private:
     std::array<std::int32_t, kChannelCount> m_nNextPattern{};
     std::array<PatternList, kChannelCount> m_patterns;
     std::array<Sequence, kChannelCount> m_sequence;
+    std::vector<CInstrument> m_instruments;
+    std::vector<std::string> m_loadNotes;
     CPatternIndex m_index; // the patterns of m_patterns
     mutable std::recursive_mutex m_guard;
     PatternId m_nLastPatternId = 0;

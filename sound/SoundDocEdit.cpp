@@ -344,7 +344,45 @@ void CSoundDoc::SwapContents(Contents& contents)
         std::swap(m_nNextPattern, contents.nextPattern);
         std::swap(m_patterns, contents.patterns);
         std::swap(m_sequence, contents.sequences);
+        std::swap(m_instruments, contents.instruments);
         ReindexPatterns();
     }
     NotifyEdit();
+}
+
+const CInstrument* CSoundDoc::FindInstrument(int number) const
+{
+    std::lock_guard lock(m_guard);
+    const auto it = std::find_if(m_instruments.begin(), m_instruments.end(),
+                                 [&](const CInstrument& i) { return i.GetNumber() == number; });
+    return it != m_instruments.end() ? &*it : nullptr;
+}
+
+bool CSoundDoc::InstrumentsAreValid(const std::vector<CInstrument>& instruments)
+{
+    if (instruments.size() > static_cast<std::size_t>(kMaxInstruments))
+        return false;
+    std::array<bool, kMaxInstruments + 1> taken{};
+    for (const CInstrument& instrument : instruments)
+    {
+        if (!instrument.Problem().empty() || taken[instrument.GetNumber()])
+            return false;
+        taken[instrument.GetNumber()] = true;
+    }
+    return true;
+}
+
+bool CSoundDoc::SetInstruments(std::vector<CInstrument> instruments)
+{
+    if (!InstrumentsAreValid(instruments))
+        return false;
+    AssignInstruments(std::move(instruments));
+    NotifyEdit();
+    return true;
+}
+
+void CSoundDoc::AssignInstruments(std::vector<CInstrument> instruments)
+{
+    std::lock_guard lock(m_guard);
+    m_instruments = std::move(instruments);
 }

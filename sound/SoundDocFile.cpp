@@ -10,7 +10,9 @@
 #include "sound/SoundFileWriter.h"
 #include "sound/SoundTreeReader.h"
 
+#include <map>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -58,9 +60,39 @@ void CSoundDoc::LoadXML(CArchive& ar)
         LoadXML(inMemory);
         return;
     }
-    if (CSoundFileReader::Read(ar, *this))
-        return;
-    DeleteContents();
-    ar.Rewind();
-    CSoundTreeReader::Read(ar, *this);
+    if (!CSoundFileReader::Read(ar, *this))
+    {
+        DeleteContents();
+        ar.Rewind();
+        CSoundTreeReader::Read(ar, *this);
+    }
+    DropUnknownInstruments();
+}
+
+std::map<int, std::pair<std::int32_t, int>>
+CSoundDoc::ClearUnknownInstruments(CSoundPattern& pattern) const
+{
+    std::map<int, std::pair<std::int32_t, int>> unknown;
+    for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
+    {
+        SoundCell cell = pattern.GetCell(row);
+        if (cell.instrument == kNoInstrument || FindInstrument(cell.instrument) != nullptr)
+            continue;
+        ++unknown.try_emplace(cell.instrument, row, 0).first->second.second;
+        cell.instrument = kNoInstrument;
+        pattern.SetCell(row, cell);
+    }
+    return unknown;
+}
+
+void CSoundDoc::DropUnknownInstruments()
+{
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const auto& pPattern : m_patterns[channel])
+            for (const auto& [number, place] : ClearUnknownInstruments(*pPattern))
+                AddLoadNote(std::string(g_channelNames[channel]) + " pattern " +
+                            pPattern->GetName() + " row " + std::to_string(place.first) +
+                            ": no instrument " + std::to_string(number) + ", dropped from " +
+                            std::to_string(place.second) +
+                            (place.second == 1 ? " cell" : " cells"));
 }

@@ -23,6 +23,18 @@ bool CellsHoldWhatCellsCan(const CSoundPattern& pattern)
     return true;
 }
 
+// Every instrument a cell names is one the sound holds.
+bool CellsNameHeldInstruments(const CSoundDoc& doc, const CSoundPattern& pattern)
+{
+    for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
+    {
+        const int number = pattern.GetCell(row).instrument;
+        if (number != kNoInstrument && doc.FindInstrument(number) == nullptr)
+            return false;
+    }
+    return true;
+}
+
 std::string PatternText(int channel, const CSoundPattern& pattern)
 {
     return std::string(g_channelNames[channel]) + " pattern " + pattern.GetName();
@@ -36,6 +48,8 @@ Status CSoundDoc::Validate() const
     if (!InRange(m_nBeatsPerMinute, 1, 256) || !InRange(m_nTracksPerBeat, 1, 256) ||
         !InRange(m_nStepSize, 1, 1024))
         return Failure{"a tempo or step size out of range"};
+    if (!InstrumentsAreValid(m_instruments))
+        return Failure{"an instrument out of range or numbered twice"};
     std::set<PatternId> ids;
     for (int channel = 0; channel < kChannelCount; ++channel)
     {
@@ -51,6 +65,8 @@ Status CSoundDoc::Validate() const
                 return Failure{PatternText(channel, *pPattern) + " has no cell for every row"};
             if (!CellsHoldWhatCellsCan(*pPattern))
                 return Failure{PatternText(channel, *pPattern) + " holds a cell out of range"};
+            if (!CellsNameHeldInstruments(*this, *pPattern))
+                return Failure{PatternText(channel, *pPattern) + " names an instrument it lacks"};
         }
         for (const auto& [pos, pPlaced] : m_sequence[channel])
             if (!HoldsPattern(channel, pPlaced))

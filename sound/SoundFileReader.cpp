@@ -3,6 +3,7 @@
 
 #include "framework/Archive.h"
 #include "sound/CellText.h"
+#include "sound/InstrumentText.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundTreeReader.h"
 #include "xml/XMLElement.h"
@@ -44,6 +45,12 @@ enum class Element
     Machine,
     Pattern,
     Sequence,
+    Instruments,
+    Instrument,
+    Volume, // the sequences of an instrument, in the order of SequenceKind
+    Arpeggio,
+    Pitch,
+    Noise,
 };
 
 struct Line
@@ -102,7 +109,8 @@ constexpr ValueBytes kValueBytes;
 // The element names of the layout, in the order of Element.
 constexpr std::string_view kElementNames[] = {"row",   "sound",  "settings", "song",
                                               "playrange", "tempo", "editor", "machine",
-                                              "pattern", "sequence"};
+                                              "pattern", "sequence", "instruments", "instrument",
+                                              "volume", "arpeggio", "pitch", "noise"};
 
 // Lines of a loading archive read in blocks, so the text is never whole in memory. A line's
 // values are good until the next line is read.
@@ -292,6 +300,11 @@ public:
                 if (!ReadSettings(line) || !m_lines.Next(line))
                     return false;
             }
+            if (line.IsElement(Element::Instruments))
+            {
+                if (!ReadInstruments(line) || !m_lines.Next(line))
+                    return false;
+            }
             while (line.IsElement(Element::Machine))
                 if (!ReadMachine(line) || !m_lines.Next(line))
                     return false;
@@ -367,6 +380,43 @@ private:
                                 }
                                 return false;
                             });
+    }
+
+    static AttributeText FindText(const Line& line, std::string_view name)
+    {
+        std::string_view value;
+        if (!line.Find(name, value))
+            return std::nullopt;
+        return value;
+    }
+
+    bool ReadInstruments(const Line& instruments)
+    {
+        CInstrumentLoad load;
+        const bool bRead = ReadChildren(
+            instruments,
+            [&](const Line& line)
+            {
+                if (!line.IsElement(Element::Instrument))
+                    return false;
+                load.Begin(FindText(line, "index"), FindText(line, "name"));
+                const bool bSequences = ReadChildren(line, [&](const Line& child)
+                                                     { return ReadSequence(child, load); });
+                load.End();
+                return bSequences;
+            });
+        load.Finish(m_doc);
+        return bRead;
+    }
+
+    static bool ReadSequence(const Line& line, CInstrumentLoad& load)
+    {
+        const int kind = static_cast<int>(line.element) - static_cast<int>(Element::Volume);
+        if (line.kind != Line::Empty || kind < 0 || kind >= kSequenceKindCount)
+            return false;
+        load.Sequence(static_cast<SequenceKind>(kind), FindText(line, "values"),
+                      FindText(line, "loop"), FindText(line, "release"));
+        return true;
     }
 
     static void ReadSetting(const Line& line, std::string_view name, int nMin, int nMax,

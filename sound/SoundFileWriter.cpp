@@ -3,12 +3,14 @@
 
 #include "framework/Archive.h"
 #include "sound/CellText.h"
+#include "sound/InstrumentText.h"
 #include "sound/SoundDoc.h"
 #include "xml/XMLElement.h"
 #include "xml/XMLWriter.h"
 
 #include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <climits>
 #include <utility>
 #include <vector>
@@ -30,6 +32,9 @@ void CSoundFileWriter::Write(const CSoundDoc& doc)
     Attribute("type", "tracker");
     EndStartTag(true);
     WriteSettings(doc);
+    // A sound without instruments is written as before they were known.
+    if (!doc.GetInstruments().empty())
+        WriteInstruments(doc);
     for (int channel = 0; channel < kChannelCount; ++channel)
         if (!doc.GetPatterns(channel).empty())
             WriteMachine(doc, channel);
@@ -57,6 +62,38 @@ void CSoundFileWriter::WriteSettings(const CSoundDoc& doc)
     Attribute("stepsize", doc.GetStepSize());
     EndStartTag(false);
     EndTag("settings");
+}
+
+void CSoundFileWriter::WriteInstruments(const CSoundDoc& doc)
+{
+    StartTag("instruments");
+    EndStartTag(true);
+    for (const CInstrument& instrument : doc.GetInstruments())
+    {
+        const bool bAnySequence =
+            std::any_of(std::begin(kSequenceKinds), std::end(kSequenceKinds),
+                        [&](SequenceKind kind) { return !instrument.GetSequence(kind).Empty(); });
+        StartTag("instrument");
+        Attribute("index", instrument.GetNumber());
+        Attribute("name", instrument.GetName());
+        EndStartTag(bAnySequence);
+        for (const SequenceKind kind : kSequenceKinds)
+        {
+            const InstrumentSequence& sequence = instrument.GetSequence(kind);
+            if (sequence.Empty())
+                continue;
+            StartTag(SequenceName(kind));
+            Attribute("values", SequenceValuesText(sequence));
+            if (sequence.HasLoop())
+                Attribute("loop", sequence.loop);
+            if (sequence.HasRelease())
+                Attribute("release", sequence.release);
+            EndStartTag(false);
+        }
+        if (bAnySequence)
+            EndTag("instrument");
+    }
+    EndTag("instruments");
 }
 
 void CSoundFileWriter::WriteMachine(const CSoundDoc& doc, int channel)

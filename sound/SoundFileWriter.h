@@ -24,6 +24,7 @@ public:
 
 private:
     void WriteSettings(const CSoundDoc& doc);
+    void WriteInstruments(const CSoundDoc& doc);
     void WriteMachine(const CSoundDoc& doc, int channel);
     void WritePattern(const CSoundPattern& pattern, int index);
 

@@ -37,11 +37,62 @@ void CSoundPattern::Store(CArchive& ar) const
                                        static_cast<std::uint8_t>(cell.noiseType != 0 ? 1 : 0)};
         ar.Write(bytes, sizeof bytes);
     }
-    if (!HasDivisors())
-        return;
-    ar.Write(kDivisorTag, sizeof kDivisorTag);
-    for (const SoundCell& cell : m_cells)
-        ar << (cell.HasDivisor() ? cell.divisor : kNoDivisor);
+    if (HasDivisors())
+    {
+        ar.Write(kDivisorTag, sizeof kDivisorTag);
+        for (const SoundCell& cell : m_cells)
+            ar << (cell.HasDivisor() ? cell.divisor : kNoDivisor);
+    }
+    if (HasInstruments())
+    {
+        ar.Write(kInstrumentTag, sizeof kInstrumentTag);
+        for (const SoundCell& cell : m_cells)
+            ar << cell.instrument;
+    }
+}
+
+bool CSoundPattern::HasInstruments() const
+{
+    return std::any_of(m_cells.begin(), m_cells.end(),
+                       [](const SoundCell& cell) { return cell.instrument != 0; });
+}
+
+void CSoundPattern::ReadSections(CArchive& ar, std::vector<SoundCell>& cells)
+{
+    bool bDivisors = false;
+    bool bInstruments = false;
+    char tag[sizeof kDivisorTag] = {};
+    while (ar.RemainingBytes() >= sizeof tag)
+    {
+        ar.ReadExact(tag, sizeof tag);
+        if (!bDivisors && std::memcmp(tag, kDivisorTag, sizeof tag) == 0)
+        {
+            bDivisors = true;
+            ReadDivisors(ar, cells);
+        }
+        else if (!bInstruments && std::memcmp(tag, kInstrumentTag, sizeof tag) == 0)
+        {
+            bInstruments = true;
+            ReadInstruments(ar, cells);
+        }
+        else
+            return; // anything else behind the cells is not ours; older versions ignored it too
+    }
+}
+
+void CSoundPattern::ReadInstruments(CArchive& ar, std::vector<SoundCell>& cells)
+{
+    if (cells.size() > ar.RemainingBytes())
+        throw CArchiveException(CArchiveException::endOfFile, "The pattern data ends early.");
+    for (SoundCell& cell : cells)
+    {
+        std::uint8_t instrument = 0;
+        ar >> instrument;
+        if (instrument > kMaxInstruments)
+            throw CArchiveException(CArchiveException::badLength,
+                                    "The pattern's instrument is not valid.");
+        cell.instrument = instrument;
+    }
 }
 
 bool CSoundPattern::HasDivisors() const
@@ -52,13 +103,6 @@ bool CSoundPattern::HasDivisors() const
 
 void CSoundPattern::ReadDivisors(CArchive& ar, std::vector<SoundCell>& cells)
 {
-    char tag[sizeof kDivisorTag] = {};
-    if (ar.RemainingBytes() < sizeof tag)
-        return;
-    ar.ReadExact(tag, sizeof tag);
-    // Anything else behind the cells is not ours; older versions ignored it too.
-    if (std::memcmp(tag, kDivisorTag, sizeof tag) != 0)
-        return;
     if (cells.size() * 2 > ar.RemainingBytes())
         throw CArchiveException(CArchiveException::endOfFile, "The pattern data ends early.");
     for (SoundCell& cell : cells)
@@ -100,7 +144,7 @@ void CSoundPattern::Serialize(CArchive& ar)
         const auto* p = reinterpret_cast<const std::uint8_t*>(raw.data()) + 4 * i;
         cells[i] = {p[0], p[2], static_cast<std::uint8_t>(p[3] != 0 ? 1 : 0), p[1]};
     }
-    ReadDivisors(ar, cells);
+    ReadSections(ar, cells);
     m_nRows = nRows;
     m_strName = std::move(name);
     m_cells = std::move(cells);

@@ -3,6 +3,7 @@
 
 #include "framework/Object.h"
 #include "sound/AgiTone.h"
+#include "sound/Instrument.h"
 
 #include <cstdint>
 #include <string>
@@ -26,8 +27,9 @@ constexpr int kMaxNote = 117;
 constexpr std::uint16_t kNoDivisor = 0xFFFF;
 constexpr int kMaxExactDivisor = kAgiMaxToneDivisor;
 
-// One row of one channel: note, noise frequency, noise type, attenuation, and the exact
-// divisor of a note taken from a game's sound that lies between two semitones.
+// One row of one channel: note, noise frequency, noise type, attenuation, the exact
+// divisor of a note taken from a game's sound that lies between two semitones, and the
+// instrument that shapes the note (0 for none).
 struct SoundCell
 {
     std::uint8_t note = 0;
@@ -35,6 +37,7 @@ struct SoundCell
     std::uint8_t noiseType = 0;
     std::uint8_t atten = 0;
     std::uint16_t divisor = kNoDivisor;
+    std::uint8_t instrument = 0;
 
     static constexpr SoundCell Empty()
     {
@@ -92,20 +95,25 @@ public:
 
     // Binary form: rows, counted name, then per row note, attenuation, frequency, noise type.
     // When a cell has an exact divisor, a section follows: kDivisorTag, then per row the
-    // divisor (16-bit, kNoDivisor for none). Older readers stop before it; a block without
-    // it reads as having no divisors. Loading validates sizes and throws CArchiveException
-    // for a block that is not a pattern.
+    // divisor (16-bit, kNoDivisor for none); when a cell has an instrument, then another:
+    // kInstrumentTag, then per row its instrument (8-bit). Older readers stop before them; a
+    // block without them reads as having none. Loading validates sizes and throws
+    // CArchiveException for a block that is not a pattern.
     void Serialize(CArchive& ar);
     void Store(CArchive& ar) const;
 
     // Largest row count a loaded pattern may have.
     static constexpr std::int32_t kMaxRows = 65536;
     static constexpr char kDivisorTag[4] = {'T', 'k', 'D', 'v'};
+    static constexpr char kInstrumentTag[4] = {'T', 'k', 'I', 'n'};
 
 private:
     bool HasDivisors() const;
-    // Reads the optional divisor section into cells; leaves them as they are without one.
+    bool HasInstruments() const;
+    // Reads the optional sections into cells; leaves them as they are without them.
+    static void ReadSections(CArchive& ar, std::vector<SoundCell>& cells);
     static void ReadDivisors(CArchive& ar, std::vector<SoundCell>& cells);
+    static void ReadInstruments(CArchive& ar, std::vector<SoundCell>& cells);
 
     std::int32_t m_nRows;
     std::vector<SoundCell> m_cells; // one per row

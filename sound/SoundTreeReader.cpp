@@ -3,6 +3,7 @@
 
 #include "framework/Archive.h"
 #include "sound/CellText.h"
+#include "sound/InstrumentText.h"
 #include "sound/SoundDoc.h"
 #include "xml/XMLElement.h"
 #include "xml/XMLException.h"
@@ -87,6 +88,35 @@ void ReadMachine(const CXMLElement& machine, int channel, std::int64_t& nTotalRo
     }
 }
 
+AttributeText TextOf(const CXMLElement& element, const char* pszName, std::string& home)
+{
+    if (!element.GetAttribute(pszName, home))
+        return std::nullopt;
+    return home;
+}
+
+void ReadInstrumentList(const CXMLElement& instruments, CSoundDoc& doc)
+{
+    CInstrumentLoad load;
+    std::string index, name, values, loop, release;
+    POSITION pos = instruments.GetFirstChildPosition();
+    while (const CXMLElement* pInstrument = instruments.GetNextChild(pos, "instrument"))
+    {
+        load.Begin(TextOf(*pInstrument, "index", index), TextOf(*pInstrument, "name", name));
+        POSITION childPos = pInstrument->GetFirstChildPosition();
+        while (const CXMLElement* pChild = pInstrument->GetNextChild(childPos))
+        {
+            SequenceKind kind;
+            if (SequenceKindOf(pChild->GetName(), kind))
+                load.Sequence(kind, TextOf(*pChild, "values", values),
+                              TextOf(*pChild, "loop", loop),
+                              TextOf(*pChild, "release", release));
+        }
+        load.End();
+    }
+    load.Finish(doc);
+}
+
 void ReadSettings(const CXMLElement& settings, CSoundDoc& doc)
 {
     PlayRange range = doc.GetPlayRange();
@@ -120,12 +150,15 @@ void CSoundTreeReader::Read(CArchive& ar, CSoundDoc& doc)
     }
     catch (const CXMLException& e)
     {
-        RefuseTree("Could not load resource. XML loader reported;\n\n" + e.m_strMessage);
+        RefuseTree(e.Explanation());
     }
     const CXMLElement* pSound = root.FindElement("sound");
     if (pSound == nullptr)
         RefuseTree(kNotValidMessage);
 
+    POSITION instrumentsPos = pSound->GetFirstChildPosition();
+    if (const CXMLElement* pInstruments = pSound->GetNextChild(instrumentsPos, "instruments"))
+        ReadInstrumentList(*pInstruments, doc);
     std::int64_t nTotalRows = 0;
     POSITION machinePos = pSound->GetFirstChildPosition();
     while (const CXMLElement* pMachine = pSound->GetNextChild(machinePos, "machine"))

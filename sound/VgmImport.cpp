@@ -35,7 +35,8 @@ std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::ui
     stream.avail_in = static_cast<uInt>(packed.size());
     std::array<std::uint8_t, 65536> chunk;
     int status = Z_OK;
-    while (status == Z_OK)
+    bool bTooLarge = false;
+    while (status == Z_OK && !bTooLarge)
     {
         stream.next_out = chunk.data();
         stream.avail_out = chunk.size();
@@ -43,10 +44,11 @@ std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::ui
         if (status != Z_OK && status != Z_STREAM_END)
             break;
         out.insert(out.end(), chunk.data(), chunk.data() + (chunk.size() - stream.avail_out));
-        if (out.size() > kMaxInflatedBytes)
-            status = Z_MEM_ERROR;
+        bTooLarge = out.size() > kMaxInflatedBytes;
     }
     inflateEnd(&stream);
+    if (bTooLarge)
+        return "the gzip data expands past " + std::to_string(kMaxInflatedBytes >> 20) + " MiB";
     return status == Z_STREAM_END ? std::string{} : "damaged gzip data";
 }
 

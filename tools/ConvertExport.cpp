@@ -3,6 +3,7 @@
 
 #include "playback/FileFormats.h"
 #include "playback/WavWriter.h"
+#include "tools/StandardOutput.h"
 
 #include <filesystem>
 
@@ -50,6 +51,9 @@ Status WriteDocumentOutput(const CSoundDoc& doc, const Options& options)
         if (Status checked = CheckLength(options, MeasureWavFile(doc, request.range, request.chip));
             !checked.Ok())
             return checked;
+    if (options.output == kStandardOutputName)
+        return WriteOutput(options.output,
+                           [&](CFile& out) { return to.exportDocument(doc, request, out); });
     return ExportFile(to, doc, request, options.output);
 }
 
@@ -62,6 +66,9 @@ Status WriteRecordsOutput(const std::vector<std::uint8_t>& resource, const Optio
                 options, MeasureAgiWavFile(resource.data(), resource.size(), request.chip));
             !checked.Ok())
             return checked;
+    if (options.output == kStandardOutputName)
+        return WriteOutput(options.output,
+                           [&](CFile& out) { return to.exportResource(resource, request, out); });
     return ExportResourceFile(to, resource, request, options.output);
 }
 

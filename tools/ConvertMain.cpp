@@ -2,7 +2,6 @@
 // tarvok-convert: converts between sound documents, AGI sound resources, MIDI and WAV files
 // without the editor. Failures print the editor's own message on stderr, after the file they
 // concern, and exit with 1; a bad command line says what is wrong and exits with 2.
-#include "framework/AtomicFile.h"
 #include "framework/File.h"
 #include "playback/FileFormats.h"
 #include "sound/AgiFile.h"
@@ -12,8 +11,10 @@
 #include "tools/ConvertExport.h"
 #include "tools/ConvertGame.h"
 #include "tools/ConvertImport.h"
+#include "tools/ConvertInfo.h"
 #include "tools/ConvertMessages.h"
 #include "tools/ConvertOptions.h"
+#include "tools/StandardOutput.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -52,6 +53,17 @@ Status ReadInput(CSoundDoc& doc, const Options& options)
     return Success();
 }
 
+// The input's AGI export size on stdout.
+Status PrintInfo(const Options& options)
+{
+    CSoundDoc doc;
+    if (Status read = ReadInput(doc, options); !read.Ok())
+        return read;
+    const PlayRange range = options.bWhole ? doc.GetWholeSong() : doc.GetPlayRange();
+    std::fputs(ExportSizeText(doc, range).c_str(), stdout);
+    return Success();
+}
+
 Status ConvertDocument(const Options& options)
 {
     CSoundDoc doc;
@@ -63,11 +75,10 @@ Status ConvertDocument(const Options& options)
 // A resource file as the engine's records, or the failure its import would give.
 Result<std::vector<std::uint8_t>> ReadResourceFile(const std::string& path)
 {
-    const Result<std::string> bytes = ReadWholeFile(path, kMaxAgiFileBytes);
-    if (!bytes.Ok())
-        return bytes.GetFailure();
-    std::vector<std::uint8_t> resource(bytes.Value().begin(), bytes.Value().end());
-    if (const Result<std::int64_t> measured = MeasureAgiResource(resource); !measured.Ok())
+    Result<std::vector<std::uint8_t>> resource = ReadAgiFile(path);
+    if (!resource.Ok())
+        return resource;
+    if (const Result<std::int64_t> measured = MeasureAgiResource(resource.Value()); !measured.Ok())
         return measured.GetFailure();
     return resource;
 }
@@ -79,7 +90,12 @@ Status ConvertGameResource(std::vector<std::uint8_t> resource, FadeKind fade, Op
         options.fade = fade;
     // A game's sound goes out as it is stored.
     if (&OutputFormat(options) == &AgiFileFormat())
-        return WriteFileAtomically(options.output, resource.data(), resource.size());
+        return WriteOutput(options.output,
+                           [&](CFile& out)
+                           {
+                               out.Write(resource.data(), resource.size());
+                               return Success();
+                           });
     if (PlaysRecords(options))
         return WriteRecordsOutput(resource, options);
     CSoundDoc doc;
@@ -177,6 +193,8 @@ bool Run(const Options& options)
         return ConvertGameSound(options);
     if (options.intoGame)
         return ConvertIntoGame(options);
+    if (options.bInfo)
+        return Report(options.input, Guarded([&] { return PrintInfo(options); }));
     return Report(SubjectOf(options), Guarded([&] { return ConvertFile(options); }));
 }
 } // namespace

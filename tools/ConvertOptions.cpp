@@ -22,6 +22,7 @@ const char kUsage[] =
     "       tarvok-convert --game DIR --sound N [--to ...] [--instruments ...] [--chip ...] "
     "[--long] [--whole] OUTPUT\n"
     "       tarvok-convert [--from tks|agi] (INPUT | --new) --into-game DIR --sound N\n"
+    "       tarvok-convert [--from tks|agi|mid|vgm] [--whole] --info INPUT\n"
     "\n"
     "  --from tks|agi|mid|vgm format of INPUT (default: by its extension .tks, .mid, .midi,\n"
     "                         .vgm or .vgz, else agi)\n"
@@ -46,10 +47,13 @@ const char kUsage[] =
     "  --sound N              the game's sound number N (0-255)\n"
     "  --all                  every sound of the game, as OUTDIR/sound<NNN>.<format>\n"
     "  --into-game DIR        write the whole song into the game folder as sound N\n"
+    "  --info                 print the AGI export's records and bytes per voice and its size\n"
     "  --map C0,C1,C2         MIDI input: channel C0 (1-16, 0 for none) alone on voice 0, C1 on\n"
     "                         voice 1, C2 on voice 2, other tone channels left out (default:\n"
     "                         every channel shared among the three voices)\n"
-    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n";
+    "  --drums N|none         MIDI input: the channel played on the noise channel (default 10)\n"
+    "\n"
+    "An OUTPUT of - is standard output (in the format --to names, else an AGI resource).\n";
 
 namespace
 {
@@ -147,6 +151,7 @@ const OptionRule kOptions[] = {
      [](Options& o, const std::string& v)
      { ThrowIfBad(ParseDrumChannel(v, o.drumChannel.emplace())); }},
     {"--all", false, [](Options& o, const std::string&) { o.bAll = true; }},
+    {"--info", false, [](Options& o, const std::string&) { o.bInfo = true; }},
 };
 
 // The positional arguments each way of calling takes, and the options it refuses.
@@ -163,6 +168,15 @@ void CheckCombination(Options& options, const std::vector<std::string>& position
     }
     if (options.bList)
         throw UsageError{"--list needs --game DIR"};
+    if (options.bInfo)
+    {
+        if (positional.size() != 1 || options.game || options.intoGame || options.sound ||
+            options.bAll || options.bNew || options.to || options.chip || options.fade ||
+            options.bLoop || options.bLong || options.muteMask)
+            throw UsageError{"--info goes as --info INPUT (with --from or --whole)"};
+        options.input = positional[0];
+        return;
+    }
     if (options.bAll)
     {
         if (!options.game || options.sound || positional.size() != 1 || options.bNew ||

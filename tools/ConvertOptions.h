@@ -25,6 +25,8 @@ struct Options
     bool bWhole = false;
     bool bList = false;
     bool bAll = false;
+    // Print the AGI export's size per voice instead of converting.
+    bool bInfo = false;
     std::optional<std::string> game;
     std::optional<std::string> intoGame;
     std::optional<int> sound;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -265,6 +266,41 @@ private:
     std::unordered_map<std::string_view, std::vector<std::size_t>> m_positions;
 };
 
+// Where each line of the pending text starts, so that an error can name its line.
+class CPendingLines
+{
+public:
+    // The next line of the file starts at nOffset of the pending text.
+    void Add(std::size_t nOffset) { m_starts.push_back(m_nDropped + nOffset); }
+    // The first nCount bytes of the pending text are gone.
+    void Drop(std::size_t nCount)
+    {
+        m_nDropped += nCount;
+        while (m_starts.size() > 1 && m_starts[1] <= m_nDropped)
+        {
+            m_starts.pop_front();
+            ++m_nFirstLine;
+        }
+    }
+    // The number, from 1, of the line that holds offset nPos of the pending text.
+    std::size_t LineAt(std::size_t nPos) const
+    {
+        const auto it = std::upper_bound(m_starts.begin(), m_starts.end(), m_nDropped + nPos);
+        return m_nFirstLine + static_cast<std::size_t>(it - m_starts.begin()) - 1;
+    }
+
+private:
+    std::deque<std::size_t> m_starts;
+    std::size_t m_nDropped = 0;
+    std::size_t m_nFirstLine = 1;
+};
+
+// The name of the end tag "</name>" that stands at text[nLt].
+std::string EndTagName(std::string_view text, std::size_t nLt, std::size_t nGt)
+{
+    return std::string(Trim(text.substr(nLt + 2, nGt - nLt - 2), IsTagSpace));
+}
+
 struct Frame
 {
     CXMLElement* pElement;
@@ -275,7 +311,7 @@ struct Frame
 // Reads text[nBegin, nEnd) into pElement; the text is complete, so whatever the reader would
 // wait for in more input is an error at once.
 void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin, std::size_t nEnd,
-                 std::string& scratch)
+                 std::string& scratch, const CPendingLines& lines)
 {
     std::vector<Frame> frames{{&element, nBegin, nEnd}};
     std::optional<CEndTagIndex> endTags; // built when the first element with content comes
@@ -290,9 +326,10 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
         }
         const std::size_t nGt = FindChar(text, '>', nLt + 1, frame.nEnd);
         if (nGt == npos)
-            throw CXMLException(CXMLReader::kUnmatchedLt);
+            throw CXMLException(CXMLReader::kUnmatchedLt, lines.LineAt(nLt));
         if (text[nLt + 1] == '/')
-            throw CXMLException(CXMLReader::kEndTagWithoutStart);
+            throw CXMLException(CXMLReader::kEndTagWithoutStart, lines.LineAt(nLt),
+                                EndTagName(text, nLt, nGt));
         const Tag tag = ReadTag(*frame.pElement, text, nLt, nGt, scratch);
         if (tag.bSelfClosing)
         {
@@ -303,7 +340,8 @@ void ReadContent(CXMLElement& element, std::string_view text, std::size_t nBegin
             endTags.emplace(text, nBegin, nEnd);
         const std::size_t nEndTag = endTags->Find(tag.rawName, nLt + 1, frame.nEnd);
         if (nEndTag == npos)
-            throw CXMLException(CXMLReader::kNoEndTag);
+            throw CXMLException(CXMLReader::kNoEndTag, lines.LineAt(nLt),
+                                std::string(tag.rawName));
         frame.nPos = nEndTag + tag.rawName.size() + 3;
         std::size_t nContent = nGt + 1;
         std::size_t nContentEnd = std::max(nEndTag, nContent);
@@ -375,12 +413,20 @@ void CXMLReader::Read(CXMLElement& element, CArchive& ar)
     std::size_t nStart = 0;
     std::string scratch;
     std::string endTag;
-    CLineSource lines(ar);
+    CLineSource source(ar);
+    CPendingLines lines;
     // Most files become one top-level element, so the pending text grows to nearly the whole
     // file: taking the room at once saves copying it over and over.
     pending.reserve(
         static_cast<std::size_t>(std::min<std::uint64_t>(ar.RemainingBytes(), 1u << 28)));
-    auto appendLine = [&] { return lines.AppendCleanLine(pending); };
+    auto appendLine = [&]
+    {
+        const std::size_t nOffset = pending.size();
+        if (!source.AppendCleanLine(pending))
+            return false;
+        lines.Add(nOffset);
+        return true;
+    };
 
     for (;;)
     {
@@ -388,6 +434,7 @@ void CXMLReader::Read(CXMLElement& element, CArchive& ar)
         if (nLt == npos)
         {
             // Nothing before a '<' is ever looked at again.
+            lines.Drop(pending.size());
             pending.clear();
             nStart = 0;
             if (!appendLine())
@@ -399,11 +446,12 @@ void CXMLReader::Read(CXMLElement& element, CArchive& ar)
         {
             const std::size_t nFrom = pending.size();
             if (!appendLine())
-                throw CXMLException(kUnmatchedLt);
+                throw CXMLException(kUnmatchedLt, lines.LineAt(nLt));
             nGt = pending.find('>', nFrom);
         }
         if (pending[nLt + 1] == '/')
-            throw CXMLException(kEndTagWithoutStart);
+            throw CXMLException(kEndTagWithoutStart, lines.LineAt(nLt),
+                                EndTagName(pending, nLt, nGt));
         const Tag tag = ReadTag(element, pending, nLt, nGt, scratch);
         if (tag.bSelfClosing)
             nStart = nGt + 1;
@@ -418,15 +466,18 @@ void CXMLReader::Read(CXMLElement& element, CArchive& ar)
                 const std::size_t nFrom =
                     std::max(nLt + 1, pending.size() - std::min(pending.size(), endTag.size() - 1));
                 if (!appendLine())
-                    throw CXMLException(kNoEndTag);
+                    throw CXMLException(kNoEndTag, lines.LineAt(nLt),
+                                        endTag.substr(2, endTag.size() - 3));
                 nEndTag = pending.find(endTag, nFrom);
             }
-            ReadContent(*tag.pChild, pending, nGt + 1, std::max(nEndTag, nGt + 1), scratch);
+            ReadContent(*tag.pChild, pending, nGt + 1, std::max(nEndTag, nGt + 1), scratch,
+                        lines);
             nStart = nEndTag + endTag.size();
         }
         // Drop consumed text once it is the larger part, so the copying stays linear.
         if (nStart * 2 >= pending.size())
         {
+            lines.Drop(nStart);
             pending.erase(0, nStart);
             nStart = 0;
         }

@@ -340,13 +340,13 @@ TEST(AgiImport, DamagedResourcesAreRefusedAndLeaveTheDocumentAsItWas)
     const std::pair<std::string, std::string> cases[] = {
         {Bytes({8, 0, 8, 0, 8, 0, 8}), "Error: Raw data too short! ( 7 bytes )"},
         {Bytes({8, 0, 8, 0, 8, 0, 9, 0}),
-         "Error: Offset 9 for machine 3 is out of bounds! ( total size 8 )"},
+         "Error: Offset 9 for the noise channel is out of bounds! ( total size 8 )"},
         {Bytes({17, 0, 40, 0, 8, 0, 8, 0}) + std::string(8, '\xFF'),
-         "Error: Offset 17 for machine 0 is out of bounds! ( total size 16 )"},
+         "Error: Offset 17 for voice 0 is out of bounds! ( total size 16 )"},
         {Resource({"", "", "", std::string(1048576 - 13 - 2, '\0')}),
          "Error: Raw data too long! ( 1048577 bytes )"},
         {Resource({"", "", Repeat(Tone(2, 65534, 427, 0), 17), ""}),
-         "Error: Sound too long on machine 2! ( more than 1048576 rows )"},
+         "Error: Sound too long on voice 2! ( more than 1048576 rows )"},
     };
     for (const auto& [bytes, message] : cases)
     {

@@ -38,22 +38,45 @@ TEST(ConvertTks, NewDocumentIsTheEditorsNewDocument)
     EXPECT_EQ(ReadFileBytes(dir + "/new.tks"), doc.SaveToBytes());
 }
 
+TEST(Convert, AnOutputNamedDashIsStandardOutput)
+{
+    const std::string dir = MakeTempDir();
+    const std::string sound = TARVOK_SOUNDS_DIR "/buddhies-sound000.agi";
+    // A document's export, a resource played as records, a resource passed on as it is.
+    for (const std::string args : {std::string("--new --to tks"), "--to wav --chip pcjr " + sound,
+                                   "--to vgm " + sound, "--to agi " + sound})
+    {
+        ASSERT_EQ(RunConvert(args + " " + dir + "/file").exitCode, 0) << args;
+        const ConvertResult piped = RunConvert(args + " - > " + dir + "/piped");
+        EXPECT_EQ(piped.exitCode, 0) << piped.out;
+        EXPECT_EQ(ReadFileBytes(dir + "/piped"), ReadFileBytes(dir + "/file")) << args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/-"));
+}
+
 TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
 {
     const std::string dir = MakeTempDir();
     WriteFileBytes(dir + "/bad.tks", "<sound type=\"tracker\">\r\n<settings>\r\n");
     WriteFileBytes(dir + "/other.tks", "<song />\r\n");
     WriteFileBytes(dir + "/bad.agi", std::string("\x08\x00\x08\x00\x08\x00\x40\x00", 8));
+    WriteFileBytes(dir + "/big.agi", std::string(kMaxAgiFileBytes + 1, '\0'));
+    const std::string tooBig = "D/big.agi: Error: Raw data too long! ( 1048577 bytes )";
     // Command lines and messages with "D/" standing for the scratch folder; a failure of the
     // file system names its file itself.
     const std::pair<std::string, std::string> cases[] = {
         {"D/bad.tks D/out.tks",
-         "D/bad.tks: Could not load resource. XML loader reported;\n\nNo end tag found!"},
+         "D/bad.tks: line 1: no end tag for <sound>"},
         {"D/other.tks D/out.mid",
          "D/other.tks: The resource you are trying to load\nis not a valid sound resource."},
         {"D/missing.tks D/out.tks", "Cannot open D/missing.tks:\nNo such file or directory."},
         {"--from agi D/bad.agi D/out.tks",
-         "D/bad.agi: Error: Offset 64 for machine 3 is out of bounds! ( total size 8 )"},
+         "D/bad.agi: Error: Offset 64 for the noise channel is out of bounds! ( total size 8 )"},
+        // An over-size resource, whether its records play or a document is made of them.
+        {"D/big.agi D/out.tks", tooBig},
+        {"--chip pcjr D/big.agi D/out.wav", tooBig},
+        {"D/big.agi D/out.vgm", tooBig},
+        {"D/big.agi --into-game D --sound 1", tooBig},
         {"--new D/no/such/folder/out.tks",
          "Cannot save D/no/such/folder/out.tks:\nNo such file or directory."},
         {"--new --into-game D/nogame --sound 3", "No such game folder: D/nogame"},
@@ -65,6 +88,7 @@ TEST(ConvertTks, FailuresNameTheFileAndWriteNothing)
         EXPECT_EQ(r.out, "tarvok-convert: " + InFolder(message, dir) + "\n") << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.tks")) << line;
         EXPECT_FALSE(std::filesystem::exists(dir + "/out.mid")) << line;
+        EXPECT_FALSE(std::filesystem::exists(dir + "/out.vgm")) << line;
     }
 }
 

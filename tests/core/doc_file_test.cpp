@@ -124,7 +124,9 @@ void ReadInto(CXMLElement& element, const std::string& text)
 
 // What the reader made of the text, as the writer's text of every child (a complete,
 // canonical picture), or its message.
-std::string Read(const std::string& text)
+// What the reader made of text, or its error: the message, or with bExplained the words and
+// line that a person is shown.
+std::string Read(const std::string& text, bool bExplained = false)
 {
     CXMLElement root;
     try
@@ -133,7 +135,7 @@ std::string Read(const std::string& text)
     }
     catch (const CXMLException& e)
     {
-        return e.m_strMessage;
+        return bExplained ? e.Explanation() : e.m_strMessage;
     }
     std::string dump;
     for (POSITION pos = root.GetFirstChildPosition(); pos;)
@@ -252,10 +254,9 @@ TEST(DocFileRoundTrip, ExactDivisors)
 
 TEST(DocFileLoad, FailuresShowTheirMessageAndLeaveAnEmptyDocument)
 {
-    const std::string xml = "Could not load resource. XML loader reported;\n\n";
     const std::pair<std::string, std::string> cases[] = {
-        // One path for every XML error; the reader's tests go through each.
-        {"<sound type=\"tracker\">\r\n<settings>\r\n", xml + "No end tag found!"},
+        // One path for every XML error, said with its line; the reader's tests go through each.
+        {"<sound type=\"tracker\">\r\n<settings>\r\n", "line 1: no end tag for <sound>"},
         {"", kNotValid},
         {PatternFile("", "65537"), kNotValid},
         {PatternFile("", "-1"), kNotValid},
@@ -383,26 +384,43 @@ TEST(XMLWriter, OneLinePerElementEscapingSpecialAndControlCharactersOnly)
                              "</sound>\r\n");
 }
 
+// Each error with its message, and the words and line a person is shown.
 TEST(XMLReader, ErrorMessages)
 {
-    const std::pair<const char*, std::string> cases[] = {
-        {"<a>\r\n", kNoEndTag},
-        {"<a />\r\n<b x=\"1\"\r\n", kUnmatched},
-        {"<a", kUnmatched},
-        {"</a", kUnmatched}, // '>' is looked for before the '/' after '<' is judged
-        {"</a>\r\n", kEndTag},
-        {"<?xml version=\"1.0\"?>\r\n<sound />\r\n", kNoEndTag},
-        {"<a>\r\n</A>\r\n", kNoEndTag},
+    const std::string many = Repeat("<row />\r\n", 5000);
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"<a>\r\n", kNoEndTag, "line 1: no end tag for <a>"},
+        {"<a />\r\n<b x=\"1\"\r\n", kUnmatched, "line 2: '<' without a '>' to end its tag"},
+        {"<a", kUnmatched, "line 1: '<' without a '>' to end its tag"},
+        // '>' is looked for before the '/' after '<' is judged
+        {"</a", kUnmatched, "line 1: '<' without a '>' to end its tag"},
+        {"</a>\r\n", kEndTag, "line 1: end tag </a> without a start tag"},
+        {"<?xml version=\"1.0\"?>\r\n<sound />\r\n", kNoEndTag,
+         "line 1: no end tag for <?xml>"},
+        {"<a>\r\n</A>\r\n", kNoEndTag, "line 1: no end tag for <a>"},
         // A start tag broken over two lines runs together into one name.
-        {"<pattern\r\nname=\"x\">\r\n<row />\r\n</pattern>\r\n", kNoEndTag},
+        {"<pattern\r\nname=\"x\">\r\n<row />\r\n</pattern>\r\n", kNoEndTag,
+         "line 1: no end tag for <patternname=\"x\">"},
         // The first "</a>" closes the outer element, leaving the inner one open: a same-named
         // descendant is the one shape the writer makes that cannot be read.
-        {"<a>\r\n<a>\r\n</a>\r\n</a>\r\n", kNoEndTag},
-        {"<a>\r\n</b>\r\n</a>\r\n", kEndTag},
-        {"<a>\r\n<b\r\n</a>\r\n", kUnmatched},
+        {"<a>\r\n<a>\r\n</a>\r\n</a>\r\n", kNoEndTag, "line 2: no end tag for <a>"},
+        {"<a>\r\n</b>\r\n</a>\r\n", kEndTag, "line 2: end tag </b> without a start tag"},
+        {"<a>\r\n<b\r\n</a>\r\n", kUnmatched, "line 2: '<' without a '>' to end its tag"},
+        // Lines are counted through blank and LF-only lines, indentation, and text read and
+        // let go of long before.
+        {"\n\r\n<a>\n  <b>\n\t<c />\n</a>\n", kNoEndTag, "line 4: no end tag for <b>"},
+        {many + "text\r\n" + many + "<a>\r\n" + many + "<b>\r\n</a>\r\n", kNoEndTag,
+         "line 15003: no end tag for <b>"},
+        {many + "<p>\r\n</p><b>\r\n", kNoEndTag, "line 5002: no end tag for <b>"},
+        {"<p>\r\n</p>text longer than the element\r\n<b>\r\n", kNoEndTag,
+         "line 3: no end tag for <b>"},
+        {many + "</row>\r\n", kEndTag, "line 5001: end tag </row> without a start tag"},
     };
-    for (const auto& [text, message] : cases)
-        EXPECT_EQ(Read(text), message) << text;
+    for (const auto& [text, message, explanation] : cases)
+    {
+        EXPECT_EQ(Read(text), message) << text.substr(0, 80);
+        EXPECT_EQ(Read(text, true), explanation) << text.substr(0, 80);
+    }
 }
 
 TEST(XMLReader, Leniencies)

@@ -147,6 +147,8 @@ TEST(VgmImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         {VgmFile(Bytes{0x20}, kTick), "VGM command 0x20 is not defined"},
         {cutShort, "VGM data ends inside a command"},
         {damagedGzip, "damaged gzip data"},
+        // A gzip bomb is stopped at the cap, and said so, not taken for damaged data.
+        {Gzip(Bytes((std::size_t{64} << 20) + 1)), "the gzip data expands past 64 MiB"},
     };
     for (const auto& [bytes, error] : cases)
     {

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QToolBar>
@@ -435,6 +436,7 @@ private slots:
         }
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && pDoc->GetPathName().empty());
+        QCOMPARE(QString::fromStdString(pDoc->GetTitle()), name.section(QLatin1Char('.'), 0, 0));
         QVERIFY(shell.messages.texts.empty());
         QCOMPARE(shell.app->Documents().GetRecentFileList().GetEntries().value(0), qPath);
         QVERIFY(shell.app->Documents().GetSession(pDoc)->GetCurrentPattern() != nullptr);
@@ -513,8 +515,13 @@ private slots:
         const PatternId shown = pSession->GetCurrentPattern()->GetId();
         QCOMPARE(stack.count(), 2);
         QCOMPARE(stack.undoText(), QStringLiteral("Import ") + name);
+        // What the import lost is read whole under the pointer, and goes with the import.
+        const QString report = shell.Frame()->GetMessageText();
+        QVERIFY(song == 1 || report.startsWith(name + QStringLiteral(": ")));
+        QCOMPARE(shell.Frame()->findChild<QLabel*>(QStringLiteral("MessagePane"))->toolTip(), report);
 
         QVERIFY(shell.Frame()->Trigger(ID_EDIT_UNDO));
+        QVERIFY(song == 1 || shell.Frame()->GetMessageText() != report);
         QVERIFY(Played(*pDoc) == typedSong && pSession->GetCurrentPattern()->GetId() == first);
         QVERIFY(shell.Frame()->Trigger(ID_EDIT_UNDO));
         QVERIFY(pDoc->GetCells(first, 0, 1).front() == SoundCell::Empty());

@@ -3,6 +3,7 @@
 // copies that recover them after the program ended.
 #include "ShellTestSupport.h"
 
+#include "app/QtUserInterface.h"
 #include "app/RecoveryDialog.h"
 #include "app/WindowTitles.h"
 #include "session/SoundUndo.h"
@@ -145,11 +146,16 @@ private slots:
         QCOMPARE(QSettings().value(QStringLiteral("Recent File List/File1")).toString(),
                  QString::fromStdString(path));
 
-        // A document that cannot be opened ends the start, after its message.
-        CShell missing;
-        QVERIFY(!missing.Start(
-            {QStringLiteral("--no-sound"), dir.filePath(QStringLiteral("absent.tks"))}));
-        QCOMPARE(missing.messages.texts.size(), std::size_t(1));
+        // A file that cannot be opened is named, and the editor goes on with a new sound.
+        for (const char* name : {"absent.tks", "absent.mid"})
+        {
+            CShell missing;
+            const QString absent = dir.filePath(QString(name));
+            QVERIFY(missing.Start({QStringLiteral("--no-sound"), absent}));
+            QCOMPARE(missing.messages.texts.size(), std::size_t(1));
+            QVERIFY(QString::fromStdString(missing.messages.texts.front()).contains(absent));
+            QCOMPARE(ShownTitles(missing), QStringList{QStringLiteral("Sound1")});
+        }
         CShell unknown;
         QVERIFY(!unknown.Start({QStringLiteral("--loud")}));
     }
@@ -165,6 +171,11 @@ private slots:
         QVERIFY(ShownTitles(shell) == QStringList{"Sound1"} && shell.messages.texts.empty());
         const auto& requests = shell.files.requests;
         QVERIFY(requests[0].bFileMustExist && requests[1].bOpen);
+        // Open starts by showing every file that opens.
+        const QString shown = TranslateFileFilter(requests[1].strFilter).value(0);
+        const QStringList patterns = shown.section(QLatin1Char('('), 1).chopped(1).split(' ');
+        for (const char* name : {"a.tks", "b.MIDI", "c.vgz", "SOUND005"})
+            QVERIFY2(QDir::match(patterns, QString(name)), name);
 
         shell.files.answers = {path, path};
         for (const UINT nID : {ID_FILE_OPEN, ID_FILE_NEW, ID_FILE_OPEN})
@@ -173,7 +184,7 @@ private slots:
                 WindowTitles::Shown(*shell.ActiveFrame()) == "once.tks");
     }
 
-    void importOfADamagedResourceGivesAMessageAndANewSound()
+    void importOfADamagedResourceNamesItAndOpensNoWindow()
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("damaged"));
@@ -183,9 +194,10 @@ private slots:
         QVERIFY(shell.Start());
         shell.files.answers = {LocalPath(file)};
         QVERIFY(shell.Frame()->Trigger(ID_FILE_IMPORT));
-        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1", "Sound2"}));
-        QVERIFY(WindowTitles::Shown(*shell.ActiveFrame()) == "Sound2" &&
-                shell.messages.texts.size() == 1);
+        QCOMPARE(ShownTitles(shell), (QStringList{"Sound1"}));
+        QCOMPARE(shell.messages.texts.size(), std::size_t(1));
+        QVERIFY2(shell.messages.texts.front().find(LocalPath(file)) != std::string::npos,
+                 shell.messages.texts.front().c_str());
         QVERIFY(HoldsNewDocumentContents(shell.ActiveDoc()));
     }
 
@@ -319,14 +331,14 @@ private slots:
         QVERIFY(shell.app->Playback().GetPlayThread() == nullptr);
     }
 
-    void soundResourceOpenedAnyWayIsImportedUntitled_data()
+    void soundResourceOpenedAnyWayIsImportedUnderItsName_data()
     {
         QTest::addColumn<QString>("route");
         for (const char* route : kOpenRoutes)
             QTest::newRow(route) << QString(route);
     }
 
-    void soundResourceOpenedAnyWayIsImportedUntitled()
+    void soundResourceOpenedAnyWayIsImportedUnderItsName()
     {
         QFETCH(QString, route);
         const QString sample = QStringLiteral(TARVOK_SOUNDS_DIR "/buddhies-sound001.agi");
@@ -335,13 +347,13 @@ private slots:
         QVERIFY(OpenBy(shell, route, sample));
         CSoundDoc* pDoc = shell.ActiveDoc();
         QVERIFY(pDoc != nullptr && shell.messages.texts.empty());
-        QCOMPARE(QString::fromStdString(pDoc->GetTitle()),
-                 route == "command line" ? QStringLiteral("Sound1") : QStringLiteral("Sound2"));
+        QCOMPARE(QString::fromStdString(pDoc->GetTitle()), QStringLiteral("buddhies-sound001"));
         QVERIFY(pDoc->GetPathName().empty() && pDoc->GetPatterns(0).size() > 1);
-        // Saving asks for a document name; the resource itself is never written.
+        // Saving asks for a document of the same name; the resource itself is never written.
         const std::size_t nAsked = shell.files.requests.size();
         QVERIFY(!shell.app->Documents().DoFileSave(pDoc));
         QVERIFY(shell.files.requests.size() == nAsked + 1 && !shell.files.requests.back().bOpen);
+        QCOMPARE(shell.files.requests.back().strFileName, std::string("buddhies-sound001.tks"));
         QVERIFY(!original.isEmpty() && ReadAll(sample) == original);
     }
 
@@ -349,7 +361,7 @@ private slots:
     {
         QTest::addColumn<UINT>("command");
         QTest::addColumn<QString>("kind");
-        for (const char* kind : {"vanished", "folder", "empty"})
+        for (const char* kind : {"vanished", "folder", "empty", "damaged"})
             for (const auto& [command, nID] :
                  {std::pair("open", ID_FILE_OPEN), {"import", ID_FILE_IMPORT}})
                 QTest::addRow("%s %s", command, kind) << UINT(nID) << QString(kind);
@@ -361,7 +373,8 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("sound.tks"));
         const std::string path = LocalPath(file);
-        QVERIFY(kind == "folder" ? QDir().mkdir(file) : WriteAll(file, {}));
+        QVERIFY(kind == "folder" ? QDir().mkdir(file)
+                                 : WriteAll(file, kind == "damaged" ? "<sound>\n<pattern>" : ""));
         if (kind == "vanished") // chosen, then gone before it is read
             QVERIFY(QFile::remove(file));
 
@@ -371,15 +384,14 @@ private slots:
         shell.Frame()->Trigger(command);
         CShell::Settle();
         QCOMPARE(shell.messages.texts.size(), std::size_t(1));
-        if (kind != "empty") // an empty file has messages of its own
-            QVERIFY2(shell.messages.texts.front().find(path) != std::string::npos,
-                     shell.messages.texts.front().c_str());
-        // Import keeps the new sound it made for the file; Open adds nothing.
-        const int nWindows = command == ID_FILE_IMPORT ? 2 : 1;
-        QVERIFY(int(shell.app->Documents().GetDocuments().size()) == nWindows &&
-                shell.Windows().size() == nWindows);
-        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()),
-                 QStringLiteral("Sound%1").arg(nWindows));
+        const std::string& text = shell.messages.texts.front();
+        QVERIFY2(text.find(path) != std::string::npos, text.c_str());
+        QVERIFY2(kind != "damaged" || command == ID_FILE_IMPORT ||
+                     text.find("line 1: no end tag for <sound>") != std::string::npos,
+                 text.c_str());
+        // Neither leaves a window behind.
+        QVERIFY(shell.app->Documents().GetDocuments().size() == 1 && shell.Windows().size() == 1);
+        QCOMPARE(WindowTitles::Shown(*shell.ActiveFrame()), QStringLiteral("Sound1"));
         QVERIFY(!QSettings().contains(QStringLiteral("Recent File List/File1")));
     }
 
@@ -471,7 +483,7 @@ private slots:
         QVERIFY(nOffered == 1 && shell.Windows().size() == 3);
         const auto& docs = shell.app->Documents().GetDocuments();
         CSoundDoc* pKilled = docs[0].get();
-        QVERIFY(pKilled->GetTitle() == "Sound1" && pKilled->GetPatterns(0).size() > 1);
+        QVERIFY(pKilled->GetTitle() == "buddhies-sound000" && pKilled->GetPatterns(0).size() > 1);
         QVERIFY(pKilled->IsModified() &&
                 !shell.app->Documents().GetSession(pKilled)->Undo().Stack().isClean());
         QVERIFY(shell.ActiveDoc() == docs[2].get() && docs[2]->GetPathName().empty());

@@ -45,6 +45,6 @@ if "$convert" --from agi "$tmp/bad.agi" "$tmp/bad.mid" 2>"$tmp/err"; then
     echo "a damaged resource was converted" >&2
     exit 1
 fi
-grep -qxF "tarvok-convert: $tmp/bad.agi: Error: Offset 64 for machine 3 is out of bounds! ( total size 8 )" "$tmp/err"
+grep -qxF "tarvok-convert: $tmp/bad.agi: Error: Offset 64 for the noise channel is out of bounds! ( total size 8 )" "$tmp/err"
 [ ! -e "$tmp/bad.mid" ]
 echo "checked $count sample sounds"

@@ -52,7 +52,7 @@ def notes(node, depth=0):
         yield from notes(node.getChildAtIndex(i), depth + 1)
 
 name = sys.argv[1]
-deadline = time.monotonic() + 10
+deadline = time.monotonic() + 30
 while time.monotonic() < deadline:
     try:
         for app in pyatspi.Registry.getDesktop(0):
