@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CAboutDlg::CAboutDlg(const QString& strDevice, unsigned nUnderflows, QWidget* pParent)
+CAboutDlg::CAboutDlg(const QString& strDevice, const DropoutCounts& dropouts, QWidget* pParent)
     : QDialog(pParent)
 {
     setWindowTitle(QString::fromUtf8(g_pszAboutTitle));
@@ -33,7 +33,8 @@ CAboutDlg::CAboutDlg(const QString& strDevice, unsigned nUnderflows, QWidget* pP
                                this);
     pDevice->setObjectName(QStringLiteral("DeviceLine"));
     pText->addWidget(pDevice);
-    auto* pUnderflows = new QLabel(QStringLiteral("Sound dropouts: %1").arg(nUnderflows), this);
+    auto* pUnderflows = new QLabel(
+        QStringLiteral("Sound dropouts: %1").arg(QString::fromStdString(dropouts.Describe())), this);
     pUnderflows->setObjectName(QStringLiteral("UnderflowLine"));
     pText->addWidget(pUnderflows);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playback/DropoutCounter.h"
+
 #include <QDialog>
 
 // The About box: program icon, name and version, and an OK button.
@@ -9,7 +11,7 @@ class CAboutDlg : public QDialog
     Q_OBJECT
 public:
     // strDevice names the sound output in use and its latency; empty when sound is off.
-    // nUnderflows counts the dropouts heard.
-    explicit CAboutDlg(const QString& strDevice, unsigned nUnderflows = 0,
+    // dropouts counts the gaps heard, by where they came from.
+    explicit CAboutDlg(const QString& strDevice, const DropoutCounts& dropouts = {},
                        QWidget* pParent = nullptr);
 };

@@ -35,7 +35,7 @@ void CHelpCommands::OnAppAbout()
 {
     const CSoundPlayThread* pThread = m_app.Playback().GetPlayThread();
     const std::string device = pThread != nullptr ? pThread->GetDeviceDescription() : std::string();
-    const unsigned nUnderflows = pThread != nullptr ? pThread->GetUnderflowCount() : 0;
-    CAboutDlg dialog(QString::fromStdString(device), nUnderflows, m_app.GetMainFrame());
+    const DropoutCounts dropouts = pThread != nullptr ? pThread->GetDropouts() : DropoutCounts{};
+    CAboutDlg dialog(QString::fromStdString(device), dropouts, m_app.GetMainFrame());
     dialog.exec();
 }

@@ -197,6 +197,7 @@ void CMainFrame::UpdateFrameTitle()
 
 void CMainFrame::UpdateModifiedMarker()
 {
+    m_pApp->Recovery().UpdateAutosave();
     const CSoundFrame* pFrame = GetActiveSoundFrame();
     setWindowModified(pFrame != nullptr && pFrame->GetDocument()->IsModified());
     for (QMdiSubWindow* pWindow :

@@ -21,6 +21,13 @@ public:
         else
             ReadScopeWindow(m_pThread->GetVoiceScopes(), voice, pOut);
     }
+    // A song that plays sounds even while the device keeps the thread waiting.
+    bool IsSounding() const override
+    {
+        return m_pThread != nullptr &&
+               (m_pThread->IsPlaying() || ScopeWindowsMove(m_pThread->GetVoiceScopes(),
+                                                           CVoiceScopeRing::NowInSamples()));
+    }
     int FullScale() const override
     {
         // The chips' steps ring a little past their level.

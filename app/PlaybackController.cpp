@@ -65,14 +65,14 @@ void CPlaybackController::PostPlay(CSoundDoc* pDoc, CSoundSession* pReportTo, in
 {
     StartPlaying(pDoc);
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo), nStartRow);
+        AnnounceSound(m_pPlayThread->PostPlay(pDoc, RowSinkFor(pReportTo), nStartRow));
 }
 
 void CPlaybackController::PostPlayFrom(CSoundDoc* pDoc, CSoundSession* pReportTo, int nStartRow)
 {
     StartPlaying(pDoc);
     if (m_pPlayThread != nullptr)
-        m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo), nStartRow);
+        AnnounceSound(m_pPlayThread->PostPlayFrom(pDoc, RowSinkFor(pReportTo), nStartRow));
 }
 
 void CPlaybackController::PostStop()
@@ -116,12 +116,19 @@ void CPlaybackController::PostPreview(CSoundDoc* pDoc, int nNote, int nVoice)
     if (m_pPlayingDoc == nullptr || m_pPlayingDoc == pDoc)
     {
         UseMuteMaskOf(pDoc);
-        m_pPlayThread->PostPreview(pDoc, nNote, nVoice);
+        AnnounceSound(m_pPlayThread->PostPreview(pDoc, nNote, nVoice));
     }
     // Over another sound's playback, whose mask stays in force, the note sounds unless its
     // own sound mutes it.
     else if (nVoice < 0 || !IsVoiceMuted(MuteMaskOf(pDoc), nVoice))
         m_pPlayThread->PostPreview(pDoc, nNote, -1);
+}
+
+void CPlaybackController::AnnounceSound(bool bPosted)
+{
+    // Without a device nothing is posted, and the scopes stay at rest.
+    if (bPosted)
+        emit m_scopeSource.SoundRequested();
 }
 
 PlayVoice CPlaybackController::VoiceOf(const CSoundDoc* pDoc) const

@@ -61,6 +61,8 @@ private:
     // while nothing else plays.
     void UseMuteMaskOf(const CSoundDoc* pDoc);
     void StartPlaying(CSoundDoc* pDoc);
+    // The scopes follow the sound a post asked for.
+    void AnnounceSound(bool bPosted);
 
     CEditorApp& m_app;
     CSoundPlayThread* m_pPlayThread = nullptr;

@@ -42,6 +42,7 @@ CRecovery::CRecovery(CEditorApp& app) : m_app(app) {}
 
 void CRecovery::Close()
 {
+    m_bAutosave = false;
     m_autosaveTimer.stop();
     m_store.Close();
 }
@@ -55,7 +56,19 @@ void CRecovery::StartAutosave()
     m_autosaveTimer.setInterval(nSeconds * 1000);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &CRecovery::AutosaveNow,
             Qt::UniqueConnection);
-    m_autosaveTimer.start();
+    m_bAutosave = true;
+    UpdateAutosave();
+}
+
+void CRecovery::UpdateAutosave()
+{
+    const auto& documents = m_app.Documents().GetDocuments();
+    const bool bChanges = std::any_of(documents.begin(), documents.end(),
+                                      [](const auto& pDoc) { return pDoc->IsModified(); });
+    if (!m_bAutosave || !bChanges)
+        m_autosaveTimer.stop();
+    else if (!m_autosaveTimer.isActive())
+        m_autosaveTimer.start();
 }
 
 void CRecovery::AutosaveNow()
@@ -69,6 +82,7 @@ void CRecovery::AutosaveNow()
         else
             m_store.Forget(pDoc.get());
     }
+    UpdateAutosave();
 }
 
 int CRecovery::RecoverUnsaved()

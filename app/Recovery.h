@@ -34,6 +34,10 @@ public:
     // A clean exit: the timer stops and the copies go.
     void Close();
     void StartAutosave();
+    // The timer runs only while some document has changes to keep: an editor at rest is
+    // not woken for nothing. Called whenever a document may have changed its modified mark.
+    void UpdateAutosave();
+    bool IsAutosaving() const { return m_autosaveTimer.isActive(); }
     // Writes the recovery copy of every modified document now.
     void AutosaveNow();
     // Offers the copies earlier programs left; returns how many documents were recovered.
@@ -48,4 +52,5 @@ private:
     CEditorApp& m_app;
     CRecoveryStore m_store;
     QTimer m_autosaveTimer;
+    bool m_bAutosave = false; // between StartAutosave and Close
 };

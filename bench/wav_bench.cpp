@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Long .wav renders, sine and chip, to compare with other tools' renders.
+#include "PeerProcess.h"
 #include "framework/AtomicFile.h"
 #include "playback/WavWriter.h"
 #include "sound/SoundDoc.h"
@@ -53,6 +54,41 @@ static void BM_WavSineTenMinutes(benchmark::State& state)
     WriteTenMinutes(state, SynthKind::Sine, 120);
 }
 BENCHMARK(BM_WavSineTenMinutes)->Unit(benchmark::kMillisecond);
+
+// Ours, then sox writing ten minutes of one sine into the same folder, as a pair: CPU time,
+// with the write to the page cache and the fsync of ours.
+static void BM_WavSineVsSox(benchmark::State& state)
+{
+    CSoundDoc doc;
+    BuildSong(doc);
+    const std::string path = "/tmp/tarvok-wav-bench.wav";
+    const std::string peerPath = "/tmp/tarvok-wav-bench-sox.wav";
+    double ours = 0.0;
+    double peer = 0.0;
+    for (auto _ : state)
+    {
+        const double start = OwnCpuSeconds();
+        if (!WriteAtomically(path, [&](CFile& out)
+                             { return ExportWav(doc, doc.GetPlayRange(), {SynthKind::Sine, {}}, out); }))
+            state.SkipWithError("render failed");
+        const double own = OwnCpuSeconds() - start;
+        const double other = PeerCpuSeconds(
+            {"sox", "-n", "-r", "44100", "-b", "16", "-c", "1", peerPath, "synth", "600", "sine", "440"});
+        if (other < 0.0)
+        {
+            state.SkipWithError("sox did not run (Debian package sox)");
+            break;
+        }
+        state.SetIterationTime(own);
+        ours += own;
+        peer += other;
+    }
+    std::remove(path.c_str());
+    std::remove(peerPath.c_str());
+    state.counters["peer_ms"] = benchmark::Counter(peer * 1e3, benchmark::Counter::kAvgIterations);
+    state.counters["vs_peer"] = peer > 0.0 ? ours / peer : 0.0;
+}
+BENCHMARK(BM_WavSineVsSox)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 static void BM_WavChipSixMinutes(benchmark::State& state)
 {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "playback/DropoutCounter.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -157,16 +159,20 @@ public:
     std::unique_ptr<CAudioPreviewBuffer> CreatePreviewBuffer(unsigned nBytes);
     // What the About box shows: the backend and its output latency. Any thread.
     virtual std::string Describe() const = 0;
-    // Gaps heard: the stream buffer not filled in time, and (where the backend knows) the
-    // device itself running dry. Any thread.
-    virtual unsigned GetUnderflowCount() const { return GetStarvedCount(); }
-    // Of those, the gaps where the stream buffer had not been filled in time. Any thread.
-    unsigned GetStarvedCount() const { return m_mixer.GetStarvedCount(); }
+    // Gaps heard, by where they came from: the stream buffer not filled in time, and (where
+    // the backend knows) the device running dry or its callback coming late. Any thread.
+    virtual DropoutCounts GetDropouts() const { return {GetStarvedCount(), 0, 0}; }
     // Restarts the output with the next longer latency after repeated dropouts; false when
     // there is none. Never from the output's own thread.
     virtual bool RaiseLatency() { return false; }
+    // An output that is not needed stops, so an idle program and its sound server rest; its
+    // buffers stay, and Wake starts it again (false when it cannot). Both from one thread,
+    // never the output's own.
+    virtual void Rest() {}
+    virtual bool Wake() { return true; }
 
 protected:
     CAudioDevice() = default;
+    unsigned GetStarvedCount() const { return m_mixer.GetStarvedCount(); }
     CAudioMixer m_mixer;
 };

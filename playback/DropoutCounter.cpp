@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/DropoutCounter.h"
 
+#include <utility>
+
 void CDropoutCounter::StartStream(unsigned nFramesPerSecond, double latencySeconds) noexcept
 {
     // A tenth of a second: longer than any latency step's priming, shorter than a note.
@@ -21,6 +23,23 @@ void CDropoutCounter::OnBlock(bool bFlagged, double now, double due, unsigned nF
         bGap = false;
     }
     if (bGap && !m_bInGap)
-        m_nGaps.fetch_add(1, std::memory_order_relaxed);
+        (bFlagged ? m_nFlagged : m_nLate).fetch_add(1, std::memory_order_relaxed);
     m_bInGap = bGap;
+}
+
+std::string DropoutCounts::Describe() const
+{
+    std::string text = std::to_string(Total());
+    const std::pair<unsigned, const char*> sources[] = {
+        {ring, "ring"}, {device, "device"}, {late, "late callback"}};
+    const char* separator = " (";
+    for (const auto& [count, name] : sources)
+        if (count != 0)
+        {
+            text += separator + std::string(name) + " " + std::to_string(count);
+            separator = ", ";
+        }
+    if (Total() != 0)
+        text += ")";
+    return text;
 }

@@ -132,24 +132,56 @@ bool CPortAudioDevice::OpenStream(double latency)
     output.suggestedLatency = latency;
     CRealtimeThreadsStarted realtime;
     PaStream* pStream = nullptr;
+    // The first blocks come from the callback too, so a stream started for a note starts
+    // with the note rather than a latency of silence.
     if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
-                      paClipOff | paDitherOff, &CPortAudioDevice::StreamCallback,
-                      this) != paNoError)
+                      paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback,
+                      &CPortAudioDevice::StreamCallback, this) != paNoError)
         return false;
     const PaDeviceInfo* pInfo = Pa_GetDeviceInfo(m_nDevice);
     const PaHostApiInfo* pHost = pInfo != nullptr ? Pa_GetHostApiInfo(pInfo->hostApi) : nullptr;
     if (pHost != nullptr && pHost->type == paALSA)
         PaAlsa_EnableRealtimeScheduling(pStream, 1);
     const PaStreamInfo* pStreamInfo = Pa_GetStreamInfo(pStream);
-    const double granted = pStreamInfo != nullptr ? pStreamInfo->outputLatency : latency;
-    m_dropouts.StartStream(static_cast<unsigned>(kSampleRate), granted);
-    if (Pa_StartStream(pStream) != paNoError)
+    m_pStream = pStream;
+    m_latency.store(pStreamInfo != nullptr ? pStreamInfo->outputLatency : latency);
+    m_bResting = false;
+    if (!StartStream())
     {
         Pa_CloseStream(pStream);
+        m_pStream = nullptr;
         return false;
     }
-    m_pStream = pStream;
-    m_latency.store(granted);
+    return true;
+}
+
+bool CPortAudioDevice::StartStream()
+{
+    m_dropouts.StartStream(static_cast<unsigned>(kSampleRate), m_latency.load());
+    // The callback thread is made anew at each start.
+    CRealtimeThreadsStarted realtime;
+    return Pa_StartStream(static_cast<PaStream*>(m_pStream)) == paNoError;
+}
+
+void CPortAudioDevice::Rest()
+{
+    if (m_pStream == nullptr || m_bResting)
+        return;
+    // What it still holds is silence.
+    Pa_AbortStream(static_cast<PaStream*>(m_pStream));
+    m_bResting = true;
+}
+
+bool CPortAudioDevice::Wake()
+{
+    if (m_pStream == nullptr)
+        return false;
+    if (!m_bResting)
+        return true;
+    CQuietStandardError quiet;
+    if (!StartStream())
+        return false;
+    m_bResting = false;
     return true;
 }
 
@@ -208,8 +240,8 @@ bool CPortAudioDevice::RaiseLatency()
     CQuietStandardError quiet;
     // The device plays what it holds rather than dropping it, and the song waits in the ring,
     // but the new stream starts only after the old one ended: a gap the listener hears.
-    CloseStream(true);
-    m_nRaisedAt.store(GetUnderflowCount());
+    CloseStream(!m_bResting);
+    m_nRaisedAt.store(GetDropouts().Total());
     m_dropouts.CountGap();
     // The stream the device had is gone; the one it refused again is retried.
     return OpenFromStep(step) || OpenFromStep(step - 1);

@@ -37,23 +37,30 @@ public:
         return m_latency.load();
     }
     std::string Describe() const override;
-    unsigned GetUnderflowCount() const override
+    DropoutCounts GetDropouts() const override
     {
-        return m_dropouts.GetCount() + GetStarvedCount();
+        DropoutCounts counts = m_dropouts.GetCounts();
+        counts.ring = GetStarvedCount();
+        return counts;
     }
     bool RaiseLatency() override;
+    void Rest() override;
+    bool Wake() override;
 
 private:
     CPortAudioDevice() = default;
     // Tries the latencies from step on; false when none opens.
     bool OpenFromStep(unsigned step);
     bool OpenStream(double latency);
+    // Starts the open stream; false when it does not start.
+    bool StartStream();
     void CloseStream(bool bPlayOut);
     static int StreamCallback(const void*, void* pOutput, unsigned long nFrames,
                               const PaStreamCallbackTimeInfo*, unsigned long statusFlags,
                               void* pUserData);
     void* m_pStream = nullptr; // PaStream
     bool m_bInitialized = false;
+    bool m_bResting = false;
     int m_nDevice = -1;
     std::atomic<unsigned> m_nStep{0};
     std::atomic<unsigned> m_nRaisedAt{0}; // dropouts counted when the latency was last raised

@@ -46,6 +46,11 @@ std::size_t FindScopeTrigger(const std::int16_t* pSamples, std::size_t n, std::s
     return trigger;
 }
 
+bool ScopeWindowsMove(const CVoiceScopeRing& ring, std::int64_t now)
+{
+    return ring.HeardAt(now) < ring.GetWritten() + kScopeSpan;
+}
+
 void ReadScopeWindow(const CVoiceScopeRing& ring, int voice, std::int16_t* pOut, std::int64_t now)
 {
     std::array<std::int16_t, kScopeSpan> span;

@@ -25,3 +25,6 @@ inline void ReadScopeWindow(const CVoiceScopeRing& ring, int voice, std::int16_t
 {
     ReadScopeWindow(ring, voice, pOut, CVoiceScopeRing::NowInSamples());
 }
+// Whether the windows read at `now` or later can still differ: samples not yet heard, or
+// heard so lately that they are still in the span a window is read from.
+bool ScopeWindowsMove(const CVoiceScopeRing& ring, std::int64_t now);

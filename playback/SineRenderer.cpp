@@ -37,8 +37,7 @@ Status CSineRenderer::BeginFrom(const CSoundDoc& doc, const PlayRange& range, st
 
 bool CSineRenderer::RenderSlot(std::int16_t* pOut)
 {
-    m_bRowEnded = m_synth.RenderSlice();
-    m_synth.MixSlice(pOut, m_muteMask);
+    m_bRowEnded = m_synth.RenderSlice(pOut, m_muteMask);
     if (m_pVoiceSink != nullptr)
         WriteVoices();
     return m_bRowEnded;
@@ -67,7 +66,7 @@ void CSineRenderer::WriteVoices()
 {
     // The sine has no noise voice.
     IVoiceSink::Blocks blocks{};
-    for (int voice = 0; voice < IChipWrites::kNoiseVoice; ++voice)
+    for (int voice = 0; voice < CToneSynth::kVoices; ++voice)
         if (!IsVoiceMuted(m_muteMask, voice))
             blocks[voice] = m_synth.m_channelBuf[voice].data();
     m_pVoiceSink->WriteVoices(blocks, m_synth.GetSliceSamples());

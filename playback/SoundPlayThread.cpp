@@ -114,16 +114,10 @@ CSoundPlayThread::StoppedPlayback CSoundPlayThread::TakeLastStop()
     return std::exchange(m_lastStop, {});
 }
 
-unsigned CSoundPlayThread::GetUnderflowCount() const
+DropoutCounts CSoundPlayThread::GetDropouts() const
 {
     std::lock_guard lock(m_infoMutex);
-    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetUnderflowCount() : 0;
-}
-
-unsigned CSoundPlayThread::GetStarvedCount() const
-{
-    std::lock_guard lock(m_infoMutex);
-    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetStarvedCount() : 0;
+    return m_pDeviceInfo != nullptr ? m_pDeviceInfo->GetDropouts() : DropoutCounts{};
 }
 
 std::string CSoundPlayThread::GetDeviceDescription() const
@@ -169,6 +163,7 @@ bool CSoundPlayThread::InitInstance()
     }
     m_previewBytes = CToneSynth::kPreviewBytes;
     m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
+    m_silentFrom = std::chrono::steady_clock::now();
     std::lock_guard lock(m_infoMutex);
     m_pDeviceInfo = m_pDevice.get();
     return true;
@@ -179,7 +174,13 @@ int CSoundPlayThread::Run()
     for (;;)
     {
         ThreadMessage msg;
-        if (!m_queue.GetNext(msg))
+        const CThreadMessageQueue::Woken woken = m_queue.GetNext(msg, RestDeadline());
+        if (woken == CThreadMessageQueue::Woken::Timeout)
+        {
+            RestOutput();
+            continue;
+        }
+        if (woken == CThreadMessageQueue::Woken::Event)
         {
             if (m_bPlaying)
                 OnSlotPlayed();
@@ -265,7 +266,11 @@ void CSoundPlayThread::OnThreadPlay(const PlaySound& play)
     }
     m_playedSlot = 0;
     if (m_pStream->SetCurrentPosition(0) && m_pStream->Play())
+    {
         m_bPlaying = true;
+        m_bSongPlaying.store(true);
+        WakeOutput();
+    }
     else if (m_pNotify != nullptr)
         m_pNotify->PostPlaybackFailed(m_nGeneration.load());
 }
@@ -282,8 +287,12 @@ void CSoundPlayThread::OnThreadStop()
         m_nGeneration.fetch_add(1);
     }
     if (m_bPlaying)
+    {
         m_scopes.Rest();
+        m_silentFrom = std::max(m_silentFrom, std::chrono::steady_clock::now());
+    }
     m_bPlaying = false;
+    m_bSongPlaying.store(false);
     if (m_pStream != nullptr)
         m_pStream->Stop();
     ReleaseStreamBuffer();
@@ -303,7 +312,32 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
         !m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
         return;
     m_pPreview->Play();
+    WakeOutput();
+    constexpr auto kPreviewLength = std::chrono::microseconds(
+        std::int64_t{CToneSynth::kPreviewBytes / kBytesPerSample} * 1'000'000 / kSampleRate);
+    m_silentFrom = std::max(m_silentFrom, std::chrono::steady_clock::now() + kPreviewLength);
     DrawPreview(preview.voice);
+}
+
+std::optional<std::chrono::steady_clock::time_point> CSoundPlayThread::RestDeadline() const
+{
+    if (m_pDevice == nullptr || m_bPlaying || m_bOutputResting)
+        return std::nullopt;
+    return m_silentFrom + m_restDelay;
+}
+
+void CSoundPlayThread::RestOutput()
+{
+    m_pDevice->Rest();
+    m_bOutputResting = true;
+}
+
+void CSoundPlayThread::WakeOutput()
+{
+    if (!m_bOutputResting)
+        return;
+    // Where the output cannot start, the next sound tries again.
+    m_bOutputResting = !m_pDevice->Wake();
 }
 
 void CSoundPlayThread::DrawPreview(int voice)
@@ -378,7 +412,7 @@ void CSoundPlayThread::RenderSlot()
 
 void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
 {
-    const unsigned nDropouts = m_pDevice->GetUnderflowCount();
+    const unsigned nDropouts = m_pDevice->GetDropouts().Total();
     if (nDropouts == m_nDropoutsSeen)
         return;
     const auto now = std::chrono::steady_clock::now();
@@ -387,7 +421,7 @@ void CSoundPlayThread::RaiseLatencyWhenDropoutsRepeat()
     m_nDropoutsSeen = nDropouts;
     // The restart's own gap is counted, but it is no reason to raise once more.
     if (bRepeated && m_pDevice->RaiseLatency())
-        m_nDropoutsSeen = m_pDevice->GetUnderflowCount();
+        m_nDropoutsSeen = m_pDevice->GetDropouts().Total();
 }
 
 void CSoundPlayThread::OnSlotPlayed()

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -106,11 +107,17 @@ public:
     // Each voice's own output as it is heard, for the scopes: read on any one thread; silent
     // while nothing plays. Previews are drawn on their voice when nothing else plays.
     const CVoiceScopeRing& GetVoiceScopes() const { return m_scopes; }
-    // Times the device ran out of samples (0 without a device). Any thread.
-    unsigned GetUnderflowCount() const;
-    // Of those, the times this thread had not filled the ring in time, rather than the device
-    // or the sound server failing. Any thread.
-    unsigned GetStarvedCount() const;
+    // A song plays: from its start until it is stopped. Any thread.
+    bool IsPlaying() const { return m_bSongPlaying.load(); }
+    // The gaps heard, by where they came from: this thread not filling the ring in time, the
+    // device or the sound server running dry, the callback coming late (none without a
+    // device). Any thread.
+    DropoutCounts GetDropouts() const;
+
+    // The output stops once it has played only silence this long, and starts again for the
+    // next note or Play. Set before CreateThread.
+    static constexpr std::chrono::seconds kRestAfter{2};
+    void SetRestDelay(std::chrono::steady_clock::duration delay) { m_restDelay = delay; }
 
     // The output device in use ("" while starting or with sound off), for the About box.
     std::string GetDeviceDescription() const;
@@ -144,6 +151,14 @@ protected:
 
     void ReportError(const std::string& message) const;
 
+    // When the output may rest: never while a song plays, else once it has been silent for
+    // the rest delay; none while it rests already.
+    std::optional<std::chrono::steady_clock::time_point> RestDeadline() const;
+    void RestOutput();
+    // Starts a resting output once the sound it is to play has been handed over, so its
+    // first block holds the sound.
+    void WakeOutput();
+
     PlayErrorReport m_reportError;
     std::unique_ptr<ISoundRenderer> m_pRenderer;
     WaveFormat m_format;
@@ -169,6 +184,10 @@ protected:
     unsigned m_playedSlot = 0;
     unsigned m_nDropoutsSeen = 0;
     std::chrono::steady_clock::time_point m_lastDropout;
+    std::chrono::steady_clock::duration m_restDelay = kRestAfter;
+    // The output plays nothing but silence from here on, unless a song plays.
+    std::chrono::steady_clock::time_point m_silentFrom;
+    bool m_bOutputResting = false;
     // The thread's message queue and its event (signalled at every notification position).
     CThreadMessageQueue m_queue;
 
@@ -186,6 +205,7 @@ private:
     std::atomic<std::uint32_t> m_nGeneration{1};
     std::atomic<PlayVoice> m_voice{PlayVoice{}};
     std::atomic<unsigned> m_muteMask{0};
+    std::atomic<bool> m_bSongPlaying{false};
     mutable std::mutex m_infoMutex;
     const CAudioDevice* m_pDeviceInfo = nullptr; // under m_infoMutex
     StoppedPlayback m_lastStop;                  // under m_infoMutex

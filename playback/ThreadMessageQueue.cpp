@@ -2,6 +2,7 @@
 #include "playback/ThreadMessageQueue.h"
 
 #include <cerrno>
+#include <ctime>
 
 CThreadMessageQueue::CThreadMessageQueue()
 {
@@ -39,7 +40,8 @@ void CThreadMessageQueue::ResetEvent() noexcept
     m_nTaken = m_nSignals.load(std::memory_order_acquire);
 }
 
-bool CThreadMessageQueue::GetNext(ThreadMessage& msg)
+CThreadMessageQueue::Woken CThreadMessageQueue::GetNext(
+    ThreadMessage& msg, std::optional<std::chrono::steady_clock::time_point> deadline)
 {
     for (;;)
     {
@@ -51,20 +53,37 @@ bool CThreadMessageQueue::GetNext(ThreadMessage& msg)
             {
                 msg = m_messages.front();
                 m_messages.pop_front();
-                return true;
+                return Woken::Message;
             }
         }
         if (nSignals > m_nTaken)
         {
             ++m_nTaken;
-            return false;
+            return Woken::Event;
         }
         // Every signal and post raises the semaphore after making its item visible, so
         // nothing slips between the checks above and this wait; surplus counts only cost
         // another pass.
-        while (::sem_wait(&m_wake) != 0 && errno == EINTR)
+        if (!deadline)
+        {
+            while (::sem_wait(&m_wake) != 0 && errno == EINTR)
+            {
+            }
+            continue;
+        }
+        // The steady clock is CLOCK_MONOTONIC.
+        const auto since = deadline->time_since_epoch();
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+        timespec until{};
+        until.tv_sec = static_cast<time_t>(seconds.count());
+        until.tv_nsec = static_cast<long>(
+            std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
+        int result = 0;
+        while ((result = ::sem_clockwait(&m_wake, CLOCK_MONOTONIC, &until)) != 0 && errno == EINTR)
         {
         }
+        if (result != 0)
+            return Woken::Timeout;
     }
 }
 

@@ -4,10 +4,12 @@
 #include "playback/PlayMessages.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <optional>
 
 #include <semaphore.h>
 
@@ -38,9 +40,16 @@ public:
     // Forgets signals not yet taken.
     void ResetEvent() noexcept;
 
-    // Blocks until the event is signalled (returns false) or a message is waiting (returns
-    // true with it), whichever came first.
-    bool GetNext(ThreadMessage& msg);
+    enum class Woken
+    {
+        Message, // msg holds it
+        Event,
+        Timeout,
+    };
+    // Blocks until the event is signalled or a message is waiting, whichever came first, or
+    // until the deadline has passed (never without one).
+    Woken GetNext(ThreadMessage& msg,
+                  std::optional<std::chrono::steady_clock::time_point> deadline = {});
     // The owner has finished with the message of that serial.
     void MarkHandled(std::uint64_t nSerial);
     // Blocks until the message of that serial has been handled or the queue has closed;

@@ -56,7 +56,7 @@ void CToneSynth::Start(unsigned nRowSamples, unsigned nSliceSamples)
     m_nRowSamples = nRowSamples;
     m_nSliceSamples = nSliceSamples;
     m_nRowPos = 0;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
     {
         m_channelBuf[c].assign(m_nSliceSamples, 0);
         m_osc[c] = {0.0, 0.0, 0.0};
@@ -113,32 +113,54 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
 void CToneSynth::BeginRow(const RowQueues& queues)
 {
     m_nRowPos = 0;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
         m_voices[c] = BeginChannel(c, queues[c]);
 }
 
-// Each voice's recurrence is one long dependency chain; running several voices in one loop
-// lets them overlap. The arithmetic per voice is exactly that of a voice on its own.
-template <int N>
-void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const
+// Each voice's recurrence is one long dependency chain; running the voices in one loop lets
+// them overlap, and the mix is summed in the same pass. The arithmetic per voice is exactly
+// that of a voice on its own, ramps included: a sample is scaled by the fade-out's factor,
+// then by the fade-in's, each rounded to 16 bits.
+template <int N, bool bRamps>
+void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                           std::int16_t* pMix, unsigned begin, unsigned end) const
 {
     double k[N], y2[N], y1[N], a[N];
+    int keep[N];
     for (int v = 0; v < N; ++v)
     {
         k[v] = ppVoices[v]->k;
         y2[v] = ppVoices[v]->y2;
         y1[v] = ppVoices[v]->y1;
         a[v] = ppVoices[v]->amplitude;
+        keep[v] = ppVoices[v]->bMixed ? -1 : 0;
     }
-    for (unsigned i = 0; i < m_nSliceSamples; ++i)
+    const unsigned ramp = kRampSamples;
+    for (unsigned i = begin; i < end; ++i)
     {
+        int mix = 0;
+        // Unrolled, so that each voice's state stays in registers.
+#pragma GCC unroll 4
         for (int v = 0; v < N; ++v)
         {
             const double y = k[v] * y1[v] - y2[v];
             y2[v] = y1[v];
             y1[v] = y;
-            ppOut[v][i] = static_cast<std::int16_t>(y * a[v] * kPeak);
+            auto sample = static_cast<std::int16_t>(y * a[v] * kPeak);
+            if constexpr (bRamps)
+            {
+                const unsigned pos = m_nRowPos + i;
+                if (ppVoices[v]->bFadeOut && pos >= m_nRowSamples - ramp)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[m_nRowSamples - 1 - pos]);
+                if (ppVoices[v]->bFadeIn && pos < ramp)
+                    sample = static_cast<std::int16_t>(sample * m_ramp[pos]);
+            }
+            ppOut[v][i] = sample;
+            mix += sample & keep[v];
         }
+        // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no
+        // other.
+        pMix[i] = static_cast<std::int16_t>(mix);
     }
     for (int v = 0; v < N; ++v)
     {
@@ -147,13 +169,32 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
     }
 }
 
-bool CToneSynth::RenderSlice()
+template <int N>
+void CToneSynth::OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                                std::int16_t* pMix) const
 {
-    VoiceRow* pSounding[4];
-    std::int16_t* pOut[4];
+    // Only the row's first and last ramp's worth of samples can carry a ramp; a row is at
+    // least two ramps long.
+    const auto ramp = static_cast<long long>(kRampSamples);
+    const auto pos = static_cast<long long>(m_nRowPos);
+    const auto slice = static_cast<long long>(m_nSliceSamples);
+    const auto middleBegin = static_cast<unsigned>(std::clamp(ramp - pos, 0LL, slice));
+    const auto middleEnd = static_cast<unsigned>(
+        std::clamp(static_cast<long long>(m_nRowSamples) - ramp - pos,
+                   static_cast<long long>(middleBegin), slice));
+    Oscillate<N, true>(ppVoices, ppOut, pMix, 0, middleBegin);
+    Oscillate<N, false>(ppVoices, ppOut, pMix, middleBegin, middleEnd);
+    Oscillate<N, true>(ppVoices, ppOut, pMix, middleEnd, m_nSliceSamples);
+}
+
+bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
+{
+    VoiceRow* pSounding[kVoices];
+    std::int16_t* pOut[kVoices];
     int n = 0;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
     {
+        m_voices[c].bMixed = ((muteMask >> c) & 1u) == 0;
         if (m_voices[c].bSound)
         {
             pSounding[n] = &m_voices[c];
@@ -166,58 +207,24 @@ bool CToneSynth::RenderSlice()
     switch (n)
     {
     case 1:
-        Oscillate<1>(pSounding, pOut);
+        OscillateSlice<1>(pSounding, pOut, pMix);
         break;
     case 2:
-        Oscillate<2>(pSounding, pOut);
+        OscillateSlice<2>(pSounding, pOut, pMix);
         break;
     case 3:
-        Oscillate<3>(pSounding, pOut);
-        break;
-    case 4:
-        Oscillate<4>(pSounding, pOut);
+        OscillateSlice<3>(pSounding, pOut, pMix);
         break;
     default:
+        std::fill_n(pMix, m_nSliceSamples, std::int16_t{0});
         break;
     }
-    for (int c = 0; c < 4; ++c)
-        if (m_voices[c].bSound)
-            ApplyRamps(m_channelBuf[c].data(), m_voices[c]);
     m_nRowPos += m_nSliceSamples;
     if (m_nRowPos < m_nRowSamples)
         return false;
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < kVoices; ++c)
         m_osc[c] = {m_voices[c].k, m_voices[c].y2, m_voices[c].y1};
     return true;
-}
-
-void CToneSynth::ApplyRamps(std::int16_t* pSamples, const VoiceRow& voice) const
-{
-    const unsigned first = m_nRowPos;
-    const unsigned end = m_nRowPos + m_nSliceSamples;
-    const unsigned ramp = kRampSamples;
-    // The fade-out over the row's last samples first, then the fade-in over its first.
-    if (voice.bFadeOut)
-        for (unsigned i = std::max(first, m_nRowSamples - ramp); i < end; ++i)
-            pSamples[i - first] =
-                static_cast<std::int16_t>(pSamples[i - first] * m_ramp[m_nRowSamples - 1 - i]);
-    if (voice.bFadeIn)
-        for (unsigned i = first; i < std::min(end, ramp); ++i)
-            pSamples[i - first] = static_cast<std::int16_t>(pSamples[i - first] * m_ramp[i]);
-}
-
-void CToneSynth::MixSlice(std::int16_t* pOut, unsigned muteMask) const
-{
-    std::fill_n(pOut, m_nSliceSamples, std::int16_t{0});
-    // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no other.
-    for (int v = 0; v < 3; ++v)
-    {
-        if (((muteMask >> v) & 1u) != 0)
-            continue;
-        const std::int16_t* pVoice = m_channelBuf[v].data();
-        for (unsigned i = 0; i < m_nSliceSamples; ++i)
-            pOut[i] = static_cast<std::int16_t>(pOut[i] + pVoice[i]);
-    }
 }
 
 bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const

@@ -38,22 +38,22 @@ public:
     void Release();
     unsigned GetSliceSamples() const { return m_nSliceSamples; }
 
-    // Starts the current row (queue entry 1) of the four channels.
+    // Starts the current row (queue entry 1) of the three voices.
     void BeginRow(const RowQueues& queues);
-    // Renders the row's next slice of the four channels into m_channelBuf, with the voices'
-    // oscillators run side by side; true when it was the row's last.
-    bool RenderSlice();
-    // out[i] = voice 0 + voice 1 + voice 2 for the slice just rendered, leaving out the voices
-    // whose bit is set in muteMask.
-    void MixSlice(std::int16_t* pOut, unsigned muteMask = 0) const;
+    // Renders the row's next slice of the three voices into m_channelBuf, with their
+    // oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving out the
+    // voices whose bit is set in muteMask; true when it was the row's last.
+    bool RenderSlice(std::int16_t* pMix, unsigned muteMask = 0);
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
     bool RenderPreview(int note, std::int16_t* pOut) const;
 
     std::array<double, kNoteCount> m_freq{};
-    std::array<std::array<double, 3>, 4> m_osc{};
-    std::array<std::vector<std::int16_t>, 4> m_channelBuf;
+    // The sine voices: the noise channel is not heard.
+    static constexpr int kVoices = 3;
+    std::array<std::array<double, 3>, kVoices> m_osc{};
+    std::array<std::vector<std::int16_t>, kVoices> m_channelBuf;
 
 private:
     // One channel's row between its set-up and its ramps.
@@ -64,16 +64,22 @@ private:
         bool bSound = false;
         bool bFadeIn = false;
         bool bFadeOut = false;
+        bool bMixed = true;
     };
     VoiceRow BeginChannel(int channel, const CRowQueue& queue) const;
-    template <int N> void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut) const;
-    // The ramps of the row that fall in the slice just rendered.
-    void ApplyRamps(std::int16_t* pSamples, const VoiceRow& voice) const;
+    // Slice samples [begin, end) of N sounding voices and their mix; bRamps where a ramp of
+    // the row may fall.
+    template <int N, bool bRamps>
+    void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut, std::int16_t* pMix,
+                   unsigned begin, unsigned end) const;
+    template <int N>
+    void OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                        std::int16_t* pMix) const;
 
     unsigned m_nRowSamples = 0;
     unsigned m_nSliceSamples = 0;
     // Where the next slice starts in the row.
     unsigned m_nRowPos = 0;
-    std::array<VoiceRow, 4> m_voices{};
+    std::array<VoiceRow, kVoices> m_voices{};
     std::array<double, kRampSamples> m_ramp{};
 };

@@ -6,6 +6,8 @@ void CVirtualAudioDevice::Advance(unsigned nFrames)
     // The lock only keeps concurrent Advance calls and TakeOutput apart; the mixer itself
     // runs exactly as it does in a real callback.
     std::lock_guard lock(m_mutex);
+    if (m_bResting.load())
+        return;
     m_scratch.resize(nFrames);
     m_mixer.Render(m_scratch.data(), nFrames);
     if (m_bRecording)

@@ -11,6 +11,7 @@
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <mutex>
 #include <vector>
@@ -36,6 +37,18 @@ void PutLE32(std::string& out, std::uint32_t value)
 {
     PutLE16(out, value & 0xFFFF);
     PutLE16(out, value >> 16);
+}
+
+// The file's samples are little-endian 16-bit, as this machine's own are on x86-64: there a
+// block is written as it stands.
+void ToLittleEndian(std::int16_t* pSamples, std::size_t n)
+{
+    if constexpr (std::endian::native == std::endian::big)
+        for (std::size_t i = 0; i < n; ++i)
+        {
+            const auto u = static_cast<std::uint16_t>(pSamples[i]);
+            pSamples[i] = static_cast<std::int16_t>(static_cast<std::uint16_t>((u >> 8) | (u << 8)));
+        }
 }
 
 std::string WavHeader(std::uint32_t nDataBytes)
@@ -68,7 +81,6 @@ Status WriteStream(CFile& out, std::uint64_t nSamples, const SampleSource& sourc
     out.Write(header.data(), header.size());
     std::vector<std::int16_t> block(static_cast<std::size_t>(
         std::min<std::uint64_t>(std::max<std::uint64_t>(nSamples, 1), kBlockSamples)));
-    std::string bytes;
     for (std::uint64_t done = 0; done < nSamples;)
     {
         const auto n =
@@ -76,10 +88,8 @@ Status WriteStream(CFile& out, std::uint64_t nSamples, const SampleSource& sourc
         const std::size_t got = source(block.data(), n);
         std::fill(block.begin() + static_cast<std::ptrdiff_t>(got),
                   block.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
-        bytes.clear();
-        for (std::size_t i = 0; i < n; ++i)
-            PutLE16(bytes, static_cast<std::uint16_t>(block[i]));
-        out.Write(bytes.data(), bytes.size());
+        ToLittleEndian(block.data(), n);
+        out.Write(block.data(), n * kBytesPerSample);
         done += n;
         if (progress && !progress(static_cast<double>(done) / static_cast<double>(nSamples)))
             return Failure{};

@@ -12,6 +12,8 @@
 namespace
 {
 const char* const kVoiceNames[IVoiceSink::kVoices] = {"Voice0", "Voice1", "Voice2", "Noise"};
+// Long enough for the play thread to take up a request on a busy machine.
+constexpr qint64 kWakeGraceMs = 500;
 constexpr int kGap = 4;
 constexpr int kTextHeight = 14;
 } // namespace
@@ -24,6 +26,7 @@ CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
     m_timer.setInterval(1000 / kFramesPerSecond);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CVoiceScopes::Refresh);
+    connect(&source, &IVoiceScopeSource::SoundRequested, this, &CVoiceScopes::Wake);
 }
 
 QSize CVoiceScopes::sizeHint() const
@@ -63,11 +66,24 @@ void CVoiceScopes::Refresh()
     // A silent or steady picture costs nothing to keep.
     if (bChanged)
         update();
+    const bool bAwaited = m_sinceWake.isValid() && m_sinceWake.elapsed() < kWakeGraceMs;
+    if (!bAwaited && !m_source.IsSounding())
+        m_timer.stop();
+}
+
+void CVoiceScopes::Wake()
+{
+    m_sinceWake.start();
+    if (isVisible() && !m_timer.isActive())
+        m_timer.start();
 }
 
 void CVoiceScopes::showEvent(QShowEvent* pEvent)
 {
-    m_timer.start();
+    // The pictures as they are now, then followed only while something sounds.
+    Refresh();
+    if (m_source.IsSounding())
+        m_timer.start();
     QWidget::showEvent(pEvent);
 }
 

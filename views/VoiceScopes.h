@@ -4,6 +4,7 @@
 #include "playback/ScopeTrigger.h"
 #include "playback/VoiceSink.h"
 
+#include <QElapsedTimer>
 #include <QLine>
 #include <QTimer>
 #include <QWidget>
@@ -15,8 +16,9 @@
 class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
-// window at the display's pace. A muted voice's scope is dimmed and its name struck through;
-// a voice the chosen chip does not play is dimmed and named so.
+// window at the display's pace while something sounds, and resting otherwise. A muted
+// voice's scope is dimmed and its name struck through; a voice the chosen chip does not play
+// is dimmed and named so.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
 // tells the scopes the mask that results.
 class CVoiceScopes : public QWidget
@@ -33,8 +35,12 @@ public:
     // The voices that are not played (bit v for voice v), whatever the mute.
     void SetSilentMask(unsigned silentMask);
     unsigned GetSilentMask() const { return m_silentMask; }
-    // Reads the source now; repaints only when a picture changed. The timer calls it.
+    // Reads the source now; repaints only when a picture changed. The timer calls it, and
+    // stops once the source has nothing more to show.
     void Refresh();
+    // Follows the source from now on, while visible: a sound was asked for.
+    void Wake();
+    bool IsFollowing() const { return m_timer.isActive(); }
     // The voice whose scope holds x, or -1 outside them.
     int VoiceAt(int x) const;
 
@@ -61,6 +67,8 @@ private:
     unsigned m_muteMask = 0;
     unsigned m_silentMask = 0;
     QTimer m_timer;
+    // When the last sound was asked for: the source may not sound yet.
+    QElapsedTimer m_sinceWake;
     // Kept between frames, so drawing allocates nothing.
     std::vector<QLine> m_lines;
 };

@@ -127,7 +127,7 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
         pStream->Commit(nCommit * 2);
         device.Advance(nPlay);
         EXPECT_EQ(device.TakeOutput(), heard) << nPlay;
-        EXPECT_EQ(device.GetUnderflowCount(), nGaps) << nPlay;
+        EXPECT_EQ(device.GetDropouts().ring, nGaps) << nPlay;
         EXPECT_EQ(counter.m_nCount.load(), nNotified) << nPlay;
     }
 }
@@ -135,33 +135,36 @@ TEST(AudioDevice, TrackedStreamPlaysOnlyWhatWasCommittedAndCountsEachGapOnce)
 TEST(DropoutCounter, CountsFlaggedBlocksAndDrainedOutputsOncePerGapAfterTheStreamSettles)
 {
     // 1000 frames a second, 10 ms latency: 100 frames of settling. Each block: flagged by the
-    // driver, its time, when it was due, its frames, and the dropouts counted after it.
-    const std::tuple<bool, double, double, unsigned, unsigned> blocks[] = {
-        {true, 1.000, 1.000, 60, 0},   // priming: nothing is due yet
-        {false, 1.050, 1.050, 40, 0},  // still priming
-        {false, 1.060, 1.060, 10, 1},  // a latency late and due already: the server played silence
-        {false, 1.080, 1.070, 10, 1},  // the same gap goes on
-        {false, 1.085, 1.095, 10, 1},  // in time again
-        {false, 1.090, 1.090, 10, 1},  // due now, but the output still held the block before
-        {false, 1.110, 1.1104, 10, 1}, // late, but the output had not drained
-        {true, 1.112, 1.130, 10, 2},   // the driver flags one
-        {true, 1.130, 1.130, 10, 2},   // the same one, late as well
-        {false, 0.0, 0.0, 10, 2},      // a host without a clock
-        {true, 0.0, 0.0, 10, 3},
+    // driver, its time, when it was due, its frames, and the dropouts counted after it, as
+    // the device's and the late callbacks'.
+    const std::tuple<bool, double, double, unsigned, unsigned, unsigned> blocks[] = {
+        {true, 1.000, 1.000, 60, 0, 0},   // priming: nothing is due yet
+        {false, 1.050, 1.050, 40, 0, 0},  // still priming
+        {false, 1.060, 1.060, 10, 0, 1},  // a latency late and due already: the server played silence
+        {false, 1.080, 1.070, 10, 0, 1},  // the same gap goes on
+        {false, 1.085, 1.095, 10, 0, 1},  // in time again
+        {false, 1.090, 1.090, 10, 0, 1},  // due now, but the output still held the block before
+        {false, 1.110, 1.1104, 10, 0, 1}, // late, but the output had not drained
+        {true, 1.112, 1.130, 10, 1, 1},   // the driver flags one
+        {true, 1.130, 1.130, 10, 1, 1},   // the same one, late as well
+        {false, 0.0, 0.0, 10, 1, 1},      // a host without a clock
+        {true, 0.0, 0.0, 10, 2, 1},
     };
     CDropoutCounter counter;
     counter.StartStream(1000, 0.010);
-    for (const auto& [bFlagged, now, due, nFrames, nCounted] : blocks)
+    for (const auto& [bFlagged, now, due, nFrames, nDevice, nLate] : blocks)
     {
         counter.OnBlock(bFlagged, now, due, nFrames);
-        EXPECT_EQ(counter.GetCount(), nCounted) << now;
+        EXPECT_EQ(counter.GetCounts().device, nDevice) << now;
+        EXPECT_EQ(counter.GetCounts().late, nLate) << now;
     }
     counter.CountGap();
     // A new stream primes again, and forgets the gap of the old one.
     counter.StartStream(1000, 0.010);
     counter.OnBlock(false, 5.0, 5.0, 100);
     counter.OnBlock(true, 5.002, 5.010, 10);
-    EXPECT_EQ(counter.GetCount(), 5u);
+    EXPECT_EQ(counter.GetCounts().Describe(), "5 (device 4, late callback 1)");
+    EXPECT_EQ(DropoutCounts{}.Describe(), "0");
 }
 
 TEST_F(PlayThreadTest, StreamGeometryFirstRowsAtOnceAndTheOfflineRenderWrappingToTheStart)
@@ -286,6 +289,38 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
     }
 }
 
+TEST_F(PlayThreadTest, OutputRestsWhenSilentNeverDuringASongAndWakesWithTheNoteAtOnce)
+{
+    CVirtualPlayer player(std::chrono::milliseconds(50));
+    CVirtualAudioDevice& device = *player.m_pDevice;
+    const auto restsWithin = [&](int ms)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!device.IsResting() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return device.IsResting();
+    };
+    EXPECT_TRUE(restsWithin(2000)) << "an output that never played";
+
+    // The note's first sample is the first one the woken output plays.
+    Samples note(10025);
+    CToneSynth().RenderPreview(69, note.data());
+    player.m_thread.PostPreview(&m_doc, 69);
+    player.m_thread.WaitUntilHandled();
+    EXPECT_FALSE(device.IsResting());
+    device.TakeOutput();
+    device.Advance(2000);
+    EXPECT_EQ(device.TakeOutput(), Samples(note.begin(), note.begin() + 2000));
+    EXPECT_TRUE(restsWithin(3000)) << "after the note";
+
+    player.Play(m_doc);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(device.IsResting()) << "a song waiting for its output";
+    player.AdvanceRows(2);
+    player.m_thread.PostStop();
+    EXPECT_TRUE(restsWithin(2000)) << "after the song";
+}
+
 TEST_F(PlayThreadTest, ChipPlaysTheExportAtTheGamesTempoAndWrapsBeforeTheRangeEnd)
 {
     // 120 x 4 is 8 ticks a row; a pass is rows 0 to 6.
@@ -358,9 +393,9 @@ TEST_F(PlayThreadTest, AnOutputThatOutrunsTheThreadHearsSilenceThenTheSongGoesOn
     const unsigned nAhead =
         static_cast<unsigned>(m_pDevice->SnapshotStream().positions.size()) / 2 * kTick;
     m_player.Advance(nAhead + 100);
-    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+    EXPECT_EQ(m_pDevice->GetDropouts().Describe(), "1 (ring 1)");
     m_player.Advance(2 * kRow);
-    EXPECT_EQ(m_pDevice->GetUnderflowCount(), 1u);
+    EXPECT_EQ(m_pDevice->GetDropouts().Total(), 1u);
 
     const auto pass = Offline(0, 7);
     Samples expected(pass.begin(), pass.begin() + nAhead);
@@ -376,7 +411,7 @@ namespace
 class CDroppingDevice : public CVirtualAudioDevice
 {
 public:
-    unsigned GetUnderflowCount() const override { return m_nDropouts.load(); }
+    DropoutCounts GetDropouts() const override { return {0, m_nDropouts.load(), 0}; }
     bool RaiseLatency() override
     {
         ++m_nRaised;

@@ -23,7 +23,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
-#include <QtTest>
+#include <QTest>
 
 #include <deque>
 #include <functional>

@@ -13,7 +13,7 @@
 #include "views/SoundBase.h"
 
 #include <QBoxLayout>
-#include <QtTest>
+#include <QTest>
 
 #include <deque>
 #include <initializer_list>

@@ -556,6 +556,40 @@ private slots:
         }
     }
 
+    // Idle, nothing wakes the editor: the scopes follow only a sound, autosave only changes.
+    void timersRunOnlyWhileThereIsSomethingToShowOrKeep()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        CVoiceScopes* pScopes = shell.ActiveFrame()->GetScopes();
+        QVERIFY(pScopes->isVisible());
+        QVERIFY(!pScopes->IsFollowing());
+        QVERIFY(!shell.app->Recovery().IsAutosaving());
+
+        shell.app->Playback().PostPreview(pDoc, 69, 0);
+        QVERIFY(pScopes->IsFollowing());
+        QVERIFY(pThread->WaitUntilHandled());
+        pDevice->Advance(4 * 4096);
+        QTRY_VERIFY_WITH_TIMEOUT(!pScopes->IsFollowing(), 3000);
+
+        HoldTwoTones(*pDoc);
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_PLAY));
+        QVERIFY(pScopes->IsFollowing());
+        QTest::qWait(700);
+        QVERIFY2(pScopes->IsFollowing(), "a song the output has not yet played");
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
+        QTRY_VERIFY_WITH_TIMEOUT(!pScopes->IsFollowing(), 3000);
+
+        QUndoStack& undo = shell.app->Documents().GetSession(pDoc)->Undo().Stack();
+        undo.push(new QUndoCommand(QStringLiteral("change")));
+        QVERIFY(shell.app->Recovery().IsAutosaving());
+        undo.undo();
+        QVERIFY(!shell.app->Recovery().IsAutosaving());
+    }
+
     void scopesMuteAndSoloEveryWindowOfTheSoundButNeverChangeIt()
     {
         CShell shell;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -32,7 +33,8 @@ public:
 
     static constexpr unsigned kRow = 8 * 735; // 120 beats per minute, 4 tracks per beat: 8 ticks
 
-    CVirtualPlayer()
+    explicit CVirtualPlayer(
+        std::chrono::steady_clock::duration restDelay = CSoundPlayThread::kRestAfter)
         : m_thread(
               [this]
               {
@@ -42,6 +44,7 @@ public:
               })
     {
         m_thread.SetErrorReport(m_errors.Report());
+        m_thread.SetRestDelay(restDelay);
         EXPECT_TRUE(m_thread.CreateThread() && m_thread.WaitUntilHandled());
         m_pDevice->SetRecording(true);
     }
