@@ -69,6 +69,7 @@ bool CSoundPlayThread::PostThreadMessage(const PlayMessage& message)
 
 bool CSoundPlayThread::PostPlay(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
+    m_pPostedDoc.store(pDoc);
     return PostThreadMessage(PlaySound{pDoc, pSink, startRow, false});
 }
 
@@ -82,6 +83,7 @@ bool CSoundPlayThread::PostStop()
 
 bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::int32_t startRow)
 {
+    m_pPostedDoc.store(pDoc);
     return PostThreadMessage(PlaySound{pDoc, pSink, startRow, true});
 }
 
@@ -126,10 +128,13 @@ std::string CSoundPlayThread::GetDeviceDescription() const
     return m_pDeviceInfo != nullptr ? m_pDeviceInfo->Describe() : std::string();
 }
 
-void CSoundPlayThread::OnDocumentClosing(CSoundDoc* /*pDoc*/)
+void CSoundPlayThread::OnDocumentClosing(CSoundDoc* pDoc)
 {
-    // Only one document plays at a time, and a stop without playback costs nothing.
-    PostStop();
+    // Another document plays on; a play of this one still queued behind it is handled first.
+    if (pDoc == m_pPostedDoc.load())
+        PostStop();
+    else
+        WaitUntilHandled();
 }
 
 void CSoundPlayThread::OnAudioNotify() noexcept

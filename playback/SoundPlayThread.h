@@ -174,6 +174,8 @@ protected:
     // Where the slot playing now starts in m_scopes.
     std::uint64_t m_scopeHeard = 0;
     CSoundDoc* m_pDoc = nullptr;
+    // The document of the latest Play posted, on the posting thread.
+    std::atomic<const CSoundDoc*> m_pPostedDoc{nullptr};
     ISoundRowSink* m_pNotify = nullptr;
     bool m_bPlaying = false;
     unsigned m_previewBytes = 0;

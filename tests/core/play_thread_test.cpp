@@ -250,6 +250,9 @@ TEST_F(PlayThreadTest, ClosingTheDocumentStopsPlaybackBeforeItGoes)
     ASSERT_TRUE(pDoc->OnNewDocument());
     m_player.Play(*pDoc);
     m_pDevice->Advance(kRow * 3);
+    // Closing another document leaves it playing.
+    m_thread->OnDocumentClosing(&m_doc);
+    EXPECT_TRUE(m_pDevice->SnapshotStream().bPlaying);
     m_thread->OnDocumentClosing(pDoc.get());
     // Returned only after the stop was handled.
     EXPECT_FALSE(m_pDevice->SnapshotStream().bPlaying);
