@@ -221,6 +221,8 @@ void CMainFrame::RestoreGeometry()
     const QRect available = pScreen->availableGeometry();
     const QSize size = available.size() * kDefaultScreenShare;
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, available));
+    // A first start takes the whole screen; the centred size is what "restore" gives.
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 QSize CMainFrame::FitToWorkArea(QSize size) const

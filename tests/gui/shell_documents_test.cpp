@@ -130,6 +130,22 @@ private slots:
         QCOMPARE(shell.Frame()->windowHandle()->title(), QStringLiteral("Sound2 – Tarvok"));
     }
 
+    void firstStartTakesTheScreenLaterOnesTheLastSize()
+    {
+        {
+            CShell shell;
+            QVERIFY(shell.Start());
+            QVERIFY(shell.Frame()->isMaximized());
+            shell.Frame()->showNormal();
+            shell.Frame()->resize(700, 500);
+            shell.Settle();
+        }
+        CShell shell;
+        QVERIFY(shell.Start());
+        QVERIFY(!shell.Frame()->isMaximized());
+        QCOMPARE(shell.Frame()->size(), QSize(700, 500));
+    }
+
     void commandLine()
     {
         QTemporaryDir dir;
