@@ -150,7 +150,7 @@ void CNoteEditor::Remove(int channel, const NoteBar& bar, const ChannelBars& bef
 }
 
 std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length,
-                              const NoteSpec& spec, const ChannelBars& before)
+                              const NoteSpec& newNote, const ChannelBars& before)
 {
     if (!IsChannel(channel) || pos < 0 || length <= 0)
         return 0;
@@ -165,15 +165,15 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
         m_bClipped = true;
 
     SoundCell cell = Cell(spot.id, pos - spot.placedAt);
-    SetSound(cell, bNoise, spec.note);
-    cell.instrument = spec.instrument;
+    SetSound(cell, bNoise, newNote.note);
+    cell.instrument = newNote.instrument;
     if (bNoise)
-        cell.noiseType = spec.noiseType;
+        cell.noiseType = newNote.noiseType;
     else
-        cell.divisor = spec.divisor;
-    const bool bOwnAtten = spec.atten != ATTEN_EMPTY;
+        cell.divisor = newNote.divisor;
+    const bool bOwnAtten = newNote.atten != ATTEN_EMPTY;
     if (bOwnAtten)
-        cell.atten = spec.atten;
+        cell.atten = newNote.atten;
     SetCell(spot.id, pos - spot.placedAt, cell);
     // What it covers no longer starts or stops.
     for (std::int32_t p = pos + 1; p < end; ++p)
@@ -195,7 +195,7 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
         if (!IsSound(stop, bNoise))
             SetSound(stop, bNoise, bNoise ? FREQ_OFF : NOTE_OFF);
         // The notes after it keep the attenuation they had.
-        if (bOwnAtten && stop.atten == ATTEN_EMPTY && before.AttenuationAt(end) != spec.atten)
+        if (bOwnAtten && stop.atten == ATTEN_EMPTY && before.AttenuationAt(end) != newNote.atten)
             stop.atten = before.AttenuationAt(end);
         SetCell(stopId, stopRow, stop);
     }

@@ -67,7 +67,7 @@ public:
     // A note from pos lasting length rows, cutting what it covers. It ends where its pattern
     // stops playing; where no pattern plays a new one is made and placed. The rows it got
     // (0 when it cannot be written: before the song's start).
-    std::int32_t Add(int channel, std::int32_t pos, std::int32_t length, const NoteSpec& spec,
+    std::int32_t Add(int channel, std::int32_t pos, std::int32_t length, const NoteSpec& newNote,
                      const ChannelBars& before);
     // The cell starting the bar, changed: transposed or one attenuation step louder or
     // quieter. The note after it keeps the attenuation it had.

@@ -31,7 +31,7 @@ struct CopiedNote
     int channel = 0;
     std::int32_t offset = 0;
     std::int32_t length = 1;
-    NoteSpec spec;
+    NoteSpec newNote;
 };
 
 NoteSpec SpecOf(const NoteBar& bar)
@@ -246,23 +246,23 @@ void CPianoRollView::ApplyEdit(const QString& text, const NoteEdit& edit,
 void CPianoRollView::FinishDraw(const QPoint& point, Qt::KeyboardModifiers modifiers)
 {
     const auto [start, end] = DrawnSpan(point, modifiers);
-    NoteSpec spec;
+    NoteSpec newNote;
     if (m_nVoice == kNoiseChannel)
     {
         const NoteBar* pLast = Bars(kNoiseChannel).At(start);
-        spec.note = pLast != nullptr ? pLast->note : 0;
-        spec.noiseType = pLast != nullptr ? pLast->noiseType : std::uint8_t{NOISE_WHITE};
+        newNote.note = pLast != nullptr ? pLast->note : 0;
+        newNote.noiseType = pLast != nullptr ? pLast->noiseType : std::uint8_t{NOISE_WHITE};
     }
     else
     {
-        spec.note = static_cast<std::uint8_t>(YToNote(m_pressPoint.y()));
+        newNote.note = static_cast<std::uint8_t>(YToNote(m_pressPoint.y()));
     }
     CNoteEditor editor(*GetDocument(), GetDocument()->GetStepSize());
-    const std::int32_t got = editor.Add(m_nVoice, start, end - start, spec, Bars(m_nVoice));
+    const std::int32_t got = editor.Add(m_nVoice, start, end - start, newNote, Bars(m_nVoice));
     if (got <= 0)
         return;
     m_nNoteLength = got;
-    ApplyEdit(tr("Draw Note"), editor.Finish(), std::make_pair(m_nVoice, int(spec.note)));
+    ApplyEdit(tr("Draw Note"), editor.Finish(), std::make_pair(m_nVoice, int(newNote.note)));
     m_selection = {{m_nVoice, start}};
 }
 
@@ -288,17 +288,17 @@ void CPianoRollView::FinishMove(const QPoint& point)
     std::optional<std::pair<int, int>> sound;
     for (const auto& [channel, bar] : moved)
     {
-        NoteSpec spec = SpecOf(bar);
+        NoteSpec newNote = SpecOf(bar);
         if (channel != kNoiseChannel)
         {
             const int note = std::clamp(int(bar.note) + dNotes, 0, kMaxNote);
-            spec.divisor = dNotes == 0 ? bar.divisor : kNoDivisor;
-            spec.note = static_cast<std::uint8_t>(note);
+            newNote.divisor = dNotes == 0 ? bar.divisor : kNoDivisor;
+            newNote.note = static_cast<std::uint8_t>(note);
             if (!sound)
                 sound = std::make_pair(channel, note);
         }
         const std::int32_t start = std::max(bar.start + dRows, 0);
-        if (editor.Add(channel, start, bar.Length(), spec, Bars(channel)) > 0)
+        if (editor.Add(channel, start, bar.Length(), newNote, Bars(channel)) > 0)
             selection.insert({channel, start});
     }
     ApplyEdit(tr("Move Notes"), editor.Finish(), sound);
@@ -423,7 +423,8 @@ void CPianoRollView::OnEditPaste()
         if (start > INT32_MAX)
             continue;
         const auto pos = static_cast<std::int32_t>(start);
-        if (editor.Add(copied.channel, pos, copied.length, copied.spec, Bars(copied.channel)) > 0)
+        if (editor.Add(copied.channel, pos, copied.length, copied.newNote, Bars(copied.channel)) >
+            0)
             selection.insert({copied.channel, pos});
     }
     ApplyEdit(tr("Paste Notes"), editor.Finish());
@@ -467,10 +468,10 @@ void CPianoRollView::ToggleNoteAtCursor()
         ApplyEdit(tr("Delete Notes"), editor.Finish());
         return;
     }
-    NoteSpec spec;
-    spec.note = static_cast<std::uint8_t>(bNoise ? 0 : m_nCursorNote);
-    spec.noiseType = NOISE_WHITE;
-    if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, spec, bars) <= 0)
+    NoteSpec newNote;
+    newNote.note = static_cast<std::uint8_t>(bNoise ? 0 : m_nCursorNote);
+    newNote.noiseType = NOISE_WHITE;
+    if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, newNote, bars) <= 0)
         return;
     const NoteEdit edit = editor.Finish();
     ApplyEdit(tr("Draw Note"), edit, std::make_pair(m_nVoice, m_nCursorNote));
