@@ -2,6 +2,7 @@
 #include "sound/MidiVoices.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <tuple>
 
@@ -91,16 +92,31 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     if (!std::is_sorted(byStart.begin(), byStart.end(), earlier))
         std::sort(byStart.begin(), byStart.end(), earlier);
 
+    // Every note sounding in the file, voiced or waiting for a voice to come back to.
     std::vector<Sounding> sounding;
-    auto finish = [&](const Sounding& s, std::int64_t end) {
-        result.stretches.push_back({s.note, s.voice, s.start, end});
+    std::vector<bool> cut(notes.size(), false);
+    auto finish = [&](Sounding& s, std::int64_t end)
+    {
+        if (s.voice >= 0 && end > s.start)
+            result.stretches.push_back({s.note, s.voice, s.start, end});
+        s.voice = -1;
+    };
+    auto nextEnd = [&]
+    {
+        std::int64_t end = std::numeric_limits<std::int64_t>::max();
+        for (const Sounding& s : sounding)
+            end = std::min(end, notes[s.note].end);
+        return end;
     };
 
-    for (std::size_t i = 0; i < byStart.size();)
+    for (std::size_t i = 0; i < byStart.size() || !sounding.empty();)
     {
-        const std::int64_t tick = notes[byStart[i]].start;
+        // The next tick where the sounding notes change: a start or an end.
+        const std::int64_t tick = std::min(
+            i < byStart.size() ? notes[byStart[i]].start : std::numeric_limits<std::int64_t>::max(),
+            nextEnd());
         std::erase_if(sounding,
-                      [&](const Sounding& s)
+                      [&](Sounding& s)
                       {
                           if (notes[s.note].end > tick)
                               return false;
@@ -109,41 +125,37 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                       });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
             sounding.push_back({byStart[i], -1, tick});
-
-        if (sounding.size() > voices.size())
-        {
-            std::vector<std::size_t> candidates;
-            for (const Sounding& s : sounding)
-                candidates.push_back(s.note);
-            const std::vector<std::size_t> kept = Survivors(notes, candidates, voices.size());
-            std::erase_if(sounding,
-                          [&](const Sounding& s)
-                          {
-                              if (std::find(kept.begin(), kept.end(), s.note) != kept.end())
-                                  return false;
-                              ++result.cutNotes;
-                              if (s.voice >= 0)
-                                  finish(s, tick);
-                              return true;
-                          });
-        }
         if (sounding.empty())
             continue;
+
+        std::vector<std::size_t> candidates;
+        for (const Sounding& s : sounding)
+            candidates.push_back(s.note);
+        const std::vector<std::size_t> kept =
+            Survivors(notes, candidates, std::min(voices.size(), candidates.size()));
+        for (Sounding& s : sounding)
+            if (std::find(kept.begin(), kept.end(), s.note) == kept.end())
+            {
+                cut[s.note] = true;
+                finish(s, tick);
+            }
 
         const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
                                                     [&](const Sounding& a, const Sounding& b)
                                                     { return HigherFirst{&notes}(a.note, b.note); })
                                        ->note;
-        // The melody chooses first, then the new notes from the highest down.
+        // The melody chooses first, then the notes that join, from the highest down.
         std::sort(sounding.begin(), sounding.end(),
                   [&](const Sounding& a, const Sounding& b)
                   { return HigherFirst{&notes}(a.note, b.note); });
         for (Sounding& s : sounding)
-            if (s.voice < 0)
+            if (s.voice < 0 && std::find(kept.begin(), kept.end(), s.note) != kept.end())
+            {
                 s.voice = FreeVoice(voices, sounding, s.note == melody);
+                s.start = tick;
+            }
     }
-    for (const Sounding& s : sounding)
-        finish(s, notes[s.note].end);
+    result.cutNotes = static_cast<int>(std::count(cut.begin(), cut.end(), true));
     return result;
 }
 
