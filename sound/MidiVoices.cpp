@@ -109,12 +109,14 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
         return end;
     };
 
-    for (std::size_t i = 0; i < byStart.size() || !sounding.empty();)
+    // While some note waits for a voice, its ends matter too: one may let a note back in.
+    bool bCrowded = false;
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
-        // The next tick where the sounding notes change: a start or an end.
-        const std::int64_t tick = std::min(
-            i < byStart.size() ? notes[byStart[i]].start : std::numeric_limits<std::int64_t>::max(),
-            nextEnd());
+        const std::int64_t nextStart =
+            i < byStart.size() ? notes[byStart[i]].start : std::numeric_limits<std::int64_t>::max();
+        const std::int64_t tick = bCrowded ? std::min(nextStart, nextEnd()) : nextStart;
         std::erase_if(sounding,
                       [&](Sounding& s)
                       {
@@ -125,20 +127,24 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                       });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
             sounding.push_back({byStart[i], -1, tick});
-        if (sounding.empty())
-            continue;
+        bCrowded = sounding.size() > voices.size();
 
-        std::vector<std::size_t> candidates;
+        kept.clear();
         for (const Sounding& s : sounding)
-            candidates.push_back(s.note);
-        const std::vector<std::size_t> kept =
-            Survivors(notes, candidates, std::min(voices.size(), candidates.size()));
+            kept.push_back(s.note);
+        if (bCrowded)
+            kept = Survivors(notes, kept, voices.size());
+        auto isKept = [&](const Sounding& s)
+        { return std::find(kept.begin(), kept.end(), s.note) != kept.end(); };
         for (Sounding& s : sounding)
-            if (std::find(kept.begin(), kept.end(), s.note) == kept.end())
+            if (!isKept(s))
             {
                 cut[s.note] = true;
                 finish(s, tick);
             }
+        if (std::none_of(sounding.begin(), sounding.end(),
+                         [&](const Sounding& s) { return s.voice < 0 && isKept(s); }))
+            continue;
 
         const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
                                                     [&](const Sounding& a, const Sounding& b)
@@ -149,12 +155,14 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                   [&](const Sounding& a, const Sounding& b)
                   { return HigherFirst{&notes}(a.note, b.note); });
         for (Sounding& s : sounding)
-            if (s.voice < 0 && std::find(kept.begin(), kept.end(), s.note) != kept.end())
+            if (s.voice < 0 && isKept(s))
             {
                 s.voice = FreeVoice(voices, sounding, s.note == melody);
                 s.start = tick;
             }
     }
+    for (Sounding& s : sounding)
+        finish(s, notes[s.note].end);
     result.cutNotes = static_cast<int>(std::count(cut.begin(), cut.end(), true));
     return result;
 }
