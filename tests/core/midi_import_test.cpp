@@ -126,7 +126,8 @@ TEST(MidiImport, SongsBecomeTheirRecordsAndTheEnginePlaysThem)
          MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
          {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
          1},
-        // Notes without a note-off last until the file's last event.
+        // The highest on voice 0, the lowest and the next highest play; a note without a
+        // note-off lasts until the file's last event.
         {"a note left out comes back as a new record when it is among the three again",
          CMidiTrack().On(0, 0, 64).Chord(0, 0, {72, 67, 48}, q).End(q),
          {},
@@ -325,22 +326,7 @@ TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
     EXPECT_NEAR(second, 111860.0 / Divisor(69, 8191.0 / 8192.0 * 2.0), 2.0);
 }
 
-// --- voices ---
-
-TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
-{
-    CMidiTrack track;
-    track.On(0, 0, 60).On(0, 1, 64).On(0, 0, 67).On(0, 1, 72);
-    track.Off(kQuarter, 0, 60).Off(0, 1, 64).Off(0, 0, 67).Off(0, 1, 72).End();
-    MidiImportCounts counts;
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
-    EXPECT_EQ(counts.cutNotes, 1);
-    ASSERT_EQ(song.channels[0].size(), 1u);
-    EXPECT_EQ(song.channels[0][0].setting, AgiDivisorOfNote(72));
-    std::vector<int> others{song.channels[1].at(0).setting, song.channels[2].at(0).setting};
-    std::sort(others.begin(), others.end());
-    EXPECT_EQ(others, (std::vector<int>{AgiDivisorOfNote(67), AgiDivisorOfNote(60)}));
-}
+// --- length ---
 
 TEST(MidiImportTime, TheSongLastsUntilTheLastNoteOffAndMergedHitsAreCounted)
 {
