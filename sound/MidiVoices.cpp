@@ -104,8 +104,10 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     auto nextEnd = [&]
     {
         std::int64_t end = std::numeric_limits<std::int64_t>::max();
+        // A waiting note's end changes nothing: only a voiced one frees a voice.
         for (const Sounding& s : sounding)
-            end = std::min(end, notes[s.note].end);
+            if (s.voice >= 0)
+                end = std::min(end, notes[s.note].end);
         return end;
     };
 
