@@ -114,6 +114,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     // While some note waits for a voice, its ends matter too: one may let a note back in.
     bool bCrowded = false;
     std::vector<std::size_t> kept;
+    std::vector<Sounding*> joining;
     for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
         const std::int64_t nextStart =
@@ -144,8 +145,11 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                 cut[s.note] = true;
                 finish(s, tick);
             }
-        if (std::none_of(sounding.begin(), sounding.end(),
-                         [&](const Sounding& s) { return s.voice < 0 && isKept(s); }))
+        joining.clear();
+        for (Sounding& s : sounding)
+            if (s.voice < 0 && isKept(s))
+                joining.push_back(&s);
+        if (joining.empty())
             continue;
 
         const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
@@ -153,15 +157,14 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                                     { return HigherFirst{&notes}(a.note, b.note); })
                                        ->note;
         // The melody chooses first, then the notes that join, from the highest down.
-        std::sort(sounding.begin(), sounding.end(),
-                  [&](const Sounding& a, const Sounding& b)
-                  { return HigherFirst{&notes}(a.note, b.note); });
-        for (Sounding& s : sounding)
-            if (s.voice < 0 && isKept(s))
-            {
-                s.voice = FreeVoice(voices, sounding, s.note == melody);
-                s.start = tick;
-            }
+        std::sort(joining.begin(), joining.end(),
+                  [&](const Sounding* pA, const Sounding* pB)
+                  { return HigherFirst{&notes}(pA->note, pB->note); });
+        for (Sounding* pJoining : joining)
+        {
+            pJoining->voice = FreeVoice(voices, sounding, pJoining->note == melody);
+            pJoining->start = tick;
+        }
     }
     for (Sounding& s : sounding)
         finish(s, notes[s.note].end);
