@@ -104,9 +104,10 @@ void CMidiImportDialog::ShowCounts()
 {
     const MidiImportCounts counts = m_count(Options());
     QString text = tr("Cut for polyphony: %1 notes. Raised into range: %2 notes. "
-                      "As an AGI resource: %3 bytes.")
+                      "Drum hits merged into others: %3. As an AGI resource: %4 bytes.")
                        .arg(counts.cutNotes)
                        .arg(counts.raisedNotes)
+                       .arg(counts.mergedDrumHits)
                        .arg(counts.agiBytes);
     if (counts.tooLongForAgi)
         text += tr("\nLonger than one AGI resource holds: the AGI export will refuse it; the "

@@ -25,6 +25,10 @@ std::vector<std::string> MidiImportReport(const MidiImportCounts& counts)
         lines.push_back(Notes(counts.cutNotes) + " cut for polyphony");
     if (counts.raisedNotes > 0)
         lines.push_back(Notes(counts.raisedNotes) + " raised by octaves into range");
+    if (counts.mergedDrumHits > 0)
+        lines.push_back(std::to_string(counts.mergedDrumHits) +
+                        (counts.mergedDrumHits == 1 ? " drum hit" : " drum hits") +
+                        " merged into others");
     if (counts.tooLongForAgi)
         lines.push_back(TooLongLine(counts.agiBytes));
     return lines;

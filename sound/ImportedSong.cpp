@@ -112,7 +112,8 @@ std::vector<RowCell> ChannelCells(const std::vector<SongRecord>& records, int ch
     for (std::size_t i = 0; i < records.size(); ++i)
     {
         const SongRecord& record = records[i];
-        put(record.start / rowTicks, channel == kNoiseChannel ? NoiseCell(record) : ToneCell(record));
+        put(record.start / rowTicks,
+            channel == kNoiseChannel ? NoiseCell(record) : ToneCell(record));
         const bool bFollowed = i + 1 < records.size() && records[i + 1].start == record.End();
         if (!bFollowed)
             put(record.End() / rowTicks, OffCell(channel));
@@ -128,26 +129,29 @@ std::string PatternName(const CSoundDoc& doc, int channel)
 }
 
 // Patterns on every step up to the song's end, so that the export never meets a pattern's
-// end (which would split a sound or a silence); the silent steps share one empty pattern.
+// end (which would split a sound or a silence); the silent steps share one empty pattern. The
+// last pattern ends on the song's end, so the document's whole song is the song itself; an off
+// there is left out, as the song's end silences every channel.
 void FillChannel(CSoundDoc& doc, int channel, const std::vector<RowCell>& cells,
                  std::int64_t endRow)
 {
     CSoundPattern* pSilent = nullptr;
     auto it = cells.begin();
-    for (std::int64_t first = 0; first <= endRow; first += kPatternRows)
+    for (std::int64_t first = 0; first < endRow; first += kPatternRows)
     {
-        const std::int64_t last = first + kPatternRows;
+        const std::int64_t last = std::min(first + kPatternRows, endRow);
+        const auto rows = static_cast<std::int32_t>(last - first);
         CSoundPattern* pPattern = nullptr;
-        if (it == cells.end() || it->row >= last)
+        if ((it == cells.end() || it->row >= last) && rows == kPatternRows)
         {
             if (pSilent == nullptr)
-                pSilent = doc.CreatePattern(channel, kPatternRows,
-                                            PatternName(doc, channel).c_str());
+                pSilent =
+                    doc.CreatePattern(channel, kPatternRows, PatternName(doc, channel).c_str());
             pPattern = pSilent;
         }
         else
         {
-            pPattern = doc.CreatePattern(channel, kPatternRows, PatternName(doc, channel).c_str());
+            pPattern = doc.CreatePattern(channel, rows, PatternName(doc, channel).c_str());
             for (; it != cells.end() && it->row < last; ++it)
                 pPattern->SetCell(static_cast<std::int32_t>(it->row - first), it->cell);
         }

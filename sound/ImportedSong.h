@@ -43,6 +43,7 @@ std::int64_t ImportedRowTicks(const ImportedSong& song);
 std::size_t ImportedAgiBytes(const ImportedSong& song);
 
 // Replaces the document's contents with the song: rows of ImportedRowTicks ticks, patterns
-// placed one after another on each channel that sounds, the play range the whole song.
+// placed one after another on each channel that sounds, the last ending on the song's end,
+// and the play range the whole song.
 // The song must not be longer than kMaxImportedTicks.
 void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc);

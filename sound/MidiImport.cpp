@@ -98,18 +98,39 @@ void ApplyBend(ChannelControls& controls, const MidiEvent& event)
     controls.Set(event.tick, point);
 }
 
+constexpr int kSustainPedal = 64;
+
 SongNotes ExtractNotes(const MidiSong& song)
 {
     SongNotes result;
     std::array<std::array<std::int64_t, 128>, kMidiChannels> sounding;
     for (auto& keys : sounding)
         keys.fill(-1);
+    // Keys released while the channel's pedal is down: they sound until it comes up.
+    std::array<std::array<bool, 128>, kMidiChannels> held{};
+    std::array<bool, kMidiChannels> pedalDown{};
     auto end = [&](int channel, int key, std::int64_t tick)
     {
         std::int64_t& index = sounding[channel][key];
         if (index >= 0)
             result.notes[static_cast<std::size_t>(index)].end = tick;
         index = -1;
+        held[channel][key] = false;
+    };
+    auto release = [&](int channel, int key, std::int64_t tick)
+    {
+        if (pedalDown[channel] && sounding[channel][key] >= 0)
+            held[channel][key] = true;
+        else
+            end(channel, key, tick);
+    };
+    auto setPedal = [&](int channel, bool bDown, std::int64_t tick)
+    {
+        pedalDown[channel] = bDown;
+        if (!bDown)
+            for (int key = 0; key < 128; ++key)
+                if (held[channel][key])
+                    end(channel, key, tick);
     };
 
     for (std::size_t i = 0; i < song.events.size(); ++i)
@@ -118,14 +139,18 @@ SongNotes ExtractNotes(const MidiSong& song)
         const int channel = event.Channel();
         ChannelControls& controls = result.controls[channel];
         const bool bOn = event.Kind() == 0x90 && event.data2 > 0;
-        if (bOn || event.Kind() == 0x80 || event.Kind() == 0x90)
-            end(channel, event.data1, event.tick);
+        if (bOn)
+            end(channel, event.data1, event.tick); // struck again
+        else if (event.Kind() == 0x80 || event.Kind() == 0x90)
+            release(channel, event.data1, event.tick);
         if (bOn)
         {
             sounding[channel][event.data1] = static_cast<std::int64_t>(result.notes.size());
             result.notes.push_back({channel, event.data1, event.data1, event.data2, event.tick,
                                     song.lastTick, static_cast<std::uint32_t>(i)});
         }
+        else if (event.Kind() == 0xB0 && event.data1 == kSustainPedal)
+            setPedal(channel, event.data2 >= 64, event.tick);
         else if (event.Kind() == 0xB0)
             ApplyController(controls, event);
         else if (event.Kind() == 0xE0)
@@ -188,8 +213,10 @@ std::uint16_t DrumRate(int key)
     return key >= 37 && key <= 40 ? 1 : 0;
 }
 
-// The noise channel plays, at each tick, the latest hit that still lasts.
-std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits)
+// The noise channel plays, at each tick, the latest hit that still lasts; a hit that never
+// does is merged into the others.
+std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits,
+                                    int& mergedHits)
 {
     // By start, then place in the file: the order the notes were read in, which the hits keep.
     auto earlier = [&](std::size_t a, std::size_t b)
@@ -206,6 +233,8 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
     std::vector<SongRecord> records;
     std::vector<std::size_t> lasting;
     std::size_t lastOwner = 0;
+    std::vector<bool> heard(notes.notes.size(), false);
+    std::size_t heardHits = 0;
     for (std::size_t i = 0; i < hits.size(); ++i)
     {
         lasting.push_back(hits[i]);
@@ -232,10 +261,14 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
                 ++records.back().ticks;
             else
                 records.push_back(record);
+            if (!heard[*owner])
+                ++heardHits;
+            heard[*owner] = true;
             lastOwner = *owner;
         }
         std::erase_if(lasting, [&](std::size_t hit) { return hitEnd(hit) <= next; });
     }
+    mergedHits = static_cast<int>(hits.size() - heardHits);
     return records;
 }
 } // namespace
@@ -318,15 +351,15 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
     place(AllocateVoices(notes.notes, automatic, freeVoices));
     for (int voice = 0; voice < 3; ++voice)
         place(PlayHighest(notes.notes, mapped[voice], voice));
-    result.channels[kNoiseChannel] = DrumRecords(notes, drums);
+    result.channels[kNoiseChannel] = DrumRecords(notes, drums, counts.mergedDrumHits);
 
     for (auto& records : result.channels)
-    {
         std::sort(records.begin(), records.end(),
                   [](const SongRecord& a, const SongRecord& b) { return a.start < b.start; });
-        if (!records.empty())
-            result.lengthTicks = std::max(result.lengthTicks, records.back().End());
-    }
+    // The song lasts until the file's last note-off, heard or not, so that a game waiting for
+    // the music to end waits as long as the file.
+    for (const MidiNote& note : notes.notes)
+        result.lengthTicks = std::max(result.lengthTicks, note.end);
     counts.agiBytes = ImportedAgiBytes(result);
     counts.tooLongForAgi = counts.agiBytes > kMaxAgiResourceBytes;
     return result;

@@ -41,8 +41,9 @@ struct MidiImportOptions
 // What the voices cannot hold.
 struct MidiImportCounts
 {
-    int cutNotes = 0;    // notes cut for polyphony
-    int raisedNotes = 0; // notes raised by octaves into the voices' range
+    int cutNotes = 0;       // notes cut for polyphony
+    int raisedNotes = 0;    // notes raised by octaves into the voices' range
+    int mergedDrumHits = 0; // drum hits never heard on their own, under a later or longer one
     std::size_t agiBytes = 0;
     bool tooLongForAgi = false; // the AGI export will refuse the song
 };

@@ -2,6 +2,7 @@
 #include "sound/MidiVoices.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <tuple>
 
@@ -91,16 +92,36 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     if (!std::is_sorted(byStart.begin(), byStart.end(), earlier))
         std::sort(byStart.begin(), byStart.end(), earlier);
 
+    // Every note sounding in the file, voiced or waiting for a voice to come back to.
     std::vector<Sounding> sounding;
-    auto finish = [&](const Sounding& s, std::int64_t end) {
-        result.stretches.push_back({s.note, s.voice, s.start, end});
+    std::vector<bool> cut(notes.size(), false);
+    auto finish = [&](Sounding& s, std::int64_t end)
+    {
+        if (s.voice >= 0 && end > s.start)
+            result.stretches.push_back({s.note, s.voice, s.start, end});
+        s.voice = -1;
+    };
+    auto nextEnd = [&]
+    {
+        std::int64_t end = std::numeric_limits<std::int64_t>::max();
+        // A waiting note's end changes nothing: only a voiced one frees a voice.
+        for (const Sounding& s : sounding)
+            if (s.voice >= 0)
+                end = std::min(end, notes[s.note].end);
+        return end;
     };
 
-    for (std::size_t i = 0; i < byStart.size();)
+    // While some note waits for a voice, its ends matter too: one may let a note back in.
+    bool bCrowded = false;
+    std::vector<std::size_t> kept;
+    std::vector<Sounding*> joining;
+    for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
-        const std::int64_t tick = notes[byStart[i]].start;
+        const std::int64_t nextStart =
+            i < byStart.size() ? notes[byStart[i]].start : std::numeric_limits<std::int64_t>::max();
+        const std::int64_t tick = bCrowded ? std::min(nextStart, nextEnd()) : nextStart;
         std::erase_if(sounding,
-                      [&](const Sounding& s)
+                      [&](Sounding& s)
                       {
                           if (notes[s.note].end > tick)
                               return false;
@@ -109,41 +130,45 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                       });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
             sounding.push_back({byStart[i], -1, tick});
+        bCrowded = sounding.size() > voices.size();
 
-        if (sounding.size() > voices.size())
-        {
-            std::vector<std::size_t> candidates;
-            for (const Sounding& s : sounding)
-                candidates.push_back(s.note);
-            const std::vector<std::size_t> kept = Survivors(notes, candidates, voices.size());
-            std::erase_if(sounding,
-                          [&](const Sounding& s)
-                          {
-                              if (std::find(kept.begin(), kept.end(), s.note) != kept.end())
-                                  return false;
-                              ++result.cutNotes;
-                              if (s.voice >= 0)
-                                  finish(s, tick);
-                              return true;
-                          });
-        }
-        if (sounding.empty())
+        kept.clear();
+        for (const Sounding& s : sounding)
+            kept.push_back(s.note);
+        if (bCrowded)
+            kept = Survivors(notes, kept, voices.size());
+        auto isKept = [&](const Sounding& s)
+        { return std::find(kept.begin(), kept.end(), s.note) != kept.end(); };
+        for (Sounding& s : sounding)
+            if (!isKept(s))
+            {
+                cut[s.note] = true;
+                finish(s, tick);
+            }
+        joining.clear();
+        for (Sounding& s : sounding)
+            if (s.voice < 0 && isKept(s))
+                joining.push_back(&s);
+        if (joining.empty())
             continue;
 
         const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
                                                     [&](const Sounding& a, const Sounding& b)
                                                     { return HigherFirst{&notes}(a.note, b.note); })
                                        ->note;
-        // The melody chooses first, then the new notes from the highest down.
-        std::sort(sounding.begin(), sounding.end(),
-                  [&](const Sounding& a, const Sounding& b)
-                  { return HigherFirst{&notes}(a.note, b.note); });
-        for (Sounding& s : sounding)
-            if (s.voice < 0)
-                s.voice = FreeVoice(voices, sounding, s.note == melody);
+        // The melody chooses first, then the notes that join, from the highest down.
+        std::sort(joining.begin(), joining.end(),
+                  [&](const Sounding* pA, const Sounding* pB)
+                  { return HigherFirst{&notes}(pA->note, pB->note); });
+        for (Sounding* pJoining : joining)
+        {
+            pJoining->voice = FreeVoice(voices, sounding, pJoining->note == melody);
+            pJoining->start = tick;
+        }
     }
-    for (const Sounding& s : sounding)
+    for (Sounding& s : sounding)
         finish(s, notes[s.note].end);
+    result.cutNotes = static_cast<int>(std::count(cut.begin(), cut.end(), true));
     return result;
 }
 

@@ -33,10 +33,10 @@ struct VoiceAllocation
     int cutNotes = 0; // notes that lost some or all of their span
 };
 
-// Shares the given voices among the given notes. Where more notes would sound than there are
-// voices, the highest, the lowest, then the next highest keep sounding and the others are cut
-// at that tick for good; each note keeps one voice, and the highest note at its start takes
-// voice 0 when it is free.
+// Shares the given voices among the given notes. Wherever the sounding notes change, the
+// highest, the lowest, then the next highest of those sounding play; a note left out comes
+// back, in a new stretch, when it is among them again. A note keeps its voice while it plays,
+// and the highest note takes voice 0 when it is free.
 VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                const std::vector<std::size_t>& which,
                                const std::vector<int>& voices);

@@ -42,6 +42,7 @@ ImportedSong ImportAndCheckEngine(const Bytes& file, const MidiImportOptions& op
     EXPECT_EQ(build.Value().size(), result.agiBytes);
     EXPECT_EQ(result.cutNotes, counts.cutNotes);
     EXPECT_EQ(result.raisedNotes, counts.raisedNotes);
+    EXPECT_EQ(doc.GetPlayRange(), doc.GetWholeSong());
     EXPECT_EQ(doc.GetPlayRange().end * AgiTicksPerRow(doc.GetProperties().tracksPerBeat,
                                                       doc.GetProperties().beatsPerMinute),
               song.lengthTicks);
@@ -125,6 +126,33 @@ TEST(MidiImport, SongsBecomeTheirRecordsAndTheEnginePlaysThem)
          MidiImportOptions::Mapped({0, 2, 0}, kDefaultDrumChannel),
          {Records{}, Records{R(0, 30, 427), R(30, 30, d(67)), R(60, 30, 427)}},
          1},
+        // The highest on voice 0, the lowest and the next highest play; a note without a
+        // note-off lasts until the file's last event.
+        {"a note left out comes back as a new record when it is among the three again",
+         CMidiTrack().On(0, 0, 64).Chord(0, 0, {72, 67, 48}, q).End(q),
+         {},
+         {Records{R(0, 30, d(72)), R(30, 30, d(64))}, Records{R(0, 30, d(67))},
+          Records{R(0, 30, d(48))}},
+         1},
+        // The later of two equal lows gives way to a new high note while three others sound.
+        {"ties go to the earlier start",
+         CMidiTrack().On(0, 0, 50).On(10, 1, 50).On(0, 0, 60).On(q, 0, 70).End(q),
+         {},
+         {Records{R(0, 61, d(50))}, Records{R(1, 60, d(60))},
+          Records{R(1, 30, d(50)), R(31, 30, d(70))}},
+         1},
+        {"the pedal holds released keys of its channel only, until it is up or struck again",
+         CMidiTrack()
+             .Control(0, 0, 64, 64)
+             .On(0, 0, 60)
+             .Note(0, 1, 72, q)
+             .Off(0, 0, 60)
+             .Note(q, 0, 60, q)
+             .Control(q, 0, 64, 63)
+             .End(),
+         {},
+         {Records{R(0, 30, d(72)), R(60, 60, 427)}, Records{R(0, 60, 427)}},
+         0},
         // Kick: rate 2 for at most 6 ticks; snare: rate 1; hi-hat at rate 0 is cut short by the
         // cymbal one tick later, which lasts until its note-off, and the hi-hat comes back.
         {"drum keys, rates, lengths and the latest hit",
@@ -298,44 +326,32 @@ TEST(MidiImportPitch, BendInsideANoteStartsANewRecordThatSoundsAtTheBentPitch)
     EXPECT_NEAR(second, 111860.0 / Divisor(69, 8191.0 / 8192.0 * 2.0), 2.0);
 }
 
-// --- voices ---
+// --- length ---
 
-TEST(MidiImportVoices, FourNotesKeepHighestSecondAndLowestWithTheMelodyOnVoice0)
+TEST(MidiImportTime, TheSongLastsUntilTheLastNoteOffAndMergedHitsAreCounted)
 {
-    CMidiTrack track;
-    track.On(0, 0, 60).On(0, 1, 64).On(0, 0, 67).On(0, 1, 72);
-    track.Off(kQuarter, 0, 60).Off(0, 1, 64).Off(0, 0, 67).Off(0, 1, 72).End();
-    MidiImportCounts counts;
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
-    EXPECT_EQ(counts.cutNotes, 1);
-    ASSERT_EQ(song.channels[0].size(), 1u);
-    EXPECT_EQ(song.channels[0][0].setting, AgiDivisorOfNote(72));
-    std::vector<int> others{song.channels[1].at(0).setting, song.channels[2].at(0).setting};
-    std::sort(others.begin(), others.end());
-    EXPECT_EQ(others, (std::vector<int>{AgiDivisorOfNote(67), AgiDivisorOfNote(60)}));
-}
-
-TEST(MidiImportVoices, ANoteCutForANewOneStaysCutAndTiesGoToTheEarlierStart)
-{
-    // Two equal lows (the second a tick later) and a middle note sound; a higher note comes
-    // in: the later low gives way for good, although it is the lowest as much as the first.
-    CMidiTrack track;
-    track.On(0, 0, 50).On(10, 1, 50).On(0, 0, 60).On(kQuarter, 0, 70);
-    track.Off(kQuarter, 0, 50).Off(0, 1, 50).Off(0, 0, 60).Off(0, 0, 70).End();
-    MidiImportCounts counts;
-    const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
-    EXPECT_EQ(counts.cutNotes, 1);
-    std::vector<SongRecord> lows;
-    for (int v = 0; v < 3; ++v)
-        for (const SongRecord& r : song.channels[v])
-            if (r.setting == AgiDivisorOfNote(50))
-                lows.push_back(r);
-    std::sort(lows.begin(), lows.end(),
-              [](const SongRecord& a, const SongRecord& b) { return a.start < b.start; });
-    ASSERT_EQ(lows.size(), 2u);
-    EXPECT_EQ(lows[0].End(), 61);
-    EXPECT_EQ(lows[1].start, 1);
-    EXPECT_EQ(lows[1].End(), 31);
+    const int q = kQuarter;
+    // Name, track, the song's length, drum hits merged. 2.3 s is 4.6 quarters at 120 BPM.
+    const std::tuple<const char*, CMidiTrack, int, int> cases[] = {
+        {"a trailing drum note", CMidiTrack().Note(0, 0, 60, q).Note(0, kDrums, 36, 2 * q).End(),
+         90, 0},
+        {"two hits on one tick", CMidiTrack().Chord(0, kDrums, {36, 38}, q).End(), 30, 1},
+        {"a closing chord the pedal holds for 2.3 s",
+         CMidiTrack()
+             .Control(0, 0, 64, 64)
+             .Chord(q, 0, {48, 55, 60, 64}, q)
+             .Control(1728, 0, 64, 0)
+             .End(),
+         168, 0},
+    };
+    for (const auto& [name, track, length, merged] : cases)
+    {
+        SCOPED_TRACE(name);
+        MidiImportCounts counts;
+        const ImportedSong song = ImportAndCheckEngine(MidiFile({track}), {}, &counts);
+        EXPECT_EQ(song.lengthTicks, length);
+        EXPECT_EQ(counts.mergedDrumHits, merged);
+    }
 }
 
 // --- limits ---
