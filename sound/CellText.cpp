@@ -8,18 +8,6 @@
 
 namespace
 {
-// Compared in place: these run for every row of a file, where the operator would call
-// strlen and memcmp.
-bool IsText(std::string_view text, std::string_view literal)
-{
-    if (text.size() != literal.size())
-        return false;
-    for (std::size_t i = 0; i < literal.size(); ++i)
-        if (text[i] != literal[i])
-            return false;
-    return true;
-}
-
 std::uint8_t NoteOfText(std::string_view text)
 {
     if (IsText(text, "off"))

@@ -10,6 +10,18 @@
 // writer, its direct reader and the element tree's reader all go through these, so a row
 // reads the same whichever way the file was taken in.
 
+// Compared in place: the readers compare short literals for every row of a file, where the
+// operator would call strlen and memcmp.
+inline bool IsText(std::string_view text, std::string_view literal)
+{
+    if (text.size() != literal.size())
+        return false;
+    for (std::size_t i = 0; i < literal.size(); ++i)
+        if (text[i] != literal[i])
+            return false;
+    return true;
+}
+
 // The row attributes that carry the cell, in the order they are written.
 enum class CellField
 {

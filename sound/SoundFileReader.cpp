@@ -18,17 +18,6 @@
 
 namespace
 {
-// Compared in place for the short literals it meets, where the operator calls memcmp.
-bool Equals(std::string_view text, std::string_view literal)
-{
-    if (text.size() != literal.size())
-        return false;
-    for (std::size_t i = 0; i < literal.size(); ++i)
-        if (text[i] != literal[i])
-            return false;
-    return true;
-}
-
 // One line of the writer's layout: "<name a="v" b="w">", "<name ... />" or "</name>", its
 // names in lower-case letters and its values free of quotes, brackets and control
 // characters. The element tree's reader reads such a line into the same names and values
@@ -75,7 +64,7 @@ struct Line
     bool Find(std::string_view attribute, std::string_view& value) const
     {
         for (std::size_t i = 0; i < count; ++i)
-            if (Equals(names[i], attribute))
+            if (IsText(names[i], attribute))
             {
                 value = values[i];
                 return true;
@@ -224,7 +213,7 @@ private:
     {
         const std::string_view text = Name();
         for (std::size_t i = 0; i < std::size(kElementNames); ++i)
-            if (Equals(text, kElementNames[i]))
+            if (IsText(text, kElementNames[i]))
             {
                 element = static_cast<Element>(i);
                 return true;
@@ -481,7 +470,7 @@ private:
         for (std::size_t i = 0; i < line.count; ++i)
         {
             CellField field;
-            if (Equals(line.names[i], "index"))
+            if (IsText(line.names[i], "index"))
             {
                 if (!bIndex)
                     index = line.values[i];
