@@ -63,12 +63,23 @@ wait_for() { # command...: true once it succeeds, within ten seconds
 }
 
 start_xvfb() { # A free display, chosen by the server itself.
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
-    pids+=($!)
-    wait_for test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n 1 "$work/display")"
-    # The number can be written before the server takes connections on a busy machine.
-    wait_for xdotool getdisplaygeometry || fail "Xvfb on $DISPLAY takes no connection: $(cat "$work/xvfb.log")"
+    # A display that the previous test's server is still giving up can be offered and then
+    # refused ("server already running"): such a server ends at once, and a new one is tried.
+    local server
+    for _ in 1 2 3; do
+        rm -f "$work/display"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+        server=$!
+        if wait_for test -s "$work/display"; then
+            export DISPLAY=":$(head -n 1 "$work/display")"
+            if wait_for xdotool getdisplaygeometry && sleep 0.5 && kill -0 "$server" 2> /dev/null; then
+                pids+=("$server")
+                return 0
+            fi
+        fi
+        stop_pid "$server"
+    done
+    fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 }
 
 start_pulseaudio() { # A private server with a null sink; as root it warns, and runs.
