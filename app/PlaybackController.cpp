@@ -89,23 +89,17 @@ void CPlaybackController::PostStop()
 
 void CPlaybackController::StopDocument(CSoundDoc* pDoc)
 {
+    const bool bPlaying = m_pPlayingDoc == pDoc;
+    if (bPlaying)
+        m_pPlayingDoc = nullptr;
     if (m_pPlayThread == nullptr)
-    {
-        if (m_pPlayingDoc == pDoc)
-            m_pPlayingDoc = nullptr;
         return;
-    }
-    if (m_pPlayingDoc != pDoc)
-    {
-        // A Play of pDoc may still wait in the thread's queue, behind which the one posted
-        // since stands: once the queue is through, the thread plays only that one.
-        m_pPlayThread->WaitUntilHandled();
-        return;
-    }
-    m_pPlayingDoc = nullptr;
-    m_pPlayThread->PostStop();
+    // The thread stops it only when it is the one playing, and otherwise lets a queued Play
+    // of it through.
+    m_pPlayThread->OnDocumentClosing(pDoc);
     // Where it stopped belongs to a document that is going.
-    m_pPlayThread->TakeLastStop();
+    if (bPlaying)
+        m_pPlayThread->TakeLastStop();
 }
 
 void CPlaybackController::PostPreview(CSoundDoc* pDoc, int nNote, int nVoice)
