@@ -9,6 +9,7 @@ editor="$build_dir/app/tarvok"
 python=/usr/bin/python3
 work="$(mktemp -d)"
 pids=()
+xvfb_pid=""
 # Settings, recent files and the registered document type stay in the scratch folder.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
 export XDG_RUNTIME_DIR="$work/xdg" QT_QPA_PLATFORM=xcb
@@ -62,20 +63,23 @@ wait_for() { # command...: true once it succeeds, within ten seconds
     return 1
 }
 
-start_xvfb() { # A free display, chosen by the server itself.
-    # A display that the previous test's server is still giving up can be offered and then
-    # refused ("server already running"): such a server ends at once, and a new one is tried.
-    local server
-    for _ in 1 2 3; do
-        rm -f "$work/display"
-        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+start_xvfb() { # A display of its own, at a number chosen at random
+    # The lowest free number (what -displayfd picks) is the one every other X server on the
+    # machine tries first, and a server in another mount namespace holds it unseen: the client
+    # then reaches that server, which may end at any time. Our own server at a number nobody
+    # else is likely to pick, its lock holding its own process id, is the one we reach.
+    local server number
+    for _ in 1 2 3 4 5; do
+        number=$((RANDOM % 20000 + 1000))
+        [ -e "/tmp/.X$number-lock" ] && continue
+        Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp 2> "$work/xvfb.log" &
         server=$!
-        if wait_for test -s "$work/display"; then
-            export DISPLAY=":$(head -n 1 "$work/display")"
-            if wait_for xdotool getdisplaygeometry && sleep 0.5 && kill -0 "$server" 2> /dev/null; then
-                pids+=("$server")
-                return 0
-            fi
+        export DISPLAY=":$number"
+        if wait_for xdotool getdisplaygeometry && sleep 0.5 && kill -0 "$server" 2> /dev/null &&
+            [ "$(tr -d ' ' < "/tmp/.X$number-lock" 2> /dev/null)" = "$server" ]; then
+            pids+=("$server")
+            xvfb_pid=$server
+            return 0
         fi
         stop_pid "$server"
     done
@@ -100,6 +104,7 @@ start_pulseaudio() { # A private server with a null sink; as root it warns, and 
 start_editor() { # log name, title pattern, editor arguments...: sets wid
     local log="$1" title="$2"
     shift 2
+    kill -0 "$xvfb_pid" 2> /dev/null || fail "the X server $DISPLAY ended before the editor started"
     "$editor" "$@" > "$work/$log.log" 2>&1 &
     pids+=($!)
     wid=""
