@@ -206,13 +206,6 @@ void AppendStretch(std::vector<SongRecord>& out, const MidiNote& note,
     out.push_back(current);
 }
 
-std::uint16_t DrumRate(int key)
-{
-    if (key == 35 || key == 36)
-        return 2;
-    return key >= 37 && key <= 40 ? 1 : 0;
-}
-
 // The noise channel plays, at each tick, the latest hit that still lasts; a hit that never
 // does is merged into the others.
 std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits,
@@ -251,7 +244,7 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
                 break;
             const MidiNote& note = notes.notes[*owner];
             const SongRecord record{
-                tick, 1, static_cast<std::uint16_t>(kWhiteNoise | DrumRate(note.key)),
+                tick, 1, static_cast<std::uint16_t>(kWhiteNoise | DrumNoiseRate(note.key)),
                 AttenuationOf(note.velocity, *notes.controls[note.channel].At(tick))};
             // The same hit at the same level goes on; another hit restarts the noise.
             const bool bSameHit = !records.empty() && *owner == lastOwner &&
@@ -272,6 +265,23 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
     return records;
 }
 } // namespace
+
+int VoicedPitch(int key)
+{
+    return key < kLowestVoicedKey ? key + (kLowestVoicedKey - key + 11) / 12 * 12 : key;
+}
+
+std::uint8_t VelocityAttenuation(int velocity)
+{
+    return AttenuationOf(velocity, ControlPoint{});
+}
+
+std::uint8_t DrumNoiseRate(int key)
+{
+    if (key == 35 || key == 36)
+        return 2;
+    return key >= 37 && key <= 40 ? 1 : 0;
+}
 
 MidiImportOptions::MidiImportOptions()
 {
@@ -329,7 +339,7 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
         if (note.pitch < kLowestVoicedKey)
         {
             ++counts.raisedNotes;
-            note.pitch += (kLowestVoicedKey - note.pitch + 11) / 12 * 12;
+            note.pitch = VoicedPitch(note.pitch);
         }
         if (use == MidiChannelUse::Automatic)
             automatic.push_back(i);

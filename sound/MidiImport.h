@@ -56,6 +56,14 @@ struct MidiChannelInfo
     int maxPolyphony = 0; // most notes sounding at one tick
 };
 
+// The import's rules for a single note, which live recording follows too.
+// The key raised by octaves into the tone voices' range.
+int VoicedPitch(int key);
+// The attenuation a velocity gives at full volume and expression.
+std::uint8_t VelocityAttenuation(int velocity);
+// The white noise rate the drum map gives a drum key.
+std::uint8_t DrumNoiseRate(int key);
+
 // Reads the file and replaces the document's contents with its song; a refused file leaves
 // the document as it was, and the refusal's message does not name the file.
 Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
