@@ -154,7 +154,6 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
 {
     if (!IsChannel(channel) || pos < 0 || length <= 0)
         return 0;
-    const bool bNoise = channel == kNoiseChannel;
     Spot spot;
     if (!PatternAt(channel, pos, spot))
         spot = MakePattern(channel, pos);
@@ -163,8 +162,31 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
         static_cast<std::int32_t>(std::min<std::int64_t>(wanted, spot.playEnd));
     if (end < wanted)
         m_bClipped = true;
+    WriteNote(channel, pos, end, newNote, before);
+    return end - pos;
+}
 
-    SoundCell cell = Cell(spot.id, pos - spot.placedAt);
+void CNoteEditor::AddHeld(int channel, std::int32_t pos, std::int32_t length,
+                          const NoteSpec& newNote, const ChannelBars& before)
+{
+    if (!IsChannel(channel) || pos < 0 || length <= 0)
+        return;
+    const std::int32_t end = pos + length;
+    Spot spot;
+    for (std::int32_t p = pos; p < end; p = std::max(spot.playEnd, p + 1))
+        if (!PatternAt(channel, p, spot))
+            spot = MakePattern(channel, p);
+    WriteNote(channel, pos, end, newNote, before);
+}
+
+void CNoteEditor::WriteNote(int channel, std::int32_t pos, std::int32_t end,
+                            const NoteSpec& newNote, const ChannelBars& before)
+{
+    const bool bNoise = channel == kNoiseChannel;
+    PatternId id = 0;
+    std::int32_t row = 0;
+    CellAt(channel, pos, id, row);
+    SoundCell cell = Cell(id, row);
     SetSound(cell, bNoise, newNote.note);
     cell.instrument = newNote.instrument;
     if (bNoise)
@@ -174,32 +196,32 @@ std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length
     const bool bOwnAtten = newNote.atten != ATTEN_EMPTY;
     if (bOwnAtten)
         cell.atten = newNote.atten;
-    SetCell(spot.id, pos - spot.placedAt, cell);
-    // What it covers no longer starts or stops.
+    SetCell(id, row, cell);
+    // What it covers no longer starts or stops; an empty first row of the next placement
+    // carries it on.
     for (std::int32_t p = pos + 1; p < end; ++p)
     {
-        SoundCell covered = Cell(spot.id, p - spot.placedAt);
+        if (!CellAt(channel, p, id, row))
+            continue;
+        SoundCell covered = Cell(id, row);
         if (IsSound(covered, bNoise))
         {
             SetSound(covered, bNoise, bNoise ? FREQ_EMPTY : NOTE_EMPTY);
-            SetCell(spot.id, p - spot.placedAt, covered);
+            SetCell(id, row, covered);
         }
     }
     // It stops at its end, inside its pattern or at the row that follows the pattern's
     // playing end (a next placement would carry it on through an empty first row).
-    PatternId stopId = 0;
-    std::int32_t stopRow = 0;
-    if (CellAt(channel, end, stopId, stopRow))
+    if (CellAt(channel, end, id, row))
     {
-        SoundCell stop = Cell(stopId, stopRow);
+        SoundCell stop = Cell(id, row);
         if (!IsSound(stop, bNoise))
             SetSound(stop, bNoise, bNoise ? FREQ_OFF : NOTE_OFF);
         // The notes after it keep the attenuation they had.
         if (bOwnAtten && stop.atten == ATTEN_EMPTY && before.AttenuationAt(end) != newNote.atten)
             stop.atten = before.AttenuationAt(end);
-        SetCell(stopId, stopRow, stop);
+        SetCell(id, row, stop);
     }
-    return end - pos;
 }
 
 void CNoteEditor::Transpose(int channel, const NoteBar& bar, int nSemitones)

@@ -69,6 +69,10 @@ public:
     // (0 when it cannot be written: before the song's start).
     std::int32_t Add(int channel, std::int32_t pos, std::int32_t length, const NoteSpec& newNote,
                      const ChannelBars& before);
+    // The same for a note that is never cut short: where no pattern plays over its rows, new
+    // ones are made and placed, one after another.
+    void AddHeld(int channel, std::int32_t pos, std::int32_t length, const NoteSpec& newNote,
+                 const ChannelBars& before);
     // The cell starting the bar, changed: transposed or one attenuation step louder or
     // quieter. The note after it keeps the attenuation it had.
     void Transpose(int channel, const NoteBar& bar, int nSemitones);
@@ -86,6 +90,9 @@ private:
     // The placement playing at pos, if any.
     bool PatternAt(int channel, std::int32_t pos, Spot& spot) const;
     Spot MakePattern(int channel, std::int32_t pos);
+    // The note from pos up to end, over the placements playing there.
+    void WriteNote(int channel, std::int32_t pos, std::int32_t end, const NoteSpec& newNote,
+                   const ChannelBars& before);
     std::int32_t RowsOf(PatternId id) const;
     SoundCell Cell(PatternId id, std::int32_t row);
     void SetCell(PatternId id, std::int32_t row, const SoundCell& cell);
