@@ -65,6 +65,14 @@ void CSoundSession::OnRowPlayed(std::int32_t row)
     emit PlayPositionMoved();
 }
 
+void CSoundSession::SetCurrentInstrument(int nInstrument)
+{
+    if (nInstrument == m_nCurrentInstrument)
+        return;
+    m_nCurrentInstrument = nInstrument;
+    emit CurrentInstrumentChanged(nInstrument);
+}
+
 void CSoundSession::SetMuteMask(unsigned muteMask)
 {
     muteMask &= kAllVoicesMask;

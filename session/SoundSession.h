@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "session/LiveRecorder.h"
 #include "session/SoundServices.h"
 #include "session/SoundUndo.h"
 #include "sound/InterpreterFade.h"
@@ -71,6 +72,13 @@ public:
     // The play thread has reported the row now heard; the editors move their markers.
     void OnRowPlayed(std::int32_t row);
 
+    // The live recording of the notes played into its playback.
+    CLiveRecorder& Recorder() { return m_recorder; }
+    const CLiveRecorder& Recorder() const { return m_recorder; }
+
+    int GetCurrentInstrument() const { return m_nCurrentInstrument; }
+    void SetCurrentInstrument(int nInstrument);
+
     const GameOrigin& GetGameOrigin() const { return m_gameOrigin; }
     void SetGameOrigin(const GameOrigin& origin) { m_gameOrigin = origin; }
 
@@ -93,6 +101,7 @@ signals:
     // Playing, paused or stopped now.
     void TransportChanged();
     void CurrentPatternChanged();
+    void CurrentInstrumentChanged(int nInstrument);
 
 private:
     CSoundDoc* m_pDoc;
@@ -109,4 +118,7 @@ private:
     GameOrigin m_gameOrigin;
     std::optional<FadeKind> m_interpreterFade;
     unsigned m_muteMask = 0;
+    int m_nCurrentInstrument = 0;
+    // Last: it listens to the session's signals.
+    CLiveRecorder m_recorder{*this};
 };
