@@ -43,6 +43,15 @@ void CSoundCommands::AddTransportActions(CCommandActions& commands)
     commands.Add(
         ID_SOUND_STOP, [view] { view()->OnStop(); },
         rule([](const CSoundSession& s) { return s.IsPlaying(); }));
+    commands.Add(
+        ID_SOUND_RECORD, [view] { view()->OnRecord(); },
+        [view]
+        {
+            const CSoundBase* pView = view();
+            return pView != nullptr
+                       ? CommandState{true, pView->GetSession().Recorder().IsRecording()}
+                       : CommandState{false};
+        });
     const auto always = rule([](const CSoundSession&) { return true; });
     commands.Add(
         ID_SOUND_PLAYFROM, [view] { view()->OnPlayFrom(); }, always);
@@ -99,6 +108,12 @@ void CSoundCommands::AddVoiceActions(CCommandActions& commands)
         ID_NOTEKEYS_POSITION, [&keyboard] { keyboard.SetByPosition(!keyboard.IsByPosition()); },
         [&keyboard] {
             return CommandState{true, keyboard.IsByPosition()};
+        });
+    commands.Add(
+        ID_RECORD_TO_STEP,
+        [&keyboard] { keyboard.SetRecordToStep(!keyboard.IsRecordToStep()); },
+        [&keyboard] {
+            return CommandState{true, keyboard.IsRecordToStep()};
         });
     commands.AddControl(IDC_SOUND_OCTAVE,
                         [&keyboard](QWidget* pParent) { return keyboard.CreateSpinBox(pParent); });

@@ -60,6 +60,9 @@ constexpr UINT ID_MUTE_NOISE = 703;
 constexpr UINT ID_SOLO_VOICE0 = 704;
 constexpr UINT ID_SOLO_NOISE = 707;
 constexpr UINT ID_UNMUTE_ALL = 708;
+// Live recording into the playing sound, and its rounding to the step size.
+constexpr UINT ID_SOUND_RECORD = 740;
+constexpr UINT ID_RECORD_TO_STEP = 741;
 // File > Import's song formats (the AGI resource is ID_FILE_IMPORT).
 constexpr UINT ID_IMPORT_MIDI = 300;
 constexpr UINT ID_IMPORT_VGM = 301;

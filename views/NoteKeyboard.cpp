@@ -27,6 +27,11 @@ QString EditStepSettingsKey()
     return QStringLiteral("Editor/EditStep");
 }
 
+QString RecordToStepSettingsKey()
+{
+    return QStringLiteral("Editor/RecordToStep");
+}
+
 // A toolbar box named by its resource's tooltip. Neither the box nor its text takes the
 // focus, so the editor keeps the keys.
 QSpinBox* NewToolbarSpinBox(QWidget* pParent, UINT nID, int nMax, int nValue)
@@ -79,6 +84,13 @@ void CNoteKeyboard::Load()
     bool bNumber = false;
     const int nStep = step.toInt(&bNumber);
     m_nEditStep = bNumber ? std::clamp(nStep, 0, kMaxEditStep) : 1;
+    m_bRecordToStep = settings.value(RecordToStepSettingsKey()).toBool();
+}
+
+void CNoteKeyboard::SetRecordToStep(bool bToStep)
+{
+    m_bRecordToStep = bToStep;
+    QSettings().setValue(RecordToStepSettingsKey(), bToStep);
 }
 
 void CNoteKeyboard::SetByPosition(bool bByPosition)

@@ -36,6 +36,11 @@ public:
     int GetEditStep() const { return m_nEditStep; }
     void SetEditStep(int nRows);
 
+    // Whether a recorded note's start and end are rounded to the step size rather than to the
+    // nearest row; stored.
+    bool IsRecordToStep() const { return m_bRecordToStep; }
+    void SetRecordToStep(bool bToStep);
+
     // The key an editor reads in a key event, with the event's modifiers: a key of the typing
     // block by its place (or, read by letter, a digit key held with Shift as its digit),
     // anything else, and a key whose place is not known, as Qt names it.
@@ -60,4 +65,5 @@ private:
     int m_nOctave = 4;
     int m_nEditStep = 1;
     bool m_bByPosition = true;
+    bool m_bRecordToStep = false;
 };

@@ -8,8 +8,10 @@
 #include "sound/SoundPattern.h"
 #include "views/EditorAccessibility.h"
 #include "views/EditorKeys.h"
+#include "views/NoteKeyboard.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -283,6 +285,48 @@ void CSoundBase::resizeEvent(QResizeEvent* pEvent)
 void CSoundBase::scrollContentsBy(int /*dx*/, int /*dy*/)
 {
     viewport()->update();
+}
+
+bool CSoundBase::event(QEvent* pEvent)
+{
+    const bool bPress = pEvent->type() == QEvent::KeyPress;
+    if ((bPress || pEvent->type() == QEvent::KeyRelease) &&
+        RecordNoteKey(static_cast<const QKeyEvent*>(pEvent), bPress))
+    {
+        pEvent->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(pEvent);
+}
+
+bool CSoundBase::RecordNoteKey(const QKeyEvent* pEvent, bool bPress)
+{
+    CLiveRecorder& recorder = m_pSession->Recorder();
+    constexpr Qt::KeyboardModifiers kCommandKeys =
+        Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (!recorder.IsRecording() || (pEvent->modifiers() & kCommandKeys) != 0)
+        return false;
+    const QKeyCombination key = CNoteKeyboard::Instance().KeyOf(pEvent);
+    const int nKey = key.key();
+    const auto held = m_recordedKeys.constFind(nKey);
+    // Key repeat comes as releases and presses of its own.
+    if (held != m_recordedKeys.cend() && pEvent->isAutoRepeat())
+        return true;
+    if (!bPress)
+    {
+        if (held == m_recordedKeys.cend())
+            return false;
+        recorder.NoteOff(held.value(), 0);
+        m_recordedKeys.remove(nKey);
+        return true;
+    }
+    int nNote = 0;
+    if (!KeyToNote(key, &nNote) || nNote > kMaxNote)
+        return false;
+    m_recordedKeys.insert(nKey, nNote);
+    // The note keys know no velocity: full.
+    recorder.NoteOn(nNote, 127, 0);
+    return true;
 }
 
 void CSoundBase::focusInEvent(QFocusEvent* pEvent)

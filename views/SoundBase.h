@@ -22,6 +22,7 @@
 class CSoundDoc;
 class CSoundPattern;
 class CSoundSession;
+class QKeyEvent;
 class QPainter;
 
 // Common base of the sequence and pattern editors: transport and document commands,
@@ -74,6 +75,8 @@ public:
     void OnPlayFrom();
     void OnPause();
     void OnStop();
+    // Record: with Play when stopped; again, the take ends and playback goes on.
+    void OnRecord();
     // The document's properties and its patterns, in their dialogs.
     void OnProperties();
     void OnManagePatterns();
@@ -130,6 +133,8 @@ signals:
     void DocumentChanged();
 
 protected:
+    // While recording, the note keys play into the take instead of editing.
+    bool event(QEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
     void focusInEvent(QFocusEvent* pEvent) override;
@@ -186,6 +191,8 @@ private:
     void BuildGlyphs(qreal ratio) const;
     // The status bar names the rows a playback plays and the whole song's.
     void SayWhatPlays() const;
+    // A note key pressed or released into the take; false for a key that is not one.
+    bool RecordNoteKey(const QKeyEvent* pEvent, bool bPress);
 
     CSoundSession* m_pSession;
     CSoundDoc* m_pDocument;
@@ -196,4 +203,6 @@ private:
     mutable int m_nAscent = 10;
     // The same in other colours, made when first used.
     mutable QHash<QRgb, QImage> m_tintedGlyphs;
+    // The note keys held down in a take, and the notes they started.
+    QHash<int, int> m_recordedKeys;
 };

@@ -62,18 +62,41 @@ void CSoundBase::SetOctave(int nOctave)
     CNoteKeyboard::Instance().SetOctave(nOctave);
 }
 
+void CSoundBase::OnRecord()
+{
+    CLiveRecorder& recorder = m_pSession->Recorder();
+    if (recorder.IsRecording())
+    {
+        recorder.End();
+        SayWhatPlays();
+        return;
+    }
+    if (!m_pSession->IsPlaying() || m_pSession->IsPaused())
+        OnPlay();
+    const CNoteKeyboard& keyboard = CNoteKeyboard::Instance();
+    recorder.Start(keyboard.IsRecordToStep() ? m_pDocument->GetStepSize() : 1);
+    if (recorder.IsRecording())
+        SetIdleText("Recording");
+}
+
 void CSoundBase::OnPause()
 {
+    const bool bRecording = m_pSession->Recorder().IsRecording();
     if (GetTransport() != nullptr)
         GetTransport()->PostStop();
     m_pSession->OnPaused();
+    if (bRecording)
+        SetIdleMessage(AFX_IDS_IDLEMESSAGE);
 }
 
 void CSoundBase::OnStop()
 {
+    const bool bRecording = m_pSession->Recorder().IsRecording();
     if (GetTransport() != nullptr)
         GetTransport()->PostStop();
     m_pSession->OnStopped();
+    if (bRecording)
+        SetIdleMessage(AFX_IDS_IDLEMESSAGE);
     // Every editor of the document shows the marker, so every one loses it.
     for (IDocumentView* pView : m_pDocument->GetViews())
         if (auto* pSoundView = dynamic_cast<CSoundBase*>(pView))
