@@ -54,6 +54,7 @@ struct TakeCase
     int rows; // the take's length
     std::vector<KeyEvent> keys;
     const char* heard;
+    PlayRange played{0, 0}; // what the playback looped over, when not the range
 };
 
 const TakeCase kTakes[] = {
@@ -73,6 +74,10 @@ const TakeCase kTakes[] = {
      {0, 8}, 1, 14, {{3, 62, 127}, {5, 62, 0}, {6, 60, 127}, {10, 60, 0}, {12, 64, 127}, {13, 64, 0}},
      "0@0-2=60a0 0@3-4=62a0 0@4-5=64a0 0@6-8=60a0"},
     {"still held when the take ends", {0, 16}, 1, 6, {{1, 60, 127}}, "0@1-6=60a0"},
+    {"rounded past the range end before the loop was reported", {0, 8}, 1, 7,
+     {{7.6, 60, 127}, {9, 60, 0}}, "0@0-1=60a0"},
+    {"the rows the playback reports, not the range at the end", {0, 16}, 1, 6,
+     {{2, 60, 127}, {6, 60, 0}}, "0@4-6=60a0 0@6-8=60a0", {4, 8}},
 };
 } // namespace
 
@@ -106,8 +111,9 @@ private slots:
         CSoundSession session(&doc);
         double now = 0;
         session.Recorder().SetClock([&now] { return now * kRowSeconds; });
-        session.OnPlayStarted(take.range.start);
-        session.OnRowPlayed(take.range.start);
+        const PlayRange played = take.played.end > 0 ? take.played : take.range;
+        session.OnPlayStarted(played.start);
+        session.OnRowPlayed(played.start);
         session.Recorder().Start(take.roundTo);
         QVERIFY(session.Recorder().IsRecording());
 
@@ -120,13 +126,13 @@ private slots:
                 session.Recorder().NoteOff(key.key, key.channel);
         };
         auto key = take.keys.begin();
-        std::int32_t row = take.range.start;
+        std::int32_t row = played.start;
         for (int t = 1; t <= take.rows; ++t)
         {
             for (; key != take.keys.end() && key->at < t; ++key)
                 play(*key);
             now = t;
-            session.OnRowPlayed(row = NextPassRow(take.range, row));
+            session.OnRowPlayed(row = NextPassRow(played, row));
         }
         for (; key != take.keys.end(); ++key)
             play(*key);
