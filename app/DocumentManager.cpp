@@ -225,6 +225,9 @@ void CDocumentManager::OnFileOpen()
 
 bool CDocumentManager::SaveModified(CSoundDoc* pDoc)
 {
+    // A take still recording is part of what is kept or thrown away.
+    if (CSoundSession* pSession = GetSession(pDoc))
+        pSession->Recorder().End();
     if (!pDoc->IsModified())
         return true;
     const std::string& name = pDoc->GetPathName().empty() ? pDoc->GetTitle() : pDoc->GetPathName();

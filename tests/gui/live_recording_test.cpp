@@ -212,6 +212,15 @@ private slots:
         QVERIFY(!shell.Command(ID_SOUND_RECORD)->isChecked());
         QCOMPARE(Heard(doc), std::string("0@3-6=60a0 0@8-14=64a0 1@11-13=67a0"));
         QCOMPARE(session.Undo().Stack().count(), 1);
+
+        // A take still going when its sound closes is kept or thrown away with the rest.
+        doc.SetModifiedFlag(false);
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
+        QTest::keyPress(pEditor, Qt::Key_Z);
+        shell.messages.answers = {Answer::Cancel};
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_CLOSE));
+        QCOMPARE(shell.messages.texts, std::vector<std::string>{"Save changes to Sound1?"});
+        QCOMPARE(session.Undo().Stack().count(), 2);
     }
 };
 
