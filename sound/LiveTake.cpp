@@ -89,25 +89,13 @@ std::vector<CLiveTake::Stretch> CLiveTake::ToneStretches() const
     return result;
 }
 
+// A hit restarts the noise: written in the order struck, each cuts the one before.
 std::vector<CLiveTake::Stretch> CLiveTake::DrumStretches() const
 {
-    std::vector<std::size_t> hits;
+    std::vector<Stretch> result;
     for (std::size_t i = 0; i < m_notes.size(); ++i)
         if (m_notes[i].midiChannel == kMidiDrumChannel)
-            hits.push_back(i);
-    std::stable_sort(hits.begin(), hits.end(), [&](std::size_t a, std::size_t b)
-                     { return m_notes[a].start < m_notes[b].start; });
-    // A hit restarts the noise: the one before stops there, the one struck with it is lost.
-    std::vector<Stretch> result;
-    for (std::size_t i = 0; i < hits.size(); ++i)
-    {
-        const Note& hit = m_notes[hits[i]];
-        std::int64_t end = hit.end;
-        if (i + 1 < hits.size())
-            end = std::min(end, m_notes[hits[i + 1]].start);
-        if (end > hit.start)
-            result.push_back({hits[i], kNoiseChannel, hit.start, end});
-    }
+            result.push_back({i, kNoiseChannel, m_notes[i].start, m_notes[i].end});
     return result;
 }
 
@@ -162,7 +150,8 @@ NoteEdit CLiveTake::Finish(const CSoundDoc& doc, double seconds, std::uint8_t in
                               stretch.note});
             at += length;
         }
-    // In the order they were played, so a later pass writes over an earlier one.
+    // In the order they were played, so a later pass writes over an earlier one and a drum hit
+    // over the hit it cuts.
     std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b)
                      { return std::tie(a.takeRow, a.channel) < std::tie(b.takeRow, b.channel); });
 
