@@ -110,8 +110,7 @@ void CSoundCommands::AddVoiceActions(CCommandActions& commands)
             return CommandState{true, keyboard.IsByPosition()};
         });
     commands.Add(
-        ID_RECORD_TO_STEP,
-        [&keyboard] { keyboard.SetRecordToStep(!keyboard.IsRecordToStep()); },
+        ID_RECORD_TO_STEP, [&keyboard] { keyboard.SetRecordToStep(!keyboard.IsRecordToStep()); },
         [&keyboard] {
             return CommandState{true, keyboard.IsRecordToStep()};
         });

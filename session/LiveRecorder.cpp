@@ -8,19 +8,20 @@
 
 #include <chrono>
 
+namespace
+{
+double SteadyClockSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+} // namespace
+
 CLiveRecorder::CLiveRecorder(CSoundSession& session)
-    : m_session(session),
-      m_clock(
-          []
-          {
-              return std::chrono::duration<double>(
-                         std::chrono::steady_clock::now().time_since_epoch())
-                  .count();
-          })
+    : m_session(session), m_clock(SteadyClockSeconds)
 {
     connect(&session, &CSoundSession::PlayPositionMoved, this, &CLiveRecorder::OnRowPlayed);
-    connect(&session, &CSoundSession::TransportChanged, this,
-            &CLiveRecorder::OnTransportChanged);
+    connect(&session, &CSoundSession::TransportChanged, this, &CLiveRecorder::OnTransportChanged);
 }
 
 CLiveRecorder::~CLiveRecorder() = default;
@@ -31,9 +32,9 @@ void CLiveRecorder::Start(std::int32_t roundTo)
         return;
     const CGameTempo tempo(*m_session.GetDocument());
     // Before the playback's first report its first row has not been heard to its end yet.
-    m_pTake = std::make_unique<CLiveTake>(m_session.GetPlayRow(),
-                                          m_bReported ? m_lastReport : m_clock(), m_bReported,
-                                          tempo.TicksPerRow(), roundTo);
+    m_pTake =
+        std::make_unique<CLiveTake>(m_session.GetPlayRow(), m_bReported ? m_lastReport : m_clock(),
+                                    m_bReported, tempo.TicksPerRow(), roundTo);
     emit RecordingChanged(true);
 }
 

@@ -14,9 +14,9 @@
 
 CLiveTake::CLiveTake(std::int32_t row, double seconds, bool bHeard, std::int64_t rowTicks,
                      std::int32_t roundTo)
-    : m_rowsPerSecond(double{kGameTicksPerSecond} / static_cast<double>(std::max<std::int64_t>(rowTicks, 1))),
-      m_nRoundTo(std::max(roundTo, 1)), m_bHeard(bHeard), m_lastTime(seconds),
-      m_segments{{0, row}}
+    : m_rowsPerSecond(double{kGameTicksPerSecond} /
+                      static_cast<double>(std::max<std::int64_t>(rowTicks, 1))),
+      m_nRoundTo(std::max(roundTo, 1)), m_bHeard(bHeard), m_lastTime(seconds), m_segments{{0, row}}
 {
 }
 
@@ -106,8 +106,8 @@ std::pair<std::int32_t, std::int64_t> CLiveTake::SongRunAt(std::int64_t takeRow,
                                        [](std::int64_t row, const Segment& segment)
                                        { return row < segment.first; });
     const Segment& segment = *std::prev(next);
-    std::int64_t run = next != m_segments.end() ? next->first - takeRow
-                                                : std::numeric_limits<std::int64_t>::max();
+    std::int64_t run =
+        next != m_segments.end() ? next->first - takeRow : std::numeric_limits<std::int64_t>::max();
     std::int64_t row = segment.row + (takeRow - segment.first);
     // Past the last report the playback went on looping over the range.
     const bool bLooping = segment.row >= range.start && segment.row < range.end;
@@ -146,13 +146,14 @@ NoteEdit CLiveTake::Finish(const CSoundDoc& doc, double seconds, std::uint8_t in
         {
             const auto [row, run] = SongRunAt(at, range);
             const std::int64_t length = std::min(stretch.end - at, run);
-            pieces.push_back({at, stretch.channel, row, static_cast<std::int32_t>(length),
-                              stretch.note});
+            pieces.push_back(
+                {at, stretch.channel, row, static_cast<std::int32_t>(length), stretch.note});
             at += length;
         }
     // In the order they were played, so a later pass writes over an earlier one and a drum hit
     // over the hit it cuts.
-    std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b)
+    std::stable_sort(pieces.begin(), pieces.end(),
+                     [](const Piece& a, const Piece& b)
                      { return std::tie(a.takeRow, a.channel) < std::tie(b.takeRow, b.channel); });
 
     std::array<ChannelBars, kChannelCount> before;

@@ -68,7 +68,7 @@ private:
     std::vector<Stretch> DrumStretches() const;
     // The song row of a take row, and how many rows run on from it before the song jumps.
     std::pair<std::int32_t, std::int64_t> SongRunAt(std::int64_t takeRow,
-                                                   const PlayRange& range) const;
+                                                    const PlayRange& range) const;
 
     double m_rowsPerSecond;
     std::int32_t m_nRoundTo;

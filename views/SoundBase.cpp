@@ -11,8 +11,8 @@
 #include "views/NoteKeyboard.h"
 
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>

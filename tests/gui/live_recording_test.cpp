@@ -57,21 +57,21 @@ struct TakeCase
     PlayRange played{0, 0}; // what the playback looped over, when not the range
 };
 
+// clang-format off
 const TakeCase kTakes[] = {
-    {"to the nearest row, held across rows, followed without an off",
-     {0, 16}, 1, 10, {{2.4, 60, 127}, {5.6, 60, 0}, {6.45, 62, 127}, {7.5, 62, 0}},
-     "0@2-6=60a0 0@6-8=62a0"},
+    {"to the nearest row, held across rows, followed without an off", {0, 16}, 1, 10,
+     {{2.4, 60, 127}, {5.6, 60, 0}, {6.45, 62, 127}, {7.5, 62, 0}}, "0@2-6=60a0 0@6-8=62a0"},
     {"to the step size, either way", {0, 16}, 4, 14, {{5.0, 60, 127}, {10.2, 60, 0}},
      "0@4-12=60a0"},
-    {"a chord over the voices, patterns made where none plays, loudness from velocity",
-     {0, 48}, 1, 44, {{10, 60, 64}, {10, 64, 127}, {10, 67, 32}, {40, 60, 0}, {40, 64, 0}, {40, 67, 0}},
+    {"a chord over the voices, patterns made where none plays, loudness from velocity", {0, 48}, 1,
+     44, {{10, 60, 64}, {10, 64, 127}, {10, 67, 32}, {40, 60, 0}, {40, 64, 0}, {40, 67, 0}},
      "0@10-40=67a12 1@10-40=64a0 2@10-40=60a6"},
-    {"drums to the noise channel, a hit stopping the one before",
-     {0, 16}, 1, 10,
-     {{2, 36, 127, 9}, {3, 36, 0, 9}, {4, 38, 127, 9}, {6, 42, 127, 9}, {7, 42, 0, 9}, {9, 38, 0, 9}},
+    {"drums to the noise channel, a hit stopping the one before", {0, 16}, 1, 10,
+     {{2, 36, 127, 9}, {3, 36, 0, 9}, {4, 38, 127, 9}, {6, 42, 127, 9}, {7, 42, 0, 9},
+      {9, 38, 0, 9}},
      "3@2-3=2wa0 3@4-6=1wa0 3@6-7=0wa0"},
-    {"looped: held over the loop, a later pass writing over the first",
-     {0, 8}, 1, 14, {{3, 62, 127}, {5, 62, 0}, {6, 60, 127}, {10, 60, 0}, {12, 64, 127}, {13, 64, 0}},
+    {"looped: held over the loop, a later pass writing over the first", {0, 8}, 1, 14,
+     {{3, 62, 127}, {5, 62, 0}, {6, 60, 127}, {10, 60, 0}, {12, 64, 127}, {13, 64, 0}},
      "0@0-2=60a0 0@3-4=62a0 0@4-5=64a0 0@6-8=60a0"},
     {"still held when the take ends", {0, 16}, 1, 6, {{1, 60, 127}}, "0@1-6=60a0"},
     {"rounded past the range end before the loop was reported", {0, 8}, 1, 7,
@@ -79,6 +79,7 @@ const TakeCase kTakes[] = {
     {"the rows the playback reports, not the range at the end", {0, 16}, 1, 6,
      {{2, 60, 127}, {6, 60, 0}}, "0@4-6=60a0 0@6-8=60a0", {4, 8}},
 };
+// clang-format on
 } // namespace
 
 class LiveRecordingTest : public QObject
@@ -189,7 +190,8 @@ private slots:
             }
             return session.GetPlayRow() == row;
         };
-        // Key, pressed at, released at: C-5, then E-5 held on under G-5, which takes the next voice.
+        // Key, pressed at, released at: C-5, then E-5 held on under G-5, which takes the next
+        // voice.
         const std::tuple<Qt::Key, int, int> keys[] = {
             {Qt::Key_Z, 3, 6}, {Qt::Key_C, 8, 14}, {Qt::Key_B, 11, 13}};
         for (int row = 3; row <= 14; ++row)
