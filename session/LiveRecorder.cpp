@@ -44,13 +44,11 @@ void CLiveRecorder::End()
         return;
     const std::unique_ptr<CLiveTake> pTake = std::move(m_pTake);
     CSoundDoc& doc = *m_session.GetDocument();
-    const bool bEmpty = pTake->IsEmpty();
     const int instrument = m_session.GetCurrentInstrument();
     const bool bHasInstrument = doc.FindInstrument(instrument) != nullptr;
     const NoteEdit edit =
         pTake->Finish(doc, m_clock(), static_cast<std::uint8_t>(bHasInstrument ? instrument : 0));
-    if (!bEmpty)
-        SoundEdits::EditNotes(m_session, EditorPosition{}, QStringLiteral("Recording"), edit);
+    SoundEdits::EditNotes(m_session, EditorPosition{}, QStringLiteral("Recording"), edit);
     emit RecordingChanged(false);
 }
 

@@ -32,7 +32,6 @@ public:
     // key 0-127, midiChannel 0-15 (kMidiDrumChannel: drums). A key struck again ends its note.
     void NoteOn(int key, int velocity, int midiChannel, double seconds);
     void NoteOff(int key, int midiChannel, double seconds);
-    bool IsEmpty() const { return m_notes.empty(); }
 
     // The keys still held are released at the time given. Tone notes are spread over the
     // three voices by the MIDI import's voice rule, drum keys go to the noise channel by its

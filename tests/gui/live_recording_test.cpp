@@ -20,7 +20,7 @@ constexpr SoundProperties kTempo{150, 16, 4};
 constexpr double kRowSeconds = 5.0 / kGameTicksPerSecond;
 
 // What the document plays in its play range, channel by channel: "channel@start-end=note",
-// the noise channel's type (w or p), then "a" and the attenuation.
+// the noise channel's type (w or p), "a" and the attenuation, then "i" and any instrument.
 std::string Heard(const CSoundDoc& doc)
 {
     std::string text;
@@ -33,6 +33,8 @@ std::string Heard(const CSoundDoc& doc)
             if (channel == kNoiseChannel)
                 text += bar.noiseType == NOISE_WHITE ? "w" : "p";
             text += "a" + std::to_string(bar.atten);
+            if (bar.instrument != 0)
+                text += "i" + std::to_string(bar.instrument);
         }
     return text;
 }
@@ -154,8 +156,8 @@ private slots:
         QVERIFY(doc.Validate().Ok());
     }
 
-    // Ctrl+R plays and records; the note keys held in the pattern editor land on the rows the
-    // play thread was heard playing, and Stop ends the take.
+    // Ctrl+R plays and records; the note keys held in the pattern editor land, with the current
+    // instrument, on the rows the play thread was heard playing, and Stop ends the take.
     void noteKeysRecordThroughThePlayThread()
     {
         CVirtualAudioDevice* pDevice = nullptr;
@@ -168,6 +170,8 @@ private slots:
         doc.AssignProperties(kTempo);
         doc.AssignPlayRange({0, 32});
         CSoundSession& session = *shell.app->Documents().GetSession(&doc);
+        doc.AssignInstruments({CInstrument(2, "lead")});
+        session.SetCurrentInstrument(2);
         // The device's clock is the one time: a row is 5 ticks of 735 samples.
         constexpr unsigned kTick = 735;
         double now = 0;
@@ -212,7 +216,7 @@ private slots:
         }
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
         QVERIFY(!shell.Command(ID_SOUND_RECORD)->isChecked());
-        QCOMPARE(Heard(doc), std::string("0@3-6=60a0 0@8-14=64a0 1@11-13=67a0"));
+        QCOMPARE(Heard(doc), std::string("0@3-6=60a0i2 0@8-14=64a0i2 1@11-13=67a0i2"));
         QCOMPARE(session.Undo().Stack().count(), 1);
 
         // A take still going when its sound closes is kept or thrown away with the rest.
