@@ -120,27 +120,12 @@ std::pair<std::int32_t, std::int64_t> CLiveTake::SongRunAt(std::int64_t takeRow,
     return {static_cast<std::int32_t>(row), run};
 }
 
-NoteEdit CLiveTake::Finish(const CSoundDoc& doc, double seconds, std::uint8_t instrument)
+std::vector<CLiveTake::Piece> CLiveTake::PiecesInSong(const PlayRange& range) const
 {
-    while (!m_held.empty())
-    {
-        const auto [channelAndKey, note] = *m_held.begin();
-        NoteOff(channelAndKey.second, channelAndKey.first, seconds);
-    }
     std::vector<Stretch> stretches = ToneStretches();
     const std::vector<Stretch> drums = DrumStretches();
     stretches.insert(stretches.end(), drums.begin(), drums.end());
-
-    struct Piece
-    {
-        std::int64_t takeRow;
-        int channel;
-        std::int32_t row;
-        std::int32_t length;
-        std::size_t note;
-    };
     std::vector<Piece> pieces;
-    const PlayRange range = doc.GetPlayRange();
     for (const Stretch& stretch : stretches)
         for (std::int64_t at = stretch.start; at < stretch.end;)
         {
@@ -155,28 +140,41 @@ NoteEdit CLiveTake::Finish(const CSoundDoc& doc, double seconds, std::uint8_t in
     std::stable_sort(pieces.begin(), pieces.end(),
                      [](const Piece& a, const Piece& b)
                      { return std::tie(a.takeRow, a.channel) < std::tie(b.takeRow, b.channel); });
+    return pieces;
+}
 
+NoteSpec CLiveTake::WrittenNote(const Piece& piece, std::uint8_t instrument) const
+{
+    const Note& note = m_notes[piece.note];
+    NoteSpec written;
+    written.atten = VelocityAttenuation(note.velocity);
+    if (piece.channel == kNoiseChannel)
+    {
+        written.note = DrumNoiseRate(note.key);
+        written.noiseType = NOISE_WHITE;
+    }
+    else
+    {
+        written.note = static_cast<std::uint8_t>(VoicedPitch(note.key));
+        written.instrument = instrument;
+    }
+    return written;
+}
+
+NoteEdit CLiveTake::Finish(const CSoundDoc& doc, double seconds, std::uint8_t instrument)
+{
+    while (!m_held.empty())
+    {
+        const auto [channel, key] = m_held.begin()->first;
+        NoteOff(key, channel, seconds);
+    }
     std::array<ChannelBars, kChannelCount> before;
     for (int channel = 0; channel < kChannelCount; ++channel)
         before[channel] = BuildChannelBars(doc, channel, doc.GetWholeSong());
     CNoteEditor editor(doc, doc.GetStepSize());
-    for (const Piece& piece : pieces)
-    {
-        const Note& note = m_notes[piece.note];
-        NoteSpec spec;
-        spec.atten = VelocityAttenuation(note.velocity);
-        if (piece.channel == kNoiseChannel)
-        {
-            spec.note = DrumNoiseRate(note.key);
-            spec.noiseType = NOISE_WHITE;
-        }
-        else
-        {
-            spec.note = static_cast<std::uint8_t>(VoicedPitch(note.key));
-            spec.instrument = instrument;
-        }
-        editor.AddHeld(piece.channel, piece.row, piece.length, spec, before[piece.channel]);
-    }
+    for (const Piece& piece : PiecesInSong(doc.GetPlayRange()))
+        editor.AddHeld(piece.channel, piece.row, piece.length, WrittenNote(piece, instrument),
+                       before[piece.channel]);
     m_notes.clear();
     return editor.Finish();
 }

@@ -62,12 +62,24 @@ private:
         std::int64_t end = 0;
     };
 
+    // A stretch's part in one run of song rows.
+    struct Piece
+    {
+        std::int64_t takeRow = 0;
+        int channel = 0;
+        std::int32_t row = 0;
+        std::int32_t length = 0;
+        std::size_t note = 0;
+    };
+
     std::int64_t Stamp(double seconds) const;
     std::vector<Stretch> ToneStretches() const;
     std::vector<Stretch> DrumStretches() const;
     // The song row of a take row, and how many rows run on from it before the song jumps.
     std::pair<std::int32_t, std::int64_t> SongRunAt(std::int64_t takeRow,
                                                     const PlayRange& range) const;
+    std::vector<Piece> PiecesInSong(const PlayRange& range) const;
+    NoteSpec WrittenNote(const Piece& piece, std::uint8_t instrument) const;
 
     double m_rowsPerSecond;
     std::int32_t m_nRoundTo;
