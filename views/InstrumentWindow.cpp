@@ -107,6 +107,7 @@ QWidget* CInstrumentWindow::CreateList()
         pLayout->addWidget(pButton);
 
     auto* pNameLabel = new QLabel(tr("&Name:"), pPanel);
+    pNameLabel->setObjectName(QStringLiteral("instrumentNameLabel"));
     m_pName = new QLineEdit(pPanel);
     m_pName->setObjectName(QStringLiteral("instrumentName"));
     m_pName->setAccessibleName(tr("Instrument name"));
@@ -127,6 +128,7 @@ QToolButton* CInstrumentWindow::CreateReadyMadeButton()
     pButton->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     auto* pMenu = new QMenu(pButton);
     pMenu->setObjectName(QStringLiteral("readyMadeMenu"));
+    pMenu->setAccessibleName(tr("Ready-made instruments"));
     for (const CInstrument& instrument : ReadyInstruments())
         pMenu->addAction(QString::fromStdString(instrument.GetName()), this,
                          [this, &instrument] { OnAdd(instrument); });

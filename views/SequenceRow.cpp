@@ -51,8 +51,13 @@ CSequenceRow::CSequenceRow(SequenceKind kind, QWidget* pParent)
     m_pLength->setRange(0, kMaxSequenceLength);
     m_pLength->setSpecialValueText(tr("none"));
     m_pLength->setSuffix(tr(" ticks"));
+    // A typed length is one change, not one per digit.
+    m_pLength->setKeyboardTracking(false);
+    setObjectName(name + QStringLiteral("Row"));
+    setAccessibleName(title);
 
     auto* pLabel = new QLabel(title, this);
+    pLabel->setObjectName(name + QStringLiteral("Label"));
     pLabel->setBuddy(m_pText);
     auto* pLayout = new QGridLayout(this);
     pLayout->setContentsMargins(0, 0, 0, 0);
