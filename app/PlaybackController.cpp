@@ -104,18 +104,35 @@ void CPlaybackController::StopDocument(CSoundDoc* pDoc)
 
 void CPlaybackController::PostPreview(CSoundDoc* pDoc, int nNote, int nVoice)
 {
+    Preview(pDoc, nNote, nVoice, nullptr);
+}
+
+void CPlaybackController::PostPreview(CSoundDoc* pDoc, int nNote, int nVoice,
+                                      const CInstrument& instrument)
+{
+    Preview(pDoc, nNote, nVoice, &instrument);
+}
+
+void CPlaybackController::Preview(CSoundDoc* pDoc, int nNote, int nVoice,
+                                  const CInstrument* pInstrument)
+{
     UseVoiceOf(pDoc);
     if (m_pPlayThread == nullptr)
         return;
+    const auto post = [&](int voice)
+    {
+        return pInstrument != nullptr ? m_pPlayThread->PostPreview(pDoc, nNote, voice, *pInstrument)
+                                      : m_pPlayThread->PostPreview(pDoc, nNote, voice);
+    };
     if (m_pPlayingDoc == nullptr || m_pPlayingDoc == pDoc)
     {
         UseMuteMaskOf(pDoc);
-        AnnounceSound(m_pPlayThread->PostPreview(pDoc, nNote, nVoice));
+        AnnounceSound(post(nVoice));
     }
     // Over another sound's playback, whose mask stays in force, the note sounds unless its
     // own sound mutes it.
     else if (nVoice < 0 || !IsVoiceMuted(MuteMaskOf(pDoc), nVoice))
-        m_pPlayThread->PostPreview(pDoc, nNote, -1);
+        post(-1);
 }
 
 void CPlaybackController::AnnounceSound(bool bPosted)

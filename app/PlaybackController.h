@@ -45,6 +45,8 @@ public:
     // Stops the document's playback, if it is the one playing; another document's plays on.
     void StopDocument(CSoundDoc* pDoc) override;
     void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) override;
+    void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice,
+                     const CInstrument& instrument) override;
 
     // What plays the document: the chosen chip, with its session's fade or the chosen one.
     PlayVoice VoiceOf(const CSoundDoc* pDoc) const;
@@ -61,6 +63,7 @@ private:
     // while nothing else plays.
     void UseMuteMaskOf(const CSoundDoc* pDoc);
     void StartPlaying(CSoundDoc* pDoc);
+    void Preview(CSoundDoc* pDoc, int nNote, int nVoice, const CInstrument* pInstrument);
     // The scopes follow the sound a post asked for.
     void AnnounceSound(bool bPosted);
 

@@ -93,6 +93,9 @@ void CSoundCommands::AddPatternAndRangeActions(CCommandActions& commands)
     commands.Add(
         ID_RANGE_WHOLE, [view] { view()->OnWholeSongRange(); }, inView);
     commands.Add(
+        ID_SOUND_INSTRUMENTS, [pMainWnd] { pMainWnd->GetActiveSoundFrame()->ShowInstruments(); },
+        [pMainWnd] { return CommandState{pMainWnd->GetActiveSoundFrame() != nullptr}; });
+    commands.Add(
         ID_PATTERN_PROPERTIES, [view] { view()->OnPatternProperties(); },
         [view]
         {

@@ -109,6 +109,8 @@ CAudioPreviewBuffer::CAudioPreviewBuffer(CAudioMixer& mixer, unsigned nSamples)
 {
     for (auto& copy : m_copies)
         copy.assign(nSamples, 0);
+    for (unsigned& length : m_lengths)
+        length = nSamples;
     m_mixer.AttachPreview(this);
 }
 
@@ -133,6 +135,12 @@ void CAudioPreviewBuffer::Clear()
 
 bool CAudioPreviewBuffer::Play()
 {
+    return Play(m_nSamples);
+}
+
+bool CAudioPreviewBuffer::Play(unsigned nSamples)
+{
+    m_lengths[m_nBack] = std::min(nSamples, m_nSamples);
     m_nBack = m_nMiddle.exchange(m_nBack | kFresh, std::memory_order_acq_rel) & (kFresh - 1);
     return true;
 }
@@ -161,14 +169,15 @@ void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
         if (pPreview->m_bFrontPlaying)
         {
             const std::int16_t* pSamples = pPreview->m_copies[pPreview->m_nFront].data();
+            const unsigned length = pPreview->m_lengths[pPreview->m_nFront];
             unsigned pos = pPreview->m_nFrontPos;
-            for (unsigned f = 0; f < nFrames && pos < pPreview->m_nSamples; ++f, ++pos)
+            for (unsigned f = 0; f < nFrames && pos < length; ++f, ++pos)
             {
                 const int sum = pOut[f] + pSamples[pos];
                 pOut[f] = static_cast<std::int16_t>(std::clamp(sum, -32768, 32767));
             }
             pPreview->m_nFrontPos = pos;
-            if (pos >= pPreview->m_nSamples)
+            if (pos >= length)
                 pPreview->m_bFrontPlaying = false;
         }
     }

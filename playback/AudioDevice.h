@@ -88,8 +88,10 @@ public:
     unsigned GetSize() const { return m_nSamples * 2; }
     bool Write(unsigned offset, const std::int16_t* pSamples, unsigned nBytes);
     void Clear();
-    // Plays what was written since the last Play, from its start.
+    // Plays what was written since the last Play, from its start: all of it, or its first
+    // nSamples.
     bool Play();
+    bool Play(unsigned nSamples);
 
 private:
     friend class CAudioDevice;
@@ -100,6 +102,7 @@ private:
     CAudioMixer& m_mixer;
     unsigned m_nSamples;
     std::vector<std::int16_t> m_copies[3];
+    unsigned m_lengths[3] = {}; // samples each copy plays, handed over with it
     unsigned m_nBack = 0;               // the writer's copy
     std::atomic<unsigned> m_nMiddle{1}; // handed over; kFresh when not yet played
     unsigned m_nFront = 2;              // the output's copy

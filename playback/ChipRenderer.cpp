@@ -2,6 +2,7 @@
 #include "playback/ChipRenderer.h"
 
 #include "playback/ChipSynth.h"
+#include "playback/InstrumentPreview.h"
 #include "sound/AgiResource.h"
 #include "sound/AgiTone.h"
 #include "sound/GameTempo.h"
@@ -108,4 +109,24 @@ bool CChipRenderer::RenderPreview(int note, std::int16_t* pOut)
     pChip->SetAttenuation(0, CChipSynth::kSilent);
     pChip->Render(pOut + kPreviewToneSamples, kPreviewSamples - kPreviewToneSamples);
     return true;
+}
+
+unsigned CChipRenderer::RenderPreview(int note, const CInstrument& instrument, bool bNoise,
+                                      std::int16_t* pOut)
+{
+    if (!bNoise && (note < 0 || note >= NOTE_OFF))
+        return 0;
+    const std::size_t nTicks = InstrumentPreview::Ticks(note, instrument, bNoise).size();
+    const std::size_t nSamples = nTicks * CAgiChipRender::kSamplesPerTick;
+    CAgiChipRender render(InstrumentPreview::Records(note, instrument, bNoise), m_kind, m_fade);
+    std::size_t done = 0;
+    while (done < nSamples)
+    {
+        const std::size_t n = render.Read(pOut + done, nSamples - done);
+        if (n == 0)
+            break;
+        done += n;
+    }
+    std::fill(pOut + done, pOut + nSamples, std::int16_t{0});
+    return static_cast<unsigned>(nSamples);
 }

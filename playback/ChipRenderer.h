@@ -25,6 +25,8 @@ public:
     void SetMuteMask(unsigned muteMask) override;
     void SetVoiceSink(IVoiceSink* pSink) override;
     bool RenderPreview(int note, std::int16_t* pOut) override;
+    unsigned RenderPreview(int note, const CInstrument& instrument, bool bNoise,
+                           std::int16_t* pOut) override;
 
 private:
     struct Pass

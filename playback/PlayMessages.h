@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/Instrument.h"
+
 #include <cstdint>
+#include <optional>
 #include <variant>
 
 class CSoundDoc;
@@ -24,6 +27,8 @@ struct PreviewNote
     int note = 0;
     // The channel it belongs to, silent while muted; -1 for none.
     int voice = -1;
+    // What shapes it, a copy of the document's; none plays the plain note.
+    std::optional<CInstrument> instrument;
 };
 // Handled as soon as it is taken: lets a poster wait until everything before it is done.
 struct SyncPoint

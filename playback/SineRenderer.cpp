@@ -2,6 +2,7 @@
 #include "playback/SineRenderer.h"
 
 #include "playback/AgiChipRender.h"
+#include "playback/InstrumentPreview.h"
 #include "sound/GameTempo.h"
 #include "sound/SoundDoc.h"
 #include "sound/VoiceMute.h"
@@ -70,4 +71,14 @@ void CSineRenderer::WriteVoices()
         if (!IsVoiceMuted(m_muteMask, voice))
             blocks[voice] = m_synth.m_channelBuf[voice].data();
     m_pVoiceSink->WriteVoices(blocks, m_synth.GetSliceSamples());
+}
+
+unsigned CSineRenderer::RenderPreview(int note, const CInstrument& instrument, bool bNoise,
+                                      std::int16_t* pOut)
+{
+    if (bNoise || note < 0 || note >= NOTE_OFF)
+        return 0;
+    const std::vector<VoiceTick> ticks = InstrumentPreview::Ticks(note, instrument, false);
+    m_synth.RenderTicks(ticks, InstrumentPreview::kSamplesPerTick, pOut);
+    return static_cast<unsigned>(ticks.size() * InstrumentPreview::kSamplesPerTick);
 }

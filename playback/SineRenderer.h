@@ -24,6 +24,9 @@ public:
     {
         return m_synth.RenderPreview(note, pOut);
     }
+    // The sine leaves out the noise channel.
+    unsigned RenderPreview(int note, const CInstrument& instrument, bool bNoise,
+                           std::int16_t* pOut) override;
 
 private:
     // Where a pass starts: pos when it lies in the pass, else the range start.

@@ -2,6 +2,7 @@
 #include "playback/SoundPlayThread.h"
 
 #include "playback/ChipRenderer.h"
+#include "playback/InstrumentPreview.h"
 #include "playback/PortAudioDevice.h"
 #include "sound/GameTempo.h"
 #include "sound/VoiceMute.h"
@@ -89,7 +90,13 @@ bool CSoundPlayThread::PostPlayFrom(CSoundDoc* pDoc, ISoundRowSink* pSink, std::
 
 bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note, int voice)
 {
-    return PostThreadMessage(PreviewNote{note, voice});
+    return PostThreadMessage(PreviewNote{note, voice, std::nullopt});
+}
+
+bool CSoundPlayThread::PostPreview(CSoundDoc* /*pDoc*/, int note, int voice,
+                                   const CInstrument& instrument)
+{
+    return PostThreadMessage(PreviewNote{note, voice, instrument});
 }
 
 bool CSoundPlayThread::WaitUntilHandled()
@@ -160,14 +167,18 @@ bool CSoundPlayThread::InitInstance()
         ReportError(kDeviceErrorText);
         return false;
     }
-    m_pPreview = m_pDevice->CreatePreviewBuffer(CToneSynth::kPreviewBytes);
+    // Room for an instrument's note; a plain one plays only its own length.
+    m_pPreview = m_pDevice->CreatePreviewBuffer(
+        std::max<unsigned>(CToneSynth::kPreviewBytes, InstrumentPreview::kMaxSamples * kBytesPerSample));
     if (m_pPreview == nullptr)
     {
         m_pDevice.reset();
         return false;
     }
     m_previewBytes = CToneSynth::kPreviewBytes;
-    m_previewBuf.assign(m_previewBytes / kBytesPerSample, 0);
+    m_previewBuf.assign(std::max<std::size_t>(m_previewBytes / kBytesPerSample,
+                                              InstrumentPreview::kMaxSamples),
+                        0);
     m_silentFrom = std::chrono::steady_clock::now();
     std::lock_guard lock(m_infoMutex);
     m_pDeviceInfo = m_pDevice.get();
@@ -311,17 +322,27 @@ void CSoundPlayThread::OnThreadPreview(const PreviewNote& preview)
         return;
     if (preview.voice >= 0 && IsVoiceMuted(m_muteMask.load(), preview.voice))
         return;
+    const unsigned nSamples = RenderPreview(preview);
+    if (nSamples == 0 || !m_pPreview->Write(0, m_previewBuf.data(), nSamples * kBytesPerSample))
+        return;
+    m_pPreview->Play(nSamples);
+    WakeOutput();
+    const auto length =
+        std::chrono::microseconds(std::int64_t{nSamples} * 1'000'000 / kSampleRate);
+    m_silentFrom = std::max(m_silentFrom, std::chrono::steady_clock::now() + length);
+    DrawPreview(preview.voice, nSamples);
+}
+
+unsigned CSoundPlayThread::RenderPreview(const PreviewNote& preview)
+{
     const PlayVoice voice = m_voice.load();
     const auto pRenderer = MakeSoundRenderer(voice.chip, voice.fade);
-    if (!pRenderer->RenderPreview(preview.note, m_previewBuf.data()) ||
-        !m_pPreview->Write(0, m_previewBuf.data(), m_previewBytes))
-        return;
-    m_pPreview->Play();
-    WakeOutput();
-    constexpr auto kPreviewLength = std::chrono::microseconds(
-        std::int64_t{CToneSynth::kPreviewBytes / kBytesPerSample} * 1'000'000 / kSampleRate);
-    m_silentFrom = std::max(m_silentFrom, std::chrono::steady_clock::now() + kPreviewLength);
-    DrawPreview(preview.voice);
+    if (preview.instrument.has_value())
+        return pRenderer->RenderPreview(preview.note, *preview.instrument,
+                                        preview.voice == kNoiseChannel, m_previewBuf.data());
+    if (!pRenderer->RenderPreview(preview.note, m_previewBuf.data()))
+        return 0;
+    return m_previewBytes / kBytesPerSample;
 }
 
 std::optional<std::chrono::steady_clock::time_point> CSoundPlayThread::RestDeadline() const
@@ -345,7 +366,7 @@ void CSoundPlayThread::WakeOutput()
     m_bOutputResting = !m_pDevice->Wake();
 }
 
-void CSoundPlayThread::DrawPreview(int voice)
+void CSoundPlayThread::DrawPreview(int voice, unsigned nSamples)
 {
     // A playback's scopes show the playback.
     if (m_bPlaying || voice < 0 || voice >= IVoiceSink::kVoices)
@@ -353,7 +374,7 @@ void CSoundPlayThread::DrawPreview(int voice)
     IVoiceSink::Blocks blocks{};
     blocks[voice] = m_previewBuf.data();
     m_scopes.MarkHeard(m_scopes.GetWritten());
-    m_scopes.WriteVoices(blocks, m_previewBuf.size());
+    m_scopes.WriteVoices(blocks, nSamples);
 }
 
 bool CSoundPlayThread::CreateStreamBuffer()

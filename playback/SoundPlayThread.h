@@ -74,6 +74,8 @@ public:
     // Must be called without holding a document's guard.
     bool PostStop();
     bool PostPreview(CSoundDoc* pDoc, int note, int voice = -1);
+    // The note shaped by a copy of the instrument; voice 3 plays it on the noise channel.
+    bool PostPreview(CSoundDoc* pDoc, int note, int voice, const CInstrument& instrument);
     // Blocks until every message posted before has been handled; false when the thread
     // does not take messages.
     bool WaitUntilHandled();
@@ -136,7 +138,9 @@ protected:
     void OnThreadPlay(const PlaySound& play);
     void OnThreadStop();
     void OnThreadPreview(const PreviewNote& preview);
-    void DrawPreview(int voice);
+    // The samples of the preview in m_previewBuf, 0 when it has no sound.
+    unsigned RenderPreview(const PreviewNote& preview);
+    void DrawPreview(int voice, unsigned nSamples);
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+class CInstrument;
 class CSoundDoc;
 struct PlayRange;
 
@@ -59,6 +60,11 @@ public:
     // Fills kPreviewSamples: the note from the first sample for kPreviewToneSamples, then
     // silence. False for a note that has no sound.
     virtual bool RenderPreview(int note, std::int16_t* pOut) = 0;
+    // The note shaped by the instrument, held and let go (InstrumentPreview), on voice 0 or
+    // the noise channel: fills as many samples as it sounds, at most
+    // InstrumentPreview::kMaxSamples, and returns how many; 0 when nothing sounds.
+    virtual unsigned RenderPreview(int note, const CInstrument& instrument, bool bNoise,
+                                   std::int16_t* pOut) = 0;
 };
 
 // The fade applies to the two chips; the sine and the speaker play without it.

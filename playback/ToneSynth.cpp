@@ -2,6 +2,7 @@
 #include "playback/ToneSynth.h"
 
 #include "playback/AudioFormat.h"
+#include "sound/InstrumentVoice.h"
 #include "sound/SoundDoc.h"
 
 #include <algorithm>
@@ -254,4 +255,27 @@ bool CToneSynth::RenderPreview(int note, std::int16_t* pOut) const
         pTone[j] = static_cast<std::int16_t>(pTone[j] * f);
     }
     return true;
+}
+
+void CToneSynth::RenderTicks(const std::vector<VoiceTick>& ticks, unsigned samplesPerTick,
+                             std::int16_t* pOut) const
+{
+    // The tone generator's input clock over its divider of 32.
+    constexpr double kToneClockHz = 3579545.0 / 32.0;
+    double phase = 0.0;
+    std::int16_t* p = pOut;
+    for (const VoiceTick& tick : ticks)
+    {
+        const double step = kTwoPi * kToneClockHz / std::max(tick.setting, 1) / kSampleRate;
+        const double level = Amplitude(tick.atten) * kPeak;
+        for (unsigned i = 0; i < samplesPerTick; ++i, phase += step)
+            *p++ = static_cast<std::int16_t>(std::sin(phase) * level);
+        phase = std::fmod(phase, kTwoPi);
+    }
+    const auto total = static_cast<std::size_t>(p - pOut);
+    for (std::size_t j = 0; j < std::min<std::size_t>(kRampSamples, total / 2); ++j)
+    {
+        pOut[j] = static_cast<std::int16_t>(pOut[j] * m_ramp[j]);
+        pOut[total - 1 - j] = static_cast<std::int16_t>(pOut[total - 1 - j] * m_ramp[j]);
+    }
 }

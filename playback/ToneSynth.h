@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+struct VoiceTick;
+
 // The sine synthesizer: turns the sequencer's row events into 16-bit mono PCM, three sine
 // voices and their mix, a row at a time in slices of a fixed length (a row can last minutes).
 // Playback, the .wav export and the note preview use the same object, so what is exported is
@@ -48,6 +50,10 @@ public:
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
     bool RenderPreview(int note, std::int16_t* pOut) const;
+    // A tone voice's ticks, samplesPerTick each: a sine at each tick's divisor and level, its
+    // phase running on from tick to tick, ramped in and out as the preview is.
+    void RenderTicks(const std::vector<VoiceTick>& ticks, unsigned samplesPerTick,
+                     std::int16_t* pOut) const;
 
     std::array<double, kNoteCount> m_freq{};
     // The sine voices: the noise channel is not heard.

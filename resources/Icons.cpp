@@ -221,6 +221,16 @@ QIcon CommandIcon(UINT nID)
                 for (const double y : {3.5, 6.5, 9.5, 12.5})
                     p.drawLine(QPointF(5, y), QPointF(11, y));
             });
+    case ID_SOUND_INSTRUMENTS:
+        // Bars of a shape over a tick's grid.
+        return DrawIcon(
+            [](QPainter& p)
+            {
+                p.setBrush(QColor(230, 150, 30));
+                const double heights[] = {11, 8, 6, 4, 3, 2};
+                for (int i = 0; i < 6; ++i)
+                    p.drawRect(QRectF(1.5 + i * 2.3, 13.5 - heights[i], 1.6, heights[i]));
+            });
     default:
         return {};
     }

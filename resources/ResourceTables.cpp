@@ -89,6 +89,7 @@ constexpr MenuEntry kSoundMenu[] = {
     {2, ID_PATTERN_NEW, "New…"},
     {2, ID_PATTERN_PROPERTIES, "Properties…"},
     {1, ID_SOUND_MANAGEPATTERNS, "Manage patterns…"},
+    {1, ID_SOUND_INSTRUMENTS, "Instruments…"},
     {1, 0, nullptr},
     {1, 0, "Play range"},
     {2, ID_RANGE_START, "Set start position\tCtrl+B"},
@@ -191,7 +192,7 @@ constexpr UINT kMainToolbarButtons[] = {
 
 constexpr UINT kSoundToolbarButtons[] = {
     ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
-    ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, 0,
+    ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, ID_SOUND_INSTRUMENTS, 0,
     IDC_SOUND_CHIP, IDC_SOUND_OCTAVE, IDC_SOUND_EDITSTEP,
 };
 
@@ -221,6 +222,7 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_IMPORT_VGM_INTO, "Replaces this sound's song with a VGM log's; Undo brings it back"},
     {ID_EXPORT_AGI, "Exports the current resource to AGI format"},
     {ID_SOUND_MANAGEPATTERNS, "Create, copy and delete patterns"},
+    {ID_SOUND_INSTRUMENTS, "Make and change the instruments that shape this sound's notes\nInstruments"},
     {ID_SOUND_PROPERTIES, "Change properties of the resource"},
     {ID_EXPORT_MIDI, "Exports the current resource to MIDI format"},
     {ID_EXPORT_WAV, "Exports one pass of the play range as a WAV file"},

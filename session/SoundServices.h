@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+class CInstrument;
 class CSoundDoc;
 class CSoundSession;
 class QWidget;
@@ -40,6 +41,10 @@ public:
     virtual void StopDocument(CSoundDoc* /*pDoc*/) { PostStop(); }
     // nVoice: the channel the note belongs to, silent while it is muted (-1 for none).
     virtual void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice) = 0;
+    // The note shaped by the instrument; the play thread gets a copy. nVoice 3 plays it on the
+    // noise channel.
+    virtual void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice,
+                             const CInstrument& instrument) = 0;
 };
 
 // The modal dialogs the editors run. Each returns true on OK with the fields updated.

@@ -3,6 +3,7 @@
 
 #include "resources/Resource.h"
 #include "resources/ResourceTables.h"
+#include "sound/SoundPattern.h"
 #include "views/EditorKeys.h"
 
 #include <QCoreApplication>
@@ -139,6 +140,22 @@ bool CNoteKeyboard::IsNoteLetter(QKeyCombination key)
     const int nKey = key.key();
     return key.keyboardModifiers() == Qt::NoModifier && nKey >= Qt::Key_A && nKey <= Qt::Key_Z &&
            kLetters.find(static_cast<char>(nKey)) != std::string_view::npos;
+}
+
+std::optional<int> CNoteKeyboard::PianoNoteOf(QKeyCombination key, int nOctave)
+{
+    // Qt names these keys by their characters.
+    static constexpr std::string_view kKeys = "ZSXDCVGBHNJMQ2W3ER5T6Y7UI9O0P";
+    const int nKey = key.key();
+    if (EditorKeys::IsKeypad(key) || nKey < Qt::Key_0 || nKey > Qt::Key_Z)
+        return std::nullopt;
+    const std::size_t nIndex = kKeys.find(static_cast<char>(nKey));
+    if (nIndex == std::string_view::npos)
+        return std::nullopt;
+    const int note = static_cast<int>(nIndex) + 12 * nOctave;
+    if (note >= NOTE_OFF)
+        return std::nullopt;
+    return note;
 }
 
 QKeyCombination CNoteKeyboard::KeyOf(const QKeyEvent* pEvent) const

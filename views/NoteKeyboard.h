@@ -47,6 +47,9 @@ public:
     QKeyCombination KeyOf(const QKeyEvent* pEvent) const;
     // Whether the key is one of the note keys' letters, without Ctrl, Alt or Shift.
     static bool IsNoteLetter(QKeyCombination key);
+    // The note a piano key (as KeyOf gives it) plays in the octave; nothing for another key
+    // or a note above the highest.
+    static std::optional<int> PianoNoteOf(QKeyCombination key, int nOctave);
     // The key a US keyboard has at a native scan code (the X and Wayland key code, the
     // kernel's plus 8): Qt::Key_unknown for a typing-block key no editor uses, nothing for a
     // code outside the typing block.

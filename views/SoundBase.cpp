@@ -393,16 +393,10 @@ bool CSoundBase::KeyToNote(QKeyCombination key, int* pNote) const
         *pNote = NOTE_EMPTY;
         return true;
     }
-    // Qt names these keys by their characters.
-    static constexpr std::string_view kKeys = "ZSXDCVGBHNJMQ2W3ER5T6Y7UI9O0P";
-    const int nKey = key.key();
-    if (EditorKeys::IsKeypad(key) || nKey < Qt::Key_0 || nKey > Qt::Key_Z)
-        return false;
-    const std::size_t nIndex = kKeys.find(static_cast<char>(nKey));
-    if (nIndex == std::string_view::npos)
-        return false;
-    *pNote = static_cast<int>(nIndex) + 12 * GetOctave();
-    return *pNote < NOTE_OFF;
+    const std::optional<int> note = CNoteKeyboard::PianoNoteOf(key, GetOctave());
+    if (note.has_value())
+        *pNote = *note;
+    return note.has_value();
 }
 
 bool CSoundBase::KeyToPattern(QKeyCombination key, int nChannel, CSoundPattern** ppPattern) const

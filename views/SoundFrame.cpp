@@ -2,6 +2,7 @@
 #include "views/SoundFrame.h"
 
 #include "session/SoundSession.h"
+#include "views/InstrumentWindow.h"
 #include "views/SoundViewFactory.h"
 #include "views/VoiceScopes.h"
 
@@ -241,6 +242,25 @@ void CSoundFrame::DestroyViews()
     m_pRollSplitter = nullptr;
     m_pPianoRoll = nullptr;
     delete pSplitter;
+    delete m_pInstruments.data();
+}
+
+CInstrumentWindow* CSoundFrame::GetInstruments() const
+{
+    return m_pInstruments;
+}
+
+CInstrumentWindow* CSoundFrame::ShowInstruments()
+{
+    if (m_pInstruments == nullptr)
+    {
+        m_pInstruments = new CInstrumentWindow(*m_pSession, window());
+        m_pInstruments->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pInstruments->show();
+    m_pInstruments->raise();
+    m_pInstruments->activateWindow();
+    return m_pInstruments;
 }
 
 void CSoundFrame::DestroyFrame()

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSplitter>
 
+class CInstrumentWindow;
 class CSoundDoc;
 class CSoundFrame;
 class CSoundSession;
@@ -68,7 +69,13 @@ public:
     bool IsClosing() const { return m_bClosing || m_bDestroying; }
     void SetClosing(bool bClosing) { m_bClosing = bClosing; }
 
-    // Removes the editors (they unregister from the document as they go).
+    // The window's Instruments window, made the first time, shown and raised.
+    CInstrumentWindow* ShowInstruments();
+    // Null while it is not open.
+    CInstrumentWindow* GetInstruments() const;
+
+    // Removes the editors and the Instruments window (they unregister from the document as
+    // they go).
     void DestroyViews();
     // Takes the editors down and closes the window without asking anything: the document is
     // closing and its views must be gone before it is.
@@ -98,6 +105,7 @@ private:
     QPointer<QSplitter> m_pSplitter;
     QPointer<QSplitter> m_pRollSplitter; // the editors over the piano roll
     QWidget* m_pPianoRoll = nullptr;
+    QPointer<CInstrumentWindow> m_pInstruments;
     CVoiceScopes* m_pScopes = nullptr;
     int m_nActivePane = 0;
     bool m_bDestroying = false;

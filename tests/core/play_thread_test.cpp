@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/DropoutCounter.h"
+#include "playback/InstrumentPreview.h"
 #include "playback/OfflineRenderer.h"
 #include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/AgiResource.h"
+#include "sound/ReadyInstruments.h"
 #include "support/RenderedSound.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
@@ -289,6 +291,31 @@ TEST_F(PlayThreadTest, PreviewSoundsWithTheSongAndASecondOneCutsTheFirst)
         const int preview = i < 3000 ? a[i] : i - 3000 < b.size() ? b[i - 3000] : 0;
         const int expected = std::clamp(song[heard + i] + preview, -32768, 32767);
         ASSERT_EQ(output[i], expected) << "sample " << i;
+    }
+}
+
+TEST_F(PlayThreadTest, InstrumentPreviewPlaysItsOwnLengthAndAPlainOneStillItsOwn)
+{
+    for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr})
+    {
+        m_thread->SetVoice({kind, FadeKind::None});
+        const CInstrument& pad = ReadyInstruments()[1];
+        Samples shaped(InstrumentPreview::kMaxSamples), plain(10025);
+        shaped.resize(MakeSoundRenderer(kind)->RenderPreview(69, pad, false, shaped.data()));
+        MakeSoundRenderer(kind)->RenderPreview(69, plain.data());
+        for (const Samples* pExpected : {&shaped, &plain})
+        {
+            m_pDevice->TakeOutput();
+            if (pExpected == &shaped)
+                m_thread->PostPreview(&m_doc, 69, 0, pad);
+            else
+                m_thread->PostPreview(&m_doc, 69);
+            m_thread->WaitUntilHandled();
+            m_pDevice->Advance(static_cast<unsigned>(pExpected->size()) + 1000);
+            Samples expected = *pExpected;
+            expected.resize(pExpected->size() + 1000, 0);
+            ASSERT_EQ(m_pDevice->TakeOutput(), expected) << static_cast<int>(kind);
+        }
     }
 }
 

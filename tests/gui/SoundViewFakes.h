@@ -41,10 +41,18 @@ public:
     {
         previews.push_back(nNote);
         previewVoices.push_back(nVoice);
+        previewInstruments.push_back(kNoInstrument);
+    }
+    void PostPreview(CSoundDoc*, int nNote, int nVoice, const CInstrument& instrument) override
+    {
+        previews.push_back(nNote);
+        previewVoices.push_back(nVoice);
+        previewInstruments.push_back(instrument.GetNumber());
     }
 
     std::vector<int> previews;
     std::vector<int> previewVoices;
+    std::vector<int> previewInstruments;
 };
 
 // Answers the dialogs from a queue; an empty queue cancels.

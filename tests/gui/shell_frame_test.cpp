@@ -9,6 +9,9 @@
 #include "resources/Icons.h"
 #include "sound/AgiResource.h"
 #include "sound/SoundPattern.h"
+#include "sound/ReadyInstruments.h"
+#include "views/InstrumentWindow.h"
+#include "views/SoundFrame.h"
 #include "views/SoundSequenceView.h"
 #include "views/VoiceScopes.h"
 
@@ -168,6 +171,26 @@ private slots:
                      nID == ID_FILE_NEW);
 
         QVERIFY(pFrame->Trigger(ID_FILE_NEW) && MenuTitles(pFrame).size() == 6);
+    }
+
+    // One per sound window, from the menu or the sound bar, and gone with its document.
+    void instrumentsWindowBelongsToItsSoundWindow()
+    {
+        CShell shell;
+        QVERIFY(shell.Start());
+        QVERIFY(MenuAction(shell.Frame(), shell.Frame()->GetSoundBar(), ID_SOUND_INSTRUMENTS));
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_INSTRUMENTS));
+        QPointer<CInstrumentWindow> pWindow = shell.ActiveFrame()->GetInstruments();
+        QVERIFY(pWindow != nullptr && pWindow->isVisible());
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_INSTRUMENTS));
+        QCOMPARE(shell.ActiveFrame()->GetInstruments(), pWindow.data());
+        QVERIFY(shell.ActiveDoc()->SetInstruments({ReadyInstruments()[0]}));
+        QCOMPARE(pWindow->SelectedNumber(), 1);
+        shell.ActiveDoc()->SetModifiedFlag(false);
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_CLOSE));
+        shell.Settle();
+        QVERIFY(pWindow == nullptr);
+        QVERIFY(!shell.Command(ID_SOUND_INSTRUMENTS)->isEnabled());
     }
 
     void keysReachTheirCommands()
