@@ -157,6 +157,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
         connect(pSession, signal, this, &CMainFrame::UpdateCommandStates, Qt::UniqueConnection);
     connect(pSession, &CSoundSession::MuteMaskChanged, this, &CMainFrame::UpdateCommandStates,
             Qt::UniqueConnection);
+    connect(pSession, &CSoundSession::CurrentInstrumentChanged, this,
+            &CMainFrame::UpdateCommandStates, Qt::UniqueConnection);
     connect(pStack, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandStates,
             Qt::UniqueConnection);
     connect(pStack, &QUndoStack::cleanChanged, this, &CMainFrame::UpdateCommandStates,

@@ -55,6 +55,9 @@ public:
     // Whether typing a note also sounds it.
     bool GetPlayNotes() const { return m_bPlayNotes; }
     void SetPlayNotes(bool bPlay) { m_bPlayNotes = bPlay; }
+    // The instrument new notes get (0 for none). One the sound no longer holds reads as none.
+    int GetCurrentInstrument() const;
+    void SetCurrentInstrument(int number);
 
     // The transport as the editors show it. The row is where the play marker stands: the
     // row heard while playing, where a paused playback resumes.
@@ -93,6 +96,7 @@ signals:
     // Playing, paused or stopped now.
     void TransportChanged();
     void CurrentPatternChanged();
+    void CurrentInstrumentChanged(int number);
 
 private:
     CSoundDoc* m_pDoc;
@@ -100,6 +104,7 @@ private:
     CSoundUndo m_undo;
     const QUuid m_identity = QUuid::createUuid();
     PatternId m_currentPattern = 0;
+    int m_nCurrentInstrument = 0;
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;
     bool m_bPlayNotes = true;
