@@ -20,4 +20,5 @@ std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, const PlayRan
 
 // The MIDI Export dialog: the program of each tone voice, or nothing when cancelled. It says
 // that instruments are not written when the sound's notes play some.
-std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent, bool bNotesPlayInstruments = false);
+std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent,
+                                               bool bNotesPlayInstruments = false);

@@ -102,13 +102,13 @@ bool CMainFrame::OnCreate()
     auto* pSizePane = new QLabel(pStatusBar);
     pSizePane->setObjectName(QStringLiteral("ExportSize"));
     pStatusBar->addPermanentWidget(pSizePane);
-    m_pExportSize = new CExportSizeStatus(pSizePane,
-                                          [this]() -> const CSoundDoc*
-                                          {
-                                              const CSoundFrame* pFrame = GetActiveSoundFrame();
-                                              return pFrame != nullptr ? pFrame->GetDocument()
-                                                                       : nullptr;
-                                          });
+    m_pExportSize =
+        new CExportSizeStatus(pSizePane,
+                              [this]() -> const CSoundDoc*
+                              {
+                                  const CSoundFrame* pFrame = GetActiveSoundFrame();
+                                  return pFrame != nullptr ? pFrame->GetDocument() : nullptr;
+                              });
     // The lock-key indicators: the toolkit has no portable way to read the lock states, so
     // the panes only keep their places.
     for (const char* indicator : {"CAP", "NUM", "SCRL"})

@@ -4,11 +4,16 @@
 #include "sound/SoundDoc.h"
 #include "sound/SoundSnapshot.h"
 
+namespace
+{
+AgiExportSize MeasurePlayRange(const CSoundDoc& doc)
+{
+    return MeasureAgiExport(doc, doc.GetPlayRange());
+}
+} // namespace
+
 CExportSizeMeter::CExportSizeMeter(Measure measure, QObject* pParent)
-    : QObject(pParent),
-      m_measure(measure ? std::move(measure)
-                        : [](const CSoundDoc& doc)
-                        { return MeasureAgiExport(doc, doc.GetPlayRange()); }),
+    : QObject(pParent), m_measure(measure ? std::move(measure) : MeasurePlayRange),
       m_worker(&CExportSizeMeter::Work, this)
 {
 }

@@ -150,8 +150,8 @@ SoundCell ParseLine(const std::string& line, bool bNoise)
     if (HasInstrumentColumn(line))
     {
         if (IsDigit(line[kInstrumentChar]))
-            cell.instrument =
-                CheckedInstrument((line[kInstrumentChar] - '0') * 10 + line[kInstrumentChar + 1] - '0');
+            cell.instrument = CheckedInstrument((line[kInstrumentChar] - '0') * 10 +
+                                                line[kInstrumentChar + 1] - '0');
         divisorColumn = kRowChars;
     }
     // The divisor column is optional: text copied before it existed pastes as before.

@@ -253,9 +253,8 @@ CSoundPatternView::EnterInstrument(QKeyCombination key, const std::optional<Pend
     if (!IsPendingHere(pending, true))
     {
         // Every number has two digits: the first changes nothing until the second comes.
-        m_pendingDigit =
-            PendingDigit{GetSession().GetCurrentPattern()->GetId(), GetSession().GetPatternCursor().row,
-                         nDigit, 0, true};
+        m_pendingDigit = PendingDigit{GetSession().GetCurrentPattern()->GetId(),
+                                      GetSession().GetPatternCursor().row, nDigit, 0, true};
         entry.nPrompt = 0;
         SetIdleText(tr("Instrument %1_").arg(nDigit).toStdString());
         return entry;
@@ -264,8 +263,9 @@ CSoundPatternView::EnterInstrument(QKeyCombination key, const std::optional<Pend
     if (number != kNoInstrument && GetDocument()->FindInstrument(number) == nullptr)
     {
         entry.bRefused = true;
-        entry.refusal =
-            tr("This sound has no instrument %1").arg(number, 2, 10, QLatin1Char('0')).toStdString();
+        entry.refusal = tr("This sound has no instrument %1")
+                            .arg(number, 2, 10, QLatin1Char('0'))
+                            .toStdString();
         return entry;
     }
     cell.instrument = static_cast<std::uint8_t>(number);

@@ -216,9 +216,10 @@ private slots:
         QVERIFY(shell.Start());
         shell.files.answers = {LocalPath(path)};
         QVERIFY(shell.Frame()->Trigger(ID_FILE_OPEN));
-        QCOMPARE(shell.Frame()->GetMessageText(),
-                 QString("lost.tks: Voice0 pattern 000 row 0: no instrument 7, dropped from 1 cell; "
-                         "Voice0 pattern 000 row 1: no instrument 8, dropped from 1 cell"));
+        QCOMPARE(
+            shell.Frame()->GetMessageText(),
+            QString("lost.tks: Voice0 pattern 000 row 0: no instrument 7, dropped from 1 cell; "
+                    "Voice0 pattern 000 row 1: no instrument 8, dropped from 1 cell"));
     }
 
     void importOfADamagedResourceNamesItAndOpensNoWindow()
