@@ -8,6 +8,8 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace
 {
 // "01 Pluck"; the item's data is the number.
