@@ -9,8 +9,7 @@
 #include <QLabel>
 #include <QTest>
 
-#include <condition_variable>
-#include <mutex>
+#include <latch>
 #include <thread>
 
 namespace
@@ -83,19 +82,18 @@ private slots:
     // the newest to be measured next, and only its result is told.
     void meterWorksAsideAndTellsTheNewest()
     {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool bReleased = false;
+        std::latch started(1), released(1);
+        // Written by the worker, read once its last result has been told.
         std::vector<int> measured;
         std::thread::id worker;
         CExportSizeMeter meter(
             [&](const CSoundDoc& doc)
             {
-                std::unique_lock lock(mutex);
                 measured.push_back(doc.GetBeatsPerMinute());
                 worker = std::this_thread::get_id();
-                changed.notify_all();
-                changed.wait(lock, [&] { return bReleased; });
+                if (measured.size() == 1)
+                    started.count_down();
+                released.wait();
                 AgiExportSize size;
                 size.bytes = doc.GetBeatsPerMinute();
                 return size;
@@ -112,22 +110,13 @@ private slots:
             meter.Request(doc);
         };
         requestAt(100);
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return !measured.empty(); });
-        }
+        started.wait();
         requestAt(110);
         requestAt(120);
-        {
-            std::lock_guard lock(mutex);
-            bReleased = true;
-        }
-        changed.notify_all();
+        released.count_down();
         QTRY_COMPARE(told, std::vector<std::int64_t>{120});
         QTest::qWait(50);
-        QCOMPARE(told.size(), std::size_t{1});
-        std::lock_guard lock(mutex);
-        QCOMPARE(measured, (std::vector<int>{100, 120}));
+        QVERIFY(told.size() == 1 && measured == (std::vector<int>{100, 120}));
         QVERIFY(worker != std::this_thread::get_id());
     }
 
@@ -138,15 +127,12 @@ private slots:
         CSoundSession session(&doc);
         CSoundSession* pActive = &session;
         CInstrumentBox box(nullptr, [&pActive] { return pActive; });
-        QCOMPARE(box.count(), 1);
-        QCOMPARE(box.itemText(0), QString("None"));
-        QVERIFY(box.focusPolicy() == Qt::NoFocus && !box.accessibleName().isEmpty());
+        QVERIFY(box.count() == 1 && box.itemText(0) == "None" && box.focusPolicy() == Qt::NoFocus);
 
         QVERIFY(doc.SetInstruments({CInstrument(1, "Pluck"), CInstrument(12, "Bass")}));
         box.Refresh();
-        QCOMPARE(box.itemText(2), QString("12 Bass"));
         box.activated(2);
-        QCOMPARE(session.GetCurrentInstrument(), 12);
+        QVERIFY(box.itemText(2) == "12 Bass" && session.GetCurrentInstrument() == 12);
 
         // Renamed and deleted in the sound: the box shows it, and shows None for a current
         // instrument that went.
