@@ -216,6 +216,7 @@ private slots:
         QVERIFY(shell.Start());
         shell.files.answers = {LocalPath(path)};
         QVERIFY(shell.Frame()->Trigger(ID_FILE_OPEN));
+        QTest::qWait(200); // the new window takes the focus, and the message outlasts it
         QCOMPARE(
             shell.Frame()->GetMessageText(),
             QString("lost.tks: Voice0 pattern 000 row 0: no instrument 7, dropped from 1 cell; "
