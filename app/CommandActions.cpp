@@ -133,6 +133,7 @@ void CCommandActions::UpdateStates()
         else if (texts.contains(it.key()))
             pAction->setText(texts[it.key()]);
     }
+    emit StatesUpdated();
 }
 
 bool CCommandActions::Trigger(UINT nID)

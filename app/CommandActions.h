@@ -71,6 +71,8 @@ public:
 signals:
     // A command has run: what it changed may change other commands' states.
     void CommandRan();
+    // Every rule has been applied: controls that show state follow it now.
+    void StatesUpdated();
 
 private:
     struct Command

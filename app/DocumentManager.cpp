@@ -9,6 +9,7 @@
 #include "playback/FileFormats.h"
 #include "resources/Icons.h"
 #include "session/Prompts.h"
+#include "sound/ImportReport.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -104,7 +105,12 @@ CSoundDoc* CDocumentManager::OpenDocumentFile(const std::string& strPath)
         AddToRecentFileList(path);
     }
 
-    return AddDocument(std::move(pDoc));
+    CSoundDoc* pOpened = AddDocument(std::move(pDoc));
+    // What the reader had to change to take the file is said once, as imports say their losses.
+    if (pOpened != nullptr && !pOpened->GetLoadNotes().empty())
+        m_app.SetIdleText(std::filesystem::path(pOpened->GetPathName()).filename().string() + ": " +
+                          JoinReport(pOpened->GetLoadNotes()));
+    return pOpened;
 }
 
 void CDocumentManager::CountUntitled(const std::string& title)

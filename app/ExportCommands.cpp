@@ -32,14 +32,23 @@ std::optional<std::string> AskExportPath(std::string title, std::string fileName
     return path;
 }
 
+bool NotesPlayInstruments(const CSoundDoc& doc)
+{
+    for (int channel = 0; channel < kChannelCount; ++channel)
+        for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
+            for (std::int32_t row = 0; row < pPattern->GetRows(); ++row)
+                if (pPattern->GetCell(row).instrument != kNoInstrument)
+                    return true;
+    return false;
+}
 } // namespace
 
-std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent)
+std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent, bool bNotesPlayInstruments)
 {
     // A modal dialog open at the time (the scope question) owns this one.
     if (QWidget* pModal = QApplication::activeModalWidget(); pModal != nullptr)
         pParent = pModal;
-    CSoundMIDIExportDialog dialog(pParent);
+    CSoundMIDIExportDialog dialog(pParent, bNotesPlayInstruments);
     MidiPrograms programs{0, 0, 0};
     for (std::size_t voice = 0; voice < programs.size(); ++voice)
         dialog.m_nInstrument[voice] = programs[voice];
@@ -67,7 +76,7 @@ std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc, const PlayRang
 std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, const PlayRange& range,
                                              QWidget* pParent)
 {
-    const auto programs = ChooseMidiPrograms(pParent);
+    const auto programs = ChooseMidiPrograms(pParent, NotesPlayInstruments(doc));
     if (!programs)
         return std::nullopt;
     const std::string& extension = MidiFileFormat().saveExtensions.front();

@@ -18,5 +18,7 @@ std::optional<std::string> ExportAgiCommand(const CSoundDoc& doc, const PlayRang
 std::optional<std::string> ExportMidiCommand(const CSoundDoc& doc, const PlayRange& range,
                                              QWidget* pParent);
 
-// The MIDI Export dialog: the program of each tone voice, or nothing when cancelled.
-std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent);
+// The MIDI Export dialog: the program of each tone voice, or nothing when cancelled. It says
+// that instruments are not written when the sound's notes play some.
+std::optional<MidiPrograms> ChooseMidiPrograms(QWidget* pParent,
+                                               bool bNotesPlayInstruments = false);

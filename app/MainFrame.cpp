@@ -3,6 +3,7 @@
 
 #include "app/CommandActions.h"
 #include "app/EditorApp.h"
+#include "app/ExportSizeStatus.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
 #include "session/SoundSession.h"
@@ -98,6 +99,16 @@ bool CMainFrame::OnCreate()
     m_pSongLength->setObjectName(QStringLiteral("SongLength"));
     m_pSongLength->setToolTip(tr("The sound's length in the game"));
     pStatusBar->addPermanentWidget(m_pSongLength);
+    auto* pSizePane = new QLabel(pStatusBar);
+    pSizePane->setObjectName(QStringLiteral("ExportSize"));
+    pStatusBar->addPermanentWidget(pSizePane);
+    m_pExportSize =
+        new CExportSizeStatus(pSizePane,
+                              [this]() -> const CSoundDoc*
+                              {
+                                  const CSoundFrame* pFrame = GetActiveSoundFrame();
+                                  return pFrame != nullptr ? pFrame->GetDocument() : nullptr;
+                              });
     // The lock-key indicators: the toolkit has no portable way to read the lock states, so
     // the panes only keep their places.
     for (const char* indicator : {"CAP", "NUM", "SCRL"})
@@ -148,6 +159,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
         {
             pView->installEventFilter(this);
             connect(pView, &CSoundBase::DocumentChanged, this, &CMainFrame::UpdateCommandStates);
+            connect(pView, &CSoundBase::DocumentChanged, m_pExportSize,
+                    &CExportSizeStatus::Schedule);
         }
     // What the editors' commands depend on; a document's second window connects again.
     CSoundSession* pSession = pFrame->GetSession();
@@ -158,6 +171,8 @@ void CMainFrame::AddSoundFrame(CSoundFrame* pFrame)
     connect(pSession, &CSoundSession::MuteMaskChanged, this, &CMainFrame::UpdateCommandStates,
             Qt::UniqueConnection);
     connect(&pSession->Recorder(), &CLiveRecorder::RecordingChanged, this,
+            &CMainFrame::UpdateCommandStates, Qt::UniqueConnection);
+    connect(pSession, &CSoundSession::CurrentInstrumentChanged, this,
             &CMainFrame::UpdateCommandStates, Qt::UniqueConnection);
     connect(pStack, &QUndoStack::indexChanged, this, &CMainFrame::UpdateCommandStates,
             Qt::UniqueConnection);
@@ -184,6 +199,8 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
     SwitchMenu(GetActiveSoundFrame() != nullptr ? IDR_SOUNDTYPE : IDR_MAINFRAME);
     UpdateFrameTitle();
     UpdateCommandStates();
+    if (m_pExportSize != nullptr)
+        m_pExportSize->Schedule();
 }
 
 void CMainFrame::UpdateFrameTitle()

@@ -10,6 +10,7 @@
 
 class CCommandActions;
 class CEditorApp;
+class CExportSizeStatus;
 class CSoundBase;
 class CSoundFrame;
 class QLabel;
@@ -104,6 +105,7 @@ private:
     QToolBar* m_pSoundBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pSongLength = nullptr;
+    CExportSizeStatus* m_pExportSize = nullptr;
     QHash<UINT, std::vector<QMenu*>> m_menus;
     UINT m_nCurrentMenu = 0;
     // The Window menu's entries for the open windows.

@@ -3,6 +3,7 @@
 
 #include "app/CommandActions.h"
 #include "app/EditorApp.h"
+#include "app/InstrumentBox.h"
 #include "app/MainFrame.h"
 #include "session/SoundSession.h"
 #include "sound/VoiceMute.h"
@@ -121,6 +122,21 @@ void CSoundCommands::AddVoiceActions(CCommandActions& commands)
                         [&keyboard](QWidget* pParent) { return keyboard.CreateSpinBox(pParent); });
     commands.AddControl(IDC_SOUND_EDITSTEP, [&keyboard](QWidget* pParent)
                         { return keyboard.CreateEditStepSpinBox(pParent); });
+    CMainFrame* pMainWnd = m_app.GetMainFrame();
+    commands.AddControl(IDC_SOUND_INSTRUMENT,
+                        [pMainWnd, &commands](QWidget* pParent)
+                        {
+                            auto* pBox = new CInstrumentBox(
+                                pParent,
+                                [pMainWnd]
+                                {
+                                    const CSoundFrame* pFrame = pMainWnd->GetActiveSoundFrame();
+                                    return pFrame != nullptr ? pFrame->GetSession() : nullptr;
+                                });
+                            QObject::connect(&commands, &CCommandActions::StatesUpdated, pBox,
+                                             &CInstrumentBox::Refresh);
+                            return pBox;
+                        });
 
     CChipChoice& choice = m_app.ChipChoice();
     for (const ChipCommand& chip : kChipCommands)

@@ -16,7 +16,8 @@ namespace
 constexpr int kVisibleInstruments = 8;
 } // namespace
 
-CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent) : CDialog(pParent)
+CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent, bool bNotesPlayInstruments)
+    : CDialog(pParent)
 {
     setObjectName(QStringLiteral("SoundMIDIExportDialog"));
     setWindowTitle(tr("MIDI Export"));
@@ -46,7 +47,14 @@ CSoundMIDIExportDialog::CSoundMIDIExportDialog(QWidget* pParent) : CDialog(pPare
     auto* pGrid = new QGridLayout(this);
     pGrid->addWidget(pSettings, 0, 0);
     pGrid->addWidget(pNoise, 1, 0);
-    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1, 2, 1);
+    if (bNotesPlayInstruments)
+    {
+        auto* pPlain = new QLabel(tr("Notes are written without their instruments."), this);
+        pPlain->setObjectName(QStringLiteral("instrumentsLeftOut"));
+        pPlain->setWordWrap(true);
+        pGrid->addWidget(pPlain, 2, 0);
+    }
+    pGrid->addLayout(ButtonColumn({pOk, pCancel}), 0, 1, 3, 1);
     SetTabOrder({pOk, pCancel, m_instrumentLists[0], m_instrumentLists[1], m_instrumentLists[2]});
 }
 

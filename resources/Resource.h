@@ -48,6 +48,8 @@ constexpr UINT ID_HELP_KEYS = 340;
 constexpr UINT IDC_SOUND_OCTAVE = 272;
 // The toolbar's edit step box: the rows an entry moves the pattern cursor on.
 constexpr UINT IDC_SOUND_EDITSTEP = 273;
+// The toolbar's instrument box: the instrument new notes get.
+constexpr UINT IDC_SOUND_INSTRUMENT = 742;
 // The fourth sound chip, the interpreter's note fade (radio items, in the order of FadeKind)
 // and the VGM export.
 constexpr UINT ID_CHIP_SPEAKER = 310;
@@ -92,6 +94,7 @@ constexpr UINT IDS_PROMPT_OCTAVE = 180;
 constexpr UINT IDS_PROMPT_ATTENUATION = 181;
 constexpr UINT IDS_PROMPT_NOISEFREQ = 182;
 constexpr UINT IDS_PROMPT_NOISETYPE = 183;
+constexpr UINT IDS_PROMPT_INSTRUMENT = 743;
 // The note keys typed in the sequence editor, once.
 constexpr UINT IDS_SEQUENCE_NOTEKEYS = 184;
 

@@ -193,7 +193,7 @@ constexpr UINT kMainToolbarButtons[] = {
 constexpr UINT kSoundToolbarButtons[] = {
     ID_SOUND_PLAY, ID_SOUND_PAUSE, ID_SOUND_STOP, 0,
     ID_VIEW_SEQUENCE_EDITOR, ID_VIEW_PATTERN_EDITOR, ID_SOUND_INSTRUMENTS, 0,
-    IDC_SOUND_CHIP, IDC_SOUND_OCTAVE, IDC_SOUND_EDITSTEP,
+    IDC_SOUND_CHIP, IDC_SOUND_OCTAVE, IDC_SOUND_EDITSTEP, IDC_SOUND_INSTRUMENT,
 };
 
 const ToolbarResource kToolbars[] = {
@@ -249,6 +249,7 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {ID_NOTEKEYS_POSITION, "Takes the note keys by their place on the keyboard, not by their letters"},
     {IDC_SOUND_OCTAVE, "The octave the note keys write (Ctrl+Page Up/Down, keypad * and /)\nOctave"},
     {IDC_SOUND_EDITSTEP, "Rows the cursor moves on after a note, an off or an attenuation (0 stays)\nEdit step"},
+    {IDC_SOUND_INSTRUMENT, "The instrument the notes you type or draw get\nInstrument"},
     {ID_MUTE_VOICE0, "Silences Voice0 or lets it be heard again (also a click on its scope)"},
     {ID_MUTE_VOICE0 + 1, "Silences Voice1 or lets it be heard again (also a click on its scope)"},
     {ID_MUTE_VOICE0 + 2, "Silences Voice2 or lets it be heard again (also a click on its scope)"},
@@ -267,6 +268,7 @@ constexpr std::pair<UINT, const char*> kStringTable[] = {
     {IDS_PROMPT_ATTENUATION, "Change attenuation (0=loud to 15=silent)"},
     {IDS_PROMPT_NOISEFREQ, "Set noise frequency type (0-3)"},
     {IDS_PROMPT_NOISETYPE, "Set noise type (0=periodic, 1=whitenoise)"},
+    {IDS_PROMPT_INSTRUMENT, "Set the instrument (two digits, 01-99; Delete clears it)"},
     {IDS_SEQUENCE_NOTEKEYS, "Here letters and digits place the channel's patterns; type notes in the pattern editor (Enter opens the pattern at the cursor)"},
     {AFX_IDS_APP_TITLE, "Tarvok"},
     {AFX_IDS_IDLEMESSAGE, "For Help, press F1"},

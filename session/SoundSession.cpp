@@ -28,6 +28,20 @@ void CSoundSession::SetCurrentPattern(const CSoundPattern* pPattern)
     emit CurrentPatternChanged();
 }
 
+int CSoundSession::GetCurrentInstrument() const
+{
+    return m_pDoc->FindInstrument(m_nCurrentInstrument) != nullptr ? m_nCurrentInstrument
+                                                                   : kNoInstrument;
+}
+
+void CSoundSession::SetCurrentInstrument(int number)
+{
+    if (number == m_nCurrentInstrument)
+        return;
+    m_nCurrentInstrument = number;
+    emit CurrentInstrumentChanged(number);
+}
+
 std::int32_t CSoundSession::GetResumeRow() const
 {
     const PlayRange range = m_pDoc->GetPlayRange();
@@ -63,14 +77,6 @@ void CSoundSession::OnRowPlayed(std::int32_t row)
 {
     m_nPlayRow = row;
     emit PlayPositionMoved();
-}
-
-void CSoundSession::SetCurrentInstrument(int nInstrument)
-{
-    if (nInstrument == m_nCurrentInstrument)
-        return;
-    m_nCurrentInstrument = nInstrument;
-    emit CurrentInstrumentChanged(nInstrument);
 }
 
 void CSoundSession::SetMuteMask(unsigned muteMask)

@@ -56,6 +56,9 @@ public:
     // Whether typing a note also sounds it.
     bool GetPlayNotes() const { return m_bPlayNotes; }
     void SetPlayNotes(bool bPlay) { m_bPlayNotes = bPlay; }
+    // The instrument new notes get (0 for none). One the sound no longer holds reads as none.
+    int GetCurrentInstrument() const;
+    void SetCurrentInstrument(int number);
 
     // The transport as the editors show it. The row is where the play marker stands: the
     // row heard while playing, where a paused playback resumes.
@@ -75,9 +78,6 @@ public:
     // The live recording of the notes played into its playback.
     CLiveRecorder& Recorder() { return m_recorder; }
     const CLiveRecorder& Recorder() const { return m_recorder; }
-
-    int GetCurrentInstrument() const { return m_nCurrentInstrument; }
-    void SetCurrentInstrument(int nInstrument);
 
     const GameOrigin& GetGameOrigin() const { return m_gameOrigin; }
     void SetGameOrigin(const GameOrigin& origin) { m_gameOrigin = origin; }
@@ -101,7 +101,7 @@ signals:
     // Playing, paused or stopped now.
     void TransportChanged();
     void CurrentPatternChanged();
-    void CurrentInstrumentChanged(int nInstrument);
+    void CurrentInstrumentChanged(int number);
 
 private:
     CSoundDoc* m_pDoc;
@@ -109,6 +109,7 @@ private:
     CSoundUndo m_undo;
     const QUuid m_identity = QUuid::createUuid();
     PatternId m_currentPattern = 0;
+    int m_nCurrentInstrument = 0;
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;
     bool m_bPlayNotes = true;
@@ -118,7 +119,6 @@ private:
     GameOrigin m_gameOrigin;
     std::optional<FadeKind> m_interpreterFade;
     unsigned m_muteMask = 0;
-    int m_nCurrentInstrument = 0;
     // Last: it listens to the session's signals.
     CLiveRecorder m_recorder{*this};
 };

@@ -25,6 +25,8 @@ public:
     virtual int Columns() const = 0;
     virtual QString Header(int column) const = 0;
     virtual QString Text(int row, int column) const = 0;
+    // What a screen reader says of the cell; the text shown unless that needs words.
+    virtual QString Name(int row, int column) const { return Text(row, column); }
     // In the viewport's pixels.
     virtual QRect Rect(int row, int column) const = 0;
 };
@@ -34,7 +36,8 @@ QString Slice(const std::string& text, std::size_t from, std::size_t count)
     return QString::fromUtf8(text.substr(std::min(from, text.size()), count)).trimmed();
 }
 
-// The pattern editor: the row number, the note (or noise) field and the attenuation.
+// The pattern editor: the row number, the note (or noise) field, the attenuation and the
+// instrument.
 class CPatternSource : public ITableSource
 {
 public:
@@ -45,10 +48,10 @@ public:
         const CSoundPattern* pPattern = Pattern();
         return pPattern != nullptr ? pPattern->GetRows() : 0;
     }
-    int Columns() const override { return 3; }
+    int Columns() const override { return 4; }
     QString Header(int column) const override
     {
-        static const char* const kHeaders[] = {"Row", "Note", "Attenuation"};
+        static const char* const kHeaders[] = {"Row", "Note", "Attenuation", "Instrument"};
         return QString::fromLatin1(kHeaders[column]);
     }
     QString Text(int row, int column) const override
@@ -58,20 +61,30 @@ public:
             return {};
         const bool bNoise = m_pView->GetDocument()->FindPatternChannel(pPattern) == kNoiseChannel;
         const std::string text = PatternRows::RowText(row, pPattern->GetCell(row), bNoise);
-        static constexpr std::size_t kFrom[] = {0, 8, 13};
-        static constexpr std::size_t kCount[] = {6, 3, 2};
+        static constexpr std::size_t kFrom[] = {0, 8, 13, 17};
+        static constexpr std::size_t kCount[] = {6, 3, 2, 2};
         return Slice(text, kFrom[column], kCount[column]);
+    }
+    QString Name(int row, int column) const override
+    {
+        const CSoundPattern* pPattern = Pattern();
+        if (column != kInstrumentColumn || pPattern == nullptr)
+            return Text(row, column);
+        const int number = pPattern->GetCell(row).instrument;
+        return number == kNoInstrument ? QStringLiteral("no instrument")
+                                       : QStringLiteral("instrument %1").arg(number);
     }
     QRect Rect(int row, int column) const override
     {
-        static constexpr int kX[] = {0, 64, 104};
-        static constexpr int kWidth[] = {48, 24, 16};
+        static constexpr int kX[] = {0, 64, 104, 136};
+        static constexpr int kWidth[] = {48, 24, 16, 16};
         const int y = CSoundBase::kHeaderHeight +
                       CSoundBase::kRowHeight * (row - m_pView->verticalScrollBar()->value());
         return QRect(kX[column], y, kWidth[column], CSoundBase::kRowHeight);
     }
 
 private:
+    static constexpr int kInstrumentColumn = 3;
     const CSoundPattern* Pattern() const { return m_pView->GetSession().GetCurrentPattern(); }
 
     CSoundPatternView* m_pView;
@@ -251,7 +264,8 @@ QString CEditorCell::text(QAccessible::Text t) const
 {
     if (!isValid() || (t != QAccessible::Name && t != QAccessible::Value))
         return {};
-    return m_pTable->Source().Text(m_nRow, m_nColumn);
+    return t == QAccessible::Name ? m_pTable->Source().Name(m_nRow, m_nColumn)
+                                  : m_pTable->Source().Text(m_nRow, m_nColumn);
 }
 
 QRect CEditorCell::rect() const

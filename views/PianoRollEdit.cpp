@@ -257,6 +257,7 @@ void CPianoRollView::FinishDraw(const QPoint& point, Qt::KeyboardModifiers modif
     {
         newNote.note = static_cast<std::uint8_t>(YToNote(m_pressPoint.y()));
     }
+    newNote.instrument = static_cast<std::uint8_t>(GetSession().GetCurrentInstrument());
     CNoteEditor editor(*GetDocument(), GetDocument()->GetStepSize());
     const std::int32_t got = editor.Add(m_nVoice, start, end - start, newNote, Bars(m_nVoice));
     if (got <= 0)
@@ -471,6 +472,7 @@ void CPianoRollView::ToggleNoteAtCursor()
     NoteSpec newNote;
     newNote.note = static_cast<std::uint8_t>(bNoise ? 0 : m_nCursorNote);
     newNote.noiseType = NOISE_WHITE;
+    newNote.instrument = static_cast<std::uint8_t>(GetSession().GetCurrentInstrument());
     if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, newNote, bars) <= 0)
         return;
     const NoteEdit edit = editor.Finish();

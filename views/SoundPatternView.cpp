@@ -33,7 +33,7 @@ bool CSoundPatternView::ClampCursor()
 {
     const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
     PatternCursor cursor = GetSession().GetPatternCursor();
-    cursor.field = std::clamp(cursor.field, 0, 3);
+    cursor.field = std::clamp(cursor.field, 0, kFieldCount - 1);
     const int nRows = pPattern != nullptr ? pPattern->GetRows() : 0;
     cursor.row = std::clamp(cursor.row, 0, std::max(nRows - 1, 0));
     GetSession().SetPatternCursor(cursor);
@@ -116,7 +116,7 @@ void CSoundPatternView::OnDraw(QPainter& dc, const QRect& rcClip)
                         m_crExactNote);
             if (r == cursor.row)
             {
-                const int nField = std::clamp(cursor.field, 0, 3);
+                const int nField = std::clamp(cursor.field, 0, kFieldCount - 1);
                 TextOut(dc, kFieldX[nField], y,
                         std::string_view(line).substr(kFieldChar[nField], 1), CursorBack(),
                         CursorText(bExact && nField < 2 ? m_crExactNote : m_crText));
@@ -264,6 +264,10 @@ void CSoundPatternView::SetCursorFromPoint(const QPoint& point)
     case 8:
         nField = 3;
         break;
+    case 11:
+    case 12:
+        nField = kFirstInstrumentField + k - 11;
+        break;
     default:
         return;
     }
@@ -327,8 +331,10 @@ void CSoundPatternView::ShowFieldPrompt()
         SetIdleMessage(bNoise ? IDS_PROMPT_NOISEFREQ : IDS_PROMPT_NOTE);
     else if (nField == 1)
         SetIdleMessage(bNoise ? IDS_PROMPT_NOISETYPE : IDS_PROMPT_OCTAVE);
-    else
+    else if (nField < kFirstInstrumentField)
         SetIdleMessage(IDS_PROMPT_ATTENUATION);
+    else
+        SetIdleMessage(IDS_PROMPT_INSTRUMENT);
 }
 
 void CSoundPatternView::OnEditDelete()
@@ -345,8 +351,26 @@ void CSoundPatternView::OnEditDelete()
             false);
         return;
     }
+    if (GetSession().GetPatternCursor().field >= kFirstInstrumentField)
+    {
+        ClearInstrumentAtCursor();
+        return;
+    }
     const PatternId id = GetSession().GetCurrentPattern()->GetId();
     SoundEdits::DeleteRow(GetSession(), CurrentPosition(), id, GetSession().GetPatternCursor().row);
+    viewport()->update();
+}
+
+void CSoundPatternView::ClearInstrumentAtCursor()
+{
+    const CSoundPattern* pPattern = GetSession().GetCurrentPattern();
+    const int nRow = GetSession().GetPatternCursor().row;
+    SoundCell cell = pPattern->GetCell(nRow);
+    if (cell.instrument == kNoInstrument)
+        return;
+    cell.instrument = kNoInstrument;
+    SoundEdits::SetCells(GetSession(), CurrentPosition(), tr("Clear Instrument"), pPattern->GetId(),
+                         nRow, {cell});
     viewport()->update();
 }
 

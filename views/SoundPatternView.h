@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 // The editor of the document's current pattern: one row per line, the cells of its channel.
@@ -50,9 +51,12 @@ public:
     // Notes with an exact divisor, which lie between two semitones.
     QColor m_crExactNote{255, 215, 90};
 
-    // Character index in the row text, and its x, of each cursor field.
-    static constexpr int kFieldChar[4] = {8, 10, 13, 14};
-    static constexpr int kFieldX[4] = {64, 80, 104, 112};
+    // Character index in the row text, and its x, of each cursor field: note, octave, the
+    // attenuation's two digits, the instrument's two digits.
+    static constexpr int kFieldCount = 6;
+    static constexpr int kFieldChar[kFieldCount] = {8, 10, 13, 14, 17, 18};
+    static constexpr int kFieldX[kFieldCount] = {64, 80, 104, 112, 136, 144};
+    static constexpr int kFirstInstrumentField = 4;
 
 protected:
     std::optional<int> PlayFromPosition() const override;
@@ -65,13 +69,15 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private:
-    // An attenuation digit 0 or 1 written and waiting for a second one.
+    // An attenuation digit 0 or 1 written, or an instrument's first digit typed, waiting for
+    // a second one.
     struct PendingDigit
     {
         PatternId pattern = 0;
         int row = 0;
         int nDigit = 0;
         std::uint32_t nTyping = 0;
+        bool bInstrument = false;
     };
     // What a key typed into a field did: its cell changed (bWrite), complete (bAdvance), the
     // note to preview (-1 none), the field's prompt, the undo typing it continues.
@@ -80,6 +86,7 @@ private:
         bool bWrite = false;
         bool bAdvance = false;
         bool bRefused = false;
+        std::string refusal; // said instead of the note prompt when refused
         int nPreview = -1;
         unsigned nPrompt = 0;
         std::uint32_t nTyping = 0;
@@ -91,6 +98,11 @@ private:
     Entry EnterNoise(QKeyCombination key, int nField, SoundCell& cell);
     Entry EnterAttenuation(QKeyCombination key, const std::optional<PendingDigit>& pending,
                            SoundCell& cell);
+    Entry EnterInstrument(QKeyCombination key, const std::optional<PendingDigit>& pending,
+                          SoundCell& cell);
+    bool IsPendingHere(const std::optional<PendingDigit>& pending, bool bInstrument) const;
+    // Delete in the instrument column clears the cursor cell's instrument alone.
+    void ClearInstrumentAtCursor();
     void OnScrollAction(int nAction);
     void SetCursorFromPoint(const QPoint& point);
     void KeepCursorInPage(int nFirst);

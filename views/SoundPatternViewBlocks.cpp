@@ -167,8 +167,12 @@ void CSoundPatternView::OnEditPaste()
     bool bNoise;
     if (!GetBlock(id, nFirst, nLast, bNoise))
         return;
-    const std::vector<SoundCell> cells =
+    std::vector<SoundCell> cells =
         PatternRows::FromMimeData(QGuiApplication::clipboard()->mimeData(), bNoise);
+    // Rows from another sound may name instruments this one lacks: those notes play plain.
+    for (SoundCell& cell : cells)
+        if (GetDocument()->FindInstrument(cell.instrument) == nullptr)
+            cell.instrument = kNoInstrument;
     const int nRow = GetSession().GetPatternCursor().row;
     if (!cells.empty())
         SoundEdits::SetCells(GetSession(), CurrentPosition(), tr("Paste"), id, nRow, cells);

@@ -87,7 +87,7 @@ void CSoundPatternView::OnKeyDown(QKeyCombination key)
         cursor.row = std::max(cursor.row - 1, 0);
         break;
     case Qt::Key_Right:
-        cursor.field = std::min(cursor.field + 1, 3);
+        cursor.field = std::min(cursor.field + 1, kFieldCount - 1);
         break;
     case Qt::Key_Down:
         cursor.row = std::min(cursor.row + 1, nRows - 1);
@@ -126,6 +126,9 @@ CSoundPatternView::Entry CSoundPatternView::EnterTone(QKeyCombination key, int n
         if (KeyToNote(key, &nNote))
         {
             cell.SetNote(static_cast<std::uint8_t>(nNote));
+            // The instrument goes with the note; an off or a cleared cell has none.
+            cell.instrument = static_cast<std::uint8_t>(
+                nNote < NOTE_OFF ? GetSession().GetCurrentInstrument() : kNoInstrument);
             entry.nPreview = nNote < NOTE_OFF ? nNote : -1;
             entry.bWrite = entry.bAdvance = true;
         }
@@ -171,6 +174,8 @@ CSoundPatternView::Entry CSoundPatternView::EnterNoise(QKeyCombination key, int 
             cell.freq = static_cast<std::uint8_t>(nDigit);
         else
             return entry;
+        cell.instrument = static_cast<std::uint8_t>(
+            cell.freq <= 3 ? GetSession().GetCurrentInstrument() : kNoInstrument);
         entry.bWrite = entry.bAdvance = true;
     }
     else if (nField == 1)
@@ -199,9 +204,7 @@ CSoundPatternView::EnterAttenuation(QKeyCombination key, const std::optional<Pen
         cell.atten = ATTEN_EMPTY;
         entry.bWrite = entry.bAdvance = true;
     }
-    else if (pending && nDigit >= 0 && pending->row == cursor.row &&
-             cell.atten == pending->nDigit &&
-             pending->pattern == GetSession().GetCurrentPattern()->GetId())
+    else if (nDigit >= 0 && IsPendingHere(pending, false) && cell.atten == pending->nDigit)
     {
         // The second digit: 1 then 2 is 12, 0 then 5 is 05.
         cell.atten = static_cast<std::uint8_t>(std::min(pending->nDigit * 10 + nDigit, 15));
@@ -224,6 +227,52 @@ CSoundPatternView::EnterAttenuation(QKeyCombination key, const std::optional<Pen
     return entry;
 }
 
+bool CSoundPatternView::IsPendingHere(const std::optional<PendingDigit>& pending,
+                                      bool bInstrument) const
+{
+    return pending && pending->bInstrument == bInstrument &&
+           pending->row == GetSession().GetPatternCursor().row &&
+           pending->pattern == GetSession().GetCurrentPattern()->GetId();
+}
+
+CSoundPatternView::Entry
+CSoundPatternView::EnterInstrument(QKeyCombination key, const std::optional<PendingDigit>& pending,
+                                   SoundCell& cell)
+{
+    Entry entry;
+    entry.nPrompt = IDS_PROMPT_INSTRUMENT;
+    const int nDigit = EditorKeys::DigitOf(key);
+    if (EditorKeys::IsPeriod(key))
+    {
+        cell.instrument = kNoInstrument;
+        entry.bWrite = entry.bAdvance = true;
+        return entry;
+    }
+    if (nDigit < 0)
+        return entry;
+    if (!IsPendingHere(pending, true))
+    {
+        // Every number has two digits: the first changes nothing until the second comes.
+        m_pendingDigit = PendingDigit{GetSession().GetCurrentPattern()->GetId(),
+                                      GetSession().GetPatternCursor().row, nDigit, 0, true};
+        entry.nPrompt = 0;
+        SetIdleText(tr("Instrument %1_").arg(nDigit).toStdString());
+        return entry;
+    }
+    const int number = pending->nDigit * 10 + nDigit;
+    if (number != kNoInstrument && GetDocument()->FindInstrument(number) == nullptr)
+    {
+        entry.bRefused = true;
+        entry.refusal = tr("This sound has no instrument %1")
+                            .arg(number, 2, 10, QLatin1Char('0'))
+                            .toStdString();
+        return entry;
+    }
+    cell.instrument = static_cast<std::uint8_t>(number);
+    entry.bWrite = entry.bAdvance = true;
+    return entry;
+}
+
 void CSoundPatternView::EnterIntoField(QKeyCombination key,
                                        const std::optional<PendingDigit>& pending)
 {
@@ -234,9 +283,10 @@ void CSoundPatternView::EnterIntoField(QKeyCombination key,
     const int nRows = pPattern->GetRows();
     const bool bNoise = pDoc->FindPatternChannel(pPattern) == kNoiseChannel;
     SoundCell cell = pPattern->GetCell(cursor.row);
-    const Entry entry = cursor.field >= 2 ? EnterAttenuation(key, pending, cell)
-                        : bNoise          ? EnterNoise(key, cursor.field, cell)
-                                          : EnterTone(key, cursor.field, cell);
+    const Entry entry = cursor.field >= kFirstInstrumentField ? EnterInstrument(key, pending, cell)
+                        : cursor.field >= 2                   ? EnterAttenuation(key, pending, cell)
+                        : bNoise                              ? EnterNoise(key, cursor.field, cell)
+                                                              : EnterTone(key, cursor.field, cell);
     // A pattern of no rows has no cell to write.
     if (entry.bWrite && nRows > 0)
     {
@@ -258,6 +308,9 @@ void CSoundPatternView::EnterIntoField(QKeyCombination key,
     {
         // Said over whatever the status bar showed of the cell.
         QApplication::beep();
-        SetIdleMessage(IDS_PROMPT_NOTE);
+        if (entry.refusal.empty())
+            SetIdleMessage(IDS_PROMPT_NOTE);
+        else
+            SetIdleText(entry.refusal);
     }
 }

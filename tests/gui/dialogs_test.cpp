@@ -322,14 +322,22 @@ private slots:
             [](QDialog* pDialog)
             {
                 QCOMPARE(pDialog->windowTitle(), QStringLiteral("MIDI Export"));
+                QVERIFY(pDialog->findChild<QLabel*>("instrumentsLeftOut") == nullptr);
                 for (const auto& [pszList, nProgram] : {std::pair("instrument0", 73),
                                                         {"instrument1", 40}, {"instrument2", 127}})
                     Control<QComboBox>(pDialog, pszList)->setCurrentIndex(nProgram);
                 pDialog->accept();
             });
         QCOMPARE(ChooseMidiPrograms(nullptr), (std::optional<MidiPrograms>{{73, 40, 127}}));
-        AnswerNextModal<QDialog>([](QDialog* pDialog) { pDialog->reject(); });
-        QVERIFY(!ChooseMidiPrograms(nullptr));
+        // Notes that play instruments are written plain, and the dialog says so.
+        AnswerNextModal<QDialog>(
+            [](QDialog* pDialog)
+            {
+                QCOMPARE(pDialog->findChild<QLabel*>("instrumentsLeftOut")->text(),
+                         QStringLiteral("Notes are written without their instruments."));
+                pDialog->reject();
+            });
+        QVERIFY(!ChooseMidiPrograms(nullptr, true));
     }
 
     void editorsRunTheRealDialogs()

@@ -6,6 +6,7 @@
 #include "views/PatternRows.h"
 #include "views/SoundPatternView.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -81,6 +82,10 @@ private:
         return pPattern;
     }
     int RowY(int row) const { return 20 + 14 * (row - m_pView->verticalScrollBar()->value()); }
+    static std::vector<CInstrument> PluckAndBass()
+    {
+        return {CInstrument(1, "Pluck"), CInstrument(12, "Bass")};
+    }
 
 private slots:
     void init()
@@ -229,6 +234,106 @@ private slots:
         QCOMPARE(CNoteKeyboard::Instance().GetEditStep(), 2);
     }
 
+    void instrumentDigits_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("row"); // the cursor's afterwards
+        QTest::addColumn<QString>("status");
+        const int down = Qt::Key_Down;
+        const QString prompt = "Set the instrument (two digits, 01-99; Delete clears it)";
+        QTest::newRow("0 1 is 01") << 4 << QList<int>{Qt::Key_0, Qt::Key_1} << 1 << 1 << prompt;
+        QTest::newRow("1 2 is 12") << 5 << QList<int>{Qt::Key_1, Qt::Key_2} << 12 << 1 << prompt;
+        QTest::newRow("1 waits") << 4 << QList<int>{Qt::Key_1} << 5 << 0 << "Instrument 1_";
+        QTest::newRow("a move drops the first digit")
+            << 4 << QList<int>{Qt::Key_1, down, Qt::Key_2} << 5 << 1 << "Instrument 2_";
+        QTest::newRow("unknown 05 is refused")
+            << 4 << QList<int>{Qt::Key_0, Qt::Key_5} << 5 << 0 << "This sound has no instrument 05";
+        QTest::newRow("0 0 clears") << 4 << QList<int>{Qt::Key_0, Qt::Key_0} << 0 << 1 << prompt;
+        QTest::newRow("period clears") << 5 << QList<int>{Qt::Key_Period} << 0 << 1 << prompt;
+        QTest::newRow("Delete clears, the row stays")
+            << 4 << QList<int>{Qt::Key_Delete} << 0 << 0 << QString();
+    }
+
+    // Row 0 holds C-5 with the sound's instrument 5 of {1, 5, 12}; 5 goes before the keys.
+    void instrumentDigits()
+    {
+        QFETCH(int, field);
+        QFETCH(QList<int>, keys);
+        QFETCH(int, after);
+        QFETCH(int, row);
+        QFETCH(QString, status);
+        std::vector<CInstrument> instruments = PluckAndBass();
+        instruments.emplace_back(5, "Pad");
+        QVERIFY(m_pDoc->SetInstruments(instruments));
+        SoundCell cell{60, FREQ_EMPTY, NOISE_PERIODIC, 7};
+        cell.instrument = 5;
+        Pattern()->SetCell(0, cell);
+        Pattern()->SetCell(1, cell);
+        m_pDoc->UpdateAllViews(nullptr);
+        QVERIFY(m_pDoc->SetInstruments(PluckAndBass()));
+        SetField(field);
+        for (int key : keys)
+            Key(key);
+        QCOMPARE(int(Cell(0).instrument), after);
+        QVERIFY(Cell(0).note == 60 && Cell(0).atten == 7 && Cell(1).note == 60);
+        QCOMPARE(Cursor().row, row);
+        if (!status.isEmpty())
+            QCOMPARE(QString::fromStdString(m_host.status), status);
+    }
+
+    // The column is drawn where the screen reader finds it, and named in words.
+    void instrumentColumnPaintedAndNamed()
+    {
+        QVERIFY(m_pDoc->SetInstruments(PluckAndBass()));
+        SoundCell cell{60, FREQ_EMPTY, NOISE_PERIODIC, 2};
+        cell.instrument = 12;
+        Pattern()->SetCell(3, cell);
+        m_pDoc->UpdateAllViews(nullptr);
+        QAccessibleTableInterface* pTable =
+            QAccessible::queryAccessibleInterface(m_pView)->tableInterface();
+        QCOMPARE(pTable->columnCount(), 4);
+        QAccessibleInterface* pCell = pTable->cellAt(3, 3);
+        QCOMPARE(pCell->text(QAccessible::Name), QString("instrument 12"));
+        QCOMPARE(pCell->text(QAccessible::Value), QString("12"));
+        QCOMPARE(pTable->cellAt(4, 3)->text(QAccessible::Name), QString("no instrument"));
+        const QRect rect = pCell->rect();
+        // The digits' ink lies inside the cell's rectangle and nowhere right of it.
+        const QImage image = m_pView->viewport()->grab().toImage();
+        const QRect inView(m_pView->viewport()->mapFromGlobal(rect.topLeft()), rect.size());
+        int inside = 0, outside = 0;
+        for (int x = inView.left() - 8; x < inView.right() + 24; ++x)
+            for (int y = inView.top(); y <= inView.bottom(); ++y)
+                if (qGray(image.pixel(x, y)) > 200)
+                    ++(inView.contains(x, y) ? inside : outside);
+        QVERIFY2(inside > 0 && outside == 0, qPrintable(QString("%1 %2").arg(inside).arg(outside)));
+        QTest::mouseClick(m_pView->viewport(), Qt::LeftButton, {}, inView.center());
+        QCOMPARE(Cursor().field, CSoundPatternView::kFirstInstrumentField);
+    }
+
+    void notesGetTheCurrentInstrument()
+    {
+        QVERIFY(m_pDoc->SetInstruments(PluckAndBass()));
+        m_pSession->SetCurrentInstrument(12);
+        for (int key : {Qt::Key_Q, Qt::Key_1})
+            Key(key);
+        QVERIFY(Cell(0).instrument == 12 && Cell(1).note == NOTE_OFF && Cell(1).instrument == 0);
+        // The octave typed over a note keeps its instrument.
+        SetRow(0);
+        SetField(1);
+        Key(Qt::Key_3);
+        QVERIFY(Cell(0).note == 36 && Cell(0).instrument == 12);
+        UsePattern(kNoiseChannel, 4);
+        m_pSession->SetPatternCursor({0, 0});
+        Key(Qt::Key_2);
+        QCOMPARE(Cell(0).instrument, 12);
+        // An instrument taken out of the sound is no longer given.
+        QVERIFY(m_pDoc->SetInstruments({CInstrument(1, "Pluck")}));
+        Key(Qt::Key_3);
+        QVERIFY(Cell(1).freq == 3 && Cell(1).instrument == 0);
+    }
+
     void noiseChannelKeys()
     {
         UsePattern(kNoiseChannel, 8);
@@ -260,11 +365,11 @@ private slots:
         Key(Qt::Key_Up);
         Key(Qt::Key_Left);
         QVERIFY(Cursor().row == 0 && Cursor().field == 0);
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < 7; ++i)
             Key(Qt::Key_Right);
         SetRow(15);
         Key(Qt::Key_Down);
-        QVERIFY(Cursor().field == 3 && Cursor().row == 15);
+        QVERIFY(Cursor().field == 5 && Cursor().row == 15);
 
         // On the last row an entry is written and the cursor stays.
         SetField(0);
@@ -330,7 +435,7 @@ private slots:
         a.Key(Qt::Key_C, Qt::ControlModifier);
         const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
         QVERIFY(pData->hasFormat(PatternRows::kMimeType));
-        QCOMPARE(pData->text(), QString("     1  C#5  03\n     2  off  15\n"));
+        QCOMPARE(pData->text(), QString("     1  C#5  03  ..\n     2  off  15  ..\n"));
 
         // Pasted from the cursor down, clipped at the end; the cursor stays.
         a.Key(Qt::Key_Escape);
@@ -373,7 +478,7 @@ private slots:
         a.Select(3, 4);
         a.Key(Qt::Key_C, Qt::ControlModifier);
         const QString text = QGuiApplication::clipboard()->text();
-        QCOMPARE(text, QString("     3  C-5  04   430\n     4  D-5  05\n"));
+        QCOMPARE(text, QString("     3  C-5  04  ..   430\n     4  D-5  05  ..\n"));
 
         b.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(b.Pattern().GetCell(0) == exact && !b.Pattern().GetCell(1).HasDivisor());
@@ -395,6 +500,44 @@ private slots:
         Editor noise(kNoiseChannel);
         noise.Key(Qt::Key_V, Qt::ControlModifier);
         QVERIFY(!noise.Pattern().GetCell(0).HasDivisor());
+    }
+
+    // What a block of rows does with the notes keeps their instruments; into a sound that
+    // lacks one they play plain.
+    void blocksCarryInstruments()
+    {
+        Editor a, b, c;
+        for (CSoundDoc* pDoc : {a.pDoc.get(), b.pDoc.get()})
+            QVERIFY(pDoc->SetInstruments(PluckAndBass()));
+        QVERIFY(c.pDoc->SetInstruments({CInstrument(1, "Pluck")}));
+        SoundCell pluck{60, FREQ_EMPTY, NOISE_PERIODIC, 4}, bass{40, FREQ_EMPTY, NOISE_PERIODIC, 6};
+        pluck.instrument = 1;
+        bass.instrument = 12;
+        a.Pattern().SetCell(0, pluck);
+        a.Pattern().SetCell(1, bass);
+        a.Select(0, 1);
+        a.Key(Qt::Key_C, Qt::ControlModifier);
+        const QString text = QGuiApplication::clipboard()->text();
+        QCOMPARE(text, QString("     0  C-5  04  01\n     1  E-3  06  12\n"));
+
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(0) == pluck && b.Pattern().GetCell(1) == bass);
+        QGuiApplication::clipboard()->setText(text);
+        b.SetRow(4);
+        b.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(b.Pattern().GetCell(4) == pluck && b.Pattern().GetCell(5) == bass);
+        c.Key(Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(c.Pattern().GetCell(0) == pluck && c.Pattern().GetCell(1).instrument == 0);
+
+        b.Select(0, 1);
+        b.Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(b.Pattern().GetCell(0).note == 72 && b.Pattern().GetCell(0).instrument == 1 &&
+                b.Pattern().GetCell(1).instrument == 12);
+        b.Key(Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(b.Pattern().GetCell(1), SoundCell::Empty());
+        for (int step = 0; step < 2; ++step)
+            b.pSession->Undo().Stack().undo();
+        QVERIFY(b.Pattern().GetCell(0) == pluck && b.Pattern().GetCell(1) == bass);
     }
 
     void transposeAndAttenuation_data()

@@ -178,12 +178,15 @@ private slots:
     {
         const std::int32_t row = m_pView->GetCursorRow();
         const int note = m_pView->GetCursorNote();
+        QVERIFY(m_pDoc->SetInstruments({CInstrument(3, "Lead")}));
+        m_pSession->SetCurrentInstrument(3);
         Key(Qt::Key_Right);
         Key(Qt::Key_Right);
         Key(Qt::Key_Up);
         Key(Qt::Key_Return);
         const NoteBar* pBar = m_pView->Bars(0).At(row + 2);
         QVERIFY(pBar != nullptr && pBar->start == row + 2 && pBar->note == note + 1);
+        QCOMPARE(pBar->instrument, 3);
         QCOMPARE(QString::fromStdString(m_idle.texts.back()), CPianoRollView::BarName(0, *pBar));
         QCOMPARE(CellsOf(Pattern()).front(), std::make_tuple(row + 2, note + 1, int(ATTEN_EMPTY)));
         Key(Qt::Key_Return);

@@ -200,6 +200,29 @@ private slots:
                 WindowTitles::Shown(*shell.ActiveFrame()) == "once.tks");
     }
 
+    // What the reader dropped to take a file is said once it is open, all of it at once.
+    void openingSaysWhatTheFileLost()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("lost.tks"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<sound type=\"tracker\">\r\n<machine channel=\"0\" name=\"Voice0\" "
+                   "nextpattern=\"1\">\r\n<pattern index=\"0\" name=\"000\" rows=\"4\">\r\n"
+                   "<row index=\"0\" note=\"C-5\" instrument=\"7\" />\r\n<row index=\"1\" "
+                   "note=\"D-5\" instrument=\"8\" />\r\n</pattern>\r\n</machine>\r\n</sound>\r\n");
+        file.close();
+        CShell shell;
+        QVERIFY(shell.Start());
+        shell.files.answers = {LocalPath(path)};
+        QVERIFY(shell.Frame()->Trigger(ID_FILE_OPEN));
+        QTest::qWait(200); // the new window takes the focus, and the message outlasts it
+        QCOMPARE(
+            shell.Frame()->GetMessageText(),
+            QString("lost.tks: Voice0 pattern 000 row 0: no instrument 7, dropped from 1 cell; "
+                    "Voice0 pattern 000 row 1: no instrument 8, dropped from 1 cell"));
+    }
+
     void importOfADamagedResourceNamesItAndOpensNoWindow()
     {
         QTemporaryDir dir;
