@@ -88,3 +88,11 @@ void CSoundSession::Solo(int voice)
     const unsigned others = kAllVoicesMask & ~(1u << voice);
     SetMuteMask(m_muteMask == others ? 0 : others);
 }
+
+void CSoundSession::SetCurrentInstrument(int nInstrument)
+{
+    if (nInstrument == m_nCurrentInstrument)
+        return;
+    m_nCurrentInstrument = nInstrument;
+    emit CurrentInstrumentChanged(nInstrument);
+}

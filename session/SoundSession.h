@@ -56,6 +56,10 @@ public:
     bool GetPlayNotes() const { return m_bPlayNotes; }
     void SetPlayNotes(bool bPlay) { m_bPlayNotes = bPlay; }
 
+    // The instrument new notes get (0 for none).
+    int GetCurrentInstrument() const { return m_nCurrentInstrument; }
+    void SetCurrentInstrument(int nInstrument);
+
     // The transport as the editors show it. The row is where the play marker stands: the
     // row heard while playing, where a paused playback resumes.
     std::int32_t GetPlayRow() const { return m_nPlayRow; }
@@ -93,6 +97,7 @@ signals:
     // Playing, paused or stopped now.
     void TransportChanged();
     void CurrentPatternChanged();
+    void CurrentInstrumentChanged(int nInstrument);
 
 private:
     CSoundDoc* m_pDoc;
@@ -103,6 +108,7 @@ private:
     PatternCursor m_patternCursor;
     SequencePos m_sequenceCursor;
     bool m_bPlayNotes = true;
+    int m_nCurrentInstrument = 0;
     std::int32_t m_nPlayRow = 0;
     bool m_bPlaying = false;
     bool m_bPaused = false;

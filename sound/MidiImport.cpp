@@ -273,6 +273,11 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
 }
 } // namespace
 
+std::uint8_t AttenuationOfVelocity(int velocity)
+{
+    return AttenuationOf(velocity, ControlPoint{});
+}
+
 MidiImportOptions::MidiImportOptions()
 {
     channels.fill(MidiChannelUse::Automatic);

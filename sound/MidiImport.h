@@ -66,6 +66,10 @@ Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
 std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song);
 MidiImportCounts CountMidiImport(const MidiSong& song, const MidiImportOptions& options);
 
+// The attenuation a note struck at that velocity (0–127, 0 silent) plays at, with the
+// channel's volume and expression full.
+std::uint8_t AttenuationOfVelocity(int velocity);
+
 // The records the engine plays for the song.
 ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
                          MidiImportCounts& counts);
