@@ -33,7 +33,9 @@ void CMidiCommands::Listen(CMidiKeyboard& keyboard)
 
 void CMidiCommands::OnNoteOn(int key, int velocity, int /*channel*/)
 {
-    CSoundBase* pView = m_app.GetMainFrame()->GetActiveView();
+    // Keys may still come in while the program ends.
+    const CMainFrame* pFrame = m_app.GetMainFrame();
+    CSoundBase* pView = pFrame != nullptr ? pFrame->GetActiveView() : nullptr;
     if (pView == nullptr)
         return;
     m_keyViews[key] = pView;

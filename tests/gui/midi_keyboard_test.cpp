@@ -196,6 +196,20 @@ private slots:
         QVERIFY(m_pDoc->Validate());
     }
 
+    void thePianoRollAddsTheKeyAtItsCursor()
+    {
+        CShell shell;
+        QVERIFY(StartEditing(shell));
+        shell.ActiveFrame()->ShowPianoRoll(true);
+        shell.ActiveFrame()->SetActivePane(CSoundFrame::kPianoRollPane);
+        QCOMPARE(shell.Frame()->GetActiveView(), shell.ActiveFrame()->GetPianoRoll());
+        CTestKeys keyboard;
+        QVERIFY(keyboard.PlayIntoTarvok());
+        keyboard.Down(67, 40);
+        QTRY_VERIFY(SongCell(*m_pDoc, 0, 0)->note == 67);
+        QCOMPARE(int(SongCell(*m_pDoc, 0, 0)->atten), int(AttenuationOfVelocity(40)));
+    }
+
     void aChosenPortIsKeptUntilItGoes()
     {
         auto pOffered = std::make_unique<CTestKeys>();
