@@ -15,6 +15,7 @@
 #include <QTemporaryFile>
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <unistd.h>
 
@@ -31,7 +32,7 @@ public:
         for (unsigned i = 0; i < m_out.getPortCount(); ++i)
             if (m_out.getPortName(i).find(CMidiInput::kOwnPortName) != std::string::npos)
                 m_out.openPort(i, "keys");
-        return m_out.isPortOpen();
+        return m_out.isPortOpen() && AwaitConnection();
     }
     void OfferPort() { m_out.openVirtualPort("Test Keys Out"); }
     static constexpr const char* kOfferedPort = "JACK: Tarvok Test Keys:Test Keys Out";
@@ -42,6 +43,25 @@ public:
     void Up(int key) { Send(0x80, key, 64); }
 
 private:
+    // A key sent before the server runs the new connection in its cycles would be lost.
+    static bool AwaitConnection()
+    {
+        jack_client_t* pClient = jack_client_open("Tarvok Test Probe", JackNoStartServer, nullptr);
+        if (pClient == nullptr)
+            return false;
+        const QByteArray own = QByteArray(CMidiInput::kClientName) + ':' + CMidiInput::kOwnPortName;
+        const jack_port_t* pOwn = jack_port_by_name(pClient, own.constData());
+        bool bConnected = false;
+        for (int i = 0; i < 500 && pOwn != nullptr && !bConnected; ++i)
+        {
+            bConnected = jack_port_connected_to(pOwn, "Tarvok Test Keys:keys") != 0;
+            QTest::qWait(10);
+        }
+        jack_client_close(pClient);
+        QTest::qWait(50);
+        return bConnected;
+    }
+
     void Send(int status, int key, int velocity)
     {
         const unsigned char message[3] = {static_cast<unsigned char>(status),
