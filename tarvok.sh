@@ -11,7 +11,7 @@ cd "$(dirname "$0")"
 PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    portaudio19-dev dpkg-dev zlib1g-dev
+    portaudio19-dev dpkg-dev zlib1g-dev librtmidi-dev libjack-jackd2-dev jackd2
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     xvfb xdotool x11-apps imagemagick

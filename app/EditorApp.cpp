@@ -4,6 +4,8 @@
 #include "app/CommandActions.h"
 #include "app/DesktopFiles.h"
 #include "app/MainFrame.h"
+#include "app/MidiCommands.h"
+#include "app/MidiKeyboard.h"
 #include "app/QtUserInterface.h"
 #include "resources/Icons.h"
 #include "resources/ResourceTables.h"
@@ -27,7 +29,11 @@ const char* const kNoSoundOption = "--no-sound";
 const char* const kSineLeavesOutNoiseText = "The sine preview does not play the noise channel";
 } // namespace
 
-CEditorApp::CEditorApp() = default;
+CEditorApp::CEditorApp()
+    : m_pMidiKeyboard(std::make_unique<CMidiKeyboard>()),
+      m_pMidiCommands(std::make_unique<CMidiCommands>(*this))
+{
+}
 
 CEditorApp::~CEditorApp()
 {
@@ -94,6 +100,8 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
 
     m_pMainWnd->show();
     m_playback.StartPlayThread(bNoSound);
+    m_pMidiCommands->Listen(*m_pMidiKeyboard);
+    m_pMidiKeyboard->Start();
     return true;
 }
 
@@ -106,6 +114,7 @@ void CEditorApp::CreateCommands()
     m_soundCommands.CreateActions(commands);
     m_windowCommands.CreateActions(commands);
     m_helpCommands.CreateActions(commands);
+    m_pMidiCommands->CreateActions(commands);
 }
 
 int CEditorApp::ExitInstance()

@@ -20,7 +20,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 class CMainFrame;
+class CMidiCommands;
+class CMidiKeyboard;
 
 // The application: start-up and shutdown, and the parts it holds — the open documents, the
 // playback, the recovery copies, what plays, the game folders and imports, and the command
@@ -44,6 +48,7 @@ public:
     CChipChoice& ChipChoice() { return m_chipChoice; }
     CGameFolderCommands& GameFolders() { return m_gameFolders; }
     CSongImportCommands& SongImports() { return m_songImports; }
+    CMidiKeyboard& MidiKeyboard() { return *m_pMidiKeyboard; }
     // The dialogs the editors run; set before any document opens.
     void SetDialogs(ISoundDialogs* pDialogs) { m_pDialogs = pDialogs; }
     ISoundDialogs* GetDialogs() const { return m_pDialogs; }
@@ -80,4 +85,6 @@ private:
     CSoundCommands m_soundCommands{*this};
     CWindowCommands m_windowCommands{*this};
     CHelpCommands m_helpCommands{*this};
+    std::unique_ptr<CMidiKeyboard> m_pMidiKeyboard;
+    std::unique_ptr<CMidiCommands> m_pMidiCommands;
 };

@@ -92,6 +92,7 @@ private:
     QToolBar* CreateToolBar(UINT nResourceID, const QString& strTitle);
     void OnSubWindowActivated(QMdiSubWindow* pWindow);
     void SwitchMenu(UINT nID);
+    void FillMidiInputMenu(QMenu& menu);
     // The Window menu's list of the open windows, made again each time it opens.
     void UpdateWindowMenu(QMenu* pMenu);
     void UpdateFrameTitle();

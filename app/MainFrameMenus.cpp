@@ -4,6 +4,8 @@
 #include "app/MainFrame.h"
 
 #include "app/CommandActions.h"
+#include "app/EditorApp.h"
+#include "app/MidiKeyboard.h"
 #include "app/WindowTitles.h"
 #include "resources/ResourceTables.h"
 #include "sound/GameTempo.h"
@@ -77,6 +79,12 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
             pParent->addSeparator();
         else if (entry.nID == 0)
             open[entry.nLevel] = AddPopup(text, pParent);
+        else if (entry.nID == ID_MIDI_INPUT_PORTS)
+        {
+            // The ports come and go: the list is made each time its menu opens.
+            FillMidiInputMenu(*pParent);
+            connect(pParent, &QMenu::aboutToShow, this, [this, pParent] { FillMidiInputMenu(*pParent); });
+        }
         else if (entry.nID == ID_FILE_MRU_FILE1)
         {
             // The recent-file list's place holds an entry for each file it can list.
@@ -97,6 +105,11 @@ std::vector<QMenu*> CMainFrame::BuildMenu(UINT nID)
         }
     }
     return popups;
+}
+
+void CMainFrame::FillMidiInputMenu(QMenu& menu)
+{
+    m_pApp->MidiKeyboard().FillMenu(menu);
 }
 
 void CMainFrame::SwitchMenu(UINT nID)

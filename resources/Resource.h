@@ -81,6 +81,10 @@ constexpr UINT ID_ZOOM_TIME_IN = 362;
 constexpr UINT ID_ZOOM_TIME_OUT = 363;
 constexpr UINT ID_ZOOM_PITCH_IN = 364;
 constexpr UINT ID_ZOOM_PITCH_OUT = 365;
+// The MIDI keyboard: the place of the MIDI Input list of ports, and whether its keys keep the
+// attenuation rather than take one from their velocity.
+constexpr UINT ID_MIDI_INPUT_PORTS = 370;
+constexpr UINT ID_MIDI_KEEP_ATTENUATION = 371;
 
 // The sequence editor's context menu and its own commands; its "Set pattern" list follows
 // "None".

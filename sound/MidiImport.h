@@ -59,7 +59,8 @@ struct MidiChannelInfo
 // The import's rules for a single note, which live recording follows too.
 // The key raised by octaves into the tone voices' range.
 int VoicedPitch(int key);
-// The attenuation a velocity gives at full volume and expression.
+// The attenuation a note struck at that velocity (0–127, 0 silent) plays at, with the
+// channel's volume and expression full.
 std::uint8_t VelocityAttenuation(int velocity);
 // The white noise rate the drum map gives a drum key.
 std::uint8_t DrumNoiseRate(int key);

@@ -149,6 +149,23 @@ void CNoteEditor::Remove(int channel, const NoteBar& bar, const ChannelBars& bef
     }
 }
 
+bool CNoteEditor::PutNote(int channel, std::int32_t pos, const NoteSpec& newNote)
+{
+    if (!IsChannel(channel) || channel == kNoiseChannel || pos < 0)
+        return false;
+    Spot spot;
+    if (!PatternAt(channel, pos, spot))
+        spot = MakePattern(channel, pos);
+    const std::int32_t row = pos - spot.placedAt;
+    SoundCell cell = Cell(spot.id, row);
+    cell.SetNote(newNote.note);
+    cell.instrument = newNote.instrument;
+    if (newNote.atten != ATTEN_EMPTY)
+        cell.atten = newNote.atten;
+    SetCell(spot.id, row, cell);
+    return true;
+}
+
 std::int32_t CNoteEditor::Add(int channel, std::int32_t pos, std::int32_t length,
                               const NoteSpec& newNote, const ChannelBars& before)
 {

@@ -73,6 +73,10 @@ public:
     // ones are made and placed, one after another.
     void AddHeld(int channel, std::int32_t pos, std::int32_t length, const NoteSpec& newNote,
                  const ChannelBars& before);
+    // The tone note written into the cell at pos, nothing else of what plays changed; where no
+    // pattern plays a new one is made and placed, as for Add. An attenuation of ATTEN_EMPTY
+    // keeps the cell's. False off the song or on the noise channel.
+    bool PutNote(int channel, std::int32_t pos, const NoteSpec& newNote);
     // The cell starting the bar, changed: transposed or one attenuation step louder or
     // quieter. The note after it keeps the attenuation it had.
     void Transpose(int channel, const NoteBar& bar, int nSemitones);

@@ -386,3 +386,16 @@ bool CPianoRollView::event(QEvent* pEvent)
     }
     return CSoundBase::event(pEvent);
 }
+
+void CPianoRollView::OnMidiKeyDown(int key, std::uint8_t atten)
+{
+    if (m_nVoice == kNoiseChannel || key > kMaxNote)
+        return;
+    CNoteEditor editor(*GetDocument(), GetDocument()->GetStepSize());
+    NoteSpec newNote;
+    newNote.note = static_cast<std::uint8_t>(key);
+    newNote.atten = atten;
+    newNote.instrument = static_cast<std::uint8_t>(GetSession().GetCurrentInstrument());
+    if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, newNote, Bars(m_nVoice)) > 0)
+        ApplyEdit(tr("Draw Note"), editor.Finish(), std::make_pair(m_nVoice, key));
+}

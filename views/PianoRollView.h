@@ -65,6 +65,9 @@ public:
     // The channel drawn and written on; it follows the tracker's cursor channel.
     int GetVoice() const { return m_nVoice; }
     void SetVoice(int nVoice);
+    // A MIDI key adds its note at the cursor on the current tone voice, as long as the last one
+    // drawn.
+    void OnMidiKeyDown(int key, std::uint8_t atten) override;
     // Transpose (by semitones) or louder/quieter (delta) the selection.
     void Transpose(int nSemitones);
     void NudgeAttenuation(int nDelta);

@@ -15,6 +15,7 @@
 #include <QKeyCombination>
 #include <QPen>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -85,6 +86,10 @@ public:
     virtual void OnNewPattern() {}
     void OnPatternProperties();
     virtual CSoundPattern* GetPropertiesPattern() const { return nullptr; }
+    // A key of a MIDI keyboard went down, to be written with that attenuation (ATTEN_EMPTY:
+    // the cell's own), or up. Editors that take notes enter it.
+    virtual void OnMidiKeyDown(int /*key*/, std::uint8_t /*atten*/) {}
+    virtual void OnMidiKeyUp(int /*key*/) {}
     // The play range back to the whole song, which it then follows.
     void OnWholeSongRange();
 

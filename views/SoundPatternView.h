@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/MidiChord.h"
 #include "views/SoundBase.h"
 
 #include <cstdint>
@@ -43,6 +44,11 @@ public:
     void Transpose(int nSemitones);
     // One step louder (-1) or quieter (+1) for the selection or the cursor row.
     void NudgeAttenuation(int nDelta);
+
+    // Step entry: a key alone at the cursor, keys struck while another is down as a chord on
+    // the next tone voices at the same song row.
+    void OnMidiKeyDown(int key, std::uint8_t atten) override;
+    void OnMidiKeyUp(int key) override;
 
     // The selected rows, first and last; false when nothing is selected.
     bool GetSelection(int& nFirst, int& nLast) const;
@@ -103,6 +109,11 @@ private:
     bool IsPendingHere(const std::optional<PendingDigit>& pending, bool bInstrument) const;
     // Delete in the instrument column clears the cursor cell's instrument alone.
     void ClearInstrumentAtCursor();
+    void EnterMidiNote(const CMidiChord::Key& struck);
+    // The song row the cursor's cell plays at; -1 where its pattern does not play that row.
+    std::int32_t CursorSongRow() const;
+    // The chord's keys written at its song row, as one step.
+    void WriteChord();
     void OnScrollAction(int nAction);
     void SetCursorFromPoint(const QPoint& point);
     void KeepCursorInPage(int nFirst);
@@ -125,4 +136,5 @@ private:
     int m_nDragRow = -1;
     bool m_bDivisorShown = false;
     PatternId m_nShownPattern = 0;
+    CMidiChord m_chord;
 };

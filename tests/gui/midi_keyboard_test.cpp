@@ -1,0 +1,302 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The MIDI keyboard through a real MIDI system: a JACK server of the test's own (the test
+// command starts it), another JACK client playing into Tarvok's port.
+#include "ShellTestSupport.h"
+
+#include "app/MidiCommands.h"
+#include "app/MidiKeyboard.h"
+#include "session/SoundSession.h"
+#include "sound/MidiImport.h"
+#include "views/NoteKeyboard.h"
+#include "views/SoundBase.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+
+#include <RtMidi.h>
+#include <jack/jack.h>
+
+#include <unistd.h>
+
+namespace
+{
+// Another program's keyboard: plays into Tarvok's own port, or offers a port of its own.
+class CTestKeys
+{
+public:
+    CTestKeys() : m_out(RtMidi::UNIX_JACK, "Tarvok Test Keys") {}
+
+    bool PlayIntoTarvok()
+    {
+        for (unsigned i = 0; i < m_out.getPortCount(); ++i)
+            if (m_out.getPortName(i).find(CMidiInput::kOwnPortName) != std::string::npos)
+                m_out.openPort(i, "keys");
+        return m_out.isPortOpen() && AwaitConnection();
+    }
+    void OfferPort() { m_out.openVirtualPort("Test Keys Out"); }
+    static constexpr const char* kOfferedPort = "JACK: Tarvok Test Keys:Test Keys Out";
+
+    void Down(int key, int velocity, int channel = 0) { Send(0x90 | channel, key, velocity); }
+    // As many keyboards send a key up: a key down of velocity 0.
+    void UpAsZeroVelocity(int key) { Send(0x90, key, 0); }
+    void Up(int key) { Send(0x80, key, 64); }
+
+private:
+    // A key sent before the server runs the new connection in its cycles would be lost.
+    static bool AwaitConnection()
+    {
+        jack_client_t* pClient = jack_client_open("Tarvok Test Probe", JackNoStartServer, nullptr);
+        if (pClient == nullptr)
+            return false;
+        const QByteArray own = QByteArray(CMidiInput::kClientName) + ':' + CMidiInput::kOwnPortName;
+        const jack_port_t* pOwn = jack_port_by_name(pClient, own.constData());
+        bool bConnected = false;
+        for (int i = 0; i < 500 && pOwn != nullptr && !bConnected; ++i)
+        {
+            bConnected = jack_port_connected_to(pOwn, "Tarvok Test Keys:keys") != 0;
+            QTest::qWait(10);
+        }
+        jack_client_close(pClient);
+        QTest::qWait(50);
+        return bConnected;
+    }
+
+    void Send(int status, int key, int velocity)
+    {
+        const unsigned char message[3] = {static_cast<unsigned char>(status),
+                                          static_cast<unsigned char>(key),
+                                          static_cast<unsigned char>(velocity)};
+        m_out.sendMessage(message, 3);
+    }
+    RtMidiOut m_out;
+};
+
+// The cell playing at song row pos on the channel; nothing where no pattern plays.
+std::optional<SoundCell> SongCell(const CSoundDoc& doc, int channel, std::int32_t pos)
+{
+    const CSoundDoc::Placements placements = doc.GetPlacements(channel);
+    auto it = placements.upper_bound(pos);
+    if (it == placements.begin())
+        return std::nullopt;
+    --it;
+    const CSoundPattern* pPattern = doc.FindPattern(it->second);
+    if (pPattern == nullptr || pos - it->first >= pPattern->GetRows())
+        return std::nullopt;
+    return pPattern->GetCell(pos - it->first);
+}
+
+QAction* FindAction(const QMenu& menu, const QString& text)
+{
+    for (QAction* pAction : menu.actions())
+        if (pAction->text() == text)
+            return pAction;
+    return nullptr;
+}
+} // namespace
+
+class MidiKeyboardTest : public QObject
+{
+    Q_OBJECT
+
+    // A new sound with the pattern editor on Voice0's pattern (placed at 0).
+    bool StartEditing(CShell& shell)
+    {
+        if (!shell.Start() || !QTest::qWaitForWindowActive(shell.Frame()))
+            return false;
+        m_pDoc = shell.ActiveDoc();
+        m_pSession = shell.app->Documents().GetSession(m_pDoc);
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
+        shell.ActiveFrame()->SetActivePane(1);
+        return shell.Frame()->GetActiveView() == shell.ActiveFrame()->GetPane(1);
+    }
+    QMenu* MidiInputMenu(CShell& shell)
+    {
+        QMenu* pControl = nullptr;
+        for (QAction* pAction : shell.Frame()->FindPopup(QStringLiteral("Sound &Resource"))->actions())
+            if (pAction->menu() != nullptr && pAction->text() == QStringLiteral("Control"))
+                pControl = pAction->menu();
+        for (QAction* pAction : pControl->actions())
+            if (pAction->menu() != nullptr && pAction->text() == QStringLiteral("MIDI Input"))
+            {
+                emit pAction->menu()->aboutToShow();
+                return pAction->menu();
+            }
+        return nullptr;
+    }
+
+    CSoundDoc* m_pDoc = nullptr;
+    CSoundSession* m_pSession = nullptr;
+
+private slots:
+    void init()
+    {
+        QSettings().clear();
+        QSettings().sync();
+    }
+
+    void stepEntry_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // d<key>:<velocity>, u<key>, z<key> (velocity 0)
+        QTest::addColumn<int>("startRow");
+        QTest::addColumn<int>("editStep");
+        QTest::addColumn<bool>("keepAttenuation");
+        QTest::addColumn<QStringList>("cells"); // <channel>:<song row>:<note>:<attenuation>
+        QTest::addColumn<int>("cursorRow");
+        const QString soft = QString::number(VelocityAttenuation(40));
+        QTest::newRow("keys one after another, by the edit step")
+            << QStringList{"d60:127", "u60", "d62:40", "u62"} << 0 << 2 << false
+            << QStringList{"0:0:60:0", "0:2:62:" + soft} << 4;
+        QTest::newRow("velocity 0 lets a key go")
+            << QStringList{"d60:127", "z60", "d64:127"} << 0 << 1 << false
+            << QStringList{"0:0:60:0", "0:1:64:0", "1:0:none"} << 2;
+        QTest::newRow("a chord: the lowest key on the cursor's voice, new patterns elsewhere")
+            << QStringList{"d64:127", "d60:40", "d67:127", "u64", "u60", "u67"} << 3 << 1
+            << false << QStringList{"0:3:60:" + soft, "1:3:64:0", "2:3:67:0", "0:4:empty"} << 4;
+        QTest::newRow("a fourth key has no voice left")
+            << QStringList{"d60:127", "d64:127", "d67:127", "d72:127"} << 0 << 1 << false
+            << QStringList{"0:0:60:0", "1:0:64:0", "2:0:67:0", "0:1:empty"} << 1;
+        QTest::newRow("a key struck while one of the chord is still down joins it")
+            << QStringList{"d60:127", "d64:127", "u60", "d55:127"} << 0 << 1 << false
+            << QStringList{"0:0:55:0", "1:0:60:0", "2:0:64:0"} << 1;
+        QTest::newRow("the attenuation kept")
+            << QStringList{"d60:40", "d64:40"} << 0 << 1 << true
+            << QStringList{"0:0:60:255", "1:0:64:255"} << 1;
+        QTest::newRow("above A-9 is refused")
+            << QStringList{"d118:127"} << 5 << 1 << false << QStringList{"0:5:empty"} << 5;
+    }
+    void stepEntry()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(int, startRow);
+        QFETCH(int, editStep);
+        QFETCH(bool, keepAttenuation);
+        QFETCH(QStringList, cells);
+        QFETCH(int, cursorRow);
+        CShell shell;
+        QVERIFY(StartEditing(shell));
+        CNoteKeyboard::Instance().SetEditStep(editStep);
+        m_pSession->SetPatternCursor({0, startRow});
+        if (keepAttenuation)
+            QVERIFY(shell.Frame()->Trigger(ID_MIDI_KEEP_ATTENUATION));
+        QVERIFY(shell.app->MidiKeyboard().IsAvailable());
+
+        CTestKeys keyboard;
+        QVERIFY(keyboard.PlayIntoTarvok());
+        QSignalSpy taken(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
+        QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
+        for (const QString& key : keys)
+        {
+            const int nKey = key.mid(1).section(':', 0, 0).toInt();
+            const int nDown = taken.count(), nUp = released.count();
+            if (key.startsWith('d'))
+                keyboard.Down(nKey, key.section(':', 1).toInt());
+            else
+                key.startsWith('z') ? keyboard.UpAsZeroVelocity(nKey) : keyboard.Up(nKey);
+            // One at a time, as a person plays them.
+            QTRY_VERIFY(taken.count() + released.count() == nDown + nUp + 1);
+        }
+        for (const QString& expected : cells)
+        {
+            const QStringList parts = expected.split(':');
+            const std::optional<SoundCell> cell =
+                SongCell(*m_pDoc, parts[0].toInt(), parts[1].toInt());
+            if (parts[2] == "none")
+                QVERIFY2(!cell, qPrintable(expected));
+            else if (parts[2] == "empty")
+                QVERIFY2(cell && cell->note == NOTE_EMPTY, qPrintable(expected));
+            else
+            {
+                QVERIFY2(cell, qPrintable(expected));
+                QCOMPARE(int(cell->note), parts[2].toInt());
+                QCOMPARE(int(cell->atten), parts[3].toInt());
+            }
+        }
+        QCOMPARE(m_pSession->GetPatternCursor().row, cursorRow);
+        QVERIFY(m_pDoc->Validate());
+    }
+
+    void thePianoRollAddsTheKeyAtItsCursor()
+    {
+        CShell shell;
+        QVERIFY(StartEditing(shell));
+        shell.ActiveFrame()->ShowPianoRoll(true);
+        shell.ActiveFrame()->SetActivePane(CSoundFrame::kPianoRollPane);
+        QCOMPARE(shell.Frame()->GetActiveView(), shell.ActiveFrame()->GetPianoRoll());
+        CTestKeys keyboard;
+        QVERIFY(keyboard.PlayIntoTarvok());
+        keyboard.Down(67, 40);
+        QTRY_VERIFY(SongCell(*m_pDoc, 0, 0)->note == 67);
+        QCOMPARE(int(SongCell(*m_pDoc, 0, 0)->atten), int(VelocityAttenuation(40)));
+    }
+
+    void aChosenPortIsKeptUntilItGoes()
+    {
+        auto pOffered = std::make_unique<CTestKeys>();
+        pOffered->OfferPort();
+        {
+            CShell shell;
+            QVERIFY(StartEditing(shell));
+            QMenu* pMenu = MidiInputMenu(shell);
+            QVERIFY(pMenu != nullptr);
+            QAction* pPort = FindAction(*pMenu, CTestKeys::kOfferedPort);
+            QVERIFY(pPort != nullptr);
+            QVERIFY(!pPort->isChecked());
+            pPort->trigger();
+            QVERIFY(FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort)->isChecked());
+        }
+        // Connected again at the next start.
+        CShell shell;
+        QVERIFY(StartEditing(shell));
+        CMidiKeyboard& input = shell.app->MidiKeyboard();
+        QVERIFY(input.GetConnected().has_value());
+        QSignalSpy lost(&input, &CMidiKeyboard::PortLost);
+        QSignalSpy released(&input, &CMidiKeyboard::NoteOff);
+        pOffered->Down(60, 127);
+        QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 0)->note), 60);
+
+        // Gone with its key still down: the key is let go, the note stays.
+        pOffered.reset();
+        QTRY_COMPARE(lost.count(), 1);
+        QCOMPARE(released.count(), 1);
+        QCOMPARE(released[0][0].toInt(), 60);
+        QCOMPARE(int(SongCell(*m_pDoc, 0, 0)->note), 60);
+        QVERIFY(!input.GetConnected());
+        QVERIFY(shell.Frame()->GetMessageText().contains(CTestKeys::kOfferedPort));
+        QVERIFY(FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort) == nullptr);
+        // Tarvok's own port still takes keys.
+        CTestKeys other;
+        QVERIFY(other.PlayIntoTarvok());
+        other.Down(62, 127);
+        QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 1)->note), 62);
+    }
+
+    void withoutAnyMidiSystem()
+    {
+        if (::access("/dev/snd/seq", R_OK | W_OK) == 0)
+            QSKIP("this machine has an ALSA sequencer");
+        const QByteArray server = qgetenv("JACK_DEFAULT_SERVER");
+        qputenv("JACK_DEFAULT_SERVER", "tarvok-no-server-" + QByteArray::number(getpid()));
+        QTemporaryFile errors;
+        QVERIFY(errors.open());
+        const int savedStderr = ::dup(STDERR_FILENO);
+        ::dup2(errors.handle(), STDERR_FILENO);
+        CMidiKeyboard keyboard;
+        keyboard.Start();
+        ::dup2(savedStderr, STDERR_FILENO);
+        ::close(savedStderr);
+        qputenv("JACK_DEFAULT_SERVER", server);
+
+        // Read afresh: the descriptor's offset moved on with what was written through it.
+        QCOMPARE(ReadAll(errors.fileName()), QByteArray());
+        QVERIFY(!keyboard.IsAvailable());
+        QMenu menu;
+        keyboard.FillMenu(menu);
+        QCOMPARE(menu.actions().size(), 1);
+        QCOMPARE(menu.actions()[0]->text(), QString::fromLatin1(CMidiKeyboard::kNoInputText));
+        QVERIFY(!menu.actions()[0]->isEnabled());
+    }
+};
+
+TARVOK_SHELL_TEST_MAIN(MidiKeyboardTest)
+#include "midi_keyboard_test.moc"
