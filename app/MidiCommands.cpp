@@ -5,6 +5,8 @@
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "app/MidiKeyboard.h"
+#include "session/LiveRecorder.h"
+#include "session/SoundSession.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundBase.h"
@@ -31,20 +33,35 @@ void CMidiCommands::Listen(CMidiKeyboard& keyboard)
     connect(&keyboard, &CMidiKeyboard::PortLost, this, &CMidiCommands::OnPortLost);
 }
 
-void CMidiCommands::OnNoteOn(int key, int velocity, int /*channel*/)
+void CMidiCommands::OnNoteOn(int key, int velocity, int channel)
 {
     // Keys may still come in while the program ends.
     const CMainFrame* pFrame = m_app.GetMainFrame();
     CSoundBase* pView = pFrame != nullptr ? pFrame->GetActiveView() : nullptr;
     if (pView == nullptr)
         return;
+    CLiveRecorder& recorder = pView->GetSession().Recorder();
+    if (recorder.IsRecording())
+    {
+        m_keyTakes[key] = &recorder;
+        m_pLastTake = &recorder;
+        recorder.NoteOn(key, velocity, channel);
+        return;
+    }
     m_keyViews[key] = pView;
     pView->OnMidiKeyDown(key, m_bKeepAttenuation ? std::uint8_t{ATTEN_EMPTY}
                                                  : VelocityAttenuation(velocity));
 }
 
-void CMidiCommands::OnNoteOff(int key, int /*channel*/)
+void CMidiCommands::OnNoteOff(int key, int channel)
 {
+    if (const auto take = m_keyTakes.find(key); take != m_keyTakes.end())
+    {
+        if (take->second != nullptr)
+            take->second->NoteOff(key, channel);
+        m_keyTakes.erase(take);
+        return;
+    }
     const auto it = m_keyViews.find(key);
     if (it == m_keyViews.end())
         return;
@@ -55,5 +72,9 @@ void CMidiCommands::OnNoteOff(int key, int /*channel*/)
 
 void CMidiCommands::OnPortLost(const QString& strPort)
 {
+    // The keyboard has let go of its keys before this, so what they played lands whole.
+    if (m_pLastTake != nullptr && m_pLastTake->IsRecording())
+        m_pLastTake->End();
+    m_pLastTake = nullptr;
     m_app.SetIdleText(tr("The MIDI input %1 has gone").arg(strPort).toStdString());
 }

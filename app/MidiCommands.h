@@ -8,12 +8,14 @@
 
 class CCommandActions;
 class CEditorApp;
+class CLiveRecorder;
 class CMidiKeyboard;
 class CSoundBase;
 
-// What the keys of a MIDI keyboard do: the active editor enters them (with an attenuation
-// from their velocity unless MIDI Keys Keep Attenuation is on, kept in the settings), and the
-// status bar says when the port connected to goes.
+// What the keys of a MIDI keyboard do: while the active editor's sound records, they play into
+// its take; otherwise the active editor enters them (with an attenuation from their velocity
+// unless MIDI Keys Keep Attenuation is on, kept in the settings). The status bar says when the
+// port connected to goes, and a take it was playing into ends then, its notes kept.
 class CMidiCommands : public QObject
 {
     Q_OBJECT
@@ -36,4 +38,7 @@ private:
     bool m_bKeepAttenuation = false;
     // The editor each key down went to gets its key up, wherever the focus is by then.
     std::map<int, QPointer<CSoundBase>> m_keyViews;
+    // Likewise the take each key down went to, and the take the keys last played into.
+    std::map<int, QPointer<CLiveRecorder>> m_keyTakes;
+    QPointer<CLiveRecorder> m_pLastTake;
 };

@@ -5,6 +5,8 @@
 
 #include "app/MidiCommands.h"
 #include "app/MidiKeyboard.h"
+#include "playback/VirtualAudioDevice.h"
+#include "session/LiveRecorder.h"
 #include "session/SoundSession.h"
 #include "sound/MidiImport.h"
 #include "views/NoteKeyboard.h"
@@ -269,6 +271,39 @@ private slots:
         QVERIFY(other.PlayIntoTarvok());
         other.Down(62, 127);
         QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 1)->note), 62);
+    }
+
+    // While the sound records, keys play into the take, not at the cursor; the port going
+    // mid-take ends the take with the key it let go, and the song plays on.
+    void aTakeEndsWithItsPortAndKeepsItsNotes()
+    {
+        auto pOffered = std::make_unique<CTestKeys>();
+        pOffered->OfferPort();
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        QVERIFY(shell.StartWithDevice(pDevice) != nullptr);
+        shell.Frame()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
+        CSoundDoc& doc = *shell.ActiveDoc();
+        CSoundSession& session = *shell.app->Documents().GetSession(&doc);
+        session.SetCurrentPattern(doc.GetPatterns(0)[0].get());
+        shell.ActiveFrame()->SetActivePane(1);
+        session.SetPatternCursor(PatternCursor{0, 5});
+        FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort)->trigger();
+        QVERIFY(shell.app->MidiKeyboard().GetConnected().has_value());
+
+        QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
+        QVERIFY(session.Recorder().IsRecording());
+        QSignalSpy struck(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
+        pOffered->Down(64, 127);
+        QTRY_COMPARE(struck.count(), 1);
+        pOffered.reset();
+        QTRY_VERIFY(!session.Recorder().IsRecording());
+        QVERIFY(session.IsPlaying());
+        QCOMPARE(session.Undo().Stack().count(), 1);
+        QCOMPARE(int(SongCell(doc, 0, 0)->note), 64);
+        QCOMPARE(int(SongCell(doc, 0, 5)->note), int(NOTE_EMPTY));
+        QVERIFY(doc.Validate().Ok());
     }
 
     void withoutAnyMidiSystem()
