@@ -62,6 +62,7 @@ void CToneSynth::Start(unsigned nRowSamples, unsigned nSliceSamples)
         m_osc[c] = {0.0, 0.0, 0.0};
         m_voices[c] = {};
     }
+    EndNotes();
 }
 
 void CToneSynth::Release()
@@ -110,11 +111,37 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
     return voice;
 }
 
-void CToneSynth::BeginRow(const RowQueues& queues)
+void CToneSynth::EndNotes()
+{
+    for (auto& voice : m_instrumentVoices)
+        voice.Reset();
+    m_bInstrumentRow.fill(false);
+}
+
+void CToneSynth::BeginRow(const RowQueues& queues, const CSoundDoc& doc)
 {
     m_nRowPos = 0;
     for (int c = 0; c < kVoices; ++c)
-        m_voices[c] = BeginChannel(c, queues[c]);
+    {
+        m_bInstrumentRow[c] = m_instrumentVoices[c].BeginRow(queues[c], doc);
+        m_voices[c] = m_bInstrumentRow[c] ? VoiceRow{} : BeginChannel(c, queues[c]);
+    }
+}
+
+void CToneSynth::RenderInstrumentTicks(std::int16_t* pMix, unsigned muteMask)
+{
+    for (int c = 0; c < kVoices; ++c)
+    {
+        if (!m_bInstrumentRow[c])
+            continue;
+        std::int16_t* pOut = m_channelBuf[c].data();
+        m_instrumentVoices[c].RenderTick(pOut, m_nSliceSamples, m_nRowPos, m_nRowSamples,
+                                         m_ramp.data(), kRampSamples);
+        if (((muteMask >> c) & 1u) != 0)
+            continue;
+        for (unsigned i = 0; i < m_nSliceSamples; ++i)
+            pMix[i] = static_cast<std::int16_t>(pMix[i] + pOut[i]);
+    }
 }
 
 // Each voice's recurrence is one long dependency chain; running the voices in one loop lets
@@ -219,6 +246,7 @@ bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
         std::fill_n(pMix, m_nSliceSamples, std::int16_t{0});
         break;
     }
+    RenderInstrumentTicks(pMix, muteMask);
     m_nRowPos += m_nSliceSamples;
     if (m_nRowPos < m_nRowSamples)
         return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/RowSequencer.h"
+#include "playback/SineInstrumentVoice.h"
 
 #include <array>
 #include <cstdint>
@@ -38,8 +39,11 @@ public:
     void Release();
     unsigned GetSliceSamples() const { return m_nSliceSamples; }
 
-    // Starts the current row (queue entry 1) of the three voices.
-    void BeginRow(const RowQueues& queues);
+    // Starts the current row (queue entry 1) of the three voices; a note with one of the
+    // document's instruments is shaped by it. The caller holds the document's guard.
+    void BeginRow(const RowQueues& queues, const CSoundDoc& doc);
+    // Ends every instrument's note, as the end of a pass does.
+    void EndNotes();
     // Renders the row's next slice of the three voices into m_channelBuf, with their
     // oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving out the
     // voices whose bit is set in muteMask; true when it was the row's last.
@@ -67,6 +71,8 @@ private:
         bool bMixed = true;
     };
     VoiceRow BeginChannel(int channel, const CRowQueue& queue) const;
+    // Each tick of the instruments' voices goes into its buffer and, unless muted, the mix.
+    void RenderInstrumentTicks(std::int16_t* pMix, unsigned muteMask);
     // Slice samples [begin, end) of N sounding voices and their mix; bRamps where a ramp of
     // the row may fall.
     template <int N, bool bRamps>
@@ -81,5 +87,7 @@ private:
     // Where the next slice starts in the row.
     unsigned m_nRowPos = 0;
     std::array<VoiceRow, kVoices> m_voices{};
+    std::array<CSineInstrumentVoice, kVoices> m_instrumentVoices;
+    std::array<bool, kVoices> m_bInstrumentRow{};
     std::array<double, kRampSamples> m_ramp{};
 };
