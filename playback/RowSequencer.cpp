@@ -50,16 +50,16 @@ void CRowSequencer::StartFrom(const CSoundDoc& doc, const PlayRange& range, std:
 {
     const bool bInRange = pos > range.start && pos < range.end;
     Start(bInRange ? range.start : pos);
-    m_heldNote.fill(NOTE_OFF);
+    m_heldNote.fill(RowEntry{NOTE_OFF, 0});
     // The rows before pos are sequenced but never rendered.
     while (m_pos != pos)
     {
         SequenceRow(doc, range);
         for (int c = 0; c < kChannelCount; ++c)
         {
-            const std::uint8_t note = m_queue[c][m_queue[c].GetCount() - 1].note;
-            if (note != NOTE_EMPTY)
-                m_heldNote[c] = note;
+            const RowEntry& last = m_queue[c][m_queue[c].GetCount() - 1];
+            if (last.note != NOTE_EMPTY)
+                m_heldNote[c] = last;
         }
     }
     m_bCarryIn = bInRange;
@@ -91,7 +91,7 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc, const PlayRange& range)
         if (m_pattern[c] != nullptr && !IsLivePattern(doc, m_pattern[c]))
             m_pattern[c] = nullptr;
 
-        std::uint8_t note = NOTE_OFF;
+        RowEntry entry{NOTE_OFF, 0};
         if (m_pattern[c] != nullptr)
         {
             const std::int64_t offset = static_cast<std::int64_t>(pos) - m_patternStart[c];
@@ -102,15 +102,16 @@ void CRowSequencer::SequenceRow(const CSoundDoc& doc, const PlayRange& range)
             else
             {
                 const SoundCell cell = m_pattern[c]->GetCell(static_cast<std::int32_t>(offset));
-                note = cell.note;
+                entry = {cell.note, 0, cell.instrument, cell.divisor};
                 if (cell.atten < 16)
                     m_attenuation[c] = cell.atten;
             }
         }
         // A synth cannot continue a note it never started: the held one starts here.
-        if (m_bCarryIn && note == NOTE_EMPTY)
-            note = m_heldNote[c];
-        m_queue[c].Append({note, static_cast<std::uint8_t>(m_attenuation[c])});
+        if (m_bCarryIn && entry.note == NOTE_EMPTY)
+            entry = m_heldNote[c];
+        entry.attenuation = static_cast<std::uint8_t>(m_attenuation[c]);
+        m_queue[c].Append(entry);
     }
     m_bCarryIn = false;
 

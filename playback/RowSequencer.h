@@ -7,11 +7,14 @@
 #include <cstdint>
 #include <vector>
 
-// What the sequencer records for one channel and one row.
+// What the sequencer records for one channel and one row; a note's instrument and exact
+// divisor come with it.
 struct RowEntry
 {
     std::uint8_t note = 0;
     std::uint8_t attenuation = 0;
+    std::uint8_t instrument = kNoInstrument;
+    std::uint16_t divisor = kNoDivisor;
     bool operator==(const RowEntry&) const = default;
 };
 
@@ -65,7 +68,7 @@ private:
     std::array<std::int32_t, kChannelCount> m_attenuation{};
     RowQueues m_queue;
     // The note each channel holds at a carried-in start, sounded afresh on its first row.
-    std::array<std::uint8_t, kChannelCount> m_heldNote{};
+    std::array<RowEntry, kChannelCount> m_heldNote{};
     bool m_bCarryIn = false;
     std::int32_t m_pos = 0;
 };

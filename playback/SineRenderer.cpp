@@ -23,7 +23,7 @@ Status CSineRenderer::Begin(const CSoundDoc& doc, const PlayRange& range, std::i
     StartSynth(doc, range, pos);
     m_sequencer.Start(m_startRow);
     m_sequencer.Prime(doc, range);
-    m_synth.BeginRow(m_sequencer.GetQueues());
+    m_synth.BeginRow(m_sequencer.GetQueues(), doc);
     return Success();
 }
 
@@ -32,7 +32,7 @@ Status CSineRenderer::BeginFrom(const CSoundDoc& doc, const PlayRange& range, st
     StartSynth(doc, range, pos);
     m_sequencer.StartFrom(doc, range, m_startRow);
     m_sequencer.Prime(doc, range);
-    m_synth.BeginRow(m_sequencer.GetQueues());
+    m_synth.BeginRow(m_sequencer.GetQueues(), doc);
     return Success();
 }
 
@@ -54,13 +54,14 @@ void CSineRenderer::Advance(const CSoundDoc& doc, const PlayRange& range)
     // sound owes nothing to its end.
     if (next == range.start)
     {
+        m_synth.EndNotes();
         m_sequencer.Start(next);
         m_sequencer.Prime(doc, range);
     }
     else
         m_sequencer.SequenceRow(doc, range);
     m_row = next;
-    m_synth.BeginRow(m_sequencer.GetQueues());
+    m_synth.BeginRow(m_sequencer.GetQueues(), doc);
 }
 
 void CSineRenderer::WriteVoices()

@@ -11,6 +11,8 @@
 class CSineRenderer : public ISoundRenderer
 {
 public:
+    // Only the mix is rendered until a voice sink wants the voices.
+    CSineRenderer() { m_synth.SetVoiceBuffers(false); }
     Status Begin(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos) override;
     Status BeginFrom(const CSoundDoc& doc, const PlayRange& range, std::int32_t pos) override;
     std::int32_t GetStartRow() const override { return m_startRow; }
@@ -19,7 +21,11 @@ public:
     void Advance(const CSoundDoc& doc, const PlayRange& range) override;
     void End() override { m_synth.Release(); }
     void SetMuteMask(unsigned muteMask) override { m_muteMask = muteMask; }
-    void SetVoiceSink(IVoiceSink* pSink) override { m_pVoiceSink = pSink; }
+    void SetVoiceSink(IVoiceSink* pSink) override
+    {
+        m_pVoiceSink = pSink;
+        m_synth.SetVoiceBuffers(pSink != nullptr);
+    }
     bool RenderPreview(int note, std::int16_t* pOut) override
     {
         return m_synth.RenderPreview(note, pOut);

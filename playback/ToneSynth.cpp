@@ -63,6 +63,7 @@ void CToneSynth::Start(unsigned nRowSamples, unsigned nSliceSamples)
         m_osc[c] = {0.0, 0.0, 0.0};
         m_voices[c] = {};
     }
+    EndNotes();
 }
 
 void CToneSynth::Release()
@@ -111,23 +112,50 @@ CToneSynth::VoiceRow CToneSynth::BeginChannel(int channel, const CRowQueue& queu
     return voice;
 }
 
-void CToneSynth::BeginRow(const RowQueues& queues)
+void CToneSynth::EndNotes()
+{
+    for (auto& voice : m_instrumentVoices)
+        voice.Reset();
+    m_bInstrumentRow.fill(false);
+}
+
+void CToneSynth::BeginRow(const RowQueues& queues, const CSoundDoc& doc)
 {
     m_nRowPos = 0;
     for (int c = 0; c < kVoices; ++c)
-        m_voices[c] = BeginChannel(c, queues[c]);
+    {
+        m_bInstrumentRow[c] = m_instrumentVoices[c].BeginRow(queues[c], doc);
+        m_voices[c] = m_bInstrumentRow[c] ? VoiceRow{} : BeginChannel(c, queues[c]);
+    }
+}
+
+void CToneSynth::RenderInstrumentTicks(std::int16_t* pMix, unsigned muteMask)
+{
+    for (int c = 0; c < kVoices; ++c)
+    {
+        if (!m_bInstrumentRow[c])
+            continue;
+        std::int16_t* pOut = m_channelBuf[c].data();
+        m_instrumentVoices[c].RenderTick(pOut, m_nSliceSamples, m_nRowPos, m_nRowSamples,
+                                         m_ramp.data(), kRampSamples);
+        if (((muteMask >> c) & 1u) != 0)
+            continue;
+        for (unsigned i = 0; i < m_nSliceSamples; ++i)
+            pMix[i] = static_cast<std::int16_t>(pMix[i] + pOut[i]);
+    }
 }
 
 // Each voice's recurrence is one long dependency chain; running the voices in one loop lets
 // them overlap, and the mix is summed in the same pass. The arithmetic per voice is exactly
-// that of a voice on its own, ramps included: a sample is scaled by the fade-out's factor,
-// then by the fade-in's, each rounded to 16 bits.
-template <int N, bool bRamps>
+// that of a voice on its own, ramps included: a sample is scaled by its ramp's factor and
+// rounded to 16 bits (a row's fade-in and fade-out never meet).
+template <int N, CToneSynth::Ramp kRamp, bool bMixOnly>
 void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
                            std::int16_t* pMix, unsigned begin, unsigned end) const
 {
     double k[N], y2[N], y1[N], a[N];
     int keep[N];
+    bool bFade[N];
     for (int v = 0; v < N; ++v)
     {
         k[v] = ppVoices[v]->k;
@@ -135,8 +163,8 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
         y1[v] = ppVoices[v]->y1;
         a[v] = ppVoices[v]->amplitude;
         keep[v] = ppVoices[v]->bMixed ? -1 : 0;
+        bFade[v] = kRamp == Ramp::In ? ppVoices[v]->bFadeIn : ppVoices[v]->bFadeOut;
     }
-    const unsigned ramp = kRampSamples;
     for (unsigned i = begin; i < end; ++i)
     {
         int mix = 0;
@@ -147,17 +175,27 @@ void CToneSynth::Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut
             const double y = k[v] * y1[v] - y2[v];
             y2[v] = y1[v];
             y1[v] = y;
+            if constexpr (bMixOnly && kRamp == Ramp::None)
+            {
+                // The low 16 bits of the sum do not depend on when each sample is cut to 16.
+                mix += static_cast<int>(y * a[v] * kPeak);
+                continue;
+            }
             auto sample = static_cast<std::int16_t>(y * a[v] * kPeak);
-            if constexpr (bRamps)
+            if constexpr (kRamp != Ramp::None)
             {
                 const unsigned pos = m_nRowPos + i;
-                if (ppVoices[v]->bFadeOut && pos >= m_nRowSamples - ramp)
-                    sample = static_cast<std::int16_t>(sample * m_ramp[m_nRowSamples - 1 - pos]);
-                if (ppVoices[v]->bFadeIn && pos < ramp)
-                    sample = static_cast<std::int16_t>(sample * m_ramp[pos]);
+                const unsigned j = kRamp == Ramp::In ? pos : m_nRowSamples - 1 - pos;
+                if (bFade[v])
+                    sample = static_cast<std::int16_t>(sample * m_ramp[j]);
             }
-            ppOut[v][i] = sample;
-            mix += sample & keep[v];
+            if constexpr (bMixOnly)
+                mix += sample;
+            else
+            {
+                ppOut[v][i] = sample;
+                mix += sample & keep[v];
+            }
         }
         // Wrapping 16-bit sums are the same in any order, so leaving a voice out changes no
         // other.
@@ -183,9 +221,21 @@ void CToneSynth::OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* 
     const auto middleEnd = static_cast<unsigned>(
         std::clamp(static_cast<long long>(m_nRowSamples) - ramp - pos,
                    static_cast<long long>(middleBegin), slice));
-    Oscillate<N, true>(ppVoices, ppOut, pMix, 0, middleBegin);
-    Oscillate<N, false>(ppVoices, ppOut, pMix, middleBegin, middleEnd);
-    Oscillate<N, true>(ppVoices, ppOut, pMix, middleEnd, m_nSliceSamples);
+    OscillateRange<N, Ramp::In>(ppVoices, ppOut, pMix, 0, middleBegin);
+    OscillateRange<N, Ramp::None>(ppVoices, ppOut, pMix, middleBegin, middleEnd);
+    OscillateRange<N, Ramp::Out>(ppVoices, ppOut, pMix, middleEnd, m_nSliceSamples);
+}
+
+template <int N, CToneSynth::Ramp kRamp>
+void CToneSynth::OscillateRange(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                                std::int16_t* pMix, unsigned begin, unsigned end) const
+{
+    if (begin == end)
+        return;
+    if (!m_bVoiceBuffers && m_bAllMixed)
+        Oscillate<N, kRamp, true>(ppVoices, ppOut, pMix, begin, end);
+    else
+        Oscillate<N, kRamp, false>(ppVoices, ppOut, pMix, begin, end);
 }
 
 bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
@@ -193,6 +243,7 @@ bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
     VoiceRow* pSounding[kVoices];
     std::int16_t* pOut[kVoices];
     int n = 0;
+    m_bAllMixed = (muteMask & ((1u << kVoices) - 1)) == 0;
     for (int c = 0; c < kVoices; ++c)
     {
         m_voices[c].bMixed = ((muteMask >> c) & 1u) == 0;
@@ -220,6 +271,7 @@ bool CToneSynth::RenderSlice(std::int16_t* pMix, unsigned muteMask)
         std::fill_n(pMix, m_nSliceSamples, std::int16_t{0});
         break;
     }
+    RenderInstrumentTicks(pMix, muteMask);
     m_nRowPos += m_nSliceSamples;
     if (m_nRowPos < m_nRowSamples)
         return false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "playback/RowSequencer.h"
+#include "playback/SineInstrumentVoice.h"
 
 #include <array>
 #include <cstdint>
@@ -40,12 +41,17 @@ public:
     void Release();
     unsigned GetSliceSamples() const { return m_nSliceSamples; }
 
-    // Starts the current row (queue entry 1) of the three voices.
-    void BeginRow(const RowQueues& queues);
+    // Starts the current row (queue entry 1) of the three voices; a note with one of the
+    // document's instruments is shaped by it. The caller holds the document's guard.
+    void BeginRow(const RowQueues& queues, const CSoundDoc& doc);
+    // Ends every instrument's note, as the end of a pass does.
+    void EndNotes();
     // Renders the row's next slice of the three voices into m_channelBuf, with their
     // oscillators run side by side, and pMix[i] = voice 0 + voice 1 + voice 2, leaving out the
     // voices whose bit is set in muteMask; true when it was the row's last.
     bool RenderSlice(std::int16_t* pMix, unsigned muteMask = 0);
+    // Whether RenderSlice fills m_channelBuf with every voice (on until switched off).
+    void SetVoiceBuffers(bool bOn) { m_bVoiceBuffers = bOn; }
 
     // Fills kPreviewBytes / 2 samples: a ramped sine of the note from the first sample,
     // then silence. Returns false for a note without a frequency.
@@ -73,19 +79,35 @@ private:
         bool bMixed = true;
     };
     VoiceRow BeginChannel(int channel, const CRowQueue& queue) const;
-    // Slice samples [begin, end) of N sounding voices and their mix; bRamps where a ramp of
-    // the row may fall.
-    template <int N, bool bRamps>
+    // Each tick of the instruments' voices goes into its buffer and, unless muted, the mix.
+    void RenderInstrumentTicks(std::int16_t* pMix, unsigned muteMask);
+    // Where in the row a range of samples lies: its fade-in, its middle, its fade-out.
+    enum class Ramp
+    {
+        In,
+        None,
+        Out,
+    };
+    // Slice samples [begin, end) of N sounding voices and their mix; bMixOnly when no voice
+    // is muted and only the mix is wanted.
+    template <int N, Ramp kRamp, bool bMixOnly>
     void Oscillate(VoiceRow* const* ppVoices, std::int16_t* const* ppOut, std::int16_t* pMix,
                    unsigned begin, unsigned end) const;
+    template <int N, Ramp kRamp>
+    void OscillateRange(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
+                        std::int16_t* pMix, unsigned begin, unsigned end) const;
     template <int N>
     void OscillateSlice(VoiceRow* const* ppVoices, std::int16_t* const* ppOut,
                         std::int16_t* pMix) const;
 
+    bool m_bVoiceBuffers = true;
+    bool m_bAllMixed = true;
     unsigned m_nRowSamples = 0;
     unsigned m_nSliceSamples = 0;
     // Where the next slice starts in the row.
     unsigned m_nRowPos = 0;
     std::array<VoiceRow, kVoices> m_voices{};
+    std::array<CSineInstrumentVoice, kVoices> m_instrumentVoices;
+    std::array<bool, kVoices> m_bInstrumentRow{};
     std::array<double, kRampSamples> m_ramp{};
 };

@@ -109,11 +109,16 @@ public:
     {
         for (std::size_t done = 0; done < n;)
         {
+            // Whole slots go straight into the block.
+            if (m_nUsed == m_slot.size() && n - done >= m_slot.size())
+            {
+                RenderNext(pOut + done);
+                done += m_slot.size();
+                continue;
+            }
             if (m_nUsed == m_slot.size())
             {
-                m_renderer.RenderSlot(m_slot.data());
-                std::lock_guard lock(m_doc.Guard());
-                m_renderer.Advance(m_doc, m_range);
+                RenderNext(m_slot.data());
                 m_nUsed = 0;
             }
             const std::size_t count = std::min(n - done, m_slot.size() - m_nUsed);
@@ -125,6 +130,13 @@ public:
     }
 
 private:
+    void RenderNext(std::int16_t* pOut)
+    {
+        m_renderer.RenderSlot(pOut);
+        std::lock_guard lock(m_doc.Guard());
+        m_renderer.Advance(m_doc, m_range);
+    }
+
     ISoundRenderer& m_renderer;
     const CSoundDoc& m_doc;
     const PlayRange m_range;

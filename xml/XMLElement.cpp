@@ -24,6 +24,16 @@ std::string_view OrEmpty(const char* psz)
 
 int CXMLElement::ToInt(std::string_view text)
 {
+    // Nearly every value read is a few plain digits.
+    if (!text.empty() && text.size() <= 9)
+    {
+        int nDigits = 0;
+        std::size_t n = 0;
+        for (; n < text.size() && static_cast<unsigned char>(text[n] - '0') <= 9; ++n)
+            nDigits = nDigits * 10 + (text[n] - '0');
+        if (n == text.size())
+            return nDigits;
+    }
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
         ++i;

@@ -334,6 +334,11 @@ TEST(DocFileLoad, DirectReaderTakesTheWritersLayoutAndReadsAsTheTreeDoes)
          "<row index=\"9\" frequency=\"1\" />\n<row frequency=\"2\" />\n</pattern>\n"
          "</machine>\n</sound>",
          true},
+        // The writer's own order, but a reference, a second value.
+        {"<sound>\n<machine channel=\"0\">\n<pattern name=\"p\" rows=\"2\">\n"
+         "<row index=\"0\" note=\"C&#45;5\" divisor=\"300\" />\n<row index=\"1\" "
+         "note=\"E-5\" attenuation=\"2\" attenuation=\"3\" />\n</pattern>\n</machine>\n</sound>",
+         true},
         // Indented, unquoted, tag broken, text after the song, pattern after the sequence,
         // a machine without a channel: the tree decides.
         {PatternFile("  " + row0), false},

@@ -10,6 +10,7 @@
 #include "sound/AgiResource.h"
 #include "sound/SoundDoc.h"
 #include "sound/VgmWriter.h"
+#include "support/Spectrum.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -280,6 +281,52 @@ TEST(GameTempo, EveryRenderPlaysARowForTheTicksTheGameGivesIt)
         for (const SynthKind kind : {SynthKind::Sine, SynthKind::PCjr})
             EXPECT_EQ(MeasureWavFile(doc, doc.GetPlayRange(), kind).Value().samples,
                       8u * ticks * 735);
+    }
+}
+
+TEST(ToneSynth, InstrumentNotesTakeEachTicksPitchAndLevel)
+{
+    // Voice 1 holds a plain note beside voice 0's instrument: the difference of the two
+    // renders is voice 0 alone, and nothing of voice 1 may be left in it.
+    const Placement plainVoice{1, 0, {100, 255, 255, 255}};
+    CSoundDoc plain, doc;
+    MakeSong(plain, 120, 4, 0, 4, {plainVoice});
+    MakeSong(doc, 120, 4, 0, 4, {plainVoice});
+    CInstrument instrument(1, "arp");
+    instrument.SetSequence(SequenceKind::Arpeggio, {{0, 12, 7}, 0});
+    instrument.SetSequence(SequenceKind::Volume, {{0, 4, 8, 10, 12}, kNoIndex, 3});
+    ASSERT_TRUE(doc.SetInstruments({instrument}));
+    CSoundPattern* pPattern = Place(doc, 0, 0, 4);
+    SoundCell note = ToneCell(69, 0);
+    note.instrument = 1;
+    pPattern->SetCell(0, note);
+    pPattern->SetCell(2, ToneCell(NOTE_OFF, ATTEN_EMPTY));
+
+    const Samples both = Render(doc), alone = Render(plain);
+    ASSERT_EQ(both.size(), alone.size());
+    Samples voice(both.size());
+    for (std::size_t i = 0; i < both.size(); ++i)
+        voice[i] = static_cast<std::int16_t>(both[i] - alone[i]);
+
+    // Held for rows 0-1 (16 ticks): the arpeggio loops, the volume holds the value before
+    // its release index. Let go at row 2, the volume runs out its last two values at the
+    // last held tick's pitch, and the voice is silent through the rest.
+    const int kTick = CAgiChipRender::kSamplesPerTick;
+    const int arpeggio[] = {0, 12, 7};
+    const int atten[] = {0, 4, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 8, 10, 12};
+    for (int tick = 0; tick < 32; ++tick)
+    {
+        const CSpectrum spectrum(voice.data() + tick * kTick + kTick - 512, 512);
+        EXPECT_LT(spectrum.Db(2637.02), -80.0) << tick;
+        if (tick >= 18)
+        {
+            EXPECT_LT(spectrum.MaxDb(20.0, 20000.0), -90.0) << tick;
+            continue;
+        }
+        const double hz = 111860.0 / AgiDivisorOfNote(69 + arpeggio[std::min(tick, 15) % 3]);
+        EXPECT_NEAR(spectrum.PeakHz(200.0, 2000.0), hz, 2.0) << tick;
+        const double level = CToneSynth::Amplitude(atten[tick]) * CToneSynth::kPeak / 32768.0;
+        EXPECT_NEAR(spectrum.Db(hz), 20.0 * std::log10(level), 0.2) << tick;
     }
 }
 
