@@ -410,6 +410,8 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
 
 // --- progress and cancel ---
 
+namespace
+{
 using Importer = std::function<Status(CSoundDoc&, const CProgress&)>;
 
 // Long enough that every stage reports several times: crowded chords, a drum under each.
@@ -442,6 +444,7 @@ Importer LongVgmImport()
         return imported.Ok() ? Success() : Status(imported.GetFailure());
     };
 }
+} // namespace
 
 // A cancel stops every stage soon and leaves the document as it was, silently; one that comes
 // while the document is built is too late and the build completes. A complete import's
