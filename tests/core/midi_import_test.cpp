@@ -418,7 +418,7 @@ using Importer = std::function<Status(CSoundDoc&, const CProgress&)>;
 Importer LongMidiImport()
 {
     CMidiTrack tones, drums;
-    for (int i = 0; i < 3000; ++i)
+    for (int i = 0; i < 6000; ++i)
     {
         tones.Chord(0, 0, {60 + i % 5, 64, 67, 71}, 60);
         drums.Note(i == 0 ? 0 : 30, kDrums, 36, 30);
