@@ -206,22 +206,21 @@ auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannel
             BuildImportedDocument(song, *pBuild, progress.Part(kSongBuildFrom, 1.0));
         result = ReadSong{std::move(song), JoinReport(MidiImportReport(counts))};
     };
-    // With the channel dialog between them, reading and converting are two waits.
-    const bool bRead = RunAsideWithProgress(
-        m_app.GetMainFrame(), ImportingLabel(path),
-        [&](const CProgress& progress)
+    auto readFile = [&](const CProgress& progress)
+    {
+        Result<std::vector<std::uint8_t>> bytes = ::ReadSongFile(path);
+        if (!bytes.Ok())
         {
-            Result<std::vector<std::uint8_t>> bytes = ::ReadSongFile(path);
-            if (!bytes.Ok())
-            {
-                read = bytes.GetFailure();
-                return;
-            }
-            const double readShare = bAskChannels ? 1.0 : kMidiReadShare;
-            read = ReadMidiFile(bytes.Value(), progress.Part(0.0, readShare));
-            if (read.Ok() && !bAskChannels)
-                convert(progress.Part(kMidiReadShare, 1.0));
-        });
+            read = bytes.GetFailure();
+            return;
+        }
+        const double readShare = bAskChannels ? 1.0 : kMidiReadShare;
+        read = ReadMidiFile(bytes.Value(), progress.Part(0.0, readShare));
+        if (read.Ok() && !bAskChannels)
+            convert(progress.Part(kMidiReadShare, 1.0));
+    };
+    // With the channel dialog between them, reading and converting are two waits.
+    const bool bRead = RunAsideWithProgress(m_app.GetMainFrame(), ImportingLabel(path), readFile);
     if (!bRead)
         return std::nullopt;
     if (!read.Ok())

@@ -86,7 +86,10 @@ bool RunAsideWithProgress(QWidget* pParent, const QString& strLabel,
 {
     std::atomic<int> steps{0};
     const CProgress::Report report = [&steps](double fraction)
-    { steps.store(static_cast<int>(std::lround(fraction * kProgressSteps)), std::memory_order_relaxed); };
+    {
+        steps.store(static_cast<int>(std::lround(fraction * kProgressSteps)),
+                    std::memory_order_relaxed);
+    };
     return RunOnThread(
         pParent, strLabel,
         [&](const std::atomic<bool>& bCancel) { work(CProgress(report, &bCancel)); }, &steps);

@@ -17,7 +17,10 @@ public:
     CProgress() = default;
     CProgress(Report report, const std::atomic<bool>* pCancel);
 
-    bool Cancelled() const { return m_pCancel != nullptr && m_pCancel->load(std::memory_order_relaxed); }
+    bool Cancelled() const
+    {
+        return m_pCancel != nullptr && m_pCancel->load(std::memory_order_relaxed);
+    }
 
     // done of total items of this part are done.
     void Step(std::size_t done, std::size_t total) const;

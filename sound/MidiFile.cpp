@@ -201,7 +201,8 @@ void ForEachInFileOrder(const std::vector<TrackEvent>& events,
         const Cursor moving = heap[i];
         for (std::size_t child; (child = 2 * i + 1) < heap.size(); i = child)
         {
-            child += static_cast<std::size_t>(child + 1 < heap.size() && heap[child + 1] < heap[child]);
+            child +=
+                static_cast<std::size_t>(child + 1 < heap.size() && heap[child + 1] < heap[child]);
             if (!(heap[child] < moving))
                 break;
             heap[i] = heap[child];
@@ -313,9 +314,8 @@ Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes, const CPro
                                tempo = event.tempo;
                                return true;
                            }
-                           song.events.push_back(
-                               {ResourceTick(timeOf(event.midiTick), division), event.status,
-                                event.data1, event.data2});
+                           song.events.push_back({ResourceTick(timeOf(event.midiTick), division),
+                                                  event.status, event.data1, event.data2});
                            return true;
                        });
     if (progress.Cancelled())

@@ -51,7 +51,8 @@ std::size_t CPatternIndex::SlotOf(const CSoundPattern* pPattern) const
     // Fibonacci hashing of the address; its low bits are the allocator's alignment.
     const std::size_t mask = m_slots.size() - 1;
     std::size_t i = static_cast<std::size_t>(
-        (std::uint64_t{reinterpret_cast<std::uintptr_t>(pPattern)} >> 4) * 0x9E3779B97F4A7C15u >> 32);
+        (std::uint64_t{reinterpret_cast<std::uintptr_t>(pPattern)} >> 4) * 0x9E3779B97F4A7C15u >>
+        32);
     for (;; ++i)
     {
         const Slot& slot = m_slots[i & mask];

@@ -373,8 +373,8 @@ Result<ImportedSong> ReadVgmSong(const std::vector<std::uint8_t>& bytes,
         return Failure{SongTooLongMessage()};
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    ImportedSong song = pChip->Finish(
-        static_cast<std::int64_t>((log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick));
+    ImportedSong song = pChip->Finish(static_cast<std::int64_t>(
+        (log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick));
     progress.Done();
     return song;
 }

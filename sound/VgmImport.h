@@ -25,7 +25,8 @@ struct VgmImportNotes
 // The song of the file, adding the warnings. A refusal's message does not name the file; a
 // cancelled read fails silently.
 Result<ImportedSong> ReadVgmSong(const std::vector<std::uint8_t>& bytes,
-                                 std::vector<std::string>& warnings, const CProgress& progress = {});
+                                 std::vector<std::string>& warnings,
+                                 const CProgress& progress = {});
 // The notes for a song read with those warnings.
 VgmImportNotes NotesOfVgmSong(const ImportedSong& song, std::vector<std::string> warnings);
 

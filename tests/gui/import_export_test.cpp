@@ -20,8 +20,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QToolBar>
 
@@ -500,8 +500,8 @@ private slots:
                             : song == 1 ? OneToneVgm()
                                         : Bytes{'h', 'i'};
         const bool bThroughPipe = name == QStringLiteral("slow.vgm");
-        const std::string path = bThroughPipe ? LocalPath(dir.filePath(name))
-                                              : WriteTemp(dir, name, bytes);
+        const std::string path =
+            bThroughPipe ? LocalPath(dir.filePath(name)) : WriteTemp(dir, name, bytes);
         QTimer canceller;
         QPointer<QProgressDialog> pPressed;
         bool bFed = false;
