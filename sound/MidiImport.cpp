@@ -173,14 +173,29 @@ int DivisorOf(int pitch, double bend)
     return static_cast<int>(std::clamp(std::trunc(111860.0 / hz), 1.0, double{kAgiMaxToneDivisor}));
 }
 
+std::uint8_t AttenuationOfLevel(int velocity, int volume, int expression)
+{
+    const double level = velocity / 127.0 * (volume / 127.0) * (expression / 127.0);
+    return static_cast<std::uint8_t>(std::clamp(std::lround(-20.0 * std::log10(level)), 0L, 14L));
+}
+
 // A controller at 0 silences the channel rather than leaving it at the quietest level.
 std::uint8_t AttenuationOf(int velocity, const ControlPoint& controls)
 {
     if (velocity == 0 || controls.volume == 0 || controls.expression == 0)
         return 15;
-    const double level =
-        velocity / 127.0 * (controls.volume / 127.0) * (controls.expression / 127.0);
-    return static_cast<std::uint8_t>(std::clamp(std::lround(-20.0 * std::log10(level)), 0L, 14L));
+    // Most notes play at full volume and expression: those levels are worked out once.
+    static const std::array<std::uint8_t, 128> kAtFull = []
+    {
+        std::array<std::uint8_t, 128> table{};
+        for (int v = 1; v < 128; ++v)
+            table[static_cast<std::size_t>(v)] =
+                AttenuationOfLevel(v, kFullController, kFullController);
+        return table;
+    }();
+    if (controls.volume == kFullController && controls.expression == kFullController)
+        return kAtFull[static_cast<std::size_t>(velocity & 0x7F)];
+    return AttenuationOfLevel(velocity, controls.volume, controls.expression);
 }
 
 // Records of one stretch of a note: a new one wherever the channel's controllers change
