@@ -414,6 +414,11 @@ namespace
 {
 using Importer = std::function<Status(CSoundDoc&, const CProgress&)>;
 
+template <class T> Status AsStatus(const Result<T>& result)
+{
+    return result.Ok() ? Success() : Status(result.GetFailure());
+}
+
 // Long enough that every stage reports several times: crowded chords, a drum under each.
 Importer LongMidiImport()
 {
@@ -424,11 +429,8 @@ Importer LongMidiImport()
         drums.Note(i == 0 ? 0 : 30, kDrums, 36, 30);
     }
     const Bytes file = MidiFile({tones.End(), drums.End()});
-    return [file](CSoundDoc& doc, const CProgress& progress) -> Status
-    {
-        const Result<MidiImportCounts> imported = ImportMidi(file, {}, doc, progress);
-        return imported.Ok() ? Success() : Status(imported.GetFailure());
-    };
+    return [file](CSoundDoc& doc, const CProgress& progress)
+    { return AsStatus(ImportMidi(file, {}, doc, progress)); };
 }
 
 Importer LongVgmImport()
@@ -438,11 +440,8 @@ Importer LongVgmImport()
         for (const Bytes& part : {VgmTone(0, 100 + i % 50), VgmWait(735)})
             commands.insert(commands.end(), part.begin(), part.end());
     const Bytes file = VgmFile(commands, 735 * 20000);
-    return [file](CSoundDoc& doc, const CProgress& progress) -> Status
-    {
-        const Result<VgmImportNotes> imported = ImportVgm(file, doc, progress);
-        return imported.Ok() ? Success() : Status(imported.GetFailure());
-    };
+    return [file](CSoundDoc& doc, const CProgress& progress)
+    { return AsStatus(ImportVgm(file, doc, progress)); };
 }
 } // namespace
 
