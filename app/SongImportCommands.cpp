@@ -5,7 +5,8 @@
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "dialogs/MidiImportDialog.h"
-#include "framework/File.h"
+#include "dialogs/WorkAside.h"
+#include "framework/Progress.h"
 #include "playback/FileFormats.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
@@ -58,18 +59,6 @@ bool IsSongFormat(const FileFormat& format)
     return &format == &MidiFileFormat() || &format == &VgmFileFormat();
 }
 
-// The file's bytes, or nothing after telling the person why.
-std::optional<std::vector<std::uint8_t>> ReadBytes(const std::string& path)
-{
-    const Result<std::string> data = ReadWholeFile(path, kMaxSongFileBytes);
-    if (!data.Ok())
-    {
-        AfxMessageBox(data.Error(), MessageKind::Warning);
-        return std::nullopt;
-    }
-    return std::vector<std::uint8_t>(data.Value().begin(), data.Value().end());
-}
-
 std::string AbsolutePath(const std::string& path)
 {
     std::error_code error;
@@ -82,9 +71,17 @@ std::string RefusalText(const std::string& path, const std::string& error)
     return "Cannot import " + path + ":\n" + error;
 }
 
-void Refuse(const std::string& path, const std::string& error)
+// A file that cannot be read names itself; a refused song is named here.
+void Refuse(const std::string& path, const Failure& failure)
 {
-    AfxMessageBox(RefusalText(path, error), MessageKind::Warning);
+    AfxMessageBox(failure.cause == Failure::Cause::File ? failure.message
+                                                        : RefusalText(path, failure.message),
+                  MessageKind::Warning);
+}
+
+QString ImportingLabel(const std::string& path)
+{
+    return QStringLiteral("Importing %1…").arg(PathToQString(FileName(path)));
 }
 } // namespace
 
@@ -141,14 +138,13 @@ CSoundDoc* CSongImportCommands::ImportThroughRow(const FileFormat& format, const
 CSoundDoc* CSongImportCommands::ImportSong(const FileFormat& format, const std::string& path,
                                            bool bAskChannels)
 {
-    const auto read = ReadSongFile(format, path, bAskChannels);
-    if (!read)
-        return nullptr;
     auto pNew = std::make_unique<CSoundDoc>();
     if (!pNew->OnNewDocument())
         return nullptr;
     pNew->SetTitle(TitleOf(path));
-    BuildImportedDocument(read->song, *pNew);
+    const auto read = ReadSongAside(format, path, bAskChannels, pNew.get());
+    if (!read)
+        return nullptr;
     CSoundDoc* pDoc = m_app.Documents().AddDocument(std::move(pNew));
     if (pDoc == nullptr)
         return nullptr;
@@ -164,7 +160,7 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const FileFormat& forma
     CSoundSession* pSession = m_app.Documents().GetSession(&doc);
     if (pSession == nullptr)
         return false;
-    auto read = ReadSongFile(format, path, true);
+    auto read = ReadSongAside(format, path, true, nullptr);
     if (!read)
         return false;
     const ImportedSong& song = read->song;
@@ -185,25 +181,53 @@ bool CSongImportCommands::ImportSongInto(CSoundDoc& doc, const FileFormat& forma
     return true;
 }
 
-auto CSongImportCommands::ReadSongFile(const FileFormat& format, const std::string& path,
-                                       bool bAskChannels) -> std::optional<ReadSong>
-{
-    return &format == &VgmFileFormat() ? ReadVgmFile(path) : ReadMidiSong(path, bAskChannels);
-}
-
-auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannels)
+auto CSongImportCommands::ReadSongAside(const FileFormat& format, const std::string& path,
+                                        bool bAskChannels, CSoundDoc* pBuild)
     -> std::optional<ReadSong>
 {
-    const auto bytes = ReadBytes(path);
-    if (!bytes)
+    return &format == &VgmFileFormat() ? ReadVgmFile(path, pBuild)
+                                       : ReadMidiSong(path, bAskChannels, pBuild);
+}
+
+auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannels,
+                                       CSoundDoc* pBuild) -> std::optional<ReadSong>
+{
+    Result<MidiSong> read = Failure{};
+    MidiImportOptions options;
+    std::optional<ReadSong> result;
+    auto convert = [&](const CProgress& progress)
+    {
+        MidiImportCounts counts;
+        ImportedSong song =
+            ConvertMidi(read.Value(), options, counts, progress.Part(0.0, kSongBuildFrom));
+        if (progress.Cancelled())
+            return;
+        if (pBuild != nullptr)
+            BuildImportedDocument(song, *pBuild, progress.Part(kSongBuildFrom, 1.0));
+        result = ReadSong{std::move(song), JoinReport(MidiImportReport(counts))};
+    };
+    auto readFile = [&](const CProgress& progress)
+    {
+        Result<std::vector<std::uint8_t>> bytes = ::ReadSongFile(path);
+        if (!bytes.Ok())
+        {
+            read = bytes.GetFailure();
+            return;
+        }
+        const double readShare = bAskChannels ? 1.0 : kMidiReadShare;
+        read = ReadMidiFile(bytes.Value(), progress.Part(0.0, readShare));
+        if (read.Ok() && !bAskChannels)
+            convert(progress.Part(kMidiReadShare, 1.0));
+    };
+    // With the channel dialog between them, reading and converting are two waits.
+    const bool bRead = RunAsideWithProgress(m_app.GetMainFrame(), ImportingLabel(path), readFile);
+    if (!bRead)
         return std::nullopt;
-    const Result<MidiSong> read = ReadMidiFile(*bytes);
     if (!read.Ok())
     {
-        Refuse(path, read.Error());
+        Refuse(path, read.GetFailure());
         return std::nullopt;
     }
-    MidiImportOptions options;
     if (bAskChannels)
     {
         CMidiImportDialog dialog(
@@ -214,28 +238,41 @@ auto CSongImportCommands::ReadMidiSong(const std::string& path, bool bAskChannel
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         options = dialog.Options();
+        if (!RunAsideWithProgress(m_app.GetMainFrame(), ImportingLabel(path), convert))
+            return std::nullopt;
     }
-    MidiImportCounts counts;
-    ReadSong result{ConvertMidi(read.Value(), options, counts), {}};
-    result.report = JoinReport(MidiImportReport(counts));
     return result;
 }
 
-auto CSongImportCommands::ReadVgmFile(const std::string& path) -> std::optional<ReadSong>
+auto CSongImportCommands::ReadVgmFile(const std::string& path, CSoundDoc* pBuild)
+    -> std::optional<ReadSong>
 {
-    const auto bytes = ReadBytes(path);
-    if (!bytes)
-        return std::nullopt;
+    std::optional<Result<ImportedSong>> song;
     std::vector<std::string> warnings;
-    Result<ImportedSong> song = ReadVgmSong(*bytes, warnings);
-    if (!song.Ok())
+    const bool bDone = RunAsideWithProgress(
+        m_app.GetMainFrame(), ImportingLabel(path),
+        [&](const CProgress& progress)
+        {
+            const Result<std::vector<std::uint8_t>> bytes = ::ReadSongFile(path);
+            if (!bytes.Ok())
+            {
+                song.emplace(bytes.GetFailure());
+                return;
+            }
+            song.emplace(ReadVgmSong(bytes.Value(), warnings, progress.Part(0.0, kSongBuildFrom)));
+            if (song->Ok() && pBuild != nullptr && !progress.Cancelled())
+                BuildImportedDocument(song->Value(), *pBuild, progress.Part(kSongBuildFrom, 1.0));
+        });
+    if (!bDone)
+        return std::nullopt;
+    if (!song->Ok())
     {
-        Refuse(path, song.Error());
+        Refuse(path, song->GetFailure());
         return std::nullopt;
     }
     const std::string report =
-        JoinReport(VgmImportReport(NotesOfVgmSong(song.Value(), std::move(warnings))));
-    return ReadSong{std::move(song).Value(), report};
+        JoinReport(VgmImportReport(NotesOfVgmSong(song->Value(), std::move(warnings))));
+    return ReadSong{std::move(*song).Value(), report};
 }
 
 void CSongImportCommands::WithdrawReportOnUndo(QUndoStack& stack)

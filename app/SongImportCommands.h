@@ -16,7 +16,9 @@ struct FileFormat;
 // Resource…, MIDI… (with the channel dialog) and VGM… into new sounds, the same "into This
 // Sound" replacing the active document's song as one undoable step, and any way of opening
 // such a file (with the default channel uses). A new sound is called by its file's name, and
-// a file that is refused or cancelled opens no window.
+// a file that is refused or cancelled opens no window. A MIDI or VGM song is read and built
+// aside from the window's thread, behind a progress dialog whose Cancel leaves everything as
+// it was; no view sees the new sound before it is complete.
 class CSongImportCommands
 {
 public:
@@ -46,10 +48,13 @@ private:
         std::string report;
     };
 
-    std::optional<ReadSong> ReadSongFile(const FileFormat& format, const std::string& path,
-                                         bool bAskChannels);
-    std::optional<ReadSong> ReadMidiSong(const std::string& path, bool bAskChannels);
-    std::optional<ReadSong> ReadVgmFile(const std::string& path);
+    // Nothing when the file is refused (said here) or the person cancels. pBuild, when given,
+    // is a document no one sees yet, which the song is built into aside as well.
+    std::optional<ReadSong> ReadSongAside(const FileFormat& format, const std::string& path,
+                                          bool bAskChannels, CSoundDoc* pBuild);
+    std::optional<ReadSong> ReadMidiSong(const std::string& path, bool bAskChannels,
+                                         CSoundDoc* pBuild);
+    std::optional<ReadSong> ReadVgmFile(const std::string& path, CSoundDoc* pBuild);
     // What the import lost, on the status bar; the person reads it without being stopped.
     void ShowReport(const std::string& path, const std::string& report);
     // Takes the report shown off the status bar when the import on stack is undone.

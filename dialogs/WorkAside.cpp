@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/WorkAside.h"
 
+#include "framework/Progress.h"
+
 #include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -8,10 +10,19 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <cmath>
 #include <thread>
 
-bool RunAside(QWidget* pParent, const QString& strLabel,
-              const std::function<void(const std::atomic<bool>& bCancel)>& work)
+namespace
+{
+constexpr int kProgressSteps = 1000;
+// The bar follows the work this often; the work itself never waits for the window.
+constexpr int kProgressRefreshMs = 50;
+
+// pSteps, when given, is the work's progress in kProgressSteps, which the dialog shows.
+bool RunOnThread(QWidget* pParent, const QString& strLabel,
+                 const std::function<void(const std::atomic<bool>& bCancel)>& work,
+                 const std::atomic<int>* pSteps)
 {
     std::atomic<bool> bCancel{false};
     std::atomic<bool> bDone{false};
@@ -31,7 +42,8 @@ bool RunAside(QWidget* pParent, const QString& strLabel,
     if (!bDone)
     {
         // From here on the modal dialog keeps the other windows from acting, and takes Cancel.
-        QProgressDialog progress(strLabel, QStringLiteral("Cancel"), 0, 0, pParent);
+        QProgressDialog progress(strLabel, QStringLiteral("Cancel"), 0,
+                                 pSteps != nullptr ? kProgressSteps : 0, pParent);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(0);
         progress.setAutoReset(false);
@@ -45,6 +57,14 @@ bool RunAside(QWidget* pParent, const QString& strLabel,
                              if (auto* pButton = progress.findChild<QPushButton*>())
                                  pButton->setEnabled(false);
                          });
+        QTimer refresh;
+        if (pSteps != nullptr)
+        {
+            QObject::connect(&refresh, &QTimer::timeout,
+                             [&] { progress.setValue(pSteps->load(std::memory_order_relaxed)); });
+            refresh.start(kProgressRefreshMs);
+            progress.setValue(pSteps->load(std::memory_order_relaxed));
+        }
         progress.show();
         if (!bDone)
             loop.exec();
@@ -52,4 +72,25 @@ bool RunAside(QWidget* pParent, const QString& strLabel,
     worker.join();
     QGuiApplication::restoreOverrideCursor();
     return !bCancel;
+}
+} // namespace
+
+bool RunAside(QWidget* pParent, const QString& strLabel,
+              const std::function<void(const std::atomic<bool>& bCancel)>& work)
+{
+    return RunOnThread(pParent, strLabel, work, nullptr);
+}
+
+bool RunAsideWithProgress(QWidget* pParent, const QString& strLabel,
+                          const std::function<void(const CProgress& progress)>& work)
+{
+    std::atomic<int> steps{0};
+    const CProgress::Report report = [&steps](double fraction)
+    {
+        steps.store(static_cast<int>(std::lround(fraction * kProgressSteps)),
+                    std::memory_order_relaxed);
+    };
+    return RunOnThread(
+        pParent, strLabel,
+        [&](const std::atomic<bool>& bCancel) { work(CProgress(report, &bCancel)); }, &steps);
 }

@@ -54,7 +54,11 @@ std::int64_t EventTicksDivisor(const ImportedSong& song)
     std::int64_t divisor = song.lengthTicks;
     for (const auto& records : song.channels)
         for (const SongRecord& record : records)
+        {
             divisor = std::gcd(std::gcd(divisor, record.start), record.End());
+            if (divisor == 1)
+                return 1;
+        }
     return divisor;
 }
 
@@ -133,12 +137,14 @@ std::string PatternName(const CSoundDoc& doc, int channel)
 // last pattern ends on the song's end, so the document's whole song is the song itself; an off
 // there is left out, as the song's end silences every channel.
 void FillChannel(CSoundDoc& doc, int channel, const std::vector<RowCell>& cells,
-                 std::int64_t endRow)
+                 std::int64_t endRow, const CProgress& progress)
 {
     CSoundPattern* pSilent = nullptr;
     auto it = cells.begin();
     for (std::int64_t first = 0; first < endRow; first += kPatternRows)
     {
+        if (first % (kPatternRows * 64) == 0)
+            progress.Step(static_cast<std::size_t>(first), static_cast<std::size_t>(endRow));
         const std::int64_t last = std::min(first + kPatternRows, endRow);
         const auto rows = static_cast<std::int32_t>(last - first);
         CSoundPattern* pPattern = nullptr;
@@ -196,7 +202,7 @@ std::size_t ImportedAgiBytes(const ImportedSong& song)
     return total;
 }
 
-void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc)
+void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc, const CProgress& progress)
 {
     const std::int64_t rowTicks = ImportedRowTicks(song);
     const Tempo tempo = rowTicks == 1 ? Tempo{} : TempoOfRowTicks().at(rowTicks);
@@ -209,10 +215,13 @@ void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc)
     {
         const auto& records = song.channels[static_cast<std::size_t>(channel)];
         if (!records.empty())
-            FillChannel(doc, channel, ChannelCells(records, channel, rowTicks), endRow);
+            FillChannel(doc, channel, ChannelCells(records, channel, rowTicks), endRow,
+                        progress.Part(channel / double{kChannelCount},
+                                      (channel + 1) / double{kChannelCount}));
     }
     doc.AssignPlayRange({0, static_cast<std::int32_t>(endRow)});
     // The views hear of the new song once, not once for every pattern of it.
     doc.SetModifiedFlag();
     doc.UpdateAllViews(nullptr);
+    progress.Done();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Progress.h"
 #include "sound/SoundDoc.h"
 
 #include <array>
@@ -45,5 +46,10 @@ std::size_t ImportedAgiBytes(const ImportedSong& song);
 // Replaces the document's contents with the song: rows of ImportedRowTicks ticks, patterns
 // placed one after another on each channel that sounds, the last ending on the song's end,
 // and the play range the whole song.
-// The song must not be longer than kMaxImportedTicks.
-void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc);
+// The song must not be longer than kMaxImportedTicks. The build is reported to progress but
+// runs to its end whatever it says, so the document is never left half built.
+void BuildImportedDocument(const ImportedSong& song, CSoundDoc& doc,
+                           const CProgress& progress = {});
+
+// An import's progress is building the document from here on.
+constexpr double kSongBuildFrom = 0.6;

@@ -17,8 +17,10 @@ constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 struct TrackEvent
 {
     std::uint64_t midiTick = 0;
-    std::uint32_t tempo = 0; // a tempo change when non-zero; else a channel message (or none)
-    MidiEvent event;
+    std::uint32_t tempo = 0; // a tempo change when non-zero; else a channel message
+    std::uint8_t status = 0;
+    std::uint8_t data1 = 0;
+    std::uint8_t data2 = 0;
 };
 
 std::uint32_t ReadBE32(const std::uint8_t* p)
@@ -81,16 +83,16 @@ public:
             else
                 status = running;
 
-            TrackEvent event{tick, 0, {}};
+            TrackEvent event{tick};
             if (status < 0xF0)
             {
                 running = status;
                 const int count = DataBytes(status);
                 if (m_pos + count > m_size)
                     return "an event runs past the end of its track";
-                event.event.status = status;
-                event.event.data1 = m_p[m_pos] & 0x7F;
-                event.event.data2 = count == 2 ? m_p[m_pos + 1] & 0x7F : 0;
+                event.status = status;
+                event.data1 = m_p[m_pos] & 0x7F;
+                event.data2 = count == 2 ? m_p[m_pos + 1] & 0x7F : 0;
                 m_pos += count;
                 out.push_back(event);
                 continue;
@@ -173,7 +175,8 @@ std::int64_t ResourceTick(Exact microTicks, std::uint32_t division)
 }
 
 // Calls f for every event by time, then track, then place in the track. Each track is in time
-// order already, so merging the tracks costs the events times the log of the tracks.
+// order already, so merging the tracks costs the events times the log of the tracks. Stops
+// when f returns false.
 template <class F>
 void ForEachInFileOrder(const std::vector<TrackEvent>& events,
                         const std::vector<std::size_t>& trackStarts, F f)
@@ -185,9 +188,11 @@ void ForEachInFileOrder(const std::vector<TrackEvent>& events,
         std::size_t track; // index into trackStarts, which is the file's order of tracks
         std::size_t pos;
         std::size_t end;
+        // Without branches: which track comes next is what the merge cannot predict.
         bool operator<(const Cursor& other) const
         {
-            return midiTick != other.midiTick ? midiTick < other.midiTick : track < other.track;
+            return (midiTick < other.midiTick) |
+                   ((midiTick == other.midiTick) & (track < other.track));
         }
     };
     std::vector<Cursor> heap; // a binary heap, the earliest first
@@ -196,8 +201,8 @@ void ForEachInFileOrder(const std::vector<TrackEvent>& events,
         const Cursor moving = heap[i];
         for (std::size_t child; (child = 2 * i + 1) < heap.size(); i = child)
         {
-            if (child + 1 < heap.size() && heap[child + 1] < heap[child])
-                ++child;
+            child +=
+                static_cast<std::size_t>(child + 1 < heap.size() && heap[child + 1] < heap[child]);
             if (!(heap[child] < moving))
                 break;
             heap[i] = heap[child];
@@ -215,7 +220,8 @@ void ForEachInFileOrder(const std::vector<TrackEvent>& events,
     while (!heap.empty())
     {
         Cursor& first = heap.front();
-        f(events[first.pos]);
+        if (!f(events[first.pos]))
+            return;
         if (++first.pos < first.end)
             first.midiTick = events[first.pos].midiTick;
         else
@@ -252,7 +258,7 @@ std::string ReadHeader(const std::vector<std::uint8_t>& bytes, std::uint32_t& di
 }
 } // namespace
 
-Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes)
+Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes, const CProgress& progress)
 {
     std::uint32_t division = 0;
     std::size_t pos = 0;
@@ -260,10 +266,16 @@ Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes)
         return Failure{std::move(error)};
 
     std::vector<TrackEvent> events;
+    // Most events take three or four bytes: room for them all, without regrowing copies.
+    events.reserve(bytes.size() / 3);
     std::vector<std::size_t> trackStarts; // where each track's events begin
     std::uint64_t lastMidiTick = 0;
+    const CProgress tracksRead = progress.Part(0.0, 0.5);
     while (pos < bytes.size())
     {
+        if (progress.Cancelled())
+            return Failure{};
+        tracksRead.Step(pos, bytes.size());
         if (bytes.size() - pos < 8)
             return Failure{"truncated chunk"};
         const bool bTrack = std::memcmp(&bytes[pos], "MTrk", 4) == 0;
@@ -288,20 +300,27 @@ Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes)
     auto timeOf = [&](std::uint64_t midiTick) { return sum + Exact{midiTick - sumTick} * tempo; };
     MidiSong song;
     song.events.reserve(events.size());
+    const CProgress merged = progress.Part(0.5, 1.0);
+    std::size_t nMerged = 0;
     ForEachInFileOrder(events, trackStarts,
                        [&](const TrackEvent& event)
                        {
+                           if (!merged.KeepGoing(nMerged++, events.size()))
+                               return false;
                            if (event.tempo != 0)
                            {
                                sum = timeOf(event.midiTick);
                                sumTick = event.midiTick;
                                tempo = event.tempo;
-                               return;
+                               return true;
                            }
-                           MidiEvent out = event.event;
-                           out.tick = ResourceTick(timeOf(event.midiTick), division);
-                           song.events.push_back(out);
+                           song.events.push_back({ResourceTick(timeOf(event.midiTick), division),
+                                                  event.status, event.data1, event.data2});
+                           return true;
                        });
+    if (progress.Cancelled())
+        return Failure{};
+    progress.Done();
     song.lastTick = ResourceTick(timeOf(std::max(lastMidiTick, sumTick)), division);
     if (song.lastTick > kMaxImportedTicks)
         return Failure{SongTooLongMessage()};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Progress.h"
 #include "framework/Result.h"
 
 #include <cstdint>
@@ -29,5 +30,6 @@ struct MidiSong
 
 // Reads format 0 and 1 files with a division in ticks per quarter note. Meta events other
 // than tempo, system exclusive and unknown events are skipped. A refusal's message does not
-// name the file.
-Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes);
+// name the file; a cancelled read fails silently.
+Result<MidiSong> ReadMidiFile(const std::vector<std::uint8_t>& bytes,
+                              const CProgress& progress = {});

@@ -100,7 +100,7 @@ void ApplyBend(ChannelControls& controls, const MidiEvent& event)
 
 constexpr int kSustainPedal = 64;
 
-SongNotes ExtractNotes(const MidiSong& song)
+SongNotes ExtractNotes(const MidiSong& song, const CProgress& progress)
 {
     SongNotes result;
     std::array<std::array<std::int64_t, 128>, kMidiChannels> sounding;
@@ -135,6 +135,8 @@ SongNotes ExtractNotes(const MidiSong& song)
 
     for (std::size_t i = 0; i < song.events.size(); ++i)
     {
+        if (!progress.KeepGoing(i, song.events.size()))
+            return result;
         const MidiEvent& event = song.events[i];
         const int channel = event.Channel();
         ChannelControls& controls = result.controls[channel];
@@ -171,14 +173,29 @@ int DivisorOf(int pitch, double bend)
     return static_cast<int>(std::clamp(std::trunc(111860.0 / hz), 1.0, double{kAgiMaxToneDivisor}));
 }
 
+std::uint8_t AttenuationOfLevel(int velocity, int volume, int expression)
+{
+    const double level = velocity / 127.0 * (volume / 127.0) * (expression / 127.0);
+    return static_cast<std::uint8_t>(std::clamp(std::lround(-20.0 * std::log10(level)), 0L, 14L));
+}
+
 // A controller at 0 silences the channel rather than leaving it at the quietest level.
 std::uint8_t AttenuationOf(int velocity, const ControlPoint& controls)
 {
     if (velocity == 0 || controls.volume == 0 || controls.expression == 0)
         return 15;
-    const double level =
-        velocity / 127.0 * (controls.volume / 127.0) * (controls.expression / 127.0);
-    return static_cast<std::uint8_t>(std::clamp(std::lround(-20.0 * std::log10(level)), 0L, 14L));
+    // Most notes play at full volume and expression: those levels are worked out once.
+    static const std::array<std::uint8_t, 128> kAtFull = []
+    {
+        std::array<std::uint8_t, 128> table{};
+        for (int v = 1; v < 128; ++v)
+            table[static_cast<std::size_t>(v)] =
+                AttenuationOfLevel(v, kFullController, kFullController);
+        return table;
+    }();
+    if (controls.volume == kFullController && controls.expression == kFullController)
+        return kAtFull[static_cast<std::size_t>(velocity & 0x7F)];
+    return AttenuationOfLevel(velocity, controls.volume, controls.expression);
 }
 
 // Records of one stretch of a note: a new one wherever the channel's controllers change
@@ -209,7 +226,7 @@ void AppendStretch(std::vector<SongRecord>& out, const MidiNote& note,
 // The noise channel plays, at each tick, the latest hit that still lasts; a hit that never
 // does is merged into the others.
 std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::size_t> hits,
-                                    int& mergedHits)
+                                    int& mergedHits, const CProgress& progress)
 {
     // By start, then place in the file: the order the notes were read in, which the hits keep.
     auto earlier = [&](std::size_t a, std::size_t b)
@@ -230,6 +247,8 @@ std::vector<SongRecord> DrumRecords(const SongNotes& notes, std::vector<std::siz
     std::size_t heardHits = 0;
     for (std::size_t i = 0; i < hits.size(); ++i)
     {
+        if (!progress.KeepGoing(i, hits.size()))
+            break;
         lasting.push_back(hits[i]);
         const std::int64_t start = notes.notes[hits[i]].start;
         const std::int64_t next = i + 1 < hits.size() ? notes.notes[hits[i + 1]].start
@@ -312,10 +331,12 @@ MidiImportOptions MidiImportOptions::Mapped(const std::array<int, 3>& map, int d
 }
 
 ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
-                         MidiImportCounts& counts)
+                         MidiImportCounts& counts, const CProgress& progress)
 {
     counts = {};
-    SongNotes notes = ExtractNotes(song);
+    SongNotes notes = ExtractNotes(song, progress.Part(0.0, 0.3));
+    if (progress.Cancelled())
+        return {};
     std::vector<std::size_t> automatic;
     std::array<std::vector<std::size_t>, 3> mapped;
     std::vector<std::size_t> drums;
@@ -358,10 +379,22 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
                           stretch.start, stretch.end);
         }
     };
-    place(AllocateVoices(notes.notes, automatic, freeVoices));
+    // Each stage's share of the work, by the notes it takes.
+    const double notesTotal = std::max<double>(1.0, static_cast<double>(notes.notes.size()));
+    double at = 0.3;
+    auto stage = [&](std::size_t nNotes)
+    {
+        const double from = at;
+        at += 0.6 * static_cast<double>(nNotes) / notesTotal;
+        return progress.Part(from, at);
+    };
+    place(AllocateVoices(notes.notes, automatic, freeVoices, stage(automatic.size())));
     for (int voice = 0; voice < 3; ++voice)
-        place(PlayHighest(notes.notes, mapped[voice], voice));
-    result.channels[kNoiseChannel] = DrumRecords(notes, drums, counts.mergedDrumHits);
+        place(PlayHighest(notes.notes, mapped[voice], voice, stage(mapped[voice].size())));
+    result.channels[kNoiseChannel] =
+        DrumRecords(notes, drums, counts.mergedDrumHits, stage(drums.size()));
+    if (progress.Cancelled())
+        return {};
 
     for (auto& records : result.channels)
         std::sort(records.begin(), records.end(),
@@ -372,6 +405,7 @@ ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
         result.lengthTicks = std::max(result.lengthTicks, note.end);
     counts.agiBytes = ImportedAgiBytes(result);
     counts.tooLongForAgi = counts.agiBytes > kMaxAgiResourceBytes;
+    progress.Done();
     return result;
 }
 
@@ -384,7 +418,7 @@ MidiImportCounts CountMidiImport(const MidiSong& song, const MidiImportOptions& 
 
 std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
 {
-    const SongNotes notes = ExtractNotes(song);
+    const SongNotes notes = ExtractNotes(song, CProgress());
     std::array<std::vector<std::pair<std::int64_t, int>>, kMidiChannels> changes;
     for (const MidiNote& note : notes.notes)
     {
@@ -417,13 +451,17 @@ std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song)
 }
 
 Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
-                                    const MidiImportOptions& options, CSoundDoc& doc)
+                                    const MidiImportOptions& options, CSoundDoc& doc,
+                                    const CProgress& progress)
 {
-    const Result<MidiSong> read = ReadMidiFile(bytes);
+    const Result<MidiSong> read = ReadMidiFile(bytes, progress.Part(0.0, kMidiReadShare));
     if (!read.Ok())
         return read.GetFailure();
     MidiImportCounts counts;
-    const ImportedSong song = ConvertMidi(read.Value(), options, counts);
-    BuildImportedDocument(song, doc);
+    const ImportedSong song =
+        ConvertMidi(read.Value(), options, counts, progress.Part(kMidiReadShare, kSongBuildFrom));
+    if (progress.Cancelled())
+        return Failure{};
+    BuildImportedDocument(song, doc, progress.Part(kSongBuildFrom, 1.0));
     return counts;
 }

@@ -65,16 +65,21 @@ std::uint8_t VelocityAttenuation(int velocity);
 // The white noise rate the drum map gives a drum key.
 std::uint8_t DrumNoiseRate(int key);
 
+// An import's progress reads the file up to here (and builds the document from kSongBuildFrom).
+constexpr double kMidiReadShare = 0.2;
+
 // Reads the file and replaces the document's contents with its song; a refused file leaves
-// the document as it was, and the refusal's message does not name the file.
+// the document as it was, and the refusal's message does not name the file. A cancel before
+// the document is built leaves it as it was too, and fails silently.
 Result<MidiImportCounts> ImportMidi(const std::vector<std::uint8_t>& bytes,
-                                    const MidiImportOptions& options, CSoundDoc& doc);
+                                    const MidiImportOptions& options, CSoundDoc& doc,
+                                    const CProgress& progress = {});
 
 // For a dialog: the channels that hold notes, and the counts for a choice of channel uses,
 // without building anything.
 std::vector<MidiChannelInfo> ListMidiChannels(const MidiSong& song);
 MidiImportCounts CountMidiImport(const MidiSong& song, const MidiImportOptions& options);
 
-// The records the engine plays for the song.
+// The records the engine plays for the song; nothing when progress was cancelled (ask it).
 ImportedSong ConvertMidi(const MidiSong& song, const MidiImportOptions& options,
-                         MidiImportCounts& counts);
+                         MidiImportCounts& counts, const CProgress& progress = {});

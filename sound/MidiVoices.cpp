@@ -22,67 +22,90 @@ struct HigherFirst
     }
 };
 
-struct LowerFirst
+// A note's place in the order of HigherFirst (or of the lower pitch first) as two integers, so
+// that choosing among the sounding notes reads no notes.
+struct Rank
 {
-    const std::vector<MidiNote>* pNotes;
-    bool operator()(std::size_t a, std::size_t b) const
+    std::uint64_t major = 0; // pitch, start, channel
+    std::uint64_t minor = 0; // place in the file, index
+    bool operator<(const Rank& other) const
     {
-        const MidiNote& x = (*pNotes)[a];
-        const MidiNote& y = (*pNotes)[b];
-        return std::tie(x.pitch, x.start, x.channel, x.order, a) <
-               std::tie(y.pitch, y.start, y.channel, y.order, b);
+        return major != other.major ? major < other.major : minor < other.minor;
     }
 };
+
+Rank RankOf(const MidiNote& note, std::size_t index, bool bHigherFirst)
+{
+    const auto pitch = static_cast<std::uint64_t>(bHigherFirst ? 127 - note.pitch : note.pitch);
+    // Starts fit in 40 bits and channels in 4: songs are at most 2^20 ticks.
+    return {pitch << 48 | static_cast<std::uint64_t>(note.start) << 8 |
+                static_cast<std::uint64_t>(note.channel),
+            std::uint64_t{note.order} << 32 | static_cast<std::uint32_t>(index)};
+}
 
 struct Sounding
 {
     std::size_t note = 0;
+    std::int64_t end = 0;
     int voice = -1; // -1 until the note has a voice
+    bool bKept = false;
     std::int64_t start = 0;
+    Rank higher;
+    Rank lower;
 };
 
-// The notes that keep sounding when only `count` can: the highest, the lowest, then the
-// highest of the rest.
-std::vector<std::size_t> Survivors(const std::vector<MidiNote>& notes,
-                                   std::vector<std::size_t> candidates, std::size_t count)
+// Marks the notes that keep sounding when only `count` can: the highest, the lowest, then the
+// highest of the rest. Returns the highest of all, the melody.
+const Sounding* MarkSurvivors(std::vector<Sounding>& sounding, std::size_t count)
 {
-    std::vector<std::size_t> kept;
-    auto takeFirst = [&](auto less)
+    // One pass finds the highest and the two lowest: the lowest may be the highest itself.
+    Sounding* pHighest = &sounding.front();
+    Sounding* pLowest = nullptr;
+    Sounding* pNextLowest = nullptr;
+    for (Sounding& s : sounding)
     {
-        const auto it = std::min_element(candidates.begin(), candidates.end(), less);
-        kept.push_back(*it);
-        candidates.erase(it);
-    };
-    if (count >= 1)
-        takeFirst(HigherFirst{&notes});
+        s.bKept = count >= sounding.size();
+        if (s.higher < pHighest->higher)
+            pHighest = &s;
+        if (pLowest == nullptr || s.lower < pLowest->lower)
+        {
+            pNextLowest = pLowest;
+            pLowest = &s;
+        }
+        else if (pNextLowest == nullptr || s.lower < pNextLowest->lower)
+            pNextLowest = &s;
+    }
+    if (count >= sounding.size() || count == 0)
+        return pHighest;
+    pHighest->bKept = true;
     if (count >= 2)
-        takeFirst(LowerFirst{&notes});
-    while (kept.size() < count)
-        takeFirst(HigherFirst{&notes});
-    return kept;
+        (pLowest != pHighest ? pLowest : pNextLowest)->bKept = true;
+    for (std::size_t kept = 2; kept < count; ++kept)
+    {
+        Sounding* pBest = nullptr;
+        for (Sounding& s : sounding)
+            if (!s.bKept && (pBest == nullptr || s.higher < pBest->higher))
+                pBest = &s;
+        pBest->bKept = true;
+    }
+    return pHighest;
 }
 
-int FreeVoice(const std::vector<int>& voices, const std::vector<Sounding>& sounding, bool bMelody)
+// busy has bit v set for each voice v in use.
+int FreeVoice(const std::vector<int>& voices, unsigned busy, bool bMelody)
 {
-    auto isFree = [&](int voice)
-    {
-        return std::none_of(sounding.begin(), sounding.end(),
-                            [&](const Sounding& s) { return s.voice == voice; });
-    };
     // The PC speaker plays voice 0 only: keep it for the melody.
-    std::vector<int> preference = voices;
-    std::stable_partition(preference.begin(), preference.end(),
-                          [&](int voice) { return bMelody ? voice == 0 : voice != 0; });
-    for (int voice : preference)
-        if (isFree(voice))
-            return voice;
+    for (const bool bPreferred : {true, false})
+        for (int voice : voices)
+            if (((voice == 0) == bMelody) == bPreferred && (busy & 1u << voice) == 0)
+                return voice;
     return -1;
 }
 } // namespace
 
 VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                const std::vector<std::size_t>& which,
-                               const std::vector<int>& voices)
+                               const std::vector<int>& voices, const CProgress& progress)
 {
     VoiceAllocation result;
     std::vector<std::size_t> byStart = which;
@@ -101,79 +124,79 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
             result.stretches.push_back({s.note, s.voice, s.start, end});
         s.voice = -1;
     };
-    auto nextEnd = [&]
-    {
-        std::int64_t end = std::numeric_limits<std::int64_t>::max();
-        // A waiting note's end changes nothing: only a voiced one frees a voice.
-        for (const Sounding& s : sounding)
-            if (s.voice >= 0)
-                end = std::min(end, notes[s.note].end);
-        return end;
-    };
+    constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
-    // While some note waits for a voice, its ends matter too: one may let a note back in.
+    // While some note waits for a voice, its ends matter too: one may let a note back in. A
+    // waiting note's end changes nothing: only a voiced one frees a voice.
     bool bCrowded = false;
-    std::vector<std::size_t> kept;
+    std::int64_t voicedEnd = kNever;
     std::vector<Sounding*> joining;
     for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
-        const std::int64_t nextStart =
-            i < byStart.size() ? notes[byStart[i]].start : std::numeric_limits<std::int64_t>::max();
-        const std::int64_t tick = bCrowded ? std::min(nextStart, nextEnd()) : nextStart;
+        if (!progress.KeepGoing(i, byStart.size()))
+            break;
+        const std::int64_t nextStart = i < byStart.size() ? notes[byStart[i]].start : kNever;
+        const std::int64_t tick = bCrowded ? std::min(nextStart, voicedEnd) : nextStart;
         std::erase_if(sounding,
                       [&](Sounding& s)
                       {
-                          if (notes[s.note].end > tick)
+                          if (s.end > tick)
                               return false;
-                          finish(s, notes[s.note].end);
+                          finish(s, s.end);
                           return true;
                       });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
-            sounding.push_back({byStart[i], -1, tick});
+        {
+            const std::size_t note = byStart[i];
+            sounding.push_back({note, notes[note].end, -1, false, tick,
+                                RankOf(notes[note], note, true), RankOf(notes[note], note, false)});
+        }
         bCrowded = sounding.size() > voices.size();
+        voicedEnd = kNever;
+        if (sounding.empty())
+            continue;
 
-        kept.clear();
-        for (const Sounding& s : sounding)
-            kept.push_back(s.note);
-        if (bCrowded)
-            kept = Survivors(notes, kept, voices.size());
-        auto isKept = [&](const Sounding& s)
-        { return std::find(kept.begin(), kept.end(), s.note) != kept.end(); };
+        const Sounding* pMelody = MarkSurvivors(sounding, voices.size());
+        unsigned busy = 0;
+        joining.clear();
         for (Sounding& s : sounding)
-            if (!isKept(s))
+        {
+            if (!s.bKept)
             {
                 cut[s.note] = true;
                 finish(s, tick);
             }
-        joining.clear();
-        for (Sounding& s : sounding)
-            if (s.voice < 0 && isKept(s))
+            else if (s.voice < 0)
                 joining.push_back(&s);
-        if (joining.empty())
-            continue;
-
-        const std::size_t melody = std::min_element(sounding.begin(), sounding.end(),
-                                                    [&](const Sounding& a, const Sounding& b)
-                                                    { return HigherFirst{&notes}(a.note, b.note); })
-                                       ->note;
+            else
+            {
+                busy |= 1u << s.voice;
+                voicedEnd = std::min(voicedEnd, s.end);
+            }
+        }
         // The melody chooses first, then the notes that join, from the highest down.
         std::sort(joining.begin(), joining.end(),
-                  [&](const Sounding* pA, const Sounding* pB)
-                  { return HigherFirst{&notes}(pA->note, pB->note); });
+                  [](const Sounding* pA, const Sounding* pB) { return pA->higher < pB->higher; });
         for (Sounding* pJoining : joining)
         {
-            pJoining->voice = FreeVoice(voices, sounding, pJoining->note == melody);
+            pJoining->voice = FreeVoice(voices, busy, pJoining == pMelody);
             pJoining->start = tick;
+            if (pJoining->voice >= 0)
+            {
+                busy |= 1u << pJoining->voice;
+                voicedEnd = std::min(voicedEnd, pJoining->end);
+            }
         }
     }
     for (Sounding& s : sounding)
-        finish(s, notes[s.note].end);
+        finish(s, s.end);
     result.cutNotes = static_cast<int>(std::count(cut.begin(), cut.end(), true));
     return result;
 }
 
 VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
-                            const std::vector<std::size_t>& which, int voice)
+                            const std::vector<std::size_t>& which, int voice,
+                            const CProgress& progress)
 {
     VoiceAllocation result;
     // (tick, 0 for an end or 1 for a start, note): ends first, so a note ending where another
@@ -192,6 +215,8 @@ VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
     VoicedNote current;
     for (std::size_t i = 0; i < changes.size();)
     {
+        if (!progress.KeepGoing(i, changes.size()))
+            break;
         const std::int64_t tick = std::get<0>(changes[i]);
         for (; i < changes.size() && std::get<0>(changes[i]) == tick; ++i)
         {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "framework/Progress.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -37,10 +39,12 @@ struct VoiceAllocation
 // highest, the lowest, then the next highest of those sounding play; a note left out comes
 // back, in a new stretch, when it is among them again. A note keeps its voice while it plays,
 // and the highest note takes voice 0 when it is free.
+// A cancelled allocation stops short; the caller asks the progress whether it was.
 VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                const std::vector<std::size_t>& which,
-                               const std::vector<int>& voices);
+                               const std::vector<int>& voices, const CProgress& progress = {});
 
 // One voice playing, at each tick, the highest of the given notes that sound then.
 VoiceAllocation PlayHighest(const std::vector<MidiNote>& notes,
-                            const std::vector<std::size_t>& which, int voice);
+                            const std::vector<std::size_t>& which, int voice,
+                            const CProgress& progress = {});

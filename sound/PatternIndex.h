@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 class CSoundPattern;
@@ -23,7 +23,18 @@ public:
     int ChannelOf(const CSoundPattern* pPattern) const;
 
 private:
-    std::vector<CSoundPattern*> m_byId; // ids are handed out in order, from 1
+    // Addresses in open addressing, so that a document of many patterns costs no allocation
+    // for each: a removed pattern keeps its slot with channel -1, so that probing passes it.
+    struct Slot
+    {
+        const CSoundPattern* pPattern = nullptr;
+        int channel = -1;
+    };
+    // The slot holding the address, or the empty one where it would go.
+    std::size_t SlotOf(const CSoundPattern* pPattern) const;
+    void Grow();
 
-    std::unordered_map<const CSoundPattern*, int> m_channels;
+    std::vector<CSoundPattern*> m_byId; // ids are handed out in order, from 1
+    std::vector<Slot> m_slots;          // a power of two, at most half of them taken
+    std::size_t m_nTaken = 0;           // slots with an address, removed ones included
 };

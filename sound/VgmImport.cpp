@@ -25,7 +25,9 @@ std::uint32_t ReadLE32(const std::vector<std::uint8_t>& bytes, std::size_t pos)
            std::uint32_t{bytes[pos + 2]} << 16 | std::uint32_t{bytes[pos + 3]} << 24;
 }
 
-std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::uint8_t>& out)
+// A cancelled inflate stops early; the caller asks progress.
+std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::uint8_t>& out,
+                    const CProgress& progress)
 {
     z_stream stream{};
     // 16 + window bits: a gzip wrapper.
@@ -36,8 +38,9 @@ std::string Inflate(const std::vector<std::uint8_t>& packed, std::vector<std::ui
     std::array<std::uint8_t, 65536> chunk;
     int status = Z_OK;
     bool bTooLarge = false;
-    while (status == Z_OK && !bTooLarge)
+    while (status == Z_OK && !bTooLarge && !progress.Cancelled())
     {
+        progress.Step(packed.size() - stream.avail_in, packed.size());
         stream.next_out = chunk.data();
         stream.avail_out = chunk.size();
         status = inflate(&stream, Z_NO_FLUSH);
@@ -259,11 +262,16 @@ private:
 };
 
 std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos, std::size_t end,
-                         std::uint32_t version, VgmLog& log, CChipSong& chip)
+                         std::uint32_t version, VgmLog& log, CChipSong& chip,
+                         const CProgress& progress)
 {
     std::uint64_t sample = 0;
-    while (pos < end)
+    for (std::size_t nCommands = 0; pos < end; ++nCommands)
     {
+        if (nCommands % CProgress::kItemsPerStep == 0)
+            progress.Step(pos, end);
+        if (progress.Cancelled())
+            return {};
         const std::uint8_t command = bytes[pos++];
         if (command == 0x66)
             break;
@@ -306,7 +314,7 @@ std::string ReadCommands(const std::vector<std::uint8_t>& bytes, std::size_t pos
 }
 
 std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
-                    std::unique_ptr<CChipSong>& pChip)
+                    std::unique_ptr<CChipSong>& pChip, const CProgress& progress)
 {
     if (bytes.size() < kVgmHeaderBytes || std::memcmp(bytes.data(), "Vgm ", 4) != 0)
         return "not a VGM file";
@@ -333,32 +341,42 @@ std::string ReadLog(const std::vector<std::uint8_t>& bytes, VgmLog& log,
     if (eof > start && eof < end)
         end = eof;
     pChip = std::make_unique<CChipSong>(log.clock);
-    return ReadCommands(bytes, start, end, version, log, *pChip);
+    return ReadCommands(bytes, start, end, version, log, *pChip, progress);
 }
 
 } // namespace
 
 Result<ImportedSong> ReadVgmSong(const std::vector<std::uint8_t>& bytes,
-                                 std::vector<std::string>& warnings)
+                                 std::vector<std::string>& warnings, const CProgress& progress)
 {
     std::vector<std::uint8_t> inflated;
     const bool bPacked = bytes.size() >= 2 && bytes[0] == 0x1F && bytes[1] == 0x8B;
+    const double readFrom = bPacked ? 0.3 : 0.0;
     if (bPacked)
     {
-        if (std::string error = Inflate(bytes, inflated); !error.empty())
+        std::string error = Inflate(bytes, inflated, progress.Part(0.0, readFrom));
+        if (progress.Cancelled())
+            return Failure{};
+        if (!error.empty())
             return Failure{std::move(error)};
     }
     VgmLog log;
     std::unique_ptr<CChipSong> pChip;
-    if (std::string error = ReadLog(bPacked ? inflated : bytes, log, pChip); !error.empty())
+    std::string error =
+        ReadLog(bPacked ? inflated : bytes, log, pChip, progress.Part(readFrom, 1.0));
+    if (progress.Cancelled())
+        return Failure{};
+    if (!error.empty())
         return Failure{std::move(error)};
     if ((log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick >
         static_cast<std::uint64_t>(kMaxImportedTicks))
         return Failure{SongTooLongMessage()};
     if (log.bOtherChips)
         warnings.push_back("commands for chips other than the SN76489 were skipped");
-    return pChip->Finish(static_cast<std::int64_t>((log.totalSamples + kVgmSamplesPerTick - 1) /
-                                                   kVgmSamplesPerTick));
+    ImportedSong song = pChip->Finish(static_cast<std::int64_t>(
+        (log.totalSamples + kVgmSamplesPerTick - 1) / kVgmSamplesPerTick));
+    progress.Done();
+    return song;
 }
 
 VgmImportNotes NotesOfVgmSong(const ImportedSong& song, std::vector<std::string> warnings)
@@ -368,12 +386,14 @@ VgmImportNotes NotesOfVgmSong(const ImportedSong& song, std::vector<std::string>
     return notes;
 }
 
-Result<VgmImportNotes> ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc)
+Result<VgmImportNotes> ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc,
+                                 const CProgress& progress)
 {
     std::vector<std::string> warnings;
-    const Result<ImportedSong> song = ReadVgmSong(bytes, warnings);
+    const Result<ImportedSong> song =
+        ReadVgmSong(bytes, warnings, progress.Part(0.0, kSongBuildFrom));
     if (!song.Ok())
         return song.GetFailure();
-    BuildImportedDocument(song.Value(), doc);
+    BuildImportedDocument(song.Value(), doc, progress.Part(kSongBuildFrom, 1.0));
     return NotesOfVgmSong(song.Value(), std::move(warnings));
 }

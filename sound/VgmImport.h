@@ -22,12 +22,15 @@ struct VgmImportNotes
     bool tooLongForAgi = false; // the AGI export will refuse the song
 };
 
-// The song of the file, adding the warnings. A refusal's message does not name the file.
+// The song of the file, adding the warnings. A refusal's message does not name the file; a
+// cancelled read fails silently.
 Result<ImportedSong> ReadVgmSong(const std::vector<std::uint8_t>& bytes,
-                                 std::vector<std::string>& warnings);
+                                 std::vector<std::string>& warnings,
+                                 const CProgress& progress = {});
 // The notes for a song read with those warnings.
 VgmImportNotes NotesOfVgmSong(const ImportedSong& song, std::vector<std::string> warnings);
 
-// Reads the file and replaces the document's contents with its song; a refused file leaves
-// the document as it was.
-Result<VgmImportNotes> ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc);
+// Reads the file and replaces the document's contents with its song; a refused or cancelled
+// file leaves the document as it was.
+Result<VgmImportNotes> ImportVgm(const std::vector<std::uint8_t>& bytes, CSoundDoc& doc,
+                                 const CProgress& progress = {});

@@ -5,14 +5,17 @@
 #include "sound/AgiTone.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundDoc.h"
+#include "sound/VgmImport.h"
 #include "support/ImportBytes.h"
 #include "support/Spectrum.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -402,5 +405,92 @@ TEST(MidiImportBadInput, RefusedWithAMessageAndTheDocumentUntouched)
         EXPECT_EQ(ImportMidi(bytes, {}, doc).Error(), error);
         EXPECT_EQ(doc.GetPlacement({0, 0}), before);
         EXPECT_EQ(doc.GetPlayRange(), (PlayRange{0, 16}));
+    }
+}
+
+// --- progress and cancel ---
+
+namespace
+{
+using Importer = std::function<Status(CSoundDoc&, const CProgress&)>;
+
+template <class T> Status AsStatus(const Result<T>& result)
+{
+    return result.Ok() ? Success() : Status(result.GetFailure());
+}
+
+// Long enough that every stage reports several times: crowded chords, a drum under each.
+Importer LongMidiImport()
+{
+    CMidiTrack tones, drums;
+    for (int i = 0; i < 6000; ++i)
+    {
+        tones.Chord(0, 0, {60 + i % 5, 64, 67, 71}, 60);
+        drums.Note(i == 0 ? 0 : 30, kDrums, 36, 30);
+    }
+    const Bytes file = MidiFile({tones.End(), drums.End()});
+    return [file](CSoundDoc& doc, const CProgress& progress)
+    { return AsStatus(ImportMidi(file, {}, doc, progress)); };
+}
+
+Importer LongVgmImport()
+{
+    Bytes commands;
+    for (int i = 0; i < 20000; ++i)
+        for (const Bytes& part : {VgmTone(0, 100 + i % 50), VgmWait(735)})
+            commands.insert(commands.end(), part.begin(), part.end());
+    const Bytes file = VgmFile(commands, 735 * 20000);
+    return [file](CSoundDoc& doc, const CProgress& progress)
+    { return AsStatus(ImportVgm(file, doc, progress)); };
+}
+} // namespace
+
+// A cancel stops every stage soon and leaves the document as it was, silently; one that comes
+// while the document is built is too late and the build completes. A complete import's
+// progress rises to its end.
+TEST(ImportProgress, CancelLeavesTheDocumentAsItWasAndACompleteImportReachesTheEnd)
+{
+    const std::pair<Importer, std::vector<double>> importers[] = {
+        // Where the cancel comes: the file's tracks, their merge, the notes, the voices, the
+        // drums, the build; 2 never.
+        {LongMidiImport(), {0.0, 0.15, 0.25, 0.4, 0.53, 0.8, 2.0}},
+        {LongVgmImport(), {0.0, 0.3, 0.8, 2.0}},
+    };
+    for (const auto& [import, cancelPoints] : importers)
+    {
+        CSoundDoc whole;
+        ASSERT_TRUE(whole.OnNewDocument() && import(whole, CProgress()).Ok());
+        for (const double cancelAt : cancelPoints)
+        {
+            SCOPED_TRACE(cancelAt);
+            CSoundDoc doc;
+            ASSERT_TRUE(doc.OnNewDocument());
+            const std::string before = doc.SaveToBytes();
+            std::atomic<bool> bCancel{false};
+            std::vector<double> reports;
+            std::size_t nAfterCancel = 0;
+            const CProgress progress(
+                [&](double fraction)
+                {
+                    nAfterCancel += bCancel ? 1 : 0;
+                    reports.push_back(fraction);
+                    bCancel = bCancel || fraction >= cancelAt;
+                },
+                &bCancel);
+            const Status imported = import(doc, progress);
+            EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+            if (cancelAt < kSongBuildFrom)
+            {
+                EXPECT_TRUE(!imported.Ok() && imported.GetFailure().Silent());
+                EXPECT_EQ(doc.SaveToBytes(), before);
+                EXPECT_LE(nAfterCancel, 2u);
+                EXPECT_LE(reports.back(), kSongBuildFrom);
+                continue;
+            }
+            EXPECT_TRUE(imported.Ok());
+            EXPECT_EQ(doc.SaveToBytes(), whole.SaveToBytes());
+            EXPECT_GE(reports.size(), 12u);
+            EXPECT_EQ(reports.back(), 1.0);
+        }
     }
 }

@@ -15,14 +15,19 @@
 #include "sound/VgmImport.h"
 #include "support/ImportBytes.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QToolBar>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 namespace
@@ -102,6 +107,28 @@ Channels MidiImported(const Bytes& file, const MidiImportOptions& options)
     CSoundDoc doc;
     ImportMidi(file, options, doc);
     return Played(doc);
+}
+
+// Presses the Cancel of the progress dialog shown, through its accessible name as assistive
+// technology would; the dialog, or null while none is shown.
+QProgressDialog* PressProgressCancel()
+{
+    for (QWidget* pWidget : QApplication::topLevelWidgets())
+    {
+        auto* pProgress = qobject_cast<QProgressDialog*>(pWidget);
+        if (pProgress == nullptr || !pProgress->isVisible())
+            continue;
+        QAccessibleInterface* pDialog = QAccessible::queryAccessibleInterface(pProgress);
+        for (int i = 0; i < pDialog->childCount(); ++i)
+            if (QAccessibleInterface* pChild = pDialog->child(i);
+                pChild != nullptr && pChild->role() == QAccessible::Button &&
+                pChild->text(QAccessible::Name) == QStringLiteral("Cancel"))
+            {
+                pChild->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                return pProgress;
+            }
+    }
+    return nullptr;
 }
 
 int CountAfter(const QString& text, const QString& label)
@@ -449,7 +476,8 @@ private slots:
 
     // Into the open sound: one step that undo takes back to the very patterns replaced (an
     // earlier edit still undoes), that redo makes again; a refused or cancelled file changes
-    // nothing, not even the history.
+    // nothing, not even the history. "progress" cancels in the progress dialog, while the
+    // import waits for a file that comes through a pipe only once Cancel has been pressed.
     void importIntoTheOpenSoundIsOneUndoableStep_data()
     {
         QTest::addColumn<QString>("name");
@@ -459,6 +487,7 @@ private slots:
         QTest::newRow("vgm") << "log.vgm" << 1 << true;
         QTest::newRow("escape") << "song.mid" << 0 << false;
         QTest::newRow("refused") << "notes.mid" << 2 << true;
+        QTest::newRow("progress") << "slow.vgm" << 1 << false;
     }
 
     void importIntoTheOpenSoundIsOneUndoableStep()
@@ -470,7 +499,32 @@ private slots:
         const Bytes bytes = song == 0   ? CrowdedMidiSong()
                             : song == 1 ? OneToneVgm()
                                         : Bytes{'h', 'i'};
-        const std::string path = WriteTemp(dir, name, bytes);
+        const bool bThroughPipe = name == QStringLiteral("slow.vgm");
+        const std::string path =
+            bThroughPipe ? LocalPath(dir.filePath(name)) : WriteTemp(dir, name, bytes);
+        QTimer canceller;
+        QPointer<QProgressDialog> pPressed;
+        bool bFed = false;
+        if (bThroughPipe)
+        {
+            QVERIFY(mkfifo(path.c_str(), 0600) == 0);
+            connect(&canceller, &QTimer::timeout,
+                    [&]
+                    {
+                        if (pPressed == nullptr)
+                            pPressed = PressProgressCancel();
+                        else if (pPressed->wasCanceled())
+                        {
+                            canceller.stop();
+                            // Non-blocking: the import is there, waiting to read.
+                            const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+                            bFed = fd >= 0 && ::write(fd, bytes.data(), bytes.size()) ==
+                                                  static_cast<ssize_t>(bytes.size());
+                            ::close(fd);
+                        }
+                    });
+            canceller.start(20);
+        }
         CShell shell;
         QVERIFY(shell.Start());
         CSoundDoc* pDoc = shell.ActiveDoc();
@@ -503,6 +557,7 @@ private slots:
         {
             QVERIFY(Played(*pDoc) == typedSong && !pDoc->IsModified() && stack.count() == 1);
             QCOMPARE(shell.messages.texts.size(), std::size_t(song == 2 ? 1 : 0));
+            QVERIFY(!bThroughPipe || bFed);
             return;
         }
         MidiImportOptions options;
