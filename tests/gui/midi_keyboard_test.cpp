@@ -273,37 +273,74 @@ private slots:
         QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 1)->note), 62);
     }
 
-    // While the sound records, keys play into the take, not at the cursor; the port going
-    // mid-take ends the take with the key it let go, and the song plays on.
-    void aTakeEndsWithItsPortAndKeepsItsNotes()
+    // While the sound records, keys play into the take on the rows heard, not at the cursor;
+    // the port going mid-take ends the take with the key it let go, and the song plays on.
+    void aTakeLandsOnItsRowsAndEndsWithItsPort()
     {
         auto pOffered = std::make_unique<CTestKeys>();
         pOffered->OfferPort();
         CVirtualAudioDevice* pDevice = nullptr;
         CShell shell;
-        QVERIFY(shell.StartWithDevice(pDevice) != nullptr);
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr);
         shell.Frame()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(shell.Frame()));
         CSoundDoc& doc = *shell.ActiveDoc();
+        // 150 BPM at 4 rows a beat: 6 ticks of 735 samples a row.
+        doc.AssignProperties(SoundProperties{150, 16, 4});
+        doc.AssignPlayRange({0, 32});
         CSoundSession& session = *shell.app->Documents().GetSession(&doc);
+        constexpr unsigned kTick = 735;
+        double now = 0;
+        session.Recorder().SetClock([&now] { return now; });
         session.SetCurrentPattern(doc.GetPatterns(0)[0].get());
         shell.ActiveFrame()->SetActivePane(1);
-        session.SetPatternCursor(PatternCursor{0, 5});
+        session.SetPatternCursor(PatternCursor{0, 12});
         FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort)->trigger();
         QVERIFY(shell.app->MidiKeyboard().GetConnected().has_value());
+        QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
+        const auto playUntil = [&](std::int32_t row)
+        {
+            for (int i = 0; i < 2000 && session.GetPlayRow() != row; ++i)
+            {
+                pDevice->Advance(kTick);
+                now += double{kTick} / 44100;
+                pThread->WaitUntilHandled();
+                QCoreApplication::processEvents();
+            }
+            return session.GetPlayRow() == row;
+        };
 
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
-        QVERIFY(session.Recorder().IsRecording());
+        // Each key is taken before the song moves on.
         QSignalSpy struck(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
+        QVERIFY(playUntil(3));
         pOffered->Down(64, 127);
         QTRY_COMPARE(struck.count(), 1);
+        QVERIFY(playUntil(6));
+        pOffered->Up(64);
+        QTRY_COMPARE(released.count(), 1);
+        QVERIFY(playUntil(8));
+        pOffered->Down(67, 127);
+        QTRY_COMPARE(struck.count(), 2);
+        QVERIFY(playUntil(10));
         pOffered.reset();
         QTRY_VERIFY(!session.Recorder().IsRecording());
         QVERIFY(session.IsPlaying());
-        QCOMPARE(session.Undo().Stack().count(), 1);
-        QCOMPARE(int(SongCell(doc, 0, 0)->note), 64);
-        QCOMPARE(int(SongCell(doc, 0, 5)->note), int(NOTE_EMPTY));
+        const auto noteAt = [&doc](int row)
+        {
+            const std::optional<SoundCell> cell = SongCell(doc, 0, row);
+            return cell ? int(cell->note) : int(NOTE_EMPTY);
+        };
+        const std::pair<int, int> heard[] = {{3, 64}, {6, NOTE_OFF}, {8, 67}, {10, NOTE_OFF},
+                                             {12, NOTE_EMPTY}};
+        for (const auto& [row, note] : heard)
+            QCOMPARE(noteAt(row), note);
         QVERIFY(doc.Validate().Ok());
+        // One take, one step.
+        QCOMPARE(session.Undo().Stack().count(), 1);
+        session.Undo().Stack().undo();
+        QCOMPARE(noteAt(3), int(NOTE_EMPTY));
     }
 
     void withoutAnyMidiSystem()
