@@ -5,6 +5,7 @@
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
 #include "app/MidiKeyboard.h"
+#include "sound/LiveTake.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundBase.h"
@@ -31,8 +32,11 @@ void CMidiCommands::Listen(CMidiKeyboard& keyboard)
     connect(&keyboard, &CMidiKeyboard::PortLost, this, &CMidiCommands::OnPortLost);
 }
 
-void CMidiCommands::OnNoteOn(int key, int velocity, int /*channel*/)
+void CMidiCommands::OnNoteOn(int key, int velocity, int channel)
 {
+    // Heard whatever has the focus, and whether or not notes are played as they are typed.
+    m_app.Playback().HoldKey(m_app.Documents().GetActiveDocument(), key,
+                             VelocityAttenuation(velocity), channel == kMidiDrumChannel);
     // Keys may still come in while the program ends.
     const CMainFrame* pFrame = m_app.GetMainFrame();
     CSoundBase* pView = pFrame != nullptr ? pFrame->GetActiveView() : nullptr;
@@ -43,8 +47,9 @@ void CMidiCommands::OnNoteOn(int key, int velocity, int /*channel*/)
                                                  : VelocityAttenuation(velocity));
 }
 
-void CMidiCommands::OnNoteOff(int key, int /*channel*/)
+void CMidiCommands::OnNoteOff(int key, int channel)
 {
+    m_app.Playback().LetGoKey(key, channel == kMidiDrumChannel);
     const auto it = m_keyViews.find(key);
     if (it == m_keyViews.end())
         return;
