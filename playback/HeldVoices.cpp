@@ -27,14 +27,14 @@ int CHeldVoices::FreeToneVoice(int key) const
     return releasing;
 }
 
-int CHeldVoices::Hold(int key, int atten, bool bDrum, int noiseSetting,
-                      const std::optional<CInstrument>& instrument)
+void CHeldVoices::Hold(int key, int atten, bool bDrum, int noiseSetting,
+                       const std::optional<CInstrument>& instrument)
 {
     if (!bDrum && (key < 0 || key > kMaxNote))
-        return -1;
+        return;
     const int v = bDrum ? IChipWrites::kNoiseVoice : FreeToneVoice(key);
     if (v < 0)
-        return -1;
+        return;
     Voice& voice = m_voices[v];
     if (voice.pChip == nullptr || !voice.bSounding)
     {
@@ -57,10 +57,9 @@ int CHeldVoices::Hold(int key, int atten, bool bDrum, int noiseSetting,
         voice.shaped.emplace(false);
         voice.shaped->Start(cell, atten & 0x0F, *voice.instrument);
     }
-    return v;
 }
 
-int CHeldVoices::LetGo(int key, bool bDrum)
+void CHeldVoices::LetGo(int key, bool bDrum)
 {
     const int first = bDrum ? IChipWrites::kNoiseVoice : 0;
     const int last = bDrum ? IChipWrites::kNoiseVoice : IChipWrites::kNoiseVoice - 1;
@@ -71,15 +70,15 @@ int CHeldVoices::LetGo(int key, bool bDrum)
             continue;
         voice.bHeld = false;
         voice.bSounding = voice.shaped.has_value() && voice.shaped->Release();
-        return v;
+        return;
     }
-    return -1;
 }
 
 VoiceTick CHeldVoices::NextTick(Voice& voice)
 {
+    // A plain note sounds only while held.
     if (!voice.shaped.has_value())
-        return voice.bHeld ? voice.plain : VoiceTick{voice.plain.setting, kAgiSilentAttenuation};
+        return voice.plain;
     const VoiceTick tick = voice.shaped->Next();
     // A release that has run out stays silent.
     if (!voice.bHeld && tick.atten >= kAgiSilentAttenuation && voice.shaped->IsSteady())

@@ -24,13 +24,12 @@ public:
 
     // The chip the next keys play on; a key already sounding keeps its own.
     void SetChip(SynthKind kind, FadeKind fade);
-    // Starts the key on a voice and returns it, -1 when every tone voice is taken or the key
-    // has no pitch. bDrum plays the noise at noiseSetting (rate and white bit).
-    int Hold(int key, int atten, bool bDrum, int noiseSetting,
-             const std::optional<CInstrument>& instrument);
-    // Lets the key go: its instrument's release plays, a plain note ends. The voice, -1
-    // when the key is not held.
-    int LetGo(int key, bool bDrum);
+    // Starts the key on a voice; nothing when every tone voice is taken or the key has no
+    // pitch. bDrum plays the noise at noiseSetting (rate and white bit).
+    void Hold(int key, int atten, bool bDrum, int noiseSetting,
+              const std::optional<CInstrument>& instrument);
+    // Lets the key go: its instrument's release plays, a plain note ends.
+    void LetGo(int key, bool bDrum);
     // The voice makes sound, or will in its next tick.
     bool IsSounding(int voice) const { return m_voices[voice].bSounding; }
     // The voice's next tick; silent when muted.

@@ -218,7 +218,8 @@ int CSoundPlayThread::Run()
             return nExitCode;
         }
         m_queue.MarkHandled(msg.nSerial);
-        // A stop forgets the signals not yet taken, the held voices' among them.
+        // A key struck sounds at once; a stop forgets the signals not yet taken, the held
+        // voices' among them.
         TopUpHeld();
     }
 }
@@ -516,8 +517,8 @@ void CSoundPlayThread::OnThreadHold(const HoldNote& hold)
         return;
     const PlayVoice voice = m_voice.load();
     m_pHeld->SetChip(voice.chip, voice.fade);
-    if (m_pHeld->Hold(hold.key, hold.atten, hold.bDrum, hold.noiseSetting, hold.instrument) >= 0)
-        TopUpHeld();
+    // Rendered as soon as the message is done.
+    m_pHeld->Hold(hold.key, hold.atten, hold.bDrum, hold.noiseSetting, hold.instrument);
 }
 
 void CSoundPlayThread::OnThreadLetGo(const LetGoNote& letGo)

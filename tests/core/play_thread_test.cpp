@@ -657,4 +657,17 @@ TEST_F(PlayThreadTest, AHeldKeySoundsAtOnceUntilLetGoWithItsReleaseAndAChordIsIt
     EXPECT_GT(chordPeak(0, c4 - 3, c4 + 3), -20);
     EXPECT_GT(chordPeak(0, g4 - 3, g4 + 3), -20);
     EXPECT_LT(chordPeak(0b10, g4 - 3, g4 + 3), -60);
+    m_thread->SetMuteMask(0);
+
+    // Over a song, which keeps its pace while the key's ring wakes the thread as well.
+    m_player.Play(m_doc);
+    m_pDevice->TakeOutput();
+    m_thread->PostThreadMessage(Key(69));
+    m_thread->WaitUntilHandled();
+    int nRows = 0;
+    for (unsigned i = 0; i < 3 * kRow / kTick; ++i)
+        nRows += m_player.Advance(kTick);
+    EXPECT_EQ(nRows, 3);
+    EXPECT_EQ(m_thread->GetDropouts().Total(), 0u) << "a key's ring after its last sample";
+    EXPECT_GT(CSpectrum(m_pDevice->TakeOutput().data(), 16384).MaxDb(a4 - 3, a4 + 3), -20);
 }
