@@ -5,10 +5,8 @@
 #include "playback/RowSequencer.h"
 #include "playback/SoundPlayThread.h"
 #include "sound/AgiResource.h"
-#include "sound/AgiTone.h"
 #include "sound/ReadyInstruments.h"
 #include "support/RenderedSound.h"
-#include "support/Spectrum.h"
 #include "support/TestSupport.h"
 #include "support/VirtualPlayer.h"
 
@@ -590,84 +588,4 @@ TEST(PlayStress, PlaybackWhileTheDocumentIsEdited)
 
     EXPECT_GT(nCommands, 50);
     EXPECT_GT(nReports + player.TakeReports().size(), 100u);
-}
-
-namespace
-{
-HoldNote Key(int key, std::optional<CInstrument> instrument = std::nullopt)
-{
-    HoldNote hold;
-    hold.key = key;
-    hold.instrument = std::move(instrument);
-    return hold;
-}
-
-// What a key held on the keyboard sounds like: held for nHeldTicks, then let go.
-Samples HeldKeys(CVirtualPlayer& player, const std::vector<HoldNote>& keys, unsigned nHeldTicks,
-                 unsigned nAfterTicks)
-{
-    player.m_pDevice->TakeOutput();
-    for (const HoldNote& key : keys)
-        player.m_thread.PostThreadMessage(key);
-    player.m_thread.WaitUntilHandled();
-    for (unsigned i = 0; i < nHeldTicks; ++i)
-        player.Advance(kTick);
-    for (const HoldNote& key : keys)
-        player.m_thread.PostThreadMessage(LetGoNote{key.key, key.bDrum});
-    for (unsigned i = 0; i < nAfterTicks; ++i)
-        player.Advance(kTick);
-    return player.m_pDevice->TakeOutput();
-}
-
-// Ticks from the first sample to the last one that sounds.
-double SoundingTicks(const Samples& output)
-{
-    const auto last =
-        std::find_if(output.rbegin(), output.rend(), [](std::int16_t s) { return s != 0; });
-    return static_cast<double>(output.rend() - last) / kTick;
-}
-} // namespace
-
-TEST_F(PlayThreadTest, AHeldKeySoundsAtOnceUntilLetGoWithItsReleaseAndAChordIsItsPitches)
-{
-    // A4 on the chip: from the first sample, as long as it is held, give or take
-    // the few ticks the output is handed ahead.
-    const Samples plain = HeldKeys(m_player, {Key(69)}, 60, 30);
-    EXPECT_FALSE(IsSilent(plain.data(), 16));
-    EXPECT_NEAR(SoundingTicks(plain), 62, 2);
-    const double a4 = 111860.0 / AgiDivisorOfNote(69);
-    EXPECT_NEAR(CSpectrum(plain.data(), 16384).PeakHz(100, 2000), a4, 2);
-
-    // Let go, the instrument's release plays out as its preview's does.
-    const CInstrument& pad = ReadyInstruments()[1];
-    const double releaseTicks =
-        InstrumentPreview::Ticks(69, pad, false).size() - InstrumentPreview::kHoldTicks;
-    ASSERT_GT(releaseTicks, 5);
-    const Samples shaped = HeldKeys(m_player, {Key(69, pad)}, 60, 150);
-    EXPECT_NEAR(SoundingTicks(shaped), 62 + releaseTicks, 2);
-
-    // Two keys at once are two voices; the muted one stays silent.
-    const auto chordPeak = [&](unsigned muteMask, double loHz, double hiHz)
-    {
-        m_thread->SetMuteMask(muteMask);
-        const Samples chord = HeldKeys(m_player, {Key(60), Key(67)}, 30, 10);
-        return CSpectrum(chord.data(), 16384).MaxDb(loHz, hiHz);
-    };
-    const double c4 = 111860.0 / AgiDivisorOfNote(60), g4 = 111860.0 / AgiDivisorOfNote(67);
-    EXPECT_GT(chordPeak(0, c4 - 3, c4 + 3), -20);
-    EXPECT_GT(chordPeak(0, g4 - 3, g4 + 3), -20);
-    EXPECT_LT(chordPeak(0b10, g4 - 3, g4 + 3), -60);
-    m_thread->SetMuteMask(0);
-
-    // Over a song, which keeps its pace while the key's ring wakes the thread as well.
-    m_player.Play(m_doc);
-    m_pDevice->TakeOutput();
-    m_thread->PostThreadMessage(Key(69));
-    m_thread->WaitUntilHandled();
-    int nRows = 0;
-    for (unsigned i = 0; i < 3 * kRow / kTick; ++i)
-        nRows += m_player.Advance(kTick);
-    EXPECT_EQ(nRows, 3);
-    EXPECT_EQ(m_thread->GetDropouts().Total(), 0u) << "a key's ring after its last sample";
-    EXPECT_GT(CSpectrum(m_pDevice->TakeOutput().data(), 16384).MaxDb(a4 - 3, a4 + 3), -20);
 }
