@@ -59,6 +59,14 @@ void CHeldVoices::Hold(int key, int atten, bool bDrum, int noiseSetting,
     }
 }
 
+bool CHeldVoices::IsAnySounding() const
+{
+    for (const Voice& voice : m_voices)
+        if (voice.bSounding)
+            return true;
+    return false;
+}
+
 void CHeldVoices::LetGo(int key, bool bDrum)
 {
     const int first = bDrum ? IChipWrites::kNoiseVoice : 0;
@@ -94,18 +102,21 @@ void CHeldVoices::RenderTick(int v, bool bMuted, std::int16_t* pOut)
     VoiceTick tick{voice.plain.setting, kAgiSilentAttenuation};
     if (voice.bSounding)
         tick = NextTick(voice);
+    const bool bNoise = v == IChipWrites::kNoiseVoice;
+    // Every tone key on its chip's first voice: the speaker sounds that one alone.
+    const int chipVoice = bNoise ? IChipWrites::kNoiseVoice : 0;
     if (tick.setting != voice.writtenSetting)
     {
-        if (v == IChipWrites::kNoiseVoice)
+        if (bNoise)
             voice.pChip->StartNoise(static_cast<unsigned>(tick.setting));
         else
-            voice.pChip->SetDivisor(v, static_cast<unsigned>(tick.setting));
+            voice.pChip->SetDivisor(chipVoice, static_cast<unsigned>(tick.setting));
         voice.writtenSetting = tick.setting;
     }
     unsigned atten = static_cast<unsigned>(tick.atten);
-    if (v != IChipWrites::kNoiseVoice)
+    if (!bNoise)
         atten = FadedAttenuation(voice.fade, atten, voice.tick);
-    voice.pChip->SetAttenuation(v, bMuted ? IChipWrites::kSilent : atten);
+    voice.pChip->SetAttenuation(chipVoice, bMuted ? IChipWrites::kSilent : atten);
     voice.pChip->Render(pOut, kSamplesPerTick);
     ++voice.tick;
 }

@@ -15,7 +15,7 @@
 // The keys held on a MIDI keyboard, sounding on the chip tick by tick for as long as they are
 // held: a tone key takes a free tone voice (three at most), a drum key the noise channel.
 // Each voice plays on a chip of its own, so a voice that starts does not wait behind what
-// the others have rendered ahead.
+// the others have rendered ahead, and a chord sounds whole on the speaker too.
 class CHeldVoices
 {
 public:
@@ -32,6 +32,7 @@ public:
     void LetGo(int key, bool bDrum);
     // The voice makes sound, or will in its next tick.
     bool IsSounding(int voice) const { return m_voices[voice].bSounding; }
+    bool IsAnySounding() const;
     // The voice's next tick; silent when muted.
     void RenderTick(int voice, bool bMuted, std::int16_t* pOut);
 

@@ -366,7 +366,8 @@ unsigned CSoundPlayThread::RenderPreview(const PreviewNote& preview)
 
 std::optional<std::chrono::steady_clock::time_point> CSoundPlayThread::RestDeadline() const
 {
-    if (m_pDevice == nullptr || m_bPlaying || m_bOutputResting)
+    if (m_pDevice == nullptr || m_bPlaying || m_bOutputResting ||
+        (m_pHeld != nullptr && m_pHeld->IsAnySounding()))
         return std::nullopt;
     return m_silentFrom + m_restDelay;
 }

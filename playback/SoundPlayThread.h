@@ -170,8 +170,8 @@ protected:
 
     void ReportError(const std::string& message) const;
 
-    // When the output may rest: never while a song plays, else once it has been silent for
-    // the rest delay; none while it rests already.
+    // When the output may rest: never while a song plays or a key sounds, else once it has
+    // been silent for the rest delay; none while it rests already.
     std::optional<std::chrono::steady_clock::time_point> RestDeadline() const;
     void RestOutput();
     // Starts a resting output once the sound it is to play has been handed over, so its

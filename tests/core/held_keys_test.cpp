@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace
@@ -101,4 +103,11 @@ TEST(HeldKeys, SoundAtOnceUntilLetGoWithTheReleaseAChordAsItsPitchesOverASong)
     EXPECT_EQ(nRows, 3);
     EXPECT_EQ(thread.GetDropouts().Total(), 0u) << "a key's ring after its last sample";
     EXPECT_GT(CSpectrum(device.TakeOutput().data(), 16384).MaxDb(a4 - 3, a4 + 3), -20);
+
+    // Held for longer than the output rests after silence, a key keeps it awake.
+    CVirtualPlayer quick(std::chrono::milliseconds(50));
+    quick.m_thread.PostThreadMessage(Key(69));
+    quick.m_thread.WaitUntilHandled();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(quick.m_pDevice->IsResting());
 }
