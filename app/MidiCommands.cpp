@@ -7,6 +7,7 @@
 #include "app/MidiKeyboard.h"
 #include "session/LiveRecorder.h"
 #include "session/SoundSession.h"
+#include "sound/LiveTake.h"
 #include "sound/MidiImport.h"
 #include "sound/SoundPattern.h"
 #include "views/SoundBase.h"
@@ -35,6 +36,9 @@ void CMidiCommands::Listen(CMidiKeyboard& keyboard)
 
 void CMidiCommands::OnNoteOn(int key, int velocity, int channel)
 {
+    // Heard whatever has the focus, and whether or not notes are played as they are typed.
+    m_app.Playback().HoldKey(m_app.Documents().GetActiveDocument(), key,
+                             VelocityAttenuation(velocity), channel == kMidiDrumChannel);
     // Keys may still come in while the program ends.
     const CMainFrame* pFrame = m_app.GetMainFrame();
     CSoundBase* pView = pFrame != nullptr ? pFrame->GetActiveView() : nullptr;
@@ -55,6 +59,7 @@ void CMidiCommands::OnNoteOn(int key, int velocity, int channel)
 
 void CMidiCommands::OnNoteOff(int key, int channel)
 {
+    m_app.Playback().LetGoKey(key, channel == kMidiDrumChannel);
     if (const auto take = m_keyTakes.find(key); take != m_keyTakes.end())
     {
         if (take->second != nullptr)

@@ -4,7 +4,15 @@
 #include "app/EditorApp.h"
 #include "app/SessionRowSink.h"
 #include "session/Prompts.h"
+#include "sound/MidiImport.h"
+#include "sound/SoundPattern.h"
 #include "sound/VoiceMute.h"
+
+namespace
+{
+// The noise channel's white-noise bit beside its rate.
+constexpr int kWhiteNoiseSetting = 0x04;
+} // namespace
 
 CPlaybackController::CPlaybackController(CEditorApp& app) : m_app(app) {}
 
@@ -133,6 +141,31 @@ void CPlaybackController::Preview(CSoundDoc* pDoc, int nNote, int nVoice,
     // own sound mutes it.
     else if (nVoice < 0 || !IsVoiceMuted(MuteMaskOf(pDoc), nVoice))
         post(-1);
+}
+
+void CPlaybackController::HoldKey(CSoundDoc* pDoc, int key, int atten, bool bDrum)
+{
+    if (m_pPlayThread == nullptr || (!bDrum && VoicedPitch(key) > kMaxNote))
+        return;
+    HoldNote hold;
+    hold.key = bDrum ? key : VoicedPitch(key);
+    hold.atten = atten;
+    hold.bDrum = bDrum;
+    hold.noiseSetting = kWhiteNoiseSetting | DrumNoiseRate(key);
+    if (const CSoundSession* pSession = m_app.Documents().GetSession(pDoc))
+        if (const CInstrument* pInstrument = pDoc->FindInstrument(pSession->GetCurrentInstrument()))
+            hold.instrument = *pInstrument;
+    UseVoiceOf(pDoc);
+    // Over another sound's playback that sound's mask stays in force.
+    if (m_pPlayingDoc == nullptr || m_pPlayingDoc == pDoc)
+        UseMuteMaskOf(pDoc);
+    AnnounceSound(m_pPlayThread->PostThreadMessage(hold));
+}
+
+void CPlaybackController::LetGoKey(int key, bool bDrum)
+{
+    if (m_pPlayThread != nullptr)
+        m_pPlayThread->PostThreadMessage(LetGoNote{bDrum ? key : VoicedPitch(key), bDrum});
 }
 
 void CPlaybackController::AnnounceSound(bool bPosted)

@@ -48,6 +48,11 @@ public:
     void PostPreview(CSoundDoc* pDoc, int nNote, int nVoice,
                      const CInstrument& instrument) override;
 
+    // A key of a MIDI keyboard sounds from now until LetGoKey, shaped by the current
+    // instrument of pDoc's session (plain without one); a drum on the noise channel.
+    void HoldKey(CSoundDoc* pDoc, int key, int atten, bool bDrum);
+    void LetGoKey(int key, bool bDrum);
+
     // What plays the document: the chosen chip, with its session's fade or the chosen one.
     PlayVoice VoiceOf(const CSoundDoc* pDoc) const;
     // The play thread plays the next Play or preview as the document is voiced.

@@ -6,8 +6,8 @@
 #include <new>
 #include <thread>
 
-CAudioStreamBuffer::CAudioStreamBuffer(CAudioMixer& mixer, unsigned nSamples)
-    : m_mixer(mixer), m_nSamples(nSamples),
+CAudioStreamBuffer::CAudioStreamBuffer(CAudioMixer& mixer, unsigned nSamples, int layer)
+    : m_mixer(mixer), m_nSamples(nSamples), m_layer(layer),
       m_samples(std::make_unique<std::atomic<std::int16_t>[]>(nSamples))
 {
 }
@@ -68,6 +68,15 @@ bool CAudioStreamBuffer::TrackFill()
 void CAudioStreamBuffer::Commit(unsigned nBytes)
 {
     m_nCommitted.fetch_add(nBytes / 2, std::memory_order_release);
+}
+
+unsigned CAudioStreamBuffer::GetQueuedBytes() const
+{
+    if (!m_bTrackFill)
+        return 0;
+    return (m_nCommitted.load(std::memory_order_relaxed) -
+            m_nConsumed.load(std::memory_order_relaxed)) *
+           2;
 }
 
 bool CAudioStreamBuffer::SetCurrentPosition(unsigned offset)
@@ -148,13 +157,18 @@ bool CAudioPreviewBuffer::Play(unsigned nSamples)
 void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
 {
     m_nRenderSeq.fetch_add(1);
+    if (nFrames > m_nLargestBlock.load(std::memory_order_relaxed))
+        m_nLargestBlock.store(nFrames, std::memory_order_relaxed);
     CAudioStreamBuffer* pStream = m_pStream.load();
     CAudioPreviewBuffer* pPreview = m_pPreview.load();
 
     if (pStream != nullptr && pStream->m_nSamples > 0)
-        RenderStream(*pStream, pOut, nFrames);
+        RenderStream<false>(*pStream, pOut, nFrames);
     else
         std::fill_n(pOut, nFrames, std::int16_t{0});
+    for (auto& layer : m_layers)
+        if (CAudioStreamBuffer* pLayer = layer.load(); pLayer != nullptr && pLayer->m_nSamples > 0)
+            RenderStream<true>(*pLayer, pOut, nFrames);
 
     if (pPreview != nullptr)
     {
@@ -184,6 +198,7 @@ void CAudioMixer::Render(std::int16_t* pOut, unsigned nFrames) noexcept
     m_nRenderSeq.fetch_add(1);
 }
 
+template <bool bLayer>
 void CAudioMixer::RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut,
                                unsigned nFrames) noexcept
 {
@@ -195,7 +210,7 @@ void CAudioMixer::RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut,
         nPlay = std::min(nFrames, ahead);
         stream.m_nConsumed.store(consumed + nPlay, std::memory_order_relaxed);
         // One gap, however many blocks it spans.
-        if (nPlay < nFrames && !stream.m_bStarving)
+        if (!bLayer && nPlay < nFrames && !stream.m_bStarving)
             m_nStarved.fetch_add(1, std::memory_order_relaxed);
         stream.m_bStarving = nPlay < nFrames;
     }
@@ -207,7 +222,11 @@ void CAudioMixer::RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut,
     unsigned next = stream.m_nNextNotify;
     for (unsigned f = 0; f < nPlay; ++f)
     {
-        pOut[f] = pRing[cursor].load(std::memory_order_relaxed);
+        const std::int16_t sample = pRing[cursor].load(std::memory_order_relaxed);
+        if constexpr (bLayer)
+            pOut[f] = static_cast<std::int16_t>(std::clamp(pOut[f] + sample, -32768, 32767));
+        else
+            pOut[f] = sample;
         if (nNotify != 0 && cursor == notify[next])
         {
             if (stream.m_pNotify != nullptr)
@@ -216,7 +235,8 @@ void CAudioMixer::RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut,
         }
         cursor = cursor + 1 == n ? 0 : cursor + 1;
     }
-    std::fill(pOut + nPlay, pOut + nFrames, std::int16_t{0});
+    if constexpr (!bLayer)
+        std::fill(pOut + nPlay, pOut + nFrames, std::int16_t{0});
     stream.m_nNextNotify = next;
     stream.m_cursor.store(cursor, std::memory_order_release);
 }
@@ -240,9 +260,14 @@ CAudioMixer::StreamSnapshot CAudioMixer::SnapshotStream()
     return snapshot;
 }
 
+std::atomic<CAudioStreamBuffer*>& CAudioMixer::SlotOf(const CAudioStreamBuffer& stream)
+{
+    return stream.m_layer < 0 ? m_pStream : m_layers[stream.m_layer];
+}
+
 void CAudioMixer::AttachStream(CAudioStreamBuffer* pStream)
 {
-    m_pStream.store(pStream);
+    SlotOf(*pStream).store(pStream);
 }
 
 void CAudioMixer::AttachPreview(CAudioPreviewBuffer* pPreview)
@@ -253,7 +278,7 @@ void CAudioMixer::AttachPreview(CAudioPreviewBuffer* pPreview)
 void CAudioMixer::DetachStream(CAudioStreamBuffer* pStream)
 {
     CAudioStreamBuffer* pExpected = pStream;
-    m_pStream.compare_exchange_strong(pExpected, nullptr);
+    SlotOf(*pStream).compare_exchange_strong(pExpected, nullptr);
     WaitForRenderToLeave();
 }
 
@@ -275,13 +300,14 @@ void CAudioMixer::WaitForRenderToLeave()
         std::this_thread::sleep_for(std::chrono::microseconds(100));
 }
 
-std::unique_ptr<CAudioStreamBuffer> CAudioDevice::CreateStreamBuffer(unsigned nBytes)
+std::unique_ptr<CAudioStreamBuffer> CAudioDevice::CreateStreamBuffer(unsigned nBytes, int layer)
 {
-    if (nBytes == 0 || nBytes % 2 != 0)
+    if (nBytes == 0 || nBytes % 2 != 0 || layer < -1 || layer >= CAudioMixer::kLayers)
         return nullptr;
     try
     {
-        return std::unique_ptr<CAudioStreamBuffer>(new CAudioStreamBuffer(m_mixer, nBytes / 2));
+        return std::unique_ptr<CAudioStreamBuffer>(
+            new CAudioStreamBuffer(m_mixer, nBytes / 2, layer));
     }
     catch (const std::bad_alloc&)
     {

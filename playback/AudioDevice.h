@@ -49,6 +49,8 @@ public:
     // Only while stopped.
     bool SetCurrentPosition(unsigned offset);
     unsigned GetCurrentPosition() const;
+    // Samples committed and not yet played, in bytes; 0 unless tracking the fill.
+    unsigned GetQueuedBytes() const;
     // Plays looping until Stop.
     bool Play();
     // Returns once the output no longer reads the buffer or fires its notifications.
@@ -58,10 +60,11 @@ public:
 private:
     friend class CAudioDevice;
     friend class CAudioMixer;
-    CAudioStreamBuffer(CAudioMixer& mixer, unsigned nSamples);
+    CAudioStreamBuffer(CAudioMixer& mixer, unsigned nSamples, int layer);
 
     CAudioMixer& m_mixer;
     unsigned m_nSamples;
+    int m_layer; // -1: the main stream
     std::unique_ptr<std::atomic<std::int16_t>[]> m_samples;
     std::vector<unsigned> m_notifySamples; // sample index of each position, ascending
     IAudioNotify* m_pNotify = nullptr;
@@ -110,11 +113,15 @@ private:
     bool m_bFrontPlaying = false;       // the output's
 };
 
-// Produces the device's output: the playing stream buffer at its cursor plus the preview,
-// saturated to 16 bits. Render takes no lock, allocates nothing and does no I/O.
+// Produces the device's output: the playing stream buffer at its cursor plus the layers and
+// the preview, saturated to 16 bits. Render takes no lock, allocates nothing and does no I/O.
 class CAudioMixer
 {
 public:
+    // Streams mixed over the main one; a layer that has nothing more to play is silent, which
+    // is no gap.
+    static constexpr int kLayers = 4;
+
     void Render(std::int16_t* pOut, unsigned nFrames) noexcept;
 
     // The playing stream buffer as the output sees it, for inspection. Not for the
@@ -130,6 +137,8 @@ public:
     StreamSnapshot SnapshotStream();
     // Gaps the output played because the stream buffer had not been filled in time.
     unsigned GetStarvedCount() const { return m_nStarved.load(std::memory_order_relaxed); }
+    // The most samples the output has asked for at once.
+    unsigned GetLargestBlock() const { return m_nLargestBlock.load(std::memory_order_relaxed); }
 
 private:
     friend class CAudioStreamBuffer;
@@ -140,9 +149,13 @@ private:
     void DetachStream(CAudioStreamBuffer* pStream);
     void DetachPreview(CAudioPreviewBuffer* pPreview);
     void WaitForRenderToLeave();
+    template <bool bLayer>
     void RenderStream(CAudioStreamBuffer& stream, std::int16_t* pOut, unsigned nFrames) noexcept;
+    std::atomic<CAudioStreamBuffer*>& SlotOf(const CAudioStreamBuffer& stream);
 
     std::atomic<CAudioStreamBuffer*> m_pStream{nullptr};
+    std::atomic<CAudioStreamBuffer*> m_layers[kLayers];
+    std::atomic<unsigned> m_nLargestBlock{0};
     std::atomic<CAudioPreviewBuffer*> m_pPreview{nullptr};
     // Odd while a Render runs.
     std::atomic<unsigned> m_nRenderSeq{0};
@@ -157,8 +170,9 @@ public:
     CAudioDevice(const CAudioDevice&) = delete;
     CAudioDevice& operator=(const CAudioDevice&) = delete;
 
-    // Silent, stopped; null when the size is not a positive whole number of samples.
-    std::unique_ptr<CAudioStreamBuffer> CreateStreamBuffer(unsigned nBytes);
+    // Silent, stopped; null when the size is not a positive whole number of samples. A layer
+    // (0 to CAudioMixer::kLayers - 1) plays over the main stream (-1).
+    std::unique_ptr<CAudioStreamBuffer> CreateStreamBuffer(unsigned nBytes, int layer = -1);
     std::unique_ptr<CAudioPreviewBuffer> CreatePreviewBuffer(unsigned nBytes);
     // What the About box shows: the backend and its output latency. Any thread.
     virtual std::string Describe() const = 0;
@@ -173,6 +187,7 @@ public:
     // never the output's own.
     virtual void Rest() {}
     virtual bool Wake() { return true; }
+    unsigned GetLargestBlock() const { return m_mixer.GetLargestBlock(); }
 
 protected:
     CAudioDevice() = default;

@@ -30,6 +30,21 @@ struct PreviewNote
     // What shapes it, a copy of the document's; none plays the plain note.
     std::optional<CInstrument> instrument;
 };
+// A key of a MIDI keyboard, sounding until its LetGoNote. A drum plays on the noise channel at
+// noiseSetting (rate and white bit), without the instrument.
+struct HoldNote
+{
+    int key = 0;
+    int atten = 0;
+    bool bDrum = false;
+    int noiseSetting = 0;
+    std::optional<CInstrument> instrument;
+};
+struct LetGoNote
+{
+    int key = 0;
+    bool bDrum = false;
+};
 // Handled as soon as it is taken: lets a poster wait until everything before it is done.
 struct SyncPoint
 {
@@ -38,4 +53,5 @@ struct QuitThread
 {
 };
 
-using PlayMessage = std::variant<SyncPoint, QuitThread, PlaySound, StopSound, PreviewNote>;
+using PlayMessage =
+    std::variant<SyncPoint, QuitThread, PlaySound, StopSound, PreviewNote, HoldNote, LetGoNote>;

@@ -2,6 +2,7 @@
 #include "playback/SoundPlayThread.h"
 
 #include "playback/ChipRenderer.h"
+#include "playback/HeldVoices.h"
 #include "playback/InstrumentPreview.h"
 #include "playback/PortAudioDevice.h"
 #include "sound/GameTempo.h"
@@ -146,6 +147,7 @@ void CSoundPlayThread::OnDocumentClosing(CSoundDoc* pDoc)
 
 void CSoundPlayThread::OnAudioNotify() noexcept
 {
+    m_nSongSignals.fetch_add(1, std::memory_order_release);
     m_queue.SignalEvent();
 }
 
@@ -180,6 +182,8 @@ bool CSoundPlayThread::InitInstance()
                                               InstrumentPreview::kMaxSamples),
                         0);
     m_silentFrom = std::chrono::steady_clock::now();
+    // Without them the keys are not heard; everything else plays.
+    CreateHeldStreams();
     std::lock_guard lock(m_infoMutex);
     m_pDeviceInfo = m_pDevice.get();
     return true;
@@ -198,8 +202,13 @@ int CSoundPlayThread::Run()
         }
         if (woken == CThreadMessageQueue::Woken::Event)
         {
-            if (m_bPlaying)
-                OnSlotPlayed();
+            if (m_nSongTaken < m_nSongSignals.load(std::memory_order_acquire))
+            {
+                ++m_nSongTaken;
+                if (m_bPlaying)
+                    OnSlotPlayed();
+            }
+            TopUpHeld();
             continue;
         }
         if (!Dispatch(msg.message))
@@ -209,6 +218,9 @@ int CSoundPlayThread::Run()
             return nExitCode;
         }
         m_queue.MarkHandled(msg.nSerial);
+        // A key struck sounds at once; a stop forgets the signals not yet taken, the held
+        // voices' among them.
+        TopUpHeld();
     }
 }
 
@@ -222,6 +234,10 @@ bool CSoundPlayThread::Dispatch(const PlayMessage& message)
         OnThreadStop();
     else if (const auto* pPreview = std::get_if<PreviewNote>(&message))
         OnThreadPreview(*pPreview);
+    else if (const auto* pHold = std::get_if<HoldNote>(&message))
+        OnThreadHold(*pHold);
+    else if (const auto* pLetGo = std::get_if<LetGoNote>(&message))
+        OnThreadLetGo(*pLetGo);
     return true;
 }
 
@@ -229,6 +245,9 @@ int CSoundPlayThread::ExitInstance()
 {
     OnThreadStop();
     m_pPreview.reset();
+    for (auto& pStream : m_heldStreams)
+        pStream.reset();
+    m_pHeld.reset();
     {
         std::lock_guard lock(m_infoMutex);
         m_pDeviceInfo = nullptr;
@@ -347,7 +366,8 @@ unsigned CSoundPlayThread::RenderPreview(const PreviewNote& preview)
 
 std::optional<std::chrono::steady_clock::time_point> CSoundPlayThread::RestDeadline() const
 {
-    if (m_pDevice == nullptr || m_bPlaying || m_bOutputResting)
+    if (m_pDevice == nullptr || m_bPlaying || m_bOutputResting ||
+        (m_pHeld != nullptr && m_pHeld->IsAnySounding()))
         return std::nullopt;
     return m_silentFrom + m_restDelay;
 }
@@ -412,6 +432,7 @@ void CSoundPlayThread::ReleaseStreamBuffer()
     m_pStream.reset();
     // The released buffer can no longer signal; what it signalled before is stale.
     m_queue.ResetEvent();
+    m_nSongTaken = m_nSongSignals.load(std::memory_order_acquire);
     if (m_pRenderer != nullptr)
         m_pRenderer->End();
     m_pRenderer.reset();
@@ -466,4 +487,80 @@ void CSoundPlayThread::OnSlotPlayed()
     }
     if (m_pNotify != nullptr)
         m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());
+}
+
+bool CSoundPlayThread::CreateHeldStreams()
+{
+    constexpr unsigned kTickBytes = CHeldVoices::kSamplesPerTick * kBytesPerSample;
+    std::vector<unsigned> positions(kHeldRingTicks);
+    for (unsigned i = 0; i < kHeldRingTicks; ++i)
+        positions[i] = kTickBytes * (i + 1) - 2;
+    for (int v = 0; v < IChipWrites::kVoices; ++v)
+    {
+        auto pStream = m_pDevice->CreateStreamBuffer(kTickBytes * kHeldRingTicks, v);
+        if (pStream == nullptr || !pStream->SetNotificationPositions(positions, &m_heldNotify) ||
+            !pStream->TrackFill() || !pStream->Play())
+        {
+            for (auto& pCreated : m_heldStreams)
+                pCreated.reset();
+            return false;
+        }
+        m_heldStreams[v] = std::move(pStream);
+    }
+    m_heldTick.assign(CHeldVoices::kSamplesPerTick, 0);
+    m_pHeld = std::make_unique<CHeldVoices>();
+    return true;
+}
+
+void CSoundPlayThread::OnThreadHold(const HoldNote& hold)
+{
+    if (m_pHeld == nullptr)
+        return;
+    const PlayVoice voice = m_voice.load();
+    m_pHeld->SetChip(voice.chip, voice.fade);
+    // Rendered as soon as the message is done.
+    m_pHeld->Hold(hold.key, hold.atten, hold.bDrum, hold.noiseSetting, hold.instrument);
+}
+
+void CSoundPlayThread::OnThreadLetGo(const LetGoNote& letGo)
+{
+    if (m_pHeld != nullptr)
+        m_pHeld->LetGo(letGo.key, letGo.bDrum);
+}
+
+unsigned CSoundPlayThread::HeldTicksAhead() const
+{
+    const unsigned block = m_pDevice->GetLargestBlock();
+    const unsigned ticks =
+        (block + CHeldVoices::kSamplesPerTick - 1) / CHeldVoices::kSamplesPerTick;
+    return std::clamp(ticks + 2, kMinHeldTicksAhead, kHeldRingTicks - 2);
+}
+
+void CSoundPlayThread::TopUpHeld()
+{
+    if (m_pHeld == nullptr)
+        return;
+    constexpr unsigned kTickBytes = CHeldVoices::kSamplesPerTick * kBytesPerSample;
+    const unsigned nAhead = HeldTicksAhead();
+    const unsigned muteMask = m_muteMask.load();
+    bool bRendered = false;
+    for (int v = 0; v < IChipWrites::kVoices; ++v)
+    {
+        CAudioStreamBuffer& stream = *m_heldStreams[v];
+        while (m_pHeld->IsSounding(v) && stream.GetQueuedBytes() < nAhead * kTickBytes)
+        {
+            m_pHeld->RenderTick(v, IsVoiceMuted(muteMask, v), m_heldTick.data());
+            if (!stream.Write(m_heldWrite[v], m_heldTick.data(), kTickBytes))
+                break;
+            stream.Commit(kTickBytes);
+            m_heldWrite[v] = (m_heldWrite[v] + kTickBytes) % stream.GetSize();
+            bRendered = true;
+        }
+    }
+    if (!bRendered)
+        return;
+    WakeOutput();
+    const auto ahead = std::chrono::microseconds(
+        std::int64_t{nAhead} * CHeldVoices::kSamplesPerTick * 1'000'000 / kSampleRate);
+    m_silentFrom = std::max(m_silentFrom, std::chrono::steady_clock::now() + ahead);
 }

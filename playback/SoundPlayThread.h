@@ -7,9 +7,11 @@
 #include "playback/SynthKind.h"
 #include "playback/ThreadMessageQueue.h"
 #include "playback/VoiceScopeRing.h"
+#include "sound/ChipWrites.h"
 #include "sound/PlayVoice.h"
 #include "sound/SoundDoc.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -35,6 +37,8 @@ public:
     virtual void PostPlaybackFailed(std::uint32_t /*nGeneration*/) {}
 };
 
+class CHeldVoices;
+
 // Told a message for the person (the device cannot be used, a song cannot be rendered).
 // Called on the play thread: the owner shows it on its own thread, never blocking this one.
 using PlayErrorReport = std::function<void(const std::string& message)>;
@@ -43,7 +47,8 @@ using PlayErrorReport = std::function<void(const std::string& message)>;
 using AudioDeviceFactory = std::function<std::unique_ptr<CAudioDevice>()>;
 
 // Owns all audio output: streams a document through a looping buffer of slots that wakes it
-// once per slot, plays note previews, and reports each row heard to the view that started it.
+// once per slot, plays note previews and the keys held (HoldNote, LetGoNote), and reports
+// each row heard to the view that started it.
 class CSoundPlayThread : private IAudioNotify
 {
 public:
@@ -141,6 +146,16 @@ protected:
     // The samples of the preview in m_previewBuf, 0 when it has no sound.
     unsigned RenderPreview(const PreviewNote& preview);
     void DrawPreview(int voice, unsigned nSamples);
+    void OnThreadHold(const HoldNote& hold);
+    void OnThreadLetGo(const LetGoNote& letGo);
+    // A ring per voice of the held keys, each a layer of the output.
+    bool CreateHeldStreams();
+    // Renders each sounding held voice until its ring holds the ticks the output needs ahead.
+    void TopUpHeld();
+    unsigned HeldTicksAhead() const;
+    static constexpr unsigned kHeldRingTicks = 32;
+    // Few, so that a key let go is heard soon; more when the output asks for larger blocks.
+    static constexpr unsigned kMinHeldTicksAhead = 3;
 
     bool CreateStreamBuffer();
     void ReleaseStreamBuffer();
@@ -155,8 +170,8 @@ protected:
 
     void ReportError(const std::string& message) const;
 
-    // When the output may rest: never while a song plays, else once it has been silent for
-    // the rest delay; none while it rests already.
+    // When the output may rest: never while a song plays or a key sounds, else once it has
+    // been silent for the rest delay; none while it rests already.
     std::optional<std::chrono::steady_clock::time_point> RestDeadline() const;
     void RestOutput();
     // Starts a resting output once the sound it is to play has been handed over, so its
@@ -196,8 +211,26 @@ protected:
     bool m_bOutputResting = false;
     // The thread's message queue and its event (signalled at every notification position).
     CThreadMessageQueue m_queue;
+    std::unique_ptr<CHeldVoices> m_pHeld;
+    std::array<std::unique_ptr<CAudioStreamBuffer>, IChipWrites::kVoices> m_heldStreams;
+    std::array<unsigned, IChipWrites::kVoices> m_heldWrite{};
+    std::vector<std::int16_t> m_heldTick;
 
 private:
+    // The held voices' rings wake the thread too; only the song's own signals are its slots.
+    class CHeldNotify : public IAudioNotify
+    {
+    public:
+        explicit CHeldNotify(CThreadMessageQueue& queue) : m_queue(queue) {}
+        void OnAudioNotify() noexcept override { m_queue.SignalEvent(); }
+
+    private:
+        CThreadMessageQueue& m_queue;
+    };
+    CHeldNotify m_heldNotify{m_queue};
+    std::atomic<std::uint64_t> m_nSongSignals{0};
+    std::uint64_t m_nSongTaken = 0;
+
     void OnAudioNotify() noexcept override;
     void ThreadMain();
     static void RaiseOwnPriority();

@@ -397,5 +397,6 @@ void CPianoRollView::OnMidiKeyDown(int key, std::uint8_t atten)
     newNote.atten = atten;
     newNote.instrument = static_cast<std::uint8_t>(GetSession().GetCurrentInstrument());
     if (editor.Add(m_nVoice, m_nCursorRow, m_nNoteLength, newNote, Bars(m_nVoice)) > 0)
-        ApplyEdit(tr("Draw Note"), editor.Finish(), std::make_pair(m_nVoice, key));
+        // The key is heard while it is held, not as a preview.
+        ApplyEdit(tr("Draw Note"), editor.Finish(), std::nullopt);
 }

@@ -60,9 +60,6 @@ void CSoundPatternView::EnterMidiNote(const CMidiChord::Key& struck)
     const int nStep = CNoteKeyboard::Instance().GetEditStep();
     session.SetPatternCursor(
         {cursor.field, std::min(cursor.row + nStep, pPattern->GetRows() - 1)});
-    if (session.GetPlayNotes() && GetTransport() != nullptr)
-        GetTransport()->PostPreview(GetDocument(), struck.key,
-                                    GetDocument()->FindPatternChannel(pPattern));
     SetIdleMessage(IDS_PROMPT_NOTE);
     EnsureCursorVisible();
 }

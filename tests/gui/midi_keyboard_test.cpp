@@ -218,6 +218,44 @@ private slots:
         QVERIFY(m_pDoc->Validate());
     }
 
+    // Entered with Play Notes on, the key is heard while it is held and then no more.
+    void aKeySoundsForAsLongAsItIsHeld()
+    {
+        CVirtualAudioDevice* pDevice = nullptr;
+        CShell shell;
+        CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
+        QVERIFY(pThread != nullptr && QTest::qWaitForWindowActive(shell.Frame()));
+        CSoundDoc* pDoc = shell.ActiveDoc();
+        shell.app->Documents().GetSession(pDoc)->SetCurrentPattern(pDoc->GetPatterns(0)[0].get());
+        shell.ActiveFrame()->SetActivePane(1);
+        pDevice->SetRecording(true);
+        const auto ticksSounding = [&](int nTicks)
+        {
+            pThread->WaitUntilHandled();
+            pDevice->TakeOutput();
+            for (int i = 0; i < nTicks; ++i)
+            {
+                pDevice->Advance(735);
+                pThread->WaitUntilHandled();
+            }
+            const std::vector<std::int16_t> output = pDevice->TakeOutput();
+            const auto last =
+                std::find_if(output.rbegin(), output.rend(), [](auto s) { return s != 0; });
+            return static_cast<int>(output.rend() - last + 734) / 735;
+        };
+        CTestKeys keyboard;
+        QVERIFY(keyboard.PlayIntoTarvok());
+        QSignalSpy keys(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
+        QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
+        keyboard.Down(69, 127);
+        QTRY_COMPARE(keys.count(), 1);
+        QCOMPARE(ticksSounding(5), 5);
+        keyboard.Up(69);
+        QTRY_COMPARE(released.count(), 1);
+        QVERIFY(ticksSounding(20) <= 4);
+        QCOMPARE(SongCell(*pDoc, 0, 0)->note, std::uint8_t{69});
+    }
+
     void thePianoRollAddsTheKeyAtItsCursor()
     {
         CShell shell;
