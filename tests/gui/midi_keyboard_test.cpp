@@ -23,6 +23,10 @@
 
 namespace
 {
+// Keys cross two JACK clients and the event loop; a loaded machine (a sanitizer build, two
+// test programs at once) can take seconds over it.
+constexpr int kDeliveryMs = 20000;
+
 // Another program's keyboard: plays into Tarvok's own port, or offers a port of its own.
 class CTestKeys
 {
@@ -196,7 +200,8 @@ private slots:
             else
                 key.startsWith('z') ? keyboard.UpAsZeroVelocity(nKey) : keyboard.Up(nKey);
             // One at a time, as a person plays them.
-            QTRY_VERIFY(taken.count() + released.count() == nDown + nUp + 1);
+            QTRY_VERIFY_WITH_TIMEOUT(taken.count() + released.count() == nDown + nUp + 1,
+                                     kDeliveryMs);
         }
         for (const QString& expected : cells)
         {
@@ -248,10 +253,10 @@ private slots:
         QSignalSpy keys(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
         QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
         keyboard.Down(69, 127);
-        QTRY_COMPARE(keys.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(keys.count(), 1, kDeliveryMs);
         QCOMPARE(ticksSounding(5), 5);
         keyboard.Up(69);
-        QTRY_COMPARE(released.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, kDeliveryMs);
         QVERIFY(ticksSounding(20) <= 4);
         QCOMPARE(SongCell(*pDoc, 0, 0)->note, std::uint8_t{69});
     }
@@ -266,7 +271,7 @@ private slots:
         CTestKeys keyboard;
         QVERIFY(keyboard.PlayIntoTarvok());
         keyboard.Down(67, 40);
-        QTRY_VERIFY(SongCell(*m_pDoc, 0, 0)->note == 67);
+        QTRY_VERIFY_WITH_TIMEOUT(SongCell(*m_pDoc, 0, 0)->note == 67, kDeliveryMs);
         QCOMPARE(int(SongCell(*m_pDoc, 0, 0)->atten), int(VelocityAttenuation(40)));
     }
 
@@ -293,11 +298,11 @@ private slots:
         QSignalSpy lost(&input, &CMidiKeyboard::PortLost);
         QSignalSpy released(&input, &CMidiKeyboard::NoteOff);
         pOffered->Down(60, 127);
-        QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 0)->note), 60);
+        QTRY_COMPARE_WITH_TIMEOUT(int(SongCell(*m_pDoc, 0, 0)->note), 60, kDeliveryMs);
 
         // Gone with its key still down: the key is let go, the note stays.
         pOffered.reset();
-        QTRY_COMPARE(lost.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, kDeliveryMs);
         QCOMPARE(released.count(), 1);
         QCOMPARE(released[0][0].toInt(), 60);
         QCOMPARE(int(SongCell(*m_pDoc, 0, 0)->note), 60);
@@ -308,7 +313,7 @@ private slots:
         CTestKeys other;
         QVERIFY(other.PlayIntoTarvok());
         other.Down(62, 127);
-        QTRY_COMPARE(int(SongCell(*m_pDoc, 0, 1)->note), 62);
+        QTRY_COMPARE_WITH_TIMEOUT(int(SongCell(*m_pDoc, 0, 1)->note), 62, kDeliveryMs);
     }
 
     // While the sound records, keys play into the take on the rows heard, not at the cursor;
@@ -354,16 +359,16 @@ private slots:
         QSignalSpy struck(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
         QVERIFY(playUntil(3));
         pOffered->Down(64, 127);
-        QTRY_COMPARE(struck.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(struck.count(), 1, kDeliveryMs);
         QVERIFY(playUntil(6));
         pOffered->Up(64);
-        QTRY_COMPARE(released.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, kDeliveryMs);
         QVERIFY(playUntil(8));
         pOffered->Down(67, 127);
-        QTRY_COMPARE(struck.count(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(struck.count(), 2, kDeliveryMs);
         QVERIFY(playUntil(10));
         pOffered.reset();
-        QTRY_VERIFY(!session.Recorder().IsRecording());
+        QTRY_VERIFY_WITH_TIMEOUT(!session.Recorder().IsRecording(), kDeliveryMs);
         QVERIFY(session.IsPlaying());
         const auto noteAt = [&doc](int row)
         {
