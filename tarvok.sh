@@ -17,7 +17,7 @@ PACKAGES=(
     xvfb xdotool x11-apps imagemagick
     dbus-daemon at-spi2-core python3-pyatspi
     pulseaudio pulseaudio-utils libasound2-plugins
-    fonts-urw-base35 python3 python3-mido libgme-dev
+    fonts-urw-base35 python3 python3-mido python3-jack-client libgme-dev
     midicsv libxml2-utils
     shared-mime-info desktop-file-utils
 )

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Key-to-sound time of the real editor through a PulseAudio null sink: a typed note's preview
-# and Play (F3). Prints the figures; it measures, it does not judge, so it fails only when the
-# set-up does. TARVOK_LATENCY_CHIP=sine|pcjr|tandy picks the sound chip (default sine).
+# Key-to-sound time of the real editor through a PulseAudio null sink: a typed note's preview,
+# a MIDI key held (through a JACK server of its own, where JACK and its Python client are
+# installed) and Play (F3). Prints the figures; it measures, it does not judge, so it fails only
+# when the set-up does. TARVOK_LATENCY_CHIP=sine|pcjr|tandy picks the sound chip (default sine).
 #   latency_check.sh <tarvok-convert> <source folder>
 set -u
+if [ -z "${JACK_DEFAULT_SERVER:-}" ] && command -v jackd > /dev/null 2>&1 &&
+    /usr/bin/python3 -c 'import jack' 2> /dev/null; then
+    exec bash "$(dirname "$0")/support/with_jack.sh" bash "$0" "$@"
+fi
 source "$(dirname "$0")/support/session.sh" "$1"
 skip_without Xvfb xdotool pulseaudio
 skip_without_editor
@@ -21,7 +26,7 @@ start_editor editor '^song\.tks.* Tarvok' "$song"
 send_keys "$wid" Return || fail "the window cannot take the keyboard"
 
 cat > "$work/measure.py" << 'PY'
-import array, statistics, subprocess, sys, threading, time
+import array, os, statistics, subprocess, sys, threading, time
 
 RATE = 44100
 THRESHOLD = 8  # silence through the null sink is exact zeros
@@ -78,8 +83,49 @@ def report(label, figures):
           else f"{label}: no sound after any of {len(figures)} keys")
     return bool(found)
 
+class Keys:
+    """Another program's MIDI keyboard playing into Tarvok's own port."""
+
+    def __init__(self):
+        import jack
+        self.client = jack.Client("Latency Keys", no_start_server=True)
+        self.port = self.client.midi_outports.register("keys")
+        self.pending = []
+        self.client.set_process_callback(self.process)
+        self.client.activate()
+        ours = [p for p in self.client.get_ports(is_midi=True, is_input=True)
+                if "Tarvok MIDI In" in p.name]
+        if not ours:
+            raise RuntimeError("Tarvok offers no MIDI port")
+        self.client.connect(self.port, ours[0])
+        time.sleep(0.3)
+
+    def process(self, frames):
+        self.port.clear_buffer()
+        while self.pending:
+            self.port.write_midi_event(0, self.pending.pop(0))
+
+    def key(self, down):
+        self.pending.append((0x90, 60, 100) if down else (0x80, 60, 0))
+
+def midi_onset_ms(keys, quiet):
+    wait_for_quiet(quiet, quiet + 3.0)
+    t_key = time.monotonic()
+    keys.key(True)
+    time.sleep(0.6)
+    keys.key(False)
+    a, t0 = samples()
+    if not a:
+        return None
+    j = first_loud(a, max(0, int((t_key - t0) * RATE)))
+    return None if j is None else (t0 + j / RATE - t_key) * 1000
+
 threading.Thread(target=record, daemon=True).start()
 time.sleep(0.5)
+midi = []
+if os.environ.get("JACK_DEFAULT_SERVER"):
+    keys = Keys()
+    midi = [midi_onset_ms(keys, 2.5 if i == 0 else 0.3) for i in range(5)]
 # The first key of each kind comes once the output has stopped for the quiet (after two
 # seconds), the others while it still runs.
 preview = [onset_ms(note, 0.6, 2.5 if note == "q" else 0.15) for note in "qwert"]
@@ -90,6 +136,8 @@ for i in range(5):
     subprocess.run(["xdotool", "key", "--window", window, "F4"], check=True)
 parec.terminate()
 ok = report("key-to-sound, typed note's preview", preview)
+if midi:
+    ok = report("key-to-sound, MIDI key held", midi) and ok
 sys.exit(0 if report("key-to-sound, Play (F3)", play) and ok else 1)
 PY
 echo "sound chip: $chip"
