@@ -225,16 +225,16 @@ void CInstrumentWindow::Tell(const QString& message)
 
 void CInstrumentWindow::OnAdd(const CInstrument& instrument)
 {
-    const int number = InstrumentEdits::Add(m_session, instrument);
-    if (number == kNoInstrument)
-        return Tell(tr("A sound holds at most %1 instruments.").arg(kMaxInstruments));
-    Tell({});
-    Select(number);
+    ShowAdded(InstrumentEdits::Add(m_session, instrument));
 }
 
 void CInstrumentWindow::OnDuplicate()
 {
-    const int number = InstrumentEdits::Duplicate(m_session, m_nSelected);
+    ShowAdded(InstrumentEdits::Duplicate(m_session, m_nSelected));
+}
+
+void CInstrumentWindow::ShowAdded(int number)
+{
     if (number == kNoInstrument)
         return Tell(tr("A sound holds at most %1 instruments.").arg(kMaxInstruments));
     Tell({});

@@ -49,6 +49,8 @@ private:
 
     void OnAdd(const CInstrument& instrument);
     void OnDuplicate();
+    // Selects an instrument just added, or says why none was (kNoInstrument).
+    void ShowAdded(int number);
     void OnRename();
     void OnDelete();
     void OnMove(int delta);

@@ -81,22 +81,24 @@ std::string NoteField(const SoundCell& cell, bool bNoise)
     return sz;
 }
 
-std::string InstrumentField(const SoundCell& cell)
+// Two digits, or ".." for none.
+std::string TwoDigitField(int value, bool bNone)
 {
-    if (cell.instrument == kNoInstrument)
+    if (bNone)
         return "..";
     char sz[8];
-    std::snprintf(sz, sizeof sz, "%02d", cell.instrument % 100);
+    std::snprintf(sz, sizeof sz, "%02d", value % 100);
     return sz;
+}
+
+std::string InstrumentField(const SoundCell& cell)
+{
+    return TwoDigitField(cell.instrument, cell.instrument == kNoInstrument);
 }
 
 std::string AttenuationField(const SoundCell& cell)
 {
-    if (cell.atten == ATTEN_EMPTY)
-        return "..";
-    char sz[8];
-    std::snprintf(sz, sizeof sz, "%02d", cell.atten % 100);
-    return sz;
+    return TwoDigitField(cell.atten, cell.atten == ATTEN_EMPTY);
 }
 
 void ParseNoteField(const std::string& field, bool bNoise, SoundCell& cell)

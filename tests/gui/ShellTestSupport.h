@@ -7,8 +7,10 @@
 
 #include "app/EditorApp.h"
 #include "app/MainFrame.h"
+#include "playback/SoundPlayThread.h"
 #include "playback/VirtualAudioDevice.h"
 #include "session/Prompts.h"
+#include "session/SoundSession.h"
 #include "views/SoundFrame.h"
 
 #include <QApplication>
@@ -244,3 +246,33 @@ inline bool OpenBy(CShell& shell, const QString& route, const QString& path)
         TestClass test;                                                                            \
         return QTest::qExec(&test, argc, argv);                                                    \
     }
+
+// Plays a virtual device one game tick at a time, keeping a clock of the samples played, until
+// the session has heard a row: what a take is stamped against, without waiting on real time.
+class CTickPlayer
+{
+public:
+    static constexpr unsigned kTickSamples = 735;
+
+    CTickPlayer(CVirtualAudioDevice& device, CSoundPlayThread& thread)
+        : m_device(device), m_thread(thread)
+    {
+    }
+    double Now() const { return m_seconds; }
+    bool PlayUntil(const CSoundSession& session, std::int32_t row)
+    {
+        for (int i = 0; i < 2000 && session.GetPlayRow() != row; ++i)
+        {
+            m_device.Advance(kTickSamples);
+            m_seconds += double{kTickSamples} / 44100;
+            m_thread.WaitUntilHandled();
+            QCoreApplication::processEvents();
+        }
+        return session.GetPlayRow() == row;
+    }
+
+private:
+    CVirtualAudioDevice& m_device;
+    CSoundPlayThread& m_thread;
+    double m_seconds = 0;
+};

@@ -173,9 +173,8 @@ private slots:
         doc.AssignInstruments({CInstrument(2, "lead")});
         session.SetCurrentInstrument(2);
         // The device's clock is the one time: a row is 5 ticks of 735 samples.
-        constexpr unsigned kTick = 735;
-        double now = 0;
-        session.Recorder().SetClock([&now] { return now; });
+        CTickPlayer player(*pDevice, *pThread);
+        session.Recorder().SetClock([&player] { return player.Now(); });
         shell.ActiveFrame()->SetActivePane(1);
         QWidget* pEditor = shell.ActiveFrame()->GetPane(1);
         pEditor->setFocus();
@@ -183,24 +182,13 @@ private slots:
 
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
         QVERIFY(session.IsPlaying() && shell.Command(ID_SOUND_RECORD)->isChecked());
-        auto playUntil = [&](std::int32_t row)
-        {
-            for (int i = 0; i < 2000 && session.GetPlayRow() != row; ++i)
-            {
-                pDevice->Advance(kTick);
-                now += double{kTick} / 44100;
-                pThread->WaitUntilHandled();
-                QCoreApplication::processEvents();
-            }
-            return session.GetPlayRow() == row;
-        };
         // Key, pressed at, released at: C-5, then E-5 held on under G-5, which takes the next
         // voice.
         const std::tuple<Qt::Key, int, int> keys[] = {
             {Qt::Key_Z, 3, 6}, {Qt::Key_C, 8, 14}, {Qt::Key_B, 11, 13}};
         for (int row = 3; row <= 14; ++row)
         {
-            QVERIFY(playUntil(row));
+            QVERIFY(player.PlayUntil(session, row));
             for (const auto& [key, pressed, released] : keys)
             {
                 if (row == pressed)

@@ -333,40 +333,28 @@ private slots:
         doc.AssignProperties(SoundProperties{150, 16, 4});
         doc.AssignPlayRange({0, 32});
         CSoundSession& session = *shell.app->Documents().GetSession(&doc);
-        constexpr unsigned kTick = 735;
-        double now = 0;
-        session.Recorder().SetClock([&now] { return now; });
+        CTickPlayer player(*pDevice, *pThread);
+        session.Recorder().SetClock([&player] { return player.Now(); });
         session.SetCurrentPattern(doc.GetPatterns(0)[0].get());
         shell.ActiveFrame()->SetActivePane(1);
         session.SetPatternCursor(PatternCursor{0, 12});
         FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort)->trigger();
         QVERIFY(shell.app->MidiKeyboard().GetConnected().has_value());
         QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
-        const auto playUntil = [&](std::int32_t row)
-        {
-            for (int i = 0; i < 2000 && session.GetPlayRow() != row; ++i)
-            {
-                pDevice->Advance(kTick);
-                now += double{kTick} / 44100;
-                pThread->WaitUntilHandled();
-                QCoreApplication::processEvents();
-            }
-            return session.GetPlayRow() == row;
-        };
 
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
         // Each key is taken before the song moves on.
         QSignalSpy struck(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOn);
-        QVERIFY(playUntil(3));
+        QVERIFY(player.PlayUntil(session, 3));
         pOffered->Down(64, 127);
         QTRY_COMPARE_WITH_TIMEOUT(struck.count(), 1, kDeliveryMs);
-        QVERIFY(playUntil(6));
+        QVERIFY(player.PlayUntil(session, 6));
         pOffered->Up(64);
         QTRY_COMPARE_WITH_TIMEOUT(released.count(), 1, kDeliveryMs);
-        QVERIFY(playUntil(8));
+        QVERIFY(player.PlayUntil(session, 8));
         pOffered->Down(67, 127);
         QTRY_COMPARE_WITH_TIMEOUT(struck.count(), 2, kDeliveryMs);
-        QVERIFY(playUntil(10));
+        QVERIFY(player.PlayUntil(session, 10));
         pOffered.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!session.Recorder().IsRecording(), kDeliveryMs);
         QVERIFY(session.IsPlaying());
