@@ -43,7 +43,7 @@ TEST(Convert, AnOutputNamedDashIsStandardOutput)
     const std::string dir = MakeTempDir();
     const std::string sound = TARVOK_SOUNDS_DIR "/buddhies-sound000.agi";
     // A document's export, a resource played as records, a resource passed on as it is.
-    for (const std::string args : {std::string("--new --to tks"), "--to wav --chip pcjr " + sound,
+    for (const std::string& args : {std::string("--new --to tks"), "--to wav --chip pcjr " + sound,
                                    "--to vgm " + sound, "--to agi " + sound})
     {
         ASSERT_EQ(RunConvert(args + " " + dir + "/file").exitCode, 0) << args;

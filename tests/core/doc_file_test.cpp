@@ -361,7 +361,9 @@ TEST(DocFileLoad, DirectReaderTakesTheWritersLayoutAndReadsAsTheTreeDoes)
                                           return true;
                                       });
         if (bDirect)
+        {
             EXPECT_EQ(direct, tree) << text;
+        }
         CSoundDoc loaded;
         ASSERT_TRUE(loaded.LoadFromBytes(text)) << text;
         EXPECT_EQ(loaded.SaveToBytes(), tree) << text;

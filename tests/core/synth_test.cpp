@@ -263,7 +263,7 @@ std::vector<int> TickRuns(const Samples& samples)
 TEST(GameTempo, EveryRenderPlaysARowForTheTicksTheGameGivesIt)
 {
     // Rows per beat, beats per minute and the ticks a row the game plays: at least one.
-    for (const auto [tpb, bpm, ticks] :
+    for (const auto& [tpb, bpm, ticks] :
          {std::tuple{4, 150, 5}, {4, 100, 11}, {4, 125, 7}, {24, 140, 1}, {256, 256, 1}})
     {
         SCOPED_TRACE(std::to_string(tpb) + " x " + std::to_string(bpm));
