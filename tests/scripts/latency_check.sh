@@ -30,6 +30,10 @@ import array, os, statistics, subprocess, sys, threading, time
 
 RATE = 44100
 THRESHOLD = 8  # silence through the null sink is exact zeros
+# The MIDI keys are written in a JACK process callback, which needs the interpreter lock each
+# cycle; a cycle it misses loses what it wrote. Hand the lock over soon, and never scan the
+# recording sample by sample in Python while holding it.
+sys.setswitchinterval(0.0005)
 window = sys.argv[1]
 parec = subprocess.Popen(["parec", "-d", "null.monitor", "--raw", "--format=s16le",
                           f"--rate={RATE}", "--channels=1", "--latency-msec=5"],
@@ -47,20 +51,27 @@ def record():
             recorded.extend(chunk)
             start[0] = min(start[0], now - len(recorded) // 2 / RATE)
 
-def samples():
+def samples(last=None):
+    # last, when given, takes only that many of the latest samples.
     with lock:
-        a = array.array("h", bytes(recorded[:len(recorded) // 2 * 2]))
-        return a, start[0]
+        end = len(recorded) // 2 * 2
+        begin = 0 if last is None else max(0, end - 2 * last)
+        return array.array("h", bytes(recorded[begin:end])), start[0]
 
-def first_loud(a, i):
-    return next((j for j in range(i, len(a)) if abs(a[j]) >= THRESHOLD), None)
+def first_loud(a, i, block=441):
+    for b in range(i, len(a), block):
+        part = a[b:b + block]
+        if max(part) >= THRESHOLD or min(part) <= -THRESHOLD:
+            return next(j for j in range(b, b + len(part)) if abs(a[j]) >= THRESHOLD)
+    return None
 
 def wait_for_quiet(seconds=0.15, limit=3.0):
     # A late tail of the previous sound must not pass for the next one.
     deadline = time.monotonic() + limit
+    n = int(seconds * RATE)
     while time.monotonic() < deadline:
-        a, _ = samples()
-        if len(a) > seconds * RATE and first_loud(a, len(a) - int(seconds * RATE)) is None:
+        a, _ = samples(n + 1)
+        if len(a) > n and first_loud(a, len(a) - n) is None:
             return
         time.sleep(0.05)
 
@@ -119,10 +130,6 @@ time.sleep(0.5)
 midi = []
 if os.environ.get("JACK_DEFAULT_SERVER"):
     keys = Keys()
-    # The first key after this client connects is now and then not heard at all; one struck
-    # before measuring keeps that apart from the figures (the first measured one still comes
-    # from rest, after the quiet).
-    keys.hold(0.3)
     midi = [onset_ms("MIDI", 0.6, 2.5 if i == 0 else 0.3, keys.hold) for i in range(5)]
 # The first key of each kind comes once the output has stopped for the quiet (after two
 # seconds), the others while it still runs.
