@@ -43,8 +43,13 @@ bool CellFieldOf(std::string_view name, CellField& field);
 void ReadCellField(SoundCell& cell, CellField field, std::string_view value);
 
 // A row is written unless its note, frequency and attenuation are all empty and it keeps
-// no divisor and no instrument (the noise type alone says nothing).
-bool IsWrittenRow(const SoundCell& cell);
+// no divisor and no instrument (the noise type alone says nothing). Inline: saving asks it of
+// every row of every pattern.
+inline bool IsWrittenRow(const SoundCell& cell)
+{
+    return cell.note != NOTE_EMPTY || cell.freq != FREQ_EMPTY || cell.atten != ATTEN_EMPTY ||
+           cell.HasDivisor() || cell.instrument != kNoInstrument;
+}
 // Writes the attributes after "index" of a written row (` note="C-5" attenuation="4"`), at
 // most kMaxCellAttributeBytes, and returns the end of what it wrote.
 char* WriteCellAttributes(char* p, const SoundCell& cell);
