@@ -10,8 +10,9 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <climits>
+#include <iterator>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -185,15 +186,14 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
     }
     // The start tag ends once it is known whether a row follows.
     bool bAnyRow = false;
-    for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
+    const std::span<const SoundCell> cells = pattern.Cells();
+    for (auto it = cells.begin(); (it = std::find_if(it, cells.end(), IsWrittenRow)) != cells.end();
+         ++it)
     {
-        const SoundCell cell = pattern.GetCell(row);
-        if (!IsWrittenRow(cell))
-            continue;
         if (!bAnyRow)
             EndStartTag(true);
         bAnyRow = true;
-        WriteRow(row, cell);
+        WriteRow(static_cast<std::int32_t>(it - cells.begin()), *it);
     }
     if (bAnyRow)
         EndTag("pattern");

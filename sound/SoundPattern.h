@@ -95,6 +95,11 @@ public:
         if (IsRowInside(row))
             m_pCells[row] = cell;
     }
+    // A cell for each row, in row order.
+    std::span<const SoundCell> Cells() const
+    {
+        return {m_pCells, static_cast<std::size_t>(m_nCells)};
+    }
     // Grows with empty cells, shrinks by dropping the last rows.
     void SetRows(std::int32_t n);
 
@@ -113,10 +118,6 @@ public:
     static constexpr char kInstrumentTag[4] = {'T', 'k', 'I', 'n'};
 
 private:
-    std::span<const SoundCell> Cells() const
-    {
-        return {m_pCells, static_cast<std::size_t>(m_nCells)};
-    }
     // Makes room for n cells (none for a negative n), keeping those there up to n and
     // filling the rest.
     void Reserve(std::int32_t n, const SoundCell& fill);
