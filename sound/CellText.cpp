@@ -130,12 +130,6 @@ void ReadCellField(SoundCell& cell, CellField field, std::string_view value)
     }
 }
 
-bool IsWrittenRow(const SoundCell& cell)
-{
-    return cell.note != NOTE_EMPTY || cell.freq != FREQ_EMPTY || cell.atten != ATTEN_EMPTY ||
-           cell.HasDivisor() || cell.instrument != kNoInstrument;
-}
-
 char* WriteCellAttributes(char* p, const SoundCell& cell)
 {
     if (cell.note <= kMaxNote)

@@ -5,7 +5,6 @@
 #include "sound/AgiTone.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 #include <mutex>
 #include <numeric>
@@ -125,13 +124,6 @@ std::vector<RowCell> ChannelCells(const std::vector<SongRecord>& records, int ch
     return cells;
 }
 
-std::string PatternName(const CSoundDoc& doc, int channel)
-{
-    char name[16];
-    std::snprintf(name, sizeof name, "%03d", doc.GetNextPatternNumber(channel));
-    return name;
-}
-
 // Patterns on every step up to the song's end, so that the export never meets a pattern's
 // end (which would split a sound or a silence); the silent steps share one empty pattern. The
 // last pattern ends on the song's end, so the document's whole song is the song itself; an off
@@ -140,6 +132,8 @@ void FillChannel(CSoundDoc& doc, int channel, const std::vector<RowCell>& cells,
                  std::int64_t endRow, const CProgress& progress)
 {
     CSoundPattern* pSilent = nullptr;
+    std::vector<CSoundPattern*> steps;
+    steps.reserve(static_cast<std::size_t>((endRow + kPatternRows - 1) / kPatternRows));
     auto it = cells.begin();
     for (std::int64_t first = 0; first < endRow; first += kPatternRows)
     {
@@ -151,18 +145,21 @@ void FillChannel(CSoundDoc& doc, int channel, const std::vector<RowCell>& cells,
         if ((it == cells.end() || it->row >= last) && rows == kPatternRows)
         {
             if (pSilent == nullptr)
-                pSilent =
-                    doc.CreatePattern(channel, kPatternRows, PatternName(doc, channel).c_str());
+                pSilent = doc.CreatePattern(channel, kPatternRows);
             pPattern = pSilent;
         }
         else
         {
-            pPattern = doc.CreatePattern(channel, rows, PatternName(doc, channel).c_str());
+            pPattern = doc.CreatePattern(channel, rows);
             for (; it != cells.end() && it->row < last; ++it)
                 pPattern->SetCell(static_cast<std::int32_t>(it->row - first), it->cell);
         }
-        doc.PlacePattern(channel, static_cast<std::int32_t>(first), pPattern);
+        steps.push_back(pPattern);
     }
+    // Placed once all are made, so that the sequence's entries lie together in memory, where
+    // saving and freeing the song walk them.
+    for (std::size_t step = 0; step < steps.size(); ++step)
+        doc.PlacePattern(channel, static_cast<std::int32_t>(step) * kPatternRows, steps[step]);
 }
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "framework/MemFile.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -13,11 +14,17 @@ const char* const g_channelNames[kChannelCount] = {"Voice0", "Voice1", "Voice2",
 
 namespace
 {
+// "%03d", without the cost of a format for each of an import's patterns.
 std::string FormatNumber(std::int32_t n)
 {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%03d", static_cast<int>(n));
-    return buf;
+    if (n < 0)
+        return {buf, static_cast<std::size_t>(std::snprintf(buf, sizeof buf, "%03d", n))};
+    const char* const pEnd = std::to_chars(buf, buf + sizeof buf, n).ptr;
+    const auto nDigits = static_cast<std::size_t>(pEnd - buf);
+    std::string text(nDigits < 3 ? 3 - nDigits : 0, '0');
+    text.append(buf, nDigits);
+    return text;
 }
 
 // Floor division for a positive divisor.

@@ -284,7 +284,9 @@ CSoundPattern* CSoundDoc::PlacePattern(int channel, std::int32_t songPos, CSound
     std::lock_guard lock(m_guard);
     if (!IsChannel(channel) || !HoldsPattern(channel, pPattern))
         return nullptr;
-    m_sequence[channel][songPos] = pPattern;
+    // Importers place in song order: the hint makes each placement cost no search.
+    Sequence& sequence = m_sequence[channel];
+    sequence.insert_or_assign(sequence.end(), songPos, pPattern);
     return pPattern;
 }
 

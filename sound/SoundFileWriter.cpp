@@ -10,15 +10,23 @@
 
 #include <algorithm>
 #include <charconv>
-#include <iterator>
 #include <climits>
+#include <iterator>
+#include <span>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace
 {
 // The longest row line: `<row index="-2147483648"`, the cell's attributes, ` />` and CR LF.
+// A placement's line and a pattern's start tag with a name of kMaxPlainNameBytes are shorter.
 constexpr std::size_t kMaxRowBytes = 32 + kMaxCellAttributeBytes;
+
+char* PutText(char* p, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), p);
+}
 } // namespace
 
 CSoundFileWriter::CSoundFileWriter(CArchive& ar)
@@ -104,62 +112,88 @@ void CSoundFileWriter::WriteMachine(const CSoundDoc& doc, int channel)
     Attribute("name", g_channelNames[channel]);
     Attribute("nextpattern", doc.GetNextPatternNumber(channel));
     EndStartTag(true);
-    // Each pattern's number by its address, for the placements.
-    std::vector<std::pair<const CSoundPattern*, int>> numbers;
-    numbers.reserve(patterns.size());
     for (std::size_t i = 0; i < patterns.size(); ++i)
-    {
         WritePattern(*patterns[i], static_cast<int>(i));
-        numbers.emplace_back(patterns[i], static_cast<int>(i));
-    }
-    std::sort(numbers.begin(), numbers.end());
-    auto numberOf = [&](const CSoundPattern* pPattern)
-    {
-        const auto it = std::lower_bound(numbers.begin(), numbers.end(),
-                                         std::make_pair(pPattern, INT_MIN));
-        return it != numbers.end() && it->first == pPattern ? it->second : -1;
-    };
     const CSoundDoc::Sequence& sequence = doc.GetSequence(channel);
     if (!sequence.empty())
-    {
-        // A placement of a pattern the channel does not hold is not written.
-        const bool bAnyRow = std::any_of(sequence.begin(), sequence.end(), [&](const auto& entry)
-                                         { return numberOf(entry.second) >= 0; });
-        StartTag("sequence");
-        EndStartTag(bAnyRow);
-        for (const auto& [songPos, pPattern] : sequence)
-        {
-            const int number = numberOf(pPattern);
-            if (number < 0)
-                continue;
-            StartTag("row");
-            Attribute("index", songPos);
-            Attribute("pattern", number);
-            EndStartTag(false);
-        }
-        if (bAnyRow)
-            EndTag("sequence");
-    }
+        WriteSequence(sequence, patterns);
     EndTag("machine");
+}
+
+void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
+                                     const CPatternView& patterns)
+{
+    // Each pattern's number by its address alone, for a placement may name a pattern the
+    // channel does not hold. Placements mostly follow the list, so the pattern after the last
+    // one found is tried first, then the last one looked up; only a song placed in another
+    // order pays for the sorted table.
+    std::vector<std::pair<const CSoundPattern*, int>> sorted;
+    std::size_t nNext = 0;
+    const CSoundPattern* pLast = nullptr;
+    int nLast = -1;
+    auto numberOf = [&](const CSoundPattern* pPattern)
+    {
+        if (nNext < patterns.size() && patterns[nNext] == pPattern)
+            return static_cast<int>(nNext++);
+        if (pPattern == pLast)
+            return nLast;
+        if (sorted.empty())
+        {
+            sorted.reserve(patterns.size());
+            for (std::size_t i = 0; i < patterns.size(); ++i)
+                sorted.emplace_back(patterns[i], static_cast<int>(i));
+            std::sort(sorted.begin(), sorted.end());
+        }
+        const auto it =
+            std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(pPattern, INT_MIN));
+        pLast = pPattern;
+        nLast = it != sorted.end() && it->first == pPattern ? it->second : -1;
+        if (nLast >= 0)
+            nNext = static_cast<std::size_t>(nLast) + 1;
+        return nLast;
+    };
+    // A placement of a pattern the channel does not hold is not written.
+    auto it = sequence.begin();
+    int number = -1;
+    for (; it != sequence.end() && (number = numberOf(it->second)) < 0; ++it)
+    {
+    }
+    StartTag("sequence");
+    EndStartTag(it != sequence.end());
+    if (it == sequence.end())
+        return;
+    for (;;)
+    {
+        WritePlacement(it->first, number);
+        do
+            if (++it == sequence.end())
+            {
+                EndTag("sequence");
+                return;
+            }
+        while ((number = numberOf(it->second)) < 0);
+    }
 }
 
 void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
 {
-    StartTag("pattern");
-    Attribute("index", index);
-    Attribute("name", pattern.GetName());
-    Attribute("rows", pattern.GetRows());
+    if (!WritePatternStartAtOnce(pattern, index))
+    {
+        StartTag("pattern");
+        Attribute("index", index);
+        Attribute("name", pattern.GetName());
+        Attribute("rows", pattern.GetRows());
+    }
     // The start tag ends once it is known whether a row follows.
     bool bAnyRow = false;
-    for (std::int32_t row = 0; row < pattern.GetRows(); ++row)
+    const std::span<const SoundCell> cells = pattern.Cells();
+    for (auto it = cells.begin(); (it = std::find_if(it, cells.end(), IsWrittenRow)) != cells.end();
+         ++it)
     {
-        const SoundCell cell = pattern.GetCell(row);
-        if (!IsWrittenRow(cell))
-            continue;
         if (!bAnyRow)
             EndStartTag(true);
         bAnyRow = true;
-        WriteRow(row, cell);
+        WriteRow(static_cast<std::int32_t>(it - cells.begin()), *it);
     }
     if (bAnyRow)
         EndTag("pattern");
@@ -167,19 +201,48 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
         EndStartTag(false);
 }
 
+bool CSoundFileWriter::WritePatternStartAtOnce(const CSoundPattern& pattern, int index)
+{
+    const std::string_view name = UpToNul(pattern.GetName());
+    if (name.size() > kMaxPlainNameBytes || !CXMLWriter::IsPlain(name))
+        return false;
+    if (m_nUsed >= kBlockBytes)
+        Flush();
+    char* const pStart = m_pBuffer.get() + m_nUsed;
+    char* p = PutText(pStart, "<pattern index=\"");
+    p = std::to_chars(p, p + 12, index).ptr;
+    p = PutText(p, "\" name=\"");
+    p = PutText(p, name);
+    p = PutText(p, "\" rows=\"");
+    p = std::to_chars(p, p + 12, pattern.GetRows()).ptr;
+    *p++ = '"';
+    m_nUsed += static_cast<std::size_t>(p - pStart);
+    return true;
+}
+
+void CSoundFileWriter::WritePlacement(std::int32_t songPos, int number)
+{
+    if (m_nUsed >= kBlockBytes)
+        Flush();
+    char* const pStart = m_pBuffer.get() + m_nUsed;
+    char* p = PutText(pStart, "<row index=\"");
+    p = std::to_chars(p, p + 12, songPos).ptr;
+    p = PutText(p, "\" pattern=\"");
+    p = std::to_chars(p, p + 12, number).ptr;
+    p = PutText(p, "\" />\r\n");
+    m_nUsed += static_cast<std::size_t>(p - pStart);
+}
+
 void CSoundFileWriter::WriteRow(std::int32_t row, const SoundCell& cell)
 {
     if (m_nUsed >= kBlockBytes)
         Flush();
     char* const pStart = m_pBuffer.get() + m_nUsed;
-    char* p = pStart;
-    constexpr std::string_view kStart = "<row index=\"";
-    constexpr std::string_view kEnd = " />\r\n";
-    p = std::copy(kStart.begin(), kStart.end(), p);
+    char* p = PutText(pStart, "<row index=\"");
     p = std::to_chars(p, p + 12, row).ptr;
     *p++ = '"';
     p = WriteCellAttributes(p, cell);
-    p = std::copy(kEnd.begin(), kEnd.end(), p);
+    p = PutText(p, " />\r\n");
     m_nUsed += static_cast<std::size_t>(p - pStart);
 }
 

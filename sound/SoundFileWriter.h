@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sound/SoundDoc.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -8,9 +10,6 @@
 #include <string_view>
 
 class CArchive;
-class CSoundDoc;
-class CSoundPattern;
-struct SoundCell;
 
 // Writes a document's text straight from its cells into one buffer that goes to the archive
 // whenever it fills: the very bytes the element tree of the document would write, without
@@ -26,7 +25,12 @@ private:
     void WriteSettings(const CSoundDoc& doc);
     void WriteInstruments(const CSoundDoc& doc);
     void WriteMachine(const CSoundDoc& doc, int channel);
+    void WriteSequence(const CSoundDoc::Sequence& sequence, const CPatternView& patterns);
     void WritePattern(const CSoundPattern& pattern, int index);
+    // A pattern's start tag up to its end, straight into the block, when its name is short
+    // and needs no escaping; false, having written nothing, otherwise.
+    bool WritePatternStartAtOnce(const CSoundPattern& pattern, int index);
+    void WritePlacement(std::int32_t songPos, int number);
 
     void StartTag(std::string_view name);
     void Attribute(std::string_view name, std::string_view value);
@@ -39,6 +43,7 @@ private:
     void Flush();
 
     static constexpr std::size_t kBlockBytes = 64 * 1024;
+    static constexpr std::size_t kMaxPlainNameBytes = 64;
     CArchive& m_ar;
     // A block and room for one row beyond it: what is written goes out once a block is full.
     std::unique_ptr<char[]> m_pBuffer;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 const char* const g_noteNames[12] = {"C-", "C#", "D-", "D#", "E-", "F-",
                                      "F#", "G-", "G#", "A-", "A#", "B-"};
@@ -17,21 +18,38 @@ std::string NoteText(int note)
 }
 
 CSoundPattern::CSoundPattern(std::int32_t nRows, const SoundCell& fill)
-    : m_nRows(nRows), m_cells(static_cast<std::size_t>(std::max<std::int32_t>(nRows, 0)), fill)
+    : m_nRows(nRows), m_pCells(m_inlineCells)
 {
+    Reserve(nRows, fill);
 }
 
 void CSoundPattern::SetRows(std::int32_t n)
 {
-    m_cells.resize(static_cast<std::size_t>(std::max<std::int32_t>(n, 0)), SoundCell::Empty());
+    Reserve(n, SoundCell::Empty());
     m_nRows = n;
+}
+
+void CSoundPattern::Reserve(std::int32_t n, const SoundCell& fill)
+{
+    const std::int32_t nCells = std::max<std::int32_t>(n, 0);
+    if (nCells > m_nCapacity)
+    {
+        auto pCells = std::make_unique_for_overwrite<SoundCell[]>(static_cast<std::size_t>(nCells));
+        std::copy(m_pCells, m_pCells + m_nCells, pCells.get());
+        m_pLongCells = std::move(pCells);
+        m_pCells = m_pLongCells.get();
+        m_nCapacity = nCells;
+    }
+    if (nCells > m_nCells)
+        std::uninitialized_fill(m_pCells + m_nCells, m_pCells + nCells, fill);
+    m_nCells = nCells;
 }
 
 void CSoundPattern::Store(CArchive& ar) const
 {
     ar << m_nRows;
     ar.WriteCountedString(m_strName);
-    for (const SoundCell& cell : m_cells)
+    for (const SoundCell& cell : Cells())
     {
         const std::uint8_t bytes[4] = {cell.note, cell.atten, cell.freq,
                                        static_cast<std::uint8_t>(cell.noiseType != 0 ? 1 : 0)};
@@ -40,20 +58,21 @@ void CSoundPattern::Store(CArchive& ar) const
     if (HasDivisors())
     {
         ar.Write(kDivisorTag, sizeof kDivisorTag);
-        for (const SoundCell& cell : m_cells)
+        for (const SoundCell& cell : Cells())
             ar << (cell.HasDivisor() ? cell.divisor : kNoDivisor);
     }
     if (HasInstruments())
     {
         ar.Write(kInstrumentTag, sizeof kInstrumentTag);
-        for (const SoundCell& cell : m_cells)
+        for (const SoundCell& cell : Cells())
             ar << cell.instrument;
     }
 }
 
 bool CSoundPattern::HasInstruments() const
 {
-    return std::any_of(m_cells.begin(), m_cells.end(),
+    const auto cells = Cells();
+    return std::any_of(cells.begin(), cells.end(),
                        [](const SoundCell& cell) { return cell.instrument != 0; });
 }
 
@@ -97,7 +116,8 @@ void CSoundPattern::ReadInstruments(CArchive& ar, std::vector<SoundCell>& cells)
 
 bool CSoundPattern::HasDivisors() const
 {
-    return std::any_of(m_cells.begin(), m_cells.end(),
+    const auto cells = Cells();
+    return std::any_of(cells.begin(), cells.end(),
                        [](const SoundCell& cell) { return cell.HasDivisor(); });
 }
 
@@ -145,7 +165,9 @@ void CSoundPattern::Serialize(CArchive& ar)
         cells[i] = {p[0], p[2], static_cast<std::uint8_t>(p[3] != 0 ? 1 : 0), p[1]};
     }
     ReadSections(ar, cells);
+    m_nCells = 0;
+    Reserve(nRows, {});
+    std::copy(cells.begin(), cells.end(), m_pCells);
     m_nRows = nRows;
     m_strName = std::move(name);
-    m_cells = std::move(cells);
 }

@@ -6,6 +6,8 @@
 #include "sound/Instrument.h"
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,9 @@ public:
     // Rows start as all-zero cells, or as the given cell (CSoundDoc::CreatePattern gives
     // empty ones).
     explicit CSoundPattern(std::int32_t nRows = 16, const SoundCell& fill = {});
+    // Its cells may live inside it.
+    CSoundPattern(const CSoundPattern&) = delete;
+    CSoundPattern& operator=(const CSoundPattern&) = delete;
 
     std::int32_t GetRows() const { return m_nRows; }
     const std::string& GetName() const { return m_strName; }
@@ -78,17 +83,22 @@ public:
 
     bool IsRowInside(std::int32_t row) const { return row >= 0 && row < m_nRows; }
     // A cell for each row and no more.
-    bool HoldsItsRows() const { return m_cells.size() == static_cast<std::size_t>(m_nRows); }
+    bool HoldsItsRows() const { return m_nCells == m_nRows; }
     // A row outside the pattern reads as an all-zero cell.
     SoundCell GetCell(std::int32_t row) const
     {
-        return IsRowInside(row) ? m_cells[static_cast<std::size_t>(row)] : SoundCell{};
+        return IsRowInside(row) ? m_pCells[row] : SoundCell{};
     }
     // Writes outside the pattern are ignored.
     void SetCell(std::int32_t row, const SoundCell& cell)
     {
         if (IsRowInside(row))
-            m_cells[static_cast<std::size_t>(row)] = cell;
+            m_pCells[row] = cell;
+    }
+    // A cell for each row, in row order.
+    std::span<const SoundCell> Cells() const
+    {
+        return {m_pCells, static_cast<std::size_t>(m_nCells)};
     }
     // Grows with empty cells, shrinks by dropping the last rows.
     void SetRows(std::int32_t n);
@@ -108,6 +118,9 @@ public:
     static constexpr char kInstrumentTag[4] = {'T', 'k', 'I', 'n'};
 
 private:
+    // Makes room for n cells (none for a negative n), keeping those there up to n and
+    // filling the rest.
+    void Reserve(std::int32_t n, const SoundCell& fill);
     bool HasDivisors() const;
     bool HasInstruments() const;
     // Reads the optional sections into cells; leaves them as they are without them.
@@ -115,8 +128,19 @@ private:
     static void ReadDivisors(CArchive& ar, std::vector<SoundCell>& cells);
     static void ReadInstruments(CArchive& ar, std::vector<SoundCell>& cells);
 
+    // A song imported or written is mostly patterns of a few dozen rows, thousands of them:
+    // theirs live in the pattern itself, so that each costs one allocation and one free.
+    static constexpr std::int32_t kInlineRows = 64;
+
     std::int32_t m_nRows;
-    std::vector<SoundCell> m_cells; // one per row
+    std::int32_t m_nCells = 0; // one per row; none for a negative row count
+    std::int32_t m_nCapacity = kInlineRows;
+    SoundCell* m_pCells;
+    std::unique_ptr<SoundCell[]> m_pLongCells; // those of a pattern beyond kInlineRows
     std::string m_strName;
     std::uint32_t m_nId = 0;
+    union // left unmade: the cells are filled when the rows are known
+    {
+        SoundCell m_inlineCells[kInlineRows];
+    };
 };

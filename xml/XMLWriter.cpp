@@ -4,6 +4,7 @@
 #include "framework/Archive.h"
 #include "xml/XMLElement.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,12 @@ bool NeedsEscape(unsigned char c)
     return c == '&' || c == '<' || c == '>' || c == '"' || c < 0x20 || c == 0x7F;
 }
 } // namespace
+
+bool CXMLWriter::IsPlain(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return NeedsEscape(static_cast<unsigned char>(c)); });
+}
 
 void CXMLWriter::AppendEscaped(std::string& out, std::string_view text)
 {

@@ -14,4 +14,6 @@ public:
     static void Write(const CXMLElement& element, CArchive& ar);
     // Appends text with & < > " and control characters replaced by references.
     static void AppendEscaped(std::string& out, std::string_view text);
+    // Whether AppendEscaped would append the text as it stands.
+    static bool IsPlain(std::string_view text);
 };

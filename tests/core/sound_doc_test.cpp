@@ -292,6 +292,15 @@ TEST(PatternRows, ResizeKeepsRowsAndFillsNewOnesEmpty)
     EXPECT_EQ(p.GetRows(), 32);
     EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(&p).substr(5 + 4 * 14)),
               "0E 03 FF 00 0F 03 FF 00" + Repeat(" FF FF FF 00", 16));
+    // Beyond the rows a pattern keeps inside itself, and back.
+    p.SetRows(1000);
+    p.SetCell(999, {7, 7, 0, 7});
+    EXPECT_EQ(p.GetCell(15), (SoundCell{15, 255, 0, 3}));
+    p.SetRows(10);
+    p.SetRows(1000);
+    EXPECT_EQ(p.GetCell(9), (SoundCell{9, 255, 0, 3}));
+    EXPECT_EQ(p.GetCell(10), SoundCell::Empty());
+    EXPECT_EQ(p.GetCell(999), SoundCell::Empty());
 }
 
 TEST(MidiExport, Tracks)
