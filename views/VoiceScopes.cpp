@@ -123,24 +123,25 @@ void CVoiceScopes::mousePressEvent(QMouseEvent* pEvent)
 void CVoiceScopes::paintEvent(QPaintEvent* pEvent)
 {
     QPainter painter(this);
-    const QRect dirty = pEvent->rect();
-    painter.fillRect(dirty, palette().window());
+    const QRegion& dirty = pEvent->region();
+    painter.fillRect(pEvent->rect(), palette().window());
     for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
-        if (ScopeRect(voice).intersects(dirty))
+        if (dirty.intersects(ScopeRect(voice)))
             PaintScope(painter, voice, dirty);
 }
 
-void CVoiceScopes::PaintScope(QPainter& painter, int voice, const QRect& dirty)
+void CVoiceScopes::PaintScope(QPainter& painter, int voice, const QRegion& dirty)
 {
     const QRect area = ScopeRect(voice);
-    painter.fillRect(area & dirty, palette().base());
+    painter.fillRect(area, palette().base());
     QColor ink = palette().text().color();
     if ((((m_muteMask | m_silentMask) >> voice) & 1u) != 0)
         ink.setAlphaF(0.3);
-    if (TraceRect(voice).intersects(dirty))
+    const QRect trace = TraceRect(voice);
+    if (dirty.intersects(trace))
         PaintTrace(painter, voice, ink);
     // Laying out the name costs more than the trace; a new trace leaves it be.
-    if (!TraceRect(voice).contains(dirty & area))
+    if (!(dirty.intersected(area) - QRegion(trace)).isEmpty())
         PaintName(painter, voice, ink);
 }
 

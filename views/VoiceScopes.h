@@ -64,7 +64,7 @@ private:
     QRect ScopeRect(int voice) const;
     QRect TraceRect(int voice) const;
     // Draws what of the voice's scope lies in dirty.
-    void PaintScope(QPainter& painter, int voice, const QRect& dirty);
+    void PaintScope(QPainter& painter, int voice, const QRegion& dirty);
     void PaintTrace(QPainter& painter, int voice, const QColor& ink);
     void PaintName(QPainter& painter, int voice, const QColor& ink);
 
