@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSplitter>
 
@@ -32,6 +33,19 @@ std::string Le32(std::uint32_t v)
 }
 } // namespace
 
+// The region a widget has painted since it was made.
+class CPaintedRegion : public QObject
+{
+public:
+    explicit CPaintedRegion(QWidget* pWidget) { pWidget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            m_region += static_cast<QPaintEvent*>(pEvent)->region();
+        return false;
+    }
+    QRegion m_region;
+};
 class SequenceViewTest : public CSoundViewTest
 {
     Q_OBJECT
@@ -315,6 +329,20 @@ private slots:
         m_pView->OnStop();
         QTRY_COMPARE(m_pView->GetPlayLineY(), -1);
         QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
+    }
+
+    // Rows reported faster than the marker is drawn: its last place is drawn all the same.
+    void aMarkerMovedWithinAFrameIsDrawnAfterIt()
+    {
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
+        m_pView->OnPlay();
+        QTest::qWait(50); // the playing picture is drawn
+        CPaintedRegion painted(m_pPatternView->viewport());
+        for (int i = 0; i < 5; ++i)
+            m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
+        QTRY_VERIFY(painted.m_region.contains(QRect(0, 20 + 14 * 5 - 1, 10, 2)));
+        m_pView->OnStop();
     }
 
     // The clipboard and drags, of whole placements.
