@@ -8,7 +8,6 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QSplitter>
 
@@ -33,19 +32,6 @@ std::string Le32(std::uint32_t v)
 }
 } // namespace
 
-// The region a widget has painted since it was made.
-class CPaintedRegion : public QObject
-{
-public:
-    explicit CPaintedRegion(QWidget* pWidget) { pWidget->installEventFilter(this); }
-    bool eventFilter(QObject*, QEvent* pEvent) override
-    {
-        if (pEvent->type() == QEvent::Paint)
-            m_region += static_cast<QPaintEvent*>(pEvent)->region();
-        return false;
-    }
-    QRegion m_region;
-};
 class SequenceViewTest : public CSoundViewTest
 {
     Q_OBJECT
@@ -337,7 +323,7 @@ private slots:
         m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
         m_pView->OnPlay();
         QTest::qWait(50); // the playing picture is drawn
-        CPaintedRegion painted(m_pPatternView->viewport());
+        CPaintedRegion painted(*m_pPatternView->viewport());
         for (int i = 0; i < 5; ++i)
             m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
         QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
