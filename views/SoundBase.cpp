@@ -65,6 +65,10 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     horizontalScrollBar()->setRange(0, 0);
     m_pDocument->AddView(this);
     connect(m_pSession, &CSoundSession::PlayPositionMoved, this, &CSoundBase::DrawPlayPosition);
+    m_playLineFrame.setSingleShot(true);
+    m_playLineFrame.setInterval(1000 / kPlayLineFramesPerSecond);
+    m_playLineFrame.setTimerType(Qt::CoarseTimer);
+    connect(&m_playLineFrame, &QTimer::timeout, this, &CSoundBase::FlushPlayLine);
     // A playback that ends by itself (it could not start) takes its marker along.
     connect(m_pSession, &CSoundSession::TransportChanged, viewport(),
             qOverload<>(&QWidget::update));
@@ -362,10 +366,22 @@ void CSoundBase::MovePlayLine(int y)
         return;
     const int nWidth = viewport()->width();
     if (m_nPlayLineY >= 0)
-        viewport()->update(0, m_nPlayLineY - 1, nWidth, 2);
+        m_playLineDirty += QRect(0, m_nPlayLineY - 1, nWidth, 2);
     if (y >= 0)
-        viewport()->update(0, y - 1, nWidth, 2);
+        m_playLineDirty += QRect(0, y - 1, nWidth, 2);
     m_nPlayLineY = y;
+    // Rows a tick long would repaint the window at the tick's pace; the eye needs less.
+    if (!m_playLineFrame.isActive())
+        FlushPlayLine();
+}
+
+void CSoundBase::FlushPlayLine()
+{
+    if (m_playLineDirty.isEmpty())
+        return;
+    viewport()->update(m_playLineDirty);
+    m_playLineDirty = QRegion();
+    m_playLineFrame.start();
 }
 
 void CSoundBase::PaintPlayLine(QPainter& dc)

@@ -24,7 +24,7 @@ CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
     // The pictures replace the whole area each frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_timer.setInterval(1000 / kFramesPerSecond);
-    m_timer.setTimerType(Qt::PreciseTimer);
+    m_timer.setTimerType(Qt::CoarseTimer);
     connect(&m_timer, &QTimer::timeout, this, &CVoiceScopes::Refresh);
     connect(&source, &IVoiceScopeSource::SoundRequested, this, &CVoiceScopes::Wake);
 }
@@ -52,20 +52,17 @@ void CVoiceScopes::SetSilentMask(unsigned silentMask)
 
 void CVoiceScopes::Refresh()
 {
-    bool bChanged = false;
     Window window;
     for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
     {
         m_source.LatestWindow(voice, window.data());
+        // A silent or steady picture costs nothing to keep.
         if (window != m_windows[voice])
         {
             m_windows[voice] = window;
-            bChanged = true;
+            update(TraceRect(voice));
         }
     }
-    // A silent or steady picture costs nothing to keep.
-    if (bChanged)
-        update();
     const bool bAwaited = m_sinceWake.isValid() && m_sinceWake.elapsed() < kWakeGraceMs;
     if (!bAwaited && !m_source.IsSounding())
         m_timer.stop();
@@ -99,6 +96,11 @@ QRect CVoiceScopes::ScopeRect(int voice) const
     return {voice * (width + kGap), 0, std::max(width, 1), height()};
 }
 
+QRect CVoiceScopes::TraceRect(int voice) const
+{
+    return ScopeRect(voice).adjusted(2, kTextHeight, -2, -2);
+}
+
 int CVoiceScopes::VoiceAt(int x) const
 {
     for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
@@ -118,25 +120,35 @@ void CVoiceScopes::mousePressEvent(QMouseEvent* pEvent)
         emit MuteClicked(voice);
 }
 
-void CVoiceScopes::paintEvent(QPaintEvent*)
+void CVoiceScopes::paintEvent(QPaintEvent* pEvent)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
+    const QRegion& dirty = pEvent->region();
+    painter.fillRect(pEvent->rect(), palette().window());
     for (int voice = 0; voice < IVoiceSink::kVoices; ++voice)
-        PaintScope(painter, voice);
+        if (dirty.intersects(ScopeRect(voice)))
+            PaintScope(painter, voice, dirty);
 }
 
-void CVoiceScopes::PaintScope(QPainter& painter, int voice)
+void CVoiceScopes::PaintScope(QPainter& painter, int voice, const QRegion& dirty)
 {
     const QRect area = ScopeRect(voice);
-    const bool bMuted = ((m_muteMask >> voice) & 1u) != 0;
-    const bool bSilent = ((m_silentMask >> voice) & 1u) != 0;
     painter.fillRect(area, palette().base());
-    const QRect trace = area.adjusted(2, kTextHeight, -2, -2);
-    const double middle = trace.center().y() + 0.5;
     QColor ink = palette().text().color();
-    if (bMuted || bSilent)
+    if ((((m_muteMask | m_silentMask) >> voice) & 1u) != 0)
         ink.setAlphaF(0.3);
+    const QRect trace = TraceRect(voice);
+    if (dirty.intersects(trace))
+        PaintTrace(painter, voice, ink);
+    // Laying out the name costs more than the trace; a new trace leaves it be.
+    if (!(dirty.intersected(area) - QRegion(trace)).isEmpty())
+        PaintName(painter, voice, ink);
+}
+
+void CVoiceScopes::PaintTrace(QPainter& painter, int voice, const QColor& ink)
+{
+    const QRect trace = TraceRect(voice);
+    const double middle = trace.center().y() + 0.5;
     painter.setPen(QPen(palette().mid().color(), 0));
     painter.drawLine(QPointF(trace.left(), middle), QPointF(trace.right(), middle));
 
@@ -170,13 +182,16 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice)
     }
     painter.setPen(QPen(ink, 0));
     painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+}
 
+void CVoiceScopes::PaintName(QPainter& painter, int voice, const QColor& ink)
+{
     QFont font = painter.font();
-    font.setStrikeOut(bMuted);
+    font.setStrikeOut(((m_muteMask >> voice) & 1u) != 0);
     painter.setFont(font);
     painter.setPen(ink);
     QString name = QString::fromLatin1(kVoiceNames[voice]);
-    if (bSilent)
+    if (((m_silentMask >> voice) & 1u) != 0)
         name += tr(" (not played)");
-    painter.drawText(area.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop, name);
+    painter.drawText(ScopeRect(voice).adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignTop, name);
 }

@@ -16,7 +16,8 @@
 class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
-// window at the display's pace while something sounds, and resting otherwise. A muted
+// window at a scope's pace while something sounds, and resting otherwise; only the traces
+// that changed are drawn again. A muted
 // voice's scope is dimmed and its name struck through; a voice the chosen chip does not play
 // is dimmed and named so.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
@@ -25,7 +26,8 @@ class CVoiceScopes : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int kFramesPerSecond = 60;
+    // Plenty for a trace, and half the drawing of the display's pace.
+    static constexpr int kFramesPerSecond = 30;
 
     // The source must outlive the scopes.
     CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent = nullptr);
@@ -60,7 +62,11 @@ private:
     using Window = std::array<std::int16_t, kScopeWindow>;
 
     QRect ScopeRect(int voice) const;
-    void PaintScope(QPainter& painter, int voice);
+    QRect TraceRect(int voice) const;
+    // Draws what of the voice's scope lies in dirty.
+    void PaintScope(QPainter& painter, int voice, const QRegion& dirty);
+    void PaintTrace(QPainter& painter, int voice, const QColor& ink);
+    void PaintName(QPainter& painter, int voice, const QColor& ink);
 
     const IVoiceScopeSource& m_source;
     std::array<Window, IVoiceSink::kVoices> m_windows{};

@@ -13,6 +13,7 @@
 #include "views/SoundBase.h"
 
 #include <QBoxLayout>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <deque>
@@ -87,6 +88,20 @@ public:
 
     std::deque<PatternAnswer> patternAnswers;
     std::vector<int> propertiesAnswer; // beats per minute, step size, tracks per beat
+};
+
+// The region a widget paints from its making on.
+class CPaintedRegion : public QObject
+{
+public:
+    explicit CPaintedRegion(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::Paint)
+            m_region += static_cast<QPaintEvent*>(pEvent)->region();
+        return false;
+    }
+    QRegion m_region;
 };
 
 class CRecordingMessages : public IMessageSink

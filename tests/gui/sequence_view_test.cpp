@@ -317,6 +317,20 @@ private slots:
         QTRY_COMPARE(m_pPatternView->GetPlayLineY(), -1);
     }
 
+    // Rows reported faster than the marker is drawn: its last place is drawn all the same.
+    void aMarkerMovedWithinAFrameIsDrawnAfterIt()
+    {
+        m_pSession->SetCurrentPattern(m_pDoc->GetPatterns(0)[0].get());
+        m_pView->OnPlay();
+        QTest::qWait(50); // the playing picture is drawn
+        CPaintedRegion painted(*m_pPatternView->viewport());
+        for (int i = 0; i < 5; ++i)
+            m_pSession->OnRowPlayed(m_pSession->GetPlayRow() + 1);
+        QCOMPARE(m_pPatternView->GetPlayLineY(), 20 + 14 * 5);
+        QTRY_VERIFY(painted.m_region.contains(QRect(0, 20 + 14 * 5 - 1, 10, 2)));
+        m_pView->OnStop();
+    }
+
     // The clipboard and drags, of whole placements.
     void dragWithinAChannel()
     {

@@ -13,6 +13,7 @@
 #include "views/InstrumentWindow.h"
 #include "views/SoundFrame.h"
 #include "views/SoundSequenceView.h"
+#include "views/VoiceScopeSource.h"
 #include "views/VoiceScopes.h"
 
 #include <QAbstractScrollArea>
@@ -93,6 +94,19 @@ std::pair<bool, bool> HeardTones(CVirtualAudioDevice& device, CSoundPlayThread& 
     const CSpectrum spectrum(heard.data() + heard.size() - kN, kN);
     return {spectrum.Db(440.0) > -40.0, spectrum.Db(659.3) > -40.0};
 }
+
+// Windows a test sets voice by voice: a level held for the whole window.
+class CSetScopeSource : public IVoiceScopeSource
+{
+public:
+    void LatestWindow(int voice, std::int16_t* pOut) const override
+    {
+        std::fill_n(pOut, kScopeWindow, m_levels[voice]);
+    }
+    bool IsSounding() const override { return true; }
+    std::array<std::int16_t, IVoiceSink::kVoices> m_levels{};
+};
+
 
 int ScopeX(const CVoiceScopes& scopes, int voice)
 {
@@ -373,6 +387,25 @@ private slots:
                      qPrintable(QString("%1: %2 to %3").arg(nChip).arg(top).arg(bottom)));
             QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
         }
+    }
+
+    // A frame draws again the traces that changed, and only them.
+    void scopesRepaintOnlyTheVoicesThatChanged()
+    {
+        CSetScopeSource source;
+        CVoiceScopes scopes(source);
+        scopes.resize(480, 64);
+        scopes.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&scopes));
+        QTest::qWait(50);
+        CPaintedRegion painted(scopes);
+        source.m_levels[2] = 9000;
+        scopes.Refresh();
+        const int y = scopes.height() / 2;
+        QTRY_VERIFY(painted.m_region.contains(QPoint(ScopeX(scopes, 2), y)));
+        for (const int voice : {0, 1, 3})
+            QVERIFY2(!painted.m_region.contains(QPoint(ScopeX(scopes, voice), y)),
+                     qPrintable(QString::number(voice)));
     }
 
     void jumpsPlayFromCursorAndOpening()
