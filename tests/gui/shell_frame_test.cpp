@@ -280,8 +280,12 @@ private slots:
     {
         CQtMessageSink sink;
         auto answer = std::async(std::launch::async,
-                                 [&sink] {
-                                     return sink.ShowMessage({"device gone", MessageKind::Error});
+                                 [&sink]
+                                 {
+                                     MessageRequest request;
+                                     request.text = "device gone";
+                                     request.kind = MessageKind::Error;
+                                     return sink.ShowMessage(request);
                                  });
         QVERIFY(answer.wait_for(std::chrono::seconds(10)) == std::future_status::ready &&
                 answer.get() == Answer::Ok);
