@@ -72,7 +72,9 @@ run_tests() {
     [ "${1:-}" = "--quick" ] && return 0
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
     configure_and_build build-asan -DTARVOK_SANITIZE=ON -DTARVOK_BENCH=OFF
-    (cd build-asan && ctest --output-on-failure -j "$(jobs)")
+    # The latency check is a measurement of the default build; under the sanitizer its paths
+    # are the MIDI keyboard's and the preview's, which their own tests drive there.
+    (cd build-asan && ctest --output-on-failure -j "$(jobs)" -E latency_check)
     echo "== ThreadSanitizer build =="
     # The core only: the threads (play thread, audio callback, game export pool) live there and
     # their tests drive them hard. The editor and the programs driven through real audio or a
