@@ -3,10 +3,18 @@
 
 std::string GroupedNumber(std::int64_t value)
 {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > 0; at -= 3)
-        digits.insert(static_cast<std::size_t>(at), ",");
-    return (value < 0 ? "-" : "") + digits;
+    // Unsigned, so that the lowest value has a magnitude too.
+    const std::uint64_t magnitude =
+        value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    const std::string digits = std::to_string(magnitude);
+    std::string text = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i)
+    {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    return text;
 }
 
 std::string VoiceSizeText(int voice, const AgiVoiceSize& size)
