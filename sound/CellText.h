@@ -43,9 +43,8 @@ bool CellFieldOf(std::string_view name, CellField& field);
 void ReadCellField(SoundCell& cell, CellField field, std::string_view value);
 
 // A row is written unless its note, frequency and attenuation are all empty and it keeps
-// no divisor and no instrument (the noise type alone says nothing). Inline: saving asks it of
-// every row of every pattern.
-// Without branches, as most rows of a song are empty.
+// no divisor and no instrument (the noise type alone says nothing). Inline and without
+// branches: saving asks it of every row of every pattern, and most rows of a song are empty.
 inline bool IsWrittenRow(const SoundCell& cell)
 {
     return ((cell.note ^ NOTE_EMPTY) | (cell.freq ^ FREQ_EMPTY) | (cell.atten ^ ATTEN_EMPTY) |

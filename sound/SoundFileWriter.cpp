@@ -155,24 +155,19 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
     // A placement of a pattern the channel does not hold is not written.
     auto it = sequence.begin();
     int number = -1;
-    for (; it != sequence.end() && (number = numberOf(it->second)) < 0; ++it)
+    auto skipUnheld = [&]
     {
-    }
+        while (it != sequence.end() && (number = numberOf(it->second)) < 0)
+            ++it;
+    };
+    skipUnheld();
+    const bool bAnyRow = it != sequence.end();
     StartTag("sequence");
-    EndStartTag(it != sequence.end());
-    if (it == sequence.end())
-        return;
-    for (;;)
-    {
+    EndStartTag(bAnyRow);
+    for (; it != sequence.end(); ++it, skipUnheld())
         WritePlacement(it->first, number);
-        do
-            if (++it == sequence.end())
-            {
-                EndTag("sequence");
-                return;
-            }
-        while ((number = numberOf(it->second)) < 0);
-    }
+    if (bAnyRow)
+        EndTag("sequence");
 }
 
 void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
@@ -203,47 +198,51 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
 
 bool CSoundFileWriter::WritePatternStartAtOnce(const CSoundPattern& pattern, int index)
 {
+    static_assert(sizeof("<pattern index=\"-2147483648\" name=\"\" rows=\"-2147483648\"") - 1 +
+                      kMaxPlainNameBytes <=
+                  kMaxRowBytes);
     const std::string_view name = UpToNul(pattern.GetName());
     if (name.size() > kMaxPlainNameBytes || !CXMLWriter::IsPlain(name))
         return false;
-    if (m_nUsed >= kBlockBytes)
-        Flush();
-    char* const pStart = m_pBuffer.get() + m_nUsed;
-    char* p = PutText(pStart, "<pattern index=\"");
+    char* p = PutText(LineStart(), "<pattern index=\"");
     p = std::to_chars(p, p + 12, index).ptr;
     p = PutText(p, "\" name=\"");
     p = PutText(p, name);
     p = PutText(p, "\" rows=\"");
     p = std::to_chars(p, p + 12, pattern.GetRows()).ptr;
     *p++ = '"';
-    m_nUsed += static_cast<std::size_t>(p - pStart);
+    LineEnd(p);
     return true;
 }
 
 void CSoundFileWriter::WritePlacement(std::int32_t songPos, int number)
 {
-    if (m_nUsed >= kBlockBytes)
-        Flush();
-    char* const pStart = m_pBuffer.get() + m_nUsed;
-    char* p = PutText(pStart, "<row index=\"");
+    char* p = PutText(LineStart(), "<row index=\"");
     p = std::to_chars(p, p + 12, songPos).ptr;
     p = PutText(p, "\" pattern=\"");
     p = std::to_chars(p, p + 12, number).ptr;
-    p = PutText(p, "\" />\r\n");
-    m_nUsed += static_cast<std::size_t>(p - pStart);
+    LineEnd(PutText(p, "\" />\r\n"));
+}
+
+char* CSoundFileWriter::LineStart()
+{
+    if (m_nUsed >= kBlockBytes)
+        Flush();
+    return m_pBuffer.get() + m_nUsed;
+}
+
+void CSoundFileWriter::LineEnd(const char* pEnd)
+{
+    m_nUsed = static_cast<std::size_t>(pEnd - m_pBuffer.get());
 }
 
 void CSoundFileWriter::WriteRow(std::int32_t row, const SoundCell& cell)
 {
-    if (m_nUsed >= kBlockBytes)
-        Flush();
-    char* const pStart = m_pBuffer.get() + m_nUsed;
-    char* p = PutText(pStart, "<row index=\"");
+    char* p = PutText(LineStart(), "<row index=\"");
     p = std::to_chars(p, p + 12, row).ptr;
     *p++ = '"';
     p = WriteCellAttributes(p, cell);
-    p = PutText(p, " />\r\n");
-    m_nUsed += static_cast<std::size_t>(p - pStart);
+    LineEnd(PutText(p, " />\r\n"));
 }
 
 void CSoundFileWriter::StartTag(std::string_view name)

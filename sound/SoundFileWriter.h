@@ -31,6 +31,9 @@ private:
     // and needs no escaping; false, having written nothing, otherwise.
     bool WritePatternStartAtOnce(const CSoundPattern& pattern, int index);
     void WritePlacement(std::int32_t songPos, int number);
+    // Where a line of at most kMaxRowBytes goes straight into the block, and its end.
+    char* LineStart();
+    void LineEnd(const char* pEnd);
 
     void StartTag(std::string_view name);
     void Attribute(std::string_view name, std::string_view value);

@@ -17,9 +17,8 @@ class IVoiceScopeSource;
 
 // Four scopes side by side, one per voice (the noise last), each drawing the voice's latest
 // window at a scope's pace while something sounds, and resting otherwise; only the traces
-// that changed are drawn again. A muted
-// voice's scope is dimmed and its name struck through; a voice the chosen chip does not play
-// is dimmed and named so.
+// that changed are drawn again. A muted voice's scope is dimmed and its name struck through;
+// a voice the chosen chip does not play is dimmed and named so.
 // A click asks to mute or unmute the voice, Ctrl+click to solo it; the owner decides and
 // tells the scopes the mask that results.
 class CVoiceScopes : public QWidget
