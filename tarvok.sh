@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(
-    g++ cmake ninja-build pkg-config
+    g++ cmake ninja-build pkg-config lld
     qt6-base-dev qt6-base-dev-tools libgl-dev
     portaudio19-dev dpkg-dev zlib1g-dev librtmidi-dev libjack-jackd2-dev jackd2
     googletest libgtest-dev libgmock-dev libbenchmark-dev
@@ -80,9 +80,12 @@ run_tests() {
     # their tests drive them hard. The editor and the programs driven through real audio or a
     # real X server run in the other two builds: neither Qt nor the audio libraries are built
     # for ThreadSanitizer, which then reports their own threads.
+    # Two long computations on one thread (the engine's timeline of 200 songs, a MIDI file past
+    # its limit) have nothing for it to watch and would take half its time.
     configure_and_build build-tsan -DTARVOK_TSAN=ON -DTARVOK_BENCH=OFF -DTARVOK_GUI=OFF
     (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(pwd)/../tests/tsan.supp" \
-        ctest --output-on-failure -j "$(jobs)" -E 'real_audio|e2e_editor|two_programs|latency_check')
+        ctest --output-on-failure -j "$(jobs)" \
+        -E 'real_audio|e2e_editor|two_programs|latency_check|TheEnginePlaysTheImportAsTheOriginal|HugeMidi')
 }
 
 cmd="${1:-}"
