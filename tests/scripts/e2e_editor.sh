@@ -67,8 +67,8 @@ wait_for test -s "$work/capture.raw" || fail "parec records nothing"
 keys F3
 # A pass is 32 rows; a loaded machine may be slow to start the stream.
 found=0
-for _ in $(seq 30); do
-    sleep 1
+for _ in $(seq 120); do
+    sleep 0.25
     if "$python" "$work/find.py" "$work/song.wav" "$work/capture.raw" > "$work/found"; then
         found=1
         break

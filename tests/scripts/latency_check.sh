@@ -51,12 +51,12 @@ def record():
             recorded.extend(chunk)
             start[0] = min(start[0], now - len(recorded) // 2 / RATE)
 
-def samples(last=None):
-    # last, when given, takes only that many of the latest samples.
+def samples(last):
+    # The latest samples, the time sample 0 was played and the index of the first one taken.
     with lock:
         end = len(recorded) // 2 * 2
-        begin = 0 if last is None else max(0, end - 2 * last)
-        return array.array("h", bytes(recorded[begin:end])), start[0]
+        begin = max(0, end - 2 * last)
+        return array.array("h", bytes(recorded[begin:end])), start[0], begin // 2
 
 def first_loud(a, i, block=441):
     for b in range(i, len(a), block):
@@ -70,25 +70,33 @@ def wait_for_quiet(seconds=0.15, limit=3.0):
     deadline = time.monotonic() + limit
     n = int(seconds * RATE)
     while time.monotonic() < deadline:
-        a, _ = samples(n + 1)
+        a, _, _ = samples(n + 1)
         if len(a) > n and first_loud(a, len(a) - n) is None:
             return
         time.sleep(0.05)
 
+def heard_since(t_key):
+    # Only the samples from the key on are scanned.
+    a, t0, index = samples(int((time.monotonic() - t_key) * RATE) + RATE // 10)
+    first = t0 + index / RATE
+    j = first_loud(a, max(0, int((t_key - first) * RATE)))
+    return None if j is None else (first + j / RATE - t_key) * 1000
+
 def onset_ms(name, wait, quiet=0.15, press=None):
-    # press, when given, strikes the key itself, waits and lets it go.
+    # Waits up to wait seconds for the sound; press, when given, holds the key until then.
     wait_for_quiet(quiet, quiet + 3.0)
     t_key = time.monotonic()
     if press is None:
         subprocess.run(["xdotool", "key", "--window", window, name], check=True)
-        time.sleep(wait)
     else:
-        press(wait)
-    a, t0 = samples()
-    if not a:
-        return None
-    j = first_loud(a, max(0, int((t_key - t0) * RATE)))
-    return None if j is None else (t0 + j / RATE - t_key) * 1000
+        press.down()
+    found = None
+    while found is None and time.monotonic() < t_key + wait:
+        time.sleep(0.02)
+        found = heard_since(t_key)
+    if press is not None:
+        press.up()
+    return found
 
 def report(label, figures):
     found = [f for f in figures if f is not None]
@@ -120,9 +128,10 @@ class Keys:
         while self.pending:
             self.port.write_midi_event(0, self.pending.pop(0))
 
-    def hold(self, seconds):
+    def down(self):
         self.pending.append((0x90, 60, 100))
-        time.sleep(seconds)
+
+    def up(self):
         self.pending.append((0x80, 60, 0))
 
 threading.Thread(target=record, daemon=True).start()
@@ -130,7 +139,7 @@ time.sleep(0.5)
 midi = []
 if os.environ.get("JACK_DEFAULT_SERVER"):
     keys = Keys()
-    midi = [onset_ms("MIDI", 0.6, 2.5 if i == 0 else 0.3, keys.hold) for i in range(5)]
+    midi = [onset_ms("MIDI", 0.6, 2.5 if i == 0 else 0.3, keys) for i in range(5)]
 # The first key of each kind comes once the output has stopped for the quiet (after two
 # seconds), the others while it still runs.
 preview = [onset_ms(note, 0.6, 2.5 if note == "q" else 0.15) for note in "qwert"]

@@ -99,6 +99,15 @@ start_pulseaudio() { # A private server with a null sink; as root it warns, and 
         --load="module-null-sink sink_name=null rate=44100 channels=1 format=s16le" \
         --load=module-native-protocol-unix > "$work/pulseaudio.log" 2>&1
     wait_for pactl info || fail "the PulseAudio server did not start"
+    # Until a client asks for a short latency the null sink renders two seconds at a time, and
+    # a recording started then waits for the end of that block. A reader of its own keeps the
+    # sink in short blocks, as a sound card's sink runs, and a suspend and resume ends the long
+    # block at once.
+    parec -d null.monitor --raw --latency-msec=10 > /dev/null 2>&1 &
+    pids+=($!)
+    wait_for eval 'pactl list short source-outputs | grep -q .' ||
+        fail "the PulseAudio server records nothing"
+    pactl suspend-sink null 1 && pactl suspend-sink null 0 || fail "the null sink did not resume"
 }
 
 start_editor() { # log name, title pattern, editor arguments...: sets wid
@@ -121,12 +130,15 @@ start_editor() { # log name, title pattern, editor arguments...: sets wid
 
 # Xvfb runs no window manager, so no window is ever activated by itself, and Qt matches menu
 # shortcuts only in the active window. Giving a window the X input focus makes Qt activate
-# it; a pause lets that happen before the keys arrive.
+# it; a pause lets that happen before the keys arrive. A window that has the focus already
+# is active.
 send_keys() { # window, keys...
     local target="$1"
     shift
-    xdotool windowfocus --sync "$target" || return 1
-    sleep 0.5
+    if [ "$(xdotool getwindowfocus 2> /dev/null)" != "$target" ]; then
+        xdotool windowfocus --sync "$target" || return 1
+        sleep 0.5
+    fi
     xdotool key --window "$target" --delay 80 "$@"
     sleep 0.3
 }
