@@ -66,23 +66,55 @@ run_editor() {
     echo "Screenshot of the editor's window: $shot"
 }
 
+# The next build compiles at the lowest priority while a build's tests run, in the time they
+# leave idle (they mostly wait for windows and sound); the audio threads run at real-time
+# priority and come first in any case.
+build_behind() { # dir, extra cmake args...
+    behind_dir="$1"
+    mkdir -p "$behind_dir"
+    set -m # a process group of its own, which stop_behind can end whole
+    (renice -n 19 -p "$BASHPID" > /dev/null && configure_and_build "$@") > "$behind_dir/build.log" 2>&1 &
+    behind_pid=$!
+    set +m
+}
+finish_behind() { # waits for the build started behind; shows all of its output if it failed
+    local status=0
+    wait "$behind_pid" || status=$?
+    behind_pid=""
+    if [ "$status" -ne 0 ]; then
+        cat "$behind_dir/build.log"
+        return "$status"
+    fi
+    tail -n 1 "$behind_dir/build.log"
+}
+stop_behind() {
+    [ -n "${behind_pid:-}" ] && kill -- "-$behind_pid" 2> /dev/null
+    return 0
+}
+
 run_tests() {
     configure_and_build build
+    if [ "${1:-}" = "--quick" ]; then
+        (cd build && ctest --output-on-failure -j "$(jobs)")
+        return 0
+    fi
+    trap stop_behind EXIT
+    build_behind build-asan -DTARVOK_SANITIZE=ON -DTARVOK_BENCH=OFF
     (cd build && ctest --output-on-failure -j "$(jobs)")
-    [ "${1:-}" = "--quick" ] && return 0
     echo "== AddressSanitizer + UndefinedBehaviorSanitizer build =="
-    configure_and_build build-asan -DTARVOK_SANITIZE=ON -DTARVOK_BENCH=OFF
-    # The latency check is a measurement of the default build; under the sanitizer its paths
-    # are the MIDI keyboard's and the preview's, which their own tests drive there.
-    (cd build-asan && ctest --output-on-failure -j "$(jobs)" -E latency_check)
-    echo "== ThreadSanitizer build =="
+    finish_behind
     # The core only: the threads (play thread, audio callback, game export pool) live there and
     # their tests drive them hard. The editor and the programs driven through real audio or a
     # real X server run in the other two builds: neither Qt nor the audio libraries are built
     # for ThreadSanitizer, which then reports their own threads.
+    build_behind build-tsan -DTARVOK_TSAN=ON -DTARVOK_BENCH=OFF -DTARVOK_GUI=OFF
+    # The latency check is a measurement of the default build; under the sanitizer its paths
+    # are the MIDI keyboard's and the preview's, which their own tests drive there.
+    (cd build-asan && ctest --output-on-failure -j "$(jobs)" -E latency_check)
+    echo "== ThreadSanitizer build =="
+    finish_behind
     # Two long computations on one thread (the engine's timeline of 200 songs, a MIDI file past
     # its limit) have nothing for it to watch and would take half its time.
-    configure_and_build build-tsan -DTARVOK_TSAN=ON -DTARVOK_BENCH=OFF -DTARVOK_GUI=OFF
     (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(pwd)/../tests/tsan.supp" \
         ctest --output-on-failure -j "$(jobs)" \
         -E 'real_audio|e2e_editor|two_programs|latency_check|TheEnginePlaysTheImportAsTheOriginal|HugeMidi')
