@@ -182,13 +182,15 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
     // The start tag ends once it is known whether a row follows.
     bool bAnyRow = false;
     const std::span<const SoundCell> cells = pattern.Cells();
-    for (auto it = cells.begin(); (it = std::find_if(it, cells.end(), IsWrittenRow)) != cells.end();
-         ++it)
+    // A plain loop: through find_if the row test was called through a pointer, not inlined.
+    for (std::size_t row = 0; row < cells.size(); ++row)
     {
+        if (!IsWrittenRow(cells[row]))
+            continue;
         if (!bAnyRow)
             EndStartTag(true);
         bAnyRow = true;
-        WriteRow(static_cast<std::int32_t>(it - cells.begin()), *it);
+        WriteRow(static_cast<std::int32_t>(row), cells[row]);
     }
     if (bAnyRow)
         EndTag("pattern");
