@@ -23,9 +23,40 @@ namespace
 // A placement's line and a pattern's start tag with a name of kMaxPlainNameBytes are shorter.
 constexpr std::size_t kMaxRowBytes = 32 + kMaxCellAttributeBytes;
 
+constexpr std::size_t kMaxPlacementBytes =
+    sizeof("<row index=\"-2147483648\" pattern=\"-2147483648\" />\r\n");
+// A pattern's end tag, and its start tag but for the name.
+constexpr std::size_t kMaxPatternTagBytes =
+    sizeof("<pattern index=\"-2147483648\" name=\"\" rows=\"-2147483648\">\r\n</pattern>\r\n");
+// An escaped character takes at most six ("&quot;").
+constexpr std::size_t kMaxEscapedBytes = 6;
+// Settings, instruments without sequences and the machines' tags.
+constexpr std::size_t kMaxFrameBytes = 1024;
+
 char* PutText(char* p, std::string_view text)
 {
     return std::copy(text.begin(), text.end(), p);
+}
+
+// At least the text of the patterns and sequences, so that the file it goes to is made once,
+// not grown by copies; proportional to them, so a small document takes little.
+std::size_t TextBytesBound(const CSoundDoc& doc)
+{
+    std::size_t nBytes = kMaxFrameBytes;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+    {
+        for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
+        {
+            const std::span<const SoundCell> cells = pPattern->Cells();
+            const auto nRows = static_cast<std::size_t>(
+                std::count_if(cells.begin(), cells.end(),
+                              [](const SoundCell& cell) { return IsWrittenRow(cell); }));
+            nBytes += kMaxPatternTagBytes + pPattern->GetName().size() * kMaxEscapedBytes +
+                      nRows * kMaxRowBytes;
+        }
+        nBytes += doc.GetSequence(channel).size() * kMaxPlacementBytes;
+    }
+    return nBytes;
 }
 } // namespace
 
@@ -36,6 +67,7 @@ CSoundFileWriter::CSoundFileWriter(CArchive& ar)
 
 void CSoundFileWriter::Write(const CSoundDoc& doc)
 {
+    m_ar.Reserve(TextBytesBound(doc));
     StartTag("sound");
     Attribute("type", "tracker");
     EndStartTag(true);
