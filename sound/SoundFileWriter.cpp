@@ -157,8 +157,10 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
 {
     // Each pattern's number by its address alone, for a placement may name a pattern the
     // channel does not hold. Placements mostly follow the list, so the pattern after the last
-    // one found is tried first, then the last one looked up; only a song placed in another
-    // order pays for the sorted table.
+    // one found is tried first, then the last one looked up, then the few before the next; only
+    // a song placed in another order pays for the sorted table. A pattern placed again (an
+    // import's silent steps) leaves the list's order to be followed on.
+    constexpr std::size_t kNearBehind = 8;
     std::vector<std::pair<const CSoundPattern*, int>> sorted;
     std::size_t nNext = 0;
     const CSoundPattern* pLast = nullptr;
@@ -169,6 +171,10 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
             return static_cast<int>(nNext++);
         if (pPattern == pLast)
             return nLast;
+        pLast = pPattern;
+        for (std::size_t i = nNext; i > 0 && nNext - i < kNearBehind; --i)
+            if (patterns[i - 1] == pPattern)
+                return nLast = static_cast<int>(i - 1);
         if (sorted.empty())
         {
             sorted.reserve(patterns.size());
@@ -178,10 +184,9 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
         }
         const auto it =
             std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(pPattern, INT_MIN));
-        pLast = pPattern;
         nLast = it != sorted.end() && it->first == pPattern ? it->second : -1;
         if (nLast >= 0)
-            nNext = static_cast<std::size_t>(nLast) + 1;
+            nNext = std::max(nNext, static_cast<std::size_t>(nLast) + 1);
         return nLast;
     };
     // A placement of a pattern the channel does not hold is not written.
