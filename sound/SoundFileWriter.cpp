@@ -47,10 +47,7 @@ std::size_t TextBytesBound(const CSoundDoc& doc)
     {
         for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
         {
-            const std::span<const SoundCell> cells = pPattern->Cells();
-            const auto nRows = static_cast<std::size_t>(
-                std::count_if(cells.begin(), cells.end(),
-                              [](const SoundCell& cell) { return IsWrittenRow(cell); }));
+            const auto nRows = static_cast<std::size_t>(pPattern->CountHeldRows());
             nBytes += kMaxPatternTagBytes + pPattern->GetName().size() * kMaxEscapedBytes +
                       nRows * kMaxRowBytes;
         }

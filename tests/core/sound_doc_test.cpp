@@ -340,11 +340,20 @@ TEST(PatternRows, ResizeKeepsRowsAndFillsNewOnesEmpty)
     EXPECT_EQ(p.GetRows(), 32);
     EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(&p).substr(5 + 4 * 14)),
               "0E 03 FF 00 0F 03 FF 00" + Repeat(" FF FF FF 00", 16));
+    // The held rows are counted through every change; a noise type alone holds nothing.
+    p.SetCell(5, SoundCell::Empty());
+    p.SetCell(6, {NOTE_EMPTY, FREQ_EMPTY, NOISE_WHITE, ATTEN_EMPTY});
+    EXPECT_EQ(p.CountHeldRows(), 14);
+    EXPECT_EQ(
+        CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(&p)).Value()->CountHeldRows(),
+        14);
     // Beyond the rows a pattern keeps inside itself, and back.
     p.SetRows(1000);
     p.SetCell(999, {7, 7, 0, 7});
     EXPECT_EQ(p.GetCell(15), (SoundCell{15, 255, 0, 3}));
+    EXPECT_EQ(p.CountHeldRows(), 15);
     p.SetRows(10);
+    EXPECT_EQ(p.CountHeldRows(), 8);
     p.SetRows(1000);
     EXPECT_EQ(p.GetCell(9), (SoundCell{9, 255, 0, 3}));
     EXPECT_EQ(p.GetCell(10), SoundCell::Empty());
