@@ -108,6 +108,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                const std::vector<int>& voices, const CProgress& progress)
 {
     VoiceAllocation result;
+    result.stretches.reserve(which.size());
     std::vector<std::size_t> byStart = which;
     auto earlier = [&](std::size_t a, std::size_t b)
     { return std::tie(notes[a].start, notes[a].order) < std::tie(notes[b].start, notes[b].order); };
@@ -130,6 +131,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     // waiting note's end changes nothing: only a voiced one frees a voice.
     bool bCrowded = false;
     std::int64_t voicedEnd = kNever;
+    std::int64_t firstEnd = kNever; // of all sounding: before it no note ends
     std::vector<Sounding*> joining;
     for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
@@ -137,20 +139,22 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
             break;
         const std::int64_t nextStart = i < byStart.size() ? notes[byStart[i]].start : kNever;
         const std::int64_t tick = bCrowded ? std::min(nextStart, voicedEnd) : nextStart;
-        std::erase_if(sounding,
-                      [&](Sounding& s)
-                      {
-                          if (s.end > tick)
-                              return false;
-                          finish(s, s.end);
-                          return true;
-                      });
+        if (firstEnd <= tick)
+            std::erase_if(sounding,
+                          [&](Sounding& s)
+                          {
+                              if (s.end > tick)
+                                  return false;
+                              finish(s, s.end);
+                              return true;
+                          });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
         {
             const std::size_t note = byStart[i];
             sounding.push_back({note, notes[note].end, -1, false, tick,
                                 RankOf(notes[note], note, true), RankOf(notes[note], note, false)});
         }
+        firstEnd = kNever;
         bCrowded = sounding.size() > voices.size();
         voicedEnd = kNever;
         if (sounding.empty())
@@ -161,6 +165,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
         joining.clear();
         for (Sounding& s : sounding)
         {
+            firstEnd = std::min(firstEnd, s.end);
             if (!s.bKept)
             {
                 cut[s.note] = true;
