@@ -42,6 +42,12 @@ void CArchive::Write(const void* pData, std::size_t nCount)
     m_buffer.append(static_cast<const char*>(pData), nCount);
 }
 
+void CArchive::Reserve(std::uint64_t nBytes)
+{
+    if (IsStoring())
+        m_pFile->Reserve(m_buffer.size() + nBytes);
+}
+
 bool CArchive::FillBuffer()
 {
     m_buffer.erase(0, m_nPos);

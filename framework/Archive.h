@@ -44,6 +44,8 @@ public:
     bool IsLoading() const { return m_mode == load; }
 
     void Write(const void* pData, std::size_t nCount);
+    // A storing archive's file makes room ahead for about nBytes more (a hint).
+    void Reserve(std::uint64_t nBytes);
     // Reads up to nCount bytes; returns how many were read (fewer only at the end of the file).
     std::size_t Read(void* pData, std::size_t nCount);
     // Reads exactly nCount bytes or throws CArchiveException(endOfFile).

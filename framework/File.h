@@ -26,6 +26,8 @@ public:
     // Bytes from the current position to the end.
     virtual std::uint64_t GetRemaining() const = 0;
     virtual void Flush() {}
+    // Makes room ahead for about nBytes more, where that spares the file growing by steps.
+    virtual void Reserve(std::uint64_t /*nBytes*/) {}
     // Goes back to the first byte for reading again; false for a stream that cannot.
     virtual bool Rewind() { return false; }
 };

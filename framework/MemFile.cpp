@@ -41,6 +41,12 @@ void CMemFile::Write(const void* pBuf, std::size_t nCount)
     m_nPos = nEnd;
 }
 
+void CMemFile::Reserve(std::uint64_t nBytes)
+{
+    if (m_pView == nullptr && nBytes <= m_data.max_size() - m_nPos)
+        m_data.reserve(m_nPos + static_cast<std::size_t>(nBytes));
+}
+
 std::string CMemFile::Detach()
 {
     std::string data = std::move(m_data);

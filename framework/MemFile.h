@@ -17,6 +17,7 @@ public:
 
     std::size_t Read(void* pBuf, std::size_t nCount) override;
     void Write(const void* pBuf, std::size_t nCount) override;
+    void Reserve(std::uint64_t nBytes) override;
     std::uint64_t GetRemaining() const override { return Bytes().size() - m_nPos; }
     bool Rewind() override
     {

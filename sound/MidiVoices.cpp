@@ -22,21 +22,22 @@ struct HigherFirst
     }
 };
 
-// A note's place in the order of HigherFirst (or of the lower pitch first) as two integers, so
-// that choosing among the sounding notes reads no notes.
+// A note's place in the order of HigherFirst as two integers, so that choosing among the
+// sounding notes reads no notes.
 struct Rank
 {
-    std::uint64_t major = 0; // pitch, start, channel
+    std::uint64_t major = 0; // 127 - pitch, start, channel
     std::uint64_t minor = 0; // place in the file, index
     bool operator<(const Rank& other) const
     {
         return major != other.major ? major < other.major : minor < other.minor;
     }
+    bool SamePitch(const Rank& other) const { return major >> 48 == other.major >> 48; }
 };
 
-Rank RankOf(const MidiNote& note, std::size_t index, bool bHigherFirst)
+Rank RankOf(const MidiNote& note, std::size_t index)
 {
-    const auto pitch = static_cast<std::uint64_t>(bHigherFirst ? 127 - note.pitch : note.pitch);
+    const auto pitch = static_cast<std::uint64_t>(127 - note.pitch);
     // Starts fit in 40 bits and channels in 4: songs are at most 2^20 ticks.
     return {pitch << 48 | static_cast<std::uint64_t>(note.start) << 8 |
                 static_cast<std::uint64_t>(note.channel),
@@ -51,44 +52,28 @@ struct Sounding
     bool bKept = false;
     std::int64_t start = 0;
     Rank higher;
-    Rank lower;
 };
 
-// Marks the notes that keep sounding when only `count` can: the highest, the lowest, then the
-// highest of the rest. Returns the highest of all, the melody.
-const Sounding* MarkSurvivors(std::vector<Sounding>& sounding, std::size_t count)
+// The sounding notes are kept highest first, so that choosing among them compares none. Of
+// the lowest pitch, which comes last, the earliest is the lowest note, as among the highest.
+std::size_t LowestOf(const std::vector<Sounding>& sounding)
 {
-    // One pass finds the highest and the two lowest: the lowest may be the highest itself.
-    Sounding* pHighest = &sounding.front();
-    Sounding* pLowest = nullptr;
-    Sounding* pNextLowest = nullptr;
-    for (Sounding& s : sounding)
-    {
-        s.bKept = count >= sounding.size();
-        if (s.higher < pHighest->higher)
-            pHighest = &s;
-        if (pLowest == nullptr || s.lower < pLowest->lower)
-        {
-            pNextLowest = pLowest;
-            pLowest = &s;
-        }
-        else if (pNextLowest == nullptr || s.lower < pNextLowest->lower)
-            pNextLowest = &s;
-    }
-    if (count >= sounding.size() || count == 0)
-        return pHighest;
-    pHighest->bKept = true;
-    if (count >= 2)
-        (pLowest != pHighest ? pLowest : pNextLowest)->bKept = true;
-    for (std::size_t kept = 2; kept < count; ++kept)
-    {
-        Sounding* pBest = nullptr;
-        for (Sounding& s : sounding)
-            if (!s.bKept && (pBest == nullptr || s.higher < pBest->higher))
-                pBest = &s;
-        pBest->bKept = true;
-    }
-    return pHighest;
+    std::size_t lowest = sounding.size() - 1;
+    while (lowest > 0 && sounding[lowest - 1].higher.SamePitch(sounding.back().higher))
+        --lowest;
+    return lowest;
+}
+
+// Marks the notes that keep sounding when only `count` can: the highest, the lowest, then the
+// highest of the rest. Those are the first count - 1 and the lowest, or the first count when
+// the lowest is among them (the second when all share a pitch: it is then the next lowest).
+void MarkSurvivors(std::vector<Sounding>& sounding, std::size_t count)
+{
+    const std::size_t n = sounding.size();
+    const std::size_t other =
+        count >= 2 ? std::max({LowestOf(sounding), std::size_t{1}, count - 1}) : 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sounding[i].bKept = count >= n || (count > 0 && (i + 1 < count || i == other));
 }
 
 // busy has bit v set for each voice v in use.
@@ -108,6 +93,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
                                const std::vector<int>& voices, const CProgress& progress)
 {
     VoiceAllocation result;
+    result.stretches.reserve(which.size());
     std::vector<std::size_t> byStart = which;
     auto earlier = [&](std::size_t a, std::size_t b)
     { return std::tie(notes[a].start, notes[a].order) < std::tie(notes[b].start, notes[b].order); };
@@ -130,6 +116,7 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
     // waiting note's end changes nothing: only a voiced one frees a voice.
     bool bCrowded = false;
     std::int64_t voicedEnd = kNever;
+    std::int64_t firstEnd = kNever; // of all sounding: before it no note ends
     std::vector<Sounding*> joining;
     for (std::size_t i = 0; i < byStart.size() || bCrowded;)
     {
@@ -137,30 +124,37 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
             break;
         const std::int64_t nextStart = i < byStart.size() ? notes[byStart[i]].start : kNever;
         const std::int64_t tick = bCrowded ? std::min(nextStart, voicedEnd) : nextStart;
-        std::erase_if(sounding,
-                      [&](Sounding& s)
-                      {
-                          if (s.end > tick)
-                              return false;
-                          finish(s, s.end);
-                          return true;
-                      });
+        if (firstEnd <= tick)
+            std::erase_if(sounding,
+                          [&](Sounding& s)
+                          {
+                              if (s.end > tick)
+                                  return false;
+                              finish(s, s.end);
+                              return true;
+                          });
         for (; i < byStart.size() && notes[byStart[i]].start == tick; ++i)
         {
             const std::size_t note = byStart[i];
-            sounding.push_back({note, notes[note].end, -1, false, tick,
-                                RankOf(notes[note], note, true), RankOf(notes[note], note, false)});
+            const Rank higher = RankOf(notes[note], note);
+            const auto at = std::upper_bound(sounding.begin(), sounding.end(), higher,
+                                             [](const Rank& rank, const Sounding& s)
+                                             { return rank < s.higher; });
+            sounding.insert(at, {note, notes[note].end, -1, false, tick, higher});
         }
+        firstEnd = kNever;
         bCrowded = sounding.size() > voices.size();
         voicedEnd = kNever;
         if (sounding.empty())
             continue;
 
-        const Sounding* pMelody = MarkSurvivors(sounding, voices.size());
+        MarkSurvivors(sounding, voices.size());
+        const Sounding* pMelody = &sounding.front();
         unsigned busy = 0;
         joining.clear();
         for (Sounding& s : sounding)
         {
+            firstEnd = std::min(firstEnd, s.end);
             if (!s.bKept)
             {
                 cut[s.note] = true;
@@ -175,8 +169,6 @@ VoiceAllocation AllocateVoices(const std::vector<MidiNote>& notes,
             }
         }
         // The melody chooses first, then the notes that join, from the highest down.
-        std::sort(joining.begin(), joining.end(),
-                  [](const Sounding* pA, const Sounding* pB) { return pA->higher < pB->higher; });
         for (Sounding* pJoining : joining)
         {
             pJoining->voice = FreeVoice(voices, busy, pJoining == pMelody);

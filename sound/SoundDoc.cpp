@@ -151,8 +151,7 @@ void CSoundDoc::DeletePattern(CSoundPattern* pPattern)
         const int channel = FindPatternChannel(pPattern);
         if (channel < 0)
             return;
-        std::erase_if(m_sequence[channel],
-                      [&](const auto& entry) { return entry.second == pPattern; });
+        m_sequence[channel].EraseIf([&](const auto& entry) { return entry.second == pPattern; });
         m_index.Remove(pPattern);
         std::erase_if(m_patterns[channel], [&](const auto& p) { return p.get() == pPattern; });
     }
@@ -236,20 +235,17 @@ bool CSoundDoc::DeleteSequenceStep(int channel, std::int32_t pos)
     // The first step on p's grid at or beyond the limit: emptied; the steps from p up to it
     // take the pattern of the step after them.
     const std::int64_t last = p >= limit ? p : p + (limit - p + s - 1) / s * s;
-    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
-    for (auto it = seq.lower_bound(pos); it != seq.end() && it->first <= last;)
-    {
-        if ((it->first - p) % s != 0)
+    std::vector<Sequence::value_type> moved;
+    seq.EraseIf(
+        [&](const Sequence::value_type& entry)
         {
-            ++it;
-            continue;
-        }
-        if (it->first != p)
-            moved.emplace_back(it->first - s, it->second);
-        it = seq.erase(it);
-    }
-    for (const auto& [key, pPattern] : moved)
-        seq[static_cast<std::int32_t>(key)] = pPattern;
+            if (entry.first < pos || entry.first > last || (entry.first - p) % s != 0)
+                return false;
+            if (entry.first != p)
+                moved.emplace_back(static_cast<std::int32_t>(entry.first - s), entry.second);
+            return true;
+        });
+    seq.Merge(moved);
     SetModifiedFlag();
     return true;
 }
@@ -270,22 +266,19 @@ bool CSoundDoc::InsertSequenceStep(int channel, std::int32_t pos)
     // The steps are multiples of s from top down to the first one at or below pos, which is
     // emptied; every step above it takes the pattern of the step before it.
     const std::int64_t first = top <= pos ? top : FloorDiv(pos, s) * s;
-    std::vector<std::pair<std::int64_t, const CSoundPattern*>> moved;
+    std::vector<Sequence::value_type> moved;
     const auto from = static_cast<std::int32_t>(
         std::max<std::int64_t>(first, std::numeric_limits<std::int32_t>::min()));
-    for (auto it = seq.lower_bound(from); it != seq.end() && it->first <= top;)
-    {
-        if (it->first % s != 0)
+    seq.EraseIf(
+        [&](const Sequence::value_type& entry)
         {
-            ++it;
-            continue;
-        }
-        if (it->first != top)
-            moved.emplace_back(it->first + s, it->second);
-        it = seq.erase(it);
-    }
-    for (const auto& [key, pPattern] : moved)
-        seq[static_cast<std::int32_t>(key)] = pPattern;
+            if (entry.first < from || entry.first > top || entry.first % s != 0)
+                return false;
+            if (entry.first != top)
+                moved.emplace_back(static_cast<std::int32_t>(entry.first + s), entry.second);
+            return true;
+        });
+    seq.Merge(moved);
     SetModifiedFlag();
     return true;
 }

@@ -5,6 +5,7 @@
 #include "sound/Instrument.h"
 #include "sound/InterpreterFade.h"
 #include "sound/PatternIndex.h"
+#include "sound/SequenceMap.h"
 #include "sound/SoundPattern.h"
 
 #include <array>
@@ -119,7 +120,7 @@ class CSoundDoc : public CDocument
 public:
     using PatternList = CPatternView::List;
     // A placement refers to its pattern; it never changes it.
-    using Sequence = std::map<std::int32_t, const CSoundPattern*>;
+    using Sequence = CSequenceMap;
 
     // Everything the sound holds, out of its document: a replaced song kept for undo. Its
     // patterns keep their ids, so steps made before the song was replaced still find them.

@@ -145,19 +145,14 @@ RemovedPattern CSoundDoc::RemovePattern(PatternId id)
         const auto it = std::find_if(list.begin(), list.end(),
                                      [&](const auto& p) { return p.get() == pPattern; });
         removed.index = static_cast<std::size_t>(it - list.begin());
-        Sequence& seq = m_sequence[removed.channel];
-        for (auto entry = seq.begin(); entry != seq.end();)
-        {
-            if (entry->second == pPattern)
+        m_sequence[removed.channel].EraseIf(
+            [&](const Sequence::value_type& entry)
             {
-                removed.placements.push_back(entry->first);
-                entry = seq.erase(entry);
-            }
-            else
-            {
-                ++entry;
-            }
-        }
+                if (entry.second != pPattern)
+                    return false;
+                removed.placements.push_back(entry.first);
+                return true;
+            });
         m_index.Remove(pPattern);
         removed.pattern = std::move(*it);
         list.erase(it);
@@ -177,8 +172,11 @@ void CSoundDoc::RestorePattern(RemovedPattern& removed)
         const std::size_t index = std::min(removed.index, list.size());
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(index), std::move(removed.pattern));
         m_index.Add(removed.channel, pPattern);
+        std::vector<Sequence::value_type> placed;
         for (const std::int32_t songPos : removed.placements)
-            m_sequence[removed.channel][songPos] = pPattern;
+            placed.emplace_back(songPos, pPattern);
+        std::sort(placed.begin(), placed.end());
+        m_sequence[removed.channel].Merge(placed);
     }
     NotifyEdit();
 }
@@ -284,9 +282,8 @@ CSoundPattern* CSoundDoc::PlacePattern(int channel, std::int32_t songPos, CSound
     std::lock_guard lock(m_guard);
     if (!IsChannel(channel) || !HoldsPattern(channel, pPattern))
         return nullptr;
-    // Importers place in song order: the hint makes each placement cost no search.
-    Sequence& sequence = m_sequence[channel];
-    sequence.insert_or_assign(sequence.end(), songPos, pPattern);
+    // Importers place in song order, which appends.
+    m_sequence[channel].insert_or_assign(songPos, pPattern);
     return pPattern;
 }
 

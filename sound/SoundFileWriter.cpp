@@ -23,9 +23,37 @@ namespace
 // A placement's line and a pattern's start tag with a name of kMaxPlainNameBytes are shorter.
 constexpr std::size_t kMaxRowBytes = 32 + kMaxCellAttributeBytes;
 
+constexpr std::size_t kMaxPlacementBytes =
+    sizeof("<row index=\"-2147483648\" pattern=\"-2147483648\" />\r\n");
+// A pattern's end tag, and its start tag but for the name.
+constexpr std::size_t kMaxPatternTagBytes =
+    sizeof("<pattern index=\"-2147483648\" name=\"\" rows=\"-2147483648\">\r\n</pattern>\r\n");
+// An escaped character takes at most six ("&quot;").
+constexpr std::size_t kMaxEscapedBytes = 6;
+// Settings, instruments without sequences and the machines' tags.
+constexpr std::size_t kMaxFrameBytes = 1024;
+
 char* PutText(char* p, std::string_view text)
 {
     return std::copy(text.begin(), text.end(), p);
+}
+
+// At least the text of the patterns and sequences, so that the file it goes to is made once,
+// not grown by copies; proportional to them, so a small document takes little.
+std::size_t TextBytesBound(const CSoundDoc& doc)
+{
+    std::size_t nBytes = kMaxFrameBytes;
+    for (int channel = 0; channel < kChannelCount; ++channel)
+    {
+        for (const CSoundPattern* pPattern : doc.GetPatterns(channel))
+        {
+            const auto nRows = static_cast<std::size_t>(pPattern->CountHeldRows());
+            nBytes += kMaxPatternTagBytes + pPattern->GetName().size() * kMaxEscapedBytes +
+                      nRows * kMaxRowBytes;
+        }
+        nBytes += doc.GetSequence(channel).size() * kMaxPlacementBytes;
+    }
+    return nBytes;
 }
 } // namespace
 
@@ -36,6 +64,7 @@ CSoundFileWriter::CSoundFileWriter(CArchive& ar)
 
 void CSoundFileWriter::Write(const CSoundDoc& doc)
 {
+    m_ar.Reserve(TextBytesBound(doc));
     StartTag("sound");
     Attribute("type", "tracker");
     EndStartTag(true);
@@ -125,8 +154,10 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
 {
     // Each pattern's number by its address alone, for a placement may name a pattern the
     // channel does not hold. Placements mostly follow the list, so the pattern after the last
-    // one found is tried first, then the last one looked up; only a song placed in another
-    // order pays for the sorted table.
+    // one found is tried first, then the last one looked up, then the few before the next; only
+    // a song placed in another order pays for the sorted table. A pattern placed again (an
+    // import's silent steps) leaves the list's order to be followed on.
+    constexpr std::size_t kNearBehind = 8;
     std::vector<std::pair<const CSoundPattern*, int>> sorted;
     std::size_t nNext = 0;
     const CSoundPattern* pLast = nullptr;
@@ -137,6 +168,10 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
             return static_cast<int>(nNext++);
         if (pPattern == pLast)
             return nLast;
+        pLast = pPattern;
+        for (std::size_t i = nNext; i > 0 && nNext - i < kNearBehind; --i)
+            if (patterns[i - 1] == pPattern)
+                return nLast = static_cast<int>(i - 1);
         if (sorted.empty())
         {
             sorted.reserve(patterns.size());
@@ -146,10 +181,9 @@ void CSoundFileWriter::WriteSequence(const CSoundDoc::Sequence& sequence,
         }
         const auto it =
             std::lower_bound(sorted.begin(), sorted.end(), std::make_pair(pPattern, INT_MIN));
-        pLast = pPattern;
         nLast = it != sorted.end() && it->first == pPattern ? it->second : -1;
         if (nLast >= 0)
-            nNext = static_cast<std::size_t>(nLast) + 1;
+            nNext = std::max(nNext, static_cast<std::size_t>(nLast) + 1);
         return nLast;
     };
     // A placement of a pattern the channel does not hold is not written.
@@ -182,13 +216,15 @@ void CSoundFileWriter::WritePattern(const CSoundPattern& pattern, int index)
     // The start tag ends once it is known whether a row follows.
     bool bAnyRow = false;
     const std::span<const SoundCell> cells = pattern.Cells();
-    for (auto it = cells.begin(); (it = std::find_if(it, cells.end(), IsWrittenRow)) != cells.end();
-         ++it)
+    // A plain loop: through find_if the row test was called through a pointer, not inlined.
+    for (std::size_t row = 0; row < cells.size(); ++row)
     {
+        if (!IsWrittenRow(cells[row]))
+            continue;
         if (!bAnyRow)
             EndStartTag(true);
         bAnyRow = true;
-        WriteRow(static_cast<std::int32_t>(it - cells.begin()), *it);
+        WriteRow(static_cast<std::int32_t>(row), cells[row]);
     }
     if (bAnyRow)
         EndTag("pattern");

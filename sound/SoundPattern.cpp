@@ -41,7 +41,12 @@ void CSoundPattern::Reserve(std::int32_t n, const SoundCell& fill)
         m_nCapacity = nCells;
     }
     if (nCells > m_nCells)
+    {
         std::uninitialized_fill(m_pCells + m_nCells, m_pCells + nCells, fill);
+        m_nHeldRows += (nCells - m_nCells) * Holds(fill);
+    }
+    for (std::int32_t row = nCells; row < m_nCells; ++row)
+        m_nHeldRows -= Holds(m_pCells[row]);
     m_nCells = nCells;
 }
 
@@ -168,6 +173,7 @@ void CSoundPattern::Serialize(CArchive& ar)
     m_nCells = 0;
     Reserve(nRows, {});
     std::copy(cells.begin(), cells.end(), m_pCells);
+    m_nHeldRows = static_cast<std::int32_t>(std::count_if(cells.begin(), cells.end(), Holds));
     m_nRows = nRows;
     m_strName = std::move(name);
 }

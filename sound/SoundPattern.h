@@ -92,9 +92,14 @@ public:
     // Writes outside the pattern are ignored.
     void SetCell(std::int32_t row, const SoundCell& cell)
     {
-        if (IsRowInside(row))
-            m_pCells[row] = cell;
+        if (!IsRowInside(row))
+            return;
+        m_nHeldRows += Holds(cell) - Holds(m_pCells[row]);
+        m_pCells[row] = cell;
     }
+    // The rows whose cells hold more than a noise type, counted as they change: what a
+    // writer reserves room for without reading every cell.
+    std::int32_t CountHeldRows() const { return m_nHeldRows; }
     // A cell for each row, in row order.
     std::span<const SoundCell> Cells() const
     {
@@ -121,6 +126,13 @@ private:
     // Makes room for n cells (none for a negative n), keeping those there up to n and
     // filling the rest.
     void Reserve(std::int32_t n, const SoundCell& fill);
+    static int Holds(const SoundCell& cell)
+    {
+        return cell.note != NOTE_EMPTY || cell.freq != FREQ_EMPTY || cell.atten != ATTEN_EMPTY ||
+                       cell.divisor != kNoDivisor || cell.instrument != 0
+                   ? 1
+                   : 0;
+    }
     bool HasDivisors() const;
     bool HasInstruments() const;
     // Reads the optional sections into cells; leaves them as they are without them.
@@ -135,6 +147,7 @@ private:
     std::int32_t m_nRows;
     std::int32_t m_nCells = 0; // one per row; none for a negative row count
     std::int32_t m_nCapacity = kInlineRows;
+    std::int32_t m_nHeldRows = 0;
     SoundCell* m_pCells;
     std::unique_ptr<SoundCell[]> m_pLongCells; // those of a pattern beyond kInlineRows
     std::string m_strName;

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -209,6 +211,51 @@ TEST(SoundDocSequence, StepOperationsMatchTheStepByStepRule)
     }
 }
 
+// The sorted array answers as the map it stands for, whatever order the edits come in.
+TEST(SoundDocSequence, SequenceMapAnswersAsAMap)
+{
+    std::mt19937 rng(20261208);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::array<CSoundPattern, 3> patterns;
+    CSequenceMap sequence;
+    std::map<std::int32_t, const CSoundPattern*> model;
+    for (int round = 0; round < 3000; ++round)
+    {
+        const std::int32_t pos = pick(-8, 40);
+        const CSoundPattern* pPattern = &patterns[static_cast<std::size_t>(pick(0, 2))];
+        switch (pick(0, 4))
+        {
+        case 0:
+            sequence[pos] = model[pos] = pPattern;
+            break;
+        case 1:
+            sequence.insert_or_assign(pos, pPattern);
+            model.insert_or_assign(pos, pPattern);
+            break;
+        case 2:
+            ASSERT_EQ(sequence.emplace(pos, pPattern).second, model.emplace(pos, pPattern).second);
+            break;
+        case 3:
+            ASSERT_EQ(sequence.erase(pos), model.erase(pos));
+            break;
+        default:
+            std::vector<CSequenceMap::value_type> entries;
+            for (std::int32_t at = pos; at < pos + 16; at += pick(1, 4))
+                entries.emplace_back(at, model[at] = pPattern);
+            sequence.Merge(entries);
+        }
+        ASSERT_TRUE(std::equal(sequence.begin(), sequence.end(), model.begin(), model.end(),
+                               [](const auto& a, const auto& b)
+                               { return a.first == b.first && a.second == b.second; }));
+        const std::int32_t probe = pick(-10, 42);
+        ASSERT_EQ(sequence.lower_bound(probe) - sequence.begin(),
+                  std::distance(model.begin(), model.lower_bound(probe)));
+        ASSERT_EQ(sequence.upper_bound(probe) - sequence.begin(),
+                  std::distance(model.begin(), model.upper_bound(probe)));
+        ASSERT_EQ(sequence.count(probe), model.count(probe));
+    }
+}
+
 TEST(PatternBlock, BytesOfNewAndEditedPatterns)
 {
     CSoundDoc doc;
@@ -237,8 +284,8 @@ TEST(PatternBlock, LongAndWideNames)
     EXPECT_EQ(Read(block)->GetName(), std::string(300, 'x'));
 
     // A 16-bit-character name: FF FE FF, its length in characters, then UTF-16LE.
-    auto wide = Read(
-        Le32(1) + Bytes({0xFF, 0xFE, 0xFF, 3, 'B', 0, 0xE4, 0, 0xAC, 0x20, 60, 0, 255, 0}));
+    auto wide =
+        Read(Le32(1) + Bytes({0xFF, 0xFE, 0xFF, 3, 'B', 0, 0xE4, 0, 0xAC, 0x20, 60, 0, 255, 0}));
     EXPECT_EQ(wide->GetName(), "B\xC3\xA4\xE2\x82\xAC"); // "Bä€"
     EXPECT_EQ(wide->GetCell(0), (SoundCell{60, 255, 0, 0}));
 }
@@ -274,8 +321,9 @@ TEST(PatternBlock, ExactDivisorsFollowTheCells)
     // Older versions stop before the section; a block without it has no divisors. A section
     // cut short, with a divisor beyond 1023, or with other bytes in its place is refused.
     EXPECT_FALSE(Read(block.substr(0, 13))->GetCell(0).HasDivisor());
-    for (const std::string& bad : {block.substr(0, 20), block.substr(0, 17) + Bytes({0, 4, 255, 255}),
-                                   block.substr(0, 13) + "TkDx0123"})
+    for (const std::string& bad :
+         {block.substr(0, 20), block.substr(0, 17) + Bytes({0, 4, 255, 255}),
+          block.substr(0, 13) + "TkDx0123"})
         EXPECT_TRUE(Refused(bad)) << Hex(bad);
 }
 
@@ -292,11 +340,20 @@ TEST(PatternRows, ResizeKeepsRowsAndFillsNewOnesEmpty)
     EXPECT_EQ(p.GetRows(), 32);
     EXPECT_EQ(Hex(CSoundDoc::CopyPatternToGlobal(&p).substr(5 + 4 * 14)),
               "0E 03 FF 00 0F 03 FF 00" + Repeat(" FF FF FF 00", 16));
+    // The held rows are counted through every change; a noise type alone holds nothing.
+    p.SetCell(5, SoundCell::Empty());
+    p.SetCell(6, {NOTE_EMPTY, FREQ_EMPTY, NOISE_WHITE, ATTEN_EMPTY});
+    EXPECT_EQ(p.CountHeldRows(), 14);
+    EXPECT_EQ(
+        CSoundDoc::PatternFromGlobal(CSoundDoc::CopyPatternToGlobal(&p)).Value()->CountHeldRows(),
+        14);
     // Beyond the rows a pattern keeps inside itself, and back.
     p.SetRows(1000);
     p.SetCell(999, {7, 7, 0, 7});
     EXPECT_EQ(p.GetCell(15), (SoundCell{15, 255, 0, 3}));
+    EXPECT_EQ(p.CountHeldRows(), 15);
     p.SetRows(10);
+    EXPECT_EQ(p.CountHeldRows(), 8);
     p.SetRows(1000);
     EXPECT_EQ(p.GetCell(9), (SoundCell{9, 255, 0, 3}));
     EXPECT_EQ(p.GetCell(10), SoundCell::Empty());
@@ -323,8 +380,7 @@ TEST(MidiExport, Tracks)
          {tempo + "00 C0 00 70 FF 2F 00", "00 C1 00 " + end, "00 C2 00 " + end}},
         {[](CSoundDoc&, CSoundPattern& p) { p.SetCell(0, ToneCell(60, 0)); },
          {0, 40, 127},
-         {tempo + "00 C0 00 00 90 3C 64 70 80 3C 40 " + end, "00 C1 28 " + end,
-          "00 C2 7F " + end}},
+         {tempo + "00 C0 00 00 90 3C 64 70 80 3C 40 " + end, "00 C1 28 " + end, "00 C2 7F " + end}},
         // An attenuation alone re-sounds the held note; a note alone keeps the attenuation;
         // 15 and off are rests.
         {[](CSoundDoc&, CSoundPattern& p)
@@ -379,8 +435,7 @@ TEST(MidiExport, Tracks)
          },
          {0, 0, 0},
          {tempo + "00 C0 00 00 90 3C 64 82 B8 40 80 3C 40 " + end,
-          "00 C1 00 00 91 3C 64 84 58 81 3C 40 82 B3 68 FF 2F 00",
-          "00 C2 00 " + end}},
+          "00 C1 00 00 91 3C 64 84 58 81 3C 40 82 B3 68 FF 2F 00", "00 C2 00 " + end}},
         {[&](CSoundDoc& doc, CSoundPattern& p)
          {
              doc.AssignProperties({1, doc.GetStepSize(), 1});
