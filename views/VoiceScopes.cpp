@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VoiceScopes.h"
 
+#include "views/FrameClock.h"
 #include "views/VoiceScopeSource.h"
 
 #include <QMouseEvent>
@@ -23,9 +24,7 @@ CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
 {
     // The pictures replace the whole area each frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_timer.setInterval(1000 / kFramesPerSecond);
-    m_timer.setTimerType(Qt::CoarseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &CVoiceScopes::Refresh);
+    connect(&CFrameClock::Instance(), &CFrameClock::Frame, this, &CVoiceScopes::OnFrame);
     connect(&source, &IVoiceScopeSource::SoundRequested, this, &CVoiceScopes::Wake);
 }
 
@@ -64,15 +63,30 @@ void CVoiceScopes::Refresh()
         }
     }
     const bool bAwaited = m_sinceWake.isValid() && m_sinceWake.elapsed() < kWakeGraceMs;
-    if (!bAwaited && !m_source.IsSounding())
-        m_timer.stop();
+    m_bFollowing = m_bFollowing && (bAwaited || m_source.IsSounding());
+    if (m_bFollowing)
+        CFrameClock::Instance().Request();
+}
+
+void CVoiceScopes::OnFrame()
+{
+    if (m_bFollowing)
+        Refresh();
 }
 
 void CVoiceScopes::Wake()
 {
     m_sinceWake.start();
-    if (isVisible() && !m_timer.isActive())
-        m_timer.start();
+    if (isVisible())
+        Follow();
+}
+
+void CVoiceScopes::Follow()
+{
+    if (m_bFollowing)
+        return;
+    m_bFollowing = true;
+    CFrameClock::Instance().Request();
 }
 
 void CVoiceScopes::showEvent(QShowEvent* pEvent)
@@ -80,13 +94,13 @@ void CVoiceScopes::showEvent(QShowEvent* pEvent)
     // The pictures as they are now, then followed only while something sounds.
     Refresh();
     if (m_source.IsSounding())
-        m_timer.start();
+        Follow();
     QWidget::showEvent(pEvent);
 }
 
 void CVoiceScopes::hideEvent(QHideEvent* pEvent)
 {
-    m_timer.stop();
+    m_bFollowing = false;
     QWidget::hideEvent(pEvent);
 }
 

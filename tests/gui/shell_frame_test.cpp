@@ -10,6 +10,7 @@
 #include "sound/AgiResource.h"
 #include "sound/SoundPattern.h"
 #include "sound/ReadyInstruments.h"
+#include "views/FrameClock.h"
 #include "views/InstrumentWindow.h"
 #include "views/SoundFrame.h"
 #include "views/SoundSequenceView.h"
@@ -642,6 +643,8 @@ private slots:
         QVERIFY2(pScopes->IsFollowing(), "a song the output has not yet played");
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
         QTRY_VERIFY_WITH_TIMEOUT(!pScopes->IsFollowing(), 3000);
+        // The markers and the scopes share one frame clock; nothing moves, so it rests.
+        QTRY_VERIFY(!CFrameClock::Instance().IsRunning());
 
         QUndoStack& undo = shell.app->Documents().GetSession(pDoc)->Undo().Stack();
         undo.push(new QUndoCommand(QStringLiteral("change")));
