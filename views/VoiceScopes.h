@@ -5,12 +5,11 @@
 #include "playback/VoiceSink.h"
 
 #include <QElapsedTimer>
-#include <QLine>
+#include <QImage>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 class IVoiceScopeSource;
 
@@ -72,6 +71,6 @@ private:
     bool m_bFollowing = false;
     // When the last sound was asked for: the source may not sound yet.
     QElapsedTimer m_sinceWake;
-    // Kept between frames, so drawing allocates nothing.
-    std::vector<QLine> m_lines;
+    // A trace's picture, kept between frames so drawing allocates nothing.
+    QImage m_picture;
 };
