@@ -5,6 +5,7 @@
 #include "session/SoundSession.h"
 #include "sound/SoundDoc.h"
 #include "sound/SoundPattern.h"
+#include "views/FrameClock.h"
 #include "views/SoundPatternView.h"
 #include "views/SoundSequenceView.h"
 #include "views/VoiceScopeSource.h"
@@ -125,7 +126,7 @@ BENCHMARK(BM_PatternViewRender)->Unit(benchmark::kMicrosecond);
 // arrives, the scopes read and trigger each voice's window and the strip is drawn.
 void BM_VoiceScopesFrame(benchmark::State& state)
 {
-    constexpr std::size_t kFrameSamples = 44100 / CVoiceScopes::kFramesPerSecond;
+    constexpr std::size_t kFrameSamples = 44100 / CFrameClock::kFramesPerSecond;
     CVoiceScopeRing ring;
     CRingScopeSource source(ring);
     CVoiceScopes scopes(source);

@@ -134,7 +134,7 @@ bool CPortAudioDevice::OpenStream(double latency)
     PaStream* pStream = nullptr;
     // The first blocks come from the callback too, so a stream started for a note starts
     // with the note rather than a latency of silence.
-    if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, paFramesPerBufferUnspecified,
+    if (Pa_OpenStream(&pStream, nullptr, &output, kSampleRate, kBlockFrames,
                       paClipOff | paDitherOff | paPrimeOutputBuffersUsingStreamCallback,
                       &CPortAudioDevice::StreamCallback, this) != paNoError)
         return false;
@@ -219,6 +219,9 @@ std::unique_ptr<CPortAudioDevice> CPortAudioDevice::Open()
     if (Pa_Initialize() != paNoError)
         return nullptr;
     pDevice->m_bInitialized = true;
+    // PortAudio cuts an ALSA buffer into four periods, a wake each, unless told otherwise.
+    // PulseAudio's plugin takes no fewer than three.
+    PaAlsa_SetNumPeriods(kBlocksPerBuffer);
 
     pDevice->m_nDevice = Pa_GetDefaultOutputDevice();
     if (pDevice->m_nDevice == paNoDevice)

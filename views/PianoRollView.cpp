@@ -342,9 +342,9 @@ void CPianoRollView::MovePlayMarker(int x)
         return;
     const int height = viewport()->height();
     if (m_nPlayX >= 0)
-        viewport()->update(m_nPlayX - 1, 0, 3, height);
+        UpdateAtNextFrame(QRect(m_nPlayX - 1, 0, 3, height));
     if (x >= 0)
-        viewport()->update(x - 1, 0, 3, height);
+        UpdateAtNextFrame(QRect(x - 1, 0, 3, height));
     m_nPlayX = x;
 }
 

@@ -8,6 +8,7 @@
 #include "sound/SoundPattern.h"
 #include "views/EditorAccessibility.h"
 #include "views/EditorKeys.h"
+#include "views/FrameClock.h"
 #include "views/NoteKeyboard.h"
 
 #include <QFocusEvent>
@@ -65,10 +66,7 @@ CSoundBase::CSoundBase(CSoundSession* pSession, QWidget* pParent)
     horizontalScrollBar()->setRange(0, 0);
     m_pDocument->AddView(this);
     connect(m_pSession, &CSoundSession::PlayPositionMoved, this, &CSoundBase::DrawPlayPosition);
-    m_playLineFrame.setSingleShot(true);
-    m_playLineFrame.setInterval(1000 / kPlayLineFramesPerSecond);
-    m_playLineFrame.setTimerType(Qt::CoarseTimer);
-    connect(&m_playLineFrame, &QTimer::timeout, this, &CSoundBase::FlushPlayLine);
+    connect(&CFrameClock::Instance(), &CFrameClock::Frame, this, &CSoundBase::FlushFrame);
     // A playback that ends by itself (it could not start) takes its marker along.
     connect(m_pSession, &CSoundSession::TransportChanged, viewport(),
             qOverload<>(&QWidget::update));
@@ -366,22 +364,28 @@ void CSoundBase::MovePlayLine(int y)
         return;
     const int nWidth = viewport()->width();
     if (m_nPlayLineY >= 0)
-        m_playLineDirty += QRect(0, m_nPlayLineY - 1, nWidth, 2);
+        UpdateAtNextFrame(QRect(0, m_nPlayLineY - 1, nWidth, 2));
     if (y >= 0)
-        m_playLineDirty += QRect(0, y - 1, nWidth, 2);
+        UpdateAtNextFrame(QRect(0, y - 1, nWidth, 2));
     m_nPlayLineY = y;
-    // Rows a tick long would repaint the window at the tick's pace; the eye needs less.
-    if (!m_playLineFrame.isActive())
-        FlushPlayLine();
 }
 
-void CSoundBase::FlushPlayLine()
+void CSoundBase::UpdateAtNextFrame(const QRect& rc)
 {
-    if (m_playLineDirty.isEmpty())
+    m_frameDirty += rc;
+    CFrameClock& clock = CFrameClock::Instance();
+    // Rows a tick long would repaint the window at the tick's pace; the eye needs less.
+    if (!clock.IsRunning())
+        FlushFrame();
+    clock.Request();
+}
+
+void CSoundBase::FlushFrame()
+{
+    if (m_frameDirty.isEmpty())
         return;
-    viewport()->update(m_playLineDirty);
-    m_playLineDirty = QRegion();
-    m_playLineFrame.start();
+    viewport()->update(m_frameDirty);
+    m_frameDirty = QRegion();
 }
 
 void CSoundBase::PaintPlayLine(QPainter& dc)

@@ -15,7 +15,6 @@
 #include <QKeyCombination>
 #include <QPen>
 #include <QRegion>
-#include <QTimer>
 
 #include <cstdint>
 #include <optional>
@@ -180,9 +179,10 @@ protected:
         return hasFocus() ? m_crFocusText : crUnfocused;
     }
     // Moves the play marker from m_nPlayLineY to y, repainting only the two lines, and at
-    // most kPlayLineFramesPerSecond times a second.
+    // most once a frame.
     void MovePlayLine(int y);
-    static constexpr int kPlayLineFramesPerSecond = 30;
+    // Repaints rc with the next frame of the frame clock, or at once when none is due.
+    void UpdateAtNextFrame(const QRect& rc);
     // y of the play marker for the document's current position, -1 when it is off screen.
     virtual int PlayLineY() const { return -1; }
     // Ends a repaint: the marker belongs to every picture while the document plays.
@@ -202,8 +202,8 @@ private:
     void SayWhatPlays() const;
     // A note key pressed or released into the take; false for a key that is not one.
     bool RecordNoteKey(const QKeyEvent* pEvent, bool bPress);
-    // Repaints where the marker was and is, then holds further moves for a frame.
-    void FlushPlayLine();
+    // Repaints what moved since the last frame.
+    void FlushFrame();
 
     CSoundSession* m_pSession;
     CSoundDoc* m_pDocument;
@@ -216,6 +216,5 @@ private:
     mutable QHash<QRgb, QImage> m_tintedGlyphs;
     // The note keys held down in a take, and the notes they started.
     QHash<int, int> m_recordedKeys;
-    QRegion m_playLineDirty;
-    QTimer m_playLineFrame;
+    QRegion m_frameDirty;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "views/VoiceScopes.h"
 
+#include "views/FrameClock.h"
 #include "views/VoiceScopeSource.h"
 
 #include <QMouseEvent>
@@ -16,6 +17,16 @@ const char* const kVoiceNames[IVoiceSink::kVoices] = {"Voice0", "Voice1", "Voice
 constexpr qint64 kWakeGraceMs = 500;
 constexpr int kGap = 4;
 constexpr int kTextHeight = 14;
+
+// What a translucent ink shows over an opaque ground.
+QRgb InkOver(const QColor& ground, const QColor& ink)
+{
+    const double a = ink.alphaF();
+    auto mix = [a](int over, int under)
+    { return static_cast<int>(std::lround(a * over + (1 - a) * under)); };
+    return qRgb(mix(ink.red(), ground.red()), mix(ink.green(), ground.green()),
+                mix(ink.blue(), ground.blue()));
+}
 } // namespace
 
 CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
@@ -23,9 +34,7 @@ CVoiceScopes::CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent)
 {
     // The pictures replace the whole area each frame.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_timer.setInterval(1000 / kFramesPerSecond);
-    m_timer.setTimerType(Qt::CoarseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &CVoiceScopes::Refresh);
+    connect(&CFrameClock::Instance(), &CFrameClock::Frame, this, &CVoiceScopes::OnFrame);
     connect(&source, &IVoiceScopeSource::SoundRequested, this, &CVoiceScopes::Wake);
 }
 
@@ -64,15 +73,30 @@ void CVoiceScopes::Refresh()
         }
     }
     const bool bAwaited = m_sinceWake.isValid() && m_sinceWake.elapsed() < kWakeGraceMs;
-    if (!bAwaited && !m_source.IsSounding())
-        m_timer.stop();
+    m_bFollowing = m_bFollowing && (bAwaited || m_source.IsSounding());
+    if (m_bFollowing)
+        CFrameClock::Instance().Request();
+}
+
+void CVoiceScopes::OnFrame()
+{
+    if (m_bFollowing)
+        Refresh();
 }
 
 void CVoiceScopes::Wake()
 {
     m_sinceWake.start();
-    if (isVisible() && !m_timer.isActive())
-        m_timer.start();
+    if (isVisible())
+        Follow();
+}
+
+void CVoiceScopes::Follow()
+{
+    if (m_bFollowing)
+        return;
+    m_bFollowing = true;
+    CFrameClock::Instance().Request();
 }
 
 void CVoiceScopes::showEvent(QShowEvent* pEvent)
@@ -80,13 +104,13 @@ void CVoiceScopes::showEvent(QShowEvent* pEvent)
     // The pictures as they are now, then followed only while something sounds.
     Refresh();
     if (m_source.IsSounding())
-        m_timer.start();
+        Follow();
     QWidget::showEvent(pEvent);
 }
 
 void CVoiceScopes::hideEvent(QHideEvent* pEvent)
 {
-    m_timer.stop();
+    m_bFollowing = false;
     QWidget::hideEvent(pEvent);
 }
 
@@ -148,17 +172,30 @@ void CVoiceScopes::PaintScope(QPainter& painter, int voice, const QRegion& dirty
 void CVoiceScopes::PaintTrace(QPainter& painter, int voice, const QColor& ink)
 {
     const QRect trace = TraceRect(voice);
-    const double middle = trace.center().y() + 0.5;
-    painter.setPen(QPen(palette().mid().color(), 0));
-    painter.drawLine(QPointF(trace.left(), middle), QPointF(trace.right(), middle));
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(trace.size()) * ratio).toSize().expandedTo({1, 1});
+    if (m_picture.size() != size || m_picture.devicePixelRatio() != ratio)
+    {
+        m_picture = QImage(size, QImage::Format_RGB32);
+        m_picture.setDevicePixelRatio(ratio);
+    }
+    const QColor ground = palette().base().color();
+    const QColor line = palette().mid().color();
+    m_picture.fill(ground);
+    const int middle = (size.height() - 1) / 2;
+    std::fill_n(reinterpret_cast<QRgb*>(m_picture.scanLine(middle)), size.width(), line.rgb());
 
     // Each pixel column draws the lowest and highest sample it covers, so nothing between
     // two columns is lost however narrow the scope; stretched to meet its neighbour, the
-    // columns join into one trace. Whole-pixel lines without antialiasing keep a frame cheap.
+    // columns join into one trace. Written straight into the picture, which is drawn whole:
+    // a frame costs a few thousand pixels, not a line each through the paint engine.
+    const QRgb inkOverGround = InkOver(ground, ink);
+    const QRgb inkOverLine = InkOver(line, ink);
     const Window& window = m_windows[voice];
-    const int columns = std::max(trace.width(), 1);
-    const double scale = trace.height() / 2.0 / std::max(m_source.FullScale(), 1);
-    m_lines.clear();
+    const int columns = size.width();
+    const int bottomRow = size.height() - 1;
+    const double centre = middle + 0.5;
+    const double scale = size.height() / 2.0 / std::max(m_source.FullScale(), 1);
     int previousTop = 0;
     int previousBottom = 0;
     for (int x = 0; x < columns; ++x)
@@ -167,21 +204,20 @@ void CVoiceScopes::PaintTrace(QPainter& painter, int voice, const QColor& ink)
         const std::size_t last = std::max(first + 1, window.size() * (x + 1) / columns);
         const auto [lo, hi] = std::minmax_element(window.begin() + first, window.begin() + last);
         // A periodic noise's pulse stands above the tones' level: it meets the edge.
-        int top = std::clamp(static_cast<int>(std::lround(middle - *hi * scale)), trace.top(),
-                             trace.bottom());
-        int bottom = std::clamp(static_cast<int>(std::lround(middle - *lo * scale)), trace.top(),
-                                trace.bottom());
+        int top = std::clamp(static_cast<int>(std::lround(centre - *hi * scale)), 0, bottomRow);
+        int bottom = std::clamp(static_cast<int>(std::lround(centre - *lo * scale)), 0, bottomRow);
         if (x > 0)
         {
             top = std::min(top, previousBottom);
             bottom = std::max(bottom, previousTop);
         }
-        m_lines.emplace_back(trace.left() + x, top, trace.left() + x, bottom);
+        for (int y = top; y <= bottom; ++y)
+            reinterpret_cast<QRgb*>(m_picture.scanLine(y))[x] =
+                y == middle ? inkOverLine : inkOverGround;
         previousTop = top;
         previousBottom = bottom;
     }
-    painter.setPen(QPen(ink, 0));
-    painter.drawLines(m_lines.data(), static_cast<int>(m_lines.size()));
+    painter.drawImage(trace.topLeft(), m_picture);
 }
 
 void CVoiceScopes::PaintName(QPainter& painter, int voice, const QColor& ink)

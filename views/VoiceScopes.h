@@ -5,13 +5,11 @@
 #include "playback/VoiceSink.h"
 
 #include <QElapsedTimer>
-#include <QLine>
-#include <QTimer>
+#include <QImage>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 class IVoiceScopeSource;
 
@@ -25,9 +23,6 @@ class CVoiceScopes : public QWidget
 {
     Q_OBJECT
 public:
-    // Plenty for a trace, and half the drawing of the display's pace.
-    static constexpr int kFramesPerSecond = 30;
-
     // The source must outlive the scopes.
     CVoiceScopes(const IVoiceScopeSource& source, QWidget* pParent = nullptr);
 
@@ -36,12 +31,12 @@ public:
     // The voices that are not played (bit v for voice v), whatever the mute.
     void SetSilentMask(unsigned silentMask);
     unsigned GetSilentMask() const { return m_silentMask; }
-    // Reads the source now; repaints only when a picture changed. The timer calls it, and
-    // stops once the source has nothing more to show.
+    // Reads the source now; repaints only when a picture changed. Each frame calls it while
+    // following, until the source has nothing more to show.
     void Refresh();
     // Follows the source from now on, while visible: a sound was asked for.
     void Wake();
-    bool IsFollowing() const { return m_timer.isActive(); }
+    bool IsFollowing() const { return m_bFollowing; }
     // The voice whose scope holds x, or -1 outside them.
     int VoiceAt(int x) const;
 
@@ -60,6 +55,8 @@ protected:
 private:
     using Window = std::array<std::int16_t, kScopeWindow>;
 
+    void Follow();
+    void OnFrame();
     QRect ScopeRect(int voice) const;
     QRect TraceRect(int voice) const;
     // Draws what of the voice's scope lies in dirty.
@@ -71,9 +68,9 @@ private:
     std::array<Window, IVoiceSink::kVoices> m_windows{};
     unsigned m_muteMask = 0;
     unsigned m_silentMask = 0;
-    QTimer m_timer;
+    bool m_bFollowing = false;
     // When the last sound was asked for: the source may not sound yet.
     QElapsedTimer m_sinceWake;
-    // Kept between frames, so drawing allocates nothing.
-    std::vector<QLine> m_lines;
+    // A trace's picture, kept between frames so drawing allocates nothing.
+    QImage m_picture;
 };

@@ -10,6 +10,7 @@
 #include "sound/AgiResource.h"
 #include "sound/SoundPattern.h"
 #include "sound/ReadyInstruments.h"
+#include "views/FrameClock.h"
 #include "views/InstrumentWindow.h"
 #include "views/SoundFrame.h"
 #include "views/SoundSequenceView.h"
@@ -412,6 +413,29 @@ private slots:
                      qPrintable(QString::number(voice)));
     }
 
+    // A muted voice's trace is dimmed, neither lost nor drawn in full ink.
+    void aMutedScopeIsDimmed()
+    {
+        CSetScopeSource source;
+        CVoiceScopes scopes(source);
+        scopes.resize(480, 64);
+        source.m_levels = {9000, 9000, 0, 0};
+        scopes.SetMuteMask(0b10);
+        scopes.Refresh();
+        const QImage picture = scopes.grab().toImage();
+        const QPalette& palette = scopes.palette();
+        for (const int voice : {0, 1})
+        {
+            QList<QColor> inks; // what the trace's column holds besides ground and middle line
+            for (int y = 16; y < picture.height() - 2; ++y)
+                if (const QColor c = picture.pixelColor(ScopeX(scopes, voice), y);
+                    c != palette.base().color() && c != palette.mid().color())
+                    inks.append(c);
+            QVERIFY2(!inks.isEmpty(), qPrintable(QString::number(voice)));
+            QCOMPARE(inks.contains(palette.text().color()), voice == 0);
+        }
+    }
+
     void jumpsPlayFromCursorAndOpening()
     {
         CShell shell;
@@ -642,6 +666,8 @@ private slots:
         QVERIFY2(pScopes->IsFollowing(), "a song the output has not yet played");
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_STOP));
         QTRY_VERIFY_WITH_TIMEOUT(!pScopes->IsFollowing(), 3000);
+        // The markers and the scopes share one frame clock; nothing moves, so it rests.
+        QTRY_VERIFY(!CFrameClock::Instance().IsRunning());
 
         QUndoStack& undo = shell.app->Documents().GetSession(pDoc)->Undo().Stack();
         undo.push(new QUndoCommand(QStringLiteral("change")));
