@@ -182,8 +182,11 @@ void CVoiceScopes::PaintTrace(QPainter& painter, int voice, const QColor& ink)
     const QColor ground = palette().base().color();
     const QColor line = palette().mid().color();
     m_picture.fill(ground);
+    // The pixels once: scanLine() checks for sharing at every call.
+    QRgb* const pixels = reinterpret_cast<QRgb*>(m_picture.bits());
+    const qsizetype stride = m_picture.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
     const int middle = (size.height() - 1) / 2;
-    std::fill_n(reinterpret_cast<QRgb*>(m_picture.scanLine(middle)), size.width(), line.rgb());
+    std::fill_n(pixels + middle * stride, size.width(), line.rgb());
 
     // Each pixel column draws the lowest and highest sample it covers, so nothing between
     // two columns is lost however narrow the scope; stretched to meet its neighbour, the
@@ -212,8 +215,7 @@ void CVoiceScopes::PaintTrace(QPainter& painter, int voice, const QColor& ink)
             bottom = std::max(bottom, previousTop);
         }
         for (int y = top; y <= bottom; ++y)
-            reinterpret_cast<QRgb*>(m_picture.scanLine(y))[x] =
-                y == middle ? inkOverLine : inkOverGround;
+            pixels[y * stride + x] = y == middle ? inkOverLine : inkOverGround;
         previousTop = top;
         previousBottom = bottom;
     }
