@@ -73,10 +73,9 @@ void CSoundSession::OnStopped()
     emit TransportChanged();
 }
 
-void CSoundSession::OnRowPlayed(std::int32_t row, std::optional<double> heardAt)
+void CSoundSession::OnRowPlayed(std::int32_t row)
 {
     m_nPlayRow = row;
-    m_playRowHeardAt = heardAt;
     emit PlayPositionMoved();
 }
 

@@ -36,6 +36,5 @@ void CFrameClock::Tick()
         return;
     }
     m_bRequested = false;
-    emit FrameDue();
     emit Frame();
 }
