@@ -53,7 +53,7 @@ run_editor() {
     echo "No display is available: starting the editor under Xvfb for a few seconds."
     local display=:97 shot
     shot="$(pwd)/build/tarvok-screenshot.png"
-    Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     local xvfb=$!
     sleep 1
     DISPLAY=$display "$editor" --no-sound "$@" &

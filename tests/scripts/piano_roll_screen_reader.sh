@@ -18,8 +18,8 @@ pids+=("$(cat "$work/bus.pid")")
 export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$work/bus")"
 /usr/libexec/at-spi-bus-launcher --launch-immediately > "$work/atspi.log" 2>&1 &
 pids+=($!)
-# An editor started while the launcher is still starting up fails, now and then, to connect to
-# the display at all; once the bus answers, it does not.
+# The launcher sets the bus on the root window; an editor started before it answers finds no
+# accessibility bus.
 wait_for dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress ||
     fail "the accessibility bus did not start"
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

@@ -68,11 +68,13 @@ start_xvfb() { # A display of its own, at a number chosen at random
     # machine tries first, and a server in another mount namespace holds it unseen: the client
     # then reaches that server, which may end at any time. Our own server at a number nobody
     # else is likely to pick, its lock holding its own process id, is the one we reach.
+    # Without -noreset the server resets each time its last client leaves (the probe below,
+    # a bus launcher that looks at the root window), and a client connecting then is refused.
     local server number
     for _ in 1 2 3 4 5; do
         number=$((RANDOM % 20000 + 1000))
         [ -e "/tmp/.X$number-lock" ] && continue
-        Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp 2> "$work/xvfb.log" &
+        Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp -noreset 2> "$work/xvfb.log" &
         server=$!
         export DISPLAY=":$number"
         if wait_for xdotool getdisplaygeometry && sleep 0.5 && kill -0 "$server" 2> /dev/null &&
