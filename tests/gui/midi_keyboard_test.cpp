@@ -38,10 +38,13 @@ public:
         for (unsigned i = 0; i < m_out.getPortCount(); ++i)
             if (m_out.getPortName(i).find(CMidiInput::kOwnPortName) != std::string::npos)
                 m_out.openPort(i, "keys");
-        return m_out.isPortOpen() && AwaitConnection();
+        const QByteArray own = QByteArray(CMidiInput::kClientName) + ':' + CMidiInput::kOwnPortName;
+        return m_out.isPortOpen() && AwaitConnection(own.constData(), "Tarvok Test Keys:keys");
     }
     void OfferPort() { m_out.openVirtualPort("Test Keys Out"); }
     static constexpr const char* kOfferedPort = "JACK: Tarvok Test Keys:Test Keys Out";
+    // Once Tarvok's connection to the offered port runs (its client's name is the server's).
+    static bool AwaitTarvokListening() { return AwaitConnection("Tarvok Test Keys:Test Keys Out", nullptr); }
 
     void Down(int key, int velocity, int channel = 0) { Send(0x90 | channel, key, velocity); }
     // As many keyboards send a key up: a key down of velocity 0.
@@ -50,17 +53,18 @@ public:
 
 private:
     // A key sent before the server runs the new connection in its cycles would be lost.
-    static bool AwaitConnection()
+    // Connected to pszOther, or to anything when that is null.
+    static bool AwaitConnection(const char* pszPort, const char* pszOther)
     {
         jack_client_t* pClient = jack_client_open("Tarvok Test Probe", JackNoStartServer, nullptr);
         if (pClient == nullptr)
             return false;
-        const QByteArray own = QByteArray(CMidiInput::kClientName) + ':' + CMidiInput::kOwnPortName;
-        const jack_port_t* pOwn = jack_port_by_name(pClient, own.constData());
+        const jack_port_t* pPort = jack_port_by_name(pClient, pszPort);
         bool bConnected = false;
-        for (int i = 0; i < 500 && pOwn != nullptr && !bConnected; ++i)
+        for (int i = 0; i < kDeliveryMs / 10 && pPort != nullptr && !bConnected; ++i)
         {
-            bConnected = jack_port_connected_to(pOwn, "Tarvok Test Keys:keys") != 0;
+            bConnected = pszOther != nullptr ? jack_port_connected_to(pPort, pszOther) != 0
+                                             : jack_port_connected(pPort) > 0;
             QTest::qWait(10);
         }
         jack_client_close(pClient);
@@ -295,6 +299,7 @@ private slots:
         QVERIFY(StartEditing(shell));
         CMidiKeyboard& input = shell.app->MidiKeyboard();
         QVERIFY(input.GetConnected().has_value());
+        QVERIFY(CTestKeys::AwaitTarvokListening());
         QSignalSpy lost(&input, &CMidiKeyboard::PortLost);
         QSignalSpy released(&input, &CMidiKeyboard::NoteOff);
         pOffered->Down(60, 127);
@@ -340,6 +345,7 @@ private slots:
         session.SetPatternCursor(PatternCursor{0, 12});
         FindAction(*MidiInputMenu(shell), CTestKeys::kOfferedPort)->trigger();
         QVERIFY(shell.app->MidiKeyboard().GetConnected().has_value());
+        QVERIFY(CTestKeys::AwaitTarvokListening());
         QSignalSpy released(&shell.app->MidiKeyboard(), &CMidiKeyboard::NoteOff);
 
         QVERIFY(shell.Frame()->Trigger(ID_SOUND_RECORD));
