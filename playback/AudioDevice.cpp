@@ -300,6 +300,12 @@ void CAudioMixer::WaitForRenderToLeave()
         std::this_thread::sleep_for(std::chrono::microseconds(100));
 }
 
+double CAudioDevice::ClockSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 std::unique_ptr<CAudioStreamBuffer> CAudioDevice::CreateStreamBuffer(unsigned nBytes, int layer)
 {
     if (nBytes == 0 || nBytes % 2 != 0 || layer < -1 || layer >= CAudioMixer::kLayers)

@@ -486,7 +486,7 @@ void CSoundPlayThread::OnSlotPlayed()
         m_heardPos = NextPassRow(m_pDoc->GetPlayRange(), m_heardPos);
     }
     if (m_pNotify != nullptr)
-        m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load());
+        m_pNotify->PostRowPlayed(m_heardPos, m_nGeneration.load(), m_pDevice->ClockSeconds());
 }
 
 bool CSoundPlayThread::CreateHeldStreams()

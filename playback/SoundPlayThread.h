@@ -29,9 +29,10 @@ class ISoundRowSink
 {
 public:
     virtual ~ISoundRowSink() = default;
-    // The song row now heard. Called on the play thread; a report counts only while
+    // The song row now heard, since heardAt (the output's CAudioDevice::ClockSeconds). Called
+    // on the play thread; a report counts only while
     // CSoundPlayThread::IsCurrentPlayback(nGeneration) holds where it is handled.
-    virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) = 0;
+    virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration, double heardAt) = 0;
     // The playback asked for could not start: nothing plays, and no row will be reported.
     // Counts, as a row report does, only while its generation is current.
     virtual void PostPlaybackFailed(std::uint32_t /*nGeneration*/) {}

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/VirtualAudioDevice.h"
 
+#include "playback/AudioFormat.h"
+
 void CVirtualAudioDevice::Advance(unsigned nFrames)
 {
     // The lock only keeps concurrent Advance calls and TakeOutput apart; the mixer itself
@@ -10,6 +12,7 @@ void CVirtualAudioDevice::Advance(unsigned nFrames)
         return;
     m_scratch.resize(nFrames);
     m_mixer.Render(m_scratch.data(), nFrames);
+    m_nFramesPlayed.fetch_add(nFrames);
     if (m_bRecording)
         m_output.insert(m_output.end(), m_scratch.begin(), m_scratch.end());
 }
@@ -30,4 +33,9 @@ CAudioMixer::StreamSnapshot CVirtualAudioDevice::SnapshotStream()
 {
     std::lock_guard lock(m_mutex);
     return m_mixer.SnapshotStream();
+}
+
+double CVirtualAudioDevice::ClockSeconds() const
+{
+    return static_cast<double>(m_nFramesPlayed.load()) / kSampleRate;
 }

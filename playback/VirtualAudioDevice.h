@@ -32,10 +32,13 @@ public:
     // The playing stream buffer: size, cursor, notification positions and contents.
     CAudioMixer::StreamSnapshot SnapshotStream();
     std::string Describe() const override { return "virtual device"; }
+    // The samples played so far, in seconds.
+    double ClockSeconds() const override;
 
 private:
     std::mutex m_mutex;
     std::atomic<bool> m_bResting{false};
+    std::atomic<std::uint64_t> m_nFramesPlayed{0};
     bool m_bRecording = false;
     std::vector<std::int16_t> m_scratch;
     std::vector<std::int16_t> m_output;

@@ -67,7 +67,8 @@ void CLiveRecorder::NoteOff(int key, int midiChannel)
 void CLiveRecorder::OnRowPlayed()
 {
     m_bReported = true;
-    m_lastReport = m_clock();
+    // Reports reach this thread a frame at a time; the play thread's stamp is when it was heard.
+    m_lastReport = m_session.GetPlayRowHeardAt().value_or(m_clock());
     if (m_pTake != nullptr)
         m_pTake->OnRowHeard(m_session.GetPlayRow(), m_lastReport);
 }

@@ -73,9 +73,10 @@ void CSoundSession::OnStopped()
     emit TransportChanged();
 }
 
-void CSoundSession::OnRowPlayed(std::int32_t row)
+void CSoundSession::OnRowPlayed(std::int32_t row, std::optional<double> heardAt)
 {
     m_nPlayRow = row;
+    m_playRowHeardAt = heardAt;
     emit PlayPositionMoved();
 }
 

@@ -73,7 +73,10 @@ public:
     void OnPaused();
     void OnStopped();
     // The play thread has reported the row now heard; the editors move their markers.
-    void OnRowPlayed(std::int32_t row);
+    // heardAt: when it began to sound, in seconds of the steady clock, where the report says.
+    void OnRowPlayed(std::int32_t row, std::optional<double> heardAt = std::nullopt);
+    // When the row last reported began to sound, where its report said.
+    std::optional<double> GetPlayRowHeardAt() const { return m_playRowHeardAt; }
 
     // The live recording of the notes played into its playback.
     CLiveRecorder& Recorder() { return m_recorder; }
@@ -114,6 +117,7 @@ private:
     SequencePos m_sequenceCursor;
     bool m_bPlayNotes = true;
     std::int32_t m_nPlayRow = 0;
+    std::optional<double> m_playRowHeardAt;
     bool m_bPlaying = false;
     bool m_bPaused = false;
     GameOrigin m_gameOrigin;

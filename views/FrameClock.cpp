@@ -36,5 +36,6 @@ void CFrameClock::Tick()
         return;
     }
     m_bRequested = false;
+    emit FrameDue();
     emit Frame();
 }

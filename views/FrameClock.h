@@ -21,8 +21,13 @@ public:
     void Request();
     // A frame is due within a frame's time: a picture moved now waits for it.
     bool IsRunning() const { return m_timer.isActive(); }
+    // The frame asked for, at once: for those who hold time in their hands.
+    void FrameNow() { Tick(); }
 
 signals:
+    // First at each frame: news that moves a picture (the rows heard) is taken in, so that
+    // the frame that follows shows it.
+    void FrameDue();
     void Frame();
 
 private:

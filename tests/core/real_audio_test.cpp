@@ -32,7 +32,7 @@ namespace
 class CCountingView : public ISoundRowSink
 {
 public:
-    void PostRowPlayed(std::int32_t, std::uint32_t) override
+    void PostRowPlayed(std::int32_t, std::uint32_t, double) override
     {
         std::lock_guard lock(m_mutex);
         ++m_nReports;

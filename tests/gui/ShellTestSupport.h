@@ -11,6 +11,7 @@
 #include "playback/VirtualAudioDevice.h"
 #include "session/Prompts.h"
 #include "session/SoundSession.h"
+#include "views/FrameClock.h"
 #include "views/SoundFrame.h"
 
 #include <QApplication>
@@ -258,21 +259,30 @@ public:
         : m_device(device), m_thread(thread)
     {
     }
-    double Now() const { return m_seconds; }
+    double Now() const { return m_device.ClockSeconds(); }
     bool PlayUntil(const CSoundSession& session, std::int32_t row)
     {
         for (int i = 0; i < 2000 && session.GetPlayRow() != row; ++i)
+            PlayTicks(1);
+        return session.GetPlayRow() == row;
+    }
+    // Row reports are taken in a frame at a time: by default one at each tick.
+    void SetTicksPerFrame(int nTicks) { m_nTicksPerFrame = nTicks; }
+    void PlayTicks(int nTicks)
+    {
+        for (int i = 0; i < nTicks; ++i)
         {
             m_device.Advance(kTickSamples);
-            m_seconds += double{kTickSamples} / 44100;
             m_thread.WaitUntilHandled();
             QCoreApplication::processEvents();
+            if (++m_nTicks % m_nTicksPerFrame == 0)
+                CFrameClock::Instance().FrameNow();
         }
-        return session.GetPlayRow() == row;
     }
 
 private:
     CVirtualAudioDevice& m_device;
     CSoundPlayThread& m_thread;
-    double m_seconds = 0;
+    int m_nTicksPerFrame = 1;
+    long m_nTicks = 0;
 };

@@ -158,8 +158,16 @@ private slots:
 
     // Ctrl+R plays and records; the note keys held in the pattern editor land, with the current
     // instrument, on the rows the play thread was heard playing, and Stop ends the take.
+    void noteKeysRecordThroughThePlayThread_data()
+    {
+        QTest::addColumn<int>("ticksPerFrame");
+        QTest::newRow("a frame a tick") << 1;
+        // Rows reach the editor several at a time, each with when it was heard.
+        QTest::newRow("a frame every 12 ticks") << 12;
+    }
     void noteKeysRecordThroughThePlayThread()
     {
+        QFETCH(int, ticksPerFrame);
         CVirtualAudioDevice* pDevice = nullptr;
         CShell shell;
         CSoundPlayThread* pThread = shell.StartWithDevice(pDevice);
@@ -186,9 +194,12 @@ private slots:
         // voice.
         const std::tuple<Qt::Key, int, int> keys[] = {
             {Qt::Key_Z, 3, 6}, {Qt::Key_C, 8, 14}, {Qt::Key_B, 11, 13}};
+        QVERIFY(player.PlayUntil(session, 3));
+        player.SetTicksPerFrame(ticksPerFrame);
         for (int row = 3; row <= 14; ++row)
         {
-            QVERIFY(player.PlayUntil(session, row));
+            if (row > 3)
+                player.PlayTicks(5);
             for (const auto& [key, pressed, released] : keys)
             {
                 if (row == pressed)

@@ -49,7 +49,7 @@ public:
         m_pDevice->SetRecording(true);
     }
 
-    void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration) override
+    void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration, double) override
     {
         std::lock_guard lock(m_mutex);
         m_reports.push_back({row, nGeneration});
