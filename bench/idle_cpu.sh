@@ -9,7 +9,7 @@ skip_without Xvfb xdotool pulseaudio
 skip_without_editor
 seconds="${3:-30}"
 start_xvfb
-start_pulseaudio
+start_pulseaudio --no-reader
 
 song="$work/song.tks"
 "$convert" "$2/tests/data/buddhies-sound000.agi" "$song" || fail "tarvok-convert"
