@@ -8,12 +8,7 @@
 CSessionRowSink::CSessionRowSink(CSoundPlayThread* pThread, CSoundSession* pSession)
     : m_pThread(pThread), m_pSession(pSession)
 {
-    connect(&CFrameClock::Instance(), &CFrameClock::FrameDue, this,
-            [this]
-            {
-                if (m_bLooking)
-                    TakeReports();
-            });
+    connect(&CFrameClock::Instance(), &CFrameClock::FrameDue, this, &CSessionRowSink::TakeReports);
 }
 
 void CSessionRowSink::PostRowPlayed(std::int32_t row, std::uint32_t nGeneration, double heardAt)

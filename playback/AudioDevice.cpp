@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/AudioDevice.h"
 
+#include "framework/SteadyClock.h"
+
 #include <algorithm>
 #include <chrono>
 #include <new>
@@ -302,8 +304,7 @@ void CAudioMixer::WaitForRenderToLeave()
 
 double CAudioDevice::ClockSeconds() const
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+    return SteadyClockSeconds();
 }
 
 std::unique_ptr<CAudioStreamBuffer> CAudioDevice::CreateStreamBuffer(unsigned nBytes, int layer)

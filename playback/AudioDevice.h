@@ -188,7 +188,7 @@ public:
     virtual void Rest() {}
     virtual bool Wake() { return true; }
     unsigned GetLargestBlock() const { return m_mixer.GetLargestBlock(); }
-    // Now, in seconds: the steady clock's for a real output, whose sound runs in real time.
+    // Now, in seconds: SteadyClockSeconds for a real output, whose sound runs in real time.
     // Any thread.
     virtual double ClockSeconds() const;
 

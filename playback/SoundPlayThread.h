@@ -29,9 +29,9 @@ class ISoundRowSink
 {
 public:
     virtual ~ISoundRowSink() = default;
-    // The song row now heard, since heardAt (the output's CAudioDevice::ClockSeconds). Called
-    // on the play thread; a report counts only while
-    // CSoundPlayThread::IsCurrentPlayback(nGeneration) holds where it is handled.
+    // The song row now heard, since heardAt (the output's CAudioDevice::ClockSeconds). Called on
+    // the play thread; a report counts only while CSoundPlayThread::IsCurrentPlayback(nGeneration)
+    // holds where it is handled.
     virtual void PostRowPlayed(std::int32_t row, std::uint32_t nGeneration, double heardAt) = 0;
     // The playback asked for could not start: nothing plays, and no row will be reported.
     // Counts, as a row report does, only while its generation is current.

@@ -1,21 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/LiveRecorder.h"
 
+#include "framework/SteadyClock.h"
 #include "session/NoteEditSteps.h"
 #include "session/SoundSession.h"
 #include "sound/GameTempo.h"
 #include "sound/LiveTake.h"
-
-#include <chrono>
-
-namespace
-{
-double SteadyClockSeconds()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-} // namespace
 
 CLiveRecorder::CLiveRecorder(CSoundSession& session)
     : m_session(session), m_clock(SteadyClockSeconds)
@@ -68,7 +58,8 @@ void CLiveRecorder::OnRowPlayed()
 {
     m_bReported = true;
     // Reports reach this thread a frame at a time; the play thread's stamp is when it was heard.
-    m_lastReport = m_session.GetPlayRowHeardAt().value_or(m_clock());
+    const std::optional<double> heardAt = m_session.GetPlayRowHeardAt();
+    m_lastReport = heardAt ? *heardAt : m_clock();
     if (m_pTake != nullptr)
         m_pTake->OnRowHeard(m_session.GetPlayRow(), m_lastReport);
 }

@@ -44,7 +44,10 @@ public:
     void OfferPort() { m_out.openVirtualPort("Test Keys Out"); }
     static constexpr const char* kOfferedPort = "JACK: Tarvok Test Keys:Test Keys Out";
     // Once Tarvok's connection to the offered port runs (its client's name is the server's).
-    static bool AwaitTarvokListening() { return AwaitConnection("Tarvok Test Keys:Test Keys Out", nullptr); }
+    static bool AwaitTarvokListening()
+    {
+        return AwaitConnection("Tarvok Test Keys:Test Keys Out", nullptr);
+    }
 
     void Down(int key, int velocity, int channel = 0) { Send(0x90 | channel, key, velocity); }
     // As many keyboards send a key up: a key down of velocity 0.
