@@ -73,7 +73,7 @@ public:
     void OnPaused();
     void OnStopped();
     // The play thread has reported the row now heard; the editors move their markers.
-    // heardAt: when it began to sound, in seconds of the steady clock, where the report says.
+    // heardAt: when it began to sound, in seconds of the output's clock, where the report says.
     void OnRowPlayed(std::int32_t row, std::optional<double> heardAt = std::nullopt);
     // When the row last reported began to sound, where its report said.
     std::optional<double> GetPlayRowHeardAt() const { return m_playRowHeardAt; }

@@ -13,7 +13,7 @@ class CFrameClock : public QObject
 public:
     // Plenty for a trace or a marker (a television's pace). Each frame costs the window a
     // repaint, a round trip to the X server and a flush, most of what it spends while a song
-    // plays: 30 a second took a sixth more of a core than this.
+    // plays: at 30 a second its thread took about a quarter more.
     static constexpr int kFramesPerSecond = 25;
 
     // The application's clock; made with the first use.
@@ -23,7 +23,7 @@ public:
     void Request();
     // A frame is due within a frame's time: a picture moved now waits for it.
     bool IsRunning() const { return m_timer.isActive(); }
-    // The frame asked for, at once: for those who hold time in their hands.
+    // The frame asked for, at once: for callers that drive time themselves (a virtual output).
     void FrameNow() { Tick(); }
 
 signals:
